@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test.
+# With --sanitize (set by CI) the tests run a second time under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+
+presets=(default)
+[ "${1:-}" = "--sanitize" ] && presets+=(sanitize)
+
+for preset in "${presets[@]}"; do
+    echo "== $preset build =="
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+    ctest --preset "$preset"
+done

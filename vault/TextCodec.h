@@ -1,0 +1,16 @@
+// Conversion between the program's UTF-8 text and the GB18030 bytes that the
+// stored-file format and the credentials use.
+#pragma once
+
+#include <string>
+
+namespace quovex {
+
+// False when strUtf8 is not valid UTF-8.
+bool Utf8ToGb18030(const std::string& strUtf8, std::string* pOut);
+// False when the bytes are not valid GB18030.
+bool Gb18030ToUtf8(const std::string& strGb, std::string* pOut);
+// Length in GB18030 bytes, or -1 when the text cannot be encoded.
+long Gb18030Length(const std::string& strUtf8);
+
+}  // namespace quovex

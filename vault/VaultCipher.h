@@ -1,0 +1,96 @@
+// The cipher of the vault: credential checksum, key string, character
+// substitution and the 128-byte block transform. Pure computation.
+//
+// Texts whose bytes matter are GB18030 byte strings; CVaultCipher takes the
+// credentials as UTF-8 and converts them once, at construction.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "StoredFileFormat.h"
+
+namespace quovex {
+
+class CVaultEnv;
+class CVaultFeedback;
+
+constexpr std::size_t CIPHER_FIELD_SIZE = 64;  // user name or password and a NUL
+constexpr std::size_t CIPHER_TEXT_MAX_BYTES = CIPHER_FIELD_SIZE - 1;
+constexpr std::size_t CIPHER_KEY_BUFFER_SIZE = 128;
+constexpr std::size_t CIPHER_ALPHABET_SIZE = 65;
+constexpr unsigned char CIPHER_FIRST_FILLER = 'G';
+
+// The plain and cipher alphabets and the block permutation are part of the
+// stored-file format: changing them makes every existing vault unreadable.
+extern const char CIPHER_PLAIN_ALPHABET[CIPHER_ALPHABET_SIZE + 1];
+extern const char CIPHER_SUBST_ALPHABET[CIPHER_ALPHABET_SIZE + 1];
+extern const std::int32_t CIPHER_PERMUTATION[SFF_BLOCK_SIZE];
+
+// Sum of the unsigned byte values of both NUL-terminated texts, wrapping at 2^32.
+std::uint32_t CredentialChecksum(const char* pszUser, const char* pszPassword);
+
+// Index of the first occurrence of c in the NUL-terminated alphabet, or -1.
+int FindCharIndex(const char* pszAlphabet, char c);
+
+// Maps each byte of the plain alphabet to the cipher alphabet's byte at the
+// same index; other bytes pass through. Writes nCount bytes and a NUL to
+// pOut; nCount -1 means strlen(pszIn).
+void SubstituteChars(char* pOut, const char* pszIn, int nCount);
+
+// The cipher context of one open vault. Immutable after construction, so
+// any thread may use it.
+class CVaultCipher {
+public:
+    // Takes UTF-8 credentials; each is converted to GB18030 and cut to 63 bytes.
+    CVaultCipher(const std::string& strUser, const std::string& strPassword,
+                 CVaultEnv* pEnv = nullptr);
+    virtual ~CVaultCipher() = default;
+
+    // Writes the key string before substitution (2·max(Lu, Lp) bytes and a
+    // NUL) into a buffer of CIPHER_KEY_BUFFER_SIZE bytes.
+    void MakeKey(char* pOut) const;
+
+    // Builds the substituted key string used on every block of one file.
+    void BuildFileKey(char* pOut) const;
+
+    // out[P[i]] = in[i] + key[i mod L]; with an empty key the block is only permuted.
+    static void ScrambleBlock(const char* pszKey, const unsigned char* pIn, unsigned char* pOut);
+    // Exact inverse of ScrambleBlock with the same key.
+    static void UnscrambleBlock(const char* pszKey, const unsigned char* pIn, unsigned char* pOut);
+
+    // CredentialChecksum of this context's user name and password.
+    std::uint32_t Checksum() const;
+
+    // Stores the plain file strSource as the stored file strStored (which
+    // ends in ".$"), asking before an existing stored file is replaced.
+    // Returns 1 when the stored file is complete and in place, else 0; on 0
+    // an existing stored file is left as it was and no partial file remains.
+    // Refuses sources of 4 GiB or more, source paths over 127 GB18030 bytes
+    // and sources that change size while they are read. Reports through
+    // pFeedback when it is not null (with none, an existing stored file is
+    // not replaced). Never throws. Runs on any thread.
+    int StoreFile(const std::string& strSource, const std::string& strStored,
+                  CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal) const;
+
+    // Restores a stored file to strTarget minus its last extension or, when
+    // strTarget is empty, to the source path recorded in its header (which
+    // must be an absolute path). Asks before an existing file is replaced.
+    // Returns 1 when the whole body was read and the plain file is in place,
+    // else 0, leaving an existing target as it was and nothing partial.
+    // A body shorter than the plain size calls for is a failure. Never throws.
+    int RestoreFile(const std::string& strStored, const std::string& strTarget,
+                    CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal) const;
+
+    const char* UserBytes() const { return m_szUser; }
+    const char* PasswordBytes() const { return m_szPassword; }
+    CVaultEnv* Env() const { return m_pEnv; }
+
+private:
+    char m_szUser[CIPHER_FIELD_SIZE] = {};
+    char m_szPassword[CIPHER_FIELD_SIZE] = {};
+    CVaultEnv* m_pEnv;
+};
+
+}  // namespace quovex

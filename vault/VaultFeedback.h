@@ -1,0 +1,55 @@
+// The one way the storage core reaches the user. The core shows nothing
+// itself: it reports progress, asks its questions and shows its messages
+// through this interface, which the progress dialog implements and tests
+// fake. Every member is called on the thread that runs the core operation
+// (the worker thread under the progress dialog).
+#pragma once
+
+#include <string>
+
+namespace quovex {
+
+// Texts the core shows or asks (UTF-8).
+constexpr char MSG_STORED_EXISTS[] = "目标文件已经在保险箱存在，覆盖它吗？";
+constexpr char MSG_TARGET_EXISTS[] = "目标文件已经存在，覆盖它吗？";
+constexpr char MSG_NO_DISK_SPACE[] = "硬盘空间不足。";
+
+class CVaultFeedback {
+public:
+    virtual ~CVaultFeedback() = default;
+
+    // The file being worked on (a UTF-8 path).
+    virtual void SetStatusText(const std::string& strText) = 0;
+    // Position 0..100 of the whole run; offered after every block, so an
+    // implementation passes it on only when it changes.
+    virtual void SetProgressPos(int nPos) = 0;
+    // True once the user asked to stop; read after every block.
+    virtual bool IsCancelled() = 0;
+    // A Yes/No question; true for Yes. Blocks until answered.
+    virtual bool AskYesNo(const std::string& strQuestion) = 0;
+    // An OK-only message. Blocks until dismissed.
+    virtual void ShowMessage(const std::string& strMessage) = 0;
+    // Shown around the copying of one file; always paired.
+    virtual void BeginWaitCursor() = 0;
+    virtual void EndWaitCursor() = 0;
+    // The box at strBoxPath changed: show it afresh.
+    virtual void ShowBoxContents(const std::string& strBoxPath) = 0;
+};
+
+// Shows the wait cursor for the lifetime of the guard.
+class CWaitCursorGuard {
+public:
+    explicit CWaitCursorGuard(CVaultFeedback* pFeedback) : m_pFeedback(pFeedback) {
+        if (m_pFeedback) m_pFeedback->BeginWaitCursor();
+    }
+    ~CWaitCursorGuard() {
+        if (m_pFeedback) m_pFeedback->EndWaitCursor();
+    }
+    CWaitCursorGuard(const CWaitCursorGuard&) = delete;
+    CWaitCursorGuard& operator=(const CWaitCursorGuard&) = delete;
+
+private:
+    CVaultFeedback* m_pFeedback;
+};
+
+}  // namespace quovex

@@ -1,0 +1,62 @@
+// The box table, the vault's folder layout and the folder walks. Walks skip
+// every entry whose name begins with a dot and never follow symbolic links
+// (only the folder a walk starts from may be reached through one).
+// Stateless; any thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quovex {
+
+class CVaultEnv;
+
+constexpr int BOX_COUNT = 4;
+constexpr int BOX_FILE = 0;
+constexpr int BOX_IMAGE = 1;
+constexpr int BOX_VIDEO = 2;
+constexpr int BOX_OTHER = 3;
+
+// Row of the box table; BoxIndex is its position.
+struct BoxInfo {
+    const char* pszFolder;   // folder name under the vault location
+    const char* pszCaption;  // caption in the box list (UTF-8)
+};
+extern const BoxInfo BOX_TABLE[BOX_COUNT];
+
+// The row number of a box folder name, or -1.
+int BoxIndex(const std::string& strFolderName);
+// The folder path of box nBox under the vault location (no trailing separator).
+std::string BoxFolderPath(const std::string& strVaultPath, int nBox);
+
+// Creates every folder that holds the last component of strPath (with a
+// trailing separator, the folder itself too), parents first, with nMode.
+// Failures are ignored.
+void CreateDirectoryPath(const std::string& strPath, unsigned nMode = 0700,
+                         CVaultEnv* pEnv = nullptr);
+
+// Creates the vault location and its four box folders. Always 1.
+int CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
+
+// Deletes the tree below strFolder and then the folder itself. Links are
+// removed themselves, never followed. 1 when the folder could be listed, else 0.
+int DeleteFolderTree(const std::string& strFolder, CVaultEnv* pEnv = nullptr);
+
+// The first file, depth first in listing order, whose extension begins
+// with ".$"; "" when there is none.
+std::string FindFirstStoredFile(const std::string& strFolder, CVaultEnv* pEnv = nullptr);
+
+// Sum of the plain sizes recorded in the headers of all files below strFolder.
+std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv = nullptr);
+
+// Length of a file, 0 when it cannot be opened.
+std::uint64_t GetFileLength(const std::string& strPath, CVaultEnv* pEnv = nullptr);
+// Sum of the lengths of all files below a folder.
+std::uint64_t GetFolderLength(const std::string& strFolder, CVaultEnv* pEnv = nullptr);
+// GetFolderLength of a folder, GetFileLength of a file, else 0 (links count 0).
+std::uint64_t GetPathLength(const std::string& strPath, CVaultEnv* pEnv = nullptr);
+
+// "1023 字节( 1023 字节)", "4.00 KB( 5000 字节)", "0.98 MB( 1024000 字节)".
+std::string FormatSizeText(std::uint64_t nBytes);
+
+}  // namespace quovex

@@ -1,0 +1,108 @@
+// Recursive add, restore and the two worker procedures that run them under
+// the progress dialog. All of it runs on the worker thread; the user is
+// reached only through CVaultFeedback.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quovex {
+
+class CVaultCipher;
+class CVaultEnv;
+class CVaultFeedback;
+
+// Space that must stay free on the volume beyond the bytes a run writes.
+constexpr std::uint64_t TRANSFER_FREE_SPACE_MARGIN = 500000000ull;
+// Stored sources are deleted in batches of this many, after one flush of
+// the vault's volume, so that a crash can never lose both copies.
+constexpr std::size_t TRANSFER_DELETE_BATCH = 512;
+
+// What a run did, for the caller to tell the user.
+struct TransferReport {
+    std::uint64_t nFilesDone = 0;        // files stored or restored completely
+    std::vector<std::string> vFailed;    // files that did not go through
+    bool bNoSpace = false;               // stopped by the free-space test
+    bool bCancelled = false;             // stopped early by a cancel
+};
+
+// Stores and restores items for one open vault.
+class CVaultTransfer {
+public:
+    explicit CVaultTransfer(const CVaultCipher& cipher);
+    ~CVaultTransfer();
+
+    // Whether sources are deleted after they have been stored.
+    void SetDeleteSource(bool bDeleteSource) { m_bDeleteSource = bDeleteSource; }
+    bool DeleteSource() const { return m_bDeleteSource; }
+
+    // Stores one dropped file or folder below strBoxFolder, then asks for the
+    // box to be shown afresh. Links and missing paths are passed over. Always 1.
+    int StoreDroppedItem(const std::string& strPath, const std::string& strBoxFolder,
+                         CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                         TransferReport* pReport);
+    // Mirrors strSource below strTarget, storing every file. 1 when the
+    // source folder could be listed, else 0.
+    int StoreFolder(const std::string& strSource, const std::string& strTarget,
+                    CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                    TransferReport* pReport);
+    // Restores a stored file or folder to its recorded place (strTargetFolder
+    // empty) or below strTargetFolder. Always 1.
+    int RestoreItem(const std::string& strStored, const std::string& strTargetFolder,
+                    CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                    TransferReport* pReport);
+    // 1 when the stored folder could be listed, else 0.
+    int RestoreFolder(const std::string& strStored, const std::string& strTarget,
+                      CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                      TransferReport* pReport);
+
+    // Deletes the sources stored since the last call, after flushing the
+    // volume of strVaultFolder. A source whose flush failed is kept.
+    void DeletePendingSources(const std::string& strVaultFolder);
+
+private:
+    void QueueSourceDeletion(const std::string& strPath, bool bFolder,
+                             const std::string& strVaultFolder);
+
+    struct PendingDeletion {
+        std::string strPath;
+        bool bFolder;
+    };
+
+    const CVaultCipher& m_cipher;
+    CVaultEnv* m_pEnv;
+    bool m_bDeleteSource = true;
+    std::vector<PendingDeletion> m_vPending;
+};
+
+// True when the volume of strPath has at least nTotal + margin bytes free,
+// or when its free space cannot be determined.
+bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTotal);
+
+// The data of an add run.
+struct DropJob {
+    std::vector<std::string> vDropList;  // dropped paths, in drop order
+    std::string strBoxPath;              // folder of the selected box
+    CVaultTransfer* pVault = nullptr;
+    TransferReport report;
+};
+
+// The data of a restore run.
+struct RestoreJob {
+    std::string strStoredItem;     // stored file or folder in the vault
+    std::string strTargetFolder;   // chosen folder, or "" for a plain restore
+    CVaultTransfer* pVault = nullptr;
+    TransferReport report;
+};
+
+// A procedure run on the worker thread with the feedback of its run and its data.
+using ProgressWorker = int (*)(CVaultFeedback& feedback, void* pData);
+
+// Worker of an add run (pData is a DropJob): the free-space test, then
+// every dropped item in drop order, sharing one done counter and total.
+int AddDropWorker(CVaultFeedback& feedback, void* pData);
+// Worker of a restore run (pData is a RestoreJob).
+int RestoreWorker(CVaultFeedback& feedback, void* pData);
+
+}  // namespace quovex
