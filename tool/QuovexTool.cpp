@@ -1,0 +1,139 @@
+// quovex-tool: stores files and folders into a box folder and restores them,
+// through the same worker procedures as a drop and the restore commands, for
+// benchmarks and scripted checks. Exit status: 0 when everything went
+// through, 1 when something failed, was declined or found no room, 2 for a
+// usage error.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "StoredFileFormat.h"
+#include "TerminalFeedback.h"
+#include "ToolOptions.h"
+#include "VaultCipher.h"
+#include "VaultFolders.h"
+#include "VaultTransfer.h"
+
+namespace quovex {
+
+namespace {
+
+constexpr int TOOL_EXIT_OK = 0;
+constexpr int TOOL_EXIT_FAILED = 1;
+constexpr int TOOL_EXIT_USAGE = 2;
+
+constexpr char MSG_BAD_CREDENTIALS[] = "户名或者口令出错。";
+constexpr char MSG_CANCELLED[] = "User cancelled the operation !";
+
+// The absolute, lexically normal form of strPath without a trailing
+// separator: the core records it as the source path and takes the last
+// component as the stored name.
+std::string MakeAbsolute(const std::string& strPath) {
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::absolute(strPath, error);
+    std::string strResult = (error ? std::filesystem::path(strPath) : path).lexically_normal();
+    while (strResult.size() > 1 && strResult.back() == '/') strResult.pop_back();
+    return strResult;
+}
+
+// A link, a device or a missing path would be passed over by the core
+// without a word; on a command line the user should hear of it.
+bool IsFileOrFolder(const std::string& strPath) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(strPath, error);
+    return !error &&
+           (std::filesystem::is_regular_file(status) || std::filesystem::is_directory(status));
+}
+
+// The login's rule: the credentials must match the first stored file found
+// under strWhere (a stored file or a folder); with none, any are accepted.
+bool CredentialsMatch(const CVaultCipher& cipher, const std::string& strWhere) {
+    std::error_code error;
+    const std::string strFirst =
+        std::filesystem::is_directory(strWhere, error) ? FindFirstStoredFile(strWhere) : strWhere;
+    if (strFirst.empty()) return true;
+    const std::int64_t nChecksum = ReadHeaderChecksum(strFirst);
+    return nChecksum <= 0 || nChecksum == cipher.Checksum();
+}
+
+int ReportOutcome(const TransferReport& report, CTerminalFeedback& feedback, const char* pszVerb,
+                  bool bInputsOk) {
+    feedback.FinishProgress();
+    if (report.bCancelled) std::fprintf(stderr, "%s\n", MSG_CANCELLED);
+    std::fprintf(stderr, "quovex-tool: %llu file(s) %s, %zu failed%s\n",
+                 static_cast<unsigned long long>(report.nFilesDone), pszVerb, report.vFailed.size(),
+                 report.vFailed.empty() ? "" : ":");
+    for (const std::string& strFailed : report.vFailed) {
+        std::fprintf(stderr, "  %s\n", strFailed.c_str());
+    }
+    const bool bAllThrough = bInputsOk && report.vFailed.empty() && !report.bNoSpace &&
+                             !report.bCancelled && feedback.DeclinedCount() == 0;
+    return bAllThrough ? TOOL_EXIT_OK : TOOL_EXIT_FAILED;
+}
+
+int RunStore(const ToolOptions& options, const CVaultCipher& cipher) {
+    CVaultTransfer transfer(cipher);
+    transfer.SetDeleteSource(!options.bKeepSource);
+    DropJob job;
+    job.strBoxPath = MakeAbsolute(options.vPaths.back());
+    job.pVault = &transfer;
+    if (!CredentialsMatch(cipher, job.strBoxPath)) {
+        std::fprintf(stderr, "%s\n", MSG_BAD_CREDENTIALS);
+        return TOOL_EXIT_FAILED;
+    }
+    bool bInputsOk = true;
+    for (std::size_t nIndex = 0; nIndex + 1 < options.vPaths.size(); ++nIndex) {
+        job.vDropList.push_back(MakeAbsolute(options.vPaths[nIndex]));
+        if (!IsFileOrFolder(job.vDropList.back())) {
+            std::fprintf(stderr, "quovex-tool: not a file or folder, passed over: %s\n",
+                         options.vPaths[nIndex].c_str());
+            bInputsOk = false;
+        }
+    }
+    CTerminalFeedback feedback(options.bOverwrite);
+    AddDropWorker(feedback, &job);
+    return ReportOutcome(job.report, feedback, "stored", bInputsOk);
+}
+
+int RunRestore(const ToolOptions& options, const CVaultCipher& cipher) {
+    CVaultTransfer transfer(cipher);
+    RestoreJob job;
+    job.strStoredItem = MakeAbsolute(options.vPaths.front());
+    if (!options.strTargetFolder.empty())
+        job.strTargetFolder = MakeAbsolute(options.strTargetFolder);
+    job.pVault = &transfer;
+    if (!IsFileOrFolder(job.strStoredItem)) {
+        std::fprintf(stderr, "quovex-tool: no stored file or folder: %s\n",
+                     options.vPaths.front().c_str());
+        return TOOL_EXIT_FAILED;
+    }
+    if (!CredentialsMatch(cipher, job.strStoredItem)) {
+        std::fprintf(stderr, "%s\n", MSG_BAD_CREDENTIALS);
+        return TOOL_EXIT_FAILED;
+    }
+    CTerminalFeedback feedback(options.bOverwrite);
+    RestoreWorker(feedback, &job);
+    return ReportOutcome(job.report, feedback, "restored", true);
+}
+
+}  // namespace
+
+}  // namespace quovex
+
+int main(int argc, char** argv) {
+    using namespace quovex;
+    ToolOptions options;
+    std::string strError;
+    if (!ParseToolOptions(argc, argv, &options, &strError)) {
+        std::fprintf(stderr, "quovex-tool: %s\n\n%s", strError.c_str(), TOOL_USAGE);
+        return TOOL_EXIT_USAGE;
+    }
+    if (options.nCommand == ToolCommand::TOOL_HELP) {
+        std::fputs(TOOL_USAGE, stdout);
+        return TOOL_EXIT_OK;
+    }
+    CTerminalFeedback::CatchInterrupt();
+    const CVaultCipher cipher(options.strUser, options.strPassword);
+    return options.nCommand == ToolCommand::TOOL_STORE ? RunStore(options, cipher)
+                                                       : RunRestore(options, cipher);
+}

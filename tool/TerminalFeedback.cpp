@@ -1,0 +1,99 @@
+#include "TerminalFeedback.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+
+#include "PathText.h"
+
+namespace quovex {
+
+namespace {
+
+constexpr int PROGRESS_BAR_WIDTH = 30;
+constexpr std::size_t PROGRESS_NAME_MAX_BYTES = 40;
+
+std::atomic<bool> g_bInterrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+void OnInterrupt(int) {
+    g_bInterrupted.store(true);
+}
+
+// At most nMaxBytes of a UTF-8 text, never cutting a character in two.
+std::string CutUtf8(const std::string& strText, std::size_t nMaxBytes) {
+    if (strText.size() <= nMaxBytes) return strText;
+    std::size_t nEnd = nMaxBytes;
+    while (nEnd > 0 && (static_cast<unsigned char>(strText[nEnd]) & 0xC0) == 0x80) --nEnd;
+    return strText.substr(0, nEnd) + "...";
+}
+
+}  // namespace
+
+CTerminalFeedback::CTerminalFeedback(bool bOverwrite)
+    : m_bOverwrite(bOverwrite), m_bTerminal(isatty(STDERR_FILENO) == 1) {}
+
+void CTerminalFeedback::CatchInterrupt() {
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+void CTerminalFeedback::SetStatusText(const std::string& strText) {
+    if (strText == m_strStatus) return;
+    m_strStatus = strText;
+    DrawProgress();
+}
+
+void CTerminalFeedback::SetProgressPos(int nPos) {
+    if (nPos == m_nPos) return;
+    m_nPos = nPos;
+    DrawProgress();
+}
+
+bool CTerminalFeedback::IsCancelled() {
+    return g_bInterrupted.load();
+}
+
+bool CTerminalFeedback::AskYesNo(const std::string& strQuestion) {
+    ClearProgress();
+    std::fprintf(stderr, "%s: %s %s\n", m_strStatus.c_str(), strQuestion.c_str(),
+                 m_bOverwrite ? "是 (--overwrite yes)" : "否 (--overwrite no)");
+    if (!m_bOverwrite) ++m_nDeclined;
+    return m_bOverwrite;
+}
+
+void CTerminalFeedback::ShowMessage(const std::string& strMessage) {
+    ClearProgress();
+    std::fprintf(stderr, "%s\n", strMessage.c_str());
+}
+
+void CTerminalFeedback::FinishProgress() {
+    if (m_bLineShown) std::fputc('\n', stderr);
+    m_bLineShown = false;
+}
+
+void CTerminalFeedback::DrawProgress() {
+    if (!m_bTerminal) return;
+    const int nPos = m_nPos < 0 ? 0 : (m_nPos > 100 ? 100 : m_nPos);
+    const int nFilled = nPos * PROGRESS_BAR_WIDTH / 100;
+    const std::string strBar =
+        std::string(nFilled, '#') + std::string(PROGRESS_BAR_WIDTH - nFilled, '.');
+    const std::string strName = CutUtf8(LastComponent(m_strStatus), PROGRESS_NAME_MAX_BYTES);
+    // Carriage return and erase-line redraw the bar in place.
+    std::fprintf(stderr, "\r\033[K[%s] %3d%% %s", strBar.c_str(), nPos, strName.c_str());
+    std::fflush(stderr);
+    m_bLineShown = true;
+}
+
+void CTerminalFeedback::ClearProgress() {
+    if (!m_bLineShown) return;
+    std::fputs("\r\033[K", stderr);
+    m_bLineShown = false;
+}
+
+}  // namespace quovex

@@ -1,0 +1,49 @@
+// CVaultFeedback for a terminal: progress on standard error when it is a
+// terminal, overwrite questions answered by a fixed choice, messages on
+// standard error. Used on the one thread that runs the core operation.
+#pragma once
+
+#include <string>
+
+#include "VaultFeedback.h"
+
+namespace quovex {
+
+class CTerminalFeedback : public CVaultFeedback {
+public:
+    // bOverwrite is the answer to every overwrite question.
+    explicit CTerminalFeedback(bool bOverwrite);
+
+    void SetStatusText(const std::string& strText) override;
+    void SetProgressPos(int nPos) override;
+    // True once SIGINT arrived (after CatchInterrupt).
+    bool IsCancelled() override;
+    // Prints the question, the current file and the fixed answer; returns the answer.
+    bool AskYesNo(const std::string& strQuestion) override;
+    void ShowMessage(const std::string& strMessage) override;
+    void BeginWaitCursor() override {}
+    void EndWaitCursor() override {}
+    void ShowBoxContents(const std::string&) override {}
+
+    // Ends the progress line, so that what follows starts on a line of its own.
+    void FinishProgress();
+    // Number of overwrite questions answered no.
+    int DeclinedCount() const { return m_nDeclined; }
+
+    // Makes the first SIGINT a cancel (the current file stops after its
+    // current block); a second one ends the process as usual.
+    static void CatchInterrupt();
+
+private:
+    void DrawProgress();
+    void ClearProgress();
+
+    bool m_bOverwrite;
+    bool m_bTerminal;
+    bool m_bLineShown = false;
+    int m_nPos = -1;
+    int m_nDeclined = 0;
+    std::string m_strStatus;
+};
+
+}  // namespace quovex
