@@ -9,13 +9,13 @@
 
 namespace quovex {
 
-constexpr char SFF_SIGNATURE[] = "QUOVEX";            // no terminator on disk
+constexpr char SFF_SIGNATURE[] = "QUOVEX";  // no terminator on disk
 constexpr std::size_t SFF_SIGNATURE_SIZE = 6;
-constexpr std::size_t SFF_OFFSET_PLAIN_SIZE = 6;      // uint32 little-endian
-constexpr std::size_t SFF_OFFSET_CHECKSUM = 10;       // uint32 little-endian
-constexpr std::size_t SFF_OFFSET_RESERVED = 14;       // uint32, written as 0
-constexpr std::size_t SFF_OFFSET_SOURCE_PATH = 18;    // GB18030 text, NUL-padded
-constexpr std::size_t SFF_OFFSET_SUMMARY = 146;       // GB18030 text, NUL-padded
+constexpr std::size_t SFF_OFFSET_PLAIN_SIZE = 6;    // uint32 little-endian
+constexpr std::size_t SFF_OFFSET_CHECKSUM = 10;     // uint32 little-endian
+constexpr std::size_t SFF_OFFSET_RESERVED = 14;     // uint32, written as 0
+constexpr std::size_t SFF_OFFSET_SOURCE_PATH = 18;  // GB18030 text, NUL-padded
+constexpr std::size_t SFF_OFFSET_SUMMARY = 146;     // GB18030 text, NUL-padded
 constexpr std::size_t SFF_TEXT_FIELD_SIZE = 128;
 constexpr std::size_t SFF_TEXT_MAX_BYTES = SFF_TEXT_FIELD_SIZE - 1;
 constexpr std::size_t SFF_HEADER_SIZE = 274;

@@ -60,6 +60,16 @@ public:
     // Exact inverse of ScrambleBlock with the same key.
     static void UnscrambleBlock(const char* pszKey, const unsigned char* pIn, unsigned char* pOut);
 
+    // The byte added at each position of a block: key[i mod L], or 0 for an
+    // empty key. Streaming code expands the key once per file with this and
+    // then transforms every block with the two operations below, which give
+    // the same bytes as ScrambleBlock and UnscrambleBlock.
+    static void ExpandKey(const char* pszKey, unsigned char* pStream);
+    static void ScrambleWithStream(const unsigned char* pStream, const unsigned char* pIn,
+                                   unsigned char* pOut);
+    static void UnscrambleWithStream(const unsigned char* pStream, const unsigned char* pIn,
+                                     unsigned char* pOut);
+
     // CredentialChecksum of this context's user name and password.
     std::uint32_t Checksum() const;
 

@@ -5,11 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
-namespace quovex {
+#include "VaultEnv.h"
 
-class CVaultEnv;
+namespace quovex {
 
 constexpr int BOX_COUNT = 4;
 constexpr int BOX_FILE = 0;
@@ -28,6 +29,12 @@ extern const BoxInfo BOX_TABLE[BOX_COUNT];
 int BoxIndex(const std::string& strFolderName);
 // The folder path of box nBox under the vault location (no trailing separator).
 std::string BoxFolderPath(const std::string& strVaultPath, int nBox);
+
+// Visits each entry of strFolder in listing order with its full path and
+// kind, passing over names that begin with a dot. fnVisit returns false to
+// end the walk. False when the folder cannot be listed.
+using WalkVisitor = std::function<bool(const std::string& strPath, EntryKind kind)>;
+bool WalkFolder(CVaultEnv* pEnv, const std::string& strFolder, const WalkVisitor& fnVisit);
 
 // Creates every folder that holds the last component of strPath (with a
 // trailing separator, the folder itself too), parents first, with nMode.

@@ -21,10 +21,10 @@ constexpr std::size_t TRANSFER_DELETE_BATCH = 512;
 
 // What a run did, for the caller to tell the user.
 struct TransferReport {
-    std::uint64_t nFilesDone = 0;        // files stored or restored completely
-    std::vector<std::string> vFailed;    // files that did not go through
-    bool bNoSpace = false;               // stopped by the free-space test
-    bool bCancelled = false;             // stopped early by a cancel
+    std::uint64_t nFilesDone = 0;      // files stored or restored completely
+    std::vector<std::string> vFailed;  // files that did not go through
+    bool bNoSpace = false;             // stopped by the free-space test
+    bool bCancelled = false;           // stopped early by a cancel
 };
 
 // Stores and restores items for one open vault.
@@ -36,6 +36,7 @@ public:
     // Whether sources are deleted after they have been stored.
     void SetDeleteSource(bool bDeleteSource) { m_bDeleteSource = bDeleteSource; }
     bool DeleteSource() const { return m_bDeleteSource; }
+    CVaultEnv* Env() const { return m_pEnv; }
 
     // Stores one dropped file or folder below strBoxFolder, then asks for the
     // box to be shown afresh. Links and missing paths are passed over. Always 1.
@@ -90,19 +91,22 @@ struct DropJob {
 
 // The data of a restore run.
 struct RestoreJob {
-    std::string strStoredItem;     // stored file or folder in the vault
-    std::string strTargetFolder;   // chosen folder, or "" for a plain restore
+    std::string strStoredItem;    // stored file or folder in the vault
+    std::string strTargetFolder;  // chosen folder, or "" for a plain restore
     CVaultTransfer* pVault = nullptr;
     TransferReport report;
 };
 
-// A procedure run on the worker thread with the feedback of its run and its data.
+// A procedure run on the worker thread with the feedback of its run and its
+// data. Returns 0 when a cancel stopped it early, else 1.
 using ProgressWorker = int (*)(CVaultFeedback& feedback, void* pData);
 
 // Worker of an add run (pData is a DropJob): the free-space test, then
-// every dropped item in drop order, sharing one done counter and total.
+// every dropped item in drop order, sharing one done counter and total;
+// sources of stored items are deleted (when asked) after one flush.
 int AddDropWorker(CVaultFeedback& feedback, void* pData);
-// Worker of a restore run (pData is a RestoreJob).
+// Worker of a restore run (pData is a RestoreJob). The free space is asked
+// of the target folder, or of the current folder for a plain restore.
 int RestoreWorker(CVaultFeedback& feedback, void* pData);
 
 }  // namespace quovex
