@@ -191,8 +191,9 @@ bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTota
     return nFree >= nNeeded;
 }
 
-int AddDropWorker(CVaultFeedback& feedback, void* pData) {
-    DropJob& job = *static_cast<DropJob*>(pData);
+namespace {
+
+int RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
     CVaultEnv* pEnv = job.pVault->Env();
     CCancelWatch watch(feedback);
     std::uint64_t nTotal = 0;
@@ -212,8 +213,7 @@ int AddDropWorker(CVaultFeedback& feedback, void* pData) {
     return job.report.bCancelled ? 0 : 1;
 }
 
-int RestoreWorker(CVaultFeedback& feedback, void* pData) {
-    RestoreJob& job = *static_cast<RestoreJob*>(pData);
+int RunRestore(CVaultFeedback& feedback, RestoreJob& job) {
     CVaultEnv* pEnv = job.pVault->Env();
     CCancelWatch watch(feedback);
     const std::uint64_t nTotal = GetPathLength(job.strStoredItem, pEnv);
@@ -228,6 +228,30 @@ int RestoreWorker(CVaultFeedback& feedback, void* pData) {
                             &job.report);
     job.report.bCancelled = watch.SawCancel();
     return job.report.bCancelled ? 0 : 1;
+}
+
+}  // namespace
+
+// The workers run on a thread of their own: nothing may escape them. Running
+// out of memory is the only way in; what was stored by then stays stored.
+int AddDropWorker(CVaultFeedback& feedback, void* pData) {
+    DropJob& job = *static_cast<DropJob*>(pData);
+    try {
+        return RunAddDrop(feedback, job);
+    } catch (...) {
+        job.report.vFailed.push_back(job.strBoxPath);
+        return 1;
+    }
+}
+
+int RestoreWorker(CVaultFeedback& feedback, void* pData) {
+    RestoreJob& job = *static_cast<RestoreJob*>(pData);
+    try {
+        return RunRestore(feedback, job);
+    } catch (...) {
+        job.report.vFailed.push_back(job.strStoredItem);
+        return 1;
+    }
 }
 
 }  // namespace quovex
