@@ -61,7 +61,9 @@ bool CTerminalFeedback::IsCancelled() {
 
 bool CTerminalFeedback::AskYesNo(const std::string& strQuestion) {
     ClearProgress();
-    std::fprintf(stderr, "%s: %s %s\n", m_strStatus.c_str(), strQuestion.c_str(),
+    // The core asks before it names the file, so the status would be the
+    // previous file; the summary names the files that were declined.
+    std::fprintf(stderr, "%s %s\n", strQuestion.c_str(),
                  m_bOverwrite ? "是 (--overwrite yes)" : "否 (--overwrite no)");
     if (!m_bOverwrite) ++m_nDeclined;
     return m_bOverwrite;

@@ -18,7 +18,7 @@ public:
     void SetProgressPos(int nPos) override;
     // True once SIGINT arrived (after CatchInterrupt).
     bool IsCancelled() override;
-    // Prints the question, the current file and the fixed answer; returns the answer.
+    // Prints the question and the fixed answer; returns the answer.
     bool AskYesNo(const std::string& strQuestion) override;
     void ShowMessage(const std::string& strMessage) override;
     void BeginWaitCursor() override {}
