@@ -8,6 +8,7 @@ PACKAGES=(
     libgtest-dev googletest libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-wqy-microhei
+    time
 )
 
 missing=()

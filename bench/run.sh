@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# How to run: bash bench/run.sh [BUILD_DIR]   (default build/default, configured with the default preset when missing; needs ~2 GiB free in /tmp)
+#
+# Measures quovex-tool side by side with cp on this machine, in one run:
+# storing and restoring a 512 MiB file, peak memory for 512 MiB and 64 MiB,
+# and storing a folder of 10,000 files of 1 KiB with and without
+# --keep-source. The page cache is left alone: every command runs once to
+# warm up, then the best of three runs counts. A `sync` before each timed run
+# keeps earlier writes from being flushed on its clock.
+set -euo pipefail
+
+REPO=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=$(realpath -m "${1:-${QUOVEX_BUILD_DIR:-$REPO/build/default}}")
+if [ "$BUILD" = "$REPO/build/default" ] && [ ! -f "$BUILD/build.ninja" ]; then
+    (cd "$REPO" && cmake --preset default >/dev/null)
+fi
+cmake --build "$BUILD" --target quovex-tool -j 2 >/dev/null
+TOOL="$BUILD/tool/quovex-tool"
+CRED=(--user bench --password bench-pw)
+
+WORK=$(mktemp -d /tmp/quovex-bench.XXXXXX)
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK"
+mkdir data out restored vault src2
+
+echo "Preparing random data in $WORK ..." >&2
+head -c 512M /dev/urandom >data/big.bin
+head -c 64M data/big.bin >data/mid.bin
+mkdir data/folder
+head -c $((10000 * 1024)) data/big.bin | (cd data/folder && split -b 1024 -a 5 -d - f)
+
+# best_of PREP COMMAND...: PREP, then COMMAND, once to warm up and three
+# times timed; BEST receives the shortest time in seconds.
+best_of() {
+    local strPrep=$1 nBest="" i t0 t1
+    shift
+    for i in 0 1 2 3; do
+        $strPrep
+        sync
+        t0=$(date +%s%N)
+        if ! "$@" >/dev/null 2>>"$WORK/stderr.log"; then
+            echo "failed: $*" >&2
+            cat "$WORK/stderr.log" >&2
+            exit 1
+        fi
+        t1=$(date +%s%N)
+        [ "$i" -eq 0 ] && continue
+        if [ -z "$nBest" ] || [ $((t1 - t0)) -lt "$nBest" ]; then nBest=$((t1 - t0)); fi
+    done
+    BEST=$(awk -v n="$nBest" 'BEGIN { printf "%.3f", n / 1e9 }')
+}
+
+# peak_mib PREP COMMAND...: PEAK receives the maximum resident size in MiB.
+peak_mib() {
+    local strPrep=$1
+    shift
+    $strPrep
+    /usr/bin/time -f %M -o "$WORK/rss" "$@" >/dev/null 2>>"$WORK/stderr.log"
+    PEAK=$(awk '{ printf "%.1f", $1 / 1024 }' "$WORK/rss")
+}
+
+prep_none() { :; }
+prep_out() { rm -rf out/*; }
+prep_vault() { rm -rf vault/FileBox; }
+prep_restored() { rm -rf restored/*; }
+prep_sources() {
+    rm -rf vault/OtherBox src2/folder
+    cp -r data/folder src2/folder
+}
+
+STORED_BIG="vault/FileBox/big.bin.\$"
+STORED_MID="vault/FileBox/mid.bin.\$"
+
+echo "512 MiB file ..." >&2
+best_of prep_out cp data/big.bin out/big.bin
+CP_STORE=$BEST
+best_of prep_vault "$TOOL" store "${CRED[@]}" --keep-source data/big.bin vault/FileBox
+TOOL_STORE=$BEST
+best_of prep_out cp "$STORED_BIG" out/big.bin
+CP_RESTORE=$BEST
+best_of prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
+TOOL_RESTORE=$BEST
+cmp -s data/big.bin restored/big.bin || { echo "restored file differs" >&2; exit 1; }
+
+echo "Peak memory ..." >&2
+peak_mib prep_vault "$TOOL" store "${CRED[@]}" --keep-source data/big.bin vault/FileBox
+RSS_STORE_BIG=$PEAK
+peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
+RSS_RESTORE_BIG=$PEAK
+peak_mib prep_vault "$TOOL" store "${CRED[@]}" --keep-source data/mid.bin vault/FileBox
+RSS_STORE_MID=$PEAK
+peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_MID"
+RSS_RESTORE_MID=$PEAK
+rm -rf out/* restored/* vault/*
+
+echo "10,000 files of 1 KiB ..." >&2
+best_of prep_out cp -r data/folder out/folder
+CP_FOLDER=$BEST
+best_of prep_vault "$TOOL" store "${CRED[@]}" --keep-source data/folder vault/FileBox
+TOOL_FOLDER=$BEST
+best_of prep_sources "$TOOL" store "${CRED[@]}" src2/folder vault/OtherBox
+TOOL_FOLDER_DELETE=$BEST
+[ ! -e src2/folder ] || { echo "sources were not deleted" >&2; exit 1; }
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2fx", a / b }'; }
+verdict() { awk -v v="$1" -v t="$2" 'BEGIN { print (v <= t ? "met" : "MISSED") }'; }
+row() { printf "%-40s %10s %10s %8s %10s  %s\n" "$@"; }
+
+echo
+echo "Quovex benchmarks on $(hostname), $(date -u '+%Y-%m-%d %H:%M UTC'): best of 3 after a warm-up"
+row "case" "tool (s)" "cp (s)" "ratio" "target" ""
+row "store 512 MiB file (--keep-source)" "$TOOL_STORE" "$CP_STORE" "$(ratio "$TOOL_STORE" "$CP_STORE")" \
+    "<= 1.5x" "$(verdict "$(ratio "$TOOL_STORE" "$CP_STORE" | tr -d x)" 1.5)"
+row "restore 512 MiB file (--to)" "$TOOL_RESTORE" "$CP_RESTORE" \
+    "$(ratio "$TOOL_RESTORE" "$CP_RESTORE")" "<= 1.5x" \
+    "$(verdict "$(ratio "$TOOL_RESTORE" "$CP_RESTORE" | tr -d x)" 1.5)"
+row "store 10,000 x 1 KiB (--keep-source)" "$TOOL_FOLDER" "$CP_FOLDER" \
+    "$(ratio "$TOOL_FOLDER" "$CP_FOLDER")" "<= 3x" \
+    "$(verdict "$(ratio "$TOOL_FOLDER" "$CP_FOLDER" | tr -d x)" 3)"
+row "store 10,000 x 1 KiB, sources deleted" "$TOOL_FOLDER_DELETE" "$CP_FOLDER" \
+    "$(ratio "$TOOL_FOLDER_DELETE" "$CP_FOLDER")" "-" ""
+FLUSH=$(awk -v a="$TOOL_FOLDER_DELETE" -v b="$TOOL_FOLDER" 'BEGIN { printf "%+.3f s (%.2fx)", a - b, a / b }')
+echo "  flush and deletion of the sources cost $FLUSH over --keep-source"
+echo
+row "peak memory (max RSS)" "MiB" "" "" "target" ""
+row "store 512 MiB file" "$RSS_STORE_BIG" "" "" "< 32 MiB" "$(verdict "$RSS_STORE_BIG" 31.999)"
+row "restore 512 MiB file" "$RSS_RESTORE_BIG" "" "" "< 32 MiB" "$(verdict "$RSS_RESTORE_BIG" 31.999)"
+row "store 64 MiB file" "$RSS_STORE_MID" "" "" "< 32 MiB" "$(verdict "$RSS_STORE_MID" 31.999)"
+row "restore 64 MiB file" "$RSS_RESTORE_MID" "" "" "< 32 MiB" "$(verdict "$RSS_RESTORE_MID" 31.999)"
