@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Exit statuses of quovex-tool and a store/restore round trip, in a temporary folder.
+# Usage: QuovexToolTest.sh PATH-TO-quovex-tool
+set -u
+TOOL=$(realpath "$1")
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK" || exit 1
+FAILS=0
+
+fail() {
+    echo "FAIL: $*"
+    FAILS=$((FAILS + 1))
+}
+# expect STATUS WHAT ARGS...: runs the tool and compares its exit status.
+expect() {
+    local nWant=$1 strWhat=$2
+    shift 2
+    "$TOOL" "$@" 2>err.txt
+    local nGot=$?
+    [ "$nGot" -eq "$nWant" ] || { fail "$strWhat: exit $nGot, expected $nWant"; cat err.txt; }
+}
+
+# "中文" is 4 GB18030 bytes (6 in UTF-8, 2 characters); 31 x "密" + "x" is 63.
+USER_CN="中文"
+PASS_CN="$(printf '密%.0s' {1..31})x"
+CRED=(--user "$USER_CN" --password "$PASS_CN")
+
+expect 2 "no command"
+expect 2 "unknown option" store "${CRED[@]}" --bogus a box
+expect 2 "store without a box folder" store "${CRED[@]}" a
+expect 2 "--keep-source on restore" restore "${CRED[@]}" --keep-source x
+expect 2 "bad --overwrite" store "${CRED[@]}" --overwrite maybe a box
+expect 2 "3-byte password" store --user alice --password abc a box
+expect 2 "one Chinese character" store --user 中 --password secret a box
+expect 2 "64-byte password" store --user alice --password "${PASS_CN}y" a box
+grep -q "usage:" err.txt || fail "usage text missing"
+
+mkdir -p src/docs/sub out
+head -c 1000 /dev/urandom >src/a.txt
+head -c 300001 /dev/urandom >src/docs/b.bin
+head -c 129 /dev/urandom >src/docs/sub/c.dat
+cp src/a.txt a.orig
+
+# Relative operands: the recorded source path must still be absolute.
+expect 0 "store, keep sources" store "${CRED[@]}" --keep-source src/a.txt src/docs/ vault/FileBox
+[ -f "vault/FileBox/a.txt.\$" ] && [ -f "vault/FileBox/docs/sub/c.dat.\$" ] || fail "stored files"
+[ -f src/a.txt ] && [ -f src/docs/b.bin ] || fail "--keep-source deleted a source"
+cmp -s "vault/FileBox/docs/b.bin.\$" src/docs/b.bin && fail "stored file is not scrambled"
+
+expect 0 "restore --to" restore "${CRED[@]}" --to out vault/FileBox/docs
+cmp -s out/docs/b.bin src/docs/b.bin && cmp -s out/docs/sub/c.dat src/docs/sub/c.dat ||
+    fail "restored folder differs"
+rm src/a.txt
+expect 0 "plain restore" restore "${CRED[@]}" "vault/FileBox/a.txt.\$"
+cmp -s src/a.txt a.orig || fail "plain restore differs"
+
+expect 1 "wrong password" restore --user "$USER_CN" --password wrong-one --to out2 vault/FileBox
+[ -e out2 ] && fail "wrong password wrote something"
+
+cp "vault/FileBox/a.txt.\$" stored.orig
+echo changed >src/a.txt
+expect 1 "declined overwrite of a stored file" store "${CRED[@]}" src/a.txt vault/FileBox
+grep -q "覆盖它吗" err.txt || fail "overwrite question not shown"
+cmp -s "vault/FileBox/a.txt.\$" stored.orig || fail "declined overwrite changed the stored file"
+[ -f src/a.txt ] || fail "source of a failed store deleted"
+expect 0 "accepted overwrite, source deleted" store "${CRED[@]}" --overwrite yes src/a.txt vault/FileBox
+[ -e src/a.txt ] && fail "source kept without --keep-source"
+expect 1 "declined overwrite of a restored file" restore "${CRED[@]}" --to out vault/FileBox/docs
+expect 1 "missing path" store "${CRED[@]}" --keep-source no-such-file vault/FileBox
+
+[ "$FAILS" -eq 0 ] && echo "all quovex-tool checks passed"
+exit $((FAILS > 0))
