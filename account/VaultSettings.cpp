@@ -1,0 +1,57 @@
+#include "VaultSettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSettings>
+
+namespace quovex {
+
+namespace {
+
+const QString TEXT_TRUE = QStringLiteral("TRUE");
+const QString TEXT_FALSE = QStringLiteral("FALSE");
+
+QString BoolText(bool b) {
+    return b ? TEXT_TRUE : TEXT_FALSE;
+}
+
+}  // namespace
+
+QString DefaultWorkPath() {
+    return QDir::homePath() + QStringLiteral("/Box");
+}
+
+CVaultSettings::CVaultSettings(QString strApplication)
+    : m_strWorkPath(DefaultWorkPath()), m_strApplication(std::move(strApplication)) {}
+
+void CVaultSettings::LoadSettings() {
+    const QString strApplication =
+        m_strApplication.isEmpty() ? QCoreApplication::applicationName() : m_strApplication;
+    QSettings settings(QString::fromLatin1(SETTINGS_ORGANISATION), strApplication);
+    settings.beginGroup(QString::fromLatin1(SETTINGS_GROUP));
+    m_strWorkPath = settings.value("WorkPath", DefaultWorkPath()).toString();
+    m_bDeleteSource = settings.value("DeleteSource", TEXT_TRUE).toString() == TEXT_TRUE;
+    m_bSaveUser = settings.value("SaveUser").toString() == TEXT_TRUE;
+    if (m_bSaveUser) m_strUserName = settings.value("UserName", QString()).toString();
+    m_nWindowX = settings.value("Window_X", 0).toInt();
+    m_nWindowY = settings.value("Window_Y", 0).toInt();
+    m_nWindowWidth = settings.value("Window_Width", 200).toInt();
+    m_nWindowHeight = settings.value("Window_Height", 400).toInt();
+}
+
+void CVaultSettings::SaveSettings() const {
+    const QString strApplication =
+        m_strApplication.isEmpty() ? QCoreApplication::applicationName() : m_strApplication;
+    QSettings settings(QString::fromLatin1(SETTINGS_ORGANISATION), strApplication);
+    settings.beginGroup(QString::fromLatin1(SETTINGS_GROUP));
+    settings.setValue("WorkPath", m_strWorkPath);
+    settings.setValue("DeleteSource", BoolText(m_bDeleteSource));
+    settings.setValue("SaveUser", BoolText(m_bSaveUser));
+    if (m_bSaveUser) settings.setValue("UserName", m_strUserName);
+    settings.setValue("Window_X", m_nWindowX);
+    settings.setValue("Window_Y", m_nWindowY);
+    settings.setValue("Window_Width", m_nWindowWidth);
+    settings.setValue("Window_Height", m_nWindowHeight);
+}
+
+}  // namespace quovex

@@ -1,0 +1,117 @@
+// Dialog templates, menus and strings of the program as plain data. A
+// template lists its controls in tab order, each with its id, kind, text and
+// rectangle in dialog units; DialogBuilder.h turns a template into widgets.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace quovex {
+
+// Id of every control that carries no id of its own (labels, group boxes).
+constexpr int RES_ID_STATIC = -1;
+// Ids of the standard buttons: the builder wires them to accept and reject.
+constexpr int RES_ID_OK = 1;
+constexpr int RES_ID_CANCEL = 2;
+
+constexpr int RES_DLG_ABOUT = 100;
+constexpr int RES_DLG_MAIN = 102;
+constexpr int RES_DLG_LOGIN = 136;
+constexpr int RES_DLG_SETTINGS_PAGE = 138;
+constexpr int RES_DLG_FILE_INFO = 141;
+constexpr int RES_DLG_DIR_INFO = 142;
+constexpr int RES_DLG_PROGRESS = 145;
+
+enum class ControlKind {
+    CONTROL_LABEL,        // static text
+    CONTROL_GROUP_BOX,    // frame with a caption, drawn behind the controls it frames
+    CONTROL_EDIT,         // single-line edit
+    CONTROL_PUSH_BUTTON,  // push button
+    CONTROL_CHECK_BOX,    // automatic check box
+    CONTROL_PROGRESS,     // progress bar
+    CONTROL_TREE,         // tree view
+    CONTROL_LIST,         // list box
+    CONTROL_ICON,         // static picture showing icon 128
+};
+
+// Style bits of a control (combinable).
+enum ControlStyle : std::uint32_t {
+    STYLE_NONE = 0,
+    STYLE_AUTO_HSCROLL = 1u << 0,  // edit scrolls instead of stopping at its right edge
+    STYLE_PASSWORD = 1u << 1,      // edit masks its characters
+    STYLE_READ_ONLY = 1u << 2,     // edit cannot be changed
+    STYLE_DEFAULT = 1u << 3,       // the dialog's default push button
+    STYLE_BORDER = 1u << 4,        // sunken frame (client edge)
+    STYLE_ACCEPT_DROP = 1u << 5,   // accepts dropped files
+    STYLE_NO_TAB_STOP = 1u << 6,   // focusable control left out of the tab order
+};
+
+// Style bits of a dialog.
+enum DialogStyle : std::uint32_t {
+    DLGSTYLE_MODAL_FRAME = 0,         // fixed size, caption, close box
+    DLGSTYLE_RESIZABLE = 1u << 0,     // sizing border and minimise box
+    DLGSTYLE_NO_CLOSE_BOX = 1u << 1,  // caption without system menu or close box
+    DLGSTYLE_CHILD_PAGE = 1u << 2,    // a page placed inside a property sheet
+};
+
+struct ControlTemplate {
+    int nId;
+    ControlKind kind;
+    const char* pszText;  // UTF-8; "" for none
+    int x, y, cx, cy;     // dialog units
+    std::uint32_t nStyle = STYLE_NONE;
+};
+
+struct DialogTemplate {
+    int nId;
+    const char* pszCaption;  // UTF-8
+    int cx, cy;              // dialog units
+    const char* pszFontFamily;
+    int nFontPointSize;
+    std::uint32_t nStyle;
+    int nMenuId;  // 0 for none
+    std::span<const ControlTemplate> controls;
+};
+
+// The template with the given id, or nullptr.
+const DialogTemplate* FindDialogTemplate(int nId);
+
+// A menu: popups in bar order, each followed by its items. An item with
+// command id 0 and no text is a separator.
+constexpr int RES_MENU_MAIN = 131;
+constexpr int RES_MENU_CONTEXT = 140;
+
+// Command ids of the menu items.
+constexpr int RES_CMD_EXIT = 32771;
+constexpr int RES_CMD_SETTINGS = 32772;
+constexpr int RES_CMD_RESTORE = 32773;
+constexpr int RES_CMD_RESTORE_TO = 32774;
+constexpr int RES_CMD_DELETE = 32775;
+constexpr int RES_CMD_PROPERTIES = 32776;
+constexpr int RES_CMD_HELP = 32777;
+constexpr int RES_CMD_ABOUT = 32778;
+
+struct MenuItemTemplate {
+    int nCommandId;       // 0 for a separator
+    const char* pszText;  // UTF-8, "&" marks the mnemonic
+};
+
+struct MenuPopupTemplate {
+    const char* pszText;
+    std::span<const MenuItemTemplate> items;
+};
+
+struct MenuTemplate {
+    int nId;
+    std::span<const MenuPopupTemplate> popups;
+};
+
+// The menu with the given id, or nullptr.
+const MenuTemplate* FindMenuTemplate(int nId);
+
+// String table.
+constexpr int RES_STR_ABOUT_ITEM = 101;
+// The string with the given id (UTF-8), or "" when there is none.
+const char* LoadResString(int nId);
+
+}  // namespace quovex

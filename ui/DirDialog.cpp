@@ -1,0 +1,35 @@
+#include "DirDialog.h"
+
+#include <QFileDialog>
+
+namespace quovex {
+
+namespace {
+
+CDirDialog::FolderPicker& ReplacedPicker() {
+    static CDirDialog::FolderPicker s_picker;
+    return s_picker;
+}
+
+QString PickWithFileDialog(const QString& strTitle) {
+    // No owner, as the chooser is meant to leave the calling dialog enabled.
+    return QFileDialog::getExistingDirectory(nullptr, strTitle, QString(),
+                                             QFileDialog::ShowDirsOnly);
+}
+
+}  // namespace
+
+bool CDirDialog::PickFolder(const QString& strTitle) {
+    m_strTitle = strTitle;
+    const FolderPicker& picker = ReplacedPicker();
+    const QString strChosen = picker ? picker(strTitle) : PickWithFileDialog(strTitle);
+    if (strChosen.isEmpty()) return false;
+    m_strPath = strChosen;
+    return true;
+}
+
+void CDirDialog::SetFolderPicker(FolderPicker picker) {
+    ReplacedPicker() = std::move(picker);
+}
+
+}  // namespace quovex

@@ -1,0 +1,26 @@
+// Lets the user pick one existing folder. Interface thread only.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace quovex {
+
+class CDirDialog {
+public:
+    // Shows the folder chooser with strTitle and blocks until it closes.
+    // True when a folder was chosen; m_strPath then holds its full path
+    // (with a trailing separator only for the root). False on a cancel; the
+    // path must then not be used.
+    bool PickFolder(const QString& strTitle);
+
+    // Returns the chosen folder, or "" for a cancel.
+    using FolderPicker = std::function<QString(const QString& strTitle)>;
+    // Replaces the chooser (tests); an empty picker restores the standard one.
+    static void SetFolderPicker(FolderPicker picker);
+
+    QString m_strPath;
+    QString m_strTitle;
+};
+
+}  // namespace quovex

@@ -1,0 +1,76 @@
+#include "LoginDlg.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ByteLimitValidator.h"
+#include "DialogBuilder.h"
+#include "DirDialog.h"
+#include "MessageBox.h"
+
+namespace quovex {
+
+namespace {
+
+constexpr int IDC_USER = 1004;
+constexpr int IDC_PASSWORD = 1005;
+constexpr int IDC_PATH = 1011;
+constexpr int IDC_BROWSE = 1020;
+
+}  // namespace
+
+CLoginDlg::CLoginDlg(QWidget* pParent) : QDialog(pParent) {
+    BuildDialog(this, RES_DLG_LOGIN);
+    m_pUserEdit = FindControl<QLineEdit>(this, IDC_USER);
+    m_pPasswordEdit = FindControl<QLineEdit>(this, IDC_PASSWORD);
+    m_pPathEdit = FindControl<QLineEdit>(this, IDC_PATH);
+    m_pUserEdit->setValidator(new CByteLimitValidator(LOGIN_MAX_BYTES, m_pUserEdit));
+    m_pPasswordEdit->setValidator(new CByteLimitValidator(LOGIN_MAX_BYTES, m_pPasswordEdit));
+    connect(FindControl<QPushButton>(this, IDC_BROWSE), &QPushButton::clicked, this,
+            &CLoginDlg::OnBrowse);
+}
+
+void CLoginDlg::UpdateData(bool bSaveAndValidate) {
+    if (bSaveAndValidate) {
+        m_strPassword = m_pPasswordEdit->text();
+        m_strUser = m_pUserEdit->text();
+        m_strPath = m_pPathEdit->text();
+        return;
+    }
+    m_pPasswordEdit->setText(m_strPassword);
+    m_pUserEdit->setText(m_strUser);
+    m_pPathEdit->setText(m_strPath);
+}
+
+void CLoginDlg::accept() {
+    UpdateData(true);
+    if (Gb18030Bytes(m_strUser) < LOGIN_MIN_BYTES ||
+        Gb18030Bytes(m_strPassword) < LOGIN_MIN_BYTES) {
+        ShowMessageBox(QStringLiteral("户名和口令长度至少 4 位"), MSGBOX_OK,
+                       QStringLiteral("合法性警告"), this);
+        return;
+    }
+    QDialog::accept();
+}
+
+void CLoginDlg::showEvent(QShowEvent* pEvent) {
+    if (!m_bInitialised) {
+        m_bInitialised = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(pEvent);
+}
+
+void CLoginDlg::OnInitDialog() {
+    UpdateData(false);
+    m_pUserEdit->setFocus(Qt::OtherFocusReason);
+}
+
+void CLoginDlg::OnBrowse() {
+    CDirDialog chooser;
+    if (!chooser.PickFolder(QStringLiteral("选择文件夹"))) return;
+    m_strPath = chooser.m_strPath;
+    UpdateData(false);
+}
+
+}  // namespace quovex

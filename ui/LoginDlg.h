@@ -1,0 +1,46 @@
+// The login dialog: vault location, user name and password. Interface thread.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLineEdit;
+
+namespace quovex {
+
+constexpr int LOGIN_MIN_BYTES = 4;   // shortest user name and password
+constexpr int LOGIN_MAX_BYTES = 63;  // longest, enforced while typing
+
+class CLoginDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CLoginDlg(QWidget* pParent = nullptr);
+
+    // Copies the fields into the controls (false) or the controls into the
+    // fields (true).
+    void UpdateData(bool bSaveAndValidate);
+
+    // OK: takes the controls over; with a user name or password under 4
+    // GB18030 bytes shows the length message and stays open, else closes.
+    void accept() override;
+
+    QString m_strPassword;
+    QString m_strUser;
+    QString m_strPath;
+
+protected:
+    void showEvent(QShowEvent* pEvent) override;
+
+private:
+    void OnInitDialog();
+    // Lets the user choose the location; a choice also puts the user name
+    // and password fields back into their controls.
+    void OnBrowse();
+
+    QLineEdit* m_pUserEdit;
+    QLineEdit* m_pPasswordEdit;
+    QLineEdit* m_pPathEdit;
+    bool m_bInitialised = false;
+};
+
+}  // namespace quovex

@@ -1,0 +1,71 @@
+// The one way the program shows a message box.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+class QWidget;
+
+namespace quovex {
+
+// Buttons and icons of a box (combinable: one button set, at most one icon).
+enum MessageBoxStyle : unsigned {
+    MSGBOX_OK = 0x0,
+    MSGBOX_YESNO = 0x4,
+    MSGBOX_ICON_ERROR = 0x10,
+    MSGBOX_ICON_QUESTION = 0x20,
+    MSGBOX_ICON_WARNING = 0x30,
+    MSGBOX_ICON_INFORMATION = 0x40,
+};
+constexpr unsigned MSGBOX_BUTTON_MASK = 0x0F;
+constexpr unsigned MSGBOX_ICON_MASK = 0xF0;
+
+// The button that closed a box.
+enum MessageBoxResult : int {
+    MSGBOX_RESULT_OK = 1,
+    MSGBOX_RESULT_YES = 6,
+    MSGBOX_RESULT_NO = 7,
+};
+
+// Shows strText and waits for an answer. With no caption the box carries
+// the application's title (the executable's base name) and, unless nStyle
+// names an icon, the warning icon; with a caption, only the icon nStyle
+// names. The owner is pParent, else the active modal dialog or window.
+// Callable from any thread: from a thread other than the interface thread
+// the box is shown by the interface thread while the caller waits.
+int ShowMessageBox(const QString& strText, unsigned nStyle = MSGBOX_OK,
+                   const QString& strCaption = QString(), QWidget* pParent = nullptr);
+
+// One box as it was asked for, recorded by CMessageBoxScript.
+struct MessageBoxRequest {
+    QString strText;
+    QString strCaption;      // as shown
+    unsigned nIcon;          // as shown: one of MSGBOX_ICON_*, or 0 for none
+    unsigned nButtons;       // MSGBOX_OK or MSGBOX_YESNO
+    QString strActiveModal;  // objectName of the modal dialog up at the time
+    bool bFromOtherThread;   // asked from a thread other than the interface thread
+};
+
+// For tests: while an object of this class exists, no box is shown. Each
+// one is recorded and answered with the next scripted answer, or, when
+// none is left, with OK (or No for a Yes/No box). Interface thread only.
+class CMessageBoxScript {
+public:
+    CMessageBoxScript();
+    ~CMessageBoxScript();
+    CMessageBoxScript(const CMessageBoxScript&) = delete;
+    CMessageBoxScript& operator=(const CMessageBoxScript&) = delete;
+
+    void SetNextAnswer(int nAnswer) { m_vAnswers.push_back(nAnswer); }
+    const std::vector<MessageBoxRequest>& Requests() const { return m_vRequests; }
+
+    // Used by ShowMessageBox: records the request and returns its answer.
+    int Answer(const MessageBoxRequest& request);
+    static CMessageBoxScript* Active();
+
+private:
+    std::vector<int> m_vAnswers;
+    std::vector<MessageBoxRequest> m_vRequests;
+};
+
+}  // namespace quovex

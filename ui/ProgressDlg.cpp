@@ -1,0 +1,148 @@
+#include "ProgressDlg.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "DialogBuilder.h"
+#include "MessageBox.h"
+#include "UiThread.h"
+#include "VaultApp.h"
+
+namespace quovex {
+
+namespace {
+
+constexpr int IDC_PROGRESS = 1021;
+constexpr int IDC_STATUS = 1022;
+
+QWidget* DefaultOwner(QWidget* pParent) {
+    if (pParent) return pParent;
+    if (const CVaultApp* pApp = CVaultApp::Instance(); pApp && pApp->m_pMainWnd) {
+        return pApp->m_pMainWnd;
+    }
+    return QApplication::activeWindow();
+}
+
+// Lets the owner refresh a box: a slot ShowBoxContents(QString) of the
+// owner, when it has one, is served synchronously for the worker.
+void ConnectBoxContents(CProgressDlg& dialog, QWidget* pOwner) {
+    if (!pOwner || pOwner->metaObject()->indexOfSlot("ShowBoxContents(QString)") < 0) return;
+    QObject::connect(&dialog, SIGNAL(BoxContentsChanged(QString)), pOwner,
+                     SLOT(ShowBoxContents(QString)));
+}
+
+}  // namespace
+
+CProgressDlg::CProgressDlg(int nFlags, QWidget* pParent)
+    : QDialog(pParent),
+      m_bCanCancel(nFlags & PROGRESS_CAN_CANCEL),
+      m_strStatus(QStringLiteral("请稍候......")) {
+    BuildDialog(this, RES_DLG_PROGRESS);
+    m_pProgress = FindControl<QProgressBar>(this, IDC_PROGRESS);
+    m_pStatus = FindControl<QLabel>(this, IDC_STATUS);
+}
+
+void CProgressDlg::showEvent(QShowEvent* pEvent) {
+    if (!m_bReady.load()) OnInitDialog();
+    QDialog::showEvent(pEvent);
+}
+
+void CProgressDlg::OnInitDialog() {
+    m_pStatus->setText(m_strStatus);
+    m_pProgress->setRange(0, 100);
+    m_pProgress->setValue(0);
+    m_bReady.store(true);
+    // A close request that came before the dialog was up found nothing to
+    // close; ask again now that it is.
+    if (m_bFinished.load()) QTimer::singleShot(0, this, &CProgressDlg::reject);
+}
+
+void CProgressDlg::SetStatusText(const std::string& strText) {
+    if (!m_bReady.load()) return;
+    const QString strStatus = QString::fromStdString(strText);
+    RunOnObjectThread(m_pStatus, [&] {
+        m_strStatus = strStatus;
+        m_pStatus->setText(m_strStatus);
+    });
+}
+
+void CProgressDlg::SetProgressPos(int nPos) {
+    // Checked here, on the worker's side, so that the block-by-block
+    // reports cost a cross-thread call only when the bar moves.
+    if (!m_bReady.load() || nPos == m_nLastPos) return;
+    RunOnObjectThread(m_pProgress, [&] { m_pProgress->setValue(nPos); });
+    m_nLastPos = nPos;
+}
+
+bool CProgressDlg::AskYesNo(const std::string& strQuestion) {
+    return ShowMessageBox(QString::fromStdString(strQuestion), MSGBOX_YESNO) == MSGBOX_RESULT_YES;
+}
+
+void CProgressDlg::ShowMessage(const std::string& strMessage) {
+    ShowMessageBox(QString::fromStdString(strMessage), MSGBOX_OK);
+}
+
+void CProgressDlg::BeginWaitCursor() {
+    RunOnObjectThread(this, [] { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); });
+}
+
+void CProgressDlg::EndWaitCursor() {
+    RunOnObjectThread(this, [] { QApplication::restoreOverrideCursor(); });
+}
+
+void CProgressDlg::ShowBoxContents(const std::string& strBoxPath) {
+    const QString strPath = QString::fromStdString(strBoxPath);
+    RunOnObjectThread(this, [&] { emit BoxContentsChanged(strPath); });
+}
+
+void CProgressDlg::NotifyFinished() {
+    m_bFinished.store(true);
+    QMetaObject::invokeMethod(this, &CProgressDlg::reject, Qt::QueuedConnection);
+}
+
+void CProgressDlg::reject() {
+    if (m_bFinished.load()) {
+        if (isVisible()) QDialog::reject();
+        return;
+    }
+    if (m_bCanCancel) m_bCancelled.store(true);
+}
+
+unsigned ProgressThreadProc(CPDLGInfo* pInfo) {
+    if (!pInfo || !pInfo->m_pDialog || !pInfo->m_pWorker) return 1;
+    try {
+        pInfo->m_nResult = pInfo->m_pWorker(*pInfo->m_pDialog, pInfo->m_pData);
+    } catch (...) {
+        // The dialog must still close; what the worker did is its own report.
+        pInfo->m_nResult = 1;
+    }
+    pInfo->m_pDialog->NotifyFinished();
+    return 0;
+}
+
+int RunWithProgress(ProgressWorker pWorker, int nFlags, void* pData, QWidget* pParent) {
+    QWidget* pOwner = DefaultOwner(pParent);
+    CProgressDlg dialog(nFlags & PROGRESS_CAN_CANCEL, pOwner);
+    ConnectBoxContents(dialog, pOwner);
+    auto* pInfo = new (std::nothrow) CPDLGInfo(&dialog, pWorker, pData);
+    if (!pInfo) return 0;
+    std::thread worker;
+    try {
+        worker = std::thread(ProgressThreadProc, pInfo);
+    } catch (const std::system_error&) {
+        delete pInfo;
+        return 0;
+    }
+    dialog.exec();
+    worker.join();
+    const bool bStoppedByCancel = dialog.IsCancelled() && pInfo->m_nResult == 0;
+    delete pInfo;
+    return bStoppedByCancel ? 0 : 1;
+}
+
+}  // namespace quovex

@@ -1,0 +1,97 @@
+// The progress dialog "处理进度" and the runner that shows it while a
+// worker procedure of the core runs on a thread of its own.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <atomic>
+#include <string>
+
+#include "VaultFeedback.h"
+#include "VaultTransfer.h"
+
+class QLabel;
+class QProgressBar;
+class QShowEvent;
+
+namespace quovex {
+
+// Runner flags.
+constexpr int PROGRESS_CAN_CANCEL = 1;  // the Cancel button cancels the run
+
+// The dialog of one run. Its reporting operations are called on the worker
+// thread; each one that touches a control waits until the interface thread
+// has carried it out. The dialog ends only after NotifyFinished.
+class CProgressDlg : public QDialog, public CVaultFeedback {
+    Q_OBJECT
+public:
+    // nFlags: PROGRESS_CAN_CANCEL or 0.
+    explicit CProgressDlg(int nFlags, QWidget* pParent = nullptr);
+
+    // Worker thread. Until the dialog is up, the text and position reports
+    // are dropped; a position equal to the last one sent is not sent again.
+    void SetStatusText(const std::string& strText) override;
+    void SetProgressPos(int nPos) override;
+    bool IsCancelled() override { return m_bCancelled.load(); }
+    // Shown by the interface thread over this dialog while the worker waits.
+    bool AskYesNo(const std::string& strQuestion) override;
+    void ShowMessage(const std::string& strMessage) override;
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+    // Emits BoxContentsChanged on the interface thread and waits for it.
+    void ShowBoxContents(const std::string& strBoxPath) override;
+
+    // Worker thread, after the worker has returned: marks the run finished
+    // and asks the dialog to close.
+    void NotifyFinished();
+    bool IsFinished() const { return m_bFinished.load(); }
+
+    // Cancel, Escape and the close request: ends the dialog once the run
+    // has finished; before that only sets the cancelled flag, and only when
+    // cancelling is allowed.
+    void reject() override;
+
+signals:
+    void BoxContentsChanged(const QString& strBoxPath);
+
+protected:
+    void showEvent(QShowEvent* pEvent) override;
+
+private:
+    void OnInitDialog();
+
+    int m_nLastPos = 0;  // worker thread only after construction
+    std::atomic<bool> m_bReady{false};
+    const bool m_bCanCancel;
+    std::atomic<bool> m_bCancelled{false};
+    std::atomic<bool> m_bFinished{false};
+    QProgressBar* m_pProgress;
+    QLabel* m_pStatus;
+    QString m_strStatus;
+};
+
+// What the worker thread is handed: the dialog, the worker and its data.
+class CPDLGInfo {
+public:
+    CPDLGInfo(CProgressDlg* pDialog, ProgressWorker pWorker, void* pData)
+        : m_pDialog(pDialog), m_pWorker(pWorker), m_pData(pData) {}
+
+    CProgressDlg* m_pDialog;
+    ProgressWorker m_pWorker;
+    void* m_pData;
+    int m_nResult = 1;  // the worker's result, 0 when it stopped early on a cancel
+};
+
+// Entry of the worker thread: runs the worker, then NotifyFinished. 1 when
+// pInfo is unusable, else 0. A worker that throws counts as finished.
+unsigned ProgressThreadProc(CPDLGInfo* pInfo);
+
+// Runs pWorker(dialog, pData) on a new thread while the progress dialog is
+// up (owner pParent, else the main window), and returns when both have
+// ended. The worker returns 0 when it stopped early because IsCancelled()
+// was true. Result 0 when the run was cancelled that way or could not be
+// started, else 1: a Cancel after the last piece of work is no cancel.
+// Interface thread.
+int RunWithProgress(ProgressWorker pWorker, int nFlags, void* pData, QWidget* pParent = nullptr);
+
+}  // namespace quovex

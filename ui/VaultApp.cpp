@@ -1,0 +1,80 @@
+#include "VaultApp.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include "CredentialCheck.h"
+#include "LoginDlg.h"
+#include "MessageBox.h"
+#include "ResourceImages.h"
+#include "VaultDlg.h"
+#include "VaultFolders.h"
+
+namespace quovex {
+
+namespace {
+
+CVaultApp* s_pInstance = nullptr;
+
+// Preset of the location field; a relative name that normally names no
+// folder, so leaving it keeps the configured location.
+const QString LOGIN_DEFAULT_PATH = QStringLiteral("缺省位置");
+
+}  // namespace
+
+CVaultApp::CVaultApp() {
+    s_pInstance = this;
+}
+
+CVaultApp::~CVaultApp() {
+    if (s_pInstance == this) s_pInstance = nullptr;
+}
+
+CVaultApp* CVaultApp::Instance() {
+    return s_pInstance;
+}
+
+int CVaultApp::Run(int& argc, char** argv) {
+    if (!QApplication::instance()) m_pApplication = std::make_unique<QApplication>(argc, argv);
+    InitInstance();
+    return 0;
+}
+
+bool CVaultApp::InitInstance() {
+    QApplication::setWindowIcon(LoadAppIcon());
+    LoadSettings();
+    m_strProgramPath = QCoreApplication::applicationFilePath();
+
+    CLoginDlg login;
+    login.m_strPath = LOGIN_DEFAULT_PATH;
+    login.m_strUser = m_strUserName;
+    login.m_strPassword.clear();
+    if (login.exec() != QDialog::Accepted) return false;
+
+    if (login.m_strPath != m_strWorkPath) {
+        // A location that names no folder is dropped without a message.
+        if (QFileInfo(login.m_strPath).isDir()) m_strWorkPath = login.m_strPath;
+        m_strUserName = login.m_strUser;
+    }
+    if (!CheckCredentials(m_strWorkPath.toStdString(), login.m_strUser.toStdString(),
+                          login.m_strPassword.toStdString())) {
+        ShowMessageBox(QStringLiteral("户名或者口令出错。"));
+        return false;
+    }
+    if (m_strUserName != login.m_strUser) {
+        m_strUserName = login.m_strUser;
+        m_bSettingsChanged = true;
+    }
+    CreateBoxFolders(m_strWorkPath.toStdString());
+
+    {
+        CVaultDlg mainWindow(login.m_strUser, login.m_strPassword);
+        m_pMainWnd = &mainWindow;
+        mainWindow.exec();
+        m_pMainWnd = nullptr;
+    }
+    if (m_bSettingsChanged) SaveSettings();
+    return false;
+}
+
+}  // namespace quovex

@@ -1,0 +1,43 @@
+// The application object: holds the settings and drives one run of the
+// program from start-up to the closing of the main window.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "VaultSettings.h"
+
+class QApplication;
+class QWidget;
+
+namespace quovex {
+
+class CVaultApp : public CVaultSettings {
+public:
+    CVaultApp();
+    ~CVaultApp() override;
+    CVaultApp(const CVaultApp&) = delete;
+    CVaultApp& operator=(const CVaultApp&) = delete;
+
+    // Creates the QApplication unless one exists, runs InitInstance and
+    // returns the exit status, which is 0 in every case.
+    int Run(int& argc, char** argv);
+
+    // Loads the settings, runs the login, checks the credentials, prepares
+    // the box folders and runs the main window; saves the settings after it
+    // when m_bSettingsChanged is set. A cancelled login ends silently, a
+    // rejected one after one message. Always false. Interface thread.
+    bool InitInstance();
+
+    // The one application object of the process, or nullptr.
+    static CVaultApp* Instance();
+
+    bool m_bSettingsChanged = false;
+    QString m_strProgramPath;
+    QWidget* m_pMainWnd = nullptr;  // the main window while it runs
+
+private:
+    std::unique_ptr<QApplication> m_pApplication;
+};
+
+}  // namespace quovex

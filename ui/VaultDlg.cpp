@@ -1,0 +1,61 @@
+#include "VaultDlg.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QUrl>
+
+#include "AboutDlg.h"
+#include "DialogBuilder.h"
+#include "ResourceImages.h"
+#include "VaultApp.h"
+
+namespace quovex {
+
+QString HelpFilePath(const QString& strProgramPath) {
+    return QFileInfo(strProgramPath).absolutePath() + QStringLiteral("/Quovex.chm");
+}
+
+CVaultDlg::CVaultDlg(const QString& strUser, const QString& strPassword, QWidget* pParent)
+    : QDialog(pParent), m_cipher(strUser.toStdString(), strPassword.toStdString()) {
+    BuildDialog(this, RES_DLG_MAIN);
+    setWindowIcon(LoadAppIcon());
+    ConnectCommand(RES_CMD_EXIT, &CVaultDlg::OnExit);
+    ConnectCommand(RES_CMD_HELP, &CVaultDlg::OnHelp);
+    ConnectCommand(RES_CMD_ABOUT, &CVaultDlg::OnAbout);
+}
+
+void CVaultDlg::ConnectCommand(int nCommandId, void (CVaultDlg::*pHandler)()) {
+    if (QAction* pAction = findChild<QAction*>(QString::number(nCommandId))) {
+        connect(pAction, &QAction::triggered, this, pHandler);
+    }
+}
+
+void CVaultDlg::OnExit() {
+    accept();
+}
+
+void CVaultDlg::OnHelp() {
+    const CVaultApp* pApp = CVaultApp::Instance();
+    const QString strProgram = pApp && !pApp->m_strProgramPath.isEmpty()
+                                   ? pApp->m_strProgramPath
+                                   : QCoreApplication::applicationFilePath();
+    QDesktopServices::openUrl(QUrl::fromLocalFile(HelpFilePath(strProgram)));
+}
+
+void CVaultDlg::OnAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CVaultDlg::keyPressEvent(QKeyEvent* pEvent) {
+    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
+        OnExit();
+        return;
+    }
+    QDialog::keyPressEvent(pEvent);
+}
+
+}  // namespace quovex

@@ -1,0 +1,43 @@
+// The main window: menu bar, box list and contents tree of one open vault.
+// It owns the cipher context of the run. Interface thread.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include "VaultCipher.h"
+
+class QKeyEvent;
+
+namespace quovex {
+
+class CVaultDlg : public QDialog {
+    Q_OBJECT
+public:
+    // strUser and strPassword are the credentials typed at the login.
+    CVaultDlg(const QString& strUser, const QString& strPassword, QWidget* pParent = nullptr);
+
+    const CVaultCipher& Cipher() const { return m_cipher; }
+
+    // Exit: ends the window with OK.
+    void OnExit();
+    // Asks the desktop to open Quovex.chm in the program's folder; a
+    // failure is not reported.
+    void OnHelp();
+    // Runs the about box modally.
+    void OnAbout();
+
+protected:
+    // Enter with no default button ends the window like Exit.
+    void keyPressEvent(QKeyEvent* pEvent) override;
+
+private:
+    void ConnectCommand(int nCommandId, void (CVaultDlg::*pHandler)());
+
+    CVaultCipher m_cipher;
+};
+
+// The help file's path: Quovex.chm in the folder of strProgramPath.
+QString HelpFilePath(const QString& strProgramPath);
+
+}  // namespace quovex
