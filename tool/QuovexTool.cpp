@@ -56,6 +56,8 @@ bool CredentialsMatch(const CVaultCipher& cipher, const std::string& strWhere) {
     return nChecksum <= 0 || nChecksum == cipher.Checksum();
 }
 
+// A declined overwrite is among the failed files, so the report alone
+// tells whether everything went through.
 int ReportOutcome(const TransferReport& report, CTerminalFeedback& feedback, const char* pszVerb,
                   bool bInputsOk) {
     feedback.FinishProgress();
@@ -66,8 +68,8 @@ int ReportOutcome(const TransferReport& report, CTerminalFeedback& feedback, con
     for (const std::string& strFailed : report.vFailed) {
         std::fprintf(stderr, "  %s\n", strFailed.c_str());
     }
-    const bool bAllThrough = bInputsOk && report.vFailed.empty() && !report.bNoSpace &&
-                             !report.bCancelled && feedback.DeclinedCount() == 0;
+    const bool bAllThrough =
+        bInputsOk && report.vFailed.empty() && !report.bNoSpace && !report.bCancelled;
     return bAllThrough ? TOOL_EXIT_OK : TOOL_EXIT_FAILED;
 }
 

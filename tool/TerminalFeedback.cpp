@@ -65,7 +65,6 @@ bool CTerminalFeedback::AskYesNo(const std::string& strQuestion) {
     // previous file; the summary names the files that were declined.
     std::fprintf(stderr, "%s %s\n", strQuestion.c_str(),
                  m_bOverwrite ? "是 (--overwrite yes)" : "否 (--overwrite no)");
-    if (!m_bOverwrite) ++m_nDeclined;
     return m_bOverwrite;
 }
 

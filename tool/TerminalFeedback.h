@@ -27,8 +27,6 @@ public:
 
     // Ends the progress line, so that what follows starts on a line of its own.
     void FinishProgress();
-    // Number of overwrite questions answered no.
-    int DeclinedCount() const { return m_nDeclined; }
 
     // Makes the first SIGINT a cancel (the current file stops after its
     // current block); a second one ends the process as usual.
@@ -42,7 +40,6 @@ private:
     bool m_bTerminal;
     bool m_bLineShown = false;
     int m_nPos = -1;
-    int m_nDeclined = 0;
     std::string m_strStatus;
 };
 
