@@ -64,10 +64,15 @@ bool WaitUntil(const std::function<bool()>& pred, int nTimeoutMs = 10000);
 
 }  // namespace quovex::test
 
-#define QUOVEX_UI_TEST_MAIN(TestClass)        \
-    int main(int argc, char** argv) {         \
-        quovex::test::PrepareTestHome();      \
-        QApplication app(argc, argv);         \
-        TestClass tc;                         \
-        return QTest::qExec(&tc, argc, argv); \
+#define QUOVEX_UI_TEST_MAIN(TestClass)                      \
+    int main(int argc, char** argv) {                       \
+        quovex::test::PrepareTestHome();                    \
+        int nResult = 0;                                    \
+        {                                                   \
+            QApplication app(argc, argv);                   \
+            TestClass tc;                                   \
+            nResult = QTest::qExec(&tc, argc, argv);        \
+        }                                                   \
+        QDir(quovex::test::TestHome()).removeRecursively(); \
+        return nResult;                                     \
     }
