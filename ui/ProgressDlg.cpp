@@ -12,6 +12,7 @@
 #include "MessageBox.h"
 #include "UiThread.h"
 #include "VaultApp.h"
+#include "WaitCursor.h"
 
 namespace quovex {
 
@@ -46,6 +47,8 @@ CProgressDlg::CProgressDlg(int nFlags, QWidget* pParent)
     m_pProgress = FindControl<QProgressBar>(this, IDC_PROGRESS);
     m_pStatus = FindControl<QLabel>(this, IDC_STATUS);
 }
+
+CProgressDlg::~CProgressDlg() = default;
 
 void CProgressDlg::showEvent(QShowEvent* pEvent) {
     if (!m_bReady.load()) OnInitDialog();
@@ -88,11 +91,13 @@ void CProgressDlg::ShowMessage(const std::string& strMessage) {
 }
 
 void CProgressDlg::BeginWaitCursor() {
-    RunOnObjectThread(this, [] { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); });
+    RunOnObjectThread(this, [this] { m_vWaitCursors.push_back(std::make_unique<CWaitCursor>()); });
 }
 
 void CProgressDlg::EndWaitCursor() {
-    RunOnObjectThread(this, [] { QApplication::restoreOverrideCursor(); });
+    RunOnObjectThread(this, [this] {
+        if (!m_vWaitCursors.empty()) m_vWaitCursors.pop_back();
+    });
 }
 
 void CProgressDlg::ShowBoxContents(const std::string& strBoxPath) {

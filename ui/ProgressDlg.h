@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <QString>
 #include <atomic>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "VaultFeedback.h"
 #include "VaultTransfer.h"
@@ -15,6 +17,8 @@ class QProgressBar;
 class QShowEvent;
 
 namespace quovex {
+
+class CWaitCursor;
 
 // Runner flags.
 constexpr int PROGRESS_CAN_CANCEL = 1;  // the Cancel button cancels the run
@@ -27,6 +31,8 @@ class CProgressDlg : public QDialog, public CVaultFeedback {
 public:
     // nFlags: PROGRESS_CAN_CANCEL or 0.
     explicit CProgressDlg(int nFlags, QWidget* pParent = nullptr);
+    // Takes down any wait cursor the worker left up.
+    ~CProgressDlg() override;
 
     // Worker thread. Until the dialog is up, the text and position reports
     // are dropped; a position equal to the last one sent is not sent again.
@@ -68,6 +74,7 @@ private:
     QProgressBar* m_pProgress;
     QLabel* m_pStatus;
     QString m_strStatus;
+    std::vector<std::unique_ptr<CWaitCursor>> m_vWaitCursors;  // interface thread only
 };
 
 // What the worker thread is handed: the dialog, the worker and its data.

@@ -237,6 +237,7 @@ void TestProgressDlg::storesSeveralFilesUnderTheDialog() {
     QVERIFY(QFile::exists(strRoot + QStringLiteral("/Box/FileBox/大文件.bin.$")));
     QVERIFY(QFile::exists(strRoot + QStringLiteral("/Box/FileBox/sub/c.txt.$")));
     QVERIFY(script.Requests().empty());
+    QVERIFY(!QApplication::overrideCursor());
 
     // Again: the overwrite question comes from the worker while the dialog is up.
     DropJob again;
