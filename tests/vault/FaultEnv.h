@@ -30,6 +30,9 @@ public:
     bool m_bFailSyncVolume = false;  // SyncVolume fails
 
     int m_nSyncVolumeCalls = 0;
+    // Deletions of files or folders (other than the core's own dot-named
+    // temporaries) made while a renamed file had not yet been flushed.
+    int m_nUnflushedDeletes = 0;
     std::vector<std::string> m_vTempPaths;
 
     std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) override {
@@ -47,10 +50,18 @@ public:
     }
     bool RenameFile(const std::string& strFrom, const std::string& strTo) override {
         if (Applies(strTo) && m_bFailRename) return false;
-        return Real()->RenameFile(strFrom, strTo);
+        if (!Real()->RenameFile(strFrom, strTo)) return false;
+        m_bUnflushed = true;
+        return true;
     }
-    bool DeleteFile(const std::string& strPath) override { return Real()->DeleteFile(strPath); }
-    bool RemoveFolder(const std::string& strPath) override { return Real()->RemoveFolder(strPath); }
+    bool DeleteFile(const std::string& strPath) override {
+        NoteDeletion(strPath);
+        return Real()->DeleteFile(strPath);
+    }
+    bool RemoveFolder(const std::string& strPath) override {
+        NoteDeletion(strPath);
+        return Real()->RemoveFolder(strPath);
+    }
     bool CreateFolder(const std::string& strPath, unsigned nMode) override {
         return Real()->CreateFolder(strPath, nMode);
     }
@@ -66,12 +77,20 @@ public:
     }
     bool SyncVolume(const std::string& strPath) override {
         ++m_nSyncVolumeCalls;
-        if (m_bFailSyncVolume) return false;
-        return Real()->SyncVolume(strPath);
+        if (m_bFailSyncVolume || !Real()->SyncVolume(strPath)) return false;
+        m_bUnflushed = false;
+        return true;
     }
 
 private:
     static CVaultEnv* Real() { return CVaultEnv::Default(); }
+    void NoteDeletion(const std::string& strPath) {
+        const std::size_t nSlash = strPath.find_last_of('/');
+        const bool bTemporary = strPath.compare(nSlash + 1, 1, ".") == 0;
+        if (m_bUnflushed && !bTemporary) ++m_nUnflushedDeletes;
+    }
+
+    bool m_bUnflushed = false;
     bool Applies(const std::string& strPath) const {
         return m_strFaultPath.empty() || strPath.find(m_strFaultPath) != std::string::npos;
     }

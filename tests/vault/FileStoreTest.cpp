@@ -133,7 +133,25 @@ TEST_F(FileStoreTest, RestoreAsksBeforeReplacingAFile) {
     m_feedback.m_bAnswerYes = true;
     EXPECT_EQ(Restore(m_tmp / "box/x.$", m_tmp / "out/x.$"), 1);
     EXPECT_EQ(ReadBytes(m_tmp / "out/x"), RandomBytes(300, 1));
+    std::filesystem::create_directories(m_tmp / "out/folder/inner");
+    EXPECT_EQ(Restore(m_tmp / "box/x.$", m_tmp / "out/folder.$"), 0)
+        << "a folder is never replaced";
+    EXPECT_TRUE(std::filesystem::is_directory(m_tmp / "out/folder/inner"));
     ExpectNoTempFiles();
+}
+
+TEST_F(FileStoreTest, ATargetThatIsALinkIsReplacedNeverWrittenThrough) {
+    MakeStored(RandomBytes(300, 1));
+    WriteBytes(m_tmp / "outside/victim", {7, 7});
+    std::filesystem::create_directories(m_tmp / "out");
+    std::filesystem::create_symlink(m_tmp / "outside/victim", m_tmp / "box/link.$");
+    std::filesystem::create_symlink(m_tmp / "outside/victim", m_tmp / "out/link");
+    m_feedback.m_bAnswerYes = true;
+    EXPECT_EQ(Store(m_tmp / "src/x", m_tmp / "box/link.$"), 1);
+    EXPECT_EQ(Restore(m_tmp / "box/x.$", m_tmp / "out/link.$"), 1);
+    EXPECT_EQ(ReadBytes(m_tmp / "outside/victim"), (Bytes{7, 7}));
+    EXPECT_FALSE(std::filesystem::is_symlink(m_tmp / "box/link.$"));
+    EXPECT_EQ(ReadBytes(m_tmp / "out/link"), RandomBytes(300, 1));
 }
 
 TEST_F(FileStoreTest, CancelMidFileLeavesNoPartialTargetAndKeepsTheOldOne) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "FakeFeedback.h"
+#include "FaultEnv.h"
 #include "StoredFileFormat.h"
 #include "TempDir.h"
 #include "TestFiles.h"
@@ -99,6 +100,13 @@ TEST_F(StoredFileFormatTest, HeaderReadersRejectWhatIsNotAStoredFile) {
     EXPECT_EQ(ReadHeaderChecksum(m_tmp / "short12"), -1);
     StoredFileHeader header;
     EXPECT_FALSE(ReadStoredHeader(m_tmp / "short12", &header));
+
+    // A read error inside the header.
+    CFaultEnv env;
+    env.m_nFailReadAfter = 8;
+    StorePlain("plain", RandomBytes(10, 1));
+    EXPECT_EQ(ReadPlainSize(m_tmp / "box/x.$", &env), 0u);
+    EXPECT_EQ(ReadHeaderChecksum(m_tmp / "box/x.$", &env), -1);
 }
 
 TEST(StoredFileHeaderTest, EncodeAndDecodeAreInverseAndTextFieldsStayTerminated) {

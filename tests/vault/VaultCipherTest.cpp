@@ -52,6 +52,9 @@ TEST(CredentialChecksumTest, ContextSumsTheGb18030BytesOfItsCredentials) {
     CVaultCipher cipher("张三", "ab");  // 张三 is D5 C5 C8 FD in GB18030
     EXPECT_STREQ(cipher.UserBytes(), "\xD5\xC5\xC8\xFD");
     EXPECT_EQ(cipher.Checksum(), 0xD5u + 0xC5 + 0xC8 + 0xFD + 'a' + 'b');
+    // Longer credentials are cut to the 63 bytes their fields hold.
+    CVaultCipher longer(std::string(70, 'u'), "pass");
+    EXPECT_EQ(std::strlen(longer.UserBytes()), 63u);
 }
 
 TEST(MakeKeyTest, InterleavesUserAndPasswordAndPadsWithFillers) {

@@ -21,6 +21,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr std::uint64_t MARGIN = 500000000;  // bytes that must stay free beyond a run's total
+
 class VaultTransferTest : public ::testing::Test {
 protected:
     void SetUp() override { CreateBoxFolders(m_strVault); }
@@ -61,7 +63,7 @@ TEST_F(VaultTransferTest, DroppedFileGoesIntoTheBoxAndItsSourceIsDeletedWhenAske
     EXPECT_EQ(Drop({Src("a.txt")}), 1);
     EXPECT_EQ(ReadPlainSize(Box("a.txt.$")), 300u);
     EXPECT_FALSE(Exists(Src("a.txt")));
-    EXPECT_GE(m_env.m_nSyncVolumeCalls, 1) << "sources go only after a flush";
+    EXPECT_EQ(m_env.m_nUnflushedDeletes, 0) << "sources go only after a flush";
     EXPECT_EQ(m_drop.report.nFilesDone, 1u);
     EXPECT_TRUE(m_drop.report.vFailed.empty());
     EXPECT_EQ(m_feedback.m_vShownBoxes, std::vector<std::string>{m_strBox});
@@ -77,22 +79,35 @@ TEST_F(VaultTransferTest, DroppedFolderIsMirroredThenItsSourcesRemoved) {
     MakeWorkTree();
     WriteText(Src("work/keep/.dot"), "hidden");
     WriteText(Src("work/keep/d.txt"), "d");
+    fs::create_symlink(Src("work/a.txt"), Src("work/keep/link"));
     fs::create_directories(Src("work/empty"));
     EXPECT_EQ(Drop({Src("work")}), 1);
+    EXPECT_EQ(m_env.m_nUnflushedDeletes, 0);
 
     EXPECT_EQ(ReadPlainSize(Box("work/a.txt.$")), 300u);
     EXPECT_EQ(ReadPlainSize(Box("work/img/b.png.$")), 1000u);
     EXPECT_TRUE(Exists(Box("work/img/deep/c.dat.$")));
     EXPECT_TRUE(Exists(Box("work/keep/d.txt.$")));
     EXPECT_FALSE(Exists(Box("work/keep/.dot.$")));
+    EXPECT_FALSE(Exists(Box("work/keep/link.$")));
     EXPECT_FALSE(Exists(Box("work/empty"))) << "an empty folder stores as nothing";
     EXPECT_EQ(m_drop.report.nFilesDone, 4u);
 
-    // The dot-file is neither stored nor deleted and keeps its folders.
-    EXPECT_EQ(SnapshotTree(Src("")), (std::map<std::string, Bytes>{
-                                         {"work/", {}},
-                                         {"work/keep/", {}},
-                                         {"work/keep/.dot", Bytes{'h', 'i', 'd', 'd', 'e', 'n'}}}));
+    // The dot-file and the link are neither stored nor deleted and keep their folders.
+    EXPECT_EQ(SnapshotTree(Src("")),
+              (std::map<std::string, Bytes>{{"work/", {}},
+                                            {"work/keep/", {}},
+                                            {"work/keep/.dot", Bytes{'h', 'i', 'd', 'd', 'e', 'n'}},
+                                            {"work/keep/link@", {}}}));
+}
+
+TEST_F(VaultTransferTest, ManySourcesAreDeletedInBatchesAfterAFlush) {
+    for (int i = 0; i < 600; ++i) WriteBytes(Src("many/f" + std::to_string(i)), {1});
+    EXPECT_EQ(Drop({Src("many")}), 1);
+    EXPECT_EQ(m_drop.report.nFilesDone, 600u);
+    EXPECT_FALSE(Exists(Src("many")));
+    EXPECT_EQ(m_env.m_nUnflushedDeletes, 0);
+    EXPECT_LE(m_env.m_nSyncVolumeCalls, 3);
 }
 
 TEST_F(VaultTransferTest, EmptyFolderIsRemovedOnlyWhenSourcesAreDeleted) {
@@ -114,13 +129,13 @@ TEST_F(VaultTransferTest, FreeSpaceMustCoverTheTotalPlusTheMargin) {
     m_transfer.SetDeleteSource(false);
     m_env.m_bScriptedFreeSpace = true;
 
-    m_env.m_nFreeSpace = 3000 + TRANSFER_FREE_SPACE_MARGIN - 1;
+    m_env.m_nFreeSpace = 3000 + MARGIN - 1;
     EXPECT_EQ(Drop({Src("a"), Src("dir")}), 1) << "lack of space is not a cancel";
     EXPECT_EQ(m_feedback.m_vMessages, std::vector<std::string>{MSG_NO_DISK_SPACE});
     EXPECT_TRUE(m_drop.report.bNoSpace);
     EXPECT_TRUE(fs::is_empty(m_strBox));
 
-    m_env.m_nFreeSpace = 3000 + TRANSFER_FREE_SPACE_MARGIN;
+    m_env.m_nFreeSpace = 3000 + MARGIN;
     EXPECT_EQ(Drop({Src("a"), Src("dir")}), 1);
     EXPECT_FALSE(m_drop.report.bNoSpace);
     EXPECT_EQ(m_drop.report.nFilesDone, 2u);
@@ -146,7 +161,7 @@ TEST_F(VaultTransferTest, RestoreRunTestsTheFreeSpaceToo) {
     WriteBytes(Src("a"), RandomBytes(1000, 1));
     ASSERT_EQ(Drop({Src("a")}), 1);
     m_env.m_bScriptedFreeSpace = true;
-    m_env.m_nFreeSpace = GetFileLength(Box("a.$")) + TRANSFER_FREE_SPACE_MARGIN - 1;
+    m_env.m_nFreeSpace = GetFileLength(Box("a.$")) + MARGIN - 1;
     EXPECT_EQ(RestoreRun(Box("a.$"), m_tmp / "out"), 1);
     EXPECT_TRUE(m_restore.report.bNoSpace);
     EXPECT_EQ(m_feedback.m_vMessages, std::vector<std::string>{MSG_NO_DISK_SPACE});
@@ -252,6 +267,10 @@ TEST_F(VaultTransferTest, RestoreToAFolderRecreatesTheStructureWithoutSuffixes) 
     WriteBytes(Src("top.txt"), RandomBytes(50, 4));
     ASSERT_EQ(Drop({Src("work"), Src("top.txt")}), 1);
     WriteBytes(Box("work/junk.txt.$"), RandomBytes(500, 9));  // no signature
+    WriteBytes(m_tmp / "elsewhere/x", {1});
+    ASSERT_EQ(Drop({m_tmp / "elsewhere/x"}), 1);
+    fs::rename(Box("x.$"), m_tmp / "elsewhere/x.$");
+    fs::create_directory_symlink(m_tmp / "elsewhere", Box("work/link"));  // not followed
 
     EXPECT_EQ(RestoreRun(Box("work"), m_tmp / "out"), 1);
     EXPECT_EQ(m_restore.report.nFilesDone, 3u);
@@ -276,6 +295,7 @@ TEST_F(VaultTransferTest, CancelMidTreeRestoreStartsNoFurtherFile) {
         WriteBytes(Src("work/f" + std::to_string(i)), RandomBytes(1000, i));
     ASSERT_EQ(Drop({Src("work")}), 1);
     const auto box = SnapshotTree(m_strBox);
+    EXPECT_TRUE(m_feedback.WaitBalanced());
     m_feedback = CFakeFeedback();
     m_feedback.m_strCancelTrigger = m_strBox;
     m_feedback.m_nCancelAfter = 2;
