@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "BlockShuffle.h"
 #include "TextCodec.h"
 #include "VaultEnv.h"
 
@@ -97,6 +98,7 @@ void CVaultCipher::ExpandKey(const char* pszKey, unsigned char* pStream) {
 
 void CVaultCipher::ScrambleWithStream(const unsigned char* pStream, const unsigned char* pIn,
                                       unsigned char* pOut) {
+    if (HasFastBlockShuffle()) return ScrambleBlockFast(pStream, pIn, pOut);
     for (std::size_t i = 0; i < SFF_BLOCK_SIZE; ++i) {
         pOut[CIPHER_PERMUTATION[i]] = static_cast<unsigned char>(pIn[i] + pStream[i]);
     }
@@ -104,6 +106,7 @@ void CVaultCipher::ScrambleWithStream(const unsigned char* pStream, const unsign
 
 void CVaultCipher::UnscrambleWithStream(const unsigned char* pStream, const unsigned char* pIn,
                                         unsigned char* pOut) {
+    if (HasFastBlockShuffle()) return UnscrambleBlockFast(pStream, pIn, pOut);
     for (std::size_t i = 0; i < SFF_BLOCK_SIZE; ++i) {
         pOut[i] = static_cast<unsigned char>(pIn[CIPHER_PERMUTATION[i]] - pStream[i]);
     }
