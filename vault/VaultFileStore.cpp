@@ -120,7 +120,11 @@ int CVaultCipher::StoreFile(const std::string& strSource, const std::string& str
                             CVaultFeedback* pFeedback, std::uint64_t& nDone,
                             std::uint64_t nTotal) const {
     try {
-        CreateDirectoryPath(strStored, 0700, m_pEnv);
+        // Most files of a folder land in a folder that already exists; one
+        // look saves a failing mkdir for every level of the path.
+        if (m_pEnv->GetKind(ParentFolder(strStored)) != EntryKind::ENTRY_FOLDER) {
+            CreateDirectoryPath(strStored, 0700, m_pEnv);
+        }
         bool bReplacing = false;
         if (!MayReplace(m_pEnv, strStored, MSG_STORED_EXISTS, pFeedback, &bReplacing)) return 0;
 
