@@ -98,18 +98,12 @@ void CVaultCipher::ExpandKey(const char* pszKey, unsigned char* pStream) {
 
 void CVaultCipher::ScrambleWithStream(const unsigned char* pStream, const unsigned char* pIn,
                                       unsigned char* pOut) {
-    if (HasFastBlockShuffle()) return ScrambleBlockFast(pStream, pIn, pOut);
-    for (std::size_t i = 0; i < SFF_BLOCK_SIZE; ++i) {
-        pOut[CIPHER_PERMUTATION[i]] = static_cast<unsigned char>(pIn[i] + pStream[i]);
-    }
+    BestBlockShuffle().pfnScramble(pStream, pIn, pOut);
 }
 
 void CVaultCipher::UnscrambleWithStream(const unsigned char* pStream, const unsigned char* pIn,
                                         unsigned char* pOut) {
-    if (HasFastBlockShuffle()) return UnscrambleBlockFast(pStream, pIn, pOut);
-    for (std::size_t i = 0; i < SFF_BLOCK_SIZE; ++i) {
-        pOut[i] = static_cast<unsigned char>(pIn[CIPHER_PERMUTATION[i]] - pStream[i]);
-    }
+    BestBlockShuffle().pfnUnscramble(pStream, pIn, pOut);
 }
 
 void CVaultCipher::ScrambleBlock(const char* pszKey, const unsigned char* pIn,

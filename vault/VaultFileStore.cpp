@@ -5,10 +5,12 @@
 // replacement is whole, and a failure or cancel leaves nothing partial.
 // I/O goes in large pieces; the cipher, progress and cancel stay per block.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 
+#include "ChunkIo.h"
 #include "PathText.h"
 #include "TextCodec.h"
 #include "VaultCipher.h"
@@ -25,21 +27,9 @@ constexpr std::size_t STORE_CHUNK_SIZE = 1u << 20;
 constexpr unsigned STORE_STORED_FILE_MODE = 0600;
 constexpr unsigned STORE_PLAIN_FILE_MODE = 0666;  // narrowed by the umask, as cp does
 constexpr unsigned STORE_PLAIN_FOLDER_MODE = 0777;
-
-using Buffer = std::unique_ptr<unsigned char[]>;
-
-// Fills pBuf with up to nWant bytes; fewer only at the end of the file.
-// The count read, or -1 on a read error.
-std::int64_t ReadFull(CReadableFile& file, unsigned char* pBuf, std::size_t nWant) {
-    std::size_t nGot = 0;
-    while (nGot < nWant) {
-        const std::int64_t n = file.Read(pBuf + nGot, nWant - nGot);
-        if (n < 0) return -1;
-        if (n == 0) break;
-        nGot += static_cast<std::size_t>(n);
-    }
-    return static_cast<std::int64_t>(nGot);
-}
+// From this size on, the next chunk is read on a helper thread; below it
+// starting the thread costs more than the overlap gains.
+constexpr std::uint64_t STORE_READ_AHEAD_SIZE = 4 * STORE_CHUNK_SIZE;
 
 // Room for a whole small file, at most one chunk, so many small files do not
 // each pay for a full-size buffer.
@@ -82,16 +72,39 @@ private:
     bool m_bCommitted = false;
 };
 
-// Offers the run's position after a block; false when the user cancelled.
-bool AfterBlock(CVaultFeedback* pFeedback, std::uint64_t nDone, std::uint64_t nTotal) {
-    if (!pFeedback) return true;
-    if (pFeedback->IsCancelled()) return false;
-    if (nTotal != 0) {
-        pFeedback->SetProgressPos(
-            static_cast<int>(std::min<std::uint64_t>(100, nDone * 100 / nTotal)));
+// Offers the run's position after each block of one file. A position is
+// sent only when it changes: a large file would otherwise send every
+// percentage thousands of times, and the next change is found without a
+// division per block.
+class CBlockProgress {
+public:
+    CBlockProgress(CVaultFeedback* pFeedback, std::uint64_t nTotal)
+        : m_pFeedback(pFeedback), m_nTotal(nTotal) {}
+
+    // False when the user cancelled.
+    bool AfterBlock(std::uint64_t nDone) {
+        if (!m_pFeedback) return true;
+        if (m_pFeedback->IsCancelled()) return false;
+        if (m_nTotal != 0 && nDone >= m_nNextChange) Send(nDone);
+        return true;
     }
-    return true;
-}
+
+private:
+    void Send(std::uint64_t nDone) {
+        const int nPos = static_cast<int>(std::min<std::uint64_t>(100, nDone * 100 / m_nTotal));
+        if (nPos != m_nLastPos) m_pFeedback->SetProgressPos(nPos);
+        m_nLastPos = nPos;
+        // The smallest done count whose position is higher.
+        m_nNextChange = nPos >= 100
+                            ? UINT64_MAX
+                            : ((static_cast<std::uint64_t>(nPos) + 1) * m_nTotal + 99) / 100;
+    }
+
+    CVaultFeedback* m_pFeedback;
+    std::uint64_t m_nTotal;
+    std::uint64_t m_nNextChange = 0;
+    int m_nLastPos = -1;
+};
 
 // Asks before an existing target is replaced. A folder is never replaced.
 bool MayReplace(CVaultEnv* pEnv, const std::string& strTarget, const char* pszQuestion,
@@ -149,29 +162,32 @@ int CVaultCipher::StoreFile(const std::string& strSource, const std::string& str
         CWaitCursorGuard cursor(pFeedback);
 
         const std::size_t nChunk = ChunkFor(nSize);
-        Buffer pIn(new unsigned char[nChunk]);
-        Buffer pOut(new unsigned char[std::max(nChunk, SFF_HEADER_SIZE)]);
+        CReadAhead reader(*pSource, nChunk, nSize >= STORE_READ_AHEAD_SIZE);
+        // The header goes out with the first chunk: one write for a small file.
+        std::unique_ptr<unsigned char[]> pOut(new unsigned char[SFF_HEADER_SIZE + nChunk]);
         EncodeHeader(header, pOut.get());
-        if (!target.Append(pOut.get(), SFF_HEADER_SIZE)) return 0;
+        std::size_t nOut = SFF_HEADER_SIZE;
 
+        CBlockProgress progress(pFeedback, nTotal);
         std::uint64_t nRead = 0;
         for (;;) {
-            const std::int64_t nGot = ReadFull(*pSource, pIn.get(), nChunk);
+            unsigned char* pIn = nullptr;
+            const std::int64_t nGot = reader.Next(&pIn);
             if (nGot < 0) return 0;
             nRead += static_cast<std::uint64_t>(nGot);
             if (nRead > nSize) return 0;  // the source grew while it was stored
-            std::size_t nOut = 0;
             for (std::size_t nPos = 0; nPos < static_cast<std::size_t>(nGot);
                  nPos += SFF_BLOCK_SIZE) {
                 const std::size_t n = std::min<std::size_t>(SFF_BLOCK_SIZE, nGot - nPos);
                 // Zero filler, so that the same input always gives the same stored file.
-                if (n < SFF_BLOCK_SIZE) std::memset(pIn.get() + nPos + n, 0, SFF_BLOCK_SIZE - n);
-                ScrambleWithStream(stream, pIn.get() + nPos, pOut.get() + nOut);
+                if (n < SFF_BLOCK_SIZE) std::memset(pIn + nPos + n, 0, SFF_BLOCK_SIZE - n);
+                ScrambleWithStream(stream, pIn + nPos, pOut.get() + nOut);
                 nOut += SFF_BLOCK_SIZE;
                 nDone += n;
-                if (!AfterBlock(pFeedback, nDone, nTotal)) return 0;
+                if (!progress.AfterBlock(nDone)) return 0;
             }
             if (!target.Append(pOut.get(), nOut)) return 0;
+            nOut = 0;
             if (static_cast<std::size_t>(nGot) < nChunk) break;
         }
         if (nRead != nSize) return 0;  // the source shrank while it was stored
@@ -226,26 +242,28 @@ int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& s
         if (!target.IsOpen()) return 0;
 
         const std::size_t nChunk = ChunkFor(pStored->Size());
-        Buffer pIn(new unsigned char[nChunk]);
-        Buffer pOut(new unsigned char[nChunk]);
+        CReadAhead reader(*pStored, nChunk, pStored->Size() >= STORE_READ_AHEAD_SIZE);
+        std::unique_ptr<unsigned char[]> pOut(new unsigned char[nChunk]);
+        CBlockProgress progress(pFeedback, nTotal);
         std::uint64_t nRemaining = header.nPlainSize;
         for (;;) {
-            const std::int64_t nGot = ReadFull(*pStored, pIn.get(), nChunk);
+            unsigned char* pIn = nullptr;
+            const std::int64_t nGot = reader.Next(&pIn);
             if (nGot < 0) return 0;
             // A body that ends inside a block is damaged.
             if (nGot % SFF_BLOCK_SIZE != 0) return 0;
             std::size_t nOut = 0;
             for (std::size_t nPos = 0; nPos < static_cast<std::size_t>(nGot);
                  nPos += SFF_BLOCK_SIZE) {
-                unsigned char plain[SFF_BLOCK_SIZE];
-                UnscrambleWithStream(stream, pIn.get() + nPos, plain);
+                // The whole block always fits (nOut never passes nPos); only
+                // its first w bytes count, and the next block overwrites the rest.
+                UnscrambleWithStream(stream, pIn + nPos, pOut.get() + nOut);
                 const std::size_t w =
                     static_cast<std::size_t>(std::min<std::uint64_t>(nRemaining, SFF_BLOCK_SIZE));
-                std::memcpy(pOut.get() + nOut, plain, w);
                 nOut += w;
                 nRemaining -= w;
                 nDone += SFF_BLOCK_SIZE;
-                if (!AfterBlock(pFeedback, nDone, nTotal)) return 0;
+                if (!progress.AfterBlock(nDone)) return 0;
             }
             if (!target.Append(pOut.get(), nOut)) return 0;
             if (static_cast<std::size_t>(nGot) < nChunk) break;

@@ -102,6 +102,58 @@ TEST_F(FileStoreTest, ProgressIsDoneTimesHundredOverTotalIn64Bits) {
     EXPECT_TRUE(m_feedback.m_vPositions.empty()) << "a total of 0 sets no position";
 }
 
+TEST_F(FileStoreTest, APositionIsSentOnlyWhenItChanges) {
+    WriteBytes(m_tmp / "src/a", RandomBytes(1000, 1));
+    ASSERT_EQ(Store(m_tmp / "src/a", m_tmp / "box/a.$", 100000), 1);
+    EXPECT_EQ(m_feedback.m_vPositions, (std::vector<int>{0, 1}));
+
+    // Against the plain formula, block by block, for totals that do and do
+    // not divide evenly.
+    m_feedback.m_bAnswerYes = true;
+    for (std::uint64_t nTotal : {1000ull, 1001ull, 3333ull, 12800ull, 99999ull}) {
+        m_feedback.m_vPositions.clear();
+        m_nDone = 0;
+        ASSERT_EQ(Store(m_tmp / "src/a", m_tmp / "box/a.$", nTotal), 1);
+        std::vector<int> vExpected;
+        for (std::uint64_t nDone = 128; nDone <= 1024; nDone += 128) {
+            const int nPos = static_cast<int>(
+                std::min<std::uint64_t>(100, std::min<std::uint64_t>(nDone, 1000) * 100 / nTotal));
+            if (vExpected.empty() || vExpected.back() != nPos) vExpected.push_back(nPos);
+        }
+        EXPECT_EQ(m_feedback.m_vPositions, vExpected) << "total " << nTotal;
+    }
+}
+
+// Files from 4 MiB on are read a chunk ahead on a helper thread.
+TEST_F(FileStoreTest, LargeFilesRoundTripAndFailOrCancelCleanlyWhileReadAhead) {
+    const Bytes vPlain = RandomBytes((5 << 20) + 77, 9);
+    WriteBytes(m_tmp / "src/big", vPlain);
+    ASSERT_EQ(Store(m_tmp / "src/big", m_tmp / "box/big.$"), 1);
+    ASSERT_EQ(Restore(m_tmp / "box/big.$", m_tmp / "out/big.$"), 1);
+    EXPECT_EQ(ReadBytes(m_tmp / "out/big"), vPlain);
+    const Bytes vStored = ReadBytes(m_tmp / "box/big.$");
+
+    m_feedback.m_bAnswerYes = true;
+    m_env.m_nFailReadAfter = 3 << 20;
+    EXPECT_EQ(Store(m_tmp / "src/big", m_tmp / "box/big.$"), 0);
+    EXPECT_EQ(Restore(m_tmp / "box/big.$", m_tmp / "out/big.$"), 0);
+    m_env.m_nFailReadAfter = -1;
+    EXPECT_EQ(ReadBytes(m_tmp / "box/big.$"), vStored);
+    EXPECT_EQ(ReadBytes(m_tmp / "out/big"), vPlain);
+
+    ResetFeedback();
+    m_feedback.m_bAnswerYes = true;
+    m_feedback.m_nCancelAfter = 20000;  // inside the third chunk
+    EXPECT_EQ(Store(m_tmp / "src/big", m_tmp / "box/other.$"), 0);
+    EXPECT_FALSE(Exists(m_tmp / "box/other.$"));
+    ResetFeedback();
+    m_feedback.m_bAnswerYes = true;
+    m_feedback.m_nCancelAfter = 20000;
+    EXPECT_EQ(Restore(m_tmp / "box/big.$", m_tmp / "out/big.$"), 0);
+    EXPECT_EQ(ReadBytes(m_tmp / "out/big"), vPlain);
+    ExpectNoTempFiles();
+}
+
 TEST_F(FileStoreTest, StoreAsksBeforeReplacingAStoredFile) {
     MakeStored(RandomBytes(1000, 1));
     Bytes vOld = ReadBytes(m_tmp / "box/x.$");

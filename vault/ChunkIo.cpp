@@ -1,0 +1,103 @@
+#include "ChunkIo.h"
+
+#include <system_error>
+
+namespace quovex {
+
+std::int64_t ReadFull(CReadableFile& file, unsigned char* pBuf, std::size_t nWant) {
+    std::size_t nGot = 0;
+    while (nGot < nWant) {
+        const std::int64_t n = file.Read(pBuf + nGot, nWant - nGot);
+        if (n < 0) return -1;
+        if (n == 0) break;
+        nGot += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(nGot);
+}
+
+// --- CChunkSlots -----------------------------------------------------------
+
+CChunkSlots::CChunkSlots(std::size_t nChunk) {
+    for (auto& pData : m_pData) pData.reset(new unsigned char[nChunk]);
+}
+
+void CChunkSlots::Post(int nSlot, std::int64_t nLength, bool bFull) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_nLength[nSlot] = nLength;
+        m_bFull[nSlot] = bFull;
+    }
+    m_changed.notify_all();
+}
+
+bool CChunkSlots::WaitFor(int nSlot, bool bFull, std::int64_t* pnLength) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_bStop || m_bFull[nSlot] == bFull; });
+    if (m_bStop) return false;
+    if (pnLength) *pnLength = m_nLength[nSlot];
+    return true;
+}
+
+void CChunkSlots::Stop() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bStop = true;
+    }
+    m_changed.notify_all();
+}
+
+namespace {
+
+// Starts a helper thread, or leaves it unjoinable when none can be had.
+template <typename Body>
+std::thread StartHelper(Body body) {
+    try {
+        return std::thread(body);
+    } catch (const std::system_error&) {
+        return std::thread();
+    }
+}
+
+}  // namespace
+
+// --- CReadAhead ------------------------------------------------------------
+// The caller gives a slot back by asking for the next chunk.
+
+CReadAhead::CReadAhead(CReadableFile& file, std::size_t nChunk, bool bAhead)
+    : m_file(file), m_nChunk(nChunk), m_slots(nChunk) {
+    if (bAhead) m_helper = StartHelper([this] { ReadLoop(); });
+}
+
+CReadAhead::~CReadAhead() {
+    if (!m_helper.joinable()) return;
+    m_slots.Stop();
+    m_helper.join();
+}
+
+// Fills the slots in turn and ends after the last (short) chunk or an error.
+void CReadAhead::ReadLoop() {
+    for (int nSlot = 0;; nSlot = (nSlot + 1) % CChunkSlots::CHUNK_SLOTS) {
+        if (!m_slots.WaitFor(nSlot, false, nullptr)) return;
+        const std::int64_t n = ReadFull(m_file, m_slots.Data(nSlot), m_nChunk);
+        m_slots.Post(nSlot, n, true);
+        if (n < static_cast<std::int64_t>(m_nChunk)) return;
+    }
+}
+
+std::int64_t CReadAhead::Next(unsigned char** ppData) {
+    *ppData = m_slots.Data(0);
+    if (m_bEnded) return m_nLast < 0 ? -1 : 0;
+    if (!m_helper.joinable()) {
+        m_nLast = ReadFull(m_file, *ppData, m_nChunk);
+    } else {
+        if (m_nHeld >= 0) m_slots.Post(m_nHeld, 0, false);
+        m_slots.WaitFor(m_nNext, true, &m_nLast);
+        m_nHeld = m_nNext;
+        m_nNext = (m_nNext + 1) % CChunkSlots::CHUNK_SLOTS;
+        *ppData = m_slots.Data(m_nHeld);
+    }
+    m_bEnded = m_nLast < static_cast<std::int64_t>(m_nChunk);
+    return m_nLast;
+}
+
+}  // namespace quovex
