@@ -82,12 +82,32 @@ std::string NearestExistingFolder(const std::string& strPath) {
     }
 }
 
+EntryKind KindOfMode(mode_t nMode) {
+    if (S_ISLNK(nMode)) return EntryKind::ENTRY_LINK;
+    if (S_ISDIR(nMode)) return EntryKind::ENTRY_FOLDER;
+    if (S_ISREG(nMode)) return EntryKind::ENTRY_FILE;
+    return EntryKind::ENTRY_OTHER;
+}
+
+EntryKind KindOfDirentType(unsigned char nType) {
+    switch (nType) {
+        case DT_LNK:
+            return EntryKind::ENTRY_LINK;
+        case DT_DIR:
+            return EntryKind::ENTRY_FOLDER;
+        case DT_REG:
+            return EntryKind::ENTRY_FILE;
+        default:
+            return EntryKind::ENTRY_OTHER;
+    }
+}
+
 std::string TempName(const std::string& strTarget) {
     static std::atomic<unsigned> s_nCounter{0};
+    static const unsigned s_nPid = static_cast<unsigned>(::getpid());
     const auto nTicks = std::chrono::steady_clock::now().time_since_epoch().count();
-    const unsigned nMix = static_cast<unsigned>(nTicks) ^
-                          (static_cast<unsigned>(::getpid()) << 16) ^
-                          (s_nCounter.fetch_add(1) * 2654435761u);
+    const unsigned nMix =
+        static_cast<unsigned>(nTicks) ^ (s_nPid << 16) ^ (s_nCounter.fetch_add(1) * 2654435761u);
     char szSuffix[16];
     std::snprintf(szSuffix, sizeof szSuffix, ".tmp%08x", nMix);
     std::string strName = LastComponent(strTarget);
@@ -135,19 +155,28 @@ public:
     EntryKind GetKind(const std::string& strPath) override {
         struct stat st;
         if (::lstat(strPath.c_str(), &st) != 0) return EntryKind::ENTRY_NONE;
-        if (S_ISLNK(st.st_mode)) return EntryKind::ENTRY_LINK;
-        if (S_ISDIR(st.st_mode)) return EntryKind::ENTRY_FOLDER;
-        if (S_ISREG(st.st_mode)) return EntryKind::ENTRY_FILE;
-        return EntryKind::ENTRY_OTHER;
+        return KindOfMode(st.st_mode);
     }
 
-    bool ListFolder(const std::string& strPath, std::vector<std::string>* pNames) override {
+    bool GetFileSize(const std::string& strPath, std::uint64_t* pSize) override {
+        struct stat st;
+        if (::lstat(strPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+        *pSize = static_cast<std::uint64_t>(st.st_size);
+        return true;
+    }
+
+    bool ListFolder(const std::string& strPath, std::vector<FolderEntry>* pEntries) override {
         DIR* pDir = ::opendir(strPath.c_str());
         if (!pDir) return false;
-        pNames->clear();
+        pEntries->clear();
+        const std::string strBase = WithSeparator(strPath);
         while (const dirent* pEntry = ::readdir(pDir)) {
             const std::string strName = pEntry->d_name;
-            if (strName != "." && strName != "..") pNames->push_back(strName);
+            if (strName == "." || strName == "..") continue;
+            EntryKind kind = KindOfDirentType(pEntry->d_type);
+            // Some file systems do not tell; then look.
+            if (pEntry->d_type == DT_UNKNOWN) kind = GetKind(strBase + strName);
+            pEntries->push_back({strName, kind});
         }
         ::closedir(pDir);
         return true;

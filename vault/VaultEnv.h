@@ -19,6 +19,12 @@ enum class EntryKind {
     ENTRY_OTHER,   // a device, pipe or socket
 };
 
+// One name of a folder listing and what lies there, links not followed.
+struct FolderEntry {
+    std::string strName;
+    EntryKind kind;
+};
+
 class CReadableFile {
 public:
     virtual ~CReadableFile() = default;
@@ -60,9 +66,14 @@ public:
     virtual bool CreateFolder(const std::string& strPath, unsigned nMode) = 0;
     // What lies at strPath, without following a final link.
     virtual EntryKind GetKind(const std::string& strPath) = 0;
-    // The names in a folder in the file system's order, without "." and "..".
-    // A link to a folder is listed through. False when it cannot be listed.
-    virtual bool ListFolder(const std::string& strPath, std::vector<std::string>* pNames) = 0;
+    // The length of the regular file at strPath (a final link not
+    // followed); false when there is none or it cannot be examined.
+    virtual bool GetFileSize(const std::string& strPath, std::uint64_t* pSize) = 0;
+    // The entries of a folder in the file system's order, without "." and
+    // "..", each with its kind as GetKind would give it (most file systems
+    // tell the kinds with the names, which saves a look per entry). A link
+    // to a folder is listed through. False when it cannot be listed.
+    virtual bool ListFolder(const std::string& strPath, std::vector<FolderEntry>* pEntries) = 0;
     // Total free bytes of the volume holding strPath, asked of its nearest
     // existing folder. False when it cannot be determined.
     virtual bool GetFreeSpace(const std::string& strPath, std::uint64_t* pFree) = 0;

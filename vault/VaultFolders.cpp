@@ -30,13 +30,12 @@ bool IsStoredName(const std::string& strPath) {
 }  // namespace
 
 bool WalkFolder(CVaultEnv* pEnv, const std::string& strFolder, const WalkVisitor& fnVisit) {
-    std::vector<std::string> vNames;
-    if (!pEnv->ListFolder(strFolder, &vNames)) return false;
+    std::vector<FolderEntry> vEntries;
+    if (!pEnv->ListFolder(strFolder, &vEntries)) return false;
     const std::string strBase = WithSeparator(strFolder);
-    for (const std::string& strName : vNames) {
-        if (strName.empty() || strName[0] == '.') continue;
-        const std::string strPath = strBase + strName;
-        if (!fnVisit(strPath, pEnv->GetKind(strPath))) break;
+    for (const FolderEntry& entry : vEntries) {
+        if (entry.strName.empty() || entry.strName[0] == '.') continue;
+        if (!fnVisit(strBase + entry.strName, entry.kind)) break;
     }
     return true;
 }
@@ -110,8 +109,8 @@ std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv) 
 }
 
 std::uint64_t GetFileLength(const std::string& strPath, CVaultEnv* pEnv) {
-    auto pFile = EnvOr(pEnv)->OpenForRead(strPath);
-    return pFile ? pFile->Size() : 0;
+    std::uint64_t nSize = 0;
+    return EnvOr(pEnv)->GetFileSize(strPath, &nSize) ? nSize : 0;
 }
 
 std::uint64_t GetFolderLength(const std::string& strFolder, CVaultEnv* pEnv) {

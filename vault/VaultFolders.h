@@ -56,7 +56,7 @@ std::string FindFirstStoredFile(const std::string& strFolder, CVaultEnv* pEnv = 
 // Sum of the plain sizes recorded in the headers of all files below strFolder.
 std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv = nullptr);
 
-// Length of a file, 0 when it cannot be opened.
+// Length of a regular file, 0 when there is none (a link counts 0).
 std::uint64_t GetFileLength(const std::string& strPath, CVaultEnv* pEnv = nullptr);
 // Sum of the lengths of all files below a folder.
 std::uint64_t GetFolderLength(const std::string& strFolder, CVaultEnv* pEnv = nullptr);

@@ -66,8 +66,11 @@ public:
         return Real()->CreateFolder(strPath, nMode);
     }
     EntryKind GetKind(const std::string& strPath) override { return Real()->GetKind(strPath); }
-    bool ListFolder(const std::string& strPath, std::vector<std::string>* pNames) override {
-        return Real()->ListFolder(strPath, pNames);
+    bool GetFileSize(const std::string& strPath, std::uint64_t* pSize) override {
+        return Real()->GetFileSize(strPath, pSize);
+    }
+    bool ListFolder(const std::string& strPath, std::vector<FolderEntry>* pEntries) override {
+        return Real()->ListFolder(strPath, pEntries);
     }
     bool GetFreeSpace(const std::string& strPath, std::uint64_t* pFree) override {
         if (m_bFreeSpaceUnknown) return false;
