@@ -1,5 +1,6 @@
-// The credential check against the first stored file of a vault.
-#include <QCoreApplication>
+// The credential check against the first stored file of a vault, with the
+// reference stored files chinese.txt.$ (user 张三user, password 口令1234)
+// and empty.txt.$ (alice, secret1) of tests/data.
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -7,31 +8,17 @@
 
 #include "CredentialCheck.h"
 #include "StoredFileFormat.h"
-#include "TextCodec.h"
-#include "VaultCipher.h"
 #include "VaultFolders.h"
 
 using namespace quovex;
 
 namespace {
 
-// Writes a stored-file header carrying nChecksum to strPath.
-void WriteHeader(const QString& strPath, std::uint32_t nChecksum) {
-    StoredFileHeader header;
-    header.nChecksum = nChecksum;
-    unsigned char bytes[SFF_HEADER_SIZE];
-    EncodeHeader(header, bytes);
-    QDir().mkpath(QFileInfo(strPath).absolutePath());
-    QFile file(strPath);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(bytes), SFF_HEADER_SIZE);
-}
-
-std::uint32_t Gb18030Checksum(const std::string& strUser, const std::string& strPassword) {
-    std::string strUserBytes, strPasswordBytes;
-    Utf8ToGb18030(strUser, &strUserBytes);
-    Utf8ToGb18030(strPassword, &strPasswordBytes);
-    return CredentialChecksum(strUserBytes.c_str(), strPasswordBytes.c_str());
+// Copies the reference stored file pszName into <strVault>/FileBox as strAs.
+bool Place(const QString& strVault, const char* pszName, const QString& strAs) {
+    QDir().mkpath(strVault + QStringLiteral("/FileBox"));
+    return QFile::copy(QStringLiteral(QUOVEX_TEST_DATA "/") + QString::fromLatin1(pszName),
+                       strVault + QStringLiteral("/FileBox/") + strAs);
 }
 
 }  // namespace
@@ -40,90 +27,50 @@ class TestCredentialCheck : public QObject {
     Q_OBJECT
 private slots:
     void vaultWithoutStoredFileAcceptsAnyone();
-    void storedChecksumDecides();
-    void checksumIsTakenOverGb18030Bytes();
-    void damagedFirstFileRejects();
-    void onlyTheFirstStoredFileCounts();
+    void firstStoredFileDecides();
 };
 
 void TestCredentialCheck::vaultWithoutStoredFileAcceptsAnyone() {
     QTemporaryDir vault;
-    QVERIFY(CheckCredentials(vault.path().toStdString(), "alice", "secret1"));
-    QDir(vault.path()).mkpath(QStringLiteral("FileBox/empty"));
+    const std::string strVault = vault.path().toStdString();
+    // Neither an empty folder nor a plain file is a stored file.
+    QVERIFY(QDir(vault.path()).mkpath(QStringLiteral("FileBox/empty")));
     QFile plain(vault.path() + QStringLiteral("/FileBox/plain.txt"));
     QVERIFY(plain.open(QIODevice::WriteOnly));
-    QVERIFY(CheckCredentials(vault.path().toStdString(), "bob1", "other-pw"));
-    QVERIFY(CheckCredentials((vault.path() + QStringLiteral("/missing")).toStdString(), "bob1",
-                             "pw12"));
+    QVERIFY(CheckCredentials(strVault, "bob1", "other-pw"));
+    QVERIFY(CheckCredentials(strVault + "/missing", "bob1", "pw12"));
+    // Text that cannot be encoded is refused before the vault is looked at.
+    QVERIFY(!CheckCredentials(strVault, "\xFF\xFE\x01\x02", "pw12"));
 }
 
-void TestCredentialCheck::storedChecksumDecides() {
+void TestCredentialCheck::firstStoredFileDecides() {
     QTemporaryDir vault;
-    const std::string strPlain = (vault.path() + QStringLiteral("/plain.txt")).toStdString();
-    QFile plain(QString::fromStdString(strPlain));
-    QVERIFY(plain.open(QIODevice::WriteOnly));
-    plain.write("hello vault");
-    plain.close();
-    const CVaultCipher cipher("alice", "secret1");
-    std::uint64_t nDone = 0;
-    const std::string strStored =
-        (vault.path() + QStringLiteral("/FileBox/plain.txt.$")).toStdString();
-    CreateBoxFolders(vault.path().toStdString());
-    QCOMPARE(cipher.StoreFile(strPlain, strStored, nullptr, nDone, 11), 1);
-    QFile::remove(QString::fromStdString(strPlain));
-
     const std::string strVault = vault.path().toStdString();
-    QVERIFY(CheckCredentials(strVault, "alice", "secret1"));
-    QVERIFY(!CheckCredentials(strVault, "alice", "secret2"));
-    QVERIFY(!CheckCredentials(strVault, "alicf", "secret1"));
-    // Only the byte sum counts: swapped or reordered credentials open it too.
-    QVERIFY(CheckCredentials(strVault, "secret1", "alice"));
-    QVERIFY(CheckCredentials(strVault, "ecila", "1terces"));
-}
+    QVERIFY(Place(vault.path(), "chinese.txt.$", QStringLiteral("one.txt.$")));
+    // Opens only when the sum of the GB18030 bytes (not the UTF-8 ones) matches.
+    QVERIFY(CheckCredentials(strVault, "张三user", "口令1234"));
+    QVERIFY(!CheckCredentials(strVault, "张三user", "口令1235"));
+    QVERIFY(!CheckCredentials(strVault, "张四user", "口令1234"));
 
-void TestCredentialCheck::checksumIsTakenOverGb18030Bytes() {
-    QTemporaryDir vault;
-    const std::string strUser = "保险柜";
-    const std::string strPassword = "口令1234";
-    WriteHeader(vault.path() + QStringLiteral("/FileBox/a.doc.$"),
-                Gb18030Checksum(strUser, strPassword));
-    QVERIFY(CheckCredentials(vault.path().toStdString(), strUser, strPassword));
+    QVERIFY(Place(vault.path(), "empty.txt.$", QStringLiteral("two.txt.$")));
+    const QString strFirst = QString::fromStdString(FindFirstStoredFile(strVault));
+    const bool bOneFirst = strFirst.endsWith(QStringLiteral("one.txt.$"));
+    QCOMPARE(CheckCredentials(strVault, "张三user", "口令1234"), bOneFirst);
+    QCOMPARE(CheckCredentials(strVault, "alice", "secret1"), !bOneFirst);
 
-    // The sum of the UTF-8 bytes differs and must not open it.
-    QTemporaryDir utf8Vault;
-    WriteHeader(utf8Vault.path() + QStringLiteral("/FileBox/a.doc.$"),
-                CredentialChecksum(strUser.c_str(), strPassword.c_str()));
-    QVERIFY(!CheckCredentials(utf8Vault.path().toStdString(), strUser, strPassword));
-    // Text that is not UTF-8 cannot be encoded and is refused.
-    QVERIFY(!CheckCredentials(vault.path().toStdString(), "\xFF\xFE\x01\x02", strPassword));
-}
-
-void TestCredentialCheck::damagedFirstFileRejects() {
-    QTemporaryDir vault;
-    QDir(vault.path()).mkpath(QStringLiteral("FileBox"));
-    QFile damaged(vault.path() + QStringLiteral("/FileBox/broken.txt.$"));
-    QVERIFY(damaged.open(QIODevice::WriteOnly));
-    damaged.write("NOTQUOVEX and some more bytes");
-    damaged.close();
-    QVERIFY(!CheckCredentials(vault.path().toStdString(), "alice", "secret1"));
-
-    // A file too short to hold the checksum.
-    QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    damaged.write("QUOVEX\x01\x00");
-    damaged.close();
-    QVERIFY(!CheckCredentials(vault.path().toStdString(), "alice", "secret1"));
-}
-
-void TestCredentialCheck::onlyTheFirstStoredFileCounts() {
-    QTemporaryDir vault;
-    WriteHeader(vault.path() + QStringLiteral("/FileBox/one.txt.$"),
-                Gb18030Checksum("alice", "secret1"));
-    WriteHeader(vault.path() + QStringLiteral("/FileBox/two.txt.$"),
-                Gb18030Checksum("bob1", "other-pw"));
-    const std::string strFirst = FindFirstStoredFile(vault.path().toStdString());
-    const bool bAliceFirst = QString::fromStdString(strFirst).endsWith(QStringLiteral("one.txt.$"));
-    QCOMPARE(CheckCredentials(vault.path().toStdString(), "alice", "secret1"), bAliceFirst);
-    QCOMPARE(CheckCredentials(vault.path().toStdString(), "bob1", "other-pw"), !bAliceFirst);
+    // A damaged first file rejects everyone: a wrong signature, or a file cut
+    // inside the checksum, whose last byte is 0 so that zeros read in its
+    // place would still match.
+    QFile first(strFirst);
+    QVERIFY(first.open(QIODevice::ReadWrite));
+    const QByteArray intact = first.readAll();
+    QCOMPARE(intact.at(SFF_OFFSET_CHECKSUM + 3), '\0');
+    for (const QByteArray& damaged : {"X" + intact.mid(1), intact.left(SFF_OFFSET_CHECKSUM + 3)}) {
+        QVERIFY(first.resize(0) && first.write(damaged) == damaged.size() && first.flush());
+        QCOMPARE(first.size(), damaged.size());
+        QVERIFY(!CheckCredentials(strVault, "张三user", "口令1234"));
+        QVERIFY(!CheckCredentials(strVault, "alice", "secret1"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCredentialCheck)

@@ -1,12 +1,10 @@
 // The settings record: defaults, the "TRUE"/"FALSE" texts, the remembered
 // user name and the window values, in a temporary settings folder.
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
-#include <cstdlib>
-#include <string>
 
 #include "VaultSettings.h"
 
@@ -16,15 +14,25 @@ namespace {
 
 QString s_strHome;
 
-QSettings* OpenStore() {
-    auto* pSettings = new QSettings(QStringLiteral("tandrel"), QStringLiteral("quovex"));
-    pSettings->beginGroup(QStringLiteral("SaftyBox"));
-    return pSettings;
+QString SettingsFile() {
+    return s_strHome + QStringLiteral("/config/tandrel/quovex.conf");
+}
+
+// Writes key, value, key, value, ... into the group, as an earlier run would.
+void Preset(const QStringList& keysAndValues) {
+    QSettings store(QStringLiteral("tandrel"), QStringLiteral("quovex"));
+    for (qsizetype i = 0; i + 1 < keysAndValues.size(); i += 2)
+        store.setValue(QStringLiteral("SaftyBox/") + keysAndValues[i], keysAndValues[i + 1]);
+}
+
+QRect Window(const CVaultSettings& settings) {
+    return QRect(settings.m_nWindowX, settings.m_nWindowY, settings.m_nWindowWidth,
+                 settings.m_nWindowHeight);
 }
 
 QString Stored(const char* pszKey) {
-    std::unique_ptr<QSettings> pStore(OpenStore());
-    return pStore->value(pszKey).toString();
+    QSettings store(QStringLiteral("tandrel"), QStringLiteral("quovex"));
+    return store.value(QStringLiteral("SaftyBox/") + pszKey).toString();
 }
 
 }  // namespace
@@ -34,133 +42,84 @@ class TestSettings : public QObject {
 private slots:
     void init() { QFile::remove(SettingsFile()); }
     void emptyStoreGivesTheDefaults();
+    void optionsAreTrueOnlyForExactTrue_data();
     void optionsAreTrueOnlyForExactTrue();
-    void userNameFollowsSaveUser();
-    void saveWritesTheFileAndWindowValuesBack();
-
-private:
-    static QString SettingsFile() {
-        return s_strHome + QStringLiteral("/config/tandrel/quovex.conf");
-    }
+    void recordGoesToTheFileAndBack();
 };
 
 void TestSettings::emptyStoreGivesTheDefaults() {
+    // Odd values first, so that only LoadSettings can bring the defaults.
     CVaultSettings settings(QStringLiteral("quovex"));
-    settings.m_strUserName = QStringLiteral("kept");
+    settings.m_strWorkPath = QStringLiteral("/odd");
+    settings.m_bDeleteSource = false;
+    settings.m_nWindowX = settings.m_nWindowY = settings.m_nWindowWidth = 7;
+    settings.m_nWindowHeight = 7;
     settings.LoadSettings();
     QCOMPARE(settings.m_strWorkPath, s_strHome + QStringLiteral("/Box"));
+    // Asymmetric: an absent DeleteSource is true, an absent SaveUser false.
     QVERIFY(settings.m_bDeleteSource);
     QVERIFY(!settings.m_bSaveUser);
-    // UserName is not read while SaveUser is off: the field keeps its value.
-    QCOMPARE(settings.m_strUserName, QStringLiteral("kept"));
-    QCOMPARE(settings.m_nWindowX, 0);
-    QCOMPARE(settings.m_nWindowY, 0);
-    QCOMPARE(settings.m_nWindowWidth, 200);
-    QCOMPARE(settings.m_nWindowHeight, 400);
+    QCOMPARE(Window(settings), QRect(0, 0, 200, 400));
     QVERIFY(!QFile::exists(SettingsFile()));
 }
 
-void TestSettings::optionsAreTrueOnlyForExactTrue() {
-    for (const char* pszText : {"true", "1", "True", ""}) {
-        {
-            std::unique_ptr<QSettings> pStore(OpenStore());
-            pStore->setValue("DeleteSource", QString::fromLatin1(pszText));
-            pStore->setValue("SaveUser", QString::fromLatin1(pszText));
-        }
-        CVaultSettings settings(QStringLiteral("quovex"));
-        settings.LoadSettings();
-        QVERIFY2(!settings.m_bDeleteSource, pszText);
-        QVERIFY2(!settings.m_bSaveUser, pszText);
-        settings.SaveSettings();
-        QCOMPARE(Stored("DeleteSource"), QStringLiteral("FALSE"));
-        QCOMPARE(Stored("SaveUser"), QStringLiteral("FALSE"));
-    }
-    {
-        std::unique_ptr<QSettings> pStore(OpenStore());
-        pStore->setValue("DeleteSource", QStringLiteral("TRUE"));
-        pStore->setValue("SaveUser", QStringLiteral("TRUE"));
-    }
-    CVaultSettings settings(QStringLiteral("quovex"));
-    settings.LoadSettings();
-    QVERIFY(settings.m_bDeleteSource);
-    QVERIFY(settings.m_bSaveUser);
+void TestSettings::optionsAreTrueOnlyForExactTrue_data() {
+    QTest::addColumn<QString>("strText");
+    for (const char* pszText : {"TRUE", "true", "1", "True", ""})
+        QTest::addRow("'%s'", pszText) << QString::fromLatin1(pszText);
 }
 
-void TestSettings::userNameFollowsSaveUser() {
-    {
-        std::unique_ptr<QSettings> pStore(OpenStore());
-        pStore->setValue("SaveUser", QStringLiteral("TRUE"));
-    }
-    CVaultSettings withoutName(QStringLiteral("quovex"));
-    withoutName.LoadSettings();
-    QCOMPARE(withoutName.m_strUserName, QString());
-
-    {
-        std::unique_ptr<QSettings> pStore(OpenStore());
-        pStore->setValue("SaveUser", QStringLiteral("FALSE"));
-        pStore->setValue("UserName", QStringLiteral("张三"));
-    }
+void TestSettings::optionsAreTrueOnlyForExactTrue() {
+    QFETCH(QString, strText);
+    const bool bTrue = strText == QStringLiteral("TRUE");
+    Preset({"DeleteSource", strText, "SaveUser", strText});
     CVaultSettings settings(QStringLiteral("quovex"));
     settings.LoadSettings();
-    QCOMPARE(settings.m_strUserName, QString());
+    QCOMPARE(settings.m_bDeleteSource, bTrue);
+    QCOMPARE(settings.m_bSaveUser, bTrue);
+    // Written back as one of the two exact texts.
+    settings.SaveSettings();
+    QCOMPARE(Stored("DeleteSource"), bTrue ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+    QCOMPARE(Stored("SaveUser"), Stored("DeleteSource"));
+}
+
+void TestSettings::recordGoesToTheFileAndBack() {
+    Preset({"SaveUser", "FALSE", "UserName", "张三", "WorkPath", "/srv/保险柜", "Window_X", "17",
+            "Window_Y", "-5", "Window_Width", "300", "Window_Height", "-3"});
+    CVaultSettings settings(QStringLiteral("quovex"));
+    settings.LoadSettings();
+    QCOMPARE(settings.m_strUserName, QString());  // not read while SaveUser is off
+    QCOMPARE(settings.m_strWorkPath, QStringLiteral("/srv/保险柜"));
+    QCOMPARE(Window(settings), QRect(17, -5, 300, -3));
+
+    // While SaveUser is off the stored name is neither written nor removed.
     settings.m_strUserName = QStringLiteral("李四");
     settings.SaveSettings();
-    // Not written while SaveUser is off, nor removed.
     QCOMPARE(Stored("UserName"), QStringLiteral("张三"));
+    QFile file(SettingsFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString strText = QString::fromUtf8(file.readAll());
+    QVERIFY2(strText.startsWith(QStringLiteral("[SaftyBox]")), qPrintable(strText));
+    for (const char* pszLine : {"DeleteSource=TRUE", "SaveUser=FALSE", "Window_X=17", "Window_Y=-5",
+                                "Window_Width=300", "Window_Height=-3"})
+        QVERIFY2(strText.contains(QString::fromLatin1(pszLine)), pszLine);
 
     settings.m_bSaveUser = true;
     settings.SaveSettings();
-    QCOMPARE(Stored("UserName"), QStringLiteral("李四"));
     CVaultSettings reread(QStringLiteral("quovex"));
     reread.LoadSettings();
     QCOMPARE(reread.m_strUserName, QStringLiteral("李四"));
 }
 
-void TestSettings::saveWritesTheFileAndWindowValuesBack() {
-    {
-        std::unique_ptr<QSettings> pStore(OpenStore());
-        pStore->setValue("Window_X", 17);
-        pStore->setValue("Window_Height", -3);
-        pStore->setValue("WorkPath", QStringLiteral("/srv/保险柜"));
-    }
-    CVaultSettings settings(QStringLiteral("quovex"));
-    settings.LoadSettings();
-    QCOMPARE(settings.m_nWindowX, 17);
-    QCOMPARE(settings.m_nWindowHeight, -3);
-    QCOMPARE(settings.m_strWorkPath, QStringLiteral("/srv/保险柜"));
-    settings.SaveSettings();
-
-    QFile file(SettingsFile());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QString strText = QString::fromUtf8(file.readAll());
-    QVERIFY2(strText.startsWith(QStringLiteral("[SaftyBox]")), qPrintable(strText));
-    QVERIFY(strText.contains(QStringLiteral("DeleteSource=TRUE")));
-    QVERIFY(strText.contains(QStringLiteral("SaveUser=FALSE")));
-    QVERIFY(strText.contains(QStringLiteral("Window_X=17")));
-    QVERIFY(strText.contains(QStringLiteral("Window_Y=0")));
-    QVERIFY(strText.contains(QStringLiteral("Window_Width=200")));
-    QVERIFY(strText.contains(QStringLiteral("Window_Height=-3")));
-    QVERIFY(!strText.contains(QStringLiteral("UserName")));
-
-    // An empty application name means the executable's.
-    CVaultSettings byExecutable;
-    byExecutable.SaveSettings();
-    QVERIFY(QFile::exists(s_strHome + QStringLiteral("/config/tandrel/") +
-                          QCoreApplication::applicationName() + QStringLiteral(".conf")));
-}
-
 int main(int argc, char** argv) {
     // Before the application exists: QSettings reads the folders once.
-    std::string strTemplate = QDir::tempPath().toStdString() + "/quovex-settings-test-XXXXXX";
-    if (!mkdtemp(strTemplate.data())) return 1;
-    s_strHome = QString::fromStdString(strTemplate);
-    qputenv("HOME", strTemplate.c_str());
-    qputenv("XDG_CONFIG_HOME", (strTemplate + "/config").c_str());
+    QTemporaryDir home;
+    s_strHome = home.path();
+    qputenv("HOME", s_strHome.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (s_strHome + QStringLiteral("/config")).toLocal8Bit());
     QCoreApplication app(argc, argv);
     TestSettings tc;
-    const int nResult = QTest::qExec(&tc, argc, argv);
-    QDir(s_strHome).removeRecursively();
-    return nResult;
+    return home.isValid() ? QTest::qExec(&tc, argc, argv) : 1;
 }
 
 #include "tst_settings.moc"

@@ -1,78 +1,77 @@
 // Shared by the interface tests: a main that points HOME and
 // XDG_CONFIG_HOME at a temporary folder before the application exists,
-// screenshots, and the wait for a modal dialog (run from a timer while the
-// code under test sits in exec()).
+// screenshots, typing, and the wait for a modal dialog (run from a timer
+// while the code under test sits in exec()).
 #pragma once
 
 #include <QApplication>
-#include <QByteArray>
 #include <QDir>
-#include <QString>
+#include <QKeyEvent>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
 #include <functional>
 
 namespace quovex::test {
 
 // The temporary home of this test process.
-QString TestHome();
-// Creates the temporary home and points HOME and XDG_CONFIG_HOME into it.
-void PrepareTestHome();
-// The settings file that QSettings("tandrel", applicationName) writes.
-QString SettingsFilePath();
+inline QString& TestHome() {
+    static QString s_strHome;
+    return s_strHome;
+}
 
 // Saves pWidget as <build>/screenshots/<strName>.png.
-void SaveScreenshot(QWidget* pWidget, const QString& strName);
+inline void SaveScreenshot(QWidget* pWidget, const QString& strName) {
+    const QString strFolder = QStringLiteral(QUOVEX_SCREENSHOT_DIR);
+    QDir().mkpath(strFolder);
+    QVERIFY2(pWidget->grab().save(strFolder + QLatin1Char('/') + strName + QStringLiteral(".png")),
+             qPrintable(strName));
+}
 
-// Name of the timers of WhenModal, so that a test can drop those left over.
 constexpr char WHEN_MODAL_TIMER[] = "quovex-when-modal";
 
-// Calls fn once with the first visible modal dialog of type T that comes up
-// (checked every 10 ms). Gives up silently after nTimeoutMs.
+// Calls fn once with the first visible modal dialog of type T that comes up,
+// checking every 10 ms until it does or CancelPendingWaits runs.
 template <class T>
-void WhenModal(std::function<void(T*)> fn, int nTimeoutMs = 10000) {
+void WhenModal(std::function<void(T*)> fn) {
     auto* pTimer = new QTimer(qApp);
     pTimer->setObjectName(QString::fromLatin1(WHEN_MODAL_TIMER));
-    auto nWaited = std::make_shared<int>(0);
-    QObject::connect(pTimer, &QTimer::timeout, qApp, [pTimer, nWaited, fn, nTimeoutMs] {
+    QObject::connect(pTimer, &QTimer::timeout, qApp, [pTimer, fn] {
         T* pDialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (pDialog && pDialog->isVisible()) {
-            pTimer->stop();
-            pTimer->deleteLater();
-            fn(pDialog);
-            return;
-        }
-        *nWaited += 10;
-        if (*nWaited > nTimeoutMs) {
-            pTimer->stop();
-            pTimer->deleteLater();
-        }
+        if (!pDialog || !pDialog->isVisible()) return;
+        pTimer->stop();
+        pTimer->deleteLater();
+        fn(pDialog);
     });
     pTimer->start(10);
 }
 
-// Types strText into pWidget one character (code point) at a time, as key
-// presses carrying that text; QTest::keyClicks handles Latin-1 only.
-void TypeText(QWidget* pWidget, const QString& strText);
+// Stops every WhenModal still waiting (each test's cleanup).
+inline void CancelPendingWaits() {
+    qDeleteAll(qApp->findChildren<QTimer*>(QString::fromLatin1(WHEN_MODAL_TIMER)));
+}
 
-// Stops every WhenModal still waiting.
-void CancelPendingWaits();
-
-// Spins the event loop until pred() holds or nTimeoutMs has passed.
-bool WaitUntil(const std::function<bool()>& pred, int nTimeoutMs = 10000);
+// Types strText into pWidget one code point at a time, as key presses
+// carrying that text; QTest::keyClicks handles Latin-1 only.
+inline void TypeText(QWidget* pWidget, const QString& strText) {
+    for (char32_t c : strText.toUcs4()) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                        QString::fromUcs4(&c, 1));
+        QApplication::sendEvent(pWidget, &press);
+    }
+}
 
 }  // namespace quovex::test
 
-#define QUOVEX_UI_TEST_MAIN(TestClass)                      \
-    int main(int argc, char** argv) {                       \
-        quovex::test::PrepareTestHome();                    \
-        int nResult = 0;                                    \
-        {                                                   \
-            QApplication app(argc, argv);                   \
-            TestClass tc;                                   \
-            nResult = QTest::qExec(&tc, argc, argv);        \
-        }                                                   \
-        QDir(quovex::test::TestHome()).removeRecursively(); \
-        return nResult;                                     \
+// Before QApplication: QSettings and QStandardPaths read the variables once.
+#define QUOVEX_UI_TEST_MAIN(TestClass)                                                       \
+    int main(int argc, char** argv) {                                                        \
+        QTemporaryDir home;                                                                  \
+        if (!home.isValid()) return 1;                                                       \
+        quovex::test::TestHome() = home.path();                                              \
+        qputenv("HOME", home.path().toLocal8Bit());                                          \
+        qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit()); \
+        QApplication app(argc, argv);                                                        \
+        TestClass tc;                                                                        \
+        return QTest::qExec(&tc, argc, argv);                                                \
     }

@@ -3,7 +3,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ByteLimitValidator.h"
 #include "DialogBuilder.h"
 #include "DirDialog.h"
 #include "LoginDlg.h"
@@ -14,17 +13,19 @@ using namespace quovex;
 
 namespace {
 
-QLineEdit* Edit(QWidget* pDialog, int nId) {
-    return FindControl<QLineEdit>(pDialog, nId);
-}
-
-void ShowPreset(CLoginDlg& dialog, const QString& strUser) {
-    dialog.m_strPath = QStringLiteral("缺省位置");
-    dialog.m_strUser = strUser;
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    dialog.activateWindow();
-}
+// A login dialog preset and shown the way start-up shows it.
+class CShownLogin : public CLoginDlg {
+public:
+    explicit CShownLogin(const QString& strUser = QString()) {
+        m_strPath = QStringLiteral("缺省位置");
+        m_strUser = strUser;
+        show();
+        (void)QTest::qWaitForWindowExposed(this);  // focus and typing show a failure
+        activateWindow();
+    }
+    QLineEdit* Edit(int nId) const { return FindControl<QLineEdit>(this, nId); }
+    QPushButton* Button(int nId) const { return FindControl<QPushButton>(this, nId); }
+};
 
 }  // namespace
 
@@ -34,23 +35,18 @@ private slots:
     void cleanup() { CDirDialog::SetFolderPicker({}); }
     void controlsFocusAndTabOrder();
     void typingStopsAtSixtyThreeBytes();
-    void shortCredentialsShowTheLengthMessage();
+    void okNeedsFourBytesEach_data();
+    void okNeedsFourBytesEach();
     void browseResetsTheOtherFields();
 };
 
 void TestLoginDlg::controlsFocusAndTabOrder() {
-    CLoginDlg dialog;
-    ShowPreset(dialog, QStringLiteral("alice"));
+    CShownLogin dialog(QStringLiteral("alice"));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("登陆Merovik保险柜"));
-    QCOMPARE(Edit(&dialog, 1011)->text(), QStringLiteral("缺省位置"));
-    QCOMPARE(Edit(&dialog, 1004)->text(), QStringLiteral("alice"));
-    QCOMPARE(Edit(&dialog, 1005)->text(), QString());
-    QCOMPARE(Edit(&dialog, 1005)->echoMode(), QLineEdit::Password);
-    QCOMPARE(FindControl<QPushButton>(&dialog, 1)->text(), QStringLiteral("确定"));
-    QCOMPARE(FindControl<QPushButton>(&dialog, 1020)->text(), QStringLiteral("..."));
-    QCOMPARE(QApplication::focusWidget(), Edit(&dialog, 1004));
-
-    // Tab walks the controls in template order and comes round again.
+    QCOMPARE(dialog.Edit(1011)->text(), QStringLiteral("缺省位置"));
+    QCOMPARE(dialog.Edit(1004)->text(), QStringLiteral("alice"));
+    QCOMPARE(dialog.Edit(1005)->echoMode(), QLineEdit::Password);
+    // Focus starts on the user name; Tab walks the template order and comes round.
     QStringList order;
     for (int i = 0; i < 7; ++i) {
         order << QApplication::focusWidget()->objectName();
@@ -61,71 +57,61 @@ void TestLoginDlg::controlsFocusAndTabOrder() {
 }
 
 void TestLoginDlg::typingStopsAtSixtyThreeBytes() {
-    CLoginDlg dialog;
-    ShowPreset(dialog, QString());
+    CShownLogin dialog;
+    const QString strBao(30, QChar(0x4FDD));  // 30 × 保: 60 bytes
+    // Outside code page 936, both take 4 bytes in GB18030, though ÿ is one
+    // UTF-16 unit and the emoji two.
+    const QString strY = QStringLiteral("ÿ");
+    const QString strEmoji = QString::fromUtf8("\xF0\x9F\x98\x80");
     for (int nId : {1004, 1005}) {
-        QLineEdit* pEdit = Edit(&dialog, nId);
+        QLineEdit* pEdit = dialog.Edit(nId);
         pEdit->setFocus();
-        const QString strChinese(31, QChar(0x4FDD));  // 31 × 保: 62 bytes
-        test::TypeText(pEdit, strChinese);
-        QCOMPARE(pEdit->text(), strChinese);
-        test::TypeText(pEdit, QStringLiteral("险"));  // would make 64
-        QCOMPARE(pEdit->text(), strChinese);
-        test::TypeText(pEdit, QStringLiteral("ab"));  // only "a" fits
-        QCOMPARE(pEdit->text(), strChinese + QStringLiteral("a"));
-        QCOMPARE(Gb18030Bytes(pEdit->text()), 63L);
-
-        // A character outside code page 936 takes 4 bytes in GB18030.
-        pEdit->clear();
-        test::TypeText(pEdit, QString(30, QChar(0x4FDD)));
-        const QString strEmoji = QString::fromUtf8("\xF0\x9F\x98\x80");
-        test::TypeText(pEdit, strEmoji);  // would make 64
-        QCOMPARE(pEdit->text(), QString(30, QChar(0x4FDD)));
+        test::TypeText(pEdit, strBao + strY);  // would make 64
+        QCOMPARE(pEdit->text(), strBao);
         pEdit->backspace();
-        test::TypeText(pEdit, strEmoji);  // 58 + 4
-        QCOMPARE(pEdit->text(), QString(29, QChar(0x4FDD)) + strEmoji);
+        test::TypeText(pEdit, strEmoji + QStringLiteral("ab"));  // 58 + 4 + 1: "b" is refused
+        QCOMPARE(pEdit->text(), strBao.left(29) + strEmoji + QStringLiteral("a"));
     }
     // The location field has no limit.
-    QLineEdit* pPath = Edit(&dialog, 1011);
-    pPath->clear();
-    test::TypeText(pPath, QString(80, QChar(0x4FDD)));
-    QCOMPARE(pPath->text().size(), 80);
+    dialog.Edit(1011)->clear();
+    test::TypeText(dialog.Edit(1011), QString(80, QChar(0x4FDD)));
+    QCOMPARE(dialog.Edit(1011)->text().size(), 80);
     test::SaveScreenshot(&dialog, QStringLiteral("login-full"));
 }
 
-void TestLoginDlg::shortCredentialsShowTheLengthMessage() {
+void TestLoginDlg::okNeedsFourBytesEach_data() {
+    QTest::addColumn<QString>("strUser");
+    QTest::addColumn<QString>("strPassword");
+    QTest::addColumn<bool>("bAccepted");
+    QTest::newRow("short user") << QString("abc") << QString("a long password") << false;
+    QTest::newRow("short password") << QString("alice") << QString("abc") << false;
+    QTest::newRow("保a: 3 bytes") << QString("保a") << QString("1234") << false;
+    QTest::newRow("保险: 4 bytes") << QString("保险") << QString("1234") << true;
+}
+
+void TestLoginDlg::okNeedsFourBytesEach() {
+    QFETCH(QString, strUser);
+    QFETCH(QString, strPassword);
+    QFETCH(bool, bAccepted);
     CMessageBoxScript script;
-    CLoginDlg dialog;
-    ShowPreset(dialog, QString());
-    Edit(&dialog, 1004)->setText(QStringLiteral("abc"));
-    Edit(&dialog, 1005)->setText(QStringLiteral("a long password"));
-    FindControl<QPushButton>(&dialog, 1)->click();
-    QCOMPARE(script.Requests().size(), std::size_t(1));
+    CShownLogin dialog;
+    dialog.Edit(1004)->setText(strUser);
+    dialog.Edit(1005)->setText(strPassword);
+    dialog.Edit(1011)->clear();  // the location is not checked
+    dialog.Button(1)->click();
+    QCOMPARE(dialog.isVisible(), !bAccepted);
+    QCOMPARE(dialog.result(), bAccepted ? int(QDialog::Accepted) : 0);
+    // OK takes the controls over, even when it refuses them.
+    QCOMPARE(dialog.m_strUser, strUser);
+    QCOMPARE(dialog.m_strPassword, strPassword);
+    QCOMPARE(dialog.m_strPath, QString());
+    QCOMPARE(script.Requests().size(), std::size_t(bAccepted ? 0 : 1));
+    if (bAccepted) return;
     const MessageBoxRequest& request = script.Requests().front();
     QCOMPARE(request.strText, QStringLiteral("户名和口令长度至少 4 位"));
     QCOMPARE(request.strCaption, QStringLiteral("合法性警告"));
     QCOMPARE(request.nIcon, 0u);
     QCOMPARE(request.nButtons, unsigned(MSGBOX_OK));
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(Edit(&dialog, 1004)->text(), QStringLiteral("abc"));
-
-    // A short password alone is refused as well.
-    Edit(&dialog, 1004)->setText(QStringLiteral("alice"));
-    Edit(&dialog, 1005)->setText(QStringLiteral("abc"));
-    FindControl<QPushButton>(&dialog, 1)->click();
-    QCOMPARE(script.Requests().size(), std::size_t(2));
-    QVERIFY(dialog.isVisible());
-
-    // Two Chinese characters are 4 bytes, enough; the location is not checked.
-    Edit(&dialog, 1004)->setText(QStringLiteral("保险"));
-    Edit(&dialog, 1005)->setText(QStringLiteral("1234"));
-    Edit(&dialog, 1011)->clear();
-    FindControl<QPushButton>(&dialog, 1)->click();
-    QCOMPARE(script.Requests().size(), std::size_t(2));
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.m_strUser, QStringLiteral("保险"));
-    QCOMPARE(dialog.m_strPassword, QStringLiteral("1234"));
-    QCOMPARE(dialog.m_strPath, QString());
 }
 
 void TestLoginDlg::browseResetsTheOtherFields() {
@@ -135,35 +121,22 @@ void TestLoginDlg::browseResetsTheOtherFields() {
         strAskedTitle = strTitle;
         return strAnswer;
     });
-    CLoginDlg dialog;
-    ShowPreset(dialog, QStringLiteral("alice"));
-    QPushButton* pBrowse = FindControl<QPushButton>(&dialog, 1020);
-
-    // A cancelled chooser changes nothing. (The user name is selected as the
-    // dialog opens, so move to its end before typing.)
-    QTest::keyClick(Edit(&dialog, 1004), Qt::Key_End);
-    test::TypeText(Edit(&dialog, 1004), QStringLiteral("-typed"));
-    pBrowse->click();
+    CShownLogin dialog(QStringLiteral("alice"));
+    // A cancelled chooser changes nothing.
+    dialog.Edit(1004)->setText(QStringLiteral("alice-typed"));
+    dialog.Button(1020)->click();
     QCOMPARE(strAskedTitle, QStringLiteral("选择文件夹"));
-    QCOMPARE(Edit(&dialog, 1011)->text(), QStringLiteral("缺省位置"));
-    QCOMPARE(Edit(&dialog, 1004)->text(), QStringLiteral("alice-typed"));
+    QCOMPARE(dialog.Edit(1011)->text(), QStringLiteral("缺省位置"));
+    QCOMPARE(dialog.Edit(1004)->text(), QStringLiteral("alice-typed"));
 
-    // A chosen folder fills the location and puts back the preset user
-    // name and the empty password.
-    Edit(&dialog, 1005)->setText(QStringLiteral("secret"));
+    // A chosen folder fills the location and puts back the fields' user
+    // name and empty password.
+    dialog.Edit(1005)->setText(QStringLiteral("secret"));
     strAnswer = test::TestHome();
-    pBrowse->click();
-    QCOMPARE(Edit(&dialog, 1011)->text(), test::TestHome());
-    QCOMPARE(Edit(&dialog, 1004)->text(), QStringLiteral("alice"));
-    QCOMPARE(Edit(&dialog, 1005)->text(), QString());
-
-    // After a refused OK the fields hold that attempt, and browse shows it.
-    CMessageBoxScript script;
-    Edit(&dialog, 1004)->setText(QStringLiteral("bob"));
-    FindControl<QPushButton>(&dialog, 1)->click();
-    Edit(&dialog, 1004)->setText(QStringLiteral("carol"));
-    pBrowse->click();
-    QCOMPARE(Edit(&dialog, 1004)->text(), QStringLiteral("bob"));
+    dialog.Button(1020)->click();
+    QCOMPARE(dialog.Edit(1011)->text(), test::TestHome());
+    QCOMPARE(dialog.Edit(1004)->text(), QStringLiteral("alice"));
+    QCOMPARE(dialog.Edit(1005)->text(), QString());
 }
 
 QUOVEX_UI_TEST_MAIN(TestLoginDlg)

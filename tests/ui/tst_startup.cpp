@@ -1,20 +1,20 @@
 // One run of the program from start-up to the end of the main window,
-// with the dialogs driven from timers and the message boxes scripted.
+// with the dialogs driven from timers and the message boxes scripted; in
+// the main window help, the about box and the ways to end it.
 #include <QAction>
-#include <QFile>
+#include <QDesktopServices>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
-#include <memory>
 
+#include "AboutDlg.h"
 #include "DialogBuilder.h"
 #include "LoginDlg.h"
 #include "MessageBox.h"
-#include "StoredFileFormat.h"
 #include "UiTestSupport.h"
 #include "VaultApp.h"
-#include "VaultCipher.h"
 #include "VaultDlg.h"
 #include "VaultFolders.h"
 
@@ -22,225 +22,163 @@ using namespace quovex;
 
 namespace {
 
-struct LoginInput {
-    QString strPath;  // null: leave the preset
-    QString strUser;
-    QString strPassword;
-};
-
-struct RunRecord {
-    int nLoginsShown = 0;
-    QString strPresetPath;
-    QString strPresetUser;
-    QString strPresetPassword;
-    bool bMainShown = false;
-    QByteArray userBytes;
-    QByteArray passwordBytes;
-};
-
-// Fills and confirms (or cancels) the login, then records and closes the
-// main window.
-void DriveRun(RunRecord& record, const LoginInput* pInput) {
-    test::WhenModal<CLoginDlg>([&record, pInput](CLoginDlg* pLogin) {
-        ++record.nLoginsShown;
-        record.strPresetPath = FindControl<QLineEdit>(pLogin, 1011)->text();
-        record.strPresetUser = FindControl<QLineEdit>(pLogin, 1004)->text();
-        record.strPresetPassword = FindControl<QLineEdit>(pLogin, 1005)->text();
-        if (!pInput) {
-            FindControl<QPushButton>(pLogin, 2)->click();
-            return;
-        }
-        if (!pInput->strPath.isNull())
-            FindControl<QLineEdit>(pLogin, 1011)->setText(pInput->strPath);
-        FindControl<QLineEdit>(pLogin, 1004)->setText(pInput->strUser);
-        FindControl<QLineEdit>(pLogin, 1005)->setText(pInput->strPassword);
-        FindControl<QPushButton>(pLogin, 1)->click();
-        // A second login would be a fault; cancel it so the run ends.
-        test::WhenModal<CLoginDlg>(
-            [&record](CLoginDlg* pAgain) {
-                ++record.nLoginsShown;
-                pAgain->reject();
-            },
-            300);
-    });
-    test::WhenModal<CVaultDlg>(
-        [&record](CVaultDlg* pMain) {
-            record.bMainShown = true;
-            record.userBytes = pMain->Cipher().UserBytes();
-            record.passwordBytes = pMain->Cipher().PasswordBytes();
-            test::SaveScreenshot(pMain, QStringLiteral("main-window"));
-            pMain->findChild<QAction*>(QStringLiteral("32771"))->trigger();
-        },
-        3000);
+QString SettingsFile() {
+    return test::TestHome() + QStringLiteral("/config/tandrel/") +
+           QCoreApplication::applicationName() + QStringLiteral(".conf");
 }
 
 QByteArray SettingsBytes() {
-    QFile file(test::SettingsFilePath());
+    QFile file(SettingsFile());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteSettings(const QString& strWorkPath, const QString& strSaveUser, const QString& strUser) {
-    QSettings settings(QStringLiteral("tandrel"), QCoreApplication::applicationName());
-    settings.clear();
-    settings.beginGroup(QStringLiteral("SaftyBox"));
-    settings.setValue("WorkPath", strWorkPath);
-    settings.setValue("SaveUser", strSaveUser);
-    settings.setValue("UserName", strUser);
-}
-
-bool HasBoxFolders(const QString& strVault) {
-    for (int nBox = 0; nBox < BOX_COUNT; ++nBox) {
-        if (!QFileInfo(QString::fromStdString(BoxFolderPath(strVault.toStdString(), nBox)))
-                 .isDir()) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace
 
+// Receives the URLs the desktop is asked to open.
+class CUrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> m_urls;
+public slots:
+    void Open(const QUrl& url) { m_urls << url; }
+};
+
 class TestStartUp : public QObject {
     Q_OBJECT
 private slots:
-    void init();
     void cleanup() { test::CancelPendingWaits(); }
-    void cancelledLoginEndsSilently();
-    void rejectedLoginShowsOneMessage();
-    void typedFolderOpensTheMainWindow();
-    void presetLocationAndNewUserSavesNothing();
-    void locationEqualToConfiguredSavesTheNewUser();
-    void runReturnsZero();
-
-private:
-    QString MakeVault(const QString& strName);
-    std::unique_ptr<CMessageBoxScript> m_pScript;
+    void oneRun_data();
+    void oneRun();
 };
 
-void TestStartUp::init() {
-    QFile::remove(test::SettingsFilePath());
-    m_pScript = std::make_unique<CMessageBoxScript>();
+void TestStartUp::oneRun_data() {
+    QTest::addColumn<QString>("strPassword");  // null: the login is cancelled
+    QTest::addColumn<bool>("bConfigured");     // settings name the vault and user "alice"
+    QTest::addColumn<bool>("bTyped");          // the vault's path typed as location
+    QTest::addColumn<int>("nEndKey");          // ends the main window; 0: the Exit command
+    const QString strRight = QStringLiteral("口令1234");
+    QTest::newRow("cancelled") << QString() << false << false << 0;
+    QTest::newRow("wrong password") << QString("wrong-pw") << true << false << 0;
+    QTest::newRow("first run, preset location") << strRight << false << false << 0;
+    QTest::newRow("first run, folder typed") << strRight << false << true << int(Qt::Key_Return);
+    QTest::newRow("configured, preset location")
+        << strRight << true << false << int(Qt::Key_Escape);
+    QTest::newRow("configured location typed") << strRight << true << true << 0;
 }
 
-QString TestStartUp::MakeVault(const QString& strName) {
-    const QString strVault = test::TestHome() + QLatin1Char('/') + strName;
+void TestStartUp::oneRun() {
+    QFETCH(QString, strPassword);
+    QFETCH(bool, bConfigured);
+    QFETCH(bool, bTyped);
+    QFETCH(int, nEndKey);
+    const bool bAccepted = strPassword == QStringLiteral("口令1234");
+    QFile::remove(SettingsFile());
+    QDir(test::TestHome() + QStringLiteral("/Box")).removeRecursively();
+    // The vault holds the reference stored file of 张三user / 口令1234.
+    const QString strVault = test::TestHome() + QStringLiteral("/vault");
     QDir(strVault).removeRecursively();
-    QDir().mkpath(strVault);
-    return strVault;
-}
-
-void TestStartUp::cancelledLoginEndsSilently() {
-    RunRecord record;
-    DriveRun(record, nullptr);
-    CVaultApp app;
-    QVERIFY(!app.InitInstance());
-    QCOMPARE(record.nLoginsShown, 1);
-    // First run: no settings, so no remembered user name.
-    QCOMPARE(record.strPresetPath, QStringLiteral("缺省位置"));
-    QCOMPARE(record.strPresetUser, QString());
-    QCOMPARE(record.strPresetPassword, QString());
-    QCOMPARE(app.m_strWorkPath, test::TestHome() + QStringLiteral("/Box"));
-    QVERIFY(!record.bMainShown);
-    QVERIFY(m_pScript->Requests().empty());
-    QVERIFY(!QFile::exists(test::SettingsFilePath()));
-    QVERIFY(!QFileInfo::exists(app.m_strWorkPath));
-}
-
-void TestStartUp::rejectedLoginShowsOneMessage() {
-    const QString strVault = MakeVault(QStringLiteral("locked"));
-    QFile plain(strVault + QStringLiteral("/note.txt"));
-    QVERIFY(plain.open(QIODevice::WriteOnly));
-    plain.write("private words");
-    plain.close();
-    const CVaultCipher cipher("alice", "secret1");
-    std::uint64_t nDone = 0;
-    QCOMPARE(cipher.StoreFile(plain.fileName().toStdString(),
-                              (strVault + QStringLiteral("/FileBox/note.txt.$")).toStdString(),
-                              nullptr, nDone, 13),
-             1);
-    WriteSettings(strVault, QStringLiteral("TRUE"), QStringLiteral("alice"));
+    QVERIFY(QDir().mkpath(strVault + QStringLiteral("/FileBox")));
+    QVERIFY(QFile::copy(QStringLiteral(QUOVEX_TEST_DATA "/chinese.txt.$"),
+                        strVault + QStringLiteral("/FileBox/chinese.txt.$")));
+    if (bConfigured) {
+        QSettings settings(QStringLiteral("tandrel"), QCoreApplication::applicationName());
+        settings.setValue("SaftyBox/WorkPath", strVault);
+        settings.setValue("SaftyBox/SaveUser", QStringLiteral("TRUE"));
+        settings.setValue("SaftyBox/UserName", QStringLiteral("alice"));
+    }
     const QByteArray before = SettingsBytes();
 
-    RunRecord record;
-    const LoginInput input{QString(), QStringLiteral("alice"), QStringLiteral("wrong-pw")};
-    DriveRun(record, &input);
-    CVaultApp app;
-    QVERIFY(!app.InitInstance());
-    QCOMPARE(record.strPresetUser, QStringLiteral("alice"));
-    QCOMPARE(m_pScript->Requests().size(), std::size_t(1));
-    const MessageBoxRequest& request = m_pScript->Requests().front();
-    QCOMPARE(request.strText, QStringLiteral("户名或者口令出错。"));
-    QCOMPARE(request.strCaption, QCoreApplication::applicationName());
-    QCOMPARE(request.nIcon, unsigned(MSGBOX_ICON_WARNING));
-    QVERIFY(!record.bMainShown);
-    QCOMPARE(record.nLoginsShown, 1);
-    QCOMPARE(SettingsBytes(), before);
-}
-
-void TestStartUp::typedFolderOpensTheMainWindow() {
-    const QString strVault = MakeVault(QStringLiteral("typed"));
-    RunRecord record;
-    const LoginInput input{strVault, QStringLiteral("保险柜用户"), QStringLiteral("pass1234")};
-    DriveRun(record, &input);
-    CVaultApp app;
-    QVERIFY(!app.InitInstance());
-    QVERIFY(record.bMainShown);
-    QCOMPARE(app.m_strWorkPath, strVault);
-    QVERIFY(HasBoxFolders(strVault));
-    // The cipher holds the typed credentials in GB18030.
-    QCOMPARE(record.userBytes, QByteArray("\xB1\xA3\xCF\xD5\xB9\xF1\xD3\xC3\xBB\xA7"));
-    QCOMPARE(record.passwordBytes, QByteArray("pass1234"));
-    QVERIFY(!app.m_bSettingsChanged);
-    QVERIFY(!QFile::exists(test::SettingsFilePath()));
-    QVERIFY(m_pScript->Requests().empty());
-    QCOMPARE(app.m_strProgramPath, QCoreApplication::applicationFilePath());
-}
-
-void TestStartUp::presetLocationAndNewUserSavesNothing() {
-    const QString strVault = MakeVault(QStringLiteral("configured"));
-    WriteSettings(strVault, QStringLiteral("TRUE"), QStringLiteral("alice"));
-    const QByteArray before = SettingsBytes();
-    RunRecord record;
-    const LoginInput input{QString(), QStringLiteral("bob1"), QStringLiteral("pass1234")};
-    DriveRun(record, &input);
-    CVaultApp app;
-    app.InitInstance();
-    QVERIFY(record.bMainShown);
-    QCOMPARE(record.userBytes, QByteArray("bob1"));
-    QCOMPARE(app.m_strUserName, QStringLiteral("bob1"));
-    QVERIFY(!app.m_bSettingsChanged);
-    QCOMPARE(SettingsBytes(), before);
-    QVERIFY(HasBoxFolders(strVault));
-}
-
-void TestStartUp::locationEqualToConfiguredSavesTheNewUser() {
-    const QString strVault = MakeVault(QStringLiteral("configured"));
-    WriteSettings(strVault, QStringLiteral("TRUE"), QStringLiteral("alice"));
-    RunRecord record;
-    const LoginInput input{strVault, QStringLiteral("bob1"), QStringLiteral("pass1234")};
-    DriveRun(record, &input);
-    CVaultApp app;
-    app.InitInstance();
-    QVERIFY(record.bMainShown);
-    QVERIFY(app.m_bSettingsChanged);
-    QSettings settings(QStringLiteral("tandrel"), QCoreApplication::applicationName());
-    settings.beginGroup(QStringLiteral("SaftyBox"));
-    QCOMPARE(settings.value("UserName").toString(), QStringLiteral("bob1"));
-    QCOMPARE(settings.value("WorkPath").toString(), strVault);
-    QCOMPARE(settings.value("DeleteSource").toString(), QStringLiteral("TRUE"));
-    QCOMPARE(settings.value("Window_Height").toInt(), 400);
-}
-
-void TestStartUp::runReturnsZero() {
-    RunRecord record;
-    DriveRun(record, nullptr);
+    // Cancels the login, or types the fields (the location only when
+    // bTyped) and confirms it; a second login would be a fault, and is
+    // counted and cancelled so that the run ends.
+    CMessageBoxScript script;
+    int nLoginsShown = 0;
+    QStringList presets;
+    test::WhenModal<CLoginDlg>([&](CLoginDlg* pLogin) {
+        auto* pPath = FindControl<QLineEdit>(pLogin, 1011);
+        auto* pUser = FindControl<QLineEdit>(pLogin, 1004);
+        auto* pPassword = FindControl<QLineEdit>(pLogin, 1005);
+        ++nLoginsShown;
+        presets = QStringList({pPath->text(), pUser->text(), pPassword->text()});
+        if (strPassword.isNull()) return FindControl<QPushButton>(pLogin, 2)->click();
+        if (bTyped) pPath->setText(strVault);
+        pUser->setText(QStringLiteral("张三user"));
+        pPassword->setText(strPassword);
+        FindControl<QPushButton>(pLogin, 1)->click();
+        test::WhenModal<CLoginDlg>([&](CLoginDlg* pAgain) {
+            ++nLoginsShown;
+            pAgain->reject();
+        });
+    });
+    QByteArrayList credentials;
+    QStringList aboutTexts;
+    test::WhenModal<CVaultDlg>([&](CVaultDlg* pMain) {
+        credentials = {pMain->Cipher().UserBytes(), pMain->Cipher().PasswordBytes()};
+        QVERIFY(!pMain->windowIcon().isNull());
+        test::SaveScreenshot(pMain, QStringLiteral("main-window"));
+        pMain->findChild<QAction*>(QStringLiteral("32777"))->trigger();  // Help
+        test::WhenModal<CAboutDlg>([&](CAboutDlg* pAbout) {
+            for (QLabel* pLabel : pAbout->findChildren<QLabel*>()) {
+                if (pLabel->pixmap().isNull()) aboutTexts << pLabel->text();
+            }
+            test::SaveScreenshot(pAbout, QStringLiteral("about"));
+            FindControl<QPushButton>(pAbout, 1)->click();
+        });
+        pMain->findChild<QAction*>(QStringLiteral("32778"))->trigger();  // About, modal
+        if (nEndKey) return QTest::keyClick(pMain, Qt::Key(nEndKey));
+        pMain->findChild<QAction*>(QStringLiteral("32771"))->trigger();
+    });
+    CUrlRecorder help;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &help, "Open");
     CVaultApp app;
     int argc = 1;
     char szName[] = "quovex";
     char* argv[] = {szName, nullptr};
     QCOMPARE(app.Run(argc, argv), 0);
-    QCOMPARE(record.nLoginsShown, 1);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QCOMPARE(CVaultApp::Instance(), &app);
+
+    // One login, preset with the remembered user name and no password.
+    QCOMPARE(nLoginsShown, 1);
+    QCOMPARE(presets, QStringList({"缺省位置", bConfigured ? "alice" : "", ""}));
+    // A preset location left as it is keeps the configured one ($HOME/Box at first).
+    const QString strWorkPath =
+        bConfigured || bTyped ? strVault : test::TestHome() + QStringLiteral("/Box");
+    QCOMPARE(app.m_strWorkPath, strWorkPath);
+    int nBoxes = 0;
+    for (int nBox = 0; nBox < BOX_COUNT; ++nBox)
+        nBoxes += QFileInfo(QString::fromStdString(BoxFolderPath(strWorkPath.toStdString(), nBox)))
+                      .isDir();
+    QCOMPARE(nBoxes == BOX_COUNT, bAccepted);
+    // The main window ran with the typed credentials, in GB18030; help asked
+    // for the file beside the program, and the about box came and went.
+    QCOMPARE(credentials, bAccepted ? QByteArrayList({"\xD5\xC5\xC8\xFDuser",
+                                                      "\xBF\xDA\xC1\xEE"
+                                                      "1234"})
+                                    : QByteArrayList());
+    QCOMPARE(help.m_urls,
+             bAccepted ? QList<QUrl>({QUrl::fromLocalFile(QCoreApplication::applicationDirPath() +
+                                                          QStringLiteral("/Quovex.chm"))})
+                       : QList<QUrl>());
+    QCOMPARE(aboutTexts,
+             bAccepted ? QStringList({"Merovik保险柜 1.0 版", "Tandrel"}) : QStringList());
+    // Exactly one message for the rejected credentials, none otherwise.
+    QCOMPARE(script.Requests().size(), std::size_t(strPassword == QStringLiteral("wrong-pw")));
+    for (const MessageBoxRequest& request : script.Requests()) {
+        QCOMPARE(request.strText, QStringLiteral("户名或者口令出错。"));
+        QCOMPARE(request.strCaption, QCoreApplication::applicationName());
+        QCOMPARE(request.nIcon, unsigned(MSGBOX_ICON_WARNING));
+    }
+
+    // Only a new user name at the configured location, typed, is saved.
+    QCOMPARE(app.m_bSettingsChanged, bAccepted && bConfigured && bTyped);
+    if (!app.m_bSettingsChanged) {
+        QCOMPARE(SettingsBytes(), before);
+        return;
+    }
+    QSettings settings(QStringLiteral("tandrel"), QCoreApplication::applicationName());
+    QCOMPARE(settings.value("SaftyBox/UserName").toString(), QStringLiteral("张三user"));
+    QCOMPARE(settings.value("SaftyBox/WorkPath").toString(), strVault);
 }
 
 QUOVEX_UI_TEST_MAIN(TestStartUp)

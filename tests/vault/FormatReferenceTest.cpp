@@ -1,14 +1,15 @@
-// Reference stored files kept in tests/data: every build must read them
-// byte for byte and write them identically, so the format cannot drift.
-// tests/data/README.md lists them with their credentials.
+// The stored-file layout. Reference stored files kept in tests/data (listed
+// with their credentials in tests/data/README.md): every build must read them
+// byte for byte and write them identically, so the format cannot drift. Then
+// the length rule, the header codec and the header readers.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 #include "StoredFileFormat.h"
-#include "TempDir.h"
 #include "TestFiles.h"
+#include "TextCodec.h"
 #include "VaultCipher.h"
 
 using namespace quovex;
@@ -40,14 +41,14 @@ std::string DataPath(const std::string& strName) {
     return std::string(QUOVEX_TEST_DATA_DIR) + "/" + strName;
 }
 
+// The source-path field of a stored file, and the field that holds strBytes.
+Bytes Field(const Bytes& v) {
+    return Bytes(v.begin() + SFF_OFFSET_SOURCE_PATH, v.begin() + SFF_OFFSET_SUMMARY);
+}
 Bytes PathField(const std::string& strBytes) {
     Bytes v(SFF_TEXT_FIELD_SIZE, 0);
     std::memcpy(v.data(), strBytes.data(), strBytes.size());
     return v;
-}
-
-Bytes Field(const Bytes& v) {
-    return Bytes(v.begin() + SFF_OFFSET_SOURCE_PATH, v.begin() + SFF_OFFSET_SUMMARY);
 }
 
 class FormatReferenceTest : public ::testing::TestWithParam<Reference> {
@@ -57,11 +58,12 @@ protected:
 
 }  // namespace
 
-TEST_P(FormatReferenceTest, ReadsTheReferenceByteForByte) {
+// The new file is stored from a Chinese folder, so that its source-path
+// field holds GB18030 too; every other byte must match the reference.
+TEST_P(FormatReferenceTest, ReadsAndWritesTheReferenceByteForByte) {
     const Reference& ref = GetParam();
     const std::string strStored = DataPath(std::string(ref.pszPlain) + ".$");
-    const Bytes vPlain = ReadBytes(DataPath(ref.pszPlain));
-    const Bytes vStored = ReadBytes(strStored);
+    const Bytes vPlain = ReadBytes(DataPath(ref.pszPlain)), vStored = ReadBytes(strStored);
     ASSERT_EQ(vStored.size(), StoredFileLength(vPlain.size()));
     EXPECT_EQ(Field(vStored), PathField(ref.pszRecorded));
     EXPECT_EQ(ReadPlainSize(strStored), vPlain.size());
@@ -72,30 +74,65 @@ TEST_P(FormatReferenceTest, ReadsTheReferenceByteForByte) {
     std::uint64_t nDone = 0;
     ASSERT_EQ(cipher.RestoreFile(strStored, m_tmp / "plain.$", nullptr, nDone, 0), 1);
     EXPECT_EQ(ReadBytes(m_tmp / "plain"), vPlain);
-}
 
-TEST_P(FormatReferenceTest, WritesTheReferenceAgain) {
-    const Reference& ref = GetParam();
-    const Bytes vReference = ReadBytes(DataPath(std::string(ref.pszPlain) + ".$"));
-    WriteBytes(m_tmp / ref.pszPlain, ReadBytes(DataPath(ref.pszPlain)));
-
-    CVaultCipher cipher(ref.pszUser, ref.pszPassword);
-    std::uint64_t nDone = 0;
-    ASSERT_EQ(cipher.StoreFile(m_tmp / ref.pszPlain, m_tmp / "new.$", nullptr, nDone, 0), 1);
-    Bytes vNew = ReadBytes(m_tmp / "new.$");
-    ASSERT_EQ(vNew.size(), vReference.size());
-    EXPECT_EQ(Field(vNew), PathField(m_tmp / ref.pszPlain));
-
-    // Everything but the source path must match the reference exactly.
-    std::fill(vNew.begin() + SFF_OFFSET_SOURCE_PATH, vNew.begin() + SFF_OFFSET_SUMMARY, 0);
-    Bytes vExpected = vReference;
-    std::fill(vExpected.begin() + SFF_OFFSET_SOURCE_PATH, vExpected.begin() + SFF_OFFSET_SUMMARY,
-              0);
+    const std::string strSource = m_tmp / (std::string("资料/") + ref.pszPlain);
+    WriteBytes(strSource, vPlain);
+    ASSERT_EQ(cipher.StoreFile(strSource, m_tmp / "new.$", nullptr, nDone, 0), 1);
+    Bytes vNew = ReadBytes(m_tmp / "new.$"), vExpected = vStored;
+    ASSERT_EQ(vNew.size(), vExpected.size());
+    std::string strGb;
+    ASSERT_TRUE(Utf8ToGb18030(strSource, &strGb));
+    EXPECT_EQ(Field(vNew), PathField(strGb));
+    for (Bytes* pv : {&vNew, &vExpected})
+        std::fill(pv->begin() + SFF_OFFSET_SOURCE_PATH, pv->begin() + SFF_OFFSET_SUMMARY, 0);
     EXPECT_EQ(vNew, vExpected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, FormatReferenceTest, ::testing::ValuesIn(REFERENCES),
-                         [](const ::testing::TestParamInfo<Reference>& info) {
+                         [](const auto& info) {
                              std::string strName = info.param.pszPlain;
                              return strName.substr(0, strName.find('.'));
                          });
+
+// The codec keeps every text field terminated; the readers refuse what is
+// missing, too short or lacks the signature.
+TEST(StoredFileHeaderTest, CodecIsInverseAndReadersRejectWhatIsNotAStoredFile) {
+    EXPECT_EQ(StoredFileLength(128), 402u);
+    EXPECT_EQ(StoredFileLength(129), 530u);
+    StoredFileHeader header, decoded;
+    header.nPlainSize = 0x01020304;
+    header.nChecksum = 0xA0B0C0D0;
+    std::memset(header.szSourcePath, 'p', sizeof header.szSourcePath);  // no NUL at all
+    std::strcpy(header.szSummary, "摘要");
+    Bytes v(SFF_HEADER_SIZE);
+    EncodeHeader(header, v.data());
+    EXPECT_EQ(std::memcmp(v.data(), "QUOVEX\x04\x03\x02\x01\xD0\xC0\xB0\xA0\0\0\0\0", 18), 0);
+    EXPECT_EQ(v[SFF_OFFSET_SUMMARY - 1], 0);
+    ASSERT_TRUE(DecodeHeader(v.data(), &decoded));
+    EXPECT_EQ(decoded.nPlainSize, header.nPlainSize);
+    EXPECT_EQ(decoded.nChecksum, header.nChecksum);
+    EXPECT_STREQ(decoded.szSummary, "摘要");
+
+    CTempDir tmp;
+    EXPECT_EQ(ReadPlainSize(tmp / "missing"), 0u);
+    EXPECT_EQ(ReadHeaderChecksum(tmp / "missing"), 0);
+    // Long enough for the size, too short for the checksum and the whole header.
+    WriteBytes(tmp / "short8", Bytes(v.begin(), v.begin() + 8));
+    WriteBytes(tmp / "short12", Bytes(v.begin(), v.begin() + 12));
+    EXPECT_EQ(ReadPlainSize(tmp / "short8"), 0u);
+    EXPECT_EQ(ReadHeaderChecksum(tmp / "short8"), -1);
+    EXPECT_EQ(ReadPlainSize(tmp / "short12"), 0x01020304u);
+    EXPECT_EQ(ReadHeaderChecksum(tmp / "short12"), -1);
+    EXPECT_FALSE(ReadStoredHeader(tmp / "short12", &decoded));
+
+    v[SFF_OFFSET_SUMMARY - 1] = 'p';  // a field that lost its NUL on disk
+    WriteBytes(tmp / "x.$", v);
+    ASSERT_TRUE(ReadStoredHeader(tmp / "x.$", &decoded));
+    EXPECT_EQ(std::strlen(decoded.szSourcePath), 127u);
+    v[5] = 'Y';
+    WriteBytes(tmp / "wrong", v);
+    EXPECT_FALSE(DecodeHeader(v.data(), &decoded));
+    EXPECT_EQ(ReadPlainSize(tmp / "wrong"), 0u);
+    EXPECT_EQ(ReadHeaderChecksum(tmp / "wrong"), -1);
+    EXPECT_FALSE(ReadStoredHeader(tmp / "wrong", &decoded));
+}

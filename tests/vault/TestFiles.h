@@ -1,18 +1,44 @@
-// Small file helpers shared by the tests.
+// A private temporary folder per test and small file helpers.
 #pragma once
 
-#include <cstdint>
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace quovex::test {
 
 using Bytes = std::vector<unsigned char>;
+using Tree = std::map<std::string, Bytes>;  // see SnapshotTree
+
+// Removed with everything in it when the object goes out of scope.
+class CTempDir {
+public:
+    CTempDir() {
+        std::string strPath = std::filesystem::temp_directory_path() / "quovex-test-XXXXXX";
+        if (!mkdtemp(strPath.data())) throw std::runtime_error("mkdtemp failed");
+        // The real path, so that paths recorded in headers are what the tests expect.
+        m_strPath = std::filesystem::canonical(strPath).string();
+    }
+    ~CTempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_strPath, ec);
+    }
+    CTempDir(const CTempDir&) = delete;
+    CTempDir& operator=(const CTempDir&) = delete;
+
+    const std::string& Path() const { return m_strPath; }
+    std::string operator/(const std::string& strRel) const { return m_strPath + "/" + strRel; }
+
+private:
+    std::string m_strPath;
+};
 
 inline Bytes RandomBytes(std::size_t nCount, unsigned nSeed) {
     std::mt19937 rng(nSeed);
@@ -26,9 +52,6 @@ inline void WriteBytes(const std::string& strPath, const Bytes& vData) {
     std::filesystem::create_directories(std::filesystem::path(strPath).parent_path());
     std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(vData.data()), vData.size());
-}
-inline void WriteText(const std::string& strPath, const std::string& strText) {
-    WriteBytes(strPath, Bytes(strText.begin(), strText.end()));
 }
 
 inline Bytes ReadBytes(const std::string& strPath) {
@@ -44,13 +67,13 @@ inline unsigned ModeOf(const std::string& strPath) {
     return static_cast<unsigned>(std::filesystem::status(strPath).permissions()) & 0777;
 }
 
-// Every file below strRoot (links not followed), by path relative to strRoot,
-// with its contents. Folders appear with an empty marker so that structure
-// counts too.
-inline std::map<std::string, Bytes> SnapshotTree(const std::string& strRoot) {
-    std::map<std::string, Bytes> tree;
+// Every entry below strRoot (links not followed) by relative path: files with
+// their contents, folders marked "/", links "@".
+inline Tree SnapshotTree(const std::string& strRoot) {
+    const std::size_t nSkip = strRoot.size() + (strRoot.back() == '/' ? 0 : 1);
+    Tree tree;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(strRoot)) {
-        std::string strRel = std::filesystem::relative(entry.path(), strRoot).string();
+        const std::string strRel = entry.path().string().substr(nSkip);
         if (entry.is_symlink())
             tree[strRel + "@"] = {};
         else if (entry.is_directory())
@@ -61,8 +84,8 @@ inline std::map<std::string, Bytes> SnapshotTree(const std::string& strRoot) {
     return tree;
 }
 
-// Names of every entry below strRoot whose name begins with a dot
-// (the core's temporary files do).
+// Every entry below strRoot whose name begins with a dot, as the core's
+// temporary files do.
 inline std::vector<std::string> FindDotEntries(const std::string& strRoot) {
     std::vector<std::string> v;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(strRoot))
