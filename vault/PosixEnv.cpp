@@ -112,7 +112,10 @@ std::string TempName(const std::string& strTarget) {
     std::snprintf(szSuffix, sizeof szSuffix, ".tmp%08x", nMix);
     std::string strName = LastComponent(strTarget);
     if (strName.size() > ENV_TEMP_NAME_KEEP) strName.resize(ENV_TEMP_NAME_KEEP);
-    return JoinPath(ParentFolder(strTarget), "." + strName + szSuffix);
+    // A bare file name has its temporary in the current folder, like the name itself.
+    const std::string strParent = ParentFolder(strTarget);
+    const std::string strTempName = "." + strName + szSuffix;
+    return strParent.empty() ? strTempName : JoinPath(strParent, strTempName);
 }
 
 class CPosixEnv final : public CVaultEnv {
