@@ -41,4 +41,16 @@ std::string ParentFolder(const std::string& strPath) {
     return strPath.substr(0, nSep);
 }
 
+bool IsNormalAbsolutePath(const std::string& strPath) {
+    if (strPath.size() < 2 || strPath.front() != PATH_SEPARATOR) return false;
+    std::string::size_type nStart = 1;
+    for (;;) {
+        const auto nEnd = strPath.find(PATH_SEPARATOR, nStart);
+        const std::string strPart = strPath.substr(nStart, nEnd - nStart);
+        if (strPart.empty() || strPart == "." || strPart == "..") return false;
+        if (nEnd == std::string::npos) return true;
+        nStart = nEnd + 1;
+    }
+}
+
 }  // namespace quovex

@@ -18,6 +18,9 @@ std::string LastComponent(const std::string& strPath);
 std::string RemoveExtension(const std::string& strPath);
 // The last extension including its dot, or "".
 std::string FindExtension(const std::string& strPath);
+// True for an absolute path in normal form: no empty, "." or ".."
+// component and no separator at its end ("/" itself is not a file path).
+bool IsNormalAbsolutePath(const std::string& strPath);
 // The folder part of a path ("" when there is none).
 std::string ParentFolder(const std::string& strPath);
 

@@ -17,12 +17,9 @@ std::uint32_t GetLe32(const unsigned char* p) {
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-// Reads up to nWant header bytes; the count read, or -1 on a read error.
-std::int64_t ReadHeaderBytes(const std::string& strPath, CVaultEnv* pEnv, unsigned char* pBuf,
-                             std::size_t nWant, bool* pOpened) {
-    if (!pEnv) pEnv = CVaultEnv::Default();
-    auto pFile = pEnv->OpenForRead(strPath);
-    *pOpened = pFile != nullptr;
+// Reads up to nWant header bytes of an open file (null: not opened); the
+// count read, or -1 when it is not open or a read fails.
+std::int64_t ReadHeaderBytes(CReadableFile* pFile, unsigned char* pBuf, std::size_t nWant) {
     if (!pFile) return -1;
     std::size_t nGot = 0;
     while (nGot < nWant) {
@@ -32,6 +29,14 @@ std::int64_t ReadHeaderBytes(const std::string& strPath, CVaultEnv* pEnv, unsign
         nGot += static_cast<std::size_t>(n);
     }
     return static_cast<std::int64_t>(nGot);
+}
+
+std::int64_t ReadHeaderBytes(const std::string& strPath, CVaultEnv* pEnv, unsigned char* pBuf,
+                             std::size_t nWant, bool* pOpened) {
+    if (!pEnv) pEnv = CVaultEnv::Default();
+    auto pFile = pEnv->OpenForRead(strPath);
+    *pOpened = pFile != nullptr;
+    return ReadHeaderBytes(pFile.get(), pBuf, nWant);
 }
 
 bool HasSignature(const unsigned char* p) {
@@ -65,12 +70,16 @@ bool DecodeHeader(const unsigned char* pIn, StoredFileHeader* pHeader) {
     return true;
 }
 
-std::uint32_t ReadPlainSize(const std::string& strPath, CVaultEnv* pEnv) {
+std::uint32_t ReadPlainSize(CReadableFile* pFile) {
     unsigned char buf[SFF_OFFSET_PLAIN_SIZE + 4];
-    bool bOpened = false;
-    const auto n = ReadHeaderBytes(strPath, pEnv, buf, sizeof buf, &bOpened);
+    const auto n = ReadHeaderBytes(pFile, buf, sizeof buf);
     if (n < static_cast<std::int64_t>(sizeof buf) || !HasSignature(buf)) return 0;
     return GetLe32(buf + SFF_OFFSET_PLAIN_SIZE);
+}
+
+std::uint32_t ReadPlainSize(const std::string& strPath, CVaultEnv* pEnv) {
+    if (!pEnv) pEnv = CVaultEnv::Default();
+    return ReadPlainSize(pEnv->OpenForRead(strPath).get());
 }
 
 std::int64_t ReadHeaderChecksum(const std::string& strPath, CVaultEnv* pEnv) {

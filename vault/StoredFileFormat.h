@@ -51,11 +51,14 @@ constexpr std::uint64_t StoredFileLength(std::uint64_t nPlainSize) {
     return SFF_HEADER_SIZE + (nPlainSize + SFF_BLOCK_SIZE - 1) / SFF_BLOCK_SIZE * SFF_BLOCK_SIZE;
 }
 
+class CReadableFile;
 class CVaultEnv;
 
 // The plain-size field of a stored file, read without the key. 0 when the
 // file cannot be opened, does not begin with the signature or is too short.
 std::uint32_t ReadPlainSize(const std::string& strPath, CVaultEnv* pEnv = nullptr);
+// The same of a file opened for reading (null counts as not opened).
+std::uint32_t ReadPlainSize(CReadableFile* pFile);
 
 // The credential checksum of a stored file: 0 when it cannot be opened, -1
 // when it does not begin with the signature, a read fails or it is too

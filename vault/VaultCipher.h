@@ -7,12 +7,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
+#include "FileOutcome.h"
 #include "StoredFileFormat.h"
 
 namespace quovex {
 
+class CFolder;
+class CReadableFile;
 class CVaultEnv;
 class CVaultFeedback;
 
@@ -77,27 +82,49 @@ public:
     // ends in ".$"), asking before an existing stored file is replaced.
     // Returns 1 when the stored file is complete and in place, else 0; on 0
     // an existing stored file is left as it was and no partial file remains.
-    // Refuses sources of 4 GiB or more, source paths over 127 GB18030 bytes
-    // and sources that change size while they are read. Reports through
-    // pFeedback when it is not null (with none, an existing stored file is
-    // not replaced). Never throws. Runs on any thread.
+    // Refuses sources that are not regular files (a link, a pipe), of 4 GiB
+    // or more, with source paths over 127 GB18030 bytes, and sources that
+    // change while they are read. *pResult, when given, tells why, and what
+    // the source was when stored. Reports through pFeedback when it is not
+    // null (with none, an existing stored file is not replaced). Never
+    // throws. Runs on any thread.
     int StoreFile(const std::string& strSource, const std::string& strStored,
-                  CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal) const;
+                  CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                  StoreResult* pResult = nullptr) const;
+    // The same for the file strName of an open folder, whose path is strSource.
+    int StoreFileAt(CFolder& folder, const std::string& strName, const std::string& strSource,
+                    const std::string& strStored, CVaultFeedback* pFeedback, std::uint64_t& nDone,
+                    std::uint64_t nTotal, StoreResult* pResult) const;
 
     // Restores a stored file to strTarget minus its last extension or, when
     // strTarget is empty, to the source path recorded in its header (which
-    // must be an absolute path). Asks before an existing file is replaced.
-    // Returns 1 when the whole body was read and the plain file is in place,
-    // else 0, leaving an existing target as it was and nothing partial.
-    // A body shorter than the plain size calls for is a failure. Never throws.
+    // must be an absolute path in the normal form storing records). Asks
+    // before an existing file is replaced; a replaced file keeps its mode,
+    // owner and group. Returns 1 when the whole body was read and the plain
+    // file is in place, else 0, leaving an existing target as it was and
+    // nothing partial; *pOutcome, when given, tells why. A body shorter
+    // than the plain size calls for is a failure. Never throws.
     int RestoreFile(const std::string& strStored, const std::string& strTarget,
-                    CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal) const;
+                    CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                    FileOutcome* pOutcome = nullptr) const;
 
     const char* UserBytes() const { return m_szUser; }
     const char* PasswordBytes() const { return m_szPassword; }
     CVaultEnv* Env() const { return m_pEnv; }
 
 private:
+    using SourceOpener = std::function<std::unique_ptr<CReadableFile>()>;
+    int StoreFrom(const SourceOpener& fnOpen, const std::string& strSource,
+                  const std::string& strStored, CVaultFeedback* pFeedback, std::uint64_t& nDone,
+                  std::uint64_t nTotal, StoreResult* pResult) const;
+    FileOutcome StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
+                           const std::string& strStored, CVaultFeedback* pFeedback,
+                           std::uint64_t& nDone, std::uint64_t nTotal,
+                           FileStamp* pSourceStamp) const;
+    FileOutcome RestoreSteps(const std::string& strStored, const std::string& strTarget,
+                             CVaultFeedback* pFeedback, std::uint64_t& nDone,
+                             std::uint64_t nTotal) const;
+
     char m_szUser[CIPHER_FIELD_SIZE] = {};
     char m_szPassword[CIPHER_FIELD_SIZE] = {};
     CVaultEnv* m_pEnv;

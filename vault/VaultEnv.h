@@ -1,6 +1,11 @@
 // The narrow seam through which the storage core reaches the file system.
-// CPosixEnv (PosixEnv.cpp) is the real one; tests wrap it to inject faults.
-// Paths are UTF-8 text. Nothing here throws.
+// CPosixEnv (PosixEnv.cpp) is the real one; tests wrap it to inject faults
+// and to stage what other programs do to the disk while a run goes on.
+//
+// Walks and deletions work relative to open folders (CFolder), so a folder
+// swapped for a link during a run cannot lead them elsewhere; names inside a
+// folder are never looked up through a link. Paths are UTF-8 text. Nothing
+// here throws. Any thread.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +30,30 @@ struct FolderEntry {
     EntryKind kind;
 };
 
+// What a file system object is, enough to know it again later: the same
+// object (device and inode) and, for a file, the same content as far as
+// its size and modification time (with nanoseconds) tell.
+struct FileStamp {
+    EntryKind kind = EntryKind::ENTRY_NONE;
+    std::uint64_t nDevice = 0;
+    std::uint64_t nInode = 0;
+    std::uint64_t nSize = 0;
+    std::int64_t nModSeconds = 0;
+    std::int64_t nModNanos = 0;
+    unsigned nMode = 0;  // permission bits
+    unsigned nOwner = 0;
+    unsigned nGroup = 0;
+
+    bool SameObject(const FileStamp& other) const {
+        return kind != EntryKind::ENTRY_NONE && kind == other.kind && nDevice == other.nDevice &&
+               nInode == other.nInode;
+    }
+    bool SameContent(const FileStamp& other) const {
+        return SameObject(other) && nSize == other.nSize && nModSeconds == other.nModSeconds &&
+               nModNanos == other.nModNanos;
+    }
+};
+
 class CReadableFile {
 public:
     virtual ~CReadableFile() = default;
@@ -32,17 +61,59 @@ public:
     virtual std::int64_t Read(void* pBuffer, std::size_t nCount) = 0;
     // The file's length when it was opened.
     virtual std::uint64_t Size() const = 0;
+    // The open file as it is now. False when it cannot be examined.
+    virtual bool GetStamp(FileStamp* pStamp) = 0;
 };
 
+// How putting a finished file in place went.
+enum class CommitResult {
+    COMMIT_DONE,    // the file is in place
+    COMMIT_TAKEN,   // not replacing, and the name was taken meanwhile
+    COMMIT_FAILED,  // anything else; the target is as it was
+};
+
+// A new file being written for one target. It becomes visible at the
+// target only by Commit; until then, and after a failure, the target is as
+// it was, and whatever the file was written into disappears with the
+// object.
 class CWritableFile {
 public:
     virtual ~CWritableFile() = default;
     virtual bool Append(const void* pData, std::size_t nCount) = 0;
     // Makes the written data durable.
     virtual bool Sync() = 0;
-    // Closes the file; false when buffered data could not be written.
-    virtual bool Close() = 0;
+    // Gives the file the permission bits, and where the process may set
+    // them the owner and group, of the file it is going to replace.
+    virtual bool TakeAccessOf(const FileStamp& replaced) = 0;
+    // Puts the file at its target. Not replacing, the name must be free at
+    // that moment (COMMIT_TAKEN when it is not); replacing, whatever file or
+    // link lies there is replaced atomically. Once only.
+    virtual CommitResult Commit(bool bReplace) = 0;
 };
+
+// An open folder. Names are looked up in it and never through a link.
+class CFolder {
+public:
+    virtual ~CFolder() = default;
+    // The folder itself, as it is now.
+    virtual bool GetOwnStamp(FileStamp* pStamp) = 0;
+    // The entries in the file system's order, without "." and "..", each
+    // with its kind as GetStamp would give it. False when it cannot be listed.
+    virtual bool List(std::vector<FolderEntry>* pEntries) = 0;
+    // The sub-folder strName; null when it is not a folder (a link included).
+    virtual std::shared_ptr<CFolder> OpenFolder(const std::string& strName) = 0;
+    // The regular file strName, opened for reading without blocking; null
+    // for anything else (a link, a pipe, a device included).
+    virtual std::unique_ptr<CReadableFile> OpenFile(const std::string& strName) = 0;
+    // What lies at strName, a link not followed.
+    virtual bool GetStamp(const std::string& strName, FileStamp* pStamp) = 0;
+    // Removes the file or link strName.
+    virtual bool DeleteFile(const std::string& strName) = 0;
+    // Removes the empty folder strName.
+    virtual bool RemoveFolder(const std::string& strName) = 0;
+};
+
+using FolderPtr = std::shared_ptr<CFolder>;
 
 class CVaultEnv {
 public:
@@ -51,34 +122,37 @@ public:
     // The process-wide real file system.
     static CVaultEnv* Default();
 
+    // Opens the folder at strPath. Links on the way to it, and the path
+    // itself, are followed: a walk may start from a folder reached through
+    // a link. Null when it is not a folder or cannot be opened.
+    virtual FolderPtr OpenFolder(const std::string& strPath) = 0;
+    // Opens a regular file for reading, a final link not followed, without
+    // blocking; null for anything else.
     virtual std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) = 0;
-    // Creates a new, empty file beside strTarget, exclusively (never through
-    // an existing name or link), with the given mode; *pTempPath receives
-    // its path. The name begins with a dot, so folder walks pass it over.
-    virtual std::unique_ptr<CWritableFile> CreateTempBeside(const std::string& strTarget,
-                                                            unsigned nMode,
-                                                            std::string* pTempPath) = 0;
-    // Atomically replaces strTo (a file or link, never a folder) by strFrom.
-    virtual bool RenameFile(const std::string& strFrom, const std::string& strTo) = 0;
+    // A new, empty file with the given mode (narrowed by the umask) that
+    // will be put at strTarget by its Commit. Null when none can be made
+    // in the target's folder.
+    virtual std::unique_ptr<CWritableFile> CreateFileFor(const std::string& strTarget,
+                                                         unsigned nMode) = 0;
     virtual bool DeleteFile(const std::string& strPath) = 0;
     // Removes an empty folder.
     virtual bool RemoveFolder(const std::string& strPath) = 0;
     virtual bool CreateFolder(const std::string& strPath, unsigned nMode) = 0;
-    // What lies at strPath, without following a final link.
-    virtual EntryKind GetKind(const std::string& strPath) = 0;
-    // The length of the regular file at strPath (a final link not
-    // followed); false when there is none or it cannot be examined.
-    virtual bool GetFileSize(const std::string& strPath, std::uint64_t* pSize) = 0;
-    // The entries of a folder in the file system's order, without "." and
-    // "..", each with its kind as GetKind would give it (most file systems
-    // tell the kinds with the names, which saves a look per entry). A link
-    // to a folder is listed through. False when it cannot be listed.
-    virtual bool ListFolder(const std::string& strPath, std::vector<FolderEntry>* pEntries) = 0;
+    // What lies at strPath, without following a final link. False (and a
+    // stamp of kind ENTRY_NONE) when nothing is there or it cannot be examined.
+    virtual bool GetStamp(const std::string& strPath, FileStamp* pStamp) = 0;
     // Total free bytes of the volume holding strPath, asked of its nearest
     // existing folder. False when it cannot be determined.
     virtual bool GetFreeSpace(const std::string& strPath, std::uint64_t* pFree) = 0;
     // Flushes everything written to the volume holding strPath.
     virtual bool SyncVolume(const std::string& strPath) = 0;
+
+    // The kind of what lies at strPath, a final link not followed.
+    EntryKind GetKind(const std::string& strPath) {
+        FileStamp stamp;
+        GetStamp(strPath, &stamp);
+        return stamp.kind;
+    }
 };
 
 }  // namespace quovex

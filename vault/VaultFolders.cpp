@@ -23,21 +23,27 @@ CVaultEnv* EnvOr(CVaultEnv* pEnv) {
     return pEnv ? pEnv : CVaultEnv::Default();
 }
 
-bool IsStoredName(const std::string& strPath) {
-    return FindExtension(strPath).compare(0, 2, SFF_STORED_SUFFIX) == 0;
+bool IsStoredName(const std::string& strName) {
+    return FindExtension(strName).compare(0, 2, SFF_STORED_SUFFIX) == 0;
 }
 
 }  // namespace
 
-bool WalkFolder(CVaultEnv* pEnv, const std::string& strFolder, const WalkVisitor& fnVisit) {
+bool WalkFolder(const FolderPtr& pFolder, const std::string& strFolderPath,
+                const WalkVisitor& fnVisit) {
     std::vector<FolderEntry> vEntries;
-    if (!pEnv->ListFolder(strFolder, &vEntries)) return false;
-    const std::string strBase = WithSeparator(strFolder);
+    if (!pFolder || !pFolder->List(&vEntries)) return false;
+    const std::string strBase = WithSeparator(strFolderPath);
     for (const FolderEntry& entry : vEntries) {
         if (entry.strName.empty() || entry.strName[0] == '.') continue;
-        if (!fnVisit(strBase + entry.strName, entry.kind)) break;
+        const std::string strPath = strBase + entry.strName;
+        if (!fnVisit(WalkEntry{pFolder, entry.strName, strPath, entry.kind})) break;
     }
     return true;
+}
+
+bool WalkFolder(CVaultEnv* pEnv, const std::string& strFolder, const WalkVisitor& fnVisit) {
+    return WalkFolder(EnvOr(pEnv)->OpenFolder(strFolder), strFolder, fnVisit);
 }
 
 int BoxIndex(const std::string& strFolderName) {
@@ -66,62 +72,101 @@ int CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv) {
     return 1;
 }
 
-int DeleteFolderTree(const std::string& strFolder, CVaultEnv* pEnv) {
-    pEnv = EnvOr(pEnv);
-    const bool bListed =
-        WalkFolder(pEnv, strFolder, [pEnv](const std::string& strPath, EntryKind kind) {
-            if (kind == EntryKind::ENTRY_FOLDER) {
-                DeleteFolderTree(strPath, pEnv);
-            } else if (kind != EntryKind::ENTRY_NONE) {
-                // A link goes itself; what it points to stays.
-                pEnv->DeleteFile(strPath);
+namespace {
+
+// Deletes everything below the open folder, depth first. False when it
+// cannot be listed.
+bool DeleteContents(const FolderPtr& pFolder, const std::string& strPath) {
+    return WalkFolder(pFolder, strPath, [](const WalkEntry& entry) {
+        if (entry.kind == EntryKind::ENTRY_FOLDER) {
+            // A folder swapped for a link since the listing does not open:
+            // it is removed as the link it now is.
+            if (const FolderPtr pSub = entry.pFolder->OpenFolder(entry.strName)) {
+                DeleteContents(pSub, entry.strPath);
+                entry.pFolder->RemoveFolder(entry.strName);
+                return true;
             }
-            return true;
-        });
-    if (!bListed) return 0;
-    pEnv->RemoveFolder(strFolder);
-    return 1;
+        }
+        if (entry.kind != EntryKind::ENTRY_NONE) {
+            // A link goes itself; what it points to stays.
+            entry.pFolder->DeleteFile(entry.strName);
+        }
+        return true;
+    });
 }
 
-std::string FindFirstStoredFile(const std::string& strFolder, CVaultEnv* pEnv) {
-    pEnv = EnvOr(pEnv);
+std::string FindFirstStoredIn(const FolderPtr& pFolder, const std::string& strPath) {
     std::string strFound;
-    WalkFolder(pEnv, strFolder, [&](const std::string& strPath, EntryKind kind) {
-        if (kind == EntryKind::ENTRY_FOLDER) {
-            strFound = FindFirstStoredFile(strPath, pEnv);
-        } else if (kind == EntryKind::ENTRY_FILE && IsStoredName(strPath)) {
-            strFound = strPath;
+    WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
+        if (entry.kind == EntryKind::ENTRY_FOLDER) {
+            strFound = FindFirstStoredIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath);
+        } else if (entry.kind == EntryKind::ENTRY_FILE && IsStoredName(entry.strName)) {
+            strFound = entry.strPath;
         }
         return strFound.empty();
     });
     return strFound;
 }
 
-std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv) {
-    pEnv = EnvOr(pEnv);
+std::uint64_t StoredTotalIn(const FolderPtr& pFolder, const std::string& strPath) {
     std::uint64_t nSum = 0;
-    WalkFolder(pEnv, strFolder, [&](const std::string& strPath, EntryKind kind) {
-        if (kind == EntryKind::ENTRY_FOLDER) nSum += GetStoredTotalSize(strPath, pEnv);
-        if (kind == EntryKind::ENTRY_FILE) nSum += ReadPlainSize(strPath, pEnv);
+    WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
+        if (entry.kind == EntryKind::ENTRY_FOLDER)
+            nSum += StoredTotalIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath);
+        if (entry.kind == EntryKind::ENTRY_FILE)
+            nSum += ReadPlainSize(entry.pFolder->OpenFile(entry.strName).get());
         return true;
     });
     return nSum;
+}
+
+std::uint64_t FolderLengthIn(const FolderPtr& pFolder, const std::string& strPath) {
+    std::uint64_t nSum = 0;
+    WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
+        if (entry.kind == EntryKind::ENTRY_FOLDER)
+            nSum += FolderLengthIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath);
+        FileStamp stamp;
+        if (entry.kind == EntryKind::ENTRY_FILE && entry.pFolder->GetStamp(entry.strName, &stamp) &&
+            stamp.kind == EntryKind::ENTRY_FILE) {
+            nSum += stamp.nSize;
+        }
+        return true;
+    });
+    return nSum;
+}
+
+}  // namespace
+
+int DeleteFolderTree(const std::string& strFolder, CVaultEnv* pEnv) {
+    pEnv = EnvOr(pEnv);
+    std::string strPath = strFolder;
+    while (strPath.size() > 1 && strPath.back() == PATH_SEPARATOR) strPath.pop_back();
+    // Opened through its parent, so that a link in its place is not followed.
+    const std::string strParent = ParentFolder(strPath);
+    const FolderPtr pParent = pEnv->OpenFolder(strParent.empty() ? "." : strParent);
+    const std::string strName = LastComponent(strPath);
+    const FolderPtr pFolder = pParent ? pParent->OpenFolder(strName) : nullptr;
+    if (!DeleteContents(pFolder, strPath)) return 0;
+    pParent->RemoveFolder(strName);
+    return 1;
+}
+
+std::string FindFirstStoredFile(const std::string& strFolder, CVaultEnv* pEnv) {
+    return FindFirstStoredIn(EnvOr(pEnv)->OpenFolder(strFolder), strFolder);
+}
+
+std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv) {
+    return StoredTotalIn(EnvOr(pEnv)->OpenFolder(strFolder), strFolder);
 }
 
 std::uint64_t GetFileLength(const std::string& strPath, CVaultEnv* pEnv) {
-    std::uint64_t nSize = 0;
-    return EnvOr(pEnv)->GetFileSize(strPath, &nSize) ? nSize : 0;
+    FileStamp stamp;
+    EnvOr(pEnv)->GetStamp(strPath, &stamp);
+    return stamp.kind == EntryKind::ENTRY_FILE ? stamp.nSize : 0;
 }
 
 std::uint64_t GetFolderLength(const std::string& strFolder, CVaultEnv* pEnv) {
-    pEnv = EnvOr(pEnv);
-    std::uint64_t nSum = 0;
-    WalkFolder(pEnv, strFolder, [&](const std::string& strPath, EntryKind kind) {
-        if (kind == EntryKind::ENTRY_FOLDER) nSum += GetFolderLength(strPath, pEnv);
-        if (kind == EntryKind::ENTRY_FILE) nSum += GetFileLength(strPath, pEnv);
-        return true;
-    });
-    return nSum;
+    return FolderLengthIn(EnvOr(pEnv)->OpenFolder(strFolder), strFolder);
 }
 
 std::uint64_t GetPathLength(const std::string& strPath, CVaultEnv* pEnv) {

@@ -30,10 +30,23 @@ int BoxIndex(const std::string& strFolderName);
 // The folder path of box nBox under the vault location (no trailing separator).
 std::string BoxFolderPath(const std::string& strVaultPath, int nBox);
 
-// Visits each entry of strFolder in listing order with its full path and
-// kind, passing over names that begin with a dot. fnVisit returns false to
-// end the walk. False when the folder cannot be listed.
-using WalkVisitor = std::function<bool(const std::string& strPath, EntryKind kind)>;
+// One entry met by a walk: its name in the open folder that holds it, and
+// its full path for what is shown and reported.
+struct WalkEntry {
+    const FolderPtr& pFolder;
+    const std::string& strName;
+    const std::string& strPath;
+    EntryKind kind;
+};
+
+// Visits each entry of the open folder pFolder (whose path is
+// strFolderPath) in listing order, passing over names that begin with a
+// dot. fnVisit returns false to end the walk. False when the folder cannot
+// be listed. A visitor goes deeper by opening the entry through pFolder.
+using WalkVisitor = std::function<bool(const WalkEntry& entry)>;
+bool WalkFolder(const FolderPtr& pFolder, const std::string& strFolderPath,
+                const WalkVisitor& fnVisit);
+// The same from the folder at strFolder (which may be reached through a link).
 bool WalkFolder(CVaultEnv* pEnv, const std::string& strFolder, const WalkVisitor& fnVisit);
 
 // Creates every folder that holds the last component of strPath (with a

@@ -53,6 +53,10 @@ void NoteResult(TransferReport* pReport, int nResult, const std::string& strPath
     }
 }
 
+void NotePassedOver(TransferReport* pReport, const std::string& strPath, PassReason nReason) {
+    if (pReport) pReport->vPassedOver.push_back({strPath, nReason});
+}
+
 // A dropped path may end in separators ("dir/"); its name is the last real component.
 std::string TrimSeparators(std::string strPath) {
     while (strPath.size() > 1 && strPath.back() == PATH_SEPARATOR) strPath.pop_back();
@@ -63,6 +67,26 @@ std::string SubPath(const std::string& strFolder, const std::string& strName) {
     return strFolder.empty() ? std::string() : JoinPath(strFolder, strName);
 }
 
+bool IsVault(const FolderPtr& pFolder, const FileStamp& vault) {
+    FileStamp own;
+    return pFolder && pFolder->GetOwnStamp(&own) && own.SameObject(vault);
+}
+
+// Whether the open folder is the vault or lies below it, going up by ".."
+// (real locations, whatever the spelling of the path that led here).
+bool IsWithinVault(FolderPtr pFolder, const FileStamp& vault) {
+    constexpr int TRANSFER_MAX_DEPTH = 4096;
+    for (int i = 0; pFolder && i < TRANSFER_MAX_DEPTH; ++i) {
+        FileStamp own, above;
+        if (!pFolder->GetOwnStamp(&own)) return false;
+        if (own.SameObject(vault)) return true;
+        FolderPtr pParent = pFolder->OpenFolder("..");
+        if (!pParent || !pParent->GetOwnStamp(&above) || above.SameObject(own)) return false;
+        pFolder = std::move(pParent);
+    }
+    return false;
+}
+
 }  // namespace
 
 CVaultTransfer::CVaultTransfer(const CVaultCipher& cipher)
@@ -70,26 +94,57 @@ CVaultTransfer::CVaultTransfer(const CVaultCipher& cipher)
 
 CVaultTransfer::~CVaultTransfer() = default;
 
-void CVaultTransfer::QueueSourceDeletion(const std::string& strPath, bool bFolder,
-                                         const std::string& strVaultFolder) {
-    m_vPending.push_back({strPath, bFolder});
-    if (m_vPending.size() >= TRANSFER_DELETE_BATCH) DeletePendingSources(strVaultFolder);
+void CVaultTransfer::QueueSourceDeletion(PendingDeletion item, const std::string& strVaultFolder,
+                                         TransferReport* pReport) {
+    if (m_vPending.empty() || m_vPending.back().pFolder != item.pFolder) ++m_nPendingFolders;
+    m_vPending.push_back(std::move(item));
+    if (m_vPending.size() >= TRANSFER_DELETE_BATCH || m_nPendingFolders >= TRANSFER_DELETE_FOLDERS)
+        DeletePendingSources(strVaultFolder, pReport);
 }
 
-void CVaultTransfer::DeletePendingSources(const std::string& strVaultFolder) {
-    if (m_vPending.empty()) return;
+void CVaultTransfer::DeletePendingSources(const std::string& strVaultFolder,
+                                          TransferReport* pReport) {
     // One flush of the vault's volume covers every stored copy written so
     // far; only then may the originals go.
-    if (m_pEnv->SyncVolume(strVaultFolder)) {
+    if (!m_vPending.empty() && m_pEnv->SyncVolume(strVaultFolder)) {
         for (const PendingDeletion& item : m_vPending) {
             if (item.bFolder) {
-                m_pEnv->RemoveFolder(item.strPath);
-            } else {
-                m_pEnv->DeleteFile(item.strPath);
+                item.pFolder->RemoveFolder(item.strName);  // only when empty
+                continue;
+            }
+            // Edited or replaced (an editor's atomic save) since it was
+            // stored: the vault holds an older version, so the file stays.
+            FileStamp now;
+            item.pFolder->GetStamp(item.strName, &now);
+            if (now.SameContent(item.stamp)) {
+                item.pFolder->DeleteFile(item.strName);
+            } else if (now.kind != EntryKind::ENTRY_NONE) {
+                NotePassedOver(pReport, item.strPath, PassReason::PASS_SOURCE_CHANGED);
             }
         }
     }
+    DiscardPendingSources();
+}
+
+void CVaultTransfer::DiscardPendingSources() {
     m_vPending.clear();
+    m_nPendingFolders = 0;
+}
+
+void CVaultTransfer::StoreFileIn(const FolderPtr& pFolder, const std::string& strName,
+                                 const std::string& strPath, const std::string& strStored,
+                                 CVaultFeedback* pFeedback, std::uint64_t& nDone,
+                                 std::uint64_t nTotal, TransferReport* pReport) {
+    StoreResult result;
+    const int nResult = m_cipher.StoreFileAt(*pFolder, strName, strPath,
+                                             strStored + SFF_STORED_SUFFIX, pFeedback, nDone,
+                                             nTotal, &result);
+    NoteResult(pReport, nResult, strPath);
+    if (result.nOutcome == FileOutcome::FILE_CHANGED)
+        NotePassedOver(pReport, strPath, PassReason::PASS_SOURCE_CHANGED);
+    if (nResult == 1 && m_bDeleteSource)
+        QueueSourceDeletion({pFolder, strName, strPath, result.source, false},
+                            ParentFolder(strStored), pReport);
 }
 
 int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::string& strBoxFolder,
@@ -97,24 +152,34 @@ int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::stri
                                      std::uint64_t nTotal, TransferReport* pReport) {
     const std::string strSource = TrimSeparators(strPath);
     const std::string strTarget = JoinPath(strBoxFolder, LastComponent(strSource));
-    switch (m_pEnv->GetKind(strSource)) {
-        case EntryKind::ENTRY_FOLDER:
-            if (StoreFolder(strSource, strTarget, pFeedback, nDone, nTotal, pReport) == 1 &&
-                m_bDeleteSource) {
-                QueueSourceDeletion(strSource, true, strBoxFolder);
-            }
-            break;
-        case EntryKind::ENTRY_FILE: {
-            const int nResult = m_cipher.StoreFile(strSource, strTarget + SFF_STORED_SUFFIX,
-                                                   pFeedback, nDone, nTotal);
-            NoteResult(pReport, nResult, strSource);
-            if (nResult == 1 && m_bDeleteSource)
-                QueueSourceDeletion(strSource, false, strBoxFolder);
-            break;
+    // The vault is the folder above the box folder. When it cannot be
+    // opened nothing can lie inside it, and nothing can be stored either.
+    m_vault = FileStamp();
+    if (const FolderPtr pVault = m_pEnv->OpenFolder(ParentFolder(TrimSeparators(strBoxFolder))))
+        pVault->GetOwnStamp(&m_vault);
+    const std::string strParent = ParentFolder(strSource);
+    const FolderPtr pParent = m_pEnv->OpenFolder(strParent.empty() ? "." : strParent);
+    const std::string strName = LastComponent(strSource);
+    FileStamp item;
+    if (pParent) pParent->GetStamp(strName, &item);
+    if (item.kind == EntryKind::ENTRY_FOLDER || item.kind == EntryKind::ENTRY_FILE) {
+        const FolderPtr pFolder =
+            item.kind == EntryKind::ENTRY_FOLDER ? pParent->OpenFolder(strName) : nullptr;
+        if (IsVault(pFolder, m_vault)) {
+            NotePassedOver(pReport, strSource, PassReason::PASS_IS_VAULT);
+        } else if (IsWithinVault(pParent, m_vault)) {
+            NotePassedOver(pReport, strSource, PassReason::PASS_IN_VAULT);
+        } else if (item.kind == EntryKind::ENTRY_FILE) {
+            StoreFileIn(pParent, strName, strSource, strTarget, pFeedback, nDone, nTotal,
+                        pReport);
+        } else if (StoreFolderIn(pFolder, strSource, strTarget, pFeedback, nDone, nTotal,
+                                 pReport) == 1 &&
+                   m_bDeleteSource) {
+            QueueSourceDeletion({pParent, strName, strSource, item, true}, strBoxFolder,
+                                pReport);
         }
-        default:
-            break;  // links and vanished paths are passed over
     }
+    // Links, pipes and vanished paths are passed over.
     if (pFeedback) pFeedback->ShowBoxContents(strBoxFolder);
     return 1;
 }
@@ -122,23 +187,35 @@ int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::stri
 int CVaultTransfer::StoreFolder(const std::string& strSource, const std::string& strTarget,
                                 CVaultFeedback* pFeedback, std::uint64_t& nDone,
                                 std::uint64_t nTotal, TransferReport* pReport) {
-    const bool bListed =
-        WalkFolder(m_pEnv, strSource, [&](const std::string& strPath, EntryKind kind) {
-            if (Cancelled(pFeedback)) return false;
-            const std::string strInVault = JoinPath(strTarget, LastComponent(strPath));
-            if (kind == EntryKind::ENTRY_FOLDER) {
-                if (StoreFolder(strPath, strInVault, pFeedback, nDone, nTotal, pReport) == 1 &&
-                    m_bDeleteSource) {
-                    QueueSourceDeletion(strPath, true, strTarget);
-                }
-            } else if (kind == EntryKind::ENTRY_FILE) {
-                const int nResult = m_cipher.StoreFile(strPath, strInVault + SFF_STORED_SUFFIX,
-                                                       pFeedback, nDone, nTotal);
-                NoteResult(pReport, nResult, strPath);
-                if (nResult == 1 && m_bDeleteSource) QueueSourceDeletion(strPath, false, strTarget);
+    return StoreFolderIn(m_pEnv->OpenFolder(strSource), strSource, strTarget, pFeedback, nDone,
+                         nTotal, pReport);
+}
+
+int CVaultTransfer::StoreFolderIn(const FolderPtr& pSource, const std::string& strSource,
+                                  const std::string& strTarget, CVaultFeedback* pFeedback,
+                                  std::uint64_t& nDone, std::uint64_t nTotal,
+                                  TransferReport* pReport) {
+    const bool bListed = WalkFolder(pSource, strSource, [&](const WalkEntry& entry) {
+        if (Cancelled(pFeedback)) return false;
+        const std::string strInVault = JoinPath(strTarget, entry.strName);
+        if (entry.kind == EntryKind::ENTRY_FILE) {
+            StoreFileIn(entry.pFolder, entry.strName, entry.strPath, strInVault, pFeedback, nDone,
+                        nTotal, pReport);
+        } else if (entry.kind == EntryKind::ENTRY_FOLDER) {
+            // Opened without following a link: a folder swapped for one
+            // since the listing cannot be listed, and is reported so.
+            const FolderPtr pSub = entry.pFolder->OpenFolder(entry.strName);
+            if (IsVault(pSub, m_vault)) {
+                NotePassedOver(pReport, entry.strPath, PassReason::PASS_IS_VAULT);
+            } else if (StoreFolderIn(pSub, entry.strPath, strInVault, pFeedback, nDone, nTotal,
+                                     pReport) == 1 &&
+                       m_bDeleteSource) {
+                QueueSourceDeletion({entry.pFolder, entry.strName, entry.strPath, {}, true},
+                                    strTarget, pReport);
             }
-            return true;
-        });
+        }
+        return true;
+    });
     if (!bListed && pReport) pReport->vFailed.push_back(strSource);
     return bListed ? 1 : 0;
 }
@@ -153,8 +230,7 @@ int CVaultTransfer::RestoreItem(const std::string& strStored, const std::string&
             RestoreFolder(strItem, strTarget, pFeedback, nDone, nTotal, pReport);
             break;
         case EntryKind::ENTRY_FILE:
-            NoteResult(pReport, m_cipher.RestoreFile(strItem, strTarget, pFeedback, nDone, nTotal),
-                       strItem);
+            RestoreOne(strItem, strTarget, pFeedback, nDone, nTotal, pReport);
             break;
         default:
             break;
@@ -165,20 +241,38 @@ int CVaultTransfer::RestoreItem(const std::string& strStored, const std::string&
 int CVaultTransfer::RestoreFolder(const std::string& strStored, const std::string& strTarget,
                                   CVaultFeedback* pFeedback, std::uint64_t& nDone,
                                   std::uint64_t nTotal, TransferReport* pReport) {
-    const bool bListed =
-        WalkFolder(m_pEnv, strStored, [&](const std::string& strPath, EntryKind kind) {
-            if (Cancelled(pFeedback)) return false;
-            const std::string strSub = SubPath(strTarget, LastComponent(strPath));
-            if (kind == EntryKind::ENTRY_FOLDER) {
-                RestoreFolder(strPath, strSub, pFeedback, nDone, nTotal, pReport);
-            } else if (kind == EntryKind::ENTRY_FILE) {
-                NoteResult(pReport, m_cipher.RestoreFile(strPath, strSub, pFeedback, nDone, nTotal),
-                           strPath);
-            }
-            return true;
-        });
+    return RestoreFolderIn(m_pEnv->OpenFolder(strStored), strStored, strTarget, pFeedback, nDone,
+                           nTotal, pReport);
+}
+
+int CVaultTransfer::RestoreFolderIn(const FolderPtr& pStored, const std::string& strStored,
+                                    const std::string& strTarget, CVaultFeedback* pFeedback,
+                                    std::uint64_t& nDone, std::uint64_t nTotal,
+                                    TransferReport* pReport) {
+    const bool bListed = WalkFolder(pStored, strStored, [&](const WalkEntry& entry) {
+        if (Cancelled(pFeedback)) return false;
+        const std::string strSub = SubPath(strTarget, entry.strName);
+        if (entry.kind == EntryKind::ENTRY_FOLDER) {
+            RestoreFolderIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath, strSub,
+                            pFeedback, nDone, nTotal, pReport);
+        } else if (entry.kind == EntryKind::ENTRY_FILE) {
+            RestoreOne(entry.strPath, strSub, pFeedback, nDone, nTotal, pReport);
+        }
+        return true;
+    });
     if (!bListed && pReport) pReport->vFailed.push_back(strStored);
     return bListed ? 1 : 0;
+}
+
+void CVaultTransfer::RestoreOne(const std::string& strStored, const std::string& strTarget,
+                                CVaultFeedback* pFeedback, std::uint64_t& nDone,
+                                std::uint64_t nTotal, TransferReport* pReport) {
+    FileOutcome nOutcome = FileOutcome::FILE_FAILED;
+    NoteResult(pReport,
+               m_cipher.RestoreFile(strStored, strTarget, pFeedback, nDone, nTotal, &nOutcome),
+               strStored);
+    if (nOutcome == FileOutcome::FILE_BAD_PATH)
+        NotePassedOver(pReport, strStored, PassReason::PASS_BAD_RECORDED_PATH);
 }
 
 bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTotal) {
@@ -193,6 +287,20 @@ bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTota
 
 namespace {
 
+// Clears the pending deletions at the start and at every end of a run.
+class CPendingScope {
+public:
+    explicit CPendingScope(CVaultTransfer& transfer) : m_transfer(transfer) {
+        m_transfer.DiscardPendingSources();
+    }
+    ~CPendingScope() { m_transfer.DiscardPendingSources(); }
+    CPendingScope(const CPendingScope&) = delete;
+    CPendingScope& operator=(const CPendingScope&) = delete;
+
+private:
+    CVaultTransfer& m_transfer;
+};
+
 int RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
     CVaultEnv* pEnv = job.pVault->Env();
     CCancelWatch watch(feedback);
@@ -203,12 +311,16 @@ int RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
         feedback.ShowMessage(MSG_NO_DISK_SPACE);
         return 1;
     }
+    // Sources queued for deletion belong to this run alone: a run that ends
+    // by an exception deletes none of them, and none carry over.
+    CPendingScope pending(*job.pVault);
     std::uint64_t nDone = 0;
     for (const std::string& strPath : job.vDropList) {
         if (watch.IsCancelled()) break;
         job.pVault->StoreDroppedItem(strPath, job.strBoxPath, &watch, nDone, nTotal, &job.report);
     }
-    job.pVault->DeletePendingSources(job.strBoxPath);
+    // Also after a cancel: what was stored completely may free its source.
+    job.pVault->DeletePendingSources(job.strBoxPath, &job.report);
     job.report.bCancelled = watch.SawCancel();
     return job.report.bCancelled ? 0 : 1;
 }

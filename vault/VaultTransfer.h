@@ -7,24 +7,43 @@
 #include <string>
 #include <vector>
 
+#include "FileOutcome.h"
+#include "VaultEnv.h"
+
 namespace quovex {
 
 class CVaultCipher;
-class CVaultEnv;
 class CVaultFeedback;
 
 // Space that must stay free on the volume beyond the bytes a run writes.
 constexpr std::uint64_t TRANSFER_FREE_SPACE_MARGIN = 500000000ull;
 // Stored sources are deleted in batches of this many, after one flush of
-// the vault's volume, so that a crash can never lose both copies.
+// the vault's volume, so that a crash can never lose both copies. A batch
+// holds the folders of its sources open, so it is also flushed when it
+// spans this many folders.
 constexpr std::size_t TRANSFER_DELETE_BATCH = 512;
+constexpr std::size_t TRANSFER_DELETE_FOLDERS = 64;
+
+// Why an item was passed over, refused or kept.
+enum class PassReason {
+    PASS_IS_VAULT,         // the vault itself: dropped, or met inside a dropped folder
+    PASS_IN_VAULT,         // a dropped item that lies inside the vault
+    PASS_SOURCE_CHANGED,   // the source changed while or after it was stored: kept
+    PASS_BAD_RECORDED_PATH,  // a stored file whose recorded path a restore refuses
+};
+
+struct PassedOverItem {
+    std::string strPath;
+    PassReason nReason;
+};
 
 // What a run did, for the caller to tell the user.
 struct TransferReport {
-    std::uint64_t nFilesDone = 0;      // files stored or restored completely
-    std::vector<std::string> vFailed;  // files that did not go through
-    bool bNoSpace = false;             // stopped by the free-space test
-    bool bCancelled = false;           // stopped early by a cancel
+    std::uint64_t nFilesDone = 0;             // files stored or restored completely
+    std::vector<std::string> vFailed;         // files that did not go through
+    std::vector<PassedOverItem> vPassedOver;  // what was refused or kept, and why
+    bool bNoSpace = false;                    // stopped by the free-space test
+    bool bCancelled = false;                  // stopped early by a cancel
 };
 
 // Stores and restores items for one open vault.
@@ -39,7 +58,10 @@ public:
     CVaultEnv* Env() const { return m_pEnv; }
 
     // Stores one dropped file or folder below strBoxFolder, then asks for the
-    // box to be shown afresh. Links and missing paths are passed over. Always 1.
+    // box to be shown afresh. Links and missing paths are passed over. The
+    // vault (the folder above strBoxFolder), an item inside it, and the
+    // vault met inside a dropped folder are refused and reported; nothing
+    // in the vault changes because of them. Always 1.
     int StoreDroppedItem(const std::string& strPath, const std::string& strBoxFolder,
                          CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
                          TransferReport* pReport);
@@ -59,22 +81,43 @@ public:
                       TransferReport* pReport);
 
     // Deletes the sources stored since the last call, after flushing the
-    // volume of strVaultFolder. A source whose flush failed is kept.
-    void DeletePendingSources(const std::string& strVaultFolder);
+    // volume of strVaultFolder: each only while it is still the file that
+    // was stored (else it is kept and reported). A failed flush keeps all.
+    void DeletePendingSources(const std::string& strVaultFolder, TransferReport* pReport);
+    // Forgets the sources stored since the last call, deleting none.
+    void DiscardPendingSources();
 
 private:
-    void QueueSourceDeletion(const std::string& strPath, bool bFolder,
-                             const std::string& strVaultFolder);
-
     struct PendingDeletion {
+        FolderPtr pFolder;  // the open folder that holds it
+        std::string strName;
         std::string strPath;
+        FileStamp stamp;  // the file as it was stored
         bool bFolder;
     };
+
+    int StoreFolderIn(const FolderPtr& pSource, const std::string& strSource,
+                      const std::string& strTarget, CVaultFeedback* pFeedback, std::uint64_t& nDone,
+                      std::uint64_t nTotal, TransferReport* pReport);
+    void StoreFileIn(const FolderPtr& pFolder, const std::string& strName,
+                     const std::string& strPath, const std::string& strStored,
+                     CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                     TransferReport* pReport);
+    int RestoreFolderIn(const FolderPtr& pStored, const std::string& strStored,
+                        const std::string& strTarget, CVaultFeedback* pFeedback,
+                        std::uint64_t& nDone, std::uint64_t nTotal, TransferReport* pReport);
+    void RestoreOne(const std::string& strStored, const std::string& strTarget,
+                    CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                    TransferReport* pReport);
+    void QueueSourceDeletion(PendingDeletion item, const std::string& strVaultFolder,
+                             TransferReport* pReport);
 
     const CVaultCipher& m_cipher;
     CVaultEnv* m_pEnv;
     bool m_bDeleteSource = true;
+    FileStamp m_vault;  // the vault of the drop in progress
     std::vector<PendingDeletion> m_vPending;
+    std::size_t m_nPendingFolders = 0;
 };
 
 // True when the volume of strPath has at least nTotal + margin bytes free,

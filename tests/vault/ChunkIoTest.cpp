@@ -28,6 +28,7 @@ struct CMemoryFile : CReadableFile {
         return static_cast<std::int64_t>(n);
     }
     std::uint64_t Size() const override { return m_vData.size(); }
+    bool GetStamp(FileStamp*) override { return false; }
 
     Bytes m_vData;
     std::size_t m_nFailAt;

@@ -1,10 +1,11 @@
 // Fakes of the core's two seams. CFakeFeedback answers every question with
 // m_bAnswerYes, cancels on request and records everything the core told it.
-// CFaultEnv works on the real file system and injects faults on request into
-// every file it reads or writes.
+// CFaultEnv works on the real file system, injects faults on request and
+// stages races with other programs.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,52 +62,51 @@ private:
     int m_nCountedChecks = 0;
 };
 
+// Works on the real file system. Faults are set by the flags; what other
+// programs do to the disk meanwhile is staged by the hooks, each called with
+// a path at one moment of a run.
 class CFaultEnv : public CVaultEnv {
 public:
-    bool m_bFailTemp = false;             // CreateTempBeside fails
+    using Hook = std::function<void(const std::string& strPath)>;
+
+    bool m_bFailCreate = false;           // CreateFileFor fails
     std::int64_t m_nFailWriteAfter = -1;  // an Append that passes this many bytes fails
     bool m_bFailSync = false;             // CWritableFile::Sync fails
-    bool m_bFailClose = false;            // CWritableFile::Close fails
-    bool m_bFailRename = false;           // RenameFile fails
+    bool m_bFailCommit = false;           // CWritableFile::Commit fails
     std::int64_t m_nFailReadAfter = -1;   // a Read that asks past this many bytes fails
     std::int64_t m_nSizeDelta = 0;        // Size() is off by this much (a changing file)
     std::int64_t m_nFreeSpace = -1;       // >= 0: the answer of GetFreeSpace; -2: it fails
     bool m_bFailSyncVolume = false;       // SyncVolume fails
+    Hook m_fnBeforeCommit;                // the target, before a new file is put there
+    Hook m_fnAfterList;                   // a folder, after it was listed
+    Hook m_fnBeforeSyncVolume;            // the path asked to flush
 
     int m_nSyncVolumeCalls = 0;
-    // Deletions, but of the core's dot-named temporaries, made while a
-    // renamed file had not yet been flushed.
-    int m_nUnflushedDeletes = 0;
+    int m_nUnflushedDeletes = 0;  // deletions made while a new file was not yet flushed
 
+    FolderPtr OpenFolder(const std::string& strPath) override {
+        return Wrap(Real()->OpenFolder(strPath), strPath);
+    }
     std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) override {
-        auto pFile = Real()->OpenForRead(strPath);
-        return pFile ? std::make_unique<CFaultyReader>(std::move(pFile), *this) : nullptr;
+        return Wrap(Real()->OpenForRead(strPath));
     }
-    std::unique_ptr<CWritableFile> CreateTempBeside(const std::string& strTarget, unsigned nMode,
-                                                    std::string* pTempPath) override {
-        auto pFile = m_bFailTemp ? nullptr : Real()->CreateTempBeside(strTarget, nMode, pTempPath);
-        return pFile ? std::make_unique<CFaultyWriter>(std::move(pFile), *this) : nullptr;
-    }
-    bool RenameFile(const std::string& strFrom, const std::string& strTo) override {
-        if (m_bFailRename || !Real()->RenameFile(strFrom, strTo)) return false;
-        m_bUnflushed = true;
-        return true;
+    std::unique_ptr<CWritableFile> CreateFileFor(const std::string& strTarget,
+                                                 unsigned nMode) override {
+        auto pFile = m_bFailCreate ? nullptr : Real()->CreateFileFor(strTarget, nMode);
+        return pFile ? std::make_unique<CFaultyWriter>(std::move(pFile), *this, strTarget)
+                     : nullptr;
     }
     bool DeleteFile(const std::string& strPath) override {
-        return NoteDeletion(strPath) && Real()->DeleteFile(strPath);
+        return NoteDeletion() && Real()->DeleteFile(strPath);
     }
     bool RemoveFolder(const std::string& strPath) override {
-        return NoteDeletion(strPath) && Real()->RemoveFolder(strPath);
+        return NoteDeletion() && Real()->RemoveFolder(strPath);
     }
     bool CreateFolder(const std::string& strPath, unsigned nMode) override {
         return Real()->CreateFolder(strPath, nMode);
     }
-    EntryKind GetKind(const std::string& strPath) override { return Real()->GetKind(strPath); }
-    bool GetFileSize(const std::string& strPath, std::uint64_t* pSize) override {
-        return Real()->GetFileSize(strPath, pSize);
-    }
-    bool ListFolder(const std::string& strPath, std::vector<FolderEntry>* pEntries) override {
-        return Real()->ListFolder(strPath, pEntries);
+    bool GetStamp(const std::string& strPath, FileStamp* pStamp) override {
+        return Real()->GetStamp(strPath, pStamp);
     }
     bool GetFreeSpace(const std::string& strPath, std::uint64_t* pFree) override {
         if (m_nFreeSpace == -1) return Real()->GetFreeSpace(strPath, pFree);
@@ -115,6 +115,7 @@ public:
     }
     bool SyncVolume(const std::string& strPath) override {
         ++m_nSyncVolumeCalls;
+        if (m_fnBeforeSyncVolume) m_fnBeforeSyncVolume(strPath);
         if (m_bFailSyncVolume || !Real()->SyncVolume(strPath)) return false;
         m_bUnflushed = false;
         return true;
@@ -122,13 +123,49 @@ public:
 
 private:
     static CVaultEnv* Real() { return CVaultEnv::Default(); }
-    bool NoteDeletion(const std::string& strPath) {
-        const bool bTemporary = strPath.compare(strPath.find_last_of('/') + 1, 1, ".") == 0;
-        if (m_bUnflushed && !bTemporary) ++m_nUnflushedDeletes;
+    bool NoteDeletion() {
+        if (m_bUnflushed) ++m_nUnflushedDeletes;
         return true;
+    }
+    std::unique_ptr<CReadableFile> Wrap(std::unique_ptr<CReadableFile> pFile) {
+        return pFile ? std::make_unique<CFaultyReader>(std::move(pFile), *this) : nullptr;
+    }
+    FolderPtr Wrap(FolderPtr pFolder, const std::string& strPath) {
+        return pFolder ? std::make_shared<CFaultyFolder>(std::move(pFolder), *this, strPath)
+                       : nullptr;
     }
 
     bool m_bUnflushed = false;
+
+    struct CFaultyFolder : CFolder {
+        CFaultyFolder(FolderPtr pInner, CFaultEnv& env, std::string strPath)
+            : m_pInner(std::move(pInner)), m_env(env), m_strPath(std::move(strPath)) {}
+        bool GetOwnStamp(FileStamp* pStamp) override { return m_pInner->GetOwnStamp(pStamp); }
+        bool List(std::vector<FolderEntry>* pEntries) override {
+            const bool bListed = m_pInner->List(pEntries);
+            if (bListed && m_env.m_fnAfterList) m_env.m_fnAfterList(m_strPath);
+            return bListed;
+        }
+        FolderPtr OpenFolder(const std::string& strName) override {
+            return m_env.Wrap(m_pInner->OpenFolder(strName), m_strPath + "/" + strName);
+        }
+        std::unique_ptr<CReadableFile> OpenFile(const std::string& strName) override {
+            return m_env.Wrap(m_pInner->OpenFile(strName));
+        }
+        bool GetStamp(const std::string& strName, FileStamp* pStamp) override {
+            return m_pInner->GetStamp(strName, pStamp);
+        }
+        bool DeleteFile(const std::string& strName) override {
+            return m_env.NoteDeletion() && m_pInner->DeleteFile(strName);
+        }
+        bool RemoveFolder(const std::string& strName) override {
+            return m_env.NoteDeletion() && m_pInner->RemoveFolder(strName);
+        }
+
+        FolderPtr m_pInner;
+        CFaultEnv& m_env;
+        std::string m_strPath;
+    };
 
     struct CFaultyReader : CReadableFile {
         CFaultyReader(std::unique_ptr<CReadableFile> pInner, const CFaultEnv& env)
@@ -139,6 +176,7 @@ private:
             return nLimit >= 0 && m_nAsked > nLimit ? -1 : m_pInner->Read(pBuffer, nCount);
         }
         std::uint64_t Size() const override { return m_pInner->Size() + m_env.m_nSizeDelta; }
+        bool GetStamp(FileStamp* pStamp) override { return m_pInner->GetStamp(pStamp); }
 
         std::unique_ptr<CReadableFile> m_pInner;
         const CFaultEnv& m_env;
@@ -146,18 +184,28 @@ private:
     };
 
     struct CFaultyWriter : CWritableFile {
-        CFaultyWriter(std::unique_ptr<CWritableFile> pInner, const CFaultEnv& env)
-            : m_pInner(std::move(pInner)), m_env(env) {}
+        CFaultyWriter(std::unique_ptr<CWritableFile> pInner, CFaultEnv& env, std::string strTarget)
+            : m_pInner(std::move(pInner)), m_env(env), m_strTarget(std::move(strTarget)) {}
         bool Append(const void* pData, std::size_t nCount) override {
             m_nWritten += nCount;
             const std::int64_t nLimit = m_env.m_nFailWriteAfter;
             return (nLimit < 0 || m_nWritten <= nLimit) && m_pInner->Append(pData, nCount);
         }
         bool Sync() override { return !m_env.m_bFailSync && m_pInner->Sync(); }
-        bool Close() override { return m_pInner->Close() && !m_env.m_bFailClose; }
+        bool TakeAccessOf(const FileStamp& replaced) override {
+            return m_pInner->TakeAccessOf(replaced);
+        }
+        CommitResult Commit(bool bReplace) override {
+            if (m_env.m_fnBeforeCommit) m_env.m_fnBeforeCommit(m_strTarget);
+            if (m_env.m_bFailCommit) return CommitResult::COMMIT_FAILED;
+            const CommitResult result = m_pInner->Commit(bReplace);
+            if (result == CommitResult::COMMIT_DONE) m_env.m_bUnflushed = true;
+            return result;
+        }
 
         std::unique_ptr<CWritableFile> m_pInner;
-        const CFaultEnv& m_env;
+        CFaultEnv& m_env;
+        std::string m_strTarget;
         std::int64_t m_nWritten = 0;
     };
 };

@@ -67,7 +67,7 @@ TEST_F(FileStoreTest, RoundTripsFilesOfManySizes) {
         EXPECT_EQ(Read(strStored + ".$").size(), StoredFileLength(n));
         EXPECT_EQ(ModeOf(m_tmp / (strStored + ".$")), 0600u);
         ASSERT_EQ(Restore(strStored + ".$", "out/" + strName + ".$"), 1) << n;
-        EXPECT_EQ(m_feedback.m_vStatus.back(), m_tmp / (strStored + ".$"));
+        EXPECT_EQ(m_feedback.m_vStatus.back(), m_tmp / ("out/" + strName)) << "the destination";
         EXPECT_EQ(Read("out/" + strName), vPlain) << n << " bytes";
     }
     EXPECT_EQ(ModeOf(m_tmp / "box"), 0700u);
@@ -182,11 +182,10 @@ void PrintTo(const Fault& fault, std::ostream* pOut) {
 // Offsets are into the file read or written.
 const Fault FAULTS[] = {
     {"CancelInBody", [](CFaultEnv&, CFakeFeedback& f) { f.m_nCancelAfter = 2; }},
-    {"TempCreation", [](CFaultEnv& e, CFakeFeedback&) { e.m_bFailTemp = true; }},
+    {"Creation", [](CFaultEnv& e, CFakeFeedback&) { e.m_bFailCreate = true; }},
     {"Write", [](CFaultEnv& e, CFakeFeedback&) { e.m_nFailWriteAfter = 274 + 128 + 5; }},
     {"Sync", [](CFaultEnv& e, CFakeFeedback&) { e.m_bFailSync = true; }, false, false},
-    {"Close", [](CFaultEnv& e, CFakeFeedback&) { e.m_bFailClose = true; }},
-    {"Rename", [](CFaultEnv& e, CFakeFeedback&) { e.m_bFailRename = true; }},
+    {"Commit", [](CFaultEnv& e, CFakeFeedback&) { e.m_bFailCommit = true; }},
     {"ReadInHeader", [](CFaultEnv& e, CFakeFeedback&) { e.m_nFailReadAfter = 100; }},
     {"ReadInBody", [](CFaultEnv& e, CFakeFeedback&) { e.m_nFailReadAfter = 274 + 128 + 5; }},
     {"SourceGrew", [](CFaultEnv& e, CFakeFeedback&) { e.m_nSizeDelta = -1; }, true},

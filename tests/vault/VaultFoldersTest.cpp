@@ -102,8 +102,8 @@ TEST(FolderWalkTest, DotNamesAreInvisibleAndLinksNeverFollowed) {
 
     std::map<std::string, EntryKind> visited;
     EXPECT_TRUE(WalkFolder(CVaultEnv::Default(), tmp / "t",
-                           [&](const std::string& strPath, EntryKind kind) {
-                               return visited.emplace(strPath, kind).second;
+                           [&](const WalkEntry& entry) {
+                               return visited.emplace(entry.strPath, entry.kind).second;
                            }));
     EXPECT_EQ(visited,
               (std::map<std::string, EntryKind>{{tmp / "t/b", EntryKind::ENTRY_FOLDER},

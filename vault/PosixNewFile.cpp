@@ -1,0 +1,162 @@
+// A new file written for one target and put in place only when complete.
+//
+// Where the file system offers unnamed files (O_TMPFILE), the data goes into
+// one in the target's folder, and linkat gives it the target's name only if
+// that name is still free: one step that cannot replace a file created
+// meanwhile, and no rename per new file. Replacing, the file is linked under
+// a dot-name and renamed over the target. Elsewhere a dot-named temporary
+// beside the target serves, committed with renameat2(RENAME_NOREPLACE) or,
+// where that is missing, link and unlink.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+
+#include "PathText.h"
+#include "PosixFiles.h"
+
+namespace quovex {
+
+namespace {
+
+// Longest part of a target's name kept in its temporary's name, so that the
+// temporary stays within the file system's name limit.
+constexpr std::size_t NEW_TEMP_NAME_KEEP = 200;
+constexpr int NEW_TEMP_ATTEMPTS = 100;
+
+std::string TempName(const std::string& strTarget) {
+    static std::atomic<unsigned> s_nCounter{0};
+    static const unsigned s_nPid = static_cast<unsigned>(::getpid());
+    const auto nTicks = std::chrono::steady_clock::now().time_since_epoch().count();
+    const unsigned nMix =
+        static_cast<unsigned>(nTicks) ^ (s_nPid << 16) ^ (s_nCounter.fetch_add(1) * 2654435761u);
+    char szSuffix[16];
+    std::snprintf(szSuffix, sizeof szSuffix, ".tmp%08x", nMix);
+    std::string strName = LastComponent(strTarget);
+    if (strName.size() > NEW_TEMP_NAME_KEEP) strName.resize(NEW_TEMP_NAME_KEEP);
+    // A bare file name has its temporary in the current folder, like the name itself.
+    const std::string strParent = ParentFolder(strTarget);
+    const std::string strTempName = "." + strName + szSuffix;
+    return strParent.empty() ? strTempName : JoinPath(strParent, strTempName);
+}
+
+std::string FolderOf(const std::string& strTarget) {
+    const std::string strParent = ParentFolder(strTarget);
+    return strParent.empty() ? std::string(".") : strParent;
+}
+
+// Links the unnamed file nFd as strName, never replacing. Through /proc
+// needs no privilege; AT_EMPTY_PATH serves where /proc is missing.
+int LinkUnnamed(int nFd, const std::string& strName) {
+    char szProc[64];
+    std::snprintf(szProc, sizeof szProc, "/proc/self/fd/%d", nFd);
+    if (::linkat(AT_FDCWD, szProc, AT_FDCWD, strName.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    if (errno != ENOENT) return -1;
+    return ::linkat(nFd, "", AT_FDCWD, strName.c_str(), AT_EMPTY_PATH);
+}
+
+// Renames strFrom to strTo only when strTo is free.
+int RenameNoReplace(const std::string& strFrom, const std::string& strTo) {
+    if (::renameat2(AT_FDCWD, strFrom.c_str(), AT_FDCWD, strTo.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS) return -1;
+    // The file system cannot rename without replacing; a hard link cannot replace.
+    if (::link(strFrom.c_str(), strTo.c_str()) != 0) return -1;
+    ::unlink(strFrom.c_str());
+    return 0;
+}
+
+class CPosixNewFile final : public CWritableFile {
+public:
+    CPosixNewFile(int nFd, std::string strTarget, std::string strTemp)
+        : m_nFd(nFd), m_strTarget(std::move(strTarget)), m_strTemp(std::move(strTemp)) {}
+    ~CPosixNewFile() override {
+        if (m_nFd >= 0) ::close(m_nFd);
+        if (!m_bCommitted && !m_strTemp.empty()) ::unlink(m_strTemp.c_str());
+    }
+
+    bool Append(const void* pData, std::size_t nCount) override {
+        const char* p = static_cast<const char*>(pData);
+        while (nCount > 0) {
+            const ssize_t n = ::write(m_nFd, p, nCount);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            p += n;
+            nCount -= static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+    bool Sync() override { return ::fdatasync(m_nFd) == 0; }
+    bool TakeAccessOf(const FileStamp& replaced) override {
+        // Owner first: a change of owner clears set-id bits that fchmod then sets.
+        if (::fchown(m_nFd, replaced.nOwner, replaced.nGroup) != 0 && errno != EPERM) return false;
+        return ::fchmod(m_nFd, replaced.nMode & 07777) == 0;
+    }
+
+    CommitResult Commit(bool bReplace) override {
+        if (m_bCommitted) return CommitResult::COMMIT_FAILED;
+        const int nResult = m_strTemp.empty() ? CommitUnnamed(bReplace) : CommitNamed(bReplace);
+        if (nResult == 0) {
+            m_bCommitted = true;
+            return CommitResult::COMMIT_DONE;
+        }
+        return !bReplace && errno == EEXIST ? CommitResult::COMMIT_TAKEN
+                                            : CommitResult::COMMIT_FAILED;
+    }
+
+private:
+    int CommitUnnamed(bool bReplace) {
+        if (!bReplace) return LinkUnnamed(m_nFd, m_strTarget);
+        for (int i = 0; i < NEW_TEMP_ATTEMPTS; ++i) {
+            const std::string strTemp = TempName(m_strTarget);
+            if (LinkUnnamed(m_nFd, strTemp) != 0) {
+                if (errno == EEXIST) continue;
+                return -1;
+            }
+            if (::rename(strTemp.c_str(), m_strTarget.c_str()) == 0) return 0;
+            const int nError = errno;
+            ::unlink(strTemp.c_str());
+            errno = nError;
+            return -1;
+        }
+        return -1;
+    }
+    int CommitNamed(bool bReplace) {
+        // The data is in the temporary; close it first so that a failed
+        // close (lost data) fails the commit.
+        const int nFd = m_nFd;
+        m_nFd = -1;
+        if (::close(nFd) != 0) return -1;
+        return bReplace ? ::rename(m_strTemp.c_str(), m_strTarget.c_str())
+                        : RenameNoReplace(m_strTemp, m_strTarget);
+    }
+
+    int m_nFd;
+    std::string m_strTarget;
+    std::string m_strTemp;  // "" for an unnamed file
+    bool m_bCommitted = false;
+};
+
+}  // namespace
+
+std::unique_ptr<CWritableFile> CreateNewFile(const std::string& strTarget, unsigned nMode) {
+    const int nUnnamed =
+        ::open(FolderOf(strTarget).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, nMode);
+    if (nUnnamed >= 0) return std::make_unique<CPosixNewFile>(nUnnamed, strTarget, std::string());
+    // Only a file system without unnamed files falls back; a missing or
+    // unwritable folder fails here as it would below.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return nullptr;
+    for (int i = 0; i < NEW_TEMP_ATTEMPTS; ++i) {
+        const std::string strTemp = TempName(strTarget);
+        const int nFd =
+            ::open(strTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, nMode);
+        if (nFd >= 0) return std::make_unique<CPosixNewFile>(nFd, strTarget, strTemp);
+        if (errno != EEXIST) return nullptr;
+    }
+    return nullptr;
+}
+
+}  // namespace quovex

@@ -1,0 +1,49 @@
+#include "TargetCommit.h"
+
+#include "VaultFeedback.h"
+
+namespace quovex {
+
+namespace {
+
+// A target that keeps changing under a run is given up after this many rounds.
+constexpr int COMMIT_ROUNDS = 4;
+
+}  // namespace
+
+FileOutcome AskToReplace(CVaultEnv* pEnv, const std::string& strTarget, const char* pszQuestion,
+                         CVaultFeedback* pFeedback, FileStamp* pAsked) {
+    pEnv->GetStamp(strTarget, pAsked);
+    if (pAsked->kind == EntryKind::ENTRY_NONE) return FileOutcome::FILE_DONE;
+    if (pAsked->kind == EntryKind::ENTRY_FOLDER) return FileOutcome::FILE_FAILED;
+    if (!pFeedback || !pFeedback->AskYesNo(pszQuestion)) return FileOutcome::FILE_DECLINED;
+    return FileOutcome::FILE_DONE;
+}
+
+FileOutcome CommitTarget(CVaultEnv* pEnv, CWritableFile& file, const std::string& strTarget,
+                         const char* pszQuestion, CVaultFeedback* pFeedback, FileStamp asked) {
+    for (int nRound = 0; nRound < COMMIT_ROUNDS; ++nRound) {
+        if (asked.kind == EntryKind::ENTRY_NONE) {
+            const CommitResult result = file.Commit(false);
+            if (result == CommitResult::COMMIT_DONE) return FileOutcome::FILE_DONE;
+            if (result == CommitResult::COMMIT_FAILED) return FileOutcome::FILE_FAILED;
+        } else {
+            FileStamp now;
+            pEnv->GetStamp(strTarget, &now);
+            if (now.SameObject(asked)) {
+                // A link gives nothing of its own to the file that replaces it.
+                if (asked.kind == EntryKind::ENTRY_FILE && !file.TakeAccessOf(asked))
+                    return FileOutcome::FILE_FAILED;
+                if (!file.Sync()) return FileOutcome::FILE_FAILED;
+                return file.Commit(true) == CommitResult::COMMIT_DONE ? FileOutcome::FILE_DONE
+                                                                      : FileOutcome::FILE_FAILED;
+            }
+        }
+        // The target is not what was asked about: ask about what lies there now.
+        const FileOutcome answer = AskToReplace(pEnv, strTarget, pszQuestion, pFeedback, &asked);
+        if (answer != FileOutcome::FILE_DONE) return answer;
+    }
+    return FileOutcome::FILE_FAILED;
+}
+
+}  // namespace quovex
