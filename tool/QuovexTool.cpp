@@ -56,6 +56,20 @@ bool CredentialsMatch(const CVaultCipher& cipher, const std::string& strWhere) {
     return nChecksum <= 0 || nChecksum == cipher.Checksum();
 }
 
+const char* PassReasonText(PassReason nReason) {
+    switch (nReason) {
+        case PassReason::PASS_IS_VAULT:
+            return "the vault itself, passed over";
+        case PassReason::PASS_IN_VAULT:
+            return "lies inside the vault, refused";
+        case PassReason::PASS_SOURCE_CHANGED:
+            return "changed while or after it was stored, kept";
+        case PassReason::PASS_BAD_RECORDED_PATH:
+            return "recorded path is not a plain absolute path, refused";
+    }
+    return "passed over";
+}
+
 // A declined overwrite is among the failed files, so the report alone
 // tells whether everything went through.
 int ReportOutcome(const TransferReport& report, CTerminalFeedback& feedback, const char* pszVerb,
@@ -68,8 +82,12 @@ int ReportOutcome(const TransferReport& report, CTerminalFeedback& feedback, con
     for (const std::string& strFailed : report.vFailed) {
         std::fprintf(stderr, "  %s\n", strFailed.c_str());
     }
-    const bool bAllThrough =
-        bInputsOk && report.vFailed.empty() && !report.bNoSpace && !report.bCancelled;
+    for (const PassedOverItem& item : report.vPassedOver) {
+        std::fprintf(stderr, "quovex-tool: %s: %s\n", PassReasonText(item.nReason),
+                     item.strPath.c_str());
+    }
+    const bool bAllThrough = bInputsOk && report.vFailed.empty() && report.vPassedOver.empty() &&
+                             !report.bNoSpace && !report.bCancelled;
     return bAllThrough ? TOOL_EXIT_OK : TOOL_EXIT_FAILED;
 }
 
