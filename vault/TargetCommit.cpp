@@ -30,7 +30,9 @@ FileOutcome CommitTarget(CVaultEnv* pEnv, CWritableFile& file, const std::string
         } else {
             FileStamp now;
             pEnv->GetStamp(strTarget, &now);
-            if (now.SameObject(asked)) {
+            // The same object, unchanged: a new file can get a freed inode
+            // number again, but hardly with the same size and time too.
+            if (now.SameContent(asked)) {
                 // A link gives nothing of its own to the file that replaces it.
                 if (asked.kind == EntryKind::ENTRY_FILE && !file.TakeAccessOf(asked))
                     return FileOutcome::FILE_FAILED;

@@ -77,7 +77,7 @@ public:
     std::int64_t m_nSizeDelta = 0;        // Size() is off by this much (a changing file)
     std::int64_t m_nFreeSpace = -1;       // >= 0: the answer of GetFreeSpace; -2: it fails
     bool m_bFailSyncVolume = false;       // SyncVolume fails
-    Hook m_fnBeforeCommit;                // the target, before a new file is put there
+    Hook m_fnDuringCopy;                  // the target, at the first write of its new file
     Hook m_fnAfterList;                   // a folder, after it was listed
     Hook m_fnBeforeSyncVolume;            // the path asked to flush
 
@@ -187,6 +187,7 @@ private:
         CFaultyWriter(std::unique_ptr<CWritableFile> pInner, CFaultEnv& env, std::string strTarget)
             : m_pInner(std::move(pInner)), m_env(env), m_strTarget(std::move(strTarget)) {}
         bool Append(const void* pData, std::size_t nCount) override {
+            if (m_nWritten == 0 && m_env.m_fnDuringCopy) m_env.m_fnDuringCopy(m_strTarget);
             m_nWritten += nCount;
             const std::int64_t nLimit = m_env.m_nFailWriteAfter;
             return (nLimit < 0 || m_nWritten <= nLimit) && m_pInner->Append(pData, nCount);
@@ -196,7 +197,6 @@ private:
             return m_pInner->TakeAccessOf(replaced);
         }
         CommitResult Commit(bool bReplace) override {
-            if (m_env.m_fnBeforeCommit) m_env.m_fnBeforeCommit(m_strTarget);
             if (m_env.m_bFailCommit) return CommitResult::COMMIT_FAILED;
             const CommitResult result = m_pInner->Commit(bReplace);
             if (result == CommitResult::COMMIT_DONE) m_env.m_bUnflushed = true;

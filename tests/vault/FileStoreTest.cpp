@@ -3,6 +3,8 @@
 // damaged stored files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 
@@ -165,6 +167,38 @@ TEST_F(FileStoreTest, AsksBeforeReplacingAndNeverWritesThroughALinkOrOverAFolder
     EXPECT_TRUE(fs::is_directory(m_tmp / "out/folder/inner"));
 }
 
+// Another program at work on the target during a copy: a name taken
+// meanwhile is asked about and kept on No; a file that took the place of
+// the one asked about is asked about again. A replaced file keeps its mode.
+TEST_F(FileStoreTest, NeverReplacesWhatTheUserWasNotAskedAbout) {
+    MakeStored(RandomBytes(300, 1));
+    int nShots = 0;
+    m_env.m_fnDuringCopy = [&](const std::string& strTarget) {
+        if (nShots-- <= 0) return;
+        fs::remove(strTarget);
+        WriteBytes(strTarget, Bytes(nShots + 2, 6));
+    };
+    nShots = 1;
+    EXPECT_EQ(Restore("box/x.$", "out/x.$"), 0);
+    nShots = 1;
+    EXPECT_EQ(Store("src/x", "box/new.$"), 0);
+    EXPECT_EQ(Read("out/x"), Bytes(2, 6));
+    EXPECT_EQ(Read("box/new.$"), Bytes(2, 6));
+    EXPECT_EQ(m_feedback.m_vQuestions,
+              (std::vector<std::string>{MSG_TARGET_EXISTS, MSG_STORED_EXISTS}));
+
+    m_feedback.m_bAnswerYes = true;
+    m_feedback.m_vQuestions.clear();
+    fs::permissions(m_tmp / "out/x", fs::perms::owner_read | fs::perms::owner_write);
+    nShots = 1;  // asked about out/x, then another file takes its place
+    EXPECT_EQ(Restore("box/x.$", "out/x.$"), 1);
+    EXPECT_EQ(m_feedback.m_vQuestions.size(), 2u);
+    EXPECT_EQ(Read("out/x"), RandomBytes(300, 1));
+    fs::permissions(m_tmp / "out/x", fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(Restore("box/x.$", "out/x.$"), 1);
+    EXPECT_EQ(ModeOf(m_tmp / "out/x"), 0600u) << "a replaced file keeps its mode";
+}
+
 namespace {
 
 struct Fault {
@@ -221,16 +255,20 @@ TEST_P(FileFaultTest, LeavesNothingPartialAndTheOldFilesIntact) {
 INSTANTIATE_TEST_SUITE_P(Faults, FileFaultTest, ::testing::ValuesIn(FAULTS),
                          [](const auto& info) { return std::string(info.param.pszName); });
 
-// A source path must fit 127 GB18030 bytes and a size the 32-bit field.
+// A source path must fit 127 GB18030 bytes and a size the 32-bit field;
+// a pipe is no file.
 TEST_F(FileStoreTest, RefusesSourcesTheHeaderCannotHold) {
     const std::size_t nBase = m_tmp.Path().size() + 1;
     std::string strChinese;  // 210 bytes of UTF-8 (a valid name), 140 in GB18030
     for (int i = 0; i < 70; ++i) strChinese += "字";
-    const std::string refused[] = {std::string(128 - nBase, 'b'), strChinese, "bad\xFF", "huge"};
-    for (const std::string& strName : refused) Write(strName, {1});
+    const std::string refused[] = {std::string(128 - nBase, 'b'), strChinese, "bad\xFF", "huge",
+                                   "fifo"};
+    for (const std::string& strName : refused)
+        if (strName != "fifo") Write(strName, {1});
     fs::resize_file(m_tmp / "huge", 1ull << 32);  // sparse
     Write(std::string(127 - nBase, 'a'), {1});
     EXPECT_EQ(Store(std::string(127 - nBase, 'a'), "box/fits.$"), 1);
+    ASSERT_EQ(mkfifo((m_tmp / "fifo").c_str(), 0600), 0);  // a read of it would never end
     for (const std::string& strName : refused) {
         EXPECT_EQ(Store(strName, "box/refused.$"), 0) << strName;
         EXPECT_TRUE(Has(strName));
@@ -256,7 +294,11 @@ TEST_F(FileStoreTest, RestoreRefusesForeignDamagedOrRelativelyRecordedFiles) {
     fs::create_directories(m_tmp / "cwd");
     const fs::path oldCwd = fs::current_path();
     fs::current_path(m_tmp / "cwd");
-    for (std::string strRecorded : {"C:\\x\\a.txt", "rel/a.txt", ""}) {
+    // The header is not authenticated: only the normal form storing records.
+    const std::string strBase = m_tmp.Path();
+    for (std::string strRecorded :
+         {std::string("C:\\x\\a.txt"), std::string("rel/a.txt"), std::string(),
+          strBase + "/cwd/../evil", strBase + "/./evil", strBase + "//evil", strBase + "/evil/"}) {
         Bytes vRecorded = v;
         std::fill(vRecorded.begin() + SFF_OFFSET_SOURCE_PATH,
                   vRecorded.begin() + SFF_OFFSET_SUMMARY, 0);
@@ -267,6 +309,7 @@ TEST_F(FileStoreTest, RestoreRefusesForeignDamagedOrRelativelyRecordedFiles) {
     }
     fs::current_path(oldCwd);
     EXPECT_TRUE(fs::is_empty(m_tmp / "cwd"));
+    EXPECT_FALSE(Has("evil"));
 
     Bytes vExtra = v;
     vExtra.resize(v.size() + 256, 0x5A);

@@ -2,6 +2,7 @@
 // deferred deletion of sources, the free-space test, the shared progress,
 // cancels and failures of single files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -16,6 +17,7 @@
 using namespace quovex;
 using namespace quovex::test;
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -243,4 +245,55 @@ TEST_F(VaultTransferTest, FailedStoresAndAFailedFlushKeepTheirSources) {
     EXPECT_EQ(m_drop.report.nFilesDone, 4u);
     EXPECT_EQ(SnapshotTree(Src("work")), work);
     EXPECT_TRUE(Exists(Src("f")));
+}
+
+// A source edited in place (same size, a new time) or replaced by an
+// atomic save between its store and its batch is kept and reported; the
+// check costs no extra flush. A run that ends by an exception deletes
+// nothing, and leaves nothing for a later run to delete.
+TEST_F(VaultTransferTest, SourcesAreDeletedOnlyWhileStillTheFilesThatWereStored) {
+    for (const char* pszName : {"edited", "replaced", "same"}) WriteBytes(Src(pszName), {1, 2});
+    m_env.m_fnBeforeSyncVolume = [&](const std::string&) {
+        WriteBytes(Src("edited"), {3, 4});
+        fs::last_write_time(Src("edited"), fs::last_write_time(Src("edited")) + 1s);
+        WriteBytes(Src("new"), {5});
+        fs::rename(Src("new"), Src("replaced"));
+    };
+    EXPECT_EQ(Drop({Src("edited"), Src("replaced"), Src("same")}), 1);
+    EXPECT_EQ(m_drop.report.nFilesDone, 3u);
+    EXPECT_EQ(m_env.m_nSyncVolumeCalls, 1);
+    EXPECT_EQ(SnapshotTree(Src("")), (Tree{{"edited", {3, 4}}, {"replaced", {5}}}));
+    ASSERT_EQ(m_drop.report.vPassedOver.size(), 2u);
+    EXPECT_EQ(m_drop.report.vPassedOver[1].strPath, Src("replaced"));
+    EXPECT_EQ(m_drop.report.vPassedOver[1].nReason, PassReason::PASS_SOURCE_CHANGED);
+
+    m_feedback.m_bAnswerYes = true;
+    m_env.m_fnBeforeSyncVolume = [](const std::string&) { throw std::bad_alloc(); };
+    EXPECT_EQ(Drop({Src("edited")}), 1);
+    m_env.m_fnBeforeSyncVolume = nullptr;
+    EXPECT_EQ(Drop({Src("replaced")}), 1);
+    EXPECT_EQ(SnapshotTree(Src("")), (Tree{{"edited", {3, 4}}}));
+}
+
+// Another program swaps a folder of a dropped tree for a link, and a file
+// for a pipe, after the folder was listed: neither is followed or read, and
+// nothing outside the tree is stored or deleted.
+TEST_F(VaultTransferTest, AWalkIsNotLedOutOfTheTreeBySwapsDuringTheRun) {
+    WriteBytes(Src("work/sub/a"), {1});
+    WriteBytes(Src("work/pipe"), {2});
+    WriteBytes(m_tmp / "outside/victim", {3});
+    int nListings = 0;  // the first listing adds up the sizes, the second stores
+    m_env.m_fnAfterList = [&](const std::string& strFolder) {
+        if (strFolder != Src("work") || ++nListings != 2) return;
+        fs::rename(Src("work/sub"), m_tmp / "moved");
+        fs::create_directory_symlink(m_tmp / "outside", Src("work/sub"));
+        fs::remove(Src("work/pipe"));
+        ASSERT_EQ(mkfifo(Src("work/pipe").c_str(), 0600), 0);
+    };
+    EXPECT_EQ(Drop({Src("work")}), 1);
+    EXPECT_EQ(m_drop.report.nFilesDone, 0u);
+    EXPECT_EQ(m_drop.report.vFailed, (std::vector<std::string>{Src("work/pipe"), Src("work/sub")}));
+    EXPECT_EQ(ReadBytes(m_tmp / "outside/victim"), Bytes{3});
+    EXPECT_EQ(FindFirstStoredFile(m_strBox), "");
+    EXPECT_TRUE(fs::is_symlink(Src("work/sub")) && Exists(Src("work/pipe")));
 }
