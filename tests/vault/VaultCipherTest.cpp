@@ -1,6 +1,6 @@
-// The key string with its fillers, the character substitution and the block
-// transform in each of its forms. The credential checksum is pinned by the
-// reference files (FormatReferenceTest).
+// The credentials a context takes, the key string with its fillers, the
+// character substitution and the block transform in each of its forms. The
+// credential checksum is pinned by the reference files (FormatReferenceTest).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -40,10 +40,10 @@ TEST(MakeKeyTest, InterleavesUserAndPasswordAndPadsWithFillers) {
     EXPECT_EQ(KeyOf(CVaultCipher("abcd", "wxyz")), "awbxcydz");
     EXPECT_EQ(KeyOf(CVaultCipher("", "")), "");
 
-    // A password cut to the 63 bytes its field holds. Fillers run from 'G'
-    // past 'Z' to '[' and beyond; the file key is the key substituted, so
-    // fillers outside the alphabet stay as they are.
-    CVaultCipher cipher("u", std::string(70, 'p'));
+    // The longest password a field holds. Fillers run from 'G' past 'Z' to
+    // '[' and beyond; the file key is the key substituted, so fillers outside
+    // the alphabet stay as they are.
+    CVaultCipher cipher("u", std::string(63, 'p'));
     const std::string strKey = KeyOf(cipher), strFileKey = KeyOf(cipher, true);
     ASSERT_EQ(strKey.size(), 126u);
     ASSERT_EQ(strFileKey.size(), strKey.size());
@@ -53,6 +53,30 @@ TEST(MakeKeyTest, InterleavesUserAndPasswordAndPadsWithFillers) {
         EXPECT_EQ(strFileKey[i], Substituted(strKey[i])) << "position " << i;
     }
     EXPECT_EQ(strFileKey[42], '[');
+}
+
+// Text is kept as its GB18030 bytes when all of it fits a field, and
+// otherwise refused: never cut inside a character, never taken raw.
+TEST(CVaultCipherTest, KeepsWholeGb18030CredentialsAndRefusesOthers) {
+    const std::string str61(61, 'p');
+    std::string strBytes;
+    EXPECT_TRUE(CVaultCipher::EncodeCredential(str61 + "密", &strBytes));
+    EXPECT_EQ(strBytes, str61 + "\xC3\xDC");
+    const CVaultCipher cipher("张三", str61 + "密");
+    EXPECT_TRUE(cipher.IsValid());
+    EXPECT_STREQ(cipher.UserBytes(), "\xD5\xC5\xC8\xFD");
+    EXPECT_EQ(cipher.PasswordBytes(), str61 + "\xC3\xDC");
+
+    // 64 bytes, the last character's second byte past the field; invalid
+    // UTF-8; an embedded NUL.
+    for (const std::string& strBad :
+         {str61 + "x密", std::string("ab\xFF\xFE"), std::string("ab\0cd", 5)}) {
+        EXPECT_FALSE(CVaultCipher::EncodeCredential(strBad, &strBytes)) << strBad;
+        const CVaultCipher refused("user1", strBad);
+        EXPECT_FALSE(refused.IsValid()) << strBad;
+        EXPECT_STREQ(refused.UserBytes(), "");
+        EXPECT_FALSE(CVaultCipher(strBad, "pass1").IsValid()) << strBad;
+    }
 }
 
 TEST(SubstituteCharsTest, MapsTheAlphabetAsDocumentedAndPassesOtherBytes) {
