@@ -132,6 +132,7 @@ bool EncodeSourcePath(const std::string& strSource, char* pField) {
 int CVaultCipher::StoreFile(const std::string& strSource, const std::string& strStored,
                             CVaultFeedback* pFeedback, std::uint64_t& nDone,
                             std::uint64_t nTotal) const {
+    if (!m_bValid) return 0;  // refused credentials: no key to scramble with
     try {
         // Most files of a folder land in a folder that already exists; one
         // look saves a failing mkdir for every level of the path.
@@ -216,6 +217,7 @@ bool RestoreTargetPath(const StoredFileHeader& header, const std::string& strTar
 int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& strTarget,
                               CVaultFeedback* pFeedback, std::uint64_t& nDone,
                               std::uint64_t nTotal) const {
+    if (!m_bValid) return 0;
     try {
         auto pStored = m_pEnv->OpenForRead(strStored);
         if (!pStored) return 0;

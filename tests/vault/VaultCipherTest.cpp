@@ -8,6 +8,7 @@
 #include <string>
 
 #include "BlockShuffle.h"
+#include "TestFiles.h"
 #include "VaultCipher.h"
 
 using namespace quovex;
@@ -56,7 +57,8 @@ TEST(MakeKeyTest, InterleavesUserAndPasswordAndPadsWithFillers) {
 }
 
 // Text is kept as its GB18030 bytes when all of it fits a field, and
-// otherwise refused: never cut inside a character, never taken raw.
+// otherwise refused: never cut inside a character, never taken raw. A
+// refused context stores and restores nothing rather than use a wrong key.
 TEST(CVaultCipherTest, KeepsWholeGb18030CredentialsAndRefusesOthers) {
     const std::string str61(61, 'p');
     std::string strBytes;
@@ -77,6 +79,15 @@ TEST(CVaultCipherTest, KeepsWholeGb18030CredentialsAndRefusesOthers) {
         EXPECT_STREQ(refused.UserBytes(), "");
         EXPECT_FALSE(CVaultCipher(strBad, "pass1").IsValid()) << strBad;
     }
+
+    test::CTempDir tmp;
+    test::WriteBytes(tmp / "plain", test::RandomBytes(300, 3));
+    const CVaultCipher refused("user1", "pass\xFF");
+    std::uint64_t nDone = 0;
+    EXPECT_EQ(refused.StoreFile(tmp / "plain", tmp / "a.$", nullptr, nDone, 300), 0);
+    ASSERT_EQ(cipher.StoreFile(tmp / "plain", tmp / "b.$", nullptr, nDone, 300), 1);
+    EXPECT_EQ(refused.RestoreFile(tmp / "b.$", tmp / "out.$", nullptr, nDone, 300), 0);
+    EXPECT_FALSE(test::Exists(tmp / "a.$") || test::Exists(tmp / "out"));
 }
 
 TEST(SubstituteCharsTest, MapsTheAlphabetAsDocumentedAndPassesOtherBytes) {
