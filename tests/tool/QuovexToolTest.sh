@@ -32,9 +32,11 @@ expect 2 "store without a box folder" store "${CRED[@]}" a
 expect 2 "--keep-source on restore" restore "${CRED[@]}" --keep-source x
 expect 2 "bad --overwrite" store "${CRED[@]}" --overwrite maybe a box
 expect 2 "3-byte password" store --user alice --password abc a box
-expect 2 "one Chinese character" store --user 中 --password secret a box
 expect 2 "64-byte password" store --user alice --password "${PASS_CN}y" a box
 grep -q "usage:" err.txt || fail "usage text missing"
+# Not valid UTF-8, so it has no GB18030 form to enter the key.
+expect 2 "user name not UTF-8" store --user $'ab\xff\xfecd' --password secret a box
+grep -q "cannot be encoded" err.txt || fail "no word on the user name that cannot be encoded"
 
 mkdir -p src/docs/sub out
 head -c 1000 /dev/urandom >src/a.txt
