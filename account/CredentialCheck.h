@@ -1,6 +1,5 @@
-// The login check: the typed credentials open a vault when their checksum
-// equals the one in the first stored file found in it. A vault without a
-// stored file accepts any credentials.
+// The login check: the typed credentials open a vault by the core's
+// credential rule (CredentialRule.h), the one quovex-tool applies too.
 #pragma once
 
 #include <string>
@@ -10,9 +9,10 @@ namespace quovex {
 class CVaultEnv;
 
 // strVaultPath, strUser and strPassword are UTF-8. The checksum is taken
-// over the GB18030 bytes of user name and password; text that cannot be
-// encoded is rejected. A first stored file that cannot be opened or is
-// damaged rejects every input. Reads only; any thread.
+// over the GB18030 bytes of user name and password; credentials that the
+// cipher refuses (CVaultCipher::EncodeCredential) are rejected. A vault
+// without a stored file accepts; a first stored file that cannot be opened
+// or is damaged rejects every input. Reads only; any thread.
 bool CheckCredentials(const std::string& strVaultPath, const std::string& strUser,
                       const std::string& strPassword, CVaultEnv* pEnv = nullptr);
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "StoredFileFormat.h"
+#include "CredentialRule.h"
 #include "TerminalFeedback.h"
 #include "ToolOptions.h"
 #include "VaultCipher.h"
@@ -45,15 +45,49 @@ bool IsFileOrFolder(const std::string& strPath) {
            (std::filesystem::is_regular_file(status) || std::filesystem::is_directory(status));
 }
 
-// The login's rule: the credentials must match the first stored file found
-// under strWhere (a stored file or a folder); with none, any are accepted.
-bool CredentialsMatch(const CVaultCipher& cipher, const std::string& strWhere) {
+// strPath with its links resolved, as far as it exists.
+std::filesystem::path ResolvePath(const std::string& strPath) {
     std::error_code error;
-    const std::string strFirst =
-        std::filesystem::is_directory(strWhere, error) ? FindFirstStoredFile(strWhere) : strWhere;
-    if (strFirst.empty()) return true;
-    const std::int64_t nChecksum = ReadHeaderChecksum(strFirst);
-    return nChecksum <= 0 || nChecksum == cipher.Checksum();
+    std::filesystem::path path = std::filesystem::weakly_canonical(strPath, error);
+    return error ? std::filesystem::path(strPath) : path;
+}
+
+// The vault that holds strPath: the folder above the nearest box folder
+// (see BOX_TABLE) among strPath and the folders above it, else strPath
+// itself when it holds a box folder; "" when there is neither. Links are
+// resolved first, so a box folder reached through one counts.
+std::string FindVaultOf(const std::string& strPath) {
+    const std::filesystem::path path = ResolvePath(strPath);
+    for (std::filesystem::path at = path; at.has_relative_path(); at = at.parent_path()) {
+        if (BoxIndex(at.filename()) >= 0) return at.parent_path();
+    }
+    std::error_code error;
+    for (const BoxInfo& box : BOX_TABLE) {
+        if (std::filesystem::is_directory(path / box.pszFolder, error)) return path;
+    }
+    return "";
+}
+
+// The login's rule, applied to the vault that receives the box folder; a
+// box folder in no vault counts the folder above it as its vault.
+bool CheckStoreCredentials(const CVaultCipher& cipher, const std::string& strBoxPath) {
+    std::string strVault = FindVaultOf(strBoxPath);
+    if (strVault.empty()) strVault = ResolvePath(strBoxPath).parent_path();
+    return VaultAcceptsCredentials(strVault, cipher);
+}
+
+// The login's rule, applied to the vault that holds the stored item. An
+// item in no vault (a stored file copied out, say) is the nearest thing to
+// one: its own first stored file decides, or for a file the file itself.
+bool CheckRestoreCredentials(const CVaultCipher& cipher, const std::string& strItem) {
+    const std::string strVault = FindVaultOf(strItem);
+    if (!strVault.empty()) return VaultAcceptsCredentials(strVault, cipher);
+    std::fprintf(stderr, "quovex-tool: %s lies in no vault; its own stored files decide\n",
+                 strItem.c_str());
+    std::error_code error;
+    return std::filesystem::is_directory(strItem, error)
+               ? VaultAcceptsCredentials(strItem, cipher)
+               : StoredFileAcceptsCredentials(strItem, cipher);
 }
 
 const char* PassReasonText(PassReason nReason) {
@@ -97,7 +131,7 @@ int RunStore(const ToolOptions& options, const CVaultCipher& cipher) {
     DropJob job;
     job.strBoxPath = MakeAbsolute(options.vPaths.back());
     job.pVault = &transfer;
-    if (!CredentialsMatch(cipher, job.strBoxPath)) {
+    if (!CheckStoreCredentials(cipher, job.strBoxPath)) {
         std::fprintf(stderr, "%s\n", MSG_BAD_CREDENTIALS);
         return TOOL_EXIT_FAILED;
     }
@@ -127,7 +161,7 @@ int RunRestore(const ToolOptions& options, const CVaultCipher& cipher) {
                      options.vPaths.front().c_str());
         return TOOL_EXIT_FAILED;
     }
-    if (!CredentialsMatch(cipher, job.strStoredItem)) {
+    if (!CheckRestoreCredentials(cipher, job.strStoredItem)) {
         std::fprintf(stderr, "%s\n", MSG_BAD_CREDENTIALS);
         return TOOL_EXIT_FAILED;
     }

@@ -3,13 +3,14 @@
 #include <cstring>
 
 #include "TextCodec.h"
+#include "VaultCipher.h"
 
 namespace quovex {
 
 namespace {
 
-constexpr long TOOL_CREDENTIAL_MIN_BYTES = 4;
-constexpr long TOOL_CREDENTIAL_MAX_BYTES = 63;
+// The login's lower limit; the upper one, 63, is the cipher's.
+constexpr std::size_t TOOL_CREDENTIAL_MIN_BYTES = 4;
 
 bool ParseCommand(const std::string& strWord, ToolCommand* pCommand) {
     if (strWord == "store") {
@@ -65,10 +66,17 @@ bool ParseOption(int argc, const char* const* argv, int* pIndex, ToolOptions* pO
     return true;
 }
 
+// The same test as the cipher's, so that no credentials reach it that it
+// would refuse.
 bool CheckCredential(const char* pszWhat, const std::string& strText, std::string* pError) {
-    const long nBytes = Gb18030Length(strText);
-    if (nBytes >= TOOL_CREDENTIAL_MIN_BYTES && nBytes <= TOOL_CREDENTIAL_MAX_BYTES) return true;
-    *pError = std::string(pszWhat) + " must be 4 to 63 bytes long in GB18030";
+    std::string strBytes;
+    if (CVaultCipher::EncodeCredential(strText, &strBytes) &&
+        strBytes.size() >= TOOL_CREDENTIAL_MIN_BYTES) {
+        return true;
+    }
+    *pError = std::string(pszWhat) + (Gb18030Length(strText) < 0
+                                          ? " cannot be encoded in GB18030 (not valid UTF-8)"
+                                          : " must be 4 to 63 bytes long in GB18030");
     return false;
 }
 

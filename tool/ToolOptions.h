@@ -28,7 +28,7 @@ extern const char TOOL_USAGE[];
 // Parses argv[1..argc-1]. Returns false with *pError set on a usage error: an
 // unknown command or option, an option without its value, an option the
 // command does not take, the wrong number of operands, or a user name or
-// password that is not 4 to 63 GB18030 bytes long.
+// password that cannot be encoded in GB18030 or is not 4 to 63 bytes long.
 bool ParseToolOptions(int argc, const char* const* argv, ToolOptions* pOptions,
                       std::string* pError);
 

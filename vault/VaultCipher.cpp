@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "BlockShuffle.h"
 #include "TextCodec.h"
@@ -47,25 +48,28 @@ void SubstituteChars(char* pOut, const char* pszIn, int nCount) {
     pOut[nCount] = 0;
 }
 
-namespace {
-
-// Copies the GB18030 form of strText, cut to 63 bytes, into a zeroed field.
-void FillField(char* pField, const std::string& strText) {
+bool CVaultCipher::EncodeCredential(const std::string& strText, std::string* pBytes) {
     std::string strGb;
-    if (!Utf8ToGb18030(strText, &strGb)) strGb = strText;
-    const std::size_t nLen = std::min(strGb.size(), CIPHER_TEXT_MAX_BYTES);
-    std::memcpy(pField, strGb.data(), nLen);
-    // An embedded NUL would end the text early anyway; make that explicit.
-    pField[std::strlen(pField)] = 0;
+    if (strText.find('\0') != std::string::npos || !Utf8ToGb18030(strText, &strGb) ||
+        strGb.size() > CIPHER_TEXT_MAX_BYTES) {
+        return false;
+    }
+    *pBytes = std::move(strGb);
+    return true;
 }
-
-}  // namespace
 
 CVaultCipher::CVaultCipher(const std::string& strUser, const std::string& strPassword,
                            CVaultEnv* pEnv)
     : m_pEnv(pEnv ? pEnv : CVaultEnv::Default()) {
-    FillField(m_szUser, strUser);
-    FillField(m_szPassword, strPassword);
+    std::string strUserBytes;
+    std::string strPasswordBytes;
+    if (!EncodeCredential(strUser, &strUserBytes) ||
+        !EncodeCredential(strPassword, &strPasswordBytes)) {
+        return;
+    }
+    std::memcpy(m_szUser, strUserBytes.data(), strUserBytes.size());
+    std::memcpy(m_szPassword, strPasswordBytes.data(), strPasswordBytes.size());
+    m_bValid = true;
 }
 
 void CVaultCipher::MakeKey(char* pOut) const {

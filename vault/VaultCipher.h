@@ -48,10 +48,20 @@ void SubstituteChars(char* pOut, const char* pszIn, int nCount);
 // any thread may use it.
 class CVaultCipher {
 public:
-    // Takes UTF-8 credentials; each is converted to GB18030 and cut to 63 bytes.
+    // Takes UTF-8 credentials and keeps their EncodeCredential bytes. When
+    // either is refused the context is not valid: both fields stay empty and
+    // StoreFile and RestoreFile return 0.
     CVaultCipher(const std::string& strUser, const std::string& strPassword,
                  CVaultEnv* pEnv = nullptr);
     virtual ~CVaultCipher() = default;
+
+    // The GB18030 bytes of a UTF-8 user name or password as a field holds
+    // them. False for text that is not valid UTF-8, holds a NUL or needs more
+    // than 63 bytes: such text is refused, never cut or taken as raw bytes.
+    static bool EncodeCredential(const std::string& strText, std::string* pBytes);
+
+    // False when the constructor refused the credentials.
+    bool IsValid() const { return m_bValid; }
 
     // Writes the key string before substitution (2·max(Lu, Lp) bytes and a
     // NUL) into a buffer of CIPHER_KEY_BUFFER_SIZE bytes.
@@ -127,6 +137,7 @@ private:
 
     char m_szUser[CIPHER_FIELD_SIZE] = {};
     char m_szPassword[CIPHER_FIELD_SIZE] = {};
+    bool m_bValid = false;
     CVaultEnv* m_pEnv;
 };
 

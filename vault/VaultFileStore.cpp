@@ -110,6 +110,10 @@ int CVaultCipher::StoreFrom(const SourceOpener& fnOpen, const std::string& strSo
                             std::uint64_t& nDone, std::uint64_t nTotal,
                             StoreResult* pResult) const {
     StoreResult result;
+    if (!m_bValid) {  // refused credentials: no key to scramble with
+        if (pResult) *pResult = result;
+        return 0;
+    }
     try {
         result.nOutcome = StoreSteps(fnOpen, strSource, strStored, pFeedback, nDone, nTotal,
                                      &result.source);
@@ -213,6 +217,10 @@ int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& s
                               CVaultFeedback* pFeedback, std::uint64_t& nDone,
                               std::uint64_t nTotal, FileOutcome* pOutcome) const {
     FileOutcome nOutcome = FileOutcome::FILE_FAILED;
+    if (!m_bValid) {
+        if (pOutcome) *pOutcome = nOutcome;
+        return 0;
+    }
     try {
         nOutcome = RestoreSteps(strStored, strTarget, pFeedback, nDone, nTotal);
     } catch (...) {

@@ -39,8 +39,9 @@ void TestCredentialCheck::vaultWithoutStoredFileAcceptsAnyone() {
     QVERIFY(plain.open(QIODevice::WriteOnly));
     QVERIFY(CheckCredentials(strVault, "bob1", "other-pw"));
     QVERIFY(CheckCredentials(strVault + "/missing", "bob1", "pw12"));
-    // Text that cannot be encoded is refused before the vault is looked at.
+    // Text the cipher refuses (not UTF-8, too long) never opens a vault.
     QVERIFY(!CheckCredentials(strVault, "\xFF\xFE\x01\x02", "pw12"));
+    QVERIFY(!CheckCredentials(strVault, "bob1", std::string(64, 'p')));
 }
 
 void TestCredentialCheck::firstStoredFileDecides() {

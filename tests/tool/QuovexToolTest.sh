@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Exit statuses of quovex-tool and a store/restore round trip, in a temporary folder.
+# Exit statuses of quovex-tool, a store/restore round trip and the login's
+# credential rule applied to whole vaults, in a temporary folder.
 # Usage: QuovexToolTest.sh PATH-TO-quovex-tool
 set -u
 TOOL=$(realpath "$1")
@@ -32,9 +33,11 @@ expect 2 "store without a box folder" store "${CRED[@]}" a
 expect 2 "--keep-source on restore" restore "${CRED[@]}" --keep-source x
 expect 2 "bad --overwrite" store "${CRED[@]}" --overwrite maybe a box
 expect 2 "3-byte password" store --user alice --password abc a box
-expect 2 "one Chinese character" store --user 中 --password secret a box
 expect 2 "64-byte password" store --user alice --password "${PASS_CN}y" a box
 grep -q "usage:" err.txt || fail "usage text missing"
+# Not valid UTF-8, so it has no GB18030 form to enter the key.
+expect 2 "user name not UTF-8" store --user $'ab\xff\xfecd' --password secret a box
+grep -q "cannot be encoded" err.txt || fail "no word on the user name that cannot be encoded"
 
 mkdir -p src/docs/sub out
 head -c 1000 /dev/urandom >src/a.txt
@@ -55,7 +58,11 @@ rm src/a.txt
 expect 0 "plain restore" restore "${CRED[@]}" "vault/FileBox/a.txt.\$"
 cmp -s src/a.txt a.orig || fail "plain restore differs"
 
+# In a vault, and copied out of any vault, where the file itself decides.
 expect 1 "wrong password" restore --user "$USER_CN" --password wrong-one --to out2 vault/FileBox
+cp "vault/FileBox/a.txt.\$" "loose.txt.\$"
+expect 1 "wrong password, file in no vault" restore --user "$USER_CN" --password wrong-one \
+    --to out2 "loose.txt.\$"
 [ -e out2 ] && fail "wrong password wrote something"
 
 cp "vault/FileBox/a.txt.\$" stored.orig
@@ -68,6 +75,20 @@ expect 0 "accepted overwrite, source deleted" store "${CRED[@]}" --overwrite yes
 [ -e src/a.txt ] && fail "source kept without --keep-source"
 expect 1 "declined overwrite of a restored file" restore "${CRED[@]}" --to out vault/FileBox/docs
 expect 1 "missing path" store "${CRED[@]}" --keep-source no-such-file vault/FileBox
+
+# The whole vault decides, not the box: a file of another user in FileBox
+# keeps bob out of the empty ImageBox.
+BOB=(--user bob1 --password other-pw)
+expect 1 "second user in another box" store "${BOB[@]}" --keep-source src/docs vault/ImageBox
+grep -q "户名或者口令出错" err.txt || fail "second user: no rejection message"
+[ -e vault/ImageBox ] && fail "second user stored something"
+
+# A damaged first stored file turns everyone away, its own user too.
+cp src/docs/b.bin v2.plain
+expect 0 "store into a fresh vault" store "${CRED[@]}" --keep-source v2.plain v2/FileBox
+printf X | dd of="v2/FileBox/v2.plain.\$" conv=notrunc status=none
+expect 1 "damaged first file, store" store "${CRED[@]}" --keep-source v2.plain v2/OtherBox
+[ -e v2/OtherBox ] && fail "a damaged first file let something through"
 
 [ "$FAILS" -eq 0 ] && echo "all quovex-tool checks passed"
 exit $((FAILS > 0))

@@ -1,6 +1,6 @@
-// The key string with its fillers, the character substitution and the block
-// transform in each of its forms. The credential checksum is pinned by the
-// reference files (FormatReferenceTest).
+// The credentials a context takes, the key string with its fillers, the
+// character substitution and the block transform in each of its forms. The
+// credential checksum is pinned by the reference files (FormatReferenceTest).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "BlockShuffle.h"
+#include "TestFiles.h"
 #include "VaultCipher.h"
 
 using namespace quovex;
@@ -40,10 +41,10 @@ TEST(MakeKeyTest, InterleavesUserAndPasswordAndPadsWithFillers) {
     EXPECT_EQ(KeyOf(CVaultCipher("abcd", "wxyz")), "awbxcydz");
     EXPECT_EQ(KeyOf(CVaultCipher("", "")), "");
 
-    // A password cut to the 63 bytes its field holds. Fillers run from 'G'
-    // past 'Z' to '[' and beyond; the file key is the key substituted, so
-    // fillers outside the alphabet stay as they are.
-    CVaultCipher cipher("u", std::string(70, 'p'));
+    // The longest password a field holds. Fillers run from 'G' past 'Z' to
+    // '[' and beyond; the file key is the key substituted, so fillers outside
+    // the alphabet stay as they are.
+    CVaultCipher cipher("u", std::string(63, 'p'));
     const std::string strKey = KeyOf(cipher), strFileKey = KeyOf(cipher, true);
     ASSERT_EQ(strKey.size(), 126u);
     ASSERT_EQ(strFileKey.size(), strKey.size());
@@ -53,6 +54,40 @@ TEST(MakeKeyTest, InterleavesUserAndPasswordAndPadsWithFillers) {
         EXPECT_EQ(strFileKey[i], Substituted(strKey[i])) << "position " << i;
     }
     EXPECT_EQ(strFileKey[42], '[');
+}
+
+// Text is kept as its GB18030 bytes when all of it fits a field, and
+// otherwise refused: never cut inside a character, never taken raw. A
+// refused context stores and restores nothing rather than use a wrong key.
+TEST(CVaultCipherTest, KeepsWholeGb18030CredentialsAndRefusesOthers) {
+    const std::string str61(61, 'p');
+    std::string strBytes;
+    EXPECT_TRUE(CVaultCipher::EncodeCredential(str61 + "密", &strBytes));
+    EXPECT_EQ(strBytes, str61 + "\xC3\xDC");
+    const CVaultCipher cipher("张三", str61 + "密");
+    EXPECT_TRUE(cipher.IsValid());
+    EXPECT_STREQ(cipher.UserBytes(), "\xD5\xC5\xC8\xFD");
+    EXPECT_EQ(cipher.PasswordBytes(), str61 + "\xC3\xDC");
+
+    // 64 bytes, the last character's second byte past the field; invalid
+    // UTF-8; an embedded NUL.
+    for (const std::string& strBad :
+         {str61 + "x密", std::string("ab\xFF\xFE"), std::string("ab\0cd", 5)}) {
+        EXPECT_FALSE(CVaultCipher::EncodeCredential(strBad, &strBytes)) << strBad;
+        const CVaultCipher refused("user1", strBad);
+        EXPECT_FALSE(refused.IsValid()) << strBad;
+        EXPECT_STREQ(refused.UserBytes(), "");
+        EXPECT_FALSE(CVaultCipher(strBad, "pass1").IsValid()) << strBad;
+    }
+
+    test::CTempDir tmp;
+    test::WriteBytes(tmp / "plain", test::RandomBytes(300, 3));
+    const CVaultCipher refused("user1", "pass\xFF");
+    std::uint64_t nDone = 0;
+    EXPECT_EQ(refused.StoreFile(tmp / "plain", tmp / "a.$", nullptr, nDone, 300), 0);
+    ASSERT_EQ(cipher.StoreFile(tmp / "plain", tmp / "b.$", nullptr, nDone, 300), 1);
+    EXPECT_EQ(refused.RestoreFile(tmp / "b.$", tmp / "out.$", nullptr, nDone, 300), 0);
+    EXPECT_FALSE(test::Exists(tmp / "a.$") || test::Exists(tmp / "out"));
 }
 
 TEST(SubstituteCharsTest, MapsTheAlphabetAsDocumentedAndPassesOtherBytes) {
@@ -69,9 +104,6 @@ TEST(SubstituteCharsTest, MapsTheAlphabetAsDocumentedAndPassesOtherBytes) {
     EXPECT_EQ(std::string(szOut),
               std::string({Substituted('a'), Substituted('b'), Substituted('c')}));
     EXPECT_EQ(szOut[4], 'x');
-
-    EXPECT_EQ(FindCharIndex(CIPHER_PLAIN_ALPHABET, 'Z'), 64);
-    EXPECT_EQ(FindCharIndex(CIPHER_PLAIN_ALPHABET, '['), -1);
     EXPECT_EQ(FindCharIndex("x\xC8y\xC8", '\xC8'), 1);
 }
 
