@@ -26,14 +26,14 @@ bool Place(const QString& strVault, const char* pszName, const QString& strAs) {
 class TestCredentialCheck : public QObject {
     Q_OBJECT
 private slots:
-    void vaultWithoutStoredFileAcceptsAnyone();
     void firstStoredFileDecides();
 };
 
-void TestCredentialCheck::vaultWithoutStoredFileAcceptsAnyone() {
+void TestCredentialCheck::firstStoredFileDecides() {
     QTemporaryDir vault;
     const std::string strVault = vault.path().toStdString();
-    // Neither an empty folder nor a plain file is a stored file.
+    // Without a stored file anyone gets in; neither an empty folder nor a
+    // plain file is one.
     QVERIFY(QDir(vault.path()).mkpath(QStringLiteral("FileBox/empty")));
     QFile plain(vault.path() + QStringLiteral("/FileBox/plain.txt"));
     QVERIFY(plain.open(QIODevice::WriteOnly));
@@ -41,11 +41,7 @@ void TestCredentialCheck::vaultWithoutStoredFileAcceptsAnyone() {
     QVERIFY(CheckCredentials(strVault + "/missing", "bob1", "pw12"));
     // Text that cannot be encoded is refused before the vault is looked at.
     QVERIFY(!CheckCredentials(strVault, "\xFF\xFE\x01\x02", "pw12"));
-}
 
-void TestCredentialCheck::firstStoredFileDecides() {
-    QTemporaryDir vault;
-    const std::string strVault = vault.path().toStdString();
     QVERIFY(Place(vault.path(), "chinese.txt.$", QStringLiteral("one.txt.$")));
     // Opens only when the sum of the GB18030 bytes (not the UTF-8 ones) matches.
     QVERIFY(CheckCredentials(strVault, "张三user", "口令1234"));
