@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test.
-# With --sanitize (set by CI) the tests run again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and those of the core and the tool under
-# ThreadSanitizer.
+# With --sanitize (set by CI) the tests run again in a Release build, under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and those of the core and
+# the tool under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,7 +10,7 @@ bash scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 
 presets=(default)
-[ "${1:-}" = "--sanitize" ] && presets+=(sanitize threads)
+[ "${1:-}" = "--sanitize" ] && presets+=(release sanitize threads)
 
 for preset in "${presets[@]}"; do
     echo "== $preset build =="

@@ -26,14 +26,14 @@ bool Place(const QString& strVault, const char* pszName, const QString& strAs) {
 class TestCredentialCheck : public QObject {
     Q_OBJECT
 private slots:
-    void vaultWithoutStoredFileAcceptsAnyone();
     void firstStoredFileDecides();
 };
 
-void TestCredentialCheck::vaultWithoutStoredFileAcceptsAnyone() {
+void TestCredentialCheck::firstStoredFileDecides() {
     QTemporaryDir vault;
     const std::string strVault = vault.path().toStdString();
-    // Neither an empty folder nor a plain file is a stored file.
+    // Without a stored file anyone gets in; neither an empty folder nor a
+    // plain file is one.
     QVERIFY(QDir(vault.path()).mkpath(QStringLiteral("FileBox/empty")));
     QFile plain(vault.path() + QStringLiteral("/FileBox/plain.txt"));
     QVERIFY(plain.open(QIODevice::WriteOnly));
@@ -42,11 +42,7 @@ void TestCredentialCheck::vaultWithoutStoredFileAcceptsAnyone() {
     // Text the cipher refuses (not UTF-8, too long) never opens a vault.
     QVERIFY(!CheckCredentials(strVault, "\xFF\xFE\x01\x02", "pw12"));
     QVERIFY(!CheckCredentials(strVault, "bob1", std::string(64, 'p')));
-}
 
-void TestCredentialCheck::firstStoredFileDecides() {
-    QTemporaryDir vault;
-    const std::string strVault = vault.path().toStdString();
     QVERIFY(Place(vault.path(), "chinese.txt.$", QStringLiteral("one.txt.$")));
     // Opens only when the sum of the GB18030 bytes (not the UTF-8 ones) matches.
     QVERIFY(CheckCredentials(strVault, "张三user", "口令1234"));

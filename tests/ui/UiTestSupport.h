@@ -1,7 +1,7 @@
 // Shared by the interface tests: a main that points HOME and
 // XDG_CONFIG_HOME at a temporary folder before the application exists,
-// screenshots, typing, and the wait for a modal dialog (run from a timer
-// while the code under test sits in exec()).
+// screenshots, typing, the wait for a modal dialog (run from a timer while
+// the code under test sits in exec()) and the wait for another thread.
 #pragma once
 
 #include <QApplication>
@@ -49,6 +49,14 @@ void WhenModal(std::function<void(T*)> fn) {
 // Stops every WhenModal still waiting (each test's cleanup).
 inline void CancelPendingWaits() {
     qDeleteAll(qApp->findChildren<QTimer*>(QString::fromLatin1(WHEN_MODAL_TIMER)));
+}
+
+// Processes events until pred holds, for waits on another thread. The
+// bound only turns a hang into a failure before the suite's time-out; no
+// load comes near it.
+template <class Pred>
+bool WaitUntil(Pred pred) {
+    return QTest::qWaitFor(pred, 60000);
 }
 
 // Types strText into pWidget one code point at a time, as key presses
