@@ -1,5 +1,6 @@
 #include "ChunkIo.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace quovex {
@@ -63,8 +64,8 @@ std::thread StartHelper(Body body) {
 // --- CReadAhead ------------------------------------------------------------
 // The caller gives a slot back by asking for the next chunk.
 
-CReadAhead::CReadAhead(CReadableFile& file, std::size_t nChunk, bool bAhead)
-    : m_file(file), m_nChunk(nChunk), m_slots(nChunk) {
+CReadAhead::CReadAhead(CReadableFile& file, std::size_t nChunk, bool bAhead, std::uint64_t nLimit)
+    : m_file(file), m_nChunk(nChunk), m_nRemaining(nLimit), m_slots(nChunk) {
     if (bAhead) m_helper = StartHelper([this] { ReadLoop(); });
 }
 
@@ -78,17 +79,25 @@ CReadAhead::~CReadAhead() {
 void CReadAhead::ReadLoop() {
     for (int nSlot = 0;; nSlot = (nSlot + 1) % CChunkSlots::CHUNK_SLOTS) {
         if (!m_slots.WaitFor(nSlot, false, nullptr)) return;
-        const std::int64_t n = ReadFull(m_file, m_slots.Data(nSlot), m_nChunk);
+        const std::int64_t n = ReadChunk(m_slots.Data(nSlot));
         m_slots.Post(nSlot, n, true);
         if (n < static_cast<std::int64_t>(m_nChunk)) return;
     }
+}
+
+std::int64_t CReadAhead::ReadChunk(unsigned char* pBuf) {
+    const std::size_t nWant =
+        static_cast<std::size_t>(std::min<std::uint64_t>(m_nChunk, m_nRemaining));
+    const std::int64_t n = nWant == 0 ? 0 : ReadFull(m_file, pBuf, nWant);
+    if (n > 0) m_nRemaining -= static_cast<std::uint64_t>(n);
+    return n;
 }
 
 std::int64_t CReadAhead::Next(unsigned char** ppData) {
     *ppData = m_slots.Data(0);
     if (m_bEnded) return m_nLast < 0 ? -1 : 0;
     if (!m_helper.joinable()) {
-        m_nLast = ReadFull(m_file, *ppData, m_nChunk);
+        m_nLast = ReadChunk(*ppData);
     } else {
         if (m_nHeld >= 0) m_slots.Post(m_nHeld, 0, false);
         m_slots.WaitFor(m_nNext, true, &m_nLast);

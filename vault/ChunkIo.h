@@ -46,11 +46,15 @@ private:
 
 class CReadAhead {
 public:
-    // Reads file in chunks of nChunk bytes. With bAhead a helper thread
-    // reads the next chunk while the caller works on one; when that thread
-    // cannot be started, reading stays on the caller's thread. file must
-    // outlive this object, and nobody else reads it meanwhile.
-    CReadAhead(CReadableFile& file, std::size_t nChunk, bool bAhead);
+    // Reads file in chunks of nChunk bytes, nLimit bytes at most: a file
+    // known to hold nLimit bytes ends there without one more read to find
+    // its end (whoever needs to know that it did not grow looks again).
+    // With bAhead a helper thread reads the next chunk while the caller
+    // works on one; when that thread cannot be started, reading stays on
+    // the caller's thread. file must outlive this object, and nobody else
+    // reads it meanwhile.
+    CReadAhead(CReadableFile& file, std::size_t nChunk, bool bAhead,
+               std::uint64_t nLimit = UINT64_MAX);
     // Waits for a read in progress (at most one chunk) to end.
     ~CReadAhead();
     CReadAhead(const CReadAhead&) = delete;
@@ -64,9 +68,12 @@ public:
 
 private:
     void ReadLoop();
+    // Reads the next chunk into pBuf; only the reading thread calls it.
+    std::int64_t ReadChunk(unsigned char* pBuf);
 
     CReadableFile& m_file;
     std::size_t m_nChunk;
+    std::uint64_t m_nRemaining;  // of the limit; touched by the reading thread alone
     CChunkSlots m_slots;
     int m_nNext = 0;   // the slot the caller takes next
     int m_nHeld = -1;  // the slot the caller holds

@@ -37,7 +37,7 @@ EntryKind KindOfDirentType(unsigned char nType) {
 
 class CPosixReadableFile final : public CReadableFile {
 public:
-    CPosixReadableFile(int nFd, std::uint64_t nSize) : m_nFd(nFd), m_nSize(nSize) {}
+    CPosixReadableFile(int nFd, const FileStamp& stamp) : m_nFd(nFd), m_stamp(stamp) {}
     ~CPosixReadableFile() override { ::close(m_nFd); }
 
     std::int64_t Read(void* pBuffer, std::size_t nCount) override {
@@ -47,7 +47,8 @@ public:
             if (errno != EINTR) return -1;
         }
     }
-    std::uint64_t Size() const override { return m_nSize; }
+    std::uint64_t Size() const override { return m_stamp.nSize; }
+    const FileStamp& OpenStamp() const override { return m_stamp; }
     bool GetStamp(FileStamp* pStamp) override {
         struct stat st;
         if (::fstat(m_nFd, &st) != 0) return false;
@@ -57,7 +58,7 @@ public:
 
 private:
     int m_nFd;
-    std::uint64_t m_nSize;
+    FileStamp m_stamp;
 };
 
 class CPosixFolder final : public CFolder {
@@ -203,7 +204,7 @@ std::unique_ptr<CReadableFile> OpenRegularFile(int nDirFd, const std::string& st
         ::close(nFd);
         return nullptr;
     }
-    return std::make_unique<CPosixReadableFile>(nFd, static_cast<std::uint64_t>(st.st_size));
+    return std::make_unique<CPosixReadableFile>(nFd, StampOfStat(st));
 }
 
 CVaultEnv* CVaultEnv::Default() {

@@ -61,6 +61,8 @@ public:
     virtual std::int64_t Read(void* pBuffer, std::size_t nCount) = 0;
     // The file's length when it was opened.
     virtual std::uint64_t Size() const = 0;
+    // The file as it was when it was opened.
+    virtual const FileStamp& OpenStamp() const = 0;
     // The open file as it is now. False when it cannot be examined.
     virtual bool GetStamp(FileStamp* pStamp) = 0;
 };

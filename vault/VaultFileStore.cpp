@@ -144,7 +144,8 @@ FileOutcome CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::stri
     ExpandKey(szKey, stream);
 
     const auto pSource = fnOpen();
-    if (!pSource || !pSource->GetStamp(pSourceStamp)) return FileOutcome::FILE_FAILED;
+    if (!pSource) return FileOutcome::FILE_FAILED;
+    *pSourceStamp = pSource->OpenStamp();
     if (pFeedback) pFeedback->SetStatusText(strSource);
 
     const std::uint64_t nSize = pSource->Size();
@@ -159,7 +160,7 @@ FileOutcome CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::stri
     CWaitCursorGuard cursor(pFeedback);
 
     const std::size_t nChunk = ChunkFor(nSize);
-    CReadAhead reader(*pSource, nChunk, nSize >= STORE_READ_AHEAD_SIZE);
+    CReadAhead reader(*pSource, nChunk, nSize >= STORE_READ_AHEAD_SIZE, nSize);
     // The header goes out with the first chunk: one write for a small file.
     std::unique_ptr<unsigned char[]> pOut(new unsigned char[SFF_HEADER_SIZE + nChunk]);
     EncodeHeader(header, pOut.get());
@@ -172,7 +173,6 @@ FileOutcome CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::stri
         const std::int64_t nGot = reader.Next(&pIn);
         if (nGot < 0) return FileOutcome::FILE_FAILED;
         nRead += static_cast<std::uint64_t>(nGot);
-        if (nRead > nSize) return FileOutcome::FILE_CHANGED;  // it grew while it was stored
         for (std::size_t nPos = 0; nPos < static_cast<std::size_t>(nGot); nPos += SFF_BLOCK_SIZE) {
             const std::size_t n = std::min<std::size_t>(SFF_BLOCK_SIZE, nGot - nPos);
             // Zero filler, so that the same input always gives the same stored file.
@@ -186,8 +186,9 @@ FileOutcome CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::stri
         nOut = 0;
         if (static_cast<std::size_t>(nGot) < nChunk) break;
     }
-    // A source written to while it was read (its size or time moved) may
-    // have been stored half old, half new.
+    // Reading stopped at the size the source had when it was opened. One
+    // that was written to meanwhile (its size or time moved) may have been
+    // stored half old, half new, or cut short.
     FileStamp after;
     if (nRead != nSize || !pSource->GetStamp(&after) || !after.SameContent(*pSourceStamp))
         return FileOutcome::FILE_CHANGED;
@@ -264,7 +265,8 @@ FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::
     if (!pTarget) return FileOutcome::FILE_FAILED;
 
     const std::size_t nChunk = ChunkFor(pStored->Size());
-    CReadAhead reader(*pStored, nChunk, pStored->Size() >= STORE_READ_AHEAD_SIZE);
+    CReadAhead reader(*pStored, nChunk, pStored->Size() >= STORE_READ_AHEAD_SIZE,
+                      pStored->Size());
     std::unique_ptr<unsigned char[]> pOut(new unsigned char[nChunk]);
     CBlockProgress progress(pFeedback, nTotal);
     std::uint64_t nRemaining = header.nPlainSize;

@@ -28,7 +28,9 @@ struct CMemoryFile : CReadableFile {
         return static_cast<std::int64_t>(n);
     }
     std::uint64_t Size() const override { return m_vData.size(); }
+    const FileStamp& OpenStamp() const override { return m_stamp; }
     bool GetStamp(FileStamp*) override { return false; }
+    FileStamp m_stamp;
 
     Bytes m_vData;
     std::size_t m_nFailAt;

@@ -169,17 +169,21 @@ private:
 
     struct CFaultyReader : CReadableFile {
         CFaultyReader(std::unique_ptr<CReadableFile> pInner, const CFaultEnv& env)
-            : m_pInner(std::move(pInner)), m_env(env) {}
+            : m_pInner(std::move(pInner)), m_env(env), m_stamp(m_pInner->OpenStamp()) {
+            m_stamp.nSize += m_env.m_nSizeDelta;
+        }
         std::int64_t Read(void* pBuffer, std::size_t nCount) override {
             m_nAsked += nCount;
             const std::int64_t nLimit = m_env.m_nFailReadAfter;
             return nLimit >= 0 && m_nAsked > nLimit ? -1 : m_pInner->Read(pBuffer, nCount);
         }
-        std::uint64_t Size() const override { return m_pInner->Size() + m_env.m_nSizeDelta; }
+        std::uint64_t Size() const override { return m_stamp.nSize; }
+        const FileStamp& OpenStamp() const override { return m_stamp; }
         bool GetStamp(FileStamp* pStamp) override { return m_pInner->GetStamp(pStamp); }
 
         std::unique_ptr<CReadableFile> m_pInner;
         const CFaultEnv& m_env;
+        FileStamp m_stamp;
         std::int64_t m_nAsked = 0;
     };
 
