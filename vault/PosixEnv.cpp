@@ -61,7 +61,7 @@ private:
     FileStamp m_stamp;
 };
 
-class CPosixFolder final : public CFolder {
+class CPosixFolder final : public CFolder, public std::enable_shared_from_this<CPosixFolder> {
 public:
     explicit CPosixFolder(int nFd) : m_nFd(nFd) {}
     ~CPosixFolder() override { ::close(m_nFd); }
@@ -115,6 +115,10 @@ public:
         *pStamp = StampOfStat(st);
         return true;
     }
+    std::unique_ptr<CWritableFile> CreateFileFor(const std::string& strName,
+                                                 unsigned nMode) override {
+        return CreateNewFile(shared_from_this(), m_nFd, strName, nMode);
+    }
     bool DeleteFile(const std::string& strName) override {
         return ::unlinkat(m_nFd, strName.c_str(), 0) == 0;
     }
@@ -146,10 +150,6 @@ public:
     }
     std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) override {
         return OpenRegularFile(AT_FDCWD, strPath);
-    }
-    std::unique_ptr<CWritableFile> CreateFileFor(const std::string& strTarget,
-                                                 unsigned nMode) override {
-        return CreateNewFile(strTarget, nMode);
     }
     bool DeleteFile(const std::string& strPath) override { return ::unlink(strPath.c_str()) == 0; }
     bool RemoveFolder(const std::string& strPath) override { return ::rmdir(strPath.c_str()) == 0; }

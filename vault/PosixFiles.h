@@ -19,8 +19,10 @@ FileStamp StampOfStat(const struct stat& st);
 // a pipe; null for anything else.
 std::unique_ptr<CReadableFile> OpenRegularFile(int nDirFd, const std::string& strName);
 
-// A new file for strTarget: unnamed in the target's folder where the file
-// system offers that (O_TMPFILE), else a dot-named temporary beside it.
-std::unique_ptr<CWritableFile> CreateNewFile(const std::string& strTarget, unsigned nMode);
+// A new file for strName in the open folder nDirFd (which pFolder keeps
+// open): unnamed in that folder where the file system offers that
+// (O_TMPFILE), else a dot-named temporary beside its target.
+std::unique_ptr<CWritableFile> CreateNewFile(FolderPtr pFolder, int nDirFd,
+                                             const std::string& strName, unsigned nMode);
 
 }  // namespace quovex

@@ -1,7 +1,8 @@
-// A new file written for one target and put in place only when complete.
+// A new file written for one target and put in place only when complete,
+// all relative to the open folder that will hold it.
 //
 // Where the file system offers unnamed files (O_TMPFILE), the data goes into
-// one in the target's folder, and linkat gives it the target's name only if
+// one in that folder, and linkat gives it the target's name only if
 // that name is still free: one step that cannot replace a file created
 // meanwhile, and no rename per new file. Replacing, the file is linked under
 // a dot-name and renamed over the target. Elsewhere a dot-named temporary
@@ -15,7 +16,6 @@
 #include <chrono>
 #include <cstdio>
 
-#include "PathText.h"
 #include "PosixFiles.h"
 
 namespace quovex {
@@ -27,7 +27,8 @@ namespace {
 constexpr std::size_t NEW_TEMP_NAME_KEEP = 200;
 constexpr int NEW_TEMP_ATTEMPTS = 100;
 
-std::string TempName(const std::string& strTarget) {
+// A dot-name for a temporary of strName, so that folder walks pass it over.
+std::string TempName(const std::string& strName) {
     static std::atomic<unsigned> s_nCounter{0};
     static const unsigned s_nPid = static_cast<unsigned>(::getpid());
     const auto nTicks = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -35,47 +36,46 @@ std::string TempName(const std::string& strTarget) {
         static_cast<unsigned>(nTicks) ^ (s_nPid << 16) ^ (s_nCounter.fetch_add(1) * 2654435761u);
     char szSuffix[16];
     std::snprintf(szSuffix, sizeof szSuffix, ".tmp%08x", nMix);
-    std::string strName = LastComponent(strTarget);
-    if (strName.size() > NEW_TEMP_NAME_KEEP) strName.resize(NEW_TEMP_NAME_KEEP);
-    // A bare file name has its temporary in the current folder, like the name itself.
-    const std::string strParent = ParentFolder(strTarget);
-    const std::string strTempName = "." + strName + szSuffix;
-    return strParent.empty() ? strTempName : JoinPath(strParent, strTempName);
+    return "." + strName.substr(0, NEW_TEMP_NAME_KEEP) + szSuffix;
 }
 
-std::string FolderOf(const std::string& strTarget) {
-    const std::string strParent = ParentFolder(strTarget);
-    return strParent.empty() ? std::string(".") : strParent;
-}
-
-// Links the unnamed file nFd as strName, never replacing. Through /proc
-// needs no privilege; AT_EMPTY_PATH serves where /proc is missing.
-int LinkUnnamed(int nFd, const std::string& strName) {
+// Links the unnamed file nFd as strName in the folder nDirFd, never
+// replacing. AT_EMPTY_PATH needs a privilege most users lack; the first
+// refusal sends every later link through /proc, which needs none.
+int LinkUnnamed(int nFd, int nDirFd, const std::string& strName) {
+    static std::atomic<bool> s_bEmptyPathRefused{false};
+    if (!s_bEmptyPathRefused.load(std::memory_order_relaxed)) {
+        if (::linkat(nFd, "", nDirFd, strName.c_str(), AT_EMPTY_PATH) == 0) return 0;
+        if (errno != ENOENT && errno != EPERM) return -1;
+        s_bEmptyPathRefused.store(true, std::memory_order_relaxed);
+    }
     char szProc[64];
     std::snprintf(szProc, sizeof szProc, "/proc/self/fd/%d", nFd);
-    if (::linkat(AT_FDCWD, szProc, AT_FDCWD, strName.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
-    if (errno != ENOENT) return -1;
-    return ::linkat(nFd, "", AT_FDCWD, strName.c_str(), AT_EMPTY_PATH);
+    return ::linkat(AT_FDCWD, szProc, nDirFd, strName.c_str(), AT_SYMLINK_FOLLOW);
 }
 
-// Renames strFrom to strTo only when strTo is free.
-int RenameNoReplace(const std::string& strFrom, const std::string& strTo) {
-    if (::renameat2(AT_FDCWD, strFrom.c_str(), AT_FDCWD, strTo.c_str(), RENAME_NOREPLACE) == 0)
+// Renames strFrom to strTo in the folder nDirFd only when strTo is free.
+int RenameNoReplace(int nDirFd, const std::string& strFrom, const std::string& strTo) {
+    if (::renameat2(nDirFd, strFrom.c_str(), nDirFd, strTo.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS) return -1;
     // The file system cannot rename without replacing; a hard link cannot replace.
-    if (::link(strFrom.c_str(), strTo.c_str()) != 0) return -1;
-    ::unlink(strFrom.c_str());
+    if (::linkat(nDirFd, strFrom.c_str(), nDirFd, strTo.c_str(), 0) != 0) return -1;
+    ::unlinkat(nDirFd, strFrom.c_str(), 0);
     return 0;
 }
 
 class CPosixNewFile final : public CWritableFile {
 public:
-    CPosixNewFile(int nFd, std::string strTarget, std::string strTemp)
-        : m_nFd(nFd), m_strTarget(std::move(strTarget)), m_strTemp(std::move(strTemp)) {}
+    CPosixNewFile(int nFd, FolderPtr pFolder, int nDirFd, std::string strName, std::string strTemp)
+        : m_nFd(nFd),
+          m_pFolder(std::move(pFolder)),
+          m_nDirFd(nDirFd),
+          m_strName(std::move(strName)),
+          m_strTemp(std::move(strTemp)) {}
     ~CPosixNewFile() override {
         if (m_nFd >= 0) ::close(m_nFd);
-        if (!m_bCommitted && !m_strTemp.empty()) ::unlink(m_strTemp.c_str());
+        if (!m_bCommitted && !m_strTemp.empty()) ::unlinkat(m_nDirFd, m_strTemp.c_str(), 0);
     }
 
     bool Append(const void* pData, std::size_t nCount) override {
@@ -109,16 +109,16 @@ public:
 
 private:
     int CommitUnnamed(bool bReplace) {
-        if (!bReplace) return LinkUnnamed(m_nFd, m_strTarget);
+        if (!bReplace) return LinkUnnamed(m_nFd, m_nDirFd, m_strName);
         for (int i = 0; i < NEW_TEMP_ATTEMPTS; ++i) {
-            const std::string strTemp = TempName(m_strTarget);
-            if (LinkUnnamed(m_nFd, strTemp) != 0) {
+            const std::string strTemp = TempName(m_strName);
+            if (LinkUnnamed(m_nFd, m_nDirFd, strTemp) != 0) {
                 if (errno == EEXIST) continue;
                 return -1;
             }
-            if (::rename(strTemp.c_str(), m_strTarget.c_str()) == 0) return 0;
+            if (::renameat(m_nDirFd, strTemp.c_str(), m_nDirFd, m_strName.c_str()) == 0) return 0;
             const int nError = errno;
-            ::unlink(strTemp.c_str());
+            ::unlinkat(m_nDirFd, strTemp.c_str(), 0);
             errno = nError;
             return -1;
         }
@@ -130,30 +130,36 @@ private:
         const int nFd = m_nFd;
         m_nFd = -1;
         if (::close(nFd) != 0) return -1;
-        return bReplace ? ::rename(m_strTemp.c_str(), m_strTarget.c_str())
-                        : RenameNoReplace(m_strTemp, m_strTarget);
+        return bReplace ? ::renameat(m_nDirFd, m_strTemp.c_str(), m_nDirFd, m_strName.c_str())
+                        : RenameNoReplace(m_nDirFd, m_strTemp, m_strName);
     }
 
     int m_nFd;
-    std::string m_strTarget;
+    FolderPtr m_pFolder;  // keeps m_nDirFd open
+    int m_nDirFd;
+    std::string m_strName;
     std::string m_strTemp;  // "" for an unnamed file
     bool m_bCommitted = false;
 };
 
 }  // namespace
 
-std::unique_ptr<CWritableFile> CreateNewFile(const std::string& strTarget, unsigned nMode) {
-    const int nUnnamed =
-        ::open(FolderOf(strTarget).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, nMode);
-    if (nUnnamed >= 0) return std::make_unique<CPosixNewFile>(nUnnamed, strTarget, std::string());
-    // Only a file system without unnamed files falls back; a missing or
-    // unwritable folder fails here as it would below.
+std::unique_ptr<CWritableFile> CreateNewFile(FolderPtr pFolder, int nDirFd,
+                                             const std::string& strName, unsigned nMode) {
+    const int nUnnamed = ::openat(nDirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, nMode);
+    if (nUnnamed >= 0)
+        return std::make_unique<CPosixNewFile>(nUnnamed, std::move(pFolder), nDirFd, strName,
+                                               std::string());
+    // Only a file system without unnamed files falls back; an unwritable
+    // folder fails here as it would below.
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return nullptr;
     for (int i = 0; i < NEW_TEMP_ATTEMPTS; ++i) {
-        const std::string strTemp = TempName(strTarget);
-        const int nFd =
-            ::open(strTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, nMode);
-        if (nFd >= 0) return std::make_unique<CPosixNewFile>(nFd, strTarget, strTemp);
+        const std::string strTemp = TempName(strName);
+        const int nFd = ::openat(nDirFd, strTemp.c_str(),
+                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, nMode);
+        if (nFd >= 0)
+            return std::make_unique<CPosixNewFile>(nFd, std::move(pFolder), nDirFd, strName,
+                                                   strTemp);
         if (errno != EEXIST) return nullptr;
     }
     return nullptr;

@@ -11,16 +11,15 @@ constexpr int COMMIT_ROUNDS = 4;
 
 }  // namespace
 
-FileOutcome AskToReplace(CVaultEnv* pEnv, const std::string& strTarget, const char* pszQuestion,
-                         CVaultFeedback* pFeedback, FileStamp* pAsked) {
-    pEnv->GetStamp(strTarget, pAsked);
-    if (pAsked->kind == EntryKind::ENTRY_NONE) return FileOutcome::FILE_DONE;
-    if (pAsked->kind == EntryKind::ENTRY_FOLDER) return FileOutcome::FILE_FAILED;
+FileOutcome AskToReplace(const FileStamp& there, const char* pszQuestion,
+                         CVaultFeedback* pFeedback) {
+    if (there.kind == EntryKind::ENTRY_NONE) return FileOutcome::FILE_DONE;
+    if (there.kind == EntryKind::ENTRY_FOLDER) return FileOutcome::FILE_FAILED;
     if (!pFeedback || !pFeedback->AskYesNo(pszQuestion)) return FileOutcome::FILE_DECLINED;
     return FileOutcome::FILE_DONE;
 }
 
-FileOutcome CommitTarget(CVaultEnv* pEnv, CWritableFile& file, const std::string& strTarget,
+FileOutcome CommitTarget(CFolder& folder, const std::string& strName, CWritableFile& file,
                          const char* pszQuestion, CVaultFeedback* pFeedback, FileStamp asked) {
     for (int nRound = 0; nRound < COMMIT_ROUNDS; ++nRound) {
         if (asked.kind == EntryKind::ENTRY_NONE) {
@@ -29,7 +28,7 @@ FileOutcome CommitTarget(CVaultEnv* pEnv, CWritableFile& file, const std::string
             if (result == CommitResult::COMMIT_FAILED) return FileOutcome::FILE_FAILED;
         } else {
             FileStamp now;
-            pEnv->GetStamp(strTarget, &now);
+            folder.GetStamp(strName, &now);
             // The same object, unchanged: a new file can get a freed inode
             // number again, but hardly with the same size and time too.
             if (now.SameContent(asked)) {
@@ -42,7 +41,8 @@ FileOutcome CommitTarget(CVaultEnv* pEnv, CWritableFile& file, const std::string
             }
         }
         // The target is not what was asked about: ask about what lies there now.
-        const FileOutcome answer = AskToReplace(pEnv, strTarget, pszQuestion, pFeedback, &asked);
+        folder.GetStamp(strName, &asked);
+        const FileOutcome answer = AskToReplace(asked, pszQuestion, pFeedback);
         if (answer != FileOutcome::FILE_DONE) return answer;
     }
     return FileOutcome::FILE_FAILED;

@@ -16,7 +16,6 @@
 
 namespace quovex {
 
-class CFolder;
 class CReadableFile;
 class CVaultEnv;
 class CVaultFeedback;
@@ -101,10 +100,13 @@ public:
     int StoreFile(const std::string& strSource, const std::string& strStored,
                   CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
                   StoreResult* pResult = nullptr) const;
-    // The same for the file strName of an open folder, whose path is strSource.
+    // The same for the file strName of an open folder, whose path is
+    // strSource, into pStoredFolder, the open folder that holds strStored
+    // (null: it is opened, and made when missing).
     int StoreFileAt(CFolder& folder, const std::string& strName, const std::string& strSource,
-                    const std::string& strStored, CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                    std::uint64_t nTotal, StoreResult* pResult) const;
+                    const FolderPtr& pStoredFolder, const std::string& strStored,
+                    CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                    StoreResult* pResult) const;
 
     // Restores a stored file to strTarget minus its last extension or, when
     // strTarget is empty, to the source path recorded in its header (which
@@ -125,10 +127,12 @@ public:
 private:
     using SourceOpener = std::function<std::unique_ptr<CReadableFile>()>;
     int StoreFrom(const SourceOpener& fnOpen, const std::string& strSource,
-                  const std::string& strStored, CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                  std::uint64_t nTotal, StoreResult* pResult) const;
+                  const FolderPtr& pStoredFolder, const std::string& strStored,
+                  CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                  StoreResult* pResult) const;
     FileOutcome StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
-                           const std::string& strStored, CVaultFeedback* pFeedback,
+                           const FolderPtr& pStoredFolder, const std::string& strStored,
+                           CVaultFeedback* pFeedback,
                            std::uint64_t& nDone, std::uint64_t nTotal,
                            FileStamp* pSourceStamp) const;
     FileOutcome RestoreSteps(const std::string& strStored, const std::string& strTarget,

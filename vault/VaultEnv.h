@@ -109,6 +109,11 @@ public:
     virtual std::unique_ptr<CReadableFile> OpenFile(const std::string& strName) = 0;
     // What lies at strName, a link not followed.
     virtual bool GetStamp(const std::string& strName, FileStamp* pStamp) = 0;
+    // A new, empty file with the given mode (narrowed by the umask) that
+    // will be put at strName in this folder by its Commit. Null when none
+    // can be made here.
+    virtual std::unique_ptr<CWritableFile> CreateFileFor(const std::string& strName,
+                                                         unsigned nMode) = 0;
     // Removes the file or link strName.
     virtual bool DeleteFile(const std::string& strName) = 0;
     // Removes the empty folder strName.
@@ -131,11 +136,6 @@ public:
     // Opens a regular file for reading, a final link not followed, without
     // blocking; null for anything else.
     virtual std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) = 0;
-    // A new, empty file with the given mode (narrowed by the umask) that
-    // will be put at strTarget by its Commit. Null when none can be made
-    // in the target's folder.
-    virtual std::unique_ptr<CWritableFile> CreateFileFor(const std::string& strTarget,
-                                                         unsigned nMode) = 0;
     virtual bool DeleteFile(const std::string& strPath) = 0;
     // Removes an empty folder.
     virtual bool RemoveFolder(const std::string& strPath) = 0;

@@ -75,6 +75,12 @@ private:
     int m_nLastPos = -1;
 };
 
+// The folder that holds strPath ("." for a bare name).
+std::string FolderOf(const std::string& strPath) {
+    const std::string strParent = ParentFolder(strPath);
+    return strParent.empty() ? std::string(".") : strParent;
+}
+
 // The header text of a source path: GB18030, at most 127 bytes, absolute.
 bool EncodeSourcePath(const std::string& strSource, char* pField) {
     std::error_code ec;
@@ -94,19 +100,22 @@ int CVaultCipher::StoreFile(const std::string& strSource, const std::string& str
                             CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
                             StoreResult* pResult) const {
     const auto fnOpen = [&] { return m_pEnv->OpenForRead(strSource); };
-    return StoreFrom(fnOpen, strSource, strStored, pFeedback, nDone, nTotal, pResult);
+    return StoreFrom(fnOpen, strSource, nullptr, strStored, pFeedback, nDone, nTotal, pResult);
 }
 
 int CVaultCipher::StoreFileAt(CFolder& folder, const std::string& strName,
-                              const std::string& strSource, const std::string& strStored,
-                              CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                              std::uint64_t nTotal, StoreResult* pResult) const {
+                              const std::string& strSource, const FolderPtr& pStoredFolder,
+                              const std::string& strStored, CVaultFeedback* pFeedback,
+                              std::uint64_t& nDone, std::uint64_t nTotal,
+                              StoreResult* pResult) const {
     const auto fnOpen = [&] { return folder.OpenFile(strName); };
-    return StoreFrom(fnOpen, strSource, strStored, pFeedback, nDone, nTotal, pResult);
+    return StoreFrom(fnOpen, strSource, pStoredFolder, strStored, pFeedback, nDone, nTotal,
+                     pResult);
 }
 
 int CVaultCipher::StoreFrom(const SourceOpener& fnOpen, const std::string& strSource,
-                            const std::string& strStored, CVaultFeedback* pFeedback,
+                            const FolderPtr& pStoredFolder, const std::string& strStored,
+                            CVaultFeedback* pFeedback,
                             std::uint64_t& nDone, std::uint64_t nTotal,
                             StoreResult* pResult) const {
     StoreResult result;
@@ -115,8 +124,8 @@ int CVaultCipher::StoreFrom(const SourceOpener& fnOpen, const std::string& strSo
         return 0;
     }
     try {
-        result.nOutcome = StoreSteps(fnOpen, strSource, strStored, pFeedback, nDone, nTotal,
-                                     &result.source);
+        result.nOutcome = StoreSteps(fnOpen, strSource, pStoredFolder, strStored, pFeedback,
+                                     nDone, nTotal, &result.source);
     } catch (...) {
         result.nOutcome = FileOutcome::FILE_FAILED;
     }
@@ -125,17 +134,24 @@ int CVaultCipher::StoreFrom(const SourceOpener& fnOpen, const std::string& strSo
 }
 
 FileOutcome CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
-                                     const std::string& strStored, CVaultFeedback* pFeedback,
+                                     const FolderPtr& pStoredFolder, const std::string& strStored,
+                                     CVaultFeedback* pFeedback,
                                      std::uint64_t& nDone, std::uint64_t nTotal,
                                      FileStamp* pSourceStamp) const {
-    // Most files of a folder land in a folder that already exists; one
-    // look saves a failing mkdir for every level of the path.
-    if (m_pEnv->GetKind(ParentFolder(strStored)) != EntryKind::ENTRY_FOLDER) {
+    // The folders above the stored file are made first, whatever follows.
+    // Most files of a folder land in one that exists already: an open
+    // saves a failing mkdir for every level of the path.
+    FolderPtr pFolder = pStoredFolder;
+    if (!pFolder) pFolder = m_pEnv->OpenFolder(FolderOf(strStored));
+    if (!pFolder) {
         CreateDirectoryPath(strStored, 0700, m_pEnv);
+        pFolder = m_pEnv->OpenFolder(FolderOf(strStored));
+        if (!pFolder) return FileOutcome::FILE_FAILED;
     }
+    const std::string strName = LastComponent(strStored);
     FileStamp asked;
-    const FileOutcome answer =
-        AskToReplace(m_pEnv, strStored, MSG_STORED_EXISTS, pFeedback, &asked);
+    pFolder->GetStamp(strName, &asked);
+    const FileOutcome answer = AskToReplace(asked, MSG_STORED_EXISTS, pFeedback);
     if (answer != FileOutcome::FILE_DONE) return answer;
 
     char szKey[CIPHER_KEY_BUFFER_SIZE];
@@ -155,7 +171,7 @@ FileOutcome CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::stri
     header.nPlainSize = static_cast<std::uint32_t>(nSize);
     header.nChecksum = Checksum();
 
-    const auto pTarget = m_pEnv->CreateFileFor(strStored, STORE_STORED_FILE_MODE);
+    const auto pTarget = pFolder->CreateFileFor(strName, STORE_STORED_FILE_MODE);
     if (!pTarget) return FileOutcome::FILE_FAILED;
     CWaitCursorGuard cursor(pFeedback);
 
@@ -192,7 +208,7 @@ FileOutcome CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::stri
     FileStamp after;
     if (nRead != nSize || !pSource->GetStamp(&after) || !after.SameContent(*pSourceStamp))
         return FileOutcome::FILE_CHANGED;
-    return CommitTarget(m_pEnv, *pTarget, strStored, MSG_STORED_EXISTS, pFeedback, asked);
+    return CommitTarget(*pFolder, strName, *pTarget, MSG_STORED_EXISTS, pFeedback, asked);
 }
 
 namespace {
@@ -254,14 +270,17 @@ FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::
     const FileOutcome where = RestoreTargetPath(header, strTarget, &strPlain);
     if (where != FileOutcome::FILE_DONE) return where;
     FileStamp asked;
-    const FileOutcome answer = AskToReplace(m_pEnv, strPlain, MSG_TARGET_EXISTS, pFeedback, &asked);
+    m_pEnv->GetStamp(strPlain, &asked);
+    const FileOutcome answer = AskToReplace(asked, MSG_TARGET_EXISTS, pFeedback);
     if (answer != FileOutcome::FILE_DONE) return answer;
     if (asked.kind == EntryKind::ENTRY_NONE)
         CreateDirectoryPath(strPlain, STORE_PLAIN_FOLDER_MODE, m_pEnv);
     // Where the file is going, which the stored file's name alone does not say.
     if (pFeedback) pFeedback->SetStatusText(strPlain);
 
-    const auto pTarget = m_pEnv->CreateFileFor(strPlain, STORE_PLAIN_FILE_MODE);
+    const FolderPtr pFolder = m_pEnv->OpenFolder(FolderOf(strPlain));
+    const std::string strName = LastComponent(strPlain);
+    const auto pTarget = pFolder ? pFolder->CreateFileFor(strName, STORE_PLAIN_FILE_MODE) : nullptr;
     if (!pTarget) return FileOutcome::FILE_FAILED;
 
     const std::size_t nChunk = ChunkFor(pStored->Size());
@@ -292,7 +311,7 @@ FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::
     }
     // A body shorter than the plain size calls for is damaged.
     if (nRemaining != 0) return FileOutcome::FILE_FAILED;
-    return CommitTarget(m_pEnv, *pTarget, strPlain, MSG_TARGET_EXISTS, pFeedback, asked);
+    return CommitTarget(*pFolder, strName, *pTarget, MSG_TARGET_EXISTS, pFeedback, asked);
 }
 
 }  // namespace quovex

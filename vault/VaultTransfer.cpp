@@ -132,13 +132,14 @@ void CVaultTransfer::DiscardPendingSources() {
 }
 
 void CVaultTransfer::StoreFileIn(const FolderPtr& pFolder, const std::string& strName,
-                                 const std::string& strPath, const std::string& strStored,
-                                 CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                 std::uint64_t nTotal, TransferReport* pReport) {
+                                 const std::string& strPath, const FolderPtr& pStoredFolder,
+                                 const std::string& strStored, CVaultFeedback* pFeedback,
+                                 std::uint64_t& nDone, std::uint64_t nTotal,
+                                 TransferReport* pReport) {
     StoreResult result;
-    const int nResult = m_cipher.StoreFileAt(*pFolder, strName, strPath,
-                                             strStored + SFF_STORED_SUFFIX, pFeedback, nDone,
-                                             nTotal, &result);
+    const int nResult =
+        m_cipher.StoreFileAt(*pFolder, strName, strPath, pStoredFolder,
+                             strStored + SFF_STORED_SUFFIX, pFeedback, nDone, nTotal, &result);
     NoteResult(pReport, nResult, strPath);
     if (result.nOutcome == FileOutcome::FILE_CHANGED)
         NotePassedOver(pReport, strPath, PassReason::PASS_SOURCE_CHANGED);
@@ -170,7 +171,7 @@ int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::stri
         } else if (IsWithinVault(pParent, m_vault)) {
             NotePassedOver(pReport, strSource, PassReason::PASS_IN_VAULT);
         } else if (item.kind == EntryKind::ENTRY_FILE) {
-            StoreFileIn(pParent, strName, strSource, strTarget, pFeedback, nDone, nTotal,
+            StoreFileIn(pParent, strName, strSource, nullptr, strTarget, pFeedback, nDone, nTotal,
                         pReport);
         } else if (StoreFolderIn(pFolder, strSource, strTarget, pFeedback, nDone, nTotal,
                                  pReport) == 1 &&
@@ -184,6 +185,12 @@ int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::stri
     return 1;
 }
 
+FolderPtr CVaultTransfer::OpenMirror(const std::string& strTarget) {
+    if (FolderPtr pMirror = m_pEnv->OpenFolder(strTarget)) return pMirror;
+    CreateDirectoryPath(WithSeparator(strTarget), 0700, m_pEnv);
+    return m_pEnv->OpenFolder(strTarget);
+}
+
 int CVaultTransfer::StoreFolder(const std::string& strSource, const std::string& strTarget,
                                 CVaultFeedback* pFeedback, std::uint64_t& nDone,
                                 std::uint64_t nTotal, TransferReport* pReport) {
@@ -195,12 +202,16 @@ int CVaultTransfer::StoreFolderIn(const FolderPtr& pSource, const std::string& s
                                   const std::string& strTarget, CVaultFeedback* pFeedback,
                                   std::uint64_t& nDone, std::uint64_t nTotal,
                                   TransferReport* pReport) {
+    // The mirror of the source folder in the vault, made and opened for its
+    // first file: a folder without files yields none.
+    FolderPtr pMirror;
     const bool bListed = WalkFolder(pSource, strSource, [&](const WalkEntry& entry) {
         if (Cancelled(pFeedback)) return false;
         const std::string strInVault = JoinPath(strTarget, entry.strName);
         if (entry.kind == EntryKind::ENTRY_FILE) {
-            StoreFileIn(entry.pFolder, entry.strName, entry.strPath, strInVault, pFeedback, nDone,
-                        nTotal, pReport);
+            if (!pMirror) pMirror = OpenMirror(strTarget);
+            StoreFileIn(entry.pFolder, entry.strName, entry.strPath, pMirror, strInVault,
+                        pFeedback, nDone, nTotal, pReport);
         } else if (entry.kind == EntryKind::ENTRY_FOLDER) {
             // Opened without following a link: a folder swapped for one
             // since the listing cannot be listed, and is reported so.

@@ -100,9 +100,12 @@ private:
                       const std::string& strTarget, CVaultFeedback* pFeedback, std::uint64_t& nDone,
                       std::uint64_t nTotal, TransferReport* pReport);
     void StoreFileIn(const FolderPtr& pFolder, const std::string& strName,
-                     const std::string& strPath, const std::string& strStored,
-                     CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                     TransferReport* pReport);
+                     const std::string& strPath, const FolderPtr& pStoredFolder,
+                     const std::string& strStored, CVaultFeedback* pFeedback,
+                     std::uint64_t& nDone, std::uint64_t nTotal, TransferReport* pReport);
+    // The folder strTarget in the vault, made when missing; null when it
+    // cannot be had.
+    FolderPtr OpenMirror(const std::string& strTarget);
     int RestoreFolderIn(const FolderPtr& pStored, const std::string& strStored,
                         const std::string& strTarget, CVaultFeedback* pFeedback,
                         std::uint64_t& nDone, std::uint64_t nTotal, TransferReport* pReport);

@@ -69,7 +69,7 @@ class CFaultEnv : public CVaultEnv {
 public:
     using Hook = std::function<void(const std::string& strPath)>;
 
-    bool m_bFailCreate = false;           // CreateFileFor fails
+    bool m_bFailCreate = false;           // CFolder::CreateFileFor fails
     std::int64_t m_nFailWriteAfter = -1;  // an Append that passes this many bytes fails
     bool m_bFailSync = false;             // CWritableFile::Sync fails
     bool m_bFailCommit = false;           // CWritableFile::Commit fails
@@ -89,12 +89,6 @@ public:
     }
     std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) override {
         return Wrap(Real()->OpenForRead(strPath));
-    }
-    std::unique_ptr<CWritableFile> CreateFileFor(const std::string& strTarget,
-                                                 unsigned nMode) override {
-        auto pFile = m_bFailCreate ? nullptr : Real()->CreateFileFor(strTarget, nMode);
-        return pFile ? std::make_unique<CFaultyWriter>(std::move(pFile), *this, strTarget)
-                     : nullptr;
     }
     bool DeleteFile(const std::string& strPath) override {
         return NoteDeletion() && Real()->DeleteFile(strPath);
@@ -154,6 +148,13 @@ private:
         }
         bool GetStamp(const std::string& strName, FileStamp* pStamp) override {
             return m_pInner->GetStamp(strName, pStamp);
+        }
+        std::unique_ptr<CWritableFile> CreateFileFor(const std::string& strName,
+                                                     unsigned nMode) override {
+            auto pFile = m_env.m_bFailCreate ? nullptr : m_pInner->CreateFileFor(strName, nMode);
+            return pFile ? std::make_unique<CFaultyWriter>(std::move(pFile), m_env,
+                                                           m_strPath + "/" + strName)
+                         : nullptr;
         }
         bool DeleteFile(const std::string& strName) override {
             return m_env.NoteDeletion() && m_pInner->DeleteFile(strName);
