@@ -36,7 +36,11 @@ std::string TempName(const std::string& strName) {
         static_cast<unsigned>(nTicks) ^ (s_nPid << 16) ^ (s_nCounter.fetch_add(1) * 2654435761u);
     char szSuffix[16];
     std::snprintf(szSuffix, sizeof szSuffix, ".tmp%08x", nMix);
-    return "." + strName.substr(0, NEW_TEMP_NAME_KEEP) + szSuffix;
+    // Appended piece by piece: GCC 12 at -O3 sees a false overlap in "." + ... + ...
+    std::string strTemp(1, '.');
+    strTemp.append(strName, 0, NEW_TEMP_NAME_KEEP);
+    strTemp += szSuffix;
+    return strTemp;
 }
 
 // Links the unnamed file nFd as strName in the folder nDirFd, never
