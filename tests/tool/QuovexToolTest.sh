@@ -2,17 +2,7 @@
 # Exit statuses of quovex-tool, a store/restore round trip and the login's
 # credential rule applied to whole vaults, in a temporary folder.
 # Usage: QuovexToolTest.sh PATH-TO-quovex-tool
-set -u
-TOOL=$(realpath "$1")
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-cd "$WORK" || exit 1
-FAILS=0
-
-fail() {
-    echo "FAIL: $*"
-    FAILS=$((FAILS + 1))
-}
+. "$(dirname "$0")/ToolTestSupport.sh"
 # expect STATUS WHAT ARGS...: runs the tool and compares its exit status.
 expect() {
     local nWant=$1 strWhat=$2

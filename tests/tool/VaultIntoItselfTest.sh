@@ -3,16 +3,7 @@
 # stored without it, and the vault, anything inside it, or a link to it is
 # refused; nothing in the vault changes. In a temporary folder.
 # Usage: VaultIntoItselfTest.sh PATH-TO-quovex-tool
-set -u
-TOOL=$(realpath "$1")
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-cd "$WORK" || exit 1
-FAILS=0
-fail() {
-    echo "FAIL: $*"
-    FAILS=$((FAILS + 1))
-}
+. "$(dirname "$0")/ToolTestSupport.sh"
 CRED=(--user alice --password secret1)
 snapshot() { (cd home/Box && find . -printf '%p %s %i\n' | sort); }
 
