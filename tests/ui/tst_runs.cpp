@@ -37,7 +37,7 @@ namespace {
 constexpr char WHEN_MODAL_TIMER[] = "quovex-when-modal";
 
 // Calls fn once with the first visible modal dialog of type T that comes up,
-// checking every 10 ms until it does or CancelPendingWaits runs.
+// checking every 10 ms until it does or the test's cleanup stops the wait.
 template <class T>
 void WhenModal(std::function<void(T*)> fn) {
     auto* pTimer = new QTimer(qApp);
@@ -263,7 +263,7 @@ void TestRuns::cancelRules_data() {
     QTest::newRow("after the worker returned") << CAN << true << 0 << false << 1;
 }
 
-// The worker waits at its gate while the test cancels, so that what the
+// The worker waits before step 2 while the test cancels, so that what the
 // test sees does not depend on when the worker runs.
 void TestRuns::cancelRules() {
     QFETCH(int, nFlags);
