@@ -1,0 +1,380 @@
+// Runs driven from timers while the code under test sits in exec(), with
+// the message boxes scripted: the program from start-up to the end of the
+// main window (help, the about box and the ways to end it), and the
+// progress runner (worker thread, reports carried to the interface thread,
+// the cancel rules and a real store under the dialog).
+#include <QAction>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSettings>
+#include <QTimer>
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "AboutDlg.h"
+#include "DialogBuilder.h"
+#include "LoginDlg.h"
+#include "MessageBox.h"
+#include "ProgressDlg.h"
+#include "UiTestSupport.h"
+#include "VaultApp.h"
+#include "VaultCipher.h"
+#include "VaultDlg.h"
+#include "VaultFolders.h"
+#include "VaultTransfer.h"
+
+using namespace quovex;
+
+namespace {
+
+constexpr char WHEN_MODAL_TIMER[] = "quovex-when-modal";
+
+// Calls fn once with the first visible modal dialog of type T that comes up,
+// checking every 10 ms until it does or the test's cleanup stops the wait.
+template <class T>
+void WhenModal(std::function<void(T*)> fn) {
+    auto* pTimer = new QTimer(qApp);
+    pTimer->setObjectName(QString::fromLatin1(WHEN_MODAL_TIMER));
+    QObject::connect(pTimer, &QTimer::timeout, qApp, [pTimer, fn] {
+        T* pDialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!pDialog || !pDialog->isVisible()) return;
+        pTimer->stop();
+        pTimer->deleteLater();
+        fn(pDialog);
+    });
+    pTimer->start(10);
+}
+
+// Bounds the waits for another thread: it only turns a hang into a failure
+// before the suite's time-out, and no load comes near it.
+constexpr int HANG_MS = 60000;
+
+// The worker goes only as far as the test lets it: at step 1 it reports the
+// positions 1 to 20; at step 2 it records whether it sees a cancel and
+// returns nResult (0 standing for a worker that stopped early on that
+// cancel). It waits without a time limit, so the test lets it go to the end
+// however the test ends. After the reports it never waits for the interface
+// thread, so the test may block that thread.
+struct WorkerGate {
+    std::atomic<int> nStep{0};
+    std::atomic<int> nReports{0};
+    std::atomic<bool> bSawCancel{false};
+    int nResult = 1;
+
+    void Let(int n) {
+        nStep = n;
+        nStep.notify_all();
+    }
+    void WaitFor(int n) {
+        for (int nNow; (nNow = nStep) < n;) nStep.wait(nNow);
+    }
+};
+
+int GatedWorker(CVaultFeedback& feedback, void* pData) {
+    auto& gate = *static_cast<WorkerGate*>(pData);
+    gate.WaitFor(1);
+    for (int nPos = 1; nPos <= 20; ++nPos) {
+        feedback.SetProgressPos(nPos);
+        gate.nReports = nPos;
+    }
+    gate.WaitFor(2);
+    gate.bSawCancel = feedback.IsCancelled();
+    return gate.nResult;
+}
+
+// Counts the calls carried over to a control's thread.
+class CCallCounter : public QObject {
+public:
+    int m_nCalls = 0;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
+        if (pEvent->type() == QEvent::MetaCall) ++m_nCalls;
+        return QObject::eventFilter(pWatched, pEvent);
+    }
+};
+
+}  // namespace
+
+class TestRuns : public QObject {
+    Q_OBJECT
+public:
+    // Receives the URLs the desktop is asked to open.
+    Q_INVOKABLE void OpenUrl(const QUrl& url) { m_urls << url; }
+    QList<QUrl> m_urls;
+private slots:
+    // Stops every WhenModal still waiting.
+    void cleanup() {
+        qDeleteAll(qApp->findChildren<QTimer*>(QString::fromLatin1(WHEN_MODAL_TIMER)));
+    }
+    void startUp_data();
+    void startUp();
+    void cancelRules_data();
+    void cancelRules();
+    void reportsReachTheControlsOnceUpAndOnlyOnChange();
+    void storesSeveralFilesUnderTheDialog();
+};
+
+void TestRuns::startUp_data() {
+    QTest::addColumn<QString>("strPassword");  // null: the login is cancelled
+    QTest::addColumn<bool>("bConfigured");     // settings name the vault and user "alice"
+    QTest::addColumn<bool>("bTyped");          // the vault's path typed as location
+    QTest::addColumn<int>("nEndKey");          // ends the main window; 0: the Exit command
+    const QString strRight = QStringLiteral("口令1234");
+    QTest::newRow("cancelled") << QString() << false << false << 0;
+    QTest::newRow("wrong password") << QString("wrong-pw") << true << false << 0;
+    QTest::newRow("first run, preset location") << strRight << false << false << 0;
+    QTest::newRow("first run, folder typed") << strRight << false << true << int(Qt::Key_Return);
+    QTest::newRow("configured, preset location")
+        << strRight << true << false << int(Qt::Key_Escape);
+    QTest::newRow("configured location typed") << strRight << true << true << 0;
+}
+
+void TestRuns::startUp() {
+    QFETCH(QString, strPassword);
+    QFETCH(bool, bConfigured);
+    QFETCH(bool, bTyped);
+    QFETCH(int, nEndKey);
+    const bool bAccepted = strPassword == QStringLiteral("口令1234");
+    const QString strSettings = test::g_strHome + QStringLiteral("/config/tandrel/") +
+                                QCoreApplication::applicationName() + QStringLiteral(".conf");
+    const auto settingsBytes = [&] {
+        QFile file(strSettings);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QFile::remove(strSettings);
+    QDir(test::g_strHome + QStringLiteral("/Box")).removeRecursively();
+    // The vault holds the reference stored file of 张三user / 口令1234.
+    const QString strVault = test::g_strHome + QStringLiteral("/vault");
+    QDir(strVault).removeRecursively();
+    QVERIFY(QDir().mkpath(strVault + QStringLiteral("/FileBox")));
+    QVERIFY(QFile::copy(QStringLiteral(QUOVEX_TEST_DATA "/chinese.txt.$"),
+                        strVault + QStringLiteral("/FileBox/chinese.txt.$")));
+    if (bConfigured) {
+        QSettings settings(QStringLiteral("tandrel"), QCoreApplication::applicationName());
+        settings.setValue("SaftyBox/WorkPath", strVault);
+        settings.setValue("SaftyBox/SaveUser", QStringLiteral("TRUE"));
+        settings.setValue("SaftyBox/UserName", QStringLiteral("alice"));
+    }
+    const QByteArray before = settingsBytes();
+
+    // Cancels the login, or types the fields (the location only when
+    // bTyped) and confirms it; a second login would be a fault, and is
+    // counted and cancelled so that the run ends.
+    CMessageBoxScript script;
+    int nLoginsShown = 0;
+    QStringList presets;
+    WhenModal<CLoginDlg>([&](CLoginDlg* pLogin) {
+        auto* pPath = FindControl<QLineEdit>(pLogin, 1011);
+        auto* pUser = FindControl<QLineEdit>(pLogin, 1004);
+        auto* pPassword = FindControl<QLineEdit>(pLogin, 1005);
+        ++nLoginsShown;
+        presets = QStringList({pPath->text(), pUser->text(), pPassword->text()});
+        if (strPassword.isNull()) return FindControl<QPushButton>(pLogin, 2)->click();
+        if (bTyped) pPath->setText(strVault);
+        pUser->setText(QStringLiteral("张三user"));
+        pPassword->setText(strPassword);
+        FindControl<QPushButton>(pLogin, 1)->click();
+        WhenModal<CLoginDlg>([&](CLoginDlg* pAgain) {
+            ++nLoginsShown;
+            pAgain->reject();
+        });
+    });
+    QByteArrayList credentials;
+    bool bAboutShown = false;
+    WhenModal<CVaultDlg>([&](CVaultDlg* pMain) {
+        credentials = {pMain->Cipher().UserBytes(), pMain->Cipher().PasswordBytes()};
+        QVERIFY(!pMain->windowIcon().isNull());
+        pMain->findChild<QAction*>(QStringLiteral("32777"))->trigger();  // Help
+        WhenModal<CAboutDlg>([&](CAboutDlg* pAbout) {
+            bAboutShown = true;
+            FindControl<QPushButton>(pAbout, 1)->click();
+        });
+        pMain->findChild<QAction*>(QStringLiteral("32778"))->trigger();  // About, modal
+        if (nEndKey) return QTest::keyClick(pMain, Qt::Key(nEndKey));
+        pMain->findChild<QAction*>(QStringLiteral("32771"))->trigger();  // Exit
+    });
+    m_urls.clear();
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "OpenUrl");
+    CVaultApp app;
+    int argc = 1;
+    char szName[] = "quovex";
+    char* argv[] = {szName, nullptr};
+    QCOMPARE(app.Run(argc, argv), 0);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(CVaultApp::Instance(), &app);
+
+    // One login, preset with the remembered user name and no password.
+    QCOMPARE(nLoginsShown, 1);
+    QCOMPARE(presets, QStringList({"缺省位置", bConfigured ? "alice" : "", ""}));
+    // A preset location left as it is keeps the configured one ($HOME/Box at
+    // first); the boxes are made there (the vault itself only holds FileBox).
+    const QString strWorkPath =
+        bConfigured || bTyped ? strVault : test::g_strHome + QStringLiteral("/Box");
+    QCOMPARE(app.m_strWorkPath, strWorkPath);
+    const std::string strLastBox = BoxFolderPath(strWorkPath.toStdString(), BOX_COUNT - 1);
+    QCOMPARE(QFileInfo(QString::fromStdString(strLastBox)).isDir(), bAccepted);
+    // The main window ran with the typed credentials, in GB18030; help asked
+    // for the file beside the program, and the about box came and went.
+    QCOMPARE(credentials, bAccepted ? QByteArrayList({"\xD5\xC5\xC8\xFDuser",
+                                                      "\xBF\xDA\xC1\xEE"
+                                                      "1234"})
+                                    : QByteArrayList());
+    QCOMPARE(m_urls, bAccepted ? QList<QUrl>({QUrl::fromLocalFile(
+                                     QCoreApplication::applicationDirPath() + "/Quovex.chm")})
+                               : QList<QUrl>());
+    QCOMPARE(bAboutShown, bAccepted);
+    // Exactly one message for the rejected credentials, none otherwise.
+    QCOMPARE(script.Requests().size(), std::size_t(strPassword == QStringLiteral("wrong-pw")));
+    for (const MessageBoxRequest& request : script.Requests()) {
+        QCOMPARE(request.strText, QStringLiteral("户名或者口令出错。"));
+        QCOMPARE(request.strCaption, QCoreApplication::applicationName());
+        QCOMPARE(request.nIcon, unsigned(MSGBOX_ICON_WARNING));
+    }
+
+    // Only a new user name at the configured location, typed, is saved.
+    const bool bSaved = bAccepted && bConfigured && bTyped;
+    QCOMPARE(app.m_bSettingsChanged, bSaved);
+    QCOMPARE(settingsBytes() == before, !bSaved);
+    QSettings settings(QStringLiteral("tandrel"), QCoreApplication::applicationName());
+    if (bSaved)
+        QCOMPARE(settings.value("SaftyBox/UserName").toString(), QStringLiteral("张三user"));
+}
+
+void TestRuns::cancelRules_data() {
+    QTest::addColumn<int>("nFlags");
+    QTest::addColumn<bool>("bAfterReturn");  // Cancel once the worker has returned
+    QTest::addColumn<int>("nWorkerResult");
+    QTest::addColumn<bool>("bCancelled");  // as the worker sees it
+    QTest::addColumn<int>("nExpected");
+    const int CAN = PROGRESS_CAN_CANCEL;
+    // The worker sees the cancel and stops early.
+    QTest::newRow("mid-run") << CAN << false << 0 << true << 0;
+    // Cancel, Escape and closing are all ignored.
+    QTest::newRow("can-cancel 0") << 0 << false << 0 << false << 1;
+    // The worker did all its work: the Cancel came too late to count.
+    QTest::newRow("before the last work") << CAN << false << 1 << true << 1;
+    // Ends the dialog at once; the worker's 0 is then no cancel.
+    QTest::newRow("after the worker returned") << CAN << true << 0 << false << 1;
+}
+
+// The worker waits before step 2 while the test cancels, so that what the
+// test sees does not depend on when the worker runs.
+void TestRuns::cancelRules() {
+    QFETCH(int, nFlags);
+    QFETCH(bool, bAfterReturn);
+    QFETCH(int, nWorkerResult);
+    QFETCH(bool, bCancelled);
+    QFETCH(int, nExpected);
+    WorkerGate gate;
+    gate.nResult = nWorkerResult;
+    bool bEnded = false;
+    int nBar = 0;
+    WhenModal<CProgressDlg>([&](CProgressDlg* pDialog) {
+        const auto release = qScopeGuard([&] { gate.Let(2); });
+        gate.Let(1);
+        QVERIFY(QTest::qWaitFor([&] { return gate.nReports == 20; }, HANG_MS));
+        if (bAfterReturn) {
+            gate.Let(2);  // and keep its close request waiting
+            while (!pDialog->IsFinished()) std::this_thread::yield();
+        }
+        FindControl<QPushButton>(pDialog, 2)->click();
+        if (pDialog->isVisible()) {
+            QTest::keyClick(pDialog, Qt::Key_Escape);
+            pDialog->close();
+        }
+        // Cancelling never closes the dialog by itself.
+        bEnded = !pDialog->isVisible();
+        nBar = FindControl<QProgressBar>(pDialog, 1021)->value();
+    });
+    QCOMPARE(RunWithProgress(GatedWorker, nFlags, &gate), nExpected);
+    QCOMPARE(bEnded, bAfterReturn);
+    QCOMPARE(gate.bSawCancel.load(), bCancelled);
+    QCOMPARE(nBar, 20);
+
+    // A worker that returns at once, most often before the dialog is up,
+    // still closes it; its 0 without any Cancel is no cancel.
+    WorkerGate early;
+    early.Let(2);
+    early.nResult = 0;
+    QCOMPARE(RunWithProgress(GatedWorker, nFlags, &early), 1);
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestRuns::reportsReachTheControlsOnceUpAndOnlyOnChange() {
+    CProgressDlg dialog(PROGRESS_CAN_CANCEL);
+    auto* pStatus = FindControl<QLabel>(&dialog, 1022);
+    auto* pBar = FindControl<QProgressBar>(&dialog, 1021);
+    // Dropped before the dialog is up, and so not remembered as sent.
+    dialog.SetStatusText("/early/report.txt");
+    dialog.SetProgressPos(40);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(pStatus->text(), QStringLiteral("请稍候......"));
+    QCOMPARE(pBar->value(), 0);
+
+    // From another thread; a position equal to the last one sent is not sent.
+    CCallCounter counter;
+    pBar->installEventFilter(&counter);
+    std::atomic<bool> bDone{false};
+    std::thread worker([&] {
+        dialog.SetStatusText("/home/用户/文档/报告.doc");
+        for (int nPos : {0, 40, 40, 41, 41}) dialog.SetProgressPos(nPos);
+        bDone = true;
+    });
+    QVERIFY(QTest::qWaitFor([&] { return bDone.load(); }, HANG_MS));
+    worker.join();
+    QCOMPARE(counter.m_nCalls, 2);
+    QCOMPARE(pBar->value(), 41);
+    QCOMPARE(pStatus->text(), QStringLiteral("/home/用户/文档/报告.doc"));
+    dialog.NotifyFinished();
+    QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+    QVERIFY(!dialog.isVisible());
+}
+
+void TestRuns::storesSeveralFilesUnderTheDialog() {
+    // Dropped: a.txt, a 4 MiB file and the folder sub that holds c.txt.
+    const QString strRoot = test::g_strHome + QStringLiteral("/store/");
+    QVERIFY(QDir().mkpath(strRoot + QStringLiteral("sub")));
+    QVERIFY(QDir().mkpath(strRoot + QStringLiteral("Box/FileBox")));
+    DropJob job;
+    for (const char* pszName : {"a.txt", "大文件.bin", "sub/c.txt"}) {
+        QFile file(strRoot + QString::fromUtf8(pszName));
+        const qint64 nBytes = file.fileName().endsWith(QStringLiteral(".bin")) ? 4 << 20 : 3000;
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(nBytes, 'q')) == nBytes);
+    }
+    for (const char* pszDropped : {"a.txt", "大文件.bin", "sub"})
+        job.vDropList.push_back((strRoot + QString::fromUtf8(pszDropped)).toStdString());
+    job.strBoxPath = (strRoot + QStringLiteral("Box/FileBox")).toStdString();
+    const CVaultCipher cipher("alice", "secret1");
+    CVaultTransfer transfer(cipher);
+    transfer.SetDeleteSource(false);
+    job.pVault = &transfer;
+    CMessageBoxScript script;
+    QCOMPARE(RunWithProgress(AddDropWorker, PROGRESS_CAN_CANCEL, &job), 1);
+    QCOMPARE(job.report.nFilesDone, 3u);
+    QVERIFY(job.report.vFailed.empty());
+    QVERIFY(script.Requests().empty());
+    QVERIFY(!QApplication::overrideCursor());
+
+    // Again: the question whether to overwrite the stored a.txt.$ comes from
+    // the worker while the dialog is up, and the scripted No keeps it.
+    job.vDropList.resize(1);
+    job.report = {};
+    QCOMPARE(RunWithProgress(AddDropWorker, PROGRESS_CAN_CANCEL, &job), 1);
+    QCOMPARE(script.Requests().size(), std::size_t(1));
+    const MessageBoxRequest& request = script.Requests().front();
+    QCOMPARE(request.strText, QString::fromUtf8(MSG_STORED_EXISTS));
+    QCOMPARE(request.nButtons | request.nIcon, unsigned(MSGBOX_YESNO | MSGBOX_ICON_WARNING));
+    QVERIFY(request.bFromOtherThread);
+    QCOMPARE(request.strActiveModal, QStringLiteral("145"));
+    QCOMPARE(job.report.nFilesDone, 0u);
+}
+
+QUOVEX_UI_TEST_MAIN(TestRuns)
+#include "tst_runs.moc"
