@@ -137,68 +137,54 @@ TEST_F(FileStoreTest, LargeFilesRoundTripAndFailOrCancelCleanlyWhileReadAhead) {
     EXPECT_EQ(Read("out/big"), vPlain);
 }
 
-TEST_F(FileStoreTest, AsksBeforeReplacingAndNeverWritesThroughALinkOrOverAFolder) {
+// No replaces nothing (nor does a store without feedback), Yes replaces a
+// file or a link itself, never what a link points to, and never a folder.
+// A replaced file keeps its mode. Another program at work on the target
+// during the copy: a name taken meanwhile is asked about and kept on No; a
+// file that took the place of the one asked about is asked about again.
+TEST_F(FileStoreTest, ReplacesOnlyWhatTheUserWasAskedAbout) {
     const Bytes vOld = MakeStored(RandomBytes(300, 1));
     Write("src/new", RandomBytes(10, 2));
     Write("out/x", {5, 5});
     EXPECT_EQ(Store("src/new", "box/x.$"), 0);
     EXPECT_EQ(Restore("box/x.$", "out/x.$"), 0);
-    EXPECT_EQ(m_feedback.m_vQuestions,
-              (std::vector<std::string>{MSG_STORED_EXISTS, MSG_TARGET_EXISTS}));
-    EXPECT_EQ(m_cipher.StoreFile(m_tmp / "src/new", m_tmp / "box/x.$", nullptr, m_nDone, 1), 0)
-        << "without feedback nothing is replaced";
+    EXPECT_EQ(m_cipher.StoreFile(m_tmp / "src/new", m_tmp / "box/x.$", nullptr, m_nDone, 1), 0);
     EXPECT_EQ(Read("box/x.$"), vOld);
     EXPECT_EQ(Read("out/x"), (Bytes{5, 5}));
-
-    // Yes replaces, a link too: the link itself, never what it points to.
-    m_feedback.m_bAnswerYes = true;
-    Write("outside/victim", {7, 7});
-    fs::create_symlink(m_tmp / "outside/victim", m_tmp / "box/link.$");
-    fs::create_symlink(m_tmp / "outside/victim", m_tmp / "out/link");
-    EXPECT_EQ(Store("src/new", "box/x.$"), 1);
-    EXPECT_EQ(Store("src/new", "box/link.$"), 1);
-    EXPECT_EQ(Restore("box/x.$", "out/x.$"), 1);
-    EXPECT_EQ(Restore("box/link.$", "out/link.$"), 1);
-    EXPECT_EQ(Read("out/x"), RandomBytes(10, 2));
-    EXPECT_EQ(Read("out/link"), RandomBytes(10, 2));
-    EXPECT_FALSE(fs::is_symlink(m_tmp / "box/link.$") || fs::is_symlink(m_tmp / "out/link"));
-    EXPECT_EQ(Read("outside/victim"), (Bytes{7, 7}));
-
-    fs::create_directories(m_tmp / "out/folder/inner");
-    EXPECT_EQ(Restore("box/x.$", "out/folder.$"), 0) << "a folder is never replaced";
-    EXPECT_TRUE(fs::is_directory(m_tmp / "out/folder/inner"));
-}
-
-// Another program at work on the target during a copy: a name taken
-// meanwhile is asked about and kept on No; a file that took the place of
-// the one asked about is asked about again. A replaced file keeps its mode.
-TEST_F(FileStoreTest, NeverReplacesWhatTheUserWasNotAskedAbout) {
-    MakeStored(RandomBytes(300, 1));
-    int nShots = 0;
+    int nShots = 1;
     m_env.m_fnDuringCopy = [&](const std::string& strTarget) {
         if (nShots-- <= 0) return;
         fs::remove(strTarget);
         WriteBytes(strTarget, Bytes(nShots + 2, 6));
     };
-    nShots = 1;
-    EXPECT_EQ(Restore("box/x.$", "out/x.$"), 0);
-    nShots = 1;
-    EXPECT_EQ(Store("src/x", "box/new.$"), 0);
-    EXPECT_EQ(Read("out/x"), Bytes(2, 6));
-    EXPECT_EQ(Read("box/new.$"), Bytes(2, 6));
-    EXPECT_EQ(m_feedback.m_vQuestions,
-              (std::vector<std::string>{MSG_TARGET_EXISTS, MSG_STORED_EXISTS}));
+    EXPECT_EQ(Restore("box/x.$", "out/y.$"), 0);
+    EXPECT_EQ(Read("out/y"), Bytes(2, 6));
+    EXPECT_EQ(m_feedback.m_vQuestions, (std::vector<std::string>{MSG_STORED_EXISTS,
+                                                                 MSG_TARGET_EXISTS,
+                                                                 MSG_TARGET_EXISTS}));
 
     m_feedback.m_bAnswerYes = true;
     m_feedback.m_vQuestions.clear();
-    fs::permissions(m_tmp / "out/x", fs::perms::owner_read | fs::perms::owner_write);
+    Write("outside/victim", {7, 7});
+    fs::create_symlink(m_tmp / "outside/victim", m_tmp / "box/link.$");
+    fs::create_symlink(m_tmp / "outside/victim", m_tmp / "out/link");
+    EXPECT_EQ(Store("src/new", "box/x.$"), 1);
+    EXPECT_EQ(Store("src/new", "box/link.$"), 1);
+    EXPECT_EQ(Restore("box/link.$", "out/link.$"), 1);
+    EXPECT_EQ(Read("out/link"), RandomBytes(10, 2));
+    EXPECT_FALSE(fs::is_symlink(m_tmp / "box/link.$") || fs::is_symlink(m_tmp / "out/link"));
+    EXPECT_EQ(Read("outside/victim"), (Bytes{7, 7}));
     nShots = 1;  // asked about out/x, then another file takes its place
     EXPECT_EQ(Restore("box/x.$", "out/x.$"), 1);
-    EXPECT_EQ(m_feedback.m_vQuestions.size(), 2u);
-    EXPECT_EQ(Read("out/x"), RandomBytes(300, 1));
+    EXPECT_EQ(m_feedback.m_vQuestions.size(), 5u);
+    EXPECT_EQ(Read("out/x"), RandomBytes(10, 2));
     fs::permissions(m_tmp / "out/x", fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(Restore("box/x.$", "out/x.$"), 1);
     EXPECT_EQ(ModeOf(m_tmp / "out/x"), 0600u) << "a replaced file keeps its mode";
+
+    fs::create_directories(m_tmp / "out/folder/inner");
+    EXPECT_EQ(Restore("box/x.$", "out/folder.$"), 0) << "a folder is never replaced";
+    EXPECT_TRUE(fs::is_directory(m_tmp / "out/folder/inner"));
 }
 
 namespace {
