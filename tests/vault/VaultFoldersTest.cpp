@@ -13,19 +13,6 @@ using namespace quovex;
 using namespace quovex::test;
 namespace fs = std::filesystem;
 
-namespace {
-
-// A stored file whose header records nPlainSize; the body is not needed.
-void WriteStoredHeader(const std::string& strPath, std::uint32_t nPlainSize) {
-    StoredFileHeader header;
-    header.nPlainSize = nPlainSize;
-    Bytes v(SFF_HEADER_SIZE);
-    EncodeHeader(header, v.data());
-    WriteBytes(strPath, v);
-}
-
-}  // namespace
-
 // Megabytes are worked out from whole kilobytes: 1054700 bytes are 1029 KB.
 TEST(FormatSizeTextTest, ShowsBytesKilobytesAndMegabytes) {
     const std::pair<std::uint64_t, const char*> cases[] = {
@@ -60,18 +47,26 @@ TEST(FolderCreationTest, MakesTheLocationWithItsFourBoxes) {
 // file whose extension begins with ".$"; the plain sizes of all files
 // count, whatever their names, and no total wraps at 32 bits.
 TEST(FolderWalkTest, DotNamesAreInvisibleLinksNeverFollowedAndTotalsTake64Bits) {
+    // A stored file whose header records nPlainSize; the body is not needed.
+    const auto fnWriteStored = [](const std::string& strPath, std::uint32_t nPlainSize) {
+        StoredFileHeader header;
+        header.nPlainSize = nPlainSize;
+        Bytes v(SFF_HEADER_SIZE);
+        EncodeHeader(header, v.data());
+        WriteBytes(strPath, v);
+    };
     CTempDir tmp;
     EXPECT_EQ(FindFirstStoredFile(tmp / "missing"), "");
     EXPECT_EQ(GetStoredTotalSize(tmp / "missing"), 0u);
     EXPECT_EQ(GetFolderLength(tmp / "missing") + GetPathLength(tmp / "missing"), 0u);
-    WriteStoredHeader(tmp / "outside/victim.$", 500);
-    WriteStoredHeader(tmp / "t/.hidden.$", 1000);
-    WriteStoredHeader(tmp / "t/.dot/inner.$", 1000);
-    WriteStoredHeader(tmp / "t/sub/a.$x", 0xFFFFFFF0u);
+    fnWriteStored(tmp / "outside/victim.$", 500);
+    fnWriteStored(tmp / "t/.hidden.$", 1000);
+    fnWriteStored(tmp / "t/.dot/inner.$", 1000);
+    fnWriteStored(tmp / "t/sub/a.$x", 0xFFFFFFF0u);
     WriteBytes(tmp / "t/sub/.keep", {1});
     WriteBytes(tmp / "t/sub/big", {});
     fs::resize_file(tmp / "t/sub/big", 5ull << 30);  // sparse
-    WriteStoredHeader(tmp / "t/b/c/renamed.bin", 0x20);
+    fnWriteStored(tmp / "t/b/c/renamed.bin", 0x20);
     WriteBytes(tmp / "t/b/c/d$", {2});
     fs::create_directories(tmp / "t/b/dir.$");  // a folder, not a stored file
     fs::create_directory_symlink(tmp / "outside", tmp / "t/link");
