@@ -17,19 +17,16 @@ namespace quovex::test {
 using Bytes = std::vector<unsigned char>;
 using Tree = std::map<std::string, Bytes>;  // see SnapshotTree
 
-// Removed with everything in it when the object goes out of scope.
+// Removed with everything in it when the object goes out of scope. Its real
+// path, so that paths recorded in headers are what the tests expect.
 class CTempDir {
 public:
     CTempDir() {
         std::string strPath = std::filesystem::temp_directory_path() / "quovex-test-XXXXXX";
         if (!mkdtemp(strPath.data())) throw std::runtime_error("mkdtemp failed");
-        // The real path, so that paths recorded in headers are what the tests expect.
         m_strPath = std::filesystem::canonical(strPath).string();
     }
-    ~CTempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_strPath, ec);
-    }
+    ~CTempDir() { std::filesystem::remove_all(m_strPath, m_ec); }
     CTempDir(const CTempDir&) = delete;
     CTempDir& operator=(const CTempDir&) = delete;
 
@@ -38,6 +35,7 @@ public:
 
 private:
     std::string m_strPath;
+    std::error_code m_ec;  // a folder that cannot be removed is left behind
 };
 
 inline Bytes RandomBytes(std::size_t nCount, unsigned nSeed) {
@@ -50,8 +48,8 @@ inline Bytes RandomBytes(std::size_t nCount, unsigned nSeed) {
 // Writes the bytes to strPath, creating its folders.
 inline void WriteBytes(const std::string& strPath, const Bytes& vData) {
     std::filesystem::create_directories(std::filesystem::path(strPath).parent_path());
-    std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(vData.data()), vData.size());
+    std::ofstream(strPath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(vData.data()), vData.size());
 }
 
 inline Bytes ReadBytes(const std::string& strPath) {
@@ -74,10 +72,8 @@ inline Tree SnapshotTree(const std::string& strRoot) {
     Tree tree;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(strRoot)) {
         const std::string strRel = entry.path().string().substr(nSkip);
-        if (entry.is_symlink())
-            tree[strRel + "@"] = {};
-        else if (entry.is_directory())
-            tree[strRel + "/"] = {};
+        if (entry.is_symlink() || entry.is_directory())
+            tree[strRel + (entry.is_symlink() ? "@" : "/")] = {};
         else
             tree[strRel] = ReadBytes(entry.path().string());
     }
