@@ -132,8 +132,7 @@ private:
                   StoreResult* pResult) const;
     FileOutcome StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
                            const FolderPtr& pStoredFolder, const std::string& strStored,
-                           CVaultFeedback* pFeedback,
-                           std::uint64_t& nDone, std::uint64_t nTotal,
+                           CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
                            FileStamp* pSourceStamp) const;
     FileOutcome RestoreSteps(const std::string& strStored, const std::string& strTarget,
                              CVaultFeedback* pFeedback, std::uint64_t& nDone,

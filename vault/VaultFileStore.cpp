@@ -115,8 +115,7 @@ int CVaultCipher::StoreFileAt(CFolder& folder, const std::string& strName,
 
 int CVaultCipher::StoreFrom(const SourceOpener& fnOpen, const std::string& strSource,
                             const FolderPtr& pStoredFolder, const std::string& strStored,
-                            CVaultFeedback* pFeedback,
-                            std::uint64_t& nDone, std::uint64_t nTotal,
+                            CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
                             StoreResult* pResult) const {
     StoreResult result;
     if (!m_bValid) {  // refused credentials: no key to scramble with
@@ -124,8 +123,8 @@ int CVaultCipher::StoreFrom(const SourceOpener& fnOpen, const std::string& strSo
         return 0;
     }
     try {
-        result.nOutcome = StoreSteps(fnOpen, strSource, pStoredFolder, strStored, pFeedback,
-                                     nDone, nTotal, &result.source);
+        result.nOutcome = StoreSteps(fnOpen, strSource, pStoredFolder, strStored, pFeedback, nDone,
+                                     nTotal, &result.source);
     } catch (...) {
         result.nOutcome = FileOutcome::FILE_FAILED;
     }
@@ -135,9 +134,8 @@ int CVaultCipher::StoreFrom(const SourceOpener& fnOpen, const std::string& strSo
 
 FileOutcome CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
                                      const FolderPtr& pStoredFolder, const std::string& strStored,
-                                     CVaultFeedback* pFeedback,
-                                     std::uint64_t& nDone, std::uint64_t nTotal,
-                                     FileStamp* pSourceStamp) const {
+                                     CVaultFeedback* pFeedback, std::uint64_t& nDone,
+                                     std::uint64_t nTotal, FileStamp* pSourceStamp) const {
     // The folders above the stored file are made first, whatever follows.
     // Most files of a folder land in one that exists already: an open
     // saves a failing mkdir for every level of the path.
@@ -231,8 +229,8 @@ FileOutcome RestoreTargetPath(const StoredFileHeader& header, const std::string&
 }  // namespace
 
 int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& strTarget,
-                              CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                              std::uint64_t nTotal, FileOutcome* pOutcome) const {
+                              CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                              FileOutcome* pOutcome) const {
     FileOutcome nOutcome = FileOutcome::FILE_FAILED;
     if (!m_bValid) {
         if (pOutcome) *pOutcome = nOutcome;
@@ -284,8 +282,7 @@ FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::
     if (!pTarget) return FileOutcome::FILE_FAILED;
 
     const std::size_t nChunk = ChunkFor(pStored->Size());
-    CReadAhead reader(*pStored, nChunk, pStored->Size() >= STORE_READ_AHEAD_SIZE,
-                      pStored->Size());
+    CReadAhead reader(*pStored, nChunk, pStored->Size() >= STORE_READ_AHEAD_SIZE, pStored->Size());
     std::unique_ptr<unsigned char[]> pOut(new unsigned char[nChunk]);
     CBlockProgress progress(pFeedback, nTotal);
     std::uint64_t nRemaining = header.nPlainSize;

@@ -176,8 +176,7 @@ int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::stri
         } else if (StoreFolderIn(pFolder, strSource, strTarget, pFeedback, nDone, nTotal,
                                  pReport) == 1 &&
                    m_bDeleteSource) {
-            QueueSourceDeletion({pParent, strName, strSource, item, true}, strBoxFolder,
-                                pReport);
+            QueueSourceDeletion({pParent, strName, strSource, item, true}, strBoxFolder, pReport);
         }
     }
     // Links, pipes and vanished paths are passed over.
@@ -210,8 +209,8 @@ int CVaultTransfer::StoreFolderIn(const FolderPtr& pSource, const std::string& s
         const std::string strInVault = JoinPath(strTarget, entry.strName);
         if (entry.kind == EntryKind::ENTRY_FILE) {
             if (!pMirror) pMirror = OpenMirror(strTarget);
-            StoreFileIn(entry.pFolder, entry.strName, entry.strPath, pMirror, strInVault,
-                        pFeedback, nDone, nTotal, pReport);
+            StoreFileIn(entry.pFolder, entry.strName, entry.strPath, pMirror, strInVault, pFeedback,
+                        nDone, nTotal, pReport);
         } else if (entry.kind == EntryKind::ENTRY_FOLDER) {
             // Opened without following a link: a folder swapped for one
             // since the listing cannot be listed, and is reported so.

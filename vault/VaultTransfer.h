@@ -26,9 +26,9 @@ constexpr std::size_t TRANSFER_DELETE_FOLDERS = 64;
 
 // Why an item was passed over, refused or kept.
 enum class PassReason {
-    PASS_IS_VAULT,         // the vault itself: dropped, or met inside a dropped folder
-    PASS_IN_VAULT,         // a dropped item that lies inside the vault
-    PASS_SOURCE_CHANGED,   // the source changed while or after it was stored: kept
+    PASS_IS_VAULT,           // the vault itself: dropped, or met inside a dropped folder
+    PASS_IN_VAULT,           // a dropped item that lies inside the vault
+    PASS_SOURCE_CHANGED,     // the source changed while or after it was stored: kept
     PASS_BAD_RECORDED_PATH,  // a stored file whose recorded path a restore refuses
 };
 
@@ -101,8 +101,8 @@ private:
                       std::uint64_t nTotal, TransferReport* pReport);
     void StoreFileIn(const FolderPtr& pFolder, const std::string& strName,
                      const std::string& strPath, const FolderPtr& pStoredFolder,
-                     const std::string& strStored, CVaultFeedback* pFeedback,
-                     std::uint64_t& nDone, std::uint64_t nTotal, TransferReport* pReport);
+                     const std::string& strStored, CVaultFeedback* pFeedback, std::uint64_t& nDone,
+                     std::uint64_t nTotal, TransferReport* pReport);
     // The folder strTarget in the vault, made when missing; null when it
     // cannot be had.
     FolderPtr OpenMirror(const std::string& strTarget);

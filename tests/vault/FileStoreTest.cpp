@@ -2,7 +2,6 @@
 // the overwrite questions, cancels, injected faults, refused sources and
 // damaged stored files.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -159,9 +158,8 @@ TEST_F(FileStoreTest, ReplacesOnlyWhatTheUserWasAskedAbout) {
     };
     EXPECT_EQ(Restore("box/x.$", "out/y.$"), 0);
     EXPECT_EQ(Read("out/y"), Bytes(2, 6));
-    EXPECT_EQ(m_feedback.m_vQuestions, (std::vector<std::string>{MSG_STORED_EXISTS,
-                                                                 MSG_TARGET_EXISTS,
-                                                                 MSG_TARGET_EXISTS}));
+    EXPECT_EQ(m_feedback.m_vQuestions,
+              (std::vector<std::string>{MSG_STORED_EXISTS, MSG_TARGET_EXISTS, MSG_TARGET_EXISTS}));
 
     m_feedback.m_bAnswerYes = true;
     m_feedback.m_vQuestions.clear();
