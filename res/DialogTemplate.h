@@ -22,6 +22,11 @@ constexpr int RES_DLG_FILE_INFO = 141;
 constexpr int RES_DLG_DIR_INFO = 142;
 constexpr int RES_DLG_PROGRESS = 145;
 
+// Controls of the main window.
+constexpr int RES_ID_BOX_LIST = 1000;
+constexpr int RES_ID_MAIN_STATUS = 1002;  // the static text at the bottom
+constexpr int RES_ID_CONTENTS_TREE = 1003;
+
 enum class ControlKind {
     CONTROL_LABEL,        // static text
     CONTROL_GROUP_BOX,    // frame with a caption, drawn behind the controls it frames

@@ -19,12 +19,20 @@ QString HelpFilePath(const QString& strProgramPath) {
 }
 
 CVaultDlg::CVaultDlg(const QString& strUser, const QString& strPassword, QWidget* pParent)
-    : QDialog(pParent), m_cipher(strUser.toStdString(), strPassword.toStdString()) {
-    BuildDialog(this, RES_DLG_MAIN);
+    : CStretchDialog(pParent), m_cipher(strUser.toStdString(), strPassword.toStdString()) {
+    SetClientArea(BuildDialog(this, RES_DLG_MAIN));
     setWindowIcon(LoadAppIcon());
     ConnectCommand(RES_CMD_EXIT, &CVaultDlg::OnExit);
     ConnectCommand(RES_CMD_HELP, &CVaultDlg::OnHelp);
     ConnectCommand(RES_CMD_ABOUT, &CVaultDlg::OnAbout);
+}
+
+bool CVaultDlg::OnInitDialog() {
+    InitSizing(10);
+    AddAnchor(FindControl(this, RES_ID_BOX_LIST), ANCHOR_STRETCH, ANCHOR_FIXED);
+    AddAnchor(FindControl(this, RES_ID_CONTENTS_TREE), ANCHOR_STRETCH, ANCHOR_STRETCH);
+    AddAnchor(FindControl(this, RES_ID_MAIN_STATUS), ANCHOR_HALF, ANCHOR_MOVE);
+    return true;
 }
 
 void CVaultDlg::ConnectCommand(int nCommandId, void (CVaultDlg::*pHandler)()) {

@@ -2,16 +2,16 @@
 // It owns the cipher context of the run. Interface thread.
 #pragma once
 
-#include <QDialog>
 #include <QString>
 
+#include "StretchDialog.h"
 #include "VaultCipher.h"
 
 class QKeyEvent;
 
 namespace quovex {
 
-class CVaultDlg : public QDialog {
+class CVaultDlg : public CStretchDialog {
     Q_OBJECT
 public:
     // strUser and strPassword are the credentials typed at the login.
@@ -28,6 +28,10 @@ public:
     void OnAbout();
 
 protected:
+    // Sets up sizing with a growth of 10 and anchors the box list (wider),
+    // the contents tree (wider and taller) and the bottom text (shifted by
+    // half the added width, kept at its distance from the bottom).
+    bool OnInitDialog() override;
     // Enter with no default button ends the window like Exit.
     void keyPressEvent(QKeyEvent* pEvent) override;
 

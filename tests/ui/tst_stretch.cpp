@@ -1,0 +1,128 @@
+// The resizable main window: the anchor arithmetic on its own, then the
+// window itself as it opens, grows, shrinks and is minimised.
+#include <QLabel>
+#include <QResizeEvent>
+#include <QSizeGrip>
+
+#include "AnchorGeometry.h"
+#include "DialogBuilder.h"
+#include "UiTestSupport.h"
+#include "VaultDlg.h"
+
+using namespace quovex;
+
+class TestStretch : public QObject {
+    Q_OBJECT
+private slots:
+    void anchorPlacement();
+    void enlargementAndLimits();
+    void mainWindow();
+};
+
+void TestStretch::anchorPlacement() {
+    QCOMPARE(AnchorPercentsFor(ANCHOR_STRETCH, ANCHOR_MOVE), (AnchorPercents{0, 100, 100, 100}));
+    QCOMPARE(AnchorPercentsFor(ANCHOR_HALF, ANCHOR_FIXED), (AnchorPercents{50, 50, 0, 0}));
+    QVERIFY(AnchorPercentsFor(4, -1).IsFixed());
+
+    // The main window's three anchors; a client that shrank counts as no growth.
+    const AnchorRect rcList{10, 9, 142, 147}, rcTree{10, 166, 142, 322}, rcText{10, 331, 138, 344};
+    struct Case {
+        AnchorRect rc;
+        int nHorz, nVert;
+        AnchorSize growth;
+        AnchorRect expected;
+    };
+    const Case cases[] = {
+        {rcList, ANCHOR_STRETCH, ANCHOR_FIXED, {100, 100}, {10, 9, 242, 147}},
+        {rcTree, ANCHOR_STRETCH, ANCHOR_STRETCH, {100, 100}, {10, 166, 242, 422}},
+        {rcText, ANCHOR_HALF, ANCHOR_MOVE, {100, 100}, {60, 431, 188, 444}},
+        {rcList, ANCHOR_STRETCH, ANCHOR_FIXED, {101, 101}, {10, 9, 243, 147}},
+        {rcTree, ANCHOR_STRETCH, ANCHOR_STRETCH, {101, 101}, {10, 166, 243, 423}},
+        {rcText, ANCHOR_HALF, ANCHOR_MOVE, {101, 101}, {60, 432, 188, 445}},
+        {rcText, ANCHOR_HALF, ANCHOR_MOVE, ClientGrowth({300, 400}, {250, 380}), rcText},
+    };
+    for (const Case& c : cases) {
+        QCOMPARE(PlaceAnchored(c.rc, AnchorPercentsFor(c.nHorz, c.nVert), c.growth), c.expected);
+    }
+    QCOMPARE(ClientGrowth({300, 400}, {250, 433}), (AnchorSize{0, 33}));
+}
+
+void TestStretch::enlargementAndLimits() {
+    const AnchorRect rcScreen{0, 0, 1920, 1080};
+    // A fifth of each extent on every side: 40 % larger, same centre.
+    QCOMPARE(EnlargedWindowRect({100, 100, 300, 400}, 10, SIZING_BOTH, rcScreen),
+             (AnchorRect{60, 40, 340, 460}));
+    // Held at the screen's left and top, with the full enlarged size.
+    QCOMPARE(EnlargedWindowRect({10, 20, 210, 320}, 10, SIZING_BOTH, rcScreen),
+             (AnchorRect{0, 0, 280, 420}));
+    QCOMPARE(EnlargedWindowRect({-1900, 20, -1700, 320}, 10, SIZING_BOTH, {-1920, 0, 0, 1080}),
+             (AnchorRect{-1920, 0, -1640, 420}));
+    QCOMPARE(EnlargedWindowRect({100, 100, 300, 400}, 10, SIZING_VERT, rcScreen),
+             (AnchorRect{100, 40, 300, 460}));
+    QCOMPARE(EnlargedWindowRect({100, 100, 300, 400}, 0, SIZING_BOTH, rcScreen),
+             (AnchorRect{100, 100, 300, 400}));
+
+    const SizeLimits both = WindowSizeLimits({300, 400}, SIZING_BOTH);
+    QCOMPARE(both.minimum, (AnchorSize{300, 400}));
+    QCOMPARE(both.maximum, (AnchorSize{SIZING_UNLIMITED, SIZING_UNLIMITED}));
+    QCOMPARE(WindowSizeLimits({300, 400}, SIZING_HORZ).maximum,
+             (AnchorSize{SIZING_UNLIMITED, 400}));
+}
+
+void TestStretch::mainWindow() {
+    // Where the template puts every control.
+    QWidget reference;
+    const QWidget* pRefClient = BuildDialog(&reference, RES_DLG_MAIN);
+    const int ids[] = {RES_ID_BOX_LIST, RES_ID_CONTENTS_TREE, RES_ID_MAIN_STATUS};
+    auto templateRect = [&](int nId) { return FindControl(pRefClient, nId)->geometry(); };
+
+    CVaultDlg dlg(QStringLiteral("user"), QStringLiteral("password"));
+    QVERIFY(!dlg.AddAnchor(FindControl(&dlg, RES_ID_BOX_LIST), ANCHOR_MOVE, ANCHOR_MOVE));
+    dlg.show();
+    QWidget* pClient = FindControl(&dlg, RES_ID_BOX_LIST)->parentWidget();
+    const AnchorSize initialClient = dlg.Anchors().InitialClientSize();
+    const AnchorSize initialWindow = dlg.Anchors().InitialWindowSize();
+    QCOMPARE(QSize(initialClient.nWidth, initialClient.nHeight), pRefClient->minimumSize());
+    QCOMPARE(dlg.minimumSize(), QSize(initialWindow.nWidth, initialWindow.nHeight));
+    QCOMPARE(dlg.size(), QSize(initialWindow.nWidth + 2 * (initialWindow.nWidth / 5),
+                               initialWindow.nHeight + 2 * (initialWindow.nHeight / 5)));
+    QVERIFY(
+        !dlg.AddAnchor(dlg.findChild<QLabel*>(QStringLiteral("-1")), ANCHOR_FIXED, ANCHOR_FIXED));
+
+    auto resizeClient = [&](int dx, int dy) {
+        dlg.resize(initialWindow.nWidth + dx, initialWindow.nHeight + dy);
+        QCOMPARE(pClient->size(), QSize(initialClient.nWidth + std::max(dx, 0),
+                                        initialClient.nHeight + std::max(dy, 0)));
+        const QSizeGrip* pGrip = dlg.Anchors().SizeGrip();
+        QVERIFY(pGrip && pGrip->isVisible());
+        QCOMPARE(pGrip->geometry().bottomRight(), pClient->rect().bottomRight());
+    };
+    auto expectPlaced = [&](int dxHalf, int dx, int dy) {
+        QCOMPARE(FindControl(&dlg, RES_ID_BOX_LIST)->geometry(),
+                 templateRect(RES_ID_BOX_LIST).adjusted(0, 0, dx, 0));
+        QCOMPARE(FindControl(&dlg, RES_ID_CONTENTS_TREE)->geometry(),
+                 templateRect(RES_ID_CONTENTS_TREE).adjusted(0, 0, dx, dy));
+        QCOMPARE(FindControl(&dlg, RES_ID_MAIN_STATUS)->geometry(),
+                 templateRect(RES_ID_MAIN_STATUS).translated(dxHalf, dy));
+    };
+    resizeClient(100, 100);
+    expectPlaced(50, 100, 100);
+    resizeClient(101, 101);
+    expectPlaced(50, 101, 101);
+    // Not smaller than the template, where every control is back in place.
+    resizeClient(-40, -40);
+    expectPlaced(0, 0, 0);
+
+    // A minimised window's size changes leave the controls alone.
+    resizeClient(60, 30);
+    QRect before[3];
+    for (int i = 0; i < 3; ++i) before[i] = FindControl(&dlg, ids[i])->geometry();
+    dlg.showMinimized();
+    QResizeEvent shrink(QSize(1, 1), pClient->size());
+    QCoreApplication::sendEvent(pClient, &shrink);
+    dlg.showNormal();
+    for (int i = 0; i < 3; ++i) QCOMPARE(FindControl(&dlg, ids[i])->geometry(), before[i]);
+}
+
+QUOVEX_UI_TEST_MAIN(TestStretch)
+#include "tst_stretch.moc"
