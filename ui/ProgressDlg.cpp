@@ -12,6 +12,7 @@
 #include "MessageBox.h"
 #include "UiThread.h"
 #include "VaultApp.h"
+#include "VaultDlg.h"
 #include "WaitCursor.h"
 
 namespace quovex {
@@ -29,12 +30,13 @@ QWidget* DefaultOwner(QWidget* pParent) {
     return QApplication::activeWindow();
 }
 
-// Lets the owner refresh a box: a slot ShowBoxContents(QString) of the
-// owner, when it has one, is served synchronously for the worker.
+// Lets the main window refresh a box: its ShowBoxContents is served
+// synchronously for the worker.
 void ConnectBoxContents(CProgressDlg& dialog, QWidget* pOwner) {
-    if (!pOwner || pOwner->metaObject()->indexOfSlot("ShowBoxContents(QString)") < 0) return;
-    QObject::connect(&dialog, SIGNAL(BoxContentsChanged(QString)), pOwner,
-                     SLOT(ShowBoxContents(QString)));
+    if (auto* pMain = qobject_cast<CVaultDlg*>(pOwner)) {
+        QObject::connect(&dialog, &CProgressDlg::BoxContentsChanged, pMain,
+                         &CVaultDlg::ShowBoxContents);
+    }
 }
 
 }  // namespace

@@ -3,12 +3,17 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QUrl>
 
 #include "AboutDlg.h"
+#include "BoxListCtrl.h"
 #include "DialogBuilder.h"
+#include "DropReport.h"
+#include "MessageBox.h"
+#include "ProgressDlg.h"
 #include "ResourceImages.h"
 #include "VaultApp.h"
 
@@ -29,10 +34,70 @@ CVaultDlg::CVaultDlg(const QString& strUser, const QString& strPassword, QWidget
 
 bool CVaultDlg::OnInitDialog() {
     InitSizing(10);
+    InitBoxList();
     AddAnchor(FindControl(this, RES_ID_BOX_LIST), ANCHOR_STRETCH, ANCHOR_FIXED);
     AddAnchor(FindControl(this, RES_ID_CONTENTS_TREE), ANCHOR_STRETCH, ANCHOR_STRETCH);
     AddAnchor(FindControl(this, RES_ID_MAIN_STATUS), ANCHOR_HALF, ANCHOR_MOVE);
     return true;
+}
+
+void CVaultDlg::InitBoxList() {
+    QWidget* pPlaceholder = FindControl(this, RES_ID_BOX_LIST);
+    if (!pPlaceholder || m_pBoxList) return;
+    m_pBoxList = new CBoxListCtrl(
+        [] {
+            const CVaultApp* pApp = CVaultApp::Instance();
+            return pApp ? pApp->m_strWorkPath : DefaultWorkPath();
+        },
+        pPlaceholder->parentWidget());
+    m_pBoxList->setGeometry(pPlaceholder->geometry());
+    m_pBoxList->setAcceptDrops(true);
+    m_pBoxList->stackUnder(pPlaceholder);
+    delete pPlaceholder;
+    m_pBoxList->setObjectName(QString::number(RES_ID_BOX_LIST));
+    connect(m_pBoxList, &CBoxListCtrl::BoxSelected, this, &CVaultDlg::ShowBoxContents);
+    connect(m_pBoxList, &CBoxListCtrl::FilesDropped, this, &CVaultDlg::QueueDrop);
+    m_pBoxList->FillBoxList();
+    m_pBoxList->show();
+}
+
+void CVaultDlg::ShowBoxContents(const QString& strBoxPath) {
+    emit BoxContentsRequested(strBoxPath);
+}
+
+void CVaultDlg::QueueDrop(const QStringList& vPaths, const QString& strBoxPath) {
+    m_vQueuedDrops.emplace_back(vPaths, strBoxPath);
+    QMetaObject::invokeMethod(this, &CVaultDlg::RunQueuedDrops, Qt::QueuedConnection);
+}
+
+void CVaultDlg::RunQueuedDrops() {
+    // A run already up takes the queued drops after its own.
+    if (m_bAddRunning) return;
+    m_bAddRunning = true;
+    while (!m_vQueuedDrops.empty()) {
+        const auto [vPaths, strBoxPath] = std::move(m_vQueuedDrops.front());
+        m_vQueuedDrops.pop_front();
+        StartAddFromDrop(vPaths, strBoxPath);
+    }
+    m_bAddRunning = false;
+}
+
+int CVaultDlg::StartAddFromDrop(const QStringList& vDropList, const QString& strBoxPath) {
+    if (vDropList.isEmpty() || strBoxPath.isEmpty()) return 1;
+    const CVaultApp* pApp = CVaultApp::Instance();
+    CVaultTransfer transfer(m_cipher);
+    transfer.SetDeleteSource(pApp ? pApp->m_bDeleteSource : true);
+    DropJob job;
+    for (const QString& strPath : vDropList)
+        job.vDropList.push_back(QFile::encodeName(strPath).toStdString());
+    job.strBoxPath = QFile::encodeName(strBoxPath).toStdString();
+    job.pVault = &transfer;
+    if (!RunWithProgress(AddDropWorker, PROGRESS_CAN_CANCEL, &job, this)) {
+        ShowMessageBox(QStringLiteral("User cancelled the operation !"));
+    }
+    const QString strReport = DropReportText(job.report);
+    if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
+    return 1;
 }
 
 void CVaultDlg::ConnectCommand(int nCommandId, void (CVaultDlg::*pHandler)()) {

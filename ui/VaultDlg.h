@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <deque>
+#include <utility>
 
 #include "StretchDialog.h"
 #include "VaultCipher.h"
@@ -10,6 +13,8 @@
 class QKeyEvent;
 
 namespace quovex {
+
+class CBoxListCtrl;
 
 class CVaultDlg : public CStretchDialog {
     Q_OBJECT
@@ -27,6 +32,25 @@ public:
     // Runs the about box modally.
     void OnAbout();
 
+    // The box list (control 1000); nullptr until the window is first shown.
+    CBoxListCtrl* BoxList() const { return m_pBoxList; }
+
+    // Stores every path of vDropList, in order, below strBoxPath under the
+    // progress dialog, deleting the sources when the settings ask for it.
+    // Then tells the user once: "User cancelled the operation !" after a
+    // cancel, and one list of what did not go through, if anything. An
+    // empty list starts no run. Returns 1. Interface thread.
+    int StartAddFromDrop(const QStringList& vDropList, const QString& strBoxPath);
+
+public slots:
+    // Shows the box folder strBoxPath in the contents tree. Interface thread
+    // (the progress dialog serves the worker's calls there).
+    void ShowBoxContents(const QString& strBoxPath);
+
+signals:
+    // Asked by ShowBoxContents: the contents tree shows strBoxPath afresh.
+    void BoxContentsRequested(const QString& strBoxPath);
+
 protected:
     // Sets up sizing with a growth of 10 and anchors the box list (wider),
     // the contents tree (wider and taller) and the bottom text (shifted by
@@ -36,9 +60,19 @@ protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
+    // Replaces the placeholder of control 1000 by the box list, in its place
+    // and with its drop acceptance, and fills it.
+    void InitBoxList();
+    // A drop is queued and run once the drop itself has ended; drops that
+    // come while a run is up wait for it, in order.
+    void QueueDrop(const QStringList& vPaths, const QString& strBoxPath);
+    void RunQueuedDrops();
     void ConnectCommand(int nCommandId, void (CVaultDlg::*pHandler)());
 
     CVaultCipher m_cipher;
+    CBoxListCtrl* m_pBoxList = nullptr;
+    std::deque<std::pair<QStringList, QString>> m_vQueuedDrops;
+    bool m_bAddRunning = false;
 };
 
 // The help file's path: Quovex.chm in the folder of strProgramPath.

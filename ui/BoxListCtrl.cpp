@@ -1,0 +1,92 @@
+#include "BoxListCtrl.h"
+
+#include <QBitmap>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include "ResourceImages.h"
+#include "VaultFolders.h"
+
+namespace quovex {
+
+namespace {
+
+// Picture n of the box strip, white made transparent.
+QIcon BoxPicture(const QPixmap& strip, int n) {
+    QPixmap picture =
+        strip.copy(n * RES_BOX_PICTURE_SIZE, 0, RES_BOX_PICTURE_SIZE, RES_BOX_PICTURE_SIZE);
+    picture.setMask(picture.createMaskFromColor(Qt::white));
+    return QIcon(picture);
+}
+
+}  // namespace
+
+CBoxListCtrl::CBoxListCtrl(std::function<QString()> fnWorkPath, QWidget* pParent)
+    : QListWidget(pParent), m_fnWorkPath(std::move(fnWorkPath)) {
+    setViewMode(QListView::IconMode);
+    setMovement(QListView::Static);
+    setSortingEnabled(false);
+    setIconSize(QSize(RES_BOX_PICTURE_SIZE, RES_BOX_PICTURE_SIZE));
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setDragEnabled(false);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    connect(this, &QListWidget::itemSelectionChanged, this, &CBoxListCtrl::OnSelectionChanged);
+}
+
+void CBoxListCtrl::FillBoxList() {
+    const QPixmap strip = LoadBoxStrip();
+    for (const BoxInfo& box : BOX_TABLE) {
+        addItem(new QListWidgetItem(BoxPicture(strip, 0), QString::fromUtf8(box.pszCaption)));
+    }
+    selectionModel()->select(model()->index(0, 0), QItemSelectionModel::Select);
+}
+
+void CBoxListCtrl::OnSelectionChanged() {
+    int nBox = -1;
+    for (int i = 0; i < count() && nBox < 0; ++i) {
+        if (item(i)->isSelected()) nBox = i;
+    }
+    if (nBox < 0 || nBox >= BOX_COUNT) return;
+    QString strPath = m_fnWorkPath ? m_fnWorkPath() : QString();
+    if (!strPath.endsWith(QLatin1Char('/')) && !strPath.endsWith(QDir::separator())) {
+        strPath += QLatin1Char('/');
+    }
+    strPath += QString::fromUtf8(BOX_TABLE[nBox].pszFolder);
+    emit BoxSelected(strPath);
+    m_strBoxPath = strPath;
+}
+
+QStringList CBoxListCtrl::DroppedPaths(const QMimeData* pData) {
+    QStringList vPaths;
+    if (!pData) return vPaths;
+    for (const QUrl& url : pData->urls()) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) vPaths << url.toLocalFile();
+    }
+    return vPaths;
+}
+
+void CBoxListCtrl::dragEnterEvent(QDragEnterEvent* pEvent) {
+    if (DroppedPaths(pEvent->mimeData()).isEmpty()) return pEvent->ignore();
+    pEvent->acceptProposedAction();
+}
+
+void CBoxListCtrl::dragMoveEvent(QDragMoveEvent* pEvent) {
+    // Anywhere on the list, over a picture or not.
+    if (DroppedPaths(pEvent->mimeData()).isEmpty()) return pEvent->ignore();
+    pEvent->acceptProposedAction();
+}
+
+void CBoxListCtrl::dropEvent(QDropEvent* pEvent) {
+    const QStringList vPaths = DroppedPaths(pEvent->mimeData());
+    if (vPaths.isEmpty()) return pEvent->ignore();
+    pEvent->acceptProposedAction();
+    activateWindow();
+    emit FilesDropped(vPaths, m_strBoxPath);
+}
+
+}  // namespace quovex
