@@ -1,0 +1,188 @@
+// The main window's box list: the first box at start, which box a
+// selection names, and drops carried through the progress dialog into the
+// box selected last, with the message boxes scripted.
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QDropEvent>
+#include <QFile>
+#include <QMap>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QUrl>
+
+#include "BoxListCtrl.h"
+#include "DialogBuilder.h"
+#include "MessageBox.h"
+#include "UiTestSupport.h"
+#include "VaultApp.h"
+#include "VaultDlg.h"
+#include "VaultFolders.h"
+
+using namespace quovex;
+
+namespace {
+
+bool MakeFile(const QString& strPath, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(strPath).absolutePath());
+    QFile file(strPath);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Every file below strRoot with a digest of its content.
+QMap<QString, QByteArray> Snapshot(const QString& strRoot) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(strRoot, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        if (file.open(QIODevice::ReadOnly))
+            files[file.fileName()] =
+                QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1);
+    }
+    return files;
+}
+
+void SelectBoxes(CBoxListCtrl* pList, std::initializer_list<int> vRows) {
+    for (int nRow : vRows)
+        pList->selectionModel()->select(pList->model()->index(nRow, 0),
+                                        QItemSelectionModel::Select);
+}
+
+// Drags the URLs over and drops them on the picture of box nRow, then lets the queued run go.
+bool DropOn(CVaultDlg& dlg, int nRow, const QList<QUrl>& urls) {
+    CBoxListCtrl* pList = dlg.BoxList();
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint pos = pList->visualItemRect(pList->item(nRow)).center();
+    // The enter makes the list the target that the drop goes to.
+    QDragEnterEvent enter(pos, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pList->viewport(), &enter);
+    QDropEvent drop(pos, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pList->viewport(), &drop);
+    QCoreApplication::sendPostedEvents(&dlg, QEvent::MetaCall);
+    return enter.isAccepted() && drop.isAccepted();
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void selectionNamesTheBox();
+    void dropStoresIntoTheBoxSelectedLast();
+    void dropOfTheVaultsFolderChangesNothing();
+};
+
+void TestMainWindow::selectionNamesTheBox() {
+    CVaultApp app;
+    const QString strVault = test::g_strHome + QStringLiteral("/sel/vault");
+    for (const QString& strLocation : {strVault, strVault + QLatin1Char('/')}) {
+        app.m_strWorkPath = strLocation;
+        CVaultDlg dlg(QStringLiteral("alice"), QStringLiteral("secret1"));
+        QSignalSpy shown(&dlg, &CVaultDlg::BoxContentsRequested);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        CBoxListCtrl* pList = dlg.BoxList();
+        QVERIFY(pList && FindControl<CBoxListCtrl>(&dlg, 1000) == pList);
+        QVERIFY(pList->acceptDrops());
+        QCOMPARE(pList->viewMode(), QListView::IconMode);
+        QCOMPARE(pList->count(), BOX_COUNT);
+        for (int i = 0; i < BOX_COUNT; ++i)
+            QCOMPARE(pList->item(i)->text(), QString::fromUtf8(BOX_TABLE[i].pszCaption));
+        // At start: the document box, selected but not the current item.
+        QCOMPARE(pList->selectedItems(), QList<QListWidgetItem*>({pList->item(0)}));
+        QVERIFY(!pList->selectionModel()->currentIndex().isValid());
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.last().at(0).toString(), strVault + QStringLiteral("/FileBox"));
+        QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/FileBox"));
+
+        // Several boxes: the lowest index decides.
+        pList->clearSelection();
+        SelectBoxes(pList, {3, 1});
+        QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/ImageBox"));
+        QCOMPARE(shown.last().at(0).toString(), strVault + QStringLiteral("/ImageBox"));
+        // A new location applies from the next selection on; an empty
+        // selection keeps the last box and shows nothing new.
+        app.m_strWorkPath = QStringLiteral("/");
+        const qsizetype nShown = shown.size();
+        pList->clearSelection();
+        QCOMPARE(shown.size(), nShown);
+        QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/ImageBox"));
+        SelectBoxes(pList, {2});
+        QCOMPARE(pList->BoxPath(), QStringLiteral("/VideoBox"));
+    }
+}
+
+void TestMainWindow::dropStoresIntoTheBoxSelectedLast() {
+    const QString strRoot = test::g_strHome + QStringLiteral("/drop");
+    const QString strVault = strRoot + QStringLiteral("/vault");
+    CreateBoxFolders(strVault.toStdString());
+    for (const char* pszName : {"src/a.txt", "src/b.txt", "src/目录/c.txt", "src/目录/sub/d.txt"})
+        QVERIFY(MakeFile(strRoot + QLatin1Char('/') + QString::fromUtf8(pszName), "quovex"));
+    CVaultApp app;
+    app.m_strWorkPath = strVault;
+    app.m_bDeleteSource = true;
+    CVaultDlg dlg(QStringLiteral("alice"), QStringLiteral("secret1"));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QSignalSpy shown(&dlg, &CVaultDlg::BoxContentsRequested);
+    CMessageBoxScript script;
+
+    // The image box, then an empty selection; dropped on the other box.
+    CBoxListCtrl* pList = dlg.BoxList();
+    pList->clearSelection();
+    SelectBoxes(pList, {1});
+    pList->clearSelection();
+    shown.clear();
+    QVERIFY(DropOn(dlg, 3,
+                   {QUrl::fromLocalFile(strRoot + QStringLiteral("/src/a.txt")),
+                    QUrl(QStringLiteral("https://example.com/x.txt")),
+                    QUrl::fromLocalFile(strRoot + QStringLiteral("/src/目录"))}));
+    const QString strBox = strVault + QStringLiteral("/ImageBox");
+    for (const char* pszStored : {"/a.txt.$", "/目录/c.txt.$", "/目录/sub/d.txt.$"}) {
+        QFile stored(strBox + QString::fromUtf8(pszStored));
+        QVERIFY2(stored.open(QIODevice::ReadOnly), qPrintable(stored.fileName()));
+        QCOMPARE(stored.read(6), QByteArray("QUOVEX"));
+    }
+    QCOMPARE(Snapshot(strVault).size(), 3);
+    // Sources gone once stored; what was not dropped stays.
+    QVERIFY(!QFileInfo::exists(strRoot + QStringLiteral("/src/a.txt")));
+    QVERIFY(!QFileInfo::exists(strRoot + QStringLiteral("/src/目录")));
+    QVERIFY(QFileInfo::exists(strRoot + QStringLiteral("/src/b.txt")));
+    // The box was shown afresh after each dropped item; nothing to tell.
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown.last().at(0).toString(), strBox);
+    QVERIFY(script.Requests().empty());
+
+    // Nothing local: refused, and no run.
+    QVERIFY(!DropOn(dlg, 0, {QUrl(QStringLiteral("https://example.com/y.txt"))}));
+    QCOMPARE(shown.size(), 2);
+    QVERIFY(script.Requests().empty());
+}
+
+void TestMainWindow::dropOfTheVaultsFolderChangesNothing() {
+    const QString strOuter = test::g_strHome + QStringLiteral("/outer");
+    const QString strVault = strOuter + QStringLiteral("/Box");
+    CreateBoxFolders(strVault.toStdString());
+    QVERIFY(QFile::copy(QStringLiteral(QUOVEX_TEST_DATA "/chinese.txt.$"),
+                        strVault + QStringLiteral("/FileBox/chinese.txt.$")));
+    const auto before = Snapshot(strVault);
+    CVaultApp app;
+    app.m_strWorkPath = strVault;
+    app.m_bDeleteSource = true;
+    CVaultDlg dlg(QStringLiteral("alice"), QStringLiteral("secret1"));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    CMessageBoxScript script;
+    QVERIFY(DropOn(dlg, 0, {QUrl::fromLocalFile(strOuter)}));
+    QCOMPARE(Snapshot(strVault), before);
+    QVERIFY(QFileInfo(strVault + QStringLiteral("/OtherBox")).isDir());
+    // Told once, naming the vault and why it was refused.
+    QCOMPARE(script.Requests().size(), std::size_t(1));
+    const QString strText = script.Requests().front().strText;
+    QVERIFY2(strText.contains(strVault) && strText.contains(QStringLiteral("保险柜本身")),
+             qPrintable(strText));
+}
+
+QUOVEX_UI_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
