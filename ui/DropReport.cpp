@@ -1,5 +1,6 @@
 #include "DropReport.h"
 
+#include <QFile>
 #include <QStringList>
 
 namespace quovex {
@@ -21,11 +22,13 @@ QString PassReasonText(PassReason nReason) {
 QString DropReportText(const TransferReport& report) {
     QStringList vLines;
     for (const std::string& strPath : report.vFailed) {
-        vLines << QStringLiteral("%1（未能存入）").arg(QString::fromStdString(strPath));
+        vLines << QStringLiteral("%1（未能存入）")
+                      .arg(QFile::decodeName(QByteArray::fromStdString(strPath)));
     }
     for (const PassedOverItem& item : report.vPassedOver) {
         vLines << QStringLiteral("%1（%2）")
-                      .arg(QString::fromStdString(item.strPath), PassReasonText(item.nReason));
+                      .arg(QFile::decodeName(QByteArray::fromStdString(item.strPath)),
+                           PassReasonText(item.nReason));
     }
     if (vLines.isEmpty()) return QString();
     const qsizetype nAll = vLines.size();
