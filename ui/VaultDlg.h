@@ -11,6 +11,8 @@ class QKeyEvent;
 
 namespace quovex {
 
+class CContentsTree;
+
 class CVaultDlg : public CStretchDialog {
     Q_OBJECT
 public:
@@ -18,6 +20,8 @@ public:
     CVaultDlg(const QString& strUser, const QString& strPassword, QWidget* pParent = nullptr);
 
     const CVaultCipher& Cipher() const { return m_cipher; }
+    // The contents tree (control 1003).
+    CContentsTree* ContentsTree() const { return m_pContentsTree; }
 
     // Exit: ends the window with OK.
     void OnExit();
@@ -39,6 +43,7 @@ private:
     void ConnectCommand(int nCommandId, void (CVaultDlg::*pHandler)());
 
     CVaultCipher m_cipher;
+    CContentsTree* m_pContentsTree = nullptr;
 };
 
 // The help file's path: Quovex.chm in the folder of strProgramPath.
