@@ -51,32 +51,29 @@ QString DecodedName(const fs::directory_entry& entry) {
     return QFile::encodeName(strName).toStdString() == strBytes ? strName : QString();
 }
 
-// Calls fn(entry, bFolder) for every entry of strFolder that the tree can
+// Calls fn(strName, bFolder) for every entry of strFolder that the tree can
 // show: no symbolic links, no undecodable names. fn returns false to stop.
 template <class Fn>
 void ForEachShowableEntry(const QString& strFolder, Fn&& fn) {
     std::error_code ec;
     fs::directory_iterator it(NativePath(strFolder), ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        const fs::file_status status = it->symlink_status(ec);
-        if (ec) {
-            ec.clear();
-            continue;
-        }
-        if (fs::is_symlink(status) || DecodedName(*it).isEmpty()) continue;
-        if (!fn(*it, fs::is_directory(status))) return;
+        std::error_code ecStatus;
+        const fs::file_status status = it->symlink_status(ecStatus);
+        if (ecStatus || fs::is_symlink(status)) continue;
+        const QString strName = DecodedName(*it);
+        if (strName.isEmpty()) continue;
+        if (!fn(strName, fs::is_directory(status))) return;
     }
 }
 
-QIcon PathIcon(const QFileInfo& info) {
-    static QFileIconProvider provider;
+QIcon PathIcon(const QFileIconProvider& provider, const QIcon& open, const QFileInfo& info) {
     const bool bFolder = info.isDir();
     QIcon icon = provider.icon(info);
     if (icon.isNull()) {
         icon = provider.icon(bFolder ? QAbstractFileIconProvider::Folder
                                      : QAbstractFileIconProvider::File);
     }
-    const QIcon open = QIcon::fromTheme(QStringLiteral("folder-open"));
     if (!bFolder || open.isNull()) return icon;
     // The open folder stands for a selected folder.
     QIcon combined;
@@ -89,7 +86,8 @@ QIcon PathIcon(const QFileInfo& info) {
 
 }  // namespace
 
-CContentsTree::CContentsTree(QWidget* pParent) : QTreeWidget(pParent) {
+CContentsTree::CContentsTree(QWidget* pParent)
+    : QTreeWidget(pParent), m_iconOpenFolder(QIcon::fromTheme(QStringLiteral("folder-open"))) {
     setHeaderHidden(true);
     setColumnCount(1);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -105,14 +103,13 @@ bool CContentsTree::ShowFolder(const QString& strRootFolder, bool bShowFiles) {
 }
 
 bool CContentsTree::ShowFolderHere(const QString& strRootFolder, bool bShowFiles) {
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
     clear();
     m_bShowFiles = bShowFiles;
-    const QString strRoot = WithoutTrailingSeparator(
-        QDir::cleanPath(QFileInfo(strRootFolder.isEmpty() ? QStringLiteral(".") : strRootFolder)
-                            .absoluteFilePath()));
-    m_strRootPath = strRoot.endsWith(SEPARATOR) ? strRoot : strRoot + SEPARATOR;
-    // The walk may start from a folder reached through a link.
+    if (strRootFolder.isEmpty()) return false;
+    // Made absolute, so that every item's path is a full one. The walk may
+    // start from a folder reached through a link.
+    const QString strRoot =
+        WithoutTrailingSeparator(QDir::cleanPath(QFileInfo(strRootFolder).absoluteFilePath()));
     if (!QFileInfo(strRoot).isDir()) return false;
 
     QTreeWidgetItem* pRoot = InsertPathItem(nullptr, strRoot);
@@ -136,8 +133,8 @@ QString CContentsTree::GetItemPath(const QTreeWidgetItem* pItem) const {
 
 void CContentsTree::FillItem(QTreeWidgetItem* pParent, const QString& strFolder) {
     std::vector<CFolderEntry> entries;
-    ForEachShowableEntry(strFolder, [&](const fs::directory_entry& entry, bool bFolder) {
-        if (bFolder || m_bShowFiles) entries.push_back({DecodedName(entry).toStdString(), bFolder});
+    ForEachShowableEntry(strFolder, [&](const QString& strName, bool bFolder) {
+        if (bFolder || m_bShowFiles) entries.push_back({strName.toStdString(), bFolder});
         return true;
     });
     SortFolderEntries(&entries);
@@ -157,7 +154,7 @@ QTreeWidgetItem* CContentsTree::InsertPathItem(QTreeWidgetItem* pParent, const Q
     const QString strTrimmed = WithoutTrailingSeparator(strPath);
     auto* pItem = new QTreeWidgetItem(QStringList(pParent ? LeafName(strTrimmed) : strTrimmed));
     pItem->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    pItem->setIcon(0, PathIcon(QFileInfo(strTrimmed)));
+    pItem->setIcon(0, PathIcon(m_iconProvider, m_iconOpenFolder, QFileInfo(strTrimmed)));
     if (pParent) {
         pParent->addChild(pItem);
     } else {
@@ -168,8 +165,8 @@ QTreeWidgetItem* CContentsTree::InsertPathItem(QTreeWidgetItem* pParent, const Q
 
 bool CContentsTree::HasListableChildren(const QString& strFolder) const {
     bool bFound = false;
-    ForEachShowableEntry(strFolder, [&](const fs::directory_entry& entry, bool bFolder) {
-        bFound = bFolder || (m_bShowFiles && !DecodedName(entry).startsWith(QLatin1Char('.')));
+    ForEachShowableEntry(strFolder, [&](const QString& strName, bool bFolder) {
+        bFound = bFolder || (m_bShowFiles && !strName.startsWith(QLatin1Char('.')));
         return !bFound;
     });
     return bFound;

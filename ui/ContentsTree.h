@@ -7,6 +7,8 @@
 // Everything runs on the interface thread except where said otherwise.
 #pragma once
 
+#include <QFileIconProvider>
+#include <QIcon>
 #include <QString>
 #include <QTreeWidget>
 
@@ -23,7 +25,8 @@ public:
     // Discards every item and shows strRootFolder (made absolute) as the
     // one root item, filled with the folder's children and left expanded;
     // files are listed only when bShowFiles is set. Returns false, with the
-    // tree left empty, when strRootFolder is not an existing folder. Any
+    // tree left empty, when strRootFolder is empty or not an existing
+    // folder. Item labels can never be edited. Any
     // thread: from another thread the call is carried to the interface
     // thread, which must be running an event loop, and returns when done.
     bool ShowFolder(const QString& strRootFolder, bool bShowFiles);
@@ -75,8 +78,9 @@ private:
     void OnItemCollapsed(QTreeWidgetItem* pItem);
     void AddPlaceholder(QTreeWidgetItem* pItem);
 
-    bool m_bShowFiles = false;
-    QString m_strRootPath;  // the folder last shown, with a trailing separator
+    bool m_bShowFiles = false;  // set by each ShowFolder
+    QFileIconProvider m_iconProvider;
+    QIcon m_iconOpenFolder;  // null where the icon theme has none
 };
 
 // Puts a CContentsTree in place of the plain tree control

@@ -84,6 +84,7 @@ void TestTree::orderAndPaths() {
 
     QVERIFY(tree.ShowFolder(m_strBox, false));
     QCOMPARE(ChildTexts(tree.topLevelItem(0)), (QStringList{"Alpha", "hidden", "zeta"}));
+    QVERIFY(!tree.ShowFolder(QString(), true));
     QVERIFY(!tree.ShowFolder(m_strBox + QStringLiteral("/none"), true));
     QCOMPARE(tree.topLevelItemCount(), 0);
 }
