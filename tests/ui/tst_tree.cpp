@@ -8,7 +8,9 @@
 #include <thread>
 
 #include "ContentsTree.h"
+#include "DialogBuilder.h"
 #include "UiTestSupport.h"
+#include "VaultDlg.h"
 
 using namespace quovex;
 
@@ -44,6 +46,7 @@ private slots:
     void expansion();
     void rightButton();
     void showFromWorker();
+    void mainWindowControl();
 
 private:
     std::unique_ptr<QTemporaryDir> m_pDir;
@@ -149,6 +152,14 @@ void TestTree::showFromWorker() {
     worker.join();
     QVERIFY(bShown);
     QCOMPARE(tree.topLevelItem(0)->childCount(), 6);
+}
+
+void TestTree::mainWindowControl() {
+    CVaultDlg dlg(QStringLiteral("user"), QStringLiteral("password"));
+    auto* pTree = FindControl<CContentsTree>(&dlg, RES_ID_CONTENTS_TREE);
+    QVERIFY(pTree);
+    QCOMPARE(pTree, dlg.ContentsTree());
+    QCOMPARE(dlg.findChildren<QTreeWidget*>().size(), 1);
 }
 
 QUOVEX_UI_TEST_MAIN(TestTree)
