@@ -10,12 +10,14 @@
 
 #include "AboutDlg.h"
 #include "BoxListCtrl.h"
+#include "ContentsTree.h"
 #include "DialogBuilder.h"
 #include "DropReport.h"
 #include "MessageBox.h"
 #include "ProgressDlg.h"
 #include "ResourceImages.h"
 #include "VaultApp.h"
+#include "VaultFolders.h"
 
 namespace quovex {
 
@@ -26,6 +28,12 @@ QString HelpFilePath(const QString& strProgramPath) {
 CVaultDlg::CVaultDlg(const QString& strUser, const QString& strPassword, QWidget* pParent)
     : CStretchDialog(pParent), m_cipher(strUser.toStdString(), strPassword.toStdString()) {
     SetClientArea(BuildDialog(this, RES_DLG_MAIN));
+    m_pContentsTree = InstallContentsTree(this);
+    // The first box is shown at start.
+    if (const CVaultApp* pApp = CVaultApp::Instance(); pApp && m_pContentsTree) {
+        const std::string strBox = BoxFolderPath(pApp->m_strWorkPath.toStdString(), BOX_FILE);
+        m_pContentsTree->ShowFolder(QString::fromStdString(strBox), true);
+    }
     setWindowIcon(LoadAppIcon());
     ConnectCommand(RES_CMD_EXIT, &CVaultDlg::OnExit);
     ConnectCommand(RES_CMD_HELP, &CVaultDlg::OnHelp);
@@ -62,6 +70,7 @@ void CVaultDlg::InitBoxList() {
 }
 
 void CVaultDlg::ShowBoxContents(const QString& strBoxPath) {
+    if (m_pContentsTree) m_pContentsTree->ShowFolder(strBoxPath, true);
     emit BoxContentsRequested(strBoxPath);
 }
 

@@ -15,6 +15,7 @@ class QKeyEvent;
 namespace quovex {
 
 class CBoxListCtrl;
+class CContentsTree;
 
 class CVaultDlg : public CStretchDialog {
     Q_OBJECT
@@ -23,6 +24,8 @@ public:
     CVaultDlg(const QString& strUser, const QString& strPassword, QWidget* pParent = nullptr);
 
     const CVaultCipher& Cipher() const { return m_cipher; }
+    // The contents tree (control 1003).
+    CContentsTree* ContentsTree() const { return m_pContentsTree; }
 
     // Exit: ends the window with OK.
     void OnExit();
@@ -48,7 +51,7 @@ public slots:
     void ShowBoxContents(const QString& strBoxPath);
 
 signals:
-    // Asked by ShowBoxContents: the contents tree shows strBoxPath afresh.
+    // ShowBoxContents has shown strBoxPath afresh in the contents tree.
     void BoxContentsRequested(const QString& strBoxPath);
 
 protected:
@@ -73,6 +76,7 @@ private:
     CBoxListCtrl* m_pBoxList = nullptr;
     std::deque<std::pair<QStringList, QString>> m_vQueuedDrops;
     bool m_bAddRunning = false;
+    CContentsTree* m_pContentsTree = nullptr;
 };
 
 // The help file's path: Quovex.chm in the folder of strProgramPath.

@@ -1,0 +1,239 @@
+#include "ContentsTree.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "DialogBuilder.h"
+#include "PathOrder.h"
+#include "UiThread.h"
+#include "WaitCursor.h"
+
+namespace quovex {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr QChar SEPARATOR = QLatin1Char('/');
+
+// strPath without its trailing separators ("/" itself stays).
+QString WithoutTrailingSeparator(QString strPath) {
+    while (strPath.size() > 1 && strPath.endsWith(SEPARATOR)) strPath.chop(1);
+    return strPath;
+}
+
+QString LeafName(const QString& strPath) {
+    const QString strTrimmed = WithoutTrailingSeparator(strPath);
+    return strTrimmed.mid(strTrimmed.lastIndexOf(SEPARATOR) + 1);
+}
+
+fs::path NativePath(const QString& strPath) {
+    return fs::path(QFile::encodeName(strPath).toStdString());
+}
+
+// The name of a listed entry as text, or "" when its bytes do not survive
+// the trip to text and back (an item for it could not name it).
+QString DecodedName(const fs::directory_entry& entry) {
+    const std::string strBytes = entry.path().filename().native();
+    const QString strName = QFile::decodeName(QByteArray::fromStdString(strBytes));
+    return QFile::encodeName(strName).toStdString() == strBytes ? strName : QString();
+}
+
+// Calls fn(strName, bFolder) for every entry of strFolder that the tree can
+// show: no symbolic links, no undecodable names. fn returns false to stop.
+template <class Fn>
+void ForEachShowableEntry(const QString& strFolder, Fn&& fn) {
+    std::error_code ec;
+    fs::directory_iterator it(NativePath(strFolder), ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code ecStatus;
+        const fs::file_status status = it->symlink_status(ecStatus);
+        if (ecStatus || fs::is_symlink(status)) continue;
+        const QString strName = DecodedName(*it);
+        if (strName.isEmpty()) continue;
+        if (!fn(strName, fs::is_directory(status))) return;
+    }
+}
+
+QIcon PathIcon(const QFileIconProvider& provider, const QIcon& open, const QFileInfo& info) {
+    const bool bFolder = info.isDir();
+    QIcon icon = provider.icon(info);
+    if (icon.isNull()) {
+        icon = provider.icon(bFolder ? QAbstractFileIconProvider::Folder
+                                     : QAbstractFileIconProvider::File);
+    }
+    if (!bFolder || open.isNull()) return icon;
+    // The open folder stands for a selected folder.
+    QIcon combined;
+    for (QSize size : {QSize(16, 16), QSize(32, 32)}) {
+        combined.addPixmap(icon.pixmap(size), QIcon::Normal);
+        combined.addPixmap(open.pixmap(size), QIcon::Selected);
+    }
+    return combined;
+}
+
+}  // namespace
+
+CContentsTree::CContentsTree(QWidget* pParent)
+    : QTreeWidget(pParent), m_iconOpenFolder(QIcon::fromTheme(QStringLiteral("folder-open"))) {
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setIconSize(QSize(16, 16));
+    connect(this, &QTreeWidget::itemExpanded, this, &CContentsTree::OnItemExpanded);
+    connect(this, &QTreeWidget::itemCollapsed, this, &CContentsTree::OnItemCollapsed);
+}
+
+bool CContentsTree::ShowFolder(const QString& strRootFolder, bool bShowFiles) {
+    bool bShown = false;
+    RunOnObjectThread(this, [&] { bShown = ShowFolderHere(strRootFolder, bShowFiles); });
+    return bShown;
+}
+
+bool CContentsTree::ShowFolderHere(const QString& strRootFolder, bool bShowFiles) {
+    clear();
+    m_bShowFiles = bShowFiles;
+    if (strRootFolder.isEmpty()) return false;
+    // Made absolute, so that every item's path is a full one. The walk may
+    // start from a folder reached through a link.
+    const QString strRoot =
+        WithoutTrailingSeparator(QDir::cleanPath(QFileInfo(strRootFolder).absoluteFilePath()));
+    if (!QFileInfo(strRoot).isDir()) return false;
+
+    QTreeWidgetItem* pRoot = InsertPathItem(nullptr, strRoot);
+    FillItem(pRoot, strRoot);
+    // The root is filled already: expanding it must not list it again.
+    const QSignalBlocker blocker(this);
+    pRoot->setExpanded(true);
+    return true;
+}
+
+QString CContentsTree::GetItemPath(const QTreeWidgetItem* pItem) const {
+    QStringList texts;
+    for (; pItem; pItem = pItem->parent()) texts.prepend(pItem->text(0));
+    QString strPath;
+    for (const QString& strText : texts) {
+        if (!strPath.isEmpty() && !strPath.endsWith(SEPARATOR)) strPath += SEPARATOR;
+        strPath += strText;
+    }
+    return WithoutTrailingSeparator(strPath);
+}
+
+void CContentsTree::FillItem(QTreeWidgetItem* pParent, const QString& strFolder) {
+    std::vector<CFolderEntry> entries;
+    ForEachShowableEntry(strFolder, [&](const QString& strName, bool bFolder) {
+        if (bFolder || m_bShowFiles) entries.push_back({strName.toStdString(), bFolder});
+        return true;
+    });
+    SortFolderEntries(&entries);
+
+    const CWaitCursor waitCursor;
+    setUpdatesEnabled(false);
+    const QString strBase = strFolder.endsWith(SEPARATOR) ? strFolder : strFolder + SEPARATOR;
+    for (const CFolderEntry& entry : entries) {
+        const QString strPath = strBase + QString::fromStdString(entry.m_strName);
+        QTreeWidgetItem* pItem = InsertPathItem(pParent, strPath);
+        if (entry.m_bFolder && HasListableChildren(strPath)) AddPlaceholder(pItem);
+    }
+    setUpdatesEnabled(true);
+}
+
+QTreeWidgetItem* CContentsTree::InsertPathItem(QTreeWidgetItem* pParent, const QString& strPath) {
+    const QString strTrimmed = WithoutTrailingSeparator(strPath);
+    auto* pItem = new QTreeWidgetItem(QStringList(pParent ? LeafName(strTrimmed) : strTrimmed));
+    pItem->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    pItem->setIcon(0, PathIcon(m_iconProvider, m_iconOpenFolder, QFileInfo(strTrimmed)));
+    if (pParent) {
+        pParent->addChild(pItem);
+    } else {
+        addTopLevelItem(pItem);
+    }
+    return pItem;
+}
+
+bool CContentsTree::HasListableChildren(const QString& strFolder) const {
+    bool bFound = false;
+    ForEachShowableEntry(strFolder, [&](const QString& strName, bool bFolder) {
+        bFound = bFolder || (m_bShowFiles && !strName.startsWith(QLatin1Char('.')));
+        return !bFound;
+    });
+    return bFound;
+}
+
+void CContentsTree::RefreshItem(QTreeWidgetItem* pItem) {
+    qDeleteAll(pItem->takeChildren());
+    FillItem(pItem, GetItemPath(pItem));
+}
+
+void CContentsTree::OnItemExpanded(QTreeWidgetItem* pItem) {
+    RefreshItem(pItem);
+}
+
+void CContentsTree::OnItemCollapsed(QTreeWidgetItem* pItem) {
+    // Children live only while their parent is open; the placeholder keeps
+    // the folder expandable.
+    qDeleteAll(pItem->takeChildren());
+    AddPlaceholder(pItem);
+}
+
+void CContentsTree::AddPlaceholder(QTreeWidgetItem* pItem) {
+    auto* pPlaceholder = new QTreeWidgetItem(pItem);
+    pPlaceholder->setFlags(Qt::NoItemFlags);
+}
+
+void CContentsTree::ShowContextMenu(const QPoint& ptGlobal) {
+    const std::unique_ptr<QMenu> pMenu(BuildPopupMenu(RES_MENU_CONTEXT, 0, this));
+    if (!pMenu) return;
+    if (const QAction* pChosen = pMenu->exec(ptGlobal)) {
+        bool bOk = false;
+        const int nCommandId = pChosen->objectName().toInt(&bOk);
+        if (bOk) emit CommandChosen(nCommandId);
+    }
+}
+
+void CContentsTree::mousePressEvent(QMouseEvent* pEvent) {
+    if (pEvent->button() != Qt::RightButton) {
+        QTreeWidget::mousePressEvent(pEvent);
+        return;
+    }
+    pEvent->accept();
+    const QPoint pt = pEvent->position().toPoint();
+    QTreeWidgetItem* pItem = itemAt(pt);
+    if (!pItem) return;
+    setFocus(Qt::MouseFocusReason);
+    setCurrentItem(pItem);
+    ShowContextMenu(viewport()->mapToGlobal(pt));
+}
+
+void CContentsTree::contextMenuEvent(QContextMenuEvent* pEvent) {
+    pEvent->accept();
+}
+
+CContentsTree* InstallContentsTree(QWidget* pRoot) {
+    auto* pOld = FindControl<QTreeWidget>(pRoot, RES_ID_CONTENTS_TREE);
+    if (!pOld) return nullptr;
+    auto* pTree = new CContentsTree(pOld->parentWidget());
+    pTree->setObjectName(pOld->objectName());
+    pTree->setGeometry(pOld->geometry());
+    pTree->setFont(pOld->font());
+    pTree->setFrameStyle(pOld->frameStyle());
+    pTree->setFocusPolicy(pOld->focusPolicy());
+    pTree->stackUnder(pOld);
+    QWidget::setTabOrder(pOld, pTree);
+    delete pOld;
+    return pTree;
+}
+
+}  // namespace quovex
