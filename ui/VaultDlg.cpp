@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QUrl>
+#include <utility>
 
 #include "AboutDlg.h"
 #include "BoxListCtrl.h"
@@ -20,6 +21,13 @@
 #include "VaultFolders.h"
 
 namespace quovex {
+
+namespace {
+
+// Shortest time between two refreshes of the tree while a drop runs.
+constexpr qint64 MAIN_REFRESH_INTERVAL_MS = 100;
+
+}  // namespace
 
 QString HelpFilePath(const QString& strProgramPath) {
     return QFileInfo(strProgramPath).absolutePath() + QStringLiteral("/Quovex.chm");
@@ -70,6 +78,15 @@ void CVaultDlg::InitBoxList() {
 }
 
 void CVaultDlg::ShowBoxContents(const QString& strBoxPath) {
+    // Listing a large box after each of many dropped items would slow the
+    // drop down; the user sees the same with a refresh now and then.
+    if (m_bInAddRun && m_lastRefresh.isValid() &&
+        m_lastRefresh.elapsed() < MAIN_REFRESH_INTERVAL_MS) {
+        m_strPendingRefresh = strBoxPath;
+        return;
+    }
+    m_strPendingRefresh.clear();
+    m_lastRefresh.start();
     if (m_pContentsTree) m_pContentsTree->ShowFolder(strBoxPath, true);
     emit BoxContentsRequested(strBoxPath);
 }
@@ -101,9 +118,14 @@ int CVaultDlg::StartAddFromDrop(const QStringList& vDropList, const QString& str
         job.vDropList.push_back(QFile::encodeName(strPath).toStdString());
     job.strBoxPath = QFile::encodeName(strBoxPath).toStdString();
     job.pVault = &transfer;
-    if (!RunWithProgress(AddDropWorker, PROGRESS_CAN_CANCEL, &job, this)) {
-        ShowMessageBox(QStringLiteral("User cancelled the operation !"));
-    }
+    m_bInAddRun = true;
+    m_lastRefresh.invalidate();
+    const int nResult = RunWithProgress(AddDropWorker, PROGRESS_CAN_CANCEL, &job, this);
+    m_bInAddRun = false;
+    // A copy: ShowBoxContents clears the pending path it is handed.
+    const QString strPending = std::exchange(m_strPendingRefresh, QString());
+    if (!strPending.isEmpty()) ShowBoxContents(strPending);
+    if (!nResult) ShowMessageBox(QStringLiteral("User cancelled the operation !"));
     const QString strReport = DropReportText(job.report);
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
     return 1;

@@ -142,14 +142,16 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
     QVERIFY(!QFileInfo::exists(strRoot + QStringLiteral("/src/a.txt")));
     QVERIFY(!QFileInfo::exists(strRoot + QStringLiteral("/src/目录")));
     QVERIFY(QFileInfo::exists(strRoot + QStringLiteral("/src/b.txt")));
-    // The box was shown afresh after each dropped item; nothing to tell.
-    QCOMPARE(shown.size(), 2);
+    // The box was shown afresh after the dropped items (at most one refresh
+    // each, however quickly they came), last of all at the end; nothing to tell.
+    QVERIFY(shown.size() >= 1 && shown.size() <= 2);
     QCOMPARE(shown.last().at(0).toString(), strBox);
+    const auto nShown = shown.size();
     QVERIFY(script.Requests().empty());
 
     // Nothing local: refused, and no run.
     QVERIFY(!DropOn(dlg, 0, {QUrl(QStringLiteral("https://example.com/y.txt"))}));
-    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown.size(), nShown);
 
     // The folder that holds the vault: nothing in the vault changes, and
     // the user is told once why.
