@@ -41,6 +41,11 @@ std::string ParentFolder(const std::string& strPath) {
     return strPath.substr(0, nSep);
 }
 
+std::string FolderOf(const std::string& strPath) {
+    const std::string strParent = ParentFolder(strPath);
+    return strParent.empty() ? std::string(".") : strParent;
+}
+
 bool IsNormalAbsolutePath(const std::string& strPath) {
     if (strPath.size() < 2 || strPath.front() != PATH_SEPARATOR) return false;
     std::string::size_type nStart = 1;

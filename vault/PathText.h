@@ -23,5 +23,7 @@ std::string FindExtension(const std::string& strPath);
 bool IsNormalAbsolutePath(const std::string& strPath);
 // The folder part of a path ("" when there is none).
 std::string ParentFolder(const std::string& strPath);
+// The folder that holds strPath: its folder part, or "." for a bare name.
+std::string FolderOf(const std::string& strPath);
 
 }  // namespace quovex

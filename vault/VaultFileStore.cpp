@@ -75,12 +75,6 @@ private:
     int m_nLastPos = -1;
 };
 
-// The folder that holds strPath ("." for a bare name).
-std::string FolderOf(const std::string& strPath) {
-    const std::string strParent = ParentFolder(strPath);
-    return strParent.empty() ? std::string(".") : strParent;
-}
-
 // The header text of a source path: GB18030, at most 127 bytes, absolute.
 bool EncodeSourcePath(const std::string& strSource, char* pField) {
     std::error_code ec;

@@ -142,8 +142,7 @@ int DeleteFolderTree(const std::string& strFolder, CVaultEnv* pEnv) {
     std::string strPath = strFolder;
     while (strPath.size() > 1 && strPath.back() == PATH_SEPARATOR) strPath.pop_back();
     // Opened through its parent, so that a link in its place is not followed.
-    const std::string strParent = ParentFolder(strPath);
-    const FolderPtr pParent = pEnv->OpenFolder(strParent.empty() ? "." : strParent);
+    const FolderPtr pParent = pEnv->OpenFolder(FolderOf(strPath));
     const std::string strName = LastComponent(strPath);
     const FolderPtr pFolder = pParent ? pParent->OpenFolder(strName) : nullptr;
     if (!DeleteContents(pFolder, strPath)) return 0;

@@ -158,8 +158,7 @@ int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::stri
     m_vault = FileStamp();
     if (const FolderPtr pVault = m_pEnv->OpenFolder(ParentFolder(TrimSeparators(strBoxFolder))))
         pVault->GetOwnStamp(&m_vault);
-    const std::string strParent = ParentFolder(strSource);
-    const FolderPtr pParent = m_pEnv->OpenFolder(strParent.empty() ? "." : strParent);
+    const FolderPtr pParent = m_pEnv->OpenFolder(FolderOf(strSource));
     const std::string strName = LastComponent(strSource);
     FileStamp item;
     if (pParent) pParent->GetStamp(strName, &item);
