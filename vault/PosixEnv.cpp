@@ -151,8 +151,6 @@ public:
     std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) override {
         return OpenRegularFile(AT_FDCWD, strPath);
     }
-    bool DeleteFile(const std::string& strPath) override { return ::unlink(strPath.c_str()) == 0; }
-    bool RemoveFolder(const std::string& strPath) override { return ::rmdir(strPath.c_str()) == 0; }
     bool CreateFolder(const std::string& strPath, unsigned nMode) override {
         return ::mkdir(strPath.c_str(), nMode) == 0;
     }

@@ -136,9 +136,6 @@ public:
     // Opens a regular file for reading, a final link not followed, without
     // blocking; null for anything else.
     virtual std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) = 0;
-    virtual bool DeleteFile(const std::string& strPath) = 0;
-    // Removes an empty folder.
-    virtual bool RemoveFolder(const std::string& strPath) = 0;
     virtual bool CreateFolder(const std::string& strPath, unsigned nMode) = 0;
     // What lies at strPath, without following a final link. False (and a
     // stamp of kind ENTRY_NONE) when nothing is there or it cannot be examined.

@@ -90,12 +90,6 @@ public:
     std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) override {
         return Wrap(Real()->OpenForRead(strPath));
     }
-    bool DeleteFile(const std::string& strPath) override {
-        return NoteDeletion() && Real()->DeleteFile(strPath);
-    }
-    bool RemoveFolder(const std::string& strPath) override {
-        return NoteDeletion() && Real()->RemoveFolder(strPath);
-    }
     bool CreateFolder(const std::string& strPath, unsigned nMode) override {
         return Real()->CreateFolder(strPath, nMode);
     }
