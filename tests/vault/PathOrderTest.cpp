@@ -123,5 +123,4 @@ TEST(PathOrderTest, StableSortGivesTheRepeatedPassOrder) {
         }
         ASSERT_EQ(vSorted, vExpected) << "round " << nRound;
     }
-
 }
