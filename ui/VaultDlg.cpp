@@ -1,12 +1,8 @@
 #include "VaultDlg.h"
 
 #include <QAction>
-#include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
-#include <QUrl>
 #include <utility>
 
 #include "AboutDlg.h"
@@ -14,6 +10,7 @@
 #include "ContentsTree.h"
 #include "DialogBuilder.h"
 #include "DropReport.h"
+#include "HelpViewer.h"
 #include "MessageBox.h"
 #include "ProgressDlg.h"
 #include "ResourceImages.h"
@@ -28,10 +25,6 @@ namespace {
 constexpr qint64 MAIN_REFRESH_INTERVAL_MS = 100;
 
 }  // namespace
-
-QString HelpFilePath(const QString& strProgramPath) {
-    return QFileInfo(strProgramPath).absolutePath() + QStringLiteral("/Quovex.chm");
-}
 
 CVaultDlg::CVaultDlg(const QString& strUser, const QString& strPassword, QWidget* pParent)
     : CStretchDialog(pParent), m_cipher(strUser.toStdString(), strPassword.toStdString()) {
@@ -142,11 +135,7 @@ void CVaultDlg::OnExit() {
 }
 
 void CVaultDlg::OnHelp() {
-    const CVaultApp* pApp = CVaultApp::Instance();
-    const QString strProgram = pApp && !pApp->m_strProgramPath.isEmpty()
-                                   ? pApp->m_strProgramPath
-                                   : QCoreApplication::applicationFilePath();
-    QDesktopServices::openUrl(QUrl::fromLocalFile(HelpFilePath(strProgram)));
+    ShowProgramHelp(this);
 }
 
 void CVaultDlg::OnAbout() {

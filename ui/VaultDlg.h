@@ -30,8 +30,7 @@ public:
 
     // Exit: ends the window with OK.
     void OnExit();
-    // Asks the desktop to open Quovex.chm in the program's folder; a
-    // failure is not reported.
+    // Opens the program's help (HelpViewer.h).
     void OnHelp();
     // Runs the about box modally.
     void OnAbout();
@@ -85,8 +84,5 @@ private:
     QString m_strPendingRefresh;
     CContentsTree* m_pContentsTree = nullptr;
 };
-
-// The help file's path: Quovex.chm in the folder of strProgramPath.
-QString HelpFilePath(const QString& strProgramPath);
 
 }  // namespace quovex
