@@ -52,26 +52,16 @@ std::filesystem::path ResolvePath(const std::string& strPath) {
     return error ? std::filesystem::path(strPath) : path;
 }
 
-// The vault that holds strPath: the folder above the nearest box folder
-// (see BOX_TABLE) among strPath and the folders above it, else strPath
-// itself when it holds a box folder; "" when there is neither. Links are
-// resolved first, so a box folder reached through one counts.
-std::string FindVaultOf(const std::string& strPath) {
-    const std::filesystem::path path = ResolvePath(strPath);
-    for (std::filesystem::path at = path; at.has_relative_path(); at = at.parent_path()) {
-        if (BoxIndex(at.filename()) >= 0) return at.parent_path();
-    }
-    std::error_code error;
-    for (const BoxInfo& box : BOX_TABLE) {
-        if (std::filesystem::is_directory(path / box.pszFolder, error)) return path;
-    }
-    return "";
+// The vault that holds strPath (see FindVaultOf), with links resolved
+// first, so that a box folder reached through one counts.
+std::string FindResolvedVaultOf(const std::string& strPath) {
+    return FindVaultOf(ResolvePath(strPath).string());
 }
 
 // The login's rule, applied to the vault that receives the box folder; a
 // box folder in no vault counts the folder above it as its vault.
 bool CheckStoreCredentials(const CVaultCipher& cipher, const std::string& strBoxPath) {
-    std::string strVault = FindVaultOf(strBoxPath);
+    std::string strVault = FindResolvedVaultOf(strBoxPath);
     if (strVault.empty()) strVault = ResolvePath(strBoxPath).parent_path();
     return VaultAcceptsCredentials(strVault, cipher);
 }
@@ -80,7 +70,7 @@ bool CheckStoreCredentials(const CVaultCipher& cipher, const std::string& strBox
 // item in no vault (a stored file copied out, say) is the nearest thing to
 // one: its own first stored file decides, or for a file the file itself.
 bool CheckRestoreCredentials(const CVaultCipher& cipher, const std::string& strItem) {
-    const std::string strVault = FindVaultOf(strItem);
+    const std::string strVault = FindResolvedVaultOf(strItem);
     if (!strVault.empty()) return VaultAcceptsCredentials(strVault, cipher);
     std::fprintf(stderr, "quovex-tool: %s lies in no vault; its own stored files decide\n",
                  strItem.c_str());
@@ -100,6 +90,8 @@ const char* PassReasonText(PassReason nReason) {
             return "changed while or after it was stored, kept";
         case PassReason::PASS_BAD_RECORDED_PATH:
             return "recorded path is not a plain absolute path, refused";
+        case PassReason::PASS_TARGET_IN_VAULT:
+            return "would be restored into the vault, refused";
     }
     return "passed over";
 }
@@ -155,6 +147,8 @@ int RunRestore(const ToolOptions& options, const CVaultCipher& cipher) {
     job.strStoredItem = MakeAbsolute(options.vPaths.front());
     if (!options.strTargetFolder.empty())
         job.strTargetFolder = MakeAbsolute(options.strTargetFolder);
+    // Nothing is restored into the vault the item came from.
+    job.strVaultPath = FindResolvedVaultOf(job.strStoredItem);
     job.pVault = &transfer;
     if (!IsFileOrFolder(job.strStoredItem)) {
         std::fprintf(stderr, "quovex-tool: no stored file or folder: %s\n",

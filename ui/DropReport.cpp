@@ -15,6 +15,8 @@ QString PassReasonText(PassReason nReason) {
             return QStringLiteral("存入时源文件有变动，源文件已保留");
         case PassReason::PASS_BAD_RECORDED_PATH:
             return QStringLiteral("记录的原位置不可用");
+        case PassReason::PASS_TARGET_IN_VAULT:
+            return QStringLiteral("还原位置在保险柜之内，未还原");
     }
     return QString();
 }

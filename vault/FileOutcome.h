@@ -13,6 +13,7 @@ enum class FileOutcome {
     FILE_CANCELLED,  // the user stopped the run
     FILE_CHANGED,    // the source changed while it was stored
     FILE_BAD_PATH,   // the recorded source path is not one that storing writes
+    FILE_IN_VAULT,   // the restore would have written into the vault
 };
 
 // The result of one store: its outcome and, once done, the source as it

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "ChunkIo.h"
+#include "FolderIdentity.h"
 #include "PathText.h"
 #include "TargetCommit.h"
 #include "TextCodec.h"
@@ -224,14 +225,14 @@ FileOutcome RestoreTargetPath(const StoredFileHeader& header, const std::string&
 
 int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& strTarget,
                               CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                              FileOutcome* pOutcome) const {
+                              FileOutcome* pOutcome, const FileStamp* pKeepOut) const {
     FileOutcome nOutcome = FileOutcome::FILE_FAILED;
     if (!m_bValid) {
         if (pOutcome) *pOutcome = nOutcome;
         return 0;
     }
     try {
-        nOutcome = RestoreSteps(strStored, strTarget, pFeedback, nDone, nTotal);
+        nOutcome = RestoreSteps(strStored, strTarget, pFeedback, nDone, nTotal, pKeepOut);
     } catch (...) {
         nOutcome = FileOutcome::FILE_FAILED;
     }
@@ -241,7 +242,7 @@ int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& s
 
 FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::string& strTarget,
                                        CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                       std::uint64_t nTotal) const {
+                                       std::uint64_t nTotal, const FileStamp* pKeepOut) const {
     const auto pStored = m_pEnv->OpenForRead(strStored);
     if (!pStored) return FileOutcome::FILE_FAILED;
     if (pFeedback) pFeedback->SetStatusText(strStored);
@@ -261,6 +262,9 @@ FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::
     std::string strPlain;
     const FileOutcome where = RestoreTargetPath(header, strTarget, &strPlain);
     if (where != FileOutcome::FILE_DONE) return where;
+    // Checked before any folder is made for the target, and again below on
+    // the folder that will hold it.
+    if (pKeepOut && PathLeadsInto(m_pEnv, strPlain, *pKeepOut)) return FileOutcome::FILE_IN_VAULT;
     FileStamp asked;
     m_pEnv->GetStamp(strPlain, &asked);
     const FileOutcome answer = AskToReplace(asked, MSG_TARGET_EXISTS, pFeedback);
@@ -272,6 +276,7 @@ FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::
 
     const FolderPtr pFolder = m_pEnv->OpenFolder(FolderOf(strPlain));
     const std::string strName = LastComponent(strPlain);
+    if (pKeepOut && IsWithinFolder(pFolder, *pKeepOut)) return FileOutcome::FILE_IN_VAULT;
     const auto pTarget = pFolder ? pFolder->CreateFileFor(strName, STORE_PLAIN_FILE_MODE) : nullptr;
     if (!pTarget) return FileOutcome::FILE_FAILED;
 

@@ -64,6 +64,20 @@ void CreateDirectoryPath(const std::string& strPath, unsigned nMode, CVaultEnv* 
     }
 }
 
+std::string FindVaultOf(const std::string& strPath, CVaultEnv* pEnv) {
+    std::string strAt = strPath;
+    while (strAt.size() > 1 && strAt.back() == PATH_SEPARATOR) strAt.pop_back();
+    for (std::string strUp = FolderOf(strAt); strUp != strAt;
+         strAt = strUp, strUp = FolderOf(strAt)) {
+        if (BoxIndex(LastComponent(strAt)) >= 0) return strUp;
+    }
+    pEnv = EnvOr(pEnv);
+    for (int nBox = 0; nBox < BOX_COUNT; ++nBox) {
+        if (pEnv->GetKind(BoxFolderPath(strPath, nBox)) == EntryKind::ENTRY_FOLDER) return strPath;
+    }
+    return std::string();
+}
+
 int CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv) {
     const std::string strBase = WithSeparator(strVaultPath);
     for (const BoxInfo& box : BOX_TABLE) {

@@ -49,6 +49,12 @@ bool WalkFolder(const FolderPtr& pFolder, const std::string& strFolderPath,
 // The same from the folder at strFolder (which may be reached through a link).
 bool WalkFolder(CVaultEnv* pEnv, const std::string& strFolder, const WalkVisitor& fnVisit);
 
+// The vault that holds strPath, judged by names: the folder above the
+// nearest box folder among strPath and the folders above it, else strPath
+// itself when it holds a box folder; "" when there is neither. Links in
+// strPath are not resolved.
+std::string FindVaultOf(const std::string& strPath, CVaultEnv* pEnv = nullptr);
+
 // Creates every folder that holds the last component of strPath (with a
 // trailing separator, the folder itself too), parents first, with nMode.
 // Failures are ignored.

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "FolderIdentity.h"
 #include "PathText.h"
 #include "StoredFileFormat.h"
 #include "VaultCipher.h"
@@ -65,26 +66,6 @@ std::string TrimSeparators(std::string strPath) {
 
 std::string SubPath(const std::string& strFolder, const std::string& strName) {
     return strFolder.empty() ? std::string() : JoinPath(strFolder, strName);
-}
-
-bool IsVault(const FolderPtr& pFolder, const FileStamp& vault) {
-    FileStamp own;
-    return pFolder && pFolder->GetOwnStamp(&own) && own.SameObject(vault);
-}
-
-// Whether the open folder is the vault or lies below it, going up by ".."
-// (real locations, whatever the spelling of the path that led here).
-bool IsWithinVault(FolderPtr pFolder, const FileStamp& vault) {
-    constexpr int TRANSFER_MAX_DEPTH = 4096;
-    for (int i = 0; pFolder && i < TRANSFER_MAX_DEPTH; ++i) {
-        FileStamp own, above;
-        if (!pFolder->GetOwnStamp(&own)) return false;
-        if (own.SameObject(vault)) return true;
-        FolderPtr pParent = pFolder->OpenFolder("..");
-        if (!pParent || !pParent->GetOwnStamp(&above) || above.SameObject(own)) return false;
-        pFolder = std::move(pParent);
-    }
-    return false;
 }
 
 }  // namespace
@@ -165,9 +146,9 @@ int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::stri
     if (item.kind == EntryKind::ENTRY_FOLDER || item.kind == EntryKind::ENTRY_FILE) {
         const FolderPtr pFolder =
             item.kind == EntryKind::ENTRY_FOLDER ? pParent->OpenFolder(strName) : nullptr;
-        if (IsVault(pFolder, m_vault)) {
+        if (IsSameFolder(pFolder, m_vault)) {
             NotePassedOver(pReport, strSource, PassReason::PASS_IS_VAULT);
-        } else if (IsWithinVault(pParent, m_vault)) {
+        } else if (IsWithinFolder(pParent, m_vault)) {
             NotePassedOver(pReport, strSource, PassReason::PASS_IN_VAULT);
         } else if (item.kind == EntryKind::ENTRY_FILE) {
             StoreFileIn(pParent, strName, strSource, nullptr, strTarget, pFeedback, nDone, nTotal,
@@ -214,7 +195,7 @@ int CVaultTransfer::StoreFolderIn(const FolderPtr& pSource, const std::string& s
             // Opened without following a link: a folder swapped for one
             // since the listing cannot be listed, and is reported so.
             const FolderPtr pSub = entry.pFolder->OpenFolder(entry.strName);
-            if (IsVault(pSub, m_vault)) {
+            if (IsSameFolder(pSub, m_vault)) {
                 NotePassedOver(pReport, entry.strPath, PassReason::PASS_IS_VAULT);
             } else if (StoreFolderIn(pSub, entry.strPath, strInVault, pFeedback, nDone, nTotal,
                                      pReport) == 1 &&
@@ -227,6 +208,14 @@ int CVaultTransfer::StoreFolderIn(const FolderPtr& pSource, const std::string& s
     });
     if (!bListed && pReport) pReport->vFailed.push_back(strSource);
     return bListed ? 1 : 0;
+}
+
+bool CVaultTransfer::KeepRestoresOutOf(const std::string& strVaultPath) {
+    m_bKeepOutOfVault = false;
+    const FolderPtr pVault = strVaultPath.empty() ? nullptr : m_pEnv->OpenFolder(strVaultPath);
+    if (!pVault || !pVault->GetOwnStamp(&m_vault)) return false;
+    m_bKeepOutOfVault = true;
+    return true;
 }
 
 int CVaultTransfer::RestoreItem(const std::string& strStored, const std::string& strTargetFolder,
@@ -278,10 +267,13 @@ void CVaultTransfer::RestoreOne(const std::string& strStored, const std::string&
                                 std::uint64_t nTotal, TransferReport* pReport) {
     FileOutcome nOutcome = FileOutcome::FILE_FAILED;
     NoteResult(pReport,
-               m_cipher.RestoreFile(strStored, strTarget, pFeedback, nDone, nTotal, &nOutcome),
+               m_cipher.RestoreFile(strStored, strTarget, pFeedback, nDone, nTotal, &nOutcome,
+                                    m_bKeepOutOfVault ? &m_vault : nullptr),
                strStored);
     if (nOutcome == FileOutcome::FILE_BAD_PATH)
         NotePassedOver(pReport, strStored, PassReason::PASS_BAD_RECORDED_PATH);
+    if (nOutcome == FileOutcome::FILE_IN_VAULT)
+        NotePassedOver(pReport, strStored, PassReason::PASS_TARGET_IN_VAULT);
 }
 
 bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTotal) {
@@ -344,6 +336,9 @@ int RunRestore(CVaultFeedback& feedback, RestoreJob& job) {
         feedback.ShowMessage(MSG_NO_DISK_SPACE);
         return 1;
     }
+    const std::string strVault =
+        job.strVaultPath.empty() ? FindVaultOf(job.strStoredItem, pEnv) : job.strVaultPath;
+    job.pVault->KeepRestoresOutOf(strVault);
     std::uint64_t nDone = 0;
     job.pVault->RestoreItem(job.strStoredItem, job.strTargetFolder, &watch, nDone, nTotal,
                             &job.report);

@@ -30,6 +30,7 @@ enum class PassReason {
     PASS_IN_VAULT,           // a dropped item that lies inside the vault
     PASS_SOURCE_CHANGED,     // the source changed while or after it was stored: kept
     PASS_BAD_RECORDED_PATH,  // a stored file whose recorded path a restore refuses
+    PASS_TARGET_IN_VAULT,    // a stored file that a restore would have written into the vault
 };
 
 struct PassedOverItem {
@@ -70,6 +71,10 @@ public:
     int StoreFolder(const std::string& strSource, const std::string& strTarget,
                     CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
                     TransferReport* pReport);
+    // From now on every restore refuses (FILE_IN_VAULT) a file whose target
+    // would lie in the folder strVaultPath, wherever the target's path leads.
+    // False, and no such check, when the folder cannot be opened.
+    bool KeepRestoresOutOf(const std::string& strVaultPath);
     // Restores a stored file or folder to its recorded place (strTargetFolder
     // empty) or below strTargetFolder. Always 1.
     int RestoreItem(const std::string& strStored, const std::string& strTargetFolder,
@@ -118,7 +123,8 @@ private:
     const CVaultCipher& m_cipher;
     CVaultEnv* m_pEnv;
     bool m_bDeleteSource = true;
-    FileStamp m_vault;  // the vault of the drop in progress
+    FileStamp m_vault;  // the vault of the run in progress
+    bool m_bKeepOutOfVault = false;
     std::vector<PendingDeletion> m_vPending;
     std::size_t m_nPendingFolders = 0;
 };
@@ -139,6 +145,7 @@ struct DropJob {
 struct RestoreJob {
     std::string strStoredItem;    // stored file or folder in the vault
     std::string strTargetFolder;  // chosen folder, or "" for a plain restore
+    std::string strVaultPath;     // nothing is written into it; "": the one holding strStoredItem
     CVaultTransfer* pVault = nullptr;
     TransferReport report;
 };
@@ -152,7 +159,8 @@ using ProgressWorker = int (*)(CVaultFeedback& feedback, void* pData);
 // sources of stored items are deleted (when asked) after one flush.
 int AddDropWorker(CVaultFeedback& feedback, void* pData);
 // Worker of a restore run (pData is a RestoreJob). The free space is asked
-// of the target folder, or of the current folder for a plain restore.
+// of the target folder, or of the current folder for a plain restore. A file
+// whose target lies in the vault is not restored, and is reported.
 int RestoreWorker(CVaultFeedback& feedback, void* pData);
 
 }  // namespace quovex

@@ -36,7 +36,7 @@ protected:
         return AddDropWorker(m_feedback, &m_drop);
     }
     int RestoreRun(const std::string& strStored, const std::string& strTarget) {
-        m_restore = RestoreJob{strStored, strTarget, &m_transfer, {}};
+        m_restore = RestoreJob{strStored, strTarget, {}, &m_transfer, {}};
         return RestoreWorker(m_feedback, &m_restore);
     }
     void NewFeedback() {
@@ -296,4 +296,33 @@ TEST_F(VaultTransferTest, AWalkIsNotLedOutOfTheTreeBySwapsDuringTheRun) {
     EXPECT_EQ(ReadBytes(m_tmp / "outside/victim"), Bytes{3});
     EXPECT_EQ(FindFirstStoredFile(m_strBox), "");
     EXPECT_TRUE(fs::is_symlink(Src("work/sub")) && Exists(Src("work/pipe")));
+}
+
+// A restore never writes into the vault: not to a recorded path inside it
+// (spelled plainly or through a link), not below a chosen folder inside it.
+TEST_F(VaultTransferTest, RestoresNeverWriteIntoTheVault) {
+    const std::string strOther = BoxFolderPath(m_strVault, BOX_OTHER);
+    fs::create_directory_symlink(m_strVault, m_tmp / "via");
+    std::uint64_t nDone = 0;
+    for (const std::string& strSource : {strOther + "/plain.txt", m_tmp / "via/ImageBox/x.txt"}) {
+        WriteBytes(strSource, RandomBytes(70, 5));
+        ASSERT_EQ(m_cipher.StoreFile(strSource, Box(fs::path(strSource).filename().string() + ".$"),
+                                     nullptr, nDone, 0),
+                  1);
+        fs::remove(strSource);
+    }
+    WriteBytes(Src("ok.txt"), RandomBytes(30, 6));
+    EXPECT_EQ(Drop({Src("ok.txt")}), 1);
+    const Tree vault = SnapshotTree(m_strVault);
+
+    EXPECT_EQ(RestoreRun(m_strBox, ""), 1);
+    EXPECT_EQ(m_restore.report.nFilesDone, 1u);
+    EXPECT_EQ(ReadBytes(Src("ok.txt")), RandomBytes(30, 6));
+    EXPECT_EQ(m_restore.report.vPassedOver.size(), 2u);
+    for (const PassedOverItem& item : m_restore.report.vPassedOver)
+        EXPECT_EQ(item.nReason, PassReason::PASS_TARGET_IN_VAULT) << item.strPath;
+
+    EXPECT_EQ(RestoreRun(Box("ok.txt.$"), strOther + "/deeper"), 1);
+    EXPECT_EQ(m_restore.report.nFilesDone, 0u);
+    EXPECT_EQ(SnapshotTree(m_strVault), vault) << "nothing made in the vault, not even a folder";
 }
