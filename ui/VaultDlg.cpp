@@ -14,6 +14,7 @@
 #include "MessageBox.h"
 #include "ProgressDlg.h"
 #include "ResourceImages.h"
+#include "SettingsCommand.h"
 #include "VaultApp.h"
 #include "VaultFolders.h"
 
@@ -39,6 +40,7 @@ CVaultDlg::CVaultDlg(const QString& strUser, const QString& strPassword, QWidget
     ConnectCommand(RES_CMD_EXIT, &CVaultDlg::OnExit);
     ConnectCommand(RES_CMD_HELP, &CVaultDlg::OnHelp);
     ConnectCommand(RES_CMD_ABOUT, &CVaultDlg::OnAbout);
+    ConnectCommand(RES_CMD_SETTINGS, &CVaultDlg::OnSettings);
 }
 
 bool CVaultDlg::OnInitDialog() {
@@ -141,6 +143,10 @@ void CVaultDlg::OnHelp() {
 void CVaultDlg::OnAbout() {
     CAboutDlg about(this);
     about.exec();
+}
+
+void CVaultDlg::OnSettings() {
+    RunSettingsCommand(this);
 }
 
 void CVaultDlg::keyPressEvent(QKeyEvent* pEvent) {

@@ -34,6 +34,8 @@ public:
     void OnHelp();
     // Runs the about box modally.
     void OnAbout();
+    // Runs the settings sheet (SettingsCommand.h).
+    void OnSettings();
 
     // The box list (control 1000); nullptr until the window is first shown.
     CBoxListCtrl* BoxList() const { return m_pBoxList; }

@@ -1,0 +1,180 @@
+// The settings sheet: run from the File menu, the Apply button's enabling,
+// browse undoing check-box clicks, what applying writes and creates, and
+// locations that are refused. Settings go to the temporary config folder.
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTimer>
+#include <memory>
+
+#include "DialogBuilder.h"
+#include "DirDialog.h"
+#include "MessageBox.h"
+#include "NormalPage.h"
+#include "SetPropertySheet.h"
+#include "UiTestSupport.h"
+#include "VaultApp.h"
+#include "VaultDlg.h"
+#include "VaultFolders.h"
+
+using namespace quovex;
+
+namespace {
+
+// A stored settings value, "" when there is none.
+QString Stored(const char* pszKey) {
+    QSettings store(QStringLiteral("tandrel"), QCoreApplication::applicationName());
+    return store.value(QStringLiteral("SaftyBox/") + QLatin1String(pszKey)).toString();
+}
+
+bool HasBoxes(const QString& strVault) {
+    const std::string strLast = BoxFolderPath(strVault.toStdString(), BOX_COUNT - 1);
+    return QFileInfo(QString::fromStdString(strLast)).isDir();
+}
+
+QPushButton* Button(QWidget* pSheet, int nId) {
+    return FindControl<QPushButton>(pSheet, nId);
+}
+
+QCheckBox* Check(QWidget* pSheet, int nId) {
+    return FindControl<QCheckBox>(pSheet, nId);
+}
+
+void Type(QWidget* pSheet, const QString& strText) {
+    auto* pEdit = FindControl<QLineEdit>(pSheet, 1007);
+    pEdit->selectAll();
+    QTest::keyClick(pEdit, Qt::Key_Backspace);
+    QTest::keyClicks(pEdit, strText);
+}
+
+// A sheet with its general page, shown without a modal loop of its own.
+std::unique_ptr<CSetPropertySheet> OpenSheet() {
+    auto pSheet = std::make_unique<CSetPropertySheet>(QStringLiteral("参数设置"));
+    pSheet->AddPage(new CNormalPage);
+    pSheet->show();
+    return pSheet;
+}
+
+}  // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        QSettings(QStringLiteral("tandrel"), QCoreApplication::applicationName()).clear();
+    }
+    void cleanup() { CDirDialog::SetFolderPicker({}); }
+    void fileMenuRunsTheSheet();
+    void applyTakesTheValuesOver();
+    void badLocationsAreRefused();
+};
+
+// Escape ends the sheet without applying; OK without a change applies and
+// writes the current values and creates the box folders.
+void TestSettings::fileMenuRunsTheSheet() {
+    CVaultApp app;
+    const QString strVault = test::g_strHome + QStringLiteral("/menu/vault");
+    app.m_strWorkPath = strVault;
+    app.m_bDeleteSource = false;
+    CVaultDlg dlg(QStringLiteral("alice"), QStringLiteral("secret1"));
+    QAction* pSettings = dlg.findChild<QAction*>(QStringLiteral("32772"));
+    QStringList seen;  // what the sheet showed when it came up
+    QTimer::singleShot(0, this, [&] {
+        QWidget* pSheet = QApplication::activeModalWidget();
+        seen << pSheet->windowTitle() << FindControl<QTabWidget>(pSheet, SHEET_ID_TABS)->tabText(0)
+             << FindControl<QLineEdit>(pSheet, 1007)->text()
+             << QString::number(Button(pSheet, SHEET_ID_APPLY)->isEnabled())
+             << QString::number(Check(pSheet, 1009)->isChecked())
+             << QString::number(Check(pSheet, 1010)->isChecked());
+        QDir().mkpath(QStringLiteral(QUOVEX_SCREENSHOT_DIR));
+        pSheet->grab().save(QStringLiteral(QUOVEX_SCREENSHOT_DIR "/settings.png"));
+        Check(pSheet, 1009)->click();
+        QTest::keyClick(pSheet, Qt::Key_Escape);
+    });
+    pSettings->trigger();
+    QCOMPARE(seen, QStringList({"参数设置", "普通", strVault, "0", "0", "1"}));
+    QVERIFY(!app.m_bDeleteSource && !app.m_bSettingsChanged);
+    QVERIFY(Stored("WorkPath").isEmpty() && !QFileInfo::exists(strVault));
+
+    QTimer::singleShot(0, this, [] { Button(QApplication::activeModalWidget(), 1)->click(); });
+    pSettings->trigger();
+    QVERIFY(app.m_bSettingsChanged && HasBoxes(strVault));
+    QCOMPARE(Stored("WorkPath"), strVault);
+    QCOMPARE(Stored("DeleteSource"), QStringLiteral("FALSE"));
+}
+
+void TestSettings::applyTakesTheValuesOver() {
+    CVaultApp app;
+    app.m_strUserName = QStringLiteral("alice");
+    QStringList asked;
+    const QString strChosen = test::g_strHome + QStringLiteral("/apply/chosen");
+    CDirDialog::SetFolderPicker([&](const QString& strTitle) {
+        asked << strTitle;
+        return asked.size() == 1 ? QString() : strChosen;
+    });
+
+    // Typing alone leaves Apply disabled; OK takes the new location over,
+    // cleaned, and creates it with its boxes.
+    auto pSheet = OpenSheet();
+    const QString strTyped = test::g_strHome + QStringLiteral("/apply/./typed/");
+    Type(pSheet.get(), strTyped);
+    QVERIFY(!Button(pSheet.get(), SHEET_ID_APPLY)->isEnabled());
+    Button(pSheet.get(), 1)->click();
+    QVERIFY(!pSheet->isVisible() && pSheet->result() == QDialog::Accepted);
+    QCOMPARE(app.m_strWorkPath, test::g_strHome + QStringLiteral("/apply/typed"));
+    QVERIFY(HasBoxes(app.m_strWorkPath) && app.m_bSettingsChanged);
+
+    // A check-box click enables Apply; a cancelled browse changes nothing, a
+    // chosen folder puts the box back as it was and Apply stays enabled.
+    pSheet = OpenSheet();
+    QCheckBox* pDelete = Check(pSheet.get(), 1009);
+    QPushButton* pApply = Button(pSheet.get(), SHEET_ID_APPLY);
+    pDelete->click();
+    Button(pSheet.get(), 1008)->click();
+    QVERIFY(!pDelete->isChecked() && pApply->isEnabled());
+    Button(pSheet.get(), 1008)->click();
+    QCOMPARE(asked, QStringList({"选择文件夹", "选择文件夹"}));
+    QVERIFY(pDelete->isChecked() && pApply->isEnabled());
+    QCOMPARE(FindControl<QLineEdit>(pSheet.get(), 1007)->text(), strChosen);
+
+    // Save-user cleared and applied: written at once, UserName left alone.
+    // Apply turns itself off; what Cancel follows stays applied.
+    app.m_strUserName = QStringLiteral("bob");
+    Check(pSheet.get(), 1010)->click();
+    pApply->click();
+    QVERIFY(!pApply->isEnabled() && pSheet->isVisible() && HasBoxes(strChosen));
+    QCOMPARE(Stored("SaveUser"), QStringLiteral("FALSE"));
+    QCOMPARE(Stored("UserName"), QStringLiteral("alice"));
+    Type(pSheet.get(), strTyped);
+    pDelete->click();
+    Button(pSheet.get(), 2)->click();
+    QCOMPARE(Stored("WorkPath"), strChosen);
+    QVERIFY(app.m_bDeleteSource && !app.m_bSaveUser && app.m_strWorkPath == strChosen);
+}
+
+// Refused by Apply and by OK alike, each time with a message; the sheet
+// stays open and nothing is taken over or created.
+void TestSettings::badLocationsAreRefused() {
+    CVaultApp app;
+    app.m_strWorkPath = test::g_strHome + QStringLiteral("/refused");
+    CMessageBoxScript script;
+    auto pSheet = OpenSheet();
+    Check(pSheet.get(), 1010)->click();
+    for (const char* pszBad : {"", "  ", "rel-vault"}) {
+        Type(pSheet.get(), QString::fromLatin1(pszBad));
+        Button(pSheet.get(), SHEET_ID_APPLY)->click();
+        Button(pSheet.get(), 1)->click();
+        QVERIFY(pSheet->isVisible() && Button(pSheet.get(), SHEET_ID_APPLY)->isEnabled());
+    }
+    QCOMPARE(script.Requests().size(), std::size_t(6));
+    QCOMPARE(script.Requests().front().strText, QStringLiteral("请输入保险柜存放位置。"));
+    QVERIFY(script.Requests().back().strText.startsWith(QStringLiteral("保险柜存放位置必须是")));
+    QVERIFY(!app.m_bSettingsChanged && app.m_bSaveUser);
+    QVERIFY(Stored("WorkPath").isEmpty() && !QFileInfo::exists(QStringLiteral("rel-vault")));
+}
+
+QUOVEX_UI_TEST_MAIN(TestSettings)
+#include "tst_settings.moc"

@@ -1,0 +1,110 @@
+#include "NormalPage.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "DialogBuilder.h"
+#include "DirDialog.h"
+#include "MessageBox.h"
+#include "VaultApp.h"
+#include "VaultFolders.h"
+
+namespace quovex {
+
+namespace {
+
+constexpr int IDC_WORK_PATH = 1007;
+constexpr int IDC_BROWSE = 1008;
+constexpr int IDC_DELETE_SOURCE = 1009;
+constexpr int IDC_SAVE_USER = 1010;
+
+// Why a location cannot be taken over, or "" when it can. A relative one
+// would name folders below whatever the process's current folder is.
+QString WorkPathProblem(const QString& strPath) {
+    if (strPath.trimmed().isEmpty()) return QStringLiteral("请输入保险柜存放位置。");
+    if (!QDir::isAbsolutePath(strPath))
+        return QStringLiteral("保险柜存放位置必须是完整路径，例如 %1。").arg(DefaultWorkPath());
+    return QString();
+}
+
+}  // namespace
+
+CNormalPage::CNormalPage(QWidget* pParent) : CPropertyPage(pParent) {
+    BuildDialog(this, RES_DLG_SETTINGS_PAGE);
+    m_pPathEdit = FindControl<QLineEdit>(this, IDC_WORK_PATH);
+    m_pDeleteSourceCheck = FindControl<QCheckBox>(this, IDC_DELETE_SOURCE);
+    m_pSaveUserCheck = FindControl<QCheckBox>(this, IDC_SAVE_USER);
+    // clicked, unlike toggled, comes only from the user, not from loading.
+    connect(FindControl<QPushButton>(this, IDC_BROWSE), &QPushButton::clicked, this,
+            &CNormalPage::OnBrowse);
+    connect(m_pDeleteSourceCheck, &QCheckBox::clicked, this, &CNormalPage::OnOptionClicked);
+    connect(m_pSaveUserCheck, &QCheckBox::clicked, this, &CNormalPage::OnOptionClicked);
+
+    if (const CVaultApp* pApp = CVaultApp::Instance()) {
+        m_strWorkPath = pApp->m_strWorkPath;
+        m_bDeleteSource = pApp->m_bDeleteSource;
+        m_bSaveUser = pApp->m_bSaveUser;
+    } else {
+        m_strWorkPath = DefaultWorkPath();
+    }
+}
+
+void CNormalPage::DoDataExchange(bool bSaveAndValidate) {
+    if (bSaveAndValidate) {
+        m_strWorkPath = m_pPathEdit->text();
+        m_bDeleteSource = m_pDeleteSourceCheck->isChecked();
+        m_bSaveUser = m_pSaveUserCheck->isChecked();
+        return;
+    }
+    m_pPathEdit->setText(m_strWorkPath);
+    m_pDeleteSourceCheck->setChecked(m_bDeleteSource);
+    m_pSaveUserCheck->setChecked(m_bSaveUser);
+}
+
+void CNormalPage::OnInitDialog() {
+    DoDataExchange(false);
+}
+
+bool CNormalPage::OnApply() {
+    DoDataExchange(true);
+    const QString strProblem = WorkPathProblem(m_strWorkPath);
+    if (!strProblem.isEmpty()) {
+        ShowMessageBox(strProblem, MSGBOX_OK, QString(), this);
+        m_pPathEdit->setFocus(Qt::OtherFocusReason);
+        m_pPathEdit->selectAll();
+        return false;
+    }
+    // The cleaned form drops a trailing separator (except the root's) and
+    // "." components, so one location is always written one way.
+    m_strWorkPath = QDir::cleanPath(m_strWorkPath);
+    m_pPathEdit->setText(m_strWorkPath);
+    TakeOverSettings(*this);
+    return true;
+}
+
+void CNormalPage::OnBrowse() {
+    CDirDialog chooser;
+    if (!chooser.PickFolder(QStringLiteral("选择文件夹"))) return;
+    m_strWorkPath = chooser.m_strPath;
+    DoDataExchange(false);
+    SetModified(true);
+}
+
+void CNormalPage::OnOptionClicked() {
+    SetModified(true);
+}
+
+void TakeOverSettings(const CNormalPage& page) {
+    CVaultApp* pApp = CVaultApp::Instance();
+    if (!pApp) return;
+    pApp->m_strWorkPath = page.m_strWorkPath;
+    pApp->m_bDeleteSource = page.m_bDeleteSource;
+    pApp->m_bSaveUser = page.m_bSaveUser;
+    CreateBoxFolders(pApp->m_strWorkPath.toStdString());
+    pApp->SaveSettings();
+    pApp->m_bSettingsChanged = true;
+}
+
+}  // namespace quovex

@@ -1,0 +1,15 @@
+// The settings command of the main window's File menu. Interface thread.
+#pragma once
+
+class QWidget;
+
+namespace quovex {
+
+// Runs the settings sheet with its general page modally over pOwner. Once
+// the sheet has closed with OK, the page's values are taken over again if
+// the settings are not yet marked as changed (applying the page already
+// does that, so this only catches a page that was never applied). Returns
+// the sheet's result (QDialog::Accepted or Rejected).
+int RunSettingsCommand(QWidget* pOwner);
+
+}  // namespace quovex
