@@ -8,7 +8,9 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTreeWidgetItemIterator>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -37,6 +39,12 @@ QString WithoutTrailingSeparator(QString strPath) {
 QString LeafName(const QString& strPath) {
     const QString strTrimmed = WithoutTrailingSeparator(strPath);
     return strTrimmed.mid(strTrimmed.lastIndexOf(SEPARATOR) + 1);
+}
+
+// The folder that holds strPath ("" when there is none).
+QString ParentOf(const QString& strPath) {
+    const qsizetype nSep = strPath.lastIndexOf(SEPARATOR);
+    return nSep <= 0 ? QString() : strPath.left(nSep);
 }
 
 fs::path NativePath(const QString& strPath) {
@@ -177,6 +185,51 @@ void CContentsTree::RefreshItem(QTreeWidgetItem* pItem) {
     FillItem(pItem, GetItemPath(pItem));
 }
 
+void CContentsTree::ShowAfresh() {
+    QTreeWidgetItem* pRoot = topLevelItem(0);
+    if (!pRoot) return;
+    const bool bRootOpen = pRoot->isExpanded();
+    QStringList vOpen;  // tree order: every folder before the folders inside it
+    for (QTreeWidgetItemIterator it(pRoot); *it; ++it) {
+        if (*it != pRoot && (*it)->isExpanded()) vOpen << GetItemPath(*it);
+    }
+    QString strSelected = GetItemPath(currentItem());
+    const int nScroll = verticalScrollBar()->value();
+
+    ShowFolderHere(pRoot->text(0), m_bShowFiles);
+    pRoot = topLevelItem(0);
+    if (!pRoot) return;
+    for (const QString& strPath : vOpen) {
+        if (QTreeWidgetItem* pItem = FindPathItem(strPath)) pItem->setExpanded(true);
+    }
+    if (!bRootOpen) pRoot->setExpanded(false);
+    QTreeWidgetItem* pSelected = nullptr;
+    for (; !strSelected.isEmpty() && !pSelected; strSelected = ParentOf(strSelected)) {
+        pSelected = FindPathItem(strSelected);
+        if (strSelected == pRoot->text(0)) break;
+    }
+    if (pSelected) setCurrentItem(pSelected);
+    verticalScrollBar()->setValue(nScroll);
+}
+
+QTreeWidgetItem* CContentsTree::FindPathItem(const QString& strPath) const {
+    QTreeWidgetItem* pItem = topLevelItem(0);
+    if (!pItem) return nullptr;
+    const QString strRoot = pItem->text(0);
+    if (strPath == strRoot) return pItem;
+    const QString strBase = strRoot.endsWith(SEPARATOR) ? strRoot : strRoot + SEPARATOR;
+    if (!strPath.startsWith(strBase)) return nullptr;
+    for (const QString& strName : strPath.mid(strBase.size()).split(SEPARATOR)) {
+        QTreeWidgetItem* pChild = nullptr;
+        for (int i = 0; i < pItem->childCount() && !pChild; ++i) {
+            if (pItem->child(i)->text(0) == strName) pChild = pItem->child(i);
+        }
+        if (!pChild) return nullptr;
+        pItem = pChild;
+    }
+    return pItem;
+}
+
 void CContentsTree::OnItemExpanded(QTreeWidgetItem* pItem) {
     RefreshItem(pItem);
 }
@@ -196,6 +249,9 @@ void CContentsTree::AddPlaceholder(QTreeWidgetItem* pItem) {
 void CContentsTree::ShowContextMenu(const QPoint& ptGlobal) {
     const std::unique_ptr<QMenu> pMenu(BuildPopupMenu(RES_MENU_CONTEXT, 0, this));
     if (!pMenu) return;
+    // Every command acts on the selected item, and only with one.
+    const bool bSelected = !selectedItems().isEmpty();
+    for (QAction* pAction : pMenu->actions()) pAction->setEnabled(bSelected);
     if (const QAction* pChosen = pMenu->exec(ptGlobal)) {
         bool bOk = false;
         const int nCommandId = pChosen->objectName().toInt(&bOk);

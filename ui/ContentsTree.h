@@ -55,6 +55,16 @@ public:
     // Throws away the children of pItem and lists its folder afresh.
     void RefreshItem(QTreeWidgetItem* pItem);
 
+    // Shows the root folder afresh, as ShowFolder does, then opens again
+    // every folder that was open and is still there, and selects the item
+    // that was selected, or else the nearest of its ancestors that is left.
+    // Nothing when the tree is empty. Interface thread.
+    void ShowAfresh();
+
+    // The item that shows strPath, or nullptr when none does (an item
+    // inside a closed folder included).
+    QTreeWidgetItem* FindPathItem(const QString& strPath) const;
+
 signals:
     // A command of the context menu (menu 140) was chosen for the current
     // item; nCommandId is one of RES_CMD_RESTORE ... RES_CMD_PROPERTIES.

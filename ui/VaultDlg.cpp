@@ -9,11 +9,11 @@
 #include "BoxListCtrl.h"
 #include "ContentsTree.h"
 #include "DialogBuilder.h"
-#include "DropReport.h"
 #include "HelpViewer.h"
 #include "MessageBox.h"
 #include "ProgressDlg.h"
 #include "ResourceImages.h"
+#include "RunReport.h"
 #include "SettingsCommand.h"
 #include "VaultApp.h"
 #include "VaultFolders.h"
@@ -41,6 +41,8 @@ CVaultDlg::CVaultDlg(const QString& strUser, const QString& strPassword, QWidget
     ConnectCommand(RES_CMD_HELP, &CVaultDlg::OnHelp);
     ConnectCommand(RES_CMD_ABOUT, &CVaultDlg::OnAbout);
     ConnectCommand(RES_CMD_SETTINGS, &CVaultDlg::OnSettings);
+    if (m_pContentsTree)
+        connect(m_pContentsTree, &CContentsTree::CommandChosen, this, &CVaultDlg::OnContextCommand);
 }
 
 bool CVaultDlg::OnInitDialog() {
@@ -121,7 +123,7 @@ int CVaultDlg::StartAddFromDrop(const QStringList& vDropList, const QString& str
     const QString strPending = std::exchange(m_strPendingRefresh, QString());
     if (!strPending.isEmpty()) ShowBoxContents(strPending);
     if (!nResult) ShowMessageBox(QStringLiteral("User cancelled the operation !"));
-    const QString strReport = DropReportText(job.report);
+    const QString strReport = RunReportText(job.report, RunKind::RUN_STORE);
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
     return 1;
 }

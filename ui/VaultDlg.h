@@ -12,6 +12,7 @@
 #include "VaultCipher.h"
 
 class QKeyEvent;
+class QTreeWidgetItem;
 
 namespace quovex {
 
@@ -36,6 +37,21 @@ public:
     void OnAbout();
     // Runs the settings sheet (SettingsCommand.h).
     void OnSettings();
+
+    // The commands of the contents tree's context menu, each on the
+    // selected item and doing nothing without one (VaultCommands.cpp).
+    // Restore: to where each file came from, under the progress dialog.
+    void OnRestore();
+    // Restore to: below a folder the user picks, which may not lie in the
+    // vault, hold it, or be taken by the vault's own name.
+    void OnRestoreTo();
+    // Delete: asks, deletes, names whatever could not be deleted, and shows
+    // the box afresh with what is really left.
+    void OnDelete();
+    // Properties: the stored file's or the folder's dialog.
+    void OnProperties();
+    // The selected item of the contents tree, or nullptr.
+    QTreeWidgetItem* SelectedItem() const;
 
     // The box list (control 1000); nullptr until the window is first shown.
     CBoxListCtrl* BoxList() const { return m_pBoxList; }
@@ -73,6 +89,10 @@ private:
     void QueueDrop(const QStringList& vPaths, const QString& strBoxPath);
     void RunQueuedDrops();
     void ConnectCommand(int nCommandId, void (CVaultDlg::*pHandler)());
+    void OnContextCommand(int nCommandId);
+    // Runs a restore of strStored under the progress dialog, tells the user
+    // what did not go through, and shows the box afresh.
+    void RunRestore(const QString& strStored, const QString& strTargetFolder);
 
     CVaultCipher m_cipher;
     CBoxListCtrl* m_pBoxList = nullptr;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "VaultEnv.h"
 
@@ -67,6 +68,17 @@ int CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr)
 // Deletes the tree below strFolder and then the folder itself. Links are
 // removed themselves, never followed. 1 when the folder could be listed, else 0.
 int DeleteFolderTree(const std::string& strFolder, CVaultEnv* pEnv = nullptr);
+
+// Removes the file or link at strPath through the folder that holds it
+// (a link is removed, never followed). 1 when it was removed, else 0.
+int DeleteOneFile(const std::string& strPath, CVaultEnv* pEnv = nullptr);
+
+// What is left at strPath after a deletion: strPath itself when it is not
+// a folder, else every entry below it that holds nothing more (files,
+// links, dot-names included, and empty folders), depth first, at most
+// nMax of them; *pMore counts those left out. Empty when nothing is there.
+std::vector<std::string> FindLeftovers(const std::string& strPath, std::size_t nMax,
+                                       std::size_t* pMore, CVaultEnv* pEnv = nullptr);
 
 // The first file, depth first in listing order, whose extension begins
 // with ".$"; "" when there is none.

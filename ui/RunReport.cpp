@@ -1,4 +1,4 @@
-#include "DropReport.h"
+#include "RunReport.h"
 
 #include <QFile>
 #include <QStringList>
@@ -21,24 +21,28 @@ QString PassReasonText(PassReason nReason) {
     return QString();
 }
 
-QString DropReportText(const TransferReport& report) {
+QString RunReportText(const TransferReport& report, RunKind nKind) {
+    const QString strFailed =
+        nKind == RunKind::RUN_STORE ? QStringLiteral("未能存入") : QStringLiteral("未能还原");
     QStringList vLines;
     for (const std::string& strPath : report.vFailed) {
-        vLines << QStringLiteral("%1（未能存入）")
-                      .arg(QFile::decodeName(QByteArray::fromStdString(strPath)));
+        vLines << QStringLiteral("%1（%2）")
+                      .arg(QFile::decodeName(QByteArray::fromStdString(strPath)), strFailed);
     }
     for (const PassedOverItem& item : report.vPassedOver) {
         vLines << QStringLiteral("%1（%2）")
                       .arg(QFile::decodeName(QByteArray::fromStdString(item.strPath)),
                            PassReasonText(item.nReason));
     }
+    return ListReportText(QStringLiteral("以下项目没有完成："), vLines);
+}
+
+QString ListReportText(const QString& strHeading, const QStringList& vLines, qsizetype nMore) {
     if (vLines.isEmpty()) return QString();
-    const qsizetype nAll = vLines.size();
-    if (nAll > DROP_REPORT_MAX_LINES) {
-        vLines.resize(DROP_REPORT_MAX_LINES);
-        vLines << QStringLiteral("……另有 %1 项。").arg(nAll - DROP_REPORT_MAX_LINES);
-    }
-    return QStringLiteral("以下项目没有完成：\n") + vLines.join(QLatin1Char('\n'));
+    QStringList vShown = vLines.mid(0, RUN_REPORT_MAX_LINES);
+    nMore += vLines.size() - vShown.size();
+    if (nMore > 0) vShown << QStringLiteral("……另有 %1 项。").arg(nMore);
+    return strHeading + QLatin1Char('\n') + vShown.join(QLatin1Char('\n'));
 }
 
 }  // namespace quovex

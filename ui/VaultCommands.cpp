@@ -1,0 +1,143 @@
+// The commands of the contents tree's context menu: restore, restore to,
+// delete and properties, each on the selected item. Interface thread.
+#include <QFile>
+#include <QTreeWidgetItem>
+
+#include "ContentsTree.h"
+#include "DialogTemplate.h"
+#include "DirDialog.h"
+#include "FolderIdentity.h"
+#include "MessageBox.h"
+#include "PathText.h"
+#include "ProgressDlg.h"
+#include "RunReport.h"
+#include "VaultApp.h"
+#include "VaultDlg.h"
+#include "VaultFolders.h"
+#include "VaultTransfer.h"
+
+namespace quovex {
+
+namespace {
+
+std::string Native(const QString& strPath) {
+    return QFile::encodeName(strPath).toStdString();
+}
+
+QString FromNative(const std::string& strPath) {
+    return QFile::decodeName(QByteArray::fromStdString(strPath));
+}
+
+QString VaultLocation() {
+    const CVaultApp* pApp = CVaultApp::Instance();
+    return pApp ? pApp->m_strWorkPath : DefaultWorkPath();
+}
+
+// Whether restoring strStored below strTarget would write into the vault:
+// strTarget is the vault or lies in it, or the restored item would take the
+// place of the vault or of a folder that holds it.
+bool RestoreTargetTouchesVault(const QString& strStored, const QString& strTarget) {
+    CVaultEnv* pEnv = CVaultEnv::Default();
+    const std::string strVault = Native(VaultLocation());
+    const std::string strLanding = JoinPath(Native(strTarget), LastComponent(Native(strStored)));
+    return FolderLiesWithin(pEnv, Native(strTarget), strVault) ||
+           FolderLiesWithin(pEnv, strVault, strLanding);
+}
+
+}  // namespace
+
+QTreeWidgetItem* CVaultDlg::SelectedItem() const {
+    if (!m_pContentsTree) return nullptr;
+    const QList<QTreeWidgetItem*> vSelected = m_pContentsTree->selectedItems();
+    return vSelected.isEmpty() ? nullptr : vSelected.front();
+}
+
+void CVaultDlg::OnContextCommand(int nCommandId) {
+    switch (nCommandId) {
+        case RES_CMD_RESTORE:
+            OnRestore();
+            break;
+        case RES_CMD_RESTORE_TO:
+            OnRestoreTo();
+            break;
+        case RES_CMD_DELETE:
+            OnDelete();
+            break;
+        case RES_CMD_PROPERTIES:
+            OnProperties();
+            break;
+        default:
+            break;
+    }
+}
+
+void CVaultDlg::OnRestore() {
+    if (const QTreeWidgetItem* pItem = SelectedItem())
+        RunRestore(m_pContentsTree->GetItemPath(pItem), QString());
+}
+
+void CVaultDlg::OnRestoreTo() {
+    const QTreeWidgetItem* pItem = SelectedItem();
+    if (!pItem) return;
+    const QString strStored = m_pContentsTree->GetItemPath(pItem);
+    CDirDialog dirDialog;
+    if (!dirDialog.PickFolder(QStringLiteral("选择文件夹"))) return;
+    if (RestoreTargetTouchesVault(strStored, dirDialog.m_strPath)) {
+        ShowMessageBox(QStringLiteral("不能还原到保险柜之内：\n%1").arg(dirDialog.m_strPath),
+                       MSGBOX_OK, QString(), this);
+        return;
+    }
+    RunRestore(strStored, dirDialog.m_strPath);
+}
+
+void CVaultDlg::RunRestore(const QString& strStored, const QString& strTargetFolder) {
+    CVaultTransfer transfer(m_cipher);
+    RestoreJob job;
+    job.strStoredItem = Native(strStored);
+    job.strTargetFolder = Native(strTargetFolder);
+    job.strVaultPath = Native(VaultLocation());
+    job.pVault = &transfer;
+    if (!RunWithProgress(RestoreWorker, PROGRESS_CAN_CANCEL, &job, nullptr))
+        ShowMessageBox(QStringLiteral("User cancelled the operation !"));
+    const QString strReport = RunReportText(job.report, RunKind::RUN_RESTORE);
+    if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
+    m_pContentsTree->ShowAfresh();
+}
+
+void CVaultDlg::OnDelete() {
+    const QTreeWidgetItem* pItem = SelectedItem();
+    if (!pItem) return;
+    const QString strPath = m_pContentsTree->GetItemPath(pItem);
+    const std::string strNative = Native(strPath);
+    const EntryKind kind = CVaultEnv::Default()->GetKind(strNative);
+    if (kind == EntryKind::ENTRY_NONE) return;
+    const bool bFolder = kind == EntryKind::ENTRY_FOLDER;
+    const QString strQuestion =
+        bFolder ? QStringLiteral(
+                      "目录：%1 \r\n 路径下所有的文件和子目录都将被删除，并且不可恢复。继续吗？")
+                : QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？");
+    if (ShowMessageBox(strQuestion.arg(strPath), MSGBOX_YESNO | MSGBOX_ICON_WARNING,
+                       QStringLiteral("删除警告"), this) != MSGBOX_RESULT_YES)
+        return;
+    if (bFolder) {
+        DeleteFolderTree(strNative);
+    } else {
+        DeleteOneFile(strNative);
+    }
+    // The user hears of whatever could not be deleted, and the tree shows
+    // what is really left.
+    std::size_t nMore = 0;
+    QStringList vLeft;
+    for (const std::string& strLeft : FindLeftovers(strNative, RUN_REPORT_MAX_LINES, &nMore))
+        vLeft << FromNative(strLeft);
+    const QString strReport =
+        ListReportText(QStringLiteral("以下项目未能删除："), vLeft, static_cast<qsizetype>(nMore));
+    if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
+    m_pContentsTree->ShowAfresh();
+}
+
+void CVaultDlg::OnProperties() {
+    // The dialogs come with the next change.
+}
+
+}  // namespace quovex
