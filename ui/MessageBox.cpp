@@ -88,6 +88,7 @@ CMessageBoxScript* CMessageBoxScript::Active() {
 
 int CMessageBoxScript::Answer(const MessageBoxRequest& request) {
     m_vRequests.push_back(request);
+    if (m_fnOnRequest) m_fnOnRequest(request);
     if (!m_vAnswers.empty()) {
         const int nAnswer = m_vAnswers.front();
         m_vAnswers.erase(m_vAnswers.begin());

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -57,6 +59,11 @@ public:
     CMessageBoxScript& operator=(const CMessageBoxScript&) = delete;
 
     void SetNextAnswer(int nAnswer) { m_vAnswers.push_back(nAnswer); }
+    // Called with each request before it is answered, on the interface
+    // thread while the asker waits: what a user might do while a box is up.
+    void SetOnRequest(std::function<void(const MessageBoxRequest&)> fn) {
+        m_fnOnRequest = std::move(fn);
+    }
     const std::vector<MessageBoxRequest>& Requests() const { return m_vRequests; }
 
     // Used by ShowMessageBox: records the request and returns its answer.
@@ -65,6 +72,7 @@ public:
 
 private:
     std::vector<int> m_vAnswers;
+    std::function<void(const MessageBoxRequest&)> m_fnOnRequest;
     std::vector<MessageBoxRequest> m_vRequests;
 };
 

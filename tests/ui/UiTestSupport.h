@@ -4,12 +4,42 @@
 #pragma once
 
 #include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace quovex::test {
 
 inline QString g_strHome;  // the temporary home of this test process
+
+// Writes bytes to strPath, making its folders.
+inline bool MakeFile(const QString& strPath, const QByteArray& bytes = QByteArray()) {
+    QDir().mkpath(QFileInfo(strPath).absolutePath());
+    QFile file(strPath);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray ReadFile(const QString& strPath) {
+    QFile file(strPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every file below strRoot with a digest of its content.
+inline QMap<QString, QByteArray> Snapshot(const QString& strRoot) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(strRoot, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString strPath = it.next();
+        files[strPath] = QCryptographicHash::hash(ReadFile(strPath), QCryptographicHash::Sha1);
+    }
+    return files;
+}
 
 }  // namespace quovex::test
 

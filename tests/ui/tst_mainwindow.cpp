@@ -1,11 +1,7 @@
 // The main window's box list: the first box at start, which box a
 // selection names, and drops carried through the progress dialog into the
 // box selected last, with the message boxes scripted.
-#include <QCryptographicHash>
-#include <QDirIterator>
 #include <QDropEvent>
-#include <QFile>
-#include <QMap>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QUrl>
@@ -13,34 +9,17 @@
 #include "BoxListCtrl.h"
 #include "DialogBuilder.h"
 #include "MessageBox.h"
+#include "ProgressDlg.h"
 #include "UiTestSupport.h"
 #include "VaultApp.h"
 #include "VaultDlg.h"
 #include "VaultFolders.h"
 
 using namespace quovex;
+using quovex::test::MakeFile;
+using quovex::test::Snapshot;
 
 namespace {
-
-bool MakeFile(const QString& strPath, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(strPath).absolutePath());
-    QFile file(strPath);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Every file below strRoot with a digest of its content.
-QMap<QString, QByteArray> Snapshot(const QString& strRoot) {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(strRoot, QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        if (file.open(QIODevice::ReadOnly))
-            files[file.fileName()] =
-                QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1);
-    }
-    return files;
-}
 
 void SelectBoxes(CBoxListCtrl* pList, std::initializer_list<int> vRows) {
     for (int nRow : vRows)
@@ -70,6 +49,7 @@ class TestMainWindow : public QObject {
 private slots:
     void selectionNamesTheBox();
     void dropsGoIntoTheBoxSelectedLast();
+    void cancelMidDrop();
 };
 
 void TestMainWindow::selectionNamesTheBox() {
@@ -163,6 +143,42 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
     const QString strText = script.Requests().front().strText;
     QVERIFY2(strText.contains(strVault) && strText.contains(QStringLiteral("保险柜本身")),
              qPrintable(strText));
+}
+
+// A Cancel pressed while the first file's question is up stops the drop:
+// that file is not replaced, the next is never reached, and no source of
+// the run is deleted.
+void TestMainWindow::cancelMidDrop() {
+    const QString strRoot = test::g_strHome + QStringLiteral("/cancel");
+    const QString strBox = strRoot + QStringLiteral("/Box/FileBox");
+    CreateBoxFolders((strRoot + QStringLiteral("/Box")).toStdString());
+    QVERIFY(MakeFile(strRoot + QStringLiteral("/two/x.txt"), "x"));
+    QVERIFY(MakeFile(strRoot + QStringLiteral("/two/y.txt"), "y"));
+    CVaultApp app;
+    app.m_strWorkPath = strRoot + QStringLiteral("/Box");
+    app.m_bDeleteSource = false;
+    CVaultDlg dlg(QStringLiteral("alice"), QStringLiteral("secret1"));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    CMessageBoxScript script;
+    dlg.StartAddFromDrop({strRoot + QStringLiteral("/two")}, strBox);
+    const auto stored = Snapshot(strBox);
+    QCOMPARE(stored.size(), 2);
+
+    app.m_bDeleteSource = true;
+    const QString strChanged = strRoot + QStringLiteral("/two/x.txt");
+    QVERIFY(MakeFile(strChanged, "x, changed"));
+    QVERIFY(MakeFile(strRoot + QStringLiteral("/two/y.txt"), "y, changed"));
+    script.SetOnRequest([](const MessageBoxRequest&) {
+        if (auto* pProgress = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget()))
+            pProgress->reject();
+    });
+    script.SetNextAnswer(MSGBOX_RESULT_YES);
+    QVERIFY(DropOn(dlg, 0, {QUrl::fromLocalFile(strRoot + QStringLiteral("/two"))}));
+    QCOMPARE(Snapshot(strBox), stored);
+    QCOMPARE(Snapshot(strRoot + QStringLiteral("/two")).size(), 2);
+    QCOMPARE(script.Requests().size(), std::size_t(3));  // one question, cancel, report
+    QCOMPARE(script.Requests()[1].strText, QStringLiteral("User cancelled the operation !"));
 }
 
 QUOVEX_UI_TEST_MAIN(TestMainWindow)

@@ -16,11 +16,6 @@ using namespace quovex;
 
 namespace {
 
-void MakeFile(const QString& strPath) {
-    QFile file(strPath);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-}
-
 // Records the context menus instead of showing them.
 class CRecordingTree : public CContentsTree {
 public:
@@ -62,7 +57,7 @@ void TestTree::init() {
     QVERIFY(box.mkpath(QStringLiteral("Alpha")));
     QVERIFY(box.mkpath(QStringLiteral("hidden")));
     for (const char* psz : {"cherry.$", "apple.$", "Banana.$", "zeta/y.$", "hidden/.h"}) {
-        MakeFile(box.filePath(QString::fromLatin1(psz)));
+        QVERIFY(test::MakeFile(box.filePath(QString::fromLatin1(psz))));
     }
     QVERIFY(
         QFile::link(box.filePath(QStringLiteral("zeta")), box.filePath(QStringLiteral("link"))));
@@ -108,7 +103,7 @@ void TestTree::expansion() {
 
     pZeta->setExpanded(false);
     QCOMPARE(ChildTexts(pZeta), QStringList{QString()});
-    MakeFile(m_strBox + QStringLiteral("/zeta/new.$"));
+    QVERIFY(test::MakeFile(m_strBox + QStringLiteral("/zeta/new.$")));
     pZeta->setExpanded(true);
     QCOMPARE(ChildTexts(pZeta), (QStringList{"x", "new.$", "y.$"}));
 

@@ -1,0 +1,197 @@
+// The context commands on the contents tree's selected item: restore and
+// restore to (with the overwrite question, a cancel, and the vault kept
+// out), and delete (the questions, Yes and No, and a deletion that leaves
+// something behind). Message boxes and the folder chooser are scripted.
+#include <QTreeWidgetItem>
+
+#include "ContentsTree.h"
+#include "DirDialog.h"
+#include "MessageBox.h"
+#include "ProgressDlg.h"
+#include "UiTestSupport.h"
+#include "VaultApp.h"
+#include "VaultDlg.h"
+#include "VaultFolders.h"
+
+using namespace quovex;
+using namespace quovex::test;
+
+class TestCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void restoreAndRestoreTo();
+    void cancelMidRestore();
+    void deleteAsksAndTellsWhatIsLeft();
+
+private:
+    // Selects the item of strPath below the box (the box itself for "").
+    bool Select(const QString& strRel);
+    QString Src(const QString& strRel) const {
+        return m_strRoot + QStringLiteral("/src/") + strRel;
+    }
+    QString Box(const QString& strRel) const {
+        return strRel.isEmpty() ? m_strBox : m_strBox + QLatin1Char('/') + strRel;
+    }
+    const QString& LastMessage() const { return m_pScript->Requests().back().strText; }
+
+    QString m_strRoot, m_strVault, m_strBox;
+    std::unique_ptr<CVaultApp> m_pApp;
+    std::unique_ptr<CVaultDlg> m_pDlg;
+    std::unique_ptr<CMessageBoxScript> m_pScript;
+};
+
+// A vault whose document box holds a.txt and 目录/c.txt, stored from src/
+// (the sources are gone), shown in the tree.
+void TestCommands::init() {
+    static int nRun = 0;
+    m_strRoot = g_strHome + QStringLiteral("/cmd%1").arg(++nRun);
+    m_strVault = m_strRoot + QStringLiteral("/Box");
+    m_strBox = m_strVault + QStringLiteral("/FileBox");
+    CreateBoxFolders(m_strVault.toStdString());
+    QVERIFY(MakeFile(Src(QStringLiteral("a.txt")), "alpha"));
+    QVERIFY(MakeFile(Src(QStringLiteral("目录/c.txt")), "gamma"));
+    m_pApp = std::make_unique<CVaultApp>();
+    m_pApp->m_strWorkPath = m_strVault;
+    m_pDlg = std::make_unique<CVaultDlg>(QStringLiteral("alice"), QStringLiteral("secret1"));
+    m_pDlg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
+    m_pScript = std::make_unique<CMessageBoxScript>();
+    m_pDlg->StartAddFromDrop({Src(QStringLiteral("a.txt")), Src(QStringLiteral("目录"))}, m_strBox);
+    QVERIFY(QFileInfo::exists(Box(QStringLiteral("目录/c.txt.$"))));
+    QVERIFY(!QFileInfo::exists(Src(QStringLiteral("a.txt"))));
+    QVERIFY(m_pScript->Requests().empty());
+}
+
+void TestCommands::cleanup() {
+    CDirDialog::SetFolderPicker({});
+    m_pScript.reset();
+    m_pDlg.reset();
+    m_pApp.reset();
+}
+
+bool TestCommands::Select(const QString& strRel) {
+    CContentsTree* pTree = m_pDlg->ContentsTree();
+    QString strPath = m_strBox;
+    for (const QString& strName : strRel.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (QTreeWidgetItem* pFolder = pTree->FindPathItem(strPath)) pFolder->setExpanded(true);
+        strPath += QLatin1Char('/') + strName;
+    }
+    QTreeWidgetItem* pItem = pTree->FindPathItem(strPath);
+    pTree->setCurrentItem(pItem);
+    return pItem && m_pDlg->SelectedItem() == pItem;
+}
+
+void TestCommands::restoreAndRestoreTo() {
+    // A file, to where it came from.
+    QVERIFY(Select(QStringLiteral("a.txt.$")));
+    m_pDlg->OnRestore();
+    QCOMPARE(ReadFile(Src(QStringLiteral("a.txt"))), QByteArray("alpha"));
+    QVERIFY(m_pScript->Requests().empty());
+
+    // A folder, below a chosen folder.
+    const QString strOut = m_strRoot + QStringLiteral("/out");
+    QVERIFY(QDir().mkpath(strOut));
+    CDirDialog::SetFolderPicker([&](const QString& strTitle) {
+        return strTitle == QStringLiteral("选择文件夹") ? strOut : QString();
+    });
+    QVERIFY(Select(QStringLiteral("目录")));
+    m_pDlg->OnRestoreTo();
+    QCOMPARE(ReadFile(strOut + QStringLiteral("/目录/c.txt")), QByteArray("gamma"));
+
+    // The whole box: a.txt is there and changed, and the user keeps it; the
+    // report names it. The stored items stay, still selected.
+    QVERIFY(MakeFile(Src(QStringLiteral("a.txt")), "edited"));
+    QVERIFY(Select(QString()));
+    m_pDlg->OnRestore();
+    QCOMPARE(ReadFile(Src(QStringLiteral("a.txt"))), QByteArray("edited"));
+    QCOMPARE(ReadFile(Src(QStringLiteral("目录/c.txt"))), QByteArray("gamma"));
+    QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
+    QCOMPARE(m_pScript->Requests().front().nButtons, unsigned(MSGBOX_YESNO));
+    QVERIFY2(LastMessage().contains(Box(QStringLiteral("a.txt.$"))), qPrintable(LastMessage()));
+    QCOMPARE(m_pDlg->SelectedItem(), m_pDlg->ContentsTree()->FindPathItem(m_strBox));
+
+    // Yes replaces it.
+    m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
+    QVERIFY(Select(QStringLiteral("a.txt.$")));
+    m_pDlg->OnRestore();
+    QCOMPARE(ReadFile(Src(QStringLiteral("a.txt"))), QByteArray("alpha"));
+
+    // Nothing is restored into the vault, nor where the vault's name is taken.
+    const auto vault = Snapshot(m_strVault);
+    for (const QString& strTarget : {m_strVault + QStringLiteral("/OtherBox"), m_strVault}) {
+        CDirDialog::SetFolderPicker([&](const QString&) { return strTarget; });
+        const std::size_t nBefore = m_pScript->Requests().size();
+        m_pDlg->OnRestoreTo();
+        QCOMPARE(m_pScript->Requests().size(), nBefore + 1);
+        QVERIFY2(LastMessage().contains(QStringLiteral("保险柜之内")), qPrintable(LastMessage()));
+    }
+    QCOMPARE(Snapshot(m_strVault), vault);
+}
+
+// A Cancel pressed while the first file's overwrite question is up stops
+// the run: the answer Yes no longer counts, and the second file is never
+// reached.
+void TestCommands::cancelMidRestore() {
+    QVERIFY(MakeFile(Src(QStringLiteral("a.txt")), "old a"));
+    QVERIFY(MakeFile(Src(QStringLiteral("目录/c.txt")), "old c"));
+    m_pScript->SetOnRequest([](const MessageBoxRequest&) {
+        if (auto* pProgress = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget()))
+            pProgress->reject();
+    });
+    m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
+    QVERIFY(Select(QString()));
+    m_pDlg->OnRestore();
+    QCOMPARE(ReadFile(Src(QStringLiteral("a.txt"))), QByteArray("old a"));
+    QCOMPARE(ReadFile(Src(QStringLiteral("目录/c.txt"))), QByteArray("old c"));
+    QCOMPARE(m_pScript->Requests().size(), std::size_t(3));  // one question, cancel, report
+    QCOMPARE(m_pScript->Requests()[1].strText, QStringLiteral("User cancelled the operation !"));
+}
+
+void TestCommands::deleteAsksAndTellsWhatIsLeft() {
+    QVERIFY(MakeFile(Box(QStringLiteral("目录/d.txt.$"))));
+    // The file question, with the full path and its ending; No keeps it.
+    QVERIFY(Select(QStringLiteral("目录/c.txt.$")));
+    m_pDlg->OnDelete();
+    const MessageBoxRequest& ask = m_pScript->Requests().back();
+    QCOMPARE(ask.strText, QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？")
+                              .arg(Box(QStringLiteral("目录/c.txt.$"))));
+    QCOMPARE(ask.strCaption, QStringLiteral("删除警告"));
+    QCOMPARE(ask.nIcon, unsigned(MSGBOX_ICON_WARNING));
+    QVERIFY(QFileInfo::exists(Box(QStringLiteral("目录/c.txt.$"))));
+
+    // Yes deletes it; its open folder stays open.
+    m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
+    m_pDlg->OnDelete();
+    QVERIFY(!QFileInfo::exists(Box(QStringLiteral("目录/c.txt.$"))));
+    CContentsTree* pTree = m_pDlg->ContentsTree();
+    QVERIFY(!pTree->FindPathItem(Box(QStringLiteral("目录/c.txt.$"))));
+    QVERIFY(pTree->FindPathItem(Box(QStringLiteral("目录")))->isExpanded());
+    QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
+
+    // A folder that keeps a hidden file cannot go: the user hears which
+    // file is left, and the folder stays in the tree.
+    QVERIFY(MakeFile(Box(QStringLiteral("目录/.keep")), "x"));
+    QVERIFY(Select(QStringLiteral("目录")));
+    m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
+    m_pDlg->OnDelete();
+    QVERIFY(m_pScript->Requests()[2].strText.startsWith(
+        QStringLiteral("目录：%1 \r\n 路径下所有").arg(Box(QStringLiteral("目录")))));
+    QVERIFY2(LastMessage().contains(Box(QStringLiteral("目录/.keep"))), qPrintable(LastMessage()));
+    QVERIFY(pTree->FindPathItem(Box(QStringLiteral("目录"))));
+
+    // The root: the whole box folder goes, and the tree is empty.
+    QVERIFY(Select(QString()));
+    QVERIFY(QFile::remove(Box(QStringLiteral("目录/.keep"))));
+    m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
+    m_pDlg->OnDelete();
+    QVERIFY(!QFileInfo::exists(m_strBox));
+    QCOMPARE(pTree->topLevelItemCount(), 0);
+    QCOMPARE(m_pScript->Requests().size(), std::size_t(5));
+    m_pDlg->OnDelete();  // nothing selected: nothing asked
+    QCOMPARE(m_pScript->Requests().size(), std::size_t(5));
+}
+
+QUOVEX_UI_TEST_MAIN(TestCommands)
+#include "tst_commands.moc"
