@@ -28,6 +28,8 @@ CBoxListCtrl::CBoxListCtrl(std::function<QString()> fnWorkPath, QWidget* pParent
     : QListWidget(pParent), m_fnWorkPath(std::move(fnWorkPath)) {
     setViewMode(QListView::IconMode);
     setMovement(QListView::Static);
+    // The boxes flow into the width the window is given.
+    setResizeMode(QListView::Adjust);
     setSortingEnabled(false);
     setIconSize(QSize(RES_BOX_PICTURE_SIZE, RES_BOX_PICTURE_SIZE));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
