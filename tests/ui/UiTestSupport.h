@@ -12,6 +12,7 @@
 #include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
 
 namespace quovex::test {
 
@@ -27,6 +28,13 @@ inline bool MakeFile(const QString& strPath, const QByteArray& bytes = QByteArra
 inline QByteArray ReadFile(const QString& strPath) {
     QFile file(strPath);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Saves a picture of pWidget as <build>/screenshots/<strName>.png.
+inline bool SaveScreenshot(QWidget* pWidget, const QString& strName) {
+    QDir().mkpath(QStringLiteral(QUOVEX_SCREENSHOT_DIR));
+    return pWidget->grab().save(QStringLiteral(QUOVEX_SCREENSHOT_DIR "/") + strName +
+                                QStringLiteral(".png"));
 }
 
 // Every file below strRoot with a digest of its content.

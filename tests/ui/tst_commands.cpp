@@ -99,6 +99,7 @@ void TestCommands::restoreAndRestoreTo() {
     QVERIFY(Select(QStringLiteral("目录")));
     m_pDlg->OnRestoreTo();
     QCOMPARE(ReadFile(strOut + QStringLiteral("/目录/c.txt")), QByteArray("gamma"));
+    QVERIFY(SaveScreenshot(m_pDlg.get(), QStringLiteral("main-window")));
 
     // The whole box: a.txt is there and changed, and the user keeps it; the
     // report names it. The stored items stay, still selected.
@@ -137,8 +138,10 @@ void TestCommands::cancelMidRestore() {
     QVERIFY(MakeFile(Src(QStringLiteral("a.txt")), "old a"));
     QVERIFY(MakeFile(Src(QStringLiteral("目录/c.txt")), "old c"));
     m_pScript->SetOnRequest([](const MessageBoxRequest&) {
-        if (auto* pProgress = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget()))
+        if (auto* pProgress = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget())) {
+            SaveScreenshot(pProgress, QStringLiteral("progress"));
             pProgress->reject();
+        }
     });
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     QVERIFY(Select(QString()));

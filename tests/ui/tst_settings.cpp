@@ -89,8 +89,7 @@ void TestSettings::fileMenuRunsTheSheet() {
              << QString::number(Button(pSheet, SHEET_ID_APPLY)->isEnabled())
              << QString::number(Check(pSheet, 1009)->isChecked())
              << QString::number(Check(pSheet, 1010)->isChecked());
-        QDir().mkpath(QStringLiteral(QUOVEX_SCREENSHOT_DIR));
-        pSheet->grab().save(QStringLiteral(QUOVEX_SCREENSHOT_DIR "/settings.png"));
+        test::SaveScreenshot(pSheet, QStringLiteral("settings"));
         Check(pSheet, 1009)->click();
         QTest::keyClick(pSheet, Qt::Key_Escape);
     });
