@@ -7,6 +7,7 @@
 #include "DialogTemplate.h"
 #include "DirDialog.h"
 #include "FolderIdentity.h"
+#include "ItemProperties.h"
 #include "MessageBox.h"
 #include "PathText.h"
 #include "ProgressDlg.h"
@@ -137,7 +138,8 @@ void CVaultDlg::OnDelete() {
 }
 
 void CVaultDlg::OnProperties() {
-    // The dialogs come with the next change.
+    if (const QTreeWidgetItem* pItem = SelectedItem())
+        ShowItemProperties(m_pContentsTree->GetItemPath(pItem), this);
 }
 
 }  // namespace quovex

@@ -35,6 +35,20 @@ EntryKind KindOfDirentType(unsigned char nType) {
     }
 }
 
+// The birth time of the open object nFd where the file system keeps one,
+// else its last modification.
+bool CreationTimeOf(int nFd, std::int64_t* pSeconds) {
+    struct statx stx;
+    if (::statx(nFd, "", AT_EMPTY_PATH, STATX_BTIME | STATX_MTIME, &stx) != 0) return false;
+    if (stx.stx_mask & STATX_BTIME) {
+        *pSeconds = stx.stx_btime.tv_sec;
+        return true;
+    }
+    if (!(stx.stx_mask & STATX_MTIME)) return false;
+    *pSeconds = stx.stx_mtime.tv_sec;
+    return true;
+}
+
 class CPosixReadableFile final : public CReadableFile {
 public:
     CPosixReadableFile(int nFd, const FileStamp& stamp) : m_nFd(nFd), m_stamp(stamp) {}
@@ -55,6 +69,9 @@ public:
         *pStamp = StampOfStat(st);
         return true;
     }
+    bool GetCreationTime(std::int64_t* pSeconds) override {
+        return CreationTimeOf(m_nFd, pSeconds);
+    }
 
 private:
     int m_nFd;
@@ -71,6 +88,9 @@ public:
         if (::fstat(m_nFd, &st) != 0) return false;
         *pStamp = StampOfStat(st);
         return true;
+    }
+    bool GetCreationTime(std::int64_t* pSeconds) override {
+        return CreationTimeOf(m_nFd, pSeconds);
     }
 
     bool List(std::vector<FolderEntry>* pEntries) override {
@@ -150,6 +170,9 @@ public:
     }
     std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) override {
         return OpenRegularFile(AT_FDCWD, strPath);
+    }
+    std::unique_ptr<CUpdatableFile> OpenForUpdate(const std::string& strPath) override {
+        return OpenUpdatableFile(strPath);
     }
     bool CreateFolder(const std::string& strPath, unsigned nMode) override {
         return ::mkdir(strPath.c_str(), nMode) == 0;

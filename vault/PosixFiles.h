@@ -19,6 +19,11 @@ FileStamp StampOfStat(const struct stat& st);
 // a pipe; null for anything else.
 std::unique_ptr<CReadableFile> OpenRegularFile(int nDirFd, const std::string& strName);
 
+// Opens the existing regular file strPath for reading and writing in
+// place, never through a final link, without blocking, creating or
+// truncating it; null for anything else.
+std::unique_ptr<CUpdatableFile> OpenUpdatableFile(const std::string& strPath);
+
 // A new file for strName in the open folder nDirFd (which pFolder keeps
 // open): unnamed in that folder where the file system offers that
 // (O_TMPFILE), else a dot-named temporary beside its target.

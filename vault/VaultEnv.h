@@ -65,6 +65,30 @@ public:
     virtual const FileStamp& OpenStamp() const = 0;
     // The open file as it is now. False when it cannot be examined.
     virtual bool GetStamp(FileStamp* pStamp) = 0;
+    // When the open file came into being, in seconds since 1970 (UTC): its
+    // birth time where the file system keeps one, else its last
+    // modification. False when it cannot be examined.
+    virtual bool GetCreationTime(std::int64_t* pSeconds) {
+        FileStamp stamp;
+        if (!GetStamp(&stamp)) return false;
+        *pSeconds = stamp.nModSeconds;
+        return true;
+    }
+};
+
+// An existing regular file opened to be changed in place: nothing else of
+// it changes, and it is neither created nor truncated by the opening.
+class CUpdatableFile {
+public:
+    virtual ~CUpdatableFile() = default;
+    // Reads up to nCount bytes at nOffset; the number read (0 at the end) or -1.
+    virtual std::int64_t ReadAt(void* pBuffer, std::size_t nCount, std::uint64_t nOffset) = 0;
+    // Writes all nCount bytes at nOffset; false when they could not all be written.
+    virtual bool WriteAt(const void* pData, std::size_t nCount, std::uint64_t nOffset) = 0;
+    // Makes the written data durable.
+    virtual bool Sync() = 0;
+    // The open file as it is now. False when it cannot be examined.
+    virtual bool GetStamp(FileStamp* pStamp) = 0;
 };
 
 // How putting a finished file in place went.
@@ -99,6 +123,13 @@ public:
     virtual ~CFolder() = default;
     // The folder itself, as it is now.
     virtual bool GetOwnStamp(FileStamp* pStamp) = 0;
+    // When the folder came into being, as CReadableFile::GetCreationTime.
+    virtual bool GetCreationTime(std::int64_t* pSeconds) {
+        FileStamp stamp;
+        if (!GetOwnStamp(&stamp)) return false;
+        *pSeconds = stamp.nModSeconds;
+        return true;
+    }
     // The entries in the file system's order, without "." and "..", each
     // with its kind as GetStamp would give it. False when it cannot be listed.
     virtual bool List(std::vector<FolderEntry>* pEntries) = 0;
@@ -136,6 +167,10 @@ public:
     // Opens a regular file for reading, a final link not followed, without
     // blocking; null for anything else.
     virtual std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) = 0;
+    // Opens an existing regular file for reading and writing in place, a
+    // final link not followed, without blocking, creating or truncating
+    // it; null for anything else, or when it may not be written.
+    virtual std::unique_ptr<CUpdatableFile> OpenForUpdate(const std::string& strPath) = 0;
     virtual bool CreateFolder(const std::string& strPath, unsigned nMode) = 0;
     // What lies at strPath, without following a final link. False (and a
     // stamp of kind ENTRY_NONE) when nothing is there or it cannot be examined.

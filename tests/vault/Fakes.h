@@ -77,6 +77,7 @@ public:
     std::int64_t m_nSizeDelta = 0;        // Size() is off by this much (a changing file)
     std::int64_t m_nFreeSpace = -1;       // >= 0: the answer of GetFreeSpace; -2: it fails
     bool m_bFailSyncVolume = false;       // SyncVolume fails
+    bool m_bFailUpdate = false;           // OpenForUpdate fails (a file that may not be written)
     Hook m_fnDuringCopy;                  // the target, at the first write of its new file
     Hook m_fnAfterList;                   // a folder, after it was listed
     Hook m_fnBeforeSyncVolume;            // the path asked to flush
@@ -89,6 +90,12 @@ public:
     }
     std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) override {
         return Wrap(Real()->OpenForRead(strPath));
+    }
+    // Writes in place fail as m_nFailWriteAfter says, counted per file, and
+    // Sync as m_bFailSync says.
+    std::unique_ptr<CUpdatableFile> OpenForUpdate(const std::string& strPath) override {
+        auto pFile = m_bFailUpdate ? nullptr : Real()->OpenForUpdate(strPath);
+        return pFile ? std::make_unique<CFaultyUpdater>(std::move(pFile), *this) : nullptr;
     }
     bool CreateFolder(const std::string& strPath, unsigned nMode) override {
         return Real()->CreateFolder(strPath, nMode);
@@ -129,6 +136,9 @@ private:
         CFaultyFolder(FolderPtr pInner, CFaultEnv& env, std::string strPath)
             : m_pInner(std::move(pInner)), m_env(env), m_strPath(std::move(strPath)) {}
         bool GetOwnStamp(FileStamp* pStamp) override { return m_pInner->GetOwnStamp(pStamp); }
+        bool GetCreationTime(std::int64_t* pSeconds) override {
+            return m_pInner->GetCreationTime(pSeconds);
+        }
         bool List(std::vector<FolderEntry>* pEntries) override {
             const bool bListed = m_pInner->List(pEntries);
             if (bListed && m_env.m_fnAfterList) m_env.m_fnAfterList(m_strPath);
@@ -175,11 +185,34 @@ private:
         std::uint64_t Size() const override { return m_stamp.nSize; }
         const FileStamp& OpenStamp() const override { return m_stamp; }
         bool GetStamp(FileStamp* pStamp) override { return m_pInner->GetStamp(pStamp); }
+        bool GetCreationTime(std::int64_t* pSeconds) override {
+            return m_pInner->GetCreationTime(pSeconds);
+        }
 
         std::unique_ptr<CReadableFile> m_pInner;
         const CFaultEnv& m_env;
         FileStamp m_stamp;
         std::int64_t m_nAsked = 0;
+    };
+
+    struct CFaultyUpdater : CUpdatableFile {
+        CFaultyUpdater(std::unique_ptr<CUpdatableFile> pInner, const CFaultEnv& env)
+            : m_pInner(std::move(pInner)), m_env(env) {}
+        std::int64_t ReadAt(void* pBuffer, std::size_t nCount, std::uint64_t nOffset) override {
+            return m_pInner->ReadAt(pBuffer, nCount, nOffset);
+        }
+        bool WriteAt(const void* pData, std::size_t nCount, std::uint64_t nOffset) override {
+            m_nWritten += nCount;
+            const std::int64_t nLimit = m_env.m_nFailWriteAfter;
+            return (nLimit < 0 || m_nWritten <= nLimit) &&
+                   m_pInner->WriteAt(pData, nCount, nOffset);
+        }
+        bool Sync() override { return !m_env.m_bFailSync && m_pInner->Sync(); }
+        bool GetStamp(FileStamp* pStamp) override { return m_pInner->GetStamp(pStamp); }
+
+        std::unique_ptr<CUpdatableFile> m_pInner;
+        const CFaultEnv& m_env;
+        std::int64_t m_nWritten = 0;
     };
 
     struct CFaultyWriter : CWritableFile {

@@ -1,0 +1,132 @@
+// The header as the properties dialog reads it, and the summary rewrite:
+// the whole field replaced in place, only in the stored file that was read.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "Fakes.h"
+#include "StoredFileFormat.h"
+#include "StoredFileInfo.h"
+#include "TestFiles.h"
+#include "TextCodec.h"
+#include "VaultCipher.h"
+
+using namespace quovex;
+using namespace quovex::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Result = SummaryWriteResult;
+
+// Stores 300 random bytes, written at strSource first, as strStored with the real cipher.
+void StoreSample(const std::string& strSource, const std::string& strStored) {
+    WriteBytes(strSource, RandomBytes(300, 7));
+    std::uint64_t nDone = 0;
+    ASSERT_EQ(CVaultCipher("alice", "secret1").StoreFile(strSource, strStored, nullptr, nDone, 300),
+              1);
+}
+
+Result Rewrite(const std::string& strPath, const std::string& strSummary,
+               CVaultEnv* pEnv = nullptr) {
+    return WriteStoredSummary(strPath, ReadStoredFileInfo(strPath, pEnv).stamp, strSummary, pEnv);
+}
+
+std::string Times(const std::string& strText, int nCount) {
+    std::string strOut;
+    while (nCount-- > 0) strOut += strText;
+    return strOut;
+}
+
+}  // namespace
+
+// A shorter summary replaces a longer one completely: the field becomes the
+// GB18030 text padded with zero bytes and no other byte changes. At most
+// 127 bytes, a character outside code page 936 counting four.
+TEST(StoredSummaryTest, ReplacesTheWholeFieldAndNothingElse) {
+    CTempDir tmp;
+    const std::string strStored = tmp / "资料.txt.$";
+    StoreSample(tmp / "资料.txt", strStored);
+    const StoredFileInfo fresh = ReadStoredFileInfo(strStored);
+    EXPECT_TRUE(fresh.bStored && fresh.bHasCreationTime && fresh.strSummary.empty());
+    EXPECT_EQ(fresh.nPlainSize, 300u);
+    EXPECT_EQ(fresh.strSourcePath, tmp / "资料.txt");
+
+    Bytes vExpected = ReadBytes(strStored);
+    ASSERT_EQ(Rewrite(strStored, Times("长", 20)), Result::SUMMARY_WRITTEN);
+    ASSERT_EQ(Rewrite(strStored, "短文本ab"), Result::SUMMARY_WRITTEN);
+    EXPECT_EQ(ReadStoredFileInfo(strStored).strSummary, "短文本ab");
+    std::string strField;
+    ASSERT_TRUE(Utf8ToGb18030("短文本ab", &strField));
+    std::copy(strField.begin(), strField.end(), vExpected.begin() + SFF_OFFSET_SUMMARY);
+    EXPECT_EQ(ReadBytes(strStored), vExpected);
+
+    EXPECT_EQ(Rewrite(strStored, Times("保", 63) + "a"), Result::SUMMARY_WRITTEN);
+    const Bytes vFull = ReadBytes(strStored);
+    EXPECT_EQ(Rewrite(strStored, Times("保", 64)), Result::SUMMARY_TOO_LONG);
+    EXPECT_EQ(Rewrite(strStored, Times("保", 62) + "\xF0\x9F\x98\x80"), Result::SUMMARY_TOO_LONG);
+    EXPECT_EQ(Rewrite(strStored, "\xFF"), Result::SUMMARY_NOT_ENCODABLE);
+    EXPECT_EQ(ReadBytes(strStored), vFull);
+}
+
+// Nothing is written unless the file is still the stored file that was
+// read: not after it was replaced, changed, turned into a link or removed,
+// nor when it never was a stored file. A failed sync is a failure.
+TEST(StoredSummaryTest, WritesOnlyTheFileThatWasRead) {
+    CTempDir tmp;
+    const std::string strStored = tmp / "a.$";
+    StoreSample(tmp / "a", strStored);
+    StoreSample(tmp / "b", tmp / "b.$");
+    const std::function<void()> changes[] = {
+        [&] {
+            fs::copy_file(tmp / "b.$", tmp / "c.$");
+            fs::rename(tmp / "c.$", strStored);
+        },
+        [&] {
+            fs::last_write_time(strStored, fs::last_write_time(strStored) - std::chrono::hours(1));
+        },
+        [&] {
+            fs::rename(strStored, tmp / "d.$");
+            fs::create_symlink(tmp / "d.$", strStored);
+        },
+        [&] { fs::remove(strStored); },
+    };
+    for (const auto& fnChange : changes) {
+        const StoredFileInfo info = ReadStoredFileInfo(strStored);
+        fnChange();
+        EXPECT_EQ(WriteStoredSummary(strStored, info.stamp, "新"), Result::SUMMARY_FILE_CHANGED);
+    }
+    EXPECT_EQ(ReadStoredFileInfo(tmp / "d.$").strSummary, "");  // the file of every case
+    EXPECT_EQ(ReadStoredFileInfo(tmp / "a.$").bOpened, false);
+
+    WriteBytes(tmp / "plain.txt", Bytes(400, 'x'));
+    const StoredFileInfo plain = ReadStoredFileInfo(tmp / "plain.txt");
+    EXPECT_TRUE(plain.bOpened && plain.bHasCreationTime && !plain.bStored);
+    EXPECT_EQ(WriteStoredSummary(tmp / "plain.txt", plain.stamp, "x"),
+              Result::SUMMARY_FILE_CHANGED);
+    EXPECT_EQ(ReadBytes(tmp / "plain.txt"), Bytes(400, 'x'));
+
+    CFaultEnv env;
+    env.m_bFailSync = true;
+    EXPECT_EQ(Rewrite(tmp / "b.$", "新", &env), Result::SUMMARY_WRITE_FAILED);
+}
+
+// Fields that are not valid GB18030 are flagged and left empty while the
+// rest of the header is read.
+TEST(StoredFileInfoTest, FlagsUndecodableFields) {
+    CTempDir tmp;
+    StoredFileHeader header;
+    header.nPlainSize = 5000;
+    std::strcpy(header.szSourcePath, "/src/\x81\x30");  // a cut four-byte sequence
+    std::strcpy(header.szSummary, "\xFF\xFF");
+    Bytes v(SFF_HEADER_SIZE);
+    EncodeHeader(header, v.data());
+    WriteBytes(tmp / "bad.$", v);
+    const StoredFileInfo info = ReadStoredFileInfo(tmp / "bad.$");
+    EXPECT_TRUE(info.bStored && info.bSourceUnreadable && info.bSummaryUnreadable);
+    EXPECT_TRUE(info.strSourcePath.empty() && info.strSummary.empty());
+    EXPECT_EQ(info.nPlainSize, 5000u);
+}

@@ -1,0 +1,29 @@
+#include "ItemProperties.h"
+
+#include "DirInfoDlg.h"
+#include "FileInfoDlg.h"
+#include "VaultEnv.h"
+
+namespace quovex {
+
+void ShowItemProperties(const QString& strPath, QWidget* pParent) {
+    if (strPath.isEmpty()) return;
+    switch (CVaultEnv::Default()->GetKind(strPath.toStdString())) {
+        case EntryKind::ENTRY_NONE:
+            return;
+        case EntryKind::ENTRY_FOLDER: {
+            CDirInfoDlg dlg(pParent);
+            LoadDirInfo(dlg, strPath);
+            dlg.exec();
+            return;
+        }
+        default: {
+            CFileInfoDlg dlg(pParent);
+            LoadFileInfo(dlg, strPath);
+            dlg.exec();
+            return;
+        }
+    }
+}
+
+}  // namespace quovex

@@ -1,0 +1,16 @@
+// The properties command on one item of the contents tree. Interface thread.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace quovex {
+
+// Shows the properties of strPath modally over pParent: the folder dialog
+// for a folder, the file dialog for anything else that is there (a link is
+// neither followed nor read, so it shows nothing), and nothing at all for
+// an empty path or one where nothing is. Returns when the dialog closed.
+void ShowItemProperties(const QString& strPath, QWidget* pParent);
+
+}  // namespace quovex
