@@ -7,11 +7,13 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTimer>
 #include <memory>
 
 #include "DialogBuilder.h"
 #include "DirDialog.h"
+#include "HelpViewer.h"
 #include "MessageBox.h"
 #include "NormalPage.h"
 #include "SetPropertySheet.h"
@@ -70,6 +72,7 @@ private slots:
     void fileMenuRunsTheSheet();
     void applyTakesTheValuesOver();
     void badLocationsAreRefused();
+    void helpOpensInAWindowOfItsOwn();
 };
 
 // Escape ends the sheet without applying; OK without a change applies and
@@ -173,6 +176,25 @@ void TestSettings::badLocationsAreRefused() {
     QVERIFY(script.Requests().back().strText.startsWith(QStringLiteral("保险柜存放位置必须是")));
     QVERIFY(!app.m_bSettingsChanged && app.m_bSaveUser);
     QVERIFY(Stored("WorkPath").isEmpty() && !QFileInfo::exists(QStringLiteral("rel-vault")));
+}
+
+// From the main window's Help menu and from the sheet's Help button, with
+// no viewer installed: the program's own help, once per owner.
+void TestSettings::helpOpensInAWindowOfItsOwn() {
+    CVaultApp app;
+    app.m_strWorkPath = test::g_strHome + QStringLiteral("/help/vault");
+    CVaultDlg dlg(QStringLiteral("alice"), QStringLiteral("secret1"));
+    dlg.show();
+    for (int i = 0; i < 2; ++i) dlg.findChild<QAction*>(QStringLiteral("32777"))->trigger();
+    const QList<CHelpWindow*> vHelp = dlg.findChildren<CHelpWindow*>();
+    QCOMPARE(vHelp.size(), 1);
+    QVERIFY(vHelp.front()->isVisible());
+    QVERIFY(vHelp.front()->Browser()->toPlainText().contains(QStringLiteral("保护的作用与局限")));
+    test::SaveScreenshot(vHelp.front(), QStringLiteral("help"));
+
+    const auto pSheet = OpenSheet();
+    Button(pSheet.get(), SHEET_ID_HELP)->click();
+    QVERIFY(pSheet->findChild<CHelpWindow*>());
 }
 
 QUOVEX_UI_TEST_MAIN(TestSettings)
