@@ -1,26 +1,29 @@
 // quovex-tool: stores files and folders into a box folder and restores them,
-// through the same worker procedures as a drop and the restore commands, for
-// benchmarks and scripted checks. Exit status: 0 when everything went
-// through, 1 when something failed, was declined or found no room, 2 for a
-// usage error.
+// through the same worker procedures as a drop and the restore commands, and
+// lists and checks the stored files of a vault, for users at a terminal,
+// benchmarks and scripted checks. Exit statuses: ToolOptions.h.
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "CredentialRule.h"
+#include "PasswordInput.h"
 #include "TerminalFeedback.h"
 #include "ToolOptions.h"
 #include "VaultCipher.h"
 #include "VaultFolders.h"
+#include "VaultSurvey.h"
 #include "VaultTransfer.h"
+
+#ifndef QUOVEX_VERSION
+#error "QUOVEX_VERSION is given by the build (the project's version)"
+#endif
 
 namespace quovex {
 
 namespace {
-
-constexpr int TOOL_EXIT_OK = 0;
-constexpr int TOOL_EXIT_FAILED = 1;
-constexpr int TOOL_EXIT_USAGE = 2;
 
 constexpr char MSG_BAD_CREDENTIALS[] = "户名或者口令出错。";
 constexpr char MSG_CANCELLED[] = "User cancelled the operation !";
@@ -164,6 +167,60 @@ int RunRestore(const ToolOptions& options, const CVaultCipher& cipher) {
     return ReportOutcome(job.report, feedback, "restored", true);
 }
 
+// Fills in the password from the source the options name. False with
+// *pError when there is none to be had or it is not 4 to 63 bytes.
+bool ObtainPassword(ToolOptions* pOptions, std::string* pError) {
+    switch (pOptions->nPasswordSource) {
+        case PasswordSource::PASSWORD_ARGUMENT:
+            break;
+        case PasswordSource::PASSWORD_FILE:
+            if (!ReadPasswordFile(pOptions->strPasswordFile, &pOptions->strPassword, pError))
+                return false;
+            break;
+        case PasswordSource::PASSWORD_STDIN:
+            if (!ReadFirstLine(STDIN_FILENO, "standard input", &pOptions->strPassword, pError))
+                return false;
+            break;
+        case PasswordSource::PASSWORD_PROMPT:
+            if (!isatty(STDIN_FILENO)) {
+                *pError =
+                    "no password: give --password-file FILE or --password-stdin, or run "
+                    "on a terminal to be asked";
+                return false;
+            }
+            if (!PromptPassword("Password for " + pOptions->strUser + ": ", &pOptions->strPassword,
+                                pError))
+                return false;
+            break;
+    }
+    return CheckCredentialText("password", pOptions->strPassword, pError);
+}
+
+int RunListCommand(const ToolOptions& options) {
+    const std::string strPath = MakeAbsolute(options.vPaths.front());
+    if (options.bUserGiven) {
+        const CVaultCipher cipher(options.strUser, options.strPassword);
+        if (!CheckRestoreCredentials(cipher, strPath)) {
+            std::fprintf(stderr, "%s\n", MSG_BAD_CREDENTIALS);
+            return TOOL_EXIT_FAILED;
+        }
+    }
+    return RunList(strPath, options.bJson);
+}
+
+int RunCommand(const ToolOptions& options) {
+    if (options.nCommand == ToolCommand::TOOL_LIST) return RunListCommand(options);
+    const CVaultCipher cipher(options.strUser, options.strPassword);
+    switch (options.nCommand) {
+        case ToolCommand::TOOL_STORE:
+            return RunStore(options, cipher);
+        case ToolCommand::TOOL_RESTORE:
+            return RunRestore(options, cipher);
+        default:
+            return RunCheck(MakeAbsolute(options.vPaths.front()), options.bJson, cipher.Checksum());
+    }
+}
+
 }  // namespace
 
 }  // namespace quovex
@@ -180,8 +237,14 @@ int main(int argc, char** argv) {
         std::fputs(TOOL_USAGE, stdout);
         return TOOL_EXIT_OK;
     }
+    if (options.nCommand == ToolCommand::TOOL_VERSION) {
+        std::printf("quovex-tool %s\n", QUOVEX_VERSION);
+        return TOOL_EXIT_OK;
+    }
+    if (NeedsCredentials(options) && !ObtainPassword(&options, &strError)) {
+        std::fprintf(stderr, "quovex-tool: %s\n", strError.c_str());
+        return TOOL_EXIT_USAGE;
+    }
     CTerminalFeedback::CatchInterrupt();
-    const CVaultCipher cipher(options.strUser, options.strPassword);
-    return options.nCommand == ToolCommand::TOOL_STORE ? RunStore(options, cipher)
-                                                       : RunRestore(options, cipher);
+    return RunCommand(options);
 }
