@@ -111,7 +111,9 @@ bool ReadPasswordFile(const std::string& strPath, std::string* pPassword, std::s
 
 bool PromptPassword(const std::string& strPrompt, std::string* pPassword, std::string* pError) {
     if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &g_savedMode) != 0) {
-        *pError = "standard input is not a terminal to ask for the password on";
+        *pError =
+            "no password: standard input is not a terminal to ask on; give "
+            "--password-file FILE or --password-stdin";
         return false;
     }
     g_nTerminalFd = STDIN_FILENO;

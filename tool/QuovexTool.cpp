@@ -182,12 +182,6 @@ bool ObtainPassword(ToolOptions* pOptions, std::string* pError) {
                 return false;
             break;
         case PasswordSource::PASSWORD_PROMPT:
-            if (!isatty(STDIN_FILENO)) {
-                *pError =
-                    "no password: give --password-file FILE or --password-stdin, or run "
-                    "on a terminal to be asked";
-                return false;
-            }
             if (!PromptPassword("Password for " + pOptions->strUser + ": ", &pOptions->strPassword,
                                 pError))
                 return false;
