@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -215,6 +216,18 @@ int RunCommand(const ToolOptions& options) {
     }
 }
 
+// Blanks the values of --password in argv, which is what the process
+// list shows. That narrows the time the password can be read there to the
+// tool's start; it does not close it, hence the other password options.
+void HidePasswordArguments(int argc, char** argv) {
+    for (int nIndex = 1; nIndex + 1 < argc && std::strcmp(argv[nIndex], "--") != 0; ++nIndex) {
+        if (std::strcmp(argv[nIndex], "--password") == 0) {
+            char* pszValue = argv[++nIndex];
+            std::memset(pszValue, 'x', std::strlen(pszValue));
+        }
+    }
+}
+
 }  // namespace
 
 }  // namespace quovex
@@ -227,6 +240,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quovex-tool: %s\n\n%s", strError.c_str(), TOOL_USAGE);
         return TOOL_EXIT_USAGE;
     }
+    HidePasswordArguments(argc, argv);
     if (options.nCommand == ToolCommand::TOOL_HELP) {
         std::fputs(TOOL_USAGE, stdout);
         return TOOL_EXIT_OK;
