@@ -9,6 +9,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-wqy-microhei
     time
+    python3  # the tool tests read JSON back and drive a pseudo-terminal
 )
 
 missing=()

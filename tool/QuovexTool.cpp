@@ -1,26 +1,30 @@
 // quovex-tool: stores files and folders into a box folder and restores them,
-// through the same worker procedures as a drop and the restore commands, for
-// benchmarks and scripted checks. Exit status: 0 when everything went
-// through, 1 when something failed, was declined or found no room, 2 for a
-// usage error.
+// through the same worker procedures as a drop and the restore commands, and
+// lists and checks the stored files of a vault, for users at a terminal,
+// benchmarks and scripted checks. Exit statuses: ToolOptions.h.
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "CredentialRule.h"
+#include "PasswordInput.h"
 #include "TerminalFeedback.h"
 #include "ToolOptions.h"
 #include "VaultCipher.h"
 #include "VaultFolders.h"
+#include "VaultSurvey.h"
 #include "VaultTransfer.h"
+
+#ifndef QUOVEX_VERSION
+#error "QUOVEX_VERSION is given by the build (the project's version)"
+#endif
 
 namespace quovex {
 
 namespace {
-
-constexpr int TOOL_EXIT_OK = 0;
-constexpr int TOOL_EXIT_FAILED = 1;
-constexpr int TOOL_EXIT_USAGE = 2;
 
 constexpr char MSG_BAD_CREDENTIALS[] = "户名或者口令出错。";
 constexpr char MSG_CANCELLED[] = "User cancelled the operation !";
@@ -164,6 +168,66 @@ int RunRestore(const ToolOptions& options, const CVaultCipher& cipher) {
     return ReportOutcome(job.report, feedback, "restored", true);
 }
 
+// Fills in the password from the source the options name. False with
+// *pError when there is none to be had or it is not 4 to 63 bytes.
+bool ObtainPassword(ToolOptions* pOptions, std::string* pError) {
+    switch (pOptions->nPasswordSource) {
+        case PasswordSource::PASSWORD_ARGUMENT:
+            break;
+        case PasswordSource::PASSWORD_FILE:
+            if (!ReadPasswordFile(pOptions->strPasswordFile, &pOptions->strPassword, pError))
+                return false;
+            break;
+        case PasswordSource::PASSWORD_STDIN:
+            if (!ReadFirstLine(STDIN_FILENO, "standard input", &pOptions->strPassword, pError))
+                return false;
+            break;
+        case PasswordSource::PASSWORD_PROMPT:
+            if (!PromptPassword("Password for " + pOptions->strUser + ": ", &pOptions->strPassword,
+                                pError))
+                return false;
+            break;
+    }
+    return CheckCredentialText("password", pOptions->strPassword, pError);
+}
+
+int RunListCommand(const ToolOptions& options) {
+    const std::string strPath = MakeAbsolute(options.vPaths.front());
+    if (options.bUserGiven) {
+        const CVaultCipher cipher(options.strUser, options.strPassword);
+        if (!CheckRestoreCredentials(cipher, strPath)) {
+            std::fprintf(stderr, "%s\n", MSG_BAD_CREDENTIALS);
+            return TOOL_EXIT_FAILED;
+        }
+    }
+    return RunList(strPath, options.bJson);
+}
+
+int RunCommand(const ToolOptions& options) {
+    if (options.nCommand == ToolCommand::TOOL_LIST) return RunListCommand(options);
+    const CVaultCipher cipher(options.strUser, options.strPassword);
+    switch (options.nCommand) {
+        case ToolCommand::TOOL_STORE:
+            return RunStore(options, cipher);
+        case ToolCommand::TOOL_RESTORE:
+            return RunRestore(options, cipher);
+        default:
+            return RunCheck(MakeAbsolute(options.vPaths.front()), options.bJson, cipher.Checksum());
+    }
+}
+
+// Blanks the values of --password in argv, which is what the process
+// list shows. That narrows the time the password can be read there to the
+// tool's start; it does not close it, hence the other password options.
+void HidePasswordArguments(int argc, char** argv) {
+    for (int nIndex = 1; nIndex + 1 < argc && std::strcmp(argv[nIndex], "--") != 0; ++nIndex) {
+        if (std::strcmp(argv[nIndex], "--password") == 0) {
+            char* pszValue = argv[++nIndex];
+            std::memset(pszValue, 'x', std::strlen(pszValue));
+        }
+    }
+}
+
 }  // namespace
 
 }  // namespace quovex
@@ -176,12 +240,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quovex-tool: %s\n\n%s", strError.c_str(), TOOL_USAGE);
         return TOOL_EXIT_USAGE;
     }
+    HidePasswordArguments(argc, argv);
     if (options.nCommand == ToolCommand::TOOL_HELP) {
         std::fputs(TOOL_USAGE, stdout);
         return TOOL_EXIT_OK;
     }
+    if (options.nCommand == ToolCommand::TOOL_VERSION) {
+        std::printf("quovex-tool %s\n", QUOVEX_VERSION);
+        return TOOL_EXIT_OK;
+    }
+    if (NeedsCredentials(options) && !ObtainPassword(&options, &strError)) {
+        std::fprintf(stderr, "quovex-tool: %s\n", strError.c_str());
+        return TOOL_EXIT_USAGE;
+    }
     CTerminalFeedback::CatchInterrupt();
-    const CVaultCipher cipher(options.strUser, options.strPassword);
-    return options.nCommand == ToolCommand::TOOL_STORE ? RunStore(options, cipher)
-                                                       : RunRestore(options, cipher);
+    return RunCommand(options);
 }

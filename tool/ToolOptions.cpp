@@ -12,63 +12,220 @@ namespace {
 // The login's lower limit; the upper one, 63, is the cipher's.
 constexpr std::size_t TOOL_CREDENTIAL_MIN_BYTES = 4;
 
-bool ParseCommand(const std::string& strWord, ToolCommand* pCommand) {
-    if (strWord == "store") {
-        *pCommand = ToolCommand::TOOL_STORE;
-    } else if (strWord == "restore") {
-        *pCommand = ToolCommand::TOOL_RESTORE;
-    } else if (strWord == "help" || strWord == "--help" || strWord == "-h") {
-        *pCommand = ToolCommand::TOOL_HELP;
-    } else {
+// The commands an option goes with, as bits.
+constexpr unsigned OPT_STORE = 1;
+constexpr unsigned OPT_RESTORE = 2;
+constexpr unsigned OPT_LIST = 4;
+constexpr unsigned OPT_CHECK = 8;
+constexpr unsigned OPT_ALL = OPT_STORE | OPT_RESTORE | OPT_LIST | OPT_CHECK;
+
+struct OptionRule {
+    const char* pszName;
+    bool bTakesValue;
+    unsigned nCommands;
+};
+
+constexpr OptionRule OPTION_RULES[] = {
+    {"--user", true, OPT_ALL},
+    {"--password", true, OPT_ALL},
+    {"--password-file", true, OPT_ALL},
+    {"--password-stdin", false, OPT_ALL},
+    {"--json", false, OPT_LIST | OPT_CHECK},
+    {"--keep-source", false, OPT_STORE},
+    {"--overwrite", true, OPT_STORE | OPT_RESTORE},
+    {"--to", true, OPT_RESTORE},
+};
+
+struct CommandWord {
+    const char* pszWord;
+    ToolCommand nCommand;
+    unsigned nBit;  // its bit among OPT_*; 0 for those without options
+};
+
+constexpr CommandWord COMMAND_WORDS[] = {
+    {"store", ToolCommand::TOOL_STORE, OPT_STORE},
+    {"restore", ToolCommand::TOOL_RESTORE, OPT_RESTORE},
+    {"list", ToolCommand::TOOL_LIST, OPT_LIST},
+    {"check", ToolCommand::TOOL_CHECK, OPT_CHECK},
+    {"help", ToolCommand::TOOL_HELP, 0},
+    {"--version", ToolCommand::TOOL_VERSION, 0},
+};
+
+const CommandWord* FindCommand(const char* pszWord) {
+    for (const CommandWord& command : COMMAND_WORDS) {
+        if (std::strcmp(command.pszWord, pszWord) == 0) return &command;
+    }
+    return nullptr;
+}
+
+const OptionRule* FindOption(const std::string& strName) {
+    for (const OptionRule& rule : OPTION_RULES) {
+        if (strName == rule.pszName) return &rule;
+    }
+    return nullptr;
+}
+
+// --help or -h before any "--" asks for the usage text, whatever else is given.
+bool AsksForHelp(int argc, const char* const* argv) {
+    for (int nIndex = 1; nIndex < argc && std::strcmp(argv[nIndex], "--") != 0; ++nIndex) {
+        if (std::strcmp(argv[nIndex], "--help") == 0 || std::strcmp(argv[nIndex], "-h") == 0)
+            return true;
+    }
+    return false;
+}
+
+bool SetPasswordSource(PasswordSource nSource, bool* pSourceGiven, ToolOptions* pOptions,
+                       std::string* pError) {
+    if (*pSourceGiven) {
+        *pError = "give only one of --password, --password-file and --password-stdin";
         return false;
     }
+    *pSourceGiven = true;
+    pOptions->nPasswordSource = nSource;
     return true;
 }
 
-bool ParseYesNo(const std::string& strValue, bool* pAnswer) {
-    if (strValue != "yes" && strValue != "no") return false;
-    *pAnswer = strValue == "yes";
-    return true;
-}
-
-// Handles argv[*pIndex], an option, consuming its value when it has one.
-bool ParseOption(int argc, const char* const* argv, int* pIndex, ToolOptions* pOptions,
-                 std::string* pError) {
-    const std::string strName = argv[*pIndex];
-    const bool bStore = pOptions->nCommand == ToolCommand::TOOL_STORE;
-    if (strName == "--keep-source" && bStore) {
-        pOptions->bKeepSource = true;
-        return true;
-    }
-    std::string* pValue = nullptr;
-    std::string strOverwrite;
+// Takes the option strName, with strValue when it has one.
+bool ApplyOption(const std::string& strName, const std::string& strValue, bool* pSourceGiven,
+                 ToolOptions* pOptions, std::string* pError) {
     if (strName == "--user") {
-        pValue = &pOptions->strUser;
+        pOptions->bUserGiven = true;
+        pOptions->strUser = strValue;
     } else if (strName == "--password") {
-        pValue = &pOptions->strPassword;
-    } else if (strName == "--overwrite") {
-        pValue = &strOverwrite;
-    } else if (strName == "--to" && !bStore) {
-        pValue = &pOptions->strTargetFolder;
+        pOptions->strPassword = strValue;
+        return SetPasswordSource(PasswordSource::PASSWORD_ARGUMENT, pSourceGiven, pOptions, pError);
+    } else if (strName == "--password-file") {
+        pOptions->strPasswordFile = strValue;
+        return SetPasswordSource(PasswordSource::PASSWORD_FILE, pSourceGiven, pOptions, pError);
+    } else if (strName == "--password-stdin") {
+        return SetPasswordSource(PasswordSource::PASSWORD_STDIN, pSourceGiven, pOptions, pError);
+    } else if (strName == "--json") {
+        pOptions->bJson = true;
+    } else if (strName == "--keep-source") {
+        pOptions->bKeepSource = true;
+    } else if (strName == "--to") {
+        pOptions->strTargetFolder = strValue;
+    } else if (strValue == "yes" || strValue == "no") {  // --overwrite
+        pOptions->bOverwrite = strValue == "yes";
     } else {
-        *pError = "unknown option " + strName;
-        return false;
-    }
-    if (*pIndex + 1 >= argc) {
-        *pError = strName + " needs a value";
-        return false;
-    }
-    *pValue = argv[++*pIndex];
-    if (pValue == &strOverwrite && !ParseYesNo(strOverwrite, &pOptions->bOverwrite)) {
         *pError = "--overwrite takes yes or no";
         return false;
     }
     return true;
 }
 
+// Handles argv[*pIndex], an option, consuming its value when it has one.
+bool ParseOption(int argc, const char* const* argv, int* pIndex, const CommandWord& command,
+                 bool* pSourceGiven, ToolOptions* pOptions, std::string* pError) {
+    const std::string strName = argv[*pIndex];
+    const OptionRule* pRule = FindOption(strName);
+    if (!pRule) {
+        *pError = "unknown option " + strName;
+        return false;
+    }
+    if ((pRule->nCommands & command.nBit) == 0) {
+        *pError = strName + " does not go with " + command.pszWord;
+        return false;
+    }
+    std::string strValue;
+    if (pRule->bTakesValue) {
+        if (*pIndex + 1 >= argc) {
+            *pError = strName + " needs a value";
+            return false;
+        }
+        strValue = argv[++*pIndex];
+    }
+    return ApplyOption(strName, strValue, pSourceGiven, pOptions, pError);
+}
+
+bool CheckOperandCount(const ToolOptions& options, std::string* pError) {
+    const std::size_t nCount = options.vPaths.size();
+    if (options.nCommand == ToolCommand::TOOL_STORE && nCount < 2) {
+        *pError = "store needs at least one PATH and a BOXFOLDER";
+        return false;
+    }
+    if (options.nCommand != ToolCommand::TOOL_STORE && nCount != 1) {
+        *pError = options.nCommand == ToolCommand::TOOL_RESTORE
+                      ? "restore needs exactly one STOREDITEM"
+                      : "give exactly one folder or file";
+        return false;
+    }
+    for (const std::string& strPath : options.vPaths) {
+        if (strPath.empty()) {
+            *pError = "empty path";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CheckCredentialOptions(const ToolOptions& options, bool bSourceGiven, std::string* pError) {
+    if (!options.bUserGiven) {
+        if (bSourceGiven) {
+            *pError = "a password option needs --user";
+            return false;
+        }
+        if (NeedsCredentials(options)) {
+            *pError = "--user is required";
+            return false;
+        }
+        return true;
+    }
+    if (!CheckCredentialText("user name", options.strUser, pError)) return false;
+    return options.nPasswordSource != PasswordSource::PASSWORD_ARGUMENT ||
+           CheckCredentialText("password", options.strPassword, pError);
+}
+
+}  // namespace
+
+const char TOOL_USAGE[] =
+    "usage: quovex-tool store   --user U [PASSWORD] [--keep-source] [--overwrite yes|no]\n"
+    "                           PATH... BOXFOLDER\n"
+    "       quovex-tool restore --user U [PASSWORD] [--to FOLDER] [--overwrite yes|no]\n"
+    "                           STOREDITEM\n"
+    "       quovex-tool list    [--user U [PASSWORD]] [--json] BOXFOLDER|VAULT|STOREDFILE\n"
+    "       quovex-tool check   --user U [PASSWORD] [--json] VAULT|BOXFOLDER\n"
+    "       quovex-tool --help | --version\n"
+    "\n"
+    "Commands:\n"
+    "  store    encrypts files and folders into BOXFOLDER, as a drop on the box does;\n"
+    "           the sources are deleted afterwards unless --keep-source is given.\n"
+    "  restore  decrypts a stored file or folder to the place it came from, or below\n"
+    "           FOLDER with --to.\n"
+    "  list     shows every stored file below the folder: stored path, source path,\n"
+    "           plain size, storage date and summary. Needs no key; credentials, when\n"
+    "           given, are checked against the vault as the login does.\n"
+    "  check    reads every stored file below the folder and reports the damaged ones:\n"
+    "           no signature, a short header, a body short of its plain size or ending\n"
+    "           inside a block, or stored with other credentials.\n"
+    "\n"
+    "Options:\n"
+    "  --user U             user name, 4 to 63 bytes in GB18030\n"
+    "  --password-file F    read the password from the first line of file F\n"
+    "  --password-stdin     read the password from the first line of standard input\n"
+    "  --password P         the password itself: every user on the machine can read\n"
+    "                       it in the process list, so prefer the two above\n"
+    "  (no password option) the password is asked for on the terminal, not echoed\n"
+    "  --keep-source        store: keep the sources\n"
+    "  --to FOLDER          restore: below FOLDER instead of the recorded place\n"
+    "  --overwrite yes|no   the answer to every question about replacing an existing\n"
+    "                       file (default no)\n"
+    "  --json               list, check: one JSON array on standard output\n"
+    "  --help, --version    this text; the version\n"
+    "Passwords are 4 to 63 bytes in GB18030; a trailing newline is not part of one.\n"
+    "\n"
+    "Exit status: 0 everything went through (check: every stored file is sound);\n"
+    "1 something failed, was refused or declined, the credentials do not open the\n"
+    "vault, or (check) a stored file is damaged; 2 usage error, or no usable user\n"
+    "name or password.\n";
+
+bool NeedsCredentials(const ToolOptions& options) {
+    return options.nCommand != ToolCommand::TOOL_LIST || options.bUserGiven;
+}
+
 // The same test as the cipher's, so that no credentials reach it that it
 // would refuse.
-bool CheckCredential(const char* pszWhat, const std::string& strText, std::string* pError) {
+bool CheckCredentialText(const char* pszWhat, const std::string& strText, std::string* pError) {
     std::string strBytes;
     if (CVaultCipher::EncodeCredential(strText, &strBytes) &&
         strBytes.size() >= TOOL_CREDENTIAL_MIN_BYTES) {
@@ -80,61 +237,34 @@ bool CheckCredential(const char* pszWhat, const std::string& strText, std::strin
     return false;
 }
 
-bool CheckOperands(const ToolOptions& options, std::string* pError) {
-    const std::size_t nCount = options.vPaths.size();
-    if (options.nCommand == ToolCommand::TOOL_STORE && nCount < 2) {
-        *pError = "store needs at least one PATH and a BOXFOLDER";
-        return false;
-    }
-    if (options.nCommand == ToolCommand::TOOL_RESTORE && nCount != 1) {
-        *pError = "restore needs exactly one STOREDITEM";
-        return false;
-    }
-    for (const std::string& strPath : options.vPaths) {
-        if (strPath.empty()) {
-            *pError = "empty path";
-            return false;
-        }
-    }
-    return CheckCredential("user name", options.strUser, pError) &&
-           CheckCredential("password", options.strPassword, pError);
-}
-
-}  // namespace
-
-const char TOOL_USAGE[] =
-    "usage: quovex-tool store --user U --password P [--keep-source] [--overwrite yes|no]\n"
-    "                         PATH... BOXFOLDER\n"
-    "       quovex-tool restore --user U --password P [--to FOLDER] [--overwrite yes|no]\n"
-    "                         STOREDITEM\n"
-    "\n"
-    "store    encrypts files and folders into BOXFOLDER, as a drop on the box does;\n"
-    "         the sources are deleted afterwards unless --keep-source is given.\n"
-    "restore  decrypts a stored file or folder to the place it came from, or below\n"
-    "         FOLDER with --to.\n"
-    "User name and password are 4 to 63 bytes (GB18030). --overwrite answers every\n"
-    "question about replacing an existing file (default no).\n"
-    "Exit status: 0 all went through, 1 something failed or was declined, 2 usage error.\n";
-
 bool ParseToolOptions(int argc, const char* const* argv, ToolOptions* pOptions,
                       std::string* pError) {
-    if (argc < 2 || !ParseCommand(argv[1], &pOptions->nCommand)) {
+    if (AsksForHelp(argc, argv)) {
+        pOptions->nCommand = ToolCommand::TOOL_HELP;
+        return true;
+    }
+    const CommandWord* pCommand = argc < 2 ? nullptr : FindCommand(argv[1]);
+    if (!pCommand) {
         *pError = argc < 2 ? "no command given" : std::string("unknown command ") + argv[1];
         return false;
     }
-    if (pOptions->nCommand == ToolCommand::TOOL_HELP) return true;
+    pOptions->nCommand = pCommand->nCommand;
+    if (pCommand->nBit == 0) return true;
     bool bOperandsOnly = false;
+    bool bSourceGiven = false;
     for (int nIndex = 2; nIndex < argc; ++nIndex) {
         const char* pszArg = argv[nIndex];
         if (!bOperandsOnly && std::strcmp(pszArg, "--") == 0) {
             bOperandsOnly = true;
         } else if (!bOperandsOnly && std::strncmp(pszArg, "--", 2) == 0) {
-            if (!ParseOption(argc, argv, &nIndex, pOptions, pError)) return false;
+            if (!ParseOption(argc, argv, &nIndex, *pCommand, &bSourceGiven, pOptions, pError))
+                return false;
         } else {
             pOptions->vPaths.emplace_back(pszArg);
         }
     }
-    return CheckOperands(*pOptions, pError);
+    return CheckOperandCount(*pOptions, pError) &&
+           CheckCredentialOptions(*pOptions, bSourceGiven, pError);
 }
 
 }  // namespace quovex

@@ -6,16 +6,36 @@
 
 namespace quovex {
 
+// Exit statuses, the same for every command.
+constexpr int TOOL_EXIT_OK = 0;      // everything went through; check: all sound
+constexpr int TOOL_EXIT_FAILED = 1;  // something failed, was refused or declined, or is damaged
+constexpr int TOOL_EXIT_USAGE = 2;   // usage error, or no usable user name or password
+
 enum class ToolCommand {
     TOOL_HELP,     // print the usage text
+    TOOL_VERSION,  // print the version
     TOOL_STORE,    // store files and folders into a box folder
     TOOL_RESTORE,  // restore a stored file or folder
+    TOOL_LIST,     // list the stored files below a folder, without the key
+    TOOL_CHECK,    // read every stored file below a folder and report the damaged ones
+};
+
+// Where the password comes from.
+enum class PasswordSource {
+    PASSWORD_PROMPT,    // asked for on the terminal (the default)
+    PASSWORD_ARGUMENT,  // --password P
+    PASSWORD_FILE,      // --password-file F: its first line
+    PASSWORD_STDIN,     // --password-stdin: the first line of standard input
 };
 
 struct ToolOptions {
     ToolCommand nCommand = ToolCommand::TOOL_HELP;
+    bool bUserGiven = false;  // --user given (list takes credentials only then)
     std::string strUser;
-    std::string strPassword;
+    PasswordSource nPasswordSource = PasswordSource::PASSWORD_PROMPT;
+    std::string strPassword;          // --password, or what was read from its source
+    std::string strPasswordFile;      // --password-file
+    bool bJson = false;               // list, check: one JSON document on standard output
     bool bKeepSource = false;         // store: keep the sources (default: delete them)
     bool bOverwrite = false;          // the answer to every overwrite question
     std::string strTargetFolder;      // restore: --to FOLDER, "" for the recorded place
@@ -25,11 +45,21 @@ struct ToolOptions {
 // The usage text, ending in a newline.
 extern const char TOOL_USAGE[];
 
-// Parses argv[1..argc-1]. Returns false with *pError set on a usage error: an
-// unknown command or option, an option without its value, an option the
-// command does not take, the wrong number of operands, or a user name or
-// password that cannot be encoded in GB18030 or is not 4 to 63 bytes long.
+// Parses argv[1..argc-1]. --help anywhere asks for the usage text. Returns
+// false with *pError set on a usage error: an unknown command or option, an
+// option without its value, an option the command does not take, more than
+// one password option, a password option without --user, the wrong number
+// of operands, or a user name (or --password) that CheckCredentialText
+// refuses.
 bool ParseToolOptions(int argc, const char* const* argv, ToolOptions* pOptions,
                       std::string* pError);
+
+// True when the command runs with credentials: store, restore and check
+// always, list when --user is given.
+bool NeedsCredentials(const ToolOptions& options);
+
+// True when strText is valid UTF-8 that takes 4 to 63 bytes in GB18030,
+// the login's limits; otherwise false with *pError naming pszWhat.
+bool CheckCredentialText(const char* pszWhat, const std::string& strText, std::string* pError);
 
 }  // namespace quovex

@@ -23,11 +23,11 @@ CVaultEnv* EnvOr(CVaultEnv* pEnv) {
     return pEnv ? pEnv : CVaultEnv::Default();
 }
 
-bool IsStoredName(const std::string& strName) {
+}  // namespace
+
+bool IsStoredFileName(const std::string& strName) {
     return FindExtension(strName).compare(0, 2, SFF_STORED_SUFFIX) == 0;
 }
-
-}  // namespace
 
 bool WalkFolder(const FolderPtr& pFolder, const std::string& strFolderPath,
                 const WalkVisitor& fnVisit) {
@@ -114,7 +114,7 @@ std::string FindFirstStoredIn(const FolderPtr& pFolder, const std::string& strPa
     WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
         if (entry.kind == EntryKind::ENTRY_FOLDER) {
             strFound = FindFirstStoredIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath);
-        } else if (entry.kind == EntryKind::ENTRY_FILE && IsStoredName(entry.strName)) {
+        } else if (entry.kind == EntryKind::ENTRY_FILE && IsStoredFileName(entry.strName)) {
             strFound = entry.strPath;
         }
         return strFound.empty();

@@ -80,6 +80,10 @@ int DeleteOneFile(const std::string& strPath, CVaultEnv* pEnv = nullptr);
 std::vector<std::string> FindLeftovers(const std::string& strPath, std::size_t nMax,
                                        std::size_t* pMore, CVaultEnv* pEnv = nullptr);
 
+// True when the name's extension (from its last dot) begins with ".$",
+// the mark of a stored file ("a.txt.$", also "a.$abc").
+bool IsStoredFileName(const std::string& strName);
+
 // The first file, depth first in listing order, whose extension begins
 // with ".$"; "" when there is none.
 std::string FindFirstStoredFile(const std::string& strFolder, CVaultEnv* pEnv = nullptr);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Exit statuses of quovex-tool, a store/restore round trip and the login's
-# credential rule applied to whole vaults, in a temporary folder.
+# Exit statuses of quovex-tool, its usage text and version, a store/restore
+# round trip and the login's credential rule applied to whole vaults, in a
+# temporary folder.
 # Usage: QuovexToolTest.sh PATH-TO-quovex-tool
+SOURCE_DIR=$(realpath "$(dirname "$0")/../..")
 . "$(dirname "$0")/ToolTestSupport.sh"
 # expect STATUS WHAT ARGS...: runs the tool and compares its exit status.
 expect() {
@@ -18,6 +20,12 @@ PASS_CN="$(printf '密%.0s' {1..31})x"
 CRED=(--user "$USER_CN" --password "$PASS_CN")
 
 expect 2 "no command"
+"$TOOL" list --json --help >help.txt || fail "--help after a command"
+for word in store restore list check --password-file --password-stdin --json "Exit status"; do
+    grep -q -- "$word" help.txt || fail "usage text lacks $word"
+done
+VERSION=$(sed -n 's/^project(Quovex VERSION \([0-9.]*\).*/\1/p' "$SOURCE_DIR/CMakeLists.txt")
+[ "$("$TOOL" --version)" = "quovex-tool $VERSION" ] || fail "--version is not $VERSION"
 expect 2 "unknown option" store "${CRED[@]}" --bogus a box
 expect 2 "store without a box folder" store "${CRED[@]}" a
 expect 2 "--keep-source on restore" restore "${CRED[@]}" --keep-source x

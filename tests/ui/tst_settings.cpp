@@ -3,6 +3,7 @@
 // locations that are refused. Settings go to the temporary config folder.
 #include <QAction>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -64,6 +65,12 @@ std::unique_ptr<CSetPropertySheet> OpenSheet() {
 
 class TestSettings : public QObject {
     Q_OBJECT
+public:
+    Q_INVOKABLE void OpenUrl(const QUrl& url) { m_urls << url; }
+
+private:
+    QList<QUrl> m_urls;
+
 private slots:
     void init() {
         QSettings(QStringLiteral("tandrel"), QCoreApplication::applicationName()).clear();
@@ -195,6 +202,16 @@ void TestSettings::helpOpensInAWindowOfItsOwn() {
     const auto pSheet = OpenSheet();
     Button(pSheet.get(), SHEET_ID_HELP)->click();
     QVERIFY(pSheet->findChild<CHelpWindow*>());
+
+    // A Quovex.chm beside the program is handed to the desktop instead.
+    app.m_strProgramPath = test::g_strHome + QStringLiteral("/help/quovex");
+    QVERIFY(test::MakeFile(test::g_strHome + QStringLiteral("/help/Quovex.chm")));
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "OpenUrl");
+    dlg.OnHelp();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(
+        m_urls,
+        QList<QUrl>({QUrl::fromLocalFile(test::g_strHome + QStringLiteral("/help/Quovex.chm"))}));
 }
 
 QUOVEX_UI_TEST_MAIN(TestSettings)

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# quovex-tool list and check on vaults made by the tool: the listing as
+# text and as JSON read back, and each kind of damage that check finds in a
+# vault broken on purpose. In a temporary folder.
+# Usage: ListCheckTest.sh PATH-TO-quovex-tool
+. "$(dirname "$0")/ToolTestSupport.sh"
+printf 'secret-pw\n' >pw.txt
+CRED=(--user alice --password-file pw.txt)
+
+mkdir -p "src/文档"
+head -c 1000 /dev/urandom >"src/文档/报告.txt"
+head -c 300 /dev/urandom >src/a.bin
+"$TOOL" store "${CRED[@]}" --keep-source src vault/FileBox 2>/dev/null || fail "store"
+REPORT="vault/FileBox/src/文档/报告.txt.\$"
+# A summary as the properties dialog writes it: GB18030 text and a NUL at 146.
+{ printf '季度摘要 "q"\\' | iconv -f UTF-8 -t GB18030 && printf '\0'; } |
+    dd of="$REPORT" bs=1 seek=146 conv=notrunc status=none
+cp "$REPORT" "vault/FileBox/"$'we"ird\t\xff.$'  # a name that is not UTF-8
+printf 'plain' >vault/FileBox/notes.txt        # no ".$": not listed
+printf 'QUOVIX and more' >vault/FileBox/broken.\$
+
+"$TOOL" list vault >list.txt || fail "list exit status"
+grep -qF "source:  $WORK/src/文档/报告.txt" list.txt || fail "Chinese source path"
+grep -qF 'summary: 季度摘要 "q"\' list.txt || fail "summary"
+grep -qF "size:    1000 字节( 1000 字节)" list.txt || fail "size"
+grep -q "stored:  [0-9]\{4\}-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]$" list.txt || fail "date"
+grep -q "notes.txt" list.txt && fail "a file without .\$ was listed"
+
+"$TOOL" list --json vault/FileBox >list.json || fail "list --json exit status"
+python3 - "$WORK" <<'PY' || fail "list --json"
+import json, os, sys
+work = sys.argv[1]
+items = json.load(open("list.json", encoding="utf-8"))
+box = work + "/vault/FileBox/"
+# Folders first, then files, each in name order; every path names a real file.
+assert [i["storedPath"] for i in items] == [
+    box + "src/文档/报告.txt.$", box + "src/a.bin.$", box + "broken.$",
+    box + 'we"ird\t\udcff.$'], items
+assert all(os.path.exists(i["storedPath"]) for i in items)
+report = items[0]
+assert report["sourcePath"] == work + "/src/文档/报告.txt"
+assert report["summary"] == '季度摘要 "q"\\' and report["plainSize"] == 1000
+assert report["sizeText"] == "1000 字节( 1000 字节)" and not report["damaged"]
+assert items[1]["summary"] == "" and items[3]["sourcePath"] == report["sourcePath"]
+assert items[2]["damaged"] and items[2]["damage"] == ["no-signature"]
+assert items[2]["sourcePath"] is None and items[2]["storageDate"]
+PY
+
+# Credentials are optional for list; given, the vault's rule applies.
+"$TOOL" list "${CRED[@]}" vault >/dev/null 2>&1 || fail "list with the right credentials"
+printf 'wrong-pw\n' >bad.txt
+"$TOOL" list --user alice --password-file bad.txt vault >/dev/null 2>err.txt
+[ $? -eq 1 ] && grep -q "户名或者口令出错" err.txt || fail "list with wrong credentials"
+"$TOOL" list --password-file pw.txt vault >/dev/null 2>&1
+[ $? -eq 2 ] || fail "a password without a user name is a usage error"
+"$TOOL" list no-such-folder >/dev/null 2>&1
+[ $? -eq 1 ] || fail "list of a missing folder"
+
+# A sound vault passes; then one file broken in each way.
+mkdir -p src2
+for name in sound short-body partial other-creds no-sig short-header; do
+    head -c 1000 /dev/urandom >"src2/$name"
+done
+"$TOOL" store "${CRED[@]}" src2 v/FileBox 2>/dev/null || fail "store src2"
+"$TOOL" check "${CRED[@]}" v >out.txt 2>err.txt || fail "check of a sound vault"
+grep -q "6 stored file(s) read, 0 damaged" err.txt || fail "check count"
+S=v/FileBox/src2
+truncate -s -200 "$S/short-body.\$"
+printf 'extra' >>"$S/partial.\$"
+printf 'X' | dd of="$S/no-sig.\$" conv=notrunc status=none
+truncate -s 100 "$S/short-header.\$"
+rm "$S/other-creds.\$"
+echo other >other-creds
+"$TOOL" store --user bob1 --password other-pw other-creds v2/FileBox 2>/dev/null || fail "store bob"
+mv "v2/FileBox/other-creds.\$" "$S/"
+
+"$TOOL" check "${CRED[@]}" v >out.txt 2>/dev/null
+[ $? -eq 1 ] || fail "check of a damaged vault must exit 1"
+grep -qF "other-creds.\$: other credentials" out.txt || fail "other credentials, text"
+"$TOOL" check "${CRED[@]}" --json v >check.json 2>/dev/null
+python3 - <<'PY' || fail "check --json"
+import json
+found = {i["storedPath"].rsplit("/", 1)[1]: i["damage"] for i in json.load(open("check.json"))}
+assert found == {"no-sig.$": ["no-signature"], "other-creds.$": ["other-credentials"],
+                 "partial.$": ["partial-block"], "short-body.$": ["short-body", "partial-block"],
+                 "short-header.$": ["short-header"]}, found
+PY
+"$TOOL" check v >/dev/null 2>&1 </dev/null
+[ $? -eq 2 ] || fail "check without --user"
+
+[ "$FAILS" -eq 0 ] && echo "all list and check checks passed"
+exit $((FAILS > 0))

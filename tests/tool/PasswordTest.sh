@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Passwords kept off the command line: --password-file and --password-stdin
+# take the first line without its line end, and the terminal prompt turns
+# echo off and puts it back, also when SIGINT or SIGTERM ends the tool
+# while it waits (driven through a pseudo-terminal; no timing involved).
+# Usage: PasswordTest.sh PATH-TO-quovex-tool
+. "$(dirname "$0")/ToolTestSupport.sh"
+PW="pass-密码"
+head -c 5000 /dev/urandom >a.bin
+cp a.bin a.orig
+
+printf '%s\r\nnot this line\n' "$PW" | "$TOOL" store --user alice --password-stdin a.bin vault/FileBox 2>/dev/null ||
+    fail "store with --password-stdin"
+[ -e a.bin ] && fail "source kept after a store from --password-stdin"
+printf '%s\n' "$PW" >pw.txt
+"$TOOL" restore --user alice --password-file pw.txt "vault/FileBox/a.bin.\$" 2>/dev/null ||
+    fail "restore with --password-file: the \\r was taken into the password"
+cmp -s a.bin a.orig || fail "restored file differs"
+printf '%s' "$PW" >pw-no-newline.txt
+"$TOOL" check --user alice --password-file pw-no-newline.txt vault 2>/dev/null ||
+    fail "a password file without a newline"
+
+# status WANT ARGS...: exit status of the tool with standard input from /dev/null.
+status() {
+    local nWant=$1
+    shift
+    "$TOOL" "$@" </dev/null >/dev/null 2>err.txt
+    local nGot=$?
+    [ "$nGot" -eq "$nWant" ] || { fail "$*: exit $nGot, expected $nWant"; cat err.txt; }
+}
+status 2 check --user alice --password-stdin vault
+status 2 check --user alice --password-file no-such-file vault
+status 2 check --user alice --password-file pw.txt --password-stdin vault
+status 2 check --user alice vault  # no terminal to ask on
+grep -q "password-file" err.txt || fail "no hint at the password options"
+printf 'abc\n' >short.txt
+status 2 check --user alice --password-file short.txt vault
+printf 'other-pw\n' >other.txt
+status 1 restore --user alice --password-file other.txt --to out "vault/FileBox/a.bin.\$"
+
+python3 - "$TOOL" "$PW" "$WORK/vault" <<'PY' || fail "terminal prompt"
+import os, pty, select, signal, sys, termios
+tool, password, vault = sys.argv[1], sys.argv[2].encode(), sys.argv[3]
+
+# What the tool writes up to `wanted`, or with None up to its end. The
+# timeout only keeps a broken tool from hanging the test.
+def read_until(fd, wanted):
+    seen = b""
+    while wanted is None or wanted not in seen:
+        if not select.select([fd], [], [], 60)[0]:
+            sys.exit("no %r from the tool, only %r" % (wanted, seen))
+        try:
+            chunk = os.read(fd, 1024)
+        except OSError:  # the tool has gone and closed the terminal
+            chunk = b""
+        if not chunk and wanted is None:
+            return seen
+        if not chunk:
+            sys.exit("tool ended before %r: %r" % (wanted, seen))
+        seen += chunk
+    return seen
+
+def echo_on(fd):
+    return bool(termios.tcgetattr(fd)[3] & termios.ECHO)
+
+def start():
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.execv(tool, [tool, "check", "--user", "alice", vault])
+    read_until(fd, b"Password for alice: ")
+    assert not echo_on(fd), "echo still on at the prompt"
+    assert password not in open("/proc/%d/cmdline" % pid, "rb").read()
+    return pid, fd
+
+pid, fd = start()
+os.write(fd, password + b"\n")
+rest = read_until(fd, None)
+_, status = os.waitpid(pid, 0)
+assert os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, (status, rest)
+assert password not in rest and b"1 stored file(s) read, 0 damaged" in rest, rest
+assert echo_on(fd)
+
+for stop in (lambda pid, fd: os.write(fd, b"\x03"), lambda pid, fd: os.kill(pid, signal.SIGTERM)):
+    pid, fd = start()
+    stop(pid, fd)
+    _, status = os.waitpid(pid, 0)
+    assert os.WIFSIGNALED(status), status
+    assert echo_on(fd), "echo left off after a signal"
+PY
+
+[ "$FAILS" -eq 0 ] && echo "all password checks passed"
+exit $((FAILS > 0))

@@ -1,0 +1,114 @@
+// The survey of stored files: what it visits, in which order, and which
+// damage it finds with and without reading the bodies.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Fakes.h"
+#include "StoredFileScan.h"
+#include "TestFiles.h"
+
+using namespace quovex;
+using namespace quovex::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A stored file: a header recording nPlainSize, then nBodyBytes body bytes.
+void WriteStored(const std::string& strPath, std::uint32_t nPlainSize, std::size_t nBodyBytes) {
+    StoredFileHeader header;
+    header.nPlainSize = nPlainSize;
+    header.nChecksum = 4242;
+    Bytes v(SFF_HEADER_SIZE + nBodyBytes, 0x5A);
+    EncodeHeader(header, v.data());
+    WriteBytes(strPath, v);
+}
+
+std::vector<std::string> ScannedPaths(const std::string& strPath, CVaultEnv* pEnv = nullptr) {
+    std::vector<std::string> vPaths;
+    ScanStoredFiles(
+        strPath, false,
+        [&](const StoredFileScan& scan) {
+            vPaths.push_back(scan.strPath.substr(strPath.size()) +
+                             (scan.bUnlistedFolder ? "!" : ""));
+        },
+        pEnv);
+    return vPaths;
+}
+
+}  // namespace
+
+// Folders before files, names in the tree's order (case folded), depth
+// first; plain files, dot-names and links are passed over; a folder that
+// turns into a link after its parent was listed is reported, not followed.
+TEST(StoredFileScanTest, VisitsStoredFilesInTheTreesOrder) {
+    CTempDir tmp;
+    const std::string strBox = tmp / "box";
+    for (const char* pszName : {"b.txt.$", "A.$", "z/y.$", "a/x.$abc", "gone/w.$", ".h.$"})
+        WriteStored(strBox + "/" + pszName, 1, 128);
+    WriteBytes(strBox + "/plain.txt", Bytes(3));
+    fs::create_symlink(strBox + "/A.$", strBox + "/link.$");
+    EXPECT_EQ(ScannedPaths(strBox),
+              (std::vector<std::string>{"/a/x.$abc", "/gone/w.$", "/z/y.$", "/A.$", "/b.txt.$"}));
+    EXPECT_EQ(ScannedPaths(strBox + "/plain.txt"), std::vector<std::string>{""});
+    EXPECT_FALSE(ScanStoredFiles(tmp / "missing", false, [](const StoredFileScan&) {}));
+    EXPECT_FALSE(ScanStoredFiles(strBox + "/link.$", false, [](const StoredFileScan&) {}));
+
+    CFaultEnv env;
+    env.m_fnAfterList = [&](const std::string& strFolder) {
+        if (strFolder != strBox) return;
+        fs::rename(strBox + "/gone", tmp / "moved");
+        fs::create_directory_symlink(tmp / "moved", strBox + "/gone");
+    };
+    EXPECT_EQ(ScannedPaths(strBox, &env),
+              (std::vector<std::string>{"/a/x.$abc", "/gone!", "/z/y.$", "/A.$", "/b.txt.$"}));
+}
+
+// Each kind of damage, judged from the length and again from a full read;
+// blocks beyond the plain size are sound, as readers ignore them.
+TEST(StoredFileScanTest, FindsEachKindOfDamage) {
+    CTempDir tmp;
+    WriteStored(tmp / "sound.$", 300, 384);
+    WriteStored(tmp / "extra.$", 100, 256);
+    WriteStored(tmp / "short-body.$", 300, 256);
+    WriteStored(tmp / "partial.$", 100, 200);
+    WriteStored(tmp / "cut.$", 300, 100);
+    WriteBytes(tmp / "short-header.$", Bytes{'Q', 'U', 'O', 'V', 'E', 'X', 1, 2});
+    WriteBytes(tmp / "no-signature.$", Bytes(400, 'q'));
+    WriteBytes(tmp / "tiny.$", Bytes{'Q', 'U'});
+    const std::pair<const char*, unsigned> cases[] = {
+        {"sound.$", 0},
+        {"extra.$", 0},
+        {"short-body.$", STORED_DAMAGE_SHORT_BODY},
+        {"partial.$", STORED_DAMAGE_PARTIAL_BLOCK},
+        {"cut.$", STORED_DAMAGE_SHORT_BODY | STORED_DAMAGE_PARTIAL_BLOCK},
+        {"short-header.$", STORED_DAMAGE_SHORT_HEADER},
+        {"no-signature.$", STORED_DAMAGE_NO_SIGNATURE},
+        {"tiny.$", STORED_DAMAGE_NO_SIGNATURE},
+    };
+    for (const bool bReadBody : {false, true}) {
+        for (const auto& [pszName, nDamage] : cases) {
+            unsigned nFound = ~0u;
+            ScanStoredFiles(tmp / pszName, bReadBody,
+                            [&](const StoredFileScan& scan) { nFound = FindStoredDamage(scan); });
+            EXPECT_EQ(nFound, nDamage) << pszName << (bReadBody ? " read" : " by length");
+        }
+    }
+    StoredFileScan scan;
+    ScanStoredFiles(tmp / "sound.$", true, [&](const StoredFileScan& found) { scan = found; });
+    EXPECT_TRUE(HasUsableHeader(scan));
+    EXPECT_EQ(scan.header.nChecksum, 4242u);
+    EXPECT_EQ(scan.nBodyBytes, 384u);
+
+    // A read that fails in the body leaves nothing known but that.
+    CFaultEnv env;
+    env.m_nFailReadAfter = SFF_HEADER_SIZE + 1000;
+    ScanStoredFiles(
+        tmp / "sound.$", true, [&](const StoredFileScan& found) { scan = found; }, &env);
+    EXPECT_EQ(FindStoredDamage(scan), STORED_DAMAGE_UNREADABLE);
+    scan = StoredFileScan();
+    ScanStoredFile(nullptr, true, &scan);
+    EXPECT_EQ(FindStoredDamage(scan), STORED_DAMAGE_UNREADABLE);
+}

@@ -1,0 +1,66 @@
+#include "StoredItemText.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <ctime>
+
+#include "TextCodec.h"
+
+namespace quovex {
+
+namespace {
+
+constexpr char REPLACEMENT_CHARACTER[] = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+
+// The length of the GB18030 character that begins at p by its byte
+// pattern alone (n bytes left): 1, 2 or 4, or 0 when none can begin there.
+std::size_t Gb18030CharLength(const unsigned char* p, std::size_t n) {
+    if (p[0] < 0x80) return 1;
+    if (p[0] == 0x80 || p[0] == 0xFF || n < 2) return 0;
+    if (p[1] >= 0x30 && p[1] <= 0x39) return n >= 4 ? 4 : 0;
+    return 2;
+}
+
+}  // namespace
+
+std::string DecodeHeaderText(const char* pszField) {
+    const std::string strBytes = pszField;
+    std::string strUtf8;
+    if (Gb18030ToUtf8(strBytes, &strUtf8)) return strUtf8;
+    // Character by character, so that one bad byte costs one character.
+    strUtf8.clear();
+    const auto* p = reinterpret_cast<const unsigned char*>(strBytes.data());
+    for (std::size_t i = 0; i < strBytes.size();) {
+        const std::size_t nLength = Gb18030CharLength(p + i, strBytes.size() - i);
+        std::string strChar;
+        if (nLength > 0 && Gb18030ToUtf8(strBytes.substr(i, nLength), &strChar)) {
+            strUtf8 += strChar;
+            i += nLength;
+        } else {
+            strUtf8 += REPLACEMENT_CHARACTER;
+            ++i;
+        }
+    }
+    return strUtf8;
+}
+
+std::string FormatStorageDate(const std::string& strPath) {
+    struct statx info;
+    std::memset(&info, 0, sizeof info);
+    if (statx(AT_FDCWD, strPath.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME | STATX_MTIME, &info) !=
+        0) {
+        return std::string();
+    }
+    const bool bBirth = (info.stx_mask & STATX_BTIME) != 0;
+    const std::time_t nTime =
+        static_cast<std::time_t>(bBirth ? info.stx_btime.tv_sec : info.stx_mtime.tv_sec);
+    struct tm local;
+    if (!localtime_r(&nTime, &local)) return std::string();
+    char szText[32];
+    std::strftime(szText, sizeof szText, "%Y-%m-%d %H:%M", &local);
+    return szText;
+}
+
+}  // namespace quovex

@@ -1,0 +1,151 @@
+#include "StoredFileScan.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "PathOrder.h"
+#include "PathText.h"
+#include "VaultEnv.h"
+#include "VaultFolders.h"
+
+namespace quovex {
+
+namespace {
+
+// Large enough that counting a body costs little more than reading it.
+constexpr std::size_t SCAN_READ_CHUNK = 64 * 1024;
+
+// Reads up to nWant bytes; the count read, or -1 when a read fails.
+std::int64_t ReadUpTo(CReadableFile* pFile, unsigned char* pBuf, std::size_t nWant) {
+    std::size_t nGot = 0;
+    while (nGot < nWant) {
+        const std::int64_t n = pFile->Read(pBuf + nGot, nWant - nGot);
+        if (n < 0) return -1;
+        if (n == 0) break;
+        nGot += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(nGot);
+}
+
+// Counts the bytes from the current position to the end. False on a failed read.
+bool CountRest(CReadableFile* pFile, std::uint64_t* pCount) {
+    std::vector<unsigned char> vChunk(SCAN_READ_CHUNK);
+    for (;;) {
+        const std::int64_t n = pFile->Read(vChunk.data(), vChunk.size());
+        if (n < 0) return false;
+        if (n == 0) return true;
+        *pCount += static_cast<std::uint64_t>(n);
+    }
+}
+
+void VisitEntries(const FolderPtr& pFolder, const std::string& strPath,
+                  const std::vector<CFolderEntry>& vEntries, bool bReadBody,
+                  const StoredScanVisitor& fnVisit);
+
+// The folders and stored files of an open folder in the tree's order, dot-
+// names and everything else (links included) left out. False when it
+// cannot be listed.
+bool ListInTreeOrder(const FolderPtr& pFolder, std::vector<CFolderEntry>* pEntries) {
+    std::vector<FolderEntry> vListed;
+    if (!pFolder || !pFolder->List(&vListed)) return false;
+    for (const FolderEntry& listed : vListed) {
+        if (listed.strName.empty() || listed.strName[0] == '.') continue;
+        if (listed.kind == EntryKind::ENTRY_FOLDER) {
+            pEntries->push_back({listed.strName, true});
+        } else if (listed.kind == EntryKind::ENTRY_FILE && IsStoredFileName(listed.strName)) {
+            pEntries->push_back({listed.strName, false});
+        }
+    }
+    SortFolderEntries(pEntries);
+    return true;
+}
+
+// A sub-folder: scanned through, or reported when it cannot be listed
+// (also when it was swapped for a link since its parent was listed).
+void VisitFolder(const FolderPtr& pFolder, const std::string& strPath, bool bReadBody,
+                 const StoredScanVisitor& fnVisit) {
+    std::vector<CFolderEntry> vEntries;
+    if (ListInTreeOrder(pFolder, &vEntries)) {
+        VisitEntries(pFolder, strPath, vEntries, bReadBody, fnVisit);
+        return;
+    }
+    StoredFileScan scan;
+    scan.strPath = strPath;
+    scan.bUnlistedFolder = true;
+    fnVisit(scan);
+}
+
+void VisitEntries(const FolderPtr& pFolder, const std::string& strPath,
+                  const std::vector<CFolderEntry>& vEntries, bool bReadBody,
+                  const StoredScanVisitor& fnVisit) {
+    for (const CFolderEntry& entry : vEntries) {
+        const std::string strEntryPath = JoinPath(strPath, entry.m_strName);
+        if (entry.m_bFolder) {
+            VisitFolder(pFolder->OpenFolder(entry.m_strName), strEntryPath, bReadBody, fnVisit);
+            continue;
+        }
+        StoredFileScan scan;
+        scan.strPath = strEntryPath;
+        ScanStoredFile(pFolder->OpenFile(entry.m_strName).get(), bReadBody, &scan);
+        fnVisit(scan);
+    }
+}
+
+}  // namespace
+
+unsigned FindStoredDamage(const StoredFileScan& scan) {
+    // After a failed read nothing more is known about the file.
+    if (!scan.bOpened || scan.bReadError) return STORED_DAMAGE_UNREADABLE;
+    if (!scan.bSignature) return STORED_DAMAGE_NO_SIGNATURE;
+    if (!scan.bWholeHeader) return STORED_DAMAGE_SHORT_HEADER;
+    unsigned nDamage = 0;
+    const std::uint64_t nNeeded = StoredFileLength(scan.header.nPlainSize) - SFF_HEADER_SIZE;
+    if (scan.nBodyBytes < nNeeded) nDamage |= STORED_DAMAGE_SHORT_BODY;
+    if (scan.nBodyBytes % SFF_BLOCK_SIZE != 0) nDamage |= STORED_DAMAGE_PARTIAL_BLOCK;
+    return nDamage;
+}
+
+void ScanStoredFile(CReadableFile* pFile, bool bReadBody, StoredFileScan* pScan) {
+    StoredFileScan fresh;
+    fresh.strPath = std::move(pScan->strPath);
+    *pScan = std::move(fresh);
+    if (!pFile) return;
+    pScan->bOpened = true;
+    unsigned char buf[SFF_HEADER_SIZE];
+    const std::int64_t nGot = ReadUpTo(pFile, buf, sizeof buf);
+    if (nGot < 0) {
+        pScan->bReadError = true;
+        return;
+    }
+    // A file too short for the signature has none.
+    pScan->bSignature = nGot >= static_cast<std::int64_t>(SFF_SIGNATURE_SIZE) &&
+                        std::equal(buf, buf + SFF_SIGNATURE_SIZE, SFF_SIGNATURE);
+    pScan->bWholeHeader = nGot == static_cast<std::int64_t>(sizeof buf);
+    if (!pScan->bSignature || !pScan->bWholeHeader) return;
+    DecodeHeader(buf, &pScan->header);
+    if (bReadBody) {
+        pScan->bReadError = !CountRest(pFile, &pScan->nBodyBytes);
+    } else if (pFile->Size() > SFF_HEADER_SIZE) {
+        pScan->nBodyBytes = pFile->Size() - SFF_HEADER_SIZE;
+    }
+}
+
+bool ScanStoredFiles(const std::string& strPath, bool bReadBody, const StoredScanVisitor& fnVisit,
+                     CVaultEnv* pEnv) {
+    if (!pEnv) pEnv = CVaultEnv::Default();
+    if (const FolderPtr pFolder = pEnv->OpenFolder(strPath)) {
+        std::vector<CFolderEntry> vEntries;
+        if (!ListInTreeOrder(pFolder, &vEntries)) return false;
+        VisitEntries(pFolder, strPath, vEntries, bReadBody, fnVisit);
+        return true;
+    }
+    auto pFile = pEnv->OpenForRead(strPath);
+    if (!pFile) return false;
+    StoredFileScan scan;
+    scan.strPath = strPath;
+    ScanStoredFile(pFile.get(), bReadBody, &scan);
+    fnVisit(scan);
+    return true;
+}
+
+}  // namespace quovex
