@@ -9,6 +9,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-wqy-microhei
     time
+    dpkg-dev desktop-file-utils
 )
 
 missing=()
