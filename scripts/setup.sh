@@ -10,6 +10,7 @@ PACKAGES=(
     fonts-wqy-microhei
     time
     python3  # the tool tests read JSON back and drive a pseudo-terminal
+    dpkg-dev desktop-file-utils  # the package is built and its desktop entry checked
 )
 
 missing=()

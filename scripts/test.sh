@@ -2,15 +2,18 @@
 # Installs what is missing, builds and runs every test.
 # With --sanitize (set by CI) the tests run again in a Release build, under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and those of the core and
-# the tool under ThreadSanitizer.
+# the tool under ThreadSanitizer; then the Release build is packaged and the
+# Debian package checked (scripts/check-package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 
+ci=false
+[ "${1:-}" = "--sanitize" ] && ci=true
 presets=(default)
-[ "${1:-}" = "--sanitize" ] && presets+=(release sanitize threads)
+$ci && presets+=(release sanitize threads)
 
 for preset in "${presets[@]}"; do
     echo "== $preset build =="
@@ -18,3 +21,8 @@ for preset in "${presets[@]}"; do
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
+
+if $ci; then
+    echo "== package =="
+    bash scripts/check-package.sh
+fi

@@ -1,6 +1,9 @@
 // Draws the box-picture strip (bitmap 135) and the program icon (icon 128)
 // into the folder given as the only argument. Run by hand; the PNGs it
-// writes are committed under res/images.
+// writes are committed under res/images. The icon comes in every size the
+// program and the desktop use: 16 and 32 pixels for the window (the
+// resource file), and all five for the desktop's icon theme, so the menu
+// entry and the window show the same drawing.
 #include <QColor>
 #include <QGuiApplication>
 #include <QImage>
@@ -52,7 +55,7 @@ int main(int argc, char** argv) {
     }
     bool bOk = strip.save(strFolder + QStringLiteral("/bitmap135.png"));
 
-    for (int nSize : {32, 16}) {
+    for (int nSize : {256, 128, 48, 32, 16}) {
         QImage icon(nSize, nSize, QImage::Format_ARGB32);
         icon.fill(Qt::transparent);
         QPainter painter(&icon);
