@@ -1,11 +1,9 @@
 #include "StoredItemText.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <cstring>
 #include <ctime>
 
+#include "StoredFileInfo.h"
 #include "TextCodec.h"
 
 namespace quovex {
@@ -47,15 +45,9 @@ std::string DecodeHeaderText(const char* pszField) {
 }
 
 std::string FormatStorageDate(const std::string& strPath) {
-    struct statx info;
-    std::memset(&info, 0, sizeof info);
-    if (statx(AT_FDCWD, strPath.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME | STATX_MTIME, &info) !=
-        0) {
-        return std::string();
-    }
-    const bool bBirth = (info.stx_mask & STATX_BTIME) != 0;
-    const std::time_t nTime =
-        static_cast<std::time_t>(bBirth ? info.stx_btime.tv_sec : info.stx_mtime.tv_sec);
+    std::int64_t nSeconds = 0;
+    if (!ReadFileCreationTime(strPath, &nSeconds)) return std::string();
+    const auto nTime = static_cast<std::time_t>(nSeconds);
     struct tm local;
     if (!localtime_r(&nTime, &local)) return std::string();
     char szText[32];

@@ -11,10 +11,10 @@ namespace quovex {
 // doctored header still shows and never yields invalid UTF-8.
 std::string DecodeHeaderText(const char* pszField);
 
-// The storage date of a stored file: its birth time where the file system
-// keeps one (statx), else its last modification time, in local time as
+// The storage date of a stored file: its creation time as the properties
+// dialog shows it (ReadFileCreationTime), in local time as
 // "YYYY-MM-DD HH:MM". A final link is not followed. "" when the file cannot
-// be examined.
+// be opened.
 std::string FormatStorageDate(const std::string& strPath);
 
 }  // namespace quovex

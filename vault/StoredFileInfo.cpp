@@ -66,6 +66,11 @@ StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv) {
     return info;
 }
 
+bool ReadFileCreationTime(const std::string& strPath, std::int64_t* pSeconds, CVaultEnv* pEnv) {
+    const auto pFile = EnvOr(pEnv)->OpenForRead(strPath);
+    return pFile && pFile->GetCreationTime(pSeconds);
+}
+
 bool ReadFolderCreationTime(const std::string& strPath, std::int64_t* pSeconds, CVaultEnv* pEnv) {
     const FolderPtr pFolder = EnvOr(pEnv)->OpenFolder(strPath);
     return pFolder && pFolder->GetCreationTime(pSeconds);

@@ -31,6 +31,12 @@ struct StoredFileInfo {
 // header and the signature gives its stamp and creation time only.
 StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv = nullptr);
 
+// The creation time of the regular file strPath (a final link not
+// followed), as CReadableFile::GetCreationTime. False when it cannot be
+// opened.
+bool ReadFileCreationTime(const std::string& strPath, std::int64_t* pSeconds,
+                          CVaultEnv* pEnv = nullptr);
+
 // The creation time of the folder strPath (which may be reached through a
 // link), as CFolder::GetCreationTime. False when it cannot be opened.
 bool ReadFolderCreationTime(const std::string& strPath, std::int64_t* pSeconds,
