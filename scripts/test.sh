@@ -2,7 +2,8 @@
 # Installs what is missing, builds and runs every test.
 # With --sanitize (set by CI) the tests run again in a Release build, under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and those of the core and
-# the tool under ThreadSanitizer.
+# the tool under ThreadSanitizer; then the stored-file readers are fuzzed for
+# a minute (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,3 +19,7 @@ for preset in "${presets[@]}"; do
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
+
+if [ "${1:-}" = "--sanitize" ]; then
+    bash scripts/fuzz.sh
+fi
