@@ -7,6 +7,7 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev googletest libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    clang libclang-rt-14-dev llvm
     fonts-wqy-microhei
     time
     python3  # the tool tests read JSON back and drive a pseudo-terminal

@@ -3,7 +3,8 @@
 # With --sanitize (set by CI) the tests run again in a Release build, under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and those of the core and
 # the tool under ThreadSanitizer; then the Release build is packaged and the
-# Debian package checked (scripts/check-package.sh).
+# Debian package checked (scripts/check-package.sh), and the stored-file
+# readers are fuzzed for a minute (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,4 +26,6 @@ done
 if $ci; then
     echo "== package =="
     bash scripts/check-package.sh
+    echo "== fuzzing =="
+    bash scripts/fuzz.sh
 fi

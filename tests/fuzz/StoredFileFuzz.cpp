@@ -1,0 +1,287 @@
+// libFuzzer target over everything that reads a stored file's bytes. Each
+// input is one stored file, put at /vault/in.$ of a sandbox (SandboxEnv.h),
+// and goes through the header codec, the header readers, the folder walks
+// that read headers, and RestoreFile twice: to a chosen target, then to the
+// path its header records. Besides the sanitizers' findings, every result is
+// checked against what the bytes say, and after each restore the sandbox
+// must hold nothing but what that restore may write.
+//
+// Two bits of the reserved header word, which the core never interprets,
+// steer the run so that the fuzzer can reach both answers of the overwrite
+// question and the keep-out check of restores.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "Fakes.h"
+#include "PathText.h"
+#include "SandboxEnv.h"
+#include "StoredFileFormat.h"
+#include "TextCodec.h"
+#include "VaultCipher.h"
+#include "VaultFolders.h"
+
+using namespace quovex;
+using namespace quovex::fuzz;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char FUZZ_USER[] = "quovex";
+constexpr char FUZZ_PASSWORD[] = "p@ss-w0rd";
+constexpr char FUZZ_VAULT[] = "/vault";
+constexpr char FUZZ_STORED[] = "/vault/in.$";
+constexpr char FUZZ_TARGET[] = "/out/in.bin.$";
+constexpr char FUZZ_PLAIN[] = "/out/in.bin";
+constexpr unsigned FUZZ_ANSWER_YES = 1;  // the overwrite questions are answered Yes
+constexpr unsigned FUZZ_KEEP_OUT = 2;    // the restore to the recorded path keeps out of /vault
+
+// Virtual path -> content; a folder's path ends in "/" and has no content.
+using Tree = std::map<std::string, std::string>;
+
+// What the bytes of one input say, worked out without the core's readers.
+struct Expected {
+    bool bSignature = false;
+    std::uint32_t nPlainSize = 0;  // ReadPlainSize
+    std::int64_t nChecksum = -1;   // ReadHeaderChecksum
+    bool bHeader = false;          // ReadStoredHeader
+    unsigned nReserved = 0;
+    bool bBody = false;    // a restore reads the body to its end
+    std::string strPlain;  // the restored bytes, when bBody
+};
+
+std::uint32_t Le32(const std::uint8_t* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+Expected Expect(const std::uint8_t* pData, std::size_t nSize, const CVaultCipher& cipher) {
+    Expected e;
+    e.bSignature = nSize >= SFF_SIGNATURE_SIZE && std::memcmp(pData, "QUOVEX", 6) == 0;
+    if (!e.bSignature) return e;
+    if (nSize >= 10) e.nPlainSize = Le32(pData + 6);
+    if (nSize >= 14) e.nChecksum = Le32(pData + 10);
+    if (nSize >= 18) e.nReserved = Le32(pData + 14);
+    e.bHeader = nSize >= SFF_HEADER_SIZE;
+    if (!e.bHeader) return e;
+    const std::size_t nBody = nSize - SFF_HEADER_SIZE;
+    const std::uint64_t nBlocksNeeded = (std::uint64_t{e.nPlainSize} + 127) / 128;
+    e.bBody = nBody % SFF_BLOCK_SIZE == 0 && nBody / SFF_BLOCK_SIZE >= nBlocksNeeded;
+    if (!e.bBody) return e;
+    char szKey[CIPHER_KEY_BUFFER_SIZE];
+    cipher.BuildFileKey(szKey);
+    unsigned char block[SFF_BLOCK_SIZE];
+    for (std::uint64_t k = 0; k < nBlocksNeeded; ++k) {
+        CVaultCipher::UnscrambleBlock(szKey, pData + SFF_HEADER_SIZE + k * SFF_BLOCK_SIZE, block);
+        const std::uint64_t nTake = std::min<std::uint64_t>(128, e.nPlainSize - k * 128);
+        e.strPlain.append(reinterpret_cast<const char*>(block), nTake);
+    }
+    return e;
+}
+
+struct Sandbox {
+    std::string strRoot;
+    CSandboxEnv* pEnv = nullptr;
+    CVaultCipher* pCipher = nullptr;
+};
+
+Sandbox& TheSandbox() {
+    static Sandbox s_box;
+    return s_box;
+}
+
+void RemoveRoot() {
+    std::error_code ec;
+    fs::remove_all(TheSandbox().strRoot, ec);
+}
+
+void Clear(const std::string& strRoot) {
+    for (const auto& entry : fs::directory_iterator(strRoot)) fs::remove_all(entry.path());
+}
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Tree Snapshot(const std::string& strRoot) {
+    Tree tree;
+    for (const auto& entry : fs::recursive_directory_iterator(strRoot)) {
+        const std::string strPath = entry.path().string().substr(strRoot.size());
+        if (entry.is_symlink() || !(entry.is_directory() || entry.is_regular_file()))
+            Finding("unexpected kind of entry: " + strPath);
+        tree[entry.is_directory() ? strPath + "/" : strPath] =
+            entry.is_directory() ? std::string() : ReadAll(entry.path());
+    }
+    return tree;
+}
+
+// Whether strPath is strFolder or lies below it (both virtual, normal).
+bool LiesIn(const std::string& strPath, const std::string& strFolder) {
+    return strPath == strFolder || strPath.rfind(strFolder + "/", 0) == 0;
+}
+
+// Every change between before and after must be allowed: a new folder
+// above strTarget, and strTarget itself holding strContent.
+void CheckChanges(const Tree& before, const Tree& after, const std::string& strTarget,
+                  const std::string& strContent, const char* pszWhat) {
+    for (const auto& [strPath, strData] : before) {
+        const auto it = after.find(strPath);
+        if (it == after.end()) Finding(std::string(pszWhat) + " removed " + strPath);
+        if (it != after.end() && it->second != strData && strPath != strTarget)
+            Finding(std::string(pszWhat) + " changed " + strPath);
+    }
+    for (const auto& [strPath, strData] : after) {
+        if (before.count(strPath)) continue;
+        const bool bFolderAbove =
+            strPath.back() == '/' && strTarget.rfind(strPath, 0) == 0 && !strTarget.empty();
+        if (!bFolderAbove && strPath != strTarget)
+            Finding(std::string(pszWhat) + " created " + strPath);
+    }
+    const auto it = after.find(strTarget);
+    const auto itOld = before.find(strTarget);
+    const bool bChanged =
+        it != after.end() && (itOld == before.end() || itOld->second != it->second);
+    if (bChanged && it->second != strContent)
+        Finding(std::string(pszWhat) + " wrote wrong bytes to " + strTarget);
+}
+
+void CheckHeaderReaders(const std::uint8_t* pData, std::size_t nSize, const Expected& e,
+                        CSandboxEnv& env) {
+    Require(ReadPlainSize(FUZZ_STORED, &env) == e.nPlainSize, "ReadPlainSize");
+    Require(ReadPlainSize(env.OpenForRead(FUZZ_STORED).get()) == e.nPlainSize,
+            "ReadPlainSize of an open file");
+    Require(ReadHeaderChecksum(FUZZ_STORED, &env) == e.nChecksum, "ReadHeaderChecksum");
+    StoredFileHeader header, decoded;
+    Require(ReadStoredHeader(FUZZ_STORED, &header, &env) == e.bHeader, "ReadStoredHeader");
+    if (nSize < SFF_HEADER_SIZE) return;
+    Require(DecodeHeader(pData, &decoded) == e.bHeader, "DecodeHeader");
+    if (!e.bHeader) return;
+    Require(std::memcmp(&header, &decoded, sizeof header) == 0, "the two header reads differ");
+    Require(decoded.nPlainSize == e.nPlainSize && decoded.nChecksum == e.nChecksum &&
+                decoded.nReserved == e.nReserved,
+            "DecodeHeader numbers");
+    Require(
+        decoded.szSourcePath[SFF_TEXT_MAX_BYTES] == 0 && decoded.szSummary[SFF_TEXT_MAX_BYTES] == 0,
+        "DecodeHeader left a text field unterminated");
+    Require(std::memcmp(decoded.szSourcePath, pData + SFF_OFFSET_SOURCE_PATH, SFF_TEXT_MAX_BYTES) ==
+                    0 &&
+                std::memcmp(decoded.szSummary, pData + SFF_OFFSET_SUMMARY, SFF_TEXT_MAX_BYTES) == 0,
+            "DecodeHeader texts");
+}
+
+void CheckWalks(const Expected& e, CSandboxEnv& env) {
+    Require(GetStoredTotalSize(FUZZ_VAULT, &env) == e.nPlainSize, "GetStoredTotalSize");
+    Require(FindFirstStoredFile("/", &env) == FUZZ_STORED, "FindFirstStoredFile");
+}
+
+// An absolute path without empty, "." or ".." components: the only form of
+// recorded path that a restore may write to.
+bool IsPlainAbsolute(const std::string& strPath) {
+    if (strPath.size() < 2 || strPath[0] != '/') return false;
+    for (std::size_t nStart = 1;;) {
+        const std::size_t nEnd = strPath.find('/', nStart);
+        const std::string strPart = strPath.substr(nStart, nEnd - nStart);
+        if (strPart.empty() || strPart == "." || strPart == "..") return false;
+        if (nEnd == std::string::npos) return true;
+        nStart = nEnd + 1;
+    }
+}
+
+// Whether a restore to strPath must succeed on the tree before: nothing lies
+// there and no folder above it is a file.
+bool IsFreeTarget(const Tree& before, const std::string& strPath) {
+    if (before.count(strPath) || before.count(strPath + "/")) return false;
+    for (std::size_t n = strPath.find('/', 1); n != std::string::npos; n = strPath.find('/', n + 1))
+        if (before.count(strPath.substr(0, n))) return false;
+    return true;
+}
+
+// The restore to a chosen target writes its plain file there and nothing else.
+void CheckRestoreToTarget(const Expected& e, const Sandbox& box) {
+    const Tree before = Snapshot(box.strRoot);
+    test::CFakeFeedback feedback;
+    std::uint64_t nDone = 0;
+    const int nResult = box.pCipher->RestoreFile(FUZZ_STORED, FUZZ_TARGET, &feedback, nDone, 0);
+    const Tree after = Snapshot(box.strRoot);
+    CheckChanges(before, after, FUZZ_PLAIN, e.strPlain, "restore to a target");
+    Require(nResult == (e.bBody ? 1 : 0), "restore to a target: result");
+    Require(after.count(FUZZ_PLAIN) == (nResult == 1 ? 1u : 0u), "restore to a target: file");
+    Require(feedback.WaitBalanced() && feedback.m_vQuestions.empty(),
+            "restore to a target: feedback");
+}
+
+// The restore to the recorded path writes there, and only when that path is
+// in the form storing records, the body is whole and the path is not kept out.
+void CheckRestoreToRecorded(const std::uint8_t* pData, const Expected& e, const Sandbox& box) {
+    std::string strPath;
+    bool bPathOk = false;
+    if (e.bHeader) {
+        const char* pszField = reinterpret_cast<const char*>(pData + SFF_OFFSET_SOURCE_PATH);
+        const std::string strGb(pszField, strnlen(pszField, SFF_TEXT_MAX_BYTES));
+        bPathOk = Gb18030ToUtf8(strGb, &strPath) && IsPlainAbsolute(strPath);
+    }
+    FileStamp vault;
+    box.pEnv->GetStamp(FUZZ_VAULT, &vault);
+    const bool bKeepOut = (e.nReserved & FUZZ_KEEP_OUT) != 0;
+    const bool bKeptOut = bKeepOut && LiesIn(strPath, FUZZ_VAULT);
+
+    const Tree before = Snapshot(box.strRoot);
+    test::CFakeFeedback feedback;
+    feedback.m_bAnswerYes = (e.nReserved & FUZZ_ANSWER_YES) != 0;
+    std::uint64_t nDone = 0;
+    const int nResult = box.pCipher->RestoreFile(FUZZ_STORED, "", &feedback, nDone, 0, nullptr,
+                                                 bKeepOut ? &vault : nullptr);
+    const Tree after = Snapshot(box.strRoot);
+    Require(feedback.WaitBalanced(), "restore to the recorded path: wait cursor");
+    if (!bPathOk || bKeptOut) {
+        Require(nResult == 0 && after == before, "restore to a refused recorded path");
+        return;
+    }
+    CheckChanges(before, after, strPath, e.strPlain, "restore to the recorded path");
+    if (nResult == 1) {
+        Require(e.bBody && after.count(strPath), "restore to the recorded path: false success");
+        Require(!before.count(strPath) || feedback.m_bAnswerYes,
+                "restore to the recorded path replaced a file without a Yes");
+    } else {
+        Require(!e.bBody || !IsFreeTarget(before, strPath),
+                "restore to a free recorded path failed");
+        const auto itOld = before.find(strPath);
+        const auto itNew = after.find(strPath);
+        Require(itOld == before.end() ? itNew == after.end() : itNew != after.end(),
+                "restore to the recorded path failed but left its target changed");
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    Sandbox& box = TheSandbox();
+    std::string strTemplate = (fs::temp_directory_path() / "quovex-fuzz-XXXXXX").string();
+    if (!mkdtemp(strTemplate.data())) Finding("no temporary folder");
+    box.strRoot = fs::canonical(strTemplate).string();
+    std::atexit(RemoveRoot);
+    box.pEnv = new CSandboxEnv(box.strRoot);
+    box.pCipher = new CVaultCipher(FUZZ_USER, FUZZ_PASSWORD, box.pEnv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
+    const Sandbox& box = TheSandbox();
+    Clear(box.strRoot);
+    fs::create_directory(box.strRoot + FUZZ_VAULT);
+    std::ofstream(box.pEnv->RealPath(FUZZ_STORED), std::ios::binary)
+        .write(reinterpret_cast<const char*>(pData), static_cast<std::streamsize>(nSize));
+
+    const Expected e = Expect(pData, nSize, *box.pCipher);
+    CheckHeaderReaders(pData, nSize, e, *box.pEnv);
+    CheckWalks(e, *box.pEnv);
+    CheckRestoreToTarget(e, box);
+    CheckRestoreToRecorded(pData, e, box);
+    Clear(box.strRoot);
+    return 0;
+}
