@@ -52,6 +52,9 @@ public:
     std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) override {
         return Real()->OpenForRead(RealPath(strPath));
     }
+    std::unique_ptr<CUpdatableFile> OpenForUpdate(const std::string& strPath) override {
+        return Real()->OpenForUpdate(RealPath(strPath));
+    }
     bool CreateFolder(const std::string& strPath, unsigned nMode) override {
         return Real()->CreateFolder(RealPath(strPath), nMode);
     }
@@ -93,6 +96,9 @@ private:
             : m_pInner(std::move(pInner)), m_env(env), m_strPath(std::move(strPath)) {}
 
         bool GetOwnStamp(FileStamp* pStamp) override { return m_pInner->GetOwnStamp(pStamp); }
+        bool GetCreationTime(std::int64_t* pSeconds) override {
+            return m_pInner->GetCreationTime(pSeconds);
+        }
         bool List(std::vector<FolderEntry>* pEntries) override { return m_pInner->List(pEntries); }
         FolderPtr OpenFolder(const std::string& strName) override {
             if (strName == "..") {

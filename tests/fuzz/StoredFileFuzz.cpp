@@ -22,6 +22,8 @@
 #include "PathText.h"
 #include "SandboxEnv.h"
 #include "StoredFileFormat.h"
+#include "StoredFileInfo.h"
+#include "StoredFileScan.h"
 #include "TextCodec.h"
 #include "VaultCipher.h"
 #include "VaultFolders.h"
@@ -177,6 +179,23 @@ void CheckHeaderReaders(const std::uint8_t* pData, std::size_t nSize, const Expe
 void CheckWalks(const Expected& e, CSandboxEnv& env) {
     Require(GetStoredTotalSize(FUZZ_VAULT, &env) == e.nPlainSize, "GetStoredTotalSize");
     Require(FindFirstStoredFile("/", &env) == FUZZ_STORED, "FindFirstStoredFile");
+    // What the properties dialog and quovex-tool's list and check read.
+    const StoredFileInfo info = ReadStoredFileInfo(FUZZ_STORED, &env);
+    Require(info.bOpened && info.bStored == e.bHeader, "ReadStoredFileInfo");
+    Require(!e.bHeader || info.nPlainSize == e.nPlainSize, "ReadStoredFileInfo plain size");
+    int nScans = 0;
+    for (const bool bReadBody : {false, true}) {
+        Require(ScanStoredFiles(
+                    FUZZ_VAULT, bReadBody,
+                    [&](const StoredFileScan& scan) {
+                        ++nScans;
+                        Require(HasUsableHeader(scan) == e.bHeader, "ScanStoredFiles");
+                        FindStoredDamage(scan);
+                    },
+                    &env),
+                "ScanStoredFiles listing");
+    }
+    Require(nScans == 2, "ScanStoredFiles count");
 }
 
 // An absolute path without empty, "." or ".." components: the only form of
