@@ -33,10 +33,6 @@ status 2 check --user alice --password-file no-such-file vault
 status 2 check --user alice --password-file pw.txt --password-stdin vault
 status 2 check --user alice vault  # no terminal to ask on
 grep -q "password-file" err.txt || fail "no hint at the password options"
-printf 'abc\n' >short.txt
-status 2 check --user alice --password-file short.txt vault
-printf 'other-pw\n' >other.txt
-status 1 restore --user alice --password-file other.txt --to out "vault/FileBox/a.bin.\$"
 
 python3 - "$TOOL" "$PW" "$WORK/vault" <<'PY' || fail "terminal prompt"
 import os, pty, select, signal, sys, termios
