@@ -131,6 +131,8 @@ void TestDialogs::loginSession() {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     QCOMPARE(order, QStringList({"1004", "1005", "1", "2", "1011", "1020", "1004"}));
+    QTest::keyClicks(edit(1005), QStringLiteral("secret"));
+    test::SaveScreenshot(&dialog, QStringLiteral("login"));
 
     // User name and password stop at 63 GB18030 bytes, checked as each code
     // point goes in. Outside code page 936 ÿ and the emoji both take 4 bytes,
