@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ChunkIo.h"
 #include "VaultEnv.h"
 
 namespace quovex {
@@ -20,15 +21,7 @@ std::uint32_t GetLe32(const unsigned char* p) {
 // Reads up to nWant header bytes of an open file (null: not opened); the
 // count read, or -1 when it is not open or a read fails.
 std::int64_t ReadHeaderBytes(CReadableFile* pFile, unsigned char* pBuf, std::size_t nWant) {
-    if (!pFile) return -1;
-    std::size_t nGot = 0;
-    while (nGot < nWant) {
-        const std::int64_t n = pFile->Read(pBuf + nGot, nWant - nGot);
-        if (n < 0) return -1;
-        if (n == 0) break;
-        nGot += static_cast<std::size_t>(n);
-    }
-    return static_cast<std::int64_t>(nGot);
+    return pFile ? ReadFull(*pFile, pBuf, nWant) : -1;
 }
 
 std::int64_t ReadHeaderBytes(const std::string& strPath, CVaultEnv* pEnv, unsigned char* pBuf,

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ChunkIo.h"
 #include "StoredFileFormat.h"
 #include "TextCodec.h"
 
@@ -11,19 +12,6 @@ namespace {
 
 CVaultEnv* EnvOr(CVaultEnv* pEnv) {
     return pEnv ? pEnv : CVaultEnv::Default();
-}
-
-// Reads up to nWant bytes from the start of an open file; the count read,
-// or -1 when a read fails.
-std::int64_t ReadFully(CReadableFile& file, unsigned char* pBuf, std::size_t nWant) {
-    std::size_t nGot = 0;
-    while (nGot < nWant) {
-        const std::int64_t n = file.Read(pBuf + nGot, nWant - nGot);
-        if (n < 0) return -1;
-        if (n == 0) break;
-        nGot += static_cast<std::size_t>(n);
-    }
-    return static_cast<std::int64_t>(nGot);
 }
 
 // The NUL-terminated GB18030 text of a field as UTF-8; false when its
@@ -54,7 +42,7 @@ StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv) {
 
     unsigned char buf[SFF_HEADER_SIZE];
     StoredFileHeader header;
-    if (ReadFully(*pFile, buf, sizeof buf) != static_cast<std::int64_t>(sizeof buf) ||
+    if (ReadFull(*pFile, buf, sizeof buf) != static_cast<std::int64_t>(sizeof buf) ||
         !DecodeHeader(buf, &header))
         return info;
     info.bStored = true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ChunkIo.h"
 #include "PathOrder.h"
 #include "PathText.h"
 #include "VaultEnv.h"
@@ -14,18 +15,6 @@ namespace {
 
 // Large enough that counting a body costs little more than reading it.
 constexpr std::size_t SCAN_READ_CHUNK = 64 * 1024;
-
-// Reads up to nWant bytes; the count read, or -1 when a read fails.
-std::int64_t ReadUpTo(CReadableFile* pFile, unsigned char* pBuf, std::size_t nWant) {
-    std::size_t nGot = 0;
-    while (nGot < nWant) {
-        const std::int64_t n = pFile->Read(pBuf + nGot, nWant - nGot);
-        if (n < 0) return -1;
-        if (n == 0) break;
-        nGot += static_cast<std::size_t>(n);
-    }
-    return static_cast<std::int64_t>(nGot);
-}
 
 // Counts the bytes from the current position to the end. False on a failed read.
 bool CountRest(CReadableFile* pFile, std::uint64_t* pCount) {
@@ -112,7 +101,7 @@ void ScanStoredFile(CReadableFile* pFile, bool bReadBody, StoredFileScan* pScan)
     if (!pFile) return;
     pScan->bOpened = true;
     unsigned char buf[SFF_HEADER_SIZE];
-    const std::int64_t nGot = ReadUpTo(pFile, buf, sizeof buf);
+    const std::int64_t nGot = ReadFull(*pFile, buf, sizeof buf);
     if (nGot < 0) {
         pScan->bReadError = true;
         return;
