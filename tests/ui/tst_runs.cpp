@@ -117,6 +117,7 @@ private slots:
     void cancelRules_data();
     void cancelRules();
     void reportsReachTheControlsOnceUpAndOnlyOnChange();
+    void statusAndCursorDoNotWaitAndNoBoxIsLost();
     void storesSeveralFilesUnderTheDialog();
 };
 
@@ -335,6 +336,45 @@ void TestRuns::reportsReachTheControlsOnceUpAndOnlyOnChange() {
     dialog.NotifyFinished();
     QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
     QVERIFY(!dialog.isVisible());
+}
+
+void TestRuns::statusAndCursorDoNotWaitAndNoBoxIsLost() {
+    CProgressDlg dialog(PROGRESS_CAN_CANCEL);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* pStatus = FindControl<QLabel>(&dialog, 1022);
+    // This thread serves no event while the worker reports: a report that
+    // waited for it would never return.
+    std::thread([&] {
+        dialog.BeginWaitCursor();
+        dialog.SetStatusText("/a/1.txt");
+        dialog.SetStatusText("/a/2.txt");
+    }).join();
+    QVERIFY(!QApplication::overrideCursor());
+    QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+    QCOMPARE(pStatus->text(), QStringLiteral("/a/2.txt"));
+    QVERIFY(QApplication::overrideCursor());
+    std::thread([&] { dialog.EndWaitCursor(); }).join();
+    QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+    QVERIFY(!QApplication::overrideCursor());
+
+    // Box refreshes may be held back, however fast or slow the worker, but
+    // the last one is shown by the end, and a box held back comes before
+    // the next box.
+    QStringList shown;
+    connect(&dialog, &CProgressDlg::BoxContentsChanged, this, [&](const QString& strBox) {
+        if (shown.isEmpty() || shown.last() != strBox) shown << strBox;
+    });
+    std::atomic<bool> bDone{false};
+    std::thread worker([&] {
+        for (const char* pszBox : {"/v/FileBox", "/v/FileBox", "/v/ImageBox", "/v/ImageBox"})
+            dialog.ShowBoxContents(pszBox);
+        dialog.NotifyFinished();
+        bDone = true;
+    });
+    QVERIFY(QTest::qWaitFor([&] { return bDone.load(); }, HANG_MS));
+    worker.join();
+    QCOMPARE(shown, (QStringList{"/v/FileBox", "/v/ImageBox"}));
 }
 
 void TestRuns::storesSeveralFilesUnderTheDialog() {
