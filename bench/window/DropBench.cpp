@@ -5,7 +5,8 @@
 //   files:  1,000 separate files dropped into a box that holds 5,000 stored
 //           files, and the same 1,000 stored by the tool into a copy of
 //           that vault.
-// Sources are deleted after storing on both sides, as by default. Every run
+// Sources are deleted after storing on both sides, as by default (with
+// --keep-source they are kept on both). Every run
 // gets fresh copies of its sources and a vault of its own. The two sides
 // take turns, and which goes first alternates. One round warms up, then
 // RUNS rounds (default 3) count; the best of each side is compared.
@@ -16,8 +17,12 @@
 // would measure its predecessor's deletions. So each counted run waits
 // until the last run ended PAUSE seconds ago (default 36; 0 for a quick
 // look), as bench/run.sh does. Takes about ten minutes with the defaults.
+// Even so the deletions of the sources, on a disk shared with others, can
+// vary from run to run by more than all the rest; --keep-source leaves them
+// out and shows the difference between the two sides more steadily.
 //
-//   quovex-bench-drop [--runs RUNS] [--pause SECONDS] [--case folder|files] [--tool PATH]
+//   quovex-bench-drop [--runs RUNS] [--pause SECONDS] [--case folder|files]
+//                     [--keep-source] [--tool PATH]
 #include <unistd.h>
 
 #include <QApplication>
@@ -25,7 +30,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <string>
 #include <thread>
@@ -55,6 +59,14 @@ struct DropCase {
     std::size_t nStored;  // files in the box after a run
 };
 
+struct DropOptions {
+    int nRuns = 3;
+    int nPauseS = 36;
+    bool bKeepSource = false;
+    std::string strCase;  // "folder", "files", or "" for both
+    QString strTool = QStringLiteral(QUOVEX_TOOL_PATH);
+};
+
 // What one run drops, and where to.
 struct DropRun {
     std::vector<fs::path> vDropList;
@@ -63,23 +75,22 @@ struct DropRun {
 
 class CSideBySide {
 public:
-    CSideBySide(const fs::path& work, const QString& strTool, int nPauseS)
-        : m_work(work), m_strTool(strTool), m_nPauseS(nPauseS) {}
+    CSideBySide(const fs::path& work, const DropOptions& options)
+        : m_work(work), m_options(options) {}
 
     // Rounds of one window run and one tool run; prints the result row.
-    void Measure(CVaultDlg& dlg, const DropCase& dropCase, int nRuns);
+    void Measure(CVaultDlg& dlg, const DropCase& dropCase);
 
 private:
     DropRun Prepare(const DropCase& dropCase, const std::string& strRun) const;
     double RunWindow(CVaultDlg& dlg, const DropRun& run, const DropCase& dropCase);
     double RunTool(const DropRun& run, const DropCase& dropCase) const;
-    static void CheckStored(const DropRun& run, const DropCase& dropCase);
-    // Waits until the last run ended m_nPauseS seconds ago.
+    void CheckStored(const DropRun& run, const DropCase& dropCase) const;
+    // Waits until the last run ended the pause ago.
     void Pause() const;
 
     fs::path m_work;
-    QString m_strTool;
-    int m_nPauseS;
+    const DropOptions& m_options;
     CMessageBoxScript m_script;  // a box asked for during a run fails the benchmark
     int m_nRun = 0;
     Clock::time_point m_lastEnd = Clock::now();
@@ -152,11 +163,11 @@ DropRun CSideBySide::Prepare(const DropCase& dropCase, const std::string& strRun
     return run;
 }
 
-void CSideBySide::CheckStored(const DropRun& run, const DropCase& dropCase) {
+void CSideBySide::CheckStored(const DropRun& run, const DropCase& dropCase) const {
     if (CountFiles(run.box) != dropCase.nStored) Fail("not every file was stored");
     for (const fs::path& path : run.vDropList) {
-        if (fs::exists(fs::symlink_status(path)))
-            Fail("a source was not deleted: " + path.string());
+        if (fs::exists(fs::symlink_status(path)) != m_options.bKeepSource)
+            Fail("a source was kept or deleted against the setting: " + path.string());
     }
 }
 
@@ -167,10 +178,15 @@ double CSideBySide::RunWindow(CVaultDlg& dlg, const DropRun& run, const DropCase
     QCoreApplication::processEvents();
     QStringList vDropList;
     for (const fs::path& path : run.vDropList) vDropList << QString::fromStdString(path.string());
+    int nRefreshes = 0;
+    const QMetaObject::Connection counting =
+        QObject::connect(&dlg, &CVaultDlg::BoxContentsRequested, [&] { ++nRefreshes; });
     ::sync();
     const Clock::time_point t0 = Clock::now();
     dlg.StartAddFromDrop(vDropList, strBox);
     const double dMs = MsSince(t0);
+    QObject::disconnect(counting);
+    std::fprintf(stderr, "  (the tree showed the box %d times)\n", nRefreshes);
     if (!m_script.Requests().empty())
         Fail("the window asked: " + m_script.Requests().front().strText.toStdString());
     CheckStored(run, dropCase);
@@ -178,22 +194,22 @@ double CSideBySide::RunWindow(CVaultDlg& dlg, const DropRun& run, const DropCase
 }
 
 double CSideBySide::RunTool(const DropRun& run, const DropCase& dropCase) const {
-    const QStringList args = ToolStoreArguments(run.vDropList, run.box, false);
+    const QStringList args = ToolStoreArguments(run.vDropList, run.box, m_options.bKeepSource);
     ::sync();
-    const double dMs = RunToolProcess(m_strTool, args);
+    const double dMs = RunToolProcess(m_options.strTool, args);
     CheckStored(run, dropCase);
     return dMs;
 }
 
 void CSideBySide::Pause() const {
-    const auto wait = std::chrono::seconds(m_nPauseS) - (Clock::now() - m_lastEnd);
+    const auto wait = std::chrono::seconds(m_options.nPauseS) - (Clock::now() - m_lastEnd);
     if (wait > Clock::duration::zero()) std::this_thread::sleep_for(wait);
 }
 
-void CSideBySide::Measure(CVaultDlg& dlg, const DropCase& dropCase, int nRuns) {
+void CSideBySide::Measure(CVaultDlg& dlg, const DropCase& dropCase) {
     CRunTimes windowTimes;
     CRunTimes toolTimes;
-    for (int nRound = 0; nRound <= nRuns; ++nRound) {
+    for (int nRound = 0; nRound <= m_options.nRuns; ++nRound) {
         for (int nSide = 0; nSide < 2; ++nSide) {
             const bool bWindow = (nSide == 0) == (nRound % 2 == 0);
             const std::string strRun = "run" + std::to_string(++m_nRun);
@@ -215,21 +231,33 @@ void CSideBySide::Measure(CVaultDlg& dlg, const DropCase& dropCase, int nRuns) {
     std::fflush(stdout);
 }
 
-int main(int argc, char** argv) {
-    int nRuns = 3;
-    int nPauseS = 36;
-    std::string strCase;
-    QString strTool = QStringLiteral(QUOVEX_TOOL_PATH);
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--runs"))
-            nRuns = std::max(1, std::atoi(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--case"))
-            strCase = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--tool"))
-            strTool = QString::fromLocal8Bit(argv[i + 1]);
-        else
-            Fail(std::string("unknown option ") + argv[i]);
+DropOptions ParseOptions(int argc, char** argv) {
+    DropOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string strOption = argv[i];
+        if (strOption == "--keep-source") {
+            options.bKeepSource = true;
+            continue;
+        }
+        if (i + 1 == argc) Fail("no value for " + strOption);
+        const char* pszValue = argv[++i];
+        if (strOption == "--runs") {
+            options.nRuns = std::max(1, std::atoi(pszValue));
+        } else if (strOption == "--pause") {
+            options.nPauseS = std::max(0, std::atoi(pszValue));
+        } else if (strOption == "--case") {
+            options.strCase = pszValue;
+        } else if (strOption == "--tool") {
+            options.strTool = QString::fromLocal8Bit(pszValue);
+        } else {
+            Fail("unknown option " + strOption);
+        }
     }
+    return options;
+}
+
+int main(int argc, char** argv) {
+    const DropOptions options = ParseOptions(argc, argv);
     QTemporaryDir workDir(QDir::tempPath() + QStringLiteral("/quovex-bench-drop.XXXXXX"));
     if (!workDir.isValid()) Fail("no temporary folder");
     const fs::path work = workDir.path().toStdString();
@@ -242,7 +270,7 @@ int main(int argc, char** argv) {
     MakeFiles(data / "files", "new", 1000, ".txt");
     MakeFiles(data / "old", "old", 5000, ".txt");
     CreateBoxFolders((data / "vault").string());
-    RunToolProcess(strTool,
+    RunToolProcess(options.strTool,
                    ToolStoreArguments(SortedEntries(data / "old"),
                                       BoxFolderPath((data / "vault").string(), BOX_FILE), true));
     const std::vector<DropCase> vCases = {
@@ -252,19 +280,21 @@ int main(int argc, char** argv) {
 
     CVaultApp app;
     app.m_strWorkPath = QString::fromStdString((data / "vault").string());
-    app.m_bDeleteSource = true;
+    app.m_bDeleteSource = !options.bKeepSource;
     CVaultDlg dlg(BENCH_USER, BENCH_PASSWORD);
     dlg.show();
     QCoreApplication::processEvents();
-    CSideBySide sideBySide(work, strTool, nPauseS);
+    CSideBySide sideBySide(work, options);
 
-    std::printf("Drops through the main window beside quovex-tool: best of %d after a warm-up\n",
-                nRuns);
+    std::printf(
+        "Drops through the main window beside quovex-tool, sources %s: best of %d after "
+        "a warm-up\n",
+        options.bKeepSource ? "kept" : "deleted", options.nRuns);
     PrintRow("case", "window (s)", "tool (s)", "ratio", "target", "");
     for (const DropCase& dropCase : vCases) {
         const bool bFolder = dropCase.bDropFolder;
-        if (strCase.empty() || strCase == (bFolder ? "folder" : "files"))
-            sideBySide.Measure(dlg, dropCase, nRuns);
+        if (options.strCase.empty() || options.strCase == (bFolder ? "folder" : "files"))
+            sideBySide.Measure(dlg, dropCase);
     }
     return 0;
 }
