@@ -30,14 +30,17 @@ inline double MsSince(Clock::time_point t0) {
     std::exit(1);
 }
 
-// Points HOME and XDG_CONFIG_HOME below home, so that neither the user's
-// settings nor $HOME/Box are ever touched, and picks the offscreen platform
-// unless QT_QPA_PLATFORM names one. Call before the QApplication exists:
-// QSettings and QStandardPaths read the variables once.
+// Points HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR below home, so that
+// neither the user's settings nor $HOME/Box are ever touched, and picks the
+// offscreen platform unless QT_QPA_PLATFORM names one. Call before the
+// QApplication exists: QSettings and QStandardPaths read the variables once.
 inline void UseTemporaryHome(const fs::path& home) {
     fs::create_directories(home / "config");
+    fs::create_directories(home / "runtime");
+    fs::permissions(home / "runtime", fs::perms::owner_all);
     qputenv("HOME", QByteArray::fromStdString(home.string()));
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((home / "config").string()));
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((home / "runtime").string()));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
