@@ -82,7 +82,11 @@ void CProgressDlg::SetProgressPos(int nPos) {
     // Checked here, on the worker's side, so that the block-by-block
     // reports cost a cross-thread call only when the bar moves.
     if (!m_bReady.load() || nPos == m_nLastPos) return;
-    RunOnObjectThread(m_pProgress, [&] { m_pProgress->setValue(nPos); });
+    {
+        const std::lock_guard lock(m_pendingMutex);
+        m_nPendingPos = nPos;
+    }
+    PostPendingReports();
     m_nLastPos = nPos;
 }
 
@@ -124,17 +128,20 @@ void CProgressDlg::ShowPendingReports() {
     bool bStatus = false;
     bool bWait = false;
     QString strStatus;
+    int nPos = -1;
     {
         const std::lock_guard lock(m_pendingMutex);
         m_bReportsPosted = false;
         bStatus = std::exchange(m_bStatusPending, false);
         strStatus = std::move(m_strPendingStatus);
+        nPos = std::exchange(m_nPendingPos, -1);
         bWait = m_nWaitCursorDepth > 0;
     }
     if (bStatus) {
         m_strStatus = strStatus;
         m_pStatus->setText(m_strStatus);
     }
+    if (nPos >= 0) m_pProgress->setValue(nPos);
     if (!bWait) {
         m_pWaitCursor.reset();
     } else if (!m_pWaitCursor) {

@@ -28,9 +28,9 @@ constexpr int PROGRESS_CAN_CANCEL = 1;  // the Cancel button cancels the run
 constexpr int PROGRESS_BOX_INTERVAL_MS = 100;
 
 // The dialog of one run. Its reporting operations are called on the worker
-// thread. The bar position, the questions, the messages and the box refresh
-// wait until the interface thread has carried them out; the status text and
-// the wait cursor are handed over without waiting. The dialog ends only
+// thread. The questions, the messages and the box refresh wait until the
+// interface thread has carried them out; the status text, the bar position
+// and the wait cursor are handed over without waiting. The dialog ends only
 // after NotifyFinished.
 class CProgressDlg : public QDialog, public CVaultFeedback {
     Q_OBJECT
@@ -40,10 +40,9 @@ public:
     // Takes down any wait cursor the worker left up.
     ~CProgressDlg() override;
 
-    // Worker thread. Until the dialog is up, the text and position reports
-    // are dropped; a position equal to the last one sent is not sent again.
-    // The position is carried over synchronously. The status text is handed
-    // over without waiting: the status line shows the text reported last.
+    // Worker thread, without waiting: the status line and the bar show what
+    // was reported last. Until the dialog is up, these reports are dropped;
+    // a position equal to the last one sent is not sent again.
     void SetStatusText(const std::string& strText) override;
     void SetProgressPos(int nPos) override;
     bool IsCancelled() override { return m_bCancelled.load(); }
@@ -82,8 +81,8 @@ private:
     void OnInitDialog();
     // Worker side: makes sure one call of ShowPendingReports is on its way.
     void PostPendingReports();
-    // Interface thread: shows the status text and the wait cursor as the
-    // worker reported them last.
+    // Interface thread: shows the status text, the bar position and the
+    // wait cursor as the worker reported them last.
     void ShowPendingReports();
     // Worker side: emits BoxContentsChanged for the box held back, if any.
     void ShowHeldBackBox();
@@ -96,14 +95,16 @@ private:
     QProgressBar* m_pProgress;
     QLabel* m_pStatus;
     QString m_strStatus;
-    // The status text and the wait cursor are reported around every file.
-    // Waiting for the interface thread each time would pace a run of many
-    // small files by that thread (three round trips a file); instead the
-    // worker leaves its latest report here and posts at most one call at a
-    // time, which shows whatever is latest when it runs.
+    // The status text and the wait cursor are reported around every file,
+    // the position every time it moves. Waiting for the interface thread
+    // each time would pace a run of many small files by that thread, and on
+    // a busy machine by how soon it gets a processor; instead the worker
+    // leaves its latest report here and posts at most one call at a time,
+    // which shows whatever is latest when it runs.
     std::mutex m_pendingMutex;
     QString m_strPendingStatus;
     bool m_bStatusPending = false;
+    int m_nPendingPos = -1;  // -1: no new position
     int m_nWaitCursorDepth = 0;
     bool m_bReportsPosted = false;
     std::unique_ptr<CWaitCursor> m_pWaitCursor;  // interface thread only

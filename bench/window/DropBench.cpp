@@ -5,11 +5,13 @@
 //   files:  1,000 separate files dropped into a box that holds 5,000 stored
 //           files, and the same 1,000 stored by the tool into a copy of
 //           that vault.
-// Sources are deleted after storing on both sides, as by default (with
-// --keep-source they are kept on both). Every run
-// gets fresh copies of its sources and a vault of its own. The two sides
-// take turns, and which goes first alternates. One round warms up, then
-// RUNS rounds (default 3) count; the best of each side is compared.
+// The window is shown offscreen with the vault's credentials, and the box
+// is shown in its contents tree before the drop, as when the user selected
+// it. Sources are deleted after storing on both sides, as by default (with
+// --keep-source they are kept on both). Every run gets fresh copies of its
+// sources and a vault of its own. The two sides take turns, and which goes
+// first alternates. One round warms up, then RUNS rounds (default 3)
+// count; the best of each side is compared.
 //
 // Every run deletes its 10,000 or 1,000 sources, and on ext4 without a
 // journal (as on many virtual machines) each new file is checked against
