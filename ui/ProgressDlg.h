@@ -108,10 +108,11 @@ private:
     int m_nWaitCursorDepth = 0;
     bool m_bReportsPosted = false;
     std::unique_ptr<CWaitCursor> m_pWaitCursor;  // interface thread only
-    // Worker thread only after construction. The refresh of the tree waits
-    // for the interface thread by design, so it is held back on this side:
-    // asking that thread after every dropped item whether a refresh is due
-    // would itself pace a drop of many small files.
+    // Worker thread only after construction. The worker waits while the
+    // tree lists the box, so that it never lists a box being written to;
+    // the refresh is therefore held back on this side: asking the interface
+    // thread after every dropped item whether one is due would itself pace
+    // a drop of many small files.
     std::string m_strHeldBackBox;
     std::chrono::steady_clock::time_point m_lastBoxShown = std::chrono::steady_clock::now();
 };
