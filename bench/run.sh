@@ -8,6 +8,11 @@
 # warm up, then the best of five runs counts (without --keep-source: the
 # best of two, see there). A `sync` before each timed run keeps earlier
 # writes from being flushed on its clock. Takes about three minutes.
+#
+# When the build has the interface, the main window follows (bench/window,
+# offscreen, in temporary folders): drops through the window beside
+# quovex-tool, and the contents tree with 20,000 entries. About ten more
+# minutes, most of it waiting before each run that deletes sources.
 set -euo pipefail
 
 REPO=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,6 +22,11 @@ if [ "$BUILD" = "$REPO/build/default" ] && [ ! -f "$BUILD/build.ninja" ]; then
 fi
 cmake --build "$BUILD" --target quovex-tool -j 2 >/dev/null
 TOOL="$BUILD/tool/quovex-tool"
+WITH_UI=0
+if grep -q '^QUOVEX_BUILD_UI:BOOL=ON' "$BUILD/CMakeCache.txt"; then
+    WITH_UI=1
+    cmake --build "$BUILD" --target quovex-bench-drop quovex-bench-tree -j 2 >/dev/null
+fi
 CRED=(--user bench --password bench-pw)
 
 WORK=$(mktemp -d /tmp/quovex-bench.XXXXXX)
@@ -145,6 +155,16 @@ rm -rf src2/folder.rm
 t1=$(date +%s%N)
 RM_FOLDER=$(awk -v n="$((t1 - t0))" 'BEGIN { printf "%.3f", n / 1e9 }')
 
+# The main window: drops first, as the tree benchmark's 40,000 deletions at
+# its end would slow the creations of the drops that came after it.
+WINDOW_REPORT=""
+if [ "$WITH_UI" -eq 1 ]; then
+    echo "Main window: drops through the window beside quovex-tool ..." >&2
+    WINDOW_REPORT=$(QT_QPA_PLATFORM=offscreen "$BUILD/bench/window/quovex-bench-drop" --tool "$TOOL")
+    echo "Main window: contents tree ..." >&2
+    WINDOW_REPORT+=$'\n\n'$(QT_QPA_PLATFORM=offscreen "$BUILD/bench/window/quovex-bench-tree")
+fi
+
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2fx", a / b }'; }
 verdict() { awk -v v="$1" -v t="$2" 'BEGIN { print (v <= t ? "met" : "MISSED") }'; }
 row() { printf "%-40s %10s %10s %8s %10s  %s\n" "$@"; }
@@ -173,3 +193,7 @@ row "store 512 MiB file" "$RSS_STORE_BIG" "" "" "< 32 MiB" "$(verdict "$RSS_STOR
 row "restore 512 MiB file" "$RSS_RESTORE_BIG" "" "" "< 32 MiB" "$(verdict "$RSS_RESTORE_BIG" 31.999)"
 row "store 64 MiB file" "$RSS_STORE_MID" "" "" "< 32 MiB" "$(verdict "$RSS_STORE_MID" 31.999)"
 row "restore 64 MiB file" "$RSS_RESTORE_MID" "" "" "< 32 MiB" "$(verdict "$RSS_RESTORE_MID" 31.999)"
+if [ -n "$WINDOW_REPORT" ]; then
+    echo
+    echo "$WINDOW_REPORT"
+fi

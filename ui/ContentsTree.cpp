@@ -66,24 +66,25 @@ void ForEachShowableEntry(const QString& strFolder, Fn&& fn) {
     std::error_code ec;
     fs::directory_iterator it(NativePath(strFolder), ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        std::error_code ecStatus;
-        const fs::file_status status = it->symlink_status(ecStatus);
-        if (ecStatus || fs::is_symlink(status)) continue;
+        // The type the listing reported saves a stat per entry; the file
+        // system is asked only where the listing did not tell. Links are
+        // passed over first, so is_directory never looks through one.
+        std::error_code ecType;
+        if (it->is_symlink(ecType) || ecType) continue;
+        const bool bFolder = it->is_directory(ecType);
+        if (ecType) continue;
         const QString strName = DecodedName(*it);
         if (strName.isEmpty()) continue;
-        if (!fn(strName, fs::is_directory(status))) return;
+        if (!fn(strName, bFolder)) return;
     }
 }
 
-QIcon PathIcon(const QFileIconProvider& provider, const QIcon& open, const QFileInfo& info) {
-    const bool bFolder = info.isDir();
-    QIcon icon = provider.icon(info);
-    if (icon.isNull()) {
-        icon = provider.icon(bFolder ? QAbstractFileIconProvider::Folder
-                                     : QAbstractFileIconProvider::File);
-    }
-    if (!bFolder || open.isNull()) return icon;
-    // The open folder stands for a selected folder.
+// The icon of a folder: the provider's, with the theme's open folder (where
+// it has one) for a selected folder.
+QIcon FolderIcon(const QFileIconProvider& provider) {
+    const QIcon icon = provider.icon(QAbstractFileIconProvider::Folder);
+    const QIcon open = QIcon::fromTheme(QStringLiteral("folder-open"));
+    if (open.isNull()) return icon;
     QIcon combined;
     for (QSize size : {QSize(16, 16), QSize(32, 32)}) {
         combined.addPixmap(icon.pixmap(size), QIcon::Normal);
@@ -94,8 +95,10 @@ QIcon PathIcon(const QFileIconProvider& provider, const QIcon& open, const QFile
 
 }  // namespace
 
-CContentsTree::CContentsTree(QWidget* pParent)
-    : QTreeWidget(pParent), m_iconOpenFolder(QIcon::fromTheme(QStringLiteral("folder-open"))) {
+CContentsTree::CContentsTree(QWidget* pParent) : QTreeWidget(pParent) {
+    const QFileIconProvider provider;
+    m_iconFolder = FolderIcon(provider);
+    m_iconFile = provider.icon(QAbstractFileIconProvider::File);
     setHeaderHidden(true);
     setColumnCount(1);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -150,19 +153,31 @@ void CContentsTree::FillItem(QTreeWidgetItem* pParent, const QString& strFolder)
     const CWaitCursor waitCursor;
     setUpdatesEnabled(false);
     const QString strBase = strFolder.endsWith(SEPARATOR) ? strFolder : strFolder + SEPARATOR;
+    // The items are handed to the parent all at once: the model then
+    // announces one insertion rather than one per entry.
+    QList<QTreeWidgetItem*> vItems;
+    vItems.reserve(static_cast<qsizetype>(entries.size()));
     for (const CFolderEntry& entry : entries) {
-        const QString strPath = strBase + QString::fromStdString(entry.m_strName);
-        QTreeWidgetItem* pItem = InsertPathItem(pParent, strPath);
-        if (entry.m_bFolder && HasListableChildren(strPath)) AddPlaceholder(pItem);
+        const QString strName = QString::fromStdString(entry.m_strName);
+        QTreeWidgetItem* pItem = NewItem(strName, entry.m_bFolder);
+        if (entry.m_bFolder && HasListableChildren(strBase + strName)) AddPlaceholder(pItem);
+        vItems.append(pItem);
     }
+    pParent->addChildren(vItems);
     setUpdatesEnabled(true);
+}
+
+QTreeWidgetItem* CContentsTree::NewItem(const QString& strText, bool bFolder) const {
+    auto* pItem = new QTreeWidgetItem(QStringList(strText));
+    pItem->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    pItem->setIcon(0, bFolder ? m_iconFolder : m_iconFile);
+    return pItem;
 }
 
 QTreeWidgetItem* CContentsTree::InsertPathItem(QTreeWidgetItem* pParent, const QString& strPath) {
     const QString strTrimmed = WithoutTrailingSeparator(strPath);
-    auto* pItem = new QTreeWidgetItem(QStringList(pParent ? LeafName(strTrimmed) : strTrimmed));
-    pItem->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    pItem->setIcon(0, PathIcon(m_iconProvider, m_iconOpenFolder, QFileInfo(strTrimmed)));
+    QTreeWidgetItem* pItem =
+        NewItem(pParent ? LeafName(strTrimmed) : strTrimmed, QFileInfo(strTrimmed).isDir());
     if (pParent) {
         pParent->addChild(pItem);
     } else {

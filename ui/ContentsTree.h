@@ -7,7 +7,6 @@
 // Everything runs on the interface thread except where said otherwise.
 #pragma once
 
-#include <QFileIconProvider>
 #include <QIcon>
 #include <QString>
 #include <QTreeWidget>
@@ -43,7 +42,7 @@ public:
 
     // Appends an item for strPath as the last child of pParent, or as a
     // top-level item reading the whole path when pParent is nullptr. The
-    // icon is the path's system icon (a generic one when the lookup fails).
+    // icon is the folder or the file icon, as the path is a folder or not.
     // Returns the new item.
     QTreeWidgetItem* InsertPathItem(QTreeWidgetItem* pParent, const QString& strPath);
 
@@ -87,10 +86,16 @@ private:
     void OnItemExpanded(QTreeWidgetItem* pItem);
     void OnItemCollapsed(QTreeWidgetItem* pItem);
     void AddPlaceholder(QTreeWidgetItem* pItem);
+    // A new item, in no tree yet, reading strText with the icon of its kind.
+    QTreeWidgetItem* NewItem(const QString& strText, bool bFolder) const;
 
     bool m_bShowFiles = false;  // set by each ShowFolder
-    QFileIconProvider m_iconProvider;
-    QIcon m_iconOpenFolder;  // null where the icon theme has none
+    // Icons are looked up once per kind, not per path: with 20,000 entries
+    // a lookup per path (a stat, and on desktops whose icon theme sniffs
+    // file types, a read) costs more than the listing, and all stored files
+    // end in ".$" alike. Icons are decoration only.
+    QIcon m_iconFolder;  // with the theme's open folder for a selected one
+    QIcon m_iconFile;
 };
 
 // Puts a CContentsTree in place of the plain tree control

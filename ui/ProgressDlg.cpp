@@ -7,6 +7,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "DialogBuilder.h"
 #include "MessageBox.h"
@@ -69,18 +70,23 @@ void CProgressDlg::OnInitDialog() {
 
 void CProgressDlg::SetStatusText(const std::string& strText) {
     if (!m_bReady.load()) return;
-    const QString strStatus = QString::fromStdString(strText);
-    RunOnObjectThread(m_pStatus, [&] {
-        m_strStatus = strStatus;
-        m_pStatus->setText(m_strStatus);
-    });
+    {
+        const std::lock_guard lock(m_pendingMutex);
+        m_strPendingStatus = QString::fromStdString(strText);
+        m_bStatusPending = true;
+    }
+    PostPendingReports();
 }
 
 void CProgressDlg::SetProgressPos(int nPos) {
     // Checked here, on the worker's side, so that the block-by-block
     // reports cost a cross-thread call only when the bar moves.
     if (!m_bReady.load() || nPos == m_nLastPos) return;
-    RunOnObjectThread(m_pProgress, [&] { m_pProgress->setValue(nPos); });
+    {
+        const std::lock_guard lock(m_pendingMutex);
+        m_nPendingPos = nPos;
+    }
+    PostPendingReports();
     m_nLastPos = nPos;
 }
 
@@ -93,21 +99,72 @@ void CProgressDlg::ShowMessage(const std::string& strMessage) {
 }
 
 void CProgressDlg::BeginWaitCursor() {
-    RunOnObjectThread(this, [this] { m_vWaitCursors.push_back(std::make_unique<CWaitCursor>()); });
+    {
+        const std::lock_guard lock(m_pendingMutex);
+        ++m_nWaitCursorDepth;
+    }
+    PostPendingReports();
 }
 
 void CProgressDlg::EndWaitCursor() {
-    RunOnObjectThread(this, [this] {
-        if (!m_vWaitCursors.empty()) m_vWaitCursors.pop_back();
-    });
+    {
+        const std::lock_guard lock(m_pendingMutex);
+        if (m_nWaitCursorDepth > 0) --m_nWaitCursorDepth;
+    }
+    PostPendingReports();
+}
+
+void CProgressDlg::PostPendingReports() {
+    {
+        const std::lock_guard lock(m_pendingMutex);
+        if (std::exchange(m_bReportsPosted, true)) return;
+    }
+    // A call still queued when the dialog goes is dropped with it; the
+    // destructor takes the wait cursor down.
+    QMetaObject::invokeMethod(this, &CProgressDlg::ShowPendingReports, Qt::QueuedConnection);
+}
+
+void CProgressDlg::ShowPendingReports() {
+    bool bStatus = false;
+    bool bWait = false;
+    QString strStatus;
+    int nPos = -1;
+    {
+        const std::lock_guard lock(m_pendingMutex);
+        m_bReportsPosted = false;
+        bStatus = std::exchange(m_bStatusPending, false);
+        strStatus = std::move(m_strPendingStatus);
+        nPos = std::exchange(m_nPendingPos, -1);
+        bWait = m_nWaitCursorDepth > 0;
+    }
+    if (bStatus) {
+        m_strStatus = strStatus;
+        m_pStatus->setText(m_strStatus);
+    }
+    if (nPos >= 0) m_pProgress->setValue(nPos);
+    if (!bWait) {
+        m_pWaitCursor.reset();
+    } else if (!m_pWaitCursor) {
+        m_pWaitCursor = std::make_unique<CWaitCursor>();
+    }
 }
 
 void CProgressDlg::ShowBoxContents(const std::string& strBoxPath) {
-    const QString strPath = QString::fromStdString(strBoxPath);
+    if (!m_strHeldBackBox.empty() && m_strHeldBackBox != strBoxPath) ShowHeldBackBox();
+    m_strHeldBackBox = strBoxPath;
+    const auto interval = std::chrono::milliseconds(PROGRESS_BOX_INTERVAL_MS);
+    if (std::chrono::steady_clock::now() - m_lastBoxShown >= interval) ShowHeldBackBox();
+}
+
+void CProgressDlg::ShowHeldBackBox() {
+    if (m_strHeldBackBox.empty()) return;
+    const QString strPath = QString::fromStdString(std::exchange(m_strHeldBackBox, {}));
     RunOnObjectThread(this, [&] { emit BoxContentsChanged(strPath); });
+    m_lastBoxShown = std::chrono::steady_clock::now();
 }
 
 void CProgressDlg::NotifyFinished() {
+    ShowHeldBackBox();
     m_bFinished.store(true);
     QMetaObject::invokeMethod(this, &CProgressDlg::reject, Qt::QueuedConnection);
 }

@@ -5,9 +5,10 @@
 #include <QDialog>
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <memory>
+#include <mutex>
 #include <string>
-#include <vector>
 
 #include "VaultFeedback.h"
 #include "VaultTransfer.h"
@@ -23,9 +24,14 @@ class CWaitCursor;
 // Runner flags.
 constexpr int PROGRESS_CAN_CANCEL = 1;  // the Cancel button cancels the run
 
+// Shortest time between two box refreshes asked for by the worker.
+constexpr int PROGRESS_BOX_INTERVAL_MS = 100;
+
 // The dialog of one run. Its reporting operations are called on the worker
-// thread; each one that touches a control waits until the interface thread
-// has carried it out. The dialog ends only after NotifyFinished.
+// thread. The questions, the messages and the box refresh wait until the
+// interface thread has carried them out; the status text, the bar position
+// and the wait cursor are handed over without waiting. The dialog ends only
+// after NotifyFinished.
 class CProgressDlg : public QDialog, public CVaultFeedback {
     Q_OBJECT
 public:
@@ -34,21 +40,29 @@ public:
     // Takes down any wait cursor the worker left up.
     ~CProgressDlg() override;
 
-    // Worker thread. Until the dialog is up, the text and position reports
-    // are dropped; a position equal to the last one sent is not sent again.
+    // Worker thread, without waiting: the status line and the bar show what
+    // was reported last. Until the dialog is up, these reports are dropped;
+    // a position equal to the last one sent is not sent again.
     void SetStatusText(const std::string& strText) override;
     void SetProgressPos(int nPos) override;
     bool IsCancelled() override { return m_bCancelled.load(); }
     // Shown by the interface thread over this dialog while the worker waits.
     bool AskYesNo(const std::string& strQuestion) override;
     void ShowMessage(const std::string& strMessage) override;
+    // Any thread, without waiting: the wait cursor is up while more
+    // BeginWaitCursor than EndWaitCursor calls have been made.
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
-    // Emits BoxContentsChanged on the interface thread and waits for it.
+    // Emits BoxContentsChanged on the interface thread and waits for it,
+    // at most once per PROGRESS_BOX_INTERVAL_MS (counted from the run's
+    // start, then from the end of the last one). A request that comes
+    // sooner is held back until one that is due or until NotifyFinished; a
+    // request for another box first shows the one held back.
     void ShowBoxContents(const std::string& strBoxPath) override;
 
-    // Worker thread, after the worker has returned: marks the run finished
-    // and asks the dialog to close.
+    // Worker thread, after the worker has returned: shows the box held back
+    // by ShowBoxContents, if any, marks the run finished and asks the dialog
+    // to close.
     void NotifyFinished();
     bool IsFinished() const { return m_bFinished.load(); }
 
@@ -65,6 +79,13 @@ protected:
 
 private:
     void OnInitDialog();
+    // Worker side: makes sure one call of ShowPendingReports is on its way.
+    void PostPendingReports();
+    // Interface thread: shows the status text, the bar position and the
+    // wait cursor as the worker reported them last.
+    void ShowPendingReports();
+    // Worker side: emits BoxContentsChanged for the box held back, if any.
+    void ShowHeldBackBox();
 
     int m_nLastPos = 0;  // worker thread only after construction
     std::atomic<bool> m_bReady{false};
@@ -74,7 +95,26 @@ private:
     QProgressBar* m_pProgress;
     QLabel* m_pStatus;
     QString m_strStatus;
-    std::vector<std::unique_ptr<CWaitCursor>> m_vWaitCursors;  // interface thread only
+    // The status text and the wait cursor are reported around every file,
+    // the position every time it moves. Waiting for the interface thread
+    // each time would pace a run of many small files by that thread, and on
+    // a busy machine by how soon it gets a processor; instead the worker
+    // leaves its latest report here and posts at most one call at a time,
+    // which shows whatever is latest when it runs.
+    std::mutex m_pendingMutex;
+    QString m_strPendingStatus;
+    bool m_bStatusPending = false;
+    int m_nPendingPos = -1;  // -1: no new position
+    int m_nWaitCursorDepth = 0;
+    bool m_bReportsPosted = false;
+    std::unique_ptr<CWaitCursor> m_pWaitCursor;  // interface thread only
+    // Worker thread only after construction. The worker waits while the
+    // tree lists the box, so that it never lists a box being written to;
+    // the refresh is therefore held back on this side: asking the interface
+    // thread after every dropped item whether one is due would itself pace
+    // a drop of many small files.
+    std::string m_strHeldBackBox;
+    std::chrono::steady_clock::time_point m_lastBoxShown = std::chrono::steady_clock::now();
 };
 
 // What the worker thread is handed: the dialog, the worker and its data.

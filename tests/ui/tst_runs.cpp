@@ -88,6 +88,16 @@ int GatedWorker(CVaultFeedback& feedback, void* pData) {
     return gate.nResult;
 }
 
+// Counts the queued calls that reach an object.
+class CCallCounter : public QObject {
+public:
+    int m_nCalls = 0;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
+        if (pEvent->type() == QEvent::MetaCall) ++m_nCalls;
+        return QObject::eventFilter(pWatched, pEvent);
+    }
+};
+
 }  // namespace
 
 class TestRuns : public QObject {
@@ -102,6 +112,7 @@ private slots:
     void cancelRules_data();
     void cancelRules();
     void reportsReachTheControlsOnceUp();
+    void cursorDoesNotWaitAndNoBoxIsLost();
     void storesUnderTheDialogAndAsksFromTheWorker();
 };
 
@@ -252,6 +263,9 @@ void TestRuns::cancelRules() {
         const auto release = qScopeGuard([&] { gate.Let(2); });
         gate.Let(1);
         QVERIFY(QTest::qWaitFor([&] { return gate.nReports == 20; }, HANG_MS));
+        // The reports are handed over without waiting: the call that shows
+        // the last one is on its way, or has run.
+        QCoreApplication::sendPostedEvents(pDialog, QEvent::MetaCall);
         if (bAfterReturn) {
             gate.Let(2);  // and keep its close request waiting
             while (!pDialog->IsFinished()) std::this_thread::yield();
@@ -291,16 +305,59 @@ void TestRuns::reportsReachTheControlsOnceUp() {
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(pStatus->text(), QStringLiteral("请稍候......"));
     QCOMPARE(pBar->value(), 0);
+
+    // From another thread, without waiting: this thread serves no event
+    // meanwhile, and one call then shows the latest of the reports.
+    CCallCounter counter;
+    dialog.installEventFilter(&counter);
+    std::thread([&] {
+        dialog.SetStatusText("/home/用户/文档/报告.doc");
+        for (int nPos : {0, 40, 40, 41}) dialog.SetProgressPos(nPos);
+    }).join();
+    QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+    QCOMPARE(counter.m_nCalls, 1);
+    QCOMPARE(pBar->value(), 41);
+    QCOMPARE(pStatus->text(), QStringLiteral("/home/用户/文档/报告.doc"));
+    // A position equal to the last one sent is not sent again.
+    std::thread([&] { dialog.SetProgressPos(41); }).join();
+    QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+    QCOMPARE(counter.m_nCalls, 1);
+    dialog.NotifyFinished();
+    QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+    QVERIFY(!dialog.isVisible());
+}
+
+void TestRuns::cursorDoesNotWaitAndNoBoxIsLost() {
+    CProgressDlg dialog(PROGRESS_CAN_CANCEL);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    // This thread serves no event while the worker asks for the cursor: a
+    // call that waited for it would never return.
+    std::thread([&] { dialog.BeginWaitCursor(); }).join();
+    QVERIFY(!QApplication::overrideCursor());
+    QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+    QVERIFY(QApplication::overrideCursor());
+    std::thread([&] { dialog.EndWaitCursor(); }).join();
+    QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+    QVERIFY(!QApplication::overrideCursor());
+
+    // Box refreshes may be held back, however fast or slow the worker, but
+    // the last one is shown by the end, and a box held back comes before
+    // the next box.
+    QStringList shown;
+    connect(&dialog, &CProgressDlg::BoxContentsChanged, this, [&](const QString& strBox) {
+        if (shown.isEmpty() || shown.last() != strBox) shown << strBox;
+    });
     std::atomic<bool> bDone{false};
     std::thread worker([&] {
-        dialog.SetStatusText("/home/用户/文档/报告.doc");
-        dialog.SetProgressPos(40);
+        for (const char* pszBox : {"/v/FileBox", "/v/FileBox", "/v/ImageBox", "/v/ImageBox"})
+            dialog.ShowBoxContents(pszBox);
+        dialog.NotifyFinished();
         bDone = true;
     });
     QVERIFY(QTest::qWaitFor([&] { return bDone.load(); }, HANG_MS));
     worker.join();
-    QCOMPARE(pBar->value(), 40);
-    QCOMPARE(pStatus->text(), QStringLiteral("/home/用户/文档/报告.doc"));
+    QCOMPARE(shown, (QStringList{"/v/FileBox", "/v/ImageBox"}));
 }
 
 // A real store under the dialog leaves no wait cursor behind. Again, the
