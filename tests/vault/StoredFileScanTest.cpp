@@ -20,7 +20,6 @@ namespace {
 void WriteStored(const std::string& strPath, std::uint32_t nPlainSize, std::size_t nBodyBytes) {
     StoredFileHeader header;
     header.nPlainSize = nPlainSize;
-    header.nChecksum = 4242;
     Bytes v(SFF_HEADER_SIZE + nBodyBytes, 0x5A);
     EncodeHeader(header, v.data());
     WriteBytes(strPath, v);
@@ -96,13 +95,9 @@ TEST(StoredFileScanTest, FindsEachKindOfDamage) {
             EXPECT_EQ(nFound, nDamage) << pszName << (bReadBody ? " read" : " by length");
         }
     }
-    StoredFileScan scan;
-    ScanStoredFiles(tmp / "sound.$", true, [&](const StoredFileScan& found) { scan = found; });
-    EXPECT_TRUE(HasUsableHeader(scan));
-    EXPECT_EQ(scan.header.nChecksum, 4242u);
-    EXPECT_EQ(scan.nBodyBytes, 384u);
 
     // A read that fails in the body leaves nothing known but that.
+    StoredFileScan scan;
     CFaultEnv env;
     env.m_nFailReadAfter = SFF_HEADER_SIZE + 1000;
     ScanStoredFiles(
