@@ -9,6 +9,7 @@
 
 #include "ContentsTree.h"
 #include "UiTestSupport.h"
+#include "VaultDlg.h"
 
 using namespace quovex;
 
@@ -38,6 +39,7 @@ private slots:
     void orderAndExpansion();
     void rightButton();
     void showFromWorker();
+    void replacesTheTemplatesTree();
 
 private:
     std::unique_ptr<QTemporaryDir> m_pDir;
@@ -122,6 +124,12 @@ void TestTree::showFromWorker() {
     worker.join();
     QVERIFY(bShown);
     QCOMPARE(tree.topLevelItem(0)->childCount(), 6);
+}
+
+// The template's plain tree is gone, not left lying over the contents tree.
+void TestTree::replacesTheTemplatesTree() {
+    CVaultDlg dlg(QStringLiteral("user"), QStringLiteral("password"));
+    QCOMPARE(dlg.findChildren<QTreeWidget*>(), QList<QTreeWidget*>({dlg.ContentsTree()}));
 }
 
 QUOVEX_UI_TEST_MAIN(TestTree)
