@@ -167,7 +167,6 @@ void TestRuns::startUp() {
     char* argv[] = {szName, nullptr};
     QCOMPARE(app.Run(argc, argv), 0);
 
-    // One login, preset with the remembered user name and no password.
     QCOMPARE(nLoginsShown, 1);
     QCOMPARE(presets, QStringList({"缺省位置", bConfigured ? "alice" : "", ""}));
     // A preset location left as it is keeps the configured one ($HOME/Box at
@@ -177,14 +176,12 @@ void TestRuns::startUp() {
     QCOMPARE(app.m_strWorkPath, strWorkPath);
     const std::string strLastBox = BoxFolderPath(strWorkPath.toStdString(), BOX_COUNT - 1);
     QCOMPARE(QFileInfo(QString::fromStdString(strLastBox)).isDir(), bAccepted);
-    // The main window ran with the typed credentials, in GB18030, and the
-    // about box came and went.
+    // The main window ran with the typed credentials, in GB18030.
     QCOMPARE(credentials, bAccepted ? QByteArrayList({"\xD5\xC5\xC8\xFDuser",
                                                       "\xBF\xDA\xC1\xEE"
                                                       "1234"})
                                     : QByteArrayList());
     QCOMPARE(bAboutShown, bAccepted);
-    // Exactly one message for the rejected credentials, none otherwise.
     QCOMPARE(script.Requests().size(), std::size_t(strPassword == QStringLiteral("wrong-pw")));
     for (const MessageBoxRequest& request : script.Requests())
         QCOMPARE(request.strText, QStringLiteral("户名或者口令出错。"));
