@@ -116,9 +116,8 @@ void TestRuns::startUp() {
     // The vault holds the reference stored file of 张三user / 口令1234.
     const QString strVault = test::g_strHome + QStringLiteral("/vault");
     QDir(strVault).removeRecursively();
-    QVERIFY(QDir().mkpath(strVault + QStringLiteral("/FileBox")));
-    QVERIFY(QFile::copy(QStringLiteral(QUOVEX_TEST_DATA "/chinese.txt.$"),
-                        strVault + QStringLiteral("/FileBox/chinese.txt.$")));
+    QVERIFY(test::MakeFile(strVault + QStringLiteral("/FileBox/chinese.txt.$"),
+                           test::ReadFile(QStringLiteral(QUOVEX_TEST_DATA "/chinese.txt.$"))));
     if (bConfigured) {
         QSettings settings(QStringLiteral("tandrel"), QCoreApplication::applicationName());
         settings.setValue("SaftyBox/WorkPath", strVault);
