@@ -20,13 +20,6 @@
 
 namespace quovex {
 
-namespace {
-
-// Shortest time between two refreshes of the tree while a drop runs.
-constexpr qint64 MAIN_REFRESH_INTERVAL_MS = 100;
-
-}  // namespace
-
 CVaultDlg::CVaultDlg(const QString& strUser, const QString& strPassword, QWidget* pParent)
     : CStretchDialog(pParent), m_cipher(strUser.toStdString(), strPassword.toStdString()) {
     SetClientArea(BuildDialog(this, RES_DLG_MAIN));
@@ -75,15 +68,8 @@ void CVaultDlg::InitBoxList() {
 }
 
 void CVaultDlg::ShowBoxContents(const QString& strBoxPath) {
-    // Listing a large box after each of many dropped items would slow the
-    // drop down; the user sees the same with a refresh now and then.
-    if (m_bInAddRun && m_lastRefresh.isValid() &&
-        m_lastRefresh.elapsed() < MAIN_REFRESH_INTERVAL_MS) {
-        m_strPendingRefresh = strBoxPath;
-        return;
-    }
-    m_strPendingRefresh.clear();
-    m_lastRefresh.start();
+    // During a run the progress dialog spaces these calls out (at most one
+    // every PROGRESS_BOX_INTERVAL_MS, and always one at its end).
     if (m_pContentsTree) m_pContentsTree->ShowFolder(strBoxPath, true);
     emit BoxContentsRequested(strBoxPath);
 }
@@ -115,13 +101,7 @@ int CVaultDlg::StartAddFromDrop(const QStringList& vDropList, const QString& str
         job.vDropList.push_back(QFile::encodeName(strPath).toStdString());
     job.strBoxPath = QFile::encodeName(strBoxPath).toStdString();
     job.pVault = &transfer;
-    m_bInAddRun = true;
-    m_lastRefresh.invalidate();
     const int nResult = RunWithProgress(AddDropWorker, PROGRESS_CAN_CANCEL, &job, this);
-    m_bInAddRun = false;
-    // A copy: ShowBoxContents clears the pending path it is handed.
-    const QString strPending = std::exchange(m_strPendingRefresh, QString());
-    if (!strPending.isEmpty()) ShowBoxContents(strPending);
     if (!nResult) ShowMessageBox(QStringLiteral("User cancelled the operation !"));
     const QString strReport = RunReportText(job.report, RunKind::RUN_STORE);
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);

@@ -2,7 +2,6 @@
 // It owns the cipher context of the run. Interface thread.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -98,12 +97,6 @@ private:
     CBoxListCtrl* m_pBoxList = nullptr;
     std::deque<std::pair<QStringList, QString>> m_vQueuedDrops;
     bool m_bAddRunning = false;
-    // During a drop run the tree is shown afresh at most every
-    // MAIN_REFRESH_INTERVAL_MS; a refresh asked for sooner waits for the
-    // next one or for the run's end.
-    bool m_bInAddRun = false;
-    QElapsedTimer m_lastRefresh;
-    QString m_strPendingRefresh;
     CContentsTree* m_pContentsTree = nullptr;
 };
 

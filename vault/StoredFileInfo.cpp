@@ -10,10 +10,6 @@ namespace quovex {
 
 namespace {
 
-CVaultEnv* EnvOr(CVaultEnv* pEnv) {
-    return pEnv ? pEnv : CVaultEnv::Default();
-}
-
 // The NUL-terminated GB18030 text of a field as UTF-8; false when its
 // bytes are not valid GB18030.
 bool DecodeField(const char* pszField, std::string* pText) {
@@ -34,7 +30,7 @@ bool StillTheStoredFile(CUpdatableFile& file, const FileStamp& expected) {
 
 StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv) {
     StoredFileInfo info;
-    const auto pFile = EnvOr(pEnv)->OpenForRead(strPath);
+    const auto pFile = CVaultEnv::Or(pEnv)->OpenForRead(strPath);
     if (!pFile) return info;
     info.bOpened = true;
     info.stamp = pFile->OpenStamp();
@@ -55,12 +51,12 @@ StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv) {
 }
 
 bool ReadFileCreationTime(const std::string& strPath, std::int64_t* pSeconds, CVaultEnv* pEnv) {
-    const auto pFile = EnvOr(pEnv)->OpenForRead(strPath);
+    const auto pFile = CVaultEnv::Or(pEnv)->OpenForRead(strPath);
     return pFile && pFile->GetCreationTime(pSeconds);
 }
 
 bool ReadFolderCreationTime(const std::string& strPath, std::int64_t* pSeconds, CVaultEnv* pEnv) {
-    const FolderPtr pFolder = EnvOr(pEnv)->OpenFolder(strPath);
+    const FolderPtr pFolder = CVaultEnv::Or(pEnv)->OpenFolder(strPath);
     return pFolder && pFolder->GetCreationTime(pSeconds);
 }
 
@@ -71,7 +67,7 @@ SummaryWriteResult WriteStoredSummary(const std::string& strPath, const FileStam
         return SummaryWriteResult::SUMMARY_NOT_ENCODABLE;
     if (strBytes.size() > SFF_TEXT_MAX_BYTES) return SummaryWriteResult::SUMMARY_TOO_LONG;
 
-    pEnv = EnvOr(pEnv);
+    pEnv = CVaultEnv::Or(pEnv);
     const auto pFile = pEnv->OpenForUpdate(strPath);
     if (!pFile) {
         // Still there as it was: it may not be written. Else it was changed.

@@ -60,7 +60,7 @@ bool CVaultCipher::EncodeCredential(const std::string& strText, std::string* pBy
 
 CVaultCipher::CVaultCipher(const std::string& strUser, const std::string& strPassword,
                            CVaultEnv* pEnv)
-    : m_pEnv(pEnv ? pEnv : CVaultEnv::Default()) {
+    : m_pEnv(CVaultEnv::Or(pEnv)) {
     std::string strUserBytes;
     std::string strPasswordBytes;
     if (!EncodeCredential(strUser, &strUserBytes) ||

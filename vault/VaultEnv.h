@@ -159,6 +159,8 @@ public:
 
     // The process-wide real file system.
     static CVaultEnv* Default();
+    // pEnv, or the real file system when it is null.
+    static CVaultEnv* Or(CVaultEnv* pEnv) { return pEnv ? pEnv : Default(); }
 
     // Opens the folder at strPath. Links on the way to it, and the path
     // itself, are followed: a walk may start from a folder reached through

@@ -17,13 +17,7 @@ const BoxInfo BOX_TABLE[BOX_COUNT] = {
     {"OtherBox", "其他保险柜"},
 };
 
-namespace {
-
-CVaultEnv* EnvOr(CVaultEnv* pEnv) {
-    return pEnv ? pEnv : CVaultEnv::Default();
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool IsStoredFileName(const std::string& strName) {
     return FindExtension(strName).compare(0, 2, SFF_STORED_SUFFIX) == 0;
@@ -43,7 +37,7 @@ bool WalkFolder(const FolderPtr& pFolder, const std::string& strFolderPath,
 }
 
 bool WalkFolder(CVaultEnv* pEnv, const std::string& strFolder, const WalkVisitor& fnVisit) {
-    return WalkFolder(EnvOr(pEnv)->OpenFolder(strFolder), strFolder, fnVisit);
+    return WalkFolder(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder, fnVisit);
 }
 
 int BoxIndex(const std::string& strFolderName) {
@@ -58,7 +52,7 @@ std::string BoxFolderPath(const std::string& strVaultPath, int nBox) {
 }
 
 void CreateDirectoryPath(const std::string& strPath, unsigned nMode, CVaultEnv* pEnv) {
-    pEnv = EnvOr(pEnv);
+    pEnv = CVaultEnv::Or(pEnv);
     for (std::size_t i = 1; i < strPath.size(); ++i) {
         if (strPath[i] == PATH_SEPARATOR) pEnv->CreateFolder(strPath.substr(0, i), nMode);
     }
@@ -71,7 +65,7 @@ std::string FindVaultOf(const std::string& strPath, CVaultEnv* pEnv) {
          strAt = strUp, strUp = FolderOf(strAt)) {
         if (BoxIndex(LastComponent(strAt)) >= 0) return strUp;
     }
-    pEnv = EnvOr(pEnv);
+    pEnv = CVaultEnv::Or(pEnv);
     for (int nBox = 0; nBox < BOX_COUNT; ++nBox) {
         if (pEnv->GetKind(BoxFolderPath(strPath, nBox)) == EntryKind::ENTRY_FOLDER) return strPath;
     }
@@ -152,7 +146,7 @@ std::uint64_t FolderLengthIn(const FolderPtr& pFolder, const std::string& strPat
 }  // namespace
 
 int DeleteFolderTree(const std::string& strFolder, CVaultEnv* pEnv) {
-    pEnv = EnvOr(pEnv);
+    pEnv = CVaultEnv::Or(pEnv);
     std::string strPath = strFolder;
     while (strPath.size() > 1 && strPath.back() == PATH_SEPARATOR) strPath.pop_back();
     // Opened through its parent, so that a link in its place is not followed.
@@ -165,7 +159,7 @@ int DeleteFolderTree(const std::string& strFolder, CVaultEnv* pEnv) {
 }
 
 int DeleteOneFile(const std::string& strPath, CVaultEnv* pEnv) {
-    const FolderPtr pParent = EnvOr(pEnv)->OpenFolder(FolderOf(strPath));
+    const FolderPtr pParent = CVaultEnv::Or(pEnv)->OpenFolder(FolderOf(strPath));
     return pParent && pParent->DeleteFile(LastComponent(strPath)) ? 1 : 0;
 }
 
@@ -200,7 +194,7 @@ void CollectLeftovers(const FolderPtr& pFolder, const std::string& strPath, std:
 
 std::vector<std::string> FindLeftovers(const std::string& strPath, std::size_t nMax,
                                        std::size_t* pMore, CVaultEnv* pEnv) {
-    pEnv = EnvOr(pEnv);
+    pEnv = CVaultEnv::Or(pEnv);
     std::vector<std::string> vLeft;
     *pMore = 0;
     const EntryKind kind = pEnv->GetKind(strPath);
@@ -218,25 +212,25 @@ std::vector<std::string> FindLeftovers(const std::string& strPath, std::size_t n
 }
 
 std::string FindFirstStoredFile(const std::string& strFolder, CVaultEnv* pEnv) {
-    return FindFirstStoredIn(EnvOr(pEnv)->OpenFolder(strFolder), strFolder);
+    return FindFirstStoredIn(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder);
 }
 
 std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv) {
-    return StoredTotalIn(EnvOr(pEnv)->OpenFolder(strFolder), strFolder);
+    return StoredTotalIn(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder);
 }
 
 std::uint64_t GetFileLength(const std::string& strPath, CVaultEnv* pEnv) {
     FileStamp stamp;
-    EnvOr(pEnv)->GetStamp(strPath, &stamp);
+    CVaultEnv::Or(pEnv)->GetStamp(strPath, &stamp);
     return stamp.kind == EntryKind::ENTRY_FILE ? stamp.nSize : 0;
 }
 
 std::uint64_t GetFolderLength(const std::string& strFolder, CVaultEnv* pEnv) {
-    return FolderLengthIn(EnvOr(pEnv)->OpenFolder(strFolder), strFolder);
+    return FolderLengthIn(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder);
 }
 
 std::uint64_t GetPathLength(const std::string& strPath, CVaultEnv* pEnv) {
-    pEnv = EnvOr(pEnv);
+    pEnv = CVaultEnv::Or(pEnv);
     switch (pEnv->GetKind(strPath)) {
         case EntryKind::ENTRY_FOLDER:
             return GetFolderLength(strPath, pEnv);
