@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "CredentialRule.h"
+
 namespace quovex {
 
 class CVaultEnv;
@@ -11,8 +13,12 @@ class CVaultEnv;
 // strVaultPath, strUser and strPassword are UTF-8. The checksum is taken
 // over the GB18030 bytes of user name and password; credentials that the
 // cipher refuses (CVaultCipher::EncodeCredential) are rejected. A vault
-// without a stored file accepts; a first stored file that cannot be opened
-// or is damaged rejects every input. Reads only; any thread.
+// without a stored file accepts; a first stored file that is damaged or
+// cannot be read leaves it undecided, which opens it to nobody. Reads
+// only; any thread.
+CredentialJudgement JudgeCredentials(const std::string& strVaultPath, const std::string& strUser,
+                                     const std::string& strPassword, CVaultEnv* pEnv = nullptr);
+// True when JudgeCredentials accepts.
 bool CheckCredentials(const std::string& strVaultPath, const std::string& strUser,
                       const std::string& strPassword, CVaultEnv* pEnv = nullptr);
 

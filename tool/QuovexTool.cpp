@@ -13,6 +13,7 @@
 #include "PasswordInput.h"
 #include "TerminalFeedback.h"
 #include "ToolOptions.h"
+#include "ToolTexts.h"
 #include "VaultCipher.h"
 #include "VaultFolders.h"
 #include "VaultSurvey.h"
@@ -26,7 +27,6 @@ namespace quovex {
 
 namespace {
 
-constexpr char MSG_BAD_CREDENTIALS[] = "户名或者口令出错。";
 constexpr char MSG_CANCELLED[] = "User cancelled the operation !";
 
 // The absolute, lexically normal form of strPath without a trailing
@@ -64,40 +64,33 @@ std::string FindResolvedVaultOf(const std::string& strPath) {
 
 // The login's rule, applied to the vault that receives the box folder; a
 // box folder in no vault counts the folder above it as its vault.
-bool CheckStoreCredentials(const CVaultCipher& cipher, const std::string& strBoxPath) {
+CredentialJudgement JudgeStoreCredentials(const CVaultCipher& cipher,
+                                          const std::string& strBoxPath) {
     std::string strVault = FindResolvedVaultOf(strBoxPath);
     if (strVault.empty()) strVault = ResolvePath(strBoxPath).parent_path();
-    return VaultAcceptsCredentials(strVault, cipher);
+    return JudgeVaultCredentials(strVault, cipher);
 }
 
 // The login's rule, applied to the vault that holds the stored item. An
 // item in no vault (a stored file copied out, say) is the nearest thing to
 // one: its own first stored file decides, or for a file the file itself.
-bool CheckRestoreCredentials(const CVaultCipher& cipher, const std::string& strItem) {
+CredentialJudgement JudgeRestoreCredentials(const CVaultCipher& cipher,
+                                            const std::string& strItem) {
     const std::string strVault = FindResolvedVaultOf(strItem);
-    if (!strVault.empty()) return VaultAcceptsCredentials(strVault, cipher);
+    if (!strVault.empty()) return JudgeVaultCredentials(strVault, cipher);
     std::fprintf(stderr, "quovex-tool: %s lies in no vault; its own stored files decide\n",
                  strItem.c_str());
     std::error_code error;
     return std::filesystem::is_directory(strItem, error)
-               ? VaultAcceptsCredentials(strItem, cipher)
-               : StoredFileAcceptsCredentials(strItem, cipher);
+               ? JudgeVaultCredentials(strItem, cipher)
+               : JudgeStoredFileCredentials(strItem, cipher);
 }
 
-const char* PassReasonText(PassReason nReason) {
-    switch (nReason) {
-        case PassReason::PASS_IS_VAULT:
-            return "the vault itself, passed over";
-        case PassReason::PASS_IN_VAULT:
-            return "lies inside the vault, refused";
-        case PassReason::PASS_SOURCE_CHANGED:
-            return "changed while or after it was stored, kept";
-        case PassReason::PASS_BAD_RECORDED_PATH:
-            return "recorded path is not a plain absolute path, refused";
-        case PassReason::PASS_TARGET_IN_VAULT:
-            return "would be restored into the vault, refused";
-    }
-    return "passed over";
+// True, with the reason told, when the judgement keeps the vault closed.
+bool Refused(const CredentialJudgement& judgement) {
+    if (judgement.nVerdict == CredentialVerdict::CREDENTIALS_ACCEPTED) return false;
+    std::fprintf(stderr, "quovex-tool: %s\n", CredentialRefusalText(judgement).c_str());
+    return true;
 }
 
 // A declined overwrite is among the failed files, so the report alone
@@ -109,8 +102,9 @@ int ReportOutcome(const TransferReport& report, CTerminalFeedback& feedback, con
     std::fprintf(stderr, "quovex-tool: %llu file(s) %s, %zu failed%s\n",
                  static_cast<unsigned long long>(report.nFilesDone), pszVerb, report.vFailed.size(),
                  report.vFailed.empty() ? "" : ":");
-    for (const std::string& strFailed : report.vFailed) {
-        std::fprintf(stderr, "  %s\n", strFailed.c_str());
+    for (const FailedItem& item : report.vFailed) {
+        std::fprintf(stderr, "  %s: %s\n", FailReasonText(item.cause).c_str(),
+                     item.strPath.c_str());
     }
     for (const PassedOverItem& item : report.vPassedOver) {
         std::fprintf(stderr, "quovex-tool: %s: %s\n", PassReasonText(item.nReason),
@@ -127,10 +121,7 @@ int RunStore(const ToolOptions& options, const CVaultCipher& cipher) {
     DropJob job;
     job.strBoxPath = MakeAbsolute(options.vPaths.back());
     job.pVault = &transfer;
-    if (!CheckStoreCredentials(cipher, job.strBoxPath)) {
-        std::fprintf(stderr, "%s\n", MSG_BAD_CREDENTIALS);
-        return TOOL_EXIT_FAILED;
-    }
+    if (Refused(JudgeStoreCredentials(cipher, job.strBoxPath))) return TOOL_EXIT_FAILED;
     bool bInputsOk = true;
     for (std::size_t nIndex = 0; nIndex + 1 < options.vPaths.size(); ++nIndex) {
         job.vDropList.push_back(MakeAbsolute(options.vPaths[nIndex]));
@@ -159,10 +150,7 @@ int RunRestore(const ToolOptions& options, const CVaultCipher& cipher) {
                      options.vPaths.front().c_str());
         return TOOL_EXIT_FAILED;
     }
-    if (!CheckRestoreCredentials(cipher, job.strStoredItem)) {
-        std::fprintf(stderr, "%s\n", MSG_BAD_CREDENTIALS);
-        return TOOL_EXIT_FAILED;
-    }
+    if (Refused(JudgeRestoreCredentials(cipher, job.strStoredItem))) return TOOL_EXIT_FAILED;
     CTerminalFeedback feedback(options.bOverwrite);
     RestoreWorker(feedback, &job);
     return ReportOutcome(job.report, feedback, "restored", true);
@@ -195,10 +183,7 @@ int RunListCommand(const ToolOptions& options) {
     const std::string strPath = MakeAbsolute(options.vPaths.front());
     if (options.bUserGiven) {
         const CVaultCipher cipher(options.strUser, options.strPassword);
-        if (!CheckRestoreCredentials(cipher, strPath)) {
-            std::fprintf(stderr, "%s\n", MSG_BAD_CREDENTIALS);
-            return TOOL_EXIT_FAILED;
-        }
+        if (Refused(JudgeRestoreCredentials(cipher, strPath))) return TOOL_EXIT_FAILED;
     }
     return RunList(strPath, options.bJson);
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "PathText.h"
+#include "ToolTexts.h"
 
 namespace quovex {
 
@@ -59,18 +60,16 @@ bool CTerminalFeedback::IsCancelled() {
     return g_bInterrupted.load();
 }
 
-bool CTerminalFeedback::AskYesNo(const std::string& strQuestion) {
+bool CTerminalFeedback::AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) {
     ClearProgress();
-    // The core asks before it names the file, so the status would be the
-    // previous file; the summary names the files that were declined.
-    std::fprintf(stderr, "%s %s\n", strQuestion.c_str(),
-                 m_bOverwrite ? "是 (--overwrite yes)" : "否 (--overwrite no)");
+    std::fprintf(stderr, "quovex-tool: %s %s\n", QuestionText(nQuestion, strPath).c_str(),
+                 m_bOverwrite ? "yes (--overwrite yes)" : "no (--overwrite no)");
     return m_bOverwrite;
 }
 
-void CTerminalFeedback::ShowMessage(const std::string& strMessage) {
+void CTerminalFeedback::ShowMessage(FeedbackMessage nMessage, const std::string& strPath) {
     ClearProgress();
-    std::fprintf(stderr, "%s\n", strMessage.c_str());
+    std::fprintf(stderr, "quovex-tool: %s\n", MessageText(nMessage, strPath).c_str());
 }
 
 void CTerminalFeedback::FinishProgress() {

@@ -19,8 +19,8 @@ public:
     // True once SIGINT arrived (after CatchInterrupt).
     bool IsCancelled() override;
     // Prints the question and the fixed answer; returns the answer.
-    bool AskYesNo(const std::string& strQuestion) override;
-    void ShowMessage(const std::string& strMessage) override;
+    bool AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) override;
+    void ShowMessage(FeedbackMessage nMessage, const std::string& strPath) override;
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}
     void ShowBoxContents(const std::string&) override {}

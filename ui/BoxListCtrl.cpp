@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "CoreTexts.h"
 #include "ResourceImages.h"
 #include "VaultFolders.h"
 
@@ -42,8 +43,8 @@ CBoxListCtrl::CBoxListCtrl(std::function<QString()> fnWorkPath, QWidget* pParent
 
 void CBoxListCtrl::FillBoxList() {
     const QPixmap strip = LoadBoxStrip();
-    for (const BoxInfo& box : BOX_TABLE) {
-        addItem(new QListWidgetItem(BoxPicture(strip, 0), QString::fromUtf8(box.pszCaption)));
+    for (int nBox = 0; nBox < BOX_COUNT; ++nBox) {
+        addItem(new QListWidgetItem(BoxPicture(strip, 0), BoxCaption(nBox)));
     }
     selectionModel()->select(model()->index(0, 0), QItemSelectionModel::Select);
 }

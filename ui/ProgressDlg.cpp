@@ -9,6 +9,7 @@
 #include <thread>
 #include <utility>
 
+#include "CoreTexts.h"
 #include "DialogBuilder.h"
 #include "MessageBox.h"
 #include "UiThread.h"
@@ -90,12 +91,12 @@ void CProgressDlg::SetProgressPos(int nPos) {
     m_nLastPos = nPos;
 }
 
-bool CProgressDlg::AskYesNo(const std::string& strQuestion) {
-    return ShowMessageBox(QString::fromStdString(strQuestion), MSGBOX_YESNO) == MSGBOX_RESULT_YES;
+bool CProgressDlg::AskYesNo(FeedbackQuestion nQuestion, const std::string&) {
+    return ShowMessageBox(QuestionText(nQuestion), MSGBOX_YESNO) == MSGBOX_RESULT_YES;
 }
 
-void CProgressDlg::ShowMessage(const std::string& strMessage) {
-    ShowMessageBox(QString::fromStdString(strMessage), MSGBOX_OK);
+void CProgressDlg::ShowMessage(FeedbackMessage nMessage, const std::string&) {
+    ShowMessageBox(MessageText(nMessage), MSGBOX_OK);
 }
 
 void CProgressDlg::BeginWaitCursor() {

@@ -46,9 +46,10 @@ public:
     void SetStatusText(const std::string& strText) override;
     void SetProgressPos(int nPos) override;
     bool IsCancelled() override { return m_bCancelled.load(); }
-    // Shown by the interface thread over this dialog while the worker waits.
-    bool AskYesNo(const std::string& strQuestion) override;
-    void ShowMessage(const std::string& strMessage) override;
+    // Shown by the interface thread over this dialog while the worker waits,
+    // in the window's fixed words (CoreTexts.h), which name no path.
+    bool AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) override;
+    void ShowMessage(FeedbackMessage nMessage, const std::string& strPath) override;
     // Any thread, without waiting: the wait cursor is up while more
     // BeginWaitCursor than EndWaitCursor calls have been made.
     void BeginWaitCursor() override;

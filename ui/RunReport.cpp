@@ -3,31 +3,18 @@
 #include <QFile>
 #include <QStringList>
 
-namespace quovex {
+#include "CoreTexts.h"
 
-QString PassReasonText(PassReason nReason) {
-    switch (nReason) {
-        case PassReason::PASS_IS_VAULT:
-            return QStringLiteral("这是保险柜本身，不能存入");
-        case PassReason::PASS_IN_VAULT:
-            return QStringLiteral("位于保险柜之内，不能存入");
-        case PassReason::PASS_SOURCE_CHANGED:
-            return QStringLiteral("存入时源文件有变动，源文件已保留");
-        case PassReason::PASS_BAD_RECORDED_PATH:
-            return QStringLiteral("记录的原位置不可用");
-        case PassReason::PASS_TARGET_IN_VAULT:
-            return QStringLiteral("还原位置在保险柜之内，未还原");
-    }
-    return QString();
-}
+namespace quovex {
 
 QString RunReportText(const TransferReport& report, RunKind nKind) {
     const QString strFailed =
         nKind == RunKind::RUN_STORE ? QStringLiteral("未能存入") : QStringLiteral("未能还原");
     QStringList vLines;
-    for (const std::string& strPath : report.vFailed) {
-        vLines << QStringLiteral("%1（%2）")
-                      .arg(QFile::decodeName(QByteArray::fromStdString(strPath)), strFailed);
+    for (const FailedItem& item : report.vFailed) {
+        vLines << QStringLiteral("%1（%2：%3）")
+                      .arg(QFile::decodeName(QByteArray::fromStdString(item.strPath)), strFailed,
+                           FailReasonText(item.cause));
     }
     for (const PassedOverItem& item : report.vPassedOver) {
         vLines << QStringLiteral("%1（%2）")

@@ -15,9 +15,6 @@ constexpr int RUN_REPORT_MAX_LINES = 20;
 // What the run did to the files it names as failed.
 enum class RunKind { RUN_STORE, RUN_RESTORE };
 
-// The Chinese reason for an item passed over or kept.
-QString PassReasonText(PassReason nReason);
-
 // One line per failed file and per item passed over, with its reason, under
 // a heading; empty when everything went through. A stop for lack of space
 // or a cancel is told by its own message and adds nothing here.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include "CoreTexts.h"
 #include "CredentialCheck.h"
 #include "LoginDlg.h"
 #include "MessageBox.h"
@@ -56,9 +57,11 @@ bool CVaultApp::InitInstance() {
         if (QFileInfo(login.m_strPath).isDir()) m_strWorkPath = login.m_strPath;
         m_strUserName = login.m_strUser;
     }
-    if (!CheckCredentials(m_strWorkPath.toStdString(), login.m_strUser.toStdString(),
-                          login.m_strPassword.toStdString())) {
-        ShowMessageBox(QStringLiteral("户名或者口令出错。"));
+    const CredentialJudgement judgement =
+        JudgeCredentials(m_strWorkPath.toStdString(), login.m_strUser.toStdString(),
+                         login.m_strPassword.toStdString());
+    if (judgement.nVerdict != CredentialVerdict::CREDENTIALS_ACCEPTED) {
+        ShowMessageBox(CredentialRefusalText(judgement));
         return false;
     }
     if (m_strUserName != login.m_strUser) {

@@ -1,6 +1,7 @@
 #include "ChunkIo.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <system_error>
 
 namespace quovex {
@@ -89,13 +90,15 @@ std::int64_t CReadAhead::ReadChunk(unsigned char* pBuf) {
     const std::size_t nWant =
         static_cast<std::size_t>(std::min<std::uint64_t>(m_nChunk, m_nRemaining));
     const std::int64_t n = nWant == 0 ? 0 : ReadFull(m_file, pBuf, nWant);
-    if (n > 0) m_nRemaining -= static_cast<std::uint64_t>(n);
+    // errno belongs to the reading thread: a failure travels as its negative.
+    if (n < 0) return errno > 0 ? -errno : -EIO;
+    m_nRemaining -= static_cast<std::uint64_t>(n);
     return n;
 }
 
 std::int64_t CReadAhead::Next(unsigned char** ppData) {
     *ppData = m_slots.Data(0);
-    if (m_bEnded) return m_nLast < 0 ? -1 : 0;
+    if (m_bEnded) return m_nLast < 0 ? Failed() : 0;
     if (!m_helper.joinable()) {
         m_nLast = ReadChunk(*ppData);
     } else {
@@ -106,7 +109,12 @@ std::int64_t CReadAhead::Next(unsigned char** ppData) {
         *ppData = m_slots.Data(m_nHeld);
     }
     m_bEnded = m_nLast < static_cast<std::int64_t>(m_nChunk);
-    return m_nLast;
+    return m_nLast < 0 ? Failed() : m_nLast;
+}
+
+std::int64_t CReadAhead::Failed() const {
+    errno = static_cast<int>(-m_nLast);
+    return -1;
 }
 
 }  // namespace quovex

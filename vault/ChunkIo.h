@@ -63,13 +63,17 @@ public:
     // The next chunk: *ppData points to its bytes, which the caller may
     // change and which stay valid until the next call. Returns its length,
     // short of nChunk only at the end of the file (0 after the end), or -1
-    // after a read error; every later call returns the same.
+    // after a read error, with errno as that read left it on whichever
+    // thread made it; every later call returns the same.
     std::int64_t Next(unsigned char** ppData);
 
 private:
     void ReadLoop();
     // Reads the next chunk into pBuf; only the reading thread calls it.
+    // Its length, or the negative errno of a failed read.
     std::int64_t ReadChunk(unsigned char* pBuf);
+    // -1, with errno set to the failed read's.
+    std::int64_t Failed() const;
 
     CReadableFile& m_file;
     std::size_t m_nChunk;

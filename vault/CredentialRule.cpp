@@ -2,24 +2,57 @@
 
 #include <cstdint>
 
+#include "ChunkIo.h"
 #include "StoredFileFormat.h"
 #include "VaultCipher.h"
+#include "VaultEnv.h"
 #include "VaultFolders.h"
 
 namespace quovex {
 
+CredentialJudgement JudgeVaultCredentials(const std::string& strVaultPath,
+                                          const CVaultCipher& cipher) {
+    if (!cipher.IsValid()) return {};
+    return JudgeStoredFileCredentials(FindFirstStoredFile(strVaultPath, cipher.Env()), cipher);
+}
+
+CredentialJudgement JudgeStoredFileCredentials(const std::string& strFirstStored,
+                                               const CVaultCipher& cipher) {
+    CredentialJudgement judgement;
+    judgement.strStoredFile = strFirstStored;
+    if (!cipher.IsValid()) return judgement;
+    if (strFirstStored.empty()) {
+        judgement.nVerdict = CredentialVerdict::CREDENTIALS_ACCEPTED;
+        return judgement;
+    }
+    // The whole header must be there: a file cut short is damaged, whatever
+    // its first bytes say.
+    unsigned char header[SFF_HEADER_SIZE];
+    StoredFileHeader fields;
+    const auto pFile = CVaultEnv::Or(cipher.Env())->OpenForRead(strFirstStored);
+    const std::int64_t nRead = pFile ? ReadFull(*pFile, header, SFF_HEADER_SIZE) : -1;
+    if (nRead < 0) {
+        judgement.nVerdict = CredentialVerdict::CREDENTIALS_UNDECIDED;
+        judgement.cause = CauseOfLastError();
+    } else if (nRead != SFF_HEADER_SIZE || !DecodeHeader(header, &fields)) {
+        judgement.nVerdict = CredentialVerdict::CREDENTIALS_UNDECIDED;
+        judgement.cause = {FailReason::FAIL_DAMAGED};
+    } else if (fields.nChecksum != 0 && fields.nChecksum == cipher.Checksum()) {
+        // A recorded 0 rejects even a context whose own checksum is 0, that
+        // of two empty texts.
+        judgement.nVerdict = CredentialVerdict::CREDENTIALS_ACCEPTED;
+    }
+    return judgement;
+}
+
 bool VaultAcceptsCredentials(const std::string& strVaultPath, const CVaultCipher& cipher) {
-    if (!cipher.IsValid()) return false;
-    return StoredFileAcceptsCredentials(FindFirstStoredFile(strVaultPath, cipher.Env()), cipher);
+    return JudgeVaultCredentials(strVaultPath, cipher).nVerdict ==
+           CredentialVerdict::CREDENTIALS_ACCEPTED;
 }
 
 bool StoredFileAcceptsCredentials(const std::string& strFirstStored, const CVaultCipher& cipher) {
-    if (!cipher.IsValid()) return false;
-    if (strFirstStored.empty()) return true;
-    // 0 (cannot be opened) and -1 (damaged) reject even a context whose own
-    // checksum is 0, that of two empty texts.
-    const std::int64_t nRecorded = ReadHeaderChecksum(strFirstStored, cipher.Env());
-    return nRecorded > 0 && nRecorded == static_cast<std::int64_t>(cipher.Checksum());
+    return JudgeStoredFileCredentials(strFirstStored, cipher).nVerdict ==
+           CredentialVerdict::CREDENTIALS_ACCEPTED;
 }
 
 }  // namespace quovex

@@ -7,18 +7,40 @@
 
 #include <string>
 
+#include "FailReason.h"
+
 namespace quovex {
 
 class CVaultCipher;
 
+enum class CredentialVerdict {
+    CREDENTIALS_ACCEPTED,
+    CREDENTIALS_REJECTED,  // other credentials, or ones the cipher refused
+    // The first stored file cannot decide: it is damaged (cut short, as
+    // after a power loss, or without the signature) or cannot be read.
+    // The vault stays closed, but not for wrong credentials.
+    CREDENTIALS_UNDECIDED,
+};
+
+// What the rule found, for the caller to tell the user.
+struct CredentialJudgement {
+    CredentialVerdict nVerdict = CredentialVerdict::CREDENTIALS_REJECTED;
+    std::string strStoredFile;  // the first stored file; "" when there is none
+    FailCause cause;            // when undecided: FAIL_DAMAGED, or why it could not be read
+};
+
 // The rule applied to the vault location strVaultPath: its first stored
 // file, depth first in listing order, decides (a missing or unreadable
 // location has none). Works through cipher.Env().
-bool VaultAcceptsCredentials(const std::string& strVaultPath, const CVaultCipher& cipher);
-
+CredentialJudgement JudgeVaultCredentials(const std::string& strVaultPath,
+                                          const CVaultCipher& cipher);
 // The rule applied to a given first stored file, "" for none. A context
-// whose credentials were refused is rejected whatever the vault holds; a
-// stored file that cannot be opened or is damaged rejects every context.
+// whose credentials were refused is rejected whatever the vault holds.
+CredentialJudgement JudgeStoredFileCredentials(const std::string& strFirstStored,
+                                               const CVaultCipher& cipher);
+
+// True when the judgements above accept.
+bool VaultAcceptsCredentials(const std::string& strVaultPath, const CVaultCipher& cipher);
 bool StoredFileAcceptsCredentials(const std::string& strFirstStored, const CVaultCipher& cipher);
 
 }  // namespace quovex

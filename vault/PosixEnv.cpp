@@ -221,8 +221,15 @@ std::unique_ptr<CReadableFile> OpenRegularFile(int nDirFd, const std::string& st
         ::openat(nDirFd, strName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (nFd < 0) return nullptr;
     struct stat st;
-    if (::fstat(nFd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    int nError = 0;
+    if (::fstat(nFd, &st) != 0) {
+        nError = errno;
+    } else if (!S_ISREG(st.st_mode)) {
+        nError = S_ISDIR(st.st_mode) ? EISDIR : ENXIO;  // what it is instead (VaultEnv.h)
+    }
+    if (nError != 0) {
         ::close(nFd);
+        errno = nError;
         return nullptr;
     }
     return std::make_unique<CPosixReadableFile>(nFd, StampOfStat(st));

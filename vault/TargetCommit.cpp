@@ -11,21 +11,22 @@ constexpr int COMMIT_ROUNDS = 4;
 
 }  // namespace
 
-FileOutcome AskToReplace(const FileStamp& there, const char* pszQuestion,
-                         CVaultFeedback* pFeedback) {
+FileResult AskToReplace(const FileStamp& there, FeedbackQuestion nQuestion,
+                        const std::string& strPath, CVaultFeedback* pFeedback) {
     if (there.kind == EntryKind::ENTRY_NONE) return FileOutcome::FILE_DONE;
-    if (there.kind == EntryKind::ENTRY_FOLDER) return FileOutcome::FILE_FAILED;
-    if (!pFeedback || !pFeedback->AskYesNo(pszQuestion)) return FileOutcome::FILE_DECLINED;
+    if (there.kind == EntryKind::ENTRY_FOLDER) return FailCause{FailReason::FAIL_TARGET_IS_FOLDER};
+    if (!pFeedback || !pFeedback->AskYesNo(nQuestion, strPath)) return FileOutcome::FILE_DECLINED;
     return FileOutcome::FILE_DONE;
 }
 
-FileOutcome CommitTarget(CFolder& folder, const std::string& strName, CWritableFile& file,
-                         const char* pszQuestion, CVaultFeedback* pFeedback, FileStamp asked) {
+FileResult CommitTarget(CFolder& folder, const std::string& strName, CWritableFile& file,
+                        FeedbackQuestion nQuestion, const std::string& strPath,
+                        CVaultFeedback* pFeedback, FileStamp asked) {
     for (int nRound = 0; nRound < COMMIT_ROUNDS; ++nRound) {
         if (asked.kind == EntryKind::ENTRY_NONE) {
             const CommitResult result = file.Commit(false);
             if (result == CommitResult::COMMIT_DONE) return FileOutcome::FILE_DONE;
-            if (result == CommitResult::COMMIT_FAILED) return FileOutcome::FILE_FAILED;
+            if (result == CommitResult::COMMIT_FAILED) return CauseOfLastError();
         } else {
             FileStamp now;
             folder.GetStamp(strName, &now);
@@ -34,16 +35,16 @@ FileOutcome CommitTarget(CFolder& folder, const std::string& strName, CWritableF
             if (now.SameContent(asked)) {
                 // A link gives nothing of its own to the file that replaces it.
                 if (asked.kind == EntryKind::ENTRY_FILE && !file.TakeAccessOf(asked))
-                    return FileOutcome::FILE_FAILED;
-                if (!file.Sync()) return FileOutcome::FILE_FAILED;
-                return file.Commit(true) == CommitResult::COMMIT_DONE ? FileOutcome::FILE_DONE
-                                                                      : FileOutcome::FILE_FAILED;
+                    return CauseOfLastError();
+                if (!file.Sync()) return CauseOfLastError();
+                if (file.Commit(true) != CommitResult::COMMIT_DONE) return CauseOfLastError();
+                return FileOutcome::FILE_DONE;
             }
         }
         // The target is not what was asked about: ask about what lies there now.
         folder.GetStamp(strName, &asked);
-        const FileOutcome answer = AskToReplace(asked, pszQuestion, pFeedback);
-        if (answer != FileOutcome::FILE_DONE) return answer;
+        const FileResult answer = AskToReplace(asked, nQuestion, strPath, pFeedback);
+        if (answer.nOutcome != FileOutcome::FILE_DONE) return answer;
     }
     return FileOutcome::FILE_FAILED;
 }

@@ -11,13 +11,14 @@
 namespace quovex {
 
 class CVaultFeedback;
+enum class FeedbackQuestion;
 
-// Asks pszQuestion before what lies at a target (as there tells it) is
-// replaced. FILE_DONE: nothing lies there (kind ENTRY_NONE), or it may be
-// replaced; FILE_DECLINED: the user said No, or there is no one to ask;
-// FILE_FAILED: a folder lies there.
-FileOutcome AskToReplace(const FileStamp& there, const char* pszQuestion,
-                         CVaultFeedback* pFeedback);
+// Asks nQuestion about strPath before what lies there (as there tells it)
+// is replaced. FILE_DONE: nothing lies there (kind ENTRY_NONE), or it may
+// be replaced; FILE_DECLINED: the user said No, or there is no one to ask;
+// FILE_FAILED (FAIL_TARGET_IS_FOLDER): a folder lies there.
+FileResult AskToReplace(const FileStamp& there, FeedbackQuestion nQuestion,
+                        const std::string& strPath, CVaultFeedback* pFeedback);
 
 // Commits file at strName in folder. With nothing asked about (asked.kind
 // ENTRY_NONE) it never replaces: a name taken meanwhile is the existing-file
@@ -25,7 +26,9 @@ FileOutcome AskToReplace(const FileStamp& there, const char* pszQuestion,
 // about, unchanged: one that took its place meanwhile is asked about again,
 // and a replaced file's mode, owner and group pass to the new one, which is
 // made durable first so that a crash cannot leave a hollow file in its place.
-FileOutcome CommitTarget(CFolder& folder, const std::string& strName, CWritableFile& file,
-                         const char* pszQuestion, CVaultFeedback* pFeedback, FileStamp asked);
+// Questions are asked about strPath, the target's full path.
+FileResult CommitTarget(CFolder& folder, const std::string& strName, CWritableFile& file,
+                        FeedbackQuestion nQuestion, const std::string& strPath,
+                        CVaultFeedback* pFeedback, FileStamp asked);
 
 }  // namespace quovex

@@ -114,13 +114,13 @@ public:
     // before an existing file is replaced; a replaced file keeps its mode,
     // owner and group. Returns 1 when the whole body was read and the plain
     // file is in place, else 0, leaving an existing target as it was and
-    // nothing partial; *pOutcome, when given, tells why. A body shorter
+    // nothing partial; *pResult, when given, tells why. A body shorter
     // than the plain size calls for is a failure. With pKeepOut, a target
     // that would lie in that folder is refused (FILE_IN_VAULT) before
     // anything is created. Never throws.
     int RestoreFile(const std::string& strStored, const std::string& strTarget,
                     CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                    FileOutcome* pOutcome = nullptr, const FileStamp* pKeepOut = nullptr) const;
+                    FileResult* pResult = nullptr, const FileStamp* pKeepOut = nullptr) const;
 
     const char* UserBytes() const { return m_szUser; }
     const char* PasswordBytes() const { return m_szPassword; }
@@ -132,13 +132,13 @@ private:
                   const FolderPtr& pStoredFolder, const std::string& strStored,
                   CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
                   StoreResult* pResult) const;
-    FileOutcome StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
-                           const FolderPtr& pStoredFolder, const std::string& strStored,
-                           CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                           FileStamp* pSourceStamp) const;
-    FileOutcome RestoreSteps(const std::string& strStored, const std::string& strTarget,
-                             CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                             const FileStamp* pKeepOut) const;
+    FileResult StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
+                          const FolderPtr& pStoredFolder, const std::string& strStored,
+                          CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                          FileStamp* pSourceStamp) const;
+    FileResult RestoreSteps(const std::string& strStored, const std::string& strTarget,
+                            CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                            const FileStamp* pKeepOut) const;
 
     char m_szUser[CIPHER_FIELD_SIZE] = {};
     char m_szPassword[CIPHER_FIELD_SIZE] = {};

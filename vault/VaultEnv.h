@@ -6,6 +6,13 @@
 // swapped for a link during a run cannot lead them elsewhere; names inside a
 // folder are never looked up through a link. Paths are UTF-8 text. Nothing
 // here throws. Any thread.
+//
+// A call that fails (false, null, -1, COMMIT_FAILED) leaves errno telling
+// why, as the system call behind it did; where the env itself refuses
+// something, it says so in the same terms: ELOOP for a link, EISDIR for a
+// folder, ENXIO for a pipe, device or socket where a regular file was
+// asked for. The core reads errno right after the failed call
+// (FailReason.h).
 #pragma once
 
 #include <cstddef>

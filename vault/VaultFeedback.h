@@ -9,10 +9,14 @@
 
 namespace quovex {
 
-// Texts the core shows or asks (UTF-8).
-constexpr char MSG_STORED_EXISTS[] = "目标文件已经在保险箱存在，覆盖它吗？";
-constexpr char MSG_TARGET_EXISTS[] = "目标文件已经存在，覆盖它吗？";
-constexpr char MSG_NO_DISK_SPACE[] = "硬盘空间不足。";
+// What the core asks and tells, as codes: each face words them itself.
+enum class FeedbackQuestion {
+    QUESTION_STORED_EXISTS,  // the stored file is in the vault already: replace it?
+    QUESTION_TARGET_EXISTS,  // a file lies where the restore writes: replace it?
+};
+enum class FeedbackMessage {
+    MESSAGE_NO_DISK_SPACE,  // the volume lacks room for the run; nothing was done
+};
 
 class CVaultFeedback {
 public:
@@ -25,10 +29,12 @@ public:
     virtual void SetProgressPos(int nPos) = 0;
     // True once the user asked to stop; read after every block.
     virtual bool IsCancelled() = 0;
-    // A Yes/No question; true for Yes. Blocks until answered.
-    virtual bool AskYesNo(const std::string& strQuestion) = 0;
-    // An OK-only message. Blocks until dismissed.
-    virtual void ShowMessage(const std::string& strMessage) = 0;
+    // A Yes/No question about the file at strPath; true for Yes. Blocks
+    // until answered.
+    virtual bool AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) = 0;
+    // An OK-only message about strPath (for lack of space: the folder whose
+    // volume was asked). Blocks until dismissed.
+    virtual void ShowMessage(FeedbackMessage nMessage, const std::string& strPath) = 0;
     // Shown around the copying of one file; always paired.
     virtual void BeginWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;

@@ -6,6 +6,7 @@
 // nothing is replaced that the user was not asked about.
 // I/O goes in large pieces; the cipher, progress and cancel stay per block.
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -117,35 +118,37 @@ int CVaultCipher::StoreFrom(const SourceOpener& fnOpen, const std::string& strSo
         if (pResult) *pResult = result;
         return 0;
     }
+    FileResult& outcome = result;
     try {
-        result.nOutcome = StoreSteps(fnOpen, strSource, pStoredFolder, strStored, pFeedback, nDone,
-                                     nTotal, &result.source);
+        outcome = StoreSteps(fnOpen, strSource, pStoredFolder, strStored, pFeedback, nDone, nTotal,
+                             &result.source);
     } catch (...) {
-        result.nOutcome = FileOutcome::FILE_FAILED;
+        outcome = CauseOfErrno(ENOMEM);  // running out of memory is the only way in
     }
     if (pResult) *pResult = result;
     return result.nOutcome == FileOutcome::FILE_DONE ? 1 : 0;
 }
 
-FileOutcome CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
-                                     const FolderPtr& pStoredFolder, const std::string& strStored,
-                                     CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                     std::uint64_t nTotal, FileStamp* pSourceStamp) const {
+FileResult CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
+                                    const FolderPtr& pStoredFolder, const std::string& strStored,
+                                    CVaultFeedback* pFeedback, std::uint64_t& nDone,
+                                    std::uint64_t nTotal, FileStamp* pSourceStamp) const {
     // The folders above the stored file are made first, whatever follows.
     // Most files of a folder land in one that exists already: an open
     // saves a failing mkdir for every level of the path.
     FolderPtr pFolder = pStoredFolder;
     if (!pFolder) pFolder = m_pEnv->OpenFolder(FolderOf(strStored));
     if (!pFolder) {
-        CreateDirectoryPath(strStored, 0700, m_pEnv);
+        const int nMadeError = CreateDirectoryPath(strStored, 0700, m_pEnv);
         pFolder = m_pEnv->OpenFolder(FolderOf(strStored));
-        if (!pFolder) return FileOutcome::FILE_FAILED;
+        if (!pFolder) return nMadeError ? CauseOfErrno(nMadeError) : CauseOfLastError();
     }
     const std::string strName = LastComponent(strStored);
     FileStamp asked;
     pFolder->GetStamp(strName, &asked);
-    const FileOutcome answer = AskToReplace(asked, MSG_STORED_EXISTS, pFeedback);
-    if (answer != FileOutcome::FILE_DONE) return answer;
+    const FileResult answer =
+        AskToReplace(asked, FeedbackQuestion::QUESTION_STORED_EXISTS, strStored, pFeedback);
+    if (answer.nOutcome != FileOutcome::FILE_DONE) return answer;
 
     char szKey[CIPHER_KEY_BUFFER_SIZE];
     BuildFileKey(szKey);
@@ -153,19 +156,20 @@ FileOutcome CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::stri
     ExpandKey(szKey, stream);
 
     const auto pSource = fnOpen();
-    if (!pSource) return FileOutcome::FILE_FAILED;
+    if (!pSource) return CauseOfLastError();
     *pSourceStamp = pSource->OpenStamp();
     if (pFeedback) pFeedback->SetStatusText(strSource);
 
     const std::uint64_t nSize = pSource->Size();
     StoredFileHeader header;
-    if (nSize > SFF_MAX_PLAIN_SIZE || !EncodeSourcePath(strSource, header.szSourcePath))
-        return FileOutcome::FILE_FAILED;
+    if (nSize > SFF_MAX_PLAIN_SIZE) return FailCause{FailReason::FAIL_TOO_LARGE};
+    if (!EncodeSourcePath(strSource, header.szSourcePath))
+        return FailCause{FailReason::FAIL_PATH_NOT_STORABLE};
     header.nPlainSize = static_cast<std::uint32_t>(nSize);
     header.nChecksum = Checksum();
 
     const auto pTarget = pFolder->CreateFileFor(strName, STORE_STORED_FILE_MODE);
-    if (!pTarget) return FileOutcome::FILE_FAILED;
+    if (!pTarget) return CauseOfLastError();
     CWaitCursorGuard cursor(pFeedback);
 
     const std::size_t nChunk = ChunkFor(nSize);
@@ -180,7 +184,7 @@ FileOutcome CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::stri
     for (;;) {
         unsigned char* pIn = nullptr;
         const std::int64_t nGot = reader.Next(&pIn);
-        if (nGot < 0) return FileOutcome::FILE_FAILED;
+        if (nGot < 0) return CauseOfLastError();
         nRead += static_cast<std::uint64_t>(nGot);
         for (std::size_t nPos = 0; nPos < static_cast<std::size_t>(nGot); nPos += SFF_BLOCK_SIZE) {
             const std::size_t n = std::min<std::size_t>(SFF_BLOCK_SIZE, nGot - nPos);
@@ -191,7 +195,7 @@ FileOutcome CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::stri
             nDone += n;
             if (!progress.AfterBlock(nDone)) return FileOutcome::FILE_CANCELLED;
         }
-        if (nOut > 0 && !pTarget->Append(pOut.get(), nOut)) return FileOutcome::FILE_FAILED;
+        if (nOut > 0 && !pTarget->Append(pOut.get(), nOut)) return CauseOfLastError();
         nOut = 0;
         if (static_cast<std::size_t>(nGot) < nChunk) break;
     }
@@ -201,7 +205,8 @@ FileOutcome CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::stri
     FileStamp after;
     if (nRead != nSize || !pSource->GetStamp(&after) || !after.SameContent(*pSourceStamp))
         return FileOutcome::FILE_CHANGED;
-    return CommitTarget(*pFolder, strName, *pTarget, MSG_STORED_EXISTS, pFeedback, asked);
+    return CommitTarget(*pFolder, strName, *pTarget, FeedbackQuestion::QUESTION_STORED_EXISTS,
+                        strStored, pFeedback, asked);
 }
 
 namespace {
@@ -225,34 +230,35 @@ FileOutcome RestoreTargetPath(const StoredFileHeader& header, const std::string&
 
 int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& strTarget,
                               CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                              FileOutcome* pOutcome, const FileStamp* pKeepOut) const {
-    FileOutcome nOutcome = FileOutcome::FILE_FAILED;
+                              FileResult* pResult, const FileStamp* pKeepOut) const {
+    FileResult result;
     if (!m_bValid) {
-        if (pOutcome) *pOutcome = nOutcome;
+        if (pResult) *pResult = result;
         return 0;
     }
     try {
-        nOutcome = RestoreSteps(strStored, strTarget, pFeedback, nDone, nTotal, pKeepOut);
+        result = RestoreSteps(strStored, strTarget, pFeedback, nDone, nTotal, pKeepOut);
     } catch (...) {
-        nOutcome = FileOutcome::FILE_FAILED;
+        result = CauseOfErrno(ENOMEM);  // running out of memory is the only way in
     }
-    if (pOutcome) *pOutcome = nOutcome;
-    return nOutcome == FileOutcome::FILE_DONE ? 1 : 0;
+    if (pResult) *pResult = result;
+    return result.nOutcome == FileOutcome::FILE_DONE ? 1 : 0;
 }
 
-FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::string& strTarget,
-                                       CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                       std::uint64_t nTotal, const FileStamp* pKeepOut) const {
+FileResult CVaultCipher::RestoreSteps(const std::string& strStored, const std::string& strTarget,
+                                      CVaultFeedback* pFeedback, std::uint64_t& nDone,
+                                      std::uint64_t nTotal, const FileStamp* pKeepOut) const {
     const auto pStored = m_pEnv->OpenForRead(strStored);
-    if (!pStored) return FileOutcome::FILE_FAILED;
+    if (!pStored) return CauseOfLastError();
     if (pFeedback) pFeedback->SetStatusText(strStored);
     CWaitCursorGuard cursor(pFeedback);
 
     unsigned char headerBytes[SFF_HEADER_SIZE];
     StoredFileHeader header;
-    if (ReadFull(*pStored, headerBytes, SFF_HEADER_SIZE) != SFF_HEADER_SIZE)
-        return FileOutcome::FILE_FAILED;
-    if (!DecodeHeader(headerBytes, &header)) return FileOutcome::FILE_FAILED;
+    const std::int64_t nHeader = ReadFull(*pStored, headerBytes, SFF_HEADER_SIZE);
+    if (nHeader < 0) return CauseOfLastError();
+    if (nHeader != SFF_HEADER_SIZE || !DecodeHeader(headerBytes, &header))
+        return FailCause{FailReason::FAIL_DAMAGED};
 
     char szKey[CIPHER_KEY_BUFFER_SIZE];
     BuildFileKey(szKey);
@@ -267,10 +273,12 @@ FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::
     if (pKeepOut && PathLeadsInto(m_pEnv, strPlain, *pKeepOut)) return FileOutcome::FILE_IN_VAULT;
     FileStamp asked;
     m_pEnv->GetStamp(strPlain, &asked);
-    const FileOutcome answer = AskToReplace(asked, MSG_TARGET_EXISTS, pFeedback);
-    if (answer != FileOutcome::FILE_DONE) return answer;
+    const FileResult answer =
+        AskToReplace(asked, FeedbackQuestion::QUESTION_TARGET_EXISTS, strPlain, pFeedback);
+    if (answer.nOutcome != FileOutcome::FILE_DONE) return answer;
+    int nMadeError = 0;
     if (asked.kind == EntryKind::ENTRY_NONE)
-        CreateDirectoryPath(strPlain, STORE_PLAIN_FOLDER_MODE, m_pEnv);
+        nMadeError = CreateDirectoryPath(strPlain, STORE_PLAIN_FOLDER_MODE, m_pEnv);
     // Where the file is going, which the stored file's name alone does not say.
     if (pFeedback) pFeedback->SetStatusText(strPlain);
 
@@ -278,7 +286,8 @@ FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::
     const std::string strName = LastComponent(strPlain);
     if (pKeepOut && IsWithinFolder(pFolder, *pKeepOut)) return FileOutcome::FILE_IN_VAULT;
     const auto pTarget = pFolder ? pFolder->CreateFileFor(strName, STORE_PLAIN_FILE_MODE) : nullptr;
-    if (!pTarget) return FileOutcome::FILE_FAILED;
+    // Without its folder, the folder that could not be made says why.
+    if (!pTarget) return !pFolder && nMadeError ? CauseOfErrno(nMadeError) : CauseOfLastError();
 
     const std::size_t nChunk = ChunkFor(pStored->Size());
     CReadAhead reader(*pStored, nChunk, pStored->Size() >= STORE_READ_AHEAD_SIZE, pStored->Size());
@@ -288,8 +297,9 @@ FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::
     for (;;) {
         unsigned char* pIn = nullptr;
         const std::int64_t nGot = reader.Next(&pIn);
+        if (nGot < 0) return CauseOfLastError();
         // A body that ends inside a block is damaged.
-        if (nGot < 0 || nGot % SFF_BLOCK_SIZE != 0) return FileOutcome::FILE_FAILED;
+        if (nGot % SFF_BLOCK_SIZE != 0) return FailCause{FailReason::FAIL_DAMAGED};
         std::size_t nOut = 0;
         for (std::size_t nPos = 0; nPos < static_cast<std::size_t>(nGot); nPos += SFF_BLOCK_SIZE) {
             // The whole block always fits (nOut never passes nPos); only
@@ -302,12 +312,13 @@ FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::
             nDone += SFF_BLOCK_SIZE;
             if (!progress.AfterBlock(nDone)) return FileOutcome::FILE_CANCELLED;
         }
-        if (nOut > 0 && !pTarget->Append(pOut.get(), nOut)) return FileOutcome::FILE_FAILED;
+        if (nOut > 0 && !pTarget->Append(pOut.get(), nOut)) return CauseOfLastError();
         if (static_cast<std::size_t>(nGot) < nChunk) break;
     }
     // A body shorter than the plain size calls for is damaged.
-    if (nRemaining != 0) return FileOutcome::FILE_FAILED;
-    return CommitTarget(*pFolder, strName, *pTarget, MSG_TARGET_EXISTS, pFeedback, asked);
+    if (nRemaining != 0) return FailCause{FailReason::FAIL_DAMAGED};
+    return CommitTarget(*pFolder, strName, *pTarget, FeedbackQuestion::QUESTION_TARGET_EXISTS,
+                        strPlain, pFeedback, asked);
 }
 
 }  // namespace quovex

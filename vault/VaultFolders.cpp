@@ -1,5 +1,6 @@
 #include "VaultFolders.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <vector>
@@ -11,10 +12,10 @@
 namespace quovex {
 
 const BoxInfo BOX_TABLE[BOX_COUNT] = {
-    {"FileBox", "文档保险柜"},
-    {"ImageBox", "图片保险柜"},
-    {"VideoBox", "视频保险柜"},
-    {"OtherBox", "其他保险柜"},
+    {"FileBox"},
+    {"ImageBox"},
+    {"VideoBox"},
+    {"OtherBox"},
 };
 
 namespace {}  // namespace
@@ -51,11 +52,15 @@ std::string BoxFolderPath(const std::string& strVaultPath, int nBox) {
     return JoinPath(strVaultPath, BOX_TABLE[nBox].pszFolder);
 }
 
-void CreateDirectoryPath(const std::string& strPath, unsigned nMode, CVaultEnv* pEnv) {
+int CreateDirectoryPath(const std::string& strPath, unsigned nMode, CVaultEnv* pEnv) {
     pEnv = CVaultEnv::Or(pEnv);
+    int nFirstError = 0;
     for (std::size_t i = 1; i < strPath.size(); ++i) {
-        if (strPath[i] == PATH_SEPARATOR) pEnv->CreateFolder(strPath.substr(0, i), nMode);
+        if (strPath[i] == PATH_SEPARATOR && !pEnv->CreateFolder(strPath.substr(0, i), nMode) &&
+            errno != EEXIST && nFirstError == 0)
+            nFirstError = errno;
     }
+    return nFirstError;
 }
 
 std::string FindVaultOf(const std::string& strPath, CVaultEnv* pEnv) {

@@ -19,10 +19,9 @@ constexpr int BOX_IMAGE = 1;
 constexpr int BOX_VIDEO = 2;
 constexpr int BOX_OTHER = 3;
 
-// Row of the box table; BoxIndex is its position.
+// Row of the box table; BoxIndex is its position (the window words its caption).
 struct BoxInfo {
-    const char* pszFolder;   // folder name under the vault location
-    const char* pszCaption;  // caption in the box list (UTF-8)
+    const char* pszFolder;  // folder name under the vault location
 };
 extern const BoxInfo BOX_TABLE[BOX_COUNT];
 
@@ -58,9 +57,11 @@ std::string FindVaultOf(const std::string& strPath, CVaultEnv* pEnv = nullptr);
 
 // Creates every folder that holds the last component of strPath (with a
 // trailing separator, the folder itself too), parents first, with nMode.
-// Failures are ignored.
-void CreateDirectoryPath(const std::string& strPath, unsigned nMode = 0700,
-                         CVaultEnv* pEnv = nullptr);
+// Failures do not stop it; the errno of the first folder that could not be
+// made (one that exists already is no failure) is returned, else 0, for a
+// caller that then finds the folder missing to tell why.
+int CreateDirectoryPath(const std::string& strPath, unsigned nMode = 0700,
+                        CVaultEnv* pEnv = nullptr);
 
 // Creates the vault location and its four box folders. Always 1.
 int CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);

@@ -1,5 +1,6 @@
 #include "VaultTransfer.h"
 
+#include <cerrno>
 #include <limits>
 
 #include "FolderIdentity.h"
@@ -28,8 +29,12 @@ public:
         if (m_inner.IsCancelled()) m_bSawCancel = true;
         return m_bSawCancel;
     }
-    bool AskYesNo(const std::string& strQuestion) override { return m_inner.AskYesNo(strQuestion); }
-    void ShowMessage(const std::string& strMessage) override { m_inner.ShowMessage(strMessage); }
+    bool AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) override {
+        return m_inner.AskYesNo(nQuestion, strPath);
+    }
+    void ShowMessage(FeedbackMessage nMessage, const std::string& strPath) override {
+        m_inner.ShowMessage(nMessage, strPath);
+    }
     void BeginWaitCursor() override { m_inner.BeginWaitCursor(); }
     void EndWaitCursor() override { m_inner.EndWaitCursor(); }
     void ShowBoxContents(const std::string& strBoxPath) override {
@@ -45,17 +50,33 @@ bool Cancelled(CVaultFeedback* pFeedback) {
     return pFeedback && pFeedback->IsCancelled();
 }
 
-void NoteResult(TransferReport* pReport, int nResult, const std::string& strPath) {
-    if (!pReport) return;
-    if (nResult == 1) {
-        ++pReport->nFilesDone;
-    } else {
-        pReport->vFailed.push_back(strPath);
-    }
-}
-
 void NotePassedOver(TransferReport* pReport, const std::string& strPath, PassReason nReason) {
     if (pReport) pReport->vPassedOver.push_back({strPath, nReason});
+}
+
+void NoteFailed(TransferReport* pReport, const std::string& strPath, const FailCause& cause) {
+    if (pReport) pReport->vFailed.push_back({strPath, cause});
+}
+
+// Counts a file done, or puts it in the one list that tells why it is not.
+void NoteResult(TransferReport* pReport, const FileResult& result, const std::string& strPath) {
+    switch (result.nOutcome) {
+        case FileOutcome::FILE_DONE:
+            if (pReport) ++pReport->nFilesDone;
+            break;
+        case FileOutcome::FILE_CHANGED:
+            NotePassedOver(pReport, strPath, PassReason::PASS_SOURCE_CHANGED);
+            break;
+        case FileOutcome::FILE_BAD_PATH:
+            NotePassedOver(pReport, strPath, PassReason::PASS_BAD_RECORDED_PATH);
+            break;
+        case FileOutcome::FILE_IN_VAULT:
+            NotePassedOver(pReport, strPath, PassReason::PASS_TARGET_IN_VAULT);
+            break;
+        default:
+            NoteFailed(pReport, strPath, result.cause);
+            break;
+    }
 }
 
 // A dropped path may end in separators ("dir/"); its name is the last real component.
@@ -121,9 +142,7 @@ void CVaultTransfer::StoreFileIn(const FolderPtr& pFolder, const std::string& st
     const int nResult =
         m_cipher.StoreFileAt(*pFolder, strName, strPath, pStoredFolder,
                              strStored + SFF_STORED_SUFFIX, pFeedback, nDone, nTotal, &result);
-    NoteResult(pReport, nResult, strPath);
-    if (result.nOutcome == FileOutcome::FILE_CHANGED)
-        NotePassedOver(pReport, strPath, PassReason::PASS_SOURCE_CHANGED);
+    NoteResult(pReport, result, strPath);
     if (nResult == 1 && m_bDeleteSource)
         QueueSourceDeletion({pFolder, strName, strPath, result.source, false},
                             ParentFolder(strStored), pReport);
@@ -206,7 +225,7 @@ int CVaultTransfer::StoreFolderIn(const FolderPtr& pSource, const std::string& s
         }
         return true;
     });
-    if (!bListed && pReport) pReport->vFailed.push_back(strSource);
+    if (!bListed) NoteFailed(pReport, strSource, CauseOfLastError());
     return bListed ? 1 : 0;
 }
 
@@ -258,22 +277,17 @@ int CVaultTransfer::RestoreFolderIn(const FolderPtr& pStored, const std::string&
         }
         return true;
     });
-    if (!bListed && pReport) pReport->vFailed.push_back(strStored);
+    if (!bListed) NoteFailed(pReport, strStored, CauseOfLastError());
     return bListed ? 1 : 0;
 }
 
 void CVaultTransfer::RestoreOne(const std::string& strStored, const std::string& strTarget,
                                 CVaultFeedback* pFeedback, std::uint64_t& nDone,
                                 std::uint64_t nTotal, TransferReport* pReport) {
-    FileOutcome nOutcome = FileOutcome::FILE_FAILED;
-    NoteResult(pReport,
-               m_cipher.RestoreFile(strStored, strTarget, pFeedback, nDone, nTotal, &nOutcome,
-                                    m_bKeepOutOfVault ? &m_vault : nullptr),
-               strStored);
-    if (nOutcome == FileOutcome::FILE_BAD_PATH)
-        NotePassedOver(pReport, strStored, PassReason::PASS_BAD_RECORDED_PATH);
-    if (nOutcome == FileOutcome::FILE_IN_VAULT)
-        NotePassedOver(pReport, strStored, PassReason::PASS_TARGET_IN_VAULT);
+    FileResult result;
+    m_cipher.RestoreFile(strStored, strTarget, pFeedback, nDone, nTotal, &result,
+                         m_bKeepOutOfVault ? &m_vault : nullptr);
+    NoteResult(pReport, result, strStored);
 }
 
 bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTotal) {
@@ -309,7 +323,7 @@ int RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
     for (const std::string& strPath : job.vDropList) nTotal += GetPathLength(strPath, pEnv);
     if (!HasRoomFor(pEnv, job.strBoxPath, nTotal)) {
         job.report.bNoSpace = true;
-        feedback.ShowMessage(MSG_NO_DISK_SPACE);
+        feedback.ShowMessage(FeedbackMessage::MESSAGE_NO_DISK_SPACE, job.strBoxPath);
         return 1;
     }
     // Sources queued for deletion belong to this run alone: a run that ends
@@ -333,7 +347,7 @@ int RunRestore(CVaultFeedback& feedback, RestoreJob& job) {
     const std::string strVolume = job.strTargetFolder.empty() ? "." : job.strTargetFolder;
     if (!HasRoomFor(pEnv, strVolume, nTotal)) {
         job.report.bNoSpace = true;
-        feedback.ShowMessage(MSG_NO_DISK_SPACE);
+        feedback.ShowMessage(FeedbackMessage::MESSAGE_NO_DISK_SPACE, strVolume);
         return 1;
     }
     const std::string strVault =
@@ -355,7 +369,7 @@ int AddDropWorker(CVaultFeedback& feedback, void* pData) {
     try {
         return RunAddDrop(feedback, job);
     } catch (...) {
-        job.report.vFailed.push_back(job.strBoxPath);
+        NoteFailed(&job.report, job.strBoxPath, CauseOfErrno(ENOMEM));
         return 1;
     }
 }
@@ -365,7 +379,7 @@ int RestoreWorker(CVaultFeedback& feedback, void* pData) {
     try {
         return RunRestore(feedback, job);
     } catch (...) {
-        job.report.vFailed.push_back(job.strStoredItem);
+        NoteFailed(&job.report, job.strStoredItem, CauseOfErrno(ENOMEM));
         return 1;
     }
 }

@@ -38,10 +38,20 @@ struct PassedOverItem {
     PassReason nReason;
 };
 
-// What a run did, for the caller to tell the user.
+// A file (or a folder that could not be listed) that did not go through.
+struct FailedItem {
+    std::string strPath;
+    FailCause cause;
+
+    bool operator==(const FailedItem&) const = default;
+};
+
+// What a run did, for the caller to tell the user. Each item that did not
+// go through is in one of the two lists: refused or kept for a reason of
+// its own (PassReason), else failed, declined or cancelled (FailCause).
 struct TransferReport {
     std::uint64_t nFilesDone = 0;             // files stored or restored completely
-    std::vector<std::string> vFailed;         // files that did not go through
+    std::vector<FailedItem> vFailed;          // what did not go through, and why
     std::vector<PassedOverItem> vPassedOver;  // what was refused or kept, and why
     bool bNoSpace = false;                    // stopped by the free-space test
     bool bCancelled = false;                  // stopped early by a cancel

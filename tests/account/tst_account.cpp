@@ -127,16 +127,19 @@ void TestAccount::firstStoredFileDecides() {
     QCOMPARE(CheckCredentials(strVault, "张三user", "口令1234"), bOneFirst);
     QCOMPARE(CheckCredentials(strVault, "alice", "secret1"), !bOneFirst);
 
-    // A damaged first file rejects everyone: a wrong signature, or a file cut
-    // inside the checksum, whose last byte is 0 so that zeros read in its
-    // place would still match.
+    // A damaged first file keeps everyone out, and says it is damaged: a
+    // wrong signature, a file cut inside the checksum (whose last byte is 0,
+    // so that zeros read in its place would still match) or inside the header.
     QFile first(strFirst);
     QVERIFY(first.open(QIODevice::ReadWrite));
     const QByteArray intact = first.readAll();
     QCOMPARE(intact.at(SFF_OFFSET_CHECKSUM + 3), '\0');
-    for (const QByteArray& damaged : {"X" + intact.mid(1), intact.left(SFF_OFFSET_CHECKSUM + 3)}) {
+    for (const QByteArray& damaged :
+         {"X" + intact.mid(1), intact.left(SFF_OFFSET_CHECKSUM + 3), intact.left(200)}) {
         QVERIFY(first.resize(0) && first.write(damaged) == damaged.size() && first.flush());
-        QVERIFY(!CheckCredentials(strVault, "张三user", "口令1234"));
+        const CredentialJudgement judgement = JudgeCredentials(strVault, "张三user", "口令1234");
+        QCOMPARE(judgement.nVerdict, CredentialVerdict::CREDENTIALS_UNDECIDED);
+        QCOMPARE(judgement.cause.nReason, FailReason::FAIL_DAMAGED);
         QVERIFY(!CheckCredentials(strVault, "alice", "secret1"));
     }
 }

@@ -49,7 +49,7 @@ PY
 "$TOOL" list "${CRED[@]}" vault >/dev/null 2>&1 || fail "list with the right credentials"
 printf 'wrong-pw\n' >bad.txt
 "$TOOL" list --user alice --password-file bad.txt vault >/dev/null 2>err.txt
-[ $? -eq 1 ] && grep -q "户名或者口令出错" err.txt || fail "list with wrong credentials"
+[ $? -eq 1 ] && grep -q "wrong user name or password" err.txt || fail "list with wrong credentials"
 "$TOOL" list --password-file pw.txt vault >/dev/null 2>&1
 [ $? -eq 2 ] || fail "a password without a user name is a usage error"
 "$TOOL" list no-such-folder >/dev/null 2>&1

@@ -63,7 +63,8 @@ expect 1 "wrong password, file in no vault" restore --user "$USER_CN" --password
 cp "vault/FileBox/a.txt.\$" stored.orig
 echo changed >src/a.txt
 expect 1 "declined overwrite of a stored file" store "${CRED[@]}" src/a.txt vault/FileBox
-grep -q "覆盖它吗" err.txt || fail "overwrite question not shown"
+grep -q "a.txt.\$ is in the vault already; replace it? no" err.txt || fail "no overwrite question"
+grep -q "existing file kept (--overwrite no): $PWD/src/a.txt" err.txt || fail "no reason given"
 cmp -s "vault/FileBox/a.txt.\$" stored.orig || fail "declined overwrite changed the stored file"
 [ -f src/a.txt ] || fail "source of a failed store deleted"
 expect 0 "accepted overwrite, source deleted" store "${CRED[@]}" --overwrite yes src/a.txt vault/FileBox
@@ -75,8 +76,18 @@ expect 1 "missing path" store "${CRED[@]}" --keep-source no-such-file vault/File
 # keeps bob out of the empty ImageBox.
 BOB=(--user bob1 --password other-pw)
 expect 1 "second user in another box" store "${BOB[@]}" --keep-source src/docs vault/ImageBox
-grep -q "户名或者口令出错" err.txt || fail "second user: no rejection message"
+grep -q "wrong user name or password" err.txt || fail "second user: no rejection message"
 [ -e vault/ImageBox ] && fail "second user stored something"
+
+# A body cut short is damage; a whole vault of files cut to nothing (a power
+# loss) is no reason to blame the credentials.
+truncate -s 402 "vault/FileBox/docs/b.bin.\$"
+expect 1 "damaged stored file" restore "${CRED[@]}" --to out3 "vault/FileBox/docs/b.bin.\$"
+grep -q "stored file is damaged: .*docs/b.bin" err.txt || fail "damage not named"
+mkdir -p cut/FileBox && : >"cut/FileBox/a.txt.\$"
+expect 1 "first stored file empty" restore "${CRED[@]}" --to out3 cut/FileBox
+grep -q "first stored file is damaged.*cut/FileBox/a.txt" err.txt && ! grep -q wrong err.txt ||
+    fail "an empty first stored file read as wrong credentials"
 
 [ "$FAILS" -eq 0 ] && echo "all quovex-tool checks passed"
 exit $((FAILS > 0))

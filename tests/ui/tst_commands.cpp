@@ -9,6 +9,7 @@
 #include "DirDialog.h"
 #include "MessageBox.h"
 #include "ProgressDlg.h"
+#include "RunReport.h"
 #include "UiTestSupport.h"
 #include "VaultApp.h"
 #include "VaultDlg.h"
@@ -108,8 +109,13 @@ void TestCommands::restoreAndRestoreTo() {
     QCOMPARE(ReadFile(Src(QStringLiteral("目录/c.txt"))), QByteArray("gamma"));
     QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
     QCOMPARE(m_pScript->Requests().front().nButtons, unsigned(MSGBOX_YESNO));
-    QVERIFY2(LastMessage().contains(Box(QStringLiteral("a.txt.$"))), qPrintable(LastMessage()));
+    QCOMPARE(LastMessage(), QStringLiteral("以下项目没有完成：\n%1（未能还原：已有的文件没有覆盖）")
+                                .arg(Box(QStringLiteral("a.txt.$"))));
     QCOMPARE(m_pDlg->SelectedItem(), m_pDlg->ContentsTree()->FindPathItem(m_strBox));
+    TransferReport full;  // what a failed write reports
+    full.vFailed = {{"/d/a.txt", CauseOfErrno(ENOSPC)}};
+    QCOMPARE(RunReportText(full, RunKind::RUN_STORE),
+             QStringLiteral("以下项目没有完成：\n/d/a.txt（未能存入：磁盘已满）"));
 
     // Yes replaces it.
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
@@ -150,7 +156,7 @@ void TestCommands::cancelMidRestoreOrDrop() {
     // Each run: one question, the cancel, the report.
     const std::vector<MessageBoxRequest>& requests = m_pScript->Requests();
     QCOMPARE(requests.size(), std::size_t(6));
-    QCOMPARE(requests[0].strText, QString::fromUtf8(MSG_STORED_EXISTS));
+    QCOMPARE(requests[0].strText, QStringLiteral("目标文件已经在保险箱存在，覆盖它吗？"));
     for (std::size_t i : {1, 4})
         QCOMPARE(requests[i].strText, QStringLiteral("User cancelled the operation !"));
 }

@@ -93,14 +93,17 @@ void TestRuns::startUp_data() {
     QTest::addColumn<bool>("bConfigured");     // settings name the vault and user "alice"
     QTest::addColumn<bool>("bTyped");          // the vault's path typed as location
     QTest::addColumn<int>("nEndKey");          // ends the main window; 0: the Exit command
+    QTest::addColumn<bool>("bCut");            // the stored file emptied, as by a power loss
     const QString strRight = QStringLiteral("口令1234");
-    QTest::newRow("cancelled") << QString() << false << false << 0;
-    QTest::newRow("wrong password") << QString("wrong-pw") << true << false << 0;
-    QTest::newRow("first run, preset location") << strRight << false << false << 0;
-    QTest::newRow("first run, folder typed") << strRight << false << true << int(Qt::Key_Return);
+    QTest::newRow("cancelled") << QString() << false << false << 0 << false;
+    QTest::newRow("wrong password") << QString("wrong-pw") << true << false << 0 << false;
+    QTest::newRow("first run, preset location") << strRight << false << false << 0 << false;
+    QTest::newRow("first run, folder typed")
+        << strRight << false << true << int(Qt::Key_Return) << false;
     QTest::newRow("configured, preset location")
-        << strRight << true << false << int(Qt::Key_Escape);
-    QTest::newRow("configured location typed") << strRight << true << true << 0;
+        << strRight << true << false << int(Qt::Key_Escape) << false;
+    QTest::newRow("configured location typed") << strRight << true << true << 0 << false;
+    QTest::newRow("first stored file cut short") << strRight << true << false << 0 << true;
 }
 
 void TestRuns::startUp() {
@@ -108,7 +111,8 @@ void TestRuns::startUp() {
     QFETCH(bool, bConfigured);
     QFETCH(bool, bTyped);
     QFETCH(int, nEndKey);
-    const bool bAccepted = strPassword == QStringLiteral("口令1234");
+    QFETCH(bool, bCut);
+    const bool bAccepted = strPassword == QStringLiteral("口令1234") && !bCut;
     const QString strSettings = test::g_strHome + QStringLiteral("/config/tandrel/") +
                                 QCoreApplication::applicationName() + QStringLiteral(".conf");
     QFile::remove(strSettings);
@@ -116,8 +120,9 @@ void TestRuns::startUp() {
     // The vault holds the reference stored file of 张三user / 口令1234.
     const QString strVault = test::g_strHome + QStringLiteral("/vault");
     QDir(strVault).removeRecursively();
-    QVERIFY(test::MakeFile(strVault + QStringLiteral("/FileBox/chinese.txt.$"),
-                           test::ReadFile(QStringLiteral(QUOVEX_TEST_DATA "/chinese.txt.$"))));
+    const QString strStored = strVault + QStringLiteral("/FileBox/chinese.txt.$");
+    const QByteArray stored = test::ReadFile(QStringLiteral(QUOVEX_TEST_DATA "/chinese.txt.$"));
+    QVERIFY(test::MakeFile(strStored, bCut ? QByteArray() : stored));
     if (bConfigured) {
         QSettings settings(QStringLiteral("tandrel"), QCoreApplication::applicationName());
         settings.setValue("SaftyBox/WorkPath", strVault);
@@ -181,9 +186,12 @@ void TestRuns::startUp() {
                                                       "1234"})
                                     : QByteArrayList());
     QCOMPARE(bAboutShown, bAccepted);
-    QCOMPARE(script.Requests().size(), std::size_t(strPassword == QStringLiteral("wrong-pw")));
+    QCOMPARE(script.Requests().size(), std::size_t(!bAccepted && !strPassword.isNull()));
     for (const MessageBoxRequest& request : script.Requests())
-        QCOMPARE(request.strText, QStringLiteral("户名或者口令出错。"));
+        QCOMPARE(
+            request.strText,
+            bCut ? QStringLiteral("保险柜中的已存文件已损坏，无法核对户名和口令：\n") + strStored
+                 : QStringLiteral("户名或者口令出错。"));
 
     // Only a new user name at the configured location, typed, is saved.
     const bool bSaved = bAccepted && bConfigured && bTyped;

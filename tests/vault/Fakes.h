@@ -1,9 +1,10 @@
 // Fakes of the core's two seams. CFakeFeedback answers every question with
 // m_bAnswerYes, cancels on request and records everything the core told it.
-// CFaultEnv works on the real file system, injects faults on request and
-// stages races with other programs.
+// CFaultEnv works on the real file system, injects faults on request (each
+// with the errno a real one would leave) and stages races with other programs.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -25,7 +26,9 @@ public:
     int m_nCancelAfter = -1;
     std::string m_strCancelTrigger;
 
-    std::vector<std::string> m_vStatus, m_vQuestions, m_vMessages, m_vShownBoxes;
+    std::vector<std::string> m_vStatus, m_vAskedPaths, m_vShownBoxes;
+    std::vector<FeedbackQuestion> m_vQuestions;
+    std::vector<FeedbackMessage> m_vMessages;
     std::vector<int> m_vPositions;
     int m_nCancelChecks = 0;
     int m_nWaitBegins = 0;
@@ -43,11 +46,14 @@ public:
         if (m_nCancelAfter < 0 || !(m_bTriggered || m_strCancelTrigger.empty())) return false;
         return ++m_nCountedChecks > m_nCancelAfter;
     }
-    bool AskYesNo(const std::string& strQuestion) override {
-        m_vQuestions.push_back(strQuestion);
+    bool AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) override {
+        m_vQuestions.push_back(nQuestion);
+        m_vAskedPaths.push_back(strPath);
         return m_bAnswerYes;
     }
-    void ShowMessage(const std::string& strMessage) override { m_vMessages.push_back(strMessage); }
+    void ShowMessage(FeedbackMessage nMessage, const std::string&) override {
+        m_vMessages.push_back(nMessage);
+    }
     void BeginWaitCursor() override {
         ++m_nWaitBegins;
         ++m_nWaitDepth;
@@ -69,15 +75,15 @@ class CFaultEnv : public CVaultEnv {
 public:
     using Hook = std::function<void(const std::string& strPath)>;
 
-    bool m_bFailCreate = false;           // CFolder::CreateFileFor fails
-    std::int64_t m_nFailWriteAfter = -1;  // an Append that passes this many bytes fails
-    bool m_bFailSync = false;             // CWritableFile::Sync fails
-    bool m_bFailCommit = false;           // CWritableFile::Commit fails
-    std::int64_t m_nFailReadAfter = -1;   // a Read that asks past this many bytes fails
+    bool m_bFailCreate = false;           // CFolder::CreateFileFor fails (EACCES)
+    std::int64_t m_nFailWriteAfter = -1;  // an Append that passes this many bytes fails (ENOSPC)
+    bool m_bFailSync = false;             // CWritableFile::Sync fails (EIO)
+    bool m_bFailCommit = false;           // CWritableFile::Commit fails (EIO)
+    std::int64_t m_nFailReadAfter = -1;   // a Read that asks past this many bytes fails (EIO)
     std::int64_t m_nSizeDelta = 0;        // Size() is off by this much (a changing file)
     std::int64_t m_nFreeSpace = -1;       // >= 0: the answer of GetFreeSpace; -2: it fails
-    bool m_bFailSyncVolume = false;       // SyncVolume fails
-    bool m_bFailUpdate = false;           // OpenForUpdate fails (a file that may not be written)
+    bool m_bFailSyncVolume = false;       // SyncVolume fails (EIO)
+    bool m_bFailUpdate = false;           // OpenForUpdate fails (EACCES: may not be written)
     Hook m_fnDuringCopy;                  // the target, at the first write of its new file
     Hook m_fnAfterList;                   // a folder, after it was listed
     Hook m_fnBeforeSyncVolume;            // the path asked to flush
@@ -94,7 +100,7 @@ public:
     // Writes in place fail as m_nFailWriteAfter says, counted per file, and
     // Sync as m_bFailSync says.
     std::unique_ptr<CUpdatableFile> OpenForUpdate(const std::string& strPath) override {
-        auto pFile = m_bFailUpdate ? nullptr : Real()->OpenForUpdate(strPath);
+        auto pFile = m_bFailUpdate ? Refuse(EACCES, nullptr) : Real()->OpenForUpdate(strPath);
         return pFile ? std::make_unique<CFaultyUpdater>(std::move(pFile), *this) : nullptr;
     }
     bool CreateFolder(const std::string& strPath, unsigned nMode) override {
@@ -111,13 +117,20 @@ public:
     bool SyncVolume(const std::string& strPath) override {
         ++m_nSyncVolumeCalls;
         if (m_fnBeforeSyncVolume) m_fnBeforeSyncVolume(strPath);
-        if (m_bFailSyncVolume || !Real()->SyncVolume(strPath)) return false;
+        if (m_bFailSyncVolume) return Refuse(EIO, false);
+        if (!Real()->SyncVolume(strPath)) return false;
         m_bUnflushed = false;
         return true;
     }
 
 private:
     static CVaultEnv* Real() { return CVaultEnv::Default(); }
+    // What an injected fault returns, with the errno a real one leaves.
+    template <typename T>
+    static T Refuse(int nErrno, T failed) {
+        errno = nErrno;
+        return failed;
+    }
     bool NoteDeletion() {
         if (m_bUnflushed) ++m_nUnflushedDeletes;
         return true;
@@ -155,7 +168,8 @@ private:
         }
         std::unique_ptr<CWritableFile> CreateFileFor(const std::string& strName,
                                                      unsigned nMode) override {
-            auto pFile = m_env.m_bFailCreate ? nullptr : m_pInner->CreateFileFor(strName, nMode);
+            auto pFile = m_env.m_bFailCreate ? Refuse(EACCES, nullptr)
+                                             : m_pInner->CreateFileFor(strName, nMode);
             return pFile ? std::make_unique<CFaultyWriter>(std::move(pFile), m_env,
                                                            m_strPath + "/" + strName)
                          : nullptr;
@@ -180,7 +194,8 @@ private:
         std::int64_t Read(void* pBuffer, std::size_t nCount) override {
             m_nAsked += nCount;
             const std::int64_t nLimit = m_env.m_nFailReadAfter;
-            return nLimit >= 0 && m_nAsked > nLimit ? -1 : m_pInner->Read(pBuffer, nCount);
+            return nLimit >= 0 && m_nAsked > nLimit ? Refuse<std::int64_t>(EIO, -1)
+                                                    : m_pInner->Read(pBuffer, nCount);
         }
         std::uint64_t Size() const override { return m_stamp.nSize; }
         const FileStamp& OpenStamp() const override { return m_stamp; }
@@ -204,10 +219,10 @@ private:
         bool WriteAt(const void* pData, std::size_t nCount, std::uint64_t nOffset) override {
             m_nWritten += nCount;
             const std::int64_t nLimit = m_env.m_nFailWriteAfter;
-            return (nLimit < 0 || m_nWritten <= nLimit) &&
-                   m_pInner->WriteAt(pData, nCount, nOffset);
+            if (nLimit >= 0 && m_nWritten > nLimit) return Refuse(ENOSPC, false);
+            return m_pInner->WriteAt(pData, nCount, nOffset);
         }
-        bool Sync() override { return !m_env.m_bFailSync && m_pInner->Sync(); }
+        bool Sync() override { return m_env.m_bFailSync ? Refuse(EIO, false) : m_pInner->Sync(); }
         bool GetStamp(FileStamp* pStamp) override { return m_pInner->GetStamp(pStamp); }
 
         std::unique_ptr<CUpdatableFile> m_pInner;
@@ -222,14 +237,15 @@ private:
             if (m_nWritten == 0 && m_env.m_fnDuringCopy) m_env.m_fnDuringCopy(m_strTarget);
             m_nWritten += nCount;
             const std::int64_t nLimit = m_env.m_nFailWriteAfter;
-            return (nLimit < 0 || m_nWritten <= nLimit) && m_pInner->Append(pData, nCount);
+            if (nLimit >= 0 && m_nWritten > nLimit) return Refuse(ENOSPC, false);
+            return m_pInner->Append(pData, nCount);
         }
-        bool Sync() override { return !m_env.m_bFailSync && m_pInner->Sync(); }
+        bool Sync() override { return m_env.m_bFailSync ? Refuse(EIO, false) : m_pInner->Sync(); }
         bool TakeAccessOf(const FileStamp& replaced) override {
             return m_pInner->TakeAccessOf(replaced);
         }
         CommitResult Commit(bool bReplace) override {
-            if (m_env.m_bFailCommit) return CommitResult::COMMIT_FAILED;
+            if (m_env.m_bFailCommit) return Refuse(EIO, CommitResult::COMMIT_FAILED);
             const CommitResult result = m_pInner->Commit(bReplace);
             if (result == CommitResult::COMMIT_DONE) m_env.m_bUnflushed = true;
             return result;

@@ -28,13 +28,13 @@ protected:
     int Store(const std::string& strSource, const std::string& strStored,
               std::uint64_t nTotal = 1000) {
         return m_cipher.StoreFile(m_tmp / strSource, m_tmp / strStored, &m_feedback, m_nDone,
-                                  nTotal);
+                                  nTotal, &m_stored);
     }
     // An empty strTarget restores to the recorded source path.
     int Restore(const std::string& strStored, const std::string& strTarget,
                 std::uint64_t nTotal = 1000) {
         return m_cipher.RestoreFile(m_tmp / strStored, strTarget.empty() ? "" : m_tmp / strTarget,
-                                    &m_feedback, m_nDone, nTotal);
+                                    &m_feedback, m_nDone, nTotal, &m_restored);
     }
     // Stores vPlain from src/x as box/x.$ and starts afresh; returns the stored bytes.
     Bytes MakeStored(const Bytes& vPlain) {
@@ -53,6 +53,8 @@ protected:
     CVaultCipher m_cipher{"user1", "pass1", &m_env};
     CFakeFeedback m_feedback;
     std::uint64_t m_nDone = 0;
+    StoreResult m_stored;   // of the last Store
+    FileResult m_restored;  // of the last Restore
 };
 
 }  // namespace
@@ -124,6 +126,9 @@ TEST_F(FileStoreTest, LargeFilesRoundTripAndFailOrCancelCleanlyWhileReadAhead) {
     m_env.m_nFailReadAfter = 3 << 20;
     EXPECT_EQ(Store("src/big", "box/big.$"), 0);
     EXPECT_EQ(Restore("box/big.$", "out/big.$"), 0);
+    // The helper thread's errno reaches the caller's report.
+    EXPECT_EQ(m_stored.cause, CauseOfErrno(EIO));
+    EXPECT_EQ(m_restored.cause, CauseOfErrno(EIO));
     m_env.m_nFailReadAfter = -1;
     m_feedback.m_nCancelAfter = 20000;  // inside the third chunk
     EXPECT_EQ(Store("src/big", "box/big.$"), 0);
@@ -154,8 +159,11 @@ TEST_F(FileStoreTest, ReplacesOnlyWhatTheUserWasAskedAbout) {
     };
     EXPECT_EQ(Restore("box/x.$", "out/y.$"), 0);
     EXPECT_EQ(Read("out/y"), Bytes(2, 6));
-    EXPECT_EQ(m_feedback.m_vQuestions,
-              (std::vector<std::string>{MSG_STORED_EXISTS, MSG_TARGET_EXISTS, MSG_TARGET_EXISTS}));
+    using enum FeedbackQuestion;
+    EXPECT_EQ(m_feedback.m_vQuestions, (std::vector{QUESTION_STORED_EXISTS, QUESTION_TARGET_EXISTS,
+                                                    QUESTION_TARGET_EXISTS}));
+    EXPECT_EQ(m_feedback.m_vAskedPaths[0], m_tmp / "box/x.$");
+    EXPECT_EQ(m_restored.cause.nReason, FailReason::FAIL_DECLINED);
 
     m_feedback.m_bAnswerYes = true;
     m_feedback.m_vQuestions.clear();
@@ -178,6 +186,7 @@ TEST_F(FileStoreTest, ReplacesOnlyWhatTheUserWasAskedAbout) {
 
     fs::create_directories(m_tmp / "out/folder/inner");
     EXPECT_EQ(Restore("box/x.$", "out/folder.$"), 0) << "a folder is never replaced";
+    EXPECT_EQ(m_restored.cause.nReason, FailReason::FAIL_TARGET_IS_FOLDER);
     EXPECT_TRUE(fs::is_directory(m_tmp / "out/folder/inner"));
 }
 
@@ -186,6 +195,7 @@ namespace {
 struct Fault {
     const char* pszName;
     void (*pfnArm)(CFaultEnv& env, CFakeFeedback& feedback);
+    FailReason nReason;       // told for the store and the restore (FAIL_OTHER: a source change)
     bool bStoreOnly = false;  // a size change matters only while a source is read
     // False for a fault that can only strike when an existing file is
     // replaced (a new file is flushed with the volume, not on its own).
@@ -197,15 +207,23 @@ void PrintTo(const Fault& fault, std::ostream* pOut) {
 
 // Offsets are into the file read or written.
 const Fault FAULTS[] = {
-    {"CancelInBody", [](CFaultEnv&, CFakeFeedback& f) { f.m_nCancelAfter = 2; }},
-    {"Creation", [](CFaultEnv& e, CFakeFeedback&) { e.m_bFailCreate = true; }},
-    {"Write", [](CFaultEnv& e, CFakeFeedback&) { e.m_nFailWriteAfter = 274 + 128 + 5; }},
-    {"Sync", [](CFaultEnv& e, CFakeFeedback&) { e.m_bFailSync = true; }, false, false},
-    {"Commit", [](CFaultEnv& e, CFakeFeedback&) { e.m_bFailCommit = true; }},
-    {"ReadInHeader", [](CFaultEnv& e, CFakeFeedback&) { e.m_nFailReadAfter = 100; }},
-    {"ReadInBody", [](CFaultEnv& e, CFakeFeedback&) { e.m_nFailReadAfter = 274 + 128 + 5; }},
-    {"SourceGrew", [](CFaultEnv& e, CFakeFeedback&) { e.m_nSizeDelta = -1; }, true},
-    {"SourceShrank", [](CFaultEnv& e, CFakeFeedback&) { e.m_nSizeDelta = 1; }, true},
+    {"CancelInBody", [](CFaultEnv&, CFakeFeedback& f) { f.m_nCancelAfter = 2; },
+     FailReason::FAIL_CANCELLED},
+    {"Creation", [](CFaultEnv& e, CFakeFeedback&) { e.m_bFailCreate = true; },
+     FailReason::FAIL_PERMISSION},
+    {"Write", [](CFaultEnv& e, CFakeFeedback&) { e.m_nFailWriteAfter = 274 + 128 + 5; },
+     FailReason::FAIL_NO_SPACE},
+    {"Sync", [](CFaultEnv& e, CFakeFeedback&) { e.m_bFailSync = true; }, FailReason::FAIL_IO, false,
+     false},
+    {"Commit", [](CFaultEnv& e, CFakeFeedback&) { e.m_bFailCommit = true; }, FailReason::FAIL_IO},
+    {"ReadInHeader", [](CFaultEnv& e, CFakeFeedback&) { e.m_nFailReadAfter = 100; },
+     FailReason::FAIL_IO},
+    {"ReadInBody", [](CFaultEnv& e, CFakeFeedback&) { e.m_nFailReadAfter = 274 + 128 + 5; },
+     FailReason::FAIL_IO},
+    {"SourceGrew", [](CFaultEnv& e, CFakeFeedback&) { e.m_nSizeDelta = -1; },
+     FailReason::FAIL_OTHER, true},
+    {"SourceShrank", [](CFaultEnv& e, CFakeFeedback&) { e.m_nSizeDelta = 1; },
+     FailReason::FAIL_OTHER, true},
 };
 
 class FileFaultTest : public FileStoreTest, public ::testing::WithParamInterface<Fault> {};
@@ -228,7 +246,11 @@ TEST_P(FileFaultTest, LeavesNothingPartialAndTheOldFilesIntact) {
         EXPECT_FALSE(Has("box/new.$") || Has("out/new"));
     }
     EXPECT_EQ(Store("src/y", "box/x.$"), 0);
-    EXPECT_EQ(fault.bStoreOnly ? 0 : Restore("box/x.$", "out/old.$"), 0);
+    EXPECT_EQ(m_stored.cause.nReason, fault.nReason);
+    if (!fault.bStoreOnly) {
+        EXPECT_EQ(Restore("box/x.$", "out/old.$"), 0);
+        EXPECT_EQ(m_restored.cause.nReason, fault.nReason);
+    }
     EXPECT_EQ(Read("box/x.$"), vStored);
     EXPECT_EQ(Read("src/y"), RandomBytes(1000, 2));
     EXPECT_EQ(Read("out/old"), (Bytes{9, 9, 9}));
@@ -245,15 +267,19 @@ TEST_F(FileStoreTest, RefusesSourcesTheHeaderCannotHold) {
     for (int i = 0; i < 70; ++i) strChinese += "字";
     const std::string refused[] = {std::string(128 - nBase, 'b'), strChinese, "bad\xFF", "huge",
                                    "fifo"};
+    using enum FailReason;
+    const FailReason reasons[] = {FAIL_PATH_NOT_STORABLE, FAIL_PATH_NOT_STORABLE,
+                                  FAIL_PATH_NOT_STORABLE, FAIL_TOO_LARGE, FAIL_NOT_PLAIN_FILE};
     for (const std::string& strName : refused)
         if (strName != "fifo") Write(strName, {1});
     fs::resize_file(m_tmp / "huge", 1ull << 32);  // sparse
     Write(std::string(127 - nBase, 'a'), {1});
     EXPECT_EQ(Store(std::string(127 - nBase, 'a'), "box/fits.$"), 1);
     ASSERT_EQ(mkfifo((m_tmp / "fifo").c_str(), 0600), 0);  // a read of it would never end
-    for (const std::string& strName : refused) {
-        EXPECT_EQ(Store(strName, "box/refused.$"), 0) << strName;
-        EXPECT_TRUE(Has(strName));
+    for (std::size_t i = 0; i < std::size(refused); ++i) {
+        EXPECT_EQ(Store(refused[i], "box/refused.$"), 0) << refused[i];
+        EXPECT_EQ(m_stored.cause.nReason, reasons[i]) << refused[i];
+        EXPECT_TRUE(Has(refused[i]));
     }
     EXPECT_FALSE(Has("box/refused.$"));
 }
@@ -268,10 +294,13 @@ TEST_F(FileStoreTest, RestoreRefusesForeignDamagedOrRelativelyRecordedFiles) {
 
     Write("box/junk.$", RandomBytes(700, 1));  // no signature
     EXPECT_EQ(Restore("box/junk.$", "out/junk.$"), 0);
+    EXPECT_EQ(m_restored.cause.nReason, FailReason::FAIL_DAMAGED);
     EXPECT_EQ(Restore("box/missing.$", "out/missing.$"), 0);
+    EXPECT_EQ(m_restored.cause, CauseOfErrno(ENOENT));
     for (std::size_t nLength : {100, 274, 274 + 128, 274 + 256 + 44}) {
         Write("box/cut.$", Bytes(v.begin(), v.begin() + nLength));
         EXPECT_EQ(Restore("box/cut.$", "out/cut.$"), 0) << nLength;
+        EXPECT_EQ(m_restored.cause.nReason, FailReason::FAIL_DAMAGED) << nLength;
     }
     fs::create_directories(m_tmp / "cwd");
     const fs::path oldCwd = fs::current_path();

@@ -18,6 +18,7 @@ using namespace quovex;
 using namespace quovex::test;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using enum FailReason;
 
 namespace {
 
@@ -128,7 +129,8 @@ TEST_F(VaultTransferTest, DroppedTreeIsMirroredAndRestoredBelowAFolderOrInPlace)
     const Tree box = SnapshotTree(m_strBox);
     EXPECT_EQ(RestoreRun(Box("work"), m_tmp / "out"), 1);
     EXPECT_EQ(m_restore.report.nFilesDone, 3u);
-    EXPECT_EQ(m_restore.report.vFailed, std::vector<std::string>{Box("work/junk.txt.$")});
+    EXPECT_EQ(m_restore.report.vFailed,
+              (std::vector<FailedItem>{{Box("work/junk.txt.$"), {FAIL_DAMAGED}}}));
     EXPECT_EQ(RestoreRun(Box("top.txt.$"), m_tmp / "out/"), 1);
     EXPECT_EQ(SnapshotTree(m_tmp / "out"), (Tree{{"top.txt", RandomBytes(50, 4)},
                                                  {"work/", {}},
@@ -161,7 +163,7 @@ TEST_F(VaultTransferTest, FreeSpaceMustCoverTheTotalPlusTheMarginIn64Bits) {
     m_transfer.SetDeleteSource(false);
     m_env.m_nFreeSpace = 3000 + MARGIN - 1;
     EXPECT_EQ(Drop({Src("a"), Src("dir")}), 1) << "lack of space is not a cancel";
-    EXPECT_EQ(m_feedback.m_vMessages, std::vector<std::string>{MSG_NO_DISK_SPACE});
+    EXPECT_EQ(m_feedback.m_vMessages, std::vector{FeedbackMessage::MESSAGE_NO_DISK_SPACE});
     EXPECT_TRUE(m_drop.report.bNoSpace);
     EXPECT_TRUE(fs::is_empty(m_strBox));
     m_env.m_nFreeSpace = 3000 + MARGIN;
@@ -231,8 +233,10 @@ TEST_F(VaultTransferTest, FailedStoresAndAFailedFlushKeepTheirSources) {
     WriteBytes(Box("d.txt.$"), {4, 4});  // declined overwrite
     EXPECT_EQ(Drop({Src("a.txt"), Src("b\xFF"), Src("d.txt"), Src("dir")}), 1);
     EXPECT_EQ(m_drop.report.nFilesDone, 2u);
-    EXPECT_EQ(m_drop.report.vFailed,
-              (std::vector<std::string>{Src("b\xFF"), Src("d.txt"), Src("dir/b\xFF")}));
+    const FailCause unstorable{FAIL_PATH_NOT_STORABLE};
+    EXPECT_EQ(m_drop.report.vFailed, (std::vector<FailedItem>{{Src("b\xFF"), unstorable},
+                                                              {Src("d.txt"), {FAIL_DECLINED}},
+                                                              {Src("dir/b\xFF"), unstorable}}));
     EXPECT_EQ(SnapshotTree(Src("")),
               (Tree{{"b\xFF", {1}}, {"d.txt", {1}}, {"dir/", {}}, {"dir/b\xFF", {1}}}));
     EXPECT_EQ(ReadBytes(Box("d.txt.$")), (Bytes{4, 4}));
@@ -292,7 +296,9 @@ TEST_F(VaultTransferTest, AWalkIsNotLedOutOfTheTreeBySwapsDuringTheRun) {
     };
     EXPECT_EQ(Drop({Src("work")}), 1);
     EXPECT_EQ(m_drop.report.nFilesDone, 0u);
-    EXPECT_EQ(m_drop.report.vFailed, (std::vector<std::string>{Src("work/pipe"), Src("work/sub")}));
+    EXPECT_EQ(m_drop.report.vFailed,
+              (std::vector<FailedItem>{{Src("work/pipe"), CauseOfErrno(ENXIO)},
+                                       {Src("work/sub"), CauseOfErrno(ENOTDIR)}}));
     EXPECT_EQ(ReadBytes(m_tmp / "outside/victim"), Bytes{3});
     EXPECT_EQ(FindFirstStoredFile(m_strBox), "");
     EXPECT_TRUE(fs::is_symlink(Src("work/sub")) && Exists(Src("work/pipe")));
@@ -325,4 +331,28 @@ TEST_F(VaultTransferTest, RestoresNeverWriteIntoTheVault) {
     EXPECT_EQ(RestoreRun(Box("ok.txt.$"), strOther + "/deeper"), 1);
     EXPECT_EQ(m_restore.report.nFilesDone, 0u);
     EXPECT_EQ(SnapshotTree(m_strVault), vault) << "nothing made in the vault, not even a folder";
+}
+
+// Each file that does not go through is reported once, with why: a disk
+// that fills up, a source that changes, a folder that may not be written.
+TEST_F(VaultTransferTest, EveryFileThatDidNotGoThroughCarriesItsReason) {
+    WriteBytes(Src("a"), {1});
+    m_env.m_nFailWriteAfter = 0;
+    EXPECT_EQ(Drop({Src("a")}), 1);
+    m_env.m_nFailWriteAfter = -1;
+    EXPECT_EQ(m_drop.report.vFailed,
+              (std::vector<FailedItem>{{Src("a"), {FAIL_NO_SPACE, ENOSPC}}}));
+
+    m_env.m_nSizeDelta = 1;
+    EXPECT_EQ(Drop({Src("a")}), 1);
+    m_env.m_nSizeDelta = 0;
+    EXPECT_TRUE(m_drop.report.vFailed.empty());
+    ASSERT_EQ(m_drop.report.vPassedOver.size(), 1u);
+    EXPECT_EQ(m_drop.report.vPassedOver[0].nReason, PassReason::PASS_SOURCE_CHANGED);
+
+    ASSERT_EQ(Drop({Src("a")}), 1);
+    m_env.m_bFailCreate = true;  // the target folder may not be written
+    EXPECT_EQ(RestoreRun(Box("a.$"), m_tmp / "out"), 1);
+    EXPECT_EQ(m_restore.report.vFailed,
+              (std::vector<FailedItem>{{Box("a.$"), {FAIL_PERMISSION, EACCES}}}));
 }

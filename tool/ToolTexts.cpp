@@ -1,0 +1,90 @@
+#include "ToolTexts.h"
+
+#include <cstring>
+
+namespace quovex {
+
+std::string QuestionText(FeedbackQuestion nQuestion, const std::string& strPath) {
+    switch (nQuestion) {
+        case FeedbackQuestion::QUESTION_STORED_EXISTS:
+            return strPath + " is in the vault already; replace it?";
+        case FeedbackQuestion::QUESTION_TARGET_EXISTS:
+            return strPath + " exists already; replace it?";
+    }
+    return strPath + ": replace it?";
+}
+
+std::string MessageText(FeedbackMessage nMessage, const std::string& strPath) {
+    switch (nMessage) {
+        case FeedbackMessage::MESSAGE_NO_DISK_SPACE:
+            return "not enough free disk space for this run on the volume of " + strPath +
+                   " (it needs the run's size and 500 MB more); nothing was done";
+    }
+    return strPath;
+}
+
+std::string FailReasonText(const FailCause& cause) {
+    switch (cause.nReason) {
+        case FailReason::FAIL_OTHER:
+            break;
+        case FailReason::FAIL_PERMISSION:
+            return "permission denied";
+        case FailReason::FAIL_NO_SPACE:
+            return "disk full or quota exceeded";
+        case FailReason::FAIL_READ_ONLY:
+            return "read-only file system";
+        case FailReason::FAIL_UNSUPPORTED:
+            return "not supported by the file system";
+        case FailReason::FAIL_NAME_TOO_LONG:
+            return "name too long";
+        case FailReason::FAIL_NOT_FOUND:
+            return "no longer there";
+        case FailReason::FAIL_NOT_PLAIN_FILE:
+            return "not a regular file (a link, pipe or device)";
+        case FailReason::FAIL_IO:
+            return "input/output error";
+        case FailReason::FAIL_TOO_LARGE:
+            return "too large (the limit is just under 4 GiB)";
+        case FailReason::FAIL_PATH_NOT_STORABLE:
+            return "path cannot be recorded (over 127 bytes in GB18030, or not encodable)";
+        case FailReason::FAIL_DAMAGED:
+            return "stored file is damaged";
+        case FailReason::FAIL_TARGET_IS_FOLDER:
+            return "a folder lies at the target";
+        case FailReason::FAIL_DECLINED:
+            return "existing file kept (--overwrite no)";
+        case FailReason::FAIL_CANCELLED:
+            return "cancelled";
+    }
+    return cause.nErrno != 0 ? std::strerror(cause.nErrno) : "failed";
+}
+
+const char* PassReasonText(PassReason nReason) {
+    switch (nReason) {
+        case PassReason::PASS_IS_VAULT:
+            return "the vault itself, passed over";
+        case PassReason::PASS_IN_VAULT:
+            return "lies inside the vault, refused";
+        case PassReason::PASS_SOURCE_CHANGED:
+            return "changed while or after it was stored, kept";
+        case PassReason::PASS_BAD_RECORDED_PATH:
+            return "recorded path is not a plain absolute path, refused";
+        case PassReason::PASS_TARGET_IN_VAULT:
+            return "would be restored into the vault, refused";
+    }
+    return "passed over";
+}
+
+std::string CredentialRefusalText(const CredentialJudgement& judgement) {
+    if (judgement.nVerdict != CredentialVerdict::CREDENTIALS_UNDECIDED)
+        return "wrong user name or password";
+    const char* pszState =
+        judgement.cause.nReason == FailReason::FAIL_DAMAGED ? "is damaged" : "cannot be read";
+    std::string strText = "the vault's first stored file ";
+    strText += pszState;
+    if (judgement.cause.nReason != FailReason::FAIL_DAMAGED)
+        strText += " (" + FailReasonText(judgement.cause) + ")";
+    return strText + ", so the credentials cannot be checked: " + judgement.strStoredFile;
+}
+
+}  // namespace quovex

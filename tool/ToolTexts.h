@@ -1,0 +1,28 @@
+// quovex-tool's words for the codes the core reports in: its questions and
+// messages, why a file did not go through, why the credential rule kept a
+// vault closed. One table, in English, as all the tool's output. Stateless.
+#pragma once
+
+#include <string>
+
+#include "CredentialRule.h"
+#include "FailReason.h"
+#include "VaultFeedback.h"
+#include "VaultTransfer.h"
+
+namespace quovex {
+
+// The question about the file at strPath.
+std::string QuestionText(FeedbackQuestion nQuestion, const std::string& strPath);
+// The message about strPath.
+std::string MessageText(FeedbackMessage nMessage, const std::string& strPath);
+// Why a file did not go through ("disk full or quota exceeded"); the
+// system's own words for an error number no reason stands for.
+std::string FailReasonText(const FailCause& cause);
+// Why an item was passed over, refused or kept.
+const char* PassReasonText(PassReason nReason);
+// Why the credentials do not open the vault: wrong, or the first stored
+// file named as damaged or unreadable.
+std::string CredentialRefusalText(const CredentialJudgement& judgement);
+
+}  // namespace quovex

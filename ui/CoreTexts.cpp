@@ -1,0 +1,105 @@
+#include "CoreTexts.h"
+
+#include <QFile>
+#include <cstring>
+
+#include "VaultFolders.h"
+
+namespace quovex {
+
+namespace {
+
+QString PathText(const std::string& strPath) {
+    return QFile::decodeName(QByteArray::fromStdString(strPath));
+}
+
+}  // namespace
+
+QString QuestionText(FeedbackQuestion nQuestion) {
+    switch (nQuestion) {
+        case FeedbackQuestion::QUESTION_STORED_EXISTS:
+            return QStringLiteral("目标文件已经在保险箱存在，覆盖它吗？");
+        case FeedbackQuestion::QUESTION_TARGET_EXISTS:
+            return QStringLiteral("目标文件已经存在，覆盖它吗？");
+    }
+    return QString();
+}
+
+QString MessageText(FeedbackMessage nMessage) {
+    switch (nMessage) {
+        case FeedbackMessage::MESSAGE_NO_DISK_SPACE:
+            return QStringLiteral("硬盘空间不足。");
+    }
+    return QString();
+}
+
+QString FailReasonText(const FailCause& cause) {
+    switch (cause.nReason) {
+        case FailReason::FAIL_OTHER:
+            break;
+        case FailReason::FAIL_PERMISSION:
+            return QStringLiteral("权限不够");
+        case FailReason::FAIL_NO_SPACE:
+            return QStringLiteral("磁盘已满");
+        case FailReason::FAIL_READ_ONLY:
+            return QStringLiteral("只读文件系统");
+        case FailReason::FAIL_UNSUPPORTED:
+            return QStringLiteral("文件系统不支持此操作");
+        case FailReason::FAIL_NAME_TOO_LONG:
+            return QStringLiteral("文件名太长");
+        case FailReason::FAIL_NOT_FOUND:
+            return QStringLiteral("文件或文件夹已不存在");
+        case FailReason::FAIL_NOT_PLAIN_FILE:
+            return QStringLiteral("不是普通文件（链接、管道或设备）");
+        case FailReason::FAIL_IO:
+            return QStringLiteral("读写出错");
+        case FailReason::FAIL_TOO_LARGE:
+            return QStringLiteral("文件太大（须小于 4 GB）");
+        case FailReason::FAIL_PATH_NOT_STORABLE:
+            return QStringLiteral("路径太长或含有不能记录的字符");
+        case FailReason::FAIL_DAMAGED:
+            return QStringLiteral("已存文件已损坏");
+        case FailReason::FAIL_TARGET_IS_FOLDER:
+            return QStringLiteral("目标位置是一个文件夹");
+        case FailReason::FAIL_DECLINED:
+            return QStringLiteral("已有的文件没有覆盖");
+        case FailReason::FAIL_CANCELLED:
+            return QStringLiteral("操作已取消");
+    }
+    if (cause.nErrno == 0) return QStringLiteral("其他错误");
+    return QStringLiteral("其他错误：%1").arg(QString::fromLocal8Bit(std::strerror(cause.nErrno)));
+}
+
+QString PassReasonText(PassReason nReason) {
+    switch (nReason) {
+        case PassReason::PASS_IS_VAULT:
+            return QStringLiteral("这是保险柜本身，不能存入");
+        case PassReason::PASS_IN_VAULT:
+            return QStringLiteral("位于保险柜之内，不能存入");
+        case PassReason::PASS_SOURCE_CHANGED:
+            return QStringLiteral("存入时源文件有变动，源文件已保留");
+        case PassReason::PASS_BAD_RECORDED_PATH:
+            return QStringLiteral("记录的原位置不可用");
+        case PassReason::PASS_TARGET_IN_VAULT:
+            return QStringLiteral("还原位置在保险柜之内，未还原");
+    }
+    return QString();
+}
+
+QString CredentialRefusalText(const CredentialJudgement& judgement) {
+    if (judgement.nVerdict != CredentialVerdict::CREDENTIALS_UNDECIDED)
+        return QStringLiteral("户名或者口令出错。");
+    const QString strFile = PathText(judgement.strStoredFile);
+    if (judgement.cause.nReason == FailReason::FAIL_DAMAGED)
+        return QStringLiteral("保险柜中的已存文件已损坏，无法核对户名和口令：\n%1").arg(strFile);
+    return QStringLiteral("保险柜中的已存文件不能读取（%1），无法核对户名和口令：\n%2")
+        .arg(FailReasonText(judgement.cause), strFile);
+}
+
+QString BoxCaption(int nBox) {
+    static const char* const BOX_CAPTIONS[BOX_COUNT] = {"文档保险柜", "图片保险柜", "视频保险柜",
+                                                        "其他保险柜"};
+    return nBox >= 0 && nBox < BOX_COUNT ? QString::fromUtf8(BOX_CAPTIONS[nBox]) : QString();
+}
+
+}  // namespace quovex

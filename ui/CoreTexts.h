@@ -1,0 +1,29 @@
+// The window's words for the codes the core reports in: its questions and
+// messages, why a file did not go through, why the credential rule kept a
+// vault closed, and the box captions. One table; Chinese, as every text
+// the window shows. Stateless; any thread.
+#pragma once
+
+#include <QString>
+
+#include "CredentialRule.h"
+#include "FailReason.h"
+#include "VaultFeedback.h"
+#include "VaultTransfer.h"
+
+namespace quovex {
+
+QString QuestionText(FeedbackQuestion nQuestion);
+QString MessageText(FeedbackMessage nMessage);
+// Why a file did not go through ("磁盘已满"); the system's own words for an
+// error number no reason stands for.
+QString FailReasonText(const FailCause& cause);
+// Why an item was passed over, refused or kept.
+QString PassReasonText(PassReason nReason);
+// What the login says when the rule does not accept: "户名或者口令出错。",
+// or the first stored file named as damaged or unreadable.
+QString CredentialRefusalText(const CredentialJudgement& judgement);
+// The caption of box nBox (0 to BOX_COUNT - 1) in the box list.
+QString BoxCaption(int nBox);
+
+}  // namespace quovex
