@@ -7,6 +7,7 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev googletest libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    libbsd-dev  # readpassphrase for quovex-tool's password prompt
     clang libclang-rt-14-dev llvm
     fonts-wqy-microhei
     time

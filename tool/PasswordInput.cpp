@@ -1,8 +1,7 @@
 #include "PasswordInput.h"
 
+#include <bsd/readpassphrase.h>
 #include <fcntl.h>
-#include <signal.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,55 +15,8 @@ namespace {
 // and a bound on what a file without a newline can make us read.
 constexpr std::size_t PASSWORD_LINE_MAX_BYTES = 1024;
 
-// The signals during which the terminal's mode is put back. The first
-// four end the process; SIGTSTP stops it.
-constexpr int PROMPT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
-constexpr int PROMPT_SIGNAL_COUNT = sizeof PROMPT_SIGNALS / sizeof PROMPT_SIGNALS[0];
-
-// Set before the handler is installed and only read by it.
-int g_nTerminalFd = -1;
-struct termios g_savedMode;
-struct termios g_quietMode;
-
-// Async-signal-safe throughout: tcsetattr, sigaction, sigprocmask and raise.
-void OnPromptSignal(int nSignal) {
-    const int nSavedErrno = errno;
-    tcsetattr(g_nTerminalFd, TCSANOW, &g_savedMode);
-    struct sigaction deflt = {};
-    struct sigaction ours = {};
-    deflt.sa_handler = SIG_DFL;
-    sigemptyset(&deflt.sa_mask);
-    sigaction(nSignal, &deflt, &ours);
-    // The signal is blocked inside its own handler; let the default action
-    // happen now, while the terminal is in its own mode.
-    sigset_t only;
-    sigemptyset(&only);
-    sigaddset(&only, nSignal);
-    sigprocmask(SIG_UNBLOCK, &only, nullptr);
-    raise(nSignal);
-    // Only a stop comes back here, once the process is continued.
-    sigaction(nSignal, &ours, nullptr);
-    tcsetattr(g_nTerminalFd, TCSANOW, &g_quietMode);
-    errno = nSavedErrno;
-}
-
-// Blocks the prompt's signals; *pPrevious receives the mask to go back to.
-void BlockPromptSignals(sigset_t* pPrevious) {
-    sigset_t set;
-    sigemptyset(&set);
-    for (int nSignal : PROMPT_SIGNALS) sigaddset(&set, nSignal);
-    sigprocmask(SIG_BLOCK, &set, pPrevious);
-}
-
-// Writes the prompt on the controlling terminal, so that it is seen even
-// when standard error goes to a file.
-void ShowPrompt(const std::string& strPrompt) {
-    int nFd = ::open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    const bool bOwnFd = nFd >= 0;
-    if (!bOwnFd) nFd = STDERR_FILENO;
-    [[maybe_unused]] const ssize_t n = ::write(nFd, strPrompt.data(), strPrompt.size());
-    if (bOwnFd) ::close(nFd);
-}
+constexpr char NO_TERMINAL_TEXT[] =
+    "no password: no terminal to ask on; give --password-file FILE or --password-stdin";
 
 }  // namespace
 
@@ -110,40 +62,27 @@ bool ReadPasswordFile(const std::string& strPath, std::string* pPassword, std::s
 }
 
 bool PromptPassword(const std::string& strPrompt, std::string* pPassword, std::string* pError) {
-    if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &g_savedMode) != 0) {
-        *pError =
-            "no password: standard input is not a terminal to ask on; give "
-            "--password-file FILE or --password-stdin";
+    // A script that forgot --password-stdin fails at once rather than wait
+    // at a terminal that nobody may be watching.
+    if (!isatty(STDIN_FILENO)) {
+        *pError = NO_TERMINAL_TEXT;
         return false;
     }
-    g_nTerminalFd = STDIN_FILENO;
-    g_quietMode = g_savedMode;
-    // Echo off, but the Enter that ends the line still shows as a new line.
-    g_quietMode.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    g_quietMode.c_lflag |= ECHONL;
-    struct sigaction handler = {};
-    handler.sa_handler = OnPromptSignal;
-    handler.sa_flags = SA_RESTART;
-    sigemptyset(&handler.sa_mask);
-    struct sigaction previous[PROMPT_SIGNAL_COUNT];
-    for (int i = 0; i < PROMPT_SIGNAL_COUNT; ++i) {
-        sigaction(PROMPT_SIGNALS[i], nullptr, &previous[i]);
-        // A signal the process was started ignoring (a background job's
-        // SIGINT, nohup's SIGHUP) stays ignored.
-        if (previous[i].sa_handler != SIG_IGN) sigaction(PROMPT_SIGNALS[i], &handler, nullptr);
+    // One byte more than a line may hold shows a longer one: readpassphrase
+    // drops what does not fit.
+    char szLine[PASSWORD_LINE_MAX_BYTES + 2];
+    const char* pszRead = readpassphrase(strPrompt.c_str(), szLine, sizeof szLine, RPP_REQUIRE_TTY);
+    bool bRead = pszRead != nullptr && std::strlen(szLine) <= PASSWORD_LINE_MAX_BYTES;
+    if (bRead) {
+        pPassword->assign(szLine);
+    } else if (!pszRead && errno == ENOTTY) {
+        *pError = NO_TERMINAL_TEXT;
+    } else if (!pszRead) {
+        *pError = std::string("cannot read the terminal: ") + std::strerror(errno);
+    } else {
+        *pError = "the line typed at the terminal is too long for a password";
     }
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_quietMode);
-    ShowPrompt(strPrompt);
-    const bool bRead = ReadFirstLine(STDIN_FILENO, "the terminal", pPassword, pError);
-    // A signal between putting the mode back and putting the handlers back
-    // would find a handler that turns echo off again: hold them meanwhile.
-    sigset_t mask;
-    BlockPromptSignals(&mask);
-    tcsetattr(STDIN_FILENO, TCSANOW, &g_savedMode);
-    for (int i = 0; i < PROMPT_SIGNAL_COUNT; ++i)
-        sigaction(PROMPT_SIGNALS[i], &previous[i], nullptr);
-    sigprocmask(SIG_SETMASK, &mask, nullptr);
-    if (!bRead) ShowPrompt("\n");
+    explicit_bzero(szLine, sizeof szLine);
     return bRead;
 }
 

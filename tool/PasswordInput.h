@@ -16,13 +16,15 @@ bool ReadFirstLine(int nFd, const char* pszWhat, std::string* pLine, std::string
 // The first line of the file strPath, as ReadFirstLine gives it.
 bool ReadPasswordFile(const std::string& strPath, std::string* pPassword, std::string* pError);
 
-// Asks for the password on the terminal that standard input is: prints
-// strPrompt (on the terminal, else on standard error), turns echo off, reads
-// one line and restores the terminal's mode. The mode is restored on every
-// way out: also when SIGINT, SIGTERM, SIGHUP or SIGQUIT end the process
-// meanwhile (it then dies of that signal as it would have), and while
-// SIGTSTP holds it stopped (echo goes off again when it continues). False
-// with *pError when standard input is not a terminal or the line cannot be read.
+// Asks for the password on the controlling terminal, through libbsd's
+// readpassphrase(3): prints strPrompt there, reads one line with echo off
+// and puts the terminal's mode back on every way out; a signal that ends
+// the process meanwhile (SIGINT, SIGTERM, SIGHUP, SIGQUIT) is delivered once
+// the mode is back, and a stop (SIGTSTP) asks again when continued. Asks
+// only when standard input is a terminal. False with *pError when it is
+// not, there is no controlling terminal, the line cannot be read or it runs
+// past a length no password reaches. The line is wiped from the buffer it
+// was read into.
 bool PromptPassword(const std::string& strPrompt, std::string* pPassword, std::string* pError);
 
 }  // namespace quovex

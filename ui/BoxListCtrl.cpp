@@ -55,11 +55,8 @@ void CBoxListCtrl::OnSelectionChanged() {
         if (item(i)->isSelected()) nBox = i;
     }
     if (nBox < 0 || nBox >= BOX_COUNT) return;
-    QString strPath = m_fnWorkPath ? m_fnWorkPath() : QString();
-    if (!strPath.endsWith(QLatin1Char('/')) && !strPath.endsWith(QDir::separator())) {
-        strPath += QLatin1Char('/');
-    }
-    strPath += QString::fromUtf8(BOX_TABLE[nBox].pszFolder);
+    const QDir location(m_fnWorkPath ? m_fnWorkPath() : QString());
+    const QString strPath = location.filePath(QString::fromUtf8(BOX_TABLE[nBox].pszFolder));
     emit BoxSelected(strPath);
     m_strBoxPath = strPath;
 }

@@ -30,23 +30,6 @@ namespace fs = std::filesystem;
 
 constexpr QChar SEPARATOR = QLatin1Char('/');
 
-// strPath without its trailing separators ("/" itself stays).
-QString WithoutTrailingSeparator(QString strPath) {
-    while (strPath.size() > 1 && strPath.endsWith(SEPARATOR)) strPath.chop(1);
-    return strPath;
-}
-
-QString LeafName(const QString& strPath) {
-    const QString strTrimmed = WithoutTrailingSeparator(strPath);
-    return strTrimmed.mid(strTrimmed.lastIndexOf(SEPARATOR) + 1);
-}
-
-// The folder that holds strPath ("" when there is none).
-QString ParentOf(const QString& strPath) {
-    const qsizetype nSep = strPath.lastIndexOf(SEPARATOR);
-    return nSep <= 0 ? QString() : strPath.left(nSep);
-}
-
 fs::path NativePath(const QString& strPath) {
     return fs::path(QFile::encodeName(strPath).toStdString());
 }
@@ -61,6 +44,8 @@ QString DecodedName(const fs::directory_entry& entry) {
 
 // Calls fn(strName, bFolder) for every entry of strFolder that the tree can
 // show: no symbolic links, no undecodable names. fn returns false to stop.
+// std::filesystem rather than QDirIterator: Qt hands out names already
+// decoded, lossily, so an undecodable one could not be told apart.
 template <class Fn>
 void ForEachShowableEntry(const QString& strFolder, Fn&& fn) {
     std::error_code ec;
@@ -119,8 +104,7 @@ bool CContentsTree::ShowFolderHere(const QString& strRootFolder, bool bShowFiles
     if (strRootFolder.isEmpty()) return false;
     // Made absolute, so that every item's path is a full one. The walk may
     // start from a folder reached through a link.
-    const QString strRoot =
-        WithoutTrailingSeparator(QDir::cleanPath(QFileInfo(strRootFolder).absoluteFilePath()));
+    const QString strRoot = QDir::cleanPath(QFileInfo(strRootFolder).absoluteFilePath());
     if (!QFileInfo(strRoot).isDir()) return false;
 
     QTreeWidgetItem* pRoot = InsertPathItem(nullptr, strRoot);
@@ -134,12 +118,9 @@ bool CContentsTree::ShowFolderHere(const QString& strRootFolder, bool bShowFiles
 QString CContentsTree::GetItemPath(const QTreeWidgetItem* pItem) const {
     QStringList texts;
     for (; pItem; pItem = pItem->parent()) texts.prepend(pItem->text(0));
-    QString strPath;
-    for (const QString& strText : texts) {
-        if (!strPath.isEmpty() && !strPath.endsWith(SEPARATOR)) strPath += SEPARATOR;
-        strPath += strText;
-    }
-    return WithoutTrailingSeparator(strPath);
+    // The root's text is a clean path and the others are listed names, so
+    // cleaning only drops the doubled separator after a root of "/".
+    return QDir::cleanPath(texts.join(SEPARATOR));
 }
 
 void CContentsTree::FillItem(QTreeWidgetItem* pParent, const QString& strFolder) {
@@ -152,7 +133,7 @@ void CContentsTree::FillItem(QTreeWidgetItem* pParent, const QString& strFolder)
 
     const CWaitCursor waitCursor;
     setUpdatesEnabled(false);
-    const QString strBase = strFolder.endsWith(SEPARATOR) ? strFolder : strFolder + SEPARATOR;
+    const QDir folder(strFolder);
     // The items are handed to the parent all at once: the model then
     // announces one insertion rather than one per entry.
     QList<QTreeWidgetItem*> vItems;
@@ -160,7 +141,7 @@ void CContentsTree::FillItem(QTreeWidgetItem* pParent, const QString& strFolder)
     for (const CFolderEntry& entry : entries) {
         const QString strName = QString::fromStdString(entry.m_strName);
         QTreeWidgetItem* pItem = NewItem(strName, entry.m_bFolder);
-        if (entry.m_bFolder && HasListableChildren(strBase + strName)) AddPlaceholder(pItem);
+        if (entry.m_bFolder && HasListableChildren(folder.filePath(strName))) AddPlaceholder(pItem);
         vItems.append(pItem);
     }
     pParent->addChildren(vItems);
@@ -175,9 +156,8 @@ QTreeWidgetItem* CContentsTree::NewItem(const QString& strText, bool bFolder) co
 }
 
 QTreeWidgetItem* CContentsTree::InsertPathItem(QTreeWidgetItem* pParent, const QString& strPath) {
-    const QString strTrimmed = WithoutTrailingSeparator(strPath);
-    QTreeWidgetItem* pItem =
-        NewItem(pParent ? LeafName(strTrimmed) : strTrimmed, QFileInfo(strTrimmed).isDir());
+    const QFileInfo info(QDir::cleanPath(strPath));
+    QTreeWidgetItem* pItem = NewItem(pParent ? info.fileName() : info.filePath(), info.isDir());
     if (pParent) {
         pParent->addChild(pItem);
     } else {
@@ -218,10 +198,12 @@ void CContentsTree::ShowAfresh() {
         if (QTreeWidgetItem* pItem = FindPathItem(strPath)) pItem->setExpanded(true);
     }
     if (!bRootOpen) pRoot->setExpanded(false);
+    // The walk up ends at the root at the latest, which is always there.
     QTreeWidgetItem* pSelected = nullptr;
-    for (; !strSelected.isEmpty() && !pSelected; strSelected = ParentOf(strSelected)) {
+    while (!strSelected.isEmpty() && !pSelected) {
         pSelected = FindPathItem(strSelected);
-        if (strSelected == pRoot->text(0)) break;
+        const QString strParent = QFileInfo(strSelected).path();
+        strSelected = strParent == strSelected ? QString() : strParent;
     }
     if (pSelected) setCurrentItem(pSelected);
     verticalScrollBar()->setValue(nScroll);
@@ -230,11 +212,12 @@ void CContentsTree::ShowAfresh() {
 QTreeWidgetItem* CContentsTree::FindPathItem(const QString& strPath) const {
     QTreeWidgetItem* pItem = topLevelItem(0);
     if (!pItem) return nullptr;
-    const QString strRoot = pItem->text(0);
-    if (strPath == strRoot) return pItem;
-    const QString strBase = strRoot.endsWith(SEPARATOR) ? strRoot : strRoot + SEPARATOR;
-    if (!strPath.startsWith(strBase)) return nullptr;
-    for (const QString& strName : strPath.mid(strBase.size()).split(SEPARATOR)) {
+    if (!QDir::isAbsolutePath(strPath)) return nullptr;
+    const QString strRelative = QDir(pItem->text(0)).relativeFilePath(strPath);
+    if (strRelative == QLatin1String(".")) return pItem;
+    if (strRelative == QLatin1String("..") || strRelative.startsWith(QLatin1String("../")))
+        return nullptr;
+    for (const QString& strName : strRelative.split(SEPARATOR)) {
         QTreeWidgetItem* pChild = nullptr;
         for (int i = 0; i < pItem->childCount() && !pChild; ++i) {
             if (pItem->child(i)->text(0) == strName) pChild = pItem->child(i);

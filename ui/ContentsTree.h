@@ -41,7 +41,8 @@ public:
     void FillItem(QTreeWidgetItem* pParent, const QString& strFolder);
 
     // Appends an item for strPath as the last child of pParent, or as a
-    // top-level item reading the whole path when pParent is nullptr. The
+    // top-level item reading the whole path (cleaned as QDir::cleanPath
+    // does) when pParent is nullptr. The
     // icon is the folder or the file icon, as the path is a folder or not.
     // Returns the new item.
     QTreeWidgetItem* InsertPathItem(QTreeWidgetItem* pParent, const QString& strPath);
@@ -60,8 +61,9 @@ public:
     // Nothing when the tree is empty. Interface thread.
     void ShowAfresh();
 
-    // The item that shows strPath, or nullptr when none does (an item
-    // inside a closed folder included).
+    // The item that shows the absolute path strPath (cleaned as
+    // QDir::cleanPath does), or nullptr when none does (an item inside a
+    // closed folder included).
     QTreeWidgetItem* FindPathItem(const QString& strPath) const;
 
 signals:

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QTextBrowser>
 #include <QUrl>
@@ -27,7 +28,7 @@ QString ProgramPath() {
 }  // namespace
 
 QString HelpFilePath(const QString& strProgramPath) {
-    return QFileInfo(strProgramPath).absolutePath() + QStringLiteral("/Quovex.chm");
+    return QFileInfo(strProgramPath).absoluteDir().filePath(QStringLiteral("Quovex.chm"));
 }
 
 QString BuiltInHelpUrl() {

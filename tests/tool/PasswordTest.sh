@@ -2,7 +2,8 @@
 # Passwords kept off the command line: --password-file and --password-stdin
 # take the first line without its line end, and the terminal prompt turns
 # echo off and puts it back, also when SIGINT or SIGTERM ends the tool
-# while it waits (driven through a pseudo-terminal; no timing involved).
+# while it waits, refuses a line too long for a password and asks again
+# after a stop (driven through a pseudo-terminal; no timing involved).
 # Usage: PasswordTest.sh PATH-TO-quovex-tool
 . "$(dirname "$0")/ToolTestSupport.sh"
 PW="pass-密码"
@@ -76,13 +77,35 @@ assert os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, (status, rest)
 assert password not in rest and b"1 stored file(s) read, 0 damaged" in rest, rest
 assert echo_on(fd)
 
+# A line longer than any password is refused rather than cut short.
+pid, fd = start()
+os.write(fd, b"x" * 2000 + b"\n")
+rest = read_until(fd, None)
+_, status = os.waitpid(pid, 0)
+assert os.WIFEXITED(status) and os.WEXITSTATUS(status) == 2, (status, rest)
+assert b"too long" in rest and b"x" * 10 not in rest, rest
+assert echo_on(fd)
+
+held = os.environ.get("QUOVEX_SIGNALS_HELD")
 stops = (lambda pid, fd: os.write(fd, b"\x03"), lambda pid, fd: os.kill(pid, signal.SIGTERM))
-for stop in () if os.environ.get("QUOVEX_SIGNALS_HELD") else stops:
+for stop in () if held else stops:
     pid, fd = start()
     stop(pid, fd)
     _, status = os.waitpid(pid, 0)
     assert os.WIFSIGNALED(status), status
     assert echo_on(fd), "echo left off after a signal"
+
+# A stop (here discarded at once: the tool's process group has no parent in
+# its session) asks again, with echo off again.
+if not held:
+    pid, fd = start()
+    os.kill(pid, signal.SIGTSTP)
+    read_until(fd, b"Password for alice: ")
+    assert not echo_on(fd), "echo on at the prompt after a stop"
+    os.write(fd, password + b"\n")
+    rest = read_until(fd, None)
+    _, status = os.waitpid(pid, 0)
+    assert os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, (status, rest)
 PY
 
 [ "$FAILS" -eq 0 ] && echo "all password checks passed"

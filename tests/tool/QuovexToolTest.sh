@@ -20,7 +20,12 @@ PASS_CN="$(printf '密%.0s' {1..31})x"
 CRED=(--user "$USER_CN" --password "$PASS_CN")
 
 expect 2 "no command"
-"$TOOL" list --json --help >/dev/null || fail "--help after a command"
+"$TOOL" list --json --help >help.txt || fail "--help after a command"
+# The scramble is no encryption: neither the usage text nor the manual page
+# may say that a command encrypts or decrypts.
+grep -qiE "(en|de)crypts" help.txt "$SOURCE_DIR/docs/quovex-tool.1" &&
+    fail "the usage text or the manual page calls the scramble encryption"
+grep -q "store    scrambles" help.txt || fail "the usage text does not say that store scrambles"
 VERSION=$(sed -n 's/^project(Quovex VERSION \([0-9.]*\).*/\1/p' "$SOURCE_DIR/CMakeLists.txt")
 [ "$("$TOOL" --version)" = "quovex-tool $VERSION" ] || fail "--version is not $VERSION"
 expect 2 "unknown option" store "${CRED[@]}" --bogus a box

@@ -73,11 +73,15 @@ private slots:
     void commandPicksTheDialog();
 };
 
+// Local time, no leading zeros, two-digit fields kept whole.
 void TestProperties::dateText() {
-    QCOMPARE(FormatDateText(QDateTime(QDate(2024, 3, 7), QTime(9, 5))),
-             QStringLiteral("2024年3月7日 9:5"));
-    QCOMPARE(FormatDateText(QDateTime(QDate(2024, 1, 1), QTime(0, 0)).toSecsSinceEpoch()),
-             QStringLiteral("2024年1月1日 0:0"));
+    const auto fnText = [](QDate date, QTime time) {
+        return FormatDateText(QDateTime(date, time).toSecsSinceEpoch());
+    };
+    QCOMPARE(fnText(QDate(2024, 3, 7), QTime(9, 5)), QStringLiteral("2024年3月7日 9:5"));
+    QCOMPARE(fnText(QDate(2024, 1, 1), QTime(0, 0)), QStringLiteral("2024年1月1日 0:0"));
+    QCOMPARE(fnText(QDate(2023, 12, 31), QTime(23, 59, 59)),
+             QStringLiteral("2023年12月31日 23:59"));
 }
 
 // An unchanged close writes nothing; typing stops at 127 GB18030 bytes;

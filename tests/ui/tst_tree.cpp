@@ -77,6 +77,11 @@ void TestTree::orderAndExpansion() {
     pZeta->setExpanded(true);
     QCOMPARE(ChildTexts(pZeta), (QStringList{"x", "y.$"}));
     QCOMPARE(tree.GetItemPath(pZeta->child(1)), m_strBox + QStringLiteral("/zeta/y.$"));
+    QCOMPARE(tree.FindPathItem(m_strBox + QStringLiteral("/zeta/y.$")), pZeta->child(1));
+    QCOMPARE(tree.FindPathItem(m_strBox + QStringLiteral("//zeta/")), pZeta);
+    QCOMPARE(tree.FindPathItem(m_strBox + QLatin1Char('/')), pRoot);
+    QCOMPARE(tree.FindPathItem(m_strBox + QStringLiteral("2/zeta")), nullptr);
+    QCOMPARE(tree.FindPathItem(QStringLiteral("zeta")), nullptr);
     // An edited label would name another file to the commands.
     QVERIFY(!(pZeta->child(1)->flags() & Qt::ItemIsEditable));
     pZeta->setExpanded(false);
@@ -89,6 +94,12 @@ void TestTree::orderAndExpansion() {
 
     QVERIFY(tree.ShowFolder(m_strBox, false));
     QCOMPARE(ChildTexts(tree.topLevelItem(0)), (QStringList{"Alpha", "hidden", "zeta"}));
+    // The root of the file system: one separator between it and a name.
+    QVERIFY(tree.ShowFolder(QStringLiteral("/"), false));
+    QTreeWidgetItem* pFirst = tree.topLevelItem(0)->child(0);
+    QVERIFY(pFirst);
+    QCOMPARE(tree.GetItemPath(pFirst), QLatin1Char('/') + pFirst->text(0));
+    QCOMPARE(tree.FindPathItem(QLatin1Char('/') + pFirst->text(0)), pFirst);
     QVERIFY(!tree.ShowFolder(QString(), true));
     QVERIFY(!tree.ShowFolder(m_strBox + QStringLiteral("/none"), true));
     QCOMPARE(tree.topLevelItemCount(), 0);
