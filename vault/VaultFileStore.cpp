@@ -225,7 +225,7 @@ FileOutcome RestoreTargetPath(const StoredFileHeader& header, const std::string&
 
 int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& strTarget,
                               CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                              FileOutcome* pOutcome, const FileStamp* pKeepOut) const {
+                              FileOutcome* pOutcome, const KeepOutSet* pKeepOut) const {
     FileOutcome nOutcome = FileOutcome::FILE_FAILED;
     if (!m_bValid) {
         if (pOutcome) *pOutcome = nOutcome;
@@ -242,7 +242,7 @@ int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& s
 
 FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::string& strTarget,
                                        CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                       std::uint64_t nTotal, const FileStamp* pKeepOut) const {
+                                       std::uint64_t nTotal, const KeepOutSet* pKeepOut) const {
     const auto pStored = m_pEnv->OpenForRead(strStored);
     if (!pStored) return FileOutcome::FILE_FAILED;
     if (pFeedback) pFeedback->SetStatusText(strStored);
