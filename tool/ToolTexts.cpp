@@ -62,7 +62,7 @@ std::string FailReasonText(const FailCause& cause) {
 const char* PassReasonText(PassReason nReason) {
     switch (nReason) {
         case PassReason::PASS_IS_VAULT:
-            return "the vault itself, passed over";
+            return "the vault or its location, passed over";
         case PassReason::PASS_IN_VAULT:
             return "lies inside the vault, refused";
         case PassReason::PASS_SOURCE_CHANGED:

@@ -73,7 +73,7 @@ QString FailReasonText(const FailCause& cause) {
 QString PassReasonText(PassReason nReason) {
     switch (nReason) {
         case PassReason::PASS_IS_VAULT:
-            return QStringLiteral("这是保险柜本身，不能存入");
+            return QStringLiteral("这是保险柜或其存放位置，不能存入");
         case PassReason::PASS_IN_VAULT:
             return QStringLiteral("位于保险柜之内，不能存入");
         case PassReason::PASS_SOURCE_CHANGED:

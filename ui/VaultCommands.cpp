@@ -34,15 +34,14 @@ QString VaultLocation() {
     return pApp ? pApp->m_strWorkPath : DefaultWorkPath();
 }
 
-// Whether restoring strStored below strTarget would write into the vault:
-// strTarget is the vault or lies in it, or the restored item would take the
-// place of the vault or of a folder that holds it.
+// Whether restoring strStored below strTarget would write into what the
+// vault holds: the restored item would lie in a box folder or be one. The
+// rest of the vault's location is an ordinary folder.
 bool RestoreTargetTouchesVault(const QString& strStored, const QString& strTarget) {
     CVaultEnv* pEnv = CVaultEnv::Default();
-    const std::string strVault = Native(VaultLocation());
+    const KeepOutSet keep = VaultKeepOutSet(pEnv->OpenFolder(Native(VaultLocation())));
     const std::string strLanding = JoinPath(Native(strTarget), LastComponent(Native(strStored)));
-    return FolderLiesWithin(pEnv, Native(strTarget), strVault) ||
-           FolderLiesWithin(pEnv, strVault, strLanding);
+    return PathLeadsInto(pEnv, strLanding, keep);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ namespace quovex {
 class CReadableFile;
 class CVaultEnv;
 class CVaultFeedback;
+struct KeepOutSet;
 
 constexpr std::size_t CIPHER_FIELD_SIZE = 64;  // user name or password and a NUL
 constexpr std::size_t CIPHER_TEXT_MAX_BYTES = CIPHER_FIELD_SIZE - 1;
@@ -116,11 +117,12 @@ public:
     // file is in place, else 0, leaving an existing target as it was and
     // nothing partial; *pResult, when given, tells why. A body shorter
     // than the plain size calls for is a failure. With pKeepOut, a target
-    // that would lie in that folder is refused (FILE_IN_VAULT) before
-    // anything is created. Never throws.
+    // that would lie in one of its folders or take the place of one of its
+    // files is refused (FILE_IN_VAULT) before anything is created. Never
+    // throws.
     int RestoreFile(const std::string& strStored, const std::string& strTarget,
                     CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                    FileResult* pResult = nullptr, const FileStamp* pKeepOut = nullptr) const;
+                    FileResult* pResult = nullptr, const KeepOutSet* pKeepOut = nullptr) const;
 
     const char* UserBytes() const { return m_szUser; }
     const char* PasswordBytes() const { return m_szPassword; }
@@ -138,7 +140,7 @@ private:
                           FileStamp* pSourceStamp) const;
     FileResult RestoreSteps(const std::string& strStored, const std::string& strTarget,
                             CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                            const FileStamp* pKeepOut) const;
+                            const KeepOutSet* pKeepOut) const;
 
     char m_szUser[CIPHER_FIELD_SIZE] = {};
     char m_szPassword[CIPHER_FIELD_SIZE] = {};

@@ -230,7 +230,7 @@ FileOutcome RestoreTargetPath(const StoredFileHeader& header, const std::string&
 
 int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& strTarget,
                               CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                              FileResult* pResult, const FileStamp* pKeepOut) const {
+                              FileResult* pResult, const KeepOutSet* pKeepOut) const {
     FileResult result;
     if (!m_bValid) {
         if (pResult) *pResult = result;
@@ -247,7 +247,7 @@ int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& s
 
 FileResult CVaultCipher::RestoreSteps(const std::string& strStored, const std::string& strTarget,
                                       CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                      std::uint64_t nTotal, const FileStamp* pKeepOut) const {
+                                      std::uint64_t nTotal, const KeepOutSet* pKeepOut) const {
     const auto pStored = m_pEnv->OpenForRead(strStored);
     if (!pStored) return CauseOfLastError();
     if (pFeedback) pFeedback->SetStatusText(strStored);

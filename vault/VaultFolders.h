@@ -4,6 +4,7 @@
 // Stateless; any thread.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -24,6 +25,12 @@ struct BoxInfo {
     const char* pszFolder;  // folder name under the vault location
 };
 extern const BoxInfo BOX_TABLE[BOX_COUNT];
+
+// Names of the records the vault keeps for itself at its location, beside
+// the box folders (none yet). Drops and restores keep out of them as they
+// keep out of the box folders (FolderIdentity.h); a new record only needs
+// its name here.
+inline constexpr std::array<const char*, 0> VAULT_RECORD_NAMES{};
 
 // The row number of a box folder name, or -1.
 int BoxIndex(const std::string& strFolderName);

@@ -153,11 +153,13 @@ int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::stri
                                      std::uint64_t nTotal, TransferReport* pReport) {
     const std::string strSource = TrimSeparators(strPath);
     const std::string strTarget = JoinPath(strBoxFolder, LastComponent(strSource));
-    // The vault is the folder above the box folder. When it cannot be
-    // opened nothing can lie inside it, and nothing can be stored either.
+    // The vault's location is the folder above the box folder. When it
+    // cannot be opened nothing of the vault can be met, and nothing can be
+    // stored either.
     m_vault = FileStamp();
-    if (const FolderPtr pVault = m_pEnv->OpenFolder(ParentFolder(TrimSeparators(strBoxFolder))))
-        pVault->GetOwnStamp(&m_vault);
+    const FolderPtr pVault = m_pEnv->OpenFolder(ParentFolder(TrimSeparators(strBoxFolder)));
+    if (pVault) pVault->GetOwnStamp(&m_vault);
+    m_keepOut = VaultKeepOutSet(pVault);
     const FolderPtr pParent = m_pEnv->OpenFolder(FolderOf(strSource));
     const std::string strName = LastComponent(strSource);
     FileStamp item;
@@ -165,9 +167,12 @@ int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::stri
     if (item.kind == EntryKind::ENTRY_FOLDER || item.kind == EntryKind::ENTRY_FILE) {
         const FolderPtr pFolder =
             item.kind == EntryKind::ENTRY_FOLDER ? pParent->OpenFolder(strName) : nullptr;
-        if (IsSameFolder(pFolder, m_vault)) {
+        // A folder is judged as opened, so that one swapped in since its
+        // stamp was taken is not walked.
+        const bool bHeld = pFolder ? IsKeptOut(pFolder, m_keepOut) : IsKeptOut(item, m_keepOut);
+        if (IsSameFolder(pFolder, m_vault) || bHeld) {
             NotePassedOver(pReport, strSource, PassReason::PASS_IS_VAULT);
-        } else if (IsWithinFolder(pParent, m_vault)) {
+        } else if (IsWithinFolder(pParent, m_keepOut)) {
             NotePassedOver(pReport, strSource, PassReason::PASS_IN_VAULT);
         } else if (item.kind == EntryKind::ENTRY_FILE) {
             StoreFileIn(pParent, strName, strSource, nullptr, strTarget, pFeedback, nDone, nTotal,
@@ -203,10 +208,15 @@ int CVaultTransfer::StoreFolderIn(const FolderPtr& pSource, const std::string& s
     // The mirror of the source folder in the vault, made and opened for its
     // first file: a folder without files yields none.
     FolderPtr pMirror;
+    // The vault keeps its records at its location, and only there.
+    const bool bAtVault = !m_keepOut.vFiles.empty() && IsSameFolder(pSource, m_vault);
     const bool bListed = WalkFolder(pSource, strSource, [&](const WalkEntry& entry) {
         if (Cancelled(pFeedback)) return false;
         const std::string strInVault = JoinPath(strTarget, entry.strName);
-        if (entry.kind == EntryKind::ENTRY_FILE) {
+        if (entry.kind == EntryKind::ENTRY_FILE && bAtVault &&
+            IsKeptOut(entry.pFolder, entry.strName, m_keepOut)) {
+            NotePassedOver(pReport, entry.strPath, PassReason::PASS_IS_VAULT);
+        } else if (entry.kind == EntryKind::ENTRY_FILE) {
             if (!pMirror) pMirror = OpenMirror(strTarget);
             StoreFileIn(entry.pFolder, entry.strName, entry.strPath, pMirror, strInVault, pFeedback,
                         nDone, nTotal, pReport);
@@ -214,7 +224,7 @@ int CVaultTransfer::StoreFolderIn(const FolderPtr& pSource, const std::string& s
             // Opened without following a link: a folder swapped for one
             // since the listing cannot be listed, and is reported so.
             const FolderPtr pSub = entry.pFolder->OpenFolder(entry.strName);
-            if (IsSameFolder(pSub, m_vault)) {
+            if (IsKeptOut(pSub, m_keepOut)) {
                 NotePassedOver(pReport, entry.strPath, PassReason::PASS_IS_VAULT);
             } else if (StoreFolderIn(pSub, entry.strPath, strInVault, pFeedback, nDone, nTotal,
                                      pReport) == 1 &&
@@ -233,6 +243,7 @@ bool CVaultTransfer::KeepRestoresOutOf(const std::string& strVaultPath) {
     m_bKeepOutOfVault = false;
     const FolderPtr pVault = strVaultPath.empty() ? nullptr : m_pEnv->OpenFolder(strVaultPath);
     if (!pVault || !pVault->GetOwnStamp(&m_vault)) return false;
+    m_keepOut = VaultKeepOutSet(pVault);
     m_bKeepOutOfVault = true;
     return true;
 }
@@ -286,7 +297,7 @@ void CVaultTransfer::RestoreOne(const std::string& strStored, const std::string&
                                 std::uint64_t nTotal, TransferReport* pReport) {
     FileResult result;
     m_cipher.RestoreFile(strStored, strTarget, pFeedback, nDone, nTotal, &result,
-                         m_bKeepOutOfVault ? &m_vault : nullptr);
+                         m_bKeepOutOfVault ? &m_keepOut : nullptr);
     NoteResult(pReport, result, strStored);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FileOutcome.h"
+#include "FolderIdentity.h"
 #include "VaultEnv.h"
 
 namespace quovex {
@@ -26,11 +27,11 @@ constexpr std::size_t TRANSFER_DELETE_FOLDERS = 64;
 
 // Why an item was passed over, refused or kept.
 enum class PassReason {
-    PASS_IS_VAULT,           // the vault itself: dropped, or met inside a dropped folder
-    PASS_IN_VAULT,           // a dropped item that lies inside the vault
+    PASS_IS_VAULT,           // the location, a box or record dropped; a box or record met below
+    PASS_IN_VAULT,           // a dropped item that lies inside a box folder
     PASS_SOURCE_CHANGED,     // the source changed while or after it was stored: kept
     PASS_BAD_RECORDED_PATH,  // a stored file whose recorded path a restore refuses
-    PASS_TARGET_IN_VAULT,    // a stored file that a restore would have written into the vault
+    PASS_TARGET_IN_VAULT,    // a stored file whose target lies in a box folder or is a record
 };
 
 struct PassedOverItem {
@@ -70,9 +71,12 @@ public:
 
     // Stores one dropped file or folder below strBoxFolder, then asks for the
     // box to be shown afresh. Links and missing paths are passed over. The
-    // vault (the folder above strBoxFolder), an item inside it, and the
-    // vault met inside a dropped folder are refused and reported; nothing
-    // in the vault changes because of them. Always 1.
+    // vault's location (the folder above strBoxFolder), its box folders and
+    // records (VaultKeepOutSet) and an item inside a box folder are refused,
+    // and box folders and records met inside a dropped folder are passed
+    // over, each reported; nothing in the vault changes because of them.
+    // Everything else below the location is stored as from any folder.
+    // Always 1.
     int StoreDroppedItem(const std::string& strPath, const std::string& strBoxFolder,
                          CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
                          TransferReport* pReport);
@@ -82,8 +86,9 @@ public:
                     CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
                     TransferReport* pReport);
     // From now on every restore refuses (FILE_IN_VAULT) a file whose target
-    // would lie in the folder strVaultPath, wherever the target's path leads.
-    // False, and no such check, when the folder cannot be opened.
+    // would lie in a box folder of the vault at strVaultPath, or take the
+    // place of one of its records (VaultKeepOutSet), wherever the target's
+    // path leads. False, and no such check, when the folder cannot be opened.
     bool KeepRestoresOutOf(const std::string& strVaultPath);
     // Restores a stored file or folder to its recorded place (strTargetFolder
     // empty) or below strTargetFolder. Always 1.
@@ -133,7 +138,8 @@ private:
     const CVaultCipher& m_cipher;
     CVaultEnv* m_pEnv;
     bool m_bDeleteSource = true;
-    FileStamp m_vault;  // the vault of the run in progress
+    FileStamp m_vault;     // the vault's location, in the run in progress
+    KeepOutSet m_keepOut;  // what that vault holds, kept out of the run
     bool m_bKeepOutOfVault = false;
     std::vector<PendingDeletion> m_vPending;
     std::size_t m_nPendingFolders = 0;
@@ -155,7 +161,8 @@ struct DropJob {
 struct RestoreJob {
     std::string strStoredItem;    // stored file or folder in the vault
     std::string strTargetFolder;  // chosen folder, or "" for a plain restore
-    std::string strVaultPath;     // nothing is written into it; "": the one holding strStoredItem
+    std::string
+        strVaultPath;  // nothing is written into its boxes; "": the one holding strStoredItem
     CVaultTransfer* pVault = nullptr;
     TransferReport report;
 };

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "Fakes.h"
+#include "FolderIdentity.h"
 #include "PathText.h"
 #include "SandboxEnv.h"
 #include "StoredFileFormat.h"
@@ -244,8 +245,8 @@ void CheckRestoreToRecorded(const std::uint8_t* pData, const Expected& e, const 
         const std::string strGb(pszField, strnlen(pszField, SFF_TEXT_MAX_BYTES));
         bPathOk = Gb18030ToUtf8(strGb, &strPath) && IsPlainAbsolute(strPath);
     }
-    FileStamp vault;
-    box.pEnv->GetStamp(FUZZ_VAULT, &vault);
+    KeepOutSet vault{{FileStamp()}, {}};
+    box.pEnv->GetStamp(FUZZ_VAULT, &vault.vFolders[0]);
     const bool bKeepOut = (e.nReserved & FUZZ_KEEP_OUT) != 0;
     const bool bKeptOut = bKeepOut && LiesIn(strPath, FUZZ_VAULT);
 

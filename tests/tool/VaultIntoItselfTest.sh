@@ -1,43 +1,61 @@
 #!/usr/bin/env bash
-# A drop never stores the vault into itself: a folder that holds the vault is
-# stored without it, and the vault, anything inside it, or a link to it is
-# refused; nothing in the vault changes. In a temporary folder.
+# A vault location that also holds the user's documents: they store and
+# restore as from any folder, while the box folders stay out of reach. The
+# location, a box, a stored file (under any spelling) are refused as drops; a
+# folder that holds the location is stored without the boxes; a restore into
+# a box, directly or through a link, is refused; the boxes never change. In a
+# temporary folder.
 # Usage: VaultIntoItselfTest.sh PATH-TO-quovex-tool
 . "$(dirname "$0")/ToolTestSupport.sh"
 CRED=(--user alice --password secret1)
-snapshot() { (cd home/Box && find . -printf '%p %s %i\n' | sort); }
+snapshot() {
+    (cd top/home && find FileBox ImageBox VideoBox OtherBox \( -type f -printf '%p %i %s\n' \) -o -printf '%p %i\n' | sort)
+}
 
-mkdir -p home/docs
-echo first >home/docs/a.txt
-echo top >home/top.txt
-"$TOOL" store "${CRED[@]}" --keep-source home/docs/a.txt home/Box/FileBox 2>/dev/null ||
-    fail "first store"
-ln -s Box home/boxlink  # a link is passed over anyway; the vault stays untouched
+mkdir -p top/home/{Documents,FileBox,ImageBox,VideoBox,OtherBox}
+echo first >top/home/Documents/a.txt
+echo notes >top/home/notes.txt
+echo other >top/other.txt
+H=top/home
+
+"$TOOL" store "${CRED[@]}" "$H/Documents/a.txt" "$H/FileBox" 2>err.txt ||
+    { fail "a document beside the boxes was not stored"; cat err.txt; }
+[ -e "$H/Documents/a.txt" ] && fail "its source was kept"
+"$TOOL" restore "${CRED[@]}" --to "$H/Documents" "$H/FileBox/a.txt.\$" 2>err.txt ||
+    { fail "a restore into the documents was refused"; cat err.txt; }
+[ "$(cat "$H/Documents/a.txt" 2>/dev/null)" = first ] || fail "restored document differs"
+
+# The location, a box, a stored file, and a box under other spellings.
+ln -s "$WORK/$H" homelink
+ln -s "$WORK/$H/OtherBox" boxlink
 before=$(snapshot)
-
-# The home folder holds the vault: everything else is stored and its
-# sources deleted; the vault is passed over and named in the report.
-"$TOOL" store "${CRED[@]}" home home/Box/FileBox 2>err.txt
-[ $? -eq 1 ] || fail "a drop that passed over the vault must not report full success"
-grep -q "the vault itself, passed over: $WORK/home/Box" err.txt || { fail "report"; cat err.txt; }
-[ -f "home/Box/FileBox/home/top.txt.\$" ] && [ -f "home/Box/FileBox/home/docs/a.txt.\$" ] ||
-    fail "the rest of the home folder was not stored"
-[ -e home/top.txt ] || [ -e home/docs/a.txt ] && fail "sources outside the vault were kept"
-[ -e "home/Box/FileBox/home/Box" ] && fail "the vault was stored into itself"
-after=$(snapshot | grep -v '^./FileBox/home')
-[ "$after" = "$before" ] || { fail "the vault changed"; diff <(echo "$before") <(echo "$after"); }
-
-# The vault, a box, a stored file, and the vault under another spelling.
-ln -s "$WORK/home/Box" vaultlink
-before=$(snapshot)
-for item in home/Box home/Box/FileBox "home/Box/FileBox/a.txt.\$" "home/./Box/../Box/FileBox"; do
-    "$TOOL" store "${CRED[@]}" "$item" home/Box/OtherBox 2>err.txt
+for item in "$H" "$H/ImageBox" "$H/FileBox/a.txt.\$" "$H/./Documents/../FileBox" homelink/FileBox; do
+    "$TOOL" store "${CRED[@]}" "$item" "$H/OtherBox" 2>err.txt
     [ $? -eq 1 ] || fail "$item: not refused"
-    grep -q "the vault\|inside the vault" err.txt || { fail "$item: report"; cat err.txt; }
+    grep -q "the vault or its location\|inside the vault" err.txt || { fail "$item: report"; cat err.txt; }
 done
-"$TOOL" store "${CRED[@]}" vaultlink/FileBox home/Box/OtherBox 2>err.txt
-grep -q "inside the vault\|the vault itself" err.txt || fail "a spelling through a link was not refused"
 [ "$(snapshot)" = "$before" ] || fail "a refused drop changed the vault"
 
-[ "$FAILS" -eq 0 ] && echo "all vault-into-itself checks passed"
+# A restore into a box, named plainly, through a link, or below a link.
+for target in "$H/ImageBox" boxlink boxlink/deeper; do
+    "$TOOL" restore "${CRED[@]}" --to "$target" "$H/FileBox/a.txt.\$" 2>err.txt
+    [ $? -eq 1 ] || fail "restore --to $target: not refused"
+    grep -q "would be restored into the vault" err.txt || { fail "$target: report"; cat err.txt; }
+done
+[ "$(snapshot)" = "$before" ] || fail "a refused restore changed the vault"
+
+# The folder above the location: everything but the boxes is stored and its
+# sources deleted; each box is passed over and named in the report.
+"$TOOL" store "${CRED[@]}" top "$H/FileBox" 2>err.txt
+[ $? -eq 1 ] || fail "a drop that passed over the boxes must not report full success"
+[ "$(grep -c "the vault or its location, passed over: $WORK/$H/[A-Za-z]*Box\$" err.txt)" -eq 4 ] ||
+    { fail "report of the boxes"; cat err.txt; }
+for stored in top/other.txt top/home/notes.txt top/home/Documents/a.txt; do
+    [ -f "$H/FileBox/$stored.\$" ] || fail "$stored was not stored"
+    [ -e "$stored" ] && fail "source $stored was kept"
+done
+[ -e "$H/FileBox/top/home/FileBox" ] && fail "a box was stored into itself"
+[ "$(snapshot | grep -v '^FileBox/top')" = "$before" ] || fail "the drop changed the boxes"
+
+[ "$FAILS" -eq 0 ] && echo "all vault location checks passed"
 exit $((FAILS > 0))

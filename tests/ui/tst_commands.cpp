@@ -123,7 +123,13 @@ void TestCommands::restoreAndRestoreTo() {
     m_pDlg->OnRestore();
     QCOMPARE(ReadFile(Src(QStringLiteral("a.txt"))), QByteArray("alpha"));
 
-    // Nothing is restored into the vault.
+    // A folder beside the boxes is an ordinary one; nothing is restored
+    // into a box.
+    const QString strDocs = m_strVault + QStringLiteral("/Documents");
+    QVERIFY(QDir().mkpath(strDocs));
+    CDirDialog::SetFolderPicker([&](const QString&) { return strDocs; });
+    m_pDlg->OnRestoreTo();
+    QCOMPARE(ReadFile(strDocs + QStringLiteral("/a.txt")), QByteArray("alpha"));
     const auto vault = Snapshot(m_strVault);
     CDirDialog::SetFolderPicker(
         [&](const QString&) { return m_strVault + QStringLiteral("/OtherBox"); });

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "Fakes.h"
+#include "FolderIdentity.h"
 #include "TestFiles.h"
 #include "VaultCipher.h"
 
@@ -330,4 +331,20 @@ TEST_F(FileStoreTest, RestoreRefusesForeignDamagedOrRelativelyRecordedFiles) {
     EXPECT_EQ(m_nDone, 5u * 128);
     EXPECT_EQ(SnapshotTree(m_tmp / "out"), (Tree{{"extra", RandomBytes(300, 1)}}));
     EXPECT_TRUE(m_feedback.m_vMessages.empty());
+}
+
+// A kept-out file (a record the vault keeps for itself) is never replaced by
+// a restore, even with a Yes.
+TEST_F(FileStoreTest, RestoreNeverReplacesAKeptOutFile) {
+    MakeStored(RandomBytes(300, 1));
+    Write("out/record", {7});
+    KeepOutSet keep{{}, {FileStamp()}};
+    m_env.GetStamp(m_tmp / "out/record", &keep.vFiles[0]);
+    m_feedback.m_bAnswerYes = true;
+    FileResult result;
+    EXPECT_EQ(m_cipher.RestoreFile(m_tmp / "box/x.$", m_tmp / "out/record.$", &m_feedback, m_nDone,
+                                   1000, &result, &keep),
+              0);
+    EXPECT_EQ(result.nOutcome, FileOutcome::FILE_IN_VAULT);
+    EXPECT_EQ(Read("out/record"), Bytes{7});
 }

@@ -356,3 +356,77 @@ TEST_F(VaultTransferTest, EveryFileThatDidNotGoThroughCarriesItsReason) {
     EXPECT_EQ(m_restore.report.vFailed,
               (std::vector<FailedItem>{{Box("a.$"), {FAIL_PERMISSION, EACCES}}}));
 }
+
+// A location that also holds the user's documents: they are stored and
+// restored as from any folder, and so is the location's own top level;
+// only the box folders are out of reach, whatever the spelling.
+TEST_F(VaultTransferTest, OnlyTheBoxesOfALocationAreOutOfReach) {
+    const std::string strHome = m_tmp / "up/home";
+    const std::string strFileBox = BoxFolderPath(strHome, BOX_FILE);
+    const std::string strStored = strFileBox + "/a.txt.$";
+    CreateBoxFolders(strHome);
+    WriteBytes(strHome + "/Documents/a.txt", RandomBytes(40, 1));
+    WriteBytes(strHome + "/notes.txt", RandomBytes(20, 2));
+    WriteBytes(m_tmp / "up/other.txt", RandomBytes(30, 3));
+    const auto DropOn = [&](const std::vector<std::string>& vPaths) {
+        m_drop = DropJob{vPaths, strFileBox, &m_transfer, {}};
+        return AddDropWorker(m_feedback, &m_drop);
+    };
+    using Passes = std::vector<std::pair<std::string, PassReason>>;
+    const auto Passed = [](const TransferReport& report) {
+        Passes v;
+        for (const PassedOverItem& item : report.vPassedOver)
+            v.emplace_back(item.strPath, item.nReason);
+        return v;
+    };
+
+    EXPECT_EQ(DropOn({strHome + "/Documents/a.txt"}), 1);
+    EXPECT_EQ(m_drop.report.nFilesDone, 1u);
+    EXPECT_FALSE(Exists(strHome + "/Documents/a.txt"));
+    EXPECT_EQ(RestoreRun(strStored, ""), 1);
+    EXPECT_EQ(RestoreRun(strStored, strHome), 1);
+    EXPECT_EQ(ReadBytes(strHome + "/Documents/a.txt"), RandomBytes(40, 1));
+    EXPECT_EQ(ReadBytes(strHome + "/a.txt"), RandomBytes(40, 1));
+
+    // The location, a box, a stored file, a box through a link: refused;
+    // so is a restore into a box, named plainly or through a link.
+    fs::create_directory_symlink(strHome, m_tmp / "homelink");
+    fs::create_directory_symlink(BoxFolderPath(strHome, BOX_OTHER), m_tmp / "boxlink");
+    const Tree before = SnapshotTree(strHome);
+    const std::string strImage = BoxFolderPath(strHome, BOX_IMAGE);
+    EXPECT_EQ(DropOn({strHome, strImage, strStored, m_tmp / "homelink/OtherBox"}), 1);
+    EXPECT_EQ(m_drop.report.nFilesDone, 0u);
+    EXPECT_EQ(Passed(m_drop.report),
+              (Passes{{strHome, PassReason::PASS_IS_VAULT},
+                      {strImage, PassReason::PASS_IS_VAULT},
+                      {strStored, PassReason::PASS_IN_VAULT},
+                      {m_tmp / "homelink/OtherBox", PassReason::PASS_IS_VAULT}}));
+    for (const std::string& strTo : {strImage, m_tmp / "boxlink", m_tmp / "boxlink/deeper"}) {
+        EXPECT_EQ(RestoreRun(strStored, strTo), 1);
+        EXPECT_EQ(m_restore.report.nFilesDone, 0u) << strTo;
+        ASSERT_EQ(m_restore.report.vPassedOver.size(), 1u) << strTo;
+        EXPECT_EQ(m_restore.report.vPassedOver[0].nReason, PassReason::PASS_TARGET_IN_VAULT);
+    }
+    EXPECT_EQ(SnapshotTree(strHome), before);
+
+    // The folder above the location: all but the boxes is stored, and its
+    // sources deleted; each box is passed over and stays as it was.
+    EXPECT_EQ(DropOn({m_tmp / "up"}), 1);
+    EXPECT_EQ(m_drop.report.nFilesDone, 4u);
+    Passes vBoxes;
+    for (int nBox = 0; nBox < BOX_COUNT; ++nBox)
+        vBoxes.emplace_back(BoxFolderPath(strHome, nBox), PassReason::PASS_IS_VAULT);
+    auto vPassed = Passed(m_drop.report);  // in listing order
+    std::sort(vPassed.begin(), vPassed.end());
+    std::sort(vBoxes.begin(), vBoxes.end());
+    EXPECT_EQ(vPassed, vBoxes);
+    std::vector<std::string> vLeft;
+    for (const auto& [strRel, bytes] : SnapshotTree(m_tmp / "up")) vLeft.push_back(strRel);
+    EXPECT_EQ(vLeft, (std::vector<std::string>{
+                         "home/", "home/FileBox/", "home/FileBox/a.txt.$", "home/FileBox/up/",
+                         "home/FileBox/up/home/", "home/FileBox/up/home/Documents/",
+                         "home/FileBox/up/home/Documents/a.txt.$", "home/FileBox/up/home/a.txt.$",
+                         "home/FileBox/up/home/notes.txt.$", "home/FileBox/up/other.txt.$",
+                         "home/ImageBox/", "home/OtherBox/", "home/VideoBox/"}));
+    EXPECT_EQ(ReadBytes(strStored), before.at("FileBox/a.txt.$"));
+}
