@@ -9,6 +9,21 @@ namespace {
 // A target that keeps changing under a run is given up after this many rounds.
 constexpr int COMMIT_ROUNDS = 4;
 
+// Whether strName in folder is still the object asked about, unchanged: a
+// new file can get a freed inode number again, but hardly with the same
+// size and time too.
+bool StillAsked(CFolder& folder, const std::string& strName, const FileStamp& asked) {
+    FileStamp now;
+    folder.GetStamp(strName, &now);
+    return now.SameContent(asked);
+}
+
+// After a commit: where a flush of the volume does not reach (bOwnSync),
+// the folder's new name is made durable now.
+FileOutcome Settle(CFolder& folder, bool bOwnSync) {
+    return !bOwnSync || folder.Sync() ? FileOutcome::FILE_DONE : FileOutcome::FILE_FAILED;
+}
+
 }  // namespace
 
 FileOutcome AskToReplace(const FileStamp& there, const char* pszQuestion,
@@ -21,22 +36,27 @@ FileOutcome AskToReplace(const FileStamp& there, const char* pszQuestion,
 
 FileOutcome CommitTarget(CFolder& folder, const std::string& strName, CWritableFile& file,
                          const char* pszQuestion, CVaultFeedback* pFeedback, FileStamp asked) {
+    // Where a flush of the volume does not reach the data (FUSE, network
+    // file systems), the file is made durable before it takes its name,
+    // and the name after, so that a source is never deleted before its
+    // stored copy is on disk. On a local disk one flush covers a batch.
+    const bool bOwnSync = !folder.VolumeSyncCovers();
     for (int nRound = 0; nRound < COMMIT_ROUNDS; ++nRound) {
         if (asked.kind == EntryKind::ENTRY_NONE) {
+            if (bOwnSync && !file.Sync()) return FileOutcome::FILE_FAILED;
             const CommitResult result = file.Commit(false);
-            if (result == CommitResult::COMMIT_DONE) return FileOutcome::FILE_DONE;
+            if (result == CommitResult::COMMIT_DONE) return Settle(folder, bOwnSync);
             if (result == CommitResult::COMMIT_FAILED) return FileOutcome::FILE_FAILED;
-        } else {
-            FileStamp now;
-            folder.GetStamp(strName, &now);
-            // The same object, unchanged: a new file can get a freed inode
-            // number again, but hardly with the same size and time too.
-            if (now.SameContent(asked)) {
-                // A link gives nothing of its own to the file that replaces it.
-                if (asked.kind == EntryKind::ENTRY_FILE && !file.TakeAccessOf(asked))
-                    return FileOutcome::FILE_FAILED;
-                if (!file.Sync()) return FileOutcome::FILE_FAILED;
-                return file.Commit(true) == CommitResult::COMMIT_DONE ? FileOutcome::FILE_DONE
+        } else if (StillAsked(folder, strName, asked)) {
+            // A link gives nothing of its own to the file that replaces it.
+            if (asked.kind == EntryKind::ENTRY_FILE && !file.TakeAccessOf(asked))
+                return FileOutcome::FILE_FAILED;
+            // Durable first, so that a crash cannot leave a hollow file in
+            // its place; the sync may take a while, so the target is looked
+            // at again right before the rename.
+            if (!file.Sync()) return FileOutcome::FILE_FAILED;
+            if (StillAsked(folder, strName, asked)) {
+                return file.Commit(true) == CommitResult::COMMIT_DONE ? Settle(folder, bOwnSync)
                                                                       : FileOutcome::FILE_FAILED;
             }
         }

@@ -25,6 +25,9 @@ FileOutcome AskToReplace(const FileStamp& there, const char* pszQuestion,
 // about, unchanged: one that took its place meanwhile is asked about again,
 // and a replaced file's mode, owner and group pass to the new one, which is
 // made durable first so that a crash cannot leave a hollow file in its place.
+// Where a flush of the folder's volume does not reach the data
+// (CFolder::VolumeSyncCovers), every new file is made durable before its
+// commit and the folder after it; FILE_FAILED when either sync fails.
 FileOutcome CommitTarget(CFolder& folder, const std::string& strName, CWritableFile& file,
                          const char* pszQuestion, CVaultFeedback* pFeedback, FileStamp asked);
 
