@@ -193,8 +193,7 @@ public:
     }
     bool CreateFolder(const std::string& strPath, unsigned nMode) override {
         if (::mkdir(strPath.c_str(), nMode) != 0) return false;
-        // Best effort: the folder is there either way, and a file stored
-        // below it fails on its own sync where the volume misbehaves.
+        // Best effort: the folder is made either way.
         const int nParent = ::open(FolderOf(strPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (nParent < 0) return true;
         if (!VolumeSyncCoversFd(nParent)) ::fsync(nParent);
