@@ -148,7 +148,11 @@ public:
     bool RemoveFolder(const std::string& strName) override {
         return ::unlinkat(m_nFd, strName.c_str(), AT_REMOVEDIR) == 0;
     }
-    bool Sync() override { return ::fsync(m_nFd) == 0; }
+    bool Sync() override {
+        // A file system that cannot sync a folder on its own (EINVAL) keeps
+        // its names as it does; failing every file there would gain nothing.
+        return ::fsync(m_nFd) == 0 || errno == EINVAL;
+    }
     bool VolumeSyncCovers() override {
         // Asked once: an open folder stays on its volume.
         signed char nCovers = m_nCovers.load(std::memory_order_relaxed);

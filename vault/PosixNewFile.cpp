@@ -61,7 +61,8 @@ int LinkUnnamed(int nFd, int nDirFd, const std::string& strName) {
 }
 
 // The answers of a file system that does not offer a call at all, as
-// against one that refuses this one rename or link.
+// against one that refuses this one rename or link (exfat-fuse answers
+// EINVAL to the rename, EPERM to the link).
 bool RenameRefused(int nError) {
     return nError == EINVAL || nError == ENOSYS || nError == EOPNOTSUPP;
 }
@@ -71,10 +72,9 @@ bool LinkRefused(int nError) {
 
 // Renames strFrom to strTo in the folder nDirFd after a look that strTo is
 // free, for a file system that offers neither a no-replace rename nor a
-// link. A file that another program puts at strTo between the look and the
-// rename is replaced: no call closes that window on such a file system. It
-// is a few system calls wide, and this program never writes the name
-// meanwhile.
+// link. The window lies between the two calls: a file that another program
+// creates at strTo in that instant is replaced, and no call closes it on
+// such a file system.
 int RenameIfFree(int nDirFd, const std::string& strFrom, const std::string& strTo) {
     struct stat st;
     if (::fstatat(nDirFd, strTo.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
