@@ -13,6 +13,7 @@ PACKAGES=(
     time
     python3  # the tool tests read JSON back and drive a pseudo-terminal
     dpkg-dev desktop-file-utils  # the package is built and its desktop entry checked
+    exfatprogs exfat-fuse fuse3  # a vault on an exFAT image mounted through FUSE is tested
 )
 
 missing=()

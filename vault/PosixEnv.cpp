@@ -1,10 +1,13 @@
 // The real file system behind CVaultEnv, on POSIX calls.
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 #include "PathText.h"
@@ -80,7 +83,7 @@ private:
 
 class CPosixFolder final : public CFolder, public std::enable_shared_from_this<CPosixFolder> {
 public:
-    explicit CPosixFolder(int nFd) : m_nFd(nFd) {}
+    CPosixFolder(int nFd, unsigned nRefused) : m_nFd(nFd), m_nRefused(nRefused) {}
     ~CPosixFolder() override { ::close(m_nFd); }
 
     bool GetOwnStamp(FileStamp* pStamp) override {
@@ -123,7 +126,7 @@ public:
     FolderPtr OpenFolder(const std::string& strName) override {
         const int nFd =
             ::openat(m_nFd, strName.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        return nFd < 0 ? nullptr : std::make_shared<CPosixFolder>(nFd);
+        return nFd < 0 ? nullptr : std::make_shared<CPosixFolder>(nFd, m_nRefused);
     }
     std::unique_ptr<CReadableFile> OpenFile(const std::string& strName) override {
         return OpenRegularFile(m_nFd, strName);
@@ -137,7 +140,7 @@ public:
     }
     std::unique_ptr<CWritableFile> CreateFileFor(const std::string& strName,
                                                  unsigned nMode) override {
-        return CreateNewFile(shared_from_this(), m_nFd, strName, nMode);
+        return CreateNewFile(shared_from_this(), m_nFd, strName, nMode, m_nRefused);
     }
     bool DeleteFile(const std::string& strName) override {
         return ::unlinkat(m_nFd, strName.c_str(), 0) == 0;
@@ -145,9 +148,25 @@ public:
     bool RemoveFolder(const std::string& strName) override {
         return ::unlinkat(m_nFd, strName.c_str(), AT_REMOVEDIR) == 0;
     }
+    bool Sync() override {
+        // A file system that cannot sync a folder on its own (EINVAL) keeps
+        // its names as it does; failing every file there would gain nothing.
+        return ::fsync(m_nFd) == 0 || errno == EINVAL;
+    }
+    bool VolumeSyncCovers() override {
+        // Asked once: an open folder stays on its volume.
+        signed char nCovers = m_nCovers.load(std::memory_order_relaxed);
+        if (nCovers < 0) {
+            nCovers = VolumeSyncCoversFd(m_nFd) ? 1 : 0;
+            m_nCovers.store(nCovers, std::memory_order_relaxed);
+        }
+        return nCovers == 1;
+    }
 
 private:
     int m_nFd;
+    unsigned m_nRefused;
+    std::atomic<signed char> m_nCovers{-1};  // VolumeSyncCovers, -1 until asked
 };
 
 std::string NearestExistingFolder(const std::string& strPath) {
@@ -164,9 +183,11 @@ std::string NearestExistingFolder(const std::string& strPath) {
 
 class CPosixEnv final : public CVaultEnv {
 public:
+    explicit CPosixEnv(unsigned nRefused = 0) : m_nRefused(nRefused) {}
+
     FolderPtr OpenFolder(const std::string& strPath) override {
         const int nFd = ::open(strPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        return nFd < 0 ? nullptr : std::make_shared<CPosixFolder>(nFd);
+        return nFd < 0 ? nullptr : std::make_shared<CPosixFolder>(nFd, m_nRefused);
     }
     std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) override {
         return OpenRegularFile(AT_FDCWD, strPath);
@@ -175,7 +196,13 @@ public:
         return OpenUpdatableFile(strPath);
     }
     bool CreateFolder(const std::string& strPath, unsigned nMode) override {
-        return ::mkdir(strPath.c_str(), nMode) == 0;
+        if (::mkdir(strPath.c_str(), nMode) != 0) return false;
+        // Best effort: the folder is made either way.
+        const int nParent = ::open(FolderOf(strPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (nParent < 0) return true;
+        if (!VolumeSyncCoversFd(nParent)) ::fsync(nParent);
+        ::close(nParent);
+        return true;
     }
     bool GetStamp(const std::string& strPath, FileStamp* pStamp) override {
         struct stat st;
@@ -198,6 +225,9 @@ public:
         ::close(nFd);
         return bOk;
     }
+
+private:
+    unsigned m_nRefused;  // Refusal bits
 };
 
 }  // namespace
@@ -235,9 +265,34 @@ std::unique_ptr<CReadableFile> OpenRegularFile(int nDirFd, const std::string& st
     return std::make_unique<CPosixReadableFile>(nFd, StampOfStat(st));
 }
 
+bool VolumeSyncCoversFd(int nFd) {
+    struct statfs sf;
+    if (::fstatfs(nFd, &sf) != 0) return false;
+    // Kernel file systems on a local device, whose syncfs writes back and
+    // flushes the device; tmpfs and ramfs hold nothing to flush; overlayfs
+    // passes syncfs to its upper layer, which must be a local file system.
+    // FUSE, NFS, CIFS and every other type are left out.
+    switch (static_cast<unsigned long>(sf.f_type)) {
+        case EXT4_SUPER_MAGIC:  // ext2 and ext3 too
+        case XFS_SUPER_MAGIC:
+        case BTRFS_SUPER_MAGIC:
+        case F2FS_SUPER_MAGIC:
+        case TMPFS_MAGIC:
+        case RAMFS_MAGIC:
+        case OVERLAYFS_SUPER_MAGIC:
+            return true;
+        default:
+            return false;
+    }
+}
+
 CVaultEnv* CVaultEnv::Default() {
     static CPosixEnv s_env;
     return &s_env;
+}
+
+std::unique_ptr<CVaultEnv> CVaultEnv::CreateRefusing(unsigned nRefused) {
+    return std::make_unique<CPosixEnv>(nRefused);
 }
 
 }  // namespace quovex

@@ -26,8 +26,15 @@ std::unique_ptr<CUpdatableFile> OpenUpdatableFile(const std::string& strPath);
 
 // A new file for strName in the open folder nDirFd (which pFolder keeps
 // open): unnamed in that folder where the file system offers that
-// (O_TMPFILE), else a dot-named temporary beside its target.
+// (O_TMPFILE), else a dot-named temporary beside its target. nRefused
+// (CVaultEnv::Refusal bits) names calls to act as if the file system
+// refused them.
 std::unique_ptr<CWritableFile> CreateNewFile(FolderPtr pFolder, int nDirFd,
-                                             const std::string& strName, unsigned nMode);
+                                             const std::string& strName, unsigned nMode,
+                                             unsigned nRefused);
+
+// True when a flush of the volume holding the open file or folder nFd
+// makes what is written there durable (CFolder::VolumeSyncCovers).
+bool VolumeSyncCoversFd(int nFd);
 
 }  // namespace quovex

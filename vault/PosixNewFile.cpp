@@ -7,8 +7,10 @@
 // meanwhile, and no rename per new file. Replacing, the file is linked under
 // a dot-name and renamed over the target. Elsewhere a dot-named temporary
 // beside the target serves, committed with renameat2(RENAME_NOREPLACE) or,
-// where that is missing, link and unlink.
+// where that is missing, link and unlink, or, where links are missing too
+// (exFAT through FUSE), a look at the name right before a plain rename.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -58,25 +60,62 @@ int LinkUnnamed(int nFd, int nDirFd, const std::string& strName) {
     return ::linkat(AT_FDCWD, szProc, nDirFd, strName.c_str(), AT_SYMLINK_FOLLOW);
 }
 
-// Renames strFrom to strTo in the folder nDirFd only when strTo is free.
-int RenameNoReplace(int nDirFd, const std::string& strFrom, const std::string& strTo) {
-    if (::renameat2(nDirFd, strFrom.c_str(), nDirFd, strTo.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS) return -1;
-    // The file system cannot rename without replacing; a hard link cannot replace.
-    if (::linkat(nDirFd, strFrom.c_str(), nDirFd, strTo.c_str(), 0) != 0) return -1;
-    ::unlinkat(nDirFd, strFrom.c_str(), 0);
-    return 0;
+// The answers of a file system that does not offer a call at all, as
+// against one that refuses this one rename or link (exfat-fuse answers
+// EINVAL to the rename, EPERM to the link).
+bool RenameRefused(int nError) {
+    return nError == EINVAL || nError == ENOSYS || nError == EOPNOTSUPP;
+}
+bool LinkRefused(int nError) {
+    return nError == EPERM || nError == EOPNOTSUPP || nError == ENOSYS;
+}
+
+// Renames strFrom to strTo in the folder nDirFd after a look that strTo is
+// free, for a file system that offers neither a no-replace rename nor a
+// link. The window lies between the two calls: a file that another program
+// creates at strTo in that instant is replaced, and no call closes it on
+// such a file system.
+int RenameIfFree(int nDirFd, const std::string& strFrom, const std::string& strTo) {
+    struct stat st;
+    if (::fstatat(nDirFd, strTo.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    if (errno != ENOENT) return -1;
+    return ::renameat(nDirFd, strFrom.c_str(), nDirFd, strTo.c_str());
+}
+
+// Renames strFrom to strTo in the folder nDirFd only when strTo is free,
+// by the best means the file system offers (nRefused: calls to act as if
+// it refused).
+int RenameNoReplace(int nDirFd, const std::string& strFrom, const std::string& strTo,
+                    unsigned nRefused) {
+    if (!(nRefused & CVaultEnv::REFUSE_NOREPLACE_RENAME)) {
+        if (::renameat2(nDirFd, strFrom.c_str(), nDirFd, strTo.c_str(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (!RenameRefused(errno)) return -1;
+    }
+    // A hard link cannot replace either.
+    if (!(nRefused & CVaultEnv::REFUSE_HARD_LINKS)) {
+        if (::linkat(nDirFd, strFrom.c_str(), nDirFd, strTo.c_str(), 0) == 0) {
+            ::unlinkat(nDirFd, strFrom.c_str(), 0);
+            return 0;
+        }
+        if (!LinkRefused(errno)) return -1;
+    }
+    return RenameIfFree(nDirFd, strFrom, strTo);
 }
 
 class CPosixNewFile final : public CWritableFile {
 public:
-    CPosixNewFile(int nFd, FolderPtr pFolder, int nDirFd, std::string strName, std::string strTemp)
+    CPosixNewFile(int nFd, FolderPtr pFolder, int nDirFd, std::string strName, std::string strTemp,
+                  unsigned nRefused)
         : m_nFd(nFd),
           m_pFolder(std::move(pFolder)),
           m_nDirFd(nDirFd),
           m_strName(std::move(strName)),
-          m_strTemp(std::move(strTemp)) {}
+          m_strTemp(std::move(strTemp)),
+          m_nRefused(nRefused) {}
     ~CPosixNewFile() override {
         if (m_nFd >= 0) ::close(m_nFd);
         if (!m_bCommitted && !m_strTemp.empty()) ::unlinkat(m_nDirFd, m_strTemp.c_str(), 0);
@@ -93,11 +132,16 @@ public:
         }
         return true;
     }
-    bool Sync() override { return ::fdatasync(m_nFd) == 0; }
+    bool Sync() override {
+        return WithDescriptor([](int nFd) { return ::fsync(nFd) == 0; });
+    }
     bool TakeAccessOf(const FileStamp& replaced) override {
-        // Owner first: a change of owner clears set-id bits that fchmod then sets.
-        if (::fchown(m_nFd, replaced.nOwner, replaced.nGroup) != 0 && errno != EPERM) return false;
-        return ::fchmod(m_nFd, replaced.nMode & 07777) == 0;
+        return WithDescriptor([&](int nFd) {
+            // Owner first: a change of owner clears set-id bits that fchmod then sets.
+            if (::fchown(nFd, replaced.nOwner, replaced.nGroup) != 0 && errno != EPERM)
+                return false;
+            return ::fchmod(nFd, replaced.nMode & 07777) == 0;
+        });
     }
 
     CommitResult Commit(bool bReplace) override {
@@ -112,6 +156,20 @@ public:
     }
 
 private:
+    // Calls fnCall with the file's descriptor or, once a commit has closed
+    // it, with the temporary opened again for the moment.
+    template <typename Fn>
+    bool WithDescriptor(Fn fnCall) {
+        if (m_nFd >= 0) return fnCall(m_nFd);
+        if (m_bLost || m_bCommitted) return false;
+        const int nFd =
+            ::openat(m_nDirFd, m_strTemp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (nFd < 0) return false;
+        const bool bOk = fnCall(nFd);
+        ::close(nFd);
+        return bOk;
+    }
+
     int CommitUnnamed(bool bReplace) {
         if (!bReplace) return LinkUnnamed(m_nFd, m_nDirFd, m_strName);
         for (int i = 0; i < NEW_TEMP_ATTEMPTS; ++i) {
@@ -129,13 +187,21 @@ private:
         return -1;
     }
     int CommitNamed(bool bReplace) {
-        // The data is in the temporary; close it first so that a failed
-        // close (lost data) fails the commit.
-        const int nFd = m_nFd;
-        m_nFd = -1;
-        if (::close(nFd) != 0) return -1;
+        // The data is in the temporary. It is closed at the first commit, so
+        // that a failed close (lost data) fails every commit; a later
+        // commit (the name was taken, then the user agreed to replace it)
+        // renames the temporary, which stays until a commit succeeds.
+        if (m_nFd >= 0) {
+            const int nFd = m_nFd;
+            m_nFd = -1;
+            m_bLost = ::close(nFd) != 0;
+        }
+        if (m_bLost) {
+            errno = EIO;
+            return -1;
+        }
         return bReplace ? ::renameat(m_nDirFd, m_strTemp.c_str(), m_nDirFd, m_strName.c_str())
-                        : RenameNoReplace(m_nDirFd, m_strTemp, m_strName);
+                        : RenameNoReplace(m_nDirFd, m_strTemp, m_strName, m_nRefused);
     }
 
     int m_nFd;
@@ -143,27 +209,33 @@ private:
     int m_nDirFd;
     std::string m_strName;
     std::string m_strTemp;  // "" for an unnamed file
+    unsigned m_nRefused;
     bool m_bCommitted = false;
+    bool m_bLost = false;  // closing the temporary failed: its data cannot be trusted
 };
 
 }  // namespace
 
 std::unique_ptr<CWritableFile> CreateNewFile(FolderPtr pFolder, int nDirFd,
-                                             const std::string& strName, unsigned nMode) {
-    const int nUnnamed = ::openat(nDirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, nMode);
-    if (nUnnamed >= 0)
-        return std::make_unique<CPosixNewFile>(nUnnamed, std::move(pFolder), nDirFd, strName,
-                                               std::string());
-    // Only a file system without unnamed files falls back; an unwritable
-    // folder fails here as it would below.
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return nullptr;
+                                             const std::string& strName, unsigned nMode,
+                                             unsigned nRefused) {
+    // An unnamed file can be given a name only by a link.
+    if (!(nRefused & (CVaultEnv::REFUSE_UNNAMED_FILES | CVaultEnv::REFUSE_HARD_LINKS))) {
+        const int nUnnamed = ::openat(nDirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, nMode);
+        if (nUnnamed >= 0)
+            return std::make_unique<CPosixNewFile>(nUnnamed, std::move(pFolder), nDirFd, strName,
+                                                   std::string(), nRefused);
+        // Only a file system without unnamed files falls back; an unwritable
+        // folder fails here as it would below.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return nullptr;
+    }
     for (int i = 0; i < NEW_TEMP_ATTEMPTS; ++i) {
         const std::string strTemp = TempName(strName);
         const int nFd = ::openat(nDirFd, strTemp.c_str(),
                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, nMode);
         if (nFd >= 0)
             return std::make_unique<CPosixNewFile>(nFd, std::move(pFolder), nDirFd, strName,
-                                                   strTemp);
+                                                   strTemp, nRefused);
         if (errno != EEXIST) return nullptr;
     }
     return nullptr;

@@ -27,6 +27,9 @@ FileResult AskToReplace(const FileStamp& there, FeedbackQuestion nQuestion,
 // and a replaced file's mode, owner and group pass to the new one, which is
 // made durable first so that a crash cannot leave a hollow file in its place.
 // Questions are asked about strPath, the target's full path.
+// Where a flush of the folder's volume does not reach the data
+// (CFolder::VolumeSyncCovers), every new file is made durable before its
+// commit and the folder after it; a failure when either sync fails.
 FileResult CommitTarget(CFolder& folder, const std::string& strName, CWritableFile& file,
                         FeedbackQuestion nQuestion, const std::string& strPath,
                         CVaultFeedback* pFeedback, FileStamp asked);

@@ -113,14 +113,16 @@ class CWritableFile {
 public:
     virtual ~CWritableFile() = default;
     virtual bool Append(const void* pData, std::size_t nCount) = 0;
-    // Makes the written data durable.
+    // Makes the file durable: its data and what describes it.
     virtual bool Sync() = 0;
     // Gives the file the permission bits, and where the process may set
     // them the owner and group, of the file it is going to replace.
     virtual bool TakeAccessOf(const FileStamp& replaced) = 0;
     // Puts the file at its target. Not replacing, the name must be free at
     // that moment (COMMIT_TAKEN when it is not); replacing, whatever file or
-    // link lies there is replaced atomically. Once only.
+    // link lies there is replaced atomically. After COMMIT_TAKEN or
+    // COMMIT_FAILED the file may be committed again (and synced, and given
+    // access, before that); after COMMIT_DONE it is in place for good.
     virtual CommitResult Commit(bool bReplace) = 0;
 };
 
@@ -156,6 +158,16 @@ public:
     virtual bool DeleteFile(const std::string& strName) = 0;
     // Removes the empty folder strName.
     virtual bool RemoveFolder(const std::string& strName) = 0;
+    // Makes the names in this folder durable, as commits and deletions left
+    // them.
+    virtual bool Sync() = 0;
+    // True when a flush of this folder's volume (CVaultEnv::SyncVolume)
+    // makes whatever is written in it durable: a local file system known
+    // to work so. False elsewhere (FUSE, network file systems, anything
+    // unknown), where such a flush may not reach the server that holds the
+    // data, and each file and the folder that names it are synced on their
+    // own.
+    virtual bool VolumeSyncCovers() = 0;
 };
 
 using FolderPtr = std::shared_ptr<CFolder>;
@@ -164,8 +176,21 @@ class CVaultEnv {
 public:
     virtual ~CVaultEnv() = default;
 
+    // Calls that some file systems refuse (exFAT through FUSE refuses all
+    // three). A real file system can be made to act as if they were
+    // refused, so that the way taken on such file systems is tried on any
+    // disk.
+    enum Refusal : unsigned {
+        REFUSE_UNNAMED_FILES = 1u << 0,     // O_TMPFILE
+        REFUSE_NOREPLACE_RENAME = 1u << 1,  // renameat2(RENAME_NOREPLACE)
+        REFUSE_HARD_LINKS = 1u << 2,        // linkat; an unnamed file needs it to be named
+    };
+
     // The process-wide real file system.
     static CVaultEnv* Default();
+    // A real file system that refuses the calls in nRefused (Refusal bits)
+    // as if the file system did.
+    static std::unique_ptr<CVaultEnv> CreateRefusing(unsigned nRefused);
     // pEnv, or the real file system when it is null.
     static CVaultEnv* Or(CVaultEnv* pEnv) { return pEnv ? pEnv : Default(); }
 
@@ -180,6 +205,9 @@ public:
     // final link not followed, without blocking, creating or truncating
     // it; null for anything else, or when it may not be written.
     virtual std::unique_ptr<CUpdatableFile> OpenForUpdate(const std::string& strPath) = 0;
+    // Makes the folder strPath. Where a flush of the volume does not cover
+    // the folder above, its new name is made durable at once, so that what
+    // is stored below it can be found after a crash.
     virtual bool CreateFolder(const std::string& strPath, unsigned nMode) = 0;
     // What lies at strPath, without following a final link. False (and a
     // stamp of kind ENTRY_NONE) when nothing is there or it cannot be examined.
@@ -187,7 +215,9 @@ public:
     // Total free bytes of the volume holding strPath, asked of its nearest
     // existing folder. False when it cannot be determined.
     virtual bool GetFreeSpace(const std::string& strPath, std::uint64_t* pFree) = 0;
-    // Flushes everything written to the volume holding strPath.
+    // Flushes everything written to the volume holding strPath that the
+    // kernel holds; a FUSE or network server may hold more (see
+    // CFolder::VolumeSyncCovers).
     virtual bool SyncVolume(const std::string& strPath) = 0;
 
     // The kind of what lies at strPath, a final link not followed.

@@ -107,7 +107,8 @@ void CVaultTransfer::QueueSourceDeletion(PendingDeletion item, const std::string
 void CVaultTransfer::DeletePendingSources(const std::string& strVaultFolder,
                                           TransferReport* pReport) {
     // One flush of the vault's volume covers every stored copy written so
-    // far; only then may the originals go.
+    // far (where it would not reach them, each was synced at its commit);
+    // only then may the originals go.
     if (!m_vPending.empty() && m_pEnv->SyncVolume(strVaultFolder)) {
         for (const PendingDeletion& item : m_vPending) {
             if (item.bFolder) {

@@ -134,6 +134,8 @@ private:
             CheckName(strName, m_strPath);
             return m_pInner->RemoveFolder(strName);
         }
+        bool Sync() override { return m_pInner->Sync(); }
+        bool VolumeSyncCovers() override { return m_pInner->VolumeSyncCovers(); }
 
         FolderPtr m_pInner;
         CSandboxEnv& m_env;

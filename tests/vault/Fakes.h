@@ -1,13 +1,16 @@
 // Fakes of the core's two seams. CFakeFeedback answers every question with
 // m_bAnswerYes, cancels on request and records everything the core told it.
-// CFaultEnv works on the real file system, injects faults on request (each
-// with the errno a real one would leave) and stages races with other programs.
+// CFaultEnv works on the real file system, acts as another kind of file
+// system on request, injects faults (each with the errno a real one would
+// leave) and stages races with other programs.
 #pragma once
 
 #include <cerrno>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -68,6 +71,29 @@ private:
     int m_nCountedChecks = 0;
 };
 
+// A file system for a test to run on: the disk as it is, or one that
+// refuses the calls in nRefused (CVaultEnv::Refusal bits) and that a
+// flush of the volume does not reach, as FUSE file systems do.
+struct FileSystemKind {
+    const char* pszName;
+    unsigned nRefused;
+    bool bFlushMisses;
+};
+inline void PrintTo(const FileSystemKind& kind, std::ostream* pOut) {
+    *pOut << kind.pszName;
+}
+inline const FileSystemKind LOCAL_DISK{"LocalDisk", 0, false};
+// NTFS through ntfs-3g: no unnamed files, no no-replace rename, hard links.
+inline const FileSystemKind NTFS_FUSE{
+    "NtfsFuse", CVaultEnv::REFUSE_UNNAMED_FILES | CVaultEnv::REFUSE_NOREPLACE_RENAME, true};
+// exFAT through exfat-fuse: none of the three.
+inline const FileSystemKind EXFAT_FUSE{"ExfatFuse",
+                                       CVaultEnv::REFUSE_UNNAMED_FILES |
+                                           CVaultEnv::REFUSE_NOREPLACE_RENAME |
+                                           CVaultEnv::REFUSE_HARD_LINKS,
+                                       true};
+inline const FileSystemKind ALL_FILE_SYSTEMS[] = {LOCAL_DISK, NTFS_FUSE, EXFAT_FUSE};
+
 // Works on the real file system. Faults are set by the flags; what other
 // programs do to the disk meanwhile is staged by the hooks, each called with
 // a path at one moment of a run.
@@ -77,7 +103,7 @@ public:
 
     bool m_bFailCreate = false;           // CFolder::CreateFileFor fails (EACCES)
     std::int64_t m_nFailWriteAfter = -1;  // an Append that passes this many bytes fails (ENOSPC)
-    bool m_bFailSync = false;             // CWritableFile::Sync fails (EIO)
+    bool m_bFailSync = false;             // CWritableFile::Sync and CFolder::Sync fail (EIO)
     bool m_bFailCommit = false;           // CWritableFile::Commit fails (EIO)
     std::int64_t m_nFailReadAfter = -1;   // a Read that asks past this many bytes fails (EIO)
     std::int64_t m_nSizeDelta = 0;        // Size() is off by this much (a changing file)
@@ -89,7 +115,17 @@ public:
     Hook m_fnBeforeSyncVolume;            // the path asked to flush
 
     int m_nSyncVolumeCalls = 0;
-    int m_nUnflushedDeletes = 0;  // deletions made while a new file was not yet flushed
+    int m_nFileSyncs = 0;  // CWritableFile::Sync calls
+    // Deletions made while a committed file, or the name it got, was not
+    // yet durable: synced on its own, or flushed with a volume that such a
+    // flush covers.
+    int m_nUnflushedDeletes = 0;
+
+    // From now on, runs on a real file system that acts as kind says.
+    void ActAs(const FileSystemKind& kind) {
+        m_pRefusing = kind.nRefused ? CVaultEnv::CreateRefusing(kind.nRefused) : nullptr;
+        m_bFlushMisses = kind.bFlushMisses;
+    }
 
     FolderPtr OpenFolder(const std::string& strPath) override {
         return Wrap(Real()->OpenFolder(strPath), strPath);
@@ -119,12 +155,15 @@ public:
         if (m_fnBeforeSyncVolume) m_fnBeforeSyncVolume(strPath);
         if (m_bFailSyncVolume) return Refuse(EIO, false);
         if (!Real()->SyncVolume(strPath)) return false;
-        m_bUnflushed = false;
+        if (!m_bFlushMisses) {
+            m_nUnsyncedFiles = 0;
+            m_setUnsyncedFolders.clear();
+        }
         return true;
     }
 
 private:
-    static CVaultEnv* Real() { return CVaultEnv::Default(); }
+    CVaultEnv* Real() const { return m_pRefusing ? m_pRefusing.get() : CVaultEnv::Default(); }
     // What an injected fault returns, with the errno a real one leaves.
     template <typename T>
     static T Refuse(int nErrno, T failed) {
@@ -132,7 +171,7 @@ private:
         return failed;
     }
     bool NoteDeletion() {
-        if (m_bUnflushed) ++m_nUnflushedDeletes;
+        if (m_nUnsyncedFiles > 0 || !m_setUnsyncedFolders.empty()) ++m_nUnflushedDeletes;
         return true;
     }
     std::unique_ptr<CReadableFile> Wrap(std::unique_ptr<CReadableFile> pFile) {
@@ -143,7 +182,10 @@ private:
                        : nullptr;
     }
 
-    bool m_bUnflushed = false;
+    std::unique_ptr<CVaultEnv> m_pRefusing;  // null: the real file system as it is
+    bool m_bFlushMisses = false;
+    int m_nUnsyncedFiles = 0;                    // committed, data not durable yet
+    std::set<std::string> m_setUnsyncedFolders;  // given a name not durable yet
 
     struct CFaultyFolder : CFolder {
         CFaultyFolder(FolderPtr pInner, CFaultEnv& env, std::string strPath)
@@ -170,8 +212,8 @@ private:
                                                      unsigned nMode) override {
             auto pFile = m_env.m_bFailCreate ? Refuse(EACCES, nullptr)
                                              : m_pInner->CreateFileFor(strName, nMode);
-            return pFile ? std::make_unique<CFaultyWriter>(std::move(pFile), m_env,
-                                                           m_strPath + "/" + strName)
+            return pFile ? std::make_unique<CFaultyWriter>(std::move(pFile), m_env, m_strPath,
+                                                           strName)
                          : nullptr;
         }
         bool DeleteFile(const std::string& strName) override {
@@ -179,6 +221,15 @@ private:
         }
         bool RemoveFolder(const std::string& strName) override {
             return m_env.NoteDeletion() && m_pInner->RemoveFolder(strName);
+        }
+        bool Sync() override {
+            if (m_env.m_bFailSync) return Refuse(EIO, false);
+            if (!m_pInner->Sync()) return false;
+            m_env.m_setUnsyncedFolders.erase(m_strPath);
+            return true;
+        }
+        bool VolumeSyncCovers() override {
+            return !m_env.m_bFlushMisses && m_pInner->VolumeSyncCovers();
         }
 
         FolderPtr m_pInner;
@@ -231,30 +282,45 @@ private:
     };
 
     struct CFaultyWriter : CWritableFile {
-        CFaultyWriter(std::unique_ptr<CWritableFile> pInner, CFaultEnv& env, std::string strTarget)
-            : m_pInner(std::move(pInner)), m_env(env), m_strTarget(std::move(strTarget)) {}
+        CFaultyWriter(std::unique_ptr<CWritableFile> pInner, CFaultEnv& env, std::string strFolder,
+                      const std::string& strName)
+            : m_pInner(std::move(pInner)),
+              m_env(env),
+              m_strFolder(std::move(strFolder)),
+              m_strTarget(m_strFolder + "/" + strName) {}
         bool Append(const void* pData, std::size_t nCount) override {
             if (m_nWritten == 0 && m_env.m_fnDuringCopy) m_env.m_fnDuringCopy(m_strTarget);
+            m_bSynced = false;
             m_nWritten += nCount;
             const std::int64_t nLimit = m_env.m_nFailWriteAfter;
             if (nLimit >= 0 && m_nWritten > nLimit) return Refuse(ENOSPC, false);
             return m_pInner->Append(pData, nCount);
         }
-        bool Sync() override { return m_env.m_bFailSync ? Refuse(EIO, false) : m_pInner->Sync(); }
+        bool Sync() override {
+            ++m_env.m_nFileSyncs;
+            m_bSynced = !m_env.m_bFailSync && m_pInner->Sync();
+            if (m_env.m_bFailSync) errno = EIO;
+            return m_bSynced;
+        }
         bool TakeAccessOf(const FileStamp& replaced) override {
             return m_pInner->TakeAccessOf(replaced);
         }
         CommitResult Commit(bool bReplace) override {
             if (m_env.m_bFailCommit) return Refuse(EIO, CommitResult::COMMIT_FAILED);
             const CommitResult result = m_pInner->Commit(bReplace);
-            if (result == CommitResult::COMMIT_DONE) m_env.m_bUnflushed = true;
+            if (result == CommitResult::COMMIT_DONE) {
+                m_env.m_nUnsyncedFiles += m_bSynced ? 0 : 1;
+                m_env.m_setUnsyncedFolders.insert(m_strFolder);
+            }
             return result;
         }
 
         std::unique_ptr<CWritableFile> m_pInner;
         CFaultEnv& m_env;
+        std::string m_strFolder;
         std::string m_strTarget;
         std::int64_t m_nWritten = 0;
+        bool m_bSynced = false;
     };
 };
 

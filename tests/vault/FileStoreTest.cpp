@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Paths are relative to the temporary folder.
-class FileStoreTest : public ::testing::Test {
+class FileStoreFixture : public ::testing::Test {
 protected:
     void TearDown() override {
         EXPECT_TRUE(m_feedback.WaitBalanced());
@@ -58,11 +58,22 @@ protected:
     FileResult m_restored;  // of the last Restore
 };
 
+// Each case on the local disk and on file systems that lack what the core
+// prefers (ALL_FILE_SYSTEMS).
+class FileStoreTest : public FileStoreFixture,
+                      public ::testing::WithParamInterface<FileSystemKind> {
+protected:
+    void SetUp() override { m_env.ActAs(GetParam()); }
+};
+
 }  // namespace
+
+INSTANTIATE_TEST_SUITE_P(Fs, FileStoreTest, ::testing::ValuesIn(ALL_FILE_SYSTEMS),
+                         [](const auto& info) { return std::string(info.param.pszName); });
 
 // Sizes around the block size and past the 1 MiB chunk. Stored files and the
 // folders made for them are private; a restore drops only the last extension.
-TEST_F(FileStoreTest, RoundTripsFilesOfManySizes) {
+TEST_P(FileStoreTest, RoundTripsFilesOfManySizes) {
     for (std::size_t n : {0, 1, 127, 128, 129, 300, 65543, (1 << 20) + 3, 1 << 21}) {
         // Built by appending: GCC 12 at -O3 warns wrongly (-Wrestrict) about "f" + to_string(n).
         const std::string strName = std::string("f").append(std::to_string(n)).append(".b");
@@ -83,7 +94,7 @@ TEST_F(FileStoreTest, RoundTripsFilesOfManySizes) {
     EXPECT_EQ(m_feedback.m_nWaitBegins, 18) << "a wait cursor around each copy";
 }
 
-TEST_F(FileStoreTest, DoneCounterAndProgressPositions) {
+TEST_P(FileStoreTest, DoneCounterAndProgressPositions) {
     // A store counts plain bytes, a restore whole blocks, from the run's count.
     Write("src/a", RandomBytes(1000, 1));
     m_nDone = 1000;
@@ -115,7 +126,7 @@ TEST_F(FileStoreTest, DoneCounterAndProgressPositions) {
 }
 
 // Files from 4 MiB on are read a chunk ahead on a helper thread.
-TEST_F(FileStoreTest, LargeFilesRoundTripAndFailOrCancelCleanlyWhileReadAhead) {
+TEST_P(FileStoreTest, LargeFilesRoundTripAndFailOrCancelCleanlyWhileReadAhead) {
     const Bytes vPlain = RandomBytes((5 << 20) + 77, 9);
     Write("src/big", vPlain);
     ASSERT_EQ(Store("src/big", "box/big.$"), 1);
@@ -141,9 +152,10 @@ TEST_F(FileStoreTest, LargeFilesRoundTripAndFailOrCancelCleanlyWhileReadAhead) {
 // No replaces nothing (nor does a store without feedback), Yes replaces a
 // file or a link itself, never what a link points to, and never a folder.
 // A replaced file keeps its mode. Another program at work on the target
-// during the copy: a name taken meanwhile is asked about and kept on No; a
-// file that took the place of the one asked about is asked about again.
-TEST_F(FileStoreTest, ReplacesOnlyWhatTheUserWasAskedAbout) {
+// during the copy: a name taken meanwhile is asked about, kept on No and
+// replaced on Yes; a file that took the place of the one asked about is
+// asked about again.
+TEST_P(FileStoreTest, ReplacesOnlyWhatTheUserWasAskedAbout) {
     const Bytes vOld = MakeStored(RandomBytes(300, 1));
     Write("src/new", RandomBytes(10, 2));
     Write("out/x", {5, 5});
@@ -181,6 +193,12 @@ TEST_F(FileStoreTest, ReplacesOnlyWhatTheUserWasAskedAbout) {
     EXPECT_EQ(Restore("box/x.$", "out/x.$"), 1);
     EXPECT_EQ(m_feedback.m_vQuestions.size(), 5u);
     EXPECT_EQ(Read("out/x"), RandomBytes(10, 2));
+    nShots = 1;  // a name taken during the copy, and Yes: the new file is committed again
+    EXPECT_EQ(Store("src/new", "box/taken.$"), 1);
+    nShots = 1;
+    EXPECT_EQ(Restore("box/taken.$", "out/taken.$"), 1);
+    EXPECT_EQ(Read("out/taken"), RandomBytes(10, 2));
+    EXPECT_EQ(m_feedback.m_vQuestions.size(), 7u);
     fs::permissions(m_tmp / "out/x", fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(Restore("box/x.$", "out/x.$"), 1);
     EXPECT_EQ(ModeOf(m_tmp / "out/x"), 0600u) << "a replaced file keeps its mode";
@@ -199,7 +217,8 @@ struct Fault {
     FailReason nReason;       // told for the store and the restore (FAIL_OTHER: a source change)
     bool bStoreOnly = false;  // a size change matters only while a source is read
     // False for a fault that can only strike when an existing file is
-    // replaced (a new file is flushed with the volume, not on its own).
+    // replaced, where a volume flush covers the disk (a new file is then
+    // flushed with the volume, not on its own).
     bool bStrikesNewFile = true;
 };
 void PrintTo(const Fault& fault, std::ostream* pOut) {
@@ -227,7 +246,11 @@ const Fault FAULTS[] = {
      FailReason::FAIL_OTHER, true},
 };
 
-class FileFaultTest : public FileStoreTest, public ::testing::WithParamInterface<Fault> {};
+class FileFaultTest : public FileStoreFixture,
+                      public ::testing::WithParamInterface<std::tuple<Fault, FileSystemKind>> {
+protected:
+    void SetUp() override { m_env.ActAs(std::get<1>(GetParam())); }
+};
 
 }  // namespace
 
@@ -235,13 +258,13 @@ class FileFaultTest : public FileStoreTest, public ::testing::WithParamInterface
 // blocks) give 0, leave nothing partial and keep the old target, the source
 // and the stored file. A cancel stays, so later runs stop after one block.
 TEST_P(FileFaultTest, LeavesNothingPartialAndTheOldFilesIntact) {
-    const Fault& fault = GetParam();
+    const auto& [fault, fs] = GetParam();
     const Bytes vStored = MakeStored(RandomBytes(1000, 1));
     Write("src/y", RandomBytes(1000, 2));
     Write("out/old", {9, 9, 9});
     m_feedback.m_bAnswerYes = true;
     fault.pfnArm(m_env, m_feedback);
-    if (fault.bStrikesNewFile) {
+    if (fault.bStrikesNewFile || fs.bFlushMisses) {
         EXPECT_EQ(Store("src/y", "box/new.$"), 0);
         EXPECT_EQ(fault.bStoreOnly ? 0 : Restore("box/x.$", "out/new.$"), 0);
         EXPECT_FALSE(Has("box/new.$") || Has("out/new"));
@@ -257,12 +280,17 @@ TEST_P(FileFaultTest, LeavesNothingPartialAndTheOldFilesIntact) {
     EXPECT_EQ(Read("out/old"), (Bytes{9, 9, 9}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, FileFaultTest, ::testing::ValuesIn(FAULTS),
-                         [](const auto& info) { return std::string(info.param.pszName); });
+INSTANTIATE_TEST_SUITE_P(Faults, FileFaultTest,
+                         ::testing::Combine(::testing::ValuesIn(FAULTS),
+                                            ::testing::ValuesIn(ALL_FILE_SYSTEMS)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).pszName) +
+                                    std::get<1>(info.param).pszName;
+                         });
 
 // A source path must fit 127 GB18030 bytes and a size the 32-bit field;
 // a pipe is no file.
-TEST_F(FileStoreTest, RefusesSourcesTheHeaderCannotHold) {
+TEST_P(FileStoreTest, RefusesSourcesTheHeaderCannotHold) {
     const std::size_t nBase = m_tmp.Path().size() + 1;
     std::string strChinese;  // 210 bytes of UTF-8 (a valid name), 140 in GB18030
     for (int i = 0; i < 70; ++i) strChinese += "字";
@@ -287,7 +315,7 @@ TEST_F(FileStoreTest, RefusesSourcesTheHeaderCannotHold) {
 
 // A restore to the recorded place needs an absolute path there, the whole
 // header and every block of the plain size; blocks beyond it are ignored.
-TEST_F(FileStoreTest, RestoreRefusesForeignDamagedOrRelativelyRecordedFiles) {
+TEST_P(FileStoreTest, RestoreRefusesForeignDamagedOrRelativelyRecordedFiles) {
     const Bytes v = MakeStored(RandomBytes(300, 1));
     fs::remove_all(m_tmp / "src");
     ASSERT_EQ(Restore("box/x.$", ""), 1);
@@ -335,7 +363,7 @@ TEST_F(FileStoreTest, RestoreRefusesForeignDamagedOrRelativelyRecordedFiles) {
 
 // A kept-out file (a record the vault keeps for itself) is never replaced by
 // a restore, even with a Yes.
-TEST_F(FileStoreTest, RestoreNeverReplacesAKeptOutFile) {
+TEST_P(FileStoreTest, RestoreNeverReplacesAKeptOutFile) {
     MakeStored(RandomBytes(300, 1));
     Write("out/record", {7});
     KeepOutSet keep{{}, {FileStamp()}};

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Storing and restoring on a real exFAT file system mounted through FUSE,
+# which offers no unnamed files, no no-replace rename and no hard links: a
+# sparse image on a loop device, mounted with exfat-fuse, holds a vault and
+# receives restores. Needs root, a loop device, mkfs.exfat (exfatprogs) and
+# mount.exfat-fuse (exfat-fuse); exits 77 (skipped) with a message where the
+# image cannot be mounted.
+# Usage: ExfatVaultTest.sh PATH-TO-quovex-tool
+. "$(dirname "$0")/ToolTestSupport.sh"
+CRED=(--user alice --password secret1)
+
+skip() {
+    echo "skipped: $*"
+    exit 77
+}
+[ "$(id -u)" -eq 0 ] || skip "not root: cannot attach a loop device or mount"
+PATH=$PATH:/sbin:/usr/sbin
+for cmd in losetup mkfs.exfat mount.exfat-fuse; do
+    command -v "$cmd" >/dev/null || skip "$cmd is missing (scripts/setup.sh installs it)"
+done
+[ -c /dev/fuse ] || skip "no /dev/fuse"
+
+LOOP=""
+cleanup() {
+    mountpoint -q "$WORK/stick" && umount "$WORK/stick"
+    [ -n "$LOOP" ] && losetup -d "$LOOP"
+    cd / && rm -rf "$WORK"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+# Sparse: the free-space test wants 500 MB beyond what a run writes.
+truncate -s 1G stick.img
+mkfs.exfat stick.img >/dev/null 2>&1 || skip "mkfs.exfat failed"
+LOOP=$(losetup -f --show stick.img 2>/dev/null) || skip "no free loop device"
+mkdir stick
+mount.exfat-fuse "$LOOP" stick >/dev/null 2>&1 || skip "mount.exfat-fuse failed"
+[ "$(stat -f -c %T stick)" = fuseblk ] || skip "the image is not mounted through FUSE"
+VAULT=stick/Box
+
+# Files and a folder from the local disk into the vault on the stick: the
+# sources go.
+mkdir -p src/docs/sub orig
+head -c 1000 /dev/urandom >src/a.txt
+head -c 300001 /dev/urandom >src/docs/b.bin
+head -c 129 /dev/urandom >src/docs/sub/c.dat
+: >src/docs/empty.txt
+cp -r src/. orig/
+"$TOOL" store "${CRED[@]}" src/a.txt src/docs "$VAULT/FileBox" 2>err.txt ||
+    { fail "store onto the stick"; cat err.txt; }
+[ -f "$VAULT/FileBox/a.txt.\$" ] && [ -f "$VAULT/FileBox/docs/sub/c.dat.\$" ] ||
+    fail "stored files missing"
+[ -e src/a.txt ] || [ -e src/docs ] && fail "sources were kept"
+
+# Restored into a folder on the stick, and to the recorded places.
+"$TOOL" restore "${CRED[@]}" --to stick/out "$VAULT/FileBox/docs" 2>err.txt ||
+    { fail "restore onto the stick"; cat err.txt; }
+diff -r orig/docs stick/out/docs >/dev/null || fail "the folder restored onto the stick differs"
+"$TOOL" restore "${CRED[@]}" "$VAULT/FileBox" 2>err.txt ||
+    { fail "plain restore from the stick"; cat err.txt; }
+diff -r orig src >/dev/null || fail "the plain restore differs"
+
+# Existing targets: kept on no, replaced on yes.
+echo old >stick/out/docs/b.bin
+"$TOOL" restore "${CRED[@]}" --to stick/out --overwrite no "$VAULT/FileBox/docs" 2>/dev/null &&
+    fail "a declined overwrite must not report full success"
+[ "$(cat stick/out/docs/b.bin)" = old ] || fail "a declined overwrite replaced the file"
+"$TOOL" restore "${CRED[@]}" --to stick/out --overwrite yes "$VAULT/FileBox/docs" 2>err.txt ||
+    { fail "restore over existing files"; cat err.txt; }
+cmp -s orig/docs/b.bin stick/out/docs/b.bin || fail "the replaced file differs"
+
+[ -z "$(find stick -name '.*')" ] || { fail "temporaries left"; find stick -name '.*'; }
+[ "$FAILS" -eq 0 ] && echo "all exFAT checks passed"
+exit $((FAILS > 0))
