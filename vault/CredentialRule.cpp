@@ -13,7 +13,7 @@ namespace quovex {
 CredentialJudgement JudgeVaultCredentials(const std::string& strVaultPath,
                                           const CVaultCipher& cipher) {
     if (!cipher.IsValid()) return {};
-    return JudgeStoredFileCredentials(FindFirstStoredFile(strVaultPath, cipher.Env()), cipher);
+    return JudgeStoredFileCredentials(FindFirstStoredFileInBoxes(strVaultPath, cipher.Env()), cipher);
 }
 
 CredentialJudgement JudgeStoredFileCredentials(const std::string& strFirstStored,

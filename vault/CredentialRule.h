@@ -29,9 +29,10 @@ struct CredentialJudgement {
     FailCause cause;            // when undecided: FAIL_DAMAGED, or why it could not be read
 };
 
-// The rule applied to the vault location strVaultPath: its first stored
-// file, depth first in listing order, decides (a missing or unreadable
-// location has none). Works through cipher.Env().
+// The rule applied to the vault location strVaultPath: the first stored
+// file of its box folders, depth first in listing order, decides (a missing
+// or unreadable location has none; files of the location outside the boxes
+// are not the vault's). Works through cipher.Env().
 CredentialJudgement JudgeVaultCredentials(const std::string& strVaultPath,
                                           const CVaultCipher& cipher);
 // The rule applied to a given first stored file, "" for none. A context

@@ -220,6 +220,18 @@ std::string FindFirstStoredFile(const std::string& strFolder, CVaultEnv* pEnv) {
     return FindFirstStoredIn(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder);
 }
 
+std::string FindFirstStoredFileInBoxes(const std::string& strVaultPath, CVaultEnv* pEnv) {
+    std::string strFound;
+    WalkFolder(
+        CVaultEnv::Or(pEnv)->OpenFolder(strVaultPath), strVaultPath, [&](const WalkEntry& entry) {
+            if (entry.kind == EntryKind::ENTRY_FOLDER && BoxIndex(entry.strName) >= 0)
+                strFound =
+                    FindFirstStoredIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath);
+            return strFound.empty();
+        });
+    return strFound;
+}
+
 std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv) {
     return StoredTotalIn(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder);
 }

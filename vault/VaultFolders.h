@@ -95,6 +95,11 @@ bool IsStoredFileName(const std::string& strName);
 // The first file, depth first in listing order, whose extension begins
 // with ".$"; "" when there is none.
 std::string FindFirstStoredFile(const std::string& strFolder, CVaultEnv* pEnv = nullptr);
+// FindFirstStoredFile of the vault at strVaultPath, looking only into its
+// box folders (in the location's listing order): a location may also hold
+// the user's other files, and a stray ".$" file among them is none of the
+// vault's.
+std::string FindFirstStoredFileInBoxes(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
 
 // Sum of the plain sizes recorded in the headers of all files below strFolder.
 std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv = nullptr);

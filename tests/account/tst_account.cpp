@@ -110,6 +110,12 @@ void TestAccount::firstStoredFileDecides() {
     QFile plain(vault.path() + QStringLiteral("/FileBox/plain.txt"));
     QVERIFY(plain.open(QIODevice::WriteOnly));
     QVERIFY(CheckCredentials(strVault, "bob1", "other-pw"));
+    // Nor is a stored file of another vault lying outside the boxes, as in a
+    // location that also holds the user's documents.
+    QVERIFY(QDir(vault.path()).mkpath(QStringLiteral("Documents")));
+    QVERIFY(QFile::copy(QStringLiteral(QUOVEX_TEST_DATA "/chinese.txt.$"),
+                        vault.path() + QStringLiteral("/Documents/a.txt.$")));
+    QVERIFY(CheckCredentials(strVault, "bob1", "other-pw"));
     QVERIFY(CheckCredentials(strVault + "/missing", "bob1", "pw12"));
     // Text the cipher refuses (not UTF-8, too long) never opens a vault.
     QVERIFY(!CheckCredentials(strVault, "\xFF\xFE\x01\x02", "pw12"));
@@ -122,7 +128,7 @@ void TestAccount::firstStoredFileDecides() {
     QVERIFY(!CheckCredentials(strVault, "张四user", "口令1234"));
 
     QVERIFY(place("empty.txt.$", "two.txt.$"));
-    const QString strFirst = QString::fromStdString(FindFirstStoredFile(strVault));
+    const QString strFirst = QString::fromStdString(FindFirstStoredFileInBoxes(strVault));
     const bool bOneFirst = strFirst.endsWith(QStringLiteral("one.txt.$"));
     QCOMPARE(CheckCredentials(strVault, "张三user", "口令1234"), bOneFirst);
     QCOMPARE(CheckCredentials(strVault, "alice", "secret1"), !bOneFirst);
