@@ -3,12 +3,11 @@
 #include <QApplication>
 #include <QFileInfo>
 
-#include "CredentialCheck.h"
 #include "LoginDlg.h"
 #include "MessageBox.h"
+#include "OpenVault.h"
 #include "ResourceImages.h"
 #include "VaultDlg.h"
-#include "VaultFolders.h"
 
 namespace quovex {
 
@@ -21,6 +20,10 @@ CVaultApp* s_pInstance = nullptr;
 const QString LOGIN_DEFAULT_PATH = QStringLiteral("缺省位置");
 
 }  // namespace
+
+QString CredentialsRefusedText() {
+    return QStringLiteral("户名或者口令出错。");
+}
 
 CVaultApp::CVaultApp() {
     s_pInstance = this;
@@ -56,19 +59,20 @@ bool CVaultApp::InitInstance() {
         if (QFileInfo(login.m_strPath).isDir()) m_strWorkPath = login.m_strPath;
         m_strUserName = login.m_strUser;
     }
-    if (!CheckCredentials(m_strWorkPath.toStdString(), login.m_strUser.toStdString(),
-                          login.m_strPassword.toStdString())) {
-        ShowMessageBox(QStringLiteral("户名或者口令出错。"));
+    COpenVault vault(m_strWorkPath, login.m_strUser, login.m_strPassword);
+    login.ForgetPassword();
+    if (!vault.AcceptsCredentials()) {
+        ShowMessageBox(CredentialsRefusedText());
         return false;
     }
     if (m_strUserName != login.m_strUser) {
         m_strUserName = login.m_strUser;
         m_bSettingsChanged = true;
     }
-    CreateBoxFolders(m_strWorkPath.toStdString());
+    vault.CreateBoxFolders();
 
     {
-        CVaultDlg mainWindow(login.m_strUser, login.m_strPassword);
+        CVaultDlg mainWindow(vault, *this);
         m_pMainWnd = &mainWindow;
         mainWindow.exec();
         m_pMainWnd = nullptr;

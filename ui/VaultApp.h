@@ -12,6 +12,10 @@ class QWidget;
 
 namespace quovex {
 
+// The one answer to credentials a vault refuses, at the login and in the
+// settings sheet.
+QString CredentialsRefusedText();
+
 class CVaultApp : public CVaultSettings {
 public:
     CVaultApp();
@@ -23,16 +27,15 @@ public:
     // returns the exit status, which is 0 in every case.
     int Run(int& argc, char** argv);
 
-    // Loads the settings, runs the login, checks the credentials, prepares
-    // the box folders and runs the main window; saves the settings after it
-    // when m_bSettingsChanged is set. A cancelled login ends silently, a
-    // rejected one after one message. Always false. Interface thread.
+    // Loads the settings, runs the login, opens the vault by the credential
+    // rule, prepares the box folders and runs the main window on the open
+    // vault; saves the settings after it when m_bSettingsChanged is set. A cancelled login ends silently, a rejected
+    // one after one message. Always false. Interface thread.
     bool InitInstance();
 
     // The one application object of the process, or nullptr.
     static CVaultApp* Instance();
 
-    bool m_bSettingsChanged = false;
     QString m_strProgramPath;
     QWidget* m_pMainWnd = nullptr;  // the main window while it runs
 

@@ -9,10 +9,10 @@
 #include "FolderIdentity.h"
 #include "ItemProperties.h"
 #include "MessageBox.h"
+#include "OpenVault.h"
 #include "PathText.h"
 #include "ProgressDlg.h"
 #include "RunReport.h"
-#include "VaultApp.h"
 #include "VaultDlg.h"
 #include "VaultFolders.h"
 #include "VaultTransfer.h"
@@ -29,17 +29,13 @@ QString FromNative(const std::string& strPath) {
     return QFile::decodeName(QByteArray::fromStdString(strPath));
 }
 
-QString VaultLocation() {
-    const CVaultApp* pApp = CVaultApp::Instance();
-    return pApp ? pApp->m_strWorkPath : DefaultWorkPath();
-}
-
 // Whether restoring strStored below strTarget would write into the vault:
 // strTarget is the vault or lies in it, or the restored item would take the
 // place of the vault or of a folder that holds it.
-bool RestoreTargetTouchesVault(const QString& strStored, const QString& strTarget) {
-    CVaultEnv* pEnv = CVaultEnv::Default();
-    const std::string strVault = Native(VaultLocation());
+bool RestoreTargetTouchesVault(const COpenVault& vault, const QString& strStored,
+                               const QString& strTarget) {
+    CVaultEnv* pEnv = vault.Env();
+    const std::string strVault = vault.NativeLocation();
     const std::string strLanding = JoinPath(Native(strTarget), LastComponent(Native(strStored)));
     return FolderLiesWithin(pEnv, Native(strTarget), strVault) ||
            FolderLiesWithin(pEnv, strVault, strLanding);
@@ -83,7 +79,7 @@ void CVaultDlg::OnRestoreTo() {
     const QString strStored = m_pContentsTree->GetItemPath(pItem);
     CDirDialog dirDialog;
     if (!dirDialog.PickFolder(QStringLiteral("选择文件夹"))) return;
-    if (RestoreTargetTouchesVault(strStored, dirDialog.m_strPath)) {
+    if (RestoreTargetTouchesVault(m_vault, strStored, dirDialog.m_strPath)) {
         ShowMessageBox(QStringLiteral("不能还原到保险柜之内：\n%1").arg(dirDialog.m_strPath),
                        MSGBOX_OK, QString(), this);
         return;
@@ -92,11 +88,11 @@ void CVaultDlg::OnRestoreTo() {
 }
 
 void CVaultDlg::RunRestore(const QString& strStored, const QString& strTargetFolder) {
-    CVaultTransfer transfer(m_cipher);
+    CVaultTransfer transfer(m_vault.Cipher());
     RestoreJob job;
     job.strStoredItem = Native(strStored);
     job.strTargetFolder = Native(strTargetFolder);
-    job.strVaultPath = Native(VaultLocation());
+    job.strVaultPath = m_vault.NativeLocation();
     job.pVault = &transfer;
     if (!RunWithProgress(RestoreWorker, PROGRESS_CAN_CANCEL, &job, nullptr))
         ShowMessageBox(QStringLiteral("User cancelled the operation !"));
@@ -110,7 +106,8 @@ void CVaultDlg::OnDelete() {
     if (!pItem) return;
     const QString strPath = m_pContentsTree->GetItemPath(pItem);
     const std::string strNative = Native(strPath);
-    const EntryKind kind = CVaultEnv::Default()->GetKind(strNative);
+    CVaultEnv* pEnv = m_vault.Env();
+    const EntryKind kind = pEnv->GetKind(strNative);
     if (kind == EntryKind::ENTRY_NONE) return;
     const bool bFolder = kind == EntryKind::ENTRY_FOLDER;
     const QString strQuestion =
@@ -121,15 +118,15 @@ void CVaultDlg::OnDelete() {
                        QStringLiteral("删除警告"), this) != MSGBOX_RESULT_YES)
         return;
     if (bFolder) {
-        DeleteFolderTree(strNative);
+        DeleteFolderTree(strNative, pEnv);
     } else {
-        DeleteOneFile(strNative);
+        DeleteOneFile(strNative, pEnv);
     }
     // The user hears of whatever could not be deleted, and the tree shows
     // what is really left.
     std::size_t nMore = 0;
     QStringList vLeft;
-    for (const std::string& strLeft : FindLeftovers(strNative, RUN_REPORT_MAX_LINES, &nMore))
+    for (const std::string& strLeft : FindLeftovers(strNative, RUN_REPORT_MAX_LINES, &nMore, pEnv))
         vLeft << FromNative(strLeft);
     const QString strReport =
         ListReportText(QStringLiteral("以下项目未能删除："), vLeft, static_cast<qsizetype>(nMore));

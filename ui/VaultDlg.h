@@ -1,5 +1,5 @@
-// The main window: menu bar, box list and contents tree of one open vault.
-// It owns the cipher context of the run. Interface thread.
+// The main window: menu bar, box list and contents tree of the open vault.
+// Interface thread.
 #pragma once
 
 #include <QString>
@@ -17,14 +17,18 @@ namespace quovex {
 
 class CBoxListCtrl;
 class CContentsTree;
+class COpenVault;
+class CVaultSettings;
 
 class CVaultDlg : public CStretchDialog {
     Q_OBJECT
 public:
-    // strUser and strPassword are the credentials typed at the login.
-    CVaultDlg(const QString& strUser, const QString& strPassword, QWidget* pParent = nullptr);
+    // vault is the vault opened at the login and settings the record of
+    // the options; both outlive the window.
+    CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pParent = nullptr);
 
-    const CVaultCipher& Cipher() const { return m_cipher; }
+    COpenVault& Vault() const { return m_vault; }
+    const CVaultCipher& Cipher() const;
     // The contents tree (control 1003).
     CContentsTree* ContentsTree() const { return m_pContentsTree; }
 
@@ -93,7 +97,8 @@ private:
     // what did not go through, and shows the box afresh.
     void RunRestore(const QString& strStored, const QString& strTargetFolder);
 
-    CVaultCipher m_cipher;
+    COpenVault& m_vault;
+    CVaultSettings& m_settings;
     CBoxListCtrl* m_pBoxList = nullptr;
     std::deque<std::pair<QStringList, QString>> m_vQueuedDrops;
     bool m_bAddRunning = false;

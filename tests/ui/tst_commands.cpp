@@ -7,7 +7,9 @@
 
 #include "ContentsTree.h"
 #include "DirDialog.h"
+#include "Fakes.h"
 #include "MessageBox.h"
+#include "OpenVault.h"
 #include "ProgressDlg.h"
 #include "UiTestSupport.h"
 #include "VaultApp.h"
@@ -38,7 +40,9 @@ private:
     const QString& LastMessage() const { return m_pScript->Requests().back().strText; }
 
     QString m_strRoot, m_strVault, m_strBox;
+    CFaultEnv m_env;
     std::unique_ptr<CVaultApp> m_pApp;
+    std::unique_ptr<COpenVault> m_pVault;
     std::unique_ptr<CVaultDlg> m_pDlg;
     std::unique_ptr<CMessageBoxScript> m_pScript;
 };
@@ -55,7 +59,9 @@ void TestCommands::init() {
     QVERIFY(MakeFile(Src(QStringLiteral("目录/c.txt")), "gamma"));
     m_pApp = std::make_unique<CVaultApp>();
     m_pApp->m_strWorkPath = m_strVault;
-    m_pDlg = std::make_unique<CVaultDlg>(QStringLiteral("alice"), QStringLiteral("secret1"));
+    m_pVault = std::make_unique<COpenVault>(m_strVault, QStringLiteral("alice"),
+                                            QStringLiteral("secret1"), &m_env);
+    m_pDlg = std::make_unique<CVaultDlg>(*m_pVault, *m_pApp);
     m_pDlg->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
     m_pScript = std::make_unique<CMessageBoxScript>();
@@ -66,7 +72,9 @@ void TestCommands::cleanup() {
     CDirDialog::SetFolderPicker({});
     m_pScript.reset();
     m_pDlg.reset();
+    m_pVault.reset();
     m_pApp.reset();
+    m_env.m_fnAfterList = {};
 }
 
 bool TestCommands::Select(const QString& strRel) {

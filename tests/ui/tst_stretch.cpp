@@ -6,8 +6,10 @@
 
 #include "AnchorGeometry.h"
 #include "DialogBuilder.h"
+#include "OpenVault.h"
 #include "UiTestSupport.h"
 #include "VaultDlg.h"
+#include "VaultSettings.h"
 
 using namespace quovex;
 
@@ -44,7 +46,9 @@ void TestStretch::mainWindow() {
     const int ids[] = {RES_ID_BOX_LIST, RES_ID_CONTENTS_TREE, RES_ID_MAIN_STATUS};
     auto templateRect = [&](int nId) { return FindControl(pRefClient, nId)->geometry(); };
 
-    CVaultDlg dlg(QStringLiteral("user"), QStringLiteral("password"));
+    COpenVault vault(DefaultWorkPath(), QStringLiteral("user"), QStringLiteral("password"));
+    CVaultSettings settings;
+    CVaultDlg dlg(vault, settings);
     QVERIFY(!dlg.AddAnchor(FindControl(&dlg, RES_ID_BOX_LIST), ANCHOR_MOVE, ANCHOR_MOVE));
     dlg.show();
     QWidget* pClient = FindControl(&dlg, RES_ID_BOX_LIST)->parentWidget();
