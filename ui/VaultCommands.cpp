@@ -13,6 +13,7 @@
 #include "PathText.h"
 #include "ProgressDlg.h"
 #include "RunReport.h"
+#include "TreeDeletion.h"
 #include "VaultDlg.h"
 #include "VaultFolders.h"
 #include "VaultTransfer.h"
@@ -39,6 +40,21 @@ bool RestoreTargetTouchesVault(const COpenVault& vault, const QString& strStored
     const std::string strLanding = JoinPath(Native(strTarget), LastComponent(Native(strStored)));
     return FolderLiesWithin(pEnv, Native(strTarget), strVault) ||
            FolderLiesWithin(pEnv, strVault, strLanding);
+}
+
+// Deletes the folder strFolder with all it holds under the progress dialog
+// over pOwner, which may stop it between two files, and returns what is left
+// (the first RUN_REPORT_MAX_LINES, *pMore counting the rest).
+std::vector<std::string> DeleteFolderUnderProgress(const std::string& strFolder, CVaultEnv* pEnv,
+                                                   std::size_t* pMore, QWidget* pOwner) {
+    DeleteJob job;
+    job.strFolder = strFolder;
+    job.pEnv = pEnv;
+    job.nMaxLeft = RUN_REPORT_MAX_LINES;
+    if (!RunWithProgress(DeleteWorker, PROGRESS_CAN_CANCEL, &job, pOwner))
+        ShowMessageBox(QStringLiteral("User cancelled the operation !"));
+    *pMore = job.nMoreLeft;
+    return std::move(job.vLeft);
 }
 
 }  // namespace
@@ -117,17 +133,18 @@ void CVaultDlg::OnDelete() {
     if (ShowMessageBox(strQuestion.arg(strPath), MSGBOX_YESNO | MSGBOX_ICON_WARNING,
                        QStringLiteral("删除警告"), this) != MSGBOX_RESULT_YES)
         return;
+    // A file goes at once, a folder under the progress dialog. Either way
+    // the user hears of whatever is left, and the tree shows what is there.
+    std::size_t nMore = 0;
+    std::vector<std::string> vLeftPaths;
     if (bFolder) {
-        DeleteFolderTree(strNative, pEnv);
+        vLeftPaths = DeleteFolderUnderProgress(strNative, pEnv, &nMore, this);
     } else {
         DeleteOneFile(strNative, pEnv);
+        vLeftPaths = FindLeftovers(strNative, RUN_REPORT_MAX_LINES, &nMore, pEnv);
     }
-    // The user hears of whatever could not be deleted, and the tree shows
-    // what is really left.
-    std::size_t nMore = 0;
     QStringList vLeft;
-    for (const std::string& strLeft : FindLeftovers(strNative, RUN_REPORT_MAX_LINES, &nMore, pEnv))
-        vLeft << FromNative(strLeft);
+    for (const std::string& strLeft : vLeftPaths) vLeft << FromNative(strLeft);
     const QString strReport =
         ListReportText(QStringLiteral("以下项目未能删除："), vLeft, static_cast<qsizetype>(nMore));
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);

@@ -48,8 +48,9 @@ public:
     // Restore to: below a folder the user picks, which may not lie in the
     // vault, hold it, or be taken by the vault's own name.
     void OnRestoreTo();
-    // Delete: asks, deletes, names whatever could not be deleted, and shows
-    // the box afresh with what is really left.
+    // Delete: asks, deletes (a folder under the progress dialog, which may
+    // stop it between two files), names whatever is left, and shows the box
+    // afresh with what is really there.
     void OnDelete();
     // Properties: the stored file's or the folder's dialog.
     void OnProperties();
