@@ -77,7 +77,12 @@ bool CVaultApp::InitInstance() {
         mainWindow.exec();
         m_pMainWnd = nullptr;
     }
-    if (m_bSettingsChanged) SaveSettings();
+    // The main window has left its place in the record.
+    if (m_bSettingsChanged) {
+        SaveSettings();
+    } else {
+        SaveWindowPlace();
+    }
     return false;
 }
 

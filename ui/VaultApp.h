@@ -29,7 +29,8 @@ public:
 
     // Loads the settings, runs the login, opens the vault by the credential
     // rule, prepares the box folders and runs the main window on the open
-    // vault; saves the settings after it when m_bSettingsChanged is set. A cancelled login ends silently, a rejected
+    // vault; then keeps the window's place, and saves the whole record when
+    // m_bSettingsChanged is set. A cancelled login ends silently, a rejected
     // one after one message. Always false. Interface thread.
     bool InitInstance();
 

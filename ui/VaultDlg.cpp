@@ -18,6 +18,7 @@
 #include "SettingsCommand.h"
 #include "VaultFolders.h"
 #include "VaultSettings.h"
+#include "WindowPlace.h"
 
 namespace quovex {
 
@@ -46,7 +47,17 @@ bool CVaultDlg::OnInitDialog() {
     AddAnchor(FindControl(this, RES_ID_BOX_LIST), ANCHOR_STRETCH, ANCHOR_FIXED);
     AddAnchor(FindControl(this, RES_ID_CONTENTS_TREE), ANCHOR_STRETCH, ANCHOR_STRETCH);
     AddAnchor(FindControl(this, RES_ID_MAIN_STATUS), ANCHOR_HALF, ANCHOR_MOVE);
+    // Where the window was left, unless that is no longer on a screen; the
+    // minimum size still holds.
+    if (m_settings.HasWindowPlace() && FitsOnAScreen(m_settings.WindowPlace()))
+        setGeometry(m_settings.WindowPlace());
     return true;
+}
+
+void CVaultDlg::done(int nResult) {
+    // A window ended before it was ever shown has no place of its own.
+    if (isVisible()) m_settings.SetWindowPlace(normalGeometry());
+    CStretchDialog::done(nResult);
 }
 
 void CVaultDlg::InitBoxList() {

@@ -24,7 +24,8 @@ class CVaultDlg : public CStretchDialog {
     Q_OBJECT
 public:
     // vault is the vault opened at the login and settings the record of
-    // the options; both outlive the window.
+    // the options and the window's place; both outlive the window. A place
+    // kept in settings is taken again when it still fits on a screen.
     CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pParent = nullptr);
 
     COpenVault& Vault() const { return m_vault; }
@@ -40,6 +41,10 @@ public:
     void OnAbout();
     // Runs the settings sheet (SettingsCommand.h).
     void OnSettings();
+
+    // However the window ends, its place and size go into the settings
+    // (SetWindowPlace), for the next start.
+    void done(int nResult) override;
 
     // The commands of the contents tree's context menu, each on the
     // selected item and doing nothing without one (VaultCommands.cpp).
