@@ -24,10 +24,12 @@ QString DefaultWorkPath() {
 CVaultSettings::CVaultSettings(QString strApplication)
     : m_strWorkPath(DefaultWorkPath()), m_strApplication(std::move(strApplication)) {}
 
+QString CVaultSettings::ApplicationName() const {
+    return m_strApplication.isEmpty() ? QCoreApplication::applicationName() : m_strApplication;
+}
+
 void CVaultSettings::LoadSettings() {
-    const QString strApplication =
-        m_strApplication.isEmpty() ? QCoreApplication::applicationName() : m_strApplication;
-    QSettings settings(QString::fromLatin1(SETTINGS_ORGANISATION), strApplication);
+    QSettings settings(QString::fromLatin1(SETTINGS_ORGANISATION), ApplicationName());
     settings.beginGroup(QString::fromLatin1(SETTINGS_GROUP));
     m_strWorkPath = settings.value("WorkPath", DefaultWorkPath()).toString();
     m_bDeleteSource = settings.value("DeleteSource", TEXT_TRUE).toString() == TEXT_TRUE;
@@ -40,18 +42,42 @@ void CVaultSettings::LoadSettings() {
 }
 
 void CVaultSettings::SaveSettings() const {
-    const QString strApplication =
-        m_strApplication.isEmpty() ? QCoreApplication::applicationName() : m_strApplication;
-    QSettings settings(QString::fromLatin1(SETTINGS_ORGANISATION), strApplication);
+    QSettings settings(QString::fromLatin1(SETTINGS_ORGANISATION), ApplicationName());
     settings.beginGroup(QString::fromLatin1(SETTINGS_GROUP));
     settings.setValue("WorkPath", m_strWorkPath);
     settings.setValue("DeleteSource", BoolText(m_bDeleteSource));
     settings.setValue("SaveUser", BoolText(m_bSaveUser));
     if (m_bSaveUser) settings.setValue("UserName", m_strUserName);
+    WriteWindowValues(settings);
+}
+
+void CVaultSettings::SaveWindowPlace() const {
+    QSettings settings(QString::fromLatin1(SETTINGS_ORGANISATION), ApplicationName());
+    settings.beginGroup(QString::fromLatin1(SETTINGS_GROUP));
+    WriteWindowValues(settings);
+}
+
+void CVaultSettings::WriteWindowValues(QSettings& settings) const {
     settings.setValue("Window_X", m_nWindowX);
     settings.setValue("Window_Y", m_nWindowY);
     settings.setValue("Window_Width", m_nWindowWidth);
     settings.setValue("Window_Height", m_nWindowHeight);
+}
+
+bool CVaultSettings::HasWindowPlace() const {
+    const bool bDefaults = WindowPlace() == QRect(0, 0, 200, 400);
+    return !bDefaults && m_nWindowWidth > 0 && m_nWindowHeight > 0;
+}
+
+QRect CVaultSettings::WindowPlace() const {
+    return QRect(m_nWindowX, m_nWindowY, m_nWindowWidth, m_nWindowHeight);
+}
+
+void CVaultSettings::SetWindowPlace(const QRect& rcWindow) {
+    m_nWindowX = rcWindow.x();
+    m_nWindowY = rcWindow.y();
+    m_nWindowWidth = rcWindow.width();
+    m_nWindowHeight = rcWindow.height();
 }
 
 }  // namespace quovex

@@ -1,10 +1,14 @@
 // The settings record that survives between runs: the vault location, the
-// two options, the remembered user name and four window values. Kept with
+// two options, the remembered user name and the main window's place (four
+// window values). Kept with
 // QSettings under the organisation "tandrel" and the application's name,
 // group "SaftyBox" (on Linux ~/.config/tandrel/<name>.conf).
 #pragma once
 
+#include <QRect>
 #include <QString>
+
+class QSettings;
 
 namespace quovex {
 
@@ -29,6 +33,16 @@ public:
     // Writes the record; UserName only while m_bSaveUser is set, otherwise a
     // stored name is left as it is. Write failures are not reported.
     void SaveSettings() const;
+    // Writes the four window values alone, so that keeping the window's
+    // place never writes a location chosen at the login for one run.
+    void SaveWindowPlace() const;
+
+    // The main window's place and size (x, y, width, height) as the four
+    // window values hold them. None while they are the record's defaults
+    // (0, 0, 200, 400: never written by a window) or hold no size.
+    bool HasWindowPlace() const;
+    QRect WindowPlace() const;
+    void SetWindowPlace(const QRect& rcWindow);
 
     QString m_strWorkPath;
     bool m_bDeleteSource = true;
@@ -38,8 +52,15 @@ public:
     int m_nWindowY = 0;
     int m_nWindowWidth = 200;
     int m_nWindowHeight = 400;
+    // Something of the record changed during the run: it is written when the
+    // main window has closed.
+    bool m_bSettingsChanged = false;
 
 private:
+    // The settings file's name: m_strApplication, or the executable's.
+    QString ApplicationName() const;
+    void WriteWindowValues(QSettings& settings) const;
+
     QString m_strApplication;
 };
 

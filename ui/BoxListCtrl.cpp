@@ -1,13 +1,13 @@
 #include "BoxListCtrl.h"
 
 #include <QBitmap>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 
 #include "CoreTexts.h"
+#include "OpenVault.h"
 #include "ResourceImages.h"
 #include "VaultFolders.h"
 
@@ -25,8 +25,8 @@ QIcon BoxPicture(const QPixmap& strip, int n) {
 
 }  // namespace
 
-CBoxListCtrl::CBoxListCtrl(std::function<QString()> fnWorkPath, QWidget* pParent)
-    : QListWidget(pParent), m_fnWorkPath(std::move(fnWorkPath)) {
+CBoxListCtrl::CBoxListCtrl(const COpenVault& vault, QWidget* pParent)
+    : QListWidget(pParent), m_vault(vault) {
     setViewMode(QListView::IconMode);
     setMovement(QListView::Static);
     // The boxes flow into the width the window is given.
@@ -39,6 +39,7 @@ CBoxListCtrl::CBoxListCtrl(std::function<QString()> fnWorkPath, QWidget* pParent
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
     connect(this, &QListWidget::itemSelectionChanged, this, &CBoxListCtrl::OnSelectionChanged);
+    connect(&m_vault, &COpenVault::LocationChanged, this, &CBoxListCtrl::OnLocationChanged);
 }
 
 void CBoxListCtrl::FillBoxList() {
@@ -55,9 +56,17 @@ void CBoxListCtrl::OnSelectionChanged() {
         if (item(i)->isSelected()) nBox = i;
     }
     if (nBox < 0 || nBox >= BOX_COUNT) return;
-    const QDir location(m_fnWorkPath ? m_fnWorkPath() : QString());
-    const QString strPath = location.filePath(QString::fromUtf8(BOX_TABLE[nBox].pszFolder));
+    TakeBox(nBox);
+}
+
+void CBoxListCtrl::OnLocationChanged() {
+    if (m_nBox >= 0) TakeBox(m_nBox);
+}
+
+void CBoxListCtrl::TakeBox(int nBox) {
+    const QString strPath = m_vault.BoxFolder(nBox);
     emit BoxSelected(strPath);
+    m_nBox = nBox;
     m_strBoxPath = strPath;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <cstring>
 
 #include "ByteLimitValidator.h"
 #include "DialogBuilder.h"
@@ -51,6 +52,17 @@ void CLoginDlg::accept() {
         return;
     }
     QDialog::accept();
+}
+
+void CLoginDlg::ForgetPassword() {
+    // The field lets go of its text first, so that m_strPassword owns the
+    // only copy and is wiped in place rather than detached.
+    m_pPasswordEdit->clear();
+    if (!m_strPassword.isEmpty()) {
+        QChar* pText = m_strPassword.data();
+        explicit_bzero(pText, static_cast<std::size_t>(m_strPassword.size()) * sizeof(QChar));
+    }
+    m_strPassword.clear();
 }
 
 void CLoginDlg::showEvent(QShowEvent* pEvent) {

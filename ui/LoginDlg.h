@@ -24,6 +24,11 @@ public:
     // GB18030 bytes shows the length message and stays open, else closes.
     void accept() override;
 
+    // Clears the password field and wipes m_strPassword, once the password
+    // has gone into the cipher context: no copy of it stays with the dialog
+    // for the rest of the run.
+    void ForgetPassword();
+
     QString m_strPassword;
     QString m_strUser;
     QString m_strPath;

@@ -5,11 +5,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "CoreTexts.h"
 #include "DialogBuilder.h"
 #include "DirDialog.h"
 #include "MessageBox.h"
-#include "VaultApp.h"
-#include "VaultFolders.h"
+#include "OpenVault.h"
+#include "VaultSettings.h"
 
 namespace quovex {
 
@@ -31,7 +32,8 @@ QString WorkPathProblem(const QString& strPath) {
 
 }  // namespace
 
-CNormalPage::CNormalPage(QWidget* pParent) : CPropertyPage(pParent) {
+CNormalPage::CNormalPage(COpenVault& vault, CVaultSettings& settings, QWidget* pParent)
+    : CPropertyPage(pParent), m_vault(vault), m_settings(settings) {
     BuildDialog(this, RES_DLG_SETTINGS_PAGE);
     m_pPathEdit = FindControl<QLineEdit>(this, IDC_WORK_PATH);
     m_pDeleteSourceCheck = FindControl<QCheckBox>(this, IDC_DELETE_SOURCE);
@@ -42,13 +44,9 @@ CNormalPage::CNormalPage(QWidget* pParent) : CPropertyPage(pParent) {
     connect(m_pDeleteSourceCheck, &QCheckBox::clicked, this, &CNormalPage::OnOptionClicked);
     connect(m_pSaveUserCheck, &QCheckBox::clicked, this, &CNormalPage::OnOptionClicked);
 
-    if (const CVaultApp* pApp = CVaultApp::Instance()) {
-        m_strWorkPath = pApp->m_strWorkPath;
-        m_bDeleteSource = pApp->m_bDeleteSource;
-        m_bSaveUser = pApp->m_bSaveUser;
-    } else {
-        m_strWorkPath = DefaultWorkPath();
-    }
+    m_strWorkPath = m_vault.Location();
+    m_bDeleteSource = m_settings.m_bDeleteSource;
+    m_bSaveUser = m_settings.m_bSaveUser;
 }
 
 void CNormalPage::DoDataExchange(bool bSaveAndValidate) {
@@ -72,16 +70,21 @@ bool CNormalPage::OnApply() {
     const QString strProblem = WorkPathProblem(m_strWorkPath);
     if (!strProblem.isEmpty()) {
         ShowMessageBox(strProblem, MSGBOX_OK, QString(), this);
-        m_pPathEdit->setFocus(Qt::OtherFocusReason);
-        m_pPathEdit->selectAll();
+        FocusLocation();
         return false;
     }
     // The cleaned form drops a trailing separator (except the root's) and
     // "." components, so one location is always written one way.
     m_strWorkPath = QDir::cleanPath(m_strWorkPath);
     m_pPathEdit->setText(m_strWorkPath);
-    TakeOverSettings(*this);
-    return true;
+    if (TakeOverSettings(*this, m_vault, m_settings)) return true;
+    FocusLocation();
+    return false;
+}
+
+void CNormalPage::FocusLocation() {
+    m_pPathEdit->setFocus(Qt::OtherFocusReason);
+    m_pPathEdit->selectAll();
 }
 
 void CNormalPage::OnBrowse() {
@@ -96,15 +99,20 @@ void CNormalPage::OnOptionClicked() {
     SetModified(true);
 }
 
-void TakeOverSettings(const CNormalPage& page) {
-    CVaultApp* pApp = CVaultApp::Instance();
-    if (!pApp) return;
-    pApp->m_strWorkPath = page.m_strWorkPath;
-    pApp->m_bDeleteSource = page.m_bDeleteSource;
-    pApp->m_bSaveUser = page.m_bSaveUser;
-    CreateBoxFolders(pApp->m_strWorkPath.toStdString());
-    pApp->SaveSettings();
-    pApp->m_bSettingsChanged = true;
+bool TakeOverSettings(const CNormalPage& page, COpenVault& vault, CVaultSettings& settings) {
+    // The rule that let the user in at the login decides here too, so that
+    // no vault takes files under credentials it would refuse.
+    CredentialJudgement judgement;
+    if (!vault.MoveTo(page.m_strWorkPath, &judgement)) {
+        ShowMessageBox(CredentialRefusalText(judgement));
+        return false;
+    }
+    settings.m_strWorkPath = vault.Location();
+    settings.m_bDeleteSource = page.m_bDeleteSource;
+    settings.m_bSaveUser = page.m_bSaveUser;
+    settings.SaveSettings();
+    settings.m_bSettingsChanged = true;
+    return true;
 }
 
 }  // namespace quovex

@@ -11,22 +11,26 @@ class QLineEdit;
 
 namespace quovex {
 
+class COpenVault;
+class CVaultSettings;
+
 class CNormalPage : public CPropertyPage {
     Q_OBJECT
 public:
-    // Builds the page and fills the fields from the application object
-    // (defaults when there is none).
-    explicit CNormalPage(QWidget* pParent = nullptr);
+    // Builds the page and fills the fields from the open vault (its
+    // location) and the settings record (the options); applying takes the
+    // values over into both, which outlive the page.
+    CNormalPage(COpenVault& vault, CVaultSettings& settings, QWidget* pParent = nullptr);
 
     // Copies the fields into the controls (false) or the controls into the
     // fields (true).
     void DoDataExchange(bool bSaveAndValidate);
 
     // Takes the controls over and, for an absolute location, hands the
-    // values to the application object, creates the location with its box
-    // folders and writes the settings at once; the location is kept as a
-    // cleaned absolute path. An empty or relative location is refused with
-    // a message: false, nothing taken over.
+    // values over as TakeOverSettings does; the location is kept as a
+    // cleaned absolute path. An empty or relative location, and one whose
+    // vault refuses the credentials of the login, are refused with a
+    // message: false, nothing taken over, the old location still in force.
     bool OnApply() override;
 
     QString m_strWorkPath;
@@ -44,14 +48,22 @@ private:
     // A click on either check box marks the page as changed.
     void OnOptionClicked();
 
+    // Puts the focus on the location, selected, for the user to correct.
+    void FocusLocation();
+
+    COpenVault& m_vault;
+    CVaultSettings& m_settings;
     QLineEdit* m_pPathEdit;
     QCheckBox* m_pDeleteSourceCheck;
     QCheckBox* m_pSaveUserCheck;
 };
 
-// Takes the values of pPage over into the application object: location
-// and options, box folders under the location, settings written, and the
-// settings marked as changed. Does nothing without an application object.
-void TakeOverSettings(const CNormalPage& page);
+// Takes the values of page over: the open vault moves to the location by
+// the login's credential rule (box folders made there, the window shown the
+// new vault), then the settings record takes the location and the options,
+// is written at once and marked as changed. When the vault at the location
+// refuses the credentials, shows "户名或者口令出错。" (over the modal
+// dialog up, the sheet) and returns false with nothing taken over; else true.
+bool TakeOverSettings(const CNormalPage& page, COpenVault& vault, CVaultSettings& settings);
 
 }  // namespace quovex

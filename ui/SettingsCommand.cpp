@@ -2,19 +2,19 @@
 
 #include "NormalPage.h"
 #include "SetPropertySheet.h"
-#include "VaultApp.h"
+#include "VaultSettings.h"
 
 namespace quovex {
 
-int RunSettingsCommand(QWidget* pOwner) {
+int RunSettingsCommand(COpenVault& vault, CVaultSettings& settings, QWidget* pOwner) {
     // The framework places a sheet without a parent over the main window;
     // here that owner is named, so the sheet is modal over it and centred on it.
     CSetPropertySheet sheet(QStringLiteral("参数设置"), pOwner, 0);
-    auto* pPage = new CNormalPage;
+    auto* pPage = new CNormalPage(vault, settings);
     sheet.AddPage(pPage);
     const int nResult = sheet.exec();
-    const CVaultApp* pApp = CVaultApp::Instance();
-    if (nResult == QDialog::Accepted && pApp && !pApp->m_bSettingsChanged) TakeOverSettings(*pPage);
+    if (nResult == QDialog::Accepted && !settings.m_bSettingsChanged)
+        TakeOverSettings(*pPage, vault, settings);
     return nResult;
 }
 

@@ -4,12 +4,11 @@
 #include <QFileInfo>
 
 #include "CoreTexts.h"
-#include "CredentialCheck.h"
 #include "LoginDlg.h"
 #include "MessageBox.h"
+#include "OpenVault.h"
 #include "ResourceImages.h"
 #include "VaultDlg.h"
-#include "VaultFolders.h"
 
 namespace quovex {
 
@@ -57,9 +56,9 @@ bool CVaultApp::InitInstance() {
         if (QFileInfo(login.m_strPath).isDir()) m_strWorkPath = login.m_strPath;
         m_strUserName = login.m_strUser;
     }
-    const CredentialJudgement judgement =
-        JudgeCredentials(m_strWorkPath.toStdString(), login.m_strUser.toStdString(),
-                         login.m_strPassword.toStdString());
+    COpenVault vault(m_strWorkPath, login.m_strUser, login.m_strPassword);
+    login.ForgetPassword();
+    const CredentialJudgement judgement = vault.JudgeCredentialsAt(m_strWorkPath);
     if (judgement.nVerdict != CredentialVerdict::CREDENTIALS_ACCEPTED) {
         ShowMessageBox(CredentialRefusalText(judgement));
         return false;
@@ -68,15 +67,20 @@ bool CVaultApp::InitInstance() {
         m_strUserName = login.m_strUser;
         m_bSettingsChanged = true;
     }
-    CreateBoxFolders(m_strWorkPath.toStdString());
+    vault.CreateBoxFolders();
 
     {
-        CVaultDlg mainWindow(login.m_strUser, login.m_strPassword);
+        CVaultDlg mainWindow(vault, *this);
         m_pMainWnd = &mainWindow;
         mainWindow.exec();
         m_pMainWnd = nullptr;
     }
-    if (m_bSettingsChanged) SaveSettings();
+    // The main window has left its place in the record.
+    if (m_bSettingsChanged) {
+        SaveSettings();
+    } else {
+        SaveWindowPlace();
+    }
     return false;
 }
 

@@ -23,16 +23,16 @@ public:
     // returns the exit status, which is 0 in every case.
     int Run(int& argc, char** argv);
 
-    // Loads the settings, runs the login, checks the credentials, prepares
-    // the box folders and runs the main window; saves the settings after it
-    // when m_bSettingsChanged is set. A cancelled login ends silently, a
-    // rejected one after one message. Always false. Interface thread.
+    // Loads the settings, runs the login, opens the vault by the credential
+    // rule, prepares the box folders and runs the main window on the open
+    // vault; then keeps the window's place, and saves the whole record when
+    // m_bSettingsChanged is set. A cancelled login ends silently, a rejected
+    // one after one message. Always false. Interface thread.
     bool InitInstance();
 
     // The one application object of the process, or nullptr.
     static CVaultApp* Instance();
 
-    bool m_bSettingsChanged = false;
     QString m_strProgramPath;
     QWidget* m_pMainWnd = nullptr;  // the main window while it runs
 

@@ -9,10 +9,11 @@
 #include "FolderIdentity.h"
 #include "ItemProperties.h"
 #include "MessageBox.h"
+#include "OpenVault.h"
 #include "PathText.h"
 #include "ProgressDlg.h"
 #include "RunReport.h"
-#include "VaultApp.h"
+#include "TreeDeletion.h"
 #include "VaultDlg.h"
 #include "VaultFolders.h"
 #include "VaultTransfer.h"
@@ -29,19 +30,30 @@ QString FromNative(const std::string& strPath) {
     return QFile::decodeName(QByteArray::fromStdString(strPath));
 }
 
-QString VaultLocation() {
-    const CVaultApp* pApp = CVaultApp::Instance();
-    return pApp ? pApp->m_strWorkPath : DefaultWorkPath();
-}
-
 // Whether restoring strStored below strTarget would write into what the
 // vault holds: the restored item would lie in a box folder or be one. The
 // rest of the vault's location is an ordinary folder.
-bool RestoreTargetTouchesVault(const QString& strStored, const QString& strTarget) {
-    CVaultEnv* pEnv = CVaultEnv::Default();
-    const KeepOutSet keep = VaultKeepOutSet(pEnv->OpenFolder(Native(VaultLocation())));
+bool RestoreTargetTouchesVault(const COpenVault& vault, const QString& strStored,
+                               const QString& strTarget) {
+    CVaultEnv* pEnv = vault.Env();
+    const KeepOutSet keep = VaultKeepOutSet(pEnv->OpenFolder(vault.NativeLocation()));
     const std::string strLanding = JoinPath(Native(strTarget), LastComponent(Native(strStored)));
     return PathLeadsInto(pEnv, strLanding, keep);
+}
+
+// Deletes the folder strFolder with all it holds under the progress dialog
+// over pOwner, which may stop it between two files, and returns what is left
+// (the first RUN_REPORT_MAX_LINES, *pMore counting the rest).
+std::vector<std::string> DeleteFolderUnderProgress(const std::string& strFolder, CVaultEnv* pEnv,
+                                                   std::size_t* pMore, QWidget* pOwner) {
+    DeleteJob job;
+    job.strFolder = strFolder;
+    job.pEnv = pEnv;
+    job.nMaxLeft = RUN_REPORT_MAX_LINES;
+    if (!RunWithProgress(DeleteWorker, PROGRESS_CAN_CANCEL, &job, pOwner))
+        ShowMessageBox(QStringLiteral("User cancelled the operation !"));
+    *pMore = job.nMoreLeft;
+    return std::move(job.vLeft);
 }
 
 }  // namespace
@@ -82,7 +94,7 @@ void CVaultDlg::OnRestoreTo() {
     const QString strStored = m_pContentsTree->GetItemPath(pItem);
     CDirDialog dirDialog;
     if (!dirDialog.PickFolder(QStringLiteral("选择文件夹"))) return;
-    if (RestoreTargetTouchesVault(strStored, dirDialog.m_strPath)) {
+    if (RestoreTargetTouchesVault(m_vault, strStored, dirDialog.m_strPath)) {
         ShowMessageBox(QStringLiteral("不能还原到保险柜之内：\n%1").arg(dirDialog.m_strPath),
                        MSGBOX_OK, QString(), this);
         return;
@@ -91,11 +103,11 @@ void CVaultDlg::OnRestoreTo() {
 }
 
 void CVaultDlg::RunRestore(const QString& strStored, const QString& strTargetFolder) {
-    CVaultTransfer transfer(m_cipher);
+    CVaultTransfer transfer(m_vault.Cipher());
     RestoreJob job;
     job.strStoredItem = Native(strStored);
     job.strTargetFolder = Native(strTargetFolder);
-    job.strVaultPath = Native(VaultLocation());
+    job.strVaultPath = m_vault.NativeLocation();
     job.pVault = &transfer;
     if (!RunWithProgress(RestoreWorker, PROGRESS_CAN_CANCEL, &job, nullptr))
         ShowMessageBox(QStringLiteral("User cancelled the operation !"));
@@ -109,7 +121,8 @@ void CVaultDlg::OnDelete() {
     if (!pItem) return;
     const QString strPath = m_pContentsTree->GetItemPath(pItem);
     const std::string strNative = Native(strPath);
-    const EntryKind kind = CVaultEnv::Default()->GetKind(strNative);
+    CVaultEnv* pEnv = m_vault.Env();
+    const EntryKind kind = pEnv->GetKind(strNative);
     if (kind == EntryKind::ENTRY_NONE) return;
     const bool bFolder = kind == EntryKind::ENTRY_FOLDER;
     const QString strQuestion =
@@ -119,17 +132,18 @@ void CVaultDlg::OnDelete() {
     if (ShowMessageBox(strQuestion.arg(strPath), MSGBOX_YESNO | MSGBOX_ICON_WARNING,
                        QStringLiteral("删除警告"), this) != MSGBOX_RESULT_YES)
         return;
-    if (bFolder) {
-        DeleteFolderTree(strNative);
-    } else {
-        DeleteOneFile(strNative);
-    }
-    // The user hears of whatever could not be deleted, and the tree shows
-    // what is really left.
+    // A file goes at once, a folder under the progress dialog. Either way
+    // the user hears of whatever is left, and the tree shows what is there.
     std::size_t nMore = 0;
+    std::vector<std::string> vLeftPaths;
+    if (bFolder) {
+        vLeftPaths = DeleteFolderUnderProgress(strNative, pEnv, &nMore, this);
+    } else {
+        DeleteOneFile(strNative, pEnv);
+        vLeftPaths = FindLeftovers(strNative, RUN_REPORT_MAX_LINES, &nMore, pEnv);
+    }
     QStringList vLeft;
-    for (const std::string& strLeft : FindLeftovers(strNative, RUN_REPORT_MAX_LINES, &nMore))
-        vLeft << FromNative(strLeft);
+    for (const std::string& strLeft : vLeftPaths) vLeft << FromNative(strLeft);
     const QString strReport =
         ListReportText(QStringLiteral("以下项目未能删除："), vLeft, static_cast<qsizetype>(nMore));
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);

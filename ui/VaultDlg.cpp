@@ -11,24 +11,23 @@
 #include "DialogBuilder.h"
 #include "HelpViewer.h"
 #include "MessageBox.h"
+#include "OpenVault.h"
 #include "ProgressDlg.h"
 #include "ResourceImages.h"
 #include "RunReport.h"
 #include "SettingsCommand.h"
-#include "VaultApp.h"
 #include "VaultFolders.h"
+#include "VaultSettings.h"
+#include "WindowPlace.h"
 
 namespace quovex {
 
-CVaultDlg::CVaultDlg(const QString& strUser, const QString& strPassword, QWidget* pParent)
-    : CStretchDialog(pParent), m_cipher(strUser.toStdString(), strPassword.toStdString()) {
+CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pParent)
+    : CStretchDialog(pParent), m_vault(vault), m_settings(settings) {
     SetClientArea(BuildDialog(this, RES_DLG_MAIN));
     m_pContentsTree = InstallContentsTree(this);
     // The first box is shown at start.
-    if (const CVaultApp* pApp = CVaultApp::Instance(); pApp && m_pContentsTree) {
-        const std::string strBox = BoxFolderPath(pApp->m_strWorkPath.toStdString(), BOX_FILE);
-        m_pContentsTree->ShowFolder(QString::fromStdString(strBox), true);
-    }
+    if (m_pContentsTree) m_pContentsTree->ShowFolder(m_vault.BoxFolder(BOX_FILE), true);
     setWindowIcon(LoadAppIcon());
     ConnectCommand(RES_CMD_EXIT, &CVaultDlg::OnExit);
     ConnectCommand(RES_CMD_HELP, &CVaultDlg::OnHelp);
@@ -38,24 +37,33 @@ CVaultDlg::CVaultDlg(const QString& strUser, const QString& strPassword, QWidget
         connect(m_pContentsTree, &CContentsTree::CommandChosen, this, &CVaultDlg::OnContextCommand);
 }
 
+const CVaultCipher& CVaultDlg::Cipher() const {
+    return m_vault.Cipher();
+}
+
 bool CVaultDlg::OnInitDialog() {
     InitSizing(10);
     InitBoxList();
     AddAnchor(FindControl(this, RES_ID_BOX_LIST), ANCHOR_STRETCH, ANCHOR_FIXED);
     AddAnchor(FindControl(this, RES_ID_CONTENTS_TREE), ANCHOR_STRETCH, ANCHOR_STRETCH);
     AddAnchor(FindControl(this, RES_ID_MAIN_STATUS), ANCHOR_HALF, ANCHOR_MOVE);
+    // Where the window was left, unless that is no longer on a screen; the
+    // minimum size still holds.
+    if (m_settings.HasWindowPlace() && FitsOnAScreen(m_settings.WindowPlace()))
+        setGeometry(m_settings.WindowPlace());
     return true;
+}
+
+void CVaultDlg::done(int nResult) {
+    // A window ended before it was ever shown has no place of its own.
+    if (isVisible()) m_settings.SetWindowPlace(normalGeometry());
+    CStretchDialog::done(nResult);
 }
 
 void CVaultDlg::InitBoxList() {
     QWidget* pPlaceholder = FindControl(this, RES_ID_BOX_LIST);
     if (!pPlaceholder || m_pBoxList) return;
-    m_pBoxList = new CBoxListCtrl(
-        [] {
-            const CVaultApp* pApp = CVaultApp::Instance();
-            return pApp ? pApp->m_strWorkPath : DefaultWorkPath();
-        },
-        pPlaceholder->parentWidget());
+    m_pBoxList = new CBoxListCtrl(m_vault, pPlaceholder->parentWidget());
     m_pBoxList->setGeometry(pPlaceholder->geometry());
     m_pBoxList->setAcceptDrops(true);
     m_pBoxList->stackUnder(pPlaceholder);
@@ -93,9 +101,8 @@ void CVaultDlg::RunQueuedDrops() {
 
 int CVaultDlg::StartAddFromDrop(const QStringList& vDropList, const QString& strBoxPath) {
     if (vDropList.isEmpty() || strBoxPath.isEmpty()) return 1;
-    const CVaultApp* pApp = CVaultApp::Instance();
-    CVaultTransfer transfer(m_cipher);
-    transfer.SetDeleteSource(pApp ? pApp->m_bDeleteSource : true);
+    CVaultTransfer transfer(m_vault.Cipher());
+    transfer.SetDeleteSource(m_settings.m_bDeleteSource);
     DropJob job;
     for (const QString& strPath : vDropList)
         job.vDropList.push_back(QFile::encodeName(strPath).toStdString());
@@ -128,7 +135,7 @@ void CVaultDlg::OnAbout() {
 }
 
 void CVaultDlg::OnSettings() {
-    RunSettingsCommand(this);
+    RunSettingsCommand(m_vault, m_settings, this);
 }
 
 void CVaultDlg::keyPressEvent(QKeyEvent* pEvent) {

@@ -1,5 +1,5 @@
-// The main window: menu bar, box list and contents tree of one open vault.
-// It owns the cipher context of the run. Interface thread.
+// The main window: menu bar, box list and contents tree of the open vault.
+// Interface thread.
 #pragma once
 
 #include <QString>
@@ -17,14 +17,19 @@ namespace quovex {
 
 class CBoxListCtrl;
 class CContentsTree;
+class COpenVault;
+class CVaultSettings;
 
 class CVaultDlg : public CStretchDialog {
     Q_OBJECT
 public:
-    // strUser and strPassword are the credentials typed at the login.
-    CVaultDlg(const QString& strUser, const QString& strPassword, QWidget* pParent = nullptr);
+    // vault is the vault opened at the login and settings the record of
+    // the options and the window's place; both outlive the window. A place
+    // kept in settings is taken again when it still fits on a screen.
+    CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pParent = nullptr);
 
-    const CVaultCipher& Cipher() const { return m_cipher; }
+    COpenVault& Vault() const { return m_vault; }
+    const CVaultCipher& Cipher() const;
     // The contents tree (control 1003).
     CContentsTree* ContentsTree() const { return m_pContentsTree; }
 
@@ -37,6 +42,10 @@ public:
     // Runs the settings sheet (SettingsCommand.h).
     void OnSettings();
 
+    // However the window ends, its place and size go into the settings
+    // (SetWindowPlace), for the next start.
+    void done(int nResult) override;
+
     // The commands of the contents tree's context menu, each on the
     // selected item and doing nothing without one (VaultCommands.cpp).
     // Restore: to where each file came from, under the progress dialog.
@@ -44,8 +53,9 @@ public:
     // Restore to: below a folder the user picks, which may not lie in the
     // vault, hold it, or be taken by the vault's own name.
     void OnRestoreTo();
-    // Delete: asks, deletes, names whatever could not be deleted, and shows
-    // the box afresh with what is really left.
+    // Delete: asks, deletes (a folder under the progress dialog, which may
+    // stop it between two files), names whatever is left, and shows the box
+    // afresh with what is really there.
     void OnDelete();
     // Properties: the stored file's or the folder's dialog.
     void OnProperties();
@@ -93,7 +103,8 @@ private:
     // what did not go through, and shows the box afresh.
     void RunRestore(const QString& strStored, const QString& strTargetFolder);
 
-    CVaultCipher m_cipher;
+    COpenVault& m_vault;
+    CVaultSettings& m_settings;
     CBoxListCtrl* m_pBoxList = nullptr;
     std::deque<std::pair<QStringList, QString>> m_vQueuedDrops;
     bool m_bAddRunning = false;

@@ -63,13 +63,20 @@ CVaultCipher::CVaultCipher(const std::string& strUser, const std::string& strPas
     : m_pEnv(CVaultEnv::Or(pEnv)) {
     std::string strUserBytes;
     std::string strPasswordBytes;
-    if (!EncodeCredential(strUser, &strUserBytes) ||
-        !EncodeCredential(strPassword, &strPasswordBytes)) {
-        return;
+    if (EncodeCredential(strUser, &strUserBytes) &&
+        EncodeCredential(strPassword, &strPasswordBytes)) {
+        std::memcpy(m_szUser, strUserBytes.data(), strUserBytes.size());
+        std::memcpy(m_szPassword, strPasswordBytes.data(), strPasswordBytes.size());
+        m_bValid = true;
     }
-    std::memcpy(m_szUser, strUserBytes.data(), strUserBytes.size());
-    std::memcpy(m_szPassword, strPasswordBytes.data(), strPasswordBytes.size());
-    m_bValid = true;
+    // explicit_bzero, unlike memset, is not left out for memory freed next.
+    explicit_bzero(strUserBytes.data(), strUserBytes.size());
+    explicit_bzero(strPasswordBytes.data(), strPasswordBytes.size());
+}
+
+CVaultCipher::~CVaultCipher() {
+    explicit_bzero(m_szUser, sizeof m_szUser);
+    explicit_bzero(m_szPassword, sizeof m_szPassword);
 }
 
 void CVaultCipher::MakeKey(char* pOut) const {

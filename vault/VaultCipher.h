@@ -53,7 +53,8 @@ public:
     // StoreFile and RestoreFile return 0.
     CVaultCipher(const std::string& strUser, const std::string& strPassword,
                  CVaultEnv* pEnv = nullptr);
-    virtual ~CVaultCipher() = default;
+    // Wipes the credentials it holds.
+    virtual ~CVaultCipher();
 
     // The GB18030 bytes of a UTF-8 user name or password as a field holds
     // them. False for text that is not valid UTF-8, holds a NUL or needs more

@@ -87,27 +87,6 @@ int CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv) {
 
 namespace {
 
-// Deletes everything below the open folder, depth first. False when it
-// cannot be listed.
-bool DeleteContents(const FolderPtr& pFolder, const std::string& strPath) {
-    return WalkFolder(pFolder, strPath, [](const WalkEntry& entry) {
-        if (entry.kind == EntryKind::ENTRY_FOLDER) {
-            // A folder swapped for a link since the listing does not open:
-            // it is removed as the link it now is.
-            if (const FolderPtr pSub = entry.pFolder->OpenFolder(entry.strName)) {
-                DeleteContents(pSub, entry.strPath);
-                entry.pFolder->RemoveFolder(entry.strName);
-                return true;
-            }
-        }
-        if (entry.kind != EntryKind::ENTRY_NONE) {
-            // A link goes itself; what it points to stays.
-            entry.pFolder->DeleteFile(entry.strName);
-        }
-        return true;
-    });
-}
-
 std::string FindFirstStoredIn(const FolderPtr& pFolder, const std::string& strPath) {
     std::string strFound;
     WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
@@ -149,19 +128,6 @@ std::uint64_t FolderLengthIn(const FolderPtr& pFolder, const std::string& strPat
 }
 
 }  // namespace
-
-int DeleteFolderTree(const std::string& strFolder, CVaultEnv* pEnv) {
-    pEnv = CVaultEnv::Or(pEnv);
-    std::string strPath = strFolder;
-    while (strPath.size() > 1 && strPath.back() == PATH_SEPARATOR) strPath.pop_back();
-    // Opened through its parent, so that a link in its place is not followed.
-    const FolderPtr pParent = pEnv->OpenFolder(FolderOf(strPath));
-    const std::string strName = LastComponent(strPath);
-    const FolderPtr pFolder = pParent ? pParent->OpenFolder(strName) : nullptr;
-    if (!DeleteContents(pFolder, strPath)) return 0;
-    pParent->RemoveFolder(strName);
-    return 1;
-}
 
 int DeleteOneFile(const std::string& strPath, CVaultEnv* pEnv) {
     const FolderPtr pParent = CVaultEnv::Or(pEnv)->OpenFolder(FolderOf(strPath));

@@ -73,10 +73,6 @@ int CreateDirectoryPath(const std::string& strPath, unsigned nMode = 0700,
 // Creates the vault location and its four box folders. Always 1.
 int CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
 
-// Deletes the tree below strFolder and then the folder itself. Links are
-// removed themselves, never followed. 1 when the folder could be listed, else 0.
-int DeleteFolderTree(const std::string& strFolder, CVaultEnv* pEnv = nullptr);
-
 // Removes the file or link at strPath through the folder that holds it
 // (a link is removed, never followed). 1 when it was removed, else 0.
 int DeleteOneFile(const std::string& strPath, CVaultEnv* pEnv = nullptr);

@@ -38,6 +38,7 @@
 
 #include "BenchSupport.h"
 #include "MessageBox.h"
+#include "OpenVault.h"
 #include "VaultApp.h"
 #include "VaultDlg.h"
 #include "VaultFolders.h"
@@ -281,9 +282,9 @@ int main(int argc, char** argv) {
     };
 
     CVaultApp app;
-    app.m_strWorkPath = QString::fromStdString((data / "vault").string());
     app.m_bDeleteSource = !options.bKeepSource;
-    CVaultDlg dlg(BENCH_USER, BENCH_PASSWORD);
+    COpenVault vault(QString::fromStdString((data / "vault").string()), BENCH_USER, BENCH_PASSWORD);
+    CVaultDlg dlg(vault, app);
     dlg.show();
     QCoreApplication::processEvents();
     CSideBySide sideBySide(work, options);

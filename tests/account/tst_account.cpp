@@ -1,15 +1,19 @@
 // The settings record in a temporary settings folder, and the credential
 // check against the first stored file of a vault with the reference stored
-// files chinese.txt.$ (张三user / 口令1234) and empty.txt.$ (alice / secret1).
+// files chinese.txt.$ (张三user / 口令1234) and empty.txt.$ (alice / secret1),
+// at the login and when the open vault moves.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <tuple>
 
 #include "CredentialCheck.h"
+#include "OpenVault.h"
 #include "StoredFileFormat.h"
 #include "VaultFolders.h"
 #include "VaultSettings.h"
@@ -44,6 +48,7 @@ class TestAccount : public QObject {
 private slots:
     void settingsLoadAndSave();
     void firstStoredFileDecides();
+    void openVaultMovesByTheRule();
 };
 
 void TestAccount::settingsLoadAndSave() {
@@ -57,7 +62,15 @@ void TestAccount::settingsLoadAndSave() {
     QCOMPARE(settings.m_strWorkPath, s_strHome + QStringLiteral("/Box"));
     QVERIFY(settings.m_bDeleteSource && !settings.m_bSaveUser);  // when absent
     QCOMPARE(Window(settings), QRect(0, 0, 200, 400));
+    QVERIFY(!settings.HasWindowPlace());
     QVERIFY(!QFile::exists(s_strHome + QStringLiteral("/config/tandrel/quovex.conf")));
+
+    // The window's place is written alone.
+    settings.SetWindowPlace(QRect(0, 0, 200, 401));
+    QVERIFY(settings.HasWindowPlace());
+    settings.SaveWindowPlace();
+    QCOMPARE(Stored("Window_Height"), QStringLiteral("401"));
+    QVERIFY(Stored("WorkPath").isEmpty() && Stored("DeleteSource").isEmpty());
 
     // Only the exact text TRUE is true; written back as TRUE or FALSE.
     for (const char* pszText : {"true", "1", "", "TRUE"}) {
@@ -148,6 +161,29 @@ void TestAccount::firstStoredFileDecides() {
         QCOMPARE(judgement.cause.nReason, FailReason::FAIL_DAMAGED);
         QVERIFY(!CheckCredentials(strVault, "alice", "secret1"));
     }
+}
+
+// The open vault moves only where its credentials are let in, and then
+// makes its boxes there and says so. (The window's side: tst_settings.)
+void TestAccount::openVaultMovesByTheRule() {
+    QTemporaryDir root;
+    const QString strOther = root.path() + QStringLiteral("/other");
+    QVERIFY(QDir().mkpath(strOther + QStringLiteral("/FileBox")));
+    QVERIFY(QFile::copy(QStringLiteral(QUOVEX_TEST_DATA "/chinese.txt.$"),
+                        strOther + QStringLiteral("/FileBox/one.txt.$")));
+    COpenVault vault(root.path(), QStringLiteral("alice"), QStringLiteral("secret1"));
+    QSignalSpy moved(&vault, &COpenVault::LocationChanged);
+    QVERIFY(!vault.MoveTo(strOther));
+    QVERIFY(vault.Location() == root.path() && moved.isEmpty());
+    QVERIFY(!QFileInfo::exists(strOther + QStringLiteral("/ImageBox")));
+
+    const QString strNew = root.path() + QStringLiteral("/new");
+    QVERIFY(vault.MoveTo(strNew));
+    QCOMPARE(moved.size(), 1);
+    QCOMPARE(moved.front().front().toString(), strNew);
+    QVERIFY(QFileInfo(vault.BoxFolder(BOX_OTHER)).isDir());
+    QCOMPARE(COpenVault(QStringLiteral("/"), QString(), QString()).BoxFolder(BOX_VIDEO),
+             QStringLiteral("/VideoBox"));
 }
 
 int main(int argc, char** argv) {

@@ -1,16 +1,24 @@
 // The context commands on the contents tree's selected item: restore and
 // restore to (with the overwrite question and the vault kept out), delete
-// (the questions, Yes and No, and a deletion that leaves something behind),
-// and a Cancel in the middle of a restore or a drop. Message boxes and the
-// folder chooser are scripted.
+// (the questions, Yes and No, a deletion that leaves something behind, and
+// a folder's deletion under the progress dialog), and a Cancel in the
+// middle of a restore, a drop or a folder's deletion. Message boxes and the
+// folder chooser are scripted; the vault works through a fault env whose
+// hooks stage the moment of a Cancel.
+#include <QLabel>
+#include <QPushButton>
 #include <QTreeWidgetItem>
 
 #include "ContentsTree.h"
+#include "DialogBuilder.h"
 #include "DirDialog.h"
+#include "Fakes.h"
 #include "MessageBox.h"
+#include "OpenVault.h"
 #include "ProgressDlg.h"
 #include "RunReport.h"
 #include "UiTestSupport.h"
+#include "UiThread.h"
 #include "VaultApp.h"
 #include "VaultDlg.h"
 #include "VaultFolders.h"
@@ -26,6 +34,7 @@ private slots:
     void restoreAndRestoreTo();
     void cancelMidRestoreOrDrop();
     void deleteAsksAndTellsWhatIsLeft();
+    void cancelMidFolderDeletion();
 
 private:
     // Selects the item of strPath below the box (the box itself for "").
@@ -39,7 +48,9 @@ private:
     const QString& LastMessage() const { return m_pScript->Requests().back().strText; }
 
     QString m_strRoot, m_strVault, m_strBox;
+    CFaultEnv m_env;
     std::unique_ptr<CVaultApp> m_pApp;
+    std::unique_ptr<COpenVault> m_pVault;
     std::unique_ptr<CVaultDlg> m_pDlg;
     std::unique_ptr<CMessageBoxScript> m_pScript;
 };
@@ -56,7 +67,9 @@ void TestCommands::init() {
     QVERIFY(MakeFile(Src(QStringLiteral("目录/c.txt")), "gamma"));
     m_pApp = std::make_unique<CVaultApp>();
     m_pApp->m_strWorkPath = m_strVault;
-    m_pDlg = std::make_unique<CVaultDlg>(QStringLiteral("alice"), QStringLiteral("secret1"));
+    m_pVault = std::make_unique<COpenVault>(m_strVault, QStringLiteral("alice"),
+                                            QStringLiteral("secret1"), &m_env);
+    m_pDlg = std::make_unique<CVaultDlg>(*m_pVault, *m_pApp);
     m_pDlg->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
     m_pScript = std::make_unique<CMessageBoxScript>();
@@ -67,7 +80,9 @@ void TestCommands::cleanup() {
     CDirDialog::SetFolderPicker({});
     m_pScript.reset();
     m_pDlg.reset();
+    m_pVault.reset();
     m_pApp.reset();
+    m_env.m_fnAfterList = {};
 }
 
 bool TestCommands::Select(const QString& strRel) {
@@ -206,6 +221,52 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     QVERIFY(!QFileInfo::exists(m_strBox));
     QCOMPARE(pTree->topLevelItemCount(), 0);
     QCOMPARE(m_pScript->Requests().size(), std::size_t(5));
+}
+
+// The worker lists every folder through the env. At its first listing the
+// progress dialog is up; at the first listing after a file has gone, the
+// worker waits while the test reads the status line and presses Cancel,
+// so that the next file is never reached.
+void TestCommands::cancelMidFolderDeletion() {
+    QStringList vStored;
+    for (const char* pszSub : {"x", "y", "z"}) {
+        vStored << Box(QStringLiteral("树/%1/f.txt.$").arg(QLatin1String(pszSub)));
+        QVERIFY(MakeFile(vStored.back(), "stored"));
+    }
+    const auto stored = [&] {
+        int nStored = 0;
+        for (const QString& strPath : vStored) nStored += QFileInfo::exists(strPath);
+        return nStored;
+    };
+    m_pDlg->ContentsTree()->ShowAfresh();
+    QVERIFY(Select(QStringLiteral("树")));
+    QString strStatus;
+    bool bCancelled = false;
+    m_env.m_fnAfterList = [&](const std::string&) {
+        if (bCancelled) return;
+        const bool bOneGone = stored() < vStored.size();
+        RunOnObjectThread(qApp, [&] {
+            auto* pProgress = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget());
+            if (!pProgress || !bOneGone) return;
+            strStatus = FindControl<QLabel>(pProgress, 1022)->text();
+            FindControl<QPushButton>(pProgress, 2)->click();
+            bCancelled = true;
+        });
+    };
+    m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
+    m_pDlg->OnDelete();
+
+    QVERIFY(bCancelled);
+    QCOMPARE(stored(), 2);
+    QVERIFY2(vStored.contains(strStatus) && !QFileInfo::exists(strStatus), qPrintable(strStatus));
+    const std::vector<MessageBoxRequest>& requests = m_pScript->Requests();
+    QCOMPARE(requests.size(), std::size_t(3));
+    QCOMPARE(requests[1].strText, QStringLiteral("User cancelled the operation !"));
+    for (const QString& strLeft : vStored) {
+        if (QFileInfo::exists(strLeft))
+            QVERIFY2(requests[2].strText.contains(strLeft), qPrintable(requests[2].strText));
+    }
+    QVERIFY(m_pDlg->ContentsTree()->FindPathItem(Box(QStringLiteral("树"))));
 }
 
 QUOVEX_UI_TEST_MAIN(TestCommands)

@@ -10,10 +10,11 @@
 #include "BoxListCtrl.h"
 #include "DialogBuilder.h"
 #include "MessageBox.h"
+#include "OpenVault.h"
 #include "UiTestSupport.h"
-#include "VaultApp.h"
 #include "VaultDlg.h"
 #include "VaultFolders.h"
+#include "VaultSettings.h"
 
 using namespace quovex;
 using quovex::test::MakeFile;
@@ -53,10 +54,10 @@ private slots:
 };
 
 void TestMainWindow::selectionNamesTheBox() {
-    CVaultApp app;
     const QString strVault = test::g_strHome + QStringLiteral("/sel/vault");
-    app.m_strWorkPath = strVault;
-    CVaultDlg dlg(QStringLiteral("alice"), QStringLiteral("secret1"));
+    COpenVault vault(strVault, QStringLiteral("alice"), QStringLiteral("secret1"));
+    CVaultSettings settings;
+    CVaultDlg dlg(vault, settings);
     QSignalSpy shown(&dlg, &CVaultDlg::BoxContentsRequested);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -72,15 +73,13 @@ void TestMainWindow::selectionNamesTheBox() {
     SelectBoxes(pList, {3, 1});
     QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/ImageBox"));
     QCOMPARE(shown.last().at(0).toString(), pList->BoxPath());
-    // A new location (here one ending in a separator) applies from the next
-    // selection on; an empty selection keeps the last box and shows nothing new.
-    app.m_strWorkPath = QStringLiteral("/");
+    // An empty selection keeps the last box and shows nothing new.
     const qsizetype nShown = shown.size();
     pList->clearSelection();
     QCOMPARE(shown.size(), nShown);
     QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/ImageBox"));
     SelectBoxes(pList, {2});
-    QCOMPARE(pList->BoxPath(), QStringLiteral("/VideoBox"));
+    QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/VideoBox"));
 }
 
 // Sources are deleted after storing. The vault lies in the folder outer,
@@ -91,9 +90,9 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
     CreateBoxFolders(strVault.toStdString());
     for (const char* pszName : {"src/a.txt", "src/b.txt", "src/目录/c.txt", "src/目录/sub/d.txt"})
         QVERIFY(MakeFile(strRoot + QLatin1Char('/') + QString::fromUtf8(pszName), "quovex"));
-    CVaultApp app;
-    app.m_strWorkPath = strVault;
-    CVaultDlg dlg(QStringLiteral("alice"), QStringLiteral("secret1"));
+    COpenVault vault(strVault, QStringLiteral("alice"), QStringLiteral("secret1"));
+    CVaultSettings settings;
+    CVaultDlg dlg(vault, settings);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     QSignalSpy shown(&dlg, &CVaultDlg::BoxContentsRequested);

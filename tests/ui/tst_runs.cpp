@@ -47,6 +47,9 @@ void WhenModal(std::function<void(T*)> fn) {
     pTimer->start(10);
 }
 
+const char* const WINDOW_VALUES[] = {"SaftyBox/Window_X", "SaftyBox/Window_Y",
+                                     "SaftyBox/Window_Width", "SaftyBox/Window_Height"};
+
 // Bounds the waits for another thread: it only turns a hang into a failure
 // before the suite's time-out, and no load comes near it.
 constexpr int HANG_MS = 60000;
@@ -123,11 +126,16 @@ void TestRuns::startUp() {
     const QString strStored = strVault + QStringLiteral("/FileBox/chinese.txt.$");
     const QByteArray stored = test::ReadFile(QStringLiteral(QUOVEX_TEST_DATA "/chinese.txt.$"));
     QVERIFY(test::MakeFile(strStored, bCut ? QByteArray() : stored));
+    // The window was left at rcKept; it is moved to rcMoved before the end.
+    const QRect rcKept(100, 50, 300, 600);
+    const QRect rcMoved(60, 90, 320, 620);
     if (bConfigured) {
         QSettings settings(QStringLiteral("tandrel"), QCoreApplication::applicationName());
         settings.setValue("SaftyBox/WorkPath", strVault);
         settings.setValue("SaftyBox/SaveUser", QStringLiteral("TRUE"));
         settings.setValue("SaftyBox/UserName", QStringLiteral("alice"));
+        const int vPlace[] = {rcKept.x(), rcKept.y(), rcKept.width(), rcKept.height()};
+        for (int i = 0; i < 4; ++i) settings.setValue(WINDOW_VALUES[i], vPlace[i]);
     }
     const QByteArray before = test::ReadFile(strSettings);
 
@@ -155,8 +163,11 @@ void TestRuns::startUp() {
     });
     QByteArrayList credentials;
     bool bAboutShown = false;
+    QRect rcOpened;
     WhenModal<CVaultDlg>([&](CVaultDlg* pMain) {
         credentials = {pMain->Cipher().UserBytes(), pMain->Cipher().PasswordBytes()};
+        rcOpened = pMain->geometry();
+        pMain->setGeometry(rcMoved);
         WhenModal<CAboutDlg>([&](CAboutDlg* pAbout) {
             bAboutShown = true;
             FindControl<QPushButton>(pAbout, 1)->click();
@@ -193,13 +204,23 @@ void TestRuns::startUp() {
             bCut ? QStringLiteral("保险柜中的已存文件已损坏，无法核对户名和口令：\n") + strStored
                  : QStringLiteral("户名或者口令出错。"));
 
-    // Only a new user name at the configured location, typed, is saved.
+    // Only a new user name at the configured location, typed, is saved,
+    // and the place the window was left at whenever it ran; it opened where
+    // it was left before.
     const bool bSaved = bAccepted && bConfigured && bTyped;
     QCOMPARE(app.m_bSettingsChanged, bSaved);
-    QCOMPARE(test::ReadFile(strSettings) == before, !bSaved);
+    QCOMPARE(test::ReadFile(strSettings) == before, !bAccepted);
     QSettings settings(QStringLiteral("tandrel"), QCoreApplication::applicationName());
-    if (bSaved)
-        QCOMPARE(settings.value("SaftyBox/UserName").toString(), QStringLiteral("张三user"));
+    QCOMPARE(settings.value("SaftyBox/UserName").toString(),
+             QString::fromUtf8(bSaved        ? "张三user"
+                               : bConfigured ? "alice"
+                                             : ""));
+    QCOMPARE(settings.value("SaftyBox/WorkPath").toString(), bConfigured ? strVault : QString());
+    if (!bAccepted) return;
+    if (bConfigured) QCOMPARE(rcOpened, rcKept);
+    int vStored[4];
+    for (int i = 0; i < 4; ++i) vStored[i] = settings.value(WINDOW_VALUES[i]).toInt();
+    QCOMPARE(QRect(vStored[0], vStored[1], vStored[2], vStored[3]), rcMoved);
 }
 
 void TestRuns::cancelRules_data() {

@@ -12,11 +12,14 @@
 #include <QTimer>
 #include <memory>
 
+#include "BoxListCtrl.h"
+#include "ContentsTree.h"
 #include "DialogBuilder.h"
 #include "DirDialog.h"
 #include "HelpViewer.h"
 #include "MessageBox.h"
 #include "NormalPage.h"
+#include "OpenVault.h"
 #include "SetPropertySheet.h"
 #include "UiTestSupport.h"
 #include "VaultApp.h"
@@ -54,11 +57,15 @@ void Type(QWidget* pSheet, const QString& strText) {
 }
 
 // A sheet with its general page, shown without a modal loop of its own.
-std::unique_ptr<CSetPropertySheet> OpenSheet() {
+std::unique_ptr<CSetPropertySheet> OpenSheet(COpenVault& vault, CVaultSettings& settings) {
     auto pSheet = std::make_unique<CSetPropertySheet>(QStringLiteral("参数设置"));
-    pSheet->AddPage(new CNormalPage);
+    pSheet->AddPage(new CNormalPage(vault, settings));
     pSheet->show();
     return pSheet;
+}
+
+COpenVault AliceVault(const QString& strLocation) {
+    return COpenVault(strLocation, QStringLiteral("alice"), QStringLiteral("secret1"));
 }
 
 }  // namespace
@@ -79,6 +86,7 @@ private slots:
     void fileMenuRunsTheSheet();
     void applyTakesTheValuesOver();
     void badLocationsAreRefused();
+    void locationTakesTheLoginsRule();
     void helpOpensInAWindowOfItsOwn();
 };
 
@@ -89,7 +97,8 @@ void TestSettings::fileMenuRunsTheSheet() {
     const QString strVault = test::g_strHome + QStringLiteral("/menu/vault");
     app.m_strWorkPath = strVault;
     app.m_bDeleteSource = false;
-    CVaultDlg dlg(QStringLiteral("alice"), QStringLiteral("secret1"));
+    COpenVault vault = AliceVault(strVault);
+    CVaultDlg dlg(vault, app);
     QAction* pSettings = dlg.findChild<QAction*>(QStringLiteral("32772"));
     QStringList seen;  // what the sheet showed when it came up
     QTimer::singleShot(0, this, [&] {
@@ -118,6 +127,7 @@ void TestSettings::fileMenuRunsTheSheet() {
 void TestSettings::applyTakesTheValuesOver() {
     CVaultApp app;
     app.m_strUserName = QStringLiteral("alice");
+    COpenVault vault = AliceVault(app.m_strWorkPath);
     QStringList asked;
     const QString strChosen = test::g_strHome + QStringLiteral("/apply/chosen");
     CDirDialog::SetFolderPicker([&](const QString& strTitle) {
@@ -127,18 +137,19 @@ void TestSettings::applyTakesTheValuesOver() {
 
     // Typing alone leaves Apply disabled; OK takes the new location over,
     // cleaned, and creates it with its boxes.
-    auto pSheet = OpenSheet();
+    auto pSheet = OpenSheet(vault, app);
     const QString strTyped = test::g_strHome + QStringLiteral("/apply/./typed/");
     Type(pSheet.get(), strTyped);
     QVERIFY(!Button(pSheet.get(), SHEET_ID_APPLY)->isEnabled());
     Button(pSheet.get(), 1)->click();
     QVERIFY(!pSheet->isVisible() && pSheet->result() == QDialog::Accepted);
     QCOMPARE(app.m_strWorkPath, test::g_strHome + QStringLiteral("/apply/typed"));
+    QCOMPARE(vault.Location(), app.m_strWorkPath);
     QVERIFY(HasBoxes(app.m_strWorkPath) && app.m_bSettingsChanged);
 
     // A check-box click enables Apply; a cancelled browse changes nothing, a
     // chosen folder puts the box back as it was and Apply stays enabled.
-    pSheet = OpenSheet();
+    pSheet = OpenSheet(vault, app);
     QCheckBox* pDelete = Check(pSheet.get(), 1009);
     QPushButton* pApply = Button(pSheet.get(), SHEET_ID_APPLY);
     pDelete->click();
@@ -169,8 +180,9 @@ void TestSettings::applyTakesTheValuesOver() {
 void TestSettings::badLocationsAreRefused() {
     CVaultApp app;
     app.m_strWorkPath = test::g_strHome + QStringLiteral("/refused");
+    COpenVault vault = AliceVault(app.m_strWorkPath);
     CMessageBoxScript script;
-    auto pSheet = OpenSheet();
+    auto pSheet = OpenSheet(vault, app);
     Check(pSheet.get(), 1010)->click();
     for (const char* pszBad : {"  ", "rel-vault"}) {
         Type(pSheet.get(), QString::fromLatin1(pszBad));
@@ -185,12 +197,75 @@ void TestSettings::badLocationsAreRefused() {
     QVERIFY(Stored("WorkPath").isEmpty() && !QFileInfo::exists(QStringLiteral("rel-vault")));
 }
 
+// A location whose vault holds another user's files is refused as the
+// login refuses it: the sheet stays, and the old vault stays in force for
+// drops. A vault that takes the login's credentials is shown at once, with
+// no box clicked, and takes the next drop.
+void TestSettings::locationTakesTheLoginsRule() {
+    const QString strRoot = test::g_strHome + QStringLiteral("/rule");
+    const QString strOld = strRoot + QStringLiteral("/old");
+    const QString strOther = strRoot + QStringLiteral("/other");  // 张三user's
+    const QString strGood = strRoot + QStringLiteral("/good");    // alice's
+    const auto place = [](const char* pszName, const QString& strVault) {
+        return test::MakeFile(
+            strVault + QStringLiteral("/FileBox/") + QString::fromLatin1(pszName),
+            test::ReadFile(QStringLiteral(QUOVEX_TEST_DATA "/") + QString::fromLatin1(pszName)));
+    };
+    QVERIFY(place("chinese.txt.$", strOther) && place("empty.txt.$", strGood));
+    CVaultApp app;
+    app.m_strWorkPath = strOld;
+    COpenVault vault = AliceVault(strOld);
+    vault.CreateBoxFolders();
+    CVaultDlg dlg(vault, app);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    CMessageBoxScript script;
+    const auto other = test::Snapshot(strOther);
+    // Drops into the box selected last; true when the file landed in strVault.
+    const auto dropInto = [&](const QString& strVault) {
+        const QString strSource = strRoot + QStringLiteral("/drop.txt");
+        test::MakeFile(strSource, "dropped");
+        dlg.StartAddFromDrop({strSource}, dlg.BoxList()->BoxPath());
+        return QFile::remove(strVault + QStringLiteral("/FileBox/drop.txt.$"));
+    };
+    const auto applyLocation = [&](const QString& strLocation, bool* pStays) {
+        QTimer::singleShot(0, this, [&, strLocation, pStays] {
+            QWidget* pSheet = QApplication::activeModalWidget();
+            Type(pSheet, strLocation);
+            Button(pSheet, 1)->click();
+            *pStays = pSheet->isVisible();
+            if (*pStays) QTest::keyClick(pSheet, Qt::Key_Escape);
+        });
+        dlg.findChild<QAction*>(QStringLiteral("32772"))->trigger();
+    };
+
+    bool bStays = false;
+    applyLocation(strOther, &bStays);
+    QVERIFY(bStays);
+    QCOMPARE(script.Requests().size(), std::size_t(1));
+    QCOMPARE(script.Requests().front().strText, QStringLiteral("户名或者口令出错。"));
+    QVERIFY(vault.Location() == strOld && app.m_strWorkPath == strOld && !app.m_bSettingsChanged);
+    QVERIFY(Stored("WorkPath").isEmpty());
+    QVERIFY(dropInto(strOld));
+    QCOMPARE(test::Snapshot(strOther), other);
+
+    applyLocation(strGood, &bStays);
+    QVERIFY(!bStays);
+    QCOMPARE(Stored("WorkPath"), strGood);
+    const QString strBox = strGood + QStringLiteral("/FileBox");
+    QCOMPARE(dlg.BoxList()->BoxPath(), strBox);
+    QCOMPARE(dlg.ContentsTree()->GetItemPath(dlg.ContentsTree()->topLevelItem(0)), strBox);
+    QVERIFY(dropInto(strGood));
+    QCOMPARE(script.Requests().size(), std::size_t(1));
+}
+
 // From the main window's Help menu and from the sheet's Help button, with
 // no viewer installed: the program's own help, once per owner.
 void TestSettings::helpOpensInAWindowOfItsOwn() {
     CVaultApp app;
     app.m_strWorkPath = test::g_strHome + QStringLiteral("/help/vault");
-    CVaultDlg dlg(QStringLiteral("alice"), QStringLiteral("secret1"));
+    COpenVault vault = AliceVault(app.m_strWorkPath);
+    CVaultDlg dlg(vault, app);
     dlg.show();
     for (int i = 0; i < 2; ++i) dlg.findChild<QAction*>(QStringLiteral("32777"))->trigger();
     const QList<CHelpWindow*> vHelp = dlg.findChildren<CHelpWindow*>();
@@ -199,7 +274,7 @@ void TestSettings::helpOpensInAWindowOfItsOwn() {
     QVERIFY(vHelp.front()->Browser()->toPlainText().contains(QStringLiteral("保护的作用与局限")));
     test::SaveScreenshot(vHelp.front(), QStringLiteral("help"));
 
-    const auto pSheet = OpenSheet();
+    const auto pSheet = OpenSheet(vault, app);
     Button(pSheet.get(), SHEET_ID_HELP)->click();
     QVERIFY(pSheet->findChild<CHelpWindow*>());
 

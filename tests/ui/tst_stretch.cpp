@@ -1,13 +1,19 @@
 // The resizable main window as it opens, grows, shrinks and is minimised,
-// and the anchor arithmetic it does not reach.
+// where it opens again, and the anchor arithmetic it does not reach.
+#include <QGuiApplication>
 #include <QLabel>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QSizeGrip>
+#include <functional>
 
 #include "AnchorGeometry.h"
 #include "DialogBuilder.h"
+#include "OpenVault.h"
 #include "UiTestSupport.h"
 #include "VaultDlg.h"
+#include "VaultSettings.h"
+#include "WindowPlace.h"
 
 using namespace quovex;
 
@@ -16,6 +22,7 @@ class TestStretch : public QObject {
 private slots:
     void arithmeticBeyondTheMainWindow();
     void mainWindow();
+    void mainWindowKeepsItsPlace();
 };
 
 // What the main window below does not reach: a mode that is none counts as
@@ -44,7 +51,9 @@ void TestStretch::mainWindow() {
     const int ids[] = {RES_ID_BOX_LIST, RES_ID_CONTENTS_TREE, RES_ID_MAIN_STATUS};
     auto templateRect = [&](int nId) { return FindControl(pRefClient, nId)->geometry(); };
 
-    CVaultDlg dlg(QStringLiteral("user"), QStringLiteral("password"));
+    COpenVault vault(DefaultWorkPath(), QStringLiteral("user"), QStringLiteral("password"));
+    CVaultSettings settings;
+    CVaultDlg dlg(vault, settings);
     QVERIFY(!dlg.AddAnchor(FindControl(&dlg, RES_ID_BOX_LIST), ANCHOR_MOVE, ANCHOR_MOVE));
     dlg.show();
     QWidget* pClient = FindControl(&dlg, RES_ID_BOX_LIST)->parentWidget();
@@ -90,6 +99,42 @@ void TestStretch::mainWindow() {
     QCoreApplication::sendEvent(pClient, &shrink);
     dlg.showNormal();
     for (int i = 0; i < 3; ++i) QCOMPARE(FindControl(&dlg, ids[i])->geometry(), before[i]);
+}
+
+// However the window ends, its place goes into the settings; it opens there
+// again while enough of it is on some screen, and as at first otherwise.
+void TestStretch::mainWindowKeepsItsPlace() {
+    COpenVault vault(DefaultWorkPath(), QStringLiteral("user"), QStringLiteral("password"));
+    CVaultSettings settings;
+    const auto open = [&](const std::function<void(CVaultDlg&)>& fnEnd) {
+        CVaultDlg dlg(vault, settings);
+        dlg.show();
+        const QRect rcOpened = dlg.geometry();
+        fnEnd(dlg);
+        return rcOpened;
+    };
+    QVERIFY(!settings.HasWindowPlace());
+    QRect rcLeft;
+    const QRect rcFirst = open([&](CVaultDlg& dlg) {
+        dlg.setGeometry(dlg.geometry().adjusted(10, 20, 40, 50));
+        rcLeft = dlg.geometry();
+        dlg.reject();
+    });
+    QCOMPARE(settings.WindowPlace(), rcLeft);
+    QCOMPARE(open([](CVaultDlg& dlg) { dlg.accept(); }), rcLeft);
+
+    // Only a third of its width left on the screen: not enough.
+    const QRect rcScreen = QGuiApplication::primaryScreen()->availableGeometry();
+    settings.SetWindowPlace(
+        rcLeft.translated(rcScreen.right() - rcLeft.left() - rcLeft.width() / 3, 0));
+    QCOMPARE(open([](CVaultDlg&) {}), rcFirst);
+
+    // Half of each extent on one screen is enough, less is not.
+    const QList<QRect> vScreens{{0, 0, 1000, 800}, {1000, 0, 1000, 800}};
+    QVERIFY(FitsOnScreens({800, 100, 400, 300}, vScreens));
+    QVERIFY(!FitsOnScreens({801, 100, 400, 300}, vScreens.mid(0, 1)));
+    QVERIFY(!FitsOnScreens({850, -200, 400, 300}, vScreens));
+    QVERIFY(!FitsOnScreens({100, 100, 0, 300}, vScreens));
 }
 
 QUOVEX_UI_TEST_MAIN(TestStretch)

@@ -8,8 +8,10 @@
 #include <thread>
 
 #include "ContentsTree.h"
+#include "OpenVault.h"
 #include "UiTestSupport.h"
 #include "VaultDlg.h"
+#include "VaultSettings.h"
 
 using namespace quovex;
 
@@ -141,7 +143,9 @@ void TestTree::showFromWorker() {
 
 // The template's plain tree is gone, not left lying over the contents tree.
 void TestTree::replacesTheTemplatesTree() {
-    CVaultDlg dlg(QStringLiteral("user"), QStringLiteral("password"));
+    COpenVault vault(m_pDir->path(), QStringLiteral("user"), QStringLiteral("password"));
+    CVaultSettings settings;
+    CVaultDlg dlg(vault, settings);
     QCOMPARE(dlg.findChildren<QTreeWidget*>(), QList<QTreeWidget*>({dlg.ContentsTree()}));
 }
 

@@ -7,6 +7,7 @@
 
 #include "StoredFileFormat.h"
 #include "TestFiles.h"
+#include "TreeDeletion.h"
 #include "VaultFolders.h"
 
 using namespace quovex;
