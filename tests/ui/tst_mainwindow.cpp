@@ -1,20 +1,16 @@
-// The main window's box list: the first box at start, which box a
-// selection names, and drops carried through the progress dialog into the
-// box selected last, with the message boxes scripted. A Cancel mid-drop is
-// in tst_commands.
+// The main window's box list: drops carried through the progress dialog
+// into the box selected last, with the message boxes scripted. A Cancel
+// mid-drop is in tst_commands.
 #include <QDropEvent>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QUrl>
 
 #include "BoxListCtrl.h"
-#include "DialogBuilder.h"
+#include "ContentsTree.h"
 #include "MessageBox.h"
-#include "OpenVault.h"
 #include "UiTestSupport.h"
-#include "VaultDlg.h"
 #include "VaultFolders.h"
-#include "VaultSettings.h"
 
 using namespace quovex;
 using quovex::test::MakeFile;
@@ -49,41 +45,9 @@ bool DropOn(CVaultDlg& dlg, int nRow, const QList<QUrl>& urls) {
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void selectionNamesTheBox();
     void dropsGoIntoTheBoxSelectedLast();
 };
 
-void TestMainWindow::selectionNamesTheBox() {
-    const QString strVault = test::g_strHome + QStringLiteral("/sel/vault");
-    COpenVault vault(strVault, QStringLiteral("alice"), QStringLiteral("secret1"));
-    CVaultSettings settings;
-    CVaultDlg dlg(vault, settings);
-    QSignalSpy shown(&dlg, &CVaultDlg::BoxContentsRequested);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    CBoxListCtrl* pList = dlg.BoxList();
-    QCOMPARE(pList->item(BOX_VIDEO)->text(), QStringLiteral("视频保险柜"));
-    // At start: the document box.
-    QCOMPARE(pList->selectedItems(), QList<QListWidgetItem*>({pList->item(0)}));
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.last().at(0).toString(), strVault + QStringLiteral("/FileBox"));
-
-    // Several boxes: the lowest index decides.
-    pList->clearSelection();
-    SelectBoxes(pList, {3, 1});
-    QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/ImageBox"));
-    QCOMPARE(shown.last().at(0).toString(), pList->BoxPath());
-    // An empty selection keeps the last box and shows nothing new.
-    const qsizetype nShown = shown.size();
-    pList->clearSelection();
-    QCOMPARE(shown.size(), nShown);
-    QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/ImageBox"));
-    SelectBoxes(pList, {2});
-    QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/VideoBox"));
-}
-
-// Sources are deleted after storing. The vault lies in the folder outer,
-// which is dropped last.
 void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
     const QString strRoot = test::g_strHome + QStringLiteral("/drop");
     const QString strVault = strRoot + QStringLiteral("/outer/Box");
