@@ -13,6 +13,7 @@
 #include <functional>
 #include <thread>
 
+#include "AboutDlg.h"
 #include "DialogBuilder.h"
 #include "LoginDlg.h"
 #include "MessageBox.h"
@@ -153,11 +154,17 @@ void TestRuns::startUp() {
         });
     });
     QByteArrayList credentials;
+    bool bAboutShown = false;
     QRect rcOpened;
     WhenModal<CVaultDlg>([&](CVaultDlg* pMain) {
         credentials = {pMain->Cipher().UserBytes(), pMain->Cipher().PasswordBytes()};
         rcOpened = pMain->geometry();
         pMain->setGeometry(rcMoved);
+        WhenModal<CAboutDlg>([&](CAboutDlg* pAbout) {
+            bAboutShown = true;
+            FindControl<QPushButton>(pAbout, 1)->click();
+        });
+        pMain->findChild<QAction*>(QStringLiteral("32778"))->trigger();  // About, modal
         if (nEndKey) return QTest::keyClick(pMain, Qt::Key(nEndKey));
         pMain->findChild<QAction*>(QStringLiteral("32771"))->trigger();  // Exit
     });
@@ -181,6 +188,7 @@ void TestRuns::startUp() {
                                                       "\xBF\xDA\xC1\xEE"
                                                       "1234"})
                                     : QByteArrayList());
+    QCOMPARE(bAboutShown, bAccepted);
     QCOMPARE(script.Requests().size(), std::size_t(!bAccepted && !strPassword.isNull()));
     for (const MessageBoxRequest& request : script.Requests())
         QCOMPARE(

@@ -39,7 +39,10 @@ void TestStretch::mainWindowStretches() {
         return vPlaced;
     };
     QWidget* pClient = FindControl(&dlg, RES_ID_BOX_LIST)->parentWidget();
+    // At first 40 % larger than the template.
     const QSize minimum = dlg.minimumSize();
+    QCOMPARE(dlg.size(), QSize(minimum.width() + 2 * (minimum.width() / 5),
+                               minimum.height() + 2 * (minimum.height() / 5)));
     dlg.resize(minimum + QSize(101, 100));
     QCOMPARE(placed(), expected(101, 100));
     dlg.resize(minimum - QSize(40, 40));
