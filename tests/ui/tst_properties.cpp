@@ -192,7 +192,8 @@ void TestProperties::otherFilesShowLessAndWriteNothing() {
     QCOMPARE(ReadFile(strBad), bad);
 }
 
-// The plain sizes stored below the folder at any depth, nothing else.
+// The folder's path, its date and the plain sizes stored below it at any
+// depth, nothing else.
 void TestProperties::folderShowsItsStoredTotal() {
     const QString strBox = test::g_strHome + QStringLiteral("/Box/ImageBox");
     QVERIFY(StoreSample(test::g_strHome + QStringLiteral("/pics/海边.jpg"), 5000,
@@ -203,7 +204,9 @@ void TestProperties::folderShowsItsStoredTotal() {
     CDirInfoDlg dlg;
     LoadDirInfo(dlg, strBox);
     QVERIFY(Show(dlg));
-    QCOMPARE(Text(&dlg, 1014), QStringLiteral("5.00 KB( 5300 字节)"));
+    QCOMPARE(QStringList({Text(&dlg, 1011), Text(&dlg, 1014)}),
+             QStringList({strBox, "5.00 KB( 5300 字节)"}));
+    QVERIFY(!Text(&dlg, 1015).isEmpty());
     QVERIFY(test::SaveScreenshot(&dlg, QStringLiteral("properties-folder")));
 }
 
