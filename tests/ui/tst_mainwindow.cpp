@@ -57,26 +57,32 @@ private slots:
     void mainWindowKeepsItsPlace();
 };
 
+// Sources are deleted after storing. The vault lies in the folder outer,
+// which is dropped last.
 void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
     const QString strRoot = test::g_strHome + QStringLiteral("/drop");
     const QString strVault = strRoot + QStringLiteral("/outer/Box");
     CreateBoxFolders(strVault.toStdString());
     for (const char* pszName : {"src/a.txt", "src/b.txt", "src/目录/c.txt", "src/目录/sub/d.txt"})
         QVERIFY(MakeFile(strRoot + QLatin1Char('/') + QString::fromUtf8(pszName), "quovex"));
-    COpenVault vault(strVault, QStringLiteral("alice"), QStringLiteral("secret1"));
-    CVaultSettings settings;
-    CVaultDlg dlg(vault, settings);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    test::CShownVault shownVault(strVault);
+    CVaultDlg& dlg = shownVault.dlg;
     QSignalSpy shown(&dlg, &CVaultDlg::BoxContentsRequested);
     CMessageBoxScript script;
+    // The template's plain tree is gone, not left lying over the contents tree.
+    QCOMPARE(dlg.findChildren<QTreeWidget*>(), QList<QTreeWidget*>({dlg.ContentsTree()}));
 
-    // The image box, then an empty selection; dropped on another picture.
+    // The first box at start. Of several boxes the lowest index decides; an
+    // empty selection keeps the last box and shows nothing new. Dropped on
+    // another picture.
     CBoxListCtrl* pList = dlg.BoxList();
+    QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/FileBox"));
     pList->clearSelection();
-    SelectBoxes(pList, {1});
-    pList->clearSelection();
+    SelectBoxes(pList, {3, 1});
+    QCOMPARE(shown.last().at(0).toString(), strVault + QStringLiteral("/ImageBox"));
     shown.clear();
+    pList->clearSelection();
+    QVERIFY(shown.isEmpty());
     QVERIFY(DropOn(dlg, 3,
                    {QUrl::fromLocalFile(strRoot + QStringLiteral("/src/a.txt")),
                     QUrl(QStringLiteral("https://example.com/x.txt")),
