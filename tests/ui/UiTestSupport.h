@@ -10,9 +10,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
+
+#include "OpenVault.h"
+#include "VaultApp.h"
+#include "VaultDlg.h"
 
 namespace quovex::test {
 
@@ -29,6 +34,32 @@ inline QByteArray ReadFile(const QString& strPath) {
     QFile file(strPath);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// Copies the reference stored file pszName of tests/data to strPath.
+inline bool PlaceReference(const char* pszName, const QString& strPath) {
+    return MakeFile(strPath,
+                    ReadFile(QStringLiteral(QUOVEX_TEST_DATA "/") + QLatin1String(pszName)));
+}
+
+// A value of the settings record as stored, "" when there is none.
+inline QString StoredSetting(const char* pszKey) {
+    QSettings store(QStringLiteral("tandrel"), QCoreApplication::applicationName());
+    return store.value(QStringLiteral("SaftyBox/") + QLatin1String(pszKey)).toString();
+}
+
+// The main window over alice's vault at strVault (through pEnv, null: the
+// real file system), shown; its settings are an application object's.
+struct CShownVault {
+    explicit CShownVault(const QString& strVault, CVaultEnv* pEnv = nullptr)
+        : vault(strVault, QStringLiteral("alice"), QStringLiteral("secret1"), pEnv) {
+        app.m_strWorkPath = strVault;
+        dlg.show();
+        (void)QTest::qWaitForWindowExposed(&dlg);
+    }
+    CVaultApp app;
+    COpenVault vault;
+    CVaultDlg dlg{vault, app};
+};
 
 // Saves a picture of pWidget as <build>/screenshots/<strName>.png.
 inline bool SaveScreenshot(QWidget* pWidget, const QString& strName) {

@@ -14,13 +14,10 @@
 #include "DirDialog.h"
 #include "Fakes.h"
 #include "MessageBox.h"
-#include "OpenVault.h"
 #include "ProgressDlg.h"
 #include "RunReport.h"
 #include "UiTestSupport.h"
 #include "UiThread.h"
-#include "VaultApp.h"
-#include "VaultDlg.h"
 #include "VaultFolders.h"
 
 using namespace quovex;
@@ -37,21 +34,20 @@ private slots:
     void cancelMidFolderDeletion();
 
 private:
-    // Selects the item of strPath below the box (the box itself for "").
-    bool Select(const QString& strRel);
-    QString Src(const QString& strRel) const {
-        return m_strRoot + QStringLiteral("/src/") + strRel;
+    // Selects the item of pszRel below the box (the box itself for "").
+    bool Select(const char* pszRel);
+    QString Src(const char* pszRel) const {
+        return m_strRoot + QStringLiteral("/src/") + QString::fromUtf8(pszRel);
     }
-    QString Box(const QString& strRel) const {
-        return strRel.isEmpty() ? m_strBox : m_strBox + QLatin1Char('/') + strRel;
+    QString Box(const char* pszRel) const {
+        return *pszRel ? m_strBox + QLatin1Char('/') + QString::fromUtf8(pszRel) : m_strBox;
     }
     const QString& LastMessage() const { return m_pScript->Requests().back().strText; }
 
     QString m_strRoot, m_strVault, m_strBox;
     CFaultEnv m_env;
-    std::unique_ptr<CVaultApp> m_pApp;
-    std::unique_ptr<COpenVault> m_pVault;
-    std::unique_ptr<CVaultDlg> m_pDlg;
+    std::unique_ptr<CShownVault> m_pShown;
+    CVaultDlg* m_pDlg = nullptr;
     std::unique_ptr<CMessageBoxScript> m_pScript;
 };
 
@@ -63,32 +59,25 @@ void TestCommands::init() {
     m_strVault = m_strRoot + QStringLiteral("/Box");
     m_strBox = m_strVault + QStringLiteral("/FileBox");
     CreateBoxFolders(m_strVault.toStdString());
-    QVERIFY(MakeFile(Src(QStringLiteral("a.txt")), "alpha"));
-    QVERIFY(MakeFile(Src(QStringLiteral("目录/c.txt")), "gamma"));
-    m_pApp = std::make_unique<CVaultApp>();
-    m_pApp->m_strWorkPath = m_strVault;
-    m_pVault = std::make_unique<COpenVault>(m_strVault, QStringLiteral("alice"),
-                                            QStringLiteral("secret1"), &m_env);
-    m_pDlg = std::make_unique<CVaultDlg>(*m_pVault, *m_pApp);
-    m_pDlg->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
+    QVERIFY(MakeFile(Src("a.txt"), "alpha"));
+    QVERIFY(MakeFile(Src("目录/c.txt"), "gamma"));
+    m_pShown = std::make_unique<CShownVault>(m_strVault, &m_env);
+    m_pDlg = &m_pShown->dlg;
     m_pScript = std::make_unique<CMessageBoxScript>();
-    m_pDlg->StartAddFromDrop({Src(QStringLiteral("a.txt")), Src(QStringLiteral("目录"))}, m_strBox);
+    m_pDlg->StartAddFromDrop({Src("a.txt"), Src("目录")}, m_strBox);
 }
 
 void TestCommands::cleanup() {
     CDirDialog::SetFolderPicker({});
     m_pScript.reset();
-    m_pDlg.reset();
-    m_pVault.reset();
-    m_pApp.reset();
+    m_pShown.reset();
     m_env.m_fnAfterList = {};
 }
 
-bool TestCommands::Select(const QString& strRel) {
+bool TestCommands::Select(const char* pszRel) {
     CContentsTree* pTree = m_pDlg->ContentsTree();
     QString strPath = m_strBox;
-    for (const QString& strName : strRel.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+    for (const QString& strName : QString::fromUtf8(pszRel).split(u'/', Qt::SkipEmptyParts)) {
         if (QTreeWidgetItem* pFolder = pTree->FindPathItem(strPath)) pFolder->setExpanded(true);
         strPath += QLatin1Char('/') + strName;
     }
@@ -99,9 +88,9 @@ bool TestCommands::Select(const QString& strRel) {
 
 void TestCommands::restoreAndRestoreTo() {
     // A file, to where it came from.
-    QVERIFY(Select(QStringLiteral("a.txt.$")));
+    QVERIFY(Select("a.txt.$"));
     m_pDlg->OnRestore();
-    QCOMPARE(ReadFile(Src(QStringLiteral("a.txt"))), QByteArray("alpha"));
+    QCOMPARE(ReadFile(Src("a.txt")), QByteArray("alpha"));
     QVERIFY(m_pScript->Requests().empty());
 
     // A folder, below a chosen folder.
@@ -110,22 +99,22 @@ void TestCommands::restoreAndRestoreTo() {
     CDirDialog::SetFolderPicker([&](const QString& strTitle) {
         return strTitle == QStringLiteral("选择文件夹") ? strOut : QString();
     });
-    QVERIFY(Select(QStringLiteral("目录")));
+    QVERIFY(Select("目录"));
     m_pDlg->OnRestoreTo();
     QCOMPARE(ReadFile(strOut + QStringLiteral("/目录/c.txt")), QByteArray("gamma"));
-    QVERIFY(SaveScreenshot(m_pDlg.get(), QStringLiteral("main-window")));
+    QVERIFY(SaveScreenshot(m_pDlg, QStringLiteral("main-window")));
 
     // The whole box: a.txt is there and changed, and the user keeps it; the
     // report names it. The stored items stay, still selected.
-    QVERIFY(MakeFile(Src(QStringLiteral("a.txt")), "edited"));
-    QVERIFY(Select(QString()));
+    QVERIFY(MakeFile(Src("a.txt"), "edited"));
+    QVERIFY(Select(""));
     m_pDlg->OnRestore();
-    QCOMPARE(ReadFile(Src(QStringLiteral("a.txt"))), QByteArray("edited"));
-    QCOMPARE(ReadFile(Src(QStringLiteral("目录/c.txt"))), QByteArray("gamma"));
+    QCOMPARE(ReadFile(Src("a.txt")), QByteArray("edited"));
+    QCOMPARE(ReadFile(Src("目录/c.txt")), QByteArray("gamma"));
     QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
     QCOMPARE(m_pScript->Requests().front().nButtons, unsigned(MSGBOX_YESNO));
     QCOMPARE(LastMessage(), QStringLiteral("以下项目没有完成：\n%1（未能还原：已有的文件没有覆盖）")
-                                .arg(Box(QStringLiteral("a.txt.$"))));
+                                .arg(Box("a.txt.$")));
     QCOMPARE(m_pDlg->SelectedItem(), m_pDlg->ContentsTree()->FindPathItem(m_strBox));
     TransferReport full;  // what a failed write reports
     full.vFailed = {{"/d/a.txt", CauseOfErrno(ENOSPC)}};
@@ -134,9 +123,9 @@ void TestCommands::restoreAndRestoreTo() {
 
     // Yes replaces it.
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
-    QVERIFY(Select(QStringLiteral("a.txt.$")));
+    QVERIFY(Select("a.txt.$"));
     m_pDlg->OnRestore();
-    QCOMPARE(ReadFile(Src(QStringLiteral("a.txt"))), QByteArray("alpha"));
+    QCOMPARE(ReadFile(Src("a.txt")), QByteArray("alpha"));
 
     // A folder beside the boxes is an ordinary one; nothing is restored
     // into a box.
@@ -157,9 +146,9 @@ void TestCommands::restoreAndRestoreTo() {
 // drop or a restore: the answer Yes no longer counts, the next file is
 // never reached, and no source of the drop is deleted.
 void TestCommands::cancelMidRestoreOrDrop() {
-    QVERIFY(MakeFile(Src(QStringLiteral("a.txt")), "old a"));
-    QVERIFY(MakeFile(Src(QStringLiteral("目录/c.txt")), "old c"));
-    const auto sources = Snapshot(Src(QString()));
+    QVERIFY(MakeFile(Src("a.txt"), "old a"));
+    QVERIFY(MakeFile(Src("目录/c.txt"), "old c"));
+    const auto sources = Snapshot(Src(""));
     const auto stored = Snapshot(m_strBox);
     m_pScript->SetOnRequest([](const MessageBoxRequest&) {
         if (auto* pProgress = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget())) {
@@ -168,11 +157,11 @@ void TestCommands::cancelMidRestoreOrDrop() {
         }
     });
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
-    m_pDlg->StartAddFromDrop({Src(QStringLiteral("a.txt")), Src(QStringLiteral("目录"))}, m_strBox);
+    m_pDlg->StartAddFromDrop({Src("a.txt"), Src("目录")}, m_strBox);
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
-    QVERIFY(Select(QString()));
+    QVERIFY(Select(""));
     m_pDlg->OnRestore();
-    QCOMPARE(Snapshot(Src(QString())), sources);
+    QCOMPARE(Snapshot(Src("")), sources);
     QCOMPARE(Snapshot(m_strBox), stored);
     // Each run: one question, the cancel, the report.
     const std::vector<MessageBoxRequest>& requests = m_pScript->Requests();
@@ -183,39 +172,40 @@ void TestCommands::cancelMidRestoreOrDrop() {
 }
 
 void TestCommands::deleteAsksAndTellsWhatIsLeft() {
-    QVERIFY(MakeFile(Box(QStringLiteral("目录/d.txt.$"))));
+    QVERIFY(MakeFile(Box("目录/d.txt.$")));
     // The file question, with the full path and its ending; No keeps it.
-    QVERIFY(Select(QStringLiteral("目录/c.txt.$")));
+    QVERIFY(Select("目录/c.txt.$"));
     m_pDlg->OnDelete();
     const MessageBoxRequest& ask = m_pScript->Requests().back();
-    QCOMPARE(ask.strText, QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？")
-                              .arg(Box(QStringLiteral("目录/c.txt.$"))));
+    QCOMPARE(
+        ask.strText,
+        QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？").arg(Box("目录/c.txt.$")));
     QCOMPARE(ask.strCaption, QStringLiteral("删除警告"));
-    QVERIFY(QFileInfo::exists(Box(QStringLiteral("目录/c.txt.$"))));
+    QVERIFY(QFileInfo::exists(Box("目录/c.txt.$")));
 
     // Yes deletes it; its open folder stays open.
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
-    QVERIFY(!QFileInfo::exists(Box(QStringLiteral("目录/c.txt.$"))));
+    QVERIFY(!QFileInfo::exists(Box("目录/c.txt.$")));
     CContentsTree* pTree = m_pDlg->ContentsTree();
-    QVERIFY(!pTree->FindPathItem(Box(QStringLiteral("目录/c.txt.$"))));
-    QVERIFY(pTree->FindPathItem(Box(QStringLiteral("目录")))->isExpanded());
+    QVERIFY(!pTree->FindPathItem(Box("目录/c.txt.$")));
+    QVERIFY(pTree->FindPathItem(Box("目录"))->isExpanded());
     QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
 
     // A folder that keeps a hidden file cannot go: the user hears which
     // file is left, and the folder stays in the tree.
-    QVERIFY(MakeFile(Box(QStringLiteral("目录/.keep")), "x"));
-    QVERIFY(Select(QStringLiteral("目录")));
+    QVERIFY(MakeFile(Box("目录/.keep"), "x"));
+    QVERIFY(Select("目录"));
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
     QVERIFY(m_pScript->Requests()[2].strText.startsWith(
-        QStringLiteral("目录：%1 \r\n 路径下所有").arg(Box(QStringLiteral("目录")))));
-    QVERIFY2(LastMessage().contains(Box(QStringLiteral("目录/.keep"))), qPrintable(LastMessage()));
-    QVERIFY(pTree->FindPathItem(Box(QStringLiteral("目录"))));
+        QStringLiteral("目录：%1 \r\n 路径下所有").arg(Box("目录"))));
+    QVERIFY2(LastMessage().contains(Box("目录/.keep")), qPrintable(LastMessage()));
+    QVERIFY(pTree->FindPathItem(Box("目录")));
 
     // The root: the whole box folder goes, and the tree is empty.
-    QVERIFY(Select(QString()));
-    QVERIFY(QFile::remove(Box(QStringLiteral("目录/.keep"))));
+    QVERIFY(Select(""));
+    QVERIFY(QFile::remove(Box("目录/.keep")));
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
     QVERIFY(!QFileInfo::exists(m_strBox));
@@ -229,8 +219,8 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
 // so that the next file is never reached.
 void TestCommands::cancelMidFolderDeletion() {
     QStringList vStored;
-    for (const char* pszSub : {"x", "y", "z"}) {
-        vStored << Box(QStringLiteral("树/%1/f.txt.$").arg(QLatin1String(pszSub)));
+    for (const char* pszStored : {"树/x/f.txt.$", "树/y/f.txt.$", "树/z/f.txt.$"}) {
+        vStored << Box(pszStored);
         QVERIFY(MakeFile(vStored.back(), "stored"));
     }
     const auto stored = [&] {
@@ -239,7 +229,7 @@ void TestCommands::cancelMidFolderDeletion() {
         return nStored;
     };
     m_pDlg->ContentsTree()->ShowAfresh();
-    QVERIFY(Select(QStringLiteral("树")));
+    QVERIFY(Select("树"));
     QString strStatus;
     bool bCancelled = false;
     m_env.m_fnAfterList = [&](const std::string&) {
@@ -266,7 +256,7 @@ void TestCommands::cancelMidFolderDeletion() {
         if (QFileInfo::exists(strLeft))
             QVERIFY2(requests[2].strText.contains(strLeft), qPrintable(requests[2].strText));
     }
-    QVERIFY(m_pDlg->ContentsTree()->FindPathItem(Box(QStringLiteral("树"))));
+    QVERIFY(m_pDlg->ContentsTree()->FindPathItem(Box("树")));
 }
 
 QUOVEX_UI_TEST_MAIN(TestCommands)

@@ -1,20 +1,23 @@
-// The main window's box list: the first box at start, which box a
-// selection names, and drops carried through the progress dialog into the
-// box selected last, with the message boxes scripted. A Cancel mid-drop is
-// in tst_commands.
+// The main window: drops carried through the progress dialog into the box
+// selected last, with the message boxes scripted (a Cancel mid-drop is in
+// tst_commands); the controls as the window grows, shrinks and is
+// minimised; where it opens again.
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QMimeData>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QUrl>
 
+#include "AnchorGeometry.h"
 #include "BoxListCtrl.h"
+#include "ContentsTree.h"
 #include "DialogBuilder.h"
 #include "MessageBox.h"
-#include "OpenVault.h"
 #include "UiTestSupport.h"
-#include "VaultDlg.h"
 #include "VaultFolders.h"
-#include "VaultSettings.h"
+#include "WindowPlace.h"
 
 using namespace quovex;
 using quovex::test::MakeFile;
@@ -49,38 +52,10 @@ bool DropOn(CVaultDlg& dlg, int nRow, const QList<QUrl>& urls) {
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void selectionNamesTheBox();
     void dropsGoIntoTheBoxSelectedLast();
+    void mainWindowStretches();
+    void mainWindowKeepsItsPlace();
 };
-
-void TestMainWindow::selectionNamesTheBox() {
-    const QString strVault = test::g_strHome + QStringLiteral("/sel/vault");
-    COpenVault vault(strVault, QStringLiteral("alice"), QStringLiteral("secret1"));
-    CVaultSettings settings;
-    CVaultDlg dlg(vault, settings);
-    QSignalSpy shown(&dlg, &CVaultDlg::BoxContentsRequested);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    CBoxListCtrl* pList = dlg.BoxList();
-    QCOMPARE(pList->item(BOX_VIDEO)->text(), QStringLiteral("视频保险柜"));
-    // At start: the document box.
-    QCOMPARE(pList->selectedItems(), QList<QListWidgetItem*>({pList->item(0)}));
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.last().at(0).toString(), strVault + QStringLiteral("/FileBox"));
-
-    // Several boxes: the lowest index decides.
-    pList->clearSelection();
-    SelectBoxes(pList, {3, 1});
-    QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/ImageBox"));
-    QCOMPARE(shown.last().at(0).toString(), pList->BoxPath());
-    // An empty selection keeps the last box and shows nothing new.
-    const qsizetype nShown = shown.size();
-    pList->clearSelection();
-    QCOMPARE(shown.size(), nShown);
-    QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/ImageBox"));
-    SelectBoxes(pList, {2});
-    QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/VideoBox"));
-}
 
 // Sources are deleted after storing. The vault lies in the folder outer,
 // which is dropped last.
@@ -90,20 +65,24 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
     CreateBoxFolders(strVault.toStdString());
     for (const char* pszName : {"src/a.txt", "src/b.txt", "src/目录/c.txt", "src/目录/sub/d.txt"})
         QVERIFY(MakeFile(strRoot + QLatin1Char('/') + QString::fromUtf8(pszName), "quovex"));
-    COpenVault vault(strVault, QStringLiteral("alice"), QStringLiteral("secret1"));
-    CVaultSettings settings;
-    CVaultDlg dlg(vault, settings);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    test::CShownVault shownVault(strVault);
+    CVaultDlg& dlg = shownVault.dlg;
     QSignalSpy shown(&dlg, &CVaultDlg::BoxContentsRequested);
     CMessageBoxScript script;
+    // The template's plain tree is gone, not left lying over the contents tree.
+    QCOMPARE(dlg.findChildren<QTreeWidget*>(), QList<QTreeWidget*>({dlg.ContentsTree()}));
 
-    // The image box, then an empty selection; dropped on another picture.
+    // The first box at start. Of several boxes the lowest index decides; an
+    // empty selection keeps the last box and shows nothing new. Dropped on
+    // another picture.
     CBoxListCtrl* pList = dlg.BoxList();
+    QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/FileBox"));
     pList->clearSelection();
-    SelectBoxes(pList, {1});
-    pList->clearSelection();
+    SelectBoxes(pList, {3, 1});
+    QCOMPARE(shown.last().at(0).toString(), strVault + QStringLiteral("/ImageBox"));
     shown.clear();
+    pList->clearSelection();
+    QVERIFY(shown.isEmpty());
     QVERIFY(DropOn(dlg, 3,
                    {QUrl::fromLocalFile(strRoot + QStringLiteral("/src/a.txt")),
                     QUrl(QStringLiteral("https://example.com/x.txt")),
@@ -137,6 +116,76 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
     const QString strText = script.Requests().front().strText;
     QVERIFY2(strText.contains(strVault + QStringLiteral("/OtherBox（这是保险柜或其存放位置")),
              qPrintable(strText));
+}
+
+// The box list stretches across, the tree both ways, the status text moves
+// down and half across; the window is never smaller than the template, and
+// a minimised window's size changes leave the controls alone.
+void TestMainWindow::mainWindowStretches() {
+    QWidget reference;
+    const QWidget* pRefClient = BuildDialog(&reference, RES_DLG_MAIN);
+    const auto expected = [&](int dx, int dy) {
+        const auto rect = [&](int nId) { return FindControl(pRefClient, nId)->geometry(); };
+        return QList<QRect>({rect(RES_ID_BOX_LIST).adjusted(0, 0, dx, 0),
+                             rect(RES_ID_CONTENTS_TREE).adjusted(0, 0, dx, dy),
+                             rect(RES_ID_MAIN_STATUS).translated(dx / 2, dy)});
+    };
+    test::CShownVault shown(DefaultWorkPath());
+    CVaultDlg& dlg = shown.dlg;
+    const auto placed = [&] {
+        QList<QRect> vPlaced;
+        for (int nId : {RES_ID_BOX_LIST, RES_ID_CONTENTS_TREE, RES_ID_MAIN_STATUS})
+            vPlaced << FindControl(&dlg, nId)->geometry();
+        return vPlaced;
+    };
+    QWidget* pClient = FindControl(&dlg, RES_ID_BOX_LIST)->parentWidget();
+    // At first 40 % larger than the template.
+    const QSize minimum = dlg.minimumSize();
+    QCOMPARE(dlg.size(), QSize(minimum.width() + 2 * (minimum.width() / 5),
+                               minimum.height() + 2 * (minimum.height() / 5)));
+    dlg.resize(minimum + QSize(101, 100));
+    QCOMPARE(placed(), expected(101, 100));
+    dlg.resize(minimum - QSize(40, 40));
+    QCOMPARE(pClient->size(), pRefClient->minimumSize());
+    QCOMPARE(placed(), expected(0, 0));
+
+    dlg.resize(minimum + QSize(60, 30));
+    const QList<QRect> before = placed();
+    dlg.showMinimized();
+    QResizeEvent shrink(QSize(1, 1), pClient->size());
+    QCoreApplication::sendEvent(pClient, &shrink);
+    dlg.showNormal();
+    QCOMPARE(placed(), before);
+}
+
+// The main window opens where it was left (tst_runs) while enough of it is
+// on some screen, and as at first otherwise.
+void TestMainWindow::mainWindowKeepsItsPlace() {
+    COpenVault vault(DefaultWorkPath(), QStringLiteral("user"), QStringLiteral("password"));
+    CVaultSettings settings;
+    const auto opened = [&] {
+        CVaultDlg dlg(vault, settings);
+        dlg.show();
+        return dlg.geometry();
+    };
+    const QRect rcFirst = opened();
+    // Only a third of its width left on the screen: not enough.
+    const QRect rcScreen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect rcLeft = rcFirst.adjusted(10, 20, 40, 50);
+    settings.SetWindowPlace(
+        rcLeft.translated(rcScreen.right() - rcLeft.left() - rcLeft.width() / 3, 0));
+    QCOMPARE(opened(), rcFirst);
+
+    // Half of each extent on one screen is enough, less is not.
+    const QList<QRect> vScreens{{0, 0, 1000, 800}, {1000, 0, 1000, 800}};
+    QVERIFY(FitsOnScreens({800, 100, 400, 300}, vScreens));
+    QVERIFY(!FitsOnScreens({801, 100, 400, 300}, vScreens.mid(0, 1)));
+    QVERIFY(!FitsOnScreens({850, -200, 400, 300}, vScreens));
+    QVERIFY(!FitsOnScreens({100, 100, 0, 300}, vScreens));
+    // At first 40 % larger, held at the left and top of a screen whose left
+    // edge is not 0.
+    QCOMPARE(EnlargedWindowRect({-1900, 20, -1700, 320}, 10, SIZING_BOTH, {-1920, 0, 0, 1080}),
+             (AnchorRect{-1920, 0, -1640, 420}));
 }
 
 QUOVEX_UI_TEST_MAIN(TestMainWindow)

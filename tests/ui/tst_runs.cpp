@@ -8,7 +8,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QSettings>
 #include <QTimer>
 #include <atomic>
 #include <functional>
@@ -20,9 +19,7 @@
 #include "MessageBox.h"
 #include "ProgressDlg.h"
 #include "UiTestSupport.h"
-#include "VaultApp.h"
 #include "VaultCipher.h"
-#include "VaultDlg.h"
 #include "VaultFolders.h"
 
 using namespace quovex;
@@ -46,9 +43,6 @@ void WhenModal(std::function<void(T*)> fn) {
     });
     pTimer->start(10);
 }
-
-const char* const WINDOW_VALUES[] = {"SaftyBox/Window_X", "SaftyBox/Window_Y",
-                                     "SaftyBox/Window_Width", "SaftyBox/Window_Height"};
 
 // Bounds the waits for another thread: it only turns a hang into a failure
 // before the suite's time-out, and no load comes near it.
@@ -124,18 +118,16 @@ void TestRuns::startUp() {
     const QString strVault = test::g_strHome + QStringLiteral("/vault");
     QDir(strVault).removeRecursively();
     const QString strStored = strVault + QStringLiteral("/FileBox/chinese.txt.$");
-    const QByteArray stored = test::ReadFile(QStringLiteral(QUOVEX_TEST_DATA "/chinese.txt.$"));
-    QVERIFY(test::MakeFile(strStored, bCut ? QByteArray() : stored));
+    QVERIFY(bCut ? test::MakeFile(strStored) : test::PlaceReference("chinese.txt.$", strStored));
     // The window was left at rcKept; it is moved to rcMoved before the end.
     const QRect rcKept(100, 50, 300, 600);
     const QRect rcMoved(60, 90, 320, 620);
     if (bConfigured) {
-        QSettings settings(QStringLiteral("tandrel"), QCoreApplication::applicationName());
-        settings.setValue("SaftyBox/WorkPath", strVault);
-        settings.setValue("SaftyBox/SaveUser", QStringLiteral("TRUE"));
-        settings.setValue("SaftyBox/UserName", QStringLiteral("alice"));
-        const int vPlace[] = {rcKept.x(), rcKept.y(), rcKept.width(), rcKept.height()};
-        for (int i = 0; i < 4; ++i) settings.setValue(WINDOW_VALUES[i], vPlace[i]);
+        CVaultSettings preset;
+        preset.m_strWorkPath = strVault;
+        preset.m_strUserName = QStringLiteral("alice");
+        preset.SetWindowPlace(rcKept);
+        preset.SaveSettings();
     }
     const QByteArray before = test::ReadFile(strSettings);
 
@@ -210,17 +202,15 @@ void TestRuns::startUp() {
     const bool bSaved = bAccepted && bConfigured && bTyped;
     QCOMPARE(app.m_bSettingsChanged, bSaved);
     QCOMPARE(test::ReadFile(strSettings) == before, !bAccepted);
-    QSettings settings(QStringLiteral("tandrel"), QCoreApplication::applicationName());
-    QCOMPARE(settings.value("SaftyBox/UserName").toString(),
-             QString::fromUtf8(bSaved        ? "张三user"
-                               : bConfigured ? "alice"
-                                             : ""));
-    QCOMPARE(settings.value("SaftyBox/WorkPath").toString(), bConfigured ? strVault : QString());
+    CVaultSettings saved;
+    saved.LoadSettings();
+    QCOMPARE(saved.m_strUserName, QString::fromUtf8(bSaved        ? "张三user"
+                                                    : bConfigured ? "alice"
+                                                                  : ""));
+    QCOMPARE(test::StoredSetting("WorkPath"), bConfigured ? strVault : QString());
     if (!bAccepted) return;
     if (bConfigured) QCOMPARE(rcOpened, rcKept);
-    int vStored[4];
-    for (int i = 0; i < 4; ++i) vStored[i] = settings.value(WINDOW_VALUES[i]).toInt();
-    QCOMPARE(QRect(vStored[0], vStored[1], vStored[2], vStored[3]), rcMoved);
+    QCOMPARE(saved.WindowPlace(), rcMoved);
 }
 
 void TestRuns::cancelRules_data() {

@@ -1,13 +1,11 @@
-// The settings sheet: run from the File menu, the Apply button's enabling,
-// browse undoing check-box clicks, what applying writes and creates, and
-// locations that are refused. Settings go to the temporary config folder.
+// The settings sheet: the Apply button's enabling, browse undoing check-box
+// clicks, what applying writes and creates, locations that are refused, and
+// the help. Settings go to the temporary config folder.
 #include <QAction>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
-#include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
 #include <memory>
@@ -19,22 +17,14 @@
 #include "HelpViewer.h"
 #include "MessageBox.h"
 #include "NormalPage.h"
-#include "OpenVault.h"
 #include "SetPropertySheet.h"
 #include "UiTestSupport.h"
-#include "VaultApp.h"
-#include "VaultDlg.h"
 #include "VaultFolders.h"
 
 using namespace quovex;
+using test::StoredSetting;
 
 namespace {
-
-// A stored settings value, "" when there is none.
-QString Stored(const char* pszKey) {
-    QSettings store(QStringLiteral("tandrel"), QCoreApplication::applicationName());
-    return store.value(QStringLiteral("SaftyBox/") + QLatin1String(pszKey)).toString();
-}
 
 bool HasBoxes(const QString& strVault) {
     const std::string strLast = BoxFolderPath(strVault.toStdString(), BOX_COUNT - 1);
@@ -83,50 +73,16 @@ private slots:
         QSettings(QStringLiteral("tandrel"), QCoreApplication::applicationName()).clear();
     }
     void cleanup() { CDirDialog::SetFolderPicker({}); }
-    void fileMenuRunsTheSheet();
     void applyTakesTheValuesOver();
     void badLocationsAreRefused();
     void locationTakesTheLoginsRule();
     void helpOpensInAWindowOfItsOwn();
 };
 
-// Escape ends the sheet without applying; OK without a change applies and
-// writes the current values and creates the box folders.
-void TestSettings::fileMenuRunsTheSheet() {
-    CVaultApp app;
-    const QString strVault = test::g_strHome + QStringLiteral("/menu/vault");
-    app.m_strWorkPath = strVault;
-    app.m_bDeleteSource = false;
-    COpenVault vault = AliceVault(strVault);
-    CVaultDlg dlg(vault, app);
-    QAction* pSettings = dlg.findChild<QAction*>(QStringLiteral("32772"));
-    QStringList seen;  // what the sheet showed when it came up
-    QTimer::singleShot(0, this, [&] {
-        QWidget* pSheet = QApplication::activeModalWidget();
-        seen << pSheet->windowTitle() << FindControl<QTabWidget>(pSheet, SHEET_ID_TABS)->tabText(0)
-             << FindControl<QLineEdit>(pSheet, 1007)->text()
-             << QString::number(Button(pSheet, SHEET_ID_APPLY)->isEnabled())
-             << QString::number(Check(pSheet, 1009)->isChecked())
-             << QString::number(Check(pSheet, 1010)->isChecked());
-        test::SaveScreenshot(pSheet, QStringLiteral("settings"));
-        Check(pSheet, 1009)->click();
-        QTest::keyClick(pSheet, Qt::Key_Escape);
-    });
-    pSettings->trigger();
-    QCOMPARE(seen, QStringList({"参数设置", "普通", strVault, "0", "0", "1"}));
-    QVERIFY(!app.m_bDeleteSource && !app.m_bSettingsChanged);
-    QVERIFY(Stored("WorkPath").isEmpty() && !QFileInfo::exists(strVault));
-
-    QTimer::singleShot(0, this, [] { Button(QApplication::activeModalWidget(), 1)->click(); });
-    pSettings->trigger();
-    QVERIFY(app.m_bSettingsChanged && HasBoxes(strVault));
-    QCOMPARE(Stored("WorkPath"), strVault);
-    QCOMPARE(Stored("DeleteSource"), QStringLiteral("FALSE"));
-}
-
 void TestSettings::applyTakesTheValuesOver() {
     CVaultApp app;
     app.m_strUserName = QStringLiteral("alice");
+    app.m_bDeleteSource = false;
     COpenVault vault = AliceVault(app.m_strWorkPath);
     QStringList asked;
     const QString strChosen = test::g_strHome + QStringLiteral("/apply/chosen");
@@ -135,9 +91,13 @@ void TestSettings::applyTakesTheValuesOver() {
         return asked.size() == 1 ? QString() : strChosen;
     });
 
-    // Typing alone leaves Apply disabled; OK takes the new location over,
-    // cleaned, and creates it with its boxes.
+    // The sheet comes up with the values in force. Typing alone leaves
+    // Apply disabled; OK takes the new location over, cleaned, and creates
+    // it with its boxes.
     auto pSheet = OpenSheet(vault, app);
+    QCOMPARE(FindControl<QLineEdit>(pSheet.get(), 1007)->text(), vault.Location());
+    QVERIFY(!Check(pSheet.get(), 1009)->isChecked() && Check(pSheet.get(), 1010)->isChecked());
+    QVERIFY(test::SaveScreenshot(pSheet.get(), QStringLiteral("settings")));
     const QString strTyped = test::g_strHome + QStringLiteral("/apply/./typed/");
     Type(pSheet.get(), strTyped);
     QVERIFY(!Button(pSheet.get(), SHEET_ID_APPLY)->isEnabled());
@@ -146,6 +106,7 @@ void TestSettings::applyTakesTheValuesOver() {
     QCOMPARE(app.m_strWorkPath, test::g_strHome + QStringLiteral("/apply/typed"));
     QCOMPARE(vault.Location(), app.m_strWorkPath);
     QVERIFY(HasBoxes(app.m_strWorkPath) && app.m_bSettingsChanged);
+    QCOMPARE(StoredSetting("DeleteSource"), QStringLiteral("FALSE"));
 
     // A check-box click enables Apply; a cancelled browse changes nothing, a
     // chosen folder puts the box back as it was and Apply stays enabled.
@@ -154,10 +115,10 @@ void TestSettings::applyTakesTheValuesOver() {
     QPushButton* pApply = Button(pSheet.get(), SHEET_ID_APPLY);
     pDelete->click();
     Button(pSheet.get(), 1008)->click();
-    QVERIFY(!pDelete->isChecked() && pApply->isEnabled());
+    QVERIFY(pDelete->isChecked() && pApply->isEnabled());
     Button(pSheet.get(), 1008)->click();
     QCOMPARE(asked, QStringList({"选择文件夹", "选择文件夹"}));
-    QVERIFY(pDelete->isChecked() && pApply->isEnabled());
+    QVERIFY(!pDelete->isChecked() && pApply->isEnabled());
     QCOMPARE(FindControl<QLineEdit>(pSheet.get(), 1007)->text(), strChosen);
 
     // Save-user cleared and applied: written at once, UserName left alone.
@@ -166,13 +127,13 @@ void TestSettings::applyTakesTheValuesOver() {
     Check(pSheet.get(), 1010)->click();
     pApply->click();
     QVERIFY(!pApply->isEnabled() && pSheet->isVisible() && HasBoxes(strChosen));
-    QCOMPARE(Stored("SaveUser"), QStringLiteral("FALSE"));
-    QCOMPARE(Stored("UserName"), QStringLiteral("alice"));
+    QCOMPARE(StoredSetting("SaveUser"), QStringLiteral("FALSE"));
+    QCOMPARE(StoredSetting("UserName"), QStringLiteral("alice"));
     Type(pSheet.get(), strTyped);
     pDelete->click();
     Button(pSheet.get(), 2)->click();
-    QCOMPARE(Stored("WorkPath"), strChosen);
-    QVERIFY(app.m_bDeleteSource && !app.m_bSaveUser && app.m_strWorkPath == strChosen);
+    QCOMPARE(StoredSetting("WorkPath"), strChosen);
+    QVERIFY(!app.m_bDeleteSource && !app.m_bSaveUser && app.m_strWorkPath == strChosen);
 }
 
 // Refused by Apply and by OK alike, each time with a message; the sheet
@@ -194,7 +155,7 @@ void TestSettings::badLocationsAreRefused() {
     QCOMPARE(script.Requests().front().strText, QStringLiteral("请输入保险柜存放位置。"));
     QVERIFY(script.Requests().back().strText.startsWith(QStringLiteral("保险柜存放位置必须是")));
     QVERIFY(!app.m_bSettingsChanged && app.m_bSaveUser);
-    QVERIFY(Stored("WorkPath").isEmpty() && !QFileInfo::exists(QStringLiteral("rel-vault")));
+    QVERIFY(StoredSetting("WorkPath").isEmpty() && !QFileInfo::exists(QStringLiteral("rel-vault")));
 }
 
 // A location whose vault holds another user's files is refused as the
@@ -206,19 +167,11 @@ void TestSettings::locationTakesTheLoginsRule() {
     const QString strOld = strRoot + QStringLiteral("/old");
     const QString strOther = strRoot + QStringLiteral("/other");  // 张三user's
     const QString strGood = strRoot + QStringLiteral("/good");    // alice's
-    const auto place = [](const char* pszName, const QString& strVault) {
-        return test::MakeFile(
-            strVault + QStringLiteral("/FileBox/") + QString::fromLatin1(pszName),
-            test::ReadFile(QStringLiteral(QUOVEX_TEST_DATA "/") + QString::fromLatin1(pszName)));
-    };
-    QVERIFY(place("chinese.txt.$", strOther) && place("empty.txt.$", strGood));
-    CVaultApp app;
-    app.m_strWorkPath = strOld;
-    COpenVault vault = AliceVault(strOld);
-    vault.CreateBoxFolders();
-    CVaultDlg dlg(vault, app);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QVERIFY(test::PlaceReference("chinese.txt.$", strOther + QStringLiteral("/FileBox/a.$")));
+    QVERIFY(test::PlaceReference("empty.txt.$", strGood + QStringLiteral("/FileBox/a.$")));
+    CreateBoxFolders(strOld.toStdString());
+    test::CShownVault shown(strOld);
+    auto& [app, vault, dlg] = shown;
     CMessageBoxScript script;
     const auto other = test::Snapshot(strOther);
     // Drops into the box selected last; true when the file landed in strVault.
@@ -228,30 +181,30 @@ void TestSettings::locationTakesTheLoginsRule() {
         dlg.StartAddFromDrop({strSource}, dlg.BoxList()->BoxPath());
         return QFile::remove(strVault + QStringLiteral("/FileBox/drop.txt.$"));
     };
-    const auto applyLocation = [&](const QString& strLocation, bool* pStays) {
-        QTimer::singleShot(0, this, [&, strLocation, pStays] {
+    // Applies strLocation through the File menu; true when the sheet stays.
+    const auto applyLocation = [&](const QString& strLocation) {
+        bool bStays = false;
+        QTimer::singleShot(0, this, [&] {
             QWidget* pSheet = QApplication::activeModalWidget();
             Type(pSheet, strLocation);
             Button(pSheet, 1)->click();
-            *pStays = pSheet->isVisible();
-            if (*pStays) QTest::keyClick(pSheet, Qt::Key_Escape);
+            bStays = pSheet->isVisible();
+            if (bStays) QTest::keyClick(pSheet, Qt::Key_Escape);
         });
         dlg.findChild<QAction*>(QStringLiteral("32772"))->trigger();
+        return bStays;
     };
 
-    bool bStays = false;
-    applyLocation(strOther, &bStays);
-    QVERIFY(bStays);
+    QVERIFY(applyLocation(strOther));
     QCOMPARE(script.Requests().size(), std::size_t(1));
     QCOMPARE(script.Requests().front().strText, QStringLiteral("户名或者口令出错。"));
     QVERIFY(vault.Location() == strOld && app.m_strWorkPath == strOld && !app.m_bSettingsChanged);
-    QVERIFY(Stored("WorkPath").isEmpty());
+    QVERIFY(StoredSetting("WorkPath").isEmpty());
     QVERIFY(dropInto(strOld));
     QCOMPARE(test::Snapshot(strOther), other);
 
-    applyLocation(strGood, &bStays);
-    QVERIFY(!bStays);
-    QCOMPARE(Stored("WorkPath"), strGood);
+    QVERIFY(!applyLocation(strGood));
+    QCOMPARE(StoredSetting("WorkPath"), strGood);
     const QString strBox = strGood + QStringLiteral("/FileBox");
     QCOMPARE(dlg.BoxList()->BoxPath(), strBox);
     QCOMPARE(dlg.ContentsTree()->GetItemPath(dlg.ContentsTree()->topLevelItem(0)), strBox);
@@ -262,11 +215,8 @@ void TestSettings::locationTakesTheLoginsRule() {
 // From the main window's Help menu and from the sheet's Help button, with
 // no viewer installed: the program's own help, once per owner.
 void TestSettings::helpOpensInAWindowOfItsOwn() {
-    CVaultApp app;
-    app.m_strWorkPath = test::g_strHome + QStringLiteral("/help/vault");
-    COpenVault vault = AliceVault(app.m_strWorkPath);
-    CVaultDlg dlg(vault, app);
-    dlg.show();
+    test::CShownVault shown(test::g_strHome + QStringLiteral("/help/vault"));
+    auto& [app, vault, dlg] = shown;
     for (int i = 0; i < 2; ++i) dlg.findChild<QAction*>(QStringLiteral("32777"))->trigger();
     const QList<CHelpWindow*> vHelp = dlg.findChildren<CHelpWindow*>();
     QCOMPARE(vHelp.size(), 1);
