@@ -12,8 +12,8 @@
 #include <memory>
 
 #include "ChunkIo.h"
-#include "FolderIdentity.h"
 #include "PathText.h"
+#include "RestoreTargets.h"
 #include "TargetCommit.h"
 #include "TextCodec.h"
 #include "VaultCipher.h"
@@ -29,7 +29,6 @@ namespace {
 constexpr std::size_t STORE_CHUNK_SIZE = 1u << 20;
 constexpr unsigned STORE_STORED_FILE_MODE = 0600;
 constexpr unsigned STORE_PLAIN_FILE_MODE = 0666;  // narrowed by the umask, as cp does
-constexpr unsigned STORE_PLAIN_FOLDER_MODE = 0777;
 // From this size on, the next chunk is read on a helper thread; below it
 // starting the thread costs more than the overlap gains.
 constexpr std::uint64_t STORE_READ_AHEAD_SIZE = 4 * STORE_CHUNK_SIZE;
@@ -207,18 +206,14 @@ FileOutcome CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::stri
 namespace {
 
 // The plain file a restore writes: strTarget minus its extension, or the
-// recorded source path, which must be in the form storing records (an
-// absolute path without ".", ".." or empty components): the header is not
-// authenticated, and must not send a restore anywhere else.
+// path recorded in the header.
 FileOutcome RestoreTargetPath(const StoredFileHeader& header, const std::string& strTarget,
                               std::string* pPath) {
     if (!strTarget.empty()) {
         *pPath = RemoveExtension(strTarget);
         return FileOutcome::FILE_DONE;
     }
-    if (!Gb18030ToUtf8(header.szSourcePath, pPath) || !IsNormalAbsolutePath(*pPath))
-        return FileOutcome::FILE_BAD_PATH;
-    return FileOutcome::FILE_DONE;
+    return RecordedRestorePath(header, pPath) ? FileOutcome::FILE_DONE : FileOutcome::FILE_BAD_PATH;
 }
 
 }  // namespace
@@ -226,13 +221,31 @@ FileOutcome RestoreTargetPath(const StoredFileHeader& header, const std::string&
 int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& strTarget,
                               CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
                               FileOutcome* pOutcome, const FileStamp* pKeepOut) const {
+    CRestoreFolders targets(m_pEnv, pKeepOut);
+    const auto fnOpen = [&] { return m_pEnv->OpenForRead(strStored); };
+    return RestoreFrom(fnOpen, strStored, strTarget, targets, pFeedback, nDone, nTotal, pOutcome);
+}
+
+int CVaultCipher::RestoreFileAt(CFolder& folder, const std::string& strName,
+                                const std::string& strStored, const std::string& strTarget,
+                                CRestoreFolders& targets, CVaultFeedback* pFeedback,
+                                std::uint64_t& nDone, std::uint64_t nTotal,
+                                FileOutcome* pOutcome) const {
+    const auto fnOpen = [&] { return folder.OpenFile(strName); };
+    return RestoreFrom(fnOpen, strStored, strTarget, targets, pFeedback, nDone, nTotal, pOutcome);
+}
+
+int CVaultCipher::RestoreFrom(const SourceOpener& fnOpen, const std::string& strStored,
+                              const std::string& strTarget, CRestoreFolders& targets,
+                              CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                              FileOutcome* pOutcome) const {
     FileOutcome nOutcome = FileOutcome::FILE_FAILED;
     if (!m_bValid) {
         if (pOutcome) *pOutcome = nOutcome;
         return 0;
     }
     try {
-        nOutcome = RestoreSteps(strStored, strTarget, pFeedback, nDone, nTotal, pKeepOut);
+        nOutcome = RestoreSteps(fnOpen, strStored, strTarget, targets, pFeedback, nDone, nTotal);
     } catch (...) {
         nOutcome = FileOutcome::FILE_FAILED;
     }
@@ -240,10 +253,11 @@ int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& s
     return nOutcome == FileOutcome::FILE_DONE ? 1 : 0;
 }
 
-FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::string& strTarget,
+FileOutcome CVaultCipher::RestoreSteps(const SourceOpener& fnOpen, const std::string& strStored,
+                                       const std::string& strTarget, CRestoreFolders& targets,
                                        CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                       std::uint64_t nTotal, const FileStamp* pKeepOut) const {
-    const auto pStored = m_pEnv->OpenForRead(strStored);
+                                       std::uint64_t nTotal) const {
+    const auto pStored = fnOpen();
     if (!pStored) return FileOutcome::FILE_FAILED;
     if (pFeedback) pFeedback->SetStatusText(strStored);
     CWaitCursorGuard cursor(pFeedback);
@@ -262,26 +276,27 @@ FileOutcome CVaultCipher::RestoreSteps(const std::string& strStored, const std::
     std::string strPlain;
     const FileOutcome where = RestoreTargetPath(header, strTarget, &strPlain);
     if (where != FileOutcome::FILE_DONE) return where;
-    // Checked before any folder is made for the target, and again below on
-    // the folder that will hold it.
-    if (pKeepOut && PathLeadsInto(m_pEnv, strPlain, *pKeepOut)) return FileOutcome::FILE_IN_VAULT;
+    // The folder that receives it, made when missing, and kept out of the
+    // vault, before anything lands there.
+    FolderPtr pFolder;
+    const FileOutcome opened = targets.Open(FolderOf(strPlain), &pFolder);
+    if (opened != FileOutcome::FILE_DONE) return opened;
+    const std::string strName = LastComponent(strPlain);
     FileStamp asked;
-    m_pEnv->GetStamp(strPlain, &asked);
+    pFolder->GetStamp(strName, &asked);
     const FileOutcome answer = AskToReplace(asked, MSG_TARGET_EXISTS, pFeedback);
     if (answer != FileOutcome::FILE_DONE) return answer;
-    if (asked.kind == EntryKind::ENTRY_NONE)
-        CreateDirectoryPath(strPlain, STORE_PLAIN_FOLDER_MODE, m_pEnv);
     // Where the file is going, which the stored file's name alone does not say.
     if (pFeedback) pFeedback->SetStatusText(strPlain);
 
-    const FolderPtr pFolder = m_pEnv->OpenFolder(FolderOf(strPlain));
-    const std::string strName = LastComponent(strPlain);
-    if (pKeepOut && IsWithinFolder(pFolder, *pKeepOut)) return FileOutcome::FILE_IN_VAULT;
-    const auto pTarget = pFolder ? pFolder->CreateFileFor(strName, STORE_PLAIN_FILE_MODE) : nullptr;
+    const auto pTarget = pFolder->CreateFileFor(strName, STORE_PLAIN_FILE_MODE);
     if (!pTarget) return FileOutcome::FILE_FAILED;
 
     const std::size_t nChunk = ChunkFor(pStored->Size());
-    CReadAhead reader(*pStored, nChunk, pStored->Size() >= STORE_READ_AHEAD_SIZE, pStored->Size());
+    // The body ends where the file did when it was opened: no read to find that out.
+    const std::uint64_t nBody =
+        pStored->Size() > SFF_HEADER_SIZE ? pStored->Size() - SFF_HEADER_SIZE : 0;
+    CReadAhead reader(*pStored, nChunk, nBody >= STORE_READ_AHEAD_SIZE, nBody);
     std::unique_ptr<unsigned char[]> pOut(new unsigned char[nChunk]);
     CBlockProgress progress(pFeedback, nTotal);
     std::uint64_t nRemaining = header.nPlainSize;

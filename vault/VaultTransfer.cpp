@@ -4,6 +4,8 @@
 
 #include "FolderIdentity.h"
 #include "PathText.h"
+#include "RestoreSpace.h"
+#include "RestoreTargets.h"
 #include "StoredFileFormat.h"
 #include "VaultCipher.h"
 #include "VaultEnv.h"
@@ -223,12 +225,19 @@ int CVaultTransfer::RestoreItem(const std::string& strStored, const std::string&
                                 std::uint64_t nTotal, TransferReport* pReport) {
     const std::string strItem = TrimSeparators(strStored);
     const std::string strTarget = SubPath(strTargetFolder, LastComponent(strItem));
+    CRestoreFolders targets(m_pEnv, KeptOut());
     switch (m_pEnv->GetKind(strItem)) {
         case EntryKind::ENTRY_FOLDER:
-            RestoreFolder(strItem, strTarget, pFeedback, nDone, nTotal, pReport);
+            RestoreFolderIn(m_pEnv->OpenFolder(strItem), strItem, strTarget, targets, pFeedback,
+                            nDone, nTotal, pReport);
             break;
         case EntryKind::ENTRY_FILE:
-            RestoreOne(strItem, strTarget, pFeedback, nDone, nTotal, pReport);
+            if (const FolderPtr pFolder = m_pEnv->OpenFolder(FolderOf(strItem))) {
+                RestoreOne(*pFolder, LastComponent(strItem), strItem, strTarget, targets, pFeedback,
+                           nDone, nTotal, pReport);
+            } else {
+                NoteResult(pReport, 0, strItem);
+            }
             break;
         default:
             break;
@@ -239,22 +248,24 @@ int CVaultTransfer::RestoreItem(const std::string& strStored, const std::string&
 int CVaultTransfer::RestoreFolder(const std::string& strStored, const std::string& strTarget,
                                   CVaultFeedback* pFeedback, std::uint64_t& nDone,
                                   std::uint64_t nTotal, TransferReport* pReport) {
-    return RestoreFolderIn(m_pEnv->OpenFolder(strStored), strStored, strTarget, pFeedback, nDone,
-                           nTotal, pReport);
+    CRestoreFolders targets(m_pEnv, KeptOut());
+    return RestoreFolderIn(m_pEnv->OpenFolder(strStored), strStored, strTarget, targets, pFeedback,
+                           nDone, nTotal, pReport);
 }
 
 int CVaultTransfer::RestoreFolderIn(const FolderPtr& pStored, const std::string& strStored,
-                                    const std::string& strTarget, CVaultFeedback* pFeedback,
-                                    std::uint64_t& nDone, std::uint64_t nTotal,
-                                    TransferReport* pReport) {
+                                    const std::string& strTarget, CRestoreFolders& targets,
+                                    CVaultFeedback* pFeedback, std::uint64_t& nDone,
+                                    std::uint64_t nTotal, TransferReport* pReport) {
     const bool bListed = WalkFolder(pStored, strStored, [&](const WalkEntry& entry) {
         if (Cancelled(pFeedback)) return false;
         const std::string strSub = SubPath(strTarget, entry.strName);
         if (entry.kind == EntryKind::ENTRY_FOLDER) {
             RestoreFolderIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath, strSub,
-                            pFeedback, nDone, nTotal, pReport);
+                            targets, pFeedback, nDone, nTotal, pReport);
         } else if (entry.kind == EntryKind::ENTRY_FILE) {
-            RestoreOne(entry.strPath, strSub, pFeedback, nDone, nTotal, pReport);
+            RestoreOne(*entry.pFolder, entry.strName, entry.strPath, strSub, targets, pFeedback,
+                       nDone, nTotal, pReport);
         }
         return true;
     });
@@ -262,13 +273,15 @@ int CVaultTransfer::RestoreFolderIn(const FolderPtr& pStored, const std::string&
     return bListed ? 1 : 0;
 }
 
-void CVaultTransfer::RestoreOne(const std::string& strStored, const std::string& strTarget,
-                                CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                std::uint64_t nTotal, TransferReport* pReport) {
+void CVaultTransfer::RestoreOne(CFolder& folder, const std::string& strName,
+                                const std::string& strStored, const std::string& strTarget,
+                                CRestoreFolders& targets, CVaultFeedback* pFeedback,
+                                std::uint64_t& nDone, std::uint64_t nTotal,
+                                TransferReport* pReport) {
     FileOutcome nOutcome = FileOutcome::FILE_FAILED;
     NoteResult(pReport,
-               m_cipher.RestoreFile(strStored, strTarget, pFeedback, nDone, nTotal, &nOutcome,
-                                    m_bKeepOutOfVault ? &m_vault : nullptr),
+               m_cipher.RestoreFileAt(folder, strName, strStored, strTarget, targets, pFeedback,
+                                      nDone, nTotal, &nOutcome),
                strStored);
     if (nOutcome == FileOutcome::FILE_BAD_PATH)
         NotePassedOver(pReport, strStored, PassReason::PASS_BAD_RECORDED_PATH);
@@ -276,14 +289,17 @@ void CVaultTransfer::RestoreOne(const std::string& strStored, const std::string&
         NotePassedOver(pReport, strStored, PassReason::PASS_TARGET_IN_VAULT);
 }
 
-bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTotal) {
-    std::uint64_t nFree = 0;
-    // Unknown free space: go ahead, and let each file report its own failure.
-    if (!pEnv->GetFreeSpace(strPath, &nFree)) return true;
+bool FreeSpaceHolds(std::uint64_t nFree, std::uint64_t nBytes) {
     const std::uint64_t nMax = std::numeric_limits<std::uint64_t>::max();
     const std::uint64_t nNeeded =
-        nTotal > nMax - TRANSFER_FREE_SPACE_MARGIN ? nMax : nTotal + TRANSFER_FREE_SPACE_MARGIN;
+        nBytes > nMax - TRANSFER_FREE_SPACE_MARGIN ? nMax : nBytes + TRANSFER_FREE_SPACE_MARGIN;
     return nFree >= nNeeded;
+}
+
+bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTotal) {
+    VolumeSpace space;
+    // Unknown free space: go ahead, and let each file report its own failure.
+    return !pEnv->GetFreeSpace(strPath, &space) || FreeSpaceHolds(space.nFree, nTotal);
 }
 
 namespace {
@@ -329,9 +345,8 @@ int RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
 int RunRestore(CVaultFeedback& feedback, RestoreJob& job) {
     CVaultEnv* pEnv = job.pVault->Env();
     CCancelWatch watch(feedback);
-    const std::uint64_t nTotal = GetPathLength(job.strStoredItem, pEnv);
-    const std::string strVolume = job.strTargetFolder.empty() ? "." : job.strTargetFolder;
-    if (!HasRoomFor(pEnv, strVolume, nTotal)) {
+    std::uint64_t nTotal = 0;
+    if (!RestoreHasRoom(pEnv, job.strStoredItem, job.strTargetFolder, &nTotal)) {
         job.report.bNoSpace = true;
         feedback.ShowMessage(MSG_NO_DISK_SPACE);
         return 1;
