@@ -211,10 +211,20 @@ public:
         *pStamp = StampOfStat(st);
         return true;
     }
-    bool GetFreeSpace(const std::string& strPath, std::uint64_t* pFree) override {
+    bool GetFreeSpace(const std::string& strPath, VolumeSpace* pSpace) override {
+        // One open folder answers both, so that they speak of one volume.
+        const int nFd =
+            ::open(NearestExistingFolder(strPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (nFd < 0) return false;
+        struct stat st;
         struct statvfs sv;
-        if (::statvfs(NearestExistingFolder(strPath).c_str(), &sv) != 0) return false;
-        *pFree = static_cast<std::uint64_t>(sv.f_bfree) * sv.f_frsize;
+        const bool bOk = ::fstat(nFd, &st) == 0 && ::fstatvfs(nFd, &sv) == 0;
+        ::close(nFd);
+        if (!bOk) return false;
+        pSpace->nVolume = static_cast<std::uint64_t>(st.st_dev);
+        // Not f_bfree: that also counts the blocks the file system keeps in
+        // reserve (for root, as a rule), which an ordinary user cannot write.
+        pSpace->nFree = static_cast<std::uint64_t>(sv.f_bavail) * sv.f_frsize;
         return true;
     }
     bool SyncVolume(const std::string& strPath) override {

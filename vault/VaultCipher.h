@@ -17,6 +17,7 @@
 namespace quovex {
 
 class CReadableFile;
+class CRestoreFolders;
 class CVaultEnv;
 class CVaultFeedback;
 struct KeepOutSet;
@@ -125,6 +126,14 @@ public:
                     CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
                     FileResult* pResult = nullptr, const KeepOutSet* pKeepOut = nullptr) const;
 
+    // The same for the stored file strName of an open folder, whose path is
+    // strStored, into the folders that targets hands out: each is made,
+    // opened and kept out of the vault once for all the files it receives.
+    int RestoreFileAt(CFolder& folder, const std::string& strName, const std::string& strStored,
+                      const std::string& strTarget, CRestoreFolders& targets,
+                      CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                      FileResult* pResult) const;
+
     const char* UserBytes() const { return m_szUser; }
     const char* PasswordBytes() const { return m_szPassword; }
     CVaultEnv* Env() const { return m_pEnv; }
@@ -139,9 +148,14 @@ private:
                           const FolderPtr& pStoredFolder, const std::string& strStored,
                           CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
                           FileStamp* pSourceStamp) const;
-    FileResult RestoreSteps(const std::string& strStored, const std::string& strTarget,
-                            CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                            const KeepOutSet* pKeepOut) const;
+    int RestoreFrom(const SourceOpener& fnOpen, const std::string& strStored,
+                    const std::string& strTarget, CRestoreFolders& targets,
+                    CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                    FileResult* pResult) const;
+    FileResult RestoreSteps(const SourceOpener& fnOpen, const std::string& strStored,
+                            const std::string& strTarget, CRestoreFolders& targets,
+                            CVaultFeedback* pFeedback, std::uint64_t& nDone,
+                            std::uint64_t nTotal) const;
 
     char m_szUser[CIPHER_FIELD_SIZE] = {};
     char m_szPassword[CIPHER_FIELD_SIZE] = {};

@@ -172,6 +172,12 @@ public:
 
 using FolderPtr = std::shared_ptr<CFolder>;
 
+// A volume and its free space.
+struct VolumeSpace {
+    std::uint64_t nVolume = 0;  // tells volumes apart (the device number)
+    std::uint64_t nFree = 0;    // bytes an ordinary user may still write
+};
+
 class CVaultEnv {
 public:
     virtual ~CVaultEnv() = default;
@@ -212,9 +218,10 @@ public:
     // What lies at strPath, without following a final link. False (and a
     // stamp of kind ENTRY_NONE) when nothing is there or it cannot be examined.
     virtual bool GetStamp(const std::string& strPath, FileStamp* pStamp) = 0;
-    // Total free bytes of the volume holding strPath, asked of its nearest
-    // existing folder. False when it cannot be determined.
-    virtual bool GetFreeSpace(const std::string& strPath, std::uint64_t* pFree) = 0;
+    // The volume that holds strPath, asked of its nearest existing folder
+    // (where a write to strPath would make its folders), and the bytes an
+    // ordinary user may still write there. False when it cannot be determined.
+    virtual bool GetFreeSpace(const std::string& strPath, VolumeSpace* pSpace) = 0;
     // Flushes everything written to the volume holding strPath that the
     // kernel holds; a FUSE or network server may hold more (see
     // CFolder::VolumeSyncCovers).

@@ -13,8 +13,8 @@
 #include <memory>
 
 #include "ChunkIo.h"
-#include "FolderIdentity.h"
 #include "PathText.h"
+#include "RestoreTargets.h"
 #include "TargetCommit.h"
 #include "TextCodec.h"
 #include "VaultCipher.h"
@@ -30,7 +30,6 @@ namespace {
 constexpr std::size_t STORE_CHUNK_SIZE = 1u << 20;
 constexpr unsigned STORE_STORED_FILE_MODE = 0600;
 constexpr unsigned STORE_PLAIN_FILE_MODE = 0666;  // narrowed by the umask, as cp does
-constexpr unsigned STORE_PLAIN_FOLDER_MODE = 0777;
 // From this size on, the next chunk is read on a helper thread; below it
 // starting the thread costs more than the overlap gains.
 constexpr std::uint64_t STORE_READ_AHEAD_SIZE = 4 * STORE_CHUNK_SIZE;
@@ -212,18 +211,14 @@ FileResult CVaultCipher::StoreSteps(const SourceOpener& fnOpen, const std::strin
 namespace {
 
 // The plain file a restore writes: strTarget minus its extension, or the
-// recorded source path, which must be in the form storing records (an
-// absolute path without ".", ".." or empty components): the header is not
-// authenticated, and must not send a restore anywhere else.
+// path recorded in the header.
 FileOutcome RestoreTargetPath(const StoredFileHeader& header, const std::string& strTarget,
                               std::string* pPath) {
     if (!strTarget.empty()) {
         *pPath = RemoveExtension(strTarget);
         return FileOutcome::FILE_DONE;
     }
-    if (!Gb18030ToUtf8(header.szSourcePath, pPath) || !IsNormalAbsolutePath(*pPath))
-        return FileOutcome::FILE_BAD_PATH;
-    return FileOutcome::FILE_DONE;
+    return RecordedRestorePath(header, pPath) ? FileOutcome::FILE_DONE : FileOutcome::FILE_BAD_PATH;
 }
 
 }  // namespace
@@ -231,13 +226,31 @@ FileOutcome RestoreTargetPath(const StoredFileHeader& header, const std::string&
 int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& strTarget,
                               CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
                               FileResult* pResult, const KeepOutSet* pKeepOut) const {
+    CRestoreFolders targets(m_pEnv, pKeepOut);
+    const auto fnOpen = [&] { return m_pEnv->OpenForRead(strStored); };
+    return RestoreFrom(fnOpen, strStored, strTarget, targets, pFeedback, nDone, nTotal, pResult);
+}
+
+int CVaultCipher::RestoreFileAt(CFolder& folder, const std::string& strName,
+                                const std::string& strStored, const std::string& strTarget,
+                                CRestoreFolders& targets, CVaultFeedback* pFeedback,
+                                std::uint64_t& nDone, std::uint64_t nTotal,
+                                FileResult* pResult) const {
+    const auto fnOpen = [&] { return folder.OpenFile(strName); };
+    return RestoreFrom(fnOpen, strStored, strTarget, targets, pFeedback, nDone, nTotal, pResult);
+}
+
+int CVaultCipher::RestoreFrom(const SourceOpener& fnOpen, const std::string& strStored,
+                              const std::string& strTarget, CRestoreFolders& targets,
+                              CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                              FileResult* pResult) const {
     FileResult result;
     if (!m_bValid) {
         if (pResult) *pResult = result;
         return 0;
     }
     try {
-        result = RestoreSteps(strStored, strTarget, pFeedback, nDone, nTotal, pKeepOut);
+        result = RestoreSteps(fnOpen, strStored, strTarget, targets, pFeedback, nDone, nTotal);
     } catch (...) {
         result = CauseOfErrno(ENOMEM);  // running out of memory is the only way in
     }
@@ -245,10 +258,11 @@ int CVaultCipher::RestoreFile(const std::string& strStored, const std::string& s
     return result.nOutcome == FileOutcome::FILE_DONE ? 1 : 0;
 }
 
-FileResult CVaultCipher::RestoreSteps(const std::string& strStored, const std::string& strTarget,
+FileResult CVaultCipher::RestoreSteps(const SourceOpener& fnOpen, const std::string& strStored,
+                                      const std::string& strTarget, CRestoreFolders& targets,
                                       CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                      std::uint64_t nTotal, const KeepOutSet* pKeepOut) const {
-    const auto pStored = m_pEnv->OpenForRead(strStored);
+                                      std::uint64_t nTotal) const {
+    const auto pStored = fnOpen();
     if (!pStored) return CauseOfLastError();
     if (pFeedback) pFeedback->SetStatusText(strStored);
     CWaitCursorGuard cursor(pFeedback);
@@ -268,29 +282,29 @@ FileResult CVaultCipher::RestoreSteps(const std::string& strStored, const std::s
     std::string strPlain;
     const FileOutcome where = RestoreTargetPath(header, strTarget, &strPlain);
     if (where != FileOutcome::FILE_DONE) return where;
-    // Checked before any folder is made for the target, and again below on
-    // the folder that will hold it.
-    if (pKeepOut && PathLeadsInto(m_pEnv, strPlain, *pKeepOut)) return FileOutcome::FILE_IN_VAULT;
+    // The folder that receives it, made when missing, and kept out of the
+    // vault, before anything lands there.
+    FolderPtr pFolder;
+    const FileResult opened = targets.Open(FolderOf(strPlain), &pFolder);
+    if (opened.nOutcome != FileOutcome::FILE_DONE) return opened;
+    const std::string strName = LastComponent(strPlain);
+    if (targets.KeepsOut(pFolder, strName)) return FileOutcome::FILE_IN_VAULT;
     FileStamp asked;
-    m_pEnv->GetStamp(strPlain, &asked);
+    pFolder->GetStamp(strName, &asked);
     const FileResult answer =
         AskToReplace(asked, FeedbackQuestion::QUESTION_TARGET_EXISTS, strPlain, pFeedback);
     if (answer.nOutcome != FileOutcome::FILE_DONE) return answer;
-    int nMadeError = 0;
-    if (asked.kind == EntryKind::ENTRY_NONE)
-        nMadeError = CreateDirectoryPath(strPlain, STORE_PLAIN_FOLDER_MODE, m_pEnv);
     // Where the file is going, which the stored file's name alone does not say.
     if (pFeedback) pFeedback->SetStatusText(strPlain);
 
-    const FolderPtr pFolder = m_pEnv->OpenFolder(FolderOf(strPlain));
-    const std::string strName = LastComponent(strPlain);
-    if (pKeepOut && IsWithinFolder(pFolder, *pKeepOut)) return FileOutcome::FILE_IN_VAULT;
-    const auto pTarget = pFolder ? pFolder->CreateFileFor(strName, STORE_PLAIN_FILE_MODE) : nullptr;
-    // Without its folder, the folder that could not be made says why.
-    if (!pTarget) return !pFolder && nMadeError ? CauseOfErrno(nMadeError) : CauseOfLastError();
+    const auto pTarget = pFolder->CreateFileFor(strName, STORE_PLAIN_FILE_MODE);
+    if (!pTarget) return CauseOfLastError();
 
     const std::size_t nChunk = ChunkFor(pStored->Size());
-    CReadAhead reader(*pStored, nChunk, pStored->Size() >= STORE_READ_AHEAD_SIZE, pStored->Size());
+    // The body ends where the file did when it was opened: no read to find that out.
+    const std::uint64_t nBody =
+        pStored->Size() > SFF_HEADER_SIZE ? pStored->Size() - SFF_HEADER_SIZE : 0;
+    CReadAhead reader(*pStored, nChunk, nBody >= STORE_READ_AHEAD_SIZE, nBody);
     std::unique_ptr<unsigned char[]> pOut(new unsigned char[nChunk]);
     CBlockProgress progress(pFeedback, nTotal);
     std::uint64_t nRemaining = header.nPlainSize;

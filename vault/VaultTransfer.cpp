@@ -5,6 +5,8 @@
 
 #include "FolderIdentity.h"
 #include "PathText.h"
+#include "RestoreSpace.h"
+#include "RestoreTargets.h"
 #include "StoredFileFormat.h"
 #include "VaultCipher.h"
 #include "VaultEnv.h"
@@ -254,12 +256,19 @@ int CVaultTransfer::RestoreItem(const std::string& strStored, const std::string&
                                 std::uint64_t nTotal, TransferReport* pReport) {
     const std::string strItem = TrimSeparators(strStored);
     const std::string strTarget = SubPath(strTargetFolder, LastComponent(strItem));
+    CRestoreFolders targets(m_pEnv, KeptOut());
     switch (m_pEnv->GetKind(strItem)) {
         case EntryKind::ENTRY_FOLDER:
-            RestoreFolder(strItem, strTarget, pFeedback, nDone, nTotal, pReport);
+            RestoreFolderIn(m_pEnv->OpenFolder(strItem), strItem, strTarget, targets, pFeedback,
+                            nDone, nTotal, pReport);
             break;
         case EntryKind::ENTRY_FILE:
-            RestoreOne(strItem, strTarget, pFeedback, nDone, nTotal, pReport);
+            if (const FolderPtr pFolder = m_pEnv->OpenFolder(FolderOf(strItem))) {
+                RestoreOne(*pFolder, LastComponent(strItem), strItem, strTarget, targets, pFeedback,
+                           nDone, nTotal, pReport);
+            } else {
+                NoteFailed(pReport, strItem, CauseOfLastError());
+            }
             break;
         default:
             break;
@@ -270,22 +279,24 @@ int CVaultTransfer::RestoreItem(const std::string& strStored, const std::string&
 int CVaultTransfer::RestoreFolder(const std::string& strStored, const std::string& strTarget,
                                   CVaultFeedback* pFeedback, std::uint64_t& nDone,
                                   std::uint64_t nTotal, TransferReport* pReport) {
-    return RestoreFolderIn(m_pEnv->OpenFolder(strStored), strStored, strTarget, pFeedback, nDone,
-                           nTotal, pReport);
+    CRestoreFolders targets(m_pEnv, KeptOut());
+    return RestoreFolderIn(m_pEnv->OpenFolder(strStored), strStored, strTarget, targets, pFeedback,
+                           nDone, nTotal, pReport);
 }
 
 int CVaultTransfer::RestoreFolderIn(const FolderPtr& pStored, const std::string& strStored,
-                                    const std::string& strTarget, CVaultFeedback* pFeedback,
-                                    std::uint64_t& nDone, std::uint64_t nTotal,
-                                    TransferReport* pReport) {
+                                    const std::string& strTarget, CRestoreFolders& targets,
+                                    CVaultFeedback* pFeedback, std::uint64_t& nDone,
+                                    std::uint64_t nTotal, TransferReport* pReport) {
     const bool bListed = WalkFolder(pStored, strStored, [&](const WalkEntry& entry) {
         if (Cancelled(pFeedback)) return false;
         const std::string strSub = SubPath(strTarget, entry.strName);
         if (entry.kind == EntryKind::ENTRY_FOLDER) {
             RestoreFolderIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath, strSub,
-                            pFeedback, nDone, nTotal, pReport);
+                            targets, pFeedback, nDone, nTotal, pReport);
         } else if (entry.kind == EntryKind::ENTRY_FILE) {
-            RestoreOne(entry.strPath, strSub, pFeedback, nDone, nTotal, pReport);
+            RestoreOne(*entry.pFolder, entry.strName, entry.strPath, strSub, targets, pFeedback,
+                       nDone, nTotal, pReport);
         }
         return true;
     });
@@ -293,23 +304,28 @@ int CVaultTransfer::RestoreFolderIn(const FolderPtr& pStored, const std::string&
     return bListed ? 1 : 0;
 }
 
-void CVaultTransfer::RestoreOne(const std::string& strStored, const std::string& strTarget,
-                                CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                std::uint64_t nTotal, TransferReport* pReport) {
+void CVaultTransfer::RestoreOne(CFolder& folder, const std::string& strName,
+                                const std::string& strStored, const std::string& strTarget,
+                                CRestoreFolders& targets, CVaultFeedback* pFeedback,
+                                std::uint64_t& nDone, std::uint64_t nTotal,
+                                TransferReport* pReport) {
     FileResult result;
-    m_cipher.RestoreFile(strStored, strTarget, pFeedback, nDone, nTotal, &result,
-                         m_bKeepOutOfVault ? &m_keepOut : nullptr);
+    m_cipher.RestoreFileAt(folder, strName, strStored, strTarget, targets, pFeedback, nDone, nTotal,
+                           &result);
     NoteResult(pReport, result, strStored);
 }
 
-bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTotal) {
-    std::uint64_t nFree = 0;
-    // Unknown free space: go ahead, and let each file report its own failure.
-    if (!pEnv->GetFreeSpace(strPath, &nFree)) return true;
+bool FreeSpaceHolds(std::uint64_t nFree, std::uint64_t nBytes) {
     const std::uint64_t nMax = std::numeric_limits<std::uint64_t>::max();
     const std::uint64_t nNeeded =
-        nTotal > nMax - TRANSFER_FREE_SPACE_MARGIN ? nMax : nTotal + TRANSFER_FREE_SPACE_MARGIN;
+        nBytes > nMax - TRANSFER_FREE_SPACE_MARGIN ? nMax : nBytes + TRANSFER_FREE_SPACE_MARGIN;
     return nFree >= nNeeded;
+}
+
+bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTotal) {
+    VolumeSpace space;
+    // Unknown free space: go ahead, and let each file report its own failure.
+    return !pEnv->GetFreeSpace(strPath, &space) || FreeSpaceHolds(space.nFree, nTotal);
 }
 
 namespace {
@@ -355,11 +371,11 @@ int RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
 int RunRestore(CVaultFeedback& feedback, RestoreJob& job) {
     CVaultEnv* pEnv = job.pVault->Env();
     CCancelWatch watch(feedback);
-    const std::uint64_t nTotal = GetPathLength(job.strStoredItem, pEnv);
-    const std::string strVolume = job.strTargetFolder.empty() ? "." : job.strTargetFolder;
-    if (!HasRoomFor(pEnv, strVolume, nTotal)) {
+    std::uint64_t nTotal = 0;
+    std::string strFull;
+    if (!RestoreHasRoom(pEnv, job.strStoredItem, job.strTargetFolder, &nTotal, &strFull)) {
         job.report.bNoSpace = true;
-        feedback.ShowMessage(FeedbackMessage::MESSAGE_NO_DISK_SPACE, strVolume);
+        feedback.ShowMessage(FeedbackMessage::MESSAGE_NO_DISK_SPACE, strFull);
         return 1;
     }
     const std::string strVault =

@@ -13,6 +13,7 @@
 
 namespace quovex {
 
+class CRestoreFolders;
 class CVaultCipher;
 class CVaultFeedback;
 
@@ -126,10 +127,14 @@ private:
     // The folder strTarget in the vault, made when missing; null when it
     // cannot be had.
     FolderPtr OpenMirror(const std::string& strTarget);
+    // What restores must keep out of (the vault), or null.
+    const KeepOutSet* KeptOut() const { return m_bKeepOutOfVault ? &m_keepOut : nullptr; }
     int RestoreFolderIn(const FolderPtr& pStored, const std::string& strStored,
-                        const std::string& strTarget, CVaultFeedback* pFeedback,
-                        std::uint64_t& nDone, std::uint64_t nTotal, TransferReport* pReport);
-    void RestoreOne(const std::string& strStored, const std::string& strTarget,
+                        const std::string& strTarget, CRestoreFolders& targets,
+                        CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
+                        TransferReport* pReport);
+    void RestoreOne(CFolder& folder, const std::string& strName, const std::string& strStored,
+                    const std::string& strTarget, CRestoreFolders& targets,
                     CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
                     TransferReport* pReport);
     void QueueSourceDeletion(PendingDeletion item, const std::string& strVaultFolder,
@@ -145,6 +150,8 @@ private:
     std::size_t m_nPendingFolders = 0;
 };
 
+// True when nFree bytes hold nBytes plus the margin (saturating in 64 bits).
+bool FreeSpaceHolds(std::uint64_t nFree, std::uint64_t nBytes);
 // True when the volume of strPath has at least nTotal + margin bytes free,
 // or when its free space cannot be determined.
 bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTotal);
@@ -176,8 +183,8 @@ using ProgressWorker = int (*)(CVaultFeedback& feedback, void* pData);
 // sources of stored items are deleted (when asked) after one flush.
 int AddDropWorker(CVaultFeedback& feedback, void* pData);
 // Worker of a restore run (pData is a RestoreJob). The free space is asked
-// of the target folder, or of the current folder for a plain restore. A file
-// whose target lies in the vault is not restored, and is reported.
+// of each volume the run writes to (RestoreHasRoom). A file whose target
+// lies in the vault is not restored, and is reported.
 int RestoreWorker(CVaultFeedback& feedback, void* pData);
 
 }  // namespace quovex

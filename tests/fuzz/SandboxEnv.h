@@ -61,8 +61,8 @@ public:
     bool GetStamp(const std::string& strPath, FileStamp* pStamp) override {
         return Real()->GetStamp(RealPath(strPath), pStamp);
     }
-    bool GetFreeSpace(const std::string& strPath, std::uint64_t* pFree) override {
-        return Real()->GetFreeSpace(RealPath(strPath), pFree);
+    bool GetFreeSpace(const std::string& strPath, VolumeSpace* pSpace) override {
+        return Real()->GetFreeSpace(RealPath(strPath), pSpace);
     }
     bool SyncVolume(const std::string& strPath) override {
         return Real()->SyncVolume(RealPath(strPath));

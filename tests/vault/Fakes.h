@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <ostream>
 #include <set>
@@ -114,6 +115,11 @@ public:
     Hook m_fnAfterList;                   // a folder, after it was listed
     Hook m_fnBeforeSyncVolume;            // the path asked to flush
 
+    // Volumes imitated by folder: a path at or below one of these folders
+    // lies on a volume of its own with that many bytes free (the longest
+    // such folder decides); elsewhere m_nFreeSpace decides.
+    std::map<std::string, std::uint64_t> m_freeBelow;
+
     int m_nSyncVolumeCalls = 0;
     int m_nFileSyncs = 0;  // CWritableFile::Sync calls
     // Deletions made while a committed file, or the name it got, was not
@@ -145,9 +151,22 @@ public:
     bool GetStamp(const std::string& strPath, FileStamp* pStamp) override {
         return Real()->GetStamp(strPath, pStamp);
     }
-    bool GetFreeSpace(const std::string& strPath, std::uint64_t* pFree) override {
-        if (m_nFreeSpace == -1) return Real()->GetFreeSpace(strPath, pFree);
-        *pFree = static_cast<std::uint64_t>(m_nFreeSpace);
+    bool GetFreeSpace(const std::string& strPath, VolumeSpace* pSpace) override {
+        std::size_t nLongest = 0;
+        std::uint64_t nVolume = 0;  // imitated volumes are 1, 2 ...; the rest is 0
+        for (const auto& [strFolder, nFree] : m_freeBelow) {
+            ++nVolume;
+            const bool bBelow =
+                strPath.compare(0, strFolder.size(), strFolder) == 0 &&
+                (strPath.size() == strFolder.size() || strPath[strFolder.size()] == '/');
+            if (bBelow && strFolder.size() > nLongest) {
+                nLongest = strFolder.size();
+                *pSpace = {nVolume, nFree};
+            }
+        }
+        if (nLongest > 0) return true;
+        if (m_nFreeSpace == -1) return Real()->GetFreeSpace(strPath, pSpace);
+        *pSpace = {0, static_cast<std::uint64_t>(m_nFreeSpace)};
         return m_nFreeSpace >= 0;
     }
     bool SyncVolume(const std::string& strPath) override {

@@ -203,6 +203,56 @@ TEST_P(VaultTransferTest, FreeSpaceMustCoverTheTotalPlusTheMarginIn64Bits) {
     EXPECT_EQ(m_feedback.m_vMessages.size(), 3u);
 }
 
+// A plain restore needs room on each volume it writes to, for what that
+// volume receives: the volumes of the recorded paths (a folder gone since
+// counts where it would be made again), not the current folder's.
+TEST_P(VaultTransferTest, APlainRestoreNeedsRoomOnEachVolumeItWritesTo) {
+    WriteBytes(Src("a/x"), RandomBytes(1000, 1));
+    WriteBytes(Src("a/sub/w"), RandomBytes(500, 2));
+    WriteBytes(Src("b/y"), RandomBytes(2000, 3));
+    ASSERT_EQ(Drop({Src("a"), Src("b")}), 1);
+    const std::uint64_t nA = GetPathLength(Box("a")), nB = GetPathLength(Box("b"));
+    m_env.m_nFreeSpace = 0;  // every other volume, the current folder's too, is full
+    m_env.m_freeBelow = {{Src("a"), nA + MARGIN - 1}, {Src("b"), nB + MARGIN - 1}};
+    EXPECT_EQ(RestoreRun(m_strBox, ""), 1);
+    EXPECT_TRUE(m_restore.report.bNoSpace);
+    EXPECT_EQ(m_feedback.m_vMessages, std::vector{FeedbackMessage::MESSAGE_NO_DISK_SPACE});
+    m_env.m_freeBelow[Src("b")] = nB + MARGIN;
+    EXPECT_EQ(RestoreRun(m_strBox, ""), 1);
+    EXPECT_TRUE(m_restore.report.bNoSpace) << "a/x and a/sub/w share one volume";
+    EXPECT_FALSE(Exists(Src("a")) || Exists(Src("b")));
+
+    m_env.m_freeBelow[Src("a")] = nA + MARGIN;
+    EXPECT_EQ(RestoreRun(m_strBox, ""), 1);
+    EXPECT_FALSE(m_restore.report.bNoSpace);
+    EXPECT_EQ(m_restore.report.nFilesDone, 3u);
+    EXPECT_EQ(ReadBytes(Src("a/sub/w")), RandomBytes(500, 2));
+
+    // Below a chosen folder, that folder's volume takes it all.
+    m_env.m_freeBelow[m_tmp / "out"] = nB + MARGIN - 1;
+    EXPECT_EQ(RestoreRun(Box("b"), m_tmp / "out"), 1);
+    EXPECT_TRUE(m_restore.report.bNoSpace);
+    EXPECT_EQ(m_feedback.m_vMessages.size(), 3u);
+}
+
+// The free space is what an ordinary user may write: the blocks a file
+// system keeps in reserve (for root) do not count.
+TEST(FreeSpaceTest, CountsOnlyWhatAnOrdinaryUserMayWrite) {
+    CTempDir tmp;
+    const fs::space_info space = fs::space(tmp.Path());
+    if (space.free - space.available < (1ull << 30))
+        GTEST_SKIP() << "this volume keeps (almost) no blocks in reserve";
+    VolumeSpace volume;
+    ASSERT_TRUE(CVaultEnv::Default()->GetFreeSpace(tmp / "not/made/yet", &volume));
+    // Other programs may write meanwhile, but not a good part of the reserve.
+    const std::uint64_t nAvailable = fs::space(tmp.Path()).available;
+    const std::uint64_t nSlack = (space.free - space.available) / 4;
+    EXPECT_LT(std::max(volume.nFree, nAvailable) - std::min(volume.nFree, nAvailable), nSlack);
+    struct stat st;
+    ASSERT_EQ(stat(tmp.Path().c_str(), &st), 0);
+    EXPECT_EQ(volume.nVolume, static_cast<std::uint64_t>(st.st_dev));
+}
+
 // A cancel inside the first file of a dropped folder: the file before it is
 // stored and its source freed; no later file, in the folder or after it, is
 // touched. A restore cancelled the same way starts no further file.

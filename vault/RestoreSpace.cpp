@@ -1,0 +1,100 @@
+#include "RestoreSpace.h"
+
+#include <unordered_map>
+
+#include "ChunkIo.h"
+#include "PathText.h"
+#include "RestoreTargets.h"
+#include "StoredFileFormat.h"
+#include "VaultFolders.h"
+#include "VaultTransfer.h"
+
+namespace quovex {
+
+namespace {
+
+// Stored lengths by the folder their recorded paths lie in: the files of
+// one stored folder mostly return to one folder, so the volumes are then
+// asked about once per folder, not once per file.
+using FolderBytes = std::unordered_map<std::string, std::uint64_t>;
+
+// The header is read here once more than by the restore itself: it is what
+// tells where the file goes. Its size comes with the open, so the walk
+// costs no look-up of its own per file.
+void AddStoredFile(CReadableFile* pFile, std::uint64_t* pTotal, FolderBytes* pByFolder) {
+    if (!pFile) return;
+    const std::uint64_t nSize = pFile->Size();
+    *pTotal += nSize;
+    unsigned char bytes[SFF_HEADER_SIZE];
+    StoredFileHeader header;
+    std::string strPath;
+    if (ReadFull(*pFile, bytes, SFF_HEADER_SIZE) == SFF_HEADER_SIZE &&
+        DecodeHeader(bytes, &header) && RecordedRestorePath(header, &strPath))
+        (*pByFolder)[FolderOf(strPath)] += nSize;
+}
+
+void AddStoredFolder(const FolderPtr& pFolder, const std::string& strPath, std::uint64_t* pTotal,
+                     FolderBytes* pByFolder) {
+    WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
+        if (entry.kind == EntryKind::ENTRY_FOLDER) {
+            AddStoredFolder(entry.pFolder->OpenFolder(entry.strName), entry.strPath, pTotal,
+                            pByFolder);
+        } else if (entry.kind == EntryKind::ENTRY_FILE) {
+            AddStoredFile(entry.pFolder->OpenFile(entry.strName).get(), pTotal, pByFolder);
+        }
+        return true;
+    });
+}
+
+// Whether each volume holds the bytes of the folders that lie on it; when
+// one does not, *pFull is one of its folders.
+bool VolumesHaveRoom(CVaultEnv* pEnv, const FolderBytes& byFolder, std::string* pFull) {
+    struct Share {
+        std::uint64_t nBytes = 0;
+        std::uint64_t nFree = 0;
+        const std::string* pFolder = nullptr;
+    };
+    std::unordered_map<std::uint64_t, Share> byVolume;
+    for (const auto& [strFolder, nBytes] : byFolder) {
+        VolumeSpace space;
+        // Unknown free space: go ahead, and let each file report its own failure.
+        if (!pEnv->GetFreeSpace(strFolder, &space)) continue;
+        Share& share = byVolume[space.nVolume];
+        share.nBytes += nBytes;
+        share.nFree = space.nFree;
+        share.pFolder = &strFolder;
+    }
+    for (const auto& [nVolume, share] : byVolume) {
+        if (FreeSpaceHolds(share.nFree, share.nBytes)) continue;
+        *pFull = *share.pFolder;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool RestoreHasRoom(CVaultEnv* pEnv, const std::string& strStored,
+                    const std::string& strTargetFolder, std::uint64_t* pTotal, std::string* pFull) {
+    pEnv = CVaultEnv::Or(pEnv);
+    if (!strTargetFolder.empty()) {
+        *pTotal = GetPathLength(strStored, pEnv);
+        *pFull = strTargetFolder;
+        return HasRoomFor(pEnv, strTargetFolder, *pTotal);
+    }
+    *pTotal = 0;
+    FolderBytes byFolder;
+    switch (pEnv->GetKind(strStored)) {
+        case EntryKind::ENTRY_FOLDER:
+            AddStoredFolder(pEnv->OpenFolder(strStored), strStored, pTotal, &byFolder);
+            break;
+        case EntryKind::ENTRY_FILE:
+            AddStoredFile(pEnv->OpenForRead(strStored).get(), pTotal, &byFolder);
+            break;
+        default:
+            break;
+    }
+    return VolumesHaveRoom(pEnv, byFolder, pFull);
+}
+
+}  // namespace quovex

@@ -1,0 +1,59 @@
+// Where a restore writes: the recorded path a plain restore sends a stored
+// file back to, and the folders that receive restored files, each opened
+// and checked against the vault once for all the files it receives.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "FileOutcome.h"
+#include "FolderIdentity.h"
+#include "StoredFileFormat.h"
+#include "VaultEnv.h"
+
+namespace quovex {
+
+// The source path recorded in a stored file's header, when it is one a
+// restore accepts: valid GB18030 that makes an absolute path in the normal
+// form storing records (no ".", ".." or empty component). The header is
+// not authenticated and must not send a restore anywhere else. Any thread.
+bool RecordedRestorePath(const StoredFileHeader& header, std::string* pPath);
+
+// The folders one restore run writes into. A folder is made when missing,
+// opened, and checked once to lie outside the kept-out folders; it is then
+// held open, so that the check holds for every file written into it,
+// wherever its path leads meanwhile. The few used last stay open: the files
+// of one stored folder mostly go into one folder. One thread at a time.
+class CRestoreFolders {
+public:
+    // pKeepOut: what nothing may be written into or replace (what the vault
+    // holds), or null.
+    CRestoreFolders(CVaultEnv* pEnv, const KeepOutSet* pKeepOut);
+
+    // The open folder strFolder, to receive restored files: FILE_DONE with
+    // *pFolder set; FILE_IN_VAULT when it lies in a kept-out folder
+    // (nothing is made then); a failure, with why, when it cannot be made
+    // or opened.
+    FileResult Open(const std::string& strFolder, FolderPtr* pFolder);
+    // Whether strName in the open folder pFolder is a kept-out file or
+    // folder, which a restored file must not replace.
+    bool KeepsOut(const FolderPtr& pFolder, const std::string& strName) const;
+
+private:
+    struct HeldFolder {
+        std::string strPath;
+        FolderPtr pFolder;
+    };
+
+    FileResult OpenAnew(const std::string& strFolder, FolderPtr* pFolder);
+    // The vault's keep-out rule, the one place a restore applies it: whether
+    // the open folder pFolder, or while it is null the folder strFolder
+    // would be made in, lies in the kept-out folder.
+    bool KeptOut(const std::string& strFolder, const FolderPtr& pFolder) const;
+
+    CVaultEnv* m_pEnv;
+    const KeepOutSet* m_pKeepOut;
+    std::vector<HeldFolder> m_vHeld;  // the one used last first
+};
+
+}  // namespace quovex
