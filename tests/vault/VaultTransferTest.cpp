@@ -235,6 +235,21 @@ TEST_P(VaultTransferTest, APlainRestoreNeedsRoomOnEachVolumeItWritesTo) {
     EXPECT_EQ(m_feedback.m_vMessages.size(), 3u);
 }
 
+// The files of one stored folder may return to more folders than a restore
+// holds open at once, in any order: each reaches its own.
+TEST_F(VaultTransferTest, APlainRestoreSendsEachFileBackToItsOwnFolder) {
+    std::vector<std::string> vDropped;
+    for (int i = 0; i < 24; ++i) {
+        vDropped.push_back(Src("d" + std::to_string(i % 12) + "/f" + std::to_string(i)));
+        WriteBytes(vDropped.back(), RandomBytes(100 + i, i));
+    }
+    ASSERT_EQ(Drop(vDropped), 1);
+    fs::remove_all(Src(""));  // the folders are made again
+    EXPECT_EQ(RestoreRun(m_strBox, ""), 1);
+    EXPECT_EQ(m_restore.report.nFilesDone, 24u);
+    for (int i = 0; i < 24; ++i) EXPECT_EQ(ReadBytes(vDropped[i]), RandomBytes(100 + i, i)) << i;
+}
+
 // The free space is what an ordinary user may write: the blocks a file
 // system keeps in reserve (for root) do not count.
 TEST(FreeSpaceTest, CountsOnlyWhatAnOrdinaryUserMayWrite) {
