@@ -39,7 +39,7 @@ mount.exfat-fuse "$LOOP" stick >/dev/null 2>&1 || skip "mount.exfat-fuse failed"
 VAULT=stick/Box
 
 # Files and a folder from the local disk into the vault on the stick: the
-# sources go.
+# sources go (the restores below show what was stored).
 mkdir -p src/docs/sub orig
 head -c 1000 /dev/urandom >src/a.txt
 head -c 300001 /dev/urandom >src/docs/b.bin
@@ -48,8 +48,6 @@ head -c 129 /dev/urandom >src/docs/sub/c.dat
 cp -r src/. orig/
 "$TOOL" store "${CRED[@]}" src/a.txt src/docs "$VAULT/FileBox" 2>err.txt ||
     { fail "store onto the stick"; cat err.txt; }
-[ -f "$VAULT/FileBox/a.txt.\$" ] && [ -f "$VAULT/FileBox/docs/sub/c.dat.\$" ] ||
-    fail "stored files missing"
 [ -e src/a.txt ] || [ -e src/docs ] && fail "sources were kept"
 
 # Restored into a folder on the stick, and to the recorded places.

@@ -69,22 +69,21 @@ def start():
     assert password not in open("/proc/%d/cmdline" % pid, "rb").read()
     return pid, fd
 
-pid, fd = start()
-os.write(fd, password + b"\n")
-rest = read_until(fd, None)
-_, status = os.waitpid(pid, 0)
-assert os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, (status, rest)
-assert password not in rest and b"1 stored file(s) read, 0 damaged" in rest, rest
-assert echo_on(fd)
+# Types line at the prompt; what the tool writes after it, which must end
+# with exit status code and echo back on.
+def answer(pid, fd, line, code):
+    os.write(fd, line + b"\n")
+    rest = read_until(fd, None)
+    _, status = os.waitpid(pid, 0)
+    assert os.WIFEXITED(status) and os.WEXITSTATUS(status) == code, (status, rest)
+    assert echo_on(fd), "echo left off"
+    return rest
 
+rest = answer(*start(), password, 0)
+assert password not in rest and b"1 stored file(s) read, 0 damaged" in rest, rest
 # A line longer than any password is refused rather than cut short.
-pid, fd = start()
-os.write(fd, b"x" * 2000 + b"\n")
-rest = read_until(fd, None)
-_, status = os.waitpid(pid, 0)
-assert os.WIFEXITED(status) and os.WEXITSTATUS(status) == 2, (status, rest)
+rest = answer(*start(), b"x" * 2000, 2)
 assert b"too long" in rest and b"x" * 10 not in rest, rest
-assert echo_on(fd)
 
 held = os.environ.get("QUOVEX_SIGNALS_HELD")
 stops = (lambda pid, fd: os.write(fd, b"\x03"), lambda pid, fd: os.kill(pid, signal.SIGTERM))
@@ -102,10 +101,7 @@ if not held:
     os.kill(pid, signal.SIGTSTP)
     read_until(fd, b"Password for alice: ")
     assert not echo_on(fd), "echo on at the prompt after a stop"
-    os.write(fd, password + b"\n")
-    rest = read_until(fd, None)
-    _, status = os.waitpid(pid, 0)
-    assert os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, (status, rest)
+    answer(pid, fd, password, 0)
 PY
 
 [ "$FAILS" -eq 0 ] && echo "all password checks passed"
