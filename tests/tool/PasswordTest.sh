@@ -67,6 +67,10 @@ def start():
     read_until(fd, b"Password for alice: ")
     assert not echo_on(fd), "echo still on at the prompt"
     assert password not in open("/proc/%d/cmdline" % pid, "rb").read()
+    # The prompt goes out before the read starts, and a signal that comes
+    # in between is noted but ends no read: wait until the tool sleeps in it.
+    while open("/proc/%d/stat" % pid).read().rsplit(")", 1)[1].split()[0] in "RD":
+        os.sched_yield()
     return pid, fd
 
 # Types line at the prompt; what the tool writes after it, which must end
