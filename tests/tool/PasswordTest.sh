@@ -14,25 +14,18 @@ printf '%s\r\nnot this line\n' "$PW" | "$TOOL" store --user alice --password-std
     fail "store with --password-stdin"
 [ -e a.bin ] && fail "source kept after a store from --password-stdin"
 printf '%s\n' "$PW" >pw.txt
-"$TOOL" restore --user alice --password-file pw.txt "vault/FileBox/a.bin.\$" 2>/dev/null ||
-    fail "restore with --password-file: the \\r was taken into the password"
+expect 0 "restore with --password-file (a \\r taken into the password?)" \
+    restore --user alice --password-file pw.txt "vault/FileBox/a.bin.\$"
 cmp -s a.bin a.orig || fail "restored file differs"
 printf '%s' "$PW" >pw-no-newline.txt
-"$TOOL" check --user alice --password-file pw-no-newline.txt vault 2>/dev/null ||
-    fail "a password file without a newline"
+expect 0 "a password file without a newline" \
+    check --user alice --password-file pw-no-newline.txt vault >/dev/null
 
-# status WANT ARGS...: exit status of the tool with standard input from /dev/null.
-status() {
-    local nWant=$1
-    shift
-    "$TOOL" "$@" </dev/null >/dev/null 2>err.txt
-    local nGot=$?
-    [ "$nGot" -eq "$nWant" ] || { fail "$*: exit $nGot, expected $nWant"; cat err.txt; }
-}
-status 2 check --user alice --password-stdin vault
-status 2 check --user alice --password-file no-such-file vault
-status 2 check --user alice --password-file pw.txt --password-stdin vault
-status 2 check --user alice vault  # no terminal to ask on
+exec </dev/null  # standard input empty from here on
+expect 2 "empty standard input" check --user alice --password-stdin vault
+expect 2 "missing password file" check --user alice --password-file no-such-file vault
+expect 2 "two password options" check --user alice --password-file pw.txt --password-stdin vault
+expect 2 "no terminal to ask on" check --user alice vault
 grep -q "password-file" err.txt || fail "no hint at the password options"
 
 python3 - "$TOOL" "$PW" "$WORK/vault" <<'PY' || fail "terminal prompt"

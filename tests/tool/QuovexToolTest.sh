@@ -5,14 +5,6 @@
 # Usage: QuovexToolTest.sh PATH-TO-quovex-tool
 SOURCE_DIR=$(realpath "$(dirname "$0")/../..")
 . "$(dirname "$0")/ToolTestSupport.sh"
-# expect STATUS WHAT ARGS...: runs the tool and compares its exit status.
-expect() {
-    local nWant=$1 strWhat=$2
-    shift 2
-    "$TOOL" "$@" 2>err.txt
-    local nGot=$?
-    [ "$nGot" -eq "$nWant" ] || { fail "$strWhat: exit $nGot, expected $nWant"; cat err.txt; }
-}
 
 # "中文" is 4 GB18030 bytes (6 in UTF-8, 2 characters); 31 x "密" + "x" is 63.
 USER_CN="中文"
