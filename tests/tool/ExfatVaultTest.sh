@@ -39,34 +39,28 @@ mount.exfat-fuse "$LOOP" stick >/dev/null 2>&1 || skip "mount.exfat-fuse failed"
 VAULT=stick/Box
 
 # Files and a folder from the local disk into the vault on the stick: the
-# sources go.
+# sources go (the restores below show what was stored).
 mkdir -p src/docs/sub orig
 head -c 1000 /dev/urandom >src/a.txt
 head -c 300001 /dev/urandom >src/docs/b.bin
 head -c 129 /dev/urandom >src/docs/sub/c.dat
 : >src/docs/empty.txt
 cp -r src/. orig/
-"$TOOL" store "${CRED[@]}" src/a.txt src/docs "$VAULT/FileBox" 2>err.txt ||
-    { fail "store onto the stick"; cat err.txt; }
-[ -f "$VAULT/FileBox/a.txt.\$" ] && [ -f "$VAULT/FileBox/docs/sub/c.dat.\$" ] ||
-    fail "stored files missing"
+expect 0 "store onto the stick" store "${CRED[@]}" src/a.txt src/docs "$VAULT/FileBox"
 [ -e src/a.txt ] || [ -e src/docs ] && fail "sources were kept"
 
 # Restored into a folder on the stick, and to the recorded places.
-"$TOOL" restore "${CRED[@]}" --to stick/out "$VAULT/FileBox/docs" 2>err.txt ||
-    { fail "restore onto the stick"; cat err.txt; }
+expect 0 "restore onto the stick" restore "${CRED[@]}" --to stick/out "$VAULT/FileBox/docs"
 diff -r orig/docs stick/out/docs >/dev/null || fail "the folder restored onto the stick differs"
-"$TOOL" restore "${CRED[@]}" "$VAULT/FileBox" 2>err.txt ||
-    { fail "plain restore from the stick"; cat err.txt; }
+expect 0 "plain restore from the stick" restore "${CRED[@]}" "$VAULT/FileBox"
 diff -r orig src >/dev/null || fail "the plain restore differs"
 
 # Existing targets: kept on no, replaced on yes.
 echo old >stick/out/docs/b.bin
-"$TOOL" restore "${CRED[@]}" --to stick/out --overwrite no "$VAULT/FileBox/docs" 2>/dev/null &&
-    fail "a declined overwrite must not report full success"
+expect 1 "a declined overwrite" restore "${CRED[@]}" --to stick/out --overwrite no "$VAULT/FileBox/docs"
 [ "$(cat stick/out/docs/b.bin)" = old ] || fail "a declined overwrite replaced the file"
-"$TOOL" restore "${CRED[@]}" --to stick/out --overwrite yes "$VAULT/FileBox/docs" 2>err.txt ||
-    { fail "restore over existing files"; cat err.txt; }
+expect 0 "restore over existing files" \
+    restore "${CRED[@]}" --to stick/out --overwrite yes "$VAULT/FileBox/docs"
 cmp -s orig/docs/b.bin stick/out/docs/b.bin || fail "the replaced file differs"
 
 [ -z "$(find stick -name '.*')" ] || { fail "temporaries left"; find stick -name '.*'; }

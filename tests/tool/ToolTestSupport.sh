@@ -1,5 +1,6 @@
 # Sourced by the quovex-tool tests with the tool's path as $1: TOOL, a
-# temporary working folder removed on exit (the current folder), and fail.
+# temporary working folder removed on exit (the current folder), fail and
+# expect.
 set -u
 TOOL=$(realpath "$1")
 WORK=$(mktemp -d)
@@ -10,4 +11,14 @@ FAILS=0
 fail() {
     echo "FAIL: $*"
     FAILS=$((FAILS + 1))
+}
+
+# expect STATUS WHAT ARGS...: runs the tool with its standard error in
+# err.txt and compares its exit status; err.txt is shown when that differs.
+expect() {
+    local nWant=$1 strWhat=$2
+    shift 2
+    "$TOOL" "$@" 2>err.txt
+    local nGot=$?
+    [ "$nGot" -eq "$nWant" ] || { fail "$strWhat: exit $nGot, expected $nWant"; cat err.txt; }
 }

@@ -5,6 +5,7 @@
 // leave) and stages races with other programs.
 #pragma once
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <functional>
@@ -30,7 +31,7 @@ public:
     int m_nCancelAfter = -1;
     std::string m_strCancelTrigger;
 
-    std::vector<std::string> m_vStatus, m_vAskedPaths, m_vShownBoxes;
+    std::vector<std::string> m_vStatus, m_vShownBoxes;
     std::vector<FeedbackQuestion> m_vQuestions;
     std::vector<FeedbackMessage> m_vMessages;
     std::vector<int> m_vPositions;
@@ -50,9 +51,8 @@ public:
         if (m_nCancelAfter < 0 || !(m_bTriggered || m_strCancelTrigger.empty())) return false;
         return ++m_nCountedChecks > m_nCancelAfter;
     }
-    bool AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) override {
+    bool AskYesNo(FeedbackQuestion nQuestion, const std::string&) override {
         m_vQuestions.push_back(nQuestion);
-        m_vAskedPaths.push_back(strPath);
         return m_bAnswerYes;
     }
     void ShowMessage(FeedbackMessage nMessage, const std::string&) override {
@@ -73,12 +73,14 @@ private:
 };
 
 // A file system for a test to run on: the disk as it is, or one that
-// refuses the calls in nRefused (CVaultEnv::Refusal bits) and that a
-// flush of the volume does not reach, as FUSE file systems do.
+// refuses the calls in nRefused (CVaultEnv::Refusal bits), that a flush of
+// the volume does not reach and whose reads may come short (at most
+// nReadPiece bytes), as FUSE file systems do.
 struct FileSystemKind {
     const char* pszName;
     unsigned nRefused;
     bool bFlushMisses;
+    std::size_t nReadPiece = 0;
 };
 inline void PrintTo(const FileSystemKind& kind, std::ostream* pOut) {
     *pOut << kind.pszName;
@@ -86,13 +88,13 @@ inline void PrintTo(const FileSystemKind& kind, std::ostream* pOut) {
 inline const FileSystemKind LOCAL_DISK{"LocalDisk", 0, false};
 // NTFS through ntfs-3g: no unnamed files, no no-replace rename, hard links.
 inline const FileSystemKind NTFS_FUSE{
-    "NtfsFuse", CVaultEnv::REFUSE_UNNAMED_FILES | CVaultEnv::REFUSE_NOREPLACE_RENAME, true};
+    "NtfsFuse", CVaultEnv::REFUSE_UNNAMED_FILES | CVaultEnv::REFUSE_NOREPLACE_RENAME, true, 1000};
 // exFAT through exfat-fuse: none of the three.
 inline const FileSystemKind EXFAT_FUSE{"ExfatFuse",
                                        CVaultEnv::REFUSE_UNNAMED_FILES |
                                            CVaultEnv::REFUSE_NOREPLACE_RENAME |
                                            CVaultEnv::REFUSE_HARD_LINKS,
-                                       true};
+                                       true, 4097};
 inline const FileSystemKind ALL_FILE_SYSTEMS[] = {LOCAL_DISK, NTFS_FUSE, EXFAT_FUSE};
 
 // Works on the real file system. Faults are set by the flags; what other
@@ -131,6 +133,7 @@ public:
     void ActAs(const FileSystemKind& kind) {
         m_pRefusing = kind.nRefused ? CVaultEnv::CreateRefusing(kind.nRefused) : nullptr;
         m_bFlushMisses = kind.bFlushMisses;
+        m_nReadPiece = kind.nReadPiece;
     }
 
     FolderPtr OpenFolder(const std::string& strPath) override {
@@ -139,8 +142,7 @@ public:
     std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) override {
         return Wrap(Real()->OpenForRead(strPath));
     }
-    // Writes in place fail as m_nFailWriteAfter says, counted per file, and
-    // Sync as m_bFailSync says.
+    // Sync fails as m_bFailSync says.
     std::unique_ptr<CUpdatableFile> OpenForUpdate(const std::string& strPath) override {
         auto pFile = m_bFailUpdate ? Refuse(EACCES, nullptr) : Real()->OpenForUpdate(strPath);
         return pFile ? std::make_unique<CFaultyUpdater>(std::move(pFile), *this) : nullptr;
@@ -203,6 +205,7 @@ private:
 
     std::unique_ptr<CVaultEnv> m_pRefusing;  // null: the real file system as it is
     bool m_bFlushMisses = false;
+    std::size_t m_nReadPiece = 0;                // > 0: the most a Read gives
     int m_nUnsyncedFiles = 0;                    // committed, data not durable yet
     std::set<std::string> m_setUnsyncedFolders;  // given a name not durable yet
 
@@ -262,6 +265,7 @@ private:
             m_stamp.nSize += m_env.m_nSizeDelta;
         }
         std::int64_t Read(void* pBuffer, std::size_t nCount) override {
+            if (m_env.m_nReadPiece > 0) nCount = std::min(nCount, m_env.m_nReadPiece);
             m_nAsked += nCount;
             const std::int64_t nLimit = m_env.m_nFailReadAfter;
             return nLimit >= 0 && m_nAsked > nLimit ? Refuse<std::int64_t>(EIO, -1)
@@ -287,9 +291,6 @@ private:
             return m_pInner->ReadAt(pBuffer, nCount, nOffset);
         }
         bool WriteAt(const void* pData, std::size_t nCount, std::uint64_t nOffset) override {
-            m_nWritten += nCount;
-            const std::int64_t nLimit = m_env.m_nFailWriteAfter;
-            if (nLimit >= 0 && m_nWritten > nLimit) return Refuse(ENOSPC, false);
             return m_pInner->WriteAt(pData, nCount, nOffset);
         }
         bool Sync() override { return m_env.m_bFailSync ? Refuse(EIO, false) : m_pInner->Sync(); }
@@ -297,7 +298,6 @@ private:
 
         std::unique_ptr<CUpdatableFile> m_pInner;
         const CFaultEnv& m_env;
-        std::int64_t m_nWritten = 0;
     };
 
     struct CFaultyWriter : CWritableFile {

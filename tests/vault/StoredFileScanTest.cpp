@@ -16,15 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A stored file: a header recording nPlainSize, then nBodyBytes body bytes.
-void WriteStored(const std::string& strPath, std::uint32_t nPlainSize, std::size_t nBodyBytes) {
-    StoredFileHeader header;
-    header.nPlainSize = nPlainSize;
-    Bytes v(SFF_HEADER_SIZE + nBodyBytes, 0x5A);
-    EncodeHeader(header, v.data());
-    WriteBytes(strPath, v);
-}
-
 std::vector<std::string> ScannedPaths(const std::string& strPath, CVaultEnv* pEnv = nullptr) {
     std::vector<std::string> vPaths;
     ScanStoredFiles(

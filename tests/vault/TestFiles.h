@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "StoredFileFormat.h"
+
 namespace quovex::test {
 
 using Bytes = std::vector<unsigned char>;
@@ -55,6 +57,16 @@ inline void WriteBytes(const std::string& strPath, const Bytes& vData) {
 inline Bytes ReadBytes(const std::string& strPath) {
     std::ifstream in(strPath, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A stored file of a header recording nPlainSize and nBodyBytes body bytes.
+inline void WriteStored(const std::string& strPath, std::uint32_t nPlainSize,
+                        std::size_t nBodyBytes = 0) {
+    StoredFileHeader header;
+    header.nPlainSize = nPlainSize;
+    Bytes v(SFF_HEADER_SIZE + nBodyBytes, 0x5A);
+    EncodeHeader(header, v.data());
+    WriteBytes(strPath, v);
 }
 
 inline bool Exists(const std::string& strPath) {

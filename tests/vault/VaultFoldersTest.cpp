@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <string>
 
-#include "StoredFileFormat.h"
 #include "TestFiles.h"
 #include "TreeDeletion.h"
 #include "VaultFolders.h"
@@ -48,26 +47,18 @@ TEST(FolderCreationTest, MakesTheLocationWithItsFourBoxes) {
 // file whose extension begins with ".$"; the plain sizes of all files
 // count, whatever their names, and no total wraps at 32 bits.
 TEST(FolderWalkTest, DotNamesAreInvisibleLinksNeverFollowedAndTotalsTake64Bits) {
-    // A stored file whose header records nPlainSize; the body is not needed.
-    const auto fnWriteStored = [](const std::string& strPath, std::uint32_t nPlainSize) {
-        StoredFileHeader header;
-        header.nPlainSize = nPlainSize;
-        Bytes v(SFF_HEADER_SIZE);
-        EncodeHeader(header, v.data());
-        WriteBytes(strPath, v);
-    };
     CTempDir tmp;
     EXPECT_EQ(FindFirstStoredFile(tmp / "missing"), "");
     EXPECT_EQ(GetStoredTotalSize(tmp / "missing"), 0u);
     EXPECT_EQ(GetFolderLength(tmp / "missing") + GetPathLength(tmp / "missing"), 0u);
-    fnWriteStored(tmp / "outside/victim.$", 500);
-    fnWriteStored(tmp / "t/.hidden.$", 1000);
-    fnWriteStored(tmp / "t/.dot/inner.$", 1000);
-    fnWriteStored(tmp / "t/sub/a.$x", 0xFFFFFFF0u);
+    WriteStored(tmp / "outside/victim.$", 500);
+    WriteStored(tmp / "t/.hidden.$", 1000);
+    WriteStored(tmp / "t/.dot/inner.$", 1000);
+    WriteStored(tmp / "t/sub/a.$x", 0xFFFFFFF0u);
     WriteBytes(tmp / "t/sub/.keep", {1});
     WriteBytes(tmp / "t/sub/big", {});
     fs::resize_file(tmp / "t/sub/big", 5ull << 30);  // sparse
-    fnWriteStored(tmp / "t/b/c/renamed.bin", 0x20);
+    WriteStored(tmp / "t/b/c/renamed.bin", 0x20);
     WriteBytes(tmp / "t/b/c/d$", {2});
     fs::create_directories(tmp / "t/b/dir.$");  // a folder, not a stored file
     fs::create_directory_symlink(tmp / "outside", tmp / "t/link");
