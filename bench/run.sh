@@ -99,6 +99,38 @@ best_of() {
     BEST=$(awk -v n="$nBest" 'BEGIN { printf "%.3f", n / 1e9 }')
 }
 
+# side_by_side A B: the commands A and B (no arguments) run in turns, each
+# timed with the flush of what it wrote, once each to warm up and $RUNS
+# times each timed; BEST_A and BEST_B receive their shortest times. Taking
+# turns keeps both under the same weather: the disk here swings threefold
+# within minutes, and a block of five cp runs followed by five tool runs
+# measured the swing as often as the tool.
+side_by_side() {
+    local strCmd i t0 t1 nBestA="" nBestB="" nTime
+    for ((i = 1 - WARM_UP; i <= RUNS; i++)); do
+        for strCmd in "$1" "$2"; do
+            sync
+            t0=$(date +%s%N)
+            if ! $strCmd >/dev/null 2>>"$WORK/stderr.log"; then
+                echo "failed: $strCmd" >&2
+                cat "$WORK/stderr.log" >&2
+                exit 1
+            fi
+            sync -f .
+            t1=$(date +%s%N)
+            [ "$i" -eq 0 ] && continue
+            nTime=$((t1 - t0))
+            if [ "$strCmd" = "$1" ]; then
+                if [ -z "$nBestA" ] || [ "$nTime" -lt "$nBestA" ]; then nBestA=$nTime; fi
+            elif [ -z "$nBestB" ] || [ "$nTime" -lt "$nBestB" ]; then
+                nBestB=$nTime
+            fi
+        done
+    done
+    BEST_A=$(awk -v n="$nBestA" 'BEGIN { printf "%.3f", n / 1e9 }')
+    BEST_B=$(awk -v n="$nBestB" 'BEGIN { printf "%.3f", n / 1e9 }')
+}
+
 # peak_mib PREP COMMAND...: PEAK receives the maximum resident size in MiB.
 peak_mib() {
     local strPrep=$1
@@ -152,10 +184,9 @@ tool_folder() {
     RUN=$((RUN + 1))
     "$TOOL" store "${CRED[@]}" --keep-source data/folder "vault/FileBox.$RUN"
 }
-best_of prep_none cp_folder
-CP_FOLDER=$BEST
-best_of prep_none tool_folder
-TOOL_FOLDER=$BEST
+side_by_side cp_folder tool_folder
+CP_FOLDER=$BEST_A
+TOOL_FOLDER=$BEST_B
 
 # 100,000 files in 100 folders, each folder from its own part of the data,
 # stored and restored into fresh folders as above. The restores read one
@@ -178,20 +209,18 @@ tool_large() {
     RUN=$((RUN + 1))
     "$TOOL" store "${CRED[@]}" --keep-source data/large "vault.$RUN/FileBox"
 }
-best_of prep_none cp_large
-CP_LARGE=$BEST
-best_of prep_none tool_large
-TOOL_LARGE=$BEST
+side_by_side cp_large tool_large
+CP_LARGE=$BEST_A
+TOOL_LARGE=$BEST_B
 STORED_LARGE="vault.$RUN/FileBox/large"
 cp_stored_large() { RUN=$((RUN + 1)); cp -r "$STORED_LARGE" "out/large.$RUN"; }
 tool_restore_large() {
     RUN=$((RUN + 1))
     "$TOOL" restore "${CRED[@]}" --to "restored/large.$RUN" "$STORED_LARGE"
 }
-best_of prep_none cp_stored_large
-CP_RESTORE_LARGE=$BEST
-best_of prep_none tool_restore_large
-TOOL_RESTORE_LARGE=$BEST
+side_by_side cp_stored_large tool_restore_large
+CP_RESTORE_LARGE=$BEST_A
+TOOL_RESTORE_LARGE=$BEST_B
 diff -r data/large "restored/large.$RUN/large" >/dev/null || { echo "restored tree differs" >&2; exit 1; }
 mv data/large data/large.kept
 prep_plain() {
