@@ -31,9 +31,10 @@ echo "== control fields of $(basename "$deb") =="
 [ "$(dpkg-deb -f "$deb" Section)" = utils ] || fail "section is not utils"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-# libqt6widgets6 and libbsd0 (quovex-tool's password prompt) come from
+# libqt6widgets6, libbsd0 (quovex-tool's password prompt) and libsodium23
+# (protected vaults) come from
 # dpkg-shlibdeps, fonts-wqy-microhei is named by hand.
-for pkg in libqt6widgets6 libbsd0 fonts-wqy-microhei; do
+for pkg in libqt6widgets6 libbsd0 libsodium23 fonts-wqy-microhei; do
     grep -Eq "(^|, )$pkg( |,|$)" <<<"$depends" || fail "Depends lacks $pkg"
 done
 

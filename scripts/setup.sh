@@ -8,6 +8,7 @@ PACKAGES=(
     libgtest-dev googletest libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libbsd-dev  # readpassphrase for quovex-tool's password prompt
+    libsodium-dev  # every cryptographic step of protected vaults
     clang libclang-rt-14-dev llvm
     fonts-wqy-microhei
     time
