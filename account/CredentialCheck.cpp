@@ -6,7 +6,7 @@ namespace quovex {
 
 CredentialJudgement JudgeCredentials(const std::string& strVaultPath, const std::string& strUser,
                                      const std::string& strPassword, CVaultEnv* pEnv) {
-    return JudgeVaultCredentials(strVaultPath, CVaultCipher(strUser, strPassword, pEnv));
+    return JudgeVaultCredentials(strVaultPath, CVaultCipher(strUser, strPassword), pEnv);
 }
 
 bool CheckCredentials(const std::string& strVaultPath, const std::string& strUser,

@@ -20,26 +20,28 @@ void Wipe(char* pData, std::size_t nSize) {
     if (nSize) explicit_bzero(pData, nSize);
 }
 
-// The cipher context of the credentials; the UTF-8 copies made for it are
-// wiped before they are freed.
-CVaultCipher MakeCipher(const QString& strUser, const QString& strPassword, CVaultEnv* pEnv) {
+// The key of the credentials; the UTF-8 copies made for it are wiped
+// before they are freed.
+std::unique_ptr<CVaultKey> MakeKey(const QString& strUser, const QString& strPassword) {
     QByteArray user = strUser.toUtf8();
     QByteArray password = strPassword.toUtf8();
     std::string strUserText(user.constData(), static_cast<std::size_t>(user.size()));
     std::string strPasswordText(password.constData(), static_cast<std::size_t>(password.size()));
-    CVaultCipher cipher(strUserText, strPasswordText, pEnv);
+    auto pKey = std::make_unique<CVaultKey>(strUserText, strPasswordText);
     Wipe(user.data(), static_cast<std::size_t>(user.size()));
     Wipe(password.data(), static_cast<std::size_t>(password.size()));
     Wipe(strUserText.data(), strUserText.size());
     Wipe(strPasswordText.data(), strPasswordText.size());
-    return cipher;
+    return pKey;
 }
 
 }  // namespace
 
 COpenVault::COpenVault(const QString& strLocation, const QString& strUser,
                        const QString& strPassword, CVaultEnv* pEnv)
-    : m_strLocation(strLocation), m_cipher(MakeCipher(strUser, strPassword, pEnv)) {}
+    : m_strLocation(strLocation),
+      m_pKey(MakeKey(strUser, strPassword)),
+      m_pEnv(CVaultEnv::Or(pEnv)) {}
 
 std::string COpenVault::NativeLocation() const {
     return Native(m_strLocation);
@@ -50,11 +52,11 @@ QString COpenVault::BoxFolder(int nBox) const {
 }
 
 bool COpenVault::AcceptsCredentialsAt(const QString& strLocation) const {
-    return VaultAcceptsCredentials(Native(strLocation), m_cipher);
+    return VaultAcceptsCredentials(Native(strLocation), m_pKey->Cipher(), m_pEnv);
 }
 
 CredentialJudgement COpenVault::JudgeCredentialsAt(const QString& strLocation) const {
-    return JudgeVaultCredentials(Native(strLocation), m_cipher);
+    return JudgeVaultCredentials(Native(strLocation), m_pKey->Cipher(), m_pEnv);
 }
 
 bool COpenVault::MoveTo(const QString& strLocation, CredentialJudgement* pJudgement) {

@@ -8,10 +8,11 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 #include <string>
 
 #include "CredentialRule.h"
-#include "VaultCipher.h"
+#include "VaultKey.h"
 
 namespace quovex {
 
@@ -32,9 +33,9 @@ public:
     std::string NativeLocation() const;
     // The folder of box nBox (0 .. BOX_COUNT - 1) at the location.
     QString BoxFolder(int nBox) const;
-    // Read by the worker threads as well: immutable.
-    const CVaultCipher& Cipher() const { return m_cipher; }
-    CVaultEnv* Env() const { return m_cipher.Env(); }
+    // Read by the worker threads as well: immutable while a run goes on.
+    const CVaultKey& Key() const { return *m_pKey; }
+    CVaultEnv* Env() const { return m_pEnv; }
 
     // The login's credential rule (VaultAcceptsCredentials) at the location
     // in force, or at strLocation: whether its first stored file lets these
@@ -61,7 +62,8 @@ signals:
 
 private:
     QString m_strLocation;
-    CVaultCipher m_cipher;
+    std::unique_ptr<CVaultKey> m_pKey;
+    CVaultEnv* m_pEnv;
 };
 
 }  // namespace quovex

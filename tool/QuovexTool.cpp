@@ -14,8 +14,8 @@
 #include "TerminalFeedback.h"
 #include "ToolOptions.h"
 #include "ToolTexts.h"
-#include "VaultCipher.h"
 #include "VaultFolders.h"
+#include "VaultKey.h"
 #include "VaultSurvey.h"
 #include "VaultTransfer.h"
 
@@ -115,8 +115,9 @@ int ReportOutcome(const TransferReport& report, CTerminalFeedback& feedback, con
     return bAllThrough ? TOOL_EXIT_OK : TOOL_EXIT_FAILED;
 }
 
-int RunStore(const ToolOptions& options, const CVaultCipher& cipher) {
-    CVaultTransfer transfer(cipher);
+int RunStore(const ToolOptions& options, const CVaultKey& key) {
+    const CVaultCipher& cipher = key.Cipher();
+    CVaultTransfer transfer(key);
     transfer.SetDeleteSource(!options.bKeepSource);
     DropJob job;
     job.strBoxPath = MakeAbsolute(options.vPaths.back());
@@ -132,12 +133,13 @@ int RunStore(const ToolOptions& options, const CVaultCipher& cipher) {
         }
     }
     CTerminalFeedback feedback(options.bOverwrite);
-    AddDropWorker(feedback, &job);
+    AddDropWorker(feedback, job);
     return ReportOutcome(job.report, feedback, "stored", bInputsOk);
 }
 
-int RunRestore(const ToolOptions& options, const CVaultCipher& cipher) {
-    CVaultTransfer transfer(cipher);
+int RunRestore(const ToolOptions& options, const CVaultKey& key) {
+    const CVaultCipher& cipher = key.Cipher();
+    CVaultTransfer transfer(key);
     RestoreJob job;
     job.strStoredItem = MakeAbsolute(options.vPaths.front());
     if (!options.strTargetFolder.empty())
@@ -152,7 +154,7 @@ int RunRestore(const ToolOptions& options, const CVaultCipher& cipher) {
     }
     if (Refused(JudgeRestoreCredentials(cipher, job.strStoredItem))) return TOOL_EXIT_FAILED;
     CTerminalFeedback feedback(options.bOverwrite);
-    RestoreWorker(feedback, &job);
+    RestoreWorker(feedback, job);
     return ReportOutcome(job.report, feedback, "restored", true);
 }
 
@@ -190,14 +192,15 @@ int RunListCommand(const ToolOptions& options) {
 
 int RunCommand(const ToolOptions& options) {
     if (options.nCommand == ToolCommand::TOOL_LIST) return RunListCommand(options);
-    const CVaultCipher cipher(options.strUser, options.strPassword);
+    const CVaultKey key(options.strUser, options.strPassword);
     switch (options.nCommand) {
         case ToolCommand::TOOL_STORE:
-            return RunStore(options, cipher);
+            return RunStore(options, key);
         case ToolCommand::TOOL_RESTORE:
-            return RunRestore(options, cipher);
+            return RunRestore(options, key);
         default:
-            return RunCheck(MakeAbsolute(options.vPaths.front()), options.bJson, cipher.Checksum());
+            return RunCheck(MakeAbsolute(options.vPaths.front()), options.bJson,
+                            key.Cipher().Checksum());
     }
 }
 

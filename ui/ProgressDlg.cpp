@@ -179,9 +179,9 @@ void CProgressDlg::reject() {
 }
 
 unsigned ProgressThreadProc(CPDLGInfo* pInfo) {
-    if (!pInfo || !pInfo->m_pDialog || !pInfo->m_pWorker) return 1;
+    if (!pInfo || !pInfo->m_pDialog || !pInfo->m_fnWorker) return 1;
     try {
-        pInfo->m_nResult = pInfo->m_pWorker(*pInfo->m_pDialog, pInfo->m_pData);
+        pInfo->m_nResult = pInfo->m_fnWorker(*pInfo->m_pDialog);
     } catch (...) {
         // The dialog must still close; what the worker did is its own report.
         pInfo->m_nResult = 1;
@@ -190,11 +190,11 @@ unsigned ProgressThreadProc(CPDLGInfo* pInfo) {
     return 0;
 }
 
-int RunWithProgress(ProgressWorker pWorker, int nFlags, void* pData, QWidget* pParent) {
+int RunWithProgress(ProgressWorker fnWorker, int nFlags, QWidget* pParent) {
     QWidget* pOwner = DefaultOwner(pParent);
     CProgressDlg dialog(nFlags & PROGRESS_CAN_CANCEL, pOwner);
     ConnectBoxContents(dialog, pOwner);
-    auto* pInfo = new (std::nothrow) CPDLGInfo(&dialog, pWorker, pData);
+    auto* pInfo = new (std::nothrow) CPDLGInfo(&dialog, std::move(fnWorker));
     if (!pInfo) return 0;
     std::thread worker;
     try {

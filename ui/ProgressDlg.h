@@ -118,15 +118,14 @@ private:
     std::chrono::steady_clock::time_point m_lastBoxShown = std::chrono::steady_clock::now();
 };
 
-// What the worker thread is handed: the dialog, the worker and its data.
+// What the worker thread is handed: the dialog and the job.
 class CPDLGInfo {
 public:
-    CPDLGInfo(CProgressDlg* pDialog, ProgressWorker pWorker, void* pData)
-        : m_pDialog(pDialog), m_pWorker(pWorker), m_pData(pData) {}
+    CPDLGInfo(CProgressDlg* pDialog, ProgressWorker fnWorker)
+        : m_pDialog(pDialog), m_fnWorker(std::move(fnWorker)) {}
 
     CProgressDlg* m_pDialog;
-    ProgressWorker m_pWorker;
-    void* m_pData;
+    ProgressWorker m_fnWorker;
     int m_nResult = 1;  // the worker's result, 0 when it stopped early on a cancel
 };
 
@@ -134,12 +133,12 @@ public:
 // pInfo is unusable, else 0. A worker that throws counts as finished.
 unsigned ProgressThreadProc(CPDLGInfo* pInfo);
 
-// Runs pWorker(dialog, pData) on a new thread while the progress dialog is
+// Runs fnWorker(dialog) on a new thread while the progress dialog is
 // up (owner pParent, else the main window), and returns when both have
 // ended. The worker returns 0 when it stopped early because IsCancelled()
 // was true. Result 0 when the run was cancelled that way or could not be
 // started, else 1: a Cancel after the last piece of work is no cancel.
 // Interface thread.
-int RunWithProgress(ProgressWorker pWorker, int nFlags, void* pData, QWidget* pParent = nullptr);
+int RunWithProgress(ProgressWorker fnWorker, int nFlags, QWidget* pParent = nullptr);
 
 }  // namespace quovex

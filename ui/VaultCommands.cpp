@@ -50,7 +50,8 @@ std::vector<std::string> DeleteFolderUnderProgress(const std::string& strFolder,
     job.strFolder = strFolder;
     job.pEnv = pEnv;
     job.nMaxLeft = RUN_REPORT_MAX_LINES;
-    if (!RunWithProgress(DeleteWorker, PROGRESS_CAN_CANCEL, &job, pOwner))
+    const auto fnDelete = [&job](CVaultFeedback& feedback) { return DeleteWorker(feedback, job); };
+    if (!RunWithProgress(fnDelete, PROGRESS_CAN_CANCEL, pOwner))
         ShowMessageBox(QStringLiteral("User cancelled the operation !"));
     *pMore = job.nMoreLeft;
     return std::move(job.vLeft);
@@ -103,13 +104,16 @@ void CVaultDlg::OnRestoreTo() {
 }
 
 void CVaultDlg::RunRestore(const QString& strStored, const QString& strTargetFolder) {
-    CVaultTransfer transfer(m_vault.Cipher());
+    CVaultTransfer transfer(m_vault.Key(), m_vault.Env());
     RestoreJob job;
     job.strStoredItem = Native(strStored);
     job.strTargetFolder = Native(strTargetFolder);
     job.strVaultPath = m_vault.NativeLocation();
     job.pVault = &transfer;
-    if (!RunWithProgress(RestoreWorker, PROGRESS_CAN_CANCEL, &job, nullptr))
+    const auto fnRestore = [&job](CVaultFeedback& feedback) {
+        return RestoreWorker(feedback, job);
+    };
+    if (!RunWithProgress(fnRestore, PROGRESS_CAN_CANCEL, nullptr))
         ShowMessageBox(QStringLiteral("User cancelled the operation !"));
     const QString strReport = RunReportText(job.report, RunKind::RUN_RESTORE);
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);

@@ -37,8 +37,8 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
         connect(m_pContentsTree, &CContentsTree::CommandChosen, this, &CVaultDlg::OnContextCommand);
 }
 
-const CVaultCipher& CVaultDlg::Cipher() const {
-    return m_vault.Cipher();
+const CVaultKey& CVaultDlg::Key() const {
+    return m_vault.Key();
 }
 
 bool CVaultDlg::OnInitDialog() {
@@ -101,14 +101,15 @@ void CVaultDlg::RunQueuedDrops() {
 
 int CVaultDlg::StartAddFromDrop(const QStringList& vDropList, const QString& strBoxPath) {
     if (vDropList.isEmpty() || strBoxPath.isEmpty()) return 1;
-    CVaultTransfer transfer(m_vault.Cipher());
+    CVaultTransfer transfer(m_vault.Key(), m_vault.Env());
     transfer.SetDeleteSource(m_settings.m_bDeleteSource);
     DropJob job;
     for (const QString& strPath : vDropList)
         job.vDropList.push_back(QFile::encodeName(strPath).toStdString());
     job.strBoxPath = QFile::encodeName(strBoxPath).toStdString();
     job.pVault = &transfer;
-    const int nResult = RunWithProgress(AddDropWorker, PROGRESS_CAN_CANCEL, &job, this);
+    const auto fnAdd = [&job](CVaultFeedback& feedback) { return AddDropWorker(feedback, job); };
+    const int nResult = RunWithProgress(fnAdd, PROGRESS_CAN_CANCEL, this);
     if (!nResult) ShowMessageBox(QStringLiteral("User cancelled the operation !"));
     const QString strReport = RunReportText(job.report, RunKind::RUN_STORE);
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);

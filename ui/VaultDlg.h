@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "StretchDialog.h"
-#include "VaultCipher.h"
+#include "VaultKey.h"
 
 class QKeyEvent;
 class QTreeWidgetItem;
@@ -29,7 +29,7 @@ public:
     CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pParent = nullptr);
 
     COpenVault& Vault() const { return m_vault; }
-    const CVaultCipher& Cipher() const;
+    const CVaultKey& Key() const;
     // The contents tree (control 1003).
     CContentsTree* ContentsTree() const { return m_pContentsTree; }
 

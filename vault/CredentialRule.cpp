@@ -11,13 +11,13 @@
 namespace quovex {
 
 CredentialJudgement JudgeVaultCredentials(const std::string& strVaultPath,
-                                          const CVaultCipher& cipher) {
+                                          const CVaultCipher& cipher, CVaultEnv* pEnv) {
     if (!cipher.IsValid()) return {};
-    return JudgeStoredFileCredentials(FindFirstStoredFileInBoxes(strVaultPath, cipher.Env()), cipher);
+    return JudgeStoredFileCredentials(FindFirstStoredFileInBoxes(strVaultPath, pEnv), cipher, pEnv);
 }
 
 CredentialJudgement JudgeStoredFileCredentials(const std::string& strFirstStored,
-                                               const CVaultCipher& cipher) {
+                                               const CVaultCipher& cipher, CVaultEnv* pEnv) {
     CredentialJudgement judgement;
     judgement.strStoredFile = strFirstStored;
     if (!cipher.IsValid()) return judgement;
@@ -29,7 +29,7 @@ CredentialJudgement JudgeStoredFileCredentials(const std::string& strFirstStored
     // its first bytes say.
     unsigned char header[SFF_HEADER_SIZE];
     StoredFileHeader fields;
-    const auto pFile = CVaultEnv::Or(cipher.Env())->OpenForRead(strFirstStored);
+    const auto pFile = CVaultEnv::Or(pEnv)->OpenForRead(strFirstStored);
     const std::int64_t nRead = pFile ? ReadFull(*pFile, header, SFF_HEADER_SIZE) : -1;
     if (nRead < 0) {
         judgement.nVerdict = CredentialVerdict::CREDENTIALS_UNDECIDED;
@@ -45,13 +45,15 @@ CredentialJudgement JudgeStoredFileCredentials(const std::string& strFirstStored
     return judgement;
 }
 
-bool VaultAcceptsCredentials(const std::string& strVaultPath, const CVaultCipher& cipher) {
-    return JudgeVaultCredentials(strVaultPath, cipher).nVerdict ==
+bool VaultAcceptsCredentials(const std::string& strVaultPath, const CVaultCipher& cipher,
+                             CVaultEnv* pEnv) {
+    return JudgeVaultCredentials(strVaultPath, cipher, pEnv).nVerdict ==
            CredentialVerdict::CREDENTIALS_ACCEPTED;
 }
 
-bool StoredFileAcceptsCredentials(const std::string& strFirstStored, const CVaultCipher& cipher) {
-    return JudgeStoredFileCredentials(strFirstStored, cipher).nVerdict ==
+bool StoredFileAcceptsCredentials(const std::string& strFirstStored, const CVaultCipher& cipher,
+                                  CVaultEnv* pEnv) {
+    return JudgeStoredFileCredentials(strFirstStored, cipher, pEnv).nVerdict ==
            CredentialVerdict::CREDENTIALS_ACCEPTED;
 }
 

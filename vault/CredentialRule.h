@@ -12,6 +12,7 @@
 namespace quovex {
 
 class CVaultCipher;
+class CVaultEnv;
 
 enum class CredentialVerdict {
     CREDENTIALS_ACCEPTED,
@@ -32,16 +33,19 @@ struct CredentialJudgement {
 // The rule applied to the vault location strVaultPath: the first stored
 // file of its box folders, depth first in listing order, decides (a missing
 // or unreadable location has none; files of the location outside the boxes
-// are not the vault's). Works through cipher.Env().
+// are not the vault's). pEnv: the file system (null: the real one).
 CredentialJudgement JudgeVaultCredentials(const std::string& strVaultPath,
-                                          const CVaultCipher& cipher);
+                                          const CVaultCipher& cipher, CVaultEnv* pEnv = nullptr);
 // The rule applied to a given first stored file, "" for none. A context
 // whose credentials were refused is rejected whatever the vault holds.
 CredentialJudgement JudgeStoredFileCredentials(const std::string& strFirstStored,
-                                               const CVaultCipher& cipher);
+                                               const CVaultCipher& cipher,
+                                               CVaultEnv* pEnv = nullptr);
 
 // True when the judgements above accept.
-bool VaultAcceptsCredentials(const std::string& strVaultPath, const CVaultCipher& cipher);
-bool StoredFileAcceptsCredentials(const std::string& strFirstStored, const CVaultCipher& cipher);
+bool VaultAcceptsCredentials(const std::string& strVaultPath, const CVaultCipher& cipher,
+                             CVaultEnv* pEnv = nullptr);
+bool StoredFileAcceptsCredentials(const std::string& strFirstStored, const CVaultCipher& cipher,
+                                  CVaultEnv* pEnv = nullptr);
 
 }  // namespace quovex

@@ -100,8 +100,7 @@ int DeleteFolderTree(const std::string& strFolder, CVaultEnv* pEnv, CVaultFeedba
     return DeleteTree(strFolder, pEnv, pFeedback, &bStopped);
 }
 
-int DeleteWorker(CVaultFeedback& feedback, void* pData) {
-    auto& job = *static_cast<DeleteJob*>(pData);
+int DeleteWorker(CVaultFeedback& feedback, DeleteJob& job) {
     bool bStopped = false;
     DeleteTree(job.strFolder, job.pEnv, &feedback, &bStopped);
     job.vLeft = FindLeftovers(job.strFolder, job.nMaxLeft, &job.nMoreLeft, job.pEnv);

@@ -31,9 +31,9 @@ struct DeleteJob {
     std::size_t nMoreLeft = 0;       // leftovers beyond nMaxLeft
 };
 
-// Worker of a delete run (pData is a DeleteJob): DeleteFolderTree with the
+// Worker of a delete run: DeleteFolderTree with the
 // run's feedback, then the leftovers are listed, after a cancel too. 0 when
 // a cancel stopped it before everything was deleted, else 1.
-int DeleteWorker(CVaultFeedback& feedback, void* pData);
+int DeleteWorker(CVaultFeedback& feedback, DeleteJob& job);
 
 }  // namespace quovex

@@ -58,9 +58,7 @@ bool CVaultCipher::EncodeCredential(const std::string& strText, std::string* pBy
     return true;
 }
 
-CVaultCipher::CVaultCipher(const std::string& strUser, const std::string& strPassword,
-                           CVaultEnv* pEnv)
-    : m_pEnv(CVaultEnv::Or(pEnv)) {
+CVaultCipher::CVaultCipher(const std::string& strUser, const std::string& strPassword) {
     std::string strUserBytes;
     std::string strPasswordBytes;
     if (EncodeCredential(strUser, &strUserBytes) &&
@@ -75,8 +73,13 @@ CVaultCipher::CVaultCipher(const std::string& strUser, const std::string& strPas
 }
 
 CVaultCipher::~CVaultCipher() {
+    Wipe();
+}
+
+void CVaultCipher::Wipe() {
     explicit_bzero(m_szUser, sizeof m_szUser);
     explicit_bzero(m_szPassword, sizeof m_szPassword);
+    m_bValid = false;
 }
 
 void CVaultCipher::MakeKey(char* pOut) const {

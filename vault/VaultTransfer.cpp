@@ -8,10 +8,10 @@
 #include "RestoreSpace.h"
 #include "RestoreTargets.h"
 #include "StoredFileFormat.h"
-#include "VaultCipher.h"
 #include "VaultEnv.h"
 #include "VaultFeedback.h"
 #include "VaultFolders.h"
+#include "VaultKey.h"
 
 namespace quovex {
 
@@ -93,8 +93,8 @@ std::string SubPath(const std::string& strFolder, const std::string& strName) {
 
 }  // namespace
 
-CVaultTransfer::CVaultTransfer(const CVaultCipher& cipher)
-    : m_cipher(cipher), m_pEnv(cipher.Env()) {}
+CVaultTransfer::CVaultTransfer(const CVaultKey& key, CVaultEnv* pEnv)
+    : m_files(key, pEnv), m_pEnv(m_files.Env()) {}
 
 CVaultTransfer::~CVaultTransfer() = default;
 
@@ -138,22 +138,18 @@ void CVaultTransfer::DiscardPendingSources() {
 
 void CVaultTransfer::StoreFileIn(const FolderPtr& pFolder, const std::string& strName,
                                  const std::string& strPath, const FolderPtr& pStoredFolder,
-                                 const std::string& strStored, CVaultFeedback* pFeedback,
-                                 std::uint64_t& nDone, std::uint64_t nTotal,
-                                 TransferReport* pReport) {
-    StoreResult result;
-    const int nResult =
-        m_cipher.StoreFileAt(*pFolder, strName, strPath, pStoredFolder,
-                             strStored + SFF_STORED_SUFFIX, pFeedback, nDone, nTotal, &result);
-    NoteResult(pReport, result, strPath);
-    if (nResult == 1 && m_bDeleteSource)
+                                 const std::string& strStored, RunContext& run) {
+    const StoreResult result = m_files.StoreFileAt(*pFolder, strName, strPath, pStoredFolder,
+                                                   strStored + SFF_STORED_SUFFIX, run);
+    NoteResult(run.pReport, result, strPath);
+    if (result.nOutcome == FileOutcome::FILE_DONE && m_bDeleteSource)
         QueueSourceDeletion({pFolder, strName, strPath, result.source, false},
-                            ParentFolder(strStored), pReport);
+                            ParentFolder(strStored), run.pReport);
 }
 
 int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::string& strBoxFolder,
-                                     CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                     std::uint64_t nTotal, TransferReport* pReport) {
+                                     RunContext& run) {
+    TransferReport* pReport = run.pReport;
     const std::string strSource = TrimSeparators(strPath);
     const std::string strTarget = JoinPath(strBoxFolder, LastComponent(strSource));
     // The vault's location is the folder above the box folder. When it
@@ -178,16 +174,13 @@ int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::stri
         } else if (IsWithinFolder(pParent, m_keepOut)) {
             NotePassedOver(pReport, strSource, PassReason::PASS_IN_VAULT);
         } else if (item.kind == EntryKind::ENTRY_FILE) {
-            StoreFileIn(pParent, strName, strSource, nullptr, strTarget, pFeedback, nDone, nTotal,
-                        pReport);
-        } else if (StoreFolderIn(pFolder, strSource, strTarget, pFeedback, nDone, nTotal,
-                                 pReport) == 1 &&
-                   m_bDeleteSource) {
+            StoreFileIn(pParent, strName, strSource, nullptr, strTarget, run);
+        } else if (StoreFolderIn(pFolder, strSource, strTarget, run) == 1 && m_bDeleteSource) {
             QueueSourceDeletion({pParent, strName, strSource, item, true}, strBoxFolder, pReport);
         }
     }
     // Links, pipes and vanished paths are passed over.
-    if (pFeedback) pFeedback->ShowBoxContents(strBoxFolder);
+    if (run.pFeedback) run.pFeedback->ShowBoxContents(strBoxFolder);
     return 1;
 }
 
@@ -198,39 +191,34 @@ FolderPtr CVaultTransfer::OpenMirror(const std::string& strTarget) {
 }
 
 int CVaultTransfer::StoreFolder(const std::string& strSource, const std::string& strTarget,
-                                CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                std::uint64_t nTotal, TransferReport* pReport) {
-    return StoreFolderIn(m_pEnv->OpenFolder(strSource), strSource, strTarget, pFeedback, nDone,
-                         nTotal, pReport);
+                                RunContext& run) {
+    return StoreFolderIn(m_pEnv->OpenFolder(strSource), strSource, strTarget, run);
 }
 
 int CVaultTransfer::StoreFolderIn(const FolderPtr& pSource, const std::string& strSource,
-                                  const std::string& strTarget, CVaultFeedback* pFeedback,
-                                  std::uint64_t& nDone, std::uint64_t nTotal,
-                                  TransferReport* pReport) {
+                                  const std::string& strTarget, RunContext& run) {
+    TransferReport* pReport = run.pReport;
     // The mirror of the source folder in the vault, made and opened for its
     // first file: a folder without files yields none.
     FolderPtr pMirror;
     // The vault keeps its records at its location, and only there.
     const bool bAtVault = !m_keepOut.vFiles.empty() && IsSameFolder(pSource, m_vault);
     const bool bListed = WalkFolder(pSource, strSource, [&](const WalkEntry& entry) {
-        if (Cancelled(pFeedback)) return false;
+        if (Cancelled(run.pFeedback)) return false;
         const std::string strInVault = JoinPath(strTarget, entry.strName);
         if (entry.kind == EntryKind::ENTRY_FILE && bAtVault &&
             IsKeptOut(entry.pFolder, entry.strName, m_keepOut)) {
             NotePassedOver(pReport, entry.strPath, PassReason::PASS_IS_VAULT);
         } else if (entry.kind == EntryKind::ENTRY_FILE) {
             if (!pMirror) pMirror = OpenMirror(strTarget);
-            StoreFileIn(entry.pFolder, entry.strName, entry.strPath, pMirror, strInVault, pFeedback,
-                        nDone, nTotal, pReport);
+            StoreFileIn(entry.pFolder, entry.strName, entry.strPath, pMirror, strInVault, run);
         } else if (entry.kind == EntryKind::ENTRY_FOLDER) {
             // Opened without following a link: a folder swapped for one
             // since the listing cannot be listed, and is reported so.
             const FolderPtr pSub = entry.pFolder->OpenFolder(entry.strName);
             if (IsKeptOut(pSub, m_keepOut)) {
                 NotePassedOver(pReport, entry.strPath, PassReason::PASS_IS_VAULT);
-            } else if (StoreFolderIn(pSub, entry.strPath, strInVault, pFeedback, nDone, nTotal,
-                                     pReport) == 1 &&
+            } else if (StoreFolderIn(pSub, entry.strPath, strInVault, run) == 1 &&
                        m_bDeleteSource) {
                 QueueSourceDeletion({entry.pFolder, entry.strName, entry.strPath, {}, true},
                                     strTarget, pReport);
@@ -252,22 +240,19 @@ bool CVaultTransfer::KeepRestoresOutOf(const std::string& strVaultPath) {
 }
 
 int CVaultTransfer::RestoreItem(const std::string& strStored, const std::string& strTargetFolder,
-                                CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                std::uint64_t nTotal, TransferReport* pReport) {
+                                RunContext& run) {
     const std::string strItem = TrimSeparators(strStored);
     const std::string strTarget = SubPath(strTargetFolder, LastComponent(strItem));
     CRestoreFolders targets(m_pEnv, KeptOut());
     switch (m_pEnv->GetKind(strItem)) {
         case EntryKind::ENTRY_FOLDER:
-            RestoreFolderIn(m_pEnv->OpenFolder(strItem), strItem, strTarget, targets, pFeedback,
-                            nDone, nTotal, pReport);
+            RestoreFolderIn(m_pEnv->OpenFolder(strItem), strItem, strTarget, targets, run);
             break;
         case EntryKind::ENTRY_FILE:
             if (const FolderPtr pFolder = m_pEnv->OpenFolder(FolderOf(strItem))) {
-                RestoreOne(*pFolder, LastComponent(strItem), strItem, strTarget, targets, pFeedback,
-                           nDone, nTotal, pReport);
+                RestoreOne(*pFolder, LastComponent(strItem), strItem, strTarget, targets, run);
             } else {
-                NoteFailed(pReport, strItem, CauseOfLastError());
+                NoteFailed(run.pReport, strItem, CauseOfLastError());
             }
             break;
         default:
@@ -277,42 +262,35 @@ int CVaultTransfer::RestoreItem(const std::string& strStored, const std::string&
 }
 
 int CVaultTransfer::RestoreFolder(const std::string& strStored, const std::string& strTarget,
-                                  CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                  std::uint64_t nTotal, TransferReport* pReport) {
+                                  RunContext& run) {
     CRestoreFolders targets(m_pEnv, KeptOut());
-    return RestoreFolderIn(m_pEnv->OpenFolder(strStored), strStored, strTarget, targets, pFeedback,
-                           nDone, nTotal, pReport);
+    return RestoreFolderIn(m_pEnv->OpenFolder(strStored), strStored, strTarget, targets, run);
 }
 
 int CVaultTransfer::RestoreFolderIn(const FolderPtr& pStored, const std::string& strStored,
                                     const std::string& strTarget, CRestoreFolders& targets,
-                                    CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                                    std::uint64_t nTotal, TransferReport* pReport) {
+                                    RunContext& run) {
     const bool bListed = WalkFolder(pStored, strStored, [&](const WalkEntry& entry) {
-        if (Cancelled(pFeedback)) return false;
+        if (Cancelled(run.pFeedback)) return false;
         const std::string strSub = SubPath(strTarget, entry.strName);
         if (entry.kind == EntryKind::ENTRY_FOLDER) {
             RestoreFolderIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath, strSub,
-                            targets, pFeedback, nDone, nTotal, pReport);
+                            targets, run);
         } else if (entry.kind == EntryKind::ENTRY_FILE) {
-            RestoreOne(*entry.pFolder, entry.strName, entry.strPath, strSub, targets, pFeedback,
-                       nDone, nTotal, pReport);
+            RestoreOne(*entry.pFolder, entry.strName, entry.strPath, strSub, targets, run);
         }
         return true;
     });
-    if (!bListed) NoteFailed(pReport, strStored, CauseOfLastError());
+    if (!bListed) NoteFailed(run.pReport, strStored, CauseOfLastError());
     return bListed ? 1 : 0;
 }
 
 void CVaultTransfer::RestoreOne(CFolder& folder, const std::string& strName,
                                 const std::string& strStored, const std::string& strTarget,
-                                CRestoreFolders& targets, CVaultFeedback* pFeedback,
-                                std::uint64_t& nDone, std::uint64_t nTotal,
-                                TransferReport* pReport) {
-    FileResult result;
-    m_cipher.RestoreFileAt(folder, strName, strStored, strTarget, targets, pFeedback, nDone, nTotal,
-                           &result);
-    NoteResult(pReport, result, strStored);
+                                CRestoreFolders& targets, RunContext& run) {
+    const FileResult result =
+        m_files.RestoreFileAt(folder, strName, strStored, strTarget, targets, run);
+    NoteResult(run.pReport, result, strStored);
 }
 
 bool FreeSpaceHolds(std::uint64_t nFree, std::uint64_t nBytes) {
@@ -357,10 +335,10 @@ int RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
     // Sources queued for deletion belong to this run alone: a run that ends
     // by an exception deletes none of them, and none carry over.
     CPendingScope pending(*job.pVault);
-    std::uint64_t nDone = 0;
+    RunContext run{&watch, 0, nTotal, &job.report};
     for (const std::string& strPath : job.vDropList) {
         if (watch.IsCancelled()) break;
-        job.pVault->StoreDroppedItem(strPath, job.strBoxPath, &watch, nDone, nTotal, &job.report);
+        job.pVault->StoreDroppedItem(strPath, job.strBoxPath, run);
     }
     // Also after a cancel: what was stored completely may free its source.
     job.pVault->DeletePendingSources(job.strBoxPath, &job.report);
@@ -381,9 +359,8 @@ int RunRestore(CVaultFeedback& feedback, RestoreJob& job) {
     const std::string strVault =
         job.strVaultPath.empty() ? FindVaultOf(job.strStoredItem, pEnv) : job.strVaultPath;
     job.pVault->KeepRestoresOutOf(strVault);
-    std::uint64_t nDone = 0;
-    job.pVault->RestoreItem(job.strStoredItem, job.strTargetFolder, &watch, nDone, nTotal,
-                            &job.report);
+    RunContext run{&watch, 0, nTotal, &job.report};
+    job.pVault->RestoreItem(job.strStoredItem, job.strTargetFolder, run);
     job.report.bCancelled = watch.SawCancel();
     return job.report.bCancelled ? 0 : 1;
 }
@@ -392,8 +369,7 @@ int RunRestore(CVaultFeedback& feedback, RestoreJob& job) {
 
 // The workers run on a thread of their own: nothing may escape them. Running
 // out of memory is the only way in; what was stored by then stays stored.
-int AddDropWorker(CVaultFeedback& feedback, void* pData) {
-    DropJob& job = *static_cast<DropJob*>(pData);
+int AddDropWorker(CVaultFeedback& feedback, DropJob& job) {
     try {
         return RunAddDrop(feedback, job);
     } catch (...) {
@@ -402,8 +378,7 @@ int AddDropWorker(CVaultFeedback& feedback, void* pData) {
     }
 }
 
-int RestoreWorker(CVaultFeedback& feedback, void* pData) {
-    RestoreJob& job = *static_cast<RestoreJob*>(pData);
+int RestoreWorker(CVaultFeedback& feedback, RestoreJob& job) {
     try {
         return RunRestore(feedback, job);
     } catch (...) {

@@ -4,18 +4,21 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "FileOutcome.h"
+#include "FileStore.h"
 #include "FolderIdentity.h"
+#include "RunContext.h"
 #include "VaultEnv.h"
 
 namespace quovex {
 
 class CRestoreFolders;
-class CVaultCipher;
 class CVaultFeedback;
+class CVaultKey;
 
 // Space that must stay free on the volume beyond the bytes a run writes.
 constexpr std::uint64_t TRANSFER_FREE_SPACE_MARGIN = 500000000ull;
@@ -26,49 +29,18 @@ constexpr std::uint64_t TRANSFER_FREE_SPACE_MARGIN = 500000000ull;
 constexpr std::size_t TRANSFER_DELETE_BATCH = 512;
 constexpr std::size_t TRANSFER_DELETE_FOLDERS = 64;
 
-// Why an item was passed over, refused or kept.
-enum class PassReason {
-    PASS_IS_VAULT,           // the location, a box or record dropped; a box or record met below
-    PASS_IN_VAULT,           // a dropped item that lies inside a box folder
-    PASS_SOURCE_CHANGED,     // the source changed while or after it was stored: kept
-    PASS_BAD_RECORDED_PATH,  // a stored file whose recorded path a restore refuses
-    PASS_TARGET_IN_VAULT,    // a stored file whose target lies in a box folder or is a record
-};
-
-struct PassedOverItem {
-    std::string strPath;
-    PassReason nReason;
-};
-
-// A file (or a folder that could not be listed) that did not go through.
-struct FailedItem {
-    std::string strPath;
-    FailCause cause;
-
-    bool operator==(const FailedItem&) const = default;
-};
-
-// What a run did, for the caller to tell the user. Each item that did not
-// go through is in one of the two lists: refused or kept for a reason of
-// its own (PassReason), else failed, declined or cancelled (FailCause).
-struct TransferReport {
-    std::uint64_t nFilesDone = 0;             // files stored or restored completely
-    std::vector<FailedItem> vFailed;          // what did not go through, and why
-    std::vector<PassedOverItem> vPassedOver;  // what was refused or kept, and why
-    bool bNoSpace = false;                    // stopped by the free-space test
-    bool bCancelled = false;                  // stopped early by a cancel
-};
-
 // Stores and restores items for one open vault.
 class CVaultTransfer {
 public:
-    explicit CVaultTransfer(const CVaultCipher& cipher);
+    // key must outlive the transfer. pEnv: the file system (null: the real one).
+    explicit CVaultTransfer(const CVaultKey& key, CVaultEnv* pEnv = nullptr);
     ~CVaultTransfer();
 
     // Whether sources are deleted after they have been stored.
     void SetDeleteSource(bool bDeleteSource) { m_bDeleteSource = bDeleteSource; }
     bool DeleteSource() const { return m_bDeleteSource; }
     CVaultEnv* Env() const { return m_pEnv; }
+    const CFileStore& Files() const { return m_files; }
 
     // Stores one dropped file or folder below strBoxFolder, then asks for the
     // box to be shown afresh. Links and missing paths are passed over. The
@@ -79,13 +51,10 @@ public:
     // Everything else below the location is stored as from any folder.
     // Always 1.
     int StoreDroppedItem(const std::string& strPath, const std::string& strBoxFolder,
-                         CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                         TransferReport* pReport);
+                         RunContext& run);
     // Mirrors strSource below strTarget, storing every file. 1 when the
     // source folder could be listed, else 0.
-    int StoreFolder(const std::string& strSource, const std::string& strTarget,
-                    CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                    TransferReport* pReport);
+    int StoreFolder(const std::string& strSource, const std::string& strTarget, RunContext& run);
     // From now on every restore refuses (FILE_IN_VAULT) a file whose target
     // would lie in a box folder of the vault at strVaultPath, or take the
     // place of one of its records (VaultKeepOutSet), wherever the target's
@@ -94,12 +63,9 @@ public:
     // Restores a stored file or folder to its recorded place (strTargetFolder
     // empty) or below strTargetFolder. Always 1.
     int RestoreItem(const std::string& strStored, const std::string& strTargetFolder,
-                    CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                    TransferReport* pReport);
+                    RunContext& run);
     // 1 when the stored folder could be listed, else 0.
-    int RestoreFolder(const std::string& strStored, const std::string& strTarget,
-                      CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                      TransferReport* pReport);
+    int RestoreFolder(const std::string& strStored, const std::string& strTarget, RunContext& run);
 
     // Deletes the sources stored since the last call, after flushing the
     // volume of strVaultFolder: each only while it is still the file that
@@ -118,29 +84,23 @@ private:
     };
 
     int StoreFolderIn(const FolderPtr& pSource, const std::string& strSource,
-                      const std::string& strTarget, CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                      std::uint64_t nTotal, TransferReport* pReport);
+                      const std::string& strTarget, RunContext& run);
     void StoreFileIn(const FolderPtr& pFolder, const std::string& strName,
                      const std::string& strPath, const FolderPtr& pStoredFolder,
-                     const std::string& strStored, CVaultFeedback* pFeedback, std::uint64_t& nDone,
-                     std::uint64_t nTotal, TransferReport* pReport);
+                     const std::string& strStored, RunContext& run);
     // The folder strTarget in the vault, made when missing; null when it
     // cannot be had.
     FolderPtr OpenMirror(const std::string& strTarget);
     // What restores must keep out of (the vault), or null.
     const KeepOutSet* KeptOut() const { return m_bKeepOutOfVault ? &m_keepOut : nullptr; }
     int RestoreFolderIn(const FolderPtr& pStored, const std::string& strStored,
-                        const std::string& strTarget, CRestoreFolders& targets,
-                        CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                        TransferReport* pReport);
+                        const std::string& strTarget, CRestoreFolders& targets, RunContext& run);
     void RestoreOne(CFolder& folder, const std::string& strName, const std::string& strStored,
-                    const std::string& strTarget, CRestoreFolders& targets,
-                    CVaultFeedback* pFeedback, std::uint64_t& nDone, std::uint64_t nTotal,
-                    TransferReport* pReport);
+                    const std::string& strTarget, CRestoreFolders& targets, RunContext& run);
     void QueueSourceDeletion(PendingDeletion item, const std::string& strVaultFolder,
                              TransferReport* pReport);
 
-    const CVaultCipher& m_cipher;
+    CFileStore m_files;
     CVaultEnv* m_pEnv;
     bool m_bDeleteSource = true;
     FileStamp m_vault;     // the vault's location, in the run in progress
@@ -174,17 +134,17 @@ struct RestoreJob {
     TransferReport report;
 };
 
-// A procedure run on the worker thread with the feedback of its run and its
-// data. Returns 0 when a cancel stopped it early, else 1.
-using ProgressWorker = int (*)(CVaultFeedback& feedback, void* pData);
+// A job run on the worker thread with the feedback of its run. Returns 0
+// when a cancel stopped it early, else 1.
+using ProgressWorker = std::function<int(CVaultFeedback& feedback)>;
 
-// Worker of an add run (pData is a DropJob): the free-space test, then
-// every dropped item in drop order, sharing one done counter and total;
-// sources of stored items are deleted (when asked) after one flush.
-int AddDropWorker(CVaultFeedback& feedback, void* pData);
-// Worker of a restore run (pData is a RestoreJob). The free space is asked
-// of each volume the run writes to (RestoreHasRoom). A file whose target
-// lies in the vault is not restored, and is reported.
-int RestoreWorker(CVaultFeedback& feedback, void* pData);
+// Worker of an add run: the free-space test, then every dropped item in
+// drop order, sharing one done counter and total; sources of stored items
+// are deleted (when asked) after one flush.
+int AddDropWorker(CVaultFeedback& feedback, DropJob& job);
+// Worker of a restore run. The free space is asked of each volume the run
+// writes to (RestoreHasRoom). A file whose target lies in the vault is not
+// restored, and is reported.
+int RestoreWorker(CVaultFeedback& feedback, RestoreJob& job);
 
 }  // namespace quovex

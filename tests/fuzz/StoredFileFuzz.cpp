@@ -19,8 +19,10 @@
 #include <string>
 
 #include "Fakes.h"
+#include "FileStore.h"
 #include "FolderIdentity.h"
 #include "PathText.h"
+#include "RunContext.h"
 #include "SandboxEnv.h"
 #include "StoredFileFormat.h"
 #include "StoredFileInfo.h"
@@ -28,6 +30,7 @@
 #include "TextCodec.h"
 #include "VaultCipher.h"
 #include "VaultFolders.h"
+#include "VaultKey.h"
 
 using namespace quovex;
 using namespace quovex::fuzz;
@@ -89,7 +92,8 @@ Expected Expect(const std::uint8_t* pData, std::size_t nSize, const CVaultCipher
 struct Sandbox {
     std::string strRoot;
     CSandboxEnv* pEnv = nullptr;
-    CVaultCipher* pCipher = nullptr;
+    CVaultKey* pKey = nullptr;
+    CFileStore* pFiles = nullptr;
 };
 
 Sandbox& TheSandbox() {
@@ -225,8 +229,9 @@ bool IsFreeTarget(const Tree& before, const std::string& strPath) {
 void CheckRestoreToTarget(const Expected& e, const Sandbox& box) {
     const Tree before = Snapshot(box.strRoot);
     test::CFakeFeedback feedback;
-    std::uint64_t nDone = 0;
-    const int nResult = box.pCipher->RestoreFile(FUZZ_STORED, FUZZ_TARGET, &feedback, nDone, 0);
+    RunContext run{&feedback, 0, 0, nullptr};
+    const int nResult =
+        box.pFiles->RestoreFile(FUZZ_STORED, FUZZ_TARGET, run).nOutcome == FileOutcome::FILE_DONE;
     const Tree after = Snapshot(box.strRoot);
     CheckChanges(before, after, FUZZ_PLAIN, e.strPlain, "restore to a target");
     Require(nResult == (e.bBody ? 1 : 0), "restore to a target: result");
@@ -253,9 +258,10 @@ void CheckRestoreToRecorded(const std::uint8_t* pData, const Expected& e, const 
     const Tree before = Snapshot(box.strRoot);
     test::CFakeFeedback feedback;
     feedback.m_bAnswerYes = (e.nReserved & FUZZ_ANSWER_YES) != 0;
-    std::uint64_t nDone = 0;
-    const int nResult = box.pCipher->RestoreFile(FUZZ_STORED, "", &feedback, nDone, 0, nullptr,
-                                                 bKeepOut ? &vault : nullptr);
+    RunContext run{&feedback, 0, 0, nullptr};
+    const int nResult =
+        box.pFiles->RestoreFile(FUZZ_STORED, "", run, bKeepOut ? &vault : nullptr).nOutcome ==
+        FileOutcome::FILE_DONE;
     const Tree after = Snapshot(box.strRoot);
     Require(feedback.WaitBalanced(), "restore to the recorded path: wait cursor");
     if (!bPathOk || bKeptOut) {
@@ -286,7 +292,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     box.strRoot = fs::canonical(strTemplate).string();
     std::atexit(RemoveRoot);
     box.pEnv = new CSandboxEnv(box.strRoot);
-    box.pCipher = new CVaultCipher(FUZZ_USER, FUZZ_PASSWORD, box.pEnv);
+    box.pKey = new CVaultKey(FUZZ_USER, FUZZ_PASSWORD);
+    box.pFiles = new CFileStore(*box.pKey, box.pEnv);
     return 0;
 }
 
@@ -297,7 +304,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     std::ofstream(box.pEnv->RealPath(FUZZ_STORED), std::ios::binary)
         .write(reinterpret_cast<const char*>(pData), static_cast<std::streamsize>(nSize));
 
-    const Expected e = Expect(pData, nSize, *box.pCipher);
+    const Expected e = Expect(pData, nSize, box.pKey->Cipher());
     CheckHeaderReaders(pData, nSize, e, *box.pEnv);
     CheckWalks(e, *box.pEnv);
     CheckRestoreToTarget(e, box);

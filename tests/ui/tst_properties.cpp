@@ -15,12 +15,14 @@
 #include "DirInfoDlg.h"
 #include "Fakes.h"
 #include "FileInfoDlg.h"
+#include "FileStore.h"
 #include "ItemProperties.h"
 #include "MessageBox.h"
+#include "RunContext.h"
 #include "StoredFileFormat.h"
 #include "StoredFileInfo.h"
 #include "UiTestSupport.h"
-#include "VaultCipher.h"
+#include "VaultKey.h"
 
 using namespace quovex;
 namespace fs = std::filesystem;
@@ -32,11 +34,12 @@ using test::ReadFile;
 
 // Stores nSize bytes, written at strSource first, as strStored with the real cipher.
 bool StoreSample(const QString& strSource, int nSize, const QString& strStored) {
-    std::uint64_t nDone = 0;
+    const CVaultKey key("alice", "secret1");
+    RunContext run;
     return MakeFile(strSource, QByteArray(nSize, 'q')) &&
-           CVaultCipher("alice", "secret1")
-                   .StoreFile(strSource.toStdString(), strStored.toStdString(), nullptr, nDone,
-                              nSize) == 1;
+           CFileStore(key)
+                   .StoreFile(strSource.toStdString(), strStored.toStdString(), run)
+                   .nOutcome == FileOutcome::FILE_DONE;
 }
 
 QString Text(const QWidget* pDlg, int nId) {

@@ -62,8 +62,7 @@ struct WorkerGate {
     }
 };
 
-int GatedWorker(CVaultFeedback& feedback, void* pData) {
-    auto& gate = *static_cast<WorkerGate*>(pData);
+int GatedWorker(CVaultFeedback& feedback, WorkerGate& gate) {
     gate.bGo.wait(false);
     gate.bSawCancel = feedback.IsCancelled();
     return gate.nResult;
@@ -157,7 +156,7 @@ void TestRuns::startUp() {
     bool bAboutShown = false;
     QRect rcOpened;
     WhenModal<CVaultDlg>([&](CVaultDlg* pMain) {
-        credentials = {pMain->Cipher().UserBytes(), pMain->Cipher().PasswordBytes()};
+        credentials = {pMain->Key().Cipher().UserBytes(), pMain->Key().Cipher().PasswordBytes()};
         rcOpened = pMain->geometry();
         pMain->setGeometry(rcMoved);
         WhenModal<CAboutDlg>([&](CAboutDlg* pAbout) {
@@ -255,7 +254,8 @@ void TestRuns::cancelRules() {
         // Cancelling never closes the dialog by itself.
         bEnded = !pDialog->isVisible();
     });
-    QCOMPARE(RunWithProgress(GatedWorker, nFlags, &gate), nExpected);
+    const auto fnGated = [&gate](CVaultFeedback& feedback) { return GatedWorker(feedback, gate); };
+    QCOMPARE(RunWithProgress(fnGated, nFlags), nExpected);
     QCOMPARE(bEnded, bAfterReturn);
     QCOMPARE(gate.bSawCancel.load(), bCancelled);
 
@@ -264,7 +264,10 @@ void TestRuns::cancelRules() {
     WorkerGate early;
     early.Let();
     early.nResult = 0;
-    QCOMPARE(RunWithProgress(GatedWorker, nFlags, &early), 1);
+    const auto fnEarly = [&early](CVaultFeedback& feedback) {
+        return GatedWorker(feedback, early);
+    };
+    QCOMPARE(RunWithProgress(fnEarly, nFlags), 1);
     QVERIFY(!QApplication::activeModalWidget());
 }
 

@@ -9,9 +9,11 @@
 #include <tuple>
 
 #include "Fakes.h"
+#include "FileStore.h"
 #include "FolderIdentity.h"
+#include "RunContext.h"
 #include "TestFiles.h"
-#include "VaultCipher.h"
+#include "VaultKey.h"
 
 using namespace quovex;
 using namespace quovex::test;
@@ -28,14 +30,19 @@ protected:
     }
     int Store(const std::string& strSource, const std::string& strStored,
               std::uint64_t nTotal = 1000) {
-        return m_cipher.StoreFile(m_tmp / strSource, m_tmp / strStored, &m_feedback, m_nDone,
-                                  nTotal, &m_stored);
+        RunContext run{&m_feedback, m_nDone, nTotal, nullptr};
+        m_stored = m_files.StoreFile(m_tmp / strSource, m_tmp / strStored, run);
+        m_nDone = run.nDone;
+        return m_stored.nOutcome == FileOutcome::FILE_DONE ? 1 : 0;
     }
     // An empty strTarget restores to the recorded source path.
     int Restore(const std::string& strStored, const std::string& strTarget,
                 std::uint64_t nTotal = 1000) {
-        return m_cipher.RestoreFile(m_tmp / strStored, strTarget.empty() ? "" : m_tmp / strTarget,
-                                    &m_feedback, m_nDone, nTotal, &m_restored);
+        RunContext run{&m_feedback, m_nDone, nTotal, nullptr};
+        m_restored =
+            m_files.RestoreFile(m_tmp / strStored, strTarget.empty() ? "" : m_tmp / strTarget, run);
+        m_nDone = run.nDone;
+        return m_restored.nOutcome == FileOutcome::FILE_DONE ? 1 : 0;
     }
     // Stores vPlain from src/x as box/x.$ and starts afresh; returns the stored bytes.
     Bytes MakeStored(const Bytes& vPlain) {
@@ -51,7 +58,8 @@ protected:
 
     CTempDir m_tmp;
     CFaultEnv m_env;
-    CVaultCipher m_cipher{"user1", "pass1", &m_env};
+    CVaultKey m_key{"user1", "pass1"};
+    CFileStore m_files{m_key, &m_env};
     CFakeFeedback m_feedback;
     std::uint64_t m_nDone = 0;
     StoreResult m_stored;   // of the last Store
@@ -161,7 +169,9 @@ TEST_P(FileStoreTest, ReplacesOnlyWhatTheUserWasAskedAbout) {
     Write("out/x", {5, 5});
     EXPECT_EQ(Store("src/new", "box/x.$"), 0);
     EXPECT_EQ(Restore("box/x.$", "out/x.$"), 0);
-    EXPECT_EQ(m_cipher.StoreFile(m_tmp / "src/new", m_tmp / "box/x.$", nullptr, m_nDone, 1), 0);
+    RunContext silent;  // no one to ask
+    EXPECT_EQ(m_files.StoreFile(m_tmp / "src/new", m_tmp / "box/x.$", silent).nOutcome,
+              FileOutcome::FILE_DECLINED);
     EXPECT_EQ(Read("box/x.$"), vOld);
     EXPECT_EQ(Read("out/x"), (Bytes{5, 5}));
     int nShots = 1;
@@ -209,10 +219,9 @@ TEST_P(FileStoreTest, ReplacesOnlyWhatTheUserWasAskedAbout) {
     Write("out/record", {7});
     KeepOutSet keep{{}, {FileStamp()}};
     m_env.GetStamp(m_tmp / "out/record", &keep.vFiles[0]);
-    EXPECT_EQ(m_cipher.RestoreFile(m_tmp / "box/x.$", m_tmp / "out/record.$", &m_feedback, m_nDone,
-                                   1000, &m_restored, &keep),
-              0);
-    EXPECT_EQ(m_restored.nOutcome, FileOutcome::FILE_IN_VAULT);
+    RunContext run{&m_feedback, 0, 1000, nullptr};
+    EXPECT_EQ(m_files.RestoreFile(m_tmp / "box/x.$", m_tmp / "out/record.$", run, &keep).nOutcome,
+              FileOutcome::FILE_IN_VAULT);
     EXPECT_EQ(Read("out/record"), Bytes{7});
 }
 

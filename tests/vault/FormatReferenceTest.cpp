@@ -8,10 +8,13 @@
 #include <string>
 #include <utility>
 
+#include "FileStore.h"
+#include "RunContext.h"
 #include "StoredFileFormat.h"
 #include "TestFiles.h"
 #include "TextCodec.h"
 #include "VaultCipher.h"
+#include "VaultKey.h"
 
 using namespace quovex;
 using namespace quovex::test;
@@ -54,14 +57,16 @@ TEST_P(FormatReferenceTest, ReadsAndWritesTheReferenceByteForByte) {
     ExpectPathField(vStored, ref.pszRecorded);
 
     CTempDir tmp;
-    CVaultCipher cipher(ref.pszUser, ref.pszPassword);
-    std::uint64_t nDone = 0;
-    ASSERT_EQ(cipher.RestoreFile(strPlain + ".$", tmp / "plain.$", nullptr, nDone, 0), 1);
+    const CVaultKey key(ref.pszUser, ref.pszPassword);
+    const CFileStore files(key);
+    RunContext run;
+    ASSERT_EQ(files.RestoreFile(strPlain + ".$", tmp / "plain.$", run).nOutcome,
+              FileOutcome::FILE_DONE);
     EXPECT_EQ(ReadBytes(tmp / "plain"), vPlain);
 
     const std::string strSource = tmp / (std::string("资料/") + ref.pszPlain);
     WriteBytes(strSource, vPlain);
-    ASSERT_EQ(cipher.StoreFile(strSource, tmp / "new.$", nullptr, nDone, 0), 1);
+    ASSERT_EQ(files.StoreFile(strSource, tmp / "new.$", run).nOutcome, FileOutcome::FILE_DONE);
     Bytes vNew = ReadBytes(tmp / "new.$");
     ASSERT_EQ(vNew.size(), vStored.size());
     std::string strGb;

@@ -8,11 +8,14 @@
 #include <string>
 
 #include "Fakes.h"
+#include "FileStore.h"
+#include "RunContext.h"
 #include "StoredFileFormat.h"
 #include "StoredFileInfo.h"
 #include "TestFiles.h"
 #include "TextCodec.h"
 #include "VaultCipher.h"
+#include "VaultKey.h"
 
 using namespace quovex;
 using namespace quovex::test;
@@ -25,9 +28,12 @@ using Result = SummaryWriteResult;
 // Stores 300 random bytes, written at strSource first, as strStored with the real cipher.
 void StoreSample(const std::string& strSource, const std::string& strStored) {
     WriteBytes(strSource, RandomBytes(300, 7));
-    std::uint64_t nDone = 0;
-    ASSERT_EQ(CVaultCipher("alice", "secret1").StoreFile(strSource, strStored, nullptr, nDone, 300),
-              1);
+    const CVaultKey key("alice", "secret1");
+    RunContext run;
+    ASSERT_EQ(
+        CFileStore(key).StoreFile(strSource, strStored, run).nOutcome == FileOutcome::FILE_DONE ? 1
+                                                                                                : 0,
+        1);
 }
 
 Result Rewrite(const std::string& strPath, const std::string& strSummary,

@@ -8,8 +8,11 @@
 #include <string>
 
 #include "BlockShuffle.h"
+#include "FileStore.h"
+#include "RunContext.h"
 #include "TestFiles.h"
 #include "VaultCipher.h"
+#include "VaultKey.h"
 
 using namespace quovex;
 
@@ -68,9 +71,12 @@ TEST(CVaultCipherTest, RefusedCredentialsStoreAndRestoreNothing) {
     const CVaultCipher refused("quovex", "p@ss-w0rd\xFF");
     EXPECT_STREQ(refused.UserBytes(), "");
     test::CTempDir tmp;
-    std::uint64_t nDone = 0;
-    EXPECT_EQ(refused.StoreFile(strPlain, tmp / "a.$", nullptr, nDone, 300), 0);
-    EXPECT_EQ(refused.RestoreFile(strPlain + ".$", tmp / "out.$", nullptr, nDone, 300), 0);
+    const CVaultKey key("quovex", "p@ss-w0rd\xFF");
+    const CFileStore files(key);
+    RunContext run;
+    EXPECT_NE(files.StoreFile(strPlain, tmp / "a.$", run).nOutcome, FileOutcome::FILE_DONE);
+    EXPECT_NE(files.RestoreFile(strPlain + ".$", tmp / "out.$", run).nOutcome,
+              FileOutcome::FILE_DONE);
     EXPECT_FALSE(test::Exists(tmp / "a.$") || test::Exists(tmp / "out"));
 }
 

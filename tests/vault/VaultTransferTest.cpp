@@ -12,6 +12,7 @@
 #include "TestFiles.h"
 #include "VaultCipher.h"
 #include "VaultFolders.h"
+#include "VaultKey.h"
 #include "VaultTransfer.h"
 
 using namespace quovex;
@@ -39,11 +40,11 @@ protected:
 
     int Drop(const std::vector<std::string>& vPaths) {
         m_drop = DropJob{vPaths, m_strBox, &m_transfer, {}};
-        return AddDropWorker(m_feedback, &m_drop);
+        return AddDropWorker(m_feedback, m_drop);
     }
     int RestoreRun(const std::string& strStored, const std::string& strTarget) {
         m_restore = RestoreJob{strStored, strTarget, {}, &m_transfer, {}};
-        return RestoreWorker(m_feedback, &m_restore);
+        return RestoreWorker(m_feedback, m_restore);
     }
     void NewFeedback() {
         EXPECT_TRUE(m_feedback.WaitBalanced());
@@ -62,8 +63,8 @@ protected:
     const std::string m_strVault = m_tmp / "V";
     const std::string m_strBox = BoxFolderPath(m_strVault, BOX_FILE);
     CFaultEnv m_env;
-    CVaultCipher m_cipher{"user1", "pass1", &m_env};
-    CVaultTransfer m_transfer{m_cipher};
+    CVaultKey m_key{"user1", "pass1"};
+    CVaultTransfer m_transfer{m_key, &m_env};
     CFakeFeedback m_feedback;
     DropJob m_drop;
     RestoreJob m_restore;
@@ -408,7 +409,7 @@ TEST_P(VaultTransferTest, OnlyTheBoxesOfALocationAreOutOfReach) {
     WriteBytes(m_tmp / "up/other.txt", RandomBytes(30, 3));
     const auto DropOn = [&](const std::vector<std::string>& vPaths) {
         m_drop = DropJob{vPaths, strFileBox, &m_transfer, {}};
-        return AddDropWorker(m_feedback, &m_drop);
+        return AddDropWorker(m_feedback, m_drop);
     };
     using Passes = std::vector<std::pair<std::string, PassReason>>;
     const auto Passed = [](const TransferReport& report) {
@@ -449,8 +450,9 @@ TEST_P(VaultTransferTest, OnlyTheBoxesOfALocationAreOutOfReach) {
     // Nor in place, to a recorded path in a box (of the fixture's vault).
     const std::string strInBox = BoxFolderPath(m_strVault, BOX_OTHER) + "/x.txt";
     WriteBytes(strInBox, {1});
-    std::uint64_t nDone = 0;
-    ASSERT_EQ(m_cipher.StoreFile(strInBox, Box("x.txt.$"), nullptr, nDone, 0), 1);
+    RunContext run;
+    ASSERT_EQ(m_transfer.Files().StoreFile(strInBox, Box("x.txt.$"), run).nOutcome,
+              FileOutcome::FILE_DONE);
     fs::remove(strInBox);
     EXPECT_EQ(RestoreRun(Box("x.txt.$"), ""), 1);
     ASSERT_EQ(m_restore.report.vPassedOver.size(), 1u);

@@ -1,0 +1,98 @@
+// StoreFile and RestoreFile: one file across the vault's boundary, in the
+// format its vault or its signature calls for.
+//
+// Both write a new file that takes the target's place only when it is
+// complete (TargetCommit.h), so an existing file stays intact until its
+// replacement is whole and, for a restore, until the whole stored file was
+// read and found sound; a failure or cancel leaves nothing partial, and
+// nothing is replaced that the user was not asked about. Never throws.
+// Any thread: a store holds no state of its own beyond the key's.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "FileOutcome.h"
+#include "ScrambledFormat.h"
+#include "VaultEnv.h"
+
+namespace quovex {
+
+class CRestoreFolders;
+class CVaultKey;
+struct KeepOutSet;
+struct RunContext;
+
+class CFileStore {
+public:
+    // key must outlive the store. pEnv: the file system (null: the real one).
+    explicit CFileStore(const CVaultKey& key, CVaultEnv* pEnv = nullptr);
+    ~CFileStore();
+
+    CVaultEnv* Env() const { return m_pEnv; }
+    const CVaultKey& Key() const { return m_key; }
+
+    // Stores the plain file strSource as the stored file strStored (which
+    // ends in ".$"), asking before an existing stored file is replaced;
+    // a protected vault's key stores in the protected format, else the
+    // scrambled one. FILE_DONE when the stored file is complete and in
+    // place; otherwise an existing stored file is left as it was and no
+    // partial file remains. Refuses sources that are not regular files (a
+    // link, a pipe), that the format cannot hold, and sources that change
+    // while they are read (FILE_CHANGED). The result also tells what the
+    // source was when stored.
+    StoreResult StoreFile(const std::string& strSource, const std::string& strStored,
+                          RunContext& run) const;
+    // The same for the file strName of an open folder, whose path is
+    // strSource, into pStoredFolder, the open folder that holds strStored
+    // (null: it is opened, and made when missing).
+    StoreResult StoreFileAt(CFolder& folder, const std::string& strName,
+                            const std::string& strSource, const FolderPtr& pStoredFolder,
+                            const std::string& strStored, RunContext& run) const;
+
+    // Restores a stored file of either format to strTarget minus its last
+    // extension or, when strTarget is empty, to the source path recorded
+    // in it (FILE_BAD_PATH when that is not an absolute path in the normal
+    // form storing records). Asks before an existing file is replaced; a
+    // replaced file keeps its mode, owner and group. FILE_DONE when the
+    // whole stored file was read and found sound and the plain file is in
+    // place; otherwise an existing target is left as it was and nothing
+    // partial remains. A stored file that is cut short, without a
+    // signature, or fails its checks is FAIL_DAMAGED. With pKeepOut, a
+    // target that would lie in one of its folders or take the place of one
+    // of its files is refused (FILE_IN_VAULT) before anything is created.
+    FileResult RestoreFile(const std::string& strStored, const std::string& strTarget,
+                           RunContext& run, const KeepOutSet* pKeepOut = nullptr) const;
+    // The same for the stored file strName of an open folder, whose path is
+    // strStored, into the folders that targets hands out: each is made,
+    // opened and kept out of the vault once for all the files it receives.
+    FileResult RestoreFileAt(CFolder& folder, const std::string& strName,
+                             const std::string& strStored, const std::string& strTarget,
+                             CRestoreFolders& targets, RunContext& run) const;
+
+private:
+    using SourceOpener = std::function<std::unique_ptr<CReadableFile>()>;
+    StoreResult StoreFrom(const SourceOpener& fnOpen, const std::string& strSource,
+                          const FolderPtr& pStoredFolder, const std::string& strStored,
+                          RunContext& run) const;
+    FileResult StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
+                          const FolderPtr& pStoredFolder, const std::string& strStored,
+                          RunContext& run, FileStamp* pSourceStamp) const;
+    FileResult RestoreFrom(const SourceOpener& fnOpen, const std::string& strStored,
+                           const std::string& strTarget, CRestoreFolders& targets,
+                           RunContext& run) const;
+    FileResult RestoreSteps(const SourceOpener& fnOpen, const std::string& strStored,
+                            const std::string& strTarget, CRestoreFolders& targets,
+                            RunContext& run) const;
+    // The format a store writes in.
+    const CStoredFormat& StoreFormat() const;
+    // The format whose signature begins the file; null for none.
+    const CStoredFormat* FormatOf(const unsigned char* pHead, std::size_t nHead) const;
+
+    const CVaultKey& m_key;
+    CVaultEnv* m_pEnv;
+    CScrambledFormat m_scrambled;
+};
+
+}  // namespace quovex

@@ -1,0 +1,67 @@
+// A stored file's format: how a plain file becomes a stored file and back.
+// Two formats live side by side: the scrambled one (ScrambledFormat.h) and
+// the protected one (ProtectedFormat.h). Each stored file tells its own by
+// its signature, so a vault may hold both. CFileStore does the steps both
+// share (folders, questions, the commit); a format writes and reads bytes.
+// Formats are immutable: any thread may use one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "FileOutcome.h"
+
+namespace quovex {
+
+class CReadableFile;
+class CWritableFile;
+struct RunContext;
+
+// What a restore learns of a stored file before it chooses the target.
+struct StoredHead {
+    std::uint64_t nPlainSize = 0;
+    std::string strSourcePath;  // UTF-8; "" when the recorded path is not one storing writes
+};
+
+// One stored file opened for a restore: its head is read and checked, the
+// body not yet.
+class CStoredReader {
+public:
+    virtual ~CStoredReader() = default;
+    virtual const StoredHead& Head() const = 0;
+    // Writes the plain content into target, counting run.nDone by stored
+    // bytes read. FILE_DONE only when the whole body was read and found
+    // sound; the target is then complete but not committed. A damaged body
+    // is FAIL_DAMAGED, a cancel FILE_CANCELLED.
+    virtual FileResult WritePlain(CWritableFile& target, RunContext& run) = 0;
+};
+
+class CStoredFormat {
+public:
+    virtual ~CStoredFormat() = default;
+
+    // Whether a source of nSize bytes whose absolute, normal path is
+    // strSource can be stored in this format at all (FILE_DONE), before
+    // anything is written; otherwise why not.
+    virtual FileResult CanStore(std::uint64_t nSize, const std::string& strSource) const = 0;
+    // Writes the whole stored file into target: source is open at its
+    // start and holds nSize bytes. *pRead receives how many bytes were
+    // read from it, so the caller can tell a source that changed. Not
+    // committed. A cancel is FILE_CANCELLED.
+    virtual FileResult WriteStored(CReadableFile& source, std::uint64_t nSize,
+                                   const std::string& strSource, CWritableFile& target,
+                                   RunContext& run, std::uint64_t* pRead) const = 0;
+    // Reads and checks the head of stored (open at its start) and leaves a
+    // reader for its body in *ppReader. A head that is not this format's,
+    // or damaged, is FAIL_DAMAGED.
+    virtual FileResult OpenStored(std::unique_ptr<CReadableFile> pStored,
+                                  std::unique_ptr<CStoredReader>* ppReader) const = 0;
+};
+
+// The longest signature of any format: what must be read of a stored file
+// to tell its format.
+constexpr std::size_t STORED_SIGNATURE_PEEK = 8;
+
+}  // namespace quovex

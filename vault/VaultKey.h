@@ -1,0 +1,45 @@
+// The key of one open vault: the credentials the user logged in with and
+// what they open. A scrambled vault is opened by the credentials alone (the
+// scramble key, CVaultCipher); a protected vault by its master key, which
+// the key record gives up for the right credentials. A vault being
+// converted holds files of both kinds, so a key may carry both.
+#pragma once
+
+#include <string>
+
+#include "SecretBytes.h"
+#include "VaultCipher.h"
+
+namespace quovex {
+
+// Immutable once the vault is open (the window hands it to worker threads);
+// Wipe is called on the interface thread with no run going on.
+class CVaultKey {
+public:
+    // strUser and strPassword are UTF-8. The scramble key is taken from
+    // them as CVaultCipher does (it may refuse them: CanScramble false).
+    CVaultKey(const std::string& strUser, const std::string& strPassword);
+    ~CVaultKey();
+    CVaultKey(const CVaultKey&) = delete;
+    CVaultKey& operator=(const CVaultKey&) = delete;
+
+    const std::string& User() const { return m_strUser; }
+    // The scrambled format's key.
+    const CVaultCipher& Cipher() const { return m_cipher; }
+    bool CanScramble() const { return m_cipher.IsValid(); }
+
+    // Makes this the key of a protected vault whose master key is master.
+    void SetMasterKey(CSecretBytes master) { m_master = std::move(master); }
+    bool IsProtected() const { return !m_master.IsEmpty(); }
+    const CSecretBytes& MasterKey() const { return m_master; }
+
+    // Wipes everything it holds: afterwards it opens nothing.
+    void Wipe();
+
+private:
+    std::string m_strUser;
+    CVaultCipher m_cipher;
+    CSecretBytes m_master;
+};
+
+}  // namespace quovex
