@@ -1,0 +1,89 @@
+// How a vault of either kind is opened, made, and given a new password.
+// A protected vault is one with a key record (KeyRecordFiles.h): the typed
+// user name and password unseal its master key. A scrambled vault has
+// none: the credential rule (CredentialRule.h) decides by its first stored
+// file. A location with neither holds no vault yet. The login, the
+// settings sheet and quovex-tool all go through these, so both faces
+// decide alike. Nothing here shows anything or throws. Any thread, but
+// the derivations take about half a second each: the window calls them
+// under the wait cursor.
+#pragma once
+
+#include <string>
+
+#include "FailReason.h"
+#include "KeyRecord.h"
+#include "SecretBytes.h"
+
+namespace quovex {
+
+class CVaultEnv;
+class CVaultKey;
+
+enum class VaultKind {
+    VAULT_NONE,       // no key record and no stored file in the boxes: a new vault
+    VAULT_SCRAMBLED,  // stored files and no key record
+    VAULT_PROTECTED,  // a key record (either copy, even a damaged one)
+};
+
+// What lies at strLocation. Reads only.
+VaultKind KindOfVault(const std::string& strLocation, CVaultEnv* pEnv = nullptr);
+
+enum class AccessResult {
+    ACCESS_OPENED,              // done
+    ACCESS_WRONG_CREDENTIALS,   // the user name or password is not the vault's
+    ACCESS_WRONG_RECOVERY_KEY,  // the recovery key is not the vault's
+    ACCESS_FIRST_FILE_DAMAGED,  // scrambled: the first stored file cannot decide (strPath, cause)
+    ACCESS_RECORD_DAMAGED,      // protected: neither copy of the key record is sound
+    ACCESS_RECORD_UNSUPPORTED,  // protected: a record of a later version, or limits out of range
+    ACCESS_NOT_PROTECTED,       // a password change or recovery asked of a vault without a record
+    ACCESS_EXISTS,              // making a vault where one is already
+    ACCESS_NO_MEMORY,           // secret memory or the derivation's memory could not be had
+    ACCESS_DISK_FAILED,         // reading or writing failed (cause)
+};
+
+struct AccessOutcome {
+    AccessResult nResult = AccessResult::ACCESS_WRONG_CREDENTIALS;
+    std::string strPath;  // the file concerned, where there is one
+    FailCause cause;      // why, for ACCESS_DISK_FAILED and ACCESS_FIRST_FILE_DAMAGED
+
+    bool Opened() const { return nResult == AccessResult::ACCESS_OPENED; }
+};
+
+// Opens the vault at strLocation with the credentials pKey was made from
+// (strPassword must be the same password): a protected vault's master key
+// is unsealed into pKey (and its record into *pRecord, when given); a
+// scrambled vault or no vault is judged by the credential rule.
+AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& strPassword,
+                           CVaultKey* pKey, KeyRecordBytes* pRecord = nullptr,
+                           CVaultEnv* pEnv = nullptr);
+
+// Makes a new vault at strLocation (the folder and its boxes are made when
+// missing; ACCESS_EXISTS when KindOfVault is not VAULT_NONE). bProtected:
+// a key record is written, flushed and read back, its master key set in
+// pKey, its record in *pRecord and the recovery key text, to be shown
+// once, in *pRecoveryText. Otherwise a scrambled vault, as the login has
+// always made them.
+AccessOutcome CreateVault(const std::string& strLocation, const std::string& strPassword,
+                          bool bProtected, const KdfLimits& limits, CVaultKey* pKey,
+                          KeyRecordBytes* pRecord, CSecretBytes* pRecoveryText,
+                          CVaultEnv* pEnv = nullptr);
+
+// Seals the master key of the protected vault at strLocation under
+// strNewPassword, after strOldPassword opened it; both copies of the record
+// are replaced, no stored file is rewritten, and the recovery key stays
+// valid. A kill at any moment leaves a record that opens with the old or
+// the new password.
+AccessOutcome ChangeVaultPassword(const std::string& strLocation, const std::string& strUser,
+                                  const std::string& strOldPassword,
+                                  const std::string& strNewPassword, const KdfLimits& limits,
+                                  CVaultEnv* pEnv = nullptr);
+
+// The forgotten password: the recovery key opens the record, which is
+// sealed again under strUser and strNewPassword; pKey, made from those,
+// then holds the master key.
+AccessOutcome RecoverVault(const std::string& strLocation, const std::string& strRecoveryText,
+                           const std::string& strNewPassword, const KdfLimits& limits,
+                           CVaultKey* pKey, CVaultEnv* pEnv = nullptr);
+
+}  // namespace quovex
