@@ -69,6 +69,17 @@ AccessOutcome CreateVault(const std::string& strLocation, const std::string& str
                           KeyRecordBytes* pRecord, CSecretBytes* pRecoveryText,
                           CVaultEnv* pEnv = nullptr);
 
+// The first step of converting the scrambled vault at strLocation: after
+// the credential rule let pKey's credentials in, a key record is made for
+// them (as CreateVault does) and pKey holds its master key. From then on
+// the vault opens as a protected one with the same credentials, while its
+// scrambled files, until ConvertWorker (VaultConversion.h) rewrites them,
+// are read with the credentials as before. ACCESS_EXISTS when the vault is
+// protected already.
+AccessOutcome ProtectVault(const std::string& strLocation, const std::string& strPassword,
+                           const KdfLimits& limits, CVaultKey* pKey, KeyRecordBytes* pRecord,
+                           CSecretBytes* pRecoveryText, CVaultEnv* pEnv = nullptr);
+
 // Seals the master key of the protected vault at strLocation under
 // strNewPassword, after strOldPassword opened it; both copies of the record
 // are replaced, no stored file is rewritten, and the recovery key stays
