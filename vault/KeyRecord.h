@@ -33,10 +33,11 @@
 // checksum holds but whose seal does not open was given the wrong
 // credentials.
 //
-// Default limits, measured on the development machine (2 shared cores,
-// libsodium 1.0.18): opslimit 3 with 192 MiB takes 0.7 s per derivation
-// (opslimit 3 with 128 MiB 0.5 s, opslimit 3 with 256 MiB 1.1 s);
-// bench/keyderivation measures it anew.
+// Default limits, measured on the development machine (2 cores shared
+// with other builds, libsodium 1.0.18, bench/kdf): opslimit 3 with 128 MiB
+// takes 0.49 s per derivation when the machine is quiet and 0.6 to 0.9 s
+// under a load of 6, peak memory 131 MiB. (Opslimit 3 with 192 MiB took
+// 0.7 s quiet but up to 1.6 s loaded; opslimit 2 with 256 MiB 0.9 s loaded.)
 #pragma once
 
 #include <cstddef>
@@ -95,7 +96,7 @@ constexpr std::uint64_t KDF_MIN_OPSLIMIT = 1;
 constexpr std::uint64_t KDF_MAX_OPSLIMIT = 16;
 constexpr std::uint64_t KDF_MIN_MEMLIMIT = 8192;  // crypto_pwhash_MEMLIMIT_MIN
 constexpr std::uint64_t KDF_MAX_MEMLIMIT = 1ull << 30;
-constexpr KdfLimits KDF_DEFAULT_LIMITS{3, 192ull << 20};
+constexpr KdfLimits KDF_DEFAULT_LIMITS{3, 128ull << 20};
 constexpr KdfLimits KDF_FASTEST_LIMITS{KDF_MIN_OPSLIMIT, KDF_MIN_MEMLIMIT};
 
 bool KdfLimitsInRange(const KdfLimits& limits);
