@@ -17,7 +17,7 @@ static_assert(KR_SALT_SIZE == crypto_pwhash_SALTBYTES);
 static_assert(KR_CHECKSUM_SIZE == crypto_generichash_BYTES);
 static_assert(KDF_MIN_MEMLIMIT == crypto_pwhash_MEMLIMIT_MIN);
 static_assert(KDF_MIN_OPSLIMIT >= crypto_pwhash_OPSLIMIT_MIN);
-static_assert(KdfLimits{KDF_DEFAULT_LIMITS}.nMemLimit >= 64ull << 20);
+static_assert(KDF_DEFAULT_LIMITS.nMemLimit >= 64ull << 20);
 static_assert(RECOVERY_TEXT_GROUPS * 4 * 5 >= RECOVERY_KEY_SIZE * 8);
 
 namespace {
@@ -44,7 +44,7 @@ KeyRecordResult CheckRecord(const KeyRecordBytes& vRecord) {
     if (vRecord.size() < KR_OFFSET_VERSION + 1 + KR_CHECKSUM_SIZE)
         return KeyRecordResult::KEY_DAMAGED;
     const std::size_t nBody = vRecord.size() - KR_CHECKSUM_SIZE;
-    unsigned char sum[KR_CHECKSUM_SIZE];
+    unsigned char sum[KR_CHECKSUM_SIZE];  // of public bytes: a plain comparison will do
     crypto_generichash(sum, sizeof sum, vRecord.data(), nBody, nullptr, 0);
     if (std::memcmp(sum, vRecord.data() + nBody, sizeof sum) != 0 ||
         std::memcmp(vRecord.data(), KR_MAGIC, KR_MAGIC_SIZE) != 0)

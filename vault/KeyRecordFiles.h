@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "FileOutcome.h"
 #include "KeyRecord.h"
