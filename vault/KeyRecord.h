@@ -35,7 +35,7 @@
 //
 // Default limits, measured on the development machine (2 cores shared
 // with other builds, libsodium 1.0.18, bench/kdf): opslimit 3 with 128 MiB
-// takes 0.49 s per derivation when the machine is quiet and 0.6 to 0.9 s
+// takes 0.41 to 0.50 s per derivation when the machine is quiet, 0.6 to 0.9 s
 // under a load of 6, peak memory 131 MiB. (Opslimit 3 with 192 MiB took
 // 0.7 s quiet but up to 1.6 s loaded; opslimit 2 with 256 MiB 0.9 s loaded.)
 #pragma once
