@@ -27,10 +27,11 @@ struct BoxInfo {
 extern const BoxInfo BOX_TABLE[BOX_COUNT];
 
 // Names of the records the vault keeps for itself at its location, beside
-// the box folders (none yet). Drops and restores keep out of them as they
-// keep out of the box folders (FolderIdentity.h); a new record only needs
-// its name here.
-inline constexpr std::array<const char*, 0> VAULT_RECORD_NAMES{};
+// the box folders: the two copies of a protected vault's key record
+// (KEY_RECORD_NAME, KEY_RECORD_COPY_NAME in KeyRecordFiles.h). Drops and
+// restores keep out of them as they keep out of the box folders
+// (FolderIdentity.h); a new record only needs its name here.
+inline constexpr std::array<const char*, 2> VAULT_RECORD_NAMES{".quovex-key", ".quovex-key.2"};
 
 // The row number of a box folder name, or -1.
 int BoxIndex(const std::string& strFolderName);

@@ -116,6 +116,12 @@ public:
     Hook m_fnDuringCopy;                  // the target, at the first write of its new file
     Hook m_fnAfterList;                   // a folder, after it was listed
     Hook m_fnBeforeSyncVolume;            // the path asked to flush
+    // >= 0: the run is stopped after this many changes to the disk (a file
+    // created, written, synced or committed, a folder made, synced or
+    // deleted from): every later one fails (EIO), as if the process had
+    // been killed there. m_nChanges counts them, also without a stop.
+    std::int64_t m_nStopAfterChanges = -1;
+    std::int64_t m_nChanges = 0;
 
     // Volumes imitated by folder: a path at or below one of these folders
     // lies on a volume of its own with that many bytes free (the longest
@@ -148,7 +154,7 @@ public:
         return pFile ? std::make_unique<CFaultyUpdater>(std::move(pFile), *this) : nullptr;
     }
     bool CreateFolder(const std::string& strPath, unsigned nMode) override {
-        return Real()->CreateFolder(strPath, nMode);
+        return !Stops() && Real()->CreateFolder(strPath, nMode);
     }
     bool GetStamp(const std::string& strPath, FileStamp* pStamp) override {
         return Real()->GetStamp(strPath, pStamp);
@@ -191,7 +197,14 @@ private:
         errno = nErrno;
         return failed;
     }
+    // Counts a change; true (errno EIO) when the run has been stopped before it.
+    bool Stops() {
+        ++m_nChanges;
+        if (m_nStopAfterChanges < 0 || m_nChanges <= m_nStopAfterChanges) return false;
+        return Refuse(EIO, true);
+    }
     bool NoteDeletion() {
+        if (Stops()) return false;
         if (m_nUnsyncedFiles > 0 || !m_setUnsyncedFolders.empty()) ++m_nUnflushedDeletes;
         return true;
     }
@@ -232,6 +245,7 @@ private:
         }
         std::unique_ptr<CWritableFile> CreateFileFor(const std::string& strName,
                                                      unsigned nMode) override {
+            if (m_env.Stops()) return nullptr;
             auto pFile = m_env.m_bFailCreate ? Refuse(EACCES, nullptr)
                                              : m_pInner->CreateFileFor(strName, nMode);
             return pFile ? std::make_unique<CFaultyWriter>(std::move(pFile), m_env, m_strPath,
@@ -245,7 +259,7 @@ private:
             return m_env.NoteDeletion() && m_pInner->RemoveFolder(strName);
         }
         bool Sync() override {
-            if (m_env.m_bFailSync) return Refuse(EIO, false);
+            if (m_env.m_bFailSync || m_env.Stops()) return Refuse(EIO, false);
             if (!m_pInner->Sync()) return false;
             m_env.m_setUnsyncedFolders.erase(m_strPath);
             return true;
@@ -310,6 +324,7 @@ private:
         bool Append(const void* pData, std::size_t nCount) override {
             if (m_nWritten == 0 && m_env.m_fnDuringCopy) m_env.m_fnDuringCopy(m_strTarget);
             m_bSynced = false;
+            if (m_env.Stops()) return false;
             m_nWritten += nCount;
             const std::int64_t nLimit = m_env.m_nFailWriteAfter;
             if (nLimit >= 0 && m_nWritten > nLimit) return Refuse(ENOSPC, false);
@@ -317,6 +332,7 @@ private:
         }
         bool Sync() override {
             ++m_env.m_nFileSyncs;
+            if (m_env.Stops()) return false;
             m_bSynced = !m_env.m_bFailSync && m_pInner->Sync();
             if (m_env.m_bFailSync) errno = EIO;
             return m_bSynced;
@@ -325,7 +341,8 @@ private:
             return m_pInner->TakeAccessOf(replaced);
         }
         CommitResult Commit(bool bReplace) override {
-            if (m_env.m_bFailCommit) return Refuse(EIO, CommitResult::COMMIT_FAILED);
+            if (m_env.m_bFailCommit || m_env.Stops())
+                return Refuse(EIO, CommitResult::COMMIT_FAILED);
             const CommitResult result = m_pInner->Commit(bReplace);
             if (result == CommitResult::COMMIT_DONE) {
                 m_env.m_nUnsyncedFiles += m_bSynced ? 0 : 1;

@@ -427,18 +427,22 @@ TEST_P(VaultTransferTest, OnlyTheBoxesOfALocationAreOutOfReach) {
     EXPECT_EQ(ReadBytes(strHome + "/Documents/a.txt"), RandomBytes(40, 1));
     EXPECT_EQ(ReadBytes(strHome + "/a.txt"), RandomBytes(40, 1));
 
-    // The location, a box, a stored file, a box through a link: refused;
-    // so is a restore into a box, named plainly or through a link.
+    // The location, a box, a stored file, a key record, a box through a
+    // link: refused; so is a restore into a box, named plainly or through a
+    // link.
+    WriteBytes(strHome + "/.quovex-key.2", {7});
     fs::create_directory_symlink(strHome, m_tmp / "homelink");
     fs::create_directory_symlink(BoxFolderPath(strHome, BOX_OTHER), m_tmp / "boxlink");
     const Tree before = SnapshotTree(strHome);
     const std::string strImage = BoxFolderPath(strHome, BOX_IMAGE);
-    EXPECT_EQ(DropOn({strHome, strImage, strStored, m_tmp / "homelink/OtherBox"}), 1);
+    const std::string strRecord = m_tmp / "homelink/.quovex-key.2";
+    EXPECT_EQ(DropOn({strHome, strImage, strStored, strRecord, m_tmp / "homelink/OtherBox"}), 1);
     EXPECT_EQ(m_drop.report.nFilesDone, 0u);
     EXPECT_EQ(Passed(m_drop.report),
               (Passes{{strHome, PassReason::PASS_IS_VAULT},
                       {strImage, PassReason::PASS_IS_VAULT},
                       {strStored, PassReason::PASS_IN_VAULT},
+                      {strRecord, PassReason::PASS_IS_VAULT},
                       {m_tmp / "homelink/OtherBox", PassReason::PASS_IS_VAULT}}));
     for (const std::string& strTo : {strImage, m_tmp / "boxlink", m_tmp / "boxlink/deeper"}) {
         EXPECT_EQ(RestoreRun(strStored, strTo), 1);
@@ -447,6 +451,7 @@ TEST_P(VaultTransferTest, OnlyTheBoxesOfALocationAreOutOfReach) {
         EXPECT_EQ(m_restore.report.vPassedOver[0].nReason, PassReason::PASS_TARGET_IN_VAULT);
     }
     EXPECT_EQ(SnapshotTree(strHome), before);
+    fs::remove(strHome + "/.quovex-key.2");  // the fixture counts dot-names left
     // Nor in place, to a recorded path in a box (of the fixture's vault).
     const std::string strInBox = BoxFolderPath(m_strVault, BOX_OTHER) + "/x.txt";
     WriteBytes(strInBox, {1});

@@ -1,0 +1,318 @@
+// The key record: its seals, damage told apart from wrong credentials,
+// limits refused before the hash, a new password, the recovery key's text,
+// and its two copies on disk through damage and a killed password change.
+// Every record uses the fastest derivation limits.
+#include <gtest/gtest.h>
+#include <sodium.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "Fakes.h"
+#include "KeyRecordFiles.h"
+#include "TestFiles.h"
+
+using namespace quovex;
+using namespace quovex::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+NewKeyRecord MakeRecord(const std::string& strUser, const std::string& strPassword) {
+    NewKeyRecord made;
+    EXPECT_EQ(CreateKeyRecord(strUser, strPassword, KDF_FASTEST_LIMITS, &made),
+              KeyRecordResult::KEY_OPENED);
+    return made;
+}
+
+std::string TextOf(const CSecretBytes& text) {
+    return std::string(reinterpret_cast<const char*>(text.Data()), text.Size());
+}
+
+// The record with its last bytes made the checksum of the rest again, as a
+// forger would.
+KeyRecordBytes Rechecked(KeyRecordBytes v) {
+    const std::size_t nBody = v.size() - KR_CHECKSUM_SIZE;
+    crypto_generichash(v.data() + nBody, KR_CHECKSUM_SIZE, v.data(), nBody, nullptr, 0);
+    return v;
+}
+
+KeyRecordResult Try(const KeyRecordBytes& v, const std::string& strUser,
+                    const std::string& strPassword, CSecretBytes* pKey = nullptr) {
+    CSecretBytes key;
+    const KeyRecordResult result = UnsealWithPassword(v, strUser, strPassword, &key);
+    EXPECT_EQ(key.IsEmpty(), result != KeyRecordResult::KEY_OPENED);
+    if (pKey) *pKey = std::move(key);
+    return result;
+}
+
+KeyRecordResult TryRecovery(const KeyRecordBytes& v, const std::string& strText) {
+    CSecretBytes key;
+    return UnsealWithRecoveryKey(v, strText, &key);
+}
+
+}  // namespace
+
+// Both the user name and the password must match; the recovery key opens
+// the same master key; each record has its own master key.
+TEST(KeyRecordTest, SealsTheMasterKeyUnderUserNameAndPassword) {
+    const NewKeyRecord made = MakeRecord("alice", "密码 pw");
+    ASSERT_EQ(made.vRecord.size(), KR_RECORD_SIZE);
+    EXPECT_EQ(made.masterKey.Size(), KR_MASTER_KEY_SIZE);
+    CSecretBytes key;
+    EXPECT_EQ(Try(made.vRecord, "alice", "密码 pw", &key), KeyRecordResult::KEY_OPENED);
+    EXPECT_TRUE(key.Equals(made.masterKey));
+    EXPECT_EQ(Try(made.vRecord, "Alice", "密码 pw"), KeyRecordResult::KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(Try(made.vRecord, "alice", "密码 pw "), KeyRecordResult::KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(Try(made.vRecord, "alice密码", " pw"), KeyRecordResult::KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(UnsealWithRecoveryKey(made.vRecord, TextOf(made.recoveryText), &key),
+              KeyRecordResult::KEY_OPENED);
+    EXPECT_TRUE(key.Equals(made.masterKey));
+    const NewKeyRecord other = MakeRecord("alice", "密码 pw");
+    EXPECT_FALSE(other.masterKey.Equals(made.masterKey));
+    EXPECT_EQ(TryRecovery(other.vRecord, TextOf(made.recoveryText)),
+              KeyRecordResult::KEY_WRONG_RECOVERY_KEY);
+}
+
+// A byte changed anywhere fails the checksum: damaged, whatever the
+// credentials. A forger who fixes the checksum still cannot open it: every
+// byte before the seals is bound into them. A sound record of another
+// version is told apart.
+TEST(KeyRecordTest, DamageIsToldApartFromWrongCredentials) {
+    const NewKeyRecord made = MakeRecord("bob", "pw");
+    const std::string strRecovery = TextOf(made.recoveryText);
+    for (std::size_t i = 0; i < KR_RECORD_SIZE; ++i) {
+        KeyRecordBytes v = made.vRecord;
+        v[i] ^= 0x01;
+        EXPECT_EQ(Try(v, "bob", "pw"), KeyRecordResult::KEY_DAMAGED) << i;
+        EXPECT_EQ(TryRecovery(v, strRecovery), KeyRecordResult::KEY_DAMAGED) << i;
+    }
+    KeyRecordBytes vLonger = made.vRecord, vShorter = made.vRecord;
+    vLonger.push_back(0);
+    vShorter.pop_back();
+    for (const KeyRecordBytes& v : {vLonger, vShorter, KeyRecordBytes(), Rechecked(vLonger)})
+        EXPECT_EQ(Try(v, "bob", "pw"), KeyRecordResult::KEY_DAMAGED);
+
+    for (std::size_t i = KR_OFFSET_VAULT_ID; i < KR_OFFSET_CHECKSUM; ++i) {
+        if (i >= KR_OFFSET_OPSLIMIT && i < KR_OFFSET_SALT) continue;  // the limits: below
+        KeyRecordBytes v = made.vRecord;
+        v[i] ^= 0x01;
+        v = Rechecked(v);
+        EXPECT_EQ(Try(v, "bob", "pw"), KeyRecordResult::KEY_WRONG_CREDENTIALS) << i;
+        // A new password leaves the recovery seal valid: it binds only what comes before it.
+        const KeyRecordResult recovery = i < KR_OFFSET_OPSLIMIT
+                                             ? KeyRecordResult::KEY_WRONG_RECOVERY_KEY
+                                             : KeyRecordResult::KEY_OPENED;
+        EXPECT_EQ(TryRecovery(v, strRecovery), recovery) << i;
+    }
+    KeyRecordBytes vNext = made.vRecord;
+    vNext[KR_OFFSET_VERSION] = KR_VERSION + 1;
+    vNext.resize(KR_RECORD_SIZE + 40);  // a longer layout, checksum last
+    EXPECT_EQ(Try(Rechecked(vNext), "bob", "pw"), KeyRecordResult::KEY_UNSUPPORTED_VERSION);
+}
+
+// Limits out of range are refused before the hash runs: opslimit 0 would
+// fail in libsodium (no memory), 2^32 - 1 passes would run for hours.
+TEST(KeyRecordTest, LimitsOutOfRangeAreRefusedBeforeTheHashRuns) {
+    EXPECT_TRUE(KdfLimitsInRange({KDF_MAX_OPSLIMIT, KDF_MAX_MEMLIMIT}));
+    EXPECT_TRUE(KdfLimitsInRange(KDF_DEFAULT_LIMITS));
+    const KdfLimits outside[] = {
+        {0, KDF_MIN_MEMLIMIT},          {KDF_MAX_OPSLIMIT + 1, KDF_MIN_MEMLIMIT},
+        {0xFFFFFFFF, KDF_MIN_MEMLIMIT}, {1, KDF_MIN_MEMLIMIT - 1},
+        {1, KDF_MAX_MEMLIMIT + 1},      {1, 1ull << 40}};
+    const NewKeyRecord made = MakeRecord("carol", "pw");
+    for (const KdfLimits& limits : outside) {
+        NewKeyRecord none;
+        EXPECT_EQ(CreateKeyRecord("carol", "pw", limits, &none),
+                  KeyRecordResult::KEY_LIMITS_OUT_OF_RANGE);
+        EXPECT_TRUE(none.vRecord.empty() && none.masterKey.IsEmpty());
+        KeyRecordBytes vResealed;
+        EXPECT_EQ(ResealKeyRecord(made.vRecord, made.masterKey, "carol", "pw", limits, &vResealed),
+                  KeyRecordResult::KEY_LIMITS_OUT_OF_RANGE);
+        KeyRecordBytes v = made.vRecord;
+        for (int i = 0; i < 4; ++i)
+            v[KR_OFFSET_OPSLIMIT + i] = static_cast<unsigned char>(limits.nOpsLimit >> (8 * i));
+        for (int i = 0; i < 8; ++i)
+            v[KR_OFFSET_MEMLIMIT + i] = static_cast<unsigned char>(limits.nMemLimit >> (8 * i));
+        EXPECT_EQ(Try(Rechecked(v), "carol", "pw"), KeyRecordResult::KEY_LIMITS_OUT_OF_RANGE);
+    }
+}
+
+// A new password: new salt and seal, the same vault id and master key, the
+// old password refused, the recovery key still valid, also after a
+// recovery under another user name.
+TEST(KeyRecordTest, ResealKeepsTheMasterKeyAndTheRecoveryKey) {
+    const NewKeyRecord made = MakeRecord("dave", "old");
+    const std::string strRecovery = TextOf(made.recoveryText);
+    KeyRecordBytes vNew;
+    ASSERT_EQ(
+        ResealKeyRecord(made.vRecord, made.masterKey, "dave", "new", KDF_FASTEST_LIMITS, &vNew),
+        KeyRecordResult::KEY_OPENED);
+    CSecretBytes key;
+    EXPECT_EQ(Try(vNew, "dave", "new", &key), KeyRecordResult::KEY_OPENED);
+    EXPECT_TRUE(key.Equals(made.masterKey));
+    EXPECT_EQ(Try(vNew, "dave", "old"), KeyRecordResult::KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(TryRecovery(vNew, strRecovery), KeyRecordResult::KEY_OPENED);
+    EXPECT_TRUE(std::equal(vNew.begin(), vNew.begin() + KR_OFFSET_OPSLIMIT, made.vRecord.begin()));
+    EXPECT_FALSE(std::equal(vNew.begin() + KR_OFFSET_SALT, vNew.end(),
+                            made.vRecord.begin() + KR_OFFSET_SALT));
+    unsigned char id[KR_VAULT_ID_SIZE], idNew[KR_VAULT_ID_SIZE];
+    EXPECT_TRUE(ReadVaultId(made.vRecord, id) && ReadVaultId(vNew, idNew));
+    EXPECT_EQ(std::memcmp(id, idNew, sizeof id), 0);
+
+    ASSERT_EQ(UnsealWithRecoveryKey(vNew, strRecovery, &key), KeyRecordResult::KEY_OPENED);
+    KeyRecordBytes vRecovered;
+    EXPECT_EQ(ResealKeyRecord(vNew, key, "erin", "third", KDF_FASTEST_LIMITS, &vRecovered),
+              KeyRecordResult::KEY_OPENED);
+    EXPECT_EQ(Try(vRecovered, "erin", "third"), KeyRecordResult::KEY_OPENED);
+    EXPECT_EQ(Try(vRecovered, "dave", "new"), KeyRecordResult::KEY_WRONG_CREDENTIALS);
+    vNew[KR_OFFSET_SALT] ^= 1;
+    EXPECT_EQ(ResealKeyRecord(vNew, key, "erin", "x", KDF_FASTEST_LIMITS, &vRecovered),
+              KeyRecordResult::KEY_DAMAGED);
+    EXPECT_TRUE(vRecovered.empty());
+}
+
+// Crockford base32 in 13 groups of four; typed back in any case, with or
+// without dashes and spaces, O for 0 and I or L for 1. Nothing else passes.
+TEST(KeyRecordTest, RecoveryKeyTextForgivesTypingButNotAnotherKey) {
+    CSecretBytes ones(RECOVERY_KEY_SIZE), eights(RECOVERY_KEY_SIZE), parsed;
+    std::memset(ones.Data(), 0xFF, RECOVERY_KEY_SIZE);
+    std::memset(eights.Data(), 0x08, RECOVERY_KEY_SIZE);
+    std::string strAllOnes;
+    for (int i = 0; i < 12; ++i) strAllOnes += "ZZZZ-";
+    EXPECT_EQ(TextOf(FormatRecoveryKey(ones)), strAllOnes + "ZZZG");  // 4 zero bits after 256
+
+    const std::string strText = TextOf(FormatRecoveryKey(eights));
+    ASSERT_EQ(strText.size(), RECOVERY_TEXT_SIZE);
+    EXPECT_EQ(strText.substr(0, 15), "1040-G208-1040-");
+    std::string strTyped;
+    for (char c : strText) {
+        if (c == '-') continue;
+        c = c == '0' ? 'o' : c == '1' ? 'L' : static_cast<char>(std::tolower(c));
+        strTyped += strTyped.size() % 7 == 3 ? std::string(" ") + c : std::string(1, c);
+    }
+    ASSERT_TRUE(ParseRecoveryKey(strTyped, &parsed)) << strTyped;
+    EXPECT_TRUE(parsed.Equals(eights));
+    EXPECT_TRUE(ParseRecoveryKey("i" + strText.substr(1), &parsed));
+    EXPECT_TRUE(parsed.Equals(eights));
+
+    const std::string refused[] = {
+        strText.substr(1),       strText + "0",       "U" + strText.substr(1),
+        "*" + strText.substr(1), strAllOnes + "ZZZZ", std::string(strText).replace(5, 1, "\n")};
+    for (const std::string& strBad : refused) {
+        EXPECT_FALSE(ParseRecoveryKey(strBad, &parsed)) << strBad;
+        EXPECT_TRUE(parsed.IsEmpty());
+    }
+}
+
+// The copies on disk: both written new (never over an existing record),
+// the main one rewritten from the second when it is missing, damaged or
+// replaced by a link (never followed), and the second from the main one.
+// Both damaged: a clear code and nothing written.
+TEST(KeyRecordFilesTest, ADamagedCopyIsRewrittenFromTheSoundOneAndTwoDamagedAreNotTouched) {
+    CTempDir tmp;
+    const std::string strVault = tmp / "vault", strMain = tmp / "vault/.quovex-key",
+                      strCopy = tmp / "vault/.quovex-key.2";
+    fs::create_directories(strVault);
+    KeyRecordOpening opened;
+    EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", &opened),
+              KeyRecordResult::KEY_NOT_FOUND);
+    EXPECT_FALSE(IsProtectedVault(strVault));
+    const NewKeyRecord made = MakeRecord("fay", "pw");
+    ASSERT_EQ(WriteNewKeyRecord(strVault, made.vRecord).nOutcome, FileOutcome::FILE_DONE);
+    EXPECT_EQ(ReadBytes(strMain), made.vRecord);
+    EXPECT_EQ(ReadBytes(strCopy), made.vRecord);
+    EXPECT_EQ(ModeOf(strMain), 0600u);
+    EXPECT_EQ(WriteNewKeyRecord(strVault, MakeRecord("x", "y").vRecord).cause.nErrno, EEXIST);
+    EXPECT_EQ(ReadBytes(strMain), made.vRecord);
+
+    Bytes vDamaged = made.vRecord;
+    vDamaged[KR_OFFSET_PASSWORD_SEAL] ^= 0x80;
+    WriteBytes(tmp / "outside", vDamaged);
+    const auto damage = [&](const std::string& strPath) { WriteBytes(strPath, vDamaged); };
+    const auto link = [&](const std::string& strPath) {
+        fs::remove(strPath);
+        fs::create_symlink(tmp / "outside", strPath);
+    };
+    const auto remove = [&](const std::string& strPath) { fs::remove(strPath); };
+    for (const std::string& strBroken : {strMain, strCopy}) {
+        for (const auto& fnBreak :
+             {std::function(damage), std::function(link), std::function(remove)}) {
+            fnBreak(strBroken);
+            EXPECT_TRUE(IsProtectedVault(strVault));
+            EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", &opened),
+                      KeyRecordResult::KEY_OPENED);
+            EXPECT_TRUE(opened.masterKey.Equals(made.masterKey));
+            EXPECT_TRUE(opened.bRepaired && !opened.bRepairFailed);
+            EXPECT_EQ(SnapshotTree(strVault),
+                      (Tree{{".quovex-key", made.vRecord}, {".quovex-key.2", made.vRecord}}));
+        }
+    }
+    EXPECT_EQ(ReadBytes(tmp / "outside"), vDamaged);
+
+    damage(strMain);
+    EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "wrong", &opened),
+              KeyRecordResult::KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(ReadBytes(strMain), vDamaged);
+    for (const auto& fnSecond : {std::function(damage), std::function(remove)}) {
+        fnSecond(strCopy);
+        const Tree before = SnapshotTree(strVault);
+        EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", &opened),
+                  KeyRecordResult::KEY_DAMAGED);
+        EXPECT_EQ(OpenKeyRecordWithRecoveryKey(strVault, TextOf(made.recoveryText), &opened),
+                  KeyRecordResult::KEY_DAMAGED);
+        EXPECT_TRUE(opened.masterKey.IsEmpty());
+        EXPECT_EQ(SnapshotTree(strVault), before);
+    }
+}
+
+// A password change killed after any step of the replacement leaves a
+// vault that opens with the old or the new password (with both while the
+// copies differ), and opening makes the copies agree, on every kind of
+// file system.
+TEST(KeyRecordFilesTest, AKilledPasswordChangeOpensWithTheOldOrTheNewPassword) {
+    const NewKeyRecord made = MakeRecord("gil", "old");
+    KeyRecordBytes vNew;
+    ASSERT_EQ(
+        ResealKeyRecord(made.vRecord, made.masterKey, "gil", "new", KDF_FASTEST_LIMITS, &vNew),
+        KeyRecordResult::KEY_OPENED);
+    for (const FileSystemKind& kind : ALL_FILE_SYSTEMS) {
+        bool bDone = false;
+        int nOld = 0, nNew = 0;
+        for (int nStop = 0; !bDone && nStop < 40; ++nStop) {
+            CTempDir tmp;
+            fs::create_directories(tmp / "v");
+            ASSERT_EQ(WriteNewKeyRecord(tmp / "v", made.vRecord).nOutcome, FileOutcome::FILE_DONE);
+            CFaultEnv env;
+            env.ActAs(kind);
+            env.m_nStopAfterChanges = nStop;
+            bDone = ReplaceKeyRecord(tmp / "v", vNew, &env).nOutcome == FileOutcome::FILE_DONE;
+            env.m_nStopAfterChanges = -1;
+            fs::copy(tmp / "v", tmp / "w");
+            const bool bDiffer =
+                ReadBytes(tmp / "v/.quovex-key") != ReadBytes(tmp / "v/.quovex-key.2");
+            KeyRecordOpening opened;
+            const bool bOld = OpenKeyRecordWithPassword(tmp / "v", "gil", "old", &opened, &env) ==
+                              KeyRecordResult::KEY_OPENED;
+            const bool bNew = OpenKeyRecordWithPassword(tmp / "w", "gil", "new", &opened, &env) ==
+                              KeyRecordResult::KEY_OPENED;
+            EXPECT_TRUE(bOld || bNew) << kind.pszName << " stop " << nStop;
+            EXPECT_EQ(bOld && bNew, bDiffer) << kind.pszName << " stop " << nStop;
+            EXPECT_FALSE(bDone && bOld) << kind.pszName << " stop " << nStop;
+            EXPECT_TRUE(opened.masterKey.IsEmpty() || opened.masterKey.Equals(made.masterKey));
+            nOld += bOld && !bNew;
+            nNew += bNew;
+            const Tree agreeOld{{".quovex-key", made.vRecord}, {".quovex-key.2", made.vRecord}};
+            const Tree agreeNew{{".quovex-key", vNew}, {".quovex-key.2", vNew}};
+            EXPECT_TRUE(!bOld || SnapshotTree(tmp / "v") == agreeOld) << kind.pszName << nStop;
+            EXPECT_TRUE(!bNew || SnapshotTree(tmp / "w") == agreeNew) << kind.pszName << nStop;
+        }
+        EXPECT_TRUE(bDone) << kind.pszName;
+        EXPECT_GT(nOld, 0) << kind.pszName;
+        EXPECT_GT(nNew, 0) << kind.pszName;
+    }
+}
