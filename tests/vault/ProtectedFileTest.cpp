@@ -393,3 +393,52 @@ TEST_F(ProtectedFileTest, ChunkSizesAndTotalsOutsideTheLayoutAreRefused) {
         EXPECT_EQ(Open(m_keys, v).result, R::PROTECTED_SIZE_MISMATCH) << nSealed;
     }
 }
+
+namespace {
+
+struct ProtectedReference {
+    const char* pszStored;  // in tests/data/protected
+    std::size_t nPlainSize;
+};
+
+// The bytes (7 i + 3) mod 256, as in tests/data/block300.bin.
+Bytes Pattern(std::size_t nSize) {
+    Bytes v(nSize);
+    for (std::size_t i = 0; i < nSize; ++i) v[i] = static_cast<unsigned char>(7 * i + 3);
+    return v;
+}
+
+}  // namespace
+
+// Reference files sealed once with the fixed inputs of tests/data/README.md:
+// sealing again gives the same bytes, and they open to the plain pattern.
+TEST_F(ProtectedFileTest, SealsAndOpensTheReferenceFilesByteForByte) {
+    CSecretBytes master(PFF_KEY_SIZE);
+    for (std::size_t i = 0; i < master.Size(); ++i)
+        master.Data()[i] = static_cast<unsigned char>(i);
+    ProtectedFileKeys keys;
+    ASSERT_TRUE(DeriveFileKeys(master, &keys));
+    ProtectedMetadata metadata;
+    metadata.nStoredTime = 1'700'000'000;
+    metadata.nMode = 0644;
+    metadata.strSourcePath = "/tmp/quovex-ref/资料/pattern.bin";
+    metadata.strSummary = "参考文件 reference";
+    for (const ProtectedReference& ref :
+         {ProtectedReference{"empty.bin.$", 0}, ProtectedReference{"pattern300.bin.$", 300},
+          ProtectedReference{"pattern65836.bin.$", 65836}}) {
+        SCOPED_TRACE(ref.pszStored);
+        const std::string strStored =
+            std::string(QUOVEX_TEST_DATA_DIR) + "/protected/" + ref.pszStored;
+        metadata.nPlainSize = ref.nPlainSize;
+        m_nNext = 0;  // the file id is 01 02 .. 10, the slot nonces follow
+        const Bytes v = Seal(keys, Pattern(ref.nPlainSize), metadata);
+        EXPECT_EQ(ReadBytes(strStored), v);
+        const Opened opened = Open(keys, ReadBytes(strStored));
+        ASSERT_EQ(opened.result, R::PROTECTED_OK);
+        EXPECT_EQ(opened.plain, Pattern(ref.nPlainSize));
+        EXPECT_EQ(opened.metadata.strSourcePath, metadata.strSourcePath);
+        EXPECT_EQ(opened.metadata.strSummary, metadata.strSummary);
+        EXPECT_EQ(opened.metadata.nMode, 0644u);
+    }
+    EXPECT_EQ(Pattern(300), ReadBytes(std::string(QUOVEX_TEST_DATA_DIR) + "/block300.bin"));
+}
