@@ -120,6 +120,8 @@ public:
     // Splits the body of a stored file of nStoredLength bytes into chunks:
     // every one but the last PFF_CHUNK_STORED_SIZE bytes, the last one final.
     ProtectedResult BeginBody(std::uint64_t nStoredLength);
+    // The number of chunks the body was split into (the last one final).
+    std::uint64_t ChunkCount() const { return m_nChunkCount; }
     // The stored bytes of the next chunk; 0 when no chunk is left.
     std::size_t NextChunkSize() const;
     // Opens the next chunk into pOut (room for PFF_CHUNK_SIZE bytes), sets

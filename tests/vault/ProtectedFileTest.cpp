@@ -67,6 +67,7 @@ Bytes Seal(const ProtectedFileKeys& keys, const Bytes& vPlain) {
 struct Opened {
     R result = R::PROTECTED_OK;
     std::uint64_t nFailedChunk = 0;
+    std::uint64_t nChunks = 0;
     ProtectedMetadata metadata;
     Bytes plain;
 };
@@ -89,6 +90,7 @@ Opened Open(const ProtectedFileKeys& keys, const Bytes& v) {
     opened.metadata = opener.Metadata();
     nPos += nSlots;
     result = opener.BeginBody(v.size());
+    opened.nChunks = opener.ChunkCount();
     Bytes vOut(CHUNK);
     while (result == R::PROTECTED_OK && opener.NextChunkSize() > 0) {
         const std::size_t n = std::min(opener.NextChunkSize(), v.size() - nPos);
@@ -132,6 +134,7 @@ TEST_F(ProtectedFileTest, RoundTripsEverySizeAtItsPredictedLength) {
         const Opened opened = Open(m_keys, v);
         ASSERT_EQ(opened.result, R::PROTECTED_OK);
         EXPECT_EQ(opened.plain, vPlain);
+        EXPECT_EQ(opened.nChunks, nSize / CHUNK + 1);
         EXPECT_EQ(opened.metadata.strSourcePath, MetadataFor(nSize).strSourcePath);
         EXPECT_EQ(opened.metadata.strSummary, "quarterly figures");
         EXPECT_EQ(opened.metadata.nStoredTime, 1'700'000'000);
