@@ -5,6 +5,8 @@
 #include "ChunkIo.h"
 #include "CredentialRule.h"
 #include "KeyRecordFiles.h"
+#include "ScrambledFormat.h"
+#include "StoredFormat.h"
 #include "VaultFolders.h"
 #include "VaultKey.h"
 
@@ -130,6 +132,34 @@ AccessOutcome MakeLocation(const std::string& strLocation, CVaultEnv* pEnv) {
     return Outcome(AccessResult::ACCESS_OPENED);
 }
 
+// The first stored file below pFolder that is a scrambled one, or "".
+std::string FindScrambledIn(const FolderPtr& pFolder, const std::string& strPath) {
+    std::string strFound;
+    if (!pFolder) return strFound;
+    WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
+        if (entry.kind == EntryKind::ENTRY_FOLDER) {
+            strFound = FindScrambledIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath);
+        } else if (entry.kind == EntryKind::ENTRY_FILE) {
+            const std::unique_ptr<CReadableFile> pFile = entry.pFolder->OpenFile(entry.strName);
+            unsigned char head[STORED_SIGNATURE_PEEK] = {};
+            const std::int64_t nRead = pFile ? ReadFull(*pFile, head, sizeof head) : -1;
+            if (nRead > 0 && IsScrambledSignature(head, static_cast<std::size_t>(nRead)))
+                strFound = entry.strPath;
+        }
+        return strFound.empty();
+    });
+    return strFound;
+}
+
+std::string FindScrambledFile(const std::string& strLocation, CVaultEnv* pEnv) {
+    std::string strFound;
+    for (int nBox = 0; nBox < BOX_COUNT && strFound.empty(); ++nBox) {
+        const std::string strBox = BoxFolderPath(strLocation, nBox);
+        strFound = FindScrambledIn(CVaultEnv::Or(pEnv)->OpenFolder(strBox), strBox);
+    }
+    return strFound;
+}
+
 // Seals the opened record's master key under strUser and strNewPassword
 // and puts the new record in place of both copies.
 AccessOutcome Reseal(const std::string& strLocation, const KeyRecordOpening& opened,
@@ -206,6 +236,9 @@ AccessOutcome ChangeVaultPassword(const std::string& strLocation, const std::str
         OpenKeyRecordWithPassword(strLocation, strUser, strOldPassword, &opened, pEnv);
     if (nResult != KeyRecordResult::KEY_OPENED)
         return FromKeyResult(nResult, strLocation, opened.failure);
+    const std::string strScrambled = FindScrambledFile(strLocation, pEnv);
+    if (!strScrambled.empty())
+        return Outcome(AccessResult::ACCESS_SCRAMBLED_FILES_LEFT, strScrambled);
     return Reseal(strLocation, opened, strUser, strNewPassword, limits, pEnv, pNewRecord);
 }
 

@@ -40,6 +40,10 @@ enum class AccessResult {
     ACCESS_EXISTS,              // making a vault where one is already
     ACCESS_NO_MEMORY,           // secret memory or the derivation's memory could not be had
     ACCESS_DISK_FAILED,         // reading or writing failed (cause)
+    // A password change asked of a protected vault that still holds
+    // scrambled stored files (strPath, the first met): they open only with
+    // the password in force, so the conversion must finish first.
+    ACCESS_SCRAMBLED_FILES_LEFT,
 };
 
 struct AccessOutcome {
@@ -84,7 +88,9 @@ AccessOutcome ProtectVault(const std::string& strLocation, const std::string& st
 // strNewPassword, after strOldPassword opened it; both copies of the record
 // are replaced, no stored file is rewritten, and the recovery key stays
 // valid. A kill at any moment leaves a record that opens with the old or
-// the new password. The new record in *pNewRecord, when given.
+// the new password. The new record in *pNewRecord, when given. Refused
+// (ACCESS_SCRAMBLED_FILES_LEFT) while the boxes still hold a scrambled
+// stored file, which the new password would not open.
 AccessOutcome ChangeVaultPassword(const std::string& strLocation, const std::string& strUser,
                                   const std::string& strOldPassword,
                                   const std::string& strNewPassword, const KdfLimits& limits,

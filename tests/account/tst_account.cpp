@@ -283,6 +283,14 @@ void TestAccount::passwordChangeAndRecoveryKeepTheMasterKey() {
     QCOMPARE(ChangeVaultPassword(strNative, "bob1", "bad-pw", "new-pw", FAST).nResult,
              AccessResult::ACCESS_WRONG_CREDENTIALS);
     QCOMPARE(ReadAll(MainCopy(strVault)), before);
+    // A scrambled file left over from a conversion opens only with the
+    // password in force: no change until it is converted.
+    const QString strLeft = strVault + QStringLiteral("/FileBox/deep/left.txt.$");
+    QVERIFY(Place("chinese.txt.$", strLeft));
+    const AccessOutcome left = ChangeVaultPassword(strNative, "bob1", "old-pw", "new-pw", FAST);
+    QCOMPARE(left.nResult, AccessResult::ACCESS_SCRAMBLED_FILES_LEFT);
+    QCOMPARE(QString::fromStdString(left.strPath), strLeft);
+    QVERIFY(ReadAll(MainCopy(strVault)) == before && QFile::remove(strLeft));
     QVERIFY(ChangeVaultPassword(strNative, "bob1", "old-pw", "new-pw", FAST).Opened());
     QCOMPARE(ReadAll(MainCopy(strVault)), ReadAll(SecondCopy(strVault)));
     QCOMPARE(OpenWith(strVault, "bob1", "old-pw"), AccessResult::ACCESS_WRONG_CREDENTIALS);
