@@ -109,7 +109,9 @@ std::string AccessRefusalText(const AccessOutcome& outcome) {
                    "derivation out of range; this version cannot open it" +
                    strAt;
         case AccessResult::ACCESS_NOT_PROTECTED:
-            return "not a protected vault: it has no key record whose password could be changed";
+            return "not a protected vault: it has no key record whose password could be "
+                   "changed" +
+                   strAt;
         case AccessResult::ACCESS_EXISTS:
             return "a vault lies there already" + strAt;
         case AccessResult::ACCESS_NO_MEMORY:

@@ -90,6 +90,7 @@ int RunPasswd(const ToolOptions& options, const std::string& strVault,
         outcome = ChangeVaultPassword(strVault, options.strUser, options.strPassword,
                                       options.strNewPassword, options.limits);
     }
+    if (outcome.nResult == AccessResult::ACCESS_NOT_PROTECTED) outcome.strPath = strVault;
     if (Told(outcome)) return TOOL_EXIT_FAILED;
     std::fprintf(stderr, "quovex-tool: the vault at %s opens with the new password now\n",
                  strVault.c_str());
