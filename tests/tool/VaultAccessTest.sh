@@ -3,7 +3,8 @@
 # either kind (the recovery key printed once, on standard output), a store
 # into a location without a vault, passwd with the old password or the
 # recovery key, and the refusals a protected vault gives (wrong password,
-# wrong recovery key, damaged record). The fastest derivation keeps it quick.
+# wrong recovery key, damaged record), and a new password asked for twice on
+# a terminal. The fastest derivation keeps it quick.
 # Usage: VaultAccessTest.sh PATH-TO-quovex-tool
 . "$(dirname "$0")/ToolTestSupport.sh"
 KDF=(--kdf-passes 1 --kdf-memory 1)
@@ -76,18 +77,55 @@ HOME="$WORK/home" expect 1 "passwd without VAULT looks in \$HOME/Box" \
     passwd --user alice --password-file new.txt --new-password-file third.txt
 grep -q "not a protected vault.*: $WORK/home/Box" err.txt || fail "passwd without VAULT: no reason"
 
-# One damaged copy is repaired from the other; both damaged: a clear
-# message, and neither copy is written.
-printf 'X' | dd of=pv/.quovex-key bs=1 seek=120 conv=notrunc status=none
+# One damaged copy (its salt overwritten) is repaired from the other; both
+# damaged: a clear message, and neither copy is written.
+printf 'XXXXXXXXXXXXXXXX' | dd of=pv/.quovex-key bs=1 seek=109 conv=notrunc status=none
 expect 0 "a damaged main copy" check --user alice --password-file new.txt pv
 cmp -s pv/.quovex-key pv/.quovex-key.2 || fail "the damaged copy was not repaired"
-printf 'X' | dd of=pv/.quovex-key bs=1 seek=120 conv=notrunc status=none
+printf 'XXXXXXXXXXXXXXXX' | dd of=pv/.quovex-key bs=1 seek=109 conv=notrunc status=none
 truncate -s 50 pv/.quovex-key.2
 cp pv/.quovex-key main.before
 expect 1 "both copies damaged" check --user alice --password-file new.txt pv
 grep -q "key record is damaged" err.txt || fail "damaged record: no reason"
 cmp -s pv/.quovex-key main.before && [ "$(stat -c %s pv/.quovex-key.2)" = 50 ] ||
     fail "a damaged record was written to"
+
+# On a terminal the new password is asked for twice; two that differ change nothing.
+expect 0 "init for the terminal" init "${CRED[@]}" "${KDF[@]}" tv >/dev/null
+python3 - "$TOOL" "$WORK/tv" <<'PY' || fail "new password on the terminal"
+import os, pty, select, sys
+tool, vault = sys.argv[1], sys.argv[2]
+
+# Types each line once the tool has written its prompt and sleeps in the
+# read (the prompt turns echo off and flushes what was typed before);
+# returns the exit status. The timeout only keeps a broken tool from hanging.
+def run(args, answers):
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.execv(tool, [tool] + args)
+    seen = b""
+    for prompt, line in answers:
+        while prompt not in seen:
+            if not select.select([fd], [], [], 60)[0]:
+                sys.exit("no %r, only %r" % (prompt, seen))
+            seen += os.read(fd, 1024)
+        seen = b""
+        while open("/proc/%d/stat" % pid).read().rsplit(")", 1)[1].split()[0] in "RD":
+            os.sched_yield()
+        os.write(fd, line + b"\n")
+    try:
+        while os.read(fd, 1024):
+            pass
+    except OSError:
+        pass
+    return os.WEXITSTATUS(os.waitpid(pid, 0)[1])
+
+args = ["passwd", "--user", "alice", "--kdf-passes", "1", "--kdf-memory", "1", vault]
+old, new = (b"Password for alice: ", b"secret1"), (b"New password for alice: ", b"new-pass")
+assert run(args, [old, new, (b"Type it again: ", b"new-pasz")]) == 2, "differing passwords"
+assert run(args, [old, new, (b"Type it again: ", b"new-pass")]) == 0, "matching passwords"
+PY
+expect 0 "the password typed twice" check --user alice --password-file new.txt tv
 
 [ "$FAILS" -eq 0 ] && echo "all vault access checks passed"
 exit $((FAILS > 0))
