@@ -183,11 +183,10 @@ bool ObtainPassword(ToolOptions* pOptions, std::string* pError) {
 
 int RunListCommand(const ToolOptions& options) {
     const std::string strPath = MakeAbsolute(options.vPaths.front());
-    if (options.bUserGiven) {
-        const CVaultCipher cipher(options.strUser, options.strPassword);
-        if (Refused(JudgeRestoreCredentials(cipher, strPath))) return TOOL_EXIT_FAILED;
-    }
-    return RunList(strPath, options.bJson);
+    if (!options.bUserGiven) return RunList(strPath, options.bJson);
+    const CVaultKey key(options.strUser, options.strPassword);
+    if (Refused(JudgeRestoreCredentials(key.Cipher(), strPath))) return TOOL_EXIT_FAILED;
+    return RunList(strPath, options.bJson, &key);
 }
 
 int RunCommand(const ToolOptions& options) {
@@ -199,8 +198,7 @@ int RunCommand(const ToolOptions& options) {
         case ToolCommand::TOOL_RESTORE:
             return RunRestore(options, key);
         default:
-            return RunCheck(MakeAbsolute(options.vPaths.front()), options.bJson,
-                            key.Cipher().Checksum());
+            return RunCheck(MakeAbsolute(options.vPaths.front()), options.bJson, key);
     }
 }
 
