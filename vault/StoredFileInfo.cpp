@@ -4,7 +4,7 @@
 
 #include "ChunkIo.h"
 #include "ProtectedFileFormat.h"
-#include "ProtectedFileInfo.h"
+#include "ProtectedFileProperties.h"
 #include "StoredFileFormat.h"
 #include "StoredFormat.h"
 #include "TextCodec.h"
@@ -95,7 +95,7 @@ StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv,
     if (info.nKind == StoredKind::STORED_SCRAMBLED)
         ReadScrambledInfo(*pFile, buf, static_cast<std::size_t>(nPeek), &info);
     else if (info.nKind == StoredKind::STORED_PROTECTED)
-        ReadProtectedInfo(*pFile, buf, static_cast<std::size_t>(nPeek), pKey, &info);
+        ReadProtectedProperties(*pFile, buf, static_cast<std::size_t>(nPeek), pKey, &info);
     return info;
 }
 
@@ -130,7 +130,7 @@ SummaryWriteResult WriteStoredSummary(const std::string& strPath, const FileStam
         case StoredKind::STORED_SCRAMBLED:
             return WriteScrambledSummary(*pFile, strBytes);
         case StoredKind::STORED_PROTECTED:
-            return WriteProtectedSummary(*pFile, strSummary, pKey);
+            return WriteSummaryIntoSlot(*pFile, strSummary, pKey);
         default:
             return SummaryWriteResult::SUMMARY_FILE_CHANGED;
     }

@@ -19,13 +19,13 @@ class CVaultKey;
 // it sets). Its first nPeek bytes (at most PFF_HEADER_SIZE) were read into
 // pPeek already; file is open right after them. Without a key nothing but
 // the header is read.
-void ReadProtectedInfo(CReadableFile& file, const unsigned char* pPeek, std::size_t nPeek,
-                       const CVaultKey* pKey, StoredFileInfo* pInfo);
+void ReadProtectedProperties(CReadableFile& file, const unsigned char* pPeek, std::size_t nPeek,
+                             const CVaultKey* pKey, StoredFileInfo* pInfo);
 
 // Writes strSummary (valid UTF-8 without a NUL, checked by the caller)
 // into the slot of file that is not in force, after the caller checked
 // that it is the file that was read.
-SummaryWriteResult WriteProtectedSummary(CUpdatableFile& file, const std::string& strSummary,
-                                         const CVaultKey* pKey);
+SummaryWriteResult WriteSummaryIntoSlot(CUpdatableFile& file, const std::string& strSummary,
+                                        const CVaultKey* pKey);
 
 }  // namespace quovex

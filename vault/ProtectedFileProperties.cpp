@@ -1,4 +1,4 @@
-#include "ProtectedFileInfo.h"
+#include "ProtectedFileProperties.h"
 
 #include <algorithm>
 #include <vector>
@@ -47,8 +47,8 @@ ProtectedResult OpenSlotsAt(CUpdatableFile& file, CProtectedOpener* pOpener) {
 
 }  // namespace
 
-void ReadProtectedInfo(CReadableFile& file, const unsigned char* pPeek, std::size_t nPeek,
-                       const CVaultKey* pKey, StoredFileInfo* pInfo) {
+void ReadProtectedProperties(CReadableFile& file, const unsigned char* pPeek, std::size_t nPeek,
+                             const CVaultKey* pKey, StoredFileInfo* pInfo) {
     pInfo->nKind = StoredKind::STORED_PROTECTED;
     ProtectedFileKeys keys;
     const bool bKeys = pKey && pKey->IsProtected() && DeriveFileKeys(pKey->MasterKey(), &keys);
@@ -80,8 +80,8 @@ void ReadProtectedInfo(CReadableFile& file, const unsigned char* pPeek, std::siz
     pInfo->bTornSlot = !opener.SlotOpened(0) || !opener.SlotOpened(1);
 }
 
-SummaryWriteResult WriteProtectedSummary(CUpdatableFile& file, const std::string& strSummary,
-                                         const CVaultKey* pKey) {
+SummaryWriteResult WriteSummaryIntoSlot(CUpdatableFile& file, const std::string& strSummary,
+                                        const CVaultKey* pKey) {
     if (strSummary.size() > PFF_SUMMARY_MAX_BYTES) return SummaryWriteResult::SUMMARY_TOO_LONG;
     if (!pKey || !pKey->IsProtected()) return SummaryWriteResult::SUMMARY_NEEDS_KEY;
     ProtectedFileKeys keys;
