@@ -25,16 +25,16 @@ struct ProtectedFileKeys;
 struct StoredFileScan {
     std::string strPath;
     bool bUnlistedFolder = false;
-    bool bOpened = false;          // it could be opened for reading
-    bool bReadError = false;       // a read failed; what follows it is unknown
-    bool bSignature = false;       // it begins with "QUOVEX"
-    bool bWholeHeader = false;     // it holds all SFF_HEADER_SIZE header bytes
-    StoredFileHeader header;       // valid when bSignature and bWholeHeader
-    std::uint64_t nBodyBytes = 0;  // bytes after the header (read, or by length)
+    bool bOpened = false;             // it could be opened for reading
+    bool bReadError = false;          // a read failed; what follows it is unknown
+    std::uint64_t nStoredLength = 0;  // the whole file's bytes (read, or by length)
+    bool bSignature = false;          // it begins with "QUOVEX"
+    bool bWholeHeader = false;        // it holds all SFF_HEADER_SIZE header bytes
+    StoredFileHeader header;          // valid when bSignature and bWholeHeader
+    std::uint64_t nBodyBytes = 0;     // bytes after the header (read, or by length)
 
     // The protected format (bSignature is false for it).
-    bool bProtected = false;          // it begins with the protected signature
-    std::uint64_t nStoredLength = 0;  // the whole file's bytes (read, or by length)
+    bool bProtected = false;  // it begins with the protected signature
     // What reading the plain header came to: PROTECTED_OK,
     // PROTECTED_UNSUPPORTED or PROTECTED_DAMAGED_HEADER.
     ProtectedResult nHead = ProtectedResult::PROTECTED_OK;
@@ -50,7 +50,7 @@ struct StoredFileScan {
 
 // Ways in which a stored file is damaged; a bit mask, 0 when it is sound.
 constexpr unsigned STORED_DAMAGE_UNREADABLE = 1;      // cannot be opened or read (alone then)
-constexpr unsigned STORED_DAMAGE_NO_SIGNATURE = 2;    // does not begin with "QUOVEX"
+constexpr unsigned STORED_DAMAGE_NO_SIGNATURE = 2;    // begins with neither signature
 constexpr unsigned STORED_DAMAGE_SHORT_HEADER = 4;    // fewer than SFF_HEADER_SIZE bytes
 constexpr unsigned STORED_DAMAGE_SHORT_BODY = 8;      // fewer blocks than the plain size needs
 constexpr unsigned STORED_DAMAGE_PARTIAL_BLOCK = 16;  // the body ends inside a block
