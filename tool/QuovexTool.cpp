@@ -230,11 +230,10 @@ bool ObtainPasswdSecrets(ToolOptions* pOptions, std::string* pRecoveryKey, std::
 
 int RunListCommand(const ToolOptions& options) {
     const std::string strPath = MakeAbsolute(options.vPaths.front());
-    if (options.bUserGiven) {
-        CVaultKey key(options.strUser, options.strPassword);
-        if (!AdmitToItem(strPath, options.strPassword, &key)) return TOOL_EXIT_FAILED;
-    }
-    return RunList(strPath, options.bJson);
+    if (!options.bUserGiven) return RunList(strPath, options.bJson);
+    CVaultKey key(options.strUser, options.strPassword);
+    if (!AdmitToItem(strPath, options.strPassword, &key)) return TOOL_EXIT_FAILED;
+    return RunList(strPath, options.bJson, &key);
 }
 
 // A scrambled vault's files stored under other credentials are reported
@@ -245,7 +244,7 @@ int RunCheckCommand(const ToolOptions& options, CVaultKey* pKey) {
     if (!strVault.empty() && KindOfVault(strVault) == VaultKind::VAULT_PROTECTED &&
         !OpenToolVault(strVault, options.strPassword, pKey))
         return TOOL_EXIT_FAILED;
-    return RunCheck(strPath, options.bJson, pKey->Cipher().Checksum());
+    return RunCheck(strPath, options.bJson, *pKey);
 }
 
 // passwd's vault: the operand, else the window's default location.

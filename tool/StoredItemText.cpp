@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "StoredFileInfo.h"
+#include "StoredFileScan.h"
 #include "TextCodec.h"
 
 namespace quovex {
@@ -47,6 +48,31 @@ std::string DecodeHeaderText(const char* pszField) {
 std::string FormatStorageDate(const std::string& strPath) {
     std::int64_t nSeconds = 0;
     if (!ReadFileCreationTime(strPath, &nSeconds)) return std::string();
+    return FormatLocalMinute(nSeconds);
+}
+
+ShownFields ShownFieldsOf(const StoredFileScan& scan) {
+    ShownFields fields;
+    if (HasUsableHeader(scan)) {
+        fields.bKnown = true;
+        fields.strSource = DecodeHeaderText(scan.header.szSourcePath);
+        fields.nPlainSize = scan.header.nPlainSize;
+        fields.strSummary = DecodeHeaderText(scan.header.szSummary);
+    } else if (HasOpenedMetadata(scan)) {
+        fields.bKnown = true;
+        fields.strSource = scan.metadata.strSourcePath;
+        fields.nPlainSize = scan.metadata.nPlainSize;
+        fields.strSummary = scan.metadata.strSummary;
+        fields.strDate = FormatLocalMinute(scan.metadata.nStoredTime);
+        return fields;
+    }
+    // Even its creation time is kept from a list of protected files
+    // without the key: names and lengths only.
+    if (!scan.bProtected) fields.strDate = FormatStorageDate(scan.strPath);
+    return fields;
+}
+
+std::string FormatLocalMinute(std::int64_t nSeconds) {
     const auto nTime = static_cast<std::time_t>(nSeconds);
     struct tm local;
     if (!localtime_r(&nTime, &local)) return std::string();

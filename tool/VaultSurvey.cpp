@@ -9,14 +9,16 @@
 #include "StoredItemText.h"
 #include "ToolOptions.h"
 #include "VaultFolders.h"
+#include "VaultKey.h"
 
 namespace quovex {
 
 namespace {
 
-// A damage that only the check knows: it alone has credentials to compare.
+// Damage that only the check knows: it alone has credentials to compare.
 constexpr unsigned DAMAGE_OTHER_CREDENTIALS = 1u << 16;
 constexpr unsigned DAMAGE_UNLISTED_FOLDER = 1u << 17;
+constexpr unsigned DAMAGE_NEEDS_KEY = 1u << 18;
 
 struct DamageName {
     unsigned nBit;
@@ -30,21 +32,39 @@ constexpr DamageName DAMAGE_NAMES[] = {
     {STORED_DAMAGE_SHORT_HEADER, "short-header", "header shorter than 274 bytes"},
     {STORED_DAMAGE_SHORT_BODY, "short-body", "body shorter than its plain size calls for"},
     {STORED_DAMAGE_PARTIAL_BLOCK, "partial-block", "body ends inside a 128-byte block"},
+    {STORED_DAMAGE_BAD_HEADER, "bad-header", "protected header damaged or cut short"},
+    {STORED_DAMAGE_NEWER_FORMAT, "newer-format", "protected format of a later version"},
+    {STORED_DAMAGE_BAD_LENGTH, "bad-length", "length that no sequence of chunks gives"},
+    {STORED_DAMAGE_METADATA, "metadata",
+     "metadata does not open: damaged, or stored in another vault"},
+    {STORED_DAMAGE_CHUNK, "chunk", "a chunk does not open"},
     {DAMAGE_OTHER_CREDENTIALS, "other-credentials", "other credentials"},
+    {DAMAGE_NEEDS_KEY, "needs-key", "protected, and the credentials open no protected vault"},
     {DAMAGE_UNLISTED_FOLDER, "unlisted-folder", "folder cannot be listed"},
 };
 
-std::string DamageText(unsigned nDamage) {
+constexpr char WARNING_TORN_SLOT[] = "torn-slot";
+constexpr char WARNING_TORN_SLOT_TEXT[] =
+    "one metadata slot does not open (a summary edit cut short?); the other one serves";
+
+std::string DamageText(unsigned nDamage, const StoredFileScan& scan) {
     std::string strText;
     for (const DamageName& name : DAMAGE_NAMES) {
         if ((nDamage & name.nBit) == 0) continue;
         if (!strText.empty()) strText += "; ";
-        strText += name.pszText;
+        strText += name.nBit == STORED_DAMAGE_CHUNK
+                       ? "chunk " + std::to_string(scan.nFailedChunk) + " does not open"
+                       : name.pszText;
     }
     return strText;
 }
 
-void WriteDamage(CJsonWriter* pJson, unsigned nDamage) {
+const char* FormatName(const StoredFileScan& scan) {
+    if (scan.bProtected) return "protected";
+    return scan.bSignature ? "scrambled" : nullptr;
+}
+
+void WriteDamage(CJsonWriter* pJson, unsigned nDamage, const StoredFileScan& scan) {
     pJson->Key("damaged");
     pJson->Bool(nDamage != 0);
     pJson->Key("damage");
@@ -53,61 +73,104 @@ void WriteDamage(CJsonWriter* pJson, unsigned nDamage) {
         if (nDamage & name.nBit) pJson->String(name.pszCode);
     }
     pJson->EndArray();
+    if (nDamage & STORED_DAMAGE_CHUNK) {
+        pJson->Key("chunk");
+        pJson->Number(scan.nFailedChunk);
+    }
+    pJson->Key("warnings");
+    pJson->BeginArray();
+    if (scan.bTornSlot) pJson->String(WARNING_TORN_SLOT);
+    pJson->EndArray();
 }
 
-// The fields list shows of one stored file; null where the header is not usable.
+// The fields list shows of one stored file; null where they are not known.
 void WriteListEntry(CJsonWriter* pJson, const StoredFileScan& scan, unsigned nDamage) {
-    const bool bHeader = HasUsableHeader(scan);
-    const std::string strDate = FormatStorageDate(scan.strPath);
-    pJson->BeginObject();
-    pJson->Key("storedPath");
-    pJson->String(scan.strPath);
-    const auto fnText = [&](const char* pszKey, const char* pszField) {
+    const ShownFields fields = ShownFieldsOf(scan);
+    const auto fnText = [&](const char* pszKey, const std::string& strText, bool bKnown) {
         pJson->Key(pszKey);
-        bHeader ? pJson->String(DecodeHeaderText(pszField)) : pJson->Null();
+        bKnown ? pJson->String(strText) : pJson->Null();
     };
-    fnText("sourcePath", scan.header.szSourcePath);
+    pJson->BeginObject();
+    fnText("storedPath", scan.strPath, true);
+    const char* pszFormat = FormatName(scan);
+    fnText("format", pszFormat ? pszFormat : "", pszFormat != nullptr);
+    pJson->Key("storedSize");
+    scan.bOpened ? pJson->Number(scan.nStoredLength) : pJson->Null();
+    fnText("sourcePath", fields.strSource, fields.bKnown);
     pJson->Key("plainSize");
-    bHeader ? pJson->Number(scan.header.nPlainSize) : pJson->Null();
-    pJson->Key("sizeText");
-    bHeader ? pJson->String(FormatSizeText(scan.header.nPlainSize)) : pJson->Null();
-    pJson->Key("storageDate");
-    strDate.empty() ? pJson->Null() : pJson->String(strDate);
-    fnText("summary", scan.header.szSummary);
-    WriteDamage(pJson, nDamage);
+    fields.bKnown ? pJson->Number(fields.nPlainSize) : pJson->Null();
+    fnText("sizeText", FormatSizeText(fields.nPlainSize), fields.bKnown);
+    fnText("storageDate", fields.strDate, !fields.strDate.empty());
+    fnText("summary", fields.strSummary, fields.bKnown);
+    WriteDamage(pJson, nDamage, scan);
     pJson->EndObject();
 }
 
 void PrintListEntry(const StoredFileScan& scan, unsigned nDamage) {
+    const ShownFields fields = ShownFieldsOf(scan);
     std::printf("%s\n", scan.strPath.c_str());
-    if (HasUsableHeader(scan)) {
-        std::printf("  source:  %s\n", DecodeHeaderText(scan.header.szSourcePath).c_str());
-        std::printf("  size:    %s\n", FormatSizeText(scan.header.nPlainSize).c_str());
-        std::printf("  stored:  %s\n", FormatStorageDate(scan.strPath).c_str());
-        std::printf("  summary: %s\n", DecodeHeaderText(scan.header.szSummary).c_str());
+    if (scan.bProtected) {
+        std::printf("  format:  protected%s\n", fields.bKnown ? "" : ", sealed without the key");
+        std::printf("  length:  %s\n", FormatSizeText(scan.nStoredLength).c_str());
     }
-    if (nDamage != 0) std::printf("  damaged: %s\n", DamageText(nDamage).c_str());
+    if (fields.bKnown) {
+        std::printf("  source:  %s\n", fields.strSource.c_str());
+        std::printf("  size:    %s\n", FormatSizeText(fields.nPlainSize).c_str());
+        std::printf("  stored:  %s\n", fields.strDate.c_str());
+        std::printf("  summary: %s\n", fields.strSummary.c_str());
+    }
+    if (nDamage != 0) std::printf("  damaged: %s\n", DamageText(nDamage, scan).c_str());
+    if (scan.bTornSlot) std::printf("  warning: %s\n", WARNING_TORN_SLOT_TEXT);
 }
 
 void ReportUnlisted(const std::string& strPath) {
     std::fprintf(stderr, "quovex-tool: cannot list %s\n", strPath.c_str());
 }
 
+// The damage check finds in one scanned file, credentials included.
+unsigned CheckDamage(const StoredFileScan& scan, const CVaultKey& key) {
+    unsigned nDamage = FindStoredDamage(scan);
+    if (HasUsableHeader(scan) && scan.header.nChecksum != key.Cipher().Checksum())
+        nDamage |= DAMAGE_OTHER_CREDENTIALS;
+    if (nDamage == 0 && scan.bProtected && !scan.bKeyUsed) nDamage |= DAMAGE_NEEDS_KEY;
+    return nDamage;
+}
+
+void ReportChecked(CJsonWriter* pJson, bool bJson, const StoredFileScan& scan, unsigned nDamage) {
+    if (!bJson) {
+        if (nDamage != 0)
+            std::printf("%s: %s\n", scan.strPath.c_str(), DamageText(nDamage, scan).c_str());
+        if (scan.bTornSlot)
+            std::printf("%s: warning: %s\n", scan.strPath.c_str(), WARNING_TORN_SLOT_TEXT);
+        return;
+    }
+    pJson->BeginObject();
+    pJson->Key("storedPath");
+    pJson->String(scan.strPath);
+    WriteDamage(pJson, nDamage, scan);
+    pJson->Key("text");
+    pJson->String(nDamage != 0 ? DamageText(nDamage, scan) : WARNING_TORN_SLOT_TEXT);
+    pJson->EndObject();
+}
+
 }  // namespace
 
-int RunList(const std::string& strPath, bool bJson) {
+int RunList(const std::string& strPath, bool bJson, const CVaultKey* pKey) {
     CJsonWriter json;
     json.BeginArray();
     bool bAllListed = true;
-    const bool bStarted = ScanStoredFiles(strPath, false, [&](const StoredFileScan& scan) {
-        if (scan.bUnlistedFolder) {
-            ReportUnlisted(scan.strPath);
-            bAllListed = false;
-            return;
-        }
-        const unsigned nDamage = FindStoredDamage(scan);
-        bJson ? WriteListEntry(&json, scan, nDamage) : PrintListEntry(scan, nDamage);
-    });
+    const bool bStarted = ScanStoredFiles(
+        strPath, false,
+        [&](const StoredFileScan& scan) {
+            if (scan.bUnlistedFolder) {
+                ReportUnlisted(scan.strPath);
+                bAllListed = false;
+                return;
+            }
+            const unsigned nDamage = FindStoredDamage(scan);
+            bJson ? WriteListEntry(&json, scan, nDamage) : PrintListEntry(scan, nDamage);
+        },
+        nullptr, pKey);
     if (!bStarted) {
         std::fprintf(stderr, "quovex-tool: no folder or stored file to list: %s\n",
                      strPath.c_str());
@@ -118,36 +181,29 @@ int RunList(const std::string& strPath, bool bJson) {
     return bAllListed ? TOOL_EXIT_OK : TOOL_EXIT_FAILED;
 }
 
-int RunCheck(const std::string& strPath, bool bJson, std::uint32_t nChecksum) {
+int RunCheck(const std::string& strPath, bool bJson, const CVaultKey& key) {
     CJsonWriter json;
     json.BeginArray();
     std::uint64_t nFiles = 0;
     std::uint64_t nDamaged = 0;
+    std::uint64_t nWarned = 0;
     std::uint64_t nUnlisted = 0;
-    const bool bStarted = ScanStoredFiles(strPath, true, [&](const StoredFileScan& scan) {
-        unsigned nDamage = DAMAGE_UNLISTED_FOLDER;
-        if (scan.bUnlistedFolder) {
-            ++nUnlisted;
-        } else {
-            ++nFiles;
-            nDamage = FindStoredDamage(scan);
-            if (HasUsableHeader(scan) && scan.header.nChecksum != nChecksum)
-                nDamage |= DAMAGE_OTHER_CREDENTIALS;
-            if (nDamage == 0) return;
-            ++nDamaged;
-        }
-        if (!bJson) {
-            std::printf("%s: %s\n", scan.strPath.c_str(), DamageText(nDamage).c_str());
-            return;
-        }
-        json.BeginObject();
-        json.Key("storedPath");
-        json.String(scan.strPath);
-        WriteDamage(&json, nDamage);
-        json.Key("text");
-        json.String(DamageText(nDamage));
-        json.EndObject();
-    });
+    const bool bStarted = ScanStoredFiles(
+        strPath, true,
+        [&](const StoredFileScan& scan) {
+            unsigned nDamage = DAMAGE_UNLISTED_FOLDER;
+            if (scan.bUnlistedFolder) {
+                ++nUnlisted;
+            } else {
+                ++nFiles;
+                nDamage = CheckDamage(scan, key);
+                nDamaged += nDamage != 0 ? 1 : 0;
+                nWarned += scan.bTornSlot ? 1 : 0;
+                if (nDamage == 0 && !scan.bTornSlot) return;
+            }
+            ReportChecked(&json, bJson, scan, nDamage);
+        },
+        nullptr, &key);
     if (!bStarted) {
         std::fprintf(stderr, "quovex-tool: no folder or stored file to check: %s\n",
                      strPath.c_str());
@@ -157,6 +213,7 @@ int RunCheck(const std::string& strPath, bool bJson, std::uint32_t nChecksum) {
     if (bJson) std::fputs(json.Text().c_str(), stdout);
     std::fprintf(stderr, "quovex-tool: %" PRIu64 " stored file(s) read, %" PRIu64 " damaged",
                  nFiles, nDamaged);
+    if (nWarned > 0) std::fprintf(stderr, ", %" PRIu64 " with a warning", nWarned);
     if (nUnlisted > 0) std::fprintf(stderr, ", %" PRIu64 " folder(s) not listed", nUnlisted);
     std::fputc('\n', stderr);
     return nDamaged == 0 && nUnlisted == 0 ? TOOL_EXIT_OK : TOOL_EXIT_FAILED;

@@ -18,6 +18,8 @@
 namespace quovex {
 
 const char* const FILE_INFO_UNREADABLE = "（无法读取）";
+const char* const FILE_INFO_SEALED = "（已加密保护，需要本保险柜的口令才能查看）";
+const char* const FILE_INFO_NOT_OPENED = "（无法用本保险柜的密钥打开：文件已损坏或来自别的保险柜）";
 
 namespace {
 
@@ -34,14 +36,23 @@ QString ShortenPath(const QString& strPath, const QWidget* pControl) {
     return QFontMetrics(pControl->font()).elidedText(strPath, Qt::ElideMiddle, PATH_TEXT_WIDTH);
 }
 
-QString WriteFailureText(SummaryWriteResult result) {
+QString WriteFailureText(SummaryWriteResult result, bool bProtected) {
     const QString strEscape = QStringLiteral("\n按 Esc 键可关闭窗口并放弃修改。");
     switch (result) {
         case SummaryWriteResult::SUMMARY_FILE_CHANGED:
             return QStringLiteral("文件在打开属性窗口后已被改动、移走或替换，摘要没有保存。") +
                    strEscape;
         case SummaryWriteResult::SUMMARY_TOO_LONG:
-            return QStringLiteral("摘要最多 127 个字节（一个汉字占 2 个字节），摘要没有保存。");
+            return bProtected ? QStringLiteral(
+                                    "摘要最多 511 个字节（一个汉字占 3 个字节），摘要没有保存。")
+                              : QStringLiteral(
+                                    "摘要最多 127 个字节（一个汉字占 2 个字节），摘要没有保存。");
+        case SummaryWriteResult::SUMMARY_NEEDS_KEY:
+        case SummaryWriteResult::SUMMARY_NOT_OPENED:
+            return QStringLiteral(
+                       "文件的加密信息无法用本保险柜的密钥打开（文件已损坏或来自别的保险柜），"
+                       "摘要没有保存。") +
+                   strEscape;
         case SummaryWriteResult::SUMMARY_NOT_ENCODABLE:
             return QStringLiteral("摘要中有无法保存的字符，摘要没有保存。");
         default:
@@ -64,14 +75,28 @@ void CentreOnPointer(QWidget* pDialog) {
     pDialog->move(frame.topLeft());
 }
 
+// What a protected file shows beyond a scrambled one: its recorded
+// storage time as the date, or without its metadata its own path and why
+// nothing else is shown. Nothing is written back then.
+void LoadProtectedInfo(CFileInfoDlg& dlg, const QString& strPath, const StoredFileInfo& info) {
+    dlg.m_bProtected = true;
+    if (info.bStored) {
+        dlg.m_strDate = FormatDateText(info.nStoredTime);
+        return;
+    }
+    dlg.m_strName = ShortenPath(strPath, dlg.m_pNameEdit);
+    dlg.m_strSource = QString::fromUtf8(
+        info.nSealed == SealedInfo::SEALED_NO_KEY ? FILE_INFO_SEALED : FILE_INFO_NOT_OPENED);
+}
+
 }  // namespace
 
 CFileInfoDlg::CFileInfoDlg(QWidget* pParent) : QDialog(pParent) {
     BuildDialog(this, RES_DLG_FILE_INFO);
     m_pNameEdit = FindControl<QLineEdit>(this, IDC_NAME);
     m_pSummaryEdit = FindControl<QLineEdit>(this, IDC_SUMMARY);
-    m_pSummaryEdit->setValidator(
-        new CByteLimitValidator(static_cast<int>(SFF_TEXT_MAX_BYTES), m_pSummaryEdit));
+    m_pSummaryLimit = new CByteLimitValidator(static_cast<int>(SFF_TEXT_MAX_BYTES), m_pSummaryEdit);
+    m_pSummaryEdit->setValidator(m_pSummaryLimit);
 }
 
 void CFileInfoDlg::DoDataExchange(bool bSaveAndValidate) {
@@ -90,6 +115,10 @@ void CFileInfoDlg::DoDataExchange(bool bSaveAndValidate) {
     pSource->setText(m_strSource);
     pDate->setText(m_strDate);
     pSize->setText(m_strSize);
+    const StoredKind nKind =
+        m_bProtected ? StoredKind::STORED_PROTECTED : StoredKind::STORED_SCRAMBLED;
+    m_pSummaryLimit->SetLimit(static_cast<int>(SummaryLimitBytes(nKind)),
+                              m_bProtected ? ByteCount::UTF8 : ByteCount::GB18030);
     m_pSummaryEdit->setText(m_strSummary);
     m_pSummaryEdit->setReadOnly(!m_bSummaryEditable);
 }
@@ -113,26 +142,33 @@ void CFileInfoDlg::OnOK() {
         QDialog::accept();
         return;
     }
-    const SummaryWriteResult result = WriteStoredSummary(m_strStoredPath.toStdString(), m_stampRead,
-                                                         m_strSummary.toStdString(), m_pEnv);
+    const SummaryWriteResult result = WriteStoredSummary(
+        m_strStoredPath.toStdString(), m_stampRead, m_strSummary.toStdString(), m_pEnv, m_pKey);
     if (result != SummaryWriteResult::SUMMARY_WRITTEN) {
-        ShowMessageBox(WriteFailureText(result), MSGBOX_OK, QString(), this);
+        ShowMessageBox(WriteFailureText(result, m_bProtected), MSGBOX_OK, QString(), this);
         return;
     }
     m_strOldSummary = m_strSummary;
     QDialog::accept();
 }
 
-void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv) {
-    const StoredFileInfo info = ReadStoredFileInfo(strPath.toStdString(), pEnv);
+void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv,
+                  const CVaultKey* pKey) {
+    const StoredFileInfo info = ReadStoredFileInfo(strPath.toStdString(), pEnv, pKey);
     if (!info.bOpened) return;
     if (info.bHasCreationTime) dlg.m_strDate = FormatDateText(info.nCreationTime);
-    if (!info.bStored) return;
+    if (info.nKind == StoredKind::STORED_PROTECTED) {
+        LoadProtectedInfo(dlg, strPath, info);
+        if (!info.bStored) return;
+    } else if (!info.bStored) {
+        return;
+    }
 
     const QString strUnreadable = QString::fromUtf8(FILE_INFO_UNREADABLE);
     dlg.m_strStoredPath = strPath;
     dlg.m_stampRead = info.stamp;
     dlg.m_pEnv = pEnv;
+    dlg.m_pKey = pKey;
     dlg.m_strName = ShortenPath(strPath, dlg.m_pNameEdit);
     dlg.m_strSource = info.bSourceUnreadable
                           ? strUnreadable

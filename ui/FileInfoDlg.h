@@ -1,6 +1,7 @@
 // The stored-file properties dialog, "文件属性": where a stored file came
 // from, its plain size, its storage date and its summary, which is the one
-// thing the user can change. Interface thread.
+// thing the user can change. A protected stored file is read and written
+// with the open vault's key. Interface thread.
 #pragma once
 
 #include <QDialog>
@@ -11,6 +12,9 @@
 class QLineEdit;
 
 namespace quovex {
+
+class CByteLimitValidator;
+class CVaultKey;
 
 class CFileInfoDlg : public QDialog {
     Q_OBJECT
@@ -40,6 +44,10 @@ public:
     FileStamp m_stampRead;
     CVaultEnv* m_pEnv = nullptr;
     bool m_bSummaryEditable = false;
+    // A protected stored file is read and written with the open vault's
+    // key; its summary's limit is counted in UTF-8 bytes, not GB18030.
+    const CVaultKey* m_pKey = nullptr;
+    bool m_bProtected = false;
 
 protected:
     void showEvent(QShowEvent* pEvent) override;
@@ -53,16 +61,26 @@ private:
     void OnOK();
 
     QLineEdit* m_pSummaryEdit;
+    CByteLimitValidator* m_pSummaryLimit;
     bool m_bInitialised = false;
 };
 
 // Text shown for a header field that is not valid GB18030.
 extern const char* const FILE_INFO_UNREADABLE;
+// Shown as the source of a protected stored file read without its
+// vault's key, and of one whose metadata does not open with the key.
+extern const char* const FILE_INFO_SEALED;
+extern const char* const FILE_INFO_NOT_OPENED;
 
 // Fills the dialog from the file strPath, a final link not followed: the
 // date of any file that opens; for a stored file also its path, source,
-// size and summary. A file that cannot be opened leaves every text empty.
-// Shortens the paths to the name and source controls' width in their font.
-void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv = nullptr);
+// size and summary. A protected stored file is read with pKey (without a
+// protected vault's key, or when its metadata does not open with it, only
+// its path, its date and why the rest is missing are shown), and its date
+// is the storage time it records. A file that cannot be opened leaves
+// every text empty. Shortens the paths to the name and source controls'
+// width in their font.
+void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv = nullptr,
+                  const CVaultKey* pKey = nullptr);
 
 }  // namespace quovex

@@ -3,7 +3,10 @@
 #include <cstring>
 
 #include "ChunkIo.h"
+#include "ProtectedFileFormat.h"
+#include "ProtectedFileProperties.h"
 #include "StoredFileFormat.h"
+#include "StoredFormat.h"
 #include "TextCodec.h"
 
 namespace quovex {
@@ -16,19 +19,68 @@ bool DecodeField(const char* pszField, std::string* pText) {
     return Gb18030ToUtf8(std::string(pszField), pText);
 }
 
-bool StillTheStoredFile(CUpdatableFile& file, const FileStamp& expected) {
+StoredKind KindOfSignature(const unsigned char* p, std::size_t n) {
+    if (IsProtectedSignature(p, n)) return StoredKind::STORED_PROTECTED;
+    if (n >= SFF_SIGNATURE_SIZE && std::memcmp(p, SFF_SIGNATURE, SFF_SIGNATURE_SIZE) == 0)
+        return StoredKind::STORED_SCRAMBLED;
+    return StoredKind::STORED_NONE;
+}
+
+// The kind of file when it is still the file that was read, else STORED_NONE.
+StoredKind StillTheStoredFile(CUpdatableFile& file, const FileStamp& expected) {
     FileStamp now;
-    if (!file.GetStamp(&now) || !now.SameContent(expected) || now.nSize < SFF_HEADER_SIZE)
-        return false;
-    unsigned char signature[SFF_SIGNATURE_SIZE];
-    return file.ReadAt(signature, sizeof signature, 0) ==
-               static_cast<std::int64_t>(sizeof signature) &&
-           std::memcmp(signature, SFF_SIGNATURE, SFF_SIGNATURE_SIZE) == 0;
+    if (!file.GetStamp(&now) || !now.SameContent(expected)) return StoredKind::STORED_NONE;
+    unsigned char signature[STORED_SIGNATURE_PEEK];
+    const std::int64_t nGot = file.ReadAt(signature, sizeof signature, 0);
+    if (nGot < 0) return StoredKind::STORED_NONE;
+    const StoredKind nKind = KindOfSignature(signature, static_cast<std::size_t>(nGot));
+    if (nKind == StoredKind::STORED_SCRAMBLED && now.nSize < SFF_HEADER_SIZE)
+        return StoredKind::STORED_NONE;
+    return nKind;
+}
+
+// The scrambled header from the rest of the file after its first nPeek
+// bytes, which buf holds already.
+void ReadScrambledInfo(CReadableFile& file, unsigned char (&buf)[SFF_HEADER_SIZE],
+                       std::size_t nPeek, StoredFileInfo* pInfo) {
+    StoredFileHeader header;
+    const std::int64_t nRest = ReadFull(file, buf + nPeek, sizeof buf - nPeek);
+    if (nRest != static_cast<std::int64_t>(sizeof buf - nPeek) || !DecodeHeader(buf, &header))
+        return;
+    pInfo->bStored = true;
+    pInfo->nPlainSize = header.nPlainSize;
+    pInfo->bSourceUnreadable = !DecodeField(header.szSourcePath, &pInfo->strSourcePath);
+    pInfo->bSummaryUnreadable = !DecodeField(header.szSummary, &pInfo->strSummary);
+    if (pInfo->bSourceUnreadable) pInfo->strSourcePath.clear();
+    if (pInfo->bSummaryUnreadable) pInfo->strSummary.clear();
+}
+
+// A scrambled summary, strBytes in GB18030: the whole field, so that no
+// byte of a longer old summary is left after the NUL.
+SummaryWriteResult WriteScrambledSummary(CUpdatableFile& file, const std::string& strBytes) {
+    if (strBytes.size() > SFF_TEXT_MAX_BYTES) return SummaryWriteResult::SUMMARY_TOO_LONG;
+    char field[SFF_TEXT_FIELD_SIZE] = {};
+    std::memcpy(field, strBytes.data(), strBytes.size());
+    if (!file.WriteAt(field, sizeof field, SFF_OFFSET_SUMMARY) || !file.Sync())
+        return SummaryWriteResult::SUMMARY_WRITE_FAILED;
+    return SummaryWriteResult::SUMMARY_WRITTEN;
 }
 
 }  // namespace
 
-StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv) {
+std::size_t SummaryLimitBytes(StoredKind nKind) {
+    switch (nKind) {
+        case StoredKind::STORED_SCRAMBLED:
+            return SFF_TEXT_MAX_BYTES;
+        case StoredKind::STORED_PROTECTED:
+            return PFF_SUMMARY_MAX_BYTES;
+        default:
+            return 0;
+    }
+}
+
+StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv,
+                                  const CVaultKey* pKey) {
     StoredFileInfo info;
     const auto pFile = CVaultEnv::Or(pEnv)->OpenForRead(strPath);
     if (!pFile) return info;
@@ -37,16 +89,13 @@ StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv) {
     info.bHasCreationTime = pFile->GetCreationTime(&info.nCreationTime);
 
     unsigned char buf[SFF_HEADER_SIZE];
-    StoredFileHeader header;
-    if (ReadFull(*pFile, buf, sizeof buf) != static_cast<std::int64_t>(sizeof buf) ||
-        !DecodeHeader(buf, &header))
-        return info;
-    info.bStored = true;
-    info.nPlainSize = header.nPlainSize;
-    info.bSourceUnreadable = !DecodeField(header.szSourcePath, &info.strSourcePath);
-    info.bSummaryUnreadable = !DecodeField(header.szSummary, &info.strSummary);
-    if (info.bSourceUnreadable) info.strSourcePath.clear();
-    if (info.bSummaryUnreadable) info.strSummary.clear();
+    const std::int64_t nPeek = ReadFull(*pFile, buf, STORED_SIGNATURE_PEEK);
+    if (nPeek < 0) return info;
+    info.nKind = KindOfSignature(buf, static_cast<std::size_t>(nPeek));
+    if (info.nKind == StoredKind::STORED_SCRAMBLED)
+        ReadScrambledInfo(*pFile, buf, static_cast<std::size_t>(nPeek), &info);
+    else if (info.nKind == StoredKind::STORED_PROTECTED)
+        ReadProtectedProperties(*pFile, buf, static_cast<std::size_t>(nPeek), pKey, &info);
     return info;
 }
 
@@ -61,11 +110,12 @@ bool ReadFolderCreationTime(const std::string& strPath, std::int64_t* pSeconds, 
 }
 
 SummaryWriteResult WriteStoredSummary(const std::string& strPath, const FileStamp& expected,
-                                      const std::string& strSummary, CVaultEnv* pEnv) {
+                                      const std::string& strSummary, CVaultEnv* pEnv,
+                                      const CVaultKey* pKey) {
+    // Every Unicode character has a GB18030 form: this also checks the UTF-8.
     std::string strBytes;
     if (strSummary.find('\0') != std::string::npos || !Utf8ToGb18030(strSummary, &strBytes))
         return SummaryWriteResult::SUMMARY_NOT_ENCODABLE;
-    if (strBytes.size() > SFF_TEXT_MAX_BYTES) return SummaryWriteResult::SUMMARY_TOO_LONG;
 
     pEnv = CVaultEnv::Or(pEnv);
     const auto pFile = pEnv->OpenForUpdate(strPath);
@@ -76,14 +126,14 @@ SummaryWriteResult WriteStoredSummary(const std::string& strPath, const FileStam
         return now.SameContent(expected) ? SummaryWriteResult::SUMMARY_WRITE_FAILED
                                          : SummaryWriteResult::SUMMARY_FILE_CHANGED;
     }
-    if (!StillTheStoredFile(*pFile, expected)) return SummaryWriteResult::SUMMARY_FILE_CHANGED;
-
-    // The whole field, so that no byte of a longer old summary is left after the NUL.
-    char field[SFF_TEXT_FIELD_SIZE] = {};
-    std::memcpy(field, strBytes.data(), strBytes.size());
-    if (!pFile->WriteAt(field, sizeof field, SFF_OFFSET_SUMMARY) || !pFile->Sync())
-        return SummaryWriteResult::SUMMARY_WRITE_FAILED;
-    return SummaryWriteResult::SUMMARY_WRITTEN;
+    switch (StillTheStoredFile(*pFile, expected)) {
+        case StoredKind::STORED_SCRAMBLED:
+            return WriteScrambledSummary(*pFile, strBytes);
+        case StoredKind::STORED_PROTECTED:
+            return WriteSummaryIntoSlot(*pFile, strSummary, pKey);
+        default:
+            return SummaryWriteResult::SUMMARY_FILE_CHANGED;
+    }
 }
 
 }  // namespace quovex

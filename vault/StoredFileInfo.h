@@ -1,8 +1,12 @@
-// What the properties dialogs show of a stored file or a folder, read
-// without the key, and the one change made to a stored file after it was
-// stored: its summary, rewritten in place. Stateless; any thread.
+// What the properties dialogs show of a stored file or a folder, and the
+// one change made to a stored file after it was stored: its summary,
+// rewritten in place. A scrambled file's header is plain and read without
+// the key; a protected file's metadata is sealed and read with the open
+// vault's key, without which only what the file shows of itself is known.
+// Stateless; any thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -10,26 +14,62 @@
 
 namespace quovex {
 
-// The plain header of one file as far as it could be read. The texts are
-// UTF-8; a field whose bytes are not valid GB18030 is left empty and
+class CVaultKey;
+
+// Which format a file's signature names.
+enum class StoredKind {
+    STORED_NONE,       // neither signature (or too short for one): not a stored file
+    STORED_SCRAMBLED,  // "QUOVEX"
+    STORED_PROTECTED,  // the protected signature
+};
+
+// How far a protected file's sealed metadata could be read.
+enum class SealedInfo {
+    SEALED_NO_KEY,          // no protected vault's key was given: only the plain facts are known
+    SEALED_OPENED,          // a slot opened with the key
+    SEALED_NOT_OPENED,      // neither slot opens with the key: damaged, or stored in another vault
+    SEALED_DAMAGED_HEADER,  // the plain header is cut short or holds a slot size no writer makes
+    SEALED_UNSUPPORTED,     // a version this build does not read
+};
+
+// One file as far as it could be read. The texts are UTF-8; a scrambled
+// header field whose bytes are not valid GB18030 is left empty and
 // flagged, so that it is shown as unreadable and never written back.
 struct StoredFileInfo {
     bool bOpened = false;            // the file could be opened for reading
-    FileStamp stamp;                 // the file when it was opened
+    FileStamp stamp;                 // the file when it was opened (nSize: its stored length)
     bool bHasCreationTime = false;   // nCreationTime holds a time
     std::int64_t nCreationTime = 0;  // seconds since 1970 (UTC)
-    bool bStored = false;            // a whole header with the signature was read
-    std::uint32_t nPlainSize = 0;
+    StoredKind nKind = StoredKind::STORED_NONE;
+    // The fields below are known: a scrambled header was read whole, or a
+    // protected file's metadata opened.
+    bool bStored = false;
+    std::uint64_t nPlainSize = 0;
     std::string strSourcePath;
     bool bSourceUnreadable = false;
     std::string strSummary;
     bool bSummaryUnreadable = false;
+
+    // A protected file's own: how its metadata was read and, once opened,
+    // the storage time and mode it records. bTornSlot: one slot did not
+    // open (a summary edit torn by a crash, or damage); the other served.
+    SealedInfo nSealed = SealedInfo::SEALED_NO_KEY;
+    std::int64_t nStoredTime = 0;  // seconds since 1970 (UTC)
+    std::uint32_t nMode = 0;
+    bool bTornSlot = false;
 };
 
+// The longest summary a stored file of nKind takes, in bytes of the text
+// its format keeps: GB18030 for a scrambled file (SFF_TEXT_MAX_BYTES),
+// UTF-8 for a protected one (PFF_SUMMARY_MAX_BYTES); 0 for anything else.
+std::size_t SummaryLimitBytes(StoredKind nKind);
+
 // Reads the file strPath (a final link not followed). A file that cannot
-// be opened gives bOpened false and nothing else; one without a whole
-// header and the signature gives its stamp and creation time only.
-StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv = nullptr);
+// be opened gives bOpened false and nothing else; one without a signature
+// gives its stamp and creation time only. A protected file's metadata is
+// read only with pKey holding a protected vault's master key.
+StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv = nullptr,
+                                  const CVaultKey* pKey = nullptr);
 
 // The creation time of the regular file strPath (a final link not
 // followed), as CReadableFile::GetCreationTime. False when it cannot be
@@ -43,21 +83,32 @@ bool ReadFolderCreationTime(const std::string& strPath, std::int64_t* pSeconds,
                             CVaultEnv* pEnv = nullptr);
 
 enum class SummaryWriteResult {
-    SUMMARY_WRITTEN,        // the field holds the new summary, on disk
+    SUMMARY_WRITTEN,        // the summary is in the file, on disk
     SUMMARY_FILE_CHANGED,   // the file changed, vanished or is no longer a stored file
-    SUMMARY_TOO_LONG,       // more than SFF_TEXT_MAX_BYTES in GB18030
+    SUMMARY_TOO_LONG,       // more than SummaryLimitBytes of the file's kind
     SUMMARY_NOT_ENCODABLE,  // not valid UTF-8, or it holds a NUL
     SUMMARY_WRITE_FAILED,   // the file may not be written, or writing or syncing failed
+    SUMMARY_NEEDS_KEY,      // a protected file, and no protected vault's key was given
+    SUMMARY_NOT_OPENED,     // a protected file whose metadata does not open with the key
+                            // (damaged, stored in another vault, or of a later version)
 };
 
 // Replaces the summary of the stored file strPath with strSummary (UTF-8),
 // provided the file is still the one that was read: the same object with
-// the size and modification time of `expected`, beginning with the
-// signature. The whole 128-byte field is written in place, the GB18030
-// text padded with zero bytes, and synced; no other byte changes, and
-// nothing is written at all unless every check passed. A write that fails
-// part way can leave part of the field new.
+// the size and modification time of `expected`, beginning with a
+// signature. Nothing is written at all unless every check passed.
+//
+// A scrambled file: the whole 128-byte field is written in place, the
+// GB18030 text padded with zero bytes, and synced; no other byte changes.
+// A write that fails part way can leave part of the field new.
+//
+// A protected file (pKey must hold its vault's master key): its slots are
+// opened, and only the slot that is not in force is written, with the
+// record in force carrying the new summary, then synced; no other byte
+// changes. A write torn part way leaves that slot unopenable and the
+// summary before the edit in force.
 SummaryWriteResult WriteStoredSummary(const std::string& strPath, const FileStamp& expected,
-                                      const std::string& strSummary, CVaultEnv* pEnv = nullptr);
+                                      const std::string& strSummary, CVaultEnv* pEnv = nullptr,
+                                      const CVaultKey* pKey = nullptr);
 
 }  // namespace quovex

@@ -1,7 +1,8 @@
-// The properties dialogs on real stored files: what each shows, the
-// summary written only when edited and only into the file that was read,
-// refused writes that keep the dialog open, and the command that picks the
-// dialog. Screenshots of both dialogs go to <build>/screenshots.
+// The properties dialogs on real stored files of both formats: what each
+// shows, the summary written only when edited and only into the file that
+// was read (a protected file's with the open vault's key), refused writes
+// that keep the dialog open, and the command that picks the dialog.
+// Screenshots of both dialogs go to <build>/screenshots.
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include "RunContext.h"
 #include "StoredFileFormat.h"
 #include "StoredFileInfo.h"
+#include "TestFiles.h"
 #include "UiTestSupport.h"
 #include "VaultKey.h"
 
@@ -37,6 +39,16 @@ bool StoreSample(const QString& strSource, int nSize, const QString& strStored) 
     const CVaultKey key("alice", "secret1");
     RunContext run;
     return MakeFile(strSource, QByteArray(nSize, 'q')) &&
+           CFileStore(key)
+                   .StoreFile(strSource.toStdString(), strStored.toStdString(), run)
+                   .nOutcome == FileOutcome::FILE_DONE;
+}
+
+// Stores nSize bytes as strStored with key, a protected vault's.
+bool StoreProtected(const CVaultKey& key, const QString& strSource, int nSize,
+                    const QString& strStored) {
+    RunContext run;
+    return MakeFile(strSource, QByteArray(nSize, 'p')) &&
            CFileStore(key)
                    .StoreFile(strSource.toStdString(), strStored.toStdString(), run)
                    .nOutcome == FileOutcome::FILE_DONE;
@@ -72,6 +84,7 @@ private slots:
     void storedFileShowsAndTakesItsSummary();
     void failedWritesKeepTheDialogOpen();
     void otherFilesShowLessAndWriteNothing();
+    void protectedFileShowsAndTakesItsSummary();
     void folderShowsItsStoredTotal();
     void commandPicksTheDialog();
 };
@@ -193,6 +206,68 @@ void TestProperties::otherFilesShowLessAndWriteNothing() {
     }
     QCOMPARE(ReadFile(strPlain), QByteArray(400, 'x'));
     QCOMPARE(ReadFile(strBad), bad);
+}
+
+// A protected file read with the open vault's key shows what its metadata
+// records (its date the recorded storage time), takes up to 511 UTF-8
+// bytes of summary and writes it into the file, where it reads back, also
+// through the properties command. Without the key, or with another
+// vault's, it shows why nothing more is shown and writes nothing.
+void TestProperties::protectedFileShowsAndTakesItsSummary() {
+    CVaultKey key("alice", "secret1");
+    test::SetTestMasterKey(&key, 7);
+    const QString strStored = test::g_strHome + QStringLiteral("/Box/FileBox/机密合同.txt.$");
+    QVERIFY(StoreProtected(key, test::g_strHome + QStringLiteral("/合同/机密合同.txt"), 5000,
+                           strStored));
+    const std::string strNative = strStored.toStdString();
+    const StoredFileInfo info = ReadStoredFileInfo(strNative, nullptr, &key);
+    CMessageBoxScript script;
+    {
+        CFileInfoDlg dlg;
+        LoadFileInfo(dlg, strStored, nullptr, &key);
+        QVERIFY(Show(dlg));
+        QCOMPARE(Text(&dlg, 1014), QStringLiteral("4.00 KB( 5000 字节)"));
+        QVERIFY(Text(&dlg, 1013).endsWith(QStringLiteral("机密合同.txt")));
+        QCOMPARE(Text(&dlg, 1015), FormatDateText(info.nStoredTime));
+        auto* pEdit = FindControl<QLineEdit>(&dlg, 1011);
+        Type(pEdit, QString(171, QChar(0x4FDD)) + QStringLiteral("ab"));  // 保: 3 bytes each
+        FindControl<QPushButton>(&dlg, 1)->click();
+        QVERIFY(!dlg.isVisible());
+    }
+    const QString strLongest = QString(170, QChar(0x4FDD)) + QStringLiteral("a");  // 511 bytes
+    QCOMPARE(QString::fromStdString(ReadStoredFileInfo(strNative, nullptr, &key).strSummary),
+             strLongest);
+
+    QString strShown;
+    QTimer::singleShot(0, [&strShown] {
+        auto* pDlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!pDlg) return;
+        strShown = Text(pDlg, 1011);
+        QVERIFY(test::SaveScreenshot(pDlg, QStringLiteral("properties-protected-file")));
+        pDlg->reject();
+    });
+    ShowItemProperties(strStored, nullptr, &key);
+    QCOMPARE(strShown, strLongest);
+
+    CVaultKey other("alice", "secret1");
+    test::SetTestMasterKey(&other, 8);
+    const QByteArray before = ReadFile(strStored);
+    for (const auto& [pKey, pszWhy] :
+         {std::pair<const CVaultKey*, const char*>(nullptr, FILE_INFO_SEALED),
+          std::pair<const CVaultKey*, const char*>(&other, FILE_INFO_NOT_OPENED)}) {
+        CFileInfoDlg dlg;
+        LoadFileInfo(dlg, strStored, nullptr, pKey);
+        QVERIFY(Show(dlg));
+        QCOMPARE(Text(&dlg, 1013), QString::fromUtf8(pszWhy));
+        QCOMPARE(Text(&dlg, 1014), QString());
+        auto* pEdit = FindControl<QLineEdit>(&dlg, 1011);
+        Type(pEdit, QStringLiteral("新"));
+        QCOMPARE(pEdit->text(), QString());
+        FindControl<QPushButton>(&dlg, 1)->click();
+        QVERIFY(!dlg.isVisible());
+    }
+    QCOMPARE(ReadFile(strStored), before);
+    QCOMPARE(script.Requests().size(), std::size_t(0));
 }
 
 // The folder's path, its date and the plain sizes stored below it at any

@@ -114,6 +114,8 @@ public:
     bool m_bFailSyncVolume = false;       // SyncVolume fails (EIO)
     bool m_bFailUpdate = false;           // OpenForUpdate fails (EACCES: may not be written)
     std::int64_t m_nFlipReadBackAt = -1;  // >= 0: a new file read back has this byte changed
+    std::int64_t m_nTearUpdateAt = -1;    // an in-place write stops after this many bytes
+                                          // and fails (EIO), as a crash would cut it
     Hook m_fnDuringCopy;                  // the target, at the first write of its new file
     Hook m_fnAfterList;                   // a folder, after it was listed
     Hook m_fnBeforeSyncVolume;            // the path asked to flush
@@ -326,7 +328,11 @@ private:
             return m_pInner->ReadAt(pBuffer, nCount, nOffset);
         }
         bool WriteAt(const void* pData, std::size_t nCount, std::uint64_t nOffset) override {
-            return m_pInner->WriteAt(pData, nCount, nOffset);
+            const std::int64_t nTear = m_env.m_nTearUpdateAt;
+            if (nTear < 0 || static_cast<std::uint64_t>(nTear) >= nCount)
+                return m_pInner->WriteAt(pData, nCount, nOffset);
+            m_pInner->WriteAt(pData, static_cast<std::size_t>(nTear), nOffset);
+            return Refuse(EIO, false);
         }
         bool Sync() override { return m_env.m_bFailSync ? Refuse(EIO, false) : m_pInner->Sync(); }
         bool GetStamp(FileStamp* pStamp) override { return m_pInner->GetStamp(pStamp); }

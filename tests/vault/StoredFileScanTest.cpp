@@ -1,5 +1,6 @@
 // The survey of stored files: what it visits, in which order, and which
-// damage it finds with and without reading the bodies.
+// damage it finds with and without reading the bodies, and for protected
+// files with and without the vault's key.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,6 +8,8 @@
 #include <vector>
 
 #include "Fakes.h"
+#include "FileStore.h"
+#include "RunContext.h"
 #include "StoredFileScan.h"
 #include "TestFiles.h"
 
@@ -97,4 +100,76 @@ TEST(StoredFileScanTest, FindsEachKindOfDamage) {
     scan = StoredFileScan();
     ScanStoredFile(nullptr, true, &scan);
     EXPECT_EQ(FindStoredDamage(scan), STORED_DAMAGE_UNREADABLE);
+}
+
+// Without the key a protected file shows its length alone, and only a
+// length no writer makes is damage; with it, the metadata opens (or names
+// another vault's file), a full read authenticates every chunk and names
+// the one that fails, and a slot that does not open is a warning. Nothing
+// is written.
+TEST(StoredFileScanTest, ProtectedFilesWithAndWithoutTheKey) {
+    CTempDir tmp;
+    CVaultKey key("alice", "secret1");
+    SetTestMasterKey(&key, 7);
+    CVaultKey other("alice", "secret1");
+    SetTestMasterKey(&other, 8);
+    const std::size_t nSize = 3 * PFF_CHUNK_SIZE + 100;
+    WriteBytes(tmp / "src", RandomBytes(nSize, 5));
+    RunContext run;
+    ASSERT_EQ(CFileStore(key).StoreFile(tmp / "src", tmp / "box/a.$", run).nOutcome,
+              FileOutcome::FILE_DONE);
+    ASSERT_EQ(CFileStore(other).StoreFile(tmp / "src", tmp / "box/f.$", run).nOutcome,
+              FileOutcome::FILE_DONE);
+    const Bytes vSound = ReadBytes(tmp / "box/a.$");
+    const std::size_t nSlot = ProtectedSlotSize((tmp / "src").size());
+    const std::size_t nChunk1 = ProtectedHeadSize(nSlot) + PFF_CHUNK_STORED_SIZE + 77;
+    Bytes v = vSound;
+    v[nChunk1] ^= 4;
+    WriteBytes(tmp / "box/c.$", v);  // chunk 1 damaged
+    v = vSound;
+    v[PFF_HEADER_SIZE + nSlot + 50] ^= 4;
+    WriteBytes(tmp / "box/d.$", v);  // the second slot damaged: the first serves
+    WriteBytes(tmp / "box/e.$", Bytes(vSound.begin(), vSound.end() - 1));  // cut short
+    const Tree before = SnapshotTree(tmp.Path());
+
+    struct Expected {
+        unsigned nByLength, nWithKey, nReadWithKey;
+    };
+    const std::pair<const char*, Expected> cases[] = {
+        {"a.$", {0, 0, 0}},
+        {"c.$", {0, 0, STORED_DAMAGE_CHUNK}},
+        {"d.$", {0, 0, 0}},
+        {"e.$", {STORED_DAMAGE_BAD_LENGTH, STORED_DAMAGE_BAD_LENGTH, STORED_DAMAGE_CHUNK}},
+        {"f.$", {0, STORED_DAMAGE_METADATA, STORED_DAMAGE_METADATA}},
+    };
+    for (const auto& [pszName, expected] : cases) {
+        const std::string strPath = tmp / "box/" + pszName;
+        const auto fnScan = [&](bool bReadBody, const CVaultKey* pKey) {
+            StoredFileScan found;
+            ScanStoredFiles(
+                strPath, bReadBody, [&](const StoredFileScan& scan) { found = scan; }, nullptr,
+                pKey);
+            return found;
+        };
+        for (const bool bReadBody : {false, true}) {
+            const StoredFileScan scan = fnScan(bReadBody, nullptr);
+            EXPECT_TRUE(scan.bProtected && !scan.bMetadata && !scan.bSignature) << pszName;
+            EXPECT_EQ(scan.nStoredLength, fs::file_size(strPath)) << pszName;
+            EXPECT_EQ(FindStoredDamage(scan), expected.nByLength) << pszName;
+        }
+        const StoredFileScan listed = fnScan(false, &key);
+        EXPECT_EQ(FindStoredDamage(listed), expected.nWithKey) << pszName;
+        EXPECT_EQ(listed.bTornSlot, std::string(pszName) == "d.$") << pszName;
+        const StoredFileScan checked = fnScan(true, &key);
+        EXPECT_EQ(FindStoredDamage(checked), expected.nReadWithKey) << pszName;
+        if (expected.nWithKey != STORED_DAMAGE_METADATA) {
+            ASSERT_TRUE(HasOpenedMetadata(checked)) << pszName;
+            EXPECT_EQ(checked.metadata.nPlainSize, nSize);
+            EXPECT_EQ(checked.metadata.strSourcePath, tmp / "src");
+        }
+        if (expected.nReadWithKey == STORED_DAMAGE_CHUNK) {
+            EXPECT_EQ(checked.nFailedChunk, std::string(pszName) == "c.$" ? 1u : 3u) << pszName;
+        }
+    }
+    EXPECT_EQ(SnapshotTree(tmp.Path()), before);
 }

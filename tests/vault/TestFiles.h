@@ -3,6 +3,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "StoredFileFormat.h"
+#include "VaultKey.h"
 
 namespace quovex::test {
 
@@ -67,6 +69,14 @@ inline void WriteStored(const std::string& strPath, std::uint32_t nPlainSize,
     Bytes v(SFF_HEADER_SIZE + nBodyBytes, 0x5A);
     EncodeHeader(header, v.data());
     WriteBytes(strPath, v);
+}
+
+// Makes *pKey the key of a protected vault whose master key is nFill
+// repeated: another nFill, another vault.
+inline void SetTestMasterKey(CVaultKey* pKey, unsigned char nFill) {
+    CSecretBytes master(32);
+    std::fill(master.Data(), master.Data() + master.Size(), nFill);
+    pKey->SetMasterKey(std::move(master));
 }
 
 inline bool Exists(const std::string& strPath) {
