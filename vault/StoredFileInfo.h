@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "StoredFormat.h"
 #include "VaultEnv.h"
 
 namespace quovex {
@@ -17,11 +18,6 @@ namespace quovex {
 class CVaultKey;
 
 // Which format a file's signature names.
-enum class StoredKind {
-    STORED_NONE,       // neither signature (or too short for one): not a stored file
-    STORED_SCRAMBLED,  // "QUOVEX"
-    STORED_PROTECTED,  // the protected signature
-};
 
 // How far a protected file's sealed metadata could be read.
 enum class SealedInfo {

@@ -19,9 +19,11 @@ class CReadableFile;
 class CWritableFile;
 struct RunContext;
 
+// Which format a file is in, as its signature tells.
 enum class StoredKind {
-    STORED_SCRAMBLED,
-    STORED_PROTECTED,
+    STORED_NONE,       // neither signature (or too short for one): not a stored file
+    STORED_SCRAMBLED,  // "QUOVEX"
+    STORED_PROTECTED,  // the protected signature
 };
 
 // What a restore learns of a stored file before it chooses the target,
