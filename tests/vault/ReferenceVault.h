@@ -16,6 +16,9 @@ namespace quovex::test {
 
 inline constexpr char REFERENCE_USER[] = "张三user";
 inline constexpr char REFERENCE_PASSWORD[] = "口令 pass-1234";
+// The recovery key 20 21 .. 3F as shown to the user.
+inline constexpr char REFERENCE_RECOVERY_KEY[] =
+    "40GJ-48S4-4MK2-EA19-58NJ-RB9E-5WR3-2CHK-6GTK-CDSR-74X3-PF1X-7RZG";
 
 // What every reference stored file's metadata holds; its plain bytes are
 // ReferenceByte(0), ReferenceByte(1), ...
