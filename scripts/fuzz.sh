@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds the fuzz preset (clang, libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs the stored-file fuzz target for a
-# bounded time, 60 seconds unless a number of seconds is given. It starts
-# from a copy of tests/fuzz/corpus, so the tree never gains entries. Exits
-# non-zero on a finding (a crash, a hang, a sanitizer report, or a check of
-# the target failing); the input is kept in build/fuzz/findings/.
+# UndefinedBehaviorSanitizer) and runs the fuzz targets one after the other
+# for a bounded time in all, 60 seconds unless a number of seconds is
+# given, split evenly: the scrambled stored-file target, then the protected
+# vault target (key records, recovery keys, protected stored files). Each
+# starts from a copy of its seed corpus, so the tree never gains entries.
+# Exits non-zero on a finding (a crash, a hang, a sanitizer report, or a
+# check of a target failing); the input is kept in build/fuzz/findings/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,21 +20,50 @@ parent="${TMPDIR:-/tmp}"
 [ -d /dev/shm ] && [ -w /dev/shm ] && parent=/dev/shm
 work="$(mktemp -d "$parent/quovex-fuzz-run-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/corpus" "$work/sandbox"
-cp tests/fuzz/corpus/* "$work/corpus/"
 findings="$PWD/build/fuzz/findings"
 mkdir -p "$findings"
 
-echo "== fuzzing the stored-file readers for $seconds s =="
+# The protected target's seeds: its own corpus, and the reference key record
+# and protected stored files of tests/data, each behind the mode byte that
+# says what it is (tests/fuzz/ProtectedFuzz.h).
+protected_seeds() {
+    local out="$1" record=tests/data/protected/key-record stored
+    cp tests/fuzz/protected-corpus/* "$out/"
+    for mode in 00 04 03 0b 13 23 33 27; do   # record alone, forged; as copies on disk
+        { printf "\\x$mode"; cat "$record"; } >"$out/record-$mode"
+    done
+    for stored in tests/data/protected/*.\$; do
+        { printf '\x02'; cat "$stored"; } >"$out/stored-$(basename "$stored" .\$)"
+    done
+}
+
+# run NAME SECONDS DICTIONARY: fuzzes build/fuzz/tests/fuzz/NAME from the
+# corpus in $work/NAME; the status is added to $status.
 status=0
-TMPDIR="$work/sandbox" \
-ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
-UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-    ./build/fuzz/tests/fuzz/quovex_stored_file_fuzz "$work/corpus" \
-    -dict=tests/fuzz/stored-file.dict -max_total_time="$seconds" -timeout=10 \
-    -rss_limit_mb=2048 -artifact_prefix="$findings/" -print_final_stats=1 || status=$?
-if [ "$status" -ne 0 ]; then
-    echo "fuzzing found a defect; the input is in $findings" >&2
-    echo "reproduce: ./build/fuzz/tests/fuzz/quovex_stored_file_fuzz <input>" >&2
-fi
+run() {
+    local name="$1" time="$2" dict="$3" result=0
+    mkdir -p "$work/$name-sandbox"
+    echo "== fuzzing $name for $time s =="
+    TMPDIR="$work/$name-sandbox" \
+    ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
+    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+        "./build/fuzz/tests/fuzz/$name" "$work/$name" \
+        -dict="$dict" -max_total_time="$time" -timeout=10 \
+        -rss_limit_mb=2048 -artifact_prefix="$findings/" -print_final_stats=1 || result=$?
+    if [ "$result" -ne 0 ]; then
+        echo "fuzzing $name found a defect; the input is in $findings" >&2
+        echo "reproduce: ./build/fuzz/tests/fuzz/$name <input>" >&2
+        status=$result
+    fi
+}
+
+mkdir "$work/quovex_stored_file_fuzz" "$work/quovex_protected_fuzz"
+cp tests/fuzz/corpus/* "$work/quovex_stored_file_fuzz/"
+protected_seeds "$work/quovex_protected_fuzz"
+
+# At least a second each: libFuzzer takes 0 for no limit.
+first=$((seconds / 2 > 0 ? seconds / 2 : 1))
+second=$((seconds - first > 0 ? seconds - first : 1))
+run quovex_stored_file_fuzz "$first" tests/fuzz/stored-file.dict
+run quovex_protected_fuzz "$second" tests/fuzz/protected.dict
 exit "$status"

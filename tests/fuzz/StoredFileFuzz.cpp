@@ -14,8 +14,6 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <string>
 
 #include "Fakes.h"
@@ -24,6 +22,7 @@
 #include "PathText.h"
 #include "RunContext.h"
 #include "SandboxEnv.h"
+#include "SandboxTree.h"
 #include "StoredFileFormat.h"
 #include "StoredFileInfo.h"
 #include "StoredFileScan.h"
@@ -46,9 +45,6 @@ constexpr char FUZZ_TARGET[] = "/out/in.bin.$";
 constexpr char FUZZ_PLAIN[] = "/out/in.bin";
 constexpr unsigned FUZZ_ANSWER_YES = 1;  // the overwrite questions are answered Yes
 constexpr unsigned FUZZ_KEEP_OUT = 2;    // the restore to the recorded path keeps out of /vault
-
-// Virtual path -> content; a folder's path ends in "/" and has no content.
-using Tree = std::map<std::string, std::string>;
 
 // What the bytes of one input say, worked out without the core's readers.
 struct Expected {
@@ -104,27 +100,6 @@ Sandbox& TheSandbox() {
 void RemoveRoot() {
     std::error_code ec;
     fs::remove_all(TheSandbox().strRoot, ec);
-}
-
-void Clear(const std::string& strRoot) {
-    for (const auto& entry : fs::directory_iterator(strRoot)) fs::remove_all(entry.path());
-}
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-Tree Snapshot(const std::string& strRoot) {
-    Tree tree;
-    for (const auto& entry : fs::recursive_directory_iterator(strRoot)) {
-        const std::string strPath = entry.path().string().substr(strRoot.size());
-        if (entry.is_symlink() || !(entry.is_directory() || entry.is_regular_file()))
-            Finding("unexpected kind of entry: " + strPath);
-        tree[entry.is_directory() ? strPath + "/" : strPath] =
-            entry.is_directory() ? std::string() : ReadAll(entry.path());
-    }
-    return tree;
 }
 
 // Whether strPath is strFolder or lies below it (both virtual, normal).
@@ -301,8 +276,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     const Sandbox& box = TheSandbox();
     Clear(box.strRoot);
     fs::create_directory(box.strRoot + FUZZ_VAULT);
-    std::ofstream(box.pEnv->RealPath(FUZZ_STORED), std::ios::binary)
-        .write(reinterpret_cast<const char*>(pData), static_cast<std::streamsize>(nSize));
+    WriteSandboxFile(*box.pEnv, FUZZ_STORED,
+                     std::string(reinterpret_cast<const char*>(pData), nSize));
 
     const Expected e = Expect(pData, nSize, box.pKey->Cipher());
     CheckHeaderReaders(pData, nSize, e, *box.pEnv);

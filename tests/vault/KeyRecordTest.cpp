@@ -1,7 +1,8 @@
 // The key record: its seals, damage told apart from wrong credentials,
 // limits refused before the hash, a new password, the recovery key's text,
-// and its two copies on disk through damage and a killed password change.
-// Every record uses the fastest derivation limits.
+// and its two copies on disk through damage and a killed password change;
+// the reference record of tests/data. Every record uses the fastest
+// derivation limits.
 #include <gtest/gtest.h>
 #include <sodium.h>
 
@@ -14,6 +15,8 @@
 
 #include "Fakes.h"
 #include "KeyRecordFiles.h"
+#include "ProtectedFile.h"
+#include "ReferenceVault.h"
 #include "TestFiles.h"
 
 using namespace quovex;
@@ -315,4 +318,35 @@ TEST(KeyRecordFilesTest, AKilledPasswordChangeOpensWithTheOldOrTheNewPassword) {
         EXPECT_GT(nOld, 0) << kind.pszName;
         EXPECT_GT(nNew, 0) << kind.pszName;
     }
+}
+
+// The reference record of tests/data (tests/data/README.md) opens with the
+// credentials and the recovery key recorded there, to the master key that
+// sealed the reference stored files beside it, and is made again byte for
+// byte from the same counted bytes: the record's layout cannot drift.
+TEST(KeyRecordTest, TheReferenceRecordOpensAndIsMadeAgainByteForByte) {
+    const std::string strData = std::string(QUOVEX_TEST_DATA_DIR) + "/protected/";
+    const KeyRecordBytes vFile = ReadBytes(strData + "key-record");
+    ASSERT_EQ(vFile.size(), KR_RECORD_SIZE);
+    NewKeyRecord made;
+    ASSERT_TRUE(MakeReferenceRecord(&made));
+    EXPECT_EQ(made.vRecord, vFile);
+    EXPECT_EQ(TextOf(made.recoveryText), REFERENCE_RECOVERY_KEY);
+
+    CSecretBytes key, recovered;
+    ASSERT_EQ(Try(vFile, REFERENCE_USER, REFERENCE_PASSWORD, &key), KeyRecordResult::KEY_OPENED);
+    for (std::size_t i = 0; i < KR_MASTER_KEY_SIZE; ++i) EXPECT_EQ(key.Data()[i], i) << i;
+    EXPECT_EQ(UnsealWithRecoveryKey(vFile, REFERENCE_RECOVERY_KEY, &recovered),
+              KeyRecordResult::KEY_OPENED);
+    EXPECT_TRUE(recovered.Equals(key));
+    EXPECT_EQ(Try(vFile, REFERENCE_USER, "口令 pass-123"), KeyRecordResult::KEY_WRONG_CREDENTIALS);
+
+    ProtectedFileKeys keys;
+    ASSERT_TRUE(DeriveFileKeys(key, &keys));
+    const Bytes vStored = ReadBytes(strData + "pattern300.bin.$");
+    CProtectedOpener opener(keys);
+    ASSERT_EQ(opener.ReadHeader(vStored.data(), vStored.size()), ProtectedResult::PROTECTED_OK);
+    ASSERT_EQ(opener.OpenSlots(vStored.data() + PFF_HEADER_SIZE, opener.SlotsSize()),
+              ProtectedResult::PROTECTED_OK);
+    EXPECT_EQ(opener.Metadata().strSummary, REFERENCE_SUMMARY);
 }

@@ -1,0 +1,78 @@
+// Entry points of the protected-vault fuzz target (ProtectedFuzz.h): the
+// reference vault and the sandbox made once, each input dispatched by its
+// first byte.
+#include "ProtectedFuzz.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "ReferenceVault.h"
+#include "SandboxTree.h"
+
+using namespace quovex;
+using namespace quovex::fuzz;
+namespace fs = std::filesystem;
+
+namespace {
+
+FuzzWorld& TheWorld() {
+    static FuzzWorld s_world;
+    return s_world;
+}
+
+void RemoveRoot() {
+    std::error_code ec;
+    fs::remove_all(TheWorld().strRoot, ec);
+}
+
+}  // namespace
+
+const FuzzWorld& quovex::fuzz::World() {
+    return TheWorld();
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    FuzzWorld& world = TheWorld();
+    std::string strTemplate = (fs::temp_directory_path() / "quovex-fuzz-XXXXXX").string();
+    if (!mkdtemp(strTemplate.data())) Finding("no temporary folder");
+    world.strRoot = fs::canonical(strTemplate).string();
+    std::atexit(RemoveRoot);
+    world.pEnv = new CSandboxEnv(world.strRoot);
+    if (!test::MakeReferenceRecord(&world.reference) ||
+        !DeriveFileKeys(world.reference.masterKey, &world.keys))
+        Finding("the reference vault cannot be made");
+    world.pProtectedKey = new CVaultKey(test::REFERENCE_USER, test::REFERENCE_PASSWORD);
+    world.pProtectedKey->SetMasterKey(world.reference.masterKey.Clone());
+    world.pProtectedFiles = new CFileStore(*world.pProtectedKey, world.pEnv);
+    world.pScrambledKey = new CVaultKey(test::REFERENCE_USER, test::REFERENCE_PASSWORD);
+    world.pScrambledFiles = new CFileStore(*world.pScrambledKey, world.pEnv);
+    // Nonces of summary edits counted too, so that every run of an input is the same.
+    static const test::CCountedRandom* s_pCounted = new test::CCountedRandom;
+    (void)s_pCounted;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
+    if (nSize == 0) return 0;
+    const unsigned nMode = pData[0] & ((1u << FUZZ_MODE_BITS) - 1);
+    const unsigned nFlags = pData[0] >> FUZZ_MODE_BITS;
+    Bytes v(pData + 1, pData + nSize);
+    switch (nMode) {
+        case FUZZ_MODE_RECORD:
+            CheckKeyRecord(std::move(v), nFlags);
+            break;
+        case FUZZ_MODE_TEXT:
+            CheckTypedText(std::string(v.begin(), v.end()));
+            break;
+        case FUZZ_MODE_STORED_FILE:
+            CheckProtectedFile(v);
+            break;
+        default:
+            CheckKeyRecordFiles(std::move(v), nFlags);
+            break;
+    }
+    Clear(TheWorld().strRoot);
+    return 0;
+}
