@@ -55,10 +55,9 @@ diff -r orig/docs stick/out/docs >/dev/null || fail "the folder restored onto th
 expect 0 "plain restore from the stick" restore "${CRED[@]}" "$VAULT/FileBox"
 diff -r orig src >/dev/null || fail "the plain restore differs"
 
-# Existing targets: kept on no, replaced on yes.
+# An existing target replaced (kept on no before anything is written:
+# the core's tests on an imitated exFAT).
 echo old >stick/out/docs/b.bin
-expect 1 "a declined overwrite" restore "${CRED[@]}" --to stick/out --overwrite no "$VAULT/FileBox/docs"
-[ "$(cat stick/out/docs/b.bin)" = old ] || fail "a declined overwrite replaced the file"
 expect 0 "restore over existing files" \
     restore "${CRED[@]}" --to stick/out --overwrite yes "$VAULT/FileBox/docs"
 cmp -s orig/docs/b.bin stick/out/docs/b.bin || fail "the replaced file differs"

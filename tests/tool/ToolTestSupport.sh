@@ -1,6 +1,6 @@
 # Sourced by the quovex-tool tests with the tool's path as $1: TOOL, a
-# temporary working folder removed on exit (the current folder), fail and
-# expect.
+# temporary working folder removed on exit (the current folder), fail,
+# expect and expect_says.
 set -u
 TOOL=$(realpath "$1")
 WORK=$(mktemp -d)
@@ -21,4 +21,13 @@ expect() {
     "$TOOL" "$@" 2>err.txt
     local nGot=$?
     [ "$nGot" -eq "$nWant" ] || { fail "$strWhat: exit $nGot, expected $nWant"; cat err.txt; }
+}
+
+# expect_says STATUS WHAT TEXT ARGS...: expect, and err.txt must hold TEXT
+# (a basic regular expression).
+expect_says() {
+    local nWant=$1 strWhat=$2 strText=$3
+    shift 3
+    expect "$nWant" "$strWhat" "$@"
+    grep -q -- "$strText" err.txt || { fail "$strWhat: no \"$strText\""; cat err.txt; }
 }

@@ -17,8 +17,7 @@ expect 0 "init of a protected vault" init "${CRED[@]}" "${KDF[@]}" pv >init.txt
 grep -oE "$KEY_PATTERN" init.txt >recovery.txt || fail "no recovery key on standard output"
 grep -q "keep it away from this computer" init.txt || fail "no advice with the recovery key"
 grep -qE "$KEY_PATTERN" err.txt && fail "the recovery key went to standard error"
-expect 1 "init where a vault is" init "${CRED[@]}" "${KDF[@]}" pv >again.txt
-grep -q "a vault lies there already" err.txt || fail "init twice: no reason"
+expect_says 1 "init twice" "a vault lies there already" init "${CRED[@]}" "${KDF[@]}" pv >again.txt
 [ -s again.txt ] && fail "a second init printed a recovery key"
 expect 2 "--kdf-passes out of range" init "${CRED[@]}" --kdf-passes 17 x
 expect 2 "--kdf-memory not a number" init "${CRED[@]}" --kdf-memory 1k x
@@ -39,10 +38,8 @@ expect 0 "store into an existing vault" store "${CRED[@]}" --keep-source a.bin n
 [ -s out.txt ] && fail "a store into an existing vault printed a recovery key"
 expect 1 "--format scrambled into a protected vault" store "${CRED[@]}" --format scrambled \
     --keep-source a.bin nv/OtherBox
-expect 1 "wrong password on a protected vault" restore --user alice --password wrong-pw \
-    --to out "nv/FileBox/a.bin.\$"
-grep -q "wrong user name or password" err.txt || fail "wrong password: no reason"
-expect 1 "wrong user on a protected vault" list --user alicf --password secret1 nv
+expect_says 1 "wrong password on a protected vault" "wrong user name or password" restore \
+    --user alice --password wrong-pw --to out "nv/FileBox/a.bin.\$"
 expect 0 "restore from a protected vault" restore "${CRED[@]}" --to out "nv/FileBox/a.bin.\$"
 cmp -s out/a.bin a.orig || fail "restored file differs"
 [ "$(head -c 6 "nv/FileBox/a.bin.\$")" = QUOVEX ] && fail "a protected vault's file was scrambled"
@@ -58,46 +55,35 @@ expect 0 "store --format scrambled into a new location" store "${CRED[@]}" --for
     --keep-source a.bin sn/FileBox
 [ -e sn/.quovex-key ] && fail "a scrambled store made a record"
 
-# passwd: the old password is refused afterwards, the new one opens, and so
-# does the recovery key, which outlives the change.
+# passwd: the new password opens, and so does the recovery key, which
+# outlives the change (the old passwords refused: tst_account).
 printf 'secret1\nnew-pass\n' | "$TOOL" passwd --user alice --password-stdin --new-password-stdin \
     "${KDF[@]}" pv 2>err.txt || { fail "passwd with both from standard input"; cat err.txt; }
 printf 'new-pass\n' >new.txt
-expect 1 "passwd with the old password again" passwd "${CRED[@]}" --new-password-file new.txt pv
-grep -q "wrong user name or password" err.txt || fail "old password: no reason"
 expect 0 "check with the new password" check --user alice --password-file new.txt pv
 printf 'third-pw\n' >third.txt
 expect 0 "passwd with the recovery key" passwd --user alice --recovery-key-file recovery.txt \
     --new-password-file third.txt "${KDF[@]}" pv
-expect 1 "the password before the recovery" check --user alice --password-file new.txt pv
 expect 0 "the password the recovery set" check --user alice --password-file third.txt pv
 tr 'A-Z' 'a-z' <recovery.txt | tr -d '-' >typed.txt
 expect 0 "a recovery key typed in lower case without dashes" passwd --user alice \
     --recovery-key-file typed.txt --new-password-file new.txt "${KDF[@]}" pv
 grep -oE "$KEY_PATTERN" store.txt >other-key.txt
-expect 1 "another vault's recovery key" passwd --user alice --recovery-key-file other-key.txt \
-    --new-password-file third.txt pv
-grep -q "recovery key does not open" err.txt || fail "wrong recovery key: no reason"
-expect 1 "passwd of a scrambled vault" passwd "${CRED[@]}" --new-password-file new.txt sv
-grep -q "not a protected vault" err.txt || fail "scrambled vault: no reason"
+expect_says 1 "another vault's recovery key" "recovery key does not open" passwd --user alice \
+    --recovery-key-file other-key.txt --new-password-file third.txt pv
+expect_says 1 "passwd of a scrambled vault" "not a protected vault" passwd "${CRED[@]}" \
+    --new-password-file new.txt sv
 expect 2 "a new password too short" passwd --user alice --password-file new.txt \
     --new-password-stdin pv <<<"abc"
 HOME="$WORK/home" expect 1 "passwd without VAULT looks in \$HOME/Box" \
     passwd --user alice --password-file new.txt --new-password-file third.txt
 grep -q "not a protected vault.*: $WORK/home/Box" err.txt || fail "passwd without VAULT: no reason"
 
-# One damaged copy (its salt overwritten) is repaired from the other; both
-# damaged: a clear message, and neither copy is written.
-printf 'XXXXXXXXXXXXXXXX' | dd of=pv/.quovex-key bs=1 seek=109 conv=notrunc status=none
-expect 0 "a damaged main copy" check --user alice --password-file new.txt pv
-cmp -s pv/.quovex-key pv/.quovex-key.2 || fail "the damaged copy was not repaired"
+# Both copies of the record damaged: a clear message. (The repair of one
+# copy, and that nothing is written: the core's and tst_account's tests.)
 printf 'XXXXXXXXXXXXXXXX' | dd of=pv/.quovex-key bs=1 seek=109 conv=notrunc status=none
 truncate -s 50 pv/.quovex-key.2
-cp pv/.quovex-key main.before
-expect 1 "both copies damaged" check --user alice --password-file new.txt pv
-grep -q "key record is damaged" err.txt || fail "damaged record: no reason"
-cmp -s pv/.quovex-key main.before && [ "$(stat -c %s pv/.quovex-key.2)" = 50 ] ||
-    fail "a damaged record was written to"
+expect_says 1 "both copies damaged" "key record is damaged" check --user alice --password-file new.txt pv
 
 # On a terminal the new password is asked for twice; two that differ change nothing.
 expect 0 "init for the terminal" init "${CRED[@]}" "${KDF[@]}" tv >/dev/null
