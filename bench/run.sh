@@ -163,18 +163,18 @@ best_of prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source da
 TOOL_STORE=$BEST
 best_of prep_out cp "$STORED_BIG" out/big.bin
 CP_RESTORE=$BEST
-best_of prep_restored "$TOOL" restore "${CRED[@]}" "${SCRAMBLED[@]}" --to restored "$STORED_BIG"
+best_of prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
 TOOL_RESTORE=$BEST
 cmp -s data/big.bin restored/big.bin || { echo "restored file differs" >&2; exit 1; }
 
 echo "Peak memory ..." >&2
 peak_mib prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/big.bin vault/FileBox
 RSS_STORE_BIG=$PEAK
-peak_mib prep_restored "$TOOL" restore "${CRED[@]}" "${SCRAMBLED[@]}" --to restored "$STORED_BIG"
+peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
 RSS_RESTORE_BIG=$PEAK
 peak_mib prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/mid.bin vault/FileBox
 RSS_STORE_MID=$PEAK
-peak_mib prep_restored "$TOOL" restore "${CRED[@]}" "${SCRAMBLED[@]}" --to restored "$STORED_MID"
+peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_MID"
 RSS_RESTORE_MID=$PEAK
 rm -rf out/* restored/* vault/*
 
@@ -252,7 +252,7 @@ STORED_LARGE="vault.$RUN/FileBox/large"
 cp_stored_large() { RUN=$((RUN + 1)); cp -r "$STORED_LARGE" "out/large.$RUN"; }
 tool_restore_large() {
     RUN=$((RUN + 1))
-    "$TOOL" restore "${CRED[@]}" "${SCRAMBLED[@]}" --to "restored/large.$RUN" "$STORED_LARGE"
+    "$TOOL" restore "${CRED[@]}" --to "restored/large.$RUN" "$STORED_LARGE"
 }
 side_by_side cp_stored_large tool_restore_large
 CP_RESTORE_LARGE=$BEST_A
@@ -264,7 +264,7 @@ prep_plain() {
     RUN=$((RUN + 1))
     mv data/large "restored/large.$RUN"
 }
-best_of prep_plain "$TOOL" restore "${CRED[@]}" "${SCRAMBLED[@]}" "$STORED_LARGE"
+best_of prep_plain "$TOOL" restore "${CRED[@]}" "$STORED_LARGE"
 TOOL_PLAIN_LARGE=$BEST
 diff -r data/large.kept data/large >/dev/null || { echo "restored tree differs" >&2; exit 1; }
 RUNS=5
