@@ -35,6 +35,9 @@ public:
     QString BoxFolder(int nBox) const;
     // Read by the worker threads as well: immutable while a run goes on.
     const CVaultKey& Key() const { return *m_pKey; }
+    // The same key, for the calls that set a protected vault's master key
+    // in it (VaultAccess.h). Interface thread, with no run going on.
+    CVaultKey* KeyForAccess() { return m_pKey.get(); }
     CVaultEnv* Env() const { return m_pEnv; }
 
     // The login's credential rule (VaultAcceptsCredentials) at the location
