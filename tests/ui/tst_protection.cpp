@@ -11,12 +11,14 @@
 #include <QPushButton>
 
 #include "DialogBuilder.h"
+#include "Fakes.h"
 #include "KeyRecordFiles.h"
 #include "LoginDlg.h"
 #include "MessageBox.h"
 #include "NewVaultDlg.h"
 #include "PasswordDlgs.h"
 #include "PasswordEntry.h"
+#include "ProgressDlg.h"
 #include "RecoveryKeyDlg.h"
 #include "UiTestSupport.h"
 #include "VaultAccess.h"
@@ -128,6 +130,8 @@ private slots:
     void forgottenPassword();
     void changePassword();
     void commandsFollowTheKind();
+    void protectScrambledVault_data();
+    void protectScrambledVault();
 };
 
 void TestProtection::newVaultAtFirstLogin_data() {
@@ -353,6 +357,86 @@ void TestProtection::commandsFollowTheKind() {
     window.OnChangePassword();
     QCOMPARE(script.Requests().size(), std::size_t(1));
     QVERIFY(script.Requests().front().strText.contains(QStringLiteral("请先用")));
+}
+
+void TestProtection::protectScrambledVault_data() {
+    QTest::addColumn<bool>("bCancel");  // Cancel while the first file is rewritten
+    QTest::newRow("whole run") << false;
+    QTest::newRow("cancelled, then run again") << true;
+}
+
+// Protecting asks for the login's password, shows the recovery key and
+// rewrites every stored file; a cancelled run says that a second one
+// finishes the work, and the second one does. Then the vault opens by its
+// record and takes a new password.
+void TestProtection::protectScrambledVault() {
+    QFETCH(bool, bCancel);
+    const QString strVault = FreshFolder(QStringLiteral("to protect"));
+    const QStringList vStored = {strVault + "/FileBox/a.txt.$", strVault + "/FileBox/目录/b.txt.$"};
+    for (const QString& strStored : vStored)
+        QVERIFY(test::PlaceReference("empty.txt.$", strStored));
+    CFaultEnv env;
+    COpenVault vault(strVault, USER, PASSWORD, &env);
+    QVERIFY(OpenVaultKey(Native(strVault), PASSWORD.toStdString(), vault.KeyForAccess()).Opened());
+    CVaultApp app;
+    CVaultDlg window(vault, app);
+    window.SetKdfLimits(KDF_FASTEST_LIMITS);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    if (bCancel) {
+        // The worker waits until the interface thread, in the progress
+        // dialog's loop by then, has taken the Cancel.
+        env.m_fnDuringCopy = [&env](const std::string&) {
+            env.m_fnDuringCopy = nullptr;
+            QMetaObject::invokeMethod(
+                qApp,
+                [] {
+                    if (auto* pProgress =
+                            qobject_cast<CProgressDlg*>(QApplication::activeModalWidget()))
+                        pProgress->reject();
+                },
+                Qt::BlockingQueuedConnection);
+        };
+    }
+    CMessageBoxScript script;
+    test::WhenModal<CProtectVaultDlg>([&](CProtectVaultDlg* pAsk) {
+        TypeInto(pAsk, RES_ID_PASSWORD, QStringLiteral("secret2"));
+        FindControl<QPushButton>(pAsk, RES_ID_OK)->click();
+        TypeInto(pAsk, RES_ID_PASSWORD, PASSWORD);
+        test::SaveScreenshot(pAsk, QStringLiteral("protect-vault"));
+        FindControl<QPushButton>(pAsk, RES_ID_OK)->click();
+    });
+    test::WhenModal<CRecoveryKeyDlg>([&](CRecoveryKeyDlg* pKey) {
+        FindControl<QCheckBox>(pKey, RES_ID_KEY_WRITTEN_CHECK)->click();
+        FindControl<QPushButton>(pKey, RES_ID_OK)->click();
+    });
+    window.findChild<QAction*>(QString::number(RES_CMD_PROTECT_VAULT))->trigger();
+    QVERIFY(window.Key().IsProtected());
+    QCOMPARE(KindOfVault(Native(strVault)), VaultKind::VAULT_PROTECTED);
+    QCOMPARE(CommandEnabled(&window, RES_CMD_PROTECT_VAULT), bCancel);
+    QCOMPARE(CommandEnabled(&window, RES_CMD_CHANGE_PASSWORD), !bCancel);
+    if (bCancel) {
+        // The second run asks only whether to go on.
+        script.SetNextAnswer(MSGBOX_RESULT_YES);
+        window.findChild<QAction*>(QString::number(RES_CMD_PROTECT_VAULT))->trigger();
+    }
+
+    QStringList vExpected = {QStringLiteral("口令不对，请输入登录时的口令。")};
+    if (bCancel)
+        vExpected << QStringLiteral("转换已取消")
+                  << QStringLiteral("保险柜中还有没有加密保护的文件");
+    vExpected << QStringLiteral("保险柜已加密保护");
+    const QStringList vTexts = MessageTexts(script);
+    QCOMPARE(vTexts.size(), vExpected.size());
+    for (qsizetype i = 0; i < vTexts.size(); ++i)
+        QVERIFY2(vTexts[i].startsWith(vExpected[i]), qPrintable(vTexts[i]));
+    QVERIFY(vTexts.last().contains(bCancel ? QStringLiteral("转换了 1 个文件")
+                                           : QStringLiteral("转换了 2 个文件")));
+    for (const QString& strStored : vStored)
+        QVERIFY(!test::ReadFile(strStored).startsWith("QUOVEX"));
+    QVERIFY(CommandEnabled(&window, RES_CMD_CHANGE_PASSWORD));
+    QVERIFY(!CommandEnabled(&window, RES_CMD_PROTECT_VAULT));
+    QCOMPARE(OpenWith(strVault, PASSWORD), AccessResult::ACCESS_OPENED);
 }
 
 QUOVEX_UI_TEST_MAIN(TestProtection)
