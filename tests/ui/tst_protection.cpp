@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <atomic>
 
 #include "DialogBuilder.h"
 #include "Fakes.h"
@@ -383,11 +384,12 @@ void TestProtection::protectScrambledVault() {
     window.SetKdfLimits(KDF_FASTEST_LIMITS);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    std::atomic<bool> bStaged{false};
     if (bCancel) {
         // The worker waits until the interface thread, in the progress
         // dialog's loop by then, has taken the Cancel.
-        env.m_fnDuringCopy = [&env](const std::string&) {
-            env.m_fnDuringCopy = nullptr;
+        env.m_fnDuringCopy = [&bStaged](const std::string&) {
+            if (bStaged.exchange(true)) return;
             QMetaObject::invokeMethod(
                 qApp,
                 [] {
