@@ -97,7 +97,7 @@ constexpr ControlTemplate RECOVERY_KEY_CONTROLS[] = {
      "这是保险柜的恢复密钥，只显示这一次。\n忘记口令时，凭它可以设置新口令，重新打开保险柜。\n请把"
      "它抄在纸上，与电脑分开保管：得到它的人也能打开保险柜。",
      11, 8, 250, 26},
-    {RES_ID_RECOVERY_KEY, ControlKind::CONTROL_LABEL, "", 11, 40, 250, 42, STYLE_BORDER},
+    {RES_ID_RECOVERY_KEY, ControlKind::CONTROL_LABEL, "", 11, 40, 250, 42},
     {RES_ID_KEY_WRITTEN_CHECK, ControlKind::CONTROL_CHECK_BOX, "我已抄下恢复密钥", 11, 92, 150, 10},
     {RES_ID_OK, ControlKind::CONTROL_PUSH_BUTTON, "确定", 211, 110, 50, 14, STYLE_DEFAULT},
 };
