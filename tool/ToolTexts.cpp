@@ -48,7 +48,13 @@ std::string FailReasonText(const FailCause& cause) {
         case FailReason::FAIL_PATH_NOT_STORABLE:
             return "path cannot be recorded (over 127 bytes in GB18030, or not encodable)";
         case FailReason::FAIL_DAMAGED:
+            if (cause.nChunk >= 0)
+                return "stored file is damaged (chunk " + std::to_string(cause.nChunk + 1) + ")";
             return "stored file is damaged";
+        case FailReason::FAIL_NEEDS_KEY:
+            return "protected stored file: it opens only with its protected vault's key";
+        case FailReason::FAIL_NEWER_FORMAT:
+            return "stored in a newer format than this program reads";
         case FailReason::FAIL_TARGET_IS_FOLDER:
             return "a folder lies at the target";
         case FailReason::FAIL_DECLINED:

@@ -58,7 +58,13 @@ QString FailReasonText(const FailCause& cause) {
         case FailReason::FAIL_PATH_NOT_STORABLE:
             return QStringLiteral("路径太长或含有不能记录的字符");
         case FailReason::FAIL_DAMAGED:
+            if (cause.nChunk >= 0)
+                return QStringLiteral("已存文件已损坏（第 %1 块）").arg(cause.nChunk + 1);
             return QStringLiteral("已存文件已损坏");
+        case FailReason::FAIL_NEEDS_KEY:
+            return QStringLiteral("已加密的已存文件，须在其加密保险柜中打开");
+        case FailReason::FAIL_NEWER_FORMAT:
+            return QStringLiteral("已存文件的格式较新，本程序读不了");
         case FailReason::FAIL_TARGET_IS_FOLDER:
             return QStringLiteral("目标位置是一个文件夹");
         case FailReason::FAIL_DECLINED:

@@ -3,6 +3,8 @@
 // any thread.
 #pragma once
 
+#include <cstdint>
+
 namespace quovex {
 
 enum class FailReason {
@@ -17,7 +19,9 @@ enum class FailReason {
     FAIL_IO,                 // the device reported an error (EIO)
     FAIL_TOO_LARGE,          // 4 GiB or more, beyond the stored-file format (or EFBIG)
     FAIL_PATH_NOT_STORABLE,  // the source path has no header form (GB18030, 127 bytes at most)
-    FAIL_DAMAGED,            // a stored file cut short or without the signature
+    FAIL_DAMAGED,            // a stored file cut short, without a signature or failing its checks
+    FAIL_NEEDS_KEY,          // a protected stored file met without its vault's key
+    FAIL_NEWER_FORMAT,       // a stored file of a format version this program does not read
     FAIL_TARGET_IS_FOLDER,   // a folder lies where the file would go
     FAIL_DECLINED,           // the user kept the existing file
     FAIL_CANCELLED,          // the user stopped the run during this file
@@ -28,6 +32,9 @@ enum class FailReason {
 struct FailCause {
     FailReason nReason = FailReason::FAIL_OTHER;
     int nErrno = 0;
+    // For a damaged protected stored file: the body chunk (from 0) where its
+    // check failed; -1 when the damage lies elsewhere or is not located.
+    std::int64_t nChunk = -1;
 
     bool operator==(const FailCause&) const = default;
 };

@@ -76,16 +76,18 @@ FileOutcome RestoreTargetPath(const StoredHead& head, const std::string& strTarg
 }  // namespace
 
 CFileStore::CFileStore(const CVaultKey& key, CVaultEnv* pEnv)
-    : m_key(key), m_pEnv(CVaultEnv::Or(pEnv)), m_scrambled(key.Cipher()) {}
+    : m_key(key), m_pEnv(CVaultEnv::Or(pEnv)), m_scrambled(key.Cipher()), m_protected(key) {}
 
 CFileStore::~CFileStore() = default;
 
 const CStoredFormat& CFileStore::StoreFormat() const {
+    if (m_key.IsProtected()) return m_protected;
     return m_scrambled;
 }
 
 const CStoredFormat* CFileStore::FormatOf(const unsigned char* pHead, std::size_t nHead) const {
     if (IsScrambledSignature(pHead, nHead)) return &m_scrambled;
+    if (IsProtectedSignature(pHead, nHead)) return &m_protected;
     return nullptr;
 }
 

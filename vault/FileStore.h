@@ -14,6 +14,7 @@
 #include <string>
 
 #include "FileOutcome.h"
+#include "ProtectedFormat.h"
 #include "ScrambledFormat.h"
 #include "VaultEnv.h"
 
@@ -26,7 +27,8 @@ struct RunContext;
 
 class CFileStore {
 public:
-    // key must outlive the store. pEnv: the file system (null: the real one).
+    // key must outlive the store, and hold its master key (if any) when the
+    // store is made. pEnv: the file system (null: the real one).
     explicit CFileStore(const CVaultKey& key, CVaultEnv* pEnv = nullptr);
     ~CFileStore();
 
@@ -93,6 +95,7 @@ private:
     const CVaultKey& m_key;
     CVaultEnv* m_pEnv;
     CScrambledFormat m_scrambled;
+    CProtectedFormat m_protected;
 };
 
 }  // namespace quovex

@@ -1,0 +1,447 @@
+// Protected stored files in memory: round trips at the chunk sizes that
+// matter, and stored bytes tampered with in every way a disk or a person
+// can, each refused where it was changed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ProtectedFile.h"
+#include "SecureRandom.h"
+#include "StoredFileFormat.h"
+#include "TestFiles.h"
+
+using namespace quovex;
+using namespace quovex::test;
+
+namespace {
+
+using R = ProtectedResult;
+constexpr std::size_t CHUNK = PFF_CHUNK_SIZE;
+constexpr std::size_t STORED_CHUNK = PFF_CHUNK_STORED_SIZE;
+
+ProtectedFileKeys KeysFrom(unsigned char nSeed) {
+    CSecretBytes master(PFF_KEY_SIZE);
+    std::memset(master.Data(), nSeed, master.Size());
+    ProtectedFileKeys keys;
+    EXPECT_TRUE(DeriveFileKeys(master, &keys));
+    return keys;
+}
+
+ProtectedMetadata MetadataFor(std::uint64_t nSize) {
+    ProtectedMetadata metadata;
+    metadata.nPlainSize = nSize;
+    metadata.nStoredTime = 1'700'000'000;
+    metadata.nMode = 0640;
+    metadata.strSourcePath = "/home/user/资料/report.doc";
+    metadata.strSummary = "quarterly figures";
+    return metadata;
+}
+
+// Seals plain as the store loop does: whole chunks, then a short final one.
+Bytes Seal(const ProtectedFileKeys& keys, const Bytes& vPlain, const ProtectedMetadata& metadata) {
+    CProtectedSealer sealer(keys);
+    EXPECT_EQ(sealer.Begin(metadata), R::PROTECTED_OK);
+    Bytes v = sealer.Head();
+    Bytes vChunk(STORED_CHUNK);
+    for (std::size_t nPos = 0;; nPos += CHUNK) {
+        const std::size_t n = std::min(CHUNK, vPlain.size() - nPos);
+        std::size_t nOut = 0;
+        EXPECT_EQ(sealer.SealChunk(vPlain.data() + nPos, n, n < CHUNK, vChunk.data(), &nOut),
+                  R::PROTECTED_OK);
+        v.insert(v.end(), vChunk.begin(), vChunk.begin() + nOut);
+        if (n < CHUNK) break;
+    }
+    EXPECT_EQ(sealer.Finish(), R::PROTECTED_OK);
+    EXPECT_EQ(v.size(), sealer.StoredLength());
+    return v;
+}
+
+Bytes Seal(const ProtectedFileKeys& keys, const Bytes& vPlain) {
+    return Seal(keys, vPlain, MetadataFor(vPlain.size()));
+}
+
+struct Opened {
+    R result = R::PROTECTED_OK;
+    std::uint64_t nFailedChunk = 0;
+    std::uint64_t nChunks = 0;
+    ProtectedMetadata metadata;
+    Bytes plain;
+};
+
+// Opens stored bytes as the restore loop does, reading what is there.
+Opened Open(const ProtectedFileKeys& keys, const Bytes& v) {
+    Opened opened;
+    CProtectedOpener opener(keys);
+    const auto fnStop = [&](R result) {
+        opened.result = result;
+        opened.nFailedChunk = opener.FailedChunk();
+        return opened;
+    };
+    R result = opener.ReadHeader(v.data(), std::min(v.size(), PFF_HEADER_SIZE));
+    if (result != R::PROTECTED_OK) return fnStop(result);
+    std::size_t nPos = PFF_HEADER_SIZE;
+    const std::size_t nSlots = std::min(opener.SlotsSize(), v.size() - nPos);
+    result = opener.OpenSlots(v.data() + nPos, nSlots);
+    if (result != R::PROTECTED_OK) return fnStop(result);
+    opened.metadata = opener.Metadata();
+    nPos += nSlots;
+    result = opener.BeginBody(v.size());
+    opened.nChunks = opener.ChunkCount();
+    Bytes vOut(CHUNK);
+    while (result == R::PROTECTED_OK && opener.NextChunkSize() > 0) {
+        const std::size_t n = std::min(opener.NextChunkSize(), v.size() - nPos);
+        std::size_t nPlain = 0;
+        result = opener.OpenChunk(v.data() + nPos, n, vOut.data(), &nPlain);
+        opened.plain.insert(opened.plain.end(), vOut.begin(), vOut.begin() + nPlain);
+        nPos += n;
+    }
+    return fnStop(result == R::PROTECTED_OK ? opener.Finish() : result);
+}
+
+std::size_t HeadSize(const Bytes& v) {
+    ProtectedHeader header;
+    EXPECT_EQ(DecodeProtectedHeader(v.data(), v.size(), &header), R::PROTECTED_OK);
+    return ProtectedHeadSize(header.nSlotSize);
+}
+
+// Counted bytes instead of random ones, so that every run sees the same files.
+class ProtectedFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetRandomSourceForTests([this](void* p, std::size_t n) {
+            for (std::size_t i = 0; i < n; ++i) static_cast<unsigned char*>(p)[i] = ++m_nNext;
+        });
+    }
+    void TearDown() override { SetRandomSourceForTests(nullptr); }
+
+    const ProtectedFileKeys m_keys = KeysFrom(7);
+    unsigned char m_nNext = 0;
+};
+
+}  // namespace
+
+TEST_F(ProtectedFileTest, RoundTripsEverySizeAtItsPredictedLength) {
+    for (std::size_t nSize :
+         {0ul, 1ul, 4000ul, 4096ul, CHUNK - 1, CHUNK, CHUNK + 1, 3 * CHUNK, 3 * CHUNK + 5000}) {
+        SCOPED_TRACE(nSize);
+        const Bytes vPlain = RandomBytes(nSize, static_cast<unsigned>(nSize));
+        const Bytes v = Seal(m_keys, vPlain);
+        EXPECT_EQ(v.size(), ProtectedStoredLength(nSize, PFF_SLOT_MIN_SIZE));
+        const Opened opened = Open(m_keys, v);
+        ASSERT_EQ(opened.result, R::PROTECTED_OK);
+        EXPECT_EQ(opened.plain, vPlain);
+        EXPECT_EQ(opened.nChunks, nSize / CHUNK + 1);
+        EXPECT_EQ(opened.metadata.strSourcePath, MetadataFor(nSize).strSourcePath);
+        EXPECT_EQ(opened.metadata.strSummary, "quarterly figures");
+        EXPECT_EQ(opened.metadata.nStoredTime, 1'700'000'000);
+        EXPECT_EQ(opened.metadata.nMode, 0640u);
+        // Neither the path nor the summary lies open in the stored bytes.
+        const std::string strStored(v.begin(), v.end());
+        EXPECT_EQ(strStored.find("report.doc"), std::string::npos);
+        EXPECT_EQ(strStored.find("quarterly"), std::string::npos);
+    }
+    // Sizes within one 4 KiB step of the final chunk look alike on disk.
+    EXPECT_EQ(Seal(m_keys, Bytes(1, 'x')).size(), Seal(m_keys, Bytes(4000, 'x')).size());
+    EXPECT_EQ(ProtectedStoredLength(0, PFF_SLOT_MIN_SIZE),
+              PFF_HEADER_SIZE + 2 * 1024 + PFF_PAD_BLOCK + PFF_TAG_SIZE);
+}
+
+TEST_F(ProtectedFileTest, SlotsGrowWithThePathAndEachStoreHasItsOwnId) {
+    ProtectedMetadata metadata = MetadataFor(10);
+    metadata.strSourcePath = "/" + std::string(600, 'p');
+    const Bytes v = Seal(m_keys, Bytes(10, 'a'), metadata);
+    EXPECT_EQ(HeadSize(v), PFF_HEADER_SIZE + 2 * 1536u);
+    EXPECT_EQ(Open(m_keys, v).metadata.strSourcePath, metadata.strSourcePath);
+    const Bytes w = Seal(m_keys, Bytes(10, 'a'), metadata);
+    EXPECT_FALSE(std::equal(v.begin() + PFF_OFFSET_FILE_ID,
+                            v.begin() + PFF_OFFSET_FILE_ID + PFF_FILE_ID_SIZE,
+                            w.begin() + PFF_OFFSET_FILE_ID));
+
+    CProtectedSealer sealer(m_keys);
+    metadata.strSummary.assign(PFF_SUMMARY_MAX_BYTES + 1, 's');
+    EXPECT_EQ(sealer.Begin(metadata), R::PROTECTED_TOO_LONG);
+    metadata.strSummary.clear();
+    metadata.strSourcePath.assign(PFF_SLOT_MAX_SIZE, 'p');
+    EXPECT_EQ(sealer.Begin(metadata), R::PROTECTED_TOO_LONG);
+}
+
+TEST_F(ProtectedFileTest, TheScrambledReadersRefuseAProtectedFile) {
+    const Bytes v = Seal(m_keys, Bytes(500, 'a'));
+    EXPECT_TRUE(IsProtectedSignature(v.data(), v.size()));
+    EXPECT_FALSE(IsProtectedSignature(v.data(), PFF_SIGNATURE_SIZE - 1));
+    StoredFileHeader header;
+    EXPECT_FALSE(DecodeHeader(v.data(), &header));
+}
+
+TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefused) {
+    const Bytes v = Seal(m_keys, RandomBytes(CHUNK + 100, 1));
+    for (std::size_t nBit = 0; nBit < PFF_HEADER_SIZE * 8; ++nBit) {
+        Bytes w = v;
+        w[nBit / 8] ^= static_cast<unsigned char>(1u << nBit % 8);
+        const Opened opened = Open(m_keys, w);
+        EXPECT_NE(opened.result, R::PROTECTED_OK) << "bit " << nBit;
+        EXPECT_TRUE(opened.plain.empty()) << "bit " << nBit;
+    }
+    Bytes w = v;
+    w[0] ^= 1;
+    EXPECT_EQ(Open(m_keys, w).result, R::PROTECTED_NOT_PROTECTED);
+    w = v;
+    w[PFF_OFFSET_VERSION] ^= 1;
+    EXPECT_EQ(Open(m_keys, w).result, R::PROTECTED_UNSUPPORTED);
+    w = v;
+    w[PFF_OFFSET_SLOT_SIZE] ^= 1;
+    EXPECT_EQ(Open(m_keys, w).result, R::PROTECTED_DAMAGED_HEADER);
+}
+
+// One damaged slot is what a torn write leaves: the other one serves, and
+// never anything from the damaged one. Both damaged: refused.
+TEST_F(ProtectedFileTest, AFlippedSlotByteLosesThatSlotOnly) {
+    const Bytes v = Seal(m_keys, Bytes(100, 'a'));
+    const std::size_t nSlot = (HeadSize(v) - PFF_HEADER_SIZE) / 2;
+    for (std::size_t nAt : {0ul, PFF_NONCE_SIZE, PFF_NONCE_SIZE + 40, nSlot / 2, nSlot - 1}) {
+        for (std::size_t i = 0; i < 2; ++i) {
+            Bytes w = v;
+            w[PFF_HEADER_SIZE + i * nSlot + nAt] ^= 0x20;
+            CProtectedOpener opener(m_keys);
+            ASSERT_EQ(opener.ReadHeader(w.data(), PFF_HEADER_SIZE), R::PROTECTED_OK);
+            ASSERT_EQ(opener.OpenSlots(w.data() + PFF_HEADER_SIZE, 2 * nSlot), R::PROTECTED_OK);
+            EXPECT_FALSE(opener.SlotOpened(i));
+            EXPECT_TRUE(opener.SlotOpened(1 - i));
+            EXPECT_EQ(opener.Metadata().strSummary, "quarterly figures");
+            EXPECT_EQ(opener.Metadata().nPlainSize, 100u);
+        }
+        Bytes w = v;
+        w[PFF_HEADER_SIZE + nAt] ^= 0x20;
+        w[PFF_HEADER_SIZE + nSlot + nAt] ^= 0x20;
+        EXPECT_EQ(Open(m_keys, w).result, R::PROTECTED_DAMAGED_METADATA);
+    }
+}
+
+TEST_F(ProtectedFileTest, AFlippedBodyByteIsRefusedAtItsChunk) {
+    const Bytes v = Seal(m_keys, RandomBytes(2 * CHUNK + 9000, 2));
+    const std::size_t nHead = HeadSize(v);
+    for (std::size_t nChunk = 0; nChunk < 3; ++nChunk) {
+        const std::size_t nStart = nHead + nChunk * STORED_CHUNK;
+        const std::size_t nEnd = std::min(v.size(), nStart + STORED_CHUNK);
+        for (std::size_t nAt : {nStart, (nStart + nEnd) / 2, nEnd - 1}) {
+            Bytes w = v;
+            w[nAt] ^= 0x01;
+            const Opened opened = Open(m_keys, w);
+            EXPECT_EQ(opened.result, R::PROTECTED_DAMAGED_CHUNK) << nAt;
+            EXPECT_EQ(opened.nFailedChunk, nChunk) << nAt;
+        }
+    }
+}
+
+TEST_F(ProtectedFileTest, TruncationIsRefused) {
+    // Whole chunks that end as padding does, so that only the final flag
+    // tells a cut chunk from a final one.
+    Bytes vPlain = RandomBytes(2 * CHUNK + 9000, 3);
+    vPlain[CHUNK - 1] = vPlain[2 * CHUNK - 1] = 0x80;
+    const Bytes v = Seal(m_keys, vPlain);
+    const std::size_t nHead = HeadSize(v);
+    struct Cut {
+        std::size_t nLength;
+        R result;
+        std::uint64_t nChunk;
+    };
+    for (const Cut& cut : {
+             Cut{nHead + 2 * STORED_CHUNK, R::PROTECTED_DAMAGED_CHUNK, 1},  // at a boundary
+             Cut{nHead + STORED_CHUNK, R::PROTECTED_DAMAGED_CHUNK, 0},
+             Cut{nHead + STORED_CHUNK + 100, R::PROTECTED_DAMAGED_CHUNK, 1},  // inside a chunk
+             Cut{v.size() - 1, R::PROTECTED_DAMAGED_CHUNK, 2},
+             Cut{nHead, R::PROTECTED_DAMAGED_CHUNK, 0},  // no body at all
+             Cut{PFF_HEADER_SIZE, R::PROTECTED_DAMAGED_METADATA, 0},
+             Cut{PFF_HEADER_SIZE - 1, R::PROTECTED_DAMAGED_HEADER, 0},
+         }) {
+        const Opened opened = Open(m_keys, Bytes(v.begin(), v.begin() + cut.nLength));
+        EXPECT_EQ(opened.result, cut.result) << cut.nLength;
+        EXPECT_EQ(opened.nFailedChunk, cut.nChunk) << cut.nLength;
+    }
+}
+
+TEST_F(ProtectedFileTest, ChunksDroppedDuplicatedReorderedOrAppendedAreRefused) {
+    const Bytes v = Seal(m_keys, RandomBytes(3 * CHUNK + 9000, 4));
+    const std::size_t nHead = HeadSize(v);
+    const auto fnChunk = [&](std::size_t i) {
+        const auto itStart = v.begin() + nHead + i * STORED_CHUNK;
+        return Bytes(itStart, std::min(v.end(), itStart + STORED_CHUNK));
+    };
+    const auto fnBuild = [&](std::vector<std::size_t> order) {
+        Bytes w(v.begin(), v.begin() + nHead);
+        for (std::size_t i : order) {
+            const Bytes vChunk = fnChunk(i);
+            w.insert(w.end(), vChunk.begin(), vChunk.end());
+        }
+        return w;
+    };
+    ASSERT_EQ(Open(m_keys, fnBuild({0, 1, 2, 3})).result, R::PROTECTED_OK);
+    struct Case {
+        std::vector<std::size_t> order;
+        std::uint64_t nChunk;
+    };
+    for (const Case& c : {Case{{0, 2, 3}, 1}, Case{{0, 1, 1, 2, 3}, 2}, Case{{1, 0, 2, 3}, 0},
+                          Case{{0, 2, 1, 3}, 1}, Case{{0, 1, 2, 3, 3}, 3}, Case{{0, 1, 2}, 2}}) {
+        const Opened opened = Open(m_keys, fnBuild(c.order));
+        EXPECT_EQ(opened.result, R::PROTECTED_DAMAGED_CHUNK);
+        EXPECT_EQ(opened.nFailedChunk, c.nChunk);
+    }
+    for (std::size_t nExtra : {1ul, 16ul, 4096ul}) {
+        Bytes w = v;
+        w.insert(w.end(), nExtra, 0);
+        EXPECT_EQ(Open(m_keys, w).result, R::PROTECTED_DAMAGED_CHUNK) << nExtra;
+    }
+}
+
+TEST_F(ProtectedFileTest, PiecesOfAnotherFileOrVaultAreRefused) {
+    const Bytes vPlain = RandomBytes(CHUNK + 500, 5);
+    const Bytes a = Seal(m_keys, vPlain), b = Seal(m_keys, vPlain);
+    const std::size_t nHead = HeadSize(a);
+    ASSERT_EQ(a.size(), b.size());
+    const auto fnMix = [&](std::size_t nFrom, std::size_t nTo) {
+        Bytes w = a;
+        std::copy(b.begin() + nFrom, b.begin() + nTo, w.begin() + nFrom);
+        return Open(m_keys, w);
+    };
+    EXPECT_EQ(fnMix(PFF_HEADER_SIZE, nHead).result, R::PROTECTED_DAMAGED_METADATA);  // slots
+    EXPECT_EQ(fnMix(nHead, a.size()).nFailedChunk, 0u);                              // whole body
+    const Opened opened = fnMix(nHead + STORED_CHUNK, a.size());                     // last chunk
+    EXPECT_EQ(opened.result, R::PROTECTED_DAMAGED_CHUNK);
+    EXPECT_EQ(opened.nFailedChunk, 1u);
+    // The slots of a file swapped with each other.
+    const std::size_t nSlot = (nHead - PFF_HEADER_SIZE) / 2;
+    Bytes w = a;
+    std::swap_ranges(w.begin() + PFF_HEADER_SIZE, w.begin() + PFF_HEADER_SIZE + nSlot,
+                     w.begin() + PFF_HEADER_SIZE + nSlot);
+    EXPECT_EQ(Open(m_keys, w).result, R::PROTECTED_DAMAGED_METADATA);
+    // A file of a vault with another master key.
+    EXPECT_EQ(Open(KeysFrom(8), a).result, R::PROTECTED_DAMAGED_METADATA);
+}
+
+TEST_F(ProtectedFileTest, ASummaryEditAlternatesSlotsAndSurvivesATornWrite) {
+    Bytes v = Seal(m_keys, Bytes(3000, 'a'));
+    const auto fnEdit = [&](const std::string& strSummary, std::size_t nWritten) {
+        CProtectedOpener opener(m_keys);
+        EXPECT_EQ(opener.ReadHeader(v.data(), PFF_HEADER_SIZE), R::PROTECTED_OK);
+        EXPECT_EQ(opener.OpenSlots(v.data() + PFF_HEADER_SIZE, opener.SlotsSize()),
+                  R::PROTECTED_OK);
+        ProtectedSlotWrite write;
+        EXPECT_EQ(opener.SealSummaryEdit(strSummary, &write), R::PROTECTED_OK);
+        EXPECT_EQ(write.bytes.size(), opener.SlotsSize() / 2);
+        std::copy(write.bytes.begin(), write.bytes.begin() + std::min(nWritten, write.bytes.size()),
+                  v.begin() + write.nOffset);
+        return write.nOffset;
+    };
+    const Bytes vBefore = v;
+    const std::uint64_t nFirst = fnEdit("第一次", SIZE_MAX);
+    EXPECT_EQ(nFirst, PFF_HEADER_SIZE + PFF_SLOT_MIN_SIZE);  // the older slot
+    // Nothing outside the slot changed.
+    EXPECT_TRUE(std::equal(v.begin(), v.begin() + nFirst, vBefore.begin()));
+    EXPECT_TRUE(std::equal(v.begin() + nFirst + PFF_SLOT_MIN_SIZE, v.end(),
+                           vBefore.begin() + nFirst + PFF_SLOT_MIN_SIZE));
+    Opened opened = Open(m_keys, v);
+    EXPECT_EQ(opened.result, R::PROTECTED_OK);
+    EXPECT_EQ(opened.metadata.strSummary, "第一次");
+    EXPECT_EQ(opened.metadata.nSequence, 2u);
+
+    EXPECT_EQ(fnEdit(std::string(PFF_SUMMARY_MAX_BYTES, 's'), SIZE_MAX), PFF_HEADER_SIZE);
+    opened = Open(m_keys, v);
+    EXPECT_EQ(opened.metadata.strSummary, std::string(PFF_SUMMARY_MAX_BYTES, 's'));
+    EXPECT_EQ(opened.metadata.nSequence, 3u);
+    // Cut short halfway: the summary before it stays.
+    fnEdit("torn", PFF_SLOT_MIN_SIZE / 2);
+    opened = Open(m_keys, v);
+    EXPECT_EQ(opened.result, R::PROTECTED_OK);
+    EXPECT_EQ(opened.metadata.strSummary, std::string(PFF_SUMMARY_MAX_BYTES, 's'));
+    EXPECT_EQ(opened.plain, Bytes(3000, 'a'));
+
+    CProtectedOpener opener(m_keys);
+    ProtectedSlotWrite write;
+    EXPECT_EQ(opener.SealSummaryEdit("early", &write), R::PROTECTED_MISUSE);
+    opener.ReadHeader(v.data(), PFF_HEADER_SIZE);
+    opener.OpenSlots(v.data() + PFF_HEADER_SIZE, opener.SlotsSize());
+    EXPECT_EQ(opener.SealSummaryEdit(std::string(PFF_SUMMARY_MAX_BYTES + 1, 's'), &write),
+              R::PROTECTED_TOO_LONG);
+}
+
+TEST_F(ProtectedFileTest, ChunkSizesAndTotalsOutsideTheLayoutAreRefused) {
+    CProtectedSealer sealer(m_keys);
+    Bytes vPlain(CHUNK, 'a'), vOut(STORED_CHUNK);
+    std::size_t nOut = 0;
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 10, true, vOut.data(), &nOut), R::PROTECTED_MISUSE);
+    ASSERT_EQ(sealer.Begin(MetadataFor(CHUNK + 10)), R::PROTECTED_OK);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 10, false, vOut.data(), &nOut), R::PROTECTED_MISUSE);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), CHUNK, true, vOut.data(), &nOut),
+              R::PROTECTED_MISUSE);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), CHUNK, false, vOut.data(), &nOut), R::PROTECTED_OK);
+    EXPECT_EQ(sealer.Finish(), R::PROTECTED_MISUSE);  // no final chunk yet
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 11, true, vOut.data(), &nOut),
+              R::PROTECTED_SIZE_MISMATCH);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 5, true, vOut.data(), &nOut), R::PROTECTED_OK);
+    EXPECT_EQ(sealer.Finish(), R::PROTECTED_SIZE_MISMATCH);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 5, true, vOut.data(), &nOut), R::PROTECTED_MISUSE);
+
+    // Well sealed chunks that hold less, or more, than the metadata says.
+    for (std::size_t nSealed : {5ul, 20ul}) {
+        CProtectedSealer forger(m_keys);
+        ASSERT_EQ(forger.Begin(MetadataFor(10)), R::PROTECTED_OK);
+        Bytes v = forger.Head();
+        ASSERT_EQ(forger.SealChunkAt(0, vPlain.data(), nSealed, true, vOut.data(), &nOut),
+                  R::PROTECTED_OK);
+        v.insert(v.end(), vOut.begin(), vOut.begin() + nOut);
+        EXPECT_EQ(Open(m_keys, v).result, R::PROTECTED_SIZE_MISMATCH) << nSealed;
+    }
+}
+
+namespace {
+
+struct ProtectedReference {
+    const char* pszStored;  // in tests/data/protected
+    std::size_t nPlainSize;
+};
+
+// The bytes (7 i + 3) mod 256, as in tests/data/block300.bin.
+Bytes Pattern(std::size_t nSize) {
+    Bytes v(nSize);
+    for (std::size_t i = 0; i < nSize; ++i) v[i] = static_cast<unsigned char>(7 * i + 3);
+    return v;
+}
+
+}  // namespace
+
+// Reference files sealed once with the fixed inputs of tests/data/README.md:
+// sealing again gives the same bytes, and they open to the plain pattern.
+TEST_F(ProtectedFileTest, SealsAndOpensTheReferenceFilesByteForByte) {
+    CSecretBytes master(PFF_KEY_SIZE);
+    for (std::size_t i = 0; i < master.Size(); ++i)
+        master.Data()[i] = static_cast<unsigned char>(i);
+    ProtectedFileKeys keys;
+    ASSERT_TRUE(DeriveFileKeys(master, &keys));
+    ProtectedMetadata metadata;
+    metadata.nStoredTime = 1'700'000'000;
+    metadata.nMode = 0644;
+    metadata.strSourcePath = "/tmp/quovex-ref/资料/pattern.bin";
+    metadata.strSummary = "参考文件 reference";
+    for (const ProtectedReference& ref :
+         {ProtectedReference{"empty.bin.$", 0}, ProtectedReference{"pattern300.bin.$", 300},
+          ProtectedReference{"pattern65836.bin.$", 65836}}) {
+        SCOPED_TRACE(ref.pszStored);
+        const std::string strStored =
+            std::string(QUOVEX_TEST_DATA_DIR) + "/protected/" + ref.pszStored;
+        metadata.nPlainSize = ref.nPlainSize;
+        m_nNext = 0;  // the file id is 01 02 .. 10, the slot nonces follow
+        const Bytes v = Seal(keys, Pattern(ref.nPlainSize), metadata);
+        EXPECT_EQ(ReadBytes(strStored), v);
+        const Opened opened = Open(keys, ReadBytes(strStored));
+        ASSERT_EQ(opened.result, R::PROTECTED_OK);
+        EXPECT_EQ(opened.plain, Pattern(ref.nPlainSize));
+        EXPECT_EQ(opened.metadata.strSourcePath, metadata.strSourcePath);
+        EXPECT_EQ(opened.metadata.strSummary, metadata.strSummary);
+        EXPECT_EQ(opened.metadata.nMode, 0644u);
+    }
+    EXPECT_EQ(Pattern(300), ReadBytes(std::string(QUOVEX_TEST_DATA_DIR) + "/block300.bin"));
+}

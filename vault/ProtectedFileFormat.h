@@ -1,0 +1,142 @@
+// Layout of a protected stored file: a plain 32-byte header, two sealed
+// metadata slots, then the body in sealed chunks of 64 KiB.
+// docs/stored-file-format.md ("Protected stored files") describes the same
+// layout in prose; the two must always agree. Pure computation on buffers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace quovex {
+
+// Header. Its first 6 bytes differ from the scrambled format's "QUOVEX", so
+// the scrambled readers refuse a protected file.
+constexpr unsigned char PFF_SIGNATURE[] = {'Q', 'V', 'X', 'P', 'R', 'O', 'T', 0x00};
+constexpr std::size_t PFF_SIGNATURE_SIZE = 8;
+constexpr std::size_t PFF_OFFSET_VERSION = 8;     // uint32 little-endian
+constexpr std::size_t PFF_OFFSET_SLOT_SIZE = 12;  // uint32 little-endian
+constexpr std::size_t PFF_OFFSET_FILE_ID = 16;    // random, new for every store
+constexpr std::size_t PFF_FILE_ID_SIZE = 16;
+constexpr std::size_t PFF_HEADER_SIZE = 32;
+constexpr std::uint32_t PFF_VERSION = 1;
+
+// Keys: 32 bytes each (crypto_kdf, crypto_aead_xchacha20poly1305_ietf).
+constexpr std::size_t PFF_KEY_SIZE = 32;
+constexpr char PFF_KDF_CONTEXT[] = "QVXVAULT";  // 8 bytes, no terminator used
+constexpr std::uint64_t PFF_KDF_ID_BODY = 1;
+constexpr std::uint64_t PFF_KDF_ID_METADATA = 2;
+constexpr std::size_t PFF_NONCE_SIZE = 24;  // XChaCha20 nonce
+constexpr std::size_t PFF_TAG_SIZE = 16;    // Poly1305 tag
+
+// Metadata slots: PFF_SLOT_COUNT slots of the header's slot size right after
+// the header. A slot is a random nonce, then the sealed record (record bytes
+// padded with zeros to fill the slot, then the tag).
+constexpr std::size_t PFF_SLOT_COUNT = 2;
+constexpr std::size_t PFF_SLOT_ALIGN = 512;
+constexpr std::size_t PFF_SLOT_OVERHEAD = PFF_NONCE_SIZE + PFF_TAG_SIZE;
+constexpr std::size_t PFF_SLOT_MAX_SIZE = 1u << 20;  // bounds what a reader allocates
+
+// The record inside a slot.
+constexpr std::size_t PFF_RECORD_OFFSET_SEQUENCE = 0;      // uint64: higher is newer
+constexpr std::size_t PFF_RECORD_OFFSET_PLAIN_SIZE = 8;    // uint64
+constexpr std::size_t PFF_RECORD_OFFSET_STORED_TIME = 16;  // int64 seconds since 1970
+constexpr std::size_t PFF_RECORD_OFFSET_MODE = 24;         // uint32
+constexpr std::size_t PFF_RECORD_OFFSET_PATH_SIZE = 28;    // uint32 n, then n path bytes,
+// then uint32 m and m summary bytes, then zeros to the record's end.
+constexpr std::size_t PFF_RECORD_FIXED_SIZE = 36;
+constexpr std::size_t PFF_SUMMARY_MAX_BYTES = 511;
+
+// Body chunks: 64 KiB of plain text each, sealed with a 16-byte tag; the
+// final one holds less than 64 KiB (possibly nothing), padded to a multiple
+// of 4 KiB, so a plain file that ends on a chunk boundary ends with a final
+// chunk of padding alone.
+constexpr std::size_t PFF_CHUNK_SIZE = 64 * 1024;
+constexpr std::size_t PFF_CHUNK_STORED_SIZE = PFF_CHUNK_SIZE + PFF_TAG_SIZE;
+constexpr std::size_t PFF_PAD_BLOCK = 4 * 1024;
+constexpr std::uint64_t PFF_FINAL_FLAG = 1ull << 63;  // in the nonce's chunk counter
+
+// The header as it lies on disk, the signature aside.
+struct ProtectedHeader {
+    std::uint32_t nVersion = PFF_VERSION;
+    std::uint32_t nSlotSize = 0;
+    unsigned char fileId[PFF_FILE_ID_SIZE] = {};
+};
+
+// The record of a metadata slot, as the caller sees it. Text is UTF-8.
+struct ProtectedMetadata {
+    std::uint64_t nSequence = 0;  // set by the sealer and the summary edit
+    std::uint64_t nPlainSize = 0;
+    std::int64_t nStoredTime = 0;
+    std::uint32_t nMode = 0;
+    std::string strSourcePath;  // any length that fits PFF_SLOT_MAX_SIZE
+    std::string strSummary;     // at most PFF_SUMMARY_MAX_BYTES bytes
+};
+
+// The smallest slot size (a multiple of PFF_SLOT_ALIGN) that holds a record
+// with a source path of nPathBytes and the longest summary; 0 when even
+// PFF_SLOT_MAX_SIZE is too small.
+constexpr std::uint32_t ProtectedSlotSize(std::uint64_t nPathBytes) {
+    const std::uint64_t nNeed =
+        PFF_SLOT_OVERHEAD + PFF_RECORD_FIXED_SIZE + nPathBytes + PFF_SUMMARY_MAX_BYTES;
+    const std::uint64_t nSize = (nNeed + PFF_SLOT_ALIGN - 1) / PFF_SLOT_ALIGN * PFF_SLOT_ALIGN;
+    return nSize <= PFF_SLOT_MAX_SIZE ? static_cast<std::uint32_t>(nSize) : 0;
+}
+
+constexpr std::size_t PFF_SLOT_MIN_SIZE = ProtectedSlotSize(0);
+
+// Bytes before the body: the header and both slots.
+constexpr std::uint64_t ProtectedHeadSize(std::uint32_t nSlotSize) {
+    return PFF_HEADER_SIZE + PFF_SLOT_COUNT * static_cast<std::uint64_t>(nSlotSize);
+}
+
+// Stored bytes of the final chunk that holds nTail (< PFF_CHUNK_SIZE) plain
+// bytes: sodium_pad always adds at least one byte.
+constexpr std::uint64_t ProtectedFinalChunkSize(std::uint64_t nTail) {
+    return (nTail / PFF_PAD_BLOCK + 1) * PFF_PAD_BLOCK + PFF_TAG_SIZE;
+}
+
+// Number of bytes a protected stored file of the given plain size occupies.
+constexpr std::uint64_t ProtectedStoredLength(std::uint64_t nPlainSize, std::uint32_t nSlotSize) {
+    return ProtectedHeadSize(nSlotSize) + nPlainSize / PFF_CHUNK_SIZE * PFF_CHUNK_STORED_SIZE +
+           ProtectedFinalChunkSize(nPlainSize % PFF_CHUNK_SIZE);
+}
+
+// True when the n bytes at p begin with the protected signature (fewer than
+// PFF_SIGNATURE_SIZE bytes: false).
+bool IsProtectedSignature(const unsigned char* p, std::size_t n);
+
+// Writes the header into exactly PFF_HEADER_SIZE bytes at pOut.
+void EncodeProtectedHeader(const ProtectedHeader& header, unsigned char* pOut);
+
+// What an operation on a protected file came to. Every refusal of stored
+// bytes is clean: nothing of them is handed out.
+enum class ProtectedResult {
+    PROTECTED_OK,
+    PROTECTED_NOT_PROTECTED,     // too short for a signature, or another signature
+    PROTECTED_UNSUPPORTED,       // a version this build does not read
+    PROTECTED_DAMAGED_HEADER,    // header cut short, or a slot size no writer makes
+    PROTECTED_DAMAGED_METADATA,  // neither slot opens: damaged, swapped, other key
+    PROTECTED_DAMAGED_CHUNK,     // a chunk does not open where it lies, is missing or extra
+    PROTECTED_SIZE_MISMATCH,     // the chunks hold another total than the metadata says
+    PROTECTED_TOO_LONG,          // a summary or source path beyond what a slot holds
+    PROTECTED_MISUSE,            // a call out of order, or a size the layout does not allow
+    PROTECTED_NO_CRYPTO,         // libsodium did not start, a key is missing, or no memory
+};
+
+// Reads a header from the n bytes at pIn: PROTECTED_OK, PROTECTED_NOT_PROTECTED,
+// PROTECTED_UNSUPPORTED or PROTECTED_DAMAGED_HEADER. pHeader is filled only
+// on PROTECTED_OK.
+ProtectedResult DecodeProtectedHeader(const unsigned char* pIn, std::size_t n,
+                                      ProtectedHeader* pHeader);
+
+// The record of metadata in exactly nRecordSize bytes (the slot size less
+// PFF_SLOT_OVERHEAD), zero-padded. False when it does not fit.
+bool EncodeProtectedRecord(const ProtectedMetadata& metadata, unsigned char* pOut,
+                           std::size_t nRecordSize);
+// Reads a record; false when its lengths overrun it, the summary is too long
+// or the padding is not all zero.
+bool DecodeProtectedRecord(const unsigned char* pIn, std::size_t nRecordSize,
+                           ProtectedMetadata* pMetadata);
+
+}  // namespace quovex

@@ -1,0 +1,211 @@
+#include "ProtectedFormat.h"
+
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+#include "BlockProgress.h"
+#include "ChunkIo.h"
+#include "PathText.h"
+#include "RunContext.h"
+#include "StoreBuffers.h"
+#include "VaultEnv.h"
+#include "VaultKey.h"
+
+namespace quovex {
+
+namespace {
+
+// Chunks moved per read and per write: as many as fill STORE_CHUNK_SIZE.
+constexpr std::size_t PROTECTED_CHUNKS_PER_PIECE = STORE_CHUNK_SIZE / PFF_CHUNK_SIZE;
+
+// Plain bytes read per piece for a source of nSize bytes: whole chunks,
+// so that every piece but the last ends on a chunk boundary.
+std::size_t PlainPieceFor(std::uint64_t nSize) {
+    return ChunkFor(nSize, PFF_CHUNK_SIZE);
+}
+
+// The body of one protected stored file, opened chunk by chunk.
+class CProtectedReader final : public CStoredReader {
+public:
+    CProtectedReader(const ProtectedFileKeys& keys, std::unique_ptr<CReadableFile> pStored)
+        : m_opener(keys), m_pStored(std::move(pStored)) {}
+
+    FileResult Open();
+    const StoredHead& Head() const override { return m_head; }
+    FileResult WritePlain(CWritableFile& target, RunContext& run) override;
+
+private:
+    CProtectedOpener m_opener;
+    std::unique_ptr<CReadableFile> m_pStored;
+    StoredHead m_head;
+};
+
+FileResult CProtectedReader::Open() {
+    const FileResult opened = OpenProtectedHead(*m_pStored, &m_opener);
+    if (opened.nOutcome != FileOutcome::FILE_DONE) return opened;
+    const ProtectedMetadata& metadata = m_opener.Metadata();
+    m_head.nPlainSize = metadata.nPlainSize;
+    // The metadata is authenticated, but a path that storing would not
+    // have recorded still sends no restore anywhere.
+    if (IsNormalAbsolutePath(metadata.strSourcePath)) m_head.strSourcePath = metadata.strSourcePath;
+    return FileOutcome::FILE_DONE;
+}
+
+FileResult CProtectedReader::WritePlain(CWritableFile& target, RunContext& run) {
+    const std::uint64_t nStored = m_pStored->Size();
+    ProtectedResult nResult = m_opener.BeginBody(nStored);
+    if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult, 0);
+    const std::uint64_t nHead = ProtectedHeadSize(m_opener.Header().nSlotSize);
+    const std::uint64_t nBody = nStored - nHead;
+    // Whole stored chunks per piece; only the last piece ends short.
+    const std::size_t nPiece = static_cast<std::size_t>(
+        std::min<std::uint64_t>(PROTECTED_CHUNKS_PER_PIECE * PFF_CHUNK_STORED_SIZE,
+                                (nBody / PFF_CHUNK_STORED_SIZE + 1) * PFF_CHUNK_STORED_SIZE));
+    CReadAhead reader(*m_pStored, nPiece, nBody >= STORE_READ_AHEAD_SIZE, nBody);
+    std::unique_ptr<unsigned char[]> pOut(new unsigned char[nPiece]);
+    CBlockProgress progress(run.pFeedback, run.nTotal);
+    for (;;) {
+        unsigned char* pIn = nullptr;
+        const std::int64_t nGot = reader.Next(&pIn);
+        if (nGot < 0) return CauseOfLastError();
+        std::size_t nPos = 0;
+        std::size_t nOut = 0;
+        while (nPos < static_cast<std::size_t>(nGot)) {
+            const std::size_t nChunk = m_opener.NextChunkSize();
+            if (nChunk == 0 || nChunk > static_cast<std::size_t>(nGot) - nPos)
+                return CauseOfProtected(ProtectedResult::PROTECTED_DAMAGED_CHUNK,
+                                        static_cast<std::int64_t>(m_opener.FailedChunk()));
+            std::size_t nPlain = 0;
+            nResult = m_opener.OpenChunk(pIn + nPos, nChunk, pOut.get() + nOut, &nPlain);
+            if (nResult != ProtectedResult::PROTECTED_OK)
+                return CauseOfProtected(nResult, static_cast<std::int64_t>(m_opener.FailedChunk()));
+            nPos += nChunk;
+            nOut += nPlain;
+            run.nDone += nPlain;
+            if (!progress.AfterBlock(run.nDone)) return FileOutcome::FILE_CANCELLED;
+        }
+        if (nOut > 0 && !target.Append(pOut.get(), nOut)) return CauseOfLastError();
+        if (static_cast<std::size_t>(nGot) < nPiece) break;
+    }
+    nResult = m_opener.Finish();
+    if (nResult != ProtectedResult::PROTECTED_OK)
+        return CauseOfProtected(nResult, static_cast<std::int64_t>(m_opener.FailedChunk()));
+    return FileOutcome::FILE_DONE;
+}
+
+}  // namespace
+
+FailCause CauseOfProtected(ProtectedResult nResult, std::int64_t nChunk) {
+    switch (nResult) {
+        case ProtectedResult::PROTECTED_OK:
+            return {};
+        case ProtectedResult::PROTECTED_UNSUPPORTED:
+            return {FailReason::FAIL_NEWER_FORMAT};
+        case ProtectedResult::PROTECTED_TOO_LONG:
+            return {FailReason::FAIL_PATH_NOT_STORABLE};
+        case ProtectedResult::PROTECTED_NO_CRYPTO:
+            return CauseOfErrno(ENOMEM);
+        case ProtectedResult::PROTECTED_DAMAGED_CHUNK:
+        case ProtectedResult::PROTECTED_SIZE_MISMATCH:
+            return {FailReason::FAIL_DAMAGED, 0, nChunk};
+        default:
+            return {FailReason::FAIL_DAMAGED};
+    }
+}
+
+FileResult OpenProtectedHead(CReadableFile& stored, CProtectedOpener* pOpener) {
+    unsigned char header[PFF_HEADER_SIZE];
+    const std::int64_t nHeader = ReadFull(stored, header, sizeof header);
+    if (nHeader < 0) return CauseOfLastError();
+    ProtectedResult nResult = pOpener->ReadHeader(header, static_cast<std::size_t>(nHeader));
+    if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
+    std::vector<unsigned char> slots(pOpener->SlotsSize());
+    const std::int64_t nSlots = ReadFull(stored, slots.data(), slots.size());
+    if (nSlots < 0) return CauseOfLastError();
+    nResult = pOpener->OpenSlots(slots.data(), static_cast<std::size_t>(nSlots));
+    if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
+    return FileOutcome::FILE_DONE;
+}
+
+CProtectedFormat::CProtectedFormat(const CVaultKey& key) {
+    if (key.IsProtected()) m_bKeys = DeriveFileKeys(key.MasterKey(), &m_keys);
+}
+
+FileResult CProtectedFormat::CanStore(std::uint64_t, const std::string& strSource) const {
+    if (!m_bKeys) return FailCause{FailReason::FAIL_NEEDS_KEY};
+    if (ProtectedSlotSize(strSource.size()) == 0)
+        return FailCause{FailReason::FAIL_PATH_NOT_STORABLE};
+    return FileOutcome::FILE_DONE;
+}
+
+FileResult CProtectedFormat::WriteStored(CReadableFile& source, std::uint64_t nSize,
+                                         const std::string& strSource, CWritableFile& target,
+                                         RunContext& run, std::uint64_t* pRead) const {
+    *pRead = 0;
+    const FileResult can = CanStore(nSize, strSource);
+    if (can.nOutcome != FileOutcome::FILE_DONE) return can;
+    ProtectedMetadata metadata;
+    metadata.nPlainSize = nSize;
+    metadata.nStoredTime = static_cast<std::int64_t>(std::time(nullptr));
+    metadata.nMode = source.OpenStamp().nMode;
+    metadata.strSourcePath = strSource;
+    CProtectedSealer sealer(m_keys);
+    ProtectedResult nResult = sealer.Begin(metadata);
+    if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
+
+    const std::size_t nPiece = PlainPieceFor(nSize);
+    CReadAhead reader(source, nPiece, nSize >= STORE_READ_AHEAD_SIZE, nSize);
+    const std::size_t nMaxOut = (nPiece / PFF_CHUNK_SIZE + 1) * PFF_CHUNK_STORED_SIZE;
+    const std::vector<unsigned char>& head = sealer.Head();
+    // The head goes out with the first piece: one write for a small file.
+    std::unique_ptr<unsigned char[]> pOut(new unsigned char[head.size() + nMaxOut]);
+    std::memcpy(pOut.get(), head.data(), head.size());
+    std::size_t nOut = head.size();
+    CBlockProgress progress(run.pFeedback, run.nTotal);
+    for (;;) {
+        unsigned char* pIn = nullptr;
+        const std::int64_t nGot = reader.Next(&pIn);
+        if (nGot < 0) return CauseOfLastError();
+        *pRead += static_cast<std::uint64_t>(nGot);
+        if (*pRead > nSize) return FileOutcome::FILE_CHANGED;
+        const bool bLast = static_cast<std::size_t>(nGot) < nPiece;
+        // Every whole chunk of the piece, then on the last piece what is
+        // left as the final chunk (empty when the size ends on a chunk).
+        std::size_t nPos = 0;
+        while (nPos < static_cast<std::size_t>(nGot) || bLast) {
+            const std::size_t nLeft = static_cast<std::size_t>(nGot) - nPos;
+            const bool bFinal = bLast && nLeft < PFF_CHUNK_SIZE;
+            const std::size_t n = bFinal ? nLeft : PFF_CHUNK_SIZE;
+            std::size_t nSealed = 0;
+            nResult = sealer.SealChunk(pIn + nPos, n, bFinal, pOut.get() + nOut, &nSealed);
+            if (nResult == ProtectedResult::PROTECTED_SIZE_MISMATCH)
+                return FileOutcome::FILE_CHANGED;
+            if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
+            nOut += nSealed;
+            nPos += n;
+            run.nDone += n;
+            if (!progress.AfterBlock(run.nDone)) return FileOutcome::FILE_CANCELLED;
+            if (bFinal) break;
+        }
+        if (nOut > 0 && !target.Append(pOut.get(), nOut)) return CauseOfLastError();
+        nOut = 0;
+        if (bLast) break;
+    }
+    // A source that ended early or grew is caught by the caller's checks.
+    if (sealer.Finish() != ProtectedResult::PROTECTED_OK) return FileOutcome::FILE_CHANGED;
+    return FileOutcome::FILE_DONE;
+}
+
+FileResult CProtectedFormat::OpenStored(std::unique_ptr<CReadableFile> pStored,
+                                        std::unique_ptr<CStoredReader>* ppReader) const {
+    if (!m_bKeys) return FailCause{FailReason::FAIL_NEEDS_KEY};
+    auto pReader = std::make_unique<CProtectedReader>(m_keys, std::move(pStored));
+    const FileResult opened = pReader->Open();
+    if (opened.nOutcome != FileOutcome::FILE_DONE) return opened;
+    *ppReader = std::move(pReader);
+    return FileOutcome::FILE_DONE;
+}
+
+}  // namespace quovex
