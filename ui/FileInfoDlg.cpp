@@ -11,6 +11,7 @@
 #include "DateText.h"
 #include "DialogBuilder.h"
 #include "MessageBox.h"
+#include "ProtectedFileInfo.h"
 #include "StoredFileFormat.h"
 #include "StoredFileInfo.h"
 #include "VaultFolders.h"
@@ -113,8 +114,12 @@ void CFileInfoDlg::OnOK() {
         QDialog::accept();
         return;
     }
-    const SummaryWriteResult result = WriteStoredSummary(m_strStoredPath.toStdString(), m_stampRead,
-                                                         m_strSummary.toStdString(), m_pEnv);
+    const std::string strPath = m_strStoredPath.toStdString();
+    const SummaryWriteResult result =
+        m_bProtected && m_pKey
+            ? WriteProtectedSummary(strPath, m_stampRead, m_strSummary.toStdString(), *m_pKey,
+                                    m_pEnv)
+            : WriteStoredSummary(strPath, m_stampRead, m_strSummary.toStdString(), m_pEnv);
     if (result != SummaryWriteResult::SUMMARY_WRITTEN) {
         ShowMessageBox(WriteFailureText(result), MSGBOX_OK, QString(), this);
         return;
@@ -123,8 +128,10 @@ void CFileInfoDlg::OnOK() {
     QDialog::accept();
 }
 
-void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv) {
-    const StoredFileInfo info = ReadStoredFileInfo(strPath.toStdString(), pEnv);
+void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv,
+                  const CVaultKey* pKey) {
+    const StoredFileInfo info = pKey ? ReadAnyStoredFileInfo(strPath.toStdString(), *pKey, pEnv)
+                                     : ReadStoredFileInfo(strPath.toStdString(), pEnv);
     if (!info.bOpened) return;
     if (info.bHasCreationTime) dlg.m_strDate = FormatDateText(info.nCreationTime);
     if (!info.bStored) return;
@@ -133,6 +140,8 @@ void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv) {
     dlg.m_strStoredPath = strPath;
     dlg.m_stampRead = info.stamp;
     dlg.m_pEnv = pEnv;
+    dlg.m_pKey = pKey;
+    dlg.m_bProtected = info.bProtected;
     dlg.m_strName = ShortenPath(strPath, dlg.m_pNameEdit);
     dlg.m_strSource = info.bSourceUnreadable
                           ? strUnreadable

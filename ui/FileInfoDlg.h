@@ -12,6 +12,8 @@ class QLineEdit;
 
 namespace quovex {
 
+class CVaultKey;
+
 class CFileInfoDlg : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +42,9 @@ public:
     FileStamp m_stampRead;
     CVaultEnv* m_pEnv = nullptr;
     bool m_bSummaryEditable = false;
+    // A protected stored file is read and written with the open vault's key.
+    const CVaultKey* m_pKey = nullptr;
+    bool m_bProtected = false;
 
 protected:
     void showEvent(QShowEvent* pEvent) override;
@@ -61,8 +66,11 @@ extern const char* const FILE_INFO_UNREADABLE;
 
 // Fills the dialog from the file strPath, a final link not followed: the
 // date of any file that opens; for a stored file also its path, source,
-// size and summary. A file that cannot be opened leaves every text empty.
-// Shortens the paths to the name and source controls' width in their font.
-void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv = nullptr);
+// size and summary. A protected stored file is read with pKey (none: only
+// its date is shown), and its date is the storage time it records. A file
+// that cannot be opened leaves every text empty. Shortens the paths to the
+// name and source controls' width in their font.
+void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv = nullptr,
+                  const CVaultKey* pKey = nullptr);
 
 }  // namespace quovex

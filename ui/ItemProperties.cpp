@@ -6,7 +6,7 @@
 
 namespace quovex {
 
-void ShowItemProperties(const QString& strPath, QWidget* pParent) {
+void ShowItemProperties(const QString& strPath, QWidget* pParent, const CVaultKey* pKey) {
     if (strPath.isEmpty()) return;
     switch (CVaultEnv::Default()->GetKind(strPath.toStdString())) {
         case EntryKind::ENTRY_NONE:
@@ -19,7 +19,7 @@ void ShowItemProperties(const QString& strPath, QWidget* pParent) {
         }
         default: {
             CFileInfoDlg dlg(pParent);
-            LoadFileInfo(dlg, strPath);
+            LoadFileInfo(dlg, strPath, nullptr, pKey);
             dlg.exec();
             return;
         }

@@ -7,10 +7,13 @@ class QWidget;
 
 namespace quovex {
 
+class CVaultKey;
+
 // Shows the properties of strPath modally over pParent: the folder dialog
 // for a folder, the file dialog for anything else that is there (a link is
 // neither followed nor read, so it shows nothing), and nothing at all for
-// an empty path or one where nothing is. Returns when the dialog closed.
-void ShowItemProperties(const QString& strPath, QWidget* pParent);
+// an empty path or one where nothing is. A protected stored file is read
+// with pKey, the open vault's. Returns when the dialog closed.
+void ShowItemProperties(const QString& strPath, QWidget* pParent, const CVaultKey* pKey = nullptr);
 
 }  // namespace quovex

@@ -156,7 +156,7 @@ void CVaultDlg::OnDelete() {
 
 void CVaultDlg::OnProperties() {
     if (const QTreeWidgetItem* pItem = SelectedItem())
-        ShowItemProperties(m_pContentsTree->GetItemPath(pItem), this);
+        ShowItemProperties(m_pContentsTree->GetItemPath(pItem), this, &m_vault.Key());
 }
 
 }  // namespace quovex

@@ -19,7 +19,8 @@ struct StoredFileInfo {
     bool bHasCreationTime = false;   // nCreationTime holds a time
     std::int64_t nCreationTime = 0;  // seconds since 1970 (UTC)
     bool bStored = false;            // a whole header with the signature was read
-    std::uint32_t nPlainSize = 0;
+    bool bProtected = false;         // of the protected format (ProtectedFileInfo.h)
+    std::uint64_t nPlainSize = 0;
     std::string strSourcePath;
     bool bSourceUnreadable = false;
     std::string strSummary;
