@@ -35,6 +35,49 @@ std::unique_ptr<CVaultKey> MakeKey(const QString& strUser, const QString& strPas
     return pKey;
 }
 
+// UTF-8 text of a secret, wiped when it goes: the key record calls take
+// their password as a std::string.
+class CWipedText {
+public:
+    explicit CWipedText(const CSecretBytes& secret)
+        : m_strText(reinterpret_cast<const char*>(secret.Data()), secret.Size()) {}
+    explicit CWipedText(const QString& strText) {
+        QByteArray bytes = strText.toUtf8();
+        m_strText.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        Wipe(bytes.data(), static_cast<std::size_t>(bytes.size()));
+    }
+    ~CWipedText() { Wipe(m_strText.data(), m_strText.size()); }
+    CWipedText(const CWipedText&) = delete;
+    CWipedText& operator=(const CWipedText&) = delete;
+
+    const std::string& Text() const { return m_strText; }
+
+private:
+    std::string m_strText;
+};
+
+// The refusal as the credential rule would have told it.
+CredentialJudgement AsJudgement(const AccessOutcome& outcome) {
+    CredentialJudgement judgement;
+    judgement.strStoredFile = outcome.strPath;
+    judgement.cause = outcome.cause;
+    switch (outcome.nResult) {
+        case AccessResult::ACCESS_OPENED:
+            judgement.nVerdict = CredentialVerdict::CREDENTIALS_ACCEPTED;
+            break;
+        case AccessResult::ACCESS_WRONG_CREDENTIALS:
+            judgement.nVerdict = CredentialVerdict::CREDENTIALS_REJECTED;
+            break;
+        case AccessResult::ACCESS_RECORD_DAMAGED:
+            judgement.nVerdict = CredentialVerdict::CREDENTIALS_UNDECIDED;
+            judgement.cause = FailCause{FailReason::FAIL_DAMAGED, 0};
+            break;
+        default:
+            judgement.nVerdict = CredentialVerdict::CREDENTIALS_UNDECIDED;
+    }
+    return judgement;
+}
+
 }  // namespace
 
 COpenVault::COpenVault(const QString& strLocation, const QString& strUser,
@@ -59,14 +102,80 @@ CredentialJudgement COpenVault::JudgeCredentialsAt(const QString& strLocation) c
     return JudgeVaultCredentials(Native(strLocation), m_pKey->Cipher(), m_pEnv);
 }
 
-bool COpenVault::MoveTo(const QString& strLocation, CredentialJudgement* pJudgement) {
-    const CredentialJudgement judgement = JudgeCredentialsAt(strLocation);
-    if (pJudgement) *pJudgement = judgement;
-    if (judgement.nVerdict != CredentialVerdict::CREDENTIALS_ACCEPTED) return false;
+VaultKind COpenVault::Kind() const {
+    return KindOfVault(NativeLocation(), m_pEnv);
+}
+
+AccessOutcome COpenVault::Open() {
+    return EnterLocation(NativeLocation());
+}
+
+AccessOutcome COpenVault::Create(bool bProtected, const KdfLimits& limits,
+                                 CSecretBytes* pRecoveryText) {
+    const CWipedText password(m_pKey->Password());
+    KeyRecordBytes vRecord;
+    const AccessOutcome outcome = CreateVault(NativeLocation(), password.Text(), bProtected, limits,
+                                              m_pKey.get(), &vRecord, pRecoveryText, m_pEnv);
+    if (outcome.Opened()) m_vRecord = std::move(vRecord);
+    return outcome;
+}
+
+AccessOutcome COpenVault::ChangePassword(const QString& strOldPassword,
+                                         const QString& strNewPassword, const KdfLimits& limits) {
+    if (!IsProtected()) return AccessOutcome{AccessResult::ACCESS_NOT_PROTECTED, {}, {}};
+    const CWipedText oldPassword(strOldPassword);
+    const CWipedText newPassword(strNewPassword);
+    KeyRecordBytes vRecord;
+    const AccessOutcome outcome =
+        ChangeVaultPassword(NativeLocation(), m_pKey->User(), oldPassword.Text(),
+                            newPassword.Text(), limits, m_pEnv, &vRecord);
+    if (!outcome.Opened()) return outcome;
+    m_pKey->ChangePassword(newPassword.Text());
+    m_vRecord = std::move(vRecord);
+    return outcome;
+}
+
+AccessOutcome COpenVault::Recover(const QString& strRecoveryText, const KdfLimits& limits) {
+    const CWipedText recoveryText(strRecoveryText);
+    const CWipedText password(m_pKey->Password());
+    KeyRecordBytes vRecord;
+    const AccessOutcome outcome =
+        RecoverVault(NativeLocation(), recoveryText.Text(), password.Text(), limits, m_pKey.get(),
+                     m_pEnv, &vRecord);
+    if (outcome.Opened()) m_vRecord = std::move(vRecord);
+    return outcome;
+}
+
+AccessOutcome COpenVault::EnterLocation(const std::string& strNative) {
+    if (IsProtected() && KindOfVault(strNative, m_pEnv) == VaultKind::VAULT_NONE)
+        return PlaceVaultRecord(strNative, m_vRecord, m_pEnv);
+    const CWipedText password(m_pKey->Password());
+    KeyRecordBytes vRecord;
+    const AccessOutcome outcome =
+        OpenVaultKey(strNative, password.Text(), m_pKey.get(), &vRecord, m_pEnv);
+    if (!outcome.Opened()) return outcome;
+    // A scrambled vault (or none) opened by the rule: files stored from now
+    // on are scrambled ones, as the vault's kind asks.
+    if (vRecord.empty()) m_pKey->SetMasterKey(CSecretBytes());
+    m_vRecord = std::move(vRecord);
+    return outcome;
+}
+
+bool COpenVault::MoveTo(const QString& strLocation, AccessOutcome* pOutcome) {
+    const AccessOutcome outcome = EnterLocation(Native(strLocation));
+    if (pOutcome) *pOutcome = outcome;
+    if (!outcome.Opened()) return false;
     m_strLocation = strLocation;
     CreateBoxFolders();
     emit LocationChanged(m_strLocation);
     return true;
+}
+
+bool COpenVault::MoveTo(const QString& strLocation, CredentialJudgement* pJudgement) {
+    AccessOutcome outcome;
+    const bool bMoved = MoveTo(strLocation, &outcome);
+    if (pJudgement) *pJudgement = AsJudgement(outcome);
+    return bMoved;
 }
 
 void COpenVault::CreateBoxFolders() const {

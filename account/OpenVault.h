@@ -1,9 +1,12 @@
-// The vault the user has opened: where it lies and the cipher context of
-// the login's credentials. The credential rule and every change of the
-// location go through this one object, so that a vault never takes files
-// under credentials it would refuse. Built at the login; the window, the
-// box list and the commands are handed it. Interface thread, except where
-// said otherwise.
+// The vault the user has opened: where it lies, the key of the login's
+// credentials and, for a protected vault, its key record. Opening, making
+// and every change of the location go through this one object, so that a
+// vault never takes files under credentials it would refuse. Built at the
+// login; the window, the box list and the commands are handed it.
+// Interface thread, except where said otherwise. Open, Create, MoveTo,
+// ChangePassword and Recover each run a password derivation (about half a
+// second) when a protected vault is involved: call them under the wait
+// cursor, with no run going on.
 #pragma once
 
 #include <QObject>
@@ -12,6 +15,7 @@
 #include <string>
 
 #include "CredentialRule.h"
+#include "VaultAccess.h"
 #include "VaultKey.h"
 
 namespace quovex {
@@ -22,8 +26,9 @@ class COpenVault : public QObject {
     Q_OBJECT
 public:
     // strLocation is the vault location; strUser and strPassword are the
-    // typed credentials, kept only as the cipher context holds them (the
-    // copies made on the way are wiped). Nothing on disk is examined here.
+    // typed credentials, kept only as the key holds them (the copies made
+    // on the way are wiped). Nothing on disk is examined here: Open or
+    // Create does that.
     // pEnv: the file system of every operation on this vault (null: the real one).
     COpenVault(const QString& strLocation, const QString& strUser, const QString& strPassword,
                CVaultEnv* pEnv = nullptr);
@@ -39,6 +44,30 @@ public:
     // in it (VaultAccess.h). Interface thread, with no run going on.
     CVaultKey* KeyForAccess() { return m_pKey.get(); }
     CVaultEnv* Env() const { return m_pEnv; }
+    // Whether the open vault is a protected one (Open, Create or MoveTo
+    // found or made its key record), and that record.
+    bool IsProtected() const { return !m_vRecord.empty(); }
+    const KeyRecordBytes& Record() const { return m_vRecord; }
+
+    // What lies at the location in force (KindOfVault). Reads only.
+    VaultKind Kind() const;
+    // Opens the vault at the location in force with the credentials
+    // (OpenVaultKey): a protected vault by its key record, a scrambled one
+    // or a location with no vault by the credential rule. Creates nothing.
+    AccessOutcome Open();
+    // Makes a new vault at the location in force (CreateVault): protected
+    // when bProtected, its recovery key text in *pRecoveryText to be shown
+    // once. ACCESS_EXISTS when a vault lies there already.
+    AccessOutcome Create(bool bProtected, const KdfLimits& limits, CSecretBytes* pRecoveryText);
+    // Seals the open protected vault's master key under strNewPassword
+    // after strOldPassword opened it (ChangeVaultPassword); the key then
+    // holds the new password. ACCESS_NOT_PROTECTED for a scrambled vault.
+    AccessOutcome ChangePassword(const QString& strOldPassword, const QString& strNewPassword,
+                                 const KdfLimits& limits);
+    // The forgotten password: the recovery key opens the protected vault at
+    // the location in force, which is sealed again under the credentials
+    // this object was built with (RecoverVault), and the vault is open.
+    AccessOutcome Recover(const QString& strRecoveryText, const KdfLimits& limits);
 
     // The login's credential rule (VaultAcceptsCredentials) at the location
     // in force, or at strLocation: whether its first stored file lets these
@@ -49,10 +78,19 @@ public:
     // file apart from other credentials.
     CredentialJudgement JudgeCredentialsAt(const QString& strLocation) const;
 
-    // Makes strLocation the open vault when the rule lets the credentials
-    // in there: its box folders are created and LocationChanged is emitted
-    // (also for the location already in force). False, with nothing changed
-    // or created, when the rule refuses them; *pJudgement, when given, says why.
+    // Makes strLocation the open vault when the credentials open what lies
+    // there: a protected vault by its key record (its master key and record
+    // then replace the key's), a scrambled vault by the credential rule (the
+    // key is a scrambled vault's from then on). A location with no vault
+    // becomes one of the open vault's kind: a protected vault's record is
+    // written there as it is (the same master key and recovery key: the
+    // same vault at a new place). Its box folders are created and
+    // LocationChanged is emitted (also for the location already in force).
+    // False, with nothing changed, when the credentials do not open it or
+    // the record cannot be written; *pOutcome, when given, says why.
+    bool MoveTo(const QString& strLocation, AccessOutcome* pOutcome);
+    // The same, with the refusal told as the credential rule's judgement
+    // (anything but wrong credentials counts as undecided).
     bool MoveTo(const QString& strLocation, CredentialJudgement* pJudgement = nullptr);
 
     // Creates the location and its box folders where missing; failures are
@@ -64,8 +102,13 @@ signals:
     void LocationChanged(const QString& strLocation);
 
 private:
+    // Opens what lies at strNative with the key, or makes it a vault of
+    // the open vault's kind; the key and record change only on success.
+    AccessOutcome EnterLocation(const std::string& strNative);
+
     QString m_strLocation;
     std::unique_ptr<CVaultKey> m_pKey;
+    KeyRecordBytes m_vRecord;
     CVaultEnv* m_pEnv;
 };
 

@@ -40,6 +40,10 @@ enum class AccessResult {
     ACCESS_EXISTS,              // making a vault where one is already
     ACCESS_NO_MEMORY,           // secret memory or the derivation's memory could not be had
     ACCESS_DISK_FAILED,         // reading or writing failed (cause)
+    // A password change asked of a protected vault that still holds
+    // scrambled stored files (strPath, the first met): they open only with
+    // the password in force, so the conversion must finish first.
+    ACCESS_SCRAMBLED_FILES_LEFT,
 };
 
 struct AccessOutcome {
@@ -84,17 +88,28 @@ AccessOutcome ProtectVault(const std::string& strLocation, const std::string& st
 // strNewPassword, after strOldPassword opened it; both copies of the record
 // are replaced, no stored file is rewritten, and the recovery key stays
 // valid. A kill at any moment leaves a record that opens with the old or
-// the new password.
+// the new password. The new record in *pNewRecord, when given. Refused
+// (ACCESS_SCRAMBLED_FILES_LEFT) while the boxes still hold a scrambled
+// stored file, which the new password would not open.
 AccessOutcome ChangeVaultPassword(const std::string& strLocation, const std::string& strUser,
                                   const std::string& strOldPassword,
                                   const std::string& strNewPassword, const KdfLimits& limits,
-                                  CVaultEnv* pEnv = nullptr);
+                                  CVaultEnv* pEnv = nullptr, KeyRecordBytes* pNewRecord = nullptr);
 
 // The forgotten password: the recovery key opens the record, which is
 // sealed again under strUser and strNewPassword; pKey, made from those,
-// then holds the master key.
+// then holds the master key (and *pNewRecord, when given, the new record).
 AccessOutcome RecoverVault(const std::string& strLocation, const std::string& strRecoveryText,
                            const std::string& strNewPassword, const KdfLimits& limits,
-                           CVaultKey* pKey, CVaultEnv* pEnv = nullptr);
+                           CVaultKey* pKey, CVaultEnv* pEnv = nullptr,
+                           KeyRecordBytes* pNewRecord = nullptr);
+
+// Makes the location strLocation, which holds no vault, another place of
+// the open protected vault whose record is vRecord: the folder and its
+// boxes are made and the record is written there as it is (the same
+// master key and recovery key), flushed and read back. ACCESS_EXISTS when
+// KindOfVault is not VAULT_NONE; after a failure no copy of it is left.
+AccessOutcome PlaceVaultRecord(const std::string& strLocation, const KeyRecordBytes& vRecord,
+                               CVaultEnv* pEnv = nullptr);
 
 }  // namespace quovex

@@ -1,10 +1,14 @@
-// quovex-tool: stores files and folders into a box folder and restores them,
-// through the same worker procedures as a drop and the restore commands, and
-// lists and checks the stored files of a vault, for users at a terminal,
+// quovex-tool: makes vaults, stores files and folders into a box folder and
+// restores them, through the same worker procedures as a drop and the
+// restore commands, lists and checks the stored files of a vault and
+// changes a protected vault's password, for users at a terminal,
 // benchmarks and scripted checks. Exit statuses: ToolOptions.h.
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -14,6 +18,8 @@
 #include "TerminalFeedback.h"
 #include "ToolOptions.h"
 #include "ToolTexts.h"
+#include "VaultAccess.h"
+#include "VaultAccessCommands.h"
 #include "VaultFolders.h"
 #include "VaultKey.h"
 #include "VaultSurvey.h"
@@ -62,28 +68,11 @@ std::string FindResolvedVaultOf(const std::string& strPath) {
     return FindVaultOf(ResolvePath(strPath).string());
 }
 
-// The login's rule, applied to the vault that receives the box folder; a
-// box folder in no vault counts the folder above it as its vault.
-CredentialJudgement JudgeStoreCredentials(const CVaultCipher& cipher,
-                                          const std::string& strBoxPath) {
-    std::string strVault = FindResolvedVaultOf(strBoxPath);
-    if (strVault.empty()) strVault = ResolvePath(strBoxPath).parent_path();
-    return JudgeVaultCredentials(strVault, cipher);
-}
-
-// The login's rule, applied to the vault that holds the stored item. An
-// item in no vault (a stored file copied out, say) is the nearest thing to
-// one: its own first stored file decides, or for a file the file itself.
-CredentialJudgement JudgeRestoreCredentials(const CVaultCipher& cipher,
-                                            const std::string& strItem) {
-    const std::string strVault = FindResolvedVaultOf(strItem);
-    if (!strVault.empty()) return JudgeVaultCredentials(strVault, cipher);
-    std::fprintf(stderr, "quovex-tool: %s lies in no vault; its own stored files decide\n",
-                 strItem.c_str());
-    std::error_code error;
-    return std::filesystem::is_directory(strItem, error)
-               ? JudgeVaultCredentials(strItem, cipher)
-               : JudgeStoredFileCredentials(strItem, cipher);
+// The vault that receives the box folder; a box folder in no vault counts
+// the folder above it as its vault.
+std::string StoreVaultOf(const std::string& strBoxPath) {
+    const std::string strVault = FindResolvedVaultOf(strBoxPath);
+    return strVault.empty() ? ResolvePath(strBoxPath).parent_path().string() : strVault;
 }
 
 // True, with the reason told, when the judgement keeps the vault closed.
@@ -91,6 +80,21 @@ bool Refused(const CredentialJudgement& judgement) {
     if (judgement.nVerdict == CredentialVerdict::CREDENTIALS_ACCEPTED) return false;
     std::fprintf(stderr, "quovex-tool: %s\n", CredentialRefusalText(judgement).c_str());
     return true;
+}
+
+// Opens the vault that holds the stored item with the credentials (a
+// protected one's master key into pKey). An item in no vault (a stored
+// file copied out, say) is the nearest thing to one: its own first stored
+// file decides by the login's rule, or for a file the file itself.
+bool AdmitToItem(const std::string& strItem, const std::string& strPassword, CVaultKey* pKey) {
+    const std::string strVault = FindResolvedVaultOf(strItem);
+    if (!strVault.empty()) return OpenToolVault(strVault, strPassword, pKey);
+    std::fprintf(stderr, "quovex-tool: %s lies in no vault; its own stored files decide\n",
+                 strItem.c_str());
+    std::error_code error;
+    return !Refused(std::filesystem::is_directory(strItem, error)
+                        ? JudgeVaultCredentials(strItem, pKey->Cipher())
+                        : JudgeStoredFileCredentials(strItem, pKey->Cipher()));
 }
 
 // A declined overwrite is among the failed files, so the report alone
@@ -115,14 +119,13 @@ int ReportOutcome(const TransferReport& report, CTerminalFeedback& feedback, con
     return bAllThrough ? TOOL_EXIT_OK : TOOL_EXIT_FAILED;
 }
 
-int RunStore(const ToolOptions& options, const CVaultKey& key) {
-    const CVaultCipher& cipher = key.Cipher();
-    CVaultTransfer transfer(key);
-    transfer.SetDeleteSource(!options.bKeepSource);
+int RunStore(const ToolOptions& options, CVaultKey* pKey) {
     DropJob job;
     job.strBoxPath = MakeAbsolute(options.vPaths.back());
+    if (!PrepareStoreVault(StoreVaultOf(job.strBoxPath), options, pKey)) return TOOL_EXIT_FAILED;
+    CVaultTransfer transfer(*pKey);
+    transfer.SetDeleteSource(!options.bKeepSource);
     job.pVault = &transfer;
-    if (Refused(JudgeStoreCredentials(cipher, job.strBoxPath))) return TOOL_EXIT_FAILED;
     bool bInputsOk = true;
     for (std::size_t nIndex = 0; nIndex + 1 < options.vPaths.size(); ++nIndex) {
         job.vDropList.push_back(MakeAbsolute(options.vPaths[nIndex]));
@@ -137,70 +140,138 @@ int RunStore(const ToolOptions& options, const CVaultKey& key) {
     return ReportOutcome(job.report, feedback, "stored", bInputsOk);
 }
 
-int RunRestore(const ToolOptions& options, const CVaultKey& key) {
-    const CVaultCipher& cipher = key.Cipher();
-    CVaultTransfer transfer(key);
+int RunRestore(const ToolOptions& options, CVaultKey* pKey) {
     RestoreJob job;
     job.strStoredItem = MakeAbsolute(options.vPaths.front());
     if (!options.strTargetFolder.empty())
         job.strTargetFolder = MakeAbsolute(options.strTargetFolder);
     // Nothing is restored into the vault the item came from.
     job.strVaultPath = FindResolvedVaultOf(job.strStoredItem);
-    job.pVault = &transfer;
     if (!IsFileOrFolder(job.strStoredItem)) {
         std::fprintf(stderr, "quovex-tool: no stored file or folder: %s\n",
                      options.vPaths.front().c_str());
         return TOOL_EXIT_FAILED;
     }
-    if (Refused(JudgeRestoreCredentials(cipher, job.strStoredItem))) return TOOL_EXIT_FAILED;
+    if (!AdmitToItem(job.strStoredItem, options.strPassword, pKey)) return TOOL_EXIT_FAILED;
+    CVaultTransfer transfer(*pKey);
+    job.pVault = &transfer;
     CTerminalFeedback feedback(options.bOverwrite);
     RestoreWorker(feedback, job);
     return ReportOutcome(job.report, feedback, "restored", true);
 }
 
-// Fills in the password from the source the options name. False with
-// *pError when there is none to be had or it is not 4 to 63 bytes.
-bool ObtainPassword(ToolOptions* pOptions, std::string* pError) {
-    switch (pOptions->nPasswordSource) {
+// Reads a password from nSource (the file strFile, standard input or the
+// terminal with strPrompt; an argument is in *pSecret already). bTwice:
+// the terminal asks again and both must agree, for a password being set.
+bool ReadSecret(PasswordSource nSource, const std::string& strFile, const std::string& strPrompt,
+                bool bTwice, std::string* pSecret, std::string* pError) {
+    switch (nSource) {
         case PasswordSource::PASSWORD_ARGUMENT:
-            break;
+            return true;
         case PasswordSource::PASSWORD_FILE:
-            if (!ReadPasswordFile(pOptions->strPasswordFile, &pOptions->strPassword, pError))
-                return false;
-            break;
+            return ReadPasswordFile(strFile, pSecret, pError);
         case PasswordSource::PASSWORD_STDIN:
-            if (!ReadFirstLine(STDIN_FILENO, "standard input", &pOptions->strPassword, pError))
-                return false;
-            break;
+            return ReadFirstLine(STDIN_FILENO, "standard input", pSecret, pError);
         case PasswordSource::PASSWORD_PROMPT:
-            if (!PromptPassword("Password for " + pOptions->strUser + ": ", &pOptions->strPassword,
-                                pError))
-                return false;
             break;
     }
-    return CheckCredentialText("password", pOptions->strPassword, pError);
+    if (!PromptPassword(strPrompt, pSecret, pError)) return false;
+    std::string strAgain;
+    if (bTwice && !PromptPassword("Type it again: ", &strAgain, pError)) return false;
+    if (bTwice && strAgain != *pSecret) {
+        *pError = "the two passwords typed differ; nothing was changed";
+        return false;
+    }
+    return true;
+}
+
+// Whether a password typed for this command sets a new vault's password.
+bool SetsNewVaultPassword(const ToolOptions& options) {
+    if (options.nPasswordSource != PasswordSource::PASSWORD_PROMPT) return false;
+    if (options.nCommand == ToolCommand::TOOL_INIT) return true;
+    return options.nCommand == ToolCommand::TOOL_STORE &&
+           MakesNewVault(options, StoreVaultOf(MakeAbsolute(options.vPaths.back())));
+}
+
+// Fills in the password from the source the options name (passwd
+// --recovery-key has none). False with *pError when there is none to be
+// had or it is not 4 to 63 bytes.
+bool ObtainPassword(ToolOptions* pOptions, std::string* pError) {
+    if (pOptions->nCommand == ToolCommand::TOOL_PASSWD && pOptions->bRecoveryKey) return true;
+    return ReadSecret(pOptions->nPasswordSource, pOptions->strPasswordFile,
+                      "Password for " + pOptions->strUser + ": ", SetsNewVaultPassword(*pOptions),
+                      &pOptions->strPassword, pError) &&
+           CheckCredentialText("password", pOptions->strPassword, pError);
+}
+
+// passwd: the recovery key, when it takes the old password's place, then
+// the new password (after the old one, when both come from standard input).
+bool ObtainPasswdSecrets(ToolOptions* pOptions, std::string* pRecoveryKey, std::string* pError) {
+    if (pOptions->bRecoveryKey && !pOptions->strRecoveryKeyFile.empty()) {
+        const int nFd = ::open(pOptions->strRecoveryKeyFile.c_str(), O_RDONLY | O_CLOEXEC);
+        if (nFd < 0) {
+            *pError = "cannot open recovery key file " + pOptions->strRecoveryKeyFile + ": " +
+                      std::strerror(errno);
+            return false;
+        }
+        const bool bRead = ReadFirstLine(nFd, "the recovery key file", pRecoveryKey, pError);
+        ::close(nFd);
+        if (!bRead) return false;
+    } else if (pOptions->bRecoveryKey && !PromptPassword("Recovery key: ", pRecoveryKey, pError)) {
+        return false;
+    }
+    return ReadSecret(pOptions->nNewPasswordSource, pOptions->strNewPasswordFile,
+                      "New password for " + pOptions->strUser + ": ", true,
+                      &pOptions->strNewPassword, pError) &&
+           CheckCredentialText("new password", pOptions->strNewPassword, pError);
 }
 
 int RunListCommand(const ToolOptions& options) {
     const std::string strPath = MakeAbsolute(options.vPaths.front());
     if (options.bUserGiven) {
-        const CVaultCipher cipher(options.strUser, options.strPassword);
-        if (Refused(JudgeRestoreCredentials(cipher, strPath))) return TOOL_EXIT_FAILED;
+        CVaultKey key(options.strUser, options.strPassword);
+        if (!AdmitToItem(strPath, options.strPassword, &key)) return TOOL_EXIT_FAILED;
     }
     return RunList(strPath, options.bJson);
 }
 
-int RunCommand(const ToolOptions& options) {
-    if (options.nCommand == ToolCommand::TOOL_LIST) return RunListCommand(options);
-    const CVaultKey key(options.strUser, options.strPassword);
+// A scrambled vault's files stored under other credentials are reported
+// as such, so only a protected vault is refused outright.
+int RunCheckCommand(const ToolOptions& options, CVaultKey* pKey) {
+    const std::string strPath = MakeAbsolute(options.vPaths.front());
+    const std::string strVault = FindResolvedVaultOf(strPath);
+    if (!strVault.empty() && KindOfVault(strVault) == VaultKind::VAULT_PROTECTED &&
+        !OpenToolVault(strVault, options.strPassword, pKey))
+        return TOOL_EXIT_FAILED;
+    return RunCheck(strPath, options.bJson, pKey->Cipher().Checksum());
+}
+
+// passwd's vault: the operand, else the window's default location.
+std::string PasswdVault(const ToolOptions& options) {
+    if (!options.vPaths.empty()) return MakeAbsolute(options.vPaths.front());
+    const char* pszHome = std::getenv("HOME");
+    return MakeAbsolute(std::string(pszHome ? pszHome : "") + "/Box");
+}
+
+int RunCommand(const ToolOptions& options, const std::string& strRecoveryKey) {
+    switch (options.nCommand) {
+        case ToolCommand::TOOL_LIST:
+            return RunListCommand(options);
+        case ToolCommand::TOOL_INIT:
+            return RunInit(options, MakeAbsolute(options.vPaths.front()));
+        case ToolCommand::TOOL_PASSWD:
+            return RunPasswd(options, PasswdVault(options), strRecoveryKey);
+        default:
+            break;
+    }
+    CVaultKey key(options.strUser, options.strPassword);
     switch (options.nCommand) {
         case ToolCommand::TOOL_STORE:
-            return RunStore(options, key);
+            return RunStore(options, &key);
         case ToolCommand::TOOL_RESTORE:
-            return RunRestore(options, key);
+            return RunRestore(options, &key);
         default:
-            return RunCheck(MakeAbsolute(options.vPaths.front()), options.bJson,
-                            key.Cipher().Checksum());
+            return RunCheckCommand(options, &key);
     }
 }
 
@@ -237,10 +308,13 @@ int main(int argc, char** argv) {
         std::printf("quovex-tool %s\n", QUOVEX_VERSION);
         return TOOL_EXIT_OK;
     }
-    if (NeedsCredentials(options) && !ObtainPassword(&options, &strError)) {
+    std::string strRecoveryKey;
+    const bool bPasswd = options.nCommand == ToolCommand::TOOL_PASSWD;
+    if ((NeedsCredentials(options) && !ObtainPassword(&options, &strError)) ||
+        (bPasswd && !ObtainPasswdSecrets(&options, &strRecoveryKey, &strError))) {
         std::fprintf(stderr, "quovex-tool: %s\n", strError.c_str());
         return TOOL_EXIT_USAGE;
     }
     CTerminalFeedback::CatchInterrupt();
-    return RunCommand(options);
+    return RunCommand(options, strRecoveryKey);
 }

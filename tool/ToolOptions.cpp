@@ -1,5 +1,7 @@
 #include "ToolOptions.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "TextCodec.h"
@@ -11,13 +13,19 @@ namespace {
 
 // The login's lower limit; the upper one, 63, is the cipher's.
 constexpr std::size_t TOOL_CREDENTIAL_MIN_BYTES = 4;
+// --kdf-memory counts whole MiB; the least is the first above the record's minimum.
+constexpr std::uint64_t KDF_MIN_MEMLIMIT_MIB = 1;
 
 // The commands an option goes with, as bits.
 constexpr unsigned OPT_STORE = 1;
 constexpr unsigned OPT_RESTORE = 2;
 constexpr unsigned OPT_LIST = 4;
 constexpr unsigned OPT_CHECK = 8;
-constexpr unsigned OPT_ALL = OPT_STORE | OPT_RESTORE | OPT_LIST | OPT_CHECK;
+constexpr unsigned OPT_INIT = 16;
+constexpr unsigned OPT_PASSWD = 32;
+constexpr unsigned OPT_ALL = OPT_STORE | OPT_RESTORE | OPT_LIST | OPT_CHECK | OPT_INIT | OPT_PASSWD;
+constexpr unsigned OPT_NEW_VAULT = OPT_INIT | OPT_STORE;      // may make a vault
+constexpr unsigned OPT_SEALING = OPT_NEW_VAULT | OPT_PASSWD;  // may seal a key record
 
 struct OptionRule {
     const char* pszName;
@@ -34,6 +42,13 @@ constexpr OptionRule OPTION_RULES[] = {
     {"--keep-source", false, OPT_STORE},
     {"--overwrite", true, OPT_STORE | OPT_RESTORE},
     {"--to", true, OPT_RESTORE},
+    {"--format", true, OPT_NEW_VAULT},
+    {"--kdf-passes", true, OPT_SEALING},
+    {"--kdf-memory", true, OPT_SEALING},
+    {"--new-password-file", true, OPT_PASSWD},
+    {"--new-password-stdin", false, OPT_PASSWD},
+    {"--recovery-key", false, OPT_PASSWD},
+    {"--recovery-key-file", true, OPT_PASSWD},
 };
 
 struct CommandWord {
@@ -47,6 +62,8 @@ constexpr CommandWord COMMAND_WORDS[] = {
     {"restore", ToolCommand::TOOL_RESTORE, OPT_RESTORE},
     {"list", ToolCommand::TOOL_LIST, OPT_LIST},
     {"check", ToolCommand::TOOL_CHECK, OPT_CHECK},
+    {"init", ToolCommand::TOOL_INIT, OPT_INIT},
+    {"passwd", ToolCommand::TOOL_PASSWD, OPT_PASSWD},
     {"help", ToolCommand::TOOL_HELP, 0},
     {"--version", ToolCommand::TOOL_VERSION, 0},
 };
@@ -85,6 +102,65 @@ bool SetPasswordSource(PasswordSource nSource, bool* pSourceGiven, ToolOptions* 
     return true;
 }
 
+// A whole decimal number from strValue, within nMin .. nMax.
+bool ParseCount(const std::string& strName, const std::string& strValue, std::uint64_t nMin,
+                std::uint64_t nMax, std::uint64_t* pCount, std::string* pError) {
+    char* pszEnd = nullptr;
+    errno = 0;
+    const unsigned long long nValue = std::strtoull(strValue.c_str(), &pszEnd, 10);
+    const bool bDigits =
+        !strValue.empty() && strValue.find_first_not_of("0123456789") == std::string::npos;
+    if (!bDigits || errno != 0 || *pszEnd != '\0' || nValue < nMin || nValue > nMax) {
+        *pError = strName + " takes a whole number from " + std::to_string(nMin) + " to " +
+                  std::to_string(nMax);
+        return false;
+    }
+    *pCount = nValue;
+    return true;
+}
+
+// The options that say how a new vault is made and its record sealed.
+bool ApplyVaultOption(const std::string& strName, const std::string& strValue,
+                      ToolOptions* pOptions, std::string* pError) {
+    if (strName == "--kdf-passes")
+        return ParseCount(strName, strValue, KDF_MIN_OPSLIMIT, KDF_MAX_OPSLIMIT,
+                          &pOptions->limits.nOpsLimit, pError);
+    if (strName == "--kdf-memory") {
+        std::uint64_t nMib = 0;
+        if (!ParseCount(strName, strValue, KDF_MIN_MEMLIMIT_MIB, KDF_MAX_MEMLIMIT >> 20, &nMib,
+                        pError))
+            return false;
+        pOptions->limits.nMemLimit = nMib << 20;
+        return true;
+    }
+    if (strValue == "protected" || strValue == "scrambled") {  // --format
+        pOptions->nFormat =
+            strValue == "protected" ? VaultFormat::FORMAT_PROTECTED : VaultFormat::FORMAT_SCRAMBLED;
+        return true;
+    }
+    *pError = "--format takes protected or scrambled";
+    return false;
+}
+
+// passwd's options for the new password and the recovery key.
+bool ApplyPasswdOption(const std::string& strName, const std::string& strValue,
+                       ToolOptions* pOptions, std::string* pError) {
+    if (strName == "--recovery-key" || strName == "--recovery-key-file") {
+        pOptions->bRecoveryKey = true;
+        if (strName == "--recovery-key-file") pOptions->strRecoveryKeyFile = strValue;
+        return true;
+    }
+    if (pOptions->nNewPasswordSource != PasswordSource::PASSWORD_PROMPT) {
+        *pError = "give only one of --new-password-file and --new-password-stdin";
+        return false;
+    }
+    pOptions->nNewPasswordSource = strName == "--new-password-stdin"
+                                       ? PasswordSource::PASSWORD_STDIN
+                                       : PasswordSource::PASSWORD_FILE;
+    pOptions->strNewPasswordFile = strValue;
+    return true;
+}
+
 // Takes the option strName, with strValue when it has one.
 bool ApplyOption(const std::string& strName, const std::string& strValue, bool* pSourceGiven,
                  ToolOptions* pOptions, std::string* pError) {
@@ -105,6 +181,10 @@ bool ApplyOption(const std::string& strName, const std::string& strValue, bool* 
         pOptions->bKeepSource = true;
     } else if (strName == "--to") {
         pOptions->strTargetFolder = strValue;
+    } else if (strName == "--format" || strName.starts_with("--kdf-")) {
+        return ApplyVaultOption(strName, strValue, pOptions, pError);
+    } else if (strName.starts_with("--new-password") || strName.starts_with("--recovery-key")) {
+        return ApplyPasswdOption(strName, strValue, pOptions, pError);
     } else if (strValue == "yes" || strValue == "no") {  // --overwrite
         pOptions->bOverwrite = strValue == "yes";
     } else {
@@ -144,7 +224,12 @@ bool CheckOperandCount(const ToolOptions& options, std::string* pError) {
         *pError = "store needs at least one PATH and a BOXFOLDER";
         return false;
     }
-    if (options.nCommand != ToolCommand::TOOL_STORE && nCount != 1) {
+    if (options.nCommand == ToolCommand::TOOL_PASSWD && nCount > 1) {
+        *pError = "passwd takes at most one VAULT";
+        return false;
+    }
+    if (options.nCommand != ToolCommand::TOOL_STORE &&
+        options.nCommand != ToolCommand::TOOL_PASSWD && nCount != 1) {
         *pError = options.nCommand == ToolCommand::TOOL_RESTORE
                       ? "restore needs exactly one STOREDITEM"
                       : "give exactly one folder or file";
@@ -171,6 +256,10 @@ bool CheckCredentialOptions(const ToolOptions& options, bool bSourceGiven, std::
         }
         return true;
     }
+    if (options.bRecoveryKey && bSourceGiven) {
+        *pError = "--recovery-key takes the place of the old password: give no password option";
+        return false;
+    }
     if (!CheckCredentialText("user name", options.strUser, pError)) return false;
     return options.nPasswordSource != PasswordSource::PASSWORD_ARGUMENT ||
            CheckCredentialText("password", options.strPassword, pError);
@@ -179,18 +268,26 @@ bool CheckCredentialOptions(const ToolOptions& options, bool bSourceGiven, std::
 }  // namespace
 
 const char TOOL_USAGE[] =
-    "usage: quovex-tool store   --user U [PASSWORD] [--keep-source] [--overwrite yes|no]\n"
-    "                           PATH... BOXFOLDER\n"
+    "usage: quovex-tool init    --user U [PASSWORD] [--format protected|scrambled] [KDF]\n"
+    "                           VAULT\n"
+    "       quovex-tool store   --user U [PASSWORD] [--keep-source] [--overwrite yes|no]\n"
+    "                           [--format protected|scrambled] [KDF] PATH... BOXFOLDER\n"
     "       quovex-tool restore --user U [PASSWORD] [--to FOLDER] [--overwrite yes|no]\n"
     "                           STOREDITEM\n"
     "       quovex-tool list    [--user U [PASSWORD]] [--json] BOXFOLDER|VAULT|STOREDFILE\n"
     "       quovex-tool check   --user U [PASSWORD] [--json] VAULT|BOXFOLDER\n"
+    "       quovex-tool passwd  --user U [PASSWORD | --recovery-key [--recovery-key-file F]]\n"
+    "                           [NEW PASSWORD] [KDF] [VAULT]\n"
     "       quovex-tool --help | --version\n"
     "\n"
     "Commands:\n"
-    "  store    scrambles files and folders into BOXFOLDER, as a drop on the box does;\n"
-    "           the sources are deleted afterwards unless --keep-source is given.\n"
-    "  restore  unscrambles a stored file or folder to the place it came from, or below\n"
+    "  init     makes a new vault: protected (the default) or scrambled. A protected\n"
+    "           vault's recovery key is printed once on standard output.\n"
+    "  store    encrypts files and folders into BOXFOLDER (a scrambled vault's files are\n"
+    "           scrambled), as a drop on the box does; the sources are deleted afterwards\n"
+    "           unless --keep-source is given. A location that holds no vault yet is\n"
+    "           made a protected vault first, as init does, unless --format scrambled.\n"
+    "  restore  decrypts a stored file or folder to the place it came from, or below\n"
     "           FOLDER with --to.\n"
     "  list     shows every stored file below the folder: stored path, source path,\n"
     "           plain size, storage date and summary. Needs no key; credentials, when\n"
@@ -198,6 +295,9 @@ const char TOOL_USAGE[] =
     "  check    reads every stored file below the folder and reports the damaged ones:\n"
     "           no signature, a short header, a body short of its plain size or ending\n"
     "           inside a block, or stored with other credentials.\n"
+    "  passwd   gives the protected VAULT (default: $HOME/Box) a new password: the old\n"
+    "           one, or with --recovery-key the recovery key, then the new one. No\n"
+    "           stored file is rewritten and the recovery key stays valid.\n"
     "\n"
     "Options:\n"
     "  --user U             user name, 4 to 63 bytes in GB18030\n"
@@ -205,7 +305,21 @@ const char TOOL_USAGE[] =
     "  --password-stdin     read the password from the first line of standard input\n"
     "  --password P         the password itself: every user on the machine can read\n"
     "                       it in the process list, so prefer the two above\n"
-    "  (no password option) the password is asked for on the terminal, not echoed\n"
+    "  (no password option) the password is asked for on the terminal, not echoed;\n"
+    "                       a new vault's password is asked for twice\n"
+    "  --new-password-file F, --new-password-stdin\n"
+    "                       passwd: the new password, as the options above (after\n"
+    "                       the old one when both come from standard input); without\n"
+    "                       either it is asked for twice on the terminal\n"
+    "  --recovery-key       passwd: ask for the vault's recovery key instead of the\n"
+    "                       old password\n"
+    "  --recovery-key-file F  passwd: read the recovery key from the first line of F\n"
+    "  --format protected|scrambled\n"
+    "                       init, store: the kind of a new vault (default protected)\n"
+    "  --kdf-passes N --kdf-memory MIB\n"
+    "                       init, store, passwd: the cost of the password derivation\n"
+    "                       of a protected vault's new record, 1 to 16 passes over 1 to\n"
+    "                       1024 MiB (default 3 passes over 128 MiB)\n"
     "  --keep-source        store: keep the sources\n"
     "  --to FOLDER          restore: below FOLDER instead of the recorded place\n"
     "  --overwrite yes|no   the answer to every question about replacing an existing\n"
@@ -215,9 +329,9 @@ const char TOOL_USAGE[] =
     "Passwords are 4 to 63 bytes in GB18030; a trailing newline is not part of one.\n"
     "\n"
     "Exit status: 0 everything went through (check: every stored file is sound);\n"
-    "1 something failed, was refused or declined, the credentials do not open the\n"
-    "vault, or (check) a stored file is damaged; 2 usage error, or no usable user\n"
-    "name or password.\n";
+    "1 something failed, was refused or declined, the credentials or the recovery\n"
+    "key do not open the vault, its key record is damaged, or (check) a stored file\n"
+    "is damaged; 2 usage error, or no usable user name or password.\n";
 
 bool NeedsCredentials(const ToolOptions& options) {
     return options.nCommand != ToolCommand::TOOL_LIST || options.bUserGiven;
@@ -262,6 +376,10 @@ bool ParseToolOptions(int argc, const char* const* argv, ToolOptions* pOptions,
         } else {
             pOptions->vPaths.emplace_back(pszArg);
         }
+    }
+    if (!KdfLimitsInRange(pOptions->limits)) {
+        *pError = "--kdf-passes and --kdf-memory are out of range";
+        return false;
     }
     return CheckOperandCount(*pOptions, pError) &&
            CheckCredentialOptions(*pOptions, bSourceGiven, pError);

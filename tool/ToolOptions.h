@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "KeyRecord.h"
+
 namespace quovex {
 
 // Exit statuses, the same for every command.
@@ -18,6 +20,15 @@ enum class ToolCommand {
     TOOL_RESTORE,  // restore a stored file or folder
     TOOL_LIST,     // list the stored files below a folder, without the key
     TOOL_CHECK,    // read every stored file below a folder and report the damaged ones
+    TOOL_INIT,     // make a new vault
+    TOOL_PASSWD,   // give a protected vault a new password
+};
+
+// The kind of vault init, or a store into a location without one, makes.
+enum class VaultFormat {
+    FORMAT_DEFAULT,    // not given: protected
+    FORMAT_PROTECTED,  // --format protected
+    FORMAT_SCRAMBLED,  // --format scrambled
 };
 
 // Where the password comes from.
@@ -33,12 +44,20 @@ struct ToolOptions {
     bool bUserGiven = false;  // --user given (list takes credentials only then)
     std::string strUser;
     PasswordSource nPasswordSource = PasswordSource::PASSWORD_PROMPT;
-    std::string strPassword;          // --password, or what was read from its source
-    std::string strPasswordFile;      // --password-file
-    bool bJson = false;               // list, check: one JSON document on standard output
-    bool bKeepSource = false;         // store: keep the sources (default: delete them)
-    bool bOverwrite = false;          // the answer to every overwrite question
-    std::string strTargetFolder;      // restore: --to FOLDER, "" for the recorded place
+    std::string strPassword;      // --password, or what was read from its source
+    std::string strPasswordFile;  // --password-file
+    bool bJson = false;           // list, check: one JSON document on standard output
+    bool bKeepSource = false;     // store: keep the sources (default: delete them)
+    bool bOverwrite = false;      // the answer to every overwrite question
+    std::string strTargetFolder;  // restore: --to FOLDER, "" for the recorded place
+    VaultFormat nFormat = VaultFormat::FORMAT_DEFAULT;  // init, store: --format
+    KdfLimits limits = KDF_DEFAULT_LIMITS;  // init, passwd, store: --kdf-passes, --kdf-memory
+    // passwd: where the new password comes from (the prompt asks twice).
+    PasswordSource nNewPasswordSource = PasswordSource::PASSWORD_PROMPT;
+    std::string strNewPassword;
+    std::string strNewPasswordFile;
+    bool bRecoveryKey = false;        // passwd: the recovery key instead of the old password
+    std::string strRecoveryKeyFile;   // passwd: --recovery-key-file, "" to ask on the terminal
     std::vector<std::string> vPaths;  // the operands, as given
 };
 
@@ -49,13 +68,14 @@ extern const char TOOL_USAGE[];
 // false with *pError set on a usage error: an unknown command or option, an
 // option without its value, an option the command does not take, more than
 // one password option, a password option without --user, the wrong number
-// of operands, or a user name (or --password) that CheckCredentialText
-// refuses.
+// of operands, a user name (or --password) that CheckCredentialText
+// refuses, derivation limits out of range (KdfLimitsInRange), or passwd's
+// --recovery-key together with a password option.
 bool ParseToolOptions(int argc, const char* const* argv, ToolOptions* pOptions,
                       std::string* pError);
 
-// True when the command runs with credentials: store, restore and check
-// always, list when --user is given.
+// True when the command runs with credentials: store, restore, check, init
+// and passwd always, list when --user is given.
 bool NeedsCredentials(const ToolOptions& options);
 
 // True when strText is valid UTF-8 that takes 4 to 63 bytes in GB18030,

@@ -93,4 +93,44 @@ std::string CredentialRefusalText(const CredentialJudgement& judgement) {
     return strText + ", so the credentials cannot be checked: " + judgement.strStoredFile;
 }
 
+std::string AccessRefusalText(const AccessOutcome& outcome) {
+    const std::string strAt = outcome.strPath.empty() ? std::string() : ": " + outcome.strPath;
+    switch (outcome.nResult) {
+        case AccessResult::ACCESS_OPENED:
+            return "opened";
+        case AccessResult::ACCESS_WRONG_CREDENTIALS:
+            return "wrong user name or password";
+        case AccessResult::ACCESS_WRONG_RECOVERY_KEY:
+            return "the recovery key does not open this vault (letters, case, spaces and dashes "
+                   "aside, every character counts)";
+        case AccessResult::ACCESS_FIRST_FILE_DAMAGED:
+            return CredentialRefusalText(CredentialJudgement{
+                CredentialVerdict::CREDENTIALS_UNDECIDED, outcome.strPath, outcome.cause});
+        case AccessResult::ACCESS_RECORD_DAMAGED:
+            return "the vault's key record is damaged and its second copy is damaged or missing, "
+                   "so the vault cannot be opened" +
+                   strAt;
+        case AccessResult::ACCESS_RECORD_UNSUPPORTED:
+            return "the vault's key record is of a later version, or asks for a password "
+                   "derivation out of range; this version cannot open it" +
+                   strAt;
+        case AccessResult::ACCESS_NOT_PROTECTED:
+            return "not a protected vault: it has no key record whose password could be "
+                   "changed" +
+                   strAt;
+        case AccessResult::ACCESS_EXISTS:
+            return "a vault lies there already" + strAt;
+        case AccessResult::ACCESS_NO_MEMORY:
+            return "not enough memory for the key or the password derivation";
+        case AccessResult::ACCESS_SCRAMBLED_FILES_LEFT:
+            return "the vault still holds scrambled stored files, which open only with the "
+                   "password in force; convert them first" +
+                   strAt;
+        case AccessResult::ACCESS_DISK_FAILED:
+            break;
+    }
+    return "the vault's key record cannot be read or written (" + FailReasonText(outcome.cause) +
+           ")" + strAt;
+}
+
 }  // namespace quovex

@@ -7,6 +7,7 @@
 
 #include "CredentialRule.h"
 #include "FailReason.h"
+#include "VaultAccess.h"
 #include "VaultFeedback.h"
 #include "VaultTransfer.h"
 
@@ -24,5 +25,7 @@ const char* PassReasonText(PassReason nReason);
 // Why the credentials do not open the vault: wrong, or the first stored
 // file named as damaged or unreadable.
 std::string CredentialRefusalText(const CredentialJudgement& judgement);
+// Why a vault was not opened, made or given a new password.
+std::string AccessRefusalText(const AccessOutcome& outcome);
 
 }  // namespace quovex

@@ -3,6 +3,7 @@
 #include <sodium.h>
 
 #include <cstring>
+#include <future>
 #include <utility>
 
 #include "SecureRandom.h"
@@ -143,6 +144,60 @@ ProtectedResult CProtectedSealer::SealChunk(const unsigned char* pPlain, std::si
     return R::PROTECTED_OK;
 }
 
+namespace {
+
+// Runs fnChunk(i) for i in [0, nCount): the second half on a helper thread
+// when bTwoThreads (and a thread can be had), the first here. The first
+// chunk that fails, in order, decides; *pnFailed receives its index.
+template <typename ChunkFn>
+ProtectedResult ForEachChunk(std::size_t nCount, bool bTwoThreads, std::size_t* pnFailed,
+                             const ChunkFn& fnChunk) {
+    const auto fnRange = [&](std::size_t nFrom, std::size_t nTo, std::size_t* pnAt) {
+        for (std::size_t i = nFrom; i < nTo; ++i) {
+            const ProtectedResult result = fnChunk(i);
+            if (result != ProtectedResult::PROTECTED_OK) {
+                *pnAt = i;
+                return result;
+            }
+        }
+        return ProtectedResult::PROTECTED_OK;
+    };
+    std::size_t nSplit = nCount;
+    std::future<ProtectedResult> second;
+    std::size_t nSecondAt = 0;
+    if (bTwoThreads && nCount > 1) {
+        try {
+            nSplit = nCount / 2;
+            second = std::async(std::launch::async, fnRange, nSplit, nCount, &nSecondAt);
+        } catch (const std::system_error&) {
+            nSplit = nCount;  // no thread to be had: all of it here
+        }
+    }
+    const ProtectedResult first = fnRange(0, nSplit, pnFailed);
+    const ProtectedResult other = second.valid() ? second.get() : ProtectedResult::PROTECTED_OK;
+    if (first != ProtectedResult::PROTECTED_OK) return first;
+    if (other != ProtectedResult::PROTECTED_OK) *pnFailed = nSecondAt;
+    return other;
+}
+
+}  // namespace
+
+ProtectedResult CProtectedSealer::SealWholeChunks(const unsigned char* pPlain, std::size_t nCount,
+                                                  unsigned char* pOut, bool bTwoThreads) {
+    if (m_head.empty() || m_bFinalDone) return R::PROTECTED_MISUSE;
+    if (nCount * PFF_CHUNK_SIZE > m_nPlainSize - m_nSealed) return R::PROTECTED_SIZE_MISMATCH;
+    std::size_t nFailed = 0;
+    const R result = ForEachChunk(nCount, bTwoThreads, &nFailed, [&](std::size_t i) {
+        std::size_t nOut = 0;
+        return SealChunkAt(m_nNextIndex + i, pPlain + i * PFF_CHUNK_SIZE, PFF_CHUNK_SIZE, false,
+                           pOut + i * PFF_CHUNK_STORED_SIZE, &nOut);
+    });
+    if (result != R::PROTECTED_OK) return result;
+    m_nNextIndex += nCount;
+    m_nSealed += nCount * PFF_CHUNK_SIZE;
+    return R::PROTECTED_OK;
+}
+
 ProtectedResult CProtectedSealer::SealChunkAt(std::uint64_t nIndex, const unsigned char* pPlain,
                                               std::size_t n, bool bFinal, unsigned char* pOut,
                                               std::size_t* pnOut) const {
@@ -262,6 +317,28 @@ ProtectedResult CProtectedOpener::OpenChunk(const unsigned char* pIn, std::size_
     ++m_nNextIndex;
     if (bFinal) m_nStage = Stage::DONE;
     *pnPlain = nPlain;
+    return R::PROTECTED_OK;
+}
+
+ProtectedResult CProtectedOpener::OpenWholeChunks(const unsigned char* pIn, std::size_t nCount,
+                                                  unsigned char* pOut, bool bTwoThreads) {
+    if (m_nStage == Stage::REFUSED) return m_nRefusal;
+    if (m_nStage == Stage::DONE) return Refuse(R::PROTECTED_DAMAGED_CHUNK, m_nNextIndex);
+    if (m_nStage != Stage::BODY) return R::PROTECTED_MISUSE;
+    // None of them may be the last chunk, which alone may be short.
+    if (m_nNextIndex + nCount >= m_nChunkCount) return R::PROTECTED_MISUSE;
+    if (nCount * PFF_CHUNK_SIZE > m_metadata.nPlainSize - m_nOpened)
+        return Refuse(R::PROTECTED_SIZE_MISMATCH, m_nNextIndex);
+    std::size_t nFailed = 0;
+    const R result = ForEachChunk(nCount, bTwoThreads, &nFailed, [&](std::size_t i) {
+        std::size_t nPlain = 0;
+        return OpenChunkAt(m_nNextIndex + i, false, pIn + i * PFF_CHUNK_STORED_SIZE,
+                           PFF_CHUNK_STORED_SIZE, pOut + i * PFF_CHUNK_SIZE, &nPlain);
+    });
+    if (result != R::PROTECTED_OK)
+        return Refuse(R::PROTECTED_DAMAGED_CHUNK, m_nNextIndex + nFailed);
+    m_nNextIndex += nCount;
+    m_nOpened += nCount * PFF_CHUNK_SIZE;
     return R::PROTECTED_OK;
 }
 

@@ -64,6 +64,13 @@ public:
     ProtectedResult SealChunk(const unsigned char* pPlain, std::size_t n, bool bFinal,
                               unsigned char* pOut, std::size_t* pnOut);
     // The same for the chunk at nIndex, without the order and size checks.
+    // Seals the next nCount chunks, none final, from nCount * PFF_CHUNK_SIZE
+    // plain bytes into pOut (room for nCount * PFF_CHUNK_STORED_SIZE), as
+    // nCount calls of SealChunk would; with bTwoThreads the second half is
+    // sealed on a helper thread meanwhile (large files: sealing is what
+    // costs most after the disk).
+    ProtectedResult SealWholeChunks(const unsigned char* pPlain, std::size_t nCount,
+                                    unsigned char* pOut, bool bTwoThreads);
     ProtectedResult SealChunkAt(std::uint64_t nIndex, const unsigned char* pPlain, std::size_t n,
                                 bool bFinal, unsigned char* pOut, std::size_t* pnOut) const;
 
@@ -122,6 +129,8 @@ public:
     ProtectedResult BeginBody(std::uint64_t nStoredLength);
     // The number of chunks the body was split into (the last one final).
     std::uint64_t ChunkCount() const { return m_nChunkCount; }
+    // The index of the chunk OpenChunk takes next.
+    std::uint64_t NextChunkIndex() const { return m_nNextIndex; }
     // The stored bytes of the next chunk; 0 when no chunk is left.
     std::size_t NextChunkSize() const;
     // Opens the next chunk into pOut (room for PFF_CHUNK_SIZE bytes), sets
@@ -131,6 +140,12 @@ public:
     ProtectedResult OpenChunk(const unsigned char* pIn, std::size_t n, unsigned char* pOut,
                               std::size_t* pnPlain);
     // The same for the chunk at nIndex, without the order and size checks.
+    // Opens the next nCount chunks, none of them the last one, from
+    // nCount * PFF_CHUNK_STORED_SIZE bytes into pOut (room for nCount *
+    // PFF_CHUNK_SIZE), as nCount calls of OpenChunk would; with bTwoThreads
+    // the second half on a helper thread meanwhile.
+    ProtectedResult OpenWholeChunks(const unsigned char* pIn, std::size_t nCount,
+                                    unsigned char* pOut, bool bTwoThreads);
     ProtectedResult OpenChunkAt(std::uint64_t nIndex, bool bFinal, const unsigned char* pIn,
                                 std::size_t n, unsigned char* pOut, std::size_t* pnPlain) const;
     // PROTECTED_OK when the final chunk opened and the chunks held exactly

@@ -70,8 +70,22 @@ FileResult CProtectedReader::WritePlain(CWritableFile& target, RunContext& run) 
         unsigned char* pIn = nullptr;
         const std::int64_t nGot = reader.Next(&pIn);
         if (nGot < 0) return CauseOfLastError();
-        std::size_t nPos = 0;
-        std::size_t nOut = 0;
+        // The whole chunks before the last one of the file, at once (on two
+        // threads for a large file), then the last one when it is here.
+        const std::uint64_t nLeftInFile = m_opener.ChunkCount() - m_opener.NextChunkIndex();
+        const std::size_t nWhole = static_cast<std::size_t>(
+            std::min<std::uint64_t>(static_cast<std::size_t>(nGot) / PFF_CHUNK_STORED_SIZE,
+                                    nLeftInFile > 0 ? nLeftInFile - 1 : 0));
+        if (nWhole > 0) {
+            nResult =
+                m_opener.OpenWholeChunks(pIn, nWhole, pOut.get(), nBody >= STORE_READ_AHEAD_SIZE);
+            if (nResult != ProtectedResult::PROTECTED_OK)
+                return CauseOfProtected(nResult, static_cast<std::int64_t>(m_opener.FailedChunk()));
+            run.nDone += nWhole * PFF_CHUNK_SIZE;
+            if (!progress.AfterBlock(run.nDone)) return FileOutcome::FILE_CANCELLED;
+        }
+        std::size_t nPos = nWhole * PFF_CHUNK_STORED_SIZE;
+        std::size_t nOut = nWhole * PFF_CHUNK_SIZE;
         while (nPos < static_cast<std::size_t>(nGot)) {
             const std::size_t nChunk = m_opener.NextChunkSize();
             if (nChunk == 0 || nChunk > static_cast<std::size_t>(nGot) - nPos)
@@ -171,24 +185,30 @@ FileResult CProtectedFormat::WriteStored(CReadableFile& source, std::uint64_t nS
         *pRead += static_cast<std::uint64_t>(nGot);
         if (*pRead > nSize) return FileOutcome::FILE_CHANGED;
         const bool bLast = static_cast<std::size_t>(nGot) < nPiece;
-        // Every whole chunk of the piece, then on the last piece what is
-        // left as the final chunk (empty when the size ends on a chunk).
-        std::size_t nPos = 0;
-        while (nPos < static_cast<std::size_t>(nGot) || bLast) {
-            const std::size_t nLeft = static_cast<std::size_t>(nGot) - nPos;
-            const bool bFinal = bLast && nLeft < PFF_CHUNK_SIZE;
-            const std::size_t n = bFinal ? nLeft : PFF_CHUNK_SIZE;
+        // Every whole chunk of the piece (on two threads for a large file),
+        // then on the last piece what is left as the final chunk (empty
+        // when the size ends on a chunk): the final chunk is always short.
+        const std::size_t nWhole = static_cast<std::size_t>(nGot) / PFF_CHUNK_SIZE;
+        if (nWhole > 0) {
+            nResult = sealer.SealWholeChunks(pIn, nWhole, pOut.get() + nOut,
+                                             nSize >= STORE_READ_AHEAD_SIZE);
+            if (nResult == ProtectedResult::PROTECTED_SIZE_MISMATCH)
+                return FileOutcome::FILE_CHANGED;
+            if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
+            nOut += nWhole * PFF_CHUNK_STORED_SIZE;
+        }
+        if (bLast) {
+            const std::size_t nPos = nWhole * PFF_CHUNK_SIZE;
             std::size_t nSealed = 0;
-            nResult = sealer.SealChunk(pIn + nPos, n, bFinal, pOut.get() + nOut, &nSealed);
+            nResult = sealer.SealChunk(pIn + nPos, static_cast<std::size_t>(nGot) - nPos, true,
+                                       pOut.get() + nOut, &nSealed);
             if (nResult == ProtectedResult::PROTECTED_SIZE_MISMATCH)
                 return FileOutcome::FILE_CHANGED;
             if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
             nOut += nSealed;
-            nPos += n;
-            run.nDone += n;
-            if (!progress.AfterBlock(run.nDone)) return FileOutcome::FILE_CANCELLED;
-            if (bFinal) break;
         }
+        run.nDone += static_cast<std::uint64_t>(nGot);
+        if (!progress.AfterBlock(run.nDone)) return FileOutcome::FILE_CANCELLED;
         if (nOut > 0 && !target.Append(pOut.get(), nOut)) return CauseOfLastError();
         nOut = 0;
         if (bLast) break;

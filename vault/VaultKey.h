@@ -12,12 +12,15 @@
 
 namespace quovex {
 
-// Immutable once the vault is open (the window hands it to worker threads);
-// Wipe is called on the interface thread with no run going on.
+// Immutable while a run goes on (the window hands it to worker threads);
+// SetMasterKey, ChangePassword and Wipe are called on the interface thread
+// with no run going on.
 class CVaultKey {
 public:
     // strUser and strPassword are UTF-8. The scramble key is taken from
     // them as CVaultCipher does (it may refuse them: CanScramble false).
+    // The password is also kept in secret memory, so that another
+    // protected vault can be opened with it later (moving the open vault).
     CVaultKey(const std::string& strUser, const std::string& strPassword);
     ~CVaultKey();
     CVaultKey(const CVaultKey&) = delete;
@@ -27,8 +30,17 @@ public:
     // The scrambled format's key.
     const CVaultCipher& Cipher() const { return m_cipher; }
     bool CanScramble() const { return m_cipher.IsValid(); }
+    // The UTF-8 password, as given; empty when secret memory failed or
+    // after Wipe.
+    const CSecretBytes& Password() const { return m_password; }
 
-    // Makes this the key of a protected vault whose master key is master.
+    // The password is now strNewPassword (after the vault's record was
+    // sealed under it): the kept password and the scramble key follow, the
+    // master key stays.
+    void ChangePassword(const std::string& strNewPassword);
+
+    // Makes this the key of a protected vault whose master key is master;
+    // an empty one makes it a scrambled vault's key again.
     void SetMasterKey(CSecretBytes master) { m_master = std::move(master); }
     bool IsProtected() const { return !m_master.IsEmpty(); }
     const CSecretBytes& MasterKey() const { return m_master; }
@@ -39,6 +51,7 @@ public:
 private:
     std::string m_strUser;
     CVaultCipher m_cipher;
+    CSecretBytes m_password;
     CSecretBytes m_master;
 };
 

@@ -1,7 +1,8 @@
 // The settings record in a temporary settings folder, and the credential
 // check against the first stored file of a vault with the reference stored
 // files chinese.txt.$ (张三user / 口令1234) and empty.txt.$ (alice / secret1),
-// at the login and when the open vault moves.
+// at the login and when the open vault moves. Protected vaults are made
+// with the fastest derivation limits, so that the suite stays quick.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -12,8 +13,11 @@
 #include <QTest>
 
 #include "CredentialCheck.h"
+#include "Fakes.h"
+#include "KeyRecordFiles.h"
 #include "OpenVault.h"
 #include "StoredFileFormat.h"
+#include "VaultAccess.h"
 #include "VaultFolders.h"
 #include "VaultSettings.h"
 
@@ -28,6 +32,52 @@ void Preset(const QStringList& keysAndValues) {
     QSettings store(QStringLiteral("tandrel"), QStringLiteral("quovex"));
     for (qsizetype i = 0; i + 1 < keysAndValues.size(); i += 2)
         store.setValue(QStringLiteral("SaftyBox/") + keysAndValues[i], keysAndValues[i + 1]);
+}
+
+constexpr KdfLimits FAST = KDF_FASTEST_LIMITS;
+
+QByteArray ReadAll(const QString& strPath) {
+    QFile file(strPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& strPath, const QByteArray& bytes) {
+    QFile file(strPath);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+QString MainCopy(const QString& strVault) {
+    return strVault + QStringLiteral("/") + QLatin1String(KEY_RECORD_NAME);
+}
+QString SecondCopy(const QString& strVault) {
+    return strVault + QStringLiteral("/") + QLatin1String(KEY_RECORD_COPY_NAME);
+}
+
+// Makes a protected vault at strVault; its master key in *pMaster and its
+// recovery key text in *pRecovery, when given.
+bool MakeProtected(const QString& strVault, const std::string& strUser,
+                   const std::string& strPassword, CSecretBytes* pMaster = nullptr,
+                   CSecretBytes* pRecovery = nullptr) {
+    CVaultKey key(strUser, strPassword);
+    CSecretBytes recovery;
+    KeyRecordBytes vRecord;
+    const AccessOutcome made =
+        CreateVault(strVault.toStdString(), strPassword, true, FAST, &key, &vRecord, &recovery);
+    if (pMaster) *pMaster = key.MasterKey().Clone();
+    if (pRecovery) *pRecovery = std::move(recovery);
+    return made.Opened();
+}
+
+AccessResult OpenWith(const QString& strVault, const std::string& strUser,
+                      const std::string& strPassword, CSecretBytes* pMaster = nullptr) {
+    CVaultKey key(strUser, strPassword);
+    const AccessResult nResult = OpenVaultKey(strVault.toStdString(), strPassword, &key).nResult;
+    if (pMaster) *pMaster = key.MasterKey().Clone();
+    return nResult;
+}
+
+std::string Text(const CSecretBytes& secret) {
+    return std::string(reinterpret_cast<const char*>(secret.Data()), secret.Size());
 }
 
 QString Stored(const char* pszKey) {
@@ -49,6 +99,12 @@ private slots:
     void settingsLoadAndSave();
     void firstStoredFileDecides();
     void openVaultMovesByTheRule();
+    void bothKindsOpenOnlyWithTheirCredentials();
+    void passwordChangeAndRecoveryKeepTheMasterKey();
+    void aDamagedRecordOpensFromItsCopyOrNotAtAll();
+    void aKilledPasswordChangeOpensWithOneOfThePasswords();
+    void aRecordNotWrittenWholeIsTakenAway();
+    void openVaultMovesToEachKind();
 };
 
 void TestAccount::settingsLoadAndSave() {
@@ -167,6 +223,234 @@ void TestAccount::openVaultMovesByTheRule() {
     QVERIFY(!QFileInfo::exists(strOther + QStringLiteral("/ImageBox")));
     QCOMPARE(COpenVault(QStringLiteral("/"), QString(), QString()).BoxFolder(BOX_VIDEO),
              QStringLiteral("/VideoBox"));
+}
+
+// A protected vault opens with its user name and password only, a
+// scrambled one by the rule; neither is made twice, and failures set no key.
+void TestAccount::bothKindsOpenOnlyWithTheirCredentials() {
+    QTemporaryDir root;
+    const QString strProtected = root.path() + QStringLiteral("/p/vault");
+    CSecretBytes master, recovery, opened;
+    QCOMPARE(KindOfVault(strProtected.toStdString()), VaultKind::VAULT_NONE);
+    QVERIFY(MakeProtected(strProtected, "alice", "pw-one", &master, &recovery));
+    QCOMPARE(KindOfVault(strProtected.toStdString()), VaultKind::VAULT_PROTECTED);
+    QCOMPARE(ReadAll(MainCopy(strProtected)), ReadAll(SecondCopy(strProtected)));
+    QVERIFY(QFileInfo(strProtected + QStringLiteral("/ImageBox")).isDir());
+    QCOMPARE(recovery.Size(), RECOVERY_TEXT_SIZE);
+    QCOMPARE(master.Size(), KR_MASTER_KEY_SIZE);
+    QCOMPARE(OpenWith(strProtected, "alice", "pw-one", &opened), AccessResult::ACCESS_OPENED);
+    QVERIFY(opened.Equals(master));
+    for (const auto& [strUser, strPassword] : {std::pair{"alice", "pw-two"}, {"alicf", "pw-one"}}) {
+        QCOMPARE(OpenWith(strProtected, strUser, strPassword, &opened),
+                 AccessResult::ACCESS_WRONG_CREDENTIALS);
+        QVERIFY(opened.IsEmpty());
+    }
+    QVERIFY(!MakeProtected(strProtected, "alice", "pw-one"));
+
+    // A scrambled vault stays as the rule makes it: no record, anyone in
+    // until its first stored file decides.
+    const QString strScrambled = root.path() + QStringLiteral("/s");
+    CVaultKey key("张三user", "口令1234");
+    QVERIFY(CreateVault(strScrambled.toStdString(), "口令1234", false, FAST, &key, nullptr, nullptr)
+                .Opened());
+    QVERIFY(!key.IsProtected() && !QFileInfo::exists(MainCopy(strScrambled)));
+    QVERIFY(QFileInfo(strScrambled + QStringLiteral("/FileBox")).isDir());
+    QCOMPARE(OpenWith(strScrambled, "bob1", "any-pw"), AccessResult::ACCESS_OPENED);
+    QVERIFY(Place("chinese.txt.$", strScrambled + QStringLiteral("/FileBox/a.txt.$")));
+    QCOMPARE(KindOfVault(strScrambled.toStdString()), VaultKind::VAULT_SCRAMBLED);
+    QCOMPARE(OpenWith(strScrambled, "张三user", "口令1234", &opened), AccessResult::ACCESS_OPENED);
+    QVERIFY(opened.IsEmpty());
+    QCOMPARE(OpenWith(strScrambled, "张三user", "口令1235"),
+             AccessResult::ACCESS_WRONG_CREDENTIALS);
+    const AccessOutcome again =
+        CreateVault(strScrambled.toStdString(), "口令1234", true, FAST, &key, nullptr, nullptr);
+    QVERIFY(again.nResult == AccessResult::ACCESS_EXISTS && !key.IsProtected());
+    QCOMPARE(
+        ChangeVaultPassword(strScrambled.toStdString(), "张三user", "口令1234", "口令5678", FAST)
+            .nResult,
+        AccessResult::ACCESS_NOT_PROTECTED);
+}
+
+// A new password replaces the old one, a recovery replaces whichever is in
+// force, and the recovery key and the master key outlive both.
+void TestAccount::passwordChangeAndRecoveryKeepTheMasterKey() {
+    QTemporaryDir root;
+    const QString strVault = root.path();
+    const std::string strNative = strVault.toStdString();
+    CSecretBytes master, recovery, opened;
+    QVERIFY(MakeProtected(strVault, "bob1", "old-pw", &master, &recovery));
+    const QByteArray before = ReadAll(MainCopy(strVault));
+    QCOMPARE(ChangeVaultPassword(strNative, "bob1", "bad-pw", "new-pw", FAST).nResult,
+             AccessResult::ACCESS_WRONG_CREDENTIALS);
+    QCOMPARE(ReadAll(MainCopy(strVault)), before);
+    // A scrambled file left over from a conversion opens only with the
+    // password in force: no change until it is converted.
+    const QString strLeft = strVault + QStringLiteral("/FileBox/deep/left.txt.$");
+    QVERIFY(Place("chinese.txt.$", strLeft));
+    const AccessOutcome left = ChangeVaultPassword(strNative, "bob1", "old-pw", "new-pw", FAST);
+    QCOMPARE(left.nResult, AccessResult::ACCESS_SCRAMBLED_FILES_LEFT);
+    QCOMPARE(QString::fromStdString(left.strPath), strLeft);
+    QVERIFY(ReadAll(MainCopy(strVault)) == before && QFile::remove(strLeft));
+    QVERIFY(ChangeVaultPassword(strNative, "bob1", "old-pw", "new-pw", FAST).Opened());
+    QCOMPARE(ReadAll(MainCopy(strVault)), ReadAll(SecondCopy(strVault)));
+    QCOMPARE(OpenWith(strVault, "bob1", "old-pw"), AccessResult::ACCESS_WRONG_CREDENTIALS);
+    QCOMPARE(OpenWith(strVault, "bob1", "new-pw", &opened), AccessResult::ACCESS_OPENED);
+    QVERIFY(opened.Equals(master));
+
+    // Another vault's recovery key is refused and changes nothing.
+    CSecretBytes otherRecovery;
+    QVERIFY(MakeProtected(strVault + QStringLiteral("/other"), "bob1", "old-pw", nullptr,
+                          &otherRecovery));
+    CVaultKey refused("bob1", "third-pw");
+    QCOMPARE(RecoverVault(strNative, Text(otherRecovery), "third-pw", FAST, &refused).nResult,
+             AccessResult::ACCESS_WRONG_RECOVERY_KEY);
+    QVERIFY(!refused.IsProtected());
+    QCOMPARE(OpenWith(strVault, "bob1", "new-pw"), AccessResult::ACCESS_OPENED);
+
+    CVaultKey recovered("bob1", "third-pw");
+    QVERIFY(RecoverVault(strNative, Text(recovery), "third-pw", FAST, &recovered).Opened());
+    QVERIFY(recovered.MasterKey().Equals(master));
+    QCOMPARE(OpenWith(strVault, "bob1", "new-pw"), AccessResult::ACCESS_WRONG_CREDENTIALS);
+    QCOMPARE(OpenWith(strVault, "bob1", "third-pw"), AccessResult::ACCESS_OPENED);
+    CVaultKey again("bob1", "fourth-pw");
+    QVERIFY(RecoverVault(strNative, Text(recovery), "fourth-pw", FAST, &again).Opened());
+}
+
+// One damaged copy: the other opens the vault and the damaged one is
+// rewritten. Both damaged: told as damage (not as wrong credentials), and
+// nothing is written.
+void TestAccount::aDamagedRecordOpensFromItsCopyOrNotAtAll() {
+    QTemporaryDir root;
+    const QString strVault = root.path();
+    QVERIFY(MakeProtected(strVault, "carol", "pw-carol"));
+    const QByteArray intact = ReadAll(MainCopy(strVault));
+    QByteArray damaged = intact;
+    damaged[KR_OFFSET_SALT] = static_cast<char>(damaged[KR_OFFSET_SALT] ^ 1);
+    for (const QString& strCopy : {MainCopy(strVault), SecondCopy(strVault)}) {
+        QVERIFY(WriteAll(strCopy, damaged));
+        QCOMPARE(OpenWith(strVault, "carol", "pw-carol"), AccessResult::ACCESS_OPENED);
+        QCOMPARE(ReadAll(strCopy), intact);
+    }
+    QVERIFY(QFile::remove(SecondCopy(strVault)) && WriteAll(MainCopy(strVault), damaged));
+    const std::string strNative = strVault.toStdString();
+    CVaultKey key("carol", "pw-carol");
+    const AccessOutcome alone = OpenVaultKey(strNative, "pw-carol", &key);
+    QCOMPARE(alone.nResult, AccessResult::ACCESS_RECORD_DAMAGED);
+    QVERIFY(alone.strPath.ends_with(KEY_RECORD_NAME) && !key.IsProtected());
+    QVERIFY(WriteAll(SecondCopy(strVault), damaged.left(100)));
+    QCOMPARE(OpenWith(strVault, "carol", "pw-carol"), AccessResult::ACCESS_RECORD_DAMAGED);
+    QCOMPARE(ChangeVaultPassword(strNative, "carol", "pw-carol", "pw-new", FAST).nResult,
+             AccessResult::ACCESS_RECORD_DAMAGED);
+    QCOMPARE(ReadAll(MainCopy(strVault)), damaged);
+    QCOMPARE(ReadAll(SecondCopy(strVault)), damaged.left(100));
+    QCOMPARE(KindOfVault(strNative), VaultKind::VAULT_PROTECTED);
+    QVERIFY(!MakeProtected(strVault, "carol", "pw-carol"));
+}
+
+// Stopped after any change to the disk, a password change leaves a vault
+// that opens with the old or the new password, and the recovery key still.
+void TestAccount::aKilledPasswordChangeOpensWithOneOfThePasswords() {
+    QTemporaryDir root;
+    const QString strMade = root.path() + QStringLiteral("/made");
+    CSecretBytes recovery;
+    QVERIFY(MakeProtected(strMade, "dave", "old-pw", nullptr, &recovery));
+    bool bDone = false;
+    int nOldOnly = 0;
+    for (int nStop = 0; !bDone && nStop < 40; ++nStop) {
+        const QString strRun = root.path() + QStringLiteral("/run%1").arg(nStop);
+        QVERIFY(QDir().mkpath(strRun));
+        QVERIFY(QFile::copy(MainCopy(strMade), MainCopy(strRun)));
+        QVERIFY(QFile::copy(SecondCopy(strMade), SecondCopy(strRun)));
+        test::CFaultEnv env;
+        env.m_nStopAfterChanges = nStop;
+        bDone = ChangeVaultPassword(strRun.toStdString(), "dave", "old-pw", "new-pw", FAST, &env)
+                    .Opened();
+        // Each password tried on its own copy: opening brings the copies in line.
+        const QString strCopy = strRun + QStringLiteral("-copy");
+        QVERIFY(QDir().mkpath(strCopy));
+        QVERIFY(QFile::copy(MainCopy(strRun), MainCopy(strCopy)));
+        QVERIFY(QFile::copy(SecondCopy(strRun), SecondCopy(strCopy)));
+        const bool bOld = OpenWith(strRun, "dave", "old-pw") == AccessResult::ACCESS_OPENED;
+        const bool bNew = OpenWith(strCopy, "dave", "new-pw") == AccessResult::ACCESS_OPENED;
+        QVERIFY2(bOld || bNew, qPrintable(QStringLiteral("stop %1").arg(nStop)));
+        QVERIFY(!(bDone && bOld));
+        nOldOnly += bOld && !bNew;
+        CVaultKey recovered("dave", "third-pw");
+        QVERIFY(RecoverVault(strRun.toStdString(), Text(recovery), "third-pw", FAST, &recovered)
+                    .Opened());
+    }
+    QVERIFY(bDone && nOldOnly > 0);
+}
+
+// A new vault's record that cannot be written whole is taken away, so that
+// no vault is left whose recovery key was never shown; a second try works.
+void TestAccount::aRecordNotWrittenWholeIsTakenAway() {
+    QTemporaryDir root;
+    const std::string strVault = root.path().toStdString();
+    test::CFaultEnv env;
+    env.m_fnDuringCopy = [&](const std::string& strTarget) {
+        env.m_bFailCommit = strTarget.ends_with(KEY_RECORD_COPY_NAME);
+    };
+    CVaultKey key("erin", "pw-erin");
+    CSecretBytes recovery;
+    const AccessOutcome failed =
+        CreateVault(strVault, "pw-erin", true, FAST, &key, nullptr, &recovery, &env);
+    QCOMPARE(failed.nResult, AccessResult::ACCESS_DISK_FAILED);
+    QCOMPARE(failed.cause.nReason, FailReason::FAIL_IO);
+    QVERIFY(!key.IsProtected() && recovery.IsEmpty());
+    QCOMPARE(KindOfVault(strVault), VaultKind::VAULT_NONE);
+    env.m_fnDuringCopy = nullptr;
+    env.m_bFailCommit = false;
+    QVERIFY(CreateVault(strVault, "pw-erin", true, FAST, &key, nullptr, &recovery, &env).Opened());
+    QVERIFY(key.IsProtected() && !recovery.IsEmpty());
+}
+
+// The open vault moves into a protected vault only with its credentials
+// (taking that vault's key), into a scrambled one by the rule (its key a
+// scrambled vault's from then on), and makes an empty place another place
+// of itself, which follows a password change.
+void TestAccount::openVaultMovesToEachKind() {
+    QTemporaryDir root;
+    const QString strHome = root.path() + QStringLiteral("/home");
+    QVERIFY(MakeProtected(strHome, "alice", "secret1"));
+    COpenVault vault(strHome, QStringLiteral("alice"), QStringLiteral("secret1"));
+    QCOMPARE(vault.Kind(), VaultKind::VAULT_PROTECTED);
+    QVERIFY(vault.Open().Opened() && vault.IsProtected());
+    const CSecretBytes homeKey = vault.Key().MasterKey().Clone();
+
+    const QString strStranger = root.path() + QStringLiteral("/stranger");
+    QVERIFY(MakeProtected(strStranger, "alice", "other-pw"));
+    AccessOutcome outcome;
+    QVERIFY(!vault.MoveTo(strStranger, &outcome));
+    QCOMPARE(outcome.nResult, AccessResult::ACCESS_WRONG_CREDENTIALS);
+    QVERIFY(vault.Location() == strHome && vault.Key().MasterKey().Equals(homeKey));
+
+    const QString strTwin = root.path() + QStringLiteral("/twin");
+    CSecretBytes twinKey;
+    QVERIFY(MakeProtected(strTwin, "alice", "secret1", &twinKey));
+    QVERIFY(vault.MoveTo(strTwin, &outcome));
+    QVERIFY(vault.Key().MasterKey().Equals(twinKey) && vault.Record() != KeyRecordBytes());
+
+    const QString strOld = root.path() + QStringLiteral("/old");
+    QVERIFY(Place("empty.txt.$", strOld + QStringLiteral("/FileBox/e.txt.$")));
+    QVERIFY(vault.MoveTo(strOld));
+    QVERIFY(!vault.IsProtected() && !vault.Key().IsProtected());
+
+    QVERIFY(vault.MoveTo(strHome, &outcome) && vault.Key().MasterKey().Equals(homeKey));
+    QVERIFY(
+        vault.ChangePassword(QStringLiteral("secret1"), QStringLiteral("secret2"), FAST).Opened());
+    const QString strNew = root.path() + QStringLiteral("/new");
+    QVERIFY(vault.MoveTo(strNew, &outcome));
+    QCOMPARE(ReadAll(MainCopy(strNew)), ReadAll(MainCopy(strHome)));
+    QVERIFY(QFileInfo(strNew + QStringLiteral("/OtherBox")).isDir());
+    CSecretBytes newKey;
+    QCOMPARE(OpenWith(strNew, "alice", "secret2", &newKey), AccessResult::ACCESS_OPENED);
+    QVERIFY(newKey.Equals(homeKey));
+    // The moved-to place and the key both know the new password now.
+    QVERIFY(vault.MoveTo(strHome, &outcome));
+    CredentialJudgement judgement;
+    QVERIFY(!vault.MoveTo(strStranger, &judgement));
+    QCOMPARE(judgement.nVerdict, CredentialVerdict::CREDENTIALS_REJECTED);
 }
 
 int main(int argc, char** argv) {

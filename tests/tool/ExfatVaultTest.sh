@@ -46,7 +46,7 @@ head -c 300001 /dev/urandom >src/docs/b.bin
 head -c 129 /dev/urandom >src/docs/sub/c.dat
 : >src/docs/empty.txt
 cp -r src/. orig/
-expect 0 "store onto the stick" store "${CRED[@]}" src/a.txt src/docs "$VAULT/FileBox"
+expect 0 "store onto the stick" store "${CRED[@]}" --format scrambled src/a.txt src/docs "$VAULT/FileBox"
 [ -e src/a.txt ] || [ -e src/docs ] && fail "sources were kept"
 
 # Restored into a folder on the stick, and to the recorded places.

@@ -10,7 +10,7 @@ CRED=(--user alice --password-file pw.txt)
 mkdir -p "src/文档"
 head -c 1000 /dev/urandom >"src/文档/报告.txt"
 head -c 300 /dev/urandom >src/a.bin
-"$TOOL" store "${CRED[@]}" --keep-source src vault/FileBox 2>/dev/null || fail "store"
+"$TOOL" store "${CRED[@]}" --format scrambled --keep-source src vault/FileBox 2>/dev/null || fail "store"
 REPORT="vault/FileBox/src/文档/报告.txt.\$"
 # A summary as the properties dialog writes it: GB18030 text and a NUL at 146.
 { printf '季度摘要 "q"\\' | iconv -f UTF-8 -t GB18030 && printf '\0'; } |
@@ -57,7 +57,7 @@ mkdir -p src2
 for name in sound short-body partial other-creds no-sig short-header; do
     head -c 1000 /dev/urandom >"src2/$name"
 done
-"$TOOL" store "${CRED[@]}" src2 v/FileBox 2>/dev/null || fail "store src2"
+"$TOOL" store "${CRED[@]}" --format scrambled src2 v/FileBox 2>/dev/null || fail "store src2"
 expect 0 "check of a sound vault" check "${CRED[@]}" v >out.txt
 grep -q "6 stored file(s) read, 0 damaged" err.txt || fail "check count"
 S=v/FileBox/src2
@@ -67,7 +67,7 @@ printf 'X' | dd of="$S/no-sig.\$" conv=notrunc status=none
 truncate -s 100 "$S/short-header.\$"
 rm "$S/other-creds.\$"
 echo other >other-creds
-"$TOOL" store --user bob1 --password other-pw other-creds v2/FileBox 2>/dev/null || fail "store bob"
+"$TOOL" store --user bob1 --password other-pw --format scrambled other-creds v2/FileBox 2>/dev/null || fail "store bob"
 mv "v2/FileBox/other-creds.\$" "$S/"
 
 expect 1 "check of a damaged vault" check "${CRED[@]}" v >out.txt

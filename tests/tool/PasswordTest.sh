@@ -10,7 +10,7 @@ PW="pass-密码"
 head -c 5000 /dev/urandom >a.bin
 cp a.bin a.orig
 
-printf '%s\r\nnot this line\n' "$PW" | "$TOOL" store --user alice --password-stdin a.bin vault/FileBox 2>/dev/null ||
+printf '%s\r\nnot this line\n' "$PW" | "$TOOL" store --user alice --password-stdin --format scrambled a.bin vault/FileBox 2>/dev/null ||
     fail "store with --password-stdin"
 [ -e a.bin ] && fail "source kept after a store from --password-stdin"
 printf '%s\n' "$PW" >pw.txt

@@ -13,11 +13,10 @@ CRED=(--user "$USER_CN" --password "$PASS_CN")
 
 expect 2 "no command"
 "$TOOL" list --json --help >help.txt || fail "--help after a command"
-# The scramble is no encryption: neither the usage text nor the manual page
-# may say that a command encrypts or decrypts.
-grep -qiE "(en|de)crypts" help.txt "$SOURCE_DIR/docs/quovex-tool.1" &&
-    fail "the usage text or the manual page calls the scramble encryption"
-grep -q "store    scrambles" help.txt || fail "the usage text does not say that store scrambles"
+# Store encrypts in a protected vault; the scramble is no encryption, and
+# the usage text says so.
+grep -q "store    encrypts" help.txt && grep -q "scrambled vault's files are" help.txt ||
+    fail "the usage text does not say that store encrypts, or scrambles in a scrambled vault"
 VERSION=$(sed -n 's/^project(Quovex VERSION \([0-9.]*\).*/\1/p' "$SOURCE_DIR/CMakeLists.txt")
 [ "$("$TOOL" --version)" = "quovex-tool $VERSION" ] || fail "--version is not $VERSION"
 expect 2 "unknown option" store "${CRED[@]}" --bogus a box
@@ -38,7 +37,7 @@ head -c 129 /dev/urandom >src/docs/sub/c.dat
 cp src/a.txt a.orig
 
 # Relative operands: the recorded source path must still be absolute.
-expect 0 "store, keep sources" store "${CRED[@]}" --keep-source src/a.txt src/docs/ vault/FileBox
+expect 0 "store, keep sources" store "${CRED[@]}" --format scrambled --keep-source src/a.txt src/docs/ vault/FileBox
 [ -f src/a.txt ] && [ -f src/docs/b.bin ] || fail "--keep-source deleted a source"
 
 expect 0 "restore --to" restore "${CRED[@]}" --to out vault/FileBox/docs

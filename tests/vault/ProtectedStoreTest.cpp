@@ -141,6 +141,24 @@ TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
     EXPECT_EQ(FindDotEntries(m_tmp.Path()), std::vector<std::string>{}) << "temporaries left";
 }
 
+// A large file's chunks are sealed and opened on two threads: the order and
+// the place of a damaged chunk in the second half still come out right.
+TEST_F(ProtectedStoreTest, LargeFilesTakeTwoThreads) {
+    const Bytes vPlain = RandomBytes(6 << 20, 5);
+    Write("src/big", vPlain);
+    ASSERT_EQ(Store("src/big", "box/big.$", *m_pFiles).nOutcome, FileOutcome::FILE_DONE);
+    ASSERT_EQ(Restore("box/big.$", "out/big.$", *m_pFiles).nOutcome, FileOutcome::FILE_DONE);
+    EXPECT_EQ(Read("out/big"), vPlain);
+    Bytes vStored = Read("box/big.$");
+    const std::size_t nHead =
+        vStored.size() - 96 * PFF_CHUNK_STORED_SIZE - ProtectedFinalChunkSize(0);
+    vStored[nHead + 13 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;  // chunk 13: the second half of a piece
+    Write("box/big.$", vStored);
+    EXPECT_EQ(Restore("box/big.$", "out/again.$", *m_pFiles).cause,
+              (FailCause{FailReason::FAIL_DAMAGED, 0, 13}));
+    EXPECT_FALSE(fs::exists(m_tmp / "out/again"));
+}
+
 // A protected file read with another vault's key, or without one, is refused
 // for what it is; a protected vault's key still reads the scrambled files of
 // its credentials (a vault being converted holds both), and a scrambled key

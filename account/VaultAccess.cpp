@@ -1,0 +1,269 @@
+#include "VaultAccess.h"
+
+#include <algorithm>
+
+#include "ChunkIo.h"
+#include "CredentialRule.h"
+#include "KeyRecordFiles.h"
+#include "ScrambledFormat.h"
+#include "StoredFormat.h"
+#include "VaultFolders.h"
+#include "VaultKey.h"
+
+namespace quovex {
+
+namespace {
+
+std::string RecordPath(const std::string& strLocation) {
+    return strLocation + "/" + KEY_RECORD_NAME;
+}
+
+AccessOutcome Outcome(AccessResult nResult, const std::string& strPath = std::string(),
+                      FailCause cause = FailCause()) {
+    AccessOutcome outcome;
+    outcome.nResult = nResult;
+    outcome.strPath = strPath;
+    outcome.cause = cause;
+    return outcome;
+}
+
+// What a key record's answer means to the one who asked to get in.
+AccessOutcome FromKeyResult(KeyRecordResult nResult, const std::string& strLocation,
+                            const FailCause& failure = FailCause()) {
+    switch (nResult) {
+        case KeyRecordResult::KEY_OPENED:
+            return Outcome(AccessResult::ACCESS_OPENED);
+        case KeyRecordResult::KEY_WRONG_CREDENTIALS:
+            return Outcome(AccessResult::ACCESS_WRONG_CREDENTIALS);
+        case KeyRecordResult::KEY_WRONG_RECOVERY_KEY:
+            return Outcome(AccessResult::ACCESS_WRONG_RECOVERY_KEY);
+        case KeyRecordResult::KEY_DAMAGED:
+            return Outcome(AccessResult::ACCESS_RECORD_DAMAGED, RecordPath(strLocation));
+        case KeyRecordResult::KEY_UNSUPPORTED_VERSION:
+        case KeyRecordResult::KEY_LIMITS_OUT_OF_RANGE:
+            return Outcome(AccessResult::ACCESS_RECORD_UNSUPPORTED, RecordPath(strLocation));
+        case KeyRecordResult::KEY_NO_MEMORY:
+            return Outcome(AccessResult::ACCESS_NO_MEMORY);
+        case KeyRecordResult::KEY_NOT_FOUND:
+            return Outcome(AccessResult::ACCESS_NOT_PROTECTED);
+        case KeyRecordResult::KEY_DISK_FAILED:
+            break;
+    }
+    return Outcome(AccessResult::ACCESS_DISK_FAILED, RecordPath(strLocation), failure);
+}
+
+AccessOutcome FromJudgement(const CredentialJudgement& judgement) {
+    switch (judgement.nVerdict) {
+        case CredentialVerdict::CREDENTIALS_ACCEPTED:
+            return Outcome(AccessResult::ACCESS_OPENED);
+        case CredentialVerdict::CREDENTIALS_REJECTED:
+            return Outcome(AccessResult::ACCESS_WRONG_CREDENTIALS, judgement.strStoredFile);
+        case CredentialVerdict::CREDENTIALS_UNDECIDED:
+            break;
+    }
+    return Outcome(AccessResult::ACCESS_FIRST_FILE_DAMAGED, judgement.strStoredFile,
+                   judgement.cause);
+}
+
+AccessOutcome DiskFailed(const std::string& strPath, const FileResult& result) {
+    return Outcome(AccessResult::ACCESS_DISK_FAILED, strPath, result.cause);
+}
+
+// True when the record copy pszName at the location holds exactly vRecord.
+bool HoldsRecord(CFolder& location, const char* pszName, const KeyRecordBytes& vRecord) {
+    std::unique_ptr<CReadableFile> pFile = location.OpenFile(pszName);
+    if (!pFile) return false;
+    KeyRecordBytes vRead(vRecord.size() + 1);
+    const std::int64_t nRead = ReadFull(*pFile, vRead.data(), vRead.size());
+    return nRead == static_cast<std::int64_t>(vRecord.size()) &&
+           std::equal(vRecord.begin(), vRecord.end(), vRead.begin());
+}
+
+// A new record that could not be written whole is taken away again: its
+// recovery key was never shown, so a vault left with it would hold a
+// recovery key nobody has, and a second try would find a vault there.
+// Only copies that hold this very record are removed.
+void RemoveNewRecord(const std::string& strLocation, const KeyRecordBytes& vRecord,
+                     CVaultEnv* pEnv) {
+    const FolderPtr pLocation = CVaultEnv::Or(pEnv)->OpenFolder(strLocation);
+    if (!pLocation) return;
+    for (const char* pszName : {KEY_RECORD_COPY_NAME, KEY_RECORD_NAME}) {
+        if (HoldsRecord(*pLocation, pszName, vRecord)) pLocation->DeleteFile(pszName);
+    }
+}
+
+// Writes vRecord as both copies at the existing folder strLocation; what
+// was written is taken away again when that fails.
+AccessOutcome WriteRecord(const std::string& strLocation, const KeyRecordBytes& vRecord,
+                          CVaultEnv* pEnv) {
+    const FileResult written = WriteNewKeyRecord(strLocation, vRecord, pEnv);
+    if (written.nOutcome == FileOutcome::FILE_DONE) return Outcome(AccessResult::ACCESS_OPENED);
+    RemoveNewRecord(strLocation, vRecord, pEnv);
+    return DiskFailed(RecordPath(strLocation), written);
+}
+
+// Makes a record for pKey's user name and strPassword, writes it as both
+// copies at the existing folder strLocation and hands out what it gives.
+AccessOutcome WriteProtection(const std::string& strLocation, const std::string& strPassword,
+                              const KdfLimits& limits, CVaultKey* pKey, KeyRecordBytes* pRecord,
+                              CSecretBytes* pRecoveryText, CVaultEnv* pEnv) {
+    NewKeyRecord made;
+    const KeyRecordResult nMade = CreateKeyRecord(pKey->User(), strPassword, limits, &made);
+    if (nMade != KeyRecordResult::KEY_OPENED) return FromKeyResult(nMade, strLocation);
+    const AccessOutcome written = WriteRecord(strLocation, made.vRecord, pEnv);
+    if (!written.Opened()) return written;
+    pKey->SetMasterKey(std::move(made.masterKey));
+    if (pRecord) *pRecord = made.vRecord;
+    if (pRecoveryText) *pRecoveryText = std::move(made.recoveryText);
+    return Outcome(AccessResult::ACCESS_OPENED);
+}
+
+// The location and its box folders made, or why not.
+AccessOutcome MakeLocation(const std::string& strLocation, CVaultEnv* pEnv) {
+    const int nError = CreateDirectoryPath(strLocation + "/", 0700, pEnv);
+    CreateBoxFolders(strLocation, pEnv);
+    for (int nBox = 0; nBox < BOX_COUNT; ++nBox) {
+        const std::string strBox = BoxFolderPath(strLocation, nBox);
+        if (!CVaultEnv::Or(pEnv)->OpenFolder(strBox)) {
+            const FailCause cause = nError ? CauseOfErrno(nError) : CauseOfLastError();
+            return Outcome(AccessResult::ACCESS_DISK_FAILED, strBox, cause);
+        }
+    }
+    return Outcome(AccessResult::ACCESS_OPENED);
+}
+
+// The first stored file below pFolder that is a scrambled one, or "".
+std::string FindScrambledIn(const FolderPtr& pFolder, const std::string& strPath) {
+    std::string strFound;
+    if (!pFolder) return strFound;
+    WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
+        if (entry.kind == EntryKind::ENTRY_FOLDER) {
+            strFound = FindScrambledIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath);
+        } else if (entry.kind == EntryKind::ENTRY_FILE) {
+            const std::unique_ptr<CReadableFile> pFile = entry.pFolder->OpenFile(entry.strName);
+            unsigned char head[STORED_SIGNATURE_PEEK] = {};
+            const std::int64_t nRead = pFile ? ReadFull(*pFile, head, sizeof head) : -1;
+            if (nRead > 0 && IsScrambledSignature(head, static_cast<std::size_t>(nRead)))
+                strFound = entry.strPath;
+        }
+        return strFound.empty();
+    });
+    return strFound;
+}
+
+std::string FindScrambledFile(const std::string& strLocation, CVaultEnv* pEnv) {
+    std::string strFound;
+    for (int nBox = 0; nBox < BOX_COUNT && strFound.empty(); ++nBox) {
+        const std::string strBox = BoxFolderPath(strLocation, nBox);
+        strFound = FindScrambledIn(CVaultEnv::Or(pEnv)->OpenFolder(strBox), strBox);
+    }
+    return strFound;
+}
+
+// Seals the opened record's master key under strUser and strNewPassword
+// and puts the new record in place of both copies.
+AccessOutcome Reseal(const std::string& strLocation, const KeyRecordOpening& opened,
+                     const std::string& strUser, const std::string& strNewPassword,
+                     const KdfLimits& limits, CVaultEnv* pEnv, KeyRecordBytes* pNewRecord) {
+    KeyRecordBytes vNew;
+    const KeyRecordResult nSealed =
+        ResealKeyRecord(opened.vRecord, opened.masterKey, strUser, strNewPassword, limits, &vNew);
+    if (nSealed != KeyRecordResult::KEY_OPENED) return FromKeyResult(nSealed, strLocation);
+    const FileResult replaced = ReplaceKeyRecord(strLocation, vNew, pEnv);
+    if (replaced.nOutcome != FileOutcome::FILE_DONE)
+        return DiskFailed(RecordPath(strLocation), replaced);
+    if (pNewRecord) *pNewRecord = std::move(vNew);
+    return Outcome(AccessResult::ACCESS_OPENED);
+}
+
+}  // namespace
+
+VaultKind KindOfVault(const std::string& strLocation, CVaultEnv* pEnv) {
+    if (IsProtectedVault(strLocation, pEnv)) return VaultKind::VAULT_PROTECTED;
+    return FindFirstStoredFileInBoxes(strLocation, pEnv).empty() ? VaultKind::VAULT_NONE
+                                                                 : VaultKind::VAULT_SCRAMBLED;
+}
+
+AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& strPassword,
+                           CVaultKey* pKey, KeyRecordBytes* pRecord, CVaultEnv* pEnv) {
+    if (!IsProtectedVault(strLocation, pEnv))
+        return FromJudgement(JudgeVaultCredentials(strLocation, pKey->Cipher(), pEnv));
+    KeyRecordOpening opened;
+    const KeyRecordResult nResult =
+        OpenKeyRecordWithPassword(strLocation, pKey->User(), strPassword, &opened, pEnv);
+    if (nResult != KeyRecordResult::KEY_OPENED)
+        return FromKeyResult(nResult, strLocation, opened.failure);
+    // A copy that could not be repaired leaves the vault open: the other
+    // copy serves, and the next opening tries again.
+    pKey->SetMasterKey(std::move(opened.masterKey));
+    if (pRecord) *pRecord = std::move(opened.vRecord);
+    return Outcome(AccessResult::ACCESS_OPENED);
+}
+
+AccessOutcome CreateVault(const std::string& strLocation, const std::string& strPassword,
+                          bool bProtected, const KdfLimits& limits, CVaultKey* pKey,
+                          KeyRecordBytes* pRecord, CSecretBytes* pRecoveryText, CVaultEnv* pEnv) {
+    if (KindOfVault(strLocation, pEnv) != VaultKind::VAULT_NONE)
+        return Outcome(AccessResult::ACCESS_EXISTS, strLocation);
+    // Credentials the scrambled format refuses are the login's to refuse
+    // before this; a scrambled vault could never be opened with them.
+    if (!bProtected && !pKey->CanScramble()) return Outcome(AccessResult::ACCESS_WRONG_CREDENTIALS);
+    if (bProtected && !KdfLimitsInRange(limits))
+        return Outcome(AccessResult::ACCESS_RECORD_UNSUPPORTED);
+    const AccessOutcome made = MakeLocation(strLocation, pEnv);
+    if (!made.Opened() || !bProtected) return made;
+    return WriteProtection(strLocation, strPassword, limits, pKey, pRecord, pRecoveryText, pEnv);
+}
+
+AccessOutcome ProtectVault(const std::string& strLocation, const std::string& strPassword,
+                           const KdfLimits& limits, CVaultKey* pKey, KeyRecordBytes* pRecord,
+                           CSecretBytes* pRecoveryText, CVaultEnv* pEnv) {
+    if (IsProtectedVault(strLocation, pEnv)) return Outcome(AccessResult::ACCESS_EXISTS);
+    const AccessOutcome judged =
+        FromJudgement(JudgeVaultCredentials(strLocation, pKey->Cipher(), pEnv));
+    if (!judged.Opened()) return judged;
+    return WriteProtection(strLocation, strPassword, limits, pKey, pRecord, pRecoveryText, pEnv);
+}
+
+AccessOutcome ChangeVaultPassword(const std::string& strLocation, const std::string& strUser,
+                                  const std::string& strOldPassword,
+                                  const std::string& strNewPassword, const KdfLimits& limits,
+                                  CVaultEnv* pEnv, KeyRecordBytes* pNewRecord) {
+    if (!IsProtectedVault(strLocation, pEnv)) return Outcome(AccessResult::ACCESS_NOT_PROTECTED);
+    if (!KdfLimitsInRange(limits)) return Outcome(AccessResult::ACCESS_RECORD_UNSUPPORTED);
+    KeyRecordOpening opened;
+    const KeyRecordResult nResult =
+        OpenKeyRecordWithPassword(strLocation, strUser, strOldPassword, &opened, pEnv);
+    if (nResult != KeyRecordResult::KEY_OPENED)
+        return FromKeyResult(nResult, strLocation, opened.failure);
+    const std::string strScrambled = FindScrambledFile(strLocation, pEnv);
+    if (!strScrambled.empty())
+        return Outcome(AccessResult::ACCESS_SCRAMBLED_FILES_LEFT, strScrambled);
+    return Reseal(strLocation, opened, strUser, strNewPassword, limits, pEnv, pNewRecord);
+}
+
+AccessOutcome RecoverVault(const std::string& strLocation, const std::string& strRecoveryText,
+                           const std::string& strNewPassword, const KdfLimits& limits,
+                           CVaultKey* pKey, CVaultEnv* pEnv, KeyRecordBytes* pNewRecord) {
+    if (!IsProtectedVault(strLocation, pEnv)) return Outcome(AccessResult::ACCESS_NOT_PROTECTED);
+    if (!KdfLimitsInRange(limits)) return Outcome(AccessResult::ACCESS_RECORD_UNSUPPORTED);
+    KeyRecordOpening opened;
+    const KeyRecordResult nResult =
+        OpenKeyRecordWithRecoveryKey(strLocation, strRecoveryText, &opened, pEnv);
+    if (nResult != KeyRecordResult::KEY_OPENED)
+        return FromKeyResult(nResult, strLocation, opened.failure);
+    const AccessOutcome resealed =
+        Reseal(strLocation, opened, pKey->User(), strNewPassword, limits, pEnv, pNewRecord);
+    if (resealed.Opened()) pKey->SetMasterKey(std::move(opened.masterKey));
+    return resealed;
+}
+
+AccessOutcome PlaceVaultRecord(const std::string& strLocation, const KeyRecordBytes& vRecord,
+                               CVaultEnv* pEnv) {
+    if (KindOfVault(strLocation, pEnv) != VaultKind::VAULT_NONE)
+        return Outcome(AccessResult::ACCESS_EXISTS, strLocation);
+    const AccessOutcome made = MakeLocation(strLocation, pEnv);
+    return made.Opened() ? WriteRecord(strLocation, vRecord, pEnv) : made;
+}
+
+}  // namespace quovex

@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Making vaults and changing their passwords from the command line: init of
+# either kind (the recovery key printed once, on standard output), a store
+# into a location without a vault, passwd with the old password or the
+# recovery key, and the refusals a protected vault gives (wrong password,
+# wrong recovery key, damaged record), and a new password asked for twice on
+# a terminal. The fastest derivation keeps it quick.
+# Usage: VaultAccessTest.sh PATH-TO-quovex-tool
+. "$(dirname "$0")/ToolTestSupport.sh"
+KDF=(--kdf-passes 1 --kdf-memory 1)
+CRED=(--user alice --password secret1)
+KEY_PATTERN='[0-9A-Z]{4}(-[0-9A-Z]{4}){12}'
+
+expect 0 "init of a protected vault" init "${CRED[@]}" "${KDF[@]}" pv >init.txt
+[ -f pv/.quovex-key ] && [ -f pv/.quovex-key.2 ] && [ -d pv/VideoBox ] ||
+    fail "init made no record or boxes"
+grep -oE "$KEY_PATTERN" init.txt >recovery.txt || fail "no recovery key on standard output"
+grep -q "keep it away from this computer" init.txt || fail "no advice with the recovery key"
+grep -qE "$KEY_PATTERN" err.txt && fail "the recovery key went to standard error"
+expect 1 "init where a vault is" init "${CRED[@]}" "${KDF[@]}" pv >again.txt
+grep -q "a vault lies there already" err.txt || fail "init twice: no reason"
+[ -s again.txt ] && fail "a second init printed a recovery key"
+expect 2 "--kdf-passes out of range" init "${CRED[@]}" --kdf-passes 17 x
+expect 2 "--kdf-memory not a number" init "${CRED[@]}" --kdf-memory 1k x
+expect 2 "--format on restore" restore "${CRED[@]}" --format scrambled x
+expect 2 "--recovery-key with a password option" passwd "${CRED[@]}" --recovery-key pv
+
+expect 0 "init of a scrambled vault" init "${CRED[@]}" --format scrambled sv >out.txt
+[ -d sv/FileBox ] && [ ! -e sv/.quovex-key ] && [ ! -s out.txt ] ||
+    fail "a scrambled vault got a record or a recovery key"
+
+# A store into a new location makes a protected vault, and its key
+# record is left out of the stored files.
+head -c 3000 /dev/urandom >a.bin
+cp a.bin a.orig
+expect 0 "store into a new location" store "${CRED[@]}" "${KDF[@]}" --keep-source a.bin nv/FileBox >store.txt
+[ -f nv/.quovex-key ] && grep -qE "$KEY_PATTERN" store.txt || fail "store made no protected vault"
+expect 0 "store into an existing vault" store "${CRED[@]}" --keep-source a.bin nv/ImageBox >out.txt
+[ -s out.txt ] && fail "a store into an existing vault printed a recovery key"
+expect 1 "--format scrambled into a protected vault" store "${CRED[@]}" --format scrambled \
+    --keep-source a.bin nv/OtherBox
+expect 1 "wrong password on a protected vault" restore --user alice --password wrong-pw \
+    --to out "nv/FileBox/a.bin.\$"
+grep -q "wrong user name or password" err.txt || fail "wrong password: no reason"
+expect 1 "wrong user on a protected vault" list --user alicf --password secret1 nv
+expect 0 "restore from a protected vault" restore "${CRED[@]}" --to out "nv/FileBox/a.bin.\$"
+cmp -s out/a.bin a.orig || fail "restored file differs"
+expect 0 "store --format scrambled into a new location" store "${CRED[@]}" --format scrambled \
+    --keep-source a.bin sn/FileBox
+[ -e sn/.quovex-key ] && fail "a scrambled store made a record"
+
+# passwd: the old password is refused afterwards, the new one opens, and so
+# does the recovery key, which outlives the change.
+printf 'secret1\nnew-pass\n' | "$TOOL" passwd --user alice --password-stdin --new-password-stdin \
+    "${KDF[@]}" pv 2>err.txt || { fail "passwd with both from standard input"; cat err.txt; }
+printf 'new-pass\n' >new.txt
+expect 1 "passwd with the old password again" passwd "${CRED[@]}" --new-password-file new.txt pv
+grep -q "wrong user name or password" err.txt || fail "old password: no reason"
+expect 0 "check with the new password" check --user alice --password-file new.txt pv
+printf 'third-pw\n' >third.txt
+expect 0 "passwd with the recovery key" passwd --user alice --recovery-key-file recovery.txt \
+    --new-password-file third.txt "${KDF[@]}" pv
+expect 1 "the password before the recovery" check --user alice --password-file new.txt pv
+expect 0 "the password the recovery set" check --user alice --password-file third.txt pv
+tr 'A-Z' 'a-z' <recovery.txt | tr -d '-' >typed.txt
+expect 0 "a recovery key typed in lower case without dashes" passwd --user alice \
+    --recovery-key-file typed.txt --new-password-file new.txt "${KDF[@]}" pv
+grep -oE "$KEY_PATTERN" store.txt >other-key.txt
+expect 1 "another vault's recovery key" passwd --user alice --recovery-key-file other-key.txt \
+    --new-password-file third.txt pv
+grep -q "recovery key does not open" err.txt || fail "wrong recovery key: no reason"
+expect 1 "passwd of a scrambled vault" passwd "${CRED[@]}" --new-password-file new.txt sv
+grep -q "not a protected vault" err.txt || fail "scrambled vault: no reason"
+expect 2 "a new password too short" passwd --user alice --password-file new.txt \
+    --new-password-stdin pv <<<"abc"
+HOME="$WORK/home" expect 1 "passwd without VAULT looks in \$HOME/Box" \
+    passwd --user alice --password-file new.txt --new-password-file third.txt
+grep -q "not a protected vault.*: $WORK/home/Box" err.txt || fail "passwd without VAULT: no reason"
+
+# One damaged copy (its salt overwritten) is repaired from the other; both
+# damaged: a clear message, and neither copy is written.
+printf 'XXXXXXXXXXXXXXXX' | dd of=pv/.quovex-key bs=1 seek=109 conv=notrunc status=none
+expect 0 "a damaged main copy" check --user alice --password-file new.txt pv
+cmp -s pv/.quovex-key pv/.quovex-key.2 || fail "the damaged copy was not repaired"
+printf 'XXXXXXXXXXXXXXXX' | dd of=pv/.quovex-key bs=1 seek=109 conv=notrunc status=none
+truncate -s 50 pv/.quovex-key.2
+cp pv/.quovex-key main.before
+expect 1 "both copies damaged" check --user alice --password-file new.txt pv
+grep -q "key record is damaged" err.txt || fail "damaged record: no reason"
+cmp -s pv/.quovex-key main.before && [ "$(stat -c %s pv/.quovex-key.2)" = 50 ] ||
+    fail "a damaged record was written to"
+
+# On a terminal the new password is asked for twice; two that differ change nothing.
+expect 0 "init for the terminal" init "${CRED[@]}" "${KDF[@]}" tv >/dev/null
+python3 - "$TOOL" "$WORK/tv" <<'PY' || fail "new password on the terminal"
+import os, pty, select, sys
+tool, vault = sys.argv[1], sys.argv[2]
+
+# Types each line once the tool has written its prompt and sleeps in the
+# read (the prompt turns echo off and flushes what was typed before);
+# returns the exit status. The timeout only keeps a broken tool from hanging.
+def run(args, answers):
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.execv(tool, [tool] + args)
+    seen = b""
+    for prompt, line in answers:
+        while prompt not in seen:
+            if not select.select([fd], [], [], 60)[0]:
+                sys.exit("no %r, only %r" % (prompt, seen))
+            seen += os.read(fd, 1024)
+        seen = b""
+        while open("/proc/%d/stat" % pid).read().rsplit(")", 1)[1].split()[0] in "RD":
+            os.sched_yield()
+        os.write(fd, line + b"\n")
+    try:
+        while os.read(fd, 1024):
+            pass
+    except OSError:
+        pass
+    return os.WEXITSTATUS(os.waitpid(pid, 0)[1])
+
+args = ["passwd", "--user", "alice", "--kdf-passes", "1", "--kdf-memory", "1", vault]
+old, new = (b"Password for alice: ", b"secret1"), (b"New password for alice: ", b"new-pass")
+assert run(args, [old, new, (b"Type it again: ", b"new-pasz")]) == 2, "differing passwords"
+assert run(args, [old, new, (b"Type it again: ", b"new-pass")]) == 0, "matching passwords"
+PY
+expect 0 "the password typed twice" check --user alice --password-file new.txt tv
+
+[ "$FAILS" -eq 0 ] && echo "all vault access checks passed"
+exit $((FAILS > 0))
