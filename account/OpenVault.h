@@ -40,9 +40,6 @@ public:
     QString BoxFolder(int nBox) const;
     // Read by the worker threads as well: immutable while a run goes on.
     const CVaultKey& Key() const { return *m_pKey; }
-    // The same key, for the calls that set a protected vault's master key
-    // in it (VaultAccess.h). Interface thread, with no run going on.
-    CVaultKey* KeyForAccess() { return m_pKey.get(); }
     CVaultEnv* Env() const { return m_pEnv; }
     // Whether the open vault is a protected one (Open, Create or MoveTo
     // found or made its key record), and that record.
@@ -59,6 +56,12 @@ public:
     // when bProtected, its recovery key text in *pRecoveryText to be shown
     // once. ACCESS_EXISTS when a vault lies there already.
     AccessOutcome Create(bool bProtected, const KdfLimits& limits, CSecretBytes* pRecoveryText);
+    // Protects the open scrambled vault (ProtectVault): its key record is
+    // made for the credentials, which from then on open it as a protected
+    // vault, and its recovery key text is in *pRecoveryText to be shown
+    // once. Its scrambled files stay until ConvertWorker rewrites them.
+    // ACCESS_EXISTS when it is protected already.
+    AccessOutcome Protect(const KdfLimits& limits, CSecretBytes* pRecoveryText);
     // Seals the open protected vault's master key under strNewPassword
     // after strOldPassword opened it (ChangeVaultPassword); the key then
     // holds the new password. ACCESS_NOT_PROTECTED for a scrambled vault.

@@ -127,6 +127,11 @@ QString AccessRefusalText(const AccessOutcome& outcome) {
             return QStringLiteral("这个位置已经有保险柜了。");
         case AccessResult::ACCESS_NO_MEMORY:
             return QStringLiteral("内存不足，无法计算保险柜的密钥。");
+        case AccessResult::ACCESS_SCRAMBLED_FILES_LEFT:
+            return QStringLiteral(
+                       "保险柜中还有没有加密保护的文件，它们只能用现在的口令读出：\n%1\n"
+                       "请先用“加密保护此保险柜...”转换完，再修改口令。")
+                .arg(strFile);
         case AccessResult::ACCESS_DISK_FAILED:
             return QStringLiteral("读写保险柜的密钥记录出错（%1）：\n%2")
                 .arg(FailReasonText(outcome.cause), strFile);

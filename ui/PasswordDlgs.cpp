@@ -9,6 +9,7 @@
 #include "LoginDlg.h"
 #include "MessageBox.h"
 #include "PasswordEntry.h"
+#include "SecretBytes.h"
 #include "VaultKey.h"
 
 namespace quovex {
@@ -35,22 +36,13 @@ bool IsRecoveryKeyForm(const QString& strText) {
     return ParseRecoveryKey(text.Text(), &key);
 }
 
-// A scramble field's bytes as secret bytes, for a comparison in constant time.
-CSecretBytes FieldBytes(const char* pszField) {
-    CSecretBytes bytes(std::strlen(pszField));
-    if (!bytes.IsEmpty()) std::memcpy(bytes.Data(), pszField, bytes.Size());
-    return bytes;
-}
-
-// Whether strPassword is the password key was made from (the user name
-// being key's own).
+// Whether strPassword is the password key was made from.
 bool IsKeysPassword(const CVaultKey& key, const QString& strPassword) {
     const CUtf8Secret password(strPassword);
-    const CVaultKey typed(key.User(), password.Text());
-    if (!typed.CanScramble() || !key.CanScramble()) return false;
-    const CSecretBytes a = FieldBytes(typed.Cipher().PasswordBytes());
-    const CSecretBytes b = FieldBytes(key.Cipher().PasswordBytes());
-    return !a.IsEmpty() && a.Equals(b);
+    CSecretBytes typed(password.Text().size());
+    if (typed.IsEmpty()) return false;
+    std::memcpy(typed.Data(), password.Text().data(), typed.Size());
+    return typed.Equals(key.Password());
 }
 
 }  // namespace

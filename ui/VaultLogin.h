@@ -12,8 +12,8 @@ namespace quovex {
 
 class COpenVault;
 
-// Opens vault (made from the typed user name and strPassword) at its
-// location:
+// Opens vault (made from the typed user name and strPassword, the password
+// the new-vault step asks for again) at its location:
 // - no vault there yet: the "新建保险柜" step (CNewVaultDlg), then a
 //   protected vault made under the wait cursor with limits, and its
 //   recovery key shown once (CRecoveryKeyDlg); or a scrambled one;

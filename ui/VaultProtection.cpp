@@ -9,12 +9,10 @@
 #include "MessageBox.h"
 #include "OpenVault.h"
 #include "PasswordDlgs.h"
-#include "PasswordEntry.h"
 #include "ProgressDlg.h"
 #include "RecoveryKeyDlg.h"
 #include "RunReport.h"
 #include "StoredFileScan.h"
-#include "VaultAccess.h"
 #include "VaultConversion.h"
 #include "VaultDlg.h"
 #include "VaultFolders.h"
@@ -34,13 +32,10 @@ bool MakeKeyRecord(COpenVault& vault, const KdfLimits& limits, QWidget* pParent)
     CProtectVaultDlg ask(vault.Key(), pParent);
     const bool bAgreed = ask.exec() == QDialog::Accepted;
     AccessOutcome outcome;
-    KeyRecordBytes vRecord;
     CSecretBytes recoveryText;
     if (bAgreed) {
         const CWaitCursor wait;
-        const CUtf8Secret password(ask.m_strPassword);
-        outcome = ProtectVault(vault.NativeLocation(), password.Text(), limits,
-                               vault.KeyForAccess(), &vRecord, &recoveryText, vault.Env());
+        outcome = vault.Protect(limits, &recoveryText);
     }
     ask.ForgetPassword();
     if (!bAgreed) return false;
@@ -69,7 +64,7 @@ QString ConversionText(const ConvertJob& job, bool bFinished) {
 }  // namespace
 
 void CVaultDlg::OnChangePassword() {
-    if (!Key().IsProtected()) return;
+    if (!m_vault.IsProtected()) return;
     if (HoldsScrambledFiles()) {
         ShowMessageBox(QStringLiteral("保险柜中还有没有加密保护的文件，它们只能用现在的口令读出。\n"
                                       "请先用“加密保护此保险柜...”转换完，再修改口令。"),
@@ -82,10 +77,8 @@ void CVaultDlg::OnChangePassword() {
     if (bChosen) {
         // Opening the record and sealing it again: two derivations.
         const CWaitCursor wait;
-        const CUtf8Secret oldPassword(dialog.m_strOldPassword);
-        const CUtf8Secret newPassword(dialog.m_strNewPassword);
-        outcome = ChangeVaultPassword(m_vault.NativeLocation(), Key().User(), oldPassword.Text(),
-                                      newPassword.Text(), m_kdfLimits, m_vault.Env());
+        outcome =
+            m_vault.ChangePassword(dialog.m_strOldPassword, dialog.m_strNewPassword, m_kdfLimits);
     }
     dialog.ForgetPasswords();
     if (!bChosen) return;
@@ -99,7 +92,7 @@ void CVaultDlg::OnChangePassword() {
 }
 
 void CVaultDlg::OnProtectVault() {
-    if (!Key().IsProtected()) {
+    if (!m_vault.IsProtected()) {
         if (!MakeKeyRecord(m_vault, m_kdfLimits, this)) return;
     } else {
         if (!HoldsScrambledFiles()) return;
@@ -143,7 +136,7 @@ bool CVaultDlg::HoldsScrambledFiles() {
 }
 
 void CVaultDlg::UpdateProtectionCommands() {
-    const bool bProtected = Key().IsProtected();
+    const bool bProtected = m_vault.IsProtected();
     const bool bScrambledLeft = bProtected && HoldsScrambledFiles();
     const auto fnEnable = [this](int nCommandId, bool bEnabled) {
         if (QAction* pAction = findChild<QAction*>(QString::number(nCommandId)))

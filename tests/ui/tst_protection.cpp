@@ -295,7 +295,7 @@ void TestProtection::changePassword() {
     const QString strVault = FreshFolder(QStringLiteral("change"));
     QVERIFY(!MakeProtectedVault(strVault).isEmpty());
     COpenVault vault(strVault, USER, PASSWORD);
-    QVERIFY(OpenVaultKey(Native(strVault), PASSWORD.toStdString(), vault.KeyForAccess()).Opened());
+    QVERIFY(vault.Open().Opened());
     CVaultApp app;
     CVaultDlg window(vault, app);
     window.SetKdfLimits(KDF_FASTEST_LIMITS);
@@ -343,8 +343,7 @@ void TestProtection::commandsFollowTheKind() {
                           Case{strProtected, true, false}}) {
         COpenVault vault(c.strVault, USER, PASSWORD);
         if (QFileInfo::exists(c.strVault + QLatin1Char('/') + QLatin1String(KEY_RECORD_NAME)))
-            QVERIFY(OpenVaultKey(Native(c.strVault), PASSWORD.toStdString(), vault.KeyForAccess())
-                        .Opened());
+            QVERIFY(vault.Open().Opened());
         CVaultApp app;
         CVaultDlg window(vault, app);
         QCOMPARE(CommandEnabled(&window, RES_CMD_CHANGE_PASSWORD), c.bChange);
@@ -352,7 +351,7 @@ void TestProtection::commandsFollowTheKind() {
     }
     CMessageBoxScript script;
     COpenVault mixed(strMixed, USER, PASSWORD);
-    QVERIFY(OpenVaultKey(Native(strMixed), PASSWORD.toStdString(), mixed.KeyForAccess()).Opened());
+    QVERIFY(mixed.Open().Opened());
     CVaultApp app;
     CVaultDlg window(mixed, app);
     window.OnChangePassword();
@@ -376,9 +375,9 @@ void TestProtection::protectScrambledVault() {
     const QStringList vStored = {strVault + "/FileBox/a.txt.$", strVault + "/FileBox/目录/b.txt.$"};
     for (const QString& strStored : vStored)
         QVERIFY(test::PlaceReference("empty.txt.$", strStored));
-    CFaultEnv env;
+    test::CFaultEnv env;
     COpenVault vault(strVault, USER, PASSWORD, &env);
-    QVERIFY(OpenVaultKey(Native(strVault), PASSWORD.toStdString(), vault.KeyForAccess()).Opened());
+    QVERIFY(vault.Open().Opened());
     CVaultApp app;
     CVaultDlg window(vault, app);
     window.SetKdfLimits(KDF_FASTEST_LIMITS);
