@@ -9,10 +9,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
 #include <atomic>
+#include <memory>
 
 #include "DialogBuilder.h"
 #include "Fakes.h"
+#include "FileInfoDlg.h"
 #include "KeyRecordFiles.h"
 #include "LoginDlg.h"
 #include "MessageBox.h"
@@ -23,6 +26,7 @@
 #include "RecoveryKeyDlg.h"
 #include "UiTestSupport.h"
 #include "VaultAccess.h"
+#include "VaultFolders.h"
 #include "VaultKey.h"
 
 using namespace quovex;
@@ -131,6 +135,7 @@ private slots:
     void forgottenPassword();
     void changePassword();
     void commandsFollowTheKind();
+    void protectedFileProperties();
     void protectScrambledVault_data();
     void protectScrambledVault();
 };
@@ -359,6 +364,66 @@ void TestProtection::commandsFollowTheKind() {
     QVERIFY(script.Requests().front().strText.contains(QStringLiteral("请先用")));
 }
 
+// A protected file's properties are read with the open vault's key, and a
+// summary edit is written into the file, unreadable on disk, without
+// changing its length; a file changed after the reading keeps its summary.
+// Without the key only the date can be shown.
+void TestProtection::protectedFileProperties() {
+    const QString strVault = FreshFolder(QStringLiteral("properties"));
+    QVERIFY(!MakeProtectedVault(strVault).isEmpty());
+    const QString strSource = FreshFolder(QStringLiteral("src")) + QStringLiteral("/报告.txt");
+    QVERIFY(test::MakeFile(strSource, "hello"));
+    COpenVault vault(strVault, USER, PASSWORD);
+    QVERIFY(vault.Open().Opened());
+    CVaultApp app;
+    CVaultDlg window(vault, app);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    CMessageBoxScript script;
+    window.StartAddFromDrop({strSource}, vault.BoxFolder(0));
+    const QString strStored = vault.BoxFolder(0) + QStringLiteral("/报告.txt.$");
+    const QByteArray before = test::ReadFile(strStored);
+    QVERIFY(!before.isEmpty() && !before.contains("hello"));
+
+    const auto load = [&](const CVaultKey* pKey) {
+        auto pDialog = std::make_unique<CFileInfoDlg>();
+        LoadFileInfo(*pDialog, strStored, nullptr, pKey);
+        pDialog->show();
+        return pDialog;
+    };
+    const auto typeSummary = [](CFileInfoDlg* pDialog, const QString& strSummary) {
+        auto* pEdit = FindControl<QLineEdit>(pDialog, 1011);
+        QVERIFY(!pEdit->isReadOnly());
+        pEdit->setText(strSummary);
+        FindControl<QPushButton>(pDialog, RES_ID_OK)->click();
+    };
+    auto pDialog = load(&vault.Key());
+    QCOMPARE(pDialog->m_strSize, QString::fromStdString(FormatSizeText(5)));
+    QVERIFY(pDialog->m_strSource.endsWith(QStringLiteral("报告.txt")));
+    QVERIFY(pDialog->m_strSummary.isEmpty() && !pDialog->m_strDate.isEmpty());
+    const QString strSummary = QStringLiteral("机密摘要 secret-note");
+    typeSummary(pDialog.get(), strSummary);
+    QVERIFY(!pDialog->isVisible());
+    const QByteArray after = test::ReadFile(strStored);
+    QCOMPARE(after.size(), before.size());
+    QVERIFY(!after.contains("secret-note") && after != before);
+    pDialog = load(&vault.Key());
+    QCOMPARE(pDialog->m_strSummary, strSummary);
+
+    // Changed after the reading (as by another program): nothing written.
+    QVERIFY(test::MakeFile(strStored, after + QByteArray("x")));
+    typeSummary(pDialog.get(), QStringLiteral("later"));
+    QVERIFY(pDialog->isVisible());
+    QCOMPARE(test::ReadFile(strStored), after + QByteArray("x"));
+    QVERIFY(script.Requests().back().strText.startsWith(QStringLiteral("文件在打开属性窗口后")));
+    pDialog->reject();
+
+    const CVaultKey noMaster(USER.toStdString(), PASSWORD.toStdString());
+    pDialog = load(&noMaster);
+    QVERIFY(pDialog->m_strStoredPath.isEmpty() && pDialog->m_strSize.isEmpty());
+    QVERIFY(!pDialog->m_strDate.isEmpty());
+}
+
 void TestProtection::protectScrambledVault_data() {
     QTest::addColumn<bool>("bCancel");  // Cancel while the first file is rewritten
     QTest::newRow("whole run") << false;
@@ -387,8 +452,9 @@ void TestProtection::protectScrambledVault() {
     if (bCancel) {
         // The worker waits until the interface thread, in the progress
         // dialog's loop by then, has taken the Cancel.
+        // Writes on the interface thread (the key record's) pass.
         env.m_fnDuringCopy = [&bStaged](const std::string&) {
-            if (bStaged.exchange(true)) return;
+            if (QThread::currentThread() == qApp->thread() || bStaged.exchange(true)) return;
             QMetaObject::invokeMethod(
                 qApp,
                 [] {
