@@ -6,6 +6,7 @@
 # Measures quovex-tool side by side with cp on this machine, in one run:
 # storing and restoring a 512 MiB file, peak memory for 512 MiB and 64 MiB,
 # storing a folder of 10,000 files of 1 KiB with and without --keep-source,
+# the 512 MiB file and the 10,000 files again in a protected vault,
 # and storing and restoring 100,000 files of 1 KiB in 100 folders; then the
 # time and peak memory of one password derivation of a protected vault
 # (bench/kdf, not counted in the store times: a login pays it once). Every
@@ -63,6 +64,9 @@ if [ -n "$AS_USER" ]; then
 fi
 TOOL="$BUILD/tool/quovex-tool"
 CRED=(--user bench --password bench-pw)
+# The scrambled cases name their format: a store into a location without a
+# vault would otherwise make a protected one.
+SCRAMBLED=(--format scrambled)
 
 WORK=$(mktemp -d /tmp/quovex-bench.XXXXXX)
 trap 'echo "Deleting $WORK ..." >&2; rm -rf "$WORK"' EXIT
@@ -155,24 +159,46 @@ best_of prep_out cp data/big.bin out/big.bin
 CP_STORE=$BEST
 best_of prep_out dd if=data/big.bin of=out/big.bin bs=1M status=none
 DD_BIG=$BEST
-best_of prep_vault "$TOOL" store "${CRED[@]}" --keep-source data/big.bin vault/FileBox
+best_of prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/big.bin vault/FileBox
 TOOL_STORE=$BEST
 best_of prep_out cp "$STORED_BIG" out/big.bin
 CP_RESTORE=$BEST
-best_of prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
+best_of prep_restored "$TOOL" restore "${CRED[@]}" "${SCRAMBLED[@]}" --to restored "$STORED_BIG"
 TOOL_RESTORE=$BEST
 cmp -s data/big.bin restored/big.bin || { echo "restored file differs" >&2; exit 1; }
 
 echo "Peak memory ..." >&2
-peak_mib prep_vault "$TOOL" store "${CRED[@]}" --keep-source data/big.bin vault/FileBox
+peak_mib prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/big.bin vault/FileBox
 RSS_STORE_BIG=$PEAK
-peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
+peak_mib prep_restored "$TOOL" restore "${CRED[@]}" "${SCRAMBLED[@]}" --to restored "$STORED_BIG"
 RSS_RESTORE_BIG=$PEAK
-peak_mib prep_vault "$TOOL" store "${CRED[@]}" --keep-source data/mid.bin vault/FileBox
+peak_mib prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/mid.bin vault/FileBox
 RSS_STORE_MID=$PEAK
-peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_MID"
+peak_mib prep_restored "$TOOL" restore "${CRED[@]}" "${SCRAMBLED[@]}" --to restored "$STORED_MID"
 RSS_RESTORE_MID=$PEAK
 rm -rf out/* restored/* vault/*
+
+# The same in a protected vault, made with the cheapest derivation: the one
+# derivation a login pays is timed on its own below, and each tool run here
+# pays one more.
+echo "Protected vault: 512 MiB file ..." >&2
+"$TOOL" init "${CRED[@]}" --kdf-passes 1 --kdf-memory 1 pvault >/dev/null
+STORED_PBIG="pvault/FileBox/big.bin.\$"
+prep_pvault() { rm -rf pvault/FileBox; }
+best_of prep_out cp data/big.bin out/big.bin
+CP_PSTORE=$BEST
+best_of prep_pvault "$TOOL" store "${CRED[@]}" --keep-source data/big.bin pvault/FileBox
+TOOL_PSTORE=$BEST
+best_of prep_out cp "$STORED_PBIG" out/big.bin
+CP_PRESTORE=$BEST
+best_of prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_PBIG"
+TOOL_PRESTORE=$BEST
+cmp -s data/big.bin restored/big.bin || { echo "restored file differs" >&2; exit 1; }
+peak_mib prep_pvault "$TOOL" store "${CRED[@]}" --keep-source data/big.bin pvault/FileBox
+RSS_PSTORE_BIG=$PEAK
+peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_PBIG"
+RSS_PRESTORE_BIG=$PEAK
+rm -rf out/* restored/* pvault/FileBox
 
 # Folder cases write every run into a fresh folder and delete nothing until
 # the end: on ext4 without a journal (as on many VMs) each new inode is
@@ -184,11 +210,19 @@ RUN=0
 cp_folder() { RUN=$((RUN + 1)); cp -r data/folder "out/folder.$RUN"; }
 tool_folder() {
     RUN=$((RUN + 1))
-    "$TOOL" store "${CRED[@]}" --keep-source data/folder "vault/FileBox.$RUN"
+    "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/folder "vault/FileBox.$RUN"
 }
 side_by_side cp_folder tool_folder
 CP_FOLDER=$BEST_A
 TOOL_FOLDER=$BEST_B
+echo "Protected vault: 10,000 files of 1 KiB ..." >&2
+tool_pfolder() {
+    RUN=$((RUN + 1))
+    "$TOOL" store "${CRED[@]}" --keep-source data/folder "pvault/FileBox.$RUN"
+}
+side_by_side cp_folder tool_pfolder
+CP_PFOLDER=$BEST_A
+TOOL_PFOLDER=$BEST_B
 
 # 100,000 files in 100 folders, each folder from its own part of the data,
 # stored and restored into fresh folders as above. The restores read one
@@ -209,7 +243,7 @@ WARM_UP=0
 cp_large() { RUN=$((RUN + 1)); cp -r data/large "out/large.$RUN"; }
 tool_large() {
     RUN=$((RUN + 1))
-    "$TOOL" store "${CRED[@]}" --keep-source data/large "vault.$RUN/FileBox"
+    "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/large "vault.$RUN/FileBox"
 }
 side_by_side cp_large tool_large
 CP_LARGE=$BEST_A
@@ -218,7 +252,7 @@ STORED_LARGE="vault.$RUN/FileBox/large"
 cp_stored_large() { RUN=$((RUN + 1)); cp -r "$STORED_LARGE" "out/large.$RUN"; }
 tool_restore_large() {
     RUN=$((RUN + 1))
-    "$TOOL" restore "${CRED[@]}" --to "restored/large.$RUN" "$STORED_LARGE"
+    "$TOOL" restore "${CRED[@]}" "${SCRAMBLED[@]}" --to "restored/large.$RUN" "$STORED_LARGE"
 }
 side_by_side cp_stored_large tool_restore_large
 CP_RESTORE_LARGE=$BEST_A
@@ -230,7 +264,7 @@ prep_plain() {
     RUN=$((RUN + 1))
     mv data/large "restored/large.$RUN"
 }
-best_of prep_plain "$TOOL" restore "${CRED[@]}" "$STORED_LARGE"
+best_of prep_plain "$TOOL" restore "${CRED[@]}" "${SCRAMBLED[@]}" "$STORED_LARGE"
 TOOL_PLAIN_LARGE=$BEST
 diff -r data/large.kept data/large >/dev/null || { echo "restored tree differs" >&2; exit 1; }
 RUNS=5
@@ -245,7 +279,7 @@ for i in 1 2; do
     sleep 36
     sync
     t0=$(date +%s%N)
-    "$TOOL" store "${CRED[@]}" "src2/folder.$i" "vault/OtherBox.$i" >/dev/null 2>>"$WORK/stderr.log"
+    "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" "src2/folder.$i" "vault/OtherBox.$i" >/dev/null 2>>"$WORK/stderr.log"
     sync -f .
     t1=$(date +%s%N)
     [ ! -e "src2/folder.$i" ] || { echo "sources were not deleted" >&2; exit 1; }
@@ -260,7 +294,7 @@ if command -v strace >/dev/null; then
     sleep 36
     sync
     strace -f -e trace=syncfs -T -o "$WORK/syncfs.log" \
-        "$TOOL" store "${CRED[@]}" src2/folder.s vault/OtherBox.s >/dev/null 2>>"$WORK/stderr.log"
+        "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" src2/folder.s vault/OtherBox.s >/dev/null 2>>"$WORK/stderr.log"
     FLUSH_ONLY=$(awk -F'<' '/syncfs/ { n++; s += $NF + 0 } END { printf "%.3f s in %d syncfs calls", s, n }' \
         "$WORK/syncfs.log")
 fi
@@ -321,11 +355,27 @@ echo "cp of a restore: the stored file or folder copied as it lies in the vault"
 echo "reference: dd bs=1M of the 512 MiB file $DD_BIG s (read/write floor of any user-space copy);"
 echo "           rm -rf of the 10,000 sources $RM_FOLDER s (what deleting them costs by itself)"
 echo
+echo "protected vault (authenticated encryption), same runs"
+row "case" "tool (s)" "cp (s)" "ratio" "target" ""
+row "store 512 MiB file (--keep-source)" "$TOOL_PSTORE" "$CP_PSTORE" \
+    "$(ratio "$TOOL_PSTORE" "$CP_PSTORE")" "<= 1.5x" \
+    "$(verdict "$(ratio "$TOOL_PSTORE" "$CP_PSTORE" | tr -d x)" 1.5)"
+row "restore 512 MiB file (--to)" "$TOOL_PRESTORE" "$CP_PRESTORE" \
+    "$(ratio "$TOOL_PRESTORE" "$CP_PRESTORE")" "<= 1.5x" \
+    "$(verdict "$(ratio "$TOOL_PRESTORE" "$CP_PRESTORE" | tr -d x)" 1.5)"
+row "store 10,000 x 1 KiB (--keep-source)" "$TOOL_PFOLDER" "$CP_PFOLDER" \
+    "$(ratio "$TOOL_PFOLDER" "$CP_PFOLDER")" "<= 1.5x" \
+    "$(verdict "$(ratio "$TOOL_PFOLDER" "$CP_PFOLDER" | tr -d x)" 1.5)"
+echo
 row "peak memory (max RSS)" "MiB" "" "" "target" ""
 row "store 512 MiB file" "$RSS_STORE_BIG" "" "" "< 32 MiB" "$(verdict "$RSS_STORE_BIG" 31.999)"
 row "restore 512 MiB file" "$RSS_RESTORE_BIG" "" "" "< 32 MiB" "$(verdict "$RSS_RESTORE_BIG" 31.999)"
 row "store 64 MiB file" "$RSS_STORE_MID" "" "" "< 32 MiB" "$(verdict "$RSS_STORE_MID" 31.999)"
 row "restore 64 MiB file" "$RSS_RESTORE_MID" "" "" "< 32 MiB" "$(verdict "$RSS_RESTORE_MID" 31.999)"
+row "protected: store 512 MiB file" "$RSS_PSTORE_BIG" "" "" "< 32 MiB" \
+    "$(verdict "$RSS_PSTORE_BIG" 31.999)"
+row "protected: restore 512 MiB file" "$RSS_PRESTORE_BIG" "" "" "< 32 MiB" \
+    "$(verdict "$RSS_PRESTORE_BIG" 31.999)"
 echo
 row "key derivation (Argon2id, one login)" "s" "" "" "target" ""
 row "opslimit $KDF_OPS, $KDF_MIB MiB, best of 3" "$KDF_BEST" "" "" "0.3-1.5 s" \

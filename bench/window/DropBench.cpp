@@ -118,8 +118,11 @@ void MakeFiles(const fs::path& folder, const std::string& strPrefix, int nCount,
 
 QStringList ToolStoreArguments(const std::vector<fs::path>& vPaths, const fs::path& box,
                                bool bKeepSource) {
-    QStringList args{QStringLiteral("store"), QStringLiteral("--user"), BENCH_USER,
-                     QStringLiteral("--password"), BENCH_PASSWORD};
+    // Scrambled, as the window's drops are here.
+    QStringList args{
+        QStringLiteral("store"),      QStringLiteral("--user"), BENCH_USER,
+        QStringLiteral("--password"), BENCH_PASSWORD,           QStringLiteral("--format"),
+        QStringLiteral("scrambled")};
     if (bKeepSource) args << QStringLiteral("--keep-source");
     for (const fs::path& path : vPaths) args << QString::fromStdString(path.string());
     args << QString::fromStdString(box.string());

@@ -45,6 +45,15 @@ grep -q "wrong user name or password" err.txt || fail "wrong password: no reason
 expect 1 "wrong user on a protected vault" list --user alicf --password secret1 nv
 expect 0 "restore from a protected vault" restore "${CRED[@]}" --to out "nv/FileBox/a.bin.\$"
 cmp -s out/a.bin a.orig || fail "restored file differs"
+[ "$(head -c 6 "nv/FileBox/a.bin.\$")" = QUOVEX ] && fail "a protected vault's file was scrambled"
+# A new password rewrites no stored file: they restore with it.
+cp "nv/FileBox/a.bin.\$" stored.before
+printf 'nv-pass1\n' >nv.txt
+expect 0 "passwd of a vault with files" passwd "${CRED[@]}" --new-password-file nv.txt "${KDF[@]}" nv
+cmp -s "nv/FileBox/a.bin.\$" stored.before || fail "passwd rewrote a stored file"
+expect 0 "restore with the new password" restore --user alice --password-file nv.txt \
+    --to out2 "nv/FileBox/a.bin.\$"
+cmp -s out2/a.bin a.orig || fail "file restored after passwd differs"
 expect 0 "store --format scrambled into a new location" store "${CRED[@]}" --format scrambled \
     --keep-source a.bin sn/FileBox
 [ -e sn/.quovex-key ] && fail "a scrambled store made a record"
