@@ -1,8 +1,9 @@
 // quovex-tool: makes vaults, stores files and folders into a box folder and
 // restores them, through the same worker procedures as a drop and the
 // restore commands, lists and checks the stored files of a vault and
-// changes a protected vault's password, for users at a terminal,
-// benchmarks and scripted checks. Exit statuses: ToolOptions.h.
+// changes a protected vault's password or converts a scrambled vault into
+// a protected one, for users at a terminal, benchmarks and scripted
+// checks. Exit statuses: ToolOptions.h.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <string>
 
+#include "ConvertCommand.h"
 #include "CredentialRule.h"
 #include "PasswordInput.h"
 #include "TerminalFeedback.h"
@@ -261,6 +263,8 @@ int RunCommand(const ToolOptions& options, const std::string& strRecoveryKey) {
             return RunInit(options, MakeAbsolute(options.vPaths.front()));
         case ToolCommand::TOOL_PASSWD:
             return RunPasswd(options, PasswdVault(options), strRecoveryKey);
+        case ToolCommand::TOOL_CONVERT:
+            return RunConvert(options, MakeAbsolute(options.vPaths.front()));
         default:
             break;
     }

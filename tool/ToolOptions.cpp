@@ -23,9 +23,11 @@ constexpr unsigned OPT_LIST = 4;
 constexpr unsigned OPT_CHECK = 8;
 constexpr unsigned OPT_INIT = 16;
 constexpr unsigned OPT_PASSWD = 32;
-constexpr unsigned OPT_ALL = OPT_STORE | OPT_RESTORE | OPT_LIST | OPT_CHECK | OPT_INIT | OPT_PASSWD;
-constexpr unsigned OPT_NEW_VAULT = OPT_INIT | OPT_STORE;      // may make a vault
-constexpr unsigned OPT_SEALING = OPT_NEW_VAULT | OPT_PASSWD;  // may seal a key record
+constexpr unsigned OPT_CONVERT = 64;
+constexpr unsigned OPT_ALL =
+    OPT_STORE | OPT_RESTORE | OPT_LIST | OPT_CHECK | OPT_INIT | OPT_PASSWD | OPT_CONVERT;
+constexpr unsigned OPT_NEW_VAULT = OPT_INIT | OPT_STORE;                    // may make a vault
+constexpr unsigned OPT_SEALING = OPT_NEW_VAULT | OPT_PASSWD | OPT_CONVERT;  // may seal a key record
 
 struct OptionRule {
     const char* pszName;
@@ -64,6 +66,7 @@ constexpr CommandWord COMMAND_WORDS[] = {
     {"check", ToolCommand::TOOL_CHECK, OPT_CHECK},
     {"init", ToolCommand::TOOL_INIT, OPT_INIT},
     {"passwd", ToolCommand::TOOL_PASSWD, OPT_PASSWD},
+    {"convert", ToolCommand::TOOL_CONVERT, OPT_CONVERT},
     {"help", ToolCommand::TOOL_HELP, 0},
     {"--version", ToolCommand::TOOL_VERSION, 0},
 };
@@ -278,6 +281,7 @@ const char TOOL_USAGE[] =
     "       quovex-tool check   --user U [PASSWORD] [--json] VAULT|BOXFOLDER\n"
     "       quovex-tool passwd  --user U [PASSWORD | --recovery-key [--recovery-key-file F]]\n"
     "                           [NEW PASSWORD] [KDF] [VAULT]\n"
+    "       quovex-tool convert --user U [PASSWORD] [KDF] VAULT\n"
     "       quovex-tool --help | --version\n"
     "\n"
     "Commands:\n"
@@ -298,6 +302,11 @@ const char TOOL_USAGE[] =
     "  passwd   gives the protected VAULT (default: $HOME/Box) a new password: the old\n"
     "           one, or with --recovery-key the recovery key, then the new one. No\n"
     "           stored file is rewritten and the recovery key stays valid.\n"
+    "  convert  makes the scrambled VAULT a protected one: a key record for the\n"
+    "           credentials (its recovery key printed once on standard output), then\n"
+    "           every scrambled stored file rewritten, each read back before it\n"
+    "           replaces the old one. Stopped early, it leaves every file readable;\n"
+    "           run it again to convert the rest.\n"
     "\n"
     "Options:\n"
     "  --user U             user name, 4 to 63 bytes in GB18030\n"
@@ -317,9 +326,9 @@ const char TOOL_USAGE[] =
     "  --format protected|scrambled\n"
     "                       init, store: the kind of a new vault (default protected)\n"
     "  --kdf-passes N --kdf-memory MIB\n"
-    "                       init, store, passwd: the cost of the password derivation\n"
-    "                       of a protected vault's new record, 1 to 16 passes over 1 to\n"
-    "                       1024 MiB (default 3 passes over 128 MiB)\n"
+    "                       init, store, passwd, convert: the cost of the password\n"
+    "                       derivation of a protected vault's new record, 1 to 16\n"
+    "                       passes over 1 to 1024 MiB (default 3 passes over 128 MiB)\n"
     "  --keep-source        store: keep the sources\n"
     "  --to FOLDER          restore: below FOLDER instead of the recorded place\n"
     "  --overwrite yes|no   the answer to every question about replacing an existing\n"

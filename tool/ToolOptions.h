@@ -22,6 +22,7 @@ enum class ToolCommand {
     TOOL_CHECK,    // read every stored file below a folder and report the damaged ones
     TOOL_INIT,     // make a new vault
     TOOL_PASSWD,   // give a protected vault a new password
+    TOOL_CONVERT,  // make a scrambled vault a protected one
 };
 
 // The kind of vault init, or a store into a location without one, makes.
@@ -51,7 +52,7 @@ struct ToolOptions {
     bool bOverwrite = false;      // the answer to every overwrite question
     std::string strTargetFolder;  // restore: --to FOLDER, "" for the recorded place
     VaultFormat nFormat = VaultFormat::FORMAT_DEFAULT;  // init, store: --format
-    KdfLimits limits = KDF_DEFAULT_LIMITS;  // init, passwd, store: --kdf-passes, --kdf-memory
+    KdfLimits limits = KDF_DEFAULT_LIMITS;              // init, passwd, store, convert: --kdf-*
     // passwd: where the new password comes from (the prompt asks twice).
     PasswordSource nNewPasswordSource = PasswordSource::PASSWORD_PROMPT;
     std::string strNewPassword;

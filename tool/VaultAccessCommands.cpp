@@ -16,18 +16,6 @@ bool Told(const AccessOutcome& outcome) {
     return true;
 }
 
-// Shown once, on standard output, so that it can be captured apart from
-// the progress and the reports.
-void PrintRecoveryKey(const std::string& strVault, const CSecretBytes& recoveryText) {
-    std::printf("Recovery key of the protected vault %s:\n\n    ", strVault.c_str());
-    std::fwrite(recoveryText.Data(), 1, recoveryText.Size(), stdout);
-    std::printf(
-        "\n\nWrite it down now and keep it away from this computer. It is shown only this\n"
-        "once. With it (quovex-tool passwd --recovery-key) the vault can be given a new\n"
-        "password when this one is forgotten; without both, the files are lost.\n");
-    std::fflush(stdout);
-}
-
 bool IsScrambledAsked(const ToolOptions& options) {
     return options.nFormat == VaultFormat::FORMAT_SCRAMBLED;
 }
@@ -44,6 +32,18 @@ bool MakeVault(const std::string& strVault, const ToolOptions& options, CVaultKe
 }
 
 }  // namespace
+
+// Shown once, on standard output, so that it can be captured apart from
+// the progress and the reports.
+void PrintRecoveryKey(const std::string& strVault, const CSecretBytes& recoveryText) {
+    std::printf("Recovery key of the protected vault %s:\n\n    ", strVault.c_str());
+    std::fwrite(recoveryText.Data(), 1, recoveryText.Size(), stdout);
+    std::printf(
+        "\n\nWrite it down now and keep it away from this computer. It is shown only this\n"
+        "once. With it (quovex-tool passwd --recovery-key) the vault can be given a new\n"
+        "password when this one is forgotten; without both, the files are lost.\n");
+    std::fflush(stdout);
+}
 
 bool OpenToolVault(const std::string& strVault, const std::string& strPassword, CVaultKey* pKey) {
     return !Told(OpenVaultKey(strVault, strPassword, pKey));

@@ -10,7 +10,12 @@
 
 namespace quovex {
 
+class CSecretBytes;
 class CVaultKey;
+
+// Prints the recovery key of the protected vault at strVault on standard
+// output, with the advice to write it down: shown this once.
+void PrintRecoveryKey(const std::string& strVault, const CSecretBytes& recoveryText);
 
 // Opens the vault at strVault with pKey's credentials and strPassword
 // (OpenVaultKey): a protected vault's master key is set in pKey. False,

@@ -201,15 +201,8 @@ FileResult CFileStore::RestoreSteps(const SourceOpener& fnOpen, const std::strin
     if (run.pFeedback) run.pFeedback->SetStatusText(strStored);
     CWaitCursorGuard cursor(run.pFeedback);
 
-    unsigned char head[STORED_SIGNATURE_PEEK];
-    const std::int64_t nHead = ReadFull(*pStored, head, sizeof head);
-    if (nHead < 0) return CauseOfLastError();
-    const CStoredFormat* pFormat = FormatOf(head, static_cast<std::size_t>(nHead));
-    if (!pFormat) return FailCause{FailReason::FAIL_DAMAGED};
     std::unique_ptr<CStoredReader> pReader;
-    const FileResult opened = pFormat->OpenStored(
-        std::make_unique<CPeekedFile>(std::move(pStored), head, static_cast<std::size_t>(nHead)),
-        &pReader);
+    const FileResult opened = OpenReader(std::move(pStored), &pReader);
     if (opened.nOutcome != FileOutcome::FILE_DONE) return opened;
 
     std::string strPlain;
@@ -236,6 +229,31 @@ FileResult CFileStore::RestoreSteps(const SourceOpener& fnOpen, const std::strin
     if (written.nOutcome != FileOutcome::FILE_DONE) return written;
     return CommitTarget(*pFolder, strName, *pTarget, FeedbackQuestion::QUESTION_TARGET_EXISTS,
                         strPlain, run.pFeedback, asked);
+}
+
+FileResult CFileStore::OpenStoredAt(CFolder& folder, const std::string& strName,
+                                    std::unique_ptr<CStoredReader>* ppReader,
+                                    FileStamp* pStamp) const {
+    try {
+        auto pStored = folder.OpenFile(strName);
+        if (!pStored) return CauseOfLastError();
+        *pStamp = pStored->OpenStamp();
+        return OpenReader(std::move(pStored), ppReader);
+    } catch (...) {
+        return CauseOfErrno(ENOMEM);  // running out of memory is the only way in
+    }
+}
+
+FileResult CFileStore::OpenReader(std::unique_ptr<CReadableFile> pStored,
+                                  std::unique_ptr<CStoredReader>* ppReader) const {
+    unsigned char head[STORED_SIGNATURE_PEEK];
+    const std::int64_t nHead = ReadFull(*pStored, head, sizeof head);
+    if (nHead < 0) return CauseOfLastError();
+    const CStoredFormat* pFormat = FormatOf(head, static_cast<std::size_t>(nHead));
+    if (!pFormat) return FailCause{FailReason::FAIL_DAMAGED};
+    return pFormat->OpenStored(
+        std::make_unique<CPeekedFile>(std::move(pStored), head, static_cast<std::size_t>(nHead)),
+        ppReader);
 }
 
 }  // namespace quovex

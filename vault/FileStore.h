@@ -73,6 +73,16 @@ public:
                              const std::string& strStored, const std::string& strTarget,
                              CRestoreFolders& targets, RunContext& run) const;
 
+    // Opens the stored file strName of an open folder for reading: its
+    // format told by its signature, its head read and checked, a reader
+    // for its body left in *ppReader and the file as it was opened in
+    // *pStamp. FAIL_DAMAGED for a file of neither format or a damaged
+    // head; a protected file without the vault's key is FAIL_NEEDS_KEY.
+    FileResult OpenStoredAt(CFolder& folder, const std::string& strName,
+                            std::unique_ptr<CStoredReader>* ppReader, FileStamp* pStamp) const;
+    // The protected format of this store's key (HasKeys false without a master key).
+    const CProtectedFormat& Protected() const { return m_protected; }
+
 private:
     using SourceOpener = std::function<std::unique_ptr<CReadableFile>()>;
     StoreResult StoreFrom(const SourceOpener& fnOpen, const std::string& strSource,
@@ -87,6 +97,10 @@ private:
     FileResult RestoreSteps(const SourceOpener& fnOpen, const std::string& strStored,
                             const std::string& strTarget, CRestoreFolders& targets,
                             RunContext& run) const;
+    // Tells the format of the open stored file by its signature and opens
+    // its head, as OpenStoredAt.
+    FileResult OpenReader(std::unique_ptr<CReadableFile> pStored,
+                          std::unique_ptr<CStoredReader>* ppReader) const;
     // The format a store writes in.
     const CStoredFormat& StoreFormat() const;
     // The format whose signature begins the file; null for none.

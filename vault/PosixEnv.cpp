@@ -260,6 +260,10 @@ std::unique_ptr<CReadableFile> OpenRegularFile(int nDirFd, const std::string& st
     const int nFd =
         ::openat(nDirFd, strName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (nFd < 0) return nullptr;
+    return AdoptRegularFile(nFd);
+}
+
+std::unique_ptr<CReadableFile> AdoptRegularFile(int nFd) {
     struct stat st;
     int nError = 0;
     if (::fstat(nFd, &st) != 0) {

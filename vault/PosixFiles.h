@@ -19,6 +19,10 @@ FileStamp StampOfStat(const struct stat& st);
 // a pipe; null for anything else.
 std::unique_ptr<CReadableFile> OpenRegularFile(int nDirFd, const std::string& strName);
 
+// A reader of the open regular file nFd, which it takes over (closed also
+// when it is not a regular file: null then, errno ENXIO or EISDIR).
+std::unique_ptr<CReadableFile> AdoptRegularFile(int nFd);
+
 // Opens the existing regular file strPath for reading and writing in
 // place, never through a final link, without blocking, creating or
 // truncating it; null for anything else.

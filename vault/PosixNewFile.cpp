@@ -155,6 +155,26 @@ public:
                                             : CommitResult::COMMIT_FAILED;
     }
 
+    std::unique_ptr<CReadableFile> ReadBack() override {
+        if (m_bLost || m_bCommitted) {
+            errno = EIO;
+            return nullptr;
+        }
+        // A descriptor of its own, at the start: the written one is
+        // write-only, and its position stays where the writing left it.
+        // An unnamed file is reached through its descriptor's link in /proc.
+        int nFd = -1;
+        if (m_strTemp.empty()) {
+            char szProc[64];
+            std::snprintf(szProc, sizeof szProc, "/proc/self/fd/%d", m_nFd);
+            nFd = ::open(szProc, O_RDONLY | O_CLOEXEC);
+        } else {
+            nFd = ::openat(m_nDirFd, m_strTemp.c_str(),
+                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        }
+        return nFd < 0 ? nullptr : AdoptRegularFile(nFd);
+    }
+
 private:
     // Calls fnCall with the file's descriptor or, once a commit has closed
     // it, with the temporary opened again for the moment.

@@ -1,5 +1,7 @@
 #include "ProtectedFormat.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -46,7 +48,12 @@ FileResult CProtectedReader::Open() {
     const FileResult opened = OpenProtectedHead(*m_pStored, &m_opener);
     if (opened.nOutcome != FileOutcome::FILE_DONE) return opened;
     const ProtectedMetadata& metadata = m_opener.Metadata();
+    m_head.nKind = StoredKind::STORED_PROTECTED;
     m_head.nPlainSize = metadata.nPlainSize;
+    m_head.strRecordedPath = metadata.strSourcePath;
+    m_head.strSummary = metadata.strSummary;
+    m_head.nStoredTime = metadata.nStoredTime;
+    m_head.nMode = metadata.nMode;
     // The metadata is authenticated, but a path that storing would not
     // have recorded still sends no restore anywhere.
     if (IsNormalAbsolutePath(metadata.strSourcePath)) m_head.strSourcePath = metadata.strSourcePath;
@@ -215,6 +222,79 @@ FileResult CProtectedFormat::WriteStored(CReadableFile& source, std::uint64_t nS
     }
     // A source that ended early or grew is caught by the caller's checks.
     if (sealer.Finish() != ProtectedResult::PROTECTED_OK) return FileOutcome::FILE_CHANGED;
+    return FileOutcome::FILE_DONE;
+}
+
+CProtectedWriter::CProtectedWriter(const CProtectedFormat& format, CWritableFile& target)
+    : m_format(format), m_target(target) {}
+
+CProtectedWriter::~CProtectedWriter() = default;
+
+FileResult CProtectedWriter::Begin(const ProtectedMetadata& metadata) {
+    if (!m_format.HasKeys()) return FailCause{FailReason::FAIL_NEEDS_KEY};
+    m_pSealer = std::make_unique<CProtectedSealer>(m_format.Keys());
+    const ProtectedResult nResult = m_pSealer->Begin(metadata);
+    if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
+    m_pPlain.reset(new unsigned char[PFF_CHUNK_SIZE]);
+    m_pOut.reset(new unsigned char[PROTECTED_CHUNKS_PER_PIECE * PFF_CHUNK_STORED_SIZE]);
+    const std::vector<unsigned char>& head = m_pSealer->Head();
+    if (!m_target.Append(head.data(), head.size())) return CauseOfLastError();
+    return FileOutcome::FILE_DONE;
+}
+
+bool CProtectedWriter::Append(const void* pData, std::size_t nCount) {
+    if (!m_pSealer) {
+        errno = EINVAL;
+        return false;
+    }
+    const unsigned char* p = static_cast<const unsigned char*>(pData);
+    while (nCount > 0) {
+        const std::size_t n = std::min(nCount, PFF_CHUNK_SIZE - m_nPlain);
+        std::memcpy(m_pPlain.get() + m_nPlain, p, n);
+        m_nPlain += n;
+        p += n;
+        nCount -= n;
+        // A full chunk is never the final one: that holds less than a chunk.
+        if (m_nPlain == PFF_CHUNK_SIZE && !SealFullChunk()) return false;
+    }
+    return true;
+}
+
+bool CProtectedWriter::SealFullChunk() {
+    std::size_t nSealed = 0;
+    const ProtectedResult nResult =
+        m_pSealer->SealChunk(m_pPlain.get(), m_nPlain, false, m_pOut.get() + m_nOut, &nSealed);
+    if (nResult != ProtectedResult::PROTECTED_OK) {
+        errno = nResult == ProtectedResult::PROTECTED_SIZE_MISMATCH ? EFBIG : EINVAL;
+        return false;
+    }
+    m_nPlain = 0;
+    m_nOut += nSealed;
+    if (m_nOut + PFF_CHUNK_STORED_SIZE > PROTECTED_CHUNKS_PER_PIECE * PFF_CHUNK_STORED_SIZE)
+        return WriteOut();
+    return true;
+}
+
+bool CProtectedWriter::WriteOut() {
+    if (m_nOut > 0 && !m_target.Append(m_pOut.get(), m_nOut)) return false;
+    m_nOut = 0;
+    return true;
+}
+
+FileResult CProtectedWriter::Finish() {
+    if (!m_pSealer) return FailCause{FailReason::FAIL_NEEDS_KEY};
+    // Appends leave room for one more chunk.
+    std::size_t nSealed = 0;
+    const ProtectedResult nResult =
+        m_pSealer->SealChunk(m_pPlain.get(), m_nPlain, true, m_pOut.get() + m_nOut, &nSealed);
+    if (nResult == ProtectedResult::PROTECTED_SIZE_MISMATCH)
+        return FailCause{FailReason::FAIL_DAMAGED};
+    if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
+    m_nPlain = 0;
+    m_nOut += nSealed;
+    if (!WriteOut()) return CauseOfLastError();
+    if (m_pSealer->Finish() != ProtectedResult::PROTECTED_OK)
+        return FailCause{FailReason::FAIL_DAMAGED};
     return FileOutcome::FILE_DONE;
 }
 

@@ -156,6 +156,15 @@ FileResult CScrambledFormat::OpenStored(std::unique_ptr<CReadableFile> pStored,
     StoredHead head;
     head.nPlainSize = header.nPlainSize;
     if (!RecordedRestorePath(header, &head.strSourcePath)) head.strSourcePath.clear();
+    if (!Gb18030ToUtf8(header.szSourcePath, &head.strRecordedPath) ||
+        !Gb18030ToUtf8(header.szSummary, &head.strSummary)) {
+        head.bTextUnreadable = true;
+        head.strRecordedPath.clear();
+        head.strSummary.clear();
+    }
+    // The format records no time: the stored file came into being when it was stored.
+    if (!pStored->GetCreationTime(&head.nStoredTime)) head.nStoredTime = 0;
+    head.bKeyMatches = header.nChecksum == m_cipher.Checksum();
     *ppReader =
         std::make_unique<CScrambledReader>(m_cipher, std::move(pStored), header, std::move(head));
     return FileOutcome::FILE_DONE;

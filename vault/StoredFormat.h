@@ -19,10 +19,25 @@ class CReadableFile;
 class CWritableFile;
 struct RunContext;
 
-// What a restore learns of a stored file before it chooses the target.
+enum class StoredKind {
+    STORED_SCRAMBLED,
+    STORED_PROTECTED,
+};
+
+// What a restore learns of a stored file before it chooses the target,
+// and what a conversion carries over into the other format.
 struct StoredHead {
+    StoredKind nKind = StoredKind::STORED_SCRAMBLED;
     std::uint64_t nPlainSize = 0;
-    std::string strSourcePath;  // UTF-8; "" when the recorded path is not one storing writes
+    std::string strSourcePath;     // UTF-8; "" when the recorded path is not one storing writes
+    std::string strRecordedPath;   // UTF-8, as recorded, whatever its form
+    std::string strSummary;        // UTF-8
+    bool bTextUnreadable = false;  // the recorded path or summary is not valid text: both ""
+    std::int64_t nStoredTime = 0;  // seconds since 1970 (UTC); 0 when not known
+    std::uint32_t nMode = 0;       // the source's permission bits; 0 when not recorded
+    // False when the file records credentials other than the key's: it
+    // was stored with another user name or password.
+    bool bKeyMatches = true;
 };
 
 // One stored file opened for a restore: its head is read and checked, the

@@ -15,6 +15,7 @@
 // (FailReason.h).
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -124,6 +125,13 @@ public:
     // COMMIT_FAILED the file may be committed again (and synced, and given
     // access, before that); after COMMIT_DONE it is in place for good.
     virtual CommitResult Commit(bool bReplace) = 0;
+    // The bytes written so far, opened anew for reading from the start, so
+    // that a caller can check what reached the file before it commits it.
+    // Null (errno set) when they cannot be read back, as by default.
+    virtual std::unique_ptr<CReadableFile> ReadBack() {
+        errno = ENOTSUP;
+        return nullptr;
+    }
 };
 
 // An open folder. Names are looked up in it and never through a link.

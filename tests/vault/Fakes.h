@@ -113,6 +113,7 @@ public:
     std::int64_t m_nFreeSpace = -1;       // >= 0: the answer of GetFreeSpace; -2: it fails
     bool m_bFailSyncVolume = false;       // SyncVolume fails (EIO)
     bool m_bFailUpdate = false;           // OpenForUpdate fails (EACCES: may not be written)
+    std::int64_t m_nFlipReadBackAt = -1;  // >= 0: a new file read back has this byte changed
     Hook m_fnDuringCopy;                  // the target, at the first write of its new file
     Hook m_fnAfterList;                   // a folder, after it was listed
     Hook m_fnBeforeSyncVolume;            // the path asked to flush
@@ -298,6 +299,26 @@ private:
         std::int64_t m_nAsked = 0;
     };
 
+    // Reads a file with the byte at nFlipAt inverted.
+    struct CFlippingReader : CReadableFile {
+        CFlippingReader(std::unique_ptr<CReadableFile> pInner, std::int64_t nFlipAt)
+            : m_pInner(std::move(pInner)), m_nFlipAt(nFlipAt) {}
+        std::int64_t Read(void* pBuffer, std::size_t nCount) override {
+            const std::int64_t n = m_pInner->Read(pBuffer, nCount);
+            if (n > 0 && m_nFlipAt >= m_nPos && m_nFlipAt < m_nPos + n)
+                static_cast<unsigned char*>(pBuffer)[m_nFlipAt - m_nPos] ^= 0xFF;
+            if (n > 0) m_nPos += n;
+            return n;
+        }
+        std::uint64_t Size() const override { return m_pInner->Size(); }
+        const FileStamp& OpenStamp() const override { return m_pInner->OpenStamp(); }
+        bool GetStamp(FileStamp* pStamp) override { return m_pInner->GetStamp(pStamp); }
+
+        std::unique_ptr<CReadableFile> m_pInner;
+        std::int64_t m_nFlipAt;
+        std::int64_t m_nPos = 0;
+    };
+
     struct CFaultyUpdater : CUpdatableFile {
         CFaultyUpdater(std::unique_ptr<CUpdatableFile> pInner, const CFaultEnv& env)
             : m_pInner(std::move(pInner)), m_env(env) {}
@@ -339,6 +360,15 @@ private:
         }
         bool TakeAccessOf(const FileStamp& replaced) override {
             return m_pInner->TakeAccessOf(replaced);
+        }
+        // What is read back passes through the env's faults, and may come
+        // back with a byte changed as if the disk had not kept it.
+        std::unique_ptr<CReadableFile> ReadBack() override {
+            auto pBack = m_env.Wrap(m_pInner->ReadBack());
+            if (pBack && m_env.m_nFlipReadBackAt >= 0)
+                pBack =
+                    std::make_unique<CFlippingReader>(std::move(pBack), m_env.m_nFlipReadBackAt);
+            return pBack;
         }
         CommitResult Commit(bool bReplace) override {
             if (m_env.m_bFailCommit || m_env.Stops())

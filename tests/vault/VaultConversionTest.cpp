@@ -1,0 +1,313 @@
+// Converting a scrambled vault into a protected one: every file comes back
+// byte for byte with the protected key, damaged and foreign files stay as
+// they are, a kill at any change leaves every file readable in one of the
+// two formats, a stored file changed meanwhile is kept, a cancel stops
+// between files or inside one without harm, and a new file that does not
+// read back as written never replaces the old one.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "Fakes.h"
+#include "FileStore.h"
+#include "ProtectedFileFormat.h"
+#include "RunContext.h"
+#include "StoredFileInfo.h"
+#include "TestFiles.h"
+#include "VaultConversion.h"
+#include "VaultFolders.h"
+#include "VaultKey.h"
+
+using namespace quovex;
+using namespace quovex::test;
+namespace fs = std::filesystem;
+using enum FailReason;
+
+namespace {
+
+using Contents = std::map<std::string, Bytes>;  // stored file -> its plain content
+
+class VaultConversionTest : public ::testing::TestWithParam<FileSystemKind> {
+protected:
+    void SetUp() override {
+        m_env.ActAs(GetParam());
+        CSecretBytes master(PFF_KEY_SIZE);
+        std::memset(master.Data(), 0x3C, master.Size());
+        m_key.SetMasterKey(std::move(master));
+        m_pProtectedFiles = std::make_unique<CFileStore>(m_key, &m_env);
+    }
+
+    std::string Box(int nBox, const std::string& strRel) const {
+        return BoxFolderPath(Vault(), nBox) + "/" + strRel;
+    }
+    std::string Vault() const { return m_tmp / ("V" + std::to_string(m_nVault)); }
+    // A new, empty vault for the next round.
+    void NewVault() {
+        ++m_nVault;
+        CreateBoxFolders(Vault());
+        m_contents.clear();
+    }
+
+    // Stores nSize bytes as the stored file strStored (the scrambled format
+    // unless bProtected), from a source named after it.
+    void Store(const std::string& strStored, std::size_t nSize, bool bProtected = false) {
+        const Bytes vPlain = RandomBytes(nSize, static_cast<unsigned>(m_contents.size() + nSize));
+        const std::string strSource =
+            m_tmp / ("src" + std::to_string(m_nVault) + "/" + std::to_string(m_contents.size()));
+        WriteBytes(strSource, vPlain);
+        RunContext run;
+        const CFileStore& files = bProtected ? *m_pProtectedFiles : m_scrambledFiles;
+        ASSERT_EQ(files.StoreFile(strSource, strStored, run).nOutcome, FileOutcome::FILE_DONE);
+        m_contents[strStored] = vPlain;
+    }
+    // Files in three boxes, two folders deep, at the sizes around a chunk's
+    // edges, and beyond the sealed chunks written at once.
+    void MakeScrambledVault() {
+        Store(Box(BOX_FILE, "a.txt.$"), 300);
+        Store(Box(BOX_FILE, "docs/deep/b.bin.$"), PFF_CHUNK_SIZE);
+        Store(Box(BOX_FILE, "docs/c.dat.$"), 0);
+        Store(Box(BOX_IMAGE, "p.png.$"), PFF_CHUNK_SIZE - 1);
+        Store(Box(BOX_IMAGE, "q.png.$"), PFF_CHUNK_SIZE + 1);
+        Store(Box(BOX_OTHER, "big.iso.$"), 17 * PFF_CHUNK_SIZE + 5);
+    }
+    // Three small files in two boxes, for the rounds that repeat a run.
+    void MakeSmallVault() {
+        Store(Box(BOX_FILE, "one.$"), 100);
+        Store(Box(BOX_FILE, "sub/two.$"), 1);
+        Store(Box(BOX_VIDEO, "three.$"), 200);
+    }
+
+    int Convert() {
+        m_job = ConvertJob{Vault(), &m_key, &m_env, {}, 0};
+        return ConvertWorker(m_feedback, m_job);
+    }
+
+    bool IsProtectedFile(const std::string& strPath) const {
+        const Bytes v = ReadBytes(strPath);
+        return IsProtectedSignature(v.data(), v.size());
+    }
+    // Every stored file of m_contents restores byte for byte with the
+    // protected vault's key, whatever its format; the number that are
+    // protected.
+    std::size_t ExpectAllRestore() {
+        std::size_t nProtected = 0;
+        int nOut = 0;
+        for (const auto& [strStored, vPlain] : m_contents) {
+            const std::string strTarget = m_tmp / ("out/" + std::to_string(++nOut) + ".$");
+            fs::remove(RemoveSuffix(strTarget));
+            RunContext run;
+            EXPECT_EQ(m_pProtectedFiles->RestoreFile(strStored, strTarget, run).nOutcome,
+                      FileOutcome::FILE_DONE)
+                << strStored;
+            EXPECT_EQ(ReadBytes(RemoveSuffix(strTarget)), vPlain) << strStored;
+            nProtected += IsProtectedFile(strStored) ? 1 : 0;
+        }
+        return nProtected;
+    }
+    static std::string RemoveSuffix(const std::string& strPath) {
+        return strPath.substr(0, strPath.size() - 2);
+    }
+    StoredHead HeadOf(const std::string& strStored) {
+        std::unique_ptr<CStoredReader> pReader;
+        FileStamp stamp;
+        const FolderPtr pFolder = m_env.OpenFolder(fs::path(strStored).parent_path());
+        EXPECT_EQ(m_pProtectedFiles
+                      ->OpenStoredAt(*pFolder, fs::path(strStored).filename(), &pReader, &stamp)
+                      .nOutcome,
+                  FileOutcome::FILE_DONE);
+        return pReader ? pReader->Head() : StoredHead();
+    }
+
+    CTempDir m_tmp;
+    CFaultEnv m_env;
+    CVaultKey m_scrambledKey{"user1", "pass1"};
+    CFileStore m_scrambledFiles{m_scrambledKey};
+    CVaultKey m_key{"user1", "pass1"};  // the same credentials and the vault's master key
+    std::unique_ptr<CFileStore> m_pProtectedFiles;
+    CFakeFeedback m_feedback;
+    ConvertJob m_job;
+    int m_nVault = 0;
+    Contents m_contents;
+};
+
+}  // namespace
+
+INSTANTIATE_TEST_SUITE_P(Fs, VaultConversionTest, ::testing::ValuesIn(ALL_FILE_SYSTEMS),
+                         [](const auto& info) { return std::string(info.param.pszName); });
+
+// Damaged files and files of other credentials stay byte for byte as they
+// were; dot-names and links are passed over; the recorded path, the
+// summary and the stored file's mode carry over; a second run finds
+// nothing left to do.
+TEST_P(VaultConversionTest, EveryScrambledFileBecomesProtectedAndRestoresByteForByte) {
+    NewVault();
+    MakeScrambledVault();
+    Store(Box(BOX_OTHER, "old/already.$"), 5000, true);
+    const std::string strSummed = Box(BOX_FILE, "a.txt.$");
+    ASSERT_EQ(WriteStoredSummary(strSummed, ReadStoredFileInfo(strSummed).stamp, "合同的摘要"),
+              SummaryWriteResult::SUMMARY_WRITTEN);
+    const std::string strRecorded = HeadOf(strSummed).strRecordedPath;
+    // Cut short, without a signature, and stored by someone else.
+    const std::string strCut = Box(BOX_VIDEO, "cut.$");
+    const std::string strJunk = Box(BOX_VIDEO, "junk.$");
+    const std::string strForeign = Box(BOX_VIDEO, "foreign.$");
+    const Bytes vBig = ReadBytes(Box(BOX_OTHER, "big.iso.$"));
+    WriteBytes(strCut, Bytes(vBig.begin(), vBig.begin() + 1000));
+    WriteBytes(strJunk, Bytes(500, 'j'));
+    {
+        CVaultKey other{"user2", "pass2"};
+        WriteBytes(m_tmp / "foreign", {1, 2, 3});
+        RunContext run;
+        ASSERT_EQ(CFileStore(other).StoreFile(m_tmp / "foreign", strForeign, run).nOutcome,
+                  FileOutcome::FILE_DONE);
+    }
+    const Bytes vCut = ReadBytes(strCut), vJunk = ReadBytes(strJunk),
+                vForeign = ReadBytes(strForeign);
+    WriteBytes(Box(BOX_FILE, ".hidden.$"), {9});
+    fs::create_symlink(strSummed, Box(BOX_IMAGE, "link.$"));
+    fs::permissions(Box(BOX_IMAGE, "p.png.$"), fs::perms(0640));
+
+    EXPECT_EQ(Convert(), 1);
+    EXPECT_EQ(m_job.report.nFilesDone, 6u);
+    EXPECT_EQ(m_job.nAlreadyProtected, 1u);
+    EXPECT_FALSE(m_job.report.bCancelled);
+    EXPECT_TRUE(m_job.report.vPassedOver.empty());
+    const std::vector<FailedItem> vExpected{
+        {strCut, {FAIL_DAMAGED}}, {strForeign, {FAIL_DAMAGED}}, {strJunk, {FAIL_DAMAGED}}};
+    std::vector<FailedItem> vFailed = m_job.report.vFailed;
+    std::sort(vFailed.begin(), vFailed.end(),
+              [](const auto& a, const auto& b) { return a.strPath < b.strPath; });
+    EXPECT_EQ(vFailed, vExpected);
+    EXPECT_EQ(ReadBytes(strCut), vCut);
+    EXPECT_EQ(ReadBytes(strJunk), vJunk);
+    EXPECT_EQ(ReadBytes(strForeign), vForeign);
+    EXPECT_EQ(ReadBytes(Box(BOX_FILE, ".hidden.$")), Bytes{9});
+    EXPECT_TRUE(fs::is_symlink(Box(BOX_IMAGE, "link.$")));
+    EXPECT_EQ(FindDotEntries(m_tmp.Path()), std::vector<std::string>{Box(BOX_FILE, ".hidden.$")});
+    EXPECT_EQ(m_feedback.m_vPositions.back(), 100);
+    EXPECT_TRUE(std::is_sorted(m_feedback.m_vPositions.begin(), m_feedback.m_vPositions.end()));
+    EXPECT_TRUE(m_feedback.WaitBalanced());
+    EXPECT_EQ(m_feedback.m_vShownBoxes.size(), 3u);
+
+    EXPECT_EQ(ExpectAllRestore(), m_contents.size());
+    const StoredHead head = HeadOf(strSummed);
+    EXPECT_EQ(head.nKind, StoredKind::STORED_PROTECTED);
+    EXPECT_EQ(head.strRecordedPath, strRecorded);
+    EXPECT_EQ(head.strSummary, "合同的摘要");
+    EXPECT_EQ(head.nMode, 0600u);
+    EXPECT_EQ(ModeOf(Box(BOX_IMAGE, "p.png.$")), 0640u);
+
+    m_feedback = CFakeFeedback();
+    EXPECT_EQ(Convert(), 1);
+    EXPECT_EQ(m_job.report.nFilesDone, 0u);
+    EXPECT_EQ(m_job.nAlreadyProtected, 7u);
+    EXPECT_EQ(m_job.report.vFailed.size(), 3u);
+}
+
+// Whatever change to the disk a kill stops the run at, every stored file
+// reads back in one of the two formats, nothing half-made lies about, and
+// a second run converts the rest.
+TEST_P(VaultConversionTest, AKillAtAnyChangeLeavesEveryFileReadableAndASecondRunFinishes) {
+    for (std::int64_t nStop = 0;; ++nStop) {
+        NewVault();
+        MakeSmallVault();
+        m_env.m_nChanges = 0;
+        m_env.m_nStopAfterChanges = nStop;
+        Convert();
+        const bool bStopped = m_env.m_nChanges > nStop;
+        m_env.m_nStopAfterChanges = -1;
+        EXPECT_TRUE(FindDotEntries(m_tmp.Path()).empty()) << nStop;
+        ExpectAllRestore();
+
+        EXPECT_EQ(Convert(), 1) << nStop;
+        EXPECT_TRUE(m_job.report.vFailed.empty()) << nStop;
+        EXPECT_EQ(m_job.report.nFilesDone + m_job.nAlreadyProtected, m_contents.size()) << nStop;
+        EXPECT_EQ(ExpectAllRestore(), m_contents.size()) << nStop;
+        if (!bStopped || HasFailure()) break;
+    }
+}
+
+// A stored file that changes while it is converted (another program writes
+// it) is kept as it now is, and converted by the next run.
+TEST_P(VaultConversionTest, AStoredFileChangedMeanwhileIsKept) {
+    NewVault();
+    MakeSmallVault();
+    const std::string strTouched = Box(BOX_FILE, "sub/two.$");
+    m_env.m_fnDuringCopy = [&](const std::string& strTarget) {
+        if (strTarget == strTouched)
+            fs::last_write_time(strTouched,
+                                fs::last_write_time(strTouched) + std::chrono::hours(1));
+    };
+    EXPECT_EQ(Convert(), 1);
+    EXPECT_EQ(m_job.report.nFilesDone, 2u);
+    ASSERT_EQ(m_job.report.vPassedOver.size(), 1u);
+    EXPECT_EQ(m_job.report.vPassedOver[0].strPath, strTouched);
+    EXPECT_EQ(m_job.report.vPassedOver[0].nReason, PassReason::PASS_SOURCE_CHANGED);
+    EXPECT_FALSE(IsProtectedFile(strTouched));
+    EXPECT_EQ(ExpectAllRestore(), 2u);
+
+    m_env.m_fnDuringCopy = nullptr;
+    EXPECT_EQ(Convert(), 1);
+    EXPECT_EQ(m_job.report.nFilesDone, 1u);
+    EXPECT_EQ(ExpectAllRestore(), 3u);
+}
+
+// A cancel met between two files ends the run there: what was converted
+// stays converted, the rest is untouched. One met inside a file leaves
+// that file as it was. The next run finishes either way.
+TEST_P(VaultConversionTest, ACancelStopsBetweenFilesOrLeavesTheFileAsItWas) {
+    NewVault();
+    MakeSmallVault();
+    // Each small file asks twice (its one block, and its check); the third
+    // question after the first file's status text is the walk's.
+    m_feedback.m_strCancelTrigger = "/";
+    m_feedback.m_nCancelAfter = 2;
+    EXPECT_EQ(Convert(), 0);
+    EXPECT_TRUE(m_job.report.bCancelled);
+    EXPECT_EQ(m_job.report.nFilesDone, 1u);
+    EXPECT_TRUE(m_job.report.vFailed.empty());
+    EXPECT_EQ(ExpectAllRestore(), 1u);
+
+    m_feedback = CFakeFeedback();
+    m_feedback.m_strCancelTrigger = "/";
+    m_feedback.m_nCancelAfter = 0;
+    EXPECT_EQ(Convert(), 0);
+    EXPECT_EQ(m_job.report.nFilesDone, 0u);
+    ASSERT_EQ(m_job.report.vFailed.size(), 1u);
+    EXPECT_EQ(m_job.report.vFailed[0].cause.nReason, FAIL_CANCELLED);
+    EXPECT_TRUE(FindDotEntries(m_tmp.Path()).empty());
+    EXPECT_EQ(ExpectAllRestore(), 1u);
+
+    m_feedback = CFakeFeedback();
+    EXPECT_EQ(Convert(), 1);
+    EXPECT_EQ(m_job.report.nFilesDone, 2u);
+    EXPECT_EQ(ExpectAllRestore(), 3u);
+}
+
+// A new file whose bytes do not come back as they were written (a disk or
+// file system that lost one) never takes the old file's place; nor does
+// any file when the key cannot both read and write.
+TEST_P(VaultConversionTest, ANewFileThatDoesNotReadBackIsNotPutInPlace) {
+    NewVault();
+    Store(Box(BOX_FILE, "one.$"), 3000);
+    const Bytes vBefore = ReadBytes(Box(BOX_FILE, "one.$"));
+    const std::size_t nPath = HeadOf(Box(BOX_FILE, "one.$")).strRecordedPath.size();
+    m_env.m_nFlipReadBackAt =
+        static_cast<std::int64_t>(ProtectedHeadSize(ProtectedSlotSize(nPath))) + 100;
+    EXPECT_EQ(Convert(), 1);
+    EXPECT_EQ(m_job.report.vFailed,
+              (std::vector<FailedItem>{{Box(BOX_FILE, "one.$"), {FAIL_IO, EIO}}}));
+    EXPECT_EQ(ReadBytes(Box(BOX_FILE, "one.$")), vBefore);
+    EXPECT_TRUE(FindDotEntries(m_tmp.Path()).empty());
+
+    m_env.m_nFlipReadBackAt = -1;
+    m_key.SetMasterKey(CSecretBytes());
+    EXPECT_EQ(Convert(), 1);
+    EXPECT_EQ(m_job.report.vFailed, (std::vector<FailedItem>{{Vault(), {FAIL_NEEDS_KEY}}}));
+    EXPECT_EQ(ReadBytes(Box(BOX_FILE, "one.$")), vBefore);
+}

@@ -1,0 +1,22 @@
+// quovex-tool convert: makes a scrambled vault a protected one. What the
+// user must hear goes to standard error, the new recovery key to standard
+// output. Main thread.
+#pragma once
+
+#include <string>
+
+#include "ToolOptions.h"
+
+namespace quovex {
+
+// Protects the vault at the absolute path strVault with the credentials of
+// options: the credential rule must let them into the scrambled vault, a
+// key record is written for them (its recovery key printed once), then
+// every scrambled stored file is rewritten as a protected one, with the
+// progress on the terminal and a report as store and restore give. A vault
+// that is protected already (a conversion stopped early) is opened by its
+// record and the files left are converted. Returns the exit status: OK only
+// when every stored file is protected now.
+int RunConvert(const ToolOptions& options, const std::string& strVault);
+
+}  // namespace quovex
