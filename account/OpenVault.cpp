@@ -120,6 +120,15 @@ AccessOutcome COpenVault::Create(bool bProtected, const KdfLimits& limits,
     return outcome;
 }
 
+AccessOutcome COpenVault::Protect(const KdfLimits& limits, CSecretBytes* pRecoveryText) {
+    const CWipedText password(m_pKey->Password());
+    KeyRecordBytes vRecord;
+    const AccessOutcome outcome = ProtectVault(NativeLocation(), password.Text(), limits,
+                                               m_pKey.get(), &vRecord, pRecoveryText, m_pEnv);
+    if (outcome.Opened()) m_vRecord = std::move(vRecord);
+    return outcome;
+}
+
 AccessOutcome COpenVault::ChangePassword(const QString& strOldPassword,
                                          const QString& strNewPassword, const KdfLimits& limits) {
     if (!IsProtected()) return AccessOutcome{AccessResult::ACCESS_NOT_PROTECTED, {}, {}};

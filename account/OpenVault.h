@@ -56,6 +56,12 @@ public:
     // when bProtected, its recovery key text in *pRecoveryText to be shown
     // once. ACCESS_EXISTS when a vault lies there already.
     AccessOutcome Create(bool bProtected, const KdfLimits& limits, CSecretBytes* pRecoveryText);
+    // Protects the open scrambled vault (ProtectVault): its key record is
+    // made for the credentials, which from then on open it as a protected
+    // vault, and its recovery key text is in *pRecoveryText to be shown
+    // once. Its scrambled files stay until ConvertWorker rewrites them.
+    // ACCESS_EXISTS when it is protected already.
+    AccessOutcome Protect(const KdfLimits& limits, CSecretBytes* pRecoveryText);
     // Seals the open protected vault's master key under strNewPassword
     // after strOldPassword opened it (ChangeVaultPassword); the key then
     // holds the new password. ACCESS_NOT_PROTECTED for a scrambled vault.

@@ -21,11 +21,27 @@ constexpr int RES_DLG_SETTINGS_PAGE = 138;
 constexpr int RES_DLG_FILE_INFO = 141;
 constexpr int RES_DLG_DIR_INFO = 142;
 constexpr int RES_DLG_PROGRESS = 145;
+constexpr int RES_DLG_NEW_VAULT = 150;
+constexpr int RES_DLG_RECOVERY_KEY = 151;
+constexpr int RES_DLG_FORGOT_PASSWORD = 152;
+constexpr int RES_DLG_CHANGE_PASSWORD = 153;
+constexpr int RES_DLG_PROTECT_VAULT = 154;
 
 // Controls of the main window.
 constexpr int RES_ID_BOX_LIST = 1000;
 constexpr int RES_ID_MAIN_STATUS = 1002;  // the static text at the bottom
 constexpr int RES_ID_CONTENTS_TREE = 1003;
+
+// Controls of the password dialogs (the login, a new vault, the recovery
+// key, a forgotten or changed password, protecting a vault).
+constexpr int RES_ID_PASSWORD = 1005;         // the password as typed at the login
+constexpr int RES_ID_FORGOT_PASSWORD = 1023;  // the login's "忘记口令..." button
+constexpr int RES_ID_OLD_PASSWORD = 1030;
+constexpr int RES_ID_NEW_PASSWORD = 1031;
+constexpr int RES_ID_NEW_PASSWORD_AGAIN = 1032;
+constexpr int RES_ID_RECOVERY_KEY = 1033;  // the recovery key, shown or typed
+constexpr int RES_ID_PROTECT_CHECK = 1034;
+constexpr int RES_ID_KEY_WRITTEN_CHECK = 1035;
 
 enum class ControlKind {
     CONTROL_LABEL,        // static text
@@ -95,6 +111,8 @@ constexpr int RES_CMD_DELETE = 32775;
 constexpr int RES_CMD_PROPERTIES = 32776;
 constexpr int RES_CMD_HELP = 32777;
 constexpr int RES_CMD_ABOUT = 32778;
+constexpr int RES_CMD_CHANGE_PASSWORD = 32779;
+constexpr int RES_CMD_PROTECT_VAULT = 32780;
 
 struct MenuItemTemplate {
     int nCommandId;       // 0 for a separator

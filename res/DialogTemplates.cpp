@@ -27,6 +27,7 @@ constexpr ControlTemplate LOGIN_CONTROLS[] = {
     {1005, ControlKind::CONTROL_EDIT, "", 48, 63, 150, 14, STYLE_AUTO_HSCROLL | STYLE_PASSWORD},
     {RES_ID_OK, ControlKind::CONTROL_PUSH_BUTTON, "确定", 123, 89, 44, 14, STYLE_DEFAULT},
     {RES_ID_CANCEL, ControlKind::CONTROL_PUSH_BUTTON, "放弃", 177, 89, 43, 14},
+    {RES_ID_FORGOT_PASSWORD, ControlKind::CONTROL_PUSH_BUTTON, "忘记口令...", 7, 89, 60, 14},
     {1011, ControlKind::CONTROL_EDIT, "", 48, 13, 150, 14, STYLE_AUTO_HSCROLL},
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "户名：", 19, 47, 24, 8},
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "口令：", 18, 64, 23, 8},
@@ -75,6 +76,67 @@ constexpr ControlTemplate PROGRESS_CONTROLS[] = {
     {RES_ID_CANCEL, ControlKind::CONTROL_PUSH_BUTTON, "取消", 158, 65, 50, 14},
 };
 
+constexpr std::uint32_t STYLE_SECRET = STYLE_AUTO_HSCROLL | STYLE_PASSWORD;
+
+constexpr ControlTemplate NEW_VAULT_CONTROLS[] = {
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "这个位置还没有保险柜，将新建一个。", 11, 10, 205,
+     8},
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "请再次输入口令：", 11, 28, 66, 8},
+    {RES_ID_NEW_PASSWORD_AGAIN, ControlKind::CONTROL_EDIT, "", 80, 25, 136, 14, STYLE_SECRET},
+    {RES_ID_PROTECT_CHECK, ControlKind::CONTROL_CHECK_BOX, "加密保护（推荐）", 11, 47, 150, 10},
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL,
+     "加密保护的保险柜用真正的加密保存文件，并给出恢复密钥；\n不加密保护的保险柜与以前的版本相同，"
+     "只把文件打乱。",
+     11, 61, 210, 18},
+    {RES_ID_OK, ControlKind::CONTROL_PUSH_BUTTON, "新建", 123, 89, 44, 14, STYLE_DEFAULT},
+    {RES_ID_CANCEL, ControlKind::CONTROL_PUSH_BUTTON, "放弃", 177, 89, 43, 14},
+};
+
+constexpr ControlTemplate RECOVERY_KEY_CONTROLS[] = {
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL,
+     "这是保险柜的恢复密钥，只显示这一次。\n忘记口令时，凭它可以设置新口令，重新打开保险柜。\n请把"
+     "它抄在纸上，与电脑分开保管：得到它的人也能打开保险柜。",
+     11, 8, 250, 26},
+    {RES_ID_RECOVERY_KEY, ControlKind::CONTROL_LABEL, "", 11, 40, 250, 42},
+    {RES_ID_KEY_WRITTEN_CHECK, ControlKind::CONTROL_CHECK_BOX, "我已抄下恢复密钥", 11, 92, 150, 10},
+    {RES_ID_OK, ControlKind::CONTROL_PUSH_BUTTON, "确定", 211, 110, 50, 14, STYLE_DEFAULT},
+};
+
+constexpr ControlTemplate FORGOT_PASSWORD_CONTROLS[] = {
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "请输入保险柜的恢复密钥，并设置新口令：", 11, 8,
+     240, 8},
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "恢复密钥：", 11, 27, 50, 8},
+    {RES_ID_RECOVERY_KEY, ControlKind::CONTROL_EDIT, "", 62, 24, 200, 14, STYLE_AUTO_HSCROLL},
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "新口令：", 11, 47, 50, 8},
+    {RES_ID_NEW_PASSWORD, ControlKind::CONTROL_EDIT, "", 62, 44, 200, 14, STYLE_SECRET},
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "再次输入：", 11, 67, 50, 8},
+    {RES_ID_NEW_PASSWORD_AGAIN, ControlKind::CONTROL_EDIT, "", 62, 64, 200, 14, STYLE_SECRET},
+    {RES_ID_OK, ControlKind::CONTROL_PUSH_BUTTON, "确定", 158, 89, 50, 14, STYLE_DEFAULT},
+    {RES_ID_CANCEL, ControlKind::CONTROL_PUSH_BUTTON, "放弃", 212, 89, 50, 14},
+};
+
+constexpr ControlTemplate CHANGE_PASSWORD_CONTROLS[] = {
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "原口令：", 11, 13, 50, 8},
+    {RES_ID_OLD_PASSWORD, ControlKind::CONTROL_EDIT, "", 62, 10, 154, 14, STYLE_SECRET},
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "新口令：", 11, 33, 50, 8},
+    {RES_ID_NEW_PASSWORD, ControlKind::CONTROL_EDIT, "", 62, 30, 154, 14, STYLE_SECRET},
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "再次输入：", 11, 53, 50, 8},
+    {RES_ID_NEW_PASSWORD_AGAIN, ControlKind::CONTROL_EDIT, "", 62, 50, 154, 14, STYLE_SECRET},
+    {RES_ID_OK, ControlKind::CONTROL_PUSH_BUTTON, "确定", 123, 89, 44, 14, STYLE_DEFAULT},
+    {RES_ID_CANCEL, ControlKind::CONTROL_PUSH_BUTTON, "放弃", 177, 89, 43, 14},
+};
+
+constexpr ControlTemplate PROTECT_VAULT_CONTROLS[] = {
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL,
+     "加密保护会把保险柜中的每个文件改写成加密的格式，户名和口令不变。\n改写可以中途取消，再次运行"
+     "即可完成。\n改写之前会显示恢复密钥，请准备好纸笔。",
+     11, 8, 260, 26},
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "为确认，请输入口令：", 11, 48, 80, 8},
+    {RES_ID_PASSWORD, ControlKind::CONTROL_EDIT, "", 92, 45, 150, 14, STYLE_SECRET},
+    {RES_ID_OK, ControlKind::CONTROL_PUSH_BUTTON, "开始", 168, 70, 50, 14, STYLE_DEFAULT},
+    {RES_ID_CANCEL, ControlKind::CONTROL_PUSH_BUTTON, "放弃", 222, 70, 50, 14},
+};
+
 constexpr DialogTemplate DIALOG_TEMPLATES[] = {
     {RES_DLG_ABOUT, "关于Merovik保险柜", 235, 55, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
      ABOUT_CONTROLS},
@@ -90,6 +152,16 @@ constexpr DialogTemplate DIALOG_TEMPLATES[] = {
      DIR_INFO_CONTROLS},
     {RES_DLG_PROGRESS, "处理进度", 215, 86, FONT_SONG, 10, DLGSTYLE_NO_CLOSE_BOX, 0,
      PROGRESS_CONTROLS},
+    {RES_DLG_NEW_VAULT, "新建保险柜", 227, 110, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
+     NEW_VAULT_CONTROLS},
+    {RES_DLG_RECOVERY_KEY, "恢复密钥", 270, 131, FONT_SONG, 10, DLGSTYLE_NO_CLOSE_BOX, 0,
+     RECOVERY_KEY_CONTROLS},
+    {RES_DLG_FORGOT_PASSWORD, "忘记口令", 270, 110, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
+     FORGOT_PASSWORD_CONTROLS},
+    {RES_DLG_CHANGE_PASSWORD, "修改口令", 227, 110, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
+     CHANGE_PASSWORD_CONTROLS},
+    {RES_DLG_PROTECT_VAULT, "加密保护此保险柜", 280, 91, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
+     PROTECT_VAULT_CONTROLS},
 };
 
 }  // namespace

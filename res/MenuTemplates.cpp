@@ -10,6 +10,9 @@ constexpr MenuItemTemplate SEPARATOR = {0, ""};
 constexpr MenuItemTemplate FILE_ITEMS[] = {
     {RES_CMD_SETTINGS, "参数设置..."},
     SEPARATOR,
+    {RES_CMD_CHANGE_PASSWORD, "修改口令..."},
+    {RES_CMD_PROTECT_VAULT, "加密保护此保险柜..."},
+    SEPARATOR,
     {RES_CMD_EXIT, "退出"},
 };
 

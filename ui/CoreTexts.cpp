@@ -102,6 +102,43 @@ QString CredentialRefusalText(const CredentialJudgement& judgement) {
         .arg(FailReasonText(judgement.cause), strFile);
 }
 
+QString AccessRefusalText(const AccessOutcome& outcome) {
+    const QString strFile = PathText(outcome.strPath);
+    switch (outcome.nResult) {
+        case AccessResult::ACCESS_OPENED:
+            return QString();
+        case AccessResult::ACCESS_WRONG_CREDENTIALS:
+            return QStringLiteral("户名或者口令出错。");
+        case AccessResult::ACCESS_WRONG_RECOVERY_KEY:
+            return QStringLiteral("恢复密钥不是这个保险柜的。");
+        case AccessResult::ACCESS_FIRST_FILE_DAMAGED:
+            return CredentialRefusalText(
+                {CredentialVerdict::CREDENTIALS_UNDECIDED, outcome.strPath, outcome.cause});
+        case AccessResult::ACCESS_RECORD_DAMAGED:
+            return QStringLiteral("保险柜的密钥记录已损坏，两份都不能使用，无法打开保险柜：\n%1")
+                .arg(strFile);
+        case AccessResult::ACCESS_RECORD_UNSUPPORTED:
+            return QStringLiteral(
+                       "保险柜的密钥记录来自更新的版本，或参数超出范围，本程序不能打开：\n%1")
+                .arg(strFile);
+        case AccessResult::ACCESS_NOT_PROTECTED:
+            return QStringLiteral("这个保险柜没有加密保护，没有密钥记录可用。");
+        case AccessResult::ACCESS_EXISTS:
+            return QStringLiteral("这个位置已经有保险柜了。");
+        case AccessResult::ACCESS_NO_MEMORY:
+            return QStringLiteral("内存不足，无法计算保险柜的密钥。");
+        case AccessResult::ACCESS_SCRAMBLED_FILES_LEFT:
+            return QStringLiteral(
+                       "保险柜中还有没有加密保护的文件，它们只能用现在的口令读出：\n%1\n"
+                       "请先用“加密保护此保险柜...”转换完，再修改口令。")
+                .arg(strFile);
+        case AccessResult::ACCESS_DISK_FAILED:
+            return QStringLiteral("读写保险柜的密钥记录出错（%1）：\n%2")
+                .arg(FailReasonText(outcome.cause), strFile);
+    }
+    return QString();
+}
+
 QString BoxCaption(int nBox) {
     static const char* const BOX_CAPTIONS[BOX_COUNT] = {"文档保险柜", "图片保险柜", "视频保险柜",
                                                         "其他保险柜"};

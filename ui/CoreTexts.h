@@ -8,6 +8,7 @@
 
 #include "CredentialRule.h"
 #include "FailReason.h"
+#include "VaultAccess.h"
 #include "VaultFeedback.h"
 #include "VaultTransfer.h"
 
@@ -23,6 +24,11 @@ QString PassReasonText(PassReason nReason);
 // What the login says when the rule does not accept: "户名或者口令出错。",
 // or the first stored file named as damaged or unreadable.
 QString CredentialRefusalText(const CredentialJudgement& judgement);
+// Why a vault was not opened, made or given a new password: the
+// credentials (as the login has always said it), the recovery key, the key
+// record, the first stored file or the disk, with the file concerned. Empty
+// for ACCESS_OPENED.
+QString AccessRefusalText(const AccessOutcome& outcome);
 // The caption of box nBox (0 to BOX_COUNT - 1) in the box list.
 QString BoxCaption(int nBox);
 

@@ -2,12 +2,13 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <cstring>
 
 #include "ByteLimitValidator.h"
 #include "DialogBuilder.h"
 #include "DirDialog.h"
 #include "MessageBox.h"
+#include "PasswordDlgs.h"
+#include "PasswordEntry.h"
 
 namespace quovex {
 
@@ -29,6 +30,8 @@ CLoginDlg::CLoginDlg(QWidget* pParent) : QDialog(pParent) {
     m_pPasswordEdit->setValidator(new CByteLimitValidator(LOGIN_MAX_BYTES, m_pPasswordEdit));
     connect(FindControl<QPushButton>(this, IDC_BROWSE), &QPushButton::clicked, this,
             &CLoginDlg::OnBrowse);
+    connect(FindControl<QPushButton>(this, RES_ID_FORGOT_PASSWORD), &QPushButton::clicked, this,
+            &CLoginDlg::OnForgotPassword);
 }
 
 void CLoginDlg::UpdateData(bool bSaveAndValidate) {
@@ -45,24 +48,37 @@ void CLoginDlg::UpdateData(bool bSaveAndValidate) {
 
 void CLoginDlg::accept() {
     UpdateData(true);
-    if (Gb18030Bytes(m_strUser) < LOGIN_MIN_BYTES ||
-        Gb18030Bytes(m_strPassword) < LOGIN_MIN_BYTES) {
-        ShowMessageBox(QStringLiteral("户名和口令长度至少 4 位"), MSGBOX_OK,
-                       QStringLiteral("合法性警告"), this);
-        return;
-    }
+    if (CheckLengths(true)) QDialog::accept();
+}
+
+bool CLoginDlg::CheckLengths(bool bPassword) {
+    if (Gb18030Bytes(m_strUser) >= LOGIN_MIN_BYTES &&
+        (!bPassword || Gb18030Bytes(m_strPassword) >= LOGIN_MIN_BYTES))
+        return true;
+    ShowMessageBox(QStringLiteral("户名和口令长度至少 4 位"), MSGBOX_OK,
+                   QStringLiteral("合法性警告"), this);
+    return false;
+}
+
+void CLoginDlg::OnForgotPassword() {
+    UpdateData(true);
+    // The new password is checked by the next dialog; the user name here.
+    if (!CheckLengths(false)) return;
+    CForgotPasswordDlg forgot(this);
+    if (forgot.exec() != QDialog::Accepted) return;
+    // The field's own text is the old password: it lets go of it first.
+    ForgetTypedText(m_pPasswordEdit, m_strPassword);
+    m_strPassword = forgot.m_strNewPassword;
+    m_strRecoveryKey = forgot.m_strRecoveryKey;
+    forgot.ForgetSecrets();
     QDialog::accept();
 }
 
 void CLoginDlg::ForgetPassword() {
     // The field lets go of its text first, so that m_strPassword owns the
     // only copy and is wiped in place rather than detached.
-    m_pPasswordEdit->clear();
-    if (!m_strPassword.isEmpty()) {
-        QChar* pText = m_strPassword.data();
-        explicit_bzero(pText, static_cast<std::size_t>(m_strPassword.size()) * sizeof(QChar));
-    }
-    m_strPassword.clear();
+    ForgetTypedText(m_pPasswordEdit, m_strPassword);
+    WipeText(m_strRecoveryKey);
 }
 
 void CLoginDlg::showEvent(QShowEvent* pEvent) {

@@ -24,14 +24,17 @@ public:
     // GB18030 bytes shows the length message and stays open, else closes.
     void accept() override;
 
-    // Clears the password field and wipes m_strPassword, once the password
-    // has gone into the cipher context: no copy of it stays with the dialog
-    // for the rest of the run.
+    // Clears the password field and wipes m_strPassword and
+    // m_strRecoveryKey, once they have gone into the vault's key: no copy
+    // stays with the dialog for the rest of the run.
     void ForgetPassword();
 
     QString m_strPassword;
     QString m_strUser;
     QString m_strPath;
+    // Set by "忘记口令...": the recovery key typed, with m_strPassword the
+    // new password that is to replace the forgotten one; empty otherwise.
+    QString m_strRecoveryKey;
 
 protected:
     void showEvent(QShowEvent* pEvent) override;
@@ -41,6 +44,13 @@ private:
     // Lets the user choose the location; a choice also puts the user name
     // and password fields back into their controls.
     void OnBrowse();
+    // "忘记口令...": takes the controls over and, with a user name of 4
+    // bytes, asks for the recovery key and a new password (CForgotPasswordDlg);
+    // given them, closes with OK and m_strRecoveryKey set.
+    void OnForgotPassword();
+    // False after the length message when the user name, or with
+    // bPassword the password, has fewer than 4 GB18030 bytes.
+    bool CheckLengths(bool bPassword);
 
     QLineEdit* m_pUserEdit;
     QLineEdit* m_pPasswordEdit;

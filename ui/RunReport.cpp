@@ -8,8 +8,9 @@
 namespace quovex {
 
 QString RunReportText(const TransferReport& report, RunKind nKind) {
-    const QString strFailed =
-        nKind == RunKind::RUN_STORE ? QStringLiteral("未能存入") : QStringLiteral("未能还原");
+    const QString strFailed = nKind == RunKind::RUN_STORE     ? QStringLiteral("未能存入")
+                              : nKind == RunKind::RUN_RESTORE ? QStringLiteral("未能还原")
+                                                              : QStringLiteral("未能转换");
     QStringList vLines;
     for (const FailedItem& item : report.vFailed) {
         vLines << QStringLiteral("%1（%2：%3）")

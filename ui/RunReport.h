@@ -13,7 +13,7 @@ namespace quovex {
 constexpr int RUN_REPORT_MAX_LINES = 20;
 
 // What the run did to the files it names as failed.
-enum class RunKind { RUN_STORE, RUN_RESTORE };
+enum class RunKind { RUN_STORE, RUN_RESTORE, RUN_CONVERT };
 
 // One line per failed file and per item passed over, with its reason, under
 // a heading; empty when everything went through. A stop for lack of space

@@ -3,12 +3,11 @@
 #include <QApplication>
 #include <QFileInfo>
 
-#include "CoreTexts.h"
 #include "LoginDlg.h"
-#include "MessageBox.h"
 #include "OpenVault.h"
 #include "ResourceImages.h"
 #include "VaultDlg.h"
+#include "VaultLogin.h"
 
 namespace quovex {
 
@@ -57,12 +56,10 @@ bool CVaultApp::InitInstance() {
         m_strUserName = login.m_strUser;
     }
     COpenVault vault(m_strWorkPath, login.m_strUser, login.m_strPassword);
+    const bool bOpened =
+        OpenVaultAtLogin(vault, login.m_strPassword, login.m_strRecoveryKey, m_kdfLimits);
     login.ForgetPassword();
-    const CredentialJudgement judgement = vault.JudgeCredentialsAt(m_strWorkPath);
-    if (judgement.nVerdict != CredentialVerdict::CREDENTIALS_ACCEPTED) {
-        ShowMessageBox(CredentialRefusalText(judgement));
-        return false;
-    }
+    if (!bOpened) return false;
     if (m_strUserName != login.m_strUser) {
         m_strUserName = login.m_strUser;
         m_bSettingsChanged = true;
@@ -71,6 +68,7 @@ bool CVaultApp::InitInstance() {
 
     {
         CVaultDlg mainWindow(vault, *this);
+        mainWindow.SetKdfLimits(m_kdfLimits);
         m_pMainWnd = &mainWindow;
         mainWindow.exec();
         m_pMainWnd = nullptr;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 
+#include "KeyRecord.h"
 #include "VaultSettings.h"
 
 class QApplication;
@@ -23,11 +24,13 @@ public:
     // returns the exit status, which is 0 in every case.
     int Run(int& argc, char** argv);
 
-    // Loads the settings, runs the login, opens the vault by the credential
-    // rule, prepares the box folders and runs the main window on the open
-    // vault; then keeps the window's place, and saves the whole record when
-    // m_bSettingsChanged is set. A cancelled login ends silently, a rejected
-    // one after one message. Always false. Interface thread.
+    // Loads the settings, runs the login, opens the vault as its kind
+    // asks (OpenVaultAtLogin: a new one made, a protected one unsealed, a
+    // scrambled one by the credential rule), prepares the box folders and
+    // runs the main window on the open vault; then keeps the window's
+    // place, and saves the whole record when m_bSettingsChanged is set. A
+    // cancelled login or new-vault step ends silently, a rejected one after
+    // one message. Always false. Interface thread.
     bool InitInstance();
 
     // The one application object of the process, or nullptr.
@@ -35,6 +38,9 @@ public:
 
     QString m_strProgramPath;
     QWidget* m_pMainWnd = nullptr;  // the main window while it runs
+    // The cost of the password derivations of vaults made and passwords
+    // set in this run; tests lower it to KDF_FASTEST_LIMITS.
+    KdfLimits m_kdfLimits = KDF_DEFAULT_LIMITS;
 
 private:
     std::unique_ptr<QApplication> m_pApplication;

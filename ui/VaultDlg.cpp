@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMenu>
 #include <utility>
 
 #include "AboutDlg.h"
@@ -33,6 +34,14 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     ConnectCommand(RES_CMD_HELP, &CVaultDlg::OnHelp);
     ConnectCommand(RES_CMD_ABOUT, &CVaultDlg::OnAbout);
     ConnectCommand(RES_CMD_SETTINGS, &CVaultDlg::OnSettings);
+    ConnectCommand(RES_CMD_CHANGE_PASSWORD, &CVaultDlg::OnChangePassword);
+    ConnectCommand(RES_CMD_PROTECT_VAULT, &CVaultDlg::OnProtectVault);
+    // The File menu's enabled commands follow the vault's protection.
+    if (QAction* pAction = findChild<QAction*>(QString::number(RES_CMD_CHANGE_PASSWORD))) {
+        if (auto* pMenu = qobject_cast<QMenu*>(pAction->parent()))
+            connect(pMenu, &QMenu::aboutToShow, this, &CVaultDlg::UpdateProtectionCommands);
+    }
+    UpdateProtectionCommands();
     if (m_pContentsTree)
         connect(m_pContentsTree, &CContentsTree::CommandChosen, this, &CVaultDlg::OnContextCommand);
 }

@@ -7,6 +7,7 @@
 #include <deque>
 #include <utility>
 
+#include "KeyRecord.h"
 #include "StretchDialog.h"
 #include "VaultKey.h"
 
@@ -41,6 +42,25 @@ public:
     void OnAbout();
     // Runs the settings sheet (SettingsCommand.h).
     void OnSettings();
+
+    // The File menu's commands on the vault's protection (VaultProtection.cpp).
+    // "修改口令...": the old password and a new one twice; the key record is
+    // sealed again under the wait cursor; success or failure is said.
+    // Refused while scrambled files are left: they need the old password.
+    void OnChangePassword();
+    // "加密保护此保险柜...": asks, with the password; makes the key record
+    // and shows the recovery key, then rewrites every scrambled file under
+    // the progress dialog, which may stop it, and says how it went. On a
+    // protected vault that still holds scrambled files, asks and finishes
+    // the rewriting.
+    void OnProtectVault();
+    // Enables the two commands: a password change for a protected vault
+    // with no scrambled file left, protecting for any vault that holds one
+    // or has no key record.
+    void UpdateProtectionCommands();
+    // The cost of the password derivations the two commands run; tests
+    // lower it to KDF_FASTEST_LIMITS.
+    void SetKdfLimits(const KdfLimits& limits) { m_kdfLimits = limits; }
 
     // However the window ends, its place and size go into the settings
     // (SetWindowPlace), for the next start.
@@ -102,6 +122,11 @@ private:
     // Runs a restore of strStored under the progress dialog, tells the user
     // what did not go through, and shows the box afresh.
     void RunRestore(const QString& strStored, const QString& strTargetFolder);
+    // Rewrites the scrambled files under the progress dialog and reports.
+    void RunConversion();
+    // Whether a box holds a stored file of the scrambled format (looked at
+    // once, and again after each conversion).
+    bool HoldsScrambledFiles();
 
     COpenVault& m_vault;
     CVaultSettings& m_settings;
@@ -109,6 +134,8 @@ private:
     std::deque<std::pair<QStringList, QString>> m_vQueuedDrops;
     bool m_bAddRunning = false;
     CContentsTree* m_pContentsTree = nullptr;
+    KdfLimits m_kdfLimits = KDF_DEFAULT_LIMITS;
+    int m_nScrambledLeft = -1;  // HoldsScrambledFiles: -1 not yet looked at, else 0 or 1
 };
 
 }  // namespace quovex

@@ -13,7 +13,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 
 #include "OpenVault.h"
 #include "VaultApp.h"
@@ -60,6 +62,29 @@ struct CShownVault {
     COpenVault vault;
     CVaultDlg dlg{vault, app};
 };
+
+inline constexpr char WHEN_MODAL_TIMER[] = "quovex-when-modal";
+
+// Calls fn once with the first visible modal dialog of type T that comes up,
+// checking every 10 ms until it does or the test's cleanup stops the wait.
+template <class T>
+void WhenModal(std::function<void(T*)> fn) {
+    auto* pTimer = new QTimer(qApp);
+    pTimer->setObjectName(QString::fromLatin1(WHEN_MODAL_TIMER));
+    QObject::connect(pTimer, &QTimer::timeout, qApp, [pTimer, fn] {
+        T* pDialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!pDialog || !pDialog->isVisible()) return;
+        pTimer->stop();
+        pTimer->deleteLater();
+        fn(pDialog);
+    });
+    pTimer->start(10);
+}
+
+// Stops every WhenModal still waiting (a test's cleanup).
+inline void StopWhenModal() {
+    qDeleteAll(qApp->findChildren<QTimer*>(QString::fromLatin1(WHEN_MODAL_TIMER)));
+}
 
 // Saves a picture of pWidget as <build>/screenshots/<strName>.png.
 inline bool SaveScreenshot(QWidget* pWidget, const QString& strName) {

@@ -27,8 +27,10 @@ private slots:
 
 void TestDialogs::everyTemplateTakesClicks_data() {
     QTest::addColumn<int>("nId");
-    for (int nId : {RES_DLG_ABOUT, RES_DLG_MAIN, RES_DLG_LOGIN, RES_DLG_SETTINGS_PAGE,
-                    RES_DLG_FILE_INFO, RES_DLG_DIR_INFO, RES_DLG_PROGRESS})
+    for (int nId :
+         {RES_DLG_ABOUT, RES_DLG_MAIN, RES_DLG_LOGIN, RES_DLG_SETTINGS_PAGE, RES_DLG_FILE_INFO,
+          RES_DLG_DIR_INFO, RES_DLG_PROGRESS, RES_DLG_NEW_VAULT, RES_DLG_RECOVERY_KEY,
+          RES_DLG_FORGOT_PASSWORD, RES_DLG_CHANGE_PASSWORD, RES_DLG_PROTECT_VAULT})
         QTest::addRow("%d", nId) << nId;
 }
 

@@ -3,6 +3,7 @@
 // main window, and the progress runner (worker thread, reports carried to
 // the interface thread, the cancel rules).
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -17,6 +18,7 @@
 #include "DialogBuilder.h"
 #include "LoginDlg.h"
 #include "MessageBox.h"
+#include "NewVaultDlg.h"
 #include "ProgressDlg.h"
 #include "UiTestSupport.h"
 #include "VaultCipher.h"
@@ -25,24 +27,6 @@
 using namespace quovex;
 
 namespace {
-
-constexpr char WHEN_MODAL_TIMER[] = "quovex-when-modal";
-
-// Calls fn once with the first visible modal dialog of type T that comes up,
-// checking every 10 ms until it does or the test's cleanup stops the wait.
-template <class T>
-void WhenModal(std::function<void(T*)> fn) {
-    auto* pTimer = new QTimer(qApp);
-    pTimer->setObjectName(QString::fromLatin1(WHEN_MODAL_TIMER));
-    QObject::connect(pTimer, &QTimer::timeout, qApp, [pTimer, fn] {
-        T* pDialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!pDialog || !pDialog->isVisible()) return;
-        pTimer->stop();
-        pTimer->deleteLater();
-        fn(pDialog);
-    });
-    pTimer->start(10);
-}
 
 // Bounds the waits for another thread: it only turns a hang into a failure
 // before the suite's time-out, and no load comes near it.
@@ -73,10 +57,7 @@ int GatedWorker(CVaultFeedback& feedback, WorkerGate& gate) {
 class TestRuns : public QObject {
     Q_OBJECT
 private slots:
-    // Stops every WhenModal still waiting.
-    void cleanup() {
-        qDeleteAll(qApp->findChildren<QTimer*>(QString::fromLatin1(WHEN_MODAL_TIMER)));
-    }
+    void cleanup() { test::StopWhenModal(); }
     void startUp_data();
     void startUp();
     void cancelRules_data();
@@ -136,7 +117,7 @@ void TestRuns::startUp() {
     CMessageBoxScript script;
     int nLoginsShown = 0;
     QStringList presets;
-    WhenModal<CLoginDlg>([&](CLoginDlg* pLogin) {
+    test::WhenModal<CLoginDlg>([&](CLoginDlg* pLogin) {
         auto* pPath = FindControl<QLineEdit>(pLogin, 1011);
         auto* pUser = FindControl<QLineEdit>(pLogin, 1004);
         auto* pPassword = FindControl<QLineEdit>(pLogin, 1005);
@@ -147,19 +128,28 @@ void TestRuns::startUp() {
         pUser->setText(QStringLiteral("张三user"));
         pPassword->setText(strPassword);
         FindControl<QPushButton>(pLogin, 1)->click();
-        WhenModal<CLoginDlg>([&](CLoginDlg* pAgain) {
+        test::WhenModal<CLoginDlg>([&](CLoginDlg* pAgain) {
             ++nLoginsShown;
             pAgain->reject();
         });
     });
+    // A location without a vault asks for the password again; the vault
+    // made there is a scrambled one, as the other locations hold.
+    bool bNewVaultAsked = false;
+    test::WhenModal<CNewVaultDlg>([&](CNewVaultDlg* pStep) {
+        bNewVaultAsked = true;
+        FindControl<QLineEdit>(pStep, RES_ID_NEW_PASSWORD_AGAIN)->setText(strPassword);
+        FindControl<QCheckBox>(pStep, RES_ID_PROTECT_CHECK)->setChecked(false);
+        pStep->accept();
+    });
     QByteArrayList credentials;
     bool bAboutShown = false;
     QRect rcOpened;
-    WhenModal<CVaultDlg>([&](CVaultDlg* pMain) {
+    test::WhenModal<CVaultDlg>([&](CVaultDlg* pMain) {
         credentials = {pMain->Key().Cipher().UserBytes(), pMain->Key().Cipher().PasswordBytes()};
         rcOpened = pMain->geometry();
         pMain->setGeometry(rcMoved);
-        WhenModal<CAboutDlg>([&](CAboutDlg* pAbout) {
+        test::WhenModal<CAboutDlg>([&](CAboutDlg* pAbout) {
             bAboutShown = true;
             FindControl<QPushButton>(pAbout, 1)->click();
         });
@@ -174,6 +164,7 @@ void TestRuns::startUp() {
     QCOMPARE(app.Run(argc, argv), 0);
 
     QCOMPARE(nLoginsShown, 1);
+    QCOMPARE(bNewVaultAsked, !strPassword.isNull() && !bConfigured && !bTyped);
     QCOMPARE(presets, QStringList({"缺省位置", bConfigured ? "alice" : "", ""}));
     // A preset location left as it is keeps the configured one ($HOME/Box at
     // first); the boxes are made there (the vault itself only holds FileBox).
@@ -240,7 +231,7 @@ void TestRuns::cancelRules() {
     WorkerGate gate;
     gate.nResult = nWorkerResult;
     bool bEnded = false;
-    WhenModal<CProgressDlg>([&](CProgressDlg* pDialog) {
+    test::WhenModal<CProgressDlg>([&](CProgressDlg* pDialog) {
         const auto release = qScopeGuard([&] { gate.Let(); });
         if (bAfterReturn) {
             gate.Let();  // and keep its close request waiting

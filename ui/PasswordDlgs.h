@@ -1,0 +1,81 @@
+// The dialogs that take a password for an open or opening vault: the
+// forgotten password ("忘记口令": the recovery key and a new password
+// twice), the password change ("修改口令": the old one and a new one
+// twice), and the confirmation before a vault is protected ("加密保护此保险
+// 柜": what will happen, and the password). Each checks what it can
+// without the vault and stays open, after a message, until that holds;
+// the caller does the rest. Interface thread.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLineEdit;
+
+namespace quovex {
+
+class CVaultKey;
+
+class CForgotPasswordDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CForgotPasswordDlg(QWidget* pParent = nullptr);
+
+    // OK: closes when the key has the form of a recovery key (its spaces
+    // and line breaks dropped) and the new password is long enough and
+    // typed the same twice; else says which and stays open.
+    void accept() override;
+    // Clears the fields and wipes the texts taken from them.
+    void ForgetSecrets();
+
+    QString m_strRecoveryKey;  // as typed, without white space
+    QString m_strNewPassword;
+
+private:
+    QLineEdit* m_pKeyEdit;
+    QLineEdit* m_pNewEdit;
+    QLineEdit* m_pAgainEdit;
+    QString m_strAgain;
+};
+
+class CChangePasswordDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CChangePasswordDlg(QWidget* pParent = nullptr);
+
+    // OK: closes when the new password is long enough and typed the same
+    // twice; else says which and stays open. Whether the old one is right
+    // is the vault's to say.
+    void accept() override;
+    void ForgetPasswords();
+
+    QString m_strOldPassword;
+    QString m_strNewPassword;
+
+private:
+    QLineEdit* m_pOldEdit;
+    QLineEdit* m_pNewEdit;
+    QLineEdit* m_pAgainEdit;
+    QString m_strAgain;
+};
+
+class CProtectVaultDlg : public QDialog {
+    Q_OBJECT
+public:
+    // key is the open vault's: the password typed must be the one it was
+    // opened with, as the protected vault will open with it.
+    explicit CProtectVaultDlg(const CVaultKey& key, QWidget* pParent = nullptr);
+
+    // "开始": closes when the password typed is the vault's; else says so
+    // and stays open.
+    void accept() override;
+    void ForgetPassword();
+
+    QString m_strPassword;
+
+private:
+    const CVaultKey& m_key;
+    QLineEdit* m_pPasswordEdit;
+};
+
+}  // namespace quovex

@@ -1,0 +1,59 @@
+#include "PasswordEntry.h"
+
+#include <QByteArray>
+#include <QLineEdit>
+#include <cstring>
+
+#include "ByteLimitValidator.h"
+#include "LoginDlg.h"
+#include "MessageBox.h"
+
+namespace quovex {
+
+namespace {
+
+void WipeBytes(char* pData, std::size_t nSize) {
+    // Unlike memset, not left out because the buffer is freed next.
+    if (nSize) explicit_bzero(pData, nSize);
+}
+
+}  // namespace
+
+void WipeText(QString& strText) {
+    if (!strText.isEmpty()) {
+        QChar* pText = strText.data();
+        WipeBytes(reinterpret_cast<char*>(pText),
+                  static_cast<std::size_t>(strText.size()) * sizeof(QChar));
+    }
+    strText.clear();
+}
+
+void ForgetTypedText(QLineEdit* pEdit, QString& strText) {
+    if (pEdit) pEdit->clear();
+    WipeText(strText);
+}
+
+bool AcceptNewPassword(const QString& strPassword, const QString& strAgain, QWidget* pParent) {
+    const QString strCaption = QStringLiteral("合法性警告");
+    if (Gb18030Bytes(strPassword) < LOGIN_MIN_BYTES) {
+        ShowMessageBox(QStringLiteral("口令长度至少 4 位"), MSGBOX_OK, strCaption, pParent);
+        return false;
+    }
+    if (strPassword != strAgain) {
+        ShowMessageBox(QStringLiteral("两次输入的口令不一致。"), MSGBOX_OK, strCaption, pParent);
+        return false;
+    }
+    return true;
+}
+
+CUtf8Secret::CUtf8Secret(const QString& strText) {
+    QByteArray bytes = strText.toUtf8();
+    m_strText.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    WipeBytes(bytes.data(), static_cast<std::size_t>(bytes.size()));
+}
+
+CUtf8Secret::~CUtf8Secret() {
+    WipeBytes(m_strText.data(), m_strText.size());
+}
+
+}  // namespace quovex

@@ -1,0 +1,30 @@
+// What the login does with a location once the credentials are typed: the
+// location's kind decides. Interface thread.
+#pragma once
+
+#include <QString>
+
+#include "KeyRecord.h"
+
+class QWidget;
+
+namespace quovex {
+
+class COpenVault;
+
+// Opens vault (made from the typed user name and strPassword, the password
+// the new-vault step asks for again) at its location:
+// - no vault there yet: the "新建保险柜" step (CNewVaultDlg), then a
+//   protected vault made under the wait cursor with limits, and its
+//   recovery key shown once (CRecoveryKeyDlg); or a scrambled one;
+// - a protected vault: its key record unsealed under the wait cursor;
+// - a scrambled vault: the credential rule, as it always was.
+// With a recovery key (strRecoveryKey not empty) a protected vault's
+// password is first set to strPassword by the key (RecoverVault).
+// True when the vault is open, its master key (if any) in vault's key.
+// False when the step was cancelled (nothing said) or refused (after one
+// message over pParent saying why).
+bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QString& strRecoveryKey,
+                      const KdfLimits& limits, QWidget* pParent = nullptr);
+
+}  // namespace quovex

@@ -1,0 +1,149 @@
+// The File menu's commands on the vault's protection: a new password for a
+// protected vault, and protecting a scrambled one (its key record made,
+// then every scrambled file rewritten). Interface thread.
+#include <QAction>
+
+#include "ContentsTree.h"
+#include "CoreTexts.h"
+#include "DialogTemplate.h"
+#include "MessageBox.h"
+#include "OpenVault.h"
+#include "PasswordDlgs.h"
+#include "ProgressDlg.h"
+#include "RecoveryKeyDlg.h"
+#include "RunReport.h"
+#include "StoredFileScan.h"
+#include "VaultConversion.h"
+#include "VaultDlg.h"
+#include "VaultFolders.h"
+#include "WaitCursor.h"
+
+namespace quovex {
+
+namespace {
+
+const QString PROTECT_CAPTION = QStringLiteral("加密保护此保险柜");
+const QString CHANGE_CAPTION = QStringLiteral("修改口令");
+
+// Asks (with the password) and makes the key record of the scrambled vault
+// open in vault; its recovery key is shown. False when the user declined
+// or the record could not be made (said).
+bool MakeKeyRecord(COpenVault& vault, const KdfLimits& limits, QWidget* pParent) {
+    CProtectVaultDlg ask(vault.Key(), pParent);
+    const bool bAgreed = ask.exec() == QDialog::Accepted;
+    AccessOutcome outcome;
+    CSecretBytes recoveryText;
+    if (bAgreed) {
+        const CWaitCursor wait;
+        outcome = vault.Protect(limits, &recoveryText);
+    }
+    ask.ForgetPassword();
+    if (!bAgreed) return false;
+    if (!outcome.Opened()) {
+        ShowMessageBox(QStringLiteral("保险柜没有加密保护。\n") + AccessRefusalText(outcome),
+                       MSGBOX_OK | MSGBOX_ICON_WARNING, PROTECT_CAPTION, pParent);
+        return false;
+    }
+    ShowRecoveryKey(recoveryText, pParent);
+    return true;
+}
+
+QString ConversionText(const ConvertJob& job, bool bFinished) {
+    QString strText =
+        bFinished
+            ? QStringLiteral("保险柜已加密保护，转换了 %1 个文件。").arg(job.report.nFilesDone)
+            : QStringLiteral(
+                  "转换已取消：保险柜只有一部分文件已转换（这次 %1 个）。\n"
+                  "每个文件都还能读出；再次运行“加密保护此保险柜...”即可完成其余的文件。")
+                  .arg(job.report.nFilesDone);
+    const QString strReport = RunReportText(job.report, RunKind::RUN_CONVERT);
+    if (!strReport.isEmpty()) strText += QStringLiteral("\n\n") + strReport;
+    return strText;
+}
+
+}  // namespace
+
+void CVaultDlg::OnChangePassword() {
+    if (!m_vault.IsProtected()) return;
+    if (HoldsScrambledFiles()) {
+        ShowMessageBox(QStringLiteral("保险柜中还有没有加密保护的文件，它们只能用现在的口令读出。\n"
+                                      "请先用“加密保护此保险柜...”转换完，再修改口令。"),
+                       MSGBOX_OK | MSGBOX_ICON_WARNING, CHANGE_CAPTION, this);
+        return;
+    }
+    CChangePasswordDlg dialog(this);
+    const bool bChosen = dialog.exec() == QDialog::Accepted;
+    AccessOutcome outcome;
+    if (bChosen) {
+        // Opening the record and sealing it again: two derivations.
+        const CWaitCursor wait;
+        outcome =
+            m_vault.ChangePassword(dialog.m_strOldPassword, dialog.m_strNewPassword, m_kdfLimits);
+    }
+    dialog.ForgetPasswords();
+    if (!bChosen) return;
+    if (outcome.Opened()) {
+        ShowMessageBox(QStringLiteral("口令已修改，下次登录请用新口令。恢复密钥仍然有效。"),
+                       MSGBOX_OK | MSGBOX_ICON_INFORMATION, CHANGE_CAPTION, this);
+    } else {
+        ShowMessageBox(QStringLiteral("口令没有修改。\n") + AccessRefusalText(outcome),
+                       MSGBOX_OK | MSGBOX_ICON_WARNING, CHANGE_CAPTION, this);
+    }
+}
+
+void CVaultDlg::OnProtectVault() {
+    if (!m_vault.IsProtected()) {
+        if (!MakeKeyRecord(m_vault, m_kdfLimits, this)) return;
+    } else {
+        if (!HoldsScrambledFiles()) return;
+        // The record is there already: a run that was stopped is finished.
+        if (ShowMessageBox(QStringLiteral("保险柜中还有没有加密保护的文件。现在转换它们吗？"),
+                           MSGBOX_YESNO | MSGBOX_ICON_QUESTION, PROTECT_CAPTION,
+                           this) != MSGBOX_RESULT_YES)
+            return;
+    }
+    RunConversion();
+}
+
+void CVaultDlg::RunConversion() {
+    ConvertJob job;
+    job.strVaultPath = m_vault.NativeLocation();
+    job.pKey = &m_vault.Key();
+    job.pEnv = m_vault.Env();
+    const auto fnConvert = [&job](CVaultFeedback& feedback) {
+        return ConvertWorker(feedback, job);
+    };
+    const bool bFinished = RunWithProgress(fnConvert, PROGRESS_CAN_CANCEL, this) != 0;
+    m_nScrambledLeft = -1;
+    ShowMessageBox(ConversionText(job, bFinished), MSGBOX_OK | MSGBOX_ICON_INFORMATION,
+                   PROTECT_CAPTION, this);
+    if (m_pContentsTree) m_pContentsTree->ShowAfresh();
+    UpdateProtectionCommands();
+}
+
+bool CVaultDlg::HoldsScrambledFiles() {
+    if (m_nScrambledLeft < 0) {
+        bool bFound = false;
+        const auto fnVisit = [&bFound](const StoredFileScan& scan) {
+            if (scan.bSignature) bFound = true;
+        };
+        const std::string strLocation = m_vault.NativeLocation();
+        for (int nBox = 0; nBox < BOX_COUNT && !bFound; ++nBox)
+            ScanStoredFiles(BoxFolderPath(strLocation, nBox), false, fnVisit, m_vault.Env());
+        m_nScrambledLeft = bFound ? 1 : 0;
+    }
+    return m_nScrambledLeft == 1;
+}
+
+void CVaultDlg::UpdateProtectionCommands() {
+    const bool bProtected = m_vault.IsProtected();
+    const bool bScrambledLeft = bProtected && HoldsScrambledFiles();
+    const auto fnEnable = [this](int nCommandId, bool bEnabled) {
+        if (QAction* pAction = findChild<QAction*>(QString::number(nCommandId)))
+            pAction->setEnabled(bEnabled);
+    };
+    fnEnable(RES_CMD_CHANGE_PASSWORD, bProtected && !bScrambledLeft);
+    fnEnable(RES_CMD_PROTECT_VAULT, !bProtected || bScrambledLeft);
+}
+
+}  // namespace quovex
