@@ -41,6 +41,11 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
         if (auto* pMenu = qobject_cast<QMenu*>(pAction->parent()))
             connect(pMenu, &QMenu::aboutToShow, this, &CVaultDlg::UpdateProtectionCommands);
     }
+    // Another location may hold scrambled files where this one held none.
+    connect(&m_vault, &COpenVault::LocationChanged, this, [this] {
+        m_nScrambledLeft = -1;
+        UpdateProtectionCommands();
+    });
     UpdateProtectionCommands();
     if (m_pContentsTree)
         connect(m_pContentsTree, &CContentsTree::CommandChosen, this, &CVaultDlg::OnContextCommand);

@@ -354,6 +354,17 @@ void TestProtection::commandsFollowTheKind() {
         QCOMPARE(CommandEnabled(&window, RES_CMD_CHANGE_PASSWORD), c.bChange);
         QCOMPARE(CommandEnabled(&window, RES_CMD_PROTECT_VAULT), c.bProtect);
     }
+    // A move to another place of the vault that holds scrambled files.
+    {
+        COpenVault vault(strProtected, USER, PASSWORD);
+        QVERIFY(vault.Open().Opened());
+        CVaultApp app;
+        CVaultDlg window(vault, app);
+        QVERIFY(CommandEnabled(&window, RES_CMD_CHANGE_PASSWORD));
+        QVERIFY(vault.MoveTo(strMixed));
+        QVERIFY(!CommandEnabled(&window, RES_CMD_CHANGE_PASSWORD));
+        QVERIFY(CommandEnabled(&window, RES_CMD_PROTECT_VAULT));
+    }
     CMessageBoxScript script;
     COpenVault mixed(strMixed, USER, PASSWORD);
     QVERIFY(mixed.Open().Opened());
