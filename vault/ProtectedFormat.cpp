@@ -23,8 +23,11 @@ namespace {
 constexpr std::size_t PROTECTED_CHUNKS_PER_PIECE = STORE_CHUNK_SIZE / PFF_CHUNK_SIZE;
 
 // Plain bytes read per piece for a source of nSize bytes: whole chunks,
-// so that every piece but the last ends on a chunk boundary.
+// so that every piece but the last ends on a chunk boundary; a file of one
+// short chunk gets room for one byte more than it holds (a piece that comes
+// short is the last), not a whole chunk's.
 std::size_t PlainPieceFor(std::uint64_t nSize) {
+    if (nSize < PFF_CHUNK_SIZE) return static_cast<std::size_t>(nSize) + 1;
     return ChunkFor(nSize, PFF_CHUNK_SIZE);
 }
 
@@ -66,10 +69,13 @@ FileResult CProtectedReader::WritePlain(CWritableFile& target, RunContext& run) 
     if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult, 0);
     const std::uint64_t nHead = ProtectedHeadSize(m_opener.Header().nSlotSize);
     const std::uint64_t nBody = nStored - nHead;
-    // Whole stored chunks per piece; only the last piece ends short.
+    // Whole stored chunks per piece; only the last piece ends short. A
+    // body of one chunk gets room for one byte more, as a store's source.
     const std::size_t nPiece = static_cast<std::size_t>(
-        std::min<std::uint64_t>(PROTECTED_CHUNKS_PER_PIECE * PFF_CHUNK_STORED_SIZE,
-                                (nBody / PFF_CHUNK_STORED_SIZE + 1) * PFF_CHUNK_STORED_SIZE));
+        nBody < PFF_CHUNK_STORED_SIZE
+            ? nBody + 1
+            : std::min<std::uint64_t>(PROTECTED_CHUNKS_PER_PIECE * PFF_CHUNK_STORED_SIZE,
+                                      (nBody / PFF_CHUNK_STORED_SIZE + 1) * PFF_CHUNK_STORED_SIZE));
     CReadAhead reader(*m_pStored, nPiece, nBody >= STORE_READ_AHEAD_SIZE, nBody);
     std::unique_ptr<unsigned char[]> pOut(new unsigned char[nPiece]);
     CBlockProgress progress(run.pFeedback, run.nTotal);
@@ -178,8 +184,10 @@ FileResult CProtectedFormat::WriteStored(CReadableFile& source, std::uint64_t nS
 
     const std::size_t nPiece = PlainPieceFor(nSize);
     CReadAhead reader(source, nPiece, nSize >= STORE_READ_AHEAD_SIZE, nSize);
-    const std::size_t nMaxOut = (nPiece / PFF_CHUNK_SIZE + 1) * PFF_CHUNK_STORED_SIZE;
     const std::vector<unsigned char>& head = sealer.Head();
+    const std::size_t nMaxOut = static_cast<std::size_t>(
+        std::min<std::uint64_t>((nPiece / PFF_CHUNK_SIZE + 1) * PFF_CHUNK_STORED_SIZE,
+                                sealer.StoredLength() - head.size()));
     // The head goes out with the first piece: one write for a small file.
     std::unique_ptr<unsigned char[]> pOut(new unsigned char[head.size() + nMaxOut]);
     std::memcpy(pOut.get(), head.data(), head.size());
