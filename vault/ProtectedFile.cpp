@@ -2,8 +2,10 @@
 
 #include <sodium.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstring>
-#include <future>
+#include <memory>
 #include <utility>
 
 #include "SecureRandom.h"
@@ -152,48 +154,53 @@ ProtectedResult CProtectedSealer::SealChunk(const unsigned char* pPlain, std::si
 
 namespace {
 
-// Runs fnChunk(i) for i in [0, nCount): the second half on a helper thread
-// when bTwoThreads (and a thread can be had), the first here. The first
-// chunk that fails, in order, decides; *pnFailed receives its index.
+// Runs fnChunk(i) for every i in [0, nCount): on this thread and, given
+// pHelper, on the helper thread as well (when one can be had), each one
+// taking the next chunk nobody has taken yet. So when the system holds one
+// of them back (the threads that read ahead and write behind share the two
+// cores), the other one does its share instead of waiting for it. The
+// failing chunk of the lowest index decides; *pnFailed receives it.
 template <typename ChunkFn>
-ProtectedResult ForEachChunk(std::size_t nCount, bool bTwoThreads, std::size_t* pnFailed,
+ProtectedResult ForEachChunk(std::size_t nCount, CHelperThread* pHelper, std::size_t* pnFailed,
                              const ChunkFn& fnChunk) {
-    const auto fnRange = [&](std::size_t nFrom, std::size_t nTo, std::size_t* pnAt) {
-        for (std::size_t i = nFrom; i < nTo; ++i) {
-            const ProtectedResult result = fnChunk(i);
-            if (result != ProtectedResult::PROTECTED_OK) {
-                *pnAt = i;
-                return result;
-            }
-        }
-        return ProtectedResult::PROTECTED_OK;
+    struct Failure {
+        ProtectedResult result = ProtectedResult::PROTECTED_OK;
+        std::size_t nAt = SIZE_MAX;
     };
-    std::size_t nSplit = nCount;
-    std::future<ProtectedResult> second;
-    std::size_t nSecondAt = 0;
-    if (bTwoThreads && nCount > 1) {
-        try {
-            nSplit = nCount / 2;
-            second = std::async(std::launch::async, fnRange, nSplit, nCount, &nSecondAt);
-        } catch (const std::system_error&) {
-            nSplit = nCount;  // no thread to be had: all of it here
+    std::atomic<std::size_t> nNext{0};
+    const auto fnTake = [&](Failure* pFailure) {
+        for (std::size_t i = nNext++; i < nCount; i = nNext++) {
+            const ProtectedResult result = fnChunk(i);
+            if (result == ProtectedResult::PROTECTED_OK) continue;
+            // Every chunk before this one was taken already and ends; none
+            // after it matters any more.
+            if (i < pFailure->nAt) *pFailure = {result, i};
+            nNext = nCount;
         }
-    }
-    const ProtectedResult first = fnRange(0, nSplit, pnFailed);
-    const ProtectedResult other = second.valid() ? second.get() : ProtectedResult::PROTECTED_OK;
-    if (first != ProtectedResult::PROTECTED_OK) return first;
-    if (other != ProtectedResult::PROTECTED_OK) *pnFailed = nSecondAt;
-    return other;
+    };
+    Failure here, there;
+    // Without a thread to be had, all of it here.
+    const bool bHelped = pHelper && nCount > 1 && pHelper->Run([&] { fnTake(&there); });
+    fnTake(&here);
+    if (bHelped) pHelper->Wait();
+    const Failure& first = here.nAt <= there.nAt ? here : there;
+    if (first.result != ProtectedResult::PROTECTED_OK) *pnFailed = first.nAt;
+    return first.result;
 }
 
 }  // namespace
+
+CHelperThread* CProtectedSealer::Helper(bool bTwoThreads) {
+    if (bTwoThreads && !m_pHelper) m_pHelper = std::make_unique<CHelperThread>();
+    return bTwoThreads ? m_pHelper.get() : nullptr;
+}
 
 ProtectedResult CProtectedSealer::SealWholeChunks(const unsigned char* pPlain, std::size_t nCount,
                                                   unsigned char* pOut, bool bTwoThreads) {
     if (m_head.empty() || m_bFinalDone) return R::PROTECTED_MISUSE;
     if (nCount * PFF_CHUNK_SIZE > m_nPlainSize - m_nSealed) return R::PROTECTED_SIZE_MISMATCH;
     std::size_t nFailed = 0;
-    const R result = ForEachChunk(nCount, bTwoThreads, &nFailed, [&](std::size_t i) {
+    const R result = ForEachChunk(nCount, Helper(bTwoThreads), &nFailed, [&](std::size_t i) {
         std::size_t nOut = 0;
         return SealChunkAt(m_nNextIndex + i, pPlain + i * PFF_CHUNK_SIZE, PFF_CHUNK_SIZE, false,
                            pOut + i * PFF_CHUNK_STORED_SIZE, &nOut);
@@ -329,6 +336,11 @@ ProtectedResult CProtectedOpener::OpenChunk(const unsigned char* pIn, std::size_
     return R::PROTECTED_OK;
 }
 
+CHelperThread* CProtectedOpener::Helper(bool bTwoThreads) {
+    if (bTwoThreads && !m_pHelper) m_pHelper = std::make_unique<CHelperThread>();
+    return bTwoThreads ? m_pHelper.get() : nullptr;
+}
+
 ProtectedResult CProtectedOpener::OpenWholeChunks(const unsigned char* pIn, std::size_t nCount,
                                                   unsigned char* pOut, bool bTwoThreads) {
     if (m_nStage == Stage::REFUSED) return m_nRefusal;
@@ -339,7 +351,7 @@ ProtectedResult CProtectedOpener::OpenWholeChunks(const unsigned char* pIn, std:
     if (nCount * PFF_CHUNK_SIZE > m_metadata.nPlainSize - m_nOpened)
         return Refuse(R::PROTECTED_SIZE_MISMATCH, m_nNextIndex);
     std::size_t nFailed = 0;
-    const R result = ForEachChunk(nCount, bTwoThreads, &nFailed, [&](std::size_t i) {
+    const R result = ForEachChunk(nCount, Helper(bTwoThreads), &nFailed, [&](std::size_t i) {
         std::size_t nPlain = 0;
         return OpenChunkAt(m_nNextIndex + i, false, pIn + i * PFF_CHUNK_STORED_SIZE,
                            PFF_CHUNK_STORED_SIZE, pOut + i * PFF_CHUNK_SIZE, &nPlain);
