@@ -42,6 +42,11 @@ void ChunkNonce(const unsigned char* pFileId, std::uint64_t nIndex, bool bFinal,
         pNonce[PFF_FILE_ID_SIZE + i] = static_cast<unsigned char>(nCounter >> (8 * i));
 }
 
+// Where chunk nIndex begins in a stored file whose head takes nHead bytes.
+std::uint64_t ChunkOffset(std::uint64_t nHead, std::uint64_t nIndex) {
+    return nHead + nIndex * PFF_CHUNK_STORED_SIZE;
+}
+
 // Header bytes || slot index: a record opens only in its own file and slot.
 void SlotAssociatedData(const unsigned char* pHeader, std::size_t nSlot, unsigned char* pAd) {
     std::memcpy(pAd, pHeader, PFF_HEADER_SIZE);
@@ -218,11 +223,12 @@ ProtectedResult CProtectedSealer::SealChunkAt(std::uint64_t nIndex, const unsign
     if (bFinal ? n >= PFF_CHUNK_SIZE : n != PFF_CHUNK_SIZE) return R::PROTECTED_MISUSE;
     unsigned char nonce[PFF_NONCE_SIZE];
     ChunkNonce(m_head.data() + PFF_OFFSET_FILE_ID, nIndex, bFinal, nonce);
-    // The final chunk's plain text is padded to a multiple of PFF_PAD_BLOCK,
-    // so that the file's length tells its size only to that much.
+    // The final chunk's plain text is padded, so that the file's length
+    // tells its size only to PFF_PAD_BLOCK, and so that it ends on a block.
     std::vector<unsigned char> padded;
     if (bFinal) {
-        padded.resize(ProtectedFinalChunkSize(n) - PFF_TAG_SIZE);
+        padded.resize(ProtectedFinalChunkSize(n, ChunkOffset(m_head.size(), nIndex)) -
+                      PFF_TAG_SIZE);
         if (n > 0) std::memcpy(padded.data(), pPlain, n);
         // sodium_pad works through every byte of the block it is given, one
         // at a time: given only the bytes it adds as a block of their own, it
@@ -370,9 +376,10 @@ ProtectedResult CProtectedOpener::OpenChunkAt(std::uint64_t nIndex, bool bFinal,
         return R::PROTECTED_MISUSE;
     if (!KeyReady(m_keys.body)) return R::PROTECTED_NO_CRYPTO;
     // Only the sizes a writer makes: a whole chunk, or a padded final one.
-    const bool bSizeFits = bFinal ? n > PFF_TAG_SIZE && n <= PFF_CHUNK_STORED_SIZE &&
-                                        (n - PFF_TAG_SIZE) % PFF_PAD_BLOCK == 0
-                                  : n == PFF_CHUNK_STORED_SIZE;
+    const bool bSizeFits = bFinal
+                               ? IsProtectedFinalChunkSize(
+                                     n, ChunkOffset(ProtectedHeadSize(m_header.nSlotSize), nIndex))
+                               : n == PFF_CHUNK_STORED_SIZE;
     if (!bSizeFits) return R::PROTECTED_DAMAGED_CHUNK;
     unsigned char nonce[PFF_NONCE_SIZE];
     ChunkNonce(m_header.fileId, nIndex, bFinal, nonce);
@@ -381,7 +388,7 @@ ProtectedResult CProtectedOpener::OpenChunkAt(std::uint64_t nIndex, bool bFinal,
                                                    PFF_HEADER_SIZE, nonce, m_keys.body.Data()) != 0)
         return R::PROTECTED_DAMAGED_CHUNK;
     std::size_t nPlain = static_cast<std::size_t>(nOpened);
-    if (bFinal && sodium_unpad(&nPlain, pOut, nPlain, PFF_PAD_BLOCK) != 0)
+    if (bFinal && sodium_unpad(&nPlain, pOut, nPlain, ProtectedUnpadBlock(nPlain)) != 0)
         return R::PROTECTED_DAMAGED_CHUNK;
     *pnPlain = nPlain;
     return R::PROTECTED_OK;

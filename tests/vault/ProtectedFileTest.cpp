@@ -131,6 +131,16 @@ TEST_F(ProtectedFileTest, RoundTripsEverySizeAtItsPredictedLength) {
         const Bytes vPlain = RandomBytes(nSize, static_cast<unsigned>(nSize));
         const Bytes v = Seal(m_keys, vPlain);
         EXPECT_EQ(v.size(), ProtectedStoredLength(nSize, PFF_SLOT_MIN_SIZE));
+        // The file fills its last block on disk, unless a tail of 60 KiB or
+        // more would need more than a chunk for it; the padding never
+        // takes more than a block.
+        if (nSize % CHUNK < CHUNK - PFF_PAD_BLOCK) {
+            EXPECT_EQ(v.size() % PFF_PAD_BLOCK, 0u);
+        }
+        const std::size_t nUnpadded = ProtectedHeadSize(PFF_SLOT_MIN_SIZE) +
+                                      nSize / CHUNK * STORED_CHUNK + nSize % CHUNK + PFF_TAG_SIZE;
+        EXPECT_GT(v.size(), nUnpadded);
+        EXPECT_LE(v.size(), nUnpadded + PFF_PAD_BLOCK);
         const Opened opened = Open(m_keys, v);
         ASSERT_EQ(opened.result, R::PROTECTED_OK);
         EXPECT_EQ(opened.plain, vPlain);
@@ -144,8 +154,14 @@ TEST_F(ProtectedFileTest, RoundTripsEverySizeAtItsPredictedLength) {
         EXPECT_EQ(strStored.find("report.doc"), std::string::npos);
         EXPECT_EQ(strStored.find("quarterly"), std::string::npos);
     }
-    // Sizes within one 4 KiB step of the final chunk look alike on disk.
-    EXPECT_EQ(Seal(m_keys, Bytes(1, 'x')).size(), Seal(m_keys, Bytes(4000, 'x')).size());
+    // The sizes whose final chunk ends the file in the same 4 KiB block
+    // look alike on disk: with this head, 0 to 1999 bytes take one block.
+    const std::size_t nOneBlock =
+        PFF_PAD_BLOCK - ProtectedHeadSize(PFF_SLOT_MIN_SIZE) - PFF_TAG_SIZE;
+    for (const std::size_t nSize : {0ul, nOneBlock - 1})
+        EXPECT_EQ(Seal(m_keys, Bytes(nSize, 'x')).size(), PFF_PAD_BLOCK) << nSize;
+    for (const std::size_t nSize : {nOneBlock, nOneBlock + PFF_PAD_BLOCK - 1})
+        EXPECT_EQ(Seal(m_keys, Bytes(nSize, 'x')).size(), 2 * PFF_PAD_BLOCK) << nSize;
 }
 
 TEST_F(ProtectedFileTest, SlotsGrowWithThePathAndEachStoreHasItsOwnId) {
@@ -397,6 +413,7 @@ namespace {
 struct ProtectedReference {
     const char* pszStored;  // in tests/data/protected
     std::size_t nPlainSize;
+    bool bWritten;  // what this version writes; else what the first writers wrote
 };
 
 // The bytes (7 i + 3) mod 256, as in tests/data/block300.bin.
@@ -409,7 +426,8 @@ Bytes Pattern(std::size_t nSize) {
 }  // namespace
 
 // Reference files sealed once with the fixed inputs of tests/data/README.md:
-// sealing again gives the same bytes, and they open to the plain pattern.
+// sealing again gives the same bytes, and they open to the plain pattern,
+// as do those the first writers padded otherwise.
 TEST_F(ProtectedFileTest, SealsAndOpensTheReferenceFilesByteForByte) {
     CSecretBytes master(PFF_KEY_SIZE);
     for (std::size_t i = 0; i < master.Size(); ++i)
@@ -421,16 +439,21 @@ TEST_F(ProtectedFileTest, SealsAndOpensTheReferenceFilesByteForByte) {
     metadata.nMode = 0644;
     metadata.strSourcePath = "/tmp/quovex-ref/资料/pattern.bin";
     metadata.strSummary = "参考文件 reference";
-    for (const ProtectedReference& ref :
-         {ProtectedReference{"empty.bin.$", 0}, ProtectedReference{"pattern300.bin.$", 300},
-          ProtectedReference{"pattern65836.bin.$", 65836}}) {
+    for (const ProtectedReference& ref : {
+             ProtectedReference{"empty-aligned.bin.$", 0, true},
+             ProtectedReference{"pattern300-aligned.bin.$", 300, true},
+             ProtectedReference{"pattern65836-aligned.bin.$", 65836, true},
+             ProtectedReference{"empty.bin.$", 0, false},
+             ProtectedReference{"pattern300.bin.$", 300, false},
+             ProtectedReference{"pattern65836.bin.$", 65836, false},
+         }) {
         SCOPED_TRACE(ref.pszStored);
         const std::string strStored =
             std::string(QUOVEX_TEST_DATA_DIR) + "/protected/" + ref.pszStored;
         metadata.nPlainSize = ref.nPlainSize;
         m_nNext = 0;  // the file id is 01 02 .. 10, the slot nonces follow
         const Bytes v = Seal(keys, Pattern(ref.nPlainSize), metadata);
-        EXPECT_EQ(ReadBytes(strStored), v);
+        EXPECT_EQ(ReadBytes(strStored) == v, ref.bWritten);
         const Opened opened = Open(keys, ReadBytes(strStored));
         ASSERT_EQ(opened.result, R::PROTECTED_OK);
         EXPECT_EQ(opened.plain, Pattern(ref.nPlainSize));

@@ -32,6 +32,13 @@ void MakeProtected(CVaultKey* pKey, unsigned char nFill) {
     pKey->SetMasterKey(std::move(master));
 }
 
+// The bytes before the first chunk of the stored file v.
+std::size_t HeadOf(const Bytes& v) {
+    ProtectedHeader header;
+    EXPECT_EQ(DecodeProtectedHeader(v.data(), v.size(), &header), ProtectedResult::PROTECTED_OK);
+    return ProtectedHeadSize(header.nSlotSize);
+}
+
 class ProtectedStoreTest : public ::testing::Test {
 protected:
     // The store takes the key as it is when made.
@@ -92,7 +99,7 @@ TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
     ASSERT_TRUE(Done(Store("src/x", "box/x.$", *m_pFiles)));
     const Bytes vStored = Read("box/x.$");
     m_feedback.m_bAnswerYes = true;  // the existing target may go, once the new one is sound
-    const std::size_t nBody = vStored.size() - ProtectedFinalChunkSize(100) - 20;  // in chunk 2
+    const std::size_t nBody = HeadOf(vStored) + 3 * PFF_CHUNK_STORED_SIZE - 20;  // in chunk 2
     Bytes vLong = vStored;
     vLong.push_back(0);
     for (const std::size_t nAt : {nBody, vStored.size() - 1, vStored.size()}) {
@@ -117,8 +124,7 @@ TEST_F(ProtectedStoreTest, LargeFilesTakeTwoThreads) {
     ASSERT_TRUE(Done(Restore("box/big.$", "out/big.$", *m_pFiles)));
     EXPECT_EQ(Read("out/big"), vPlain);
     Bytes vStored = Read("box/big.$");
-    const std::size_t nHead =
-        vStored.size() - 96 * PFF_CHUNK_STORED_SIZE - ProtectedFinalChunkSize(0);
+    const std::size_t nHead = HeadOf(vStored);
     vStored[nHead + 13 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;  // chunk 13: the second half of a piece
     Write("box/big.$", vStored);
     EXPECT_EQ(Restore("box/big.$", "out/again.$", *m_pFiles).cause,
