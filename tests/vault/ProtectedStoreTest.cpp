@@ -130,6 +130,39 @@ TEST_F(ProtectedStoreTest, LargeFilesTakeTwoThreads) {
     EXPECT_EQ(Restore("box/big.$", "out/again.$", *m_pFiles).cause,
               (FailCause{FailReason::FAIL_DAMAGED, 0, 13}));
     EXPECT_FALSE(fs::exists(m_tmp / "out/again"));
+    // Two damaged chunks of one piece, whichever thread takes which: the
+    // first one in the file is named.
+    vStored[nHead + 36 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
+    vStored[nHead + 35 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
+    vStored[nHead + 13 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
+    Write("box/big.$", vStored);
+    EXPECT_EQ(Restore("box/big.$", "out/again.$", *m_pFiles).cause,
+              (FailCause{FailReason::FAIL_DAMAGED, 0, 35}));
+}
+
+// A large file's pieces are written behind the sealing and the opening: a
+// write that fails midway (the disk full) or a cancel still ends the run
+// with its reason, and leaves no stored or restored file, no temporary, and
+// the old target as it was.
+TEST_F(ProtectedStoreTest, LargeFilesLeaveNothingWhenAWriteFailsOrACancelComes) {
+    CFaultEnv env;
+    const CFileStore files(m_key, &env);
+    Write("src/big", RandomBytes(6 << 20, 6));
+    ASSERT_TRUE(Done(Store("src/big", "box/sound.$", files)));
+    Write("out/big", {1, 2, 3});
+    m_feedback.m_bAnswerYes = true;
+    const auto fnFails = [&](FailReason nReason) {
+        EXPECT_EQ(Store("src/big", "box/big.$", files).cause.nReason, nReason);
+        EXPECT_EQ(Restore("box/sound.$", "out/big.$", files).cause.nReason, nReason);
+        EXPECT_FALSE(fs::exists(m_tmp / "box/big.$"));
+        EXPECT_EQ(Read("out/big"), (Bytes{1, 2, 3}));
+        EXPECT_EQ(FindDotEntries(m_tmp.Path()), std::vector<std::string>{}) << "temporaries left";
+    };
+    env.m_nFailWriteAfter = 5 << 19;  // in the third of six pieces
+    fnFails(FailReason::FAIL_NO_SPACE);
+    env.m_nFailWriteAfter = -1;
+    m_feedback.m_nCancelAfter = 2;
+    fnFails(FailReason::FAIL_CANCELLED);
 }
 
 // A protected file read with another vault's key, or without one, is refused
