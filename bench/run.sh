@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# How to run: bash bench/run.sh [--as-user NAME] [BUILD_DIR]
+# How to run: bash bench/run.sh [--as-user NAME] [--protected-only] [BUILD_DIR]
 #   (default build/default, configured with the default preset when missing;
 #   needs ~9 GiB and 2 million inodes free in /tmp)
 #
@@ -28,6 +28,10 @@
 #   H=$(mktemp -d); useradd --home-dir "$H" --shell /usr/sbin/nologin quovex-bench
 #   bash bench/run.sh --as-user quovex-bench; userdel quovex-bench; rm -rf "$H"
 #
+# --protected-only: the protected vault's cases alone (512 MiB stored and
+# restored, 10,000 files, peak memory) and the key derivation, in about two
+# minutes: what a change to the protected format needs measured.
+#
 # When the build has the interface, the main window follows (bench/window,
 # offscreen, in temporary folders): drops through the window beside
 # quovex-tool, and the contents tree with 20,000 entries. About ten more
@@ -37,10 +41,20 @@ set -euo pipefail
 REPO=$(cd "$(dirname "$0")/.." && pwd)
 SELF=$(realpath "$0")
 AS_USER=""
-if [ "${1:-}" = "--as-user" ]; then
-    AS_USER=${2:?--as-user needs a user name}
-    shift 2
-fi
+PROTECTED_ONLY=${QUOVEX_BENCH_PROTECTED_ONLY:-0}
+while [ $# -gt 0 ]; do
+    case $1 in
+        --as-user)
+            AS_USER=${2:?--as-user needs a user name}
+            shift 2
+            ;;
+        --protected-only)
+            PROTECTED_ONLY=1
+            shift
+            ;;
+        *) break ;;
+    esac
+done
 BUILD=$(realpath -m "${1:-${QUOVEX_BUILD_DIR:-$REPO/build/default}}")
 WITH_UI=0
 grep -qs '^QUOVEX_BUILD_UI:BOOL=ON' "$BUILD/CMakeCache.txt" && WITH_UI=1
@@ -51,7 +65,7 @@ if [ -z "${QUOVEX_BENCH_BUILT:-}" ]; then
         grep -q '^QUOVEX_BUILD_UI:BOOL=ON' "$BUILD/CMakeCache.txt" && WITH_UI=1
     fi
     cmake --build "$BUILD" --target quovex-tool quovex-bench-kdf -j 2 >/dev/null
-    if [ "$WITH_UI" -eq 1 ]; then
+    if [ "$WITH_UI" -eq 1 ] && [ "$PROTECTED_ONLY" -eq 0 ]; then
         cmake --build "$BUILD" --target quovex-bench-drop quovex-bench-tree -j 2 >/dev/null
     fi
 fi
@@ -60,7 +74,8 @@ if [ -n "$AS_USER" ]; then
     id -u "$AS_USER" >/dev/null || exit 2
     [ "$(id -u "$AS_USER")" -ne 0 ] || { echo "$AS_USER is root, not an ordinary user" >&2; exit 2; }
     cd /  # wherever root was may be closed to the user
-    exec runuser -u "$AS_USER" -- env QUOVEX_BENCH_BUILT=1 bash "$SELF" "$BUILD"
+    exec runuser -u "$AS_USER" -- env QUOVEX_BENCH_BUILT=1 \
+        QUOVEX_BENCH_PROTECTED_ONLY="$PROTECTED_ONLY" bash "$SELF" "$BUILD"
 fi
 TOOL="$BUILD/tool/quovex-tool"
 CRED=(--user bench --password bench-pw)
@@ -154,29 +169,31 @@ prep_restored() { rm -rf restored/*; }
 STORED_BIG="vault/FileBox/big.bin.\$"
 STORED_MID="vault/FileBox/mid.bin.\$"
 
-echo "512 MiB file ..." >&2
-best_of prep_out cp data/big.bin out/big.bin
-CP_STORE=$BEST
-best_of prep_out dd if=data/big.bin of=out/big.bin bs=1M status=none
-DD_BIG=$BEST
-best_of prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/big.bin vault/FileBox
-TOOL_STORE=$BEST
-best_of prep_out cp "$STORED_BIG" out/big.bin
-CP_RESTORE=$BEST
-best_of prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
-TOOL_RESTORE=$BEST
-cmp -s data/big.bin restored/big.bin || { echo "restored file differs" >&2; exit 1; }
+if [ "$PROTECTED_ONLY" -eq 0 ]; then
+    echo "512 MiB file ..." >&2
+    best_of prep_out cp data/big.bin out/big.bin
+    CP_STORE=$BEST
+    best_of prep_out dd if=data/big.bin of=out/big.bin bs=1M status=none
+    DD_BIG=$BEST
+    best_of prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/big.bin vault/FileBox
+    TOOL_STORE=$BEST
+    best_of prep_out cp "$STORED_BIG" out/big.bin
+    CP_RESTORE=$BEST
+    best_of prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
+    TOOL_RESTORE=$BEST
+    cmp -s data/big.bin restored/big.bin || { echo "restored file differs" >&2; exit 1; }
 
-echo "Peak memory ..." >&2
-peak_mib prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/big.bin vault/FileBox
-RSS_STORE_BIG=$PEAK
-peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
-RSS_RESTORE_BIG=$PEAK
-peak_mib prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/mid.bin vault/FileBox
-RSS_STORE_MID=$PEAK
-peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_MID"
-RSS_RESTORE_MID=$PEAK
-rm -rf out/* restored/* vault/*
+    echo "Peak memory ..." >&2
+    peak_mib prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/big.bin vault/FileBox
+    RSS_STORE_BIG=$PEAK
+    peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
+    RSS_RESTORE_BIG=$PEAK
+    peak_mib prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/mid.bin vault/FileBox
+    RSS_STORE_MID=$PEAK
+    peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_MID"
+    RSS_RESTORE_MID=$PEAK
+    rm -rf out/* restored/* vault/*
+fi
 
 # The same in a protected vault, made with the cheapest derivation: the one
 # derivation a login pays is timed on its own below, and each tool run here
@@ -205,16 +222,18 @@ rm -rf out/* restored/* pvault/FileBox
 # checked against inodes deleted in the last 30 seconds, so deleting 10,000
 # files slows the next 10,000 creations by whatever deleted them, and the
 # comparison would measure the order of the runs.
-echo "10,000 files of 1 KiB ..." >&2
 RUN=0
 cp_folder() { RUN=$((RUN + 1)); cp -r data/folder "out/folder.$RUN"; }
-tool_folder() {
-    RUN=$((RUN + 1))
-    "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/folder "vault/FileBox.$RUN"
-}
-side_by_side cp_folder tool_folder
-CP_FOLDER=$BEST_A
-TOOL_FOLDER=$BEST_B
+if [ "$PROTECTED_ONLY" -eq 0 ]; then
+    echo "10,000 files of 1 KiB ..." >&2
+    tool_folder() {
+        RUN=$((RUN + 1))
+        "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/folder "vault/FileBox.$RUN"
+    }
+    side_by_side cp_folder tool_folder
+    CP_FOLDER=$BEST_A
+    TOOL_FOLDER=$BEST_B
+fi
 echo "Protected vault: 10,000 files of 1 KiB ..." >&2
 tool_pfolder() {
     RUN=$((RUN + 1))
@@ -224,89 +243,91 @@ side_by_side cp_folder tool_pfolder
 CP_PFOLDER=$BEST_A
 TOOL_PFOLDER=$BEST_B
 
-# 100,000 files in 100 folders, each folder from its own part of the data,
-# stored and restored into fresh folders as above. The restores read one
-# stored copy from a box of its vault, so that the vault is kept out of them
-# as in real use; to the recorded places, data/large first moves aside, and
-# each restored tree before the next run.
-echo "100,000 files of 1 KiB in 100 folders ..." >&2
-mkdir data/large
-for ((d = 0; d < 100; d++)); do
-    mkdir "data/large/d$d"
-    dd if=data/big.bin bs=1024000 skip="$d" count=1 status=none |
-        (cd "data/large/d$d" && split -b 1024 -a 3 -d - f)
-done
-# Warmed by reading: a warm-up run would add 100,000 files to delete at the end.
-find data/large -type f -exec cat {} + >/dev/null
-RUNS=2
-WARM_UP=0
-cp_large() { RUN=$((RUN + 1)); cp -r data/large "out/large.$RUN"; }
-tool_large() {
-    RUN=$((RUN + 1))
-    "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/large "vault.$RUN/FileBox"
-}
-side_by_side cp_large tool_large
-CP_LARGE=$BEST_A
-TOOL_LARGE=$BEST_B
-STORED_LARGE="vault.$RUN/FileBox/large"
-cp_stored_large() { RUN=$((RUN + 1)); cp -r "$STORED_LARGE" "out/large.$RUN"; }
-tool_restore_large() {
-    RUN=$((RUN + 1))
-    "$TOOL" restore "${CRED[@]}" --to "restored/large.$RUN" "$STORED_LARGE"
-}
-side_by_side cp_stored_large tool_restore_large
-CP_RESTORE_LARGE=$BEST_A
-TOOL_RESTORE_LARGE=$BEST_B
-diff -r data/large "restored/large.$RUN/large" >/dev/null || { echo "restored tree differs" >&2; exit 1; }
-mv data/large data/large.kept
-prep_plain() {
-    [ -e data/large ] || return 0
-    RUN=$((RUN + 1))
-    mv data/large "restored/large.$RUN"
-}
-best_of prep_plain "$TOOL" restore "${CRED[@]}" "$STORED_LARGE"
-TOOL_PLAIN_LARGE=$BEST
-diff -r data/large.kept data/large >/dev/null || { echo "restored tree differs" >&2; exit 1; }
-RUNS=5
-WARM_UP=1
+if [ "$PROTECTED_ONLY" -eq 0 ]; then
+    # 100,000 files in 100 folders, each folder from its own part of the data,
+    # stored and restored into fresh folders as above. The restores read one
+    # stored copy from a box of its vault, so that the vault is kept out of them
+    # as in real use; to the recorded places, data/large first moves aside, and
+    # each restored tree before the next run.
+    echo "100,000 files of 1 KiB in 100 folders ..." >&2
+    mkdir data/large
+    for ((d = 0; d < 100; d++)); do
+        mkdir "data/large/d$d"
+        dd if=data/big.bin bs=1024000 skip="$d" count=1 status=none |
+            (cd "data/large/d$d" && split -b 1024 -a 3 -d - f)
+    done
+    # Warmed by reading: a warm-up run would add 100,000 files to delete at the end.
+    find data/large -type f -exec cat {} + >/dev/null
+    RUNS=2
+    WARM_UP=0
+    cp_large() { RUN=$((RUN + 1)); cp -r data/large "out/large.$RUN"; }
+    tool_large() {
+        RUN=$((RUN + 1))
+        "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/large "vault.$RUN/FileBox"
+    }
+    side_by_side cp_large tool_large
+    CP_LARGE=$BEST_A
+    TOOL_LARGE=$BEST_B
+    STORED_LARGE="vault.$RUN/FileBox/large"
+    cp_stored_large() { RUN=$((RUN + 1)); cp -r "$STORED_LARGE" "out/large.$RUN"; }
+    tool_restore_large() {
+        RUN=$((RUN + 1))
+        "$TOOL" restore "${CRED[@]}" --to "restored/large.$RUN" "$STORED_LARGE"
+    }
+    side_by_side cp_stored_large tool_restore_large
+    CP_RESTORE_LARGE=$BEST_A
+    TOOL_RESTORE_LARGE=$BEST_B
+    diff -r data/large "restored/large.$RUN/large" >/dev/null || { echo "restored tree differs" >&2; exit 1; }
+    mv data/large data/large.kept
+    prep_plain() {
+        [ -e data/large ] || return 0
+        RUN=$((RUN + 1))
+        mv data/large "restored/large.$RUN"
+    }
+    best_of prep_plain "$TOOL" restore "${CRED[@]}" "$STORED_LARGE"
+    TOOL_PLAIN_LARGE=$BEST
+    diff -r data/large.kept data/large >/dev/null || { echo "restored tree differs" >&2; exit 1; }
+    RUNS=5
+    WARM_UP=1
 
-# Without --keep-source the sources go; each run waits until the previous
-# run's deletions are older than ext4's 30 seconds (see above).
-echo "10,000 files of 1 KiB without --keep-source (waits 36 s between runs) ..." >&2
-nBestDelete=""
-for i in 1 2; do
-    cp -r data/folder "src2/folder.$i"
+    # Without --keep-source the sources go; each run waits until the previous
+    # run's deletions are older than ext4's 30 seconds (see above).
+    echo "10,000 files of 1 KiB without --keep-source (waits 36 s between runs) ..." >&2
+    nBestDelete=""
+    for i in 1 2; do
+        cp -r data/folder "src2/folder.$i"
+        sleep 36
+        sync
+        t0=$(date +%s%N)
+        "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" "src2/folder.$i" "vault/OtherBox.$i" >/dev/null 2>>"$WORK/stderr.log"
+        sync -f .
+        t1=$(date +%s%N)
+        [ ! -e "src2/folder.$i" ] || { echo "sources were not deleted" >&2; exit 1; }
+        if [ -z "$nBestDelete" ] || [ $((t1 - t0)) -lt "$nBestDelete" ]; then nBestDelete=$((t1 - t0)); fi
+    done
+    TOOL_FOLDER_DELETE=$(awk -v n="$nBestDelete" 'BEGIN { printf "%.3f", n / 1e9 }')
+
+    # The flushes by themselves: the time spent in syncfs during one more run.
+    FLUSH_ONLY="n/a (no strace)"
+    if command -v strace >/dev/null; then
+        cp -r data/folder src2/folder.s
+        sleep 36
+        sync
+        strace -f -e trace=syncfs -T -o "$WORK/syncfs.log" \
+            "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" src2/folder.s vault/OtherBox.s >/dev/null 2>>"$WORK/stderr.log"
+        FLUSH_ONLY=$(awk -F'<' '/syncfs/ { n++; s += $NF + 0 } END { printf "%.3f s in %d syncfs calls", s, n }' \
+            "$WORK/syncfs.log")
+    fi
+
+    cp -r data/folder src2/folder.rm
     sleep 36
     sync
     t0=$(date +%s%N)
-    "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" "src2/folder.$i" "vault/OtherBox.$i" >/dev/null 2>>"$WORK/stderr.log"
+    rm -rf src2/folder.rm
     sync -f .
     t1=$(date +%s%N)
-    [ ! -e "src2/folder.$i" ] || { echo "sources were not deleted" >&2; exit 1; }
-    if [ -z "$nBestDelete" ] || [ $((t1 - t0)) -lt "$nBestDelete" ]; then nBestDelete=$((t1 - t0)); fi
-done
-TOOL_FOLDER_DELETE=$(awk -v n="$nBestDelete" 'BEGIN { printf "%.3f", n / 1e9 }')
-
-# The flushes by themselves: the time spent in syncfs during one more run.
-FLUSH_ONLY="n/a (no strace)"
-if command -v strace >/dev/null; then
-    cp -r data/folder src2/folder.s
-    sleep 36
-    sync
-    strace -f -e trace=syncfs -T -o "$WORK/syncfs.log" \
-        "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" src2/folder.s vault/OtherBox.s >/dev/null 2>>"$WORK/stderr.log"
-    FLUSH_ONLY=$(awk -F'<' '/syncfs/ { n++; s += $NF + 0 } END { printf "%.3f s in %d syncfs calls", s, n }' \
-        "$WORK/syncfs.log")
+    RM_FOLDER=$(awk -v n="$((t1 - t0))" 'BEGIN { printf "%.3f", n / 1e9 }')
 fi
-
-cp -r data/folder src2/folder.rm
-sleep 36
-sync
-t0=$(date +%s%N)
-rm -rf src2/folder.rm
-sync -f .
-t1=$(date +%s%N)
-RM_FOLDER=$(awk -v n="$((t1 - t0))" 'BEGIN { printf "%.3f", n / 1e9 }')
 
 echo "Key derivation ..." >&2
 read -r KDF_BEST KDF_WORST KDF_PEAK KDF_OPS KDF_MIB < <("$BUILD/bench/kdf/quovex-bench-kdf")
@@ -314,7 +335,7 @@ read -r KDF_BEST KDF_WORST KDF_PEAK KDF_OPS KDF_MIB < <("$BUILD/bench/kdf/quovex
 # The main window: drops first, as the tree benchmark's 40,000 deletions at
 # its end would slow the creations of the drops that came after it.
 WINDOW_REPORT=""
-if [ "$WITH_UI" -eq 1 ]; then
+if [ "$WITH_UI" -eq 1 ] && [ "$PROTECTED_ONLY" -eq 0 ]; then
     echo "Main window: drops through the window beside quovex-tool ..." >&2
     WINDOW_REPORT=$(QT_QPA_PLATFORM=offscreen "$BUILD/bench/window/quovex-bench-drop" --tool "$TOOL")
     echo "Main window: contents tree ..." >&2
@@ -328,32 +349,34 @@ row() { printf "%-44s %10s %10s %8s %10s  %s\n" "$@"; }
 echo
 echo "Quovex benchmarks on $(hostname) as $(id -un) (uid $(id -u)), $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo "every time includes the flush; best of 5 after a warm-up (100,000 files, sources deleted: best of 2)"
-row "case" "tool (s)" "cp (s)" "ratio" "target" ""
-row "store 512 MiB file (--keep-source)" "$TOOL_STORE" "$CP_STORE" "$(ratio "$TOOL_STORE" "$CP_STORE")" \
-    "<= 1.1x" "$(verdict "$(ratio "$TOOL_STORE" "$CP_STORE" | tr -d x)" 1.1)"
-row "restore 512 MiB file (--to)" "$TOOL_RESTORE" "$CP_RESTORE" \
-    "$(ratio "$TOOL_RESTORE" "$CP_RESTORE")" "<= 1.1x" \
-    "$(verdict "$(ratio "$TOOL_RESTORE" "$CP_RESTORE" | tr -d x)" 1.1)"
-row "store 10,000 x 1 KiB (--keep-source)" "$TOOL_FOLDER" "$CP_FOLDER" \
-    "$(ratio "$TOOL_FOLDER" "$CP_FOLDER")" "<= 1.5x" \
-    "$(verdict "$(ratio "$TOOL_FOLDER" "$CP_FOLDER" | tr -d x)" 1.5)"
-row "store 100,000 x 1 KiB in 100 folders" "$TOOL_LARGE" "$CP_LARGE" \
-    "$(ratio "$TOOL_LARGE" "$CP_LARGE")" "<= 1.5x" \
-    "$(verdict "$(ratio "$TOOL_LARGE" "$CP_LARGE" | tr -d x)" 1.5)"
-row "restore 100,000 x 1 KiB (--to)" "$TOOL_RESTORE_LARGE" "$CP_RESTORE_LARGE" \
-    "$(ratio "$TOOL_RESTORE_LARGE" "$CP_RESTORE_LARGE")" "<= 1.5x" \
-    "$(verdict "$(ratio "$TOOL_RESTORE_LARGE" "$CP_RESTORE_LARGE" | tr -d x)" 1.5)"
-row "restore 100,000 x 1 KiB (recorded places)" "$TOOL_PLAIN_LARGE" "$CP_RESTORE_LARGE" \
-    "$(ratio "$TOOL_PLAIN_LARGE" "$CP_RESTORE_LARGE")" "<= 1.5x" \
-    "$(verdict "$(ratio "$TOOL_PLAIN_LARGE" "$CP_RESTORE_LARGE" | tr -d x)" 1.5)"
-row "store 10,000 x 1 KiB, sources deleted" "$TOOL_FOLDER_DELETE" "$CP_FOLDER" \
-    "$(ratio "$TOOL_FOLDER_DELETE" "$CP_FOLDER")" "-" ""
-FLUSH=$(awk -v a="$TOOL_FOLDER_DELETE" -v b="$TOOL_FOLDER" 'BEGIN { printf "%+.3f s (%.2fx)", a - b, a / b }')
-echo "  flush and deletion of the sources cost $FLUSH over --keep-source;"
-echo "  of that the flushes before deleting: $FLUSH_ONLY"
-echo "cp of a restore: the stored file or folder copied as it lies in the vault"
-echo "reference: dd bs=1M of the 512 MiB file $DD_BIG s (read/write floor of any user-space copy);"
-echo "           rm -rf of the 10,000 sources $RM_FOLDER s (what deleting them costs by itself)"
+if [ "$PROTECTED_ONLY" -eq 0 ]; then
+    row "case" "tool (s)" "cp (s)" "ratio" "target" ""
+    row "store 512 MiB file (--keep-source)" "$TOOL_STORE" "$CP_STORE" "$(ratio "$TOOL_STORE" "$CP_STORE")" \
+        "<= 1.1x" "$(verdict "$(ratio "$TOOL_STORE" "$CP_STORE" | tr -d x)" 1.1)"
+    row "restore 512 MiB file (--to)" "$TOOL_RESTORE" "$CP_RESTORE" \
+        "$(ratio "$TOOL_RESTORE" "$CP_RESTORE")" "<= 1.1x" \
+        "$(verdict "$(ratio "$TOOL_RESTORE" "$CP_RESTORE" | tr -d x)" 1.1)"
+    row "store 10,000 x 1 KiB (--keep-source)" "$TOOL_FOLDER" "$CP_FOLDER" \
+        "$(ratio "$TOOL_FOLDER" "$CP_FOLDER")" "<= 1.5x" \
+        "$(verdict "$(ratio "$TOOL_FOLDER" "$CP_FOLDER" | tr -d x)" 1.5)"
+    row "store 100,000 x 1 KiB in 100 folders" "$TOOL_LARGE" "$CP_LARGE" \
+        "$(ratio "$TOOL_LARGE" "$CP_LARGE")" "<= 1.5x" \
+        "$(verdict "$(ratio "$TOOL_LARGE" "$CP_LARGE" | tr -d x)" 1.5)"
+    row "restore 100,000 x 1 KiB (--to)" "$TOOL_RESTORE_LARGE" "$CP_RESTORE_LARGE" \
+        "$(ratio "$TOOL_RESTORE_LARGE" "$CP_RESTORE_LARGE")" "<= 1.5x" \
+        "$(verdict "$(ratio "$TOOL_RESTORE_LARGE" "$CP_RESTORE_LARGE" | tr -d x)" 1.5)"
+    row "restore 100,000 x 1 KiB (recorded places)" "$TOOL_PLAIN_LARGE" "$CP_RESTORE_LARGE" \
+        "$(ratio "$TOOL_PLAIN_LARGE" "$CP_RESTORE_LARGE")" "<= 1.5x" \
+        "$(verdict "$(ratio "$TOOL_PLAIN_LARGE" "$CP_RESTORE_LARGE" | tr -d x)" 1.5)"
+    row "store 10,000 x 1 KiB, sources deleted" "$TOOL_FOLDER_DELETE" "$CP_FOLDER" \
+        "$(ratio "$TOOL_FOLDER_DELETE" "$CP_FOLDER")" "-" ""
+    FLUSH=$(awk -v a="$TOOL_FOLDER_DELETE" -v b="$TOOL_FOLDER" 'BEGIN { printf "%+.3f s (%.2fx)", a - b, a / b }')
+    echo "  flush and deletion of the sources cost $FLUSH over --keep-source;"
+    echo "  of that the flushes before deleting: $FLUSH_ONLY"
+    echo "cp of a restore: the stored file or folder copied as it lies in the vault"
+    echo "reference: dd bs=1M of the 512 MiB file $DD_BIG s (read/write floor of any user-space copy);"
+    echo "           rm -rf of the 10,000 sources $RM_FOLDER s (what deleting them costs by itself)"
+fi
 echo
 echo "protected vault (authenticated encryption), same runs"
 row "case" "tool (s)" "cp (s)" "ratio" "target" ""
@@ -368,10 +391,12 @@ row "store 10,000 x 1 KiB (--keep-source)" "$TOOL_PFOLDER" "$CP_PFOLDER" \
     "$(verdict "$(ratio "$TOOL_PFOLDER" "$CP_PFOLDER" | tr -d x)" 1.5)"
 echo
 row "peak memory (max RSS)" "MiB" "" "" "target" ""
-row "store 512 MiB file" "$RSS_STORE_BIG" "" "" "< 32 MiB" "$(verdict "$RSS_STORE_BIG" 31.999)"
-row "restore 512 MiB file" "$RSS_RESTORE_BIG" "" "" "< 32 MiB" "$(verdict "$RSS_RESTORE_BIG" 31.999)"
-row "store 64 MiB file" "$RSS_STORE_MID" "" "" "< 32 MiB" "$(verdict "$RSS_STORE_MID" 31.999)"
-row "restore 64 MiB file" "$RSS_RESTORE_MID" "" "" "< 32 MiB" "$(verdict "$RSS_RESTORE_MID" 31.999)"
+if [ "$PROTECTED_ONLY" -eq 0 ]; then
+    row "store 512 MiB file" "$RSS_STORE_BIG" "" "" "< 32 MiB" "$(verdict "$RSS_STORE_BIG" 31.999)"
+    row "restore 512 MiB file" "$RSS_RESTORE_BIG" "" "" "< 32 MiB" "$(verdict "$RSS_RESTORE_BIG" 31.999)"
+    row "store 64 MiB file" "$RSS_STORE_MID" "" "" "< 32 MiB" "$(verdict "$RSS_STORE_MID" 31.999)"
+    row "restore 64 MiB file" "$RSS_RESTORE_MID" "" "" "< 32 MiB" "$(verdict "$RSS_RESTORE_MID" 31.999)"
+fi
 row "protected: store 512 MiB file" "$RSS_PSTORE_BIG" "" "" "< 32 MiB" \
     "$(verdict "$RSS_PSTORE_BIG" 31.999)"
 row "protected: restore 512 MiB file" "$RSS_PRESTORE_BIG" "" "" "< 32 MiB" \
