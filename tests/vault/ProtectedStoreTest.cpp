@@ -18,6 +18,7 @@
 #include "StoredFileFormat.h"
 #include "TestFiles.h"
 #include "VaultKey.h"
+#include "VaultTransfer.h"
 
 using namespace quovex;
 using namespace quovex::test;
@@ -106,6 +107,26 @@ TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
         EXPECT_TRUE(nAt != nBody || result.cause == (FailCause{FailReason::FAIL_DAMAGED, 0, 2}));
     }
     EXPECT_EQ(FindDotEntries(m_tmp.Path()), std::vector<std::string>{}) << "temporaries left";
+}
+
+// A plain restore tests the room on the volume of the path a protected
+// file's sealed metadata records, as it does for a scrambled file's header.
+TEST_F(ProtectedStoreTest, PlainRestoreNeedsRoomWhereTheMetadataPoints) {
+    Write("src/a", RandomBytes(3000, 6));
+    ASSERT_TRUE(Done(Store("src/a", "box/a.$", *m_pFiles)));
+    fs::remove(m_tmp / "src/a");
+    CFaultEnv env;
+    env.m_nFreeSpace = 1ll << 40;  // every other volume has room
+    env.m_freeBelow = {{m_tmp / "src", 100}};
+    CVaultTransfer transfer(m_key, &env);
+    RestoreJob job{m_tmp / "box/a.$", "", m_tmp.Path(), &transfer, {}};
+    EXPECT_EQ(RestoreWorker(m_feedback, job), 1);
+    EXPECT_TRUE(job.report.bNoSpace);
+    EXPECT_FALSE(fs::exists(m_tmp / "src/a"));
+    env.m_freeBelow.clear();
+    job.report = {};
+    EXPECT_EQ(RestoreWorker(m_feedback, job), 1);
+    EXPECT_EQ(job.report.nFilesDone, 1u);
 }
 
 // A large file's chunks are sealed and opened on two threads: the order and
