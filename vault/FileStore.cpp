@@ -214,9 +214,10 @@ FileResult CFileStore::RestoreSteps(const SourceOpener& fnOpen, const std::strin
     const FileResult folder = targets.Open(FolderOf(strPlain), &pFolder);
     if (folder.nOutcome != FileOutcome::FILE_DONE) return folder;
     const std::string strName = LastComponent(strPlain);
-    if (targets.KeepsOut(pFolder, strName)) return FileOutcome::FILE_IN_VAULT;
+    // One look-up serves the keep-out rule and the question.
     FileStamp asked;
     pFolder->GetStamp(strName, &asked);
+    if (targets.KeepsOut(asked)) return FileOutcome::FILE_IN_VAULT;
     const FileResult answer =
         AskToReplace(asked, FeedbackQuestion::QUESTION_TARGET_EXISTS, strPlain, run.pFeedback);
     if (answer.nOutcome != FileOutcome::FILE_DONE) return answer;

@@ -60,8 +60,8 @@ bool CRestoreFolders::KeptOut(const std::string& strFolder, const FolderPtr& pFo
                    : PathLeadsInto(m_pEnv, strFolder, *m_pKeepOut);
 }
 
-bool CRestoreFolders::KeepsOut(const FolderPtr& pFolder, const std::string& strName) const {
-    return m_pKeepOut && IsKeptOut(pFolder, strName, *m_pKeepOut);
+bool CRestoreFolders::KeepsOut(const FileStamp& entry) const {
+    return m_pKeepOut && entry.kind != EntryKind::ENTRY_NONE && IsKeptOut(entry, *m_pKeepOut);
 }
 
 }  // namespace quovex

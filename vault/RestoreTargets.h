@@ -35,9 +35,10 @@ public:
     // (nothing is made then); a failure, with why, when it cannot be made
     // or opened.
     FileResult Open(const std::string& strFolder, FolderPtr* pFolder);
-    // Whether strName in the open folder pFolder is a kept-out file or
-    // folder, which a restored file must not replace.
-    bool KeepsOut(const FolderPtr& pFolder, const std::string& strName) const;
+    // Whether the entry a restored file would replace, as looked up in its
+    // open folder (ENTRY_NONE when the name is free), is a kept-out file or
+    // folder.
+    bool KeepsOut(const FileStamp& entry) const;
 
 private:
     struct HeldFolder {
