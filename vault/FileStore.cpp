@@ -31,14 +31,32 @@ bool NormalSourcePath(const std::string& strSource, std::string* pPath) {
     return true;
 }
 
-// A file whose first bytes were read already to tell its format: they are
-// read again first, then the rest, as if nothing had been read.
+// The first read of a stored file takes up to a page: the signature that
+// tells its format, its header and, for a small file, its whole body, which
+// the format then reads from memory (one read where there were three).
+constexpr std::size_t STORED_FIRST_READ = 4096;
+
+// A stored file whose first bytes were read already to tell its format:
+// they are read again first, then the rest, as if nothing had been read.
 class CPeekedFile final : public CReadableFile {
 public:
-    CPeekedFile(std::unique_ptr<CReadableFile> pFile, const unsigned char* pHead, std::size_t nHead)
-        : m_pFile(std::move(pFile)), m_nHead(nHead) {
-        std::memcpy(m_head, pHead, nHead);
+    explicit CPeekedFile(std::unique_ptr<CReadableFile> pFile) : m_pFile(std::move(pFile)) {}
+
+    // One read of up to STORED_FIRST_READ bytes, completed to the
+    // signature's length when it comes back shorter. False on a read error.
+    bool ReadHead() {
+        std::int64_t nGot = m_pFile->Read(m_head, sizeof m_head);
+        if (nGot > 0 && static_cast<std::size_t>(nGot) < STORED_SIGNATURE_PEEK) {
+            const std::int64_t nMore = ReadFull(
+                *m_pFile, m_head + nGot, STORED_SIGNATURE_PEEK - static_cast<std::size_t>(nGot));
+            nGot = nMore < 0 ? nMore : nGot + nMore;
+        }
+        if (nGot < 0) return false;
+        m_nHead = static_cast<std::size_t>(nGot);
+        return true;
     }
+    const unsigned char* Head() const { return m_head; }
+    std::size_t HeadSize() const { return m_nHead; }
 
     std::int64_t Read(void* pBuffer, std::size_t nCount) override {
         if (m_nPos == m_nHead) return m_pFile->Read(pBuffer, nCount);
@@ -56,8 +74,8 @@ public:
 
 private:
     std::unique_ptr<CReadableFile> m_pFile;
-    unsigned char m_head[STORED_SIGNATURE_PEEK];
-    std::size_t m_nHead;
+    unsigned char m_head[STORED_FIRST_READ];
+    std::size_t m_nHead = 0;
     std::size_t m_nPos = 0;
 };
 
@@ -254,14 +272,11 @@ std::string CFileStore::RecordedPathOf(std::unique_ptr<CReadableFile> pStored) c
 
 FileResult CFileStore::OpenReader(std::unique_ptr<CReadableFile> pStored,
                                   std::unique_ptr<CStoredReader>* ppReader) const {
-    unsigned char head[STORED_SIGNATURE_PEEK];
-    const std::int64_t nHead = ReadFull(*pStored, head, sizeof head);
-    if (nHead < 0) return CauseOfLastError();
-    const CStoredFormat* pFormat = FormatOf(head, static_cast<std::size_t>(nHead));
+    auto pPeeked = std::make_unique<CPeekedFile>(std::move(pStored));
+    if (!pPeeked->ReadHead()) return CauseOfLastError();
+    const CStoredFormat* pFormat = FormatOf(pPeeked->Head(), pPeeked->HeadSize());
     if (!pFormat) return FailCause{FailReason::FAIL_DAMAGED};
-    return pFormat->OpenStored(
-        std::make_unique<CPeekedFile>(std::move(pStored), head, static_cast<std::size_t>(nHead)),
-        ppReader);
+    return pFormat->OpenStored(std::move(pPeeked), ppReader);
 }
 
 }  // namespace quovex
