@@ -1,7 +1,4 @@
-// The key record: its seals, damage told apart from wrong credentials,
-// limits refused before the hash, a new password, the recovery key's text,
-// and its two copies on disk through damage and a killed password change;
-// the reference record of tests/data. Every record uses the fastest
+// The key record and its two copies on disk; every record uses the fastest
 // derivation limits.
 #include <gtest/gtest.h>
 #include <sodium.h>

@@ -1,9 +1,5 @@
-// Converting a scrambled vault into a protected one: every file comes back
-// byte for byte with the protected key, damaged and foreign files stay as
-// they are, a kill at any change leaves every file readable in one of the
-// two formats, a stored file changed meanwhile is kept, a cancel stops
-// between files or inside one without harm, and a new file that does not
-// read back as written never replaces the old one.
+// Converting a scrambled vault into a protected one, file by file, on each
+// kind of file system.
 #include <gtest/gtest.h>
 
 #include <algorithm>
