@@ -244,6 +244,13 @@ FileResult CFileStore::OpenStoredAt(CFolder& folder, const std::string& strName,
     }
 }
 
+std::string CFileStore::RecordedPathOf(std::unique_ptr<CReadableFile> pStored) const {
+    std::unique_ptr<CStoredReader> pReader;
+    if (!pStored || OpenReader(std::move(pStored), &pReader).nOutcome != FileOutcome::FILE_DONE)
+        return {};
+    return pReader->Head().strSourcePath;
+}
+
 FileResult CFileStore::OpenReader(std::unique_ptr<CReadableFile> pStored,
                                   std::unique_ptr<CStoredReader>* ppReader) const {
     unsigned char head[STORED_SIGNATURE_PEEK];

@@ -80,6 +80,10 @@ public:
     // head; a protected file without the vault's key is FAIL_NEEDS_KEY.
     FileResult OpenStoredAt(CFolder& folder, const std::string& strName,
                             std::unique_ptr<CStoredReader>* ppReader, FileStamp* pStamp) const;
+    // The path a plain restore would write the open stored file pStored to
+    // (either format: a protected file's metadata is opened with the key),
+    // or "" when it records none a restore accepts or its head does not open.
+    std::string RecordedPathOf(std::unique_ptr<CReadableFile> pStored) const;
     // The protected format of this store's key (HasKeys false without a master key).
     const CProtectedFormat& Protected() const { return m_protected; }
 

@@ -10,6 +10,7 @@
 #include "FileStoreFixture.h"
 #include "ProtectedFileFormat.h"
 #include "StoredFileFormat.h"
+#include "VaultTransfer.h"
 
 using namespace quovex;
 using namespace quovex::test;
@@ -65,6 +66,25 @@ TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
         EXPECT_TRUE(nAt != nBody ||
                     m_restored.cause == (FailCause{FailReason::FAIL_DAMAGED, 0, 2}));
     }
+}
+
+// A plain restore tests the room on the volume of the path a protected
+// file's sealed metadata records, as it does for a scrambled file's header.
+TEST_F(ProtectedStoreTest, PlainRestoreNeedsRoomWhereTheMetadataPoints) {
+    MakeStored(RandomBytes(3000, 6));
+    fs::remove(m_tmp / "src/x");
+    CFaultEnv env;
+    env.m_nFreeSpace = 1ll << 40;  // every other volume has room
+    env.m_freeBelow = {{m_tmp / "src", 100}};
+    CVaultTransfer transfer(m_key, &env);
+    RestoreJob job{m_tmp / "box/x.$", "", m_tmp.Path(), &transfer, {}};
+    EXPECT_EQ(RestoreWorker(m_feedback, job), 1);
+    EXPECT_TRUE(job.report.bNoSpace);
+    EXPECT_FALSE(Has("src/x"));
+    env.m_freeBelow.clear();
+    job.report = {};
+    EXPECT_EQ(RestoreWorker(m_feedback, job), 1);
+    EXPECT_EQ(job.report.nFilesDone, 1u);
 }
 
 // A large file's chunks are sealed and opened on two threads: the order and
