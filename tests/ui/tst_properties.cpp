@@ -3,22 +3,17 @@
 // was read (a protected file's with the open vault's key), refused writes
 // that keep the dialog open, and the command that picks the dialog.
 // Screenshots of both dialogs go to <build>/screenshots.
-#include <QFile>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
 
 #include "DateText.h"
-#include "DialogBuilder.h"
 #include "DirInfoDlg.h"
 #include "Fakes.h"
 #include "FileInfoDlg.h"
 #include "FileStore.h"
 #include "ItemProperties.h"
-#include "MessageBox.h"
 #include "RunContext.h"
 #include "StoredFileFormat.h"
 #include "StoredFileInfo.h"
@@ -34,21 +29,12 @@ namespace {
 using test::MakeFile;
 using test::ReadFile;
 
-// Stores nSize bytes, written at strSource first, as strStored with the real cipher.
-bool StoreSample(const QString& strSource, int nSize, const QString& strStored) {
-    const CVaultKey key("alice", "secret1");
+// Stores nSize bytes, written at strSource first, as strStored with key
+// (alice's scrambled vault's unless given).
+bool Store(const QString& strSource, int nSize, const QString& strStored,
+           const CVaultKey& key = CVaultKey("alice", "secret1")) {
     RunContext run;
     return MakeFile(strSource, QByteArray(nSize, 'q')) &&
-           CFileStore(key)
-                   .StoreFile(strSource.toStdString(), strStored.toStdString(), run)
-                   .nOutcome == FileOutcome::FILE_DONE;
-}
-
-// Stores nSize bytes as strStored with key, a protected vault's.
-bool StoreProtected(const CVaultKey& key, const QString& strSource, int nSize,
-                    const QString& strStored) {
-    RunContext run;
-    return MakeFile(strSource, QByteArray(nSize, 'p')) &&
            CFileStore(key)
                    .StoreFile(strSource.toStdString(), strStored.toStdString(), run)
                    .nOutcome == FileOutcome::FILE_DONE;
@@ -103,7 +89,7 @@ void TestProperties::storedFileShowsAndTakesItsSummary() {
         test::g_strHome +
         QStringLiteral("/来源/年度报告资料汇总/第一季度/财务数据/客户名单明细.txt");
     const QString strStored = test::g_strHome + QStringLiteral("/Box/FileBox/客户名单明细.txt.$");
-    QVERIFY(StoreSample(strSource, 5000, strStored));
+    QVERIFY(Store(strSource, 5000, strStored));
     CMessageBoxScript script;  // none is expected; one would otherwise wait for an answer
     const auto fnEdit = [&](const QString& strTyped, bool bByButton) {
         CFileInfoDlg dlg;
@@ -114,7 +100,7 @@ void TestProperties::storedFileShowsAndTakesItsSummary() {
         pEdit->selectAll();
         Type(pEdit, strTyped);
         if (bByButton)
-            FindControl<QPushButton>(&dlg, 1)->click();
+            test::Click(&dlg, 1);
         else
             QTest::keyClick(pEdit, Qt::Key_Return);
         QVERIFY(!dlg.isVisible());
@@ -145,8 +131,8 @@ void TestProperties::storedFileShowsAndTakesItsSummary() {
 void TestProperties::failedWritesKeepTheDialogOpen() {
     const QString strStored = test::g_strHome + QStringLiteral("/fail/a.txt.$");
     const QString strOther = test::g_strHome + QStringLiteral("/fail/b.txt.$");
-    QVERIFY(StoreSample(test::g_strHome + QStringLiteral("/src/a.txt"), 300, strStored));
-    QVERIFY(StoreSample(test::g_strHome + QStringLiteral("/src/b.txt"), 300, strOther));
+    QVERIFY(Store(test::g_strHome + QStringLiteral("/src/a.txt"), 300, strStored));
+    QVERIFY(Store(test::g_strHome + QStringLiteral("/src/b.txt"), 300, strOther));
     CMessageBoxScript script;
     const auto fnRefused = [&](CVaultEnv* pEnv, const QString& strWhy,
                                const std::function<void()>& fnMeanwhile) {
@@ -157,7 +143,7 @@ void TestProperties::failedWritesKeepTheDialogOpen() {
         fnMeanwhile();
         const QByteArray before = ReadFile(strStored);
         const std::size_t nMessages = script.Requests().size();
-        FindControl<QPushButton>(&dlg, 1)->click();
+        test::Click(&dlg, 1);
         QVERIFY(dlg.isVisible());
         QCOMPARE(script.Requests().size(), nMessages + 1);
         const QString& strText = script.Requests().back().strText;
@@ -201,7 +187,7 @@ void TestProperties::otherFilesShowLessAndWriteNothing() {
         QCOMPARE(QStringList({Text(&dlg, 1013), Text(&dlg, 1014), pEdit->text(),
                               Text(&dlg, 1015).isEmpty() ? "" : "date"}),
                  expected);
-        FindControl<QPushButton>(&dlg, 1)->click();
+        test::Click(&dlg, 1);
         QVERIFY(!dlg.isVisible());
     }
     QCOMPARE(ReadFile(strPlain), QByteArray(400, 'x'));
@@ -217,8 +203,7 @@ void TestProperties::protectedFileShowsAndTakesItsSummary() {
     CVaultKey key("alice", "secret1");
     test::SetTestMasterKey(&key, 7);
     const QString strStored = test::g_strHome + QStringLiteral("/Box/FileBox/机密合同.txt.$");
-    QVERIFY(StoreProtected(key, test::g_strHome + QStringLiteral("/合同/机密合同.txt"), 5000,
-                           strStored));
+    QVERIFY(Store(test::g_strHome + QStringLiteral("/合同/机密合同.txt"), 5000, strStored, key));
     const std::string strNative = strStored.toStdString();
     const StoredFileInfo info = ReadStoredFileInfo(strNative, nullptr, &key);
     CMessageBoxScript script;
@@ -231,7 +216,7 @@ void TestProperties::protectedFileShowsAndTakesItsSummary() {
         QCOMPARE(Text(&dlg, 1015), FormatDateText(info.nStoredTime));
         auto* pEdit = FindControl<QLineEdit>(&dlg, 1011);
         Type(pEdit, QString(171, QChar(0x4FDD)) + QStringLiteral("ab"));  // 保: 3 bytes each
-        FindControl<QPushButton>(&dlg, 1)->click();
+        test::Click(&dlg, 1);
         QVERIFY(!dlg.isVisible());
     }
     const QString strLongest = QString(170, QChar(0x4FDD)) + QStringLiteral("a");  // 511 bytes
@@ -243,7 +228,6 @@ void TestProperties::protectedFileShowsAndTakesItsSummary() {
         auto* pDlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!pDlg) return;
         strShown = Text(pDlg, 1011);
-        QVERIFY(test::SaveScreenshot(pDlg, QStringLiteral("properties-protected-file")));
         pDlg->reject();
     });
     ShowItemProperties(strStored, nullptr, &key);
@@ -263,7 +247,7 @@ void TestProperties::protectedFileShowsAndTakesItsSummary() {
         auto* pEdit = FindControl<QLineEdit>(&dlg, 1011);
         Type(pEdit, QStringLiteral("新"));
         QCOMPARE(pEdit->text(), QString());
-        FindControl<QPushButton>(&dlg, 1)->click();
+        test::Click(&dlg, 1);
         QVERIFY(!dlg.isVisible());
     }
     QCOMPARE(ReadFile(strStored), before);
@@ -274,10 +258,10 @@ void TestProperties::protectedFileShowsAndTakesItsSummary() {
 // depth, nothing else.
 void TestProperties::folderShowsItsStoredTotal() {
     const QString strBox = test::g_strHome + QStringLiteral("/Box/ImageBox");
-    QVERIFY(StoreSample(test::g_strHome + QStringLiteral("/pics/海边.jpg"), 5000,
-                        strBox + QStringLiteral("/海边.jpg.$")));
-    QVERIFY(StoreSample(test::g_strHome + QStringLiteral("/pics/山.png"), 300,
-                        strBox + QStringLiteral("/旅行相册/山.png.$")));
+    QVERIFY(Store(test::g_strHome + QStringLiteral("/pics/海边.jpg"), 5000,
+                  strBox + QStringLiteral("/海边.jpg.$")));
+    QVERIFY(Store(test::g_strHome + QStringLiteral("/pics/山.png"), 300,
+                  strBox + QStringLiteral("/旅行相册/山.png.$")));
     QVERIFY(MakeFile(strBox + QStringLiteral("/说明.txt"), QByteArray(900, 'x')));
     CDirInfoDlg dlg;
     LoadDirInfo(dlg, strBox);
