@@ -45,8 +45,9 @@ QString Text(const QWidget* pDlg, int nId) {
     return FindControl<QLabel>(pDlg, nId)->text();
 }
 
-QString SummaryOf(const QString& strPath) {
-    return QString::fromStdString(ReadStoredFileInfo(strPath.toStdString()).strSummary);
+QString SummaryOf(const QString& strPath, const CVaultKey* pKey = nullptr) {
+    return QString::fromStdString(
+        ReadStoredFileInfo(strPath.toStdString(), nullptr, pKey).strSummary);
 }
 
 // Types strText as key presses, one character at a time.
@@ -59,6 +60,24 @@ void Type(QWidget* pWidget, const QString& strText) {
 bool Show(QDialog& dlg) {
     dlg.show();
     return QTest::qWaitForWindowExposed(&dlg);
+}
+
+// Runs the properties command on strPath with pKey, and fn on the dialog it
+// brings up, which is then closed unless fn closed it; the dialog's
+// objectName, "-" when none came up.
+QString OnProperties(const QString& strPath, const CVaultKey* pKey,
+                     const std::function<void(QDialog*)>& fn = {}) {
+    QString strShown = QStringLiteral("-");
+    QTimer::singleShot(0, [&] {
+        auto* pDlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!pDlg) return;
+        strShown = pDlg->objectName();
+        if (fn) fn(pDlg);
+        if (pDlg->isVisible()) pDlg->reject();
+    });
+    ShowItemProperties(strPath, nullptr, pKey);
+    QCoreApplication::processEvents();
+    return strShown;
 }
 
 }  // namespace
@@ -194,44 +213,31 @@ void TestProperties::otherFilesShowLessAndWriteNothing() {
     QCOMPARE(ReadFile(strBad), bad);
 }
 
-// A protected file read with the open vault's key shows what its metadata
-// records (its date the recorded storage time), takes up to 511 UTF-8
-// bytes of summary and writes it into the file, where it reads back, also
-// through the properties command. Without the key, or with another
-// vault's, it shows why nothing more is shown and writes nothing.
+// A protected file read through the command with the open vault's key
+// shows what its metadata records (its date the recorded storage time),
+// takes up to 511 UTF-8 bytes of summary and writes it into the file.
+// Without the key, or with another vault's, it shows why nothing more is
+// shown and writes nothing.
 void TestProperties::protectedFileShowsAndTakesItsSummary() {
     CVaultKey key("alice", "secret1");
     test::SetTestMasterKey(&key, 7);
     const QString strStored = test::g_strHome + QStringLiteral("/Box/FileBox/机密合同.txt.$");
     QVERIFY(Store(test::g_strHome + QStringLiteral("/合同/机密合同.txt"), 5000, strStored, key));
-    const std::string strNative = strStored.toStdString();
-    const StoredFileInfo info = ReadStoredFileInfo(strNative, nullptr, &key);
+    const StoredFileInfo info = ReadStoredFileInfo(strStored.toStdString(), nullptr, &key);
     CMessageBoxScript script;
-    {
-        CFileInfoDlg dlg;
-        LoadFileInfo(dlg, strStored, nullptr, &key);
-        QVERIFY(Show(dlg));
-        QCOMPARE(Text(&dlg, 1014), QStringLiteral("4.00 KB( 5000 字节)"));
-        QVERIFY(Text(&dlg, 1013).endsWith(QStringLiteral("机密合同.txt")));
-        QCOMPARE(Text(&dlg, 1015), FormatDateText(info.nStoredTime));
-        auto* pEdit = FindControl<QLineEdit>(&dlg, 1011);
-        Type(pEdit, QString(171, QChar(0x4FDD)) + QStringLiteral("ab"));  // 保: 3 bytes each
-        test::Click(&dlg, 1);
-        QVERIFY(!dlg.isVisible());
-    }
+    QStringList shown;  // 1013, 1014, 1015 and 1011 after typing
+    const auto fnEdit = [&shown](QDialog* pDlg) {
+        shown = QStringList({Text(pDlg, 1013), Text(pDlg, 1014), Text(pDlg, 1015)});
+        Type(FindControl<QLineEdit>(pDlg, 1011), QString(171, QChar(0x4FDD)) + "ab");  // 3 bytes
+        shown << Text(pDlg, 1011);
+        test::Click(pDlg, 1);
+    };
+    QCOMPARE(OnProperties(strStored, &key, fnEdit), QStringLiteral("141"));
     const QString strLongest = QString(170, QChar(0x4FDD)) + QStringLiteral("a");  // 511 bytes
-    QCOMPARE(QString::fromStdString(ReadStoredFileInfo(strNative, nullptr, &key).strSummary),
-             strLongest);
-
-    QString strShown;
-    QTimer::singleShot(0, [&strShown] {
-        auto* pDlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!pDlg) return;
-        strShown = Text(pDlg, 1011);
-        pDlg->reject();
-    });
-    ShowItemProperties(strStored, nullptr, &key);
-    QCOMPARE(strShown, strLongest);
+    QVERIFY(shown.front().endsWith(QStringLiteral("机密合同.txt")));
+    QCOMPARE(shown.mid(1), QStringList({QStringLiteral("4.00 KB( 5000 字节)"),
+                                        FormatDateText(info.nStoredTime), strLongest}));
+    QCOMPARE(SummaryOf(strStored, &key), strLongest);
 
     CVaultKey other("alice", "secret1");
     test::SetTestMasterKey(&other, 8);
@@ -239,16 +245,9 @@ void TestProperties::protectedFileShowsAndTakesItsSummary() {
     for (const auto& [pKey, pszWhy] :
          {std::pair<const CVaultKey*, const char*>(nullptr, FILE_INFO_SEALED),
           std::pair<const CVaultKey*, const char*>(&other, FILE_INFO_NOT_OPENED)}) {
-        CFileInfoDlg dlg;
-        LoadFileInfo(dlg, strStored, nullptr, pKey);
-        QVERIFY(Show(dlg));
-        QCOMPARE(Text(&dlg, 1013), QString::fromUtf8(pszWhy));
-        QCOMPARE(Text(&dlg, 1014), QString());
-        auto* pEdit = FindControl<QLineEdit>(&dlg, 1011);
-        Type(pEdit, QStringLiteral("新"));
-        QCOMPARE(pEdit->text(), QString());
-        test::Click(&dlg, 1);
-        QVERIFY(!dlg.isVisible());
+        OnProperties(strStored, pKey, fnEdit);
+        QCOMPARE(shown.front(), QString::fromUtf8(pszWhy));
+        QCOMPARE(shown[1] + shown[3], QString());
     }
     QCOMPARE(ReadFile(strStored), before);
     QCOMPARE(script.Requests().size(), std::size_t(0));
@@ -281,15 +280,8 @@ void TestProperties::commandPicksTheDialog() {
     QStringList shown;
     for (const QString& strPath :
          {strRoot, strRoot + QStringLiteral("/f.txt"),
-          test::g_strHome + QStringLiteral("/cmd-link"), strRoot + QStringLiteral("/missing")}) {
-        QTimer::singleShot(0, [&shown] {
-            auto* pDlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            shown << (pDlg ? pDlg->objectName() : QStringLiteral("-"));
-            if (pDlg) pDlg->reject();
-        });
-        ShowItemProperties(strPath, nullptr);
-        QCoreApplication::processEvents();
-    }
+          test::g_strHome + QStringLiteral("/cmd-link"), strRoot + QStringLiteral("/missing")})
+        shown << OnProperties(strPath, nullptr);
     QCOMPARE(shown, QStringList({"142", "141", "141", "-"}));
 }
 
