@@ -71,6 +71,7 @@ std::pair<bool, bool> RunWithLogin(const QString& strVault, const QString& strPa
     CVaultApp app;
     app.m_kdfLimits = KDF_FASTEST_LIMITS;
     RunProgram(app);
+    StopWhenModal();  // the waits that never fired hold references to this frame
     return seen;
 }
 
