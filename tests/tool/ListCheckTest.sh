@@ -82,5 +82,4 @@ assert found == {"no-sig.$": ["no-signature"], "other-creds.$": ["other-credenti
 PY
 expect 2 "check without --user" check v </dev/null
 
-[ "$FAILS" -eq 0 ] && echo "all list and check checks passed"
-exit $((FAILS > 0))
+finish "list and check"

@@ -3,13 +3,16 @@
 // QStandardPaths read the variables once.
 #pragma once
 
+#include <QAction>
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMap>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +20,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "DialogBuilder.h"
+#include "MessageBox.h"
 #include "OpenVault.h"
 #include "VaultApp.h"
 #include "VaultDlg.h"
@@ -41,6 +46,47 @@ inline QByteArray ReadFile(const QString& strPath) {
 inline bool PlaceReference(const char* pszName, const QString& strPath) {
     return MakeFile(strPath,
                     ReadFile(QStringLiteral(QUOVEX_TEST_DATA "/") + QLatin1String(pszName)));
+}
+
+// A fresh, empty folder strName below the test's home.
+inline QString FreshFolder(const QString& strName) {
+    const QString strPath = g_strHome + QLatin1Char('/') + strName;
+    QDir(strPath).removeRecursively();
+    QDir().mkpath(strPath);
+    return strPath;
+}
+
+// Clicks the button nId of pDialog.
+inline void Click(const QWidget* pDialog, int nId) {
+    FindControl<QPushButton>(pDialog, nId)->click();
+}
+
+// Puts strText into the line edit nId of pDialog.
+inline void TypeInto(const QWidget* pDialog, int nId, const QString& strText) {
+    FindControl<QLineEdit>(pDialog, nId)->setText(strText);
+}
+
+inline QAction* Command(const QWidget* pWindow, int nCommandId) {
+    return pWindow->findChild<QAction*>(QString::number(nCommandId));
+}
+
+inline bool CommandEnabled(const QWidget* pWindow, int nCommandId) {
+    return Command(pWindow, nCommandId)->isEnabled();
+}
+
+// The texts of the message boxes the script answered, in order.
+inline QStringList MessageTexts(const CMessageBoxScript& script) {
+    QStringList texts;
+    for (const MessageBoxRequest& request : script.Requests()) texts << request.strText;
+    return texts;
+}
+
+// Runs the whole program on app, as started without arguments.
+inline int RunProgram(CVaultApp& app) {
+    int argc = 1;
+    char szName[] = "quovex";
+    char* argv[] = {szName, nullptr};
+    return app.Run(argc, argv);
 }
 
 // A value of the settings record as stored, "" when there is none.
