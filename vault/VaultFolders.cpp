@@ -52,13 +52,17 @@ std::string BoxFolderPath(const std::string& strVaultPath, int nBox) {
     return JoinPath(strVaultPath, BOX_TABLE[nBox].pszFolder);
 }
 
-int CreateDirectoryPath(const std::string& strPath, unsigned nMode, CVaultEnv* pEnv) {
+int CreateDirectoryPath(const std::string& strPath, unsigned nMode, CVaultEnv* pEnv,
+                        std::vector<std::string>* pMade) {
     pEnv = CVaultEnv::Or(pEnv);
     int nFirstError = 0;
     for (std::size_t i = 1; i < strPath.size(); ++i) {
-        if (strPath[i] == PATH_SEPARATOR && !pEnv->CreateFolder(strPath.substr(0, i), nMode) &&
-            errno != EEXIST && nFirstError == 0)
+        if (strPath[i] != PATH_SEPARATOR) continue;
+        if (pEnv->CreateFolder(strPath.substr(0, i), nMode)) {
+            if (pMade) pMade->push_back(strPath.substr(0, i));
+        } else if (errno != EEXIST && nFirstError == 0) {
             nFirstError = errno;
+        }
     }
     return nFirstError;
 }

@@ -67,9 +67,10 @@ std::string FindVaultOf(const std::string& strPath, CVaultEnv* pEnv = nullptr);
 // trailing separator, the folder itself too), parents first, with nMode.
 // Failures do not stop it; the errno of the first folder that could not be
 // made (one that exists already is no failure) is returned, else 0, for a
-// caller that then finds the folder missing to tell why.
+// caller that then finds the folder missing to tell why. pMade, when
+// given, receives the folders this call made, parents first.
 int CreateDirectoryPath(const std::string& strPath, unsigned nMode = 0700,
-                        CVaultEnv* pEnv = nullptr);
+                        CVaultEnv* pEnv = nullptr, std::vector<std::string>* pMade = nullptr);
 
 // Creates the vault location and its four box folders. Always 1.
 int CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);

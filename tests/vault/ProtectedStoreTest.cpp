@@ -88,8 +88,8 @@ TEST_F(ProtectedStoreTest, SizesAroundChunkEdgesRoundTrip) {
 // header and slots, and cuts: ProtectedFileTest.)
 TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
     const Bytes vPlain = RandomBytes(3 * PFF_CHUNK_SIZE + 100, 3);
-    Write("src/x", vPlain);
-    ASSERT_TRUE(Done(Store("src/x", "box/x.$", *m_pFiles)));
+    Write("src/in/x", vPlain);
+    ASSERT_TRUE(Done(Store("src/in/x", "box/x.$", *m_pFiles)));
     const Bytes vStored = Read("box/x.$");
     m_feedback.m_bAnswerYes = true;  // the existing target may go, once the new one is sound
     const std::size_t nBody = vStored.size() - ProtectedFinalChunkSize(100) - 20;  // in chunk 2
@@ -104,6 +104,15 @@ TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
         EXPECT_EQ(result.cause.nReason, FailReason::FAIL_DAMAGED) << nAt;
         EXPECT_EQ(Read("out/x"), (Bytes{1, 2, 3})) << nAt;
         EXPECT_TRUE(nAt != nBody || result.cause == (FailCause{FailReason::FAIL_DAMAGED, 0, 2}));
+    }
+    // At its recorded place it leaves none of the folders made for it, and
+    // keeps the one that was there.
+    for (const bool bSrcThere : {false, true}) {
+        fs::remove_all(m_tmp / "src");
+        if (bSrcThere) fs::create_directory(m_tmp / "src");
+        EXPECT_EQ(Restore("box/x.$", "", *m_pFiles).cause.nReason, FailReason::FAIL_DAMAGED);
+        EXPECT_EQ(fs::exists(m_tmp / "src"), bSrcThere);
+        EXPECT_FALSE(fs::exists(m_tmp / "src/in"));
     }
     EXPECT_EQ(FindDotEntries(m_tmp.Path()), std::vector<std::string>{}) << "temporaries left";
 }
