@@ -104,31 +104,10 @@ std::string FindFirstStoredIn(const FolderPtr& pFolder, const std::string& strPa
     return strFound;
 }
 
-std::uint64_t StoredTotalIn(const FolderPtr& pFolder, const std::string& strPath) {
-    std::uint64_t nSum = 0;
-    WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
-        if (entry.kind == EntryKind::ENTRY_FOLDER)
-            nSum += StoredTotalIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath);
-        if (entry.kind == EntryKind::ENTRY_FILE)
-            nSum += ReadPlainSize(entry.pFolder->OpenFile(entry.strName).get());
-        return true;
-    });
-    return nSum;
-}
-
-std::uint64_t FolderLengthIn(const FolderPtr& pFolder, const std::string& strPath) {
-    std::uint64_t nSum = 0;
-    WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
-        if (entry.kind == EntryKind::ENTRY_FOLDER)
-            nSum += FolderLengthIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath);
-        FileStamp stamp;
-        if (entry.kind == EntryKind::ENTRY_FILE && entry.pFolder->GetStamp(entry.strName, &stamp) &&
-            stamp.kind == EntryKind::ENTRY_FILE) {
-            nSum += stamp.nSize;
-        }
-        return true;
-    });
-    return nSum;
+std::uint64_t FileLengthIn(CFolder& folder, const std::string& strName) {
+    FileStamp stamp;
+    return folder.GetStamp(strName, &stamp) && stamp.kind == EntryKind::ENTRY_FILE ? stamp.nSize
+                                                                                   : 0;
 }
 
 }  // namespace
@@ -202,8 +181,24 @@ std::string FindFirstStoredFileInBoxes(const std::string& strVaultPath, CVaultEn
     return strFound;
 }
 
+std::uint64_t SumOverFiles(const FolderPtr& pFolder, const std::string& strPath,
+                           const FileMeasure& fnMeasure) {
+    std::uint64_t nSum = 0;
+    WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
+        if (entry.kind == EntryKind::ENTRY_FOLDER)
+            nSum +=
+                SumOverFiles(entry.pFolder->OpenFolder(entry.strName), entry.strPath, fnMeasure);
+        if (entry.kind == EntryKind::ENTRY_FILE) nSum += fnMeasure(*entry.pFolder, entry.strName);
+        return true;
+    });
+    return nSum;
+}
+
 std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv) {
-    return StoredTotalIn(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder);
+    return SumOverFiles(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder,
+                        [](CFolder& folder, const std::string& strName) -> std::uint64_t {
+                            return ReadPlainSize(folder.OpenFile(strName).get());
+                        });
 }
 
 std::uint64_t GetFileLength(const std::string& strPath, CVaultEnv* pEnv) {
@@ -213,7 +208,7 @@ std::uint64_t GetFileLength(const std::string& strPath, CVaultEnv* pEnv) {
 }
 
 std::uint64_t GetFolderLength(const std::string& strFolder, CVaultEnv* pEnv) {
-    return FolderLengthIn(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder);
+    return SumOverFiles(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder, FileLengthIn);
 }
 
 std::uint64_t GetPathLength(const std::string& strPath, CVaultEnv* pEnv) {

@@ -99,7 +99,15 @@ std::string FindFirstStoredFile(const std::string& strFolder, CVaultEnv* pEnv = 
 // vault's.
 std::string FindFirstStoredFileInBoxes(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
 
-// Sum of the plain sizes recorded in the headers of all files below strFolder.
+// Sums fnMeasure over every regular file below the open folder pFolder
+// (whose path is strPath) at any depth, walked as WalkFolder does; it is
+// given the open folder that holds the file and the file's name there.
+using FileMeasure = std::function<std::uint64_t(CFolder& folder, const std::string& strName)>;
+std::uint64_t SumOverFiles(const FolderPtr& pFolder, const std::string& strPath,
+                           const FileMeasure& fnMeasure);
+
+// Sum of the plain sizes recorded in the scrambled headers of all files
+// below strFolder (a protected file counts 0: GetPlainTotalSize).
 std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv = nullptr);
 
 // Length of a regular file, 0 when there is none (a link counts 0).

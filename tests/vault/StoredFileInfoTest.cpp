@@ -132,7 +132,8 @@ TEST(StoredSummaryTest, WritesOnlyTheFileThatWasRead) {
 
 // A protected file shows only its kind and stamp without its vault's key
 // (and with a key that opens no protected vault); with it, what the sealed
-// metadata records; with another vault's key, that it does not open.
+// metadata records; with another vault's key, that it does not open. A
+// folder's total counts it by its plain size only with the key.
 TEST(ProtectedInfoTest, MetadataNeedsTheVaultsKey) {
     CTempDir tmp;
     CVaultKey key("alice", "secret1");
@@ -178,6 +179,9 @@ TEST(ProtectedInfoTest, MetadataNeedsTheVaultsKey) {
     EXPECT_EQ(ReadStoredFileInfo(tmp / "plain").nKind, StoredKind::STORED_NONE);
     EXPECT_EQ(SummaryLimitBytes(StoredKind::STORED_SCRAMBLED), SFF_TEXT_MAX_BYTES);
     EXPECT_EQ(SummaryLimitBytes(StoredKind::STORED_PROTECTED), PFF_SUMMARY_MAX_BYTES);
+    // A folder's total: the plain size with the key, else the stored length.
+    EXPECT_EQ(GetPlainTotalSize(tmp / "box", &key), 70000u + 300u);
+    EXPECT_EQ(GetPlainTotalSize(tmp / "box", nullptr), fs::file_size(strStored) + 300u);
 }
 
 // Each edit writes the slot not in force, and nothing else; the summary
