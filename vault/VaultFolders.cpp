@@ -81,6 +81,21 @@ std::string FindVaultOf(const std::string& strPath, CVaultEnv* pEnv) {
     return std::string();
 }
 
+int PlaceScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv) {
+    const FolderPtr pLocation = CVaultEnv::Or(pEnv)->OpenFolder(strVaultPath);
+    if (!pLocation) return 0;
+    const auto pMark = pLocation->CreateFileFor(SCRAMBLED_MARK_NAME, 0600);
+    if (!pMark || !pMark->Sync()) return 0;
+    const CommitResult nCommit = pMark->Commit(false);
+    if (nCommit == CommitResult::COMMIT_FAILED) return 0;
+    return nCommit == CommitResult::COMMIT_TAKEN || pLocation->Sync() ? 1 : 0;
+}
+
+bool HasScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv) {
+    return CVaultEnv::Or(pEnv)->GetKind(JoinPath(strVaultPath, SCRAMBLED_MARK_NAME)) !=
+           EntryKind::ENTRY_NONE;
+}
+
 int CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv) {
     const std::string strBase = WithSeparator(strVaultPath);
     for (const BoxInfo& box : BOX_TABLE) {

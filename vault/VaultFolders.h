@@ -26,12 +26,18 @@ struct BoxInfo {
 };
 extern const BoxInfo BOX_TABLE[BOX_COUNT];
 
+// The mark a scrambled vault is made with: an empty file at the location
+// that keeps it a scrambled vault while no stored file decides its kind.
+inline constexpr char SCRAMBLED_MARK_NAME[] = ".quovex-scrambled";
+
 // Names of the records the vault keeps for itself at its location, beside
 // the box folders: the two copies of a protected vault's key record
-// (KEY_RECORD_NAME, KEY_RECORD_COPY_NAME in KeyRecordFiles.h). Drops and
-// restores keep out of them as they keep out of the box folders
-// (FolderIdentity.h); a new record only needs its name here.
-inline constexpr std::array<const char*, 2> VAULT_RECORD_NAMES{".quovex-key", ".quovex-key.2"};
+// (KEY_RECORD_NAME, KEY_RECORD_COPY_NAME in KeyRecordFiles.h) and the mark
+// of a scrambled one. Drops and restores keep out of them as they keep out
+// of the box folders (FolderIdentity.h); a new record only needs its name
+// here.
+inline constexpr std::array<const char*, 3> VAULT_RECORD_NAMES{".quovex-key", ".quovex-key.2",
+                                                               SCRAMBLED_MARK_NAME};
 
 // The row number of a box folder name, or -1.
 int BoxIndex(const std::string& strFolderName);
@@ -74,6 +80,13 @@ int CreateDirectoryPath(const std::string& strPath, unsigned nMode = 0700,
 
 // Creates the vault location and its four box folders. Always 1.
 int CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
+
+// Puts the scrambled vault's mark in the existing location strVaultPath,
+// flushed with its folder. 1 when the mark is there (made now, or there
+// already), else 0 with errno telling why.
+int PlaceScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
+// Whether anything lies at the mark's name in strVaultPath.
+bool HasScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
 
 // Removes the file or link at strPath through the folder that holds it
 // (a link is removed, never followed). 1 when it was removed, else 0.
