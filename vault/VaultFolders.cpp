@@ -238,18 +238,24 @@ std::uint64_t GetPathLength(const std::string& strPath, CVaultEnv* pEnv) {
     }
 }
 
-std::string FormatSizeText(std::uint64_t nBytes) {
+SizeUnit ScaleSize(std::uint64_t nBytes, double* pValue) {
     const std::uint64_t nKilo = nBytes / 1024;
+    *pValue = static_cast<double>(nKilo == 0 ? nBytes : nKilo);
+    if (nKilo == 0) return SizeUnit::SIZE_BYTES;
+    if (nKilo < 1000) return SizeUnit::SIZE_KB;
+    *pValue /= 1024.0;
+    return SizeUnit::SIZE_MB;
+}
+
+std::string FormatSizeText(std::uint64_t nBytes) {
+    double dValue = 0;
+    const SizeUnit nUnit = ScaleSize(nBytes, &dValue);
     char szText[96];
-    if (nKilo == 0) {
+    if (nUnit == SizeUnit::SIZE_BYTES) {
         std::snprintf(szText, sizeof szText, "%" PRIu64 " 字节( %" PRIu64 " 字节)", nBytes, nBytes);
-    } else if (nKilo < 1000) {
-        std::snprintf(szText, sizeof szText, "%.2f KB( %" PRIu64 " 字节)",
-                      static_cast<double>(nKilo), nBytes);
     } else {
-        // From the whole kilobytes, so 1024000 bytes shows as 0.98 MB.
-        std::snprintf(szText, sizeof szText, "%.2f MB( %" PRIu64 " 字节)",
-                      static_cast<double>(nKilo) / 1024.0, nBytes);
+        std::snprintf(szText, sizeof szText, "%.2f %s( %" PRIu64 " 字节)", dValue,
+                      nUnit == SizeUnit::SIZE_KB ? "KB" : "MB", nBytes);
     }
     return szText;
 }

@@ -130,6 +130,14 @@ std::uint64_t GetFolderLength(const std::string& strFolder, CVaultEnv* pEnv = nu
 // GetFolderLength of a folder, GetFileLength of a file, else 0 (links count 0).
 std::uint64_t GetPathLength(const std::string& strPath, CVaultEnv* pEnv = nullptr);
 
+// The unit a size is shown in, by the rule both faces follow: bytes below
+// 1 KiB, KB below 1000 whole kilobytes, else MB, the last two counted from
+// the whole kilobytes (so 1024000 bytes is 0.98 MB). *pValue receives the
+// number shown before the unit.
+enum class SizeUnit { SIZE_BYTES, SIZE_KB, SIZE_MB };
+SizeUnit ScaleSize(std::uint64_t nBytes, double* pValue);
+
+// The window's wording of a size:
 // "1023 字节( 1023 字节)", "4.00 KB( 5000 字节)", "0.98 MB( 1024000 字节)".
 std::string FormatSizeText(std::uint64_t nBytes);
 
