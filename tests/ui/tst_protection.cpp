@@ -167,6 +167,7 @@ void TestProtection::newVaultAtFirstLogin() {
         FindControl<QPushButton>(pStep, RES_ID_OK)->click();
     });
     bool bHeldUnticked = false;
+    bool bKeyCleared = false;
     QString strShownKey;
     test::WhenModal<CRecoveryKeyDlg>([&](CRecoveryKeyDlg* pKey) {
         auto* pOk = FindControl<QPushButton>(pKey, RES_ID_OK);
@@ -179,6 +180,7 @@ void TestProtection::newVaultAtFirstLogin() {
         test::SaveScreenshot(pKey, QStringLiteral("recovery-key"));
         FindControl<QCheckBox>(pKey, RES_ID_KEY_WRITTEN_CHECK)->click();
         pOk->click();
+        bKeyCleared = FindControl<QLabel>(pKey, RES_ID_RECOVERY_KEY)->text().isEmpty();
     });
     MainWindowSeen seen;
     ExitMainWindowWhenUp(&seen);
@@ -195,7 +197,7 @@ void TestProtection::newVaultAtFirstLogin() {
         QVERIFY(strShownKey.isEmpty());
         return;
     }
-    QVERIFY(bHeldUnticked);
+    QVERIFY(bHeldUnticked && bKeyCleared);
     QCOMPARE(OpenWith(strVault, QStringLiteral("secret2")), AccessResult::ACCESS_WRONG_CREDENTIALS);
     // The key as shown, line breaks and all, is the vault's recovery key.
     const CUtf8Secret shown(QString(strShownKey).remove(QLatin1Char('\n')));
