@@ -229,8 +229,17 @@ FileResult CFileStore::RestoreSteps(const SourceOpener& fnOpen, const std::strin
     // The folder that receives it, made when missing, and kept out of the
     // vault, before anything lands there.
     FolderPtr pFolder;
-    const FileResult folder = targets.Open(FolderOf(strPlain), &pFolder);
-    if (folder.nOutcome != FileOutcome::FILE_DONE) return folder;
+    FileResult result = targets.Open(FolderOf(strPlain), &pFolder);
+    if (result.nOutcome == FileOutcome::FILE_DONE)
+        result = RestoreInto(*pReader, pFolder, strPlain, targets, run);
+    // A file that restored nothing leaves no empty folders made for it.
+    if (result.nOutcome != FileOutcome::FILE_DONE) targets.RemoveMadeFolders();
+    return result;
+}
+
+FileResult CFileStore::RestoreInto(CStoredReader& reader, const FolderPtr& pFolder,
+                                   const std::string& strPlain, const CRestoreFolders& targets,
+                                   RunContext& run) const {
     const std::string strName = LastComponent(strPlain);
     // One look-up serves the keep-out rule and the question.
     FileStamp asked;
@@ -244,7 +253,7 @@ FileResult CFileStore::RestoreSteps(const SourceOpener& fnOpen, const std::strin
 
     const auto pTarget = pFolder->CreateFileFor(strName, STORE_PLAIN_FILE_MODE);
     if (!pTarget) return CauseOfLastError();
-    const FileResult written = pReader->WritePlain(*pTarget, run);
+    const FileResult written = reader.WritePlain(*pTarget, run);
     if (written.nOutcome != FileOutcome::FILE_DONE) return written;
     return CommitTarget(*pFolder, strName, *pTarget, FeedbackQuestion::QUESTION_TARGET_EXISTS,
                         strPlain, run.pFeedback, asked);

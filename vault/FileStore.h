@@ -101,6 +101,11 @@ private:
     FileResult RestoreSteps(const SourceOpener& fnOpen, const std::string& strStored,
                             const std::string& strTarget, CRestoreFolders& targets,
                             RunContext& run) const;
+    // The restore's steps in the open target folder pFolder, from the
+    // overwrite question to the commit.
+    FileResult RestoreInto(CStoredReader& reader, const FolderPtr& pFolder,
+                           const std::string& strPlain, const CRestoreFolders& targets,
+                           RunContext& run) const;
     // Tells the format of the open stored file by its signature and opens
     // its head, as OpenStoredAt.
     FileResult OpenReader(std::unique_ptr<CReadableFile> pStored,

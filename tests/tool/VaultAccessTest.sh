@@ -25,6 +25,10 @@ expect 2 "--recovery-key with a password option" passwd "${CRED[@]}" --recovery-
 expect 0 "init of a scrambled vault" init "${CRED[@]}" --format scrambled sv >out.txt
 [ -d sv/FileBox ] && [ ! -e sv/.quovex-key ] && [ ! -s out.txt ] ||
     fail "a scrambled vault got a record or a recovery key"
+printf 'kept scrambled' >s.txt  # a store without --format keeps the kind init chose
+expect 0 "store into the empty scrambled vault" store "${CRED[@]}" "${KDF[@]}" s.txt sv/FileBox
+[ ! -e sv/.quovex-key ] && [ "$(head -c 6 "sv/FileBox/s.txt.\$")" = QUOVEX ] ||
+    fail "a store made the empty scrambled vault a protected one"
 
 # A store into a new location makes a protected vault, and its key
 # record is left out of the stored files.

@@ -123,6 +123,7 @@ void TestProtection::newVaultAtFirstLogin() {
         Click(pStep, RES_ID_OK);
     });
     bool bHeldUnticked = false;
+    bool bKeyCleared = false;
     QString strShownKey;
     WhenModal<CRecoveryKeyDlg>([&](CRecoveryKeyDlg* pKey) {
         bHeldUnticked = !FindControl<QPushButton>(pKey, RES_ID_OK)->isEnabled();
@@ -133,10 +134,11 @@ void TestProtection::newVaultAtFirstLogin() {
         strShownKey = FindControl<QLabel>(pKey, RES_ID_RECOVERY_KEY)->text();
         FindControl<QCheckBox>(pKey, RES_ID_KEY_WRITTEN_CHECK)->click();
         Click(pKey, RES_ID_OK);
+        bKeyCleared = FindControl<QLabel>(pKey, RES_ID_RECOVERY_KEY)->text().isEmpty();
     });
     QCOMPARE(RunWithLogin(strVault, PASSWORD), std::make_pair(true, true));
 
-    QVERIFY(bTickedAtFirst && bHeldUnticked);
+    QVERIFY(bTickedAtFirst && bHeldUnticked && bKeyCleared);
     QCOMPARE(MessageTexts(script), QStringList({"两次输入的口令不一致。"}));
     QCOMPARE(OpenWith(strVault, PASSWORD), AccessResult::ACCESS_OPENED);
     // The key as shown, line breaks and all, is the vault's recovery key.

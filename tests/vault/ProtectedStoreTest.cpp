@@ -50,7 +50,9 @@ TEST_F(ProtectedStoreTest, SizesAroundChunkEdgesRoundTrip) {
 // no partial file is left, and the failure names the chunk. (Damage in the
 // header and slots, and cuts: ProtectedFileTest.)
 TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
-    const Bytes vStored = MakeStored(RandomBytes(3 * PFF_CHUNK_SIZE + 100, 3));
+    Write("src/in/x", RandomBytes(3 * PFF_CHUNK_SIZE + 100, 3));
+    ASSERT_EQ(Store("src/in/x", "box/x.$"), 1);
+    const Bytes vStored = Read("box/x.$");
     m_feedback.m_bAnswerYes = true;  // the existing target may go, once the new one is sound
     const std::size_t nBody = vStored.size() - ProtectedFinalChunkSize(100) - 20;  // in chunk 2
     Bytes vLong = vStored;
@@ -65,6 +67,16 @@ TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
         EXPECT_EQ(Read("out/x"), (Bytes{1, 2, 3})) << nAt;
         EXPECT_TRUE(nAt != nBody ||
                     m_restored.cause == (FailCause{FailReason::FAIL_DAMAGED, 0, 2}));
+    }
+    // At its recorded place it leaves none of the folders made for it, and
+    // keeps the one that was there.
+    for (const bool bSrcThere : {false, true}) {
+        fs::remove_all(m_tmp / "src");
+        if (bSrcThere) fs::create_directory(m_tmp / "src");
+        EXPECT_EQ(Restore("box/x.$", ""), 0);
+        EXPECT_EQ(m_restored.cause.nReason, FailReason::FAIL_DAMAGED);
+        EXPECT_EQ(Has("src"), bSrcThere);
+        EXPECT_FALSE(Has("src/in"));
     }
 }
 

@@ -121,7 +121,8 @@ TEST_F(SummaryTest, WritesOnlyTheFileThatWasRead) {
 
 // A protected file shows only its kind and stamp without its vault's key
 // (and with a key that opens no protected vault); with it, what the sealed
-// metadata records; with another vault's key, that it does not open.
+// metadata records; with another vault's key, that it does not open. A
+// folder's total counts it by its plain size only with the key.
 TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKey) {
     const std::string strSource = m_tmp / "来源/报告.txt";
     const std::string strStored = m_tmp / "box/报告.txt.$";
@@ -153,6 +154,8 @@ TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKey) {
     EXPECT_EQ(ReadStoredFileInfo(m_tmp / "box/old.txt.$", nullptr, &m_key).nKind,
               StoredKind::STORED_SCRAMBLED);
     EXPECT_EQ(ReadStoredFileInfo(m_tmp / "plain").nKind, StoredKind::STORED_NONE);
+    EXPECT_EQ(GetPlainTotalSize(m_tmp / "box", &m_key), 70000u + 300u);
+    EXPECT_EQ(GetPlainTotalSize(m_tmp / "box", nullptr), fs::file_size(strStored) + 300u);
 }
 
 // Each edit writes the slot not in force, and nothing else; the summary
