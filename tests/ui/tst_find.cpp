@@ -131,6 +131,15 @@ void TestFind::findsDeepAndGivesTheTreeBack() {
     QVERIFY(shown.wait(WAIT_MS));
     QCOMPARE(Outline(tree.topLevelItem(0)),
              (QStringList{"a/", "  b/", "    other.$", "  another.$"}));
+    // Another box while finding: found there, and "" gives back its root.
+    const QString strImages = m_strVault + QStringLiteral("/ImageBox");
+    QVERIFY(MakeFile(strImages + QStringLiteral("/sub/other-picture.$")));
+    QVERIFY(tree.ShowFolder(strImages, true));
+    QVERIFY(shown.wait(WAIT_MS));
+    QCOMPARE(Outline(tree.topLevelItem(0)), (QStringList{"sub/", "  other-picture.$"}));
+    tree.SetFindText(QString());
+    QCOMPARE(tree.topLevelItem(0)->text(0), strImages);
+    QCOMPARE(Outline(tree.topLevelItem(0)), QStringList{"sub+"});
 }
 
 // A find held back after its walk until a newer one is shown: its result
