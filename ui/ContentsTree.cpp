@@ -111,6 +111,8 @@ bool CContentsTree::ShowFolderHere(const QString& strRootFolder, bool bShowFiles
     if (!strRootFolder.isEmpty())
         strRoot = QDir::cleanPath(QFileInfo(strRootFolder).absoluteFilePath());
     if (!strRoot.isEmpty() && !QFileInfo(strRoot).isDir()) strRoot.clear();
+    // Whatever the folder, it is read afresh.
+    m_pFind->Forget();
     if (m_strFindText.isEmpty() || strRoot.isEmpty()) {
         if (strRoot.isEmpty()) m_pFind->Cancel();
         return ListRoot(strRoot, bShowFiles);
@@ -210,6 +212,7 @@ void CContentsTree::RefreshItem(QTreeWidgetItem* pItem) {
 void CContentsTree::ShowAfresh() {
     if (!topLevelItem(0)) return;
     if (!m_strFindText.isEmpty()) {
+        m_pFind->Forget();
         StartFind();
         return;
     }

@@ -76,13 +76,14 @@ public:
     // Find (ContentsTreeFind.cpp). A text other than "" narrows the tree to
     // the items below the root whose names hold it (NameHoldsText: ASCII
     // letters without regard to case), with the folders that lead to them
-    // open; the root's whole tree is walked (FindBelow) on a pool thread,
-    // and the result replaces the items shown when it comes back, unless a
-    // newer find or "" was set meanwhile (each text supersedes the ones
-    // before). A found folder with nothing found below it opens as any
-    // folder does. "" shows the whole tree again as it was before the find
-    // began: its open folders and selection as ShowAfresh restores them.
-    // The same text again does nothing. Interface thread.
+    // open. The root's whole tree is read (ListBelow) on a pool thread when
+    // a find begins and again whenever the tree is shown afresh (ShowFolder,
+    // ShowAfresh); each text searches that reading (CFindRunner), and the
+    // result replaces the items shown when it comes back, unless a newer
+    // find or "" was set meanwhile (each text supersedes the ones before). A found folder with
+    // nothing found below it opens as any folder does. "" shows the whole tree again as it was
+    // before the find began: its open folders and selection as ShowAfresh restores them. The same
+    // text again does nothing. Interface thread.
     void SetFindText(const QString& strText);
     const QString& FindText() const { return m_strFindText; }
     // The first item, in tree order, whose own name holds the find's text,

@@ -33,7 +33,10 @@ void CContentsTree::SetFindText(const QString& strText) {
         RestoreView(m_viewBeforeFind);
         return;
     }
-    if (!bWasFinding) m_viewBeforeFind = CaptureView();
+    if (!bWasFinding) {
+        m_viewBeforeFind = CaptureView();
+        m_pFind->Forget();  // a find begins with the box as it is now
+    }
     StartFind();
 }
 

@@ -1,7 +1,6 @@
 #include "FindRunner.h"
 
 #include <QMetaObject>
-#include <memory>
 #include <utility>
 
 namespace quovex {
@@ -21,7 +20,7 @@ void CFindRunner::SetWalkEndHookForTests(std::function<void(int)> fn) {
 
 CFindRunner::CFindRunner(ShowFn fnShow, QObject* pParent)
     : QObject(pParent), m_fnShow(std::move(fnShow)) {
-    // Two threads: a superseded walk that has not yet seen it is stopped
+    // Two threads: a superseded reading that has not yet seen it is stopped
     // does not hold up the newest one.
     m_pool.setMaxThreadCount(2);
 }
@@ -31,20 +30,39 @@ CFindRunner::~CFindRunner() {
     m_pool.waitForDone();
 }
 
+void CFindRunner::Forget() {
+    m_pListed.reset();
+    ++m_nListingEpoch;
+}
+
 int CFindRunner::Start(const QString& strRoot, const QString& strText, bool bFiles) {
     const int nGeneration = ++m_nGeneration;
-    m_pool.start([this, strRoot, strText, bFiles, nGeneration] {
-        const auto fnStop = [this, nGeneration] { return m_nGeneration.load() != nGeneration; };
-        auto pRoot = std::make_shared<CFoundItem>();
-        if (!FindBelow(strRoot, strText, bFiles, fnStop, pRoot.get())) return;
+    std::shared_ptr<const CListedEntry> pKept;
+    if (m_pListed && m_strListedRoot == strRoot && m_bListedFiles == bFiles) pKept = m_pListed;
+    const int nEpoch = m_nListingEpoch;
+    m_pool.start([this, strRoot, strText, bFiles, nGeneration, nEpoch, pKept] {
+        std::shared_ptr<const CListedEntry> pListed = pKept;
+        if (!pListed) {
+            auto pRead = std::make_shared<CListedEntry>();
+            const auto fnStop = [this, nGeneration] { return m_nGeneration.load() != nGeneration; };
+            if (!ListBelow(strRoot, bFiles, fnStop, pRead.get())) return;
+            pListed = std::move(pRead);
+        }
+        auto pFound = std::make_shared<CFoundItem>(FindInListing(*pListed, strRoot, strText));
         if (WalkEndHook()) WalkEndHook()(nGeneration);
         // A find superseded while its result travels is dropped on arrival:
-        // only there is the newest generation known for sure. The pool
-        // is waited for before this object goes, so the call finds it.
+        // only there is the newest generation known for sure. The pool is
+        // waited for before this object goes, so the call finds it.
+        const bool bRead = !pKept;
         QMetaObject::invokeMethod(
             this,
-            [this, pRoot, nGeneration] {
-                if (nGeneration == m_nGeneration.load()) m_fnShow(nGeneration, std::move(*pRoot));
+            [this, strRoot, bFiles, nGeneration, nEpoch, bRead, pListed, pFound] {
+                if (bRead && nEpoch == m_nListingEpoch) {
+                    m_pListed = pListed;
+                    m_strListedRoot = strRoot;
+                    m_bListedFiles = bFiles;
+                }
+                if (nGeneration == m_nGeneration.load()) m_fnShow(nGeneration, std::move(*pFound));
             },
             Qt::QueuedConnection);
     });

@@ -8,7 +8,7 @@
 #include <QFile>
 #include <algorithm>
 #include <cstddef>
-#include <string>
+#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -43,8 +43,8 @@ bool BytesHoldText(std::string_view name, std::string_view folded) {
 
 // The name as text, or "" when its bytes do not survive the trip to text
 // and back (the contents tree passes such names over).
-QString DecodedName(const char* pszName) {
-    const QByteArray bytes(pszName);
+QString DecodedName(const std::string& strBytes) {
+    const QByteArray bytes = QByteArray::fromStdString(strBytes);
     const QString strName = QFile::decodeName(bytes);
     return QFile::encodeName(strName) == bytes ? strName : QString();
 }
@@ -65,15 +65,52 @@ EntryType TypeOf(int fd, const dirent* pEntry) {
     return nType == DT_DIR ? EntryType::ENTRY_FOLDER : EntryType::ENTRY_FILE;
 }
 
-struct CWalk {
-    std::string strFolded;
+struct CReading {
     bool bFiles = false;
     const std::function<bool()>& fnStop;
 
-    bool Folder(int fd, CFoundItem* pItem) const;
+    // What HasListableChildren counts: any folder, a file not named with a dot.
     bool Listable(const char* pszName, EntryType type) const {
         if (type == EntryType::ENTRY_FILE && (!bFiles || pszName[0] == '.')) return false;
         return !DecodedName(pszName).isEmpty();
+    }
+
+    // Reads the folder open at fd (and takes fd over) into pEntry.
+    bool Folder(int fd, CListedEntry* pEntry) const {
+        DIR* pDir = fdopendir(fd);
+        if (!pDir) {
+            close(fd);
+            return true;
+        }
+        bool bGoOn = true;
+        while (const dirent* pDirent = readdir(pDir)) {
+            if (fnStop()) {
+                bGoOn = false;
+                break;
+            }
+            const char* pszName = pDirent->d_name;
+            if (!std::strcmp(pszName, ".") || !std::strcmp(pszName, "..")) continue;
+            const EntryType type = TypeOf(dirfd(pDir), pDirent);
+            if (type == EntryType::ENTRY_SKIP) continue;
+            if (!pEntry->m_bHasChildren) pEntry->m_bHasChildren = Listable(pszName, type);
+            if (pszName[0] == '.' || (type == EntryType::ENTRY_FILE && !bFiles)) continue;
+            CListedEntry child;
+            child.m_strName = pszName;
+            child.m_bFolder = type == EntryType::ENTRY_FOLDER;
+            if (child.m_bFolder) {
+                // Nothing below a folder the tree cannot name can be shown.
+                if (DecodedName(child.m_strName).isEmpty()) continue;
+                const int fdChild =
+                    openat(dirfd(pDir), pszName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                if (fdChild >= 0 && !Folder(fdChild, &child)) {
+                    bGoOn = false;
+                    break;
+                }
+            }
+            pEntry->m_vChildren.push_back(std::move(child));
+        }
+        closedir(pDir);
+        return bGoOn;
     }
 };
 
@@ -82,9 +119,10 @@ struct CWalk {
 void SortChildren(std::vector<CFoundItem>* pChildren) {
     std::vector<std::pair<std::vector<PathUnit>, std::size_t>> vKeyed;
     vKeyed.reserve(pChildren->size());
-    for (std::size_t i = 0; i < pChildren->size(); ++i)
-        vKeyed.emplace_back(PathSortKey(QFile::encodeName((*pChildren)[i].m_strName).toStdString()),
-                            i);
+    for (std::size_t i = 0; i < pChildren->size(); ++i) {
+        const QByteArray name = QFile::encodeName((*pChildren)[i].m_strName);
+        vKeyed.emplace_back(PathSortKey(name.toStdString()), i);
+    }
     std::stable_sort(vKeyed.begin(), vKeyed.end(), [&](const auto& a, const auto& b) {
         const bool bFolderA = (*pChildren)[a.second].m_bFolder;
         const bool bFolderB = (*pChildren)[b.second].m_bFolder;
@@ -97,48 +135,19 @@ void SortChildren(std::vector<CFoundItem>* pChildren) {
     pChildren->swap(vSorted);
 }
 
-// Lists the folder open at fd (and takes fd over) into pItem: its children
-// that hold the text or lead to it, and whether it has anything to list.
-bool CWalk::Folder(int fd, CFoundItem* pItem) const {
-    DIR* pDir = fdopendir(fd);
-    if (!pDir) {
-        close(fd);
-        return true;
-    }
-    bool bGoOn = true;
-    while (const dirent* pEntry = readdir(pDir)) {
-        if (fnStop()) {
-            bGoOn = false;
-            break;
-        }
-        const char* pszName = pEntry->d_name;
-        if (pszName[0] == '.' && (!pszName[1] || (pszName[1] == '.' && !pszName[2]))) continue;
-        const EntryType type = TypeOf(dirfd(pDir), pEntry);
-        if (type == EntryType::ENTRY_SKIP) continue;
-        if (!pItem->m_bHasChildren) pItem->m_bHasChildren = Listable(pszName, type);
-        if (pszName[0] == '.') continue;
-        const bool bFolder = type == EntryType::ENTRY_FOLDER;
-        if (!bFolder && !bFiles) continue;
+// Adds to pFound the children of listed that hold strFolded or lead to one.
+void FindChildren(const CListedEntry& listed, const std::string& strFolded, CFoundItem* pFound) {
+    for (const CListedEntry& entry : listed.m_vChildren) {
         CFoundItem child;
-        child.m_bFolder = bFolder;
-        child.m_bMatch = BytesHoldText(pszName, strFolded);
-        if (!child.m_bMatch && !bFolder) continue;
-        child.m_strName = DecodedName(pszName);
-        if (child.m_strName.isEmpty()) continue;
-        if (bFolder) {
-            const int fdChild =
-                openat(dirfd(pDir), pszName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (fdChild >= 0 && !Folder(fdChild, &child)) {
-                bGoOn = false;
-                break;
-            }
-            if (!child.m_bMatch && child.m_vChildren.empty()) continue;
-        }
-        pItem->m_vChildren.push_back(std::move(child));
+        child.m_bFolder = entry.m_bFolder;
+        child.m_bHasChildren = entry.m_bHasChildren;
+        child.m_bMatch = BytesHoldText(entry.m_strName, strFolded);
+        if (entry.m_bFolder) FindChildren(entry, strFolded, &child);
+        if (!child.m_bMatch && child.m_vChildren.empty()) continue;
+        child.m_strName = DecodedName(entry.m_strName);
+        if (!child.m_strName.isEmpty()) pFound->m_vChildren.push_back(std::move(child));
     }
-    closedir(pDir);
-    if (bGoOn) SortChildren(&pItem->m_vChildren);
-    return bGoOn;
+    SortChildren(&pFound->m_vChildren);
 }
 
 }  // namespace
@@ -147,16 +156,24 @@ bool NameHoldsText(const QString& strName, const QString& strText) {
     return BytesHoldText(FoldedBytes(strName), FoldedBytes(strText));
 }
 
-bool FindBelow(const QString& strRoot, const QString& strText, bool bFiles,
-               const std::function<bool()>& fnStop, CFoundItem* pRoot) {
-    *pRoot = CFoundItem();
-    pRoot->m_strName = strRoot;
+bool ListBelow(const QString& strRoot, bool bFiles, const std::function<bool()>& fnStop,
+               CListedEntry* pRoot) {
+    *pRoot = CListedEntry();
     pRoot->m_bFolder = true;
     // The root itself may be reached through a link, as in the tree.
     const int fd = open(QFile::encodeName(strRoot).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return true;
-    const CWalk walk{FoldedBytes(strText), bFiles, fnStop};
-    return walk.Folder(fd, pRoot);
+    const CReading reading{bFiles, fnStop};
+    return reading.Folder(fd, pRoot);
+}
+
+CFoundItem FindInListing(const CListedEntry& listed, const QString& strRoot,
+                         const QString& strText) {
+    CFoundItem root;
+    root.m_strName = strRoot;
+    root.m_bFolder = true;
+    FindChildren(listed, FoldedBytes(strText), &root);
+    return root;
 }
 
 }  // namespace quovex
