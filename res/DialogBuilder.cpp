@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -218,6 +219,10 @@ QMenu* BuildPopupMenu(int nMenuId, int nPopup, QWidget* pParent) {
         }
         QAction* pAction = pPopup->addAction(QString::fromUtf8(item.pszText));
         pAction->setObjectName(QString::number(item.nCommandId));
+        if (item.pszShortcut) {
+            pAction->setShortcut(
+                QKeySequence(QString::fromLatin1(item.pszShortcut), QKeySequence::PortableText));
+        }
     }
     return pPopup;
 }

@@ -17,7 +17,8 @@ constexpr ControlTemplate ABOUT_CONTROLS[] = {
 
 constexpr ControlTemplate MAIN_CONTROLS[] = {
     {1000, ControlKind::CONTROL_LIST, "", 7, 6, 88, 85, STYLE_BORDER | STYLE_ACCEPT_DROP},
-    {1003, ControlKind::CONTROL_TREE, "", 7, 102, 88, 96, STYLE_BORDER},
+    {RES_ID_FIND_TEXT, ControlKind::CONTROL_EDIT, "", 7, 100, 88, 12, STYLE_AUTO_HSCROLL},
+    {1003, ControlKind::CONTROL_TREE, "", 7, 114, 88, 84, STYLE_BORDER},
     {1002, ControlKind::CONTROL_LABEL, "Tandrel", 7, 204, 85, 8},
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "内容：", 7, 89, 25, 8},
 };

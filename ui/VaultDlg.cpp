@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <utility>
 
@@ -10,6 +11,7 @@
 #include "BoxListCtrl.h"
 #include "ContentsTree.h"
 #include "DialogBuilder.h"
+#include "FindField.h"
 #include "HelpViewer.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
@@ -49,6 +51,26 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     UpdateProtectionCommands();
     if (m_pContentsTree)
         connect(m_pContentsTree, &CContentsTree::CommandChosen, this, &CVaultDlg::OnContextCommand);
+    InitFind();
+}
+
+void CVaultDlg::InitFind() {
+    auto* pField = FindControl<QLineEdit>(this, RES_ID_FIND_TEXT);
+    if (!pField || !m_pContentsTree) return;
+    new CFindField(pField, m_pContentsTree);
+    ConnectCommand(RES_CMD_FIND, &CVaultDlg::OnFind);
+    ConnectCommand(RES_CMD_REFRESH, &CVaultDlg::OnRefresh);
+}
+
+void CVaultDlg::OnFind() {
+    if (auto* pField = FindControl<QLineEdit>(this, RES_ID_FIND_TEXT)) {
+        pField->setFocus(Qt::ShortcutFocusReason);
+        pField->selectAll();
+    }
+}
+
+void CVaultDlg::OnRefresh() {
+    if (m_pContentsTree) m_pContentsTree->ShowAfresh();
 }
 
 const CVaultKey& CVaultDlg::Key() const {
@@ -59,6 +81,7 @@ bool CVaultDlg::OnInitDialog() {
     InitSizing(10);
     InitBoxList();
     AddAnchor(FindControl(this, RES_ID_BOX_LIST), ANCHOR_STRETCH, ANCHOR_FIXED);
+    AddAnchor(FindControl(this, RES_ID_FIND_TEXT), ANCHOR_STRETCH, ANCHOR_FIXED);
     AddAnchor(FindControl(this, RES_ID_CONTENTS_TREE), ANCHOR_STRETCH, ANCHOR_STRETCH);
     AddAnchor(FindControl(this, RES_ID_MAIN_STATUS), ANCHOR_HALF, ANCHOR_MOVE);
     // Where the window was left, unless that is no longer on a screen; the

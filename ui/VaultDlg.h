@@ -42,6 +42,12 @@ public:
     void OnAbout();
     // Runs the settings sheet (SettingsCommand.h).
     void OnSettings();
+    // "查找" (Ctrl+F): the find field above the tree takes the keyboard,
+    // its text selected.
+    void OnFind();
+    // "刷新" (F5): the tree shows the box afresh (ShowAfresh), finding
+    // again when a find is shown.
+    void OnRefresh();
 
     // The File menu's commands on the vault's protection (VaultProtection.cpp).
     // "修改口令...": the old password and a new one twice; the key record is
@@ -102,9 +108,10 @@ signals:
     void BoxContentsRequested(const QString& strBoxPath);
 
 protected:
-    // Sets up sizing with a growth of 10 and anchors the box list (wider),
-    // the contents tree (wider and taller) and the bottom text (shifted by
-    // half the added width, kept at its distance from the bottom).
+    // Sets up sizing with a growth of 10 and anchors the box list and the
+    // find field (wider), the contents tree (wider and taller) and the
+    // bottom text (shifted by half the added width, kept at its distance
+    // from the bottom).
     bool OnInitDialog() override;
     // Enter with no default button ends the window like Exit.
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -118,6 +125,9 @@ private:
     void QueueDrop(const QStringList& vPaths, const QString& strBoxPath);
     void RunQueuedDrops();
     void ConnectCommand(int nCommandId, void (CVaultDlg::*pHandler)());
+    // Ties the find field (control RES_ID_FIND_TEXT) to the tree, and the
+    // commands "查找" and "刷新".
+    void InitFind();
     void OnContextCommand(int nCommandId);
     // Runs a restore of strStored under the progress dialog, tells the user
     // what did not go through, and shows the box afresh.
