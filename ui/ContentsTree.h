@@ -68,7 +68,8 @@ public:
 
 signals:
     // A command of the context menu (menu 140) was chosen for the current
-    // item; nCommandId is one of RES_CMD_RESTORE ... RES_CMD_PROPERTIES.
+    // item; nCommandId is RES_CMD_OPEN or one of RES_CMD_RESTORE ...
+    // RES_CMD_PROPERTIES.
     void CommandChosen(int nCommandId);
 
 protected:

@@ -11,8 +11,10 @@
 #include "ContentsTree.h"
 #include "DialogBuilder.h"
 #include "HelpViewer.h"
+#include "IdleWatch.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
+#include "OpenedCopies.h"
 #include "ProgressDlg.h"
 #include "ResourceImages.h"
 #include "RunReport.h"
@@ -49,7 +51,11 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     UpdateProtectionCommands();
     if (m_pContentsTree)
         connect(m_pContentsTree, &CContentsTree::CommandChosen, this, &CVaultDlg::OnContextCommand);
+    InitOpening();
+    InitLocking();
 }
+
+CVaultDlg::~CVaultDlg() = default;
 
 const CVaultKey& CVaultDlg::Key() const {
     return m_vault.Key();
@@ -69,6 +75,8 @@ bool CVaultDlg::OnInitDialog() {
 }
 
 void CVaultDlg::done(int nResult) {
+    // No plain copy outlives the window (a locked vault has none left).
+    if (!IsLocked()) CloseOpenedCopies();
     // A window ended before it was ever shown has no place of its own.
     if (isVisible()) m_settings.SetWindowPlace(normalGeometry());
     CStretchDialog::done(nResult);
@@ -151,6 +159,7 @@ void CVaultDlg::OnAbout() {
 
 void CVaultDlg::OnSettings() {
     RunSettingsCommand(m_vault, m_settings, this);
+    m_pIdleWatch->SetLimitMinutes(m_settings.m_nLockMinutes);
 }
 
 void CVaultDlg::keyPressEvent(QKeyEvent* pEvent) {
