@@ -15,11 +15,13 @@
 
 #include "AboutDlg.h"
 #include "ContentsTree.h"
+#include "CoreTexts.h"
 #include "DialogBuilder.h"
 #include "DirDialog.h"
 #include "Fakes.h"
 #include "FileStore.h"
 #include "IdleWatch.h"
+#include "KeyRecordFiles.h"
 #include "LoginDlg.h"
 #include "MessageBox.h"
 #include "NormalPage.h"
@@ -255,8 +257,11 @@ void TestOpened::lockWipesTheKeyAndAsksAgain() {
     QAction* pLock = m_pDlg->findChild<QAction*>(QString::number(RES_CMD_LOCK));
     QCOMPARE(pLock->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
 
-    // At the login: the tree hidden, the copies gone, the key wiped; a
-    // wrong password is refused and asked again.
+    // At the login: the tree hidden, the copies gone, the key wiped. With
+    // its key record gone the vault is not opened; a wrong password is
+    // refused; each time the login asks again.
+    const QString strRecord = m_strVault + "/" + KEY_RECORD_NAME;
+    const QString strRecordCopy = m_strVault + "/" + KEY_RECORD_COPY_NAME;
     bool bSeen = false;
     WhenModal<CLoginDlg>([&](CLoginDlg* pLogin) {
         bSeen = true;
@@ -268,16 +273,26 @@ void TestOpened::lockWipesTheKeyAndAsksAgain() {
         QCOMPARE(FindControl<QLineEdit>(pLogin, 1004)->text(), QStringLiteral("alice"));
         QVERIFY(FindControl<QLineEdit>(pLogin, 1004)->isReadOnly());
         QCOMPARE(FindControl<QLineEdit>(pLogin, 1011)->text(), m_strVault);
-        FindControl<QLineEdit>(pLogin, 1005)->setText(QStringLiteral("wrong-pw"));
+        QVERIFY(QFile::rename(strRecord, strRecord + ".away"));
+        QVERIFY(QFile::rename(strRecordCopy, strRecordCopy + ".away"));
+        FindControl<QLineEdit>(pLogin, 1005)->setText(QStringLiteral("secret1"));
         FindControl<QPushButton>(pLogin, RES_ID_OK)->click();
-        LogInWhenAsked(QStringLiteral("secret1"));
+        WhenModal<CLoginDlg>([&](CLoginDlg* pAgain) {
+            QVERIFY(QFile::rename(strRecord + ".away", strRecord));
+            QVERIFY(QFile::rename(strRecordCopy + ".away", strRecordCopy));
+            FindControl<QLineEdit>(pAgain, 1005)->setText(QStringLiteral("wrong-pw"));
+            FindControl<QPushButton>(pAgain, RES_ID_OK)->click();
+            LogInWhenAsked(QStringLiteral("secret1"));
+        });
     });
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     pLock->trigger();
     QVERIFY(bSeen);
     QCOMPARE(m_nLogins, 1);
-    QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
-    QCOMPARE(m_pScript->Requests()[1].strText, QStringLiteral("户名或者口令出错。"));
+    QCOMPARE(m_pScript->Requests().size(), std::size_t(3));
+    QCOMPARE(m_pScript->Requests()[1].strText,
+             AccessRefusalText({AccessResult::ACCESS_RECORD_DAMAGED, {}, {}}));
+    QCOMPARE(m_pScript->Requests()[2].strText, QStringLiteral("户名或者口令出错。"));
 
     // Open again as it was, with the change stored in the protected format.
     QVERIFY(!m_pDlg->IsLocked() && m_pDlg->ContentsTree()->isVisible());
