@@ -91,6 +91,9 @@ public:
         : m_work(work), m_plain(plain), m_nRuns(nRuns) {
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_desktop, "Open");
     }
+    ~COpenBench() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    COpenBench(const COpenBench&) = delete;
+    COpenBench& operator=(const COpenBench&) = delete;
 
     void Measure(bool bProtected);
 

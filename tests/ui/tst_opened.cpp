@@ -17,7 +17,6 @@
 #include "ContentsTree.h"
 #include "CoreTexts.h"
 #include "DialogBuilder.h"
-#include "DirDialog.h"
 #include "Fakes.h"
 #include "FileStore.h"
 #include "IdleWatch.h"
