@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <vector>
@@ -80,6 +81,8 @@ QWidget* CreateControl(const ControlTemplate& ctl, QWidget* pParent) {
         }
         case ControlKind::CONTROL_CHECK_BOX:
             return new QCheckBox(strText, pParent);
+        case ControlKind::CONTROL_SPIN:
+            return new QSpinBox(pParent);
         case ControlKind::CONTROL_PROGRESS: {
             auto* pBar = new QProgressBar(pParent);
             pBar->setRange(0, 100);

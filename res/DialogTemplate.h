@@ -54,6 +54,7 @@ enum class ControlKind {
     CONTROL_TREE,         // tree view
     CONTROL_LIST,         // list box
     CONTROL_ICON,         // static picture showing icon 128
+    CONTROL_SPIN,         // whole number with up and down arrows
 };
 
 // Style bits of a control (combinable).
@@ -114,6 +115,8 @@ constexpr int RES_CMD_HELP = 32777;
 constexpr int RES_CMD_ABOUT = 32778;
 constexpr int RES_CMD_CHANGE_PASSWORD = 32779;
 constexpr int RES_CMD_PROTECT_VAULT = 32780;
+constexpr int RES_CMD_OPEN = 32785;  // context menu: open the stored file
+constexpr int RES_CMD_LOCK = 32786;  // File menu: lock the vault
 constexpr int RES_CMD_FIND = 32790;     // focuses the find field
 constexpr int RES_CMD_REFRESH = 32791;  // shows the box afresh
 

@@ -44,6 +44,8 @@ constexpr ControlTemplate SETTINGS_PAGE_CONTROLS[] = {
     {RES_ID_STATIC, ControlKind::CONTROL_GROUP_BOX, " 系统参数", 7, 37, 241, 99},
     {1009, ControlKind::CONTROL_CHECK_BOX, "放入保险箱后自动删除源文件", 17, 52, 170, 10},
     {1010, ControlKind::CONTROL_CHECK_BOX, "保存登录户名,以便再次登录节省时间", 17, 67, 191, 10},
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "空闲多少分钟后锁定", 17, 85, 80, 8},
+    {1012, ControlKind::CONTROL_SPIN, "", 100, 82, 40, 14},
 };
 
 constexpr ControlTemplate FILE_INFO_CONTROLS[] = {

@@ -99,7 +99,8 @@ public:
 
 signals:
     // A command of the context menu (menu 140) was chosen for the current
-    // item; nCommandId is one of RES_CMD_RESTORE ... RES_CMD_PROPERTIES.
+    // item; nCommandId is RES_CMD_OPEN or one of RES_CMD_RESTORE ...
+    // RES_CMD_PROPERTIES.
     void CommandChosen(int nCommandId);
     // The result of the find that SetFindText started as nGeneration is now
     // shown (a count of finds, from 1).

@@ -13,8 +13,10 @@
 #include "DialogBuilder.h"
 #include "FindField.h"
 #include "HelpViewer.h"
+#include "IdleWatch.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
+#include "OpenedCopies.h"
 #include "ProgressDlg.h"
 #include "ResourceImages.h"
 #include "RunReport.h"
@@ -52,6 +54,8 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     if (m_pContentsTree)
         connect(m_pContentsTree, &CContentsTree::CommandChosen, this, &CVaultDlg::OnContextCommand);
     InitFind();
+    InitOpening();
+    InitLocking();
 }
 
 void CVaultDlg::InitFind() {
@@ -73,6 +77,8 @@ void CVaultDlg::OnRefresh() {
     if (m_pContentsTree) m_pContentsTree->ShowAfresh();
 }
 
+CVaultDlg::~CVaultDlg() = default;
+
 const CVaultKey& CVaultDlg::Key() const {
     return m_vault.Key();
 }
@@ -92,6 +98,8 @@ bool CVaultDlg::OnInitDialog() {
 }
 
 void CVaultDlg::done(int nResult) {
+    // No plain copy outlives the window (a locked vault has none left).
+    if (!IsLocked()) CloseOpenedCopies();
     // A window ended before it was ever shown has no place of its own.
     if (isVisible()) m_settings.SetWindowPlace(normalGeometry());
     CStretchDialog::done(nResult);
@@ -174,6 +182,7 @@ void CVaultDlg::OnAbout() {
 
 void CVaultDlg::OnSettings() {
     RunSettingsCommand(m_vault, m_settings, this);
+    m_pIdleWatch->SetLimitMinutes(m_settings.m_nLockMinutes);
 }
 
 void CVaultDlg::keyPressEvent(QKeyEvent* pEvent) {

@@ -112,23 +112,30 @@ const CStoredFormat* CFileStore::FormatOf(const unsigned char* pHead, std::size_
 StoreResult CFileStore::StoreFile(const std::string& strSource, const std::string& strStored,
                                   RunContext& run) const {
     const auto fnOpen = [&] { return m_pEnv->OpenForRead(strSource); };
-    return StoreFrom(fnOpen, strSource, nullptr, strStored, run);
+    return StoreFrom(fnOpen, strSource, std::string(), nullptr, strStored, run);
+}
+
+StoreResult CFileStore::StoreFileAs(const std::string& strSource, const std::string& strRecorded,
+                                    const std::string& strStored, RunContext& run) const {
+    const auto fnOpen = [&] { return m_pEnv->OpenForRead(strSource); };
+    return StoreFrom(fnOpen, strSource, strRecorded, nullptr, strStored, run);
 }
 
 StoreResult CFileStore::StoreFileAt(CFolder& folder, const std::string& strName,
                                     const std::string& strSource, const FolderPtr& pStoredFolder,
                                     const std::string& strStored, RunContext& run) const {
     const auto fnOpen = [&] { return folder.OpenFile(strName); };
-    return StoreFrom(fnOpen, strSource, pStoredFolder, strStored, run);
+    return StoreFrom(fnOpen, strSource, std::string(), pStoredFolder, strStored, run);
 }
 
 StoreResult CFileStore::StoreFrom(const SourceOpener& fnOpen, const std::string& strSource,
-                                  const FolderPtr& pStoredFolder, const std::string& strStored,
-                                  RunContext& run) const {
+                                  const std::string& strRecorded, const FolderPtr& pStoredFolder,
+                                  const std::string& strStored, RunContext& run) const {
     StoreResult result;
     FileResult& outcome = result;
     try {
-        outcome = StoreSteps(fnOpen, strSource, pStoredFolder, strStored, run, &result.source);
+        outcome = StoreSteps(fnOpen, strSource, strRecorded, pStoredFolder, strStored, run,
+                             &result.source);
     } catch (...) {
         outcome = CauseOfErrno(ENOMEM);  // running out of memory is the only way in
     }
@@ -136,8 +143,9 @@ StoreResult CFileStore::StoreFrom(const SourceOpener& fnOpen, const std::string&
 }
 
 FileResult CFileStore::StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
-                                  const FolderPtr& pStoredFolder, const std::string& strStored,
-                                  RunContext& run, FileStamp* pSourceStamp) const {
+                                  const std::string& strRecorded, const FolderPtr& pStoredFolder,
+                                  const std::string& strStored, RunContext& run,
+                                  FileStamp* pSourceStamp) const {
     // Credentials that open nothing store nothing, and make nothing.
     if (!m_key.IsProtected() && !m_key.CanScramble()) return FailCause{};
     const CStoredFormat& format = StoreFormat();
@@ -164,10 +172,10 @@ FileResult CFileStore::StoreSteps(const SourceOpener& fnOpen, const std::string&
     if (run.pFeedback) run.pFeedback->SetStatusText(strSource);
 
     const std::uint64_t nSize = pSource->Size();
-    std::string strRecorded;
-    if (!NormalSourcePath(strSource, &strRecorded))
+    std::string strRecord;
+    if (!NormalSourcePath(strRecorded.empty() ? strSource : strRecorded, &strRecord))
         return FailCause{FailReason::FAIL_PATH_NOT_STORABLE};
-    const FileResult can = format.CanStore(nSize, strRecorded);
+    const FileResult can = format.CanStore(nSize, strRecord);
     if (can.nOutcome != FileOutcome::FILE_DONE) return can;
 
     const auto pTarget = pFolder->CreateFileFor(strName, STORE_STORED_FILE_MODE);
@@ -175,7 +183,7 @@ FileResult CFileStore::StoreSteps(const SourceOpener& fnOpen, const std::string&
     CWaitCursorGuard cursor(run.pFeedback);
     std::uint64_t nRead = 0;
     const FileResult written =
-        format.WriteStored(*pSource, nSize, strRecorded, *pTarget, run, &nRead);
+        format.WriteStored(*pSource, nSize, strRecord, *pTarget, run, &nRead);
     if (written.nOutcome != FileOutcome::FILE_DONE) return written;
     // Reading stopped at the size the source had when it was opened. One
     // that was written to meanwhile (its size or time moved) may have been

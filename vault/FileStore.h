@@ -46,6 +46,11 @@ public:
     // source was when stored.
     StoreResult StoreFile(const std::string& strSource, const std::string& strStored,
                           RunContext& run) const;
+    // The same, but recording strRecorded (an absolute path) as the place
+    // the file came from, rather than strSource: a file stored again from a
+    // copy of it keeps the place it was first stored from.
+    StoreResult StoreFileAs(const std::string& strSource, const std::string& strRecorded,
+                            const std::string& strStored, RunContext& run) const;
     // The same for the file strName of an open folder, whose path is
     // strSource, into pStoredFolder, the open folder that holds strStored
     // (null: it is opened, and made when missing).
@@ -89,12 +94,14 @@ public:
 
 private:
     using SourceOpener = std::function<std::unique_ptr<CReadableFile>()>;
+    // strRecorded: the path recorded in the stored file; "" for strSource.
     StoreResult StoreFrom(const SourceOpener& fnOpen, const std::string& strSource,
-                          const FolderPtr& pStoredFolder, const std::string& strStored,
-                          RunContext& run) const;
+                          const std::string& strRecorded, const FolderPtr& pStoredFolder,
+                          const std::string& strStored, RunContext& run) const;
     FileResult StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
-                          const FolderPtr& pStoredFolder, const std::string& strStored,
-                          RunContext& run, FileStamp* pSourceStamp) const;
+                          const std::string& strRecorded, const FolderPtr& pStoredFolder,
+                          const std::string& strStored, RunContext& run,
+                          FileStamp* pSourceStamp) const;
     FileResult RestoreFrom(const SourceOpener& fnOpen, const std::string& strStored,
                            const std::string& strTarget, CRestoreFolders& targets,
                            RunContext& run) const;

@@ -1,4 +1,5 @@
-// The main of the interface tests: it points HOME and XDG_CONFIG_HOME at a
+// The main of the interface tests: it points HOME, XDG_CONFIG_HOME,
+// XDG_CACHE_HOME and XDG_RUNTIME_DIR (where opened files are restored) at a
 // temporary folder before the application exists, as QSettings and
 // QStandardPaths read the variables once.
 #pragma once
@@ -153,14 +154,18 @@ inline QMap<QString, QByteArray> Snapshot(const QString& strRoot) {
 
 }  // namespace quovex::test
 
-#define QUOVEX_UI_TEST_MAIN(TestClass)                                                       \
-    int main(int argc, char** argv) {                                                        \
-        QTemporaryDir home;                                                                  \
-        if (!home.isValid()) return 1;                                                       \
-        quovex::test::g_strHome = home.path();                                               \
-        qputenv("HOME", home.path().toLocal8Bit());                                          \
-        qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit()); \
-        QApplication app(argc, argv);                                                        \
-        TestClass tc;                                                                        \
-        return QTest::qExec(&tc, argc, argv);                                                \
+#define QUOVEX_UI_TEST_MAIN(TestClass)                                                        \
+    int main(int argc, char** argv) {                                                         \
+        QTemporaryDir home;                                                                   \
+        if (!home.isValid()) return 1;                                                        \
+        quovex::test::g_strHome = home.path();                                                \
+        qputenv("HOME", home.path().toLocal8Bit());                                           \
+        qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());  \
+        qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/cache")).toLocal8Bit());    \
+        QDir().mkdir(home.path() + QStringLiteral("/runtime"),                                \
+                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);                 \
+        qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/runtime")).toLocal8Bit()); \
+        QApplication app(argc, argv);                                                         \
+        TestClass tc;                                                                         \
+        return QTest::qExec(&tc, argc, argv);                                                 \
     }
