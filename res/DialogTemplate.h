@@ -115,8 +115,8 @@ constexpr int RES_CMD_HELP = 32777;
 constexpr int RES_CMD_ABOUT = 32778;
 constexpr int RES_CMD_CHANGE_PASSWORD = 32779;
 constexpr int RES_CMD_PROTECT_VAULT = 32780;
-constexpr int RES_CMD_OPEN = 32785;  // context menu: open the stored file
-constexpr int RES_CMD_LOCK = 32786;  // File menu: lock the vault
+constexpr int RES_CMD_OPEN = 32785;     // context menu: open the stored file
+constexpr int RES_CMD_LOCK = 32786;     // File menu: lock the vault
 constexpr int RES_CMD_FIND = 32790;     // focuses the find field
 constexpr int RES_CMD_REFRESH = 32791;  // shows the box afresh
 
