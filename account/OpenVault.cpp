@@ -171,6 +171,7 @@ AccessOutcome COpenVault::EnterLocation(const std::string& strNative) {
 }
 
 bool COpenVault::MoveTo(const QString& strLocation, AccessOutcome* pOutcome) {
+    if (Native(strLocation) != NativeLocation()) emit LeavingLocation();
     const AccessOutcome outcome = EnterLocation(Native(strLocation));
     if (pOutcome) *pOutcome = outcome;
     if (!outcome.Opened()) return false;
@@ -189,6 +190,33 @@ bool COpenVault::MoveTo(const QString& strLocation, CredentialJudgement* pJudgem
 
 void COpenVault::CreateBoxFolders() const {
     quovex::CreateBoxFolders(NativeLocation(), Env());
+}
+
+void COpenVault::Lock() {
+    if (m_bLocked) return;
+    m_strLockedUser = QString::fromStdString(m_pKey->User());
+    m_pKey->Wipe();
+    m_bLocked = true;
+}
+
+AccessOutcome COpenVault::Unlock(const QString& strPassword) {
+    if (!m_bLocked) return AccessOutcome{AccessResult::ACCESS_OPENED, {}, {}};
+    {
+        const CWipedText user(m_strLockedUser);
+        const CWipedText password(strPassword);
+        m_pKey->Reset(user.Text(), password.Text());
+    }
+    // A protected vault whose record went while it was locked would
+    // otherwise be given the record again, which asks for no password.
+    AccessOutcome outcome{AccessResult::ACCESS_RECORD_DAMAGED, {}, {}};
+    if (!IsProtected() || Kind() == VaultKind::VAULT_PROTECTED) outcome = Open();
+    if (!outcome.Opened()) {
+        m_pKey->Wipe();
+        return outcome;
+    }
+    m_bLocked = false;
+    m_strLockedUser.clear();
+    return outcome;
 }
 
 }  // namespace quovex

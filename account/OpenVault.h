@@ -100,9 +100,26 @@ public:
     // not reported.
     void CreateBoxFolders() const;
 
+    // Locks the vault: the key is wiped (the credentials, the scramble key
+    // and a protected vault's master key) and opens nothing until Unlock.
+    // The location, the record and the user name stay, for the login that
+    // asks for the password again. No run may be going on.
+    void Lock();
+    bool IsLocked() const { return m_bLocked; }
+    // The user name the vault was locked with ("" while it is not locked).
+    const QString& LockedUser() const { return m_strLockedUser; }
+    // Opens the locked vault again with its user name and strPassword, as
+    // Open does; a vault that was protected opens only by its key record
+    // (ACCESS_RECORD_DAMAGED when none is there any more). On a refusal the
+    // key stays wiped and the vault locked.
+    AccessOutcome Unlock(const QString& strPassword);
+
 signals:
     // The open vault now lies at strLocation.
     void LocationChanged(const QString& strLocation);
+    // MoveTo is about to open another location than the one in force,
+    // while the key is still the old vault's. Emitted synchronously.
+    void LeavingLocation();
 
 private:
     // Opens what lies at strNative with the key, or makes it a vault of
@@ -110,6 +127,8 @@ private:
     AccessOutcome EnterLocation(const std::string& strNative);
 
     QString m_strLocation;
+    QString m_strLockedUser;
+    bool m_bLocked = false;
     std::unique_ptr<CVaultKey> m_pKey;
     KeyRecordBytes m_vRecord;
     CVaultEnv* m_pEnv;

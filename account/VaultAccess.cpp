@@ -5,6 +5,7 @@
 #include "ChunkIo.h"
 #include "CredentialRule.h"
 #include "KeyRecordFiles.h"
+#include "PathText.h"
 #include "ScrambledFormat.h"
 #include "StoredFormat.h"
 #include "VaultFolders.h"
@@ -132,6 +133,14 @@ AccessOutcome MakeLocation(const std::string& strLocation, CVaultEnv* pEnv) {
     return Outcome(AccessResult::ACCESS_OPENED);
 }
 
+// A scrambled vault's mark placed at its new location, so that it stays a
+// scrambled vault while it holds no stored file.
+AccessOutcome MarkScrambled(const std::string& strLocation, CVaultEnv* pEnv) {
+    if (PlaceScrambledMark(strLocation, pEnv)) return Outcome(AccessResult::ACCESS_OPENED);
+    return Outcome(AccessResult::ACCESS_DISK_FAILED, JoinPath(strLocation, SCRAMBLED_MARK_NAME),
+                   CauseOfLastError());
+}
+
 // The first stored file below pFolder that is a scrambled one, or "".
 std::string FindScrambledIn(const FolderPtr& pFolder, const std::string& strPath) {
     std::string strFound;
@@ -180,6 +189,7 @@ AccessOutcome Reseal(const std::string& strLocation, const KeyRecordOpening& ope
 
 VaultKind KindOfVault(const std::string& strLocation, CVaultEnv* pEnv) {
     if (IsProtectedVault(strLocation, pEnv)) return VaultKind::VAULT_PROTECTED;
+    if (HasScrambledMark(strLocation, pEnv)) return VaultKind::VAULT_SCRAMBLED;
     return FindFirstStoredFileInBoxes(strLocation, pEnv).empty() ? VaultKind::VAULT_NONE
                                                                  : VaultKind::VAULT_SCRAMBLED;
 }
@@ -211,7 +221,8 @@ AccessOutcome CreateVault(const std::string& strLocation, const std::string& str
     if (bProtected && !KdfLimitsInRange(limits))
         return Outcome(AccessResult::ACCESS_RECORD_UNSUPPORTED);
     const AccessOutcome made = MakeLocation(strLocation, pEnv);
-    if (!made.Opened() || !bProtected) return made;
+    if (!made.Opened()) return made;
+    if (!bProtected) return MarkScrambled(strLocation, pEnv);
     return WriteProtection(strLocation, strPassword, limits, pKey, pRecord, pRecoveryText, pEnv);
 }
 

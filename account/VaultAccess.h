@@ -2,11 +2,12 @@
 // A protected vault is one with a key record (KeyRecordFiles.h): the typed
 // user name and password unseal its master key. A scrambled vault has
 // none: the credential rule (CredentialRule.h) decides by its first stored
-// file. A location with neither holds no vault yet. The login, the
-// settings sheet and quovex-tool all go through these, so both faces
-// decide alike. Nothing here shows anything or throws. Any thread, but
-// the derivations take about half a second each: the window calls them
-// under the wait cursor.
+// file. A scrambled vault made here also carries a mark (VaultFolders.h),
+// so that it stays one while it is empty. A location with none of these
+// holds no vault yet. The login, the settings sheet and quovex-tool all go
+// through these, so both faces decide alike. Nothing here shows anything
+// or throws. Any thread, but the derivations take about half a second
+// each: the window calls them under the wait cursor.
 #pragma once
 
 #include <string>
@@ -21,8 +22,8 @@ class CVaultEnv;
 class CVaultKey;
 
 enum class VaultKind {
-    VAULT_NONE,       // no key record and no stored file in the boxes: a new vault
-    VAULT_SCRAMBLED,  // stored files and no key record
+    VAULT_NONE,       // no key record, no scrambled mark, no stored file in the boxes
+    VAULT_SCRAMBLED,  // stored files or the scrambled mark, and no key record
     VAULT_PROTECTED,  // a key record (either copy, even a damaged one)
 };
 
@@ -67,7 +68,8 @@ AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& st
 // a key record is written, flushed and read back, its master key set in
 // pKey, its record in *pRecord and the recovery key text, to be shown
 // once, in *pRecoveryText. Otherwise a scrambled vault, as the login has
-// always made them.
+// always made them, with its mark placed, so that a later store or login
+// takes the empty vault for a scrambled one too.
 AccessOutcome CreateVault(const std::string& strLocation, const std::string& strPassword,
                           bool bProtected, const KdfLimits& limits, CVaultKey* pKey,
                           KeyRecordBytes* pRecord, CSecretBytes* pRecoveryText,

@@ -39,6 +39,10 @@ void CVaultSettings::LoadSettings() {
     m_nWindowY = settings.value("Window_Y", 0).toInt();
     m_nWindowWidth = settings.value("Window_Width", 200).toInt();
     m_nWindowHeight = settings.value("Window_Height", 400).toInt();
+    bool bNumber = false;
+    const int nLock = settings.value("LockMinutes", SETTINGS_LOCK_MINUTES_DEFAULT).toInt(&bNumber);
+    const bool bInRange = bNumber && nLock >= 0 && nLock <= SETTINGS_LOCK_MINUTES_MAX;
+    m_nLockMinutes = bInRange ? nLock : SETTINGS_LOCK_MINUTES_DEFAULT;
 }
 
 void CVaultSettings::SaveSettings() const {
@@ -48,6 +52,7 @@ void CVaultSettings::SaveSettings() const {
     settings.setValue("DeleteSource", BoolText(m_bDeleteSource));
     settings.setValue("SaveUser", BoolText(m_bSaveUser));
     if (m_bSaveUser) settings.setValue("UserName", m_strUserName);
+    settings.setValue("LockMinutes", m_nLockMinutes);
     WriteWindowValues(settings);
 }
 

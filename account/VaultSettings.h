@@ -14,6 +14,9 @@ namespace quovex {
 
 constexpr char SETTINGS_ORGANISATION[] = "tandrel";
 constexpr char SETTINGS_GROUP[] = "SaftyBox";
+// Minutes without input after which the window locks the vault (0: never).
+constexpr int SETTINGS_LOCK_MINUTES_DEFAULT = 10;
+constexpr int SETTINGS_LOCK_MINUTES_MAX = 1440;
 
 // Where a vault lies when nothing else is configured: $HOME/Box.
 QString DefaultWorkPath();
@@ -28,6 +31,8 @@ public:
     // Reads the record. Absent values take their defaults; the options are
     // true exactly when their text is "TRUE", except that an absent
     // DeleteSource is true. UserName is read only while SaveUser is true.
+    // LockMinutes out of 0 .. SETTINGS_LOCK_MINUTES_MAX, or not a number,
+    // takes its default.
     // Interface thread (or any single thread owning the record).
     void LoadSettings();
     // Writes the record; UserName only while m_bSaveUser is set, otherwise a
@@ -52,6 +57,7 @@ public:
     int m_nWindowY = 0;
     int m_nWindowWidth = 200;
     int m_nWindowHeight = 400;
+    int m_nLockMinutes = SETTINGS_LOCK_MINUTES_DEFAULT;
     // Something of the record changed during the run: it is written when the
     // main window has closed.
     bool m_bSettingsChanged = false;

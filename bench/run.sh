@@ -34,8 +34,10 @@
 #
 # When the build has the interface, the main window follows (bench/window,
 # offscreen, in temporary folders): drops through the window beside
-# quovex-tool, and the contents tree with 20,000 entries. About ten more
-# minutes, most of it waiting before each run that deletes sources.
+# quovex-tool, opening a 100 MiB stored file beside cp, the contents tree
+# with 20,000 entries, and finding in a box of 100,000 files key by key.
+# About ten more minutes, most of it waiting
+# before each run that deletes sources.
 set -euo pipefail
 
 REPO=$(cd "$(dirname "$0")/.." && pwd)
@@ -66,7 +68,7 @@ if [ -z "${QUOVEX_BENCH_BUILT:-}" ]; then
     fi
     cmake --build "$BUILD" --target quovex-tool quovex-bench-kdf -j 2 >/dev/null
     if [ "$WITH_UI" -eq 1 ] && [ "$PROTECTED_ONLY" -eq 0 ]; then
-        cmake --build "$BUILD" --target quovex-bench-drop quovex-bench-tree -j 2 >/dev/null
+        cmake --build "$BUILD" --target quovex-bench-drop quovex-bench-tree quovex-bench-find quovex-bench-open -j 2 >/dev/null
     fi
 fi
 if [ -n "$AS_USER" ]; then
@@ -95,29 +97,39 @@ head -c 64M data/big.bin >data/mid.bin
 mkdir data/folder
 head -c $((10000 * 1024)) data/big.bin | (cd data/folder && split -b 1024 -a 5 -d - f)
 
+# timed COMMAND...: runs COMMAND and the flush of what it wrote (a failure
+# ends the benchmark); NANOS receives the time taken in nanoseconds.
+timed() {
+    local t0 t1
+    sync
+    t0=$(date +%s%N)
+    if ! "$@" >/dev/null 2>>"$WORK/stderr.log"; then
+        echo "failed: $*" >&2
+        cat "$WORK/stderr.log" >&2
+        exit 1
+    fi
+    sync -f .
+    t1=$(date +%s%N)
+    NANOS=$((t1 - t0))
+}
+
+seconds() { awk -v n="$1" 'BEGIN { printf "%.3f", n / 1e9 }'; }
+
 # best_of PREP COMMAND...: PREP, then COMMAND and the flush of what it
 # wrote, once to warm up and $RUNS times timed (a virtual machine's disk
 # makes single runs vary by half); BEST receives the shortest time in seconds.
 RUNS=5
 WARM_UP=1  # 0: the caller warmed the page cache itself, and no run is spent on it
 best_of() {
-    local strPrep=$1 nBest="" i t0 t1
+    local strPrep=$1 nBest="" i
     shift
     for ((i = 1 - WARM_UP; i <= RUNS; i++)); do
         $strPrep
-        sync
-        t0=$(date +%s%N)
-        if ! "$@" >/dev/null 2>>"$WORK/stderr.log"; then
-            echo "failed: $*" >&2
-            cat "$WORK/stderr.log" >&2
-            exit 1
-        fi
-        sync -f .
-        t1=$(date +%s%N)
+        timed "$@"
         [ "$i" -eq 0 ] && continue
-        if [ -z "$nBest" ] || [ $((t1 - t0)) -lt "$nBest" ]; then nBest=$((t1 - t0)); fi
+        if [ -z "$nBest" ] || [ "$NANOS" -lt "$nBest" ]; then nBest=$NANOS; fi
     done
-    BEST=$(awk -v n="$nBest" 'BEGIN { printf "%.3f", n / 1e9 }')
+    BEST=$(seconds "$nBest")
 }
 
 # side_by_side A B [PREP_A PREP_B]: the commands A and B (no arguments) run
@@ -128,30 +140,21 @@ best_of() {
 # of five cp runs followed by five tool runs measured the swing as often as
 # the tool.
 side_by_side() {
-    local strCmd i t0 t1 nBestA="" nBestB="" nTime
+    local strCmd i nBestA="" nBestB=""
     for ((i = 1 - WARM_UP; i <= RUNS; i++)); do
         for strCmd in "$1" "$2"; do
             if [ "$strCmd" = "$1" ]; then ${3:-prep_none}; else ${4:-prep_none}; fi
-            sync
-            t0=$(date +%s%N)
-            if ! $strCmd >/dev/null 2>>"$WORK/stderr.log"; then
-                echo "failed: $strCmd" >&2
-                cat "$WORK/stderr.log" >&2
-                exit 1
-            fi
-            sync -f .
-            t1=$(date +%s%N)
+            timed $strCmd
             [ "$i" -eq 0 ] && continue
-            nTime=$((t1 - t0))
             if [ "$strCmd" = "$1" ]; then
-                if [ -z "$nBestA" ] || [ "$nTime" -lt "$nBestA" ]; then nBestA=$nTime; fi
-            elif [ -z "$nBestB" ] || [ "$nTime" -lt "$nBestB" ]; then
-                nBestB=$nTime
+                if [ -z "$nBestA" ] || [ "$NANOS" -lt "$nBestA" ]; then nBestA=$NANOS; fi
+            elif [ -z "$nBestB" ] || [ "$NANOS" -lt "$nBestB" ]; then
+                nBestB=$NANOS
             fi
         done
     done
-    BEST_A=$(awk -v n="$nBestA" 'BEGIN { printf "%.3f", n / 1e9 }')
-    BEST_B=$(awk -v n="$nBestB" 'BEGIN { printf "%.3f", n / 1e9 }')
+    BEST_A=$(seconds "$nBestA")
+    BEST_B=$(seconds "$nBestB")
 }
 
 # peak_mib PREP COMMAND...: PEAK receives the maximum resident size in MiB.
@@ -301,15 +304,11 @@ if [ "$PROTECTED_ONLY" -eq 0 ]; then
     for i in 1 2; do
         cp -r data/folder "src2/folder.$i"
         sleep 36
-        sync
-        t0=$(date +%s%N)
-        "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" "src2/folder.$i" "vault/OtherBox.$i" >/dev/null 2>>"$WORK/stderr.log"
-        sync -f .
-        t1=$(date +%s%N)
+        timed "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" "src2/folder.$i" "vault/OtherBox.$i"
         [ ! -e "src2/folder.$i" ] || { echo "sources were not deleted" >&2; exit 1; }
-        if [ -z "$nBestDelete" ] || [ $((t1 - t0)) -lt "$nBestDelete" ]; then nBestDelete=$((t1 - t0)); fi
+        if [ -z "$nBestDelete" ] || [ "$NANOS" -lt "$nBestDelete" ]; then nBestDelete=$NANOS; fi
     done
-    TOOL_FOLDER_DELETE=$(awk -v n="$nBestDelete" 'BEGIN { printf "%.3f", n / 1e9 }')
+    TOOL_FOLDER_DELETE=$(seconds "$nBestDelete")
 
     # The flushes by themselves: the time spent in syncfs during one more run.
     FLUSH_ONLY="n/a (no strace)"
@@ -325,12 +324,8 @@ if [ "$PROTECTED_ONLY" -eq 0 ]; then
 
     cp -r data/folder src2/folder.rm
     sleep 36
-    sync
-    t0=$(date +%s%N)
-    rm -rf src2/folder.rm
-    sync -f .
-    t1=$(date +%s%N)
-    RM_FOLDER=$(awk -v n="$((t1 - t0))" 'BEGIN { printf "%.3f", n / 1e9 }')
+    timed rm -rf src2/folder.rm
+    RM_FOLDER=$(seconds "$NANOS")
 fi
 
 echo "Key derivation ..." >&2
@@ -342,38 +337,43 @@ WINDOW_REPORT=""
 if [ "$WITH_UI" -eq 1 ] && [ "$PROTECTED_ONLY" -eq 0 ]; then
     echo "Main window: drops through the window beside quovex-tool ..." >&2
     WINDOW_REPORT=$(QT_QPA_PLATFORM=offscreen "$BUILD/bench/window/quovex-bench-drop" --tool "$TOOL")
+    echo "Main window: opening a 100 MiB stored file beside cp ..." >&2
+    WINDOW_REPORT+=$'\n\n'$(QT_QPA_PLATFORM=offscreen "$BUILD/bench/window/quovex-bench-open")
     echo "Main window: contents tree ..." >&2
     WINDOW_REPORT+=$'\n\n'$(QT_QPA_PLATFORM=offscreen "$BUILD/bench/window/quovex-bench-tree")
+    echo "Main window: finding in a box of 100,000 files ..." >&2
+    WINDOW_REPORT+=$'\n\n'$(QT_QPA_PLATFORM=offscreen "$BUILD/bench/window/quovex-bench-find")
 fi
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2fx", a / b }'; }
 verdict() { awk -v v="$1" -v t="$2" 'BEGIN { print (v <= t ? "met" : "MISSED") }'; }
 row() { printf "%-44s %10s %10s %8s %10s  %s\n" "$@"; }
+# A case timed against cp: CASE TOOL-SECONDS CP-SECONDS LIMIT (the ratio
+# allowed; empty: no target).
+ratio_row() {
+    local r
+    r=$(ratio "$2" "$3")
+    if [ -z "$4" ]; then
+        row "$1" "$2" "$3" "$r" "-" ""
+    else
+        row "$1" "$2" "$3" "$r" "<= $4x" "$(verdict "${r%x}" "$4")"
+    fi
+}
+# A peak memory: CASE MIB, below 32 MiB.
+rss_row() { row "$1" "$2" "" "" "< 32 MiB" "$(verdict "$2" 31.999)"; }
 
 echo
 echo "Quovex benchmarks on $(hostname) as $(id -un) (uid $(id -u)), $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo "every time includes the flush; best of 5 after a warm-up (100,000 files, sources deleted: best of 2)"
 if [ "$PROTECTED_ONLY" -eq 0 ]; then
     row "case" "tool (s)" "cp (s)" "ratio" "target" ""
-    row "store 512 MiB file (--keep-source)" "$TOOL_STORE" "$CP_STORE" "$(ratio "$TOOL_STORE" "$CP_STORE")" \
-        "<= 1.1x" "$(verdict "$(ratio "$TOOL_STORE" "$CP_STORE" | tr -d x)" 1.1)"
-    row "restore 512 MiB file (--to)" "$TOOL_RESTORE" "$CP_RESTORE" \
-        "$(ratio "$TOOL_RESTORE" "$CP_RESTORE")" "<= 1.1x" \
-        "$(verdict "$(ratio "$TOOL_RESTORE" "$CP_RESTORE" | tr -d x)" 1.1)"
-    row "store 10,000 x 1 KiB (--keep-source)" "$TOOL_FOLDER" "$CP_FOLDER" \
-        "$(ratio "$TOOL_FOLDER" "$CP_FOLDER")" "<= 1.5x" \
-        "$(verdict "$(ratio "$TOOL_FOLDER" "$CP_FOLDER" | tr -d x)" 1.5)"
-    row "store 100,000 x 1 KiB in 100 folders" "$TOOL_LARGE" "$CP_LARGE" \
-        "$(ratio "$TOOL_LARGE" "$CP_LARGE")" "<= 1.5x" \
-        "$(verdict "$(ratio "$TOOL_LARGE" "$CP_LARGE" | tr -d x)" 1.5)"
-    row "restore 100,000 x 1 KiB (--to)" "$TOOL_RESTORE_LARGE" "$CP_RESTORE_LARGE" \
-        "$(ratio "$TOOL_RESTORE_LARGE" "$CP_RESTORE_LARGE")" "<= 1.5x" \
-        "$(verdict "$(ratio "$TOOL_RESTORE_LARGE" "$CP_RESTORE_LARGE" | tr -d x)" 1.5)"
-    row "restore 100,000 x 1 KiB (recorded places)" "$TOOL_PLAIN_LARGE" "$CP_RESTORE_LARGE" \
-        "$(ratio "$TOOL_PLAIN_LARGE" "$CP_RESTORE_LARGE")" "<= 1.5x" \
-        "$(verdict "$(ratio "$TOOL_PLAIN_LARGE" "$CP_RESTORE_LARGE" | tr -d x)" 1.5)"
-    row "store 10,000 x 1 KiB, sources deleted" "$TOOL_FOLDER_DELETE" "$CP_FOLDER" \
-        "$(ratio "$TOOL_FOLDER_DELETE" "$CP_FOLDER")" "-" ""
+    ratio_row "store 512 MiB file (--keep-source)" "$TOOL_STORE" "$CP_STORE" 1.1
+    ratio_row "restore 512 MiB file (--to)" "$TOOL_RESTORE" "$CP_RESTORE" 1.1
+    ratio_row "store 10,000 x 1 KiB (--keep-source)" "$TOOL_FOLDER" "$CP_FOLDER" 1.5
+    ratio_row "store 100,000 x 1 KiB in 100 folders" "$TOOL_LARGE" "$CP_LARGE" 1.5
+    ratio_row "restore 100,000 x 1 KiB (--to)" "$TOOL_RESTORE_LARGE" "$CP_RESTORE_LARGE" 1.5
+    ratio_row "restore 100,000 x 1 KiB (recorded places)" "$TOOL_PLAIN_LARGE" "$CP_RESTORE_LARGE" 1.5
+    ratio_row "store 10,000 x 1 KiB, sources deleted" "$TOOL_FOLDER_DELETE" "$CP_FOLDER" ""
     FLUSH=$(awk -v a="$TOOL_FOLDER_DELETE" -v b="$TOOL_FOLDER" 'BEGIN { printf "%+.3f s (%.2fx)", a - b, a / b }')
     echo "  flush and deletion of the sources cost $FLUSH over --keep-source;"
     echo "  of that the flushes before deleting: $FLUSH_ONLY"
@@ -384,27 +384,19 @@ fi
 echo
 echo "protected vault (authenticated encryption), same runs"
 row "case" "tool (s)" "cp (s)" "ratio" "target" ""
-row "store 512 MiB file (--keep-source)" "$TOOL_PSTORE" "$CP_PSTORE" \
-    "$(ratio "$TOOL_PSTORE" "$CP_PSTORE")" "<= 1.5x" \
-    "$(verdict "$(ratio "$TOOL_PSTORE" "$CP_PSTORE" | tr -d x)" 1.5)"
-row "restore 512 MiB file (--to)" "$TOOL_PRESTORE" "$CP_PRESTORE" \
-    "$(ratio "$TOOL_PRESTORE" "$CP_PRESTORE")" "<= 1.5x" \
-    "$(verdict "$(ratio "$TOOL_PRESTORE" "$CP_PRESTORE" | tr -d x)" 1.5)"
-row "store 10,000 x 1 KiB (--keep-source)" "$TOOL_PFOLDER" "$CP_PFOLDER" \
-    "$(ratio "$TOOL_PFOLDER" "$CP_PFOLDER")" "<= 1.5x" \
-    "$(verdict "$(ratio "$TOOL_PFOLDER" "$CP_PFOLDER" | tr -d x)" 1.5)"
+ratio_row "store 512 MiB file (--keep-source)" "$TOOL_PSTORE" "$CP_PSTORE" 1.5
+ratio_row "restore 512 MiB file (--to)" "$TOOL_PRESTORE" "$CP_PRESTORE" 1.5
+ratio_row "store 10,000 x 1 KiB (--keep-source)" "$TOOL_PFOLDER" "$CP_PFOLDER" 1.5
 echo
 row "peak memory (max RSS)" "MiB" "" "" "target" ""
 if [ "$PROTECTED_ONLY" -eq 0 ]; then
-    row "store 512 MiB file" "$RSS_STORE_BIG" "" "" "< 32 MiB" "$(verdict "$RSS_STORE_BIG" 31.999)"
-    row "restore 512 MiB file" "$RSS_RESTORE_BIG" "" "" "< 32 MiB" "$(verdict "$RSS_RESTORE_BIG" 31.999)"
-    row "store 64 MiB file" "$RSS_STORE_MID" "" "" "< 32 MiB" "$(verdict "$RSS_STORE_MID" 31.999)"
-    row "restore 64 MiB file" "$RSS_RESTORE_MID" "" "" "< 32 MiB" "$(verdict "$RSS_RESTORE_MID" 31.999)"
+    rss_row "store 512 MiB file" "$RSS_STORE_BIG"
+    rss_row "restore 512 MiB file" "$RSS_RESTORE_BIG"
+    rss_row "store 64 MiB file" "$RSS_STORE_MID"
+    rss_row "restore 64 MiB file" "$RSS_RESTORE_MID"
 fi
-row "protected: store 512 MiB file" "$RSS_PSTORE_BIG" "" "" "< 32 MiB" \
-    "$(verdict "$RSS_PSTORE_BIG" 31.999)"
-row "protected: restore 512 MiB file" "$RSS_PRESTORE_BIG" "" "" "< 32 MiB" \
-    "$(verdict "$RSS_PRESTORE_BIG" 31.999)"
+rss_row "protected: store 512 MiB file" "$RSS_PSTORE_BIG"
+rss_row "protected: restore 512 MiB file" "$RSS_PRESTORE_BIG"
 echo
 row "key derivation (Argon2id, one login)" "s" "" "" "target" ""
 row "opslimit $KDF_OPS, $KDF_MIB MiB, best of 3" "$KDF_BEST" "" "" "0.3-1.5 s" \

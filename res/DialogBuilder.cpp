@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +13,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <vector>
@@ -79,6 +81,8 @@ QWidget* CreateControl(const ControlTemplate& ctl, QWidget* pParent) {
         }
         case ControlKind::CONTROL_CHECK_BOX:
             return new QCheckBox(strText, pParent);
+        case ControlKind::CONTROL_SPIN:
+            return new QSpinBox(pParent);
         case ControlKind::CONTROL_PROGRESS: {
             auto* pBar = new QProgressBar(pParent);
             pBar->setRange(0, 100);
@@ -218,6 +222,10 @@ QMenu* BuildPopupMenu(int nMenuId, int nPopup, QWidget* pParent) {
         }
         QAction* pAction = pPopup->addAction(QString::fromUtf8(item.pszText));
         pAction->setObjectName(QString::number(item.nCommandId));
+        if (item.pszShortcut) {
+            pAction->setShortcut(
+                QKeySequence(QString::fromLatin1(item.pszShortcut), QKeySequence::PortableText));
+        }
     }
     return pPopup;
 }

@@ -31,6 +31,7 @@ constexpr int RES_DLG_PROTECT_VAULT = 154;
 constexpr int RES_ID_BOX_LIST = 1000;
 constexpr int RES_ID_MAIN_STATUS = 1002;  // the static text at the bottom
 constexpr int RES_ID_CONTENTS_TREE = 1003;
+constexpr int RES_ID_FIND_TEXT = 1050;  // the find field above the tree
 
 // Controls of the password dialogs (the login, a new vault, the recovery
 // key, a forgotten or changed password, protecting a vault).
@@ -53,6 +54,7 @@ enum class ControlKind {
     CONTROL_TREE,         // tree view
     CONTROL_LIST,         // list box
     CONTROL_ICON,         // static picture showing icon 128
+    CONTROL_SPIN,         // whole number with up and down arrows
 };
 
 // Style bits of a control (combinable).
@@ -113,10 +115,17 @@ constexpr int RES_CMD_HELP = 32777;
 constexpr int RES_CMD_ABOUT = 32778;
 constexpr int RES_CMD_CHANGE_PASSWORD = 32779;
 constexpr int RES_CMD_PROTECT_VAULT = 32780;
+constexpr int RES_CMD_OPEN = 32785;     // context menu: open the stored file
+constexpr int RES_CMD_LOCK = 32786;     // File menu: lock the vault
+constexpr int RES_CMD_FIND = 32790;     // focuses the find field
+constexpr int RES_CMD_REFRESH = 32791;  // shows the box afresh
 
 struct MenuItemTemplate {
     int nCommandId;       // 0 for a separator
     const char* pszText;  // UTF-8, "&" marks the mnemonic
+    // The item's key in QKeySequence's portable form ("Ctrl+F", "F5"), or
+    // nullptr; the menu shows it beside the text.
+    const char* pszShortcut = nullptr;
 };
 
 struct MenuPopupTemplate {

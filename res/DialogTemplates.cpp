@@ -17,7 +17,8 @@ constexpr ControlTemplate ABOUT_CONTROLS[] = {
 
 constexpr ControlTemplate MAIN_CONTROLS[] = {
     {1000, ControlKind::CONTROL_LIST, "", 7, 6, 88, 85, STYLE_BORDER | STYLE_ACCEPT_DROP},
-    {1003, ControlKind::CONTROL_TREE, "", 7, 102, 88, 96, STYLE_BORDER},
+    {RES_ID_FIND_TEXT, ControlKind::CONTROL_EDIT, "", 7, 100, 88, 12, STYLE_AUTO_HSCROLL},
+    {1003, ControlKind::CONTROL_TREE, "", 7, 114, 88, 84, STYLE_BORDER},
     {1002, ControlKind::CONTROL_LABEL, "Tandrel", 7, 204, 85, 8},
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "内容：", 7, 89, 25, 8},
 };
@@ -43,6 +44,8 @@ constexpr ControlTemplate SETTINGS_PAGE_CONTROLS[] = {
     {RES_ID_STATIC, ControlKind::CONTROL_GROUP_BOX, " 系统参数", 7, 37, 241, 99},
     {1009, ControlKind::CONTROL_CHECK_BOX, "放入保险箱后自动删除源文件", 17, 52, 170, 10},
     {1010, ControlKind::CONTROL_CHECK_BOX, "保存登录户名,以便再次登录节省时间", 17, 67, 191, 10},
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "空闲多少分钟后锁定", 17, 85, 80, 8},
+    {1012, ControlKind::CONTROL_SPIN, "", 100, 82, 40, 14},
 };
 
 constexpr ControlTemplate FILE_INFO_CONTROLS[] = {
@@ -78,6 +81,23 @@ constexpr ControlTemplate PROGRESS_CONTROLS[] = {
 
 constexpr std::uint32_t STYLE_SECRET = STYLE_AUTO_HSCROLL | STYLE_PASSWORD;
 
+// The password dialogs' rows: a caption at the left, level with the text
+// of the edit beside it whose top is at yEdit.
+constexpr ControlTemplate RowCaption(const char* pszText, int yEdit) {
+    return {RES_ID_STATIC, ControlKind::CONTROL_LABEL, pszText, 11, yEdit + 3, 50, 8};
+}
+constexpr ControlTemplate SecretRowEdit(int nId, int yEdit, int cx) {
+    return {nId, ControlKind::CONTROL_EDIT, "", 62, yEdit, cx, 14, STYLE_SECRET};
+}
+
+// The default button that carries a dialog out, and "放弃" beside it.
+constexpr ControlTemplate OkButton(const char* pszText, int x, int y, int cx) {
+    return {RES_ID_OK, ControlKind::CONTROL_PUSH_BUTTON, pszText, x, y, cx, 14, STYLE_DEFAULT};
+}
+constexpr ControlTemplate CancelButton(int x, int y, int cx) {
+    return {RES_ID_CANCEL, ControlKind::CONTROL_PUSH_BUTTON, "放弃", x, y, cx, 14};
+}
+
 constexpr ControlTemplate NEW_VAULT_CONTROLS[] = {
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "这个位置还没有保险柜，将新建一个。", 11, 10, 205,
      8},
@@ -88,8 +108,8 @@ constexpr ControlTemplate NEW_VAULT_CONTROLS[] = {
      "加密保护的保险柜用真正的加密保存文件，并给出恢复密钥；\n不加密保护的保险柜与以前的版本相同，"
      "只把文件打乱。",
      11, 61, 210, 18},
-    {RES_ID_OK, ControlKind::CONTROL_PUSH_BUTTON, "新建", 123, 89, 44, 14, STYLE_DEFAULT},
-    {RES_ID_CANCEL, ControlKind::CONTROL_PUSH_BUTTON, "放弃", 177, 89, 43, 14},
+    OkButton("新建", 123, 89, 44),
+    CancelButton(177, 89, 43),
 };
 
 constexpr ControlTemplate RECOVERY_KEY_CONTROLS[] = {
@@ -99,31 +119,27 @@ constexpr ControlTemplate RECOVERY_KEY_CONTROLS[] = {
      11, 8, 250, 26},
     {RES_ID_RECOVERY_KEY, ControlKind::CONTROL_LABEL, "", 11, 40, 250, 42},
     {RES_ID_KEY_WRITTEN_CHECK, ControlKind::CONTROL_CHECK_BOX, "我已抄下恢复密钥", 11, 92, 150, 10},
-    {RES_ID_OK, ControlKind::CONTROL_PUSH_BUTTON, "确定", 211, 110, 50, 14, STYLE_DEFAULT},
+    OkButton("确定", 211, 110, 50),
 };
 
 constexpr ControlTemplate FORGOT_PASSWORD_CONTROLS[] = {
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "请输入保险柜的恢复密钥，并设置新口令：", 11, 8,
      240, 8},
-    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "恢复密钥：", 11, 27, 50, 8},
+    RowCaption("恢复密钥：", 24),
     {RES_ID_RECOVERY_KEY, ControlKind::CONTROL_EDIT, "", 62, 24, 200, 14, STYLE_AUTO_HSCROLL},
-    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "新口令：", 11, 47, 50, 8},
-    {RES_ID_NEW_PASSWORD, ControlKind::CONTROL_EDIT, "", 62, 44, 200, 14, STYLE_SECRET},
-    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "再次输入：", 11, 67, 50, 8},
-    {RES_ID_NEW_PASSWORD_AGAIN, ControlKind::CONTROL_EDIT, "", 62, 64, 200, 14, STYLE_SECRET},
-    {RES_ID_OK, ControlKind::CONTROL_PUSH_BUTTON, "确定", 158, 89, 50, 14, STYLE_DEFAULT},
-    {RES_ID_CANCEL, ControlKind::CONTROL_PUSH_BUTTON, "放弃", 212, 89, 50, 14},
+    RowCaption("新口令：", 44),
+    SecretRowEdit(RES_ID_NEW_PASSWORD, 44, 200),
+    RowCaption("再次输入：", 64),
+    SecretRowEdit(RES_ID_NEW_PASSWORD_AGAIN, 64, 200),
+    OkButton("确定", 158, 89, 50),
+    CancelButton(212, 89, 50),
 };
 
 constexpr ControlTemplate CHANGE_PASSWORD_CONTROLS[] = {
-    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "原口令：", 11, 13, 50, 8},
-    {RES_ID_OLD_PASSWORD, ControlKind::CONTROL_EDIT, "", 62, 10, 154, 14, STYLE_SECRET},
-    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "新口令：", 11, 33, 50, 8},
-    {RES_ID_NEW_PASSWORD, ControlKind::CONTROL_EDIT, "", 62, 30, 154, 14, STYLE_SECRET},
-    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "再次输入：", 11, 53, 50, 8},
-    {RES_ID_NEW_PASSWORD_AGAIN, ControlKind::CONTROL_EDIT, "", 62, 50, 154, 14, STYLE_SECRET},
-    {RES_ID_OK, ControlKind::CONTROL_PUSH_BUTTON, "确定", 123, 89, 44, 14, STYLE_DEFAULT},
-    {RES_ID_CANCEL, ControlKind::CONTROL_PUSH_BUTTON, "放弃", 177, 89, 43, 14},
+    RowCaption("原口令：", 10),    SecretRowEdit(RES_ID_OLD_PASSWORD, 10, 154),
+    RowCaption("新口令：", 30),    SecretRowEdit(RES_ID_NEW_PASSWORD, 30, 154),
+    RowCaption("再次输入：", 50),  SecretRowEdit(RES_ID_NEW_PASSWORD_AGAIN, 50, 154),
+    OkButton("确定", 123, 89, 44), CancelButton(177, 89, 43),
 };
 
 constexpr ControlTemplate PROTECT_VAULT_CONTROLS[] = {
@@ -133,8 +149,8 @@ constexpr ControlTemplate PROTECT_VAULT_CONTROLS[] = {
      11, 8, 260, 26},
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "为确认，请输入口令：", 11, 48, 80, 8},
     {RES_ID_PASSWORD, ControlKind::CONTROL_EDIT, "", 92, 45, 150, 14, STYLE_SECRET},
-    {RES_ID_OK, ControlKind::CONTROL_PUSH_BUTTON, "开始", 168, 70, 50, 14, STYLE_DEFAULT},
-    {RES_ID_CANCEL, ControlKind::CONTROL_PUSH_BUTTON, "放弃", 222, 70, 50, 14},
+    OkButton("开始", 168, 70, 50),
+    CancelButton(222, 70, 50),
 };
 
 constexpr DialogTemplate DIALOG_TEMPLATES[] = {

@@ -8,12 +8,16 @@ namespace {
 constexpr MenuItemTemplate SEPARATOR = {0, ""};
 
 constexpr MenuItemTemplate FILE_ITEMS[] = {
-    {RES_CMD_SETTINGS, "参数设置..."},
+    {RES_CMD_FIND, "查找", "Ctrl+F"},
+    {RES_CMD_REFRESH, "刷新", "F5"},
+    SEPARATOR,
+    {RES_CMD_SETTINGS, "参数设置...", "Ctrl+,"},
     SEPARATOR,
     {RES_CMD_CHANGE_PASSWORD, "修改口令..."},
     {RES_CMD_PROTECT_VAULT, "加密保护此保险柜..."},
     SEPARATOR,
-    {RES_CMD_EXIT, "退出"},
+    {RES_CMD_LOCK, "锁定", "Ctrl+L"},
+    {RES_CMD_EXIT, "退出", "Ctrl+Q"},
 };
 
 constexpr MenuItemTemplate HELP_ITEMS[] = {
@@ -28,6 +32,8 @@ constexpr MenuPopupTemplate MAIN_POPUPS[] = {
 };
 
 constexpr MenuItemTemplate CONTEXT_ITEMS[] = {
+    {RES_CMD_OPEN, "打开"},
+    SEPARATOR,
     {RES_CMD_RESTORE, "还原"},
     {RES_CMD_RESTORE_TO, "还原到..."},
     SEPARATOR,

@@ -14,12 +14,6 @@ namespace quovex {
 
 namespace {
 
-bool Told(const AccessOutcome& outcome) {
-    if (outcome.Opened()) return false;
-    std::fprintf(stderr, "quovex-tool: %s\n", AccessRefusalText(outcome).c_str());
-    return true;
-}
-
 // Gives pKey the master key of the vault: a new record for a scrambled
 // vault, the existing one for a vault whose conversion stopped early.
 bool ProtectOrOpen(const std::string& strVault, const ToolOptions& options, CVaultKey* pKey) {
@@ -32,7 +26,7 @@ bool ProtectOrOpen(const std::string& strVault, const ToolOptions& options, CVau
     CSecretBytes recoveryText;
     const AccessOutcome outcome =
         ProtectVault(strVault, options.strPassword, options.limits, pKey, nullptr, &recoveryText);
-    if (Told(outcome)) return false;
+    if (ToldRefusal(outcome)) return false;
     PrintRecoveryKey(strVault, recoveryText);
     return true;
 }
@@ -46,14 +40,7 @@ int ReportConversion(const ConvertJob& job, CTerminalFeedback& feedback) {
                  static_cast<unsigned long long>(report.nFilesDone),
                  static_cast<unsigned long long>(job.nAlreadyProtected), report.vFailed.size(),
                  report.vFailed.empty() ? "" : " (left as they were):");
-    for (const FailedItem& item : report.vFailed) {
-        std::fprintf(stderr, "  %s: %s\n", FailReasonText(item.cause).c_str(),
-                     item.strPath.c_str());
-    }
-    for (const PassedOverItem& item : report.vPassedOver) {
-        std::fprintf(stderr, "quovex-tool: %s: %s\n", PassReasonText(item.nReason),
-                     item.strPath.c_str());
-    }
+    PrintReportItems(report);
     const bool bAllThrough =
         report.vFailed.empty() && report.vPassedOver.empty() && !report.bCancelled;
     if (!bAllThrough)

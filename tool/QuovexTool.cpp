@@ -108,14 +108,7 @@ int ReportOutcome(const TransferReport& report, CTerminalFeedback& feedback, con
     std::fprintf(stderr, "quovex-tool: %llu file(s) %s, %zu failed%s\n",
                  static_cast<unsigned long long>(report.nFilesDone), pszVerb, report.vFailed.size(),
                  report.vFailed.empty() ? "" : ":");
-    for (const FailedItem& item : report.vFailed) {
-        std::fprintf(stderr, "  %s: %s\n", FailReasonText(item.cause).c_str(),
-                     item.strPath.c_str());
-    }
-    for (const PassedOverItem& item : report.vPassedOver) {
-        std::fprintf(stderr, "quovex-tool: %s: %s\n", PassReasonText(item.nReason),
-                     item.strPath.c_str());
-    }
+    PrintReportItems(report);
     const bool bAllThrough = bInputsOk && report.vFailed.empty() && report.vPassedOver.empty() &&
                              !report.bNoSpace && !report.bCancelled;
     return bAllThrough ? TOOL_EXIT_OK : TOOL_EXIT_FAILED;

@@ -96,4 +96,15 @@ void CTerminalFeedback::ClearProgress() {
     m_bLineShown = false;
 }
 
+void PrintReportItems(const TransferReport& report) {
+    for (const FailedItem& item : report.vFailed) {
+        std::fprintf(stderr, "  %s: %s\n", FailReasonText(item.cause).c_str(),
+                     item.strPath.c_str());
+    }
+    for (const PassedOverItem& item : report.vPassedOver) {
+        std::fprintf(stderr, "quovex-tool: %s: %s\n", PassReasonText(item.nReason),
+                     item.strPath.c_str());
+    }
+}
+
 }  // namespace quovex

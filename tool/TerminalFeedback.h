@@ -9,6 +9,8 @@
 
 namespace quovex {
 
+struct TransferReport;
+
 class CTerminalFeedback : public CVaultFeedback {
 public:
     // bOverwrite is the answer to every overwrite question.
@@ -42,5 +44,9 @@ private:
     int m_nPos = -1;
     std::string m_strStatus;
 };
+
+// Prints on standard error, below a run's count line, every file of report
+// that failed with its reason, then every item passed over with why.
+void PrintReportItems(const TransferReport& report);
 
 }  // namespace quovex

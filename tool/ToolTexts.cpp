@@ -1,6 +1,10 @@
 #include "ToolTexts.h"
 
+#include <cinttypes>
+#include <cstdio>
 #include <cstring>
+
+#include "VaultFolders.h"
 
 namespace quovex {
 
@@ -131,6 +135,19 @@ std::string AccessRefusalText(const AccessOutcome& outcome) {
     }
     return "the vault's key record cannot be read or written (" + FailReasonText(outcome.cause) +
            ")" + strAt;
+}
+
+std::string SizeText(std::uint64_t nBytes) {
+    double dValue = 0;
+    const SizeUnit nUnit = ScaleSize(nBytes, &dValue);
+    char szText[64];
+    if (nUnit == SizeUnit::SIZE_BYTES) {
+        std::snprintf(szText, sizeof szText, "%" PRIu64 " bytes", nBytes);
+    } else {
+        std::snprintf(szText, sizeof szText, "%.2f %s (%" PRIu64 " bytes)", dValue,
+                      nUnit == SizeUnit::SIZE_KB ? "KB" : "MB", nBytes);
+    }
+    return szText;
 }
 
 }  // namespace quovex

@@ -3,6 +3,7 @@
 // vault closed. One table, in English, as all the tool's output. Stateless.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "CredentialRule.h"
@@ -27,5 +28,8 @@ const char* PassReasonText(PassReason nReason);
 std::string CredentialRefusalText(const CredentialJudgement& judgement);
 // Why a vault was not opened, made or given a new password.
 std::string AccessRefusalText(const AccessOutcome& outcome);
+// A size as list shows it: "1023 bytes", "4.00 KB (5000 bytes)",
+// "0.98 MB (1024000 bytes)", in the units the window shows (ScaleSize).
+std::string SizeText(std::uint64_t nBytes);
 
 }  // namespace quovex

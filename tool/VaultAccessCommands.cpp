@@ -10,12 +10,6 @@ namespace quovex {
 
 namespace {
 
-bool Told(const AccessOutcome& outcome) {
-    if (outcome.Opened()) return false;
-    std::fprintf(stderr, "quovex-tool: %s\n", AccessRefusalText(outcome).c_str());
-    return true;
-}
-
 bool IsScrambledAsked(const ToolOptions& options) {
     return options.nFormat == VaultFormat::FORMAT_SCRAMBLED;
 }
@@ -26,12 +20,18 @@ bool MakeVault(const std::string& strVault, const ToolOptions& options, CVaultKe
     CSecretBytes recoveryText;
     const AccessOutcome made = CreateVault(strVault, options.strPassword, bProtected,
                                            options.limits, pKey, nullptr, &recoveryText);
-    if (Told(made)) return false;
+    if (ToldRefusal(made)) return false;
     if (bProtected) PrintRecoveryKey(strVault, recoveryText);
     return true;
 }
 
 }  // namespace
+
+bool ToldRefusal(const AccessOutcome& outcome) {
+    if (outcome.Opened()) return false;
+    std::fprintf(stderr, "quovex-tool: %s\n", AccessRefusalText(outcome).c_str());
+    return true;
+}
 
 // Shown once, on standard output, so that it can be captured apart from
 // the progress and the reports.
@@ -46,7 +46,7 @@ void PrintRecoveryKey(const std::string& strVault, const CSecretBytes& recoveryT
 }
 
 bool OpenToolVault(const std::string& strVault, const std::string& strPassword, CVaultKey* pKey) {
-    return !Told(OpenVaultKey(strVault, strPassword, pKey));
+    return !ToldRefusal(OpenVaultKey(strVault, strPassword, pKey));
 }
 
 bool MakesNewVault(const ToolOptions& options, const std::string& strVault) {
@@ -91,7 +91,7 @@ int RunPasswd(const ToolOptions& options, const std::string& strVault,
                                       options.strNewPassword, options.limits);
     }
     if (outcome.nResult == AccessResult::ACCESS_NOT_PROTECTED) outcome.strPath = strVault;
-    if (Told(outcome)) return TOOL_EXIT_FAILED;
+    if (ToldRefusal(outcome)) return TOOL_EXIT_FAILED;
     std::fprintf(stderr, "quovex-tool: the vault at %s opens with the new password now\n",
                  strVault.c_str());
     return TOOL_EXIT_OK;

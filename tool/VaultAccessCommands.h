@@ -12,6 +12,11 @@ namespace quovex {
 
 class CSecretBytes;
 class CVaultKey;
+struct AccessOutcome;
+
+// False when outcome opened (or made) the vault; otherwise tells why on
+// standard error and returns true.
+bool ToldRefusal(const AccessOutcome& outcome);
 
 // Prints the recovery key of the protected vault at strVault on standard
 // output, with the advice to write it down: shown this once.

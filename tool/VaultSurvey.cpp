@@ -8,7 +8,7 @@
 #include "StoredFileScan.h"
 #include "StoredItemText.h"
 #include "ToolOptions.h"
-#include "VaultFolders.h"
+#include "ToolTexts.h"
 #include "VaultKey.h"
 
 namespace quovex {
@@ -99,7 +99,7 @@ void WriteListEntry(CJsonWriter* pJson, const StoredFileScan& scan, unsigned nDa
     fnText("sourcePath", fields.strSource, fields.bKnown);
     pJson->Key("plainSize");
     fields.bKnown ? pJson->Number(fields.nPlainSize) : pJson->Null();
-    fnText("sizeText", FormatSizeText(fields.nPlainSize), fields.bKnown);
+    fnText("sizeText", SizeText(fields.nPlainSize), fields.bKnown);
     fnText("storageDate", fields.strDate, !fields.strDate.empty());
     fnText("summary", fields.strSummary, fields.bKnown);
     WriteDamage(pJson, nDamage, scan);
@@ -111,11 +111,11 @@ void PrintListEntry(const StoredFileScan& scan, unsigned nDamage) {
     std::printf("%s\n", scan.strPath.c_str());
     if (scan.bProtected) {
         std::printf("  format:  protected%s\n", fields.bKnown ? "" : ", sealed without the key");
-        std::printf("  length:  %s\n", FormatSizeText(scan.nStoredLength).c_str());
+        std::printf("  length:  %s\n", SizeText(scan.nStoredLength).c_str());
     }
     if (fields.bKnown) {
         std::printf("  source:  %s\n", fields.strSource.c_str());
-        std::printf("  size:    %s\n", FormatSizeText(fields.nPlainSize).c_str());
+        std::printf("  size:    %s\n", SizeText(fields.nPlainSize).c_str());
         std::printf("  stored:  %s\n", fields.strDate.c_str());
         std::printf("  summary: %s\n", fields.strSummary.c_str());
     }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "DialogBuilder.h"
+#include "FindRunner.h"
 #include "PathOrder.h"
 #include "UiThread.h"
 #include "WaitCursor.h"
@@ -90,7 +92,11 @@ CContentsTree::CContentsTree(QWidget* pParent) : QTreeWidget(pParent) {
     setIconSize(QSize(16, 16));
     connect(this, &QTreeWidget::itemExpanded, this, &CContentsTree::OnItemExpanded);
     connect(this, &QTreeWidget::itemCollapsed, this, &CContentsTree::OnItemCollapsed);
+    m_pFind = std::make_unique<CFindRunner>(
+        [this](int nGeneration, CFoundItem&& found) { ShowFound(nGeneration, std::move(found)); });
 }
+
+CContentsTree::~CContentsTree() = default;
 
 bool CContentsTree::ShowFolder(const QString& strRootFolder, bool bShowFiles) {
     bool bShown = false;
@@ -99,14 +105,37 @@ bool CContentsTree::ShowFolder(const QString& strRootFolder, bool bShowFiles) {
 }
 
 bool CContentsTree::ShowFolderHere(const QString& strRootFolder, bool bShowFiles) {
-    clear();
-    m_bShowFiles = bShowFiles;
-    if (strRootFolder.isEmpty()) return false;
     // Made absolute, so that every item's path is a full one. The walk may
     // start from a folder reached through a link.
-    const QString strRoot = QDir::cleanPath(QFileInfo(strRootFolder).absoluteFilePath());
-    if (!QFileInfo(strRoot).isDir()) return false;
+    QString strRoot;
+    if (!strRootFolder.isEmpty())
+        strRoot = QDir::cleanPath(QFileInfo(strRootFolder).absoluteFilePath());
+    if (!strRoot.isEmpty() && !QFileInfo(strRoot).isDir()) strRoot.clear();
+    // Whatever the folder, it is read afresh.
+    m_pFind->Forget();
+    if (m_strFindText.isEmpty() || strRoot.isEmpty()) {
+        if (strRoot.isEmpty()) m_pFind->Cancel();
+        return ListRoot(strRoot, bShowFiles);
+    }
+    // A find is shown: it is made again, the items shown staying until its
+    // result comes. Another folder starts from its root alone, and that is
+    // what clearing the find brings back.
+    if (strRoot != m_strRoot || bShowFiles != m_bShowFiles) {
+        clear();
+        m_bShowFiles = bShowFiles;
+        m_strRoot = strRoot;
+        InsertPathItem(nullptr, strRoot);
+        m_viewBeforeFind = CViewState();
+    }
+    StartFind();
+    return true;
+}
 
+bool CContentsTree::ListRoot(const QString& strRoot, bool bShowFiles) {
+    clear();
+    m_bShowFiles = bShowFiles;
+    m_strRoot = strRoot;
+    if (strRoot.isEmpty()) return false;
     QTreeWidgetItem* pRoot = InsertPathItem(nullptr, strRoot);
     FillItem(pRoot, strRoot);
     // The root is filled already: expanding it must not list it again.
@@ -181,32 +210,48 @@ void CContentsTree::RefreshItem(QTreeWidgetItem* pItem) {
 }
 
 void CContentsTree::ShowAfresh() {
+    if (!topLevelItem(0)) return;
+    if (!m_strFindText.isEmpty()) {
+        m_pFind->Forget();
+        StartFind();
+        return;
+    }
+    const CViewState view = CaptureView();
+    ShowFolderHere(m_strRoot, m_bShowFiles);
+    RestoreView(view);
+}
+
+CContentsTree::CViewState CContentsTree::CaptureView() const {
+    CViewState view;
+    QTreeWidgetItem* pRoot = topLevelItem(0);
+    if (!pRoot) return view;
+    view.bRootOpen = pRoot->isExpanded();
+    // Tree order: every folder before the folders inside it.
+    for (QTreeWidgetItemIterator it(pRoot); *it; ++it) {
+        if (*it != pRoot && (*it)->isExpanded()) view.vOpen << GetItemPath(*it);
+    }
+    view.strSelected = GetItemPath(currentItem());
+    view.nScroll = verticalScrollBar()->value();
+    return view;
+}
+
+void CContentsTree::RestoreView(const CViewState& view) {
     QTreeWidgetItem* pRoot = topLevelItem(0);
     if (!pRoot) return;
-    const bool bRootOpen = pRoot->isExpanded();
-    QStringList vOpen;  // tree order: every folder before the folders inside it
-    for (QTreeWidgetItemIterator it(pRoot); *it; ++it) {
-        if (*it != pRoot && (*it)->isExpanded()) vOpen << GetItemPath(*it);
-    }
-    QString strSelected = GetItemPath(currentItem());
-    const int nScroll = verticalScrollBar()->value();
-
-    ShowFolderHere(pRoot->text(0), m_bShowFiles);
-    pRoot = topLevelItem(0);
-    if (!pRoot) return;
-    for (const QString& strPath : vOpen) {
+    for (const QString& strPath : view.vOpen) {
         if (QTreeWidgetItem* pItem = FindPathItem(strPath)) pItem->setExpanded(true);
     }
-    if (!bRootOpen) pRoot->setExpanded(false);
+    if (!view.bRootOpen) pRoot->setExpanded(false);
     // The walk up ends at the root at the latest, which is always there.
     QTreeWidgetItem* pSelected = nullptr;
+    QString strSelected = view.strSelected;
     while (!strSelected.isEmpty() && !pSelected) {
         pSelected = FindPathItem(strSelected);
         const QString strParent = QFileInfo(strSelected).path();
         strSelected = strParent == strSelected ? QString() : strParent;
     }
     if (pSelected) setCurrentItem(pSelected);
-    verticalScrollBar()->setValue(nScroll);
+    verticalScrollBar()->setValue(view.nScroll);
 }
 
 QTreeWidgetItem* CContentsTree::FindPathItem(const QString& strPath) const {
@@ -229,10 +274,14 @@ QTreeWidgetItem* CContentsTree::FindPathItem(const QString& strPath) const {
 }
 
 void CContentsTree::OnItemExpanded(QTreeWidgetItem* pItem) {
+    // A folder whose children a find put there keeps them: listing it
+    // would show everything it holds.
+    if (IsListedByFind(pItem)) return;
     RefreshItem(pItem);
 }
 
 void CContentsTree::OnItemCollapsed(QTreeWidgetItem* pItem) {
+    if (IsListedByFind(pItem)) return;
     // Children live only while their parent is open; the placeholder keeps
     // the folder expandable.
     qDeleteAll(pItem->takeChildren());
@@ -273,6 +322,16 @@ void CContentsTree::mousePressEvent(QMouseEvent* pEvent) {
 
 void CContentsTree::contextMenuEvent(QContextMenuEvent* pEvent) {
     pEvent->accept();
+}
+
+void CContentsTree::keyPressEvent(QKeyEvent* pEvent) {
+    const bool bPlain = (pEvent->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (pEvent->key() == Qt::Key_Delete && bPlain && !selectedItems().isEmpty()) {
+        pEvent->accept();
+        emit CommandChosen(RES_CMD_DELETE);
+        return;
+    }
+    QTreeWidget::keyPressEvent(pEvent);
 }
 
 CContentsTree* InstallContentsTree(QWidget* pRoot) {

@@ -5,21 +5,32 @@
 // order of SortFolderEntries. Symbolic links are passed over, and so are
 // names that do not decode to text (their item could not name them).
 // Everything runs on the interface thread except where said otherwise.
+//
+// A find narrows the tree to the names that hold a text (SetFindText); while
+// it is shown, showing the folder afresh finds again.
 #pragma once
 
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 #include <QTreeWidget>
+#include <memory>
 
 class QContextMenuEvent;
+class QKeyEvent;
 class QMouseEvent;
 
 namespace quovex {
+
+class CFindRunner;
+struct CFoundItem;
 
 class CContentsTree : public QTreeWidget {
     Q_OBJECT
 public:
     explicit CContentsTree(QWidget* pParent = nullptr);
+    // Supersedes any find still running and waits for its walk to end.
+    ~CContentsTree() override;
 
     // Discards every item and shows strRootFolder (made absolute) as the
     // one root item, filled with the folder's children and left expanded;
@@ -58,8 +69,28 @@ public:
     // Shows the root folder afresh, as ShowFolder does, then opens again
     // every folder that was open and is still there, and selects the item
     // that was selected, or else the nearest of its ancestors that is left.
-    // Nothing when the tree is empty. Interface thread.
+    // While a find is shown, makes the find again instead. Nothing when the
+    // tree is empty. Interface thread.
     void ShowAfresh();
+
+    // Find (ContentsTreeFind.cpp). A text other than "" narrows the tree to
+    // the items below the root whose names hold it (NameHoldsText: ASCII
+    // letters without regard to case), with the folders that lead to them
+    // open. The root's whole tree is read (ListBelow) on a pool thread when
+    // a find begins and again whenever the tree is shown afresh (ShowFolder,
+    // ShowAfresh); each text searches that reading (CFindRunner), and the
+    // result replaces the items shown when it comes back, unless a newer
+    // find or "" was set meanwhile (each text supersedes the ones before). A found folder with
+    // nothing found below it opens as any folder does. "" shows the whole tree again as it was
+    // before the find began: its open folders and selection as ShowAfresh restores them. The same
+    // text again does nothing. Interface thread.
+    void SetFindText(const QString& strText);
+    const QString& FindText() const { return m_strFindText; }
+    // The first item, in tree order, whose own name holds the find's text,
+    // or nullptr (no find shown, or nothing found).
+    QTreeWidgetItem* FirstFoundItem() const;
+    // Whether the find shown found pItem by its own name.
+    static bool IsFoundItem(const QTreeWidgetItem* pItem);
 
     // The item that shows the absolute path strPath (cleaned as
     // QDir::cleanPath does), or nullptr when none does (an item inside a
@@ -68,8 +99,12 @@ public:
 
 signals:
     // A command of the context menu (menu 140) was chosen for the current
-    // item; nCommandId is one of RES_CMD_RESTORE ... RES_CMD_PROPERTIES.
+    // item; nCommandId is RES_CMD_OPEN or one of RES_CMD_RESTORE ...
+    // RES_CMD_PROPERTIES.
     void CommandChosen(int nCommandId);
+    // The result of the find that SetFindText started as nGeneration is now
+    // shown (a count of finds, from 1).
+    void FoundShown(int nGeneration);
 
 protected:
     // Opens the context menu at ptGlobal (screen coordinates) and reports a
@@ -82,9 +117,33 @@ protected:
     void mousePressEvent(QMouseEvent* pEvent) override;
     // Context-menu requests (the keyboard's menu key) are swallowed.
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
+    // Delete with an item selected chooses RES_CMD_DELETE, as the context
+    // menu's "删除" does.
+    void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
+    // What ShowAfresh brings back: the open folders (tree order), the
+    // selected item's path and the scroll position.
+    struct CViewState {
+        bool bRootOpen = true;
+        QStringList vOpen;
+        QString strSelected;
+        int nScroll = 0;
+    };
+    CViewState CaptureView() const;
+    // Opens and selects again what view names, in the tree just listed.
+    void RestoreView(const CViewState& view);
+
     bool ShowFolderHere(const QString& strRootFolder, bool bShowFiles);
+    // Lists the whole of strRoot, an existing folder's absolute and clean
+    // path ("" leaves the tree empty and returns false).
+    bool ListRoot(const QString& strRoot, bool bShowFiles);
+    void StartFind();
+    void ShowFound(int nGeneration, CFoundItem&& found);
+    // Whether a find put pItem's children there (they stay when it closes).
+    static bool IsListedByFind(const QTreeWidgetItem* pItem);
+    void AddFoundChildren(QTreeWidgetItem* pParent, CFoundItem& found,
+                          QList<QTreeWidgetItem*>* pvOpen);
     void OnItemExpanded(QTreeWidgetItem* pItem);
     void OnItemCollapsed(QTreeWidgetItem* pItem);
     void AddPlaceholder(QTreeWidgetItem* pItem);
@@ -98,6 +157,11 @@ private:
     // end in ".$" alike. Icons are decoration only.
     QIcon m_iconFolder;  // with the theme's open folder for a selected one
     QIcon m_iconFile;
+    QString m_strRoot;            // the root folder shown, absolute and clean; "" for none
+    QString m_strFindText;        // "" when no find is shown
+    CViewState m_viewBeforeFind;  // what "" brings back
+    // Last, so that its walks end before anything they report to goes.
+    std::unique_ptr<CFindRunner> m_pFind;
 };
 
 // Puts a CContentsTree in place of the plain tree control

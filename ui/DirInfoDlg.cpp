@@ -49,13 +49,14 @@ void CDirInfoDlg::showEvent(QShowEvent* pEvent) {
     QDialog::showEvent(pEvent);
 }
 
-void LoadDirInfo(CDirInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv) {
+void LoadDirInfo(CDirInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv, const CVaultKey* pKey) {
     const std::string strFolder = strPath.toStdString();
     dlg.m_strPath = strPath;
     std::int64_t nSeconds = 0;
     if (ReadFolderCreationTime(strFolder, &nSeconds, pEnv))
         dlg.m_strDate = FormatDateText(nSeconds);
-    dlg.m_strSize = QString::fromStdString(FormatSizeText(GetStoredTotalSize(strFolder, pEnv)));
+    dlg.m_strSize =
+        QString::fromStdString(FormatSizeText(GetPlainTotalSize(strFolder, pKey, pEnv)));
 }
 
 }  // namespace quovex

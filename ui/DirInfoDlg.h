@@ -10,6 +10,8 @@
 
 namespace quovex {
 
+class CVaultKey;
+
 class CDirInfoDlg : public QDialog {
     Q_OBJECT
 public:
@@ -33,7 +35,9 @@ private:
 
 // Fills the dialog from the folder strPath: the path, the folder's
 // creation date (empty when it cannot be read) and FormatSizeText of
-// GetStoredTotalSize.
-void LoadDirInfo(CDirInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv = nullptr);
+// GetPlainTotalSize with pKey (the open vault's; protected files count by
+// their plain sizes only with it).
+void LoadDirInfo(CDirInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv = nullptr,
+                 const CVaultKey* pKey = nullptr);
 
 }  // namespace quovex

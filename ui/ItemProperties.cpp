@@ -13,7 +13,7 @@ void ShowItemProperties(const QString& strPath, QWidget* pParent, const CVaultKe
             return;
         case EntryKind::ENTRY_FOLDER: {
             CDirInfoDlg dlg(pParent);
-            LoadDirInfo(dlg, strPath);
+            LoadDirInfo(dlg, strPath, nullptr, pKey);
             dlg.exec();
             return;
         }

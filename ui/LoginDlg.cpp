@@ -91,7 +91,15 @@ void CLoginDlg::showEvent(QShowEvent* pEvent) {
 
 void CLoginDlg::OnInitDialog() {
     UpdateData(false);
-    m_pUserEdit->setFocus(Qt::OtherFocusReason);
+    (m_bForUnlock ? m_pPasswordEdit : m_pUserEdit)->setFocus(Qt::OtherFocusReason);
+}
+
+void CLoginDlg::SetForUnlock() {
+    m_bForUnlock = true;
+    m_pPathEdit->setReadOnly(true);
+    m_pUserEdit->setReadOnly(true);
+    FindControl<QPushButton>(this, IDC_BROWSE)->setEnabled(false);
+    FindControl<QPushButton>(this, RES_ID_FORGOT_PASSWORD)->hide();
 }
 
 void CLoginDlg::OnBrowse() {

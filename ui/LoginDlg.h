@@ -24,6 +24,11 @@ public:
     // GB18030 bytes shows the length message and stays open, else closes.
     void accept() override;
 
+    // For the login of a locked vault: the location and the user name (set
+    // in m_strPath and m_strUser) are shown but cannot be changed, there is
+    // no "忘记口令...", and the password has the focus.
+    void SetForUnlock();
+
     // Clears the password field and wipes m_strPassword and
     // m_strRecoveryKey, once they have gone into the vault's key: no copy
     // stays with the dialog for the rest of the run.
@@ -56,6 +61,7 @@ private:
     QLineEdit* m_pPasswordEdit;
     QLineEdit* m_pPathEdit;
     bool m_bInitialised = false;
+    bool m_bForUnlock = false;
 };
 
 }  // namespace quovex

@@ -29,7 +29,6 @@ public:
 
 private:
     const QString& m_strPassword;
-    QString m_strAgain;
     QLineEdit* m_pAgainEdit;
     QCheckBox* m_pProtectCheck;
 };

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
 
 #include "CoreTexts.h"
 #include "DialogBuilder.h"
@@ -20,6 +22,7 @@ constexpr int IDC_WORK_PATH = 1007;
 constexpr int IDC_BROWSE = 1008;
 constexpr int IDC_DELETE_SOURCE = 1009;
 constexpr int IDC_SAVE_USER = 1010;
+constexpr int IDC_LOCK_MINUTES = 1012;
 
 // Why a location cannot be taken over, or "" when it can. A relative one
 // would name folders below whatever the process's current folder is.
@@ -43,10 +46,14 @@ CNormalPage::CNormalPage(COpenVault& vault, CVaultSettings& settings, QWidget* p
             &CNormalPage::OnBrowse);
     connect(m_pDeleteSourceCheck, &QCheckBox::clicked, this, &CNormalPage::OnOptionClicked);
     connect(m_pSaveUserCheck, &QCheckBox::clicked, this, &CNormalPage::OnOptionClicked);
+    m_pLockMinutesSpin = FindControl<QSpinBox>(this, IDC_LOCK_MINUTES);
+    m_pLockMinutesSpin->setRange(0, SETTINGS_LOCK_MINUTES_MAX);
+    connect(m_pLockMinutesSpin, &QSpinBox::valueChanged, this, &CNormalPage::OnOptionClicked);
 
     m_strWorkPath = m_vault.Location();
     m_bDeleteSource = m_settings.m_bDeleteSource;
     m_bSaveUser = m_settings.m_bSaveUser;
+    m_nLockMinutes = m_settings.m_nLockMinutes;
 }
 
 void CNormalPage::DoDataExchange(bool bSaveAndValidate) {
@@ -54,11 +61,14 @@ void CNormalPage::DoDataExchange(bool bSaveAndValidate) {
         m_strWorkPath = m_pPathEdit->text();
         m_bDeleteSource = m_pDeleteSourceCheck->isChecked();
         m_bSaveUser = m_pSaveUserCheck->isChecked();
+        m_nLockMinutes = m_pLockMinutesSpin->value();
         return;
     }
     m_pPathEdit->setText(m_strWorkPath);
     m_pDeleteSourceCheck->setChecked(m_bDeleteSource);
     m_pSaveUserCheck->setChecked(m_bSaveUser);
+    const QSignalBlocker loading(m_pLockMinutesSpin);
+    m_pLockMinutesSpin->setValue(m_nLockMinutes);
 }
 
 void CNormalPage::OnInitDialog() {
@@ -110,6 +120,7 @@ bool TakeOverSettings(const CNormalPage& page, COpenVault& vault, CVaultSettings
     settings.m_strWorkPath = vault.Location();
     settings.m_bDeleteSource = page.m_bDeleteSource;
     settings.m_bSaveUser = page.m_bSaveUser;
+    settings.m_nLockMinutes = page.m_nLockMinutes;
     settings.SaveSettings();
     settings.m_bSettingsChanged = true;
     return true;

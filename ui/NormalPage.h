@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QSpinBox;
 
 namespace quovex {
 
@@ -36,6 +37,7 @@ public:
     QString m_strWorkPath;
     bool m_bDeleteSource = true;
     bool m_bSaveUser = true;
+    int m_nLockMinutes = 0;  // "空闲多少分钟后锁定": 0 never
 
 protected:
     void OnInitDialog() override;
@@ -45,7 +47,8 @@ private:
     // back into their controls, undoing clicks on the check boxes since the
     // last load, and marks the page as changed.
     void OnBrowse();
-    // A click on either check box marks the page as changed.
+    // A click on either check box, or another idle time, marks the page as
+    // changed.
     void OnOptionClicked();
 
     // Puts the focus on the location, selected, for the user to correct.
@@ -56,11 +59,13 @@ private:
     QLineEdit* m_pPathEdit;
     QCheckBox* m_pDeleteSourceCheck;
     QCheckBox* m_pSaveUserCheck;
+    QSpinBox* m_pLockMinutesSpin;
 };
 
 // Takes the values of page over: the open vault moves to the location by
 // the login's credential rule (box folders made there, the window shown the
-// new vault), then the settings record takes the location and the options,
+// new vault), then the settings record takes the location, the options and
+// the idle minutes before the lock,
 // is written at once and marked as changed. When the vault at the location
 // refuses the credentials, shows "户名或者口令出错。" (over the modal
 // dialog up, the sheet) and returns false with nothing taken over; else true.

@@ -3,10 +3,8 @@
 #include <QLineEdit>
 #include <cstring>
 
-#include "ByteLimitValidator.h"
 #include "DialogBuilder.h"
 #include "KeyRecord.h"
-#include "LoginDlg.h"
 #include "MessageBox.h"
 #include "PasswordEntry.h"
 #include "SecretBytes.h"
@@ -15,12 +13,6 @@
 namespace quovex {
 
 namespace {
-
-QLineEdit* LimitedEdit(QWidget* pDialog, int nId) {
-    auto* pEdit = FindControl<QLineEdit>(pDialog, nId);
-    pEdit->setValidator(new CByteLimitValidator(LOGIN_MAX_BYTES, pEdit));
-    return pEdit;
-}
 
 QString WithoutSpaces(const QString& strText) {
     QString strKept;
@@ -50,59 +42,52 @@ bool IsKeysPassword(const CVaultKey& key, const QString& strPassword) {
 CForgotPasswordDlg::CForgotPasswordDlg(QWidget* pParent) : QDialog(pParent) {
     BuildDialog(this, RES_DLG_FORGOT_PASSWORD);
     m_pKeyEdit = FindControl<QLineEdit>(this, RES_ID_RECOVERY_KEY);
-    m_pNewEdit = LimitedEdit(this, RES_ID_NEW_PASSWORD);
-    m_pAgainEdit = LimitedEdit(this, RES_ID_NEW_PASSWORD_AGAIN);
+    m_pNewEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD);
+    m_pAgainEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD_AGAIN);
     m_pKeyEdit->setFocus(Qt::OtherFocusReason);
 }
 
 void CForgotPasswordDlg::accept() {
     m_strRecoveryKey = WithoutSpaces(m_pKeyEdit->text());
     m_strNewPassword = m_pNewEdit->text();
-    m_strAgain = m_pAgainEdit->text();
-    bool bAccepted = IsRecoveryKeyForm(m_strRecoveryKey);
-    if (!bAccepted) {
+    if (!IsRecoveryKeyForm(m_strRecoveryKey)) {
         ShowMessageBox(QStringLiteral("恢复密钥的格式不对：应为 13 组，每组 4 个字母或数字。"),
                        MSGBOX_OK, QStringLiteral("合法性警告"), this);
-    } else {
-        bAccepted = AcceptNewPassword(m_strNewPassword, m_strAgain, this);
+    } else if (AcceptTypedAgain(m_strNewPassword, m_pAgainEdit, this)) {
+        QDialog::accept();
     }
-    WipeText(m_strAgain);
-    if (bAccepted) QDialog::accept();
 }
 
 void CForgotPasswordDlg::ForgetSecrets() {
     ForgetTypedText(m_pKeyEdit, m_strRecoveryKey);
     ForgetTypedText(m_pNewEdit, m_strNewPassword);
-    ForgetTypedText(m_pAgainEdit, m_strAgain);
+    m_pAgainEdit->clear();
 }
 
 CChangePasswordDlg::CChangePasswordDlg(QWidget* pParent) : QDialog(pParent) {
     BuildDialog(this, RES_DLG_CHANGE_PASSWORD);
-    m_pOldEdit = LimitedEdit(this, RES_ID_OLD_PASSWORD);
-    m_pNewEdit = LimitedEdit(this, RES_ID_NEW_PASSWORD);
-    m_pAgainEdit = LimitedEdit(this, RES_ID_NEW_PASSWORD_AGAIN);
+    m_pOldEdit = FindPasswordEdit(this, RES_ID_OLD_PASSWORD);
+    m_pNewEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD);
+    m_pAgainEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD_AGAIN);
     m_pOldEdit->setFocus(Qt::OtherFocusReason);
 }
 
 void CChangePasswordDlg::accept() {
     m_strOldPassword = m_pOldEdit->text();
     m_strNewPassword = m_pNewEdit->text();
-    m_strAgain = m_pAgainEdit->text();
-    const bool bAccepted = AcceptNewPassword(m_strNewPassword, m_strAgain, this);
-    WipeText(m_strAgain);
-    if (bAccepted) QDialog::accept();
+    if (AcceptTypedAgain(m_strNewPassword, m_pAgainEdit, this)) QDialog::accept();
 }
 
 void CChangePasswordDlg::ForgetPasswords() {
     ForgetTypedText(m_pOldEdit, m_strOldPassword);
     ForgetTypedText(m_pNewEdit, m_strNewPassword);
-    ForgetTypedText(m_pAgainEdit, m_strAgain);
+    m_pAgainEdit->clear();
 }
 
 CProtectVaultDlg::CProtectVaultDlg(const CVaultKey& key, QWidget* pParent)
     : QDialog(pParent), m_key(key) {
     BuildDialog(this, RES_DLG_PROTECT_VAULT);
-    m_pPasswordEdit = LimitedEdit(this, RES_ID_PASSWORD);
+    m_pPasswordEdit = FindPasswordEdit(this, RES_ID_PASSWORD);
     m_pPasswordEdit->setFocus(Qt::OtherFocusReason);
 }
 

@@ -35,7 +35,6 @@ private:
     QLineEdit* m_pKeyEdit;
     QLineEdit* m_pNewEdit;
     QLineEdit* m_pAgainEdit;
-    QString m_strAgain;
 };
 
 class CChangePasswordDlg : public QDialog {
@@ -56,7 +55,6 @@ private:
     QLineEdit* m_pOldEdit;
     QLineEdit* m_pNewEdit;
     QLineEdit* m_pAgainEdit;
-    QString m_strAgain;
 };
 
 class CProtectVaultDlg : public QDialog {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ByteLimitValidator.h"
+#include "DialogBuilder.h"
 #include "LoginDlg.h"
 #include "MessageBox.h"
 
@@ -44,6 +45,19 @@ bool AcceptNewPassword(const QString& strPassword, const QString& strAgain, QWid
         return false;
     }
     return true;
+}
+
+bool AcceptTypedAgain(const QString& strPassword, QLineEdit* pAgainEdit, QWidget* pParent) {
+    QString strAgain = pAgainEdit->text();
+    const bool bAccepted = AcceptNewPassword(strPassword, strAgain, pParent);
+    WipeText(strAgain);
+    return bAccepted;
+}
+
+QLineEdit* FindPasswordEdit(QWidget* pDialog, int nId) {
+    auto* pEdit = FindControl<QLineEdit>(pDialog, nId);
+    pEdit->setValidator(new CByteLimitValidator(LOGIN_MAX_BYTES, pEdit));
+    return pEdit;
 }
 
 CUtf8Secret::CUtf8Secret(const QString& strText) {

@@ -21,6 +21,13 @@ void ForgetTypedText(QLineEdit* pEdit, QString& strText);
 // A new password as typed twice: false, after a message over pParent, when
 // it has fewer than LOGIN_MIN_BYTES GB18030 bytes or the two differ.
 bool AcceptNewPassword(const QString& strPassword, const QString& strAgain, QWidget* pParent);
+// AcceptNewPassword of strPassword and the text typed again in pAgainEdit;
+// the copy taken of that text is wiped.
+bool AcceptTypedAgain(const QString& strPassword, QLineEdit* pAgainEdit, QWidget* pParent);
+
+// The password edit nId of the built dialog pDialog, which takes at most
+// LOGIN_MAX_BYTES GB18030 bytes, as the login's does.
+QLineEdit* FindPasswordEdit(QWidget* pDialog, int nId);
 
 // The UTF-8 bytes of a secret text, for the calls of the core; wiped when
 // the holder goes.

@@ -190,7 +190,27 @@ unsigned ProgressThreadProc(CPDLGInfo* pInfo) {
     return 0;
 }
 
+namespace {
+
+int s_nRunsInProgress = 0;
+
+// Counts a run from its start to its return, however it returns.
+class CRunCount {
+public:
+    CRunCount() { ++s_nRunsInProgress; }
+    ~CRunCount() { --s_nRunsInProgress; }
+    CRunCount(const CRunCount&) = delete;
+    CRunCount& operator=(const CRunCount&) = delete;
+};
+
+}  // namespace
+
+int RunsInProgress() {
+    return s_nRunsInProgress;
+}
+
 int RunWithProgress(ProgressWorker fnWorker, int nFlags, QWidget* pParent) {
+    const CRunCount count;
     QWidget* pOwner = DefaultOwner(pParent);
     CProgressDlg dialog(nFlags & PROGRESS_CAN_CANCEL, pOwner);
     ConnectBoxContents(dialog, pOwner);

@@ -141,4 +141,8 @@ unsigned ProgressThreadProc(CPDLGInfo* pInfo);
 // Interface thread.
 int RunWithProgress(ProgressWorker fnWorker, int nFlags, QWidget* pParent = nullptr);
 
+// How many RunWithProgress calls have not returned yet (a run started
+// while another waits counts too). Interface thread.
+int RunsInProgress();
+
 }  // namespace quovex

@@ -4,9 +4,9 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPushButton>
-#include <QStringList>
 
 #include "DialogBuilder.h"
+#include "PasswordEntry.h"
 #include "SecretBytes.h"
 
 namespace quovex {
@@ -21,14 +21,15 @@ constexpr int KEY_POINT_SIZE = 13;
 
 CRecoveryKeyDlg::CRecoveryKeyDlg(const QString& strKeyText, QWidget* pParent) : QDialog(pParent) {
     BuildDialog(this, RES_DLG_RECOVERY_KEY);
-    auto* pKey = FindControl<QLabel>(this, RES_ID_RECOVERY_KEY);
+    m_pKeyLabel = FindControl<QLabel>(this, RES_ID_RECOVERY_KEY);
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSize(KEY_POINT_SIZE);
-    pKey->setFont(font);
-    pKey->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pKey->setAlignment(Qt::AlignCenter);
-    pKey->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    pKey->setText(KeyLines(strKeyText));
+    m_pKeyLabel->setFont(font);
+    m_pKeyLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_pKeyLabel->setAlignment(Qt::AlignCenter);
+    m_pKeyLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_strShown = KeyLines(strKeyText);
+    m_pKeyLabel->setText(m_strShown);
     m_pWrittenCheck = FindControl<QCheckBox>(this, RES_ID_KEY_WRITTEN_CHECK);
     m_pOkButton = FindControl<QPushButton>(this, RES_ID_OK);
     m_pOkButton->setEnabled(false);
@@ -39,19 +40,31 @@ void CRecoveryKeyDlg::accept() {
     if (m_pWrittenCheck->isChecked()) QDialog::accept();
 }
 
+void CRecoveryKeyDlg::done(int nResult) {
+    // The label lets go of the text first, so that the one copy left is
+    // wiped rather than detached.
+    m_pKeyLabel->clear();
+    WipeText(m_strShown);
+    QDialog::done(nResult);
+}
+
 QString CRecoveryKeyDlg::KeyLines(const QString& strKeyText) {
-    const QStringList vGroups = strKeyText.split(QLatin1Char('-'));
-    QStringList vLines;
-    for (qsizetype i = 0; i < vGroups.size(); i += GROUPS_PER_LINE)
-        vLines << vGroups.mid(i, GROUPS_PER_LINE).join(QLatin1Char('-'));
-    return vLines.join(QLatin1Char('\n'));
+    QString strLines(strKeyText.constData(), strKeyText.size());
+    int nDashes = 0;
+    for (QChar& c : strLines) {
+        if (c == QLatin1Char('-') && ++nDashes % GROUPS_PER_LINE == 0) c = QLatin1Char('\n');
+    }
+    return strLines;
 }
 
 void ShowRecoveryKey(const CSecretBytes& keyText, QWidget* pParent) {
-    const QString strText = QString::fromLatin1(reinterpret_cast<const char*>(keyText.Data()),
-                                                static_cast<qsizetype>(keyText.Size()));
-    CRecoveryKeyDlg dialog(strText, pParent);
-    dialog.exec();
+    QString strText = QString::fromLatin1(reinterpret_cast<const char*>(keyText.Data()),
+                                          static_cast<qsizetype>(keyText.Size()));
+    {
+        CRecoveryKeyDlg dialog(strText, pParent);
+        dialog.exec();
+    }
+    WipeText(strText);
 }
 
 }  // namespace quovex

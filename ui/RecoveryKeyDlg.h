@@ -27,17 +27,26 @@ public:
     // (QDialog's close event goes through reject and stays refused).
     void accept() override;
     void reject() override {}
+    // Clears the key from the label and wipes the text shown, so that the
+    // key stays in memory no longer than the dialog is open. Copies Qt made
+    // on its own (the label's text document and layout, a selection put on
+    // the clipboard) are freed without being wiped.
+    void done(int nResult) override;
 
-    // The text shown for a key: its groups, a few to a line.
+    // The text shown for a key: its groups, a few to a line, in a string
+    // of its own (no intermediate copies are left behind).
     static QString KeyLines(const QString& strKeyText);
 
 private:
+    QLabel* m_pKeyLabel;
     QCheckBox* m_pWrittenCheck;
     QPushButton* m_pOkButton;
+    QString m_strShown;
 };
 
 // Shows the recovery key text (as the core gives it) over pParent until
-// the user has ticked the check box and pressed OK.
+// the user has ticked the check box and pressed OK; the text made from
+// keyText is wiped before it returns.
 void ShowRecoveryKey(const CSecretBytes& keyText, QWidget* pParent);
 
 }  // namespace quovex

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QTimer>
 
 #include "LoginDlg.h"
 #include "OpenVault.h"
@@ -70,6 +71,8 @@ bool CVaultApp::InitInstance() {
         CVaultDlg mainWindow(vault, *this);
         mainWindow.SetKdfLimits(m_kdfLimits);
         m_pMainWnd = &mainWindow;
+        // Once the window is up: what a killed run left opened.
+        QTimer::singleShot(0, &mainWindow, &CVaultDlg::OfferLeftoverCopies);
         mainWindow.exec();
         m_pMainWnd = nullptr;
     }

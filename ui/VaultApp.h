@@ -27,7 +27,8 @@ public:
     // Loads the settings, runs the login, opens the vault as its kind
     // asks (OpenVaultAtLogin: a new one made, a protected one unsealed, a
     // scrambled one by the credential rule), prepares the box folders and
-    // runs the main window on the open vault; then keeps the window's
+    // runs the main window on the open vault, which first offers the copies
+    // of opened files a killed run left (OfferLeftoverCopies); then keeps the window's
     // place, and saves the whole record when m_bSettingsChanged is set. A
     // cancelled login or new-vault step ends silently, a rejected one after
     // one message. Always false. Interface thread.

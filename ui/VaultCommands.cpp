@@ -79,6 +79,9 @@ void CVaultDlg::OnContextCommand(int nCommandId) {
         case RES_CMD_PROPERTIES:
             OnProperties();
             break;
+        case RES_CMD_OPEN:
+            OnOpen();
+            break;
         default:
             break;
     }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <utility>
 
@@ -10,9 +11,12 @@
 #include "BoxListCtrl.h"
 #include "ContentsTree.h"
 #include "DialogBuilder.h"
+#include "FindField.h"
 #include "HelpViewer.h"
+#include "IdleWatch.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
+#include "OpenedCopies.h"
 #include "ProgressDlg.h"
 #include "ResourceImages.h"
 #include "RunReport.h"
@@ -49,7 +53,31 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     UpdateProtectionCommands();
     if (m_pContentsTree)
         connect(m_pContentsTree, &CContentsTree::CommandChosen, this, &CVaultDlg::OnContextCommand);
+    InitFind();
+    InitOpening();
+    InitLocking();
 }
+
+void CVaultDlg::InitFind() {
+    auto* pField = FindControl<QLineEdit>(this, RES_ID_FIND_TEXT);
+    if (!pField || !m_pContentsTree) return;
+    new CFindField(pField, m_pContentsTree);
+    ConnectCommand(RES_CMD_FIND, &CVaultDlg::OnFind);
+    ConnectCommand(RES_CMD_REFRESH, &CVaultDlg::OnRefresh);
+}
+
+void CVaultDlg::OnFind() {
+    if (auto* pField = FindControl<QLineEdit>(this, RES_ID_FIND_TEXT)) {
+        pField->setFocus(Qt::ShortcutFocusReason);
+        pField->selectAll();
+    }
+}
+
+void CVaultDlg::OnRefresh() {
+    if (m_pContentsTree) m_pContentsTree->ShowAfresh();
+}
+
+CVaultDlg::~CVaultDlg() = default;
 
 const CVaultKey& CVaultDlg::Key() const {
     return m_vault.Key();
@@ -59,6 +87,7 @@ bool CVaultDlg::OnInitDialog() {
     InitSizing(10);
     InitBoxList();
     AddAnchor(FindControl(this, RES_ID_BOX_LIST), ANCHOR_STRETCH, ANCHOR_FIXED);
+    AddAnchor(FindControl(this, RES_ID_FIND_TEXT), ANCHOR_STRETCH, ANCHOR_FIXED);
     AddAnchor(FindControl(this, RES_ID_CONTENTS_TREE), ANCHOR_STRETCH, ANCHOR_STRETCH);
     AddAnchor(FindControl(this, RES_ID_MAIN_STATUS), ANCHOR_HALF, ANCHOR_MOVE);
     // Where the window was left, unless that is no longer on a screen; the
@@ -69,6 +98,8 @@ bool CVaultDlg::OnInitDialog() {
 }
 
 void CVaultDlg::done(int nResult) {
+    // No plain copy outlives the window (a locked vault has none left).
+    if (!IsLocked()) CloseOpenedCopies();
     // A window ended before it was ever shown has no place of its own.
     if (isVisible()) m_settings.SetWindowPlace(normalGeometry());
     CStretchDialog::done(nResult);
@@ -151,6 +182,7 @@ void CVaultDlg::OnAbout() {
 
 void CVaultDlg::OnSettings() {
     RunSettingsCommand(m_vault, m_settings, this);
+    m_pIdleWatch->SetLimitMinutes(m_settings.m_nLockMinutes);
 }
 
 void CVaultDlg::keyPressEvent(QKeyEvent* pEvent) {

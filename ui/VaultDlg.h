@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <memory>
 #include <utility>
 
 #include "KeyRecord.h"
@@ -12,14 +13,18 @@
 #include "VaultKey.h"
 
 class QKeyEvent;
+class QTimer;
 class QTreeWidgetItem;
 
 namespace quovex {
 
 class CBoxListCtrl;
 class CContentsTree;
+class CIdleWatch;
 class COpenVault;
+class COpenedCopies;
 class CVaultSettings;
+struct OpenedCopy;
 
 class CVaultDlg : public CStretchDialog {
     Q_OBJECT
@@ -28,6 +33,7 @@ public:
     // the options and the window's place; both outlive the window. A place
     // kept in settings is taken again when it still fits on a screen.
     CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pParent = nullptr);
+    ~CVaultDlg() override;
 
     COpenVault& Vault() const { return m_vault; }
     const CVaultKey& Key() const;
@@ -42,6 +48,12 @@ public:
     void OnAbout();
     // Runs the settings sheet (SettingsCommand.h).
     void OnSettings();
+    // "查找" (Ctrl+F): the find field above the tree takes the keyboard,
+    // its text selected.
+    void OnFind();
+    // "刷新" (F5): the tree shows the box afresh (ShowAfresh), finding
+    // again when a find is shown.
+    void OnRefresh();
 
     // The File menu's commands on the vault's protection (VaultProtection.cpp).
     // "修改口令...": the old password and a new one twice; the key record is
@@ -82,6 +94,45 @@ public:
     // The selected item of the contents tree, or nullptr.
     QTreeWidgetItem* SelectedItem() const;
 
+    // Opening stored files (VaultOpen.cpp).
+    // "打开" on the selected item: a stored file is opened (OpenStoredFile),
+    // a folder expanded. A double-click or Enter on an item does the same,
+    // except that a folder opens or closes.
+    void OnOpen();
+    // Restores strStored under the progress dialog into a copy in a folder
+    // of its own (COpenedCopies) and hands the copy to the desktop's
+    // application for its type (QDesktopServices::openUrl). A stored file
+    // whose copy is there already is handed over again as it is. What did
+    // not go through is told as a restore tells it.
+    void OpenStoredFile(const QString& strStored);
+    // Asks of each copy changed since it was last settled "«name»
+    // 已修改，存回保险柜吗？": Yes stores it back over its stored file
+    // (StoreBackWorker) under the progress dialog, No leaves the stored
+    // file as it is; either way that change is not asked about again.
+    void AskAboutChangedCopies();
+    // AskAboutChangedCopies, then deletes every copy: at the lock, at the
+    // end, and before the vault moves to another location. A copy whose
+    // change could not be stored back is kept for the next login instead.
+    void CloseOpenedCopies();
+    // At the login: takes over the copies of this vault that a killed
+    // program left. When some of them changed, one question offers to
+    // store those back (Yes) or not (No); then all of them are deleted.
+    void OfferLeftoverCopies();
+    COpenedCopies& OpenedCopies() const { return *m_pCopies; }
+
+    // Locking (VaultLock.cpp).
+    // "锁定" (Ctrl+L), and the idle lock: the box list and the tree are
+    // hidden, the opened copies dealt with (CloseOpenedCopies), the key
+    // wiped (COpenVault::Lock), and the login asks for the password of the
+    // same user at the same location, again after a refusal. Success opens
+    // the vault again and shows the window as it was; Escape there ends the
+    // window (with Cancel), and so the program. Nothing while a run goes on.
+    void OnLock();
+    bool IsLocked() const;
+    // The idle watch, limited to the settings' minutes; it locks the vault
+    // once no run is going on, closing whatever dialog is left open first.
+    CIdleWatch* IdleWatch() const { return m_pIdleWatch; }
+
     // The box list (control 1000); nullptr until the window is first shown.
     CBoxListCtrl* BoxList() const { return m_pBoxList; }
 
@@ -102,9 +153,10 @@ signals:
     void BoxContentsRequested(const QString& strBoxPath);
 
 protected:
-    // Sets up sizing with a growth of 10 and anchors the box list (wider),
-    // the contents tree (wider and taller) and the bottom text (shifted by
-    // half the added width, kept at its distance from the bottom).
+    // Sets up sizing with a growth of 10 and anchors the box list and the
+    // find field (wider), the contents tree (wider and taller) and the
+    // bottom text (shifted by half the added width, kept at its distance
+    // from the bottom).
     bool OnInitDialog() override;
     // Enter with no default button ends the window like Exit.
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -118,6 +170,9 @@ private:
     void QueueDrop(const QStringList& vPaths, const QString& strBoxPath);
     void RunQueuedDrops();
     void ConnectCommand(int nCommandId, void (CVaultDlg::*pHandler)());
+    // Ties the find field (control RES_ID_FIND_TEXT) to the tree, and the
+    // commands "查找" and "刷新".
+    void InitFind();
     void OnContextCommand(int nCommandId);
     // Runs a restore of strStored under the progress dialog, tells the user
     // what did not go through, and shows the box afresh.
@@ -128,6 +183,31 @@ private:
     // once, and again after each conversion).
     bool HoldsScrambledFiles();
 
+    // Opening (VaultOpen.cpp): the open command, a double-click and Enter
+    // on the tree, and the watch of the copies.
+    void InitOpening();
+    // A file item opens, a folder item expands (or with bToggle opens or closes).
+    void ActivateItem(QTreeWidgetItem* pItem, bool bToggle);
+    void HandOverCopy(const QString& strCopy);
+    // Stores copy back under the progress dialog and tells what did not go
+    // through; true when it is stored.
+    bool StoreCopyBack(const OpenedCopy& copy);
+    // A copy changed on disk: asked about once nothing else is going on.
+    void OnCopiesTouched();
+    // Whether nothing is going on: the vault open, no run, no question of
+    // ours and no other dialog or menu up.
+    bool IsFreeToAsk() const;
+
+    // Locking (VaultLock.cpp): the lock command, Ctrl+L and the idle watch.
+    void InitLocking();
+    void OnIdleTimeReached();
+    // Closes the menu and the dialog up over the window, if any; true when
+    // there was one.
+    bool CloseDialogsAbove();
+    // The login of a locked vault, until the vault opens (true) or the
+    // user gives up (false).
+    bool RunUnlockLogin();
+
     COpenVault& m_vault;
     CVaultSettings& m_settings;
     CBoxListCtrl* m_pBoxList = nullptr;
@@ -136,6 +216,10 @@ private:
     CContentsTree* m_pContentsTree = nullptr;
     KdfLimits m_kdfLimits = KDF_DEFAULT_LIMITS;
     int m_nScrambledLeft = -1;  // HoldsScrambledFiles: -1 not yet looked at, else 0 or 1
+    std::unique_ptr<COpenedCopies> m_pCopies;
+    QTimer* m_pCopiesTimer = nullptr;  // a touched copy is looked at once it has settled
+    bool m_bAskingAboutCopies = false;
+    CIdleWatch* m_pIdleWatch = nullptr;
 };
 
 }  // namespace quovex

@@ -31,14 +31,32 @@ bool NormalSourcePath(const std::string& strSource, std::string* pPath) {
     return true;
 }
 
-// A file whose first bytes were read already to tell its format: they are
-// read again first, then the rest, as if nothing had been read.
+// The first read of a stored file takes up to a page: the signature that
+// tells its format, its header and, for a small file, its whole body, which
+// the format then reads from memory (one read where there were three).
+constexpr std::size_t STORED_FIRST_READ = 4096;
+
+// A stored file whose first bytes were read already to tell its format:
+// they are read again first, then the rest, as if nothing had been read.
 class CPeekedFile final : public CReadableFile {
 public:
-    CPeekedFile(std::unique_ptr<CReadableFile> pFile, const unsigned char* pHead, std::size_t nHead)
-        : m_pFile(std::move(pFile)), m_nHead(nHead) {
-        std::memcpy(m_head, pHead, nHead);
+    explicit CPeekedFile(std::unique_ptr<CReadableFile> pFile) : m_pFile(std::move(pFile)) {}
+
+    // One read of up to STORED_FIRST_READ bytes, completed to the
+    // signature's length when it comes back shorter. False on a read error.
+    bool ReadHead() {
+        std::int64_t nGot = m_pFile->Read(m_head, sizeof m_head);
+        if (nGot > 0 && static_cast<std::size_t>(nGot) < STORED_SIGNATURE_PEEK) {
+            const std::int64_t nMore = ReadFull(
+                *m_pFile, m_head + nGot, STORED_SIGNATURE_PEEK - static_cast<std::size_t>(nGot));
+            nGot = nMore < 0 ? nMore : nGot + nMore;
+        }
+        if (nGot < 0) return false;
+        m_nHead = static_cast<std::size_t>(nGot);
+        return true;
     }
+    const unsigned char* Head() const { return m_head; }
+    std::size_t HeadSize() const { return m_nHead; }
 
     std::int64_t Read(void* pBuffer, std::size_t nCount) override {
         if (m_nPos == m_nHead) return m_pFile->Read(pBuffer, nCount);
@@ -56,8 +74,8 @@ public:
 
 private:
     std::unique_ptr<CReadableFile> m_pFile;
-    unsigned char m_head[STORED_SIGNATURE_PEEK];
-    std::size_t m_nHead;
+    unsigned char m_head[STORED_FIRST_READ];
+    std::size_t m_nHead = 0;
     std::size_t m_nPos = 0;
 };
 
@@ -94,23 +112,30 @@ const CStoredFormat* CFileStore::FormatOf(const unsigned char* pHead, std::size_
 StoreResult CFileStore::StoreFile(const std::string& strSource, const std::string& strStored,
                                   RunContext& run) const {
     const auto fnOpen = [&] { return m_pEnv->OpenForRead(strSource); };
-    return StoreFrom(fnOpen, strSource, nullptr, strStored, run);
+    return StoreFrom(fnOpen, strSource, std::string(), nullptr, strStored, run);
+}
+
+StoreResult CFileStore::StoreFileAs(const std::string& strSource, const std::string& strRecorded,
+                                    const std::string& strStored, RunContext& run) const {
+    const auto fnOpen = [&] { return m_pEnv->OpenForRead(strSource); };
+    return StoreFrom(fnOpen, strSource, strRecorded, nullptr, strStored, run);
 }
 
 StoreResult CFileStore::StoreFileAt(CFolder& folder, const std::string& strName,
                                     const std::string& strSource, const FolderPtr& pStoredFolder,
                                     const std::string& strStored, RunContext& run) const {
     const auto fnOpen = [&] { return folder.OpenFile(strName); };
-    return StoreFrom(fnOpen, strSource, pStoredFolder, strStored, run);
+    return StoreFrom(fnOpen, strSource, std::string(), pStoredFolder, strStored, run);
 }
 
 StoreResult CFileStore::StoreFrom(const SourceOpener& fnOpen, const std::string& strSource,
-                                  const FolderPtr& pStoredFolder, const std::string& strStored,
-                                  RunContext& run) const {
+                                  const std::string& strRecorded, const FolderPtr& pStoredFolder,
+                                  const std::string& strStored, RunContext& run) const {
     StoreResult result;
     FileResult& outcome = result;
     try {
-        outcome = StoreSteps(fnOpen, strSource, pStoredFolder, strStored, run, &result.source);
+        outcome = StoreSteps(fnOpen, strSource, strRecorded, pStoredFolder, strStored, run,
+                             &result.source);
     } catch (...) {
         outcome = CauseOfErrno(ENOMEM);  // running out of memory is the only way in
     }
@@ -118,8 +143,9 @@ StoreResult CFileStore::StoreFrom(const SourceOpener& fnOpen, const std::string&
 }
 
 FileResult CFileStore::StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
-                                  const FolderPtr& pStoredFolder, const std::string& strStored,
-                                  RunContext& run, FileStamp* pSourceStamp) const {
+                                  const std::string& strRecorded, const FolderPtr& pStoredFolder,
+                                  const std::string& strStored, RunContext& run,
+                                  FileStamp* pSourceStamp) const {
     // Credentials that open nothing store nothing, and make nothing.
     if (!m_key.IsProtected() && !m_key.CanScramble()) return FailCause{};
     const CStoredFormat& format = StoreFormat();
@@ -146,10 +172,10 @@ FileResult CFileStore::StoreSteps(const SourceOpener& fnOpen, const std::string&
     if (run.pFeedback) run.pFeedback->SetStatusText(strSource);
 
     const std::uint64_t nSize = pSource->Size();
-    std::string strRecorded;
-    if (!NormalSourcePath(strSource, &strRecorded))
+    std::string strRecord;
+    if (!NormalSourcePath(strRecorded.empty() ? strSource : strRecorded, &strRecord))
         return FailCause{FailReason::FAIL_PATH_NOT_STORABLE};
-    const FileResult can = format.CanStore(nSize, strRecorded);
+    const FileResult can = format.CanStore(nSize, strRecord);
     if (can.nOutcome != FileOutcome::FILE_DONE) return can;
 
     const auto pTarget = pFolder->CreateFileFor(strName, STORE_STORED_FILE_MODE);
@@ -157,7 +183,7 @@ FileResult CFileStore::StoreSteps(const SourceOpener& fnOpen, const std::string&
     CWaitCursorGuard cursor(run.pFeedback);
     std::uint64_t nRead = 0;
     const FileResult written =
-        format.WriteStored(*pSource, nSize, strRecorded, *pTarget, run, &nRead);
+        format.WriteStored(*pSource, nSize, strRecord, *pTarget, run, &nRead);
     if (written.nOutcome != FileOutcome::FILE_DONE) return written;
     // Reading stopped at the size the source had when it was opened. One
     // that was written to meanwhile (its size or time moved) may have been
@@ -211,12 +237,22 @@ FileResult CFileStore::RestoreSteps(const SourceOpener& fnOpen, const std::strin
     // The folder that receives it, made when missing, and kept out of the
     // vault, before anything lands there.
     FolderPtr pFolder;
-    const FileResult folder = targets.Open(FolderOf(strPlain), &pFolder);
-    if (folder.nOutcome != FileOutcome::FILE_DONE) return folder;
+    FileResult result = targets.Open(FolderOf(strPlain), &pFolder);
+    if (result.nOutcome == FileOutcome::FILE_DONE)
+        result = RestoreInto(*pReader, pFolder, strPlain, targets, run);
+    // A file that restored nothing leaves no empty folders made for it.
+    if (result.nOutcome != FileOutcome::FILE_DONE) targets.RemoveMadeFolders();
+    return result;
+}
+
+FileResult CFileStore::RestoreInto(CStoredReader& reader, const FolderPtr& pFolder,
+                                   const std::string& strPlain, const CRestoreFolders& targets,
+                                   RunContext& run) const {
     const std::string strName = LastComponent(strPlain);
-    if (targets.KeepsOut(pFolder, strName)) return FileOutcome::FILE_IN_VAULT;
+    // One look-up serves the keep-out rule and the question.
     FileStamp asked;
     pFolder->GetStamp(strName, &asked);
+    if (targets.KeepsOut(asked)) return FileOutcome::FILE_IN_VAULT;
     const FileResult answer =
         AskToReplace(asked, FeedbackQuestion::QUESTION_TARGET_EXISTS, strPlain, run.pFeedback);
     if (answer.nOutcome != FileOutcome::FILE_DONE) return answer;
@@ -225,7 +261,7 @@ FileResult CFileStore::RestoreSteps(const SourceOpener& fnOpen, const std::strin
 
     const auto pTarget = pFolder->CreateFileFor(strName, STORE_PLAIN_FILE_MODE);
     if (!pTarget) return CauseOfLastError();
-    const FileResult written = pReader->WritePlain(*pTarget, run);
+    const FileResult written = reader.WritePlain(*pTarget, run);
     if (written.nOutcome != FileOutcome::FILE_DONE) return written;
     return CommitTarget(*pFolder, strName, *pTarget, FeedbackQuestion::QUESTION_TARGET_EXISTS,
                         strPlain, run.pFeedback, asked);
@@ -244,16 +280,20 @@ FileResult CFileStore::OpenStoredAt(CFolder& folder, const std::string& strName,
     }
 }
 
+std::string CFileStore::RecordedPathOf(std::unique_ptr<CReadableFile> pStored) const {
+    std::unique_ptr<CStoredReader> pReader;
+    if (!pStored || OpenReader(std::move(pStored), &pReader).nOutcome != FileOutcome::FILE_DONE)
+        return {};
+    return pReader->Head().strSourcePath;
+}
+
 FileResult CFileStore::OpenReader(std::unique_ptr<CReadableFile> pStored,
                                   std::unique_ptr<CStoredReader>* ppReader) const {
-    unsigned char head[STORED_SIGNATURE_PEEK];
-    const std::int64_t nHead = ReadFull(*pStored, head, sizeof head);
-    if (nHead < 0) return CauseOfLastError();
-    const CStoredFormat* pFormat = FormatOf(head, static_cast<std::size_t>(nHead));
+    auto pPeeked = std::make_unique<CPeekedFile>(std::move(pStored));
+    if (!pPeeked->ReadHead()) return CauseOfLastError();
+    const CStoredFormat* pFormat = FormatOf(pPeeked->Head(), pPeeked->HeadSize());
     if (!pFormat) return FailCause{FailReason::FAIL_DAMAGED};
-    return pFormat->OpenStored(
-        std::make_unique<CPeekedFile>(std::move(pStored), head, static_cast<std::size_t>(nHead)),
-        ppReader);
+    return pFormat->OpenStored(std::move(pPeeked), ppReader);
 }
 
 }  // namespace quovex

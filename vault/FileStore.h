@@ -46,6 +46,11 @@ public:
     // source was when stored.
     StoreResult StoreFile(const std::string& strSource, const std::string& strStored,
                           RunContext& run) const;
+    // The same, but recording strRecorded (an absolute path) as the place
+    // the file came from, rather than strSource: a file stored again from a
+    // copy of it keeps the place it was first stored from.
+    StoreResult StoreFileAs(const std::string& strSource, const std::string& strRecorded,
+                            const std::string& strStored, RunContext& run) const;
     // The same for the file strName of an open folder, whose path is
     // strSource, into pStoredFolder, the open folder that holds strStored
     // (null: it is opened, and made when missing).
@@ -80,23 +85,34 @@ public:
     // head; a protected file without the vault's key is FAIL_NEEDS_KEY.
     FileResult OpenStoredAt(CFolder& folder, const std::string& strName,
                             std::unique_ptr<CStoredReader>* ppReader, FileStamp* pStamp) const;
+    // The path a plain restore would write the open stored file pStored to
+    // (either format: a protected file's metadata is opened with the key),
+    // or "" when it records none a restore accepts or its head does not open.
+    std::string RecordedPathOf(std::unique_ptr<CReadableFile> pStored) const;
     // The protected format of this store's key (HasKeys false without a master key).
     const CProtectedFormat& Protected() const { return m_protected; }
 
 private:
     using SourceOpener = std::function<std::unique_ptr<CReadableFile>()>;
+    // strRecorded: the path recorded in the stored file; "" for strSource.
     StoreResult StoreFrom(const SourceOpener& fnOpen, const std::string& strSource,
-                          const FolderPtr& pStoredFolder, const std::string& strStored,
-                          RunContext& run) const;
+                          const std::string& strRecorded, const FolderPtr& pStoredFolder,
+                          const std::string& strStored, RunContext& run) const;
     FileResult StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
-                          const FolderPtr& pStoredFolder, const std::string& strStored,
-                          RunContext& run, FileStamp* pSourceStamp) const;
+                          const std::string& strRecorded, const FolderPtr& pStoredFolder,
+                          const std::string& strStored, RunContext& run,
+                          FileStamp* pSourceStamp) const;
     FileResult RestoreFrom(const SourceOpener& fnOpen, const std::string& strStored,
                            const std::string& strTarget, CRestoreFolders& targets,
                            RunContext& run) const;
     FileResult RestoreSteps(const SourceOpener& fnOpen, const std::string& strStored,
                             const std::string& strTarget, CRestoreFolders& targets,
                             RunContext& run) const;
+    // The restore's steps in the open target folder pFolder, from the
+    // overwrite question to the commit.
+    FileResult RestoreInto(CStoredReader& reader, const FolderPtr& pFolder,
+                           const std::string& strPlain, const CRestoreFolders& targets,
+                           RunContext& run) const;
     // Tells the format of the open stored file by its signature and opens
     // its head, as OpenStoredAt.
     FileResult OpenReader(std::unique_ptr<CReadableFile> pStored,

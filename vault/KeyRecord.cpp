@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "LittleEndian.h"
 #include "SecureRandom.h"
 
 namespace quovex {
@@ -25,16 +26,6 @@ namespace {
 constexpr char CROCKFORD_ALPHABET[] = "0123456789ABCDEFGHJKMNPQRSTVWXYZ";
 constexpr std::size_t RECOVERY_SYMBOLS = RECOVERY_TEXT_GROUPS * 4;
 constexpr std::size_t RECOVERY_PAD_BITS = RECOVERY_SYMBOLS * 5 - RECOVERY_KEY_SIZE * 8;
-
-void PutLe(unsigned char* p, std::uint64_t n, int nBytes) {
-    for (int i = 0; i < nBytes; ++i) p[i] = static_cast<unsigned char>(n >> (8 * i));
-}
-
-std::uint64_t GetLe(const unsigned char* p, int nBytes) {
-    std::uint64_t n = 0;
-    for (int i = nBytes - 1; i >= 0; --i) n = n << 8 | p[i];
-    return n;
-}
 
 // Whether the record is sound (checksum, magic, version, size), as a result code.
 KeyRecordResult CheckRecord(const KeyRecordBytes& vRecord) {

@@ -93,6 +93,18 @@ void BringInLine(CFolder& location, const char* pszName, const CopyRead& opened,
     if (pOpening->bRepairFailed) pOpening->failure = put.cause;
 }
 
+// PutCopy of the main copy, then of the second. When they are replaced,
+// the main one goes first: until the second is replaced too, it still
+// opens with the old credentials, and the next opening resolves the two.
+FileResult PutBothCopies(const std::string& strVaultPath, const KeyRecordBytes& vRecord,
+                         bool bReplace, CVaultEnv* pEnv) {
+    const FolderPtr pLocation = CVaultEnv::Or(pEnv)->OpenFolder(strVaultPath);
+    if (!pLocation) return CauseOfLastError();
+    const FileResult main = PutCopy(*pLocation, KEY_RECORD_NAME, vRecord, bReplace);
+    if (main.nOutcome != FileOutcome::FILE_DONE) return main;
+    return PutCopy(*pLocation, KEY_RECORD_COPY_NAME, vRecord, bReplace);
+}
+
 // Of two copies' failures, the one to tell: what a sound copy said first,
 // as the user can act on it.
 KeyRecordResult Telling(KeyRecordResult a, KeyRecordResult b) {
@@ -177,22 +189,12 @@ KeyRecordResult OpenKeyRecordWithRecoveryKey(const std::string& strVaultPath,
 
 FileResult WriteNewKeyRecord(const std::string& strVaultPath, const KeyRecordBytes& vRecord,
                              CVaultEnv* pEnv) {
-    const FolderPtr pLocation = CVaultEnv::Or(pEnv)->OpenFolder(strVaultPath);
-    if (!pLocation) return CauseOfLastError();
-    const FileResult main = PutCopy(*pLocation, KEY_RECORD_NAME, vRecord, false);
-    if (main.nOutcome != FileOutcome::FILE_DONE) return main;
-    return PutCopy(*pLocation, KEY_RECORD_COPY_NAME, vRecord, false);
+    return PutBothCopies(strVaultPath, vRecord, false, pEnv);
 }
 
 FileResult ReplaceKeyRecord(const std::string& strVaultPath, const KeyRecordBytes& vRecord,
                             CVaultEnv* pEnv) {
-    const FolderPtr pLocation = CVaultEnv::Or(pEnv)->OpenFolder(strVaultPath);
-    if (!pLocation) return CauseOfLastError();
-    // The main copy first: until the second is replaced too, it still opens
-    // with the old credentials, and the next opening resolves the two.
-    const FileResult main = PutCopy(*pLocation, KEY_RECORD_NAME, vRecord, true);
-    if (main.nOutcome != FileOutcome::FILE_DONE) return main;
-    return PutCopy(*pLocation, KEY_RECORD_COPY_NAME, vRecord, true);
+    return PutBothCopies(strVaultPath, vRecord, true, pEnv);
 }
 
 }  // namespace quovex

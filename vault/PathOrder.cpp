@@ -74,6 +74,12 @@ void AppendUnitsPiecewise(const std::string& strUtf8, std::vector<PathUnit>* pUn
 std::vector<PathUnit> PathSortKey(const std::string& strUtf8) {
     std::vector<PathUnit> vUnits;
     vUnits.reserve(strUtf8.size());
+    // ASCII is its own GB18030: most names need no conversion, which costs
+    // far more than the folding (a whole iconv set-up per name).
+    if (std::all_of(strUtf8.begin(), strUtf8.end(), [](char c) { return (c & 0x80) == 0; })) {
+        AppendGbUnits(strUtf8, &vUnits);
+        return vUnits;
+    }
     std::string strGb;
     if (Utf8ToGb18030(strUtf8, &strGb)) {
         AppendGbUnits(strGb, &vUnits);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <utility>
 
+#include "LittleEndian.h"
 #include "SecureRandom.h"
 
 namespace quovex {
@@ -38,8 +39,7 @@ void ChunkNonce(const unsigned char* pFileId, std::uint64_t nIndex, bool bFinal,
                 unsigned char* pNonce) {
     std::memcpy(pNonce, pFileId, PFF_FILE_ID_SIZE);
     const std::uint64_t nCounter = nIndex | (bFinal ? PFF_FINAL_FLAG : 0);
-    for (int i = 0; i < 8; ++i)
-        pNonce[PFF_FILE_ID_SIZE + i] = static_cast<unsigned char>(nCounter >> (8 * i));
+    PutLe(pNonce + PFF_FILE_ID_SIZE, nCounter, 8);
 }
 
 // Where chunk nIndex begins in a stored file whose head takes nHead bytes.

@@ -2,19 +2,11 @@
 
 #include <cstring>
 
+#include "LittleEndian.h"
+
 namespace quovex {
 
 namespace {
-
-void PutLe(unsigned char* p, std::uint64_t n, int nBytes) {
-    for (int i = 0; i < nBytes; ++i) p[i] = static_cast<unsigned char>(n >> (8 * i));
-}
-
-std::uint64_t GetLe(const unsigned char* p, int nBytes) {
-    std::uint64_t n = 0;
-    for (int i = nBytes - 1; i >= 0; --i) n = n << 8 | p[i];
-    return n;
-}
 
 bool ValidSlotSize(std::uint32_t nSize) {
     return nSize % PFF_SLOT_ALIGN == 0 && nSize >= PFF_SLOT_MIN_SIZE && nSize <= PFF_SLOT_MAX_SIZE;

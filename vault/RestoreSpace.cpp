@@ -1,11 +1,10 @@
 #include "RestoreSpace.h"
 
+#include <memory>
 #include <unordered_map>
 
-#include "ChunkIo.h"
+#include "FileStore.h"
 #include "PathText.h"
-#include "RestoreTargets.h"
-#include "StoredFileFormat.h"
 #include "VaultFolders.h"
 #include "VaultTransfer.h"
 
@@ -18,29 +17,27 @@ namespace {
 // asked about once per folder, not once per file.
 using FolderBytes = std::unordered_map<std::string, std::uint64_t>;
 
-// The header is read here once more than by the restore itself: it is what
-// tells where the file goes. Its size comes with the open, so the walk
-// costs no look-up of its own per file.
-void AddStoredFile(CReadableFile* pFile, std::uint64_t* pTotal, FolderBytes* pByFolder) {
+// The head is read here once more than by the restore itself: it is what
+// tells where the file goes (for a protected file, its sealed metadata).
+// Its size comes with the open, so the walk costs no look-up of its own
+// per file.
+void AddStoredFile(const CFileStore& files, std::unique_ptr<CReadableFile> pFile,
+                   std::uint64_t* pTotal, FolderBytes* pByFolder) {
     if (!pFile) return;
     const std::uint64_t nSize = pFile->Size();
     *pTotal += nSize;
-    unsigned char bytes[SFF_HEADER_SIZE];
-    StoredFileHeader header;
-    std::string strPath;
-    if (ReadFull(*pFile, bytes, SFF_HEADER_SIZE) == SFF_HEADER_SIZE &&
-        DecodeHeader(bytes, &header) && RecordedRestorePath(header, &strPath))
-        (*pByFolder)[FolderOf(strPath)] += nSize;
+    const std::string strPath = files.RecordedPathOf(std::move(pFile));
+    if (!strPath.empty()) (*pByFolder)[FolderOf(strPath)] += nSize;
 }
 
-void AddStoredFolder(const FolderPtr& pFolder, const std::string& strPath, std::uint64_t* pTotal,
-                     FolderBytes* pByFolder) {
+void AddStoredFolder(const CFileStore& files, const FolderPtr& pFolder, const std::string& strPath,
+                     std::uint64_t* pTotal, FolderBytes* pByFolder) {
     WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
         if (entry.kind == EntryKind::ENTRY_FOLDER) {
-            AddStoredFolder(entry.pFolder->OpenFolder(entry.strName), entry.strPath, pTotal,
+            AddStoredFolder(files, entry.pFolder->OpenFolder(entry.strName), entry.strPath, pTotal,
                             pByFolder);
         } else if (entry.kind == EntryKind::ENTRY_FILE) {
-            AddStoredFile(entry.pFolder->OpenFile(entry.strName).get(), pTotal, pByFolder);
+            AddStoredFile(files, entry.pFolder->OpenFile(entry.strName), pTotal, pByFolder);
         }
         return true;
     });
@@ -74,7 +71,7 @@ bool VolumesHaveRoom(CVaultEnv* pEnv, const FolderBytes& byFolder, std::string* 
 
 }  // namespace
 
-bool RestoreHasRoom(CVaultEnv* pEnv, const std::string& strStored,
+bool RestoreHasRoom(const CFileStore& files, CVaultEnv* pEnv, const std::string& strStored,
                     const std::string& strTargetFolder, std::uint64_t* pTotal, std::string* pFull) {
     pEnv = CVaultEnv::Or(pEnv);
     if (!strTargetFolder.empty()) {
@@ -86,10 +83,10 @@ bool RestoreHasRoom(CVaultEnv* pEnv, const std::string& strStored,
     FolderBytes byFolder;
     switch (pEnv->GetKind(strStored)) {
         case EntryKind::ENTRY_FOLDER:
-            AddStoredFolder(pEnv->OpenFolder(strStored), strStored, pTotal, &byFolder);
+            AddStoredFolder(files, pEnv->OpenFolder(strStored), strStored, pTotal, &byFolder);
             break;
         case EntryKind::ENTRY_FILE:
-            AddStoredFile(pEnv->OpenForRead(strStored).get(), pTotal, &byFolder);
+            AddStoredFile(files, pEnv->OpenForRead(strStored), pTotal, &byFolder);
             break;
         default:
             break;

@@ -10,15 +10,18 @@
 
 namespace quovex {
 
+class CFileStore;
+
 // Adds up the stored lengths below strStored (*pTotal, what GetPathLength
 // counts) and tests the room for them. Restored below strTargetFolder,
 // they all count on that folder's volume; restored to their recorded
 // places (strTargetFolder empty), each stored file counts on the volume of
-// the folder its header records (its nearest existing folder), and a file
-// that records no acceptable path counts nowhere, as it writes nothing.
+// the folder it records (its nearest existing folder; files reads the
+// recorded path of either format), and a file that records no acceptable
+// path, or whose head does not open, counts nowhere, as it writes nothing.
 // True when every such volume has room, or its free space cannot be
 // determined; else false, with *pFull a folder on a volume without room.
-bool RestoreHasRoom(CVaultEnv* pEnv, const std::string& strStored,
+bool RestoreHasRoom(const CFileStore& files, CVaultEnv* pEnv, const std::string& strStored,
                     const std::string& strTargetFolder, std::uint64_t* pTotal, std::string* pFull);
 
 }  // namespace quovex

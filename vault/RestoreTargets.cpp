@@ -25,6 +25,7 @@ CRestoreFolders::CRestoreFolders(CVaultEnv* pEnv, const KeepOutSet* pKeepOut)
     : m_pEnv(CVaultEnv::Or(pEnv)), m_pKeepOut(pKeepOut) {}
 
 FileResult CRestoreFolders::Open(const std::string& strFolder, FolderPtr* pFolder) {
+    m_vMade.clear();
     for (std::size_t i = 0; i < m_vHeld.size(); ++i) {
         if (m_vHeld[i].strPath != strFolder) continue;
         if (i > 0) std::swap(m_vHeld[i], m_vHeld[0]);
@@ -43,8 +44,13 @@ FileResult CRestoreFolders::OpenAnew(const std::string& strFolder, FolderPtr* pF
     if (!pOpen) {
         // Checked before any folder is made, and again on the folder made.
         if (KeptOut(strFolder, nullptr)) return FileOutcome::FILE_IN_VAULT;
+        std::vector<std::string> vMade;
         const int nMadeError =
-            CreateDirectoryPath(WithSeparator(strFolder), RESTORE_FOLDER_MODE, m_pEnv);
+            CreateDirectoryPath(WithSeparator(strFolder), RESTORE_FOLDER_MODE, m_pEnv, &vMade);
+        for (std::string& strMade : vMade) {
+            MadeFolder made{std::move(strMade), {}};
+            if (m_pEnv->GetStamp(made.strPath, &made.stamp)) m_vMade.push_back(std::move(made));
+        }
         pOpen = m_pEnv->OpenFolder(strFolder);
         // The folder that could not be made says why.
         if (!pOpen) return nMadeError ? CauseOfErrno(nMadeError) : CauseOfLastError();
@@ -60,8 +66,23 @@ bool CRestoreFolders::KeptOut(const std::string& strFolder, const FolderPtr& pFo
                    : PathLeadsInto(m_pEnv, strFolder, *m_pKeepOut);
 }
 
-bool CRestoreFolders::KeepsOut(const FolderPtr& pFolder, const std::string& strName) const {
-    return m_pKeepOut && IsKeptOut(pFolder, strName, *m_pKeepOut);
+void CRestoreFolders::RemoveMadeFolders() {
+    for (auto it = m_vMade.rbegin(); it != m_vMade.rend() && RemoveIfAsMade(*it); ++it) {
+        std::erase_if(m_vHeld, [&](const HeldFolder& held) { return held.strPath == it->strPath; });
+    }
+    m_vMade.clear();
+}
+
+bool CRestoreFolders::RemoveIfAsMade(const MadeFolder& made) {
+    const FolderPtr pParent = m_pEnv->OpenFolder(FolderOf(made.strPath));
+    const std::string strName = LastComponent(made.strPath);
+    FileStamp now;
+    return pParent && pParent->GetStamp(strName, &now) && now.SameObject(made.stamp) &&
+           pParent->RemoveFolder(strName);
+}
+
+bool CRestoreFolders::KeepsOut(const FileStamp& entry) const {
+    return m_pKeepOut && entry.kind != EntryKind::ENTRY_NONE && IsKeptOut(entry, *m_pKeepOut);
 }
 
 }  // namespace quovex

@@ -35,14 +35,24 @@ public:
     // (nothing is made then); a failure, with why, when it cannot be made
     // or opened.
     FileResult Open(const std::string& strFolder, FolderPtr* pFolder);
-    // Whether strName in the open folder pFolder is a kept-out file or
-    // folder, which a restored file must not replace.
-    bool KeepsOut(const FolderPtr& pFolder, const std::string& strName) const;
+    // Whether the entry a restored file would replace, as looked up in its
+    // open folder (ENTRY_NONE when the name is free), is a kept-out file or
+    // folder.
+    bool KeepsOut(const FileStamp& entry) const;
+    // Takes back what the last Open made for a file that then restored
+    // nothing: the folders it made, deepest first, each only while it is
+    // still the folder made and empty; one that stays keeps those above it.
+    // Folders that were there before are never touched.
+    void RemoveMadeFolders();
 
 private:
     struct HeldFolder {
         std::string strPath;
         FolderPtr pFolder;
+    };
+    struct MadeFolder {
+        std::string strPath;
+        FileStamp stamp;  // as made, so that a folder put in its place is left alone
     };
 
     FileResult OpenAnew(const std::string& strFolder, FolderPtr* pFolder);
@@ -50,10 +60,12 @@ private:
     // the open folder pFolder, or while it is null the folder strFolder
     // would be made in, lies in the kept-out folder.
     bool KeptOut(const std::string& strFolder, const FolderPtr& pFolder) const;
+    bool RemoveIfAsMade(const MadeFolder& made);
 
     CVaultEnv* m_pEnv;
     const KeepOutSet* m_pKeepOut;
     std::vector<HeldFolder> m_vHeld;  // the one used last first
+    std::vector<MadeFolder> m_vMade;  // what the last Open made, parents first
 };
 
 }  // namespace quovex

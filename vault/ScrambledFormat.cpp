@@ -36,6 +36,10 @@ public:
           m_head(std::move(head)) {}
 
     const StoredHead& Head() const override { return m_head; }
+    std::int64_t StoredTime() override {
+        std::int64_t nSeconds = 0;
+        return m_pStored->GetCreationTime(&nSeconds) ? nSeconds : 0;
+    }
     FileResult WritePlain(CWritableFile& target, RunContext& run) override;
 
 private:
@@ -162,8 +166,6 @@ FileResult CScrambledFormat::OpenStored(std::unique_ptr<CReadableFile> pStored,
         head.strRecordedPath.clear();
         head.strSummary.clear();
     }
-    // The format records no time: the stored file came into being when it was stored.
-    if (!pStored->GetCreationTime(&head.nStoredTime)) head.nStoredTime = 0;
     head.bKeyMatches = header.nChecksum == m_cipher.Checksum();
     *ppReader =
         std::make_unique<CScrambledReader>(m_cipher, std::move(pStored), header, std::move(head));

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ChunkIo.h"
+#include "LittleEndian.h"
 #include "VaultEnv.h"
 
 namespace quovex {
@@ -10,12 +11,11 @@ namespace quovex {
 namespace {
 
 void PutLe32(unsigned char* p, std::uint32_t n) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(n >> (8 * i));
+    PutLe(p, n, 4);
 }
 
 std::uint32_t GetLe32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+    return static_cast<std::uint32_t>(GetLe(p, 4));
 }
 
 // Reads up to nWant header bytes of an open file (null: not opened); the

@@ -8,6 +8,7 @@
 #include "StoredFileFormat.h"
 #include "StoredFormat.h"
 #include "TextCodec.h"
+#include "VaultFolders.h"
 
 namespace quovex {
 
@@ -66,6 +67,32 @@ SummaryWriteResult WriteScrambledSummary(CUpdatableFile& file, const std::string
     return SummaryWriteResult::SUMMARY_WRITTEN;
 }
 
+// ReadStoredFileInfo of a file opened for reading (null: not opened).
+StoredFileInfo ReadOpenFileInfo(const std::unique_ptr<CReadableFile>& pFile,
+                                const CVaultKey* pKey) {
+    StoredFileInfo info;
+    if (!pFile) return info;
+    info.bOpened = true;
+    info.stamp = pFile->OpenStamp();
+    info.bHasCreationTime = pFile->GetCreationTime(&info.nCreationTime);
+
+    unsigned char buf[SFF_HEADER_SIZE];
+    const std::int64_t nPeek = ReadFull(*pFile, buf, STORED_SIGNATURE_PEEK);
+    if (nPeek < 0) return info;
+    info.nKind = KindOfSignature(buf, static_cast<std::size_t>(nPeek));
+    if (info.nKind == StoredKind::STORED_SCRAMBLED)
+        ReadScrambledInfo(*pFile, buf, static_cast<std::size_t>(nPeek), &info);
+    else if (info.nKind == StoredKind::STORED_PROTECTED)
+        ReadProtectedProperties(*pFile, buf, static_cast<std::size_t>(nPeek), pKey, &info);
+    return info;
+}
+
+// A stored file's part of GetPlainTotalSize.
+std::uint64_t ShownPlainSize(const StoredFileInfo& info) {
+    if (info.bStored) return info.nPlainSize;
+    return info.nKind == StoredKind::STORED_PROTECTED ? info.stamp.nSize : 0;
+}
+
 }  // namespace
 
 std::size_t SummaryLimitBytes(StoredKind nKind) {
@@ -81,22 +108,15 @@ std::size_t SummaryLimitBytes(StoredKind nKind) {
 
 StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv,
                                   const CVaultKey* pKey) {
-    StoredFileInfo info;
-    const auto pFile = CVaultEnv::Or(pEnv)->OpenForRead(strPath);
-    if (!pFile) return info;
-    info.bOpened = true;
-    info.stamp = pFile->OpenStamp();
-    info.bHasCreationTime = pFile->GetCreationTime(&info.nCreationTime);
+    return ReadOpenFileInfo(CVaultEnv::Or(pEnv)->OpenForRead(strPath), pKey);
+}
 
-    unsigned char buf[SFF_HEADER_SIZE];
-    const std::int64_t nPeek = ReadFull(*pFile, buf, STORED_SIGNATURE_PEEK);
-    if (nPeek < 0) return info;
-    info.nKind = KindOfSignature(buf, static_cast<std::size_t>(nPeek));
-    if (info.nKind == StoredKind::STORED_SCRAMBLED)
-        ReadScrambledInfo(*pFile, buf, static_cast<std::size_t>(nPeek), &info);
-    else if (info.nKind == StoredKind::STORED_PROTECTED)
-        ReadProtectedProperties(*pFile, buf, static_cast<std::size_t>(nPeek), pKey, &info);
-    return info;
+std::uint64_t GetPlainTotalSize(const std::string& strFolder, const CVaultKey* pKey,
+                                CVaultEnv* pEnv) {
+    return SumOverFiles(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder,
+                        [&](CFolder& folder, const std::string& strName) {
+                            return ShownPlainSize(ReadOpenFileInfo(folder.OpenFile(strName), pKey));
+                        });
 }
 
 bool ReadFileCreationTime(const std::string& strPath, std::int64_t* pSeconds, CVaultEnv* pEnv) {

@@ -67,6 +67,15 @@ std::size_t SummaryLimitBytes(StoredKind nKind);
 StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv = nullptr,
                                   const CVaultKey* pKey = nullptr);
 
+// What the folder properties show as the size of strFolder: the plain
+// sizes of the stored files below it at any depth. A scrambled file's
+// comes from its header; a protected file's from its sealed metadata when
+// pKey holds its vault's master key, else (no key, or metadata that does
+// not open) its stored length, which is more than it holds. A file of
+// neither format counts 0.
+std::uint64_t GetPlainTotalSize(const std::string& strFolder, const CVaultKey* pKey,
+                                CVaultEnv* pEnv = nullptr);
+
 // The creation time of the regular file strPath (a final link not
 // followed), as CReadableFile::GetCreationTime. False when it cannot be
 // opened.

@@ -35,7 +35,7 @@ struct StoredHead {
     std::string strRecordedPath;   // UTF-8, as recorded, whatever its form
     std::string strSummary;        // UTF-8
     bool bTextUnreadable = false;  // the recorded path or summary is not valid text: both ""
-    std::int64_t nStoredTime = 0;  // seconds since 1970 (UTC); 0 when not known
+    std::int64_t nStoredTime = 0;  // protected: seconds since 1970 (UTC); see StoredTime()
     std::uint32_t nMode = 0;       // the source's permission bits; 0 when not recorded
     // False when the file records credentials other than the key's: it
     // was stored with another user name or password.
@@ -48,6 +48,11 @@ class CStoredReader {
 public:
     virtual ~CStoredReader() = default;
     virtual const StoredHead& Head() const = 0;
+    // When the file was stored, in seconds since 1970 (UTC); 0 when not
+    // known. A scrambled file records no time: the stored file's own
+    // creation time is looked up here, a call more that only a conversion
+    // makes.
+    virtual std::int64_t StoredTime() { return Head().nStoredTime; }
     // Writes the plain content into target, counting run.nDone by stored
     // bytes read. FILE_DONE only when the whole body was read and found
     // sound; the target is then complete but not committed. A damaged body

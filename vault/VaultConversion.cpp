@@ -209,8 +209,9 @@ FileResult CVaultConverter::WriteProtected(CStoredReader& reader, CWritableFile&
     const StoredHead& head = reader.Head();
     ProtectedMetadata metadata;
     metadata.nPlainSize = head.nPlainSize;
+    const std::int64_t nStoredTime = reader.StoredTime();
     metadata.nStoredTime =
-        head.nStoredTime != 0 ? head.nStoredTime : static_cast<std::int64_t>(std::time(nullptr));
+        nStoredTime != 0 ? nStoredTime : static_cast<std::int64_t>(std::time(nullptr));
     metadata.nMode = head.nMode != 0 ? head.nMode : CONVERT_DEFAULT_MODE;
     metadata.strSourcePath = head.strRecordedPath;
     metadata.strSummary = head.strSummary;

@@ -52,13 +52,17 @@ std::string BoxFolderPath(const std::string& strVaultPath, int nBox) {
     return JoinPath(strVaultPath, BOX_TABLE[nBox].pszFolder);
 }
 
-int CreateDirectoryPath(const std::string& strPath, unsigned nMode, CVaultEnv* pEnv) {
+int CreateDirectoryPath(const std::string& strPath, unsigned nMode, CVaultEnv* pEnv,
+                        std::vector<std::string>* pMade) {
     pEnv = CVaultEnv::Or(pEnv);
     int nFirstError = 0;
     for (std::size_t i = 1; i < strPath.size(); ++i) {
-        if (strPath[i] == PATH_SEPARATOR && !pEnv->CreateFolder(strPath.substr(0, i), nMode) &&
-            errno != EEXIST && nFirstError == 0)
+        if (strPath[i] != PATH_SEPARATOR) continue;
+        if (pEnv->CreateFolder(strPath.substr(0, i), nMode)) {
+            if (pMade) pMade->push_back(strPath.substr(0, i));
+        } else if (errno != EEXIST && nFirstError == 0) {
             nFirstError = errno;
+        }
     }
     return nFirstError;
 }
@@ -75,6 +79,21 @@ std::string FindVaultOf(const std::string& strPath, CVaultEnv* pEnv) {
         if (pEnv->GetKind(BoxFolderPath(strPath, nBox)) == EntryKind::ENTRY_FOLDER) return strPath;
     }
     return std::string();
+}
+
+int PlaceScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv) {
+    const FolderPtr pLocation = CVaultEnv::Or(pEnv)->OpenFolder(strVaultPath);
+    if (!pLocation) return 0;
+    const auto pMark = pLocation->CreateFileFor(SCRAMBLED_MARK_NAME, 0600);
+    if (!pMark || !pMark->Sync()) return 0;
+    const CommitResult nCommit = pMark->Commit(false);
+    if (nCommit == CommitResult::COMMIT_FAILED) return 0;
+    return nCommit == CommitResult::COMMIT_TAKEN || pLocation->Sync() ? 1 : 0;
+}
+
+bool HasScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv) {
+    return CVaultEnv::Or(pEnv)->GetKind(JoinPath(strVaultPath, SCRAMBLED_MARK_NAME)) !=
+           EntryKind::ENTRY_NONE;
 }
 
 int CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv) {
@@ -100,31 +119,10 @@ std::string FindFirstStoredIn(const FolderPtr& pFolder, const std::string& strPa
     return strFound;
 }
 
-std::uint64_t StoredTotalIn(const FolderPtr& pFolder, const std::string& strPath) {
-    std::uint64_t nSum = 0;
-    WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
-        if (entry.kind == EntryKind::ENTRY_FOLDER)
-            nSum += StoredTotalIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath);
-        if (entry.kind == EntryKind::ENTRY_FILE)
-            nSum += ReadPlainSize(entry.pFolder->OpenFile(entry.strName).get());
-        return true;
-    });
-    return nSum;
-}
-
-std::uint64_t FolderLengthIn(const FolderPtr& pFolder, const std::string& strPath) {
-    std::uint64_t nSum = 0;
-    WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
-        if (entry.kind == EntryKind::ENTRY_FOLDER)
-            nSum += FolderLengthIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath);
-        FileStamp stamp;
-        if (entry.kind == EntryKind::ENTRY_FILE && entry.pFolder->GetStamp(entry.strName, &stamp) &&
-            stamp.kind == EntryKind::ENTRY_FILE) {
-            nSum += stamp.nSize;
-        }
-        return true;
-    });
-    return nSum;
+std::uint64_t FileLengthIn(CFolder& folder, const std::string& strName) {
+    FileStamp stamp;
+    return folder.GetStamp(strName, &stamp) && stamp.kind == EntryKind::ENTRY_FILE ? stamp.nSize
+                                                                                   : 0;
 }
 
 }  // namespace
@@ -198,8 +196,24 @@ std::string FindFirstStoredFileInBoxes(const std::string& strVaultPath, CVaultEn
     return strFound;
 }
 
+std::uint64_t SumOverFiles(const FolderPtr& pFolder, const std::string& strPath,
+                           const FileMeasure& fnMeasure) {
+    std::uint64_t nSum = 0;
+    WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
+        if (entry.kind == EntryKind::ENTRY_FOLDER)
+            nSum +=
+                SumOverFiles(entry.pFolder->OpenFolder(entry.strName), entry.strPath, fnMeasure);
+        if (entry.kind == EntryKind::ENTRY_FILE) nSum += fnMeasure(*entry.pFolder, entry.strName);
+        return true;
+    });
+    return nSum;
+}
+
 std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv) {
-    return StoredTotalIn(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder);
+    return SumOverFiles(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder,
+                        [](CFolder& folder, const std::string& strName) -> std::uint64_t {
+                            return ReadPlainSize(folder.OpenFile(strName).get());
+                        });
 }
 
 std::uint64_t GetFileLength(const std::string& strPath, CVaultEnv* pEnv) {
@@ -209,7 +223,7 @@ std::uint64_t GetFileLength(const std::string& strPath, CVaultEnv* pEnv) {
 }
 
 std::uint64_t GetFolderLength(const std::string& strFolder, CVaultEnv* pEnv) {
-    return FolderLengthIn(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder);
+    return SumOverFiles(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder, FileLengthIn);
 }
 
 std::uint64_t GetPathLength(const std::string& strPath, CVaultEnv* pEnv) {
@@ -224,18 +238,24 @@ std::uint64_t GetPathLength(const std::string& strPath, CVaultEnv* pEnv) {
     }
 }
 
-std::string FormatSizeText(std::uint64_t nBytes) {
+SizeUnit ScaleSize(std::uint64_t nBytes, double* pValue) {
     const std::uint64_t nKilo = nBytes / 1024;
+    *pValue = static_cast<double>(nKilo == 0 ? nBytes : nKilo);
+    if (nKilo == 0) return SizeUnit::SIZE_BYTES;
+    if (nKilo < 1000) return SizeUnit::SIZE_KB;
+    *pValue /= 1024.0;
+    return SizeUnit::SIZE_MB;
+}
+
+std::string FormatSizeText(std::uint64_t nBytes) {
+    double dValue = 0;
+    const SizeUnit nUnit = ScaleSize(nBytes, &dValue);
     char szText[96];
-    if (nKilo == 0) {
+    if (nUnit == SizeUnit::SIZE_BYTES) {
         std::snprintf(szText, sizeof szText, "%" PRIu64 " 字节( %" PRIu64 " 字节)", nBytes, nBytes);
-    } else if (nKilo < 1000) {
-        std::snprintf(szText, sizeof szText, "%.2f KB( %" PRIu64 " 字节)",
-                      static_cast<double>(nKilo), nBytes);
     } else {
-        // From the whole kilobytes, so 1024000 bytes shows as 0.98 MB.
-        std::snprintf(szText, sizeof szText, "%.2f MB( %" PRIu64 " 字节)",
-                      static_cast<double>(nKilo) / 1024.0, nBytes);
+        std::snprintf(szText, sizeof szText, "%.2f %s( %" PRIu64 " 字节)", dValue,
+                      nUnit == SizeUnit::SIZE_KB ? "KB" : "MB", nBytes);
     }
     return szText;
 }

@@ -26,12 +26,18 @@ struct BoxInfo {
 };
 extern const BoxInfo BOX_TABLE[BOX_COUNT];
 
+// The mark a scrambled vault is made with: an empty file at the location
+// that keeps it a scrambled vault while no stored file decides its kind.
+inline constexpr char SCRAMBLED_MARK_NAME[] = ".quovex-scrambled";
+
 // Names of the records the vault keeps for itself at its location, beside
 // the box folders: the two copies of a protected vault's key record
-// (KEY_RECORD_NAME, KEY_RECORD_COPY_NAME in KeyRecordFiles.h). Drops and
-// restores keep out of them as they keep out of the box folders
-// (FolderIdentity.h); a new record only needs its name here.
-inline constexpr std::array<const char*, 2> VAULT_RECORD_NAMES{".quovex-key", ".quovex-key.2"};
+// (KEY_RECORD_NAME, KEY_RECORD_COPY_NAME in KeyRecordFiles.h) and the mark
+// of a scrambled one. Drops and restores keep out of them as they keep out
+// of the box folders (FolderIdentity.h); a new record only needs its name
+// here.
+inline constexpr std::array<const char*, 3> VAULT_RECORD_NAMES{".quovex-key", ".quovex-key.2",
+                                                               SCRAMBLED_MARK_NAME};
 
 // The row number of a box folder name, or -1.
 int BoxIndex(const std::string& strFolderName);
@@ -67,12 +73,20 @@ std::string FindVaultOf(const std::string& strPath, CVaultEnv* pEnv = nullptr);
 // trailing separator, the folder itself too), parents first, with nMode.
 // Failures do not stop it; the errno of the first folder that could not be
 // made (one that exists already is no failure) is returned, else 0, for a
-// caller that then finds the folder missing to tell why.
+// caller that then finds the folder missing to tell why. pMade, when
+// given, receives the folders this call made, parents first.
 int CreateDirectoryPath(const std::string& strPath, unsigned nMode = 0700,
-                        CVaultEnv* pEnv = nullptr);
+                        CVaultEnv* pEnv = nullptr, std::vector<std::string>* pMade = nullptr);
 
 // Creates the vault location and its four box folders. Always 1.
 int CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
+
+// Puts the scrambled vault's mark in the existing location strVaultPath,
+// flushed with its folder. 1 when the mark is there (made now, or there
+// already), else 0 with errno telling why.
+int PlaceScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
+// Whether anything lies at the mark's name in strVaultPath.
+bool HasScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
 
 // Removes the file or link at strPath through the folder that holds it
 // (a link is removed, never followed). 1 when it was removed, else 0.
@@ -98,7 +112,15 @@ std::string FindFirstStoredFile(const std::string& strFolder, CVaultEnv* pEnv = 
 // vault's.
 std::string FindFirstStoredFileInBoxes(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
 
-// Sum of the plain sizes recorded in the headers of all files below strFolder.
+// Sums fnMeasure over every regular file below the open folder pFolder
+// (whose path is strPath) at any depth, walked as WalkFolder does; it is
+// given the open folder that holds the file and the file's name there.
+using FileMeasure = std::function<std::uint64_t(CFolder& folder, const std::string& strName)>;
+std::uint64_t SumOverFiles(const FolderPtr& pFolder, const std::string& strPath,
+                           const FileMeasure& fnMeasure);
+
+// Sum of the plain sizes recorded in the scrambled headers of all files
+// below strFolder (a protected file counts 0: GetPlainTotalSize).
 std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv = nullptr);
 
 // Length of a regular file, 0 when there is none (a link counts 0).
@@ -108,6 +130,14 @@ std::uint64_t GetFolderLength(const std::string& strFolder, CVaultEnv* pEnv = nu
 // GetFolderLength of a folder, GetFileLength of a file, else 0 (links count 0).
 std::uint64_t GetPathLength(const std::string& strPath, CVaultEnv* pEnv = nullptr);
 
+// The unit a size is shown in, by the rule both faces follow: bytes below
+// 1 KiB, KB below 1000 whole kilobytes, else MB, the last two counted from
+// the whole kilobytes (so 1024000 bytes is 0.98 MB). *pValue receives the
+// number shown before the unit.
+enum class SizeUnit { SIZE_BYTES, SIZE_KB, SIZE_MB };
+SizeUnit ScaleSize(std::uint64_t nBytes, double* pValue);
+
+// The window's wording of a size:
 // "1023 字节( 1023 字节)", "4.00 KB( 5000 字节)", "0.98 MB( 1024000 字节)".
 std::string FormatSizeText(std::uint64_t nBytes);
 

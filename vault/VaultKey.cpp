@@ -38,4 +38,11 @@ void CVaultKey::Wipe() {
     m_strUser.clear();
 }
 
+void CVaultKey::Reset(const std::string& strUser, const std::string& strPassword) {
+    Wipe();
+    m_strUser = strUser;
+    m_cipher = CVaultCipher(m_strUser, strPassword);
+    m_password = KeepSecret(strPassword);
+}
+
 }  // namespace quovex

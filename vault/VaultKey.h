@@ -47,6 +47,10 @@ public:
 
     // Wipes everything it holds: afterwards it opens nothing.
     void Wipe();
+    // Wipes everything it holds, then holds strUser and strPassword as if
+    // newly made with them (no master key): a locked vault's key made
+    // again in place, where others may still refer to it.
+    void Reset(const std::string& strUser, const std::string& strPassword);
 
 private:
     std::string m_strUser;

@@ -351,7 +351,8 @@ int RunRestore(CVaultFeedback& feedback, RestoreJob& job) {
     CCancelWatch watch(feedback);
     std::uint64_t nTotal = 0;
     std::string strFull;
-    if (!RestoreHasRoom(pEnv, job.strStoredItem, job.strTargetFolder, &nTotal, &strFull)) {
+    if (!RestoreHasRoom(job.pVault->Files(), pEnv, job.strStoredItem, job.strTargetFolder, &nTotal,
+                        &strFull)) {
         job.report.bNoSpace = true;
         feedback.ShowMessage(FeedbackMessage::MESSAGE_NO_DISK_SPACE, strFull);
         return 1;

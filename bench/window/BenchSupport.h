@@ -67,6 +67,7 @@ class CRunTimes {
 public:
     void Add(double dMs) { m_vMs.push_back(dMs); }
     double Best() const { return *std::min_element(m_vMs.begin(), m_vMs.end()); }
+    double Worst() const { return *std::max_element(m_vMs.begin(), m_vMs.end()); }
     double Median() const {
         std::vector<double> v = m_vMs;
         std::sort(v.begin(), v.end());

@@ -26,10 +26,6 @@ std::uint64_t Le(const unsigned char* p, int nBytes) {
     return n;
 }
 
-std::string TextOf(const CSecretBytes& text) {
-    return std::string(reinterpret_cast<const char*>(text.Data()), text.Size());
-}
-
 // KEY_OPENED for a sound record (checksum, magic, version, size), else why not.
 KeyRecordResult Soundness(const Bytes& v) {
     if (v.size() < KR_OFFSET_VERSION + 1 + KR_CHECKSUM_SIZE) return KeyRecordResult::KEY_DAMAGED;
@@ -110,7 +106,7 @@ void RequireKey(KeyRecordResult result, const CSecretBytes& key, const char* psz
 }
 
 void CheckUnseal(const Bytes& v) {
-    const std::string strRecovery = TextOf(World().reference.recoveryText);
+    const std::string strRecovery = test::TextOf(World().reference.recoveryText);
     CSecretBytes key;
     KeyRecordResult result =
         UnsealWithPassword(v, test::REFERENCE_USER, test::REFERENCE_PASSWORD, &key);
@@ -139,7 +135,7 @@ void CheckReseal(const Bytes& v) {
     const KeyRecordResult opened = UnsealWithPassword(vNew, "新 user", "new pw", &key);
     Require(opened == KeyRecordResult::KEY_OPENED, "a resealed record does not open");
     RequireKey(opened, key, "the resealed record");
-    Require(UnsealWithRecoveryKey(vNew, TextOf(World().reference.recoveryText), &key) ==
+    Require(UnsealWithRecoveryKey(vNew, test::TextOf(World().reference.recoveryText), &key) ==
                 ExpectRecovery(v, true),
             "the resealed record's recovery seal");
 }
@@ -168,12 +164,12 @@ void CheckRecoveryText(const std::string& strText) {
     Require(key.IsEmpty() != bParsed, "ParseRecoveryKey's key");
     bool bReference = false;
     if (bParsed) {
-        std::string strFormatted = TextOf(FormatRecoveryKey(key));
+        std::string strFormatted = test::TextOf(FormatRecoveryKey(key));
         strFormatted.erase(std::remove(strFormatted.begin(), strFormatted.end(), '-'),
                            strFormatted.end());
         Require(strFormatted == strSymbols, "ParseRecoveryKey and FormatRecoveryKey disagree");
         CSecretBytes referenceKey;
-        ParseRecoveryKey(TextOf(World().reference.recoveryText), &referenceKey);
+        ParseRecoveryKey(test::TextOf(World().reference.recoveryText), &referenceKey);
         bReference = key.Equals(referenceKey);
     }
     CSecretBytes master;
@@ -246,10 +242,11 @@ void CheckKeyRecordFiles(Bytes v, unsigned nFlags) {
 
     KeyRecordOpening opening;
     const KeyRecordResult result =
-        bRecovery ? OpenKeyRecordWithRecoveryKey(FUZZ_VAULT, TextOf(world.reference.recoveryText),
-                                                 &opening, world.pEnv)
-                  : OpenKeyRecordWithPassword(FUZZ_VAULT, test::REFERENCE_USER,
-                                              test::REFERENCE_PASSWORD, &opening, world.pEnv);
+        bRecovery
+            ? OpenKeyRecordWithRecoveryKey(FUZZ_VAULT, test::TextOf(world.reference.recoveryText),
+                                           &opening, world.pEnv)
+            : OpenKeyRecordWithPassword(FUZZ_VAULT, test::REFERENCE_USER, test::REFERENCE_PASSWORD,
+                                        &opening, world.pEnv);
     const Tree after = Snapshot(world.strRoot);
     const KeyRecordResult inputAlone =
         bRecovery ? ExpectRecovery(v, true) : ExpectPassword(v, true);

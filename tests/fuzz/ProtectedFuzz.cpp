@@ -3,42 +3,24 @@
 // first byte.
 #include "ProtectedFuzz.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-
 #include "ReferenceVault.h"
-#include "SandboxTree.h"
 
 using namespace quovex;
 using namespace quovex::fuzz;
-namespace fs = std::filesystem;
 
 namespace {
 
-FuzzWorld& TheWorld() {
-    static FuzzWorld s_world;
-    return s_world;
-}
-
-void RemoveRoot() {
-    std::error_code ec;
-    fs::remove_all(TheWorld().strRoot, ec);
-}
+FuzzWorld g_world;
 
 }  // namespace
 
 const FuzzWorld& quovex::fuzz::World() {
-    return TheWorld();
+    return g_world;
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    FuzzWorld& world = TheWorld();
-    std::string strTemplate = (fs::temp_directory_path() / "quovex-fuzz-XXXXXX").string();
-    if (!mkdtemp(strTemplate.data())) Finding("no temporary folder");
-    world.strRoot = fs::canonical(strTemplate).string();
-    std::atexit(RemoveRoot);
+    FuzzWorld& world = g_world;
+    world.strRoot = MakeSandboxRoot();
     world.pEnv = new CSandboxEnv(world.strRoot);
     if (!test::MakeReferenceRecord(&world.reference) ||
         !DeriveFileKeys(world.reference.masterKey, &world.keys))
@@ -73,6 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
             CheckKeyRecordFiles(std::move(v), nFlags);
             break;
     }
-    Clear(TheWorld().strRoot);
+    Clear(g_world.strRoot);
     return 0;
 }

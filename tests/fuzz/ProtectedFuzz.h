@@ -20,7 +20,7 @@
 #include "FileStore.h"
 #include "KeyRecord.h"
 #include "ProtectedFile.h"
-#include "SandboxEnv.h"
+#include "SandboxTree.h"
 #include "VaultKey.h"
 
 namespace quovex::fuzz {
@@ -45,8 +45,6 @@ constexpr unsigned FUZZ_LAYOUT_MAIN = 0;          // input main copy, reference 
 constexpr unsigned FUZZ_LAYOUT_SECOND = 1;        // reference main copy, input second
 constexpr unsigned FUZZ_LAYOUT_MAIN_ALONE = 2;    // input main copy, no second
 constexpr unsigned FUZZ_LAYOUT_SECOND_ALONE = 3;  // no main copy, input second
-
-constexpr char FUZZ_VAULT[] = "/vault";
 
 // The reference vault, made once, and the sandbox every run works in.
 struct FuzzWorld {

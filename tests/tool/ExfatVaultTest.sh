@@ -63,5 +63,4 @@ expect 0 "restore over existing files" \
 cmp -s orig/docs/b.bin stick/out/docs/b.bin || fail "the replaced file differs"
 
 [ -z "$(find stick -name '.*')" ] || { fail "temporaries left"; find stick -name '.*'; }
-[ "$FAILS" -eq 0 ] && echo "all exFAT checks passed"
-exit $((FAILS > 0))
+finish "exFAT"

@@ -2,8 +2,9 @@
 # Passwords kept off the command line: --password-file and --password-stdin
 # take the first line without its line end, and the terminal prompt turns
 # echo off and puts it back, also when SIGINT or SIGTERM ends the tool
-# while it waits, refuses a line too long for a password and asks again
-# after a stop (driven through a pseudo-terminal; no timing involved).
+# while it waits, refuses a line too long for a password, asks again after
+# a stop and has a new password typed twice (driven through a
+# pseudo-terminal; no timing involved).
 # Usage: PasswordTest.sh PATH-TO-quovex-tool
 . "$(dirname "$0")/ToolTestSupport.sh"
 PW="pass-密码"
@@ -28,9 +29,10 @@ expect 2 "two password options" check --user alice --password-file pw.txt --pass
 expect 2 "no terminal to ask on" check --user alice vault
 grep -q "password-file" err.txt || fail "no hint at the password options"
 
-python3 - "$TOOL" "$PW" "$WORK/vault" <<'PY' || fail "terminal prompt"
+expect 0 "init of a protected vault" init --user alice --password-file pw.txt "${KDF[@]}" pv >/dev/null
+python3 - "$TOOL" "$PW" "$WORK/vault" "$WORK/pv" <<'PY' || fail "terminal prompt"
 import os, pty, select, signal, sys, termios
-tool, password, vault = sys.argv[1], sys.argv[2].encode(), sys.argv[3]
+tool, password, vault, protected = sys.argv[1], sys.argv[2].encode(), sys.argv[3], sys.argv[4]
 
 # What the tool writes up to `wanted`, or with None up to its end. The
 # timeout only keeps a broken tool from hanging the test.
@@ -53,17 +55,20 @@ def read_until(fd, wanted):
 def echo_on(fd):
     return bool(termios.tcgetattr(fd)[3] & termios.ECHO)
 
-def start():
-    pid, fd = pty.fork()
-    if pid == 0:
-        os.execv(tool, [tool, "check", "--user", "alice", vault])
-    read_until(fd, b"Password for alice: ")
-    assert not echo_on(fd), "echo still on at the prompt"
-    assert password not in open("/proc/%d/cmdline" % pid, "rb").read()
+def prompted(pid, fd, prompt):
+    read_until(fd, prompt)
+    assert not echo_on(fd), "echo on at %r" % prompt
     # The prompt goes out before the read starts, and a signal that comes
     # in between is noted but ends no read: wait until the tool sleeps in it.
     while open("/proc/%d/stat" % pid).read().rsplit(")", 1)[1].split()[0] in "RD":
         os.sched_yield()
+
+def start(args=("check", "--user", "alice", vault)):
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.execv(tool, [tool, *args])
+    prompted(pid, fd, b"Password for alice: ")
+    assert password not in open("/proc/%d/cmdline" % pid, "rb").read()
     return pid, fd
 
 # Types line at the prompt; what the tool writes after it, which must end
@@ -96,10 +101,20 @@ for stop in () if held else stops:
 if not held:
     pid, fd = start()
     os.kill(pid, signal.SIGTSTP)
-    read_until(fd, b"Password for alice: ")
-    assert not echo_on(fd), "echo on at the prompt after a stop"
+    prompted(pid, fd, b"Password for alice: ")
     answer(pid, fd, password, 0)
-PY
 
-[ "$FAILS" -eq 0 ] && echo "all password checks passed"
-exit $((FAILS > 0))
+# A new password is typed twice; two that differ change nothing.
+for again, code in ((b"new-pasz", 2), (b"new-pass", 0)):
+    pid, fd = start(("passwd", "--user", "alice", "--kdf-passes", "1", "--kdf-memory", "1",
+                     protected))
+    os.write(fd, password + b"\n")
+    prompted(pid, fd, b"New password for alice: ")
+    os.write(fd, b"new-pass\n")
+    prompted(pid, fd, b"Type it again: ")
+    answer(pid, fd, again, code)
+PY
+printf 'new-pass\n' >new.txt
+expect 0 "the password typed twice" check --user alice --password-file new.txt pv
+
+finish "password"

@@ -89,5 +89,4 @@ expect 1 "first stored file empty" restore "${CRED[@]}" --to out3 cut/FileBox
 grep -q "first stored file is damaged.*cut/FileBox/a.txt" err.txt && ! grep -q wrong err.txt ||
     fail "an empty first stored file read as wrong credentials"
 
-[ "$FAILS" -eq 0 ] && echo "all quovex-tool checks passed"
-exit $((FAILS > 0))
+finish "quovex-tool"

@@ -1,12 +1,15 @@
 # Sourced by the quovex-tool tests with the tool's path as $1: TOOL, a
 # temporary working folder removed on exit (the current folder), fail,
-# expect and expect_says.
+# expect, expect_says and finish; KDF, the fastest derivation, and
+# KEY_PATTERN, a recovery key as printed.
 set -u
 TOOL=$(realpath "$1")
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 cd "$WORK" || exit 1
 FAILS=0
+KDF=(--kdf-passes 1 --kdf-memory 1)
+KEY_PATTERN='[0-9A-Z]{4}(-[0-9A-Z]{4}){12}'
 
 fail() {
     echo "FAIL: $*"
@@ -30,4 +33,10 @@ expect_says() {
     shift 3
     expect "$nWant" "$strWhat" "$@"
     grep -q -- "$strText" err.txt || { fail "$strWhat: no \"$strText\""; cat err.txt; }
+}
+
+# finish WHAT: the script's verdict as its exit status.
+finish() {
+    [ "$FAILS" -eq 0 ] && echo "all $1 checks passed"
+    exit $((FAILS > 0))
 }

@@ -1,15 +1,19 @@
-// The main of the interface tests: it points HOME and XDG_CONFIG_HOME at a
+// The main of the interface tests: it points HOME, XDG_CONFIG_HOME,
+// XDG_CACHE_HOME and XDG_RUNTIME_DIR (where opened files are restored) at a
 // temporary folder before the application exists, as QSettings and
 // QStandardPaths read the variables once.
 #pragma once
 
+#include <QAction>
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMap>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +21,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "DialogBuilder.h"
+#include "MessageBox.h"
 #include "OpenVault.h"
 #include "VaultApp.h"
 #include "VaultDlg.h"
@@ -41,6 +47,47 @@ inline QByteArray ReadFile(const QString& strPath) {
 inline bool PlaceReference(const char* pszName, const QString& strPath) {
     return MakeFile(strPath,
                     ReadFile(QStringLiteral(QUOVEX_TEST_DATA "/") + QLatin1String(pszName)));
+}
+
+// A fresh, empty folder strName below the test's home.
+inline QString FreshFolder(const QString& strName) {
+    const QString strPath = g_strHome + QLatin1Char('/') + strName;
+    QDir(strPath).removeRecursively();
+    QDir().mkpath(strPath);
+    return strPath;
+}
+
+// Clicks the button nId of pDialog.
+inline void Click(const QWidget* pDialog, int nId) {
+    FindControl<QPushButton>(pDialog, nId)->click();
+}
+
+// Puts strText into the line edit nId of pDialog.
+inline void TypeInto(const QWidget* pDialog, int nId, const QString& strText) {
+    FindControl<QLineEdit>(pDialog, nId)->setText(strText);
+}
+
+inline QAction* Command(const QWidget* pWindow, int nCommandId) {
+    return pWindow->findChild<QAction*>(QString::number(nCommandId));
+}
+
+inline bool CommandEnabled(const QWidget* pWindow, int nCommandId) {
+    return Command(pWindow, nCommandId)->isEnabled();
+}
+
+// The texts of the message boxes the script answered, in order.
+inline QStringList MessageTexts(const CMessageBoxScript& script) {
+    QStringList texts;
+    for (const MessageBoxRequest& request : script.Requests()) texts << request.strText;
+    return texts;
+}
+
+// Runs the whole program on app, as started without arguments.
+inline int RunProgram(CVaultApp& app) {
+    int argc = 1;
+    char szName[] = "quovex";
+    char* argv[] = {szName, nullptr};
+    return app.Run(argc, argv);
 }
 
 // A value of the settings record as stored, "" when there is none.
@@ -107,14 +154,18 @@ inline QMap<QString, QByteArray> Snapshot(const QString& strRoot) {
 
 }  // namespace quovex::test
 
-#define QUOVEX_UI_TEST_MAIN(TestClass)                                                       \
-    int main(int argc, char** argv) {                                                        \
-        QTemporaryDir home;                                                                  \
-        if (!home.isValid()) return 1;                                                       \
-        quovex::test::g_strHome = home.path();                                               \
-        qputenv("HOME", home.path().toLocal8Bit());                                          \
-        qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit()); \
-        QApplication app(argc, argv);                                                        \
-        TestClass tc;                                                                        \
-        return QTest::qExec(&tc, argc, argv);                                                \
+#define QUOVEX_UI_TEST_MAIN(TestClass)                                                        \
+    int main(int argc, char** argv) {                                                         \
+        QTemporaryDir home;                                                                   \
+        if (!home.isValid()) return 1;                                                        \
+        quovex::test::g_strHome = home.path();                                                \
+        qputenv("HOME", home.path().toLocal8Bit());                                           \
+        qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());  \
+        qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/cache")).toLocal8Bit());    \
+        QDir().mkdir(home.path() + QStringLiteral("/runtime"),                                \
+                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);                 \
+        qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/runtime")).toLocal8Bit()); \
+        QApplication app(argc, argv);                                                         \
+        TestClass tc;                                                                         \
+        return QTest::qExec(&tc, argc, argv);                                                 \
     }

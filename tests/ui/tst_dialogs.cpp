@@ -5,13 +5,11 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPushButton>
 #include <tuple>
 
-#include "DialogBuilder.h"
+#include "DialogTemplate.h"
 #include "DirDialog.h"
 #include "LoginDlg.h"
-#include "MessageBox.h"
 #include "UiTestSupport.h"
 
 using namespace quovex;
@@ -27,11 +25,9 @@ private slots:
 
 void TestDialogs::everyTemplateTakesClicks_data() {
     QTest::addColumn<int>("nId");
-    for (int nId :
-         {RES_DLG_ABOUT, RES_DLG_MAIN, RES_DLG_LOGIN, RES_DLG_SETTINGS_PAGE, RES_DLG_FILE_INFO,
-          RES_DLG_DIR_INFO, RES_DLG_PROGRESS, RES_DLG_NEW_VAULT, RES_DLG_RECOVERY_KEY,
-          RES_DLG_FORGOT_PASSWORD, RES_DLG_CHANGE_PASSWORD, RES_DLG_PROTECT_VAULT})
-        QTest::addRow("%d", nId) << nId;
+    for (int nId = 0; nId < 1000; ++nId) {
+        if (FindDialogTemplate(nId)) QTest::addRow("%d", nId) << nId;
+    }
 }
 
 // Controls lie below any menu bar, and a click on one reaches it, also
@@ -94,10 +90,10 @@ void TestDialogs::loginSession() {
     // A cancelled chooser changes nothing; a chosen folder fills the location
     // and puts back the fields' user name and empty password.
     const QStringList typed = texts();
-    FindControl<QPushButton>(&dialog, 1020)->click();
+    test::Click(&dialog, 1020);
     QCOMPARE(texts(), typed);
     strAnswer = QStringLiteral("/srv/保险柜");
-    FindControl<QPushButton>(&dialog, 1020)->click();
+    test::Click(&dialog, 1020);
     QCOMPARE(texts(), QStringList({"/srv/保险柜", "alice", ""}));
 
     // OK takes the controls over, even when it refuses them, and needs 4
@@ -108,7 +104,7 @@ void TestDialogs::loginSession() {
     for (const auto& [pszUser, pszPassword, bAccepted] : attempts) {
         edit(1004)->setText(QString::fromUtf8(pszUser));
         edit(1005)->setText(QString::fromUtf8(pszPassword));
-        FindControl<QPushButton>(&dialog, 1)->click();
+        test::Click(&dialog, 1);
         QCOMPARE(dialog.isVisible(), !bAccepted);
         QCOMPARE(QStringList({dialog.m_strPath, dialog.m_strUser, dialog.m_strPassword}), texts());
     }

@@ -118,7 +118,8 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
              qPrintable(strText));
 }
 
-// The box list stretches across, the tree both ways, the status text moves
+// The box list and the find field stretch across, the tree both ways, the
+// status text moves
 // down and half across; the window is never smaller than the template, and
 // a minimised window's size changes leave the controls alone.
 void TestMainWindow::mainWindowStretches() {
@@ -127,6 +128,7 @@ void TestMainWindow::mainWindowStretches() {
     const auto expected = [&](int dx, int dy) {
         const auto rect = [&](int nId) { return FindControl(pRefClient, nId)->geometry(); };
         return QList<QRect>({rect(RES_ID_BOX_LIST).adjusted(0, 0, dx, 0),
+                             rect(RES_ID_FIND_TEXT).adjusted(0, 0, dx, 0),
                              rect(RES_ID_CONTENTS_TREE).adjusted(0, 0, dx, dy),
                              rect(RES_ID_MAIN_STATUS).translated(dx / 2, dy)});
     };
@@ -134,7 +136,8 @@ void TestMainWindow::mainWindowStretches() {
     CVaultDlg& dlg = shown.dlg;
     const auto placed = [&] {
         QList<QRect> vPlaced;
-        for (int nId : {RES_ID_BOX_LIST, RES_ID_CONTENTS_TREE, RES_ID_MAIN_STATUS})
+        for (int nId :
+             {RES_ID_BOX_LIST, RES_ID_FIND_TEXT, RES_ID_CONTENTS_TREE, RES_ID_MAIN_STATUS})
             vPlaced << FindControl(&dlg, nId)->geometry();
         return vPlaced;
     };

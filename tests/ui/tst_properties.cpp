@@ -3,22 +3,17 @@
 // was read (a protected file's with the open vault's key), refused writes
 // that keep the dialog open, and the command that picks the dialog.
 // Screenshots of both dialogs go to <build>/screenshots.
-#include <QFile>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
 
 #include "DateText.h"
-#include "DialogBuilder.h"
 #include "DirInfoDlg.h"
 #include "Fakes.h"
 #include "FileInfoDlg.h"
 #include "FileStore.h"
 #include "ItemProperties.h"
-#include "MessageBox.h"
 #include "RunContext.h"
 #include "StoredFileFormat.h"
 #include "StoredFileInfo.h"
@@ -34,21 +29,12 @@ namespace {
 using test::MakeFile;
 using test::ReadFile;
 
-// Stores nSize bytes, written at strSource first, as strStored with the real cipher.
-bool StoreSample(const QString& strSource, int nSize, const QString& strStored) {
-    const CVaultKey key("alice", "secret1");
+// Stores nSize bytes, written at strSource first, as strStored with key
+// (alice's scrambled vault's unless given).
+bool Store(const QString& strSource, int nSize, const QString& strStored,
+           const CVaultKey& key = CVaultKey("alice", "secret1")) {
     RunContext run;
     return MakeFile(strSource, QByteArray(nSize, 'q')) &&
-           CFileStore(key)
-                   .StoreFile(strSource.toStdString(), strStored.toStdString(), run)
-                   .nOutcome == FileOutcome::FILE_DONE;
-}
-
-// Stores nSize bytes as strStored with key, a protected vault's.
-bool StoreProtected(const CVaultKey& key, const QString& strSource, int nSize,
-                    const QString& strStored) {
-    RunContext run;
-    return MakeFile(strSource, QByteArray(nSize, 'p')) &&
            CFileStore(key)
                    .StoreFile(strSource.toStdString(), strStored.toStdString(), run)
                    .nOutcome == FileOutcome::FILE_DONE;
@@ -59,8 +45,9 @@ QString Text(const QWidget* pDlg, int nId) {
     return FindControl<QLabel>(pDlg, nId)->text();
 }
 
-QString SummaryOf(const QString& strPath) {
-    return QString::fromStdString(ReadStoredFileInfo(strPath.toStdString()).strSummary);
+QString SummaryOf(const QString& strPath, const CVaultKey* pKey = nullptr) {
+    return QString::fromStdString(
+        ReadStoredFileInfo(strPath.toStdString(), nullptr, pKey).strSummary);
 }
 
 // Types strText as key presses, one character at a time.
@@ -73,6 +60,24 @@ void Type(QWidget* pWidget, const QString& strText) {
 bool Show(QDialog& dlg) {
     dlg.show();
     return QTest::qWaitForWindowExposed(&dlg);
+}
+
+// Runs the properties command on strPath with pKey, and fn on the dialog it
+// brings up, which is then closed unless fn closed it; the dialog's
+// objectName, "-" when none came up.
+QString OnProperties(const QString& strPath, const CVaultKey* pKey,
+                     const std::function<void(QDialog*)>& fn = {}) {
+    QString strShown = QStringLiteral("-");
+    QTimer::singleShot(0, [&] {
+        auto* pDlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!pDlg) return;
+        strShown = pDlg->objectName();
+        if (fn) fn(pDlg);
+        if (pDlg->isVisible()) pDlg->reject();
+    });
+    ShowItemProperties(strPath, nullptr, pKey);
+    QCoreApplication::processEvents();
+    return strShown;
 }
 
 }  // namespace
@@ -103,7 +108,7 @@ void TestProperties::storedFileShowsAndTakesItsSummary() {
         test::g_strHome +
         QStringLiteral("/来源/年度报告资料汇总/第一季度/财务数据/客户名单明细.txt");
     const QString strStored = test::g_strHome + QStringLiteral("/Box/FileBox/客户名单明细.txt.$");
-    QVERIFY(StoreSample(strSource, 5000, strStored));
+    QVERIFY(Store(strSource, 5000, strStored));
     CMessageBoxScript script;  // none is expected; one would otherwise wait for an answer
     const auto fnEdit = [&](const QString& strTyped, bool bByButton) {
         CFileInfoDlg dlg;
@@ -114,7 +119,7 @@ void TestProperties::storedFileShowsAndTakesItsSummary() {
         pEdit->selectAll();
         Type(pEdit, strTyped);
         if (bByButton)
-            FindControl<QPushButton>(&dlg, 1)->click();
+            test::Click(&dlg, 1);
         else
             QTest::keyClick(pEdit, Qt::Key_Return);
         QVERIFY(!dlg.isVisible());
@@ -145,8 +150,8 @@ void TestProperties::storedFileShowsAndTakesItsSummary() {
 void TestProperties::failedWritesKeepTheDialogOpen() {
     const QString strStored = test::g_strHome + QStringLiteral("/fail/a.txt.$");
     const QString strOther = test::g_strHome + QStringLiteral("/fail/b.txt.$");
-    QVERIFY(StoreSample(test::g_strHome + QStringLiteral("/src/a.txt"), 300, strStored));
-    QVERIFY(StoreSample(test::g_strHome + QStringLiteral("/src/b.txt"), 300, strOther));
+    QVERIFY(Store(test::g_strHome + QStringLiteral("/src/a.txt"), 300, strStored));
+    QVERIFY(Store(test::g_strHome + QStringLiteral("/src/b.txt"), 300, strOther));
     CMessageBoxScript script;
     const auto fnRefused = [&](CVaultEnv* pEnv, const QString& strWhy,
                                const std::function<void()>& fnMeanwhile) {
@@ -157,7 +162,7 @@ void TestProperties::failedWritesKeepTheDialogOpen() {
         fnMeanwhile();
         const QByteArray before = ReadFile(strStored);
         const std::size_t nMessages = script.Requests().size();
-        FindControl<QPushButton>(&dlg, 1)->click();
+        test::Click(&dlg, 1);
         QVERIFY(dlg.isVisible());
         QCOMPARE(script.Requests().size(), nMessages + 1);
         const QString& strText = script.Requests().back().strText;
@@ -201,53 +206,38 @@ void TestProperties::otherFilesShowLessAndWriteNothing() {
         QCOMPARE(QStringList({Text(&dlg, 1013), Text(&dlg, 1014), pEdit->text(),
                               Text(&dlg, 1015).isEmpty() ? "" : "date"}),
                  expected);
-        FindControl<QPushButton>(&dlg, 1)->click();
+        test::Click(&dlg, 1);
         QVERIFY(!dlg.isVisible());
     }
     QCOMPARE(ReadFile(strPlain), QByteArray(400, 'x'));
     QCOMPARE(ReadFile(strBad), bad);
 }
 
-// A protected file read with the open vault's key shows what its metadata
-// records (its date the recorded storage time), takes up to 511 UTF-8
-// bytes of summary and writes it into the file, where it reads back, also
-// through the properties command. Without the key, or with another
-// vault's, it shows why nothing more is shown and writes nothing.
+// A protected file read through the command with the open vault's key
+// shows what its metadata records (its date the recorded storage time),
+// takes up to 511 UTF-8 bytes of summary and writes it into the file.
+// Without the key, or with another vault's, it shows why nothing more is
+// shown and writes nothing.
 void TestProperties::protectedFileShowsAndTakesItsSummary() {
     CVaultKey key("alice", "secret1");
     test::SetTestMasterKey(&key, 7);
     const QString strStored = test::g_strHome + QStringLiteral("/Box/FileBox/机密合同.txt.$");
-    QVERIFY(StoreProtected(key, test::g_strHome + QStringLiteral("/合同/机密合同.txt"), 5000,
-                           strStored));
-    const std::string strNative = strStored.toStdString();
-    const StoredFileInfo info = ReadStoredFileInfo(strNative, nullptr, &key);
+    QVERIFY(Store(test::g_strHome + QStringLiteral("/合同/机密合同.txt"), 5000, strStored, key));
+    const StoredFileInfo info = ReadStoredFileInfo(strStored.toStdString(), nullptr, &key);
     CMessageBoxScript script;
-    {
-        CFileInfoDlg dlg;
-        LoadFileInfo(dlg, strStored, nullptr, &key);
-        QVERIFY(Show(dlg));
-        QCOMPARE(Text(&dlg, 1014), QStringLiteral("4.00 KB( 5000 字节)"));
-        QVERIFY(Text(&dlg, 1013).endsWith(QStringLiteral("机密合同.txt")));
-        QCOMPARE(Text(&dlg, 1015), FormatDateText(info.nStoredTime));
-        auto* pEdit = FindControl<QLineEdit>(&dlg, 1011);
-        Type(pEdit, QString(171, QChar(0x4FDD)) + QStringLiteral("ab"));  // 保: 3 bytes each
-        FindControl<QPushButton>(&dlg, 1)->click();
-        QVERIFY(!dlg.isVisible());
-    }
+    QStringList shown;  // 1013, 1014, 1015 and 1011 after typing
+    const auto fnEdit = [&shown](QDialog* pDlg) {
+        shown = QStringList({Text(pDlg, 1013), Text(pDlg, 1014), Text(pDlg, 1015)});
+        Type(FindControl<QLineEdit>(pDlg, 1011), QString(171, QChar(0x4FDD)) + "ab");  // 3 bytes
+        shown << Text(pDlg, 1011);
+        test::Click(pDlg, 1);
+    };
+    QCOMPARE(OnProperties(strStored, &key, fnEdit), QStringLiteral("141"));
     const QString strLongest = QString(170, QChar(0x4FDD)) + QStringLiteral("a");  // 511 bytes
-    QCOMPARE(QString::fromStdString(ReadStoredFileInfo(strNative, nullptr, &key).strSummary),
-             strLongest);
-
-    QString strShown;
-    QTimer::singleShot(0, [&strShown] {
-        auto* pDlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!pDlg) return;
-        strShown = Text(pDlg, 1011);
-        QVERIFY(test::SaveScreenshot(pDlg, QStringLiteral("properties-protected-file")));
-        pDlg->reject();
-    });
-    ShowItemProperties(strStored, nullptr, &key);
-    QCOMPARE(strShown, strLongest);
+    QVERIFY(shown.front().endsWith(QStringLiteral("机密合同.txt")));
+    QCOMPARE(shown.mid(1), QStringList({QStringLiteral("4.00 KB( 5000 字节)"),
+                                        FormatDateText(info.nStoredTime), strLongest}));
+    QCOMPARE(SummaryOf(strStored, &key), strLongest);
 
     CVaultKey other("alice", "secret1");
     test::SetTestMasterKey(&other, 8);
@@ -255,16 +245,9 @@ void TestProperties::protectedFileShowsAndTakesItsSummary() {
     for (const auto& [pKey, pszWhy] :
          {std::pair<const CVaultKey*, const char*>(nullptr, FILE_INFO_SEALED),
           std::pair<const CVaultKey*, const char*>(&other, FILE_INFO_NOT_OPENED)}) {
-        CFileInfoDlg dlg;
-        LoadFileInfo(dlg, strStored, nullptr, pKey);
-        QVERIFY(Show(dlg));
-        QCOMPARE(Text(&dlg, 1013), QString::fromUtf8(pszWhy));
-        QCOMPARE(Text(&dlg, 1014), QString());
-        auto* pEdit = FindControl<QLineEdit>(&dlg, 1011);
-        Type(pEdit, QStringLiteral("新"));
-        QCOMPARE(pEdit->text(), QString());
-        FindControl<QPushButton>(&dlg, 1)->click();
-        QVERIFY(!dlg.isVisible());
+        OnProperties(strStored, pKey, fnEdit);
+        QCOMPARE(shown.front(), QString::fromUtf8(pszWhy));
+        QCOMPARE(shown[1] + shown[3], QString());
     }
     QCOMPARE(ReadFile(strStored), before);
     QCOMPARE(script.Requests().size(), std::size_t(0));
@@ -274,10 +257,10 @@ void TestProperties::protectedFileShowsAndTakesItsSummary() {
 // depth, nothing else.
 void TestProperties::folderShowsItsStoredTotal() {
     const QString strBox = test::g_strHome + QStringLiteral("/Box/ImageBox");
-    QVERIFY(StoreSample(test::g_strHome + QStringLiteral("/pics/海边.jpg"), 5000,
-                        strBox + QStringLiteral("/海边.jpg.$")));
-    QVERIFY(StoreSample(test::g_strHome + QStringLiteral("/pics/山.png"), 300,
-                        strBox + QStringLiteral("/旅行相册/山.png.$")));
+    QVERIFY(Store(test::g_strHome + QStringLiteral("/pics/海边.jpg"), 5000,
+                  strBox + QStringLiteral("/海边.jpg.$")));
+    QVERIFY(Store(test::g_strHome + QStringLiteral("/pics/山.png"), 300,
+                  strBox + QStringLiteral("/旅行相册/山.png.$")));
     QVERIFY(MakeFile(strBox + QStringLiteral("/说明.txt"), QByteArray(900, 'x')));
     CDirInfoDlg dlg;
     LoadDirInfo(dlg, strBox);
@@ -297,15 +280,8 @@ void TestProperties::commandPicksTheDialog() {
     QStringList shown;
     for (const QString& strPath :
          {strRoot, strRoot + QStringLiteral("/f.txt"),
-          test::g_strHome + QStringLiteral("/cmd-link"), strRoot + QStringLiteral("/missing")}) {
-        QTimer::singleShot(0, [&shown] {
-            auto* pDlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            shown << (pDlg ? pDlg->objectName() : QStringLiteral("-"));
-            if (pDlg) pDlg->reject();
-        });
-        ShowItemProperties(strPath, nullptr);
-        QCoreApplication::processEvents();
-    }
+          test::g_strHome + QStringLiteral("/cmd-link"), strRoot + QStringLiteral("/missing")})
+        shown << OnProperties(strPath, nullptr);
     QCOMPARE(shown, QStringList({"142", "141", "141", "-"}));
 }
 

@@ -2,12 +2,9 @@
 // the message boxes scripted: the program from start-up to the end of the
 // main window, and the progress runner (worker thread, reports carried to
 // the interface thread, the cancel rules).
-#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QScopeGuard>
 #include <QTimer>
 #include <atomic>
@@ -15,9 +12,7 @@
 #include <thread>
 
 #include "AboutDlg.h"
-#include "DialogBuilder.h"
 #include "LoginDlg.h"
-#include "MessageBox.h"
 #include "NewVaultDlg.h"
 #include "ProgressDlg.h"
 #include "UiTestSupport.h"
@@ -123,11 +118,11 @@ void TestRuns::startUp() {
         auto* pPassword = FindControl<QLineEdit>(pLogin, 1005);
         ++nLoginsShown;
         presets = QStringList({pPath->text(), pUser->text(), pPassword->text()});
-        if (strPassword.isNull()) return FindControl<QPushButton>(pLogin, 2)->click();
+        if (strPassword.isNull()) return test::Click(pLogin, 2);
         if (bTyped) pPath->setText(strVault);
         pUser->setText(QStringLiteral("张三user"));
         pPassword->setText(strPassword);
-        FindControl<QPushButton>(pLogin, 1)->click();
+        test::Click(pLogin, 1);
         test::WhenModal<CLoginDlg>([&](CLoginDlg* pAgain) {
             ++nLoginsShown;
             pAgain->reject();
@@ -138,7 +133,7 @@ void TestRuns::startUp() {
     bool bNewVaultAsked = false;
     test::WhenModal<CNewVaultDlg>([&](CNewVaultDlg* pStep) {
         bNewVaultAsked = true;
-        FindControl<QLineEdit>(pStep, RES_ID_NEW_PASSWORD_AGAIN)->setText(strPassword);
+        test::TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, strPassword);
         FindControl<QCheckBox>(pStep, RES_ID_PROTECT_CHECK)->setChecked(false);
         pStep->accept();
     });
@@ -151,17 +146,14 @@ void TestRuns::startUp() {
         pMain->setGeometry(rcMoved);
         test::WhenModal<CAboutDlg>([&](CAboutDlg* pAbout) {
             bAboutShown = true;
-            FindControl<QPushButton>(pAbout, 1)->click();
+            test::Click(pAbout, 1);
         });
-        pMain->findChild<QAction*>(QStringLiteral("32778"))->trigger();  // About, modal
+        test::Command(pMain, 32778)->trigger();  // About, modal
         if (nEndKey) return QTest::keyClick(pMain, Qt::Key(nEndKey));
-        pMain->findChild<QAction*>(QStringLiteral("32771"))->trigger();  // Exit
+        test::Command(pMain, 32771)->trigger();  // Exit
     });
     CVaultApp app;
-    int argc = 1;
-    char szName[] = "quovex";
-    char* argv[] = {szName, nullptr};
-    QCOMPARE(app.Run(argc, argv), 0);
+    QCOMPARE(test::RunProgram(app), 0);
 
     QCOMPARE(nLoginsShown, 1);
     QCOMPARE(bNewVaultAsked, !strPassword.isNull() && !bConfigured && !bTyped);
@@ -237,7 +229,7 @@ void TestRuns::cancelRules() {
             gate.Let();  // and keep its close request waiting
             while (!pDialog->IsFinished()) std::this_thread::yield();
         }
-        FindControl<QPushButton>(pDialog, 2)->click();
+        test::Click(pDialog, 2);
         if (pDialog->isVisible()) {
             QTest::keyClick(pDialog, Qt::Key_Escape);
             pDialog->close();

@@ -31,10 +31,6 @@ bool HasBoxes(const QString& strVault) {
     return QFileInfo(QString::fromStdString(strLast)).isDir();
 }
 
-QPushButton* Button(QWidget* pSheet, int nId) {
-    return FindControl<QPushButton>(pSheet, nId);
-}
-
 QCheckBox* Check(QWidget* pSheet, int nId) {
     return FindControl<QCheckBox>(pSheet, nId);
 }
@@ -100,8 +96,8 @@ void TestSettings::applyTakesTheValuesOver() {
     QVERIFY(test::SaveScreenshot(pSheet.get(), QStringLiteral("settings")));
     const QString strTyped = test::g_strHome + QStringLiteral("/apply/./typed/");
     Type(pSheet.get(), strTyped);
-    QVERIFY(!Button(pSheet.get(), SHEET_ID_APPLY)->isEnabled());
-    Button(pSheet.get(), 1)->click();
+    QVERIFY(!FindControl<QPushButton>(pSheet.get(), SHEET_ID_APPLY)->isEnabled());
+    test::Click(pSheet.get(), 1);
     QVERIFY(!pSheet->isVisible() && pSheet->result() == QDialog::Accepted);
     QCOMPARE(app.m_strWorkPath, test::g_strHome + QStringLiteral("/apply/typed"));
     QCOMPARE(vault.Location(), app.m_strWorkPath);
@@ -112,11 +108,11 @@ void TestSettings::applyTakesTheValuesOver() {
     // chosen folder puts the box back as it was and Apply stays enabled.
     pSheet = OpenSheet(vault, app);
     QCheckBox* pDelete = Check(pSheet.get(), 1009);
-    QPushButton* pApply = Button(pSheet.get(), SHEET_ID_APPLY);
+    QPushButton* pApply = FindControl<QPushButton>(pSheet.get(), SHEET_ID_APPLY);
     pDelete->click();
-    Button(pSheet.get(), 1008)->click();
+    test::Click(pSheet.get(), 1008);
     QVERIFY(pDelete->isChecked() && pApply->isEnabled());
-    Button(pSheet.get(), 1008)->click();
+    test::Click(pSheet.get(), 1008);
     QCOMPARE(asked, QStringList({"选择文件夹", "选择文件夹"}));
     QVERIFY(!pDelete->isChecked() && pApply->isEnabled());
     QCOMPARE(FindControl<QLineEdit>(pSheet.get(), 1007)->text(), strChosen);
@@ -131,7 +127,7 @@ void TestSettings::applyTakesTheValuesOver() {
     QCOMPARE(StoredSetting("UserName"), QStringLiteral("alice"));
     Type(pSheet.get(), strTyped);
     pDelete->click();
-    Button(pSheet.get(), 2)->click();
+    test::Click(pSheet.get(), 2);
     QCOMPARE(StoredSetting("WorkPath"), strChosen);
     QVERIFY(!app.m_bDeleteSource && !app.m_bSaveUser && app.m_strWorkPath == strChosen);
 }
@@ -147,9 +143,10 @@ void TestSettings::badLocationsAreRefused() {
     Check(pSheet.get(), 1010)->click();
     for (const char* pszBad : {"  ", "rel-vault"}) {
         Type(pSheet.get(), QString::fromLatin1(pszBad));
-        Button(pSheet.get(), SHEET_ID_APPLY)->click();
-        Button(pSheet.get(), 1)->click();
-        QVERIFY(pSheet->isVisible() && Button(pSheet.get(), SHEET_ID_APPLY)->isEnabled());
+        test::Click(pSheet.get(), SHEET_ID_APPLY);
+        test::Click(pSheet.get(), 1);
+        QVERIFY(pSheet->isVisible() &&
+                FindControl<QPushButton>(pSheet.get(), SHEET_ID_APPLY)->isEnabled());
     }
     QCOMPARE(script.Requests().size(), std::size_t(4));
     QCOMPARE(script.Requests().front().strText, QStringLiteral("请输入保险柜存放位置。"));
@@ -187,11 +184,11 @@ void TestSettings::locationTakesTheLoginsRule() {
         QTimer::singleShot(0, this, [&] {
             QWidget* pSheet = QApplication::activeModalWidget();
             Type(pSheet, strLocation);
-            Button(pSheet, 1)->click();
+            test::Click(pSheet, 1);
             bStays = pSheet->isVisible();
             if (bStays) QTest::keyClick(pSheet, Qt::Key_Escape);
         });
-        dlg.findChild<QAction*>(QStringLiteral("32772"))->trigger();
+        test::Command(&dlg, 32772)->trigger();
         return bStays;
     };
 
@@ -217,7 +214,7 @@ void TestSettings::locationTakesTheLoginsRule() {
 void TestSettings::helpOpensInAWindowOfItsOwn() {
     test::CShownVault shown(test::g_strHome + QStringLiteral("/help/vault"));
     auto& [app, vault, dlg] = shown;
-    for (int i = 0; i < 2; ++i) dlg.findChild<QAction*>(QStringLiteral("32777"))->trigger();
+    for (int i = 0; i < 2; ++i) test::Command(&dlg, 32777)->trigger();
     const QList<CHelpWindow*> vHelp = dlg.findChildren<CHelpWindow*>();
     QCOMPARE(vHelp.size(), 1);
     QVERIFY(vHelp.front()->isVisible());
@@ -225,7 +222,7 @@ void TestSettings::helpOpensInAWindowOfItsOwn() {
     test::SaveScreenshot(vHelp.front(), QStringLiteral("help"));
 
     const auto pSheet = OpenSheet(vault, app);
-    Button(pSheet.get(), SHEET_ID_HELP)->click();
+    test::Click(pSheet.get(), SHEET_ID_HELP);
     QVERIFY(pSheet->findChild<CHelpWindow*>());
 
     // A Quovex.chm beside the program is handed to the desktop instead.

@@ -85,17 +85,15 @@ struct FileSystemKind {
 inline void PrintTo(const FileSystemKind& kind, std::ostream* pOut) {
     *pOut << kind.pszName;
 }
-inline const FileSystemKind LOCAL_DISK{"LocalDisk", 0, false};
-// NTFS through ntfs-3g: no unnamed files, no no-replace rename, hard links.
-inline const FileSystemKind NTFS_FUSE{
-    "NtfsFuse", CVaultEnv::REFUSE_UNNAMED_FILES | CVaultEnv::REFUSE_NOREPLACE_RENAME, true, 1000};
-// exFAT through exfat-fuse: none of the three.
-inline const FileSystemKind EXFAT_FUSE{"ExfatFuse",
-                                       CVaultEnv::REFUSE_UNNAMED_FILES |
-                                           CVaultEnv::REFUSE_NOREPLACE_RENAME |
-                                           CVaultEnv::REFUSE_HARD_LINKS,
-                                       true, 4097};
-inline const FileSystemKind ALL_FILE_SYSTEMS[] = {LOCAL_DISK, NTFS_FUSE, EXFAT_FUSE};
+// The local disk; NTFS through ntfs-3g (no unnamed files, no no-replace
+// rename, hard links); exFAT through exfat-fuse (none of the three).
+inline const FileSystemKind ALL_FILE_SYSTEMS[] = {
+    {"LocalDisk", 0, false},
+    {"NtfsFuse", CVaultEnv::REFUSE_UNNAMED_FILES | CVaultEnv::REFUSE_NOREPLACE_RENAME, true, 1000},
+    {"ExfatFuse",
+     CVaultEnv::REFUSE_UNNAMED_FILES | CVaultEnv::REFUSE_NOREPLACE_RENAME |
+         CVaultEnv::REFUSE_HARD_LINKS,
+     true, 4097}};
 
 // Works on the real file system. Faults are set by the flags; what other
 // programs do to the disk meanwhile is staged by the hooks, each called with
@@ -211,8 +209,9 @@ private:
         if (m_nUnsyncedFiles > 0 || !m_setUnsyncedFolders.empty()) ++m_nUnflushedDeletes;
         return true;
     }
-    std::unique_ptr<CReadableFile> Wrap(std::unique_ptr<CReadableFile> pFile) {
-        return pFile ? std::make_unique<CFaultyReader>(std::move(pFile), *this) : nullptr;
+    std::unique_ptr<CReadableFile> Wrap(std::unique_ptr<CReadableFile> pFile,
+                                        std::int64_t nFlipAt = -1) {
+        return pFile ? std::make_unique<CFaultyReader>(std::move(pFile), *this, nFlipAt) : nullptr;
     }
     FolderPtr Wrap(FolderPtr pFolder, const std::string& strPath) {
         return pFolder ? std::make_shared<CFaultyFolder>(std::move(pFolder), *this, strPath)
@@ -276,17 +275,26 @@ private:
         std::string m_strPath;
     };
 
+    // Reads with the env's faults, and with the byte at nFlipAt (>= 0) inverted.
     struct CFaultyReader : CReadableFile {
-        CFaultyReader(std::unique_ptr<CReadableFile> pInner, const CFaultEnv& env)
-            : m_pInner(std::move(pInner)), m_env(env), m_stamp(m_pInner->OpenStamp()) {
+        CFaultyReader(std::unique_ptr<CReadableFile> pInner, const CFaultEnv& env,
+                      std::int64_t nFlipAt)
+            : m_pInner(std::move(pInner)),
+              m_env(env),
+              m_stamp(m_pInner->OpenStamp()),
+              m_nFlipAt(nFlipAt) {
             m_stamp.nSize += m_env.m_nSizeDelta;
         }
         std::int64_t Read(void* pBuffer, std::size_t nCount) override {
             if (m_env.m_nReadPiece > 0) nCount = std::min(nCount, m_env.m_nReadPiece);
+            const std::int64_t nPos = m_nAsked;
             m_nAsked += nCount;
             const std::int64_t nLimit = m_env.m_nFailReadAfter;
-            return nLimit >= 0 && m_nAsked > nLimit ? Refuse<std::int64_t>(EIO, -1)
-                                                    : m_pInner->Read(pBuffer, nCount);
+            if (nLimit >= 0 && m_nAsked > nLimit) return Refuse<std::int64_t>(EIO, -1);
+            const std::int64_t n = m_pInner->Read(pBuffer, nCount);
+            if (n > 0 && m_nFlipAt >= nPos && m_nFlipAt < nPos + n)
+                static_cast<unsigned char*>(pBuffer)[m_nFlipAt - nPos] ^= 0xFF;
+            return n;
         }
         std::uint64_t Size() const override { return m_stamp.nSize; }
         const FileStamp& OpenStamp() const override { return m_stamp; }
@@ -298,27 +306,8 @@ private:
         std::unique_ptr<CReadableFile> m_pInner;
         const CFaultEnv& m_env;
         FileStamp m_stamp;
-        std::int64_t m_nAsked = 0;
-    };
-
-    // Reads a file with the byte at nFlipAt inverted.
-    struct CFlippingReader : CReadableFile {
-        CFlippingReader(std::unique_ptr<CReadableFile> pInner, std::int64_t nFlipAt)
-            : m_pInner(std::move(pInner)), m_nFlipAt(nFlipAt) {}
-        std::int64_t Read(void* pBuffer, std::size_t nCount) override {
-            const std::int64_t n = m_pInner->Read(pBuffer, nCount);
-            if (n > 0 && m_nFlipAt >= m_nPos && m_nFlipAt < m_nPos + n)
-                static_cast<unsigned char*>(pBuffer)[m_nFlipAt - m_nPos] ^= 0xFF;
-            if (n > 0) m_nPos += n;
-            return n;
-        }
-        std::uint64_t Size() const override { return m_pInner->Size(); }
-        const FileStamp& OpenStamp() const override { return m_pInner->OpenStamp(); }
-        bool GetStamp(FileStamp* pStamp) override { return m_pInner->GetStamp(pStamp); }
-
-        std::unique_ptr<CReadableFile> m_pInner;
         std::int64_t m_nFlipAt;
-        std::int64_t m_nPos = 0;
+        std::int64_t m_nAsked = 0;
     };
 
     struct CFaultyUpdater : CUpdatableFile {
@@ -370,11 +359,7 @@ private:
         // What is read back passes through the env's faults, and may come
         // back with a byte changed as if the disk had not kept it.
         std::unique_ptr<CReadableFile> ReadBack() override {
-            auto pBack = m_env.Wrap(m_pInner->ReadBack());
-            if (pBack && m_env.m_nFlipReadBackAt >= 0)
-                pBack =
-                    std::make_unique<CFlippingReader>(std::move(pBack), m_env.m_nFlipReadBackAt);
-            return pBack;
+            return m_env.Wrap(m_pInner->ReadBack(), m_env.m_nFlipReadBackAt);
         }
         CommitResult Commit(bool bReplace) override {
             if (m_env.m_bFailCommit || m_env.Stops())

@@ -8,12 +8,9 @@
 #include <string>
 #include <utility>
 
-#include "FileStore.h"
-#include "RunContext.h"
 #include "StoredFileFormat.h"
 #include "TestFiles.h"
 #include "TextCodec.h"
-#include "VaultCipher.h"
 #include "VaultKey.h"
 
 using namespace quovex;
@@ -58,15 +55,12 @@ TEST_P(FormatReferenceTest, ReadsAndWritesTheReferenceByteForByte) {
 
     CTempDir tmp;
     const CVaultKey key(ref.pszUser, ref.pszPassword);
-    const CFileStore files(key);
-    RunContext run;
-    ASSERT_EQ(files.RestoreFile(strPlain + ".$", tmp / "plain.$", run).nOutcome,
-              FileOutcome::FILE_DONE);
+    ASSERT_TRUE(RestoreWith(key, strPlain + ".$", tmp / "plain.$"));
     EXPECT_EQ(ReadBytes(tmp / "plain"), vPlain);
 
     const std::string strSource = tmp / (std::string("资料/") + ref.pszPlain);
     WriteBytes(strSource, vPlain);
-    ASSERT_EQ(files.StoreFile(strSource, tmp / "new.$", run).nOutcome, FileOutcome::FILE_DONE);
+    ASSERT_TRUE(StoreWith(key, strSource, tmp / "new.$"));
     Bytes vNew = ReadBytes(tmp / "new.$");
     ASSERT_EQ(vNew.size(), vStored.size());
     std::string strGb;

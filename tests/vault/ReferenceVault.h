@@ -27,6 +27,11 @@ inline constexpr char REFERENCE_SUMMARY[] = "参考文件 reference";
 inline constexpr std::int64_t REFERENCE_STORED_TIME = 1'700'000'000;
 inline constexpr std::uint32_t REFERENCE_MODE = 0644;
 
+// The text of a recovery key as the user sees it.
+inline std::string TextOf(const CSecretBytes& text) {
+    return std::string(reinterpret_cast<const char*>(text.Data()), text.Size());
+}
+
 inline constexpr unsigned char ReferenceByte(std::uint64_t i) {
     return static_cast<unsigned char>(7 * i + 3);
 }

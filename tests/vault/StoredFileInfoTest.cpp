@@ -4,21 +4,18 @@
 // scrambled header shows is checked through the properties dialog.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "Fakes.h"
-#include "FileStore.h"
 #include "ProtectedFileFormat.h"
-#include "RunContext.h"
 #include "StoredFileFormat.h"
 #include "StoredFileInfo.h"
 #include "TestFiles.h"
 #include "TextCodec.h"
-#include "VaultCipher.h"
 #include "VaultKey.h"
 
 using namespace quovex;
@@ -29,24 +26,12 @@ namespace {
 
 using Result = SummaryWriteResult;
 
-// Stores 300 random bytes, written at strSource first, as strStored with the real cipher.
-void StoreSample(const std::string& strSource, const std::string& strStored) {
-    WriteBytes(strSource, RandomBytes(300, 7));
-    const CVaultKey key("alice", "secret1");
-    RunContext run;
-    ASSERT_EQ(
-        CFileStore(key).StoreFile(strSource, strStored, run).nOutcome == FileOutcome::FILE_DONE ? 1
-                                                                                                : 0,
-        1);
-}
-
-// Stores nSize random bytes, written at strSource first, as strStored with key.
-void StoreWith(const CVaultKey& key, const std::string& strSource, const std::string& strStored,
-               std::size_t nSize = 300) {
+// Stores nSize random bytes, written at strSource first, as strStored with
+// key (scrambled unless it holds a master key).
+void StoreRandom(const CVaultKey& key, const std::string& strSource, const std::string& strStored,
+                 std::size_t nSize = 300) {
     WriteBytes(strSource, RandomBytes(nSize, 9));
-    RunContext run;
-    ASSERT_EQ(CFileStore(key).StoreFile(strSource, strStored, run).nOutcome,
-              FileOutcome::FILE_DONE);
+    ASSERT_TRUE(StoreWith(key, strSource, strStored));
 }
 
 Result Rewrite(const std::string& strPath, const std::string& strSummary, CVaultEnv* pEnv = nullptr,
@@ -55,29 +40,34 @@ Result Rewrite(const std::string& strPath, const std::string& strSummary, CVault
                               pEnv, pKey);
 }
 
-// The offsets where two byte strings of one length differ.
-std::vector<std::size_t> DifferingOffsets(const Bytes& a, const Bytes& b) {
-    std::vector<std::size_t> v;
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
-        if (a[i] != b[i]) v.push_back(i);
-    return v;
-}
-
 std::string Times(const std::string& strText, int nCount) {
     std::string strOut;
     while (nCount-- > 0) strOut += strText;
     return strOut;
 }
 
+// A scrambled key, the key of a protected vault and another vault's key,
+// all of the same credentials.
+class SummaryTest : public ::testing::Test {
+protected:
+    SummaryTest() {
+        SetTestMasterKey(&m_key, 7);
+        SetTestMasterKey(&m_other, 8);
+    }
+
+    CTempDir m_tmp;
+    const CVaultKey m_scrambled{"alice", "secret1"};
+    CVaultKey m_key{"alice", "secret1"}, m_other{"alice", "secret1"};
+};
+
 }  // namespace
 
 // A shorter summary replaces a longer one completely: the field becomes the
 // GB18030 text padded with zero bytes and no other byte changes. At most
 // 127 bytes, a character outside code page 936 counting four.
-TEST(StoredSummaryTest, ReplacesTheWholeFieldAndNothingElse) {
-    CTempDir tmp;
-    const std::string strStored = tmp / "资料.txt.$";
-    StoreSample(tmp / "资料.txt", strStored);
+TEST_F(SummaryTest, ScrambledSummaryReplacesTheWholeFieldAndNothingElse) {
+    const std::string strStored = m_tmp / "资料.txt.$";
+    StoreRandom(m_scrambled, m_tmp / "资料.txt", strStored);
     Bytes vExpected = ReadBytes(strStored);
     ASSERT_EQ(Rewrite(strStored, Times("长", 20)), Result::SUMMARY_WRITTEN);
     ASSERT_EQ(Rewrite(strStored, "短文本ab"), Result::SUMMARY_WRITTEN);
@@ -99,18 +89,17 @@ TEST(StoredSummaryTest, ReplacesTheWholeFieldAndNothingElse) {
 // read: not after it was changed, turned into a link or removed, nor when
 // it never was a stored file (one replaced: the properties dialog's test).
 // A failed sync is a failure.
-TEST(StoredSummaryTest, WritesOnlyTheFileThatWasRead) {
-    CTempDir tmp;
-    const std::string strStored = tmp / "a.$";
-    StoreSample(tmp / "a", strStored);
-    StoreSample(tmp / "b", tmp / "b.$");
+TEST_F(SummaryTest, WritesOnlyTheFileThatWasRead) {
+    const std::string strStored = m_tmp / "a.$";
+    StoreRandom(m_scrambled, m_tmp / "a", strStored);
+    StoreRandom(m_scrambled, m_tmp / "b", m_tmp / "b.$");
     const std::function<void()> changes[] = {
         [&] {
             fs::last_write_time(strStored, fs::last_write_time(strStored) - std::chrono::hours(1));
         },
         [&] {
-            fs::rename(strStored, tmp / "d.$");
-            fs::create_symlink(tmp / "d.$", strStored);
+            fs::rename(strStored, m_tmp / "d.$");
+            fs::create_symlink(m_tmp / "d.$", strStored);
         },
         [&] { fs::remove(strStored); },
     };
@@ -119,140 +108,124 @@ TEST(StoredSummaryTest, WritesOnlyTheFileThatWasRead) {
         fnChange();
         EXPECT_EQ(WriteStoredSummary(strStored, info.stamp, "新"), Result::SUMMARY_FILE_CHANGED);
     }
-    EXPECT_EQ(ReadStoredFileInfo(tmp / "d.$").strSummary, "");  // the file of every case
+    EXPECT_EQ(ReadStoredFileInfo(m_tmp / "d.$").strSummary, "");  // the file of every case
 
-    WriteBytes(tmp / "plain.txt", Bytes(400, 'x'));
-    EXPECT_EQ(Rewrite(tmp / "plain.txt", "x"), Result::SUMMARY_FILE_CHANGED);
-    EXPECT_EQ(ReadBytes(tmp / "plain.txt"), Bytes(400, 'x'));
+    WriteBytes(m_tmp / "plain.txt", Bytes(400, 'x'));
+    EXPECT_EQ(Rewrite(m_tmp / "plain.txt", "x"), Result::SUMMARY_FILE_CHANGED);
+    EXPECT_EQ(ReadBytes(m_tmp / "plain.txt"), Bytes(400, 'x'));
 
     CFaultEnv env;
     env.m_bFailSync = true;
-    EXPECT_EQ(Rewrite(tmp / "b.$", "新", &env), Result::SUMMARY_WRITE_FAILED);
+    EXPECT_EQ(Rewrite(m_tmp / "b.$", "新", &env), Result::SUMMARY_WRITE_FAILED);
 }
 
 // A protected file shows only its kind and stamp without its vault's key
 // (and with a key that opens no protected vault); with it, what the sealed
-// metadata records; with another vault's key, that it does not open.
-TEST(ProtectedInfoTest, MetadataNeedsTheVaultsKey) {
-    CTempDir tmp;
-    CVaultKey key("alice", "secret1");
-    SetTestMasterKey(&key, 7);
-    const std::string strSource = tmp / "来源/报告.txt";
-    const std::string strStored = tmp / "box/报告.txt.$";
+// metadata records; with another vault's key, that it does not open. A
+// folder's total counts it by its plain size only with the key.
+TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKey) {
+    const std::string strSource = m_tmp / "来源/报告.txt";
+    const std::string strStored = m_tmp / "box/报告.txt.$";
     const std::int64_t nBefore = std::time(nullptr);
-    StoreWith(key, strSource, strStored, 70000);
-    fs::permissions(strStored, fs::perms::owner_read | fs::perms::owner_write);
+    StoreRandom(m_key, strSource, strStored, 70000);
 
-    const CVaultKey scrambledOnly("alice", "secret1");
-    for (const CVaultKey* pKey : {static_cast<const CVaultKey*>(nullptr), &scrambledOnly}) {
+    for (const CVaultKey* pKey : {static_cast<const CVaultKey*>(nullptr), &m_scrambled}) {
         const StoredFileInfo info = ReadStoredFileInfo(strStored, nullptr, pKey);
-        EXPECT_TRUE(info.bOpened && info.bHasCreationTime);
+        EXPECT_TRUE(info.bOpened && info.bHasCreationTime && !info.bStored);
         EXPECT_EQ(info.nKind, StoredKind::STORED_PROTECTED);
         EXPECT_EQ(info.nSealed, SealedInfo::SEALED_NO_KEY);
-        EXPECT_FALSE(info.bStored);
-        EXPECT_EQ(info.strSourcePath, "");
         EXPECT_EQ(info.stamp.nSize, fs::file_size(strStored));
     }
-
-    const StoredFileInfo info = ReadStoredFileInfo(strStored, nullptr, &key);
+    const StoredFileInfo info = ReadStoredFileInfo(strStored, nullptr, &m_key);
     EXPECT_EQ(info.nSealed, SealedInfo::SEALED_OPENED);
     EXPECT_TRUE(info.bStored && !info.bTornSlot);
     EXPECT_EQ(info.nPlainSize, 70000u);
     EXPECT_EQ(info.strSourcePath, strSource);
-    EXPECT_EQ(info.strSummary, "");
     EXPECT_GE(info.nStoredTime, nBefore);
     EXPECT_LE(info.nStoredTime, std::time(nullptr));
     EXPECT_EQ(info.nMode & 0777, ModeOf(strSource));
-
-    CVaultKey other("alice", "secret1");
-    SetTestMasterKey(&other, 8);
-    const StoredFileInfo foreign = ReadStoredFileInfo(strStored, nullptr, &other);
+    const StoredFileInfo foreign = ReadStoredFileInfo(strStored, nullptr, &m_other);
     EXPECT_EQ(foreign.nSealed, SealedInfo::SEALED_NOT_OPENED);
     EXPECT_FALSE(foreign.bStored);
 
-    // The limit follows the format; a scrambled file and a plain one as before.
-    StoreWith(scrambledOnly, tmp / "old.txt", tmp / "box/old.txt.$");
-    WriteBytes(tmp / "plain", Bytes(50, 'p'));
-    EXPECT_EQ(ReadStoredFileInfo(tmp / "box/old.txt.$", nullptr, &key).nKind,
+    // A scrambled file and a plain one are read as before.
+    StoreRandom(m_scrambled, m_tmp / "old.txt", m_tmp / "box/old.txt.$");
+    WriteBytes(m_tmp / "plain", Bytes(50, 'p'));
+    EXPECT_EQ(ReadStoredFileInfo(m_tmp / "box/old.txt.$", nullptr, &m_key).nKind,
               StoredKind::STORED_SCRAMBLED);
-    EXPECT_EQ(ReadStoredFileInfo(tmp / "plain").nKind, StoredKind::STORED_NONE);
-    EXPECT_EQ(SummaryLimitBytes(StoredKind::STORED_SCRAMBLED), SFF_TEXT_MAX_BYTES);
-    EXPECT_EQ(SummaryLimitBytes(StoredKind::STORED_PROTECTED), PFF_SUMMARY_MAX_BYTES);
+    EXPECT_EQ(ReadStoredFileInfo(m_tmp / "plain").nKind, StoredKind::STORED_NONE);
+    EXPECT_EQ(GetPlainTotalSize(m_tmp / "box", &m_key), 70000u + 300u);
+    EXPECT_EQ(GetPlainTotalSize(m_tmp / "box", nullptr), fs::file_size(strStored) + 300u);
 }
 
 // Each edit writes the slot not in force, and nothing else; the summary
 // reads back, up to 511 UTF-8 bytes. Without the key, with another
 // vault's, or with both slots damaged, nothing is written.
-TEST(ProtectedInfoTest, SummaryGoesIntoTheFreeSlotOnly) {
-    CTempDir tmp;
-    CVaultKey key("alice", "secret1");
-    SetTestMasterKey(&key, 7);
-    const std::string strStored = tmp / "a.txt.$";
-    StoreWith(key, tmp / "a.txt", strStored);
-    const std::size_t nSlot = ProtectedSlotSize((tmp / "a.txt").size());
+TEST_F(SummaryTest, ProtectedSummaryGoesIntoTheFreeSlotOnly) {
+    const std::string strStored = m_tmp / "a.txt.$";
+    StoreRandom(m_key, m_tmp / "a.txt", strStored);
+    const std::size_t nSlot = ProtectedSlotSize((m_tmp / "a.txt").size());
     const std::size_t nSlot1 = PFF_HEADER_SIZE + nSlot;
+    // The bytes differ from before only in the slot at nFrom.
     const auto fnOnlyIn = [&](const Bytes& before, std::size_t nFrom) {
-        const std::vector<std::size_t> v = DifferingOffsets(before, ReadBytes(strStored));
-        EXPECT_EQ(ReadBytes(strStored).size(), before.size());
-        ASSERT_FALSE(v.empty());
-        EXPECT_GE(v.front(), nFrom);
-        EXPECT_LT(v.back(), nFrom + nSlot);
+        const Bytes after = ReadBytes(strStored);
+        ASSERT_EQ(after.size(), before.size());
+        EXPECT_NE(after, before);
+        EXPECT_TRUE(std::equal(after.begin(), after.begin() + nFrom, before.begin()));
+        EXPECT_TRUE(
+            std::equal(after.begin() + nFrom + nSlot, after.end(), before.begin() + nFrom + nSlot));
     };
     Bytes vBefore = ReadBytes(strStored);
-    ASSERT_EQ(Rewrite(strStored, "第一季度客户名单", nullptr, &key), Result::SUMMARY_WRITTEN);
+    ASSERT_EQ(Rewrite(strStored, "第一季度客户名单", nullptr, &m_key), Result::SUMMARY_WRITTEN);
     fnOnlyIn(vBefore, nSlot1);
-    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &key).strSummary, "第一季度客户名单");
+    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &m_key).strSummary, "第一季度客户名单");
     vBefore = ReadBytes(strStored);
-    ASSERT_EQ(Rewrite(strStored, "短", nullptr, &key), Result::SUMMARY_WRITTEN);
+    ASSERT_EQ(Rewrite(strStored, "短", nullptr, &m_key), Result::SUMMARY_WRITTEN);
     fnOnlyIn(vBefore, PFF_HEADER_SIZE);
-    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &key).strSummary, "短");
+    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &m_key).strSummary, "短");
 
     const std::string strLongest = Times("保", 170) + "a";  // 511 bytes
-    ASSERT_EQ(Rewrite(strStored, strLongest, nullptr, &key), Result::SUMMARY_WRITTEN);
-    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &key).strSummary, strLongest);
+    ASSERT_EQ(Rewrite(strStored, strLongest, nullptr, &m_key), Result::SUMMARY_WRITTEN);
+    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &m_key).strSummary, strLongest);
     const Bytes vKept = ReadBytes(strStored);
-    EXPECT_EQ(Rewrite(strStored, Times("保", 171), nullptr, &key), Result::SUMMARY_TOO_LONG);
-    EXPECT_EQ(Rewrite(strStored, "x\xFF", nullptr, &key), Result::SUMMARY_NOT_ENCODABLE);
+    EXPECT_EQ(Rewrite(strStored, Times("保", 171), nullptr, &m_key), Result::SUMMARY_TOO_LONG);
+    EXPECT_EQ(Rewrite(strStored, "x\xFF", nullptr, &m_key), Result::SUMMARY_NOT_ENCODABLE);
     EXPECT_EQ(Rewrite(strStored, "新"), Result::SUMMARY_NEEDS_KEY);
-    CVaultKey other("alice", "secret1");
-    SetTestMasterKey(&other, 8);
-    EXPECT_EQ(Rewrite(strStored, "新", nullptr, &other), Result::SUMMARY_NOT_OPENED);
+    EXPECT_EQ(Rewrite(strStored, "新", nullptr, &m_other), Result::SUMMARY_NOT_OPENED);
     EXPECT_EQ(ReadBytes(strStored), vKept);
 
     Bytes vBoth = vKept;
     vBoth[PFF_HEADER_SIZE + 30] ^= 1;
     vBoth[nSlot1 + 30] ^= 1;
     WriteBytes(strStored, vBoth);
-    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &key).nSealed, SealedInfo::SEALED_NOT_OPENED);
-    EXPECT_EQ(Rewrite(strStored, "新", nullptr, &key), Result::SUMMARY_NOT_OPENED);
+    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &m_key).nSealed,
+              SealedInfo::SEALED_NOT_OPENED);
+    EXPECT_EQ(Rewrite(strStored, "新", nullptr, &m_key), Result::SUMMARY_NOT_OPENED);
     EXPECT_EQ(ReadBytes(strStored), vBoth);
 }
 
 // A slot write cut short by a crash leaves the summary before the edit in
 // force (and says a slot did not open); the next edit mends that slot. A
 // file changed since it was read is not written.
-TEST(ProtectedInfoTest, TornSlotWriteKeepsTheOldSummary) {
-    CTempDir tmp;
-    CVaultKey key("alice", "secret1");
-    SetTestMasterKey(&key, 7);
-    const std::string strStored = tmp / "a.$";
-    StoreWith(key, tmp / "a", strStored);
-    ASSERT_EQ(Rewrite(strStored, "旧", nullptr, &key), Result::SUMMARY_WRITTEN);
+TEST_F(SummaryTest, ATornProtectedSlotWriteKeepsTheOldSummary) {
+    const std::string strStored = m_tmp / "a.$";
+    StoreRandom(m_key, m_tmp / "a", strStored);
+    ASSERT_EQ(Rewrite(strStored, "旧", nullptr, &m_key), Result::SUMMARY_WRITTEN);
     CFaultEnv env;
     env.m_nTearUpdateAt = 100;
-    EXPECT_EQ(Rewrite(strStored, "新", &env, &key), Result::SUMMARY_WRITE_FAILED);
-    StoredFileInfo info = ReadStoredFileInfo(strStored, nullptr, &key);
+    EXPECT_EQ(Rewrite(strStored, "新", &env, &m_key), Result::SUMMARY_WRITE_FAILED);
+    StoredFileInfo info = ReadStoredFileInfo(strStored, nullptr, &m_key);
     EXPECT_EQ(info.strSummary, "旧");
     EXPECT_TRUE(info.bTornSlot);
 
-    ASSERT_EQ(Rewrite(strStored, "再", nullptr, &key), Result::SUMMARY_WRITTEN);
-    info = ReadStoredFileInfo(strStored, nullptr, &key);
+    ASSERT_EQ(Rewrite(strStored, "再", nullptr, &m_key), Result::SUMMARY_WRITTEN);
+    info = ReadStoredFileInfo(strStored, nullptr, &m_key);
     EXPECT_EQ(info.strSummary, "再");
     EXPECT_FALSE(info.bTornSlot);
 
     fs::last_write_time(strStored, fs::last_write_time(strStored) - std::chrono::hours(1));
     const Bytes vBefore = ReadBytes(strStored);
-    EXPECT_EQ(WriteStoredSummary(strStored, info.stamp, "又", nullptr, &key),
+    EXPECT_EQ(WriteStoredSummary(strStored, info.stamp, "又", nullptr, &m_key),
               Result::SUMMARY_FILE_CHANGED);
     EXPECT_EQ(ReadBytes(strStored), vBefore);
 }

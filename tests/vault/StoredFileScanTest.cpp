@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "Fakes.h"
-#include "FileStore.h"
-#include "RunContext.h"
 #include "StoredFileScan.h"
 #include "TestFiles.h"
 
@@ -115,11 +113,8 @@ TEST(StoredFileScanTest, ProtectedFilesWithAndWithoutTheKey) {
     SetTestMasterKey(&other, 8);
     const std::size_t nSize = 3 * PFF_CHUNK_SIZE + 100;
     WriteBytes(tmp / "src", RandomBytes(nSize, 5));
-    RunContext run;
-    ASSERT_EQ(CFileStore(key).StoreFile(tmp / "src", tmp / "box/a.$", run).nOutcome,
-              FileOutcome::FILE_DONE);
-    ASSERT_EQ(CFileStore(other).StoreFile(tmp / "src", tmp / "box/f.$", run).nOutcome,
-              FileOutcome::FILE_DONE);
+    ASSERT_TRUE(StoreWith(key, tmp / "src", tmp / "box/a.$"));
+    ASSERT_TRUE(StoreWith(other, tmp / "src", tmp / "box/f.$"));
     const Bytes vSound = ReadBytes(tmp / "box/a.$");
     const std::size_t nSlot = ProtectedSlotSize((tmp / "src").size());
     const std::size_t nChunk1 = ProtectedHeadSize(nSlot) + PFF_CHUNK_STORED_SIZE + 77;

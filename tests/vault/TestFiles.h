@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "FileStore.h"
+#include "RunContext.h"
 #include "StoredFileFormat.h"
 #include "VaultKey.h"
 
@@ -77,6 +79,21 @@ inline void SetTestMasterKey(CVaultKey* pKey, unsigned char nFill) {
     CSecretBytes master(32);
     std::fill(master.Data(), master.Data() + master.Size(), nFill);
     pKey->SetMasterKey(std::move(master));
+}
+
+// Stores strSource as strStored, or restores strStored to strTarget ("":
+// to its recorded path), with key (in the protected format when it holds a
+// master key), asking no one. True when the file went through.
+inline bool StoreWith(const CVaultKey& key, const std::string& strSource,
+                      const std::string& strStored) {
+    RunContext run;
+    return CFileStore(key).StoreFile(strSource, strStored, run).nOutcome == FileOutcome::FILE_DONE;
+}
+inline bool RestoreWith(const CVaultKey& key, const std::string& strStored,
+                        const std::string& strTarget) {
+    RunContext run;
+    return CFileStore(key).RestoreFile(strStored, strTarget, run).nOutcome ==
+           FileOutcome::FILE_DONE;
 }
 
 inline bool Exists(const std::string& strPath) {

@@ -8,8 +8,6 @@
 #include <string>
 
 #include "BlockShuffle.h"
-#include "FileStore.h"
-#include "RunContext.h"
 #include "TestFiles.h"
 #include "VaultCipher.h"
 #include "VaultKey.h"
@@ -72,11 +70,8 @@ TEST(CVaultCipherTest, RefusedCredentialsStoreAndRestoreNothing) {
     EXPECT_STREQ(refused.UserBytes(), "");
     test::CTempDir tmp;
     const CVaultKey key("quovex", "p@ss-w0rd\xFF");
-    const CFileStore files(key);
-    RunContext run;
-    EXPECT_NE(files.StoreFile(strPlain, tmp / "a.$", run).nOutcome, FileOutcome::FILE_DONE);
-    EXPECT_NE(files.RestoreFile(strPlain + ".$", tmp / "out.$", run).nOutcome,
-              FileOutcome::FILE_DONE);
+    EXPECT_FALSE(test::StoreWith(key, strPlain, tmp / "a.$"));
+    EXPECT_FALSE(test::RestoreWith(key, strPlain + ".$", tmp / "out.$"));
     EXPECT_FALSE(test::Exists(tmp / "a.$") || test::Exists(tmp / "out"));
 }
 

@@ -1,22 +1,14 @@
-// Converting a scrambled vault into a protected one: every file comes back
-// byte for byte with the protected key, damaged and foreign files stay as
-// they are, a kill at any change leaves every file readable in one of the
-// two formats, a stored file changed meanwhile is kept, a cancel stops
-// between files or inside one without harm, and a new file that does not
-// read back as written never replaces the old one.
+// Converting a scrambled vault into a protected one, file by file, on each
+// kind of file system.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
-#include <map>
 #include <string>
 
 #include "Fakes.h"
-#include "FileStore.h"
 #include "ProtectedFileFormat.h"
-#include "RunContext.h"
 #include "StoredFileInfo.h"
 #include "TestFiles.h"
 #include "VaultConversion.h"
@@ -30,16 +22,11 @@ using enum FailReason;
 
 namespace {
 
-using Contents = std::map<std::string, Bytes>;  // stored file -> its plain content
-
 class VaultConversionTest : public ::testing::TestWithParam<FileSystemKind> {
 protected:
     void SetUp() override {
         m_env.ActAs(GetParam());
-        CSecretBytes master(PFF_KEY_SIZE);
-        std::memset(master.Data(), 0x3C, master.Size());
-        m_key.SetMasterKey(std::move(master));
-        m_pProtectedFiles = std::make_unique<CFileStore>(m_key, &m_env);
+        SetTestMasterKey(&m_key, 0x3C);
     }
 
     std::string Box(int nBox, const std::string& strRel) const {
@@ -60,9 +47,7 @@ protected:
         const std::string strSource =
             m_tmp / ("src" + std::to_string(m_nVault) + "/" + std::to_string(m_contents.size()));
         WriteBytes(strSource, vPlain);
-        RunContext run;
-        const CFileStore& files = bProtected ? *m_pProtectedFiles : m_scrambledFiles;
-        ASSERT_EQ(files.StoreFile(strSource, strStored, run).nOutcome, FileOutcome::FILE_DONE);
+        ASSERT_TRUE(StoreWith(bProtected ? m_key : m_scrambledKey, strSource, strStored));
         m_contents[strStored] = vPlain;
     }
     // Files in three boxes, two folders deep, at the sizes around a chunk's
@@ -87,52 +72,35 @@ protected:
         return ConvertWorker(m_feedback, m_job);
     }
 
-    bool IsProtectedFile(const std::string& strPath) const {
-        const Bytes v = ReadBytes(strPath);
-        return IsProtectedSignature(v.data(), v.size());
+    // What the stored file's header or metadata says, read with the key.
+    StoredFileInfo Info(const std::string& strStored) const {
+        return ReadStoredFileInfo(strStored, nullptr, &m_key);
+    }
+    bool IsProtectedFile(const std::string& strStored) const {
+        return Info(strStored).nKind == StoredKind::STORED_PROTECTED;
     }
     // Every stored file of m_contents restores byte for byte with the
     // protected vault's key, whatever its format; the number that are
     // protected.
     std::size_t ExpectAllRestore() {
         std::size_t nProtected = 0;
-        int nOut = 0;
         for (const auto& [strStored, vPlain] : m_contents) {
-            const std::string strTarget = m_tmp / ("out/" + std::to_string(++nOut) + ".$");
-            fs::remove(RemoveSuffix(strTarget));
-            RunContext run;
-            EXPECT_EQ(m_pProtectedFiles->RestoreFile(strStored, strTarget, run).nOutcome,
-                      FileOutcome::FILE_DONE)
-                << strStored;
-            EXPECT_EQ(ReadBytes(RemoveSuffix(strTarget)), vPlain) << strStored;
+            fs::remove(m_tmp / "out");
+            EXPECT_TRUE(RestoreWith(m_key, strStored, m_tmp / "out.$")) << strStored;
+            EXPECT_EQ(ReadBytes(m_tmp / "out"), vPlain) << strStored;
             nProtected += IsProtectedFile(strStored) ? 1 : 0;
         }
         return nProtected;
-    }
-    static std::string RemoveSuffix(const std::string& strPath) {
-        return strPath.substr(0, strPath.size() - 2);
-    }
-    StoredHead HeadOf(const std::string& strStored) {
-        std::unique_ptr<CStoredReader> pReader;
-        FileStamp stamp;
-        const FolderPtr pFolder = m_env.OpenFolder(fs::path(strStored).parent_path());
-        EXPECT_EQ(m_pProtectedFiles
-                      ->OpenStoredAt(*pFolder, fs::path(strStored).filename(), &pReader, &stamp)
-                      .nOutcome,
-                  FileOutcome::FILE_DONE);
-        return pReader ? pReader->Head() : StoredHead();
     }
 
     CTempDir m_tmp;
     CFaultEnv m_env;
     CVaultKey m_scrambledKey{"user1", "pass1"};
-    CFileStore m_scrambledFiles{m_scrambledKey};
     CVaultKey m_key{"user1", "pass1"};  // the same credentials and the vault's master key
-    std::unique_ptr<CFileStore> m_pProtectedFiles;
     CFakeFeedback m_feedback;
     ConvertJob m_job;
     int m_nVault = 0;
-    Contents m_contents;
+    Tree m_contents;  // stored file -> its plain content
 };
 
 }  // namespace
@@ -151,7 +119,7 @@ TEST_P(VaultConversionTest, EveryScrambledFileBecomesProtectedAndRestoresByteFor
     const std::string strSummed = Box(BOX_FILE, "a.txt.$");
     ASSERT_EQ(WriteStoredSummary(strSummed, ReadStoredFileInfo(strSummed).stamp, "合同的摘要"),
               SummaryWriteResult::SUMMARY_WRITTEN);
-    const std::string strRecorded = HeadOf(strSummed).strRecordedPath;
+    const std::string strRecorded = Info(strSummed).strSourcePath;
     // Cut short, without a signature, and stored by someone else.
     const std::string strCut = Box(BOX_VIDEO, "cut.$");
     const std::string strJunk = Box(BOX_VIDEO, "junk.$");
@@ -159,15 +127,9 @@ TEST_P(VaultConversionTest, EveryScrambledFileBecomesProtectedAndRestoresByteFor
     const Bytes vBig = ReadBytes(Box(BOX_OTHER, "big.iso.$"));
     WriteBytes(strCut, Bytes(vBig.begin(), vBig.begin() + 1000));
     WriteBytes(strJunk, Bytes(500, 'j'));
-    {
-        CVaultKey other{"user2", "pass2"};
-        WriteBytes(m_tmp / "foreign", {1, 2, 3});
-        RunContext run;
-        ASSERT_EQ(CFileStore(other).StoreFile(m_tmp / "foreign", strForeign, run).nOutcome,
-                  FileOutcome::FILE_DONE);
-    }
-    const Bytes vCut = ReadBytes(strCut), vJunk = ReadBytes(strJunk),
-                vForeign = ReadBytes(strForeign);
+    WriteBytes(m_tmp / "foreign", {1, 2, 3});
+    ASSERT_TRUE(StoreWith(CVaultKey("user2", "pass2"), m_tmp / "foreign", strForeign));
+    const Tree damaged = SnapshotTree(BoxFolderPath(Vault(), BOX_VIDEO));
     WriteBytes(Box(BOX_FILE, ".hidden.$"), {9});
     fs::create_symlink(strSummed, Box(BOX_IMAGE, "link.$"));
     fs::permissions(Box(BOX_IMAGE, "p.png.$"), fs::perms(0640));
@@ -183,9 +145,7 @@ TEST_P(VaultConversionTest, EveryScrambledFileBecomesProtectedAndRestoresByteFor
     std::sort(vFailed.begin(), vFailed.end(),
               [](const auto& a, const auto& b) { return a.strPath < b.strPath; });
     EXPECT_EQ(vFailed, vExpected);
-    EXPECT_EQ(ReadBytes(strCut), vCut);
-    EXPECT_EQ(ReadBytes(strJunk), vJunk);
-    EXPECT_EQ(ReadBytes(strForeign), vForeign);
+    EXPECT_EQ(SnapshotTree(BoxFolderPath(Vault(), BOX_VIDEO)), damaged);
     EXPECT_EQ(ReadBytes(Box(BOX_FILE, ".hidden.$")), Bytes{9});
     EXPECT_TRUE(fs::is_symlink(Box(BOX_IMAGE, "link.$")));
     EXPECT_EQ(FindDotEntries(m_tmp.Path()), std::vector<std::string>{Box(BOX_FILE, ".hidden.$")});
@@ -195,11 +155,11 @@ TEST_P(VaultConversionTest, EveryScrambledFileBecomesProtectedAndRestoresByteFor
     EXPECT_EQ(m_feedback.m_vShownBoxes.size(), 3u);
 
     EXPECT_EQ(ExpectAllRestore(), m_contents.size());
-    const StoredHead head = HeadOf(strSummed);
-    EXPECT_EQ(head.nKind, StoredKind::STORED_PROTECTED);
-    EXPECT_EQ(head.strRecordedPath, strRecorded);
-    EXPECT_EQ(head.strSummary, "合同的摘要");
-    EXPECT_EQ(head.nMode, 0600u);
+    const StoredFileInfo info = Info(strSummed);
+    EXPECT_EQ(info.nKind, StoredKind::STORED_PROTECTED);
+    EXPECT_EQ(info.strSourcePath, strRecorded);
+    EXPECT_EQ(info.strSummary, "合同的摘要");
+    EXPECT_EQ(info.nMode, 0600u);
     EXPECT_EQ(ModeOf(Box(BOX_IMAGE, "p.png.$")), 0640u);
 
     m_feedback = CFakeFeedback();
@@ -296,7 +256,7 @@ TEST_P(VaultConversionTest, ANewFileThatDoesNotReadBackIsNotPutInPlace) {
     NewVault();
     Store(Box(BOX_FILE, "one.$"), 3000);
     const Bytes vBefore = ReadBytes(Box(BOX_FILE, "one.$"));
-    const std::size_t nPath = HeadOf(Box(BOX_FILE, "one.$")).strRecordedPath.size();
+    const std::size_t nPath = Info(Box(BOX_FILE, "one.$")).strSourcePath.size();
     m_env.m_nFlipReadBackAt =
         static_cast<std::int64_t>(ProtectedHeadSize(ProtectedSlotSize(nPath))) + 100;
     EXPECT_EQ(Convert(), 1);

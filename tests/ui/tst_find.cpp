@@ -1,0 +1,241 @@
+// Finding in a box: the walk (deep folders, case, what it passes over), the
+// tree narrowed and given back, the newest find winning over an older one
+// held back, and the keys of the main window (Ctrl+F, Enter, Escape,
+// Delete, F5) with the File menu's shortcuts.
+#include <QAction>
+#include <QLineEdit>
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <cstdio>
+#include <string>
+
+#include "ContentsTree.h"
+#include "DialogBuilder.h"
+#include "FindRunner.h"
+#include "MessageBox.h"
+#include "UiTestSupport.h"
+#include "VaultFolders.h"
+
+using namespace quovex;
+using quovex::test::MakeFile;
+
+namespace {
+
+constexpr int WAIT_MS = 20000;  // a bound for a failing test, never a pause
+
+// The items below pItem, one line each, indented by depth: "/" after an open
+// folder, "+" after a closed one that can be opened.
+QStringList Outline(const QTreeWidgetItem* pItem, const QString& strIndent = QString()) {
+    QStringList lines;
+    for (int i = 0; i < pItem->childCount(); ++i) {
+        const QTreeWidgetItem* pChild = pItem->child(i);
+        if (pChild->text(0).isEmpty()) continue;  // a placeholder
+        const QString strMark = pChild->isExpanded()   ? QStringLiteral("/")
+                                : pChild->childCount() ? QStringLiteral("+")
+                                                       : QString();
+        lines << strIndent + pChild->text(0) + strMark;
+        if (pChild->isExpanded()) lines << Outline(pChild, strIndent + QStringLiteral("  "));
+    }
+    return lines;
+}
+
+// Sets the find's text and waits until its result is shown.
+bool Find(CContentsTree& tree, const QString& strText) {
+    QSignalSpy shown(&tree, &CContentsTree::FoundShown);
+    tree.SetFindText(strText);
+    return shown.wait(WAIT_MS);
+}
+
+}  // namespace
+
+class TestFind : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void findsDeepAndGivesTheTreeBack();
+    void newestFindWins();
+    void keysOfTheMainWindow();
+
+private:
+    QString Box(const char* pszRel) const {
+        return m_strBox + QLatin1Char('/') + QString::fromUtf8(pszRel);
+    }
+    QString m_strVault, m_strBox;
+    std::string m_strOdd;  // not UTF-8: QTemporaryDir could not name it to remove it
+};
+
+// FileBox: a/b/c/Report-Final.txt.$, a/b/other.$, a/REPORTS/x.$, a/.hid/report.$,
+// .report.$, Éclair.$, a link to a/b, and a name that is not UTF-8.
+void TestFind::init() {
+    static int nRun = 0;
+    m_strVault = test::g_strHome + QStringLiteral("/find%1/Box").arg(++nRun);
+    m_strBox = m_strVault + QStringLiteral("/FileBox");
+    CreateBoxFolders(m_strVault.toStdString());
+    for (const char* psz : {"a/b/c/Report-Final.txt.$", "a/b/other.$", "a/REPORTS/x.$",
+                            "a/.hid/report.$", ".report.$", "Éclair.$"})
+        QVERIFY(MakeFile(Box(psz)));
+    QVERIFY(QFile::link(Box("a/b"), Box("link-report")));
+    m_strOdd = QFile::encodeName(m_strBox).toStdString() + "/report\xff.$";
+    FILE* pOdd = std::fopen(m_strOdd.c_str(), "w");
+    QVERIFY(pOdd && std::fclose(pOdd) == 0);
+}
+
+void TestFind::cleanup() {
+    CFindRunner::SetWalkEndHookForTests({});
+    std::remove(m_strOdd.c_str());
+}
+
+void TestFind::findsDeepAndGivesTheTreeBack() {
+    CContentsTree tree;
+    QVERIFY(tree.ShowFolder(m_strBox, true));
+    QTreeWidgetItem* pA = tree.FindPathItem(Box("a"));
+    pA->setExpanded(true);
+    tree.setCurrentItem(tree.FindPathItem(Box("a/b")));
+    const QStringList whole = Outline(tree.topLevelItem(0));
+
+    // Letters in either case; the folders on the way open, a found folder
+    // closed; links, dot-names and names that are not text passed over.
+    const QStringList found{"a/", "  b/", "    c/", "      Report-Final.txt.$", "  REPORTS+"};
+    for (const char* pszText : {"report", "RePoRt"}) {
+        QVERIFY(Find(tree, QString::fromLatin1(pszText)));
+        QCOMPARE(Outline(tree.topLevelItem(0)), found);
+    }
+    QTreeWidgetItem* pDeep = tree.FirstFoundItem();
+    QCOMPARE(tree.GetItemPath(pDeep), Box("a/b/c/Report-Final.txt.$"));
+    // A found folder opens onto all it holds; a folder on the way closes
+    // and opens again onto what was found.
+    QTreeWidgetItem* pReports = tree.FindPathItem(Box("a/REPORTS"));
+    pReports->setExpanded(true);
+    QCOMPARE(pReports->child(0)->text(0), QStringLiteral("x.$"));
+    QTreeWidgetItem* pB = tree.FindPathItem(Box("a/b"));
+    pB->setExpanded(false);
+    pB->setExpanded(true);
+    QCOMPARE(Outline(pB), (QStringList{"c/", "  Report-Final.txt.$"}));
+    // Only ASCII letters fold; no match leaves the root alone.
+    QVERIFY(Find(tree, QStringLiteral("Écl")));
+    QCOMPARE(Outline(tree.topLevelItem(0)), QStringList{"Éclair.$"});
+    QVERIFY(Find(tree, QStringLiteral("écl")));
+    QCOMPARE(Outline(tree.topLevelItem(0)), QStringList());
+    QCOMPARE(tree.topLevelItem(0)->text(0), m_strBox);
+
+    // "" gives back the tree as it was, open folder and selection.
+    tree.SetFindText(QString());
+    QCOMPARE(Outline(tree.topLevelItem(0)), whole);
+    QCOMPARE(tree.GetItemPath(tree.currentItem()), Box("a/b"));
+    // Shown afresh while a find is shown: found again, with what is new.
+    QVERIFY(Find(tree, QStringLiteral("other")));
+    QVERIFY(MakeFile(Box("a/another.$")));
+    QSignalSpy shown(&tree, &CContentsTree::FoundShown);
+    tree.ShowAfresh();
+    QVERIFY(shown.wait(WAIT_MS));
+    QCOMPARE(Outline(tree.topLevelItem(0)),
+             (QStringList{"a/", "  b/", "    other.$", "  another.$"}));
+    // Another box while finding: found there, and "" gives back its root.
+    const QString strImages = m_strVault + QStringLiteral("/ImageBox");
+    QVERIFY(MakeFile(strImages + QStringLiteral("/sub/other-picture.$")));
+    QVERIFY(tree.ShowFolder(strImages, true));
+    QVERIFY(shown.wait(WAIT_MS));
+    QCOMPARE(Outline(tree.topLevelItem(0)), (QStringList{"sub/", "  other-picture.$"}));
+    tree.SetFindText(QString());
+    QCOMPARE(tree.topLevelItem(0)->text(0), strImages);
+    QCOMPARE(Outline(tree.topLevelItem(0)), QStringList{"sub+"});
+}
+
+// A find held back after its walk until a newer one is shown: its result
+// comes too late and is dropped; a cancelled find shows nothing.
+void TestFind::newestFindWins() {
+    std::vector<std::pair<int, QStringList>> vShown;
+    CFindRunner runner([&](int nGeneration, CFoundItem&& root) {
+        QStringList names;
+        for (const CFoundItem& child : root.m_vChildren) names << child.m_strName;
+        vShown.emplace_back(nGeneration, names);
+    });
+    QSemaphore walked, go;
+    CFindRunner::SetWalkEndHookForTests([&](int nGeneration) {
+        if (nGeneration != 1) return;
+        walked.release();
+        go.acquire();
+    });
+    QCOMPARE(runner.Start(m_strBox, QStringLiteral("cl"), true), 1);
+    QVERIFY(walked.tryAcquire(1, WAIT_MS));
+    QCOMPARE(runner.Start(m_strBox, QStringLiteral("a"), false), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(!vShown.empty(), WAIT_MS);
+    go.release();
+    runner.WaitForWalks();
+    QCoreApplication::processEvents();
+    QCOMPARE(vShown.size(), std::size_t(1));
+    QCOMPARE(vShown[0].first, 2);
+    QCOMPARE(vShown[0].second, QStringList{"a"});
+
+    runner.Start(m_strBox, QStringLiteral("a"), false);
+    runner.Cancel();
+    runner.WaitForWalks();
+    QCoreApplication::processEvents();
+    QCOMPARE(vShown.size(), std::size_t(1));
+}
+
+void TestFind::keysOfTheMainWindow() {
+    test::CShownVault shownVault(m_strVault);
+    CVaultDlg& dlg = shownVault.dlg;
+    CContentsTree* pTree = dlg.ContentsTree();
+    auto* pField = FindControl<QLineEdit>(&dlg, RES_ID_FIND_TEXT);
+    QCOMPARE(pField->placeholderText(), QStringLiteral("查找"));
+    dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    // The File menu shows the keys, and they work.
+    QStringList keys;
+    for (int nId : {RES_CMD_FIND, RES_CMD_REFRESH, RES_CMD_SETTINGS, RES_CMD_EXIT})
+        keys << dlg.findChild<QAction*>(QString::number(nId))
+                    ->shortcut()
+                    .toString(QKeySequence::NativeText);
+    QCOMPARE(keys, (QStringList{"Ctrl+F", "F5", "Ctrl+,", "Ctrl+Q"}));
+    QTest::keyClick(&dlg, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(pField->hasFocus());
+
+    // Typed in the field; Enter goes to the first item found, Escape gives
+    // the whole tree back, and neither ends the window.
+    QSignalSpy shown(pTree, &CContentsTree::FoundShown);
+    QTest::keyClicks(pField, QStringLiteral("rep"));
+    QVERIFY(shown.wait(WAIT_MS));
+    QCOMPARE(pTree->FindText(), QStringLiteral("rep"));
+    QTest::keyClick(pField, Qt::Key_Return);
+    QVERIFY(pTree->hasFocus());
+    QCOMPARE(pTree->GetItemPath(pTree->currentItem()), Box("a/b/c/Report-Final.txt.$"));
+    QTest::keyClick(pField, Qt::Key_Escape);
+    QCOMPARE(pField->text(), QString());
+    QVERIFY(pTree->FindPathItem(Box("Éclair.$")));
+    QVERIFY(dlg.isVisible());
+
+    // Delete on a found file asks; No keeps it, Yes deletes it and the
+    // find is made again. Without a selection Delete does nothing.
+    CMessageBoxScript script;
+    pField->setText(QStringLiteral("final"));
+    QVERIFY(shown.wait(WAIT_MS));
+    pTree->setCurrentItem(pTree->FirstFoundItem());
+    QTest::keyClick(pTree, Qt::Key_Delete);
+    QVERIFY(QFileInfo::exists(Box("a/b/c/Report-Final.txt.$")));
+    script.SetNextAnswer(MSGBOX_RESULT_YES);
+    QTest::keyClick(pTree, Qt::Key_Delete);
+    QCOMPARE(script.Requests().size(), std::size_t(2));
+    QVERIFY(script.Requests().back().strText.contains(Box("a/b/c/Report-Final.txt.$")));
+    QVERIFY(!QFileInfo::exists(Box("a/b/c/Report-Final.txt.$")));
+    QVERIFY(shown.wait(WAIT_MS));
+    QCOMPARE(Outline(pTree->topLevelItem(0)), QStringList());
+    pTree->clearSelection();
+    QTest::keyClick(pTree, Qt::Key_Delete);
+    QCOMPARE(script.Requests().size(), std::size_t(2));
+
+    // F5 finds again while a find is shown, and shows the box afresh when not.
+    QVERIFY(MakeFile(Box("a/b/c/final2.$")));
+    QTest::keyClick(&dlg, Qt::Key_F5);
+    QVERIFY(shown.wait(WAIT_MS));
+    QVERIFY(pTree->FindPathItem(Box("a/b/c/final2.$")));
+    pField->clear();
+    QVERIFY(MakeFile(Box("new.$")));
+    QTest::keyClick(&dlg, Qt::Key_F5);
+    QVERIFY(pTree->FindPathItem(Box("new.$")));
+}
+
+QUOVEX_UI_TEST_MAIN(TestFind)
+#include "tst_find.moc"

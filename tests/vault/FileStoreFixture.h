@@ -1,0 +1,72 @@
+// A temporary folder with a file store working in it through a CFaultEnv,
+// and its results; paths are relative to the folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Fakes.h"
+#include "FileStore.h"
+#include "RunContext.h"
+#include "TestFiles.h"
+#include "VaultKey.h"
+
+namespace quovex::test {
+
+class FileStoreFixture : public ::testing::Test {
+protected:
+    // nMasterFill > 0: the key is a protected vault's (SetTestMasterKey).
+    explicit FileStoreFixture(unsigned char nMasterFill = 0) : m_nMasterFill(nMasterFill) {}
+
+    void TearDown() override {
+        EXPECT_TRUE(m_feedback.WaitBalanced());
+        EXPECT_EQ(FindDotEntries(m_tmp.Path()), std::vector<std::string>{}) << "temporaries left";
+    }
+    int Store(const std::string& strSource, const std::string& strStored,
+              std::uint64_t nTotal = 1000) {
+        RunContext run{&m_feedback, m_nDone, nTotal, nullptr};
+        m_stored = m_files.StoreFile(m_tmp / strSource, m_tmp / strStored, run);
+        m_nDone = run.nDone;
+        return m_stored.nOutcome == FileOutcome::FILE_DONE ? 1 : 0;
+    }
+    // An empty strTarget restores to the recorded source path.
+    int Restore(const std::string& strStored, const std::string& strTarget,
+                std::uint64_t nTotal = 1000) {
+        RunContext run{&m_feedback, m_nDone, nTotal, nullptr};
+        m_restored =
+            m_files.RestoreFile(m_tmp / strStored, strTarget.empty() ? "" : m_tmp / strTarget, run);
+        m_nDone = run.nDone;
+        return m_restored.nOutcome == FileOutcome::FILE_DONE ? 1 : 0;
+    }
+    // Stores vPlain from src/x as box/x.$ and starts afresh; returns the stored bytes.
+    Bytes MakeStored(const Bytes& vPlain) {
+        Write("src/x", vPlain);
+        EXPECT_EQ(Store("src/x", "box/x.$"), 1);
+        m_feedback = CFakeFeedback();
+        m_nDone = 0;
+        return Read("box/x.$");
+    }
+    void Write(const std::string& strPath, const Bytes& v) { WriteBytes(m_tmp / strPath, v); }
+    Bytes Read(const std::string& strPath) const { return ReadBytes(m_tmp / strPath); }
+    bool Has(const std::string& strPath) const { return Exists(m_tmp / strPath); }
+
+    // The store takes the key as it is when made.
+    static const CVaultKey& Keyed(CVaultKey& key, unsigned char nMasterFill) {
+        if (nMasterFill > 0) SetTestMasterKey(&key, nMasterFill);
+        return key;
+    }
+
+    CTempDir m_tmp;
+    CFaultEnv m_env;
+    const unsigned char m_nMasterFill;
+    CVaultKey m_key{"user1", "pass1"};
+    CFileStore m_files{Keyed(m_key, m_nMasterFill), &m_env};
+    CFakeFeedback m_feedback;
+    std::uint64_t m_nDone = 0;
+    StoreResult m_stored;   // of the last Store
+    FileResult m_restored;  // of the last Restore
+};
+
+}  // namespace quovex::test

@@ -1,0 +1,219 @@
+// Opening a stored file with the desktop's application for its type, and
+// the changed copies coming back into the vault. Interface thread.
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QTreeWidgetItem>
+#include <QUrl>
+#include <functional>
+
+#include "ContentsTree.h"
+#include "DialogTemplate.h"
+#include "FileStore.h"
+#include "MessageBox.h"
+#include "OpenVault.h"
+#include "OpenedCopies.h"
+#include "ProgressDlg.h"
+#include "RunReport.h"
+#include "StoreBack.h"
+#include "VaultDlg.h"
+#include "VaultTransfer.h"
+
+namespace quovex {
+
+namespace {
+
+// An application saves in several writes; a copy is looked at once it
+// has been left alone this long.
+constexpr int COPY_SETTLE_MS = 500;
+
+std::string Native(const QString& strPath) {
+    return QFile::encodeName(strPath).toStdString();
+}
+
+// Enter on the tree's selected item does what a double-click does, rather
+// than ending the window; with no item selected the window still ends.
+class CEnterOnTree final : public QObject {
+public:
+    CEnterOnTree(QTreeWidget* pTree, std::function<void(QTreeWidgetItem*)> fnActivate)
+        : QObject(pTree), m_pTree(pTree), m_fnActivate(std::move(fnActivate)) {
+        pTree->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
+        if (pEvent->type() != QEvent::KeyPress) return QObject::eventFilter(pWatched, pEvent);
+        const int nKey = static_cast<QKeyEvent*>(pEvent)->key();
+        QTreeWidgetItem* pItem = m_pTree->currentItem();
+        if ((nKey != Qt::Key_Return && nKey != Qt::Key_Enter) || !pItem || !pItem->isSelected())
+            return QObject::eventFilter(pWatched, pEvent);
+        m_fnActivate(pItem);
+        return true;
+    }
+
+private:
+    QTreeWidget* m_pTree;
+    std::function<void(QTreeWidgetItem*)> m_fnActivate;
+};
+
+}  // namespace
+
+void CVaultDlg::InitOpening() {
+    m_pCopies = std::make_unique<COpenedCopies>(m_vault.Env());
+    m_pCopiesTimer = new QTimer(this);
+    m_pCopiesTimer->setSingleShot(true);
+    m_pCopiesTimer->setInterval(COPY_SETTLE_MS);
+    connect(m_pCopies.get(), &COpenedCopies::CopiesTouched, m_pCopiesTimer,
+            qOverload<>(&QTimer::start));
+    connect(m_pCopiesTimer, &QTimer::timeout, this, &CVaultDlg::OnCopiesTouched);
+    // The copies belong to the vault whose key would store them back.
+    connect(&m_vault, &COpenVault::LeavingLocation, this, &CVaultDlg::CloseOpenedCopies);
+    if (!m_pContentsTree) return;
+    // A folder's double-click stays the tree's own: it opens or closes it.
+    connect(m_pContentsTree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* pItem) {
+        if (m_vault.Env()->GetKind(Native(m_pContentsTree->GetItemPath(pItem))) ==
+            EntryKind::ENTRY_FILE)
+            ActivateItem(pItem, false);
+    });
+    new CEnterOnTree(m_pContentsTree,
+                     [this](QTreeWidgetItem* pItem) { ActivateItem(pItem, true); });
+}
+
+void CVaultDlg::OnOpen() {
+    if (QTreeWidgetItem* pItem = SelectedItem()) ActivateItem(pItem, false);
+}
+
+void CVaultDlg::ActivateItem(QTreeWidgetItem* pItem, bool bToggle) {
+    const QString strPath = m_pContentsTree->GetItemPath(pItem);
+    switch (m_vault.Env()->GetKind(Native(strPath))) {
+        case EntryKind::ENTRY_FOLDER:
+            pItem->setExpanded(!bToggle || !pItem->isExpanded());
+            break;
+        case EntryKind::ENTRY_FILE:
+            OpenStoredFile(strPath);
+            break;
+        default:
+            break;
+    }
+}
+
+void CVaultDlg::OpenStoredFile(const QString& strStored) {
+    if (const OpenedCopy* pCopy = m_pCopies->Find(strStored)) {
+        HandOverCopy(pCopy->strPath);
+        return;
+    }
+    const QString strCopy = m_pCopies->Prepare(strStored, m_vault.Location());
+    if (strCopy.isEmpty()) {
+        ShowMessageBox(QStringLiteral("无法打开：没有可以存放打开文件的私有文件夹。"), MSGBOX_OK,
+                       QString(), this);
+        return;
+    }
+    CVaultTransfer transfer(m_vault.Key(), m_vault.Env());
+    RestoreJob job;
+    job.strStoredItem = Native(strStored);
+    job.strTargetFolder = Native(QFileInfo(strCopy).path());
+    job.strVaultPath = m_vault.NativeLocation();
+    job.pVault = &transfer;
+    const auto fnRestore = [&job](CVaultFeedback& feedback) {
+        return RestoreWorker(feedback, job);
+    };
+    if (!RunWithProgress(fnRestore, PROGRESS_CAN_CANCEL, this))
+        ShowMessageBox(QStringLiteral("User cancelled the operation !"));
+    const QString strReport = RunReportText(job.report, RunKind::RUN_RESTORE);
+    if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
+    if (job.report.nFilesDone != 1 || !QFileInfo(strCopy).isFile()) {
+        m_pCopies->Remove(strCopy);
+        return;
+    }
+    m_pCopies->Settle(strCopy);
+    HandOverCopy(strCopy);
+}
+
+void CVaultDlg::HandOverCopy(const QString& strCopy) {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(strCopy)))
+        ShowMessageBox(QStringLiteral("没有能打开此文件的程序：\n%1").arg(strCopy), MSGBOX_OK,
+                       QString(), this);
+}
+
+bool CVaultDlg::IsFreeToAsk() const {
+    const QWidget* pModal = QApplication::activeModalWidget();
+    return !IsLocked() && RunsInProgress() == 0 && !m_bAskingAboutCopies &&
+           (!pModal || pModal == this) && !QApplication::activePopupWidget();
+}
+
+void CVaultDlg::OnCopiesTouched() {
+    // Whatever is going on first runs to its end.
+    if (!IsFreeToAsk()) {
+        m_pCopiesTimer->start();
+        return;
+    }
+    AskAboutChangedCopies();
+}
+
+void CVaultDlg::AskAboutChangedCopies() {
+    if (IsLocked() || m_bAskingAboutCopies) return;
+    m_bAskingAboutCopies = true;
+    // A copy of the list: storing back changes nothing in it, but a
+    // question's event loop may.
+    const std::vector<OpenedCopy> vCopies = m_pCopies->Copies();
+    for (const OpenedCopy& copy : vCopies) {
+        if (!m_pCopies->IsChanged(copy)) continue;
+        const QString strText =
+            QStringLiteral("«%1» 已修改，存回保险柜吗？").arg(QFileInfo(copy.strPath).fileName());
+        const bool bStore = ShowMessageBox(strText, MSGBOX_YESNO | MSGBOX_ICON_QUESTION, QString(),
+                                           this) == MSGBOX_RESULT_YES;
+        if (!bStore || StoreCopyBack(copy)) m_pCopies->Settle(copy.strPath);
+    }
+    m_bAskingAboutCopies = false;
+}
+
+bool CVaultDlg::StoreCopyBack(const OpenedCopy& copy) {
+    const CFileStore files(m_vault.Key(), m_vault.Env());
+    StoreBackJob job;
+    job.strCopy = Native(copy.strPath);
+    job.strStored = Native(copy.strStored);
+    job.pFiles = &files;
+    const auto fnStore = [&job](CVaultFeedback& feedback) {
+        return StoreBackWorker(feedback, job);
+    };
+    if (!RunWithProgress(fnStore, PROGRESS_CAN_CANCEL, this))
+        ShowMessageBox(QStringLiteral("User cancelled the operation !"));
+    const QString strReport = RunReportText(job.report, RunKind::RUN_STORE);
+    if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
+    if (m_pContentsTree) m_pContentsTree->ShowAfresh();
+    return job.report.nFilesDone == 1;
+}
+
+void CVaultDlg::CloseOpenedCopies() {
+    AskAboutChangedCopies();
+    m_pCopies->CloseAll();
+}
+
+void CVaultDlg::OfferLeftoverCopies() {
+    if (IsLocked()) return;
+    const QStringList vAdopted = m_pCopies->AdoptLeftovers(m_vault.Location());
+    std::vector<OpenedCopy> vChanged;
+    for (const OpenedCopy& copy : m_pCopies->Copies()) {
+        if (vAdopted.contains(copy.strPath) && m_pCopies->IsChanged(copy)) vChanged.push_back(copy);
+    }
+    if (!vChanged.empty()) {
+        QStringList vNames;
+        for (const OpenedCopy& copy : vChanged) vNames << copy.strStored;
+        const QString strText =
+            ListReportText(QStringLiteral("上次没有正常退出，以下打开过的文件已修改："), vNames) +
+            QStringLiteral("\n存回保险柜吗？选“否”将丢弃这些修改。");
+        m_bAskingAboutCopies = true;
+        const bool bStore = ShowMessageBox(strText, MSGBOX_YESNO | MSGBOX_ICON_QUESTION, QString(),
+                                           this) == MSGBOX_RESULT_YES;
+        for (const OpenedCopy& copy : vChanged) {
+            if (!bStore || StoreCopyBack(copy)) m_pCopies->Settle(copy.strPath);
+        }
+        m_bAskingAboutCopies = false;
+    }
+    for (const QString& strCopy : vAdopted) m_pCopies->Close(strCopy);
+}
+
+}  // namespace quovex

@@ -1,0 +1,96 @@
+#include "StoreBack.h"
+
+#include <cerrno>
+
+#include "FileStore.h"
+#include "StoredFileInfo.h"
+#include "VaultFeedback.h"
+
+namespace quovex {
+
+namespace {
+
+// Forwards to the run's feedback, except that the replacement of the one
+// stored file the user asked to replace is agreed to without a question.
+class CReplaceAgreed final : public CVaultFeedback {
+public:
+    CReplaceAgreed(CVaultFeedback& inner, const std::string& strStored)
+        : m_inner(inner), m_strStored(strStored) {}
+
+    bool SawCancel() const { return m_bSawCancel; }
+
+    void SetStatusText(const std::string& strText) override { m_inner.SetStatusText(strText); }
+    void SetProgressPos(int nPos) override { m_inner.SetProgressPos(nPos); }
+    bool IsCancelled() override {
+        if (m_inner.IsCancelled()) m_bSawCancel = true;
+        return m_bSawCancel;
+    }
+    bool AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) override {
+        if (nQuestion == FeedbackQuestion::QUESTION_STORED_EXISTS && strPath == m_strStored)
+            return true;
+        return m_inner.AskYesNo(nQuestion, strPath);
+    }
+    void ShowMessage(FeedbackMessage nMessage, const std::string& strPath) override {
+        m_inner.ShowMessage(nMessage, strPath);
+    }
+    void BeginWaitCursor() override { m_inner.BeginWaitCursor(); }
+    void EndWaitCursor() override { m_inner.EndWaitCursor(); }
+    void ShowBoxContents(const std::string& strBoxPath) override {
+        m_inner.ShowBoxContents(strBoxPath);
+    }
+
+private:
+    CVaultFeedback& m_inner;
+    const std::string& m_strStored;
+    bool m_bSawCancel = false;
+};
+
+void NoteStoreResult(TransferReport& report, const FileResult& result, const std::string& strCopy) {
+    if (result.nOutcome == FileOutcome::FILE_DONE) {
+        ++report.nFilesDone;
+    } else if (result.nOutcome == FileOutcome::FILE_CHANGED) {
+        report.vPassedOver.push_back({strCopy, PassReason::PASS_SOURCE_CHANGED});
+    } else {
+        report.vFailed.push_back({strCopy, result.cause});
+    }
+}
+
+int RunStoreBack(CVaultFeedback& feedback, StoreBackJob& job) {
+    const CFileStore& files = *job.pFiles;
+    CVaultEnv* pEnv = files.Env();
+    CReplaceAgreed agreed(feedback, job.strStored);
+    // What the stored file records now, with the key: a summary edited
+    // while the copy was open is kept too.
+    const StoredFileInfo before = ReadStoredFileInfo(job.strStored, pEnv, &files.Key());
+    const bool bKnown = before.bStored;
+    FileStamp copy;
+    pEnv->GetStamp(job.strCopy, &copy);
+    RunContext run{&agreed, 0, copy.nSize, &job.report};
+    const FileResult result = files.StoreFileAs(
+        job.strCopy, bKnown ? before.strSourcePath : std::string(), job.strStored, run);
+    NoteStoreResult(job.report, result, job.strCopy);
+    if (result.nOutcome == FileOutcome::FILE_DONE) {
+        if (bKnown && !before.strSummary.empty()) {
+            const StoredFileInfo after = ReadStoredFileInfo(job.strStored, pEnv, &files.Key());
+            WriteStoredSummary(job.strStored, after.stamp, before.strSummary, pEnv, &files.Key());
+        }
+        // The copy goes next; the stored file must not be lost with it.
+        pEnv->SyncVolume(job.strStored);
+    }
+    job.report.bCancelled = agreed.SawCancel();
+    return job.report.bCancelled ? 0 : 1;
+}
+
+}  // namespace
+
+int StoreBackWorker(CVaultFeedback& feedback, StoreBackJob& job) {
+    try {
+        return RunStoreBack(feedback, job);
+    } catch (...) {
+        // Running out of memory is the only way in.
+        job.report.vFailed.push_back({job.strCopy, CauseOfErrno(ENOMEM)});
+        return 1;
+    }
+}
+
+}  // namespace quovex
