@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# How to run: bash bench/run.sh [--as-user NAME] [BUILD_DIR]
+# How to run: bash bench/run.sh [--as-user NAME] [--protected-only] [BUILD_DIR]
 #   (default build/default, configured with the default preset when missing;
 #   needs ~9 GiB and 2 million inodes free in /tmp)
 #
@@ -28,6 +28,10 @@
 #   H=$(mktemp -d); useradd --home-dir "$H" --shell /usr/sbin/nologin quovex-bench
 #   bash bench/run.sh --as-user quovex-bench; userdel quovex-bench; rm -rf "$H"
 #
+# --protected-only: the protected vault's cases alone (512 MiB stored and
+# restored, 10,000 files, peak memory) and the key derivation, in about two
+# minutes: what a change to the protected format needs measured.
+#
 # When the build has the interface, the main window follows (bench/window,
 # offscreen, in temporary folders): drops through the window beside
 # quovex-tool, opening a 100 MiB stored file beside cp, the contents tree
@@ -39,10 +43,20 @@ set -euo pipefail
 REPO=$(cd "$(dirname "$0")/.." && pwd)
 SELF=$(realpath "$0")
 AS_USER=""
-if [ "${1:-}" = "--as-user" ]; then
-    AS_USER=${2:?--as-user needs a user name}
-    shift 2
-fi
+PROTECTED_ONLY=${QUOVEX_BENCH_PROTECTED_ONLY:-0}
+while [ $# -gt 0 ]; do
+    case $1 in
+        --as-user)
+            AS_USER=${2:?--as-user needs a user name}
+            shift 2
+            ;;
+        --protected-only)
+            PROTECTED_ONLY=1
+            shift
+            ;;
+        *) break ;;
+    esac
+done
 BUILD=$(realpath -m "${1:-${QUOVEX_BUILD_DIR:-$REPO/build/default}}")
 WITH_UI=0
 grep -qs '^QUOVEX_BUILD_UI:BOOL=ON' "$BUILD/CMakeCache.txt" && WITH_UI=1
@@ -53,7 +67,7 @@ if [ -z "${QUOVEX_BENCH_BUILT:-}" ]; then
         grep -q '^QUOVEX_BUILD_UI:BOOL=ON' "$BUILD/CMakeCache.txt" && WITH_UI=1
     fi
     cmake --build "$BUILD" --target quovex-tool quovex-bench-kdf -j 2 >/dev/null
-    if [ "$WITH_UI" -eq 1 ]; then
+    if [ "$WITH_UI" -eq 1 ] && [ "$PROTECTED_ONLY" -eq 0 ]; then
         cmake --build "$BUILD" --target quovex-bench-drop quovex-bench-tree quovex-bench-find quovex-bench-open -j 2 >/dev/null
     fi
 fi
@@ -62,7 +76,8 @@ if [ -n "$AS_USER" ]; then
     id -u "$AS_USER" >/dev/null || exit 2
     [ "$(id -u "$AS_USER")" -ne 0 ] || { echo "$AS_USER is root, not an ordinary user" >&2; exit 2; }
     cd /  # wherever root was may be closed to the user
-    exec runuser -u "$AS_USER" -- env QUOVEX_BENCH_BUILT=1 bash "$SELF" "$BUILD"
+    exec runuser -u "$AS_USER" -- env QUOVEX_BENCH_BUILT=1 \
+        QUOVEX_BENCH_PROTECTED_ONLY="$PROTECTED_ONLY" bash "$SELF" "$BUILD"
 fi
 TOOL="$BUILD/tool/quovex-tool"
 CRED=(--user bench --password bench-pw)
@@ -117,16 +132,18 @@ best_of() {
     BEST=$(seconds "$nBest")
 }
 
-# side_by_side A B: the commands A and B (no arguments) run in turns, each
-# timed with the flush of what it wrote, once each to warm up and $RUNS
-# times each timed; BEST_A and BEST_B receive their shortest times. Taking
-# turns keeps both under the same weather: the disk here swings threefold
-# within minutes, and a block of five cp runs followed by five tool runs
-# measured the swing as often as the tool.
+# side_by_side A B [PREP_A PREP_B]: the commands A and B (no arguments) run
+# in turns, each after its PREP (untimed) and timed with the flush of what
+# it wrote, once each to warm up and $RUNS times each timed; BEST_A and
+# BEST_B receive their shortest times. Taking turns keeps both under the
+# same weather: the disk here swings threefold within minutes, and a block
+# of five cp runs followed by five tool runs measured the swing as often as
+# the tool.
 side_by_side() {
     local strCmd i nBestA="" nBestB=""
     for ((i = 1 - WARM_UP; i <= RUNS; i++)); do
         for strCmd in "$1" "$2"; do
+            if [ "$strCmd" = "$1" ]; then ${3:-prep_none}; else ${4:-prep_none}; fi
             timed $strCmd
             [ "$i" -eq 0 ] && continue
             if [ "$strCmd" = "$1" ]; then
@@ -157,45 +174,49 @@ prep_restored() { rm -rf restored/*; }
 STORED_BIG="vault/FileBox/big.bin.\$"
 STORED_MID="vault/FileBox/mid.bin.\$"
 
-echo "512 MiB file ..." >&2
-best_of prep_out cp data/big.bin out/big.bin
-CP_STORE=$BEST
-best_of prep_out dd if=data/big.bin of=out/big.bin bs=1M status=none
-DD_BIG=$BEST
-best_of prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/big.bin vault/FileBox
-TOOL_STORE=$BEST
-best_of prep_out cp "$STORED_BIG" out/big.bin
-CP_RESTORE=$BEST
-best_of prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
-TOOL_RESTORE=$BEST
-cmp -s data/big.bin restored/big.bin || { echo "restored file differs" >&2; exit 1; }
+if [ "$PROTECTED_ONLY" -eq 0 ]; then
+    echo "512 MiB file ..." >&2
+    best_of prep_out cp data/big.bin out/big.bin
+    CP_STORE=$BEST
+    best_of prep_out dd if=data/big.bin of=out/big.bin bs=1M status=none
+    DD_BIG=$BEST
+    best_of prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/big.bin vault/FileBox
+    TOOL_STORE=$BEST
+    best_of prep_out cp "$STORED_BIG" out/big.bin
+    CP_RESTORE=$BEST
+    best_of prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
+    TOOL_RESTORE=$BEST
+    cmp -s data/big.bin restored/big.bin || { echo "restored file differs" >&2; exit 1; }
 
-echo "Peak memory ..." >&2
-peak_mib prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/big.bin vault/FileBox
-RSS_STORE_BIG=$PEAK
-peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
-RSS_RESTORE_BIG=$PEAK
-peak_mib prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/mid.bin vault/FileBox
-RSS_STORE_MID=$PEAK
-peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_MID"
-RSS_RESTORE_MID=$PEAK
-rm -rf out/* restored/* vault/*
+    echo "Peak memory ..." >&2
+    peak_mib prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/big.bin vault/FileBox
+    RSS_STORE_BIG=$PEAK
+    peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
+    RSS_RESTORE_BIG=$PEAK
+    peak_mib prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/mid.bin vault/FileBox
+    RSS_STORE_MID=$PEAK
+    peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_MID"
+    RSS_RESTORE_MID=$PEAK
+    rm -rf out/* restored/* vault/*
+fi
 
 # The same in a protected vault, made with the cheapest derivation: the one
 # derivation a login pays is timed on its own below, and each tool run here
-# pays one more.
+# pays one more. Tool and cp take turns, as the folder cases below.
 echo "Protected vault: 512 MiB file ..." >&2
 "$TOOL" init "${CRED[@]}" --kdf-passes 1 --kdf-memory 1 pvault >/dev/null
 STORED_PBIG="pvault/FileBox/big.bin.\$"
 prep_pvault() { rm -rf pvault/FileBox; }
-best_of prep_out cp data/big.bin out/big.bin
-CP_PSTORE=$BEST
-best_of prep_pvault "$TOOL" store "${CRED[@]}" --keep-source data/big.bin pvault/FileBox
-TOOL_PSTORE=$BEST
-best_of prep_out cp "$STORED_PBIG" out/big.bin
-CP_PRESTORE=$BEST
-best_of prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_PBIG"
-TOOL_PRESTORE=$BEST
+cp_pbig() { cp data/big.bin out/big.bin; }
+tool_pstore() { "$TOOL" store "${CRED[@]}" --keep-source data/big.bin pvault/FileBox; }
+side_by_side cp_pbig tool_pstore prep_out prep_pvault
+CP_PSTORE=$BEST_A
+TOOL_PSTORE=$BEST_B
+cp_pstored() { cp "$STORED_PBIG" out/big.bin; }
+tool_prestore() { "$TOOL" restore "${CRED[@]}" --to restored "$STORED_PBIG"; }
+side_by_side cp_pstored tool_prestore prep_out prep_restored
+CP_PRESTORE=$BEST_A
+TOOL_PRESTORE=$BEST_B
 cmp -s data/big.bin restored/big.bin || { echo "restored file differs" >&2; exit 1; }
 peak_mib prep_pvault "$TOOL" store "${CRED[@]}" --keep-source data/big.bin pvault/FileBox
 RSS_PSTORE_BIG=$PEAK
@@ -208,16 +229,18 @@ rm -rf out/* restored/* pvault/FileBox
 # checked against inodes deleted in the last 30 seconds, so deleting 10,000
 # files slows the next 10,000 creations by whatever deleted them, and the
 # comparison would measure the order of the runs.
-echo "10,000 files of 1 KiB ..." >&2
 RUN=0
 cp_folder() { RUN=$((RUN + 1)); cp -r data/folder "out/folder.$RUN"; }
-tool_folder() {
-    RUN=$((RUN + 1))
-    "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/folder "vault/FileBox.$RUN"
-}
-side_by_side cp_folder tool_folder
-CP_FOLDER=$BEST_A
-TOOL_FOLDER=$BEST_B
+if [ "$PROTECTED_ONLY" -eq 0 ]; then
+    echo "10,000 files of 1 KiB ..." >&2
+    tool_folder() {
+        RUN=$((RUN + 1))
+        "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/folder "vault/FileBox.$RUN"
+    }
+    side_by_side cp_folder tool_folder
+    CP_FOLDER=$BEST_A
+    TOOL_FOLDER=$BEST_B
+fi
 echo "Protected vault: 10,000 files of 1 KiB ..." >&2
 tool_pfolder() {
     RUN=$((RUN + 1))
@@ -227,81 +250,83 @@ side_by_side cp_folder tool_pfolder
 CP_PFOLDER=$BEST_A
 TOOL_PFOLDER=$BEST_B
 
-# 100,000 files in 100 folders, each folder from its own part of the data,
-# stored and restored into fresh folders as above. The restores read one
-# stored copy from a box of its vault, so that the vault is kept out of them
-# as in real use; to the recorded places, data/large first moves aside, and
-# each restored tree before the next run.
-echo "100,000 files of 1 KiB in 100 folders ..." >&2
-mkdir data/large
-for ((d = 0; d < 100; d++)); do
-    mkdir "data/large/d$d"
-    dd if=data/big.bin bs=1024000 skip="$d" count=1 status=none |
-        (cd "data/large/d$d" && split -b 1024 -a 3 -d - f)
-done
-# Warmed by reading: a warm-up run would add 100,000 files to delete at the end.
-find data/large -type f -exec cat {} + >/dev/null
-RUNS=2
-WARM_UP=0
-cp_large() { RUN=$((RUN + 1)); cp -r data/large "out/large.$RUN"; }
-tool_large() {
-    RUN=$((RUN + 1))
-    "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/large "vault.$RUN/FileBox"
-}
-side_by_side cp_large tool_large
-CP_LARGE=$BEST_A
-TOOL_LARGE=$BEST_B
-STORED_LARGE="vault.$RUN/FileBox/large"
-cp_stored_large() { RUN=$((RUN + 1)); cp -r "$STORED_LARGE" "out/large.$RUN"; }
-tool_restore_large() {
-    RUN=$((RUN + 1))
-    "$TOOL" restore "${CRED[@]}" --to "restored/large.$RUN" "$STORED_LARGE"
-}
-side_by_side cp_stored_large tool_restore_large
-CP_RESTORE_LARGE=$BEST_A
-TOOL_RESTORE_LARGE=$BEST_B
-diff -r data/large "restored/large.$RUN/large" >/dev/null || { echo "restored tree differs" >&2; exit 1; }
-mv data/large data/large.kept
-prep_plain() {
-    [ -e data/large ] || return 0
-    RUN=$((RUN + 1))
-    mv data/large "restored/large.$RUN"
-}
-best_of prep_plain "$TOOL" restore "${CRED[@]}" "$STORED_LARGE"
-TOOL_PLAIN_LARGE=$BEST
-diff -r data/large.kept data/large >/dev/null || { echo "restored tree differs" >&2; exit 1; }
-RUNS=5
-WARM_UP=1
+if [ "$PROTECTED_ONLY" -eq 0 ]; then
+    # 100,000 files in 100 folders, each folder from its own part of the data,
+    # stored and restored into fresh folders as above. The restores read one
+    # stored copy from a box of its vault, so that the vault is kept out of them
+    # as in real use; to the recorded places, data/large first moves aside, and
+    # each restored tree before the next run.
+    echo "100,000 files of 1 KiB in 100 folders ..." >&2
+    mkdir data/large
+    for ((d = 0; d < 100; d++)); do
+        mkdir "data/large/d$d"
+        dd if=data/big.bin bs=1024000 skip="$d" count=1 status=none |
+            (cd "data/large/d$d" && split -b 1024 -a 3 -d - f)
+    done
+    # Warmed by reading: a warm-up run would add 100,000 files to delete at the end.
+    find data/large -type f -exec cat {} + >/dev/null
+    RUNS=2
+    WARM_UP=0
+    cp_large() { RUN=$((RUN + 1)); cp -r data/large "out/large.$RUN"; }
+    tool_large() {
+        RUN=$((RUN + 1))
+        "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/large "vault.$RUN/FileBox"
+    }
+    side_by_side cp_large tool_large
+    CP_LARGE=$BEST_A
+    TOOL_LARGE=$BEST_B
+    STORED_LARGE="vault.$RUN/FileBox/large"
+    cp_stored_large() { RUN=$((RUN + 1)); cp -r "$STORED_LARGE" "out/large.$RUN"; }
+    tool_restore_large() {
+        RUN=$((RUN + 1))
+        "$TOOL" restore "${CRED[@]}" --to "restored/large.$RUN" "$STORED_LARGE"
+    }
+    side_by_side cp_stored_large tool_restore_large
+    CP_RESTORE_LARGE=$BEST_A
+    TOOL_RESTORE_LARGE=$BEST_B
+    diff -r data/large "restored/large.$RUN/large" >/dev/null || { echo "restored tree differs" >&2; exit 1; }
+    mv data/large data/large.kept
+    prep_plain() {
+        [ -e data/large ] || return 0
+        RUN=$((RUN + 1))
+        mv data/large "restored/large.$RUN"
+    }
+    best_of prep_plain "$TOOL" restore "${CRED[@]}" "$STORED_LARGE"
+    TOOL_PLAIN_LARGE=$BEST
+    diff -r data/large.kept data/large >/dev/null || { echo "restored tree differs" >&2; exit 1; }
+    RUNS=5
+    WARM_UP=1
 
-# Without --keep-source the sources go; each run waits until the previous
-# run's deletions are older than ext4's 30 seconds (see above).
-echo "10,000 files of 1 KiB without --keep-source (waits 36 s between runs) ..." >&2
-nBestDelete=""
-for i in 1 2; do
-    cp -r data/folder "src2/folder.$i"
-    sleep 36
-    timed "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" "src2/folder.$i" "vault/OtherBox.$i"
-    [ ! -e "src2/folder.$i" ] || { echo "sources were not deleted" >&2; exit 1; }
-    if [ -z "$nBestDelete" ] || [ "$NANOS" -lt "$nBestDelete" ]; then nBestDelete=$NANOS; fi
-done
-TOOL_FOLDER_DELETE=$(seconds "$nBestDelete")
+    # Without --keep-source the sources go; each run waits until the previous
+    # run's deletions are older than ext4's 30 seconds (see above).
+    echo "10,000 files of 1 KiB without --keep-source (waits 36 s between runs) ..." >&2
+    nBestDelete=""
+    for i in 1 2; do
+        cp -r data/folder "src2/folder.$i"
+        sleep 36
+        timed "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" "src2/folder.$i" "vault/OtherBox.$i"
+        [ ! -e "src2/folder.$i" ] || { echo "sources were not deleted" >&2; exit 1; }
+        if [ -z "$nBestDelete" ] || [ "$NANOS" -lt "$nBestDelete" ]; then nBestDelete=$NANOS; fi
+    done
+    TOOL_FOLDER_DELETE=$(seconds "$nBestDelete")
 
-# The flushes by themselves: the time spent in syncfs during one more run.
-FLUSH_ONLY="n/a (no strace)"
-if command -v strace >/dev/null; then
-    cp -r data/folder src2/folder.s
+    # The flushes by themselves: the time spent in syncfs during one more run.
+    FLUSH_ONLY="n/a (no strace)"
+    if command -v strace >/dev/null; then
+        cp -r data/folder src2/folder.s
+        sleep 36
+        sync
+        strace -f -e trace=syncfs -T -o "$WORK/syncfs.log" \
+            "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" src2/folder.s vault/OtherBox.s >/dev/null 2>>"$WORK/stderr.log"
+        FLUSH_ONLY=$(awk -F'<' '/syncfs/ { n++; s += $NF + 0 } END { printf "%.3f s in %d syncfs calls", s, n }' \
+            "$WORK/syncfs.log")
+    fi
+
+    cp -r data/folder src2/folder.rm
     sleep 36
-    sync
-    strace -f -e trace=syncfs -T -o "$WORK/syncfs.log" \
-        "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" src2/folder.s vault/OtherBox.s >/dev/null 2>>"$WORK/stderr.log"
-    FLUSH_ONLY=$(awk -F'<' '/syncfs/ { n++; s += $NF + 0 } END { printf "%.3f s in %d syncfs calls", s, n }' \
-        "$WORK/syncfs.log")
+    timed rm -rf src2/folder.rm
+    RM_FOLDER=$(seconds "$NANOS")
 fi
-
-cp -r data/folder src2/folder.rm
-sleep 36
-timed rm -rf src2/folder.rm
-RM_FOLDER=$(seconds "$NANOS")
 
 echo "Key derivation ..." >&2
 read -r KDF_BEST KDF_WORST KDF_PEAK KDF_OPS KDF_MIB < <("$BUILD/bench/kdf/quovex-bench-kdf")
@@ -309,7 +334,7 @@ read -r KDF_BEST KDF_WORST KDF_PEAK KDF_OPS KDF_MIB < <("$BUILD/bench/kdf/quovex
 # The main window: drops first, as the tree benchmark's 40,000 deletions at
 # its end would slow the creations of the drops that came after it.
 WINDOW_REPORT=""
-if [ "$WITH_UI" -eq 1 ]; then
+if [ "$WITH_UI" -eq 1 ] && [ "$PROTECTED_ONLY" -eq 0 ]; then
     echo "Main window: drops through the window beside quovex-tool ..." >&2
     WINDOW_REPORT=$(QT_QPA_PLATFORM=offscreen "$BUILD/bench/window/quovex-bench-drop" --tool "$TOOL")
     echo "Main window: opening a 100 MiB stored file beside cp ..." >&2
@@ -340,20 +365,22 @@ rss_row() { row "$1" "$2" "" "" "< 32 MiB" "$(verdict "$2" 31.999)"; }
 echo
 echo "Quovex benchmarks on $(hostname) as $(id -un) (uid $(id -u)), $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo "every time includes the flush; best of 5 after a warm-up (100,000 files, sources deleted: best of 2)"
-row "case" "tool (s)" "cp (s)" "ratio" "target" ""
-ratio_row "store 512 MiB file (--keep-source)" "$TOOL_STORE" "$CP_STORE" 1.1
-ratio_row "restore 512 MiB file (--to)" "$TOOL_RESTORE" "$CP_RESTORE" 1.1
-ratio_row "store 10,000 x 1 KiB (--keep-source)" "$TOOL_FOLDER" "$CP_FOLDER" 1.5
-ratio_row "store 100,000 x 1 KiB in 100 folders" "$TOOL_LARGE" "$CP_LARGE" 1.5
-ratio_row "restore 100,000 x 1 KiB (--to)" "$TOOL_RESTORE_LARGE" "$CP_RESTORE_LARGE" 1.5
-ratio_row "restore 100,000 x 1 KiB (recorded places)" "$TOOL_PLAIN_LARGE" "$CP_RESTORE_LARGE" 1.5
-ratio_row "store 10,000 x 1 KiB, sources deleted" "$TOOL_FOLDER_DELETE" "$CP_FOLDER" ""
-FLUSH=$(awk -v a="$TOOL_FOLDER_DELETE" -v b="$TOOL_FOLDER" 'BEGIN { printf "%+.3f s (%.2fx)", a - b, a / b }')
-echo "  flush and deletion of the sources cost $FLUSH over --keep-source;"
-echo "  of that the flushes before deleting: $FLUSH_ONLY"
-echo "cp of a restore: the stored file or folder copied as it lies in the vault"
-echo "reference: dd bs=1M of the 512 MiB file $DD_BIG s (read/write floor of any user-space copy);"
-echo "           rm -rf of the 10,000 sources $RM_FOLDER s (what deleting them costs by itself)"
+if [ "$PROTECTED_ONLY" -eq 0 ]; then
+    row "case" "tool (s)" "cp (s)" "ratio" "target" ""
+    ratio_row "store 512 MiB file (--keep-source)" "$TOOL_STORE" "$CP_STORE" 1.1
+    ratio_row "restore 512 MiB file (--to)" "$TOOL_RESTORE" "$CP_RESTORE" 1.1
+    ratio_row "store 10,000 x 1 KiB (--keep-source)" "$TOOL_FOLDER" "$CP_FOLDER" 1.5
+    ratio_row "store 100,000 x 1 KiB in 100 folders" "$TOOL_LARGE" "$CP_LARGE" 1.5
+    ratio_row "restore 100,000 x 1 KiB (--to)" "$TOOL_RESTORE_LARGE" "$CP_RESTORE_LARGE" 1.5
+    ratio_row "restore 100,000 x 1 KiB (recorded places)" "$TOOL_PLAIN_LARGE" "$CP_RESTORE_LARGE" 1.5
+    ratio_row "store 10,000 x 1 KiB, sources deleted" "$TOOL_FOLDER_DELETE" "$CP_FOLDER" ""
+    FLUSH=$(awk -v a="$TOOL_FOLDER_DELETE" -v b="$TOOL_FOLDER" 'BEGIN { printf "%+.3f s (%.2fx)", a - b, a / b }')
+    echo "  flush and deletion of the sources cost $FLUSH over --keep-source;"
+    echo "  of that the flushes before deleting: $FLUSH_ONLY"
+    echo "cp of a restore: the stored file or folder copied as it lies in the vault"
+    echo "reference: dd bs=1M of the 512 MiB file $DD_BIG s (read/write floor of any user-space copy);"
+    echo "           rm -rf of the 10,000 sources $RM_FOLDER s (what deleting them costs by itself)"
+fi
 echo
 echo "protected vault (authenticated encryption), same runs"
 row "case" "tool (s)" "cp (s)" "ratio" "target" ""
@@ -362,10 +389,12 @@ ratio_row "restore 512 MiB file (--to)" "$TOOL_PRESTORE" "$CP_PRESTORE" 1.5
 ratio_row "store 10,000 x 1 KiB (--keep-source)" "$TOOL_PFOLDER" "$CP_PFOLDER" 1.5
 echo
 row "peak memory (max RSS)" "MiB" "" "" "target" ""
-rss_row "store 512 MiB file" "$RSS_STORE_BIG"
-rss_row "restore 512 MiB file" "$RSS_RESTORE_BIG"
-rss_row "store 64 MiB file" "$RSS_STORE_MID"
-rss_row "restore 64 MiB file" "$RSS_RESTORE_MID"
+if [ "$PROTECTED_ONLY" -eq 0 ]; then
+    rss_row "store 512 MiB file" "$RSS_STORE_BIG"
+    rss_row "restore 512 MiB file" "$RSS_RESTORE_BIG"
+    rss_row "store 64 MiB file" "$RSS_STORE_MID"
+    rss_row "restore 64 MiB file" "$RSS_RESTORE_MID"
+fi
 rss_row "protected: store 512 MiB file" "$RSS_PSTORE_BIG"
 rss_row "protected: restore 512 MiB file" "$RSS_PRESTORE_BIG"
 echo

@@ -19,8 +19,8 @@ std::int64_t ReadFull(CReadableFile& file, unsigned char* pBuf, std::size_t nWan
 
 // --- CChunkSlots -----------------------------------------------------------
 
-CChunkSlots::CChunkSlots(std::size_t nChunk) {
-    for (auto& pData : m_pData) pData.reset(new unsigned char[nChunk]);
+CChunkSlots::CChunkSlots(std::size_t nChunk, int nSlots) {
+    for (int i = 0; i < nSlots && i < CHUNK_SLOTS; ++i) m_pData[i].reset(new unsigned char[nChunk]);
 }
 
 void CChunkSlots::Post(int nSlot, std::int64_t nLength, bool bFull) {
@@ -66,7 +66,10 @@ std::thread StartHelper(Body body) {
 // The caller gives a slot back by asking for the next chunk.
 
 CReadAhead::CReadAhead(CReadableFile& file, std::size_t nChunk, bool bAhead, std::uint64_t nLimit)
-    : m_file(file), m_nChunk(nChunk), m_nRemaining(nLimit), m_slots(nChunk) {
+    : m_file(file),
+      m_nChunk(nChunk),
+      m_nRemaining(nLimit),
+      m_slots(nChunk, bAhead ? CChunkSlots::CHUNK_SLOTS : 1) {
     if (bAhead) m_helper = StartHelper([this] { ReadLoop(); });
 }
 
@@ -115,6 +118,63 @@ std::int64_t CReadAhead::Next(unsigned char** ppData) {
 std::int64_t CReadAhead::Failed() const {
     errno = static_cast<int>(-m_nLast);
     return -1;
+}
+
+// --- CWriteBehind ----------------------------------------------------------
+// A full slot holds a piece for the writer; the writer empties it once the
+// piece is written, or at once after a failed write (nothing more is written).
+
+CWriteBehind::CWriteBehind(CWritableFile& target, std::size_t nPiece, bool bBehind)
+    : m_target(target), m_slots(nPiece, bBehind ? CChunkSlots::CHUNK_SLOTS : 1) {
+    if (bBehind) m_helper = StartHelper([this] { WriteLoop(); });
+}
+
+CWriteBehind::~CWriteBehind() {
+    if (!m_helper.joinable()) return;
+    m_slots.Stop();
+    m_helper.join();
+}
+
+void CWriteBehind::WriteLoop() {
+    for (int nSlot = 0;; nSlot = (nSlot + 1) % CChunkSlots::CHUNK_SLOTS) {
+        std::int64_t nCount = 0;
+        if (!m_slots.WaitFor(nSlot, true, &nCount)) return;
+        if (nCount > 0 && m_nError.load() == 0 &&
+            !m_target.Append(m_slots.Data(nSlot), static_cast<std::size_t>(nCount)))
+            m_nError.store(errno > 0 ? errno : EIO);
+        m_slots.Post(nSlot, 0, false);
+    }
+}
+
+unsigned char* CWriteBehind::Buffer() {
+    if (m_helper.joinable()) m_slots.WaitFor(m_nNext, false, nullptr);
+    return Failed() ? nullptr : m_slots.Data(m_nNext);
+}
+
+bool CWriteBehind::Post(std::size_t nCount) {
+    if (Failed()) return false;
+    if (!m_helper.joinable()) {
+        if (nCount > 0 && !m_target.Append(m_slots.Data(0), nCount))
+            m_nError.store(errno > 0 ? errno : EIO);
+        return !Failed();
+    }
+    m_slots.Post(m_nNext, static_cast<std::int64_t>(nCount), true);
+    m_nNext = (m_nNext + 1) % CChunkSlots::CHUNK_SLOTS;
+    return true;
+}
+
+bool CWriteBehind::Finish() {
+    if (m_helper.joinable())
+        for (int nSlot = 0; nSlot < CChunkSlots::CHUNK_SLOTS; ++nSlot)
+            m_slots.WaitFor(nSlot, false, nullptr);
+    return !Failed();
+}
+
+bool CWriteBehind::Failed() const {
+    const int nError = m_nError.load();
+    if (nError == 0) return false;
+    errno = nError;
+    return true;
 }
 
 }  // namespace quovex

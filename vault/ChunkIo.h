@@ -1,9 +1,12 @@
 // Chunked reading of one file, optionally one chunk ahead on a helper
 // thread, so that the kernel's copy of the next chunk overlaps the transform
 // and the write of the current one: those copies bound a large store or
-// restore. (Writing on a third thread as well was slower on two cores.)
+// restore. Writing behind on a helper thread as well pays where the
+// transform costs more than the copies (the protected format's sealing);
+// for the scrambled format's it was slower on two cores.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +28,9 @@ class CChunkSlots {
 public:
     static constexpr int CHUNK_SLOTS = 2;
 
-    explicit CChunkSlots(std::size_t nChunk);
+    // nSlots (1 or CHUNK_SLOTS) buffers of nChunk bytes: a caller that
+    // works alone needs one.
+    explicit CChunkSlots(std::size_t nChunk, int nSlots = CHUNK_SLOTS);
 
     unsigned char* Data(int nSlot) const { return m_pData[nSlot].get(); }
 
@@ -83,6 +88,45 @@ private:
     int m_nHeld = -1;  // the slot the caller holds
     std::int64_t m_nLast = 0;
     bool m_bEnded = false;  // a short chunk or an error was handed out
+    std::thread m_helper;
+};
+
+// Writes pieces into a file behind the caller: the caller fills one buffer
+// while a helper thread writes the other, the pieces reaching the file in
+// the order they were handed over.
+class CWriteBehind {
+public:
+    // Writes into target pieces of at most nPiece bytes each. With bBehind a
+    // helper thread writes them; when that thread cannot be started, or
+    // without bBehind, each piece is written on the caller's thread as it
+    // is handed over. target must outlive this object, and nobody else
+    // writes it meanwhile.
+    CWriteBehind(CWritableFile& target, std::size_t nPiece, bool bBehind);
+    // Drops the pieces not yet written (the caller gives up on the file:
+    // a failure or a cancel) after waiting for a write in progress.
+    ~CWriteBehind();
+    CWriteBehind(const CWriteBehind&) = delete;
+    CWriteBehind& operator=(const CWriteBehind&) = delete;
+
+    // The buffer to fill next, nPiece bytes, once what it held is written.
+    // Null after a failed write, with errno as that write left it.
+    unsigned char* Buffer();
+    // Hands the first nCount bytes of the buffer Buffer() gave over to be
+    // written. False when a write failed, this one or an earlier one, with
+    // errno as it left it; every later call fails the same way.
+    bool Post(std::size_t nCount);
+    // Waits until every piece handed over is written. False as Post.
+    bool Finish();
+
+private:
+    void WriteLoop();
+    // True after a failed write, with errno set to that write's.
+    bool Failed() const;
+
+    CWritableFile& m_target;
+    CChunkSlots m_slots;
+    std::atomic<int> m_nError{0};  // errno of the first failed write
+    int m_nNext = 0;               // the slot the caller fills next
     std::thread m_helper;
 };
 

@@ -2,8 +2,10 @@
 
 #include <sodium.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstring>
-#include <future>
+#include <memory>
 #include <utility>
 
 #include "LittleEndian.h"
@@ -40,13 +42,19 @@ void ChunkNonce(const unsigned char* pFileId, std::uint64_t nIndex, bool bFinal,
     PutLe(pNonce + PFF_FILE_ID_SIZE, nCounter, 8);
 }
 
+// Where chunk nIndex begins in a stored file whose head takes nHead bytes.
+std::uint64_t ChunkOffset(std::uint64_t nHead, std::uint64_t nIndex) {
+    return nHead + nIndex * PFF_CHUNK_STORED_SIZE;
+}
+
 // Header bytes || slot index: a record opens only in its own file and slot.
 void SlotAssociatedData(const unsigned char* pHeader, std::size_t nSlot, unsigned char* pAd) {
     std::memcpy(pAd, pHeader, PFF_HEADER_SIZE);
     pAd[PFF_HEADER_SIZE] = static_cast<unsigned char>(nSlot);
 }
 
-// Seals metadata as slot nSlot of nSlotSize bytes at pOut.
+// Seals metadata as slot nSlot of nSlotSize bytes at pOut, whose first
+// PFF_NONCE_SIZE bytes already hold the slot's new random nonce.
 R SealSlot(const CSecretBytes& key, const unsigned char* pHeader, std::size_t nSlot,
            const ProtectedMetadata& metadata, std::uint32_t nSlotSize, unsigned char* pOut) {
     std::vector<unsigned char> record(nSlotSize - PFF_SLOT_OVERHEAD);
@@ -54,7 +62,6 @@ R SealSlot(const CSecretBytes& key, const unsigned char* pHeader, std::size_t nS
         return R::PROTECTED_TOO_LONG;
     unsigned char ad[PFF_HEADER_SIZE + 1];
     SlotAssociatedData(pHeader, nSlot, ad);
-    FillRandom(pOut, PFF_NONCE_SIZE);
     unsigned long long nSealed = 0;
     const int nFailed = crypto_aead_xchacha20poly1305_ietf_encrypt(
         pOut + PFF_NONCE_SIZE, &nSealed, record.data(), record.size(), ad, sizeof ad, nullptr, pOut,
@@ -107,14 +114,20 @@ ProtectedResult CProtectedSealer::Begin(const ProtectedMetadata& metadata) {
     header.nSlotSize = ProtectedSlotSize(metadata.strSourcePath.size());
     if (header.nSlotSize == 0 || metadata.strSummary.size() > PFF_SUMMARY_MAX_BYTES)
         return R::PROTECTED_TOO_LONG;
-    FillRandom(header.fileId, PFF_FILE_ID_SIZE);
+    // The file id and both slot nonces in one draw: each draw is a system
+    // call, and a store of many small files pays it per file.
+    unsigned char random[PFF_FILE_ID_SIZE + PFF_SLOT_COUNT * PFF_NONCE_SIZE];
+    FillRandom(random, sizeof random);
+    std::memcpy(header.fileId, random, PFF_FILE_ID_SIZE);
     std::vector<unsigned char> head(ProtectedHeadSize(header.nSlotSize));
     EncodeProtectedHeader(header, head.data());
     ProtectedMetadata record = metadata;
     for (std::size_t nSlot = 0; nSlot < PFF_SLOT_COUNT; ++nSlot) {
         record.nSequence = nSlot == 0 ? 1 : 0;
-        const R result = SealSlot(m_keys.metadata, head.data(), nSlot, record, header.nSlotSize,
-                                  head.data() + PFF_HEADER_SIZE + nSlot * header.nSlotSize);
+        unsigned char* pSlot = head.data() + PFF_HEADER_SIZE + nSlot * header.nSlotSize;
+        std::memcpy(pSlot, random + PFF_FILE_ID_SIZE + nSlot * PFF_NONCE_SIZE, PFF_NONCE_SIZE);
+        const R result =
+            SealSlot(m_keys.metadata, head.data(), nSlot, record, header.nSlotSize, pSlot);
         if (result != R::PROTECTED_OK) return result;
     }
     m_head = std::move(head);
@@ -146,48 +159,53 @@ ProtectedResult CProtectedSealer::SealChunk(const unsigned char* pPlain, std::si
 
 namespace {
 
-// Runs fnChunk(i) for i in [0, nCount): the second half on a helper thread
-// when bTwoThreads (and a thread can be had), the first here. The first
-// chunk that fails, in order, decides; *pnFailed receives its index.
+// Runs fnChunk(i) for every i in [0, nCount): on this thread and, given
+// pHelper, on the helper thread as well (when one can be had), each one
+// taking the next chunk nobody has taken yet. So when the system holds one
+// of them back (the threads that read ahead and write behind share the two
+// cores), the other one does its share instead of waiting for it. The
+// failing chunk of the lowest index decides; *pnFailed receives it.
 template <typename ChunkFn>
-ProtectedResult ForEachChunk(std::size_t nCount, bool bTwoThreads, std::size_t* pnFailed,
+ProtectedResult ForEachChunk(std::size_t nCount, CHelperThread* pHelper, std::size_t* pnFailed,
                              const ChunkFn& fnChunk) {
-    const auto fnRange = [&](std::size_t nFrom, std::size_t nTo, std::size_t* pnAt) {
-        for (std::size_t i = nFrom; i < nTo; ++i) {
-            const ProtectedResult result = fnChunk(i);
-            if (result != ProtectedResult::PROTECTED_OK) {
-                *pnAt = i;
-                return result;
-            }
-        }
-        return ProtectedResult::PROTECTED_OK;
+    struct Failure {
+        ProtectedResult result = ProtectedResult::PROTECTED_OK;
+        std::size_t nAt = SIZE_MAX;
     };
-    std::size_t nSplit = nCount;
-    std::future<ProtectedResult> second;
-    std::size_t nSecondAt = 0;
-    if (bTwoThreads && nCount > 1) {
-        try {
-            nSplit = nCount / 2;
-            second = std::async(std::launch::async, fnRange, nSplit, nCount, &nSecondAt);
-        } catch (const std::system_error&) {
-            nSplit = nCount;  // no thread to be had: all of it here
+    std::atomic<std::size_t> nNext{0};
+    const auto fnTake = [&](Failure* pFailure) {
+        for (std::size_t i = nNext++; i < nCount; i = nNext++) {
+            const ProtectedResult result = fnChunk(i);
+            if (result == ProtectedResult::PROTECTED_OK) continue;
+            // Every chunk before this one was taken already and ends; none
+            // after it matters any more.
+            if (i < pFailure->nAt) *pFailure = {result, i};
+            nNext = nCount;
         }
-    }
-    const ProtectedResult first = fnRange(0, nSplit, pnFailed);
-    const ProtectedResult other = second.valid() ? second.get() : ProtectedResult::PROTECTED_OK;
-    if (first != ProtectedResult::PROTECTED_OK) return first;
-    if (other != ProtectedResult::PROTECTED_OK) *pnFailed = nSecondAt;
-    return other;
+    };
+    Failure here, there;
+    // Without a thread to be had, all of it here.
+    const bool bHelped = pHelper && nCount > 1 && pHelper->Run([&] { fnTake(&there); });
+    fnTake(&here);
+    if (bHelped) pHelper->Wait();
+    const Failure& first = here.nAt <= there.nAt ? here : there;
+    if (first.result != ProtectedResult::PROTECTED_OK) *pnFailed = first.nAt;
+    return first.result;
 }
 
 }  // namespace
+
+CHelperThread* CProtectedSealer::Helper(bool bTwoThreads) {
+    if (bTwoThreads && !m_pHelper) m_pHelper = std::make_unique<CHelperThread>();
+    return bTwoThreads ? m_pHelper.get() : nullptr;
+}
 
 ProtectedResult CProtectedSealer::SealWholeChunks(const unsigned char* pPlain, std::size_t nCount,
                                                   unsigned char* pOut, bool bTwoThreads) {
     if (m_head.empty() || m_bFinalDone) return R::PROTECTED_MISUSE;
     if (nCount * PFF_CHUNK_SIZE > m_nPlainSize - m_nSealed) return R::PROTECTED_SIZE_MISMATCH;
     std::size_t nFailed = 0;
-    const R result = ForEachChunk(nCount, bTwoThreads, &nFailed, [&](std::size_t i) {
+    const R result = ForEachChunk(nCount, Helper(bTwoThreads), &nFailed, [&](std::size_t i) {
         std::size_t nOut = 0;
         return SealChunkAt(m_nNextIndex + i, pPlain + i * PFF_CHUNK_SIZE, PFF_CHUNK_SIZE, false,
                            pOut + i * PFF_CHUNK_STORED_SIZE, &nOut);
@@ -205,18 +223,22 @@ ProtectedResult CProtectedSealer::SealChunkAt(std::uint64_t nIndex, const unsign
     if (bFinal ? n >= PFF_CHUNK_SIZE : n != PFF_CHUNK_SIZE) return R::PROTECTED_MISUSE;
     unsigned char nonce[PFF_NONCE_SIZE];
     ChunkNonce(m_head.data() + PFF_OFFSET_FILE_ID, nIndex, bFinal, nonce);
-    // The final chunk's plain text is padded to a multiple of PFF_PAD_BLOCK,
-    // so that the file's length tells its size only to that much.
+    // The final chunk's plain text is padded, so that the file's length
+    // tells its size only to PFF_PAD_BLOCK, and so that it ends on a block.
     std::vector<unsigned char> padded;
     if (bFinal) {
-        padded.resize(ProtectedFinalChunkSize(n) - PFF_TAG_SIZE);
+        padded.resize(ProtectedFinalChunkSize(n, ChunkOffset(m_head.size(), nIndex)) -
+                      PFF_TAG_SIZE);
         if (n > 0) std::memcpy(padded.data(), pPlain, n);
+        // sodium_pad works through every byte of the block it is given, one
+        // at a time: given only the bytes it adds as a block of their own, it
+        // writes the same padding at a fraction of the cost for a small file.
+        const std::size_t nPad = padded.size() - n;
         std::size_t nPadded = 0;
-        if (sodium_pad(&nPadded, padded.data(), n, PFF_PAD_BLOCK, padded.size()) != 0 ||
-            nPadded != padded.size())
+        if (sodium_pad(&nPadded, padded.data() + n, 0, nPad, nPad) != 0 || nPadded != nPad)
             return R::PROTECTED_MISUSE;
         pPlain = padded.data();
-        n = nPadded;
+        n = padded.size();
     }
     unsigned long long nSealed = 0;
     const int nFailed = crypto_aead_xchacha20poly1305_ietf_encrypt(
@@ -320,6 +342,11 @@ ProtectedResult CProtectedOpener::OpenChunk(const unsigned char* pIn, std::size_
     return R::PROTECTED_OK;
 }
 
+CHelperThread* CProtectedOpener::Helper(bool bTwoThreads) {
+    if (bTwoThreads && !m_pHelper) m_pHelper = std::make_unique<CHelperThread>();
+    return bTwoThreads ? m_pHelper.get() : nullptr;
+}
+
 ProtectedResult CProtectedOpener::OpenWholeChunks(const unsigned char* pIn, std::size_t nCount,
                                                   unsigned char* pOut, bool bTwoThreads) {
     if (m_nStage == Stage::REFUSED) return m_nRefusal;
@@ -330,7 +357,7 @@ ProtectedResult CProtectedOpener::OpenWholeChunks(const unsigned char* pIn, std:
     if (nCount * PFF_CHUNK_SIZE > m_metadata.nPlainSize - m_nOpened)
         return Refuse(R::PROTECTED_SIZE_MISMATCH, m_nNextIndex);
     std::size_t nFailed = 0;
-    const R result = ForEachChunk(nCount, bTwoThreads, &nFailed, [&](std::size_t i) {
+    const R result = ForEachChunk(nCount, Helper(bTwoThreads), &nFailed, [&](std::size_t i) {
         std::size_t nPlain = 0;
         return OpenChunkAt(m_nNextIndex + i, false, pIn + i * PFF_CHUNK_STORED_SIZE,
                            PFF_CHUNK_STORED_SIZE, pOut + i * PFF_CHUNK_SIZE, &nPlain);
@@ -349,9 +376,10 @@ ProtectedResult CProtectedOpener::OpenChunkAt(std::uint64_t nIndex, bool bFinal,
         return R::PROTECTED_MISUSE;
     if (!KeyReady(m_keys.body)) return R::PROTECTED_NO_CRYPTO;
     // Only the sizes a writer makes: a whole chunk, or a padded final one.
-    const bool bSizeFits = bFinal ? n > PFF_TAG_SIZE && n <= PFF_CHUNK_STORED_SIZE &&
-                                        (n - PFF_TAG_SIZE) % PFF_PAD_BLOCK == 0
-                                  : n == PFF_CHUNK_STORED_SIZE;
+    const bool bSizeFits = bFinal
+                               ? IsProtectedFinalChunkSize(
+                                     n, ChunkOffset(ProtectedHeadSize(m_header.nSlotSize), nIndex))
+                               : n == PFF_CHUNK_STORED_SIZE;
     if (!bSizeFits) return R::PROTECTED_DAMAGED_CHUNK;
     unsigned char nonce[PFF_NONCE_SIZE];
     ChunkNonce(m_header.fileId, nIndex, bFinal, nonce);
@@ -360,7 +388,7 @@ ProtectedResult CProtectedOpener::OpenChunkAt(std::uint64_t nIndex, bool bFinal,
                                                    PFF_HEADER_SIZE, nonce, m_keys.body.Data()) != 0)
         return R::PROTECTED_DAMAGED_CHUNK;
     std::size_t nPlain = static_cast<std::size_t>(nOpened);
-    if (bFinal && sodium_unpad(&nPlain, pOut, nPlain, PFF_PAD_BLOCK) != 0)
+    if (bFinal && sodium_unpad(&nPlain, pOut, nPlain, ProtectedUnpadBlock(nPlain)) != 0)
         return R::PROTECTED_DAMAGED_CHUNK;
     *pnPlain = nPlain;
     return R::PROTECTED_OK;
@@ -388,6 +416,7 @@ ProtectedResult CProtectedOpener::SealSummaryEdit(const std::string& strSummary,
     ++record.nSequence;
     const std::size_t nSlot = 1 - m_nNewest;
     std::vector<unsigned char> bytes(m_header.nSlotSize);
+    FillRandom(bytes.data(), PFF_NONCE_SIZE);
     const R result =
         SealSlot(m_keys.metadata, m_headerBytes, nSlot, record, m_header.nSlotSize, bytes.data());
     if (result != R::PROTECTED_OK) return result;

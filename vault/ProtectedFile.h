@@ -13,9 +13,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "HelperThread.h"
 #include "ProtectedFileFormat.h"
 #include "SecretBytes.h"
 
@@ -66,9 +68,10 @@ public:
     // The same for the chunk at nIndex, without the order and size checks.
     // Seals the next nCount chunks, none final, from nCount * PFF_CHUNK_SIZE
     // plain bytes into pOut (room for nCount * PFF_CHUNK_STORED_SIZE), as
-    // nCount calls of SealChunk would; with bTwoThreads the second half is
-    // sealed on a helper thread meanwhile (large files: sealing is what
-    // costs most after the disk).
+    // nCount calls of SealChunk would; with bTwoThreads a helper thread,
+    // started on the first such call and kept until the sealer goes, takes
+    // chunks as well (large files: sealing is what costs most after the
+    // disk).
     ProtectedResult SealWholeChunks(const unsigned char* pPlain, std::size_t nCount,
                                     unsigned char* pOut, bool bTwoThreads);
     ProtectedResult SealChunkAt(std::uint64_t nIndex, const unsigned char* pPlain, std::size_t n,
@@ -80,7 +83,12 @@ public:
     ProtectedResult Finish() const;
 
 private:
+    // The thread that takes chunks as well, started once for the file; null
+    // for one thread.
+    CHelperThread* Helper(bool bTwoThreads);
+
     const ProtectedFileKeys& m_keys;
+    std::unique_ptr<CHelperThread> m_pHelper;
     std::vector<unsigned char> m_head;
     std::uint64_t m_nPlainSize = 0;
     std::uint64_t m_nNextIndex = 0;
@@ -143,7 +151,7 @@ public:
     // Opens the next nCount chunks, none of them the last one, from
     // nCount * PFF_CHUNK_STORED_SIZE bytes into pOut (room for nCount *
     // PFF_CHUNK_SIZE), as nCount calls of OpenChunk would; with bTwoThreads
-    // the second half on a helper thread meanwhile.
+    // a helper thread takes chunks as well, kept as the sealer's.
     ProtectedResult OpenWholeChunks(const unsigned char* pIn, std::size_t nCount,
                                     unsigned char* pOut, bool bTwoThreads);
     ProtectedResult OpenChunkAt(std::uint64_t nIndex, bool bFinal, const unsigned char* pIn,
@@ -164,8 +172,11 @@ public:
 
 private:
     ProtectedResult Refuse(ProtectedResult result, std::uint64_t nChunk);
+    // As the sealer's.
+    CHelperThread* Helper(bool bTwoThreads);
 
     const ProtectedFileKeys& m_keys;
+    std::unique_ptr<CHelperThread> m_pHelper;
     unsigned char m_headerBytes[PFF_HEADER_SIZE] = {};
     ProtectedHeader m_header;
     ProtectedMetadata m_metadata;

@@ -48,9 +48,10 @@ constexpr std::size_t PFF_RECORD_FIXED_SIZE = 36;
 constexpr std::size_t PFF_SUMMARY_MAX_BYTES = 511;
 
 // Body chunks: 64 KiB of plain text each, sealed with a 16-byte tag; the
-// final one holds less than 64 KiB (possibly nothing), padded to a multiple
-// of 4 KiB, so a plain file that ends on a chunk boundary ends with a final
-// chunk of padding alone.
+// final one holds less than 64 KiB (possibly nothing), padded so that the
+// stored file ends on a multiple of 4 KiB (where that needs more than a
+// whole chunk: to a multiple of 4 KiB of the chunk), so a plain file that
+// ends on a chunk boundary ends with a final chunk of padding alone.
 constexpr std::size_t PFF_CHUNK_SIZE = 64 * 1024;
 constexpr std::size_t PFF_CHUNK_STORED_SIZE = PFF_CHUNK_SIZE + PFF_TAG_SIZE;
 constexpr std::size_t PFF_PAD_BLOCK = 4 * 1024;
@@ -90,16 +91,47 @@ constexpr std::uint64_t ProtectedHeadSize(std::uint32_t nSlotSize) {
     return PFF_HEADER_SIZE + PFF_SLOT_COUNT * static_cast<std::uint64_t>(nSlotSize);
 }
 
-// Stored bytes of the final chunk that holds nTail (< PFF_CHUNK_SIZE) plain
-// bytes: sodium_pad always adds at least one byte.
-constexpr std::uint64_t ProtectedFinalChunkSize(std::uint64_t nTail) {
+// Stored bytes of a final chunk holding nTail (< PFF_CHUNK_SIZE) plain
+// bytes padded to a multiple of PFF_PAD_BLOCK of the chunk, as the first
+// writers padded every final chunk: sodium_pad always adds at least one byte.
+constexpr std::uint64_t ProtectedChunkPaddedFinalSize(std::uint64_t nTail) {
     return (nTail / PFF_PAD_BLOCK + 1) * PFF_PAD_BLOCK + PFF_TAG_SIZE;
+}
+
+// Stored bytes of the final chunk holding nTail (< PFF_CHUNK_SIZE) plain
+// bytes that begins nOffset bytes into the stored file: padded (at least
+// one byte, at most PFF_PAD_BLOCK) so that the file ends on a multiple of
+// PFF_PAD_BLOCK and fills its last block on disk, unless that takes more
+// than a whole chunk (a tail of 60 KiB or more): then as the first writers.
+constexpr std::uint64_t ProtectedFinalChunkSize(std::uint64_t nTail, std::uint64_t nOffset) {
+    const std::uint64_t nEnd =
+        (nOffset + nTail + 1 + PFF_TAG_SIZE + PFF_PAD_BLOCK - 1) / PFF_PAD_BLOCK * PFF_PAD_BLOCK;
+    return nEnd - nOffset <= PFF_CHUNK_STORED_SIZE ? nEnd - nOffset
+                                                   : ProtectedChunkPaddedFinalSize(nTail);
+}
+
+// Whether a final chunk of nStored bytes beginning nOffset bytes into the
+// stored file has a length some writer gives it: its padded text a whole
+// number of PFF_PAD_BLOCK, or ending the file on one; at most a whole
+// chunk, more than a tag.
+constexpr bool IsProtectedFinalChunkSize(std::uint64_t nStored, std::uint64_t nOffset) {
+    return nStored > PFF_TAG_SIZE && nStored <= PFF_CHUNK_STORED_SIZE &&
+           ((nStored - PFF_TAG_SIZE) % PFF_PAD_BLOCK == 0 ||
+            (nOffset + nStored) % PFF_PAD_BLOCK == 0);
+}
+
+// The block sodium_unpad looks for the padding in, for a final chunk of
+// nPadded plain bytes: the padding is never longer than PFF_PAD_BLOCK, and
+// shorter than that where the text is.
+constexpr std::size_t ProtectedUnpadBlock(std::size_t nPadded) {
+    return nPadded < PFF_PAD_BLOCK ? nPadded : PFF_PAD_BLOCK;
 }
 
 // Number of bytes a protected stored file of the given plain size occupies.
 constexpr std::uint64_t ProtectedStoredLength(std::uint64_t nPlainSize, std::uint32_t nSlotSize) {
-    return ProtectedHeadSize(nSlotSize) + nPlainSize / PFF_CHUNK_SIZE * PFF_CHUNK_STORED_SIZE +
-           ProtectedFinalChunkSize(nPlainSize % PFF_CHUNK_SIZE);
+    const std::uint64_t nFinalAt =
+        ProtectedHeadSize(nSlotSize) + nPlainSize / PFF_CHUNK_SIZE * PFF_CHUNK_STORED_SIZE;
+    return nFinalAt + ProtectedFinalChunkSize(nPlainSize % PFF_CHUNK_SIZE, nFinalAt);
 }
 
 // True when the n bytes at p begin with the protected signature (fewer than

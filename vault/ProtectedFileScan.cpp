@@ -49,11 +49,11 @@ bool CountRest(CReadableFile& file, std::uint64_t* pCount) {
 
 }  // namespace
 
-bool IsProtectedBodyLength(std::uint64_t nBody) {
+bool IsProtectedBodyLength(std::uint64_t nHead, std::uint64_t nBody) {
     if (nBody == 0) return false;
     // A final chunk of 16 padding blocks is as long as a whole chunk.
     const std::uint64_t nLast = (nBody - 1) % PFF_CHUNK_STORED_SIZE + 1;
-    return nLast > PFF_TAG_SIZE && (nLast - PFF_TAG_SIZE) % PFF_PAD_BLOCK == 0;
+    return IsProtectedFinalChunkSize(nLast, nHead + nBody - nLast);
 }
 
 void ScanProtectedFile(CReadableFile& file, const unsigned char* pPeek, std::size_t nPeek,
@@ -112,7 +112,7 @@ unsigned FindProtectedDamage(const StoredFileScan& scan) {
     if (scan.bBodyChecked) return 0;
     // Without the key, or without reading the body, the length alone.
     const std::uint64_t nHead = ProtectedHeadSize(scan.nSlotSize);
-    return scan.nStoredLength < nHead || !IsProtectedBodyLength(scan.nStoredLength - nHead)
+    return scan.nStoredLength < nHead || !IsProtectedBodyLength(nHead, scan.nStoredLength - nHead)
                ? STORED_DAMAGE_BAD_LENGTH
                : 0;
 }

@@ -19,8 +19,8 @@ void ScanProtectedFile(CReadableFile& file, const unsigned char* pPeek, std::siz
 // FindStoredDamage for a protected file.
 unsigned FindProtectedDamage(const StoredFileScan& scan);
 
-// Whether a body of nBody bytes can be cut into chunks as a writer cuts
-// them: whole chunks, then a final chunk of padding blocks and a tag.
-bool IsProtectedBodyLength(std::uint64_t nBody);
+// Whether a body of nBody bytes after a head of nHead can be cut into
+// chunks as a writer cuts them: whole chunks, then a padded final chunk.
+bool IsProtectedBodyLength(std::uint64_t nHead, std::uint64_t nBody);
 
 }  // namespace quovex

@@ -23,9 +23,36 @@ namespace {
 constexpr std::size_t PROTECTED_CHUNKS_PER_PIECE = STORE_CHUNK_SIZE / PFF_CHUNK_SIZE;
 
 // Plain bytes read per piece for a source of nSize bytes: whole chunks,
-// so that every piece but the last ends on a chunk boundary.
+// so that every piece but the last ends on a chunk boundary; a file of one
+// short chunk gets room for one byte more than it holds (a piece that comes
+// short is the last), not a whole chunk's.
 std::size_t PlainPieceFor(std::uint64_t nSize) {
+    if (nSize < PFF_CHUNK_SIZE) return static_cast<std::size_t>(nSize) + 1;
     return ChunkFor(nSize, PFF_CHUNK_SIZE);
+}
+
+// Seals the n plain bytes of one piece at pOut + *pnOut, advancing
+// *pnOut: every whole chunk of it (on two threads with bTwoThreads), then,
+// on the last piece, what is left as the final chunk (empty when the size
+// ends on a chunk): the final chunk is always short. A source that holds
+// more than it did is FILE_CHANGED.
+FileResult SealPiece(CProtectedSealer& sealer, const unsigned char* pIn, std::size_t n, bool bLast,
+                     bool bTwoThreads, unsigned char* pOut, std::size_t* pnOut) {
+    const std::size_t nWhole = n / PFF_CHUNK_SIZE;
+    ProtectedResult nResult = ProtectedResult::PROTECTED_OK;
+    if (nWhole > 0) {
+        nResult = sealer.SealWholeChunks(pIn, nWhole, pOut + *pnOut, bTwoThreads);
+        if (nResult == ProtectedResult::PROTECTED_OK) *pnOut += nWhole * PFF_CHUNK_STORED_SIZE;
+    }
+    if (bLast && nResult == ProtectedResult::PROTECTED_OK) {
+        const std::size_t nPos = nWhole * PFF_CHUNK_SIZE;
+        std::size_t nSealed = 0;
+        nResult = sealer.SealChunk(pIn + nPos, n - nPos, true, pOut + *pnOut, &nSealed);
+        *pnOut += nSealed;
+    }
+    if (nResult == ProtectedResult::PROTECTED_SIZE_MISMATCH) return FileOutcome::FILE_CHANGED;
+    if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
+    return FileOutcome::FILE_DONE;
 }
 
 // The body of one protected stored file, opened chunk by chunk.
@@ -39,6 +66,15 @@ public:
     FileResult WritePlain(CWritableFile& target, RunContext& run) override;
 
 private:
+    // Opens the n stored bytes of one piece into pOut, setting *pnOut to
+    // the plain bytes: its whole chunks but the file's last at once (on two
+    // threads with bTwoThreads), then chunk by chunk.
+    FileResult OpenPiece(const unsigned char* pIn, std::size_t n, bool bTwoThreads,
+                         unsigned char* pOut, std::size_t* pnOut, RunContext& run,
+                         CBlockProgress& progress);
+    // Why the opener refused the body, with the chunk it names.
+    FileResult Refused(ProtectedResult nResult) const;
+
     CProtectedOpener m_opener;
     std::unique_ptr<CReadableFile> m_pStored;
     StoredHead m_head;
@@ -66,54 +102,71 @@ FileResult CProtectedReader::WritePlain(CWritableFile& target, RunContext& run) 
     if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult, 0);
     const std::uint64_t nHead = ProtectedHeadSize(m_opener.Header().nSlotSize);
     const std::uint64_t nBody = nStored - nHead;
-    // Whole stored chunks per piece; only the last piece ends short.
+    // Whole stored chunks per piece; only the last piece ends short. A
+    // body of one chunk gets room for one byte more, as a store's source.
     const std::size_t nPiece = static_cast<std::size_t>(
-        std::min<std::uint64_t>(PROTECTED_CHUNKS_PER_PIECE * PFF_CHUNK_STORED_SIZE,
-                                (nBody / PFF_CHUNK_STORED_SIZE + 1) * PFF_CHUNK_STORED_SIZE));
-    CReadAhead reader(*m_pStored, nPiece, nBody >= STORE_READ_AHEAD_SIZE, nBody);
-    std::unique_ptr<unsigned char[]> pOut(new unsigned char[nPiece]);
+        nBody < PFF_CHUNK_STORED_SIZE
+            ? nBody + 1
+            : std::min<std::uint64_t>(PROTECTED_CHUNKS_PER_PIECE * PFF_CHUNK_STORED_SIZE,
+                                      (nBody / PFF_CHUNK_STORED_SIZE + 1) * PFF_CHUNK_STORED_SIZE));
+    // As a store: read ahead and written behind the opening for a large file.
+    const bool bLarge = nBody >= STORE_READ_AHEAD_SIZE;
+    CReadAhead reader(*m_pStored, nPiece, bLarge, nBody);
+    CWriteBehind writer(target, nPiece, bLarge);
     CBlockProgress progress(run.pFeedback, run.nTotal);
     for (;;) {
         unsigned char* pIn = nullptr;
         const std::int64_t nGot = reader.Next(&pIn);
         if (nGot < 0) return CauseOfLastError();
-        // The whole chunks before the last one of the file, at once (on two
-        // threads for a large file), then the last one when it is here.
-        const std::uint64_t nLeftInFile = m_opener.ChunkCount() - m_opener.NextChunkIndex();
-        const std::size_t nWhole = static_cast<std::size_t>(
-            std::min<std::uint64_t>(static_cast<std::size_t>(nGot) / PFF_CHUNK_STORED_SIZE,
-                                    nLeftInFile > 0 ? nLeftInFile - 1 : 0));
-        if (nWhole > 0) {
-            nResult =
-                m_opener.OpenWholeChunks(pIn, nWhole, pOut.get(), nBody >= STORE_READ_AHEAD_SIZE);
-            if (nResult != ProtectedResult::PROTECTED_OK)
-                return CauseOfProtected(nResult, static_cast<std::int64_t>(m_opener.FailedChunk()));
-            run.nDone += nWhole * PFF_CHUNK_SIZE;
-            if (!progress.AfterBlock(run.nDone)) return FileOutcome::FILE_CANCELLED;
-        }
-        std::size_t nPos = nWhole * PFF_CHUNK_STORED_SIZE;
-        std::size_t nOut = nWhole * PFF_CHUNK_SIZE;
-        while (nPos < static_cast<std::size_t>(nGot)) {
-            const std::size_t nChunk = m_opener.NextChunkSize();
-            if (nChunk == 0 || nChunk > static_cast<std::size_t>(nGot) - nPos)
-                return CauseOfProtected(ProtectedResult::PROTECTED_DAMAGED_CHUNK,
-                                        static_cast<std::int64_t>(m_opener.FailedChunk()));
-            std::size_t nPlain = 0;
-            nResult = m_opener.OpenChunk(pIn + nPos, nChunk, pOut.get() + nOut, &nPlain);
-            if (nResult != ProtectedResult::PROTECTED_OK)
-                return CauseOfProtected(nResult, static_cast<std::int64_t>(m_opener.FailedChunk()));
-            nPos += nChunk;
-            nOut += nPlain;
-            run.nDone += nPlain;
-            if (!progress.AfterBlock(run.nDone)) return FileOutcome::FILE_CANCELLED;
-        }
-        if (nOut > 0 && !target.Append(pOut.get(), nOut)) return CauseOfLastError();
+        unsigned char* pOut = writer.Buffer();
+        if (!pOut) return CauseOfLastError();
+        std::size_t nOut = 0;
+        const FileResult opened =
+            OpenPiece(pIn, static_cast<std::size_t>(nGot), bLarge, pOut, &nOut, run, progress);
+        if (opened.nOutcome != FileOutcome::FILE_DONE) return opened;
+        if (!writer.Post(nOut)) return CauseOfLastError();
         if (static_cast<std::size_t>(nGot) < nPiece) break;
     }
+    if (!writer.Finish()) return CauseOfLastError();
     nResult = m_opener.Finish();
-    if (nResult != ProtectedResult::PROTECTED_OK)
-        return CauseOfProtected(nResult, static_cast<std::int64_t>(m_opener.FailedChunk()));
+    if (nResult != ProtectedResult::PROTECTED_OK) return Refused(nResult);
     return FileOutcome::FILE_DONE;
+}
+
+FileResult CProtectedReader::OpenPiece(const unsigned char* pIn, std::size_t n, bool bTwoThreads,
+                                       unsigned char* pOut, std::size_t* pnOut, RunContext& run,
+                                       CBlockProgress& progress) {
+    // The whole chunks before the last one of the file, at once, then the
+    // last one when it is here.
+    const std::uint64_t nLeftInFile = m_opener.ChunkCount() - m_opener.NextChunkIndex();
+    const std::size_t nWhole = static_cast<std::size_t>(
+        std::min<std::uint64_t>(n / PFF_CHUNK_STORED_SIZE, nLeftInFile > 0 ? nLeftInFile - 1 : 0));
+    if (nWhole > 0) {
+        const ProtectedResult nResult = m_opener.OpenWholeChunks(pIn, nWhole, pOut, bTwoThreads);
+        if (nResult != ProtectedResult::PROTECTED_OK) return Refused(nResult);
+        run.nDone += nWhole * PFF_CHUNK_SIZE;
+        if (!progress.AfterBlock(run.nDone)) return FileOutcome::FILE_CANCELLED;
+    }
+    std::size_t nPos = nWhole * PFF_CHUNK_STORED_SIZE;
+    *pnOut = nWhole * PFF_CHUNK_SIZE;
+    while (nPos < n) {
+        const std::size_t nChunk = m_opener.NextChunkSize();
+        if (nChunk == 0 || nChunk > n - nPos)
+            return Refused(ProtectedResult::PROTECTED_DAMAGED_CHUNK);
+        std::size_t nPlain = 0;
+        const ProtectedResult nResult =
+            m_opener.OpenChunk(pIn + nPos, nChunk, pOut + *pnOut, &nPlain);
+        if (nResult != ProtectedResult::PROTECTED_OK) return Refused(nResult);
+        nPos += nChunk;
+        *pnOut += nPlain;
+        run.nDone += nPlain;
+        if (!progress.AfterBlock(run.nDone)) return FileOutcome::FILE_CANCELLED;
+    }
+    return FileOutcome::FILE_DONE;
+}
+
+FileResult CProtectedReader::Refused(ProtectedResult nResult) const {
+    return CauseOfProtected(nResult, static_cast<std::int64_t>(m_opener.FailedChunk()));
 }
 
 }  // namespace
@@ -176,13 +229,19 @@ FileResult CProtectedFormat::WriteStored(CReadableFile& source, std::uint64_t nS
     ProtectedResult nResult = sealer.Begin(metadata);
     if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
 
+    // A large file's pieces are read ahead of, and written behind, the
+    // sealing, which takes both cores meanwhile.
+    const bool bLarge = nSize >= STORE_READ_AHEAD_SIZE;
     const std::size_t nPiece = PlainPieceFor(nSize);
-    CReadAhead reader(source, nPiece, nSize >= STORE_READ_AHEAD_SIZE, nSize);
-    const std::size_t nMaxOut = (nPiece / PFF_CHUNK_SIZE + 1) * PFF_CHUNK_STORED_SIZE;
+    CReadAhead reader(source, nPiece, bLarge, nSize);
     const std::vector<unsigned char>& head = sealer.Head();
+    const std::size_t nMaxOut = static_cast<std::size_t>(
+        std::min<std::uint64_t>((nPiece / PFF_CHUNK_SIZE + 1) * PFF_CHUNK_STORED_SIZE,
+                                sealer.StoredLength() - head.size()));
+    CWriteBehind writer(target, head.size() + nMaxOut, bLarge);
     // The head goes out with the first piece: one write for a small file.
-    std::unique_ptr<unsigned char[]> pOut(new unsigned char[head.size() + nMaxOut]);
-    std::memcpy(pOut.get(), head.data(), head.size());
+    unsigned char* pOut = writer.Buffer();
+    std::memcpy(pOut, head.data(), head.size());
     std::size_t nOut = head.size();
     CBlockProgress progress(run.pFeedback, run.nTotal);
     for (;;) {
@@ -192,34 +251,18 @@ FileResult CProtectedFormat::WriteStored(CReadableFile& source, std::uint64_t nS
         *pRead += static_cast<std::uint64_t>(nGot);
         if (*pRead > nSize) return FileOutcome::FILE_CHANGED;
         const bool bLast = static_cast<std::size_t>(nGot) < nPiece;
-        // Every whole chunk of the piece (on two threads for a large file),
-        // then on the last piece what is left as the final chunk (empty
-        // when the size ends on a chunk): the final chunk is always short.
-        const std::size_t nWhole = static_cast<std::size_t>(nGot) / PFF_CHUNK_SIZE;
-        if (nWhole > 0) {
-            nResult = sealer.SealWholeChunks(pIn, nWhole, pOut.get() + nOut,
-                                             nSize >= STORE_READ_AHEAD_SIZE);
-            if (nResult == ProtectedResult::PROTECTED_SIZE_MISMATCH)
-                return FileOutcome::FILE_CHANGED;
-            if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
-            nOut += nWhole * PFF_CHUNK_STORED_SIZE;
-        }
-        if (bLast) {
-            const std::size_t nPos = nWhole * PFF_CHUNK_SIZE;
-            std::size_t nSealed = 0;
-            nResult = sealer.SealChunk(pIn + nPos, static_cast<std::size_t>(nGot) - nPos, true,
-                                       pOut.get() + nOut, &nSealed);
-            if (nResult == ProtectedResult::PROTECTED_SIZE_MISMATCH)
-                return FileOutcome::FILE_CHANGED;
-            if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
-            nOut += nSealed;
-        }
+        const FileResult sealed =
+            SealPiece(sealer, pIn, static_cast<std::size_t>(nGot), bLast, bLarge, pOut, &nOut);
+        if (sealed.nOutcome != FileOutcome::FILE_DONE) return sealed;
         run.nDone += static_cast<std::uint64_t>(nGot);
         if (!progress.AfterBlock(run.nDone)) return FileOutcome::FILE_CANCELLED;
-        if (nOut > 0 && !target.Append(pOut.get(), nOut)) return CauseOfLastError();
-        nOut = 0;
+        if (!writer.Post(nOut)) return CauseOfLastError();
         if (bLast) break;
+        pOut = writer.Buffer();
+        if (!pOut) return CauseOfLastError();
+        nOut = 0;
     }
+    if (!writer.Finish()) return CauseOfLastError();
     // A source that ended early or grew is caught by the caller's checks.
     if (sealer.Finish() != ProtectedResult::PROTECTED_OK) return FileOutcome::FILE_CHANGED;
     return FileOutcome::FILE_DONE;

@@ -98,7 +98,12 @@ void CheckOpened(const Opening& opening, const Bytes& v) {
     Require(metadata.strSummary == test::REFERENCE_SUMMARY || metadata.strSummary == FUZZ_SUMMARY,
             "a summary that was never sealed");
     Require(metadata.nPlainSize == opening.strPlain.size(), "a body of another size opened");
-    Require(v.size() == ProtectedStoredLength(metadata.nPlainSize, opening.header.nSlotSize),
+    // The length this version writes, or the one the first writers wrote.
+    const std::uint64_t nFinalAt = ProtectedHeadSize(opening.header.nSlotSize) +
+                                   metadata.nPlainSize / PFF_CHUNK_SIZE * PFF_CHUNK_STORED_SIZE;
+    Require(v.size() == ProtectedStoredLength(metadata.nPlainSize, opening.header.nSlotSize) ||
+                v.size() ==
+                    nFinalAt + ProtectedChunkPaddedFinalSize(metadata.nPlainSize % PFF_CHUNK_SIZE),
             "a stored file of another length opened");
 }
 

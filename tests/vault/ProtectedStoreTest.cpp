@@ -23,22 +23,56 @@ protected:
     ProtectedStoreTest() : FileStoreFixture(7) {}
 };
 
+// The bytes before the first chunk of the stored file v.
+std::size_t HeadOf(const Bytes& v) {
+    ProtectedHeader header;
+    EXPECT_EQ(DecodeProtectedHeader(v.data(), v.size(), &header), ProtectedResult::PROTECTED_OK);
+    return ProtectedHeadSize(header.nSlotSize);
+}
+
 }  // namespace
 
-// Every size at and around a chunk edge is stored at its predicted length
-// and comes back byte for byte, to the chosen folder and to the recorded
-// path. (What the stored bytes hide: the reference files, ProtectedFileTest.)
+// Every size at and around a chunk edge, and at the edges of a 4 KiB block
+// the stored file ends in, is stored at its predicted length and comes back
+// byte for byte, to the chosen folder and to the recorded path. (What the
+// stored bytes hide: the reference files, ProtectedFileTest.)
 TEST_F(ProtectedStoreTest, SizesAroundChunkEdgesRoundTrip) {
-    const std::size_t sizes[] = {
-        0, 1, PFF_CHUNK_SIZE - 1, PFF_CHUNK_SIZE, PFF_CHUNK_SIZE + 1, 3 * PFF_CHUNK_SIZE + 5};
+    const std::size_t nHead = ProtectedHeadSize(ProtectedSlotSize((m_tmp / "src/x").size()));
+    // The sizes up to this one fill the first block with a byte of padding at least.
+    const std::size_t nOneBlock = PFF_PAD_BLOCK - nHead % PFF_PAD_BLOCK - PFF_TAG_SIZE;
+    const std::size_t sizes[] = {0,
+                                 1,
+                                 nOneBlock - 1,
+                                 nOneBlock,
+                                 nOneBlock + PFF_PAD_BLOCK - 1,
+                                 PFF_CHUNK_SIZE - PFF_PAD_BLOCK - 1,
+                                 PFF_CHUNK_SIZE - 1,
+                                 PFF_CHUNK_SIZE,
+                                 PFF_CHUNK_SIZE + 1,
+                                 3 * PFF_CHUNK_SIZE + 5};
     for (const std::size_t nSize : sizes) {
+        SCOPED_TRACE(nSize);
         fs::remove_all(m_tmp / "box");
         fs::remove_all(m_tmp / "out");
         const Bytes vPlain = RandomBytes(nSize, static_cast<unsigned>(nSize));
-        EXPECT_EQ(MakeStored(vPlain).size(),
+        const std::size_t nStored = MakeStored(vPlain).size();
+        EXPECT_EQ(nStored,
                   ProtectedStoredLength(nSize, ProtectedSlotSize((m_tmp / "src/x").size())));
-        ASSERT_EQ(Restore("box/x.$", "out/x.$"), 1) << nSize;
-        EXPECT_EQ(Read("out/x"), vPlain) << nSize;
+        // The file fills its last block on disk, unless a rest of 60 KiB or
+        // more would need more than a chunk for that; the padding never
+        // takes more than a block.
+        const std::size_t nUnpadded = nHead + nSize / PFF_CHUNK_SIZE * PFF_CHUNK_STORED_SIZE +
+                                      nSize % PFF_CHUNK_SIZE + PFF_TAG_SIZE;
+        EXPECT_GT(nStored, nUnpadded);
+        EXPECT_LE(nStored, nUnpadded + PFF_PAD_BLOCK);
+        if (nSize % PFF_CHUNK_SIZE < PFF_CHUNK_SIZE - PFF_PAD_BLOCK) {
+            EXPECT_EQ(nStored % PFF_PAD_BLOCK, 0u);
+        }
+        if (nSize < nOneBlock) {
+            EXPECT_EQ(nStored, PFF_PAD_BLOCK);
+        }
+        ASSERT_EQ(Restore("box/x.$", "out/x.$"), 1);
+        EXPECT_EQ(Read("out/x"), vPlain);
     }
     fs::remove(m_tmp / "src/x");
     ASSERT_EQ(Restore("box/x.$", ""), 1);
@@ -54,7 +88,7 @@ TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
     ASSERT_EQ(Store("src/in/x", "box/x.$"), 1);
     const Bytes vStored = Read("box/x.$");
     m_feedback.m_bAnswerYes = true;  // the existing target may go, once the new one is sound
-    const std::size_t nBody = vStored.size() - ProtectedFinalChunkSize(100) - 20;  // in chunk 2
+    const std::size_t nBody = HeadOf(vStored) + 3 * PFF_CHUNK_STORED_SIZE - 20;  // in chunk 2
     Bytes vLong = vStored;
     vLong.push_back(0);
     for (const std::size_t nAt : {nBody, vStored.size() - 1, vStored.size()}) {
@@ -106,13 +140,43 @@ TEST_F(ProtectedStoreTest, LargeFilesTakeTwoThreads) {
     Bytes vStored = MakeStored(vPlain);
     ASSERT_EQ(Restore("box/x.$", "out/x.$"), 1);
     EXPECT_EQ(Read("out/x"), vPlain);
-    const std::size_t nHead =
-        vStored.size() - 96 * PFF_CHUNK_STORED_SIZE - ProtectedFinalChunkSize(0);
+    const std::size_t nHead = HeadOf(vStored);
     vStored[nHead + 13 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;  // chunk 13: the second half of a piece
     Write("box/x.$", vStored);
     EXPECT_EQ(Restore("box/x.$", "out/again.$"), 0);
     EXPECT_EQ(m_restored.cause, (FailCause{FailReason::FAIL_DAMAGED, 0, 13}));
     EXPECT_FALSE(Has("out/again"));
+    // Two damaged chunks of one piece, whichever thread takes which: the
+    // first one in the file is named.
+    vStored[nHead + 36 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
+    vStored[nHead + 35 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
+    vStored[nHead + 13 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
+    Write("box/x.$", vStored);
+    EXPECT_EQ(Restore("box/x.$", "out/again.$"), 0);
+    EXPECT_EQ(m_restored.cause, (FailCause{FailReason::FAIL_DAMAGED, 0, 35}));
+}
+
+// A large file's pieces are written behind the sealing and the opening: a
+// write that fails midway (the disk full) or a cancel still ends the run
+// with its reason, and leaves no stored or restored file, no temporary (the
+// fixture looks), and the old target as it was.
+TEST_F(ProtectedStoreTest, LargeFilesLeaveNothingWhenAWriteFailsOrACancelComes) {
+    MakeStored(RandomBytes(6 << 20, 6));
+    Write("out/x", {1, 2, 3});
+    m_feedback.m_bAnswerYes = true;
+    const auto fnFails = [&](FailReason nReason) {
+        EXPECT_EQ(Store("src/x", "box/y.$"), 0);
+        EXPECT_EQ(m_stored.cause.nReason, nReason);
+        EXPECT_EQ(Restore("box/x.$", "out/x.$"), 0);
+        EXPECT_EQ(m_restored.cause.nReason, nReason);
+        EXPECT_FALSE(Has("box/y.$"));
+        EXPECT_EQ(Read("out/x"), (Bytes{1, 2, 3}));
+    };
+    m_env.m_nFailWriteAfter = 5 << 19;  // in the third of six pieces
+    fnFails(FailReason::FAIL_NO_SPACE);
+    m_env.m_nFailWriteAfter = -1;
+    m_feedback.m_nCancelAfter = 2;
+    fnFails(FailReason::FAIL_CANCELLED);
 }
 
 // A protected file read with another vault's key, or without one, is refused
