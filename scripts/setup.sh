@@ -15,6 +15,7 @@ PACKAGES=(
     python3  # the tool tests read JSON back and drive a pseudo-terminal
     dpkg-dev desktop-file-utils  # the package is built and its desktop entry checked
     exfatprogs exfat-fuse fuse3  # a vault on an exFAT image mounted through FUSE is tested
+    xdg-utils  # "打开" hands a stored file's copy to the desktop's default application
 )
 
 missing=()

@@ -107,6 +107,12 @@ void CVaultDlg::OnRestoreTo() {
 }
 
 void CVaultDlg::RunRestore(const QString& strStored, const QString& strTargetFolder) {
+    RestoreAndReport(strStored, strTargetFolder, nullptr);
+    m_pContentsTree->ShowAfresh();
+}
+
+int CVaultDlg::RestoreAndReport(const QString& strStored, const QString& strTargetFolder,
+                                QWidget* pProgressParent) {
     CVaultTransfer transfer(m_vault.Key(), m_vault.Env());
     RestoreJob job;
     job.strStoredItem = Native(strStored);
@@ -116,11 +122,11 @@ void CVaultDlg::RunRestore(const QString& strStored, const QString& strTargetFol
     const auto fnRestore = [&job](CVaultFeedback& feedback) {
         return RestoreWorker(feedback, job);
     };
-    if (!RunWithProgress(fnRestore, PROGRESS_CAN_CANCEL, nullptr))
+    if (!RunWithProgress(fnRestore, PROGRESS_CAN_CANCEL, pProgressParent))
         ShowMessageBox(QStringLiteral("User cancelled the operation !"));
     const QString strReport = RunReportText(job.report, RunKind::RUN_RESTORE);
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
-    m_pContentsTree->ShowAfresh();
+    return job.report.nFilesDone;
 }
 
 void CVaultDlg::OnDelete() {

@@ -177,6 +177,10 @@ private:
     // Runs a restore of strStored under the progress dialog, tells the user
     // what did not go through, and shows the box afresh.
     void RunRestore(const QString& strStored, const QString& strTargetFolder);
+    // The restore of RunRestore without the fresh tree, its progress dialog
+    // over pProgressParent; returns how many files it restored.
+    int RestoreAndReport(const QString& strStored, const QString& strTargetFolder,
+                         QWidget* pProgressParent);
     // Rewrites the scrambled files under the progress dialog and reports.
     void RunConversion();
     // Whether a box holds a stored file of the scrambled format (looked at

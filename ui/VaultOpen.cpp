@@ -111,20 +111,8 @@ void CVaultDlg::OpenStoredFile(const QString& strStored) {
                        QString(), this);
         return;
     }
-    CVaultTransfer transfer(m_vault.Key(), m_vault.Env());
-    RestoreJob job;
-    job.strStoredItem = Native(strStored);
-    job.strTargetFolder = Native(QFileInfo(strCopy).path());
-    job.strVaultPath = m_vault.NativeLocation();
-    job.pVault = &transfer;
-    const auto fnRestore = [&job](CVaultFeedback& feedback) {
-        return RestoreWorker(feedback, job);
-    };
-    if (!RunWithProgress(fnRestore, PROGRESS_CAN_CANCEL, this))
-        ShowMessageBox(QStringLiteral("User cancelled the operation !"));
-    const QString strReport = RunReportText(job.report, RunKind::RUN_RESTORE);
-    if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
-    if (job.report.nFilesDone != 1 || !QFileInfo(strCopy).isFile()) {
+    const int nRestored = RestoreAndReport(strStored, QFileInfo(strCopy).path(), this);
+    if (nRestored != 1 || !QFileInfo(strCopy).isFile()) {
         m_pCopies->Remove(strCopy);
         return;
     }

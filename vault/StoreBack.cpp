@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "CancelWatch.h"
 #include "FileStore.h"
 #include "StoredFileInfo.h"
 #include "VaultFeedback.h"
@@ -10,39 +11,21 @@ namespace quovex {
 
 namespace {
 
-// Forwards to the run's feedback, except that the replacement of the one
-// stored file the user asked to replace is agreed to without a question.
-class CReplaceAgreed final : public CVaultFeedback {
+// The run's feedback, except that the replacement of the one stored file the
+// user asked to replace is agreed to without a question.
+class CReplaceAgreed final : public CCancelWatch {
 public:
     CReplaceAgreed(CVaultFeedback& inner, const std::string& strStored)
-        : m_inner(inner), m_strStored(strStored) {}
+        : CCancelWatch(inner), m_strStored(strStored) {}
 
-    bool SawCancel() const { return m_bSawCancel; }
-
-    void SetStatusText(const std::string& strText) override { m_inner.SetStatusText(strText); }
-    void SetProgressPos(int nPos) override { m_inner.SetProgressPos(nPos); }
-    bool IsCancelled() override {
-        if (m_inner.IsCancelled()) m_bSawCancel = true;
-        return m_bSawCancel;
-    }
     bool AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) override {
         if (nQuestion == FeedbackQuestion::QUESTION_STORED_EXISTS && strPath == m_strStored)
             return true;
-        return m_inner.AskYesNo(nQuestion, strPath);
-    }
-    void ShowMessage(FeedbackMessage nMessage, const std::string& strPath) override {
-        m_inner.ShowMessage(nMessage, strPath);
-    }
-    void BeginWaitCursor() override { m_inner.BeginWaitCursor(); }
-    void EndWaitCursor() override { m_inner.EndWaitCursor(); }
-    void ShowBoxContents(const std::string& strBoxPath) override {
-        m_inner.ShowBoxContents(strBoxPath);
+        return CCancelWatch::AskYesNo(nQuestion, strPath);
     }
 
 private:
-    CVaultFeedback& m_inner;
     const std::string& m_strStored;
-    bool m_bSawCancel = false;
 };
 
 void NoteStoreResult(TransferReport& report, const FileResult& result, const std::string& strCopy) {

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <limits>
 
+#include "CancelWatch.h"
 #include "FolderIdentity.h"
 #include "PathText.h"
 #include "RestoreSpace.h"
@@ -16,37 +17,6 @@
 namespace quovex {
 
 namespace {
-
-// Forwards to the run's feedback and remembers whether a cancel was seen,
-// so that a run is reported as cancelled only when the cancel stopped work.
-class CCancelWatch final : public CVaultFeedback {
-public:
-    explicit CCancelWatch(CVaultFeedback& inner) : m_inner(inner) {}
-
-    bool SawCancel() const { return m_bSawCancel; }
-
-    void SetStatusText(const std::string& strText) override { m_inner.SetStatusText(strText); }
-    void SetProgressPos(int nPos) override { m_inner.SetProgressPos(nPos); }
-    bool IsCancelled() override {
-        if (m_inner.IsCancelled()) m_bSawCancel = true;
-        return m_bSawCancel;
-    }
-    bool AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) override {
-        return m_inner.AskYesNo(nQuestion, strPath);
-    }
-    void ShowMessage(FeedbackMessage nMessage, const std::string& strPath) override {
-        m_inner.ShowMessage(nMessage, strPath);
-    }
-    void BeginWaitCursor() override { m_inner.BeginWaitCursor(); }
-    void EndWaitCursor() override { m_inner.EndWaitCursor(); }
-    void ShowBoxContents(const std::string& strBoxPath) override {
-        m_inner.ShowBoxContents(strBoxPath);
-    }
-
-private:
-    CVaultFeedback& m_inner;
-    bool m_bSawCancel = false;
-};
 
 bool Cancelled(CVaultFeedback* pFeedback) {
     return pFeedback && pFeedback->IsCancelled();

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QEvent>
+#include <QObject>
 #include <QString>
 #include <algorithm>
 #include <chrono>
@@ -97,5 +99,30 @@ inline std::string Fixed(double dValue, int nDecimals) {
     std::snprintf(szText, sizeof szText, "%.*f", nDecimals, dValue);
     return szText;
 }
+
+// The row of a case timed side by side: best times in seconds, their ratio
+// against dTarget, then the medians of both sides named strA and strB.
+inline void PrintRatioRow(const std::string& strCase, const CRunTimes& a, const CRunTimes& b,
+                          const char* pszA, const char* pszB, double dTarget) {
+    const double dRatio = a.Best() / b.Best();
+    std::string strTarget = "<= ";
+    strTarget += Fixed(dTarget, 1);
+    strTarget += "x";
+    PrintRow(strCase, Fixed(a.Best() / 1000, 3), Fixed(b.Best() / 1000, 3), Fixed(dRatio, 2) + "x",
+             strTarget, Verdict(dRatio, dTarget));
+    std::printf("  medians: %s %.3f s, %s %.3f s\n", pszA, a.Median() / 1000, pszB,
+                b.Median() / 1000);
+    std::fflush(stdout);
+}
+
+// Counts the paints of the widget it filters.
+class CPaintCounter : public QObject {
+public:
+    int m_nPaints = 0;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
+        if (pEvent->type() == QEvent::Paint) ++m_nPaints;
+        return QObject::eventFilter(pWatched, pEvent);
+    }
+};
 
 }  // namespace quovex::bench

@@ -228,13 +228,7 @@ void CSideBySide::Measure(CVaultDlg& dlg, const DropCase& dropCase) {
             if (nRound > 0) (bWindow ? windowTimes : toolTimes).Add(dMs);
         }
     }
-    const double dRatio = windowTimes.Best() / toolTimes.Best();
-    PrintRow(dropCase.strTitle, Fixed(windowTimes.Best() / 1000, 3),
-             Fixed(toolTimes.Best() / 1000, 3), Fixed(dRatio, 2) + "x",
-             "<= " + Fixed(DROP_TARGET_RATIO, 1) + "x", Verdict(dRatio, DROP_TARGET_RATIO));
-    std::printf("  medians: window %.3f s, tool %.3f s\n", windowTimes.Median() / 1000,
-                toolTimes.Median() / 1000);
-    std::fflush(stdout);
+    PrintRatioRow(dropCase.strTitle, windowTimes, toolTimes, "window", "tool", DROP_TARGET_RATIO);
 }
 
 DropOptions ParseOptions(int argc, char** argv) {

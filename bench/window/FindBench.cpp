@@ -68,16 +68,6 @@ double CpuMs() {
     return Ms(usage.ru_utime) + Ms(usage.ru_stime);
 }
 
-// Counts the paints of a widget.
-class CPaintCounter : public QObject {
-public:
-    int m_nPaints = 0;
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
-        if (pEvent->type() == QEvent::Paint) ++m_nPaints;
-        return QObject::eventFilter(pWatched, pEvent);
-    }
-};
-
 struct CBench {
     CContentsTree* pTree = nullptr;
     QLineEdit* pField = nullptr;

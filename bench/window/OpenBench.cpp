@@ -164,13 +164,9 @@ void COpenBench::Measure(bool bProtected) {
             if (nRound > 0) (bWindow ? windowTimes : cpTimes).Add(dMs);
         }
     }
-    const double dRatio = windowTimes.Best() / cpTimes.Best();
-    PrintRow(std::string("open 100 MiB, ") + pszFormat, Fixed(windowTimes.Best() / 1000, 3),
-             Fixed(cpTimes.Best() / 1000, 3), Fixed(dRatio, 2) + "x",
-             "<= " + Fixed(OPEN_TARGET_RATIO, 1) + "x", Verdict(dRatio, OPEN_TARGET_RATIO));
-    std::printf("  medians: window %.3f s, cp %.3f s\n", windowTimes.Median() / 1000,
-                cpTimes.Median() / 1000);
-    std::fflush(stdout);
+    std::string strCase = "open 100 MiB, ";
+    strCase += pszFormat;
+    PrintRatioRow(strCase, windowTimes, cpTimes, "window", "cp", OPEN_TARGET_RATIO);
 }
 
 OpenOptions ParseOptions(int argc, char** argv) {

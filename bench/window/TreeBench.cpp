@@ -29,16 +29,6 @@ namespace {
 
 constexpr double TREE_TARGET_MS = 200.0;
 
-// Counts the paints of a widget.
-class CPaintCounter : public QObject {
-public:
-    int m_nPaints = 0;
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
-        if (pEvent->type() == QEvent::Paint) ++m_nPaints;
-        return QObject::eventFilter(pWatched, pEvent);
-    }
-};
-
 // Fills folder with nCount entries in a shuffled order of creation.
 void MakeEntries(const fs::path& folder, int nCount) {
     static const char* const PREFIXES[] = {"报告",   "IMG_",    "report-", "Scan ", "照片",
