@@ -18,14 +18,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidgetItem>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
+#include "ContentsTree.h"
 #include "DialogBuilder.h"
+#include "Fakes.h"
+#include "LoginDlg.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
+#include "VaultAccess.h"
 #include "VaultApp.h"
 #include "VaultDlg.h"
+#include "VaultFolders.h"
 
 namespace quovex::test {
 
@@ -96,17 +103,34 @@ inline QString StoredSetting(const char* pszKey) {
     return store.value(QStringLiteral("SaftyBox/") + QLatin1String(pszKey)).toString();
 }
 
+// Makes a protected vault of alice / secret1 at strVault with the fastest
+// derivation; its recovery key as shown, "" when it was not made.
+inline QString MakeProtectedVault(const QString& strVault) {
+    CVaultKey key("alice", "secret1");
+    CSecretBytes text;
+    if (!CreateVault(QFile::encodeName(strVault).toStdString(), "secret1", true, KDF_FASTEST_LIMITS,
+                     &key, nullptr, &text)
+             .Opened())
+        return QString();
+    return QString::fromLatin1(reinterpret_cast<const char*>(text.Data()),
+                               static_cast<qsizetype>(text.Size()));
+}
+
 // The main window over alice's vault at strVault (through pEnv, null: the
-// real file system), shown; its settings are an application object's.
+// real file system), opened as the login opens it (bOpened: whether it
+// did) and shown; its settings are an application object's, and its
+// derivations take the fastest limits.
 struct CShownVault {
     explicit CShownVault(const QString& strVault, CVaultEnv* pEnv = nullptr)
         : vault(strVault, QStringLiteral("alice"), QStringLiteral("secret1"), pEnv) {
         app.m_strWorkPath = strVault;
+        dlg.SetKdfLimits(KDF_FASTEST_LIMITS);
         dlg.show();
         (void)QTest::qWaitForWindowExposed(&dlg);
     }
     CVaultApp app;
     COpenVault vault;
+    bool bOpened = vault.Open().Opened();
     CVaultDlg dlg{vault, app};
 };
 
@@ -132,6 +156,76 @@ void WhenModal(std::function<void(T*)> fn) {
 inline void StopWhenModal() {
     qDeleteAll(qApp->findChildren<QTimer*>(QString::fromLatin1(WHEN_MODAL_TIMER)));
 }
+
+// Fills the next login's password with strPassword and confirms it,
+// counting it in *pnLogins when given.
+inline void LogInWhenAsked(const QString& strPassword, int* pnLogins = nullptr) {
+    WhenModal<CLoginDlg>([strPassword, pnLogins](CLoginDlg* pLogin) {
+        if (pnLogins) ++*pnLogins;
+        TypeInto(pLogin, 1005, strPassword);
+        Click(pLogin, RES_ID_OK);
+    });
+}
+
+// The set-up of tests on a shown window over alice's vault at
+// <home>/<name><n>/Box (n counting the set-ups), whose FileBox holds a.txt
+// ("alpha") and 目录/a.txt ("beta") dropped there from src/, so that the
+// sources are gone. The vault works through m_env; message boxes are
+// scripted.
+struct CDroppedVault {
+    // For a test's init (a protected vault when bProtected): false when
+    // the vault or the drop failed.
+    bool MakeDropped(const char* pszName, bool bProtected = false) {
+        static int nRun = 0;
+        m_strRoot = g_strHome + QLatin1Char('/') + QLatin1String(pszName) + QString::number(++nRun);
+        m_strVault = m_strRoot + QStringLiteral("/Box");
+        m_strBox = m_strVault + QStringLiteral("/FileBox");
+        m_pScript = std::make_unique<CMessageBoxScript>();
+        if (bProtected && MakeProtectedVault(m_strVault).isEmpty()) return false;
+        CreateBoxFolders(m_strVault.toStdString());
+        if (!MakeFile(Src("a.txt"), "alpha") || !MakeFile(Src("目录/a.txt"), "beta")) return false;
+        m_pShown = std::make_unique<CShownVault>(m_strVault, &m_env);
+        m_pDlg = &m_pShown->dlg;
+        m_pDlg->StartAddFromDrop({Src("a.txt"), Src("目录")}, m_strBox);
+        return m_pShown->bOpened && m_pShown->vault.Key().IsProtected() == bProtected &&
+               QFileInfo::exists(Box("目录/a.txt.$")) && !QFileInfo::exists(Src("a.txt"));
+    }
+    // For a test's cleanup.
+    void ClearDropped() {
+        StopWhenModal();
+        m_pShown.reset();
+        m_pScript.reset();
+        m_env = CFaultEnv();
+    }
+    QString Src(const char* pszRel) const {
+        return m_strRoot + QStringLiteral("/src/") + QString::fromUtf8(pszRel);
+    }
+    // The box itself for "".
+    QString Box(const char* pszRel) const {
+        return *pszRel ? m_strBox + QLatin1Char('/') + QString::fromUtf8(pszRel) : m_strBox;
+    }
+    // Shows the box afresh and selects the item of pszRel below it, opening
+    // the folders on the way; whether the window took it as its selection.
+    bool Select(const char* pszRel) {
+        CContentsTree* pTree = m_pDlg->ContentsTree();
+        pTree->ShowAfresh();
+        QString strPath = m_strBox;
+        for (const QString& strName : QString::fromUtf8(pszRel).split(u'/', Qt::SkipEmptyParts)) {
+            if (QTreeWidgetItem* pFolder = pTree->FindPathItem(strPath)) pFolder->setExpanded(true);
+            strPath += QLatin1Char('/') + strName;
+        }
+        QTreeWidgetItem* pItem = pTree->FindPathItem(strPath);
+        pTree->setCurrentItem(pItem);
+        return pItem && m_pDlg->SelectedItem() == pItem;
+    }
+    const QString& LastMessage() const { return m_pScript->Requests().back().strText; }
+
+    QString m_strRoot, m_strVault, m_strBox;
+    CFaultEnv m_env;
+    std::unique_ptr<CShownVault> m_pShown;
+    CVaultDlg* m_pDlg = nullptr;
+    std::unique_ptr<CMessageBoxScript> m_pScript;
+};
 
 // Saves a picture of pWidget as <build>/screenshots/<strName>.png.
 inline bool SaveScreenshot(QWidget* pWidget, const QString& strName) {

@@ -2,85 +2,31 @@
 // restore to (with the overwrite question and the vault kept out), delete
 // (the questions, Yes and No, a deletion that leaves something behind, and
 // a folder's deletion under the progress dialog), and a Cancel in the
-// middle of a restore, a drop or a folder's deletion. Message boxes and the
-// folder chooser are scripted; the vault works through a fault env whose
-// hooks stage the moment of a Cancel.
+// middle of a restore, a drop or a folder's deletion. The folder chooser
+// is scripted; the fault env's hooks stage the moment of a Cancel.
 #include <QLabel>
-#include <QTreeWidgetItem>
 
-#include "ContentsTree.h"
 #include "DirDialog.h"
-#include "Fakes.h"
 #include "ProgressDlg.h"
 #include "UiTestSupport.h"
 #include "UiThread.h"
-#include "VaultFolders.h"
 
 using namespace quovex;
 using namespace quovex::test;
 
-class TestCommands : public QObject {
+class TestCommands : public QObject, public CDroppedVault {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { QVERIFY(MakeDropped("cmd")); }
+    void cleanup() {
+        CDirDialog::SetFolderPicker({});
+        ClearDropped();
+    }
     void restoreAndRestoreTo();
     void cancelMidRestoreOrDrop();
     void deleteAsksAndTellsWhatIsLeft();
     void cancelMidFolderDeletion();
-
-private:
-    // Selects the item of pszRel below the box (the box itself for "").
-    bool Select(const char* pszRel);
-    QString Src(const char* pszRel) const {
-        return m_strRoot + QStringLiteral("/src/") + QString::fromUtf8(pszRel);
-    }
-    QString Box(const char* pszRel) const {
-        return *pszRel ? m_strBox + QLatin1Char('/') + QString::fromUtf8(pszRel) : m_strBox;
-    }
-    const QString& LastMessage() const { return m_pScript->Requests().back().strText; }
-
-    QString m_strRoot, m_strVault, m_strBox;
-    CFaultEnv m_env;
-    std::unique_ptr<CShownVault> m_pShown;
-    CVaultDlg* m_pDlg = nullptr;
-    std::unique_ptr<CMessageBoxScript> m_pScript;
 };
-
-// A vault whose document box holds a.txt and 目录/c.txt, stored from src/
-// (the sources are gone), shown in the tree.
-void TestCommands::init() {
-    static int nRun = 0;
-    m_strRoot = g_strHome + QStringLiteral("/cmd%1").arg(++nRun);
-    m_strVault = m_strRoot + QStringLiteral("/Box");
-    m_strBox = m_strVault + QStringLiteral("/FileBox");
-    CreateBoxFolders(m_strVault.toStdString());
-    QVERIFY(MakeFile(Src("a.txt"), "alpha"));
-    QVERIFY(MakeFile(Src("目录/c.txt"), "gamma"));
-    m_pShown = std::make_unique<CShownVault>(m_strVault, &m_env);
-    m_pDlg = &m_pShown->dlg;
-    m_pScript = std::make_unique<CMessageBoxScript>();
-    m_pDlg->StartAddFromDrop({Src("a.txt"), Src("目录")}, m_strBox);
-}
-
-void TestCommands::cleanup() {
-    CDirDialog::SetFolderPicker({});
-    m_pScript.reset();
-    m_pShown.reset();
-    m_env.m_fnAfterList = {};
-}
-
-bool TestCommands::Select(const char* pszRel) {
-    CContentsTree* pTree = m_pDlg->ContentsTree();
-    QString strPath = m_strBox;
-    for (const QString& strName : QString::fromUtf8(pszRel).split(u'/', Qt::SkipEmptyParts)) {
-        if (QTreeWidgetItem* pFolder = pTree->FindPathItem(strPath)) pFolder->setExpanded(true);
-        strPath += QLatin1Char('/') + strName;
-    }
-    QTreeWidgetItem* pItem = pTree->FindPathItem(strPath);
-    pTree->setCurrentItem(pItem);
-    return pItem && m_pDlg->SelectedItem() == pItem;
-}
 
 void TestCommands::restoreAndRestoreTo() {
     // A file, to where it came from.
@@ -97,7 +43,7 @@ void TestCommands::restoreAndRestoreTo() {
     });
     QVERIFY(Select("目录"));
     m_pDlg->OnRestoreTo();
-    QCOMPARE(ReadFile(strOut + QStringLiteral("/目录/c.txt")), QByteArray("gamma"));
+    QCOMPARE(ReadFile(strOut + QStringLiteral("/目录/a.txt")), QByteArray("beta"));
     QVERIFY(SaveScreenshot(m_pDlg, QStringLiteral("main-window")));
 
     // The whole box: a.txt is there and changed, and the user keeps it; the
@@ -106,7 +52,7 @@ void TestCommands::restoreAndRestoreTo() {
     QVERIFY(Select(""));
     m_pDlg->OnRestore();
     QCOMPARE(ReadFile(Src("a.txt")), QByteArray("edited"));
-    QCOMPARE(ReadFile(Src("目录/c.txt")), QByteArray("gamma"));
+    QCOMPARE(ReadFile(Src("目录/a.txt")), QByteArray("beta"));
     QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
     QCOMPARE(m_pScript->Requests().front().nButtons, unsigned(MSGBOX_YESNO));
     QCOMPARE(LastMessage(), QStringLiteral("以下项目没有完成：\n%1（未能还原：已有的文件没有覆盖）")
@@ -139,7 +85,7 @@ void TestCommands::restoreAndRestoreTo() {
 // never reached, and no source of the drop is deleted.
 void TestCommands::cancelMidRestoreOrDrop() {
     QVERIFY(MakeFile(Src("a.txt"), "old a"));
-    QVERIFY(MakeFile(Src("目录/c.txt"), "old c"));
+    QVERIFY(MakeFile(Src("目录/a.txt"), "old beta"));
     const auto sources = Snapshot(Src(""));
     const auto stored = Snapshot(m_strBox);
     m_pScript->SetOnRequest([](const MessageBoxRequest&) {
@@ -166,21 +112,21 @@ void TestCommands::cancelMidRestoreOrDrop() {
 void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     QVERIFY(MakeFile(Box("目录/d.txt.$")));
     // The file question, with the full path and its ending; No keeps it.
-    QVERIFY(Select("目录/c.txt.$"));
+    QVERIFY(Select("目录/a.txt.$"));
     m_pDlg->OnDelete();
     const MessageBoxRequest& ask = m_pScript->Requests().back();
     QCOMPARE(
         ask.strText,
-        QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？").arg(Box("目录/c.txt.$")));
+        QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？").arg(Box("目录/a.txt.$")));
     QCOMPARE(ask.strCaption, QStringLiteral("删除警告"));
-    QVERIFY(QFileInfo::exists(Box("目录/c.txt.$")));
+    QVERIFY(QFileInfo::exists(Box("目录/a.txt.$")));
 
     // Yes deletes it; its open folder stays open.
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
-    QVERIFY(!QFileInfo::exists(Box("目录/c.txt.$")));
+    QVERIFY(!QFileInfo::exists(Box("目录/a.txt.$")));
     CContentsTree* pTree = m_pDlg->ContentsTree();
-    QVERIFY(!pTree->FindPathItem(Box("目录/c.txt.$")));
+    QVERIFY(!pTree->FindPathItem(Box("目录/a.txt.$")));
     QVERIFY(pTree->FindPathItem(Box("目录"))->isExpanded());
     QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
 
@@ -220,7 +166,6 @@ void TestCommands::cancelMidFolderDeletion() {
         for (const QString& strPath : vStored) nStored += QFileInfo::exists(strPath);
         return nStored;
     };
-    m_pDlg->ContentsTree()->ShowAfresh();
     QVERIFY(Select("树"));
     QString strStatus;
     bool bCancelled = false;
