@@ -25,15 +25,16 @@ using namespace quovex;
 namespace {
 
 QString s_strHome;
+constexpr KdfLimits FAST = KDF_FASTEST_LIMITS;
 
-// Writes key, value, key, value, ... into the group, as an earlier run would.
-void Preset(const QStringList& keysAndValues) {
+// Writes key, value, key, value, ... into the group, as an earlier run
+// would; the value stored under pszKey.
+QString Stored(const char* pszKey, const QStringList& keysAndValues = {}) {
     QSettings store(QStringLiteral("tandrel"), QStringLiteral("quovex"));
     for (qsizetype i = 0; i + 1 < keysAndValues.size(); i += 2)
         store.setValue(QStringLiteral("SaftyBox/") + keysAndValues[i], keysAndValues[i + 1]);
+    return store.value(QStringLiteral("SaftyBox/") + pszKey).toString();
 }
-
-constexpr KdfLimits FAST = KDF_FASTEST_LIMITS;
 
 QByteArray ReadAll(const QString& strPath) {
     QFile file(strPath);
@@ -48,10 +49,8 @@ QString MainCopy(const QString& strVault) {
 bool MakeProtected(const QString& strVault, const std::string& strUser,
                    const std::string& strPassword, CSecretBytes* pMaster = nullptr) {
     CVaultKey key(strUser, strPassword);
-    CSecretBytes recovery;
-    KeyRecordBytes vRecord;
     const AccessOutcome made =
-        CreateVault(strVault.toStdString(), strPassword, true, FAST, &key, &vRecord, &recovery);
+        CreateVault(strVault.toStdString(), strPassword, true, FAST, &key, nullptr, nullptr);
     if (pMaster) *pMaster = key.MasterKey().Clone();
     return made.Opened();
 }
@@ -62,11 +61,6 @@ AccessResult OpenWith(const QString& strVault, const std::string& strUser,
     const AccessResult nResult = OpenVaultKey(strVault.toStdString(), strPassword, &key).nResult;
     if (pMaster) *pMaster = key.MasterKey().Clone();
     return nResult;
-}
-
-QString Stored(const char* pszKey) {
-    QSettings store(QStringLiteral("tandrel"), QStringLiteral("quovex"));
-    return store.value(QStringLiteral("SaftyBox/") + pszKey).toString();
 }
 
 // Copies the reference stored file pszName to strPath.
@@ -101,7 +95,7 @@ void TestAccount::settingsLoadAndSave() {
     // Only the exact text TRUE is true; written back as TRUE or FALSE.
     for (const char* pszText : {"true", "1", "", "TRUE"}) {
         const bool bTrue = qstrcmp(pszText, "TRUE") == 0;
-        Preset({"DeleteSource", pszText, "SaveUser", pszText});
+        Stored("", {"DeleteSource", pszText, "SaveUser", pszText});
         settings.LoadSettings();
         QCOMPARE(settings.m_bDeleteSource, bTrue);
         QCOMPARE(settings.m_bSaveUser, bTrue);
@@ -110,8 +104,8 @@ void TestAccount::settingsLoadAndSave() {
         QCOMPARE(Stored("SaveUser"), Stored("DeleteSource"));
     }
 
-    Preset({"SaveUser", "FALSE", "UserName", "张三", "WorkPath", "/srv/保险柜", "Window_X", "17",
-            "Window_Y", "-5", "Window_Width", "300", "Window_Height", "-3"});
+    Stored("", {"SaveUser", "FALSE", "UserName", "张三", "WorkPath", "/srv/保险柜", "Window_X",
+                "17", "Window_Y", "-5", "Window_Width", "300", "Window_Height", "-3"});
     settings.LoadSettings();
     QCOMPARE(settings.m_strUserName, QString());  // not read while SaveUser is off
     QCOMPARE(settings.m_strWorkPath, QStringLiteral("/srv/保险柜"));

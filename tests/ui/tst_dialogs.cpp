@@ -1,15 +1,12 @@
 // Every dialog template builds into widgets that a click reaches, in a font
 // that has Chinese (a screenshot of each goes to <build>/screenshots). The
 // login dialog: focus, the byte limits while typing, the browse button and OK.
-#include <QDialog>
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <tuple>
 
 #include "DialogTemplate.h"
 #include "DirDialog.h"
-#include "LoginDlg.h"
 #include "UiTestSupport.h"
 
 using namespace quovex;

@@ -12,11 +12,7 @@
 
 #include "AnchorGeometry.h"
 #include "BoxListCtrl.h"
-#include "ContentsTree.h"
-#include "DialogBuilder.h"
-#include "MessageBox.h"
 #include "UiTestSupport.h"
-#include "VaultFolders.h"
 #include "WindowPlace.h"
 
 using namespace quovex;
@@ -25,12 +21,6 @@ using quovex::test::ReadFile;
 using quovex::test::Snapshot;
 
 namespace {
-
-void SelectBoxes(CBoxListCtrl* pList, std::initializer_list<int> vRows) {
-    for (int nRow : vRows)
-        pList->selectionModel()->select(pList->model()->index(nRow, 0),
-                                        QItemSelectionModel::Select);
-}
 
 // Drags the URLs over and drops them on the picture of box nRow, then lets the queued run go.
 bool DropOn(CVaultDlg& dlg, int nRow, const QList<QUrl>& urls) {
@@ -78,7 +68,9 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
     CBoxListCtrl* pList = dlg.BoxList();
     QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/FileBox"));
     pList->clearSelection();
-    SelectBoxes(pList, {3, 1});
+    for (int nRow : {3, 1})
+        pList->selectionModel()->select(pList->model()->index(nRow, 0),
+                                        QItemSelectionModel::Select);
     QCOMPARE(shown.last().at(0).toString(), strVault + QStringLiteral("/ImageBox"));
     shown.clear();
     pList->clearSelection();
@@ -119,9 +111,8 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
 }
 
 // The box list and the find field stretch across, the tree both ways, the
-// status text moves
-// down and half across; the window is never smaller than the template, and
-// a minimised window's size changes leave the controls alone.
+// status text moves down and half across; the window is never smaller than
+// the template, and a minimised window's size changes leave the controls alone.
 void TestMainWindow::mainWindowStretches() {
     QWidget reference;
     const QWidget* pRefClient = BuildDialog(&reference, RES_DLG_MAIN);

@@ -6,18 +6,13 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QScopeGuard>
-#include <QTimer>
 #include <atomic>
-#include <functional>
 #include <thread>
 
 #include "AboutDlg.h"
-#include "LoginDlg.h"
 #include "NewVaultDlg.h"
 #include "ProgressDlg.h"
 #include "UiTestSupport.h"
-#include "VaultCipher.h"
-#include "VaultFolders.h"
 
 using namespace quovex;
 
@@ -39,13 +34,14 @@ struct WorkerGate {
         bGo = true;
         bGo.notify_all();
     }
+    auto Worker() {
+        return [this](CVaultFeedback& feedback) {
+            bGo.wait(false);
+            bSawCancel = feedback.IsCancelled();
+            return nResult;
+        };
+    }
 };
-
-int GatedWorker(CVaultFeedback& feedback, WorkerGate& gate) {
-    gate.bGo.wait(false);
-    gate.bSawCancel = feedback.IsCancelled();
-    return gate.nResult;
-}
 
 }  // namespace
 
@@ -237,8 +233,7 @@ void TestRuns::cancelRules() {
         // Cancelling never closes the dialog by itself.
         bEnded = !pDialog->isVisible();
     });
-    const auto fnGated = [&gate](CVaultFeedback& feedback) { return GatedWorker(feedback, gate); };
-    QCOMPARE(RunWithProgress(fnGated, nFlags), nExpected);
+    QCOMPARE(RunWithProgress(gate.Worker(), nFlags), nExpected);
     QCOMPARE(bEnded, bAfterReturn);
     QCOMPARE(gate.bSawCancel.load(), bCancelled);
 
@@ -247,10 +242,7 @@ void TestRuns::cancelRules() {
     WorkerGate early;
     early.Let();
     early.nResult = 0;
-    const auto fnEarly = [&early](CVaultFeedback& feedback) {
-        return GatedWorker(feedback, early);
-    };
-    QCOMPARE(RunWithProgress(fnEarly, nFlags), 1);
+    QCOMPARE(RunWithProgress(early.Worker(), nFlags), 1);
     QVERIFY(!QApplication::activeModalWidget());
 }
 

@@ -1,25 +1,16 @@
 // The settings sheet: the Apply button's enabling, browse undoing check-box
 // clicks, what applying writes and creates, locations that are refused, and
 // the help. Settings go to the temporary config folder.
-#include <QAction>
 #include <QCheckBox>
 #include <QDesktopServices>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTextBrowser>
-#include <QTimer>
-#include <memory>
 
 #include "BoxListCtrl.h"
-#include "ContentsTree.h"
-#include "DialogBuilder.h"
 #include "DirDialog.h"
 #include "HelpViewer.h"
-#include "MessageBox.h"
 #include "NormalPage.h"
 #include "SetPropertySheet.h"
 #include "UiTestSupport.h"
-#include "VaultFolders.h"
 
 using namespace quovex;
 using test::StoredSetting;
@@ -50,10 +41,6 @@ std::unique_ptr<CSetPropertySheet> OpenSheet(COpenVault& vault, CVaultSettings& 
     return pSheet;
 }
 
-COpenVault AliceVault(const QString& strLocation) {
-    return COpenVault(strLocation, QStringLiteral("alice"), QStringLiteral("secret1"));
-}
-
 }  // namespace
 
 class TestSettings : public QObject {
@@ -79,7 +66,7 @@ void TestSettings::applyTakesTheValuesOver() {
     CVaultApp app;
     app.m_strUserName = QStringLiteral("alice");
     app.m_bDeleteSource = false;
-    COpenVault vault = AliceVault(app.m_strWorkPath);
+    COpenVault vault(app.m_strWorkPath, QStringLiteral("alice"), QStringLiteral("secret1"));
     QStringList asked;
     const QString strChosen = test::g_strHome + QStringLiteral("/apply/chosen");
     CDirDialog::SetFolderPicker([&](const QString& strTitle) {
@@ -137,7 +124,7 @@ void TestSettings::applyTakesTheValuesOver() {
 void TestSettings::badLocationsAreRefused() {
     CVaultApp app;
     app.m_strWorkPath = test::g_strHome + QStringLiteral("/refused");
-    COpenVault vault = AliceVault(app.m_strWorkPath);
+    COpenVault vault(app.m_strWorkPath, QStringLiteral("alice"), QStringLiteral("secret1"));
     CMessageBoxScript script;
     auto pSheet = OpenSheet(vault, app);
     Check(pSheet.get(), 1010)->click();
@@ -168,7 +155,7 @@ void TestSettings::locationTakesTheLoginsRule() {
     QVERIFY(test::PlaceReference("empty.txt.$", strGood + QStringLiteral("/FileBox/a.$")));
     CreateBoxFolders(strOld.toStdString());
     test::CShownVault shown(strOld);
-    auto& [app, vault, dlg] = shown;
+    auto& [app, vault, bOpened, dlg] = shown;
     CMessageBoxScript script;
     const auto other = test::Snapshot(strOther);
     // Drops into the box selected last; true when the file landed in strVault.
@@ -213,7 +200,7 @@ void TestSettings::locationTakesTheLoginsRule() {
 // no viewer installed: the program's own help, once per owner.
 void TestSettings::helpOpensInAWindowOfItsOwn() {
     test::CShownVault shown(test::g_strHome + QStringLiteral("/help/vault"));
-    auto& [app, vault, dlg] = shown;
+    auto& [app, vault, bOpened, dlg] = shown;
     for (int i = 0; i < 2; ++i) test::Command(&dlg, 32777)->trigger();
     const QList<CHelpWindow*> vHelp = dlg.findChildren<CHelpWindow*>();
     QCOMPARE(vHelp.size(), 1);

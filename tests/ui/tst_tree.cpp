@@ -2,13 +2,9 @@
 // right button, and ShowFolder called from a worker thread. (Reopening the
 // open folders after a command is checked in tst_commands, the tree in the
 // main window in tst_mainwindow.)
-#include <QDir>
 #include <QEventLoop>
-#include <QFile>
-#include <QTemporaryDir>
 #include <thread>
 
-#include "ContentsTree.h"
 #include "UiTestSupport.h"
 
 using namespace quovex;
@@ -41,14 +37,11 @@ private slots:
     void showFromWorker();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_pDir;
     QString m_strBox;  // a box folder: zeta/ (x/ y.$), Alpha/, hidden/ (.h), a link, files
 };
 
 void TestTree::init() {
-    m_pDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_pDir->isValid());
-    m_strBox = m_pDir->filePath(QStringLiteral("FileBox"));
+    m_strBox = test::FreshFolder(QStringLiteral("FileBox"));
     QDir box(m_strBox);
     QVERIFY(box.mkpath(QStringLiteral("zeta/x")) && box.mkpath(QStringLiteral("Alpha")));
     for (const char* psz : {"cherry.$", "apple.$", "Banana.$", "zeta/y.$", "hidden/.h"})
