@@ -34,6 +34,8 @@
 #include "VaultDlg.h"
 #include "VaultFolders.h"
 
+using namespace Qt::StringLiterals;
+
 namespace quovex::test {
 
 inline QString g_strHome;  // the temporary home of this test process
@@ -99,8 +101,8 @@ inline int RunProgram(CVaultApp& app) {
 
 // A value of the settings record as stored, "" when there is none.
 inline QString StoredSetting(const char* pszKey) {
-    QSettings store(QStringLiteral("tandrel"), QCoreApplication::applicationName());
-    return store.value(QStringLiteral("SaftyBox/") + QLatin1String(pszKey)).toString();
+    QSettings store(u"tandrel"_s, QCoreApplication::applicationName());
+    return store.value(u"SaftyBox/"_s + QLatin1String(pszKey)).toString();
 }
 
 // Makes a protected vault of alice / secret1 at strVault with the fastest
@@ -122,7 +124,7 @@ inline QString MakeProtectedVault(const QString& strVault) {
 // derivations take the fastest limits.
 struct CShownVault {
     explicit CShownVault(const QString& strVault, CVaultEnv* pEnv = nullptr)
-        : vault(strVault, QStringLiteral("alice"), QStringLiteral("secret1"), pEnv) {
+        : vault(strVault, u"alice"_s, u"secret1"_s, pEnv) {
         app.m_strWorkPath = strVault;
         dlg.SetKdfLimits(KDF_FASTEST_LIMITS);
         dlg.show();
@@ -178,8 +180,8 @@ struct CDroppedVault {
     bool MakeDropped(const char* pszName, bool bProtected = false) {
         static int nRun = 0;
         m_strRoot = g_strHome + QLatin1Char('/') + QLatin1String(pszName) + QString::number(++nRun);
-        m_strVault = m_strRoot + QStringLiteral("/Box");
-        m_strBox = m_strVault + QStringLiteral("/FileBox");
+        m_strVault = m_strRoot + u"/Box"_s;
+        m_strBox = m_strVault + u"/FileBox"_s;
         m_pScript = std::make_unique<CMessageBoxScript>();
         if (bProtected && MakeProtectedVault(m_strVault).isEmpty()) return false;
         CreateBoxFolders(m_strVault.toStdString());
@@ -198,7 +200,7 @@ struct CDroppedVault {
         m_env = CFaultEnv();
     }
     QString Src(const char* pszRel) const {
-        return m_strRoot + QStringLiteral("/src/") + QString::fromUtf8(pszRel);
+        return m_strRoot + u"/src/"_s + QString::fromUtf8(pszRel);
     }
     // The box itself for "".
     QString Box(const char* pszRel) const {
@@ -230,8 +232,7 @@ struct CDroppedVault {
 // Saves a picture of pWidget as <build>/screenshots/<strName>.png.
 inline bool SaveScreenshot(QWidget* pWidget, const QString& strName) {
     QDir().mkpath(QStringLiteral(QUOVEX_SCREENSHOT_DIR));
-    return pWidget->grab().save(QStringLiteral(QUOVEX_SCREENSHOT_DIR "/") + strName +
-                                QStringLiteral(".png"));
+    return pWidget->grab().save(QStringLiteral(QUOVEX_SCREENSHOT_DIR "/") + strName + u".png"_s);
 }
 
 // Every file below strRoot with a digest of its content.
@@ -248,18 +249,18 @@ inline QMap<QString, QByteArray> Snapshot(const QString& strRoot) {
 
 }  // namespace quovex::test
 
-#define QUOVEX_UI_TEST_MAIN(TestClass)                                                        \
-    int main(int argc, char** argv) {                                                         \
-        QTemporaryDir home;                                                                   \
-        if (!home.isValid()) return 1;                                                        \
-        quovex::test::g_strHome = home.path();                                                \
-        qputenv("HOME", home.path().toLocal8Bit());                                           \
-        qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());  \
-        qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/cache")).toLocal8Bit());    \
-        QDir().mkdir(home.path() + QStringLiteral("/runtime"),                                \
-                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);                 \
-        qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/runtime")).toLocal8Bit()); \
-        QApplication app(argc, argv);                                                         \
-        TestClass tc;                                                                         \
-        return QTest::qExec(&tc, argc, argv);                                                 \
+#define QUOVEX_UI_TEST_MAIN(TestClass)                                           \
+    int main(int argc, char** argv) {                                            \
+        QTemporaryDir home;                                                      \
+        if (!home.isValid()) return 1;                                           \
+        quovex::test::g_strHome = home.path();                                   \
+        qputenv("HOME", home.path().toLocal8Bit());                              \
+        qputenv("XDG_CONFIG_HOME", (home.path() + u"/config"_s).toLocal8Bit());  \
+        qputenv("XDG_CACHE_HOME", (home.path() + u"/cache"_s).toLocal8Bit());    \
+        QDir().mkdir(home.path() + u"/runtime"_s,                                \
+                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);    \
+        qputenv("XDG_RUNTIME_DIR", (home.path() + u"/runtime"_s).toLocal8Bit()); \
+        QApplication app(argc, argv);                                            \
+        TestClass tc;                                                            \
+        return QTest::qExec(&tc, argc, argv);                                    \
     }

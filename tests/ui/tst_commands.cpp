@@ -36,15 +36,14 @@ void TestCommands::restoreAndRestoreTo() {
     QVERIFY(m_pScript->Requests().empty());
 
     // A folder, below a chosen folder.
-    const QString strOut = m_strRoot + QStringLiteral("/out");
+    const QString strOut = m_strRoot + u"/out"_s;
     QVERIFY(QDir().mkpath(strOut));
-    CDirDialog::SetFolderPicker([&](const QString& strTitle) {
-        return strTitle == QStringLiteral("选择文件夹") ? strOut : QString();
-    });
+    CDirDialog::SetFolderPicker(
+        [&](const QString& strTitle) { return strTitle == u"选择文件夹"_s ? strOut : QString(); });
     QVERIFY(Select("目录"));
     m_pDlg->OnRestoreTo();
-    QCOMPARE(ReadFile(strOut + QStringLiteral("/目录/a.txt")), QByteArray("beta"));
-    QVERIFY(SaveScreenshot(m_pDlg, QStringLiteral("main-window")));
+    QCOMPARE(ReadFile(strOut + u"/目录/a.txt"_s), QByteArray("beta"));
+    QVERIFY(SaveScreenshot(m_pDlg, u"main-window"_s));
 
     // The whole box: a.txt is there and changed, and the user keeps it; the
     // report names it. The stored items stay, still selected.
@@ -55,8 +54,8 @@ void TestCommands::restoreAndRestoreTo() {
     QCOMPARE(ReadFile(Src("目录/a.txt")), QByteArray("beta"));
     QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
     QCOMPARE(m_pScript->Requests().front().nButtons, unsigned(MSGBOX_YESNO));
-    QCOMPARE(LastMessage(), QStringLiteral("以下项目没有完成：\n%1（未能还原：已有的文件没有覆盖）")
-                                .arg(Box("a.txt.$")));
+    QCOMPARE(LastMessage(),
+             u"以下项目没有完成：\n%1（未能还原：已有的文件没有覆盖）"_s.arg(Box("a.txt.$")));
     QCOMPARE(m_pDlg->SelectedItem(), m_pDlg->ContentsTree()->FindPathItem(m_strBox));
 
     // Yes replaces it.
@@ -67,16 +66,15 @@ void TestCommands::restoreAndRestoreTo() {
 
     // A folder beside the boxes is an ordinary one; nothing is restored
     // into a box.
-    const QString strDocs = m_strVault + QStringLiteral("/Documents");
+    const QString strDocs = m_strVault + u"/Documents"_s;
     QVERIFY(QDir().mkpath(strDocs));
     CDirDialog::SetFolderPicker([&](const QString&) { return strDocs; });
     m_pDlg->OnRestoreTo();
-    QCOMPARE(ReadFile(strDocs + QStringLiteral("/a.txt")), QByteArray("alpha"));
+    QCOMPARE(ReadFile(strDocs + u"/a.txt"_s), QByteArray("alpha"));
     const auto vault = Snapshot(m_strVault);
-    CDirDialog::SetFolderPicker(
-        [&](const QString&) { return m_strVault + QStringLiteral("/OtherBox"); });
+    CDirDialog::SetFolderPicker([&](const QString&) { return m_strVault + u"/OtherBox"_s; });
     m_pDlg->OnRestoreTo();
-    QVERIFY2(LastMessage().contains(QStringLiteral("保险柜之内")), qPrintable(LastMessage()));
+    QVERIFY2(LastMessage().contains(u"保险柜之内"_s), qPrintable(LastMessage()));
     QCOMPARE(Snapshot(m_strVault), vault);
 }
 
@@ -90,7 +88,7 @@ void TestCommands::cancelMidRestoreOrDrop() {
     const auto stored = Snapshot(m_strBox);
     m_pScript->SetOnRequest([](const MessageBoxRequest&) {
         if (auto* pProgress = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget())) {
-            SaveScreenshot(pProgress, QStringLiteral("progress"));
+            SaveScreenshot(pProgress, u"progress"_s);
             pProgress->reject();
         }
     });
@@ -104,9 +102,8 @@ void TestCommands::cancelMidRestoreOrDrop() {
     // Each run: one question, the cancel, the report.
     const std::vector<MessageBoxRequest>& requests = m_pScript->Requests();
     QCOMPARE(requests.size(), std::size_t(6));
-    QCOMPARE(requests[0].strText, QStringLiteral("目标文件已经在保险箱存在，覆盖它吗？"));
-    for (std::size_t i : {1, 4})
-        QCOMPARE(requests[i].strText, QStringLiteral("User cancelled the operation !"));
+    QCOMPARE(requests[0].strText, u"目标文件已经在保险箱存在，覆盖它吗？"_s);
+    for (std::size_t i : {1, 4}) QCOMPARE(requests[i].strText, u"User cancelled the operation !"_s);
 }
 
 void TestCommands::deleteAsksAndTellsWhatIsLeft() {
@@ -115,10 +112,9 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     QVERIFY(Select("目录/a.txt.$"));
     m_pDlg->OnDelete();
     const MessageBoxRequest& ask = m_pScript->Requests().back();
-    QCOMPARE(
-        ask.strText,
-        QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？").arg(Box("目录/a.txt.$")));
-    QCOMPARE(ask.strCaption, QStringLiteral("删除警告"));
+    QCOMPARE(ask.strText,
+             u"文件：%1 \r\n 将被删除，并且不可恢复。继续吗？"_s.arg(Box("目录/a.txt.$")));
+    QCOMPARE(ask.strCaption, u"删除警告"_s);
     QVERIFY(QFileInfo::exists(Box("目录/a.txt.$")));
 
     // Yes deletes it; its open folder stays open.
@@ -137,7 +133,7 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
     QVERIFY(m_pScript->Requests()[2].strText.startsWith(
-        QStringLiteral("目录：%1 \r\n 路径下所有").arg(Box("目录"))));
+        u"目录：%1 \r\n 路径下所有"_s.arg(Box("目录"))));
     QVERIFY2(LastMessage().contains(Box("目录/.keep")), qPrintable(LastMessage()));
     QVERIFY(pTree->FindPathItem(Box("目录")));
 
@@ -188,7 +184,7 @@ void TestCommands::cancelMidFolderDeletion() {
     QVERIFY2(vStored.contains(strStatus) && !QFileInfo::exists(strStatus), qPrintable(strStatus));
     const std::vector<MessageBoxRequest>& requests = m_pScript->Requests();
     QCOMPARE(requests.size(), std::size_t(3));
-    QCOMPARE(requests[1].strText, QStringLiteral("User cancelled the operation !"));
+    QCOMPARE(requests[1].strText, u"User cancelled the operation !"_s);
     for (const QString& strLeft : vStored) {
         if (QFileInfo::exists(strLeft))
             QVERIFY2(requests[2].strText.contains(strLeft), qPrintable(requests[2].strText));

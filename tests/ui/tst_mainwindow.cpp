@@ -50,8 +50,8 @@ private slots:
 // Sources are deleted after storing. The vault lies in the folder outer,
 // which is dropped last.
 void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
-    const QString strRoot = test::g_strHome + QStringLiteral("/drop");
-    const QString strVault = strRoot + QStringLiteral("/outer/Box");
+    const QString strRoot = test::g_strHome + u"/drop"_s;
+    const QString strVault = strRoot + u"/outer/Box"_s;
     CreateBoxFolders(strVault.toStdString());
     for (const char* pszName : {"src/a.txt", "src/b.txt", "src/目录/c.txt", "src/目录/sub/d.txt"})
         QVERIFY(MakeFile(strRoot + QLatin1Char('/') + QString::fromUtf8(pszName), "quovex"));
@@ -66,25 +66,25 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
     // empty selection keeps the last box and shows nothing new. Dropped on
     // another picture.
     CBoxListCtrl* pList = dlg.BoxList();
-    QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/FileBox"));
+    QCOMPARE(pList->BoxPath(), strVault + u"/FileBox"_s);
     pList->clearSelection();
     for (int nRow : {3, 1})
         pList->selectionModel()->select(pList->model()->index(nRow, 0),
                                         QItemSelectionModel::Select);
-    QCOMPARE(shown.last().at(0).toString(), strVault + QStringLiteral("/ImageBox"));
+    QCOMPARE(shown.last().at(0).toString(), strVault + u"/ImageBox"_s);
     shown.clear();
     pList->clearSelection();
     QVERIFY(shown.isEmpty());
-    QVERIFY(DropOn(dlg, 3,
-                   {QUrl::fromLocalFile(strRoot + QStringLiteral("/src/a.txt")),
-                    QUrl(QStringLiteral("https://example.com/x.txt")),
-                    QUrl::fromLocalFile(strRoot + QStringLiteral("/src/目录"))}));
-    const QString strBox = strVault + QStringLiteral("/ImageBox");
+    QVERIFY(DropOn(
+        dlg, 3,
+        {QUrl::fromLocalFile(strRoot + u"/src/a.txt"_s), QUrl(u"https://example.com/x.txt"_s),
+         QUrl::fromLocalFile(strRoot + u"/src/目录"_s)}));
+    const QString strBox = strVault + u"/ImageBox"_s;
     for (const char* pszStored : {"/a.txt.$", "/目录/c.txt.$", "/目录/sub/d.txt.$"})
         QVERIFY2(ReadFile(strBox + QString::fromUtf8(pszStored)).startsWith("QUOVEX"), pszStored);
-    QVERIFY(!QFileInfo::exists(strRoot + QStringLiteral("/src/a.txt")));
-    QVERIFY(!QFileInfo::exists(strRoot + QStringLiteral("/src/目录")));
-    QVERIFY(QFileInfo::exists(strRoot + QStringLiteral("/src/b.txt")));
+    QVERIFY(!QFileInfo::exists(strRoot + u"/src/a.txt"_s));
+    QVERIFY(!QFileInfo::exists(strRoot + u"/src/目录"_s));
+    QVERIFY(QFileInfo::exists(strRoot + u"/src/b.txt"_s));
     // The box was shown afresh after the dropped items (at most one refresh
     // each, however quickly they came), last of all at the end; nothing to
     // tell, and no wait cursor left behind.
@@ -95,18 +95,18 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
     QVERIFY(!QApplication::overrideCursor());
 
     // Nothing local: refused, and no run.
-    QVERIFY(!DropOn(dlg, 0, {QUrl(QStringLiteral("https://example.com/y.txt"))}));
+    QVERIFY(!DropOn(dlg, 0, {QUrl(u"https://example.com/y.txt"_s)}));
     QCOMPARE(shown.size(), nShown);
 
     // The folder that holds the vault: nothing in the vault changes, and
     // the user is told once why, naming each box.
     const auto before = Snapshot(strVault);
-    QVERIFY(DropOn(dlg, 0, {QUrl::fromLocalFile(strRoot + QStringLiteral("/outer"))}));
+    QVERIFY(DropOn(dlg, 0, {QUrl::fromLocalFile(strRoot + u"/outer"_s)}));
     QCOMPARE(Snapshot(strVault), before);
-    QVERIFY(QFileInfo(strVault + QStringLiteral("/OtherBox")).isDir());
+    QVERIFY(QFileInfo(strVault + u"/OtherBox"_s).isDir());
     QCOMPARE(script.Requests().size(), std::size_t(1));
     const QString strText = script.Requests().front().strText;
-    QVERIFY2(strText.contains(strVault + QStringLiteral("/OtherBox（这是保险柜或其存放位置")),
+    QVERIFY2(strText.contains(strVault + u"/OtherBox（这是保险柜或其存放位置"_s),
              qPrintable(strText));
 }
 
@@ -155,7 +155,7 @@ void TestMainWindow::mainWindowStretches() {
 // The main window opens where it was left (tst_runs) while enough of it is
 // on some screen, and as at first otherwise.
 void TestMainWindow::mainWindowKeepsItsPlace() {
-    COpenVault vault(DefaultWorkPath(), QStringLiteral("user"), QStringLiteral("password"));
+    COpenVault vault(DefaultWorkPath(), u"user"_s, u"password"_s);
     CVaultSettings settings;
     const auto opened = [&] {
         CVaultDlg dlg(vault, settings);

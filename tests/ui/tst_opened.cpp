@@ -50,7 +50,7 @@ class TestOpened : public QObject, public CDroppedVault {
     Q_OBJECT
 private slots:
     void init() {
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_desktop, "Open");
+        QDesktopServices::setUrlHandler(u"file"_s, &m_desktop, "Open");
         m_desktop.m_vOpened.clear();
         m_nLogins = 0;
     }
@@ -82,7 +82,7 @@ private:
 
 void TestOpened::cleanup() {
     ClearDropped();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QDesktopServices::unsetUrlHandler(u"file"_s);
     QDir(g_strHome + "/runtime/quovex-open").removeRecursively();
 }
 
@@ -101,7 +101,7 @@ void TestOpened::openFilesAndFolders() {
     QVERIFY(MakeDropped("open"));
     // "打开" restores the file into a private folder and hands it over.
     const QString strCopy = OpenCopy("a.txt.$");
-    QCOMPARE(QFileInfo(strCopy).fileName(), QStringLiteral("a.txt"));
+    QCOMPARE(QFileInfo(strCopy).fileName(), u"a.txt"_s);
     QCOMPARE(ReadFile(strCopy), QByteArray("alpha"));
     const QFileInfo folder(QFileInfo(strCopy).path());
     QCOMPARE(folder.path(), g_strHome + "/runtime/quovex-open");
@@ -121,7 +121,7 @@ void TestOpened::openFilesAndFolders() {
     QVERIFY(Select("目录/a.txt.$"));
     QTest::keyClick(pTree, Qt::Key_Return);
     const QString strOther = m_desktop.m_vOpened.value(2);
-    QCOMPARE(QFileInfo(strOther).fileName(), QStringLiteral("a.txt"));
+    QCOMPARE(QFileInfo(strOther).fileName(), u"a.txt"_s);
     QVERIFY(QFileInfo(strOther).path() != QFileInfo(strCopy).path());
     QCOMPARE(ReadFile(strOther), QByteArray("beta"));
     QVERIFY(m_pDlg->isVisible());
@@ -160,8 +160,7 @@ void TestOpened::changesComeBackOnce() {
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     QVERIFY(MakeFile(strCopy, "alpha, edited"));
     QTRY_VERIFY_WITH_TIMEOUT(Restored("a.txt.$") == "alpha, edited", 60000);
-    QCOMPARE(m_pScript->Requests().front().strText,
-             QStringLiteral("«a.txt» 已修改，存回保险柜吗？"));
+    QCOMPARE(m_pScript->Requests().front().strText, u"«a.txt» 已修改，存回保险柜吗？"_s);
     const StoredFileInfo info = ReadStoredFileInfo(Box("a.txt.$").toStdString());
     QCOMPARE(QString::fromStdString(info.strSourcePath), Src("a.txt"));
     QCOMPARE(info.strSummary, std::string("note"));
@@ -199,17 +198,17 @@ void TestOpened::lockWipesTheKeyAndAsksAgain() {
         const CVaultKey& key = m_pShown->vault.Key();
         QVERIFY(key.MasterKey().IsEmpty() && key.Password().IsEmpty() && !key.CanScramble());
         QCOMPARE(Restored("a.txt.$"), QByteArray("(not restored)"));
-        QCOMPARE(FindControl<QLineEdit>(pLogin, 1004)->text(), QStringLiteral("alice"));
+        QCOMPARE(FindControl<QLineEdit>(pLogin, 1004)->text(), u"alice"_s);
         QVERIFY(FindControl<QLineEdit>(pLogin, 1004)->isReadOnly());
         QCOMPARE(FindControl<QLineEdit>(pLogin, 1011)->text(), m_strVault);
         moveRecords("", ".away");
-        TypeInto(pLogin, 1005, QStringLiteral("secret1"));
+        TypeInto(pLogin, 1005, u"secret1"_s);
         Click(pLogin, RES_ID_OK);
         WhenModal<CLoginDlg>([&](CLoginDlg* pAgain) {
             moveRecords(".away", "");
-            TypeInto(pAgain, 1005, QStringLiteral("wrong-pw"));
+            TypeInto(pAgain, 1005, u"wrong-pw"_s);
             Click(pAgain, RES_ID_OK);
-            LogInWhenAsked(QStringLiteral("secret1"), &m_nLogins);
+            LogInWhenAsked(u"secret1"_s, &m_nLogins);
         });
     });
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
@@ -218,7 +217,7 @@ void TestOpened::lockWipesTheKeyAndAsksAgain() {
     QCOMPARE(m_nLogins, 1);
     QCOMPARE(MessageTexts(*m_pScript).mid(1),
              QStringList({AccessRefusalText({AccessResult::ACCESS_RECORD_DAMAGED, {}, {}}),
-                          QStringLiteral("户名或者口令出错。")}));
+                          u"户名或者口令出错。"_s}));
 
     // Open again as it was, with the change stored in the protected format
     // as the drop stored the files.
@@ -305,11 +304,11 @@ void TestOpened::idleLockOnTheTestsClock() {
     QVERIFY(page.OnApply());
     page.hide();
     QVERIFY(CopyEntries().isEmpty());
-    QCOMPARE(StoredSetting("LockMinutes"), QStringLiteral("3"));
+    QCOMPARE(StoredSetting("LockMinutes"), u"3"_s);
     pWatch->SetLimitMinutes(m_pShown->app.m_nLockMinutes);
 
     // Input starts the idle time afresh; the lock comes after 3 minutes of none.
-    LogInWhenAsked(QStringLiteral("secret1"), &m_nLogins);
+    LogInWhenAsked(u"secret1"_s, &m_nLogins);
     QCOMPARE(lockAfter(std::chrono::minutes(2)), 0);
     QTest::keyClick(m_pDlg->ContentsTree(), Qt::Key_Down);
     QCOMPARE(lockAfter(std::chrono::minutes(2)), 0);
@@ -330,7 +329,7 @@ void TestOpened::idleLockOnTheTestsClock() {
     m_pDlg->StartAddFromDrop({Src("late.txt")}, strMoved + "/FileBox");
     m_env.m_fnDuringCopy = {};
     QVERIFY(!bRunDisturbed && QFileInfo::exists(strMoved + "/FileBox/late.txt.$"));
-    LogInWhenAsked(QStringLiteral("secret1"), &m_nLogins);
+    LogInWhenAsked(u"secret1"_s, &m_nLogins);
     QCOMPARE(lockAfter(std::chrono::minutes(0)), 2);
 
     // A dialog left open is closed first; the lock comes at the next check.
@@ -338,7 +337,7 @@ void TestOpened::idleLockOnTheTestsClock() {
     WhenModal<CAboutDlg>([&](CAboutDlg*) { pWatch->Check(); });
     m_pDlg->OnAbout();
     QCOMPARE(m_nLogins, 2);
-    LogInWhenAsked(QStringLiteral("secret1"), &m_nLogins);
+    LogInWhenAsked(u"secret1"_s, &m_nLogins);
     QCOMPARE(lockAfter(std::chrono::minutes(0)), 3);
 
     // 0 minutes: never.

@@ -22,8 +22,8 @@ using namespace quovex::test;
 
 namespace {
 
-const QString USER = QStringLiteral("alice");
-const QString PASSWORD = QStringLiteral("secret1");
+const QString USER = u"alice"_s;
+const QString PASSWORD = u"secret1"_s;
 
 std::string Native(const QString& strPath) {
     return QFile::encodeName(strPath).toStdString();
@@ -63,9 +63,7 @@ std::pair<bool, bool> RunWithLogin(const QString& strVault, const QString& strPa
 class TestProtection : public QObject {
     Q_OBJECT
 private slots:
-    void init() {
-        QSettings(QStringLiteral("tandrel"), QCoreApplication::applicationName()).clear();
-    }
+    void init() { QSettings(u"tandrel"_s, QCoreApplication::applicationName()).clear(); }
     void cleanup() { StopWhenModal(); }
     void newVaultAtFirstLogin();
     void loginToProtectedVault_data();
@@ -81,12 +79,12 @@ private slots:
 // (a scrambled vault made here: tst_runs). The recovery key cannot be
 // passed over unacknowledged, and the key as shown opens the vault.
 void TestProtection::newVaultAtFirstLogin() {
-    const QString strVault = FreshFolder(QStringLiteral("new vault"));
+    const QString strVault = FreshFolder(u"new vault"_s);
     CMessageBoxScript script;
     bool bTickedAtFirst = false;
     WhenModal<CNewVaultDlg>([&](CNewVaultDlg* pStep) {
         bTickedAtFirst = FindControl<QCheckBox>(pStep, RES_ID_PROTECT_CHECK)->isChecked();
-        TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, QStringLiteral("secret2"));
+        TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, u"secret2"_s);
         Click(pStep, RES_ID_OK);
         QVERIFY(pStep->isVisible());
         TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, PASSWORD);
@@ -123,9 +121,7 @@ void TestProtection::loginToProtectedVault_data() {
     QTest::addColumn<bool>("bDamaged");  // both copies of the key record spoilt
     QTest::addColumn<QString>("strRefusal");
     QTest::newRow("right") << PASSWORD << false << QString();
-    QTest::newRow("wrong") << QStringLiteral("secret2") << false
-                           << QStringLiteral("户名或者口令出错。");
-    QTest::newRow("record damaged") << PASSWORD << true << QStringLiteral("保险柜的密钥记录已损坏");
+    QTest::newRow("record damaged") << PASSWORD << true << u"保险柜的密钥记录已损坏"_s;
 }
 
 // A protected vault opens by its record alone; a refusal says why and ends
@@ -134,7 +130,7 @@ void TestProtection::loginToProtectedVault() {
     QFETCH(QString, strPassword);
     QFETCH(bool, bDamaged);
     QFETCH(QString, strRefusal);
-    const QString strVault = FreshFolder(QStringLiteral("protected vault"));
+    const QString strVault = FreshFolder(u"protected vault"_s);
     QVERIFY(!MakeProtectedVault(strVault).isEmpty());
     for (const char* pszName : {KEY_RECORD_NAME, KEY_RECORD_COPY_NAME}) {
         const QString strRecord = strVault + QLatin1Char('/') + QLatin1String(pszName);
@@ -160,11 +156,11 @@ void TestProtection::forgottenPassword_data() {
 // wrong form is refused in the dialog; another vault's key by the vault.
 void TestProtection::forgottenPassword() {
     QFETCH(bool, bRightKey);
-    const QString strVault = FreshFolder(QStringLiteral("forgotten"));
+    const QString strVault = FreshFolder(u"forgotten"_s);
     const QString strKey = MakeProtectedVault(strVault);
-    const QString strOther = MakeProtectedVault(FreshFolder(QStringLiteral("other")));
+    const QString strOther = MakeProtectedVault(FreshFolder(u"other"_s));
     const QString strTyped = (bRightKey ? strKey : strOther).toLower().replace('-', ' ');
-    const QString strNew = QStringLiteral("新口令ab");
+    const QString strNew = u"新口令ab"_s;
     CMessageBoxScript script;
     WhenModal<CForgotPasswordDlg>([&](CForgotPasswordDlg* pForgot) {
         TypeInto(pForgot, RES_ID_RECOVERY_KEY, strTyped.left(20));
@@ -181,7 +177,7 @@ void TestProtection::forgottenPassword() {
 
     QStringList expected = {"恢复密钥的格式不对：应为 13 组，每组 4 个字母或数字。",
                             "两次输入的口令不一致。"};
-    if (!bRightKey) expected << QStringLiteral("恢复密钥不是这个保险柜的。");
+    if (!bRightKey) expected << u"恢复密钥不是这个保险柜的。"_s;
     QCOMPARE(MessageTexts(script), expected);
     QCOMPARE(OpenWith(strVault, PASSWORD),
              bRightKey ? AccessResult::ACCESS_WRONG_CREDENTIALS : AccessResult::ACCESS_OPENED);
@@ -197,10 +193,10 @@ void TestProtection::forgottenPassword() {
 // a change that went through leaves the old password refused and the new
 // one opening the vault.
 void TestProtection::changePassword() {
-    const QString strMixed = FreshFolder(QStringLiteral("mixed"));
+    const QString strMixed = FreshFolder(u"mixed"_s);
     QVERIFY(!MakeProtectedVault(strMixed).isEmpty());
     QVERIFY(PlaceReference("chinese.txt.$", strMixed + "/FileBox/chinese.txt.$"));
-    const QString strVault = FreshFolder(QStringLiteral("change"));
+    const QString strVault = FreshFolder(u"change"_s);
     QVERIFY(!MakeProtectedVault(strVault).isEmpty());
     CShownVault shown(strVault);
     QVERIFY(shown.bOpened);
@@ -218,25 +214,25 @@ void TestProtection::changePassword() {
     const auto changeWith = [&](const QString& strOld, const QString& strAgain) {
         WhenModal<CChangePasswordDlg>([=](CChangePasswordDlg* pChange) {
             TypeInto(pChange, RES_ID_OLD_PASSWORD, strOld);
-            TypeInto(pChange, RES_ID_NEW_PASSWORD, QStringLiteral("newpass1"));
+            TypeInto(pChange, RES_ID_NEW_PASSWORD, u"newpass1"_s);
             TypeInto(pChange, RES_ID_NEW_PASSWORD_AGAIN, strAgain);
             Click(pChange, RES_ID_OK);
             if (pChange->isVisible()) pChange->reject();
         });
         Command(&shown.dlg, RES_CMD_CHANGE_PASSWORD)->trigger();
     };
-    changeWith(PASSWORD, QStringLiteral("newpass2"));
-    changeWith(QStringLiteral("secret2"), QStringLiteral("newpass1"));
+    changeWith(PASSWORD, u"newpass2"_s);
+    changeWith(u"secret2"_s, u"newpass1"_s);
     QCOMPARE(OpenWith(strVault, PASSWORD), AccessResult::ACCESS_OPENED);
-    changeWith(PASSWORD, QStringLiteral("newpass1"));
+    changeWith(PASSWORD, u"newpass1"_s);
 
     const QStringList vTexts = MessageTexts(script);
-    QVERIFY2(vTexts.value(0).contains(QStringLiteral("请先用")), qPrintable(vTexts.value(0)));
+    QVERIFY2(vTexts.value(0).contains(u"请先用"_s), qPrintable(vTexts.value(0)));
     QCOMPARE(vTexts.mid(1),
              QStringList({"两次输入的口令不一致。", "口令没有修改。\n户名或者口令出错。",
                           "口令已修改，下次登录请用新口令。恢复密钥仍然有效。"}));
     QCOMPARE(OpenWith(strVault, PASSWORD), AccessResult::ACCESS_WRONG_CREDENTIALS);
-    QCOMPARE(OpenWith(strVault, QStringLiteral("newpass1")), AccessResult::ACCESS_OPENED);
+    QCOMPARE(OpenWith(strVault, u"newpass1"_s), AccessResult::ACCESS_OPENED);
 }
 
 void TestProtection::protectScrambledVault_data() {
@@ -251,7 +247,7 @@ void TestProtection::protectScrambledVault_data() {
 // record and takes a new password.
 void TestProtection::protectScrambledVault() {
     QFETCH(bool, bCancel);
-    const QString strVault = FreshFolder(QStringLiteral("to protect"));
+    const QString strVault = FreshFolder(u"to protect"_s);
     const QStringList vStored = {strVault + "/FileBox/a.txt.$", strVault + "/FileBox/目录/b.txt.$"};
     for (const QString& strStored : vStored) QVERIFY(PlaceReference("empty.txt.$", strStored));
     CFaultEnv env;
@@ -278,7 +274,7 @@ void TestProtection::protectScrambledVault() {
     }
     CMessageBoxScript script;
     WhenModal<CProtectVaultDlg>([&](CProtectVaultDlg* pAsk) {
-        TypeInto(pAsk, RES_ID_PASSWORD, QStringLiteral("secret2"));
+        TypeInto(pAsk, RES_ID_PASSWORD, u"secret2"_s);
         Click(pAsk, RES_ID_OK);
         TypeInto(pAsk, RES_ID_PASSWORD, PASSWORD);
         Click(pAsk, RES_ID_OK);
@@ -298,16 +294,14 @@ void TestProtection::protectScrambledVault() {
         Command(&window, RES_CMD_PROTECT_VAULT)->trigger();
     }
 
-    QStringList vExpected = {QStringLiteral("口令不对，请输入登录时的口令。")};
-    if (bCancel)
-        vExpected << QStringLiteral("转换已取消")
-                  << QStringLiteral("保险柜中还有没有加密保护的文件");
-    vExpected << QStringLiteral("保险柜已加密保护");
+    QStringList vExpected = {u"口令不对，请输入登录时的口令。"_s};
+    if (bCancel) vExpected << u"转换已取消"_s << u"保险柜中还有没有加密保护的文件"_s;
+    vExpected << u"保险柜已加密保护"_s;
     const QStringList vTexts = MessageTexts(script);
     QCOMPARE(vTexts.size(), vExpected.size());
     for (qsizetype i = 0; i < vTexts.size(); ++i)
         QVERIFY2(vTexts[i].startsWith(vExpected[i]), qPrintable(vTexts[i]));
-    if (!bCancel) QVERIFY(vTexts.last().contains(QStringLiteral("转换了 2 个文件")));
+    if (!bCancel) QVERIFY(vTexts.last().contains(u"转换了 2 个文件"_s));
     for (const QString& strStored : vStored) QVERIFY(!ReadFile(strStored).startsWith("QUOVEX"));
     QVERIFY(CommandEnabled(&window, RES_CMD_CHANGE_PASSWORD));
     QVERIFY(!CommandEnabled(&window, RES_CMD_PROTECT_VAULT));

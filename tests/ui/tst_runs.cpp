@@ -62,7 +62,7 @@ void TestRuns::startUp_data() {
     QTest::addColumn<bool>("bTyped");          // the vault's path typed as location
     QTest::addColumn<int>("nEndKey");          // ends the main window; 0: the Exit command
     QTest::addColumn<bool>("bCut");            // the stored file emptied, as by a power loss
-    const QString strRight = QStringLiteral("口令1234");
+    const QString strRight = u"口令1234"_s;
     QTest::newRow("cancelled") << QString() << false << false << 0 << false;
     QTest::newRow("wrong password") << QString("wrong-pw") << true << false << 0 << false;
     QTest::newRow("first run, preset location") << strRight << false << false << 0 << false;
@@ -80,15 +80,15 @@ void TestRuns::startUp() {
     QFETCH(bool, bTyped);
     QFETCH(int, nEndKey);
     QFETCH(bool, bCut);
-    const bool bAccepted = strPassword == QStringLiteral("口令1234") && !bCut;
-    const QString strSettings = test::g_strHome + QStringLiteral("/config/tandrel/") +
-                                QCoreApplication::applicationName() + QStringLiteral(".conf");
+    const bool bAccepted = strPassword == u"口令1234"_s && !bCut;
+    const QString strSettings =
+        test::g_strHome + u"/config/tandrel/"_s + QCoreApplication::applicationName() + u".conf"_s;
     QFile::remove(strSettings);
-    QDir(test::g_strHome + QStringLiteral("/Box")).removeRecursively();
+    QDir(test::g_strHome + u"/Box"_s).removeRecursively();
     // The vault holds the reference stored file of 张三user / 口令1234.
-    const QString strVault = test::g_strHome + QStringLiteral("/vault");
+    const QString strVault = test::g_strHome + u"/vault"_s;
     QDir(strVault).removeRecursively();
-    const QString strStored = strVault + QStringLiteral("/FileBox/chinese.txt.$");
+    const QString strStored = strVault + u"/FileBox/chinese.txt.$"_s;
     QVERIFY(bCut ? test::MakeFile(strStored) : test::PlaceReference("chinese.txt.$", strStored));
     // The window was left at rcKept; it is moved to rcMoved before the end.
     const QRect rcKept(100, 50, 300, 600);
@@ -96,7 +96,7 @@ void TestRuns::startUp() {
     if (bConfigured) {
         CVaultSettings preset;
         preset.m_strWorkPath = strVault;
-        preset.m_strUserName = QStringLiteral("alice");
+        preset.m_strUserName = u"alice"_s;
         preset.SetWindowPlace(rcKept);
         preset.SaveSettings();
     }
@@ -116,7 +116,7 @@ void TestRuns::startUp() {
         presets = QStringList({pPath->text(), pUser->text(), pPassword->text()});
         if (strPassword.isNull()) return test::Click(pLogin, 2);
         if (bTyped) pPath->setText(strVault);
-        pUser->setText(QStringLiteral("张三user"));
+        pUser->setText(u"张三user"_s);
         pPassword->setText(strPassword);
         test::Click(pLogin, 1);
         test::WhenModal<CLoginDlg>([&](CLoginDlg* pAgain) {
@@ -156,8 +156,7 @@ void TestRuns::startUp() {
     QCOMPARE(presets, QStringList({"缺省位置", bConfigured ? "alice" : "", ""}));
     // A preset location left as it is keeps the configured one ($HOME/Box at
     // first); the boxes are made there (the vault itself only holds FileBox).
-    const QString strWorkPath =
-        bConfigured || bTyped ? strVault : test::g_strHome + QStringLiteral("/Box");
+    const QString strWorkPath = bConfigured || bTyped ? strVault : test::g_strHome + u"/Box"_s;
     QCOMPARE(app.m_strWorkPath, strWorkPath);
     const std::string strLastBox = BoxFolderPath(strWorkPath.toStdString(), BOX_COUNT - 1);
     QCOMPARE(QFileInfo(QString::fromStdString(strLastBox)).isDir(), bAccepted);
@@ -169,10 +168,9 @@ void TestRuns::startUp() {
     QCOMPARE(bAboutShown, bAccepted);
     QCOMPARE(script.Requests().size(), std::size_t(!bAccepted && !strPassword.isNull()));
     for (const MessageBoxRequest& request : script.Requests())
-        QCOMPARE(
-            request.strText,
-            bCut ? QStringLiteral("保险柜中的已存文件已损坏，无法核对户名和口令：\n") + strStored
-                 : QStringLiteral("户名或者口令出错。"));
+        QCOMPARE(request.strText,
+                 bCut ? u"保险柜中的已存文件已损坏，无法核对户名和口令：\n"_s + strStored
+                      : u"户名或者口令出错。"_s);
 
     // Only a new user name at the configured location, typed, is saved,
     // and the place the window was left at whenever it ran; it opened where
@@ -259,7 +257,7 @@ void TestRuns::reportsFromTheWorker() {
     dialog.SetProgressPos(40);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QCOMPARE(pStatus->text(), QStringLiteral("请稍候......"));
+    QCOMPARE(pStatus->text(), u"请稍候......"_s);
     QCOMPARE(pBar->value(), 0);
 
     std::thread([&] {
@@ -270,7 +268,7 @@ void TestRuns::reportsFromTheWorker() {
     QVERIFY(!QApplication::overrideCursor());
     QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
     QCOMPARE(pBar->value(), 40);
-    QCOMPARE(pStatus->text(), QStringLiteral("/home/用户/文档/报告.doc"));
+    QCOMPARE(pStatus->text(), u"/home/用户/文档/报告.doc"_s);
     QVERIFY(QApplication::overrideCursor());
     std::thread([&] { dialog.EndWaitCursor(); }).join();
     QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
