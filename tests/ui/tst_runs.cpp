@@ -9,7 +9,6 @@
 #include <atomic>
 #include <thread>
 
-#include "AboutDlg.h"
 #include "NewVaultDlg.h"
 #include "ProgressDlg.h"
 #include "UiTestSupport.h"
@@ -86,13 +85,11 @@ void TestRuns::startUp() {
     QFile::remove(strSettings);
     QDir(test::g_strHome + u"/Box"_s).removeRecursively();
     // The vault holds the reference stored file of 张三user / 口令1234.
-    const QString strVault = test::g_strHome + u"/vault"_s;
-    QDir(strVault).removeRecursively();
+    const QString strVault = test::FreshFolder(u"vault"_s);
     const QString strStored = strVault + u"/FileBox/chinese.txt.$"_s;
     QVERIFY(bCut ? test::MakeFile(strStored) : test::PlaceReference("chinese.txt.$", strStored));
     // The window was left at rcKept; it is moved to rcMoved before the end.
-    const QRect rcKept(100, 50, 300, 600);
-    const QRect rcMoved(60, 90, 320, 620);
+    const QRect rcKept(100, 50, 300, 600), rcMoved(60, 90, 320, 620);
     if (bConfigured) {
         CVaultSettings preset;
         preset.m_strWorkPath = strVault;
@@ -109,15 +106,12 @@ void TestRuns::startUp() {
     int nLoginsShown = 0;
     QStringList presets;
     test::WhenModal<CLoginDlg>([&](CLoginDlg* pLogin) {
-        auto* pPath = FindControl<QLineEdit>(pLogin, 1011);
-        auto* pUser = FindControl<QLineEdit>(pLogin, 1004);
-        auto* pPassword = FindControl<QLineEdit>(pLogin, 1005);
+        for (int nId : {1011, 1004, 1005}) presets << FindControl<QLineEdit>(pLogin, nId)->text();
         ++nLoginsShown;
-        presets = QStringList({pPath->text(), pUser->text(), pPassword->text()});
         if (strPassword.isNull()) return test::Click(pLogin, 2);
-        if (bTyped) pPath->setText(strVault);
-        pUser->setText(u"张三user"_s);
-        pPassword->setText(strPassword);
+        if (bTyped) test::TypeInto(pLogin, 1011, strVault);
+        test::TypeInto(pLogin, 1004, u"张三user"_s);
+        test::TypeInto(pLogin, 1005, strPassword);
         test::Click(pLogin, 1);
         test::WhenModal<CLoginDlg>([&](CLoginDlg* pAgain) {
             ++nLoginsShown;
@@ -134,19 +128,13 @@ void TestRuns::startUp() {
         pStep->accept();
     });
     QByteArrayList credentials;
-    bool bAboutShown = false;
     QRect rcOpened;
     test::WhenModal<CVaultDlg>([&](CVaultDlg* pMain) {
         credentials = {pMain->Key().Cipher().UserBytes(), pMain->Key().Cipher().PasswordBytes()};
         rcOpened = pMain->geometry();
         pMain->setGeometry(rcMoved);
-        test::WhenModal<CAboutDlg>([&](CAboutDlg* pAbout) {
-            bAboutShown = true;
-            test::Click(pAbout, 1);
-        });
-        test::Command(pMain, 32778)->trigger();  // About, modal
         if (nEndKey) return QTest::keyClick(pMain, Qt::Key(nEndKey));
-        test::Command(pMain, 32771)->trigger();  // Exit
+        test::Command(pMain, RES_CMD_EXIT)->trigger();
     });
     CVaultApp app;
     QCOMPARE(test::RunProgram(app), 0);
@@ -165,12 +153,11 @@ void TestRuns::startUp() {
                                                       "\xBF\xDA\xC1\xEE"
                                                       "1234"})
                                     : QByteArrayList());
-    QCOMPARE(bAboutShown, bAccepted);
-    QCOMPARE(script.Requests().size(), std::size_t(!bAccepted && !strPassword.isNull()));
-    for (const MessageBoxRequest& request : script.Requests())
-        QCOMPARE(request.strText,
-                 bCut ? u"保险柜中的已存文件已损坏，无法核对户名和口令：\n"_s + strStored
-                      : u"户名或者口令出错。"_s);
+    const QString strRefusal =
+        bCut ? u"保险柜中的已存文件已损坏，无法核对户名和口令：\n"_s + strStored
+             : u"户名或者口令出错。"_s;
+    QCOMPARE(test::MessageTexts(script),
+             !bAccepted && !strPassword.isNull() ? QStringList{strRefusal} : QStringList());
 
     // Only a new user name at the configured location, typed, is saved,
     // and the place the window was left at whenever it ran; it opened where
@@ -180,9 +167,7 @@ void TestRuns::startUp() {
     QCOMPARE(test::ReadFile(strSettings) == before, !bAccepted);
     CVaultSettings saved;
     saved.LoadSettings();
-    QCOMPARE(saved.m_strUserName, QString::fromUtf8(bSaved        ? "张三user"
-                                                    : bConfigured ? "alice"
-                                                                  : ""));
+    QCOMPARE(saved.m_strUserName, bSaved ? u"张三user"_s : bConfigured ? u"alice"_s : QString());
     QCOMPARE(test::StoredSetting("WorkPath"), bConfigured ? strVault : QString());
     if (!bAccepted) return;
     if (bConfigured) QCOMPARE(rcOpened, rcKept);
