@@ -66,12 +66,10 @@ inline QString FreshFolder(const QString& strName) {
     return strPath;
 }
 
-// Clicks the button nId of pDialog.
 inline void Click(const QWidget* pDialog, int nId) {
     FindControl<QPushButton>(pDialog, nId)->click();
 }
 
-// Puts strText into the line edit nId of pDialog.
 inline void TypeInto(const QWidget* pDialog, int nId, const QString& strText) {
     FindControl<QLineEdit>(pDialog, nId)->setText(strText);
 }

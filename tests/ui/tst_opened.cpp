@@ -37,21 +37,16 @@ bool OwnerOnly(const QString& strPath) {
 
 }  // namespace
 
-// Stands in for the desktop: records the URLs it is asked to open.
-class CUrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    QStringList m_vOpened;
-public slots:
-    void Open(const QUrl& url) { m_vOpened << url.toLocalFile(); }
-};
-
 class TestOpened : public QObject, public CDroppedVault {
     Q_OBJECT
+public:
+    // Stands in for the desktop: records the files it is asked to open.
+    Q_INVOKABLE void Open(const QUrl& url) { m_vOpened << url.toLocalFile(); }
+
 private slots:
     void init() {
-        QDesktopServices::setUrlHandler(u"file"_s, &m_desktop, "Open");
-        m_desktop.m_vOpened.clear();
+        QDesktopServices::setUrlHandler(u"file"_s, this, "Open");
+        m_vOpened.clear();
         m_nLogins = 0;
     }
     void cleanup();
@@ -71,12 +66,12 @@ private:
     }
     // Opens the stored file pszRel from the tree; the copy handed over.
     QString OpenCopy(const char* pszRel) {
-        const auto nBefore = m_desktop.m_vOpened.size();
+        const auto nBefore = m_vOpened.size();
         if (Select(pszRel)) m_pDlg->OnOpen();
-        return m_desktop.m_vOpened.value(nBefore);
+        return m_vOpened.value(nBefore);
     }
 
-    CUrlRecorder m_desktop;
+    QStringList m_vOpened;
     int m_nLogins = 0;
 };
 
@@ -114,13 +109,13 @@ void TestOpened::openFilesAndFolders() {
     // QTest sends the double-click alone; a press on the item comes first.
     QTest::mouseClick(pTree->viewport(), Qt::LeftButton, {}, rcItem.center());
     QTest::mouseDClick(pTree->viewport(), Qt::LeftButton, {}, rcItem.center());
-    QCOMPARE(m_desktop.m_vOpened, QStringList({strCopy, strCopy}));
+    QCOMPARE(m_vOpened, QStringList({strCopy, strCopy}));
     QCOMPARE(CopyEntries(), vEntries);
 
     // Enter on the other a.txt: a folder of its own; the window stays.
     QVERIFY(Select("目录/a.txt.$"));
     QTest::keyClick(pTree, Qt::Key_Return);
-    const QString strOther = m_desktop.m_vOpened.value(2);
+    const QString strOther = m_vOpened.value(2);
     QCOMPARE(QFileInfo(strOther).fileName(), u"a.txt"_s);
     QVERIFY(QFileInfo(strOther).path() != QFileInfo(strCopy).path());
     QCOMPARE(ReadFile(strOther), QByteArray("beta"));
@@ -131,7 +126,7 @@ void TestOpened::openFilesAndFolders() {
     pTree->currentItem()->setExpanded(false);
     m_pDlg->OnOpen();
     QVERIFY(pTree->currentItem()->isExpanded());
-    QCOMPARE(m_desktop.m_vOpened.size(), 3);
+    QCOMPARE(m_vOpened.size(), 3);
     QVERIFY(m_pScript->Requests().empty());
 
     // The private folder below the cache folder without XDG_RUNTIME_DIR;
@@ -256,7 +251,7 @@ void TestOpened::exitAndLeftoversOfAKilledRun() {
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->CloseOpenedCopies();
     m_env.m_bFailCommit = false;
-    QVERIFY2(LastMessage().contains(m_desktop.m_vOpened.value(2)), qPrintable(LastMessage()));
+    QVERIFY2(LastMessage().contains(m_vOpened.value(2)), qPrintable(LastMessage()));
     QCOMPARE(CopyEntries().size(), 2);  // a folder and its record
     QVERIFY(MakeFile(OpenCopy("a.txt.$"), "killed"));
     m_pShown.reset();
