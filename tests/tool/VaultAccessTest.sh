@@ -45,14 +45,12 @@ expect_says 1 "wrong password on a protected vault" "wrong user name or password
 expect 0 "restore from a protected vault" restore "${CRED[@]}" --to out "nv/FileBox/a.bin.\$"
 cmp -s out/a.bin a.orig || fail "restored file differs"
 [ "$(head -c 6 "nv/FileBox/a.bin.\$")" = QUOVEX ] && fail "a protected vault's file was scrambled"
-# A new password rewrites no stored file: they restore with it.
+# A new password rewrites no stored file (that the master key stays:
+# tst_account).
 cp "nv/FileBox/a.bin.\$" stored.before
 printf 'nv-pass1\n' >nv.txt
 expect 0 "passwd of a vault with files" passwd "${CRED[@]}" --new-password-file nv.txt "${KDF[@]}" nv
 cmp -s "nv/FileBox/a.bin.\$" stored.before || fail "passwd rewrote a stored file"
-expect 0 "restore with the new password" restore --user alice --password-file nv.txt \
-    --to out2 "nv/FileBox/a.bin.\$"
-cmp -s out2/a.bin a.orig || fail "file restored after passwd differs"
 expect 0 "store --format scrambled into a new location" store "${CRED[@]}" --format scrambled \
     --keep-source a.bin sn/FileBox
 [ -e sn/.quovex-key ] && fail "a scrambled store made a record"
@@ -84,15 +82,14 @@ printf 'XXXXXXXXXXXXXXXX' | dd of=pv/.quovex-key bs=1 seek=109 conv=notrunc stat
 truncate -s 50 pv/.quovex-key.2
 expect_says 1 "both copies damaged" "key record is damaged" check --user alice --password-file third.txt pv
 
-# Converting the scrambled vault: the recovery key printed once, every file
-# restored byte for byte afterwards, a damaged file left as it was and
-# reported, a second run that finishes, and the refusals.
+# Converting the scrambled vault: the recovery key printed once, a damaged
+# file left as it was and reported, a second run that finishes, and the
+# refusals. (Every file restoring byte for byte: VaultConversionTest.)
 mkdir -p src/d/e
 head -c 3000 /dev/urandom >src/a.bin
 head -c 70000 /dev/urandom >src/d/x.bin
 : >src/d/e/y.bin
 head -c 200000 /dev/urandom >src/p.png
-cp -r src orig
 expect 0 "store into the scrambled vault" store "${CRED[@]}" --format scrambled src/a.bin src/d \
     sv/FileBox
 expect 0 "store an image" store "${CRED[@]}" src/p.png sv/ImageBox
@@ -118,14 +115,8 @@ expect 0 "a second run" convert "${CRED[@]}" "${KDF[@]}" sv >again.txt
 [ -s again.txt ] && fail "a second run printed a recovery key"
 grep -q "protected already; converting what is left" err.txt || fail "second run: no word"
 grep -q "0 file(s) converted, 5 protected already, 0 failed" err.txt || fail "second run: report"
-
-expect 0 "restore the files box" restore "${CRED[@]}" --to out sv/FileBox
-expect 0 "restore the image" restore "${CRED[@]}" --to out "sv/ImageBox/p.png.\$"
-for f in a.bin d/x.bin d/e/y.bin; do
-    cmp -s "out/FileBox/$f" "orig/$f" || fail "restored $f differs"
-done
-cmp -s out/p.png orig/p.png || fail "restored p.png differs"
-# No scrambled file is left anywhere, so the password may change now.
+# The vault opens by its record now, and no scrambled file is left, so
+# the password may change.
 printf 'secret2x\n' >conv.txt
 expect 0 "passwd after the conversion" passwd "${CRED[@]}" --new-password-file conv.txt "${KDF[@]}" sv
 
