@@ -16,6 +16,7 @@
 #include "ProgressDlg.h"
 #include "RecoveryKeyDlg.h"
 #include "UiTestSupport.h"
+#include "UiThread.h"
 
 using namespace quovex;
 using namespace quovex::test;
@@ -33,6 +34,12 @@ std::string Native(const QString& strPath) {
 AccessResult OpenWith(const QString& strVault, const QString& strPassword) {
     CVaultKey key(USER.toStdString(), strPassword.toStdString());
     return OpenVaultKey(Native(strVault), strPassword.toStdString(), &key).nResult;
+}
+
+// Whether the window offers the password change and protecting the vault.
+std::pair<bool, bool> Commands(const CVaultDlg& window) {
+    return std::make_pair(CommandEnabled(&window, RES_CMD_CHANGE_PASSWORD),
+                          CommandEnabled(&window, RES_CMD_PROTECT_VAULT));
 }
 
 // Runs the program, whose login gets the location, alice and strPassword,
@@ -200,13 +207,9 @@ void TestProtection::changePassword() {
     QVERIFY(!MakeProtectedVault(strVault).isEmpty());
     CShownVault shown(strVault);
     QVERIFY(shown.bOpened);
-    const auto commands = [&] {
-        return std::make_pair(CommandEnabled(&shown.dlg, RES_CMD_CHANGE_PASSWORD),
-                              CommandEnabled(&shown.dlg, RES_CMD_PROTECT_VAULT));
-    };
-    QCOMPARE(commands(), std::make_pair(true, false));
+    QCOMPARE(Commands(shown.dlg), std::make_pair(true, false));
     QVERIFY(shown.vault.MoveTo(strMixed));
-    QCOMPARE(commands(), std::make_pair(false, true));
+    QCOMPARE(Commands(shown.dlg), std::make_pair(false, true));
     CMessageBoxScript script;
     shown.dlg.OnChangePassword();
     QVERIFY(shown.vault.MoveTo(strVault));
@@ -254,7 +257,7 @@ void TestProtection::protectScrambledVault() {
     CShownVault shown(strVault, &env);
     QVERIFY(shown.bOpened);
     CVaultDlg& window = shown.dlg;
-    QVERIFY(!CommandEnabled(&window, RES_CMD_CHANGE_PASSWORD));
+    QCOMPARE(Commands(window), std::make_pair(false, true));
     std::atomic<bool> bStaged{false};
     if (bCancel) {
         // The worker waits until the interface thread, in the progress
@@ -262,14 +265,11 @@ void TestProtection::protectScrambledVault() {
         // interface thread (the key record's) pass.
         env.m_fnDuringCopy = [&bStaged](const std::string&) {
             if (QThread::currentThread() == qApp->thread() || bStaged.exchange(true)) return;
-            QMetaObject::invokeMethod(
-                qApp,
-                [] {
-                    if (auto* pProgress =
-                            qobject_cast<CProgressDlg*>(QApplication::activeModalWidget()))
-                        pProgress->reject();
-                },
-                Qt::BlockingQueuedConnection);
+            RunOnObjectThread(qApp, [] {
+                if (auto* pProgress =
+                        qobject_cast<CProgressDlg*>(QApplication::activeModalWidget()))
+                    pProgress->reject();
+            });
         };
     }
     CMessageBoxScript script;
@@ -286,8 +286,7 @@ void TestProtection::protectScrambledVault() {
     Command(&window, RES_CMD_PROTECT_VAULT)->trigger();
     QVERIFY(window.Key().IsProtected());
     QCOMPARE(KindOfVault(Native(strVault)), VaultKind::VAULT_PROTECTED);
-    QCOMPARE(CommandEnabled(&window, RES_CMD_PROTECT_VAULT), bCancel);
-    QCOMPARE(CommandEnabled(&window, RES_CMD_CHANGE_PASSWORD), !bCancel);
+    QCOMPARE(Commands(window), std::make_pair(!bCancel, bCancel));
     if (bCancel) {
         // The second run asks only whether to go on.
         script.SetNextAnswer(MSGBOX_RESULT_YES);
@@ -303,8 +302,7 @@ void TestProtection::protectScrambledVault() {
         QVERIFY2(vTexts[i].startsWith(vExpected[i]), qPrintable(vTexts[i]));
     if (!bCancel) QVERIFY(vTexts.last().contains(u"转换了 2 个文件"_s));
     for (const QString& strStored : vStored) QVERIFY(!ReadFile(strStored).startsWith("QUOVEX"));
-    QVERIFY(CommandEnabled(&window, RES_CMD_CHANGE_PASSWORD));
-    QVERIFY(!CommandEnabled(&window, RES_CMD_PROTECT_VAULT));
+    QCOMPARE(Commands(window), std::make_pair(true, false));
     QCOMPARE(OpenWith(strVault, PASSWORD), AccessResult::ACCESS_OPENED);
 }
 
