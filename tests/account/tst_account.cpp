@@ -1,7 +1,6 @@
-// The settings record in a temporary settings folder, the credential check
-// against the first stored file (reference files chinese.txt.$: 张三user /
-// 口令1234, empty.txt.$: alice / secret1), opening and making vaults, and the
-// open vault's moves. Derivations run with the fastest limits.
+// The settings record, the credential check against the first stored file
+// (reference files chinese.txt.$: 张三user / 口令1234, empty.txt.$: alice /
+// secret1), opening and making vaults, and the open vault's moves.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>

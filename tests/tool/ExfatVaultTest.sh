@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Storing and restoring on a real exFAT file system mounted through FUSE,
-# which offers no unnamed files, no no-replace rename and no hard links: a
-# sparse image on a loop device, mounted with exfat-fuse, holds a vault and
-# receives restores. Needs root, a loop device, mkfs.exfat (exfatprogs) and
-# mount.exfat-fuse (exfat-fuse); exits 77 (skipped) with a message where the
-# image cannot be mounted.
+# Storing and restoring on a real exFAT file system through FUSE (no unnamed
+# files, no no-replace rename, no hard links): a sparse image on a loop
+# device. Needs root, losetup, mkfs.exfat and mount.exfat-fuse; exits 77
+# (skipped) where the image cannot be mounted.
 # Usage: ExfatVaultTest.sh PATH-TO-quovex-tool
 . "$(dirname "$0")/ToolTestSupport.sh"
 CRED=(--user alice --password secret1)

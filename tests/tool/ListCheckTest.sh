@@ -1,10 +1,6 @@
 #!/usr/bin/env bash
-# quovex-tool list and check. On protected stored files (in prot/): without
-# credentials their names and lengths alone; with them their sealed
-# metadata, every chunk authenticated, the damaged chunk named, a torn slot
-# a warning and nothing written. On scrambled vaults: the listing as text
-# and as JSON read back, and each kind of damage that check finds in a
-# vault broken on purpose. In a temporary folder.
+# quovex-tool list and check on protected stored files (in prot/) with and
+# without credentials, and on scrambled vaults broken on purpose.
 # Usage: ListCheckTest.sh PATH-TO-quovex-tool
 . "$(dirname "$0")/ToolTestSupport.sh"
 printf 'secret-pw\n' >pw.txt

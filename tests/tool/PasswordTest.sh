@@ -1,10 +1,6 @@
 #!/usr/bin/env bash
-# Passwords kept off the command line: --password-file and --password-stdin
-# take the first line without its line end, and the terminal prompt turns
-# echo off and puts it back, also when SIGINT or SIGTERM ends the tool
-# while it waits, refuses a line too long for a password, asks again after
-# a stop and has a new password typed twice (driven through a
-# pseudo-terminal; no timing involved).
+# Passwords kept off the command line: files, standard input and the
+# terminal prompt (driven through a pseudo-terminal; no timing involved).
 # Usage: PasswordTest.sh PATH-TO-quovex-tool
 . "$(dirname "$0")/ToolTestSupport.sh"
 PW="pass-密码"

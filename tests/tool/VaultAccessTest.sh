@@ -1,10 +1,6 @@
 #!/usr/bin/env bash
-# Making vaults and changing their passwords from the command line: init of
-# either kind (the recovery key printed once, on standard output), a store
-# into a location without a vault, passwd with the old password or the
-# recovery key, and the refusals a protected vault gives (wrong password,
-# wrong recovery key, damaged record). A new password typed on a terminal:
-# PasswordTest. Converting a scrambled vault.
+# Making, converting and re-sealing vaults from the command line (a new
+# password typed on a terminal: PasswordTest).
 # Usage: VaultAccessTest.sh PATH-TO-quovex-tool
 . "$(dirname "$0")/ToolTestSupport.sh"
 CRED=(--user alice --password secret1)

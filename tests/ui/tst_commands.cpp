@@ -1,9 +1,5 @@
-// The context commands on the contents tree's selected item: restore and
-// restore to (with the overwrite question and the vault kept out), delete
-// (the questions, Yes and No, a deletion that leaves something behind, and
-// a folder's deletion under the progress dialog), and a Cancel in the
-// middle of a restore, a drop or a folder's deletion. The folder chooser
-// is scripted; the fault env's hooks stage the moment of a Cancel.
+// The context commands on the contents tree's selected item: restore,
+// restore to and delete, and a Cancel in the middle of their runs.
 #include <QLabel>
 
 #include "DirDialog.h"

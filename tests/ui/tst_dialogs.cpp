@@ -1,6 +1,5 @@
-// Every dialog template builds into widgets that a click reaches, in a font
-// that has Chinese (a screenshot of each goes to <build>/screenshots). The
-// login dialog: focus, the byte limits while typing, the browse button and OK.
+// Every dialog template built into widgets (a screenshot of each goes to
+// <build>/screenshots), and the login dialog.
 #include <QGroupBox>
 #include <QMenuBar>
 #include <tuple>

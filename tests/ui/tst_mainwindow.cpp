@@ -1,7 +1,5 @@
-// The main window: drops carried through the progress dialog into the box
-// selected last, with the message boxes scripted (a Cancel mid-drop is in
-// tst_commands); the controls as the window grows, shrinks and is
-// minimised; where it opens again.
+// The main window: drops into the box selected last, the controls as the
+// window is sized, where it opens again.
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QMimeData>

@@ -1,8 +1,5 @@
-// Opening stored files and locking the vault: copies restored into folders
-// of their own and handed to the desktop (a recorded URL here), changes
-// stored back or declined, copies gone at the lock and the end, leftovers
-// of a killed run offered at the next login, the lock's login with the key
-// wiped meanwhile, and the idle lock on a clock of the test's own.
+// Opening stored files (the desktop recorded here), their changes stored
+// back, the copies at the lock and the end, and the lock itself.
 #include <sys/stat.h>
 
 #include <QDesktopServices>

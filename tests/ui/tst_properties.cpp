@@ -1,8 +1,5 @@
-// The properties dialogs on real stored files of both formats: what each
-// shows, the summary written only when edited and only into the file that
-// was read (a protected file's with the open vault's key), refused writes
-// that keep the dialog open, and the command that picks the dialog.
-// Screenshots of both dialogs go to <build>/screenshots.
+// The properties dialogs on real stored files of both formats (screenshots
+// go to <build>/screenshots).
 #include <QLabel>
 #include <filesystem>
 

@@ -1,9 +1,5 @@
 // Protected vaults in the window, driven from timers while the code under
-// test sits in exec(), with the message boxes scripted: the new-vault step
-// at the first login, the recovery key that must be acknowledged, the login
-// to a protected vault, the forgotten password, the password change and the
-// File menu's commands as the vault's kind allows them. Derivations run
-// with the smallest limits.
+// test sits in exec(), with the message boxes scripted.
 #include <QCheckBox>
 #include <QLabel>
 #include <QThread>

@@ -1,7 +1,5 @@
-// Runs driven from timers while the code under test sits in exec(), with
-// the message boxes scripted: the program from start-up to the end of the
-// main window, and the progress runner (worker thread, reports carried to
-// the interface thread, the cancel rules).
+// The program from start-up to the end of the main window, and the
+// progress runner, driven from timers while the code under test sits in exec().
 #include <QCheckBox>
 #include <QLabel>
 #include <QProgressBar>

@@ -1,6 +1,5 @@
-// The settings sheet: the Apply button's enabling, browse undoing check-box
-// clicks, what applying writes and creates, locations that are refused, and
-// the help. Settings go to the temporary config folder.
+// The settings sheet and the help, with the settings in the temporary
+// config folder.
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QTextBrowser>

@@ -1,10 +1,5 @@
-// The contents tree over temporary folders: order and lazy expansion, the
-// right button, ShowFolder called from a worker thread, and finding in a
-// box: the walk (deep folders, case, what it passes over), the tree
-// narrowed and given back, the newest find winning over an older one held
-// back, and the keys of the main window (Ctrl+F, Enter, Escape, Delete, F5)
-// with the File menu's shortcuts. (Reopening the open folders after a
-// command is checked in tst_commands.)
+// The contents tree over temporary folders: listing, the right button, a
+// worker's call, and finding, in the tree and with the main window's keys.
 #include <QEventLoop>
 #include <QSemaphore>
 #include <QSignalSpy>
