@@ -41,8 +41,7 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void dropsGoIntoTheBoxSelectedLast();
-    void mainWindowStretches();
-    void mainWindowKeepsItsPlace();
+    void mainWindowStretchesAndKeepsItsPlace();
 };
 
 // Sources are deleted after storing. The vault lies in the folder outer,
@@ -111,7 +110,7 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
 // The box list and the find field stretch across, the tree both ways, the
 // status text moves down and half across; the window is never smaller than
 // the template, and a minimised window's size changes leave the controls alone.
-void TestMainWindow::mainWindowStretches() {
+void TestMainWindow::mainWindowStretchesAndKeepsItsPlace() {
     QWidget reference;
     const QWidget* pRefClient = BuildDialog(&reference, RES_DLG_MAIN);
     const auto expected = [&](int dx, int dy) {
@@ -148,15 +147,11 @@ void TestMainWindow::mainWindowStretches() {
     QCoreApplication::sendEvent(pClient, &shrink);
     dlg.showNormal();
     QCOMPARE(placed(), before);
-}
 
-// The main window opens where it was left (tst_runs) while enough of it is
-// on some screen, and as at first otherwise.
-void TestMainWindow::mainWindowKeepsItsPlace() {
-    COpenVault vault(DefaultWorkPath(), u"user"_s, u"password"_s);
-    CVaultSettings settings;
+    // It opens where it was left (tst_runs) while enough of it is on some
+    // screen, and as at first otherwise.
     const auto opened = [&] {
-        CVaultDlg dlg(vault, settings);
+        CVaultDlg dlg(shown.vault, shown.app);
         dlg.show();
         return dlg.geometry();
     };
@@ -164,7 +159,7 @@ void TestMainWindow::mainWindowKeepsItsPlace() {
     // Only a third of its width left on the screen: not enough.
     const QRect rcScreen = QGuiApplication::primaryScreen()->availableGeometry();
     const QRect rcLeft = rcFirst.adjusted(10, 20, 40, 50);
-    settings.SetWindowPlace(
+    shown.app.SetWindowPlace(
         rcLeft.translated(rcScreen.right() - rcLeft.left() - rcLeft.width() / 3, 0));
     QCOMPARE(opened(), rcFirst);
 

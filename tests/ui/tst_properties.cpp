@@ -83,8 +83,7 @@ private slots:
     void storedFileShowsAndTakesItsSummary();
     void otherFilesShowLessAndWriteNothing();
     void protectedFileShowsAndTakesItsSummary();
-    void folderShowsItsStoredTotal();
-    void commandPicksTheDialog();
+    void folderShowsItsStoredTotalAndLinksTheirOwn();
 };
 
 // An unchanged close writes nothing; typing stops at 127 GB18030 bytes;
@@ -219,8 +218,9 @@ void TestProperties::protectedFileShowsAndTakesItsSummary() {
 
 // The folder's path, its date and the plain sizes stored below it at any
 // depth, nothing else. Dates in local time, no leading zeros, two-digit
-// fields kept whole, no seconds.
-void TestProperties::folderShowsItsStoredTotal() {
+// fields kept whole, no seconds. A link to a folder gets the file dialog
+// (it is not followed), a missing path nothing.
+void TestProperties::folderShowsItsStoredTotalAndLinksTheirOwn() {
     const QDateTime when(QDate(2023, 12, 7), QTime(9, 35, 59));
     QCOMPARE(FormatDateText(when.toSecsSinceEpoch()), u"2023年12月7日 9:35"_s);
     const QString strBox = test::g_strHome + u"/Box/ImageBox"_s;
@@ -236,11 +236,6 @@ void TestProperties::folderShowsItsStoredTotal() {
                           }),
              u"142"_s);
     QCOMPARE(shown, QStringList({strBox, "5.00 KB( 5300 字节)"}));
-}
-
-// A link to a folder gets the file dialog (it is not followed), a missing
-// path nothing.
-void TestProperties::commandPicksTheDialog() {
     const QString strLink = test::g_strHome + u"/cmd-link"_s;
     QVERIFY(QFile::link(test::g_strHome, strLink));
     QCOMPARE(OnProperties(strLink, nullptr), u"141"_s);

@@ -62,8 +62,7 @@ private slots:
     void init();
     void cleanup();
     void orderAndExpansion();
-    void rightButton();
-    void showFromWorker();
+    void rightButtonOnATreeFilledByAWorker();
     void findsDeepAndGivesTheTreeBack();
     void newestFindWins();
     void keysOfTheMainWindow();
@@ -141,28 +140,11 @@ void TestTree::orderAndExpansion() {
     QCOMPARE(tree.topLevelItemCount(), 0);
 }
 
-// The right button brings the menu up only over an item, which it selects.
-void TestTree::rightButton() {
+// A tree filled from a worker thread; the right button brings the menu up
+// only over an item, which it selects.
+void TestTree::rightButtonOnATreeFilledByAWorker() {
     CRecordingTree tree;
     tree.resize(300, 400);
-    tree.ShowFolder(m_strTree, true);
-    tree.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&tree));
-    QTreeWidgetItem* pRoot = tree.topLevelItem(0);
-    tree.setCurrentItem(pRoot);
-
-    QTest::mousePress(tree.viewport(), Qt::RightButton, {}, QPoint(150, 390));
-    QCOMPARE(tree.m_nMenus, 0);
-    QCOMPARE(tree.currentItem(), pRoot);
-
-    QTreeWidgetItem* pApple = pRoot->child(3);
-    QTest::mousePress(tree.viewport(), Qt::RightButton, {}, tree.visualItemRect(pApple).center());
-    QCOMPARE(tree.m_nMenus, 1);
-    QCOMPARE(tree.currentItem(), pApple);
-}
-
-void TestTree::showFromWorker() {
-    CContentsTree tree;
     QEventLoop loop;
     bool bShown = false;
     std::thread worker([&] {
@@ -172,7 +154,19 @@ void TestTree::showFromWorker() {
     loop.exec();
     worker.join();
     QVERIFY(bShown);
-    QCOMPARE(tree.topLevelItem(0)->childCount(), 6);
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    QTreeWidgetItem* pRoot = tree.topLevelItem(0);
+    QCOMPARE(pRoot->childCount(), 6);
+    tree.setCurrentItem(pRoot);
+
+    QTest::mousePress(tree.viewport(), Qt::RightButton, {}, QPoint(150, 390));
+    QCOMPARE(tree.m_nMenus, 0);
+    QCOMPARE(tree.currentItem(), pRoot);
+    QTreeWidgetItem* pApple = pRoot->child(3);
+    QTest::mousePress(tree.viewport(), Qt::RightButton, {}, tree.visualItemRect(pApple).center());
+    QCOMPARE(tree.m_nMenus, 1);
+    QCOMPARE(tree.currentItem(), pApple);
 }
 
 void TestTree::cleanup() {
