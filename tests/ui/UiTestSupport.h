@@ -78,10 +78,6 @@ inline QAction* Command(const QWidget* pWindow, int nCommandId) {
     return pWindow->findChild<QAction*>(QString::number(nCommandId));
 }
 
-inline bool CommandEnabled(const QWidget* pWindow, int nCommandId) {
-    return Command(pWindow, nCommandId)->isEnabled();
-}
-
 // The texts of the message boxes the script answered, in order.
 inline QStringList MessageTexts(const CMessageBoxScript& script) {
     QStringList texts;

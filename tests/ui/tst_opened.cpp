@@ -48,9 +48,8 @@ private slots:
     }
     void cleanup();
     void openFilesAndFolders();
-    void changesComeBackOnce();
+    void changesComeBackOnceAndLeftoversLater();
     void lockWipesTheKeyAndAsksAgain();
-    void exitAndLeftoversOfAKilledRun();
     void idleLockOnTheTestsClock();
 
 private:
@@ -140,7 +139,7 @@ void TestOpened::openFilesAndFolders() {
     qputenv("XDG_RUNTIME_DIR", runtime);
 }
 
-void TestOpened::changesComeBackOnce() {
+void TestOpened::changesComeBackOnceAndLeftoversLater() {
     QVERIFY(MakeDropped("open"));
     QCOMPARE(WriteStoredSummary(Box("a.txt.$").toStdString(),
                                 ReadStoredFileInfo(Box("a.txt.$").toStdString()).stamp, "note"),
@@ -166,6 +165,51 @@ void TestOpened::changesComeBackOnce() {
     QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
     QCOMPARE(Restored("a.txt.$"), QByteArray("alpha, edited"));
     QCOMPARE(ReadFile(strCopy), QByteArray("third version"));
+
+    // The end: a new change declined, every copy gone.
+    QVERIFY(MakeFile(strCopy, "declined"));
+    m_pDlg->OnExit();
+    QCOMPARE(m_pScript->Requests().size(), std::size_t(3));
+    QVERIFY(CopyEntries().isEmpty());
+    QCOMPARE(Restored("a.txt.$"), QByteArray("alpha, edited"));
+
+    // A run whose store back fails keeps the changed copy, and so does a
+    // run that goes without asking (as if killed); the unchanged one goes.
+    const auto newRun = [this] {
+        m_pShown = std::make_unique<CShownVault>(m_strVault, &m_env);
+        m_pDlg = &m_pShown->dlg;
+    };
+    newRun();
+    QVERIFY(!OpenCopy("a.txt.$").isEmpty());
+    QVERIFY(MakeFile(OpenCopy("目录/a.txt.$"), "kept through a failure"));
+    m_env.m_bFailCommit = true;
+    m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
+    m_pDlg->CloseOpenedCopies();
+    m_env.m_bFailCommit = false;
+    QVERIFY2(LastMessage().contains(m_vOpened.value(2)), qPrintable(LastMessage()));
+    QCOMPARE(CopyEntries().size(), 2);  // a folder and its record
+    QVERIFY(MakeFile(OpenCopy("a.txt.$"), "killed"));
+    m_pShown.reset();
+    QCOMPARE(CopyEntries().size(), 4);
+
+    // A running program's copies are its own.
+    CShownVault other(m_strVault, &m_env);
+    other.dlg.OpenStoredFile(Box("a.txt.$"));
+    QCOMPARE(CopyEntries().size(), 7);  // and its lock
+
+    // The next login offers the two changes at once; Yes stores both.
+    newRun();
+    const std::size_t nAsked = m_pScript->Requests().size();
+    m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
+    m_pDlg->OfferLeftoverCopies();
+    QCOMPARE(m_pScript->Requests().size(), nAsked + 1);
+    QVERIFY2(LastMessage().contains(Box("a.txt.$")) && LastMessage().contains(Box("目录/a.txt.$")),
+             qPrintable(LastMessage()));
+    QCOMPARE(Restored("目录/a.txt.$"), QByteArray("kept through a failure"));
+    QCOMPARE(Restored("a.txt.$"), QByteArray("killed"));
+    QCOMPARE(CopyEntries().size(), 3);
+    m_pDlg->OfferLeftoverCopies();
+    QCOMPARE(m_pScript->Requests().size(), nAsked + 1);
 }
 
 void TestOpened::lockWipesTheKeyAndAsksAgain() {
@@ -224,54 +268,6 @@ void TestOpened::lockWipesTheKeyAndAsksAgain() {
     m_pDlg->OnLock();
     QVERIFY(!m_pDlg->isVisible());
     QCOMPARE(m_pDlg->result(), int(QDialog::Rejected));
-}
-
-void TestOpened::exitAndLeftoversOfAKilledRun() {
-    QVERIFY(MakeDropped("open"));
-    // The end: the change declined, every copy gone.
-    QVERIFY(MakeFile(OpenCopy("a.txt.$"), "declined"));
-    m_pDlg->OnExit();
-    QCOMPARE(m_pScript->Requests().size(), std::size_t(1));
-    QVERIFY(CopyEntries().isEmpty());
-    QCOMPARE(Restored("a.txt.$"), QByteArray("alpha"));
-
-    // A run whose store back fails keeps the changed copy, and so does a
-    // run that goes without asking (as if killed); the unchanged one goes.
-    const auto newRun = [this] {
-        m_pShown = std::make_unique<CShownVault>(m_strVault, &m_env);
-        m_pDlg = &m_pShown->dlg;
-    };
-    newRun();
-    QVERIFY(!OpenCopy("a.txt.$").isEmpty());
-    QVERIFY(MakeFile(OpenCopy("目录/a.txt.$"), "kept through a failure"));
-    m_env.m_bFailCommit = true;
-    m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
-    m_pDlg->CloseOpenedCopies();
-    m_env.m_bFailCommit = false;
-    QVERIFY2(LastMessage().contains(m_vOpened.value(2)), qPrintable(LastMessage()));
-    QCOMPARE(CopyEntries().size(), 2);  // a folder and its record
-    QVERIFY(MakeFile(OpenCopy("a.txt.$"), "killed"));
-    m_pShown.reset();
-    QCOMPARE(CopyEntries().size(), 4);
-
-    // A running program's copies are its own.
-    CShownVault other(m_strVault, &m_env);
-    other.dlg.OpenStoredFile(Box("a.txt.$"));
-    QCOMPARE(CopyEntries().size(), 7);  // and its lock
-
-    // The next login offers the two changes at once; Yes stores both.
-    newRun();
-    const std::size_t nAsked = m_pScript->Requests().size();
-    m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
-    m_pDlg->OfferLeftoverCopies();
-    QCOMPARE(m_pScript->Requests().size(), nAsked + 1);
-    QVERIFY2(LastMessage().contains(Box("a.txt.$")) && LastMessage().contains(Box("目录/a.txt.$")),
-             qPrintable(LastMessage()));
-    QCOMPARE(Restored("目录/a.txt.$"), QByteArray("kept through a failure"));
-    QCOMPARE(Restored("a.txt.$"), QByteArray("killed"));
-    QCOMPARE(CopyEntries().size(), 3);
-    m_pDlg->OfferLeftoverCopies();
-    QCOMPARE(m_pScript->Requests().size(), nAsked + 1);
 }
 
 void TestOpened::idleLockOnTheTestsClock() {

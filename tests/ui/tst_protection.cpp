@@ -34,8 +34,8 @@ AccessResult OpenWith(const QString& strVault, const QString& strPassword) {
 
 // Whether the window offers the password change and protecting the vault.
 std::pair<bool, bool> Commands(const CVaultDlg& window) {
-    return std::make_pair(CommandEnabled(&window, RES_CMD_CHANGE_PASSWORD),
-                          CommandEnabled(&window, RES_CMD_PROTECT_VAULT));
+    return std::make_pair(Command(&window, RES_CMD_CHANGE_PASSWORD)->isEnabled(),
+                          Command(&window, RES_CMD_PROTECT_VAULT)->isEnabled());
 }
 
 // Runs the program, whose login gets the location, alice and strPassword,
