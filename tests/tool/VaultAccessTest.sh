@@ -29,7 +29,6 @@ expect 0 "store into the empty scrambled vault" store "${CRED[@]}" "${KDF[@]}" s
 # A store into a new location makes a protected vault, and its key
 # record is left out of the stored files.
 head -c 3000 /dev/urandom >a.bin
-cp a.bin a.orig
 expect 0 "store into a new location" store "${CRED[@]}" "${KDF[@]}" --keep-source a.bin nv/FileBox >store.txt
 [ -f nv/.quovex-key ] && grep -qE "$KEY_PATTERN" store.txt || fail "store made no protected vault"
 expect 0 "store into an existing vault" store "${CRED[@]}" --keep-source a.bin nv/ImageBox >out.txt
@@ -39,7 +38,6 @@ expect 1 "--format scrambled into a protected vault" store "${CRED[@]}" --format
 expect_says 1 "wrong password on a protected vault" "wrong user name or password" restore \
     --user alice --password wrong-pw --to out "nv/FileBox/a.bin.\$"
 expect 0 "restore from a protected vault" restore "${CRED[@]}" --to out "nv/FileBox/a.bin.\$"
-cmp -s out/a.bin a.orig || fail "restored file differs"
 [ "$(head -c 6 "nv/FileBox/a.bin.\$")" = QUOVEX ] && fail "a protected vault's file was scrambled"
 # A new password rewrites no stored file (that the master key stays:
 # tst_account).
@@ -47,9 +45,6 @@ cp "nv/FileBox/a.bin.\$" stored.before
 printf 'nv-pass1\n' >nv.txt
 expect 0 "passwd of a vault with files" passwd "${CRED[@]}" --new-password-file nv.txt "${KDF[@]}" nv
 cmp -s "nv/FileBox/a.bin.\$" stored.before || fail "passwd rewrote a stored file"
-expect 0 "store --format scrambled into a new location" store "${CRED[@]}" --format scrambled \
-    --keep-source a.bin sn/FileBox
-[ -e sn/.quovex-key ] && fail "a scrambled store made a record"
 
 # passwd: the new password opens, and so does the recovery key, which
 # outlives the change (the old passwords refused: tst_account).
