@@ -110,8 +110,7 @@ void TestTree::orderAndExpansion() {
     QVERIFY(pRoot->isExpanded());
     QCOMPARE(ChildTexts(pRoot),
              (QStringList{"Alpha", "hidden", "zeta", "apple.$", "Banana.$", "cherry.$"}));
-    QCOMPARE(pRoot->child(0)->childCount(), 0);
-    QCOMPARE(pRoot->child(1)->childCount(), 0);
+    QVERIFY(pRoot->child(0)->childCount() == 0 && pRoot->child(1)->childCount() == 0);
     QTreeWidgetItem* pZeta = pRoot->child(2);
     QCOMPARE(ChildTexts(pZeta), QStringList{QString()});  // a placeholder
     pZeta->setExpanded(true);
@@ -252,15 +251,14 @@ void TestTree::newestFindWins() {
     go.release();
     runner.WaitForWalks();
     QCoreApplication::processEvents();
-    QCOMPARE(vShown.size(), std::size_t(1));
-    QCOMPARE(vShown[0].first, 2);
-    QCOMPARE(vShown[0].second, QStringList{"a"});
+    const decltype(vShown) vNewest = {{2, {"a"}}};
+    QCOMPARE(vShown, vNewest);
 
     runner.Start(m_strBox, u"a"_s, false);
     runner.Cancel();
     runner.WaitForWalks();
     QCoreApplication::processEvents();
-    QCOMPARE(vShown.size(), std::size_t(1));
+    QCOMPARE(vShown, vNewest);
 }
 
 void TestTree::keysOfTheMainWindow() {
@@ -268,7 +266,6 @@ void TestTree::keysOfTheMainWindow() {
     CVaultDlg& dlg = shownVault.dlg;
     CContentsTree* pTree = dlg.ContentsTree();
     auto* pField = FindControl<QLineEdit>(&dlg, RES_ID_FIND_TEXT);
-    QCOMPARE(pField->placeholderText(), u"查找"_s);
     dlg.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&dlg));
     // The File menu shows the keys, and they work.
