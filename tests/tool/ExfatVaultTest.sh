@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Storing and restoring on a real exFAT file system mounted through FUSE,
-# which offers no unnamed files, no no-replace rename and no hard links: a
-# sparse image on a loop device, mounted with exfat-fuse, holds a vault and
-# receives restores. Needs root, a loop device, mkfs.exfat (exfatprogs) and
-# mount.exfat-fuse (exfat-fuse); exits 77 (skipped) with a message where the
-# image cannot be mounted.
+# Storing and restoring on a real exFAT file system through FUSE (no unnamed
+# files, no no-replace rename, no hard links): a sparse image on a loop
+# device. Needs root, losetup, mkfs.exfat and mount.exfat-fuse; exits 77
+# (skipped) where the image cannot be mounted.
 # Usage: ExfatVaultTest.sh PATH-TO-quovex-tool
 . "$(dirname "$0")/ToolTestSupport.sh"
 CRED=(--user alice --password secret1)
@@ -49,11 +47,9 @@ cp -r src/. orig/
 expect 0 "store onto the stick" store "${CRED[@]}" --format scrambled src/a.txt src/docs "$VAULT/FileBox"
 [ -e src/a.txt ] || [ -e src/docs ] && fail "sources were kept"
 
-# Restored into a folder on the stick, and to the recorded places.
+# Restored into a folder on the stick (to the recorded places: QuovexToolTest).
 expect 0 "restore onto the stick" restore "${CRED[@]}" --to stick/out "$VAULT/FileBox/docs"
 diff -r orig/docs stick/out/docs >/dev/null || fail "the folder restored onto the stick differs"
-expect 0 "plain restore from the stick" restore "${CRED[@]}" "$VAULT/FileBox"
-diff -r orig src >/dev/null || fail "the plain restore differs"
 
 # An existing target replaced (kept on no before anything is written:
 # the core's tests on an imitated exFAT).

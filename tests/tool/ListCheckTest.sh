@@ -1,12 +1,78 @@
 #!/usr/bin/env bash
-# quovex-tool list and check on vaults made by the tool: the listing as
-# text and as JSON read back, and each kind of damage that check finds in a
-# vault broken on purpose. In a temporary folder.
+# quovex-tool list and check on protected stored files (in prot/) with and
+# without credentials, and on scrambled vaults broken on purpose.
 # Usage: ListCheckTest.sh PATH-TO-quovex-tool
 . "$(dirname "$0")/ToolTestSupport.sh"
 printf 'secret-pw\n' >pw.txt
-CRED=(--user alice --password-file pw.txt)
+CRED=(--user alice --password-file "$WORK/pw.txt")
+# json_check FILE WHAT: the Python on standard input, given `items`, the JSON
+# array in FILE, `named`, its items by file name, `work`, the current
+# folder, and `box`, the FileBox of the vault there.
+json_check() {
+    python3 - "$1" "$PWD" <<<"import json, os, sys
+items = json.load(open(sys.argv[1], encoding='utf-8'))
+named = {i['storedPath'].rsplit('/', 1)[1]: i for i in items}
+work = sys.argv[2]; box = work + '/vault/FileBox/'
+$(cat)" || fail "$2"
+}
 
+mkdir prot && cd prot || exit 1
+mkdir src
+head -c 200000 /dev/urandom >src/big.bin # three whole chunks and a final one
+printf '机密内容' >"src/合同.txt"
+head -c 5000 /dev/urandom >src/torn.bin
+head -c 1000 /dev/urandom >src/cut.bin
+"$TOOL" store "${CRED[@]}" "${KDF[@]}" --keep-source src/big.bin "src/合同.txt" src/torn.bin \
+    src/cut.bin vault/FileBox >/dev/null 2>&1 || fail "store into a new protected vault"
+B=vault/FileBox
+# Slots of 1024 bytes after a 32-byte header; chunks of 65552 stored bytes.
+HEAD=$((32 + 2 * 1024))
+flip() { # flip FILE OFFSET: one byte changed in place
+    printf '\xA5' | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
+}
+flip "$B/big.bin.\$" $((HEAD + 2 * 65552 + 100))
+flip "$B/torn.bin.\$" $((32 + 1024 + 50))
+truncate -s -1 "$B/cut.bin.\$"
+md5sum "$B"/* >before.md5
+
+"$TOOL" list vault >list.txt 2>err.txt || fail "list without credentials: exit status"
+grep -q "format:  protected, sealed without the key" list.txt || fail "list: format line"
+grep -qF "($(stat -c %s "$B/big.bin.\$") bytes)" list.txt || fail "list: stored length"
+grep -qF "$PWD/src" list.txt && fail "list without credentials shows a source path"
+grep -q "summary:\|source:\|stored:" list.txt && fail "list without credentials shows metadata"
+"$TOOL" list --json vault >list.json 2>/dev/null || fail "list --json without credentials"
+json_check list.json "list --json without credentials" <<'PY'
+assert sorted(named) == ["big.bin.$", "cut.bin.$", "torn.bin.$", "合同.txt.$"], items
+for name, item in named.items():
+    assert item["format"] == "protected", item
+    assert item["storedSize"] == os.path.getsize(box + name), item
+    for key in ("sourcePath", "plainSize", "sizeText", "storageDate", "summary"):
+        assert item[key] is None, (name, key, item)
+    assert item["damage"] == (["bad-length"] if name == "cut.bin.$" else []), item
+PY
+
+"$TOOL" list --json "${CRED[@]}" vault >keyed.json 2>err.txt || fail "list with credentials"
+json_check keyed.json "list --json with credentials" <<'PY'
+big = named["big.bin.$"]
+assert big["sourcePath"] == work + "/src/big.bin" and big["plainSize"] == 200000, big
+assert big["summary"] == "" and big["storageDate"] and big["damage"] == [], big
+assert named["合同.txt.$"]["plainSize"] == len("机密内容".encode()), items
+assert named["torn.bin.$"]["warnings"] == ["torn-slot"], items
+PY
+expect 1 "check of damaged protected files" check "${CRED[@]}" vault >out.txt
+grep -qF "big.bin.\$: chunk 2 does not open" out.txt || fail "check: damaged chunk"
+grep -qF "torn.bin.\$: warning: one metadata slot does not open" out.txt ||
+    fail "check: torn slot"
+grep -q "4 stored file(s) read, 2 damaged, 1 with a warning" err.txt || fail "check: count"
+"$TOOL" check --json "${CRED[@]}" vault >check.json 2>/dev/null
+json_check check.json "check --json" <<'PY'
+found = {name: (i["damage"], i.get("chunk"), i["warnings"]) for name, i in named.items()}
+assert found == {"big.bin.$": (["chunk"], 2, []), "cut.bin.$": (["chunk"], 0, []),
+                 "torn.bin.$": ([], None, ["torn-slot"])}, found
+PY
+md5sum -c --quiet before.md5 || fail "list or check changed a stored file"
+
+cd "$WORK" || exit 1
 mkdir -p "src/文档"
 head -c 1000 /dev/urandom >"src/文档/报告.txt"
 head -c 300 /dev/urandom >src/a.bin
@@ -26,11 +92,7 @@ grep -qF "size:    1000 bytes" list.txt || fail "size in the tool's words"
 grep -q "stored:  [0-9]\{4\}-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]$" list.txt || fail "date"
 
 "$TOOL" list --json vault/FileBox >list.json || fail "list --json exit status"
-python3 - "$WORK" <<'PY' || fail "list --json"
-import json, sys
-work = sys.argv[1]
-items = json.load(open("list.json", encoding="utf-8"))
-box = work + "/vault/FileBox/"
+json_check list.json "list --json" <<'PY'
 # Folders first, then files, each in name order; a byte not UTF-8 as \udcff.
 assert [i["storedPath"] for i in items] == [
     box + "src/文档/报告.txt.$", box + "src/a.bin.$", box + "broken.$",
@@ -69,15 +131,16 @@ rm "$S/other-creds.\$"
 echo other >other-creds
 "$TOOL" store --user bob1 --password other-pw --format scrambled other-creds v2/FileBox 2>/dev/null || fail "store bob"
 mv "v2/FileBox/other-creds.\$" "$S/"
+cp "prot/vault/FileBox/合同.txt.\$" "$S/"  # protected: the credentials open no protected vault
 
 expect 1 "check of a damaged vault" check "${CRED[@]}" v >out.txt
 grep -qF "other-creds.\$: other credentials" out.txt || fail "other credentials, text"
 "$TOOL" check "${CRED[@]}" --json v >check.json 2>/dev/null
-python3 - <<'PY' || fail "check --json"
-import json
-found = {i["storedPath"].rsplit("/", 1)[1]: i["damage"] for i in json.load(open("check.json"))}
-assert found == {"no-sig.$": ["no-signature"], "other-creds.$": ["other-credentials"],
-                 "partial.$": ["partial-block"], "short-body.$": ["short-body", "partial-block"],
+json_check check.json "check --json" <<'PY'
+found = {name: i["damage"] for name, i in named.items()}
+assert found == {"合同.txt.$": ["needs-key"], "no-sig.$": ["no-signature"],
+                 "other-creds.$": ["other-credentials"], "partial.$": ["partial-block"],
+                 "short-body.$": ["short-body", "partial-block"],
                  "short-header.$": ["short-header"]}, found
 PY
 expect 2 "check without --user" check v </dev/null

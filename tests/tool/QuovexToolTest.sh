@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Exit statuses of quovex-tool, its usage text and version, a store/restore
-# round trip, its reports of what lies in the vault and the login's
-# credential rule applied to whole vaults, in a temporary folder.
+# quovex-tool's exit statuses, usage text and version, a store/restore round
+# trip and the login's credential rule applied to whole vaults.
 # Usage: QuovexToolTest.sh PATH-TO-quovex-tool
 SOURCE_DIR=$(realpath "$(dirname "$0")/../..")
 . "$(dirname "$0")/ToolTestSupport.sh"

@@ -18,14 +18,23 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidgetItem>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
+#include "ContentsTree.h"
 #include "DialogBuilder.h"
+#include "Fakes.h"
+#include "LoginDlg.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
+#include "VaultAccess.h"
 #include "VaultApp.h"
 #include "VaultDlg.h"
+#include "VaultFolders.h"
+
+using namespace Qt::StringLiterals;
 
 namespace quovex::test {
 
@@ -57,22 +66,16 @@ inline QString FreshFolder(const QString& strName) {
     return strPath;
 }
 
-// Clicks the button nId of pDialog.
 inline void Click(const QWidget* pDialog, int nId) {
     FindControl<QPushButton>(pDialog, nId)->click();
 }
 
-// Puts strText into the line edit nId of pDialog.
 inline void TypeInto(const QWidget* pDialog, int nId, const QString& strText) {
     FindControl<QLineEdit>(pDialog, nId)->setText(strText);
 }
 
 inline QAction* Command(const QWidget* pWindow, int nCommandId) {
     return pWindow->findChild<QAction*>(QString::number(nCommandId));
-}
-
-inline bool CommandEnabled(const QWidget* pWindow, int nCommandId) {
-    return Command(pWindow, nCommandId)->isEnabled();
 }
 
 // The texts of the message boxes the script answered, in order.
@@ -92,21 +95,38 @@ inline int RunProgram(CVaultApp& app) {
 
 // A value of the settings record as stored, "" when there is none.
 inline QString StoredSetting(const char* pszKey) {
-    QSettings store(QStringLiteral("tandrel"), QCoreApplication::applicationName());
-    return store.value(QStringLiteral("SaftyBox/") + QLatin1String(pszKey)).toString();
+    QSettings store(u"tandrel"_s, QCoreApplication::applicationName());
+    return store.value(u"SaftyBox/"_s + QLatin1String(pszKey)).toString();
+}
+
+// Makes a protected vault of alice / secret1 at strVault with the fastest
+// derivation; its recovery key as shown, "" when it was not made.
+inline QString MakeProtectedVault(const QString& strVault) {
+    CVaultKey key("alice", "secret1");
+    CSecretBytes text;
+    if (!CreateVault(QFile::encodeName(strVault).toStdString(), "secret1", true, KDF_FASTEST_LIMITS,
+                     &key, nullptr, &text)
+             .Opened())
+        return QString();
+    return QString::fromLatin1(reinterpret_cast<const char*>(text.Data()),
+                               static_cast<qsizetype>(text.Size()));
 }
 
 // The main window over alice's vault at strVault (through pEnv, null: the
-// real file system), shown; its settings are an application object's.
+// real file system), opened as the login opens it (bOpened: whether it
+// did) and shown; its settings are an application object's, and its
+// derivations take the fastest limits.
 struct CShownVault {
     explicit CShownVault(const QString& strVault, CVaultEnv* pEnv = nullptr)
-        : vault(strVault, QStringLiteral("alice"), QStringLiteral("secret1"), pEnv) {
+        : vault(strVault, u"alice"_s, u"secret1"_s, pEnv) {
         app.m_strWorkPath = strVault;
+        dlg.SetKdfLimits(KDF_FASTEST_LIMITS);
         dlg.show();
         (void)QTest::qWaitForWindowExposed(&dlg);
     }
     CVaultApp app;
     COpenVault vault;
+    bool bOpened = vault.Open().Opened();
     CVaultDlg dlg{vault, app};
 };
 
@@ -133,11 +153,80 @@ inline void StopWhenModal() {
     qDeleteAll(qApp->findChildren<QTimer*>(QString::fromLatin1(WHEN_MODAL_TIMER)));
 }
 
+// Fills the next login's password with strPassword and confirms it,
+// counting it in *pnLogins when given.
+inline void LogInWhenAsked(const QString& strPassword, int* pnLogins = nullptr) {
+    WhenModal<CLoginDlg>([strPassword, pnLogins](CLoginDlg* pLogin) {
+        if (pnLogins) ++*pnLogins;
+        TypeInto(pLogin, 1005, strPassword);
+        Click(pLogin, RES_ID_OK);
+    });
+}
+
+// The set-up of tests on a shown window over alice's vault at
+// <home>/<name><n>/Box (n counting the set-ups), whose FileBox holds a.txt
+// ("alpha") and 目录/a.txt ("beta") dropped there from src/, so that the
+// sources are gone. The vault works through m_env; message boxes are
+// scripted.
+struct CDroppedVault {
+    // For a test's init (a protected vault when bProtected): false when
+    // the vault or the drop failed.
+    bool MakeDropped(const char* pszName, bool bProtected = false) {
+        static int nRun = 0;
+        m_strRoot = g_strHome + QLatin1Char('/') + QLatin1String(pszName) + QString::number(++nRun);
+        m_strVault = m_strRoot + u"/Box"_s;
+        m_strBox = m_strVault + u"/FileBox"_s;
+        m_pScript = std::make_unique<CMessageBoxScript>();
+        if (bProtected && MakeProtectedVault(m_strVault).isEmpty()) return false;
+        CreateBoxFolders(m_strVault.toStdString());
+        if (!MakeFile(Src("a.txt"), "alpha") || !MakeFile(Src("目录/a.txt"), "beta")) return false;
+        m_pShown = std::make_unique<CShownVault>(m_strVault, &m_env);
+        m_pDlg = &m_pShown->dlg;
+        m_pDlg->StartAddFromDrop({Src("a.txt"), Src("目录")}, m_strBox);
+        return m_pShown->bOpened && m_pShown->vault.Key().IsProtected() == bProtected &&
+               QFileInfo::exists(Box("目录/a.txt.$")) && !QFileInfo::exists(Src("a.txt"));
+    }
+    // For a test's cleanup.
+    void ClearDropped() {
+        StopWhenModal();
+        m_pShown.reset();
+        m_pScript.reset();
+        m_env = CFaultEnv();
+    }
+    QString Src(const char* pszRel) const {
+        return m_strRoot + u"/src/"_s + QString::fromUtf8(pszRel);
+    }
+    // The box itself for "".
+    QString Box(const char* pszRel) const {
+        return *pszRel ? m_strBox + QLatin1Char('/') + QString::fromUtf8(pszRel) : m_strBox;
+    }
+    // Shows the box afresh and selects the item of pszRel below it, opening
+    // the folders on the way; whether the window took it as its selection.
+    bool Select(const char* pszRel) {
+        CContentsTree* pTree = m_pDlg->ContentsTree();
+        pTree->ShowAfresh();
+        QString strPath = m_strBox;
+        for (const QString& strName : QString::fromUtf8(pszRel).split(u'/', Qt::SkipEmptyParts)) {
+            if (QTreeWidgetItem* pFolder = pTree->FindPathItem(strPath)) pFolder->setExpanded(true);
+            strPath += QLatin1Char('/') + strName;
+        }
+        QTreeWidgetItem* pItem = pTree->FindPathItem(strPath);
+        pTree->setCurrentItem(pItem);
+        return pItem && m_pDlg->SelectedItem() == pItem;
+    }
+    const QString& LastMessage() const { return m_pScript->Requests().back().strText; }
+
+    QString m_strRoot, m_strVault, m_strBox;
+    CFaultEnv m_env;
+    std::unique_ptr<CShownVault> m_pShown;
+    CVaultDlg* m_pDlg = nullptr;
+    std::unique_ptr<CMessageBoxScript> m_pScript;
+};
+
 // Saves a picture of pWidget as <build>/screenshots/<strName>.png.
 inline bool SaveScreenshot(QWidget* pWidget, const QString& strName) {
     QDir().mkpath(QStringLiteral(QUOVEX_SCREENSHOT_DIR));
-    return pWidget->grab().save(QStringLiteral(QUOVEX_SCREENSHOT_DIR "/") + strName +
-                                QStringLiteral(".png"));
+    return pWidget->grab().save(QStringLiteral(QUOVEX_SCREENSHOT_DIR "/") + strName + u".png"_s);
 }
 
 // Every file below strRoot with a digest of its content.
@@ -154,18 +243,18 @@ inline QMap<QString, QByteArray> Snapshot(const QString& strRoot) {
 
 }  // namespace quovex::test
 
-#define QUOVEX_UI_TEST_MAIN(TestClass)                                                        \
-    int main(int argc, char** argv) {                                                         \
-        QTemporaryDir home;                                                                   \
-        if (!home.isValid()) return 1;                                                        \
-        quovex::test::g_strHome = home.path();                                                \
-        qputenv("HOME", home.path().toLocal8Bit());                                           \
-        qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());  \
-        qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/cache")).toLocal8Bit());    \
-        QDir().mkdir(home.path() + QStringLiteral("/runtime"),                                \
-                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);                 \
-        qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/runtime")).toLocal8Bit()); \
-        QApplication app(argc, argv);                                                         \
-        TestClass tc;                                                                         \
-        return QTest::qExec(&tc, argc, argv);                                                 \
+#define QUOVEX_UI_TEST_MAIN(TestClass)                                           \
+    int main(int argc, char** argv) {                                            \
+        QTemporaryDir home;                                                      \
+        if (!home.isValid()) return 1;                                           \
+        quovex::test::g_strHome = home.path();                                   \
+        qputenv("HOME", home.path().toLocal8Bit());                              \
+        qputenv("XDG_CONFIG_HOME", (home.path() + u"/config"_s).toLocal8Bit());  \
+        qputenv("XDG_CACHE_HOME", (home.path() + u"/cache"_s).toLocal8Bit());    \
+        QDir().mkdir(home.path() + u"/runtime"_s,                                \
+                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);    \
+        qputenv("XDG_RUNTIME_DIR", (home.path() + u"/runtime"_s).toLocal8Bit()); \
+        QApplication app(argc, argv);                                            \
+        TestClass tc;                                                            \
+        return QTest::qExec(&tc, argc, argv);                                    \
     }

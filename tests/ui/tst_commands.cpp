@@ -1,116 +1,52 @@
-// The context commands on the contents tree's selected item: restore and
-// restore to (with the overwrite question and the vault kept out), delete
-// (the questions, Yes and No, a deletion that leaves something behind, and
-// a folder's deletion under the progress dialog), and a Cancel in the
-// middle of a restore, a drop or a folder's deletion. Message boxes and the
-// folder chooser are scripted; the vault works through a fault env whose
-// hooks stage the moment of a Cancel.
+// The context commands on the contents tree's selected item: restore,
+// restore to and delete, and a Cancel in the middle of their runs.
 #include <QLabel>
-#include <QTreeWidgetItem>
 
-#include "ContentsTree.h"
 #include "DirDialog.h"
-#include "Fakes.h"
 #include "ProgressDlg.h"
 #include "UiTestSupport.h"
 #include "UiThread.h"
-#include "VaultFolders.h"
 
 using namespace quovex;
 using namespace quovex::test;
 
-class TestCommands : public QObject {
+class TestCommands : public QObject, public CDroppedVault {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { QVERIFY(MakeDropped("cmd")); }
+    void cleanup() {
+        CDirDialog::SetFolderPicker({});
+        ClearDropped();
+    }
     void restoreAndRestoreTo();
     void cancelMidRestoreOrDrop();
     void deleteAsksAndTellsWhatIsLeft();
     void cancelMidFolderDeletion();
-
-private:
-    // Selects the item of pszRel below the box (the box itself for "").
-    bool Select(const char* pszRel);
-    QString Src(const char* pszRel) const {
-        return m_strRoot + QStringLiteral("/src/") + QString::fromUtf8(pszRel);
-    }
-    QString Box(const char* pszRel) const {
-        return *pszRel ? m_strBox + QLatin1Char('/') + QString::fromUtf8(pszRel) : m_strBox;
-    }
-    const QString& LastMessage() const { return m_pScript->Requests().back().strText; }
-
-    QString m_strRoot, m_strVault, m_strBox;
-    CFaultEnv m_env;
-    std::unique_ptr<CShownVault> m_pShown;
-    CVaultDlg* m_pDlg = nullptr;
-    std::unique_ptr<CMessageBoxScript> m_pScript;
 };
 
-// A vault whose document box holds a.txt and 目录/c.txt, stored from src/
-// (the sources are gone), shown in the tree.
-void TestCommands::init() {
-    static int nRun = 0;
-    m_strRoot = g_strHome + QStringLiteral("/cmd%1").arg(++nRun);
-    m_strVault = m_strRoot + QStringLiteral("/Box");
-    m_strBox = m_strVault + QStringLiteral("/FileBox");
-    CreateBoxFolders(m_strVault.toStdString());
-    QVERIFY(MakeFile(Src("a.txt"), "alpha"));
-    QVERIFY(MakeFile(Src("目录/c.txt"), "gamma"));
-    m_pShown = std::make_unique<CShownVault>(m_strVault, &m_env);
-    m_pDlg = &m_pShown->dlg;
-    m_pScript = std::make_unique<CMessageBoxScript>();
-    m_pDlg->StartAddFromDrop({Src("a.txt"), Src("目录")}, m_strBox);
-}
-
-void TestCommands::cleanup() {
-    CDirDialog::SetFolderPicker({});
-    m_pScript.reset();
-    m_pShown.reset();
-    m_env.m_fnAfterList = {};
-}
-
-bool TestCommands::Select(const char* pszRel) {
-    CContentsTree* pTree = m_pDlg->ContentsTree();
-    QString strPath = m_strBox;
-    for (const QString& strName : QString::fromUtf8(pszRel).split(u'/', Qt::SkipEmptyParts)) {
-        if (QTreeWidgetItem* pFolder = pTree->FindPathItem(strPath)) pFolder->setExpanded(true);
-        strPath += QLatin1Char('/') + strName;
-    }
-    QTreeWidgetItem* pItem = pTree->FindPathItem(strPath);
-    pTree->setCurrentItem(pItem);
-    return pItem && m_pDlg->SelectedItem() == pItem;
-}
-
 void TestCommands::restoreAndRestoreTo() {
-    // A file, to where it came from.
-    QVERIFY(Select("a.txt.$"));
-    m_pDlg->OnRestore();
-    QCOMPARE(ReadFile(Src("a.txt")), QByteArray("alpha"));
-    QVERIFY(m_pScript->Requests().empty());
-
     // A folder, below a chosen folder.
-    const QString strOut = m_strRoot + QStringLiteral("/out");
+    const QString strOut = m_strRoot + u"/out"_s;
     QVERIFY(QDir().mkpath(strOut));
-    CDirDialog::SetFolderPicker([&](const QString& strTitle) {
-        return strTitle == QStringLiteral("选择文件夹") ? strOut : QString();
-    });
+    CDirDialog::SetFolderPicker(
+        [&](const QString& strTitle) { return strTitle == u"选择文件夹"_s ? strOut : QString(); });
     QVERIFY(Select("目录"));
     m_pDlg->OnRestoreTo();
-    QCOMPARE(ReadFile(strOut + QStringLiteral("/目录/c.txt")), QByteArray("gamma"));
-    QVERIFY(SaveScreenshot(m_pDlg, QStringLiteral("main-window")));
+    QCOMPARE(ReadFile(strOut + u"/目录/a.txt"_s), QByteArray("beta"));
+    QVERIFY(SaveScreenshot(m_pDlg, u"main-window"_s));
 
-    // The whole box: a.txt is there and changed, and the user keeps it; the
-    // report names it. The stored items stay, still selected.
+    // The whole box, each file to where it came from: a.txt is there and
+    // changed, and the user keeps it; the report names it; 目录/a.txt is
+    // restored without a question. The stored items stay, still selected.
     QVERIFY(MakeFile(Src("a.txt"), "edited"));
     QVERIFY(Select(""));
     m_pDlg->OnRestore();
     QCOMPARE(ReadFile(Src("a.txt")), QByteArray("edited"));
-    QCOMPARE(ReadFile(Src("目录/c.txt")), QByteArray("gamma"));
+    QCOMPARE(ReadFile(Src("目录/a.txt")), QByteArray("beta"));
     QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
     QCOMPARE(m_pScript->Requests().front().nButtons, unsigned(MSGBOX_YESNO));
-    QCOMPARE(LastMessage(), QStringLiteral("以下项目没有完成：\n%1（未能还原：已有的文件没有覆盖）")
-                                .arg(Box("a.txt.$")));
+    QCOMPARE(LastMessage(),
+             u"以下项目没有完成：\n%1（未能还原：已有的文件没有覆盖）"_s.arg(Box("a.txt.$")));
     QCOMPARE(m_pDlg->SelectedItem(), m_pDlg->ContentsTree()->FindPathItem(m_strBox));
 
     // Yes replaces it.
@@ -121,16 +57,15 @@ void TestCommands::restoreAndRestoreTo() {
 
     // A folder beside the boxes is an ordinary one; nothing is restored
     // into a box.
-    const QString strDocs = m_strVault + QStringLiteral("/Documents");
+    const QString strDocs = m_strVault + u"/Documents"_s;
     QVERIFY(QDir().mkpath(strDocs));
     CDirDialog::SetFolderPicker([&](const QString&) { return strDocs; });
     m_pDlg->OnRestoreTo();
-    QCOMPARE(ReadFile(strDocs + QStringLiteral("/a.txt")), QByteArray("alpha"));
+    QCOMPARE(ReadFile(strDocs + u"/a.txt"_s), QByteArray("alpha"));
     const auto vault = Snapshot(m_strVault);
-    CDirDialog::SetFolderPicker(
-        [&](const QString&) { return m_strVault + QStringLiteral("/OtherBox"); });
+    CDirDialog::SetFolderPicker([&](const QString&) { return m_strVault + u"/OtherBox"_s; });
     m_pDlg->OnRestoreTo();
-    QVERIFY2(LastMessage().contains(QStringLiteral("保险柜之内")), qPrintable(LastMessage()));
+    QVERIFY2(LastMessage().contains(u"保险柜之内"_s), qPrintable(LastMessage()));
     QCOMPARE(Snapshot(m_strVault), vault);
 }
 
@@ -139,12 +74,12 @@ void TestCommands::restoreAndRestoreTo() {
 // never reached, and no source of the drop is deleted.
 void TestCommands::cancelMidRestoreOrDrop() {
     QVERIFY(MakeFile(Src("a.txt"), "old a"));
-    QVERIFY(MakeFile(Src("目录/c.txt"), "old c"));
+    QVERIFY(MakeFile(Src("目录/a.txt"), "old beta"));
     const auto sources = Snapshot(Src(""));
     const auto stored = Snapshot(m_strBox);
     m_pScript->SetOnRequest([](const MessageBoxRequest&) {
         if (auto* pProgress = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget())) {
-            SaveScreenshot(pProgress, QStringLiteral("progress"));
+            SaveScreenshot(pProgress, u"progress"_s);
             pProgress->reject();
         }
     });
@@ -158,29 +93,26 @@ void TestCommands::cancelMidRestoreOrDrop() {
     // Each run: one question, the cancel, the report.
     const std::vector<MessageBoxRequest>& requests = m_pScript->Requests();
     QCOMPARE(requests.size(), std::size_t(6));
-    QCOMPARE(requests[0].strText, QStringLiteral("目标文件已经在保险箱存在，覆盖它吗？"));
-    for (std::size_t i : {1, 4})
-        QCOMPARE(requests[i].strText, QStringLiteral("User cancelled the operation !"));
+    QCOMPARE(requests[0].strText, u"目标文件已经在保险箱存在，覆盖它吗？"_s);
+    for (std::size_t i : {1, 4}) QCOMPARE(requests[i].strText, u"User cancelled the operation !"_s);
 }
 
 void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     QVERIFY(MakeFile(Box("目录/d.txt.$")));
     // The file question, with the full path and its ending; No keeps it.
-    QVERIFY(Select("目录/c.txt.$"));
+    QVERIFY(Select("目录/a.txt.$"));
     m_pDlg->OnDelete();
     const MessageBoxRequest& ask = m_pScript->Requests().back();
-    QCOMPARE(
-        ask.strText,
-        QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？").arg(Box("目录/c.txt.$")));
-    QCOMPARE(ask.strCaption, QStringLiteral("删除警告"));
-    QVERIFY(QFileInfo::exists(Box("目录/c.txt.$")));
+    QCOMPARE(ask.strText,
+             u"文件：%1 \r\n 将被删除，并且不可恢复。继续吗？"_s.arg(Box("目录/a.txt.$")));
+    QVERIFY(QFileInfo::exists(Box("目录/a.txt.$")));
 
     // Yes deletes it; its open folder stays open.
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
-    QVERIFY(!QFileInfo::exists(Box("目录/c.txt.$")));
+    QVERIFY(!QFileInfo::exists(Box("目录/a.txt.$")));
     CContentsTree* pTree = m_pDlg->ContentsTree();
-    QVERIFY(!pTree->FindPathItem(Box("目录/c.txt.$")));
+    QVERIFY(!pTree->FindPathItem(Box("目录/a.txt.$")));
     QVERIFY(pTree->FindPathItem(Box("目录"))->isExpanded());
     QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
 
@@ -191,7 +123,7 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
     QVERIFY(m_pScript->Requests()[2].strText.startsWith(
-        QStringLiteral("目录：%1 \r\n 路径下所有").arg(Box("目录"))));
+        u"目录：%1 \r\n 路径下所有"_s.arg(Box("目录"))));
     QVERIFY2(LastMessage().contains(Box("目录/.keep")), qPrintable(LastMessage()));
     QVERIFY(pTree->FindPathItem(Box("目录")));
 
@@ -220,7 +152,6 @@ void TestCommands::cancelMidFolderDeletion() {
         for (const QString& strPath : vStored) nStored += QFileInfo::exists(strPath);
         return nStored;
     };
-    m_pDlg->ContentsTree()->ShowAfresh();
     QVERIFY(Select("树"));
     QString strStatus;
     bool bCancelled = false;
@@ -243,7 +174,7 @@ void TestCommands::cancelMidFolderDeletion() {
     QVERIFY2(vStored.contains(strStatus) && !QFileInfo::exists(strStatus), qPrintable(strStatus));
     const std::vector<MessageBoxRequest>& requests = m_pScript->Requests();
     QCOMPARE(requests.size(), std::size_t(3));
-    QCOMPARE(requests[1].strText, QStringLiteral("User cancelled the operation !"));
+    QCOMPARE(requests[1].strText, u"User cancelled the operation !"_s);
     for (const QString& strLeft : vStored) {
         if (QFileInfo::exists(strLeft))
             QVERIFY2(requests[2].strText.contains(strLeft), qPrintable(requests[2].strText));

@@ -1,7 +1,5 @@
-// The main window: drops carried through the progress dialog into the box
-// selected last, with the message boxes scripted (a Cancel mid-drop is in
-// tst_commands); the controls as the window grows, shrinks and is
-// minimised; where it opens again.
+// The main window: drops into the box selected last, the controls as the
+// window is sized, where it opens again.
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -12,11 +10,7 @@
 
 #include "AnchorGeometry.h"
 #include "BoxListCtrl.h"
-#include "ContentsTree.h"
-#include "DialogBuilder.h"
-#include "MessageBox.h"
 #include "UiTestSupport.h"
-#include "VaultFolders.h"
 #include "WindowPlace.h"
 
 using namespace quovex;
@@ -25,12 +19,6 @@ using quovex::test::ReadFile;
 using quovex::test::Snapshot;
 
 namespace {
-
-void SelectBoxes(CBoxListCtrl* pList, std::initializer_list<int> vRows) {
-    for (int nRow : vRows)
-        pList->selectionModel()->select(pList->model()->index(nRow, 0),
-                                        QItemSelectionModel::Select);
-}
 
 // Drags the URLs over and drops them on the picture of box nRow, then lets the queued run go.
 bool DropOn(CVaultDlg& dlg, int nRow, const QList<QUrl>& urls) {
@@ -53,17 +41,16 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void dropsGoIntoTheBoxSelectedLast();
-    void mainWindowStretches();
-    void mainWindowKeepsItsPlace();
+    void mainWindowStretchesAndKeepsItsPlace();
 };
 
-// Sources are deleted after storing. The vault lies in the folder outer,
-// which is dropped last.
+// The vault lies in the folder outer, which is dropped last. (That the
+// sources go: the set-up of tst_commands and tst_opened.)
 void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
-    const QString strRoot = test::g_strHome + QStringLiteral("/drop");
-    const QString strVault = strRoot + QStringLiteral("/outer/Box");
+    const QString strRoot = test::g_strHome + u"/drop"_s;
+    const QString strVault = strRoot + u"/outer/Box"_s;
     CreateBoxFolders(strVault.toStdString());
-    for (const char* pszName : {"src/a.txt", "src/b.txt", "src/目录/c.txt", "src/目录/sub/d.txt"})
+    for (const char* pszName : {"src/a.txt", "src/目录/c.txt", "src/目录/sub/d.txt"})
         QVERIFY(MakeFile(strRoot + QLatin1Char('/') + QString::fromUtf8(pszName), "quovex"));
     test::CShownVault shownVault(strVault);
     CVaultDlg& dlg = shownVault.dlg;
@@ -76,23 +63,22 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
     // empty selection keeps the last box and shows nothing new. Dropped on
     // another picture.
     CBoxListCtrl* pList = dlg.BoxList();
-    QCOMPARE(pList->BoxPath(), strVault + QStringLiteral("/FileBox"));
+    QCOMPARE(pList->BoxPath(), strVault + u"/FileBox"_s);
     pList->clearSelection();
-    SelectBoxes(pList, {3, 1});
-    QCOMPARE(shown.last().at(0).toString(), strVault + QStringLiteral("/ImageBox"));
+    for (int nRow : {3, 1})
+        pList->selectionModel()->select(pList->model()->index(nRow, 0),
+                                        QItemSelectionModel::Select);
+    QCOMPARE(shown.last().at(0).toString(), strVault + u"/ImageBox"_s);
     shown.clear();
     pList->clearSelection();
     QVERIFY(shown.isEmpty());
-    QVERIFY(DropOn(dlg, 3,
-                   {QUrl::fromLocalFile(strRoot + QStringLiteral("/src/a.txt")),
-                    QUrl(QStringLiteral("https://example.com/x.txt")),
-                    QUrl::fromLocalFile(strRoot + QStringLiteral("/src/目录"))}));
-    const QString strBox = strVault + QStringLiteral("/ImageBox");
+    QVERIFY(DropOn(
+        dlg, 3,
+        {QUrl::fromLocalFile(strRoot + u"/src/a.txt"_s), QUrl(u"https://example.com/x.txt"_s),
+         QUrl::fromLocalFile(strRoot + u"/src/目录"_s)}));
+    const QString strBox = strVault + u"/ImageBox"_s;
     for (const char* pszStored : {"/a.txt.$", "/目录/c.txt.$", "/目录/sub/d.txt.$"})
         QVERIFY2(ReadFile(strBox + QString::fromUtf8(pszStored)).startsWith("QUOVEX"), pszStored);
-    QVERIFY(!QFileInfo::exists(strRoot + QStringLiteral("/src/a.txt")));
-    QVERIFY(!QFileInfo::exists(strRoot + QStringLiteral("/src/目录")));
-    QVERIFY(QFileInfo::exists(strRoot + QStringLiteral("/src/b.txt")));
     // The box was shown afresh after the dropped items (at most one refresh
     // each, however quickly they came), last of all at the end; nothing to
     // tell, and no wait cursor left behind.
@@ -103,26 +89,25 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
     QVERIFY(!QApplication::overrideCursor());
 
     // Nothing local: refused, and no run.
-    QVERIFY(!DropOn(dlg, 0, {QUrl(QStringLiteral("https://example.com/y.txt"))}));
+    QVERIFY(!DropOn(dlg, 0, {QUrl(u"https://example.com/y.txt"_s)}));
     QCOMPARE(shown.size(), nShown);
 
     // The folder that holds the vault: nothing in the vault changes, and
     // the user is told once why, naming each box.
     const auto before = Snapshot(strVault);
-    QVERIFY(DropOn(dlg, 0, {QUrl::fromLocalFile(strRoot + QStringLiteral("/outer"))}));
+    QVERIFY(DropOn(dlg, 0, {QUrl::fromLocalFile(strRoot + u"/outer"_s)}));
     QCOMPARE(Snapshot(strVault), before);
-    QVERIFY(QFileInfo(strVault + QStringLiteral("/OtherBox")).isDir());
+    QVERIFY(QFileInfo(strVault + u"/OtherBox"_s).isDir());
     QCOMPARE(script.Requests().size(), std::size_t(1));
     const QString strText = script.Requests().front().strText;
-    QVERIFY2(strText.contains(strVault + QStringLiteral("/OtherBox（这是保险柜或其存放位置")),
+    QVERIFY2(strText.contains(strVault + u"/OtherBox（这是保险柜或其存放位置"_s),
              qPrintable(strText));
 }
 
 // The box list and the find field stretch across, the tree both ways, the
-// status text moves
-// down and half across; the window is never smaller than the template, and
-// a minimised window's size changes leave the controls alone.
-void TestMainWindow::mainWindowStretches() {
+// status text moves down and half across; the window is never smaller than
+// the template, and a minimised window's size changes leave the controls alone.
+void TestMainWindow::mainWindowStretchesAndKeepsItsPlace() {
     QWidget reference;
     const QWidget* pRefClient = BuildDialog(&reference, RES_DLG_MAIN);
     const auto expected = [&](int dx, int dy) {
@@ -159,15 +144,11 @@ void TestMainWindow::mainWindowStretches() {
     QCoreApplication::sendEvent(pClient, &shrink);
     dlg.showNormal();
     QCOMPARE(placed(), before);
-}
 
-// The main window opens where it was left (tst_runs) while enough of it is
-// on some screen, and as at first otherwise.
-void TestMainWindow::mainWindowKeepsItsPlace() {
-    COpenVault vault(DefaultWorkPath(), QStringLiteral("user"), QStringLiteral("password"));
-    CVaultSettings settings;
+    // It opens where it was left (tst_runs) while enough of it is on some
+    // screen, and as at first otherwise.
     const auto opened = [&] {
-        CVaultDlg dlg(vault, settings);
+        CVaultDlg dlg(shown.vault, shown.app);
         dlg.show();
         return dlg.geometry();
     };
@@ -175,7 +156,7 @@ void TestMainWindow::mainWindowKeepsItsPlace() {
     // Only a third of its width left on the screen: not enough.
     const QRect rcScreen = QGuiApplication::primaryScreen()->availableGeometry();
     const QRect rcLeft = rcFirst.adjusted(10, 20, 40, 50);
-    settings.SetWindowPlace(
+    shown.app.SetWindowPlace(
         rcLeft.translated(rcScreen.right() - rcLeft.left() - rcLeft.width() / 3, 0));
     QCOMPARE(opened(), rcFirst);
 

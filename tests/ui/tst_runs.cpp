@@ -1,23 +1,15 @@
-// Runs driven from timers while the code under test sits in exec(), with
-// the message boxes scripted: the program from start-up to the end of the
-// main window, and the progress runner (worker thread, reports carried to
-// the interface thread, the cancel rules).
+// The program from start-up to the end of the main window, and the
+// progress runner, driven from timers while the code under test sits in exec().
 #include <QCheckBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScopeGuard>
-#include <QTimer>
 #include <atomic>
-#include <functional>
 #include <thread>
 
-#include "AboutDlg.h"
-#include "LoginDlg.h"
 #include "NewVaultDlg.h"
 #include "ProgressDlg.h"
 #include "UiTestSupport.h"
-#include "VaultCipher.h"
-#include "VaultFolders.h"
 
 using namespace quovex;
 
@@ -39,13 +31,14 @@ struct WorkerGate {
         bGo = true;
         bGo.notify_all();
     }
+    auto Worker() {
+        return [this](CVaultFeedback& feedback) {
+            bGo.wait(false);
+            bSawCancel = feedback.IsCancelled();
+            return nResult;
+        };
+    }
 };
-
-int GatedWorker(CVaultFeedback& feedback, WorkerGate& gate) {
-    gate.bGo.wait(false);
-    gate.bSawCancel = feedback.IsCancelled();
-    return gate.nResult;
-}
 
 }  // namespace
 
@@ -66,7 +59,7 @@ void TestRuns::startUp_data() {
     QTest::addColumn<bool>("bTyped");          // the vault's path typed as location
     QTest::addColumn<int>("nEndKey");          // ends the main window; 0: the Exit command
     QTest::addColumn<bool>("bCut");            // the stored file emptied, as by a power loss
-    const QString strRight = QStringLiteral("口令1234");
+    const QString strRight = u"口令1234"_s;
     QTest::newRow("cancelled") << QString() << false << false << 0 << false;
     QTest::newRow("wrong password") << QString("wrong-pw") << true << false << 0 << false;
     QTest::newRow("first run, preset location") << strRight << false << false << 0 << false;
@@ -84,23 +77,21 @@ void TestRuns::startUp() {
     QFETCH(bool, bTyped);
     QFETCH(int, nEndKey);
     QFETCH(bool, bCut);
-    const bool bAccepted = strPassword == QStringLiteral("口令1234") && !bCut;
-    const QString strSettings = test::g_strHome + QStringLiteral("/config/tandrel/") +
-                                QCoreApplication::applicationName() + QStringLiteral(".conf");
+    const bool bAccepted = strPassword == u"口令1234"_s && !bCut;
+    const QString strSettings =
+        test::g_strHome + u"/config/tandrel/"_s + QCoreApplication::applicationName() + u".conf"_s;
     QFile::remove(strSettings);
-    QDir(test::g_strHome + QStringLiteral("/Box")).removeRecursively();
+    QDir(test::g_strHome + u"/Box"_s).removeRecursively();
     // The vault holds the reference stored file of 张三user / 口令1234.
-    const QString strVault = test::g_strHome + QStringLiteral("/vault");
-    QDir(strVault).removeRecursively();
-    const QString strStored = strVault + QStringLiteral("/FileBox/chinese.txt.$");
+    const QString strVault = test::FreshFolder(u"vault"_s);
+    const QString strStored = strVault + u"/FileBox/chinese.txt.$"_s;
     QVERIFY(bCut ? test::MakeFile(strStored) : test::PlaceReference("chinese.txt.$", strStored));
     // The window was left at rcKept; it is moved to rcMoved before the end.
-    const QRect rcKept(100, 50, 300, 600);
-    const QRect rcMoved(60, 90, 320, 620);
+    const QRect rcKept(100, 50, 300, 600), rcMoved(60, 90, 320, 620);
     if (bConfigured) {
         CVaultSettings preset;
         preset.m_strWorkPath = strVault;
-        preset.m_strUserName = QStringLiteral("alice");
+        preset.m_strUserName = u"alice"_s;
         preset.SetWindowPlace(rcKept);
         preset.SaveSettings();
     }
@@ -113,15 +104,12 @@ void TestRuns::startUp() {
     int nLoginsShown = 0;
     QStringList presets;
     test::WhenModal<CLoginDlg>([&](CLoginDlg* pLogin) {
-        auto* pPath = FindControl<QLineEdit>(pLogin, 1011);
-        auto* pUser = FindControl<QLineEdit>(pLogin, 1004);
-        auto* pPassword = FindControl<QLineEdit>(pLogin, 1005);
+        for (int nId : {1011, 1004, 1005}) presets << FindControl<QLineEdit>(pLogin, nId)->text();
         ++nLoginsShown;
-        presets = QStringList({pPath->text(), pUser->text(), pPassword->text()});
         if (strPassword.isNull()) return test::Click(pLogin, 2);
-        if (bTyped) pPath->setText(strVault);
-        pUser->setText(QStringLiteral("张三user"));
-        pPassword->setText(strPassword);
+        if (bTyped) test::TypeInto(pLogin, 1011, strVault);
+        test::TypeInto(pLogin, 1004, u"张三user"_s);
+        test::TypeInto(pLogin, 1005, strPassword);
         test::Click(pLogin, 1);
         test::WhenModal<CLoginDlg>([&](CLoginDlg* pAgain) {
             ++nLoginsShown;
@@ -138,19 +126,13 @@ void TestRuns::startUp() {
         pStep->accept();
     });
     QByteArrayList credentials;
-    bool bAboutShown = false;
     QRect rcOpened;
     test::WhenModal<CVaultDlg>([&](CVaultDlg* pMain) {
         credentials = {pMain->Key().Cipher().UserBytes(), pMain->Key().Cipher().PasswordBytes()};
         rcOpened = pMain->geometry();
         pMain->setGeometry(rcMoved);
-        test::WhenModal<CAboutDlg>([&](CAboutDlg* pAbout) {
-            bAboutShown = true;
-            test::Click(pAbout, 1);
-        });
-        test::Command(pMain, 32778)->trigger();  // About, modal
         if (nEndKey) return QTest::keyClick(pMain, Qt::Key(nEndKey));
-        test::Command(pMain, 32771)->trigger();  // Exit
+        test::Command(pMain, RES_CMD_EXIT)->trigger();
     });
     CVaultApp app;
     QCOMPARE(test::RunProgram(app), 0);
@@ -160,8 +142,7 @@ void TestRuns::startUp() {
     QCOMPARE(presets, QStringList({"缺省位置", bConfigured ? "alice" : "", ""}));
     // A preset location left as it is keeps the configured one ($HOME/Box at
     // first); the boxes are made there (the vault itself only holds FileBox).
-    const QString strWorkPath =
-        bConfigured || bTyped ? strVault : test::g_strHome + QStringLiteral("/Box");
+    const QString strWorkPath = bConfigured || bTyped ? strVault : test::g_strHome + u"/Box"_s;
     QCOMPARE(app.m_strWorkPath, strWorkPath);
     const std::string strLastBox = BoxFolderPath(strWorkPath.toStdString(), BOX_COUNT - 1);
     QCOMPARE(QFileInfo(QString::fromStdString(strLastBox)).isDir(), bAccepted);
@@ -170,13 +151,11 @@ void TestRuns::startUp() {
                                                       "\xBF\xDA\xC1\xEE"
                                                       "1234"})
                                     : QByteArrayList());
-    QCOMPARE(bAboutShown, bAccepted);
-    QCOMPARE(script.Requests().size(), std::size_t(!bAccepted && !strPassword.isNull()));
-    for (const MessageBoxRequest& request : script.Requests())
-        QCOMPARE(
-            request.strText,
-            bCut ? QStringLiteral("保险柜中的已存文件已损坏，无法核对户名和口令：\n") + strStored
-                 : QStringLiteral("户名或者口令出错。"));
+    const QString strRefusal =
+        bCut ? u"保险柜中的已存文件已损坏，无法核对户名和口令：\n"_s + strStored
+             : u"户名或者口令出错。"_s;
+    QCOMPARE(test::MessageTexts(script),
+             !bAccepted && !strPassword.isNull() ? QStringList{strRefusal} : QStringList());
 
     // Only a new user name at the configured location, typed, is saved,
     // and the place the window was left at whenever it ran; it opened where
@@ -186,9 +165,7 @@ void TestRuns::startUp() {
     QCOMPARE(test::ReadFile(strSettings) == before, !bAccepted);
     CVaultSettings saved;
     saved.LoadSettings();
-    QCOMPARE(saved.m_strUserName, QString::fromUtf8(bSaved        ? "张三user"
-                                                    : bConfigured ? "alice"
-                                                                  : ""));
+    QCOMPARE(saved.m_strUserName, bSaved ? u"张三user"_s : bConfigured ? u"alice"_s : QString());
     QCOMPARE(test::StoredSetting("WorkPath"), bConfigured ? strVault : QString());
     if (!bAccepted) return;
     if (bConfigured) QCOMPARE(rcOpened, rcKept);
@@ -237,8 +214,7 @@ void TestRuns::cancelRules() {
         // Cancelling never closes the dialog by itself.
         bEnded = !pDialog->isVisible();
     });
-    const auto fnGated = [&gate](CVaultFeedback& feedback) { return GatedWorker(feedback, gate); };
-    QCOMPARE(RunWithProgress(fnGated, nFlags), nExpected);
+    QCOMPARE(RunWithProgress(gate.Worker(), nFlags), nExpected);
     QCOMPARE(bEnded, bAfterReturn);
     QCOMPARE(gate.bSawCancel.load(), bCancelled);
 
@@ -247,10 +223,7 @@ void TestRuns::cancelRules() {
     WorkerGate early;
     early.Let();
     early.nResult = 0;
-    const auto fnEarly = [&early](CVaultFeedback& feedback) {
-        return GatedWorker(feedback, early);
-    };
-    QCOMPARE(RunWithProgress(fnEarly, nFlags), 1);
+    QCOMPARE(RunWithProgress(early.Worker(), nFlags), 1);
     QVERIFY(!QApplication::activeModalWidget());
 }
 
@@ -267,7 +240,7 @@ void TestRuns::reportsFromTheWorker() {
     dialog.SetProgressPos(40);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QCOMPARE(pStatus->text(), QStringLiteral("请稍候......"));
+    QCOMPARE(pStatus->text(), u"请稍候......"_s);
     QCOMPARE(pBar->value(), 0);
 
     std::thread([&] {
@@ -278,7 +251,7 @@ void TestRuns::reportsFromTheWorker() {
     QVERIFY(!QApplication::overrideCursor());
     QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
     QCOMPARE(pBar->value(), 40);
-    QCOMPARE(pStatus->text(), QStringLiteral("/home/用户/文档/报告.doc"));
+    QCOMPARE(pStatus->text(), u"/home/用户/文档/报告.doc"_s);
     QVERIFY(QApplication::overrideCursor());
     std::thread([&] { dialog.EndWaitCursor(); }).join();
     QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);

@@ -1,25 +1,15 @@
-// The settings sheet: the Apply button's enabling, browse undoing check-box
-// clicks, what applying writes and creates, locations that are refused, and
-// the help. Settings go to the temporary config folder.
-#include <QAction>
+// The settings sheet and the help, with the settings in the temporary
+// config folder.
 #include <QCheckBox>
 #include <QDesktopServices>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTextBrowser>
-#include <QTimer>
-#include <memory>
 
 #include "BoxListCtrl.h"
-#include "ContentsTree.h"
-#include "DialogBuilder.h"
 #include "DirDialog.h"
 #include "HelpViewer.h"
-#include "MessageBox.h"
 #include "NormalPage.h"
 #include "SetPropertySheet.h"
 #include "UiTestSupport.h"
-#include "VaultFolders.h"
 
 using namespace quovex;
 using test::StoredSetting;
@@ -44,14 +34,10 @@ void Type(QWidget* pSheet, const QString& strText) {
 
 // A sheet with its general page, shown without a modal loop of its own.
 std::unique_ptr<CSetPropertySheet> OpenSheet(COpenVault& vault, CVaultSettings& settings) {
-    auto pSheet = std::make_unique<CSetPropertySheet>(QStringLiteral("参数设置"));
+    auto pSheet = std::make_unique<CSetPropertySheet>(u"参数设置"_s);
     pSheet->AddPage(new CNormalPage(vault, settings));
     pSheet->show();
     return pSheet;
-}
-
-COpenVault AliceVault(const QString& strLocation) {
-    return COpenVault(strLocation, QStringLiteral("alice"), QStringLiteral("secret1"));
 }
 
 }  // namespace
@@ -65,23 +51,20 @@ private:
     QList<QUrl> m_urls;
 
 private slots:
-    void init() {
-        QSettings(QStringLiteral("tandrel"), QCoreApplication::applicationName()).clear();
-    }
+    void init() { QSettings(u"tandrel"_s, QCoreApplication::applicationName()).clear(); }
     void cleanup() { CDirDialog::SetFolderPicker({}); }
     void applyTakesTheValuesOver();
-    void badLocationsAreRefused();
     void locationTakesTheLoginsRule();
     void helpOpensInAWindowOfItsOwn();
 };
 
 void TestSettings::applyTakesTheValuesOver() {
     CVaultApp app;
-    app.m_strUserName = QStringLiteral("alice");
+    app.m_strUserName = u"alice"_s;
     app.m_bDeleteSource = false;
-    COpenVault vault = AliceVault(app.m_strWorkPath);
+    COpenVault vault(app.m_strWorkPath, u"alice"_s, u"secret1"_s);
     QStringList asked;
-    const QString strChosen = test::g_strHome + QStringLiteral("/apply/chosen");
+    const QString strChosen = test::g_strHome + u"/apply/chosen"_s;
     CDirDialog::SetFolderPicker([&](const QString& strTitle) {
         asked << strTitle;
         return asked.size() == 1 ? QString() : strChosen;
@@ -93,16 +76,16 @@ void TestSettings::applyTakesTheValuesOver() {
     auto pSheet = OpenSheet(vault, app);
     QCOMPARE(FindControl<QLineEdit>(pSheet.get(), 1007)->text(), vault.Location());
     QVERIFY(!Check(pSheet.get(), 1009)->isChecked() && Check(pSheet.get(), 1010)->isChecked());
-    QVERIFY(test::SaveScreenshot(pSheet.get(), QStringLiteral("settings")));
-    const QString strTyped = test::g_strHome + QStringLiteral("/apply/./typed/");
+    QVERIFY(test::SaveScreenshot(pSheet.get(), u"settings"_s));
+    const QString strTyped = test::g_strHome + u"/apply/./typed/"_s;
     Type(pSheet.get(), strTyped);
     QVERIFY(!FindControl<QPushButton>(pSheet.get(), SHEET_ID_APPLY)->isEnabled());
     test::Click(pSheet.get(), 1);
     QVERIFY(!pSheet->isVisible() && pSheet->result() == QDialog::Accepted);
-    QCOMPARE(app.m_strWorkPath, test::g_strHome + QStringLiteral("/apply/typed"));
+    QCOMPARE(app.m_strWorkPath, test::g_strHome + u"/apply/typed"_s);
     QCOMPARE(vault.Location(), app.m_strWorkPath);
     QVERIFY(HasBoxes(app.m_strWorkPath) && app.m_bSettingsChanged);
-    QCOMPARE(StoredSetting("DeleteSource"), QStringLiteral("FALSE"));
+    QCOMPARE(StoredSetting("DeleteSource"), u"FALSE"_s);
 
     // A check-box click enables Apply; a cancelled browse changes nothing, a
     // chosen folder puts the box back as it was and Apply stays enabled.
@@ -119,27 +102,22 @@ void TestSettings::applyTakesTheValuesOver() {
 
     // Save-user cleared and applied: written at once, UserName left alone.
     // Apply turns itself off; what Cancel follows stays applied.
-    app.m_strUserName = QStringLiteral("bob");
+    app.m_strUserName = u"bob"_s;
     Check(pSheet.get(), 1010)->click();
     pApply->click();
     QVERIFY(!pApply->isEnabled() && pSheet->isVisible() && HasBoxes(strChosen));
-    QCOMPARE(StoredSetting("SaveUser"), QStringLiteral("FALSE"));
-    QCOMPARE(StoredSetting("UserName"), QStringLiteral("alice"));
+    QCOMPARE(StoredSetting("SaveUser"), u"FALSE"_s);
+    QCOMPARE(StoredSetting("UserName"), u"alice"_s);
     Type(pSheet.get(), strTyped);
     pDelete->click();
     test::Click(pSheet.get(), 2);
     QCOMPARE(StoredSetting("WorkPath"), strChosen);
     QVERIFY(!app.m_bDeleteSource && !app.m_bSaveUser && app.m_strWorkPath == strChosen);
-}
 
-// Refused by Apply and by OK alike, each time with a message; the sheet
-// stays open and nothing is taken over or created.
-void TestSettings::badLocationsAreRefused() {
-    CVaultApp app;
-    app.m_strWorkPath = test::g_strHome + QStringLiteral("/refused");
-    COpenVault vault = AliceVault(app.m_strWorkPath);
+    // Bad locations are refused by Apply and by OK alike, each time with a
+    // message; the sheet stays open and nothing is taken over or created.
     CMessageBoxScript script;
-    auto pSheet = OpenSheet(vault, app);
+    pSheet = OpenSheet(vault, app);
     Check(pSheet.get(), 1010)->click();
     for (const char* pszBad : {"  ", "rel-vault"}) {
         Type(pSheet.get(), QString::fromLatin1(pszBad));
@@ -149,10 +127,10 @@ void TestSettings::badLocationsAreRefused() {
                 FindControl<QPushButton>(pSheet.get(), SHEET_ID_APPLY)->isEnabled());
     }
     QCOMPARE(script.Requests().size(), std::size_t(4));
-    QCOMPARE(script.Requests().front().strText, QStringLiteral("请输入保险柜存放位置。"));
-    QVERIFY(script.Requests().back().strText.startsWith(QStringLiteral("保险柜存放位置必须是")));
-    QVERIFY(!app.m_bSettingsChanged && app.m_bSaveUser);
-    QVERIFY(StoredSetting("WorkPath").isEmpty() && !QFileInfo::exists(QStringLiteral("rel-vault")));
+    QCOMPARE(script.Requests().front().strText, u"请输入保险柜存放位置。"_s);
+    QVERIFY(script.Requests().back().strText.startsWith(u"保险柜存放位置必须是"_s));
+    QVERIFY(!app.m_bSaveUser && app.m_strWorkPath == strChosen);
+    QVERIFY(StoredSetting("WorkPath") == strChosen && !QFileInfo::exists(u"rel-vault"_s));
 }
 
 // A location whose vault holds another user's files is refused as the
@@ -160,23 +138,23 @@ void TestSettings::badLocationsAreRefused() {
 // drops. A vault that takes the login's credentials is shown at once, with
 // no box clicked, and takes the next drop.
 void TestSettings::locationTakesTheLoginsRule() {
-    const QString strRoot = test::g_strHome + QStringLiteral("/rule");
-    const QString strOld = strRoot + QStringLiteral("/old");
-    const QString strOther = strRoot + QStringLiteral("/other");  // 张三user's
-    const QString strGood = strRoot + QStringLiteral("/good");    // alice's
-    QVERIFY(test::PlaceReference("chinese.txt.$", strOther + QStringLiteral("/FileBox/a.$")));
-    QVERIFY(test::PlaceReference("empty.txt.$", strGood + QStringLiteral("/FileBox/a.$")));
+    const QString strRoot = test::g_strHome + u"/rule"_s;
+    const QString strOld = strRoot + u"/old"_s;
+    const QString strOther = strRoot + u"/other"_s;  // 张三user's
+    const QString strGood = strRoot + u"/good"_s;    // alice's
+    QVERIFY(test::PlaceReference("chinese.txt.$", strOther + u"/FileBox/a.$"_s));
+    QVERIFY(test::PlaceReference("empty.txt.$", strGood + u"/FileBox/a.$"_s));
     CreateBoxFolders(strOld.toStdString());
     test::CShownVault shown(strOld);
-    auto& [app, vault, dlg] = shown;
+    auto& [app, vault, bOpened, dlg] = shown;
     CMessageBoxScript script;
     const auto other = test::Snapshot(strOther);
     // Drops into the box selected last; true when the file landed in strVault.
     const auto dropInto = [&](const QString& strVault) {
-        const QString strSource = strRoot + QStringLiteral("/drop.txt");
+        const QString strSource = strRoot + u"/drop.txt"_s;
         test::MakeFile(strSource, "dropped");
         dlg.StartAddFromDrop({strSource}, dlg.BoxList()->BoxPath());
-        return QFile::remove(strVault + QStringLiteral("/FileBox/drop.txt.$"));
+        return QFile::remove(strVault + u"/FileBox/drop.txt.$"_s);
     };
     // Applies strLocation through the File menu; true when the sheet stays.
     const auto applyLocation = [&](const QString& strLocation) {
@@ -194,7 +172,7 @@ void TestSettings::locationTakesTheLoginsRule() {
 
     QVERIFY(applyLocation(strOther));
     QCOMPARE(script.Requests().size(), std::size_t(1));
-    QCOMPARE(script.Requests().front().strText, QStringLiteral("户名或者口令出错。"));
+    QCOMPARE(script.Requests().front().strText, u"户名或者口令出错。"_s);
     QVERIFY(vault.Location() == strOld && app.m_strWorkPath == strOld && !app.m_bSettingsChanged);
     QVERIFY(StoredSetting("WorkPath").isEmpty());
     QVERIFY(dropInto(strOld));
@@ -202,7 +180,7 @@ void TestSettings::locationTakesTheLoginsRule() {
 
     QVERIFY(!applyLocation(strGood));
     QCOMPARE(StoredSetting("WorkPath"), strGood);
-    const QString strBox = strGood + QStringLiteral("/FileBox");
+    const QString strBox = strGood + u"/FileBox"_s;
     QCOMPARE(dlg.BoxList()->BoxPath(), strBox);
     QCOMPARE(dlg.ContentsTree()->GetItemPath(dlg.ContentsTree()->topLevelItem(0)), strBox);
     QVERIFY(dropInto(strGood));
@@ -212,28 +190,26 @@ void TestSettings::locationTakesTheLoginsRule() {
 // From the main window's Help menu and from the sheet's Help button, with
 // no viewer installed: the program's own help, once per owner.
 void TestSettings::helpOpensInAWindowOfItsOwn() {
-    test::CShownVault shown(test::g_strHome + QStringLiteral("/help/vault"));
-    auto& [app, vault, dlg] = shown;
+    test::CShownVault shown(test::g_strHome + u"/help/vault"_s);
+    auto& [app, vault, bOpened, dlg] = shown;
     for (int i = 0; i < 2; ++i) test::Command(&dlg, 32777)->trigger();
     const QList<CHelpWindow*> vHelp = dlg.findChildren<CHelpWindow*>();
     QCOMPARE(vHelp.size(), 1);
     QVERIFY(vHelp.front()->isVisible());
-    QVERIFY(vHelp.front()->Browser()->toPlainText().contains(QStringLiteral("保护的作用与局限")));
-    test::SaveScreenshot(vHelp.front(), QStringLiteral("help"));
+    QVERIFY(vHelp.front()->Browser()->toPlainText().contains(u"保护的作用与局限"_s));
+    test::SaveScreenshot(vHelp.front(), u"help"_s);
 
     const auto pSheet = OpenSheet(vault, app);
     test::Click(pSheet.get(), SHEET_ID_HELP);
     QVERIFY(pSheet->findChild<CHelpWindow*>());
 
     // A Quovex.chm beside the program is handed to the desktop instead.
-    app.m_strProgramPath = test::g_strHome + QStringLiteral("/help/quovex");
-    QVERIFY(test::MakeFile(test::g_strHome + QStringLiteral("/help/Quovex.chm")));
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "OpenUrl");
+    app.m_strProgramPath = test::g_strHome + u"/help/quovex"_s;
+    QVERIFY(test::MakeFile(test::g_strHome + u"/help/Quovex.chm"_s));
+    QDesktopServices::setUrlHandler(u"file"_s, this, "OpenUrl");
     dlg.OnHelp();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    QCOMPARE(
-        m_urls,
-        QList<QUrl>({QUrl::fromLocalFile(test::g_strHome + QStringLiteral("/help/Quovex.chm"))}));
+    QDesktopServices::unsetUrlHandler(u"file"_s);
+    QCOMPARE(m_urls, QList<QUrl>({QUrl::fromLocalFile(test::g_strHome + u"/help/Quovex.chm"_s)}));
 }
 
 QUOVEX_UI_TEST_MAIN(TestSettings)

@@ -1,19 +1,43 @@
-// The contents tree over temporary folders: order and lazy expansion, the
-// right button, and ShowFolder called from a worker thread. (Reopening the
-// open folders after a command is checked in tst_commands, the tree in the
-// main window in tst_mainwindow.)
-#include <QDir>
+// The contents tree over temporary folders: listing, the right button, a
+// worker's call, and finding, in the tree and with the main window's keys.
 #include <QEventLoop>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <cstdio>
 #include <thread>
 
-#include "ContentsTree.h"
+#include "FindRunner.h"
 #include "UiTestSupport.h"
 
 using namespace quovex;
+using quovex::test::MakeFile;
 
 namespace {
+
+constexpr int WAIT_MS = 20000;  // a bound for a failing test, never a pause
+
+// The items below pItem, one line each, indented by depth: "/" after an open
+// folder, "+" after a closed one that can be opened.
+QStringList Outline(const QTreeWidgetItem* pItem, const QString& strIndent = QString()) {
+    QStringList lines;
+    for (int i = 0; i < pItem->childCount(); ++i) {
+        const QTreeWidgetItem* pChild = pItem->child(i);
+        if (pChild->text(0).isEmpty()) continue;  // a placeholder
+        const QString strMark = pChild->isExpanded()   ? u"/"_s
+                                : pChild->childCount() ? u"+"_s
+                                                       : QString();
+        lines << strIndent + pChild->text(0) + strMark;
+        if (pChild->isExpanded()) lines << Outline(pChild, strIndent + u"  "_s);
+    }
+    return lines;
+}
+
+// Sets the find's text and waits until its result is shown.
+bool Find(CContentsTree& tree, const QString& strText) {
+    QSignalSpy shown(&tree, &CContentsTree::FoundShown);
+    tree.SetFindText(strText);
+    return shown.wait(WAIT_MS);
+}
 
 // Records the context menus instead of showing them.
 class CRecordingTree : public CContentsTree {
@@ -36,25 +60,43 @@ class TestTree : public QObject {
     Q_OBJECT
 private slots:
     void init();
+    void cleanup();
     void orderAndExpansion();
-    void rightButton();
-    void showFromWorker();
+    void rightButtonOnATreeFilledByAWorker();
+    void findsDeepAndGivesTheTreeBack();
+    void newestFindWins();
+    void keysOfTheMainWindow();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_pDir;
-    QString m_strBox;  // a box folder: zeta/ (x/ y.$), Alpha/, hidden/ (.h), a link, files
+    QString Box(const char* pszRel) const {
+        return m_strBox + QLatin1Char('/') + QString::fromUtf8(pszRel);
+    }
+    QString m_strVault, m_strBox, m_strTree;
+    std::string m_strOdd;  // not UTF-8: QTemporaryDir could not name it to remove it
 };
 
+// FileBox, for finding: a/b/c/Report-Final.txt.$, a/b/other.$, a/REPORTS/x.$,
+// a/.hid/report.$, .report.$, Éclair.$, a link to a/b, and a name that is
+// not UTF-8. VideoBox, for listing: zeta/ (x/ y.$), Alpha/, hidden/ (.h), a
+// link, files.
 void TestTree::init() {
-    m_pDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_pDir->isValid());
-    m_strBox = m_pDir->filePath(QStringLiteral("FileBox"));
-    QDir box(m_strBox);
-    QVERIFY(box.mkpath(QStringLiteral("zeta/x")) && box.mkpath(QStringLiteral("Alpha")));
+    static int nRun = 0;
+    m_strVault = test::g_strHome + u"/find%1/Box"_s.arg(++nRun);
+    m_strBox = m_strVault + u"/FileBox"_s;
+    m_strTree = m_strVault + u"/VideoBox"_s;
+    CreateBoxFolders(m_strVault.toStdString());
+    for (const char* psz : {"a/b/c/Report-Final.txt.$", "a/b/other.$", "a/REPORTS/x.$",
+                            "a/.hid/report.$", ".report.$", "Éclair.$"})
+        QVERIFY(MakeFile(Box(psz)));
+    QVERIFY(QFile::link(Box("a/b"), Box("link-report")));
+    m_strOdd = QFile::encodeName(m_strBox).toStdString() + "/report\xff.$";
+    FILE* pOdd = std::fopen(m_strOdd.c_str(), "w");
+    QVERIFY(pOdd && std::fclose(pOdd) == 0);
+    QDir tree(m_strTree);
+    QVERIFY(tree.mkpath(u"zeta/x"_s) && tree.mkpath(u"Alpha"_s));
     for (const char* psz : {"cherry.$", "apple.$", "Banana.$", "zeta/y.$", "hidden/.h"})
-        QVERIFY(test::MakeFile(box.filePath(QString::fromLatin1(psz))));
-    QVERIFY(
-        QFile::link(box.filePath(QStringLiteral("zeta")), box.filePath(QStringLiteral("link"))));
+        QVERIFY(MakeFile(tree.filePath(QString::fromLatin1(psz))));
+    QVERIFY(QFile::link(tree.filePath(u"zeta"_s), tree.filePath(u"link"_s)));
 }
 
 // Folders first, case ignored, the link passed over. A folder is listed
@@ -62,74 +104,217 @@ void TestTree::init() {
 // has nothing to open, and shows its dot-files once opened.
 void TestTree::orderAndExpansion() {
     CContentsTree tree;
-    QVERIFY(tree.ShowFolder(m_strBox + QLatin1Char('/'), true));
+    QVERIFY(tree.ShowFolder(m_strTree + QLatin1Char('/'), true));
     QTreeWidgetItem* pRoot = tree.topLevelItem(0);
-    QCOMPARE(pRoot->text(0), m_strBox);
+    QCOMPARE(pRoot->text(0), m_strTree);
     QVERIFY(pRoot->isExpanded());
     QCOMPARE(ChildTexts(pRoot),
              (QStringList{"Alpha", "hidden", "zeta", "apple.$", "Banana.$", "cherry.$"}));
-    QCOMPARE(pRoot->child(0)->childCount(), 0);
-    QCOMPARE(pRoot->child(1)->childCount(), 0);
+    QVERIFY(pRoot->child(0)->childCount() == 0 && pRoot->child(1)->childCount() == 0);
     QTreeWidgetItem* pZeta = pRoot->child(2);
     QCOMPARE(ChildTexts(pZeta), QStringList{QString()});  // a placeholder
     pZeta->setExpanded(true);
     QCOMPARE(ChildTexts(pZeta), (QStringList{"x", "y.$"}));
-    QCOMPARE(tree.FindPathItem(m_strBox + QStringLiteral("//zeta/")), pZeta);
-    QCOMPARE(tree.FindPathItem(m_strBox + QStringLiteral("2/zeta")), nullptr);
+    QCOMPARE(tree.FindPathItem(m_strTree + u"//zeta/"_s), pZeta);
+    QCOMPARE(tree.FindPathItem(m_strTree + u"2/zeta"_s), nullptr);
     // An edited label would name another file to the commands.
     QVERIFY(!(pZeta->child(1)->flags() & Qt::ItemIsEditable));
     pZeta->setExpanded(false);
     QCOMPARE(ChildTexts(pZeta), QStringList{QString()});
-    QVERIFY(test::MakeFile(m_strBox + QStringLiteral("/zeta/new.$")));
+    QVERIFY(test::MakeFile(m_strTree + u"/zeta/new.$"_s));
     pZeta->setExpanded(true);
     QCOMPARE(ChildTexts(pZeta), (QStringList{"x", "new.$", "y.$"}));
     pRoot->child(1)->setExpanded(true);
     QCOMPARE(ChildTexts(pRoot->child(1)), QStringList{".h"});
 
-    QVERIFY(tree.ShowFolder(m_strBox, false));
+    QVERIFY(tree.ShowFolder(m_strTree, false));
     QCOMPARE(ChildTexts(tree.topLevelItem(0)), (QStringList{"Alpha", "hidden", "zeta"}));
     // The root of the file system: one separator between it and a name.
-    QVERIFY(tree.ShowFolder(QStringLiteral("/"), false));
+    QVERIFY(tree.ShowFolder(u"/"_s, false));
     QTreeWidgetItem* pFirst = tree.topLevelItem(0)->child(0);
     QVERIFY(pFirst);
     QCOMPARE(tree.GetItemPath(pFirst), QLatin1Char('/') + pFirst->text(0));
     QCOMPARE(tree.FindPathItem(QLatin1Char('/') + pFirst->text(0)), pFirst);
-    QVERIFY(!tree.ShowFolder(m_strBox + QStringLiteral("/none"), true));
+    QVERIFY(!tree.ShowFolder(m_strTree + u"/none"_s, true));
     QCOMPARE(tree.topLevelItemCount(), 0);
 }
 
-// The right button brings the menu up only over an item, which it selects.
-void TestTree::rightButton() {
+// A tree filled from a worker thread; the right button brings the menu up
+// only over an item, which it selects.
+void TestTree::rightButtonOnATreeFilledByAWorker() {
     CRecordingTree tree;
     tree.resize(300, 400);
-    tree.ShowFolder(m_strBox, true);
+    QEventLoop loop;
+    bool bShown = false;
+    std::thread worker([&] {
+        bShown = tree.ShowFolder(m_strTree, true);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    QVERIFY(bShown);
     tree.show();
     QVERIFY(QTest::qWaitForWindowExposed(&tree));
     QTreeWidgetItem* pRoot = tree.topLevelItem(0);
+    QCOMPARE(pRoot->childCount(), 6);
     tree.setCurrentItem(pRoot);
 
     QTest::mousePress(tree.viewport(), Qt::RightButton, {}, QPoint(150, 390));
     QCOMPARE(tree.m_nMenus, 0);
     QCOMPARE(tree.currentItem(), pRoot);
-
     QTreeWidgetItem* pApple = pRoot->child(3);
     QTest::mousePress(tree.viewport(), Qt::RightButton, {}, tree.visualItemRect(pApple).center());
     QCOMPARE(tree.m_nMenus, 1);
     QCOMPARE(tree.currentItem(), pApple);
 }
 
-void TestTree::showFromWorker() {
+void TestTree::cleanup() {
+    CFindRunner::SetWalkEndHookForTests({});
+    std::remove(m_strOdd.c_str());
+}
+
+void TestTree::findsDeepAndGivesTheTreeBack() {
     CContentsTree tree;
-    QEventLoop loop;
-    bool bShown = false;
-    std::thread worker([&] {
-        bShown = tree.ShowFolder(m_strBox, true);
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    QVERIFY(tree.ShowFolder(m_strBox, true));
+    QTreeWidgetItem* pA = tree.FindPathItem(Box("a"));
+    pA->setExpanded(true);
+    tree.setCurrentItem(tree.FindPathItem(Box("a/b")));
+    const QStringList whole = Outline(tree.topLevelItem(0));
+
+    // Letters in either case; the folders on the way open, a found folder
+    // closed; links, dot-names and names that are not text passed over.
+    const QStringList found{"a/", "  b/", "    c/", "      Report-Final.txt.$", "  REPORTS+"};
+    for (const char* pszText : {"report", "RePoRt"}) {
+        QVERIFY(Find(tree, QString::fromLatin1(pszText)));
+        QCOMPARE(Outline(tree.topLevelItem(0)), found);
+    }
+    QTreeWidgetItem* pDeep = tree.FirstFoundItem();
+    QCOMPARE(tree.GetItemPath(pDeep), Box("a/b/c/Report-Final.txt.$"));
+    // A found folder opens onto all it holds; a folder on the way closes
+    // and opens again onto what was found.
+    QTreeWidgetItem* pReports = tree.FindPathItem(Box("a/REPORTS"));
+    pReports->setExpanded(true);
+    QCOMPARE(pReports->child(0)->text(0), u"x.$"_s);
+    QTreeWidgetItem* pB = tree.FindPathItem(Box("a/b"));
+    pB->setExpanded(false);
+    pB->setExpanded(true);
+    QCOMPARE(Outline(pB), (QStringList{"c/", "  Report-Final.txt.$"}));
+    // Only ASCII letters fold; no match leaves the root alone.
+    QVERIFY(Find(tree, u"Écl"_s));
+    QCOMPARE(Outline(tree.topLevelItem(0)), QStringList{"Éclair.$"});
+    QVERIFY(Find(tree, u"écl"_s));
+    QCOMPARE(Outline(tree.topLevelItem(0)), QStringList());
+    QCOMPARE(tree.topLevelItem(0)->text(0), m_strBox);
+
+    // "" gives back the tree as it was, open folder and selection.
+    tree.SetFindText(QString());
+    QCOMPARE(Outline(tree.topLevelItem(0)), whole);
+    QCOMPARE(tree.GetItemPath(tree.currentItem()), Box("a/b"));
+    // Shown afresh while a find is shown: found again, with what is new.
+    QVERIFY(Find(tree, u"other"_s));
+    QVERIFY(MakeFile(Box("a/another.$")));
+    QSignalSpy shown(&tree, &CContentsTree::FoundShown);
+    tree.ShowAfresh();
+    QVERIFY(shown.wait(WAIT_MS));
+    QCOMPARE(Outline(tree.topLevelItem(0)),
+             (QStringList{"a/", "  b/", "    other.$", "  another.$"}));
+    // Another box while finding: found there, and "" gives back its root.
+    const QString strImages = m_strVault + u"/ImageBox"_s;
+    QVERIFY(MakeFile(strImages + u"/sub/other-picture.$"_s));
+    QVERIFY(tree.ShowFolder(strImages, true));
+    QVERIFY(shown.wait(WAIT_MS));
+    QCOMPARE(Outline(tree.topLevelItem(0)), (QStringList{"sub/", "  other-picture.$"}));
+    tree.SetFindText(QString());
+    QCOMPARE(tree.topLevelItem(0)->text(0), strImages);
+    QCOMPARE(Outline(tree.topLevelItem(0)), QStringList{"sub+"});
+}
+
+// A find held back after its walk until a newer one is shown: its result
+// comes too late and is dropped; a cancelled find shows nothing.
+void TestTree::newestFindWins() {
+    std::vector<std::pair<int, QStringList>> vShown;
+    CFindRunner runner([&](int nGeneration, CFoundItem&& root) {
+        QStringList names;
+        for (const CFoundItem& child : root.m_vChildren) names << child.m_strName;
+        vShown.emplace_back(nGeneration, names);
     });
-    loop.exec();
-    worker.join();
-    QVERIFY(bShown);
-    QCOMPARE(tree.topLevelItem(0)->childCount(), 6);
+    QSemaphore walked, go;
+    CFindRunner::SetWalkEndHookForTests([&](int nGeneration) {
+        if (nGeneration != 1) return;
+        walked.release();
+        go.acquire();
+    });
+    QCOMPARE(runner.Start(m_strBox, u"cl"_s, true), 1);
+    QVERIFY(walked.tryAcquire(1, WAIT_MS));
+    QCOMPARE(runner.Start(m_strBox, u"a"_s, false), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(!vShown.empty(), WAIT_MS);
+    go.release();
+    runner.WaitForWalks();
+    QCoreApplication::processEvents();
+    const decltype(vShown) vNewest = {{2, {"a"}}};
+    QCOMPARE(vShown, vNewest);
+
+    runner.Start(m_strBox, u"a"_s, false);
+    runner.Cancel();
+    runner.WaitForWalks();
+    QCoreApplication::processEvents();
+    QCOMPARE(vShown, vNewest);
+}
+
+void TestTree::keysOfTheMainWindow() {
+    test::CShownVault shownVault(m_strVault);
+    CVaultDlg& dlg = shownVault.dlg;
+    CContentsTree* pTree = dlg.ContentsTree();
+    auto* pField = FindControl<QLineEdit>(&dlg, RES_ID_FIND_TEXT);
+    dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    // The File menu shows the keys, and they work.
+    QStringList keys;
+    for (int nId : {RES_CMD_FIND, RES_CMD_REFRESH, RES_CMD_SETTINGS, RES_CMD_LOCK, RES_CMD_EXIT})
+        keys << test::Command(&dlg, nId)->shortcut().toString(QKeySequence::NativeText);
+    QCOMPARE(keys, (QStringList{"Ctrl+F", "F5", "Ctrl+,", "Ctrl+L", "Ctrl+Q"}));
+    QTest::keyClick(&dlg, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(pField->hasFocus());
+
+    // Typed in the field; Enter goes to the first item found, Escape gives
+    // the whole tree back, and neither ends the window.
+    QSignalSpy shown(pTree, &CContentsTree::FoundShown);
+    QTest::keyClicks(pField, u"rep"_s);
+    QVERIFY(shown.wait(WAIT_MS));
+    QCOMPARE(pTree->FindText(), u"rep"_s);
+    QTest::keyClick(pField, Qt::Key_Return);
+    QVERIFY(pTree->hasFocus());
+    QCOMPARE(pTree->GetItemPath(pTree->currentItem()), Box("a/b/c/Report-Final.txt.$"));
+    QTest::keyClick(pField, Qt::Key_Escape);
+    QCOMPARE(pField->text(), QString());
+    QVERIFY(pTree->FindPathItem(Box("Éclair.$")));
+    QVERIFY(dlg.isVisible());
+
+    // Delete on a found file asks, deletes it on Yes and the find is made
+    // again (No: tst_commands). Without a selection Delete does nothing.
+    CMessageBoxScript script;
+    pField->setText(u"final"_s);
+    QVERIFY(shown.wait(WAIT_MS));
+    pTree->setCurrentItem(pTree->FirstFoundItem());
+    script.SetNextAnswer(MSGBOX_RESULT_YES);
+    QTest::keyClick(pTree, Qt::Key_Delete);
+    QVERIFY(script.Requests().back().strText.contains(Box("a/b/c/Report-Final.txt.$")));
+    QVERIFY(!QFileInfo::exists(Box("a/b/c/Report-Final.txt.$")));
+    QVERIFY(shown.wait(WAIT_MS));
+    QCOMPARE(Outline(pTree->topLevelItem(0)), QStringList());
+    pTree->clearSelection();
+    QTest::keyClick(pTree, Qt::Key_Delete);
+    QCOMPARE(script.Requests().size(), std::size_t(1));
+
+    // F5 finds again while a find is shown, and shows the box afresh when not.
+    QVERIFY(MakeFile(Box("a/b/c/final2.$")));
+    QTest::keyClick(&dlg, Qt::Key_F5);
+    QVERIFY(shown.wait(WAIT_MS));
+    QVERIFY(pTree->FindPathItem(Box("a/b/c/final2.$")));
+    pField->clear();
+    QVERIFY(MakeFile(Box("new.$")));
+    QTest::keyClick(&dlg, Qt::Key_F5);
+    QVERIFY(pTree->FindPathItem(Box("new.$")));
 }
 
 QUOVEX_UI_TEST_MAIN(TestTree)
