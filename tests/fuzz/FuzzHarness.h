@@ -1,0 +1,166 @@
+// What every fuzz target shares: one sandbox (SandboxEnv.h) with a vault
+// folder, the input as a stored file in it and a folder to restore to; the
+// file stores of a scrambled key and of the reference protected vault
+// (ReferenceVault.h), of the same credentials; and the check of a restore
+// that must hold for any input: it writes its plain file and the folders
+// above it, nothing else, and that file only with bytes the input holds.
+#pragma once
+
+#include <stdlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "Fakes.h"
+#include "FileStore.h"
+#include "FolderIdentity.h"
+#include "ProtectedFile.h"
+#include "ReferenceVault.h"
+#include "RunContext.h"
+#include "SandboxEnv.h"
+#include "VaultKey.h"
+
+namespace quovex::fuzz {
+
+constexpr char FUZZ_VAULT[] = "/vault";
+constexpr char FUZZ_STORED[] = "/vault/in.$";
+constexpr char FUZZ_TARGET[] = "/out/in.bin.$";
+constexpr char FUZZ_PLAIN[] = "/out/in.bin";
+
+// Virtual path -> content; a folder's path ends in "/" and has no content.
+using Tree = std::map<std::string, std::string>;
+
+inline std::uint32_t Le32(const unsigned char* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+// A new private temporary folder, its real path; removed with everything
+// in it when the process exits.
+inline std::string MakeSandboxRoot() {
+    static std::string s_strRoot;
+    std::string strTemplate =
+        (std::filesystem::temp_directory_path() / "quovex-fuzz-XXXXXX").string();
+    if (!mkdtemp(strTemplate.data())) Finding("no temporary folder");
+    s_strRoot = std::filesystem::canonical(strTemplate).string();
+    std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(s_strRoot, ec);
+    });
+    return s_strRoot;
+}
+
+struct FuzzWorld {
+    FuzzWorld(const char* pszUser, const char* pszPassword)
+        : env(MakeSandboxRoot()),
+          scrambledKey(pszUser, pszPassword),
+          protectedKey(pszUser, pszPassword) {
+        if (!test::MakeReferenceRecord(&reference) || !DeriveFileKeys(reference.masterKey, &keys))
+            Finding("the reference vault cannot be made");
+        protectedKey.SetMasterKey(reference.masterKey.Clone());
+        pScrambledFiles = std::make_unique<CFileStore>(scrambledKey, &env);
+        pProtectedFiles = std::make_unique<CFileStore>(protectedKey, &env);
+    }
+
+    CSandboxEnv env;
+    NewKeyRecord reference;  // record, master key 00 .. 1F, recovery text
+    ProtectedFileKeys keys;  // of the reference master key
+    CVaultKey scrambledKey, protectedKey;
+    std::unique_ptr<CFileStore> pScrambledFiles, pProtectedFiles;
+};
+
+// Made once, by the target's LLVMFuzzerInitialize (MakeWorld).
+inline FuzzWorld*& WorldPointer() {
+    static FuzzWorld* s_pWorld = nullptr;
+    return s_pWorld;
+}
+inline FuzzWorld& World() {
+    return *WorldPointer();
+}
+inline void MakeWorld(const char* pszUser, const char* pszPassword) {
+    WorldPointer() = new FuzzWorld(pszUser, pszPassword);
+}
+
+inline std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Empties the sandbox and makes the vault folder and the restore's folder.
+inline void ClearSandbox() {
+    for (const auto& entry : std::filesystem::directory_iterator(World().env.Root()))
+        std::filesystem::remove_all(entry.path());
+    std::filesystem::create_directory(World().env.RealPath(FUZZ_VAULT));
+    std::filesystem::create_directory(World().env.RealPath("/out"));
+}
+
+// Writes a file of the sandbox at its virtual path, whole.
+inline void WriteSandboxFile(const std::string& strVirtual, const std::string& strContent) {
+    std::ofstream(World().env.RealPath(strVirtual), std::ios::binary)
+        .write(strContent.data(), static_cast<std::streamsize>(strContent.size()));
+}
+
+// Everything in the sandbox; a link or a special file is a finding.
+inline Tree Snapshot() {
+    const std::string& strRoot = World().env.Root();
+    Tree tree;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(strRoot)) {
+        const std::string strPath = entry.path().string().substr(strRoot.size());
+        if (entry.is_symlink() || !(entry.is_directory() || entry.is_regular_file()))
+            Finding("unexpected kind of entry: " + strPath);
+        tree[entry.is_directory() ? strPath + "/" : strPath] =
+            entry.is_directory() ? std::string() : ReadAll(entry.path());
+    }
+    return tree;
+}
+
+// Every change from before to after must be a new folder above strTarget,
+// or strTarget itself, new or replaced, holding *pContent (with pContent
+// null, strTarget may not change either).
+inline void CheckChanges(const Tree& before, const Tree& after, const std::string& strTarget,
+                         const std::string* pContent, const std::string& strWhat) {
+    for (const auto& [strPath, strData] : before) {
+        const auto it = after.find(strPath);
+        if (it == after.end()) Finding(strWhat + " removed " + strPath);
+        if (it->second != strData && (strPath != strTarget || !pContent))
+            Finding(strWhat + " changed " + strPath);
+    }
+    for (const auto& [strPath, strData] : after) {
+        if (before.count(strPath)) continue;
+        const bool bFolderAbove = strPath.back() == '/' && strTarget.rfind(strPath, 0) == 0;
+        if (!bFolderAbove && (strPath != strTarget || !pContent))
+            Finding(strWhat + " created " + strPath);
+    }
+    const auto it = after.find(strTarget), itOld = before.find(strTarget);
+    if (pContent && it != after.end() && (itOld == before.end() || itOld->second != it->second) &&
+        it->second != *pContent)
+        Finding(strWhat + " wrote wrong bytes to " + strTarget);
+}
+
+// Restores the input with files to strTarget ("": its recorded path),
+// answering the overwrite question with bYes. Only a restore that
+// succeeded may write, and only strPlain ("": nothing) with *pPlain (null:
+// the restore must fail), replacing a file there only on a Yes. Whether it
+// succeeded.
+inline bool CheckRestore(const CFileStore& files, const std::string& strTarget,
+                         const std::string& strPlain, const std::string* pPlain, bool bYes,
+                         const std::string& strWhat, const KeepOutSet* pKeepOut = nullptr) {
+    const Tree before = Snapshot();
+    test::CFakeFeedback feedback;
+    feedback.m_bAnswerYes = bYes;
+    RunContext run{&feedback, 0, 0, nullptr};
+    const bool bDone =
+        files.RestoreFile(FUZZ_STORED, strTarget, run, pKeepOut).nOutcome == FileOutcome::FILE_DONE;
+    const Tree after = Snapshot();
+    Require(!bDone || (pPlain && after.count(strPlain)), strWhat + ": a false success");
+    const bool bMayWrite = bDone && (bYes || !before.count(strPlain));
+    CheckChanges(before, after, strPlain, bMayWrite ? pPlain : nullptr, strWhat);
+    Require(feedback.WaitBalanced(), strWhat + ": wait cursor");
+    return bDone;
+}
+
+}  // namespace quovex::fuzz
