@@ -7,7 +7,7 @@ using namespace quovex;
 using namespace quovex::fuzz;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    MakeWorld(test::REFERENCE_USER, test::REFERENCE_PASSWORD);
+    g_pWorld = new FuzzWorld(test::REFERENCE_USER, test::REFERENCE_PASSWORD);
     // Nonces of summary edits counted too, so that every run of an input is the same.
     static const test::CCountedRandom* s_pCounted = new test::CCountedRandom;
     (void)s_pCounted;

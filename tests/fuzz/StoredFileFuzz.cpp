@@ -123,7 +123,7 @@ void CheckRestoreToRecorded(const std::uint8_t* pData, const Expected& e) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    MakeWorld("quovex", "p@ss-w0rd");
+    g_pWorld = new FuzzWorld("quovex", "p@ss-w0rd");
     return 0;
 }
 
