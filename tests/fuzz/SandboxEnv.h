@@ -85,12 +85,6 @@ private:
         return strOut;
     }
 
-    static void CheckName(const std::string& strName, const std::string& strFolder) {
-        if (strName.empty() || strName == "." || strName == ".." ||
-            strName.find('/') != std::string::npos)
-            Finding("bad name \"" + strName + "\" in " + strFolder);
-    }
-
     struct CSandboxFolder final : CFolder {
         CSandboxFolder(FolderPtr pInner, CSandboxEnv& env, std::string strPath)
             : m_pInner(std::move(pInner)), m_env(env), m_strPath(std::move(strPath)) {}
@@ -107,35 +101,37 @@ private:
                                             ? std::string("/")
                                             : m_strPath.substr(0, nSep));
             }
-            CheckName(strName, m_strPath);
-            FolderPtr pSub = m_pInner->OpenFolder(strName);
+            FolderPtr pSub = m_pInner->OpenFolder(Checked(strName));
             return pSub ? std::make_shared<CSandboxFolder>(std::move(pSub), m_env,
                                                            m_strPath + '/' + strName)
                         : nullptr;
         }
         std::unique_ptr<CReadableFile> OpenFile(const std::string& strName) override {
-            CheckName(strName, m_strPath);
-            return m_pInner->OpenFile(strName);
+            return m_pInner->OpenFile(Checked(strName));
         }
         bool GetStamp(const std::string& strName, FileStamp* pStamp) override {
-            CheckName(strName, m_strPath);
-            return m_pInner->GetStamp(strName, pStamp);
+            return m_pInner->GetStamp(Checked(strName), pStamp);
         }
         std::unique_ptr<CWritableFile> CreateFileFor(const std::string& strName,
                                                      unsigned nMode) override {
-            CheckName(strName, m_strPath);
-            return m_pInner->CreateFileFor(strName, nMode);
+            return m_pInner->CreateFileFor(Checked(strName), nMode);
         }
         bool DeleteFile(const std::string& strName) override {
-            CheckName(strName, m_strPath);
-            return m_pInner->DeleteFile(strName);
+            return m_pInner->DeleteFile(Checked(strName));
         }
         bool RemoveFolder(const std::string& strName) override {
-            CheckName(strName, m_strPath);
-            return m_pInner->RemoveFolder(strName);
+            return m_pInner->RemoveFolder(Checked(strName));
         }
         bool Sync() override { return m_pInner->Sync(); }
         bool VolumeSyncCovers() override { return m_pInner->VolumeSyncCovers(); }
+
+        // strName, when it names an entry of this folder; else a finding.
+        const std::string& Checked(const std::string& strName) const {
+            if (strName.empty() || strName == "." || strName == ".." ||
+                strName.find('/') != std::string::npos)
+                Finding("bad name \"" + strName + "\" in " + m_strPath);
+            return strName;
+        }
 
         FolderPtr m_pInner;
         CSandboxEnv& m_env;
