@@ -62,29 +62,23 @@ Expected Expect(const std::uint8_t* pData, std::size_t nSize, const CVaultCipher
     return e;
 }
 
-// The header readers and the walks that read headers: the header reads the
-// same every way, its text fields stay terminated.
+// The header readers and the walks that read headers, for what the
+// sanitizers find; the header reads the same every way.
 void CheckHeaderReaders(const std::uint8_t* pData, const Expected& e) {
     CSandboxEnv& env = World().env;
     Require(ReadPlainSize(FUZZ_STORED, &env) == e.nPlainSize, "ReadPlainSize");
     Require(GetStoredTotalSize(FUZZ_VAULT, &env) == e.nPlainSize, "GetStoredTotalSize");
     ReadHeaderChecksum(FUZZ_STORED, &env);
     StoredFileHeader header, decoded;
-    Require(ReadStoredHeader(FUZZ_STORED, &header, &env) == e.bHeader, "ReadStoredHeader");
-    Require(!e.bHeader || (DecodeHeader(pData, &decoded) &&
-                           std::memcmp(&header, &decoded, sizeof header) == 0 &&
-                           decoded.szSourcePath[SFF_TEXT_MAX_BYTES] == 0 &&
-                           decoded.szSummary[SFF_TEXT_MAX_BYTES] == 0),
-            "DecodeHeader");
-    Require(FindFirstStoredFile("/", &env) == FUZZ_STORED, "FindFirstStoredFile");
-    Require(ReadStoredFileInfo(FUZZ_STORED, &env).bStored == e.bHeader, "ReadStoredFileInfo");
+    Require(ReadStoredHeader(FUZZ_STORED, &header, &env) == e.bHeader &&
+                (!e.bHeader || (DecodeHeader(pData, &decoded) &&
+                                std::memcmp(&header, &decoded, sizeof header) == 0)),
+            "ReadStoredHeader and DecodeHeader");
+    FindFirstStoredFile("/", &env);
+    ReadStoredFileInfo(FUZZ_STORED, &env);
     for (const bool bReadBody : {false, true}) {
         ScanStoredFiles(
-            FUZZ_VAULT, bReadBody,
-            [&](const StoredFileScan& scan) {
-                Require(HasUsableHeader(scan) == e.bHeader, "ScanStoredFiles");
-                FindStoredDamage(scan);
-            },
+            FUZZ_VAULT, bReadBody, [&](const StoredFileScan& scan) { FindStoredDamage(scan); },
             &env);
     }
 }
@@ -92,14 +86,9 @@ void CheckHeaderReaders(const std::uint8_t* pData, const Expected& e) {
 // An absolute path without empty, "." or ".." components: the only form of
 // recorded path that a restore may write to.
 bool IsPlainAbsolute(const std::string& strPath) {
-    if (strPath.size() < 2 || strPath[0] != '/') return false;
-    for (std::size_t nStart = 1;;) {
-        const std::size_t nEnd = strPath.find('/', nStart);
-        const std::string strPart = strPath.substr(nStart, nEnd - nStart);
-        if (strPart.empty() || strPart == "." || strPart == "..") return false;
-        if (nEnd == std::string::npos) return true;
-        nStart = nEnd + 1;
-    }
+    const std::string strEnded = strPath + "/";
+    return strPath.size() >= 2 && strPath[0] == '/' && strEnded.find("//") == std::string::npos &&
+           strEnded.find("/./") == std::string::npos && strEnded.find("/../") == std::string::npos;
 }
 
 void CheckRestoreToRecorded(const std::uint8_t* pData, const Expected& e) {
