@@ -198,8 +198,11 @@ struct FileKind {
     std::int64_t nSize;
     unsigned char nMasterFill;  // > 0: a protected vault's key
 };
+void PrintTo(const FileKind& kind, std::ostream* pOut) {
+    *pOut << kind.pszName;
+}
 const FileKind FILE_KINDS[] = {
-    {"", 1000, 0}, {"Large", 5 << 20, 0}, {"LargeProtected", 6 << 20, 7}};
+    {"Small", 1000, 0}, {"Large", 5 << 20, 0}, {"LargeProtected", 6 << 20, 7}};
 
 class FileFaultTest
     : public FileStoreFixture,

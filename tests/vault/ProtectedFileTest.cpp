@@ -67,12 +67,6 @@ Bytes Seal(const ProtectedFileKeys& keys, const Bytes& vPlain) {
     return Seal(keys, vPlain, MetadataFor(vPlain.size()));
 }
 
-std::size_t HeadSize(const Bytes& v) {
-    ProtectedHeader header;
-    EXPECT_EQ(DecodeProtectedHeader(v.data(), v.size(), &header), R::PROTECTED_OK);
-    return ProtectedHeadSize(header.nSlotSize);
-}
-
 // Counted bytes instead of random ones, so that every run sees the same files.
 class ProtectedFileTest : public ::testing::Test {
 protected:
@@ -93,7 +87,7 @@ TEST_F(ProtectedFileTest, SlotsGrowWithThePathAndEachStoreHasItsOwnId) {
     ProtectedMetadata metadata = MetadataFor(10);
     metadata.strSourcePath = "/" + std::string(600, 'p');
     const Bytes v = Seal(m_keys, Bytes(10, 'a'), metadata);
-    EXPECT_EQ(HeadSize(v), PFF_HEADER_SIZE + 2 * 1536u);
+    EXPECT_EQ(HeadSizeOf(v), PFF_HEADER_SIZE + 2 * 1536u);
     EXPECT_EQ(OpenProtected(m_keys, v).metadata.strSourcePath, metadata.strSourcePath);
     const Bytes w = Seal(m_keys, Bytes(10, 'a'), metadata);
     EXPECT_FALSE(std::equal(v.begin() + PFF_OFFSET_FILE_ID,
@@ -137,7 +131,7 @@ TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefused) {
 // never anything from the damaged one. Both damaged: refused.
 TEST_F(ProtectedFileTest, AFlippedSlotByteLosesThatSlotOnly) {
     const Bytes v = Seal(m_keys, Bytes(100, 'a'));
-    const std::size_t nSlot = (HeadSize(v) - PFF_HEADER_SIZE) / 2;
+    const std::size_t nSlot = (HeadSizeOf(v) - PFF_HEADER_SIZE) / 2;
     for (std::size_t nAt : {0ul, PFF_NONCE_SIZE, PFF_NONCE_SIZE + 40, nSlot / 2, nSlot - 1}) {
         for (std::size_t i = 0; i < 2; ++i) {
             Bytes w = v;
@@ -159,7 +153,7 @@ TEST_F(ProtectedFileTest, AFlippedSlotByteLosesThatSlotOnly) {
 
 TEST_F(ProtectedFileTest, AFlippedBodyByteIsRefusedAtItsChunk) {
     const Bytes v = Seal(m_keys, RandomBytes(2 * CHUNK + 9000, 2));
-    const std::size_t nHead = HeadSize(v);
+    const std::size_t nHead = HeadSizeOf(v);
     for (std::size_t nChunk = 0; nChunk < 3; ++nChunk) {
         const std::size_t nStart = nHead + nChunk * STORED_CHUNK;
         const std::size_t nEnd = std::min(v.size(), nStart + STORED_CHUNK);
@@ -179,7 +173,7 @@ TEST_F(ProtectedFileTest, TruncationIsRefused) {
     Bytes vPlain = RandomBytes(2 * CHUNK + 9000, 3);
     vPlain[CHUNK - 1] = vPlain[2 * CHUNK - 1] = 0x80;
     const Bytes v = Seal(m_keys, vPlain);
-    const std::size_t nHead = HeadSize(v);
+    const std::size_t nHead = HeadSizeOf(v);
     struct Cut {
         std::size_t nLength;
         R result;
@@ -202,16 +196,12 @@ TEST_F(ProtectedFileTest, TruncationIsRefused) {
 
 TEST_F(ProtectedFileTest, ChunksDroppedDuplicatedReorderedOrAppendedAreRefused) {
     const Bytes v = Seal(m_keys, RandomBytes(3 * CHUNK + 9000, 4));
-    const std::size_t nHead = HeadSize(v);
-    const auto fnChunk = [&](std::size_t i) {
-        const auto itStart = v.begin() + nHead + i * STORED_CHUNK;
-        return Bytes(itStart, std::min(v.end(), itStart + STORED_CHUNK));
-    };
+    const std::size_t nHead = HeadSizeOf(v);
     const auto fnBuild = [&](std::vector<std::size_t> order) {
         Bytes w(v.begin(), v.begin() + nHead);
         for (std::size_t i : order) {
-            const Bytes vChunk = fnChunk(i);
-            w.insert(w.end(), vChunk.begin(), vChunk.end());
+            const auto itStart = v.begin() + nHead + i * STORED_CHUNK;
+            w.insert(w.end(), itStart, std::min(v.end(), itStart + STORED_CHUNK));
         }
         return w;
     };
@@ -236,7 +226,7 @@ TEST_F(ProtectedFileTest, ChunksDroppedDuplicatedReorderedOrAppendedAreRefused) 
 TEST_F(ProtectedFileTest, PiecesOfAnotherFileOrVaultAreRefused) {
     const Bytes vPlain = RandomBytes(CHUNK + 500, 5);
     const Bytes a = Seal(m_keys, vPlain), b = Seal(m_keys, vPlain);
-    const std::size_t nHead = HeadSize(a);
+    const std::size_t nHead = HeadSizeOf(a);
     ASSERT_EQ(a.size(), b.size());
     const auto fnMix = [&](std::size_t nFrom, std::size_t nTo) {
         Bytes w = a;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ProtectedFile.h"
+#include "ProtectedFileFormat.h"
 
 namespace quovex::test {
 
@@ -19,6 +20,14 @@ struct Opened {
     std::uint64_t nFailedChunk = 0;
     std::vector<unsigned char> plain;  // every byte handed out, chunk by chunk
 };
+
+// The bytes before the first chunk of the stored file v (0: no header).
+inline std::size_t HeadSizeOf(const std::vector<unsigned char>& v) {
+    ProtectedHeader header;
+    return DecodeProtectedHeader(v.data(), v.size(), &header) == ProtectedResult::PROTECTED_OK
+               ? ProtectedHeadSize(header.nSlotSize)
+               : 0;
+}
 
 inline Opened OpenProtected(const ProtectedFileKeys& keys, const std::vector<unsigned char>& v) {
     using R = ProtectedResult;

@@ -9,6 +9,7 @@
 
 #include "FileStoreFixture.h"
 #include "ProtectedFileFormat.h"
+#include "ProtectedOpen.h"
 #include "StoredFileFormat.h"
 #include "VaultTransfer.h"
 
@@ -22,13 +23,6 @@ class ProtectedStoreTest : public FileStoreFixture {
 protected:
     ProtectedStoreTest() : FileStoreFixture(7) {}
 };
-
-// The bytes before the first chunk of the stored file v.
-std::size_t HeadOf(const Bytes& v) {
-    ProtectedHeader header;
-    EXPECT_EQ(DecodeProtectedHeader(v.data(), v.size(), &header), ProtectedResult::PROTECTED_OK);
-    return ProtectedHeadSize(header.nSlotSize);
-}
 
 }  // namespace
 
@@ -76,7 +70,7 @@ TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
     ASSERT_EQ(Store("src/in/x", "box/x.$"), 1);
     const Bytes vStored = Read("box/x.$");
     m_feedback.m_bAnswerYes = true;  // the existing target may go, once the new one is sound
-    const std::size_t nBody = HeadOf(vStored) + 3 * PFF_CHUNK_STORED_SIZE - 20;  // in chunk 2
+    const std::size_t nBody = HeadSizeOf(vStored) + 3 * PFF_CHUNK_STORED_SIZE - 20;  // in chunk 2
     Bytes vLong = vStored;
     vLong.push_back(0);
     for (const std::size_t nAt : {nBody, vStored.size() - 1, vStored.size()}) {
@@ -129,7 +123,7 @@ TEST_F(ProtectedStoreTest, LargeFilesTakeTwoThreads) {
     Bytes vStored = MakeStored(vPlain);
     ASSERT_EQ(Restore("box/x.$", "out/x.$"), 1);
     EXPECT_EQ(Read("out/x"), vPlain);
-    const std::size_t nHead = HeadOf(vStored);
+    const std::size_t nHead = HeadSizeOf(vStored);
     // Chunk 13, the second half of a piece; then two of one piece, whichever
     // thread takes which: the first one in the file is named.
     for (const std::int64_t nChunk : {13, 35}) {
