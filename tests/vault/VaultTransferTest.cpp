@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "Fakes.h"
+#include "FileStoreFixture.h"
 #include "TestFiles.h"
 #include "VaultCipher.h"
 #include "VaultFolders.h"
@@ -27,15 +27,12 @@ constexpr std::uint64_t MARGIN = 500000000;  // bytes that must stay free beyond
 
 // Each case on the local disk and on file systems that lack what the core
 // prefers (ALL_FILE_SYSTEMS).
-class VaultTransferTest : public ::testing::TestWithParam<FileSystemKind> {
+class VaultTransferTest : public FileStoreFixture,
+                          public ::testing::WithParamInterface<FileSystemKind> {
 protected:
     void SetUp() override {
         m_env.ActAs(GetParam());
         CreateBoxFolders(m_strVault);
-    }
-    void TearDown() override {
-        EXPECT_TRUE(m_feedback.WaitBalanced());
-        EXPECT_EQ(FindDotEntries(m_tmp.Path()), m_vDotFiles) << "temporaries left";
     }
 
     // Into the fixture's file box unless strBox is given.
@@ -60,16 +57,11 @@ protected:
         WriteBytes(Src("work/img/deep/c.dat"), {});
     }
 
-    CTempDir m_tmp;
     const std::string m_strVault = m_tmp / "V";
     const std::string m_strBox = BoxFolderPath(m_strVault, BOX_FILE);
-    CFaultEnv m_env;
-    CVaultKey m_key{"user1", "pass1"};
     CVaultTransfer m_transfer{m_key, &m_env};
-    CFakeFeedback m_feedback;
     DropJob m_drop;
     RestoreJob m_restore;
-    std::vector<std::string> m_vDotFiles;  // made by the test itself
 };
 
 }  // namespace
