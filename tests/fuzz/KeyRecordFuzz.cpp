@@ -1,43 +1,29 @@
 // The key record modes: a record unsealed, resealed and read for its vault
 // id; typed recovery keys and credentials against the reference record;
-// a record as one copy of a vault's two on disk.
+// a record as one copy of a vault's two on disk. Only the reference record
+// is sealed under the reference credentials and recovery key, so a master
+// key may come only from bytes that are the reference record's where its
+// seal binds them.
 #include <sodium.h>
 
 #include <algorithm>
 #include <cstring>
-#include <string_view>
 
 #include "KeyRecordFiles.h"
 #include "ProtectedFuzz.h"
-#include "ReferenceVault.h"
-#include "SandboxTree.h"
 
 namespace quovex::fuzz {
 
 namespace {
 
-constexpr char CROCKFORD[] = "0123456789ABCDEFGHJKMNPQRSTVWXYZ";
-constexpr std::size_t RECOVERY_SYMBOLS = 52;
+using enum KeyRecordResult;
+
 constexpr std::size_t RECORD_FILE_MAX_INPUT = 4096;  // a record is 229 bytes
 
 std::uint64_t Le(const unsigned char* p, int nBytes) {
     std::uint64_t n = 0;
     for (int i = nBytes - 1; i >= 0; --i) n = n << 8 | p[i];
     return n;
-}
-
-// KEY_OPENED for a sound record (checksum, magic, version, size), else why not.
-KeyRecordResult Soundness(const Bytes& v) {
-    if (v.size() < KR_OFFSET_VERSION + 1 + KR_CHECKSUM_SIZE) return KeyRecordResult::KEY_DAMAGED;
-    const std::size_t nBody = v.size() - KR_CHECKSUM_SIZE;
-    unsigned char sum[KR_CHECKSUM_SIZE];
-    crypto_generichash(sum, sizeof sum, v.data(), nBody, nullptr, 0);
-    if (std::memcmp(sum, v.data() + nBody, sizeof sum) != 0 ||
-        std::memcmp(v.data(), "QVXKEYRC", KR_MAGIC_SIZE) != 0)
-        return KeyRecordResult::KEY_DAMAGED;
-    if (v[KR_OFFSET_VERSION] != 1) return KeyRecordResult::KEY_UNSUPPORTED_VERSION;
-    if (v.size() != KR_RECORD_SIZE) return KeyRecordResult::KEY_DAMAGED;
-    return KeyRecordResult::KEY_OPENED;
 }
 
 KdfLimits LimitsOf(const Bytes& v) {
@@ -49,36 +35,10 @@ bool LimitsInRange(const KdfLimits& limits) {
            limits.nMemLimit <= (1ull << 30);
 }
 
-bool SamePrefix(const Bytes& v, const Bytes& vOther, std::size_t n) {
-    return v.size() >= n && vOther.size() >= n &&
-           std::equal(v.begin(), v.begin() + n, vOther.begin());
-}
-
-// What the reference credentials (or others, bRight false) get from v.
-KeyRecordResult ExpectPassword(const Bytes& v, bool bRight) {
-    const KeyRecordResult sound = Soundness(v);
-    if (sound != KeyRecordResult::KEY_OPENED) return sound;
-    if (!LimitsInRange(LimitsOf(v))) return KeyRecordResult::KEY_LIMITS_OUT_OF_RANGE;
-    // The seal binds every byte before it and the user name.
-    return bRight && SamePrefix(v, World().reference.vRecord, KR_OFFSET_CHECKSUM)
-               ? KeyRecordResult::KEY_OPENED
-               : KeyRecordResult::KEY_WRONG_CREDENTIALS;
-}
-
-// What the reference recovery key (or another one, bRight false) gets from v.
-KeyRecordResult ExpectRecovery(const Bytes& v, bool bRight) {
-    const KeyRecordResult sound = Soundness(v);
-    if (sound != KeyRecordResult::KEY_OPENED) return sound;
-    return bRight && SamePrefix(v, World().reference.vRecord, KR_OFFSET_OPSLIMIT)
-               ? KeyRecordResult::KEY_OPENED
-               : KeyRecordResult::KEY_WRONG_RECOVERY_KEY;
-}
-
-// Whether unsealing v with a password would run a derivation slower than
-// the fastest one. Only a forged checksum could make that so, and the
-// forger here lowers the limits first; were it ever true, v is passed over.
+// Whether unsealing v with a password could run a derivation slower than
+// the fastest one; such an input is passed over.
 bool HashesSlowly(const Bytes& v) {
-    return Soundness(v) == KeyRecordResult::KEY_OPENED && LimitsInRange(LimitsOf(v)) &&
+    return v.size() == KR_RECORD_SIZE && LimitsInRange(LimitsOf(v)) &&
            !(LimitsOf(v) == KDF_FASTEST_LIMITS);
 }
 
@@ -96,91 +56,69 @@ Bytes Forged(Bytes v) {
     return v;
 }
 
-// The master key is handed out exactly when the result says opened, and
-// it is the reference one.
-void RequireKey(KeyRecordResult result, const CSecretBytes& key, const char* pszWhat) {
-    Require(key.IsEmpty() == (result != KeyRecordResult::KEY_OPENED),
-            std::string(pszWhat) + ": a key without opening, or none");
-    Require(key.IsEmpty() || key.Equals(World().reference.masterKey),
-            std::string(pszWhat) + ": another master key");
+// Whether v is the reference record in its first n bytes.
+bool IsReference(const Bytes& v, std::size_t n) {
+    const Bytes& vReference = World().reference.vRecord;
+    return v.size() >= n && std::equal(v.begin(), v.begin() + n, vReference.begin());
+}
+
+// A master key is handed out exactly when the result says opened, it is
+// the reference one, and it opened only where bMayOpen.
+void RequireKey(KeyRecordResult result, const CSecretBytes& key, bool bMayOpen,
+                const std::string& strWhat) {
+    Require(key.IsEmpty() == (result != KEY_OPENED), strWhat + ": a key without opening, or none");
+    Require(key.IsEmpty() || key.Equals(World().reference.masterKey), strWhat + ": another key");
+    Require(bMayOpen || result != KEY_OPENED, strWhat + ": opened what was never sealed");
 }
 
 void CheckUnseal(const Bytes& v) {
-    const std::string strRecovery = test::TextOf(World().reference.recoveryText);
     CSecretBytes key;
-    KeyRecordResult result =
-        UnsealWithPassword(v, test::REFERENCE_USER, test::REFERENCE_PASSWORD, &key);
-    Require(result == ExpectPassword(v, true), "UnsealWithPassword");
-    RequireKey(result, key, "UnsealWithPassword");
-    result = UnsealWithPassword(v, test::REFERENCE_USER, "口令 pass-1235", &key);
-    Require(result == ExpectPassword(v, false), "UnsealWithPassword, wrong password");
-    RequireKey(result, key, "UnsealWithPassword, wrong password");
-    result = UnsealWithRecoveryKey(v, strRecovery, &key);
-    Require(result == ExpectRecovery(v, true), "UnsealWithRecoveryKey");
-    RequireKey(result, key, "UnsealWithRecoveryKey");
+    // The password seal binds every byte before it, the recovery seal those
+    // before the limits.
+    const bool bPasswordPart = IsReference(v, KR_OFFSET_CHECKSUM);
+    RequireKey(UnsealWithPassword(v, test::REFERENCE_USER, test::REFERENCE_PASSWORD, &key), key,
+               bPasswordPart, "UnsealWithPassword");
+    RequireKey(UnsealWithPassword(v, test::REFERENCE_USER, "口令 pass-1235", &key), key, false,
+               "UnsealWithPassword, wrong password");
+    RequireKey(UnsealWithRecoveryKey(v, test::TextOf(World().reference.recoveryText), &key), key,
+               IsReference(v, KR_OFFSET_OPSLIMIT), "UnsealWithRecoveryKey");
 }
 
-// A new password over v keeps what the recovery seal binds.
+// A new password over v keeps what the recovery seal binds, and opens.
 void CheckReseal(const Bytes& v) {
     KeyRecordBytes vNew{1};
     const KeyRecordResult result = ResealKeyRecord(v, World().reference.masterKey, "新 user",
                                                    "new pw", KDF_FASTEST_LIMITS, &vNew);
-    Require(result == Soundness(v), "ResealKeyRecord");
-    Require(vNew.empty() == (result != KeyRecordResult::KEY_OPENED), "ResealKeyRecord's record");
-    if (result != KeyRecordResult::KEY_OPENED) return;
-    Require(
-        Soundness(vNew) == KeyRecordResult::KEY_OPENED && SamePrefix(vNew, v, KR_OFFSET_OPSLIMIT),
-        "ResealKeyRecord changed the recovery part");
+    Require(vNew.empty() == (result != KEY_OPENED), "ResealKeyRecord's record");
+    if (result != KEY_OPENED) return;
+    Require(vNew.size() == KR_RECORD_SIZE &&
+                std::equal(vNew.begin(), vNew.begin() + KR_OFFSET_OPSLIMIT, v.begin()),
+            "ResealKeyRecord changed the recovery part");
     CSecretBytes key;
     const KeyRecordResult opened = UnsealWithPassword(vNew, "新 user", "new pw", &key);
-    Require(opened == KeyRecordResult::KEY_OPENED, "a resealed record does not open");
-    RequireKey(opened, key, "the resealed record");
-    Require(UnsealWithRecoveryKey(vNew, test::TextOf(World().reference.recoveryText), &key) ==
-                ExpectRecovery(v, true),
-            "the resealed record's recovery seal");
+    Require(opened == KEY_OPENED, "a resealed record does not open");
+    RequireKey(opened, key, true, "the resealed record");
 }
 
-// strText without spaces and dashes, in upper case, O read as 0 and I, L
-// as 1; false when a character lies outside the alphabet.
-bool Symbols(std::string_view strText, std::string* pSymbols) {
-    for (char c : strText) {
-        if (c == ' ' || c == '-') continue;
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        c = c == 'O' ? '0' : (c == 'I' || c == 'L') ? '1' : c;
-        if (c == 0 || !std::strchr(CROCKFORD, c)) return false;
-        *pSymbols += c;
-    }
-    return true;
-}
-
+// A typed recovery key that parses formats back to the same key, and opens
+// the reference record exactly when it is the reference recovery key.
 void CheckRecoveryText(const std::string& strText) {
-    std::string strSymbols;
-    // 52 symbols carry 260 bits: the last symbol's low 4 bits are unused, zero.
-    const bool bValid = Symbols(strText, &strSymbols) && strSymbols.size() == RECOVERY_SYMBOLS &&
-                        (std::strchr(CROCKFORD, strSymbols.back()) - CROCKFORD) % 16 == 0;
-    CSecretBytes key;
+    CSecretBytes key, again, referenceKey;
     const bool bParsed = ParseRecoveryKey(strText, &key);
-    Require(bParsed == bValid, "ParseRecoveryKey accepts what it should not, or refuses");
     Require(key.IsEmpty() != bParsed, "ParseRecoveryKey's key");
-    bool bReference = false;
-    if (bParsed) {
-        std::string strFormatted = test::TextOf(FormatRecoveryKey(key));
-        strFormatted.erase(std::remove(strFormatted.begin(), strFormatted.end(), '-'),
-                           strFormatted.end());
-        Require(strFormatted == strSymbols, "ParseRecoveryKey and FormatRecoveryKey disagree");
-        CSecretBytes referenceKey;
-        ParseRecoveryKey(test::TextOf(World().reference.recoveryText), &referenceKey);
-        bReference = key.Equals(referenceKey);
-    }
+    Require(!bParsed || (ParseRecoveryKey(test::TextOf(FormatRecoveryKey(key)), &again) &&
+                         again.Equals(key)),
+            "ParseRecoveryKey and FormatRecoveryKey disagree");
+    ParseRecoveryKey(test::TextOf(World().reference.recoveryText), &referenceKey);
+    const bool bReference = bParsed && key.Equals(referenceKey);
     CSecretBytes master;
     const KeyRecordResult result =
         UnsealWithRecoveryKey(World().reference.vRecord, strText, &master);
-    Require(result == (bReference ? KeyRecordResult::KEY_OPENED
-                                  : KeyRecordResult::KEY_WRONG_RECOVERY_KEY),
-            "UnsealWithRecoveryKey of a typed key");
-    RequireKey(result, master, "UnsealWithRecoveryKey of a typed key");
+    Require((result == KEY_OPENED) == bReference, "UnsealWithRecoveryKey of a typed key");
+    RequireKey(result, master, bReference, "UnsealWithRecoveryKey of a typed key");
 }
 
+// Typed credentials: user name, NUL, password.
 void CheckCredentials(const std::string& strText) {
     const std::size_t nSplit = strText.find('\0');
     const std::string strUser = strText.substr(0, nSplit);
@@ -189,14 +127,8 @@ void CheckCredentials(const std::string& strText) {
     const KeyRecordResult result =
         UnsealWithPassword(World().reference.vRecord, strUser, strPassword, &master);
     const bool bRight = strUser == test::REFERENCE_USER && strPassword == test::REFERENCE_PASSWORD;
-    Require(
-        result == (bRight ? KeyRecordResult::KEY_OPENED : KeyRecordResult::KEY_WRONG_CREDENTIALS),
-        "UnsealWithPassword of typed credentials");
-    RequireKey(result, master, "UnsealWithPassword of typed credentials");
-}
-
-std::string AsString(const Bytes& v) {
-    return std::string(v.begin(), v.end());
+    Require((result == KEY_OPENED) == bRight, "UnsealWithPassword of typed credentials");
+    RequireKey(result, master, bRight, "UnsealWithPassword of typed credentials");
 }
 
 }  // namespace
@@ -207,9 +139,7 @@ void CheckKeyRecord(Bytes v, unsigned nFlags) {
     CheckUnseal(v);
     CheckReseal(v);
     unsigned char id[KR_VAULT_ID_SIZE];
-    const bool bSound = Soundness(v) == KeyRecordResult::KEY_OPENED;
-    Require(ReadVaultId(v, id) == bSound, "ReadVaultId");
-    Require(!bSound || std::memcmp(id, v.data() + KR_OFFSET_VAULT_ID, sizeof id) == 0,
+    Require(!ReadVaultId(v, id) || std::memcmp(id, v.data() + KR_OFFSET_VAULT_ID, sizeof id) == 0,
             "ReadVaultId's id");
 }
 
@@ -218,57 +148,48 @@ void CheckTypedText(const std::string& strText) {
     CheckCredentials(strText);
 }
 
-// Opening a vault whose copies are the input and the reference: the copy
-// that opens first (main before second) is what both copies become; when
-// none opens, the answer is the input's and nothing is written.
+// Opening a vault whose copies are the input and the reference, or the
+// input alone: a record opens only where it is the reference's, and then
+// both copies become the record that opened; when none opens, nothing is
+// written.
 void CheckKeyRecordFiles(Bytes v, unsigned nFlags) {
     if (v.size() > RECORD_FILE_MAX_INPUT) return;
     if (nFlags & FUZZ_FORGE) v = Forged(std::move(v));
     if (HashesSlowly(v)) return;
-    const FuzzWorld& world = World();
+    FuzzWorld& world = World();
     const bool bRecovery = (nFlags & FUZZ_BY_RECOVERY) != 0;
     const unsigned nLayout = nFlags >> FUZZ_LAYOUT_SHIFT & 3;
     const std::string strMain = std::string(FUZZ_VAULT) + "/" + KEY_RECORD_NAME;
     const std::string strSecond = std::string(FUZZ_VAULT) + "/" + KEY_RECORD_COPY_NAME;
-    const std::string strInput = AsString(v), strReference = AsString(world.reference.vRecord);
-
-    Clear(world.strRoot);
-    std::filesystem::create_directory(world.pEnv->RealPath(FUZZ_VAULT));
     const bool bInputMain = nLayout != FUZZ_LAYOUT_SECOND && nLayout != FUZZ_LAYOUT_SECOND_ALONE;
     const bool bAlone = nLayout == FUZZ_LAYOUT_MAIN_ALONE || nLayout == FUZZ_LAYOUT_SECOND_ALONE;
-    WriteSandboxFile(*world.pEnv, bInputMain ? strMain : strSecond, strInput);
-    if (!bAlone) WriteSandboxFile(*world.pEnv, bInputMain ? strSecond : strMain, strReference);
-    const Tree before = Snapshot(world.strRoot);
+    ClearSandbox();
+    WriteSandboxFile(bInputMain ? strMain : strSecond, std::string(v.begin(), v.end()));
+    const Bytes& vReference = world.reference.vRecord;
+    if (!bAlone)
+        WriteSandboxFile(bInputMain ? strSecond : strMain,
+                         std::string(vReference.begin(), vReference.end()));
+    const Tree before = Snapshot();
 
     KeyRecordOpening opening;
     const KeyRecordResult result =
         bRecovery
             ? OpenKeyRecordWithRecoveryKey(FUZZ_VAULT, test::TextOf(world.reference.recoveryText),
-                                           &opening, world.pEnv)
+                                           &opening, &world.env)
             : OpenKeyRecordWithPassword(FUZZ_VAULT, test::REFERENCE_USER, test::REFERENCE_PASSWORD,
-                                        &opening, world.pEnv);
-    const Tree after = Snapshot(world.strRoot);
-    const KeyRecordResult inputAlone =
-        bRecovery ? ExpectRecovery(v, true) : ExpectPassword(v, true);
-    RequireKey(result, opening.masterKey, "OpenKeyRecord");
-    if (bAlone && inputAlone != KeyRecordResult::KEY_OPENED) {
-        Require(result == inputAlone, "OpenKeyRecord of one copy");
-        Require(after == before, "OpenKeyRecord wrote although nothing opened");
-        return;
-    }
-    // The reference opens with either credential, and the input first when
-    // it lies in the main copy and opens.
-    const std::string& strWinner =
-        (bInputMain && inputAlone == KeyRecordResult::KEY_OPENED) || bAlone ? strInput
-                                                                            : strReference;
-    Require(result == KeyRecordResult::KEY_OPENED, "OpenKeyRecord with a sound copy");
-    const Tree agreed{
-        {std::string(FUZZ_VAULT) + "/", ""}, {strMain, strWinner}, {strSecond, strWinner}};
-    Require(after == agreed, "OpenKeyRecord left the copies disagreeing, or wrote elsewhere");
-    Require(opening.bRepaired == (before != agreed) && !opening.bRepairFailed,
-            "OpenKeyRecord's repair flags");
-    Require(opening.vRecord == (strWinner == strInput ? v : world.reference.vRecord),
+                                        &opening, &world.env);
+    const Tree after = Snapshot();
+    const bool bOpened = result == KEY_OPENED;
+    RequireKey(result, opening.masterKey, !bAlone || IsReference(v, KR_OFFSET_OPSLIMIT),
+               "OpenKeyRecord");
+    Require(bOpened || after == before, "OpenKeyRecord wrote although nothing opened");
+    Require(!bOpened || opening.vRecord == v || opening.vRecord == vReference,
             "OpenKeyRecord's record");
+    Tree agreed = before;
+    agreed[strMain] = agreed[strSecond] =
+        std::string(opening.vRecord.begin(), opening.vRecord.end());
+    Require(!bOpened || (after == agreed && opening.bRepaired == (before != agreed)),
+            "OpenKeyRecord left the copies disagreeing, or wrote elsewhere");
 }
 
 }  // namespace quovex::fuzz

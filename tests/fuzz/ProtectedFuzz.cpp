@@ -3,33 +3,11 @@
 // first byte.
 #include "ProtectedFuzz.h"
 
-#include "ReferenceVault.h"
-
 using namespace quovex;
 using namespace quovex::fuzz;
 
-namespace {
-
-FuzzWorld g_world;
-
-}  // namespace
-
-const FuzzWorld& quovex::fuzz::World() {
-    return g_world;
-}
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    FuzzWorld& world = g_world;
-    world.strRoot = MakeSandboxRoot();
-    world.pEnv = new CSandboxEnv(world.strRoot);
-    if (!test::MakeReferenceRecord(&world.reference) ||
-        !DeriveFileKeys(world.reference.masterKey, &world.keys))
-        Finding("the reference vault cannot be made");
-    world.pProtectedKey = new CVaultKey(test::REFERENCE_USER, test::REFERENCE_PASSWORD);
-    world.pProtectedKey->SetMasterKey(world.reference.masterKey.Clone());
-    world.pProtectedFiles = new CFileStore(*world.pProtectedKey, world.pEnv);
-    world.pScrambledKey = new CVaultKey(test::REFERENCE_USER, test::REFERENCE_PASSWORD);
-    world.pScrambledFiles = new CFileStore(*world.pScrambledKey, world.pEnv);
+    g_pWorld = new FuzzWorld(test::REFERENCE_USER, test::REFERENCE_PASSWORD);
     // Nonces of summary edits counted too, so that every run of an input is the same.
     static const test::CCountedRandom* s_pCounted = new test::CCountedRandom;
     (void)s_pCounted;
@@ -38,10 +16,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
     if (nSize == 0) return 0;
-    const unsigned nMode = pData[0] & ((1u << FUZZ_MODE_BITS) - 1);
     const unsigned nFlags = pData[0] >> FUZZ_MODE_BITS;
     Bytes v(pData + 1, pData + nSize);
-    switch (nMode) {
+    switch (pData[0] & ((1u << FUZZ_MODE_BITS) - 1)) {
         case FUZZ_MODE_RECORD:
             CheckKeyRecord(std::move(v), nFlags);
             break;
@@ -55,6 +32,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
             CheckKeyRecordFiles(std::move(v), nFlags);
             break;
     }
-    Clear(g_world.strRoot);
     return 0;
 }

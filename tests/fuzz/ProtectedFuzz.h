@@ -1,27 +1,20 @@
 // The libFuzzer target over what reads a protected vault's bytes: key
 // records (alone and as the two copies on disk), typed recovery keys and
-// credentials, and protected stored files (sealed chunk by chunk, and
-// restored through the file store into a sandbox, SandboxEnv.h).
+// credentials, and protected stored files (opened chunk by chunk, and
+// restored through the file store into the sandbox, FuzzHarness.h).
 //
 // The first byte of an input says what the rest is (FUZZ_MODE_...); its
-// upper bits steer the run (the flags of each mode). Every answer is
-// checked against what the bytes say, worked out here without the core's
-// readers: the only record and stored files that may open are the
-// reference vault's (ReferenceVault.h), since nothing else is sealed under
-// its keys, and a record's checksum, magic, version and limits decide the
-// rest. Derivations run with the fastest limits only, so that no input can
-// make a run slow.
+// upper bits steer the run (the flags of each mode). Nothing but the
+// reference vault's record and stored files is sealed under its keys, so
+// what must hold for any input is that nothing else opens: no master key
+// and no plain byte comes from bytes that do not authenticate. Derivations
+// run with the fastest limits only, so that no input can make a run slow.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "FileStore.h"
-#include "KeyRecord.h"
-#include "ProtectedFile.h"
-#include "SandboxTree.h"
-#include "VaultKey.h"
+#include "FuzzHarness.h"
 
 namespace quovex::fuzz {
 
@@ -45,19 +38,6 @@ constexpr unsigned FUZZ_LAYOUT_MAIN = 0;          // input main copy, reference 
 constexpr unsigned FUZZ_LAYOUT_SECOND = 1;        // reference main copy, input second
 constexpr unsigned FUZZ_LAYOUT_MAIN_ALONE = 2;    // input main copy, no second
 constexpr unsigned FUZZ_LAYOUT_SECOND_ALONE = 3;  // no main copy, input second
-
-// The reference vault, made once, and the sandbox every run works in.
-struct FuzzWorld {
-    std::string strRoot;
-    CSandboxEnv* pEnv = nullptr;
-    NewKeyRecord reference;  // record, master key 00 .. 1F, recovery text
-    ProtectedFileKeys keys;  // of the master key
-    CVaultKey* pProtectedKey = nullptr;
-    CFileStore* pProtectedFiles = nullptr;
-    CVaultKey* pScrambledKey = nullptr;
-    CFileStore* pScrambledFiles = nullptr;
-};
-const FuzzWorld& World();
 
 void CheckKeyRecord(Bytes v, unsigned nFlags);
 void CheckTypedText(const std::string& strText);

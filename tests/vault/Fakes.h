@@ -155,7 +155,7 @@ public:
         return pFile ? std::make_unique<CFaultyUpdater>(std::move(pFile), *this) : nullptr;
     }
     bool CreateFolder(const std::string& strPath, unsigned nMode) override {
-        return !Stops() && Real()->CreateFolder(strPath, nMode);
+        return !ChangeFails() && Real()->CreateFolder(strPath, nMode);
     }
     bool GetStamp(const std::string& strPath, FileStamp* pStamp) override {
         return Real()->GetStamp(strPath, pStamp);
@@ -198,14 +198,16 @@ private:
         errno = nErrno;
         return failed;
     }
-    // Counts a change; true (errno EIO) when the run has been stopped before it.
-    bool Stops() {
+    // The one fault point of every change to the disk: counts it, and true
+    // (errno set) when it fails, as the run was stopped before it (EIO) or
+    // bInjected says (nErrno).
+    bool ChangeFails(bool bInjected = false, int nErrno = EIO) {
         ++m_nChanges;
-        if (m_nStopAfterChanges < 0 || m_nChanges <= m_nStopAfterChanges) return false;
-        return Refuse(EIO, true);
+        if (m_nStopAfterChanges >= 0 && m_nChanges > m_nStopAfterChanges) return Refuse(EIO, true);
+        return bInjected && Refuse(nErrno, true);
     }
     bool NoteDeletion() {
-        if (Stops()) return false;
+        if (ChangeFails()) return false;
         if (m_nUnsyncedFiles > 0 || !m_setUnsyncedFolders.empty()) ++m_nUnflushedDeletes;
         return true;
     }
@@ -247,9 +249,9 @@ private:
         }
         std::unique_ptr<CWritableFile> CreateFileFor(const std::string& strName,
                                                      unsigned nMode) override {
-            if (m_env.Stops()) return nullptr;
-            auto pFile = m_env.m_bFailCreate ? Refuse(EACCES, nullptr)
-                                             : m_pInner->CreateFileFor(strName, nMode);
+            auto pFile = m_env.ChangeFails(m_env.m_bFailCreate, EACCES)
+                             ? nullptr
+                             : m_pInner->CreateFileFor(strName, nMode);
             return pFile ? std::make_unique<CFaultyWriter>(std::move(pFile), m_env, m_strPath,
                                                            strName)
                          : nullptr;
@@ -261,8 +263,7 @@ private:
             return m_env.NoteDeletion() && m_pInner->RemoveFolder(strName);
         }
         bool Sync() override {
-            if (m_env.m_bFailSync || m_env.Stops()) return Refuse(EIO, false);
-            if (!m_pInner->Sync()) return false;
+            if (m_env.ChangeFails(m_env.m_bFailSync) || !m_pInner->Sync()) return false;
             m_env.m_setUnsyncedFolders.erase(m_strPath);
             return true;
         }
@@ -340,17 +341,14 @@ private:
         bool Append(const void* pData, std::size_t nCount) override {
             if (m_nWritten == 0 && m_env.m_fnDuringCopy) m_env.m_fnDuringCopy(m_strTarget);
             m_bSynced = false;
-            if (m_env.Stops()) return false;
             m_nWritten += nCount;
             const std::int64_t nLimit = m_env.m_nFailWriteAfter;
-            if (nLimit >= 0 && m_nWritten > nLimit) return Refuse(ENOSPC, false);
-            return m_pInner->Append(pData, nCount);
+            return !m_env.ChangeFails(nLimit >= 0 && m_nWritten > nLimit, ENOSPC) &&
+                   m_pInner->Append(pData, nCount);
         }
         bool Sync() override {
             ++m_env.m_nFileSyncs;
-            if (m_env.Stops()) return false;
-            m_bSynced = !m_env.m_bFailSync && m_pInner->Sync();
-            if (m_env.m_bFailSync) errno = EIO;
+            m_bSynced = !m_env.ChangeFails(m_env.m_bFailSync) && m_pInner->Sync();
             return m_bSynced;
         }
         bool TakeAccessOf(const FileStamp& replaced) override {
@@ -362,8 +360,7 @@ private:
             return m_env.Wrap(m_pInner->ReadBack(), m_env.m_nFlipReadBackAt);
         }
         CommitResult Commit(bool bReplace) override {
-            if (m_env.m_bFailCommit || m_env.Stops())
-                return Refuse(EIO, CommitResult::COMMIT_FAILED);
+            if (m_env.ChangeFails(m_env.m_bFailCommit)) return CommitResult::COMMIT_FAILED;
             const CommitResult result = m_pInner->Commit(bReplace);
             if (result == CommitResult::COMMIT_DONE) {
                 m_env.m_nUnsyncedFiles += m_bSynced ? 0 : 1;

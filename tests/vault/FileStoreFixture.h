@@ -22,7 +22,7 @@ protected:
 
     void TearDown() override {
         EXPECT_TRUE(m_feedback.WaitBalanced());
-        EXPECT_EQ(FindDotEntries(m_tmp.Path()), std::vector<std::string>{}) << "temporaries left";
+        EXPECT_EQ(FindDotEntries(m_tmp.Path()), m_vDotFiles) << "temporaries left";
     }
     int Store(const std::string& strSource, const std::string& strStored,
               std::uint64_t nTotal = 1000) {
@@ -65,8 +65,9 @@ protected:
     CFileStore m_files{Keyed(m_key, m_nMasterFill), &m_env};
     CFakeFeedback m_feedback;
     std::uint64_t m_nDone = 0;
-    StoreResult m_stored;   // of the last Store
-    FileResult m_restored;  // of the last Restore
+    std::vector<std::string> m_vDotFiles;  // made by the test itself
+    StoreResult m_stored;                  // of the last Store
+    FileResult m_restored;                 // of the last Restore
 };
 
 }  // namespace quovex::test

@@ -7,7 +7,6 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <string>
 
 #include "Fakes.h"
@@ -233,16 +232,15 @@ TEST(KeyRecordFilesTest, ADamagedCopyIsRewrittenFromTheSoundOneAndTwoDamagedAreN
     Bytes vDamaged = made.vRecord;
     vDamaged[KR_OFFSET_PASSWORD_SEAL] ^= 0x80;
     WriteBytes(tmp / "outside", vDamaged);
-    const auto damage = [&](const std::string& strPath) { WriteBytes(strPath, vDamaged); };
-    const auto link = [&](const std::string& strPath) {
+    // Damaged, replaced by a link, removed.
+    const auto fnBreak = [&](const std::string& strPath, int nHow) {
         fs::remove(strPath);
-        fs::create_symlink(tmp / "outside", strPath);
+        if (nHow == 0) WriteBytes(strPath, vDamaged);
+        if (nHow == 1) fs::create_symlink(tmp / "outside", strPath);
     };
-    const auto remove = [&](const std::string& strPath) { fs::remove(strPath); };
     for (const std::string& strBroken : {strMain, strCopy}) {
-        for (const auto& fnBreak :
-             {std::function(damage), std::function(link), std::function(remove)}) {
-            fnBreak(strBroken);
+        for (const int nHow : {0, 1, 2}) {
+            fnBreak(strBroken, nHow);
             EXPECT_TRUE(IsProtectedVault(strVault));
             EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", &opened),
                       KeyRecordResult::KEY_OPENED);
@@ -254,12 +252,12 @@ TEST(KeyRecordFilesTest, ADamagedCopyIsRewrittenFromTheSoundOneAndTwoDamagedAreN
     }
     EXPECT_EQ(ReadBytes(tmp / "outside"), vDamaged);
 
-    damage(strMain);
+    fnBreak(strMain, 0);
     EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "wrong", &opened),
               KeyRecordResult::KEY_WRONG_CREDENTIALS);
     EXPECT_EQ(ReadBytes(strMain), vDamaged);
-    for (const auto& fnSecond : {std::function(damage), std::function(remove)}) {
-        fnSecond(strCopy);
+    for (const int nHow : {0, 2}) {
+        fnBreak(strCopy, nHow);
         const Tree before = SnapshotTree(strVault);
         EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", &opened),
                   KeyRecordResult::KEY_DAMAGED);

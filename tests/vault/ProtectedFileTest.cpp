@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ProtectedFile.h"
+#include "ProtectedOpen.h"
 #include "ReferenceVault.h"
 #include "SecureRandom.h"
 #include "StoredFileFormat.h"
@@ -66,48 +67,6 @@ Bytes Seal(const ProtectedFileKeys& keys, const Bytes& vPlain) {
     return Seal(keys, vPlain, MetadataFor(vPlain.size()));
 }
 
-struct Opened {
-    R result = R::PROTECTED_OK;
-    std::uint64_t nFailedChunk = 0;
-    ProtectedMetadata metadata;
-    Bytes plain;
-};
-
-// Opens stored bytes as the restore loop does, reading what is there.
-Opened Open(const ProtectedFileKeys& keys, const Bytes& v) {
-    Opened opened;
-    CProtectedOpener opener(keys);
-    const auto fnStop = [&](R result) {
-        opened.result = result;
-        opened.nFailedChunk = opener.FailedChunk();
-        return opened;
-    };
-    R result = opener.ReadHeader(v.data(), std::min(v.size(), PFF_HEADER_SIZE));
-    if (result != R::PROTECTED_OK) return fnStop(result);
-    std::size_t nPos = PFF_HEADER_SIZE;
-    const std::size_t nSlots = std::min(opener.SlotsSize(), v.size() - nPos);
-    result = opener.OpenSlots(v.data() + nPos, nSlots);
-    if (result != R::PROTECTED_OK) return fnStop(result);
-    opened.metadata = opener.Metadata();
-    nPos += nSlots;
-    result = opener.BeginBody(v.size());
-    Bytes vOut(CHUNK);
-    while (result == R::PROTECTED_OK && opener.NextChunkSize() > 0) {
-        const std::size_t n = std::min(opener.NextChunkSize(), v.size() - nPos);
-        std::size_t nPlain = 0;
-        result = opener.OpenChunk(v.data() + nPos, n, vOut.data(), &nPlain);
-        opened.plain.insert(opened.plain.end(), vOut.begin(), vOut.begin() + nPlain);
-        nPos += n;
-    }
-    return fnStop(result == R::PROTECTED_OK ? opener.Finish() : result);
-}
-
-std::size_t HeadSize(const Bytes& v) {
-    ProtectedHeader header;
-    EXPECT_EQ(DecodeProtectedHeader(v.data(), v.size(), &header), R::PROTECTED_OK);
-    return ProtectedHeadSize(header.nSlotSize);
-}
-
 // Counted bytes instead of random ones, so that every run sees the same files.
 class ProtectedFileTest : public ::testing::Test {
 protected:
@@ -128,8 +87,8 @@ TEST_F(ProtectedFileTest, SlotsGrowWithThePathAndEachStoreHasItsOwnId) {
     ProtectedMetadata metadata = MetadataFor(10);
     metadata.strSourcePath = "/" + std::string(600, 'p');
     const Bytes v = Seal(m_keys, Bytes(10, 'a'), metadata);
-    EXPECT_EQ(HeadSize(v), PFF_HEADER_SIZE + 2 * 1536u);
-    EXPECT_EQ(Open(m_keys, v).metadata.strSourcePath, metadata.strSourcePath);
+    EXPECT_EQ(HeadSizeOf(v), PFF_HEADER_SIZE + 2 * 1536u);
+    EXPECT_EQ(OpenProtected(m_keys, v).metadata.strSourcePath, metadata.strSourcePath);
     const Bytes w = Seal(m_keys, Bytes(10, 'a'), metadata);
     EXPECT_FALSE(std::equal(v.begin() + PFF_OFFSET_FILE_ID,
                             v.begin() + PFF_OFFSET_FILE_ID + PFF_FILE_ID_SIZE,
@@ -148,7 +107,7 @@ TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefused) {
     for (std::size_t nBit = 0; nBit < PFF_HEADER_SIZE * 8; ++nBit) {
         Bytes w = v;
         w[nBit / 8] ^= static_cast<unsigned char>(1u << nBit % 8);
-        const Opened opened = Open(m_keys, w);
+        const Opened opened = OpenProtected(m_keys, w);
         EXPECT_NE(opened.result, R::PROTECTED_OK) << "bit " << nBit;
         EXPECT_TRUE(opened.plain.empty()) << "bit " << nBit;
     }
@@ -159,20 +118,20 @@ TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefused) {
     EXPECT_FALSE(DecodeHeader(v.data(), &header));
     Bytes w = v;
     w[0] ^= 1;
-    EXPECT_EQ(Open(m_keys, w).result, R::PROTECTED_NOT_PROTECTED);
+    EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_NOT_PROTECTED);
     w = v;
     w[PFF_OFFSET_VERSION] ^= 1;
-    EXPECT_EQ(Open(m_keys, w).result, R::PROTECTED_UNSUPPORTED);
+    EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_UNSUPPORTED);
     w = v;
     w[PFF_OFFSET_SLOT_SIZE] ^= 1;
-    EXPECT_EQ(Open(m_keys, w).result, R::PROTECTED_DAMAGED_HEADER);
+    EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_DAMAGED_HEADER);
 }
 
 // One damaged slot is what a torn write leaves: the other one serves, and
 // never anything from the damaged one. Both damaged: refused.
 TEST_F(ProtectedFileTest, AFlippedSlotByteLosesThatSlotOnly) {
     const Bytes v = Seal(m_keys, Bytes(100, 'a'));
-    const std::size_t nSlot = (HeadSize(v) - PFF_HEADER_SIZE) / 2;
+    const std::size_t nSlot = (HeadSizeOf(v) - PFF_HEADER_SIZE) / 2;
     for (std::size_t nAt : {0ul, PFF_NONCE_SIZE, PFF_NONCE_SIZE + 40, nSlot / 2, nSlot - 1}) {
         for (std::size_t i = 0; i < 2; ++i) {
             Bytes w = v;
@@ -188,20 +147,20 @@ TEST_F(ProtectedFileTest, AFlippedSlotByteLosesThatSlotOnly) {
         Bytes w = v;
         w[PFF_HEADER_SIZE + nAt] ^= 0x20;
         w[PFF_HEADER_SIZE + nSlot + nAt] ^= 0x20;
-        EXPECT_EQ(Open(m_keys, w).result, R::PROTECTED_DAMAGED_METADATA);
+        EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_DAMAGED_METADATA);
     }
 }
 
 TEST_F(ProtectedFileTest, AFlippedBodyByteIsRefusedAtItsChunk) {
     const Bytes v = Seal(m_keys, RandomBytes(2 * CHUNK + 9000, 2));
-    const std::size_t nHead = HeadSize(v);
+    const std::size_t nHead = HeadSizeOf(v);
     for (std::size_t nChunk = 0; nChunk < 3; ++nChunk) {
         const std::size_t nStart = nHead + nChunk * STORED_CHUNK;
         const std::size_t nEnd = std::min(v.size(), nStart + STORED_CHUNK);
         for (std::size_t nAt : {nStart, (nStart + nEnd) / 2, nEnd - 1}) {
             Bytes w = v;
             w[nAt] ^= 0x01;
-            const Opened opened = Open(m_keys, w);
+            const Opened opened = OpenProtected(m_keys, w);
             EXPECT_EQ(opened.result, R::PROTECTED_DAMAGED_CHUNK) << nAt;
             EXPECT_EQ(opened.nFailedChunk, nChunk) << nAt;
         }
@@ -214,7 +173,7 @@ TEST_F(ProtectedFileTest, TruncationIsRefused) {
     Bytes vPlain = RandomBytes(2 * CHUNK + 9000, 3);
     vPlain[CHUNK - 1] = vPlain[2 * CHUNK - 1] = 0x80;
     const Bytes v = Seal(m_keys, vPlain);
-    const std::size_t nHead = HeadSize(v);
+    const std::size_t nHead = HeadSizeOf(v);
     struct Cut {
         std::size_t nLength;
         R result;
@@ -229,7 +188,7 @@ TEST_F(ProtectedFileTest, TruncationIsRefused) {
              Cut{PFF_HEADER_SIZE, R::PROTECTED_DAMAGED_METADATA, 0},
              Cut{PFF_HEADER_SIZE - 1, R::PROTECTED_DAMAGED_HEADER, 0},
          }) {
-        const Opened opened = Open(m_keys, Bytes(v.begin(), v.begin() + cut.nLength));
+        const Opened opened = OpenProtected(m_keys, Bytes(v.begin(), v.begin() + cut.nLength));
         EXPECT_EQ(opened.result, cut.result) << cut.nLength;
         EXPECT_EQ(opened.nFailedChunk, cut.nChunk) << cut.nLength;
     }
@@ -237,46 +196,42 @@ TEST_F(ProtectedFileTest, TruncationIsRefused) {
 
 TEST_F(ProtectedFileTest, ChunksDroppedDuplicatedReorderedOrAppendedAreRefused) {
     const Bytes v = Seal(m_keys, RandomBytes(3 * CHUNK + 9000, 4));
-    const std::size_t nHead = HeadSize(v);
-    const auto fnChunk = [&](std::size_t i) {
-        const auto itStart = v.begin() + nHead + i * STORED_CHUNK;
-        return Bytes(itStart, std::min(v.end(), itStart + STORED_CHUNK));
-    };
+    const std::size_t nHead = HeadSizeOf(v);
     const auto fnBuild = [&](std::vector<std::size_t> order) {
         Bytes w(v.begin(), v.begin() + nHead);
         for (std::size_t i : order) {
-            const Bytes vChunk = fnChunk(i);
-            w.insert(w.end(), vChunk.begin(), vChunk.end());
+            const auto itStart = v.begin() + nHead + i * STORED_CHUNK;
+            w.insert(w.end(), itStart, std::min(v.end(), itStart + STORED_CHUNK));
         }
         return w;
     };
-    ASSERT_EQ(Open(m_keys, fnBuild({0, 1, 2, 3})).result, R::PROTECTED_OK);
+    ASSERT_EQ(OpenProtected(m_keys, fnBuild({0, 1, 2, 3})).result, R::PROTECTED_OK);
     struct Case {
         std::vector<std::size_t> order;
         std::uint64_t nChunk;
     };
     for (const Case& c : {Case{{0, 2, 3}, 1}, Case{{0, 1, 1, 2, 3}, 2}, Case{{1, 0, 2, 3}, 0},
                           Case{{0, 2, 1, 3}, 1}, Case{{0, 1, 2, 3, 3}, 3}, Case{{0, 1, 2}, 2}}) {
-        const Opened opened = Open(m_keys, fnBuild(c.order));
+        const Opened opened = OpenProtected(m_keys, fnBuild(c.order));
         EXPECT_EQ(opened.result, R::PROTECTED_DAMAGED_CHUNK);
         EXPECT_EQ(opened.nFailedChunk, c.nChunk);
     }
     for (std::size_t nExtra : {1ul, 16ul, 4096ul}) {
         Bytes w = v;
         w.insert(w.end(), nExtra, 0);
-        EXPECT_EQ(Open(m_keys, w).result, R::PROTECTED_DAMAGED_CHUNK) << nExtra;
+        EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_DAMAGED_CHUNK) << nExtra;
     }
 }
 
 TEST_F(ProtectedFileTest, PiecesOfAnotherFileOrVaultAreRefused) {
     const Bytes vPlain = RandomBytes(CHUNK + 500, 5);
     const Bytes a = Seal(m_keys, vPlain), b = Seal(m_keys, vPlain);
-    const std::size_t nHead = HeadSize(a);
+    const std::size_t nHead = HeadSizeOf(a);
     ASSERT_EQ(a.size(), b.size());
     const auto fnMix = [&](std::size_t nFrom, std::size_t nTo) {
         Bytes w = a;
         std::copy(b.begin() + nFrom, b.begin() + nTo, w.begin() + nFrom);
-        return Open(m_keys, w);
+        return OpenProtected(m_keys, w);
     };
     EXPECT_EQ(fnMix(PFF_HEADER_SIZE, nHead).result, R::PROTECTED_DAMAGED_METADATA);  // slots
     EXPECT_EQ(fnMix(nHead, a.size()).nFailedChunk, 0u);                              // whole body
@@ -288,9 +243,9 @@ TEST_F(ProtectedFileTest, PiecesOfAnotherFileOrVaultAreRefused) {
     Bytes w = a;
     std::swap_ranges(w.begin() + PFF_HEADER_SIZE, w.begin() + PFF_HEADER_SIZE + nSlot,
                      w.begin() + PFF_HEADER_SIZE + nSlot);
-    EXPECT_EQ(Open(m_keys, w).result, R::PROTECTED_DAMAGED_METADATA);
+    EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_DAMAGED_METADATA);
     // A file of a vault with another master key.
-    EXPECT_EQ(Open(KeysFrom(8), a).result, R::PROTECTED_DAMAGED_METADATA);
+    EXPECT_EQ(OpenProtected(KeysFrom(8), a).result, R::PROTECTED_DAMAGED_METADATA);
 }
 
 TEST_F(ProtectedFileTest, ChunkSizesAndTotalsOutsideTheLayoutAreRefused) {
@@ -320,7 +275,7 @@ TEST_F(ProtectedFileTest, ChunkSizesAndTotalsOutsideTheLayoutAreRefused) {
         ASSERT_EQ(forger.SealChunkAt(0, vPlain.data(), nSealed, true, vOut.data(), &nOut),
                   R::PROTECTED_OK);
         v.insert(v.end(), vOut.begin(), vOut.begin() + nOut);
-        EXPECT_EQ(Open(m_keys, v).result, R::PROTECTED_SIZE_MISMATCH) << nSealed;
+        EXPECT_EQ(OpenProtected(m_keys, v).result, R::PROTECTED_SIZE_MISMATCH) << nSealed;
     }
 }
 
@@ -353,7 +308,7 @@ TEST_F(ProtectedFileTest, SealsAndOpensTheReferenceFilesByteForByte) {
         metadata.nPlainSize = nSize;
         m_nNext = 0;  // the file id is 01 02 .. 10, the slot nonces follow
         EXPECT_EQ(Seal(keys, vPattern, metadata) == vStored, bWritten);
-        const Opened opened = Open(keys, vStored);
+        const Opened opened = OpenProtected(keys, vStored);
         ASSERT_EQ(opened.result, R::PROTECTED_OK);
         EXPECT_EQ(opened.plain, vPattern);
         EXPECT_EQ(opened.metadata.strSourcePath, metadata.strSourcePath);

@@ -9,6 +9,7 @@
 
 #include "FileStoreFixture.h"
 #include "ProtectedFileFormat.h"
+#include "ProtectedOpen.h"
 #include "StoredFileFormat.h"
 #include "VaultTransfer.h"
 
@@ -23,13 +24,6 @@ protected:
     ProtectedStoreTest() : FileStoreFixture(7) {}
 };
 
-// The bytes before the first chunk of the stored file v.
-std::size_t HeadOf(const Bytes& v) {
-    ProtectedHeader header;
-    EXPECT_EQ(DecodeProtectedHeader(v.data(), v.size(), &header), ProtectedResult::PROTECTED_OK);
-    return ProtectedHeadSize(header.nSlotSize);
-}
-
 }  // namespace
 
 // Every size at and around a chunk edge, and at the edges of a 4 KiB block
@@ -40,17 +34,9 @@ TEST_F(ProtectedStoreTest, SizesAroundChunkEdgesRoundTrip) {
     const std::size_t nHead = ProtectedHeadSize(ProtectedSlotSize((m_tmp / "src/x").size()));
     // The sizes up to this one fill the first block with a byte of padding at least.
     const std::size_t nOneBlock = PFF_PAD_BLOCK - nHead % PFF_PAD_BLOCK - PFF_TAG_SIZE;
-    const std::size_t sizes[] = {0,
-                                 1,
-                                 nOneBlock - 1,
-                                 nOneBlock,
-                                 nOneBlock + PFF_PAD_BLOCK - 1,
-                                 PFF_CHUNK_SIZE - PFF_PAD_BLOCK - 1,
-                                 PFF_CHUNK_SIZE - 1,
-                                 PFF_CHUNK_SIZE,
-                                 PFF_CHUNK_SIZE + 1,
-                                 3 * PFF_CHUNK_SIZE + 5};
-    for (const std::size_t nSize : sizes) {
+    const std::size_t C = PFF_CHUNK_SIZE, B = PFF_PAD_BLOCK, n1 = nOneBlock;
+    for (const std::size_t nSize :
+         {0ul, 1ul, n1 - 1, n1, n1 + B - 1, C - B - 1, C - 1, C, C + 1, 3 * C + 5}) {
         SCOPED_TRACE(nSize);
         fs::remove_all(m_tmp / "box");
         fs::remove_all(m_tmp / "out");
@@ -65,12 +51,8 @@ TEST_F(ProtectedStoreTest, SizesAroundChunkEdgesRoundTrip) {
                                       nSize % PFF_CHUNK_SIZE + PFF_TAG_SIZE;
         EXPECT_GT(nStored, nUnpadded);
         EXPECT_LE(nStored, nUnpadded + PFF_PAD_BLOCK);
-        if (nSize % PFF_CHUNK_SIZE < PFF_CHUNK_SIZE - PFF_PAD_BLOCK) {
-            EXPECT_EQ(nStored % PFF_PAD_BLOCK, 0u);
-        }
-        if (nSize < nOneBlock) {
-            EXPECT_EQ(nStored, PFF_PAD_BLOCK);
-        }
+        EXPECT_TRUE(nSize % C >= C - B || nStored % B == 0);
+        EXPECT_TRUE(nSize >= n1 || nStored == B);
         ASSERT_EQ(Restore("box/x.$", "out/x.$"), 1);
         EXPECT_EQ(Read("out/x"), vPlain);
     }
@@ -88,7 +70,7 @@ TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
     ASSERT_EQ(Store("src/in/x", "box/x.$"), 1);
     const Bytes vStored = Read("box/x.$");
     m_feedback.m_bAnswerYes = true;  // the existing target may go, once the new one is sound
-    const std::size_t nBody = HeadOf(vStored) + 3 * PFF_CHUNK_STORED_SIZE - 20;  // in chunk 2
+    const std::size_t nBody = HeadSizeOf(vStored) + 3 * PFF_CHUNK_STORED_SIZE - 20;  // in chunk 2
     Bytes vLong = vStored;
     vLong.push_back(0);
     for (const std::size_t nAt : {nBody, vStored.size() - 1, vStored.size()}) {
@@ -135,48 +117,24 @@ TEST_F(ProtectedStoreTest, PlainRestoreNeedsRoomWhereTheMetadataPoints) {
 
 // A large file's chunks are sealed and opened on two threads: the order and
 // the place of a damaged chunk in the second half still come out right.
+// (Faults and cancels of large files: FileFaultTest.)
 TEST_F(ProtectedStoreTest, LargeFilesTakeTwoThreads) {
     const Bytes vPlain = RandomBytes(6 << 20, 5);
     Bytes vStored = MakeStored(vPlain);
     ASSERT_EQ(Restore("box/x.$", "out/x.$"), 1);
     EXPECT_EQ(Read("out/x"), vPlain);
-    const std::size_t nHead = HeadOf(vStored);
-    vStored[nHead + 13 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;  // chunk 13: the second half of a piece
-    Write("box/x.$", vStored);
-    EXPECT_EQ(Restore("box/x.$", "out/again.$"), 0);
-    EXPECT_EQ(m_restored.cause, (FailCause{FailReason::FAIL_DAMAGED, 0, 13}));
-    EXPECT_FALSE(Has("out/again"));
-    // Two damaged chunks of one piece, whichever thread takes which: the
-    // first one in the file is named.
-    vStored[nHead + 36 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
-    vStored[nHead + 35 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
-    vStored[nHead + 13 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
-    Write("box/x.$", vStored);
-    EXPECT_EQ(Restore("box/x.$", "out/again.$"), 0);
-    EXPECT_EQ(m_restored.cause, (FailCause{FailReason::FAIL_DAMAGED, 0, 35}));
-}
-
-// A large file's pieces are written behind the sealing and the opening: a
-// write that fails midway (the disk full) or a cancel still ends the run
-// with its reason, and leaves no stored or restored file, no temporary (the
-// fixture looks), and the old target as it was.
-TEST_F(ProtectedStoreTest, LargeFilesLeaveNothingWhenAWriteFailsOrACancelComes) {
-    MakeStored(RandomBytes(6 << 20, 6));
-    Write("out/x", {1, 2, 3});
-    m_feedback.m_bAnswerYes = true;
-    const auto fnFails = [&](FailReason nReason) {
-        EXPECT_EQ(Store("src/x", "box/y.$"), 0);
-        EXPECT_EQ(m_stored.cause.nReason, nReason);
-        EXPECT_EQ(Restore("box/x.$", "out/x.$"), 0);
-        EXPECT_EQ(m_restored.cause.nReason, nReason);
-        EXPECT_FALSE(Has("box/y.$"));
-        EXPECT_EQ(Read("out/x"), (Bytes{1, 2, 3}));
-    };
-    m_env.m_nFailWriteAfter = 5 << 19;  // in the third of six pieces
-    fnFails(FailReason::FAIL_NO_SPACE);
-    m_env.m_nFailWriteAfter = -1;
-    m_feedback.m_nCancelAfter = 2;
-    fnFails(FailReason::FAIL_CANCELLED);
+    const std::size_t nHead = HeadSizeOf(vStored);
+    // Chunk 13, the second half of a piece; then two of one piece, whichever
+    // thread takes which: the first one in the file is named.
+    for (const std::int64_t nChunk : {13, 35}) {
+        vStored[nHead + 13 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
+        if (nChunk == 35) vStored[nHead + 35 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
+        if (nChunk == 35) vStored[nHead + 36 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
+        Write("box/x.$", vStored);
+        EXPECT_EQ(Restore("box/x.$", "out/again.$"), 0);
+        EXPECT_EQ(m_restored.cause, (FailCause{FailReason::FAIL_DAMAGED, 0, nChunk}));
+        EXPECT_FALSE(Has("out/again"));
+    }
 }
 
 // A protected file read with another vault's key, or without one, is refused

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "Fakes.h"
+#include "FileStoreFixture.h"
 #include "ProtectedFileFormat.h"
 #include "StoredFileInfo.h"
 #include "TestFiles.h"
@@ -22,12 +22,12 @@ using enum FailReason;
 
 namespace {
 
-class VaultConversionTest : public ::testing::TestWithParam<FileSystemKind> {
+// m_key: the same credentials as m_scrambledKey, and the vault's master key.
+class VaultConversionTest : public FileStoreFixture,
+                            public ::testing::WithParamInterface<FileSystemKind> {
 protected:
-    void SetUp() override {
-        m_env.ActAs(GetParam());
-        SetTestMasterKey(&m_key, 0x3C);
-    }
+    VaultConversionTest() : FileStoreFixture(0x3C) {}
+    void SetUp() override { m_env.ActAs(GetParam()); }
 
     std::string Box(int nBox, const std::string& strRel) const {
         return BoxFolderPath(Vault(), nBox) + "/" + strRel;
@@ -93,11 +93,7 @@ protected:
         return nProtected;
     }
 
-    CTempDir m_tmp;
-    CFaultEnv m_env;
     CVaultKey m_scrambledKey{"user1", "pass1"};
-    CVaultKey m_key{"user1", "pass1"};  // the same credentials and the vault's master key
-    CFakeFeedback m_feedback;
     ConvertJob m_job;
     int m_nVault = 0;
     Tree m_contents;  // stored file -> its plain content
@@ -148,7 +144,7 @@ TEST_P(VaultConversionTest, EveryScrambledFileBecomesProtectedAndRestoresByteFor
     EXPECT_EQ(SnapshotTree(BoxFolderPath(Vault(), BOX_VIDEO)), damaged);
     EXPECT_EQ(ReadBytes(Box(BOX_FILE, ".hidden.$")), Bytes{9});
     EXPECT_TRUE(fs::is_symlink(Box(BOX_IMAGE, "link.$")));
-    EXPECT_EQ(FindDotEntries(m_tmp.Path()), std::vector<std::string>{Box(BOX_FILE, ".hidden.$")});
+    m_vDotFiles = {Box(BOX_FILE, ".hidden.$")};
     EXPECT_EQ(m_feedback.m_vPositions.back(), 100);
     EXPECT_TRUE(std::is_sorted(m_feedback.m_vPositions.begin(), m_feedback.m_vPositions.end()));
     EXPECT_TRUE(m_feedback.WaitBalanced());
@@ -263,7 +259,6 @@ TEST_P(VaultConversionTest, ANewFileThatDoesNotReadBackIsNotPutInPlace) {
     EXPECT_EQ(m_job.report.vFailed,
               (std::vector<FailedItem>{{Box(BOX_FILE, "one.$"), {FAIL_IO, EIO}}}));
     EXPECT_EQ(ReadBytes(Box(BOX_FILE, "one.$")), vBefore);
-    EXPECT_TRUE(FindDotEntries(m_tmp.Path()).empty());
 
     m_env.m_nFlipReadBackAt = -1;
     m_key.SetMasterKey(CSecretBytes());
