@@ -25,13 +25,16 @@ head -c 1000 /dev/urandom >src/cut.bin
 "$TOOL" store "${CRED[@]}" "${KDF[@]}" --keep-source src/big.bin "src/合同.txt" src/torn.bin \
     src/cut.bin vault/FileBox >/dev/null 2>&1 || fail "store into a new protected vault"
 B=vault/FileBox
-# Slots of 1024 bytes after a 32-byte header; chunks of 65552 stored bytes.
-HEAD=$((32 + 2 * 1024))
-flip() { # flip FILE OFFSET: one byte changed in place
-    printf '\xA5' | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
+# Two slots (their size at offset 12) after a 32-byte header; chunks of
+# 65552 stored bytes.
+slot() { od -An -tu4 -j12 -N4 "$1" | tr -d ' '; }
+flip() { # flip FILE OFFSET: every bit of one byte inverted in place
+    local nByte
+    nByte=$(od -An -tu1 -j"$2" -N1 "$1" | tr -d ' ')
+    printf "\\$(printf '%03o' $((nByte ^ 0xFF)))" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
 }
-flip "$B/big.bin.\$" $((HEAD + 2 * 65552 + 100))
-flip "$B/torn.bin.\$" $((32 + 1024 + 50))
+flip "$B/big.bin.\$" $((32 + 2 * $(slot "$B/big.bin.\$") + 2 * 65552 + 100))
+flip "$B/torn.bin.\$" $((32 + $(slot "$B/torn.bin.\$") + 50))
 truncate -s -1 "$B/cut.bin.\$"
 md5sum "$B"/* >before.md5
 
