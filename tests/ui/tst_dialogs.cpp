@@ -61,8 +61,7 @@ void TestDialogs::loginSession() {
     const auto texts = [&] {
         return QStringList({edit(1011)->text(), edit(1004)->text(), edit(1005)->text()});
     };
-    QCOMPARE(dialog.focusWidget(), edit(1004));
-    QCOMPARE(edit(1005)->echoMode(), QLineEdit::Password);
+    QVERIFY(dialog.focusWidget() == edit(1004) && edit(1005)->echoMode() == QLineEdit::Password);
     QTest::keyClicks(edit(1005), u"secret"_s);
     test::SaveScreenshot(&dialog, u"login"_s);
 
@@ -106,9 +105,7 @@ void TestDialogs::loginSession() {
     }
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     // One length message for each refusal.
-    QCOMPARE(script.Requests().size(), std::size_t(2));
-    for (const MessageBoxRequest& request : script.Requests())
-        QCOMPARE(request.strText, u"户名和口令长度至少 4 位"_s);
+    QCOMPARE(test::MessageTexts(script), QStringList(2, u"户名和口令长度至少 4 位"_s));
 }
 
 QUOVEX_UI_TEST_MAIN(TestDialogs)

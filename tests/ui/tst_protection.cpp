@@ -9,7 +9,6 @@
 #include "NewVaultDlg.h"
 #include "PasswordDlgs.h"
 #include "PasswordEntry.h"
-#include "ProgressDlg.h"
 #include "RecoveryKeyDlg.h"
 #include "UiTestSupport.h"
 #include "UiThread.h"
@@ -22,14 +21,10 @@ namespace {
 const QString USER = u"alice"_s;
 const QString PASSWORD = u"secret1"_s;
 
-std::string Native(const QString& strPath) {
-    return QFile::encodeName(strPath).toStdString();
-}
-
 // How alice's vault at strVault answers strPassword.
 AccessResult OpenWith(const QString& strVault, const QString& strPassword) {
     CVaultKey key(USER.toStdString(), strPassword.toStdString());
-    return OpenVaultKey(Native(strVault), strPassword.toStdString(), &key).nResult;
+    return OpenVaultKey(strVault.toStdString(), strPassword.toStdString(), &key).nResult;
 }
 
 // Whether the window offers the password change and protecting the vault.
@@ -92,8 +87,7 @@ void TestProtection::newVaultAndItsNextLogins() {
         TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, PASSWORD);
         Click(pStep, RES_ID_OK);
     });
-    bool bHeldUnticked = false;
-    bool bKeyCleared = false;
+    bool bHeldUnticked = false, bKeyCleared = false;
     QString strShownKey;
     WhenModal<CRecoveryKeyDlg>([&](CRecoveryKeyDlg* pKey) {
         bHeldUnticked = !FindControl<QPushButton>(pKey, RES_ID_OK)->isEnabled();
@@ -114,7 +108,7 @@ void TestProtection::newVaultAndItsNextLogins() {
     // The key as shown, line breaks and all, is the vault's recovery key.
     const CUtf8Secret shown(QString(strShownKey).remove(QLatin1Char('\n')));
     CVaultKey key(USER.toStdString(), "newpass1");
-    QVERIFY(RecoverVault(Native(strVault), shown.Text(), "newpass1", KDF_FASTEST_LIMITS, &key)
+    QVERIFY(RecoverVault(strVault.toStdString(), shown.Text(), "newpass1", KDF_FASTEST_LIMITS, &key)
                 .Opened());
 
     for (const char* pszName : {KEY_RECORD_NAME, KEY_RECORD_COPY_NAME}) {
@@ -124,8 +118,8 @@ void TestProtection::newVaultAndItsNextLogins() {
         QVERIFY(MakeFile(strRecord, bytes));
     }
     QCOMPARE(RunWithLogin(strVault, u"newpass1"_s), std::make_pair(false, false));
-    QCOMPARE(script.Requests().size(), std::size_t(2));
-    QVERIFY(script.Requests().back().strText.startsWith(u"保险柜的密钥记录已损坏"_s));
+    QVERIFY(script.Requests().size() == 2 &&
+            script.Requests().back().strText.startsWith(u"保险柜的密钥记录已损坏"_s));
 }
 
 // The recovery key, typed in any case and spacing, sets a new password and
@@ -176,8 +170,7 @@ void TestProtection::changePassword() {
     const QString strVault = FreshFolder(u"change"_s);
     QVERIFY(!MakeProtectedVault(strVault).isEmpty());
     CShownVault shown(strVault);
-    QVERIFY(shown.bOpened);
-    QCOMPARE(Commands(shown.dlg), std::make_pair(true, false));
+    QVERIFY(shown.bOpened && Commands(shown.dlg) == std::make_pair(true, false));
     QVERIFY(shown.vault.MoveTo(strMixed));
     QCOMPARE(Commands(shown.dlg), std::make_pair(false, true));
     CMessageBoxScript script;
@@ -225,9 +218,8 @@ void TestProtection::protectScrambledVault() {
     for (const QString& strStored : vStored) QVERIFY(PlaceReference("empty.txt.$", strStored));
     CFaultEnv env;
     CShownVault shown(strVault, &env);
-    QVERIFY(shown.bOpened);
     CVaultDlg& window = shown.dlg;
-    QCOMPARE(Commands(window), std::make_pair(false, true));
+    QVERIFY(shown.bOpened && Commands(window) == std::make_pair(false, true));
     std::atomic<bool> bStaged{false};
     if (bCancel) {
         // The worker waits until the interface thread, in the progress
@@ -236,9 +228,7 @@ void TestProtection::protectScrambledVault() {
         env.m_fnDuringCopy = [&bStaged](const std::string&) {
             if (QThread::currentThread() == qApp->thread() || bStaged.exchange(true)) return;
             RunOnObjectThread(qApp, [] {
-                if (auto* pProgress =
-                        qobject_cast<CProgressDlg*>(QApplication::activeModalWidget()))
-                    pProgress->reject();
+                if (QWidget* pProgress = QApplication::activeModalWidget()) pProgress->close();
             });
         };
     }
@@ -254,9 +244,8 @@ void TestProtection::protectScrambledVault() {
         Click(pKey, RES_ID_OK);
     });
     Command(&window, RES_CMD_PROTECT_VAULT)->trigger();
-    QVERIFY(window.Key().IsProtected());
-    QCOMPARE(KindOfVault(Native(strVault)), VaultKind::VAULT_PROTECTED);
-    QCOMPARE(Commands(window), std::make_pair(!bCancel, bCancel));
+    QVERIFY(window.Key().IsProtected() && Commands(window) == std::make_pair(!bCancel, bCancel));
+    QCOMPARE(KindOfVault(strVault.toStdString()), VaultKind::VAULT_PROTECTED);
     if (bCancel) {
         // The second run asks only whether to go on.
         script.SetNextAnswer(MSGBOX_RESULT_YES);
@@ -272,7 +261,7 @@ void TestProtection::protectScrambledVault() {
         QVERIFY2(vTexts[i].startsWith(vExpected[i]), qPrintable(vTexts[i]));
     if (!bCancel) QVERIFY(vTexts.last().contains(u"转换了 2 个文件"_s));
     for (const QString& strStored : vStored) QVERIFY(!ReadFile(strStored).startsWith("QUOVEX"));
-    QCOMPARE(Commands(window), std::make_pair(true, false));
+    QVERIFY(Commands(window) == std::make_pair(true, false));
     QCOMPARE(OpenWith(strVault, PASSWORD), AccessResult::ACCESS_OPENED);
 }
 
