@@ -36,13 +36,10 @@ QString Stored(const char* pszKey, const QStringList& keysAndValues = {}) {
     return store.value(u"SaftyBox/"_s + pszKey).toString();
 }
 
-QByteArray ReadAll(const QString& strPath) {
-    QFile file(strPath);
+// The main copy of strVault's key record, empty when there is none.
+QByteArray MainRecord(const QString& strVault) {
+    QFile file(strVault + u"/"_s + QLatin1String(KEY_RECORD_NAME));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString MainCopy(const QString& strVault) {
-    return strVault + u"/"_s + QLatin1String(KEY_RECORD_NAME);
 }
 
 // Makes a protected vault at strVault; its master key in *pMaster, when given.
@@ -157,12 +154,10 @@ void TestAccount::firstStoredFileDecides() {
     }
 }
 
-// A new vault's record that cannot be written whole is taken away, so that
-// no vault is left whose recovery key was never shown; a second try works.
-// Wrong credentials set no key (what they are refused by: KeyRecordTest,
-// tst_protection); a scrambled vault is not made protected over itself,
-// and while it holds scrambled files a protected vault's password cannot
-// change, as they open only with the present one.
+// A new vault's record that cannot be written whole is taken away (no vault
+// whose recovery key was never shown); a second try works. Wrong credentials
+// set no key; a scrambled vault is not made protected over itself; a
+// protected vault holding scrambled files keeps its password.
 void TestAccount::failuresSetNoKeyAndChangeNothing() {
     QTemporaryDir root;
     const QString strProtected = root.path() + u"/p/vault"_s;
@@ -195,33 +190,31 @@ void TestAccount::failuresSetNoKeyAndChangeNothing() {
     const AccessOutcome again =
         CreateVault(strScrambled.toStdString(), "口令1234", true, FAST, &key, nullptr, nullptr);
     QVERIFY(again.nResult == AccessResult::ACCESS_EXISTS && !key.IsProtected());
-    QVERIFY(!QFileInfo::exists(MainCopy(strScrambled)));
+    QVERIFY(MainRecord(strScrambled).isEmpty());
 
-    const QByteArray before = ReadAll(MainCopy(strProtected));
+    const QByteArray before = MainRecord(strProtected);
     const QString strLeft = strProtected + u"/FileBox/deep/left.txt.$"_s;
     QVERIFY(Place("chinese.txt.$", strLeft));
     const AccessOutcome left = ChangeVaultPassword(strNative, "alice", "pw-one", "new-pw", FAST);
     QCOMPARE(left.nResult, AccessResult::ACCESS_SCRAMBLED_FILES_LEFT);
     QCOMPARE(QString::fromStdString(left.strPath), strLeft);
-    QVERIFY(ReadAll(MainCopy(strProtected)) == before && QFile::remove(strLeft));
+    QVERIFY(MainRecord(strProtected) == before && QFile::remove(strLeft));
     QVERIFY(ChangeVaultPassword(strNative, "alice", "pw-one", "new-pw", FAST).Opened());
     QCOMPARE(OpenWith(strProtected, "alice", "new-pw", &opened), AccessResult::ACCESS_OPENED);
     QVERIFY(opened.Equals(made.MasterKey()));
 }
 
 // The open vault moves into a protected vault only with its credentials
-// (taking that vault's key), into a scrambled one by the rule (its key a
-// scrambled vault's from then on), and makes an empty place another place
-// of itself, which follows a password change. Where its credentials are not
-// let in it stays, tells no one and makes nothing (the window's side:
-// tst_settings).
+// (taking its key), into a scrambled one by the rule, and makes an empty
+// place another place of itself, which follows a password change. Where its
+// credentials are refused it stays, tells no one and makes nothing.
 void TestAccount::openVaultMovesToEachKind() {
     QTemporaryDir root;
     const QString strHome = root.path() + u"/home"_s;
     QVERIFY(MakeProtected(strHome, "alice", "secret1"));
     COpenVault vault(strHome, u"alice"_s, u"secret1"_s);
-    QCOMPARE(vault.Kind(), VaultKind::VAULT_PROTECTED);
-    QVERIFY(vault.Open().Opened() && vault.IsProtected());
+    QVERIFY(vault.Kind() == VaultKind::VAULT_PROTECTED && vault.Open().Opened());
+    QVERIFY(vault.IsProtected());
     const CSecretBytes homeKey = vault.Key().MasterKey().Clone();
     QSignalSpy moved(&vault, &COpenVault::LocationChanged);
 
@@ -252,7 +245,7 @@ void TestAccount::openVaultMovesToEachKind() {
     QVERIFY(vault.ChangePassword(u"secret1"_s, u"secret2"_s, FAST).Opened());
     const QString strNew = root.path() + u"/new"_s;
     QVERIFY(vault.MoveTo(strNew, &outcome));
-    QCOMPARE(ReadAll(MainCopy(strNew)), ReadAll(MainCopy(strHome)));
+    QCOMPARE(MainRecord(strNew), MainRecord(strHome));
     QVERIFY(QFileInfo(strNew + u"/OtherBox"_s).isDir());
     CSecretBytes newKey;
     QCOMPARE(OpenWith(strNew, "alice", "secret2", &newKey), AccessResult::ACCESS_OPENED);

@@ -93,6 +93,12 @@ inline int RunProgram(CVaultApp& app) {
     return app.Run(argc, argv);
 }
 
+// Whether the boxes of a vault at strVault are made.
+inline bool HasBoxes(const QString& strVault) {
+    const std::string strLast = BoxFolderPath(strVault.toStdString(), BOX_COUNT - 1);
+    return QFileInfo(QString::fromStdString(strLast)).isDir();
+}
+
 // A value of the settings record as stored, "" when there is none.
 inline QString StoredSetting(const char* pszKey) {
     QSettings store(u"tandrel"_s, QCoreApplication::applicationName());
@@ -104,18 +110,14 @@ inline QString StoredSetting(const char* pszKey) {
 inline QString MakeProtectedVault(const QString& strVault) {
     CVaultKey key("alice", "secret1");
     CSecretBytes text;
-    if (!CreateVault(QFile::encodeName(strVault).toStdString(), "secret1", true, KDF_FASTEST_LIMITS,
-                     &key, nullptr, &text)
-             .Opened())
-        return QString();
+    CreateVault(strVault.toStdString(), "secret1", true, KDF_FASTEST_LIMITS, &key, nullptr, &text);
     return QString::fromLatin1(reinterpret_cast<const char*>(text.Data()),
                                static_cast<qsizetype>(text.Size()));
 }
 
 // The main window over alice's vault at strVault (through pEnv, null: the
-// real file system), opened as the login opens it (bOpened: whether it
-// did) and shown; its settings are an application object's, and its
-// derivations take the fastest limits.
+// real file system), opened as the login opens it (bOpened: whether it did)
+// and shown, with an application object's settings and the fastest limits.
 struct CShownVault {
     explicit CShownVault(const QString& strVault, CVaultEnv* pEnv = nullptr)
         : vault(strVault, u"alice"_s, u"secret1"_s, pEnv) {
@@ -163,11 +165,9 @@ inline void LogInWhenAsked(const QString& strPassword, int* pnLogins = nullptr) 
     });
 }
 
-// The set-up of tests on a shown window over alice's vault at
-// <home>/<name><n>/Box (n counting the set-ups), whose FileBox holds a.txt
-// ("alpha") and 目录/a.txt ("beta") dropped there from src/, so that the
-// sources are gone. The vault works through m_env; message boxes are
-// scripted.
+// A shown window over alice's vault at <home>/<name><n>/Box (n counting
+// the set-ups) through m_env, whose FileBox holds a.txt ("alpha") and
+// 目录/a.txt ("beta") dropped from src/; message boxes are scripted.
 struct CDroppedVault {
     // For a test's init (a protected vault when bProtected): false when
     // the vault or the drop failed.
@@ -186,7 +186,6 @@ struct CDroppedVault {
         return m_pShown->bOpened && m_pShown->vault.Key().IsProtected() == bProtected &&
                QFileInfo::exists(Box("目录/a.txt.$")) && !QFileInfo::exists(Src("a.txt"));
     }
-    // For a test's cleanup.
     void ClearDropped() {
         StopWhenModal();
         m_pShown.reset();

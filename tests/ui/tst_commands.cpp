@@ -133,10 +133,8 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     QCOMPARE(m_pScript->Requests().size(), std::size_t(5));
 }
 
-// The worker lists every folder through the env. At its first listing the
-// progress dialog is up; at the first listing after a file has gone, the
-// worker waits while the test reads the status line and presses Cancel,
-// so that the next file is never reached.
+// At the worker's first listing after a file has gone, it waits while the
+// test reads the status line and presses Cancel: no next file is reached.
 void TestCommands::cancelMidFolderDeletion() {
     QStringList vStored;
     for (const char* pszStored : {"树/x/f.txt.$", "树/y/f.txt.$", "树/z/f.txt.$"}) {

@@ -58,8 +58,7 @@ bool ShowFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv = n
 }
 
 // Runs the properties command on strPath with pKey, and fn on the dialog it
-// brings up, which is then closed unless fn closed it; the dialog's
-// objectName, "-" when none came up.
+// brings up, which is then closed; its objectName, "-" when none came up.
 QString OnProperties(const QString& strPath, const CVaultKey* pKey,
                      const std::function<void(QDialog*)>& fn = {}) {
     QString strShown = u"-"_s;
@@ -86,12 +85,10 @@ private slots:
     void folderShowsItsStoredTotalAndLinksTheirOwn();
 };
 
-// An unchanged close writes nothing; typing stops at 127 GB18030 bytes;
-// an edit is written by "关闭", a shorter one after it by Enter. The
-// header is shown with the paths shortened in the middle. A file replaced
-// after the dialog read it is not written (the stamp read is the one the
-// write checks); the dialog says so and stays open, and Escape closes it.
-// (Every refused write is handled alike.)
+// An unchanged close writes nothing; typing stops at 127 GB18030 bytes; an
+// edit is written by "关闭", a shorter one after it by Enter. Paths are shown
+// shortened in the middle. A file replaced after the dialog read it is not
+// written (as every refused write): the dialog says so and stays open.
 void TestProperties::storedFileShowsAndTakesItsSummary() {
     const QString strSource =
         test::g_strHome + u"/来源/年度报告资料汇总/第一季度/财务数据/客户名单明细.txt"_s;
@@ -158,11 +155,10 @@ void TestProperties::unreadableHeaderWritesNothing() {
     QVERIFY(!dlg.isVisible() && ReadFile(strBad) == bad);
 }
 
-// A protected file read through the command with the open vault's key
-// shows what its metadata records (its date the recorded storage time),
-// takes up to 511 UTF-8 bytes of summary and writes it into the file.
-// Without the key, or with another vault's, it shows why nothing more is
-// shown and writes nothing.
+// A protected file read with the open vault's key shows its metadata (the
+// date: the recorded storage time) and takes up to 511 UTF-8 bytes of
+// summary; without the key, or with another vault's, it says why and
+// writes nothing.
 void TestProperties::protectedFileShowsAndTakesItsSummary() {
     CVaultKey key("alice", "secret1");
     test::SetTestMasterKey(&key, 7);

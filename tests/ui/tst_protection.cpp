@@ -33,9 +33,8 @@ std::pair<bool, bool> Commands(const CVaultDlg& window) {
                           Command(&window, RES_CMD_PROTECT_VAULT)->isEnabled());
 }
 
-// Runs the program, whose login gets the location, alice and strPassword,
-// then OK, or "忘记口令..." when bForgot. Whether the main window came up,
-// and over a protected vault; it is then ended.
+// Runs the program with a login of alice / strPassword at strVault (or
+// "忘记口令..." when bForgot); whether the window came up, and protected.
 std::pair<bool, bool> RunWithLogin(const QString& strVault, const QString& strPassword,
                                    bool bForgot = false) {
     WhenModal<CLoginDlg>([=](CLoginDlg* pLogin) {
@@ -156,13 +155,11 @@ void TestProtection::forgottenPassword() {
     QCOMPARE(OpenWith(strVault, strNew), AccessResult::ACCESS_OPENED);
 }
 
-// A scrambled vault can be protected, not given a new password
-// (protectScrambledVault); a protected one the other way round, unless it
-// still holds scrambled files, which only its present password reads. The
-// window looks again when the vault moves. A new password typed
-// differently twice is refused in the dialog, a wrong old one by the vault;
-// a change that went through leaves the old password refused and the new
-// one opening the vault.
+// A protected vault can take a new password, not be protected again (a
+// scrambled one: protectScrambledVault), unless it still holds scrambled
+// files, which only the present password reads; the window looks again when
+// the vault moves. A new password typed differently twice is refused in the
+// dialog, a wrong old one by the vault.
 void TestProtection::changePassword() {
     const QString strMixed = FreshFolder(u"mixed"_s);
     QVERIFY(!MakeProtectedVault(strMixed).isEmpty());
@@ -209,8 +206,7 @@ void TestProtection::protectScrambledVault_data() {
 
 // Protecting asks for the login's password, shows the recovery key and
 // rewrites every stored file; a cancelled run says that a second one
-// finishes the work, and the second one does. Then the vault opens by its
-// record and takes a new password.
+// finishes the work, and the second one does.
 void TestProtection::protectScrambledVault() {
     QFETCH(bool, bCancel);
     const QString strVault = FreshFolder(u"to protect"_s);

@@ -15,11 +15,6 @@ using test::StoredSetting;
 
 namespace {
 
-bool HasBoxes(const QString& strVault) {
-    const std::string strLast = BoxFolderPath(strVault.toStdString(), BOX_COUNT - 1);
-    return QFileInfo(QString::fromStdString(strLast)).isDir();
-}
-
 QCheckBox* Check(QWidget* pSheet, int nId) {
     return FindControl<QCheckBox>(pSheet, nId);
 }
@@ -76,7 +71,7 @@ void TestSettings::applyTakesTheValuesOver() {
     test::Click(pSheet.get(), 1);
     QVERIFY(!pSheet->isVisible() && pSheet->result() == QDialog::Accepted);
     QCOMPARE(app.m_strWorkPath, test::g_strHome + u"/apply/typed"_s);
-    QVERIFY(vault.Location() == app.m_strWorkPath && HasBoxes(app.m_strWorkPath));
+    QVERIFY(vault.Location() == app.m_strWorkPath && test::HasBoxes(app.m_strWorkPath));
     QVERIFY(app.m_bSettingsChanged);
     QCOMPARE(StoredSetting("DeleteSource"), u"FALSE"_s);
 
@@ -98,7 +93,7 @@ void TestSettings::applyTakesTheValuesOver() {
     app.m_strUserName = u"bob"_s;
     Check(pSheet.get(), 1010)->click();
     pApply->click();
-    QVERIFY(!pApply->isEnabled() && pSheet->isVisible() && HasBoxes(strChosen));
+    QVERIFY(!pApply->isEnabled() && pSheet->isVisible() && test::HasBoxes(strChosen));
     QVERIFY(StoredSetting("SaveUser") == u"FALSE"_s && StoredSetting("UserName") == u"alice"_s);
     Type(pSheet.get(), strTyped);
     pDelete->click();
@@ -125,10 +120,9 @@ void TestSettings::applyTakesTheValuesOver() {
     QCOMPARE(StoredSetting("WorkPath"), strChosen);
 }
 
-// A location whose vault holds another user's files is refused as the
-// login refuses it: the sheet stays, and the old vault stays in force for
-// drops. A vault that takes the login's credentials is shown at once, with
-// no box clicked, and takes the next drop.
+// A location whose vault holds another user's files is refused as the login
+// refuses it, the old vault staying in force; one that takes the login's
+// credentials is shown at once and takes the next drop.
 void TestSettings::locationTakesTheLoginsRule() {
     const QString strRoot = test::g_strHome + u"/rule"_s;
     const QString strOld = strRoot + u"/old"_s;
