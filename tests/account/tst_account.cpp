@@ -27,8 +27,7 @@ namespace {
 QString s_strHome;
 constexpr KdfLimits FAST = KDF_FASTEST_LIMITS;
 
-// Writes key, value, key, value, ... into the group, as an earlier run
-// would; the value stored under pszKey.
+// Writes keys and values as an earlier run would; the value under pszKey.
 QString Stored(const char* pszKey, const QStringList& keysAndValues = {}) {
     QSettings store(u"tandrel"_s, u"quovex"_s);
     for (qsizetype i = 0; i + 1 < keysAndValues.size(); i += 2)
@@ -111,13 +110,11 @@ void TestAccount::settingsLoadAndSave() {
 void TestAccount::firstStoredFileDecides() {
     QTemporaryDir vault;
     const std::string strVault = vault.path().toStdString();
-    // Without a stored file anyone gets in; neither an empty folder nor a
-    // plain file is one.
+    // Without a stored file (not a folder or a plain file) anyone gets in.
     QVERIFY(QDir(vault.path()).mkpath(u"FileBox/empty"_s));
     QFile plain(vault.path() + u"/FileBox/plain.txt"_s);
     QVERIFY(plain.open(QIODevice::WriteOnly));
-    // Nor is a stored file of another vault lying outside the boxes, as in a
-    // location that also holds the user's documents.
+    // Nor is one outside the boxes, as in the user's documents.
     QVERIFY(Place("chinese.txt.$", vault.filePath(u"Documents/a.txt.$"_s)));
     QVERIFY(CheckCredentials(strVault, "bob1", "other-pw"));
     QVERIFY(CheckCredentials(strVault + "/missing", "bob1", "pw12"));
@@ -137,9 +134,9 @@ void TestAccount::firstStoredFileDecides() {
     QCOMPARE(CheckCredentials(strVault, "张三user", "口令1234"), bOneFirst);
     QCOMPARE(CheckCredentials(strVault, "alice", "secret1"), !bOneFirst);
 
-    // A damaged first file keeps everyone out, and says it is damaged: a
-    // wrong signature, a file cut inside the checksum (whose last byte is 0,
-    // so that zeros read in its place would still match) or inside the header.
+    // A damaged first file keeps everyone out, saying so: a wrong signature,
+    // a cut inside the checksum (whose last byte is 0, as zeros read in its
+    // place would be) or inside the header.
     QFile first(strFirst);
     QVERIFY(first.open(QIODevice::ReadWrite));
     const QByteArray intact = first.readAll();

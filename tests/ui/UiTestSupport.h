@@ -1,7 +1,6 @@
-// The main of the interface tests: it points HOME, XDG_CONFIG_HOME,
-// XDG_CACHE_HOME and XDG_RUNTIME_DIR (where opened files are restored) at a
-// temporary folder before the application exists, as QSettings and
-// QStandardPaths read the variables once.
+// The main of the interface tests points HOME and the XDG folders at a
+// temporary folder before the application exists: QSettings and
+// QStandardPaths read them once.
 #pragma once
 
 #include <QAction>
@@ -105,8 +104,8 @@ inline QString StoredSetting(const char* pszKey) {
     return store.value(u"SaftyBox/"_s + QLatin1String(pszKey)).toString();
 }
 
-// Makes a protected vault of alice / secret1 at strVault with the fastest
-// derivation; its recovery key as shown, "" when it was not made.
+// Makes a protected vault of alice / secret1 at strVault; its recovery key
+// as shown, "" when it was not made.
 inline QString MakeProtectedVault(const QString& strVault) {
     CVaultKey key("alice", "secret1");
     CSecretBytes text;
@@ -155,8 +154,7 @@ inline void StopWhenModal() {
     qDeleteAll(qApp->findChildren<QTimer*>(QString::fromLatin1(WHEN_MODAL_TIMER)));
 }
 
-// Fills the next login's password with strPassword and confirms it,
-// counting it in *pnLogins when given.
+// Logs in with strPassword at the next login, counted in *pnLogins if given.
 inline void LogInWhenAsked(const QString& strPassword, int* pnLogins = nullptr) {
     WhenModal<CLoginDlg>([strPassword, pnLogins](CLoginDlg* pLogin) {
         if (pnLogins) ++*pnLogins;
@@ -169,8 +167,7 @@ inline void LogInWhenAsked(const QString& strPassword, int* pnLogins = nullptr) 
 // the set-ups) through m_env, whose FileBox holds a.txt ("alpha") and
 // 目录/a.txt ("beta") dropped from src/; message boxes are scripted.
 struct CDroppedVault {
-    // For a test's init (a protected vault when bProtected): false when
-    // the vault or the drop failed.
+    // A test's init (bProtected: a protected vault); false on a failure.
     bool MakeDropped(const char* pszName, bool bProtected = false) {
         static int nRun = 0;
         m_strRoot = g_strHome + QLatin1Char('/') + QLatin1String(pszName) + QString::number(++nRun);
@@ -199,8 +196,8 @@ struct CDroppedVault {
     QString Box(const char* pszRel) const {
         return *pszRel ? m_strBox + QLatin1Char('/') + QString::fromUtf8(pszRel) : m_strBox;
     }
-    // Shows the box afresh and selects the item of pszRel below it, opening
-    // the folders on the way; whether the window took it as its selection.
+    // Shows the box afresh and selects pszRel in it, opening the folders on
+    // the way; whether the window took it as its selection.
     bool Select(const char* pszRel) {
         CContentsTree* pTree = m_pDlg->ContentsTree();
         pTree->ShowAfresh();

@@ -1,5 +1,4 @@
-// The context commands on the contents tree's selected item: restore,
-// restore to and delete, and a Cancel in the middle of their runs.
+// The commands on the tree's selected item and a Cancel in their runs.
 #include <QLabel>
 
 #include "DirDialog.h"
@@ -35,9 +34,8 @@ void TestCommands::restoreAndRestoreTo() {
     QCOMPARE(ReadFile(strOut + u"/目录/a.txt"_s), QByteArray("beta"));
     QVERIFY(SaveScreenshot(m_pDlg, u"main-window"_s));
 
-    // The whole box, each file to where it came from: a.txt is there and
-    // changed, and the user keeps it; the report names it; 目录/a.txt is
-    // restored without a question. The stored items stay, still selected.
+    // The whole box, each file to where it came from: the changed a.txt kept
+    // (the report names it), 目录/a.txt restored unasked; the box selected.
     QVERIFY(MakeFile(Src("a.txt"), "edited"));
     QVERIFY(Select(""));
     m_pDlg->OnRestore();
@@ -54,8 +52,7 @@ void TestCommands::restoreAndRestoreTo() {
     m_pDlg->OnRestore();
     QCOMPARE(ReadFile(Src("a.txt")), QByteArray("alpha"));
 
-    // A folder beside the boxes is an ordinary one; nothing is restored
-    // into a box.
+    // A folder beside the boxes is an ordinary one; a box is refused.
     const QString strDocs = m_strVault + u"/Documents"_s;
     QVERIFY(QDir().mkpath(strDocs));
     CDirDialog::SetFolderPicker([&](const QString&) { return strDocs; });
@@ -68,9 +65,8 @@ void TestCommands::restoreAndRestoreTo() {
     QCOMPARE(Snapshot(m_strVault), vault);
 }
 
-// A Cancel pressed while the first file's overwrite question is up stops a
-// drop or a restore: the answer Yes no longer counts, the next file is
-// never reached, and no source of the drop is deleted.
+// A Cancel while the first overwrite question is up stops a drop or a
+// restore: Yes no longer counts, and no file or source is touched.
 void TestCommands::cancelMidRestoreOrDrop() {
     QVERIFY(MakeFile(Src("a.txt"), "old a"));
     QVERIFY(MakeFile(Src("目录/a.txt"), "old beta"));
@@ -113,8 +109,7 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     QVERIFY(!pTree->FindPathItem(Box("目录/a.txt.$")));
     QVERIFY(pTree->FindPathItem(Box("目录"))->isExpanded() && m_pScript->Requests().size() == 2);
 
-    // A folder that keeps a hidden file cannot go: the user hears which
-    // file is left, and the folder stays in the tree.
+    // A folder keeping a hidden file stays, in the tree too; the file is named.
     QVERIFY(MakeFile(Box("目录/.keep"), "x"));
     QVERIFY(Select("目录"));
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);

@@ -122,8 +122,7 @@ void TestOpened::openFilesAndFolders() {
     QVERIFY(pTree->currentItem()->isExpanded());
     QVERIFY(m_vOpened.size() == 3 && m_pScript->Requests().empty());
 
-    // The private folder below the cache folder without XDG_RUNTIME_DIR;
-    // a link in its place is refused.
+    // Without XDG_RUNTIME_DIR below the cache folder; a link there is refused.
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     qunsetenv("XDG_RUNTIME_DIR");
     const QString strCached = OpenedCopiesFolder();
@@ -149,8 +148,7 @@ void TestOpened::changesComeBackOnceAndLeftoversLater() {
              SummaryWriteResult::SUMMARY_WRITTEN);
     const QString strCopy = OpenCopy("a.txt.$");
 
-    // Saved by its application: the watch asks, and Yes stores it back,
-    // keeping where it came from and its summary.
+    // Saved: the watch asks; Yes stores it back, keeping source and summary.
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     QVERIFY(MakeFile(strCopy, "alpha, edited"));
     QTRY_VERIFY_WITH_TIMEOUT(Restored("a.txt.$") == "alpha, edited", 60000);
@@ -158,8 +156,7 @@ void TestOpened::changesComeBackOnceAndLeftoversLater() {
     const StoredFileInfo info = ReadStoredFileInfo(Box("a.txt.$").toStdString());
     QVERIFY(info.strSourcePath == Src("a.txt").toStdString() && info.strSummary == "note");
 
-    // Changed again: No leaves the stored file, and that change is asked
-    // about once only.
+    // Changed again: No leaves the stored file, and is asked once only.
     QVERIFY(MakeFile(strCopy, "third version"));
     m_pScript->SetNextAnswer(MSGBOX_RESULT_NO);
     m_pDlg->AskAboutChangedCopies();
@@ -218,9 +215,8 @@ void TestOpened::lockWipesTheKeyAndAsksAgain() {
     QVERIFY(MakeFile(OpenCopy("a.txt.$"), "alpha, protected edit"));
     QVERIFY(!OpenCopy("目录/a.txt.$").isEmpty());
 
-    // At the login: the tree hidden, the copies gone, the key wiped. With
-    // its key record gone the vault is not opened; a wrong password is
-    // refused; each time the login asks again.
+    // At the login: the tree hidden, the copies gone, the key wiped. Without
+    // its key record, or with a wrong password, the login asks again.
     const QStringList vRecords = {m_strVault + "/" + KEY_RECORD_NAME,
                                   m_strVault + "/" + KEY_RECORD_COPY_NAME};
     const auto moveRecords = [&vRecords](const QString& strFrom, const QString& strTo) {
@@ -255,8 +251,7 @@ void TestOpened::lockWipesTheKeyAndAsksAgain() {
              QStringList({AccessRefusalText({AccessResult::ACCESS_RECORD_DAMAGED, {}, {}}),
                           u"户名或者口令出错。"_s}));
 
-    // Open again as it was, with the change stored in the protected format
-    // as the drop stored the files.
+    // Open again, the change stored in the protected format as the drop's.
     QVERIFY(!m_pDlg->IsLocked() && m_pDlg->ContentsTree()->isVisible());
     QCOMPARE(Restored("a.txt.$"), QByteArray("alpha, protected edit"));
     for (const char* pszStored : {"a.txt.$", "目录/a.txt.$"})
@@ -280,8 +275,8 @@ void TestOpened::idleLockOnTheTestsClock() {
         return m_nLogins;
     };
 
-    // The settings' minutes, kept in the record; a file opened before the
-    // vault moves is dealt with while the old key still holds.
+    // The settings' minutes, kept in the record; a copy opened before the
+    // vault moves is dealt with while the old key holds.
     QVERIFY(!OpenCopy("a.txt.$").isEmpty());
     const QString strMoved = m_strRoot + "/Moved";
     CNormalPage page(m_pShown->vault, m_pShown->app);

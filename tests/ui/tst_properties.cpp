@@ -1,5 +1,4 @@
-// The properties dialogs on real stored files of both formats (screenshots
-// go to <build>/screenshots).
+// The properties dialogs on real stored files of both formats.
 #include <QLabel>
 #include <filesystem>
 
@@ -21,8 +20,8 @@ namespace {
 using test::MakeFile;
 using test::ReadFile;
 
-// Stores nSize bytes, written at strSource first, as strStored with key
-// (alice's scrambled vault's unless given).
+// Stores nSize bytes written at strSource as strStored (alice's scrambled
+// key unless given).
 bool Store(const QString& strSource, int nSize, const QString& strStored,
            const CVaultKey& key = CVaultKey("alice", "secret1")) {
     RunContext run;
@@ -49,8 +48,7 @@ void Type(QWidget* pWidget, const QString& strText) {
                             Qt::NoModifier);
 }
 
-// Loads strPath (through pEnv, null: the real file system) into a file
-// dialog, shown.
+// Loads strPath into a file dialog, shown.
 bool ShowFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv = nullptr) {
     LoadFileInfo(dlg, strPath, pEnv);
     dlg.show();
@@ -193,10 +191,9 @@ void TestProperties::protectedFileShowsAndTakesItsSummary() {
     QVERIFY(ReadFile(strStored) == before && script.Requests().empty());
 }
 
-// The folder's path, its date and the plain sizes stored below it at any
-// depth, nothing else. Dates in local time, no leading zeros, two-digit
-// fields kept whole, no seconds. A link to a folder gets the file dialog
-// (it is not followed), a missing path nothing.
+// The folder's path, date and the plain sizes stored below it at any depth.
+// Dates in local time without leading zeros or seconds. A link to a folder
+// gets the file dialog (not followed), a missing path nothing.
 void TestProperties::folderShowsItsStoredTotalAndLinksTheirOwn() {
     const QDateTime when(QDate(2023, 12, 7), QTime(9, 35, 59));
     QCOMPARE(FormatDateText(when.toSecsSinceEpoch()), u"2023年12月7日 9:35"_s);

@@ -1,5 +1,5 @@
 // Protected vaults in the window, driven from timers while the code under
-// test sits in exec(), with the message boxes scripted.
+// test sits in exec().
 #include <QCheckBox>
 #include <QLabel>
 #include <QThread>
@@ -69,11 +69,9 @@ private slots:
     void protectScrambledVault();
 };
 
-// The password must be typed the same again; protection is ticked at first
-// (a scrambled vault made here: tst_runs). The recovery key cannot be
-// passed over unacknowledged, and the key as shown opens the vault. The
-// next login opens it by its record alone; with both copies of the record
-// spoilt it is refused, saying why, without the main window.
+// The password typed the same again; protection ticked at first. The
+// recovery key cannot go unacknowledged, and as shown opens the vault. The
+// next login opens it by its record; with both copies spoilt it says why.
 void TestProtection::newVaultAndItsNextLogins() {
     const QString strVault = FreshFolder(u"new vault"_s);
     CMessageBoxScript script;
@@ -121,10 +119,9 @@ void TestProtection::newVaultAndItsNextLogins() {
             script.Requests().back().strText.startsWith(u"保险柜的密钥记录已损坏"_s));
 }
 
-// The recovery key, typed in any case and spacing, sets a new password and
-// opens the vault; the old password is refused from then on. A key of the
-// wrong form is refused in the dialog; another vault's key by the vault,
-// which then stays as it was.
+// The recovery key, in any case and spacing, sets a new password and opens
+// the vault. A key of the wrong form is refused in the dialog; another
+// vault's by the vault, which stays as it was.
 void TestProtection::forgottenPassword() {
     const QString strVault = FreshFolder(u"forgotten"_s);
     const QString strKey = MakeProtectedVault(strVault);
@@ -218,9 +215,8 @@ void TestProtection::protectScrambledVault() {
     QVERIFY(shown.bOpened && Commands(window) == std::make_pair(false, true));
     std::atomic<bool> bStaged{false};
     if (bCancel) {
-        // The worker waits until the interface thread, in the progress
-        // dialog's loop by then, has taken the Cancel. Writes on the
-        // interface thread (the key record's) pass.
+        // The worker waits until the interface thread has taken the Cancel;
+        // writes there (the key record's) pass.
         env.m_fnDuringCopy = [&bStaged](const std::string&) {
             if (QThread::currentThread() == qApp->thread() || bStaged.exchange(true)) return;
             RunOnObjectThread(qApp, [] {

@@ -19,9 +19,8 @@ namespace {
 // before the suite's time-out, and no load comes near it.
 constexpr int HANG_MS = 60000;
 
-// The worker waits, without a time limit, until the test lets it go (as
-// the test always does); then it records whether it sees a cancel and
-// returns nResult (0: it stopped early on that cancel).
+// The worker waits until the test lets it go (as it always does), records
+// whether it sees a cancel and returns nResult (0: it stopped early).
 struct WorkerGate {
     std::atomic<bool> bGo{false};
     std::atomic<bool> bSawCancel{false};
@@ -97,9 +96,8 @@ void TestRuns::startUp() {
     }
     const QByteArray before = test::ReadFile(strSettings);
 
-    // Cancels the login, or types the fields (the location only when
-    // bTyped) and confirms it; a second login would be a fault, and is
-    // counted and cancelled so that the run ends.
+    // Cancels the login or fills it in; a second login, a fault, is counted
+    // and cancelled so that the run ends.
     CMessageBoxScript script;
     int nLoginsShown = 0;
     QStringList presets;
@@ -116,8 +114,8 @@ void TestRuns::startUp() {
             pAgain->reject();
         });
     });
-    // A location without a vault asks for the password again; the vault
-    // made there is a scrambled one, as the other locations hold.
+    // A location without a vault asks for the password again; a scrambled
+    // vault is made there.
     bool bNewVaultAsked = false;
     test::WhenModal<CNewVaultDlg>([&](CNewVaultDlg* pStep) {
         bNewVaultAsked = true;
@@ -154,9 +152,8 @@ void TestRuns::startUp() {
     QCOMPARE(test::MessageTexts(script),
              !bAccepted && !strPassword.isNull() ? QStringList{strRefusal} : QStringList());
 
-    // Only a new user name at the configured location, typed, is saved,
-    // and the place the window was left at whenever it ran; it opened where
-    // it was left before.
+    // Only a new user name at the configured location, typed, is saved, and
+    // the window's place whenever it ran; it opened where it was left.
     const bool bSaved = bAccepted && bConfigured && bTyped;
     QCOMPARE(app.m_bSettingsChanged, bSaved);
     QCOMPARE(test::ReadFile(strSettings) == before, !bAccepted);
@@ -214,8 +211,8 @@ void TestRuns::cancelRules() {
     QCOMPARE(bEnded, bAfterReturn);
     QCOMPARE(gate.bSawCancel.load(), bCancelled);
 
-    // A worker that returns at once, most often before the dialog is up,
-    // still closes it; its 0 without any Cancel is no cancel.
+    // A worker that returns at once (before the dialog is up) still closes
+    // it; its 0 without a Cancel is no cancel.
     WorkerGate early;
     early.Let();
     early.nResult = 0;

@@ -1,5 +1,4 @@
-// The settings sheet and the help, with the settings in the temporary
-// config folder.
+// The settings sheet and the help.
 #include <QCheckBox>
 #include <QTextBrowser>
 
@@ -58,9 +57,8 @@ void TestSettings::applyTakesTheValuesOver() {
         return asked.size() == 1 ? QString() : strChosen;
     });
 
-    // The sheet comes up with the values in force. Typing alone leaves
-    // Apply disabled; OK takes the new location over, cleaned, and creates
-    // it with its boxes.
+    // The values in force; typing alone leaves Apply disabled; OK takes the
+    // location over, cleaned, and makes its boxes.
     auto pSheet = OpenSheet(vault, app);
     QCOMPARE(FindControl<QLineEdit>(pSheet.get(), 1007)->text(), vault.Location());
     QVERIFY(!Check(pSheet.get(), 1009)->isChecked() && Check(pSheet.get(), 1010)->isChecked());
@@ -75,8 +73,8 @@ void TestSettings::applyTakesTheValuesOver() {
     QVERIFY(app.m_bSettingsChanged);
     QCOMPARE(StoredSetting("DeleteSource"), u"FALSE"_s);
 
-    // A check-box click enables Apply; a cancelled browse changes nothing, a
-    // chosen folder puts the box back as it was and Apply stays enabled.
+    // A click enables Apply; a chosen folder (not a cancelled browse) puts
+    // the box back, Apply staying enabled.
     pSheet = OpenSheet(vault, app);
     QCheckBox* pDelete = Check(pSheet.get(), 1009);
     QPushButton* pApply = FindControl<QPushButton>(pSheet.get(), SHEET_ID_APPLY);
@@ -101,8 +99,7 @@ void TestSettings::applyTakesTheValuesOver() {
     QCOMPARE(StoredSetting("WorkPath"), strChosen);
     QVERIFY(!app.m_bDeleteSource && !app.m_bSaveUser && app.m_strWorkPath == strChosen);
 
-    // Bad locations are refused by Apply and by OK alike, each time with a
-    // message; the sheet stays open and nothing is taken over or created.
+    // Bad locations: Apply and OK each say why, take nothing and make nothing.
     CMessageBoxScript script;
     pSheet = OpenSheet(vault, app);
     pApply = FindControl<QPushButton>(pSheet.get(), SHEET_ID_APPLY);
@@ -172,9 +169,8 @@ void TestSettings::locationTakesTheLoginsRule() {
     QCOMPARE(script.Requests().size(), std::size_t(1));
 }
 
-// From the main window's Help menu and from the sheet's Help button, with
-// no viewer installed: the program's own help, once per owner (a Quovex.chm
-// beside the program: tst_opened).
+// The Help menu and the sheet's Help button show the program's own help,
+// once per owner (a Quovex.chm beside the program: tst_opened).
 void TestSettings::helpOpensInAWindowOfItsOwn() {
     test::CShownVault shown(test::g_strHome + u"/help/vault"_s);
     auto& [app, vault, bOpened, dlg] = shown;

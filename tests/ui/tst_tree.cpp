@@ -1,5 +1,5 @@
-// The contents tree over temporary folders: listing, the right button, a
-// worker's call, and finding, in the tree and with the main window's keys.
+// The contents tree: listing, the right button, and finding, in the tree
+// and with the main window's keys.
 #include <QEventLoop>
 #include <QSemaphore>
 #include <QSignalSpy>
@@ -68,10 +68,8 @@ private:
     std::string m_strOdd;  // not UTF-8: QTemporaryDir could not name it to remove it
 };
 
-// FileBox, for finding: a/b/c/Report-Final.txt.$, a/b/other.$, a/REPORTS/x.$,
-// a/.hid/report.$, .report.$, Éclair.$, a link to a/b, and a name that is
-// not UTF-8. VideoBox, for listing: zeta/ (x/ y.$), Alpha/, hidden/ (.h), a
-// link, files.
+// FileBox for finding (with a link, dot-names and a name that is not
+// UTF-8), VideoBox for listing.
 void TestTree::init() {
     static int nRun = 0;
     m_strVault = test::g_strHome + u"/find%1/Box"_s.arg(++nRun);
@@ -163,16 +161,15 @@ void TestTree::findsDeepAndGivesTheTreeBack() {
     tree.setCurrentItem(tree.FindPathItem(Box("a/b")));
     const QStringList whole = Outline(tree.topLevelItem(0));
 
-    // Letters in either case; the folders on the way open, a found folder
-    // closed; links, dot-names and names that are not text passed over.
+    // Either case; the folders on the way open, a found one closed; links,
+    // dot-names and names that are not text passed over.
     const QStringList found{"a/", "  b/", "    c/", "      Report-Final.txt.$", "  REPORTS+"};
     for (const char* pszText : {"report", "RePoRt"}) {
         QVERIFY(Find(tree, QString::fromLatin1(pszText)));
         QCOMPARE(Outline(tree.topLevelItem(0)), found);
     }
     QCOMPARE(tree.GetItemPath(tree.FirstFoundItem()), Box("a/b/c/Report-Final.txt.$"));
-    // A found folder opens onto all it holds; a folder on the way closes
-    // and opens again onto what was found.
+    // A found folder opens onto all it holds, one on the way onto the found.
     QTreeWidgetItem* pReports = tree.FindPathItem(Box("a/REPORTS"));
     pReports->setExpanded(true);
     QCOMPARE(pReports->child(0)->text(0), u"x.$"_s);
@@ -256,8 +253,8 @@ void TestTree::keysOfTheMainWindow() {
     QTest::keyClick(&dlg, Qt::Key_F, Qt::ControlModifier);
     QVERIFY(pField->hasFocus());
 
-    // Typed in the field; Enter goes to the first item found, Escape gives
-    // the whole tree back, and neither ends the window.
+    // Enter goes to the first item found, Escape gives the whole tree back;
+    // neither ends the window.
     QSignalSpy shown(pTree, &CContentsTree::FoundShown);
     QTest::keyClicks(pField, u"rep"_s);
     QVERIFY(shown.wait(WAIT_MS));
@@ -268,8 +265,8 @@ void TestTree::keysOfTheMainWindow() {
     QTest::keyClick(pField, Qt::Key_Escape);
     QVERIFY(pField->text().isEmpty() && pTree->FindPathItem(Box("Éclair.$")) && dlg.isVisible());
 
-    // Delete on a found file asks, deletes it on Yes and the find is made
-    // again (No: tst_commands). Without a selection Delete does nothing.
+    // Delete on a found file: Yes deletes it and the find is made again.
+    // Without a selection Delete does nothing.
     CMessageBoxScript script;
     pField->setText(u"final"_s);
     QVERIFY(shown.wait(WAIT_MS));
@@ -283,8 +280,7 @@ void TestTree::keysOfTheMainWindow() {
     QTest::keyClick(pTree, Qt::Key_Delete);
     QCOMPARE(script.Requests().size(), std::size_t(1));
 
-    // F5 shows the box afresh (while a find is shown, the find is made again:
-    // findsDeepAndGivesTheTreeBack).
+    // F5 shows the box afresh (in a find: findsDeepAndGivesTheTreeBack).
     pField->clear();
     QVERIFY(MakeFile(Box("new.$")));
     QTest::keyClick(&dlg, Qt::Key_F5);
