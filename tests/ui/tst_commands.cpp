@@ -96,8 +96,7 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     // The file question, with the full path and its ending; No keeps it.
     QVERIFY(Select("目录/a.txt.$"));
     m_pDlg->OnDelete();
-    const MessageBoxRequest& ask = m_pScript->Requests().back();
-    QCOMPARE(ask.strText,
+    QCOMPARE(LastMessage(),
              u"文件：%1 \r\n 将被删除，并且不可恢复。继续吗？"_s.arg(Box("目录/a.txt.$")));
     QVERIFY(QFileInfo::exists(Box("目录/a.txt.$")));
 
@@ -137,9 +136,8 @@ void TestCommands::cancelMidFolderDeletion() {
         QVERIFY(MakeFile(vStored.back(), "stored"));
     }
     const auto stored = [&] {
-        int nStored = 0;
-        for (const QString& strPath : vStored) nStored += QFileInfo::exists(strPath);
-        return nStored;
+        return std::ranges::count_if(vStored,
+                                     [](const QString& s) { return QFileInfo::exists(s); });
     };
     QVERIFY(Select("树"));
     QString strStatus;

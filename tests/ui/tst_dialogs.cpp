@@ -21,9 +21,8 @@ private slots:
 
 void TestDialogs::everyTemplateTakesClicks_data() {
     QTest::addColumn<int>("nId");
-    for (int nId = 0; nId < 1000; ++nId) {
+    for (int nId = 0; nId < 1000; ++nId)
         if (FindDialogTemplate(nId)) QTest::addRow("%d", nId) << nId;
-    }
 }
 
 // Controls lie below any menu bar, and a click on one reaches it, also

@@ -9,14 +9,13 @@
 
 #include "AboutDlg.h"
 #include "CoreTexts.h"
-#include "FileStore.h"
 #include "IdleWatch.h"
 #include "KeyRecordFiles.h"
 #include "NormalPage.h"
 #include "OpenedCopies.h"
 #include "ProgressDlg.h"
-#include "RunContext.h"
 #include "StoredFileInfo.h"
+#include "TestFiles.h"
 #include "UiTestSupport.h"
 #include "UiThread.h"
 
@@ -80,12 +79,10 @@ void TestOpened::cleanup() {
 QByteArray TestOpened::Restored(const char* pszRel) {
     const QString strOut = m_strRoot + "/check/" + pszRel;
     QFile::remove(strOut);
-    RunContext run;
-    const CFileStore files(m_pShown->vault.Key());
-    if (files.RestoreFile(Box(pszRel).toStdString(), (strOut + ".$").toStdString(), run).nOutcome !=
-        FileOutcome::FILE_DONE)
-        return "(not restored)";
-    return ReadFile(strOut);
+    const std::string strTarget = (strOut + ".$").toStdString();  // less its last extension
+    return RestoreWith(m_pShown->vault.Key(), Box(pszRel).toStdString(), strTarget)
+               ? ReadFile(strOut)
+               : "(not restored)";
 }
 
 void TestOpened::openFilesAndFolders() {

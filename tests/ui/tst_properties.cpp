@@ -4,9 +4,7 @@
 
 #include "DateText.h"
 #include "FileInfoDlg.h"
-#include "FileStore.h"
 #include "ItemProperties.h"
-#include "RunContext.h"
 #include "StoredFileFormat.h"
 #include "StoredFileInfo.h"
 #include "TestFiles.h"
@@ -24,11 +22,8 @@ using test::ReadFile;
 // key unless given).
 bool Store(const QString& strSource, int nSize, const QString& strStored,
            const CVaultKey& key = CVaultKey("alice", "secret1")) {
-    RunContext run;
     return MakeFile(strSource, QByteArray(nSize, 'q')) &&
-           CFileStore(key)
-                   .StoreFile(strSource.toStdString(), strStored.toStdString(), run)
-                   .nOutcome == FileOutcome::FILE_DONE;
+           test::StoreWith(key, strSource.toStdString(), strStored.toStdString());
 }
 
 QString Text(const QWidget* pDlg, int nId) {

@@ -198,8 +198,7 @@ void TestTree::findsDeepAndGivesTheTreeBack() {
     // Another box while finding: found there, and "" gives back its root.
     const QString strImages = m_strVault + u"/ImageBox"_s;
     QVERIFY(MakeFile(strImages + u"/sub/other-picture.$"_s));
-    QVERIFY(tree.ShowFolder(strImages, true));
-    QVERIFY(shown.wait(WAIT_MS));
+    QVERIFY(tree.ShowFolder(strImages, true) && shown.wait(WAIT_MS));
     QCOMPARE(Outline(tree.topLevelItem(0)), (QStringList{"sub/", "  other-picture.$"}));
     tree.SetFindText(QString());
     QVERIFY(tree.topLevelItem(0)->text(0) == strImages);
