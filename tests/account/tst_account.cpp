@@ -24,7 +24,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString s_strHome;
 constexpr KdfLimits FAST = KDF_FASTEST_LIMITS;
 
 // Writes keys and values as an earlier run would; the value under pszKey.
@@ -83,8 +82,7 @@ void TestAccount::settingsLoadAndSave() {
     settings.m_bDeleteSource = false;
     settings.SetWindowPlace(QRect(7, 7, 7, 7));
     settings.LoadSettings();
-    QCOMPARE(settings.m_strWorkPath, s_strHome + u"/Box"_s);
-    // When absent.
+    QCOMPARE(settings.m_strWorkPath, QDir::homePath() + u"/Box"_s);
     QVERIFY(settings.m_bDeleteSource && !settings.m_bSaveUser && !settings.HasWindowPlace());
 
     // Only the exact text TRUE is true; written back as TRUE or FALSE.
@@ -234,8 +232,7 @@ void TestAccount::openVaultMovesToEachKind() {
 
     const QString strOld = root.path() + u"/old"_s;
     QVERIFY(Place("empty.txt.$", strOld + u"/FileBox/e.txt.$"_s));
-    QVERIFY(vault.MoveTo(strOld));
-    QVERIFY(!vault.IsProtected() && !vault.Key().IsProtected());
+    QVERIFY(vault.MoveTo(strOld) && !vault.IsProtected() && !vault.Key().IsProtected());
 
     QVERIFY(vault.MoveTo(strHome, &outcome) && vault.Key().MasterKey().Equals(homeKey));
     QVERIFY(vault.ChangePassword(u"secret1"_s, u"secret2"_s, FAST).Opened());
@@ -256,9 +253,8 @@ void TestAccount::openVaultMovesToEachKind() {
 int main(int argc, char** argv) {
     // Before the application exists: QSettings reads the folders once.
     QTemporaryDir home;
-    s_strHome = home.path();
-    qputenv("HOME", s_strHome.toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (s_strHome + u"/config"_s).toLocal8Bit());
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + u"/config"_s).toLocal8Bit());
     QCoreApplication app(argc, argv);
     TestAccount tc;
     return home.isValid() ? QTest::qExec(&tc, argc, argv) : 1;

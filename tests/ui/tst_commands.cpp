@@ -46,7 +46,6 @@ void TestCommands::restoreAndRestoreTo() {
              u"以下项目没有完成：\n%1（未能还原：已有的文件没有覆盖）"_s.arg(Box("a.txt.$")));
     QCOMPARE(m_pDlg->SelectedItem(), m_pDlg->ContentsTree()->FindPathItem(m_strBox));
 
-    // Yes replaces it.
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     QVERIFY(Select("a.txt.$"));
     m_pDlg->OnRestore();
@@ -68,8 +67,7 @@ void TestCommands::restoreAndRestoreTo() {
 // A Cancel while the first overwrite question is up stops a drop or a
 // restore: Yes no longer counts, and no file or source is touched.
 void TestCommands::cancelMidRestoreOrDrop() {
-    QVERIFY(MakeFile(Src("a.txt"), "old a"));
-    QVERIFY(MakeFile(Src("目录/a.txt"), "old beta"));
+    QVERIFY(MakeFile(Src("a.txt"), "old a") && MakeFile(Src("目录/a.txt"), "old beta"));
     const auto sources = Snapshot(Src(""));
     const auto stored = Snapshot(m_strBox);
     m_pScript->SetOnRequest([](const MessageBoxRequest&) {
@@ -92,6 +90,7 @@ void TestCommands::cancelMidRestoreOrDrop() {
 }
 
 void TestCommands::deleteAsksAndTellsWhatIsLeft() {
+    CContentsTree* pTree = m_pDlg->ContentsTree();
     QVERIFY(MakeFile(Box("目录/d.txt.$")));
     // The file question, with the full path and its ending; No keeps it.
     QVERIFY(Select("目录/a.txt.$"));
@@ -103,9 +102,7 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     // Yes deletes it; its open folder stays open.
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
-    QVERIFY(!QFileInfo::exists(Box("目录/a.txt.$")));
-    CContentsTree* pTree = m_pDlg->ContentsTree();
-    QVERIFY(!pTree->FindPathItem(Box("目录/a.txt.$")));
+    QVERIFY(!QFileInfo::exists(Box("目录/a.txt.$")) && !pTree->FindPathItem(Box("目录/a.txt.$")));
     QVERIFY(pTree->FindPathItem(Box("目录"))->isExpanded() && m_pScript->Requests().size() == 2);
 
     // A folder keeping a hidden file stays, in the tree too; the file is named.
@@ -115,10 +112,8 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     m_pDlg->OnDelete();
     QVERIFY(m_pScript->Requests()[2].strText.startsWith(
         u"目录：%1 \r\n 路径下所有"_s.arg(Box("目录"))));
-    QVERIFY2(LastMessage().contains(Box("目录/.keep")), qPrintable(LastMessage()));
-    QVERIFY(pTree->FindPathItem(Box("目录")));
+    QVERIFY(LastMessage().contains(Box("目录/.keep")) && pTree->FindPathItem(Box("目录")));
 
-    // The root: the whole box folder goes, and the tree is empty.
     QVERIFY(Select(""));
     QVERIFY(QFile::remove(Box("目录/.keep")));
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);

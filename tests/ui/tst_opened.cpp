@@ -1,11 +1,10 @@
 // Opening stored files (the desktop recorded here), their changes stored
 // back, the copies at the lock and the end, and the lock itself.
-#include <sys/stat.h>
-
 #include <QDesktopServices>
 #include <QSpinBox>
 #include <QUrl>
 #include <chrono>
+#include <filesystem>
 
 #include "AboutDlg.h"
 #include "CoreTexts.h"
@@ -21,17 +20,6 @@
 
 using namespace quovex;
 using namespace quovex::test;
-
-namespace {
-
-// Whether strPath is a folder only its owner may enter, list or write.
-bool OwnerOnly(const QString& strPath) {
-    struct stat st = {};
-    return ::lstat(QFile::encodeName(strPath).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           (st.st_mode & 07777) == 0700;
-}
-
-}  // namespace
 
 class TestOpened : public QObject, public CDroppedVault {
     Q_OBJECT
@@ -52,6 +40,13 @@ private slots:
     void idleLockOnTheTestsClock();
 
 private:
+    // Whether strPath is a folder (not a link) only its owner may enter,
+    // list or write.
+    static bool OwnerOnly(const QString& strPath) {
+        const auto status = std::filesystem::symlink_status(strPath.toStdString());
+        return status.type() == std::filesystem::file_type::directory &&
+               status.permissions() == std::filesystem::perms::owner_all;
+    }
     // The plain content of a stored file, restored with the window's key.
     QByteArray Restored(const char* pszRel);
     // The copies' folders and records in the private folder.
@@ -322,7 +317,6 @@ void TestOpened::idleLockOnTheTestsClock() {
     LogInWhenAsked(u"secret1"_s, &m_nLogins);
     QCOMPARE(lockAfter(std::chrono::minutes(0)), 3);
 
-    // 0 minutes: never.
     pWatch->SetLimitMinutes(0);
     lockAfter(std::chrono::hours(100));
     QVERIFY(!m_pDlg->IsLocked());

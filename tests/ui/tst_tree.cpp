@@ -4,6 +4,7 @@
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <cstdio>
+#include <fstream>
 #include <thread>
 
 #include "FindRunner.h"
@@ -81,8 +82,7 @@ void TestTree::init() {
         QVERIFY(MakeFile(Box(psz)));
     QVERIFY(QFile::link(Box("a/b"), Box("link-report")));
     m_strOdd = QFile::encodeName(m_strBox).toStdString() + "/report\xff.$";
-    FILE* pOdd = std::fopen(m_strOdd.c_str(), "w");
-    QVERIFY(pOdd && std::fclose(pOdd) == 0);
+    QVERIFY(std::ofstream(m_strOdd).good());
     QDir tree(m_strTree);
     QVERIFY(tree.mkpath(u"zeta/x"_s) && tree.mkpath(u"Alpha"_s));
     for (const char* psz : {"cherry.$", "apple.$", "Banana.$", "zeta/y.$", "hidden/.h"})
