@@ -5,13 +5,10 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMap>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -28,6 +25,7 @@
 #include "LoginDlg.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
+#include "TestFiles.h"
 #include "VaultAccess.h"
 #include "VaultApp.h"
 #include "VaultDlg.h"
@@ -225,16 +223,9 @@ inline bool SaveScreenshot(QWidget* pWidget, const QString& strName) {
     return pWidget->grab().save(QStringLiteral(QUOVEX_SCREENSHOT_DIR "/") + strName + u".png"_s);
 }
 
-// Every file below strRoot with a digest of its content.
-inline QMap<QString, QByteArray> Snapshot(const QString& strRoot) {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(strRoot, QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString strPath = it.next();
-        files[strPath] = QCryptographicHash::hash(ReadFile(strPath), QCryptographicHash::Sha1);
-    }
-    return files;
+// Every entry below strRoot, files with their contents (SnapshotTree).
+inline Tree Snapshot(const QString& strRoot) {
+    return SnapshotTree(QFile::encodeName(strRoot).toStdString());
 }
 
 }  // namespace quovex::test

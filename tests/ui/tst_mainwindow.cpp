@@ -14,9 +14,7 @@
 #include "WindowPlace.h"
 
 using namespace quovex;
-using quovex::test::MakeFile;
-using quovex::test::ReadFile;
-using quovex::test::Snapshot;
+using namespace quovex::test;
 
 namespace {
 
