@@ -114,8 +114,7 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
         u"目录：%1 \r\n 路径下所有"_s.arg(Box("目录"))));
     QVERIFY(LastMessage().contains(Box("目录/.keep")) && pTree->FindPathItem(Box("目录")));
 
-    QVERIFY(Select(""));
-    QVERIFY(QFile::remove(Box("目录/.keep")));
+    QVERIFY(QFile::remove(Box("目录/.keep")) && Select(""));
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
     QVERIFY(!QFileInfo::exists(m_strBox) && pTree->topLevelItemCount() == 0);

@@ -15,8 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using test::MakeFile;
-using test::ReadFile;
+using namespace test;
 
 // Stores nSize bytes written at strSource as strStored (alice's scrambled
 // key unless given).

@@ -75,7 +75,7 @@ private slots:
 void TestProtection::newVaultAndItsNextLogins() {
     const QString strVault = FreshFolder(u"new vault"_s);
     CMessageBoxScript script;
-    bool bTickedAtFirst = false;
+    bool bTickedAtFirst = false, bHeldUnticked = false, bKeyCleared = false;
     WhenModal<CNewVaultDlg>([&](CNewVaultDlg* pStep) {
         bTickedAtFirst = FindControl<QCheckBox>(pStep, RES_ID_PROTECT_CHECK)->isChecked();
         TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, u"secret2"_s);
@@ -84,7 +84,6 @@ void TestProtection::newVaultAndItsNextLogins() {
         TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, PASSWORD);
         Click(pStep, RES_ID_OK);
     });
-    bool bHeldUnticked = false, bKeyCleared = false;
     QString strShownKey;
     WhenModal<CRecoveryKeyDlg>([&](CRecoveryKeyDlg* pKey) {
         bHeldUnticked = !FindControl<QPushButton>(pKey, RES_ID_OK)->isEnabled();

@@ -22,8 +22,7 @@ constexpr int HANG_MS = 60000;
 // The worker waits until the test lets it go (as it always does), records
 // whether it sees a cancel and returns nResult (0: it stopped early).
 struct WorkerGate {
-    std::atomic<bool> bGo{false};
-    std::atomic<bool> bSawCancel{false};
+    std::atomic<bool> bGo{false}, bSawCancel{false};
     int nResult = 1;
 
     void Let() {
@@ -190,8 +189,7 @@ void TestRuns::cancelRules() {
     QFETCH(int, nWorkerResult);
     const bool bCancelled = nFlags == PROGRESS_CAN_CANCEL && !bAfterReturn;
     const int nExpected = bCancelled && nWorkerResult == 0 ? 0 : 1;
-    WorkerGate gate;
-    gate.nResult = nWorkerResult;
+    WorkerGate gate{.nResult = nWorkerResult};
     bool bEnded = false;
     test::WhenModal<CProgressDlg>([&](CProgressDlg* pDialog) {
         const auto release = qScopeGuard([&] { gate.Let(); });
@@ -212,9 +210,8 @@ void TestRuns::cancelRules() {
 
     // A worker that returns at once (before the dialog is up) still closes
     // it; its 0 without a Cancel is no cancel.
-    WorkerGate early;
+    WorkerGate early{.nResult = 0};
     early.Let();
-    early.nResult = 0;
     QCOMPARE(RunWithProgress(early.Worker(), nFlags), 1);
     QVERIFY(!QApplication::activeModalWidget());
 }

@@ -105,11 +105,10 @@ void TestTree::listingAndTheRightButton() {
     });
     loop.exec();
     worker.join();
-    QVERIFY(bShown);
     tree.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    QVERIFY(bShown && QTest::qWaitForWindowExposed(&tree));
     QTreeWidgetItem* pRoot = tree.topLevelItem(0);
-    QCOMPARE(pRoot->text(0), m_strTree);
+    QVERIFY(pRoot->text(0) == m_strTree && pRoot->isExpanded());
     tree.setCurrentItem(pRoot);
     QTest::mousePress(tree.viewport(), Qt::RightButton, {}, QPoint(150, 390));
     QCOMPARE(tree.m_nMenus, 0);
@@ -119,7 +118,6 @@ void TestTree::listingAndTheRightButton() {
     QCOMPARE(tree.m_nMenus, 1);
     QCOMPARE(tree.currentItem(), pApple);
 
-    QVERIFY(pRoot->isExpanded());
     QCOMPARE(Outline(pRoot),
              (QStringList{"Alpha", "hidden", "zeta+", "apple.$", "Banana.$", "cherry.$"}));
     QTreeWidgetItem* pZeta = pRoot->child(2);
@@ -156,8 +154,7 @@ void TestTree::cleanup() {
 void TestTree::findsDeepAndGivesTheTreeBack() {
     CContentsTree tree;
     QVERIFY(tree.ShowFolder(m_strBox, true));
-    QTreeWidgetItem* pA = tree.FindPathItem(Box("a"));
-    pA->setExpanded(true);
+    tree.FindPathItem(Box("a"))->setExpanded(true);
     tree.setCurrentItem(tree.FindPathItem(Box("a/b")));
     const QStringList whole = Outline(tree.topLevelItem(0));
 
