@@ -24,11 +24,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString s_strHome;
 constexpr KdfLimits FAST = KDF_FASTEST_LIMITS;
 
-// Writes key, value, key, value, ... into the group, as an earlier run
-// would; the value stored under pszKey.
+// Writes keys and values as an earlier run would; the value under pszKey.
 QString Stored(const char* pszKey, const QStringList& keysAndValues = {}) {
     QSettings store(u"tandrel"_s, u"quovex"_s);
     for (qsizetype i = 0; i + 1 < keysAndValues.size(); i += 2)
@@ -36,13 +34,10 @@ QString Stored(const char* pszKey, const QStringList& keysAndValues = {}) {
     return store.value(u"SaftyBox/"_s + pszKey).toString();
 }
 
-QByteArray ReadAll(const QString& strPath) {
-    QFile file(strPath);
+// The main copy of strVault's key record, empty when there is none.
+QByteArray MainRecord(const QString& strVault) {
+    QFile file(strVault + u"/"_s + QLatin1String(KEY_RECORD_NAME));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString MainCopy(const QString& strVault) {
-    return strVault + u"/"_s + QLatin1String(KEY_RECORD_NAME);
 }
 
 // Makes a protected vault at strVault; its master key in *pMaster, when given.
@@ -87,17 +82,15 @@ void TestAccount::settingsLoadAndSave() {
     settings.m_bDeleteSource = false;
     settings.SetWindowPlace(QRect(7, 7, 7, 7));
     settings.LoadSettings();
-    QCOMPARE(settings.m_strWorkPath, s_strHome + u"/Box"_s);
-    QVERIFY(settings.m_bDeleteSource && !settings.m_bSaveUser);  // when absent
-    QVERIFY(!settings.HasWindowPlace());
+    QCOMPARE(settings.m_strWorkPath, QDir::homePath() + u"/Box"_s);
+    QVERIFY(settings.m_bDeleteSource && !settings.m_bSaveUser && !settings.HasWindowPlace());
 
     // Only the exact text TRUE is true; written back as TRUE or FALSE.
     for (const char* pszText : {"true", "1", "", "TRUE"}) {
         const bool bTrue = qstrcmp(pszText, "TRUE") == 0;
         Stored("", {"DeleteSource", pszText, "SaveUser", pszText});
         settings.LoadSettings();
-        QCOMPARE(settings.m_bDeleteSource, bTrue);
-        QCOMPARE(settings.m_bSaveUser, bTrue);
+        QVERIFY(settings.m_bDeleteSource == bTrue && settings.m_bSaveUser == bTrue);
         settings.SaveSettings();
         QCOMPARE(Stored("DeleteSource"), bTrue ? u"TRUE"_s : u"FALSE"_s);
         QCOMPARE(Stored("SaveUser"), Stored("DeleteSource"));
@@ -108,22 +101,18 @@ void TestAccount::settingsLoadAndSave() {
     settings.LoadSettings();
     QCOMPARE(settings.m_strUserName, QString());  // not read while SaveUser is off
     QCOMPARE(settings.m_strWorkPath, u"/srv/保险柜"_s);
-    QCOMPARE(settings.WindowPlace(), QRect(17, -5, 300, -3));
-    QVERIFY(!settings.HasWindowPlace());
+    QVERIFY(settings.WindowPlace() == QRect(17, -5, 300, -3) && !settings.HasWindowPlace());
     // What is saved and read back with the program: tst_runs, tst_settings.
 }
 
 void TestAccount::firstStoredFileDecides() {
     QTemporaryDir vault;
     const std::string strVault = vault.path().toStdString();
-    // Without a stored file anyone gets in; neither an empty folder nor a
-    // plain file is one.
+    // Without a stored file (not a folder or a plain file) anyone gets in.
     QVERIFY(QDir(vault.path()).mkpath(u"FileBox/empty"_s));
     QFile plain(vault.path() + u"/FileBox/plain.txt"_s);
     QVERIFY(plain.open(QIODevice::WriteOnly));
-    QVERIFY(CheckCredentials(strVault, "bob1", "other-pw"));
-    // Nor is a stored file of another vault lying outside the boxes, as in a
-    // location that also holds the user's documents.
+    // Nor is one outside the boxes, as in the user's documents.
     QVERIFY(Place("chinese.txt.$", vault.filePath(u"Documents/a.txt.$"_s)));
     QVERIFY(CheckCredentials(strVault, "bob1", "other-pw"));
     QVERIFY(CheckCredentials(strVault + "/missing", "bob1", "pw12"));
@@ -143,9 +132,9 @@ void TestAccount::firstStoredFileDecides() {
     QCOMPARE(CheckCredentials(strVault, "张三user", "口令1234"), bOneFirst);
     QCOMPARE(CheckCredentials(strVault, "alice", "secret1"), !bOneFirst);
 
-    // A damaged first file keeps everyone out, and says it is damaged: a
-    // wrong signature, a file cut inside the checksum (whose last byte is 0,
-    // so that zeros read in its place would still match) or inside the header.
+    // A damaged first file keeps everyone out, saying so: a wrong signature,
+    // a cut inside the checksum (whose last byte is 0, as zeros read in its
+    // place would be) or inside the header.
     QFile first(strFirst);
     QVERIFY(first.open(QIODevice::ReadWrite));
     const QByteArray intact = first.readAll();
@@ -160,12 +149,10 @@ void TestAccount::firstStoredFileDecides() {
     }
 }
 
-// A new vault's record that cannot be written whole is taken away, so that
-// no vault is left whose recovery key was never shown; a second try works.
-// Wrong credentials set no key (what they are refused by: KeyRecordTest,
-// tst_protection); a scrambled vault is not made protected over itself,
-// and while it holds scrambled files a protected vault's password cannot
-// change, as they open only with the present one.
+// A new vault's record that cannot be written whole is taken away (no vault
+// whose recovery key was never shown); a second try works. Wrong credentials
+// set no key; a scrambled vault is not made protected over itself; a
+// protected vault holding scrambled files keeps its password.
 void TestAccount::failuresSetNoKeyAndChangeNothing() {
     QTemporaryDir root;
     const QString strProtected = root.path() + u"/p/vault"_s;
@@ -182,11 +169,9 @@ void TestAccount::failuresSetNoKeyAndChangeNothing() {
     QCOMPARE(failed.cause.nReason, FailReason::FAIL_IO);
     QVERIFY(!made.IsProtected() && recovery.IsEmpty());
     QCOMPARE(KindOfVault(strNative), VaultKind::VAULT_NONE);
-    env.m_fnDuringCopy = nullptr;
-    env.m_bFailCommit = false;
+    env = test::CFaultEnv();
     QVERIFY(CreateVault(strNative, "pw-one", true, FAST, &made, nullptr, &recovery, &env).Opened());
     QVERIFY(made.IsProtected() && !recovery.IsEmpty());
-    QCOMPARE(KindOfVault(strNative), VaultKind::VAULT_PROTECTED);
     for (const auto& [strUser, strPassword] : {std::pair{"alice", "pw-two"}, {"alicf", "pw-one"}}) {
         QCOMPARE(OpenWith(strProtected, strUser, strPassword, &opened),
                  AccessResult::ACCESS_WRONG_CREDENTIALS);
@@ -195,38 +180,35 @@ void TestAccount::failuresSetNoKeyAndChangeNothing() {
 
     const QString strScrambled = root.path() + u"/s"_s;
     QVERIFY(Place("chinese.txt.$", strScrambled + u"/FileBox/a.txt.$"_s));
-    QCOMPARE(KindOfVault(strScrambled.toStdString()), VaultKind::VAULT_SCRAMBLED);
     CVaultKey key("张三user", "口令1234");
     const AccessOutcome again =
         CreateVault(strScrambled.toStdString(), "口令1234", true, FAST, &key, nullptr, nullptr);
     QVERIFY(again.nResult == AccessResult::ACCESS_EXISTS && !key.IsProtected());
-    QVERIFY(!QFileInfo::exists(MainCopy(strScrambled)));
+    QVERIFY(MainRecord(strScrambled).isEmpty());
 
-    const QByteArray before = ReadAll(MainCopy(strProtected));
+    const QByteArray before = MainRecord(strProtected);
     const QString strLeft = strProtected + u"/FileBox/deep/left.txt.$"_s;
     QVERIFY(Place("chinese.txt.$", strLeft));
     const AccessOutcome left = ChangeVaultPassword(strNative, "alice", "pw-one", "new-pw", FAST);
     QCOMPARE(left.nResult, AccessResult::ACCESS_SCRAMBLED_FILES_LEFT);
     QCOMPARE(QString::fromStdString(left.strPath), strLeft);
-    QVERIFY(ReadAll(MainCopy(strProtected)) == before && QFile::remove(strLeft));
+    QVERIFY(MainRecord(strProtected) == before && QFile::remove(strLeft));
     QVERIFY(ChangeVaultPassword(strNative, "alice", "pw-one", "new-pw", FAST).Opened());
     QCOMPARE(OpenWith(strProtected, "alice", "new-pw", &opened), AccessResult::ACCESS_OPENED);
     QVERIFY(opened.Equals(made.MasterKey()));
 }
 
 // The open vault moves into a protected vault only with its credentials
-// (taking that vault's key), into a scrambled one by the rule (its key a
-// scrambled vault's from then on), and makes an empty place another place
-// of itself, which follows a password change. Where its credentials are not
-// let in it stays, tells no one and makes nothing (the window's side:
-// tst_settings).
+// (taking its key), into a scrambled one by the rule, and makes an empty
+// place another place of itself, which follows a password change. Where its
+// credentials are refused it stays, tells no one and makes nothing.
 void TestAccount::openVaultMovesToEachKind() {
     QTemporaryDir root;
     const QString strHome = root.path() + u"/home"_s;
     QVERIFY(MakeProtected(strHome, "alice", "secret1"));
     COpenVault vault(strHome, u"alice"_s, u"secret1"_s);
-    QCOMPARE(vault.Kind(), VaultKind::VAULT_PROTECTED);
-    QVERIFY(vault.Open().Opened() && vault.IsProtected());
+    QVERIFY(vault.Kind() == VaultKind::VAULT_PROTECTED && vault.Open().Opened());
+    QVERIFY(vault.IsProtected());
     const CSecretBytes homeKey = vault.Key().MasterKey().Clone();
     QSignalSpy moved(&vault, &COpenVault::LocationChanged);
 
@@ -250,14 +232,13 @@ void TestAccount::openVaultMovesToEachKind() {
 
     const QString strOld = root.path() + u"/old"_s;
     QVERIFY(Place("empty.txt.$", strOld + u"/FileBox/e.txt.$"_s));
-    QVERIFY(vault.MoveTo(strOld));
-    QVERIFY(!vault.IsProtected() && !vault.Key().IsProtected());
+    QVERIFY(vault.MoveTo(strOld) && !vault.IsProtected() && !vault.Key().IsProtected());
 
     QVERIFY(vault.MoveTo(strHome, &outcome) && vault.Key().MasterKey().Equals(homeKey));
     QVERIFY(vault.ChangePassword(u"secret1"_s, u"secret2"_s, FAST).Opened());
     const QString strNew = root.path() + u"/new"_s;
     QVERIFY(vault.MoveTo(strNew, &outcome));
-    QCOMPARE(ReadAll(MainCopy(strNew)), ReadAll(MainCopy(strHome)));
+    QCOMPARE(MainRecord(strNew), MainRecord(strHome));
     QVERIFY(QFileInfo(strNew + u"/OtherBox"_s).isDir());
     CSecretBytes newKey;
     QCOMPARE(OpenWith(strNew, "alice", "secret2", &newKey), AccessResult::ACCESS_OPENED);
@@ -272,9 +253,8 @@ void TestAccount::openVaultMovesToEachKind() {
 int main(int argc, char** argv) {
     // Before the application exists: QSettings reads the folders once.
     QTemporaryDir home;
-    s_strHome = home.path();
-    qputenv("HOME", s_strHome.toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (s_strHome + u"/config"_s).toLocal8Bit());
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + u"/config"_s).toLocal8Bit());
     QCoreApplication app(argc, argv);
     TestAccount tc;
     return home.isValid() ? QTest::qExec(&tc, argc, argv) : 1;

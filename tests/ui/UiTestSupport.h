@@ -1,18 +1,14 @@
-// The main of the interface tests: it points HOME, XDG_CONFIG_HOME,
-// XDG_CACHE_HOME and XDG_RUNTIME_DIR (where opened files are restored) at a
-// temporary folder before the application exists, as QSettings and
-// QStandardPaths read the variables once.
+// The main of the interface tests points HOME and the XDG folders at a
+// temporary folder before the application exists: QSettings and
+// QStandardPaths read them once.
 #pragma once
 
 #include <QAction>
 #include <QApplication>
-#include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMap>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -29,6 +25,7 @@
 #include "LoginDlg.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
+#include "TestFiles.h"
 #include "VaultAccess.h"
 #include "VaultApp.h"
 #include "VaultDlg.h"
@@ -93,29 +90,31 @@ inline int RunProgram(CVaultApp& app) {
     return app.Run(argc, argv);
 }
 
+// Whether the boxes of a vault at strVault are made.
+inline bool HasBoxes(const QString& strVault) {
+    const std::string strLast = BoxFolderPath(strVault.toStdString(), BOX_COUNT - 1);
+    return QFileInfo(QString::fromStdString(strLast)).isDir();
+}
+
 // A value of the settings record as stored, "" when there is none.
 inline QString StoredSetting(const char* pszKey) {
     QSettings store(u"tandrel"_s, QCoreApplication::applicationName());
     return store.value(u"SaftyBox/"_s + QLatin1String(pszKey)).toString();
 }
 
-// Makes a protected vault of alice / secret1 at strVault with the fastest
-// derivation; its recovery key as shown, "" when it was not made.
+// Makes a protected vault of alice / secret1 at strVault; its recovery key
+// as shown, "" when it was not made.
 inline QString MakeProtectedVault(const QString& strVault) {
     CVaultKey key("alice", "secret1");
     CSecretBytes text;
-    if (!CreateVault(QFile::encodeName(strVault).toStdString(), "secret1", true, KDF_FASTEST_LIMITS,
-                     &key, nullptr, &text)
-             .Opened())
-        return QString();
+    CreateVault(strVault.toStdString(), "secret1", true, KDF_FASTEST_LIMITS, &key, nullptr, &text);
     return QString::fromLatin1(reinterpret_cast<const char*>(text.Data()),
                                static_cast<qsizetype>(text.Size()));
 }
 
 // The main window over alice's vault at strVault (through pEnv, null: the
-// real file system), opened as the login opens it (bOpened: whether it
-// did) and shown; its settings are an application object's, and its
-// derivations take the fastest limits.
+// real file system), opened as the login opens it (bOpened: whether it did)
+// and shown, with an application object's settings and the fastest limits.
 struct CShownVault {
     explicit CShownVault(const QString& strVault, CVaultEnv* pEnv = nullptr)
         : vault(strVault, u"alice"_s, u"secret1"_s, pEnv) {
@@ -153,8 +152,7 @@ inline void StopWhenModal() {
     qDeleteAll(qApp->findChildren<QTimer*>(QString::fromLatin1(WHEN_MODAL_TIMER)));
 }
 
-// Fills the next login's password with strPassword and confirms it,
-// counting it in *pnLogins when given.
+// Logs in with strPassword at the next login, counted in *pnLogins if given.
 inline void LogInWhenAsked(const QString& strPassword, int* pnLogins = nullptr) {
     WhenModal<CLoginDlg>([strPassword, pnLogins](CLoginDlg* pLogin) {
         if (pnLogins) ++*pnLogins;
@@ -163,14 +161,11 @@ inline void LogInWhenAsked(const QString& strPassword, int* pnLogins = nullptr) 
     });
 }
 
-// The set-up of tests on a shown window over alice's vault at
-// <home>/<name><n>/Box (n counting the set-ups), whose FileBox holds a.txt
-// ("alpha") and 目录/a.txt ("beta") dropped there from src/, so that the
-// sources are gone. The vault works through m_env; message boxes are
-// scripted.
+// A shown window over alice's vault at <home>/<name><n>/Box (n counting
+// the set-ups) through m_env, whose FileBox holds a.txt ("alpha") and
+// 目录/a.txt ("beta") dropped from src/; message boxes are scripted.
 struct CDroppedVault {
-    // For a test's init (a protected vault when bProtected): false when
-    // the vault or the drop failed.
+    // A test's init (bProtected: a protected vault); false on a failure.
     bool MakeDropped(const char* pszName, bool bProtected = false) {
         static int nRun = 0;
         m_strRoot = g_strHome + QLatin1Char('/') + QLatin1String(pszName) + QString::number(++nRun);
@@ -186,7 +181,6 @@ struct CDroppedVault {
         return m_pShown->bOpened && m_pShown->vault.Key().IsProtected() == bProtected &&
                QFileInfo::exists(Box("目录/a.txt.$")) && !QFileInfo::exists(Src("a.txt"));
     }
-    // For a test's cleanup.
     void ClearDropped() {
         StopWhenModal();
         m_pShown.reset();
@@ -200,8 +194,8 @@ struct CDroppedVault {
     QString Box(const char* pszRel) const {
         return *pszRel ? m_strBox + QLatin1Char('/') + QString::fromUtf8(pszRel) : m_strBox;
     }
-    // Shows the box afresh and selects the item of pszRel below it, opening
-    // the folders on the way; whether the window took it as its selection.
+    // Shows the box afresh and selects pszRel in it, opening the folders on
+    // the way; whether the window took it as its selection.
     bool Select(const char* pszRel) {
         CContentsTree* pTree = m_pDlg->ContentsTree();
         pTree->ShowAfresh();
@@ -229,16 +223,9 @@ inline bool SaveScreenshot(QWidget* pWidget, const QString& strName) {
     return pWidget->grab().save(QStringLiteral(QUOVEX_SCREENSHOT_DIR "/") + strName + u".png"_s);
 }
 
-// Every file below strRoot with a digest of its content.
-inline QMap<QString, QByteArray> Snapshot(const QString& strRoot) {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(strRoot, QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString strPath = it.next();
-        files[strPath] = QCryptographicHash::hash(ReadFile(strPath), QCryptographicHash::Sha1);
-    }
-    return files;
+// Every entry below strRoot, files with their contents (SnapshotTree).
+inline Tree Snapshot(const QString& strRoot) {
+    return SnapshotTree(QFile::encodeName(strRoot).toStdString());
 }
 
 }  // namespace quovex::test

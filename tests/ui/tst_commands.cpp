@@ -1,5 +1,4 @@
-// The context commands on the contents tree's selected item: restore,
-// restore to and delete, and a Cancel in the middle of their runs.
+// The commands on the tree's selected item and a Cancel in their runs.
 #include <QLabel>
 
 #include "DirDialog.h"
@@ -35,28 +34,24 @@ void TestCommands::restoreAndRestoreTo() {
     QCOMPARE(ReadFile(strOut + u"/目录/a.txt"_s), QByteArray("beta"));
     QVERIFY(SaveScreenshot(m_pDlg, u"main-window"_s));
 
-    // The whole box, each file to where it came from: a.txt is there and
-    // changed, and the user keeps it; the report names it; 目录/a.txt is
-    // restored without a question. The stored items stay, still selected.
+    // The whole box, each file to where it came from: the changed a.txt kept
+    // (the report names it), 目录/a.txt restored unasked; the box selected.
     QVERIFY(MakeFile(Src("a.txt"), "edited"));
     QVERIFY(Select(""));
     m_pDlg->OnRestore();
-    QCOMPARE(ReadFile(Src("a.txt")), QByteArray("edited"));
-    QCOMPARE(ReadFile(Src("目录/a.txt")), QByteArray("beta"));
+    QVERIFY(ReadFile(Src("a.txt")) == "edited" && ReadFile(Src("目录/a.txt")) == "beta");
     QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
     QCOMPARE(m_pScript->Requests().front().nButtons, unsigned(MSGBOX_YESNO));
     QCOMPARE(LastMessage(),
              u"以下项目没有完成：\n%1（未能还原：已有的文件没有覆盖）"_s.arg(Box("a.txt.$")));
     QCOMPARE(m_pDlg->SelectedItem(), m_pDlg->ContentsTree()->FindPathItem(m_strBox));
 
-    // Yes replaces it.
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     QVERIFY(Select("a.txt.$"));
     m_pDlg->OnRestore();
     QCOMPARE(ReadFile(Src("a.txt")), QByteArray("alpha"));
 
-    // A folder beside the boxes is an ordinary one; nothing is restored
-    // into a box.
+    // A folder beside the boxes is an ordinary one; a box is refused.
     const QString strDocs = m_strVault + u"/Documents"_s;
     QVERIFY(QDir().mkpath(strDocs));
     CDirDialog::SetFolderPicker([&](const QString&) { return strDocs; });
@@ -69,12 +64,10 @@ void TestCommands::restoreAndRestoreTo() {
     QCOMPARE(Snapshot(m_strVault), vault);
 }
 
-// A Cancel pressed while the first file's overwrite question is up stops a
-// drop or a restore: the answer Yes no longer counts, the next file is
-// never reached, and no source of the drop is deleted.
+// A Cancel while the first overwrite question is up stops a drop or a
+// restore: Yes no longer counts, and no file or source is touched.
 void TestCommands::cancelMidRestoreOrDrop() {
-    QVERIFY(MakeFile(Src("a.txt"), "old a"));
-    QVERIFY(MakeFile(Src("目录/a.txt"), "old beta"));
+    QVERIFY(MakeFile(Src("a.txt"), "old a") && MakeFile(Src("目录/a.txt"), "old beta"));
     const auto sources = Snapshot(Src(""));
     const auto stored = Snapshot(m_strBox);
     m_pScript->SetOnRequest([](const MessageBoxRequest&) {
@@ -88,8 +81,7 @@ void TestCommands::cancelMidRestoreOrDrop() {
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     QVERIFY(Select(""));
     m_pDlg->OnRestore();
-    QCOMPARE(Snapshot(Src("")), sources);
-    QCOMPARE(Snapshot(m_strBox), stored);
+    QVERIFY(Snapshot(Src("")) == sources && Snapshot(m_strBox) == stored);
     // Each run: one question, the cancel, the report.
     const std::vector<MessageBoxRequest>& requests = m_pScript->Requests();
     QCOMPARE(requests.size(), std::size_t(6));
@@ -98,49 +90,39 @@ void TestCommands::cancelMidRestoreOrDrop() {
 }
 
 void TestCommands::deleteAsksAndTellsWhatIsLeft() {
+    CContentsTree* pTree = m_pDlg->ContentsTree();
     QVERIFY(MakeFile(Box("目录/d.txt.$")));
     // The file question, with the full path and its ending; No keeps it.
     QVERIFY(Select("目录/a.txt.$"));
     m_pDlg->OnDelete();
-    const MessageBoxRequest& ask = m_pScript->Requests().back();
-    QCOMPARE(ask.strText,
+    QCOMPARE(LastMessage(),
              u"文件：%1 \r\n 将被删除，并且不可恢复。继续吗？"_s.arg(Box("目录/a.txt.$")));
     QVERIFY(QFileInfo::exists(Box("目录/a.txt.$")));
 
     // Yes deletes it; its open folder stays open.
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
-    QVERIFY(!QFileInfo::exists(Box("目录/a.txt.$")));
-    CContentsTree* pTree = m_pDlg->ContentsTree();
-    QVERIFY(!pTree->FindPathItem(Box("目录/a.txt.$")));
-    QVERIFY(pTree->FindPathItem(Box("目录"))->isExpanded());
-    QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
+    QVERIFY(!QFileInfo::exists(Box("目录/a.txt.$")) && !pTree->FindPathItem(Box("目录/a.txt.$")));
+    QVERIFY(pTree->FindPathItem(Box("目录"))->isExpanded() && m_pScript->Requests().size() == 2);
 
-    // A folder that keeps a hidden file cannot go: the user hears which
-    // file is left, and the folder stays in the tree.
+    // A folder keeping a hidden file stays, in the tree too; the file is named.
     QVERIFY(MakeFile(Box("目录/.keep"), "x"));
     QVERIFY(Select("目录"));
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
     QVERIFY(m_pScript->Requests()[2].strText.startsWith(
         u"目录：%1 \r\n 路径下所有"_s.arg(Box("目录"))));
-    QVERIFY2(LastMessage().contains(Box("目录/.keep")), qPrintable(LastMessage()));
-    QVERIFY(pTree->FindPathItem(Box("目录")));
+    QVERIFY(LastMessage().contains(Box("目录/.keep")) && pTree->FindPathItem(Box("目录")));
 
-    // The root: the whole box folder goes, and the tree is empty.
-    QVERIFY(Select(""));
-    QVERIFY(QFile::remove(Box("目录/.keep")));
+    QVERIFY(QFile::remove(Box("目录/.keep")) && Select(""));
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
-    QVERIFY(!QFileInfo::exists(m_strBox));
-    QCOMPARE(pTree->topLevelItemCount(), 0);
+    QVERIFY(!QFileInfo::exists(m_strBox) && pTree->topLevelItemCount() == 0);
     QCOMPARE(m_pScript->Requests().size(), std::size_t(5));
 }
 
-// The worker lists every folder through the env. At its first listing the
-// progress dialog is up; at the first listing after a file has gone, the
-// worker waits while the test reads the status line and presses Cancel,
-// so that the next file is never reached.
+// At the worker's first listing after a file has gone, it waits while the
+// test reads the status line and presses Cancel: no next file is reached.
 void TestCommands::cancelMidFolderDeletion() {
     QStringList vStored;
     for (const char* pszStored : {"树/x/f.txt.$", "树/y/f.txt.$", "树/z/f.txt.$"}) {
@@ -148,9 +130,8 @@ void TestCommands::cancelMidFolderDeletion() {
         QVERIFY(MakeFile(vStored.back(), "stored"));
     }
     const auto stored = [&] {
-        int nStored = 0;
-        for (const QString& strPath : vStored) nStored += QFileInfo::exists(strPath);
-        return nStored;
+        return std::ranges::count_if(vStored,
+                                     [](const QString& s) { return QFileInfo::exists(s); });
     };
     QVERIFY(Select("树"));
     QString strStatus;
@@ -169,16 +150,13 @@ void TestCommands::cancelMidFolderDeletion() {
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
 
-    QVERIFY(bCancelled);
-    QCOMPARE(stored(), 2);
+    QVERIFY(bCancelled && stored() == 2);
     QVERIFY2(vStored.contains(strStatus) && !QFileInfo::exists(strStatus), qPrintable(strStatus));
     const std::vector<MessageBoxRequest>& requests = m_pScript->Requests();
     QCOMPARE(requests.size(), std::size_t(3));
     QCOMPARE(requests[1].strText, u"User cancelled the operation !"_s);
-    for (const QString& strLeft : vStored) {
-        if (QFileInfo::exists(strLeft))
-            QVERIFY2(requests[2].strText.contains(strLeft), qPrintable(requests[2].strText));
-    }
+    for (const QString& strLeft : vStored)
+        QVERIFY(!QFileInfo::exists(strLeft) || requests[2].strText.contains(strLeft));
     QVERIFY(m_pDlg->ContentsTree()->FindPathItem(Box("树")));
 }
 

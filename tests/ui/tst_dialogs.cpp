@@ -21,9 +21,8 @@ private slots:
 
 void TestDialogs::everyTemplateTakesClicks_data() {
     QTest::addColumn<int>("nId");
-    for (int nId = 0; nId < 1000; ++nId) {
+    for (int nId = 0; nId < 1000; ++nId)
         if (FindDialogTemplate(nId)) QTest::addRow("%d", nId) << nId;
-    }
 }
 
 // Controls lie below any menu bar, and a click on one reaches it, also
@@ -61,14 +60,12 @@ void TestDialogs::loginSession() {
     const auto texts = [&] {
         return QStringList({edit(1011)->text(), edit(1004)->text(), edit(1005)->text()});
     };
-    QCOMPARE(dialog.focusWidget(), edit(1004));
-    QCOMPARE(edit(1005)->echoMode(), QLineEdit::Password);
+    QVERIFY(dialog.focusWidget() == edit(1004) && edit(1005)->echoMode() == QLineEdit::Password);
     QTest::keyClicks(edit(1005), u"secret"_s);
     test::SaveScreenshot(&dialog, u"login"_s);
 
-    // User name and password stop at 63 GB18030 bytes, checked as each code
-    // point goes in. Outside code page 936 ÿ and the emoji both take 4 bytes,
-    // though ÿ is one UTF-16 unit and the emoji two.
+    // User name and password stop at 63 GB18030 bytes, counted per code point:
+    // ÿ (one UTF-16 unit) and the emoji (two) both take 4.
     const auto type = [](QLineEdit* pEdit, const QString& strText) {
         for (char32_t c : strText.toUcs4()) pEdit->insert(QString::fromUcs4(&c, 1));
     };
@@ -83,8 +80,8 @@ void TestDialogs::loginSession() {
         QCOMPARE(edit(nId)->text(), strBao.left(29) + strEmoji + u"a"_s);
     }
 
-    // A cancelled chooser changes nothing; a chosen folder fills the location
-    // and puts back the fields' user name and empty password.
+    // A chosen folder (not a cancelled chooser) fills the location and puts
+    // back the user name and an empty password.
     const QStringList typed = texts();
     test::Click(&dialog, 1020);
     QCOMPARE(texts(), typed);
@@ -92,8 +89,8 @@ void TestDialogs::loginSession() {
     test::Click(&dialog, 1020);
     QCOMPARE(texts(), QStringList({"/srv/保险柜", "alice", ""}));
 
-    // OK takes the controls over, even when it refuses them, and needs 4
-    // GB18030 bytes in each of user name and password, not in the location.
+    // OK takes the controls over, even refusing them; it needs 4 GB18030 bytes
+    // in user name and password, none in the location.
     edit(1011)->clear();
     const std::tuple<const char*, const char*, bool> attempts[] = {
         {"保a", "1234", false}, {"alice", "abc", false}, {"保险", "1234", true}};
@@ -106,9 +103,7 @@ void TestDialogs::loginSession() {
     }
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     // One length message for each refusal.
-    QCOMPARE(script.Requests().size(), std::size_t(2));
-    for (const MessageBoxRequest& request : script.Requests())
-        QCOMPARE(request.strText, u"户名和口令长度至少 4 位"_s);
+    QCOMPARE(test::MessageTexts(script), QStringList(2, u"户名和口令长度至少 4 位"_s));
 }
 
 QUOVEX_UI_TEST_MAIN(TestDialogs)

@@ -1,38 +1,25 @@
 // Opening stored files (the desktop recorded here), their changes stored
 // back, the copies at the lock and the end, and the lock itself.
-#include <sys/stat.h>
-
 #include <QDesktopServices>
 #include <QSpinBox>
 #include <QUrl>
 #include <chrono>
+#include <filesystem>
 
 #include "AboutDlg.h"
 #include "CoreTexts.h"
-#include "FileStore.h"
 #include "IdleWatch.h"
 #include "KeyRecordFiles.h"
 #include "NormalPage.h"
 #include "OpenedCopies.h"
 #include "ProgressDlg.h"
-#include "RunContext.h"
 #include "StoredFileInfo.h"
+#include "TestFiles.h"
 #include "UiTestSupport.h"
 #include "UiThread.h"
 
 using namespace quovex;
 using namespace quovex::test;
-
-namespace {
-
-// Whether strPath is a folder only its owner may enter, list or write.
-bool OwnerOnly(const QString& strPath) {
-    struct stat st = {};
-    return ::lstat(QFile::encodeName(strPath).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           (st.st_mode & 07777) == 0700;
-}
-
-}  // namespace
 
 class TestOpened : public QObject, public CDroppedVault {
     Q_OBJECT
@@ -53,6 +40,13 @@ private slots:
     void idleLockOnTheTestsClock();
 
 private:
+    // Whether strPath is a folder (not a link) only its owner may enter,
+    // list or write.
+    static bool OwnerOnly(const QString& strPath) {
+        const auto status = std::filesystem::symlink_status(strPath.toStdString());
+        return status.type() == std::filesystem::file_type::directory &&
+               status.permissions() == std::filesystem::perms::owner_all;
+    }
     // The plain content of a stored file, restored with the window's key.
     QByteArray Restored(const char* pszRel);
     // The copies' folders and records in the private folder.
@@ -80,12 +74,10 @@ void TestOpened::cleanup() {
 QByteArray TestOpened::Restored(const char* pszRel) {
     const QString strOut = m_strRoot + "/check/" + pszRel;
     QFile::remove(strOut);
-    RunContext run;
-    const CFileStore files(m_pShown->vault.Key());
-    if (files.RestoreFile(Box(pszRel).toStdString(), (strOut + ".$").toStdString(), run).nOutcome !=
-        FileOutcome::FILE_DONE)
-        return "(not restored)";
-    return ReadFile(strOut);
+    const std::string strTarget = (strOut + ".$").toStdString();  // less its last extension
+    return RestoreWith(m_pShown->vault.Key(), Box(pszRel).toStdString(), strTarget)
+               ? ReadFile(strOut)
+               : "(not restored)";
 }
 
 void TestOpened::openFilesAndFolders() {
@@ -112,21 +104,17 @@ void TestOpened::openFilesAndFolders() {
     QVERIFY(Select("目录/a.txt.$"));
     QTest::keyClick(pTree, Qt::Key_Return);
     const QString strOther = m_vOpened.value(2);
-    QCOMPARE(QFileInfo(strOther).fileName(), u"a.txt"_s);
-    QVERIFY(QFileInfo(strOther).path() != QFileInfo(strCopy).path());
+    QVERIFY(QFileInfo(strOther).path() != QFileInfo(strCopy).path() && m_pDlg->isVisible());
     QCOMPARE(ReadFile(strOther), QByteArray("beta"));
-    QVERIFY(m_pDlg->isVisible());
 
     // A folder opens in the tree, not on the desktop.
     QVERIFY(Select("目录"));
     pTree->currentItem()->setExpanded(false);
     m_pDlg->OnOpen();
     QVERIFY(pTree->currentItem()->isExpanded());
-    QCOMPARE(m_vOpened.size(), 3);
-    QVERIFY(m_pScript->Requests().empty());
+    QVERIFY(m_vOpened.size() == 3 && m_pScript->Requests().empty());
 
-    // The private folder below the cache folder without XDG_RUNTIME_DIR;
-    // a link in its place is refused.
+    // Without XDG_RUNTIME_DIR below the cache folder; a link there is refused.
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     qunsetenv("XDG_RUNTIME_DIR");
     const QString strCached = OpenedCopiesFolder();
@@ -137,6 +125,12 @@ void TestOpened::openFilesAndFolders() {
     QCOMPARE(OpenedCopiesFolder(), QString());
     QFile::remove(strCached);
     qputenv("XDG_RUNTIME_DIR", runtime);
+
+    // A Quovex.chm beside the program is the help the desktop shows.
+    m_pShown->app.m_strProgramPath = m_strRoot + "/quovex";
+    QVERIFY(MakeFile(m_strRoot + "/Quovex.chm"));
+    m_pDlg->OnHelp();
+    QCOMPARE(m_vOpened.last(), m_strRoot + "/Quovex.chm");
 }
 
 void TestOpened::changesComeBackOnceAndLeftoversLater() {
@@ -146,18 +140,15 @@ void TestOpened::changesComeBackOnceAndLeftoversLater() {
              SummaryWriteResult::SUMMARY_WRITTEN);
     const QString strCopy = OpenCopy("a.txt.$");
 
-    // Saved by its application: the watch asks, and Yes stores it back,
-    // keeping where it came from and its summary.
+    // Saved: the watch asks; Yes stores it back, keeping source and summary.
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     QVERIFY(MakeFile(strCopy, "alpha, edited"));
     QTRY_VERIFY_WITH_TIMEOUT(Restored("a.txt.$") == "alpha, edited", 60000);
     QCOMPARE(m_pScript->Requests().front().strText, u"«a.txt» 已修改，存回保险柜吗？"_s);
     const StoredFileInfo info = ReadStoredFileInfo(Box("a.txt.$").toStdString());
-    QCOMPARE(QString::fromStdString(info.strSourcePath), Src("a.txt"));
-    QCOMPARE(info.strSummary, std::string("note"));
+    QVERIFY(info.strSourcePath == Src("a.txt").toStdString() && info.strSummary == "note");
 
-    // Changed again: No leaves the stored file, and that change is asked
-    // about once only.
+    // Changed again: No leaves the stored file, and is asked once only.
     QVERIFY(MakeFile(strCopy, "third version"));
     m_pScript->SetNextAnswer(MSGBOX_RESULT_NO);
     m_pDlg->AskAboutChangedCopies();
@@ -169,8 +160,7 @@ void TestOpened::changesComeBackOnceAndLeftoversLater() {
     // The end: a new change declined, every copy gone.
     QVERIFY(MakeFile(strCopy, "declined"));
     m_pDlg->OnExit();
-    QCOMPARE(m_pScript->Requests().size(), std::size_t(3));
-    QVERIFY(CopyEntries().isEmpty());
+    QVERIFY(m_pScript->Requests().size() == 3 && CopyEntries().isEmpty());
     QCOMPARE(Restored("a.txt.$"), QByteArray("alpha, edited"));
 
     // A run whose store back fails keeps the changed copy, and so does a
@@ -217,25 +207,22 @@ void TestOpened::lockWipesTheKeyAndAsksAgain() {
     QVERIFY(MakeFile(OpenCopy("a.txt.$"), "alpha, protected edit"));
     QVERIFY(!OpenCopy("目录/a.txt.$").isEmpty());
 
-    // At the login: the tree hidden, the copies gone, the key wiped. With
-    // its key record gone the vault is not opened; a wrong password is
-    // refused; each time the login asks again.
+    // At the login: the tree hidden, the copies gone, the key wiped. Without
+    // its key record, or with a wrong password, the login asks again.
     const QStringList vRecords = {m_strVault + "/" + KEY_RECORD_NAME,
                                   m_strVault + "/" + KEY_RECORD_COPY_NAME};
     const auto moveRecords = [&vRecords](const QString& strFrom, const QString& strTo) {
         for (const QString& strRecord : vRecords)
             QVERIFY(QFile::rename(strRecord + strFrom, strRecord + strTo));
     };
-    bool bSeen = false;
     WhenModal<CLoginDlg>([&](CLoginDlg* pLogin) {
-        bSeen = true;
         QVERIFY(m_pDlg->IsLocked() && !m_pDlg->ContentsTree()->isVisible());
         QVERIFY(CopyEntries().isEmpty());
         const CVaultKey& key = m_pShown->vault.Key();
         QVERIFY(key.MasterKey().IsEmpty() && key.Password().IsEmpty() && !key.CanScramble());
         QCOMPARE(Restored("a.txt.$"), QByteArray("(not restored)"));
-        QCOMPARE(FindControl<QLineEdit>(pLogin, 1004)->text(), u"alice"_s);
-        QVERIFY(FindControl<QLineEdit>(pLogin, 1004)->isReadOnly());
+        const QLineEdit* pUser = FindControl<QLineEdit>(pLogin, 1004);
+        QVERIFY(pUser->text() == u"alice"_s && pUser->isReadOnly());
         QCOMPARE(FindControl<QLineEdit>(pLogin, 1011)->text(), m_strVault);
         moveRecords("", ".away");
         TypeInto(pLogin, 1005, u"secret1"_s);
@@ -249,14 +236,12 @@ void TestOpened::lockWipesTheKeyAndAsksAgain() {
     });
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     Command(m_pDlg, RES_CMD_LOCK)->trigger();
-    QVERIFY(bSeen);
-    QCOMPARE(m_nLogins, 1);
+    QCOMPARE(m_nLogins, 1);  // the third login, armed by the second
     QCOMPARE(MessageTexts(*m_pScript).mid(1),
              QStringList({AccessRefusalText({AccessResult::ACCESS_RECORD_DAMAGED, {}, {}}),
                           u"户名或者口令出错。"_s}));
 
-    // Open again as it was, with the change stored in the protected format
-    // as the drop stored the files.
+    // Open again, the change stored in the protected format as the drop's.
     QVERIFY(!m_pDlg->IsLocked() && m_pDlg->ContentsTree()->isVisible());
     QCOMPARE(Restored("a.txt.$"), QByteArray("alpha, protected edit"));
     for (const char* pszStored : {"a.txt.$", "目录/a.txt.$"})
@@ -266,8 +251,7 @@ void TestOpened::lockWipesTheKeyAndAsksAgain() {
     // Escape at the lock's login ends the window.
     WhenModal<CLoginDlg>([](CLoginDlg* pLogin) { pLogin->reject(); });
     m_pDlg->OnLock();
-    QVERIFY(!m_pDlg->isVisible());
-    QCOMPARE(m_pDlg->result(), int(QDialog::Rejected));
+    QVERIFY(!m_pDlg->isVisible() && m_pDlg->result() == QDialog::Rejected);
 }
 
 void TestOpened::idleLockOnTheTestsClock() {
@@ -281,8 +265,8 @@ void TestOpened::idleLockOnTheTestsClock() {
         return m_nLogins;
     };
 
-    // The settings' minutes, kept in the record; a file opened before the
-    // vault moves is dealt with while the old key still holds.
+    // The settings' minutes, kept in the record; a copy opened before the
+    // vault moves is dealt with while the old key holds.
     QVERIFY(!OpenCopy("a.txt.$").isEmpty());
     const QString strMoved = m_strRoot + "/Moved";
     CNormalPage page(m_pShown->vault, m_pShown->app);
@@ -291,8 +275,7 @@ void TestOpened::idleLockOnTheTestsClock() {
     FindControl<QSpinBox>(&page, 1012)->setValue(3);
     QVERIFY(page.OnApply());
     page.hide();
-    QVERIFY(CopyEntries().isEmpty());
-    QCOMPARE(StoredSetting("LockMinutes"), u"3"_s);
+    QVERIFY(CopyEntries().isEmpty() && StoredSetting("LockMinutes") == u"3"_s);
     pWatch->SetLimitMinutes(m_pShown->app.m_nLockMinutes);
 
     // Input starts the idle time afresh; the lock comes after 3 minutes of none.
@@ -332,7 +315,6 @@ void TestOpened::idleLockOnTheTestsClock() {
     LogInWhenAsked(u"secret1"_s, &m_nLogins);
     QCOMPARE(lockAfter(std::chrono::minutes(0)), 3);
 
-    // 0 minutes: never.
     pWatch->SetLimitMinutes(0);
     lockAfter(std::chrono::hours(100));
     QVERIFY(!m_pDlg->IsLocked());

@@ -1,5 +1,5 @@
 // Protected vaults in the window, driven from timers while the code under
-// test sits in exec(), with the message boxes scripted.
+// test sits in exec().
 #include <QCheckBox>
 #include <QLabel>
 #include <QThread>
@@ -9,7 +9,6 @@
 #include "NewVaultDlg.h"
 #include "PasswordDlgs.h"
 #include "PasswordEntry.h"
-#include "ProgressDlg.h"
 #include "RecoveryKeyDlg.h"
 #include "UiTestSupport.h"
 #include "UiThread.h"
@@ -22,14 +21,10 @@ namespace {
 const QString USER = u"alice"_s;
 const QString PASSWORD = u"secret1"_s;
 
-std::string Native(const QString& strPath) {
-    return QFile::encodeName(strPath).toStdString();
-}
-
 // How alice's vault at strVault answers strPassword.
 AccessResult OpenWith(const QString& strVault, const QString& strPassword) {
     CVaultKey key(USER.toStdString(), strPassword.toStdString());
-    return OpenVaultKey(Native(strVault), strPassword.toStdString(), &key).nResult;
+    return OpenVaultKey(strVault.toStdString(), strPassword.toStdString(), &key).nResult;
 }
 
 // Whether the window offers the password change and protecting the vault.
@@ -38,9 +33,8 @@ std::pair<bool, bool> Commands(const CVaultDlg& window) {
                           Command(&window, RES_CMD_PROTECT_VAULT)->isEnabled());
 }
 
-// Runs the program, whose login gets the location, alice and strPassword,
-// then OK, or "忘记口令..." when bForgot. Whether the main window came up,
-// and over a protected vault; it is then ended.
+// Runs the program with a login of alice / strPassword at strVault (or
+// "忘记口令..." when bForgot); whether the window came up, and protected.
 std::pair<bool, bool> RunWithLogin(const QString& strVault, const QString& strPassword,
                                    bool bForgot = false) {
     WhenModal<CLoginDlg>([=](CLoginDlg* pLogin) {
@@ -75,15 +69,13 @@ private slots:
     void protectScrambledVault();
 };
 
-// The password must be typed the same again; protection is ticked at first
-// (a scrambled vault made here: tst_runs). The recovery key cannot be
-// passed over unacknowledged, and the key as shown opens the vault. The
-// next login opens it by its record alone; with both copies of the record
-// spoilt it is refused, saying why, without the main window.
+// The password typed the same again; protection ticked at first. The
+// recovery key cannot go unacknowledged, and as shown opens the vault. The
+// next login opens it by its record; with both copies spoilt it says why.
 void TestProtection::newVaultAndItsNextLogins() {
     const QString strVault = FreshFolder(u"new vault"_s);
     CMessageBoxScript script;
-    bool bTickedAtFirst = false;
+    bool bTickedAtFirst = false, bHeldUnticked = false, bKeyCleared = false;
     WhenModal<CNewVaultDlg>([&](CNewVaultDlg* pStep) {
         bTickedAtFirst = FindControl<QCheckBox>(pStep, RES_ID_PROTECT_CHECK)->isChecked();
         TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, u"secret2"_s);
@@ -92,8 +84,6 @@ void TestProtection::newVaultAndItsNextLogins() {
         TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, PASSWORD);
         Click(pStep, RES_ID_OK);
     });
-    bool bHeldUnticked = false;
-    bool bKeyCleared = false;
     QString strShownKey;
     WhenModal<CRecoveryKeyDlg>([&](CRecoveryKeyDlg* pKey) {
         bHeldUnticked = !FindControl<QPushButton>(pKey, RES_ID_OK)->isEnabled();
@@ -114,7 +104,7 @@ void TestProtection::newVaultAndItsNextLogins() {
     // The key as shown, line breaks and all, is the vault's recovery key.
     const CUtf8Secret shown(QString(strShownKey).remove(QLatin1Char('\n')));
     CVaultKey key(USER.toStdString(), "newpass1");
-    QVERIFY(RecoverVault(Native(strVault), shown.Text(), "newpass1", KDF_FASTEST_LIMITS, &key)
+    QVERIFY(RecoverVault(strVault.toStdString(), shown.Text(), "newpass1", KDF_FASTEST_LIMITS, &key)
                 .Opened());
 
     for (const char* pszName : {KEY_RECORD_NAME, KEY_RECORD_COPY_NAME}) {
@@ -124,14 +114,13 @@ void TestProtection::newVaultAndItsNextLogins() {
         QVERIFY(MakeFile(strRecord, bytes));
     }
     QCOMPARE(RunWithLogin(strVault, u"newpass1"_s), std::make_pair(false, false));
-    QCOMPARE(script.Requests().size(), std::size_t(2));
-    QVERIFY(script.Requests().back().strText.startsWith(u"保险柜的密钥记录已损坏"_s));
+    QVERIFY(script.Requests().size() == 2 &&
+            script.Requests().back().strText.startsWith(u"保险柜的密钥记录已损坏"_s));
 }
 
-// The recovery key, typed in any case and spacing, sets a new password and
-// opens the vault; the old password is refused from then on. A key of the
-// wrong form is refused in the dialog; another vault's key by the vault,
-// which then stays as it was.
+// The recovery key, in any case and spacing, sets a new password and opens
+// the vault. A key of the wrong form is refused in the dialog; another
+// vault's by the vault, which stays as it was.
 void TestProtection::forgottenPassword() {
     const QString strVault = FreshFolder(u"forgotten"_s);
     const QString strKey = MakeProtectedVault(strVault);
@@ -162,13 +151,11 @@ void TestProtection::forgottenPassword() {
     QCOMPARE(OpenWith(strVault, strNew), AccessResult::ACCESS_OPENED);
 }
 
-// A scrambled vault can be protected, not given a new password
-// (protectScrambledVault); a protected one the other way round, unless it
-// still holds scrambled files, which only its present password reads. The
-// window looks again when the vault moves. A new password typed
-// differently twice is refused in the dialog, a wrong old one by the vault;
-// a change that went through leaves the old password refused and the new
-// one opening the vault.
+// A protected vault can take a new password, not be protected again (a
+// scrambled one: protectScrambledVault), unless it still holds scrambled
+// files, which only the present password reads; the window looks again when
+// the vault moves. A new password typed differently twice is refused in the
+// dialog, a wrong old one by the vault.
 void TestProtection::changePassword() {
     const QString strMixed = FreshFolder(u"mixed"_s);
     QVERIFY(!MakeProtectedVault(strMixed).isEmpty());
@@ -176,8 +163,7 @@ void TestProtection::changePassword() {
     const QString strVault = FreshFolder(u"change"_s);
     QVERIFY(!MakeProtectedVault(strVault).isEmpty());
     CShownVault shown(strVault);
-    QVERIFY(shown.bOpened);
-    QCOMPARE(Commands(shown.dlg), std::make_pair(true, false));
+    QVERIFY(shown.bOpened && Commands(shown.dlg) == std::make_pair(true, false));
     QVERIFY(shown.vault.MoveTo(strMixed));
     QCOMPARE(Commands(shown.dlg), std::make_pair(false, true));
     CMessageBoxScript script;
@@ -216,8 +202,7 @@ void TestProtection::protectScrambledVault_data() {
 
 // Protecting asks for the login's password, shows the recovery key and
 // rewrites every stored file; a cancelled run says that a second one
-// finishes the work, and the second one does. Then the vault opens by its
-// record and takes a new password.
+// finishes the work, and the second one does.
 void TestProtection::protectScrambledVault() {
     QFETCH(bool, bCancel);
     const QString strVault = FreshFolder(u"to protect"_s);
@@ -225,20 +210,16 @@ void TestProtection::protectScrambledVault() {
     for (const QString& strStored : vStored) QVERIFY(PlaceReference("empty.txt.$", strStored));
     CFaultEnv env;
     CShownVault shown(strVault, &env);
-    QVERIFY(shown.bOpened);
     CVaultDlg& window = shown.dlg;
-    QCOMPARE(Commands(window), std::make_pair(false, true));
+    QVERIFY(shown.bOpened && Commands(window) == std::make_pair(false, true));
     std::atomic<bool> bStaged{false};
     if (bCancel) {
-        // The worker waits until the interface thread, in the progress
-        // dialog's loop by then, has taken the Cancel. Writes on the
-        // interface thread (the key record's) pass.
+        // The worker waits until the interface thread has taken the Cancel;
+        // writes there (the key record's) pass.
         env.m_fnDuringCopy = [&bStaged](const std::string&) {
             if (QThread::currentThread() == qApp->thread() || bStaged.exchange(true)) return;
             RunOnObjectThread(qApp, [] {
-                if (auto* pProgress =
-                        qobject_cast<CProgressDlg*>(QApplication::activeModalWidget()))
-                    pProgress->reject();
+                if (QWidget* pProgress = QApplication::activeModalWidget()) pProgress->close();
             });
         };
     }
@@ -254,9 +235,8 @@ void TestProtection::protectScrambledVault() {
         Click(pKey, RES_ID_OK);
     });
     Command(&window, RES_CMD_PROTECT_VAULT)->trigger();
-    QVERIFY(window.Key().IsProtected());
-    QCOMPARE(KindOfVault(Native(strVault)), VaultKind::VAULT_PROTECTED);
-    QCOMPARE(Commands(window), std::make_pair(!bCancel, bCancel));
+    QVERIFY(window.Key().IsProtected() && Commands(window) == std::make_pair(!bCancel, bCancel));
+    QCOMPARE(KindOfVault(strVault.toStdString()), VaultKind::VAULT_PROTECTED);
     if (bCancel) {
         // The second run asks only whether to go on.
         script.SetNextAnswer(MSGBOX_RESULT_YES);
@@ -272,7 +252,7 @@ void TestProtection::protectScrambledVault() {
         QVERIFY2(vTexts[i].startsWith(vExpected[i]), qPrintable(vTexts[i]));
     if (!bCancel) QVERIFY(vTexts.last().contains(u"转换了 2 个文件"_s));
     for (const QString& strStored : vStored) QVERIFY(!ReadFile(strStored).startsWith("QUOVEX"));
-    QCOMPARE(Commands(window), std::make_pair(true, false));
+    QVERIFY(Commands(window) == std::make_pair(true, false));
     QCOMPARE(OpenWith(strVault, PASSWORD), AccessResult::ACCESS_OPENED);
 }
 
