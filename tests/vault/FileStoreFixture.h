@@ -70,4 +70,13 @@ protected:
     FileResult m_restored;                 // of the last Restore
 };
 
+// Each case on the local disk and on file systems that lack what the core
+// prefers (instantiated with ALL_FILE_SYSTEMS).
+class FileSystemFixture : public FileStoreFixture,
+                          public ::testing::WithParamInterface<FileSystemKind> {
+protected:
+    using FileStoreFixture::FileStoreFixture;
+    void SetUp() override { m_env.ActAs(GetParam()); }
+};
+
 }  // namespace quovex::test
