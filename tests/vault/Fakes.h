@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -81,6 +82,9 @@ struct FileSystemKind {
     bool bFlushMisses;
     std::size_t nReadPiece = 0;
 };
+inline void PrintTo(const FileSystemKind& kind, std::ostream* pOut) {
+    *pOut << kind.pszName;
+}
 // The local disk; NTFS through ntfs-3g (no unnamed files, no no-replace
 // rename, hard links); exFAT through exfat-fuse (none of the three).
 inline const FileSystemKind ALL_FILE_SYSTEMS[] = {

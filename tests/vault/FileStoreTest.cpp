@@ -164,6 +164,10 @@ struct Fault {
     bool bStrikesNewFile = true;
 };
 
+void PrintTo(const Fault& fault, std::ostream* pOut) {
+    *pOut << fault.pszName;
+}
+
 // Offsets are into the file read or written, of n plain bytes.
 const Fault FAULTS[] = {
     {"CancelInBody", [](auto& a) { a.f.m_nCancelAfter = 2; }, FAIL_CANCELLED},
@@ -185,6 +189,9 @@ struct FileKind {
     std::int64_t nSize;
     unsigned char nMasterFill;  // > 0: a protected vault's key
 };
+void PrintTo(const FileKind& kind, std::ostream* pOut) {
+    *pOut << kind.pszName;
+}
 const FileKind FILE_KINDS[] = {
     {"Small", 1000, 0}, {"Large", 5 << 20, 0}, {"LargeProtected", 6 << 20, 7}};
 

@@ -19,10 +19,10 @@
 
 using namespace quovex;
 using namespace quovex::test;
+using enum ProtectedResult;
 
 namespace {
 
-using R = ProtectedResult;
 constexpr std::size_t CHUNK = PFF_CHUNK_SIZE;
 constexpr std::size_t STORED_CHUNK = PFF_CHUNK_STORED_SIZE;
 
@@ -47,18 +47,18 @@ ProtectedMetadata MetadataFor(std::uint64_t nSize) {
 // Seals plain as the store loop does: whole chunks, then a short final one.
 Bytes Seal(const ProtectedFileKeys& keys, const Bytes& vPlain, const ProtectedMetadata& metadata) {
     CProtectedSealer sealer(keys);
-    EXPECT_EQ(sealer.Begin(metadata), R::PROTECTED_OK);
+    EXPECT_EQ(sealer.Begin(metadata), PROTECTED_OK);
     Bytes v = sealer.Head();
     Bytes vChunk(STORED_CHUNK);
     for (std::size_t nPos = 0;; nPos += CHUNK) {
         const std::size_t n = std::min(CHUNK, vPlain.size() - nPos);
         std::size_t nOut = 0;
         EXPECT_EQ(sealer.SealChunk(vPlain.data() + nPos, n, n < CHUNK, vChunk.data(), &nOut),
-                  R::PROTECTED_OK);
+                  PROTECTED_OK);
         v.insert(v.end(), vChunk.begin(), vChunk.begin() + nOut);
         if (n < CHUNK) break;
     }
-    EXPECT_EQ(sealer.Finish(), R::PROTECTED_OK);
+    EXPECT_EQ(sealer.Finish(), PROTECTED_OK);
     EXPECT_EQ(v.size(), sealer.StoredLength());
     return v;
 }
@@ -96,10 +96,10 @@ TEST_F(ProtectedFileTest, SlotsGrowWithThePathAndEachStoreHasItsOwnId) {
 
     CProtectedSealer sealer(m_keys);
     metadata.strSummary.assign(PFF_SUMMARY_MAX_BYTES + 1, 's');
-    EXPECT_EQ(sealer.Begin(metadata), R::PROTECTED_TOO_LONG);
+    EXPECT_EQ(sealer.Begin(metadata), PROTECTED_TOO_LONG);
     metadata.strSummary.clear();
     metadata.strSourcePath.assign(PFF_SLOT_MAX_SIZE, 'p');
-    EXPECT_EQ(sealer.Begin(metadata), R::PROTECTED_TOO_LONG);
+    EXPECT_EQ(sealer.Begin(metadata), PROTECTED_TOO_LONG);
 }
 
 TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefused) {
@@ -108,7 +108,7 @@ TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefused) {
         Bytes w = v;
         w[nBit / 8] ^= static_cast<unsigned char>(1u << nBit % 8);
         const Opened opened = OpenProtected(m_keys, w);
-        EXPECT_NE(opened.result, R::PROTECTED_OK) << "bit " << nBit;
+        EXPECT_NE(opened.result, PROTECTED_OK) << "bit " << nBit;
         EXPECT_TRUE(opened.plain.empty()) << "bit " << nBit;
     }
     // The signature whole, and the scrambled readers refuse it.
@@ -116,9 +116,9 @@ TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefused) {
     EXPECT_FALSE(IsProtectedSignature(v.data(), PFF_SIGNATURE_SIZE - 1));
     StoredFileHeader header;
     EXPECT_FALSE(DecodeHeader(v.data(), &header));
-    for (const auto& [nAt, result] : {std::pair{0ul, R::PROTECTED_NOT_PROTECTED},
-                                      {PFF_OFFSET_VERSION, R::PROTECTED_UNSUPPORTED},
-                                      {PFF_OFFSET_SLOT_SIZE, R::PROTECTED_DAMAGED_HEADER}}) {
+    for (const auto& [nAt, result] : {std::pair{0ul, PROTECTED_NOT_PROTECTED},
+                                      {PFF_OFFSET_VERSION, PROTECTED_UNSUPPORTED},
+                                      {PFF_OFFSET_SLOT_SIZE, PROTECTED_DAMAGED_HEADER}}) {
         Bytes w = v;
         w[nAt] ^= 1;
         EXPECT_EQ(OpenProtected(m_keys, w).result, result) << nAt;
@@ -135,8 +135,8 @@ TEST_F(ProtectedFileTest, AFlippedSlotByteLosesThatSlotOnly) {
             Bytes w = v;
             w[PFF_HEADER_SIZE + i * nSlot + nAt] ^= 0x20;
             CProtectedOpener opener(m_keys);
-            ASSERT_EQ(opener.ReadHeader(w.data(), PFF_HEADER_SIZE), R::PROTECTED_OK);
-            ASSERT_EQ(opener.OpenSlots(w.data() + PFF_HEADER_SIZE, 2 * nSlot), R::PROTECTED_OK);
+            ASSERT_EQ(opener.ReadHeader(w.data(), PFF_HEADER_SIZE), PROTECTED_OK);
+            ASSERT_EQ(opener.OpenSlots(w.data() + PFF_HEADER_SIZE, 2 * nSlot), PROTECTED_OK);
             EXPECT_FALSE(opener.SlotOpened(i));
             EXPECT_TRUE(opener.SlotOpened(1 - i));
             EXPECT_EQ(opener.Metadata().strSummary, "quarterly figures");
@@ -145,7 +145,7 @@ TEST_F(ProtectedFileTest, AFlippedSlotByteLosesThatSlotOnly) {
         Bytes w = v;
         w[PFF_HEADER_SIZE + nAt] ^= 0x20;
         w[PFF_HEADER_SIZE + nSlot + nAt] ^= 0x20;
-        EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_DAMAGED_METADATA);
+        EXPECT_EQ(OpenProtected(m_keys, w).result, PROTECTED_DAMAGED_METADATA);
     }
 }
 
@@ -158,17 +158,17 @@ TEST_F(ProtectedFileTest, TruncationIsRefused) {
     const std::size_t nHead = HeadSizeOf(v);
     struct Cut {
         std::size_t nLength;
-        R result;
+        ProtectedResult result;
         std::uint64_t nChunk;
     };
     for (const Cut& cut : {
-             Cut{nHead + 2 * STORED_CHUNK, R::PROTECTED_DAMAGED_CHUNK, 1},  // at a boundary
-             Cut{nHead + STORED_CHUNK, R::PROTECTED_DAMAGED_CHUNK, 0},
-             Cut{nHead + STORED_CHUNK + 100, R::PROTECTED_DAMAGED_CHUNK, 1},  // inside a chunk
-             Cut{v.size() - 1, R::PROTECTED_DAMAGED_CHUNK, 2},
-             Cut{nHead, R::PROTECTED_DAMAGED_CHUNK, 0},  // no body at all
-             Cut{PFF_HEADER_SIZE, R::PROTECTED_DAMAGED_METADATA, 0},
-             Cut{PFF_HEADER_SIZE - 1, R::PROTECTED_DAMAGED_HEADER, 0},
+             Cut{nHead + 2 * STORED_CHUNK, PROTECTED_DAMAGED_CHUNK, 1},  // at a boundary
+             Cut{nHead + STORED_CHUNK, PROTECTED_DAMAGED_CHUNK, 0},
+             Cut{nHead + STORED_CHUNK + 100, PROTECTED_DAMAGED_CHUNK, 1},  // inside a chunk
+             Cut{v.size() - 1, PROTECTED_DAMAGED_CHUNK, 2},
+             Cut{nHead, PROTECTED_DAMAGED_CHUNK, 0},  // no body at all
+             Cut{PFF_HEADER_SIZE, PROTECTED_DAMAGED_METADATA, 0},
+             Cut{PFF_HEADER_SIZE - 1, PROTECTED_DAMAGED_HEADER, 0},
          }) {
         const Opened opened = OpenProtected(m_keys, Bytes(v.begin(), v.begin() + cut.nLength));
         EXPECT_EQ(opened.result, cut.result) << cut.nLength;
@@ -187,7 +187,7 @@ TEST_F(ProtectedFileTest, ChunksDroppedDuplicatedReorderedOrAppendedAreRefused) 
         }
         return w;
     };
-    ASSERT_EQ(OpenProtected(m_keys, fnBuild({0, 1, 2, 3})).result, R::PROTECTED_OK);
+    ASSERT_EQ(OpenProtected(m_keys, fnBuild({0, 1, 2, 3})).result, PROTECTED_OK);
     struct Case {
         std::vector<std::size_t> order;
         std::uint64_t nChunk;
@@ -195,13 +195,13 @@ TEST_F(ProtectedFileTest, ChunksDroppedDuplicatedReorderedOrAppendedAreRefused) 
     for (const Case& c : {Case{{0, 2, 3}, 1}, Case{{0, 1, 1, 2, 3}, 2}, Case{{1, 0, 2, 3}, 0},
                           Case{{0, 2, 1, 3}, 1}, Case{{0, 1, 2, 3, 3}, 3}, Case{{0, 1, 2}, 2}}) {
         const Opened opened = OpenProtected(m_keys, fnBuild(c.order));
-        EXPECT_EQ(opened.result, R::PROTECTED_DAMAGED_CHUNK);
+        EXPECT_EQ(opened.result, PROTECTED_DAMAGED_CHUNK);
         EXPECT_EQ(opened.nFailedChunk, c.nChunk);
     }
     for (std::size_t nExtra : {1ul, 16ul, 4096ul}) {
         Bytes w = v;
         w.insert(w.end(), nExtra, 0);
-        EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_DAMAGED_CHUNK) << nExtra;
+        EXPECT_EQ(OpenProtected(m_keys, w).result, PROTECTED_DAMAGED_CHUNK) << nExtra;
     }
 }
 
@@ -215,49 +215,48 @@ TEST_F(ProtectedFileTest, PiecesOfAnotherFileOrVaultAreRefused) {
         std::copy(b.begin() + nFrom, b.begin() + nTo, w.begin() + nFrom);
         return OpenProtected(m_keys, w);
     };
-    EXPECT_EQ(fnMix(PFF_HEADER_SIZE, nHead).result, R::PROTECTED_DAMAGED_METADATA);  // slots
-    EXPECT_EQ(fnMix(nHead, a.size()).nFailedChunk, 0u);                              // whole body
-    const Opened opened = fnMix(nHead + STORED_CHUNK, a.size());                     // last chunk
-    EXPECT_EQ(opened.result, R::PROTECTED_DAMAGED_CHUNK);
+    EXPECT_EQ(fnMix(PFF_HEADER_SIZE, nHead).result, PROTECTED_DAMAGED_METADATA);  // slots
+    EXPECT_EQ(fnMix(nHead, a.size()).nFailedChunk, 0u);                           // whole body
+    const Opened opened = fnMix(nHead + STORED_CHUNK, a.size());                  // last chunk
+    EXPECT_EQ(opened.result, PROTECTED_DAMAGED_CHUNK);
     EXPECT_EQ(opened.nFailedChunk, 1u);
     // The slots of a file swapped with each other.
     const std::size_t nSlot = (nHead - PFF_HEADER_SIZE) / 2;
     Bytes w = a;
     std::swap_ranges(w.begin() + PFF_HEADER_SIZE, w.begin() + PFF_HEADER_SIZE + nSlot,
                      w.begin() + PFF_HEADER_SIZE + nSlot);
-    EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_DAMAGED_METADATA);
+    EXPECT_EQ(OpenProtected(m_keys, w).result, PROTECTED_DAMAGED_METADATA);
     // A file of a vault with another master key.
-    EXPECT_EQ(OpenProtected(KeysFrom(8), a).result, R::PROTECTED_DAMAGED_METADATA);
+    EXPECT_EQ(OpenProtected(KeysFrom(8), a).result, PROTECTED_DAMAGED_METADATA);
 }
 
 TEST_F(ProtectedFileTest, ChunkSizesAndTotalsOutsideTheLayoutAreRefused) {
     CProtectedSealer sealer(m_keys);
     Bytes vPlain(CHUNK, 'a'), vOut(STORED_CHUNK);
     std::size_t nOut = 0;
-    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 10, true, vOut.data(), &nOut), R::PROTECTED_MISUSE);
-    ASSERT_EQ(sealer.Begin(MetadataFor(CHUNK + 10)), R::PROTECTED_OK);
-    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 10, false, vOut.data(), &nOut), R::PROTECTED_MISUSE);
-    EXPECT_EQ(sealer.SealChunk(vPlain.data(), CHUNK, true, vOut.data(), &nOut),
-              R::PROTECTED_MISUSE);
-    EXPECT_EQ(sealer.SealChunk(vPlain.data(), CHUNK, false, vOut.data(), &nOut), R::PROTECTED_OK);
-    EXPECT_EQ(sealer.Finish(), R::PROTECTED_MISUSE);  // no final chunk yet
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 10, true, vOut.data(), &nOut), PROTECTED_MISUSE);
+    ASSERT_EQ(sealer.Begin(MetadataFor(CHUNK + 10)), PROTECTED_OK);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 10, false, vOut.data(), &nOut), PROTECTED_MISUSE);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), CHUNK, true, vOut.data(), &nOut), PROTECTED_MISUSE);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), CHUNK, false, vOut.data(), &nOut), PROTECTED_OK);
+    EXPECT_EQ(sealer.Finish(), PROTECTED_MISUSE);  // no final chunk yet
     EXPECT_EQ(sealer.SealChunk(vPlain.data(), 11, true, vOut.data(), &nOut),
-              R::PROTECTED_SIZE_MISMATCH);
-    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 5, true, vOut.data(), &nOut), R::PROTECTED_OK);
-    EXPECT_EQ(sealer.Finish(), R::PROTECTED_SIZE_MISMATCH);
-    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 5, true, vOut.data(), &nOut), R::PROTECTED_MISUSE);
+              PROTECTED_SIZE_MISMATCH);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 5, true, vOut.data(), &nOut), PROTECTED_OK);
+    EXPECT_EQ(sealer.Finish(), PROTECTED_SIZE_MISMATCH);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 5, true, vOut.data(), &nOut), PROTECTED_MISUSE);
     ProtectedSlotWrite write;
-    EXPECT_EQ(CProtectedOpener(m_keys).SealSummaryEdit("early", &write), R::PROTECTED_MISUSE);
+    EXPECT_EQ(CProtectedOpener(m_keys).SealSummaryEdit("early", &write), PROTECTED_MISUSE);
 
     // Well sealed chunks that hold less, or more, than the metadata says.
     for (std::size_t nSealed : {5ul, 20ul}) {
         CProtectedSealer forger(m_keys);
-        ASSERT_EQ(forger.Begin(MetadataFor(10)), R::PROTECTED_OK);
+        ASSERT_EQ(forger.Begin(MetadataFor(10)), PROTECTED_OK);
         Bytes v = forger.Head();
         ASSERT_EQ(forger.SealChunkAt(0, vPlain.data(), nSealed, true, vOut.data(), &nOut),
-                  R::PROTECTED_OK);
+                  PROTECTED_OK);
         v.insert(v.end(), vOut.begin(), vOut.begin() + nOut);
-        EXPECT_EQ(OpenProtected(m_keys, v).result, R::PROTECTED_SIZE_MISMATCH) << nSealed;
+        EXPECT_EQ(OpenProtected(m_keys, v).result, PROTECTED_SIZE_MISMATCH) << nSealed;
     }
 }
 
@@ -291,7 +290,7 @@ TEST_F(ProtectedFileTest, SealsAndOpensTheReferenceFilesByteForByte) {
         m_nNext = 0;  // the file id is 01 02 .. 10, the slot nonces follow
         EXPECT_EQ(Seal(keys, vPattern, metadata) == vStored, bWritten);
         const Opened opened = OpenProtected(keys, vStored);
-        ASSERT_EQ(opened.result, R::PROTECTED_OK);
+        ASSERT_EQ(opened.result, PROTECTED_OK);
         EXPECT_EQ(opened.plain, vPattern);
         EXPECT_EQ(opened.metadata.strSourcePath, metadata.strSourcePath);
         EXPECT_EQ(opened.metadata.strSummary, metadata.strSummary);
