@@ -35,13 +35,11 @@ ProtectedFileKeys KeysFrom(unsigned char nSeed) {
 }
 
 ProtectedMetadata MetadataFor(std::uint64_t nSize) {
-    ProtectedMetadata metadata;
-    metadata.nPlainSize = nSize;
-    metadata.nStoredTime = 1'700'000'000;
-    metadata.nMode = 0640;
-    metadata.strSourcePath = "/home/user/资料/report.doc";
-    metadata.strSummary = "quarterly figures";
-    return metadata;
+    return {.nPlainSize = nSize,
+            .nStoredTime = 1'700'000'000,
+            .nMode = 0640,
+            .strSourcePath = "/home/user/资料/report.doc",
+            .strSummary = "quarterly figures"};
 }
 
 // Seals plain as the store loop does: whole chunks, then a short final one.
@@ -269,11 +267,10 @@ TEST_F(ProtectedFileTest, SealsAndOpensTheReferenceFilesByteForByte) {
         master.Data()[i] = static_cast<unsigned char>(i);
     ProtectedFileKeys keys;
     ASSERT_TRUE(DeriveFileKeys(master, &keys));
-    ProtectedMetadata metadata;
-    metadata.nStoredTime = REFERENCE_STORED_TIME;
-    metadata.nMode = REFERENCE_MODE;
-    metadata.strSourcePath = REFERENCE_SOURCE_PATH;
-    metadata.strSummary = REFERENCE_SUMMARY;
+    ProtectedMetadata metadata{.nStoredTime = REFERENCE_STORED_TIME,
+                               .nMode = REFERENCE_MODE,
+                               .strSourcePath = REFERENCE_SOURCE_PATH,
+                               .strSummary = REFERENCE_SUMMARY};
     // The last element: what this version writes, else the first writers.
     for (const auto& [pszStored, nSize, bWritten] : {std::tuple{"empty-aligned.bin.$", 0ul, true},
                                                      {"pattern300-aligned.bin.$", 300ul, true},
