@@ -147,38 +147,16 @@ TEST_F(ProtectedFileTest, AFlippedSlotByteLosesThatSlotOnly) {
     }
 }
 
-TEST_F(ProtectedFileTest, TruncationIsRefused) {
-    // Whole chunks that end as padding does, so that only the final flag
-    // tells a cut chunk from a final one.
-    Bytes vPlain = RandomBytes(2 * CHUNK + 9000, 3);
-    vPlain[CHUNK - 1] = vPlain[2 * CHUNK - 1] = 0x80;
+// Whole chunks end as padding does, so that only the final flag tells a
+// cut chunk from a final one.
+TEST_F(ProtectedFileTest, ChunksCutDroppedDuplicatedReorderedOrAppendedAreRefused) {
+    Bytes vPlain = RandomBytes(3 * CHUNK + 9000, 3);
+    vPlain[CHUNK - 1] = vPlain[2 * CHUNK - 1] = vPlain[3 * CHUNK - 1] = 0x80;
     const Bytes v = Seal(m_keys, vPlain);
     const std::size_t nHead = HeadSizeOf(v);
-    struct Cut {
-        std::size_t nLength;
-        ProtectedResult result;
-        std::uint64_t nChunk;
-    };
-    for (const Cut& cut : {
-             Cut{nHead + 2 * STORED_CHUNK, PROTECTED_DAMAGED_CHUNK, 1},  // at a boundary
-             Cut{nHead + STORED_CHUNK, PROTECTED_DAMAGED_CHUNK, 0},
-             Cut{nHead + STORED_CHUNK + 100, PROTECTED_DAMAGED_CHUNK, 1},  // inside a chunk
-             Cut{v.size() - 1, PROTECTED_DAMAGED_CHUNK, 2},
-             Cut{nHead, PROTECTED_DAMAGED_CHUNK, 0},  // no body at all
-             Cut{PFF_HEADER_SIZE, PROTECTED_DAMAGED_METADATA, 0},
-             Cut{PFF_HEADER_SIZE - 1, PROTECTED_DAMAGED_HEADER, 0},
-         }) {
-        const Opened opened = OpenProtected(m_keys, Bytes(v.begin(), v.begin() + cut.nLength));
-        EXPECT_EQ(opened.result, cut.result) << cut.nLength;
-        EXPECT_EQ(opened.nFailedChunk, cut.nChunk) << cut.nLength;
-    }
-}
-
-TEST_F(ProtectedFileTest, ChunksDroppedDuplicatedReorderedOrAppendedAreRefused) {
-    const Bytes v = Seal(m_keys, RandomBytes(3 * CHUNK + 9000, 4));
-    const std::size_t nHead = HeadSizeOf(v);
+    const auto fnCut = [&](std::size_t nLength) { return Bytes(v.begin(), v.begin() + nLength); };
     const auto fnBuild = [&](std::vector<std::size_t> order) {
-        Bytes w(v.begin(), v.begin() + nHead);
+        Bytes w = fnCut(nHead);
         for (std::size_t i : order) {
             const auto itStart = v.begin() + nHead + i * STORED_CHUNK;
             w.insert(w.end(), itStart, std::min(v.end(), itStart + STORED_CHUNK));
@@ -186,15 +164,26 @@ TEST_F(ProtectedFileTest, ChunksDroppedDuplicatedReorderedOrAppendedAreRefused) 
         return w;
     };
     ASSERT_EQ(OpenProtected(m_keys, fnBuild({0, 1, 2, 3})).result, PROTECTED_OK);
-    struct Case {
-        std::vector<std::size_t> order;
-        std::uint64_t nChunk;
+    const std::tuple<Bytes, ProtectedResult, std::uint64_t> cases[] = {
+        {fnCut(nHead + 2 * STORED_CHUNK), PROTECTED_DAMAGED_CHUNK, 1},  // at a boundary
+        {fnCut(nHead + STORED_CHUNK), PROTECTED_DAMAGED_CHUNK, 0},
+        {fnCut(nHead + STORED_CHUNK + 100), PROTECTED_DAMAGED_CHUNK, 1},  // inside a chunk
+        {fnCut(v.size() - 1), PROTECTED_DAMAGED_CHUNK, 3},
+        {fnCut(nHead), PROTECTED_DAMAGED_CHUNK, 0},  // no body at all
+        {fnCut(PFF_HEADER_SIZE), PROTECTED_DAMAGED_METADATA, 0},
+        {fnCut(PFF_HEADER_SIZE - 1), PROTECTED_DAMAGED_HEADER, 0},
+        {fnBuild({0, 2, 3}), PROTECTED_DAMAGED_CHUNK, 1},
+        {fnBuild({0, 1, 1, 2, 3}), PROTECTED_DAMAGED_CHUNK, 2},
+        {fnBuild({1, 0, 2, 3}), PROTECTED_DAMAGED_CHUNK, 0},
+        {fnBuild({0, 2, 1, 3}), PROTECTED_DAMAGED_CHUNK, 1},
+        {fnBuild({0, 1, 2, 3, 3}), PROTECTED_DAMAGED_CHUNK, 3},
+        {fnBuild({0, 1, 2}), PROTECTED_DAMAGED_CHUNK, 2},
     };
-    for (const Case& c : {Case{{0, 2, 3}, 1}, Case{{0, 1, 1, 2, 3}, 2}, Case{{1, 0, 2, 3}, 0},
-                          Case{{0, 2, 1, 3}, 1}, Case{{0, 1, 2, 3, 3}, 3}, Case{{0, 1, 2}, 2}}) {
-        const Opened opened = OpenProtected(m_keys, fnBuild(c.order));
-        EXPECT_EQ(opened.result, PROTECTED_DAMAGED_CHUNK);
-        EXPECT_EQ(opened.nFailedChunk, c.nChunk);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& [w, result, nChunk] = cases[i];
+        const Opened opened = OpenProtected(m_keys, w);
+        EXPECT_EQ(opened.result, result) << "case " << i;
+        EXPECT_EQ(opened.nFailedChunk, nChunk) << "case " << i;
     }
     for (std::size_t nExtra : {1ul, 16ul, 4096ul}) {
         Bytes w = v;

@@ -160,7 +160,8 @@ TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKey) {
 
 // Each edit writes the slot not in force, and nothing else; the summary
 // reads back, up to 511 UTF-8 bytes. Without the key, with another
-// vault's, or with both slots damaged, nothing is written.
+// vault's, or with both slots damaged, nothing is written; a torn write
+// keeps the summary before it.
 TEST_F(SummaryTest, ProtectedSummaryGoesIntoTheFreeSlotOnly) {
     const std::string strStored = m_tmp / "a.txt.$";
     StoreRandom(m_key, m_tmp / "a.txt", strStored);
@@ -194,6 +195,16 @@ TEST_F(SummaryTest, ProtectedSummaryGoesIntoTheFreeSlotOnly) {
     EXPECT_EQ(Rewrite(strStored, "新", nullptr, &m_other), Result::SUMMARY_NOT_OPENED);
     EXPECT_EQ(ReadBytes(strStored), vKept);
 
+    // A slot write cut short by a crash leaves the summary before the edit
+    // in force (and says a slot did not open); the next edit mends that slot.
+    CFaultEnv env;
+    env.m_nTearUpdateAt = 100;
+    EXPECT_EQ(Rewrite(strStored, "新", &env, &m_key), Result::SUMMARY_WRITE_FAILED);
+    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &m_key).strSummary, strLongest);
+    EXPECT_TRUE(ReadStoredFileInfo(strStored, nullptr, &m_key).bTornSlot);
+    ASSERT_EQ(Rewrite(strStored, "再", nullptr, &m_key), Result::SUMMARY_WRITTEN);
+    EXPECT_FALSE(ReadStoredFileInfo(strStored, nullptr, &m_key).bTornSlot);
+
     Bytes vBoth = vKept;
     vBoth[PFF_HEADER_SIZE + 30] ^= 1;
     vBoth[nSlot1 + 30] ^= 1;
@@ -202,23 +213,4 @@ TEST_F(SummaryTest, ProtectedSummaryGoesIntoTheFreeSlotOnly) {
               SealedInfo::SEALED_NOT_OPENED);
     EXPECT_EQ(Rewrite(strStored, "新", nullptr, &m_key), Result::SUMMARY_NOT_OPENED);
     EXPECT_EQ(ReadBytes(strStored), vBoth);
-}
-
-// A slot write cut short by a crash leaves the summary before the edit in
-// force (and says a slot did not open); the next edit mends that slot.
-TEST_F(SummaryTest, ATornProtectedSlotWriteKeepsTheOldSummary) {
-    const std::string strStored = m_tmp / "a.$";
-    StoreRandom(m_key, m_tmp / "a", strStored);
-    ASSERT_EQ(Rewrite(strStored, "旧", nullptr, &m_key), Result::SUMMARY_WRITTEN);
-    CFaultEnv env;
-    env.m_nTearUpdateAt = 100;
-    EXPECT_EQ(Rewrite(strStored, "新", &env, &m_key), Result::SUMMARY_WRITE_FAILED);
-    StoredFileInfo info = ReadStoredFileInfo(strStored, nullptr, &m_key);
-    EXPECT_EQ(info.strSummary, "旧");
-    EXPECT_TRUE(info.bTornSlot);
-
-    ASSERT_EQ(Rewrite(strStored, "再", nullptr, &m_key), Result::SUMMARY_WRITTEN);
-    info = ReadStoredFileInfo(strStored, nullptr, &m_key);
-    EXPECT_EQ(info.strSummary, "再");
-    EXPECT_FALSE(info.bTornSlot);
 }
