@@ -168,8 +168,11 @@ constexpr char FUZZ_PLAIN[] = "/out/in.bin";
 // Virtual path -> content; a folder's path ends in "/" and has no content.
 using Tree = std::map<std::string, std::string>;
 
-inline std::uint32_t Le32(const unsigned char* p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+// The little-endian number in the nBytes bytes at p.
+inline std::uint64_t Le(const unsigned char* p, int nBytes) {
+    std::uint64_t n = 0;
+    for (int i = nBytes - 1; i >= 0; --i) n = n << 8 | p[i];
+    return n;
 }
 
 // A new private temporary folder, its real path; removed with everything

@@ -13,7 +13,6 @@
 #include "ProtectedFile.h"
 #include "ProtectedOpen.h"
 #include "ReferenceVault.h"
-#include "SecureRandom.h"
 #include "StoredFileFormat.h"
 #include "TestFiles.h"
 
@@ -68,15 +67,8 @@ Bytes Seal(const ProtectedFileKeys& keys, const Bytes& vPlain) {
 // Counted bytes instead of random ones, so that every run sees the same files.
 class ProtectedFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SetRandomSourceForTests([this](void* p, std::size_t n) {
-            for (std::size_t i = 0; i < n; ++i) static_cast<unsigned char*>(p)[i] = ++m_nNext;
-        });
-    }
-    void TearDown() override { SetRandomSourceForTests(nullptr); }
-
+    const CCountedRandom m_counted{1};
     const ProtectedFileKeys m_keys = KeysFrom(7);
-    unsigned char m_nNext = 0;
 };
 
 }  // namespace
@@ -273,7 +265,7 @@ TEST_F(ProtectedFileTest, SealsAndOpensTheReferenceFilesByteForByte) {
         Bytes vPattern(nSize);
         for (std::size_t i = 0; i < nSize; ++i) vPattern[i] = ReferenceByte(i);
         metadata.nPlainSize = nSize;
-        m_nNext = 0;  // the file id is 01 02 .. 10, the slot nonces follow
+        const CCountedRandom counted(1);  // the file id is 01 02 .. 10, the slot nonces follow
         EXPECT_EQ(Seal(keys, vPattern, metadata) == vStored, bWritten);
         const Opened opened = OpenProtected(keys, vStored);
         ASSERT_EQ(opened.result, PROTECTED_OK);
