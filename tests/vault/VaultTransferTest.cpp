@@ -418,9 +418,7 @@ TEST_P(VaultTransferTest, OnlyTheBoxesOfALocationAreOutOfReach) {
     // Nor in place, to a recorded path in a box (of the fixture's vault).
     const std::string strInBox = BoxFolderPath(m_strVault, BOX_OTHER) + "/x.txt";
     WriteBytes(strInBox, {1});
-    RunContext run;
-    ASSERT_EQ(m_transfer.Files().StoreFile(strInBox, Box("x.txt.$"), run).nOutcome,
-              FileOutcome::FILE_DONE);
+    ASSERT_TRUE(StoreWith(m_key, strInBox, Box("x.txt.$")));
     fs::remove(strInBox);
     EXPECT_EQ(RestoreRun(Box("x.txt.$"), ""), 0u);
     EXPECT_EQ(Passed(m_restore.report), (Passes{{Box("x.txt.$"), PASS_TARGET_IN_VAULT}}));
