@@ -6,8 +6,6 @@
 // above it, nothing else, and that file only with bytes the input holds.
 #pragma once
 
-#include <stdlib.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +23,7 @@
 #include "ProtectedFile.h"
 #include "ReferenceVault.h"
 #include "RunContext.h"
+#include "TestFiles.h"
 #include "VaultEnv.h"
 #include "VaultKey.h"
 
@@ -178,16 +177,8 @@ inline std::uint64_t Le(const unsigned char* p, int nBytes) {
 // A new private temporary folder, its real path; removed with everything
 // in it when the process exits.
 inline std::string MakeSandboxRoot() {
-    static std::string s_strRoot;
-    std::string strTemplate =
-        (std::filesystem::temp_directory_path() / "quovex-fuzz-XXXXXX").string();
-    if (!mkdtemp(strTemplate.data())) Finding("no temporary folder");
-    s_strRoot = std::filesystem::canonical(strTemplate).string();
-    std::atexit([] {
-        std::error_code ec;
-        std::filesystem::remove_all(s_strRoot, ec);
-    });
-    return s_strRoot;
+    static const test::CTempDir s_root;
+    return s_root.Path();
 }
 
 struct FuzzWorld {
