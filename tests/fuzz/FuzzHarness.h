@@ -63,9 +63,7 @@ public:
 
     FolderPtr OpenFolder(const std::string& strPath) override {
         const std::string strNormal = Normal(strPath);
-        FolderPtr pInner = Real()->OpenFolder(m_strRoot + strNormal);
-        return pInner ? std::make_shared<CSandboxFolder>(std::move(pInner), *this, strNormal)
-                      : nullptr;
+        return Wrap(Real()->OpenFolder(m_strRoot + strNormal), strNormal);
     }
     std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) override {
         return Real()->OpenForRead(RealPath(strPath));
@@ -88,6 +86,11 @@ public:
 
 private:
     static CVaultEnv* Real() { return CVaultEnv::Default(); }
+    // pInner as the folder at the virtual path strPath (normal form).
+    FolderPtr Wrap(FolderPtr pInner, const std::string& strPath) {
+        return pInner ? std::make_shared<CSandboxFolder>(std::move(pInner), *this, strPath)
+                      : nullptr;
+    }
 
     // strPath with "." and empty components dropped ("/" for the root
     // itself, else no separator at its end).
@@ -119,10 +122,7 @@ private:
                                             ? std::string("/")
                                             : m_strPath.substr(0, nSep));
             }
-            FolderPtr pSub = m_pInner->OpenFolder(Checked(strName));
-            return pSub ? std::make_shared<CSandboxFolder>(std::move(pSub), m_env,
-                                                           m_strPath + '/' + strName)
-                        : nullptr;
+            return m_env.Wrap(m_pInner->OpenFolder(Checked(strName)), m_strPath + '/' + strName);
         }
         std::unique_ptr<CReadableFile> OpenFile(const std::string& strName) override {
             return m_pInner->OpenFile(Checked(strName));
