@@ -51,23 +51,6 @@ KeyRecordResult TryRecovery(const KeyRecordBytes& v, const std::string& strText)
 
 }  // namespace
 
-// Both the user name and the password must match; the recovery key opens
-// the same master key; each record has its own master key.
-TEST(KeyRecordTest, SealsTheMasterKeyUnderUserNameAndPassword) {
-    const NewKeyRecord made = MakeRecord("alice", "密码 pw");
-    CSecretBytes key;
-    EXPECT_EQ(Try(made.vRecord, "alice", "密码 pw", &key), KEY_OPENED);
-    EXPECT_TRUE(key.Equals(made.masterKey));
-    EXPECT_EQ(Try(made.vRecord, "Alice", "密码 pw"), KEY_WRONG_CREDENTIALS);
-    EXPECT_EQ(Try(made.vRecord, "alice", "密码 pw "), KEY_WRONG_CREDENTIALS);
-    EXPECT_EQ(Try(made.vRecord, "alice密码", " pw"), KEY_WRONG_CREDENTIALS);
-    ASSERT_EQ(UnsealWithRecoveryKey(made.vRecord, TextOf(made.recoveryText), &key), KEY_OPENED);
-    EXPECT_TRUE(key.Equals(made.masterKey));
-    const NewKeyRecord other = MakeRecord("alice", "密码 pw");
-    EXPECT_FALSE(other.masterKey.Equals(made.masterKey));
-    EXPECT_EQ(TryRecovery(other.vRecord, TextOf(made.recoveryText)), KEY_WRONG_RECOVERY_KEY);
-}
-
 // A byte changed anywhere fails the checksum: damaged, whatever the
 // credentials. A forger who fixes the checksum still cannot open it: every
 // byte before the seals is bound into them, and limits out of range are
@@ -128,20 +111,33 @@ TEST(KeyRecordTest, DamageLimitsAndVersionsAreToldApartFromWrongCredentials) {
     EXPECT_EQ(Try(Rechecked(vNext), "bob", "pw"), KEY_UNSUPPORTED_VERSION);
 }
 
-// A new password: new salt and seal, the same vault id and master key, the
-// old password refused, the recovery key still valid, also after a
-// recovery under another user name.
-TEST(KeyRecordTest, ResealKeepsTheMasterKeyAndTheRecoveryKey) {
-    const NewKeyRecord made = MakeRecord("dave", "old");
+// Both the user name and the password must match; the recovery key opens
+// the same master key; each record has its own master key. A new password:
+// new salt and seal, the same vault id and master key, the old password
+// refused, the recovery key still valid, also after a recovery under
+// another user name.
+TEST(KeyRecordTest, SealsTheMasterKeyUnderUserNameAndPasswordAndResealsIt) {
+    const NewKeyRecord made = MakeRecord("alice", "密码 pw");
     const std::string strRecovery = TextOf(made.recoveryText);
+    CSecretBytes key;
+    EXPECT_EQ(Try(made.vRecord, "alice", "密码 pw", &key), KEY_OPENED);
+    EXPECT_TRUE(key.Equals(made.masterKey));
+    EXPECT_EQ(Try(made.vRecord, "Alice", "密码 pw"), KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(Try(made.vRecord, "alice", "密码 pw "), KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(Try(made.vRecord, "alice密码", " pw"), KEY_WRONG_CREDENTIALS);
+    ASSERT_EQ(UnsealWithRecoveryKey(made.vRecord, strRecovery, &key), KEY_OPENED);
+    EXPECT_TRUE(key.Equals(made.masterKey));
+    const NewKeyRecord other = MakeRecord("alice", "密码 pw");
+    EXPECT_FALSE(other.masterKey.Equals(made.masterKey));
+    EXPECT_EQ(TryRecovery(other.vRecord, strRecovery), KEY_WRONG_RECOVERY_KEY);
+
     KeyRecordBytes vNew;
     ASSERT_EQ(
-        ResealKeyRecord(made.vRecord, made.masterKey, "dave", "new", KDF_FASTEST_LIMITS, &vNew),
+        ResealKeyRecord(made.vRecord, made.masterKey, "alice", "new", KDF_FASTEST_LIMITS, &vNew),
         KEY_OPENED);
-    CSecretBytes key;
-    EXPECT_EQ(Try(vNew, "dave", "new", &key), KEY_OPENED);
+    EXPECT_EQ(Try(vNew, "alice", "new", &key), KEY_OPENED);
     EXPECT_TRUE(key.Equals(made.masterKey));
-    EXPECT_EQ(Try(vNew, "dave", "old"), KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(Try(vNew, "alice", "密码 pw"), KEY_WRONG_CREDENTIALS);
     EXPECT_EQ(TryRecovery(vNew, strRecovery), KEY_OPENED);
     // The vault id and the recovery seal are kept; salt and seal are new.
     EXPECT_TRUE(std::equal(vNew.begin(), vNew.begin() + KR_OFFSET_OPSLIMIT, made.vRecord.begin()));
@@ -156,7 +152,7 @@ TEST(KeyRecordTest, ResealKeepsTheMasterKeyAndTheRecoveryKey) {
     EXPECT_EQ(ResealKeyRecord(vNew, key, "erin", "third", KDF_FASTEST_LIMITS, &vRecovered),
               KEY_OPENED);
     EXPECT_EQ(Try(vRecovered, "erin", "third"), KEY_OPENED);
-    EXPECT_EQ(Try(vRecovered, "dave", "new"), KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(Try(vRecovered, "alice", "new"), KEY_WRONG_CREDENTIALS);
     vNew[KR_OFFSET_SALT] ^= 1;
     EXPECT_EQ(ResealKeyRecord(vNew, key, "erin", "x", KDF_FASTEST_LIMITS, &vRecovered),
               KEY_DAMAGED);
