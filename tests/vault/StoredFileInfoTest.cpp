@@ -118,8 +118,9 @@ TEST_F(SummaryTest, ScrambledSummaryReplacesTheWholeFieldOfTheFileThatWasRead) {
 // A protected file shows only its kind and stamp without its vault's key
 // (and with a key that opens no protected vault); with it, what the sealed
 // metadata records; with another vault's key, that it does not open. A
-// folder's total counts it by its plain size only with the key.
-TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKey) {
+// folder's total counts it by its plain size only with the key. Its summary
+// goes into the free slot only.
+TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKeyAndItsSummaryTheFreeSlot) {
     const std::string strSource = m_tmp / "来源/报告.txt";
     const std::string strStored = m_tmp / "box/报告.txt.$";
     const std::int64_t nBefore = std::time(nullptr);
@@ -152,16 +153,12 @@ TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKey) {
     EXPECT_EQ(ReadStoredFileInfo(m_tmp / "plain").nKind, StoredKind::STORED_NONE);
     EXPECT_EQ(GetPlainTotalSize(m_tmp / "box", &m_key), 70000u + 300u);
     EXPECT_EQ(GetPlainTotalSize(m_tmp / "box", nullptr), fs::file_size(strStored) + 300u);
-}
 
-// Each edit writes the slot not in force, and nothing else; the summary
-// reads back, up to 511 UTF-8 bytes. Without the key, with another
-// vault's, or with both slots damaged, nothing is written; a torn write
-// keeps the summary before it.
-TEST_F(SummaryTest, ProtectedSummaryGoesIntoTheFreeSlotOnly) {
-    const std::string strStored = m_tmp / "a.txt.$";
-    StoreRandom(m_key, m_tmp / "a.txt", strStored);
-    const std::size_t nSlot = ProtectedSlotSize((m_tmp / "a.txt").size());
+    // Each edit writes the slot not in force, and nothing else; the summary
+    // reads back, up to 511 UTF-8 bytes. Without the key, with another
+    // vault's, or with both slots damaged, nothing is written; a torn write
+    // keeps the summary before it.
+    const std::size_t nSlot = ProtectedSlotSize(strSource.size());
     const std::size_t nSlot1 = PFF_HEADER_SIZE + nSlot;
     // The bytes differ from before only in the slot at nFrom.
     const auto fnOnlyIn = [&](const Bytes& before, std::size_t nFrom) {
