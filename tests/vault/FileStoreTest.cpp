@@ -246,8 +246,9 @@ INSTANTIATE_TEST_SUITE_P(Faults, FileFaultTest,
                          });
 
 // A source path must fit 127 GB18030 bytes and a size the 32-bit field;
-// a pipe is no file.
-TEST_P(FileStoreTest, RefusesSourcesTheHeaderCannotHold) {
+// a pipe is no file. A stored file must be whole and its recorded path
+// plain to be restored there.
+TEST_P(FileStoreTest, RefusesSourcesTheHeaderCannotHoldAndStoredFilesItCannotTrust) {
     const std::size_t nBase = m_tmp.Path().size() + 1;
     std::string strChinese;  // 210 bytes of UTF-8 (a valid name), 140 in GB18030
     for (int i = 0; i < 70; ++i) strChinese += "字";
@@ -267,11 +268,10 @@ TEST_P(FileStoreTest, RefusesSourcesTheHeaderCannotHold) {
         EXPECT_TRUE(Has(refused[i]));
     }
     EXPECT_FALSE(Has("box/refused.$"));
-}
 
-// A restore to the recorded place needs an absolute path there, the whole
-// header and every block of the plain size; blocks beyond it are ignored.
-TEST_P(FileStoreTest, RestoreRefusesForeignDamagedOrRelativelyRecordedFiles) {
+    // A restore to the recorded place needs an absolute path there, the
+    // whole header and every block of the plain size; blocks beyond it are
+    // ignored.
     const Bytes v = MakeStored(RandomBytes(300, 1));
     fs::remove_all(m_tmp / "src");
     ASSERT_EQ(Restore("box/x.$", ""), 1);

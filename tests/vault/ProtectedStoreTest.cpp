@@ -109,10 +109,23 @@ TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
     }
 }
 
-// A plain restore tests the room on the volume of the path a protected
-// file's sealed metadata records, as it does for a scrambled file's header.
-TEST_F(ProtectedStoreTest, PlainRestoreNeedsRoomWhereTheMetadataPoints) {
+// A protected file read with another vault's key, or without one, is refused
+// for what it is. (A protected vault's key reading scrambled files, and a
+// scrambled key storing them: VaultConversionTest.) A plain restore tests
+// the room on the volume of the path its sealed metadata records, as it
+// does for a scrambled file's header.
+TEST_F(ProtectedStoreTest, ARestoreNeedsTheVaultsKeyAndRoomWhereTheMetadataPoints) {
     MakeStored(RandomBytes(3000, 6));
+    CVaultKey other("user1", "pass1");
+    SetTestMasterKey(&other, 8);
+    const auto fnRestoreWith = [&](const CVaultKey& key) {
+        RunContext run;
+        return CFileStore(key).RestoreFile(m_tmp / "box/x.$", m_tmp / "out/x.$", run).cause.nReason;
+    };
+    EXPECT_EQ(fnRestoreWith(other), FailReason::FAIL_DAMAGED);
+    EXPECT_EQ(fnRestoreWith(CVaultKey("user1", "pass1")), FailReason::FAIL_NEEDS_KEY);
+    EXPECT_FALSE(Has("out/x"));
+
     fs::remove(m_tmp / "src/x");
     CFaultEnv env;
     env.m_nFreeSpace = 1ll << 40;  // every other volume has room
@@ -126,22 +139,6 @@ TEST_F(ProtectedStoreTest, PlainRestoreNeedsRoomWhereTheMetadataPoints) {
     job.report = {};
     EXPECT_EQ(RestoreWorker(m_feedback, job), 1);
     EXPECT_EQ(job.report.nFilesDone, 1u);
-}
-
-// A protected file read with another vault's key, or without one, is refused
-// for what it is. (A protected vault's key reading scrambled files, and a
-// scrambled key storing them: VaultConversionTest.)
-TEST_F(ProtectedStoreTest, AProtectedFileNeedsItsVaultsKey) {
-    MakeStored(RandomBytes(500, 4));
-    CVaultKey other("user1", "pass1");
-    SetTestMasterKey(&other, 8);
-    const auto fnRestoreWith = [&](const CVaultKey& key) {
-        RunContext run;
-        return CFileStore(key).RestoreFile(m_tmp / "box/x.$", m_tmp / "out/x.$", run).cause.nReason;
-    };
-    EXPECT_EQ(fnRestoreWith(other), FailReason::FAIL_DAMAGED);
-    EXPECT_EQ(fnRestoreWith(CVaultKey("user1", "pass1")), FailReason::FAIL_NEEDS_KEY);
-    EXPECT_FALSE(Has("out/x"));
 }
 
 // A sparse file of 5 GiB, past every 32-bit size, comes back whole. The

@@ -34,7 +34,7 @@ std::vector<std::string> ScannedPaths(const std::string& strPath, CVaultEnv* pEn
 // Folders before files, names in the tree's order (case folded), depth
 // first; plain files, dot-names and links are passed over; a folder that
 // turns into a link after its parent was listed is reported, not followed.
-TEST(StoredFileScanTest, VisitsStoredFilesInTheTreesOrder) {
+TEST(StoredFileScanTest, VisitsStoredFilesInTheTreesOrderAndFindsEachKindOfDamage) {
     CTempDir tmp;
     const std::string strBox = tmp / "box";
     for (const char* pszName : {"b.txt.$", "A.$", "z/y.$", "a/x.$abc", "gone/w.$", ".h.$"})
@@ -55,12 +55,9 @@ TEST(StoredFileScanTest, VisitsStoredFilesInTheTreesOrder) {
     };
     EXPECT_EQ(ScannedPaths(strBox, &env),
               (std::vector<std::string>{"/a/x.$abc", "/gone!", "/z/y.$", "/A.$", "/b.txt.$"}));
-}
 
-// Each kind of damage, judged from the length and again from a full read;
-// blocks beyond the plain size are sound, as readers ignore them.
-TEST(StoredFileScanTest, FindsEachKindOfDamage) {
-    CTempDir tmp;
+    // Each kind of damage, judged from the length and again from a full
+    // read; blocks beyond the plain size are sound, as readers ignore them.
     WriteStored(tmp / "sound.$", 300, 384);
     WriteStored(tmp / "extra.$", 100, 256);
     WriteStored(tmp / "short-body.$", 300, 256);
@@ -90,7 +87,6 @@ TEST(StoredFileScanTest, FindsEachKindOfDamage) {
 
     // A read that fails in the body leaves nothing known but that.
     StoredFileScan scan;
-    CFaultEnv env;
     env.m_nFailReadAfter = SFF_HEADER_SIZE + 1000;
     ScanStoredFiles(
         tmp / "sound.$", true, [&](const StoredFileScan& found) { scan = found; }, &env);
