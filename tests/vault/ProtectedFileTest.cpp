@@ -73,17 +73,12 @@ protected:
 
 }  // namespace
 
-TEST_F(ProtectedFileTest, SlotsGrowWithThePathAndEachStoreHasItsOwnId) {
+TEST_F(ProtectedFileTest, SlotsGrowWithThePathUpToTheirLimit) {
     ProtectedMetadata metadata = MetadataFor(10);
     metadata.strSourcePath = "/" + std::string(600, 'p');
     const Bytes v = Seal(m_keys, Bytes(10, 'a'), metadata);
     EXPECT_EQ(HeadSizeOf(v), PFF_HEADER_SIZE + 2 * 1536u);
     EXPECT_EQ(OpenProtected(m_keys, v).metadata.strSourcePath, metadata.strSourcePath);
-    const Bytes w = Seal(m_keys, Bytes(10, 'a'), metadata);
-    EXPECT_FALSE(std::equal(v.begin() + PFF_OFFSET_FILE_ID,
-                            v.begin() + PFF_OFFSET_FILE_ID + PFF_FILE_ID_SIZE,
-                            w.begin() + PFF_OFFSET_FILE_ID));
-
     CProtectedSealer sealer(m_keys);
     metadata.strSummary.assign(PFF_SUMMARY_MAX_BYTES + 1, 's');
     EXPECT_EQ(sealer.Begin(metadata), PROTECTED_TOO_LONG);
@@ -92,7 +87,7 @@ TEST_F(ProtectedFileTest, SlotsGrowWithThePathAndEachStoreHasItsOwnId) {
     EXPECT_EQ(sealer.Begin(metadata), PROTECTED_TOO_LONG);
 }
 
-TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefused) {
+TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefusedAndAFlippedSlotByteLosesThatSlotOnly) {
     const Bytes v = Seal(m_keys, RandomBytes(CHUNK + 100, 1));
     for (std::size_t nBit = 0; nBit < PFF_HEADER_SIZE * 8; ++nBit) {
         Bytes w = v;
@@ -113,12 +108,9 @@ TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefused) {
         w[nAt] ^= 1;
         EXPECT_EQ(OpenProtected(m_keys, w).result, result) << nAt;
     }
-}
 
-// One damaged slot is what a torn write leaves: the other one serves, and
-// never anything from the damaged one. Both damaged: refused.
-TEST_F(ProtectedFileTest, AFlippedSlotByteLosesThatSlotOnly) {
-    const Bytes v = Seal(m_keys, Bytes(100, 'a'));
+    // One damaged slot is what a torn write leaves: the other one serves,
+    // and never anything from the damaged one. Both damaged: refused.
     const std::size_t nSlot = (HeadSizeOf(v) - PFF_HEADER_SIZE) / 2;
     for (std::size_t nAt : {0ul, PFF_NONCE_SIZE, PFF_NONCE_SIZE + 40, nSlot / 2, nSlot - 1}) {
         for (std::size_t i = 0; i < 2; ++i) {
@@ -130,7 +122,7 @@ TEST_F(ProtectedFileTest, AFlippedSlotByteLosesThatSlotOnly) {
             EXPECT_FALSE(opener.SlotOpened(i));
             EXPECT_TRUE(opener.SlotOpened(1 - i));
             EXPECT_EQ(opener.Metadata().strSummary, "quarterly figures");
-            EXPECT_EQ(opener.Metadata().nPlainSize, 100u);
+            EXPECT_EQ(opener.Metadata().nPlainSize, CHUNK + 100);
         }
         Bytes w = v;
         w[PFF_HEADER_SIZE + nAt] ^= 0x20;
@@ -184,11 +176,15 @@ TEST_F(ProtectedFileTest, ChunksCutDroppedDuplicatedReorderedOrAppendedAreRefuse
     }
 }
 
+// Each store has its own file id, which binds its slots and chunks.
 TEST_F(ProtectedFileTest, PiecesOfAnotherFileOrVaultAreRefused) {
     const Bytes vPlain = RandomBytes(CHUNK + 500, 5);
     const Bytes a = Seal(m_keys, vPlain), b = Seal(m_keys, vPlain);
     const std::size_t nHead = HeadSizeOf(a);
     ASSERT_EQ(a.size(), b.size());
+    EXPECT_FALSE(std::equal(a.begin() + PFF_OFFSET_FILE_ID,
+                            a.begin() + PFF_OFFSET_FILE_ID + PFF_FILE_ID_SIZE,
+                            b.begin() + PFF_OFFSET_FILE_ID));
     const auto fnMix = [&](std::size_t nFrom, std::size_t nTo) {
         Bytes w = a;
         std::copy(b.begin() + nFrom, b.begin() + nTo, w.begin() + nFrom);

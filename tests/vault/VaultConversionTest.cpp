@@ -117,9 +117,8 @@ TEST_P(VaultConversionTest, EveryScrambledFileBecomesProtectedAndRestoresByteFor
               SummaryWriteResult::SUMMARY_WRITTEN);
     const std::string strRecorded = Info(strSummed).strSourcePath;
     // Cut short, without a signature, and stored by someone else.
-    const std::string strCut = Box(BOX_VIDEO, "cut.$");
-    const std::string strJunk = Box(BOX_VIDEO, "junk.$");
-    const std::string strForeign = Box(BOX_VIDEO, "foreign.$");
+    const std::string strCut = Box(BOX_VIDEO, "cut.$"), strJunk = Box(BOX_VIDEO, "junk.$"),
+                      strForeign = Box(BOX_VIDEO, "foreign.$");
     const Bytes vBig = ReadBytes(Box(BOX_OTHER, "big.iso.$"));
     WriteBytes(strCut, Bytes(vBig.begin(), vBig.begin() + 1000));
     WriteBytes(strJunk, Bytes(500, 'j'));

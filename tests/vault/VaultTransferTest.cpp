@@ -374,9 +374,8 @@ TEST_P(VaultTransferTest, AWalkIsNotLedOutOfTheTreeBySwapsDuringTheRun) {
 // only the box folders are out of reach, whatever the spelling, and a
 // restore never writes into one, nor makes a folder there.
 TEST_P(VaultTransferTest, OnlyTheBoxesOfALocationAreOutOfReach) {
-    const std::string strHome = m_tmp / "up/home";
-    const std::string strFileBox = BoxFolderPath(strHome, BOX_FILE);
-    const std::string strStored = strFileBox + "/a.txt.$";
+    const std::string strHome = m_tmp / "up/home", strFileBox = BoxFolderPath(strHome, BOX_FILE),
+                      strStored = strFileBox + "/a.txt.$";
     CreateBoxFolders(strHome);
     WriteBytes(strHome + "/Documents/a.txt", RandomBytes(40, 1));
     WriteBytes(strHome + "/notes.txt", RandomBytes(20, 2));
