@@ -182,9 +182,8 @@ const Fault FAULTS[] = {
 };
 
 // The file of a case: a small one; a large one, read ahead on a helper
-// thread; a protected one of a few chunks, on the caller's thread; a large
-// protected one, also sealed or opened on two threads and written behind on
-// a third.
+// thread; a protected one, on the caller's thread; a large protected one,
+// sealed or opened on two threads and written behind on a third.
 struct FileKind {
     const char* pszName;
     std::int64_t nSize;
@@ -195,7 +194,7 @@ void PrintTo(const FileKind& kind, std::ostream* pOut) {
 }
 const FileKind FILE_KINDS[] = {{"Small", 1000, 0},
                                {"Large", 5 << 20, 0},
-                               {"Protected", (3 << 20) + 100, 7},
+                               {"Protected", 3 << 20, 7},
                                {"LargeProtected", 6 << 20, 7}};
 
 class FileFaultTest

@@ -134,12 +134,11 @@ TEST_P(VaultConversionTest, EveryScrambledFileBecomesProtectedAndRestoresByteFor
     EXPECT_EQ(m_job.nAlreadyProtected, 1u);
     EXPECT_FALSE(m_job.report.bCancelled);
     EXPECT_TRUE(m_job.report.vPassedOver.empty());
-    const std::vector<FailedItem> vExpected{
-        {strCut, {FAIL_DAMAGED}}, {strForeign, {FAIL_DAMAGED}}, {strJunk, {FAIL_DAMAGED}}};
     std::vector<FailedItem> vFailed = m_job.report.vFailed;
-    std::sort(vFailed.begin(), vFailed.end(),
-              [](const auto& a, const auto& b) { return a.strPath < b.strPath; });
-    EXPECT_EQ(vFailed, vExpected);
+    std::ranges::sort(vFailed, {}, &FailedItem::strPath);
+    EXPECT_EQ(vFailed, (std::vector<FailedItem>{{strCut, {FAIL_DAMAGED}},
+                                                {strForeign, {FAIL_DAMAGED}},
+                                                {strJunk, {FAIL_DAMAGED}}}));
     EXPECT_EQ(SnapshotTree(BoxFolderPath(Vault(), BOX_VIDEO)), damaged);
     EXPECT_EQ(ReadBytes(Box(BOX_FILE, ".hidden.$")), Bytes{9});
     EXPECT_TRUE(fs::is_symlink(Box(BOX_IMAGE, "link.$")));
