@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "ProtectedFile.h"
@@ -22,12 +22,13 @@ using enum ProtectedResult;
 
 namespace {
 
-constexpr std::size_t CHUNK = PFF_CHUNK_SIZE;
-constexpr std::size_t STORED_CHUNK = PFF_CHUNK_STORED_SIZE;
+constexpr std::size_t CHUNK = PFF_CHUNK_SIZE, STORED_CHUNK = PFF_CHUNK_STORED_SIZE;
 
-ProtectedFileKeys KeysFrom(unsigned char nSeed) {
+// The keys of the master key nFirst, nFirst + nStep, nFirst + 2 * nStep ...
+ProtectedFileKeys KeysFrom(unsigned char nFirst, unsigned char nStep = 0) {
     CSecretBytes master(PFF_KEY_SIZE);
-    std::memset(master.Data(), nSeed, master.Size());
+    for (std::size_t i = 0; i < master.Size(); ++i)
+        master.Data()[i] = static_cast<unsigned char>(nFirst + i * nStep);
     ProtectedFileKeys keys;
     EXPECT_TRUE(DeriveFileKeys(master, &keys));
     return keys;
@@ -72,20 +73,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(ProtectedFileTest, SlotsGrowWithThePathUpToTheirLimit) {
-    ProtectedMetadata metadata = MetadataFor(10);
-    metadata.strSourcePath = "/" + std::string(600, 'p');
-    const Bytes v = Seal(m_keys, Bytes(10, 'a'), metadata);
-    EXPECT_EQ(HeadSizeOf(v), PFF_HEADER_SIZE + 2 * 1536u);
-    EXPECT_EQ(OpenProtected(m_keys, v).metadata.strSourcePath, metadata.strSourcePath);
-    CProtectedSealer sealer(m_keys);
-    metadata.strSummary.assign(PFF_SUMMARY_MAX_BYTES + 1, 's');
-    EXPECT_EQ(sealer.Begin(metadata), PROTECTED_TOO_LONG);
-    metadata.strSummary.clear();
-    metadata.strSourcePath.assign(PFF_SLOT_MAX_SIZE, 'p');
-    EXPECT_EQ(sealer.Begin(metadata), PROTECTED_TOO_LONG);
-}
 
 TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefusedAndAFlippedSlotByteLosesThatSlotOnly) {
     const Bytes v = Seal(m_keys, RandomBytes(CHUNK + 100, 1));
@@ -205,8 +192,20 @@ TEST_F(ProtectedFileTest, PiecesOfAnotherFileOrVaultAreRefused) {
     EXPECT_EQ(OpenProtected(KeysFrom(8), a).result, PROTECTED_DAMAGED_METADATA);
 }
 
-TEST_F(ProtectedFileTest, ChunkSizesAndTotalsOutsideTheLayoutAreRefused) {
+// Slots grow with the path up to their limit; sizes outside the layout are refused.
+TEST_F(ProtectedFileTest, SlotsGrowWithThePathAndSizesOutsideTheLayoutAreRefused) {
+    ProtectedMetadata metadata = MetadataFor(10);
+    metadata.strSourcePath = "/" + std::string(600, 'p');
+    const Bytes vLongPath = Seal(m_keys, Bytes(10, 'a'), metadata);
+    EXPECT_EQ(HeadSizeOf(vLongPath), PFF_HEADER_SIZE + 2 * 1536u);
+    EXPECT_EQ(OpenProtected(m_keys, vLongPath).metadata.strSourcePath, metadata.strSourcePath);
     CProtectedSealer sealer(m_keys);
+    metadata.strSummary.assign(PFF_SUMMARY_MAX_BYTES + 1, 's');
+    EXPECT_EQ(sealer.Begin(metadata), PROTECTED_TOO_LONG);
+    metadata.strSummary.clear();
+    metadata.strSourcePath.assign(PFF_SLOT_MAX_SIZE, 'p');
+    EXPECT_EQ(sealer.Begin(metadata), PROTECTED_TOO_LONG);
+
     Bytes vPlain(CHUNK, 'a'), vOut(STORED_CHUNK);
     std::size_t nOut = 0;
     EXPECT_EQ(sealer.SealChunk(vPlain.data(), 10, true, vOut.data(), &nOut), PROTECTED_MISUSE);
@@ -239,11 +238,7 @@ TEST_F(ProtectedFileTest, ChunkSizesAndTotalsOutsideTheLayoutAreRefused) {
 // sealing again gives the same bytes, and they open to the plain pattern,
 // as do those the first writers padded otherwise.
 TEST_F(ProtectedFileTest, SealsAndOpensTheReferenceFilesByteForByte) {
-    CSecretBytes master(PFF_KEY_SIZE);
-    for (std::size_t i = 0; i < master.Size(); ++i)
-        master.Data()[i] = static_cast<unsigned char>(i);
-    ProtectedFileKeys keys;
-    ASSERT_TRUE(DeriveFileKeys(master, &keys));
+    const ProtectedFileKeys keys = KeysFrom(0, 1);
     ProtectedMetadata metadata{.nStoredTime = REFERENCE_STORED_TIME,
                                .nMode = REFERENCE_MODE,
                                .strSourcePath = REFERENCE_SOURCE_PATH,

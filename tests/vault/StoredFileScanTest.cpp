@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Fakes.h"
@@ -122,17 +123,16 @@ TEST(StoredFileScanTest, ProtectedFilesWithAndWithoutTheKey) {
     WriteBytes(tmp / "box/e.$", Bytes(vSound.begin(), vSound.end() - 1));  // cut short
     const Tree before = SnapshotTree(tmp.Path());
 
-    struct Expected {
-        unsigned nByLength, nWithKey, nReadWithKey;
+    // Damage judged by the length alone, with the key, and with the key from a full read.
+    const std::tuple<const char*, unsigned, unsigned, unsigned> cases[] = {
+        {"a.$", 0, 0, 0},
+        {"c.$", 0, 0, STORED_DAMAGE_CHUNK},
+        {"d.$", 0, 0, 0},
+        {"e.$", STORED_DAMAGE_BAD_LENGTH, STORED_DAMAGE_BAD_LENGTH, STORED_DAMAGE_CHUNK},
+        {"f.$", 0, STORED_DAMAGE_METADATA, STORED_DAMAGE_METADATA},
     };
-    const std::pair<const char*, Expected> cases[] = {
-        {"a.$", {0, 0, 0}},
-        {"c.$", {0, 0, STORED_DAMAGE_CHUNK}},
-        {"d.$", {0, 0, 0}},
-        {"e.$", {STORED_DAMAGE_BAD_LENGTH, STORED_DAMAGE_BAD_LENGTH, STORED_DAMAGE_CHUNK}},
-        {"f.$", {0, STORED_DAMAGE_METADATA, STORED_DAMAGE_METADATA}},
-    };
-    for (const auto& [pszName, expected] : cases) {
+    for (const auto& [pszName, nByLength, nWithKey, nReadWithKey] : cases) {
+        SCOPED_TRACE(pszName);
         const std::string strPath = tmp / "box/" + pszName;
         const auto fnScan = [&](bool bReadBody, const CVaultKey* pKey, StoredFileScan found = {}) {
             ScanStoredFiles(
@@ -141,23 +141,22 @@ TEST(StoredFileScanTest, ProtectedFilesWithAndWithoutTheKey) {
         };
         for (const bool bReadBody : {false, true}) {
             const StoredFileScan scan = fnScan(bReadBody, nullptr);
-            EXPECT_TRUE(scan.bProtected && !scan.bMetadata && !scan.bSignature) << pszName;
-            EXPECT_EQ(scan.nStoredLength, fs::file_size(strPath)) << pszName;
-            EXPECT_EQ(FindStoredDamage(scan), expected.nByLength) << pszName;
+            EXPECT_TRUE(scan.bProtected && !scan.bMetadata && !scan.bSignature);
+            EXPECT_EQ(scan.nStoredLength, fs::file_size(strPath));
+            EXPECT_EQ(FindStoredDamage(scan), nByLength);
         }
         const StoredFileScan listed = fnScan(false, &key);
-        EXPECT_EQ(FindStoredDamage(listed), expected.nWithKey) << pszName;
-        EXPECT_EQ(listed.bTornSlot, std::string(pszName) == "d.$") << pszName;
+        EXPECT_EQ(FindStoredDamage(listed), nWithKey);
+        EXPECT_EQ(listed.bTornSlot, std::string(pszName) == "d.$");
         const StoredFileScan checked = fnScan(true, &key);
-        EXPECT_EQ(FindStoredDamage(checked), expected.nReadWithKey) << pszName;
-        if (expected.nWithKey != STORED_DAMAGE_METADATA) {
-            ASSERT_TRUE(HasOpenedMetadata(checked)) << pszName;
+        EXPECT_EQ(FindStoredDamage(checked), nReadWithKey);
+        if (nWithKey != STORED_DAMAGE_METADATA) {
+            ASSERT_TRUE(HasOpenedMetadata(checked));
             EXPECT_EQ(checked.metadata.nPlainSize, nSize);
             EXPECT_EQ(checked.metadata.strSourcePath, tmp / "src");
         }
-        EXPECT_TRUE(expected.nReadWithKey != STORED_DAMAGE_CHUNK ||
-                    checked.nFailedChunk == (std::string(pszName) == "c.$" ? 1u : 3u))
-            << pszName;
+        EXPECT_TRUE(nReadWithKey != STORED_DAMAGE_CHUNK ||
+                    checked.nFailedChunk == (std::string(pszName) == "c.$" ? 1u : 3u));
     }
     EXPECT_EQ(SnapshotTree(tmp.Path()), before);
 }
