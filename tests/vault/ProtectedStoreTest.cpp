@@ -1,6 +1,6 @@
 // Protected stored files through the file store: round trips at the chunk
 // edges, a restore that verifies every chunk before it replaces anything,
-// and vaults that hold both formats while a conversion is under way.
+// and the key and the room a restore needs.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
