@@ -6,8 +6,6 @@
 // above it, nothing else, and that file only with bytes the input holds.
 #pragma once
 
-#include <stdlib.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +23,7 @@
 #include "ProtectedFile.h"
 #include "ReferenceVault.h"
 #include "RunContext.h"
+#include "TestFiles.h"
 #include "VaultEnv.h"
 #include "VaultKey.h"
 
@@ -64,9 +63,7 @@ public:
 
     FolderPtr OpenFolder(const std::string& strPath) override {
         const std::string strNormal = Normal(strPath);
-        FolderPtr pInner = Real()->OpenFolder(m_strRoot + strNormal);
-        return pInner ? std::make_shared<CSandboxFolder>(std::move(pInner), *this, strNormal)
-                      : nullptr;
+        return Wrap(Real()->OpenFolder(m_strRoot + strNormal), strNormal);
     }
     std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) override {
         return Real()->OpenForRead(RealPath(strPath));
@@ -89,6 +86,11 @@ public:
 
 private:
     static CVaultEnv* Real() { return CVaultEnv::Default(); }
+    // pInner as the folder at the virtual path strPath (normal form).
+    FolderPtr Wrap(FolderPtr pInner, const std::string& strPath) {
+        return pInner ? std::make_shared<CSandboxFolder>(std::move(pInner), *this, strPath)
+                      : nullptr;
+    }
 
     // strPath with "." and empty components dropped ("/" for the root
     // itself, else no separator at its end).
@@ -120,10 +122,7 @@ private:
                                             ? std::string("/")
                                             : m_strPath.substr(0, nSep));
             }
-            FolderPtr pSub = m_pInner->OpenFolder(Checked(strName));
-            return pSub ? std::make_shared<CSandboxFolder>(std::move(pSub), m_env,
-                                                           m_strPath + '/' + strName)
-                        : nullptr;
+            return m_env.Wrap(m_pInner->OpenFolder(Checked(strName)), m_strPath + '/' + strName);
         }
         std::unique_ptr<CReadableFile> OpenFile(const std::string& strName) override {
             return m_pInner->OpenFile(Checked(strName));
@@ -168,23 +167,18 @@ constexpr char FUZZ_PLAIN[] = "/out/in.bin";
 // Virtual path -> content; a folder's path ends in "/" and has no content.
 using Tree = std::map<std::string, std::string>;
 
-inline std::uint32_t Le32(const unsigned char* p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+// The little-endian number in the nBytes bytes at p.
+inline std::uint64_t Le(const unsigned char* p, int nBytes) {
+    std::uint64_t n = 0;
+    for (int i = nBytes - 1; i >= 0; --i) n = n << 8 | p[i];
+    return n;
 }
 
 // A new private temporary folder, its real path; removed with everything
 // in it when the process exits.
 inline std::string MakeSandboxRoot() {
-    static std::string s_strRoot;
-    std::string strTemplate =
-        (std::filesystem::temp_directory_path() / "quovex-fuzz-XXXXXX").string();
-    if (!mkdtemp(strTemplate.data())) Finding("no temporary folder");
-    s_strRoot = std::filesystem::canonical(strTemplate).string();
-    std::atexit([] {
-        std::error_code ec;
-        std::filesystem::remove_all(s_strRoot, ec);
-    });
-    return s_strRoot;
+    static const test::CTempDir s_root;
+    return s_root.Path();
 }
 
 struct FuzzWorld {

@@ -20,12 +20,6 @@ using enum KeyRecordResult;
 
 constexpr std::size_t RECORD_FILE_MAX_INPUT = 4096;  // a record is 229 bytes
 
-std::uint64_t Le(const unsigned char* p, int nBytes) {
-    std::uint64_t n = 0;
-    for (int i = nBytes - 1; i >= 0; --i) n = n << 8 | p[i];
-    return n;
-}
-
 KdfLimits LimitsOf(const Bytes& v) {
     return {Le(v.data() + KR_OFFSET_OPSLIMIT, 4), Le(v.data() + KR_OFFSET_MEMLIMIT, 8)};
 }
@@ -63,12 +57,13 @@ bool IsReference(const Bytes& v, std::size_t n) {
 }
 
 // A master key is handed out exactly when the result says opened, it is
-// the reference one, and it opened only where bMayOpen.
+// the reference one, and it opened only where bMayOpen, always where bMustOpen.
 void RequireKey(KeyRecordResult result, const CSecretBytes& key, bool bMayOpen,
-                const std::string& strWhat) {
+                const std::string& strWhat, bool bMustOpen = false) {
     Require(key.IsEmpty() == (result != KEY_OPENED), strWhat + ": a key without opening, or none");
     Require(key.IsEmpty() || key.Equals(World().reference.masterKey), strWhat + ": another key");
     Require(bMayOpen || result != KEY_OPENED, strWhat + ": opened what was never sealed");
+    Require(!bMustOpen || result == KEY_OPENED, strWhat + ": does not open");
 }
 
 void CheckUnseal(const Bytes& v) {
@@ -95,9 +90,8 @@ void CheckReseal(const Bytes& v) {
                 std::equal(vNew.begin(), vNew.begin() + KR_OFFSET_OPSLIMIT, v.begin()),
             "ResealKeyRecord changed the recovery part");
     CSecretBytes key;
-    const KeyRecordResult opened = UnsealWithPassword(vNew, "新 user", "new pw", &key);
-    Require(opened == KEY_OPENED, "a resealed record does not open");
-    RequireKey(opened, key, true, "the resealed record");
+    RequireKey(UnsealWithPassword(vNew, "新 user", "new pw", &key), key, true,
+               "the resealed record", true);
 }
 
 // A typed recovery key that parses formats back to the same key, and opens
@@ -112,10 +106,8 @@ void CheckRecoveryText(const std::string& strText) {
     ParseRecoveryKey(test::TextOf(World().reference.recoveryText), &referenceKey);
     const bool bReference = bParsed && key.Equals(referenceKey);
     CSecretBytes master;
-    const KeyRecordResult result =
-        UnsealWithRecoveryKey(World().reference.vRecord, strText, &master);
-    Require((result == KEY_OPENED) == bReference, "UnsealWithRecoveryKey of a typed key");
-    RequireKey(result, master, bReference, "UnsealWithRecoveryKey of a typed key");
+    RequireKey(UnsealWithRecoveryKey(World().reference.vRecord, strText, &master), master,
+               bReference, "UnsealWithRecoveryKey of a typed key", bReference);
 }
 
 // Typed credentials: user name, NUL, password.
@@ -123,12 +115,10 @@ void CheckCredentials(const std::string& strText) {
     const std::size_t nSplit = strText.find('\0');
     const std::string strUser = strText.substr(0, nSplit);
     const std::string strPassword = nSplit == std::string::npos ? "" : strText.substr(nSplit + 1);
-    CSecretBytes master;
-    const KeyRecordResult result =
-        UnsealWithPassword(World().reference.vRecord, strUser, strPassword, &master);
     const bool bRight = strUser == test::REFERENCE_USER && strPassword == test::REFERENCE_PASSWORD;
-    Require((result == KEY_OPENED) == bRight, "UnsealWithPassword of typed credentials");
-    RequireKey(result, master, bRight, "UnsealWithPassword of typed credentials");
+    CSecretBytes master;
+    RequireKey(UnsealWithPassword(World().reference.vRecord, strUser, strPassword, &master), master,
+               bRight, "UnsealWithPassword of typed credentials", bRight);
 }
 
 }  // namespace

@@ -43,8 +43,8 @@ struct Expected {
 Expected Expect(const std::uint8_t* pData, std::size_t nSize, const CVaultCipher& cipher) {
     Expected e;
     if (nSize < SFF_SIGNATURE_SIZE || std::memcmp(pData, "QUOVEX", 6) != 0) return e;
-    if (nSize >= 10) e.nPlainSize = Le32(pData + 6);
-    if (nSize >= 18) e.nReserved = Le32(pData + 14);
+    if (nSize >= 10) e.nPlainSize = static_cast<std::uint32_t>(Le(pData + 6, 4));
+    if (nSize >= 18) e.nReserved = static_cast<unsigned>(Le(pData + 14, 4));
     e.bHeader = nSize >= SFF_HEADER_SIZE;
     if (!e.bHeader) return e;
     const std::size_t nBody = nSize - SFF_HEADER_SIZE;

@@ -110,7 +110,6 @@ public:
     std::int64_t m_nSizeDelta = 0;        // Size() is off by this much (a changing file)
     std::int64_t m_nFreeSpace = -1;       // >= 0: the answer of GetFreeSpace; -2: it fails
     bool m_bFailSyncVolume = false;       // SyncVolume fails (EIO)
-    bool m_bFailUpdate = false;           // OpenForUpdate fails (EACCES: may not be written)
     std::int64_t m_nFlipReadBackAt = -1;  // >= 0: a new file read back has this byte changed
     std::int64_t m_nTearUpdateAt = -1;    // an in-place write stops after this many bytes
                                           // and fails (EIO), as a crash would cut it
@@ -151,7 +150,7 @@ public:
     }
     // Sync fails as m_bFailSync says.
     std::unique_ptr<CUpdatableFile> OpenForUpdate(const std::string& strPath) override {
-        auto pFile = m_bFailUpdate ? Refuse(EACCES, nullptr) : Real()->OpenForUpdate(strPath);
+        auto pFile = Real()->OpenForUpdate(strPath);
         return pFile ? std::make_unique<CFaultyUpdater>(std::move(pFile), *this) : nullptr;
     }
     bool CreateFolder(const std::string& strPath, unsigned nMode) override {

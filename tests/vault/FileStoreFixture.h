@@ -18,7 +18,8 @@ namespace quovex::test {
 class FileStoreFixture : public ::testing::Test {
 protected:
     // nMasterFill > 0: the key is a protected vault's (SetTestMasterKey).
-    explicit FileStoreFixture(unsigned char nMasterFill = 0) : m_nMasterFill(nMasterFill) {}
+    explicit FileStoreFixture(unsigned char nMasterFill = 0)
+        : m_files(Keyed(m_key, nMasterFill), &m_env) {}
 
     void TearDown() override {
         EXPECT_TRUE(m_feedback.WaitBalanced());
@@ -60,14 +61,22 @@ protected:
 
     CTempDir m_tmp;
     CFaultEnv m_env;
-    const unsigned char m_nMasterFill;
     CVaultKey m_key{"user1", "pass1"};
-    CFileStore m_files{Keyed(m_key, m_nMasterFill), &m_env};
+    CFileStore m_files;
     CFakeFeedback m_feedback;
     std::uint64_t m_nDone = 0;
     std::vector<std::string> m_vDotFiles;  // made by the test itself
     StoreResult m_stored;                  // of the last Store
     FileResult m_restored;                 // of the last Restore
+};
+
+// Each case on the local disk and on file systems that lack what the core
+// prefers (instantiated with ALL_FILE_SYSTEMS).
+class FileSystemFixture : public FileStoreFixture,
+                          public ::testing::WithParamInterface<FileSystemKind> {
+protected:
+    using FileStoreFixture::FileStoreFixture;
+    void SetUp() override { m_env.ActAs(GetParam()); }
 };
 
 }  // namespace quovex::test

@@ -14,18 +14,9 @@
 using namespace quovex;
 using namespace quovex::test;
 namespace fs = std::filesystem;
+using enum FailReason;
 
-namespace {
-
-// Each case on the local disk and on file systems that lack what the core
-// prefers (ALL_FILE_SYSTEMS).
-class FileStoreTest : public FileStoreFixture,
-                      public ::testing::WithParamInterface<FileSystemKind> {
-protected:
-    void SetUp() override { m_env.ActAs(GetParam()); }
-};
-
-}  // namespace
+using FileStoreTest = FileSystemFixture;
 
 INSTANTIATE_TEST_SUITE_P(Fs, FileStoreTest, ::testing::ValuesIn(ALL_FILE_SYSTEMS),
                          [](const auto& info) { return std::string(info.param.pszName); });
@@ -112,7 +103,7 @@ TEST_P(FileStoreTest, ReplacesOnlyWhatTheUserWasAskedAbout) {
     using enum FeedbackQuestion;
     EXPECT_EQ(m_feedback.m_vQuestions, (std::vector{QUESTION_STORED_EXISTS, QUESTION_TARGET_EXISTS,
                                                     QUESTION_TARGET_EXISTS}));
-    EXPECT_EQ(m_restored.cause.nReason, FailReason::FAIL_DECLINED);
+    EXPECT_EQ(m_restored.cause.nReason, FAIL_DECLINED);
 
     m_feedback.m_bAnswerYes = true;
     m_feedback.m_vQuestions.clear();
@@ -141,7 +132,7 @@ TEST_P(FileStoreTest, ReplacesOnlyWhatTheUserWasAskedAbout) {
 
     fs::create_directories(m_tmp / "out/folder/inner");
     EXPECT_EQ(Restore("box/x.$", "out/folder.$"), 0) << "a folder is never replaced";
-    EXPECT_EQ(m_restored.cause.nReason, FailReason::FAIL_TARGET_IS_FOLDER);
+    EXPECT_EQ(m_restored.cause.nReason, FAIL_TARGET_IS_FOLDER);
     EXPECT_TRUE(fs::is_directory(m_tmp / "out/folder/inner"));
     Write("out/record", {7});
     KeepOutSet keep{{}, {FileStamp()}};
@@ -154,9 +145,17 @@ TEST_P(FileStoreTest, ReplacesOnlyWhatTheUserWasAskedAbout) {
 
 namespace {
 
+// What a fault is set up in: the env and feedback of a case, and the size
+// of its file.
+struct Armed {
+    CFaultEnv& e;
+    CFakeFeedback& f;
+    std::int64_t n;
+};
+
 struct Fault {
     const char* pszName;
-    void (*pfnArm)(CFaultEnv& env, CFakeFeedback& feedback, std::int64_t nSize);
+    void (*pfnArm)(Armed& armed);
     FailReason nReason;       // told for the store and the restore (FAIL_OTHER: a source change)
     bool bStoreOnly = false;  // a size change matters only while a source is read
     // False for a fault that can only strike when an existing file is
@@ -164,35 +163,27 @@ struct Fault {
     // flushed with the volume, not on its own).
     bool bStrikesNewFile = true;
 };
+
 void PrintTo(const Fault& fault, std::ostream* pOut) {
     *pOut << fault.pszName;
 }
 
-// Offsets are into the file read or written, of nSize plain bytes.
+// Offsets are into the file read or written, of n plain bytes.
 const Fault FAULTS[] = {
-    {"CancelInBody", [](CFaultEnv&, CFakeFeedback& f, std::int64_t) { f.m_nCancelAfter = 2; },
-     FailReason::FAIL_CANCELLED},
-    {"Creation", [](CFaultEnv& e, CFakeFeedback&, std::int64_t) { e.m_bFailCreate = true; },
-     FailReason::FAIL_PERMISSION},
-    {"Write", [](CFaultEnv& e, CFakeFeedback&, std::int64_t n) { e.m_nFailWriteAfter = n / 2; },
-     FailReason::FAIL_NO_SPACE},
-    {"Sync", [](CFaultEnv& e, CFakeFeedback&, std::int64_t) { e.m_bFailSync = true; },
-     FailReason::FAIL_IO, false, false},
-    {"Commit", [](CFaultEnv& e, CFakeFeedback&, std::int64_t) { e.m_bFailCommit = true; },
-     FailReason::FAIL_IO},
-    {"ReadInHeader", [](CFaultEnv& e, CFakeFeedback&, std::int64_t) { e.m_nFailReadAfter = 100; },
-     FailReason::FAIL_IO},
-    {"ReadInBody", [](CFaultEnv& e, CFakeFeedback&, std::int64_t n) { e.m_nFailReadAfter = n / 2; },
-     FailReason::FAIL_IO},
-    {"SourceGrew", [](CFaultEnv& e, CFakeFeedback&, std::int64_t) { e.m_nSizeDelta = -1; },
-     FailReason::FAIL_OTHER, true},
-    {"SourceShrank", [](CFaultEnv& e, CFakeFeedback&, std::int64_t) { e.m_nSizeDelta = 1; },
-     FailReason::FAIL_OTHER, true},
+    {"CancelInBody", [](auto& a) { a.f.m_nCancelAfter = 2; }, FAIL_CANCELLED},
+    {"Creation", [](auto& a) { a.e.m_bFailCreate = true; }, FAIL_PERMISSION},
+    {"Write", [](auto& a) { a.e.m_nFailWriteAfter = a.n / 2; }, FAIL_NO_SPACE},
+    {"Sync", [](auto& a) { a.e.m_bFailSync = true; }, FAIL_IO, false, false},
+    {"Commit", [](auto& a) { a.e.m_bFailCommit = true; }, FAIL_IO},
+    {"ReadInHeader", [](auto& a) { a.e.m_nFailReadAfter = 100; }, FAIL_IO},
+    {"ReadInBody", [](auto& a) { a.e.m_nFailReadAfter = a.n / 2; }, FAIL_IO},
+    {"SourceGrew", [](auto& a) { a.e.m_nSizeDelta = -1; }, FAIL_OTHER, true},
+    {"SourceShrank", [](auto& a) { a.e.m_nSizeDelta = 1; }, FAIL_OTHER, true},
 };
 
 // The file of a case: a small one; a large one, read ahead on a helper
-// thread; a large protected one, also sealed or opened on two threads and
-// written behind on a third.
+// thread; a protected one, on the caller's thread; a large protected one,
+// sealed or opened on two threads and written behind on a third.
 struct FileKind {
     const char* pszName;
     std::int64_t nSize;
@@ -201,8 +192,10 @@ struct FileKind {
 void PrintTo(const FileKind& kind, std::ostream* pOut) {
     *pOut << kind.pszName;
 }
-const FileKind FILE_KINDS[] = {
-    {"Small", 1000, 0}, {"Large", 5 << 20, 0}, {"LargeProtected", 6 << 20, 7}};
+const FileKind FILE_KINDS[] = {{"Small", 1000, 0},
+                               {"Large", 5 << 20, 0},
+                               {"Protected", 3 << 20, 7},
+                               {"LargeProtected", 6 << 20, 7}};
 
 class FileFaultTest
     : public FileStoreFixture,
@@ -223,7 +216,8 @@ TEST_P(FileFaultTest, LeavesNothingPartialAndTheOldFilesIntact) {
     Write("src/y", RandomBytes(kind.nSize, 2));
     Write("out/old", {9, 9, 9});
     m_feedback.m_bAnswerYes = true;
-    fault.pfnArm(m_env, m_feedback, kind.nSize);
+    Armed armed{m_env, m_feedback, kind.nSize};
+    fault.pfnArm(armed);
     if (fault.bStrikesNewFile || fs.bFlushMisses) {
         EXPECT_EQ(Store("src/y", "box/new.$"), 0);
         EXPECT_EQ(fault.bStoreOnly ? 0 : Restore("box/x.$", "out/new.$"), 0);
@@ -251,14 +245,14 @@ INSTANTIATE_TEST_SUITE_P(Faults, FileFaultTest,
                          });
 
 // A source path must fit 127 GB18030 bytes and a size the 32-bit field;
-// a pipe is no file.
-TEST_P(FileStoreTest, RefusesSourcesTheHeaderCannotHold) {
+// a pipe is no file. A stored file must be whole and its recorded path
+// plain to be restored there.
+TEST_P(FileStoreTest, RefusesSourcesTheHeaderCannotHoldAndStoredFilesItCannotTrust) {
     const std::size_t nBase = m_tmp.Path().size() + 1;
     std::string strChinese;  // 210 bytes of UTF-8 (a valid name), 140 in GB18030
     for (int i = 0; i < 70; ++i) strChinese += "字";
     const std::string refused[] = {std::string(128 - nBase, 'b'), strChinese, "bad\xFF", "huge",
                                    "fifo"};
-    using enum FailReason;
     const FailReason reasons[] = {FAIL_PATH_NOT_STORABLE, FAIL_PATH_NOT_STORABLE,
                                   FAIL_PATH_NOT_STORABLE, FAIL_TOO_LARGE, FAIL_NOT_PLAIN_FILE};
     for (const std::string& strName : refused)
@@ -273,11 +267,10 @@ TEST_P(FileStoreTest, RefusesSourcesTheHeaderCannotHold) {
         EXPECT_TRUE(Has(refused[i]));
     }
     EXPECT_FALSE(Has("box/refused.$"));
-}
 
-// A restore to the recorded place needs an absolute path there, the whole
-// header and every block of the plain size; blocks beyond it are ignored.
-TEST_P(FileStoreTest, RestoreRefusesForeignDamagedOrRelativelyRecordedFiles) {
+    // A restore to the recorded place needs an absolute path there, the
+    // whole header and every block of the plain size; blocks beyond it are
+    // ignored.
     const Bytes v = MakeStored(RandomBytes(300, 1));
     fs::remove_all(m_tmp / "src");
     ASSERT_EQ(Restore("box/x.$", ""), 1);
@@ -288,7 +281,7 @@ TEST_P(FileStoreTest, RestoreRefusesForeignDamagedOrRelativelyRecordedFiles) {
     for (std::size_t nLength : {100, 274, 274 + 128, 274 + 256 + 44}) {
         Write("box/cut.$", Bytes(v.begin(), v.begin() + nLength));
         EXPECT_EQ(Restore("box/cut.$", "out/cut.$"), 0) << nLength;
-        EXPECT_EQ(m_restored.cause.nReason, FailReason::FAIL_DAMAGED) << nLength;
+        EXPECT_EQ(m_restored.cause.nReason, FAIL_DAMAGED) << nLength;
     }
     fs::create_directories(m_tmp / "cwd");
     const fs::path oldCwd = fs::current_path();

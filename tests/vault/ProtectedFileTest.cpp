@@ -5,60 +5,58 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "ProtectedFile.h"
 #include "ProtectedOpen.h"
 #include "ReferenceVault.h"
-#include "SecureRandom.h"
 #include "StoredFileFormat.h"
 #include "TestFiles.h"
 
 using namespace quovex;
 using namespace quovex::test;
+using enum ProtectedResult;
 
 namespace {
 
-using R = ProtectedResult;
-constexpr std::size_t CHUNK = PFF_CHUNK_SIZE;
-constexpr std::size_t STORED_CHUNK = PFF_CHUNK_STORED_SIZE;
+constexpr std::size_t CHUNK = PFF_CHUNK_SIZE, STORED_CHUNK = PFF_CHUNK_STORED_SIZE;
 
-ProtectedFileKeys KeysFrom(unsigned char nSeed) {
+// The keys of the master key nFirst, nFirst + nStep, nFirst + 2 * nStep ...
+ProtectedFileKeys KeysFrom(unsigned char nFirst, unsigned char nStep = 0) {
     CSecretBytes master(PFF_KEY_SIZE);
-    std::memset(master.Data(), nSeed, master.Size());
+    for (std::size_t i = 0; i < master.Size(); ++i)
+        master.Data()[i] = static_cast<unsigned char>(nFirst + i * nStep);
     ProtectedFileKeys keys;
     EXPECT_TRUE(DeriveFileKeys(master, &keys));
     return keys;
 }
 
 ProtectedMetadata MetadataFor(std::uint64_t nSize) {
-    ProtectedMetadata metadata;
-    metadata.nPlainSize = nSize;
-    metadata.nStoredTime = 1'700'000'000;
-    metadata.nMode = 0640;
-    metadata.strSourcePath = "/home/user/资料/report.doc";
-    metadata.strSummary = "quarterly figures";
-    return metadata;
+    return {.nPlainSize = nSize,
+            .nStoredTime = 1'700'000'000,
+            .nMode = 0640,
+            .strSourcePath = "/home/user/资料/report.doc",
+            .strSummary = "quarterly figures"};
 }
 
 // Seals plain as the store loop does: whole chunks, then a short final one.
 Bytes Seal(const ProtectedFileKeys& keys, const Bytes& vPlain, const ProtectedMetadata& metadata) {
     CProtectedSealer sealer(keys);
-    EXPECT_EQ(sealer.Begin(metadata), R::PROTECTED_OK);
+    EXPECT_EQ(sealer.Begin(metadata), PROTECTED_OK);
     Bytes v = sealer.Head();
     Bytes vChunk(STORED_CHUNK);
     for (std::size_t nPos = 0;; nPos += CHUNK) {
         const std::size_t n = std::min(CHUNK, vPlain.size() - nPos);
         std::size_t nOut = 0;
         EXPECT_EQ(sealer.SealChunk(vPlain.data() + nPos, n, n < CHUNK, vChunk.data(), &nOut),
-                  R::PROTECTED_OK);
+                  PROTECTED_OK);
         v.insert(v.end(), vChunk.begin(), vChunk.begin() + nOut);
         if (n < CHUNK) break;
     }
-    EXPECT_EQ(sealer.Finish(), R::PROTECTED_OK);
+    EXPECT_EQ(sealer.Finish(), PROTECTED_OK);
     EXPECT_EQ(v.size(), sealer.StoredLength());
     return v;
 }
@@ -70,45 +68,19 @@ Bytes Seal(const ProtectedFileKeys& keys, const Bytes& vPlain) {
 // Counted bytes instead of random ones, so that every run sees the same files.
 class ProtectedFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SetRandomSourceForTests([this](void* p, std::size_t n) {
-            for (std::size_t i = 0; i < n; ++i) static_cast<unsigned char*>(p)[i] = ++m_nNext;
-        });
-    }
-    void TearDown() override { SetRandomSourceForTests(nullptr); }
-
+    const CCountedRandom m_counted{1};
     const ProtectedFileKeys m_keys = KeysFrom(7);
-    unsigned char m_nNext = 0;
 };
 
 }  // namespace
 
-TEST_F(ProtectedFileTest, SlotsGrowWithThePathAndEachStoreHasItsOwnId) {
-    ProtectedMetadata metadata = MetadataFor(10);
-    metadata.strSourcePath = "/" + std::string(600, 'p');
-    const Bytes v = Seal(m_keys, Bytes(10, 'a'), metadata);
-    EXPECT_EQ(HeadSizeOf(v), PFF_HEADER_SIZE + 2 * 1536u);
-    EXPECT_EQ(OpenProtected(m_keys, v).metadata.strSourcePath, metadata.strSourcePath);
-    const Bytes w = Seal(m_keys, Bytes(10, 'a'), metadata);
-    EXPECT_FALSE(std::equal(v.begin() + PFF_OFFSET_FILE_ID,
-                            v.begin() + PFF_OFFSET_FILE_ID + PFF_FILE_ID_SIZE,
-                            w.begin() + PFF_OFFSET_FILE_ID));
-
-    CProtectedSealer sealer(m_keys);
-    metadata.strSummary.assign(PFF_SUMMARY_MAX_BYTES + 1, 's');
-    EXPECT_EQ(sealer.Begin(metadata), R::PROTECTED_TOO_LONG);
-    metadata.strSummary.clear();
-    metadata.strSourcePath.assign(PFF_SLOT_MAX_SIZE, 'p');
-    EXPECT_EQ(sealer.Begin(metadata), R::PROTECTED_TOO_LONG);
-}
-
-TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefused) {
+TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefusedAndAFlippedSlotByteLosesThatSlotOnly) {
     const Bytes v = Seal(m_keys, RandomBytes(CHUNK + 100, 1));
     for (std::size_t nBit = 0; nBit < PFF_HEADER_SIZE * 8; ++nBit) {
         Bytes w = v;
         w[nBit / 8] ^= static_cast<unsigned char>(1u << nBit % 8);
         const Opened opened = OpenProtected(m_keys, w);
-        EXPECT_NE(opened.result, R::PROTECTED_OK) << "bit " << nBit;
+        EXPECT_NE(opened.result, PROTECTED_OK) << "bit " << nBit;
         EXPECT_TRUE(opened.plain.empty()) << "bit " << nBit;
     }
     // The signature whole, and the scrambled readers refuse it.
@@ -116,166 +88,149 @@ TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefused) {
     EXPECT_FALSE(IsProtectedSignature(v.data(), PFF_SIGNATURE_SIZE - 1));
     StoredFileHeader header;
     EXPECT_FALSE(DecodeHeader(v.data(), &header));
-    Bytes w = v;
-    w[0] ^= 1;
-    EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_NOT_PROTECTED);
-    w = v;
-    w[PFF_OFFSET_VERSION] ^= 1;
-    EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_UNSUPPORTED);
-    w = v;
-    w[PFF_OFFSET_SLOT_SIZE] ^= 1;
-    EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_DAMAGED_HEADER);
-}
+    for (const auto& [nAt, result] : {std::pair{0ul, PROTECTED_NOT_PROTECTED},
+                                      {PFF_OFFSET_VERSION, PROTECTED_UNSUPPORTED},
+                                      {PFF_OFFSET_SLOT_SIZE, PROTECTED_DAMAGED_HEADER}}) {
+        Bytes w = v;
+        w[nAt] ^= 1;
+        EXPECT_EQ(OpenProtected(m_keys, w).result, result) << nAt;
+    }
 
-// One damaged slot is what a torn write leaves: the other one serves, and
-// never anything from the damaged one. Both damaged: refused.
-TEST_F(ProtectedFileTest, AFlippedSlotByteLosesThatSlotOnly) {
-    const Bytes v = Seal(m_keys, Bytes(100, 'a'));
+    // One damaged slot is what a torn write leaves: the other one serves,
+    // and never anything from the damaged one. Both damaged: refused.
     const std::size_t nSlot = (HeadSizeOf(v) - PFF_HEADER_SIZE) / 2;
     for (std::size_t nAt : {0ul, PFF_NONCE_SIZE, PFF_NONCE_SIZE + 40, nSlot / 2, nSlot - 1}) {
         for (std::size_t i = 0; i < 2; ++i) {
             Bytes w = v;
             w[PFF_HEADER_SIZE + i * nSlot + nAt] ^= 0x20;
             CProtectedOpener opener(m_keys);
-            ASSERT_EQ(opener.ReadHeader(w.data(), PFF_HEADER_SIZE), R::PROTECTED_OK);
-            ASSERT_EQ(opener.OpenSlots(w.data() + PFF_HEADER_SIZE, 2 * nSlot), R::PROTECTED_OK);
+            ASSERT_EQ(opener.ReadHeader(w.data(), PFF_HEADER_SIZE), PROTECTED_OK);
+            ASSERT_EQ(opener.OpenSlots(w.data() + PFF_HEADER_SIZE, 2 * nSlot), PROTECTED_OK);
             EXPECT_FALSE(opener.SlotOpened(i));
             EXPECT_TRUE(opener.SlotOpened(1 - i));
             EXPECT_EQ(opener.Metadata().strSummary, "quarterly figures");
-            EXPECT_EQ(opener.Metadata().nPlainSize, 100u);
+            EXPECT_EQ(opener.Metadata().nPlainSize, CHUNK + 100);
         }
         Bytes w = v;
         w[PFF_HEADER_SIZE + nAt] ^= 0x20;
         w[PFF_HEADER_SIZE + nSlot + nAt] ^= 0x20;
-        EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_DAMAGED_METADATA);
+        EXPECT_EQ(OpenProtected(m_keys, w).result, PROTECTED_DAMAGED_METADATA);
     }
 }
 
-TEST_F(ProtectedFileTest, AFlippedBodyByteIsRefusedAtItsChunk) {
-    const Bytes v = Seal(m_keys, RandomBytes(2 * CHUNK + 9000, 2));
-    const std::size_t nHead = HeadSizeOf(v);
-    for (std::size_t nChunk = 0; nChunk < 3; ++nChunk) {
-        const std::size_t nStart = nHead + nChunk * STORED_CHUNK;
-        const std::size_t nEnd = std::min(v.size(), nStart + STORED_CHUNK);
-        for (std::size_t nAt : {nStart, (nStart + nEnd) / 2, nEnd - 1}) {
-            Bytes w = v;
-            w[nAt] ^= 0x01;
-            const Opened opened = OpenProtected(m_keys, w);
-            EXPECT_EQ(opened.result, R::PROTECTED_DAMAGED_CHUNK) << nAt;
-            EXPECT_EQ(opened.nFailedChunk, nChunk) << nAt;
-        }
-    }
-}
-
-TEST_F(ProtectedFileTest, TruncationIsRefused) {
-    // Whole chunks that end as padding does, so that only the final flag
-    // tells a cut chunk from a final one.
-    Bytes vPlain = RandomBytes(2 * CHUNK + 9000, 3);
-    vPlain[CHUNK - 1] = vPlain[2 * CHUNK - 1] = 0x80;
+// Whole chunks end as padding does, so that only the final flag tells a
+// cut chunk from a final one.
+TEST_F(ProtectedFileTest, ChunksCutDroppedDuplicatedReorderedOrAppendedAreRefused) {
+    Bytes vPlain = RandomBytes(3 * CHUNK + 9000, 3);
+    vPlain[CHUNK - 1] = vPlain[2 * CHUNK - 1] = vPlain[3 * CHUNK - 1] = 0x80;
     const Bytes v = Seal(m_keys, vPlain);
     const std::size_t nHead = HeadSizeOf(v);
-    struct Cut {
-        std::size_t nLength;
-        R result;
-        std::uint64_t nChunk;
-    };
-    for (const Cut& cut : {
-             Cut{nHead + 2 * STORED_CHUNK, R::PROTECTED_DAMAGED_CHUNK, 1},  // at a boundary
-             Cut{nHead + STORED_CHUNK, R::PROTECTED_DAMAGED_CHUNK, 0},
-             Cut{nHead + STORED_CHUNK + 100, R::PROTECTED_DAMAGED_CHUNK, 1},  // inside a chunk
-             Cut{v.size() - 1, R::PROTECTED_DAMAGED_CHUNK, 2},
-             Cut{nHead, R::PROTECTED_DAMAGED_CHUNK, 0},  // no body at all
-             Cut{PFF_HEADER_SIZE, R::PROTECTED_DAMAGED_METADATA, 0},
-             Cut{PFF_HEADER_SIZE - 1, R::PROTECTED_DAMAGED_HEADER, 0},
-         }) {
-        const Opened opened = OpenProtected(m_keys, Bytes(v.begin(), v.begin() + cut.nLength));
-        EXPECT_EQ(opened.result, cut.result) << cut.nLength;
-        EXPECT_EQ(opened.nFailedChunk, cut.nChunk) << cut.nLength;
-    }
-}
-
-TEST_F(ProtectedFileTest, ChunksDroppedDuplicatedReorderedOrAppendedAreRefused) {
-    const Bytes v = Seal(m_keys, RandomBytes(3 * CHUNK + 9000, 4));
-    const std::size_t nHead = HeadSizeOf(v);
+    const auto fnCut = [&](std::size_t nLength) { return Bytes(v.begin(), v.begin() + nLength); };
     const auto fnBuild = [&](std::vector<std::size_t> order) {
-        Bytes w(v.begin(), v.begin() + nHead);
+        Bytes w = fnCut(nHead);
         for (std::size_t i : order) {
             const auto itStart = v.begin() + nHead + i * STORED_CHUNK;
             w.insert(w.end(), itStart, std::min(v.end(), itStart + STORED_CHUNK));
         }
         return w;
     };
-    ASSERT_EQ(OpenProtected(m_keys, fnBuild({0, 1, 2, 3})).result, R::PROTECTED_OK);
-    struct Case {
-        std::vector<std::size_t> order;
-        std::uint64_t nChunk;
+    ASSERT_EQ(OpenProtected(m_keys, fnBuild({0, 1, 2, 3})).result, PROTECTED_OK);
+    const std::tuple<Bytes, ProtectedResult, std::uint64_t> cases[] = {
+        {fnCut(nHead + 2 * STORED_CHUNK), PROTECTED_DAMAGED_CHUNK, 1},  // at a boundary
+        {fnCut(nHead + STORED_CHUNK), PROTECTED_DAMAGED_CHUNK, 0},
+        {fnCut(nHead + STORED_CHUNK + 100), PROTECTED_DAMAGED_CHUNK, 1},  // inside a chunk
+        {fnCut(v.size() - 1), PROTECTED_DAMAGED_CHUNK, 3},
+        {fnCut(nHead), PROTECTED_DAMAGED_CHUNK, 0},  // no body at all
+        {fnCut(PFF_HEADER_SIZE), PROTECTED_DAMAGED_METADATA, 0},
+        {fnCut(PFF_HEADER_SIZE - 1), PROTECTED_DAMAGED_HEADER, 0},
+        {fnBuild({0, 2, 3}), PROTECTED_DAMAGED_CHUNK, 1},
+        {fnBuild({0, 1, 1, 2, 3}), PROTECTED_DAMAGED_CHUNK, 2},
+        {fnBuild({1, 0, 2, 3}), PROTECTED_DAMAGED_CHUNK, 0},
+        {fnBuild({0, 2, 1, 3}), PROTECTED_DAMAGED_CHUNK, 1},
+        {fnBuild({0, 1, 2, 3, 3}), PROTECTED_DAMAGED_CHUNK, 3},
+        {fnBuild({0, 1, 2}), PROTECTED_DAMAGED_CHUNK, 2},
     };
-    for (const Case& c : {Case{{0, 2, 3}, 1}, Case{{0, 1, 1, 2, 3}, 2}, Case{{1, 0, 2, 3}, 0},
-                          Case{{0, 2, 1, 3}, 1}, Case{{0, 1, 2, 3, 3}, 3}, Case{{0, 1, 2}, 2}}) {
-        const Opened opened = OpenProtected(m_keys, fnBuild(c.order));
-        EXPECT_EQ(opened.result, R::PROTECTED_DAMAGED_CHUNK);
-        EXPECT_EQ(opened.nFailedChunk, c.nChunk);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& [w, result, nChunk] = cases[i];
+        const Opened opened = OpenProtected(m_keys, w);
+        EXPECT_EQ(opened.result, result) << "case " << i;
+        EXPECT_EQ(opened.nFailedChunk, nChunk) << "case " << i;
     }
     for (std::size_t nExtra : {1ul, 16ul, 4096ul}) {
         Bytes w = v;
         w.insert(w.end(), nExtra, 0);
-        EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_DAMAGED_CHUNK) << nExtra;
+        EXPECT_EQ(OpenProtected(m_keys, w).result, PROTECTED_DAMAGED_CHUNK) << nExtra;
     }
 }
 
+// Each store has its own file id, which binds its slots and chunks.
 TEST_F(ProtectedFileTest, PiecesOfAnotherFileOrVaultAreRefused) {
     const Bytes vPlain = RandomBytes(CHUNK + 500, 5);
     const Bytes a = Seal(m_keys, vPlain), b = Seal(m_keys, vPlain);
     const std::size_t nHead = HeadSizeOf(a);
     ASSERT_EQ(a.size(), b.size());
+    EXPECT_FALSE(std::equal(a.begin() + PFF_OFFSET_FILE_ID,
+                            a.begin() + PFF_OFFSET_FILE_ID + PFF_FILE_ID_SIZE,
+                            b.begin() + PFF_OFFSET_FILE_ID));
     const auto fnMix = [&](std::size_t nFrom, std::size_t nTo) {
         Bytes w = a;
         std::copy(b.begin() + nFrom, b.begin() + nTo, w.begin() + nFrom);
         return OpenProtected(m_keys, w);
     };
-    EXPECT_EQ(fnMix(PFF_HEADER_SIZE, nHead).result, R::PROTECTED_DAMAGED_METADATA);  // slots
-    EXPECT_EQ(fnMix(nHead, a.size()).nFailedChunk, 0u);                              // whole body
-    const Opened opened = fnMix(nHead + STORED_CHUNK, a.size());                     // last chunk
-    EXPECT_EQ(opened.result, R::PROTECTED_DAMAGED_CHUNK);
+    EXPECT_EQ(fnMix(PFF_HEADER_SIZE, nHead).result, PROTECTED_DAMAGED_METADATA);  // slots
+    EXPECT_EQ(fnMix(nHead, a.size()).nFailedChunk, 0u);                           // whole body
+    const Opened opened = fnMix(nHead + STORED_CHUNK, a.size());                  // last chunk
+    EXPECT_EQ(opened.result, PROTECTED_DAMAGED_CHUNK);
     EXPECT_EQ(opened.nFailedChunk, 1u);
     // The slots of a file swapped with each other.
     const std::size_t nSlot = (nHead - PFF_HEADER_SIZE) / 2;
     Bytes w = a;
     std::swap_ranges(w.begin() + PFF_HEADER_SIZE, w.begin() + PFF_HEADER_SIZE + nSlot,
                      w.begin() + PFF_HEADER_SIZE + nSlot);
-    EXPECT_EQ(OpenProtected(m_keys, w).result, R::PROTECTED_DAMAGED_METADATA);
+    EXPECT_EQ(OpenProtected(m_keys, w).result, PROTECTED_DAMAGED_METADATA);
     // A file of a vault with another master key.
-    EXPECT_EQ(OpenProtected(KeysFrom(8), a).result, R::PROTECTED_DAMAGED_METADATA);
+    EXPECT_EQ(OpenProtected(KeysFrom(8), a).result, PROTECTED_DAMAGED_METADATA);
 }
 
-TEST_F(ProtectedFileTest, ChunkSizesAndTotalsOutsideTheLayoutAreRefused) {
+// Slots grow with the path up to their limit; sizes outside the layout are refused.
+TEST_F(ProtectedFileTest, SlotsGrowWithThePathAndSizesOutsideTheLayoutAreRefused) {
+    ProtectedMetadata metadata = MetadataFor(10);
+    metadata.strSourcePath = "/" + std::string(600, 'p');
+    const Bytes vLongPath = Seal(m_keys, Bytes(10, 'a'), metadata);
+    EXPECT_EQ(HeadSizeOf(vLongPath), PFF_HEADER_SIZE + 2 * 1536u);
+    EXPECT_EQ(OpenProtected(m_keys, vLongPath).metadata.strSourcePath, metadata.strSourcePath);
     CProtectedSealer sealer(m_keys);
+    metadata.strSummary.assign(PFF_SUMMARY_MAX_BYTES + 1, 's');
+    EXPECT_EQ(sealer.Begin(metadata), PROTECTED_TOO_LONG);
+    metadata.strSummary.clear();
+    metadata.strSourcePath.assign(PFF_SLOT_MAX_SIZE, 'p');
+    EXPECT_EQ(sealer.Begin(metadata), PROTECTED_TOO_LONG);
+
     Bytes vPlain(CHUNK, 'a'), vOut(STORED_CHUNK);
     std::size_t nOut = 0;
-    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 10, true, vOut.data(), &nOut), R::PROTECTED_MISUSE);
-    ASSERT_EQ(sealer.Begin(MetadataFor(CHUNK + 10)), R::PROTECTED_OK);
-    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 10, false, vOut.data(), &nOut), R::PROTECTED_MISUSE);
-    EXPECT_EQ(sealer.SealChunk(vPlain.data(), CHUNK, true, vOut.data(), &nOut),
-              R::PROTECTED_MISUSE);
-    EXPECT_EQ(sealer.SealChunk(vPlain.data(), CHUNK, false, vOut.data(), &nOut), R::PROTECTED_OK);
-    EXPECT_EQ(sealer.Finish(), R::PROTECTED_MISUSE);  // no final chunk yet
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 10, true, vOut.data(), &nOut), PROTECTED_MISUSE);
+    ASSERT_EQ(sealer.Begin(MetadataFor(CHUNK + 10)), PROTECTED_OK);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 10, false, vOut.data(), &nOut), PROTECTED_MISUSE);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), CHUNK, true, vOut.data(), &nOut), PROTECTED_MISUSE);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), CHUNK, false, vOut.data(), &nOut), PROTECTED_OK);
+    EXPECT_EQ(sealer.Finish(), PROTECTED_MISUSE);  // no final chunk yet
     EXPECT_EQ(sealer.SealChunk(vPlain.data(), 11, true, vOut.data(), &nOut),
-              R::PROTECTED_SIZE_MISMATCH);
-    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 5, true, vOut.data(), &nOut), R::PROTECTED_OK);
-    EXPECT_EQ(sealer.Finish(), R::PROTECTED_SIZE_MISMATCH);
-    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 5, true, vOut.data(), &nOut), R::PROTECTED_MISUSE);
+              PROTECTED_SIZE_MISMATCH);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 5, true, vOut.data(), &nOut), PROTECTED_OK);
+    EXPECT_EQ(sealer.Finish(), PROTECTED_SIZE_MISMATCH);
+    EXPECT_EQ(sealer.SealChunk(vPlain.data(), 5, true, vOut.data(), &nOut), PROTECTED_MISUSE);
     ProtectedSlotWrite write;
-    EXPECT_EQ(CProtectedOpener(m_keys).SealSummaryEdit("early", &write), R::PROTECTED_MISUSE);
+    EXPECT_EQ(CProtectedOpener(m_keys).SealSummaryEdit("early", &write), PROTECTED_MISUSE);
 
     // Well sealed chunks that hold less, or more, than the metadata says.
     for (std::size_t nSealed : {5ul, 20ul}) {
         CProtectedSealer forger(m_keys);
-        ASSERT_EQ(forger.Begin(MetadataFor(10)), R::PROTECTED_OK);
+        ASSERT_EQ(forger.Begin(MetadataFor(10)), PROTECTED_OK);
         Bytes v = forger.Head();
         ASSERT_EQ(forger.SealChunkAt(0, vPlain.data(), nSealed, true, vOut.data(), &nOut),
-                  R::PROTECTED_OK);
+                  PROTECTED_OK);
         v.insert(v.end(), vOut.begin(), vOut.begin() + nOut);
-        EXPECT_EQ(OpenProtected(m_keys, v).result, R::PROTECTED_SIZE_MISMATCH) << nSealed;
+        EXPECT_EQ(OpenProtected(m_keys, v).result, PROTECTED_SIZE_MISMATCH) << nSealed;
     }
 }
 
@@ -283,16 +238,11 @@ TEST_F(ProtectedFileTest, ChunkSizesAndTotalsOutsideTheLayoutAreRefused) {
 // sealing again gives the same bytes, and they open to the plain pattern,
 // as do those the first writers padded otherwise.
 TEST_F(ProtectedFileTest, SealsAndOpensTheReferenceFilesByteForByte) {
-    CSecretBytes master(PFF_KEY_SIZE);
-    for (std::size_t i = 0; i < master.Size(); ++i)
-        master.Data()[i] = static_cast<unsigned char>(i);
-    ProtectedFileKeys keys;
-    ASSERT_TRUE(DeriveFileKeys(master, &keys));
-    ProtectedMetadata metadata;
-    metadata.nStoredTime = REFERENCE_STORED_TIME;
-    metadata.nMode = REFERENCE_MODE;
-    metadata.strSourcePath = REFERENCE_SOURCE_PATH;
-    metadata.strSummary = REFERENCE_SUMMARY;
+    const ProtectedFileKeys keys = KeysFrom(0, 1);
+    ProtectedMetadata metadata{.nStoredTime = REFERENCE_STORED_TIME,
+                               .nMode = REFERENCE_MODE,
+                               .strSourcePath = REFERENCE_SOURCE_PATH,
+                               .strSummary = REFERENCE_SUMMARY};
     // The last element: what this version writes, else the first writers.
     for (const auto& [pszStored, nSize, bWritten] : {std::tuple{"empty-aligned.bin.$", 0ul, true},
                                                      {"pattern300-aligned.bin.$", 300ul, true},
@@ -306,10 +256,10 @@ TEST_F(ProtectedFileTest, SealsAndOpensTheReferenceFilesByteForByte) {
         Bytes vPattern(nSize);
         for (std::size_t i = 0; i < nSize; ++i) vPattern[i] = ReferenceByte(i);
         metadata.nPlainSize = nSize;
-        m_nNext = 0;  // the file id is 01 02 .. 10, the slot nonces follow
+        const CCountedRandom counted(1);  // the file id is 01 02 .. 10, the slot nonces follow
         EXPECT_EQ(Seal(keys, vPattern, metadata) == vStored, bWritten);
         const Opened opened = OpenProtected(keys, vStored);
-        ASSERT_EQ(opened.result, R::PROTECTED_OK);
+        ASSERT_EQ(opened.result, PROTECTED_OK);
         EXPECT_EQ(opened.plain, vPattern);
         EXPECT_EQ(opened.metadata.strSourcePath, metadata.strSourcePath);
         EXPECT_EQ(opened.metadata.strSummary, metadata.strSummary);

@@ -1,6 +1,6 @@
 // Protected stored files through the file store: round trips at the chunk
 // edges, a restore that verifies every chunk before it replaces anything,
-// and vaults that hold both formats while a conversion is under way.
+// and the key and the room a restore needs.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,7 +10,6 @@
 #include "FileStoreFixture.h"
 #include "ProtectedFileFormat.h"
 #include "ProtectedOpen.h"
-#include "StoredFileFormat.h"
 #include "VaultTransfer.h"
 
 using namespace quovex;
@@ -63,26 +62,40 @@ TEST_F(ProtectedStoreTest, SizesAroundChunkEdgesRoundTrip) {
 
 // A stored file damaged in a later chunk, or in its last byte, or longer
 // than it was stored restores nothing: an existing target keeps its bytes,
-// no partial file is left, and the failure names the chunk. (Damage in the
-// header and slots, and cuts: ProtectedFileTest.)
+// no partial file is left, and the failure names the first damaged chunk,
+// though a large file's chunks are opened on two threads: chunk 13, the
+// second half of a piece, then two of one piece, whichever thread takes
+// which. (Damage in the header and slots, and cuts: ProtectedFileTest.)
 TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
-    Write("src/in/x", RandomBytes(3 * PFF_CHUNK_SIZE + 100, 3));
-    ASSERT_EQ(Store("src/in/x", "box/x.$"), 1);
-    const Bytes vStored = Read("box/x.$");
+    const Bytes vSmall = MakeStored(RandomBytes(3 * PFF_CHUNK_SIZE + 100, 3));  // on one thread
     m_feedback.m_bAnswerYes = true;  // the existing target may go, once the new one is sound
-    const std::size_t nBody = HeadSizeOf(vStored) + 3 * PFF_CHUNK_STORED_SIZE - 20;  // in chunk 2
-    Bytes vLong = vStored;
+    const Bytes vPlain = RandomBytes(6 << 20, 5);
+    Write("src/in/x", vPlain);
+    ASSERT_EQ(Store("src/in/x", "box/x.$"), 1);
+    ASSERT_EQ(Restore("box/x.$", "out/x.$"), 1);
+    EXPECT_EQ(Read("out/x"), vPlain);
+    const Bytes vStored = Read("box/x.$");
+    const auto fnFlipped = [](Bytes v, std::initializer_list<std::size_t> chunks) {
+        const std::size_t nHead = HeadSizeOf(v);
+        for (const std::size_t nChunk : chunks) v[nHead + nChunk * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
+        return v;
+    };
+    Bytes vLast = vStored, vLong = vStored;
+    vLast.back() ^= 0x20;
     vLong.push_back(0);
-    for (const std::size_t nAt : {nBody, vStored.size() - 1, vStored.size()}) {
-        Bytes vDamaged = nAt < vStored.size() ? vStored : vLong;
-        if (nAt < vStored.size()) vDamaged[nAt] ^= 0x20;
+    const std::pair<Bytes, std::int64_t> cases[] = {{fnFlipped(vSmall, {2}), 2},
+                                                    {fnFlipped(vStored, {13}), 13},
+                                                    {fnFlipped(vStored, {35, 36}), 35},
+                                                    {vLast, -1},
+                                                    {vLong, -1}};
+    for (const auto& [vDamaged, nChunk] : cases) {
         Write("box/x.$", vDamaged);
         Write("out/x", {1, 2, 3});
-        EXPECT_EQ(Restore("box/x.$", "out/x.$"), 0) << nAt;
-        EXPECT_EQ(m_restored.cause.nReason, FailReason::FAIL_DAMAGED) << nAt;
-        EXPECT_EQ(Read("out/x"), (Bytes{1, 2, 3})) << nAt;
-        EXPECT_TRUE(nAt != nBody ||
-                    m_restored.cause == (FailCause{FailReason::FAIL_DAMAGED, 0, 2}));
+        EXPECT_EQ(Restore("box/x.$", "out/x.$"), 0) << nChunk;
+        EXPECT_EQ(m_restored.cause.nReason, FailReason::FAIL_DAMAGED) << nChunk;
+        EXPECT_TRUE(nChunk < 0 ||
+                    m_restored.cause == (FailCause{FailReason::FAIL_DAMAGED, 0, nChunk}));
+        EXPECT_EQ(Read("out/x"), (Bytes{1, 2, 3})) << nChunk;
     }
     // At its recorded place it leaves none of the folders made for it, and
     // keeps the one that was there.
@@ -96,10 +109,23 @@ TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
     }
 }
 
-// A plain restore tests the room on the volume of the path a protected
-// file's sealed metadata records, as it does for a scrambled file's header.
-TEST_F(ProtectedStoreTest, PlainRestoreNeedsRoomWhereTheMetadataPoints) {
+// A protected file read with another vault's key, or without one, is refused
+// for what it is. (A protected vault's key reading scrambled files, and a
+// scrambled key storing them: VaultConversionTest.) A plain restore tests
+// the room on the volume of the path its sealed metadata records, as it
+// does for a scrambled file's header.
+TEST_F(ProtectedStoreTest, ARestoreNeedsTheVaultsKeyAndRoomWhereTheMetadataPoints) {
     MakeStored(RandomBytes(3000, 6));
+    CVaultKey other("user1", "pass1");
+    SetTestMasterKey(&other, 8);
+    const auto fnRestoreWith = [&](const CVaultKey& key) {
+        RunContext run;
+        return CFileStore(key).RestoreFile(m_tmp / "box/x.$", m_tmp / "out/x.$", run).cause.nReason;
+    };
+    EXPECT_EQ(fnRestoreWith(other), FailReason::FAIL_DAMAGED);
+    EXPECT_EQ(fnRestoreWith(CVaultKey("user1", "pass1")), FailReason::FAIL_NEEDS_KEY);
+    EXPECT_FALSE(Has("out/x"));
+
     fs::remove(m_tmp / "src/x");
     CFaultEnv env;
     env.m_nFreeSpace = 1ll << 40;  // every other volume has room
@@ -113,52 +139,6 @@ TEST_F(ProtectedStoreTest, PlainRestoreNeedsRoomWhereTheMetadataPoints) {
     job.report = {};
     EXPECT_EQ(RestoreWorker(m_feedback, job), 1);
     EXPECT_EQ(job.report.nFilesDone, 1u);
-}
-
-// A large file's chunks are sealed and opened on two threads: the order and
-// the place of a damaged chunk in the second half still come out right.
-// (Faults and cancels of large files: FileFaultTest.)
-TEST_F(ProtectedStoreTest, LargeFilesTakeTwoThreads) {
-    const Bytes vPlain = RandomBytes(6 << 20, 5);
-    Bytes vStored = MakeStored(vPlain);
-    ASSERT_EQ(Restore("box/x.$", "out/x.$"), 1);
-    EXPECT_EQ(Read("out/x"), vPlain);
-    const std::size_t nHead = HeadSizeOf(vStored);
-    // Chunk 13, the second half of a piece; then two of one piece, whichever
-    // thread takes which: the first one in the file is named.
-    for (const std::int64_t nChunk : {13, 35}) {
-        vStored[nHead + 13 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
-        if (nChunk == 35) vStored[nHead + 35 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
-        if (nChunk == 35) vStored[nHead + 36 * PFF_CHUNK_STORED_SIZE + 7] ^= 1;
-        Write("box/x.$", vStored);
-        EXPECT_EQ(Restore("box/x.$", "out/again.$"), 0);
-        EXPECT_EQ(m_restored.cause, (FailCause{FailReason::FAIL_DAMAGED, 0, nChunk}));
-        EXPECT_FALSE(Has("out/again"));
-    }
-}
-
-// A protected file read with another vault's key, or without one, is refused
-// for what it is; a protected vault's key still reads the scrambled files of
-// its credentials (a vault being converted holds both), and a scrambled key
-// stores scrambled files.
-TEST_F(ProtectedStoreTest, FormatsMeetTheRightKeys) {
-    MakeStored(RandomBytes(500, 4));
-    CVaultKey other("user1", "pass1");
-    SetTestMasterKey(&other, 8);
-    const CVaultKey scrambledOnly("user1", "pass1");
-    const auto fnRestoreWith = [&](const CVaultKey& key) {
-        RunContext run;
-        return CFileStore(key).RestoreFile(m_tmp / "box/x.$", m_tmp / "out/x.$", run).cause.nReason;
-    };
-    EXPECT_EQ(fnRestoreWith(other), FailReason::FAIL_DAMAGED);
-    EXPECT_EQ(fnRestoreWith(scrambledOnly), FailReason::FAIL_NEEDS_KEY);
-    EXPECT_FALSE(Has("out/x"));
-
-    ASSERT_TRUE(StoreWith(scrambledOnly, m_tmp / "src/x", m_tmp / "box/old.$"));
-    const Bytes vOld = Read("box/old.$");
-    EXPECT_EQ(std::string(vOld.begin(), vOld.begin() + SFF_SIGNATURE_SIZE), SFF_SIGNATURE);
-    ASSERT_EQ(Restore("box/old.$", "out/old.$"), 1);
-    EXPECT_EQ(Read("out/old"), Read("src/x"));
 }
 
 // A sparse file of 5 GiB, past every 32-bit size, comes back whole. The

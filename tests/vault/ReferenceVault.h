@@ -36,11 +36,11 @@ inline constexpr unsigned char ReferenceByte(std::uint64_t i) {
     return static_cast<unsigned char>(7 * i + 3);
 }
 
-// While it lives, FillRandom hands out the bytes 00 01 02 .. (wrapping at
-// FF) from the first call on, instead of random ones.
+// While it lives, FillRandom hands out the bytes nFirst, nFirst + 1 ..
+// (wrapping at FF) from the first call on, instead of random ones.
 class CCountedRandom {
 public:
-    CCountedRandom() {
+    explicit CCountedRandom(std::size_t nFirst = 0) : m_nNext(nFirst) {
         SetRandomSourceForTests([this](void* p, std::size_t n) {
             for (std::size_t i = 0; i < n; ++i)
                 static_cast<unsigned char*>(p)[i] = static_cast<unsigned char>(m_nNext++);
@@ -51,7 +51,7 @@ public:
     CCountedRandom& operator=(const CCountedRandom&) = delete;
 
 private:
-    std::size_t m_nNext = 0;
+    std::size_t m_nNext;
 };
 
 // The reference vault's key record made again: master key 00 .. 1F, recovery

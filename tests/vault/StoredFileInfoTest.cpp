@@ -64,9 +64,13 @@ protected:
 
 // A shorter summary replaces a longer one completely: the field becomes the
 // GB18030 text padded with zero bytes and no other byte changes. At most
-// 127 bytes, a character outside code page 936 counting four.
-TEST_F(SummaryTest, ScrambledSummaryReplacesTheWholeFieldAndNothingElse) {
-    const std::string strStored = m_tmp / "资料.txt.$";
+// 127 bytes, a character outside code page 936 counting four. A failed sync
+// is a failure. Nothing is written unless the file is still the stored
+// file that was read: not after it was changed, turned into a link or
+// removed, nor when it never was a stored file (one replaced: the
+// properties dialog's test).
+TEST_F(SummaryTest, ScrambledSummaryReplacesTheWholeFieldOfTheFileThatWasRead) {
+    std::string strStored = m_tmp / "资料.txt.$";
     StoreRandom(m_scrambled, m_tmp / "资料.txt", strStored);
     Bytes vExpected = ReadBytes(strStored);
     ASSERT_EQ(Rewrite(strStored, Times("长", 20)), Result::SUMMARY_WRITTEN);
@@ -83,16 +87,12 @@ TEST_F(SummaryTest, ScrambledSummaryReplacesTheWholeFieldAndNothingElse) {
     EXPECT_EQ(Rewrite(strStored, Times("保", 62) + "\xF0\x9F\x98\x80"), Result::SUMMARY_TOO_LONG);
     EXPECT_EQ(Rewrite(strStored, "\xFF"), Result::SUMMARY_NOT_ENCODABLE);
     EXPECT_EQ(ReadBytes(strStored), vFull);
-}
+    CFaultEnv env;
+    env.m_bFailSync = true;
+    EXPECT_EQ(Rewrite(strStored, "新", &env), Result::SUMMARY_WRITE_FAILED);
 
-// Nothing is written unless the file is still the stored file that was
-// read: not after it was changed, turned into a link or removed, nor when
-// it never was a stored file (one replaced: the properties dialog's test).
-// A failed sync is a failure.
-TEST_F(SummaryTest, WritesOnlyTheFileThatWasRead) {
-    const std::string strStored = m_tmp / "a.$";
+    strStored = m_tmp / "a.$";
     StoreRandom(m_scrambled, m_tmp / "a", strStored);
-    StoreRandom(m_scrambled, m_tmp / "b", m_tmp / "b.$");
     const std::function<void()> changes[] = {
         [&] {
             fs::last_write_time(strStored, fs::last_write_time(strStored) - std::chrono::hours(1));
@@ -113,17 +113,14 @@ TEST_F(SummaryTest, WritesOnlyTheFileThatWasRead) {
     WriteBytes(m_tmp / "plain.txt", Bytes(400, 'x'));
     EXPECT_EQ(Rewrite(m_tmp / "plain.txt", "x"), Result::SUMMARY_FILE_CHANGED);
     EXPECT_EQ(ReadBytes(m_tmp / "plain.txt"), Bytes(400, 'x'));
-
-    CFaultEnv env;
-    env.m_bFailSync = true;
-    EXPECT_EQ(Rewrite(m_tmp / "b.$", "新", &env), Result::SUMMARY_WRITE_FAILED);
 }
 
 // A protected file shows only its kind and stamp without its vault's key
 // (and with a key that opens no protected vault); with it, what the sealed
 // metadata records; with another vault's key, that it does not open. A
-// folder's total counts it by its plain size only with the key.
-TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKey) {
+// folder's total counts it by its plain size only with the key. Its summary
+// goes into the free slot only.
+TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKeyAndItsSummaryTheFreeSlot) {
     const std::string strSource = m_tmp / "来源/报告.txt";
     const std::string strStored = m_tmp / "box/报告.txt.$";
     const std::int64_t nBefore = std::time(nullptr);
@@ -156,15 +153,12 @@ TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKey) {
     EXPECT_EQ(ReadStoredFileInfo(m_tmp / "plain").nKind, StoredKind::STORED_NONE);
     EXPECT_EQ(GetPlainTotalSize(m_tmp / "box", &m_key), 70000u + 300u);
     EXPECT_EQ(GetPlainTotalSize(m_tmp / "box", nullptr), fs::file_size(strStored) + 300u);
-}
 
-// Each edit writes the slot not in force, and nothing else; the summary
-// reads back, up to 511 UTF-8 bytes. Without the key, with another
-// vault's, or with both slots damaged, nothing is written.
-TEST_F(SummaryTest, ProtectedSummaryGoesIntoTheFreeSlotOnly) {
-    const std::string strStored = m_tmp / "a.txt.$";
-    StoreRandom(m_key, m_tmp / "a.txt", strStored);
-    const std::size_t nSlot = ProtectedSlotSize((m_tmp / "a.txt").size());
+    // Each edit writes the slot not in force, and nothing else; the summary
+    // reads back, up to 511 UTF-8 bytes. Without the key, with another
+    // vault's, or with both slots damaged, nothing is written; a torn write
+    // keeps the summary before it.
+    const std::size_t nSlot = ProtectedSlotSize(strSource.size());
     const std::size_t nSlot1 = PFF_HEADER_SIZE + nSlot;
     // The bytes differ from before only in the slot at nFrom.
     const auto fnOnlyIn = [&](const Bytes& before, std::size_t nFrom) {
@@ -194,6 +188,16 @@ TEST_F(SummaryTest, ProtectedSummaryGoesIntoTheFreeSlotOnly) {
     EXPECT_EQ(Rewrite(strStored, "新", nullptr, &m_other), Result::SUMMARY_NOT_OPENED);
     EXPECT_EQ(ReadBytes(strStored), vKept);
 
+    // A slot write cut short by a crash leaves the summary before the edit
+    // in force (and says a slot did not open); the next edit mends that slot.
+    CFaultEnv env;
+    env.m_nTearUpdateAt = 100;
+    EXPECT_EQ(Rewrite(strStored, "新", &env, &m_key), Result::SUMMARY_WRITE_FAILED);
+    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &m_key).strSummary, strLongest);
+    EXPECT_TRUE(ReadStoredFileInfo(strStored, nullptr, &m_key).bTornSlot);
+    ASSERT_EQ(Rewrite(strStored, "再", nullptr, &m_key), Result::SUMMARY_WRITTEN);
+    EXPECT_FALSE(ReadStoredFileInfo(strStored, nullptr, &m_key).bTornSlot);
+
     Bytes vBoth = vKept;
     vBoth[PFF_HEADER_SIZE + 30] ^= 1;
     vBoth[nSlot1 + 30] ^= 1;
@@ -202,23 +206,4 @@ TEST_F(SummaryTest, ProtectedSummaryGoesIntoTheFreeSlotOnly) {
               SealedInfo::SEALED_NOT_OPENED);
     EXPECT_EQ(Rewrite(strStored, "新", nullptr, &m_key), Result::SUMMARY_NOT_OPENED);
     EXPECT_EQ(ReadBytes(strStored), vBoth);
-}
-
-// A slot write cut short by a crash leaves the summary before the edit in
-// force (and says a slot did not open); the next edit mends that slot.
-TEST_F(SummaryTest, ATornProtectedSlotWriteKeepsTheOldSummary) {
-    const std::string strStored = m_tmp / "a.$";
-    StoreRandom(m_key, m_tmp / "a", strStored);
-    ASSERT_EQ(Rewrite(strStored, "旧", nullptr, &m_key), Result::SUMMARY_WRITTEN);
-    CFaultEnv env;
-    env.m_nTearUpdateAt = 100;
-    EXPECT_EQ(Rewrite(strStored, "新", &env, &m_key), Result::SUMMARY_WRITE_FAILED);
-    StoredFileInfo info = ReadStoredFileInfo(strStored, nullptr, &m_key);
-    EXPECT_EQ(info.strSummary, "旧");
-    EXPECT_TRUE(info.bTornSlot);
-
-    ASSERT_EQ(Rewrite(strStored, "再", nullptr, &m_key), Result::SUMMARY_WRITTEN);
-    info = ReadStoredFileInfo(strStored, nullptr, &m_key);
-    EXPECT_EQ(info.strSummary, "再");
-    EXPECT_FALSE(info.bTornSlot);
 }

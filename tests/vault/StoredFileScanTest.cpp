@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Fakes.h"
@@ -34,7 +35,7 @@ std::vector<std::string> ScannedPaths(const std::string& strPath, CVaultEnv* pEn
 // Folders before files, names in the tree's order (case folded), depth
 // first; plain files, dot-names and links are passed over; a folder that
 // turns into a link after its parent was listed is reported, not followed.
-TEST(StoredFileScanTest, VisitsStoredFilesInTheTreesOrder) {
+TEST(StoredFileScanTest, VisitsStoredFilesInTheTreesOrderAndFindsEachKindOfDamage) {
     CTempDir tmp;
     const std::string strBox = tmp / "box";
     for (const char* pszName : {"b.txt.$", "A.$", "z/y.$", "a/x.$abc", "gone/w.$", ".h.$"})
@@ -55,12 +56,9 @@ TEST(StoredFileScanTest, VisitsStoredFilesInTheTreesOrder) {
     };
     EXPECT_EQ(ScannedPaths(strBox, &env),
               (std::vector<std::string>{"/a/x.$abc", "/gone!", "/z/y.$", "/A.$", "/b.txt.$"}));
-}
 
-// Each kind of damage, judged from the length and again from a full read;
-// blocks beyond the plain size are sound, as readers ignore them.
-TEST(StoredFileScanTest, FindsEachKindOfDamage) {
-    CTempDir tmp;
+    // Each kind of damage, judged from the length and again from a full
+    // read; blocks beyond the plain size are sound, as readers ignore them.
     WriteStored(tmp / "sound.$", 300, 384);
     WriteStored(tmp / "extra.$", 100, 256);
     WriteStored(tmp / "short-body.$", 300, 256);
@@ -90,7 +88,6 @@ TEST(StoredFileScanTest, FindsEachKindOfDamage) {
 
     // A read that fails in the body leaves nothing known but that.
     StoredFileScan scan;
-    CFaultEnv env;
     env.m_nFailReadAfter = SFF_HEADER_SIZE + 1000;
     ScanStoredFiles(
         tmp / "sound.$", true, [&](const StoredFileScan& found) { scan = found; }, &env);
@@ -126,17 +123,16 @@ TEST(StoredFileScanTest, ProtectedFilesWithAndWithoutTheKey) {
     WriteBytes(tmp / "box/e.$", Bytes(vSound.begin(), vSound.end() - 1));  // cut short
     const Tree before = SnapshotTree(tmp.Path());
 
-    struct Expected {
-        unsigned nByLength, nWithKey, nReadWithKey;
+    // Damage judged by the length alone, with the key, and with the key from a full read.
+    const std::tuple<const char*, unsigned, unsigned, unsigned> cases[] = {
+        {"a.$", 0, 0, 0},
+        {"c.$", 0, 0, STORED_DAMAGE_CHUNK},
+        {"d.$", 0, 0, 0},
+        {"e.$", STORED_DAMAGE_BAD_LENGTH, STORED_DAMAGE_BAD_LENGTH, STORED_DAMAGE_CHUNK},
+        {"f.$", 0, STORED_DAMAGE_METADATA, STORED_DAMAGE_METADATA},
     };
-    const std::pair<const char*, Expected> cases[] = {
-        {"a.$", {0, 0, 0}},
-        {"c.$", {0, 0, STORED_DAMAGE_CHUNK}},
-        {"d.$", {0, 0, 0}},
-        {"e.$", {STORED_DAMAGE_BAD_LENGTH, STORED_DAMAGE_BAD_LENGTH, STORED_DAMAGE_CHUNK}},
-        {"f.$", {0, STORED_DAMAGE_METADATA, STORED_DAMAGE_METADATA}},
-    };
-    for (const auto& [pszName, expected] : cases) {
+    for (const auto& [pszName, nByLength, nWithKey, nReadWithKey] : cases) {
+        SCOPED_TRACE(pszName);
         const std::string strPath = tmp / "box/" + pszName;
         const auto fnScan = [&](bool bReadBody, const CVaultKey* pKey, StoredFileScan found = {}) {
             ScanStoredFiles(
@@ -145,23 +141,22 @@ TEST(StoredFileScanTest, ProtectedFilesWithAndWithoutTheKey) {
         };
         for (const bool bReadBody : {false, true}) {
             const StoredFileScan scan = fnScan(bReadBody, nullptr);
-            EXPECT_TRUE(scan.bProtected && !scan.bMetadata && !scan.bSignature) << pszName;
-            EXPECT_EQ(scan.nStoredLength, fs::file_size(strPath)) << pszName;
-            EXPECT_EQ(FindStoredDamage(scan), expected.nByLength) << pszName;
+            EXPECT_TRUE(scan.bProtected && !scan.bMetadata && !scan.bSignature);
+            EXPECT_EQ(scan.nStoredLength, fs::file_size(strPath));
+            EXPECT_EQ(FindStoredDamage(scan), nByLength);
         }
         const StoredFileScan listed = fnScan(false, &key);
-        EXPECT_EQ(FindStoredDamage(listed), expected.nWithKey) << pszName;
-        EXPECT_EQ(listed.bTornSlot, std::string(pszName) == "d.$") << pszName;
+        EXPECT_EQ(FindStoredDamage(listed), nWithKey);
+        EXPECT_EQ(listed.bTornSlot, std::string(pszName) == "d.$");
         const StoredFileScan checked = fnScan(true, &key);
-        EXPECT_EQ(FindStoredDamage(checked), expected.nReadWithKey) << pszName;
-        if (expected.nWithKey != STORED_DAMAGE_METADATA) {
-            ASSERT_TRUE(HasOpenedMetadata(checked)) << pszName;
+        EXPECT_EQ(FindStoredDamage(checked), nReadWithKey);
+        if (nWithKey != STORED_DAMAGE_METADATA) {
+            ASSERT_TRUE(HasOpenedMetadata(checked));
             EXPECT_EQ(checked.metadata.nPlainSize, nSize);
             EXPECT_EQ(checked.metadata.strSourcePath, tmp / "src");
         }
-        EXPECT_TRUE(expected.nReadWithKey != STORED_DAMAGE_CHUNK ||
-                    checked.nFailedChunk == (std::string(pszName) == "c.$" ? 1u : 3u))
-            << pszName;
+        EXPECT_TRUE(nReadWithKey != STORED_DAMAGE_CHUNK ||
+                    checked.nFailedChunk == (std::string(pszName) == "c.$" ? 1u : 3u));
     }
     EXPECT_EQ(SnapshotTree(tmp.Path()), before);
 }

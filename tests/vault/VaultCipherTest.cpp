@@ -40,7 +40,7 @@ std::string KeyOf(const CVaultCipher& cipher, bool bFileKey = false) {
 // here the password is. The longest password a field holds runs the fillers
 // from 'G' past 'Z' and above 127. The substitution maps every byte as
 // documented, the file key included.
-TEST(KeyStringTest, InterleavesPadsWithFillersAndSubstitutesAsDocumented) {
+TEST(KeyStringTest, InterleavesPadsWithFillersSubstitutesAsDocumentedAndRefusesBadCredentials) {
     EXPECT_EQ(KeyOf(CVaultCipher("abc", "x")), "axbGcH");
     CVaultCipher cipher("u", std::string(63, 'p'));
     const std::string strKey = KeyOf(cipher), strFileKey = KeyOf(cipher, true);
@@ -56,13 +56,11 @@ TEST(KeyStringTest, InterleavesPadsWithFillersAndSubstitutesAsDocumented) {
     for (int c = 1; c <= 256; ++c) szIn[c - 1] = static_cast<char>(c);  // and a NUL
     SubstituteChars(szOut, szIn, -1);
     for (int i = 0; i < 256; ++i) EXPECT_EQ(szOut[i], Substituted(szIn[i])) << "byte " << i + 1;
-}
 
-// A credential is refused when it has a NUL, is not UTF-8 or takes more
-// than a field in GB18030 (the bytes kept and the limit: the login's and
-// the tool's tests); a refused context keeps no bytes, and stores and
-// restores nothing rather than use a wrong key.
-TEST(CVaultCipherTest, RefusedCredentialsStoreAndRestoreNothing) {
+    // A credential is refused when it has a NUL, is not UTF-8 or takes more
+    // than a field in GB18030 (the bytes kept and the limit: the login's and
+    // the tool's tests); a refused context keeps no bytes, and stores and
+    // restores nothing rather than use a wrong key.
     EXPECT_FALSE(CVaultCipher("user1", std::string("ab\0cd", 5)).IsValid());
     EXPECT_FALSE(CVaultCipher(std::string("ab\0cd", 5), "pass1").IsValid());
     const std::string strPlain = std::string(QUOVEX_TEST_DATA_DIR) + "/block300.bin";

@@ -24,8 +24,12 @@ TEST(FormatSizeTextTest, ShowsBytesKilobytesAndMegabytes) {
 }
 
 // The box folder names are the vault's layout on disk; the folders made
-// for it, and above it, are private.
-TEST(FolderCreationTest, MakesTheLocationWithItsFourBoxes) {
+// for it, and above it, are private. Every walk passes over dot-names and
+// never follows a link; only the folder a walk starts from may be reached
+// through one. A stored file is a file whose extension begins with ".$";
+// the plain sizes of all files count, whatever their names, and no total
+// wraps at 32 bits.
+TEST(VaultFoldersTest, BoxesAreMadePrivateAndWalksPassOverDotNamesAndLinksIn64Bits) {
     CTempDir tmp;
     for (std::string strVault : {tmp / "p/q/vault", tmp / "v2/"}) {
         EXPECT_EQ(CreateBoxFolders(strVault), 1);
@@ -36,14 +40,7 @@ TEST(FolderCreationTest, MakesTheLocationWithItsFourBoxes) {
     EXPECT_EQ(BoxFolderPath(tmp / "v2/", BOX_VIDEO), tmp / "v2/VideoBox");
     EXPECT_EQ(BoxIndex("filebox"), -1);
     EXPECT_EQ(ModeOf(tmp / "p"), 0700u);
-}
 
-// Every walk passes over dot-names and never follows a link; only the
-// folder a walk starts from may be reached through one. A stored file is a
-// file whose extension begins with ".$"; the plain sizes of all files
-// count, whatever their names, and no total wraps at 32 bits.
-TEST(FolderWalkTest, DotNamesAreInvisibleLinksNeverFollowedAndTotalsTake64Bits) {
-    CTempDir tmp;
     EXPECT_EQ(FindFirstStoredFile(tmp / "missing"), "");
     EXPECT_EQ(GetStoredTotalSize(tmp / "missing"), 0u);
     EXPECT_EQ(GetFolderLength(tmp / "missing") + GetPathLength(tmp / "missing"), 0u);

@@ -27,24 +27,24 @@ namespace {
 
 constexpr std::uint64_t MARGIN = 500000000;  // bytes that must stay free beyond a run's total
 
-// Each case on the local disk and on file systems that lack what the core
-// prefers (ALL_FILE_SYSTEMS).
-class VaultTransferTest : public FileStoreFixture,
-                          public ::testing::WithParamInterface<FileSystemKind> {
+class VaultTransferTest : public FileSystemFixture {
 protected:
-    void SetUp() override {
-        m_env.ActAs(GetParam());
-        CreateBoxFolders(m_strVault);
-    }
+    VaultTransferTest() { CreateBoxFolders(m_strVault); }
 
-    // Into the fixture's file box unless strBox is given.
-    int Drop(const std::vector<std::string>& vPaths, const std::string& strBox = "") {
+    // Each run gives the files it stored or restored; its worker gives 0
+    // exactly when it was cancelled. Into the fixture's file box unless
+    // strBox is given.
+    std::uint64_t Drop(const std::vector<std::string>& vPaths, const std::string& strBox = "") {
         m_drop = DropJob{vPaths, strBox.empty() ? m_strBox : strBox, &m_transfer, {}};
-        return AddDropWorker(m_feedback, m_drop);
+        const int nResult = AddDropWorker(m_feedback, m_drop);
+        EXPECT_EQ(nResult, m_drop.report.bCancelled ? 0 : 1);
+        return m_drop.report.nFilesDone;
     }
-    int RestoreRun(const std::string& strStored, const std::string& strTarget) {
+    std::uint64_t RestoreRun(const std::string& strStored, const std::string& strTarget) {
         m_restore = RestoreJob{strStored, strTarget, {}, &m_transfer, {}};
-        return RestoreWorker(m_feedback, m_restore);
+        const int nResult = RestoreWorker(m_feedback, m_restore);
+        EXPECT_EQ(nResult, m_restore.report.bCancelled ? 0 : 1);
+        return m_restore.report.nFilesDone;
     }
     // What the report passed over, in order.
     static Passes Passed(const TransferReport& report) {
@@ -90,15 +90,14 @@ TEST_P(VaultTransferTest, DroppedItemsGoIntoTheBoxAndTheirSourcesOnlyWhenAsked) 
     fs::create_directory_symlink(m_tmp / "real", Src("dirlink"));
 
     m_transfer.SetDeleteSource(false);
-    EXPECT_EQ(Drop({Src("b.txt"), Src("empty1"), Src("empty2")}), 1);
+    EXPECT_EQ(Drop({Src("b.txt"), Src("empty1"), Src("empty2")}), 1u);
     EXPECT_TRUE(fs::is_directory(Src("empty1")) && fs::is_directory(Src("empty2/inner")));
     EXPECT_EQ(m_feedback.m_vShownBoxes, std::vector<std::string>(3, m_strBox));
 
     m_transfer.SetDeleteSource(true);
     EXPECT_EQ(Drop({Src("a.txt"), Src("empty1"), Src("empty2"), Src("filelink"), Src("dirlink"),
                     Src("missing")}),
-              1);
-    EXPECT_EQ(m_drop.report.nFilesDone, 1u);
+              1u);
     EXPECT_TRUE(m_drop.report.vFailed.empty());
     EXPECT_EQ(ReadPlainSize(Box("a.txt.$")), 300u);
     EXPECT_EQ(ReadPlainSize(Box("b.txt.$")), 10u);
@@ -117,8 +116,7 @@ TEST_P(VaultTransferTest, DroppedTreeIsMirroredAndRestoredBelowAFolderOrInPlace)
     WriteBytes(m_vDotFiles[0], Bytes(6, 'h'));
     fs::create_symlink(Src("work/a.txt"), Src("work/keep/link"));
     const Tree source = SnapshotTree(Src(""));
-    EXPECT_EQ(Drop({Src("top.txt"), Src("work/")}), 1);
-    EXPECT_EQ(m_drop.report.nFilesDone, 4u);
+    EXPECT_EQ(Drop({Src("top.txt"), Src("work/")}), 4u);
     const std::vector<int>& v = m_feedback.m_vPositions;
     EXPECT_EQ(v.front(), 3);  // 50 of 1350 bytes
     EXPECT_TRUE(std::is_sorted(v.begin(), v.end()));
@@ -135,22 +133,16 @@ TEST_P(VaultTransferTest, DroppedTreeIsMirroredAndRestoredBelowAFolderOrInPlace)
     WriteBytes(Box("work/junk.txt.$"), RandomBytes(500, 9));
     fs::create_directory_symlink(Box("work/img"), Box("work/link"));
     const Tree box = SnapshotTree(m_strBox);
-    EXPECT_EQ(RestoreRun(Box("work"), m_tmp / "out"), 1);
-    EXPECT_EQ(m_restore.report.nFilesDone, 3u);
+    EXPECT_EQ(RestoreRun(Box("work"), m_tmp / "out"), 3u);
     EXPECT_EQ(m_restore.report.vFailed,
               (std::vector<FailedItem>{{Box("work/junk.txt.$"), {FAIL_DAMAGED}}}));
-    EXPECT_EQ(RestoreRun(Box("top.txt.$"), m_tmp / "out/"), 1);
-    EXPECT_EQ(SnapshotTree(m_tmp / "out"), (Tree{{"top.txt", RandomBytes(50, 4)},
-                                                 {"work/", {}},
-                                                 {"work/a.txt", RandomBytes(300, 1)},
-                                                 {"work/img/", {}},
-                                                 {"work/img/b.png", RandomBytes(1000, 2)},
-                                                 {"work/img/deep/", {}},
-                                                 {"work/img/deep/c.dat", {}}}));
+    EXPECT_EQ(RestoreRun(Box("top.txt.$"), m_tmp / "out/"), 1u);
+    Tree stored = source;  // all but what keep/ held
+    std::erase_if(stored, [](const auto& entry) { return entry.first.starts_with("work/keep/"); });
+    EXPECT_EQ(SnapshotTree(m_tmp / "out"), stored);
 
     // In place: every file back where it was stored from; the box stays.
-    EXPECT_EQ(RestoreRun(m_strBox, ""), 1);
-    EXPECT_EQ(m_restore.report.nFilesDone, 4u);
+    EXPECT_EQ(RestoreRun(m_strBox, ""), 4u);
     EXPECT_EQ(SnapshotTree(Src("")), source);
     EXPECT_EQ(SnapshotTree(m_strBox), box);
     EXPECT_TRUE(m_feedback.m_vQuestions.empty() && m_feedback.m_vMessages.empty());
@@ -162,8 +154,7 @@ TEST_P(VaultTransferTest, DroppedTreeIsMirroredAndRestoredBelowAFolderOrInPlace)
 TEST_P(VaultTransferTest, ManySourcesAreDeletedInBatchesAfterAFlush) {
     const int nFiles = GetParam().bFlushMisses ? 100 : 600;
     for (int i = 0; i < nFiles; ++i) WriteBytes(Src("many/f" + std::to_string(i)), {1});
-    EXPECT_EQ(Drop({Src("many")}), 1);
-    EXPECT_EQ(m_drop.report.nFilesDone, static_cast<std::uint64_t>(nFiles));
+    EXPECT_EQ(Drop({Src("many")}), static_cast<std::uint64_t>(nFiles));
     EXPECT_FALSE(Exists(Src("many")));
     EXPECT_EQ(m_env.m_nUnflushedDeletes, 0);
     EXPECT_LE(m_env.m_nSyncVolumeCalls, 3);
@@ -175,25 +166,24 @@ TEST_P(VaultTransferTest, FreeSpaceMustCoverTheTotalPlusTheMarginIn64Bits) {
     WriteBytes(Src("dir/b"), RandomBytes(2000, 2));
     m_transfer.SetDeleteSource(false);
     m_env.m_nFreeSpace = 3000 + MARGIN - 1;
-    EXPECT_EQ(Drop({Src("a"), Src("dir")}), 1) << "lack of space is not a cancel";
+    EXPECT_EQ(Drop({Src("a"), Src("dir")}), 0u);
+    EXPECT_FALSE(m_drop.report.bCancelled) << "lack of space is not a cancel";
     EXPECT_EQ(m_feedback.m_vMessages, std::vector{FeedbackMessage::MESSAGE_NO_DISK_SPACE});
     EXPECT_TRUE(m_drop.report.bNoSpace);
     EXPECT_TRUE(fs::is_empty(m_strBox));
     m_env.m_nFreeSpace = 3000 + MARGIN;
-    EXPECT_EQ(Drop({Src("a"), Src("dir")}), 1);
+    EXPECT_EQ(Drop({Src("a"), Src("dir")}), 2u);
     EXPECT_FALSE(m_drop.report.bNoSpace);
-    EXPECT_EQ(m_drop.report.nFilesDone, 2u);
 
     WriteBytes(Src("huge"), {});
     fs::resize_file(Src("huge"), (1ull << 32) + 10);  // sparse; the total must not wrap
     m_env.m_nFreeSpace = 1000000000;
-    EXPECT_EQ(Drop({Src("huge")}), 1);
+    EXPECT_EQ(Drop({Src("huge")}), 0u);
     EXPECT_TRUE(m_drop.report.bNoSpace);
 
     m_env.m_nFreeSpace = -2;
     m_feedback.m_bAnswerYes = true;
-    EXPECT_EQ(Drop({Src("a")}), 1);
-    EXPECT_EQ(m_drop.report.nFilesDone, 1u) << "unknown free space goes ahead";
+    EXPECT_EQ(Drop({Src("a")}), 1u) << "unknown free space goes ahead";
     EXPECT_EQ(m_feedback.m_vMessages.size(), 2u);
 }
 
@@ -204,27 +194,26 @@ TEST_P(VaultTransferTest, APlainRestoreNeedsRoomOnEachVolumeItWritesTo) {
     WriteBytes(Src("a/x"), RandomBytes(1000, 1));
     WriteBytes(Src("a/sub/w"), RandomBytes(500, 2));
     WriteBytes(Src("b/y"), RandomBytes(2000, 3));
-    ASSERT_EQ(Drop({Src("a"), Src("b")}), 1);
+    ASSERT_EQ(Drop({Src("a"), Src("b")}), 3u);
     const std::uint64_t nA = GetPathLength(Box("a")), nB = GetPathLength(Box("b"));
     m_env.m_nFreeSpace = 0;  // every other volume, the current folder's too, is full
     m_env.m_freeBelow = {{Src("a"), nA + MARGIN - 1}, {Src("b"), nB + MARGIN - 1}};
-    EXPECT_EQ(RestoreRun(m_strBox, ""), 1);
+    EXPECT_EQ(RestoreRun(m_strBox, ""), 0u);
     EXPECT_TRUE(m_restore.report.bNoSpace);
     EXPECT_EQ(m_feedback.m_vMessages, std::vector{FeedbackMessage::MESSAGE_NO_DISK_SPACE});
     m_env.m_freeBelow[Src("b")] = nB + MARGIN;
-    EXPECT_EQ(RestoreRun(m_strBox, ""), 1);
+    EXPECT_EQ(RestoreRun(m_strBox, ""), 0u);
     EXPECT_TRUE(m_restore.report.bNoSpace) << "a/x and a/sub/w share one volume";
     EXPECT_FALSE(Exists(Src("a")) || Exists(Src("b")));
 
     m_env.m_freeBelow[Src("a")] = nA + MARGIN;
-    EXPECT_EQ(RestoreRun(m_strBox, ""), 1);
+    EXPECT_EQ(RestoreRun(m_strBox, ""), 3u);
     EXPECT_FALSE(m_restore.report.bNoSpace);
-    EXPECT_EQ(m_restore.report.nFilesDone, 3u);
     EXPECT_EQ(ReadBytes(Src("a/sub/w")), RandomBytes(500, 2));
 
     // Below a chosen folder, that folder's volume takes it all.
     m_env.m_freeBelow[m_tmp / "out"] = nB + MARGIN - 1;
-    EXPECT_EQ(RestoreRun(Box("b"), m_tmp / "out"), 1);
+    EXPECT_EQ(RestoreRun(Box("b"), m_tmp / "out"), 0u);
     EXPECT_TRUE(m_restore.report.bNoSpace);
     EXPECT_FALSE(Exists(m_tmp / "out/b"));
     EXPECT_EQ(m_feedback.m_vMessages.size(), 3u);
@@ -235,17 +224,16 @@ TEST_P(VaultTransferTest, APlainRestoreNeedsRoomOnEachVolumeItWritesTo) {
 TEST_P(VaultTransferTest, APlainRestoreSendsEachFileBackToItsOwnFolder) {
     std::vector<std::string> vDropped;
     for (int i = 0; i < 24; ++i) {
-        // Built piece by piece: GCC 12 at -O3 sees a false overlap in "d" + ...
-        std::string strName = std::to_string(i % 12);
-        strName.insert(0, 1, 'd');
-        strName.append("/f").append(std::to_string(i));
-        vDropped.push_back(Src(strName));
+        // Built by appending: GCC 12 at -O3 sees a false overlap in "d" + ...
+        vDropped.push_back(Src(std::string("d")
+                                   .append(std::to_string(i % 12))
+                                   .append("/f")
+                                   .append(std::to_string(i))));
         WriteBytes(vDropped.back(), RandomBytes(100 + i, i));
     }
-    ASSERT_EQ(Drop(vDropped), 1);
+    ASSERT_EQ(Drop(vDropped), 24u);
     fs::remove_all(Src(""));  // the folders are made again
-    EXPECT_EQ(RestoreRun(m_strBox, ""), 1);
-    EXPECT_EQ(m_restore.report.nFilesDone, 24u);
+    EXPECT_EQ(RestoreRun(m_strBox, ""), 24u);
     for (int i = 0; i < 24; ++i) EXPECT_EQ(ReadBytes(vDropped[i]), RandomBytes(100 + i, i)) << i;
 }
 
@@ -278,9 +266,8 @@ TEST_P(VaultTransferTest, CancelMidTreeTouchesNoLaterFile) {
     const Tree work = SnapshotTree(Src("work"));
     m_feedback.m_strCancelTrigger = Src("work/");
     m_feedback.m_nCancelAfter = 2;
-    EXPECT_EQ(Drop({Src("f1"), Src("work"), Src("f5")}), 0);
+    EXPECT_EQ(Drop({Src("f1"), Src("work"), Src("f5")}), 1u);
     EXPECT_TRUE(m_drop.report.bCancelled);
-    EXPECT_EQ(m_drop.report.nFilesDone, 1u);
     EXPECT_EQ(m_feedback.m_vStatus.size(), 2u);
     EXPECT_FALSE(Exists(Src("f1"))) << "a completed store still frees its source";
     EXPECT_EQ(SnapshotTree(Src("work")), work);
@@ -288,14 +275,13 @@ TEST_P(VaultTransferTest, CancelMidTreeTouchesNoLaterFile) {
     EXPECT_EQ(FindFirstStoredFile(Box("work")), "");
 
     NewFeedback();
-    ASSERT_EQ(Drop({Src("work")}), 1);
+    ASSERT_EQ(Drop({Src("work")}), 3u);
     const Tree box = SnapshotTree(m_strBox);
     NewFeedback();
     m_feedback.m_strCancelTrigger = m_strBox;
     m_feedback.m_nCancelAfter = 2;
-    EXPECT_EQ(RestoreRun(Box("work"), m_tmp / "out"), 0);
+    EXPECT_EQ(RestoreRun(Box("work"), m_tmp / "out"), 0u);
     EXPECT_TRUE(m_restore.report.bCancelled);
-    EXPECT_EQ(m_restore.report.nFilesDone, 0u);
     EXPECT_EQ(m_feedback.m_vStatus.size(), 2u) << "one file: the stored one and its destination";
     EXPECT_FALSE(Exists(m_tmp / "out")) << "the folders made for the cancelled file stay";
     EXPECT_EQ(SnapshotTree(m_strBox), box);
@@ -308,8 +294,7 @@ TEST_P(VaultTransferTest, FailedStoresAndAFailedFlushKeepTheirSources) {
     for (const char* pszName : {"a.txt", "b\xFF", "d.txt", "dir/b\xFF", "dir/e.txt"})
         WriteBytes(Src(pszName), {1});
     WriteBytes(Box("d.txt.$"), {4, 4});  // declined overwrite
-    EXPECT_EQ(Drop({Src("a.txt"), Src("b\xFF"), Src("d.txt"), Src("dir")}), 1);
-    EXPECT_EQ(m_drop.report.nFilesDone, 2u);
+    EXPECT_EQ(Drop({Src("a.txt"), Src("b\xFF"), Src("d.txt"), Src("dir")}), 2u);
     const FailCause unstorable{FAIL_PATH_NOT_STORABLE};
     EXPECT_EQ(m_drop.report.vFailed, (std::vector<FailedItem>{{Src("b\xFF"), unstorable},
                                                               {Src("d.txt"), {FAIL_DECLINED}},
@@ -322,8 +307,7 @@ TEST_P(VaultTransferTest, FailedStoresAndAFailedFlushKeepTheirSources) {
     WriteBytes(Src("f"), {1});
     const Tree work = SnapshotTree(Src("work"));
     m_env.m_bFailSyncVolume = true;
-    EXPECT_EQ(Drop({Src("work"), Src("f")}), 1);
-    EXPECT_EQ(m_drop.report.nFilesDone, 4u);
+    EXPECT_EQ(Drop({Src("work"), Src("f")}), 4u);
     EXPECT_EQ(SnapshotTree(Src("work")), work);
     EXPECT_TRUE(Exists(Src("f")));
 }
@@ -341,8 +325,7 @@ TEST_P(VaultTransferTest, SourcesAreDeletedOnlyWhileStillTheFilesThatWereStored)
         WriteBytes(Src("new"), {5});
         fs::rename(Src("new"), Src("replaced"));
     };
-    EXPECT_EQ(Drop({Src("edited"), Src("replaced"), Src("same")}), 1);
-    EXPECT_EQ(m_drop.report.nFilesDone, 3u);
+    EXPECT_EQ(Drop({Src("edited"), Src("replaced"), Src("same")}), 3u);
     EXPECT_EQ(m_env.m_nSyncVolumeCalls, 1);
     EXPECT_EQ(SnapshotTree(Src("")), (Tree{{"edited", {3, 4}}, {"replaced", {5}}}));
     EXPECT_EQ(Passed(m_drop.report), (Passes{{Src("edited"), PASS_SOURCE_CHANGED},
@@ -350,15 +333,15 @@ TEST_P(VaultTransferTest, SourcesAreDeletedOnlyWhileStillTheFilesThatWereStored)
 
     m_feedback.m_bAnswerYes = true;
     m_env.m_nSizeDelta = 1;
-    EXPECT_EQ(Drop({Src("replaced")}), 1);
+    EXPECT_EQ(Drop({Src("replaced")}), 0u);
     m_env.m_nSizeDelta = 0;
     EXPECT_TRUE(m_drop.report.vFailed.empty());
     EXPECT_EQ(Passed(m_drop.report), (Passes{{Src("replaced"), PASS_SOURCE_CHANGED}}));
 
     m_env.m_fnBeforeSyncVolume = [](const std::string&) { throw std::bad_alloc(); };
-    EXPECT_EQ(Drop({Src("edited")}), 1);
+    EXPECT_EQ(Drop({Src("edited")}), 1u);
     m_env.m_fnBeforeSyncVolume = nullptr;
-    EXPECT_EQ(Drop({Src("replaced")}), 1);
+    EXPECT_EQ(Drop({Src("replaced")}), 1u);
     EXPECT_EQ(SnapshotTree(Src("")), (Tree{{"edited", {3, 4}}}));
 }
 
@@ -377,8 +360,7 @@ TEST_P(VaultTransferTest, AWalkIsNotLedOutOfTheTreeBySwapsDuringTheRun) {
         fs::remove(Src("work/pipe"));
         ASSERT_EQ(mkfifo(Src("work/pipe").c_str(), 0600), 0);
     };
-    EXPECT_EQ(Drop({Src("work")}), 1);
-    EXPECT_EQ(m_drop.report.nFilesDone, 0u);
+    EXPECT_EQ(Drop({Src("work")}), 0u);
     EXPECT_EQ(m_drop.report.vFailed,
               (std::vector<FailedItem>{{Src("work/pipe"), CauseOfErrno(ENXIO)},
                                        {Src("work/sub"), CauseOfErrno(ENOTDIR)}}));
@@ -392,18 +374,16 @@ TEST_P(VaultTransferTest, AWalkIsNotLedOutOfTheTreeBySwapsDuringTheRun) {
 // only the box folders are out of reach, whatever the spelling, and a
 // restore never writes into one, nor makes a folder there.
 TEST_P(VaultTransferTest, OnlyTheBoxesOfALocationAreOutOfReach) {
-    const std::string strHome = m_tmp / "up/home";
-    const std::string strFileBox = BoxFolderPath(strHome, BOX_FILE);
-    const std::string strStored = strFileBox + "/a.txt.$";
+    const std::string strHome = m_tmp / "up/home", strFileBox = BoxFolderPath(strHome, BOX_FILE),
+                      strStored = strFileBox + "/a.txt.$";
     CreateBoxFolders(strHome);
     WriteBytes(strHome + "/Documents/a.txt", RandomBytes(40, 1));
     WriteBytes(strHome + "/notes.txt", RandomBytes(20, 2));
     WriteBytes(m_tmp / "up/other.txt", RandomBytes(30, 3));
-    EXPECT_EQ(Drop({strHome + "/Documents/a.txt"}, strFileBox), 1);
-    EXPECT_EQ(m_drop.report.nFilesDone, 1u);
+    EXPECT_EQ(Drop({strHome + "/Documents/a.txt"}, strFileBox), 1u);
     EXPECT_FALSE(Exists(strHome + "/Documents/a.txt"));
-    EXPECT_EQ(RestoreRun(strStored, ""), 1);
-    EXPECT_EQ(RestoreRun(strStored, strHome), 1);
+    EXPECT_EQ(RestoreRun(strStored, ""), 1u);
+    EXPECT_EQ(RestoreRun(strStored, strHome), 1u);
     EXPECT_EQ(ReadBytes(strHome + "/Documents/a.txt"), RandomBytes(40, 1));
     EXPECT_EQ(ReadBytes(strHome + "/a.txt"), RandomBytes(40, 1));
 
@@ -418,16 +398,14 @@ TEST_P(VaultTransferTest, OnlyTheBoxesOfALocationAreOutOfReach) {
     const std::string strRecord = m_tmp / "homelink/.quovex-key.2";
     EXPECT_EQ(
         Drop({strHome, strImage, strStored, strRecord, m_tmp / "homelink/OtherBox"}, strFileBox),
-        1);
-    EXPECT_EQ(m_drop.report.nFilesDone, 0u);
+        0u);
     EXPECT_EQ(Passed(m_drop.report), (Passes{{strHome, PASS_IS_VAULT},
                                              {strImage, PASS_IS_VAULT},
                                              {strStored, PASS_IN_VAULT},
                                              {strRecord, PASS_IS_VAULT},
                                              {m_tmp / "homelink/OtherBox", PASS_IS_VAULT}}));
     for (const std::string& strTo : {strImage, m_tmp / "boxlink", m_tmp / "boxlink/deeper"}) {
-        EXPECT_EQ(RestoreRun(strStored, strTo), 1);
-        EXPECT_EQ(m_restore.report.nFilesDone, 0u) << strTo;
+        EXPECT_EQ(RestoreRun(strStored, strTo), 0u) << strTo;
         EXPECT_EQ(Passed(m_restore.report), (Passes{{strStored, PASS_TARGET_IN_VAULT}})) << strTo;
     }
     EXPECT_EQ(SnapshotTree(strHome), before);
@@ -435,18 +413,15 @@ TEST_P(VaultTransferTest, OnlyTheBoxesOfALocationAreOutOfReach) {
     // Nor in place, to a recorded path in a box (of the fixture's vault).
     const std::string strInBox = BoxFolderPath(m_strVault, BOX_OTHER) + "/x.txt";
     WriteBytes(strInBox, {1});
-    RunContext run;
-    ASSERT_EQ(m_transfer.Files().StoreFile(strInBox, Box("x.txt.$"), run).nOutcome,
-              FileOutcome::FILE_DONE);
+    ASSERT_TRUE(StoreWith(m_key, strInBox, Box("x.txt.$")));
     fs::remove(strInBox);
-    EXPECT_EQ(RestoreRun(Box("x.txt.$"), ""), 1);
+    EXPECT_EQ(RestoreRun(Box("x.txt.$"), ""), 0u);
     EXPECT_EQ(Passed(m_restore.report), (Passes{{Box("x.txt.$"), PASS_TARGET_IN_VAULT}}));
     EXPECT_FALSE(Exists(strInBox));
 
     // The folder above the location: all but the boxes is stored, and its
     // sources deleted; each box is passed over and stays as it was.
-    EXPECT_EQ(Drop({m_tmp / "up"}, strFileBox), 1);
-    EXPECT_EQ(m_drop.report.nFilesDone, 4u);
+    EXPECT_EQ(Drop({m_tmp / "up"}, strFileBox), 4u);
     EXPECT_EQ(m_drop.report.vPassedOver.size(), static_cast<std::size_t>(BOX_COUNT));
     for (const auto& [strRel, bytes] : SnapshotTree(m_tmp / "up"))
         EXPECT_TRUE(strRel == "home/" || BoxIndex(strRel.substr(5, strRel.find('/', 5) - 5)) >= 0)
