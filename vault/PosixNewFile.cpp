@@ -18,7 +18,10 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <new>
 
+#include "FlushBehind.h"
 #include "PosixFiles.h"
 
 namespace quovex {
@@ -118,6 +121,7 @@ public:
           m_strTemp(std::move(strTemp)),
           m_nRefused(nRefused) {}
     ~CPosixNewFile() override {
+        m_pFlush.reset();  // before its descriptor goes
         if (m_nFd >= 0) ::close(m_nFd);
         if (!m_bCommitted && !m_strTemp.empty()) ::unlinkat(m_nDirFd, m_strTemp.c_str(), 0);
     }
@@ -133,9 +137,11 @@ public:
             m_nWritten += static_cast<std::uint64_t>(n);
         }
         StartWriteback();
+        FlushBehind();
         return true;
     }
     bool Sync() override {
+        if (!StopFlushing()) return false;
         return WithDescriptor([](int nFd) { return ::fsync(nFd) == 0; });
     }
     bool TakeAccessOf(const FileStamp& replaced) override {
@@ -149,6 +155,9 @@ public:
 
     CommitResult Commit(bool bReplace) override {
         if (m_bCommitted) return CommitResult::COMMIT_FAILED;
+        // Data the disk refused to take fails the file here, even where
+        // only a flush of the whole volume follows.
+        if (!StopFlushing()) return CommitResult::COMMIT_FAILED;
         const int nResult = m_strTemp.empty() ? CommitUnnamed(bReplace) : CommitNamed(bReplace);
         if (nResult == 0) {
             m_bCommitted = true;
@@ -242,6 +251,30 @@ private:
 #endif
     }
 
+    // Hands a large file on a volume that one flush covers to a thread that
+    // flushes it as it grows. Where a flush reaches past this machine (FUSE,
+    // network), it may hold the writing up meanwhile: such a file is flushed
+    // once, at its end.
+    void FlushBehind() {
+        if (m_nWritten < CFlushBehind::FLUSH_STEP || m_bFlushAtEnd) return;
+        if (!m_pFlush) {
+            if (!m_pFolder || !m_pFolder->VolumeSyncCovers()) {
+                m_bFlushAtEnd = true;
+                return;
+            }
+            m_pFlush.reset(new (std::nothrow) CFlushBehind(m_nFd));
+            if (!m_pFlush) {
+                m_bFlushAtEnd = true;
+                return;
+            }
+        }
+        m_pFlush->Written(m_nWritten);
+    }
+    // Ends the flushing thread; false (errno set) when one of its flushes failed.
+    bool StopFlushing() {
+        return !m_pFlush || m_pFlush->Stop();
+    }
+
     static constexpr std::uint64_t WRITEBACK_STEP = 8u << 20;
 
     int m_nFd;
@@ -253,7 +286,9 @@ private:
     std::string m_strTemp;  // "" for an unnamed file
     unsigned m_nRefused;
     bool m_bCommitted = false;
-    bool m_bLost = false;  // closing the temporary failed: its data cannot be trusted
+    bool m_bLost = false;        // closing the temporary failed: its data cannot be trusted
+    bool m_bFlushAtEnd = false;  // no flushing thread for this file
+    std::unique_ptr<CFlushBehind> m_pFlush;  // while it is written, on a local volume
 };
 
 }  // namespace
