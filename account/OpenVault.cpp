@@ -131,7 +131,7 @@ AccessOutcome COpenVault::Protect(const KdfLimits& limits, CSecretBytes* pRecove
 
 AccessOutcome COpenVault::ChangePassword(const QString& strOldPassword,
                                          const QString& strNewPassword, const KdfLimits& limits) {
-    if (!IsProtected()) return AccessOutcome{AccessResult::ACCESS_NOT_PROTECTED, {}, {}};
+    if (!IsProtected()) return AccessOutcome{AccessResult::ACCESS_NOT_PROTECTED, {}, {}, {}};
     const CWipedText oldPassword(strOldPassword);
     const CWipedText newPassword(strNewPassword);
     KeyRecordBytes vRecord;
@@ -200,7 +200,7 @@ void COpenVault::Lock() {
 }
 
 AccessOutcome COpenVault::Unlock(const QString& strPassword) {
-    if (!m_bLocked) return AccessOutcome{AccessResult::ACCESS_OPENED, {}, {}};
+    if (!m_bLocked) return AccessOutcome{AccessResult::ACCESS_OPENED, {}, {}, {}};
     {
         const CWipedText user(m_strLockedUser);
         const CWipedText password(strPassword);
@@ -208,7 +208,7 @@ AccessOutcome COpenVault::Unlock(const QString& strPassword) {
     }
     // A protected vault whose record went while it was locked would
     // otherwise be given the record again, which asks for no password.
-    AccessOutcome outcome{AccessResult::ACCESS_RECORD_DAMAGED, {}, {}};
+    AccessOutcome outcome{AccessResult::ACCESS_RECORD_DAMAGED, {}, {}, {}};
     if (!IsProtected() || Kind() == VaultKind::VAULT_PROTECTED) outcome = Open();
     if (!outcome.Opened()) {
         m_pKey->Wipe();

@@ -30,8 +30,14 @@ AccessOutcome Outcome(AccessResult nResult, const std::string& strPath = std::st
 
 // What a key record's answer means to the one who asked to get in.
 AccessOutcome FromKeyResult(KeyRecordResult nResult, const std::string& strLocation,
-                            const FailCause& failure = FailCause()) {
+                            const FailCause& failure = FailCause(),
+                            const std::string& strForeignCopy = std::string()) {
     switch (nResult) {
+        case KeyRecordResult::KEY_OTHER_VAULT:
+            return Outcome(AccessResult::ACCESS_OTHER_VAULT_RECORD,
+                           JoinPath(strLocation, strForeignCopy));
+        case KeyRecordResult::KEY_TWO_VAULTS:
+            return Outcome(AccessResult::ACCESS_RECORDS_OF_TWO_VAULTS, strLocation);
         case KeyRecordResult::KEY_OPENED:
             return Outcome(AccessResult::ACCESS_OPENED);
         case KeyRecordResult::KEY_WRONG_CREDENTIALS:
@@ -202,12 +208,15 @@ AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& st
     const KeyRecordResult nResult =
         OpenKeyRecordWithPassword(strLocation, pKey->User(), strPassword, &opened, pEnv);
     if (nResult != KeyRecordResult::KEY_OPENED)
-        return FromKeyResult(nResult, strLocation, opened.failure);
+        return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
     // A copy that could not be repaired leaves the vault open: the other
     // copy serves, and the next opening tries again.
     pKey->SetMasterKey(std::move(opened.masterKey));
     if (pRecord) *pRecord = std::move(opened.vRecord);
-    return Outcome(AccessResult::ACCESS_OPENED);
+    AccessOutcome outcome = Outcome(AccessResult::ACCESS_OPENED);
+    if (!opened.strForeignCopy.empty())
+        outcome.strForeignRecord = JoinPath(strLocation, opened.strForeignCopy);
+    return outcome;
 }
 
 AccessOutcome CreateVault(const std::string& strLocation, const std::string& strPassword,
@@ -246,7 +255,7 @@ AccessOutcome ChangeVaultPassword(const std::string& strLocation, const std::str
     const KeyRecordResult nResult =
         OpenKeyRecordWithPassword(strLocation, strUser, strOldPassword, &opened, pEnv);
     if (nResult != KeyRecordResult::KEY_OPENED)
-        return FromKeyResult(nResult, strLocation, opened.failure);
+        return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
     const std::string strScrambled = FindScrambledFile(strLocation, pEnv);
     if (!strScrambled.empty())
         return Outcome(AccessResult::ACCESS_SCRAMBLED_FILES_LEFT, strScrambled);
@@ -262,7 +271,7 @@ AccessOutcome RecoverVault(const std::string& strLocation, const std::string& st
     const KeyRecordResult nResult =
         OpenKeyRecordWithRecoveryKey(strLocation, strRecoveryText, &opened, pEnv);
     if (nResult != KeyRecordResult::KEY_OPENED)
-        return FromKeyResult(nResult, strLocation, opened.failure);
+        return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
     const AccessOutcome resealed =
         Reseal(strLocation, opened, pKey->User(), strNewPassword, limits, pEnv, pNewRecord);
     if (resealed.Opened()) pKey->SetMasterKey(std::move(opened.masterKey));

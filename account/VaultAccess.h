@@ -45,12 +45,21 @@ enum class AccessResult {
     // scrambled stored files (strPath, the first met): they open only with
     // the password in force, so the conversion must finish first.
     ACCESS_SCRAMBLED_FILES_LEFT,
+    // protected: the key record copy strPath, which these credentials open,
+    // belongs to another vault (the stored files do not open with it)
+    ACCESS_OTHER_VAULT_RECORD,
+    // protected: the two copies of the key record are of two vaults, and no
+    // stored file tells which is this one's (strPath: the location)
+    ACCESS_RECORDS_OF_TWO_VAULTS,
 };
 
 struct AccessOutcome {
     AccessResult nResult = AccessResult::ACCESS_WRONG_CREDENTIALS;
     std::string strPath;  // the file concerned, where there is one
     FailCause cause;      // why, for ACCESS_DISK_FAILED and ACCESS_FIRST_FILE_DAMAGED
+    // Also when opened: a key record copy that belongs to another vault and
+    // was left as it is (its path), for the user to hear of; "" for none.
+    std::string strForeignRecord;
 
     bool Opened() const { return nResult == AccessResult::ACCESS_OPENED; }
 };

@@ -130,11 +130,26 @@ std::string AccessRefusalText(const AccessOutcome& outcome) {
             return "the vault still holds scrambled stored files, which open only with the "
                    "password in force; convert them first" +
                    strAt;
+        case AccessResult::ACCESS_OTHER_VAULT_RECORD:
+            return "the key record " + outcome.strPath +
+                   " belongs to another vault: the stored files here do not open with it; "
+                   "nothing was changed";
+        case AccessResult::ACCESS_RECORDS_OF_TWO_VAULTS:
+            return "the two copies of the key record (.quovex-key and .quovex-key.2) belong to "
+                   "two different vaults, and no stored file tells which is this vault's; "
+                   "nothing was changed. Move away the copy that is not this vault's" +
+                   strAt;
         case AccessResult::ACCESS_DISK_FAILED:
             break;
     }
     return "the vault's key record cannot be read or written (" + FailReasonText(outcome.cause) +
            ")" + strAt;
+}
+
+std::string ForeignRecordText(const std::string& strRecord) {
+    return "the key record " + strRecord +
+           " belongs to another vault; it was left as it is, and the vault opened by its "
+           "other copy";
 }
 
 std::string SizeText(std::uint64_t nBytes) {

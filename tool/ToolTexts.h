@@ -28,6 +28,9 @@ const char* PassReasonText(PassReason nReason);
 std::string CredentialRefusalText(const CredentialJudgement& judgement);
 // Why a vault was not opened, made or given a new password.
 std::string AccessRefusalText(const AccessOutcome& outcome);
+// The warning about a key record copy of another vault that was left as it
+// is while the vault opened by its other copy (AccessOutcome::strForeignRecord).
+std::string ForeignRecordText(const std::string& strRecord);
 // A size as list shows it: "1023 bytes", "4.00 KB (5000 bytes)",
 // "0.98 MB (1024000 bytes)", in the units the window shows (ScaleSize).
 std::string SizeText(std::uint64_t nBytes);

@@ -46,7 +46,12 @@ void PrintRecoveryKey(const std::string& strVault, const CSecretBytes& recoveryT
 }
 
 bool OpenToolVault(const std::string& strVault, const std::string& strPassword, CVaultKey* pKey) {
-    return !ToldRefusal(OpenVaultKey(strVault, strPassword, pKey));
+    const AccessOutcome outcome = OpenVaultKey(strVault, strPassword, pKey);
+    if (ToldRefusal(outcome)) return false;
+    if (!outcome.strForeignRecord.empty())
+        std::fprintf(stderr, "quovex-tool: warning: %s\n",
+                     ForeignRecordText(outcome.strForeignRecord).c_str());
+    return true;
 }
 
 bool MakesNewVault(const ToolOptions& options, const std::string& strVault) {

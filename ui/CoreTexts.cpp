@@ -132,11 +132,28 @@ QString AccessRefusalText(const AccessOutcome& outcome) {
                        "保险柜中还有没有加密保护的文件，它们只能用现在的口令读出：\n%1\n"
                        "请先用“加密保护此保险柜...”转换完，再修改口令。")
                 .arg(strFile);
+        case AccessResult::ACCESS_OTHER_VAULT_RECORD:
+            return QStringLiteral(
+                       "密钥记录 %1 属于另一个保险柜：这里的已存文件用它打不开。"
+                       "什么也没有改动。")
+                .arg(strFile);
+        case AccessResult::ACCESS_RECORDS_OF_TWO_VAULTS:
+            return QStringLiteral(
+                       "密钥记录的两份（.quovex-key 和 .quovex-key.2）属于两个不同的保险柜，"
+                       "保险柜里没有已存文件能判断哪一份是它的，因此什么也没有改动。"
+                       "请把不属于这个保险柜的那一份移走：\n%1")
+                .arg(strFile);
         case AccessResult::ACCESS_DISK_FAILED:
             return QStringLiteral("读写保险柜的密钥记录出错（%1）：\n%2")
                 .arg(FailReasonText(outcome.cause), strFile);
     }
     return QString();
+}
+
+QString ForeignRecordText(const std::string& strRecord) {
+    return QStringLiteral(
+               "密钥记录 %1 属于另一个保险柜，已原样保留；保险柜是用另一份密钥记录打开的。")
+        .arg(PathText(strRecord));
 }
 
 QString BoxCaption(int nBox) {

@@ -29,6 +29,9 @@ QString CredentialRefusalText(const CredentialJudgement& judgement);
 // record, the first stored file or the disk, with the file concerned. Empty
 // for ACCESS_OPENED.
 QString AccessRefusalText(const AccessOutcome& outcome);
+// The warning about a key record copy of another vault that was left as it
+// is while the vault opened by its other copy (AccessOutcome::strForeignRecord).
+QString ForeignRecordText(const std::string& strRecord);
 // The caption of box nBox (0 to BOX_COUNT - 1) in the box list.
 QString BoxCaption(int nBox);
 

@@ -14,6 +14,7 @@
 #include "OpenVault.h"
 #include "ProgressDlg.h"
 #include "VaultDlg.h"
+#include "VaultLogin.h"
 #include "VaultSettings.h"
 #include "WaitCursor.h"
 
@@ -87,7 +88,10 @@ bool CVaultDlg::RunUnlockLogin() {
             outcome = m_vault.Unlock(login.m_strPassword);
         }
         login.ForgetPassword();
-        if (outcome.Opened()) return true;
+        if (outcome.Opened()) {
+            TellForeignRecord(outcome, this);
+            return true;
+        }
         ShowMessageBox(AccessRefusalText(outcome), MSGBOX_OK, QString(), this);
     }
 }

@@ -45,7 +45,15 @@ bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QStri
         const CWaitCursor wait;
         outcome = strRecoveryKey.isEmpty() ? vault.Open() : vault.Recover(strRecoveryKey, limits);
     }
-    return outcome.Opened() || Refuse(outcome, pParent);
+    if (!outcome.Opened()) return Refuse(outcome, pParent);
+    TellForeignRecord(outcome, pParent);
+    return true;
+}
+
+void TellForeignRecord(const AccessOutcome& outcome, QWidget* pParent) {
+    if (!outcome.strForeignRecord.empty())
+        ShowMessageBox(ForeignRecordText(outcome.strForeignRecord), MSGBOX_OK | MSGBOX_ICON_WARNING,
+                       QString(), pParent);
 }
 
 }  // namespace quovex

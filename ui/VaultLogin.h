@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "KeyRecord.h"
+#include "VaultAccess.h"
 
 class QWidget;
 
@@ -26,5 +27,9 @@ class COpenVault;
 // message over pParent saying why).
 bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QString& strRecoveryKey,
                       const KdfLimits& limits, QWidget* pParent = nullptr);
+
+// Warns over pParent when the vault opened although one copy of its key
+// record belongs to another vault (left as it is); nothing otherwise.
+void TellForeignRecord(const AccessOutcome& outcome, QWidget* pParent);
 
 }  // namespace quovex

@@ -111,6 +111,12 @@ enum class KeyRecordResult {
     KEY_NO_MEMORY,            // secret memory, the derivation's memory or libsodium failed
     KEY_NOT_FOUND,            // (on disk only) no record at the location
     KEY_DISK_FAILED,          // (on disk only) a read or write failed; errno tells why
+    // (on disk only) the copy these credentials open belongs to another
+    // vault: the vault's protected stored files do not open with its key.
+    KEY_OTHER_VAULT,
+    // (on disk only) the two copies are sound records of two different
+    // vaults, and no protected stored file tells which is this vault's.
+    KEY_TWO_VAULTS,
 };
 
 using KeyRecordBytes = std::vector<unsigned char>;

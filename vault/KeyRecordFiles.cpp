@@ -1,5 +1,7 @@
 #include "KeyRecordFiles.h"
 
+#include <sodium.h>
+
 #include <cerrno>
 
 #include "ChunkIo.h"
@@ -83,14 +85,84 @@ KeyRecordResult TryCopy(const CopyRead& copy, const KeyUnsealer& fnUnseal,
     return result;
 }
 
-// Makes the copy at pszName (as other read it) the same as the one that opened.
-void BringInLine(CFolder& location, const char* pszName, const CopyRead& opened,
-                 const CopyRead& other, KeyRecordOpening* pOpening) {
-    if (other.Read() && other.vBytes == opened.vBytes) return;
-    const FileResult put = PutCopy(location, pszName, opened.vBytes, true);
+// One copy with the name it lies under.
+struct NamedCopy {
+    const CopyRead& copy;
+    const char* pszName;
+};
+
+bool SameVaultId(const KeyRecordBytes& a, const KeyRecordBytes& b) {
+    unsigned char idA[KR_VAULT_ID_SIZE], idB[KR_VAULT_ID_SIZE];
+    return ReadVaultId(a, idA) && ReadVaultId(b, idB) && sodium_memcmp(idA, idB, sizeof idA) == 0;
+}
+
+// Whether the copy is a sound record (of any vault id).
+bool IsSoundRecord(const CopyRead& copy) {
+    unsigned char id[KR_VAULT_ID_SIZE];
+    return copy.Read() && ReadVaultId(copy.vBytes, id);
+}
+
+KeyFit Fit(const KeyFitter& fnFits, const CSecretBytes& masterKey) {
+    return fnFits ? fnFits(masterKey) : KeyFit::KEY_UNTRIED;
+}
+
+// Rewrites the copy other from the copy that opened, which must be of the
+// same vault.
+void BringInLine(CFolder& location, const NamedCopy& opened, const NamedCopy& other,
+                 KeyRecordOpening* pOpening) {
+    const FileResult put = PutCopy(location, other.pszName, opened.copy.vBytes, true);
     pOpening->bRepaired = put.nOutcome == FileOutcome::FILE_DONE;
     pOpening->bRepairFailed = !pOpening->bRepaired;
     if (pOpening->bRepairFailed) pOpening->failure = put.cause;
+}
+
+// The opening refused after all: no key is handed out.
+KeyRecordResult Refuse(KeyRecordResult result, const char* pszForeign, KeyRecordOpening* pOpening) {
+    pOpening->masterKey.Wipe();
+    pOpening->vRecord.clear();
+    pOpening->strForeignCopy = pszForeign ? pszForeign : "";
+    return result;
+}
+
+// The copy opened has opened with the credentials; other is the other
+// copy, already tried with them when bOtherTried. Decides which copy is in
+// force and whether the other may be brought in line (see OpenKeyRecord).
+KeyRecordResult Settle(CFolder& location, const NamedCopy& opened, const NamedCopy& other,
+                       bool bOtherTried, const KeyUnsealer& fnUnseal, const KeyFitter& fnFits,
+                       KeyRecordOpening* pOpening) {
+    if (other.copy.Read() && other.copy.vBytes == opened.copy.vBytes)
+        return KeyRecordResult::KEY_OPENED;
+    // A password change stopped halfway, or an older copy of this vault.
+    if (IsSoundRecord(other.copy) && SameVaultId(opened.copy.vBytes, other.copy.vBytes)) {
+        BringInLine(location, opened, other, pOpening);
+        return KeyRecordResult::KEY_OPENED;
+    }
+    const KeyFit fit = Fit(fnFits, pOpening->masterKey);
+    if (!IsSoundRecord(other.copy)) {
+        // Missing, damaged or unreadable: its vault cannot be told, so it
+        // is rewritten only from a copy that is not found foreign.
+        if (fit == KeyFit::KEY_DOES_NOT_FIT)
+            return Refuse(KeyRecordResult::KEY_OTHER_VAULT, opened.pszName, pOpening);
+        BringInLine(location, opened, other, pOpening);
+        return KeyRecordResult::KEY_OPENED;
+    }
+    // Two sound records of two vaults: nothing is ever written here.
+    if (fit == KeyFit::KEY_FITS) {
+        pOpening->strForeignCopy = other.pszName;
+        return KeyRecordResult::KEY_OPENED;
+    }
+    if (fit == KeyFit::KEY_UNTRIED)
+        return Refuse(KeyRecordResult::KEY_TWO_VAULTS, nullptr, pOpening);
+    KeyRecordOpening otherOpening;
+    if (!bOtherTried &&
+        TryCopy(other.copy, fnUnseal, &otherOpening) == KeyRecordResult::KEY_OPENED &&
+        Fit(fnFits, otherOpening.masterKey) == KeyFit::KEY_FITS) {
+        pOpening->masterKey = std::move(otherOpening.masterKey);
+        pOpening->vRecord = std::move(otherOpening.vRecord);
+        pOpening->strForeignCopy = opened.pszName;
+        return KeyRecordResult::KEY_OPENED;
+    }
+    return Refuse(KeyRecordResult::KEY_OTHER_VAULT, opened.pszName, pOpening);
 }
 
 // PutCopy of the main copy, then of the second. When they are replaced,
@@ -135,7 +207,8 @@ bool IsProtectedVault(const std::string& strVaultPath, CVaultEnv* pEnv) {
 }
 
 KeyRecordResult OpenKeyRecord(const std::string& strVaultPath, const KeyUnsealer& fnUnseal,
-                              KeyRecordOpening* pOpening, CVaultEnv* pEnv) {
+                              const KeyFitter& fnFits, KeyRecordOpening* pOpening,
+                              CVaultEnv* pEnv) {
     *pOpening = KeyRecordOpening();
     const FolderPtr pLocation = CVaultEnv::Or(pEnv)->OpenFolder(strVaultPath);
     if (!pLocation) {
@@ -146,18 +219,15 @@ KeyRecordResult OpenKeyRecord(const std::string& strVaultPath, const KeyUnsealer
     }
     const CopyRead main = ReadCopy(*pLocation, KEY_RECORD_NAME);
     const CopyRead second = ReadCopy(*pLocation, KEY_RECORD_COPY_NAME);
+    const NamedCopy namedMain{main, KEY_RECORD_NAME}, namedSecond{second, KEY_RECORD_COPY_NAME};
     const KeyRecordResult mainResult = TryCopy(main, fnUnseal, pOpening);
-    if (mainResult == KeyRecordResult::KEY_OPENED) {
-        BringInLine(*pLocation, KEY_RECORD_COPY_NAME, main, second, pOpening);
-        return mainResult;
-    }
+    if (mainResult == KeyRecordResult::KEY_OPENED)
+        return Settle(*pLocation, namedMain, namedSecond, false, fnUnseal, fnFits, pOpening);
     // The same bytes give the same answer: no second derivation.
     const bool bSame = main.Read() && second.Read() && main.vBytes == second.vBytes;
     const KeyRecordResult secondResult = bSame ? mainResult : TryCopy(second, fnUnseal, pOpening);
-    if (secondResult == KeyRecordResult::KEY_OPENED) {
-        BringInLine(*pLocation, KEY_RECORD_NAME, second, main, pOpening);
-        return secondResult;
-    }
+    if (secondResult == KeyRecordResult::KEY_OPENED)
+        return Settle(*pLocation, namedSecond, namedMain, true, fnUnseal, fnFits, pOpening);
     const KeyRecordResult result = Telling(mainResult, secondResult);
     if (result == KeyRecordResult::KEY_DISK_FAILED)
         pOpening->failure = main.result == result ? main.failure : second.failure;
@@ -173,6 +243,9 @@ KeyRecordResult OpenKeyRecordWithPassword(const std::string& strVaultPath,
         [&](const KeyRecordBytes& vRecord, CSecretBytes* pMasterKey) {
             return UnsealWithPassword(vRecord, strUser, strPassword, pMasterKey);
         },
+        [&](const CSecretBytes& masterKey) {
+            return TryKeyOnStoredFiles(strVaultPath, masterKey, pEnv);
+        },
         pOpening, pEnv);
 }
 
@@ -183,6 +256,9 @@ KeyRecordResult OpenKeyRecordWithRecoveryKey(const std::string& strVaultPath,
         strVaultPath,
         [&](const KeyRecordBytes& vRecord, CSecretBytes* pMasterKey) {
             return UnsealWithRecoveryKey(vRecord, strRecoveryText, pMasterKey);
+        },
+        [&](const CSecretBytes& masterKey) {
+            return TryKeyOnStoredFiles(strVaultPath, masterKey, pEnv);
         },
         pOpening, pEnv);
 }

@@ -5,7 +5,9 @@
 // A copy is only ever replaced whole: a complete new file takes the old
 // one's place (CWritableFile::Commit), the main copy first, then the
 // second. So whenever a run stops, at least one copy is sound and holds the
-// old or the new record, and opening brings the other in line. Nothing
+// old or the new record, and opening brings the other in line, but only
+// from a copy of the same vault: a record of another vault copied in never
+// replaces this vault's. Nothing
 // here throws. Any thread, but one run at a time per vault.
 #pragma once
 
@@ -15,6 +17,7 @@
 
 #include "FileOutcome.h"
 #include "KeyRecord.h"
+#include "StoredKeyFit.h"
 #include "VaultEnv.h"
 
 namespace quovex {
@@ -34,22 +37,41 @@ struct KeyRecordOpening {
     bool bRepaired = false;      // the other copy was damaged, missing or older, and rewritten
     bool bRepairFailed = false;  // it needed rewriting, but that failed; see failure
     FailCause failure;           // why a read (KEY_DISK_FAILED) or the repair failed
+    // The name of a copy found to belong to another vault (KEY_RECORD_NAME
+    // or KEY_RECORD_COPY_NAME), "" when none: left as it is, also when the
+    // vault opened by the other copy, so that the faces can tell the user.
+    std::string strForeignCopy;
 };
 
 // Unseals one copy's bytes (UnsealWithPassword or UnsealWithRecoveryKey).
 using KeyUnsealer = std::function<KeyRecordResult(const KeyRecordBytes&, CSecretBytes*)>;
+// Whether a master key is the vault's own (TryKeyOnStoredFiles); null
+// counts as KEY_UNTRIED.
+using KeyFitter = std::function<KeyFit(const CSecretBytes&)>;
 
 // Opens the vault's record with fnUnseal: the main copy, else the second
 // one when the main one is missing, unreadable, damaged or does not open
 // with these credentials (a password change stopped halfway leaves one
-// copy under the old and one under the new password). When one copy
-// opens and the other differs from it, the other is replaced by it. When
-// neither opens nothing is written, and the result says why, a sound copy's
-// answer first: wrong credentials, no memory, unsupported version, limits
-// out of range, a failed read, damaged, not found (no copy at all). A
-// second copy with the main one's bytes is not unsealed twice.
+// copy under the old and one under the new password). A second copy with
+// the main one's bytes is not unsealed twice.
+//
+// A copy is rewritten only from a copy of the same vault. When one copy
+// opens and the other is a sound record of the same vault id but other
+// bytes, the other is replaced by it. When the other is missing, damaged
+// or unreadable, it is replaced only if fnFits does not find the opened key
+// foreign (KEY_OTHER_VAULT otherwise, nothing written). When the other is a
+// sound record of another vault id, nothing is written: the copy whose key
+// fnFits finds fitting is in force and the other is named in
+// strForeignCopy; when the opened one does not fit, the other is tried with
+// the same credentials; when no stored file decides, KEY_TWO_VAULTS.
+//
+// When neither opens nothing is written, and the result says why, a sound
+// copy's answer first: wrong credentials, no memory, unsupported version,
+// limits out of range, a failed read, damaged, not found (no copy at all).
 KeyRecordResult OpenKeyRecord(const std::string& strVaultPath, const KeyUnsealer& fnUnseal,
-                              KeyRecordOpening* pOpening, CVaultEnv* pEnv = nullptr);
+                              const KeyFitter& fnFits, KeyRecordOpening* pOpening,
+                              CVaultEnv* pEnv = nullptr);
+// OpenKeyRecord with the fitter TryKeyOnStoredFiles of the vault's boxes.
 KeyRecordResult OpenKeyRecordWithPassword(const std::string& strVaultPath,
                                           const std::string& strUser,
                                           const std::string& strPassword,

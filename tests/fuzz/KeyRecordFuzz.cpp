@@ -173,6 +173,13 @@ void CheckKeyRecordFiles(Bytes v, unsigned nFlags) {
     RequireKey(result, opening.masterKey, !bAlone || IsReference(v, KR_OFFSET_OPSLIMIT),
                "OpenKeyRecord");
     Require(bOpened || after == before, "OpenKeyRecord wrote although nothing opened");
+    // A sound record of another vault beside the reference: with no stored
+    // file to tell which is the vault's, neither is used or written over.
+    unsigned char id[KR_VAULT_ID_SIZE], referenceId[KR_VAULT_ID_SIZE];
+    const bool bForeign = !bAlone && ReadVaultId(v, id) &&
+                          ReadVaultId(world.reference.vRecord, referenceId) &&
+                          !std::equal(id, id + sizeof id, referenceId);
+    Require(!bForeign || result == KEY_TWO_VAULTS, "OpenKeyRecord took another vault's record");
     Require(!bOpened || opening.vRecord == v || opening.vRecord == vReference,
             "OpenKeyRecord's record");
     Tree agreed = before;

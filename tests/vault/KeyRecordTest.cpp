@@ -13,6 +13,7 @@
 #include "KeyRecordFiles.h"
 #include "ReferenceVault.h"
 #include "TestFiles.h"
+#include "VaultKey.h"
 
 using namespace quovex;
 using namespace quovex::test;
@@ -251,6 +252,66 @@ TEST(KeyRecordFilesTest, ADamagedCopyIsRewrittenFromTheSoundOneAndTwoDamagedAreN
         EXPECT_TRUE(opened.masterKey.IsEmpty());
         EXPECT_EQ(SnapshotTree(strVault), before);
     }
+}
+
+// A record of another vault copied in (same user name and password) never
+// replaces this vault's: the copy whose key opens the stored files is in
+// force, the other is named and left alone; with no stored file to decide,
+// or when the only sound copy is the other vault's, nothing opens and
+// nothing is written. The recovery key is tried against both copies.
+TEST(KeyRecordFilesTest, ARecordOfAnotherVaultIsNeverWrittenOverThisVaults) {
+    CTempDir tmp;
+    const std::string strVault = tmp / "a", strMain = tmp / "a/.quovex-key",
+                      strCopy = tmp / "a/.quovex-key.2";
+    const NewKeyRecord mine = MakeRecord("hal", "pw"), other = MakeRecord("hal", "pw");
+    fs::create_directories(tmp / "a/FileBox");
+    ASSERT_EQ(WriteNewKeyRecord(strVault, mine.vRecord).nOutcome, FileOutcome::FILE_DONE);
+    const auto fnOpen = [&](KeyRecordOpening* pOpened, bool bRecovery = false,
+                            const NewKeyRecord* pRecovery = nullptr) {
+        return bRecovery ? OpenKeyRecordWithRecoveryKey(strVault, TextOf(pRecovery->recoveryText),
+                                                        pOpened)
+                         : OpenKeyRecordWithPassword(strVault, "hal", "pw", pOpened);
+    };
+    KeyRecordOpening opened;
+    // Nothing stored yet: either record could be the vault's.
+    WriteBytes(strMain, other.vRecord);
+    Tree before = SnapshotTree(strVault);
+    EXPECT_EQ(fnOpen(&opened), KEY_TWO_VAULTS);
+    EXPECT_TRUE(opened.masterKey.IsEmpty());
+    EXPECT_EQ(SnapshotTree(strVault), before);
+
+    CVaultKey key("hal", "pw");
+    key.SetMasterKey(mine.masterKey.Clone());
+    WriteBytes(tmp / "plain", RandomBytes(100, 7));
+    ASSERT_TRUE(StoreWith(key, tmp / "plain", tmp / "a/FileBox/plain.$"));
+    for (const bool bOtherInMain : {true, false}) {
+        WriteBytes(bOtherInMain ? strMain : strCopy, other.vRecord);
+        WriteBytes(bOtherInMain ? strCopy : strMain, mine.vRecord);
+        before = SnapshotTree(strVault);
+        for (const bool bRecovery : {false, true}) {
+            EXPECT_EQ(fnOpen(&opened, bRecovery, &mine), KEY_OPENED);
+            EXPECT_TRUE(opened.masterKey.Equals(mine.masterKey));
+            EXPECT_EQ(opened.vRecord, mine.vRecord);
+            EXPECT_EQ(opened.strForeignCopy, bOtherInMain ? ".quovex-key" : ".quovex-key.2");
+            EXPECT_FALSE(opened.bRepaired);
+            EXPECT_EQ(fnOpen(&opened, true, &other), KEY_OTHER_VAULT);
+            EXPECT_TRUE(opened.masterKey.IsEmpty());
+            EXPECT_EQ(SnapshotTree(strVault), before);
+        }
+    }
+    // This vault's record gone: the other one is not made its copy.
+    fs::remove(strCopy);
+    WriteBytes(strMain, other.vRecord);
+    before = SnapshotTree(strVault);
+    EXPECT_EQ(fnOpen(&opened), KEY_OTHER_VAULT);
+    EXPECT_EQ(opened.strForeignCopy, ".quovex-key");
+    EXPECT_EQ(SnapshotTree(strVault), before);
+    // A damaged copy is still repaired from this vault's own record.
+    WriteBytes(strMain, mine.vRecord);
+    WriteBytes(strCopy, Bytes(KR_RECORD_SIZE, 0x33));
+    EXPECT_EQ(fnOpen(&opened), KEY_OPENED);
+    EXPECT_TRUE(opened.bRepaired && opened.strForeignCopy.empty());
+    EXPECT_EQ(ReadBytes(strCopy), mine.vRecord);
 }
 
 // A password change killed after any step of the replacement leaves a
