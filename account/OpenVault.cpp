@@ -39,8 +39,6 @@ std::unique_ptr<CVaultKey> MakeKey(const QString& strUser, const QString& strPas
 // their password as a std::string.
 class CWipedText {
 public:
-    explicit CWipedText(const CSecretBytes& secret)
-        : m_strText(reinterpret_cast<const char*>(secret.Data()), secret.Size()) {}
     explicit CWipedText(const QString& strText) {
         QByteArray bytes = strText.toUtf8();
         m_strText.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
@@ -106,13 +104,13 @@ VaultKind COpenVault::Kind() const {
     return KindOfVault(NativeLocation(), m_pEnv);
 }
 
-AccessOutcome COpenVault::Open() {
-    return EnterLocation(NativeLocation());
+AccessOutcome COpenVault::Open(const QString& strPassword) {
+    return EnterLocation(NativeLocation(), strPassword);
 }
 
-AccessOutcome COpenVault::Create(bool bProtected, const KdfLimits& limits,
-                                 CSecretBytes* pRecoveryText) {
-    const CWipedText password(m_pKey->Password());
+AccessOutcome COpenVault::Create(const QString& strPassword, bool bProtected,
+                                 const KdfLimits& limits, CSecretBytes* pRecoveryText) {
+    const CWipedText password(strPassword);
     KeyRecordBytes vRecord;
     const AccessOutcome outcome = CreateVault(NativeLocation(), password.Text(), bProtected, limits,
                                               m_pKey.get(), &vRecord, pRecoveryText, m_pEnv);
@@ -120,12 +118,47 @@ AccessOutcome COpenVault::Create(bool bProtected, const KdfLimits& limits,
     return outcome;
 }
 
-AccessOutcome COpenVault::Protect(const KdfLimits& limits, CSecretBytes* pRecoveryText) {
-    const CWipedText password(m_pKey->Password());
+AccessOutcome COpenVault::Protect(const QString& strNewPassword, const KdfLimits& limits,
+                                  CSecretBytes* pRecoveryText) {
+    const CWipedText password(strNewPassword);
     KeyRecordBytes vRecord;
     const AccessOutcome outcome = ProtectVault(NativeLocation(), password.Text(), limits,
                                                m_pKey.get(), &vRecord, pRecoveryText, m_pEnv);
-    if (outcome.Opened()) m_vRecord = std::move(vRecord);
+    if (!outcome.Opened()) return outcome;
+    m_vRecord = std::move(vRecord);
+    m_bScrambleKeyApart = true;
+    return outcome;
+}
+
+COpenVault::ConversionStep COpenVault::NextConversionStep() const {
+    const ScrambledFilesLeft left = FindScrambledFilesLeft(NativeLocation(), *m_pKey, m_pEnv);
+    if (left.strFirst.empty()) return ConversionStep::STEP_NOTHING_LEFT;
+    if (!left.bOpen) return ConversionStep::STEP_NEEDS_OLD_PASSWORD;
+    return m_bScrambleKeyApart ? ConversionStep::STEP_READY
+                               : ConversionStep::STEP_NEEDS_NEW_PASSWORD;
+}
+
+AccessOutcome COpenVault::ResealForConversion(const QString& strPassword,
+                                              const QString& strNewPassword,
+                                              const KdfLimits& limits) {
+    if (!IsProtected()) return AccessOutcome{AccessResult::ACCESS_NOT_PROTECTED, {}, {}, {}};
+    const CWipedText password(strPassword);
+    const CWipedText newPassword(strNewPassword);
+    KeyRecordBytes vRecord;
+    const AccessOutcome outcome =
+        ChangeVaultPassword(NativeLocation(), m_pKey->User(), password.Text(), newPassword.Text(),
+                            limits, m_pEnv, &vRecord, true);
+    if (!outcome.Opened()) return outcome;
+    m_vRecord = std::move(vRecord);
+    m_bScrambleKeyApart = true;
+    return outcome;
+}
+
+AccessOutcome COpenVault::AdmitScrambledFiles(const QString& strOldPassword) {
+    const CWipedText password(strOldPassword);
+    const AccessOutcome outcome =
+        quovex::AdmitScrambledFiles(NativeLocation(), password.Text(), m_pKey.get(), m_pEnv);
+    if (outcome.Opened()) m_bScrambleKeyApart = true;
     return outcome;
 }
 
@@ -139,14 +172,16 @@ AccessOutcome COpenVault::ChangePassword(const QString& strOldPassword,
         ChangeVaultPassword(NativeLocation(), m_pKey->User(), oldPassword.Text(),
                             newPassword.Text(), limits, m_pEnv, &vRecord);
     if (!outcome.Opened()) return outcome;
-    m_pKey->ChangePassword(newPassword.Text());
+    // The change is refused while scrambled files are left, so none is.
+    m_pKey->DropScrambleKey();
     m_vRecord = std::move(vRecord);
     return outcome;
 }
 
-AccessOutcome COpenVault::Recover(const QString& strRecoveryText, const KdfLimits& limits) {
+AccessOutcome COpenVault::Recover(const QString& strRecoveryText, const QString& strNewPassword,
+                                  const KdfLimits& limits) {
     const CWipedText recoveryText(strRecoveryText);
-    const CWipedText password(m_pKey->Password());
+    const CWipedText password(strNewPassword);
     KeyRecordBytes vRecord;
     const AccessOutcome outcome =
         RecoverVault(NativeLocation(), recoveryText.Text(), password.Text(), limits, m_pKey.get(),
@@ -155,24 +190,40 @@ AccessOutcome COpenVault::Recover(const QString& strRecoveryText, const KdfLimit
     return outcome;
 }
 
-AccessOutcome COpenVault::EnterLocation(const std::string& strNative) {
-    if (IsProtected() && KindOfVault(strNative, m_pEnv) == VaultKind::VAULT_NONE)
+AccessOutcome COpenVault::EnterLocation(const std::string& strNative, const QString& strPassword) {
+    const VaultKind nKind = KindOfVault(strNative, m_pEnv);
+    if (IsProtected() && nKind == VaultKind::VAULT_NONE)
         return PlaceVaultRecord(strNative, m_vRecord, m_pEnv);
-    const CWipedText password(m_pKey->Password());
+    // Without a password the key held decides, which only the scramble
+    // key can do, and only for a vault without a record.
+    const bool bByScrambleKey = strPassword.isEmpty();
+    if (bByScrambleKey && (nKind == VaultKind::VAULT_PROTECTED || !m_pKey->CanScramble()))
+        return AccessOutcome{AccessResult::ACCESS_PASSWORD_NEEDED, {}, {}, {}};
+    const CWipedText user(QString::fromStdString(m_pKey->User()));
+    const CWipedText password(strPassword);
+    CVaultKey candidate(user.Text(), password.Text());
+    CVaultKey& key = bByScrambleKey ? *m_pKey : candidate;
     KeyRecordBytes vRecord;
-    const AccessOutcome outcome =
-        OpenVaultKey(strNative, password.Text(), m_pKey.get(), &vRecord, m_pEnv);
+    const AccessOutcome outcome = OpenVaultKey(strNative, password.Text(), &key, &vRecord, m_pEnv);
     if (!outcome.Opened()) return outcome;
+    if (!bByScrambleKey) {
+        // In place: the window and its runs refer to this very key.
+        CSecretBytes master = candidate.MasterKey().Clone();
+        m_pKey->Reset(user.Text(), password.Text());
+        m_pKey->SetMasterKey(std::move(master));
+    }
     // A scrambled vault (or none) opened by the rule: files stored from now
     // on are scrambled ones, as the vault's kind asks.
     if (vRecord.empty()) m_pKey->SetMasterKey(CSecretBytes());
     m_vRecord = std::move(vRecord);
+    if (!bByScrambleKey) m_bScrambleKeyApart = false;
     return outcome;
 }
 
-bool COpenVault::MoveTo(const QString& strLocation, AccessOutcome* pOutcome) {
+bool COpenVault::MoveTo(const QString& strLocation, AccessOutcome* pOutcome,
+                        const QString& strPassword) {
     if (Native(strLocation) != NativeLocation()) emit LeavingLocation();
-    const AccessOutcome outcome = EnterLocation(Native(strLocation));
+    const AccessOutcome outcome = EnterLocation(Native(strLocation), strPassword);
     if (pOutcome) *pOutcome = outcome;
     if (!outcome.Opened()) return false;
     m_strLocation = strLocation;
@@ -209,7 +260,7 @@ AccessOutcome COpenVault::Unlock(const QString& strPassword) {
     // A protected vault whose record went while it was locked would
     // otherwise be given the record again, which asks for no password.
     AccessOutcome outcome{AccessResult::ACCESS_RECORD_DAMAGED, {}, {}, {}};
-    if (!IsProtected() || Kind() == VaultKind::VAULT_PROTECTED) outcome = Open();
+    if (!IsProtected() || Kind() == VaultKind::VAULT_PROTECTED) outcome = Open(strPassword);
     if (!outcome.Opened()) {
         m_pKey->Wipe();
         return outcome;

@@ -3,8 +3,8 @@
 // and every change of the location go through this one object, so that a
 // vault never takes files under credentials it would refuse. Built at the
 // login; the window, the box list and the commands are handed it.
-// Interface thread, except where said otherwise. Open, Create, MoveTo,
-// ChangePassword and Recover each run a password derivation (about half a
+// Interface thread, except where said otherwise. Open, Create, Protect,
+// MoveTo, ChangePassword and Recover each run a password derivation (about half a
 // second) when a protected vault is involved: call them under the wait
 // cursor, with no run going on.
 #pragma once
@@ -26,9 +26,10 @@ class COpenVault : public QObject {
     Q_OBJECT
 public:
     // strLocation is the vault location; strUser and strPassword are the
-    // typed credentials, kept only as the key holds them (the copies made
-    // on the way are wiped). Nothing on disk is examined here: Open or
-    // Create does that.
+    // typed credentials. The password itself is kept nowhere: only the
+    // scramble key made from it (the copies made on the way are wiped), and
+    // the calls that need the password again take it. Nothing on disk is
+    // examined here: Open or Create does that.
     // pEnv: the file system of every operation on this vault (null: the real one).
     COpenVault(const QString& strLocation, const QString& strUser, const QString& strPassword,
                CVaultEnv* pEnv = nullptr);
@@ -48,29 +49,57 @@ public:
 
     // What lies at the location in force (KindOfVault). Reads only.
     VaultKind Kind() const;
-    // Opens the vault at the location in force with the credentials
-    // (OpenVaultKey): a protected vault by its key record, a scrambled one
-    // or a location with no vault by the credential rule. Creates nothing.
-    AccessOutcome Open();
-    // Makes a new vault at the location in force (CreateVault): protected
-    // when bProtected, its recovery key text in *pRecoveryText to be shown
-    // once. ACCESS_EXISTS when a vault lies there already.
-    AccessOutcome Create(bool bProtected, const KdfLimits& limits, CSecretBytes* pRecoveryText);
+    // Opens the vault at the location in force with the user name and
+    // strPassword, the one this object was made with (OpenVaultKey): a
+    // protected vault by its key record, a scrambled one or a location with
+    // no vault by the credential rule. Creates nothing.
+    AccessOutcome Open(const QString& strPassword);
+    // Makes a new vault at the location in force (CreateVault) with the
+    // user name and strPassword: protected when bProtected, its recovery key
+    // text in *pRecoveryText to be shown once. ACCESS_EXISTS when a vault
+    // lies there already.
+    AccessOutcome Create(const QString& strPassword, bool bProtected, const KdfLimits& limits,
+                         CSecretBytes* pRecoveryText);
     // Protects the open scrambled vault (ProtectVault): its key record is
-    // made for the credentials, which from then on open it as a protected
-    // vault, and its recovery key text is in *pRecoveryText to be shown
-    // once. Its scrambled files stay until ConvertWorker rewrites them.
-    // ACCESS_EXISTS when it is protected already.
-    AccessOutcome Protect(const KdfLimits& limits, CSecretBytes* pRecoveryText);
+    // made for the user name and strNewPassword, which from then on opens it
+    // as a protected vault, and its recovery key text is in *pRecoveryText
+    // to be shown once. Its scrambled files stay until ConvertWorker
+    // rewrites them with the scramble key held. ACCESS_EXISTS when it is
+    // protected already, ACCESS_PASSWORD_UNCHANGED for the old password.
+    AccessOutcome Protect(const QString& strNewPassword, const KdfLimits& limits,
+                          CSecretBytes* pRecoveryText);
+    // What converting the scrambled files left in the open protected vault
+    // needs first. Reads only (every stored file's signature, until a
+    // scrambled one is met).
+    enum class ConversionStep {
+        STEP_NOTHING_LEFT,        // no scrambled file is left
+        STEP_READY,               // the scramble key held opens them, and it is not the record's
+        STEP_NEEDS_NEW_PASSWORD,  // they open with the password in force: ResealForConversion
+        STEP_NEEDS_OLD_PASSWORD,  // they were stored under another: AdmitScrambledFiles
+    };
+    ConversionStep NextConversionStep() const;
+    // Before the scrambled files left are converted, when the password in
+    // force (strPassword) still opens them: the record is sealed under
+    // strNewPassword, and the scramble key stays for the conversion.
+    AccessOutcome ResealForConversion(const QString& strPassword, const QString& strNewPassword,
+                                      const KdfLimits& limits);
+    // When the scrambled files left were stored under another password:
+    // the scramble key is made from strOldPassword once they accept it.
+    AccessOutcome AdmitScrambledFiles(const QString& strOldPassword);
+    // Wipes the scramble key, which a protected vault without scrambled
+    // files has no use for (the window calls it once it found none).
+    void DropScrambleKey() { m_pKey->DropScrambleKey(); }
     // Seals the open protected vault's master key under strNewPassword
-    // after strOldPassword opened it (ChangeVaultPassword); the key then
-    // holds the new password. ACCESS_NOT_PROTECTED for a scrambled vault.
+    // after strOldPassword opened it (ChangeVaultPassword); the scramble key
+    // goes, as no scrambled file is left. ACCESS_NOT_PROTECTED for a
+    // scrambled vault.
     AccessOutcome ChangePassword(const QString& strOldPassword, const QString& strNewPassword,
                                  const KdfLimits& limits);
     // The forgotten password: the recovery key opens the protected vault at
-    // the location in force, which is sealed again under the credentials
-    // this object was built with (RecoverVault), and the vault is open.
-    AccessOutcome Recover(const QString& strRecoveryText, const KdfLimits& limits);
+    // the location in force, which is sealed again under the user name and
+    // strNewPassword (RecoverVault), and the vault is open.
+    AccessOutcome Recover(const QString& strRecoveryText, const QString& strNewPassword,
+                          const KdfLimits& limits);
 
     // The login's credential rule (VaultAcceptsCredentials) at the location
     // in force, or at strLocation: whether its first stored file lets these
@@ -90,8 +119,12 @@ public:
     // same vault at a new place). Its box folders are created and
     // LocationChanged is emitted (also for the location already in force).
     // False, with nothing changed, when the credentials do not open it or
-    // the record cannot be written; *pOutcome, when given, says why.
-    bool MoveTo(const QString& strLocation, AccessOutcome* pOutcome);
+    // the record cannot be written; *pOutcome, when given, says why. Where
+    // the key held cannot open what lies there (a protected vault; a
+    // scrambled one once the scramble key went) the password is needed:
+    // strPassword, or ACCESS_PASSWORD_NEEDED when it is empty.
+    bool MoveTo(const QString& strLocation, AccessOutcome* pOutcome,
+                const QString& strPassword = QString());
     // The same, with the refusal told as the credential rule's judgement
     // (anything but wrong credentials counts as undecided).
     bool MoveTo(const QString& strLocation, CredentialJudgement* pJudgement = nullptr);
@@ -122,13 +155,18 @@ signals:
     void LeavingLocation();
 
 private:
-    // Opens what lies at strNative with the key, or makes it a vault of
-    // the open vault's kind; the key and record change only on success.
-    AccessOutcome EnterLocation(const std::string& strNative);
+    // Opens what lies at strNative with the key held, or with the user
+    // name and strPassword when given, or makes it a vault of the open
+    // vault's kind; the key and record change only on success.
+    AccessOutcome EnterLocation(const std::string& strNative, const QString& strPassword);
 
     QString m_strLocation;
     QString m_strLockedUser;
     bool m_bLocked = false;
+    // The scramble key held was made from another password than the one
+    // the record opens with now (set by Protect, ResealForConversion and
+    // AdmitScrambledFiles; an opening makes it the login's again).
+    bool m_bScrambleKeyApart = false;
     std::unique_ptr<CVaultKey> m_pKey;
     KeyRecordBytes m_vRecord;
     CVaultEnv* m_pEnv;

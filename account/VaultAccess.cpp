@@ -1,5 +1,7 @@
 #include "VaultAccess.h"
 
+#include <sodium.h>
+
 #include <algorithm>
 
 #include "ChunkIo.h"
@@ -191,7 +193,26 @@ AccessOutcome Reseal(const std::string& strLocation, const KeyRecordOpening& ope
     return Outcome(AccessResult::ACCESS_OPENED);
 }
 
+bool SameSecretText(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && sodium_memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
 }  // namespace
+
+bool IsScramblePassword(const CVaultKey& key, const std::string& strNewPassword) {
+    if (!key.CanScramble()) return false;
+    const CVaultCipher candidate(key.User(), strNewPassword);
+    return candidate.IsValid() &&
+           sodium_memcmp(candidate.PasswordBytes(), key.Cipher().PasswordBytes(),
+                         CIPHER_FIELD_SIZE) == 0;
+}
+
+bool IsLongEnoughForProtection(const std::string& strPassword) {
+    // Every byte but a UTF-8 continuation byte starts a character.
+    const std::size_t nChars = static_cast<std::size_t>(std::count_if(
+        strPassword.begin(), strPassword.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    return nChars >= PROTECTED_PASSWORD_MIN_CHARS;
+}
 
 VaultKind KindOfVault(const std::string& strLocation, CVaultEnv* pEnv) {
     if (IsProtectedVault(strLocation, pEnv)) return VaultKind::VAULT_PROTECTED;
@@ -235,28 +256,53 @@ AccessOutcome CreateVault(const std::string& strLocation, const std::string& str
     return WriteProtection(strLocation, strPassword, limits, pKey, pRecord, pRecoveryText, pEnv);
 }
 
-AccessOutcome ProtectVault(const std::string& strLocation, const std::string& strPassword,
+AccessOutcome ProtectVault(const std::string& strLocation, const std::string& strNewPassword,
                            const KdfLimits& limits, CVaultKey* pKey, KeyRecordBytes* pRecord,
                            CSecretBytes* pRecoveryText, CVaultEnv* pEnv) {
     if (IsProtectedVault(strLocation, pEnv)) return Outcome(AccessResult::ACCESS_EXISTS);
     const AccessOutcome judged =
         FromJudgement(JudgeVaultCredentials(strLocation, pKey->Cipher(), pEnv));
     if (!judged.Opened()) return judged;
-    return WriteProtection(strLocation, strPassword, limits, pKey, pRecord, pRecoveryText, pEnv);
+    if (IsScramblePassword(*pKey, strNewPassword))
+        return Outcome(AccessResult::ACCESS_PASSWORD_UNCHANGED);
+    return WriteProtection(strLocation, strNewPassword, limits, pKey, pRecord, pRecoveryText, pEnv);
+}
+
+ScrambledFilesLeft FindScrambledFilesLeft(const std::string& strLocation, const CVaultKey& key,
+                                          CVaultEnv* pEnv) {
+    ScrambledFilesLeft left;
+    left.strFirst = FindScrambledFile(strLocation, pEnv);
+    left.bOpen =
+        !left.strFirst.empty() && StoredFileAcceptsCredentials(left.strFirst, key.Cipher(), pEnv);
+    return left;
+}
+
+AccessOutcome AdmitScrambledFiles(const std::string& strLocation, const std::string& strOldPassword,
+                                  CVaultKey* pKey, CVaultEnv* pEnv) {
+    const std::string strFirst = FindScrambledFile(strLocation, pEnv);
+    if (strFirst.empty()) return Outcome(AccessResult::ACCESS_OPENED);
+    const CVaultCipher candidate(pKey->User(), strOldPassword);
+    const AccessOutcome judged =
+        FromJudgement(JudgeStoredFileCredentials(strFirst, candidate, pEnv));
+    if (judged.Opened()) pKey->SetScrambleKey(strOldPassword);
+    return judged;
 }
 
 AccessOutcome ChangeVaultPassword(const std::string& strLocation, const std::string& strUser,
                                   const std::string& strOldPassword,
                                   const std::string& strNewPassword, const KdfLimits& limits,
-                                  CVaultEnv* pEnv, KeyRecordBytes* pNewRecord) {
+                                  CVaultEnv* pEnv, KeyRecordBytes* pNewRecord, bool bConverting) {
     if (!IsProtectedVault(strLocation, pEnv)) return Outcome(AccessResult::ACCESS_NOT_PROTECTED);
+    if (bConverting && SameSecretText(strNewPassword, strOldPassword))
+        return Outcome(AccessResult::ACCESS_PASSWORD_UNCHANGED);
     if (!KdfLimitsInRange(limits)) return Outcome(AccessResult::ACCESS_RECORD_UNSUPPORTED);
     KeyRecordOpening opened;
     const KeyRecordResult nResult =
         OpenKeyRecordWithPassword(strLocation, strUser, strOldPassword, &opened, pEnv);
     if (nResult != KeyRecordResult::KEY_OPENED)
         return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
-    const std::string strScrambled = FindScrambledFile(strLocation, pEnv);
+    const std::string strScrambled =
+        bConverting ? std::string() : FindScrambledFile(strLocation, pEnv);
     if (!strScrambled.empty())
         return Outcome(AccessResult::ACCESS_SCRAMBLED_FILES_LEFT, strScrambled);
     return Reseal(strLocation, opened, strUser, strNewPassword, limits, pEnv, pNewRecord);

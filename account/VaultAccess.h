@@ -27,6 +27,20 @@ enum class VaultKind {
     VAULT_PROTECTED,  // a key record (either copy, even a damaged one)
 };
 
+// A new password for a protected vault (a new vault, a change, a
+// conversion, a recovery) has at least this many characters; logging in
+// keeps the scrambled format's 4 to 63 bytes. Both faces check it before
+// they call in here.
+constexpr std::size_t PROTECTED_PASSWORD_MIN_CHARS = 8;
+// Whether the UTF-8 text strPassword has PROTECTED_PASSWORD_MIN_CHARS
+// characters (code points) or more.
+bool IsLongEnoughForProtection(const std::string& strPassword);
+
+// Whether strPassword is the password key's scramble key was made from
+// (with key's user name; compared in constant time). False when key holds
+// no scramble key.
+bool IsScramblePassword(const CVaultKey& key, const std::string& strPassword);
+
 // What lies at strLocation. Reads only.
 VaultKind KindOfVault(const std::string& strLocation, CVaultEnv* pEnv = nullptr);
 
@@ -45,6 +59,13 @@ enum class AccessResult {
     // scrambled stored files (strPath, the first met): they open only with
     // the password in force, so the conversion must finish first.
     ACCESS_SCRAMBLED_FILES_LEFT,
+    // the open vault's key alone cannot open what lies at another location
+    // (a protected vault there, or a scrambled one without a scramble key
+    // held): the password must be typed again
+    ACCESS_PASSWORD_NEEDED,
+    // a new protected vault's password is the one its scrambled files were
+    // stored with, which any of those files gives away
+    ACCESS_PASSWORD_UNCHANGED,
     // protected: the key record copy strPath, which these credentials open,
     // belongs to another vault (the stored files do not open with it)
     ACCESS_OTHER_VAULT_RECORD,
@@ -86,14 +107,38 @@ AccessOutcome CreateVault(const std::string& strLocation, const std::string& str
 
 // The first step of converting the scrambled vault at strLocation: after
 // the credential rule let pKey's credentials in, a key record is made for
-// them (as CreateVault does) and pKey holds its master key. From then on
-// the vault opens as a protected one with the same credentials, while its
-// scrambled files, until ConvertWorker (VaultConversion.h) rewrites them,
-// are read with the credentials as before. ACCESS_EXISTS when the vault is
-// protected already.
-AccessOutcome ProtectVault(const std::string& strLocation, const std::string& strPassword,
+// pKey's user name and strNewPassword (as CreateVault does) and pKey holds
+// its master key. From then on the vault opens as a protected one with the
+// new password, while its scrambled files, until ConvertWorker
+// (VaultConversion.h) rewrites them, are read with pKey's scramble key.
+// The new password must not be the old one: the scrambled format's key is
+// the user name and password interleaved, and every scrambled file (an old
+// backup, a snapshot, freed disk blocks) gives it away
+// (ACCESS_PASSWORD_UNCHANGED). ACCESS_EXISTS when the vault is protected
+// already.
+AccessOutcome ProtectVault(const std::string& strLocation, const std::string& strNewPassword,
                            const KdfLimits& limits, CVaultKey* pKey, KeyRecordBytes* pRecord,
                            CSecretBytes* pRecoveryText, CVaultEnv* pEnv = nullptr);
+
+// The scrambled stored files left in the boxes of a protected vault whose
+// conversion stopped early, as a key's scramble key sees them: strFirst is
+// the first met ("" when none is left), bOpen whether the credential rule
+// accepts the scramble key there. Reads every stored file's signature until
+// one is found.
+struct ScrambledFilesLeft {
+    std::string strFirst;
+    bool bOpen = false;
+};
+ScrambledFilesLeft FindScrambledFilesLeft(const std::string& strLocation, const CVaultKey& key,
+                                          CVaultEnv* pEnv = nullptr);
+
+// The scrambled files left in a protected vault were stored under another
+// password than the one in force (a conversion under a new password that
+// stopped early): pKey's scramble key is made from its user name and
+// strOldPassword once the first of them accepts it. ACCESS_WRONG_CREDENTIALS
+// otherwise (pKey unchanged), ACCESS_FIRST_FILE_DAMAGED when it cannot tell.
+AccessOutcome AdmitScrambledFiles(const std::string& strLocation, const std::string& strOldPassword,
+                                  CVaultKey* pKey, CVaultEnv* pEnv = nullptr);
 
 // Seals the master key of the protected vault at strLocation under
 // strNewPassword, after strOldPassword opened it; both copies of the record
@@ -102,10 +147,15 @@ AccessOutcome ProtectVault(const std::string& strLocation, const std::string& st
 // the new password. The new record in *pNewRecord, when given. Refused
 // (ACCESS_SCRAMBLED_FILES_LEFT) while the boxes still hold a scrambled
 // stored file, which the new password would not open.
+// With bConverting, the scrambled files left are no refusal: their
+// conversion goes on with the scramble key the caller holds, and the new
+// password must differ from strOldPassword (ACCESS_PASSWORD_UNCHANGED),
+// since those files give it away.
 AccessOutcome ChangeVaultPassword(const std::string& strLocation, const std::string& strUser,
                                   const std::string& strOldPassword,
                                   const std::string& strNewPassword, const KdfLimits& limits,
-                                  CVaultEnv* pEnv = nullptr, KeyRecordBytes* pNewRecord = nullptr);
+                                  CVaultEnv* pEnv = nullptr, KeyRecordBytes* pNewRecord = nullptr,
+                                  bool bConverting = false);
 
 // The forgotten password: the recovery key opens the record, which is
 // sealed again under strUser and strNewPassword; pKey, made from those,

@@ -26,6 +26,7 @@ constexpr int RES_DLG_RECOVERY_KEY = 151;
 constexpr int RES_DLG_FORGOT_PASSWORD = 152;
 constexpr int RES_DLG_CHANGE_PASSWORD = 153;
 constexpr int RES_DLG_PROTECT_VAULT = 154;
+constexpr int RES_DLG_OLD_PASSWORD = 155;  // the password the scrambled files left were stored with
 
 // Controls of the main window.
 constexpr int RES_ID_BOX_LIST = 1000;
@@ -43,6 +44,7 @@ constexpr int RES_ID_NEW_PASSWORD_AGAIN = 1032;
 constexpr int RES_ID_RECOVERY_KEY = 1033;  // the recovery key, shown or typed
 constexpr int RES_ID_PROTECT_CHECK = 1034;
 constexpr int RES_ID_KEY_WRITTEN_CHECK = 1035;
+constexpr int RES_ID_PROTECT_TEXT = 1036;  // what protecting the vault will do
 
 enum class ControlKind {
     CONTROL_LABEL,        // static text

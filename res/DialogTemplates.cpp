@@ -143,14 +143,30 @@ constexpr ControlTemplate CHANGE_PASSWORD_CONTROLS[] = {
 };
 
 constexpr ControlTemplate PROTECT_VAULT_CONTROLS[] = {
+    {RES_ID_PROTECT_TEXT, ControlKind::CONTROL_LABEL,
+     "加密保护会把保险柜中的每个文件改写成加密的格式，并换一个新口令：原来的口令会从没有加密保护"
+     "的文件（包括它们的备份）中泄露出来。\n改写可以中途取消，再次运行即可完成。\n改写之前会显示"
+     "恢复密钥，请准备好纸笔。",
+     11, 8, 260, 34},
+    RowCaption("现在的口令：", 48),
+    SecretRowEdit(RES_ID_PASSWORD, 48, 180),
+    RowCaption("新口令：", 66),
+    SecretRowEdit(RES_ID_NEW_PASSWORD, 66, 180),
+    RowCaption("再次输入：", 84),
+    SecretRowEdit(RES_ID_NEW_PASSWORD_AGAIN, 84, 180),
+    OkButton("开始", 168, 106, 50),
+    CancelButton(222, 106, 50),
+};
+
+constexpr ControlTemplate OLD_PASSWORD_CONTROLS[] = {
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL,
-     "加密保护会把保险柜中的每个文件改写成加密的格式，户名和口令不变。\n改写可以中途取消，再次运行"
-     "即可完成。\n改写之前会显示恢复密钥，请准备好纸笔。",
-     11, 8, 260, 26},
-    {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "为确认，请输入口令：", 11, 48, 80, 8},
-    {RES_ID_PASSWORD, ControlKind::CONTROL_EDIT, "", 92, 45, 150, 14, STYLE_SECRET},
-    OkButton("开始", 168, 70, 50),
-    CancelButton(222, 70, 50),
+     "保险柜中还有没有加密保护的文件，它们是用原来的口令存入的。\n请输入原来的口令，以便转换它们"
+     "（转换完就不再需要它）：",
+     11, 8, 250, 26},
+    RowCaption("原口令：", 40),
+    SecretRowEdit(RES_ID_OLD_PASSWORD, 40, 190),
+    OkButton("开始", 150, 64, 50),
+    CancelButton(204, 64, 50),
 };
 
 constexpr DialogTemplate DIALOG_TEMPLATES[] = {
@@ -176,8 +192,10 @@ constexpr DialogTemplate DIALOG_TEMPLATES[] = {
      FORGOT_PASSWORD_CONTROLS},
     {RES_DLG_CHANGE_PASSWORD, "修改口令", 227, 110, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
      CHANGE_PASSWORD_CONTROLS},
-    {RES_DLG_PROTECT_VAULT, "加密保护此保险柜", 280, 91, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
+    {RES_DLG_PROTECT_VAULT, "加密保护此保险柜", 280, 127, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
      PROTECT_VAULT_CONTROLS},
+    {RES_DLG_OLD_PASSWORD, "转换其余的文件", 265, 85, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
+     OLD_PASSWORD_CONTROLS},
 };
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "CredentialRule.h"
+#include "SecretOptions.h"
 #include "TerminalFeedback.h"
 #include "ToolTexts.h"
 #include "VaultAccess.h"
@@ -14,21 +16,66 @@ namespace quovex {
 
 namespace {
 
-// Gives pKey the master key of the vault: a new record for a scrambled
-// vault, the existing one for a vault whose conversion stopped early.
-bool ProtectOrOpen(const std::string& strVault, const ToolOptions& options, CVaultKey* pKey) {
-    if (KindOfVault(strVault) == VaultKind::VAULT_PROTECTED) {
-        if (!OpenToolVault(strVault, options.strPassword, pKey)) return false;
-        std::fprintf(stderr, "quovex-tool: %s is protected already; converting what is left\n",
-                     strVault.c_str());
-        return true;
+// The result of the steps before the rewriting: go on, or the exit status.
+constexpr int CONVERT_GO_ON = -1;
+
+// A scrambled vault gets a key record under a new password (its recovery
+// key printed): the old one is given away by every scrambled file.
+int Protect(const std::string& strVault, ToolOptions* pOptions, CVaultKey* pKey) {
+    // The password in force is checked before a new one is asked for.
+    const CredentialJudgement judged = JudgeVaultCredentials(strVault, pKey->Cipher());
+    if (judged.nVerdict != CredentialVerdict::CREDENTIALS_ACCEPTED) {
+        std::fprintf(stderr, "quovex-tool: %s\n", CredentialRefusalText(judged).c_str());
+        return TOOL_EXIT_FAILED;
+    }
+    std::string strError;
+    if (!ObtainNewPassword(pOptions, &strError)) {
+        std::fprintf(stderr, "quovex-tool: %s\n", strError.c_str());
+        return TOOL_EXIT_USAGE;
     }
     CSecretBytes recoveryText;
-    const AccessOutcome outcome =
-        ProtectVault(strVault, options.strPassword, options.limits, pKey, nullptr, &recoveryText);
-    if (ToldRefusal(outcome)) return false;
+    const AccessOutcome outcome = ProtectVault(strVault, pOptions->strNewPassword, pOptions->limits,
+                                               pKey, nullptr, &recoveryText);
+    if (ToldRefusal(outcome)) return TOOL_EXIT_FAILED;
     PrintRecoveryKey(strVault, recoveryText);
-    return true;
+    std::fprintf(stderr, "quovex-tool: %s opens with the new password from now on\n",
+                 strVault.c_str());
+    return CONVERT_GO_ON;
+}
+
+// A protected vault whose conversion stopped early: its record opens with
+// the password, and the scrambled files left need their own scramble key.
+// Where that password still opens them (an earlier version converted under
+// the old password), the record takes a new one first; where they were
+// stored under another, it is asked for.
+int Resume(const std::string& strVault, ToolOptions* pOptions, CVaultKey* pKey) {
+    if (!OpenToolVault(strVault, pOptions->strPassword, pKey)) return TOOL_EXIT_FAILED;
+    std::fprintf(stderr, "quovex-tool: %s is protected already; converting what is left\n",
+                 strVault.c_str());
+    const ScrambledFilesLeft left = FindScrambledFilesLeft(strVault, *pKey);
+    if (left.strFirst.empty()) return CONVERT_GO_ON;
+    std::string strError;
+    AccessOutcome outcome;
+    if (left.bOpen) {
+        if (!ObtainNewPassword(pOptions, &strError)) {
+            std::fprintf(stderr, "quovex-tool: %s\n", strError.c_str());
+            return TOOL_EXIT_USAGE;
+        }
+        outcome =
+            ChangeVaultPassword(strVault, pOptions->strUser, pOptions->strPassword,
+                                pOptions->strNewPassword, pOptions->limits, nullptr, nullptr, true);
+    } else {
+        if (!ObtainOldPassword(pOptions, &strError)) {
+            std::fprintf(stderr, "quovex-tool: %s\n", strError.c_str());
+            return TOOL_EXIT_USAGE;
+        }
+        outcome = AdmitScrambledFiles(strVault, pOptions->strOldPassword, pKey);
+    }
+    if (ToldRefusal(outcome)) return TOOL_EXIT_FAILED;
+    if (left.bOpen)
+        std::fprintf(stderr, "quovex-tool: %s opens with the new password from now on\n",
+                     strVault.c_str());
+    return CONVERT_GO_ON;
 }
 
 int ReportConversion(const ConvertJob& job, CTerminalFeedback& feedback) {
@@ -50,15 +97,19 @@ int ReportConversion(const ConvertJob& job, CTerminalFeedback& feedback) {
 
 }  // namespace
 
-int RunConvert(const ToolOptions& options, const std::string& strVault) {
+int RunConvert(ToolOptions* pOptions, const std::string& strVault) {
     // A record is written only where a vault is: a mistyped path gets none.
     if (FindVaultOf(strVault) != strVault) {
         std::fprintf(stderr, "quovex-tool: no vault at %s (no box folder there)\n",
                      strVault.c_str());
         return TOOL_EXIT_FAILED;
     }
-    CVaultKey key(options.strUser, options.strPassword);
-    if (!ProtectOrOpen(strVault, options, &key)) return TOOL_EXIT_FAILED;
+    CVaultKey key(pOptions->strUser, pOptions->strPassword);
+    const int nPrepared = KindOfVault(strVault) == VaultKind::VAULT_PROTECTED
+                              ? Resume(strVault, pOptions, &key)
+                              : Protect(strVault, pOptions, &key);
+    ForgetSecrets(pOptions);
+    if (nPrepared != CONVERT_GO_ON) return nPrepared;
     ConvertJob job;
     job.strVaultPath = strVault;
     job.pKey = &key;

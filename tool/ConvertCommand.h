@@ -10,13 +10,17 @@
 namespace quovex {
 
 // Protects the vault at the absolute path strVault with the credentials of
-// options: the credential rule must let them into the scrambled vault, a
-// key record is written for them (its recovery key printed once), then
-// every scrambled stored file is rewritten as a protected one, with the
-// progress on the terminal and a report as store and restore give. A vault
-// that is protected already (a conversion stopped early) is opened by its
-// record and the files left are converted. Returns the exit status: OK only
-// when every stored file is protected now.
-int RunConvert(const ToolOptions& options, const std::string& strVault);
+// *pOptions: the credential rule must let them into the scrambled vault, a
+// key record is written for the user name and a new password (read as
+// passwd reads it, and not the old one, which every scrambled file gives
+// away), its recovery key printed once, then every scrambled stored file is
+// rewritten as a protected one, with the progress on the terminal and a
+// report as store and restore give. A vault that is protected already (a
+// conversion stopped early) is opened by its record and the files left are
+// converted: with a new password first where the password in force still
+// opens them, with their own password (--old-password-file, or asked) where
+// it does not. The secrets of *pOptions are wiped once the keys are made.
+// Returns the exit status: OK only when every stored file is protected now.
+int RunConvert(ToolOptions* pOptions, const std::string& strVault);
 
 }  // namespace quovex

@@ -5,6 +5,7 @@
 // a protected one, for users at a terminal, benchmarks and scripted
 // checks. Exit statuses: ToolOptions.h.
 #include <fcntl.h>
+#include <sodium.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +18,8 @@
 #include "ConvertCommand.h"
 #include "CredentialRule.h"
 #include "PasswordInput.h"
+#include "ProcessGuard.h"
+#include "SecretOptions.h"
 #include "TerminalFeedback.h"
 #include "ToolOptions.h"
 #include "ToolTexts.h"
@@ -155,34 +158,17 @@ int RunRestore(const ToolOptions& options, CVaultKey* pKey) {
     return ReportOutcome(job.report, feedback, "restored", true);
 }
 
-// Reads a password from nSource (the file strFile, standard input or the
-// terminal with strPrompt; an argument is in *pSecret already). bTwice:
-// the terminal asks again and both must agree, for a password being set.
-bool ReadSecret(PasswordSource nSource, const std::string& strFile, const std::string& strPrompt,
-                bool bTwice, std::string* pSecret, std::string* pError) {
-    switch (nSource) {
-        case PasswordSource::PASSWORD_ARGUMENT:
-            return true;
-        case PasswordSource::PASSWORD_FILE:
-            return ReadPasswordFile(strFile, pSecret, pError);
-        case PasswordSource::PASSWORD_STDIN:
-            return ReadFirstLine(STDIN_FILENO, "standard input", pSecret, pError);
-        case PasswordSource::PASSWORD_PROMPT:
-            break;
-    }
-    if (!PromptPassword(strPrompt, pSecret, pError)) return false;
-    std::string strAgain;
-    if (bTwice && !PromptPassword("Type it again: ", &strAgain, pError)) return false;
-    if (bTwice && strAgain != *pSecret) {
-        *pError = "the two passwords typed differ; nothing was changed";
-        return false;
-    }
-    return true;
-}
-
 // Whether a password typed for this command sets a new vault's password.
 bool SetsNewVaultPassword(const ToolOptions& options) {
     if (options.nPasswordSource != PasswordSource::PASSWORD_PROMPT) return false;
+    if (options.nCommand == ToolCommand::TOOL_INIT) return true;
+    return options.nCommand == ToolCommand::TOOL_STORE &&
+           MakesNewVault(options, StoreVaultOf(MakeAbsolute(options.vPaths.back())));
+}
+
+// Whether this command's password becomes a new protected vault's.
+bool MakesNewProtectedVault(const ToolOptions& options) {
+    if (options.nFormat == VaultFormat::FORMAT_SCRAMBLED) return false;
     if (options.nCommand == ToolCommand::TOOL_INIT) return true;
     return options.nCommand == ToolCommand::TOOL_STORE &&
            MakesNewVault(options, StoreVaultOf(MakeAbsolute(options.vPaths.back())));
@@ -193,10 +179,15 @@ bool SetsNewVaultPassword(const ToolOptions& options) {
 // had or it is not 4 to 63 bytes.
 bool ObtainPassword(ToolOptions* pOptions, std::string* pError) {
     if (pOptions->nCommand == ToolCommand::TOOL_PASSWD && pOptions->bRecoveryKey) return true;
-    return ReadSecret(pOptions->nPasswordSource, pOptions->strPasswordFile,
-                      "Password for " + pOptions->strUser + ": ", SetsNewVaultPassword(*pOptions),
-                      &pOptions->strPassword, pError) &&
-           CheckCredentialText("password", pOptions->strPassword, pError);
+    const bool bSetsNew = SetsNewVaultPassword(*pOptions);
+    if (!ReadSecret(pOptions->nPasswordSource, pOptions->strPasswordFile,
+                    "Password for " + pOptions->strUser + ": ", bSetsNew, &pOptions->strPassword,
+                    pError) ||
+        !CheckCredentialText("password", pOptions->strPassword, pError))
+        return false;
+    // A new protected vault's password, wherever it came from.
+    return !MakesNewProtectedVault(*pOptions) ||
+           CheckProtectedPassword("the password", pOptions->strPassword, pError);
 }
 
 // passwd: the recovery key, when it takes the old password's place, then
@@ -215,10 +206,7 @@ bool ObtainPasswdSecrets(ToolOptions* pOptions, std::string* pRecoveryKey, std::
     } else if (pOptions->bRecoveryKey && !PromptPassword("Recovery key: ", pRecoveryKey, pError)) {
         return false;
     }
-    return ReadSecret(pOptions->nNewPasswordSource, pOptions->strNewPasswordFile,
-                      "New password for " + pOptions->strUser + ": ", true,
-                      &pOptions->strNewPassword, pError) &&
-           CheckCredentialText("new password", pOptions->strNewPassword, pError);
+    return ObtainNewPassword(pOptions, pError);
 }
 
 int RunListCommand(const ToolOptions& options) {
@@ -247,7 +235,7 @@ std::string PasswdVault(const ToolOptions& options) {
     return MakeAbsolute(std::string(pszHome ? pszHome : "") + "/Box");
 }
 
-int RunCommand(const ToolOptions& options, const std::string& strRecoveryKey) {
+int RunCommand(ToolOptions& options, const std::string& strRecoveryKey) {
     switch (options.nCommand) {
         case ToolCommand::TOOL_LIST:
             return RunListCommand(options);
@@ -256,7 +244,7 @@ int RunCommand(const ToolOptions& options, const std::string& strRecoveryKey) {
         case ToolCommand::TOOL_PASSWD:
             return RunPasswd(options, PasswdVault(options), strRecoveryKey);
         case ToolCommand::TOOL_CONVERT:
-            return RunConvert(options, MakeAbsolute(options.vPaths.front()));
+            return RunConvert(&options, MakeAbsolute(options.vPaths.front()));
         default:
             break;
     }
@@ -289,6 +277,8 @@ void HidePasswordArguments(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     using namespace quovex;
+    // Before any secret is read; the tool runs on either way.
+    KeepProcessSecretsIn();
     ToolOptions options;
     std::string strError;
     if (!ParseToolOptions(argc, argv, &options, &strError)) {
@@ -312,5 +302,8 @@ int main(int argc, char** argv) {
         return TOOL_EXIT_USAGE;
     }
     CTerminalFeedback::CatchInterrupt();
-    return RunCommand(options, strRecoveryKey);
+    const int nExit = RunCommand(options, strRecoveryKey);
+    ForgetSecrets(&options);
+    sodium_memzero(strRecoveryKey.data(), strRecoveryKey.size());
+    return nExit;
 }

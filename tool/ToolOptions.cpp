@@ -47,8 +47,9 @@ constexpr OptionRule OPTION_RULES[] = {
     {"--format", true, OPT_NEW_VAULT},
     {"--kdf-passes", true, OPT_SEALING},
     {"--kdf-memory", true, OPT_SEALING},
-    {"--new-password-file", true, OPT_PASSWD},
-    {"--new-password-stdin", false, OPT_PASSWD},
+    {"--new-password-file", true, OPT_PASSWD | OPT_CONVERT},
+    {"--new-password-stdin", false, OPT_PASSWD | OPT_CONVERT},
+    {"--old-password-file", true, OPT_CONVERT},
     {"--recovery-key", false, OPT_PASSWD},
     {"--recovery-key-file", true, OPT_PASSWD},
 };
@@ -186,6 +187,8 @@ bool ApplyOption(const std::string& strName, const std::string& strValue, bool* 
         pOptions->strTargetFolder = strValue;
     } else if (strName == "--format" || strName.starts_with("--kdf-")) {
         return ApplyVaultOption(strName, strValue, pOptions, pError);
+    } else if (strName == "--old-password-file") {
+        pOptions->strOldPasswordFile = strValue;
     } else if (strName.starts_with("--new-password") || strName.starts_with("--recovery-key")) {
         return ApplyPasswdOption(strName, strValue, pOptions, pError);
     } else if (strValue == "yes" || strValue == "no") {  // --overwrite

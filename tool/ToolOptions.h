@@ -53,10 +53,15 @@ struct ToolOptions {
     std::string strTargetFolder;  // restore: --to FOLDER, "" for the recorded place
     VaultFormat nFormat = VaultFormat::FORMAT_DEFAULT;  // init, store: --format
     KdfLimits limits = KDF_DEFAULT_LIMITS;              // init, passwd, store, convert: --kdf-*
-    // passwd: where the new password comes from (the prompt asks twice).
+    // passwd, convert: where the new password comes from (the prompt asks twice).
     PasswordSource nNewPasswordSource = PasswordSource::PASSWORD_PROMPT;
     std::string strNewPassword;
     std::string strNewPasswordFile;
+    // convert: the password the scrambled files left in a protected vault
+    // were stored with, when it is not the one in force (--old-password-file,
+    // else asked on the terminal when needed).
+    std::string strOldPassword;
+    std::string strOldPasswordFile;
     bool bRecoveryKey = false;        // passwd: the recovery key instead of the old password
     std::string strRecoveryKeyFile;   // passwd: --recovery-key-file, "" to ask on the terminal
     std::vector<std::string> vPaths;  // the operands, as given

@@ -130,6 +130,11 @@ std::string AccessRefusalText(const AccessOutcome& outcome) {
             return "the vault still holds scrambled stored files, which open only with the "
                    "password in force; convert them first" +
                    strAt;
+        case AccessResult::ACCESS_PASSWORD_NEEDED:
+            return "the password is needed to open the vault there";
+        case AccessResult::ACCESS_PASSWORD_UNCHANGED:
+            return "the new password must not be the old one: every scrambled stored file, and "
+                   "every backup of one, gives the old password away";
         case AccessResult::ACCESS_OTHER_VAULT_RECORD:
             return "the key record " + outcome.strPath +
                    " belongs to another vault: the stored files here do not open with it; "

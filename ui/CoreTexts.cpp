@@ -132,6 +132,11 @@ QString AccessRefusalText(const AccessOutcome& outcome) {
                        "保险柜中还有没有加密保护的文件，它们只能用现在的口令读出：\n%1\n"
                        "请先用“加密保护此保险柜...”转换完，再修改口令。")
                 .arg(strFile);
+        case AccessResult::ACCESS_PASSWORD_NEEDED:
+            return QStringLiteral("需要输入口令才能打开那里的保险柜。");
+        case AccessResult::ACCESS_PASSWORD_UNCHANGED:
+            return QStringLiteral(
+                "新口令不能是原来的口令：没有加密保护的文件（包括它们的备份）会泄露原来的口令。");
         case AccessResult::ACCESS_OTHER_VAULT_RECORD:
             return QStringLiteral(
                        "密钥记录 %1 属于另一个保险柜：这里的已存文件用它打不开。"

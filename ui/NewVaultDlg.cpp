@@ -19,7 +19,7 @@ CNewVaultDlg::CNewVaultDlg(const QString& strPassword, QWidget* pParent)
 
 void CNewVaultDlg::accept() {
     m_bProtected = m_pProtectCheck->isChecked();
-    if (AcceptTypedAgain(m_strPassword, m_pAgainEdit, this)) QDialog::accept();
+    if (AcceptTypedAgain(m_strPassword, m_pAgainEdit, this, m_bProtected)) QDialog::accept();
 }
 
 void CNewVaultDlg::ForgetPassword() {

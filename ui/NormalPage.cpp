@@ -10,9 +10,11 @@
 #include "CoreTexts.h"
 #include "DialogBuilder.h"
 #include "DirDialog.h"
+#include "LoginDlg.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
 #include "VaultSettings.h"
+#include "WaitCursor.h"
 
 namespace quovex {
 
@@ -109,12 +111,42 @@ void CNormalPage::OnOptionClicked() {
     SetModified(true);
 }
 
+namespace {
+
+// The key held opens no vault at strLocation without the password: it is
+// asked for at a login for that location and the user. False when the user
+// gave up (*pOutcome then says the password is still needed) or it did not
+// open the vault there.
+bool MoveWithPassword(const QString& strLocation, COpenVault& vault, AccessOutcome* pOutcome) {
+    CLoginDlg login;
+    login.m_strPath = strLocation;
+    login.m_strUser = QString::fromStdString(vault.Key().User());
+    login.SetForUnlock();
+    if (login.exec() != QDialog::Accepted) return false;
+    bool bMoved = false;
+    {
+        // A protected vault's derivation takes about half a second.
+        const CWaitCursor wait;
+        bMoved = vault.MoveTo(strLocation, pOutcome, login.m_strPassword);
+    }
+    login.ForgetPassword();
+    return bMoved;
+}
+
+}  // namespace
+
 bool TakeOverSettings(const CNormalPage& page, COpenVault& vault, CVaultSettings& settings) {
     // The rule that let the user in at the login decides here too, so that
     // no vault takes files under credentials it would refuse.
-    CredentialJudgement judgement;
-    if (!vault.MoveTo(page.m_strWorkPath, &judgement)) {
-        ShowMessageBox(CredentialRefusalText(judgement));
+    AccessOutcome outcome;
+    bool bMoved = vault.MoveTo(page.m_strWorkPath, &outcome);
+    if (!bMoved && outcome.nResult == AccessResult::ACCESS_PASSWORD_NEEDED) {
+        bMoved = MoveWithPassword(page.m_strWorkPath, vault, &outcome);
+        // Given up at the login: nothing more to say.
+        if (!bMoved && outcome.nResult == AccessResult::ACCESS_PASSWORD_NEEDED) return false;
+    }
+    if (!bMoved) {
+        ShowMessageBox(AccessRefusalText(outcome));
         return false;
     }
     settings.m_strWorkPath = vault.Location();

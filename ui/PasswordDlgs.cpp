@@ -1,13 +1,17 @@
 #include "PasswordDlgs.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <cstring>
 
+#include "ByteLimitValidator.h"
 #include "DialogBuilder.h"
 #include "KeyRecord.h"
+#include "LoginDlg.h"
 #include "MessageBox.h"
 #include "PasswordEntry.h"
 #include "SecretBytes.h"
+#include "VaultAccess.h"
 #include "VaultKey.h"
 
 namespace quovex {
@@ -28,15 +32,6 @@ bool IsRecoveryKeyForm(const QString& strText) {
     return ParseRecoveryKey(text.Text(), &key);
 }
 
-// Whether strPassword is the password key was made from.
-bool IsKeysPassword(const CVaultKey& key, const QString& strPassword) {
-    const CUtf8Secret password(strPassword);
-    CSecretBytes typed(password.Text().size());
-    if (typed.IsEmpty()) return false;
-    std::memcpy(typed.Data(), password.Text().data(), typed.Size());
-    return typed.Equals(key.Password());
-}
-
 }  // namespace
 
 CForgotPasswordDlg::CForgotPasswordDlg(QWidget* pParent) : QDialog(pParent) {
@@ -53,7 +48,7 @@ void CForgotPasswordDlg::accept() {
     if (!IsRecoveryKeyForm(m_strRecoveryKey)) {
         ShowMessageBox(QStringLiteral("恢复密钥的格式不对：应为 13 组，每组 4 个字母或数字。"),
                        MSGBOX_OK, QStringLiteral("合法性警告"), this);
-    } else if (AcceptTypedAgain(m_strNewPassword, m_pAgainEdit, this)) {
+    } else if (AcceptTypedAgain(m_strNewPassword, m_pAgainEdit, this, true)) {
         QDialog::accept();
     }
 }
@@ -75,7 +70,7 @@ CChangePasswordDlg::CChangePasswordDlg(QWidget* pParent) : QDialog(pParent) {
 void CChangePasswordDlg::accept() {
     m_strOldPassword = m_pOldEdit->text();
     m_strNewPassword = m_pNewEdit->text();
-    if (AcceptTypedAgain(m_strNewPassword, m_pAgainEdit, this)) QDialog::accept();
+    if (AcceptTypedAgain(m_strNewPassword, m_pAgainEdit, this, true)) QDialog::accept();
 }
 
 void CChangePasswordDlg::ForgetPasswords() {
@@ -84,25 +79,64 @@ void CChangePasswordDlg::ForgetPasswords() {
     m_pAgainEdit->clear();
 }
 
-CProtectVaultDlg::CProtectVaultDlg(const CVaultKey& key, QWidget* pParent)
+CProtectVaultDlg::CProtectVaultDlg(const CVaultKey& key, bool bRestLeft, QWidget* pParent)
     : QDialog(pParent), m_key(key) {
     BuildDialog(this, RES_DLG_PROTECT_VAULT);
+    if (bRestLeft) {
+        FindControl<QLabel>(this, RES_ID_PROTECT_TEXT)
+            ->setText(QStringLiteral(
+                "保险柜中还有没有加密保护的文件。它们用的就是现在的口令，而这些文件（包括它们的"
+                "备份）会泄露这个口令。\n转换其余的文件时请换一个新口令。转换可以中途取消，再次"
+                "运行即可完成。"));
+    }
     m_pPasswordEdit = FindPasswordEdit(this, RES_ID_PASSWORD);
+    m_pNewEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD);
+    m_pAgainEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD_AGAIN);
     m_pPasswordEdit->setFocus(Qt::OtherFocusReason);
 }
 
 void CProtectVaultDlg::accept() {
     m_strPassword = m_pPasswordEdit->text();
-    if (!IsKeysPassword(m_key, m_strPassword)) {
-        ShowMessageBox(QStringLiteral("口令不对，请输入登录时的口令。"), MSGBOX_OK,
-                       QStringLiteral("合法性警告"), this);
+    m_strNewPassword = m_pNewEdit->text();
+    const QString strCaption = QStringLiteral("合法性警告");
+    if (!IsScramblePassword(m_key, CUtf8Secret(m_strPassword).Text())) {
+        ShowMessageBox(QStringLiteral("口令不对，请输入登录时的口令。"), MSGBOX_OK, strCaption,
+                       this);
+    } else if (AcceptTypedAgain(m_strNewPassword, m_pAgainEdit, this, true)) {
+        if (!IsScramblePassword(m_key, CUtf8Secret(m_strNewPassword).Text())) {
+            QDialog::accept();
+            return;
+        }
+        ShowMessageBox(QStringLiteral("新口令不能是原来的口令：没有加密保护的文件（包括它们的备份）"
+                                      "会泄露原来的口令。"),
+                       MSGBOX_OK, strCaption, this);
+    }
+}
+
+void CProtectVaultDlg::ForgetPasswords() {
+    ForgetTypedText(m_pPasswordEdit, m_strPassword);
+    ForgetTypedText(m_pNewEdit, m_strNewPassword);
+    m_pAgainEdit->clear();
+}
+
+COldPasswordDlg::COldPasswordDlg(QWidget* pParent) : QDialog(pParent) {
+    BuildDialog(this, RES_DLG_OLD_PASSWORD);
+    m_pOldEdit = FindPasswordEdit(this, RES_ID_OLD_PASSWORD);
+    m_pOldEdit->setFocus(Qt::OtherFocusReason);
+}
+
+void COldPasswordDlg::accept() {
+    m_strOldPassword = m_pOldEdit->text();
+    if (Gb18030Bytes(m_strOldPassword) < LOGIN_MIN_BYTES) {
+        ShowMessageBox(QStringLiteral("口令长度至少 4 位"), MSGBOX_OK, QStringLiteral("合法性警告"),
+                       this);
         return;
     }
     QDialog::accept();
 }
 
-void CProtectVaultDlg::ForgetPassword() {
-    ForgetTypedText(m_pPasswordEdit, m_strPassword);
+void COldPasswordDlg::ForgetPassword() {
+    ForgetTypedText(m_pOldEdit, m_strOldPassword);
 }
 
 }  // namespace quovex

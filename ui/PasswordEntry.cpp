@@ -8,6 +8,7 @@
 #include "DialogBuilder.h"
 #include "LoginDlg.h"
 #include "MessageBox.h"
+#include "VaultAccess.h"
 
 namespace quovex {
 
@@ -34,10 +35,17 @@ void ForgetTypedText(QLineEdit* pEdit, QString& strText) {
     WipeText(strText);
 }
 
-bool AcceptNewPassword(const QString& strPassword, const QString& strAgain, QWidget* pParent) {
+bool AcceptNewPassword(const QString& strPassword, const QString& strAgain, QWidget* pParent,
+                       bool bForProtection) {
     const QString strCaption = QStringLiteral("合法性警告");
     if (Gb18030Bytes(strPassword) < LOGIN_MIN_BYTES) {
         ShowMessageBox(QStringLiteral("口令长度至少 4 位"), MSGBOX_OK, strCaption, pParent);
+        return false;
+    }
+    if (bForProtection && !IsLongEnoughForProtection(CUtf8Secret(strPassword).Text())) {
+        ShowMessageBox(QStringLiteral("加密保护的保险柜，口令至少要 %1 个字符。")
+                           .arg(PROTECTED_PASSWORD_MIN_CHARS),
+                       MSGBOX_OK, strCaption, pParent);
         return false;
     }
     if (strPassword != strAgain) {
@@ -47,9 +55,10 @@ bool AcceptNewPassword(const QString& strPassword, const QString& strAgain, QWid
     return true;
 }
 
-bool AcceptTypedAgain(const QString& strPassword, QLineEdit* pAgainEdit, QWidget* pParent) {
+bool AcceptTypedAgain(const QString& strPassword, QLineEdit* pAgainEdit, QWidget* pParent,
+                      bool bForProtection) {
     QString strAgain = pAgainEdit->text();
-    const bool bAccepted = AcceptNewPassword(strPassword, strAgain, pParent);
+    const bool bAccepted = AcceptNewPassword(strPassword, strAgain, pParent, bForProtection);
     WipeText(strAgain);
     return bAccepted;
 }

@@ -19,11 +19,15 @@ void WipeText(QString& strText);
 void ForgetTypedText(QLineEdit* pEdit, QString& strText);
 
 // A new password as typed twice: false, after a message over pParent, when
-// it has fewer than LOGIN_MIN_BYTES GB18030 bytes or the two differ.
-bool AcceptNewPassword(const QString& strPassword, const QString& strAgain, QWidget* pParent);
+// it has fewer than LOGIN_MIN_BYTES GB18030 bytes, or, bForProtection (a
+// protected vault's), fewer than PROTECTED_PASSWORD_MIN_CHARS characters,
+// or the two differ.
+bool AcceptNewPassword(const QString& strPassword, const QString& strAgain, QWidget* pParent,
+                       bool bForProtection);
 // AcceptNewPassword of strPassword and the text typed again in pAgainEdit;
 // the copy taken of that text is wiped.
-bool AcceptTypedAgain(const QString& strPassword, QLineEdit* pAgainEdit, QWidget* pParent);
+bool AcceptTypedAgain(const QString& strPassword, QLineEdit* pAgainEdit, QWidget* pParent,
+                      bool bForProtection);
 
 // The password edit nId of the built dialog pDialog, which takes at most
 // LOGIN_MAX_BYTES GB18030 bytes, as the login's does.

@@ -26,7 +26,7 @@ bool MakeNewVault(COpenVault& vault, const QString& strPassword, const KdfLimits
     AccessOutcome outcome;
     {
         const CWaitCursor wait;
-        outcome = vault.Create(step.m_bProtected, limits, &recoveryText);
+        outcome = vault.Create(strPassword, step.m_bProtected, limits, &recoveryText);
     }
     if (!outcome.Opened()) return Refuse(outcome, pParent);
     if (step.m_bProtected) ShowRecoveryKey(recoveryText, pParent);
@@ -43,7 +43,8 @@ bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QStri
     {
         // A protected vault's derivation takes about half a second.
         const CWaitCursor wait;
-        outcome = strRecoveryKey.isEmpty() ? vault.Open() : vault.Recover(strRecoveryKey, limits);
+        outcome = strRecoveryKey.isEmpty() ? vault.Open(strPassword)
+                                           : vault.Recover(strRecoveryKey, strPassword, limits);
     }
     if (!outcome.Opened()) return Refuse(outcome, pParent);
     TellForeignRecord(outcome, pParent);

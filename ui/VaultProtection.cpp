@@ -13,6 +13,7 @@
 #include "RecoveryKeyDlg.h"
 #include "RunReport.h"
 #include "StoredFileScan.h"
+#include "VaultAccess.h"
 #include "VaultConversion.h"
 #include "VaultDlg.h"
 #include "VaultFolders.h"
@@ -25,19 +26,19 @@ namespace {
 const QString PROTECT_CAPTION = QStringLiteral("加密保护此保险柜");
 const QString CHANGE_CAPTION = QStringLiteral("修改口令");
 
-// Asks (with the password) and makes the key record of the scrambled vault
-// open in vault; its recovery key is shown. False when the user declined
-// or the record could not be made (said).
+// Asks (with the password and a new one) and makes the key record of the
+// scrambled vault open in vault; its recovery key is shown. False when the
+// user declined or the record could not be made (said).
 bool MakeKeyRecord(COpenVault& vault, const KdfLimits& limits, QWidget* pParent) {
-    CProtectVaultDlg ask(vault.Key(), pParent);
+    CProtectVaultDlg ask(vault.Key(), false, pParent);
     const bool bAgreed = ask.exec() == QDialog::Accepted;
     AccessOutcome outcome;
     CSecretBytes recoveryText;
     if (bAgreed) {
         const CWaitCursor wait;
-        outcome = vault.Protect(limits, &recoveryText);
+        outcome = vault.Protect(ask.m_strNewPassword, limits, &recoveryText);
     }
-    ask.ForgetPassword();
+    ask.ForgetPasswords();
     if (!bAgreed) return false;
     if (!outcome.Opened()) {
         ShowMessageBox(QStringLiteral("保险柜没有加密保护。\n") + AccessRefusalText(outcome),
@@ -46,6 +47,45 @@ bool MakeKeyRecord(COpenVault& vault, const KdfLimits& limits, QWidget* pParent)
     }
     ShowRecoveryKey(recoveryText, pParent);
     return true;
+}
+
+// The scrambled files left in the protected vault still open with the
+// password in force, which they give away: the record is sealed under a
+// new one before they are converted. False when declined or refused (said).
+bool ResealBeforeRest(COpenVault& vault, const KdfLimits& limits, QWidget* pParent) {
+    CProtectVaultDlg ask(vault.Key(), true, pParent);
+    const bool bAgreed = ask.exec() == QDialog::Accepted;
+    AccessOutcome outcome;
+    if (bAgreed) {
+        // Opening the record and sealing it again: two derivations.
+        const CWaitCursor wait;
+        outcome = vault.ResealForConversion(ask.m_strPassword, ask.m_strNewPassword, limits);
+    }
+    ask.ForgetPasswords();
+    if (!bAgreed) return false;
+    if (outcome.Opened()) return true;
+    ShowMessageBox(QStringLiteral("口令没有修改，文件没有转换。\n") + AccessRefusalText(outcome),
+                   MSGBOX_OK | MSGBOX_ICON_WARNING, PROTECT_CAPTION, pParent);
+    return false;
+}
+
+// The scrambled files left were stored under the password the vault had
+// before its conversion began: it is asked for until they accept it or
+// the user gives up.
+bool AdmitRest(COpenVault& vault, QWidget* pParent) {
+    for (;;) {
+        COldPasswordDlg ask(pParent);
+        const bool bAgreed = ask.exec() == QDialog::Accepted;
+        AccessOutcome outcome;
+        if (bAgreed) outcome = vault.AdmitScrambledFiles(ask.m_strOldPassword);
+        ask.ForgetPassword();
+        if (!bAgreed) return false;
+        if (outcome.Opened()) return true;
+        const QString strWhy = outcome.nResult == AccessResult::ACCESS_WRONG_CREDENTIALS
+                                   ? QStringLiteral("这不是这些文件存入时的口令。")
+                                   : AccessRefusalText(outcome);
+        ShowMessageBox(strWhy, MSGBOX_OK | MSGBOX_ICON_WARNING, PROTECT_CAPTION, pParent);
+    }
 }
 
 QString ConversionText(const ConvertJob& job, bool bFinished) {
@@ -95,12 +135,21 @@ void CVaultDlg::OnProtectVault() {
     if (!m_vault.IsProtected()) {
         if (!MakeKeyRecord(m_vault, m_kdfLimits, this)) return;
     } else {
-        if (!HoldsScrambledFiles()) return;
-        // The record is there already: a run that was stopped is finished.
-        if (ShowMessageBox(QStringLiteral("保险柜中还有没有加密保护的文件。现在转换它们吗？"),
-                           MSGBOX_YESNO | MSGBOX_ICON_QUESTION, PROTECT_CAPTION,
-                           this) != MSGBOX_RESULT_YES)
-            return;
+        // The record is there already: a run that was stopped is finished,
+        // with the scramble key of the files left.
+        using Step = COpenVault::ConversionStep;
+        switch (m_vault.NextConversionStep()) {
+            case Step::STEP_NOTHING_LEFT:
+                return;
+            case Step::STEP_READY:
+                break;
+            case Step::STEP_NEEDS_NEW_PASSWORD:
+                if (!ResealBeforeRest(m_vault, m_kdfLimits, this)) return;
+                break;
+            case Step::STEP_NEEDS_OLD_PASSWORD:
+                if (!AdmitRest(m_vault, this)) return;
+                break;
+        }
     }
     RunConversion();
 }
@@ -144,6 +193,8 @@ void CVaultDlg::UpdateProtectionCommands() {
     };
     fnEnable(RES_CMD_CHANGE_PASSWORD, bProtected && !bScrambledLeft);
     fnEnable(RES_CMD_PROTECT_VAULT, !bProtected || bScrambledLeft);
+    // The scramble key would give the password away and opens nothing here.
+    if (bProtected && !bScrambledLeft) m_vault.DropScrambleKey();
 }
 
 }  // namespace quovex

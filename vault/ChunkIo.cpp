@@ -20,7 +20,7 @@ std::int64_t ReadFull(CReadableFile& file, unsigned char* pBuf, std::size_t nWan
 // --- CChunkSlots -----------------------------------------------------------
 
 CChunkSlots::CChunkSlots(std::size_t nChunk, int nSlots) {
-    for (int i = 0; i < nSlots && i < CHUNK_SLOTS; ++i) m_pData[i].reset(new unsigned char[nChunk]);
+    for (int i = 0; i < nSlots && i < CHUNK_SLOTS; ++i) m_pData[i] = NewPlainBuffer(nChunk);
 }
 
 void CChunkSlots::Post(int nSlot, std::int64_t nLength, bool bFull) {

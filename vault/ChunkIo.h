@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include "StoreBuffers.h"
 #include "VaultEnv.h"
 
 namespace quovex {
@@ -41,7 +42,8 @@ public:
     void Stop();
 
 private:
-    std::unique_ptr<unsigned char[]> m_pData[CHUNK_SLOTS];
+    // Plain content passes through them: wiped when they go.
+    PlainBuffer m_pData[CHUNK_SLOTS];
     std::int64_t m_nLength[CHUNK_SLOTS] = {};
     bool m_bFull[CHUNK_SLOTS] = {};
     bool m_bStop = false;

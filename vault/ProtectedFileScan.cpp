@@ -6,6 +6,7 @@
 
 #include "ChunkIo.h"
 #include "ProtectedFile.h"
+#include "StoreBuffers.h"
 #include "VaultEnv.h"
 
 namespace quovex {
@@ -18,7 +19,7 @@ void CheckBody(CReadableFile& file, CProtectedOpener* pOpener, StoredFileScan* p
     pScan->bBodyChecked = true;
     ProtectedResult nResult = pOpener->BeginBody(pScan->nStoredLength);
     std::vector<unsigned char> vIn(PFF_CHUNK_STORED_SIZE);
-    std::vector<unsigned char> vOut(PFF_CHUNK_SIZE);
+    const PlainBuffer pOut = NewPlainBuffer(PFF_CHUNK_SIZE);
     for (std::size_t n = pOpener->NextChunkSize();
          nResult == ProtectedResult::PROTECTED_OK && n > 0; n = pOpener->NextChunkSize()) {
         const std::int64_t nGot = ReadFull(file, vIn.data(), n);
@@ -29,7 +30,7 @@ void CheckBody(CReadableFile& file, CProtectedOpener* pOpener, StoredFileScan* p
         // A file cut short since its length was taken fails as the chunk it cut.
         std::size_t nPlain = 0;
         nResult =
-            pOpener->OpenChunk(vIn.data(), static_cast<std::size_t>(nGot), vOut.data(), &nPlain);
+            pOpener->OpenChunk(vIn.data(), static_cast<std::size_t>(nGot), pOut.get(), &nPlain);
     }
     if (nResult == ProtectedResult::PROTECTED_OK) nResult = pOpener->Finish();
     pScan->nBody = nResult;

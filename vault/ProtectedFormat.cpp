@@ -278,7 +278,7 @@ FileResult CProtectedWriter::Begin(const ProtectedMetadata& metadata) {
     m_pSealer = std::make_unique<CProtectedSealer>(m_format.Keys());
     const ProtectedResult nResult = m_pSealer->Begin(metadata);
     if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
-    m_pPlain.reset(new unsigned char[PFF_CHUNK_SIZE]);
+    m_pPlain = NewPlainBuffer(PFF_CHUNK_SIZE);
     m_pOut.reset(new unsigned char[PROTECTED_CHUNKS_PER_PIECE * PFF_CHUNK_STORED_SIZE]);
     const std::vector<unsigned char>& head = m_pSealer->Head();
     if (!m_target.Append(head.data(), head.size())) return CauseOfLastError();

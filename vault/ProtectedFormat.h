@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "ProtectedFile.h"
+#include "StoreBuffers.h"
 #include "StoredFormat.h"
 #include "VaultEnv.h"
 
@@ -76,7 +77,7 @@ private:
     const CProtectedFormat& m_format;
     CWritableFile& m_target;
     std::unique_ptr<CProtectedSealer> m_pSealer;
-    std::unique_ptr<unsigned char[]> m_pPlain;  // one chunk, filling
+    PlainBuffer m_pPlain;  // one chunk, filling; wiped when it goes
     std::size_t m_nPlain = 0;
     std::unique_ptr<unsigned char[]> m_pOut;  // sealed chunks not yet written
     std::size_t m_nOut = 0;

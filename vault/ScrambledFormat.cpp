@@ -1,5 +1,7 @@
 #include "ScrambledFormat.h"
 
+#include <sodium.h>
+
 #include <cstring>
 #include <memory>
 
@@ -24,6 +26,22 @@ bool EncodeSourcePath(const std::string& strSource, char* pField) {
     if (pField) std::memcpy(pField, strGb.data(), strGb.size());
     return true;
 }
+
+// The key stream of one file, wiped when it goes: it is the credentials,
+// merely interleaved and substituted.
+struct CScrambleStream {
+    explicit CScrambleStream(const CVaultCipher& cipher) {
+        char szKey[CIPHER_KEY_BUFFER_SIZE];
+        cipher.BuildFileKey(szKey);
+        CVaultCipher::ExpandKey(szKey, stream);
+        sodium_memzero(szKey, sizeof szKey);
+    }
+    ~CScrambleStream() { sodium_memzero(stream, sizeof stream); }
+    CScrambleStream(const CScrambleStream&) = delete;
+    CScrambleStream& operator=(const CScrambleStream&) = delete;
+
+    unsigned char stream[SFF_BLOCK_SIZE];
+};
 
 // The body of one scrambled stored file, read block by block.
 class CScrambledReader final : public CStoredReader {
@@ -50,17 +68,15 @@ private:
 };
 
 FileResult CScrambledReader::WritePlain(CWritableFile& target, RunContext& run) {
-    char szKey[CIPHER_KEY_BUFFER_SIZE];
-    m_cipher.BuildFileKey(szKey);
-    unsigned char stream[SFF_BLOCK_SIZE];
-    CVaultCipher::ExpandKey(szKey, stream);
+    const CScrambleStream key(m_cipher);
+    const unsigned char* stream = key.stream;
 
     const std::size_t nChunk = ChunkFor(m_pStored->Size(), SFF_BLOCK_SIZE);
     // The body ends where the file did when it was opened: no read to find that out.
     const std::uint64_t nBody =
         m_pStored->Size() > SFF_HEADER_SIZE ? m_pStored->Size() - SFF_HEADER_SIZE : 0;
     CReadAhead reader(*m_pStored, nChunk, nBody >= STORE_READ_AHEAD_SIZE, nBody);
-    std::unique_ptr<unsigned char[]> pOut(new unsigned char[nChunk]);
+    const PlainBuffer pOut = NewPlainBuffer(nChunk);
     CBlockProgress progress(run.pFeedback, run.nTotal);
     std::uint64_t nRemaining = m_header.nPlainSize;
     for (;;) {
@@ -113,15 +129,13 @@ FileResult CScrambledFormat::WriteStored(CReadableFile& source, std::uint64_t nS
     header.nPlainSize = static_cast<std::uint32_t>(nSize);
     header.nChecksum = m_cipher.Checksum();
 
-    char szKey[CIPHER_KEY_BUFFER_SIZE];
-    m_cipher.BuildFileKey(szKey);
-    unsigned char stream[SFF_BLOCK_SIZE];
-    CVaultCipher::ExpandKey(szKey, stream);
+    const CScrambleStream key(m_cipher);
+    const unsigned char* stream = key.stream;
 
     const std::size_t nChunk = ChunkFor(nSize, SFF_BLOCK_SIZE);
     CReadAhead reader(source, nChunk, nSize >= STORE_READ_AHEAD_SIZE, nSize);
     // The header goes out with the first chunk: one write for a small file.
-    std::unique_ptr<unsigned char[]> pOut(new unsigned char[SFF_HEADER_SIZE + nChunk]);
+    const PlainBuffer pOut = NewPlainBuffer(SFF_HEADER_SIZE + nChunk);
     EncodeHeader(header, pOut.get());
     std::size_t nOut = SFF_HEADER_SIZE;
 

@@ -2,9 +2,12 @@
 // pieces; the transform, progress and cancel stay per block.
 #pragma once
 
+#include <sodium.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace quovex {
 
@@ -19,6 +22,21 @@ constexpr std::uint64_t STORE_READ_AHEAD_SIZE = 4 * STORE_CHUNK_SIZE;
 inline std::size_t ChunkFor(std::uint64_t nBytes, std::size_t nBlock) {
     const std::uint64_t nBlocks = nBytes / nBlock + 1;
     return static_cast<std::size_t>(std::min<std::uint64_t>(STORE_CHUNK_SIZE, nBlocks * nBlock));
+}
+
+// A buffer that holds plain content (or what a file's key turns into it)
+// is wiped before its memory goes back to the heap, where the next owner,
+// or a core file, would find it.
+struct WipeOnFree {
+    std::size_t nSize = 0;
+    void operator()(unsigned char* p) const {
+        sodium_memzero(p, nSize);
+        delete[] p;
+    }
+};
+using PlainBuffer = std::unique_ptr<unsigned char[], WipeOnFree>;
+inline PlainBuffer NewPlainBuffer(std::size_t nSize) {
+    return PlainBuffer(new unsigned char[nSize], WipeOnFree{nSize});
 }
 
 }  // namespace quovex

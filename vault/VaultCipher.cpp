@@ -101,6 +101,9 @@ void CVaultCipher::BuildFileKey(char* pOut) const {
     char szSubst[CIPHER_KEY_BUFFER_SIZE] = {};
     SubstituteChars(szSubst, szRaw, static_cast<int>(std::strlen(szRaw)));
     std::memcpy(pOut, szSubst, CIPHER_KEY_BUFFER_SIZE);
+    // Both hold the credentials, merely interleaved and substituted.
+    explicit_bzero(szRaw, sizeof szRaw);
+    explicit_bzero(szSubst, sizeof szSubst);
 }
 
 void CVaultCipher::ExpandKey(const char* pszKey, unsigned char* pStream) {

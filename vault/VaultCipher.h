@@ -40,6 +40,8 @@ void SubstituteChars(char* pOut, const char* pszIn, int nCount);
 // any thread may use it.
 class CVaultCipher {
 public:
+    // A context that holds nothing and is not valid.
+    CVaultCipher() = default;
     // Takes UTF-8 credentials and keeps their EncodeCredential bytes. When
     // either is refused the context is not valid: both fields stay empty and
     // nothing can be scrambled with it.

@@ -2,37 +2,40 @@
 
 #include <sodium.h>
 
-#include <cstring>
+#include <new>
 
 namespace quovex {
 
-namespace {
-
-CSecretBytes KeepSecret(const std::string& strText) {
-    CSecretBytes secret(strText.size());
-    if (!secret.IsEmpty() && !strText.empty())
-        std::memcpy(secret.Data(), strText.data(), strText.size());
-    return secret;
-}
-
-}  // namespace
-
 CVaultKey::CVaultKey(const std::string& strUser, const std::string& strPassword)
-    : m_strUser(strUser), m_cipher(strUser, strPassword), m_password(KeepSecret(strPassword)) {}
+    : m_strUser(strUser), m_cipherMemory(sizeof(CVaultCipher)) {
+    // CVaultCipher holds only bytes (alignment 1), so it may live in the
+    // locked, guarded memory sodium_malloc hands out.
+    static_assert(alignof(CVaultCipher) == 1);
+    if (!m_cipherMemory.IsEmpty()) m_pCipher = new (m_cipherMemory.Data()) CVaultCipher();
+    SetScrambleKey(strPassword);
+}
 
 CVaultKey::~CVaultKey() {
     Wipe();
 }
 
-void CVaultKey::ChangePassword(const std::string& strNewPassword) {
-    m_cipher.Wipe();  // the assignment below may free the old bytes unwiped
-    m_cipher = CVaultCipher(m_strUser, strNewPassword);
-    m_password = KeepSecret(strNewPassword);
+const CVaultCipher& CVaultKey::NoCipher() {
+    static const CVaultCipher none;
+    return none;
+}
+
+void CVaultKey::SetScrambleKey(const std::string& strPassword) {
+    if (!m_pCipher) return;
+    // The temporary wipes its own bytes when it goes.
+    *m_pCipher = CVaultCipher(m_strUser, strPassword);
+}
+
+void CVaultKey::DropScrambleKey() {
+    if (m_pCipher) m_pCipher->Wipe();
 }
 
 void CVaultKey::Wipe() {
-    m_cipher.Wipe();
-    m_password.Wipe();
+    DropScrambleKey();
     m_master.Wipe();
     if (!m_strUser.empty()) sodium_memzero(m_strUser.data(), m_strUser.size());
     m_strUser.clear();
@@ -41,8 +44,7 @@ void CVaultKey::Wipe() {
 void CVaultKey::Reset(const std::string& strUser, const std::string& strPassword) {
     Wipe();
     m_strUser = strUser;
-    m_cipher = CVaultCipher(m_strUser, strPassword);
-    m_password = KeepSecret(strPassword);
+    SetScrambleKey(strPassword);
 }
 
 }  // namespace quovex

@@ -1,8 +1,10 @@
-// The key of one open vault: the credentials the user logged in with and
-// what they open. A scrambled vault is opened by the credentials alone (the
-// scramble key, CVaultCipher); a protected vault by its master key, which
-// the key record gives up for the right credentials. A vault being
-// converted holds files of both kinds, so a key may carry both.
+// The key of one open vault: what the credentials the user logged in with
+// open, never the password itself. A scrambled vault is opened by the
+// scramble key (CVaultCipher), which is made from the user name and
+// password; a protected vault by its master key, which the key record gives
+// up for the right credentials. A vault being converted holds files of both
+// kinds, so a key may carry both. Every secret lies in locked memory
+// (CSecretBytes) and is wiped when it goes.
 #pragma once
 
 #include <string>
@@ -13,31 +15,29 @@
 namespace quovex {
 
 // Immutable while a run goes on (the window hands it to worker threads);
-// SetMasterKey, ChangePassword and Wipe are called on the interface thread
-// with no run going on.
+// every other member is called on the interface thread with no run going
+// on.
 class CVaultKey {
 public:
     // strUser and strPassword are UTF-8. The scramble key is taken from
-    // them as CVaultCipher does (it may refuse them: CanScramble false).
-    // The password is also kept in secret memory, so that another
-    // protected vault can be opened with it later (moving the open vault).
+    // them as CVaultCipher does (it may refuse them: CanScramble false);
+    // the password is not kept. The caller wipes its own copy.
     CVaultKey(const std::string& strUser, const std::string& strPassword);
     ~CVaultKey();
     CVaultKey(const CVaultKey&) = delete;
     CVaultKey& operator=(const CVaultKey&) = delete;
 
     const std::string& User() const { return m_strUser; }
-    // The scrambled format's key.
-    const CVaultCipher& Cipher() const { return m_cipher; }
-    bool CanScramble() const { return m_cipher.IsValid(); }
-    // The UTF-8 password, as given; empty when secret memory failed or
-    // after Wipe.
-    const CSecretBytes& Password() const { return m_password; }
-
-    // The password is now strNewPassword (after the vault's record was
-    // sealed under it): the kept password and the scramble key follow, the
-    // master key stays.
-    void ChangePassword(const std::string& strNewPassword);
+    // The scrambled format's key, in locked memory.
+    const CVaultCipher& Cipher() const { return m_pCipher ? *m_pCipher : NoCipher(); }
+    bool CanScramble() const { return Cipher().IsValid(); }
+    // The scramble key made anew from the user name and strPassword: the
+    // password a vault's scrambled files were stored with, when it is not
+    // the one the vault opens with now (a conversion under a new password).
+    void SetScrambleKey(const std::string& strPassword);
+    // Wipes the scramble key: a protected vault that holds no scrambled
+    // file has no use for it, and it would give the password away.
+    void DropScrambleKey();
 
     // Makes this the key of a protected vault whose master key is master;
     // an empty one makes it a scrambled vault's key again.
@@ -47,15 +47,17 @@ public:
 
     // Wipes everything it holds: afterwards it opens nothing.
     void Wipe();
-    // Wipes everything it holds, then holds strUser and strPassword as if
-    // newly made with them (no master key): a locked vault's key made
-    // again in place, where others may still refer to it.
+    // Wipes everything it holds, then holds what strUser and strPassword
+    // open, as if newly made with them (no master key): a locked vault's
+    // key made again in place, where others may still refer to it.
     void Reset(const std::string& strUser, const std::string& strPassword);
 
 private:
+    static const CVaultCipher& NoCipher();
+
     std::string m_strUser;
-    CVaultCipher m_cipher;
-    CSecretBytes m_password;
+    CSecretBytes m_cipherMemory;        // holds *m_pCipher
+    CVaultCipher* m_pCipher = nullptr;  // null when locked memory could not be had
     CSecretBytes m_master;
 };
 

@@ -148,7 +148,7 @@ void COpenBench::Measure(bool bProtected) {
     const fs::path stored = MakeVault(location, bProtected, m_plain);
     CVaultApp app;
     COpenVault vault(QString::fromStdString(location.string()), BENCH_USER, BENCH_PASSWORD);
-    if (!vault.Open().Opened()) Fail("cannot open the vault");
+    if (!vault.Open(BENCH_PASSWORD).Opened()) Fail("cannot open the vault");
     CVaultDlg dlg(vault, app);
     dlg.show();
     QCoreApplication::processEvents();

@@ -73,6 +73,7 @@ private slots:
     void firstStoredFileDecides();
     void failuresSetNoKeyAndChangeNothing();
     void openVaultMovesToEachKind();
+    void conversionTakesANewPassword();
 };
 
 void TestAccount::settingsLoadAndSave() {
@@ -198,16 +199,17 @@ void TestAccount::failuresSetNoKeyAndChangeNothing() {
     QVERIFY(opened.Equals(made.MasterKey()));
 }
 
-// The open vault moves into a protected vault only with its credentials
-// (taking its key), into a scrambled one by the rule, and makes an empty
-// place another place of itself, which follows a password change. Where its
-// credentials are refused it stays, tells no one and makes nothing.
+// The open vault moves into a protected vault only with the password typed
+// again (it keeps none), into a scrambled one by the scramble key while it
+// holds one, and makes an empty place another place of itself, which
+// follows a password change. Where it is refused it stays, tells no one
+// and makes nothing.
 void TestAccount::openVaultMovesToEachKind() {
     QTemporaryDir root;
     const QString strHome = root.path() + u"/home"_s;
     QVERIFY(MakeProtected(strHome, "alice", "secret1"));
     COpenVault vault(strHome, u"alice"_s, u"secret1"_s);
-    QVERIFY(vault.Kind() == VaultKind::VAULT_PROTECTED && vault.Open().Opened());
+    QVERIFY(vault.Kind() == VaultKind::VAULT_PROTECTED && vault.Open(u"secret1"_s).Opened());
     QVERIFY(vault.IsProtected());
     const CSecretBytes homeKey = vault.Key().MasterKey().Clone();
     QSignalSpy moved(&vault, &COpenVault::LocationChanged);
@@ -218,6 +220,8 @@ void TestAccount::openVaultMovesToEachKind() {
     QVERIFY(Place("chinese.txt.$", strOther + u"/FileBox/one.txt.$"_s));
     AccessOutcome outcome;
     QVERIFY(!vault.MoveTo(strStranger, &outcome));
+    QCOMPARE(outcome.nResult, AccessResult::ACCESS_PASSWORD_NEEDED);
+    QVERIFY(!vault.MoveTo(strStranger, &outcome, u"secret1"_s));
     QCOMPARE(outcome.nResult, AccessResult::ACCESS_WRONG_CREDENTIALS);
     QVERIFY(!vault.MoveTo(strOther) && moved.isEmpty());
     QVERIFY(!QFileInfo::exists(strOther + u"/ImageBox"_s));
@@ -227,15 +231,20 @@ void TestAccount::openVaultMovesToEachKind() {
     const QString strTwin = root.path() + u"/twin"_s;
     CSecretBytes twinKey;
     QVERIFY(MakeProtected(strTwin, "alice", "secret1", &twinKey));
-    QVERIFY(vault.MoveTo(strTwin, &outcome));
+    QVERIFY(vault.MoveTo(strTwin, &outcome, u"secret1"_s));
     QVERIFY(vault.Key().MasterKey().Equals(twinKey) && vault.Record() != KeyRecordBytes());
 
     const QString strOld = root.path() + u"/old"_s;
     QVERIFY(Place("empty.txt.$", strOld + u"/FileBox/e.txt.$"_s));
     QVERIFY(vault.MoveTo(strOld) && !vault.IsProtected() && !vault.Key().IsProtected());
 
-    QVERIFY(vault.MoveTo(strHome, &outcome) && vault.Key().MasterKey().Equals(homeKey));
+    QVERIFY(vault.MoveTo(strHome, &outcome, u"secret1"_s));
+    QVERIFY(vault.Key().MasterKey().Equals(homeKey));
     QVERIFY(vault.ChangePassword(u"secret1"_s, u"secret2"_s, FAST).Opened());
+    // No scrambled file is left, so the scramble key went with the change.
+    QVERIFY(!vault.Key().CanScramble());
+    QVERIFY(!vault.MoveTo(strOld, &outcome));
+    QCOMPARE(outcome.nResult, AccessResult::ACCESS_PASSWORD_NEEDED);
     const QString strNew = root.path() + u"/new"_s;
     QVERIFY(vault.MoveTo(strNew, &outcome));
     QCOMPARE(MainRecord(strNew), MainRecord(strHome));
@@ -243,11 +252,54 @@ void TestAccount::openVaultMovesToEachKind() {
     CSecretBytes newKey;
     QCOMPARE(OpenWith(strNew, "alice", "secret2", &newKey), AccessResult::ACCESS_OPENED);
     QVERIFY(newKey.Equals(homeKey));
-    // The moved-to place and the key both know the new password now.
-    QVERIFY(vault.MoveTo(strHome, &outcome));
-    CredentialJudgement judgement;
-    QVERIFY(!vault.MoveTo(strStranger, &judgement));
-    QCOMPARE(judgement.nVerdict, CredentialVerdict::CREDENTIALS_REJECTED);
+    QVERIFY(vault.MoveTo(strHome, &outcome, u"secret2"_s));
+}
+
+// Protecting a scrambled vault seals it under a new password, never the
+// old one, which its scrambled files give away. A conversion that stopped
+// goes on in the same session with the scramble key held; after a new
+// login, with the files' own password typed again. A vault protected under
+// its scrambled files' password (by an earlier version) takes a new one
+// before they are converted.
+void TestAccount::conversionTakesANewPassword() {
+    QTemporaryDir root;
+    const QString strVault = root.path() + u"/v"_s;
+    const QString strLeft = strVault + u"/FileBox/a.txt.$"_s;
+    QVERIFY(Place("chinese.txt.$", strLeft));
+    const QString strOld = u"口令1234"_s, strNew = u"新的口令abcd"_s;
+    using Step = COpenVault::ConversionStep;
+    {
+        COpenVault vault(strVault, u"张三user"_s, strOld);
+        QVERIFY(vault.Open(strOld).Opened() && !vault.IsProtected());
+        QCOMPARE(vault.Protect(strOld, FAST, nullptr).nResult,
+                 AccessResult::ACCESS_PASSWORD_UNCHANGED);
+        QVERIFY(MainRecord(strVault).isEmpty());
+        QVERIFY(vault.Protect(strNew, FAST, nullptr).Opened());
+        QCOMPARE(vault.NextConversionStep(), Step::STEP_READY);
+    }
+    QCOMPARE(OpenWith(strVault, "张三user", strOld.toStdString()),
+             AccessResult::ACCESS_WRONG_CREDENTIALS);
+    COpenVault later(strVault, u"张三user"_s, strNew);
+    QVERIFY(later.Open(strNew).Opened() && later.IsProtected());
+    QCOMPARE(later.NextConversionStep(), Step::STEP_NEEDS_OLD_PASSWORD);
+    QCOMPARE(later.AdmitScrambledFiles(u"口令12345"_s).nResult,
+             AccessResult::ACCESS_WRONG_CREDENTIALS);
+    QVERIFY(later.AdmitScrambledFiles(strOld).Opened());
+    QCOMPARE(later.NextConversionStep(), Step::STEP_READY);
+
+    const QString strEarlier = root.path() + u"/earlier"_s;
+    QVERIFY(MakeProtected(strEarlier, "张三user", strOld.toStdString()));
+    QVERIFY(Place("chinese.txt.$", strEarlier + u"/FileBox/a.txt.$"_s));
+    COpenVault earlier(strEarlier, u"张三user"_s, strOld);
+    QVERIFY(earlier.Open(strOld).Opened());
+    QCOMPARE(earlier.NextConversionStep(), Step::STEP_NEEDS_NEW_PASSWORD);
+    QCOMPARE(earlier.ResealForConversion(strOld, strOld, FAST).nResult,
+             AccessResult::ACCESS_PASSWORD_UNCHANGED);
+    QVERIFY(earlier.ResealForConversion(strOld, strNew, FAST).Opened());
+    QCOMPARE(earlier.NextConversionStep(), Step::STEP_READY);
+    QCOMPARE(OpenWith(strEarlier, "张三user", strNew.toStdString()), AccessResult::ACCESS_OPENED);
+    QVERIFY(QFile::remove(strLeft));
+    QCOMPARE(later.NextConversionStep(), Step::STEP_NOTHING_LEFT);
 }
 
 int main(int argc, char** argv) {

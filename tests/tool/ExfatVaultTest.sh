@@ -5,7 +5,7 @@
 # (skipped) where the image cannot be mounted.
 # Usage: ExfatVaultTest.sh PATH-TO-quovex-tool
 . "$(dirname "$0")/ToolTestSupport.sh"
-CRED=(--user alice --password secret1)
+CRED=(--user alice --password secret-one)
 
 skip() {
     echo "skipped: $*"

@@ -3,7 +3,7 @@
 # terminal prompt (driven through a pseudo-terminal; no timing involved).
 # Usage: PasswordTest.sh PATH-TO-quovex-tool
 . "$(dirname "$0")/ToolTestSupport.sh"
-PW="pass-密码"
+PW="pass-密码12"
 head -c 5000 /dev/urandom >a.bin
 
 printf '%s\r\nnot this line\n' "$PW" | "$TOOL" store --user alice --password-stdin --format scrambled a.bin vault/FileBox 2>/dev/null ||
@@ -110,5 +110,22 @@ for again, code in ((b"new-pasz", 2), (b"new-pass", 0)):
 PY
 printf 'new-pass\n' >new.txt
 expect 0 "the password typed twice" check --user alice --password-file new.txt pv
+
+# The tool keeps its secrets in: while it waits for its password it writes
+# no core file any more, whatever limit it was started with. The wait only
+# bounds a broken tool; a working one gets there at once.
+mkfifo pw.fifo
+( ulimit -c unlimited 2>/dev/null; exec "$TOOL" check --user alice --password-stdin pv \
+    <pw.fifo >/dev/null 2>&1 ) &
+pid=$!
+exec 3>pw.fifo
+for _ in $(seq 600); do
+    grep -qE "^Max core file size +0 +0 " "/proc/$pid/limits" 2>/dev/null && break
+    sleep 0.1
+done
+grep -qE "^Max core file size +0 +0 " "/proc/$pid/limits" || fail "the tool may still write a core file"
+echo new-pass >&3
+exec 3>&-
+wait "$pid" || fail "the tool waiting for its password did not check the vault"
 
 finish "password"

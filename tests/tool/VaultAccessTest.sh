@@ -3,7 +3,7 @@
 # password typed on a terminal: PasswordTest).
 # Usage: VaultAccessTest.sh PATH-TO-quovex-tool
 . "$(dirname "$0")/ToolTestSupport.sh"
-CRED=(--user alice --password secret1)
+CRED=(--user alice --password secret-one)
 
 expect 0 "init of a protected vault" init "${CRED[@]}" "${KDF[@]}" pv >init.txt
 [ -f pv/.quovex-key ] && [ -f pv/.quovex-key.2 ] && [ -d pv/VideoBox ] ||
@@ -48,7 +48,7 @@ cmp -s "nv/FileBox/a.bin.\$" stored.before || fail "passwd rewrote a stored file
 
 # passwd: the new password opens, and so does the recovery key, which
 # outlives the change (the old passwords refused: tst_account).
-printf 'secret1\nnew-pass\n' | "$TOOL" passwd --user alice --password-stdin --new-password-stdin \
+printf 'secret-one\nnew-pass\n' | "$TOOL" passwd --user alice --password-stdin --new-password-stdin \
     "${KDF[@]}" pv 2>err.txt || { fail "passwd with both from standard input"; cat err.txt; }
 printf 'new-pass\n' >new.txt
 expect 0 "check with the new password" check --user alice --password-file new.txt pv
@@ -87,11 +87,26 @@ expect 0 "store an image" store "${CRED[@]}" src/p.png sv/ImageBox
 head -c 1000 "sv/ImageBox/p.png.\$" >"sv/OtherBox/cut.\$"
 cp "sv/OtherBox/cut.\$" cut.before
 
-expect 1 "convert with a wrong password" convert --user alice --password wrong-pw "${KDF[@]}" sv
+printf 'converted\n' >convnew.txt
+expect 1 "convert with a wrong password" convert --user alice --password wrong-pw \
+    --new-password-file convnew.txt "${KDF[@]}" sv
 [ -e sv/.quovex-key ] && fail "a refused conversion wrote a key record"
-expect 1 "convert where no vault is" convert "${CRED[@]}" "${KDF[@]}" src
+expect 1 "convert where no vault is" convert "${CRED[@]}" --new-password-file convnew.txt \
+    "${KDF[@]}" src
+# The old password is given away by every scrambled file: a new one, long
+# enough, must be given, and nothing is written without it.
+expect_says 2 "convert without a new password" "no terminal to ask on" convert "${CRED[@]}" "${KDF[@]}" sv \
+    </dev/null
+printf 'secret-one\n' >same.txt
+expect_says 1 "convert keeping the old password" "must not be the old one" convert "${CRED[@]}" \
+    --new-password-file same.txt "${KDF[@]}" sv
+expect_says 2 "convert to a short password" "at least 8 characters" convert "${CRED[@]}" \
+    --new-password-stdin "${KDF[@]}" sv <<<"short1"
+[ -e sv/.quovex-key ] && fail "a refused conversion wrote a key record"
+cp "sv/FileBox/a.bin.\$" a.scrambled
 
-expect 1 "convert with a damaged file" convert "${CRED[@]}" "${KDF[@]}" sv >key.txt
+expect 1 "convert with a damaged file" convert "${CRED[@]}" --new-password-file convnew.txt \
+    "${KDF[@]}" sv >key.txt
 grep -oE "$KEY_PATTERN" key.txt >/dev/null || fail "no recovery key on standard output"
 grep -q "5 file(s) converted, 0 protected already, 1 failed" err.txt || fail "no report"
 grep -q "stored file is damaged: .*OtherBox/cut.\\$" err.txt || fail "damaged file not named"
@@ -100,15 +115,25 @@ for f in "sv/FileBox/s.txt.\$" "sv/FileBox/a.bin.\$" "sv/FileBox/d/x.bin.\$" \
     "sv/FileBox/d/e/y.bin.\$" "sv/ImageBox/p.png.\$"; do
     [ "$(head -c 6 "$f")" = QUOVEX ] && fail "still scrambled: $f"
 done
+expect 1 "the old password after the conversion" check "${CRED[@]}" sv
 
+# A scrambled file left (here: put back from a backup) needs the password
+# it was stored with, which the vault's no longer is.
 rm "sv/OtherBox/cut.\$"
-expect 0 "a second run" convert "${CRED[@]}" "${KDF[@]}" sv >again.txt
+cp a.scrambled "sv/OtherBox/back.bin.\$"
+NEWCRED=(--user alice --password-file convnew.txt)
+expect 2 "a second run, the old password not given" convert "${NEWCRED[@]}" "${KDF[@]}" sv </dev/null
+expect_says 1 "a second run, a wrong old password" "wrong user name or password" convert \
+    "${NEWCRED[@]}" --old-password-file convnew.txt "${KDF[@]}" sv
+printf 'secret-one\n' >old.txt
+expect 0 "a second run" convert "${NEWCRED[@]}" --old-password-file old.txt "${KDF[@]}" sv >again.txt
 [ -s again.txt ] && fail "a second run printed a recovery key"
 grep -q "protected already; converting what is left" err.txt || fail "second run: no word"
-grep -q "0 file(s) converted, 5 protected already, 0 failed" err.txt || fail "second run: report"
+grep -q "1 file(s) converted, 5 protected already, 0 failed" err.txt || fail "second run: report"
 # The vault opens by its record now, and no scrambled file is left, so
 # the password may change.
 printf 'secret2x\n' >conv.txt
-expect 0 "passwd after the conversion" passwd "${CRED[@]}" --new-password-file conv.txt "${KDF[@]}" sv
+expect 0 "passwd after the conversion" passwd "${NEWCRED[@]}" --new-password-file conv.txt \
+    "${KDF[@]}" sv
 
 finish "vault access"

@@ -125,7 +125,7 @@ struct CShownVault {
     }
     CVaultApp app;
     COpenVault vault;
-    bool bOpened = vault.Open().Opened();
+    bool bOpened = vault.Open(u"secret1"_s).Opened();
     CVaultDlg dlg{vault, app};
 };
 

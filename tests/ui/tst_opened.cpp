@@ -219,7 +219,7 @@ void TestOpened::lockWipesTheKeyAndAsksAgain() {
         QVERIFY(m_pDlg->IsLocked() && !m_pDlg->ContentsTree()->isVisible());
         QVERIFY(CopyEntries().isEmpty());
         const CVaultKey& key = m_pShown->vault.Key();
-        QVERIFY(key.MasterKey().IsEmpty() && key.Password().IsEmpty() && !key.CanScramble());
+        QVERIFY(key.MasterKey().IsEmpty() && key.User().empty() && !key.CanScramble());
         QCOMPARE(Restored("a.txt.$"), QByteArray("(not restored)"));
         const QLineEdit* pUser = FindControl<QLineEdit>(pLogin, 1004);
         QVERIFY(pUser->text() == u"alice"_s && pUser->isReadOnly());

@@ -19,7 +19,8 @@ using namespace quovex::test;
 namespace {
 
 const QString USER = u"alice"_s;
-const QString PASSWORD = u"secret1"_s;
+const QString PASSWORD = u"secret1"_s;          // the test vaults' (MakeProtectedVault)
+const QString LONG_PASSWORD = u"secret-one"_s;  // long enough for a new protected vault
 
 // How alice's vault at strVault answers strPassword.
 AccessResult OpenWith(const QString& strVault, const QString& strPassword) {
@@ -69,19 +70,28 @@ private slots:
     void protectScrambledVault();
 };
 
-// The password typed the same again; protection ticked at first. The
-// recovery key cannot go unacknowledged, and as shown opens the vault. The
-// next login opens it by its record; with both copies spoilt it says why.
+// The password typed the same again; protection ticked at first, and then
+// the password must be long enough. The recovery key cannot go
+// unacknowledged, and as shown opens the vault. The next login opens it by
+// its record; with both copies spoilt it says why.
 void TestProtection::newVaultAndItsNextLogins() {
     const QString strVault = FreshFolder(u"new vault"_s);
     CMessageBoxScript script;
-    bool bTickedAtFirst = false, bHeldUnticked = false, bKeyCleared = false;
+    bool bTickedAtFirst = false, bHeldUnticked = false, bKeyCleared = false, bHeldShort = false;
+    WhenModal<CNewVaultDlg>([&](CNewVaultDlg* pStep) {
+        TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, PASSWORD);
+        Click(pStep, RES_ID_OK);
+        bHeldShort = pStep->isVisible();
+        pStep->reject();
+    });
+    QCOMPARE(RunWithLogin(strVault, PASSWORD), std::make_pair(false, false));
+    QVERIFY(bHeldShort && KindOfVault(strVault.toStdString()) == VaultKind::VAULT_NONE);
     WhenModal<CNewVaultDlg>([&](CNewVaultDlg* pStep) {
         bTickedAtFirst = FindControl<QCheckBox>(pStep, RES_ID_PROTECT_CHECK)->isChecked();
-        TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, u"secret2"_s);
+        TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, u"secret-two"_s);
         Click(pStep, RES_ID_OK);
         QVERIFY(pStep->isVisible());
-        TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, PASSWORD);
+        TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, LONG_PASSWORD);
         Click(pStep, RES_ID_OK);
     });
     QString strShownKey;
@@ -96,11 +106,12 @@ void TestProtection::newVaultAndItsNextLogins() {
         Click(pKey, RES_ID_OK);
         bKeyCleared = FindControl<QLabel>(pKey, RES_ID_RECOVERY_KEY)->text().isEmpty();
     });
-    QCOMPARE(RunWithLogin(strVault, PASSWORD), std::make_pair(true, true));
+    QCOMPARE(RunWithLogin(strVault, LONG_PASSWORD), std::make_pair(true, true));
 
     QVERIFY(bTickedAtFirst && bHeldUnticked && bKeyCleared);
-    QCOMPARE(MessageTexts(script), QStringList({"两次输入的口令不一致。"}));
-    QCOMPARE(RunWithLogin(strVault, PASSWORD), std::make_pair(true, true));
+    QCOMPARE(MessageTexts(script),
+             QStringList({"加密保护的保险柜，口令至少要 8 个字符。", "两次输入的口令不一致。"}));
+    QCOMPARE(RunWithLogin(strVault, LONG_PASSWORD), std::make_pair(true, true));
     // The key as shown, line breaks and all, is the vault's recovery key.
     const CUtf8Secret shown(QString(strShownKey).remove(QLatin1Char('\n')));
     CVaultKey key(USER.toStdString(), "newpass1");
@@ -114,7 +125,7 @@ void TestProtection::newVaultAndItsNextLogins() {
         QVERIFY(MakeFile(strRecord, bytes));
     }
     QCOMPARE(RunWithLogin(strVault, u"newpass1"_s), std::make_pair(false, false));
-    QVERIFY(script.Requests().size() == 2 &&
+    QVERIFY(script.Requests().size() == 3 &&
             script.Requests().back().strText.startsWith(u"保险柜的密钥记录已损坏"_s));
 }
 
@@ -125,7 +136,7 @@ void TestProtection::forgottenPassword() {
     const QString strVault = FreshFolder(u"forgotten"_s);
     const QString strKey = MakeProtectedVault(strVault);
     const QString strOther = MakeProtectedVault(FreshFolder(u"other"_s));
-    const QString strNew = u"新口令ab"_s;
+    const QString strNew = u"新口令abcde"_s;
     CMessageBoxScript script;
     for (const QString& strGiven : {strOther, strKey}) {
         const QString strTyped = strGiven.toLower().replace('-', ' ');
@@ -164,11 +175,12 @@ void TestProtection::changePassword() {
     QVERIFY(!MakeProtectedVault(strVault).isEmpty());
     CShownVault shown(strVault);
     QVERIFY(shown.bOpened && Commands(shown.dlg) == std::make_pair(true, false));
-    QVERIFY(shown.vault.MoveTo(strMixed));
+    AccessOutcome moved;
+    QVERIFY(shown.vault.MoveTo(strMixed, &moved, PASSWORD));
     QCOMPARE(Commands(shown.dlg), std::make_pair(false, true));
     CMessageBoxScript script;
     shown.dlg.OnChangePassword();
-    QVERIFY(shown.vault.MoveTo(strVault));
+    QVERIFY(shown.vault.MoveTo(strVault, &moved, PASSWORD));
 
     const auto changeWith = [&](const QString& strOld, const QString& strAgain) {
         WhenModal<CChangePasswordDlg>([=](CChangePasswordDlg* pChange) {
@@ -200,9 +212,10 @@ void TestProtection::protectScrambledVault_data() {
     QTest::newRow("cancelled, then run again") << true;
 }
 
-// Protecting asks for the login's password, shows the recovery key and
-// rewrites every stored file; a cancelled run says that a second one
-// finishes the work, and the second one does.
+// Protecting asks for the login's password and a new one long enough,
+// shows the recovery key and rewrites every stored file; a cancelled run
+// says that a second one finishes the work, and the second one does. The
+// vault then opens with the new password only.
 void TestProtection::protectScrambledVault() {
     QFETCH(bool, bCancel);
     const QString strVault = FreshFolder(u"to protect"_s);
@@ -226,8 +239,15 @@ void TestProtection::protectScrambledVault() {
     CMessageBoxScript script;
     WhenModal<CProtectVaultDlg>([&](CProtectVaultDlg* pAsk) {
         TypeInto(pAsk, RES_ID_PASSWORD, u"secret2"_s);
+        TypeInto(pAsk, RES_ID_NEW_PASSWORD, LONG_PASSWORD);
+        TypeInto(pAsk, RES_ID_NEW_PASSWORD_AGAIN, LONG_PASSWORD);
         Click(pAsk, RES_ID_OK);
         TypeInto(pAsk, RES_ID_PASSWORD, PASSWORD);
+        TypeInto(pAsk, RES_ID_NEW_PASSWORD, u"short"_s);
+        TypeInto(pAsk, RES_ID_NEW_PASSWORD_AGAIN, u"short"_s);
+        Click(pAsk, RES_ID_OK);
+        TypeInto(pAsk, RES_ID_NEW_PASSWORD, LONG_PASSWORD);
+        TypeInto(pAsk, RES_ID_NEW_PASSWORD_AGAIN, LONG_PASSWORD);
         Click(pAsk, RES_ID_OK);
     });
     WhenModal<CRecoveryKeyDlg>([&](CRecoveryKeyDlg* pKey) {
@@ -237,14 +257,12 @@ void TestProtection::protectScrambledVault() {
     Command(&window, RES_CMD_PROTECT_VAULT)->trigger();
     QVERIFY(window.Key().IsProtected() && Commands(window) == std::make_pair(!bCancel, bCancel));
     QCOMPARE(KindOfVault(strVault.toStdString()), VaultKind::VAULT_PROTECTED);
-    if (bCancel) {
-        // The second run asks only whether to go on.
-        script.SetNextAnswer(MSGBOX_RESULT_YES);
-        Command(&window, RES_CMD_PROTECT_VAULT)->trigger();
-    }
+    // The second run goes on with the scramble key it holds: nothing to ask.
+    if (bCancel) Command(&window, RES_CMD_PROTECT_VAULT)->trigger();
 
-    QStringList vExpected = {u"口令不对，请输入登录时的口令。"_s};
-    if (bCancel) vExpected << u"转换已取消"_s << u"保险柜中还有没有加密保护的文件"_s;
+    QStringList vExpected = {u"口令不对，请输入登录时的口令。"_s,
+                             u"加密保护的保险柜，口令至少要 8 个字符。"_s};
+    if (bCancel) vExpected << u"转换已取消"_s;
     vExpected << u"保险柜已加密保护"_s;
     const QStringList vTexts = MessageTexts(script);
     QCOMPARE(vTexts.size(), vExpected.size());
@@ -253,7 +271,10 @@ void TestProtection::protectScrambledVault() {
     if (!bCancel) QVERIFY(vTexts.last().contains(u"转换了 2 个文件"_s));
     for (const QString& strStored : vStored) QVERIFY(!ReadFile(strStored).startsWith("QUOVEX"));
     QVERIFY(Commands(window) == std::make_pair(true, false));
-    QCOMPARE(OpenWith(strVault, PASSWORD), AccessResult::ACCESS_OPENED);
+    // The old password, which any scrambled file gave away, opens nothing.
+    QCOMPARE(OpenWith(strVault, PASSWORD), AccessResult::ACCESS_WRONG_CREDENTIALS);
+    QCOMPARE(OpenWith(strVault, LONG_PASSWORD), AccessResult::ACCESS_OPENED);
+    QVERIFY(!window.Key().CanScramble());
 }
 
 QUOVEX_UI_TEST_MAIN(TestProtection)
