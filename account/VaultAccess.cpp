@@ -7,6 +7,7 @@
 #include "ChunkIo.h"
 #include "CredentialRule.h"
 #include "KeyRecordFiles.h"
+#include "KnownVaults.h"
 #include "PathText.h"
 #include "ScrambledFormat.h"
 #include "StoredFormat.h"
@@ -122,6 +123,8 @@ AccessOutcome WriteProtection(const std::string& strLocation, const std::string&
     const AccessOutcome written = WriteRecord(strLocation, made.vRecord, pEnv);
     if (!written.Opened()) return written;
     pKey->SetMasterKey(std::move(made.masterKey));
+    // A safeguard, not part of the vault: a failed write of it stops nothing.
+    RememberProtected(strLocation, made.vRecord);
     if (pRecord) *pRecord = made.vRecord;
     if (pRecoveryText) *pRecoveryText = std::move(made.recoveryText);
     return Outcome(AccessResult::ACCESS_OPENED);
@@ -189,8 +192,15 @@ AccessOutcome Reseal(const std::string& strLocation, const KeyRecordOpening& ope
     const FileResult replaced = ReplaceKeyRecord(strLocation, vNew, pEnv);
     if (replaced.nOutcome != FileOutcome::FILE_DONE)
         return DiskFailed(RecordPath(strLocation), replaced);
+    RememberProtected(strLocation, vNew);
     if (pNewRecord) *pNewRecord = std::move(vNew);
     return Outcome(AccessResult::ACCESS_OPENED);
+}
+
+// A location opened as a protected vault before that holds no key record
+// now is refused, whatever else lies there.
+bool RecordLost(const std::string& strLocation, CVaultEnv* pEnv) {
+    return IsKnownProtected(strLocation) && !IsProtectedVault(strLocation, pEnv);
 }
 
 bool SameSecretText(const std::string& a, const std::string& b) {
@@ -223,6 +233,8 @@ VaultKind KindOfVault(const std::string& strLocation, CVaultEnv* pEnv) {
 
 AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& strPassword,
                            CVaultKey* pKey, KeyRecordBytes* pRecord, CVaultEnv* pEnv) {
+    if (RecordLost(strLocation, pEnv))
+        return Outcome(AccessResult::ACCESS_RECORD_LOST, strLocation);
     if (!IsProtectedVault(strLocation, pEnv))
         return FromJudgement(JudgeVaultCredentials(strLocation, pKey->Cipher(), pEnv));
     KeyRecordOpening opened;
@@ -233,6 +245,7 @@ AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& st
     // A copy that could not be repaired leaves the vault open: the other
     // copy serves, and the next opening tries again.
     pKey->SetMasterKey(std::move(opened.masterKey));
+    RememberProtected(strLocation, opened.vRecord);
     if (pRecord) *pRecord = std::move(opened.vRecord);
     AccessOutcome outcome = Outcome(AccessResult::ACCESS_OPENED);
     if (!opened.strForeignCopy.empty())
@@ -245,6 +258,8 @@ AccessOutcome CreateVault(const std::string& strLocation, const std::string& str
                           KeyRecordBytes* pRecord, CSecretBytes* pRecoveryText, CVaultEnv* pEnv) {
     if (KindOfVault(strLocation, pEnv) != VaultKind::VAULT_NONE)
         return Outcome(AccessResult::ACCESS_EXISTS, strLocation);
+    if (RecordLost(strLocation, pEnv))
+        return Outcome(AccessResult::ACCESS_RECORD_LOST, strLocation);
     // Credentials the scrambled format refuses are the login's to refuse
     // before this; a scrambled vault could never be opened with them.
     if (!bProtected && !pKey->CanScramble()) return Outcome(AccessResult::ACCESS_WRONG_CREDENTIALS);
@@ -328,8 +343,15 @@ AccessOutcome PlaceVaultRecord(const std::string& strLocation, const KeyRecordBy
                                CVaultEnv* pEnv) {
     if (KindOfVault(strLocation, pEnv) != VaultKind::VAULT_NONE)
         return Outcome(AccessResult::ACCESS_EXISTS, strLocation);
+    // Another protected vault's place, even empty now, is not taken over.
+    const std::string strKnownId = KnownVaultId(strLocation);
+    if (!strKnownId.empty() && strKnownId != VaultIdText(vRecord))
+        return Outcome(AccessResult::ACCESS_RECORD_LOST, strLocation);
     const AccessOutcome made = MakeLocation(strLocation, pEnv);
-    return made.Opened() ? WriteRecord(strLocation, vRecord, pEnv) : made;
+    if (!made.Opened()) return made;
+    const AccessOutcome written = WriteRecord(strLocation, vRecord, pEnv);
+    if (written.Opened()) RememberProtected(strLocation, vRecord);
+    return written;
 }
 
 }  // namespace quovex

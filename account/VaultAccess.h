@@ -63,6 +63,11 @@ enum class AccessResult {
     // (a protected vault there, or a scrambled one without a scramble key
     // held): the password must be typed again
     ACCESS_PASSWORD_NEEDED,
+    // the location was opened as a protected vault before (KnownVaults.h),
+    // but holds no key record any more: without it nobody can open its
+    // files, and a vault taken for a scrambled or new one there would store
+    // the next files under other keys (strPath: the location)
+    ACCESS_RECORD_LOST,
     // a new protected vault's password is the one its scrambled files were
     // stored with, which any of those files gives away
     ACCESS_PASSWORD_UNCHANGED,

@@ -17,6 +17,7 @@
 
 #include "ConvertCommand.h"
 #include "CredentialRule.h"
+#include "KnownVaults.h"
 #include "PasswordInput.h"
 #include "ProcessGuard.h"
 #include "SecretOptions.h"
@@ -222,9 +223,11 @@ int RunListCommand(const ToolOptions& options) {
 int RunCheckCommand(const ToolOptions& options, CVaultKey* pKey) {
     const std::string strPath = MakeAbsolute(options.vPaths.front());
     const std::string strVault = FindResolvedVaultOf(strPath);
-    if (!strVault.empty() && KindOfVault(strVault) == VaultKind::VAULT_PROTECTED &&
-        !OpenToolVault(strVault, options.strPassword, pKey))
-        return TOOL_EXIT_FAILED;
+    // A vault whose key record went is refused (OpenToolVault says why).
+    const bool bProtected =
+        !strVault.empty() &&
+        (KindOfVault(strVault) == VaultKind::VAULT_PROTECTED || IsKnownProtected(strVault));
+    if (bProtected && !OpenToolVault(strVault, options.strPassword, pKey)) return TOOL_EXIT_FAILED;
     return RunCheck(strPath, options.bJson, *pKey);
 }
 

@@ -45,6 +45,7 @@ constexpr OptionRule OPTION_RULES[] = {
     {"--overwrite", true, OPT_STORE | OPT_RESTORE},
     {"--to", true, OPT_RESTORE},
     {"--format", true, OPT_NEW_VAULT},
+    {"--replace-lost-vault", false, OPT_INIT},
     {"--kdf-passes", true, OPT_SEALING},
     {"--kdf-memory", true, OPT_SEALING},
     {"--new-password-file", true, OPT_PASSWD | OPT_CONVERT},
@@ -183,6 +184,8 @@ bool ApplyOption(const std::string& strName, const std::string& strValue, bool* 
         pOptions->bJson = true;
     } else if (strName == "--keep-source") {
         pOptions->bKeepSource = true;
+    } else if (strName == "--replace-lost-vault") {
+        pOptions->bReplaceLostVault = true;
     } else if (strName == "--to") {
         pOptions->strTargetFolder = strValue;
     } else if (strName == "--format" || strName.starts_with("--kdf-")) {
@@ -275,7 +278,7 @@ bool CheckCredentialOptions(const ToolOptions& options, bool bSourceGiven, std::
 
 const char TOOL_USAGE[] =
     "usage: quovex-tool init    --user U [PASSWORD] [--format protected|scrambled] [KDF]\n"
-    "                           VAULT\n"
+    "                           [--replace-lost-vault] VAULT\n"
     "       quovex-tool store   --user U [PASSWORD] [--keep-source] [--overwrite yes|no]\n"
     "                           [--format protected|scrambled] [KDF] PATH... BOXFOLDER\n"
     "       quovex-tool restore --user U [PASSWORD] [--to FOLDER] [--overwrite yes|no]\n"
@@ -326,6 +329,8 @@ const char TOOL_USAGE[] =
     "  --recovery-key       passwd: ask for the vault's recovery key instead of the\n"
     "                       old password\n"
     "  --recovery-key-file F  passwd: read the recovery key from the first line of F\n"
+    "  --replace-lost-vault init: make a new vault where a protected vault's key\n"
+    "                       record has gone; its files stay, unopenable without it\n"
     "  --format protected|scrambled\n"
     "                       init, store: the kind of a new vault (default protected)\n"
     "  --kdf-passes N --kdf-memory MIB\n"

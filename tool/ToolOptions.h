@@ -52,7 +52,10 @@ struct ToolOptions {
     bool bOverwrite = false;      // the answer to every overwrite question
     std::string strTargetFolder;  // restore: --to FOLDER, "" for the recorded place
     VaultFormat nFormat = VaultFormat::FORMAT_DEFAULT;  // init, store: --format
-    KdfLimits limits = KDF_DEFAULT_LIMITS;              // init, passwd, store, convert: --kdf-*
+    // init --replace-lost-vault: make a new vault where a protected vault's
+    // key record has gone (its files stay unopenable).
+    bool bReplaceLostVault = false;
+    KdfLimits limits = KDF_DEFAULT_LIMITS;  // init, passwd, store, convert: --kdf-*
     // passwd, convert: where the new password comes from (the prompt asks twice).
     PasswordSource nNewPasswordSource = PasswordSource::PASSWORD_PROMPT;
     std::string strNewPassword;

@@ -130,6 +130,12 @@ std::string AccessRefusalText(const AccessOutcome& outcome) {
             return "the vault still holds scrambled stored files, which open only with the "
                    "password in force; convert them first" +
                    strAt;
+        case AccessResult::ACCESS_RECORD_LOST:
+            return "this location was a protected vault, but its key record (.quovex-key, "
+                   ".quovex-key.2) is gone: without it nobody can open the files stored there. "
+                   "Put the key record back (from a backup, say); to make a new vault here all "
+                   "the same, run quovex-tool init --replace-lost-vault" +
+                   strAt;
         case AccessResult::ACCESS_PASSWORD_NEEDED:
             return "the password is needed to open the vault there";
         case AccessResult::ACCESS_PASSWORD_UNCHANGED:

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "KnownVaults.h"
 #include "ToolTexts.h"
 #include "VaultAccess.h"
 #include "VaultKey.h"
@@ -77,6 +78,12 @@ bool PrepareStoreVault(const std::string& strVault, const ToolOptions& options, 
 }
 
 int RunInit(const ToolOptions& options, const std::string& strVault) {
+    // Asked for by name: the lost vault's files stay where they are, and
+    // open again only with its own key record put back.
+    if (options.bReplaceLostVault && !ForgetProtected(strVault)) {
+        std::fprintf(stderr, "quovex-tool: cannot write %s\n", KnownVaultsPath().c_str());
+        return TOOL_EXIT_FAILED;
+    }
     CVaultKey key(options.strUser, options.strPassword);
     if (!MakeVault(strVault, options, &key)) return TOOL_EXIT_FAILED;
     std::fprintf(stderr, "quovex-tool: made a %s vault at %s\n",

@@ -132,6 +132,12 @@ QString AccessRefusalText(const AccessOutcome& outcome) {
                        "保险柜中还有没有加密保护的文件，它们只能用现在的口令读出：\n%1\n"
                        "请先用“加密保护此保险柜...”转换完，再修改口令。")
                 .arg(strFile);
+        case AccessResult::ACCESS_RECORD_LOST:
+            return QStringLiteral(
+                       "这个位置原来是加密保护的保险柜，但密钥记录不见了：\n%1\n"
+                       "没有密钥记录（.quovex-key、.quovex-key.2），那里加密保存的文件谁也打不开。"
+                       "请先把密钥记录放回去（比如从备份中恢复）。")
+                .arg(strFile);
         case AccessResult::ACCESS_PASSWORD_NEEDED:
             return QStringLiteral("需要输入口令才能打开那里的保险柜。");
         case AccessResult::ACCESS_PASSWORD_UNCHANGED:

@@ -1,6 +1,7 @@
 #include "VaultLogin.h"
 
 #include "CoreTexts.h"
+#include "KnownVaults.h"
 #include "MessageBox.h"
 #include "NewVaultDlg.h"
 #include "OpenVault.h"
@@ -33,10 +34,29 @@ bool MakeNewVault(COpenVault& vault, const QString& strPassword, const KdfLimits
     return true;
 }
 
+// The location was a protected vault and its key record has gone: the
+// user hears what that means and must agree, against the default, before
+// it is taken for whatever lies there now (a new vault, a scrambled one).
+bool AgreeToLoseVault(const COpenVault& vault, QWidget* pParent) {
+    const QString strText =
+        AccessRefusalText({AccessResult::ACCESS_RECORD_LOST, vault.NativeLocation(), {}, {}}) +
+        QStringLiteral(
+            "\n\n仍然要在这里使用新的保险柜吗？原来的文件仍留在那里，但只有放回原来的密钥记录才能"
+            "打开；之后存入的文件与它们无关。");
+    if (ShowMessageBox(strText, MSGBOX_YESNO | MSGBOX_ICON_WARNING | MSGBOX_DEFAULT_NO,
+                       QStringLiteral("密钥记录不见了"), pParent) != MSGBOX_RESULT_YES)
+        return false;
+    ForgetProtected(vault.NativeLocation());
+    return true;
+}
+
 }  // namespace
 
 bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QString& strRecoveryKey,
                       const KdfLimits& limits, QWidget* pParent) {
+    if (vault.Kind() != VaultKind::VAULT_PROTECTED && IsKnownProtected(vault.NativeLocation()) &&
+        !AgreeToLoseVault(vault, pParent))
+        return false;
     if (strRecoveryKey.isEmpty() && vault.Kind() == VaultKind::VAULT_NONE)
         return MakeNewVault(vault, strPassword, limits, pParent);
     AccessOutcome outcome;

@@ -7,6 +7,9 @@ TOOL=$(realpath "$1")
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 cd "$WORK" || exit 1
+# The tool remembers protected vaults in the user's configuration folder:
+# the test's own, never the real one.
+export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/config"
 FAILS=0
 KDF=(--kdf-passes 1 --kdf-memory 1)
 KEY_PATTERN='[0-9A-Z]{4}(-[0-9A-Z]{4}){12}'

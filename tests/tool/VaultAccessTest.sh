@@ -73,6 +73,23 @@ printf 'XXXXXXXXXXXXXXXX' | dd of=pv/.quovex-key bs=1 seek=109 conv=notrunc stat
 truncate -s 50 pv/.quovex-key.2
 expect_says 1 "both copies damaged" "key record is damaged" check --user alice --password-file third.txt pv
 
+# A protected vault whose key record went is taken for nothing else: not
+# for a scrambled vault (a mark and an empty box put in its place), not for
+# a new one, unless asked for by name.
+expect 0 "init of a vault to lose" init "${CRED[@]}" "${KDF[@]}" lost >/dev/null
+mkdir aside && mv lost/.quovex-key lost/.quovex-key.2 lost/FileBox aside/ && mkdir lost/FileBox
+: >lost/.quovex-scrambled
+printf 'x' >x.txt
+expect_says 1 "a store where the record went" "key record .* is gone" store "${CRED[@]}" \
+    --keep-source x.txt lost/FileBox
+expect_says 1 "a check where the record went" "key record .* is gone" check "${CRED[@]}" lost
+[ -z "$(ls lost/FileBox)" ] && [ -e x.txt ] || fail "a vault whose record went took a file"
+rm lost/.quovex-scrambled
+expect_says 1 "init where the record went" "key record .* is gone" init "${CRED[@]}" "${KDF[@]}" lost
+[ -e lost/.quovex-key ] && fail "init made a record where a vault's went"
+expect 0 "init --replace-lost-vault" init "${CRED[@]}" --replace-lost-vault "${KDF[@]}" lost >/dev/null
+[ -e lost/.quovex-key ] || fail "init --replace-lost-vault made no record"
+
 # Converting the scrambled vault: the recovery key printed once, a damaged
 # file left as it was and reported, a second run that finishes, and the
 # refusals. (Every file restoring byte for byte: VaultConversionTest.)

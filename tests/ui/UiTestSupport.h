@@ -22,6 +22,7 @@
 #include "ContentsTree.h"
 #include "DialogBuilder.h"
 #include "Fakes.h"
+#include "KnownVaults.h"
 #include "LoginDlg.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
@@ -60,6 +61,8 @@ inline QString FreshFolder(const QString& strName) {
     const QString strPath = g_strHome + QLatin1Char('/') + strName;
     QDir(strPath).removeRecursively();
     QDir().mkpath(strPath);
+    // A new folder: no protected vault of an earlier test lay here.
+    ForgetProtected(strPath.toStdString());
     return strPath;
 }
 

@@ -1,6 +1,7 @@
 // Protected vaults in the window, driven from timers while the code under
 // test sits in exec().
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QThread>
 #include <atomic>
@@ -68,6 +69,7 @@ private slots:
     void changePassword();
     void protectScrambledVault_data();
     void protectScrambledVault();
+    void lostRecordIsNotTakenForAnotherVault();
 };
 
 // The password typed the same again; protection ticked at first, and then
@@ -275,6 +277,30 @@ void TestProtection::protectScrambledVault() {
     QCOMPARE(OpenWith(strVault, PASSWORD), AccessResult::ACCESS_WRONG_CREDENTIALS);
     QCOMPARE(OpenWith(strVault, LONG_PASSWORD), AccessResult::ACCESS_OPENED);
     QVERIFY(!window.Key().CanScramble());
+}
+
+// A location opened as a protected vault whose key record went (here: put
+// aside, a scrambled mark in its place) opens as nothing else at the login;
+// only a Yes, against the default, to the question that names the danger
+// takes it for what lies there now.
+void TestProtection::lostRecordIsNotTakenForAnotherVault() {
+    const QString strVault = FreshFolder(u"lost"_s);
+    QVERIFY(!MakeProtectedVault(strVault).isEmpty());
+    for (const char* pszName : {KEY_RECORD_NAME, KEY_RECORD_COPY_NAME})
+        QVERIFY(QFile::remove(strVault + QLatin1Char('/') + QLatin1String(pszName)));
+    QVERIFY(MakeFile(strVault + u"/.quovex-scrambled"_s, QByteArray()));
+    CMessageBoxScript script;
+    QCOMPARE(RunWithLogin(strVault, PASSWORD), std::make_pair(false, false));
+    QCOMPARE(script.Requests().size(), 1);
+    const MessageBoxRequest& asked = script.Requests().front();
+    QVERIFY2(asked.strText.startsWith(u"这个位置原来是加密保护的保险柜，但密钥记录不见了"_s),
+             qPrintable(asked.strText));
+    QVERIFY(asked.bDefaultNo && asked.nButtons == MSGBOX_YESNO);
+    script.SetNextAnswer(MSGBOX_RESULT_YES);
+    QCOMPARE(RunWithLogin(strVault, PASSWORD), std::make_pair(true, false));
+    // Agreed once: the location is a scrambled vault now, and asks no more.
+    QCOMPARE(RunWithLogin(strVault, PASSWORD), std::make_pair(true, false));
+    QCOMPARE(script.Requests().size(), 2);
 }
 
 QUOVEX_UI_TEST_MAIN(TestProtection)
