@@ -70,13 +70,6 @@ std::string FindResolvedVaultOf(const std::string& strPath) {
     return FindVaultOf(ResolvePath(strPath).string());
 }
 
-// The vault that receives the box folder; a box folder in no vault counts
-// the folder above it as its vault.
-std::string StoreVaultOf(const std::string& strBoxPath) {
-    const std::string strVault = FindResolvedVaultOf(strBoxPath);
-    return strVault.empty() ? ResolvePath(strBoxPath).parent_path().string() : strVault;
-}
-
 // True, with the reason told, when the judgement keeps the vault closed.
 bool Refused(const CredentialJudgement& judgement) {
     if (judgement.nVerdict == CredentialVerdict::CREDENTIALS_ACCEPTED) return false;
@@ -114,10 +107,11 @@ int ReportOutcome(const TransferReport& report, CTerminalFeedback& feedback, con
     return bAllThrough ? TOOL_EXIT_OK : TOOL_EXIT_FAILED;
 }
 
-int RunStore(const ToolOptions& options, CVaultKey* pKey) {
+// strVault: the vault FindStoreVault found for the box folder operand.
+int RunStore(const ToolOptions& options, const std::string& strVault, CVaultKey* pKey) {
     DropJob job;
     job.strBoxPath = MakeAbsolute(options.vPaths.back());
-    if (!PrepareStoreVault(StoreVaultOf(job.strBoxPath), options, pKey)) return TOOL_EXIT_FAILED;
+    if (!OpenStoreVault(strVault, options.strPassword, pKey)) return TOOL_EXIT_FAILED;
     CVaultTransfer transfer(*pKey);
     transfer.SetDeleteSource(!options.bKeepSource);
     job.pVault = &transfer;
@@ -180,22 +174,15 @@ bool ReadSecret(PasswordSource nSource, const std::string& strFile, const std::s
     return true;
 }
 
-// Whether a password typed for this command sets a new vault's password.
-bool SetsNewVaultPassword(const ToolOptions& options) {
-    if (options.nPasswordSource != PasswordSource::PASSWORD_PROMPT) return false;
-    if (options.nCommand == ToolCommand::TOOL_INIT) return true;
-    return options.nCommand == ToolCommand::TOOL_STORE &&
-           MakesNewVault(options, StoreVaultOf(MakeAbsolute(options.vPaths.back())));
-}
-
 // Fills in the password from the source the options name (passwd
 // --recovery-key has none). False with *pError when there is none to be
 // had or it is not 4 to 63 bytes.
 bool ObtainPassword(ToolOptions* pOptions, std::string* pError) {
     if (pOptions->nCommand == ToolCommand::TOOL_PASSWD && pOptions->bRecoveryKey) return true;
     return ReadSecret(pOptions->nPasswordSource, pOptions->strPasswordFile,
-                      "Password for " + pOptions->strUser + ": ", SetsNewVaultPassword(*pOptions),
-                      &pOptions->strPassword, pError) &&
+                      "Password for " + pOptions->strUser + ": ",
+                      pOptions->nCommand == ToolCommand::TOOL_INIT, &pOptions->strPassword,
+                      pError) &&
            CheckCredentialText("password", pOptions->strPassword, pError);
 }
 
@@ -247,7 +234,9 @@ std::string PasswdVault(const ToolOptions& options) {
     return MakeAbsolute(std::string(pszHome ? pszHome : "") + "/Box");
 }
 
-int RunCommand(const ToolOptions& options, const std::string& strRecoveryKey) {
+// strStoreVault: store's vault (FindStoreVault).
+int RunCommand(const ToolOptions& options, const std::string& strRecoveryKey,
+               const std::string& strStoreVault) {
     switch (options.nCommand) {
         case ToolCommand::TOOL_LIST:
             return RunListCommand(options);
@@ -263,7 +252,7 @@ int RunCommand(const ToolOptions& options, const std::string& strRecoveryKey) {
     CVaultKey key(options.strUser, options.strPassword);
     switch (options.nCommand) {
         case ToolCommand::TOOL_STORE:
-            return RunStore(options, &key);
+            return RunStore(options, strStoreVault, &key);
         case ToolCommand::TOOL_RESTORE:
             return RunRestore(options, &key);
         default:
@@ -304,6 +293,12 @@ int main(int argc, char** argv) {
         std::printf("quovex-tool %s\n", QUOVEX_VERSION);
         return TOOL_EXIT_OK;
     }
+    // A store that would write outside a vault's boxes is refused before a
+    // password is asked for.
+    std::string strStoreVault;
+    if (options.nCommand == ToolCommand::TOOL_STORE &&
+        !FindStoreVault(ResolvePath(MakeAbsolute(options.vPaths.back())).string(), &strStoreVault))
+        return TOOL_EXIT_FAILED;
     std::string strRecoveryKey;
     const bool bPasswd = options.nCommand == ToolCommand::TOOL_PASSWD;
     if ((NeedsCredentials(options) && !ObtainPassword(&options, &strError)) ||
@@ -312,5 +307,5 @@ int main(int argc, char** argv) {
         return TOOL_EXIT_USAGE;
     }
     CTerminalFeedback::CatchInterrupt();
-    return RunCommand(options, strRecoveryKey);
+    return RunCommand(options, strRecoveryKey, strStoreVault);
 }

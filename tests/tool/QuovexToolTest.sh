@@ -34,9 +34,28 @@ head -c 300001 /dev/urandom >src/docs/b.bin
 head -c 129 /dev/urandom >src/docs/sub/c.dat
 cp src/a.txt a.orig
 
+# Only init makes a vault; store writes only into a box of one, or below a
+# box. Every other target is refused before anything is read, made or
+# deleted, and the sources stay.
+expect 2 "--format on store" store "${CRED[@]}" --format scrambled src/a.txt vault/FileBox
+grep -q "store only stores into a box of an existing vault" err.txt || fail "--format: no reason"
+expect 0 "init" init "${CRED[@]}" --format scrambled vault
+mkdir not-a-vault
+find . | sort >tree.before
+for target in "vault:is a vault's location, not one of its boxes: store into $PWD/vault/FileBox" \
+    "vlt/FileBox:lies in no vault ($PWD/vlt does not exist)" \
+    "typo/sub:does not exist and lies in no vault" "not-a-vault:is a folder outside any vault" \
+    "not-a-vault/FileBox:lies in no vault ($PWD/not-a-vault holds no key record"; do
+    expect_says 1 "store into ${target%%:*}" "${target#*:}" store "${CRED[@]}" src/a.txt "${target%%:*}"
+done
+find . | sort | cmp -s - tree.before || fail "a refused store changed the disk"
+
 # Relative operands: the recorded source path must still be absolute.
-expect 0 "store, keep sources" store "${CRED[@]}" --format scrambled --keep-source src/a.txt src/docs/ vault/FileBox
+expect 0 "store, keep sources" store "${CRED[@]}" --keep-source src/a.txt src/docs/ vault/FileBox
 [ -f src/a.txt ] && [ -f src/docs/b.bin ] || fail "--keep-source deleted a source"
+expect 0 "store below a box, into a new folder" store "${CRED[@]}" --keep-source src/docs/sub \
+    vault/OtherBox/new/deeper
+[ -f "vault/OtherBox/new/deeper/sub/c.dat.\$" ] || fail "nothing stored below the box"
 
 expect 0 "restore --to" restore "${CRED[@]}" --to out vault/FileBox/docs
 cmp -s out/docs/b.bin src/docs/b.bin && cmp -s out/docs/sub/c.dat src/docs/sub/c.dat ||
@@ -76,7 +95,7 @@ expect_says 1 "into a box" "would be restored into the vault, refused" restore "
 # keeps bob out of the empty ImageBox.
 BOB=(--user bob1 --password other-pw)
 expect_says 1 "second user" "wrong user name or password" store "${BOB[@]}" src/docs vault/ImageBox
-[ -e vault/ImageBox ] && fail "second user stored something"
+[ -z "$(ls -A vault/ImageBox)" ] || fail "second user stored something"
 
 # A body cut short is damage; a whole vault of files cut to nothing (a power
 # loss) is no reason to blame the credentials.

@@ -21,20 +21,18 @@ expect 2 "--recovery-key with a password option" passwd "${CRED[@]}" --recovery-
 expect 0 "init of a scrambled vault" init "${CRED[@]}" --format scrambled sv >out.txt
 [ -d sv/FileBox ] && [ ! -e sv/.quovex-key ] && [ ! -s out.txt ] ||
     fail "a scrambled vault got a record or a recovery key"
-printf 'kept scrambled' >s.txt  # a store without --format keeps the kind init chose
-expect 0 "store into the empty scrambled vault" store "${CRED[@]}" "${KDF[@]}" s.txt sv/FileBox
+printf 'kept scrambled' >s.txt
+expect 2 "--kdf-passes on store" store "${CRED[@]}" "${KDF[@]}" s.txt sv/FileBox
+expect 0 "store into the empty scrambled vault" store "${CRED[@]}" s.txt sv/FileBox
 [ ! -e sv/.quovex-key ] && [ "$(head -c 6 "sv/FileBox/s.txt.\$")" = QUOVEX ] ||
     fail "a store made the empty scrambled vault a protected one"
 
-# A store into a new location makes a protected vault, and its key
-# record is left out of the stored files.
+# A store into a protected vault encrypts, and its key record is left out
+# of the stored files.
 head -c 3000 /dev/urandom >a.bin
-expect 0 "store into a new location" store "${CRED[@]}" "${KDF[@]}" --keep-source a.bin nv/FileBox >store.txt
-[ -f nv/.quovex-key ] && grep -qE "$KEY_PATTERN" store.txt || fail "store made no protected vault"
-expect 0 "store into an existing vault" store "${CRED[@]}" --keep-source a.bin nv/ImageBox >out.txt
-[ -s out.txt ] && fail "a store into an existing vault printed a recovery key"
-expect 1 "--format scrambled into a protected vault" store "${CRED[@]}" --format scrambled \
-    --keep-source a.bin nv/OtherBox
+expect 0 "init of another protected vault" init "${CRED[@]}" "${KDF[@]}" nv >store.txt
+expect 0 "store into a protected vault" store "${CRED[@]}" --keep-source a.bin nv/FileBox >out.txt
+[ -s out.txt ] && fail "a store printed a recovery key"
 expect_says 1 "wrong password on a protected vault" "wrong user name or password" restore \
     --user alice --password wrong-pw --to out "nv/FileBox/a.bin.\$"
 expect 0 "restore from a protected vault" restore "${CRED[@]}" --to out "nv/FileBox/a.bin.\$"
@@ -81,8 +79,7 @@ head -c 3000 /dev/urandom >src/a.bin
 head -c 70000 /dev/urandom >src/d/x.bin
 : >src/d/e/y.bin
 head -c 200000 /dev/urandom >src/p.png
-expect 0 "store into the scrambled vault" store "${CRED[@]}" --format scrambled src/a.bin src/d \
-    sv/FileBox
+expect 0 "store into the scrambled vault" store "${CRED[@]}" src/a.bin src/d sv/FileBox
 expect 0 "store an image" store "${CRED[@]}" src/p.png sv/ImageBox
 head -c 1000 "sv/ImageBox/p.png.\$" >"sv/OtherBox/cut.\$"
 cp "sv/OtherBox/cut.\$" cut.before
