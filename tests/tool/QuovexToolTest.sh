@@ -41,14 +41,14 @@ expect 2 "--format on store" store "${CRED[@]}" --format scrambled src/a.txt vau
 grep -q "store only stores into a box of an existing vault" err.txt || fail "--format: no reason"
 expect 0 "init" init "${CRED[@]}" --format scrambled vault
 mkdir not-a-vault
-find . | sort >tree.before
+TREE=$(find . | sort)
 for target in "vault:is a vault's location, not one of its boxes: store into $PWD/vault/FileBox" \
     "vlt/FileBox:lies in no vault ($PWD/vlt does not exist)" \
     "typo/sub:does not exist and lies in no vault" "not-a-vault:is a folder outside any vault" \
     "not-a-vault/FileBox:lies in no vault ($PWD/not-a-vault holds no key record"; do
     expect_says 1 "store into ${target%%:*}" "${target#*:}" store "${CRED[@]}" src/a.txt "${target%%:*}"
 done
-find . | sort | cmp -s - tree.before || fail "a refused store changed the disk"
+[ "$(find . | sort)" = "$TREE" ] || fail "a refused store changed the disk"
 
 # Relative operands: the recorded source path must still be absolute.
 expect 0 "store, keep sources" store "${CRED[@]}" --keep-source src/a.txt src/docs/ vault/FileBox
