@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "KeyRecordFiles.h"
+#include "PathText.h"
 #include "VaultFolders.h"
 
 namespace quovex {
@@ -43,6 +45,8 @@ std::string FailReasonText(const FailCause& cause) {
             return "name too long";
         case FailReason::FAIL_NOT_FOUND:
             return "no longer there";
+        case FailReason::FAIL_NOT_FOLDER:
+            return "not a folder";
         case FailReason::FAIL_NOT_PLAIN_FILE:
             return "not a regular file (a link, pipe or device)";
         case FailReason::FAIL_IO:
@@ -133,8 +137,12 @@ std::string AccessRefusalText(const AccessOutcome& outcome) {
         case AccessResult::ACCESS_DISK_FAILED:
             break;
     }
-    return "the vault's key record cannot be read or written (" + FailReasonText(outcome.cause) +
-           ")" + strAt;
+    // A key record copy, else the location itself, a box folder or the
+    // scrambled mark.
+    const std::string strName = LastComponent(outcome.strPath);
+    const bool bRecord = strName == KEY_RECORD_NAME || strName == KEY_RECORD_COPY_NAME;
+    return std::string(bRecord ? "the vault's key record" : "the vault's location") +
+           " cannot be read or written (" + FailReasonText(outcome.cause) + ")" + strAt;
 }
 
 std::string SizeText(std::uint64_t nBytes) {

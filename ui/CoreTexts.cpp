@@ -3,6 +3,8 @@
 #include <QFile>
 #include <cstring>
 
+#include "KeyRecordFiles.h"
+#include "PathText.h"
 #include "VaultFolders.h"
 
 namespace quovex {
@@ -11,6 +13,11 @@ namespace {
 
 QString PathText(const std::string& strPath) {
     return QFile::decodeName(QByteArray::fromStdString(strPath));
+}
+
+bool IsKeyRecordPath(const std::string& strPath) {
+    const std::string strName = LastComponent(strPath);
+    return strName == KEY_RECORD_NAME || strName == KEY_RECORD_COPY_NAME;
 }
 
 }  // namespace
@@ -49,6 +56,8 @@ QString FailReasonText(const FailCause& cause) {
             return QStringLiteral("文件名太长");
         case FailReason::FAIL_NOT_FOUND:
             return QStringLiteral("文件或文件夹已不存在");
+        case FailReason::FAIL_NOT_FOLDER:
+            return QStringLiteral("不是文件夹");
         case FailReason::FAIL_NOT_PLAIN_FILE:
             return QStringLiteral("不是普通文件（链接、管道或设备）");
         case FailReason::FAIL_IO:
@@ -133,7 +142,11 @@ QString AccessRefusalText(const AccessOutcome& outcome) {
                        "请先用“加密保护此保险柜...”转换完，再修改口令。")
                 .arg(strFile);
         case AccessResult::ACCESS_DISK_FAILED:
-            return QStringLiteral("读写保险柜的密钥记录出错（%1）：\n%2")
+            if (IsKeyRecordPath(outcome.strPath))
+                return QStringLiteral("读写保险柜的密钥记录出错（%1）：\n%2")
+                    .arg(FailReasonText(outcome.cause), strFile);
+            // The location itself, a box folder or the scrambled mark.
+            return QStringLiteral("保险柜存放位置不能读写（%1）：\n%2")
                 .arg(FailReasonText(outcome.cause), strFile);
     }
     return QString();

@@ -111,10 +111,11 @@ void CNormalPage::OnOptionClicked() {
 
 bool TakeOverSettings(const CNormalPage& page, COpenVault& vault, CVaultSettings& settings) {
     // The rule that let the user in at the login decides here too, so that
-    // no vault takes files under credentials it would refuse.
-    CredentialJudgement judgement;
-    if (!vault.MoveTo(page.m_strWorkPath, &judgement)) {
-        ShowMessageBox(CredentialRefusalText(judgement));
+    // no vault takes files under credentials it would refuse. A location
+    // that cannot be made a vault says why, as the login does.
+    AccessOutcome outcome;
+    if (!vault.MoveTo(page.m_strWorkPath, &outcome)) {
+        ShowMessageBox(AccessRefusalText(outcome));
         return false;
     }
     settings.m_strWorkPath = vault.Location();

@@ -13,6 +13,20 @@ grep -q "keep it away from this computer" init.txt || fail "no advice with the r
 grep -qE "$KEY_PATTERN" err.txt && fail "the recovery key went to standard error"
 expect_says 1 "init twice" "a vault lies there already" init "${CRED[@]}" "${KDF[@]}" pv >again.txt
 [ -s again.txt ] && fail "a second init printed a recovery key"
+# A location that cannot be a vault is told by why it cannot: a file, a
+# folder the user may not write (root may write anywhere: run as nobody).
+touch file
+expect_says 1 "init into a file" "location cannot be read or written (not a folder): $PWD/file\$" \
+    init "${CRED[@]}" "${KDF[@]}" file
+mkdir ro && chmod 555 ro "$WORK"
+AS_USER=()
+[ "$(id -u)" -eq 0 ] && AS_USER=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+if "${AS_USER[@]}" "$TOOL" --version >/dev/null 2>&1; then
+    "${AS_USER[@]}" "$TOOL" init "${CRED[@]}" "${KDF[@]}" ro 2>err.txt
+    [ $? -eq 1 ] && grep -q "(permission denied): $PWD/ro/FileBox\$" err.txt ||
+        { fail "init into a read-only folder"; cat err.txt; }
+fi
+chmod 700 ro "$WORK"
 expect 2 "--kdf-passes out of range" init "${CRED[@]}" --kdf-passes 17 x
 expect 2 "--kdf-memory not a number" init "${CRED[@]}" --kdf-memory 1k x
 expect 2 "--format on restore" restore "${CRED[@]}" --format scrambled x
