@@ -1,10 +1,14 @@
 #include "VaultLogin.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include "CoreTexts.h"
 #include "MessageBox.h"
 #include "NewVaultDlg.h"
 #include "OpenVault.h"
 #include "RecoveryKeyDlg.h"
+#include "VaultSettings.h"
 #include "WaitCursor.h"
 
 namespace quovex {
@@ -46,6 +50,33 @@ bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QStri
         outcome = strRecoveryKey.isEmpty() ? vault.Open() : vault.Recover(strRecoveryKey, limits);
     }
     return outcome.Opened() || Refuse(outcome, pParent);
+}
+
+bool TakeTypedLocation(const QString& strTyped, QString* pLocation, QWidget* pParent) {
+    const QFileInfo typed(strTyped);
+    if (typed.isDir()) {
+        *pLocation = strTyped;
+        return true;
+    }
+    // A link to nothing is something there, not a place for a new vault.
+    if (typed.exists() || typed.isSymLink()) {
+        ShowMessageBox(QStringLiteral("这个位置不是文件夹：\n%1").arg(strTyped), MSGBOX_OK,
+                       QString(), pParent);
+        return false;
+    }
+    // A relative path would name a folder below wherever the program runs.
+    if (!QDir::isAbsolutePath(strTyped)) {
+        ShowMessageBox(QStringLiteral("这个位置不存在：\n%1\n新建保险柜须用完整路径，例如 %2。")
+                           .arg(strTyped, DefaultWorkPath()),
+                       MSGBOX_OK, QString(), pParent);
+        return false;
+    }
+    const int nAnswer =
+        ShowMessageBox(QStringLiteral("这个位置不存在：\n%1\n要在这里新建保险柜吗？").arg(strTyped),
+                       MSGBOX_YESNO | MSGBOX_ICON_QUESTION, QString(), pParent);
+    if (nAnswer != MSGBOX_RESULT_YES) return false;
+    *pLocation = strTyped;
+    return true;
 }
 
 }  // namespace quovex
