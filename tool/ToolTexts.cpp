@@ -20,11 +20,14 @@ std::string QuestionText(FeedbackQuestion nQuestion, const std::string& strPath)
     return strPath + ": replace it?";
 }
 
-std::string MessageText(FeedbackMessage nMessage, const std::string& strPath) {
+std::string MessageText(FeedbackMessage nMessage, const std::string& strPath,
+                        const VolumeRoom& room) {
     switch (nMessage) {
         case FeedbackMessage::MESSAGE_NO_DISK_SPACE:
             return "not enough free disk space for this run on the volume of " + strPath +
-                   " (it needs the run's size and 500 MB more); nothing was done";
+                   ": it needs " + SizeText(room.nNeeded) + ", of which " +
+                   SizeText(TRANSFER_FREE_SPACE_MARGIN) + " to spare, and " + SizeText(room.nFree) +
+                   " is free; nothing was done";
     }
     return strPath;
 }

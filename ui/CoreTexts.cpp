@@ -32,10 +32,17 @@ QString QuestionText(FeedbackQuestion nQuestion) {
     return QString();
 }
 
-QString MessageText(FeedbackMessage nMessage) {
+QString MessageText(FeedbackMessage nMessage, const std::string& strPath, const VolumeRoom& room) {
+    const auto size = [](std::uint64_t nBytes) {
+        return QString::fromStdString(FormatSizeText(nBytes));
+    };
     switch (nMessage) {
         case FeedbackMessage::MESSAGE_NO_DISK_SPACE:
-            return QStringLiteral("硬盘空间不足。");
+            return QStringLiteral(
+                       "硬盘空间不足。\n%1 所在的磁盘需要 %2，只有 %3 可用；需要的空间含须留出的 "
+                       "%4。")
+                .arg(PathText(strPath), size(room.nNeeded), size(room.nFree),
+                     size(TRANSFER_FREE_SPACE_MARGIN));
     }
     return QString();
 }

@@ -80,6 +80,15 @@ grep -q "existing file kept (--overwrite no): $PWD/src/a.txt" err.txt || fail "n
 expect 0 "accepted overwrite" store "${CRED[@]}" --overwrite yes src/a.txt vault/FileBox
 expect 1 "declined overwrite of a restored file" restore "${CRED[@]}" --to out vault/FileBox/docs
 expect 1 "missing path" store "${CRED[@]}" --keep-source no-such-file vault/FileBox
+# No volume here has room for a sparse source of 10 TiB: the run says what
+# it needs and has there, and reads and deletes nothing.
+if truncate -s 10T huge.bin 2>/dev/null; then
+    expect_says 1 "no room" "volume of $PWD/vault/FileBox: it needs 10486236.84 MB \
+(10995616277760 bytes), of which 476.84 MB (500000000 bytes) to spare, and .* is free;" \
+        store "${CRED[@]}" huge.bin vault/FileBox
+    [ -f huge.bin ] && [ ! -e "vault/FileBox/huge.bin.\$" ] || fail "a run without room did something"
+    rm -f huge.bin
+fi
 
 # Only the boxes are out of reach (the core tests the rule): how the tool
 # words a box as a source, a stored file as a source and a box as a target.

@@ -34,6 +34,8 @@ public:
     std::vector<std::string> m_vStatus, m_vShownBoxes;
     std::vector<FeedbackQuestion> m_vQuestions;
     std::vector<FeedbackMessage> m_vMessages;
+    std::string m_strMessagePath;  // of the last message, with its amounts
+    VolumeRoom m_messageRoom;
     std::vector<int> m_vPositions;
     int m_nCancelChecks = 0;
     int m_nWaitBegins = 0;
@@ -55,8 +57,11 @@ public:
         m_vQuestions.push_back(nQuestion);
         return m_bAnswerYes;
     }
-    void ShowMessage(FeedbackMessage nMessage, const std::string&) override {
+    void ShowMessage(FeedbackMessage nMessage, const std::string& strPath,
+                     const VolumeRoom& room) override {
         m_vMessages.push_back(nMessage);
+        m_strMessagePath = strPath;
+        m_messageRoom = room;
     }
     void BeginWaitCursor() override {
         ++m_nWaitBegins;
