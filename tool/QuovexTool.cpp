@@ -5,6 +5,7 @@
 // a protected one, for users at a terminal, benchmarks and scripted
 // checks. Exit statuses: ToolOptions.h.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -48,8 +49,21 @@ std::string MakeAbsolute(const std::string& strPath) {
     return strResult;
 }
 
-// A link, a device or a missing path would be passed over by the core
-// without a word; on a command line the user should hear of it.
+// Why a path given to store is passed over, "" for a file or a folder: the
+// core would pass over a missing path, a link or a device without a word;
+// on a command line the user should hear of it, and which it is.
+std::string SourceProblem(const std::string& strPath) {
+    struct stat info;
+    if (::lstat(strPath.c_str(), &info) != 0) {
+        // ENOTDIR: a file where the path has a folder.
+        if (errno == ENOENT || errno == ENOTDIR) return "no such file or folder";
+        return FailReasonText(CauseOfLastError());
+    }
+    if (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) return std::string();
+    if (S_ISLNK(info.st_mode)) return "a symbolic link, not followed";
+    return "not a file or folder (a device, pipe or socket)";
+}
+
 bool IsFileOrFolder(const std::string& strPath) {
     std::error_code error;
     const auto status = std::filesystem::symlink_status(strPath, error);
@@ -118,8 +132,9 @@ int RunStore(const ToolOptions& options, const std::string& strVault, CVaultKey*
     bool bInputsOk = true;
     for (std::size_t nIndex = 0; nIndex + 1 < options.vPaths.size(); ++nIndex) {
         job.vDropList.push_back(MakeAbsolute(options.vPaths[nIndex]));
-        if (!IsFileOrFolder(job.vDropList.back())) {
-            std::fprintf(stderr, "quovex-tool: not a file or folder, passed over: %s\n",
+        const std::string strProblem = SourceProblem(job.vDropList.back());
+        if (!strProblem.empty()) {
+            std::fprintf(stderr, "quovex-tool: %s, passed over: %s\n", strProblem.c_str(),
                          options.vPaths[nIndex].c_str());
             bInputsOk = false;
         }

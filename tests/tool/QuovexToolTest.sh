@@ -79,7 +79,15 @@ expect_says 1 "declined store" "a.txt.\$ is in the vault already; replace it? no
 grep -q "existing file kept (--overwrite no): $PWD/src/a.txt" err.txt || fail "no reason given"
 expect 0 "accepted overwrite" store "${CRED[@]}" --overwrite yes src/a.txt vault/FileBox
 expect 1 "declined overwrite of a restored file" restore "${CRED[@]}" --to out vault/FileBox/docs
-expect 1 "missing path" store "${CRED[@]}" --keep-source no-such-file vault/FileBox
+# Sources the core passes over, each told what it is.
+ln -s src/a.txt link
+expect 1 "sources passed over" store "${CRED[@]}" no-such-file link /dev/null vault/FileBox
+for said in "no such file or folder, passed over: no-such-file" \
+    "a symbolic link, not followed, passed over: link" \
+    "not a file or folder (a device, pipe or socket), passed over: /dev/null"; do
+    grep -qF "quovex-tool: $said" err.txt || { fail "not said: $said"; cat err.txt; }
+done
+[ -L link ] || fail "a link given to store went"
 # No volume here has room for a sparse source of 10 TiB: the run says what
 # it needs and has there, and reads and deletes nothing.
 if truncate -s 10T huge.bin 2>/dev/null; then
