@@ -92,7 +92,7 @@ bool OpenToolVault(const std::string& strVault, const std::string& strPassword, 
 }
 
 bool FindStoreVault(const std::string& strTarget, std::string* pVault) {
-    static const std::string ANY_BOX =
+    constexpr char ANY_BOX[] =
         "a box folder of a vault, such as VAULT/FileBox "
         "(quovex-tool init VAULT makes one)";
     const EntryKind nKind = CVaultEnv::Default()->GetKind(strTarget);
