@@ -222,8 +222,19 @@ AccessOutcome COpenVault::EnterLocation(const std::string& strNative, const QStr
 
 bool COpenVault::MoveTo(const QString& strLocation, AccessOutcome* pOutcome,
                         const QString& strPassword) {
-    if (Native(strLocation) != NativeLocation()) emit LeavingLocation();
-    const AccessOutcome outcome = EnterLocation(Native(strLocation), strPassword);
+    const std::string strNative = Native(strLocation);
+    if (strNative != NativeLocation()) emit LeavingLocation();
+    AccessOutcome outcome;
+    if (!IsProtected() && KindOfVault(strNative, m_pEnv) == VaultKind::VAULT_NONE) {
+        // A scrambled vault's new place is made one, with its mark, so that
+        // a location that cannot be (a file, a read-only folder) is refused
+        // with its reason here rather than taken and failing every drop. The
+        // scramble key held is all a scrambled vault needs.
+        outcome = CreateVault(strNative, std::string(), false, KDF_DEFAULT_LIMITS, m_pKey.get(),
+                              nullptr, nullptr, m_pEnv);
+    } else {
+        outcome = EnterLocation(strNative, strPassword);
+    }
     if (pOutcome) *pOutcome = outcome;
     if (!outcome.Opened()) return false;
     m_strLocation = strLocation;

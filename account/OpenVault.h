@@ -116,11 +116,12 @@ public:
     // key is a scrambled vault's from then on). A location with no vault
     // becomes one of the open vault's kind: a protected vault's record is
     // written there as it is (the same master key and recovery key: the
-    // same vault at a new place). Its box folders are created and
-    // LocationChanged is emitted (also for the location already in force).
-    // False, with nothing changed, when the credentials do not open it or
-    // the record cannot be written; *pOutcome, when given, says why. Where
-    // the key held cannot open what lies there (a protected vault; a
+    // same vault at a new place), a scrambled vault's mark is placed. Its
+    // box folders are created and LocationChanged is emitted (also for the
+    // location already in force). False, with nothing changed, when the
+    // credentials do not open it or it cannot be made a vault (a file, a
+    // folder that may not be written); *pOutcome, when given, says why.
+    // Where the key held cannot open what lies there (a protected vault; a
     // scrambled one once the scramble key went) the password is needed:
     // strPassword, or ACCESS_PASSWORD_NEEDED when it is empty.
     bool MoveTo(const QString& strLocation, AccessOutcome* pOutcome,

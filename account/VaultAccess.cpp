@@ -3,6 +3,7 @@
 #include <sodium.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "ChunkIo.h"
 #include "CredentialRule.h"
@@ -130,16 +131,19 @@ AccessOutcome WriteProtection(const std::string& strLocation, const std::string&
     return Outcome(AccessResult::ACCESS_OPENED);
 }
 
-// The location and its box folders made, or why not.
+// The location and its box folders made, or why not: the folder that
+// cannot be opened, with the errno of its own making (the first folder on
+// its way that could not be made); a later look at it only finds it
+// missing.
 AccessOutcome MakeLocation(const std::string& strLocation, CVaultEnv* pEnv) {
-    const int nError = CreateDirectoryPath(strLocation + "/", 0700, pEnv);
-    CreateBoxFolders(strLocation, pEnv);
-    for (int nBox = 0; nBox < BOX_COUNT; ++nBox) {
-        const std::string strBox = BoxFolderPath(strLocation, nBox);
-        if (!CVaultEnv::Or(pEnv)->OpenFolder(strBox)) {
-            const FailCause cause = nError ? CauseOfErrno(nError) : CauseOfLastError();
-            return Outcome(AccessResult::ACCESS_DISK_FAILED, strBox, cause);
-        }
+    std::vector<std::string> vFolders{strLocation};
+    for (int nBox = 0; nBox < BOX_COUNT; ++nBox)
+        vFolders.push_back(BoxFolderPath(strLocation, nBox));
+    for (const std::string& strFolder : vFolders) {
+        const int nError = CreateDirectoryPath(strFolder + "/", 0700, pEnv);
+        if (CVaultEnv::Or(pEnv)->OpenFolder(strFolder)) continue;
+        const FailCause cause = nError ? CauseOfErrno(nError) : CauseOfLastError();
+        return Outcome(AccessResult::ACCESS_DISK_FAILED, strFolder, cause);
     }
     return Outcome(AccessResult::ACCESS_OPENED);
 }

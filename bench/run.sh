@@ -81,15 +81,14 @@ if [ -n "$AS_USER" ]; then
 fi
 TOOL="$BUILD/tool/quovex-tool"
 CRED=(--user bench --password bench-pw)
-# The scrambled cases name their format: a store into a location without a
-# vault would otherwise make a protected one.
-SCRAMBLED=(--format scrambled)
 
 WORK=$(mktemp -d /tmp/quovex-bench.XXXXXX)
 trap 'echo "Deleting $WORK ..." >&2; rm -rf "$WORK"' EXIT
 cd "$WORK"
 mkdir data out restored vault src2 home
 export HOME="$WORK/home"  # nothing of the user's is read or written
+# The scrambled cases store into vault/, made scrambled: a store makes no vault.
+"$TOOL" init "${CRED[@]}" --format scrambled vault 2>/dev/null
 
 echo "Preparing random data in $WORK ..." >&2
 head -c 512M /dev/urandom >data/big.bin
@@ -180,7 +179,7 @@ if [ "$PROTECTED_ONLY" -eq 0 ]; then
     CP_STORE=$BEST
     best_of prep_out dd if=data/big.bin of=out/big.bin bs=1M status=none
     DD_BIG=$BEST
-    best_of prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/big.bin vault/FileBox
+    best_of prep_vault "$TOOL" store "${CRED[@]}" --keep-source data/big.bin vault/FileBox
     TOOL_STORE=$BEST
     best_of prep_out cp "$STORED_BIG" out/big.bin
     CP_RESTORE=$BEST
@@ -189,11 +188,11 @@ if [ "$PROTECTED_ONLY" -eq 0 ]; then
     cmp -s data/big.bin restored/big.bin || { echo "restored file differs" >&2; exit 1; }
 
     echo "Peak memory ..." >&2
-    peak_mib prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/big.bin vault/FileBox
+    peak_mib prep_vault "$TOOL" store "${CRED[@]}" --keep-source data/big.bin vault/FileBox
     RSS_STORE_BIG=$PEAK
     peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_BIG"
     RSS_RESTORE_BIG=$PEAK
-    peak_mib prep_vault "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/mid.bin vault/FileBox
+    peak_mib prep_vault "$TOOL" store "${CRED[@]}" --keep-source data/mid.bin vault/FileBox
     RSS_STORE_MID=$PEAK
     peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_MID"
     RSS_RESTORE_MID=$PEAK
@@ -235,7 +234,7 @@ if [ "$PROTECTED_ONLY" -eq 0 ]; then
     echo "10,000 files of 1 KiB ..." >&2
     tool_folder() {
         RUN=$((RUN + 1))
-        "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/folder "vault/FileBox.$RUN"
+        "$TOOL" store "${CRED[@]}" --keep-source data/folder "vault/FileBox/run.$RUN"
     }
     side_by_side cp_folder tool_folder
     CP_FOLDER=$BEST_A
@@ -244,7 +243,7 @@ fi
 echo "Protected vault: 10,000 files of 1 KiB ..." >&2
 tool_pfolder() {
     RUN=$((RUN + 1))
-    "$TOOL" store "${CRED[@]}" --keep-source data/folder "pvault/FileBox.$RUN"
+    "$TOOL" store "${CRED[@]}" --keep-source data/folder "pvault/FileBox/run.$RUN"
 }
 side_by_side cp_folder tool_pfolder
 CP_PFOLDER=$BEST_A
@@ -270,12 +269,12 @@ if [ "$PROTECTED_ONLY" -eq 0 ]; then
     cp_large() { RUN=$((RUN + 1)); cp -r data/large "out/large.$RUN"; }
     tool_large() {
         RUN=$((RUN + 1))
-        "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" --keep-source data/large "vault.$RUN/FileBox"
+        "$TOOL" store "${CRED[@]}" --keep-source data/large "vault/VideoBox/large.$RUN"
     }
     side_by_side cp_large tool_large
     CP_LARGE=$BEST_A
     TOOL_LARGE=$BEST_B
-    STORED_LARGE="vault.$RUN/FileBox/large"
+    STORED_LARGE="vault/VideoBox/large.$RUN/large"
     cp_stored_large() { RUN=$((RUN + 1)); cp -r "$STORED_LARGE" "out/large.$RUN"; }
     tool_restore_large() {
         RUN=$((RUN + 1))
@@ -304,7 +303,7 @@ if [ "$PROTECTED_ONLY" -eq 0 ]; then
     for i in 1 2; do
         cp -r data/folder "src2/folder.$i"
         sleep 36
-        timed "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" "src2/folder.$i" "vault/OtherBox.$i"
+        timed "$TOOL" store "${CRED[@]}" "src2/folder.$i" "vault/OtherBox/run.$i"
         [ ! -e "src2/folder.$i" ] || { echo "sources were not deleted" >&2; exit 1; }
         if [ -z "$nBestDelete" ] || [ "$NANOS" -lt "$nBestDelete" ]; then nBestDelete=$NANOS; fi
     done
@@ -317,7 +316,7 @@ if [ "$PROTECTED_ONLY" -eq 0 ]; then
         sleep 36
         sync
         strace -f -e trace=syncfs -T -o "$WORK/syncfs.log" \
-            "$TOOL" store "${CRED[@]}" "${SCRAMBLED[@]}" src2/folder.s vault/OtherBox.s >/dev/null 2>>"$WORK/stderr.log"
+            "$TOOL" store "${CRED[@]}" src2/folder.s vault/OtherBox/run.s >/dev/null 2>>"$WORK/stderr.log"
         FLUSH_ONLY=$(awk -F'<' '/syncfs/ { n++; s += $NF + 0 } END { printf "%.3f s in %d syncfs calls", s, n }' \
             "$WORK/syncfs.log")
     fi

@@ -106,8 +106,10 @@ tool="$root/usr/bin/quovex-tool"
     fail "quovex-tool answers neither --version nor --help"
 head -n 1 "$work/tool.out"
 # One file stored and restored through the installed tool.
-mkdir -p "$work/vault/FileBox" "$work/restored"
+mkdir -p "$work/restored"
 echo "packaged quovex-tool" >"$work/plain.txt"
+"$tool" init --user tester --password secret "$work/vault" >/dev/null ||
+    fail "quovex-tool init failed"
 "$tool" store --user tester --password secret --keep-source "$work/plain.txt" \
     "$work/vault/FileBox" || fail "quovex-tool store failed"
 "$tool" restore --user tester --password secret --to "$work/restored" \

@@ -6,6 +6,7 @@
 // checks. Exit statuses: ToolOptions.h.
 #include <fcntl.h>
 #include <sodium.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -52,8 +53,21 @@ std::string MakeAbsolute(const std::string& strPath) {
     return strResult;
 }
 
-// A link, a device or a missing path would be passed over by the core
-// without a word; on a command line the user should hear of it.
+// Why a path given to store is passed over, "" for a file or a folder: the
+// core would pass over a missing path, a link or a device without a word;
+// on a command line the user should hear of it, and which it is.
+std::string SourceProblem(const std::string& strPath) {
+    struct stat info;
+    if (::lstat(strPath.c_str(), &info) != 0) {
+        // ENOTDIR: a file where the path has a folder.
+        if (errno == ENOENT || errno == ENOTDIR) return "no such file or folder";
+        return FailReasonText(CauseOfLastError());
+    }
+    if (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) return std::string();
+    if (S_ISLNK(info.st_mode)) return "a symbolic link, not followed";
+    return "not a file or folder (a device, pipe or socket)";
+}
+
 bool IsFileOrFolder(const std::string& strPath) {
     std::error_code error;
     const auto status = std::filesystem::symlink_status(strPath, error);
@@ -72,13 +86,6 @@ std::filesystem::path ResolvePath(const std::string& strPath) {
 // first, so that a box folder reached through one counts.
 std::string FindResolvedVaultOf(const std::string& strPath) {
     return FindVaultOf(ResolvePath(strPath).string());
-}
-
-// The vault that receives the box folder; a box folder in no vault counts
-// the folder above it as its vault.
-std::string StoreVaultOf(const std::string& strBoxPath) {
-    const std::string strVault = FindResolvedVaultOf(strBoxPath);
-    return strVault.empty() ? ResolvePath(strBoxPath).parent_path().string() : strVault;
 }
 
 // True, with the reason told, when the judgement keeps the vault closed.
@@ -118,18 +125,20 @@ int ReportOutcome(const TransferReport& report, CTerminalFeedback& feedback, con
     return bAllThrough ? TOOL_EXIT_OK : TOOL_EXIT_FAILED;
 }
 
-int RunStore(const ToolOptions& options, CVaultKey* pKey) {
+// strVault: the vault FindStoreVault found for the box folder operand.
+int RunStore(const ToolOptions& options, const std::string& strVault, CVaultKey* pKey) {
     DropJob job;
     job.strBoxPath = MakeAbsolute(options.vPaths.back());
-    if (!PrepareStoreVault(StoreVaultOf(job.strBoxPath), options, pKey)) return TOOL_EXIT_FAILED;
+    if (!OpenStoreVault(strVault, options.strPassword, pKey)) return TOOL_EXIT_FAILED;
     CVaultTransfer transfer(*pKey);
     transfer.SetDeleteSource(!options.bKeepSource);
     job.pVault = &transfer;
     bool bInputsOk = true;
     for (std::size_t nIndex = 0; nIndex + 1 < options.vPaths.size(); ++nIndex) {
         job.vDropList.push_back(MakeAbsolute(options.vPaths[nIndex]));
-        if (!IsFileOrFolder(job.vDropList.back())) {
-            std::fprintf(stderr, "quovex-tool: not a file or folder, passed over: %s\n",
+        const std::string strProblem = SourceProblem(job.vDropList.back());
+        if (!strProblem.empty()) {
+            std::fprintf(stderr, "quovex-tool: %s, passed over: %s\n", strProblem.c_str(),
                          options.vPaths[nIndex].c_str());
             bInputsOk = false;
         }
@@ -159,35 +168,19 @@ int RunRestore(const ToolOptions& options, CVaultKey* pKey) {
     return ReportOutcome(job.report, feedback, "restored", true);
 }
 
-// Whether a password typed for this command sets a new vault's password.
-bool SetsNewVaultPassword(const ToolOptions& options) {
-    if (options.nPasswordSource != PasswordSource::PASSWORD_PROMPT) return false;
-    if (options.nCommand == ToolCommand::TOOL_INIT) return true;
-    return options.nCommand == ToolCommand::TOOL_STORE &&
-           MakesNewVault(options, StoreVaultOf(MakeAbsolute(options.vPaths.back())));
-}
-
-// Whether this command's password becomes a new protected vault's.
-bool MakesNewProtectedVault(const ToolOptions& options) {
-    if (options.nFormat == VaultFormat::FORMAT_SCRAMBLED) return false;
-    if (options.nCommand == ToolCommand::TOOL_INIT) return true;
-    return options.nCommand == ToolCommand::TOOL_STORE &&
-           MakesNewVault(options, StoreVaultOf(MakeAbsolute(options.vPaths.back())));
-}
-
 // Fills in the password from the source the options name (passwd
 // --recovery-key has none). False with *pError when there is none to be
 // had or it is not 4 to 63 bytes.
 bool ObtainPassword(ToolOptions* pOptions, std::string* pError) {
     if (pOptions->nCommand == ToolCommand::TOOL_PASSWD && pOptions->bRecoveryKey) return true;
-    const bool bSetsNew = SetsNewVaultPassword(*pOptions);
+    const bool bInit = pOptions->nCommand == ToolCommand::TOOL_INIT;
     if (!ReadSecret(pOptions->nPasswordSource, pOptions->strPasswordFile,
-                    "Password for " + pOptions->strUser + ": ", bSetsNew, &pOptions->strPassword,
+                    "Password for " + pOptions->strUser + ": ", bInit, &pOptions->strPassword,
                     pError) ||
         !CheckCredentialText("password", pOptions->strPassword, pError))
         return false;
     // A new protected vault's password, wherever it came from.
-    return !MakesNewProtectedVault(*pOptions) ||
+    return !bInit || pOptions->nFormat == VaultFormat::FORMAT_SCRAMBLED ||
            CheckProtectedPassword("the password", pOptions->strPassword, pError);
 }
 
@@ -238,7 +231,9 @@ std::string PasswdVault(const ToolOptions& options) {
     return MakeAbsolute(std::string(pszHome ? pszHome : "") + "/Box");
 }
 
-int RunCommand(ToolOptions& options, const std::string& strRecoveryKey) {
+// strStoreVault: store's vault (FindStoreVault).
+int RunCommand(ToolOptions& options, const std::string& strRecoveryKey,
+               const std::string& strStoreVault) {
     switch (options.nCommand) {
         case ToolCommand::TOOL_LIST:
             return RunListCommand(options);
@@ -254,7 +249,7 @@ int RunCommand(ToolOptions& options, const std::string& strRecoveryKey) {
     CVaultKey key(options.strUser, options.strPassword);
     switch (options.nCommand) {
         case ToolCommand::TOOL_STORE:
-            return RunStore(options, &key);
+            return RunStore(options, strStoreVault, &key);
         case ToolCommand::TOOL_RESTORE:
             return RunRestore(options, &key);
         default:
@@ -297,6 +292,12 @@ int main(int argc, char** argv) {
         std::printf("quovex-tool %s\n", QUOVEX_VERSION);
         return TOOL_EXIT_OK;
     }
+    // A store that would write outside a vault's boxes is refused before a
+    // password is asked for.
+    std::string strStoreVault;
+    if (options.nCommand == ToolCommand::TOOL_STORE &&
+        !FindStoreVault(ResolvePath(MakeAbsolute(options.vPaths.back())).string(), &strStoreVault))
+        return TOOL_EXIT_FAILED;
     std::string strRecoveryKey;
     const bool bPasswd = options.nCommand == ToolCommand::TOOL_PASSWD;
     if ((NeedsCredentials(options) && !ObtainPassword(&options, &strError)) ||
@@ -305,7 +306,7 @@ int main(int argc, char** argv) {
         return TOOL_EXIT_USAGE;
     }
     CTerminalFeedback::CatchInterrupt();
-    const int nExit = RunCommand(options, strRecoveryKey);
+    const int nExit = RunCommand(options, strRecoveryKey, strStoreVault);
     ForgetSecrets(&options);
     sodium_memzero(strRecoveryKey.data(), strRecoveryKey.size());
     return nExit;

@@ -67,9 +67,10 @@ bool CTerminalFeedback::AskYesNo(FeedbackQuestion nQuestion, const std::string& 
     return m_bOverwrite;
 }
 
-void CTerminalFeedback::ShowMessage(FeedbackMessage nMessage, const std::string& strPath) {
+void CTerminalFeedback::ShowMessage(FeedbackMessage nMessage, const std::string& strPath,
+                                    const VolumeRoom& room) {
     ClearProgress();
-    std::fprintf(stderr, "quovex-tool: %s\n", MessageText(nMessage, strPath).c_str());
+    std::fprintf(stderr, "quovex-tool: %s\n", MessageText(nMessage, strPath, room).c_str());
 }
 
 void CTerminalFeedback::FinishProgress() {

@@ -22,7 +22,8 @@ public:
     bool IsCancelled() override;
     // Prints the question and the fixed answer; returns the answer.
     bool AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) override;
-    void ShowMessage(FeedbackMessage nMessage, const std::string& strPath) override;
+    void ShowMessage(FeedbackMessage nMessage, const std::string& strPath,
+                     const VolumeRoom& room) override;
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}
     void ShowBoxContents(const std::string&) override {}

@@ -26,8 +26,7 @@ constexpr unsigned OPT_PASSWD = 32;
 constexpr unsigned OPT_CONVERT = 64;
 constexpr unsigned OPT_ALL =
     OPT_STORE | OPT_RESTORE | OPT_LIST | OPT_CHECK | OPT_INIT | OPT_PASSWD | OPT_CONVERT;
-constexpr unsigned OPT_NEW_VAULT = OPT_INIT | OPT_STORE;                    // may make a vault
-constexpr unsigned OPT_SEALING = OPT_NEW_VAULT | OPT_PASSWD | OPT_CONVERT;  // may seal a key record
+constexpr unsigned OPT_SEALING = OPT_INIT | OPT_PASSWD | OPT_CONVERT;  // may seal a key record
 
 struct OptionRule {
     const char* pszName;
@@ -44,7 +43,7 @@ constexpr OptionRule OPTION_RULES[] = {
     {"--keep-source", false, OPT_STORE},
     {"--overwrite", true, OPT_STORE | OPT_RESTORE},
     {"--to", true, OPT_RESTORE},
-    {"--format", true, OPT_NEW_VAULT},
+    {"--format", true, OPT_INIT},
     {"--replace-lost-vault", false, OPT_INIT},
     {"--kdf-passes", true, OPT_SEALING},
     {"--kdf-memory", true, OPT_SEALING},
@@ -214,6 +213,12 @@ bool ParseOption(int argc, const char* const* argv, int* pIndex, const CommandWo
     }
     if ((pRule->nCommands & command.nBit) == 0) {
         *pError = strName + " does not go with " + command.pszWord;
+        // Earlier versions made a vault at a store's target; only init does now.
+        if (command.nBit == OPT_STORE && (pRule->nCommands & OPT_INIT) != 0)
+            *pError +=
+                ": store only stores into a box of an existing vault; make the vault "
+                "first with quovex-tool init " +
+                strName + " ... VAULT";
         return false;
     }
     std::string strValue;
@@ -280,7 +285,7 @@ const char TOOL_USAGE[] =
     "usage: quovex-tool init    --user U [PASSWORD] [--format protected|scrambled] [KDF]\n"
     "                           [--replace-lost-vault] VAULT\n"
     "       quovex-tool store   --user U [PASSWORD] [--keep-source] [--overwrite yes|no]\n"
-    "                           [--format protected|scrambled] [KDF] PATH... BOXFOLDER\n"
+    "                           PATH... BOXFOLDER\n"
     "       quovex-tool restore --user U [PASSWORD] [--to FOLDER] [--overwrite yes|no]\n"
     "                           STOREDITEM\n"
     "       quovex-tool list    [--user U [PASSWORD]] [--json] BOXFOLDER|VAULT|STOREDFILE\n"
@@ -295,8 +300,9 @@ const char TOOL_USAGE[] =
     "           vault's recovery key is printed once on standard output.\n"
     "  store    encrypts files and folders into BOXFOLDER (a scrambled vault's files are\n"
     "           scrambled), as a drop on the box does; the sources are deleted afterwards\n"
-    "           unless --keep-source is given. A location that holds no vault yet is\n"
-    "           made a protected vault first, as init does, unless --format scrambled.\n"
+    "           unless --keep-source is given. BOXFOLDER is FileBox, ImageBox, VideoBox\n"
+    "           or OtherBox of an existing vault (made by init or the window), or a\n"
+    "           folder below one; any other target is refused and nothing is touched.\n"
     "  restore  decrypts a stored file or folder to the place it came from, or below\n"
     "           FOLDER with --to.\n"
     "  list     shows every stored file below the folder: stored path, source path,\n"
@@ -332,9 +338,9 @@ const char TOOL_USAGE[] =
     "  --replace-lost-vault init: make a new vault where a protected vault's key\n"
     "                       record has gone; its files stay, unopenable without it\n"
     "  --format protected|scrambled\n"
-    "                       init, store: the kind of a new vault (default protected)\n"
+    "                       init: the kind of the new vault (default protected)\n"
     "  --kdf-passes N --kdf-memory MIB\n"
-    "                       init, store, passwd, convert: the cost of the password\n"
+    "                       init, passwd, convert: the cost of the password\n"
     "                       derivation of a protected vault's new record, 1 to 16\n"
     "                       passes over 1 to 1024 MiB (default 3 passes over 128 MiB)\n"
     "  --keep-source        store: keep the sources\n"

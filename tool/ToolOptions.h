@@ -25,7 +25,7 @@ enum class ToolCommand {
     TOOL_CONVERT,  // make a scrambled vault a protected one
 };
 
-// The kind of vault init, or a store into a location without one, makes.
+// The kind of vault init makes.
 enum class VaultFormat {
     FORMAT_DEFAULT,    // not given: protected
     FORMAT_PROTECTED,  // --format protected
@@ -51,11 +51,11 @@ struct ToolOptions {
     bool bKeepSource = false;     // store: keep the sources (default: delete them)
     bool bOverwrite = false;      // the answer to every overwrite question
     std::string strTargetFolder;  // restore: --to FOLDER, "" for the recorded place
-    VaultFormat nFormat = VaultFormat::FORMAT_DEFAULT;  // init, store: --format
+    VaultFormat nFormat = VaultFormat::FORMAT_DEFAULT;  // init: --format
     // init --replace-lost-vault: make a new vault where a protected vault's
     // key record has gone (its files stay unopenable).
     bool bReplaceLostVault = false;
-    KdfLimits limits = KDF_DEFAULT_LIMITS;  // init, passwd, store, convert: --kdf-*
+    KdfLimits limits = KDF_DEFAULT_LIMITS;  // init, passwd, convert: --kdf-*
     // passwd, convert: where the new password comes from (the prompt asks twice).
     PasswordSource nNewPasswordSource = PasswordSource::PASSWORD_PROMPT;
     std::string strNewPassword;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "KeyRecordFiles.h"
+#include "PathText.h"
 #include "VaultFolders.h"
 
 namespace quovex {
@@ -18,11 +20,14 @@ std::string QuestionText(FeedbackQuestion nQuestion, const std::string& strPath)
     return strPath + ": replace it?";
 }
 
-std::string MessageText(FeedbackMessage nMessage, const std::string& strPath) {
+std::string MessageText(FeedbackMessage nMessage, const std::string& strPath,
+                        const VolumeRoom& room) {
     switch (nMessage) {
         case FeedbackMessage::MESSAGE_NO_DISK_SPACE:
             return "not enough free disk space for this run on the volume of " + strPath +
-                   " (it needs the run's size and 500 MB more); nothing was done";
+                   ": it needs " + SizeText(room.nNeeded) + ", of which " +
+                   SizeText(TRANSFER_FREE_SPACE_MARGIN) + " to spare, and " + SizeText(room.nFree) +
+                   " is free; nothing was done";
     }
     return strPath;
 }
@@ -43,6 +48,8 @@ std::string FailReasonText(const FailCause& cause) {
             return "name too long";
         case FailReason::FAIL_NOT_FOUND:
             return "no longer there";
+        case FailReason::FAIL_NOT_FOLDER:
+            return "not a folder";
         case FailReason::FAIL_NOT_PLAIN_FILE:
             return "not a regular file (a link, pipe or device)";
         case FailReason::FAIL_IO:
@@ -153,8 +160,12 @@ std::string AccessRefusalText(const AccessOutcome& outcome) {
         case AccessResult::ACCESS_DISK_FAILED:
             break;
     }
-    return "the vault's key record cannot be read or written (" + FailReasonText(outcome.cause) +
-           ")" + strAt;
+    // A key record copy, else the location itself, a box folder or the
+    // scrambled mark.
+    const std::string strName = LastComponent(outcome.strPath);
+    const bool bRecord = strName == KEY_RECORD_NAME || strName == KEY_RECORD_COPY_NAME;
+    return std::string(bRecord ? "the vault's key record" : "the vault's location") +
+           " cannot be read or written (" + FailReasonText(outcome.cause) + ")" + strAt;
 }
 
 std::string ForeignRecordText(const std::string& strRecord) {

@@ -16,8 +16,9 @@ namespace quovex {
 
 // The question about the file at strPath.
 std::string QuestionText(FeedbackQuestion nQuestion, const std::string& strPath);
-// The message about strPath.
-std::string MessageText(FeedbackMessage nMessage, const std::string& strPath);
+// The message about strPath, with the amounts of room it tells.
+std::string MessageText(FeedbackMessage nMessage, const std::string& strPath,
+                        const VolumeRoom& room);
 // Why a file did not go through ("disk full or quota exceeded"); the
 // system's own words for an error number no reason stands for.
 std::string FailReasonText(const FailCause& cause);

@@ -5,6 +5,7 @@
 #include "KnownVaults.h"
 #include "ToolTexts.h"
 #include "VaultAccess.h"
+#include "VaultFolders.h"
 #include "VaultKey.h"
 
 namespace quovex {
@@ -24,6 +25,47 @@ bool MakeVault(const std::string& strVault, const ToolOptions& options, CVaultKe
     if (ToldRefusal(made)) return false;
     if (bProtected) PrintRecoveryKey(strVault, recoveryText);
     return true;
+}
+
+bool HoldsEveryBox(const std::string& strLocation) {
+    for (int nBox = 0; nBox < BOX_COUNT; ++nBox) {
+        if (CVaultEnv::Default()->GetKind(BoxFolderPath(strLocation, nBox)) !=
+            EntryKind::ENTRY_FOLDER)
+            return false;
+    }
+    return true;
+}
+
+bool IsExistingVault(const std::string& strLocation) {
+    return KindOfVault(strLocation) != VaultKind::VAULT_NONE || HoldsEveryBox(strLocation);
+}
+
+// Tells why the store writes nothing: what strTarget is, and where to
+// store instead.
+bool RefuseTarget(const std::string& strTarget, const std::string& strWhat,
+                  const std::string& strInstead) {
+    std::fprintf(stderr, "quovex-tool: %s %s: store into %s; nothing was stored\n",
+                 strTarget.c_str(), strWhat.c_str(), strInstead.c_str());
+    return false;
+}
+
+std::string BoxesOf(const std::string& strVault) {
+    return BoxFolderPath(strVault, BOX_FILE) + " (or ImageBox, VideoBox, OtherBox)";
+}
+
+// strTarget names a box folder of strVault, which is no vault.
+bool RefuseNoVault(const std::string& strTarget, const std::string& strVault) {
+    const char* pszNone = "no key record, scrambled mark or stored file, nor all four box folders";
+    std::string strWhat;
+    if (strTarget == strVault) {
+        strWhat = std::string("holds no vault (") + pszNone + ")";
+    } else if (CVaultEnv::Default()->GetKind(strVault) == EntryKind::ENTRY_FOLDER) {
+        strWhat = "lies in no vault (" + strVault + " holds " + pszNone + ")";
+    } else {
+        strWhat = "lies in no vault (" + strVault + " does not exist)";
+    }
+    return RefuseTarget(strTarget, strWhat,
+                        BoxesOf(strVault) + " once quovex-tool init " + strVault + " made one");
 }
 
 }  // namespace
@@ -55,26 +97,38 @@ bool OpenToolVault(const std::string& strVault, const std::string& strPassword, 
     return true;
 }
 
-bool MakesNewVault(const ToolOptions& options, const std::string& strVault) {
-    if (options.nCommand == ToolCommand::TOOL_INIT) return true;
-    return options.nCommand == ToolCommand::TOOL_STORE && !IsScrambledAsked(options) &&
-           KindOfVault(strVault) == VaultKind::VAULT_NONE;
+bool FindStoreVault(const std::string& strTarget, std::string* pVault) {
+    constexpr char ANY_BOX[] =
+        "a box folder of a vault, such as VAULT/FileBox "
+        "(quovex-tool init VAULT makes one)";
+    const EntryKind nKind = CVaultEnv::Default()->GetKind(strTarget);
+    const bool bFolder = nKind == EntryKind::ENTRY_FOLDER;
+    const std::string strVault = FindVaultOf(strTarget);
+    if (strVault.empty()) {
+        if (nKind == EntryKind::ENTRY_NONE)
+            return RefuseTarget(strTarget, "does not exist and lies in no vault", ANY_BOX);
+        return RefuseTarget(strTarget,
+                            bFolder ? "is a folder outside any vault" : "is not a folder", ANY_BOX);
+    }
+    if (!IsExistingVault(strVault)) return RefuseNoVault(strTarget, strVault);
+    if (strVault == strTarget)
+        return RefuseTarget(strTarget, "is a vault's location, not one of its boxes",
+                            BoxesOf(strVault));
+    if (nKind != EntryKind::ENTRY_NONE && !bFolder)
+        return RefuseTarget(strTarget, "is not a folder", BoxesOf(strVault));
+    *pVault = strVault;
+    return true;
 }
 
-bool PrepareStoreVault(const std::string& strVault, const ToolOptions& options, CVaultKey* pKey) {
-    const VaultKind nKind = KindOfVault(strVault);
-    // A scrambled vault is made by its first stored file, as it always was.
-    if (nKind == VaultKind::VAULT_NONE)
-        return IsScrambledAsked(options) ? OpenToolVault(strVault, options.strPassword, pKey)
-                                         : MakeVault(strVault, options, pKey);
-    const bool bProtected = nKind == VaultKind::VAULT_PROTECTED;
-    if (options.nFormat != VaultFormat::FORMAT_DEFAULT && bProtected == IsScrambledAsked(options)) {
+bool OpenStoreVault(const std::string& strVault, const std::string& strPassword, CVaultKey* pKey) {
+    if (KindOfVault(strVault) == VaultKind::VAULT_NONE)
         std::fprintf(stderr,
-                     "quovex-tool: %s is a %s vault already; --format applies to new ones\n",
-                     strVault.c_str(), bProtected ? "protected" : "scrambled");
-        return false;
-    }
-    return OpenToolVault(strVault, options.strPassword, pKey);
+                     "quovex-tool: %s has no key record and its boxes are empty: a scrambled "
+                     "vault, as the window's earlier versions made them; its files are "
+                     "scrambled, not encrypted (quovex-tool convert makes it a protected "
+                     "vault)\n",
+                     strVault.c_str());
+    return OpenToolVault(strVault, strPassword, pKey);
 }
 
 int RunInit(const ToolOptions& options, const std::string& strVault) {

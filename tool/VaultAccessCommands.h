@@ -1,5 +1,7 @@
 // quovex-tool's side of opening and making vaults (VaultAccess.h): init,
-// passwd, and the key that store, restore, list and check work with. What
+// passwd, the vault a store may write into, and the key that store,
+// restore, list and check work with. init is the only command that makes a
+// vault. What
 // the user must hear goes to standard error, the recovery key of a new
 // vault to standard output. Main thread.
 #pragma once
@@ -27,17 +29,25 @@ void PrintRecoveryKey(const std::string& strVault, const CSecretBytes& recoveryT
 // with the reason told, when they do not open it.
 bool OpenToolVault(const std::string& strVault, const std::string& strPassword, CVaultKey* pKey);
 
-// Gets the vault at strVault ready for a store: a location without one
-// becomes a protected vault (its recovery key printed) unless options ask
-// for a scrambled one; an existing vault is opened. False, with the reason
-// told, when the vault cannot be made or opened, or --format names the
-// other kind than the vault's.
-bool PrepareStoreVault(const std::string& strVault, const ToolOptions& options, CVaultKey* pKey);
+// Where store may write: a box folder of an existing vault, or a folder
+// below one. strTarget is the box folder operand, absolute, its links
+// resolved. An existing vault is one KindOfVault recognises (a key record,
+// the scrambled mark, a stored file in its boxes), or a location holding
+// all four box folders and nothing of these: an empty scrambled vault as
+// the window's older versions made it. A missing box of a recognised
+// vault is made again, as the window does at every login; a missing
+// folder below a box is made by the store. The vault's location in
+// *pVault; false, with the target named as what it is (the vault's
+// location, a folder outside any vault, a path that does not exist, not a
+// folder) and where to store instead on standard error. Reads only: a
+// refusal leaves the disk as it was.
+bool FindStoreVault(const std::string& strTarget, std::string* pVault);
 
-// True when the command would make a new vault at strVault (init, or a
-// store into a location without one), so that a password typed at the
-// terminal is asked for twice.
-bool MakesNewVault(const ToolOptions& options, const std::string& strVault);
+// Opens the vault FindStoreVault found with pKey's credentials and
+// strPassword: a protected vault's master key is set in pKey; an empty
+// location without a record stores scrambled files, as it always did, and
+// says so. False, with the reason told, when the credentials do not open it.
+bool OpenStoreVault(const std::string& strVault, const std::string& strPassword, CVaultKey* pKey);
 
 // init: makes the vault at the absolute path strVault. Returns the exit status.
 int RunInit(const ToolOptions& options, const std::string& strVault);

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <cstring>
 
+#include "KeyRecordFiles.h"
+#include "PathText.h"
 #include "VaultFolders.h"
 
 namespace quovex {
@@ -11,6 +13,11 @@ namespace {
 
 QString PathText(const std::string& strPath) {
     return QFile::decodeName(QByteArray::fromStdString(strPath));
+}
+
+bool IsKeyRecordPath(const std::string& strPath) {
+    const std::string strName = LastComponent(strPath);
+    return strName == KEY_RECORD_NAME || strName == KEY_RECORD_COPY_NAME;
 }
 
 }  // namespace
@@ -25,10 +32,17 @@ QString QuestionText(FeedbackQuestion nQuestion) {
     return QString();
 }
 
-QString MessageText(FeedbackMessage nMessage) {
+QString MessageText(FeedbackMessage nMessage, const std::string& strPath, const VolumeRoom& room) {
+    const auto size = [](std::uint64_t nBytes) {
+        return QString::fromStdString(FormatSizeText(nBytes));
+    };
     switch (nMessage) {
         case FeedbackMessage::MESSAGE_NO_DISK_SPACE:
-            return QStringLiteral("硬盘空间不足。");
+            return QStringLiteral(
+                       "硬盘空间不足。\n%1 所在的磁盘需要 %2，只有 %3 可用；需要的空间含须留出的 "
+                       "%4。")
+                .arg(PathText(strPath), size(room.nNeeded), size(room.nFree),
+                     size(TRANSFER_FREE_SPACE_MARGIN));
     }
     return QString();
 }
@@ -49,6 +63,8 @@ QString FailReasonText(const FailCause& cause) {
             return QStringLiteral("文件名太长");
         case FailReason::FAIL_NOT_FOUND:
             return QStringLiteral("文件或文件夹已不存在");
+        case FailReason::FAIL_NOT_FOLDER:
+            return QStringLiteral("不是文件夹");
         case FailReason::FAIL_NOT_PLAIN_FILE:
             return QStringLiteral("不是普通文件（链接、管道或设备）");
         case FailReason::FAIL_IO:
@@ -155,7 +171,11 @@ QString AccessRefusalText(const AccessOutcome& outcome) {
                        "请把不属于这个保险柜的那一份移走：\n%1")
                 .arg(strFile);
         case AccessResult::ACCESS_DISK_FAILED:
-            return QStringLiteral("读写保险柜的密钥记录出错（%1）：\n%2")
+            if (IsKeyRecordPath(outcome.strPath))
+                return QStringLiteral("读写保险柜的密钥记录出错（%1）：\n%2")
+                    .arg(FailReasonText(outcome.cause), strFile);
+            // The location itself, a box folder or the scrambled mark.
+            return QStringLiteral("保险柜存放位置不能读写（%1）：\n%2")
                 .arg(FailReasonText(outcome.cause), strFile);
     }
     return QString();

@@ -15,7 +15,9 @@
 namespace quovex {
 
 QString QuestionText(FeedbackQuestion nQuestion);
-QString MessageText(FeedbackMessage nMessage);
+// The message about strPath, with the amounts of room it tells (sizes
+// worded by FormatSizeText).
+QString MessageText(FeedbackMessage nMessage, const std::string& strPath, const VolumeRoom& room);
 // Why a file did not go through ("磁盘已满"); the system's own words for an
 // error number no reason stands for.
 QString FailReasonText(const FailCause& cause);

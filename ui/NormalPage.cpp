@@ -137,7 +137,8 @@ bool MoveWithPassword(const QString& strLocation, COpenVault& vault, AccessOutco
 
 bool TakeOverSettings(const CNormalPage& page, COpenVault& vault, CVaultSettings& settings) {
     // The rule that let the user in at the login decides here too, so that
-    // no vault takes files under credentials it would refuse.
+    // no vault takes files under credentials it would refuse. A location
+    // that cannot be made a vault says why, as the login does.
     AccessOutcome outcome;
     bool bMoved = vault.MoveTo(page.m_strWorkPath, &outcome);
     if (!bMoved && outcome.nResult == AccessResult::ACCESS_PASSWORD_NEEDED) {

@@ -95,8 +95,9 @@ bool CProgressDlg::AskYesNo(FeedbackQuestion nQuestion, const std::string&) {
     return ShowMessageBox(QuestionText(nQuestion), MSGBOX_YESNO) == MSGBOX_RESULT_YES;
 }
 
-void CProgressDlg::ShowMessage(FeedbackMessage nMessage, const std::string&) {
-    ShowMessageBox(MessageText(nMessage), MSGBOX_OK);
+void CProgressDlg::ShowMessage(FeedbackMessage nMessage, const std::string& strPath,
+                               const VolumeRoom& room) {
+    ShowMessageBox(MessageText(nMessage, strPath, room), MSGBOX_OK);
 }
 
 void CProgressDlg::BeginWaitCursor() {

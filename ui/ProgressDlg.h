@@ -49,7 +49,8 @@ public:
     // Shown by the interface thread over this dialog while the worker waits,
     // in the window's fixed words (CoreTexts.h), which name no path.
     bool AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) override;
-    void ShowMessage(FeedbackMessage nMessage, const std::string& strPath) override;
+    void ShowMessage(FeedbackMessage nMessage, const std::string& strPath,
+                     const VolumeRoom& room) override;
     // Any thread, without waiting: the wait cursor is up while more
     // BeginWaitCursor than EndWaitCursor calls have been made.
     void BeginWaitCursor() override;

@@ -1,7 +1,6 @@
 #include "VaultApp.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QTimer>
 
 #include "LoginDlg.h"
@@ -16,8 +15,7 @@ namespace {
 
 CVaultApp* s_pInstance = nullptr;
 
-// Preset of the location field; a relative name that normally names no
-// folder, so leaving it keeps the configured location.
+// Preset of the location field: leaving it keeps the configured location.
 const QString LOGIN_DEFAULT_PATH = QStringLiteral("缺省位置");
 
 }  // namespace
@@ -52,8 +50,12 @@ bool CVaultApp::InitInstance() {
     if (login.exec() != QDialog::Accepted) return false;
 
     if (login.m_strPath != m_strWorkPath) {
-        // A location that names no folder is dropped without a message.
-        if (QFileInfo(login.m_strPath).isDir()) m_strWorkPath = login.m_strPath;
+        // The preset, or an empty field, keeps the configured location.
+        const bool bTyped = !login.m_strPath.isEmpty() && login.m_strPath != LOGIN_DEFAULT_PATH;
+        if (bTyped && !TakeTypedLocation(login.m_strPath, &m_strWorkPath)) {
+            login.ForgetPassword();
+            return false;
+        }
         m_strUserName = login.m_strUser;
     }
     COpenVault vault(m_strWorkPath, login.m_strUser, login.m_strPassword);

@@ -31,7 +31,9 @@ public:
     // of opened files a killed run left (OfferLeftoverCopies); then keeps the window's
     // place, and saves the whole record when m_bSettingsChanged is set. A
     // cancelled login or new-vault step ends silently, a rejected one after
-    // one message. Always false. Interface thread.
+    // one message, and so does a typed location that is no folder or is
+    // missing and not to be made a vault (TakeTypedLocation). Always false.
+    // Interface thread.
     bool InitInstance();
 
     // The one application object of the process, or nullptr.

@@ -1,11 +1,15 @@
 #include "VaultLogin.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include "CoreTexts.h"
 #include "KnownVaults.h"
 #include "MessageBox.h"
 #include "NewVaultDlg.h"
 #include "OpenVault.h"
 #include "RecoveryKeyDlg.h"
+#include "VaultSettings.h"
 #include "WaitCursor.h"
 
 namespace quovex {
@@ -75,6 +79,33 @@ void TellForeignRecord(const AccessOutcome& outcome, QWidget* pParent) {
     if (!outcome.strForeignRecord.empty())
         ShowMessageBox(ForeignRecordText(outcome.strForeignRecord), MSGBOX_OK | MSGBOX_ICON_WARNING,
                        QString(), pParent);
+}
+
+bool TakeTypedLocation(const QString& strTyped, QString* pLocation, QWidget* pParent) {
+    const QFileInfo typed(strTyped);
+    if (typed.isDir()) {
+        *pLocation = strTyped;
+        return true;
+    }
+    // A link to nothing is something there, not a place for a new vault.
+    if (typed.exists() || typed.isSymLink()) {
+        ShowMessageBox(QStringLiteral("这个位置不是文件夹：\n%1").arg(strTyped), MSGBOX_OK,
+                       QString(), pParent);
+        return false;
+    }
+    // A relative path would name a folder below wherever the program runs.
+    if (!QDir::isAbsolutePath(strTyped)) {
+        ShowMessageBox(QStringLiteral("这个位置不存在：\n%1\n新建保险柜须用完整路径，例如 %2。")
+                           .arg(strTyped, DefaultWorkPath()),
+                       MSGBOX_OK, QString(), pParent);
+        return false;
+    }
+    const int nAnswer =
+        ShowMessageBox(QStringLiteral("这个位置不存在：\n%1\n要在这里新建保险柜吗？").arg(strTyped),
+                       MSGBOX_YESNO | MSGBOX_ICON_QUESTION, QString(), pParent);
+    if (nAnswer != MSGBOX_RESULT_YES) return false;
+    *pLocation = strTyped;
+    return true;
 }
 
 }  // namespace quovex

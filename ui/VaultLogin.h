@@ -31,5 +31,14 @@ bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QStri
 // Warns over pParent when the vault opened although one copy of its key
 // record belongs to another vault (left as it is); nothing otherwise.
 void TellForeignRecord(const AccessOutcome& outcome, QWidget* pParent);
+// The location typed at the login, strTyped (other than the preset and the
+// configured location), into *pLocation when the login goes on there: a
+// folder as it is. A path where nothing lies is said to be missing, and at
+// an absolute one the user may have a new vault made (OpenVaultAtLogin's
+// new-vault step follows, as for the configured location at the first
+// login); anything else there is said to be no folder. Never another vault
+// in its place. False when the login ends: after the message, or with the
+// new vault declined.
+bool TakeTypedLocation(const QString& strTyped, QString* pLocation, QWidget* pParent = nullptr);
 
 }  // namespace quovex

@@ -25,8 +25,9 @@ public:
     bool AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) override {
         return m_inner.AskYesNo(nQuestion, strPath);
     }
-    void ShowMessage(FeedbackMessage nMessage, const std::string& strPath) override {
-        m_inner.ShowMessage(nMessage, strPath);
+    void ShowMessage(FeedbackMessage nMessage, const std::string& strPath,
+                     const VolumeRoom& room) override {
+        m_inner.ShowMessage(nMessage, strPath, room);
     }
     void BeginWaitCursor() override { m_inner.BeginWaitCursor(); }
     void EndWaitCursor() override { m_inner.EndWaitCursor(); }

@@ -23,8 +23,11 @@ FailReason ReasonOfErrno(int nErrno) {
         case ENAMETOOLONG:
             return FailReason::FAIL_NAME_TOO_LONG;
         case ENOENT:
-        case ENOTDIR:
             return FailReason::FAIL_NOT_FOUND;
+        // A file where a folder is needed (the vault's location, a folder
+        // of a path), or a folder swapped for a link that is not followed.
+        case ENOTDIR:
+            return FailReason::FAIL_NOT_FOLDER;
         // O_NOFOLLOW met a link; the env's word for a folder, pipe or device
         // where a regular file was asked for.
         case ELOOP:

@@ -14,7 +14,8 @@ enum class FailReason {
     FAIL_READ_ONLY,          // a read-only file system (EROFS)
     FAIL_UNSUPPORTED,        // the file system does not offer the call (EOPNOTSUPP, ENOSYS, EINVAL)
     FAIL_NAME_TOO_LONG,      // a name or path longer than the file system allows
-    FAIL_NOT_FOUND,          // not there, or gone meanwhile (ENOENT, ENOTDIR)
+    FAIL_NOT_FOUND,          // not there, or gone meanwhile (ENOENT)
+    FAIL_NOT_FOLDER,         // a folder was needed there or on the way, and is not (ENOTDIR)
     FAIL_NOT_PLAIN_FILE,     // a link, a pipe or a device where a file or folder was listed
     FAIL_IO,                 // the device reported an error (EIO)
     FAIL_TOO_LARGE,          // 4 GiB or more, beyond the stored-file format (or EFBIG)

@@ -44,8 +44,9 @@ void AddStoredFolder(const CFileStore& files, const FolderPtr& pFolder, const st
 }
 
 // Whether each volume holds the bytes of the folders that lie on it; when
-// one does not, *pFull is one of its folders.
-bool VolumesHaveRoom(CVaultEnv* pEnv, const FolderBytes& byFolder, std::string* pFull) {
+// one does not, *pFull is one of its folders and *pRoom its amounts.
+bool VolumesHaveRoom(CVaultEnv* pEnv, const FolderBytes& byFolder, std::string* pFull,
+                     VolumeRoom* pRoom) {
     struct Share {
         std::uint64_t nBytes = 0;
         std::uint64_t nFree = 0;
@@ -64,6 +65,7 @@ bool VolumesHaveRoom(CVaultEnv* pEnv, const FolderBytes& byFolder, std::string* 
     for (const auto& [nVolume, share] : byVolume) {
         if (FreeSpaceHolds(share.nFree, share.nBytes)) continue;
         *pFull = *share.pFolder;
+        *pRoom = {SpaceNeededFor(share.nBytes), share.nFree};
         return false;
     }
     return true;
@@ -72,12 +74,13 @@ bool VolumesHaveRoom(CVaultEnv* pEnv, const FolderBytes& byFolder, std::string* 
 }  // namespace
 
 bool RestoreHasRoom(const CFileStore& files, CVaultEnv* pEnv, const std::string& strStored,
-                    const std::string& strTargetFolder, std::uint64_t* pTotal, std::string* pFull) {
+                    const std::string& strTargetFolder, std::uint64_t* pTotal, std::string* pFull,
+                    VolumeRoom* pRoom) {
     pEnv = CVaultEnv::Or(pEnv);
     if (!strTargetFolder.empty()) {
         *pTotal = GetPathLength(strStored, pEnv);
         *pFull = strTargetFolder;
-        return HasRoomFor(pEnv, strTargetFolder, *pTotal);
+        return HasRoomFor(pEnv, strTargetFolder, *pTotal, pRoom);
     }
     *pTotal = 0;
     FolderBytes byFolder;
@@ -91,7 +94,7 @@ bool RestoreHasRoom(const CFileStore& files, CVaultEnv* pEnv, const std::string&
         default:
             break;
     }
-    return VolumesHaveRoom(pEnv, byFolder, pFull);
+    return VolumesHaveRoom(pEnv, byFolder, pFull, pRoom);
 }
 
 }  // namespace quovex

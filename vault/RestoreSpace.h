@@ -7,6 +7,7 @@
 #include <string>
 
 #include "VaultEnv.h"
+#include "VaultFeedback.h"
 
 namespace quovex {
 
@@ -20,8 +21,10 @@ class CFileStore;
 // recorded path of either format), and a file that records no acceptable
 // path, or whose head does not open, counts nowhere, as it writes nothing.
 // True when every such volume has room, or its free space cannot be
-// determined; else false, with *pFull a folder on a volume without room.
+// determined; else false, with *pFull a folder on a volume without room
+// and *pRoom what that volume needs and has.
 bool RestoreHasRoom(const CFileStore& files, CVaultEnv* pEnv, const std::string& strStored,
-                    const std::string& strTargetFolder, std::uint64_t* pTotal, std::string* pFull);
+                    const std::string& strTargetFolder, std::uint64_t* pTotal, std::string* pFull,
+                    VolumeRoom* pRoom);
 
 }  // namespace quovex

@@ -5,6 +5,7 @@
 // (the worker thread under the progress dialog).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace quovex {
@@ -16,6 +17,16 @@ enum class FeedbackQuestion {
 };
 enum class FeedbackMessage {
     MESSAGE_NO_DISK_SPACE,  // the volume lacks room for the run; nothing was done
+};
+
+// The amounts a message about room on a volume tells: the bytes the run
+// needs free there (what it writes and the margin kept free beyond it,
+// TRANSFER_FREE_SPACE_MARGIN) and the bytes the volume has free.
+struct VolumeRoom {
+    std::uint64_t nNeeded = 0;
+    std::uint64_t nFree = 0;
+
+    bool operator==(const VolumeRoom&) const = default;
 };
 
 class CVaultFeedback {
@@ -33,8 +44,10 @@ public:
     // until answered.
     virtual bool AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) = 0;
     // An OK-only message about strPath (for lack of space: the folder whose
-    // volume was asked). Blocks until dismissed.
-    virtual void ShowMessage(FeedbackMessage nMessage, const std::string& strPath) = 0;
+    // volume was asked, and room what it needs and has). Blocks until
+    // dismissed.
+    virtual void ShowMessage(FeedbackMessage nMessage, const std::string& strPath,
+                             const VolumeRoom& room) = 0;
     // Shown around the copying of one file; always paired.
     virtual void BeginWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;

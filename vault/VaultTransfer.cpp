@@ -263,17 +263,22 @@ void CVaultTransfer::RestoreOne(CFolder& folder, const std::string& strName,
     NoteResult(run.pReport, result, strStored);
 }
 
-bool FreeSpaceHolds(std::uint64_t nFree, std::uint64_t nBytes) {
+std::uint64_t SpaceNeededFor(std::uint64_t nBytes) {
     const std::uint64_t nMax = std::numeric_limits<std::uint64_t>::max();
-    const std::uint64_t nNeeded =
-        nBytes > nMax - TRANSFER_FREE_SPACE_MARGIN ? nMax : nBytes + TRANSFER_FREE_SPACE_MARGIN;
-    return nFree >= nNeeded;
+    return nBytes > nMax - TRANSFER_FREE_SPACE_MARGIN ? nMax : nBytes + TRANSFER_FREE_SPACE_MARGIN;
 }
 
-bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTotal) {
+bool FreeSpaceHolds(std::uint64_t nFree, std::uint64_t nBytes) {
+    return nFree >= SpaceNeededFor(nBytes);
+}
+
+bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTotal,
+                VolumeRoom* pRoom) {
     VolumeSpace space;
     // Unknown free space: go ahead, and let each file report its own failure.
-    return !pEnv->GetFreeSpace(strPath, &space) || FreeSpaceHolds(space.nFree, nTotal);
+    if (!pEnv->GetFreeSpace(strPath, &space) || FreeSpaceHolds(space.nFree, nTotal)) return true;
+    if (pRoom) *pRoom = {SpaceNeededFor(nTotal), space.nFree};
+    return false;
 }
 
 namespace {
@@ -297,9 +302,10 @@ int RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
     CCancelWatch watch(feedback);
     std::uint64_t nTotal = 0;
     for (const std::string& strPath : job.vDropList) nTotal += GetPathLength(strPath, pEnv);
-    if (!HasRoomFor(pEnv, job.strBoxPath, nTotal)) {
+    VolumeRoom room;
+    if (!HasRoomFor(pEnv, job.strBoxPath, nTotal, &room)) {
         job.report.bNoSpace = true;
-        feedback.ShowMessage(FeedbackMessage::MESSAGE_NO_DISK_SPACE, job.strBoxPath);
+        feedback.ShowMessage(FeedbackMessage::MESSAGE_NO_DISK_SPACE, job.strBoxPath, room);
         return 1;
     }
     // Sources queued for deletion belong to this run alone: a run that ends
@@ -321,10 +327,11 @@ int RunRestore(CVaultFeedback& feedback, RestoreJob& job) {
     CCancelWatch watch(feedback);
     std::uint64_t nTotal = 0;
     std::string strFull;
+    VolumeRoom room;
     if (!RestoreHasRoom(job.pVault->Files(), pEnv, job.strStoredItem, job.strTargetFolder, &nTotal,
-                        &strFull)) {
+                        &strFull, &room)) {
         job.report.bNoSpace = true;
-        feedback.ShowMessage(FeedbackMessage::MESSAGE_NO_DISK_SPACE, strFull);
+        feedback.ShowMessage(FeedbackMessage::MESSAGE_NO_DISK_SPACE, strFull, room);
         return 1;
     }
     const std::string strVault =

@@ -13,6 +13,7 @@
 #include "FolderIdentity.h"
 #include "RunContext.h"
 #include "VaultEnv.h"
+#include "VaultFeedback.h"
 
 namespace quovex {
 
@@ -110,11 +111,16 @@ private:
     std::size_t m_nPendingFolders = 0;
 };
 
-// True when nFree bytes hold nBytes plus the margin (saturating in 64 bits).
+// The bytes a run that writes nBytes needs free: nBytes plus the margin
+// (saturating in 64 bits).
+std::uint64_t SpaceNeededFor(std::uint64_t nBytes);
+// True when nFree bytes hold SpaceNeededFor(nBytes).
 bool FreeSpaceHolds(std::uint64_t nFree, std::uint64_t nBytes);
 // True when the volume of strPath has at least nTotal + margin bytes free,
-// or when its free space cannot be determined.
-bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTotal);
+// or when its free space cannot be determined. When false, *pRoom (if
+// given) receives what is needed there and what is free.
+bool HasRoomFor(CVaultEnv* pEnv, const std::string& strPath, std::uint64_t nTotal,
+                VolumeRoom* pRoom = nullptr);
 
 // The data of an add run.
 struct DropJob {

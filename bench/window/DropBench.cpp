@@ -118,11 +118,10 @@ void MakeFiles(const fs::path& folder, const std::string& strPrefix, int nCount,
 
 QStringList ToolStoreArguments(const std::vector<fs::path>& vPaths, const fs::path& box,
                                bool bKeepSource) {
-    // Scrambled, as the window's drops are here.
-    QStringList args{
-        QStringLiteral("store"),      QStringLiteral("--user"), BENCH_USER,
-        QStringLiteral("--password"), BENCH_PASSWORD,           QStringLiteral("--format"),
-        QStringLiteral("scrambled")};
+    // Scrambled, as the window's drops are here: each vault holds scrambled
+    // files, or is the four empty boxes of an empty scrambled vault.
+    QStringList args{QStringLiteral("store"), QStringLiteral("--user"), BENCH_USER,
+                     QStringLiteral("--password"), BENCH_PASSWORD};
     if (bKeepSource) args << QStringLiteral("--keep-source");
     for (const fs::path& path : vPaths) args << QString::fromStdString(path.string());
     args << QString::fromStdString(box.string());

@@ -74,6 +74,7 @@ private slots:
     void failuresSetNoKeyAndChangeNothing();
     void openVaultMovesToEachKind();
     void conversionTakesANewPassword();
+    void unmakableLocationTellsTheFirstFailure();
 };
 
 void TestAccount::settingsLoadAndSave() {
@@ -300,6 +301,42 @@ void TestAccount::conversionTakesANewPassword() {
     QCOMPARE(OpenWith(strEarlier, "张三user", strNew.toStdString()), AccessResult::ACCESS_OPENED);
     QVERIFY(QFile::remove(strLeft));
     QCOMPARE(later.NextConversionStep(), Step::STEP_NOTHING_LEFT);
+}
+
+// A location that cannot be a vault, made new or moved to by an open vault
+// of either kind, is told by the failure that stopped it (not by a later
+// look finding the box missing): no write permission, a read-only volume,
+// a file. Nothing is opened or moved.
+void TestAccount::unmakableLocationTellsTheFirstFailure() {
+    QTemporaryDir root;
+    const QString strEmpty = root.path() + u"/empty"_s, strFile = root.path() + u"/file"_s;
+    QVERIFY(QDir().mkpath(strEmpty) && QFile(strFile).open(QIODevice::WriteOnly));
+    test::CFaultEnv env;
+    COpenVault scrambled(root.path() + u"/s"_s, u"alice"_s, u"secret1"_s, &env);
+    QVERIFY(MakeProtected(root.path() + u"/p"_s, "alice", "secret1"));
+    COpenVault prot(root.path() + u"/p"_s, u"alice"_s, u"secret1"_s, &env);
+    QVERIFY(scrambled.Open(u"secret1"_s).Opened() && prot.Open(u"secret1"_s).Opened() &&
+            prot.IsProtected());
+    for (const int nErrno : {EACCES, EROFS, ENOTDIR}) {
+        env.m_nNewFolderErrno = nErrno == ENOTDIR ? 0 : nErrno;
+        const QString strAt = nErrno == ENOTDIR ? strFile : strEmpty;
+        const std::string strFailed =
+            (nErrno == ENOTDIR ? strFile : strEmpty + u"/FileBox"_s).toStdString();
+        for (bool bProtected : {false, true}) {
+            CVaultKey key("alice", "secret1");
+            const AccessOutcome made = CreateVault(strAt.toStdString(), "secret1", bProtected, FAST,
+                                                   &key, nullptr, nullptr, &env);
+            QCOMPARE(made.cause, CauseOfErrno(nErrno));
+            QCOMPARE(made.strPath, strFailed);
+            AccessOutcome moved;
+            QVERIFY(!(bProtected ? prot : scrambled).MoveTo(strAt, &moved));
+            QVERIFY(moved.nResult == AccessResult::ACCESS_DISK_FAILED &&
+                    moved.cause == CauseOfErrno(nErrno) && moved.strPath == strFailed);
+        }
+    }
+    QCOMPARE(CauseOfErrno(ENOTDIR).nReason, FailReason::FAIL_NOT_FOLDER);
+    QVERIFY(scrambled.Location() == root.path() + u"/s"_s && prot.IsProtected());
+    QVERIFY(QDir(strEmpty).isEmpty());
 }
 
 int main(int argc, char** argv) {

@@ -22,8 +22,9 @@ head -c 200000 /dev/urandom >src/big.bin # three whole chunks and a final one
 printf '机密内容' >"src/合同.txt"
 head -c 5000 /dev/urandom >src/torn.bin
 head -c 1000 /dev/urandom >src/cut.bin
-"$TOOL" store "${CRED[@]}" "${KDF[@]}" --keep-source src/big.bin "src/合同.txt" src/torn.bin \
-    src/cut.bin vault/FileBox >/dev/null 2>&1 || fail "store into a new protected vault"
+"$TOOL" init "${CRED[@]}" "${KDF[@]}" vault >/dev/null 2>&1 || fail "init of a protected vault"
+"$TOOL" store "${CRED[@]}" --keep-source src/big.bin "src/合同.txt" src/torn.bin src/cut.bin \
+    vault/FileBox 2>/dev/null || fail "store into the protected vault"
 B=vault/FileBox
 # Two slots (their size at offset 12) after a 32-byte header; chunks of
 # 65552 stored bytes.
@@ -79,7 +80,8 @@ cd "$WORK" || exit 1
 mkdir -p "src/文档"
 head -c 1000 /dev/urandom >"src/文档/报告.txt"
 head -c 300 /dev/urandom >src/a.bin
-"$TOOL" store "${CRED[@]}" --format scrambled --keep-source src vault/FileBox 2>/dev/null || fail "store"
+"$TOOL" init "${CRED[@]}" --format scrambled vault 2>/dev/null || fail "init"
+"$TOOL" store "${CRED[@]}" --keep-source src vault/FileBox 2>/dev/null || fail "store"
 REPORT="vault/FileBox/src/文档/报告.txt.\$"
 # A summary as the properties dialog writes it: GB18030 text and a NUL at 146.
 { printf '季度摘要 "q"\\' | iconv -f UTF-8 -t GB18030 && printf '\0'; } |
@@ -122,7 +124,8 @@ mkdir -p src2
 for name in sound short-body partial other-creds no-sig short-header; do
     head -c 1000 /dev/urandom >"src2/$name"
 done
-"$TOOL" store "${CRED[@]}" --format scrambled src2 v/FileBox 2>/dev/null || fail "store src2"
+"$TOOL" init "${CRED[@]}" --format scrambled v 2>/dev/null || fail "init v"
+"$TOOL" store "${CRED[@]}" src2 v/FileBox 2>/dev/null || fail "store src2"
 expect 0 "check of a sound vault" check "${CRED[@]}" v >out.txt
 grep -q "6 stored file(s) read, 0 damaged" err.txt || fail "check count"
 S=v/FileBox/src2
@@ -132,7 +135,9 @@ printf 'X' | dd of="$S/no-sig.\$" conv=notrunc status=none
 truncate -s 100 "$S/short-header.\$"
 rm "$S/other-creds.\$"
 echo other >other-creds
-"$TOOL" store --user bob1 --password other-pw --format scrambled other-creds v2/FileBox 2>/dev/null || fail "store bob"
+BOB=(--user bob1 --password other-pw)
+"$TOOL" init "${BOB[@]}" --format scrambled v2 2>/dev/null && "$TOOL" store "${BOB[@]}" other-creds \
+    v2/FileBox 2>/dev/null || fail "store bob"
 mv "v2/FileBox/other-creds.\$" "$S/"
 cp "prot/vault/FileBox/合同.txt.\$" "$S/"  # protected: the credentials open no protected vault
 

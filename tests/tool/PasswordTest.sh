@@ -6,10 +6,11 @@
 PW="pass-密码12"
 head -c 5000 /dev/urandom >a.bin
 
-printf '%s\r\nnot this line\n' "$PW" | "$TOOL" store --user alice --password-stdin --format scrambled a.bin vault/FileBox 2>/dev/null ||
+printf '%s\n' "$PW" >pw.txt
+"$TOOL" init --user alice --password-file pw.txt --format scrambled vault 2>/dev/null || fail "init"
+printf '%s\r\nnot this line\n' "$PW" | "$TOOL" store --user alice --password-stdin a.bin vault/FileBox 2>/dev/null ||
     fail "store with --password-stdin"
 [ -e a.bin ] && fail "source kept after a store without --keep-source"
-printf '%s\n' "$PW" >pw.txt
 expect 0 "restore with --password-file (a \\r taken into the password?)" \
     restore --user alice --password-file pw.txt "vault/FileBox/a.bin.\$"
 printf '%s' "$PW" >pw-no-newline.txt

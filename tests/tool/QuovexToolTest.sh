@@ -34,9 +34,28 @@ head -c 300001 /dev/urandom >src/docs/b.bin
 head -c 129 /dev/urandom >src/docs/sub/c.dat
 cp src/a.txt a.orig
 
+# Only init makes a vault; store writes only into a box of one, or below a
+# box. Every other target is refused before anything is read, made or
+# deleted, and the sources stay.
+expect 2 "--format on store" store "${CRED[@]}" --format scrambled src/a.txt vault/FileBox
+grep -q "store only stores into a box of an existing vault" err.txt || fail "--format: no reason"
+expect 0 "init" init "${CRED[@]}" --format scrambled vault
+mkdir not-a-vault
+TREE=$(find . | sort)
+for target in "vault:is a vault's location, not one of its boxes: store into $PWD/vault/FileBox" \
+    "vlt/FileBox:lies in no vault ($PWD/vlt does not exist)" \
+    "typo/sub:does not exist and lies in no vault" "not-a-vault:is a folder outside any vault" \
+    "not-a-vault/FileBox:lies in no vault ($PWD/not-a-vault holds no key record"; do
+    expect_says 1 "store into ${target%%:*}" "${target#*:}" store "${CRED[@]}" src/a.txt "${target%%:*}"
+done
+[ "$(find . | sort)" = "$TREE" ] || fail "a refused store changed the disk"
+
 # Relative operands: the recorded source path must still be absolute.
-expect 0 "store, keep sources" store "${CRED[@]}" --format scrambled --keep-source src/a.txt src/docs/ vault/FileBox
+expect 0 "store, keep sources" store "${CRED[@]}" --keep-source src/a.txt src/docs/ vault/FileBox
 [ -f src/a.txt ] && [ -f src/docs/b.bin ] || fail "--keep-source deleted a source"
+expect 0 "store below a box, into a new folder" store "${CRED[@]}" --keep-source src/docs/sub \
+    vault/OtherBox/new/deeper
+[ -f "vault/OtherBox/new/deeper/sub/c.dat.\$" ] || fail "nothing stored below the box"
 
 expect 0 "restore --to" restore "${CRED[@]}" --to out vault/FileBox/docs
 cmp -s out/docs/b.bin src/docs/b.bin && cmp -s out/docs/sub/c.dat src/docs/sub/c.dat ||
@@ -60,7 +79,24 @@ expect_says 1 "declined store" "a.txt.\$ is in the vault already; replace it? no
 grep -q "existing file kept (--overwrite no): $PWD/src/a.txt" err.txt || fail "no reason given"
 expect 0 "accepted overwrite" store "${CRED[@]}" --overwrite yes src/a.txt vault/FileBox
 expect 1 "declined overwrite of a restored file" restore "${CRED[@]}" --to out vault/FileBox/docs
-expect 1 "missing path" store "${CRED[@]}" --keep-source no-such-file vault/FileBox
+# Sources the core passes over, each told what it is.
+ln -s src/a.txt link
+expect 1 "sources passed over" store "${CRED[@]}" no-such-file link /dev/null vault/FileBox
+for said in "no such file or folder, passed over: no-such-file" \
+    "a symbolic link, not followed, passed over: link" \
+    "not a file or folder (a device, pipe or socket), passed over: /dev/null"; do
+    grep -qF "quovex-tool: $said" err.txt || { fail "not said: $said"; cat err.txt; }
+done
+[ -L link ] || fail "a link given to store went"
+# No volume here has room for a sparse source of 10 TiB: the run says what
+# it needs and has there, and reads and deletes nothing.
+if truncate -s 10T huge.bin 2>/dev/null; then
+    expect_says 1 "no room" "volume of $PWD/vault/FileBox: it needs 10486236.84 MB \
+(10995616277760 bytes), of which 476.84 MB (500000000 bytes) to spare, and .* is free;" \
+        store "${CRED[@]}" huge.bin vault/FileBox
+    [ -f huge.bin ] && [ ! -e "vault/FileBox/huge.bin.\$" ] || fail "a run without room did something"
+    rm -f huge.bin
+fi
 
 # Only the boxes are out of reach (the core tests the rule): how the tool
 # words a box as a source, a stored file as a source and a box as a target.
@@ -76,7 +112,7 @@ expect_says 1 "into a box" "would be restored into the vault, refused" restore "
 # keeps bob out of the empty ImageBox.
 BOB=(--user bob1 --password other-pw)
 expect_says 1 "second user" "wrong user name or password" store "${BOB[@]}" src/docs vault/ImageBox
-[ -e vault/ImageBox ] && fail "second user stored something"
+[ -z "$(ls -A vault/ImageBox)" ] || fail "second user stored something"
 
 # A body cut short is damage; a whole vault of files cut to nothing (a power
 # loss) is no reason to blame the credentials.

@@ -13,6 +13,20 @@ grep -q "keep it away from this computer" init.txt || fail "no advice with the r
 grep -qE "$KEY_PATTERN" err.txt && fail "the recovery key went to standard error"
 expect_says 1 "init twice" "a vault lies there already" init "${CRED[@]}" "${KDF[@]}" pv >again.txt
 [ -s again.txt ] && fail "a second init printed a recovery key"
+# A location that cannot be a vault is told by why it cannot: a file, a
+# folder the user may not write (root may write anywhere: run as nobody).
+touch file
+expect_says 1 "init into a file" "location cannot be read or written (not a folder): $PWD/file\$" \
+    init "${CRED[@]}" "${KDF[@]}" file
+mkdir ro && chmod 555 ro "$WORK"
+AS_USER=()
+[ "$(id -u)" -eq 0 ] && AS_USER=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+if "${AS_USER[@]}" "$TOOL" --version >/dev/null 2>&1; then
+    "${AS_USER[@]}" "$TOOL" init "${CRED[@]}" "${KDF[@]}" ro 2>err.txt
+    [ $? -eq 1 ] && grep -q "(permission denied): $PWD/ro/FileBox\$" err.txt ||
+        { fail "init into a read-only folder"; cat err.txt; }
+fi
+chmod 700 ro "$WORK"
 expect 2 "--kdf-passes out of range" init "${CRED[@]}" --kdf-passes 17 x
 expect 2 "--kdf-memory not a number" init "${CRED[@]}" --kdf-memory 1k x
 expect 2 "--format on restore" restore "${CRED[@]}" --format scrambled x
@@ -21,20 +35,18 @@ expect 2 "--recovery-key with a password option" passwd "${CRED[@]}" --recovery-
 expect 0 "init of a scrambled vault" init "${CRED[@]}" --format scrambled sv >out.txt
 [ -d sv/FileBox ] && [ ! -e sv/.quovex-key ] && [ ! -s out.txt ] ||
     fail "a scrambled vault got a record or a recovery key"
-printf 'kept scrambled' >s.txt  # a store without --format keeps the kind init chose
-expect 0 "store into the empty scrambled vault" store "${CRED[@]}" "${KDF[@]}" s.txt sv/FileBox
+printf 'kept scrambled' >s.txt
+expect 2 "--kdf-passes on store" store "${CRED[@]}" "${KDF[@]}" s.txt sv/FileBox
+expect 0 "store into the empty scrambled vault" store "${CRED[@]}" s.txt sv/FileBox
 [ ! -e sv/.quovex-key ] && [ "$(head -c 6 "sv/FileBox/s.txt.\$")" = QUOVEX ] ||
     fail "a store made the empty scrambled vault a protected one"
 
-# A store into a new location makes a protected vault, and its key
-# record is left out of the stored files.
+# A store into a protected vault encrypts, and its key record is left out
+# of the stored files.
 head -c 3000 /dev/urandom >a.bin
-expect 0 "store into a new location" store "${CRED[@]}" "${KDF[@]}" --keep-source a.bin nv/FileBox >store.txt
-[ -f nv/.quovex-key ] && grep -qE "$KEY_PATTERN" store.txt || fail "store made no protected vault"
-expect 0 "store into an existing vault" store "${CRED[@]}" --keep-source a.bin nv/ImageBox >out.txt
-[ -s out.txt ] && fail "a store into an existing vault printed a recovery key"
-expect 1 "--format scrambled into a protected vault" store "${CRED[@]}" --format scrambled \
-    --keep-source a.bin nv/OtherBox
+expect 0 "init of another protected vault" init "${CRED[@]}" "${KDF[@]}" nv >store.txt
+expect 0 "store into a protected vault" store "${CRED[@]}" --keep-source a.bin nv/FileBox >out.txt
+[ -s out.txt ] && fail "a store printed a recovery key"
 expect_says 1 "wrong password on a protected vault" "wrong user name or password" restore \
     --user alice --password wrong-pw --to out "nv/FileBox/a.bin.\$"
 expect 0 "restore from a protected vault" restore "${CRED[@]}" --to out "nv/FileBox/a.bin.\$"
@@ -98,8 +110,7 @@ head -c 3000 /dev/urandom >src/a.bin
 head -c 70000 /dev/urandom >src/d/x.bin
 : >src/d/e/y.bin
 head -c 200000 /dev/urandom >src/p.png
-expect 0 "store into the scrambled vault" store "${CRED[@]}" --format scrambled src/a.bin src/d \
-    sv/FileBox
+expect 0 "store into the scrambled vault" store "${CRED[@]}" src/a.bin src/d sv/FileBox
 expect 0 "store an image" store "${CRED[@]}" src/p.png sv/ImageBox
 head -c 1000 "sv/ImageBox/p.png.\$" >"sv/OtherBox/cut.\$"
 cp "sv/OtherBox/cut.\$" cut.before

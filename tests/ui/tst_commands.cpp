@@ -62,6 +62,17 @@ void TestCommands::restoreAndRestoreTo() {
     m_pDlg->OnRestoreTo();
     QVERIFY2(LastMessage().contains(u"保险柜之内"_s), qPrintable(LastMessage()));
     QCOMPARE(Snapshot(m_strVault), vault);
+
+    // A volume without room for a.txt.$ (402 bytes) and the margin says so,
+    // with the amounts, before anything is written.
+    m_env.m_nFreeSpace = 1000;
+    CDirDialog::SetFolderPicker([&](const QString&) { return strOut; });
+    m_pDlg->OnRestoreTo();
+    QCOMPARE(LastMessage(),
+             u"硬盘空间不足。\n%1 所在的磁盘需要 476.84 MB( 500000402 字节)，只有 "
+             u"1000 字节( 1000 字节) 可用；需要的空间含须留出的 476.84 MB( "
+             u"500000000 字节)。"_s.arg(strOut));
+    QVERIFY(!QFileInfo::exists(strOut + u"/a.txt"_s));
 }
 
 // A Cancel while the first overwrite question is up stops a drop or a

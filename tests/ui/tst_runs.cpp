@@ -46,6 +46,7 @@ private slots:
     void cleanup() { test::StopWhenModal(); }
     void startUp_data();
     void startUp();
+    void typedLocationIsNeverAnotherVault();
     void cancelRules_data();
     void cancelRules();
     void reportsFromTheWorker();
@@ -163,6 +164,55 @@ void TestRuns::startUp() {
     if (!bAccepted) return;
     if (bConfigured) QCOMPARE(rcOpened, rcKept);
     QCOMPARE(saved.WindowPlace(), rcMoved);
+}
+
+// A typed location where no folder lies is not dropped for the configured
+// one: a file is said to be no folder, a missing path to be missing, and a
+// new vault is made there only when the user says so.
+void TestRuns::typedLocationIsNeverAnotherVault() {
+    QFile::remove(QSettings(u"tandrel"_s, QCoreApplication::applicationName()).fileName());
+    const QString strHomeBox = test::g_strHome + u"/Box"_s;
+    QDir(strHomeBox).removeRecursively();
+    const QString strFile = test::FreshFolder(u"typed"_s) + u"/file"_s;
+    const QString strNew = test::g_strHome + u"/typed/new/vault"_s;
+    QVERIFY(test::MakeFile(strFile));
+    CMessageBoxScript script;
+    // The location the main window opened, "" when none came up.
+    const auto logInAt = [](const QString& strTyped) {
+        test::WhenModal<CLoginDlg>([strTyped](CLoginDlg* pLogin) {
+            test::TypeInto(pLogin, 1011, strTyped);
+            test::TypeInto(pLogin, 1004, u"alice"_s);
+            test::TypeInto(pLogin, 1005, u"secret1"_s);
+            test::Click(pLogin, 1);
+        });
+        test::WhenModal<CNewVaultDlg>([](CNewVaultDlg* pStep) {
+            test::TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, u"secret1"_s);
+            FindControl<QCheckBox>(pStep, RES_ID_PROTECT_CHECK)->setChecked(false);
+            pStep->accept();
+        });
+        QString strOpened;
+        test::WhenModal<CVaultDlg>([&strOpened](CVaultDlg* pMain) {
+            strOpened = pMain->Vault().Location();
+            test::Command(pMain, RES_CMD_EXIT)->trigger();
+        });
+        CVaultApp app;
+        test::RunProgram(app);
+        test::StopWhenModal();
+        return strOpened;
+    };
+    QCOMPARE(logInAt(strFile), QString());
+    QCOMPARE(logInAt(u"typo-box"_s), QString());
+    QCOMPARE(logInAt(strNew), QString());  // the new vault declined
+    QVERIFY(!QFileInfo::exists(strNew) && !QFileInfo::exists(strHomeBox));
+    script.SetNextAnswer(MSGBOX_RESULT_YES);
+    QCOMPARE(logInAt(strNew), strNew);
+    QVERIFY(test::HasBoxes(strNew) && !QFileInfo::exists(strHomeBox));
+    const QString strAsked = u"这个位置不存在：\n"_s + strNew + u"\n要在这里新建保险柜吗？"_s;
+    QCOMPARE(test::MessageTexts(script),
+             QStringList({u"这个位置不是文件夹：\n"_s + strFile,
+                          u"这个位置不存在：\ntypo-box\n新建保险柜须用完整路径，例如 "_s +
+                              strHomeBox + u"。"_s,
+                          strAsked, strAsked}));
 }
 
 void TestRuns::cancelRules_data() {

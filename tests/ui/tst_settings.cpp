@@ -118,8 +118,8 @@ void TestSettings::applyTakesTheValuesOver() {
 }
 
 // A location whose vault holds another user's files is refused as the login
-// refuses it, the old vault staying in force; one that takes the login's
-// credentials is shown at once and takes the next drop.
+// refuses it, and a file as no folder, the old vault staying in force; one
+// that takes the login's credentials is shown at once and takes the next drop.
 void TestSettings::locationTakesTheLoginsRule() {
     const QString strRoot = test::g_strHome + u"/rule"_s;
     const QString strOld = strRoot + u"/old"_s;
@@ -151,6 +151,11 @@ void TestSettings::locationTakesTheLoginsRule() {
     QVERIFY(vault.Location() == strOld && app.m_strWorkPath == strOld && !app.m_bSettingsChanged);
     QVERIFY(StoredSetting("WorkPath").isEmpty() && dlg.BoxList()->BoxPath().startsWith(strOld));
     QCOMPARE(test::Snapshot(strOther), other);
+    // A location that cannot be made a vault says why, and is not taken.
+    QVERIFY(test::MakeFile(strRoot + u"/file"_s) && applyLocation(strRoot + u"/file"_s));
+    QCOMPARE(test::MessageTexts(script).last(),
+             u"保险柜存放位置不能读写（不是文件夹）：\n"_s + strRoot + u"/file"_s);
+    QVERIFY(vault.Location() == strOld);
 
     QVERIFY(!applyLocation(strGood));
     QCOMPARE(StoredSetting("WorkPath"), strGood);
@@ -160,7 +165,7 @@ void TestSettings::locationTakesTheLoginsRule() {
     // The next drop, into the box selected last, lands there.
     QVERIFY(test::MakeFile(strRoot + u"/drop.txt"_s));
     dlg.StartAddFromDrop({strRoot + u"/drop.txt"_s}, dlg.BoxList()->BoxPath());
-    QVERIFY(QFileInfo::exists(strGood + u"/FileBox/drop.txt.$"_s) && script.Requests().size() == 1);
+    QVERIFY(QFileInfo::exists(strGood + u"/FileBox/drop.txt.$"_s) && script.Requests().size() == 2);
 }
 
 // The Help menu and the sheet's Help button show the program's own help,

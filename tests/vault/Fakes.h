@@ -34,6 +34,8 @@ public:
     std::vector<std::string> m_vStatus, m_vShownBoxes;
     std::vector<FeedbackQuestion> m_vQuestions;
     std::vector<FeedbackMessage> m_vMessages;
+    std::string m_strMessagePath;  // of the last message, with its amounts
+    VolumeRoom m_messageRoom;
     std::vector<int> m_vPositions;
     int m_nCancelChecks = 0;
     int m_nWaitBegins = 0;
@@ -55,8 +57,11 @@ public:
         m_vQuestions.push_back(nQuestion);
         return m_bAnswerYes;
     }
-    void ShowMessage(FeedbackMessage nMessage, const std::string&) override {
+    void ShowMessage(FeedbackMessage nMessage, const std::string& strPath,
+                     const VolumeRoom& room) override {
         m_vMessages.push_back(nMessage);
+        m_strMessagePath = strPath;
+        m_messageRoom = room;
     }
     void BeginWaitCursor() override {
         ++m_nWaitBegins;
@@ -103,6 +108,8 @@ public:
     using Hook = std::function<void(const std::string& strPath)>;
 
     bool m_bFailCreate = false;           // CFolder::CreateFileFor fails (EACCES)
+    int m_nNewFolderErrno = 0;            // > 0: making a folder not there yet fails with it
+                                          // (EACCES: no write permission, EROFS: read-only)
     std::int64_t m_nFailWriteAfter = -1;  // an Append that passes this many bytes fails (ENOSPC)
     bool m_bFailSync = false;             // CWritableFile::Sync and CFolder::Sync fail (EIO)
     bool m_bFailCommit = false;           // CWritableFile::Commit fails (EIO)
@@ -154,7 +161,9 @@ public:
         return pFile ? std::make_unique<CFaultyUpdater>(std::move(pFile), *this) : nullptr;
     }
     bool CreateFolder(const std::string& strPath, unsigned nMode) override {
-        return !ChangeFails() && Real()->CreateFolder(strPath, nMode);
+        const bool bNew = Real()->GetKind(strPath) == EntryKind::ENTRY_NONE;
+        return !ChangeFails(m_nNewFolderErrno > 0 && bNew, m_nNewFolderErrno) &&
+               Real()->CreateFolder(strPath, nMode);
     }
     bool GetStamp(const std::string& strPath, FileStamp* pStamp) override {
         return Real()->GetStamp(strPath, pStamp);

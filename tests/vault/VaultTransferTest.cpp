@@ -169,6 +169,8 @@ TEST_P(VaultTransferTest, FreeSpaceMustCoverTheTotalPlusTheMarginIn64Bits) {
     EXPECT_EQ(Drop({Src("a"), Src("dir")}), 0u);
     EXPECT_FALSE(m_drop.report.bCancelled) << "lack of space is not a cancel";
     EXPECT_EQ(m_feedback.m_vMessages, std::vector{FeedbackMessage::MESSAGE_NO_DISK_SPACE});
+    EXPECT_EQ(m_feedback.m_strMessagePath, m_strBox);
+    EXPECT_EQ(m_feedback.m_messageRoom, (VolumeRoom{3000 + MARGIN, 3000 + MARGIN - 1}));
     EXPECT_TRUE(m_drop.report.bNoSpace);
     EXPECT_TRUE(fs::is_empty(m_strBox));
     m_env.m_nFreeSpace = 3000 + MARGIN;
@@ -204,6 +206,8 @@ TEST_P(VaultTransferTest, APlainRestoreNeedsRoomOnEachVolumeItWritesTo) {
     m_env.m_freeBelow[Src("b")] = nB + MARGIN;
     EXPECT_EQ(RestoreRun(m_strBox, ""), 0u);
     EXPECT_TRUE(m_restore.report.bNoSpace) << "a/x and a/sub/w share one volume";
+    EXPECT_TRUE(m_feedback.m_strMessagePath.starts_with(Src("a")));
+    EXPECT_EQ(m_feedback.m_messageRoom, (VolumeRoom{nA + MARGIN, nA + MARGIN - 1}));
     EXPECT_FALSE(Exists(Src("a")) || Exists(Src("b")));
 
     m_env.m_freeBelow[Src("a")] = nA + MARGIN;
@@ -215,6 +219,8 @@ TEST_P(VaultTransferTest, APlainRestoreNeedsRoomOnEachVolumeItWritesTo) {
     m_env.m_freeBelow[m_tmp / "out"] = nB + MARGIN - 1;
     EXPECT_EQ(RestoreRun(Box("b"), m_tmp / "out"), 0u);
     EXPECT_TRUE(m_restore.report.bNoSpace);
+    EXPECT_EQ(m_feedback.m_strMessagePath, m_tmp / "out");
+    EXPECT_EQ(m_feedback.m_messageRoom, (VolumeRoom{nB + MARGIN, nB + MARGIN - 1}));
     EXPECT_FALSE(Exists(m_tmp / "out/b"));
     EXPECT_EQ(m_feedback.m_vMessages.size(), 3u);
 }
