@@ -112,8 +112,8 @@ std::string AccessRefusalText(const AccessOutcome& outcome) {
         case AccessResult::ACCESS_WRONG_CREDENTIALS:
             return "wrong user name or password";
         case AccessResult::ACCESS_WRONG_RECOVERY_KEY:
-            return "the recovery key does not open this vault (letters, case, spaces and dashes "
-                   "aside, every character counts)";
+            return "the recovery key does not open this vault (case, spaces and dashes do not "
+                   "matter; every other character must be right)";
         case AccessResult::ACCESS_FIRST_FILE_DAMAGED:
             return CredentialRefusalText(CredentialJudgement{
                 CredentialVerdict::CREDENTIALS_UNDECIDED, outcome.strPath, outcome.cause});

@@ -110,7 +110,10 @@ void PrintListEntry(const StoredFileScan& scan, unsigned nDamage) {
     const ShownFields fields = ShownFieldsOf(scan);
     std::printf("%s\n", scan.strPath.c_str());
     if (scan.bProtected) {
-        std::printf("  format:  protected%s\n", fields.bKnown ? "" : ", sealed without the key");
+        std::printf("  format:  protected%s\n",
+                    fields.bKnown ? ""
+                                  : " (source, size, date and summary are encrypted; give "
+                                    "--user to show them)");
         std::printf("  length:  %s\n", SizeText(scan.nStoredLength).c_str());
     }
     if (fields.bKnown) {

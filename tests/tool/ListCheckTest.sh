@@ -40,7 +40,7 @@ truncate -s -1 "$B/cut.bin.\$"
 md5sum "$B"/* >before.md5
 
 "$TOOL" list vault >list.txt 2>err.txt || fail "list without credentials: exit status"
-grep -q "format:  protected, sealed without the key" list.txt || fail "list: format line"
+grep -q "format:  protected (source, size, date and summary are encrypted; give --user" list.txt || fail "list: format line"
 grep -qF "($(stat -c %s "$B/big.bin.\$") bytes)" list.txt || fail "list: stored length"
 grep -qF "$PWD/src" list.txt && fail "list without credentials shows a source path"
 grep -q "summary:\|source:\|stored:" list.txt && fail "list without credentials shows metadata"
