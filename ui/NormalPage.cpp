@@ -13,6 +13,7 @@
 #include "LoginDlg.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
+#include "VaultLogin.h"
 #include "VaultSettings.h"
 #include "WaitCursor.h"
 
@@ -150,6 +151,7 @@ bool TakeOverSettings(const CNormalPage& page, COpenVault& vault, CVaultSettings
         ShowMessageBox(AccessRefusalText(outcome));
         return false;
     }
+    TellForeignRecord(outcome, nullptr);
     settings.m_strWorkPath = vault.Location();
     settings.m_bDeleteSource = page.m_bDeleteSource;
     settings.m_bSaveUser = page.m_bSaveUser;

@@ -85,6 +85,22 @@ printf 'XXXXXXXXXXXXXXXX' | dd of=pv/.quovex-key bs=1 seek=109 conv=notrunc stat
 truncate -s 50 pv/.quovex-key.2
 expect_says 1 "both copies damaged" "key record is damaged" check --user alice --password-file third.txt pv
 
+printf 'x' >x.txt
+# Another vault's key record copied over one copy (same credentials): the
+# vault opens by its own copy, names the other, and writes over neither.
+expect 0 "init of vault A" init "${CRED[@]}" "${KDF[@]}" va >/dev/null
+expect 0 "init of vault B" init "${CRED[@]}" "${KDF[@]}" vb >/dev/null
+expect 0 "a file into A" store "${CRED[@]}" --keep-source x.txt va/FileBox 2>/dev/null
+cp vb/.quovex-key va/.quovex-key
+cp va/.quovex-key.2 a-record.before
+expect_says 0 "list of A with B's record beside" "key record .*va/.quovex-key belongs to another vault" \
+    list "${CRED[@]}" va >/dev/null
+cmp -s va/.quovex-key.2 a-record.before && cmp -s va/.quovex-key vb/.quovex-key ||
+    fail "a key record of another vault was written over, or written"
+rm va/.quovex-key.2
+expect_says 1 "A with only B's record" "belongs to another vault" check "${CRED[@]}" va
+[ -e va/.quovex-key.2 ] && fail "another vault's record was made this vault's copy"
+
 # A protected vault whose key record went is taken for nothing else: not
 # for a scrambled vault (a mark and an empty box put in its place), not for
 # a new one, unless asked for by name.
