@@ -4,8 +4,8 @@
 #include <QFile>
 #include <cstring>
 
+#include "Boxes.h"
 #include "CredentialRule.h"
-#include "VaultFolders.h"
 
 namespace quovex {
 

@@ -12,9 +12,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "FolderChanges.h"
 #include "PathText.h"
 #include "TreeDeletion.h"
-#include "VaultFolders.h"
 
 namespace quovex {
 

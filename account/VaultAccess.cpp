@@ -5,14 +5,17 @@
 #include <algorithm>
 #include <vector>
 
+#include "Boxes.h"
 #include "ChunkIo.h"
 #include "CredentialRule.h"
+#include "FolderChanges.h"
+#include "FolderWalk.h"
 #include "KeyRecordFiles.h"
 #include "KnownVaults.h"
 #include "PathText.h"
 #include "ScrambledFormat.h"
 #include "StoredFormat.h"
-#include "VaultFolders.h"
+#include "StoredKeyFit.h"
 #include "VaultKey.h"
 
 namespace quovex {
@@ -30,6 +33,13 @@ AccessOutcome Outcome(AccessResult nResult, const std::string& strPath = std::st
     outcome.strPath = strPath;
     outcome.cause = cause;
     return outcome;
+}
+
+// Whether a master key is the vault's at strLocation, by its stored files.
+KeyFitter FitterOf(const std::string& strLocation, CVaultEnv* pEnv) {
+    return [strLocation, pEnv](const CSecretBytes& masterKey) {
+        return TryKeyOnStoredFiles(strLocation, masterKey, pEnv);
+    };
 }
 
 // What a key record's answer means to the one who asked to get in.
@@ -242,8 +252,8 @@ AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& st
     if (!IsProtectedVault(strLocation, pEnv))
         return FromJudgement(JudgeVaultCredentials(strLocation, pKey->Cipher(), pEnv));
     KeyRecordOpening opened;
-    const KeyRecordResult nResult =
-        OpenKeyRecordWithPassword(strLocation, pKey->User(), strPassword, &opened, pEnv);
+    const KeyRecordResult nResult = OpenKeyRecordWithPassword(
+        strLocation, pKey->User(), strPassword, FitterOf(strLocation, pEnv), &opened, pEnv);
     if (nResult != KeyRecordResult::KEY_OPENED)
         return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
     // A copy that could not be repaired leaves the vault open: the other
@@ -316,8 +326,8 @@ AccessOutcome ChangeVaultPassword(const std::string& strLocation, const std::str
         return Outcome(AccessResult::ACCESS_PASSWORD_UNCHANGED);
     if (!KdfLimitsInRange(limits)) return Outcome(AccessResult::ACCESS_RECORD_UNSUPPORTED);
     KeyRecordOpening opened;
-    const KeyRecordResult nResult =
-        OpenKeyRecordWithPassword(strLocation, strUser, strOldPassword, &opened, pEnv);
+    const KeyRecordResult nResult = OpenKeyRecordWithPassword(
+        strLocation, strUser, strOldPassword, FitterOf(strLocation, pEnv), &opened, pEnv);
     if (nResult != KeyRecordResult::KEY_OPENED)
         return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
     const std::string strScrambled =
@@ -333,8 +343,8 @@ AccessOutcome RecoverVault(const std::string& strLocation, const std::string& st
     if (!IsProtectedVault(strLocation, pEnv)) return Outcome(AccessResult::ACCESS_NOT_PROTECTED);
     if (!KdfLimitsInRange(limits)) return Outcome(AccessResult::ACCESS_RECORD_UNSUPPORTED);
     KeyRecordOpening opened;
-    const KeyRecordResult nResult =
-        OpenKeyRecordWithRecoveryKey(strLocation, strRecoveryText, &opened, pEnv);
+    const KeyRecordResult nResult = OpenKeyRecordWithRecoveryKey(
+        strLocation, strRecoveryText, FitterOf(strLocation, pEnv), &opened, pEnv);
     if (nResult != KeyRecordResult::KEY_OPENED)
         return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
     const AccessOutcome resealed =

@@ -2,7 +2,7 @@
 // A protected vault is one with a key record (KeyRecordFiles.h): the typed
 // user name and password unseal its master key. A scrambled vault has
 // none: the credential rule (CredentialRule.h) decides by its first stored
-// file. A scrambled vault made here also carries a mark (VaultFolders.h),
+// file. A scrambled vault made here also carries a mark (Boxes.h),
 // so that it stays one while it is empty. A location with none of these
 // holds no vault yet. The login, the settings sheet and quovex-tool all go
 // through these, so both faces decide alike. Nothing here shows anything

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "Boxes.h"
 #include "CredentialRule.h"
 #include "SecretOptions.h"
 #include "TerminalFeedback.h"
@@ -9,7 +10,6 @@
 #include "VaultAccess.h"
 #include "VaultAccessCommands.h"
 #include "VaultConversion.h"
-#include "VaultFolders.h"
 #include "VaultKey.h"
 
 namespace quovex {

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <string>
 
+#include "Boxes.h"
 #include "ConvertCommand.h"
 #include "CredentialRule.h"
 #include "KnownVaults.h"
@@ -27,7 +28,6 @@
 #include "ToolTexts.h"
 #include "VaultAccess.h"
 #include "VaultAccessCommands.h"
-#include "VaultFolders.h"
 #include "VaultKey.h"
 #include "VaultSurvey.h"
 #include "VaultTransfer.h"

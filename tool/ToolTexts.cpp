@@ -6,7 +6,7 @@
 
 #include "KeyRecordFiles.h"
 #include "PathText.h"
-#include "VaultFolders.h"
+#include "SizeScale.h"
 
 namespace quovex {
 

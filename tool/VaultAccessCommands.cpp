@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
+#include "Boxes.h"
 #include "KnownVaults.h"
 #include "ToolTexts.h"
 #include "VaultAccess.h"
-#include "VaultFolders.h"
 #include "VaultKey.h"
 
 namespace quovex {

@@ -6,10 +6,10 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "Boxes.h"
 #include "CoreTexts.h"
 #include "OpenVault.h"
 #include "ResourceImages.h"
-#include "VaultFolders.h"
 
 namespace quovex {
 

@@ -3,9 +3,10 @@
 #include <QFile>
 #include <cstring>
 
+#include "Boxes.h"
 #include "KeyRecordFiles.h"
 #include "PathText.h"
-#include "VaultFolders.h"
+#include "SizeText.h"
 
 namespace quovex {
 

@@ -5,8 +5,8 @@
 
 #include "DateText.h"
 #include "DialogBuilder.h"
+#include "SizeText.h"
 #include "StoredFileInfo.h"
-#include "VaultFolders.h"
 
 namespace quovex {
 

@@ -11,9 +11,9 @@
 #include "DateText.h"
 #include "DialogBuilder.h"
 #include "MessageBox.h"
-#include "StoredFileFormat.h"
+#include "SizeText.h"
+#include "StoredFileHeader.h"
 #include "StoredFileInfo.h"
-#include "VaultFolders.h"
 
 namespace quovex {
 

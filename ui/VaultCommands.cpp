@@ -6,6 +6,7 @@
 #include "ContentsTree.h"
 #include "DialogTemplate.h"
 #include "DirDialog.h"
+#include "FolderChanges.h"
 #include "FolderIdentity.h"
 #include "ItemProperties.h"
 #include "MessageBox.h"
@@ -15,7 +16,6 @@
 #include "RunReport.h"
 #include "TreeDeletion.h"
 #include "VaultDlg.h"
-#include "VaultFolders.h"
 #include "VaultTransfer.h"
 
 namespace quovex {

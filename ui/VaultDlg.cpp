@@ -9,6 +9,7 @@
 
 #include "AboutDlg.h"
 #include "BoxListCtrl.h"
+#include "Boxes.h"
 #include "ContentsTree.h"
 #include "DialogBuilder.h"
 #include "FindField.h"
@@ -21,7 +22,6 @@
 #include "ResourceImages.h"
 #include "RunReport.h"
 #include "SettingsCommand.h"
-#include "VaultFolders.h"
 #include "VaultSettings.h"
 #include "WindowPlace.h"
 

@@ -3,6 +3,7 @@
 // then every scrambled file rewritten). Interface thread.
 #include <QAction>
 
+#include "Boxes.h"
 #include "ContentsTree.h"
 #include "CoreTexts.h"
 #include "DialogTemplate.h"
@@ -16,7 +17,6 @@
 #include "VaultAccess.h"
 #include "VaultConversion.h"
 #include "VaultDlg.h"
-#include "VaultFolders.h"
 #include "WaitCursor.h"
 
 namespace quovex {

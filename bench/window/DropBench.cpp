@@ -37,11 +37,11 @@
 #include <thread>
 
 #include "BenchSupport.h"
+#include "Boxes.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
 #include "VaultApp.h"
 #include "VaultDlg.h"
-#include "VaultFolders.h"
 
 using namespace quovex;
 using namespace quovex::bench;

@@ -25,6 +25,7 @@
 #include <string>
 
 #include "BenchSupport.h"
+#include "Boxes.h"
 #include "FileStore.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
@@ -33,7 +34,6 @@
 #include "VaultAccess.h"
 #include "VaultApp.h"
 #include "VaultDlg.h"
-#include "VaultFolders.h"
 
 using namespace quovex;
 using namespace quovex::bench;

@@ -10,13 +10,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "Boxes.h"
 #include "CredentialCheck.h"
 #include "Fakes.h"
+#include "FolderWalk.h"
 #include "KeyRecordFiles.h"
 #include "OpenVault.h"
-#include "StoredFileFormat.h"
+#include "StoredFileHeader.h"
 #include "VaultAccess.h"
-#include "VaultFolders.h"
 #include "VaultSettings.h"
 
 using namespace quovex;

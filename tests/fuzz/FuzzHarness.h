@@ -20,7 +20,7 @@
 #include "Fakes.h"
 #include "FileStore.h"
 #include "FolderIdentity.h"
-#include "ProtectedFile.h"
+#include "ProtectedStream.h"
 #include "ReferenceVault.h"
 #include "RunContext.h"
 #include "TestFiles.h"

@@ -165,9 +165,9 @@ void CheckKeyRecordFiles(Bytes v, unsigned nFlags) {
     const KeyRecordResult result =
         bRecovery
             ? OpenKeyRecordWithRecoveryKey(FUZZ_VAULT, test::TextOf(world.reference.recoveryText),
-                                           &opening, &world.env)
+                                           {}, &opening, &world.env)
             : OpenKeyRecordWithPassword(FUZZ_VAULT, test::REFERENCE_USER, test::REFERENCE_PASSWORD,
-                                        &opening, &world.env);
+                                        {}, &opening, &world.env);
     const Tree after = Snapshot();
     const bool bOpened = result == KEY_OPENED;
     RequireKey(result, opening.masterKey, !bAlone || IsReference(v, KR_OFFSET_OPSLIMIT),

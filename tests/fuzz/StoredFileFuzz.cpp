@@ -15,13 +15,13 @@
 #include <cstring>
 #include <string>
 
+#include "FolderWalk.h"
 #include "FuzzHarness.h"
-#include "StoredFileFormat.h"
+#include "StoredFileHeader.h"
 #include "StoredFileInfo.h"
 #include "StoredFileScan.h"
 #include "TextCodec.h"
 #include "VaultCipher.h"
-#include "VaultFolders.h"
 
 using namespace quovex;
 using namespace quovex::fuzz;

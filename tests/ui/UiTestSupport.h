@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 
+#include "Boxes.h"
 #include "ContentsTree.h"
 #include "DialogBuilder.h"
 #include "Fakes.h"
@@ -30,7 +31,6 @@
 #include "VaultAccess.h"
 #include "VaultApp.h"
 #include "VaultDlg.h"
-#include "VaultFolders.h"
 
 using namespace Qt::StringLiterals;
 

@@ -5,7 +5,8 @@
 #include "DateText.h"
 #include "FileInfoDlg.h"
 #include "ItemProperties.h"
-#include "StoredFileFormat.h"
+#include "SizeText.h"
+#include "StoredFileHeader.h"
 #include "StoredFileInfo.h"
 #include "TestFiles.h"
 #include "UiTestSupport.h"
@@ -75,6 +76,7 @@ private slots:
     void unreadableHeaderWritesNothing();
     void protectedFileShowsAndTakesItsSummary();
     void folderShowsItsStoredTotalAndLinksTheirOwn();
+    void sizesAreWordedInBytesKilobytesAndMegabytes();
 };
 
 // An unchanged close writes nothing; typing stops at 127 GB18030 bytes; an
@@ -207,6 +209,16 @@ void TestProperties::folderShowsItsStoredTotalAndLinksTheirOwn() {
     QVERIFY(QFile::link(test::g_strHome, test::g_strHome + u"/cmd-link"_s));
     QCOMPARE(OnProperties(test::g_strHome + u"/cmd-link"_s, nullptr), u"141"_s);
     QCOMPARE(OnProperties(test::g_strHome + u"/missing"_s, nullptr), u"-"_s);
+}
+
+// Megabytes are worked out from whole kilobytes: 1054700 bytes are 1029 KB.
+void TestProperties::sizesAreWordedInBytesKilobytesAndMegabytes() {
+    const std::pair<std::uint64_t, const char*> cases[] = {
+        {0, "0 字节"},        {1023, "1023 字节"},          {1024, "1.00 KB"},
+        {5000, "4.00 KB"},    {1023999, "999.00 KB"},       {1024000, "0.98 MB"},
+        {1054700, "1.00 MB"}, {5000000000ull, "4768.37 MB"}};
+    for (const auto& [nBytes, pszText] : cases)
+        QCOMPARE(FormatSizeText(nBytes), pszText + ("( " + std::to_string(nBytes) + " 字节)"));
 }
 
 QUOVEX_UI_TEST_MAIN(TestProperties)

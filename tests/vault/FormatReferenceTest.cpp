@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "StoredFileFormat.h"
+#include "StoredFileHeader.h"
 #include "TestFiles.h"
 #include "TextCodec.h"
 #include "VaultKey.h"

@@ -12,6 +12,7 @@
 #include "Fakes.h"
 #include "KeyRecordFiles.h"
 #include "ReferenceVault.h"
+#include "StoredKeyFit.h"
 #include "TestFiles.h"
 #include "VaultKey.h"
 
@@ -209,7 +210,7 @@ TEST(KeyRecordFilesTest, ADamagedCopyIsRewrittenFromTheSoundOneAndTwoDamagedAreN
                       strCopy = tmp / "vault/.quovex-key.2";
     fs::create_directories(strVault);
     KeyRecordOpening opened;
-    EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", &opened), KEY_NOT_FOUND);
+    EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", {}, &opened), KEY_NOT_FOUND);
     EXPECT_FALSE(IsProtectedVault(strVault));
     const NewKeyRecord made = MakeRecord("fay", "pw");
     ASSERT_EQ(WriteNewKeyRecord(strVault, made.vRecord).nOutcome, FileOutcome::FILE_DONE);
@@ -232,7 +233,7 @@ TEST(KeyRecordFilesTest, ADamagedCopyIsRewrittenFromTheSoundOneAndTwoDamagedAreN
         for (const int nHow : {0, 1, 2}) {
             fnBreak(strBroken, nHow);
             EXPECT_TRUE(IsProtectedVault(strVault));
-            EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", &opened), KEY_OPENED);
+            EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", {}, &opened), KEY_OPENED);
             EXPECT_TRUE(opened.masterKey.Equals(made.masterKey));
             EXPECT_TRUE(opened.bRepaired && !opened.bRepairFailed);
             EXPECT_EQ(SnapshotTree(strVault), agreed);
@@ -241,13 +242,14 @@ TEST(KeyRecordFilesTest, ADamagedCopyIsRewrittenFromTheSoundOneAndTwoDamagedAreN
     EXPECT_EQ(ReadBytes(tmp / "outside"), vDamaged);
 
     fnBreak(strMain, 0);
-    EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "wrong", &opened), KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "wrong", {}, &opened),
+              KEY_WRONG_CREDENTIALS);
     EXPECT_EQ(ReadBytes(strMain), vDamaged);
     for (const int nHow : {0, 2}) {
         fnBreak(strCopy, nHow);
         const Tree before = SnapshotTree(strVault);
-        EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", &opened), KEY_DAMAGED);
-        EXPECT_EQ(OpenKeyRecordWithRecoveryKey(strVault, TextOf(made.recoveryText), &opened),
+        EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", {}, &opened), KEY_DAMAGED);
+        EXPECT_EQ(OpenKeyRecordWithRecoveryKey(strVault, TextOf(made.recoveryText), {}, &opened),
                   KEY_DAMAGED);
         EXPECT_TRUE(opened.masterKey.IsEmpty());
         EXPECT_EQ(SnapshotTree(strVault), before);
@@ -266,11 +268,14 @@ TEST(KeyRecordFilesTest, ARecordOfAnotherVaultIsNeverWrittenOverThisVaults) {
     const NewKeyRecord mine = MakeRecord("hal", "pw"), other = MakeRecord("hal", "pw");
     fs::create_directories(tmp / "a/FileBox");
     ASSERT_EQ(WriteNewKeyRecord(strVault, mine.vRecord).nOutcome, FileOutcome::FILE_DONE);
+    const KeyFitter fnFits = [&](const CSecretBytes& key) {
+        return TryKeyOnStoredFiles(strVault, key, nullptr);
+    };
     const auto fnOpen = [&](KeyRecordOpening* pOpened, bool bRecovery = false,
                             const NewKeyRecord* pRecovery = nullptr) {
         return bRecovery ? OpenKeyRecordWithRecoveryKey(strVault, TextOf(pRecovery->recoveryText),
-                                                        pOpened)
-                         : OpenKeyRecordWithPassword(strVault, "hal", "pw", pOpened);
+                                                        fnFits, pOpened)
+                         : OpenKeyRecordWithPassword(strVault, "hal", "pw", fnFits, pOpened);
     };
     KeyRecordOpening opened;
     // Nothing stored yet: either record could be the vault's.
@@ -341,9 +346,9 @@ TEST(KeyRecordFilesTest, AKilledPasswordChangeOpensWithTheOldOrTheNewPassword) {
                 ReadBytes(tmp / "v/.quovex-key") != ReadBytes(tmp / "v/.quovex-key.2");
             KeyRecordOpening opened;
             const bool bOld =
-                OpenKeyRecordWithPassword(tmp / "v", "gil", "old", &opened, &env) == KEY_OPENED;
+                OpenKeyRecordWithPassword(tmp / "v", "gil", "old", {}, &opened, &env) == KEY_OPENED;
             const bool bNew =
-                OpenKeyRecordWithPassword(tmp / "w", "gil", "new", &opened, &env) == KEY_OPENED;
+                OpenKeyRecordWithPassword(tmp / "w", "gil", "new", {}, &opened, &env) == KEY_OPENED;
             EXPECT_TRUE(bOld || bNew) << kind.pszName << " stop " << nStop;
             EXPECT_EQ(bOld && bNew, bDiffer) << kind.pszName << " stop " << nStop;
             EXPECT_FALSE(bDone && bOld) << kind.pszName << " stop " << nStop;

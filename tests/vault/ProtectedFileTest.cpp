@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "ProtectedFile.h"
 #include "ProtectedOpen.h"
+#include "ProtectedStream.h"
 #include "ReferenceVault.h"
-#include "StoredFileFormat.h"
+#include "StoredFileHeader.h"
 #include "TestFiles.h"
 
 using namespace quovex;

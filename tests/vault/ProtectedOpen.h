@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "ProtectedFile.h"
-#include "ProtectedFileFormat.h"
+#include "ProtectedLayout.h"
+#include "ProtectedStream.h"
 
 namespace quovex::test {
 

@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "FileStoreFixture.h"
-#include "ProtectedFileFormat.h"
+#include "ProtectedLayout.h"
 #include "ProtectedOpen.h"
 #include "VaultTransfer.h"
 

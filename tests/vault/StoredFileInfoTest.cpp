@@ -11,8 +11,8 @@
 #include <string>
 
 #include "Fakes.h"
-#include "ProtectedFileFormat.h"
-#include "StoredFileFormat.h"
+#include "ProtectedLayout.h"
+#include "StoredFileHeader.h"
 #include "StoredFileInfo.h"
 #include "TestFiles.h"
 #include "TextCodec.h"

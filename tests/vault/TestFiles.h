@@ -15,7 +15,7 @@
 
 #include "FileStore.h"
 #include "RunContext.h"
-#include "StoredFileFormat.h"
+#include "StoredFileHeader.h"
 #include "VaultKey.h"
 
 namespace quovex::test {

@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <string>
 
+#include "Boxes.h"
 #include "FileStoreFixture.h"
-#include "ProtectedFileFormat.h"
+#include "ProtectedLayout.h"
 #include "StoredFileInfo.h"
 #include "TestFiles.h"
 #include "VaultConversion.h"
-#include "VaultFolders.h"
 #include "VaultKey.h"
 
 using namespace quovex;

@@ -8,10 +8,11 @@
 #include <filesystem>
 #include <string>
 
+#include "Boxes.h"
 #include "FileStoreFixture.h"
+#include "FolderWalk.h"
 #include "TestFiles.h"
 #include "VaultCipher.h"
-#include "VaultFolders.h"
 #include "VaultKey.h"
 #include "VaultTransfer.h"
 

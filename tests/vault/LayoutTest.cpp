@@ -1,0 +1,70 @@
+// The box folders, the folder walks with dot-names and links, what counts
+// as a stored file, the 64-bit totals and the size texts.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "Boxes.h"
+#include "FolderWalk.h"
+#include "TestFiles.h"
+#include "TreeDeletion.h"
+
+using namespace quovex;
+using namespace quovex::test;
+namespace fs = std::filesystem;
+
+// The box folder names are the vault's layout on disk; the folders made
+// for it, and above it, are private. Every walk passes over dot-names and
+// never follows a link; only the folder a walk starts from may be reached
+// through one. A stored file is a file whose extension begins with ".$";
+// the plain sizes of all files count, whatever their names, and no total
+// wraps at 32 bits.
+TEST(LayoutTest, BoxesAreMadePrivateAndWalksPassOverDotNamesAndLinksIn64Bits) {
+    CTempDir tmp;
+    for (std::string strVault : {tmp / "p/q/vault", tmp / "v2/"}) {
+        EXPECT_EQ(CreateBoxFolders(strVault), 1);
+        for (const char* pszBox : {"FileBox", "ImageBox", "VideoBox", "OtherBox"})
+            EXPECT_EQ(ModeOf(strVault + "/" + pszBox), 0700u) << pszBox;
+        EXPECT_EQ(std::distance(fs::directory_iterator(strVault), {}), BOX_COUNT);
+    }
+    EXPECT_EQ(BoxFolderPath(tmp / "v2/", BOX_VIDEO), tmp / "v2/VideoBox");
+    EXPECT_EQ(BoxIndex("filebox"), -1);
+    EXPECT_EQ(ModeOf(tmp / "p"), 0700u);
+
+    EXPECT_EQ(FindFirstStoredFile(tmp / "missing"), "");
+    EXPECT_EQ(GetStoredTotalSize(tmp / "missing"), 0u);
+    EXPECT_EQ(GetFolderLength(tmp / "missing") + GetPathLength(tmp / "missing"), 0u);
+    WriteStored(tmp / "outside/victim.$", 500);
+    WriteStored(tmp / "t/.hidden.$", 1000);
+    WriteStored(tmp / "t/.dot/inner.$", 1000);
+    WriteStored(tmp / "t/sub/a.$x", 0xFFFFFFF0u);
+    WriteBytes(tmp / "t/sub/.keep", {1});
+    WriteBytes(tmp / "t/sub/big", {});
+    fs::resize_file(tmp / "t/sub/big", 5ull << 30);  // sparse
+    WriteStored(tmp / "t/b/c/renamed.bin", 0x20);
+    WriteBytes(tmp / "t/b/c/d$", {2});
+    fs::create_directories(tmp / "t/b/dir.$");  // a folder, not a stored file
+    fs::create_directory_symlink(tmp / "outside", tmp / "t/link");
+    fs::create_symlink(tmp / "outside/victim.$", tmp / "t/filelink.$");
+    fs::create_directory_symlink(tmp / "t", tmp / "t/b/loop");
+    const auto outside = SnapshotTree(tmp / "outside");
+
+    EXPECT_EQ(FindFirstStoredFile(tmp / "t/"), tmp / "t/sub/a.$x");
+    EXPECT_EQ(GetStoredTotalSize(tmp / "t"), 0x100000010ull);
+    EXPECT_EQ(GetStoredTotalSize(tmp / "t/link"), 500u);
+    EXPECT_EQ(GetPathLength(tmp / "t"), (5ull << 30) + 2 * SFF_HEADER_SIZE + 1);
+    EXPECT_EQ(GetPathLength(tmp / "t/filelink.$") + GetFileLength(tmp / "t/filelink.$"), 0u);
+    EXPECT_EQ(GetPathLength(tmp / "t/link"), 0u);
+    fs::remove(tmp / "t/sub/a.$x");
+    EXPECT_EQ(FindFirstStoredFile(tmp / "t"), "");
+
+    EXPECT_EQ(DeleteFolderTree(tmp / "missing"), 0);
+    EXPECT_EQ(DeleteFolderTree(tmp / "t/"), 1);
+    EXPECT_EQ(SnapshotTree(tmp / "outside"), outside);
+    // Only the dot entries are left, with the folders that hold them.
+    std::vector<std::string> vLeft;
+    for (const auto& entry : SnapshotTree(tmp / "t")) vLeft.push_back(entry.first);
+    EXPECT_EQ(vLeft, (std::vector<std::string>{".dot/", ".dot/inner.$", ".hidden.$", "sub/",
+                                               "sub/.keep"}));
+}

@@ -1,0 +1,352 @@
+#include "VaultTransfer.h"
+
+#include <cerrno>
+#include <limits>
+
+#include "Boxes.h"
+#include "CancelWatch.h"
+#include "FolderChanges.h"
+#include "FolderIdentity.h"
+#include "FolderWalk.h"
+#include "FreeSpace.h"
+#include "PathText.h"
+#include "RestoreTargets.h"
+#include "StoredFileHeader.h"
+#include "VaultEnv.h"
+#include "VaultFeedback.h"
+#include "VaultKey.h"
+
+namespace quovex {
+
+namespace {
+
+bool Cancelled(CVaultFeedback* pFeedback) {
+    return pFeedback && pFeedback->IsCancelled();
+}
+
+void NotePassedOver(TransferReport* pReport, const std::string& strPath, PassReason nReason) {
+    if (pReport) pReport->vPassedOver.push_back({strPath, nReason});
+}
+
+void NoteFailed(TransferReport* pReport, const std::string& strPath, const FailCause& cause) {
+    if (pReport) pReport->vFailed.push_back({strPath, cause});
+}
+
+// Counts a file done, or puts it in the one list that tells why it is not.
+void NoteResult(TransferReport* pReport, const FileResult& result, const std::string& strPath) {
+    switch (result.nOutcome) {
+        case FileOutcome::FILE_DONE:
+            if (pReport) ++pReport->nFilesDone;
+            break;
+        case FileOutcome::FILE_CHANGED:
+            NotePassedOver(pReport, strPath, PassReason::PASS_SOURCE_CHANGED);
+            break;
+        case FileOutcome::FILE_BAD_PATH:
+            NotePassedOver(pReport, strPath, PassReason::PASS_BAD_RECORDED_PATH);
+            break;
+        case FileOutcome::FILE_IN_VAULT:
+            NotePassedOver(pReport, strPath, PassReason::PASS_TARGET_IN_VAULT);
+            break;
+        default:
+            NoteFailed(pReport, strPath, result.cause);
+            break;
+    }
+}
+
+// A dropped path may end in separators ("dir/"); its name is the last real component.
+std::string TrimSeparators(std::string strPath) {
+    while (strPath.size() > 1 && strPath.back() == PATH_SEPARATOR) strPath.pop_back();
+    return strPath;
+}
+
+std::string SubPath(const std::string& strFolder, const std::string& strName) {
+    return strFolder.empty() ? std::string() : JoinPath(strFolder, strName);
+}
+
+}  // namespace
+
+CVaultTransfer::CVaultTransfer(const CVaultKey& key, CVaultEnv* pEnv)
+    : m_files(key, pEnv), m_pEnv(m_files.Env()) {}
+
+CVaultTransfer::~CVaultTransfer() = default;
+
+void CVaultTransfer::QueueSourceDeletion(PendingDeletion item, const std::string& strVaultFolder,
+                                         TransferReport* pReport) {
+    if (m_vPending.empty() || m_vPending.back().pFolder != item.pFolder) ++m_nPendingFolders;
+    m_vPending.push_back(std::move(item));
+    if (m_vPending.size() >= TRANSFER_DELETE_BATCH || m_nPendingFolders >= TRANSFER_DELETE_FOLDERS)
+        DeletePendingSources(strVaultFolder, pReport);
+}
+
+void CVaultTransfer::DeletePendingSources(const std::string& strVaultFolder,
+                                          TransferReport* pReport) {
+    // One flush of the vault's volume covers every stored copy written so
+    // far (where it would not reach them, each was synced at its commit);
+    // only then may the originals go.
+    if (!m_vPending.empty() && m_pEnv->SyncVolume(strVaultFolder)) {
+        for (const PendingDeletion& item : m_vPending) {
+            if (item.bFolder) {
+                item.pFolder->RemoveFolder(item.strName);  // only when empty
+                continue;
+            }
+            // Edited or replaced (an editor's atomic save) since it was
+            // stored: the vault holds an older version, so the file stays.
+            FileStamp now;
+            item.pFolder->GetStamp(item.strName, &now);
+            if (now.SameContent(item.stamp)) {
+                item.pFolder->DeleteFile(item.strName);
+            } else if (now.kind != EntryKind::ENTRY_NONE) {
+                NotePassedOver(pReport, item.strPath, PassReason::PASS_SOURCE_CHANGED);
+            }
+        }
+    }
+    DiscardPendingSources();
+}
+
+void CVaultTransfer::DiscardPendingSources() {
+    m_vPending.clear();
+    m_nPendingFolders = 0;
+}
+
+void CVaultTransfer::StoreFileIn(const FolderPtr& pFolder, const std::string& strName,
+                                 const std::string& strPath, const FolderPtr& pStoredFolder,
+                                 const std::string& strStored, RunContext& run) {
+    const StoreResult result = m_files.StoreFileAt(*pFolder, strName, strPath, pStoredFolder,
+                                                   strStored + SFF_STORED_SUFFIX, run);
+    NoteResult(run.pReport, result, strPath);
+    if (result.nOutcome == FileOutcome::FILE_DONE && m_bDeleteSource)
+        QueueSourceDeletion({pFolder, strName, strPath, result.source, false},
+                            ParentFolder(strStored), run.pReport);
+}
+
+int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::string& strBoxFolder,
+                                     RunContext& run) {
+    TransferReport* pReport = run.pReport;
+    const std::string strSource = TrimSeparators(strPath);
+    const std::string strTarget = JoinPath(strBoxFolder, LastComponent(strSource));
+    // The vault's location is the folder above the box folder. When it
+    // cannot be opened nothing of the vault can be met, and nothing can be
+    // stored either.
+    m_vault = FileStamp();
+    const FolderPtr pVault = m_pEnv->OpenFolder(ParentFolder(TrimSeparators(strBoxFolder)));
+    if (pVault) pVault->GetOwnStamp(&m_vault);
+    m_keepOut = VaultKeepOutSet(pVault);
+    const FolderPtr pParent = m_pEnv->OpenFolder(FolderOf(strSource));
+    const std::string strName = LastComponent(strSource);
+    FileStamp item;
+    if (pParent) pParent->GetStamp(strName, &item);
+    if (item.kind == EntryKind::ENTRY_FOLDER || item.kind == EntryKind::ENTRY_FILE) {
+        const FolderPtr pFolder =
+            item.kind == EntryKind::ENTRY_FOLDER ? pParent->OpenFolder(strName) : nullptr;
+        // A folder is judged as opened, so that one swapped in since its
+        // stamp was taken is not walked.
+        const bool bHeld = pFolder ? IsKeptOut(pFolder, m_keepOut) : IsKeptOut(item, m_keepOut);
+        if (IsSameFolder(pFolder, m_vault) || bHeld) {
+            NotePassedOver(pReport, strSource, PassReason::PASS_IS_VAULT);
+        } else if (IsWithinFolder(pParent, m_keepOut)) {
+            NotePassedOver(pReport, strSource, PassReason::PASS_IN_VAULT);
+        } else if (item.kind == EntryKind::ENTRY_FILE) {
+            StoreFileIn(pParent, strName, strSource, nullptr, strTarget, run);
+        } else if (StoreFolderIn(pFolder, strSource, strTarget, run) == 1 && m_bDeleteSource) {
+            QueueSourceDeletion({pParent, strName, strSource, item, true}, strBoxFolder, pReport);
+        }
+    }
+    // Links, pipes and vanished paths are passed over.
+    if (run.pFeedback) run.pFeedback->ShowBoxContents(strBoxFolder);
+    return 1;
+}
+
+FolderPtr CVaultTransfer::OpenMirror(const std::string& strTarget) {
+    if (FolderPtr pMirror = m_pEnv->OpenFolder(strTarget)) return pMirror;
+    CreateDirectoryPath(WithSeparator(strTarget), 0700, m_pEnv);
+    return m_pEnv->OpenFolder(strTarget);
+}
+
+int CVaultTransfer::StoreFolder(const std::string& strSource, const std::string& strTarget,
+                                RunContext& run) {
+    return StoreFolderIn(m_pEnv->OpenFolder(strSource), strSource, strTarget, run);
+}
+
+int CVaultTransfer::StoreFolderIn(const FolderPtr& pSource, const std::string& strSource,
+                                  const std::string& strTarget, RunContext& run) {
+    TransferReport* pReport = run.pReport;
+    // The mirror of the source folder in the vault, made and opened for its
+    // first file: a folder without files yields none.
+    FolderPtr pMirror;
+    // The vault keeps its records at its location, and only there.
+    const bool bAtVault = !m_keepOut.vFiles.empty() && IsSameFolder(pSource, m_vault);
+    const bool bListed = WalkFolder(pSource, strSource, [&](const WalkEntry& entry) {
+        if (Cancelled(run.pFeedback)) return false;
+        const std::string strInVault = JoinPath(strTarget, entry.strName);
+        if (entry.kind == EntryKind::ENTRY_FILE && bAtVault &&
+            IsKeptOut(entry.pFolder, entry.strName, m_keepOut)) {
+            NotePassedOver(pReport, entry.strPath, PassReason::PASS_IS_VAULT);
+        } else if (entry.kind == EntryKind::ENTRY_FILE) {
+            if (!pMirror) pMirror = OpenMirror(strTarget);
+            StoreFileIn(entry.pFolder, entry.strName, entry.strPath, pMirror, strInVault, run);
+        } else if (entry.kind == EntryKind::ENTRY_FOLDER) {
+            // Opened without following a link: a folder swapped for one
+            // since the listing cannot be listed, and is reported so.
+            const FolderPtr pSub = entry.pFolder->OpenFolder(entry.strName);
+            if (IsKeptOut(pSub, m_keepOut)) {
+                NotePassedOver(pReport, entry.strPath, PassReason::PASS_IS_VAULT);
+            } else if (StoreFolderIn(pSub, entry.strPath, strInVault, run) == 1 &&
+                       m_bDeleteSource) {
+                QueueSourceDeletion({entry.pFolder, entry.strName, entry.strPath, {}, true},
+                                    strTarget, pReport);
+            }
+        }
+        return true;
+    });
+    if (!bListed) NoteFailed(pReport, strSource, CauseOfLastError());
+    return bListed ? 1 : 0;
+}
+
+bool CVaultTransfer::KeepRestoresOutOf(const std::string& strVaultPath) {
+    m_bKeepOutOfVault = false;
+    const FolderPtr pVault = strVaultPath.empty() ? nullptr : m_pEnv->OpenFolder(strVaultPath);
+    if (!pVault || !pVault->GetOwnStamp(&m_vault)) return false;
+    m_keepOut = VaultKeepOutSet(pVault);
+    m_bKeepOutOfVault = true;
+    return true;
+}
+
+int CVaultTransfer::RestoreItem(const std::string& strStored, const std::string& strTargetFolder,
+                                RunContext& run) {
+    const std::string strItem = TrimSeparators(strStored);
+    const std::string strTarget = SubPath(strTargetFolder, LastComponent(strItem));
+    CRestoreFolders targets(m_pEnv, KeptOut());
+    switch (m_pEnv->GetKind(strItem)) {
+        case EntryKind::ENTRY_FOLDER:
+            RestoreFolderIn(m_pEnv->OpenFolder(strItem), strItem, strTarget, targets, run);
+            break;
+        case EntryKind::ENTRY_FILE:
+            if (const FolderPtr pFolder = m_pEnv->OpenFolder(FolderOf(strItem))) {
+                RestoreOne(*pFolder, LastComponent(strItem), strItem, strTarget, targets, run);
+            } else {
+                NoteFailed(run.pReport, strItem, CauseOfLastError());
+            }
+            break;
+        default:
+            break;
+    }
+    return 1;
+}
+
+int CVaultTransfer::RestoreFolder(const std::string& strStored, const std::string& strTarget,
+                                  RunContext& run) {
+    CRestoreFolders targets(m_pEnv, KeptOut());
+    return RestoreFolderIn(m_pEnv->OpenFolder(strStored), strStored, strTarget, targets, run);
+}
+
+int CVaultTransfer::RestoreFolderIn(const FolderPtr& pStored, const std::string& strStored,
+                                    const std::string& strTarget, CRestoreFolders& targets,
+                                    RunContext& run) {
+    const bool bListed = WalkFolder(pStored, strStored, [&](const WalkEntry& entry) {
+        if (Cancelled(run.pFeedback)) return false;
+        const std::string strSub = SubPath(strTarget, entry.strName);
+        if (entry.kind == EntryKind::ENTRY_FOLDER) {
+            RestoreFolderIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath, strSub,
+                            targets, run);
+        } else if (entry.kind == EntryKind::ENTRY_FILE) {
+            RestoreOne(*entry.pFolder, entry.strName, entry.strPath, strSub, targets, run);
+        }
+        return true;
+    });
+    if (!bListed) NoteFailed(run.pReport, strStored, CauseOfLastError());
+    return bListed ? 1 : 0;
+}
+
+void CVaultTransfer::RestoreOne(CFolder& folder, const std::string& strName,
+                                const std::string& strStored, const std::string& strTarget,
+                                CRestoreFolders& targets, RunContext& run) {
+    const FileResult result =
+        m_files.RestoreFileAt(folder, strName, strStored, strTarget, targets, run);
+    NoteResult(run.pReport, result, strStored);
+}
+
+namespace {
+
+// Clears the pending deletions at the start and at every end of a run.
+class CPendingScope {
+public:
+    explicit CPendingScope(CVaultTransfer& transfer) : m_transfer(transfer) {
+        m_transfer.DiscardPendingSources();
+    }
+    ~CPendingScope() { m_transfer.DiscardPendingSources(); }
+    CPendingScope(const CPendingScope&) = delete;
+    CPendingScope& operator=(const CPendingScope&) = delete;
+
+private:
+    CVaultTransfer& m_transfer;
+};
+
+int RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
+    CVaultEnv* pEnv = job.pVault->Env();
+    CCancelWatch watch(feedback);
+    std::uint64_t nTotal = 0;
+    for (const std::string& strPath : job.vDropList) nTotal += GetPathLength(strPath, pEnv);
+    VolumeRoom room;
+    if (!HasRoomFor(pEnv, job.strBoxPath, nTotal, &room)) {
+        job.report.bNoSpace = true;
+        feedback.ShowMessage(FeedbackMessage::MESSAGE_NO_DISK_SPACE, job.strBoxPath, room);
+        return 1;
+    }
+    // Sources queued for deletion belong to this run alone: a run that ends
+    // by an exception deletes none of them, and none carry over.
+    CPendingScope pending(*job.pVault);
+    RunContext run{&watch, 0, nTotal, &job.report};
+    for (const std::string& strPath : job.vDropList) {
+        if (watch.IsCancelled()) break;
+        job.pVault->StoreDroppedItem(strPath, job.strBoxPath, run);
+    }
+    // Also after a cancel: what was stored completely may free its source.
+    job.pVault->DeletePendingSources(job.strBoxPath, &job.report);
+    job.report.bCancelled = watch.SawCancel();
+    return job.report.bCancelled ? 0 : 1;
+}
+
+int RunRestore(CVaultFeedback& feedback, RestoreJob& job) {
+    CVaultEnv* pEnv = job.pVault->Env();
+    CCancelWatch watch(feedback);
+    std::uint64_t nTotal = 0;
+    std::string strFull;
+    VolumeRoom room;
+    if (!RestoreHasRoom(job.pVault->Files(), pEnv, job.strStoredItem, job.strTargetFolder, &nTotal,
+                        &strFull, &room)) {
+        job.report.bNoSpace = true;
+        feedback.ShowMessage(FeedbackMessage::MESSAGE_NO_DISK_SPACE, strFull, room);
+        return 1;
+    }
+    const std::string strVault =
+        job.strVaultPath.empty() ? FindVaultOf(job.strStoredItem, pEnv) : job.strVaultPath;
+    job.pVault->KeepRestoresOutOf(strVault);
+    RunContext run{&watch, 0, nTotal, &job.report};
+    job.pVault->RestoreItem(job.strStoredItem, job.strTargetFolder, run);
+    job.report.bCancelled = watch.SawCancel();
+    return job.report.bCancelled ? 0 : 1;
+}
+
+}  // namespace
+
+// The workers run on a thread of their own: nothing may escape them. Running
+// out of memory is the only way in; what was stored by then stays stored.
+int AddDropWorker(CVaultFeedback& feedback, DropJob& job) {
+    try {
+        return RunAddDrop(feedback, job);
+    } catch (...) {
+        NoteFailed(&job.report, job.strBoxPath, CauseOfErrno(ENOMEM));
+        return 1;
+    }
+}
+
+int RestoreWorker(CVaultFeedback& feedback, RestoreJob& job) {
+    try {
+        return RunRestore(feedback, job);
+    } catch (...) {
+        NoteFailed(&job.report, job.strStoredItem, CauseOfErrno(ENOMEM));
+        return 1;
+    }
+}
+
+}  // namespace quovex

@@ -1,0 +1,144 @@
+// Recursive add, restore and the two worker procedures that run them under
+// the progress dialog. All of it runs on the worker thread; the user is
+// reached only through CVaultFeedback.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "FileOutcome.h"
+#include "FileStore.h"
+#include "FolderIdentity.h"
+#include "FreeSpace.h"
+#include "RunContext.h"
+#include "VaultEnv.h"
+#include "VaultFeedback.h"
+
+namespace quovex {
+
+class CRestoreFolders;
+class CVaultFeedback;
+class CVaultKey;
+
+// Stored sources are deleted in batches of this many, after one flush of
+// the vault's volume, so that a crash can never lose both copies. A batch
+// holds the folders of its sources open, so it is also flushed when it
+// spans this many folders.
+constexpr std::size_t TRANSFER_DELETE_BATCH = 512;
+constexpr std::size_t TRANSFER_DELETE_FOLDERS = 64;
+
+// Stores and restores items for one open vault.
+class CVaultTransfer {
+public:
+    // key must outlive the transfer. pEnv: the file system (null: the real one).
+    explicit CVaultTransfer(const CVaultKey& key, CVaultEnv* pEnv = nullptr);
+    ~CVaultTransfer();
+
+    // Whether sources are deleted after they have been stored.
+    void SetDeleteSource(bool bDeleteSource) { m_bDeleteSource = bDeleteSource; }
+    bool DeleteSource() const { return m_bDeleteSource; }
+    CVaultEnv* Env() const { return m_pEnv; }
+    const CFileStore& Files() const { return m_files; }
+
+    // Stores one dropped file or folder below strBoxFolder, then asks for the
+    // box to be shown afresh. Links and missing paths are passed over. The
+    // vault's location (the folder above strBoxFolder), its box folders and
+    // records (VaultKeepOutSet) and an item inside a box folder are refused,
+    // and box folders and records met inside a dropped folder are passed
+    // over, each reported; nothing in the vault changes because of them.
+    // Everything else below the location is stored as from any folder.
+    // Always 1.
+    int StoreDroppedItem(const std::string& strPath, const std::string& strBoxFolder,
+                         RunContext& run);
+    // Mirrors strSource below strTarget, storing every file. 1 when the
+    // source folder could be listed, else 0.
+    int StoreFolder(const std::string& strSource, const std::string& strTarget, RunContext& run);
+    // From now on every restore refuses (FILE_IN_VAULT) a file whose target
+    // would lie in a box folder of the vault at strVaultPath, or take the
+    // place of one of its records (VaultKeepOutSet), wherever the target's
+    // path leads. False, and no such check, when the folder cannot be opened.
+    bool KeepRestoresOutOf(const std::string& strVaultPath);
+    // Restores a stored file or folder to its recorded place (strTargetFolder
+    // empty) or below strTargetFolder. Always 1.
+    int RestoreItem(const std::string& strStored, const std::string& strTargetFolder,
+                    RunContext& run);
+    // 1 when the stored folder could be listed, else 0.
+    int RestoreFolder(const std::string& strStored, const std::string& strTarget, RunContext& run);
+
+    // Deletes the sources stored since the last call, after flushing the
+    // volume of strVaultFolder: each only while it is still the file that
+    // was stored (else it is kept and reported). A failed flush keeps all.
+    void DeletePendingSources(const std::string& strVaultFolder, TransferReport* pReport);
+    // Forgets the sources stored since the last call, deleting none.
+    void DiscardPendingSources();
+
+private:
+    struct PendingDeletion {
+        FolderPtr pFolder;  // the open folder that holds it
+        std::string strName;
+        std::string strPath;
+        FileStamp stamp;  // the file as it was stored
+        bool bFolder;
+    };
+
+    int StoreFolderIn(const FolderPtr& pSource, const std::string& strSource,
+                      const std::string& strTarget, RunContext& run);
+    void StoreFileIn(const FolderPtr& pFolder, const std::string& strName,
+                     const std::string& strPath, const FolderPtr& pStoredFolder,
+                     const std::string& strStored, RunContext& run);
+    // The folder strTarget in the vault, made when missing; null when it
+    // cannot be had.
+    FolderPtr OpenMirror(const std::string& strTarget);
+    // What restores must keep out of (the vault), or null.
+    const KeepOutSet* KeptOut() const { return m_bKeepOutOfVault ? &m_keepOut : nullptr; }
+    int RestoreFolderIn(const FolderPtr& pStored, const std::string& strStored,
+                        const std::string& strTarget, CRestoreFolders& targets, RunContext& run);
+    void RestoreOne(CFolder& folder, const std::string& strName, const std::string& strStored,
+                    const std::string& strTarget, CRestoreFolders& targets, RunContext& run);
+    void QueueSourceDeletion(PendingDeletion item, const std::string& strVaultFolder,
+                             TransferReport* pReport);
+
+    CFileStore m_files;
+    CVaultEnv* m_pEnv;
+    bool m_bDeleteSource = true;
+    FileStamp m_vault;     // the vault's location, in the run in progress
+    KeepOutSet m_keepOut;  // what that vault holds, kept out of the run
+    bool m_bKeepOutOfVault = false;
+    std::vector<PendingDeletion> m_vPending;
+    std::size_t m_nPendingFolders = 0;
+};
+
+// The data of an add run.
+struct DropJob {
+    std::vector<std::string> vDropList;  // dropped paths, in drop order
+    std::string strBoxPath;              // folder of the selected box
+    CVaultTransfer* pVault = nullptr;
+    TransferReport report;
+};
+
+// The data of a restore run.
+struct RestoreJob {
+    std::string strStoredItem;    // stored file or folder in the vault
+    std::string strTargetFolder;  // chosen folder, or "" for a plain restore
+    std::string
+        strVaultPath;  // nothing is written into its boxes; "": the one holding strStoredItem
+    CVaultTransfer* pVault = nullptr;
+    TransferReport report;
+};
+
+// A job run on the worker thread with the feedback of its run. Returns 0
+// when a cancel stopped it early, else 1.
+using ProgressWorker = std::function<int(CVaultFeedback& feedback)>;
+
+// Worker of an add run: the free-space test, then every dropped item in
+// drop order, sharing one done counter and total; sources of stored items
+// are deleted (when asked) after one flush.
+int AddDropWorker(CVaultFeedback& feedback, DropJob& job);
+// Worker of a restore run. The free space is asked of each volume the run
+// writes to (RestoreHasRoom). A file whose target lies in the vault is not
+// restored, and is reported.
+int RestoreWorker(CVaultFeedback& feedback, RestoreJob& job);
+
+}  // namespace quovex
