@@ -42,16 +42,32 @@ QWidget* DefaultOwner() {
 int ExecBox(const MessageBoxRequest& request, QWidget* pParent) {
     QMessageBox box(QtIcon(request.nIcon), request.strCaption, request.strText,
                     QMessageBox::NoButton, pParent ? pParent : DefaultOwner());
-    if (request.nButtons == MSGBOX_YESNO) {
-        QPushButton* pYes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
-        box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
-        box.setDefaultButton(pYes);
+    if (request.nButtons == MSGBOX_OK) {
+        box.setDefaultButton(box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole));
         box.exec();
-        return box.clickedButton() == pYes ? MSGBOX_RESULT_YES : MSGBOX_RESULT_NO;
+        return MSGBOX_RESULT_OK;
     }
-    box.setDefaultButton(box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole));
+    // The "all" answers have no access key: one key press should not
+    // decide about every file still to come.
+    const bool bAll = request.nButtons == MSGBOX_YESNO_ALL;
+    const std::pair<QPushButton*, int> answers[] = {
+        {box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole), MSGBOX_RESULT_YES},
+        {bAll ? box.addButton(QStringLiteral("全部是"), QMessageBox::YesRole) : nullptr,
+         MSGBOX_RESULT_YES_ALL},
+        {box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole), MSGBOX_RESULT_NO},
+        {bAll ? box.addButton(QStringLiteral("全部否"), QMessageBox::NoRole) : nullptr,
+         MSGBOX_RESULT_NO_ALL},
+    };
+    QPushButton* pNo = answers[2].first;
+    box.setDefaultButton(request.bDefaultNo ? pNo : answers[0].first);
+    // Set, not left to Qt's guess, which finds none among two No buttons.
+    box.setEscapeButton(pNo);
     box.exec();
-    return MSGBOX_RESULT_OK;
+    const QAbstractButton* pClicked = box.clickedButton();
+    for (const auto& [pButton, nResult] : answers) {
+        if (pButton && pButton == pClicked) return nResult;
+    }
+    return MSGBOX_RESULT_NO;
 }
 
 }  // namespace
@@ -62,7 +78,10 @@ int ShowMessageBox(const QString& strText, unsigned nStyle, const QString& strCa
     request.strText = strText;
     request.strCaption = strCaption.isEmpty() ? QApplication::applicationName() : strCaption;
     request.nIcon = ShownIcon(nStyle, strCaption);
-    request.nButtons = (nStyle & MSGBOX_BUTTON_MASK) == MSGBOX_YESNO ? MSGBOX_YESNO : MSGBOX_OK;
+    const unsigned nButtons = nStyle & MSGBOX_BUTTON_MASK;
+    request.nButtons =
+        nButtons == MSGBOX_YESNO || nButtons == MSGBOX_YESNO_ALL ? nButtons : MSGBOX_OK;
+    request.bDefaultNo = request.nButtons != MSGBOX_OK && (nStyle & MSGBOX_DEFAULT_NO);
     request.bFromOtherThread = QThread::currentThread() != qApp->thread();
 
     int nResult = MSGBOX_RESULT_OK;
@@ -94,7 +113,7 @@ int CMessageBoxScript::Answer(const MessageBoxRequest& request) {
         m_vAnswers.erase(m_vAnswers.begin());
         return nAnswer;
     }
-    return request.nButtons == MSGBOX_YESNO ? MSGBOX_RESULT_NO : MSGBOX_RESULT_OK;
+    return request.nButtons == MSGBOX_OK ? MSGBOX_RESULT_OK : MSGBOX_RESULT_NO;
 }
 
 }  // namespace quovex

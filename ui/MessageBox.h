@@ -10,14 +10,21 @@ class QWidget;
 
 namespace quovex {
 
-// Buttons and icons of a box (combinable: one button set, at most one icon).
+// Buttons, icon and default button of a box (combinable: one button set,
+// at most one icon, MSGBOX_DEFAULT_NO or not).
 enum MessageBoxStyle : unsigned {
     MSGBOX_OK = 0x0,
     MSGBOX_YESNO = 0x4,
+    // 是, 全部是, 否, 全部否: a question that may come again in the same run,
+    // where an "all" answer stands for the rest of it.
+    MSGBOX_YESNO_ALL = 0x8,
     MSGBOX_ICON_ERROR = 0x10,
     MSGBOX_ICON_QUESTION = 0x20,
     MSGBOX_ICON_WARNING = 0x30,
     MSGBOX_ICON_INFORMATION = 0x40,
+    // Enter answers 否 rather than 是: for a question whose 是 deletes or
+    // replaces something, so that a key pressed without reading loses nothing.
+    MSGBOX_DEFAULT_NO = 0x100,
 };
 constexpr unsigned MSGBOX_BUTTON_MASK = 0x0F;
 constexpr unsigned MSGBOX_ICON_MASK = 0xF0;
@@ -27,12 +34,16 @@ enum MessageBoxResult : int {
     MSGBOX_RESULT_OK = 1,
     MSGBOX_RESULT_YES = 6,
     MSGBOX_RESULT_NO = 7,
+    MSGBOX_RESULT_YES_ALL = 12,  // 全部是
+    MSGBOX_RESULT_NO_ALL = 13,   // 全部否
 };
 
 // Shows strText and waits for an answer. With no caption the box carries
 // the application's title (the executable's base name) and, unless nStyle
 // names an icon, the warning icon; with a caption, only the icon nStyle
-// names. The owner is pParent, else the active modal dialog or window.
+// names. The owner is pParent, else the active modal dialog or window. In
+// a question, Enter answers 是 (否 with MSGBOX_DEFAULT_NO); Escape and
+// closing the box answer 否.
 // Callable from any thread: from a thread other than the interface thread
 // the box is shown by the interface thread while the caller waits.
 int ShowMessageBox(const QString& strText, unsigned nStyle = MSGBOX_OK,
@@ -43,14 +54,15 @@ struct MessageBoxRequest {
     QString strText;
     QString strCaption;      // as shown
     unsigned nIcon;          // as shown: one of MSGBOX_ICON_*, or 0 for none
-    unsigned nButtons;       // MSGBOX_OK or MSGBOX_YESNO
+    unsigned nButtons;       // MSGBOX_OK, MSGBOX_YESNO or MSGBOX_YESNO_ALL
+    bool bDefaultNo;         // a question Enter answers with 否
     QString strActiveModal;  // objectName of the modal dialog up at the time
     bool bFromOtherThread;   // asked from a thread other than the interface thread
 };
 
 // For tests: while an object of this class exists, no box is shown. Each
 // one is recorded and answered with the next scripted answer, or, when
-// none is left, with OK (or No for a Yes/No box). Interface thread only.
+// none is left, with OK (or No for a question). Interface thread only.
 class CMessageBoxScript {
 public:
     CMessageBoxScript();

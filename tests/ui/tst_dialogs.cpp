@@ -1,7 +1,8 @@
 // Every dialog template built into widgets (a screenshot of each goes to
-// <build>/screenshots), and the login dialog.
+// <build>/screenshots), the login dialog and the questions' buttons.
 #include <QGroupBox>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <tuple>
 
 #include "DialogTemplate.h"
@@ -13,10 +14,15 @@ using namespace quovex;
 class TestDialogs : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { CDirDialog::SetFolderPicker({}); }
+    void cleanup() {
+        CDirDialog::SetFolderPicker({});
+        test::StopWhenModal();
+    }
     void everyTemplateTakesClicks_data();
     void everyTemplateTakesClicks();
     void loginSession();
+    void questionButtons_data();
+    void questionButtons();
 };
 
 void TestDialogs::everyTemplateTakesClicks_data() {
@@ -104,6 +110,40 @@ void TestDialogs::loginSession() {
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     // One length message for each refusal.
     QCOMPARE(test::MessageTexts(script), QStringList(2, u"户名和口令长度至少 4 位"_s));
+}
+
+void TestDialogs::questionButtons_data() {
+    QTest::addColumn<unsigned>("nStyle");
+    QTest::addColumn<QString>("strPress");  // a button's text, or a key's name
+    QTest::addColumn<int>("nAnswer");
+    const unsigned ALL = MSGBOX_YESNO_ALL | MSGBOX_DEFAULT_NO;
+    QTest::newRow("Enter") << unsigned(MSGBOX_YESNO) << "Enter" << int(MSGBOX_RESULT_YES);
+    QTest::newRow("Enter, default No") << ALL << "Enter" << int(MSGBOX_RESULT_NO);
+    QTest::newRow("Escape") << ALL << "Escape" << int(MSGBOX_RESULT_NO);
+    QTest::newRow("是") << ALL << "是(&Y)" << int(MSGBOX_RESULT_YES);
+    QTest::newRow("全部是") << ALL << "全部是" << int(MSGBOX_RESULT_YES_ALL);
+    QTest::newRow("否") << ALL << "否(&N)" << int(MSGBOX_RESULT_NO);
+    QTest::newRow("全部否") << ALL << "全部否" << int(MSGBOX_RESULT_NO_ALL);
+}
+
+// The box as the user meets it (no script): Enter goes to the button with
+// the focus, as it would from the keyboard.
+void TestDialogs::questionButtons() {
+    QFETCH(unsigned, nStyle);
+    QFETCH(QString, strPress);
+    QFETCH(int, nAnswer);
+    QStringList buttons;
+    test::WhenModal<QMessageBox>([&](QMessageBox* pBox) {
+        for (QAbstractButton* pButton : pBox->buttons()) {
+            buttons << pButton->text();
+            if (pButton->text() == strPress) pButton->click();
+        }
+        QWidget* pFocus = pBox->focusWidget() ? pBox->focusWidget() : pBox;
+        if (strPress == u"Enter"_s) QTest::keyClick(pFocus, Qt::Key_Return);
+        if (strPress == u"Escape"_s) QTest::keyClick(pFocus, Qt::Key_Escape);
+    });
+    QCOMPARE(ShowMessageBox(u"覆盖它吗？"_s, nStyle), nAnswer);
+    QCOMPARE(buttons.size(), qsizetype(nStyle & MSGBOX_YESNO_ALL ? 4 : 2));
 }
 
 QUOVEX_UI_TEST_MAIN(TestDialogs)
