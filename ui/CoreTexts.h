@@ -14,7 +14,9 @@
 
 namespace quovex {
 
-QString QuestionText(FeedbackQuestion nQuestion);
+// The question about the file at strPath (a native path), which it names
+// in full on a line of its own below the sentence.
+QString QuestionText(FeedbackQuestion nQuestion, const std::string& strPath);
 QString MessageText(FeedbackMessage nMessage);
 // Why a file did not go through ("磁盘已满"); the system's own words for an
 // error number no reason stands for.

@@ -122,7 +122,9 @@ int CVaultDlg::RestoreAndReport(const QString& strStored, const QString& strTarg
     const auto fnRestore = [&job](CVaultFeedback& feedback) {
         return RestoreWorker(feedback, job);
     };
-    if (!RunWithProgress(fnRestore, PROGRESS_CAN_CANCEL, pProgressParent))
+    const bool bFolder = m_vault.Env()->GetKind(job.strStoredItem) == EntryKind::ENTRY_FOLDER;
+    if (!RunWithProgress(fnRestore, PROGRESS_CAN_CANCEL | (bFolder ? PROGRESS_SEVERAL_FILES : 0),
+                         pProgressParent))
         ShowMessageBox(QStringLiteral("User cancelled the operation !"));
     const QString strReport = RunReportText(job.report, RunKind::RUN_RESTORE);
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
