@@ -144,7 +144,8 @@ void CVaultDlg::OnDelete() {
         bFolder ? QStringLiteral(
                       "目录：%1 \r\n 路径下所有的文件和子目录都将被删除，并且不可恢复。继续吗？")
                 : QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？");
-    if (ShowMessageBox(strQuestion.arg(strPath), MSGBOX_YESNO | MSGBOX_ICON_WARNING,
+    if (ShowMessageBox(strQuestion.arg(strPath),
+                       MSGBOX_YESNO | MSGBOX_DEFAULT_NO | MSGBOX_ICON_WARNING,
                        QStringLiteral("删除警告"), this) != MSGBOX_RESULT_YES)
         return;
     // A file goes at once, a folder under the progress dialog. Either way

@@ -132,7 +132,7 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     m_pDlg->OnDelete();
     QCOMPARE(LastMessage(),
              u"文件：%1 \r\n 将被删除，并且不可恢复。继续吗？"_s.arg(Box("目录/a.txt.$")));
-    QVERIFY(QFileInfo::exists(Box("目录/a.txt.$")));
+    QVERIFY(QFileInfo::exists(Box("目录/a.txt.$")) && m_pScript->Requests()[0].bDefaultNo);
 
     // Yes deletes it; its open folder stays open.
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
@@ -146,7 +146,8 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
     QVERIFY(m_pScript->Requests()[2].strText.startsWith(
-        u"目录：%1 \r\n 路径下所有"_s.arg(Box("目录"))));
+                u"目录：%1 \r\n 路径下所有"_s.arg(Box("目录"))) &&
+            m_pScript->Requests()[2].bDefaultNo);
     QVERIFY(LastMessage().contains(Box("目录/.keep")) && pTree->FindPathItem(Box("目录")));
 
     QVERIFY(QFile::remove(Box("目录/.keep")) && Select(""));
