@@ -8,8 +8,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh >&2
 cmake --preset release >&2
-# The package holds only the two programs; the tests need not be built for it.
-cmake --build --preset release --target quovex quovex-tool >&2
+# The package holds only the two programs and the icons this build draws;
+# the tests need not be built for it.
+cmake --build --preset release --target quovex quovex-tool quovex_icons >&2
 
 # An emptied folder holds exactly the package just built.
 rm -rf build/release/package

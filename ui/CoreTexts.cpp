@@ -23,14 +23,17 @@ bool IsKeyRecordPath(const std::string& strPath) {
 
 }  // namespace
 
-QString QuestionText(FeedbackQuestion nQuestion) {
+QString QuestionText(FeedbackQuestion nQuestion, const std::string& strPath) {
+    QString strQuestion;
     switch (nQuestion) {
         case FeedbackQuestion::QUESTION_STORED_EXISTS:
-            return QStringLiteral("目标文件已经在保险箱存在，覆盖它吗？");
+            strQuestion = QStringLiteral("目标文件已经在保险箱存在，覆盖它吗？");
+            break;
         case FeedbackQuestion::QUESTION_TARGET_EXISTS:
-            return QStringLiteral("目标文件已经存在，覆盖它吗？");
+            strQuestion = QStringLiteral("目标文件已经存在，覆盖它吗？");
+            break;
     }
-    return QString();
+    return QStringLiteral("%1\n\n%2").arg(strQuestion, PathText(strPath));
 }
 
 QString MessageText(FeedbackMessage nMessage, const std::string& strPath, const VolumeRoom& room) {

@@ -14,7 +14,9 @@
 
 namespace quovex {
 
-QString QuestionText(FeedbackQuestion nQuestion);
+// The question about the file at strPath (a native path), which it names
+// in full on a line of its own below the sentence.
+QString QuestionText(FeedbackQuestion nQuestion, const std::string& strPath);
 // The message about strPath, with the amounts of room it tells (sizes
 // worded by FormatSizeText).
 QString MessageText(FeedbackMessage nMessage, const std::string& strPath, const VolumeRoom& room);

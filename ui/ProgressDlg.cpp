@@ -46,6 +46,7 @@ void ConnectBoxContents(CProgressDlg& dialog, QWidget* pOwner) {
 CProgressDlg::CProgressDlg(int nFlags, QWidget* pParent)
     : QDialog(pParent),
       m_bCanCancel(nFlags & PROGRESS_CAN_CANCEL),
+      m_bSeveralFiles(nFlags & PROGRESS_SEVERAL_FILES),
       m_strStatus(QStringLiteral("请稍候......")) {
     BuildDialog(this, RES_DLG_PROGRESS);
     m_pProgress = FindControl<QProgressBar>(this, IDC_PROGRESS);
@@ -91,8 +92,15 @@ void CProgressDlg::SetProgressPos(int nPos) {
     m_nLastPos = nPos;
 }
 
-bool CProgressDlg::AskYesNo(FeedbackQuestion nQuestion, const std::string&) {
-    return ShowMessageBox(QuestionText(nQuestion), MSGBOX_YESNO) == MSGBOX_RESULT_YES;
+bool CProgressDlg::AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) {
+    if (const auto it = m_answersForAll.find(nQuestion); it != m_answersForAll.end())
+        return it->second;
+    const unsigned nButtons = m_bSeveralFiles ? MSGBOX_YESNO_ALL : MSGBOX_YESNO;
+    const int nAnswer =
+        ShowMessageBox(QuestionText(nQuestion, strPath), nButtons | MSGBOX_DEFAULT_NO);
+    if (nAnswer == MSGBOX_RESULT_YES_ALL || nAnswer == MSGBOX_RESULT_NO_ALL)
+        m_answersForAll[nQuestion] = nAnswer == MSGBOX_RESULT_YES_ALL;
+    return nAnswer == MSGBOX_RESULT_YES || nAnswer == MSGBOX_RESULT_YES_ALL;
 }
 
 void CProgressDlg::ShowMessage(FeedbackMessage nMessage, const std::string& strPath,
@@ -213,7 +221,7 @@ int RunsInProgress() {
 int RunWithProgress(ProgressWorker fnWorker, int nFlags, QWidget* pParent) {
     const CRunCount count;
     QWidget* pOwner = DefaultOwner(pParent);
-    CProgressDlg dialog(nFlags & PROGRESS_CAN_CANCEL, pOwner);
+    CProgressDlg dialog(nFlags, pOwner);
     ConnectBoxContents(dialog, pOwner);
     auto* pInfo = new (std::nothrow) CPDLGInfo(&dialog, std::move(fnWorker));
     if (!pInfo) return 0;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,6 +24,10 @@ class CWaitCursor;
 
 // Runner flags.
 constexpr int PROGRESS_CAN_CANCEL = 1;  // the Cancel button cancels the run
+// The run may meet more than one file (several items, or a folder): its
+// overwrite questions also offer 全部是 and 全部否. Set by whoever starts
+// the run, from its job, since the first question must offer them already.
+constexpr int PROGRESS_SEVERAL_FILES = 2;
 
 // Shortest time between two box refreshes asked for by the worker.
 constexpr int PROGRESS_BOX_INTERVAL_MS = 100;
@@ -35,7 +40,7 @@ constexpr int PROGRESS_BOX_INTERVAL_MS = 100;
 class CProgressDlg : public QDialog, public CVaultFeedback {
     Q_OBJECT
 public:
-    // nFlags: PROGRESS_CAN_CANCEL or 0.
+    // nFlags: PROGRESS_CAN_CANCEL and PROGRESS_SEVERAL_FILES, or 0.
     explicit CProgressDlg(int nFlags, QWidget* pParent = nullptr);
     // Takes down any wait cursor the worker left up.
     ~CProgressDlg() override;
@@ -47,8 +52,11 @@ public:
     void SetProgressPos(int nPos) override;
     bool IsCancelled() override { return m_bCancelled.load(); }
     // Shown by the interface thread over this dialog while the worker waits,
-    // in the window's fixed words (CoreTexts.h), which name no path.
+    // in the window's words (CoreTexts.h). A question names strPath; Enter
+    // answers No, as Yes replaces a file. Once 全部是 or 全部否 was chosen, a
+    // later question of the same kind in this run is answered so unasked.
     bool AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) override;
+    // The message names the folder whose volume lacks room, and the room.
     void ShowMessage(FeedbackMessage nMessage, const std::string& strPath,
                      const VolumeRoom& room) override;
     // Any thread, without waiting: the wait cursor is up while more
@@ -92,6 +100,9 @@ private:
     int m_nLastPos = 0;  // worker thread only after construction
     std::atomic<bool> m_bReady{false};
     const bool m_bCanCancel;
+    const bool m_bSeveralFiles;
+    // The 全部是 or 全部否 given to each kind of question; worker thread only.
+    std::map<FeedbackQuestion, bool> m_answersForAll;
     std::atomic<bool> m_bCancelled{false};
     std::atomic<bool> m_bFinished{false};
     QProgressBar* m_pProgress;
@@ -134,8 +145,8 @@ public:
 // pInfo is unusable, else 0. A worker that throws counts as finished.
 unsigned ProgressThreadProc(CPDLGInfo* pInfo);
 
-// Runs fnWorker(dialog) on a new thread while the progress dialog is
-// up (owner pParent, else the main window), and returns when both have
+// Runs fnWorker(dialog) on a new thread while the progress dialog of nFlags
+// is up (owner pParent, else the main window), and returns when both have
 // ended. The worker returns 0 when it stopped early because IsCancelled()
 // was true. Result 0 when the run was cancelled that way or could not be
 // started, else 1: a Cancel after the last piece of work is no cancel.

@@ -122,7 +122,9 @@ int CVaultDlg::RestoreAndReport(const QString& strStored, const QString& strTarg
     const auto fnRestore = [&job](CVaultFeedback& feedback) {
         return RestoreWorker(feedback, job);
     };
-    if (!RunWithProgress(fnRestore, PROGRESS_CAN_CANCEL, pProgressParent))
+    const bool bFolder = m_vault.Env()->GetKind(job.strStoredItem) == EntryKind::ENTRY_FOLDER;
+    if (!RunWithProgress(fnRestore, PROGRESS_CAN_CANCEL | (bFolder ? PROGRESS_SEVERAL_FILES : 0),
+                         pProgressParent))
         ShowMessageBox(QStringLiteral("User cancelled the operation !"));
     const QString strReport = RunReportText(job.report, RunKind::RUN_RESTORE);
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
@@ -142,7 +144,8 @@ void CVaultDlg::OnDelete() {
         bFolder ? QStringLiteral(
                       "目录：%1 \r\n 路径下所有的文件和子目录都将被删除，并且不可恢复。继续吗？")
                 : QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？");
-    if (ShowMessageBox(strQuestion.arg(strPath), MSGBOX_YESNO | MSGBOX_ICON_WARNING,
+    if (ShowMessageBox(strQuestion.arg(strPath),
+                       MSGBOX_YESNO | MSGBOX_DEFAULT_NO | MSGBOX_ICON_WARNING,
                        QStringLiteral("删除警告"), this) != MSGBOX_RESULT_YES)
         return;
     // A file goes at once, a folder under the progress dialog. Either way

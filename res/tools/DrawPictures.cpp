@@ -1,9 +1,11 @@
 // Draws the box-picture strip (bitmap 135) and the program icon (icon 128)
-// into the folder given as the only argument. Run by hand; the PNGs it
-// writes are committed under res/images. The icon comes in every size the
-// program and the desktop use: 16 and 32 pixels for the window (the
+// into the folder given as the only argument. The icon comes in every size
+// the program and the desktop use: 16 and 32 pixels for the window (the
 // resource file), and all five for the desktop's icon theme, so the menu
-// entry and the window show the same drawing.
+// entry and the window show the same drawing. What the resource file uses
+// is drawn by hand and committed under res/images; the icon theme's sizes
+// are drawn by every build (res/CMakeLists.txt), since the antialiasing
+// differs slightly with the processor.
 #include <QColor>
 #include <QGuiApplication>
 #include <QImage>

@@ -19,6 +19,7 @@ private slots:
     }
     void restoreAndRestoreTo();
     void cancelMidRestoreOrDrop();
+    void answersForTheWholeRun();
     void deleteAsksAndTellsWhatIsLeft();
     void cancelMidFolderDeletion();
 };
@@ -36,20 +37,25 @@ void TestCommands::restoreAndRestoreTo() {
 
     // The whole box, each file to where it came from: the changed a.txt kept
     // (the report names it), 目录/a.txt restored unasked; the box selected.
+    // The question names the file; Enter would keep it.
     QVERIFY(MakeFile(Src("a.txt"), "edited"));
     QVERIFY(Select(""));
     m_pDlg->OnRestore();
     QVERIFY(ReadFile(Src("a.txt")) == "edited" && ReadFile(Src("目录/a.txt")) == "beta");
-    QCOMPARE(m_pScript->Requests().size(), std::size_t(2));
-    QCOMPARE(m_pScript->Requests().front().nButtons, unsigned(MSGBOX_YESNO));
+    const std::vector<MessageBoxRequest>& requests = m_pScript->Requests();
+    QCOMPARE(requests.size(), std::size_t(2));
+    QCOMPARE(requests[0].strText, u"目标文件已经存在，覆盖它吗？\n\n"_s + Src("a.txt"));
+    QVERIFY(requests[0].nButtons == MSGBOX_YESNO_ALL && requests[0].bDefaultNo);
     QCOMPARE(LastMessage(),
              u"以下项目没有完成：\n%1（未能还原：已有的文件没有覆盖）"_s.arg(Box("a.txt.$")));
     QCOMPARE(m_pDlg->SelectedItem(), m_pDlg->ContentsTree()->FindPathItem(m_strBox));
 
+    // One file: no answer for the rest of the run is offered.
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     QVERIFY(Select("a.txt.$"));
     m_pDlg->OnRestore();
     QCOMPARE(ReadFile(Src("a.txt")), QByteArray("alpha"));
+    QVERIFY(requests[2].nButtons == MSGBOX_YESNO && requests[2].bDefaultNo);
 
     // A folder beside the boxes is an ordinary one; a box is refused.
     const QString strDocs = m_strVault + u"/Documents"_s;
@@ -96,8 +102,37 @@ void TestCommands::cancelMidRestoreOrDrop() {
     // Each run: one question, the cancel, the report.
     const std::vector<MessageBoxRequest>& requests = m_pScript->Requests();
     QCOMPARE(requests.size(), std::size_t(6));
-    QCOMPARE(requests[0].strText, u"目标文件已经在保险箱存在，覆盖它吗？"_s);
+    QCOMPARE(requests[0].strText, u"目标文件已经在保险箱存在，覆盖它吗？\n\n"_s + Box("a.txt.$"));
     for (std::size_t i : {1, 4}) QCOMPARE(requests[i].strText, u"User cancelled the operation !"_s);
+}
+
+// 全部否 and 全部是 answer every later question of the run unasked; a run
+// of one file offers neither.
+void TestCommands::answersForTheWholeRun() {
+    const auto stored = Snapshot(m_strBox);
+    QVERIFY(MakeFile(Src("a.txt"), "new a") && MakeFile(Src("目录/a.txt"), "new beta"));
+    const auto sources = Snapshot(Src(""));
+    m_pScript->SetNextAnswer(MSGBOX_RESULT_NO_ALL);
+    m_pDlg->StartAddFromDrop({Src("a.txt"), Src("目录")}, m_strBox);
+    QVERIFY(Snapshot(m_strBox) == stored && Snapshot(Src("")) == sources);
+    const std::vector<MessageBoxRequest>& requests = m_pScript->Requests();
+    QCOMPARE(requests.size(), std::size_t(2));  // the question and the report
+    QCOMPARE(requests[0].strText, u"目标文件已经在保险箱存在，覆盖它吗？\n\n"_s + Box("a.txt.$"));
+    QVERIFY(requests[0].nButtons == MSGBOX_YESNO_ALL && requests[0].bDefaultNo);
+
+    // The next run asks again; 全部是 replaces both files.
+    m_pScript->SetNextAnswer(MSGBOX_RESULT_YES_ALL);
+    QVERIFY(Select(""));
+    m_pDlg->OnRestore();
+    QVERIFY(ReadFile(Src("a.txt")) == "alpha" && ReadFile(Src("目录/a.txt")) == "beta");
+    QCOMPARE(requests.size(), std::size_t(3));
+
+    // The 全部否 of the first run no longer holds: asked, Yes stores it.
+    QVERIFY(MakeFile(Src("a.txt"), "new a"));
+    m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
+    m_pDlg->StartAddFromDrop({Src("a.txt")}, m_strBox);
+    QVERIFY(requests.size() == 4 && !QFileInfo::exists(Src("a.txt")));
+    QVERIFY(requests[3].nButtons == MSGBOX_YESNO && requests[3].bDefaultNo);
 }
 
 void TestCommands::deleteAsksAndTellsWhatIsLeft() {
@@ -108,7 +143,7 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     m_pDlg->OnDelete();
     QCOMPARE(LastMessage(),
              u"文件：%1 \r\n 将被删除，并且不可恢复。继续吗？"_s.arg(Box("目录/a.txt.$")));
-    QVERIFY(QFileInfo::exists(Box("目录/a.txt.$")));
+    QVERIFY(QFileInfo::exists(Box("目录/a.txt.$")) && m_pScript->Requests()[0].bDefaultNo);
 
     // Yes deletes it; its open folder stays open.
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
@@ -122,7 +157,8 @@ void TestCommands::deleteAsksAndTellsWhatIsLeft() {
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->OnDelete();
     QVERIFY(m_pScript->Requests()[2].strText.startsWith(
-        u"目录：%1 \r\n 路径下所有"_s.arg(Box("目录"))));
+                u"目录：%1 \r\n 路径下所有"_s.arg(Box("目录"))) &&
+            m_pScript->Requests()[2].bDefaultNo);
     QVERIFY(LastMessage().contains(Box("目录/.keep")) && pTree->FindPathItem(Box("目录")));
 
     QVERIFY(QFile::remove(Box("目录/.keep")) && Select(""));
