@@ -17,9 +17,9 @@ class CVaultEnv;
 // cannot be read leaves it undecided, which opens it to nobody. Reads
 // only; any thread.
 CredentialJudgement JudgeCredentials(const std::string& strVaultPath, const std::string& strUser,
-                                     const std::string& strPassword, CVaultEnv* pEnv = nullptr);
+                                     const std::string& strPassword, CVaultEnv* pEnv);
 // True when JudgeCredentials accepts.
 bool CheckCredentials(const std::string& strVaultPath, const std::string& strUser,
-                      const std::string& strPassword, CVaultEnv* pEnv = nullptr);
+                      const std::string& strPassword, CVaultEnv* pEnv);
 
 }  // namespace quovex

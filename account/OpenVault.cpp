@@ -80,9 +80,7 @@ CredentialJudgement AsJudgement(const AccessOutcome& outcome) {
 
 COpenVault::COpenVault(const QString& strLocation, const QString& strUser,
                        const QString& strPassword, CVaultEnv* pEnv)
-    : m_strLocation(strLocation),
-      m_pKey(MakeKey(strUser, strPassword)),
-      m_pEnv(CVaultEnv::Or(pEnv)) {}
+    : m_strLocation(strLocation), m_pKey(MakeKey(strUser, strPassword)), m_pEnv(pEnv) {}
 
 std::string COpenVault::NativeLocation() const {
     return Native(m_strLocation);

@@ -30,9 +30,9 @@ public:
     // scramble key made from it (the copies made on the way are wiped), and
     // the calls that need the password again take it. Nothing on disk is
     // examined here: Open or Create does that.
-    // pEnv: the file system of every operation on this vault (null: the real one).
+    // pEnv: the file system of every operation on this vault.
     COpenVault(const QString& strLocation, const QString& strUser, const QString& strPassword,
-               CVaultEnv* pEnv = nullptr);
+               CVaultEnv* pEnv);
 
     const QString& Location() const { return m_strLocation; }
     // The location as the file system's bytes, for the core.

@@ -85,7 +85,7 @@ QString OpenedCopiesFolder() {
 }
 
 COpenedCopies::COpenedCopies(CVaultEnv* pEnv, QString strRoot)
-    : m_pEnv(CVaultEnv::Or(pEnv)), m_strRoot(std::move(strRoot)) {
+    : m_pEnv(pEnv), m_strRoot(std::move(strRoot)) {
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &COpenedCopies::OnFileChanged);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &COpenedCopies::CopiesTouched);
 }

@@ -42,8 +42,8 @@ class COpenedCopies : public QObject {
 public:
     // strRoot: the private folder ("" for OpenedCopiesFolder(), looked up
     // when the first copy is prepared). pEnv: the file system of stamps and
-    // deletions (null: the real one).
-    explicit COpenedCopies(CVaultEnv* pEnv = nullptr, QString strRoot = QString());
+    // deletions.
+    explicit COpenedCopies(CVaultEnv* pEnv, QString strRoot = QString());
     // CloseAll.
     ~COpenedCopies() override;
     COpenedCopies(const COpenedCopies&) = delete;

@@ -106,7 +106,7 @@ bool HoldsRecord(CFolder& location, const char* pszName, const KeyRecordBytes& v
 // Only copies that hold this very record are removed.
 void RemoveNewRecord(const std::string& strLocation, const KeyRecordBytes& vRecord,
                      CVaultEnv* pEnv) {
-    const FolderPtr pLocation = CVaultEnv::Or(pEnv)->OpenFolder(strLocation);
+    const FolderPtr pLocation = pEnv->OpenFolder(strLocation);
     if (!pLocation) return;
     for (const char* pszName : {KEY_RECORD_COPY_NAME, KEY_RECORD_NAME}) {
         if (HoldsRecord(*pLocation, pszName, vRecord)) pLocation->DeleteFile(pszName);
@@ -151,7 +151,7 @@ AccessOutcome MakeLocation(const std::string& strLocation, CVaultEnv* pEnv) {
         vFolders.push_back(BoxFolderPath(strLocation, nBox));
     for (const std::string& strFolder : vFolders) {
         const int nError = CreateDirectoryPath(strFolder + "/", 0700, pEnv);
-        if (CVaultEnv::Or(pEnv)->OpenFolder(strFolder)) continue;
+        if (pEnv->OpenFolder(strFolder)) continue;
         const FailCause cause = nError ? CauseOfErrno(nError) : CauseOfLastError();
         return Outcome(AccessResult::ACCESS_DISK_FAILED, strFolder, cause);
     }
@@ -189,7 +189,7 @@ std::string FindScrambledFile(const std::string& strLocation, CVaultEnv* pEnv) {
     std::string strFound;
     for (int nBox = 0; nBox < BOX_COUNT && strFound.empty(); ++nBox) {
         const std::string strBox = BoxFolderPath(strLocation, nBox);
-        strFound = FindScrambledIn(CVaultEnv::Or(pEnv)->OpenFolder(strBox), strBox);
+        strFound = FindScrambledIn(pEnv->OpenFolder(strBox), strBox);
     }
     return strFound;
 }

@@ -42,7 +42,7 @@ bool IsLongEnoughForProtection(const std::string& strPassword);
 bool IsScramblePassword(const CVaultKey& key, const std::string& strPassword);
 
 // What lies at strLocation. Reads only.
-VaultKind KindOfVault(const std::string& strLocation, CVaultEnv* pEnv = nullptr);
+VaultKind KindOfVault(const std::string& strLocation, CVaultEnv* pEnv);
 
 enum class AccessResult {
     ACCESS_OPENED,              // done
@@ -95,8 +95,7 @@ struct AccessOutcome {
 // is unsealed into pKey (and its record into *pRecord, when given); a
 // scrambled vault or no vault is judged by the credential rule.
 AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& strPassword,
-                           CVaultKey* pKey, KeyRecordBytes* pRecord = nullptr,
-                           CVaultEnv* pEnv = nullptr);
+                           CVaultKey* pKey, KeyRecordBytes* pRecord, CVaultEnv* pEnv);
 
 // Makes a new vault at strLocation (the folder and its boxes are made when
 // missing; ACCESS_EXISTS when KindOfVault is not VAULT_NONE). bProtected:
@@ -107,8 +106,7 @@ AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& st
 // takes the empty vault for a scrambled one too.
 AccessOutcome CreateVault(const std::string& strLocation, const std::string& strPassword,
                           bool bProtected, const KdfLimits& limits, CVaultKey* pKey,
-                          KeyRecordBytes* pRecord, CSecretBytes* pRecoveryText,
-                          CVaultEnv* pEnv = nullptr);
+                          KeyRecordBytes* pRecord, CSecretBytes* pRecoveryText, CVaultEnv* pEnv);
 
 // The first step of converting the scrambled vault at strLocation: after
 // the credential rule let pKey's credentials in, a key record is made for
@@ -123,7 +121,7 @@ AccessOutcome CreateVault(const std::string& strLocation, const std::string& str
 // already.
 AccessOutcome ProtectVault(const std::string& strLocation, const std::string& strNewPassword,
                            const KdfLimits& limits, CVaultKey* pKey, KeyRecordBytes* pRecord,
-                           CSecretBytes* pRecoveryText, CVaultEnv* pEnv = nullptr);
+                           CSecretBytes* pRecoveryText, CVaultEnv* pEnv);
 
 // The scrambled stored files left in the boxes of a protected vault whose
 // conversion stopped early, as a key's scramble key sees them: strFirst is
@@ -135,7 +133,7 @@ struct ScrambledFilesLeft {
     bool bOpen = false;
 };
 ScrambledFilesLeft FindScrambledFilesLeft(const std::string& strLocation, const CVaultKey& key,
-                                          CVaultEnv* pEnv = nullptr);
+                                          CVaultEnv* pEnv);
 
 // The scrambled files left in a protected vault were stored under another
 // password than the one in force (a conversion under a new password that
@@ -143,7 +141,7 @@ ScrambledFilesLeft FindScrambledFilesLeft(const std::string& strLocation, const 
 // strOldPassword once the first of them accepts it. ACCESS_WRONG_CREDENTIALS
 // otherwise (pKey unchanged), ACCESS_FIRST_FILE_DAMAGED when it cannot tell.
 AccessOutcome AdmitScrambledFiles(const std::string& strLocation, const std::string& strOldPassword,
-                                  CVaultKey* pKey, CVaultEnv* pEnv = nullptr);
+                                  CVaultKey* pKey, CVaultEnv* pEnv);
 
 // Seals the master key of the protected vault at strLocation under
 // strNewPassword, after strOldPassword opened it; both copies of the record
@@ -159,7 +157,7 @@ AccessOutcome AdmitScrambledFiles(const std::string& strLocation, const std::str
 AccessOutcome ChangeVaultPassword(const std::string& strLocation, const std::string& strUser,
                                   const std::string& strOldPassword,
                                   const std::string& strNewPassword, const KdfLimits& limits,
-                                  CVaultEnv* pEnv = nullptr, KeyRecordBytes* pNewRecord = nullptr,
+                                  CVaultEnv* pEnv, KeyRecordBytes* pNewRecord = nullptr,
                                   bool bConverting = false);
 
 // The forgotten password: the recovery key opens the record, which is
@@ -167,8 +165,7 @@ AccessOutcome ChangeVaultPassword(const std::string& strLocation, const std::str
 // then holds the master key (and *pNewRecord, when given, the new record).
 AccessOutcome RecoverVault(const std::string& strLocation, const std::string& strRecoveryText,
                            const std::string& strNewPassword, const KdfLimits& limits,
-                           CVaultKey* pKey, CVaultEnv* pEnv = nullptr,
-                           KeyRecordBytes* pNewRecord = nullptr);
+                           CVaultKey* pKey, CVaultEnv* pEnv, KeyRecordBytes* pNewRecord = nullptr);
 
 // Makes the location strLocation, which holds no vault, another place of
 // the open protected vault whose record is vRecord: the folder and its
@@ -176,6 +173,6 @@ AccessOutcome RecoverVault(const std::string& strLocation, const std::string& st
 // master key and recovery key), flushed and read back. ACCESS_EXISTS when
 // KindOfVault is not VAULT_NONE; after a failure no copy of it is left.
 AccessOutcome PlaceVaultRecord(const std::string& strLocation, const KeyRecordBytes& vRecord,
-                               CVaultEnv* pEnv = nullptr);
+                               CVaultEnv* pEnv);
 
 }  // namespace quovex

@@ -23,7 +23,8 @@ constexpr int CONVERT_GO_ON = -1;
 // key printed): the old one is given away by every scrambled file.
 int Protect(const std::string& strVault, ToolOptions* pOptions, CVaultKey* pKey) {
     // The password in force is checked before a new one is asked for.
-    const CredentialJudgement judged = JudgeVaultCredentials(strVault, pKey->Cipher());
+    const CredentialJudgement judged =
+        JudgeVaultCredentials(strVault, pKey->Cipher(), pOptions->pEnv);
     if (judged.nVerdict != CredentialVerdict::CREDENTIALS_ACCEPTED) {
         std::fprintf(stderr, "quovex-tool: %s\n", CredentialRefusalText(judged).c_str());
         return TOOL_EXIT_FAILED;
@@ -35,7 +36,7 @@ int Protect(const std::string& strVault, ToolOptions* pOptions, CVaultKey* pKey)
     }
     CSecretBytes recoveryText;
     const AccessOutcome outcome = ProtectVault(strVault, pOptions->strNewPassword, pOptions->limits,
-                                               pKey, nullptr, &recoveryText);
+                                               pKey, nullptr, &recoveryText, pOptions->pEnv);
     if (ToldRefusal(outcome)) return TOOL_EXIT_FAILED;
     PrintRecoveryKey(strVault, recoveryText);
     std::fprintf(stderr, "quovex-tool: %s opens with the new password from now on\n",
@@ -49,10 +50,11 @@ int Protect(const std::string& strVault, ToolOptions* pOptions, CVaultKey* pKey)
 // the old password), the record takes a new one first; where they were
 // stored under another, it is asked for.
 int Resume(const std::string& strVault, ToolOptions* pOptions, CVaultKey* pKey) {
-    if (!OpenToolVault(strVault, pOptions->strPassword, pKey)) return TOOL_EXIT_FAILED;
+    if (!OpenToolVault(strVault, pOptions->strPassword, pKey, pOptions->pEnv))
+        return TOOL_EXIT_FAILED;
     std::fprintf(stderr, "quovex-tool: %s is protected already; converting what is left\n",
                  strVault.c_str());
-    const ScrambledFilesLeft left = FindScrambledFilesLeft(strVault, *pKey);
+    const ScrambledFilesLeft left = FindScrambledFilesLeft(strVault, *pKey, pOptions->pEnv);
     if (left.strFirst.empty()) return CONVERT_GO_ON;
     std::string strError;
     AccessOutcome outcome;
@@ -61,15 +63,15 @@ int Resume(const std::string& strVault, ToolOptions* pOptions, CVaultKey* pKey) 
             std::fprintf(stderr, "quovex-tool: %s\n", strError.c_str());
             return TOOL_EXIT_USAGE;
         }
-        outcome =
-            ChangeVaultPassword(strVault, pOptions->strUser, pOptions->strPassword,
-                                pOptions->strNewPassword, pOptions->limits, nullptr, nullptr, true);
+        outcome = ChangeVaultPassword(strVault, pOptions->strUser, pOptions->strPassword,
+                                      pOptions->strNewPassword, pOptions->limits, pOptions->pEnv,
+                                      nullptr, true);
     } else {
         if (!ObtainOldPassword(pOptions, &strError)) {
             std::fprintf(stderr, "quovex-tool: %s\n", strError.c_str());
             return TOOL_EXIT_USAGE;
         }
-        outcome = AdmitScrambledFiles(strVault, pOptions->strOldPassword, pKey);
+        outcome = AdmitScrambledFiles(strVault, pOptions->strOldPassword, pKey, pOptions->pEnv);
     }
     if (ToldRefusal(outcome)) return TOOL_EXIT_FAILED;
     if (left.bOpen)
@@ -99,13 +101,13 @@ int ReportConversion(const ConvertJob& job, CTerminalFeedback& feedback) {
 
 int RunConvert(ToolOptions* pOptions, const std::string& strVault) {
     // A record is written only where a vault is: a mistyped path gets none.
-    if (FindVaultOf(strVault) != strVault) {
+    if (FindVaultOf(strVault, pOptions->pEnv) != strVault) {
         std::fprintf(stderr, "quovex-tool: no vault at %s (no box folder there)\n",
                      strVault.c_str());
         return TOOL_EXIT_FAILED;
     }
     CVaultKey key(pOptions->strUser, pOptions->strPassword);
-    const int nPrepared = KindOfVault(strVault) == VaultKind::VAULT_PROTECTED
+    const int nPrepared = KindOfVault(strVault, pOptions->pEnv) == VaultKind::VAULT_PROTECTED
                               ? Resume(strVault, pOptions, &key)
                               : Protect(strVault, pOptions, &key);
     ForgetSecrets(pOptions);
@@ -113,6 +115,7 @@ int RunConvert(ToolOptions* pOptions, const std::string& strVault) {
     ConvertJob job;
     job.strVaultPath = strVault;
     job.pKey = &key;
+    job.pEnv = pOptions->pEnv;
     CTerminalFeedback feedback(false);
     ConvertWorker(feedback, job);
     return ReportConversion(job, feedback);

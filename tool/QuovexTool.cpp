@@ -84,8 +84,8 @@ std::filesystem::path ResolvePath(const std::string& strPath) {
 
 // The vault that holds strPath (see FindVaultOf), with links resolved
 // first, so that a box folder reached through one counts.
-std::string FindResolvedVaultOf(const std::string& strPath) {
-    return FindVaultOf(ResolvePath(strPath).string());
+std::string FindResolvedVaultOf(const std::string& strPath, CVaultEnv* pEnv) {
+    return FindVaultOf(ResolvePath(strPath).string(), pEnv);
 }
 
 // True, with the reason told, when the judgement keeps the vault closed.
@@ -99,15 +99,16 @@ bool Refused(const CredentialJudgement& judgement) {
 // protected one's master key into pKey). An item in no vault (a stored
 // file copied out, say) is the nearest thing to one: its own first stored
 // file decides by the login's rule, or for a file the file itself.
-bool AdmitToItem(const std::string& strItem, const std::string& strPassword, CVaultKey* pKey) {
-    const std::string strVault = FindResolvedVaultOf(strItem);
-    if (!strVault.empty()) return OpenToolVault(strVault, strPassword, pKey);
+bool AdmitToItem(const std::string& strItem, const std::string& strPassword, CVaultKey* pKey,
+                 CVaultEnv* pEnv) {
+    const std::string strVault = FindResolvedVaultOf(strItem, pEnv);
+    if (!strVault.empty()) return OpenToolVault(strVault, strPassword, pKey, pEnv);
     std::fprintf(stderr, "quovex-tool: %s lies in no vault; its own stored files decide\n",
                  strItem.c_str());
     std::error_code error;
     return !Refused(std::filesystem::is_directory(strItem, error)
-                        ? JudgeVaultCredentials(strItem, pKey->Cipher())
-                        : JudgeStoredFileCredentials(strItem, pKey->Cipher()));
+                        ? JudgeVaultCredentials(strItem, pKey->Cipher(), pEnv)
+                        : JudgeStoredFileCredentials(strItem, pKey->Cipher(), pEnv));
 }
 
 // A declined overwrite is among the failed files, so the report alone
@@ -129,8 +130,8 @@ int ReportOutcome(const TransferReport& report, CTerminalFeedback& feedback, con
 int RunStore(const ToolOptions& options, const std::string& strVault, CVaultKey* pKey) {
     DropJob job;
     job.strBoxPath = MakeAbsolute(options.vPaths.back());
-    if (!OpenStoreVault(strVault, options.strPassword, pKey)) return TOOL_EXIT_FAILED;
-    CVaultTransfer transfer(*pKey);
+    if (!OpenStoreVault(strVault, options.strPassword, pKey, options.pEnv)) return TOOL_EXIT_FAILED;
+    CVaultTransfer transfer(*pKey, options.pEnv);
     transfer.SetDeleteSource(!options.bKeepSource);
     job.pVault = &transfer;
     bool bInputsOk = true;
@@ -154,14 +155,15 @@ int RunRestore(const ToolOptions& options, CVaultKey* pKey) {
     if (!options.strTargetFolder.empty())
         job.strTargetFolder = MakeAbsolute(options.strTargetFolder);
     // Nothing is restored into the vault the item came from.
-    job.strVaultPath = FindResolvedVaultOf(job.strStoredItem);
+    job.strVaultPath = FindResolvedVaultOf(job.strStoredItem, options.pEnv);
     if (!IsFileOrFolder(job.strStoredItem)) {
         std::fprintf(stderr, "quovex-tool: no stored file or folder: %s\n",
                      options.vPaths.front().c_str());
         return TOOL_EXIT_FAILED;
     }
-    if (!AdmitToItem(job.strStoredItem, options.strPassword, pKey)) return TOOL_EXIT_FAILED;
-    CVaultTransfer transfer(*pKey);
+    if (!AdmitToItem(job.strStoredItem, options.strPassword, pKey, options.pEnv))
+        return TOOL_EXIT_FAILED;
+    CVaultTransfer transfer(*pKey, options.pEnv);
     job.pVault = &transfer;
     CTerminalFeedback feedback(options.bOverwrite);
     RestoreWorker(feedback, job);
@@ -205,23 +207,24 @@ bool ObtainPasswdSecrets(ToolOptions* pOptions, std::string* pRecoveryKey, std::
 
 int RunListCommand(const ToolOptions& options) {
     const std::string strPath = MakeAbsolute(options.vPaths.front());
-    if (!options.bUserGiven) return RunList(strPath, options.bJson);
+    if (!options.bUserGiven) return RunList(strPath, options.bJson, nullptr, options.pEnv);
     CVaultKey key(options.strUser, options.strPassword);
-    if (!AdmitToItem(strPath, options.strPassword, &key)) return TOOL_EXIT_FAILED;
-    return RunList(strPath, options.bJson, &key);
+    if (!AdmitToItem(strPath, options.strPassword, &key, options.pEnv)) return TOOL_EXIT_FAILED;
+    return RunList(strPath, options.bJson, &key, options.pEnv);
 }
 
 // A scrambled vault's files stored under other credentials are reported
 // as such, so only a protected vault is refused outright.
 int RunCheckCommand(const ToolOptions& options, CVaultKey* pKey) {
     const std::string strPath = MakeAbsolute(options.vPaths.front());
-    const std::string strVault = FindResolvedVaultOf(strPath);
+    const std::string strVault = FindResolvedVaultOf(strPath, options.pEnv);
     // A vault whose key record went is refused (OpenToolVault says why).
     const bool bProtected =
-        !strVault.empty() &&
-        (KindOfVault(strVault) == VaultKind::VAULT_PROTECTED || IsKnownProtected(strVault));
-    if (bProtected && !OpenToolVault(strVault, options.strPassword, pKey)) return TOOL_EXIT_FAILED;
-    return RunCheck(strPath, options.bJson, *pKey);
+        !strVault.empty() && (KindOfVault(strVault, options.pEnv) == VaultKind::VAULT_PROTECTED ||
+                              IsKnownProtected(strVault));
+    if (bProtected && !OpenToolVault(strVault, options.strPassword, pKey, options.pEnv))
+        return TOOL_EXIT_FAILED;
+    return RunCheck(strPath, options.bJson, *pKey, options.pEnv);
 }
 
 // passwd's vault: the operand, else the window's default location.
@@ -278,6 +281,8 @@ int main(int argc, char** argv) {
     // Before any secret is read; the tool runs on either way.
     KeepProcessSecretsIn();
     ToolOptions options;
+    // The one place the tool names the real file system.
+    options.pEnv = CVaultEnv::Default();
     std::string strError;
     if (!ParseToolOptions(argc, argv, &options, &strError)) {
         std::fprintf(stderr, "quovex-tool: %s\n\n%s", strError.c_str(), TOOL_USAGE);
@@ -296,7 +301,8 @@ int main(int argc, char** argv) {
     // password is asked for.
     std::string strStoreVault;
     if (options.nCommand == ToolCommand::TOOL_STORE &&
-        !FindStoreVault(ResolvePath(MakeAbsolute(options.vPaths.back())).string(), &strStoreVault))
+        !FindStoreVault(ResolvePath(MakeAbsolute(options.vPaths.back())).string(), &strStoreVault,
+                        options.pEnv))
         return TOOL_EXIT_FAILED;
     std::string strRecoveryKey;
     const bool bPasswd = options.nCommand == ToolCommand::TOOL_PASSWD;

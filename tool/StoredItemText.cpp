@@ -45,13 +45,13 @@ std::string DecodeHeaderText(const char* pszField) {
     return strUtf8;
 }
 
-std::string FormatStorageDate(const std::string& strPath) {
+std::string FormatStorageDate(const std::string& strPath, CVaultEnv* pEnv) {
     std::int64_t nSeconds = 0;
-    if (!ReadFileCreationTime(strPath, &nSeconds)) return std::string();
+    if (!ReadFileCreationTime(strPath, &nSeconds, pEnv)) return std::string();
     return FormatLocalMinute(nSeconds);
 }
 
-ShownFields ShownFieldsOf(const StoredFileScan& scan) {
+ShownFields ShownFieldsOf(const StoredFileScan& scan, CVaultEnv* pEnv) {
     ShownFields fields;
     if (HasUsableHeader(scan)) {
         fields.bKnown = true;
@@ -68,7 +68,7 @@ ShownFields ShownFieldsOf(const StoredFileScan& scan) {
     }
     // Even its creation time is kept from a list of protected files
     // without the key: names and lengths only.
-    if (!scan.bProtected) fields.strDate = FormatStorageDate(scan.strPath);
+    if (!scan.bProtected) fields.strDate = FormatStorageDate(scan.strPath, pEnv);
     return fields;
 }
 

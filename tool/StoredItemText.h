@@ -7,6 +7,8 @@
 
 namespace quovex {
 
+class CVaultEnv;
+
 struct StoredFileScan;
 
 // A NUL-terminated GB18030 header field (source path, summary) as UTF-8.
@@ -18,7 +20,7 @@ std::string DecodeHeaderText(const char* pszField);
 // dialog shows it (ReadFileCreationTime), in local time as
 // "YYYY-MM-DD HH:MM". A final link is not followed. "" when the file cannot
 // be opened.
-std::string FormatStorageDate(const std::string& strPath);
+std::string FormatStorageDate(const std::string& strPath, CVaultEnv* pEnv);
 
 // nSeconds since 1970 (UTC) in local time as "YYYY-MM-DD HH:MM"; "" when
 // it cannot be shown.
@@ -35,6 +37,6 @@ struct ShownFields {
     // without the key, not shown.
     std::string strDate;
 };
-ShownFields ShownFieldsOf(const StoredFileScan& scan);
+ShownFields ShownFieldsOf(const StoredFileScan& scan, CVaultEnv* pEnv);
 
 }  // namespace quovex

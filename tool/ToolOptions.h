@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "KeyRecord.h"
+#include "VaultEnv.h"
 
 namespace quovex {
 
@@ -42,6 +43,9 @@ enum class PasswordSource {
 
 struct ToolOptions {
     ToolCommand nCommand = ToolCommand::TOOL_HELP;
+    // The file system every command works on: the real one, which main
+    // sets; tests of the tool run it as a program.
+    CVaultEnv* pEnv = nullptr;
     bool bUserGiven = false;  // --user given (list takes credentials only then)
     std::string strUser;
     PasswordSource nPasswordSource = PasswordSource::PASSWORD_PROMPT;

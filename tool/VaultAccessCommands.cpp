@@ -20,24 +20,25 @@ bool IsScrambledAsked(const ToolOptions& options) {
 bool MakeVault(const std::string& strVault, const ToolOptions& options, CVaultKey* pKey) {
     const bool bProtected = !IsScrambledAsked(options);
     CSecretBytes recoveryText;
-    const AccessOutcome made = CreateVault(strVault, options.strPassword, bProtected,
-                                           options.limits, pKey, nullptr, &recoveryText);
+    const AccessOutcome made =
+        CreateVault(strVault, options.strPassword, bProtected, options.limits, pKey, nullptr,
+                    &recoveryText, options.pEnv);
     if (ToldRefusal(made)) return false;
     if (bProtected) PrintRecoveryKey(strVault, recoveryText);
     return true;
 }
 
-bool HoldsEveryBox(const std::string& strLocation) {
+bool HoldsEveryBox(const std::string& strLocation, CVaultEnv* pEnv) {
     for (int nBox = 0; nBox < BOX_COUNT; ++nBox) {
-        if (CVaultEnv::Default()->GetKind(BoxFolderPath(strLocation, nBox)) !=
-            EntryKind::ENTRY_FOLDER)
+        if (pEnv->GetKind(BoxFolderPath(strLocation, nBox)) != EntryKind::ENTRY_FOLDER)
             return false;
     }
     return true;
 }
 
-bool IsExistingVault(const std::string& strLocation) {
-    return KindOfVault(strLocation) != VaultKind::VAULT_NONE || HoldsEveryBox(strLocation);
+bool IsExistingVault(const std::string& strLocation, CVaultEnv* pEnv) {
+    return KindOfVault(strLocation, pEnv) != VaultKind::VAULT_NONE ||
+           HoldsEveryBox(strLocation, pEnv);
 }
 
 // Tells why the store writes nothing: what strTarget is, and where to
@@ -54,12 +55,12 @@ std::string BoxesOf(const std::string& strVault) {
 }
 
 // strTarget names a box folder of strVault, which is no vault.
-bool RefuseNoVault(const std::string& strTarget, const std::string& strVault) {
+bool RefuseNoVault(const std::string& strTarget, const std::string& strVault, CVaultEnv* pEnv) {
     const char* pszNone = "no key record, scrambled mark or stored file, nor all four box folders";
     std::string strWhat;
     if (strTarget == strVault) {
         strWhat = std::string("holds no vault (") + pszNone + ")";
-    } else if (CVaultEnv::Default()->GetKind(strVault) == EntryKind::ENTRY_FOLDER) {
+    } else if (pEnv->GetKind(strVault) == EntryKind::ENTRY_FOLDER) {
         strWhat = "lies in no vault (" + strVault + " holds " + pszNone + ")";
     } else {
         strWhat = "lies in no vault (" + strVault + " does not exist)";
@@ -88,8 +89,9 @@ void PrintRecoveryKey(const std::string& strVault, const CSecretBytes& recoveryT
     std::fflush(stdout);
 }
 
-bool OpenToolVault(const std::string& strVault, const std::string& strPassword, CVaultKey* pKey) {
-    const AccessOutcome outcome = OpenVaultKey(strVault, strPassword, pKey);
+bool OpenToolVault(const std::string& strVault, const std::string& strPassword, CVaultKey* pKey,
+                   CVaultEnv* pEnv) {
+    const AccessOutcome outcome = OpenVaultKey(strVault, strPassword, pKey, nullptr, pEnv);
     if (ToldRefusal(outcome)) return false;
     if (!outcome.strForeignRecord.empty())
         std::fprintf(stderr, "quovex-tool: warning: %s\n",
@@ -97,20 +99,20 @@ bool OpenToolVault(const std::string& strVault, const std::string& strPassword, 
     return true;
 }
 
-bool FindStoreVault(const std::string& strTarget, std::string* pVault) {
+bool FindStoreVault(const std::string& strTarget, std::string* pVault, CVaultEnv* pEnv) {
     constexpr char ANY_BOX[] =
         "a box folder of a vault, such as VAULT/FileBox "
         "(quovex-tool init VAULT makes one)";
-    const EntryKind nKind = CVaultEnv::Default()->GetKind(strTarget);
+    const EntryKind nKind = pEnv->GetKind(strTarget);
     const bool bFolder = nKind == EntryKind::ENTRY_FOLDER;
-    const std::string strVault = FindVaultOf(strTarget);
+    const std::string strVault = FindVaultOf(strTarget, pEnv);
     if (strVault.empty()) {
         if (nKind == EntryKind::ENTRY_NONE)
             return RefuseTarget(strTarget, "does not exist and lies in no vault", ANY_BOX);
         return RefuseTarget(strTarget,
                             bFolder ? "is a folder outside any vault" : "is not a folder", ANY_BOX);
     }
-    if (!IsExistingVault(strVault)) return RefuseNoVault(strTarget, strVault);
+    if (!IsExistingVault(strVault, pEnv)) return RefuseNoVault(strTarget, strVault, pEnv);
     if (strVault == strTarget)
         return RefuseTarget(strTarget, "is a vault's location, not one of its boxes",
                             BoxesOf(strVault));
@@ -120,15 +122,16 @@ bool FindStoreVault(const std::string& strTarget, std::string* pVault) {
     return true;
 }
 
-bool OpenStoreVault(const std::string& strVault, const std::string& strPassword, CVaultKey* pKey) {
-    if (KindOfVault(strVault) == VaultKind::VAULT_NONE)
+bool OpenStoreVault(const std::string& strVault, const std::string& strPassword, CVaultKey* pKey,
+                    CVaultEnv* pEnv) {
+    if (KindOfVault(strVault, pEnv) == VaultKind::VAULT_NONE)
         std::fprintf(stderr,
                      "quovex-tool: %s has no key record and its boxes are empty: a scrambled "
                      "vault, as the window's earlier versions made them; its files are "
                      "scrambled, not encrypted (quovex-tool convert makes it a protected "
                      "vault)\n",
                      strVault.c_str());
-    return OpenToolVault(strVault, strPassword, pKey);
+    return OpenToolVault(strVault, strPassword, pKey, pEnv);
 }
 
 int RunInit(const ToolOptions& options, const std::string& strVault) {
@@ -150,11 +153,11 @@ int RunPasswd(const ToolOptions& options, const std::string& strVault,
     AccessOutcome outcome;
     if (options.bRecoveryKey) {
         CVaultKey key(options.strUser, options.strNewPassword);
-        outcome =
-            RecoverVault(strVault, strRecoveryKey, options.strNewPassword, options.limits, &key);
+        outcome = RecoverVault(strVault, strRecoveryKey, options.strNewPassword, options.limits,
+                               &key, options.pEnv);
     } else {
         outcome = ChangeVaultPassword(strVault, options.strUser, options.strPassword,
-                                      options.strNewPassword, options.limits);
+                                      options.strNewPassword, options.limits, options.pEnv);
     }
     if (outcome.nResult == AccessResult::ACCESS_NOT_PROTECTED) outcome.strPath = strVault;
     if (ToldRefusal(outcome)) return TOOL_EXIT_FAILED;

@@ -13,6 +13,7 @@
 namespace quovex {
 
 class CSecretBytes;
+class CVaultEnv;
 class CVaultKey;
 struct AccessOutcome;
 
@@ -27,7 +28,8 @@ void PrintRecoveryKey(const std::string& strVault, const CSecretBytes& recoveryT
 // Opens the vault at strVault with pKey's credentials and strPassword
 // (OpenVaultKey): a protected vault's master key is set in pKey. False,
 // with the reason told, when they do not open it.
-bool OpenToolVault(const std::string& strVault, const std::string& strPassword, CVaultKey* pKey);
+bool OpenToolVault(const std::string& strVault, const std::string& strPassword, CVaultKey* pKey,
+                   CVaultEnv* pEnv);
 
 // Where store may write: a box folder of an existing vault, or a folder
 // below one. strTarget is the box folder operand, absolute, its links
@@ -41,13 +43,14 @@ bool OpenToolVault(const std::string& strVault, const std::string& strPassword, 
 // location, a folder outside any vault, a path that does not exist, not a
 // folder) and where to store instead on standard error. Reads only: a
 // refusal leaves the disk as it was.
-bool FindStoreVault(const std::string& strTarget, std::string* pVault);
+bool FindStoreVault(const std::string& strTarget, std::string* pVault, CVaultEnv* pEnv);
 
 // Opens the vault FindStoreVault found with pKey's credentials and
 // strPassword: a protected vault's master key is set in pKey; an empty
 // location without a record stores scrambled files, as it always did, and
 // says so. False, with the reason told, when the credentials do not open it.
-bool OpenStoreVault(const std::string& strVault, const std::string& strPassword, CVaultKey* pKey);
+bool OpenStoreVault(const std::string& strVault, const std::string& strPassword, CVaultKey* pKey,
+                    CVaultEnv* pEnv);
 
 // init: makes the vault at the absolute path strVault. Returns the exit status.
 int RunInit(const ToolOptions& options, const std::string& strVault);

@@ -84,8 +84,9 @@ void WriteDamage(CJsonWriter* pJson, unsigned nDamage, const StoredFileScan& sca
 }
 
 // The fields list shows of one stored file; null where they are not known.
-void WriteListEntry(CJsonWriter* pJson, const StoredFileScan& scan, unsigned nDamage) {
-    const ShownFields fields = ShownFieldsOf(scan);
+void WriteListEntry(CJsonWriter* pJson, const StoredFileScan& scan, unsigned nDamage,
+                    CVaultEnv* pEnv) {
+    const ShownFields fields = ShownFieldsOf(scan, pEnv);
     const auto fnText = [&](const char* pszKey, const std::string& strText, bool bKnown) {
         pJson->Key(pszKey);
         bKnown ? pJson->String(strText) : pJson->Null();
@@ -106,8 +107,8 @@ void WriteListEntry(CJsonWriter* pJson, const StoredFileScan& scan, unsigned nDa
     pJson->EndObject();
 }
 
-void PrintListEntry(const StoredFileScan& scan, unsigned nDamage) {
-    const ShownFields fields = ShownFieldsOf(scan);
+void PrintListEntry(const StoredFileScan& scan, unsigned nDamage, CVaultEnv* pEnv) {
+    const ShownFields fields = ShownFieldsOf(scan, pEnv);
     std::printf("%s\n", scan.strPath.c_str());
     if (scan.bProtected) {
         std::printf("  format:  protected%s\n",
@@ -158,7 +159,7 @@ void ReportChecked(CJsonWriter* pJson, bool bJson, const StoredFileScan& scan, u
 
 }  // namespace
 
-int RunList(const std::string& strPath, bool bJson, const CVaultKey* pKey) {
+int RunList(const std::string& strPath, bool bJson, const CVaultKey* pKey, CVaultEnv* pEnv) {
     CJsonWriter json;
     json.BeginArray();
     bool bAllListed = true;
@@ -171,9 +172,10 @@ int RunList(const std::string& strPath, bool bJson, const CVaultKey* pKey) {
                 return;
             }
             const unsigned nDamage = FindStoredDamage(scan);
-            bJson ? WriteListEntry(&json, scan, nDamage) : PrintListEntry(scan, nDamage);
+            bJson ? WriteListEntry(&json, scan, nDamage, pEnv)
+                  : PrintListEntry(scan, nDamage, pEnv);
         },
-        nullptr, pKey);
+        pEnv, pKey);
     if (!bStarted) {
         std::fprintf(stderr, "quovex-tool: no folder or stored file to list: %s\n",
                      strPath.c_str());
@@ -184,7 +186,7 @@ int RunList(const std::string& strPath, bool bJson, const CVaultKey* pKey) {
     return bAllListed ? TOOL_EXIT_OK : TOOL_EXIT_FAILED;
 }
 
-int RunCheck(const std::string& strPath, bool bJson, const CVaultKey& key) {
+int RunCheck(const std::string& strPath, bool bJson, const CVaultKey& key, CVaultEnv* pEnv) {
     CJsonWriter json;
     json.BeginArray();
     std::uint64_t nFiles = 0;
@@ -206,7 +208,7 @@ int RunCheck(const std::string& strPath, bool bJson, const CVaultKey& key) {
             }
             ReportChecked(&json, bJson, scan, nDamage);
         },
-        nullptr, &key);
+        pEnv, &key);
     if (!bStarted) {
         std::fprintf(stderr, "quovex-tool: no folder or stored file to check: %s\n",
                      strPath.c_str());

@@ -7,6 +7,7 @@
 
 namespace quovex {
 
+class CVaultEnv;
 class CVaultKey;
 
 // Lists every stored file below the folder strPath (or the stored file
@@ -17,7 +18,7 @@ class CVaultKey;
 // and length only. Returns the exit status: 1 when strPath is neither a
 // folder nor a file or a folder below it cannot be listed, else 0 (damaged
 // files are listed, not failed).
-int RunList(const std::string& strPath, bool bJson, const CVaultKey* pKey = nullptr);
+int RunList(const std::string& strPath, bool bJson, const CVaultKey* pKey, CVaultEnv* pEnv);
 
 // Reads every stored file below strPath whole and reports the damaged ones:
 // unreadable, no signature, a short header, a short body or one that ends
@@ -27,6 +28,6 @@ int RunList(const std::string& strPath, bool bJson, const CVaultKey* pKey = null
 // that did not open while the other served is a warning, not damage. A
 // count goes to standard error. Returns 0 when all are sound, else 1 (also
 // when strPath or a folder below it cannot be listed).
-int RunCheck(const std::string& strPath, bool bJson, const CVaultKey& key);
+int RunCheck(const std::string& strPath, bool bJson, const CVaultKey& key, CVaultEnv* pEnv);
 
 }  // namespace quovex

@@ -37,7 +37,7 @@ private:
 // creation date (empty when it cannot be read) and FormatSizeText of
 // GetPlainTotalSize with pKey (the open vault's; protected files count by
 // their plain sizes only with it).
-void LoadDirInfo(CDirInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv = nullptr,
+void LoadDirInfo(CDirInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv,
                  const CVaultKey* pKey = nullptr);
 
 }  // namespace quovex

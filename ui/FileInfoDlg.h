@@ -38,7 +38,7 @@ public:
     QString m_strSummary;     // 1011
 
     // What the summary is written back against: the file as it was read,
-    // through the seam it was read with (null: the real file system).
+    // through the seam it was read with.
     // The summary box is editable only for a stored file whose summary
     // could be read.
     FileStamp m_stampRead;
@@ -80,7 +80,7 @@ extern const char* const FILE_INFO_NOT_OPENED;
 // is the storage time it records. A file that cannot be opened leaves
 // every text empty. Shortens the paths to the name and source controls'
 // width in their font.
-void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv = nullptr,
+void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv,
                   const CVaultKey* pKey = nullptr);
 
 }  // namespace quovex

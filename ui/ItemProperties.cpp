@@ -6,20 +6,21 @@
 
 namespace quovex {
 
-void ShowItemProperties(const QString& strPath, QWidget* pParent, const CVaultKey* pKey) {
+void ShowItemProperties(const QString& strPath, QWidget* pParent, const CVaultKey* pKey,
+                        CVaultEnv* pEnv) {
     if (strPath.isEmpty()) return;
-    switch (CVaultEnv::Default()->GetKind(strPath.toStdString())) {
+    switch (pEnv->GetKind(strPath.toStdString())) {
         case EntryKind::ENTRY_NONE:
             return;
         case EntryKind::ENTRY_FOLDER: {
             CDirInfoDlg dlg(pParent);
-            LoadDirInfo(dlg, strPath, nullptr, pKey);
+            LoadDirInfo(dlg, strPath, pEnv, pKey);
             dlg.exec();
             return;
         }
         default: {
             CFileInfoDlg dlg(pParent);
-            LoadFileInfo(dlg, strPath, nullptr, pKey);
+            LoadFileInfo(dlg, strPath, pEnv, pKey);
             dlg.exec();
             return;
         }

@@ -7,6 +7,7 @@ class QWidget;
 
 namespace quovex {
 
+class CVaultEnv;
 class CVaultKey;
 
 // Shows the properties of strPath modally over pParent: the folder dialog
@@ -14,7 +15,9 @@ class CVaultKey;
 // neither followed nor read, so it shows nothing), and nothing at all for
 // an empty path or one where nothing is. Protected stored files (the one
 // shown, or those a folder's size sums) are read with pKey, the open
-// vault's. Returns when the dialog closed.
-void ShowItemProperties(const QString& strPath, QWidget* pParent, const CVaultKey* pKey = nullptr);
+// vault's, through pEnv, the open vault's file system. Returns when the
+// dialog closed.
+void ShowItemProperties(const QString& strPath, QWidget* pParent, const CVaultKey* pKey,
+                        CVaultEnv* pEnv);
 
 }  // namespace quovex

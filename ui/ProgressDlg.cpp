@@ -193,7 +193,7 @@ unsigned ProgressThreadProc(CPDLGInfo* pInfo) {
         pInfo->m_nResult = pInfo->m_fnWorker(*pInfo->m_pDialog);
     } catch (...) {
         // The dialog must still close; what the worker did is its own report.
-        pInfo->m_nResult = 1;
+        pInfo->m_nResult = RunOutcome::RUN_STOPPED;
     }
     pInfo->m_pDialog->NotifyFinished();
     return 0;
@@ -212,31 +212,41 @@ public:
     CRunCount& operator=(const CRunCount&) = delete;
 };
 
+// The run that could not be started is told, as nothing else will.
+RunOutcome NotStarted(QWidget* pOwner) {
+    ShowMessageBox(QStringLiteral("无法开始处理：内存或线程不足。"), MSGBOX_OK, QString(), pOwner);
+    return RunOutcome::RUN_STOPPED;
+}
+
 }  // namespace
 
 int RunsInProgress() {
     return s_nRunsInProgress;
 }
 
-int RunWithProgress(ProgressWorker fnWorker, int nFlags, QWidget* pParent) {
+RunOutcome RunWithProgress(ProgressWorker fnWorker, int nFlags, QWidget* pParent) {
     const CRunCount count;
     QWidget* pOwner = DefaultOwner(pParent);
     CProgressDlg dialog(nFlags, pOwner);
     ConnectBoxContents(dialog, pOwner);
     auto* pInfo = new (std::nothrow) CPDLGInfo(&dialog, std::move(fnWorker));
-    if (!pInfo) return 0;
+    if (!pInfo) return NotStarted(pOwner);
     std::thread worker;
     try {
         worker = std::thread(ProgressThreadProc, pInfo);
     } catch (const std::system_error&) {
         delete pInfo;
-        return 0;
+        return NotStarted(pOwner);
     }
     dialog.exec();
     worker.join();
-    const bool bStoppedByCancel = dialog.IsCancelled() && pInfo->m_nResult == 0;
+    // A worker's early stop counts as a cancel only where the dialog took one.
+    const RunOutcome nOutcome =
+        pInfo->m_nResult == RunOutcome::RUN_CANCELLED && !dialog.IsCancelled()
+            ? RunOutcome::RUN_FINISHED
+            : pInfo->m_nResult;
     delete pInfo;
-    return bStoppedByCancel ? 0 : 1;
+    return nOutcome;
 }
 
 }  // namespace quovex

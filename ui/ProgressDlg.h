@@ -138,20 +138,20 @@ public:
 
     CProgressDlg* m_pDialog;
     ProgressWorker m_fnWorker;
-    int m_nResult = 1;  // the worker's result, 0 when it stopped early on a cancel
+    RunOutcome m_nResult = RunOutcome::RUN_STOPPED;  // the worker's, once it returned
 };
 
 // Entry of the worker thread: runs the worker, then NotifyFinished. 1 when
-// pInfo is unusable, else 0. A worker that throws counts as finished.
+// pInfo is unusable, else 0. A worker that throws counts as stopped.
 unsigned ProgressThreadProc(CPDLGInfo* pInfo);
 
 // Runs fnWorker(dialog) on a new thread while the progress dialog of nFlags
 // is up (owner pParent, else the main window), and returns when both have
-// ended. The worker returns 0 when it stopped early because IsCancelled()
-// was true. Result 0 when the run was cancelled that way or could not be
-// started, else 1: a Cancel after the last piece of work is no cancel.
-// Interface thread.
-int RunWithProgress(ProgressWorker fnWorker, int nFlags, QWidget* pParent = nullptr);
+// ended, with the worker's outcome: RUN_CANCELLED only when it stopped
+// early because IsCancelled() was true (a Cancel after the last piece of
+// work is no cancel). A run that could not be started is RUN_STOPPED, after
+// a message saying so. Interface thread.
+RunOutcome RunWithProgress(ProgressWorker fnWorker, int nFlags, QWidget* pParent = nullptr);
 
 // How many RunWithProgress calls have not returned yet (a run started
 // while another waits counts too). Interface thread.

@@ -20,7 +20,7 @@ const QString LOGIN_DEFAULT_PATH = QStringLiteral("缺省位置");
 
 }  // namespace
 
-CVaultApp::CVaultApp() {
+CVaultApp::CVaultApp(CVaultEnv* pEnv) : m_pEnv(pEnv) {
     s_pInstance = this;
 }
 
@@ -58,7 +58,7 @@ bool CVaultApp::InitInstance() {
         }
         m_strUserName = login.m_strUser;
     }
-    COpenVault vault(m_strWorkPath, login.m_strUser, login.m_strPassword);
+    COpenVault vault(m_strWorkPath, login.m_strUser, login.m_strPassword, m_pEnv);
     const bool bOpened =
         OpenVaultAtLogin(vault, login.m_strPassword, login.m_strRecoveryKey, m_kdfLimits);
     login.ForgetPassword();

@@ -13,9 +13,13 @@ class QWidget;
 
 namespace quovex {
 
+class CVaultEnv;
+
 class CVaultApp : public CVaultSettings {
 public:
-    CVaultApp();
+    // pEnv: the file system the program works on (the real one, which
+    // main gives).
+    explicit CVaultApp(CVaultEnv* pEnv);
     ~CVaultApp() override;
     CVaultApp(const CVaultApp&) = delete;
     CVaultApp& operator=(const CVaultApp&) = delete;
@@ -46,6 +50,7 @@ public:
     KdfLimits m_kdfLimits = KDF_DEFAULT_LIMITS;
 
 private:
+    CVaultEnv* m_pEnv;
     std::unique_ptr<QApplication> m_pApplication;
 };
 

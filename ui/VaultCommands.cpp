@@ -51,7 +51,7 @@ std::vector<std::string> DeleteFolderUnderProgress(const std::string& strFolder,
     job.pEnv = pEnv;
     job.nMaxLeft = RUN_REPORT_MAX_LINES;
     const auto fnDelete = [&job](CVaultFeedback& feedback) { return DeleteWorker(feedback, job); };
-    if (!RunWithProgress(fnDelete, PROGRESS_CAN_CANCEL, pOwner))
+    if (RunWithProgress(fnDelete, PROGRESS_CAN_CANCEL, pOwner) == RunOutcome::RUN_CANCELLED)
         ShowMessageBox(QStringLiteral("User cancelled the operation !"));
     *pMore = job.nMoreLeft;
     return std::move(job.vLeft);
@@ -123,8 +123,8 @@ int CVaultDlg::RestoreAndReport(const QString& strStored, const QString& strTarg
         return RestoreWorker(feedback, job);
     };
     const bool bFolder = m_vault.Env()->GetKind(job.strStoredItem) == EntryKind::ENTRY_FOLDER;
-    if (!RunWithProgress(fnRestore, PROGRESS_CAN_CANCEL | (bFolder ? PROGRESS_SEVERAL_FILES : 0),
-                         pProgressParent))
+    if (RunWithProgress(fnRestore, PROGRESS_CAN_CANCEL | (bFolder ? PROGRESS_SEVERAL_FILES : 0),
+                        pProgressParent) == RunOutcome::RUN_CANCELLED)
         ShowMessageBox(QStringLiteral("User cancelled the operation !"));
     const QString strReport = RunReportText(job.report, RunKind::RUN_RESTORE);
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
@@ -168,7 +168,8 @@ void CVaultDlg::OnDelete() {
 
 void CVaultDlg::OnProperties() {
     if (const QTreeWidgetItem* pItem = SelectedItem())
-        ShowItemProperties(m_pContentsTree->GetItemPath(pItem), this, &m_vault.Key());
+        ShowItemProperties(m_pContentsTree->GetItemPath(pItem), this, &m_vault.Key(),
+                           m_vault.Env());
 }
 
 }  // namespace quovex

@@ -156,9 +156,10 @@ int CVaultDlg::StartAddFromDrop(const QStringList& vDropList, const QString& str
     const auto fnAdd = [&job](CVaultFeedback& feedback) { return AddDropWorker(feedback, job); };
     const bool bSeveral = job.vDropList.size() > 1 ||
                           m_vault.Env()->GetKind(job.vDropList.front()) == EntryKind::ENTRY_FOLDER;
-    const int nResult =
+    const RunOutcome nOutcome =
         RunWithProgress(fnAdd, PROGRESS_CAN_CANCEL | (bSeveral ? PROGRESS_SEVERAL_FILES : 0), this);
-    if (!nResult) ShowMessageBox(QStringLiteral("User cancelled the operation !"));
+    if (nOutcome == RunOutcome::RUN_CANCELLED)
+        ShowMessageBox(QStringLiteral("User cancelled the operation !"));
     const QString strReport = RunReportText(job.report, RunKind::RUN_STORE);
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
     return 1;

@@ -167,7 +167,7 @@ bool CVaultDlg::StoreCopyBack(const OpenedCopy& copy) {
     const auto fnStore = [&job](CVaultFeedback& feedback) {
         return StoreBackWorker(feedback, job);
     };
-    if (!RunWithProgress(fnStore, PROGRESS_CAN_CANCEL, this))
+    if (RunWithProgress(fnStore, PROGRESS_CAN_CANCEL, this) == RunOutcome::RUN_CANCELLED)
         ShowMessageBox(QStringLiteral("User cancelled the operation !"));
     const QString strReport = RunReportText(job.report, RunKind::RUN_STORE);
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);

@@ -88,14 +88,23 @@ bool AdmitRest(COpenVault& vault, QWidget* pParent) {
     }
 }
 
-QString ConversionText(const ConvertJob& job, bool bFinished) {
-    QString strText =
-        bFinished
-            ? QStringLiteral("保险柜已加密保护，转换了 %1 个文件。").arg(job.report.nFilesDone)
-            : QStringLiteral(
-                  "转换已取消：保险柜只有一部分文件已转换（这次 %1 个）。\n"
-                  "每个文件都还能读出；再次运行“加密保护此保险柜...”即可完成其余的文件。")
-                  .arg(job.report.nFilesDone);
+QString ConversionText(const ConvertJob& job, RunOutcome nOutcome) {
+    const QString strPart = QStringLiteral(
+        "保险柜只有一部分文件已转换（这次 %1 个）。\n"
+        "每个文件都还能读出；再次运行“加密保护此保险柜...”即可完成其余的文件。");
+    QString strText;
+    switch (nOutcome) {
+        case RunOutcome::RUN_FINISHED:
+            strText = QStringLiteral("保险柜已加密保护，转换了 %1 个文件。");
+            break;
+        case RunOutcome::RUN_CANCELLED:
+            strText = QStringLiteral("转换已取消：") + strPart;
+            break;
+        case RunOutcome::RUN_STOPPED:
+            strText = QStringLiteral("转换没有完成（原因见下）：") + strPart;
+            break;
+    }
+    strText = strText.arg(job.report.nFilesDone);
     const QString strReport = RunReportText(job.report, RunKind::RUN_CONVERT);
     if (!strReport.isEmpty()) strText += QStringLiteral("\n\n") + strReport;
     return strText;
@@ -162,9 +171,9 @@ void CVaultDlg::RunConversion() {
     const auto fnConvert = [&job](CVaultFeedback& feedback) {
         return ConvertWorker(feedback, job);
     };
-    const bool bFinished = RunWithProgress(fnConvert, PROGRESS_CAN_CANCEL, this) != 0;
+    const RunOutcome nOutcome = RunWithProgress(fnConvert, PROGRESS_CAN_CANCEL, this);
     m_nScrambledLeft = -1;
-    ShowMessageBox(ConversionText(job, bFinished), MSGBOX_OK | MSGBOX_ICON_INFORMATION,
+    ShowMessageBox(ConversionText(job, nOutcome), MSGBOX_OK | MSGBOX_ICON_INFORMATION,
                    PROTECT_CAPTION, this);
     if (m_pContentsTree) m_pContentsTree->ShowAfresh();
     UpdateProtectionCommands();

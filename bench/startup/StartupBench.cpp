@@ -19,6 +19,7 @@
 
 #include "LoginDlg.h"
 #include "VaultApp.h"
+#include "VaultEnv.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ int RunOnce(int argc, char** argv, const QElapsedTimer& clock) {
     QApplication app(argc, argv);
     CLoginPaintWatch watch(clock);
     app.installEventFilter(&watch);
-    quovex::CVaultApp vaultApp;
+    quovex::CVaultApp vaultApp{quovex::CVaultEnv::Default()};
     return vaultApp.Run(argc, argv);
 }
 

@@ -156,7 +156,7 @@ DropRun CSideBySide::Prepare(const DropCase& dropCase, const std::string& strRun
     const fs::path vault = runFolder / "vault";
     fs::create_directories(runFolder);
     if (dropCase.vault.empty()) {
-        CreateBoxFolders(vault.string());
+        CreateBoxFolders(vault.string(), CVaultEnv::Default());
     } else {
         fs::copy(dropCase.vault, vault, fs::copy_options::recursive);
     }
@@ -268,7 +268,7 @@ int main(int argc, char** argv) {
     MakeFiles(data / "folder", "f", 10000, "");
     MakeFiles(data / "files", "new", 1000, ".txt");
     MakeFiles(data / "old", "old", 5000, ".txt");
-    CreateBoxFolders((data / "vault").string());
+    CreateBoxFolders((data / "vault").string(), CVaultEnv::Default());
     RunToolProcess(options.strTool,
                    ToolStoreArguments(SortedEntries(data / "old"),
                                       BoxFolderPath((data / "vault").string(), BOX_FILE), true));
@@ -277,9 +277,10 @@ int main(int argc, char** argv) {
         {"drop 1,000 files into 5,000-file box", data / "files", data / "vault", false, 6000},
     };
 
-    CVaultApp app;
+    CVaultApp app{CVaultEnv::Default()};
     app.m_bDeleteSource = !options.bKeepSource;
-    COpenVault vault(QString::fromStdString((data / "vault").string()), BENCH_USER, BENCH_PASSWORD);
+    COpenVault vault(QString::fromStdString((data / "vault").string()), BENCH_USER, BENCH_PASSWORD,
+                     CVaultEnv::Default());
     CVaultDlg dlg(vault, app);
     dlg.show();
     QCoreApplication::processEvents();

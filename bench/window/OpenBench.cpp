@@ -73,14 +73,15 @@ fs::path MakeVault(const fs::path& folder, bool bProtected, const fs::path& plai
     KeyRecordBytes vRecord;
     CSecretBytes recovery;
     if (!CreateVault(folder.string(), BENCH_PASSWORD, bProtected, KDF_FASTEST_LIMITS, &key,
-                     &vRecord, &recovery)
+                     &vRecord, &recovery, CVaultEnv::Default())
              .Opened())
         Fail("cannot make a vault at " + folder.string());
-    CreateBoxFolders(folder.string());
+    CreateBoxFolders(folder.string(), CVaultEnv::Default());
     const fs::path stored = fs::path(BoxFolderPath(folder.string(), BOX_FILE)) / "big.bin.$";
     RunContext run;
-    if (CFileStore(key).StoreFile(plain.string(), stored.string(), run).nOutcome !=
-        FileOutcome::FILE_DONE)
+    if (CFileStore(key, CVaultEnv::Default())
+            .StoreFile(plain.string(), stored.string(), run)
+            .nOutcome != FileOutcome::FILE_DONE)
         Fail("cannot store " + plain.string());
     return stored;
 }
@@ -146,8 +147,9 @@ void COpenBench::Measure(bool bProtected) {
     const char* pszFormat = bProtected ? "protected" : "scrambled";
     const fs::path location = m_work / (std::string(pszFormat) + "-vault");
     const fs::path stored = MakeVault(location, bProtected, m_plain);
-    CVaultApp app;
-    COpenVault vault(QString::fromStdString(location.string()), BENCH_USER, BENCH_PASSWORD);
+    CVaultApp app{CVaultEnv::Default()};
+    COpenVault vault(QString::fromStdString(location.string()), BENCH_USER, BENCH_PASSWORD,
+                     CVaultEnv::Default());
     if (!vault.Open(BENCH_PASSWORD).Opened()) Fail("cannot open the vault");
     CVaultDlg dlg(vault, app);
     dlg.show();

@@ -45,8 +45,8 @@ QByteArray MainRecord(const QString& strVault) {
 bool MakeProtected(const QString& strVault, const std::string& strUser,
                    const std::string& strPassword, CSecretBytes* pMaster = nullptr) {
     CVaultKey key(strUser, strPassword);
-    const AccessOutcome made =
-        CreateVault(strVault.toStdString(), strPassword, true, FAST, &key, nullptr, nullptr);
+    const AccessOutcome made = CreateVault(strVault.toStdString(), strPassword, true, FAST, &key,
+                                           nullptr, nullptr, CVaultEnv::Default());
     if (pMaster) *pMaster = key.MasterKey().Clone();
     return made.Opened();
 }
@@ -54,7 +54,9 @@ bool MakeProtected(const QString& strVault, const std::string& strUser,
 AccessResult OpenWith(const QString& strVault, const std::string& strUser,
                       const std::string& strPassword, CSecretBytes* pMaster = nullptr) {
     CVaultKey key(strUser, strPassword);
-    const AccessResult nResult = OpenVaultKey(strVault.toStdString(), strPassword, &key).nResult;
+    const AccessResult nResult =
+        OpenVaultKey(strVault.toStdString(), strPassword, &key, nullptr, CVaultEnv::Default())
+            .nResult;
     if (pMaster) *pMaster = key.MasterKey().Clone();
     return nResult;
 }
@@ -117,23 +119,24 @@ void TestAccount::firstStoredFileDecides() {
     QVERIFY(plain.open(QIODevice::WriteOnly));
     // Nor is one outside the boxes, as in the user's documents.
     QVERIFY(Place("chinese.txt.$", vault.filePath(u"Documents/a.txt.$"_s)));
-    QVERIFY(CheckCredentials(strVault, "bob1", "other-pw"));
-    QVERIFY(CheckCredentials(strVault + "/missing", "bob1", "pw12"));
+    QVERIFY(CheckCredentials(strVault, "bob1", "other-pw", CVaultEnv::Default()));
+    QVERIFY(CheckCredentials(strVault + "/missing", "bob1", "pw12", CVaultEnv::Default()));
     // Text the cipher refuses (not UTF-8, too long) never opens a vault.
-    QVERIFY(!CheckCredentials(strVault, "\xFF\xFE\x01\x02", "pw12"));
-    QVERIFY(!CheckCredentials(strVault, "bob1", std::string(64, 'p')));
+    QVERIFY(!CheckCredentials(strVault, "\xFF\xFE\x01\x02", "pw12", CVaultEnv::Default()));
+    QVERIFY(!CheckCredentials(strVault, "bob1", std::string(64, 'p'), CVaultEnv::Default()));
 
     QVERIFY(Place("chinese.txt.$", vault.filePath(u"FileBox/one.txt.$"_s)));
     // Opens only when the sum of the GB18030 bytes (not the UTF-8 ones) matches.
-    QVERIFY(CheckCredentials(strVault, "张三user", "口令1234"));
-    QVERIFY(!CheckCredentials(strVault, "张三user", "口令1235"));
-    QVERIFY(!CheckCredentials(strVault, "张四user", "口令1234"));
+    QVERIFY(CheckCredentials(strVault, "张三user", "口令1234", CVaultEnv::Default()));
+    QVERIFY(!CheckCredentials(strVault, "张三user", "口令1235", CVaultEnv::Default()));
+    QVERIFY(!CheckCredentials(strVault, "张四user", "口令1234", CVaultEnv::Default()));
 
     QVERIFY(Place("empty.txt.$", vault.filePath(u"FileBox/two.txt.$"_s)));
-    const QString strFirst = QString::fromStdString(FindFirstStoredFileInBoxes(strVault));
+    const QString strFirst =
+        QString::fromStdString(FindFirstStoredFileInBoxes(strVault, CVaultEnv::Default()));
     const bool bOneFirst = strFirst.endsWith(u"one.txt.$"_s);
-    QCOMPARE(CheckCredentials(strVault, "张三user", "口令1234"), bOneFirst);
-    QCOMPARE(CheckCredentials(strVault, "alice", "secret1"), !bOneFirst);
+    QCOMPARE(CheckCredentials(strVault, "张三user", "口令1234", CVaultEnv::Default()), bOneFirst);
+    QCOMPARE(CheckCredentials(strVault, "alice", "secret1", CVaultEnv::Default()), !bOneFirst);
 
     // A damaged first file keeps everyone out, saying so: a wrong signature,
     // a cut inside the checksum (whose last byte is 0, as zeros read in its
@@ -145,10 +148,11 @@ void TestAccount::firstStoredFileDecides() {
     for (const QByteArray& damaged :
          {"X" + intact.mid(1), intact.left(SFF_OFFSET_CHECKSUM + 3), intact.left(200)}) {
         QVERIFY(first.resize(0) && first.write(damaged) == damaged.size() && first.flush());
-        const CredentialJudgement judgement = JudgeCredentials(strVault, "张三user", "口令1234");
+        const CredentialJudgement judgement =
+            JudgeCredentials(strVault, "张三user", "口令1234", CVaultEnv::Default());
         QCOMPARE(judgement.nVerdict, CredentialVerdict::CREDENTIALS_UNDECIDED);
         QCOMPARE(judgement.cause.nReason, FailReason::FAIL_DAMAGED);
-        QVERIFY(!CheckCredentials(strVault, "alice", "secret1"));
+        QVERIFY(!CheckCredentials(strVault, "alice", "secret1", CVaultEnv::Default()));
     }
 }
 
@@ -171,7 +175,7 @@ void TestAccount::failuresSetNoKeyAndChangeNothing() {
     QCOMPARE(failed.nResult, AccessResult::ACCESS_DISK_FAILED);
     QCOMPARE(failed.cause.nReason, FailReason::FAIL_IO);
     QVERIFY(!made.IsProtected() && recovery.IsEmpty());
-    QCOMPARE(KindOfVault(strNative), VaultKind::VAULT_NONE);
+    QCOMPARE(KindOfVault(strNative, CVaultEnv::Default()), VaultKind::VAULT_NONE);
     env = test::CFaultEnv();
     QVERIFY(CreateVault(strNative, "pw-one", true, FAST, &made, nullptr, &recovery, &env).Opened());
     QVERIFY(made.IsProtected() && !recovery.IsEmpty());
@@ -184,19 +188,21 @@ void TestAccount::failuresSetNoKeyAndChangeNothing() {
     const QString strScrambled = root.path() + u"/s"_s;
     QVERIFY(Place("chinese.txt.$", strScrambled + u"/FileBox/a.txt.$"_s));
     CVaultKey key("张三user", "口令1234");
-    const AccessOutcome again =
-        CreateVault(strScrambled.toStdString(), "口令1234", true, FAST, &key, nullptr, nullptr);
+    const AccessOutcome again = CreateVault(strScrambled.toStdString(), "口令1234", true, FAST,
+                                            &key, nullptr, nullptr, CVaultEnv::Default());
     QVERIFY(again.nResult == AccessResult::ACCESS_EXISTS && !key.IsProtected());
     QVERIFY(MainRecord(strScrambled).isEmpty());
 
     const QByteArray before = MainRecord(strProtected);
     const QString strLeft = strProtected + u"/FileBox/deep/left.txt.$"_s;
     QVERIFY(Place("chinese.txt.$", strLeft));
-    const AccessOutcome left = ChangeVaultPassword(strNative, "alice", "pw-one", "new-pw", FAST);
+    const AccessOutcome left =
+        ChangeVaultPassword(strNative, "alice", "pw-one", "new-pw", FAST, CVaultEnv::Default());
     QCOMPARE(left.nResult, AccessResult::ACCESS_SCRAMBLED_FILES_LEFT);
     QCOMPARE(QString::fromStdString(left.strPath), strLeft);
     QVERIFY(MainRecord(strProtected) == before && QFile::remove(strLeft));
-    QVERIFY(ChangeVaultPassword(strNative, "alice", "pw-one", "new-pw", FAST).Opened());
+    QVERIFY(ChangeVaultPassword(strNative, "alice", "pw-one", "new-pw", FAST, CVaultEnv::Default())
+                .Opened());
     QCOMPARE(OpenWith(strProtected, "alice", "new-pw", &opened), AccessResult::ACCESS_OPENED);
     QVERIFY(opened.Equals(made.MasterKey()));
 }
@@ -210,7 +216,7 @@ void TestAccount::openVaultMovesToEachKind() {
     QTemporaryDir root;
     const QString strHome = root.path() + u"/home"_s;
     QVERIFY(MakeProtected(strHome, "alice", "secret1"));
-    COpenVault vault(strHome, u"alice"_s, u"secret1"_s);
+    COpenVault vault(strHome, u"alice"_s, u"secret1"_s, CVaultEnv::Default());
     QVERIFY(vault.Kind() == VaultKind::VAULT_PROTECTED && vault.Open(u"secret1"_s).Opened());
     QVERIFY(vault.IsProtected());
     const CSecretBytes homeKey = vault.Key().MasterKey().Clone();
@@ -228,7 +234,8 @@ void TestAccount::openVaultMovesToEachKind() {
     QVERIFY(!vault.MoveTo(strOther) && moved.isEmpty());
     QVERIFY(!QFileInfo::exists(strOther + u"/ImageBox"_s));
     QVERIFY(vault.Location() == strHome && vault.Key().MasterKey().Equals(homeKey));
-    QCOMPARE(COpenVault(u"/"_s, QString(), QString()).BoxFolder(BOX_VIDEO), u"/VideoBox"_s);
+    QCOMPARE(COpenVault(u"/"_s, QString(), QString(), CVaultEnv::Default()).BoxFolder(BOX_VIDEO),
+             u"/VideoBox"_s);
 
     const QString strTwin = root.path() + u"/twin"_s;
     CSecretBytes twinKey;
@@ -271,7 +278,7 @@ void TestAccount::conversionTakesANewPassword() {
     const QString strOld = u"口令1234"_s, strNew = u"新的口令abcd"_s;
     using Step = COpenVault::ConversionStep;
     {
-        COpenVault vault(strVault, u"张三user"_s, strOld);
+        COpenVault vault(strVault, u"张三user"_s, strOld, CVaultEnv::Default());
         QVERIFY(vault.Open(strOld).Opened() && !vault.IsProtected());
         QCOMPARE(vault.Protect(strOld, FAST, nullptr).nResult,
                  AccessResult::ACCESS_PASSWORD_UNCHANGED);
@@ -281,7 +288,7 @@ void TestAccount::conversionTakesANewPassword() {
     }
     QCOMPARE(OpenWith(strVault, "张三user", strOld.toStdString()),
              AccessResult::ACCESS_WRONG_CREDENTIALS);
-    COpenVault later(strVault, u"张三user"_s, strNew);
+    COpenVault later(strVault, u"张三user"_s, strNew, CVaultEnv::Default());
     QVERIFY(later.Open(strNew).Opened() && later.IsProtected());
     QCOMPARE(later.NextConversionStep(), Step::STEP_NEEDS_OLD_PASSWORD);
     QCOMPARE(later.AdmitScrambledFiles(u"口令12345"_s).nResult,
@@ -292,7 +299,7 @@ void TestAccount::conversionTakesANewPassword() {
     const QString strEarlier = root.path() + u"/earlier"_s;
     QVERIFY(MakeProtected(strEarlier, "张三user", strOld.toStdString()));
     QVERIFY(Place("chinese.txt.$", strEarlier + u"/FileBox/a.txt.$"_s));
-    COpenVault earlier(strEarlier, u"张三user"_s, strOld);
+    COpenVault earlier(strEarlier, u"张三user"_s, strOld, CVaultEnv::Default());
     QVERIFY(earlier.Open(strOld).Opened());
     QCOMPARE(earlier.NextConversionStep(), Step::STEP_NEEDS_NEW_PASSWORD);
     QCOMPARE(earlier.ResealForConversion(strOld, strOld, FAST).nResult,

@@ -110,23 +110,25 @@ inline QString StoredSetting(const char* pszKey) {
 inline QString MakeProtectedVault(const QString& strVault) {
     CVaultKey key("alice", "secret1");
     CSecretBytes text;
-    CreateVault(strVault.toStdString(), "secret1", true, KDF_FASTEST_LIMITS, &key, nullptr, &text);
+    CreateVault(strVault.toStdString(), "secret1", true, KDF_FASTEST_LIMITS, &key, nullptr, &text,
+                CVaultEnv::Default());
     return QString::fromLatin1(reinterpret_cast<const char*>(text.Data()),
                                static_cast<qsizetype>(text.Size()));
 }
 
-// The main window over alice's vault at strVault (through pEnv, null: the
-// real file system), opened as the login opens it (bOpened: whether it did)
-// and shown, with an application object's settings and the fastest limits.
+// The main window over alice's vault at strVault (through pEnv, the real
+// file system unless given), opened as the login opens it (bOpened: whether
+// it did) and shown, with an application object's settings and the fastest
+// limits.
 struct CShownVault {
-    explicit CShownVault(const QString& strVault, CVaultEnv* pEnv = nullptr)
+    explicit CShownVault(const QString& strVault, CVaultEnv* pEnv = CVaultEnv::Default())
         : vault(strVault, u"alice"_s, u"secret1"_s, pEnv) {
         app.m_strWorkPath = strVault;
         dlg.SetKdfLimits(KDF_FASTEST_LIMITS);
         dlg.show();
         (void)QTest::qWaitForWindowExposed(&dlg);
     }
-    CVaultApp app;
+    CVaultApp app{CVaultEnv::Default()};
     COpenVault vault;
     bool bOpened = vault.Open(u"secret1"_s).Opened();
     CVaultDlg dlg{vault, app};
@@ -176,7 +178,7 @@ struct CDroppedVault {
         m_strBox = m_strVault + u"/FileBox"_s;
         m_pScript = std::make_unique<CMessageBoxScript>();
         if (bProtected && MakeProtectedVault(m_strVault).isEmpty()) return false;
-        CreateBoxFolders(m_strVault.toStdString());
+        CreateBoxFolders(m_strVault.toStdString(), CVaultEnv::Default());
         if (!MakeFile(Src("a.txt"), "alpha") || !MakeFile(Src("目录/a.txt"), "beta")) return false;
         m_pShown = std::make_unique<CShownVault>(m_strVault, &m_env);
         m_pDlg = &m_pShown->dlg;

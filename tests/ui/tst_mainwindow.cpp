@@ -46,7 +46,7 @@ private slots:
 void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
     const QString strRoot = test::g_strHome + u"/drop"_s;
     const QString strVault = strRoot + u"/outer/Box"_s;
-    CreateBoxFolders(strVault.toStdString());
+    CreateBoxFolders(strVault.toStdString(), CVaultEnv::Default());
     for (const char* pszName : {"src/a.txt", "src/目录/c.txt", "src/目录/sub/d.txt"})
         QVERIFY(MakeFile(strRoot + QLatin1Char('/') + QString::fromUtf8(pszName), "quovex"));
     test::CShownVault shownVault(strVault);

@@ -135,8 +135,10 @@ void TestOpened::openFilesAndFolders() {
 
 void TestOpened::changesComeBackOnceAndLeftoversLater() {
     QVERIFY(MakeDropped("open"));
-    QCOMPARE(WriteStoredSummary(Box("a.txt.$").toStdString(),
-                                ReadStoredFileInfo(Box("a.txt.$").toStdString()).stamp, "note"),
+    QCOMPARE(WriteStoredSummary(
+                 Box("a.txt.$").toStdString(),
+                 ReadStoredFileInfo(Box("a.txt.$").toStdString(), CVaultEnv::Default()).stamp,
+                 "note", CVaultEnv::Default()),
              SummaryWriteResult::SUMMARY_WRITTEN);
     const QString strCopy = OpenCopy("a.txt.$");
 
@@ -145,7 +147,8 @@ void TestOpened::changesComeBackOnceAndLeftoversLater() {
     QVERIFY(MakeFile(strCopy, "alpha, edited"));
     QTRY_VERIFY_WITH_TIMEOUT(Restored("a.txt.$") == "alpha, edited", 60000);
     QCOMPARE(m_pScript->Requests().front().strText, u"«a.txt» 已修改，存回保险柜吗？"_s);
-    const StoredFileInfo info = ReadStoredFileInfo(Box("a.txt.$").toStdString());
+    const StoredFileInfo info =
+        ReadStoredFileInfo(Box("a.txt.$").toStdString(), CVaultEnv::Default());
     QVERIFY(info.strSourcePath == Src("a.txt").toStdString() && info.strSummary == "note");
 
     // Changed again: No leaves the stored file, and is asked once only.
@@ -245,7 +248,7 @@ void TestOpened::lockWipesTheKeyAndAsksAgain() {
     QVERIFY(!m_pDlg->IsLocked() && m_pDlg->ContentsTree()->isVisible());
     QCOMPARE(Restored("a.txt.$"), QByteArray("alpha, protected edit"));
     for (const char* pszStored : {"a.txt.$", "目录/a.txt.$"})
-        QCOMPARE(ReadStoredFileInfo(Box(pszStored).toStdString()).nKind,
+        QCOMPARE(ReadStoredFileInfo(Box(pszStored).toStdString(), CVaultEnv::Default()).nKind,
                  StoredKind::STORED_PROTECTED);
 
     // Escape at the lock's login ends the window.

@@ -33,7 +33,7 @@ QString Text(const QWidget* pDlg, int nId) {
 
 QString SummaryOf(const QString& strPath, const CVaultKey* pKey = nullptr) {
     return QString::fromStdString(
-        ReadStoredFileInfo(strPath.toStdString(), nullptr, pKey).strSummary);
+        ReadStoredFileInfo(strPath.toStdString(), CVaultEnv::Default(), pKey).strSummary);
 }
 
 // Types strText as key presses, one character at a time.
@@ -44,7 +44,8 @@ void Type(QWidget* pWidget, const QString& strText) {
 }
 
 // Loads strPath into a file dialog, shown.
-bool ShowFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv = nullptr) {
+bool ShowFileInfo(CFileInfoDlg& dlg, const QString& strPath,
+                  CVaultEnv* pEnv = CVaultEnv::Default()) {
     LoadFileInfo(dlg, strPath, pEnv);
     dlg.show();
     return QTest::qWaitForWindowExposed(&dlg);
@@ -62,7 +63,7 @@ QString OnProperties(const QString& strPath, const CVaultKey* pKey,
         if (fn) fn(pDlg);
         if (pDlg->isVisible()) pDlg->reject();
     });
-    ShowItemProperties(strPath, nullptr, pKey);
+    ShowItemProperties(strPath, nullptr, pKey, CVaultEnv::Default());
     QCoreApplication::processEvents();
     return strShown;
 }
@@ -158,7 +159,8 @@ void TestProperties::protectedFileShowsAndTakesItsSummary() {
     test::SetTestMasterKey(&key, 7);
     const QString strStored = test::g_strHome + u"/Box/FileBox/机密合同.txt.$"_s;
     QVERIFY(Store(test::g_strHome + u"/合同/机密合同.txt"_s, 5000, strStored, key));
-    const StoredFileInfo info = ReadStoredFileInfo(strStored.toStdString(), nullptr, &key);
+    const StoredFileInfo info =
+        ReadStoredFileInfo(strStored.toStdString(), CVaultEnv::Default(), &key);
     CMessageBoxScript script;
     QStringList shown;  // 1013, 1014, 1015 and 1011 after typing
     const auto fnEdit = [&shown](QDialog* pDlg) {

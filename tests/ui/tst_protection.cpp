@@ -26,7 +26,9 @@ const QString LONG_PASSWORD = u"secret-one"_s;  // long enough for a new protect
 // How alice's vault at strVault answers strPassword.
 AccessResult OpenWith(const QString& strVault, const QString& strPassword) {
     CVaultKey key(USER.toStdString(), strPassword.toStdString());
-    return OpenVaultKey(strVault.toStdString(), strPassword.toStdString(), &key).nResult;
+    return OpenVaultKey(strVault.toStdString(), strPassword.toStdString(), &key, nullptr,
+                        CVaultEnv::Default())
+        .nResult;
 }
 
 // Whether the window offers the password change and protecting the vault.
@@ -50,7 +52,7 @@ std::pair<bool, bool> RunWithLogin(const QString& strVault, const QString& strPa
         seen = {true, pMain->Key().IsProtected()};
         pMain->OnExit();
     });
-    CVaultApp app;
+    CVaultApp app{CVaultEnv::Default()};
     app.m_kdfLimits = KDF_FASTEST_LIMITS;
     RunProgram(app);
     StopWhenModal();  // the waits that never fired hold references to this frame
@@ -87,7 +89,8 @@ void TestProtection::newVaultAndItsNextLogins() {
         pStep->reject();
     });
     QCOMPARE(RunWithLogin(strVault, PASSWORD), std::make_pair(false, false));
-    QVERIFY(bHeldShort && KindOfVault(strVault.toStdString()) == VaultKind::VAULT_NONE);
+    QVERIFY(bHeldShort &&
+            KindOfVault(strVault.toStdString(), CVaultEnv::Default()) == VaultKind::VAULT_NONE);
     WhenModal<CNewVaultDlg>([&](CNewVaultDlg* pStep) {
         bTickedAtFirst = FindControl<QCheckBox>(pStep, RES_ID_PROTECT_CHECK)->isChecked();
         TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, u"secret-two"_s);
@@ -117,7 +120,8 @@ void TestProtection::newVaultAndItsNextLogins() {
     // The key as shown, line breaks and all, is the vault's recovery key.
     const CUtf8Secret shown(QString(strShownKey).remove(QLatin1Char('\n')));
     CVaultKey key(USER.toStdString(), "newpass1");
-    QVERIFY(RecoverVault(strVault.toStdString(), shown.Text(), "newpass1", KDF_FASTEST_LIMITS, &key)
+    QVERIFY(RecoverVault(strVault.toStdString(), shown.Text(), "newpass1", KDF_FASTEST_LIMITS, &key,
+                         CVaultEnv::Default())
                 .Opened());
 
     for (const char* pszName : {KEY_RECORD_NAME, KEY_RECORD_COPY_NAME}) {
@@ -258,7 +262,7 @@ void TestProtection::protectScrambledVault() {
     });
     Command(&window, RES_CMD_PROTECT_VAULT)->trigger();
     QVERIFY(window.Key().IsProtected() && Commands(window) == std::make_pair(!bCancel, bCancel));
-    QCOMPARE(KindOfVault(strVault.toStdString()), VaultKind::VAULT_PROTECTED);
+    QCOMPARE(KindOfVault(strVault.toStdString(), CVaultEnv::Default()), VaultKind::VAULT_PROTECTED);
     // The second run goes on with the scramble key it holds: nothing to ask.
     if (bCancel) Command(&window, RES_CMD_PROTECT_VAULT)->trigger();
 

@@ -23,7 +23,7 @@ constexpr int HANG_MS = 60000;
 // whether it sees a cancel and returns nResult (0: it stopped early).
 struct WorkerGate {
     std::atomic<bool> bGo{false}, bSawCancel{false};
-    int nResult = 1;
+    int nResult = 1;  // 0: the worker stopped early, as on a cancel
 
     void Let() {
         bGo = true;
@@ -33,7 +33,7 @@ struct WorkerGate {
         return [this](CVaultFeedback& feedback) {
             bGo.wait(false);
             bSawCancel = feedback.IsCancelled();
-            return nResult;
+            return nResult ? RunOutcome::RUN_FINISHED : RunOutcome::RUN_CANCELLED;
         };
     }
 };
@@ -132,7 +132,7 @@ void TestRuns::startUp() {
         if (nEndKey) return QTest::keyClick(pMain, Qt::Key(nEndKey));
         test::Command(pMain, RES_CMD_EXIT)->trigger();
     });
-    CVaultApp app;
+    CVaultApp app{CVaultEnv::Default()};
     QCOMPARE(test::RunProgram(app), 0);
 
     QCOMPARE(nLoginsShown, 1);
@@ -195,7 +195,7 @@ void TestRuns::typedLocationIsNeverAnotherVault() {
             strOpened = pMain->Vault().Location();
             test::Command(pMain, RES_CMD_EXIT)->trigger();
         });
-        CVaultApp app;
+        CVaultApp app{CVaultEnv::Default()};
         test::RunProgram(app);
         test::StopWhenModal();
         return strOpened;
@@ -238,7 +238,8 @@ void TestRuns::cancelRules() {
     QFETCH(bool, bAfterReturn);
     QFETCH(int, nWorkerResult);
     const bool bCancelled = nFlags == PROGRESS_CAN_CANCEL && !bAfterReturn;
-    const int nExpected = bCancelled && nWorkerResult == 0 ? 0 : 1;
+    const RunOutcome nExpected =
+        bCancelled && nWorkerResult == 0 ? RunOutcome::RUN_CANCELLED : RunOutcome::RUN_FINISHED;
     WorkerGate gate{.nResult = nWorkerResult};
     bool bEnded = false;
     test::WhenModal<CProgressDlg>([&](CProgressDlg* pDialog) {
@@ -262,7 +263,7 @@ void TestRuns::cancelRules() {
     // it; its 0 without a Cancel is no cancel.
     WorkerGate early{.nResult = 0};
     early.Let();
-    QCOMPARE(RunWithProgress(early.Worker(), nFlags), 1);
+    QCOMPARE(RunWithProgress(early.Worker(), nFlags), RunOutcome::RUN_FINISHED);
     QVERIFY(!QApplication::activeModalWidget());
 }
 

@@ -46,10 +46,10 @@ private slots:
 };
 
 void TestSettings::applyTakesTheValuesOver() {
-    CVaultApp app;
+    CVaultApp app{CVaultEnv::Default()};
     app.m_strUserName = u"alice"_s;
     app.m_bDeleteSource = false;
-    COpenVault vault(app.m_strWorkPath, u"alice"_s, u"secret1"_s);
+    COpenVault vault(app.m_strWorkPath, u"alice"_s, u"secret1"_s, CVaultEnv::Default());
     QStringList asked;
     const QString strChosen = test::g_strHome + u"/apply/chosen"_s;
     CDirDialog::SetFolderPicker([&](const QString& strTitle) {
@@ -127,7 +127,7 @@ void TestSettings::locationTakesTheLoginsRule() {
     const QString strGood = strRoot + u"/good"_s;    // alice's
     QVERIFY(test::PlaceReference("chinese.txt.$", strOther + u"/FileBox/a.$"_s));
     QVERIFY(test::PlaceReference("empty.txt.$", strGood + u"/FileBox/a.$"_s));
-    CreateBoxFolders(strOld.toStdString());
+    CreateBoxFolders(strOld.toStdString(), CVaultEnv::Default());
     test::CShownVault shown(strOld);
     auto& [app, vault, bOpened, dlg] = shown;
     CMessageBoxScript script;

@@ -76,7 +76,7 @@ void TestTree::init() {
     m_strVault = test::g_strHome + u"/find%1/Box"_s.arg(++nRun);
     m_strBox = m_strVault + u"/FileBox"_s;
     m_strTree = m_strVault + u"/VideoBox"_s;
-    CreateBoxFolders(m_strVault.toStdString());
+    CreateBoxFolders(m_strVault.toStdString(), CVaultEnv::Default());
     for (const char* psz : {"a/b/c/Report-Final.txt.$", "a/b/other.$", "a/REPORTS/x.$",
                             "a/.hid/report.$", ".report.$", "Éclair.$"})
         QVERIFY(MakeFile(Box(psz)));

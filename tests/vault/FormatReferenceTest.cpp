@@ -95,5 +95,5 @@ TEST(StoredFileHeaderTest, CodecTerminatesTextFieldsAndPlainSizeNeedsItsField) {
     const std::pair<const char*, std::uint32_t> cases[] = {
         {"missing", 0}, {"short8", 0}, {"short12", 0x01020304}, {"wrong", 0}};
     for (const auto& [pszName, nPlainSize] : cases)
-        EXPECT_EQ(ReadPlainSize(tmp / pszName), nPlainSize) << pszName;
+        EXPECT_EQ(ReadPlainSize(tmp / pszName, CVaultEnv::Default()), nPlainSize) << pszName;
 }

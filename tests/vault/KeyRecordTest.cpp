@@ -210,14 +210,18 @@ TEST(KeyRecordFilesTest, ADamagedCopyIsRewrittenFromTheSoundOneAndTwoDamagedAreN
                       strCopy = tmp / "vault/.quovex-key.2";
     fs::create_directories(strVault);
     KeyRecordOpening opened;
-    EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", {}, &opened), KEY_NOT_FOUND);
-    EXPECT_FALSE(IsProtectedVault(strVault));
+    EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", {}, &opened, CVaultEnv::Default()),
+              KEY_NOT_FOUND);
+    EXPECT_FALSE(IsProtectedVault(strVault, CVaultEnv::Default()));
     const NewKeyRecord made = MakeRecord("fay", "pw");
-    ASSERT_EQ(WriteNewKeyRecord(strVault, made.vRecord).nOutcome, FileOutcome::FILE_DONE);
+    ASSERT_EQ(WriteNewKeyRecord(strVault, made.vRecord, CVaultEnv::Default()).nOutcome,
+              FileOutcome::FILE_DONE);
     const Tree agreed{{".quovex-key", made.vRecord}, {".quovex-key.2", made.vRecord}};
     EXPECT_EQ(SnapshotTree(strVault), agreed);
     EXPECT_EQ(ModeOf(strMain), 0600u);
-    EXPECT_EQ(WriteNewKeyRecord(strVault, MakeRecord("x", "y").vRecord).cause.nErrno, EEXIST);
+    EXPECT_EQ(WriteNewKeyRecord(strVault, MakeRecord("x", "y").vRecord, CVaultEnv::Default())
+                  .cause.nErrno,
+              EEXIST);
     EXPECT_EQ(SnapshotTree(strVault), agreed);
 
     Bytes vDamaged = made.vRecord;
@@ -232,8 +236,10 @@ TEST(KeyRecordFilesTest, ADamagedCopyIsRewrittenFromTheSoundOneAndTwoDamagedAreN
     for (const std::string& strBroken : {strMain, strCopy}) {
         for (const int nHow : {0, 1, 2}) {
             fnBreak(strBroken, nHow);
-            EXPECT_TRUE(IsProtectedVault(strVault));
-            EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", {}, &opened), KEY_OPENED);
+            EXPECT_TRUE(IsProtectedVault(strVault, CVaultEnv::Default()));
+            EXPECT_EQ(
+                OpenKeyRecordWithPassword(strVault, "fay", "pw", {}, &opened, CVaultEnv::Default()),
+                KEY_OPENED);
             EXPECT_TRUE(opened.masterKey.Equals(made.masterKey));
             EXPECT_TRUE(opened.bRepaired && !opened.bRepairFailed);
             EXPECT_EQ(SnapshotTree(strVault), agreed);
@@ -242,14 +248,18 @@ TEST(KeyRecordFilesTest, ADamagedCopyIsRewrittenFromTheSoundOneAndTwoDamagedAreN
     EXPECT_EQ(ReadBytes(tmp / "outside"), vDamaged);
 
     fnBreak(strMain, 0);
-    EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "wrong", {}, &opened),
-              KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(
+        OpenKeyRecordWithPassword(strVault, "fay", "wrong", {}, &opened, CVaultEnv::Default()),
+        KEY_WRONG_CREDENTIALS);
     EXPECT_EQ(ReadBytes(strMain), vDamaged);
     for (const int nHow : {0, 2}) {
         fnBreak(strCopy, nHow);
         const Tree before = SnapshotTree(strVault);
-        EXPECT_EQ(OpenKeyRecordWithPassword(strVault, "fay", "pw", {}, &opened), KEY_DAMAGED);
-        EXPECT_EQ(OpenKeyRecordWithRecoveryKey(strVault, TextOf(made.recoveryText), {}, &opened),
+        EXPECT_EQ(
+            OpenKeyRecordWithPassword(strVault, "fay", "pw", {}, &opened, CVaultEnv::Default()),
+            KEY_DAMAGED);
+        EXPECT_EQ(OpenKeyRecordWithRecoveryKey(strVault, TextOf(made.recoveryText), {}, &opened,
+                                               CVaultEnv::Default()),
                   KEY_DAMAGED);
         EXPECT_TRUE(opened.masterKey.IsEmpty());
         EXPECT_EQ(SnapshotTree(strVault), before);
@@ -267,15 +277,17 @@ TEST(KeyRecordFilesTest, ARecordOfAnotherVaultIsNeverWrittenOverThisVaults) {
                       strCopy = tmp / "a/.quovex-key.2";
     const NewKeyRecord mine = MakeRecord("hal", "pw"), other = MakeRecord("hal", "pw");
     fs::create_directories(tmp / "a/FileBox");
-    ASSERT_EQ(WriteNewKeyRecord(strVault, mine.vRecord).nOutcome, FileOutcome::FILE_DONE);
+    ASSERT_EQ(WriteNewKeyRecord(strVault, mine.vRecord, CVaultEnv::Default()).nOutcome,
+              FileOutcome::FILE_DONE);
     const KeyFitter fnFits = [&](const CSecretBytes& key) {
-        return TryKeyOnStoredFiles(strVault, key, nullptr);
+        return TryKeyOnStoredFiles(strVault, key, CVaultEnv::Default());
     };
     const auto fnOpen = [&](KeyRecordOpening* pOpened, bool bRecovery = false,
                             const NewKeyRecord* pRecovery = nullptr) {
         return bRecovery ? OpenKeyRecordWithRecoveryKey(strVault, TextOf(pRecovery->recoveryText),
-                                                        fnFits, pOpened)
-                         : OpenKeyRecordWithPassword(strVault, "hal", "pw", fnFits, pOpened);
+                                                        fnFits, pOpened, CVaultEnv::Default())
+                         : OpenKeyRecordWithPassword(strVault, "hal", "pw", fnFits, pOpened,
+                                                     CVaultEnv::Default());
     };
     KeyRecordOpening opened;
     // Nothing stored yet: either record could be the vault's.
@@ -335,7 +347,8 @@ TEST(KeyRecordFilesTest, AKilledPasswordChangeOpensWithTheOldOrTheNewPassword) {
         for (int nStop = 0; !bDone && nStop < 40; ++nStop) {
             CTempDir tmp;
             fs::create_directories(tmp / "v");
-            ASSERT_EQ(WriteNewKeyRecord(tmp / "v", made.vRecord).nOutcome, FileOutcome::FILE_DONE);
+            ASSERT_EQ(WriteNewKeyRecord(tmp / "v", made.vRecord, CVaultEnv::Default()).nOutcome,
+                      FileOutcome::FILE_DONE);
             CFaultEnv env;
             env.ActAs(kind);
             env.m_nStopAfterChanges = nStop;

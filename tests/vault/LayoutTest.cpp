@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 TEST(LayoutTest, BoxesAreMadePrivateAndWalksPassOverDotNamesAndLinksIn64Bits) {
     CTempDir tmp;
     for (std::string strVault : {tmp / "p/q/vault", tmp / "v2/"}) {
-        EXPECT_EQ(CreateBoxFolders(strVault), 1);
+        CreateBoxFolders(strVault, CVaultEnv::Default());
         for (const char* pszBox : {"FileBox", "ImageBox", "VideoBox", "OtherBox"})
             EXPECT_EQ(ModeOf(strVault + "/" + pszBox), 0700u) << pszBox;
         EXPECT_EQ(std::distance(fs::directory_iterator(strVault), {}), BOX_COUNT);
@@ -32,9 +32,11 @@ TEST(LayoutTest, BoxesAreMadePrivateAndWalksPassOverDotNamesAndLinksIn64Bits) {
     EXPECT_EQ(BoxIndex("filebox"), -1);
     EXPECT_EQ(ModeOf(tmp / "p"), 0700u);
 
-    EXPECT_EQ(FindFirstStoredFile(tmp / "missing"), "");
-    EXPECT_EQ(GetStoredTotalSize(tmp / "missing"), 0u);
-    EXPECT_EQ(GetFolderLength(tmp / "missing") + GetPathLength(tmp / "missing"), 0u);
+    EXPECT_EQ(FindFirstStoredFile(tmp / "missing", CVaultEnv::Default()), "");
+    EXPECT_EQ(GetStoredTotalSize(tmp / "missing", CVaultEnv::Default()), 0u);
+    EXPECT_EQ(GetFolderLength(tmp / "missing", CVaultEnv::Default()) +
+                  GetPathLength(tmp / "missing", CVaultEnv::Default()),
+              0u);
     WriteStored(tmp / "outside/victim.$", 500);
     WriteStored(tmp / "t/.hidden.$", 1000);
     WriteStored(tmp / "t/.dot/inner.$", 1000);
@@ -50,17 +52,20 @@ TEST(LayoutTest, BoxesAreMadePrivateAndWalksPassOverDotNamesAndLinksIn64Bits) {
     fs::create_directory_symlink(tmp / "t", tmp / "t/b/loop");
     const auto outside = SnapshotTree(tmp / "outside");
 
-    EXPECT_EQ(FindFirstStoredFile(tmp / "t/"), tmp / "t/sub/a.$x");
-    EXPECT_EQ(GetStoredTotalSize(tmp / "t"), 0x100000010ull);
-    EXPECT_EQ(GetStoredTotalSize(tmp / "t/link"), 500u);
-    EXPECT_EQ(GetPathLength(tmp / "t"), (5ull << 30) + 2 * SFF_HEADER_SIZE + 1);
-    EXPECT_EQ(GetPathLength(tmp / "t/filelink.$") + GetFileLength(tmp / "t/filelink.$"), 0u);
-    EXPECT_EQ(GetPathLength(tmp / "t/link"), 0u);
+    EXPECT_EQ(FindFirstStoredFile(tmp / "t/", CVaultEnv::Default()), tmp / "t/sub/a.$x");
+    EXPECT_EQ(GetStoredTotalSize(tmp / "t", CVaultEnv::Default()), 0x100000010ull);
+    EXPECT_EQ(GetStoredTotalSize(tmp / "t/link", CVaultEnv::Default()), 500u);
+    EXPECT_EQ(GetPathLength(tmp / "t", CVaultEnv::Default()),
+              (5ull << 30) + 2 * SFF_HEADER_SIZE + 1);
+    EXPECT_EQ(GetPathLength(tmp / "t/filelink.$", CVaultEnv::Default()) +
+                  GetFileLength(tmp / "t/filelink.$", CVaultEnv::Default()),
+              0u);
+    EXPECT_EQ(GetPathLength(tmp / "t/link", CVaultEnv::Default()), 0u);
     fs::remove(tmp / "t/sub/a.$x");
-    EXPECT_EQ(FindFirstStoredFile(tmp / "t"), "");
+    EXPECT_EQ(FindFirstStoredFile(tmp / "t", CVaultEnv::Default()), "");
 
-    EXPECT_EQ(DeleteFolderTree(tmp / "missing"), 0);
-    EXPECT_EQ(DeleteFolderTree(tmp / "t/"), 1);
+    EXPECT_EQ(DeleteFolderTree(tmp / "missing", CVaultEnv::Default()), 0);
+    EXPECT_EQ(DeleteFolderTree(tmp / "t/", CVaultEnv::Default()), 1);
     EXPECT_EQ(SnapshotTree(tmp / "outside"), outside);
     // Only the dot entries are left, with the folders that hold them.
     std::vector<std::string> vLeft;

@@ -120,7 +120,9 @@ TEST_F(ProtectedStoreTest, ARestoreNeedsTheVaultsKeyAndRoomWhereTheMetadataPoint
     SetTestMasterKey(&other, 8);
     const auto fnRestoreWith = [&](const CVaultKey& key) {
         RunContext run;
-        return CFileStore(key).RestoreFile(m_tmp / "box/x.$", m_tmp / "out/x.$", run).cause.nReason;
+        return CFileStore(key, CVaultEnv::Default())
+            .RestoreFile(m_tmp / "box/x.$", m_tmp / "out/x.$", run)
+            .cause.nReason;
     };
     EXPECT_EQ(fnRestoreWith(other), FailReason::FAIL_DAMAGED);
     EXPECT_EQ(fnRestoreWith(CVaultKey("user1", "pass1")), FailReason::FAIL_NEEDS_KEY);
@@ -132,12 +134,12 @@ TEST_F(ProtectedStoreTest, ARestoreNeedsTheVaultsKeyAndRoomWhereTheMetadataPoint
     env.m_freeBelow = {{m_tmp / "src", 100}};
     CVaultTransfer transfer(m_key, &env);
     RestoreJob job{m_tmp / "box/x.$", "", m_tmp.Path(), &transfer, {}};
-    EXPECT_EQ(RestoreWorker(m_feedback, job), 1);
+    EXPECT_EQ(RestoreWorker(m_feedback, job), RunOutcome::RUN_STOPPED);
     EXPECT_TRUE(job.report.bNoSpace);
     EXPECT_FALSE(Has("src/x"));
     env.m_freeBelow.clear();
     job.report = {};
-    EXPECT_EQ(RestoreWorker(m_feedback, job), 1);
+    EXPECT_EQ(RestoreWorker(m_feedback, job), RunOutcome::RUN_FINISHED);
     EXPECT_EQ(job.report.nFilesDone, 1u);
 }
 

@@ -34,8 +34,8 @@ void StoreRandom(const CVaultKey& key, const std::string& strSource, const std::
     ASSERT_TRUE(StoreWith(key, strSource, strStored));
 }
 
-Result Rewrite(const std::string& strPath, const std::string& strSummary, CVaultEnv* pEnv = nullptr,
-               const CVaultKey* pKey = nullptr) {
+Result Rewrite(const std::string& strPath, const std::string& strSummary,
+               CVaultEnv* pEnv = CVaultEnv::Default(), const CVaultKey* pKey = nullptr) {
     return WriteStoredSummary(strPath, ReadStoredFileInfo(strPath, pEnv, pKey).stamp, strSummary,
                               pEnv, pKey);
 }
@@ -75,7 +75,7 @@ TEST_F(SummaryTest, ScrambledSummaryReplacesTheWholeFieldOfTheFileThatWasRead) {
     Bytes vExpected = ReadBytes(strStored);
     ASSERT_EQ(Rewrite(strStored, Times("长", 20)), Result::SUMMARY_WRITTEN);
     ASSERT_EQ(Rewrite(strStored, "短文本ab"), Result::SUMMARY_WRITTEN);
-    EXPECT_EQ(ReadStoredFileInfo(strStored).strSummary, "短文本ab");
+    EXPECT_EQ(ReadStoredFileInfo(strStored, CVaultEnv::Default()).strSummary, "短文本ab");
     std::string strField;
     ASSERT_TRUE(Utf8ToGb18030("短文本ab", &strField));
     std::copy(strField.begin(), strField.end(), vExpected.begin() + SFF_OFFSET_SUMMARY);
@@ -104,11 +104,13 @@ TEST_F(SummaryTest, ScrambledSummaryReplacesTheWholeFieldOfTheFileThatWasRead) {
         [&] { fs::remove(strStored); },
     };
     for (const auto& fnChange : changes) {
-        const StoredFileInfo info = ReadStoredFileInfo(strStored);
+        const StoredFileInfo info = ReadStoredFileInfo(strStored, CVaultEnv::Default());
         fnChange();
-        EXPECT_EQ(WriteStoredSummary(strStored, info.stamp, "新"), Result::SUMMARY_FILE_CHANGED);
+        EXPECT_EQ(WriteStoredSummary(strStored, info.stamp, "新", CVaultEnv::Default()),
+                  Result::SUMMARY_FILE_CHANGED);
     }
-    EXPECT_EQ(ReadStoredFileInfo(m_tmp / "d.$").strSummary, "");  // the file of every case
+    EXPECT_EQ(ReadStoredFileInfo(m_tmp / "d.$", CVaultEnv::Default()).strSummary,
+              "");  // the file of every case
 
     WriteBytes(m_tmp / "plain.txt", Bytes(400, 'x'));
     EXPECT_EQ(Rewrite(m_tmp / "plain.txt", "x"), Result::SUMMARY_FILE_CHANGED);
@@ -127,13 +129,13 @@ TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKeyAndItsSummaryTheFreeSlot) 
     StoreRandom(m_key, strSource, strStored, 70000);
 
     for (const CVaultKey* pKey : {static_cast<const CVaultKey*>(nullptr), &m_scrambled}) {
-        const StoredFileInfo info = ReadStoredFileInfo(strStored, nullptr, pKey);
+        const StoredFileInfo info = ReadStoredFileInfo(strStored, CVaultEnv::Default(), pKey);
         EXPECT_TRUE(info.bOpened && info.bHasCreationTime && !info.bStored);
         EXPECT_EQ(info.nKind, StoredKind::STORED_PROTECTED);
         EXPECT_EQ(info.nSealed, SealedInfo::SEALED_NO_KEY);
         EXPECT_EQ(info.stamp.nSize, fs::file_size(strStored));
     }
-    const StoredFileInfo info = ReadStoredFileInfo(strStored, nullptr, &m_key);
+    const StoredFileInfo info = ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_key);
     EXPECT_EQ(info.nSealed, SealedInfo::SEALED_OPENED);
     EXPECT_TRUE(info.bStored && !info.bTornSlot);
     EXPECT_EQ(info.nPlainSize, 70000u);
@@ -141,18 +143,20 @@ TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKeyAndItsSummaryTheFreeSlot) 
     EXPECT_GE(info.nStoredTime, nBefore);
     EXPECT_LE(info.nStoredTime, std::time(nullptr));
     EXPECT_EQ(info.nMode & 0777, ModeOf(strSource));
-    const StoredFileInfo foreign = ReadStoredFileInfo(strStored, nullptr, &m_other);
+    const StoredFileInfo foreign = ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_other);
     EXPECT_EQ(foreign.nSealed, SealedInfo::SEALED_NOT_OPENED);
     EXPECT_FALSE(foreign.bStored);
 
     // A scrambled file and a plain one are read as before.
     StoreRandom(m_scrambled, m_tmp / "old.txt", m_tmp / "box/old.txt.$");
     WriteBytes(m_tmp / "plain", Bytes(50, 'p'));
-    EXPECT_EQ(ReadStoredFileInfo(m_tmp / "box/old.txt.$", nullptr, &m_key).nKind,
+    EXPECT_EQ(ReadStoredFileInfo(m_tmp / "box/old.txt.$", CVaultEnv::Default(), &m_key).nKind,
               StoredKind::STORED_SCRAMBLED);
-    EXPECT_EQ(ReadStoredFileInfo(m_tmp / "plain").nKind, StoredKind::STORED_NONE);
-    EXPECT_EQ(GetPlainTotalSize(m_tmp / "box", &m_key), 70000u + 300u);
-    EXPECT_EQ(GetPlainTotalSize(m_tmp / "box", nullptr), fs::file_size(strStored) + 300u);
+    EXPECT_EQ(ReadStoredFileInfo(m_tmp / "plain", CVaultEnv::Default()).nKind,
+              StoredKind::STORED_NONE);
+    EXPECT_EQ(GetPlainTotalSize(m_tmp / "box", &m_key, CVaultEnv::Default()), 70000u + 300u);
+    EXPECT_EQ(GetPlainTotalSize(m_tmp / "box", nullptr, CVaultEnv::Default()),
+              fs::file_size(strStored) + 300u);
 
     // Each edit writes the slot not in force, and nothing else; the summary
     // reads back, up to 511 UTF-8 bytes. Without the key, with another
@@ -170,22 +174,27 @@ TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKeyAndItsSummaryTheFreeSlot) 
             std::equal(after.begin() + nFrom + nSlot, after.end(), before.begin() + nFrom + nSlot));
     };
     Bytes vBefore = ReadBytes(strStored);
-    ASSERT_EQ(Rewrite(strStored, "第一季度客户名单", nullptr, &m_key), Result::SUMMARY_WRITTEN);
+    ASSERT_EQ(Rewrite(strStored, "第一季度客户名单", CVaultEnv::Default(), &m_key),
+              Result::SUMMARY_WRITTEN);
     fnOnlyIn(vBefore, nSlot1);
-    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &m_key).strSummary, "第一季度客户名单");
+    EXPECT_EQ(ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_key).strSummary,
+              "第一季度客户名单");
     vBefore = ReadBytes(strStored);
-    ASSERT_EQ(Rewrite(strStored, "短", nullptr, &m_key), Result::SUMMARY_WRITTEN);
+    ASSERT_EQ(Rewrite(strStored, "短", CVaultEnv::Default(), &m_key), Result::SUMMARY_WRITTEN);
     fnOnlyIn(vBefore, PFF_HEADER_SIZE);
-    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &m_key).strSummary, "短");
+    EXPECT_EQ(ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_key).strSummary, "短");
 
     const std::string strLongest = Times("保", 170) + "a";  // 511 bytes
-    ASSERT_EQ(Rewrite(strStored, strLongest, nullptr, &m_key), Result::SUMMARY_WRITTEN);
-    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &m_key).strSummary, strLongest);
+    ASSERT_EQ(Rewrite(strStored, strLongest, CVaultEnv::Default(), &m_key),
+              Result::SUMMARY_WRITTEN);
+    EXPECT_EQ(ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_key).strSummary, strLongest);
     const Bytes vKept = ReadBytes(strStored);
-    EXPECT_EQ(Rewrite(strStored, Times("保", 171), nullptr, &m_key), Result::SUMMARY_TOO_LONG);
-    EXPECT_EQ(Rewrite(strStored, "x\xFF", nullptr, &m_key), Result::SUMMARY_NOT_ENCODABLE);
+    EXPECT_EQ(Rewrite(strStored, Times("保", 171), CVaultEnv::Default(), &m_key),
+              Result::SUMMARY_TOO_LONG);
+    EXPECT_EQ(Rewrite(strStored, "x\xFF", CVaultEnv::Default(), &m_key),
+              Result::SUMMARY_NOT_ENCODABLE);
     EXPECT_EQ(Rewrite(strStored, "新"), Result::SUMMARY_NEEDS_KEY);
-    EXPECT_EQ(Rewrite(strStored, "新", nullptr, &m_other), Result::SUMMARY_NOT_OPENED);
+    EXPECT_EQ(Rewrite(strStored, "新", CVaultEnv::Default(), &m_other), Result::SUMMARY_NOT_OPENED);
     EXPECT_EQ(ReadBytes(strStored), vKept);
 
     // A slot write cut short by a crash leaves the summary before the edit
@@ -193,17 +202,17 @@ TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKeyAndItsSummaryTheFreeSlot) 
     CFaultEnv env;
     env.m_nTearUpdateAt = 100;
     EXPECT_EQ(Rewrite(strStored, "新", &env, &m_key), Result::SUMMARY_WRITE_FAILED);
-    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &m_key).strSummary, strLongest);
-    EXPECT_TRUE(ReadStoredFileInfo(strStored, nullptr, &m_key).bTornSlot);
-    ASSERT_EQ(Rewrite(strStored, "再", nullptr, &m_key), Result::SUMMARY_WRITTEN);
-    EXPECT_FALSE(ReadStoredFileInfo(strStored, nullptr, &m_key).bTornSlot);
+    EXPECT_EQ(ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_key).strSummary, strLongest);
+    EXPECT_TRUE(ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_key).bTornSlot);
+    ASSERT_EQ(Rewrite(strStored, "再", CVaultEnv::Default(), &m_key), Result::SUMMARY_WRITTEN);
+    EXPECT_FALSE(ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_key).bTornSlot);
 
     Bytes vBoth = vKept;
     vBoth[PFF_HEADER_SIZE + 30] ^= 1;
     vBoth[nSlot1 + 30] ^= 1;
     WriteBytes(strStored, vBoth);
-    EXPECT_EQ(ReadStoredFileInfo(strStored, nullptr, &m_key).nSealed,
+    EXPECT_EQ(ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_key).nSealed,
               SealedInfo::SEALED_NOT_OPENED);
-    EXPECT_EQ(Rewrite(strStored, "新", nullptr, &m_key), Result::SUMMARY_NOT_OPENED);
+    EXPECT_EQ(Rewrite(strStored, "新", CVaultEnv::Default(), &m_key), Result::SUMMARY_NOT_OPENED);
     EXPECT_EQ(ReadBytes(strStored), vBoth);
 }

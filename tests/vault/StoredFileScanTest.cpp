@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> ScannedPaths(const std::string& strPath, CVaultEnv* pEnv = nullptr) {
+std::vector<std::string> ScannedPaths(const std::string& strPath,
+                                      CVaultEnv* pEnv = CVaultEnv::Default()) {
     std::vector<std::string> vPaths;
     ScanStoredFiles(
         strPath, false,
@@ -45,8 +46,10 @@ TEST(StoredFileScanTest, VisitsStoredFilesInTheTreesOrderAndFindsEachKindOfDamag
     EXPECT_EQ(ScannedPaths(strBox),
               (std::vector<std::string>{"/a/x.$abc", "/gone/w.$", "/z/y.$", "/A.$", "/b.txt.$"}));
     EXPECT_EQ(ScannedPaths(strBox + "/plain.txt"), std::vector<std::string>{""});
-    EXPECT_FALSE(ScanStoredFiles(tmp / "missing", false, [](const StoredFileScan&) {}));
-    EXPECT_FALSE(ScanStoredFiles(strBox + "/link.$", false, [](const StoredFileScan&) {}));
+    EXPECT_FALSE(ScanStoredFiles(
+        tmp / "missing", false, [](const StoredFileScan&) {}, CVaultEnv::Default()));
+    EXPECT_FALSE(ScanStoredFiles(
+        strBox + "/link.$", false, [](const StoredFileScan&) {}, CVaultEnv::Default()));
 
     CFaultEnv env;
     env.m_fnAfterList = [&](const std::string& strFolder) {
@@ -80,8 +83,10 @@ TEST(StoredFileScanTest, VisitsStoredFilesInTheTreesOrderAndFindsEachKindOfDamag
     for (const bool bReadBody : {false, true}) {
         for (const auto& [pszName, nDamage] : cases) {
             unsigned nFound = ~0u;
-            ScanStoredFiles(tmp / pszName, bReadBody,
-                            [&](const StoredFileScan& scan) { nFound = FindStoredDamage(scan); });
+            ScanStoredFiles(
+                tmp / pszName, bReadBody,
+                [&](const StoredFileScan& scan) { nFound = FindStoredDamage(scan); },
+                CVaultEnv::Default());
             EXPECT_EQ(nFound, nDamage) << pszName << (bReadBody ? " read" : " by length");
         }
     }
@@ -136,7 +141,7 @@ TEST(StoredFileScanTest, ProtectedFilesWithAndWithoutTheKey) {
         const std::string strPath = tmp / "box/" + pszName;
         const auto fnScan = [&](bool bReadBody, const CVaultKey* pKey, StoredFileScan found = {}) {
             ScanStoredFiles(
-                strPath, bReadBody, [&](auto& scan) { found = scan; }, nullptr, pKey);
+                strPath, bReadBody, [&](auto& scan) { found = scan; }, CVaultEnv::Default(), pKey);
             return found;
         };
         for (const bool bReadBody : {false, true}) {

@@ -87,12 +87,13 @@ inline void SetTestMasterKey(CVaultKey* pKey, unsigned char nFill) {
 inline bool StoreWith(const CVaultKey& key, const std::string& strSource,
                       const std::string& strStored) {
     RunContext run;
-    return CFileStore(key).StoreFile(strSource, strStored, run).nOutcome == FileOutcome::FILE_DONE;
+    return CFileStore(key, CVaultEnv::Default()).StoreFile(strSource, strStored, run).nOutcome ==
+           FileOutcome::FILE_DONE;
 }
 inline bool RestoreWith(const CVaultKey& key, const std::string& strStored,
                         const std::string& strTarget) {
     RunContext run;
-    return CFileStore(key).RestoreFile(strStored, strTarget, run).nOutcome ==
+    return CFileStore(key, CVaultEnv::Default()).RestoreFile(strStored, strTarget, run).nOutcome ==
            FileOutcome::FILE_DONE;
 }
 

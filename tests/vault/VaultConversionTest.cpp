@@ -36,7 +36,7 @@ protected:
     // A new, empty vault for the next round.
     void NewVault() {
         ++m_nVault;
-        CreateBoxFolders(Vault());
+        CreateBoxFolders(Vault(), CVaultEnv::Default());
         m_contents.clear();
     }
 
@@ -67,14 +67,14 @@ protected:
         Store(Box(BOX_VIDEO, "three.$"), 200);
     }
 
-    int Convert() {
+    RunOutcome Convert() {
         m_job = ConvertJob{Vault(), &m_key, &m_env, {}, 0};
         return ConvertWorker(m_feedback, m_job);
     }
 
     // What the stored file's header or metadata says, read with the key.
     StoredFileInfo Info(const std::string& strStored) const {
-        return ReadStoredFileInfo(strStored, nullptr, &m_key);
+        return ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_key);
     }
     bool IsProtectedFile(const std::string& strStored) const {
         return Info(strStored).nKind == StoredKind::STORED_PROTECTED;
@@ -113,8 +113,10 @@ TEST_P(VaultConversionTest, EveryScrambledFileBecomesProtectedAndRestoresByteFor
     MakeScrambledVault();
     Store(Box(BOX_OTHER, "old/already.$"), 5000, true);
     const std::string strSummed = Box(BOX_FILE, "a.txt.$");
-    ASSERT_EQ(WriteStoredSummary(strSummed, ReadStoredFileInfo(strSummed).stamp, "合同的摘要"),
-              SummaryWriteResult::SUMMARY_WRITTEN);
+    ASSERT_EQ(
+        WriteStoredSummary(strSummed, ReadStoredFileInfo(strSummed, CVaultEnv::Default()).stamp,
+                           "合同的摘要", CVaultEnv::Default()),
+        SummaryWriteResult::SUMMARY_WRITTEN);
     const std::string strRecorded = Info(strSummed).strSourcePath;
     // Cut short, without a signature, and stored by someone else.
     const std::string strCut = Box(BOX_VIDEO, "cut.$"), strJunk = Box(BOX_VIDEO, "junk.$"),
@@ -129,7 +131,7 @@ TEST_P(VaultConversionTest, EveryScrambledFileBecomesProtectedAndRestoresByteFor
     fs::create_symlink(strSummed, Box(BOX_IMAGE, "link.$"));
     fs::permissions(Box(BOX_IMAGE, "p.png.$"), fs::perms(0640));
 
-    EXPECT_EQ(Convert(), 1);
+    EXPECT_EQ(Convert(), RunOutcome::RUN_FINISHED);
     EXPECT_EQ(m_job.report.nFilesDone, 6u);
     EXPECT_EQ(m_job.nAlreadyProtected, 1u);
     EXPECT_FALSE(m_job.report.bCancelled);
@@ -157,7 +159,7 @@ TEST_P(VaultConversionTest, EveryScrambledFileBecomesProtectedAndRestoresByteFor
     EXPECT_EQ(ModeOf(Box(BOX_IMAGE, "p.png.$")), 0640u);
 
     m_feedback = CFakeFeedback();
-    EXPECT_EQ(Convert(), 1);
+    EXPECT_EQ(Convert(), RunOutcome::RUN_FINISHED);
     EXPECT_EQ(m_job.report.nFilesDone, 0u);
     EXPECT_EQ(m_job.nAlreadyProtected, 7u);
     EXPECT_EQ(m_job.report.vFailed.size(), 3u);
@@ -178,7 +180,7 @@ TEST_P(VaultConversionTest, AKillAtAnyChangeLeavesEveryFileReadableAndASecondRun
         EXPECT_TRUE(FindDotEntries(m_tmp.Path()).empty()) << nStop;
         ExpectAllRestore();
 
-        EXPECT_EQ(Convert(), 1) << nStop;
+        EXPECT_EQ(Convert(), RunOutcome::RUN_FINISHED) << nStop;
         EXPECT_TRUE(m_job.report.vFailed.empty()) << nStop;
         EXPECT_EQ(m_job.report.nFilesDone + m_job.nAlreadyProtected, m_contents.size()) << nStop;
         EXPECT_EQ(ExpectAllRestore(), m_contents.size()) << nStop;
@@ -197,7 +199,7 @@ TEST_P(VaultConversionTest, ACancelOrAChangeMeanwhileLeavesTheFileAsItWas) {
     // question after the first file's status text is the walk's.
     m_feedback.m_strCancelTrigger = "/";
     m_feedback.m_nCancelAfter = 2;
-    EXPECT_EQ(Convert(), 0);
+    EXPECT_EQ(Convert(), RunOutcome::RUN_CANCELLED);
     EXPECT_TRUE(m_job.report.bCancelled);
     EXPECT_EQ(m_job.report.nFilesDone, 1u);
     EXPECT_TRUE(m_job.report.vFailed.empty());
@@ -206,7 +208,7 @@ TEST_P(VaultConversionTest, ACancelOrAChangeMeanwhileLeavesTheFileAsItWas) {
     m_feedback = CFakeFeedback();
     m_feedback.m_strCancelTrigger = "/";
     m_feedback.m_nCancelAfter = 0;
-    EXPECT_EQ(Convert(), 0);
+    EXPECT_EQ(Convert(), RunOutcome::RUN_CANCELLED);
     EXPECT_EQ(m_job.report.nFilesDone, 0u);
     ASSERT_EQ(m_job.report.vFailed.size(), 1u);
     EXPECT_EQ(m_job.report.vFailed[0].cause.nReason, FAIL_CANCELLED);
@@ -220,7 +222,7 @@ TEST_P(VaultConversionTest, ACancelOrAChangeMeanwhileLeavesTheFileAsItWas) {
             fs::last_write_time(strTouched,
                                 fs::last_write_time(strTouched) + std::chrono::hours(1));
     };
-    EXPECT_EQ(Convert(), 1);
+    EXPECT_EQ(Convert(), RunOutcome::RUN_FINISHED);
     EXPECT_EQ(m_job.report.nFilesDone, 1u);
     ASSERT_EQ(m_job.report.vPassedOver.size(), 1u);
     EXPECT_EQ(m_job.report.vPassedOver[0].strPath, strTouched);
@@ -229,7 +231,7 @@ TEST_P(VaultConversionTest, ACancelOrAChangeMeanwhileLeavesTheFileAsItWas) {
     EXPECT_EQ(ExpectAllRestore(), 2u);
 
     m_env.m_fnDuringCopy = nullptr;
-    EXPECT_EQ(Convert(), 1);
+    EXPECT_EQ(Convert(), RunOutcome::RUN_FINISHED);
     EXPECT_EQ(m_job.report.nFilesDone, 1u);
     EXPECT_EQ(ExpectAllRestore(), 3u);
 }
@@ -244,14 +246,14 @@ TEST_P(VaultConversionTest, ANewFileThatDoesNotReadBackIsNotPutInPlace) {
     const std::size_t nPath = Info(Box(BOX_FILE, "one.$")).strSourcePath.size();
     m_env.m_nFlipReadBackAt =
         static_cast<std::int64_t>(ProtectedHeadSize(ProtectedSlotSize(nPath))) + 100;
-    EXPECT_EQ(Convert(), 1);
+    EXPECT_EQ(Convert(), RunOutcome::RUN_FINISHED);
     EXPECT_EQ(m_job.report.vFailed,
               (std::vector<FailedItem>{{Box(BOX_FILE, "one.$"), {FAIL_IO, EIO}}}));
     EXPECT_EQ(ReadBytes(Box(BOX_FILE, "one.$")), vBefore);
 
     m_env.m_nFlipReadBackAt = -1;
     m_key.SetMasterKey(CSecretBytes());
-    EXPECT_EQ(Convert(), 1);
+    EXPECT_EQ(Convert(), RunOutcome::RUN_STOPPED);
     EXPECT_EQ(m_job.report.vFailed, (std::vector<FailedItem>{{Vault(), {FAIL_NEEDS_KEY}}}));
     EXPECT_EQ(ReadBytes(Box(BOX_FILE, "one.$")), vBefore);
 }

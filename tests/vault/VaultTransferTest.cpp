@@ -30,21 +30,25 @@ constexpr std::uint64_t MARGIN = 500000000;  // bytes that must stay free beyond
 
 class VaultTransferTest : public FileSystemFixture {
 protected:
-    VaultTransferTest() { CreateBoxFolders(m_strVault); }
+    VaultTransferTest() { CreateBoxFolders(m_strVault, CVaultEnv::Default()); }
 
     // Each run gives the files it stored or restored; its worker gives 0
     // exactly when it was cancelled. Into the fixture's file box unless
     // strBox is given.
+    // A worker's outcome agrees with the report it left: cancelled exactly
+    // when the report says so, stopped when there was no room.
+    static void ExpectEnded(RunOutcome nOutcome, const TransferReport& report) {
+        EXPECT_EQ(nOutcome == RunOutcome::RUN_CANCELLED, report.bCancelled);
+        EXPECT_TRUE(!report.bNoSpace || nOutcome == RunOutcome::RUN_STOPPED);
+    }
     std::uint64_t Drop(const std::vector<std::string>& vPaths, const std::string& strBox = "") {
         m_drop = DropJob{vPaths, strBox.empty() ? m_strBox : strBox, &m_transfer, {}};
-        const int nResult = AddDropWorker(m_feedback, m_drop);
-        EXPECT_EQ(nResult, m_drop.report.bCancelled ? 0 : 1);
+        ExpectEnded(AddDropWorker(m_feedback, m_drop), m_drop.report);
         return m_drop.report.nFilesDone;
     }
     std::uint64_t RestoreRun(const std::string& strStored, const std::string& strTarget) {
         m_restore = RestoreJob{strStored, strTarget, {}, &m_transfer, {}};
-        const int nResult = RestoreWorker(m_feedback, m_restore);
-        EXPECT_EQ(nResult, m_restore.report.bCancelled ? 0 : 1);
+        ExpectEnded(RestoreWorker(m_feedback, m_restore), m_restore.report);
         return m_restore.report.nFilesDone;
     }
     // What the report passed over, in order.
@@ -100,8 +104,8 @@ TEST_P(VaultTransferTest, DroppedItemsGoIntoTheBoxAndTheirSourcesOnlyWhenAsked) 
                     Src("missing")}),
               1u);
     EXPECT_TRUE(m_drop.report.vFailed.empty());
-    EXPECT_EQ(ReadPlainSize(Box("a.txt.$")), 300u);
-    EXPECT_EQ(ReadPlainSize(Box("b.txt.$")), 10u);
+    EXPECT_EQ(ReadPlainSize(Box("a.txt.$"), CVaultEnv::Default()), 300u);
+    EXPECT_EQ(ReadPlainSize(Box("b.txt.$"), CVaultEnv::Default()), 10u);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_strBox), {}), 2);
     EXPECT_EQ(SnapshotTree(Src("")),
               (Tree{{"b.txt", RandomBytes(10, 2)}, {"dirlink@", {}}, {"filelink@", {}}}));
@@ -198,7 +202,8 @@ TEST_P(VaultTransferTest, APlainRestoreNeedsRoomOnEachVolumeItWritesTo) {
     WriteBytes(Src("a/sub/w"), RandomBytes(500, 2));
     WriteBytes(Src("b/y"), RandomBytes(2000, 3));
     ASSERT_EQ(Drop({Src("a"), Src("b")}), 3u);
-    const std::uint64_t nA = GetPathLength(Box("a")), nB = GetPathLength(Box("b"));
+    const std::uint64_t nA = GetPathLength(Box("a"), CVaultEnv::Default()),
+                        nB = GetPathLength(Box("b"), CVaultEnv::Default());
     m_env.m_nFreeSpace = 0;  // every other volume, the current folder's too, is full
     m_env.m_freeBelow = {{Src("a"), nA + MARGIN - 1}, {Src("b"), nB + MARGIN - 1}};
     EXPECT_EQ(RestoreRun(m_strBox, ""), 0u);
@@ -279,7 +284,7 @@ TEST_P(VaultTransferTest, CancelMidTreeTouchesNoLaterFile) {
     EXPECT_FALSE(Exists(Src("f1"))) << "a completed store still frees its source";
     EXPECT_EQ(SnapshotTree(Src("work")), work);
     EXPECT_TRUE(Exists(Src("f5")));
-    EXPECT_EQ(FindFirstStoredFile(Box("work")), "");
+    EXPECT_EQ(FindFirstStoredFile(Box("work"), CVaultEnv::Default()), "");
 
     NewFeedback();
     ASSERT_EQ(Drop({Src("work")}), 3u);
@@ -372,7 +377,7 @@ TEST_P(VaultTransferTest, AWalkIsNotLedOutOfTheTreeBySwapsDuringTheRun) {
               (std::vector<FailedItem>{{Src("work/pipe"), CauseOfErrno(ENXIO)},
                                        {Src("work/sub"), CauseOfErrno(ENOTDIR)}}));
     EXPECT_EQ(ReadBytes(m_tmp / "outside/victim"), Bytes{3});
-    EXPECT_EQ(FindFirstStoredFile(m_strBox), "");
+    EXPECT_EQ(FindFirstStoredFile(m_strBox, CVaultEnv::Default()), "");
     EXPECT_TRUE(fs::is_symlink(Src("work/sub")) && Exists(Src("work/pipe")));
 }
 
@@ -383,7 +388,7 @@ TEST_P(VaultTransferTest, AWalkIsNotLedOutOfTheTreeBySwapsDuringTheRun) {
 TEST_P(VaultTransferTest, OnlyTheBoxesOfALocationAreOutOfReach) {
     const std::string strHome = m_tmp / "up/home", strFileBox = BoxFolderPath(strHome, BOX_FILE),
                       strStored = strFileBox + "/a.txt.$";
-    CreateBoxFolders(strHome);
+    CreateBoxFolders(strHome, CVaultEnv::Default());
     WriteBytes(strHome + "/Documents/a.txt", RandomBytes(40, 1));
     WriteBytes(strHome + "/notes.txt", RandomBytes(20, 2));
     WriteBytes(m_tmp / "up/other.txt", RandomBytes(30, 3));
@@ -433,6 +438,6 @@ TEST_P(VaultTransferTest, OnlyTheBoxesOfALocationAreOutOfReach) {
     for (const auto& [strRel, bytes] : SnapshotTree(m_tmp / "up"))
         EXPECT_TRUE(strRel == "home/" || BoxIndex(strRel.substr(5, strRel.find('/', 5) - 5)) >= 0)
             << strRel;
-    EXPECT_EQ(GetStoredTotalSize(strFileBox + "/up"), 40u + 40u + 20u + 30u);
+    EXPECT_EQ(GetStoredTotalSize(strFileBox + "/up", CVaultEnv::Default()), 40u + 40u + 20u + 30u);
     EXPECT_EQ(ReadBytes(strStored), before.at("FileBox/a.txt.$"));
 }

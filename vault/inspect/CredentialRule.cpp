@@ -29,7 +29,7 @@ CredentialJudgement JudgeStoredFileCredentials(const std::string& strFirstStored
     // its first bytes say.
     unsigned char header[SFF_HEADER_SIZE];
     StoredFileHeader fields;
-    const auto pFile = CVaultEnv::Or(pEnv)->OpenForRead(strFirstStored);
+    const auto pFile = pEnv->OpenForRead(strFirstStored);
     const std::int64_t nRead = pFile ? ReadFull(*pFile, header, SFF_HEADER_SIZE) : -1;
     if (nRead < 0) {
         judgement.nVerdict = CredentialVerdict::CREDENTIALS_UNDECIDED;

@@ -33,19 +33,18 @@ struct CredentialJudgement {
 // The rule applied to the vault location strVaultPath: the first stored
 // file of its box folders, depth first in listing order, decides (a missing
 // or unreadable location has none; files of the location outside the boxes
-// are not the vault's). pEnv: the file system (null: the real one).
+// are not the vault's). pEnv: the file system.
 CredentialJudgement JudgeVaultCredentials(const std::string& strVaultPath,
-                                          const CVaultCipher& cipher, CVaultEnv* pEnv = nullptr);
+                                          const CVaultCipher& cipher, CVaultEnv* pEnv);
 // The rule applied to a given first stored file, "" for none. A context
 // whose credentials were refused is rejected whatever the vault holds.
 CredentialJudgement JudgeStoredFileCredentials(const std::string& strFirstStored,
-                                               const CVaultCipher& cipher,
-                                               CVaultEnv* pEnv = nullptr);
+                                               const CVaultCipher& cipher, CVaultEnv* pEnv);
 
 // True when the judgements above accept.
 bool VaultAcceptsCredentials(const std::string& strVaultPath, const CVaultCipher& cipher,
-                             CVaultEnv* pEnv = nullptr);
+                             CVaultEnv* pEnv);
 bool StoredFileAcceptsCredentials(const std::string& strFirstStored, const CVaultCipher& cipher,
-                                  CVaultEnv* pEnv = nullptr);
+                                  CVaultEnv* pEnv);
 
 }  // namespace quovex

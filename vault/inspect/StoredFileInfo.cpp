@@ -108,24 +108,24 @@ std::size_t SummaryLimitBytes(StoredKind nKind) {
 
 StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv,
                                   const CVaultKey* pKey) {
-    return ReadOpenFileInfo(CVaultEnv::Or(pEnv)->OpenForRead(strPath), pKey);
+    return ReadOpenFileInfo(pEnv->OpenForRead(strPath), pKey);
 }
 
 std::uint64_t GetPlainTotalSize(const std::string& strFolder, const CVaultKey* pKey,
                                 CVaultEnv* pEnv) {
-    return SumOverFiles(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder,
+    return SumOverFiles(pEnv->OpenFolder(strFolder), strFolder,
                         [&](CFolder& folder, const std::string& strName) {
                             return ShownPlainSize(ReadOpenFileInfo(folder.OpenFile(strName), pKey));
                         });
 }
 
 bool ReadFileCreationTime(const std::string& strPath, std::int64_t* pSeconds, CVaultEnv* pEnv) {
-    const auto pFile = CVaultEnv::Or(pEnv)->OpenForRead(strPath);
+    const auto pFile = pEnv->OpenForRead(strPath);
     return pFile && pFile->GetCreationTime(pSeconds);
 }
 
 bool ReadFolderCreationTime(const std::string& strPath, std::int64_t* pSeconds, CVaultEnv* pEnv) {
-    const FolderPtr pFolder = CVaultEnv::Or(pEnv)->OpenFolder(strPath);
+    const FolderPtr pFolder = pEnv->OpenFolder(strPath);
     return pFolder && pFolder->GetCreationTime(pSeconds);
 }
 
@@ -137,7 +137,6 @@ SummaryWriteResult WriteStoredSummary(const std::string& strPath, const FileStam
     if (strSummary.find('\0') != std::string::npos || !Utf8ToGb18030(strSummary, &strBytes))
         return SummaryWriteResult::SUMMARY_NOT_ENCODABLE;
 
-    pEnv = CVaultEnv::Or(pEnv);
     const auto pFile = pEnv->OpenForUpdate(strPath);
     if (!pFile) {
         // Still there as it was: it may not be written. Else it was changed.

@@ -64,7 +64,7 @@ std::size_t SummaryLimitBytes(StoredKind nKind);
 // be opened gives bOpened false and nothing else; one without a signature
 // gives its stamp and creation time only. A protected file's metadata is
 // read only with pKey holding a protected vault's master key.
-StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv = nullptr,
+StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv,
                                   const CVaultKey* pKey = nullptr);
 
 // What the folder properties show as the size of strFolder: the plain
@@ -74,18 +74,16 @@ StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv = 
 // not open) its stored length, which is more than it holds. A file of
 // neither format counts 0.
 std::uint64_t GetPlainTotalSize(const std::string& strFolder, const CVaultKey* pKey,
-                                CVaultEnv* pEnv = nullptr);
+                                CVaultEnv* pEnv);
 
 // The creation time of the regular file strPath (a final link not
 // followed), as CReadableFile::GetCreationTime. False when it cannot be
 // opened.
-bool ReadFileCreationTime(const std::string& strPath, std::int64_t* pSeconds,
-                          CVaultEnv* pEnv = nullptr);
+bool ReadFileCreationTime(const std::string& strPath, std::int64_t* pSeconds, CVaultEnv* pEnv);
 
 // The creation time of the folder strPath (which may be reached through a
 // link), as CFolder::GetCreationTime. False when it cannot be opened.
-bool ReadFolderCreationTime(const std::string& strPath, std::int64_t* pSeconds,
-                            CVaultEnv* pEnv = nullptr);
+bool ReadFolderCreationTime(const std::string& strPath, std::int64_t* pSeconds, CVaultEnv* pEnv);
 
 enum class SummaryWriteResult {
     SUMMARY_WRITTEN,        // the summary is in the file, on disk
@@ -113,7 +111,7 @@ enum class SummaryWriteResult {
 // changes. A write torn part way leaves that slot unopenable and the
 // summary before the edit in force.
 SummaryWriteResult WriteStoredSummary(const std::string& strPath, const FileStamp& expected,
-                                      const std::string& strSummary, CVaultEnv* pEnv = nullptr,
+                                      const std::string& strSummary, CVaultEnv* pEnv,
                                       const CVaultKey* pKey = nullptr);
 
 }  // namespace quovex

@@ -149,7 +149,6 @@ void ScanStoredFile(CReadableFile* pFile, bool bReadBody, StoredFileScan* pScan,
 
 bool ScanStoredFiles(const std::string& strPath, bool bReadBody, const StoredScanVisitor& fnVisit,
                      CVaultEnv* pEnv, const CVaultKey* pKey) {
-    if (!pEnv) pEnv = CVaultEnv::Default();
     // The keys are derived once for the whole survey.
     ProtectedFileKeys keys;
     const bool bKeys = pKey && pKey->IsProtected() && DeriveFileKeys(pKey->MasterKey(), &keys);

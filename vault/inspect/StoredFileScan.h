@@ -98,6 +98,6 @@ void ScanStoredFile(CReadableFile* pFile, bool bReadBody, StoredFileScan* pScan,
 // holds a protected vault's master key.
 using StoredScanVisitor = std::function<void(const StoredFileScan& scan)>;
 bool ScanStoredFiles(const std::string& strPath, bool bReadBody, const StoredScanVisitor& fnVisit,
-                     CVaultEnv* pEnv = nullptr, const CVaultKey* pKey = nullptr);
+                     CVaultEnv* pEnv, const CVaultKey* pKey = nullptr);
 
 }  // namespace quovex

@@ -60,7 +60,7 @@ KeyFit TryKeyOnStoredFiles(const std::string& strVaultPath, const CSecretBytes& 
     FitTries tries{keys};
     for (int nBox = 0; nBox < BOX_COUNT && !tries.Done(); ++nBox) {
         const std::string strBox = BoxFolderPath(strVaultPath, nBox);
-        TryFolder(CVaultEnv::Or(pEnv)->OpenFolder(strBox), strBox, &tries);
+        TryFolder(pEnv->OpenFolder(strBox), strBox, &tries);
     }
     if (tries.bFits) return KeyFit::KEY_FITS;
     return tries.nTried ? KeyFit::KEY_DOES_NOT_FIT : KeyFit::KEY_UNTRIED;

@@ -36,34 +36,31 @@ std::string FindVaultOf(const std::string& strPath, CVaultEnv* pEnv) {
          strAt = strUp, strUp = FolderOf(strAt)) {
         if (BoxIndex(LastComponent(strAt)) >= 0) return strUp;
     }
-    pEnv = CVaultEnv::Or(pEnv);
     for (int nBox = 0; nBox < BOX_COUNT; ++nBox) {
         if (pEnv->GetKind(BoxFolderPath(strPath, nBox)) == EntryKind::ENTRY_FOLDER) return strPath;
     }
     return std::string();
 }
 
-int PlaceScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv) {
-    const FolderPtr pLocation = CVaultEnv::Or(pEnv)->OpenFolder(strVaultPath);
-    if (!pLocation) return 0;
+bool PlaceScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv) {
+    const FolderPtr pLocation = pEnv->OpenFolder(strVaultPath);
+    if (!pLocation) return false;
     const auto pMark = pLocation->CreateFileFor(SCRAMBLED_MARK_NAME, 0600);
-    if (!pMark || !pMark->Sync()) return 0;
+    if (!pMark || !pMark->Sync()) return false;
     const CommitResult nCommit = pMark->Commit(false);
-    if (nCommit == CommitResult::COMMIT_FAILED) return 0;
-    return nCommit == CommitResult::COMMIT_TAKEN || pLocation->Sync() ? 1 : 0;
+    if (nCommit == CommitResult::COMMIT_FAILED) return false;
+    return nCommit == CommitResult::COMMIT_TAKEN || pLocation->Sync();
 }
 
 bool HasScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv) {
-    return CVaultEnv::Or(pEnv)->GetKind(JoinPath(strVaultPath, SCRAMBLED_MARK_NAME)) !=
-           EntryKind::ENTRY_NONE;
+    return pEnv->GetKind(JoinPath(strVaultPath, SCRAMBLED_MARK_NAME)) != EntryKind::ENTRY_NONE;
 }
 
-int CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv) {
+void CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv) {
     const std::string strBase = WithSeparator(strVaultPath);
     for (const BoxInfo& box : BOX_TABLE) {
         CreateDirectoryPath(strBase + box.pszFolder + PATH_SEPARATOR, 0700, pEnv);
     }
-    return 1;
 }
 
 }  // namespace quovex

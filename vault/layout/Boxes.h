@@ -44,16 +44,17 @@ std::string BoxFolderPath(const std::string& strVaultPath, int nBox);
 // nearest box folder among strPath and the folders above it, else strPath
 // itself when it holds a box folder; "" when there is neither. Links in
 // strPath are not resolved.
-std::string FindVaultOf(const std::string& strPath, CVaultEnv* pEnv = nullptr);
+std::string FindVaultOf(const std::string& strPath, CVaultEnv* pEnv);
 
-// Creates the vault location and its four box folders. Always 1.
-int CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
+// Creates the vault location and its four box folders where missing;
+// whether they are there is for the caller to look at.
+void CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv);
 
 // Puts the scrambled vault's mark in the existing location strVaultPath,
-// flushed with its folder. 1 when the mark is there (made now, or there
-// already), else 0 with errno telling why.
-int PlaceScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
+// flushed with its folder. True when the mark is there (made now, or there
+// already), else false with errno telling why.
+bool PlaceScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv);
 // Whether anything lies at the mark's name in strVaultPath.
-bool HasScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
+bool HasScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv);
 
 }  // namespace quovex

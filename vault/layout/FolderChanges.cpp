@@ -8,7 +8,6 @@ namespace quovex {
 
 int CreateDirectoryPath(const std::string& strPath, unsigned nMode, CVaultEnv* pEnv,
                         std::vector<std::string>* pMade) {
-    pEnv = CVaultEnv::Or(pEnv);
     int nFirstError = 0;
     for (std::size_t i = 1; i < strPath.size(); ++i) {
         if (strPath[i] != PATH_SEPARATOR) continue;
@@ -21,9 +20,9 @@ int CreateDirectoryPath(const std::string& strPath, unsigned nMode, CVaultEnv* p
     return nFirstError;
 }
 
-int DeleteOneFile(const std::string& strPath, CVaultEnv* pEnv) {
-    const FolderPtr pParent = CVaultEnv::Or(pEnv)->OpenFolder(FolderOf(strPath));
-    return pParent && pParent->DeleteFile(LastComponent(strPath)) ? 1 : 0;
+bool DeleteOneFile(const std::string& strPath, CVaultEnv* pEnv) {
+    const FolderPtr pParent = pEnv->OpenFolder(FolderOf(strPath));
+    return pParent && pParent->DeleteFile(LastComponent(strPath));
 }
 
 namespace {
@@ -57,7 +56,6 @@ void CollectLeftovers(const FolderPtr& pFolder, const std::string& strPath, std:
 
 std::vector<std::string> FindLeftovers(const std::string& strPath, std::size_t nMax,
                                        std::size_t* pMore, CVaultEnv* pEnv) {
-    pEnv = CVaultEnv::Or(pEnv);
     std::vector<std::string> vLeft;
     *pMore = 0;
     const EntryKind kind = pEnv->GetKind(strPath);

@@ -17,18 +17,18 @@ namespace quovex {
 // made (one that exists already is no failure) is returned, else 0, for a
 // caller that then finds the folder missing to tell why. pMade, when
 // given, receives the folders this call made, parents first.
-int CreateDirectoryPath(const std::string& strPath, unsigned nMode = 0700,
-                        CVaultEnv* pEnv = nullptr, std::vector<std::string>* pMade = nullptr);
+int CreateDirectoryPath(const std::string& strPath, unsigned nMode, CVaultEnv* pEnv,
+                        std::vector<std::string>* pMade = nullptr);
 
 // Removes the file or link at strPath through the folder that holds it
-// (a link is removed, never followed). 1 when it was removed, else 0.
-int DeleteOneFile(const std::string& strPath, CVaultEnv* pEnv = nullptr);
+// (a link is removed, never followed). True when it was removed.
+bool DeleteOneFile(const std::string& strPath, CVaultEnv* pEnv);
 
 // What is left at strPath after a deletion: strPath itself when it is not
 // a folder, else every entry below it that holds nothing more (files,
 // links, dot-names included, and empty folders), depth first, at most
 // nMax of them; *pMore counts those left out. Empty when nothing is there.
 std::vector<std::string> FindLeftovers(const std::string& strPath, std::size_t nMax,
-                                       std::size_t* pMore, CVaultEnv* pEnv = nullptr);
+                                       std::size_t* pMore, CVaultEnv* pEnv);
 
 }  // namespace quovex

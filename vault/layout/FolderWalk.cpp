@@ -36,9 +36,13 @@ bool IsStoredFileName(const std::string& strName) {
 }
 
 bool WalkFolder(const FolderPtr& pFolder, const std::string& strFolderPath,
-                const WalkVisitor& fnVisit) {
+                const WalkVisitor& fnVisit, FailCause* pFailure) {
     std::vector<FolderEntry> vEntries;
-    if (!pFolder || !pFolder->List(&vEntries)) return false;
+    if (!pFolder) return false;
+    if (!pFolder->List(&vEntries)) {
+        if (pFailure) *pFailure = CauseOfLastError();
+        return false;
+    }
     const std::string strBase = WithSeparator(strFolderPath);
     for (const FolderEntry& entry : vEntries) {
         if (entry.strName.empty() || entry.strName[0] == '.') continue;
@@ -48,23 +52,33 @@ bool WalkFolder(const FolderPtr& pFolder, const std::string& strFolderPath,
     return true;
 }
 
+OpenedFolder OpenSubFolder(CFolder& parent, const std::string& strName) {
+    OpenedFolder opened{parent.OpenFolder(strName), {}};
+    if (!opened.pFolder) opened.failure = CauseOfLastError();
+    return opened;
+}
+
+OpenedFolder OpenFolderAt(CVaultEnv* pEnv, const std::string& strPath) {
+    OpenedFolder opened{pEnv->OpenFolder(strPath), {}};
+    if (!opened.pFolder) opened.failure = CauseOfLastError();
+    return opened;
+}
+
 bool WalkFolder(CVaultEnv* pEnv, const std::string& strFolder, const WalkVisitor& fnVisit) {
-    return WalkFolder(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder, fnVisit);
+    return WalkFolder(pEnv->OpenFolder(strFolder), strFolder, fnVisit);
 }
 
 std::string FindFirstStoredFile(const std::string& strFolder, CVaultEnv* pEnv) {
-    return FindFirstStoredIn(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder);
+    return FindFirstStoredIn(pEnv->OpenFolder(strFolder), strFolder);
 }
 
 std::string FindFirstStoredFileInBoxes(const std::string& strVaultPath, CVaultEnv* pEnv) {
     std::string strFound;
-    WalkFolder(
-        CVaultEnv::Or(pEnv)->OpenFolder(strVaultPath), strVaultPath, [&](const WalkEntry& entry) {
-            if (entry.kind == EntryKind::ENTRY_FOLDER && BoxIndex(entry.strName) >= 0)
-                strFound =
-                    FindFirstStoredIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath);
-            return strFound.empty();
-        });
+    WalkFolder(pEnv->OpenFolder(strVaultPath), strVaultPath, [&](const WalkEntry& entry) {
+        if (entry.kind == EntryKind::ENTRY_FOLDER && BoxIndex(entry.strName) >= 0)
+            strFound = FindFirstStoredIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath);
+        return strFound.empty();
+    });
     return strFound;
 }
 
@@ -82,7 +96,7 @@ std::uint64_t SumOverFiles(const FolderPtr& pFolder, const std::string& strPath,
 }
 
 std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv) {
-    return SumOverFiles(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder,
+    return SumOverFiles(pEnv->OpenFolder(strFolder), strFolder,
                         [](CFolder& folder, const std::string& strName) -> std::uint64_t {
                             return ReadPlainSize(folder.OpenFile(strName).get());
                         });
@@ -90,16 +104,15 @@ std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv) 
 
 std::uint64_t GetFileLength(const std::string& strPath, CVaultEnv* pEnv) {
     FileStamp stamp;
-    CVaultEnv::Or(pEnv)->GetStamp(strPath, &stamp);
+    pEnv->GetStamp(strPath, &stamp);
     return stamp.kind == EntryKind::ENTRY_FILE ? stamp.nSize : 0;
 }
 
 std::uint64_t GetFolderLength(const std::string& strFolder, CVaultEnv* pEnv) {
-    return SumOverFiles(CVaultEnv::Or(pEnv)->OpenFolder(strFolder), strFolder, FileLengthIn);
+    return SumOverFiles(pEnv->OpenFolder(strFolder), strFolder, FileLengthIn);
 }
 
 std::uint64_t GetPathLength(const std::string& strPath, CVaultEnv* pEnv) {
-    pEnv = CVaultEnv::Or(pEnv);
     switch (pEnv->GetKind(strPath)) {
         case EntryKind::ENTRY_FOLDER:
             return GetFolderLength(strPath, pEnv);

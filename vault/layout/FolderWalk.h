@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "FailReason.h"
 #include "VaultEnv.h"
 
 namespace quovex {
@@ -24,10 +25,23 @@ struct WalkEntry {
 // Visits each entry of the open folder pFolder (whose path is
 // strFolderPath) in listing order, passing over names that begin with a
 // dot. fnVisit returns false to end the walk. False when the folder cannot
-// be listed. A visitor goes deeper by opening the entry through pFolder.
+// be listed, with why in *pFailure when given (taken right after the
+// listing failed; for a null pFolder the caller tells its own failure to
+// open it). A visitor goes deeper by opening the entry through pFolder.
 using WalkVisitor = std::function<bool(const WalkEntry& entry)>;
 bool WalkFolder(const FolderPtr& pFolder, const std::string& strFolderPath,
-                const WalkVisitor& fnVisit);
+                const WalkVisitor& fnVisit, FailCause* pFailure = nullptr);
+
+// A folder opened, or why it could not be: the cause is taken right after
+// the call that failed, before any other call can change errno.
+struct OpenedFolder {
+    FolderPtr pFolder;
+    FailCause failure;
+};
+// The folder strName in parent, a link not followed; or the path strPath
+// (links followed, as a walk may start from one).
+OpenedFolder OpenSubFolder(CFolder& parent, const std::string& strName);
+OpenedFolder OpenFolderAt(CVaultEnv* pEnv, const std::string& strPath);
 // The same from the folder at strFolder (which may be reached through a link).
 bool WalkFolder(CVaultEnv* pEnv, const std::string& strFolder, const WalkVisitor& fnVisit);
 
@@ -37,12 +51,12 @@ bool IsStoredFileName(const std::string& strName);
 
 // The first file, depth first in listing order, whose extension begins
 // with ".$"; "" when there is none.
-std::string FindFirstStoredFile(const std::string& strFolder, CVaultEnv* pEnv = nullptr);
+std::string FindFirstStoredFile(const std::string& strFolder, CVaultEnv* pEnv);
 // FindFirstStoredFile of the vault at strVaultPath, looking only into its
 // box folders (in the location's listing order): a location may also hold
 // the user's other files, and a stray ".$" file among them is none of the
 // vault's.
-std::string FindFirstStoredFileInBoxes(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
+std::string FindFirstStoredFileInBoxes(const std::string& strVaultPath, CVaultEnv* pEnv);
 
 // Sums fnMeasure over every regular file below the open folder pFolder
 // (whose path is strPath) at any depth, walked as WalkFolder does; it is
@@ -53,13 +67,13 @@ std::uint64_t SumOverFiles(const FolderPtr& pFolder, const std::string& strPath,
 
 // Sum of the plain sizes recorded in the scrambled headers of all files
 // below strFolder (a protected file counts 0: GetPlainTotalSize).
-std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv = nullptr);
+std::uint64_t GetStoredTotalSize(const std::string& strFolder, CVaultEnv* pEnv);
 
 // Length of a regular file, 0 when there is none (a link counts 0).
-std::uint64_t GetFileLength(const std::string& strPath, CVaultEnv* pEnv = nullptr);
+std::uint64_t GetFileLength(const std::string& strPath, CVaultEnv* pEnv);
 // Sum of the lengths of all files below a folder.
-std::uint64_t GetFolderLength(const std::string& strFolder, CVaultEnv* pEnv = nullptr);
+std::uint64_t GetFolderLength(const std::string& strFolder, CVaultEnv* pEnv);
 // GetFolderLength of a folder, GetFileLength of a file, else 0 (links count 0).
-std::uint64_t GetPathLength(const std::string& strPath, CVaultEnv* pEnv = nullptr);
+std::uint64_t GetPathLength(const std::string& strPath, CVaultEnv* pEnv);
 
 }  // namespace quovex

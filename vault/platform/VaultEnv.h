@@ -200,13 +200,13 @@ public:
         REFUSE_HARD_LINKS = 1u << 2,        // linkat; an unnamed file needs it to be named
     };
 
-    // The process-wide real file system.
+    // The process-wide real file system. Only the programs' entry points
+    // (and the tests) name it: everything else works on the env it is
+    // given, so that no call escapes a test's fault env to the real disk.
     static CVaultEnv* Default();
     // A real file system that refuses the calls in nRefused (Refusal bits)
     // as if the file system did.
     static std::unique_ptr<CVaultEnv> CreateRefusing(unsigned nRefused);
-    // pEnv, or the real file system when it is null.
-    static CVaultEnv* Or(CVaultEnv* pEnv) { return pEnv ? pEnv : Default(); }
 
     // Opens the folder at strPath. Links on the way to it, and the path
     // itself, are followed: a walk may start from a folder reached through

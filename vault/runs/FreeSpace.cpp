@@ -94,7 +94,6 @@ bool VolumesHaveRoom(CVaultEnv* pEnv, const FolderBytes& byFolder, std::string* 
 bool RestoreHasRoom(const CFileStore& files, CVaultEnv* pEnv, const std::string& strStored,
                     const std::string& strTargetFolder, std::uint64_t* pTotal, std::string* pFull,
                     VolumeRoom* pRoom) {
-    pEnv = CVaultEnv::Or(pEnv);
     if (!strTargetFolder.empty()) {
         *pTotal = GetPathLength(strStored, pEnv);
         *pFull = strTargetFolder;

@@ -38,7 +38,7 @@ void NoteStoreResult(TransferReport& report, const FileResult& result, const std
     }
 }
 
-int RunStoreBack(CVaultFeedback& feedback, StoreBackJob& job) {
+RunOutcome RunStoreBack(CVaultFeedback& feedback, StoreBackJob& job) {
     const CFileStore& files = *job.pFiles;
     CVaultEnv* pEnv = files.Env();
     CReplaceAgreed agreed(feedback, job.strStored);
@@ -61,18 +61,18 @@ int RunStoreBack(CVaultFeedback& feedback, StoreBackJob& job) {
         pEnv->SyncVolume(job.strStored);
     }
     job.report.bCancelled = agreed.SawCancel();
-    return job.report.bCancelled ? 0 : 1;
+    return job.report.bCancelled ? RunOutcome::RUN_CANCELLED : RunOutcome::RUN_FINISHED;
 }
 
 }  // namespace
 
-int StoreBackWorker(CVaultFeedback& feedback, StoreBackJob& job) {
+RunOutcome StoreBackWorker(CVaultFeedback& feedback, StoreBackJob& job) {
     try {
         return RunStoreBack(feedback, job);
     } catch (...) {
         // Running out of memory is the only way in.
         job.report.vFailed.push_back({job.strCopy, CauseOfErrno(ENOMEM)});
-        return 1;
+        return RunOutcome::RUN_STOPPED;
     }
 }
 

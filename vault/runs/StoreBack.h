@@ -8,6 +8,7 @@
 #include <string>
 
 #include "RunContext.h"
+#include "RunOutcome.h"
 
 namespace quovex {
 
@@ -29,8 +30,7 @@ struct StoreBackJob {
 // store writes) and is given its summary again; then the vault's volume
 // is flushed, so that the copy may be deleted. As with every store, the old
 // stored file stays as it was unless its replacement is complete; a copy
-// that did not go through is in the report. 0 when a cancel stopped it,
-// else 1. Never throws.
-int StoreBackWorker(CVaultFeedback& feedback, StoreBackJob& job);
+// that did not go through is in the report. Never throws.
+RunOutcome StoreBackWorker(CVaultFeedback& feedback, StoreBackJob& job);
 
 }  // namespace quovex

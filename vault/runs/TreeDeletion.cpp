@@ -76,9 +76,8 @@ private:
 };
 
 // DeleteFolderTree; *pStopped tells whether a cancel stopped it.
-int DeleteTree(const std::string& strFolder, CVaultEnv* pEnv, CVaultFeedback* pFeedback,
-               bool* pStopped) {
-    pEnv = CVaultEnv::Or(pEnv);
+bool DeleteTree(const std::string& strFolder, CVaultEnv* pEnv, CVaultFeedback* pFeedback,
+                bool* pStopped) {
     std::string strPath = strFolder;
     while (strPath.size() > 1 && strPath.back() == PATH_SEPARATOR) strPath.pop_back();
     // Opened through its parent, so that a link in its place is not followed.
@@ -89,23 +88,23 @@ int DeleteTree(const std::string& strFolder, CVaultEnv* pEnv, CVaultFeedback* pF
     if (pFeedback) deletion.CountTree(pFolder, strPath);
     const bool bListed = deletion.DeleteContents(pFolder, strPath);
     *pStopped = deletion.Stopped();
-    if (!bListed) return 0;
+    if (!bListed) return false;
     if (!*pStopped) pParent->RemoveFolder(strName);
-    return 1;
+    return true;
 }
 
 }  // namespace
 
-int DeleteFolderTree(const std::string& strFolder, CVaultEnv* pEnv, CVaultFeedback* pFeedback) {
+bool DeleteFolderTree(const std::string& strFolder, CVaultEnv* pEnv, CVaultFeedback* pFeedback) {
     bool bStopped = false;
     return DeleteTree(strFolder, pEnv, pFeedback, &bStopped);
 }
 
-int DeleteWorker(CVaultFeedback& feedback, DeleteJob& job) {
+RunOutcome DeleteWorker(CVaultFeedback& feedback, DeleteJob& job) {
     bool bStopped = false;
     DeleteTree(job.strFolder, job.pEnv, &feedback, &bStopped);
     job.vLeft = FindLeftovers(job.strFolder, job.nMaxLeft, &job.nMoreLeft, job.pEnv);
-    return bStopped ? 0 : 1;
+    return bStopped ? RunOutcome::RUN_CANCELLED : RunOutcome::RUN_FINISHED;
 }
 
 }  // namespace quovex

@@ -66,7 +66,7 @@ public:
           m_pEnv(m_files.Env()),
           m_run{&feedback, 0, 0, &job.report} {}
 
-    int Run();
+    RunOutcome Run();
 
 private:
     bool Cancelled();
@@ -94,16 +94,16 @@ bool CVaultConverter::Cancelled() {
     return m_bCancelled;
 }
 
-int CVaultConverter::Run() {
+RunOutcome CVaultConverter::Run() {
     const CVaultKey& key = *m_job.pKey;
     if (!key.IsProtected() || !key.CanScramble()) {
         NoteFailed(m_job.strVaultPath, FailCause{FailReason::FAIL_NEEDS_KEY});
-        return 1;
+        return RunOutcome::RUN_STOPPED;
     }
     const FolderPtr pVault = m_pEnv->OpenFolder(m_job.strVaultPath);
     if (!pVault) {
         NoteFailed(m_job.strVaultPath, CauseOfLastError());
-        return 1;
+        return RunOutcome::RUN_STOPPED;
     }
     for (int nBox = 0; nBox < BOX_COUNT; ++nBox)
         m_run.nTotal += GetStoredTotalSize(BoxFolderPath(m_job.strVaultPath, nBox), m_pEnv);
@@ -127,25 +127,29 @@ int CVaultConverter::Run() {
     // the old scrambled files, which are sound.
     if (m_job.report.nFilesDone > 0) m_pEnv->SyncVolume(m_job.strVaultPath);
     m_job.report.bCancelled = m_bCancelled;
-    return m_bCancelled ? 0 : 1;
+    return m_bCancelled ? RunOutcome::RUN_CANCELLED : RunOutcome::RUN_FINISHED;
 }
 
 void CVaultConverter::ConvertFolder(const FolderPtr& pFolder, const std::string& strPath) {
-    const bool bListed = WalkFolder(pFolder, strPath, [&](const WalkEntry& entry) {
-        if (Cancelled()) return false;
-        if (entry.kind == EntryKind::ENTRY_FOLDER) {
-            const FolderPtr pSub = entry.pFolder->OpenFolder(entry.strName);
-            if (pSub) {
-                ConvertFolder(pSub, entry.strPath);
-            } else {
-                NoteFailed(entry.strPath, CauseOfLastError());
+    FailCause failure;
+    const bool bListed = WalkFolder(
+        pFolder, strPath,
+        [&](const WalkEntry& entry) {
+            if (Cancelled()) return false;
+            if (entry.kind == EntryKind::ENTRY_FOLDER) {
+                const FolderPtr pSub = entry.pFolder->OpenFolder(entry.strName);
+                if (pSub) {
+                    ConvertFolder(pSub, entry.strPath);
+                } else {
+                    NoteFailed(entry.strPath, CauseOfLastError());
+                }
+            } else if (entry.kind == EntryKind::ENTRY_FILE) {
+                ConvertEntry(*entry.pFolder, entry.strName, entry.strPath);
             }
-        } else if (entry.kind == EntryKind::ENTRY_FILE) {
-            ConvertEntry(*entry.pFolder, entry.strName, entry.strPath);
-        }
-        return true;
-    });
-    if (!bListed) NoteFailed(strPath, CauseOfLastError());
+            return true;
+        },
+        &failure);
+    if (!bListed) NoteFailed(strPath, failure);
 }
 
 void CVaultConverter::ConvertEntry(CFolder& folder, const std::string& strName,
@@ -277,13 +281,13 @@ void CVaultConverter::Note(const FileResult& result, const std::string& strPath)
 
 // Runs on a thread of its own: nothing may escape it. Running out of
 // memory is the only way in; what was converted by then stays converted.
-int ConvertWorker(CVaultFeedback& feedback, ConvertJob& job) {
+RunOutcome ConvertWorker(CVaultFeedback& feedback, ConvertJob& job) {
     try {
         CVaultConverter converter(feedback, job);
         return converter.Run();
     } catch (...) {
         job.report.vFailed.push_back({job.strVaultPath, CauseOfErrno(ENOMEM)});
-        return 1;
+        return RunOutcome::RUN_STOPPED;
     }
 }
 

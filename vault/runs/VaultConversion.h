@@ -11,6 +11,7 @@
 #include <string>
 
 #include "RunContext.h"
+#include "RunOutcome.h"
 
 namespace quovex {
 
@@ -23,15 +24,16 @@ class CVaultKey;
 struct ConvertJob {
     std::string strVaultPath;  // the vault location
     const CVaultKey* pKey = nullptr;
-    CVaultEnv* pEnv = nullptr;            // null: the real file system
+    CVaultEnv* pEnv = nullptr;            // the file system; never null once the run starts
     TransferReport report;                // nFilesDone counts the files converted
     std::uint64_t nAlreadyProtected = 0;  // protected files met, left as they were
 };
 
 // Worker of a conversion run: converts every scrambled stored file below
 // the box folders of job.strVaultPath, reporting those that fail (a
-// damaged one stays as it is, and is reported as damaged). 0 when a cancel
-// stopped it early, else 1.
-int ConvertWorker(CVaultFeedback& feedback, ConvertJob& job);
+// damaged one stays as it is, and is reported as damaged). RUN_STOPPED
+// when the vault cannot be opened, the key cannot convert, or memory ran
+// out.
+RunOutcome ConvertWorker(CVaultFeedback& feedback, ConvertJob& job);
 
 }  // namespace quovex

@@ -119,8 +119,8 @@ void CVaultTransfer::StoreFileIn(const FolderPtr& pFolder, const std::string& st
                             ParentFolder(strStored), run.pReport);
 }
 
-int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::string& strBoxFolder,
-                                     RunContext& run) {
+void CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::string& strBoxFolder,
+                                      RunContext& run) {
     TransferReport* pReport = run.pReport;
     const std::string strSource = TrimSeparators(strPath);
     const std::string strTarget = JoinPath(strBoxFolder, LastComponent(strSource));
@@ -136,8 +136,10 @@ int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::stri
     FileStamp item;
     if (pParent) pParent->GetStamp(strName, &item);
     if (item.kind == EntryKind::ENTRY_FOLDER || item.kind == EntryKind::ENTRY_FILE) {
-        const FolderPtr pFolder =
-            item.kind == EntryKind::ENTRY_FOLDER ? pParent->OpenFolder(strName) : nullptr;
+        const OpenedFolder folder = item.kind == EntryKind::ENTRY_FOLDER
+                                        ? OpenSubFolder(*pParent, strName)
+                                        : OpenedFolder{};
+        const FolderPtr& pFolder = folder.pFolder;
         // A folder is judged as opened, so that one swapped in since its
         // stamp was taken is not walked.
         const bool bHeld = pFolder ? IsKeptOut(pFolder, m_keepOut) : IsKeptOut(item, m_keepOut);
@@ -147,13 +149,12 @@ int CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::stri
             NotePassedOver(pReport, strSource, PassReason::PASS_IN_VAULT);
         } else if (item.kind == EntryKind::ENTRY_FILE) {
             StoreFileIn(pParent, strName, strSource, nullptr, strTarget, run);
-        } else if (StoreFolderIn(pFolder, strSource, strTarget, run) == 1 && m_bDeleteSource) {
+        } else if (StoreFolderIn(folder, strSource, strTarget, run) && m_bDeleteSource) {
             QueueSourceDeletion({pParent, strName, strSource, item, true}, strBoxFolder, pReport);
         }
     }
     // Links, pipes and vanished paths are passed over.
     if (run.pFeedback) run.pFeedback->ShowBoxContents(strBoxFolder);
-    return 1;
 }
 
 FolderPtr CVaultTransfer::OpenMirror(const std::string& strTarget) {
@@ -162,44 +163,52 @@ FolderPtr CVaultTransfer::OpenMirror(const std::string& strTarget) {
     return m_pEnv->OpenFolder(strTarget);
 }
 
-int CVaultTransfer::StoreFolder(const std::string& strSource, const std::string& strTarget,
-                                RunContext& run) {
-    return StoreFolderIn(m_pEnv->OpenFolder(strSource), strSource, strTarget, run);
+bool CVaultTransfer::StoreFolder(const std::string& strSource, const std::string& strTarget,
+                                 RunContext& run) {
+    return StoreFolderIn(OpenFolderAt(m_pEnv, strSource), strSource, strTarget, run);
 }
 
-int CVaultTransfer::StoreFolderIn(const FolderPtr& pSource, const std::string& strSource,
-                                  const std::string& strTarget, RunContext& run) {
+bool CVaultTransfer::StoreFolderIn(const OpenedFolder& source, const std::string& strSource,
+                                   const std::string& strTarget, RunContext& run) {
     TransferReport* pReport = run.pReport;
+    const FolderPtr& pSource = source.pFolder;
+    if (!pSource) {
+        NoteFailed(pReport, strSource, source.failure);
+        return false;
+    }
     // The mirror of the source folder in the vault, made and opened for its
     // first file: a folder without files yields none.
     FolderPtr pMirror;
     // The vault keeps its records at its location, and only there.
     const bool bAtVault = !m_keepOut.vFiles.empty() && IsSameFolder(pSource, m_vault);
-    const bool bListed = WalkFolder(pSource, strSource, [&](const WalkEntry& entry) {
-        if (Cancelled(run.pFeedback)) return false;
-        const std::string strInVault = JoinPath(strTarget, entry.strName);
-        if (entry.kind == EntryKind::ENTRY_FILE && bAtVault &&
-            IsKeptOut(entry.pFolder, entry.strName, m_keepOut)) {
-            NotePassedOver(pReport, entry.strPath, PassReason::PASS_IS_VAULT);
-        } else if (entry.kind == EntryKind::ENTRY_FILE) {
-            if (!pMirror) pMirror = OpenMirror(strTarget);
-            StoreFileIn(entry.pFolder, entry.strName, entry.strPath, pMirror, strInVault, run);
-        } else if (entry.kind == EntryKind::ENTRY_FOLDER) {
-            // Opened without following a link: a folder swapped for one
-            // since the listing cannot be listed, and is reported so.
-            const FolderPtr pSub = entry.pFolder->OpenFolder(entry.strName);
-            if (IsKeptOut(pSub, m_keepOut)) {
+    FailCause failure;
+    const bool bListed = WalkFolder(
+        pSource, strSource,
+        [&](const WalkEntry& entry) {
+            if (Cancelled(run.pFeedback)) return false;
+            const std::string strInVault = JoinPath(strTarget, entry.strName);
+            if (entry.kind == EntryKind::ENTRY_FILE && bAtVault &&
+                IsKeptOut(entry.pFolder, entry.strName, m_keepOut)) {
                 NotePassedOver(pReport, entry.strPath, PassReason::PASS_IS_VAULT);
-            } else if (StoreFolderIn(pSub, entry.strPath, strInVault, run) == 1 &&
-                       m_bDeleteSource) {
-                QueueSourceDeletion({entry.pFolder, entry.strName, entry.strPath, {}, true},
-                                    strTarget, pReport);
+            } else if (entry.kind == EntryKind::ENTRY_FILE) {
+                if (!pMirror) pMirror = OpenMirror(strTarget);
+                StoreFileIn(entry.pFolder, entry.strName, entry.strPath, pMirror, strInVault, run);
+            } else if (entry.kind == EntryKind::ENTRY_FOLDER) {
+                // Opened without following a link: a folder swapped for one
+                // since the listing cannot be listed, and is reported so.
+                const OpenedFolder sub = OpenSubFolder(*entry.pFolder, entry.strName);
+                if (IsKeptOut(sub.pFolder, m_keepOut)) {
+                    NotePassedOver(pReport, entry.strPath, PassReason::PASS_IS_VAULT);
+                } else if (StoreFolderIn(sub, entry.strPath, strInVault, run) && m_bDeleteSource) {
+                    QueueSourceDeletion({entry.pFolder, entry.strName, entry.strPath, {}, true},
+                                        strTarget, pReport);
+                }
             }
-        }
-        return true;
-    });
-    if (!bListed) NoteFailed(pReport, strSource, CauseOfLastError());
-    return bListed ? 1 : 0;
+            return true;
+        },
+        &failure);
+    if (!bListed) NoteFailed(pReport, strSource, failure);
+    return bListed;
 }
 
 bool CVaultTransfer::KeepRestoresOutOf(const std::string& strVaultPath) {
@@ -211,14 +220,14 @@ bool CVaultTransfer::KeepRestoresOutOf(const std::string& strVaultPath) {
     return true;
 }
 
-int CVaultTransfer::RestoreItem(const std::string& strStored, const std::string& strTargetFolder,
-                                RunContext& run) {
+void CVaultTransfer::RestoreItem(const std::string& strStored, const std::string& strTargetFolder,
+                                 RunContext& run) {
     const std::string strItem = TrimSeparators(strStored);
     const std::string strTarget = SubPath(strTargetFolder, LastComponent(strItem));
     CRestoreFolders targets(m_pEnv, KeptOut());
     switch (m_pEnv->GetKind(strItem)) {
         case EntryKind::ENTRY_FOLDER:
-            RestoreFolderIn(m_pEnv->OpenFolder(strItem), strItem, strTarget, targets, run);
+            RestoreFolderIn(OpenFolderAt(m_pEnv, strItem), strItem, strTarget, targets, run);
             break;
         case EntryKind::ENTRY_FILE:
             if (const FolderPtr pFolder = m_pEnv->OpenFolder(FolderOf(strItem))) {
@@ -230,31 +239,38 @@ int CVaultTransfer::RestoreItem(const std::string& strStored, const std::string&
         default:
             break;
     }
-    return 1;
 }
 
-int CVaultTransfer::RestoreFolder(const std::string& strStored, const std::string& strTarget,
-                                  RunContext& run) {
+bool CVaultTransfer::RestoreFolder(const std::string& strStored, const std::string& strTarget,
+                                   RunContext& run) {
     CRestoreFolders targets(m_pEnv, KeptOut());
-    return RestoreFolderIn(m_pEnv->OpenFolder(strStored), strStored, strTarget, targets, run);
+    return RestoreFolderIn(OpenFolderAt(m_pEnv, strStored), strStored, strTarget, targets, run);
 }
 
-int CVaultTransfer::RestoreFolderIn(const FolderPtr& pStored, const std::string& strStored,
-                                    const std::string& strTarget, CRestoreFolders& targets,
-                                    RunContext& run) {
-    const bool bListed = WalkFolder(pStored, strStored, [&](const WalkEntry& entry) {
-        if (Cancelled(run.pFeedback)) return false;
-        const std::string strSub = SubPath(strTarget, entry.strName);
-        if (entry.kind == EntryKind::ENTRY_FOLDER) {
-            RestoreFolderIn(entry.pFolder->OpenFolder(entry.strName), entry.strPath, strSub,
-                            targets, run);
-        } else if (entry.kind == EntryKind::ENTRY_FILE) {
-            RestoreOne(*entry.pFolder, entry.strName, entry.strPath, strSub, targets, run);
-        }
-        return true;
-    });
-    if (!bListed) NoteFailed(run.pReport, strStored, CauseOfLastError());
-    return bListed ? 1 : 0;
+bool CVaultTransfer::RestoreFolderIn(const OpenedFolder& stored, const std::string& strStored,
+                                     const std::string& strTarget, CRestoreFolders& targets,
+                                     RunContext& run) {
+    if (!stored.pFolder) {
+        NoteFailed(run.pReport, strStored, stored.failure);
+        return false;
+    }
+    FailCause failure;
+    const bool bListed = WalkFolder(
+        stored.pFolder, strStored,
+        [&](const WalkEntry& entry) {
+            if (Cancelled(run.pFeedback)) return false;
+            const std::string strSub = SubPath(strTarget, entry.strName);
+            if (entry.kind == EntryKind::ENTRY_FOLDER) {
+                RestoreFolderIn(OpenSubFolder(*entry.pFolder, entry.strName), entry.strPath, strSub,
+                                targets, run);
+            } else if (entry.kind == EntryKind::ENTRY_FILE) {
+                RestoreOne(*entry.pFolder, entry.strName, entry.strPath, strSub, targets, run);
+            }
+            return true;
+        },
+        &failure);
+    if (!bListed) NoteFailed(run.pReport, strStored, failure);
+    return bListed;
 }
 
 void CVaultTransfer::RestoreOne(CFolder& folder, const std::string& strName,
@@ -281,7 +297,7 @@ private:
     CVaultTransfer& m_transfer;
 };
 
-int RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
+RunOutcome RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
     CVaultEnv* pEnv = job.pVault->Env();
     CCancelWatch watch(feedback);
     std::uint64_t nTotal = 0;
@@ -290,7 +306,7 @@ int RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
     if (!HasRoomFor(pEnv, job.strBoxPath, nTotal, &room)) {
         job.report.bNoSpace = true;
         feedback.ShowMessage(FeedbackMessage::MESSAGE_NO_DISK_SPACE, job.strBoxPath, room);
-        return 1;
+        return RunOutcome::RUN_STOPPED;
     }
     // Sources queued for deletion belong to this run alone: a run that ends
     // by an exception deletes none of them, and none carry over.
@@ -303,10 +319,10 @@ int RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
     // Also after a cancel: what was stored completely may free its source.
     job.pVault->DeletePendingSources(job.strBoxPath, &job.report);
     job.report.bCancelled = watch.SawCancel();
-    return job.report.bCancelled ? 0 : 1;
+    return job.report.bCancelled ? RunOutcome::RUN_CANCELLED : RunOutcome::RUN_FINISHED;
 }
 
-int RunRestore(CVaultFeedback& feedback, RestoreJob& job) {
+RunOutcome RunRestore(CVaultFeedback& feedback, RestoreJob& job) {
     CVaultEnv* pEnv = job.pVault->Env();
     CCancelWatch watch(feedback);
     std::uint64_t nTotal = 0;
@@ -316,7 +332,7 @@ int RunRestore(CVaultFeedback& feedback, RestoreJob& job) {
                         &strFull, &room)) {
         job.report.bNoSpace = true;
         feedback.ShowMessage(FeedbackMessage::MESSAGE_NO_DISK_SPACE, strFull, room);
-        return 1;
+        return RunOutcome::RUN_STOPPED;
     }
     const std::string strVault =
         job.strVaultPath.empty() ? FindVaultOf(job.strStoredItem, pEnv) : job.strVaultPath;
@@ -324,28 +340,28 @@ int RunRestore(CVaultFeedback& feedback, RestoreJob& job) {
     RunContext run{&watch, 0, nTotal, &job.report};
     job.pVault->RestoreItem(job.strStoredItem, job.strTargetFolder, run);
     job.report.bCancelled = watch.SawCancel();
-    return job.report.bCancelled ? 0 : 1;
+    return job.report.bCancelled ? RunOutcome::RUN_CANCELLED : RunOutcome::RUN_FINISHED;
 }
 
 }  // namespace
 
 // The workers run on a thread of their own: nothing may escape them. Running
 // out of memory is the only way in; what was stored by then stays stored.
-int AddDropWorker(CVaultFeedback& feedback, DropJob& job) {
+RunOutcome AddDropWorker(CVaultFeedback& feedback, DropJob& job) {
     try {
         return RunAddDrop(feedback, job);
     } catch (...) {
         NoteFailed(&job.report, job.strBoxPath, CauseOfErrno(ENOMEM));
-        return 1;
+        return RunOutcome::RUN_STOPPED;
     }
 }
 
-int RestoreWorker(CVaultFeedback& feedback, RestoreJob& job) {
+RunOutcome RestoreWorker(CVaultFeedback& feedback, RestoreJob& job) {
     try {
         return RunRestore(feedback, job);
     } catch (...) {
         NoteFailed(&job.report, job.strStoredItem, CauseOfErrno(ENOMEM));
-        return 1;
+        return RunOutcome::RUN_STOPPED;
     }
 }
 

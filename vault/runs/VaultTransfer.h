@@ -11,8 +11,10 @@
 #include "FileOutcome.h"
 #include "FileStore.h"
 #include "FolderIdentity.h"
+#include "FolderWalk.h"
 #include "FreeSpace.h"
 #include "RunContext.h"
+#include "RunOutcome.h"
 #include "VaultEnv.h"
 #include "VaultFeedback.h"
 
@@ -32,8 +34,8 @@ constexpr std::size_t TRANSFER_DELETE_FOLDERS = 64;
 // Stores and restores items for one open vault.
 class CVaultTransfer {
 public:
-    // key must outlive the transfer. pEnv: the file system (null: the real one).
-    explicit CVaultTransfer(const CVaultKey& key, CVaultEnv* pEnv = nullptr);
+    // key must outlive the transfer. pEnv: the file system.
+    explicit CVaultTransfer(const CVaultKey& key, CVaultEnv* pEnv);
     ~CVaultTransfer();
 
     // Whether sources are deleted after they have been stored.
@@ -49,23 +51,22 @@ public:
     // and box folders and records met inside a dropped folder are passed
     // over, each reported; nothing in the vault changes because of them.
     // Everything else below the location is stored as from any folder.
-    // Always 1.
-    int StoreDroppedItem(const std::string& strPath, const std::string& strBoxFolder,
-                         RunContext& run);
-    // Mirrors strSource below strTarget, storing every file. 1 when the
-    // source folder could be listed, else 0.
-    int StoreFolder(const std::string& strSource, const std::string& strTarget, RunContext& run);
+    void StoreDroppedItem(const std::string& strPath, const std::string& strBoxFolder,
+                          RunContext& run);
+    // Mirrors strSource below strTarget, storing every file. True when the
+    // source folder could be listed.
+    bool StoreFolder(const std::string& strSource, const std::string& strTarget, RunContext& run);
     // From now on every restore refuses (FILE_IN_VAULT) a file whose target
     // would lie in a box folder of the vault at strVaultPath, or take the
     // place of one of its records (VaultKeepOutSet), wherever the target's
     // path leads. False, and no such check, when the folder cannot be opened.
     bool KeepRestoresOutOf(const std::string& strVaultPath);
     // Restores a stored file or folder to its recorded place (strTargetFolder
-    // empty) or below strTargetFolder. Always 1.
-    int RestoreItem(const std::string& strStored, const std::string& strTargetFolder,
-                    RunContext& run);
-    // 1 when the stored folder could be listed, else 0.
-    int RestoreFolder(const std::string& strStored, const std::string& strTarget, RunContext& run);
+    // empty) or below strTargetFolder.
+    void RestoreItem(const std::string& strStored, const std::string& strTargetFolder,
+                     RunContext& run);
+    // True when the stored folder could be listed.
+    bool RestoreFolder(const std::string& strStored, const std::string& strTarget, RunContext& run);
 
     // Deletes the sources stored since the last call, after flushing the
     // volume of strVaultFolder: each only while it is still the file that
@@ -83,8 +84,8 @@ private:
         bool bFolder;
     };
 
-    int StoreFolderIn(const FolderPtr& pSource, const std::string& strSource,
-                      const std::string& strTarget, RunContext& run);
+    bool StoreFolderIn(const OpenedFolder& source, const std::string& strSource,
+                       const std::string& strTarget, RunContext& run);
     void StoreFileIn(const FolderPtr& pFolder, const std::string& strName,
                      const std::string& strPath, const FolderPtr& pStoredFolder,
                      const std::string& strStored, RunContext& run);
@@ -93,8 +94,8 @@ private:
     FolderPtr OpenMirror(const std::string& strTarget);
     // What restores must keep out of (the vault), or null.
     const KeepOutSet* KeptOut() const { return m_bKeepOutOfVault ? &m_keepOut : nullptr; }
-    int RestoreFolderIn(const FolderPtr& pStored, const std::string& strStored,
-                        const std::string& strTarget, CRestoreFolders& targets, RunContext& run);
+    bool RestoreFolderIn(const OpenedFolder& stored, const std::string& strStored,
+                         const std::string& strTarget, CRestoreFolders& targets, RunContext& run);
     void RestoreOne(CFolder& folder, const std::string& strName, const std::string& strStored,
                     const std::string& strTarget, CRestoreFolders& targets, RunContext& run);
     void QueueSourceDeletion(PendingDeletion item, const std::string& strVaultFolder,
@@ -128,17 +129,13 @@ struct RestoreJob {
     TransferReport report;
 };
 
-// A job run on the worker thread with the feedback of its run. Returns 0
-// when a cancel stopped it early, else 1.
-using ProgressWorker = std::function<int(CVaultFeedback& feedback)>;
-
 // Worker of an add run: the free-space test, then every dropped item in
 // drop order, sharing one done counter and total; sources of stored items
 // are deleted (when asked) after one flush.
-int AddDropWorker(CVaultFeedback& feedback, DropJob& job);
+RunOutcome AddDropWorker(CVaultFeedback& feedback, DropJob& job);
 // Worker of a restore run. The free space is asked of each volume the run
 // writes to (RestoreHasRoom). A file whose target lies in the vault is not
 // restored, and is reported.
-int RestoreWorker(CVaultFeedback& feedback, RestoreJob& job);
+RunOutcome RestoreWorker(CVaultFeedback& feedback, RestoreJob& job);
 
 }  // namespace quovex

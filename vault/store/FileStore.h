@@ -28,8 +28,8 @@ struct RunContext;
 class CFileStore {
 public:
     // key must outlive the store, and hold its master key (if any) when the
-    // store is made. pEnv: the file system (null: the real one).
-    explicit CFileStore(const CVaultKey& key, CVaultEnv* pEnv = nullptr);
+    // store is made. pEnv: the file system.
+    explicit CFileStore(const CVaultKey& key, CVaultEnv* pEnv);
     ~CFileStore();
 
     CVaultEnv* Env() const { return m_pEnv; }

@@ -17,7 +17,7 @@ constexpr std::size_t RESTORE_HELD_FOLDERS = 8;
 }  // namespace
 
 CRestoreFolders::CRestoreFolders(CVaultEnv* pEnv, const KeepOutSet* pKeepOut)
-    : m_pEnv(CVaultEnv::Or(pEnv)), m_pKeepOut(pKeepOut) {}
+    : m_pEnv(pEnv), m_pKeepOut(pKeepOut) {}
 
 FileResult CRestoreFolders::Open(const std::string& strFolder, FolderPtr* pFolder) {
     m_vMade.clear();

@@ -166,7 +166,7 @@ KeyRecordResult Settle(CFolder& location, const NamedCopy& opened, const NamedCo
 // opens with the old credentials, and the next opening resolves the two.
 FileResult PutBothCopies(const std::string& strVaultPath, const KeyRecordBytes& vRecord,
                          bool bReplace, CVaultEnv* pEnv) {
-    const FolderPtr pLocation = CVaultEnv::Or(pEnv)->OpenFolder(strVaultPath);
+    const FolderPtr pLocation = pEnv->OpenFolder(strVaultPath);
     if (!pLocation) return CauseOfLastError();
     const FileResult main = PutCopy(*pLocation, KEY_RECORD_NAME, vRecord, bReplace);
     if (main.nOutcome != FileOutcome::FILE_DONE) return main;
@@ -194,7 +194,7 @@ KeyRecordResult Telling(KeyRecordResult a, KeyRecordResult b) {
 }  // namespace
 
 bool IsProtectedVault(const std::string& strVaultPath, CVaultEnv* pEnv) {
-    const FolderPtr pLocation = CVaultEnv::Or(pEnv)->OpenFolder(strVaultPath);
+    const FolderPtr pLocation = pEnv->OpenFolder(strVaultPath);
     if (!pLocation) return false;
     FileStamp main, copy;
     pLocation->GetStamp(KEY_RECORD_NAME, &main);
@@ -206,7 +206,7 @@ KeyRecordResult OpenKeyRecord(const std::string& strVaultPath, const KeyUnsealer
                               const KeyFitter& fnFits, KeyRecordOpening* pOpening,
                               CVaultEnv* pEnv) {
     *pOpening = KeyRecordOpening();
-    const FolderPtr pLocation = CVaultEnv::Or(pEnv)->OpenFolder(strVaultPath);
+    const FolderPtr pLocation = pEnv->OpenFolder(strVaultPath);
     if (!pLocation) {
         pOpening->failure = CauseOfLastError();
         return pOpening->failure.nReason == FailReason::FAIL_NOT_FOUND

@@ -27,7 +27,7 @@ inline constexpr char KEY_RECORD_COPY_NAME[] = ".quovex-key.2";
 // Whether the vault at strVaultPath is a protected one: something lies at
 // either record name, even a damaged or unreadable copy, so that such a
 // vault is never taken for a scrambled one.
-bool IsProtectedVault(const std::string& strVaultPath, CVaultEnv* pEnv = nullptr);
+bool IsProtectedVault(const std::string& strVaultPath, CVaultEnv* pEnv);
 
 // What opening a vault's record gives besides the result.
 struct KeyRecordOpening {
@@ -76,18 +76,17 @@ using KeyFitter = std::function<KeyFit(const CSecretBytes&)>;
 // copy's answer first: wrong credentials, no memory, unsupported version,
 // limits out of range, a failed read, damaged, not found (no copy at all).
 KeyRecordResult OpenKeyRecord(const std::string& strVaultPath, const KeyUnsealer& fnUnseal,
-                              const KeyFitter& fnFits, KeyRecordOpening* pOpening,
-                              CVaultEnv* pEnv = nullptr);
+                              const KeyFitter& fnFits, KeyRecordOpening* pOpening, CVaultEnv* pEnv);
 // OpenKeyRecord with the password or the recovery key as typed; fnFits as
 // there (the caller binds TryKeyOnStoredFiles to the vault's boxes).
 KeyRecordResult OpenKeyRecordWithPassword(const std::string& strVaultPath,
                                           const std::string& strUser,
                                           const std::string& strPassword, const KeyFitter& fnFits,
-                                          KeyRecordOpening* pOpening, CVaultEnv* pEnv = nullptr);
+                                          KeyRecordOpening* pOpening, CVaultEnv* pEnv);
 KeyRecordResult OpenKeyRecordWithRecoveryKey(const std::string& strVaultPath,
                                              std::string_view strRecoveryText,
                                              const KeyFitter& fnFits, KeyRecordOpening* pOpening,
-                                             CVaultEnv* pEnv = nullptr);
+                                             CVaultEnv* pEnv);
 
 // Writes a new vault's record as both copies in the existing folder
 // strVaultPath, each flushed, put in place without replacing anything
@@ -95,7 +94,7 @@ KeyRecordResult OpenKeyRecordWithRecoveryKey(const std::string& strVaultPath,
 // (a difference fails as FAIL_IO). FILE_DONE, or why not; a failure may
 // leave the main copy written.
 FileResult WriteNewKeyRecord(const std::string& strVaultPath, const KeyRecordBytes& vRecord,
-                             CVaultEnv* pEnv = nullptr);
+                             CVaultEnv* pEnv);
 
 // Replaces both copies with vRecord (after a password change or a
 // recovery): the main copy, then the second, each written whole, flushed,
@@ -104,6 +103,6 @@ FileResult WriteNewKeyRecord(const std::string& strVaultPath, const KeyRecordByt
 // holds the old record, which OpenKeyRecord resolves; the caller may try
 // again.
 FileResult ReplaceKeyRecord(const std::string& strVaultPath, const KeyRecordBytes& vRecord,
-                            CVaultEnv* pEnv = nullptr);
+                            CVaultEnv* pEnv);
 
 }  // namespace quovex

@@ -28,7 +28,6 @@ std::int64_t ReadHeaderBytes(CReadableFile* pFile, unsigned char* pBuf, std::siz
 
 std::int64_t ReadHeaderBytes(const std::string& strPath, CVaultEnv* pEnv, unsigned char* pBuf,
                              std::size_t nWant, bool* pOpened) {
-    if (!pEnv) pEnv = CVaultEnv::Default();
     auto pFile = pEnv->OpenForRead(strPath);
     *pOpened = pFile != nullptr;
     return ReadHeaderBytes(pFile.get(), pBuf, nWant);
@@ -73,7 +72,6 @@ std::uint32_t ReadPlainSize(CReadableFile* pFile) {
 }
 
 std::uint32_t ReadPlainSize(const std::string& strPath, CVaultEnv* pEnv) {
-    if (!pEnv) pEnv = CVaultEnv::Default();
     return ReadPlainSize(pEnv->OpenForRead(strPath).get());
 }
 

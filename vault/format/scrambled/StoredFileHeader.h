@@ -56,19 +56,18 @@ class CVaultEnv;
 
 // The plain-size field of a stored file, read without the key. 0 when the
 // file cannot be opened, does not begin with the signature or is too short.
-std::uint32_t ReadPlainSize(const std::string& strPath, CVaultEnv* pEnv = nullptr);
+std::uint32_t ReadPlainSize(const std::string& strPath, CVaultEnv* pEnv);
 // The same of a file opened for reading (null counts as not opened).
 std::uint32_t ReadPlainSize(CReadableFile* pFile);
 
 // The credential checksum of a stored file: 0 when it cannot be opened, -1
 // when it does not begin with the signature, a read fails or it is too
 // short; otherwise the field's value.
-std::int64_t ReadHeaderChecksum(const std::string& strPath, CVaultEnv* pEnv = nullptr);
+std::int64_t ReadHeaderChecksum(const std::string& strPath, CVaultEnv* pEnv);
 
 // Reads the whole header of a stored file. False when it cannot be opened,
 // is too short or lacks the signature.
-bool ReadStoredHeader(const std::string& strPath, StoredFileHeader* pHeader,
-                      CVaultEnv* pEnv = nullptr);
+bool ReadStoredHeader(const std::string& strPath, StoredFileHeader* pHeader, CVaultEnv* pEnv);
 
 // The source path recorded in a stored file's header, when it is one a
 // restore accepts: valid GB18030 that makes an absolute path in the normal
