@@ -144,9 +144,10 @@ constexpr ControlTemplate CHANGE_PASSWORD_CONTROLS[] = {
 
 constexpr ControlTemplate PROTECT_VAULT_CONTROLS[] = {
     {RES_ID_PROTECT_TEXT, ControlKind::CONTROL_LABEL,
-     "加密保护会把保险柜中的每个文件改写成加密的格式，并换一个新口令：原来的口令会从没有加密保护"
-     "的文件（包括它们的备份）中泄露出来。\n改写可以中途取消，再次运行即可完成。\n改写之前会显示"
-     "恢复密钥，请准备好纸笔。",
+     "加密保护会把保险柜中的每个文件改写成加密的格式，并换一个新口令：\n"
+     "原来的口令会从没有加密保护的文件（包括它们的备份）中泄露出来。\n"
+     "改写可以中途取消，再次运行即可完成。\n"
+     "改写之前会显示恢复密钥，请准备好纸笔。",
      11, 8, 260, 34},
     RowCaption("现在的口令：", 48),
     SecretRowEdit(RES_ID_PASSWORD, 48, 180),
@@ -160,8 +161,8 @@ constexpr ControlTemplate PROTECT_VAULT_CONTROLS[] = {
 
 constexpr ControlTemplate OLD_PASSWORD_CONTROLS[] = {
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL,
-     "保险柜中还有没有加密保护的文件，它们是用原来的口令存入的。\n请输入原来的口令，以便转换它们"
-     "（转换完就不再需要它）：",
+     "保险柜中还有没有加密保护的文件，它们是用原来的口令存入的。\n"
+     "请输入原来的口令，以便转换它们（转换完就不再需要它）：",
      11, 8, 250, 26},
     RowCaption("原口令：", 40),
     SecretRowEdit(RES_ID_OLD_PASSWORD, 40, 190),
