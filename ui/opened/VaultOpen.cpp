@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "ContentsTree.h"
+#include "ContextCommands.h"
 #include "DialogTemplate.h"
 #include "FileStore.h"
 #include "MessageBox.h"
@@ -111,7 +112,8 @@ void CVaultDlg::OpenStoredFile(const QString& strStored) {
                        QString(), this);
         return;
     }
-    const int nRestored = RestoreAndReport(strStored, QFileInfo(strCopy).path(), this);
+    const int nRestored =
+        RestoreAndReport(m_vault, strStored, QFileInfo(strCopy).path(), this, this);
     if (nRestored != 1 || !QFileInfo(strCopy).isFile()) {
         m_pCopies->Remove(strCopy);
         return;

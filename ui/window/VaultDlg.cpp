@@ -11,6 +11,7 @@
 #include "BoxListCtrl.h"
 #include "Boxes.h"
 #include "ContentsTree.h"
+#include "ContextCommands.h"
 #include "DialogBuilder.h"
 #include "FindField.h"
 #include "HelpViewer.h"
@@ -51,8 +52,10 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
         UpdateProtectionCommands();
     });
     UpdateProtectionCommands();
-    if (m_pContentsTree)
+    if (m_pContentsTree) {
+        m_pCommands = std::make_unique<CContextCommands>(m_vault, *m_pContentsTree, *this);
         connect(m_pContentsTree, &CContentsTree::CommandChosen, this, &CVaultDlg::OnContextCommand);
+    }
     InitFind();
     InitOpening();
     InitLocking();
@@ -81,6 +84,48 @@ CVaultDlg::~CVaultDlg() = default;
 
 const CVaultKey& CVaultDlg::Key() const {
     return m_vault.Key();
+}
+
+void CVaultDlg::OnContextCommand(int nCommandId) {
+    switch (nCommandId) {
+        case RES_CMD_RESTORE:
+            OnRestore();
+            break;
+        case RES_CMD_RESTORE_TO:
+            OnRestoreTo();
+            break;
+        case RES_CMD_DELETE:
+            OnDelete();
+            break;
+        case RES_CMD_PROPERTIES:
+            OnProperties();
+            break;
+        case RES_CMD_OPEN:
+            OnOpen();
+            break;
+        default:
+            break;
+    }
+}
+
+QTreeWidgetItem* CVaultDlg::SelectedItem() const {
+    return m_pContentsTree ? m_pContentsTree->SelectedItem() : nullptr;
+}
+
+void CVaultDlg::OnRestore() {
+    if (m_pCommands) m_pCommands->OnRestore();
+}
+
+void CVaultDlg::OnRestoreTo() {
+    if (m_pCommands) m_pCommands->OnRestoreTo();
+}
+
+void CVaultDlg::OnDelete() {
+    if (m_pCommands) m_pCommands->OnDelete();
+}
+
+void CVaultDlg::OnProperties() {
+    if (m_pCommands) m_pCommands->OnProperties();
 }
 
 bool CVaultDlg::OnInitDialog() {

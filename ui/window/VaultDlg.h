@@ -20,6 +20,7 @@ namespace quovex {
 
 class CBoxListCtrl;
 class CContentsTree;
+class CContextCommands;
 class CIdleWatch;
 class COpenVault;
 class COpenedCopies;
@@ -79,15 +80,13 @@ public:
     void done(int nResult) override;
 
     // The commands of the contents tree's context menu, each on the
-    // selected item and doing nothing without one (VaultCommands.cpp).
-    // Restore: to where each file came from, under the progress dialog.
+    // selected item and doing nothing without one, as CContextCommands
+    // carries them out (ContextCommands.h).
+    // Restore: to where each file came from.
     void OnRestore();
-    // Restore to: below a folder the user picks, which may not lie in the
-    // vault, hold it, or be taken by the vault's own name.
+    // Restore to: below a folder the user picks, outside the vault.
     void OnRestoreTo();
-    // Delete: asks, deletes (a folder under the progress dialog, which may
-    // stop it between two files), names whatever is left, and shows the box
-    // afresh with what is really there.
+    // Delete: asks, deletes, names whatever is left.
     void OnDelete();
     // Properties: the stored file's or the folder's dialog.
     void OnProperties();
@@ -173,14 +172,8 @@ private:
     // Ties the find field (control RES_ID_FIND_TEXT) to the tree, and the
     // commands "查找" and "刷新".
     void InitFind();
+    // A command of the tree's context menu, to the part that carries it out.
     void OnContextCommand(int nCommandId);
-    // Runs a restore of strStored under the progress dialog, tells the user
-    // what did not go through, and shows the box afresh.
-    void RunRestore(const QString& strStored, const QString& strTargetFolder);
-    // The restore of RunRestore without the fresh tree, its progress dialog
-    // over pProgressParent; returns how many files it restored.
-    int RestoreAndReport(const QString& strStored, const QString& strTargetFolder,
-                         QWidget* pProgressParent);
     // Rewrites the scrambled files under the progress dialog and reports.
     void RunConversion();
     // Whether a box holds a stored file of the scrambled format (looked at
@@ -224,6 +217,8 @@ private:
     QTimer* m_pCopiesTimer = nullptr;  // a touched copy is looked at once it has settled
     bool m_bAskingAboutCopies = false;
     CIdleWatch* m_pIdleWatch = nullptr;
+    // Made once the tree is in place, and only with a tree.
+    std::unique_ptr<CContextCommands> m_pCommands;
 };
 
 }  // namespace quovex
