@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
 #include <utility>
 
 #include "AboutDlg.h"
@@ -23,6 +22,7 @@
 #include "ResourceImages.h"
 #include "RunReport.h"
 #include "SettingsCommand.h"
+#include "VaultProtection.h"
 #include "VaultSettings.h"
 #include "WindowPlace.h"
 
@@ -41,17 +41,7 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     ConnectCommand(RES_CMD_SETTINGS, &CVaultDlg::OnSettings);
     ConnectCommand(RES_CMD_CHANGE_PASSWORD, &CVaultDlg::OnChangePassword);
     ConnectCommand(RES_CMD_PROTECT_VAULT, &CVaultDlg::OnProtectVault);
-    // The File menu's enabled commands follow the vault's protection.
-    if (QAction* pAction = findChild<QAction*>(QString::number(RES_CMD_CHANGE_PASSWORD))) {
-        if (auto* pMenu = qobject_cast<QMenu*>(pAction->parent()))
-            connect(pMenu, &QMenu::aboutToShow, this, &CVaultDlg::UpdateProtectionCommands);
-    }
-    // Another location may hold scrambled files where this one held none.
-    connect(&m_vault, &COpenVault::LocationChanged, this, [this] {
-        m_nScrambledLeft = -1;
-        UpdateProtectionCommands();
-    });
-    UpdateProtectionCommands();
+    m_pProtection = std::make_unique<CVaultProtection>(m_vault, m_pContentsTree, *this);
     if (m_pContentsTree) {
         m_pCommands = std::make_unique<CContextCommands>(m_vault, *m_pContentsTree, *this);
         connect(m_pContentsTree, &CContentsTree::CommandChosen, this, &CVaultDlg::OnContextCommand);
@@ -126,6 +116,22 @@ void CVaultDlg::OnDelete() {
 
 void CVaultDlg::OnProperties() {
     if (m_pCommands) m_pCommands->OnProperties();
+}
+
+void CVaultDlg::OnChangePassword() {
+    m_pProtection->OnChangePassword();
+}
+
+void CVaultDlg::OnProtectVault() {
+    m_pProtection->OnProtectVault();
+}
+
+void CVaultDlg::UpdateProtectionCommands() {
+    m_pProtection->UpdateProtectionCommands();
+}
+
+void CVaultDlg::SetKdfLimits(const KdfLimits& limits) {
+    m_pProtection->SetKdfLimits(limits);
 }
 
 bool CVaultDlg::OnInitDialog() {

@@ -24,6 +24,7 @@ class CContextCommands;
 class CIdleWatch;
 class COpenVault;
 class COpenedCopies;
+class CVaultProtection;
 class CVaultSettings;
 struct OpenedCopy;
 
@@ -56,24 +57,18 @@ public:
     // again when a find is shown.
     void OnRefresh();
 
-    // The File menu's commands on the vault's protection (VaultProtection.cpp).
-    // "修改口令...": the old password and a new one twice; the key record is
-    // sealed again under the wait cursor; success or failure is said.
-    // Refused while scrambled files are left: they need the old password.
+    // The File menu's commands on the vault's protection, as
+    // CVaultProtection carries them out (VaultProtection.h).
+    // "修改口令...": the password change of a protected vault.
     void OnChangePassword();
-    // "加密保护此保险柜...": asks, with the password; makes the key record
-    // and shows the recovery key, then rewrites every scrambled file under
-    // the progress dialog, which may stop it, and says how it went. On a
-    // protected vault that still holds scrambled files, asks and finishes
-    // the rewriting.
+    // "加密保护此保险柜...": protecting a scrambled vault, or finishing its
+    // conversion.
     void OnProtectVault();
-    // Enables the two commands: a password change for a protected vault
-    // with no scrambled file left, protecting for any vault that holds one
-    // or has no key record.
+    // Enables the two commands as the vault allows them.
     void UpdateProtectionCommands();
     // The cost of the password derivations the two commands run; tests
     // lower it to KDF_FASTEST_LIMITS.
-    void SetKdfLimits(const KdfLimits& limits) { m_kdfLimits = limits; }
+    void SetKdfLimits(const KdfLimits& limits);
 
     // However the window ends, its place and size go into the settings
     // (SetWindowPlace), for the next start.
@@ -174,11 +169,6 @@ private:
     void InitFind();
     // A command of the tree's context menu, to the part that carries it out.
     void OnContextCommand(int nCommandId);
-    // Rewrites the scrambled files under the progress dialog and reports.
-    void RunConversion();
-    // Whether a box holds a stored file of the scrambled format (looked at
-    // once, and again after each conversion).
-    bool HoldsScrambledFiles();
 
     // Opening (VaultOpen.cpp): the open command, a double-click and Enter
     // on the tree, and the watch of the copies.
@@ -211,13 +201,13 @@ private:
     std::deque<std::pair<QStringList, QString>> m_vQueuedDrops;
     bool m_bAddRunning = false;
     CContentsTree* m_pContentsTree = nullptr;
-    KdfLimits m_kdfLimits = KDF_DEFAULT_LIMITS;
-    int m_nScrambledLeft = -1;  // HoldsScrambledFiles: -1 not yet looked at, else 0 or 1
     std::unique_ptr<COpenedCopies> m_pCopies;
     QTimer* m_pCopiesTimer = nullptr;  // a touched copy is looked at once it has settled
     bool m_bAskingAboutCopies = false;
     CIdleWatch* m_pIdleWatch = nullptr;
-    // Made once the tree is in place, and only with a tree.
+    // The parts, made once the tree is in place. The context commands
+    // exist only with a tree.
+    std::unique_ptr<CVaultProtection> m_pProtection;
     std::unique_ptr<CContextCommands> m_pCommands;
 };
 
