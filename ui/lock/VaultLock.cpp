@@ -12,6 +12,7 @@
 #include "LoginDlg.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
+#include "OpenedFiles.h"
 #include "ProgressDlg.h"
 #include "VaultDlg.h"
 #include "VaultLogin.h"
@@ -35,7 +36,7 @@ void CVaultDlg::OnIdleTimeReached() {
     // A run is never cut short, nor a question about a copy, whose answer
     // decides what becomes of a change: the watch reports again at its
     // next check, until the lock can be.
-    if (IsLocked() || RunsInProgress() > 0 || m_bAskingAboutCopies) return;
+    if (IsLocked() || RunsInProgress() > 0 || m_pOpened->IsAskingAboutCopies()) return;
     // A dialog left open is closed; its own event loop must end before the
     // lock runs in the window's, so that comes at the next check.
     if (CloseDialogsAbove()) return;

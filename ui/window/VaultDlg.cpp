@@ -17,7 +17,7 @@
 #include "IdleWatch.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
-#include "OpenedCopies.h"
+#include "OpenedFiles.h"
 #include "ProgressDlg.h"
 #include "ResourceImages.h"
 #include "RunReport.h"
@@ -47,7 +47,7 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
         connect(m_pContentsTree, &CContentsTree::CommandChosen, this, &CVaultDlg::OnContextCommand);
     }
     InitFind();
-    InitOpening();
+    m_pOpened = std::make_unique<COpenedFiles>(m_vault, m_pContentsTree, *this);
     InitLocking();
 }
 
@@ -116,6 +116,26 @@ void CVaultDlg::OnDelete() {
 
 void CVaultDlg::OnProperties() {
     if (m_pCommands) m_pCommands->OnProperties();
+}
+
+void CVaultDlg::OnOpen() {
+    m_pOpened->OnOpen();
+}
+
+void CVaultDlg::OpenStoredFile(const QString& strStored) {
+    m_pOpened->OpenStoredFile(strStored);
+}
+
+void CVaultDlg::AskAboutChangedCopies() {
+    m_pOpened->AskAboutChangedCopies();
+}
+
+void CVaultDlg::CloseOpenedCopies() {
+    m_pOpened->CloseOpenedCopies();
+}
+
+void CVaultDlg::OfferLeftoverCopies() {
+    m_pOpened->OfferLeftoverCopies();
 }
 
 void CVaultDlg::OnChangePassword() {

@@ -13,7 +13,6 @@
 #include "VaultKey.h"
 
 class QKeyEvent;
-class QTimer;
 class QTreeWidgetItem;
 
 namespace quovex {
@@ -23,10 +22,9 @@ class CContentsTree;
 class CContextCommands;
 class CIdleWatch;
 class COpenVault;
-class COpenedCopies;
+class COpenedFiles;
 class CVaultProtection;
 class CVaultSettings;
-struct OpenedCopy;
 
 class CVaultDlg : public CStretchDialog {
     Q_OBJECT
@@ -88,31 +86,17 @@ public:
     // The selected item of the contents tree, or nullptr.
     QTreeWidgetItem* SelectedItem() const;
 
-    // Opening stored files (VaultOpen.cpp).
-    // "打开" on the selected item: a stored file is opened (OpenStoredFile),
-    // a folder expanded. A double-click or Enter on an item does the same,
-    // except that a folder opens or closes.
+    // Opening stored files, as COpenedFiles does it (OpenedFiles.h).
+    // "打开" on the selected item: a stored file opened, a folder expanded.
     void OnOpen();
-    // Restores strStored under the progress dialog into a copy in a folder
-    // of its own (COpenedCopies) and hands the copy to the desktop's
-    // application for its type (QDesktopServices::openUrl). A stored file
-    // whose copy is there already is handed over again as it is. What did
-    // not go through is told as a restore tells it.
+    // strStored restored into a private copy, handed to the desktop.
     void OpenStoredFile(const QString& strStored);
-    // Asks of each copy changed since it was last settled "«name»
-    // 已修改，存回保险柜吗？": Yes stores it back over its stored file
-    // (StoreBackWorker) under the progress dialog, No leaves the stored
-    // file as it is; either way that change is not asked about again.
+    // Each changed copy asked about: stored back or left.
     void AskAboutChangedCopies();
-    // AskAboutChangedCopies, then deletes every copy: at the lock, at the
-    // end, and before the vault moves to another location. A copy whose
-    // change could not be stored back is kept for the next login instead.
+    // The changed copies asked about, then every copy closed.
     void CloseOpenedCopies();
-    // At the login: takes over the copies of this vault that a killed
-    // program left. When some of them changed, one question offers to
-    // store those back (Yes) or not (No); then all of them are deleted.
+    // At the login: the copies a killed run left, their changes offered.
     void OfferLeftoverCopies();
-    COpenedCopies& OpenedCopies() const { return *m_pCopies; }
 
     // Locking (VaultLock.cpp).
     // "锁定" (Ctrl+L), and the idle lock: the box list and the tree are
@@ -170,21 +154,6 @@ private:
     // A command of the tree's context menu, to the part that carries it out.
     void OnContextCommand(int nCommandId);
 
-    // Opening (VaultOpen.cpp): the open command, a double-click and Enter
-    // on the tree, and the watch of the copies.
-    void InitOpening();
-    // A file item opens, a folder item expands (or with bToggle opens or closes).
-    void ActivateItem(QTreeWidgetItem* pItem, bool bToggle);
-    void HandOverCopy(const QString& strCopy);
-    // Stores copy back under the progress dialog and tells what did not go
-    // through; true when it is stored.
-    bool StoreCopyBack(const OpenedCopy& copy);
-    // A copy changed on disk: asked about once nothing else is going on.
-    void OnCopiesTouched();
-    // Whether nothing is going on: the vault open, no run, no question of
-    // ours and no other dialog or menu up.
-    bool IsFreeToAsk() const;
-
     // Locking (VaultLock.cpp): the lock command, Ctrl+L and the idle watch.
     void InitLocking();
     void OnIdleTimeReached();
@@ -201,14 +170,12 @@ private:
     std::deque<std::pair<QStringList, QString>> m_vQueuedDrops;
     bool m_bAddRunning = false;
     CContentsTree* m_pContentsTree = nullptr;
-    std::unique_ptr<COpenedCopies> m_pCopies;
-    QTimer* m_pCopiesTimer = nullptr;  // a touched copy is looked at once it has settled
-    bool m_bAskingAboutCopies = false;
     CIdleWatch* m_pIdleWatch = nullptr;
     // The parts, made once the tree is in place. The context commands
     // exist only with a tree.
     std::unique_ptr<CVaultProtection> m_pProtection;
     std::unique_ptr<CContextCommands> m_pCommands;
+    std::unique_ptr<COpenedFiles> m_pOpened;
 };
 
 }  // namespace quovex
