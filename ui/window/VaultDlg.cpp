@@ -14,7 +14,6 @@
 #include "DialogBuilder.h"
 #include "FindField.h"
 #include "HelpViewer.h"
-#include "IdleWatch.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
 #include "OpenedFiles.h"
@@ -22,6 +21,7 @@
 #include "ResourceImages.h"
 #include "RunReport.h"
 #include "SettingsCommand.h"
+#include "VaultLock.h"
 #include "VaultProtection.h"
 #include "VaultSettings.h"
 #include "WindowPlace.h"
@@ -48,7 +48,8 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     }
     InitFind();
     m_pOpened = std::make_unique<COpenedFiles>(m_vault, m_pContentsTree, *this);
-    InitLocking();
+    ConnectCommand(RES_CMD_LOCK, &CVaultDlg::OnLock);
+    m_pLock = std::make_unique<CVaultLock>(m_vault, m_settings, *m_pOpened, m_pContentsTree, *this);
 }
 
 void CVaultDlg::InitFind() {
@@ -136,6 +137,18 @@ void CVaultDlg::CloseOpenedCopies() {
 
 void CVaultDlg::OfferLeftoverCopies() {
     m_pOpened->OfferLeftoverCopies();
+}
+
+void CVaultDlg::OnLock() {
+    m_pLock->OnLock();
+}
+
+bool CVaultDlg::IsLocked() const {
+    return m_pLock->IsLocked();
+}
+
+CIdleWatch* CVaultDlg::IdleWatch() const {
+    return m_pLock->IdleWatch();
 }
 
 void CVaultDlg::OnChangePassword() {
@@ -257,7 +270,7 @@ void CVaultDlg::OnAbout() {
 
 void CVaultDlg::OnSettings() {
     RunSettingsCommand(m_vault, m_settings, this);
-    m_pIdleWatch->SetLimitMinutes(m_settings.m_nLockMinutes);
+    m_pLock->FollowSettings();
 }
 
 void CVaultDlg::keyPressEvent(QKeyEvent* pEvent) {

@@ -1,5 +1,9 @@
 // The main window: menu bar, box list and contents tree of the open vault.
-// Interface thread.
+// It wires the menu's and the tree's commands to the parts that carry them
+// out, each its own object the window owns: the context commands
+// (CContextCommands), the opened files (COpenedFiles), the lock
+// (CVaultLock) and the protection commands (CVaultProtection); drops on
+// the box list it runs itself. Interface thread.
 #pragma once
 
 #include <QString>
@@ -23,6 +27,7 @@ class CContextCommands;
 class CIdleWatch;
 class COpenVault;
 class COpenedFiles;
+class CVaultLock;
 class CVaultProtection;
 class CVaultSettings;
 
@@ -46,7 +51,8 @@ public:
     void OnHelp();
     // Runs the about box modally.
     void OnAbout();
-    // Runs the settings sheet (SettingsCommand.h).
+    // Runs the settings sheet (SettingsCommand.h); the idle lock then
+    // follows the settings' minutes.
     void OnSettings();
     // "查找" (Ctrl+F): the find field above the tree takes the keyboard,
     // its text selected.
@@ -68,8 +74,9 @@ public:
     // lower it to KDF_FASTEST_LIMITS.
     void SetKdfLimits(const KdfLimits& limits);
 
-    // However the window ends, its place and size go into the settings
-    // (SetWindowPlace), for the next start.
+    // However the window ends, the opened copies are dealt with
+    // (CloseOpenedCopies) unless the vault is locked, and its place and size
+    // go into the settings (SetWindowPlace), for the next start.
     void done(int nResult) override;
 
     // The commands of the contents tree's context menu, each on the
@@ -98,18 +105,13 @@ public:
     // At the login: the copies a killed run left, their changes offered.
     void OfferLeftoverCopies();
 
-    // Locking (VaultLock.cpp).
-    // "锁定" (Ctrl+L), and the idle lock: the box list and the tree are
-    // hidden, the opened copies dealt with (CloseOpenedCopies), the key
-    // wiped (COpenVault::Lock), and the login asks for the password of the
-    // same user at the same location, again after a refusal. Success opens
-    // the vault again and shows the window as it was; Escape there ends the
-    // window (with Cancel), and so the program. Nothing while a run goes on.
+    // Locking, as CVaultLock does it (VaultLock.h).
+    // "锁定" (Ctrl+L): the window hidden, the key wiped, and the login that
+    // opens the vault again or, given up, ends the window with Cancel.
     void OnLock();
     bool IsLocked() const;
-    // The idle watch, limited to the settings' minutes; it locks the vault
-    // once no run is going on, closing whatever dialog is left open first.
-    CIdleWatch* IdleWatch() const { return m_pIdleWatch; }
+    // The idle watch that locks the vault after the settings' minutes.
+    CIdleWatch* IdleWatch() const;
 
     // The box list (control 1000); nullptr until the window is first shown.
     CBoxListCtrl* BoxList() const { return m_pBoxList; }
@@ -154,28 +156,18 @@ private:
     // A command of the tree's context menu, to the part that carries it out.
     void OnContextCommand(int nCommandId);
 
-    // Locking (VaultLock.cpp): the lock command, Ctrl+L and the idle watch.
-    void InitLocking();
-    void OnIdleTimeReached();
-    // Closes the menu and the dialog up over the window, if any; true when
-    // there was one.
-    bool CloseDialogsAbove();
-    // The login of a locked vault, until the vault opens (true) or the
-    // user gives up (false).
-    bool RunUnlockLogin();
-
     COpenVault& m_vault;
     CVaultSettings& m_settings;
     CBoxListCtrl* m_pBoxList = nullptr;
     std::deque<std::pair<QStringList, QString>> m_vQueuedDrops;
     bool m_bAddRunning = false;
     CContentsTree* m_pContentsTree = nullptr;
-    CIdleWatch* m_pIdleWatch = nullptr;
-    // The parts, made once the tree is in place. The context commands
-    // exist only with a tree.
+    // The parts, made once the tree is in place; the lock goes before the
+    // opened files it uses. The context commands exist only with a tree.
     std::unique_ptr<CVaultProtection> m_pProtection;
     std::unique_ptr<CContextCommands> m_pCommands;
     std::unique_ptr<COpenedFiles> m_pOpened;
+    std::unique_ptr<CVaultLock> m_pLock;
 };
 
 }  // namespace quovex
