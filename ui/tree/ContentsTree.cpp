@@ -254,6 +254,11 @@ void CContentsTree::RestoreView(const CViewState& view) {
     verticalScrollBar()->setValue(view.nScroll);
 }
 
+QTreeWidgetItem* CContentsTree::SelectedItem() const {
+    const QList<QTreeWidgetItem*> vSelected = selectedItems();
+    return vSelected.isEmpty() ? nullptr : vSelected.front();
+}
+
 QTreeWidgetItem* CContentsTree::FindPathItem(const QString& strPath) const {
     QTreeWidgetItem* pItem = topLevelItem(0);
     if (!pItem) return nullptr;

@@ -1,82 +1,90 @@
-// Locking the open vault: by the File menu's "锁定" (Ctrl+L) and after the
-// settings' idle minutes. Interface thread.
-#include <QAction>
+#include "VaultLock.h"
+
 #include <QApplication>
 #include <QDialog>
-#include <QKeySequence>
 
 #include "ContentsTree.h"
 #include "CoreTexts.h"
-#include "DialogTemplate.h"
 #include "IdleWatch.h"
 #include "LoginDlg.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
+#include "OpenedFiles.h"
 #include "ProgressDlg.h"
-#include "VaultDlg.h"
 #include "VaultLogin.h"
 #include "VaultSettings.h"
 #include "WaitCursor.h"
 
 namespace quovex {
 
-void CVaultDlg::InitLocking() {
-    ConnectCommand(RES_CMD_LOCK, &CVaultDlg::OnLock);
-    m_pIdleWatch = new CIdleWatch(this);
+CVaultLock::CVaultLock(COpenVault& vault, const CVaultSettings& settings, COpenedFiles& opened,
+                       CContentsTree* pTree, QDialog& window)
+    : m_vault(vault),
+      m_settings(settings),
+      m_opened(opened),
+      m_pTree(pTree),
+      m_window(window),
+      m_pIdleWatch(new CIdleWatch(this)) {
     m_pIdleWatch->SetLimitMinutes(m_settings.m_nLockMinutes);
-    connect(m_pIdleWatch, &CIdleWatch::IdleTimeReached, this, &CVaultDlg::OnIdleTimeReached);
+    connect(m_pIdleWatch, &CIdleWatch::IdleTimeReached, this, &CVaultLock::OnIdleTimeReached);
 }
 
-bool CVaultDlg::IsLocked() const {
+CVaultLock::~CVaultLock() = default;
+
+bool CVaultLock::IsLocked() const {
     return m_vault.IsLocked();
 }
 
-void CVaultDlg::OnIdleTimeReached() {
+void CVaultLock::FollowSettings() {
+    m_pIdleWatch->SetLimitMinutes(m_settings.m_nLockMinutes);
+}
+
+void CVaultLock::OnIdleTimeReached() {
     // A run is never cut short, nor a question about a copy, whose answer
     // decides what becomes of a change: the watch reports again at its
     // next check, until the lock can be.
-    if (IsLocked() || RunsInProgress() > 0 || m_bAskingAboutCopies) return;
+    if (IsLocked() || RunsInProgress() > 0 || m_opened.IsAskingAboutCopies()) return;
     // A dialog left open is closed; its own event loop must end before the
     // lock runs in the window's, so that comes at the next check.
     if (CloseDialogsAbove()) return;
     OnLock();
 }
 
-bool CVaultDlg::CloseDialogsAbove() {
+bool CVaultLock::CloseDialogsAbove() {
     bool bClosed = false;
     if (QWidget* pPopup = QApplication::activePopupWidget()) {
         pPopup->close();
         bClosed = true;
     }
     QWidget* pModal = QApplication::activeModalWidget();
-    if (pModal && pModal != this) {
+    if (pModal && pModal != &m_window) {
         if (auto* pDialog = qobject_cast<QDialog*>(pModal)) pDialog->reject();
         bClosed = true;
     }
     return bClosed;
 }
 
-void CVaultDlg::OnLock() {
+void CVaultLock::OnLock() {
     if (IsLocked() || RunsInProgress() > 0) return;
     // The client area holds the box list and the tree.
-    QWidget* pClient = m_pContentsTree ? m_pContentsTree->parentWidget() : nullptr;
+    QWidget* pClient = m_pTree ? m_pTree->parentWidget() : nullptr;
     if (pClient) pClient->hide();
-    CloseOpenedCopies();
+    m_opened.CloseOpenedCopies();
     m_vault.Lock();
     if (!RunUnlockLogin()) {
-        reject();
+        m_window.reject();
         return;
     }
     if (pClient) pClient->show();
-    if (m_pContentsTree) m_pContentsTree->ShowAfresh();
+    if (m_pTree) m_pTree->ShowAfresh();
     m_pIdleWatch->Restart();
     // Changes that could not be stored back at the lock are offered again.
-    OfferLeftoverCopies();
+    m_opened.OfferLeftoverCopies();
 }
 
-bool CVaultDlg::RunUnlockLogin() {
+bool CVaultLock::RunUnlockLogin() {
     for (;;) {
-        CLoginDlg login(this);
+        CLoginDlg login(&m_window);
         login.m_strPath = m_vault.Location();
         login.m_strUser = m_vault.LockedUser();
         login.SetForUnlock();
@@ -89,10 +97,10 @@ bool CVaultDlg::RunUnlockLogin() {
         }
         login.ForgetPassword();
         if (outcome.Opened()) {
-            TellForeignRecord(outcome, this);
+            TellForeignRecord(outcome, &m_window);
             return true;
         }
-        ShowMessageBox(AccessRefusalText(outcome), MSGBOX_OK, QString(), this);
+        ShowMessageBox(AccessRefusalText(outcome), MSGBOX_OK, QString(), &m_window);
     }
 }
 

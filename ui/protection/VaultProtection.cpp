@@ -1,7 +1,7 @@
-// The File menu's commands on the vault's protection: a new password for a
-// protected vault, and protecting a scrambled one (its key record made,
-// then every scrambled file rewritten). Interface thread.
+#include "VaultProtection.h"
+
 #include <QAction>
+#include <QMenu>
 
 #include "Boxes.h"
 #include "ContentsTree.h"
@@ -16,7 +16,6 @@
 #include "StoredFileScan.h"
 #include "VaultAccess.h"
 #include "VaultConversion.h"
-#include "VaultDlg.h"
 #include "WaitCursor.h"
 
 namespace quovex {
@@ -112,15 +111,30 @@ QString ConversionText(const ConvertJob& job, RunOutcome nOutcome) {
 
 }  // namespace
 
-void CVaultDlg::OnChangePassword() {
+CVaultProtection::CVaultProtection(COpenVault& vault, CContentsTree* pTree, QWidget& window)
+    : m_vault(vault), m_pTree(pTree), m_window(window) {
+    // The File menu's enabled commands follow the vault's protection.
+    if (auto* pAction = m_window.findChild<QAction*>(QString::number(RES_CMD_CHANGE_PASSWORD))) {
+        if (auto* pMenu = qobject_cast<QMenu*>(pAction->parent()))
+            connect(pMenu, &QMenu::aboutToShow, this, &CVaultProtection::UpdateProtectionCommands);
+    }
+    // Another location may hold scrambled files where this one held none.
+    connect(&m_vault, &COpenVault::LocationChanged, this, [this] {
+        m_nScrambledLeft = -1;
+        UpdateProtectionCommands();
+    });
+    UpdateProtectionCommands();
+}
+
+void CVaultProtection::OnChangePassword() {
     if (!m_vault.IsProtected()) return;
     if (HoldsScrambledFiles()) {
         ShowMessageBox(QStringLiteral("保险柜中还有没有加密保护的文件，它们只能用现在的口令读出。\n"
                                       "请先用“加密保护此保险柜...”转换完，再修改口令。"),
-                       MSGBOX_OK | MSGBOX_ICON_WARNING, CHANGE_CAPTION, this);
+                       MSGBOX_OK | MSGBOX_ICON_WARNING, CHANGE_CAPTION, &m_window);
         return;
     }
-    CChangePasswordDlg dialog(this);
+    CChangePasswordDlg dialog(&m_window);
     const bool bChosen = dialog.exec() == QDialog::Accepted;
     AccessOutcome outcome;
     if (bChosen) {
@@ -133,16 +147,16 @@ void CVaultDlg::OnChangePassword() {
     if (!bChosen) return;
     if (outcome.Opened()) {
         ShowMessageBox(QStringLiteral("口令已修改，下次登录请用新口令。恢复密钥仍然有效。"),
-                       MSGBOX_OK | MSGBOX_ICON_INFORMATION, CHANGE_CAPTION, this);
+                       MSGBOX_OK | MSGBOX_ICON_INFORMATION, CHANGE_CAPTION, &m_window);
     } else {
         ShowMessageBox(QStringLiteral("口令没有修改。\n") + AccessRefusalText(outcome),
-                       MSGBOX_OK | MSGBOX_ICON_WARNING, CHANGE_CAPTION, this);
+                       MSGBOX_OK | MSGBOX_ICON_WARNING, CHANGE_CAPTION, &m_window);
     }
 }
 
-void CVaultDlg::OnProtectVault() {
+void CVaultProtection::OnProtectVault() {
     if (!m_vault.IsProtected()) {
-        if (!MakeKeyRecord(m_vault, m_kdfLimits, this)) return;
+        if (!MakeKeyRecord(m_vault, m_kdfLimits, &m_window)) return;
     } else {
         // The record is there already: a run that was stopped is finished,
         // with the scramble key of the files left.
@@ -153,17 +167,17 @@ void CVaultDlg::OnProtectVault() {
             case Step::STEP_READY:
                 break;
             case Step::STEP_NEEDS_NEW_PASSWORD:
-                if (!ResealBeforeRest(m_vault, m_kdfLimits, this)) return;
+                if (!ResealBeforeRest(m_vault, m_kdfLimits, &m_window)) return;
                 break;
             case Step::STEP_NEEDS_OLD_PASSWORD:
-                if (!AdmitRest(m_vault, this)) return;
+                if (!AdmitRest(m_vault, &m_window)) return;
                 break;
         }
     }
     RunConversion();
 }
 
-void CVaultDlg::RunConversion() {
+void CVaultProtection::RunConversion() {
     ConvertJob job;
     job.strVaultPath = m_vault.NativeLocation();
     job.pKey = &m_vault.Key();
@@ -171,15 +185,15 @@ void CVaultDlg::RunConversion() {
     const auto fnConvert = [&job](CVaultFeedback& feedback) {
         return ConvertWorker(feedback, job);
     };
-    const RunOutcome nOutcome = RunWithProgress(fnConvert, PROGRESS_CAN_CANCEL, this);
+    const RunOutcome nOutcome = RunWithProgress(fnConvert, PROGRESS_CAN_CANCEL, &m_window);
     m_nScrambledLeft = -1;
     ShowMessageBox(ConversionText(job, nOutcome), MSGBOX_OK | MSGBOX_ICON_INFORMATION,
-                   PROTECT_CAPTION, this);
-    if (m_pContentsTree) m_pContentsTree->ShowAfresh();
+                   PROTECT_CAPTION, &m_window);
+    if (m_pTree) m_pTree->ShowAfresh();
     UpdateProtectionCommands();
 }
 
-bool CVaultDlg::HoldsScrambledFiles() {
+bool CVaultProtection::HoldsScrambledFiles() {
     if (m_nScrambledLeft < 0) {
         bool bFound = false;
         const auto fnVisit = [&bFound](const StoredFileScan& scan) {
@@ -193,11 +207,11 @@ bool CVaultDlg::HoldsScrambledFiles() {
     return m_nScrambledLeft == 1;
 }
 
-void CVaultDlg::UpdateProtectionCommands() {
+void CVaultProtection::UpdateProtectionCommands() {
     const bool bProtected = m_vault.IsProtected();
     const bool bScrambledLeft = bProtected && HoldsScrambledFiles();
     const auto fnEnable = [this](int nCommandId, bool bEnabled) {
-        if (QAction* pAction = findChild<QAction*>(QString::number(nCommandId)))
+        if (QAction* pAction = m_window.findChild<QAction*>(QString::number(nCommandId)))
             pAction->setEnabled(bEnabled);
     };
     fnEnable(RES_CMD_CHANGE_PASSWORD, bProtected && !bScrambledLeft);

@@ -4,24 +4,25 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
 #include <utility>
 
 #include "AboutDlg.h"
 #include "BoxListCtrl.h"
 #include "Boxes.h"
 #include "ContentsTree.h"
+#include "ContextCommands.h"
 #include "DialogBuilder.h"
 #include "FindField.h"
 #include "HelpViewer.h"
-#include "IdleWatch.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
-#include "OpenedCopies.h"
+#include "OpenedFiles.h"
 #include "ProgressDlg.h"
 #include "ResourceImages.h"
 #include "RunReport.h"
 #include "SettingsCommand.h"
+#include "VaultLock.h"
+#include "VaultProtection.h"
 #include "VaultSettings.h"
 #include "WindowPlace.h"
 
@@ -40,22 +41,15 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     ConnectCommand(RES_CMD_SETTINGS, &CVaultDlg::OnSettings);
     ConnectCommand(RES_CMD_CHANGE_PASSWORD, &CVaultDlg::OnChangePassword);
     ConnectCommand(RES_CMD_PROTECT_VAULT, &CVaultDlg::OnProtectVault);
-    // The File menu's enabled commands follow the vault's protection.
-    if (QAction* pAction = findChild<QAction*>(QString::number(RES_CMD_CHANGE_PASSWORD))) {
-        if (auto* pMenu = qobject_cast<QMenu*>(pAction->parent()))
-            connect(pMenu, &QMenu::aboutToShow, this, &CVaultDlg::UpdateProtectionCommands);
-    }
-    // Another location may hold scrambled files where this one held none.
-    connect(&m_vault, &COpenVault::LocationChanged, this, [this] {
-        m_nScrambledLeft = -1;
-        UpdateProtectionCommands();
-    });
-    UpdateProtectionCommands();
-    if (m_pContentsTree)
+    m_pProtection = std::make_unique<CVaultProtection>(m_vault, m_pContentsTree, *this);
+    if (m_pContentsTree) {
+        m_pCommands = std::make_unique<CContextCommands>(m_vault, *m_pContentsTree, *this);
         connect(m_pContentsTree, &CContentsTree::CommandChosen, this, &CVaultDlg::OnContextCommand);
+    }
     InitFind();
-    InitOpening();
-    InitLocking();
+    m_pOpened = std::make_unique<COpenedFiles>(m_vault, m_pContentsTree, *this);
+    ConnectCommand(RES_CMD_LOCK, &CVaultDlg::OnLock);
+    m_pLock = std::make_unique<CVaultLock>(m_vault, m_settings, *m_pOpened, m_pContentsTree, *this);
 }
 
 void CVaultDlg::InitFind() {
@@ -81,6 +75,96 @@ CVaultDlg::~CVaultDlg() = default;
 
 const CVaultKey& CVaultDlg::Key() const {
     return m_vault.Key();
+}
+
+void CVaultDlg::OnContextCommand(int nCommandId) {
+    switch (nCommandId) {
+        case RES_CMD_RESTORE:
+            OnRestore();
+            break;
+        case RES_CMD_RESTORE_TO:
+            OnRestoreTo();
+            break;
+        case RES_CMD_DELETE:
+            OnDelete();
+            break;
+        case RES_CMD_PROPERTIES:
+            OnProperties();
+            break;
+        case RES_CMD_OPEN:
+            OnOpen();
+            break;
+        default:
+            break;
+    }
+}
+
+QTreeWidgetItem* CVaultDlg::SelectedItem() const {
+    return m_pContentsTree ? m_pContentsTree->SelectedItem() : nullptr;
+}
+
+void CVaultDlg::OnRestore() {
+    if (m_pCommands) m_pCommands->OnRestore();
+}
+
+void CVaultDlg::OnRestoreTo() {
+    if (m_pCommands) m_pCommands->OnRestoreTo();
+}
+
+void CVaultDlg::OnDelete() {
+    if (m_pCommands) m_pCommands->OnDelete();
+}
+
+void CVaultDlg::OnProperties() {
+    if (m_pCommands) m_pCommands->OnProperties();
+}
+
+void CVaultDlg::OnOpen() {
+    m_pOpened->OnOpen();
+}
+
+void CVaultDlg::OpenStoredFile(const QString& strStored) {
+    m_pOpened->OpenStoredFile(strStored);
+}
+
+void CVaultDlg::AskAboutChangedCopies() {
+    m_pOpened->AskAboutChangedCopies();
+}
+
+void CVaultDlg::CloseOpenedCopies() {
+    m_pOpened->CloseOpenedCopies();
+}
+
+void CVaultDlg::OfferLeftoverCopies() {
+    m_pOpened->OfferLeftoverCopies();
+}
+
+void CVaultDlg::OnLock() {
+    m_pLock->OnLock();
+}
+
+bool CVaultDlg::IsLocked() const {
+    return m_pLock->IsLocked();
+}
+
+CIdleWatch* CVaultDlg::IdleWatch() const {
+    return m_pLock->IdleWatch();
+}
+
+void CVaultDlg::OnChangePassword() {
+    m_pProtection->OnChangePassword();
+}
+
+void CVaultDlg::OnProtectVault() {
+    m_pProtection->OnProtectVault();
+}
+
+void CVaultDlg::UpdateProtectionCommands() {
+    m_pProtection->UpdateProtectionCommands();
+}
+
+void CVaultDlg::SetKdfLimits(const KdfLimits& limits) {
+    m_pProtection->SetKdfLimits(limits);
 }
 
 bool CVaultDlg::OnInitDialog() {
@@ -186,7 +270,7 @@ void CVaultDlg::OnAbout() {
 
 void CVaultDlg::OnSettings() {
     RunSettingsCommand(m_vault, m_settings, this);
-    m_pIdleWatch->SetLimitMinutes(m_settings.m_nLockMinutes);
+    m_pLock->FollowSettings();
 }
 
 void CVaultDlg::keyPressEvent(QKeyEvent* pEvent) {

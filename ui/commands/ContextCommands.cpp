@@ -1,5 +1,5 @@
-// The commands of the contents tree's context menu: restore, restore to,
-// delete and properties, each on the selected item. Interface thread.
+#include "ContextCommands.h"
+
 #include <QFile>
 #include <QTreeWidgetItem>
 
@@ -15,7 +15,6 @@
 #include "ProgressDlg.h"
 #include "RunReport.h"
 #include "TreeDeletion.h"
-#include "VaultDlg.h"
 #include "VaultTransfer.h"
 
 namespace quovex {
@@ -59,82 +58,59 @@ std::vector<std::string> DeleteFolderUnderProgress(const std::string& strFolder,
 
 }  // namespace
 
-QTreeWidgetItem* CVaultDlg::SelectedItem() const {
-    if (!m_pContentsTree) return nullptr;
-    const QList<QTreeWidgetItem*> vSelected = m_pContentsTree->selectedItems();
-    return vSelected.isEmpty() ? nullptr : vSelected.front();
+int RestoreAndReport(const COpenVault& vault, const QString& strStored,
+                     const QString& strTargetFolder, QWidget* pProgressParent,
+                     QWidget* pReportParent) {
+    CVaultTransfer transfer(vault.Key(), vault.Env());
+    RestoreJob job;
+    job.strStoredItem = Native(strStored);
+    job.strTargetFolder = Native(strTargetFolder);
+    job.strVaultPath = vault.NativeLocation();
+    job.pVault = &transfer;
+    const auto fnRestore = [&job](CVaultFeedback& feedback) {
+        return RestoreWorker(feedback, job);
+    };
+    const bool bFolder = vault.Env()->GetKind(job.strStoredItem) == EntryKind::ENTRY_FOLDER;
+    if (RunWithProgress(fnRestore, PROGRESS_CAN_CANCEL | (bFolder ? PROGRESS_SEVERAL_FILES : 0),
+                        pProgressParent) == RunOutcome::RUN_CANCELLED)
+        ShowMessageBox(QStringLiteral("User cancelled the operation !"));
+    const QString strReport = RunReportText(job.report, RunKind::RUN_RESTORE);
+    if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), pReportParent);
+    return job.report.nFilesDone;
 }
 
-void CVaultDlg::OnContextCommand(int nCommandId) {
-    switch (nCommandId) {
-        case RES_CMD_RESTORE:
-            OnRestore();
-            break;
-        case RES_CMD_RESTORE_TO:
-            OnRestoreTo();
-            break;
-        case RES_CMD_DELETE:
-            OnDelete();
-            break;
-        case RES_CMD_PROPERTIES:
-            OnProperties();
-            break;
-        case RES_CMD_OPEN:
-            OnOpen();
-            break;
-        default:
-            break;
-    }
+CContextCommands::CContextCommands(COpenVault& vault, CContentsTree& tree, QWidget& window)
+    : m_vault(vault), m_tree(tree), m_window(window) {}
+
+void CContextCommands::OnRestore() {
+    if (const QTreeWidgetItem* pItem = m_tree.SelectedItem())
+        RunRestore(m_tree.GetItemPath(pItem), QString());
 }
 
-void CVaultDlg::OnRestore() {
-    if (const QTreeWidgetItem* pItem = SelectedItem())
-        RunRestore(m_pContentsTree->GetItemPath(pItem), QString());
-}
-
-void CVaultDlg::OnRestoreTo() {
-    const QTreeWidgetItem* pItem = SelectedItem();
+void CContextCommands::OnRestoreTo() {
+    const QTreeWidgetItem* pItem = m_tree.SelectedItem();
     if (!pItem) return;
-    const QString strStored = m_pContentsTree->GetItemPath(pItem);
+    const QString strStored = m_tree.GetItemPath(pItem);
     CDirDialog dirDialog;
     if (!dirDialog.PickFolder(QStringLiteral("选择文件夹"))) return;
     if (RestoreTargetTouchesVault(m_vault, strStored, dirDialog.m_strPath)) {
         ShowMessageBox(QStringLiteral("不能还原到保险柜之内：\n%1").arg(dirDialog.m_strPath),
-                       MSGBOX_OK, QString(), this);
+                       MSGBOX_OK, QString(), &m_window);
         return;
     }
     RunRestore(strStored, dirDialog.m_strPath);
 }
 
-void CVaultDlg::RunRestore(const QString& strStored, const QString& strTargetFolder) {
-    RestoreAndReport(strStored, strTargetFolder, nullptr);
-    m_pContentsTree->ShowAfresh();
+void CContextCommands::RunRestore(const QString& strStored, const QString& strTargetFolder) {
+    // No owner given: the runner puts the progress dialog over the main window.
+    RestoreAndReport(m_vault, strStored, strTargetFolder, nullptr, &m_window);
+    m_tree.ShowAfresh();
 }
 
-int CVaultDlg::RestoreAndReport(const QString& strStored, const QString& strTargetFolder,
-                                QWidget* pProgressParent) {
-    CVaultTransfer transfer(m_vault.Key(), m_vault.Env());
-    RestoreJob job;
-    job.strStoredItem = Native(strStored);
-    job.strTargetFolder = Native(strTargetFolder);
-    job.strVaultPath = m_vault.NativeLocation();
-    job.pVault = &transfer;
-    const auto fnRestore = [&job](CVaultFeedback& feedback) {
-        return RestoreWorker(feedback, job);
-    };
-    const bool bFolder = m_vault.Env()->GetKind(job.strStoredItem) == EntryKind::ENTRY_FOLDER;
-    if (RunWithProgress(fnRestore, PROGRESS_CAN_CANCEL | (bFolder ? PROGRESS_SEVERAL_FILES : 0),
-                        pProgressParent) == RunOutcome::RUN_CANCELLED)
-        ShowMessageBox(QStringLiteral("User cancelled the operation !"));
-    const QString strReport = RunReportText(job.report, RunKind::RUN_RESTORE);
-    if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
-    return job.report.nFilesDone;
-}
-
-void CVaultDlg::OnDelete() {
-    const QTreeWidgetItem* pItem = SelectedItem();
+void CContextCommands::OnDelete() {
+    const QTreeWidgetItem* pItem = m_tree.SelectedItem();
     if (!pItem) return;
-    const QString strPath = m_pContentsTree->GetItemPath(pItem);
+    const QString strPath = m_tree.GetItemPath(pItem);
     const std::string strNative = Native(strPath);
     CVaultEnv* pEnv = m_vault.Env();
     const EntryKind kind = pEnv->GetKind(strNative);
@@ -146,14 +122,14 @@ void CVaultDlg::OnDelete() {
                 : QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？");
     if (ShowMessageBox(strQuestion.arg(strPath),
                        MSGBOX_YESNO | MSGBOX_DEFAULT_NO | MSGBOX_ICON_WARNING,
-                       QStringLiteral("删除警告"), this) != MSGBOX_RESULT_YES)
+                       QStringLiteral("删除警告"), &m_window) != MSGBOX_RESULT_YES)
         return;
     // A file goes at once, a folder under the progress dialog. Either way
     // the user hears of whatever is left, and the tree shows what is there.
     std::size_t nMore = 0;
     std::vector<std::string> vLeftPaths;
     if (bFolder) {
-        vLeftPaths = DeleteFolderUnderProgress(strNative, pEnv, &nMore, this);
+        vLeftPaths = DeleteFolderUnderProgress(strNative, pEnv, &nMore, &m_window);
     } else {
         DeleteOneFile(strNative, pEnv);
         vLeftPaths = FindLeftovers(strNative, RUN_REPORT_MAX_LINES, &nMore, pEnv);
@@ -162,14 +138,13 @@ void CVaultDlg::OnDelete() {
     for (const std::string& strLeft : vLeftPaths) vLeft << FromNative(strLeft);
     const QString strReport =
         ListReportText(QStringLiteral("以下项目未能删除："), vLeft, static_cast<qsizetype>(nMore));
-    if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
-    m_pContentsTree->ShowAfresh();
+    if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), &m_window);
+    m_tree.ShowAfresh();
 }
 
-void CVaultDlg::OnProperties() {
-    if (const QTreeWidgetItem* pItem = SelectedItem())
-        ShowItemProperties(m_pContentsTree->GetItemPath(pItem), this, &m_vault.Key(),
-                           m_vault.Env());
+void CContextCommands::OnProperties() {
+    if (const QTreeWidgetItem* pItem = m_tree.SelectedItem())
+        ShowItemProperties(m_tree.GetItemPath(pItem), &m_window, &m_vault.Key(), m_vault.Env());
 }
 
 }  // namespace quovex

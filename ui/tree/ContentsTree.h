@@ -97,6 +97,10 @@ public:
     // closed folder included).
     QTreeWidgetItem* FindPathItem(const QString& strPath) const;
 
+    // The item the commands act on: the first selected one, or nullptr when
+    // none is selected.
+    QTreeWidgetItem* SelectedItem() const;
+
 signals:
     // A command of the context menu (menu 140) was chosen for the current
     // item; nCommandId is RES_CMD_OPEN or one of RES_CMD_RESTORE ...

@@ -1,16 +1,16 @@
-// Opening a stored file with the desktop's application for its type, and
-// the changed copies coming back into the vault. Interface thread.
+#include "OpenedFiles.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QTimer>
 #include <QTreeWidgetItem>
 #include <QUrl>
 #include <functional>
 
 #include "ContentsTree.h"
+#include "ContextCommands.h"
 #include "DialogTemplate.h"
 #include "FileStore.h"
 #include "MessageBox.h"
@@ -19,7 +19,6 @@
 #include "ProgressDlg.h"
 #include "RunReport.h"
 #include "StoreBack.h"
-#include "VaultDlg.h"
 #include "VaultTransfer.h"
 
 namespace quovex {
@@ -35,11 +34,13 @@ std::string Native(const QString& strPath) {
 }
 
 // Enter on the tree's selected item does what a double-click does, rather
-// than ending the window; with no item selected the window still ends.
+// than ending the window; with no item selected the window still ends. It
+// belongs to pOwner, whose fnActivate it calls: the filter goes with it.
 class CEnterOnTree final : public QObject {
 public:
-    CEnterOnTree(QTreeWidget* pTree, std::function<void(QTreeWidgetItem*)> fnActivate)
-        : QObject(pTree), m_pTree(pTree), m_fnActivate(std::move(fnActivate)) {
+    CEnterOnTree(QTreeWidget* pTree, QObject* pOwner,
+                 std::function<void(QTreeWidgetItem*)> fnActivate)
+        : QObject(pOwner), m_pTree(pTree), m_fnActivate(std::move(fnActivate)) {
         pTree->installEventFilter(this);
     }
 
@@ -61,33 +62,36 @@ private:
 
 }  // namespace
 
-void CVaultDlg::InitOpening() {
-    m_pCopies = std::make_unique<COpenedCopies>(m_vault.Env());
-    m_pCopiesTimer = new QTimer(this);
-    m_pCopiesTimer->setSingleShot(true);
-    m_pCopiesTimer->setInterval(COPY_SETTLE_MS);
-    connect(m_pCopies.get(), &COpenedCopies::CopiesTouched, m_pCopiesTimer,
+COpenedFiles::COpenedFiles(COpenVault& vault, CContentsTree* pTree, QWidget& window)
+    : m_vault(vault),
+      m_pTree(pTree),
+      m_window(window),
+      m_pCopies(std::make_unique<COpenedCopies>(vault.Env())) {
+    m_copiesTimer.setSingleShot(true);
+    m_copiesTimer.setInterval(COPY_SETTLE_MS);
+    connect(m_pCopies.get(), &COpenedCopies::CopiesTouched, &m_copiesTimer,
             qOverload<>(&QTimer::start));
-    connect(m_pCopiesTimer, &QTimer::timeout, this, &CVaultDlg::OnCopiesTouched);
+    connect(&m_copiesTimer, &QTimer::timeout, this, &COpenedFiles::OnCopiesTouched);
     // The copies belong to the vault whose key would store them back.
-    connect(&m_vault, &COpenVault::LeavingLocation, this, &CVaultDlg::CloseOpenedCopies);
-    if (!m_pContentsTree) return;
+    connect(&m_vault, &COpenVault::LeavingLocation, this, &COpenedFiles::CloseOpenedCopies);
+    if (!m_pTree) return;
     // A folder's double-click stays the tree's own: it opens or closes it.
-    connect(m_pContentsTree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* pItem) {
-        if (m_vault.Env()->GetKind(Native(m_pContentsTree->GetItemPath(pItem))) ==
-            EntryKind::ENTRY_FILE)
+    connect(m_pTree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* pItem) {
+        if (m_vault.Env()->GetKind(Native(m_pTree->GetItemPath(pItem))) == EntryKind::ENTRY_FILE)
             ActivateItem(pItem, false);
     });
-    new CEnterOnTree(m_pContentsTree,
-                     [this](QTreeWidgetItem* pItem) { ActivateItem(pItem, true); });
+    new CEnterOnTree(m_pTree, this, [this](QTreeWidgetItem* pItem) { ActivateItem(pItem, true); });
 }
 
-void CVaultDlg::OnOpen() {
-    if (QTreeWidgetItem* pItem = SelectedItem()) ActivateItem(pItem, false);
+COpenedFiles::~COpenedFiles() = default;
+
+void COpenedFiles::OnOpen() {
+    if (QTreeWidgetItem* pItem = m_pTree ? m_pTree->SelectedItem() : nullptr)
+        ActivateItem(pItem, false);
 }
 
-void CVaultDlg::ActivateItem(QTreeWidgetItem* pItem, bool bToggle) {
-    const QString strPath = m_pContentsTree->GetItemPath(pItem);
+void COpenedFiles::ActivateItem(QTreeWidgetItem* pItem, bool bToggle) {
+    const QString strPath = m_pTree->GetItemPath(pItem);
     switch (m_vault.Env()->GetKind(Native(strPath))) {
         case EntryKind::ENTRY_FOLDER:
             pItem->setExpanded(!bToggle || !pItem->isExpanded());
@@ -100,7 +104,7 @@ void CVaultDlg::ActivateItem(QTreeWidgetItem* pItem, bool bToggle) {
     }
 }
 
-void CVaultDlg::OpenStoredFile(const QString& strStored) {
+void COpenedFiles::OpenStoredFile(const QString& strStored) {
     if (const OpenedCopy* pCopy = m_pCopies->Find(strStored)) {
         HandOverCopy(pCopy->strPath);
         return;
@@ -108,10 +112,11 @@ void CVaultDlg::OpenStoredFile(const QString& strStored) {
     const QString strCopy = m_pCopies->Prepare(strStored, m_vault.Location());
     if (strCopy.isEmpty()) {
         ShowMessageBox(QStringLiteral("无法打开：没有可以存放打开文件的私有文件夹。"), MSGBOX_OK,
-                       QString(), this);
+                       QString(), &m_window);
         return;
     }
-    const int nRestored = RestoreAndReport(strStored, QFileInfo(strCopy).path(), this);
+    const int nRestored =
+        RestoreAndReport(m_vault, strStored, QFileInfo(strCopy).path(), &m_window, &m_window);
     if (nRestored != 1 || !QFileInfo(strCopy).isFile()) {
         m_pCopies->Remove(strCopy);
         return;
@@ -120,29 +125,29 @@ void CVaultDlg::OpenStoredFile(const QString& strStored) {
     HandOverCopy(strCopy);
 }
 
-void CVaultDlg::HandOverCopy(const QString& strCopy) {
+void COpenedFiles::HandOverCopy(const QString& strCopy) {
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(strCopy)))
         ShowMessageBox(QStringLiteral("没有能打开此文件的程序：\n%1").arg(strCopy), MSGBOX_OK,
-                       QString(), this);
+                       QString(), &m_window);
 }
 
-bool CVaultDlg::IsFreeToAsk() const {
+bool COpenedFiles::IsFreeToAsk() const {
     const QWidget* pModal = QApplication::activeModalWidget();
-    return !IsLocked() && RunsInProgress() == 0 && !m_bAskingAboutCopies &&
-           (!pModal || pModal == this) && !QApplication::activePopupWidget();
+    return !m_vault.IsLocked() && RunsInProgress() == 0 && !m_bAskingAboutCopies &&
+           (!pModal || pModal == &m_window) && !QApplication::activePopupWidget();
 }
 
-void CVaultDlg::OnCopiesTouched() {
+void COpenedFiles::OnCopiesTouched() {
     // Whatever is going on first runs to its end.
     if (!IsFreeToAsk()) {
-        m_pCopiesTimer->start();
+        m_copiesTimer.start();
         return;
     }
     AskAboutChangedCopies();
 }
 
-void CVaultDlg::AskAboutChangedCopies() {
-    if (IsLocked() || m_bAskingAboutCopies) return;
+void COpenedFiles::AskAboutChangedCopies() {
+    if (m_vault.IsLocked() || m_bAskingAboutCopies) return;
     m_bAskingAboutCopies = true;
     // A copy of the list: storing back changes nothing in it, but a
     // question's event loop may.
@@ -152,13 +157,13 @@ void CVaultDlg::AskAboutChangedCopies() {
         const QString strText =
             QStringLiteral("«%1» 已修改，存回保险柜吗？").arg(QFileInfo(copy.strPath).fileName());
         const bool bStore = ShowMessageBox(strText, MSGBOX_YESNO | MSGBOX_ICON_QUESTION, QString(),
-                                           this) == MSGBOX_RESULT_YES;
+                                           &m_window) == MSGBOX_RESULT_YES;
         if (!bStore || StoreCopyBack(copy)) m_pCopies->Settle(copy.strPath);
     }
     m_bAskingAboutCopies = false;
 }
 
-bool CVaultDlg::StoreCopyBack(const OpenedCopy& copy) {
+bool COpenedFiles::StoreCopyBack(const OpenedCopy& copy) {
     const CFileStore files(m_vault.Key(), m_vault.Env());
     StoreBackJob job;
     job.strCopy = Native(copy.strPath);
@@ -167,21 +172,21 @@ bool CVaultDlg::StoreCopyBack(const OpenedCopy& copy) {
     const auto fnStore = [&job](CVaultFeedback& feedback) {
         return StoreBackWorker(feedback, job);
     };
-    if (RunWithProgress(fnStore, PROGRESS_CAN_CANCEL, this) == RunOutcome::RUN_CANCELLED)
+    if (RunWithProgress(fnStore, PROGRESS_CAN_CANCEL, &m_window) == RunOutcome::RUN_CANCELLED)
         ShowMessageBox(QStringLiteral("User cancelled the operation !"));
     const QString strReport = RunReportText(job.report, RunKind::RUN_STORE);
-    if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
-    if (m_pContentsTree) m_pContentsTree->ShowAfresh();
+    if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), &m_window);
+    if (m_pTree) m_pTree->ShowAfresh();
     return job.report.nFilesDone == 1;
 }
 
-void CVaultDlg::CloseOpenedCopies() {
+void COpenedFiles::CloseOpenedCopies() {
     AskAboutChangedCopies();
     m_pCopies->CloseAll();
 }
 
-void CVaultDlg::OfferLeftoverCopies() {
-    if (IsLocked()) return;
+void COpenedFiles::OfferLeftoverCopies() {
+    if (m_vault.IsLocked()) return;
     const QStringList vAdopted = m_pCopies->AdoptLeftovers(m_vault.Location());
     std::vector<OpenedCopy> vChanged;
     for (const OpenedCopy& copy : m_pCopies->Copies()) {
@@ -195,7 +200,7 @@ void CVaultDlg::OfferLeftoverCopies() {
             QStringLiteral("\n存回保险柜吗？选“否”将丢弃这些修改。");
         m_bAskingAboutCopies = true;
         const bool bStore = ShowMessageBox(strText, MSGBOX_YESNO | MSGBOX_ICON_QUESTION, QString(),
-                                           this) == MSGBOX_RESULT_YES;
+                                           &m_window) == MSGBOX_RESULT_YES;
         for (const OpenedCopy& copy : vChanged) {
             if (!bStore || StoreCopyBack(copy)) m_pCopies->Settle(copy.strPath);
         }

@@ -1,0 +1,68 @@
+// Locking the open vault: by the File menu's "锁定" (Ctrl+L) and after the
+// settings' idle minutes, then the login that opens it again. Interface
+// thread.
+#pragma once
+
+#include <QObject>
+
+class QDialog;
+
+namespace quovex {
+
+class CContentsTree;
+class CIdleWatch;
+class COpenVault;
+class COpenedFiles;
+class CVaultSettings;
+
+class CVaultLock : public QObject {
+    Q_OBJECT
+public:
+    // vault: the open vault it locks and opens again. settings: the idle
+    // minutes (m_nLockMinutes), read now and by FollowSettings. opened: the
+    // opened files, dealt with before the key goes and offered again once
+    // the vault is open. pTree: the main window's contents tree, which with
+    // the box list beside it is hidden while the vault is locked (nullptr
+    // when the window has none). window: the main window, parent of the
+    // login and its messages; it ends with Cancel when the user gives the
+    // login up. All outlive this object. The idle watch starts now.
+    CVaultLock(COpenVault& vault, const CVaultSettings& settings, COpenedFiles& opened,
+               CContentsTree* pTree, QDialog& window);
+    ~CVaultLock() override;
+
+    // The lock: the box list and the tree are hidden, the opened copies
+    // dealt with (COpenedFiles::CloseOpenedCopies), the key wiped
+    // (COpenVault::Lock), and the login asks for the password of the same
+    // user at the same location, again after a refusal. Success opens the
+    // vault again, shows the window as it was and offers the changes that
+    // could not be stored back (COpenedFiles::OfferLeftoverCopies); Escape
+    // there ends the window with Cancel, and so the program. Nothing while
+    // the vault is locked already or a run goes on.
+    void OnLock();
+    bool IsLocked() const;
+    // The idle watch, limited to the settings' minutes; it locks the vault
+    // once no run is going on and no question about a copy is up, closing
+    // whatever dialog is left open first.
+    CIdleWatch* IdleWatch() const { return m_pIdleWatch; }
+    // The idle watch takes the settings' minutes again (after the settings
+    // sheet ran).
+    void FollowSettings();
+
+private:
+    void OnIdleTimeReached();
+    // Closes the menu and the dialog up over the window, if any; true when
+    // there was one.
+    bool CloseDialogsAbove();
+    // The login of a locked vault, until the vault opens (true) or the
+    // user gives up (false).
+    bool RunUnlockLogin();
+
+    COpenVault& m_vault;
+    const CVaultSettings& m_settings;
+    COpenedFiles& m_opened;
+    CContentsTree* m_pTree;
+    QDialog& m_window;
+    CIdleWatch* m_pIdleWatch;  // a child of this object
+};
+
+}  // namespace quovex
