@@ -66,6 +66,10 @@ if [ -z "${QUOVEX_BENCH_BUILT:-}" ]; then
         (cd "$REPO" && cmake --preset default >/dev/null)
         grep -q '^QUOVEX_BUILD_UI:BOOL=ON' "$BUILD/CMakeCache.txt" && WITH_UI=1
     fi
+    if grep -qs '^QUOVEX_BUILD_BENCH:BOOL=OFF' "$BUILD/CMakeCache.txt"; then
+        echo "$BUILD is configured without the benchmarks (QUOVEX_BUILD_BENCH=OFF)" >&2
+        exit 2
+    fi
     cmake --build "$BUILD" --target quovex-tool quovex-bench-kdf -j 2 >/dev/null
     if [ "$WITH_UI" -eq 1 ] && [ "$PROTECTED_ONLY" -eq 0 ]; then
         cmake --build "$BUILD" --target quovex-bench-drop quovex-bench-tree quovex-bench-find quovex-bench-open -j 2 >/dev/null

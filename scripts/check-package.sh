@@ -4,15 +4,23 @@
 # the installed programs run from the package unpacked into a temporary
 # folder. The machine's own /usr is never written: the package is unpacked
 # with dpkg-deb -x and apt only simulates the install.
+#
+#   bash scripts/check-package.sh [BUILD_DIR]
+#
+# BUILD_DIR is the build folder packaged, build/release unless given (CI
+# gives build/default).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build="$repo/build/release"
+[ $# -gt 0 ] && build=$(realpath -m "$1")
+cd "$repo"
 
 fail() {
     echo "check-package: $*" >&2
     exit 1
 }
 
-deb=$(bash scripts/package.sh)
+deb=$(bash scripts/package.sh "$build")
 work=$(mktemp -d)
 quovex_pid=""
 cleanup() {
@@ -90,11 +98,11 @@ for page in "$root"/usr/share/man/man*/*.gz; do
     gzip -t "$page" || fail "$page is not a valid gzip file"
 done
 
-# The icons are what this build drew (build/release/res/drawn), each a PNG
-# of its own size: the width and height of its header (bytes 16 to 23).
+# The icons are what this build drew (BUILD_DIR/res/drawn), each a PNG of
+# its own size: the width and height of its header (bytes 16 to 23).
 for size in 16 32 48 128 256; do
     icon="$root/usr/share/icons/hicolor/${size}x${size}/apps/quovex.png"
-    cmp -s build/release/res/drawn/icon128_${size}.png "$icon" ||
+    cmp -s "$build/res/drawn/icon128_${size}.png" "$icon" ||
         fail "the ${size}x${size} icon is not the one this build drew"
     [ "$(od -An -tx1 -N8 "$icon" | tr -d ' ')" = 89504e470d0a1a0a ] ||
         fail "the ${size}x${size} icon is not a PNG file"
@@ -108,14 +116,15 @@ tool="$root/usr/bin/quovex-tool"
 "$tool" --version >"$work/tool.out" 2>&1 || "$tool" --help >"$work/tool.out" 2>&1 ||
     fail "quovex-tool answers neither --version nor --help"
 head -n 1 "$work/tool.out"
-# One file stored and restored through the installed tool.
+# One file stored and restored through the installed tool, in a protected
+# vault (a password of 8 characters at least).
 mkdir -p "$work/restored"
 echo "packaged quovex-tool" >"$work/plain.txt"
-"$tool" init --user tester --password secret "$work/vault" >/dev/null ||
+"$tool" init --user tester --password secret-pw "$work/vault" >/dev/null ||
     fail "quovex-tool init failed"
-"$tool" store --user tester --password secret --keep-source "$work/plain.txt" \
+"$tool" store --user tester --password secret-pw --keep-source "$work/plain.txt" \
     "$work/vault/FileBox" || fail "quovex-tool store failed"
-"$tool" restore --user tester --password secret --to "$work/restored" \
+"$tool" restore --user tester --password secret-pw --to "$work/restored" \
     "$work/vault/FileBox/plain.txt.\$" || fail "quovex-tool restore failed"
 cmp -s "$work/plain.txt" "$work/restored/plain.txt" || fail "restored file differs"
 

@@ -10,6 +10,7 @@ PACKAGES=(
     libbsd-dev  # readpassphrase for quovex-tool's password prompt
     libsodium-dev  # every cryptographic step of protected vaults
     clang libclang-rt-14-dev llvm
+    clang-format  # CI checks that every C++ source is formatted (scripts/check-rules.sh)
     fonts-wqy-microhei
     time
     python3  # the tool tests read JSON back and drive a pseudo-terminal

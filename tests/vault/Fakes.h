@@ -6,6 +6,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "VaultEnv.h"
@@ -75,6 +77,18 @@ public:
 private:
     bool m_bTriggered = false;
     int m_nCountedChecks = 0;
+};
+
+// A count that helper threads raise while the test's thread waits for
+// them; an env made afresh by assignment takes it as a plain value.
+struct CAtomicCount {
+    std::atomic<int> n{0};
+    CAtomicCount() = default;
+    CAtomicCount(const CAtomicCount& other) : n(other.n.load()) {}
+    CAtomicCount& operator=(const CAtomicCount& other) {
+        n = other.n.load();
+        return *this;
+    }
 };
 
 // A file system for a test to run on: the disk as it is, or one that
@@ -141,13 +155,26 @@ public:
     // yet durable: synced on its own, or flushed with a volume that such a
     // flush covers.
     int m_nUnflushedDeletes = 0;
+    // Reads of files and appends to new files made on a thread other than
+    // the one that made the env: a helper thread read ahead or wrote behind.
+    CAtomicCount m_nReadsAside;
+    CAtomicCount m_nAppendsAside;
 
     // From now on, runs on a real file system that acts as kind says.
     void ActAs(const FileSystemKind& kind) {
-        m_pRefusing = kind.nRefused ? CVaultEnv::CreateRefusing(kind.nRefused) : nullptr;
+        m_nRefused = kind.nRefused;
         m_bFlushMisses = kind.bFlushMisses;
         m_nReadPiece = kind.nReadPiece;
+        MakeReal();
     }
+    // From now on, streams with sizes (the real ones until this is called):
+    // a store made afterwards reads and writes in their pieces, and its new
+    // files are flushed behind at their step.
+    void SetSizes(const StreamSizes& sizes) {
+        m_sizes = sizes;
+        MakeReal();
+    }
+    StreamSizes Sizes() const override { return m_sizes; }
 
     FolderPtr OpenFolder(const std::string& strPath) override {
         return Wrap(Real()->OpenFolder(strPath), strPath);
@@ -199,7 +226,13 @@ public:
     }
 
 private:
-    CVaultEnv* Real() const { return m_pRefusing ? m_pRefusing.get() : CVaultEnv::Default(); }
+    CVaultEnv* Real() const { return m_pReal ? m_pReal.get() : CVaultEnv::Default(); }
+    void MakeReal() {
+        m_pReal = m_nRefused || m_sizes != StreamSizes()
+                      ? CVaultEnv::CreateSized(m_nRefused, m_sizes)
+                      : nullptr;
+    }
+    bool Aside() const { return std::this_thread::get_id() != m_owner; }
     // What an injected fault returns, with the errno a real one leaves.
     template <typename T>
     static T Refuse(int nErrno, T failed) {
@@ -228,7 +261,10 @@ private:
                        : nullptr;
     }
 
-    std::unique_ptr<CVaultEnv> m_pRefusing;  // null: the real file system as it is
+    std::unique_ptr<CVaultEnv> m_pReal;  // null: the real file system as it is
+    unsigned m_nRefused = 0;
+    StreamSizes m_sizes;
+    std::thread::id m_owner = std::this_thread::get_id();
     bool m_bFlushMisses = false;
     std::size_t m_nReadPiece = 0;                // > 0: the most a Read gives
     int m_nUnsyncedFiles = 0;                    // committed, data not durable yet
@@ -286,8 +322,7 @@ private:
 
     // Reads with the env's faults, and with the byte at nFlipAt (>= 0) inverted.
     struct CFaultyReader : CReadableFile {
-        CFaultyReader(std::unique_ptr<CReadableFile> pInner, const CFaultEnv& env,
-                      std::int64_t nFlipAt)
+        CFaultyReader(std::unique_ptr<CReadableFile> pInner, CFaultEnv& env, std::int64_t nFlipAt)
             : m_pInner(std::move(pInner)),
               m_env(env),
               m_stamp(m_pInner->OpenStamp()),
@@ -295,6 +330,7 @@ private:
             m_stamp.nSize += m_env.m_nSizeDelta;
         }
         std::int64_t Read(void* pBuffer, std::size_t nCount) override {
+            if (m_env.Aside()) ++m_env.m_nReadsAside.n;
             if (m_env.m_nReadPiece > 0) nCount = std::min(nCount, m_env.m_nReadPiece);
             const std::int64_t nPos = m_nAsked;
             m_nAsked += nCount;
@@ -313,7 +349,7 @@ private:
         }
 
         std::unique_ptr<CReadableFile> m_pInner;
-        const CFaultEnv& m_env;
+        CFaultEnv& m_env;
         FileStamp m_stamp;
         std::int64_t m_nFlipAt;
         std::int64_t m_nAsked = 0;
@@ -348,6 +384,7 @@ private:
               m_strTarget(m_strFolder + "/" + strName) {}
         bool Append(const void* pData, std::size_t nCount) override {
             if (m_nWritten == 0 && m_env.m_fnDuringCopy) m_env.m_fnDuringCopy(m_strTarget);
+            if (m_env.Aside()) ++m_env.m_nAppendsAside.n;
             m_bSynced = false;
             m_nWritten += nCount;
             const std::int64_t nLimit = m_env.m_nFailWriteAfter;

@@ -9,17 +9,27 @@
 
 #include "Fakes.h"
 #include "FileStore.h"
+#include "ProtectedLayout.h"
 #include "RunContext.h"
 #include "TestFiles.h"
 #include "VaultKey.h"
 
 namespace quovex::test {
 
+// Sizes with which files of a few hundred KiB take the ways of large ones,
+// in the same steps as the real sizes: chunks of two protected chunks (a
+// piece is still sealed on two threads), read ahead, written behind and
+// sealed on two threads from four chunks on, flushed behind every four.
+inline constexpr StreamSizes SMALL_STREAM_SIZES{2 * PFF_CHUNK_SIZE, 8 * PFF_CHUNK_SIZE,
+                                                8 * PFF_CHUNK_SIZE};
+
 class FileStoreFixture : public ::testing::Test {
 protected:
     // nMasterFill > 0: the key is a protected vault's (SetTestMasterKey).
-    explicit FileStoreFixture(unsigned char nMasterFill = 0)
-        : m_files(Keyed(m_key, nMasterFill), &m_env) {}
+    // The store streams with sizes (StreamSizes.h), the real ones unless given.
+    explicit FileStoreFixture(unsigned char nMasterFill = 0,
+                              const StreamSizes& sizes = StreamSizes())
+        : m_files(Keyed(m_key, nMasterFill), Sized(m_env, sizes)) {}
 
     void TearDown() override {
         EXPECT_TRUE(m_feedback.WaitBalanced());
@@ -53,10 +63,14 @@ protected:
     Bytes Read(const std::string& strPath) const { return ReadBytes(m_tmp / strPath); }
     bool Has(const std::string& strPath) const { return Exists(m_tmp / strPath); }
 
-    // The store takes the key as it is when made.
+    // The store takes the key, and the env's sizes, as they are when it is made.
     static const CVaultKey& Keyed(CVaultKey& key, unsigned char nMasterFill) {
         if (nMasterFill > 0) SetTestMasterKey(&key, nMasterFill);
         return key;
+    }
+    static CVaultEnv* Sized(CFaultEnv& env, const StreamSizes& sizes) {
+        env.SetSizes(sizes);
+        return &env;
     }
 
     CTempDir m_tmp;
@@ -71,11 +85,11 @@ protected:
 };
 
 // Each case on the local disk and on file systems that lack what the core
-// prefers (instantiated with ALL_FILE_SYSTEMS).
+// prefers (instantiated with ALL_FILE_SYSTEMS), with the small sizes.
 class FileSystemFixture : public FileStoreFixture,
                           public ::testing::WithParamInterface<FileSystemKind> {
 protected:
-    using FileStoreFixture::FileStoreFixture;
+    FileSystemFixture() : FileStoreFixture(0, SMALL_STREAM_SIZES) {}
     void SetUp() override { m_env.ActAs(GetParam()); }
 };
 

@@ -21,12 +21,14 @@ using FileStoreTest = FileSystemFixture;
 INSTANTIATE_TEST_SUITE_P(Fs, FileStoreTest, ::testing::ValuesIn(ALL_FILE_SYSTEMS),
                          [](const auto& info) { return std::string(info.param.pszName); });
 
-// Sizes around the block size, past the 1 MiB chunk and from 4 MiB on, where
+// Sizes around the block size, past a chunk and from four chunks on, where
 // files are read a chunk ahead on a helper thread (on reads that come short
 // on the FUSE kinds). Stored files and the folders made for them are
 // private; a restore drops only the last extension.
 TEST_P(FileStoreTest, RoundTripsFilesOfManySizes) {
-    for (std::size_t n : {0, 1, 127, 128, 129, 300, 65543, (1 << 20) + 3, 1 << 21, 5 << 20}) {
+    const std::size_t C = SMALL_STREAM_SIZES.nChunk;
+    const std::size_t sizes[] = {0, 1, 127, 128, 129, 300, 65543, C + 3, 2 * C, 5 * C};
+    for (std::size_t n : sizes) {
         // Built by appending: GCC 12 at -O3 warns wrongly (-Wrestrict) about "f" + to_string(n).
         const std::string strName = std::string("f").append(std::to_string(n)).append(".b");
         const std::string strStored = "box/in/" + strName;
@@ -153,6 +155,9 @@ struct Armed {
     std::int64_t n;
 };
 
+// The size of a file of the table, in chunks of the small sizes.
+constexpr std::int64_t CHUNKS = static_cast<std::int64_t>(SMALL_STREAM_SIZES.nChunk);
+
 struct Fault {
     const char* pszName;
     void (*pfnArm)(Armed& armed);
@@ -181,27 +186,30 @@ const Fault FAULTS[] = {
     {"SourceShrank", [](auto& a) { a.e.m_nSizeDelta = 1; }, FAIL_OTHER, true},
 };
 
-// The file of a case: a small one; a large one, read ahead on a helper
-// thread; a protected one, on the caller's thread; a large protected one,
-// sealed or opened on two threads and written behind on a third.
+// The file of a case, with the small sizes: a small one; a large one, read
+// ahead on a helper thread; a protected one of three pieces, on the
+// caller's thread; a large protected one, sealed or opened on two threads
+// and written behind on a third. The large ones are flushed behind as they
+// grow, where the volume's flush covers them.
 struct FileKind {
     const char* pszName;
     std::int64_t nSize;
     unsigned char nMasterFill;  // > 0: a protected vault's key
+    bool bHelped;               // helper threads read ahead (and write behind, if protected)
 };
 void PrintTo(const FileKind& kind, std::ostream* pOut) {
     *pOut << kind.pszName;
 }
-const FileKind FILE_KINDS[] = {{"Small", 1000, 0},
-                               {"Large", 5 << 20, 0},
-                               {"Protected", 3 << 20, 7},
-                               {"LargeProtected", 6 << 20, 7}};
+const FileKind FILE_KINDS[] = {{"Small", 1000, 0, false},
+                               {"Large", 5 * CHUNKS, 0, true},
+                               {"Protected", 3 * CHUNKS, 7, false},
+                               {"LargeProtected", 6 * CHUNKS, 7, true}};
 
 class FileFaultTest
     : public FileStoreFixture,
       public ::testing::WithParamInterface<std::tuple<Fault, FileSystemKind, FileKind>> {
 protected:
-    FileFaultTest() : FileStoreFixture(std::get<2>(GetParam()).nMasterFill) {}
+    FileFaultTest() : FileStoreFixture(std::get<2>(GetParam()).nMasterFill, SMALL_STREAM_SIZES) {}
     void SetUp() override { m_env.ActAs(std::get<1>(GetParam())); }
 };
 
@@ -243,6 +251,39 @@ INSTANTIATE_TEST_SUITE_P(Faults, FileFaultTest,
                                     std::get<1>(info.param).pszName +
                                     std::get<2>(info.param).pszName;
                          });
+
+// Each kind of the table takes the way the faults are meant to strike on:
+// with the small sizes a large file's store and restore read on a helper
+// thread, a large protected file's write on another one as well, and the
+// others read and write on the caller's thread alone.
+TEST_P(FileStoreTest, EachKindOfTheFaultTableTakesTheWayOfItsSize) {
+    for (const FileKind& kind : FILE_KINDS) {
+        SCOPED_TRACE(kind.pszName);
+        CVaultKey key("user1", "pass1");
+        if (kind.nMasterFill > 0) SetTestMasterKey(&key, kind.nMasterFill);
+        CFaultEnv env;
+        env.ActAs(GetParam());
+        env.SetSizes(SMALL_STREAM_SIZES);
+        const CFileStore files(key, &env);
+        const Bytes vPlain = RandomBytes(kind.nSize, 4);
+        Write("src/k", vPlain);
+        RunContext run;
+        ASSERT_EQ(files.StoreFile(m_tmp / "src/k", m_tmp / "box/k.$", run).nOutcome,
+                  FileOutcome::FILE_DONE);
+        const int nStoreReads = env.m_nReadsAside.n, nStoreAppends = env.m_nAppendsAside.n;
+        ASSERT_EQ(files.RestoreFile(m_tmp / "box/k.$", m_tmp / "out/k.$", run).nOutcome,
+                  FileOutcome::FILE_DONE);
+        EXPECT_EQ(Read("out/k"), vPlain);
+        const bool bBehind = kind.bHelped && kind.nMasterFill > 0;
+        EXPECT_EQ(nStoreReads > 0, kind.bHelped) << "the source read ahead";
+        EXPECT_EQ(env.m_nReadsAside.n > nStoreReads, kind.bHelped) << "the stored file read ahead";
+        EXPECT_EQ(nStoreAppends > 0, bBehind) << "the stored file written behind";
+        EXPECT_EQ(env.m_nAppendsAside.n > nStoreAppends, bBehind)
+            << "the plain file written behind";
+        fs::remove_all(m_tmp / "box");
+        fs::remove_all(m_tmp / "out");
+    }
+}
 
 // A source path must fit 127 GB18030 bytes and a size the 32-bit field;
 // a pipe is no file. A stored file must be whole and its recorded path

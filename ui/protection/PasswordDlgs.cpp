@@ -84,11 +84,10 @@ CProtectVaultDlg::CProtectVaultDlg(const CVaultKey& key, bool bRestLeft, QWidget
     BuildDialog(this, RES_DLG_PROTECT_VAULT);
     if (bRestLeft) {
         FindControl<QLabel>(this, RES_ID_PROTECT_TEXT)
-            ->setText(QStringLiteral(
-                "保险柜中还有没有加密保护的文件。它们用的就是现在的口令，\n"
-                "而这些文件（包括它们的备份）会泄露这个口令。\n"
-                "转换其余的文件时请换一个新口令。\n"
-                "转换可以中途取消，再次运行即可完成。"));
+            ->setText(QStringLiteral("保险柜中还有没有加密保护的文件。它们用的就是现在的口令，\n"
+                                     "而这些文件（包括它们的备份）会泄露这个口令。\n"
+                                     "转换其余的文件时请换一个新口令。\n"
+                                     "转换可以中途取消，再次运行即可完成。"));
     }
     m_pPasswordEdit = FindPasswordEdit(this, RES_ID_PASSWORD);
     m_pNewEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD);

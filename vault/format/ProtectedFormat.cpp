@@ -19,16 +19,13 @@ namespace quovex {
 
 namespace {
 
-// Chunks moved per read and per write: as many as fill STORE_CHUNK_SIZE.
-constexpr std::size_t PROTECTED_CHUNKS_PER_PIECE = STORE_CHUNK_SIZE / PFF_CHUNK_SIZE;
-
 // Plain bytes read per piece for a source of nSize bytes: whole chunks,
-// so that every piece but the last ends on a chunk boundary; a file of one
-// short chunk gets room for one byte more than it holds (a piece that comes
-// short is the last), not a whole chunk's.
-std::size_t PlainPieceFor(std::uint64_t nSize) {
+// nPerPiece at most, so that every piece but the last ends on a chunk
+// boundary; a file of one short chunk gets room for one byte more than it
+// holds (a piece that comes short is the last), not a whole chunk's.
+std::size_t PlainPieceFor(std::uint64_t nSize, std::size_t nPerPiece) {
     if (nSize < PFF_CHUNK_SIZE) return static_cast<std::size_t>(nSize) + 1;
-    return ChunkFor(nSize, PFF_CHUNK_SIZE);
+    return ChunkFor(nSize, PFF_CHUNK_SIZE, nPerPiece * PFF_CHUNK_SIZE);
 }
 
 // Seals the n plain bytes of one piece at pOut + *pnOut, advancing
@@ -58,8 +55,12 @@ FileResult SealPiece(CProtectedSealer& sealer, const unsigned char* pIn, std::si
 // The body of one protected stored file, opened chunk by chunk.
 class CProtectedReader final : public CStoredReader {
 public:
-    CProtectedReader(const ProtectedFileKeys& keys, std::unique_ptr<CReadableFile> pStored)
-        : m_opener(keys), m_pStored(std::move(pStored)) {}
+    CProtectedReader(const ProtectedFileKeys& keys, std::unique_ptr<CReadableFile> pStored,
+                     std::size_t nPerPiece, std::uint64_t nReadAhead)
+        : m_opener(keys),
+          m_pStored(std::move(pStored)),
+          m_nPerPiece(nPerPiece),
+          m_nReadAhead(nReadAhead) {}
 
     FileResult Open();
     const StoredHead& Head() const override { return m_head; }
@@ -78,6 +79,8 @@ private:
     CProtectedOpener m_opener;
     std::unique_ptr<CReadableFile> m_pStored;
     StoredHead m_head;
+    std::size_t m_nPerPiece;  // chunks
+    std::uint64_t m_nReadAhead;
 };
 
 FileResult CProtectedReader::Open() {
@@ -107,10 +110,10 @@ FileResult CProtectedReader::WritePlain(CWritableFile& target, RunContext& run) 
     const std::size_t nPiece = static_cast<std::size_t>(
         nBody < PFF_CHUNK_STORED_SIZE
             ? nBody + 1
-            : std::min<std::uint64_t>(PROTECTED_CHUNKS_PER_PIECE * PFF_CHUNK_STORED_SIZE,
+            : std::min<std::uint64_t>(m_nPerPiece * PFF_CHUNK_STORED_SIZE,
                                       (nBody / PFF_CHUNK_STORED_SIZE + 1) * PFF_CHUNK_STORED_SIZE));
     // As a store: read ahead and written behind the opening for a large file.
-    const bool bLarge = nBody >= STORE_READ_AHEAD_SIZE;
+    const bool bLarge = nBody >= m_nReadAhead;
     CReadAhead reader(*m_pStored, nPiece, bLarge, nBody);
     CWriteBehind writer(target, nPiece, bLarge);
     CBlockProgress progress(run.pFeedback, run.nTotal);
@@ -203,7 +206,9 @@ FileResult OpenProtectedHead(CReadableFile& stored, CProtectedOpener* pOpener) {
     return FileOutcome::FILE_DONE;
 }
 
-CProtectedFormat::CProtectedFormat(const CVaultKey& key) {
+CProtectedFormat::CProtectedFormat(const CVaultKey& key, const StreamSizes& sizes)
+    : m_nChunksPerPiece(std::max<std::size_t>(1, sizes.nChunk / PFF_CHUNK_SIZE)),
+      m_nReadAhead(sizes.nReadAhead) {
     if (key.IsProtected()) m_bKeys = DeriveFileKeys(key.MasterKey(), &m_keys);
 }
 
@@ -231,8 +236,8 @@ FileResult CProtectedFormat::WriteStored(CReadableFile& source, std::uint64_t nS
 
     // A large file's pieces are read ahead of, and written behind, the
     // sealing, which takes both cores meanwhile.
-    const bool bLarge = nSize >= STORE_READ_AHEAD_SIZE;
-    const std::size_t nPiece = PlainPieceFor(nSize);
+    const bool bLarge = nSize >= m_nReadAhead;
+    const std::size_t nPiece = PlainPieceFor(nSize, m_nChunksPerPiece);
     CReadAhead reader(source, nPiece, bLarge, nSize);
     const std::vector<unsigned char>& head = sealer.Head();
     const std::size_t nMaxOut = static_cast<std::size_t>(
@@ -279,7 +284,7 @@ FileResult CProtectedWriter::Begin(const ProtectedMetadata& metadata) {
     const ProtectedResult nResult = m_pSealer->Begin(metadata);
     if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
     m_pPlain = NewPlainBuffer(PFF_CHUNK_SIZE);
-    m_pOut.reset(new unsigned char[PROTECTED_CHUNKS_PER_PIECE * PFF_CHUNK_STORED_SIZE]);
+    m_pOut.reset(new unsigned char[m_format.ChunksPerPiece() * PFF_CHUNK_STORED_SIZE]);
     const std::vector<unsigned char>& head = m_pSealer->Head();
     if (!m_target.Append(head.data(), head.size())) return CauseOfLastError();
     return FileOutcome::FILE_DONE;
@@ -313,7 +318,7 @@ bool CProtectedWriter::SealFullChunk() {
     }
     m_nPlain = 0;
     m_nOut += nSealed;
-    if (m_nOut + PFF_CHUNK_STORED_SIZE > PROTECTED_CHUNKS_PER_PIECE * PFF_CHUNK_STORED_SIZE)
+    if (m_nOut + PFF_CHUNK_STORED_SIZE > m_format.ChunksPerPiece() * PFF_CHUNK_STORED_SIZE)
         return WriteOut();
     return true;
 }
@@ -344,7 +349,8 @@ FileResult CProtectedWriter::Finish() {
 FileResult CProtectedFormat::OpenStored(std::unique_ptr<CReadableFile> pStored,
                                         std::unique_ptr<CStoredReader>* ppReader) const {
     if (!m_bKeys) return FailCause{FailReason::FAIL_NEEDS_KEY};
-    auto pReader = std::make_unique<CProtectedReader>(m_keys, std::move(pStored));
+    auto pReader = std::make_unique<CProtectedReader>(m_keys, std::move(pStored), m_nChunksPerPiece,
+                                                      m_nReadAhead);
     const FileResult opened = pReader->Open();
     if (opened.nOutcome != FileOutcome::FILE_DONE) return opened;
     *ppReader = std::move(pReader);

@@ -18,10 +18,15 @@ class CVaultKey;
 class CProtectedFormat final : public CStoredFormat {
 public:
     // Derives the file keys from key's master key; without one, nothing can
-    // be stored, and a protected file read is FAIL_NEEDS_KEY.
-    explicit CProtectedFormat(const CVaultKey& key);
+    // be stored, and a protected file read is FAIL_NEEDS_KEY. Files are
+    // read and written in pieces of the whole chunks that fill sizes.nChunk,
+    // and from sizes.nReadAhead bytes on read ahead, written behind and
+    // sealed or opened on two threads.
+    CProtectedFormat(const CVaultKey& key, const StreamSizes& sizes);
 
     bool HasKeys() const { return m_bKeys; }
+    // Chunks moved per read and per write, one at least.
+    std::size_t ChunksPerPiece() const { return m_nChunksPerPiece; }
 
     // FAIL_PATH_NOT_STORABLE for a path a slot cannot hold.
     FileResult CanStore(std::uint64_t nSize, const std::string& strSource) const override;
@@ -39,6 +44,8 @@ public:
 private:
     ProtectedFileKeys m_keys;
     bool m_bKeys = false;
+    std::size_t m_nChunksPerPiece;
+    std::uint64_t m_nReadAhead;
 };
 
 // Seals plain bytes handed to it by Append as one protected stored file

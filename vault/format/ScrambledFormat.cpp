@@ -2,6 +2,7 @@
 
 #include <sodium.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -46,11 +47,14 @@ struct CScrambleStream {
 class CScrambledReader final : public CStoredReader {
 public:
     CScrambledReader(const CVaultCipher& cipher, std::unique_ptr<CReadableFile> pStored,
-                     const StoredFileHeader& header, StoredHead head)
+                     const StoredFileHeader& header, StoredHead head, std::size_t nChunk,
+                     std::uint64_t nReadAhead)
         : m_cipher(cipher),
           m_pStored(std::move(pStored)),
           m_header(header),
-          m_head(std::move(head)) {}
+          m_head(std::move(head)),
+          m_nChunk(nChunk),
+          m_nReadAhead(nReadAhead) {}
 
     const StoredHead& Head() const override { return m_head; }
     std::int64_t StoredTime() override {
@@ -64,17 +68,19 @@ private:
     std::unique_ptr<CReadableFile> m_pStored;
     StoredFileHeader m_header;
     StoredHead m_head;
+    std::size_t m_nChunk;
+    std::uint64_t m_nReadAhead;
 };
 
 FileResult CScrambledReader::WritePlain(CWritableFile& target, RunContext& run) {
     const CScrambleStream key(m_cipher);
     const unsigned char* stream = key.stream;
 
-    const std::size_t nChunk = ChunkFor(m_pStored->Size(), SFF_BLOCK_SIZE);
+    const std::size_t nChunk = ChunkFor(m_pStored->Size(), SFF_BLOCK_SIZE, m_nChunk);
     // The body ends where the file did when it was opened: no read to find that out.
     const std::uint64_t nBody =
         m_pStored->Size() > SFF_HEADER_SIZE ? m_pStored->Size() - SFF_HEADER_SIZE : 0;
-    CReadAhead reader(*m_pStored, nChunk, nBody >= STORE_READ_AHEAD_SIZE, nBody);
+    CReadAhead reader(*m_pStored, nChunk, nBody >= m_nReadAhead, nBody);
     const PlainBuffer pOut = NewPlainBuffer(nChunk);
     CBlockProgress progress(run.pFeedback, run.nTotal);
     std::uint64_t nRemaining = m_header.nPlainSize;
@@ -106,6 +112,13 @@ FileResult CScrambledReader::WritePlain(CWritableFile& target, RunContext& run) 
 
 }  // namespace
 
+// A chunk that is not whole blocks would cut a block between two reads.
+CScrambledFormat::CScrambledFormat(const CVaultCipher& cipher, const StreamSizes& sizes)
+    : m_cipher(cipher),
+      m_nChunk(
+          std::max<std::size_t>(SFF_BLOCK_SIZE, sizes.nChunk / SFF_BLOCK_SIZE * SFF_BLOCK_SIZE)),
+      m_nReadAhead(sizes.nReadAhead) {}
+
 bool IsScrambledSignature(const unsigned char* pHead, std::size_t nHead) {
     return nHead >= SFF_SIGNATURE_SIZE &&
            std::memcmp(pHead, SFF_SIGNATURE, SFF_SIGNATURE_SIZE) == 0;
@@ -131,8 +144,8 @@ FileResult CScrambledFormat::WriteStored(CReadableFile& source, std::uint64_t nS
     const CScrambleStream key(m_cipher);
     const unsigned char* stream = key.stream;
 
-    const std::size_t nChunk = ChunkFor(nSize, SFF_BLOCK_SIZE);
-    CReadAhead reader(source, nChunk, nSize >= STORE_READ_AHEAD_SIZE, nSize);
+    const std::size_t nChunk = ChunkFor(nSize, SFF_BLOCK_SIZE, m_nChunk);
+    CReadAhead reader(source, nChunk, nSize >= m_nReadAhead, nSize);
     // The header goes out with the first chunk: one write for a small file.
     const PlainBuffer pOut = NewPlainBuffer(SFF_HEADER_SIZE + nChunk);
     EncodeHeader(header, pOut.get());
@@ -180,8 +193,8 @@ FileResult CScrambledFormat::OpenStored(std::unique_ptr<CReadableFile> pStored,
         head.strSummary.clear();
     }
     head.bKeyMatches = header.nChecksum == m_cipher.Checksum();
-    *ppReader =
-        std::make_unique<CScrambledReader>(m_cipher, std::move(pStored), header, std::move(head));
+    *ppReader = std::make_unique<CScrambledReader>(m_cipher, std::move(pStored), header,
+                                                   std::move(head), m_nChunk, m_nReadAhead);
     return FileOutcome::FILE_DONE;
 }
 

@@ -5,14 +5,16 @@
 #pragma once
 
 #include "StoredFormat.h"
+#include "StreamSizes.h"
 #include "VaultCipher.h"
 
 namespace quovex {
 
 class CScrambledFormat final : public CStoredFormat {
 public:
-    // cipher must outlive the format.
-    explicit CScrambledFormat(const CVaultCipher& cipher) : m_cipher(cipher) {}
+    // cipher must outlive the format. Files are read and written in
+    // pieces of sizes.nChunk, read ahead from sizes.nReadAhead bytes on.
+    CScrambledFormat(const CVaultCipher& cipher, const StreamSizes& sizes);
 
     // FAIL_TOO_LARGE from 4 GiB on; FAIL_PATH_NOT_STORABLE for a path with
     // no header form. Credentials the cipher refused store nothing (FAIL_OTHER).
@@ -25,6 +27,8 @@ public:
 
 private:
     const CVaultCipher& m_cipher;
+    std::size_t m_nChunk;  // whole blocks
+    std::uint64_t m_nReadAhead;
 };
 
 // True when the first bytes of a file are the scrambled format's signature.

@@ -20,7 +20,7 @@ void CFlushBehind::Written(std::uint64_t nWritten) {
             if (StepBehind()) m_changed.notify_one();
             return;
         }
-        if (nWritten < FLUSH_STEP) return;
+        if (nWritten < m_nStep) return;
         m_bStarted = true;
     }
     try {

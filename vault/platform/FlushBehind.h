@@ -12,19 +12,21 @@
 #include <mutex>
 #include <thread>
 
+#include "StreamSizes.h"
+
 namespace quovex {
 
 class CFlushBehind {
 public:
     // Flushes the file open for writing at nFd, which must stay open until
-    // Stop() has returned.
-    explicit CFlushBehind(int nFd) : m_nFd(nFd) {}
+    // Stop() has returned, every nStep bytes written.
+    explicit CFlushBehind(int nFd, std::uint64_t nStep = FLUSH_STEP) : m_nFd(nFd), m_nStep(nStep) {}
     // Stops, as Stop().
     ~CFlushBehind();
     CFlushBehind(const CFlushBehind&) = delete;
     CFlushBehind& operator=(const CFlushBehind&) = delete;
 
-    // Notes that nWritten bytes of the file are written. From FLUSH_STEP
+    // Notes that nWritten bytes of the file are written. From a step of
     // bytes on, a thread flushes them; when no thread can be had, nothing
     // is flushed here and the final flush does it all. The writer's thread.
     void Written(std::uint64_t nWritten);
@@ -35,15 +37,17 @@ public:
     // file next. Later calls give the same. The writer's thread.
     bool Stop();
 
-    // Bytes that are written unflushed before a flush starts.
-    static constexpr std::uint64_t FLUSH_STEP = 8u << 20;
+    // Bytes that are written unflushed before a flush starts, unless the
+    // file's env streams with another step (StreamSizes.h).
+    static constexpr std::uint64_t FLUSH_STEP = STORE_FLUSH_STEP;
 
 private:
     void Loop();
     // Whether a step was written since the last flush started; under m_mutex.
-    bool StepBehind() const { return m_nWritten - m_nFlushed >= FLUSH_STEP; }
+    bool StepBehind() const { return m_nWritten - m_nFlushed >= m_nStep; }
 
     const int m_nFd;
+    const std::uint64_t m_nStep;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::uint64_t m_nWritten = 0;  // as last noted

@@ -83,7 +83,8 @@ private:
 
 class CPosixFolder final : public CFolder, public std::enable_shared_from_this<CPosixFolder> {
 public:
-    CPosixFolder(int nFd, unsigned nRefused) : m_nFd(nFd), m_nRefused(nRefused) {}
+    CPosixFolder(int nFd, unsigned nRefused, std::uint64_t nFlushStep)
+        : m_nFd(nFd), m_nRefused(nRefused), m_nFlushStep(nFlushStep) {}
     ~CPosixFolder() override { ::close(m_nFd); }
 
     bool GetOwnStamp(FileStamp* pStamp) override {
@@ -126,7 +127,7 @@ public:
     FolderPtr OpenFolder(const std::string& strName) override {
         const int nFd =
             ::openat(m_nFd, strName.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        return nFd < 0 ? nullptr : std::make_shared<CPosixFolder>(nFd, m_nRefused);
+        return nFd < 0 ? nullptr : std::make_shared<CPosixFolder>(nFd, m_nRefused, m_nFlushStep);
     }
     std::unique_ptr<CReadableFile> OpenFile(const std::string& strName) override {
         return OpenRegularFile(m_nFd, strName);
@@ -140,7 +141,7 @@ public:
     }
     std::unique_ptr<CWritableFile> CreateFileFor(const std::string& strName,
                                                  unsigned nMode) override {
-        return CreateNewFile(shared_from_this(), m_nFd, strName, nMode, m_nRefused);
+        return CreateNewFile(shared_from_this(), m_nFd, strName, nMode, m_nRefused, m_nFlushStep);
     }
     bool DeleteFile(const std::string& strName) override {
         return ::unlinkat(m_nFd, strName.c_str(), 0) == 0;
@@ -166,6 +167,7 @@ public:
 private:
     int m_nFd;
     unsigned m_nRefused;
+    std::uint64_t m_nFlushStep;
     std::atomic<signed char> m_nCovers{-1};  // VolumeSyncCovers, -1 until asked
 };
 
@@ -183,11 +185,13 @@ std::string NearestExistingFolder(const std::string& strPath) {
 
 class CPosixEnv final : public CVaultEnv {
 public:
-    explicit CPosixEnv(unsigned nRefused = 0) : m_nRefused(nRefused) {}
+    explicit CPosixEnv(unsigned nRefused = 0, const StreamSizes& sizes = StreamSizes())
+        : m_nRefused(nRefused), m_sizes(sizes) {}
 
     FolderPtr OpenFolder(const std::string& strPath) override {
         const int nFd = ::open(strPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        return nFd < 0 ? nullptr : std::make_shared<CPosixFolder>(nFd, m_nRefused);
+        return nFd < 0 ? nullptr
+                       : std::make_shared<CPosixFolder>(nFd, m_nRefused, m_sizes.nFlushStep);
     }
     std::unique_ptr<CReadableFile> OpenForRead(const std::string& strPath) override {
         return OpenRegularFile(AT_FDCWD, strPath);
@@ -236,8 +240,11 @@ public:
         return bOk;
     }
 
+    StreamSizes Sizes() const override { return m_sizes; }
+
 private:
     unsigned m_nRefused;  // Refusal bits
+    StreamSizes m_sizes;
 };
 
 }  // namespace
@@ -307,6 +314,10 @@ CVaultEnv* CVaultEnv::Default() {
 
 std::unique_ptr<CVaultEnv> CVaultEnv::CreateRefusing(unsigned nRefused) {
     return std::make_unique<CPosixEnv>(nRefused);
+}
+
+std::unique_ptr<CVaultEnv> CVaultEnv::CreateSized(unsigned nRefused, const StreamSizes& sizes) {
+    return std::make_unique<CPosixEnv>(nRefused, sizes);
 }
 
 }  // namespace quovex

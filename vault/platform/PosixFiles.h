@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -32,10 +33,11 @@ std::unique_ptr<CUpdatableFile> OpenUpdatableFile(const std::string& strPath);
 // open): unnamed in that folder where the file system offers that
 // (O_TMPFILE), else a dot-named temporary beside its target. nRefused
 // (CVaultEnv::Refusal bits) names calls to act as if the file system
-// refused them.
+// refused them; on a volume that one flush covers, the file is flushed
+// behind its writing every nFlushStep bytes (StreamSizes.h).
 std::unique_ptr<CWritableFile> CreateNewFile(FolderPtr pFolder, int nDirFd,
                                              const std::string& strName, unsigned nMode,
-                                             unsigned nRefused);
+                                             unsigned nRefused, std::uint64_t nFlushStep);
 
 // True when a flush of the volume holding the open file or folder nFd
 // makes what is written there durable (CFolder::VolumeSyncCovers).

@@ -113,13 +113,14 @@ int RenameNoReplace(int nDirFd, const std::string& strFrom, const std::string& s
 class CPosixNewFile final : public CWritableFile {
 public:
     CPosixNewFile(int nFd, FolderPtr pFolder, int nDirFd, std::string strName, std::string strTemp,
-                  unsigned nRefused)
+                  unsigned nRefused, std::uint64_t nFlushStep)
         : m_nFd(nFd),
           m_pFolder(std::move(pFolder)),
           m_nDirFd(nDirFd),
           m_strName(std::move(strName)),
           m_strTemp(std::move(strTemp)),
-          m_nRefused(nRefused) {}
+          m_nRefused(nRefused),
+          m_nFlushStep(nFlushStep) {}
     ~CPosixNewFile() override {
         m_pFlush.reset();  // before its descriptor goes
         if (m_nFd >= 0) ::close(m_nFd);
@@ -244,7 +245,7 @@ private:
     // (some FUSE file systems) the final sync does the work.
     void StartWriteback() {
 #ifdef SYNC_FILE_RANGE_WRITE
-        if (m_nWritten - m_nStarted < WRITEBACK_STEP) return;
+        if (m_nWritten - m_nStarted < m_nFlushStep) return;
         ::sync_file_range(m_nFd, static_cast<off_t>(m_nStarted),
                           static_cast<off_t>(m_nWritten - m_nStarted), SYNC_FILE_RANGE_WRITE);
         m_nStarted = m_nWritten;
@@ -256,13 +257,13 @@ private:
     // network), it may hold the writing up meanwhile: such a file is flushed
     // once, at its end.
     void FlushBehind() {
-        if (m_nWritten < CFlushBehind::FLUSH_STEP || m_bFlushAtEnd) return;
+        if (m_nWritten < m_nFlushStep || m_bFlushAtEnd) return;
         if (!m_pFlush) {
             if (!m_pFolder || !m_pFolder->VolumeSyncCovers()) {
                 m_bFlushAtEnd = true;
                 return;
             }
-            m_pFlush.reset(new (std::nothrow) CFlushBehind(m_nFd));
+            m_pFlush.reset(new (std::nothrow) CFlushBehind(m_nFd, m_nFlushStep));
             if (!m_pFlush) {
                 m_bFlushAtEnd = true;
                 return;
@@ -275,8 +276,6 @@ private:
         return !m_pFlush || m_pFlush->Stop();
     }
 
-    static constexpr std::uint64_t WRITEBACK_STEP = 8u << 20;
-
     int m_nFd;
     std::uint64_t m_nWritten = 0;  // bytes appended
     std::uint64_t m_nStarted = 0;  // of which their writing to the disk was started
@@ -285,6 +284,7 @@ private:
     std::string m_strName;
     std::string m_strTemp;  // "" for an unnamed file
     unsigned m_nRefused;
+    std::uint64_t m_nFlushStep;  // of the flushes behind, and of the writeback starts
     bool m_bCommitted = false;
     bool m_bLost = false;        // closing the temporary failed: its data cannot be trusted
     bool m_bFlushAtEnd = false;  // no flushing thread for this file
@@ -295,13 +295,13 @@ private:
 
 std::unique_ptr<CWritableFile> CreateNewFile(FolderPtr pFolder, int nDirFd,
                                              const std::string& strName, unsigned nMode,
-                                             unsigned nRefused) {
+                                             unsigned nRefused, std::uint64_t nFlushStep) {
     // An unnamed file can be given a name only by a link.
     if (!(nRefused & (CVaultEnv::REFUSE_UNNAMED_FILES | CVaultEnv::REFUSE_HARD_LINKS))) {
         const int nUnnamed = ::openat(nDirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, nMode);
         if (nUnnamed >= 0)
             return std::make_unique<CPosixNewFile>(nUnnamed, std::move(pFolder), nDirFd, strName,
-                                                   std::string(), nRefused);
+                                                   std::string(), nRefused, nFlushStep);
         // Only a file system without unnamed files falls back; an unwritable
         // folder fails here as it would below.
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return nullptr;
@@ -312,7 +312,7 @@ std::unique_ptr<CWritableFile> CreateNewFile(FolderPtr pFolder, int nDirFd,
                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, nMode);
         if (nFd >= 0)
             return std::make_unique<CPosixNewFile>(nFd, std::move(pFolder), nDirFd, strName,
-                                                   strTemp, nRefused);
+                                                   strTemp, nRefused, nFlushStep);
         if (errno != EEXIST) return nullptr;
     }
     return nullptr;

@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "StreamSizes.h"
+
 namespace quovex {
 
 enum class EntryKind {
@@ -241,6 +243,16 @@ public:
         GetStamp(strPath, &stamp);
         return stamp.kind;
     }
+
+    // The sizes files are streamed with here (StreamSizes.h): the
+    // constants there on the real file system. A store takes them when it
+    // is made.
+    virtual StreamSizes Sizes() const { return StreamSizes(); }
+    // A real file system that refuses the calls in nRefused, as
+    // CreateRefusing, and streams with sizes: its new files are flushed
+    // behind every sizes.nFlushStep bytes. Tests make small files take the
+    // ways of large ones with it.
+    static std::unique_ptr<CVaultEnv> CreateSized(unsigned nRefused, const StreamSizes& sizes);
 };
 
 }  // namespace quovex

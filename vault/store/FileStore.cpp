@@ -94,7 +94,10 @@ FileOutcome RestoreTargetPath(const StoredHead& head, const std::string& strTarg
 }  // namespace
 
 CFileStore::CFileStore(const CVaultKey& key, CVaultEnv* pEnv)
-    : m_key(key), m_pEnv(pEnv), m_scrambled(key.Cipher()), m_protected(key) {}
+    : m_key(key),
+      m_pEnv(pEnv),
+      m_scrambled(key.Cipher(), m_pEnv->Sizes()),
+      m_protected(key, m_pEnv->Sizes()) {}
 
 CFileStore::~CFileStore() = default;
 
