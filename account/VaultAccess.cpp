@@ -123,13 +123,32 @@ AccessOutcome WriteRecord(const std::string& strLocation, const KeyRecordBytes& 
     return DiskFailed(RecordPath(strLocation), written);
 }
 
+// How new protected vaults name their stored files. The whole program
+// reads and writes both kinds of names; new vaults keep visible names until
+// every face shows hidden ones as plain names.
+constexpr VaultNames NEW_VAULT_NAMES = VaultNames::NAMES_VISIBLE;
+// Whether a vault with hidden names is opened at all. Until then it is
+// refused as made by a later version: a build that stores plain names into
+// it would give away what it hides.
+constexpr bool HIDDEN_NAMES_OPEN = false;
+
+// The opening's result, a record of a vault this build cannot yet work in
+// refused as a later version's.
+KeyRecordResult UsableHere(KeyRecordResult nResult, const KeyRecordOpening& opened) {
+    if (nResult == KeyRecordResult::KEY_OPENED && !HIDDEN_NAMES_OPEN &&
+        NamesOfRecord(opened.vRecord) == VaultNames::NAMES_HIDDEN)
+        return KeyRecordResult::KEY_UNSUPPORTED_VERSION;
+    return nResult;
+}
+
 // Makes a record for pKey's user name and strPassword, writes it as both
 // copies at the existing folder strLocation and hands out what it gives.
 AccessOutcome WriteProtection(const std::string& strLocation, const std::string& strPassword,
                               const KdfLimits& limits, CVaultKey* pKey, KeyRecordBytes* pRecord,
                               CSecretBytes* pRecoveryText, CVaultEnv* pEnv) {
     NewKeyRecord made;
-    const KeyRecordResult nMade = CreateKeyRecord(pKey->User(), strPassword, limits, &made);
+    const KeyRecordResult nMade =
+        CreateKeyRecord(pKey->User(), strPassword, limits, NEW_VAULT_NAMES, &made);
     if (nMade != KeyRecordResult::KEY_OPENED) return FromKeyResult(nMade, strLocation);
     const AccessOutcome written = WriteRecord(strLocation, made.vRecord, pEnv);
     if (!written.Opened()) return written;
@@ -252,8 +271,10 @@ AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& st
     if (!IsProtectedVault(strLocation, pEnv))
         return FromJudgement(JudgeVaultCredentials(strLocation, pKey->Cipher(), pEnv));
     KeyRecordOpening opened;
-    const KeyRecordResult nResult = OpenKeyRecordWithPassword(
-        strLocation, pKey->User(), strPassword, FitterOf(strLocation, pEnv), &opened, pEnv);
+    const KeyRecordResult nResult =
+        UsableHere(OpenKeyRecordWithPassword(strLocation, pKey->User(), strPassword,
+                                             FitterOf(strLocation, pEnv), &opened, pEnv),
+                   opened);
     if (nResult != KeyRecordResult::KEY_OPENED)
         return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
     // A copy that could not be repaired leaves the vault open: the other
@@ -326,8 +347,10 @@ AccessOutcome ChangeVaultPassword(const std::string& strLocation, const std::str
         return Outcome(AccessResult::ACCESS_PASSWORD_UNCHANGED);
     if (!KdfLimitsInRange(limits)) return Outcome(AccessResult::ACCESS_RECORD_UNSUPPORTED);
     KeyRecordOpening opened;
-    const KeyRecordResult nResult = OpenKeyRecordWithPassword(
-        strLocation, strUser, strOldPassword, FitterOf(strLocation, pEnv), &opened, pEnv);
+    const KeyRecordResult nResult =
+        UsableHere(OpenKeyRecordWithPassword(strLocation, strUser, strOldPassword,
+                                             FitterOf(strLocation, pEnv), &opened, pEnv),
+                   opened);
     if (nResult != KeyRecordResult::KEY_OPENED)
         return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
     const std::string strScrambled =
@@ -343,8 +366,10 @@ AccessOutcome RecoverVault(const std::string& strLocation, const std::string& st
     if (!IsProtectedVault(strLocation, pEnv)) return Outcome(AccessResult::ACCESS_NOT_PROTECTED);
     if (!KdfLimitsInRange(limits)) return Outcome(AccessResult::ACCESS_RECORD_UNSUPPORTED);
     KeyRecordOpening opened;
-    const KeyRecordResult nResult = OpenKeyRecordWithRecoveryKey(
-        strLocation, strRecoveryText, FitterOf(strLocation, pEnv), &opened, pEnv);
+    const KeyRecordResult nResult =
+        UsableHere(OpenKeyRecordWithRecoveryKey(strLocation, strRecoveryText,
+                                                FitterOf(strLocation, pEnv), &opened, pEnv),
+                   opened);
     if (nResult != KeyRecordResult::KEY_OPENED)
         return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
     const AccessOutcome resealed =

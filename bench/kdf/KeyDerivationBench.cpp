@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
         limits.nMemLimit = std::strtoull(argv[2], nullptr, 10) << 20;
     }
     NewKeyRecord made;
-    const KeyRecordResult created = CreateKeyRecord("bench", "bench-pw", limits, &made);
+    const KeyRecordResult created =
+        CreateKeyRecord("bench", "bench-pw", limits, VaultNames::NAMES_HIDDEN, &made);
     if (created != KeyRecordResult::KEY_OPENED) {
         std::fprintf(stderr, "cannot make a record with these limits (%d)\n",
                      static_cast<int>(created));

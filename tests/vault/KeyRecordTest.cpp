@@ -25,7 +25,9 @@ namespace {
 
 NewKeyRecord MakeRecord(const std::string& strUser, const std::string& strPassword) {
     NewKeyRecord made;
-    EXPECT_EQ(CreateKeyRecord(strUser, strPassword, KDF_FASTEST_LIMITS, &made), KEY_OPENED);
+    EXPECT_EQ(
+        CreateKeyRecord(strUser, strPassword, KDF_FASTEST_LIMITS, VaultNames::NAMES_VISIBLE, &made),
+        KEY_OPENED);
     return made;
 }
 
@@ -94,7 +96,8 @@ TEST(KeyRecordTest, DamageLimitsAndVersionsAreToldApartFromWrongCredentials) {
         {1, KDF_MAX_MEMLIMIT + 1},      {1, 1ull << 40}};
     for (const KdfLimits& limits : outside) {
         NewKeyRecord none;
-        EXPECT_EQ(CreateKeyRecord("bob", "pw", limits, &none), KEY_LIMITS_OUT_OF_RANGE);
+        EXPECT_EQ(CreateKeyRecord("bob", "pw", limits, VaultNames::NAMES_HIDDEN, &none),
+                  KEY_LIMITS_OUT_OF_RANGE);
         EXPECT_TRUE(none.vRecord.empty() && none.masterKey.IsEmpty());
         KeyRecordBytes vResealed;
         EXPECT_EQ(ResealKeyRecord(made.vRecord, made.masterKey, "bob", "pw", limits, &vResealed),
@@ -159,6 +162,35 @@ TEST(KeyRecordTest, SealsTheMasterKeyUnderUserNameAndPasswordAndResealsIt) {
     EXPECT_EQ(ResealKeyRecord(vNew, key, "erin", "x", KDF_FASTEST_LIMITS, &vRecovered),
               KEY_DAMAGED);
     EXPECT_TRUE(vRecovered.empty());
+}
+
+// Hiding a vault's names keeps its id and master key under a new version
+// that only the new password part and a new recovery key open; a flipped
+// version byte is damage, never the other kind of vault.
+TEST(KeyRecordTest, HiddenNamesAreAVersionOfTheirOwnWithANewRecoveryKey) {
+    const NewKeyRecord made = MakeRecord("alice", "pw");
+    EXPECT_EQ(NamesOfRecord(made.vRecord), VaultNames::NAMES_VISIBLE);
+    NewKeyRecord hidden;
+    ASSERT_EQ(RecordWithHiddenNames(made.vRecord, made.masterKey, "alice", "pw2",
+                                    KDF_FASTEST_LIMITS, &hidden),
+              KEY_OPENED);
+    EXPECT_EQ(NamesOfRecord(hidden.vRecord), VaultNames::NAMES_HIDDEN);
+    EXPECT_EQ(hidden.vRecord[KR_OFFSET_VERSION], KR_VERSION_HIDDEN_NAMES);
+    EXPECT_TRUE(std::equal(hidden.vRecord.begin() + KR_OFFSET_VAULT_ID,
+                           hidden.vRecord.begin() + KR_OFFSET_RECOVERY_NONCE,
+                           made.vRecord.begin() + KR_OFFSET_VAULT_ID));
+    CSecretBytes key;
+    EXPECT_EQ(Try(hidden.vRecord, "alice", "pw2", &key), KEY_OPENED);
+    EXPECT_TRUE(key.Equals(made.masterKey) && hidden.masterKey.Equals(made.masterKey));
+    EXPECT_EQ(Try(hidden.vRecord, "alice", "pw"), KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(TryRecovery(hidden.vRecord, TextOf(made.recoveryText)), KEY_WRONG_RECOVERY_KEY);
+    EXPECT_EQ(TryRecovery(hidden.vRecord, TextOf(hidden.recoveryText)), KEY_OPENED);
+    KeyRecordBytes vFlipped = hidden.vRecord;
+    vFlipped[KR_OFFSET_VERSION] = KR_VERSION_VISIBLE_NAMES;
+    EXPECT_EQ(Try(vFlipped, "alice", "pw2"), KEY_DAMAGED);
+    EXPECT_EQ(Try(Rechecked(vFlipped), "alice", "pw2"), KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(TryRecovery(Rechecked(vFlipped), TextOf(hidden.recoveryText)),
+              KEY_WRONG_RECOVERY_KEY);
 }
 
 // Crockford base32 in 13 groups of four; typed back in any case, with or

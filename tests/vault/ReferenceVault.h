@@ -59,8 +59,8 @@ private:
 // password nonce 78 .. 8F, the fastest limits. False when it cannot be made.
 inline bool MakeReferenceRecord(NewKeyRecord* pMade) {
     const CCountedRandom counted;
-    return CreateKeyRecord(REFERENCE_USER, REFERENCE_PASSWORD, KDF_FASTEST_LIMITS, pMade) ==
-           KeyRecordResult::KEY_OPENED;
+    return CreateKeyRecord(REFERENCE_USER, REFERENCE_PASSWORD, KDF_FASTEST_LIMITS,
+                           VaultNames::NAMES_VISIBLE, pMade) == KeyRecordResult::KEY_OPENED;
 }
 
 }  // namespace quovex::test

@@ -40,7 +40,9 @@ KeyRecordResult CheckRecord(const KeyRecordBytes& vRecord) {
     if (std::memcmp(sum, vRecord.data() + nBody, sizeof sum) != 0 ||
         std::memcmp(vRecord.data(), KR_MAGIC, KR_MAGIC_SIZE) != 0)
         return KeyRecordResult::KEY_DAMAGED;
-    if (vRecord[KR_OFFSET_VERSION] != KR_VERSION) return KeyRecordResult::KEY_UNSUPPORTED_VERSION;
+    const std::uint8_t nVersion = vRecord[KR_OFFSET_VERSION];
+    if (nVersion != KR_VERSION_VISIBLE_NAMES && nVersion != KR_VERSION_HIDDEN_NAMES)
+        return KeyRecordResult::KEY_UNSUPPORTED_VERSION;
     if (vRecord.size() != KR_RECORD_SIZE) return KeyRecordResult::KEY_DAMAGED;
     return KeyRecordResult::KEY_OPENED;
 }
@@ -124,6 +126,10 @@ KeyRecordResult SealPasswordPart(KeyRecordBytes* pRecord, const CSecretBytes& ma
     return KeyRecordResult::KEY_OPENED;
 }
 
+std::uint8_t VersionOf(VaultNames names) {
+    return names == VaultNames::NAMES_HIDDEN ? KR_VERSION_HIDDEN_NAMES : KR_VERSION_VISIBLE_NAMES;
+}
+
 CSecretBytes RandomSecret(std::size_t nSize) {
     CSecretBytes secret(nSize);
     if (!secret.IsEmpty()) FillRandom(secret.Data(), nSize);
@@ -147,7 +153,7 @@ bool KdfLimitsInRange(const KdfLimits& limits) {
 }
 
 KeyRecordResult CreateKeyRecord(const std::string& strUser, const std::string& strPassword,
-                                const KdfLimits& limits, NewKeyRecord* pNew) {
+                                const KdfLimits& limits, VaultNames names, NewKeyRecord* pNew) {
     *pNew = NewKeyRecord();
     if (!KdfLimitsInRange(limits)) return KeyRecordResult::KEY_LIMITS_OUT_OF_RANGE;
     if (!SodiumReady()) return KeyRecordResult::KEY_NO_MEMORY;
@@ -158,7 +164,7 @@ KeyRecordResult CreateKeyRecord(const std::string& strUser, const std::string& s
 
     KeyRecordBytes vRecord(KR_RECORD_SIZE, 0);
     std::memcpy(vRecord.data(), KR_MAGIC, KR_MAGIC_SIZE);
-    vRecord[KR_OFFSET_VERSION] = KR_VERSION;
+    vRecord[KR_OFFSET_VERSION] = VersionOf(names);
     FillRandom(vRecord.data() + KR_OFFSET_VAULT_ID, KR_VAULT_ID_SIZE);
     FillRandom(vRecord.data() + KR_OFFSET_RECOVERY_NONCE, KR_NONCE_SIZE);
     Seal(&vRecord, KR_OFFSET_RECOVERY_SEAL, KR_OFFSET_RECOVERY_NONCE, vRecord.data(),
@@ -212,6 +218,40 @@ KeyRecordResult ResealKeyRecord(const KeyRecordBytes& vRecord, const CSecretByte
     const KeyRecordResult sealed =
         SealPasswordPart(&vNew, masterKey, strUser, strNewPassword, limits);
     if (sealed == KeyRecordResult::KEY_OPENED) *pNewRecord = std::move(vNew);
+    return sealed;
+}
+
+VaultNames NamesOfRecord(const KeyRecordBytes& vRecord) {
+    return CheckRecord(vRecord) == KeyRecordResult::KEY_OPENED &&
+                   vRecord[KR_OFFSET_VERSION] == KR_VERSION_HIDDEN_NAMES
+               ? VaultNames::NAMES_HIDDEN
+               : VaultNames::NAMES_VISIBLE;
+}
+
+KeyRecordResult RecordWithHiddenNames(const KeyRecordBytes& vRecord, const CSecretBytes& masterKey,
+                                      const std::string& strUser, const std::string& strPassword,
+                                      const KdfLimits& limits, NewKeyRecord* pNew) {
+    *pNew = NewKeyRecord();
+    const KeyRecordResult result = CheckRecord(vRecord);
+    if (result != KeyRecordResult::KEY_OPENED) return result;
+    if (!KdfLimitsInRange(limits)) return KeyRecordResult::KEY_LIMITS_OUT_OF_RANGE;
+    CSecretBytes master(KR_MASTER_KEY_SIZE);
+    const CSecretBytes recoveryKey = RandomSecret(RECOVERY_KEY_SIZE);
+    CSecretBytes recoveryText = FormatRecoveryKey(recoveryKey);
+    if (masterKey.Size() != KR_MASTER_KEY_SIZE || master.IsEmpty() || recoveryText.IsEmpty())
+        return KeyRecordResult::KEY_NO_MEMORY;
+    std::memcpy(master.Data(), masterKey.Data(), KR_MASTER_KEY_SIZE);
+    // The vault id stays: stored files and remembered locations know the vault by it.
+    KeyRecordBytes vNew = vRecord;
+    vNew[KR_OFFSET_VERSION] = KR_VERSION_HIDDEN_NAMES;
+    FillRandom(vNew.data() + KR_OFFSET_RECOVERY_NONCE, KR_NONCE_SIZE);
+    Seal(&vNew, KR_OFFSET_RECOVERY_SEAL, KR_OFFSET_RECOVERY_NONCE, vNew.data(),
+         KR_OFFSET_RECOVERY_SEAL, master, recoveryKey);
+    const KeyRecordResult sealed = SealPasswordPart(&vNew, master, strUser, strPassword, limits);
+    if (sealed != KeyRecordResult::KEY_OPENED) return sealed;
+    pNew->vRecord = std::move(vNew);
+    pNew->masterKey = std::move(master);
+    pNew->recoveryText = std::move(recoveryText);
     return sealed;
 }
 

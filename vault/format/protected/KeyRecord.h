@@ -9,7 +9,7 @@
 //
 //   offset size  field
 //        0    8  KR_MAGIC "QVXKEYRC"
-//        8    1  version, KR_VERSION
+//        8    1  version: KR_VERSION_VISIBLE_NAMES or KR_VERSION_HIDDEN_NAMES
 //        9   16  vault id, random, fixed for the vault's life
 //       25   24  recovery nonce
 //       49   48  recovery seal: the master key sealed under the recovery key
@@ -52,7 +52,13 @@ namespace quovex {
 
 constexpr char KR_MAGIC[] = "QVXKEYRC";  // no terminator on disk
 constexpr std::size_t KR_MAGIC_SIZE = 8;
-constexpr std::uint8_t KR_VERSION = 1;
+// The two versions share one layout; the version says how the vault names
+// its stored files on disk. A vault whose names are hidden must never be
+// written by a build that would store plain names into it, so hiding names
+// is a version of its own, which older builds refuse as too new.
+constexpr std::uint8_t KR_VERSION_VISIBLE_NAMES = 1;  // on-disk names are the plain ones
+constexpr std::uint8_t KR_VERSION_HIDDEN_NAMES = 2;   // on-disk names are sealed (NameCipher.h)
+constexpr std::uint8_t KR_VERSION = KR_VERSION_HIDDEN_NAMES;  // the newest this build knows
 constexpr std::size_t KR_VAULT_ID_SIZE = 16;
 constexpr std::size_t KR_NONCE_SIZE = 24;  // crypto_aead_xchacha20poly1305_ietf_NPUBBYTES
 constexpr std::size_t KR_MASTER_KEY_SIZE = 32;
@@ -130,11 +136,33 @@ struct NewKeyRecord {
     CSecretBytes recoveryText;
 };
 
-// Makes a record for a new vault: new vault id, salt, nonces, master key
-// and recovery key. KEY_OPENED and *pNew filled, or KEY_LIMITS_OUT_OF_RANGE
-// or KEY_NO_MEMORY and *pNew left empty. Takes one derivation's time.
+// How a vault names its stored files on disk.
+enum class VaultNames {
+    NAMES_VISIBLE,  // plain names (KR_VERSION_VISIBLE_NAMES)
+    NAMES_HIDDEN,   // sealed names (KR_VERSION_HIDDEN_NAMES)
+};
+
+// Makes a record for a new vault whose names are as given: new vault id,
+// salt, nonces, master key and recovery key. KEY_OPENED and *pNew filled,
+// or KEY_LIMITS_OUT_OF_RANGE or KEY_NO_MEMORY and *pNew left empty. Takes
+// one derivation's time.
 KeyRecordResult CreateKeyRecord(const std::string& strUser, const std::string& strPassword,
-                                const KdfLimits& limits, NewKeyRecord* pNew);
+                                const KdfLimits& limits, VaultNames names, NewKeyRecord* pNew);
+
+// How the vault of a sound record names its files; NAMES_VISIBLE for a
+// record that is damaged or of an unknown version (which nothing opens).
+VaultNames NamesOfRecord(const KeyRecordBytes& vRecord);
+
+// The record of the same vault (id, master key) for a vault whose names
+// are now hidden: version KR_VERSION_HIDDEN_NAMES, sealed under the user
+// name and password given, and a new recovery key, since the recovery seal
+// is bound to the version (the old recovery key opens only old copies of
+// the record). masterKey must be the one vRecord seals. KEY_OPENED with
+// *pNew set, or KEY_DAMAGED, KEY_UNSUPPORTED_VERSION,
+// KEY_LIMITS_OUT_OF_RANGE, KEY_NO_MEMORY with *pNew empty.
+KeyRecordResult RecordWithHiddenNames(const KeyRecordBytes& vRecord, const CSecretBytes& masterKey,
+                                      const std::string& strUser, const std::string& strPassword,
+                                      const KdfLimits& limits, NewKeyRecord* pNew);
 
 // The master key of vRecord, unsealed with the user name and password.
 // KEY_OPENED with *pMasterKey set; anything else leaves it empty. The
