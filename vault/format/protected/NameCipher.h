@@ -104,7 +104,7 @@ static_assert(NameFitsSealed(NameKind::NAME_FILE, NAME_FILE_SEALED_MAX) &&
 // NAME_PLAIN_MAX_BYTES bytes, no '/' and no NUL, not "." or "..".
 bool IsPlainName(const std::string& strName);
 // Whether strPath may be a parent's plain path: plain names joined by '/'
-// ("文档保险柜", "文档保险柜/资料"), so no '/' at either end and no empty part.
+// ("文档保险柜", "文档保险柜/资料"), so no '/' at either end and no empty component.
 bool IsPlainParentPath(const std::string& strPath);
 
 // Seals and opens the names of one protected vault. Init, Wipe and the
