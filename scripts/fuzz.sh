@@ -2,9 +2,10 @@
 # Builds the fuzz preset (clang, libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs the fuzz targets one after the other
 # for a bounded time in all, 60 seconds unless a number of seconds is
-# given, split evenly: the scrambled stored-file target, then the protected
-# vault target (key records, recovery keys, protected stored files). Each
-# starts from a copy of its seed corpus, so the tree never gains entries.
+# given, split evenly: the scrambled stored-file target, the protected vault
+# target (key records, recovery keys, protected stored files), then the
+# hidden names target. Each starts from a copy of its seed corpus, so the
+# tree never gains entries.
 # Exits non-zero on a finding (a crash, a hang, a sanitizer report, or a
 # check of a target failing); the input is kept in build/fuzz/findings/.
 set -euo pipefail
@@ -37,6 +38,24 @@ protected_seeds() {
     done
 }
 
+# The names target's seeds: the reference names of tests/data, each behind
+# the byte that says what it is (tests/fuzz/NameFuzz.cpp): the on-disk names
+# and the record as they lie, the plain names to be sealed as either kind.
+names_seeds() {
+    local out="$1" i=0 kind parent name disk
+    while IFS=$'\t' read -r kind parent name disk; do
+        case "$kind" in folder | file | record) ;; *) continue ;; esac
+        i=$((i + 1))
+        case "$kind" in
+            folder) { printf '\x00'; printf '%s' "$disk"; } >"$out/disk-$i" ;;
+            file) { printf '\x01'; printf '%s' "$disk"; } >"$out/disk-$i" ;;
+            record) { printf '\x02'; xxd -r -p <<<"$disk"; } >"$out/record-$i" ;;
+        esac
+        { printf '\x03'; printf '%s' "$name"; } >"$out/plain-folder-$i"
+        { printf '\x07'; printf '%s' "$name"; } >"$out/plain-file-$i"
+    done <tests/data/protected/names.txt
+}
+
 # run NAME SECONDS DICTIONARY: fuzzes build/fuzz/tests/fuzz/NAME from the
 # corpus in $work/NAME; the status is added to $status.
 status=0
@@ -57,13 +76,15 @@ run() {
     fi
 }
 
-mkdir "$work/quovex_stored_file_fuzz" "$work/quovex_protected_fuzz"
+mkdir "$work/quovex_stored_file_fuzz" "$work/quovex_protected_fuzz" "$work/quovex_names_fuzz"
 cp tests/fuzz/corpus/* "$work/quovex_stored_file_fuzz/"
 protected_seeds "$work/quovex_protected_fuzz"
+names_seeds "$work/quovex_names_fuzz"
 
 # At least a second each: libFuzzer takes 0 for no limit.
-first=$((seconds / 2 > 0 ? seconds / 2 : 1))
-second=$((seconds - first > 0 ? seconds - first : 1))
-run quovex_stored_file_fuzz "$first" tests/fuzz/stored-file.dict
-run quovex_protected_fuzz "$second" tests/fuzz/protected.dict
+third=$((seconds / 3 > 0 ? seconds / 3 : 1))
+last=$((seconds - 2 * third > 0 ? seconds - 2 * third : 1))
+run quovex_stored_file_fuzz "$third" tests/fuzz/stored-file.dict
+run quovex_protected_fuzz "$third" tests/fuzz/protected.dict
+run quovex_names_fuzz "$last" tests/fuzz/names.dict
 exit "$status"

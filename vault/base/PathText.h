@@ -6,6 +6,10 @@
 namespace quovex {
 
 constexpr char PATH_SEPARATOR = '/';
+// Name suffix of every stored file, of both formats ("report.doc" is stored
+// as "report.doc.$"; a protected vault's hidden name as its sealed text and
+// ".$").
+constexpr char STORED_SUFFIX[] = ".$";
 
 // strFolder with a separator appended unless it already ends in one.
 std::string WithSeparator(const std::string& strFolder);

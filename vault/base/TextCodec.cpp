@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <vector>
 
 namespace quovex {
@@ -26,7 +27,45 @@ bool Convert(const char* pszTo, const char* pszFrom, const std::string& strIn, s
     return true;
 }
 
+// The length of the well-formed UTF-8 sequence at p (n bytes left), 0 when
+// none begins there. The second byte's range excludes overlong forms,
+// surrogates and code points beyond U+10FFFF (RFC 3629, table 3-7 of the
+// Unicode standard).
+std::size_t Utf8SequenceLength(const unsigned char* p, std::size_t n) {
+    const unsigned c = p[0];
+    if (c < 0x80) return 1;
+    std::size_t nLength = 0;
+    unsigned nLow = 0x80, nHigh = 0xBF;  // of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        nLength = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        nLength = 3;
+        if (c == 0xE0) nLow = 0xA0;
+        if (c == 0xED) nHigh = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        nLength = 4;
+        if (c == 0xF0) nLow = 0x90;
+        if (c == 0xF4) nHigh = 0x8F;
+    } else {
+        return 0;
+    }
+    if (n < nLength || p[1] < nLow || p[1] > nHigh) return 0;
+    for (std::size_t i = 2; i < nLength; ++i)
+        if ((p[i] & 0xC0) != 0x80) return 0;
+    return nLength;
+}
+
 }  // namespace
+
+bool IsValidUtf8(const std::string& strText) {
+    const auto* p = reinterpret_cast<const unsigned char*>(strText.data());
+    for (std::size_t i = 0, n = strText.size(); i < n;) {
+        const std::size_t nLength = Utf8SequenceLength(p + i, n - i);
+        if (nLength == 0) return false;
+        i += nLength;
+    }
+    return true;
+}
 
 bool Utf8ToGb18030(const std::string& strUtf8, std::string* pOut) {
     return Convert("GB18030", "UTF-8", strUtf8, pOut);

@@ -10,6 +10,9 @@ namespace quovex {
 bool Utf8ToGb18030(const std::string& strUtf8, std::string* pOut);
 // False when the bytes are not valid GB18030.
 bool Gb18030ToUtf8(const std::string& strGb, std::string* pOut);
+// Whether the bytes are well-formed UTF-8 (RFC 3629): no overlong form, no
+// surrogate, nothing beyond U+10FFFF, no sequence cut short. Any thread.
+bool IsValidUtf8(const std::string& strText);
 // Length in GB18030 bytes, or -1 when the text cannot be encoded.
 long Gb18030Length(const std::string& strUtf8);
 

@@ -32,7 +32,7 @@ std::uint64_t FileLengthIn(CFolder& folder, const std::string& strName) {
 }  // namespace
 
 bool IsStoredFileName(const std::string& strName) {
-    return FindExtension(strName).compare(0, 2, SFF_STORED_SUFFIX) == 0;
+    return FindExtension(strName).compare(0, 2, STORED_SUFFIX) == 0;
 }
 
 bool WalkFolder(const FolderPtr& pFolder, const std::string& strFolderPath,

@@ -11,7 +11,6 @@
 #include "FreeSpace.h"
 #include "PathText.h"
 #include "RestoreTargets.h"
-#include "StoredFileHeader.h"
 #include "VaultEnv.h"
 #include "VaultFeedback.h"
 #include "VaultKey.h"
@@ -112,7 +111,7 @@ void CVaultTransfer::StoreFileIn(const FolderPtr& pFolder, const std::string& st
                                  const std::string& strPath, const FolderPtr& pStoredFolder,
                                  const std::string& strStored, RunContext& run) {
     const StoreResult result = m_files.StoreFileAt(*pFolder, strName, strPath, pStoredFolder,
-                                                   strStored + SFF_STORED_SUFFIX, run);
+                                                   strStored + STORED_SUFFIX, run);
     NoteResult(run.pReport, result, strPath);
     if (result.nOutcome == FileOutcome::FILE_DONE && m_bDeleteSource)
         QueueSourceDeletion({pFolder, strName, strPath, result.source, false},

@@ -22,9 +22,6 @@ constexpr std::size_t SFF_HEADER_SIZE = 274;
 constexpr std::size_t SFF_BLOCK_SIZE = 128;
 constexpr std::uint64_t SFF_MAX_PLAIN_SIZE = 0xFFFFFFFFull;
 
-// Name suffix of every stored file ("report.doc" is stored as "report.doc.$").
-constexpr char SFF_STORED_SUFFIX[] = ".$";
-
 static_assert(SFF_OFFSET_SOURCE_PATH + SFF_TEXT_FIELD_SIZE == SFF_OFFSET_SUMMARY);
 static_assert(SFF_OFFSET_SUMMARY + SFF_TEXT_FIELD_SIZE == SFF_HEADER_SIZE);
 
