@@ -172,8 +172,10 @@ void TestProperties::protectedFileShowsAndTakesItsSummary() {
     QCOMPARE(OnProperties(strStored, &key, fnEdit), u"141"_s);
     const QString strLongest = QString(170, QChar(0x4FDD)) + u"a"_s;  // 511 bytes
     QVERIFY(shown.front().endsWith(u"机密合同.txt"_s));
-    QCOMPARE(shown.mid(1),
-             QStringList({u"4.00 KB( 5000 字节)"_s, FormatDateText(info.nStoredTime), strLongest}));
+    QCOMPARE(shown.mid(1), QStringList({u"4.00 KB( 5000 字节)"_s,
+                                        FormatDateText(info.nStoredTime) + u"（原文件修改于 "_s +
+                                            FormatDateText(info.nSourceTime) + u"）"_s,
+                                        strLongest}));
     QCOMPARE(SummaryOf(strStored, &key), strLongest);
 
     CVaultKey other("alice", "secret1");

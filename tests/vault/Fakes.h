@@ -370,6 +370,9 @@ private:
         }
         bool Sync() override { return m_env.m_bFailSync ? Refuse(EIO, false) : m_pInner->Sync(); }
         bool GetStamp(FileStamp* pStamp) override { return m_pInner->GetStamp(pStamp); }
+        bool SetTimes(std::int64_t nSeconds, std::uint32_t nNanos) override {
+            return m_pInner->SetTimes(nSeconds, nNanos);
+        }
 
         std::unique_ptr<CUpdatableFile> m_pInner;
         const CFaultEnv& m_env;
@@ -398,6 +401,9 @@ private:
         }
         bool TakeAccessOf(const FileStamp& replaced) override {
             return m_pInner->TakeAccessOf(replaced);
+        }
+        bool SetTimes(std::int64_t nSeconds, std::uint32_t nNanos) override {
+            return m_pInner->SetTimes(nSeconds, nNanos);
         }
         // What is read back passes through the env's faults, and may come
         // back with a byte changed as if the disk had not kept it.

@@ -39,7 +39,10 @@ ProtectedMetadata MetadataFor(std::uint64_t nSize) {
             .nStoredTime = 1'700'000'000,
             .nMode = 0640,
             .strSourcePath = "/home/user/资料/report.doc",
-            .strSummary = "quarterly figures"};
+            .strSummary = "quarterly figures",
+            .strPlace = "FileBox/资料/report.doc",
+            .nSourceTime = 1'600'000'000,
+            .nSourceNanos = 123'456'789};
 }
 
 // Seals plain as the store loop does: whole chunks, then a short final one.
@@ -242,7 +245,10 @@ TEST_F(ProtectedFileTest, SealsAndOpensTheReferenceFilesByteForByte) {
     ProtectedMetadata metadata{.nStoredTime = REFERENCE_STORED_TIME,
                                .nMode = REFERENCE_MODE,
                                .strSourcePath = REFERENCE_SOURCE_PATH,
-                               .strSummary = REFERENCE_SUMMARY};
+                               .strSummary = REFERENCE_SUMMARY,
+                               .strPlace = {},
+                               .nSourceTime = 0,
+                               .nSourceNanos = PFF_NO_SOURCE_TIME};
     // The last element: what this version writes, else the first writers.
     for (const auto& [pszStored, nSize, bWritten] : {std::tuple{"empty-aligned.bin.$", 0ul, true},
                                                      {"pattern300-aligned.bin.$", 300ul, true},
@@ -264,4 +270,23 @@ TEST_F(ProtectedFileTest, SealsAndOpensTheReferenceFilesByteForByte) {
         EXPECT_EQ(opened.metadata.strSourcePath, metadata.strSourcePath);
         EXPECT_EQ(opened.metadata.strSummary, metadata.strSummary);
     }
+    // The second version adds the place and the source's time.
+    metadata.strPlace = REFERENCE_PLACE;
+    metadata.nSourceTime = REFERENCE_SOURCE_TIME;
+    metadata.nSourceNanos = REFERENCE_SOURCE_NANOS;
+    metadata.nPlainSize = 300;
+    const std::string strPlaced = std::string(QUOVEX_TEST_DATA_DIR) + "/protected/placed300.bin.$";
+    Bytes vPattern(300);
+    for (std::size_t i = 0; i < vPattern.size(); ++i) vPattern[i] = ReferenceByte(i);
+    const CCountedRandom counted(1);
+    const Bytes vSealed = Seal(keys, vPattern, metadata);
+    const Bytes vPlaced = ReadBytes(strPlaced);
+    EXPECT_EQ(vSealed, vPlaced);
+    const Opened opened = OpenProtected(keys, vPlaced);
+    ASSERT_EQ(opened.result, PROTECTED_OK);
+    EXPECT_EQ(opened.plain, vPattern);
+    EXPECT_EQ(opened.metadata.strPlace, REFERENCE_PLACE);
+    EXPECT_EQ(opened.metadata.nSourceTime, REFERENCE_SOURCE_TIME);
+    EXPECT_EQ(opened.metadata.nSourceNanos, REFERENCE_SOURCE_NANOS);
+    EXPECT_EQ(vPlaced[PFF_OFFSET_VERSION], PFF_VERSION_PLACED);
 }

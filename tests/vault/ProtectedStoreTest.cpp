@@ -1,7 +1,9 @@
 // Protected stored files through the file store: round trips at the chunk
 // edges, a restore that verifies every chunk before it replaces anything,
 // and the key and the room a restore needs.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include "FileStoreFixture.h"
 #include "ProtectedLayout.h"
 #include "ProtectedOpen.h"
+#include "StoredFileInfo.h"
 #include "VaultTransfer.h"
 
 using namespace quovex;
@@ -22,6 +25,18 @@ class ProtectedStoreTest : public FileStoreFixture {
 protected:
     ProtectedStoreTest() : FileStoreFixture(7) {}
 };
+
+// Sets the modification time of the file at strPath.
+void SetTime(const std::string& strPath, std::int64_t nSeconds, long nNanos) {
+    const struct timespec times[2] = {{nSeconds, nNanos}, {nSeconds, nNanos}};
+    ASSERT_EQ(utimensat(AT_FDCWD, strPath.c_str(), times, 0), 0);
+}
+
+struct timespec TimeOf(const std::string& strPath) {
+    struct stat st {};
+    EXPECT_EQ(stat(strPath.c_str(), &st), 0);
+    return st.st_mtim;
+}
 
 }  // namespace
 
@@ -173,4 +188,49 @@ TEST_F(ProtectedStoreTest, FiveGibSparseFileRoundTrips) {
     EXPECT_EQ(big.get(), 'm');
     big.seekg(static_cast<std::streamoff>(nSize - 1));
     EXPECT_EQ(big.get(), 'e');
+}
+
+// The disk shows one fixed time for every stored file, also after a
+// summary edit; the sealed metadata keeps the place and the source's time,
+// which the restored file gets back. A file renamed by hand is known as
+// away from its place, and a rewrite of the same size that put the fixed
+// time back is still seen by the summary edit.
+TEST_F(ProtectedStoreTest, TheDiskShowsOneTimeAndTheSealedOnesComeBack) {
+    Write("src/a.txt", RandomBytes(5000, 5));
+    SetTime(m_tmp / "src/a.txt", 1'600'000'000, 123'456'789);
+    ASSERT_EQ(Store("src/a.txt", "v/FileBox/资料/a.txt.$"), 1);
+    const std::string strStored = m_tmp / "v/FileBox/资料/a.txt.$";
+    EXPECT_EQ(TimeOf(strStored).tv_sec, PROTECTED_STORED_FILE_TIME);
+    EXPECT_EQ(TimeOf(strStored).tv_nsec, 0);
+    StoredFileInfo info = ReadStoredFileInfo(strStored, &m_env, &m_key);
+    EXPECT_EQ(info.strPlace, "FileBox/资料/a.txt");
+    EXPECT_FALSE(info.bAwayFromPlace);
+    EXPECT_TRUE(info.bSourceTime);
+    EXPECT_EQ(info.nSourceTime, 1'600'000'000);
+    EXPECT_EQ(info.nSourceNanos, 123'456'789u);
+
+    ASSERT_EQ(Restore("v/FileBox/资料/a.txt.$", "out/a.txt.$"), 1);
+    EXPECT_EQ(TimeOf(m_tmp / "out/a.txt").tv_sec, 1'600'000'000);
+    EXPECT_EQ(TimeOf(m_tmp / "out/a.txt").tv_nsec, 123'456'789);
+
+    EXPECT_EQ(WriteStoredSummary(strStored, info.stamp, "体检", &m_env, &m_key),
+              SummaryWriteResult::SUMMARY_WRITTEN);
+    EXPECT_EQ(TimeOf(strStored).tv_sec, PROTECTED_STORED_FILE_TIME);
+    info = ReadStoredFileInfo(strStored, &m_env, &m_key);
+    EXPECT_EQ(info.strSummary, "体检");
+    EXPECT_EQ(info.strPlace, "FileBox/资料/a.txt");
+    {
+        std::fstream file(strStored, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(40);
+        file.put('\x5a');
+    }
+    SetTime(strStored, PROTECTED_STORED_FILE_TIME, 0);
+    EXPECT_EQ(WriteStoredSummary(strStored, info.stamp, "新", &m_env, &m_key),
+              SummaryWriteResult::SUMMARY_FILE_CHANGED);
+
+    ASSERT_EQ(Store("src/a.txt", "v/FileBox/资料/b.txt.$"), 1);
+    fs::rename(m_tmp / "v/FileBox/资料/b.txt.$", m_tmp / "v/FileBox/c.txt.$");
+    info = ReadStoredFileInfo(m_tmp / "v/FileBox/c.txt.$", &m_env, &m_key);
+    EXPECT_TRUE(info.bAwayFromPlace);
+    EXPECT_EQ(info.strPlace, "FileBox/资料/b.txt");
 }

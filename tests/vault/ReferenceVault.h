@@ -26,6 +26,9 @@ inline constexpr char REFERENCE_SOURCE_PATH[] = "/tmp/quovex-ref/资料/pattern.
 inline constexpr char REFERENCE_SUMMARY[] = "参考文件 reference";
 inline constexpr std::int64_t REFERENCE_STORED_TIME = 1'700'000'000;
 inline constexpr std::uint32_t REFERENCE_MODE = 0644;
+inline constexpr char REFERENCE_PLACE[] = "文档保险柜/资料/pattern.bin";
+inline constexpr std::int64_t REFERENCE_SOURCE_TIME = 1'690'000'000;
+inline constexpr std::uint32_t REFERENCE_SOURCE_NANOS = 123'456'789;
 
 // The text of a recovery key as the user sees it.
 inline std::string TextOf(const CSecretBytes& text) {

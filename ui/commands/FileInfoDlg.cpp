@@ -82,6 +82,9 @@ void LoadProtectedInfo(CFileInfoDlg& dlg, const QString& strPath, const StoredFi
     dlg.m_bProtected = true;
     if (info.bStored) {
         dlg.m_strDate = FormatDateText(info.nStoredTime);
+        if (info.bSourceTime)
+            dlg.m_strDate +=
+                QStringLiteral("（原文件修改于 %1）").arg(FormatDateText(info.nSourceTime));
         return;
     }
     dlg.m_strName = ShortenPath(strPath, dlg.m_pNameEdit);
@@ -169,7 +172,12 @@ void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv,
     dlg.m_stampRead = info.stamp;
     dlg.m_pEnv = pEnv;
     dlg.m_pKey = pKey;
-    dlg.m_strName = ShortenPath(strPath, dlg.m_pNameEdit);
+    // A file moved, renamed or swapped by hand is shown by the place it was
+    // stored at, which its sealed metadata vouches for, not by its name on disk.
+    dlg.m_strName =
+        info.bAwayFromPlace
+            ? QStringLiteral("%1（不在存入时的位置）").arg(QString::fromStdString(info.strPlace))
+            : ShortenPath(strPath, dlg.m_pNameEdit);
     dlg.m_strSource = info.bSourceUnreadable
                           ? strUnreadable
                           : ShortenPath(QString::fromStdString(info.strSourcePath),

@@ -93,6 +93,10 @@ FileResult CProtectedReader::Open() {
     m_head.strSummary = metadata.strSummary;
     m_head.nStoredTime = metadata.nStoredTime;
     m_head.nMode = metadata.nMode;
+    m_head.strPlace = metadata.strPlace;
+    m_head.bSourceTime = metadata.HasSourceTime();
+    m_head.nSourceTime = metadata.nSourceTime;
+    m_head.nSourceNanos = metadata.nSourceNanos;
     // The metadata is authenticated, but a path that storing would not
     // have recorded still sends no restore anywhere.
     if (IsNormalAbsolutePath(metadata.strSourcePath)) m_head.strSourcePath = metadata.strSourcePath;
@@ -220,8 +224,9 @@ FileResult CProtectedFormat::CanStore(std::uint64_t, const std::string& strSourc
 }
 
 FileResult CProtectedFormat::WriteStored(CReadableFile& source, std::uint64_t nSize,
-                                         const std::string& strSource, CWritableFile& target,
-                                         RunContext& run, std::uint64_t* pRead) const {
+                                         const std::string& strSource, const std::string& strPlace,
+                                         CWritableFile& target, RunContext& run,
+                                         std::uint64_t* pRead) const {
     *pRead = 0;
     const FileResult can = CanStore(nSize, strSource);
     if (can.nOutcome != FileOutcome::FILE_DONE) return can;
@@ -230,6 +235,9 @@ FileResult CProtectedFormat::WriteStored(CReadableFile& source, std::uint64_t nS
     metadata.nStoredTime = static_cast<std::int64_t>(std::time(nullptr));
     metadata.nMode = source.OpenStamp().nMode;
     metadata.strSourcePath = strSource;
+    metadata.strPlace = strPlace;
+    metadata.nSourceTime = source.OpenStamp().nModSeconds;
+    metadata.nSourceNanos = static_cast<std::uint32_t>(source.OpenStamp().nModNanos);
     CProtectedSealer sealer(m_keys);
     ProtectedResult nResult = sealer.Begin(metadata);
     if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);

@@ -31,7 +31,7 @@ public:
     // FAIL_PATH_NOT_STORABLE for a path a slot cannot hold.
     FileResult CanStore(std::uint64_t nSize, const std::string& strSource) const override;
     FileResult WriteStored(CReadableFile& source, std::uint64_t nSize, const std::string& strSource,
-                           CWritableFile& target, RunContext& run,
+                           const std::string& strPlace, CWritableFile& target, RunContext& run,
                            std::uint64_t* pRead) const override;
     // FAIL_NEWER_FORMAT for a version this program does not read; a file
     // whose metadata does not open with this vault's keys (damaged, or
@@ -73,6 +73,9 @@ public:
     bool Sync() override { return m_target.Sync(); }
     bool TakeAccessOf(const FileStamp& replaced) override {
         return m_target.TakeAccessOf(replaced);
+    }
+    bool SetTimes(std::int64_t nSeconds, std::uint32_t nNanos) override {
+        return m_target.SetTimes(nSeconds, nNanos);
     }
     CommitResult Commit(bool bReplace) override { return m_target.Commit(bReplace); }
     std::unique_ptr<CReadableFile> ReadBack() override { return m_target.ReadBack(); }

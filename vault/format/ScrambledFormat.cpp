@@ -132,8 +132,10 @@ FileResult CScrambledFormat::CanStore(std::uint64_t nSize, const std::string& st
 }
 
 FileResult CScrambledFormat::WriteStored(CReadableFile& source, std::uint64_t nSize,
-                                         const std::string& strSource, CWritableFile& target,
-                                         RunContext& run, std::uint64_t* pRead) const {
+                                         const std::string& strSource,
+                                         const std::string& /*strPlace: not recorded*/,
+                                         CWritableFile& target, RunContext& run,
+                                         std::uint64_t* pRead) const {
     StoredFileHeader header;
     const FileResult can = CanStore(nSize, strSource);
     if (can.nOutcome != FileOutcome::FILE_DONE) return can;

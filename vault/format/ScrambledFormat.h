@@ -20,7 +20,7 @@ public:
     // no header form. Credentials the cipher refused store nothing (FAIL_OTHER).
     FileResult CanStore(std::uint64_t nSize, const std::string& strSource) const override;
     FileResult WriteStored(CReadableFile& source, std::uint64_t nSize, const std::string& strSource,
-                           CWritableFile& target, RunContext& run,
+                           const std::string& strPlace, CWritableFile& target, RunContext& run,
                            std::uint64_t* pRead) const override;
     FileResult OpenStored(std::unique_ptr<CReadableFile> pStored,
                           std::unique_ptr<CStoredReader>* ppReader) const override;

@@ -37,6 +37,13 @@ struct StoredHead {
     bool bTextUnreadable = false;  // the recorded path or summary is not valid text: both ""
     std::int64_t nStoredTime = 0;  // protected: seconds since 1970 (UTC); see StoredTime()
     std::uint32_t nMode = 0;       // the source's permission bits; 0 when not recorded
+    // Protected files of the second version: the plain place in the vault
+    // the file was stored at ("" when not recorded) and the source's
+    // modification time (bSourceTime false when not recorded).
+    std::string strPlace;
+    bool bSourceTime = false;
+    std::int64_t nSourceTime = 0;
+    std::uint32_t nSourceNanos = 0;
     // False when the file records credentials other than the key's: it
     // was stored with another user name or password.
     bool bKeyMatches = true;
@@ -69,12 +76,14 @@ public:
     // anything is written; otherwise why not.
     virtual FileResult CanStore(std::uint64_t nSize, const std::string& strSource) const = 0;
     // Writes the whole stored file into target: source is open at its
-    // start and holds nSize bytes. *pRead receives how many bytes were
-    // read from it, so the caller can tell a source that changed. Not
-    // committed. A cancel is FILE_CANCELLED.
+    // start and holds nSize bytes. strPlace is the file's plain place in the
+    // vault, which a format that records it seals ("" for none). *pRead
+    // receives how many bytes were read from it, so the caller can tell a
+    // source that changed. Not committed. A cancel is FILE_CANCELLED.
     virtual FileResult WriteStored(CReadableFile& source, std::uint64_t nSize,
-                                   const std::string& strSource, CWritableFile& target,
-                                   RunContext& run, std::uint64_t* pRead) const = 0;
+                                   const std::string& strSource, const std::string& strPlace,
+                                   CWritableFile& target, RunContext& run,
+                                   std::uint64_t* pRead) const = 0;
     // Reads and checks the head of stored (open at its start) and leaves a
     // reader for its body in *ppReader. A head that is not this format's,
     // or damaged, is FAIL_DAMAGED.

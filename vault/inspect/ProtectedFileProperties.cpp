@@ -78,6 +78,10 @@ void ReadProtectedProperties(CReadableFile& file, const unsigned char* pPeek, st
     pInfo->nStoredTime = metadata.nStoredTime;
     pInfo->nMode = metadata.nMode;
     pInfo->bTornSlot = !opener.SlotOpened(0) || !opener.SlotOpened(1);
+    pInfo->strPlace = metadata.strPlace;
+    pInfo->bSourceTime = metadata.HasSourceTime();
+    pInfo->nSourceTime = metadata.nSourceTime;
+    pInfo->nSourceNanos = pInfo->bSourceTime ? metadata.nSourceNanos : 0;
 }
 
 SummaryWriteResult WriteSummaryIntoSlot(CUpdatableFile& file, const std::string& strSummary,
@@ -93,8 +97,12 @@ SummaryWriteResult WriteSummaryIntoSlot(CUpdatableFile& file, const std::string&
     ProtectedSlotWrite write;
     if (opener.SealSummaryEdit(strSummary, &write) != ProtectedResult::PROTECTED_OK)
         return SummaryWriteResult::SUMMARY_WRITE_FAILED;
-    if (!file.WriteAt(write.bytes.data(), write.bytes.size(), write.nOffset) || !file.Sync())
+    if (!file.WriteAt(write.bytes.data(), write.bytes.size(), write.nOffset))
         return SummaryWriteResult::SUMMARY_WRITE_FAILED;
+    // The edit shows on disk no more than the store did: the one fixed time
+    // again (a file system that refuses it shows only the edit's time).
+    file.SetTimes(PROTECTED_STORED_FILE_TIME, 0);
+    if (!file.Sync()) return SummaryWriteResult::SUMMARY_WRITE_FAILED;
     return SummaryWriteResult::SUMMARY_WRITTEN;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "Boxes.h"
 #include "ChunkIo.h"
 #include "FolderWalk.h"
 #include "ProtectedFileProperties.h"
@@ -108,7 +109,9 @@ std::size_t SummaryLimitBytes(StoredKind nKind) {
 
 StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv,
                                   const CVaultKey* pKey) {
-    return ReadOpenFileInfo(pEnv->OpenForRead(strPath), pKey);
+    StoredFileInfo info = ReadOpenFileInfo(pEnv->OpenForRead(strPath), pKey);
+    info.bAwayFromPlace = !info.strPlace.empty() && info.strPlace != StoredPlaceOf(strPath);
+    return info;
 }
 
 std::uint64_t GetPlainTotalSize(const std::string& strFolder, const CVaultKey* pKey,

@@ -53,6 +53,14 @@ struct StoredFileInfo {
     std::int64_t nStoredTime = 0;  // seconds since 1970 (UTC)
     std::uint32_t nMode = 0;
     bool bTornSlot = false;
+    // Recorded by the second version: the plain place the file was stored
+    // at ("" when not recorded), whether it now lies elsewhere (moved,
+    // renamed or swapped by hand), and the source's modification time.
+    std::string strPlace;
+    bool bAwayFromPlace = false;
+    bool bSourceTime = false;
+    std::int64_t nSourceTime = 0;  // seconds since 1970 (UTC)
+    std::uint32_t nSourceNanos = 0;
 };
 
 // The longest summary a stored file of nKind takes, in bytes of the text

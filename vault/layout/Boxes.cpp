@@ -42,6 +42,21 @@ std::string FindVaultOf(const std::string& strPath, CVaultEnv* pEnv) {
     return std::string();
 }
 
+std::string StoredPlaceOf(const std::string& strStored) {
+    std::string strAt = strStored;
+    for (std::string strUp = FolderOf(strAt); strUp != strAt;
+         strAt = strUp, strUp = FolderOf(strAt)) {
+        if (BoxIndex(LastComponent(strAt)) < 0) continue;
+        std::string strPlace = strStored.substr(WithSeparator(strUp).size());
+        const std::size_t nSuffix = sizeof STORED_SUFFIX - 1;
+        if (strPlace.size() > nSuffix &&
+            strPlace.compare(strPlace.size() - nSuffix, nSuffix, STORED_SUFFIX) == 0)
+            strPlace.resize(strPlace.size() - nSuffix);
+        return strPlace;
+    }
+    return {};
+}
+
 bool PlaceScrambledMark(const std::string& strVaultPath, CVaultEnv* pEnv) {
     const FolderPtr pLocation = pEnv->OpenFolder(strVaultPath);
     if (!pLocation) return false;

@@ -46,6 +46,12 @@ std::string BoxFolderPath(const std::string& strVaultPath, int nBox);
 // strPath are not resolved.
 std::string FindVaultOf(const std::string& strPath, CVaultEnv* pEnv);
 
+// The place in the vault of the stored file at strStored, judged by names
+// as FindVaultOf does: the path from the nearest box folder down, ".$"
+// dropped ("FileBox/资料/a.doc"); "" when it lies in no box folder. Where a
+// vault's names are visible this is the plain place a store records.
+std::string StoredPlaceOf(const std::string& strStored);
+
 // Creates the vault location and its four box folders where missing;
 // whether they are there is for the caller to look at.
 void CreateBoxFolders(const std::string& strVaultPath, CVaultEnv* pEnv);

@@ -249,6 +249,14 @@ private:
 
 }  // namespace
 
+bool SetFileTimes(int nFd, std::int64_t nSeconds, std::uint32_t nNanos) {
+    struct timespec times[2];
+    times[0].tv_sec = static_cast<time_t>(nSeconds);
+    times[0].tv_nsec = static_cast<long>(nNanos);
+    times[1] = times[0];
+    return ::futimens(nFd, times) == 0;
+}
+
 FileStamp StampOfStat(const struct stat& st) {
     FileStamp stamp;
     stamp.kind = KindOfMode(st.st_mode);
@@ -257,6 +265,8 @@ FileStamp StampOfStat(const struct stat& st) {
     stamp.nSize = static_cast<std::uint64_t>(st.st_size);
     stamp.nModSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
     stamp.nModNanos = static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    stamp.nChangeSeconds = static_cast<std::int64_t>(st.st_ctim.tv_sec);
+    stamp.nChangeNanos = static_cast<std::int64_t>(st.st_ctim.tv_nsec);
     stamp.nMode = static_cast<unsigned>(st.st_mode & 07777);
     stamp.nOwner = static_cast<unsigned>(st.st_uid);
     stamp.nGroup = static_cast<unsigned>(st.st_gid);

@@ -14,6 +14,9 @@ namespace quovex {
 
 // The stamp of what fstat or lstat told.
 FileStamp StampOfStat(const struct stat& st);
+// futimens of the open file nFd: access and modification time both set to
+// the time given. False with errno set when the file system refuses.
+bool SetFileTimes(int nFd, std::int64_t nSeconds, std::uint32_t nNanos);
 
 // Opens a regular file for reading at strName relative to the folder nDirFd
 // (AT_FDCWD for a path), never through a final link and without blocking on

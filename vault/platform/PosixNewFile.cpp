@@ -154,6 +154,10 @@ public:
         });
     }
 
+    bool SetTimes(std::int64_t nSeconds, std::uint32_t nNanos) override {
+        return WithDescriptor([&](int nFd) { return SetFileTimes(nFd, nSeconds, nNanos); });
+    }
+
     CommitResult Commit(bool bReplace) override {
         if (m_bCommitted) return CommitResult::COMMIT_FAILED;
         // Data the disk refused to take fails the file here, even where

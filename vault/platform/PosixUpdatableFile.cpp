@@ -36,6 +36,9 @@ public:
         return true;
     }
     bool Sync() override { return ::fdatasync(m_nFd) == 0; }
+    bool SetTimes(std::int64_t nSeconds, std::uint32_t nNanos) override {
+        return SetFileTimes(m_nFd, nSeconds, nNanos);
+    }
     bool GetStamp(FileStamp* pStamp) override {
         struct stat st;
         if (::fstat(m_nFd, &st) != 0) return false;

@@ -42,7 +42,10 @@ struct FolderEntry {
 
 // What a file system object is, enough to know it again later: the same
 // object (device and inode) and, for a file, the same content as far as
-// its size and modification time (with nanoseconds) tell.
+// its size, modification time and status change time (with nanoseconds)
+// tell. The status change time cannot be set by any program, so a file
+// rewritten in place and given its old modification time again (as a
+// protected stored file always carries one fixed time) is still told.
 struct FileStamp {
     EntryKind kind = EntryKind::ENTRY_NONE;
     std::uint64_t nDevice = 0;
@@ -50,6 +53,8 @@ struct FileStamp {
     std::uint64_t nSize = 0;
     std::int64_t nModSeconds = 0;
     std::int64_t nModNanos = 0;
+    std::int64_t nChangeSeconds = 0;  // st_ctim; 0 where a file system keeps none
+    std::int64_t nChangeNanos = 0;
     unsigned nMode = 0;  // permission bits
     unsigned nOwner = 0;
     unsigned nGroup = 0;
@@ -60,7 +65,8 @@ struct FileStamp {
     }
     bool SameContent(const FileStamp& other) const {
         return SameObject(other) && nSize == other.nSize && nModSeconds == other.nModSeconds &&
-               nModNanos == other.nModNanos;
+               nModNanos == other.nModNanos && nChangeSeconds == other.nChangeSeconds &&
+               nChangeNanos == other.nChangeNanos;
     }
 };
 
@@ -99,6 +105,13 @@ public:
     virtual bool Sync() = 0;
     // The open file as it is now. False when it cannot be examined.
     virtual bool GetStamp(FileStamp* pStamp) = 0;
+    // Gives the file the modification time given (and the same access
+    // time). False (errno set) where the file system refuses, as by default.
+    virtual bool SetTimes(std::int64_t nSeconds, std::uint32_t nNanos) {
+        (void)nSeconds, (void)nNanos;
+        errno = ENOTSUP;
+        return false;
+    }
 };
 
 // How putting a finished file in place went.
@@ -121,6 +134,14 @@ public:
     // Gives the file the permission bits, and where the process may set
     // them the owner and group, of the file it is going to replace.
     virtual bool TakeAccessOf(const FileStamp& replaced) = 0;
+    // Gives the file the modification time given (and the same access
+    // time), to be called after the last Append. False (errno set) where
+    // the file system refuses, as by default.
+    virtual bool SetTimes(std::int64_t nSeconds, std::uint32_t nNanos) {
+        (void)nSeconds, (void)nNanos;
+        errno = ENOTSUP;
+        return false;
+    }
     // Puts the file at its target. Not replacing, the name must be free at
     // that moment (COMMIT_TAKEN when it is not); replacing, whatever file or
     // link lies there is replaced atomically. After COMMIT_TAKEN or

@@ -72,9 +72,10 @@ private:
     bool Cancelled();
     void ConvertFolder(const FolderPtr& pFolder, const std::string& strPath);
     void ConvertEntry(CFolder& folder, const std::string& strName, const std::string& strPath);
-    FileResult Rewrite(CFolder& folder, const std::string& strName, CStoredReader& reader,
-                       const FileStamp& read);
-    FileResult WriteProtected(CStoredReader& reader, CWritableFile& target, PlainDigest* pDigest);
+    FileResult Rewrite(CFolder& folder, const std::string& strName, const std::string& strPath,
+                       CStoredReader& reader, const FileStamp& read);
+    FileResult WriteProtected(CStoredReader& reader, CWritableFile& target,
+                              const std::string& strPlace, PlainDigest* pDigest);
     FileResult Verify(CWritableFile& target, const StoredHead& head, const PlainDigest& digest);
     void Note(const FileResult& result, const std::string& strPath);
     void NoteFailed(const std::string& strPath, const FailCause& cause) {
@@ -179,7 +180,7 @@ void CVaultConverter::ConvertEntry(CFolder& folder, const std::string& strName,
     m_feedback.SetStatusText(strPath);
     CWaitCursorGuard cursor(&m_feedback);
     const std::uint64_t nStart = m_run.nDone;
-    const FileResult result = Rewrite(folder, strName, *pReader, read);
+    const FileResult result = Rewrite(folder, strName, strPath, *pReader, read);
     // Progress goes by plain bytes; the reader counted whole blocks.
     m_run.nDone = nStart + head.nPlainSize;
     Note(result, strPath);
@@ -189,12 +190,14 @@ void CVaultConverter::ConvertEntry(CFolder& folder, const std::string& strName,
 // read back and compared, and only then takes its place, provided the
 // scrambled file is still the one that was read.
 FileResult CVaultConverter::Rewrite(CFolder& folder, const std::string& strName,
-                                    CStoredReader& reader, const FileStamp& read) {
+                                    const std::string& strPath, CStoredReader& reader,
+                                    const FileStamp& read) {
     const auto pTarget = folder.CreateFileFor(strName, CONVERT_DEFAULT_MODE);
     if (!pTarget) return CauseOfLastError();
     PlainDigest digest;
-    const FileResult written = WriteProtected(reader, *pTarget, &digest);
+    const FileResult written = WriteProtected(reader, *pTarget, StoredPlaceOf(strPath), &digest);
     if (written.nOutcome != FileOutcome::FILE_DONE) return written;
+    pTarget->SetTimes(PROTECTED_STORED_FILE_TIME, 0);  // refused: only the time shows
     // The new file keeps what the old one had of mode, owner and group;
     // given before the sync, so that one sync makes all of it durable.
     if (!pTarget->TakeAccessOf(read) || !pTarget->Sync()) return CauseOfLastError();
@@ -210,7 +213,7 @@ FileResult CVaultConverter::Rewrite(CFolder& folder, const std::string& strName,
 }
 
 FileResult CVaultConverter::WriteProtected(CStoredReader& reader, CWritableFile& target,
-                                           PlainDigest* pDigest) {
+                                           const std::string& strPlace, PlainDigest* pDigest) {
     const StoredHead& head = reader.Head();
     ProtectedMetadata metadata;
     metadata.nPlainSize = head.nPlainSize;
@@ -220,6 +223,7 @@ FileResult CVaultConverter::WriteProtected(CStoredReader& reader, CWritableFile&
     metadata.nMode = head.nMode != 0 ? head.nMode : CONVERT_DEFAULT_MODE;
     metadata.strSourcePath = head.strRecordedPath;
     metadata.strSummary = head.strSummary;
+    metadata.strPlace = strPlace;
     CProtectedWriter writer(m_files.Protected(), target);
     const FileResult begun = writer.Begin(metadata);
     if (begun.nOutcome != FileOutcome::FILE_DONE) return begun;

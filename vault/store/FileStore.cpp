@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "Boxes.h"
 #include "ChunkIo.h"
 #include "FolderChanges.h"
 #include "PathText.h"
@@ -185,9 +186,13 @@ FileResult CFileStore::StoreSteps(const SourceOpener& fnOpen, const std::string&
     if (!pTarget) return CauseOfLastError();
     CWaitCursorGuard cursor(run.pFeedback);
     std::uint64_t nRead = 0;
-    const FileResult written =
-        format.WriteStored(*pSource, nSize, strRecord, *pTarget, run, &nRead);
+    const FileResult written = format.WriteStored(*pSource, nSize, strRecord,
+                                                  StoredPlaceOf(strStored), *pTarget, run, &nRead);
     if (written.nOutcome != FileOutcome::FILE_DONE) return written;
+    // The disk shows no time of the store and none of the source: the
+    // sealed metadata keeps both. A file system that refuses the time loses
+    // nothing but that.
+    if (&format == &m_protected) pTarget->SetTimes(PROTECTED_STORED_FILE_TIME, 0);
     // Reading stopped at the size the source had when it was opened. One
     // that was written to meanwhile (its size or time moved) may have been
     // stored half old, half new, or cut short.
@@ -266,6 +271,10 @@ FileResult CFileStore::RestoreInto(CStoredReader& reader, const FolderPtr& pFold
     if (!pTarget) return CauseOfLastError();
     const FileResult written = reader.WritePlain(*pTarget, run);
     if (written.nOutcome != FileOutcome::FILE_DONE) return written;
+    // The plain file comes back with the time its source had, where the
+    // stored file recorded it (and the file system takes it).
+    const StoredHead& head = reader.Head();
+    if (head.bSourceTime) pTarget->SetTimes(head.nSourceTime, head.nSourceNanos);
     return CommitTarget(*pFolder, strName, *pTarget, FeedbackQuestion::QUESTION_TARGET_EXISTS,
                         strPlain, run.pFeedback, asked);
 }

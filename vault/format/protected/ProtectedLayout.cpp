@@ -1,5 +1,6 @@
 #include "ProtectedLayout.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "LittleEndian.h"
@@ -31,7 +32,8 @@ ProtectedResult DecodeProtectedHeader(const unsigned char* pIn, std::size_t n,
     if (n < PFF_HEADER_SIZE) return ProtectedResult::PROTECTED_DAMAGED_HEADER;
     ProtectedHeader header;
     header.nVersion = static_cast<std::uint32_t>(GetLe(pIn + PFF_OFFSET_VERSION, 4));
-    if (header.nVersion != PFF_VERSION) return ProtectedResult::PROTECTED_UNSUPPORTED;
+    if (header.nVersion != PFF_VERSION_UNPLACED && header.nVersion != PFF_VERSION_PLACED)
+        return ProtectedResult::PROTECTED_UNSUPPORTED;
     header.nSlotSize = static_cast<std::uint32_t>(GetLe(pIn + PFF_OFFSET_SLOT_SIZE, 4));
     if (!ValidSlotSize(header.nSlotSize)) return ProtectedResult::PROTECTED_DAMAGED_HEADER;
     std::memcpy(header.fileId, pIn + PFF_OFFSET_FILE_ID, PFF_FILE_ID_SIZE);
@@ -39,13 +41,16 @@ ProtectedResult DecodeProtectedHeader(const unsigned char* pIn, std::size_t n,
     return ProtectedResult::PROTECTED_OK;
 }
 
-bool EncodeProtectedRecord(const ProtectedMetadata& metadata, unsigned char* pOut,
-                           std::size_t nRecordSize) {
+bool EncodeProtectedRecord(const ProtectedMetadata& metadata, std::uint32_t nVersion,
+                           unsigned char* pOut, std::size_t nRecordSize) {
+    const bool bPlaced = nVersion == PFF_VERSION_PLACED;
+    if (!bPlaced && metadata.Version() == PFF_VERSION_PLACED) return false;
     const std::size_t nPath = metadata.strSourcePath.size();
     const std::size_t nSummary = metadata.strSummary.size();
-    if (nSummary > PFF_SUMMARY_MAX_BYTES || nRecordSize < PFF_RECORD_FIXED_SIZE ||
-        nPath > nRecordSize - PFF_RECORD_FIXED_SIZE ||
-        nSummary > nRecordSize - PFF_RECORD_FIXED_SIZE - nPath)
+    const std::size_t nPlace = bPlaced ? metadata.strPlace.size() : 0;
+    const std::size_t nFixed = PFF_RECORD_FIXED_SIZE + (bPlaced ? PFF_RECORD_PLACED_FIXED_SIZE : 0);
+    if (nSummary > PFF_SUMMARY_MAX_BYTES || nRecordSize < nFixed || nPath > nRecordSize - nFixed ||
+        nSummary > nRecordSize - nFixed - nPath || nPlace > nRecordSize - nFixed - nPath - nSummary)
         return false;
     std::memset(pOut, 0, nRecordSize);
     PutLe(pOut + PFF_RECORD_OFFSET_SEQUENCE, metadata.nSequence, 8);
@@ -59,32 +64,58 @@ bool EncodeProtectedRecord(const ProtectedMetadata& metadata, unsigned char* pOu
     p += 4 + nPath;
     PutLe(p, nSummary, 4);
     std::memcpy(p + 4, metadata.strSummary.data(), nSummary);
+    if (!bPlaced) return true;
+    p += 4 + nSummary;
+    PutLe(p, nPlace, 4);
+    std::memcpy(p + 4, metadata.strPlace.data(), nPlace);
+    p += 4 + nPlace;
+    PutLe(p, static_cast<std::uint64_t>(metadata.nSourceTime), 8);
+    PutLe(p + 8, metadata.nSourceNanos, 4);
     return true;
 }
 
+namespace {
+
+// The n bytes of a field whose uint32 length is at *pp, moved past; false
+// when it overruns pEnd less nAfter bytes that must follow it.
+bool ReadField(const unsigned char** pp, const unsigned char* pEnd, std::size_t nAfter,
+               std::uint64_t nMax, std::string* pOut) {
+    const unsigned char* p = *pp;
+    if (static_cast<std::uint64_t>(pEnd - p) < 4 + nAfter) return false;
+    const std::uint64_t n = GetLe(p, 4);
+    if (n > nMax || n > static_cast<std::uint64_t>(pEnd - p) - 4 - nAfter) return false;
+    pOut->assign(reinterpret_cast<const char*>(p + 4), n);
+    *pp = p + 4 + n;
+    return true;
+}
+
+}  // namespace
+
 bool DecodeProtectedRecord(const unsigned char* pIn, std::size_t nRecordSize,
-                           ProtectedMetadata* pMetadata) {
+                           std::uint32_t nVersion, ProtectedMetadata* pMetadata) {
     if (nRecordSize < PFF_RECORD_FIXED_SIZE) return false;
+    const bool bPlaced = nVersion == PFF_VERSION_PLACED;
+    const std::size_t nTail = bPlaced ? PFF_RECORD_PLACED_FIXED_SIZE : 0;
     const unsigned char* pEnd = pIn + nRecordSize;
     const unsigned char* p = pIn + PFF_RECORD_OFFSET_PATH_SIZE;
-    const std::uint64_t nPath = GetLe(p, 4);
-    // Room for the path and the summary's length after the path's length.
-    if (nPath > static_cast<std::uint64_t>(pEnd - p) - 8) return false;
-    const unsigned char* pPath = p + 4;
-    p = pPath + nPath;
-    const std::uint64_t nSummary = GetLe(p, 4);
-    if (nSummary > PFF_SUMMARY_MAX_BYTES || nSummary > static_cast<std::uint64_t>(pEnd - p) - 4)
+    ProtectedMetadata read;
+    if (!ReadField(&p, pEnd, 4 + nTail, UINT32_MAX, &read.strSourcePath) ||
+        !ReadField(&p, pEnd, nTail, PFF_SUMMARY_MAX_BYTES, &read.strSummary))
         return false;
-    const unsigned char* pSummary = p + 4;
-    for (p = pSummary + nSummary; p < pEnd; ++p)
+    if (bPlaced) {
+        if (!ReadField(&p, pEnd, 12, UINT32_MAX, &read.strPlace)) return false;
+        read.nSourceTime = static_cast<std::int64_t>(GetLe(p, 8));
+        read.nSourceNanos = static_cast<std::uint32_t>(GetLe(p + 8, 4));
+        if (read.nSourceNanos > 999999999 && read.nSourceNanos != PFF_NO_SOURCE_TIME) return false;
+        p += 12;
+    }
+    for (; p < pEnd; ++p)
         if (*p != 0) return false;
-    pMetadata->nSequence = GetLe(pIn + PFF_RECORD_OFFSET_SEQUENCE, 8);
-    pMetadata->nPlainSize = GetLe(pIn + PFF_RECORD_OFFSET_PLAIN_SIZE, 8);
-    pMetadata->nStoredTime =
-        static_cast<std::int64_t>(GetLe(pIn + PFF_RECORD_OFFSET_STORED_TIME, 8));
-    pMetadata->nMode = static_cast<std::uint32_t>(GetLe(pIn + PFF_RECORD_OFFSET_MODE, 4));
-    pMetadata->strSourcePath.assign(reinterpret_cast<const char*>(pPath), nPath);
-    pMetadata->strSummary.assign(reinterpret_cast<const char*>(pSummary), nSummary);
+    read.nSequence = GetLe(pIn + PFF_RECORD_OFFSET_SEQUENCE, 8);
+    read.nPlainSize = GetLe(pIn + PFF_RECORD_OFFSET_PLAIN_SIZE, 8);
+    read.nStoredTime = static_cast<std::int64_t>(GetLe(pIn + PFF_RECORD_OFFSET_STORED_TIME, 8));
+    read.nMode = static_cast<std::uint32_t>(GetLe(pIn + PFF_RECORD_OFFSET_MODE, 4));
+    *pMetadata = std::move(read);
     return true;
 }
 

@@ -19,7 +19,13 @@ constexpr std::size_t PFF_OFFSET_SLOT_SIZE = 12;  // uint32 little-endian
 constexpr std::size_t PFF_OFFSET_FILE_ID = 16;    // random, new for every store
 constexpr std::size_t PFF_FILE_ID_SIZE = 16;
 constexpr std::size_t PFF_HEADER_SIZE = 32;
-constexpr std::uint32_t PFF_VERSION = 1;
+// The version says what the record holds: the first one no place and no
+// source time, the second both. A store that records neither writes the
+// first, so files stored without them stay readable by builds that know
+// only the first; one that knows only the first meets the second as a
+// later version's file, never as a damaged one.
+constexpr std::uint32_t PFF_VERSION_UNPLACED = 1;
+constexpr std::uint32_t PFF_VERSION_PLACED = 2;
 
 // Keys: 32 bytes each (crypto_kdf, crypto_aead_xchacha20poly1305_ietf).
 constexpr std::size_t PFF_KEY_SIZE = 32;
@@ -43,8 +49,16 @@ constexpr std::size_t PFF_RECORD_OFFSET_PLAIN_SIZE = 8;    // uint64
 constexpr std::size_t PFF_RECORD_OFFSET_STORED_TIME = 16;  // int64 seconds since 1970
 constexpr std::size_t PFF_RECORD_OFFSET_MODE = 24;         // uint32
 constexpr std::size_t PFF_RECORD_OFFSET_PATH_SIZE = 28;    // uint32 n, then n path bytes,
-// then uint32 m and m summary bytes, then zeros to the record's end.
+// then uint32 m and m summary bytes; in the second version then uint32 q
+// and q bytes of the place, int64 seconds and uint32 nanoseconds of the
+// source's modification time; then zeros to the record's end.
 constexpr std::size_t PFF_RECORD_FIXED_SIZE = 36;
+constexpr std::size_t PFF_RECORD_PLACED_FIXED_SIZE = 16;  // what the second version adds
+constexpr std::uint32_t PFF_NO_SOURCE_TIME = 0xFFFFFFFF;  // nanoseconds of an unknown time
+
+// The one modification time every protected stored file carries on disk:
+// 2000-01-01 00:00:00 UTC (FAT and exFAT hold no time before 1980).
+constexpr std::int64_t PROTECTED_STORED_FILE_TIME = 946684800;
 constexpr std::size_t PFF_SUMMARY_MAX_BYTES = 511;
 
 // Body chunks: 64 KiB of plain text each, sealed with a 16-byte tag; the
@@ -59,7 +73,7 @@ constexpr std::uint64_t PFF_FINAL_FLAG = 1ull << 63;  // in the nonce's chunk co
 
 // The header as it lies on disk, the signature aside.
 struct ProtectedHeader {
-    std::uint32_t nVersion = PFF_VERSION;
+    std::uint32_t nVersion = PFF_VERSION_UNPLACED;
     std::uint32_t nSlotSize = 0;
     unsigned char fileId[PFF_FILE_ID_SIZE] = {};
 };
@@ -72,10 +86,31 @@ struct ProtectedMetadata {
     std::uint32_t nMode = 0;
     std::string strSourcePath;  // any length that fits PFF_SLOT_MAX_SIZE
     std::string strSummary;     // at most PFF_SUMMARY_MAX_BYTES bytes
+    // The file's plain place in the vault: its box folder's name, the plain
+    // folders and its plain name, joined by '/' ("文档保险柜/资料/报告.doc");
+    // "" when not recorded.
+    std::string strPlace;
+    // The source's modification time when it was stored; nSourceNanos is
+    // PFF_NO_SOURCE_TIME when it is not recorded.
+    std::int64_t nSourceTime = 0;
+    std::uint32_t nSourceNanos = PFF_NO_SOURCE_TIME;
+
+    bool HasSourceTime() const { return nSourceNanos != PFF_NO_SOURCE_TIME; }
+    // The version a file with this record is written in.
+    std::uint32_t Version() const {
+        return strPlace.empty() && !HasSourceTime() ? PFF_VERSION_UNPLACED : PFF_VERSION_PLACED;
+    }
+    // The record's bytes of variable length, for ProtectedSlotSize.
+    std::uint64_t VariableBytes() const {
+        return strSourcePath.size() + (Version() == PFF_VERSION_PLACED
+                                           ? strPlace.size() + PFF_RECORD_PLACED_FIXED_SIZE
+                                           : 0);
+    }
 };
 
 // The smallest slot size (a multiple of PFF_SLOT_ALIGN) that holds a record
-// with a source path of nPathBytes and the longest summary; 0 when even
+// with a source path of nPathBytes (with the second version: and its place
+// and time, VariableBytes) and the longest summary; 0 when even
 // PFF_SLOT_MAX_SIZE is too small.
 constexpr std::uint32_t ProtectedSlotSize(std::uint64_t nPathBytes) {
     const std::uint64_t nNeed =
@@ -163,12 +198,14 @@ ProtectedResult DecodeProtectedHeader(const unsigned char* pIn, std::size_t n,
                                       ProtectedHeader* pHeader);
 
 // The record of metadata in exactly nRecordSize bytes (the slot size less
-// PFF_SLOT_OVERHEAD), zero-padded. False when it does not fit.
-bool EncodeProtectedRecord(const ProtectedMetadata& metadata, unsigned char* pOut,
-                           std::size_t nRecordSize);
-// Reads a record; false when its lengths overrun it, the summary is too long
-// or the padding is not all zero.
+// PFF_SLOT_OVERHEAD) as file version nVersion has it, zero-padded. False
+// when it does not fit; a first-version record holds no place and no time.
+bool EncodeProtectedRecord(const ProtectedMetadata& metadata, std::uint32_t nVersion,
+                           unsigned char* pOut, std::size_t nRecordSize);
+// Reads a record of file version nVersion; false when its lengths overrun
+// it, the summary is too long, the time's nanoseconds are out of range or
+// the padding is not all zero.
 bool DecodeProtectedRecord(const unsigned char* pIn, std::size_t nRecordSize,
-                           ProtectedMetadata* pMetadata);
+                           std::uint32_t nVersion, ProtectedMetadata* pMetadata);
 
 }  // namespace quovex

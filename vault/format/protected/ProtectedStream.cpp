@@ -47,6 +47,11 @@ std::uint64_t ChunkOffset(std::uint64_t nHead, std::uint64_t nIndex) {
     return nHead + nIndex * PFF_CHUNK_STORED_SIZE;
 }
 
+// The version of the (already checked) header bytes: what their records hold.
+std::uint32_t HeaderVersion(const unsigned char* pHeader) {
+    return static_cast<std::uint32_t>(GetLe(pHeader + PFF_OFFSET_VERSION, 4));
+}
+
 // Header bytes || slot index: a record opens only in its own file and slot.
 void SlotAssociatedData(const unsigned char* pHeader, std::size_t nSlot, unsigned char* pAd) {
     std::memcpy(pAd, pHeader, PFF_HEADER_SIZE);
@@ -58,7 +63,7 @@ void SlotAssociatedData(const unsigned char* pHeader, std::size_t nSlot, unsigne
 R SealSlot(const CSecretBytes& key, const unsigned char* pHeader, std::size_t nSlot,
            const ProtectedMetadata& metadata, std::uint32_t nSlotSize, unsigned char* pOut) {
     std::vector<unsigned char> record(nSlotSize - PFF_SLOT_OVERHEAD);
-    if (!EncodeProtectedRecord(metadata, record.data(), record.size()))
+    if (!EncodeProtectedRecord(metadata, HeaderVersion(pHeader), record.data(), record.size()))
         return R::PROTECTED_TOO_LONG;
     unsigned char ad[PFF_HEADER_SIZE + 1];
     SlotAssociatedData(pHeader, nSlot, ad);
@@ -82,7 +87,8 @@ bool OpenSlot(const CSecretBytes& key, const unsigned char* pHeader, std::size_t
         crypto_aead_xchacha20poly1305_ietf_decrypt(record.data(), &nOpened, nullptr,
                                                    pIn + PFF_NONCE_SIZE, nSlotSize - PFF_NONCE_SIZE,
                                                    ad, sizeof ad, pIn, key.Data()) == 0 &&
-        nOpened == record.size() && DecodeProtectedRecord(record.data(), record.size(), pMetadata);
+        nOpened == record.size() &&
+        DecodeProtectedRecord(record.data(), record.size(), HeaderVersion(pHeader), pMetadata);
     sodium_memzero(record.data(), record.size());
     return bOpened;
 }
@@ -111,7 +117,8 @@ ProtectedResult CProtectedSealer::Begin(const ProtectedMetadata& metadata) {
     m_head.clear();
     if (!KeysReady(m_keys)) return R::PROTECTED_NO_CRYPTO;
     ProtectedHeader header;
-    header.nSlotSize = ProtectedSlotSize(metadata.strSourcePath.size());
+    header.nVersion = metadata.Version();
+    header.nSlotSize = ProtectedSlotSize(metadata.VariableBytes());
     if (header.nSlotSize == 0 || metadata.strSummary.size() > PFF_SUMMARY_MAX_BYTES)
         return R::PROTECTED_TOO_LONG;
     // The file id and both slot nonces in one draw: each draw is a system
