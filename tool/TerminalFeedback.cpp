@@ -106,6 +106,12 @@ void PrintReportItems(const TransferReport& report) {
         std::fprintf(stderr, "quovex-tool: %s: %s\n", PassReasonText(item.nReason),
                      item.strPath.c_str());
     }
+    for (const AwayItem& item : report.vAway) {
+        std::fprintf(stderr,
+                     "quovex-tool: %s lies away from where it was stored (%s): restored under "
+                     "the name it was stored with\n",
+                     item.strPath.c_str(), item.strPlace.c_str());
+    }
 }
 
 }  // namespace quovex

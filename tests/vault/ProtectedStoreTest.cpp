@@ -233,4 +233,25 @@ TEST_F(ProtectedStoreTest, TheDiskShowsOneTimeAndTheSealedOnesComeBack) {
     info = ReadStoredFileInfo(m_tmp / "v/FileBox/c.txt.$", &m_env, &m_key);
     EXPECT_TRUE(info.bAwayFromPlace);
     EXPECT_EQ(info.strPlace, "FileBox/资料/b.txt");
+
+    // Two stored files whose names were swapped come back each under its own.
+    Write("src/one", {1});
+    Write("src/two", {2});
+    ASSERT_EQ(Store("src/one", "v/FileBox/one.$") + Store("src/two", "v/FileBox/two.$"), 2);
+    fs::rename(m_tmp / "v/FileBox/one.$", m_tmp / "v/FileBox/x");
+    fs::rename(m_tmp / "v/FileBox/two.$", m_tmp / "v/FileBox/one.$");
+    fs::rename(m_tmp / "v/FileBox/x", m_tmp / "v/FileBox/two.$");
+    TransferReport report;
+    for (const char* pszName : {"one", "two"}) {
+        RunContext run{&m_feedback, 0, 10, &report};
+        EXPECT_TRUE(m_files
+                        .RestoreFile(m_tmp / ("v/FileBox/" + std::string(pszName) + ".$"),
+                                     m_tmp / ("back/" + std::string(pszName) + ".$"), run)
+                        .nOutcome == FileOutcome::FILE_DONE);
+    }
+    EXPECT_EQ(Read("back/one"), Bytes{1});
+    EXPECT_EQ(Read("back/two"), Bytes{2});
+    ASSERT_EQ(report.vAway.size(), 2u);
+    EXPECT_EQ(report.vAway[0].strPlace, "FileBox/two");
+    EXPECT_EQ(report.vAway[1].strPlace, "FileBox/one");
 }

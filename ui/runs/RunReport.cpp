@@ -22,7 +22,18 @@ QString RunReportText(const TransferReport& report, RunKind nKind) {
                       .arg(QFile::decodeName(QByteArray::fromStdString(item.strPath)),
                            PassReasonText(item.nReason));
     }
-    return ListReportText(QStringLiteral("以下项目没有完成："), vLines);
+    QString strText = ListReportText(QStringLiteral("以下项目没有完成："), vLines);
+    QStringList vAway;
+    for (const AwayItem& item : report.vAway) {
+        vAway << QStringLiteral("%1（存入时：%2）")
+                     .arg(QFile::decodeName(QByteArray::fromStdString(item.strPath)),
+                          QString::fromStdString(item.strPlace));
+    }
+    const QString strAway =
+        ListReportText(QStringLiteral("以下文件不在存入时的位置，已按存入时的名字还原："), vAway);
+    if (!strAway.isEmpty())
+        strText += (strText.isEmpty() ? QString() : QStringLiteral("\n\n")) + strAway;
+    return strText;
 }
 
 QString ListReportText(const QString& strHeading, const QStringList& vLines, qsizetype nMore) {

@@ -35,6 +35,14 @@ struct FailedItem {
     bool operator==(const FailedItem&) const = default;
 };
 
+// A stored file that lies away from the place it was stored at (moved,
+// renamed or swapped by hand): restored under the name its sealed place
+// gives, and reported so.
+struct AwayItem {
+    std::string strPath;   // where it lies on disk
+    std::string strPlace;  // the plain place in the vault it was stored at
+};
+
 // What a run did, for the caller to tell the user. Each item that did not
 // go through is in one of the two lists: refused or kept for a reason of
 // its own (PassReason), else failed, declined or cancelled (FailCause).
@@ -42,6 +50,7 @@ struct TransferReport {
     std::uint64_t nFilesDone = 0;             // files stored or restored completely
     std::vector<FailedItem> vFailed;          // what did not go through, and why
     std::vector<PassedOverItem> vPassedOver;  // what was refused or kept, and why
+    std::vector<AwayItem> vAway;              // restored, but found away from their place
     bool bNoSpace = false;                    // stopped by the free-space test
     bool bCancelled = false;                  // stopped early by a cancel
 };

@@ -82,10 +82,13 @@ private:
 
 // The plain file a restore writes: strTarget minus its extension, or the
 // path recorded in the stored file.
-FileOutcome RestoreTargetPath(const StoredHead& head, const std::string& strTarget,
+FileOutcome RestoreTargetPath(const StoredHead& head, const std::string& strTarget, bool bAway,
                               std::string* pPath) {
     if (!strTarget.empty()) {
-        *pPath = RemoveExtension(strTarget);
+        // A file renamed or swapped by hand comes back under the name it
+        // was stored with, which its sealed place vouches for.
+        *pPath = bAway ? JoinPath(FolderOf(strTarget), LastComponent(head.strPlace))
+                       : RemoveExtension(strTarget);
         return FileOutcome::FILE_DONE;
     }
     *pPath = head.strSourcePath;
@@ -239,8 +242,10 @@ FileResult CFileStore::RestoreSteps(const SourceOpener& fnOpen, const std::strin
     const FileResult opened = OpenReader(std::move(pStored), &pReader);
     if (opened.nOutcome != FileOutcome::FILE_DONE) return opened;
 
+    const std::string& strPlace = pReader->Head().strPlace;
+    const bool bAway = !strPlace.empty() && strPlace != StoredPlaceOf(strStored);
     std::string strPlain;
-    const FileOutcome where = RestoreTargetPath(pReader->Head(), strTarget, &strPlain);
+    const FileOutcome where = RestoreTargetPath(pReader->Head(), strTarget, bAway, &strPlain);
     if (where != FileOutcome::FILE_DONE) return where;
     // The folder that receives it, made when missing, and kept out of the
     // vault, before anything lands there.
@@ -250,6 +255,8 @@ FileResult CFileStore::RestoreSteps(const SourceOpener& fnOpen, const std::strin
         result = RestoreInto(*pReader, pFolder, strPlain, targets, run);
     // A file that restored nothing leaves no empty folders made for it.
     if (result.nOutcome != FileOutcome::FILE_DONE) targets.RemoveMadeFolders();
+    if (result.nOutcome == FileOutcome::FILE_DONE && bAway && run.pReport)
+        run.pReport->vAway.push_back({strStored, strPlace});
     return result;
 }
 
