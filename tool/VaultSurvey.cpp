@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "Boxes.h"
 #include "JsonWriter.h"
 #include "StoredFileScan.h"
 #include "StoredItemText.h"
@@ -47,6 +48,24 @@ constexpr char WARNING_TORN_SLOT[] = "torn-slot";
 constexpr char WARNING_TORN_SLOT_TEXT[] =
     "one metadata slot does not open (a summary edit cut short?); the other one serves";
 
+constexpr char WARNING_AWAY[] = "away-from-place";
+
+// Whether a file's sealed metadata puts it at another place than where it
+// lies (moved, renamed or swapped by hand).
+bool IsAway(const StoredFileScan& scan) {
+    return scan.bMetadata && !scan.metadata.strPlace.empty() &&
+           scan.metadata.strPlace != StoredPlaceOf(scan.strPath);
+}
+
+std::string AwayText(const StoredFileScan& scan) {
+    return "lies away from where it was stored (" + scan.metadata.strPlace +
+           "): a restore gives it the name it was stored with";
+}
+
+bool Warned(const StoredFileScan& scan) {
+    return scan.bTornSlot || IsAway(scan);
+}
+
 std::string DamageText(unsigned nDamage, const StoredFileScan& scan) {
     std::string strText;
     for (const DamageName& name : DAMAGE_NAMES) {
@@ -80,6 +99,7 @@ void WriteDamage(CJsonWriter* pJson, unsigned nDamage, const StoredFileScan& sca
     pJson->Key("warnings");
     pJson->BeginArray();
     if (scan.bTornSlot) pJson->String(WARNING_TORN_SLOT);
+    if (IsAway(scan)) pJson->String(WARNING_AWAY);
     pJson->EndArray();
 }
 
@@ -125,6 +145,7 @@ void PrintListEntry(const StoredFileScan& scan, unsigned nDamage, CVaultEnv* pEn
     }
     if (nDamage != 0) std::printf("  damaged: %s\n", DamageText(nDamage, scan).c_str());
     if (scan.bTornSlot) std::printf("  warning: %s\n", WARNING_TORN_SLOT_TEXT);
+    if (IsAway(scan)) std::printf("  warning: %s\n", AwayText(scan).c_str());
 }
 
 void ReportUnlisted(const std::string& strPath) {
@@ -146,6 +167,8 @@ void ReportChecked(CJsonWriter* pJson, bool bJson, const StoredFileScan& scan, u
             std::printf("%s: %s\n", scan.strPath.c_str(), DamageText(nDamage, scan).c_str());
         if (scan.bTornSlot)
             std::printf("%s: warning: %s\n", scan.strPath.c_str(), WARNING_TORN_SLOT_TEXT);
+        if (IsAway(scan))
+            std::printf("%s: warning: %s\n", scan.strPath.c_str(), AwayText(scan).c_str());
         return;
     }
     pJson->BeginObject();
@@ -153,7 +176,9 @@ void ReportChecked(CJsonWriter* pJson, bool bJson, const StoredFileScan& scan, u
     pJson->String(scan.strPath);
     WriteDamage(pJson, nDamage, scan);
     pJson->Key("text");
-    pJson->String(nDamage != 0 ? DamageText(nDamage, scan) : WARNING_TORN_SLOT_TEXT);
+    pJson->String(nDamage != 0     ? DamageText(nDamage, scan)
+                  : scan.bTornSlot ? std::string(WARNING_TORN_SLOT_TEXT)
+                                   : AwayText(scan));
     pJson->EndObject();
 }
 
@@ -203,8 +228,8 @@ int RunCheck(const std::string& strPath, bool bJson, const CVaultKey& key, CVaul
                 ++nFiles;
                 nDamage = CheckDamage(scan, key);
                 nDamaged += nDamage != 0 ? 1 : 0;
-                nWarned += scan.bTornSlot ? 1 : 0;
-                if (nDamage == 0 && !scan.bTornSlot) return;
+                nWarned += Warned(scan) ? 1 : 0;
+                if (nDamage == 0 && !Warned(scan)) return;
             }
             ReportChecked(&json, bJson, scan, nDamage);
         },

@@ -76,6 +76,25 @@ assert found == {"big.bin.$": (["chunk"], 2, []), "cut.bin.$": (["chunk"], 0, []
 PY
 md5sum -c --quiet before.md5 || fail "list or check changed a stored file"
 
+# Two stored files whose names were swapped by hand: check warns of both, a
+# restore gives each its own name back, with its source's time; the disk
+# shows one fixed time for every stored file.
+mkdir swap && printf one >swap/one.txt && printf two >swap/two.txt
+touch -d '2021-03-04 05:06:07.123456789' swap/one.txt
+"$TOOL" store "${CRED[@]}" --keep-source swap/one.txt swap/two.txt vault/ImageBox 2>/dev/null ||
+    fail "store of the pair"
+[ "$(stat -c %Y vault/ImageBox/one.txt.\$)" = 946684800 ] || fail "stored file's time on disk"
+mv vault/ImageBox/one.txt.\$ x && mv vault/ImageBox/two.txt.\$ vault/ImageBox/one.txt.\$ &&
+    mv x vault/ImageBox/two.txt.\$
+expect 0 "check of swapped files" check "${CRED[@]}" vault/ImageBox >out.txt
+grep -qF "one.txt.\$: warning: lies away from where it was stored (ImageBox/two.txt)" out.txt ||
+    fail "check: a swapped file"
+grep -q "2 stored file(s) read, 0 damaged, 2 with a warning" err.txt || fail "check: swap count"
+"$TOOL" restore "${CRED[@]}" --to back vault/ImageBox 2>err.txt || fail "restore of the pair"
+[ "$(cat back/ImageBox/one.txt)$(cat back/ImageBox/two.txt)" = onetwo ] || fail "swapped names"
+grep -q "lies away from where it was stored" err.txt || fail "restore: away report"
+[ "$(stat -c %y back/ImageBox/one.txt)" = "$(stat -c %y swap/one.txt)" ] || fail "source's time"
+
 cd "$WORK" || exit 1
 mkdir -p "src/文档"
 head -c 1000 /dev/urandom >"src/文档/报告.txt"
