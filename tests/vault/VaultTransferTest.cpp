@@ -6,11 +6,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "Boxes.h"
 #include "FileStoreFixture.h"
 #include "FolderWalk.h"
+#include "NameCipher.h"
+#include "PathText.h"
 #include "TestFiles.h"
 #include "VaultCipher.h"
 #include "VaultKey.h"
@@ -440,4 +443,71 @@ TEST_P(VaultTransferTest, OnlyTheBoxesOfALocationAreOutOfReach) {
             << strRel;
     EXPECT_EQ(GetStoredTotalSize(strFileBox + "/up", CVaultEnv::Default()), 40u + 40u + 20u + 30u);
     EXPECT_EQ(ReadBytes(strStored), before.at("FileBox/a.txt.$"));
+}
+
+// Hidden names: nothing of a plain name on disk, on every kind of disk
+// (no two names that differ only in case); a file stored again is one
+// version once the user agreed, two never; restores give the plain names
+// back, long ones too, for a whole box and for one file.
+TEST_P(VaultTransferTest, HiddenNamesShowNothingOnDiskAndComeBackPlain) {
+    CVaultKey key{"user1", "pass1"};
+    SetTestMasterKey(&key, 9);
+    CVaultTransfer hidden{key, &m_env};
+    ASSERT_TRUE(hidden.HideNames());
+    hidden.SetDeleteSource(false);
+    std::string strLong;
+    for (int i = 0; i < 85; ++i) strLong += "档";  // 255 bytes
+    WriteBytes(Src("体检/2026年报告.pdf"), RandomBytes(70000, 1));
+    WriteBytes(Src("体检/深/笔记.txt"), RandomBytes(10, 2));
+    WriteBytes(Src("体检/" + strLong), RandomBytes(20, 3));
+    WriteBytes(Src("a.txt"), RandomBytes(30, 4));
+    const auto fnDrop = [&](const std::vector<std::string>& vPaths) {
+        m_drop = DropJob{vPaths, m_strBox, &hidden, {}};
+        ExpectEnded(AddDropWorker(m_feedback, m_drop), m_drop.report);
+        return m_drop.report.nFilesDone;
+    };
+    EXPECT_EQ(fnDrop({Src("体检"), Src("a.txt")}), 4u);
+    std::set<std::string> folded;
+    std::size_t nFiles = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(m_strBox)) {
+        const std::string strName = entry.path().filename().string();
+        for (const char* pszPlain : {"体检", "报告", "a.txt", "深", "档", "笔记"})
+            EXPECT_EQ(strName.find(pszPlain), std::string::npos) << strName;
+        EXPECT_LE(strName.size(), NAME_MAX_BYTES);
+        std::string strFolded = entry.path().string();
+        std::transform(strFolded.begin(), strFolded.end(), strFolded.begin(), ::tolower);
+        EXPECT_TRUE(folded.insert(strFolded).second) << strName;
+        nFiles += entry.is_regular_file() && strName[0] != '.' ? 1 : 0;
+    }
+    EXPECT_EQ(nFiles, 4u);
+
+    m_feedback.m_bAnswerYes = false;
+    EXPECT_EQ(fnDrop({Src("a.txt")}), 0u);
+    WriteBytes(Src("a.txt"), RandomBytes(31, 5));
+    m_feedback.m_bAnswerYes = true;
+    EXPECT_EQ(fnDrop({Src("a.txt")}), 1u);
+    std::vector<std::string> vTop;
+    for (const auto& entry : fs::directory_iterator(m_strBox))
+        if (entry.is_regular_file()) vTop.push_back(entry.path().string());
+    ASSERT_EQ(vTop.size(), 1u);
+
+    m_restore = RestoreJob{m_strBox, m_tmp / "out", {}, &hidden, {}};
+    ExpectEnded(RestoreWorker(m_feedback, m_restore), m_restore.report);
+    EXPECT_EQ(m_restore.report.nFilesDone, 4u);
+    EXPECT_TRUE(m_restore.report.vFailed.empty() && m_restore.report.vAway.empty());
+    const std::string strOut = m_tmp / ("out/" + LastComponent(m_strBox));
+    EXPECT_EQ(ReadBytes(strOut + "/体检/2026年报告.pdf"), RandomBytes(70000, 1));
+    EXPECT_EQ(ReadBytes(strOut + "/体检/深/笔记.txt"), RandomBytes(10, 2));
+    EXPECT_EQ(ReadBytes(strOut + "/体检/" + strLong), RandomBytes(20, 3));
+    EXPECT_EQ(ReadBytes(strOut + "/a.txt"), RandomBytes(31, 5));
+    m_restore = RestoreJob{vTop[0], m_tmp / "one", {}, &hidden, {}};
+    ExpectEnded(RestoreWorker(m_feedback, m_restore), m_restore.report);
+    EXPECT_EQ(ReadBytes(m_tmp / "one/a.txt"), RandomBytes(31, 5));
+    // Read as if its names were visible, a file still comes back under the
+    // name its sealed place gives, reported as away from it.
+    CVaultTransfer visible{key, &m_env};
+    m_restore = RestoreJob{vTop[0], m_tmp / "two", {}, &visible, {}};
+    ExpectEnded(RestoreWorker(m_feedback, m_restore), m_restore.report);
+    EXPECT_EQ(ReadBytes(m_tmp / "two/a.txt"), RandomBytes(31, 5));
+    EXPECT_EQ(m_restore.report.vAway.size(), 1u);
 }

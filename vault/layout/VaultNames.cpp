@@ -1,5 +1,6 @@
 #include "VaultNames.h"
 
+#include "Boxes.h"
 #include "FolderChanges.h"
 #include "PathText.h"
 
@@ -12,6 +13,12 @@ constexpr std::size_t SUFFIX_SIZE = sizeof STORED_SUFFIX - 1;
 bool EndsWithSuffix(const std::string& strName) {
     return strName.size() > SUFFIX_SIZE &&
            strName.compare(strName.size() - SUFFIX_SIZE, SUFFIX_SIZE, STORED_SUFFIX) == 0;
+}
+
+// A name a folder may hold at all.
+bool IsDiskName(const std::string& strName) {
+    return !strName.empty() && strName != "." && strName != ".." &&
+           strName.find('/') == std::string::npos && strName.find('\0') == std::string::npos;
 }
 
 NameKind KindOf(EntryKind kind) {
@@ -96,8 +103,9 @@ bool CVaultNames::HideWith(const CSecretBytes& master) {
 std::string CVaultNames::FolderOnDisk(const std::string& strParent, const std::string& strName,
                                       bool* pbLong) const {
     if (pbLong) *pbLong = false;
+    // Visible names are the disk's own: any name it holds (UTF-8 or not).
+    if (!m_bHidden) return IsDiskName(strName) ? strName : std::string();
     if (!IsPlainName(strName)) return {};
-    if (!m_bHidden) return strName;
     std::string strDisk;
     const NameResult result =
         m_cipher.SealName(NameKind::NAME_FOLDER, strParent, strName, &strDisk);
@@ -108,8 +116,8 @@ std::string CVaultNames::FolderOnDisk(const std::string& strParent, const std::s
 
 std::string CVaultNames::NewFileOnDisk(const std::string& strParent,
                                        const std::string& strName) const {
+    if (!m_bHidden) return IsDiskName(strName) ? strName + STORED_SUFFIX : std::string();
     if (!IsPlainName(strName)) return {};
-    if (!m_bHidden) return strName + STORED_SUFFIX;
     std::string strDisk;
     const NameResult result = m_cipher.SealName(NameKind::NAME_FILE, strParent, strName, &strDisk);
     return result == NameResult::NAME_OK || result == NameResult::NAME_LONG ? strDisk
@@ -194,6 +202,44 @@ std::vector<std::string> FindStoredVersions(CFolder& folder, const std::string& 
             vFound.push_back(entry.strDisk);
     }
     return vFound;
+}
+
+std::string PlainPlaceOf(CVaultEnv* pEnv, const std::string& strDisk, EntryKind kind,
+                         const CVaultNames& names, const PlaceReader& fnPlace) {
+    // The components below the nearest box folder, last first.
+    std::vector<std::string> vBelow;
+    std::string strAt = strDisk;
+    while (strAt.size() > 1 && strAt.back() == PATH_SEPARATOR) strAt.pop_back();
+    for (std::string strUp = FolderOf(strAt); strUp != strAt;
+         strAt = strUp, strUp = FolderOf(strAt)) {
+        const std::string strName = LastComponent(strAt);
+        if (BoxIndex(strName) < 0) {
+            vBelow.push_back(strName);
+            continue;
+        }
+        std::string strPlain = strName;
+        std::string strFolder = strAt;
+        for (std::size_t i = vBelow.size(); i-- > 0;) {
+            const EntryKind here = i == 0 ? kind : EntryKind::ENTRY_FOLDER;
+            std::string strChild;
+            const NameResult result = names.PlainOf(here, strPlain, vBelow[i], &strChild);
+            if (result == NameResult::NAME_LONG) {
+                const FolderPtr pFolder = pEnv->OpenFolder(strFolder);
+                if (!pFolder) return {};
+                strChild =
+                    here == EntryKind::ENTRY_FOLDER
+                        ? LongFolderName(*pFolder, strPlain, vBelow[i], names, fnPlace)
+                        : (fnPlace ? NameInPlace(fnPlace(*pFolder, vBelow[i]), strPlain) : "");
+            } else if (result != NameResult::NAME_OK) {
+                return {};
+            }
+            if (strChild.empty()) return {};
+            strPlain = PlainChildPath(strPlain, strChild);
+            strFolder = JoinPath(strFolder, vBelow[i]);
+        }
+        return strPlain;
+    }
+    return {};
 }
 
 FolderPtr MakePlainFolder(CVaultEnv* pEnv, const std::string& strParentDisk,

@@ -120,6 +120,13 @@ FolderPtr MakePlainFolder(CVaultEnv* pEnv, const std::string& strParentDisk,
                           const std::string& strParent, const std::string& strName,
                           const CVaultNames& names, std::string* pstrDisk);
 
+// The plain place in the vault of the folder or stored file (kind) at the
+// on-disk path strDisk, read name by name from the nearest box folder down
+// ("FileBox/资料/a.doc"); "" when it lies in no box folder or one of its
+// names does not open.
+std::string PlainPlaceOf(CVaultEnv* pEnv, const std::string& strDisk, EntryKind kind,
+                         const CVaultNames& names, const PlaceReader& fnPlace);
+
 // The plain path of strChild in the folder of plain path strParent.
 inline std::string PlainChildPath(const std::string& strParent, const std::string& strChild) {
     return strParent.empty() ? strChild : strParent + "/" + strChild;

@@ -11,6 +11,7 @@
 #include "FreeSpace.h"
 #include "PathText.h"
 #include "RestoreTargets.h"
+#include "TargetCommit.h"
 #include "VaultEnv.h"
 #include "VaultFeedback.h"
 #include "VaultKey.h"
@@ -107,22 +108,84 @@ void CVaultTransfer::DiscardPendingSources() {
     m_nPendingFolders = 0;
 }
 
+bool CVaultTransfer::HideNames() {
+    return m_names.HideWith(m_files.Key().MasterKey());
+}
+
+PlaceReader CVaultTransfer::PlaceReaderOf() const {
+    return [this](CFolder& folder, const std::string& strDisk) {
+        std::unique_ptr<CStoredReader> pReader;
+        FileStamp stamp;
+        if (m_files.OpenStoredAt(folder, strDisk, &pReader, &stamp).nOutcome !=
+            FileOutcome::FILE_DONE)
+            return std::string();
+        return pReader->Head().strPlace;
+    };
+}
+
+FileResult CVaultTransfer::AskAboutVersions(CFolder& stored, const std::string& strPlainTarget,
+                                            const std::string& strName, const std::string& strShown,
+                                            RunContext& run, std::vector<PendingDeletion>* pOld) {
+    const std::vector<std::string> vVersions =
+        FindStoredVersions(stored, strPlainTarget, strName, m_names, PlaceReaderOf());
+    if (vVersions.empty()) return FileOutcome::FILE_DONE;
+    for (const std::string& strVersion : vVersions) {
+        PendingDeletion old{nullptr, strVersion, strShown, {}, false};
+        stored.GetStamp(strVersion, &old.stamp);
+        pOld->push_back(std::move(old));
+    }
+    return AskToReplace(pOld->front().stamp, FeedbackQuestion::QUESTION_STORED_EXISTS, strShown,
+                        run.pFeedback);
+}
+
 void CVaultTransfer::StoreFileIn(const FolderPtr& pFolder, const std::string& strName,
-                                 const std::string& strPath, const FolderPtr& pStoredFolder,
-                                 const std::string& strStored, RunContext& run) {
-    const StoreResult result = m_files.StoreFileAt(*pFolder, strName, strPath, pStoredFolder,
-                                                   strStored + STORED_SUFFIX, run);
+                                 const std::string& strPath, FolderPtr pStoredFolder,
+                                 const std::string& strTarget, const std::string& strPlainTarget,
+                                 RunContext& run) {
+    const std::string strDisk = m_names.NewFileOnDisk(strPlainTarget, strName);
+    const std::string strPlace = PlainChildPath(strPlainTarget, strName);
+    if (strDisk.empty()) {
+        NoteFailed(run.pReport, strPath, FailCause{FailReason::FAIL_PATH_NOT_STORABLE});
+        return;
+    }
+    // Hidden names: every store writes a new name, and the versions stored
+    // before under the same plain name go only once it is in place (after
+    // the flush that also frees the sources): a crash in between leaves two
+    // versions, never none.
+    std::vector<PendingDeletion> vOld;
+    if (m_names.Hidden()) {
+        if (!pStoredFolder) pStoredFolder = OpenMirror(strTarget, strPlainTarget);
+        if (!pStoredFolder) {
+            NoteFailed(run.pReport, strPath, CauseOfLastError());
+            return;
+        }
+        const FileResult asked = AskAboutVersions(*pStoredFolder, strPlainTarget, strName,
+                                                  JoinPath(strTarget, strDisk), run, &vOld);
+        if (asked.nOutcome != FileOutcome::FILE_DONE) {
+            NoteResult(run.pReport, asked, strPath);
+            return;
+        }
+    }
+    const StoreResult result =
+        m_files.StoreFileAt(*pFolder, strName, strPath, pStoredFolder, JoinPath(strTarget, strDisk),
+                            m_names.Hidden() ? strPlace : std::string(), run);
     NoteResult(run.pReport, result, strPath);
-    if (result.nOutcome == FileOutcome::FILE_DONE && m_bDeleteSource)
-        QueueSourceDeletion({pFolder, strName, strPath, result.source, false},
-                            ParentFolder(strStored), run.pReport);
+    if (result.nOutcome != FileOutcome::FILE_DONE) return;
+    for (PendingDeletion& old : vOld) {
+        old.pFolder = pStoredFolder;
+        QueueSourceDeletion(std::move(old), strTarget, run.pReport);
+    }
+    if (m_bDeleteSource)
+        QueueSourceDeletion({pFolder, strName, strPath, result.source, false}, strTarget,
+                            run.pReport);
 }
 
 void CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::string& strBoxFolder,
                                       RunContext& run) {
     TransferReport* pReport = run.pReport;
     const std::string strSource = TrimSeparators(strPath);
-    const std::string strTarget = JoinPath(strBoxFolder, LastComponent(strSource));
+    const std::string strBox = TrimSeparators(strBoxFolder);
+    const std::string strBoxPlace = LastComponent(strBox);
     // The vault's location is the folder above the box folder. When it
     // cannot be opened nothing of the vault can be met, and nothing can be
     // stored either.
@@ -147,8 +210,13 @@ void CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::str
         } else if (IsWithinFolder(pParent, m_keepOut)) {
             NotePassedOver(pReport, strSource, PassReason::PASS_IN_VAULT);
         } else if (item.kind == EntryKind::ENTRY_FILE) {
-            StoreFileIn(pParent, strName, strSource, nullptr, strTarget, run);
-        } else if (StoreFolderIn(folder, strSource, strTarget, run) && m_bDeleteSource) {
+            StoreFileIn(pParent, strName, strSource, nullptr, strBox, strBoxPlace, run);
+        } else if (const std::string strFolder = m_names.FolderOnDisk(strBoxPlace, strName);
+                   strFolder.empty()) {
+            NoteFailed(pReport, strSource, FailCause{FailReason::FAIL_PATH_NOT_STORABLE});
+        } else if (StoreFolderIn(folder, strSource, JoinPath(strBox, strFolder),
+                                 PlainChildPath(strBoxPlace, strName), run) &&
+                   m_bDeleteSource) {
             QueueSourceDeletion({pParent, strName, strSource, item, true}, strBoxFolder, pReport);
         }
     }
@@ -156,19 +224,27 @@ void CVaultTransfer::StoreDroppedItem(const std::string& strPath, const std::str
     if (run.pFeedback) run.pFeedback->ShowBoxContents(strBoxFolder);
 }
 
-FolderPtr CVaultTransfer::OpenMirror(const std::string& strTarget) {
+FolderPtr CVaultTransfer::OpenMirror(const std::string& strTarget,
+                                     const std::string& strPlainTarget) {
     if (FolderPtr pMirror = m_pEnv->OpenFolder(strTarget)) return pMirror;
     CreateDirectoryPath(WithSeparator(strTarget), 0700, m_pEnv);
-    return m_pEnv->OpenFolder(strTarget);
+    const std::size_t nSlash = strPlainTarget.rfind('/');
+    if (!m_names.Hidden() || nSlash == std::string::npos) return m_pEnv->OpenFolder(strTarget);
+    // Made now, and given its name record where its name is long.
+    std::string strDisk;
+    return MakePlainFolder(m_pEnv, ParentFolder(strTarget), strPlainTarget.substr(0, nSlash),
+                           strPlainTarget.substr(nSlash + 1), m_names, &strDisk);
 }
 
 bool CVaultTransfer::StoreFolder(const std::string& strSource, const std::string& strTarget,
-                                 RunContext& run) {
-    return StoreFolderIn(OpenFolderAt(m_pEnv, strSource), strSource, strTarget, run);
+                                 const std::string& strPlainTarget, RunContext& run) {
+    return StoreFolderIn(OpenFolderAt(m_pEnv, strSource), strSource, strTarget, strPlainTarget,
+                         run);
 }
 
 bool CVaultTransfer::StoreFolderIn(const OpenedFolder& source, const std::string& strSource,
-                                   const std::string& strTarget, RunContext& run) {
+                                   const std::string& strTarget, const std::string& strPlainTarget,
+                                   RunContext& run) {
     TransferReport* pReport = run.pReport;
     const FolderPtr& pSource = source.pFolder;
     if (!pSource) {
@@ -185,20 +261,26 @@ bool CVaultTransfer::StoreFolderIn(const OpenedFolder& source, const std::string
         pSource, strSource,
         [&](const WalkEntry& entry) {
             if (Cancelled(run.pFeedback)) return false;
-            const std::string strInVault = JoinPath(strTarget, entry.strName);
             if (entry.kind == EntryKind::ENTRY_FILE && bAtVault &&
                 IsKeptOut(entry.pFolder, entry.strName, m_keepOut)) {
                 NotePassedOver(pReport, entry.strPath, PassReason::PASS_IS_VAULT);
             } else if (entry.kind == EntryKind::ENTRY_FILE) {
-                if (!pMirror) pMirror = OpenMirror(strTarget);
-                StoreFileIn(entry.pFolder, entry.strName, entry.strPath, pMirror, strInVault, run);
+                if (!pMirror) pMirror = OpenMirror(strTarget, strPlainTarget);
+                StoreFileIn(entry.pFolder, entry.strName, entry.strPath, pMirror, strTarget,
+                            strPlainTarget, run);
             } else if (entry.kind == EntryKind::ENTRY_FOLDER) {
                 // Opened without following a link: a folder swapped for one
                 // since the listing cannot be listed, and is reported so.
                 const OpenedFolder sub = OpenSubFolder(*entry.pFolder, entry.strName);
+                const std::string strFolder = m_names.FolderOnDisk(strPlainTarget, entry.strName);
                 if (IsKeptOut(sub.pFolder, m_keepOut)) {
                     NotePassedOver(pReport, entry.strPath, PassReason::PASS_IS_VAULT);
-                } else if (StoreFolderIn(sub, entry.strPath, strInVault, run) && m_bDeleteSource) {
+                } else if (strFolder.empty()) {
+                    NoteFailed(pReport, entry.strPath,
+                               FailCause{FailReason::FAIL_PATH_NOT_STORABLE});
+                } else if (StoreFolderIn(sub, entry.strPath, JoinPath(strTarget, strFolder),
+                                         PlainChildPath(strPlainTarget, entry.strName), run) &&
+                           m_bDeleteSource) {
                     QueueSourceDeletion({entry.pFolder, entry.strName, entry.strPath, {}, true},
                                         strTarget, pReport);
                 }
@@ -222,15 +304,31 @@ bool CVaultTransfer::KeepRestoresOutOf(const std::string& strVaultPath) {
 void CVaultTransfer::RestoreItem(const std::string& strStored, const std::string& strTargetFolder,
                                  RunContext& run) {
     const std::string strItem = TrimSeparators(strStored);
-    const std::string strTarget = SubPath(strTargetFolder, LastComponent(strItem));
+    const EntryKind kind = m_pEnv->GetKind(strItem);
+    // Hidden names: the item comes back under its plain name, which its
+    // place in the vault gives; a stored file's with ".$", as its target
+    // always ends.
+    std::string strPlace, strTarget = SubPath(strTargetFolder, LastComponent(strItem));
+    if (m_names.Hidden() && (kind == EntryKind::ENTRY_FOLDER || kind == EntryKind::ENTRY_FILE)) {
+        strPlace = PlainPlaceOf(m_pEnv, strItem, kind, m_names, PlaceReaderOf());
+        if (strPlace.empty()) {
+            NoteFailed(run.pReport, strItem, FailCause{FailReason::FAIL_DAMAGED});
+            return;
+        }
+        const std::string strName = strPlace.substr(strPlace.rfind('/') + 1);
+        strTarget = SubPath(strTargetFolder,
+                            kind == EntryKind::ENTRY_FILE ? strName + STORED_SUFFIX : strName);
+    }
     CRestoreFolders targets(m_pEnv, KeptOut());
-    switch (m_pEnv->GetKind(strItem)) {
+    switch (kind) {
         case EntryKind::ENTRY_FOLDER:
-            RestoreFolderIn(OpenFolderAt(m_pEnv, strItem), strItem, strTarget, targets, run);
+            RestoreFolderIn(OpenFolderAt(m_pEnv, strItem), strItem, strPlace, strTarget, targets,
+                            run);
             break;
         case EntryKind::ENTRY_FILE:
             if (const FolderPtr pFolder = m_pEnv->OpenFolder(FolderOf(strItem))) {
-                RestoreOne(*pFolder, LastComponent(strItem), strItem, strTarget, targets, run);
+                RestoreOne(*pFolder, LastComponent(strItem), strItem, strTarget, strPlace, targets,
+                           run);
             } else {
                 NoteFailed(run.pReport, strItem, CauseOfLastError());
             }
@@ -243,16 +341,52 @@ void CVaultTransfer::RestoreItem(const std::string& strStored, const std::string
 bool CVaultTransfer::RestoreFolder(const std::string& strStored, const std::string& strTarget,
                                    RunContext& run) {
     CRestoreFolders targets(m_pEnv, KeptOut());
-    return RestoreFolderIn(OpenFolderAt(m_pEnv, strStored), strStored, strTarget, targets, run);
+    const std::string strPlace =
+        m_names.Hidden()
+            ? PlainPlaceOf(m_pEnv, strStored, EntryKind::ENTRY_FOLDER, m_names, PlaceReaderOf())
+            : std::string();
+    return RestoreFolderIn(OpenFolderAt(m_pEnv, strStored), strStored, strPlace, strTarget, targets,
+                           run);
+}
+
+bool CVaultTransfer::RestoreHiddenIn(const OpenedFolder& stored, const std::string& strStored,
+                                     const std::string& strPlain, const std::string& strTarget,
+                                     CRestoreFolders& targets, RunContext& run) {
+    FailCause failure;
+    std::vector<PlainEntry> vEntries;
+    const bool bListed =
+        ListPlainEntries(*stored.pFolder, strPlain, m_names, PlaceReaderOf(), &vEntries, &failure);
+    for (const PlainEntry& entry : vEntries) {
+        if (Cancelled(run.pFeedback)) break;
+        const std::string strPath = JoinPath(strStored, entry.strDisk);
+        if (entry.nState != PlainState::PLAIN_OPENED) {
+            // A name that does not open here: moved in from elsewhere,
+            // damaged, or another vault's. Nothing of it is restored blindly.
+            NoteFailed(run.pReport, strPath, FailCause{FailReason::FAIL_DAMAGED});
+            continue;
+        }
+        const std::string strPlace = PlainChildPath(strPlain, entry.strPlain);
+        if (entry.kind == EntryKind::ENTRY_FOLDER) {
+            RestoreHiddenIn(OpenSubFolder(*stored.pFolder, entry.strDisk), strPath, strPlace,
+                            SubPath(strTarget, entry.strPlain), targets, run);
+        } else {
+            RestoreOne(*stored.pFolder, entry.strDisk, strPath,
+                       SubPath(strTarget, entry.strPlain + STORED_SUFFIX), strPlace, targets, run);
+        }
+    }
+    if (!bListed) NoteFailed(run.pReport, strStored, failure);
+    return bListed;
 }
 
 bool CVaultTransfer::RestoreFolderIn(const OpenedFolder& stored, const std::string& strStored,
-                                     const std::string& strTarget, CRestoreFolders& targets,
-                                     RunContext& run) {
+                                     const std::string& strPlain, const std::string& strTarget,
+                                     CRestoreFolders& targets, RunContext& run) {
     if (!stored.pFolder) {
         NoteFailed(run.pReport, strStored, stored.failure);
         return false;
     }
+    if (m_names.Hidden())
+        return RestoreHiddenIn(stored, strStored, strPlain, strTarget, targets, run);
     FailCause failure;
     const bool bListed = WalkFolder(
         stored.pFolder, strStored,
@@ -260,10 +394,10 @@ bool CVaultTransfer::RestoreFolderIn(const OpenedFolder& stored, const std::stri
             if (Cancelled(run.pFeedback)) return false;
             const std::string strSub = SubPath(strTarget, entry.strName);
             if (entry.kind == EntryKind::ENTRY_FOLDER) {
-                RestoreFolderIn(OpenSubFolder(*entry.pFolder, entry.strName), entry.strPath, strSub,
-                                targets, run);
+                RestoreFolderIn(OpenSubFolder(*entry.pFolder, entry.strName), entry.strPath, {},
+                                strSub, targets, run);
             } else if (entry.kind == EntryKind::ENTRY_FILE) {
-                RestoreOne(*entry.pFolder, entry.strName, entry.strPath, strSub, targets, run);
+                RestoreOne(*entry.pFolder, entry.strName, entry.strPath, strSub, {}, targets, run);
             }
             return true;
         },
@@ -274,9 +408,10 @@ bool CVaultTransfer::RestoreFolderIn(const OpenedFolder& stored, const std::stri
 
 void CVaultTransfer::RestoreOne(CFolder& folder, const std::string& strName,
                                 const std::string& strStored, const std::string& strTarget,
-                                CRestoreFolders& targets, RunContext& run) {
+                                const std::string& strPlace, CRestoreFolders& targets,
+                                RunContext& run) {
     const FileResult result =
-        m_files.RestoreFileAt(folder, strName, strStored, strTarget, targets, run);
+        m_files.RestoreFileAt(folder, strName, strStored, strTarget, strPlace, targets, run);
     NoteResult(run.pReport, result, strStored);
 }
 

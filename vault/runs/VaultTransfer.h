@@ -17,6 +17,7 @@
 #include "RunOutcome.h"
 #include "VaultEnv.h"
 #include "VaultFeedback.h"
+#include "VaultNames.h"
 
 namespace quovex {
 
@@ -38,6 +39,14 @@ public:
     explicit CVaultTransfer(const CVaultKey& key, CVaultEnv* pEnv);
     ~CVaultTransfer();
 
+    // From now on the vault's names are hidden (VaultNames.h): stores seal
+    // them, restores open them. False, and the names left visible, when the
+    // key holds no master key or the names keys cannot be derived.
+    bool HideNames();
+    const CVaultNames& Names() const { return m_names; }
+    // Reads the sealed place of a stored file, for the names of long names.
+    PlaceReader PlaceReaderOf() const;
+
     // Whether sources are deleted after they have been stored.
     void SetDeleteSource(bool bDeleteSource) { m_bDeleteSource = bDeleteSource; }
     bool DeleteSource() const { return m_bDeleteSource; }
@@ -53,16 +62,18 @@ public:
     // Everything else below the location is stored as from any folder.
     void StoreDroppedItem(const std::string& strPath, const std::string& strBoxFolder,
                           RunContext& run);
-    // Mirrors strSource below strTarget, storing every file. True when the
-    // source folder could be listed.
-    bool StoreFolder(const std::string& strSource, const std::string& strTarget, RunContext& run);
+    // Mirrors strSource below strTarget (whose plain place in the vault is
+    // strPlainTarget), storing every file. True when the source folder could
+    // be listed.
+    bool StoreFolder(const std::string& strSource, const std::string& strTarget,
+                     const std::string& strPlainTarget, RunContext& run);
     // From now on every restore refuses (FILE_IN_VAULT) a file whose target
     // would lie in a box folder of the vault at strVaultPath, or take the
     // place of one of its records (VaultKeepOutSet), wherever the target's
     // path leads. False, and no such check, when the folder cannot be opened.
     bool KeepRestoresOutOf(const std::string& strVaultPath);
     // Restores a stored file or folder to its recorded place (strTargetFolder
-    // empty) or below strTargetFolder.
+    // empty) or below strTargetFolder, under its plain name.
     void RestoreItem(const std::string& strStored, const std::string& strTargetFolder,
                      RunContext& run);
     // True when the stored folder could be listed.
@@ -85,23 +96,41 @@ private:
     };
 
     bool StoreFolderIn(const OpenedFolder& source, const std::string& strSource,
-                       const std::string& strTarget, RunContext& run);
+                       const std::string& strTarget, const std::string& strPlainTarget,
+                       RunContext& run);
+    // Stores the file strName of pFolder into the vault folder strTarget
+    // (open as pStoredFolder, or null), whose plain place is strPlainTarget.
     void StoreFileIn(const FolderPtr& pFolder, const std::string& strName,
-                     const std::string& strPath, const FolderPtr& pStoredFolder,
-                     const std::string& strStored, RunContext& run);
-    // The folder strTarget in the vault, made when missing; null when it
-    // cannot be had.
-    FolderPtr OpenMirror(const std::string& strTarget);
+                     const std::string& strPath, FolderPtr pStoredFolder,
+                     const std::string& strTarget, const std::string& strPlainTarget,
+                     RunContext& run);
+    // The hidden versions of strName in pStored, asked about as one stored
+    // file: FILE_DONE with their names and stamps in *pOld when there are
+    // none or they may be replaced, else why not.
+    FileResult AskAboutVersions(CFolder& stored, const std::string& strPlainTarget,
+                                const std::string& strName, const std::string& strShown,
+                                RunContext& run, std::vector<PendingDeletion>* pOld);
+    // The folder strTarget in the vault (plain place strPlainTarget), made
+    // when missing; null when it cannot be had.
+    FolderPtr OpenMirror(const std::string& strTarget, const std::string& strPlainTarget);
     // What restores must keep out of (the vault), or null.
     const KeepOutSet* KeptOut() const { return m_bKeepOutOfVault ? &m_keepOut : nullptr; }
+    // strPlain: the stored folder's plain place in the vault (hidden names).
     bool RestoreFolderIn(const OpenedFolder& stored, const std::string& strStored,
-                         const std::string& strTarget, CRestoreFolders& targets, RunContext& run);
+                         const std::string& strPlain, const std::string& strTarget,
+                         CRestoreFolders& targets, RunContext& run);
+    // RestoreFolderIn where the names are hidden: each entry under its plain name.
+    bool RestoreHiddenIn(const OpenedFolder& stored, const std::string& strStored,
+                         const std::string& strPlain, const std::string& strTarget,
+                         CRestoreFolders& targets, RunContext& run);
     void RestoreOne(CFolder& folder, const std::string& strName, const std::string& strStored,
-                    const std::string& strTarget, CRestoreFolders& targets, RunContext& run);
+                    const std::string& strTarget, const std::string& strPlace,
+                    CRestoreFolders& targets, RunContext& run);
     void QueueSourceDeletion(PendingDeletion item, const std::string& strVaultFolder,
                              TransferReport* pReport);
 
     CFileStore m_files;
+    CVaultNames m_names;
     CVaultEnv* m_pEnv;
     bool m_bDeleteSource = true;
     FileStamp m_vault;     // the vault's location, in the run in progress

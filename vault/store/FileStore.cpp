@@ -119,30 +119,32 @@ const CStoredFormat* CFileStore::FormatOf(const unsigned char* pHead, std::size_
 StoreResult CFileStore::StoreFile(const std::string& strSource, const std::string& strStored,
                                   RunContext& run) const {
     const auto fnOpen = [&] { return m_pEnv->OpenForRead(strSource); };
-    return StoreFrom(fnOpen, strSource, std::string(), nullptr, strStored, run);
+    return StoreFrom(fnOpen, strSource, std::string(), nullptr, strStored, std::string(), run);
 }
 
 StoreResult CFileStore::StoreFileAs(const std::string& strSource, const std::string& strRecorded,
                                     const std::string& strStored, RunContext& run) const {
     const auto fnOpen = [&] { return m_pEnv->OpenForRead(strSource); };
-    return StoreFrom(fnOpen, strSource, strRecorded, nullptr, strStored, run);
+    return StoreFrom(fnOpen, strSource, strRecorded, nullptr, strStored, std::string(), run);
 }
 
 StoreResult CFileStore::StoreFileAt(CFolder& folder, const std::string& strName,
                                     const std::string& strSource, const FolderPtr& pStoredFolder,
-                                    const std::string& strStored, RunContext& run) const {
+                                    const std::string& strStored, const std::string& strPlace,
+                                    RunContext& run) const {
     const auto fnOpen = [&] { return folder.OpenFile(strName); };
-    return StoreFrom(fnOpen, strSource, std::string(), pStoredFolder, strStored, run);
+    return StoreFrom(fnOpen, strSource, std::string(), pStoredFolder, strStored, strPlace, run);
 }
 
 StoreResult CFileStore::StoreFrom(const SourceOpener& fnOpen, const std::string& strSource,
                                   const std::string& strRecorded, const FolderPtr& pStoredFolder,
-                                  const std::string& strStored, RunContext& run) const {
+                                  const std::string& strStored, const std::string& strPlace,
+                                  RunContext& run) const {
     StoreResult result;
     FileResult& outcome = result;
     try {
-        outcome = StoreSteps(fnOpen, strSource, strRecorded, pStoredFolder, strStored, run,
-                             &result.source);
+        outcome = StoreSteps(fnOpen, strSource, strRecorded, pStoredFolder, strStored, strPlace,
+                             run, &result.source);
     } catch (...) {
         outcome = CauseOfErrno(ENOMEM);  // running out of memory is the only way in
     }
@@ -151,8 +153,8 @@ StoreResult CFileStore::StoreFrom(const SourceOpener& fnOpen, const std::string&
 
 FileResult CFileStore::StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
                                   const std::string& strRecorded, const FolderPtr& pStoredFolder,
-                                  const std::string& strStored, RunContext& run,
-                                  FileStamp* pSourceStamp) const {
+                                  const std::string& strStored, const std::string& strPlace,
+                                  RunContext& run, FileStamp* pSourceStamp) const {
     // Credentials that open nothing store nothing, and make nothing.
     if (!m_key.IsProtected() && !m_key.CanScramble()) return FailCause{};
     const CStoredFormat& format = StoreFormat();
@@ -190,7 +192,7 @@ FileResult CFileStore::StoreSteps(const SourceOpener& fnOpen, const std::string&
     CWaitCursorGuard cursor(run.pFeedback);
     std::uint64_t nRead = 0;
     const FileResult written = format.WriteStored(*pSource, nSize, strRecord,
-                                                  StoredPlaceOf(strStored), *pTarget, run, &nRead);
+        strPlace.empty() ? StoredPlaceOf(strStored) : strPlace, *pTarget, run, &nRead);
     if (written.nOutcome != FileOutcome::FILE_DONE) return written;
     // The disk shows no time of the store and none of the source: the
     // sealed metadata keeps both. A file system that refuses the time loses
@@ -210,29 +212,30 @@ FileResult CFileStore::RestoreFile(const std::string& strStored, const std::stri
                                    RunContext& run, const KeepOutSet* pKeepOut) const {
     CRestoreFolders targets(m_pEnv, pKeepOut);
     const auto fnOpen = [&] { return m_pEnv->OpenForRead(strStored); };
-    return RestoreFrom(fnOpen, strStored, strTarget, targets, run);
+    return RestoreFrom(fnOpen, strStored, strTarget, std::string(), targets, run);
 }
 
 FileResult CFileStore::RestoreFileAt(CFolder& folder, const std::string& strName,
                                      const std::string& strStored, const std::string& strTarget,
-                                     CRestoreFolders& targets, RunContext& run) const {
+                                     const std::string& strPlace, CRestoreFolders& targets,
+                                     RunContext& run) const {
     const auto fnOpen = [&] { return folder.OpenFile(strName); };
-    return RestoreFrom(fnOpen, strStored, strTarget, targets, run);
+    return RestoreFrom(fnOpen, strStored, strTarget, strPlace, targets, run);
 }
 
 FileResult CFileStore::RestoreFrom(const SourceOpener& fnOpen, const std::string& strStored,
-                                   const std::string& strTarget, CRestoreFolders& targets,
-                                   RunContext& run) const {
+                                   const std::string& strTarget, const std::string& strPlace,
+                                   CRestoreFolders& targets, RunContext& run) const {
     try {
-        return RestoreSteps(fnOpen, strStored, strTarget, targets, run);
+        return RestoreSteps(fnOpen, strStored, strTarget, strPlace, targets, run);
     } catch (...) {
         return CauseOfErrno(ENOMEM);  // running out of memory is the only way in
     }
 }
 
 FileResult CFileStore::RestoreSteps(const SourceOpener& fnOpen, const std::string& strStored,
-                                    const std::string& strTarget, CRestoreFolders& targets,
-                                    RunContext& run) const {
+                                    const std::string& strTarget, const std::string& strLiesAt,
+                                    CRestoreFolders& targets, RunContext& run) const {
     auto pStored = fnOpen();
     if (!pStored) return CauseOfLastError();
     if (run.pFeedback) run.pFeedback->SetStatusText(strStored);
@@ -243,7 +246,9 @@ FileResult CFileStore::RestoreSteps(const SourceOpener& fnOpen, const std::strin
     if (opened.nOutcome != FileOutcome::FILE_DONE) return opened;
 
     const std::string& strPlace = pReader->Head().strPlace;
-    const bool bAway = !strPlace.empty() && strPlace != StoredPlaceOf(strStored);
+    const bool bAway =
+        !strPlace.empty() &&
+        strPlace != (strLiesAt.empty() ? StoredPlaceOf(strStored) : strLiesAt);
     std::string strPlain;
     const FileOutcome where = RestoreTargetPath(pReader->Head(), strTarget, bAway, &strPlain);
     if (where != FileOutcome::FILE_DONE) return where;

@@ -53,10 +53,13 @@ public:
                             const std::string& strStored, RunContext& run) const;
     // The same for the file strName of an open folder, whose path is
     // strSource, into pStoredFolder, the open folder that holds strStored
-    // (null: it is opened, and made when missing).
+    // (null: it is opened, and made when missing). strPlace is the plain
+    // place in the vault a protected file records; "" for the one its
+    // path gives (StoredPlaceOf), which is right where names are visible.
     StoreResult StoreFileAt(CFolder& folder, const std::string& strName,
                             const std::string& strSource, const FolderPtr& pStoredFolder,
-                            const std::string& strStored, RunContext& run) const;
+                            const std::string& strStored, const std::string& strPlace,
+                            RunContext& run) const;
 
     // Restores a stored file of either format to strTarget minus its last
     // extension or, when strTarget is empty, to the source path recorded
@@ -74,9 +77,13 @@ public:
     // The same for the stored file strName of an open folder, whose path is
     // strStored, into the folders that targets hands out: each is made,
     // opened and kept out of the vault once for all the files it receives.
+    // strPlace: where the file lies in the vault as a plain place, which a
+    // protected file's sealed place is compared with ("" for the one its
+    // path gives, StoredPlaceOf).
     FileResult RestoreFileAt(CFolder& folder, const std::string& strName,
                              const std::string& strStored, const std::string& strTarget,
-                             CRestoreFolders& targets, RunContext& run) const;
+                             const std::string& strPlace, CRestoreFolders& targets,
+                             RunContext& run) const;
 
     // Opens the stored file strName of an open folder for reading: its
     // format told by its signature, its head read and checked, a reader
@@ -97,17 +104,18 @@ private:
     // strRecorded: the path recorded in the stored file; "" for strSource.
     StoreResult StoreFrom(const SourceOpener& fnOpen, const std::string& strSource,
                           const std::string& strRecorded, const FolderPtr& pStoredFolder,
-                          const std::string& strStored, RunContext& run) const;
+                          const std::string& strStored, const std::string& strPlace,
+                          RunContext& run) const;
     FileResult StoreSteps(const SourceOpener& fnOpen, const std::string& strSource,
                           const std::string& strRecorded, const FolderPtr& pStoredFolder,
-                          const std::string& strStored, RunContext& run,
-                          FileStamp* pSourceStamp) const;
+                          const std::string& strStored, const std::string& strPlace,
+                          RunContext& run, FileStamp* pSourceStamp) const;
     FileResult RestoreFrom(const SourceOpener& fnOpen, const std::string& strStored,
-                           const std::string& strTarget, CRestoreFolders& targets,
-                           RunContext& run) const;
+                           const std::string& strTarget, const std::string& strPlace,
+                           CRestoreFolders& targets, RunContext& run) const;
     FileResult RestoreSteps(const SourceOpener& fnOpen, const std::string& strStored,
-                            const std::string& strTarget, CRestoreFolders& targets,
-                            RunContext& run) const;
+                            const std::string& strTarget, const std::string& strPlace,
+                            CRestoreFolders& targets, RunContext& run) const;
     // The restore's steps in the open target folder pFolder, from the
     // overwrite question to the commit.
     FileResult RestoreInto(CStoredReader& reader, const FolderPtr& pFolder,
