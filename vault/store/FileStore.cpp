@@ -191,8 +191,9 @@ FileResult CFileStore::StoreSteps(const SourceOpener& fnOpen, const std::string&
     if (!pTarget) return CauseOfLastError();
     CWaitCursorGuard cursor(run.pFeedback);
     std::uint64_t nRead = 0;
-    const FileResult written = format.WriteStored(*pSource, nSize, strRecord,
-        strPlace.empty() ? StoredPlaceOf(strStored) : strPlace, *pTarget, run, &nRead);
+    const FileResult written = format.WriteStored(
+        *pSource, nSize, strRecord, strPlace.empty() ? StoredPlaceOf(strStored) : strPlace,
+        *pTarget, run, &nRead);
     if (written.nOutcome != FileOutcome::FILE_DONE) return written;
     // The disk shows no time of the store and none of the source: the
     // sealed metadata keeps both. A file system that refuses the time loses
@@ -247,8 +248,7 @@ FileResult CFileStore::RestoreSteps(const SourceOpener& fnOpen, const std::strin
 
     const std::string& strPlace = pReader->Head().strPlace;
     const bool bAway =
-        !strPlace.empty() &&
-        strPlace != (strLiesAt.empty() ? StoredPlaceOf(strStored) : strLiesAt);
+        !strPlace.empty() && strPlace != (strLiesAt.empty() ? StoredPlaceOf(strStored) : strLiesAt);
     std::string strPlain;
     const FileOutcome where = RestoreTargetPath(pReader->Head(), strTarget, bAway, &strPlain);
     if (where != FileOutcome::FILE_DONE) return where;
