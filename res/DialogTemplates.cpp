@@ -56,7 +56,8 @@ constexpr ControlTemplate FILE_INFO_CONTROLS[] = {
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "大　小：", 23, 76, 31, 8},
     {1014, ControlKind::CONTROL_LABEL, "", 63, 76, 134, 8},
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "归档日期：", 23, 92, 38, 8},
-    {1015, ControlKind::CONTROL_LABEL, "", 63, 92, 105, 8},
+    // Two lines: the storage date, and the source's time where it is known.
+    {1015, ControlKind::CONTROL_LABEL, "", 63, 92, 161, 18},
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "摘要", 23, 112, 16, 8},
     {1011, ControlKind::CONTROL_EDIT, "", 22, 124, 198, 35, STYLE_AUTO_HSCROLL},
     {RES_ID_OK, ControlKind::CONTROL_PUSH_BUTTON, "关闭", 181, 183, 50, 14, STYLE_DEFAULT},

@@ -173,8 +173,8 @@ void TestProperties::protectedFileShowsAndTakesItsSummary() {
     const QString strLongest = QString(170, QChar(0x4FDD)) + u"a"_s;  // 511 bytes
     QVERIFY(shown.front().endsWith(u"机密合同.txt"_s));
     QCOMPARE(shown.mid(1), QStringList({u"4.00 KB( 5000 字节)"_s,
-                                        FormatDateText(info.nStoredTime) + u"（原文件修改于 "_s +
-                                            FormatDateText(info.nSourceTime) + u"）"_s,
+                                        FormatDateText(info.nStoredTime) + u"\n原文件修改于 "_s +
+                                            FormatDateText(info.nSourceTime),
                                         strLongest}));
     QCOMPARE(SummaryOf(strStored, &key), strLongest);
 

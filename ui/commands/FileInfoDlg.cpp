@@ -84,7 +84,7 @@ void LoadProtectedInfo(CFileInfoDlg& dlg, const QString& strPath, const StoredFi
         dlg.m_strDate = FormatDateText(info.nStoredTime);
         if (info.bSourceTime)
             dlg.m_strDate +=
-                QStringLiteral("（原文件修改于 %1）").arg(FormatDateText(info.nSourceTime));
+                QStringLiteral("\n原文件修改于 %1").arg(FormatDateText(info.nSourceTime));
         return;
     }
     dlg.m_strName = ShortenPath(strPath, dlg.m_pNameEdit);
