@@ -2,37 +2,11 @@
 
 #include <cstdio>
 
+#include "TextCodec.h"
+
 namespace quovex {
 
 namespace {
-
-// The length of the valid UTF-8 sequence at p (n bytes left), or 0 when
-// none starts there: no overlong forms, no surrogates, nothing past U+10FFFF.
-std::size_t Utf8SequenceLength(const unsigned char* p, std::size_t n) {
-    const unsigned char c = p[0];
-    if (c < 0x80) return 1;
-    std::size_t nLength;
-    unsigned char nLow = 0x80;
-    unsigned char nHigh = 0xBF;  // the range of the second byte
-    if (c >= 0xC2 && c <= 0xDF) {
-        nLength = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        nLength = 3;
-        if (c == 0xE0) nLow = 0xA0;
-        if (c == 0xED) nHigh = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        nLength = 4;
-        if (c == 0xF0) nLow = 0x90;
-        if (c == 0xF4) nHigh = 0x8F;
-    } else {
-        return 0;
-    }
-    if (n < nLength || p[1] < nLow || p[1] > nHigh) return 0;
-    for (std::size_t i = 2; i < nLength; ++i) {
-        if ((p[i] & 0xC0) != 0x80) return 0;
-    }
-    return nLength;
-}
 
 void AppendEscape(std::string* pOut, unsigned nCode) {
     char szEscape[8];

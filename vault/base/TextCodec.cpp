@@ -27,10 +27,8 @@ bool Convert(const char* pszTo, const char* pszFrom, const std::string& strIn, s
     return true;
 }
 
-// The length of the well-formed UTF-8 sequence at p (n bytes left), 0 when
-// none begins there. The second byte's range excludes overlong forms,
-// surrogates and code points beyond U+10FFFF (RFC 3629, table 3-7 of the
-// Unicode standard).
+}  // namespace
+
 std::size_t Utf8SequenceLength(const unsigned char* p, std::size_t n) {
     const unsigned c = p[0];
     if (c < 0x80) return 1;
@@ -54,8 +52,6 @@ std::size_t Utf8SequenceLength(const unsigned char* p, std::size_t n) {
         if ((p[i] & 0xC0) != 0x80) return 0;
     return nLength;
 }
-
-}  // namespace
 
 bool IsValidUtf8(const std::string& strText) {
     const auto* p = reinterpret_cast<const unsigned char*>(strText.data());
