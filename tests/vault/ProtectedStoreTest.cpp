@@ -252,6 +252,10 @@ TEST_F(ProtectedStoreTest, TheDiskShowsOneTimeAndTheSealedOnesComeBack) {
     EXPECT_EQ(Read("back/one"), Bytes{1});
     EXPECT_EQ(Read("back/two"), Bytes{2});
     ASSERT_EQ(report.vAway.size(), 2u);
+    // A sealed place names a file, never a way out of the target folder.
+    EXPECT_EQ(SealedNameOf("FileBox/资料/a.doc"), "a.doc");
+    for (const char* pszPlace : {"", "FileBox/", "FileBox/..", "."})
+        EXPECT_EQ(SealedNameOf(pszPlace), "") << pszPlace;
     EXPECT_EQ(report.vAway[0].strPlace, "FileBox/two");
     EXPECT_EQ(report.vAway[1].strPlace, "FileBox/one");
 }

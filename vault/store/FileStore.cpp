@@ -86,9 +86,11 @@ FileOutcome RestoreTargetPath(const StoredHead& head, const std::string& strTarg
                               std::string* pPath) {
     if (!strTarget.empty()) {
         // A file renamed or swapped by hand comes back under the name it
-        // was stored with, which its sealed place vouches for.
-        *pPath = bAway ? JoinPath(FolderOf(strTarget), LastComponent(head.strPlace))
-                       : RemoveExtension(strTarget);
+        // was stored with, which its sealed place vouches for (a name, never
+        // a way out of the target folder).
+        const std::string strSealed = SealedNameOf(head.strPlace);
+        *pPath = bAway && !strSealed.empty() ? JoinPath(FolderOf(strTarget), strSealed)
+                                             : RemoveExtension(strTarget);
         return FileOutcome::FILE_DONE;
     }
     *pPath = head.strSourcePath;
@@ -96,6 +98,13 @@ FileOutcome RestoreTargetPath(const StoredHead& head, const std::string& strTarg
 }
 
 }  // namespace
+
+std::string SealedNameOf(const std::string& strPlace) {
+    const std::size_t nSlash = strPlace.rfind('/');
+    std::string strName = nSlash == std::string::npos ? strPlace : strPlace.substr(nSlash + 1);
+    if (strName == "." || strName == ".." || strName.find('\0') != std::string::npos) return {};
+    return strName;
+}
 
 CFileStore::CFileStore(const CVaultKey& key, CVaultEnv* pEnv)
     : m_key(key),

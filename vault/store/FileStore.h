@@ -25,6 +25,10 @@ class CVaultKey;
 struct KeepOutSet;
 struct RunContext;
 
+// The plain name that ends a sealed place ("FileBox/资料/a.doc": "a.doc"),
+// or "" when it ends in no name a folder may hold ("", ".", "..").
+std::string SealedNameOf(const std::string& strPlace);
+
 class CFileStore {
 public:
     // key must outlive the store, and hold its master key (if any) when the
