@@ -12,6 +12,7 @@
 #include "FileStoreFixture.h"
 #include "ProtectedLayout.h"
 #include "ProtectedOpen.h"
+#include "StoreBack.h"
 #include "StoredFileInfo.h"
 #include "VaultTransfer.h"
 
@@ -233,6 +234,14 @@ TEST_F(ProtectedStoreTest, TheDiskShowsOneTimeAndTheSealedOnesComeBack) {
     info = ReadStoredFileInfo(m_tmp / "v/FileBox/c.txt.$", &m_env, &m_key);
     EXPECT_TRUE(info.bAwayFromPlace);
     EXPECT_EQ(info.strPlace, "FileBox/资料/b.txt");
+    // An edited copy stored back keeps the place and recorded path it replaces.
+    Write("copy/b.txt", {7, 7});
+    StoreBackJob job{m_tmp / "copy/b.txt", m_tmp / "v/FileBox/c.txt.$", &m_files, {}};
+    EXPECT_EQ(StoreBackWorker(m_feedback, job), RunOutcome::RUN_FINISHED);
+    info = ReadStoredFileInfo(m_tmp / "v/FileBox/c.txt.$", &m_env, &m_key);
+    EXPECT_EQ(info.nPlainSize, 2u);
+    EXPECT_EQ(info.strPlace, "FileBox/资料/b.txt");
+    EXPECT_EQ(info.strSourcePath, m_tmp / "src/a.txt");
 
     // Two stored files whose names were swapped come back each under its own.
     Write("src/one", {1});

@@ -49,8 +49,11 @@ RunOutcome RunStoreBack(CVaultFeedback& feedback, StoreBackJob& job) {
     FileStamp copy;
     pEnv->GetStamp(job.strCopy, &copy);
     RunContext run{&agreed, 0, copy.nSize, &job.report};
-    const FileResult result = files.StoreFileAs(
-        job.strCopy, bKnown ? before.strSourcePath : std::string(), job.strStored, run);
+    // The copy takes the stored file's place in every respect: its recorded
+    // path and its sealed place (a file away from its place stays known so).
+    const FileResult result =
+        files.StoreFileAs(job.strCopy, bKnown ? before.strSourcePath : std::string(), job.strStored,
+                          bKnown ? before.strPlace : std::string(), run);
     NoteStoreResult(job.report, result, job.strCopy);
     if (result.nOutcome == FileOutcome::FILE_DONE) {
         if (bKnown && !before.strSummary.empty()) {

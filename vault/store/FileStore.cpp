@@ -132,9 +132,10 @@ StoreResult CFileStore::StoreFile(const std::string& strSource, const std::strin
 }
 
 StoreResult CFileStore::StoreFileAs(const std::string& strSource, const std::string& strRecorded,
-                                    const std::string& strStored, RunContext& run) const {
+                                    const std::string& strStored, const std::string& strPlace,
+                                    RunContext& run) const {
     const auto fnOpen = [&] { return m_pEnv->OpenForRead(strSource); };
-    return StoreFrom(fnOpen, strSource, strRecorded, nullptr, strStored, std::string(), run);
+    return StoreFrom(fnOpen, strSource, strRecorded, nullptr, strStored, strPlace, run);
 }
 
 StoreResult CFileStore::StoreFileAt(CFolder& folder, const std::string& strName,

@@ -53,8 +53,12 @@ public:
     // The same, but recording strRecorded (an absolute path) as the place
     // the file came from, rather than strSource: a file stored again from a
     // copy of it keeps the place it was first stored from.
+    // strPlace: the plain place to record ("" for the one strStored gives):
+    // a file stored again keeps the place it was stored at first, as it
+    // keeps its recorded path.
     StoreResult StoreFileAs(const std::string& strSource, const std::string& strRecorded,
-                            const std::string& strStored, RunContext& run) const;
+                            const std::string& strStored, const std::string& strPlace,
+                            RunContext& run) const;
     // The same for the file strName of an open folder, whose path is
     // strSource, into pStoredFolder, the open folder that holds strStored
     // (null: it is opened, and made when missing). strPlace is the plain
