@@ -48,6 +48,8 @@ QJsonObject StampRecord(const FileStamp& stamp) {
     record[QStringLiteral("size")] = QString::number(stamp.nSize);
     record[QStringLiteral("mtime")] = QString::number(stamp.nModSeconds);
     record[QStringLiteral("mtime_ns")] = QString::number(stamp.nModNanos);
+    record[QStringLiteral("ctime")] = QString::number(stamp.nChangeSeconds);
+    record[QStringLiteral("ctime_ns")] = QString::number(stamp.nChangeNanos);
     return record;
 }
 
@@ -60,6 +62,8 @@ FileStamp StampFromRecord(const QJsonObject& record) {
     stamp.nSize = record[QStringLiteral("size")].toString().toULongLong();
     stamp.nModSeconds = record[QStringLiteral("mtime")].toString().toLongLong();
     stamp.nModNanos = record[QStringLiteral("mtime_ns")].toString().toLongLong();
+    stamp.nChangeSeconds = record[QStringLiteral("ctime")].toString().toLongLong();
+    stamp.nChangeNanos = record[QStringLiteral("ctime_ns")].toString().toLongLong();
     return stamp;
 }
 
@@ -220,7 +224,15 @@ QStringList COpenedCopies::AdoptLeftovers(const QString& strLocation) {
         }
         if (!SameLocation(copy.strVault, strLocation)) continue;  // lock let go
         copy.strPath = root.filePath(strId + QLatin1Char('/') + strName);
-        copy.settled = StampFromRecord(record[QStringLiteral("settled")].toObject());
+        const QJsonObject settled = record[QStringLiteral("settled")].toObject();
+        copy.settled = StampFromRecord(settled);
+        // Records written before stamps held the status change time tell
+        // an edit by the rest alone: the copy's own time stands in for it.
+        if (!settled.contains(QStringLiteral("ctime"))) {
+            const FileStamp now = StampOf(m_pEnv, copy.strPath);
+            copy.settled.nChangeSeconds = now.nChangeSeconds;
+            copy.settled.nChangeNanos = now.nChangeNanos;
+        }
         m_locks[strId] = std::move(pLock);
         m_vCopies.push_back(copy);
         Watch(copy);
