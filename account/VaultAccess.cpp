@@ -132,6 +132,10 @@ constexpr VaultNames NEW_VAULT_NAMES = VaultNames::NAMES_VISIBLE;
 // it would give away what it hides.
 constexpr bool HIDDEN_NAMES_OPEN = false;
 
+bool HidesNames(const KeyRecordBytes& vRecord) {
+    return NamesOfRecord(vRecord) == VaultNames::NAMES_HIDDEN;
+}
+
 // The opening's result, a record of a vault this build cannot yet work in
 // refused as a later version's.
 KeyRecordResult UsableHere(KeyRecordResult nResult, const KeyRecordOpening& opened) {
@@ -152,7 +156,7 @@ AccessOutcome WriteProtection(const std::string& strLocation, const std::string&
     if (nMade != KeyRecordResult::KEY_OPENED) return FromKeyResult(nMade, strLocation);
     const AccessOutcome written = WriteRecord(strLocation, made.vRecord, pEnv);
     if (!written.Opened()) return written;
-    pKey->SetMasterKey(std::move(made.masterKey));
+    pKey->SetMasterKey(std::move(made.masterKey), HidesNames(made.vRecord));
     // A safeguard, not part of the vault: a failed write of it stops nothing.
     RememberProtected(strLocation, made.vRecord);
     if (pRecord) *pRecord = made.vRecord;
@@ -279,7 +283,7 @@ AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& st
         return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
     // A copy that could not be repaired leaves the vault open: the other
     // copy serves, and the next opening tries again.
-    pKey->SetMasterKey(std::move(opened.masterKey));
+    pKey->SetMasterKey(std::move(opened.masterKey), HidesNames(opened.vRecord));
     RememberProtected(strLocation, opened.vRecord);
     if (pRecord) *pRecord = std::move(opened.vRecord);
     AccessOutcome outcome = Outcome(AccessResult::ACCESS_OPENED);
@@ -374,7 +378,8 @@ AccessOutcome RecoverVault(const std::string& strLocation, const std::string& st
         return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
     const AccessOutcome resealed =
         Reseal(strLocation, opened, pKey->User(), strNewPassword, limits, pEnv, pNewRecord);
-    if (resealed.Opened()) pKey->SetMasterKey(std::move(opened.masterKey));
+    if (resealed.Opened())
+        pKey->SetMasterKey(std::move(opened.masterKey), HidesNames(opened.vRecord));
     return resealed;
 }
 

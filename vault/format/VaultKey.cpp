@@ -37,6 +37,7 @@ void CVaultKey::DropScrambleKey() {
 void CVaultKey::Wipe() {
     DropScrambleKey();
     m_master.Wipe();
+    m_bNamesHidden = false;
     if (!m_strUser.empty()) sodium_memzero(m_strUser.data(), m_strUser.size());
     m_strUser.clear();
 }

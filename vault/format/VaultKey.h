@@ -39,10 +39,16 @@ public:
     // file has no use for it, and it would give the password away.
     void DropScrambleKey();
 
-    // Makes this the key of a protected vault whose master key is master;
-    // an empty one makes it a scrambled vault's key again.
-    void SetMasterKey(CSecretBytes master) { m_master = std::move(master); }
+    // Makes this the key of a protected vault whose master key is master,
+    // and whose names are hidden when bNamesHidden (its key record says
+    // which); an empty one makes it a scrambled vault's key again.
+    void SetMasterKey(CSecretBytes master, bool bNamesHidden = false) {
+        m_master = std::move(master);
+        m_bNamesHidden = bNamesHidden && !m_master.IsEmpty();
+    }
     bool IsProtected() const { return !m_master.IsEmpty(); }
+    // Whether the vault seals the names of its folders and stored files.
+    bool NamesHidden() const { return m_bNamesHidden; }
     const CSecretBytes& MasterKey() const { return m_master; }
 
     // Wipes everything it holds: afterwards it opens nothing.
@@ -59,6 +65,7 @@ private:
     CSecretBytes m_cipherMemory;        // holds *m_pCipher
     CVaultCipher* m_pCipher = nullptr;  // null when locked memory could not be had
     CSecretBytes m_master;
+    bool m_bNamesHidden = false;
 };
 
 }  // namespace quovex

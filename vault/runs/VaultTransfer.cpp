@@ -66,7 +66,9 @@ std::string SubPath(const std::string& strFolder, const std::string& strName) {
 }  // namespace
 
 CVaultTransfer::CVaultTransfer(const CVaultKey& key, CVaultEnv* pEnv)
-    : m_files(key, pEnv), m_pEnv(m_files.Env()) {}
+    : m_files(key, pEnv), m_pEnv(m_files.Env()) {
+    if (key.NamesHidden()) HideNames();
+}
 
 CVaultTransfer::~CVaultTransfer() = default;
 
