@@ -83,10 +83,10 @@ inline void WriteStored(const std::string& strPath, std::uint32_t nPlainSize,
 
 // Makes *pKey the key of a protected vault whose master key is nFill
 // repeated: another nFill, another vault.
-inline void SetTestMasterKey(CVaultKey* pKey, unsigned char nFill) {
+inline void SetTestMasterKey(CVaultKey* pKey, unsigned char nFill, bool bNamesHidden = false) {
     CSecretBytes master(32);
     std::fill(master.Data(), master.Data() + master.Size(), nFill);
-    pKey->SetMasterKey(std::move(master));
+    pKey->SetMasterKey(std::move(master), bNamesHidden);
 }
 
 // Stores strSource as strStored, or restores strStored to strTarget ("":

@@ -14,6 +14,8 @@
 #include "FolderWalk.h"
 #include "NameCipher.h"
 #include "PathText.h"
+#include "PlainNames.h"
+#include "StoredFileInfo.h"
 #include "TestFiles.h"
 #include "VaultCipher.h"
 #include "VaultKey.h"
@@ -509,5 +511,51 @@ TEST_P(VaultTransferTest, HiddenNamesShowNothingOnDiskAndComeBackPlain) {
     m_restore = RestoreJob{vTop[0], m_tmp / "two", {}, &visible, {}};
     ExpectEnded(RestoreWorker(m_feedback, m_restore), m_restore.report);
     EXPECT_EQ(ReadBytes(m_tmp / "two/a.txt"), RandomBytes(31, 5));
+    EXPECT_EQ(m_restore.report.vAway.size(), 1u);
+}
+
+TEST_P(VaultTransferTest, AStoredFileMovedByHandKeepsItsSealedNameWhereverItLies) {
+    CVaultKey key{"user1", "pass1"};
+    SetTestMasterKey(&key, 9, true);
+    CVaultTransfer hidden{key, &m_env};
+    ASSERT_TRUE(hidden.Names().Hidden());
+    hidden.SetDeleteSource(false);
+    WriteBytes(Src("体检/报告.pdf"), RandomBytes(500, 1));
+    WriteBytes(Src("a.txt"), RandomBytes(30, 2));
+    m_drop = DropJob{{Src("体检"), Src("a.txt")}, m_strBox, &hidden, {}};
+    ExpectEnded(AddDropWorker(m_feedback, m_drop), m_drop.report);
+    ASSERT_EQ(m_drop.report.nFilesDone, 2u);
+    std::string strFolder, strFile;
+    for (const auto& entry : fs::directory_iterator(m_strBox))
+        (entry.is_directory() ? strFolder : strFile) = entry.path().string();
+    const CPlainNames names(&key, &m_env);
+    EXPECT_EQ(names.PlaceOf(strFile, EntryKind::ENTRY_FILE), LastComponent(m_strBox) + "/a.txt");
+    EXPECT_FALSE(ReadStoredFileInfo(strFile, &m_env, &key).bAwayFromPlace);
+
+    // Moved into the folder by hand: its name no longer opens there, but
+    // its own sealed place names it.
+    const std::string strMoved = JoinPath(strFolder, LastComponent(strFile));
+    fs::rename(strFile, strMoved);
+    std::vector<PlainEntry> vEntries;
+    ASSERT_TRUE(names.List(strFolder, LastComponent(m_strBox) + "/体检", &vEntries));
+    ASSERT_EQ(vEntries.size(), 2u);
+    std::set<std::pair<std::string, PlainState>> shown;
+    for (const PlainEntry& entry : vEntries) shown.insert({entry.strPlain, entry.nState});
+    EXPECT_EQ(shown,
+              (std::set<std::pair<std::string, PlainState>>{
+                  {"a.txt", PlainState::PLAIN_AWAY}, {"报告.pdf", PlainState::PLAIN_OPENED}}));
+    EXPECT_TRUE(ReadStoredFileInfo(strMoved, &m_env, &key).bAwayFromPlace);
+    EXPECT_EQ(names.ShownNameOf(strMoved, EntryKind::ENTRY_FILE), "a.txt");
+
+    // Restored with its folder, and alone, under its sealed name.
+    m_restore = RestoreJob{strFolder, m_tmp / "out", {}, &hidden, {}};
+    ExpectEnded(RestoreWorker(m_feedback, m_restore), m_restore.report);
+    EXPECT_EQ(m_restore.report.nFilesDone, 2u);
+    EXPECT_EQ(m_restore.report.vAway.size(), 1u);
+    EXPECT_EQ(ReadBytes(m_tmp / "out/体检/a.txt"), RandomBytes(30, 2));
+    EXPECT_EQ(ReadBytes(m_tmp / "out/体检/报告.pdf"), RandomBytes(500, 1));
+    m_restore = RestoreJob{strMoved, m_tmp / "one", {}, &hidden, {}};
+    ExpectEnded(RestoreWorker(m_feedback, m_restore), m_restore.report);
+    EXPECT_EQ(ReadBytes(m_tmp / "one/a.txt"), RandomBytes(30, 2));
     EXPECT_EQ(m_restore.report.vAway.size(), 1u);
 }

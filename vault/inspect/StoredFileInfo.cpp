@@ -5,6 +5,7 @@
 #include "Boxes.h"
 #include "ChunkIo.h"
 #include "FolderWalk.h"
+#include "PlainNames.h"
 #include "ProtectedFileProperties.h"
 #include "ProtectedLayout.h"
 #include "StoredFileHeader.h"
@@ -110,8 +111,18 @@ std::size_t SummaryLimitBytes(StoredKind nKind) {
 StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv,
                                   const CVaultKey* pKey) {
     StoredFileInfo info = ReadOpenFileInfo(pEnv->OpenForRead(strPath), pKey);
-    info.bAwayFromPlace = !info.strPlace.empty() && info.strPlace != StoredPlaceOf(strPath);
+    // Where it lies, as a plain place: hidden names are opened name by name.
+    if (!info.strPlace.empty()) {
+        const CPlainNames names(pKey, pEnv);
+        const std::string strLiesAt =
+            names.Hidden() ? names.PlaceOf(strPath, EntryKind::ENTRY_FILE) : StoredPlaceOf(strPath);
+        info.bAwayFromPlace = info.strPlace != strLiesAt;
+    }
     return info;
+}
+
+std::string SealedPlaceAt(CFolder& folder, const std::string& strName, const CVaultKey* pKey) {
+    return ReadOpenFileInfo(folder.OpenFile(strName), pKey).strPlace;
 }
 
 std::uint64_t GetPlainTotalSize(const std::string& strFolder, const CVaultKey* pKey,

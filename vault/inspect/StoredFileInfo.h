@@ -75,6 +75,11 @@ std::size_t SummaryLimitBytes(StoredKind nKind);
 StoredFileInfo ReadStoredFileInfo(const std::string& strPath, CVaultEnv* pEnv,
                                   const CVaultKey* pKey = nullptr);
 
+// The plain place a stored file strName of the open folder records in its
+// sealed metadata ("FileBox/资料/a.doc"), read with pKey; "" when it
+// records none or its metadata does not open.
+std::string SealedPlaceAt(CFolder& folder, const std::string& strName, const CVaultKey* pKey);
+
 // What the folder properties show as the size of strFolder: the plain
 // sizes of the stored files below it at any depth. A scrambled file's
 // comes from its header; a protected file's from its sealed metadata when

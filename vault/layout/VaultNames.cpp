@@ -45,6 +45,12 @@ std::string NameFromPlace(const std::string& strPlace, const std::string& strPar
     return strPlace.substr(strPrefix.size(), nEnd - strPrefix.size());
 }
 
+// The name a sealed place ends in, or "" when it ends in none a folder may hold.
+std::string NameOfPlace(const std::string& strPlace) {
+    const std::string strName = strPlace.substr(strPlace.rfind('/') + 1);
+    return IsPlainName(strName) ? strName : std::string();
+}
+
 std::vector<unsigned char> ReadSmallFile(CFolder& folder, const std::string& strName) {
     std::vector<unsigned char> vBytes;
     const std::unique_ptr<CReadableFile> pFile = folder.OpenFile(strName);
@@ -167,7 +173,17 @@ bool ListPlainEntries(CFolder& folder, const std::string& strParent, const CVaul
         PlainEntry plain{entry.strName, {}, entry.kind, PlainState::PLAIN_OPENED};
         const NameResult result =
             names.PlainOf(entry.kind, strParent, entry.strName, &plain.strPlain);
-        if (result == NameResult::NAME_NOT_SEALED) continue;
+        if (result == NameResult::NAME_NOT_SEALED) {
+            // A hidden vault's plain name: a stored file put here by hand
+            // is shown by its own sealed name; anything else is none of
+            // the vault's.
+            if (!names.Hidden() || entry.kind != EntryKind::ENTRY_FILE || !fnPlace) continue;
+            plain.strPlain = NameOfPlace(fnPlace(folder, entry.strName));
+            if (plain.strPlain.empty()) continue;
+            plain.nState = PlainState::PLAIN_AWAY;
+            pEntries->push_back(std::move(plain));
+            continue;
+        }
         if (result == NameResult::NAME_LONG) {
             plain.strPlain =
                 entry.kind == EntryKind::ENTRY_FOLDER
@@ -177,6 +193,11 @@ bool ListPlainEntries(CFolder& folder, const std::string& strParent, const CVaul
         if (result == NameResult::NAME_DAMAGED || plain.strPlain.empty()) {
             plain.strPlain.clear();
             plain.nState = PlainState::PLAIN_UNREADABLE;
+            // A stored file brought here by hand still knows its own name.
+            if (entry.kind == EntryKind::ENTRY_FILE && fnPlace) {
+                plain.strPlain = NameOfPlace(fnPlace(folder, entry.strName));
+                if (!plain.strPlain.empty()) plain.nState = PlainState::PLAIN_AWAY;
+            }
         }
         pEntries->push_back(std::move(plain));
     }

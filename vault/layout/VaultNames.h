@@ -32,6 +32,8 @@ namespace quovex {
 // What a listed name came to.
 enum class PlainState {
     PLAIN_OPENED,      // strPlain is the entry's plain name
+    PLAIN_AWAY,        // a stored file whose name does not open here (moved or renamed by
+                       // hand): strPlain is the name its own sealed place ends in
     PLAIN_UNREADABLE,  // sealed, but it does not open here: moved by hand, damaged, another vault's
 };
 
@@ -95,7 +97,8 @@ private:
 // entries, in listing order: dot-names, links and anything neither a folder
 // nor a regular file are passed over, and so are files that are no stored
 // file of the vault's naming. A hidden name that does not open is listed as
-// PLAIN_UNREADABLE; a short form's plain name is taken from the folder's
+// PLAIN_UNREADABLE, or a stored file's as PLAIN_AWAY under the name its
+// sealed place ends in; a short form's plain name is taken from the folder's
 // name record, else from the sealed place of a stored file below it (a
 // folder) or its own (a file), both through fnPlace. False when the folder
 // cannot be listed, with why in *pFailure when given. The worker's or any

@@ -313,13 +313,18 @@ void CVaultTransfer::RestoreItem(const std::string& strStored, const std::string
     std::string strPlace, strTarget = SubPath(strTargetFolder, LastComponent(strItem));
     if (m_names.Hidden() && (kind == EntryKind::ENTRY_FOLDER || kind == EntryKind::ENTRY_FILE)) {
         strPlace = PlainPlaceOf(m_pEnv, strItem, kind, m_names, PlaceReaderOf());
-        if (strPlace.empty()) {
+        if (strPlace.empty() && kind == EntryKind::ENTRY_FOLDER) {
             NoteFailed(run.pReport, strItem, FailCause{FailReason::FAIL_DAMAGED});
             return;
         }
-        const std::string strName = strPlace.substr(strPlace.rfind('/') + 1);
-        strTarget = SubPath(strTargetFolder,
-                            kind == EntryKind::ENTRY_FILE ? strName + STORED_SUFFIX : strName);
+        // A file whose names do not open where it lies (moved by hand)
+        // comes back under the name its own sealed place gives, as a file
+        // away from its place does.
+        if (!strPlace.empty()) {
+            const std::string strName = strPlace.substr(strPlace.rfind('/') + 1);
+            strTarget = SubPath(strTargetFolder,
+                                kind == EntryKind::ENTRY_FILE ? strName + STORED_SUFFIX : strName);
+        }
     }
     CRestoreFolders targets(m_pEnv, KeptOut());
     switch (kind) {
@@ -361,13 +366,18 @@ bool CVaultTransfer::RestoreHiddenIn(const OpenedFolder& stored, const std::stri
     for (const PlainEntry& entry : vEntries) {
         if (Cancelled(run.pFeedback)) break;
         const std::string strPath = JoinPath(strStored, entry.strDisk);
-        if (entry.nState != PlainState::PLAIN_OPENED) {
-            // A name that does not open here: moved in from elsewhere,
-            // damaged, or another vault's. Nothing of it is restored blindly.
+        if (entry.nState == PlainState::PLAIN_UNREADABLE) {
+            // A name that does not open here, of nothing that tells its own
+            // name: damaged, or another vault's. Nothing of it is restored
+            // blindly.
             NoteFailed(run.pReport, strPath, FailCause{FailReason::FAIL_DAMAGED});
             continue;
         }
-        const std::string strPlace = PlainChildPath(strPlain, entry.strPlain);
+        // A file moved here by hand is restored (under its sealed name) and
+        // reported as lying away from its place.
+        const std::string strPlace = entry.nState == PlainState::PLAIN_AWAY
+                                         ? std::string()
+                                         : PlainChildPath(strPlain, entry.strPlain);
         if (entry.kind == EntryKind::ENTRY_FOLDER) {
             RestoreHiddenIn(OpenSubFolder(*stored.pFolder, entry.strDisk), strPath, strPlace,
                             SubPath(strTarget, entry.strPlain), targets, run);

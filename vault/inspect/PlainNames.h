@@ -1,0 +1,59 @@
+// The plain names of one open vault's folders and stored files, as the
+// faces show them: the tree, find, properties and the tool's listing. With
+// a key of a vault that hides its names, every on-disk name below a box
+// folder is opened (VaultNames.h); otherwise the names are the disk's own.
+//
+// The names keys are derived from the key's master key when the object is
+// made and wiped when it goes: make one for a listing, not for the life of
+// the window (a lock wipes the key it came from). Immutable once made; any
+// thread may use a const object.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "VaultNames.h"
+
+namespace quovex {
+
+class CVaultKey;
+
+class CPlainNames {
+public:
+    // pKey: the open vault's key, or null for visible names. pEnv: the
+    // file system.
+    CPlainNames(const CVaultKey* pKey, CVaultEnv* pEnv);
+
+    bool Hidden() const { return m_names.Hidden(); }
+    const CVaultNames& Names() const { return m_names; }
+    // Reads a stored file's sealed place (with the key; "" without one).
+    const PlaceReader& Places() const { return m_fnPlace; }
+
+    // The entries of the folder strDisk on disk, whose plain path in the
+    // vault is strPlain ("文档保险柜/资料"; "" when it is not known: every
+    // name below then opens only by its own sealed place), as
+    // ListPlainEntries lists them. False, with why in *pFailure, when the
+    // folder cannot be opened or listed.
+    bool List(const std::string& strDisk, const std::string& strPlain,
+              std::vector<PlainEntry>* pEntries, FailCause* pFailure = nullptr) const;
+    bool List(CFolder& folder, const std::string& strPlain, std::vector<PlainEntry>* pEntries,
+              FailCause* pFailure = nullptr) const;
+
+    // The plain place in the vault of the folder or stored file (kind) at
+    // strDisk ("FileBox/资料/a.doc"), read from its names (PlainPlaceOf);
+    // "" when it lies in no box folder or a name on its way does not open.
+    std::string PlaceOf(const std::string& strDisk, EntryKind kind) const;
+
+    // The plain name the item strDisk is shown by: a folder's opened name,
+    // a stored file's without ".$", or, for a file whose name does not open
+    // where it lies, the name its own sealed place ends in; "" when none
+    // is known.
+    std::string ShownNameOf(const std::string& strDisk, EntryKind kind) const;
+
+private:
+    CVaultEnv* m_pEnv;
+    CVaultNames m_names;
+    PlaceReader m_fnPlace;
+};
+
+}  // namespace quovex
