@@ -116,7 +116,8 @@ const OpenedCopy* COpenedCopies::Find(const QString& strStored) const {
     return nullptr;
 }
 
-QString COpenedCopies::Prepare(const QString& strStored, const QString& strLocation) {
+QString COpenedCopies::Prepare(const QString& strStored, const QString& strLocation,
+                               const std::string& strPlainName) {
     if (Root().isEmpty()) return QString();
     QTemporaryDir folder(QDir(m_strRoot).filePath(QStringLiteral("XXXXXX")));
     if (!folder.isValid()) return QString();
@@ -125,7 +126,8 @@ QString COpenedCopies::Prepare(const QString& strStored, const QString& strLocat
     copy.strId = QFileInfo(folder.path()).fileName();
     copy.strStored = strStored;
     copy.strVault = strLocation;
-    const std::string strName = RemoveExtension(LastComponent(Native(strStored)));
+    const std::string strName =
+        strPlainName.empty() ? RemoveExtension(LastComponent(Native(strStored))) : strPlainName;
     copy.strPath = QDir(folder.path()).filePath(FromNative(strName));
     std::unique_ptr<QLockFile> pLock = TakeLock(copy.strId);
     if (!pLock) {

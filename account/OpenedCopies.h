@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "VaultEnv.h"
@@ -55,10 +56,12 @@ public:
 
     // Makes a new folder (mode 0700) for a copy of strStored, a stored file
     // of the vault at strLocation, with its record and lock; returns the
-    // path the copy is to take: that folder, then the stored file's name
-    // without its last extension (where a restore below the folder writes
-    // it). "" when the private folder cannot be had.
-    QString Prepare(const QString& strStored, const QString& strLocation);
+    // path the copy is to take: that folder, then strPlainName (UTF-8), the
+    // name a restore below the folder gives it, or when that is "" the
+    // stored file's name without its last extension. "" when the private
+    // folder cannot be had.
+    QString Prepare(const QString& strStored, const QString& strLocation,
+                    const std::string& strPlainName = std::string());
     // The copy at strPath is as it should be now (just opened, stored
     // back, or its change declined): its stamp now is recorded as settled,
     // and the copy and its folder are watched.

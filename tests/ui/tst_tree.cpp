@@ -7,8 +7,11 @@
 #include <fstream>
 #include <thread>
 
+#include "Fakes.h"
 #include "FindRunner.h"
+#include "TestFiles.h"
 #include "UiTestSupport.h"
+#include "VaultTransfer.h"
 
 using namespace quovex;
 using quovex::test::MakeFile;
@@ -60,6 +63,7 @@ private slots:
     void findsDeepAndGivesTheTreeBack();
     void newestFindWins();
     void keysOfTheMainWindow();
+    void hiddenNamesReadPlain();
 
 private:
     QString Box(const char* pszRel) const {
@@ -285,3 +289,53 @@ void TestTree::keysOfTheMainWindow() {
 
 QUOVEX_UI_TEST_MAIN(TestTree)
 #include "tst_tree.moc"
+
+// A vault that hides its names: the items read the plain names, the paths
+// they give are the sealed ones on disk, and a find searches plain names.
+void TestTree::hiddenNamesReadPlain() {
+    const QString strVault = test::FreshFolder(u"hidden"_s) + u"/Box"_s;
+    CreateBoxFolders(strVault.toStdString(), CVaultEnv::Default());
+    const QString strSrc = test::FreshFolder(u"hidden-src"_s);
+    QVERIFY(MakeFile(strSrc + u"/体检/2026年报告.pdf"_s, "pdf") &&
+            MakeFile(strSrc + u"/体检/深/笔记.txt"_s, "note") &&
+            MakeFile(strSrc + u"/a.txt"_s, "a"));
+    CVaultKey key("alice", "secret1");
+    test::SetTestMasterKey(&key, 7, true);
+    CVaultTransfer transfer(key, CVaultEnv::Default());
+    transfer.SetDeleteSource(false);
+    test::CFakeFeedback feedback;
+    DropJob job{{(strSrc + u"/体检"_s).toStdString(), (strSrc + u"/a.txt"_s).toStdString()},
+                (strVault + u"/FileBox"_s).toStdString(),
+                &transfer,
+                {}};
+    AddDropWorker(feedback, job);
+    QCOMPARE(job.report.nFilesDone, 3u);
+
+    CContentsTree tree;
+    tree.SetVault(&key, CVaultEnv::Default());
+    QVERIFY(tree.ShowFolder(strVault + u"/FileBox"_s, true));
+    QTreeWidgetItem* pRoot = tree.topLevelItem(0);
+    pRoot->child(0)->setExpanded(true);
+    pRoot->child(0)->child(0)->setExpanded(true);
+    QCOMPARE(Outline(pRoot),
+             (QStringList{"体检/", "  深/", "    笔记.txt", "  2026年报告.pdf", "a.txt"}));
+    // Every path an item gives is one on disk, and names the item back.
+    QTreeWidgetItem* pNote = pRoot->child(0)->child(0)->child(0);
+    const QString strNote = tree.GetItemPath(pNote);
+    QVERIFY(QFileInfo(strNote).isFile() && !strNote.contains(u"笔记"_s));
+    QCOMPARE(tree.FindPathItem(strNote), pNote);
+    tree.ShowAfresh();
+    QCOMPARE(Outline(tree.topLevelItem(0)).size(), 5);
+
+    QVERIFY(Find(tree, u"报告"_s));
+    QCOMPARE(Outline(tree.topLevelItem(0)), (QStringList{"体检/", "  2026年报告.pdf"}));
+    QTreeWidgetItem* pFound = tree.FirstFoundItem();
+    QVERIFY(pFound && QFileInfo(tree.GetItemPath(pFound)).isFile());
+    QVERIFY(Find(tree, u"笔记"_s));
+    QCOMPARE(Outline(tree.topLevelItem(0)), (QStringList{"体检/", "  深/", "    笔记.txt"}));
+    QCOMPARE(tree.GetItemPath(tree.FirstFoundItem()), strNote);
+    // A sealed name is never found by what it reads on disk.
+    const QString strDiskName = QFileInfo(strNote).fileName();
+    QVERIFY(Find(tree, strDiskName.left(6)));
+    QCOMPARE(Outline(tree.topLevelItem(0)), QStringList());
+}

@@ -5,6 +5,7 @@
 
 #include "DateText.h"
 #include "DialogBuilder.h"
+#include "PlainNames.h"
 #include "SizeText.h"
 #include "StoredFileInfo.h"
 
@@ -51,7 +52,12 @@ void CDirInfoDlg::showEvent(QShowEvent* pEvent) {
 
 void LoadDirInfo(CDirInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv, const CVaultKey* pKey) {
     const std::string strFolder = strPath.toStdString();
-    dlg.m_strPath = strPath;
+    // A folder of a vault that hides its names is shown by its plain path.
+    const CPlainNames names(pKey, pEnv);
+    dlg.m_strPath = names.Hidden()
+                        ? QString::fromStdString(PlainVaultPath(
+                              strFolder, names.PlaceOf(strFolder, EntryKind::ENTRY_FOLDER)))
+                        : strPath;
     std::int64_t nSeconds = 0;
     if (ReadFolderCreationTime(strFolder, &nSeconds, pEnv))
         dlg.m_strDate = FormatDateText(nSeconds);

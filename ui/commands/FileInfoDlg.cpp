@@ -11,9 +11,11 @@
 #include "DateText.h"
 #include "DialogBuilder.h"
 #include "MessageBox.h"
+#include "PathText.h"
 #include "SizeText.h"
 #include "StoredFileHeader.h"
 #include "StoredFileInfo.h"
+#include "VaultNames.h"
 
 namespace quovex {
 
@@ -174,10 +176,15 @@ void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv,
     dlg.m_pKey = pKey;
     // A file moved, renamed or swapped by hand is shown by the place it was
     // stored at, which its sealed metadata vouches for, not by its name on disk.
+    // Where names are hidden the path on disk says nothing: the name shown
+    // is the plain one, read from the same sealed place.
+    const QString strShown = QString::fromStdString(
+        PlainVaultPath(strPath.toStdString(), info.strPlace) +
+        (info.strPlace.empty() ? std::string() : std::string(STORED_SUFFIX)));
     dlg.m_strName =
         info.bAwayFromPlace
             ? QStringLiteral("%1（不在存入时的位置）").arg(QString::fromStdString(info.strPlace))
-            : ShortenPath(strPath, dlg.m_pNameEdit);
+            : ShortenPath(strShown, dlg.m_pNameEdit);
     dlg.m_strSource = info.bSourceUnreadable
                           ? strUnreadable
                           : ShortenPath(QString::fromStdString(info.strSourcePath),

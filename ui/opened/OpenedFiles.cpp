@@ -16,6 +16,7 @@
 #include "MessageBox.h"
 #include "OpenVault.h"
 #include "OpenedCopies.h"
+#include "PlainNames.h"
 #include "ProgressDlg.h"
 #include "RunReport.h"
 #include "StoreBack.h"
@@ -109,7 +110,11 @@ void COpenedFiles::OpenStoredFile(const QString& strStored) {
         HandOverCopy(pCopy->strPath);
         return;
     }
-    const QString strCopy = m_pCopies->Prepare(strStored, m_vault.Location());
+    // The copy bears the stored file's plain name (the one its restore
+    // gives it): the application chosen for it goes by that name.
+    const std::string strName = CPlainNames(&m_vault.Key(), m_vault.Env())
+                                    .ShownNameOf(Native(strStored), EntryKind::ENTRY_FILE);
+    const QString strCopy = m_pCopies->Prepare(strStored, m_vault.Location(), strName);
     if (strCopy.isEmpty()) {
         ShowMessageBox(QStringLiteral("无法打开：没有可以存放打开文件的私有文件夹。"), MSGBOX_OK,
                        QString(), &m_window);

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTreeWidgetItemIterator>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -20,8 +21,12 @@
 
 #include "DialogBuilder.h"
 #include "FindRunner.h"
+#include "FindWalk.h"
 #include "PathOrder.h"
+#include "PlainNames.h"
+#include "TreeRoles.h"
 #include "UiThread.h"
+#include "VaultKey.h"
 #include "WaitCursor.h"
 
 namespace quovex {
@@ -98,6 +103,15 @@ CContentsTree::CContentsTree(QWidget* pParent) : QTreeWidget(pParent) {
 
 CContentsTree::~CContentsTree() = default;
 
+void CContentsTree::SetVault(const CVaultKey* pKey, CVaultEnv* pEnv) {
+    m_pKey = pKey;
+    m_pEnv = pEnv;
+}
+
+bool CContentsTree::NamesHidden() const {
+    return m_pKey && m_pEnv && m_pKey->NamesHidden();
+}
+
 bool CContentsTree::ShowFolder(const QString& strRootFolder, bool bShowFiles) {
     bool bShown = false;
     RunOnObjectThread(this, [&] { bShown = ShowFolderHere(strRootFolder, bShowFiles); });
@@ -144,15 +158,86 @@ bool CContentsTree::ListRoot(const QString& strRoot, bool bShowFiles) {
     return true;
 }
 
+QString CContentsTree::DiskNameOf(const QTreeWidgetItem* pItem) {
+    const QVariant disk = pItem->data(0, ROLE_DISK);
+    return disk.isValid() ? QFile::decodeName(disk.toByteArray()) : pItem->text(0);
+}
+
 QString CContentsTree::GetItemPath(const QTreeWidgetItem* pItem) const {
     QStringList texts;
-    for (; pItem; pItem = pItem->parent()) texts.prepend(pItem->text(0));
+    for (; pItem; pItem = pItem->parent()) texts.prepend(DiskNameOf(pItem));
     // The root's text is a clean path and the others are listed names, so
     // cleaning only drops the doubled separator after a root of "/".
     return QDir::cleanPath(texts.join(SEPARATOR));
 }
 
+std::string CContentsTree::PlainPathOf(const QTreeWidgetItem* pItem) const {
+    std::vector<std::string> vNames;
+    for (; pItem && pItem->parent(); pItem = pItem->parent()) {
+        if (pItem->data(0, ROLE_UNREADABLE).toBool()) return {};
+        vNames.push_back(pItem->text(0).toStdString());
+    }
+    // The root reads the box folder's whole path; its plain path is its name.
+    if (!pItem) return {};
+    std::string strPlain = QFile::encodeName(QFileInfo(pItem->text(0)).fileName()).toStdString();
+    for (auto it = vNames.rbegin(); it != vNames.rend(); ++it)
+        strPlain = PlainChildPath(strPlain, *it);
+    return strPlain;
+}
+
+void CContentsTree::FillPlainItem(QTreeWidgetItem* pParent, const QString& strFolder) {
+    const CPlainNames names(m_pKey, m_pEnv);
+    std::vector<PlainEntry> vEntries;
+    names.List(QFile::encodeName(strFolder).toStdString(), PlainPathOf(pParent), &vEntries);
+    // Folders first, then files, each by its plain name (an unreadable one
+    // by the text it reads, after every readable one).
+    std::vector<std::pair<std::vector<PathUnit>, std::size_t>> vKeyed;
+    for (std::size_t i = 0; i < vEntries.size(); ++i) {
+        if (vEntries[i].kind != EntryKind::ENTRY_FOLDER && !m_bShowFiles) continue;
+        std::vector<PathUnit> key = PathSortKey(vEntries[i].strPlain);
+        if (vEntries[i].nState == PlainState::PLAIN_UNREADABLE) key.assign(1, PATH_UNIT_UNREADABLE);
+        vKeyed.emplace_back(std::move(key), i);
+    }
+    std::stable_sort(vKeyed.begin(), vKeyed.end(), [&](const auto& a, const auto& b) {
+        const bool bFolderA = vEntries[a.second].kind == EntryKind::ENTRY_FOLDER;
+        const bool bFolderB = vEntries[b.second].kind == EntryKind::ENTRY_FOLDER;
+        if (bFolderA != bFolderB) return bFolderA;
+        return a.first < b.first;
+    });
+    const CWaitCursor waitCursor;
+    setUpdatesEnabled(false);
+    const QDir folder(strFolder);
+    QList<QTreeWidgetItem*> vItems;
+    vItems.reserve(static_cast<qsizetype>(vKeyed.size()));
+    for (const auto& keyed : vKeyed) {
+        const PlainEntry& entry = vEntries[keyed.second];
+        const bool bFolder = entry.kind == EntryKind::ENTRY_FOLDER;
+        const bool bUnreadable = entry.nState == PlainState::PLAIN_UNREADABLE;
+        QTreeWidgetItem* pItem = NewPlainItem(
+            bUnreadable ? UnreadableNameText() : QString::fromStdString(entry.strPlain),
+            entry.strDisk, bFolder, bUnreadable);
+        if (bFolder &&
+            HasListableChildren(folder.filePath(QFile::decodeName(entry.strDisk.c_str()))))
+            AddPlaceholder(pItem);
+        vItems.append(pItem);
+    }
+    pParent->addChildren(vItems);
+    setUpdatesEnabled(true);
+}
+
+QTreeWidgetItem* CContentsTree::NewPlainItem(const QString& strText, const std::string& strDisk,
+                                             bool bFolder, bool bUnreadable) const {
+    QTreeWidgetItem* pItem = NewItem(strText, bFolder);
+    pItem->setData(0, ROLE_DISK, QByteArray::fromStdString(strDisk));
+    if (bUnreadable) pItem->setData(0, ROLE_UNREADABLE, true);
+    return pItem;
+}
+
 void CContentsTree::FillItem(QTreeWidgetItem* pParent, const QString& strFolder) {
+    if (NamesHidden()) {
+        FillPlainItem(pParent, strFolder);
+        return;
+    }
     std::vector<CFolderEntry> entries;
     ForEachShowableEntry(strFolder, [&](const QString& strName, bool bFolder) {
         if (bFolder || m_bShowFiles) entries.push_back({strName.toStdString(), bFolder});
@@ -270,7 +355,7 @@ QTreeWidgetItem* CContentsTree::FindPathItem(const QString& strPath) const {
     for (const QString& strName : strRelative.split(SEPARATOR)) {
         QTreeWidgetItem* pChild = nullptr;
         for (int i = 0; i < pItem->childCount() && !pChild; ++i) {
-            if (pItem->child(i)->text(0) == strName) pChild = pItem->child(i);
+            if (DiskNameOf(pItem->child(i)) == strName) pChild = pItem->child(i);
         }
         if (!pChild) return nullptr;
         pItem = pChild;

@@ -8,6 +8,11 @@
 //
 // A find narrows the tree to the names that hold a text (SetFindText); while
 // it is shown, showing the folder afresh finds again.
+//
+// In a vault that hides its names (SetVault) every item below the root
+// reads its plain name and keeps its on-disk name beside it: paths
+// (GetItemPath, FindPathItem) are on-disk paths, and only the texts are
+// plain.
 #pragma once
 
 #include <QIcon>
@@ -15,6 +20,7 @@
 #include <QStringList>
 #include <QTreeWidget>
 #include <memory>
+#include <string>
 
 class QContextMenuEvent;
 class QKeyEvent;
@@ -23,6 +29,8 @@ class QMouseEvent;
 namespace quovex {
 
 class CFindRunner;
+class CVaultEnv;
+class CVaultKey;
 struct CFoundItem;
 
 class CContentsTree : public QTreeWidget {
@@ -41,10 +49,18 @@ public:
     // thread, which must be running an event loop, and returns when done.
     bool ShowFolder(const QString& strRootFolder, bool bShowFiles);
 
-    // The full path of pItem, rebuilt from the texts of the item and its
-    // ancestors, with no trailing separator (the root item gives the root
-    // folder). "" for nullptr.
+    // The key and file system of the open vault, whose names the tree opens
+    // when the key says they are hidden (read at every listing, so a lock
+    // or another location needs no call). pKey must outlive the tree or be
+    // replaced; null: names are shown as they are on disk.
+    void SetVault(const CVaultKey* pKey, CVaultEnv* pEnv);
+
+    // The full path of pItem, rebuilt from the on-disk names of the item
+    // and its ancestors, with no trailing separator (the root item gives
+    // the root folder). "" for nullptr.
     QString GetItemPath(const QTreeWidgetItem* pItem) const;
+    // The on-disk name of pItem: its text, unless the names are hidden.
+    static QString DiskNameOf(const QTreeWidgetItem* pItem);
 
     // Appends to pParent the sub-folders of strFolder, each with a
     // placeholder child when HasListableChildren holds for it, then (when
@@ -153,8 +169,19 @@ private:
     void AddPlaceholder(QTreeWidgetItem* pItem);
     // A new item, in no tree yet, reading strText with the icon of its kind.
     QTreeWidgetItem* NewItem(const QString& strText, bool bFolder) const;
+    // A new item for an entry whose on-disk name strDisk is not its text.
+    QTreeWidgetItem* NewPlainItem(const QString& strText, const std::string& strDisk, bool bFolder,
+                                  bool bUnreadable) const;
+    bool NamesHidden() const;
+    // FillItem where the names are hidden.
+    void FillPlainItem(QTreeWidgetItem* pParent, const QString& strFolder);
+    // The plain path in the vault of pItem ("FileBox/资料"), "" when a name
+    // on its way is not known.
+    std::string PlainPathOf(const QTreeWidgetItem* pItem) const;
 
     bool m_bShowFiles = false;  // set by each ShowFolder
+    const CVaultKey* m_pKey = nullptr;
+    CVaultEnv* m_pEnv = nullptr;
     // Icons are looked up once per kind, not per path: with 20,000 entries
     // a lookup per path (a stat, and on desktops whose icon theme sniffs
     // file types, a read) costs more than the listing, and all stored files

@@ -6,13 +6,14 @@
 
 #include "ContentsTree.h"
 #include "FindRunner.h"
+#include "PlainNames.h"
+#include "TreeRoles.h"
 
 namespace quovex {
 
 namespace {
 
-// What a find made of an item, kept in its data.
-constexpr int ROLE_FOUND = Qt::UserRole;
+// What a find made of an item, kept in its data (ROLE_FOUND).
 constexpr int FOUND_MATCH = 1;   // its own name holds the text
 constexpr int FOUND_LISTED = 2;  // its children came from the find
 
@@ -45,7 +46,9 @@ void CContentsTree::StartFind() {
         m_pFind->Cancel();
         return;
     }
-    m_pFind->Start(m_strRoot, m_strFindText, m_bShowFiles);
+    std::shared_ptr<const CPlainNames> pNames;
+    if (NamesHidden()) pNames = std::make_shared<const CPlainNames>(m_pKey, m_pEnv);
+    m_pFind->Start(m_strRoot, m_strFindText, m_bShowFiles, std::move(pNames));
 }
 
 void CContentsTree::ShowFound(int nGeneration, CFoundItem&& found) {
@@ -77,7 +80,10 @@ void CContentsTree::AddFoundChildren(QTreeWidgetItem* pParent, CFoundItem& found
     QList<QTreeWidgetItem*> vItems;
     vItems.reserve(static_cast<qsizetype>(found.m_vChildren.size()));
     for (CFoundItem& child : found.m_vChildren) {
-        QTreeWidgetItem* pItem = NewItem(child.m_strName, child.m_bFolder);
+        QTreeWidgetItem* pItem = child.m_strDisk.empty()
+                                     ? NewItem(child.m_strName, child.m_bFolder)
+                                     : NewPlainItem(child.m_strName, child.m_strDisk,
+                                                    child.m_bFolder, child.m_bUnreadable);
         int nFound = child.m_bMatch ? FOUND_MATCH : 0;
         if (!child.m_vChildren.empty()) {
             nFound |= FOUND_LISTED;

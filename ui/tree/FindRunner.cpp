@@ -1,7 +1,11 @@
 #include "FindRunner.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <utility>
+
+#include "PlainNames.h"
 
 namespace quovex {
 
@@ -35,17 +39,24 @@ void CFindRunner::Forget() {
     ++m_nListingEpoch;
 }
 
-int CFindRunner::Start(const QString& strRoot, const QString& strText, bool bFiles) {
+int CFindRunner::Start(const QString& strRoot, const QString& strText, bool bFiles,
+                       std::shared_ptr<const CPlainNames> pNames) {
     const int nGeneration = ++m_nGeneration;
     std::shared_ptr<const CListedEntry> pKept;
     if (m_pListed && m_strListedRoot == strRoot && m_bListedFiles == bFiles) pKept = m_pListed;
     const int nEpoch = m_nListingEpoch;
-    m_pool.start([this, strRoot, strText, bFiles, nGeneration, nEpoch, pKept] {
+    m_pool.start([this, strRoot, strText, bFiles, nGeneration, nEpoch, pKept, pNames] {
         std::shared_ptr<const CListedEntry> pListed = pKept;
         if (!pListed) {
             auto pRead = std::make_shared<CListedEntry>();
             const auto fnStop = [this, nGeneration] { return m_nGeneration.load() != nGeneration; };
-            if (!ListBelow(strRoot, bFiles, fnStop, pRead.get())) return;
+            const bool bRead =
+                pNames
+                    ? ListPlainBelow(*pNames, strRoot,
+                                     QFile::encodeName(QFileInfo(strRoot).fileName()).toStdString(),
+                                     bFiles, fnStop, pRead.get())
+                    : ListBelow(strRoot, bFiles, fnStop, pRead.get());
+            if (!bRead) return;
             pListed = std::move(pRead);
         }
         auto pFound = std::make_shared<CFoundItem>(FindInListing(*pListed, strRoot, strText));

@@ -32,10 +32,13 @@ public:
     ~CFindRunner() override;
 
     // Starts a find of strText below strRoot (files too when bFiles is set)
-    // on a pool thread and returns its generation. The result is handed to
+    // on a pool thread and returns its generation. pNames, when given, reads
+    // the box's hidden names (ListPlainBelow); the find holds it while it
+    // reads. The result is handed to
     // fnShow unless another Start or a Cancel came first. This object's
     // thread, as are Cancel and Forget.
-    int Start(const QString& strRoot, const QString& strText, bool bFiles);
+    int Start(const QString& strRoot, const QString& strText, bool bFiles,
+              std::shared_ptr<const CPlainNames> pNames = nullptr);
     // Supersedes every find started so far; none of their results is shown.
     void Cancel() { ++m_nGeneration; }
     // Drops the kept reading, and any reading under way from being kept:

@@ -13,6 +13,8 @@
 #include <utility>
 
 #include "PathOrder.h"
+#include "PlainNames.h"
+#include "VaultEnv.h"
 
 namespace quovex {
 
@@ -114,6 +116,35 @@ struct CReading {
     }
 };
 
+// Reads the folder open as folder (plain path strPlain; "" where it is not
+// known) with its plain names into pEntry.
+bool ReadPlainFolder(const CPlainNames& names, CFolder& folder, const std::string& strPlain,
+                     bool bFiles, const std::function<bool()>& fnStop, CListedEntry* pEntry) {
+    std::vector<PlainEntry> vEntries;
+    names.List(folder, strPlain, &vEntries);
+    for (PlainEntry& plain : vEntries) {
+        if (fnStop()) return false;
+        const bool bFolder = plain.kind == EntryKind::ENTRY_FOLDER;
+        pEntry->m_bHasChildren = pEntry->m_bHasChildren || bFolder || bFiles;
+        if (!bFolder && !bFiles) continue;
+        CListedEntry child;
+        child.m_strName = plain.strDisk;
+        child.m_strShown = plain.strPlain;
+        child.m_bUnreadable = plain.nState == PlainState::PLAIN_UNREADABLE;
+        child.m_bFolder = bFolder;
+        if (bFolder) {
+            const std::string strChild = child.m_bUnreadable || strPlain.empty()
+                                             ? std::string()
+                                             : PlainChildPath(strPlain, plain.strPlain);
+            const FolderPtr pSub = folder.OpenFolder(plain.strDisk);
+            if (pSub && !ReadPlainFolder(names, *pSub, strChild, bFiles, fnStop, &child))
+                return false;
+        }
+        pEntry->m_vChildren.push_back(std::move(child));
+    }
+    return true;
+}
+
 // Puts a folder's found children into the tree's order: folders first, then
 // files, each by its sort key, worked out once per name.
 void SortChildren(std::vector<CFoundItem>* pChildren) {
@@ -141,16 +172,28 @@ void FindChildren(const CListedEntry& listed, const std::string& strFolded, CFou
         CFoundItem child;
         child.m_bFolder = entry.m_bFolder;
         child.m_bHasChildren = entry.m_bHasChildren;
-        child.m_bMatch = BytesHoldText(entry.m_strName, strFolded);
+        const std::string& strShown = entry.m_strShown.empty() ? entry.m_strName : entry.m_strShown;
+        child.m_bMatch = !entry.m_bUnreadable && BytesHoldText(strShown, strFolded);
         if (entry.m_bFolder) FindChildren(entry, strFolded, &child);
         if (!child.m_bMatch && child.m_vChildren.empty()) continue;
-        child.m_strName = DecodedName(entry.m_strName);
+        if (!entry.m_strShown.empty() || entry.m_bUnreadable) {
+            child.m_strDisk = entry.m_strName;
+            child.m_bUnreadable = entry.m_bUnreadable;
+            child.m_strName = entry.m_bUnreadable ? UnreadableNameText()
+                                                  : QString::fromStdString(entry.m_strShown);
+        } else {
+            child.m_strName = DecodedName(entry.m_strName);
+        }
         if (!child.m_strName.isEmpty()) pFound->m_vChildren.push_back(std::move(child));
     }
     SortChildren(&pFound->m_vChildren);
 }
 
 }  // namespace
+
+QString UnreadableNameText() {
+    return QStringLiteral("（无法读出的名字）");
+}
 
 bool NameHoldsText(const QString& strName, const QString& strText) {
     return BytesHoldText(FoldedBytes(strName), FoldedBytes(strText));
@@ -165,6 +208,15 @@ bool ListBelow(const QString& strRoot, bool bFiles, const std::function<bool()>&
     if (fd < 0) return true;
     const CReading reading{bFiles, fnStop};
     return reading.Folder(fd, pRoot);
+}
+
+bool ListPlainBelow(const CPlainNames& names, const QString& strRoot,
+                    const std::string& strRootPlain, bool bFiles,
+                    const std::function<bool()>& fnStop, CListedEntry* pRoot) {
+    *pRoot = CListedEntry();
+    pRoot->m_bFolder = true;
+    const FolderPtr pFolder = names.Env()->OpenFolder(QFile::encodeName(strRoot).toStdString());
+    return !pFolder || ReadPlainFolder(names, *pFolder, strRootPlain, bFiles, fnStop, pRoot);
 }
 
 CFoundItem FindInListing(const CListedEntry& listed, const QString& strRoot,

@@ -11,9 +11,16 @@
 
 namespace quovex {
 
+class CPlainNames;
+
 // One entry below a box folder as read from disk.
 struct CListedEntry {
     std::string m_strName;  // the name's bytes on disk ("" for the root)
+    // Where the vault hides its names: the plain name (UTF-8) shown and
+    // searched instead, "" when it is the on-disk name; m_bUnreadable when
+    // no plain name is known (such an entry is never found by its name).
+    std::string m_strShown;
+    bool m_bUnreadable = false;
     bool m_bFolder = false;
     bool m_bHasChildren = false;            // a folder with something the tree would list
     std::vector<CListedEntry> m_vChildren;  // a folder's entries, in no order
@@ -22,7 +29,9 @@ struct CListedEntry {
 // One item of a find's result: the root, a folder on the way to a name
 // found, or a name found (a folder that holds the text may be both).
 struct CFoundItem {
-    QString m_strName;  // the root's full path; every other item's own name
+    QString m_strName;           // the root's full path; every other item's own name
+    std::string m_strDisk;       // its name on disk where that is not m_strName ("" otherwise)
+    bool m_bUnreadable = false;  // m_strName says its plain name is not known
     bool m_bFolder = false;
     bool m_bMatch = false;        // its own name holds the text
     bool m_bHasChildren = false;  // as in CListedEntry
@@ -30,6 +39,10 @@ struct CFoundItem {
     // each group in SortFolderEntries' order.
     std::vector<CFoundItem> m_vChildren;
 };
+
+// What an item reads whose plain name is not known (a sealed name that
+// does not open where it lies).
+QString UnreadableNameText();
 
 // Whether strName holds strText, ASCII letters compared without regard to
 // case and every other character as it is. An empty text is in every name.
@@ -46,6 +59,14 @@ bool NameHoldsText(const QString& strName, const QString& strText);
 // *pRoot incomplete. Any thread.
 bool ListBelow(const QString& strRoot, bool bFiles, const std::function<bool()>& fnStop,
                CListedEntry* pRoot);
+
+// The same for a box folder of a vault whose names are hidden, read with
+// its plain names (CPlainNames::List: dot-names, links and entries of
+// none of the vault's names are left out). strRootPlain: the box folder's
+// plain path in the vault (its own name). Any thread.
+bool ListPlainBelow(const CPlainNames& names, const QString& strRoot,
+                    const std::string& strRootPlain, bool bFiles,
+                    const std::function<bool()>& fnStop, CListedEntry* pRoot);
 
 // The entries of listed (read below strRoot) whose names hold strText
 // (NameHoldsText), with the folders that lead to them; names that do not

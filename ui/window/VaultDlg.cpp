@@ -32,6 +32,7 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     : CStretchDialog(pParent), m_vault(vault), m_settings(settings) {
     SetClientArea(BuildDialog(this, RES_DLG_MAIN));
     m_pContentsTree = InstallContentsTree(this);
+    if (m_pContentsTree) m_pContentsTree->SetVault(&m_vault.Key(), m_vault.Env());
     // The first box is shown at start.
     if (m_pContentsTree) m_pContentsTree->ShowFolder(m_vault.BoxFolder(BOX_FILE), true);
     setWindowIcon(LoadAppIcon());

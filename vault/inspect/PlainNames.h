@@ -3,12 +3,14 @@
 // a key of a vault that hides its names, every on-disk name below a box
 // folder is opened (VaultNames.h); otherwise the names are the disk's own.
 //
-// The names keys are derived from the key's master key when the object is
-// made and wiped when it goes: make one for a listing, not for the life of
-// the window (a lock wipes the key it came from). Immutable once made; any
+// It holds its own copy of the key's master key and the names keys derived
+// from it, wiped when it goes: make one for a listing, not for the life of
+// the window, and a lock that wipes the key it came from meanwhile cannot
+// pull them from under a walk on another thread. Immutable once made; any
 // thread may use a const object.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,8 +25,12 @@ public:
     // pKey: the open vault's key, or null for visible names. pEnv: the
     // file system.
     CPlainNames(const CVaultKey* pKey, CVaultEnv* pEnv);
+    ~CPlainNames();
+    CPlainNames(const CPlainNames&) = delete;
+    CPlainNames& operator=(const CPlainNames&) = delete;
 
     bool Hidden() const { return m_names.Hidden(); }
+    CVaultEnv* Env() const { return m_pEnv; }
     const CVaultNames& Names() const { return m_names; }
     // Reads a stored file's sealed place (with the key; "" without one).
     const PlaceReader& Places() const { return m_fnPlace; }
@@ -44,14 +50,15 @@ public:
     // "" when it lies in no box folder or a name on its way does not open.
     std::string PlaceOf(const std::string& strDisk, EntryKind kind) const;
 
-    // The plain name the item strDisk is shown by: a folder's opened name,
-    // a stored file's without ".$", or, for a file whose name does not open
-    // where it lies, the name its own sealed place ends in; "" when none
-    // is known.
+    // The plain name the item strDisk is known by: a stored file's is the
+    // name its sealed place ends in (what a restore into a chosen folder
+    // names it), else, as for a folder, its opened name (a stored file's
+    // without ".$"); "" when none is known.
     std::string ShownNameOf(const std::string& strDisk, EntryKind kind) const;
 
 private:
     CVaultEnv* m_pEnv;
+    std::unique_ptr<CVaultKey> m_pKey;  // the master key alone; null for none
     CVaultNames m_names;
     PlaceReader m_fnPlace;
 };

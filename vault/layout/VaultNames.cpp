@@ -263,6 +263,25 @@ std::string PlainPlaceOf(CVaultEnv* pEnv, const std::string& strDisk, EntryKind 
     return {};
 }
 
+std::string SealedNameOf(const std::string& strPlace) {
+    const std::size_t nSlash = strPlace.rfind('/');
+    std::string strName = nSlash == std::string::npos ? strPlace : strPlace.substr(nSlash + 1);
+    if (strName == "." || strName == ".." || strName.find('\0') != std::string::npos) return {};
+    return strName;
+}
+
+std::string PlainVaultPath(const std::string& strDisk, const std::string& strPlace) {
+    const std::size_t nBoxEnd = strPlace.find('/');
+    const std::string strBox = strPlace.substr(0, nBoxEnd);
+    if (strPlace.empty() || BoxIndex(strBox) < 0) return strDisk;
+    for (std::string strAt = strDisk, strUp = FolderOf(strAt); strUp != strAt;
+         strAt = strUp, strUp = FolderOf(strAt)) {
+        if (LastComponent(strAt) != strBox) continue;
+        return nBoxEnd == std::string::npos ? strAt : JoinPath(strAt, strPlace.substr(nBoxEnd + 1));
+    }
+    return strDisk;
+}
+
 FolderPtr MakePlainFolder(CVaultEnv* pEnv, const std::string& strParentDisk,
                           const std::string& strParent, const std::string& strName,
                           const CVaultNames& names, std::string* pstrDisk) {

@@ -130,6 +130,17 @@ FolderPtr MakePlainFolder(CVaultEnv* pEnv, const std::string& strParentDisk,
 std::string PlainPlaceOf(CVaultEnv* pEnv, const std::string& strDisk, EntryKind kind,
                          const CVaultNames& names, const PlaceReader& fnPlace);
 
+// The on-disk path strDisk of an item whose plain place is strPlace
+// ("FileBox/资料/a.doc"), as the user knows it: the path of its box folder
+// (the last one on strDisk's way named as strPlace begins) followed by the
+// rest of strPlace. strDisk itself when strPlace is "" or no such box
+// folder is on its way. For the texts of questions, progress and reports.
+std::string PlainVaultPath(const std::string& strDisk, const std::string& strPlace);
+
+// The plain name that ends a sealed place ("FileBox/资料/a.doc": "a.doc"),
+// or "" when it ends in no name a folder may hold ("", ".", "..").
+std::string SealedNameOf(const std::string& strPlace);
+
 // The plain path of strChild in the folder of plain path strParent.
 inline std::string PlainChildPath(const std::string& strParent, const std::string& strChild) {
     return strParent.empty() ? strChild : strParent + "/" + strChild;

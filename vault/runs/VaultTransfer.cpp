@@ -161,8 +161,9 @@ void CVaultTransfer::StoreFileIn(const FolderPtr& pFolder, const std::string& st
             NoteFailed(run.pReport, strPath, CauseOfLastError());
             return;
         }
-        const FileResult asked = AskAboutVersions(*pStoredFolder, strPlainTarget, strName,
-                                                  JoinPath(strTarget, strDisk), run, &vOld);
+        const FileResult asked = AskAboutVersions(
+            *pStoredFolder, strPlainTarget, strName,
+            PlainVaultPath(strTarget, strPlainTarget) + "/" + strName + STORED_SUFFIX, run, &vOld);
         if (asked.nOutcome != FileOutcome::FILE_DONE) {
             NoteResult(run.pReport, asked, strPath);
             return;
@@ -424,7 +425,9 @@ void CVaultTransfer::RestoreOne(CFolder& folder, const std::string& strName,
                                 RunContext& run) {
     const FileResult result =
         m_files.RestoreFileAt(folder, strName, strStored, strTarget, strPlace, targets, run);
-    NoteResult(run.pReport, result, strStored);
+    // Reported by its plain name where the names are hidden.
+    NoteResult(run.pReport, result,
+               strPlace.empty() ? strStored : PlainVaultPath(strStored, strPlace) + STORED_SUFFIX);
 }
 
 namespace {

@@ -13,6 +13,7 @@
 #include "TargetCommit.h"
 #include "VaultFeedback.h"
 #include "VaultKey.h"
+#include "VaultNames.h"
 
 namespace quovex {
 
@@ -98,13 +99,6 @@ FileOutcome RestoreTargetPath(const StoredHead& head, const std::string& strTarg
 }
 
 }  // namespace
-
-std::string SealedNameOf(const std::string& strPlace) {
-    const std::size_t nSlash = strPlace.rfind('/');
-    std::string strName = nSlash == std::string::npos ? strPlace : strPlace.substr(nSlash + 1);
-    if (strName == "." || strName == ".." || strName.find('\0') != std::string::npos) return {};
-    return strName;
-}
 
 CFileStore::CFileStore(const CVaultKey& key, CVaultEnv* pEnv)
     : m_key(key),
@@ -249,7 +243,9 @@ FileResult CFileStore::RestoreSteps(const SourceOpener& fnOpen, const std::strin
                                     CRestoreFolders& targets, RunContext& run) const {
     auto pStored = fnOpen();
     if (!pStored) return CauseOfLastError();
-    if (run.pFeedback) run.pFeedback->SetStatusText(strStored);
+    if (run.pFeedback)
+        run.pFeedback->SetStatusText(
+            strLiesAt.empty() ? strStored : PlainVaultPath(strStored, strLiesAt) + STORED_SUFFIX);
     CWaitCursorGuard cursor(run.pFeedback);
 
     std::unique_ptr<CStoredReader> pReader;

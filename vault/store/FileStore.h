@@ -17,6 +17,7 @@
 #include "ProtectedFormat.h"
 #include "ScrambledFormat.h"
 #include "VaultEnv.h"
+#include "VaultNames.h"
 
 namespace quovex {
 
@@ -24,10 +25,6 @@ class CRestoreFolders;
 class CVaultKey;
 struct KeepOutSet;
 struct RunContext;
-
-// The plain name that ends a sealed place ("FileBox/资料/a.doc": "a.doc"),
-// or "" when it ends in no name a folder may hold ("", ".", "..").
-std::string SealedNameOf(const std::string& strPlace);
 
 class CFileStore {
 public:

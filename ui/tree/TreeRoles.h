@@ -1,0 +1,16 @@
+// What the contents tree keeps in its items' data, beside their texts.
+#pragma once
+
+#include <Qt>
+
+namespace quovex {
+
+// int: what a find made of the item (ContentsTreeFind.cpp).
+constexpr int ROLE_FOUND = Qt::UserRole;
+// QByteArray: the item's name on disk, where the vault hides its names
+// (no data: the text is the name on disk).
+constexpr int ROLE_DISK = Qt::UserRole + 1;
+// bool: the item's plain name is not known (its text says so).
+constexpr int ROLE_UNREADABLE = Qt::UserRole + 2;
+
+}  // namespace quovex
