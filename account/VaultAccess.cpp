@@ -148,11 +148,11 @@ KeyRecordResult UsableHere(KeyRecordResult nResult, const KeyRecordOpening& open
 // Makes a record for pKey's user name and strPassword, writes it as both
 // copies at the existing folder strLocation and hands out what it gives.
 AccessOutcome WriteProtection(const std::string& strLocation, const std::string& strPassword,
-                              const KdfLimits& limits, CVaultKey* pKey, KeyRecordBytes* pRecord,
-                              CSecretBytes* pRecoveryText, CVaultEnv* pEnv) {
+                              const KdfLimits& limits, VaultNames names, CVaultKey* pKey,
+                              KeyRecordBytes* pRecord, CSecretBytes* pRecoveryText,
+                              CVaultEnv* pEnv) {
     NewKeyRecord made;
-    const KeyRecordResult nMade =
-        CreateKeyRecord(pKey->User(), strPassword, limits, NEW_VAULT_NAMES, &made);
+    const KeyRecordResult nMade = CreateKeyRecord(pKey->User(), strPassword, limits, names, &made);
     if (nMade != KeyRecordResult::KEY_OPENED) return FromKeyResult(nMade, strLocation);
     const AccessOutcome written = WriteRecord(strLocation, made.vRecord, pEnv);
     if (!written.Opened()) return written;
@@ -307,7 +307,8 @@ AccessOutcome CreateVault(const std::string& strLocation, const std::string& str
     const AccessOutcome made = MakeLocation(strLocation, pEnv);
     if (!made.Opened()) return made;
     if (!bProtected) return MarkScrambled(strLocation, pEnv);
-    return WriteProtection(strLocation, strPassword, limits, pKey, pRecord, pRecoveryText, pEnv);
+    return WriteProtection(strLocation, strPassword, limits, NEW_VAULT_NAMES, pKey, pRecord,
+                           pRecoveryText, pEnv);
 }
 
 AccessOutcome ProtectVault(const std::string& strLocation, const std::string& strNewPassword,
@@ -319,7 +320,11 @@ AccessOutcome ProtectVault(const std::string& strLocation, const std::string& st
     if (!judged.Opened()) return judged;
     if (IsScramblePassword(*pKey, strNewPassword))
         return Outcome(AccessResult::ACCESS_PASSWORD_UNCHANGED);
-    return WriteProtection(strLocation, strNewPassword, limits, pKey, pRecord, pRecoveryText, pEnv);
+    // The scrambled files are converted where they lie, under their plain
+    // names: the vault's names are visible until they are hidden in a run
+    // of their own.
+    return WriteProtection(strLocation, strNewPassword, limits, VaultNames::NAMES_VISIBLE, pKey,
+                           pRecord, pRecoveryText, pEnv);
 }
 
 ScrambledFilesLeft FindScrambledFilesLeft(const std::string& strLocation, const CVaultKey& key,

@@ -27,6 +27,7 @@
 #include "LoginDlg.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
+#include "PlainNames.h"
 #include "TestFiles.h"
 #include "VaultAccess.h"
 #include "VaultApp.h"
@@ -166,6 +167,37 @@ inline void LogInWhenAsked(const QString& strPassword, int* pnLogins = nullptr) 
     });
 }
 
+// The on-disk path below the box folder strBox of the plain relative path
+// strRel ("目录/a.txt.$": a stored file's plain name with ".$"; the first
+// version where there are several) in a vault that hides its names with
+// key; strBox joined with strRel when nothing there has that name.
+inline QString DiskPathBelow(const QString& strBox, const QString& strRel, const CVaultKey& key) {
+    const CPlainNames names(&key, CVaultEnv::Default());
+    std::string strDisk = strBox.toStdString();
+    std::string strPlain = QFileInfo(strBox).fileName().toStdString();
+    const QStringList vNames = strRel.split(u'/', Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < vNames.size(); ++i) {
+        std::string strName = vNames[i].toStdString();
+        const bool bLast = i + 1 == vNames.size();
+        std::string strOnDisk;
+        if (bLast && vNames[i].endsWith(u".$"_s)) {
+            strName.resize(strName.size() - 2);
+            const FolderPtr pFolder = CVaultEnv::Default()->OpenFolder(strDisk);
+            const std::vector<std::string> vFound =
+                pFolder
+                    ? FindStoredVersions(*pFolder, strPlain, strName, names.Names(), names.Places())
+                    : std::vector<std::string>();
+            if (!vFound.empty()) strOnDisk = vFound.front();
+        } else {
+            strOnDisk = names.Names().FolderOnDisk(strPlain, strName);
+        }
+        if (strOnDisk.empty()) return strBox + QLatin1Char('/') + strRel;
+        strDisk += "/" + strOnDisk;
+        strPlain = PlainChildPath(strPlain, strName);
+    }
+    return QString::fromStdString(strDisk);
+}
+
 // A shown window over alice's vault at <home>/<name><n>/Box (n counting
 // the set-ups) through m_env, whose FileBox holds a.txt ("alpha") and
 // 目录/a.txt ("beta") dropped from src/; message boxes are scripted.
@@ -195,8 +227,11 @@ struct CDroppedVault {
     QString Src(const char* pszRel) const {
         return m_strRoot + u"/src/"_s + QString::fromUtf8(pszRel);
     }
-    // The box itself for "".
+    // The box itself for ""; where the vault hides its names, the on-disk
+    // path of what pszRel names plain.
     QString Box(const char* pszRel) const {
+        if (m_pShown && m_pShown->vault.Key().NamesHidden())
+            return DiskPathBelow(m_strBox, QString::fromUtf8(pszRel), m_pShown->vault.Key());
         return *pszRel ? m_strBox + QLatin1Char('/') + QString::fromUtf8(pszRel) : m_strBox;
     }
     // Shows the box afresh and selects pszRel in it, opening the folders on
@@ -204,12 +239,13 @@ struct CDroppedVault {
     bool Select(const char* pszRel) {
         CContentsTree* pTree = m_pDlg->ContentsTree();
         pTree->ShowAfresh();
-        QString strPath = m_strBox;
+        QString strRel;
         for (const QString& strName : QString::fromUtf8(pszRel).split(u'/', Qt::SkipEmptyParts)) {
-            if (QTreeWidgetItem* pFolder = pTree->FindPathItem(strPath)) pFolder->setExpanded(true);
-            strPath += QLatin1Char('/') + strName;
+            if (QTreeWidgetItem* pFolder = pTree->FindPathItem(Box(qPrintable(strRel))))
+                pFolder->setExpanded(true);
+            strRel += (strRel.isEmpty() ? QString() : u"/"_s) + strName;
         }
-        QTreeWidgetItem* pItem = pTree->FindPathItem(strPath);
+        QTreeWidgetItem* pItem = pTree->FindPathItem(Box(pszRel));
         pTree->setCurrentItem(pItem);
         return pItem && m_pDlg->SelectedItem() == pItem;
     }

@@ -72,9 +72,11 @@ void TestOpened::cleanup() {
 }
 
 QByteArray TestOpened::Restored(const char* pszRel) {
-    const QString strOut = m_strRoot + "/check/" + pszRel;
+    QString strOut = m_strRoot + "/check/" + pszRel;
+    strOut.chop(2);  // ".$"
     QFile::remove(strOut);
-    const std::string strTarget = (strOut + ".$").toStdString();  // less its last extension
+    // Less its last extension, or (hidden names) under its sealed name.
+    const std::string strTarget = (strOut + ".$").toStdString();
     return RestoreWith(m_pShown->vault.Key(), Box(pszRel).toStdString(), strTarget)
                ? ReadFile(strOut)
                : "(not restored)";

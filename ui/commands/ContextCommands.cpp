@@ -12,6 +12,7 @@
 #include "MessageBox.h"
 #include "OpenVault.h"
 #include "PathText.h"
+#include "PlainNames.h"
 #include "ProgressDlg.h"
 #include "RunReport.h"
 #include "TreeDeletion.h"
@@ -120,7 +121,8 @@ void CContextCommands::OnDelete() {
         bFolder ? QStringLiteral(
                       "目录：%1 \r\n 路径下所有的文件和子目录都将被删除，并且不可恢复。继续吗？")
                 : QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？");
-    if (ShowMessageBox(strQuestion.arg(strPath),
+    const CPlainNames names(&m_vault.Key(), pEnv);
+    if (ShowMessageBox(strQuestion.arg(FromNative(names.ShownPathOf(strNative))),
                        MSGBOX_YESNO | MSGBOX_DEFAULT_NO | MSGBOX_ICON_WARNING,
                        QStringLiteral("删除警告"), &m_window) != MSGBOX_RESULT_YES)
         return;
@@ -135,7 +137,7 @@ void CContextCommands::OnDelete() {
         vLeftPaths = FindLeftovers(strNative, RUN_REPORT_MAX_LINES, &nMore, pEnv);
     }
     QStringList vLeft;
-    for (const std::string& strLeft : vLeftPaths) vLeft << FromNative(strLeft);
+    for (const std::string& strLeft : vLeftPaths) vLeft << FromNative(names.ShownPathOf(strLeft));
     const QString strReport =
         ListReportText(QStringLiteral("以下项目未能删除："), vLeft, static_cast<qsizetype>(nMore));
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), &m_window);

@@ -59,4 +59,13 @@ std::string CPlainNames::ShownNameOf(const std::string& strDisk, EntryKind kind)
     return kind == EntryKind::ENTRY_FILE ? RemoveExtension(strName) : strName;
 }
 
+std::string CPlainNames::ShownPathOf(const std::string& strDisk) const {
+    if (!m_names.Hidden()) return strDisk;
+    const EntryKind kind = m_pEnv->GetKind(strDisk);
+    const std::string strPlace = PlaceOf(strDisk, kind);
+    if (strPlace.empty()) return strDisk;
+    return PlainVaultPath(strDisk, strPlace) +
+           (kind == EntryKind::ENTRY_FILE ? std::string(STORED_SUFFIX) : std::string());
+}
+
 }  // namespace quovex

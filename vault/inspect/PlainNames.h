@@ -56,6 +56,11 @@ public:
     // without ".$"); "" when none is known.
     std::string ShownNameOf(const std::string& strDisk, EntryKind kind) const;
 
+    // The path the user knows the item at strDisk by: its box folder's path
+    // and its plain names (PlainVaultPath; a stored file's ending in ".$");
+    // strDisk itself where the names are visible or do not open.
+    std::string ShownPathOf(const std::string& strDisk) const;
+
 private:
     CVaultEnv* m_pEnv;
     std::unique_ptr<CVaultKey> m_pKey;  // the master key alone; null for none
