@@ -16,6 +16,11 @@
 #include <string_view>
 #include <vector>
 
+#include "SecretBytes.h"
+#include "VaultEnv.h"
+#include "VaultKey.h"
+#include "VaultNames.h"
+
 namespace quovex::bench {
 
 namespace fs = std::filesystem;
@@ -124,5 +129,46 @@ public:
         return QObject::eventFilter(pWatched, pEvent);
     }
 };
+
+// The on-disk names of a benchmark's vault: visible ("name.$"), or hidden
+// under a fixed master key as a vault that hides its names seals them,
+// with the key the tree needs to open them.
+class CBenchNaming {
+public:
+    explicit CBenchNaming(bool bHidden) : m_key("bench", "") {
+        if (!bHidden) return;
+        CSecretBytes master(32);
+        std::fill(master.Data(), master.Data() + master.Size(), 0x5a);
+        m_key.SetMasterKey(std::move(master), true);
+        if (!m_names.HideWith(m_key.MasterKey())) Fail("no names keys");
+    }
+    // The key to hand the tree (SetVault), null for visible names.
+    const CVaultKey* Key() const { return m_names.Hidden() ? &m_key : nullptr; }
+    std::string Folder(const std::string& strParent, const std::string& strName) const {
+        return m_names.FolderOnDisk(strParent, strName);
+    }
+    std::string File(const std::string& strParent, const std::string& strName) const {
+        return m_names.NewFileOnDisk(strParent, strName);
+    }
+
+private:
+    CVaultKey m_key;
+    CVaultNames m_names;
+};
+
+// Takes "--hidden" out of the arguments; whether it was there.
+inline bool TakeHiddenOption(int* pArgc, char** argv) {
+    bool bHidden = false;
+    int nOut = 1;
+    for (int i = 1; i < *pArgc; ++i) {
+        if (std::string_view(argv[i]) == "--hidden") {
+            bHidden = true;
+        } else {
+            argv[nOut++] = argv[i];
+        }
+    }
+    *pArgc = nOut;
+    return bHidden;
+}
 
 }  // namespace quovex::bench

@@ -9,7 +9,11 @@
 // swells the times, not that. Last, one keystroke that every file name answers ("$"), with
 // no target: nobody looks for that, but it is the most a result can hold.
 //
-//   quovex-bench-find [COUNT [RUNS]]   (default 100,000 files, 5 runs)
+//   quovex-bench-find [--hidden] [COUNT [RUNS]]   (default 100,000 files, 5 runs)
+//
+// --hidden: the names are sealed as a vault that hides its names seals
+// them; the find's reading of the box opens every one of them (once: the
+// keystrokes after the first search the reading).
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -39,23 +43,27 @@ constexpr int FOLDERS = 1000;
 const char* const QUERY = "report-04";
 
 // nCount files below box in FOLDERS folders of ten groups, named as stored
-// files are (ASCII and Chinese, case variants).
-void MakeBox(const fs::path& box, int nCount) {
+// files are (ASCII and Chinese, case variants), by naming.
+void MakeBox(const fs::path& box, int nCount, const CBenchNaming& naming) {
     static const char* const PREFIXES[] = {"报告",   "IMG_",    "report-", "Scan ", "照片",
                                            "notes_", "Invoice", "发票",    "a",     "B"};
     static const char* const EXTENSIONS[] = {".doc", ".jpg", ".pdf", ".txt", ".xlsx", ".mp4"};
-    std::vector<fs::path> vFolders;
+    std::vector<std::pair<fs::path, std::string>> vFolders;
     for (int i = 0; i < FOLDERS; ++i) {
         const std::string strNumber = std::to_string(1000 + i).substr(1);
-        const fs::path folder = box / ("Group " + std::to_string(i % 10)) /
-                                (std::string(i % 2 ? "项目 " : "Project_") + strNumber);
+        const std::string strGroup = "Group " + std::to_string(i % 10);
+        const std::string strName = std::string(i % 2 ? "项目 " : "Project_") + strNumber;
+        const std::string strGroupPlain = "FileBox/" + strGroup;
+        const fs::path folder =
+            box / naming.Folder("FileBox", strGroup) / naming.Folder(strGroupPlain, strName);
         fs::create_directories(folder);
-        vFolders.push_back(folder);
+        vFolders.emplace_back(folder, strGroupPlain + "/" + strName);
     }
     for (int i = 0; i < nCount; ++i) {
         const std::string strNumber = std::to_string(100000 + i).substr(1);
-        WriteFile(vFolders[static_cast<std::size_t>(i % FOLDERS)] /
-                      (std::string(PREFIXES[i % 10]) + strNumber + EXTENSIONS[i % 6] + ".$"),
+        const auto& [folder, strPlain] = vFolders[static_cast<std::size_t>(i % FOLDERS)];
+        WriteFile(folder / naming.File(strPlain, std::string(PREFIXES[i % 10]) + strNumber +
+                                                     EXTENSIONS[i % 6]),
                   "");
     }
 }
@@ -119,6 +127,7 @@ int KeyOf(char c) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const CBenchNaming naming(TakeHiddenOption(&argc, argv));
     const int nCount = argc > 1 ? std::max(FOLDERS, std::atoi(argv[1])) : 100000;
     const int nRuns = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     QTemporaryDir work(QDir::tempPath() + QStringLiteral("/quovex-bench-find.XXXXXX"));
@@ -130,7 +139,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Preparing %d files in %d folders in %s ...\n", nCount, FOLDERS,
                  root.c_str());
     const fs::path box = root / "vault" / "FileBox";
-    MakeBox(box, nCount);
+    MakeBox(box, nCount, naming);
 
     // The field above the tree, about the size of a main window that fills
     // a small screen.
@@ -139,6 +148,7 @@ int main(int argc, char** argv) {
     CBench bench;
     bench.pField = new QLineEdit(&window);
     bench.pTree = new CContentsTree(&window);
+    bench.pTree->SetVault(naming.Key(), CVaultEnv::Default());
     pLayout->addWidget(bench.pField);
     pLayout->addWidget(bench.pTree);
     new CFindField(bench.pField, bench.pTree);
@@ -174,9 +184,9 @@ int main(int argc, char** argv) {
     }
 
     std::printf(
-        "Find in a box of %d files in %d folders: each keystroke until its result is "
+        "Find in a box of %d files in %d folders%s: each keystroke until its result is "
         "shown, best of %d after a warm-up\n",
-        nCount, FOLDERS, nRuns);
+        nCount, FOLDERS, naming.Key() ? " with hidden names" : "", nRuns);
     PrintRow("keystroke (text so far)", "best (ms)", "median", "worst", "target", "cpu (ms)");
     for (std::size_t i = 0; i < strQuery.size(); ++i) {
         const CRunTimes& times = vTimes[i];

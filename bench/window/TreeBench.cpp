@@ -6,7 +6,10 @@
 // Each case runs once to warm up, then RUNS times; the best counts, the
 // median is shown beside it.
 //
-//   quovex-bench-tree [COUNT [RUNS]]   (default 20,000 entries, 5 runs)
+//   quovex-bench-tree [--hidden] [COUNT [RUNS]]   (default 20,000 entries, 5 runs)
+//
+// --hidden: the names are sealed as a vault that hides its names seals
+// them, and the tree opens every one of them.
 //
 // The entries are stored-file names ("name.$"), ASCII and Chinese with
 // case variants, and every 40th is a folder, every other one of those
@@ -29,8 +32,10 @@ namespace {
 
 constexpr double TREE_TARGET_MS = 200.0;
 
-// Fills folder with nCount entries in a shuffled order of creation.
-void MakeEntries(const fs::path& folder, int nCount) {
+// Fills folder (plain path strPlain in the vault) with nCount entries in a
+// shuffled order of creation, named by naming.
+void MakeEntries(const fs::path& folder, const std::string& strPlain, int nCount,
+                 const CBenchNaming& naming) {
     static const char* const PREFIXES[] = {"报告",   "IMG_",    "report-", "Scan ", "照片",
                                            "notes_", "Invoice", "发票",    "a",     "B"};
     static const char* const EXTENSIONS[] = {".doc", ".jpg", ".pdf", ".txt", ".xlsx", ".mp4"};
@@ -41,12 +46,14 @@ void MakeEntries(const fs::path& folder, int nCount) {
     for (int i : vOrder) {
         const std::string strNumber = std::to_string(100000 + i).substr(1);
         if (i % 40 == 0) {
-            const fs::path sub = folder / (std::string(i % 80 ? "项目 " : "Project_") + strNumber);
+            const std::string strName = std::string(i % 80 ? "项目 " : "Project_") + strNumber;
+            const fs::path sub = folder / naming.Folder(strPlain, strName);
             fs::create_directory(sub);
-            if (i % 80 == 0) WriteFile(sub / "a.txt.$", "");
+            if (i % 80 == 0) WriteFile(sub / naming.File(strPlain + "/" + strName, "a.txt"), "");
             continue;
         }
-        WriteFile(folder / (std::string(PREFIXES[i % 10]) + strNumber + EXTENSIONS[i % 6] + ".$"),
+        WriteFile(folder / naming.File(strPlain, std::string(PREFIXES[i % 10]) + strNumber +
+                                                     EXTENSIONS[i % 6]),
                   "");
     }
 }
@@ -75,6 +82,7 @@ void Report(const std::string& strCase, const CRunTimes& times) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const CBenchNaming naming(TakeHiddenOption(&argc, argv));
     const int nCount = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20000;
     const int nRuns = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     QTemporaryDir work(QDir::tempPath() + QStringLiteral("/quovex-bench-tree.XXXXXX"));
@@ -85,15 +93,17 @@ int main(int argc, char** argv) {
 
     std::fprintf(stderr, "Preparing %d entries twice in %s ...\n", nCount, root.c_str());
     const fs::path box = root / "vault" / "FileBox";
-    MakeEntries(box, nCount);
+    MakeEntries(box, "FileBox", nCount, naming);
     const fs::path other = root / "vault" / "ImageBox";
-    MakeEntries(other / "big", nCount);
+    const fs::path big = other / naming.Folder("ImageBox", "big");
+    MakeEntries(big, "ImageBox/big", nCount, naming);
     fs::create_directories(other / "small");
     const fs::path empty = root / "vault" / "OtherBox";
     fs::create_directories(empty);
 
     // About the size of the tree in a main window that fills a small screen.
     CContentsTree tree;
+    tree.SetVault(naming.Key(), CVaultEnv::Default());
     tree.resize(400, 700);
     CPaintCounter counter;
     tree.viewport()->installEventFilter(&counter);
@@ -140,8 +150,8 @@ int main(int argc, char** argv) {
         if (nRun > 0) expandTimes.Add(dMs);
     }
 
-    std::printf("Contents tree, %d entries: best of %d after a warm-up (median beside it)\n",
-                nCount, nRuns);
+    std::printf("Contents tree, %d entries%s: best of %d after a warm-up (median beside it)\n",
+                nCount, naming.Key() ? " with hidden names, every one opened" : "", nRuns);
     PrintRow("case", "best (ms)", "median", "", "target", "");
     Report("box shown, root expanded, painted", showTimes);
     Report("sub-folder expanded, painted", expandTimes);

@@ -113,7 +113,8 @@ TEST(Base32Test, IsRfc4648InLowerCaseAndReadsBackOnlyWhatItWrites) {
     // Upper case, padding, another character, a length no byte count gives,
     // unused bits set: none is read.
     std::vector<unsigned char> v{1};
-    for (const char* psz : {"MY", "mY", "my======", "m1", "m0", "m", "mzx", "mzxw6y", "mz", "mzxr"})
+    for (const char* psz : {"MY", "mY", "my======", "m1", "m0", "m", "mzx", "mzxw6y", "mz", "mzxr",
+                            "mzxw6Ytb", "mzx@6ytb", "mzxw6ytboI", "mzxw6ytboj"})
         EXPECT_FALSE(DecodeBase32(psz, &v) || !v.empty()) << psz;
 }
 

@@ -7,9 +7,11 @@
 
 #include <QFile>
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 #include "PathOrder.h"
@@ -116,31 +118,46 @@ struct CReading {
     }
 };
 
-// Reads the folder open as folder (plain path strPlain; "" where it is not
-// known) with its plain names into pEntry.
-bool ReadPlainFolder(const CPlainNames& names, CFolder& folder, const std::string& strPlain,
-                     bool bFiles, const std::function<bool()>& fnStop, CListedEntry* pEntry) {
+// The plain path of the listed folder child of the folder strPlain; ""
+// where it is not known.
+std::string ChildPlainPath(const std::string& strPlain, const CListedEntry& child) {
+    return child.m_bUnreadable || strPlain.empty() ? std::string()
+                                                   : PlainChildPath(strPlain, child.m_strShown);
+}
+
+// Reads the entries of the folder open as folder (plain path strPlain; ""
+// where it is not known) with their plain names into pEntry, without
+// descending into its folders.
+bool ReadPlainEntries(const CPlainNames& names, CFolder& folder, const std::string& strPlain,
+                      bool bFiles, const std::function<bool()>& fnStop, CListedEntry* pEntry) {
     std::vector<PlainEntry> vEntries;
     names.List(folder, strPlain, &vEntries);
+    pEntry->m_vChildren.reserve(vEntries.size());
     for (PlainEntry& plain : vEntries) {
         if (fnStop()) return false;
         const bool bFolder = plain.kind == EntryKind::ENTRY_FOLDER;
         pEntry->m_bHasChildren = pEntry->m_bHasChildren || bFolder || bFiles;
         if (!bFolder && !bFiles) continue;
         CListedEntry child;
-        child.m_strName = plain.strDisk;
-        child.m_strShown = plain.strPlain;
+        child.m_strName = std::move(plain.strDisk);
+        child.m_strShown = std::move(plain.strPlain);
         child.m_bUnreadable = plain.nState == PlainState::PLAIN_UNREADABLE;
         child.m_bFolder = bFolder;
-        if (bFolder) {
-            const std::string strChild = child.m_bUnreadable || strPlain.empty()
-                                             ? std::string()
-                                             : PlainChildPath(strPlain, plain.strPlain);
-            const FolderPtr pSub = folder.OpenFolder(plain.strDisk);
-            if (pSub && !ReadPlainFolder(names, *pSub, strChild, bFiles, fnStop, &child))
-                return false;
-        }
         pEntry->m_vChildren.push_back(std::move(child));
+    }
+    return true;
+}
+
+// ReadPlainEntries, and the same below every folder listed.
+bool ReadPlainFolder(const CPlainNames& names, CFolder& folder, const std::string& strPlain,
+                     bool bFiles, const std::function<bool()>& fnStop, CListedEntry* pEntry) {
+    if (!ReadPlainEntries(names, folder, strPlain, bFiles, fnStop, pEntry)) return false;
+    for (CListedEntry& child : pEntry->m_vChildren) {
+        if (!child.m_bFolder) continue;
+        const FolderPtr pSub = folder.OpenFolder(child.m_strName);
+        if (pSub &&
+            !ReadPlainFolder(names, *pSub, ChildPlainPath(strPlain, child), bFiles, fnStop, &child))
+            return false;
     }
     return true;
 }
@@ -216,7 +233,26 @@ bool ListPlainBelow(const CPlainNames& names, const QString& strRoot,
     *pRoot = CListedEntry();
     pRoot->m_bFolder = true;
     const FolderPtr pFolder = names.Env()->OpenFolder(QFile::encodeName(strRoot).toStdString());
-    return !pFolder || ReadPlainFolder(names, *pFolder, strRootPlain, bFiles, fnStop, pRoot);
+    if (!pFolder) return true;
+    if (!ReadPlainEntries(names, *pFolder, strRootPlain, bFiles, fnStop, pRoot)) return false;
+    // Opening every name costs twice what listing it does: the box's
+    // folders are read on two threads, each taking the next one left.
+    std::atomic<std::size_t> nNext{0};
+    std::atomic<bool> bStopped{false};
+    const auto fnRead = [&] {
+        for (std::size_t i; !bStopped && (i = nNext++) < pRoot->m_vChildren.size();) {
+            CListedEntry& child = pRoot->m_vChildren[i];
+            if (!child.m_bFolder) continue;
+            const FolderPtr pSub = pFolder->OpenFolder(child.m_strName);
+            if (pSub && !ReadPlainFolder(names, *pSub, ChildPlainPath(strRootPlain, child), bFiles,
+                                         fnStop, &child))
+                bStopped = true;
+        }
+    };
+    std::thread helper(fnRead);
+    fnRead();
+    helper.join();
+    return !bStopped;
 }
 
 CFoundItem FindInListing(const CListedEntry& listed, const QString& strRoot,

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quovex {
@@ -21,6 +22,6 @@ std::string EncodeBase32(const unsigned char* p, std::size_t n);
 // (pOut emptied) for any character outside a-z and 2-7 (upper case too),
 // for a length no byte count gives, and for unused bits at the end that
 // are not zero, so that every byte string has exactly one text.
-bool DecodeBase32(const std::string& strText, std::vector<unsigned char>* pOut);
+bool DecodeBase32(std::string_view text, std::vector<unsigned char>* pOut);
 
 }  // namespace quovex

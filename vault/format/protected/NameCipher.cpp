@@ -169,14 +169,14 @@ NameResult CNameCipher::OpenName(NameKind kind, const std::string& strParent,
     if (strDisk.size() > NAME_MAX_BYTES) return R::NAME_NOT_SEALED;
     const bool bFile = kind == NameKind::NAME_FILE;
     if (bFile && !EndsWithSuffix(strDisk)) return R::NAME_NOT_SEALED;
-    const std::string strText = strDisk.substr(0, strDisk.size() - (bFile ? SUFFIX_SIZE : 0));
+    const std::string_view text(strDisk.data(), strDisk.size() - (bFile ? SUFFIX_SIZE : 0));
     std::vector<unsigned char> bytes;
-    if (!strText.empty() && strText[0] == NAME_SHORT_PREFIX)
-        return DecodeBase32(strText.substr(1), &bytes) && bytes.size() == NAME_SHORT_ID_SIZE
+    if (!text.empty() && text[0] == NAME_SHORT_PREFIX)
+        return DecodeBase32(text.substr(1), &bytes) && bytes.size() == NAME_SHORT_ID_SIZE
                    ? R::NAME_LONG
                    : R::NAME_NOT_SEALED;
     // At least one byte of name: the empty name is never sealed.
-    if (!DecodeBase32(strText, &bytes) || bytes.size() <= NAME_SEALED_OVERHEAD)
+    if (!DecodeBase32(text, &bytes) || bytes.size() <= NAME_SEALED_OVERHEAD)
         return R::NAME_NOT_SEALED;
     std::string strPlain;
     const R result =
