@@ -98,6 +98,15 @@ TEST_F(PlainPathTest, HiddenNamesResolveNameByNameToTheirSealedPlaces) {
     EXPECT_EQ(std::set<std::string>(both.vDisk.begin(), both.vDisk.end()),
               (std::set<std::string>{first.vDisk[0], strSecond}));
 
+    // Moved by hand into the folder above: found where it lies, under the
+    // name its sealed place gives, and no longer where it was.
+    const std::string strDoc = Resolve(names, "FileBox/资料/深/a.doc.$").vDisk.at(0);
+    const std::string strMoved = JoinPath(FolderOf(FolderOf(strDoc)), LastComponent(strDoc));
+    fs::rename(strDoc, strMoved);
+    EXPECT_EQ(Resolve(names, "FileBox/资料/a.doc.$").vDisk, std::vector<std::string>{strMoved});
+    EXPECT_EQ(Resolve(names, "FileBox/资料/深/a.doc.$").nResult,
+              PlainPathResult::PLAIN_PATH_MISSING);
+
     // Without the key the names stay sealed: nothing below the box is found.
     const CPlainNames sealed(nullptr, m_pEnv);
     EXPECT_EQ(Resolve(sealed, "FileBox/资料").nResult, PlainPathResult::PLAIN_PATH_MISSING);

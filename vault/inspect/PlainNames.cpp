@@ -86,6 +86,24 @@ ResolvedPlainPath Unopened() {
                : Unresolved(PlainPathResult::PLAIN_PATH_UNLISTED, cause);
 }
 
+// The on-disk names of the stored files the folder of plain path strPlain
+// lists as strName: its versions, and where names are hidden, the files
+// moved there by hand that their sealed places name so.
+std::vector<std::string> StoredFilesNamed(const CPlainNames& names, CFolder& folder,
+                                          const std::string& strPlain, const std::string& strName) {
+    if (!names.Hidden())
+        return FindStoredVersions(folder, strPlain, strName, names.Names(), names.Places());
+    std::vector<std::string> vFound;
+    std::vector<PlainEntry> vEntries;
+    names.List(folder, strPlain, &vEntries);
+    for (const PlainEntry& entry : vEntries) {
+        if (entry.kind == EntryKind::ENTRY_FILE && entry.nState != PlainState::PLAIN_UNREADABLE &&
+            entry.strPlain == strName)
+            vFound.push_back(entry.strDisk);
+    }
+    return vFound;
+}
+
 ResolvedPlainPath Found(EntryKind kind, std::vector<std::string> vDisk) {
     ResolvedPlainPath resolved;
     resolved.nResult =
@@ -110,7 +128,7 @@ ResolvedPlainPath ResolvePlainPath(const CPlainNames& names, CVaultEnv* pEnv,
         if (const std::string strStored = StoredPlainName(strName);
             i + 1 == vNames.size() && !strStored.empty()) {
             std::vector<std::string> vVersions =
-                FindStoredVersions(*pFolder, strPlain, strStored, names.Names(), names.Places());
+                StoredFilesNamed(names, *pFolder, strPlain, strStored);
             for (std::string& strVersion : vVersions) strVersion = JoinPath(strDisk, strVersion);
             if (!vVersions.empty()) return Found(EntryKind::ENTRY_FILE, std::move(vVersions));
         }

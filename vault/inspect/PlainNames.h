@@ -79,10 +79,11 @@ struct ResolvedPlainPath {
 // file's plain name with ".$" ("FileBox/资料" or "FileBox/资料/a.doc.$").
 // Read name by name from the box folder down: each folder by its on-disk
 // name (CVaultNames::FolderOnDisk, the same for the same plain path), the
-// last name ending in ".$" as the versions of that stored file
-// (FindStoredVersions), else, and when no stored file has that name, as a
-// folder. The same for visible names, whose on-disk path is the plain one.
-// Reads only; any thread.
+// last name ending in ".$" as the stored files the folder lists under that
+// name (ListPlainEntries: the versions FindStoredVersions finds, and a file
+// moved there by hand under the name its sealed place gives), else, and
+// when no stored file has that name, as a folder. The same for visible
+// names, whose on-disk path is the plain one. Reads only; any thread.
 ResolvedPlainPath ResolvePlainPath(const CPlainNames& names, CVaultEnv* pEnv,
                                    const std::string& strVault, const std::string& strPlainPath);
 
