@@ -124,13 +124,13 @@ AccessOutcome WriteRecord(const std::string& strLocation, const KeyRecordBytes& 
 }
 
 // How new protected vaults name their stored files. The whole program
-// reads and writes both kinds of names; new vaults keep visible names until
-// every face shows hidden ones as plain names.
-constexpr VaultNames NEW_VAULT_NAMES = VaultNames::NAMES_VISIBLE;
-// Whether a vault with hidden names is opened at all. Until then it is
-// refused as made by a later version: a build that stores plain names into
+// reads and writes both kinds of names, and every face shows hidden ones
+// as plain names, so new vaults hide theirs.
+constexpr VaultNames NEW_VAULT_NAMES = VaultNames::NAMES_HIDDEN;
+// Whether a vault with hidden names is opened at all. A build that cannot
+// show them refuses it as made by a later version: storing plain names into
 // it would give away what it hides.
-constexpr bool HIDDEN_NAMES_OPEN = false;
+constexpr bool HIDDEN_NAMES_OPEN = true;
 
 bool HidesNames(const KeyRecordBytes& vRecord) {
     return NamesOfRecord(vRecord) == VaultNames::NAMES_HIDDEN;

@@ -15,15 +15,18 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "Boxes.h"
 #include "ConvertCommand.h"
 #include "CredentialRule.h"
 #include "KnownVaults.h"
 #include "PasswordInput.h"
+#include "PathText.h"
 #include "ProcessGuard.h"
 #include "SecretOptions.h"
 #include "TerminalFeedback.h"
+#include "ToolNames.h"
 #include "ToolOptions.h"
 #include "ToolTexts.h"
 #include "VaultAccess.h"
@@ -114,16 +117,37 @@ bool AdmitToItem(const std::string& strItem, const std::string& strPassword, CVa
 // A declined overwrite is among the failed files, so the report alone
 // tells whether everything went through.
 int ReportOutcome(const TransferReport& report, CTerminalFeedback& feedback, const char* pszVerb,
-                  bool bInputsOk) {
+                  bool bInputsOk, const PathShower& fnShown) {
     feedback.FinishProgress();
     if (report.bCancelled) std::fprintf(stderr, "%s\n", MSG_CANCELLED);
     std::fprintf(stderr, "quovex-tool: %llu file(s) %s, %zu failed%s\n",
                  static_cast<unsigned long long>(report.nFilesDone), pszVerb, report.vFailed.size(),
                  report.vFailed.empty() ? "" : ":");
-    PrintReportItems(report);
+    PrintReportItems(report, fnShown);
     const bool bAllThrough = bInputsOk && report.vFailed.empty() && report.vPassedOver.empty() &&
                              !report.bNoSpace && !report.bCancelled;
     return bAllThrough ? TOOL_EXIT_OK : TOOL_EXIT_FAILED;
+}
+
+// A drop seals the names it stores under the plain path of its target
+// taken as a box folder (CVaultTransfer::StoreDroppedItem), which a folder
+// below a box is not: a vault with hidden names takes a store into one of
+// its box folders only. True, with the reason told, when strTarget is refused.
+bool RefusedBelowBox(const std::string& strTarget, const std::string& strVault,
+                     const CVaultKey& key) {
+    if (!key.NamesHidden() ||
+        (FolderOf(strTarget) == strVault && BoxIndex(LastComponent(strTarget)) >= 0))
+        return false;
+    std::fprintf(stderr,
+                 "quovex-tool: %s hides its names: store only into one of its box folders "
+                 "(such as %s/FileBox), not into a folder below one; nothing was stored\n",
+                 strVault.c_str(), strVault.c_str());
+    return true;
+}
+
+// How the paths of one vault's items are shown (CToolNames::Shown).
+PathShower ShowerOf(const CToolNames& names) {
+    return [&names](const std::string& strPath) { return names.Shown(strPath); };
 }
 
 // strVault: the vault FindStoreVault found for the box folder operand.
@@ -131,6 +155,10 @@ int RunStore(const ToolOptions& options, const std::string& strVault, CVaultKey*
     DropJob job;
     job.strBoxPath = MakeAbsolute(options.vPaths.back());
     if (!OpenStoreVault(strVault, options.strPassword, pKey, options.pEnv)) return TOOL_EXIT_FAILED;
+    // The vault as the paths the core reports name it, links unresolved.
+    const std::string strNamed = FindVaultOf(job.strBoxPath, options.pEnv);
+    if (RefusedBelowBox(job.strBoxPath, strNamed, *pKey)) return TOOL_EXIT_FAILED;
+    const CToolNames names(strNamed, pKey, options.pEnv);
     CVaultTransfer transfer(*pKey, options.pEnv);
     transfer.SetDeleteSource(!options.bKeepSource);
     job.pVault = &transfer;
@@ -145,8 +173,9 @@ int RunStore(const ToolOptions& options, const std::string& strVault, CVaultKey*
         }
     }
     CTerminalFeedback feedback(options.bOverwrite);
+    feedback.ShowPathsBy(ShowerOf(names));
     AddDropWorker(feedback, job);
-    return ReportOutcome(job.report, feedback, "stored", bInputsOk);
+    return ReportOutcome(job.report, feedback, "stored", bInputsOk, ShowerOf(names));
 }
 
 int RunRestore(const ToolOptions& options, CVaultKey* pKey) {
@@ -156,18 +185,29 @@ int RunRestore(const ToolOptions& options, CVaultKey* pKey) {
         job.strTargetFolder = MakeAbsolute(options.strTargetFolder);
     // Nothing is restored into the vault the item came from.
     job.strVaultPath = FindResolvedVaultOf(job.strStoredItem, options.pEnv);
-    if (!IsFileOrFolder(job.strStoredItem)) {
+    // A path that is not on disk may be a plain one in a vault.
+    const std::string strNamed = FindVaultOf(job.strStoredItem, options.pEnv);
+    if (!IsFileOrFolder(job.strStoredItem) && strNamed.empty()) {
         std::fprintf(stderr, "quovex-tool: no stored file or folder: %s\n",
                      options.vPaths.front().c_str());
         return TOOL_EXIT_FAILED;
     }
     if (!AdmitToItem(job.strStoredItem, options.strPassword, pKey, options.pEnv))
         return TOOL_EXIT_FAILED;
+    const CToolNames names(strNamed, pKey, options.pEnv);
+    std::vector<std::string> vDisk;
+    std::string strError;
+    if (!names.Resolve(job.strStoredItem, false, &vDisk, &strError)) {
+        std::fprintf(stderr, "quovex-tool: %s\n", strError.c_str());
+        return TOOL_EXIT_FAILED;
+    }
+    job.strStoredItem = vDisk.front();
     CVaultTransfer transfer(*pKey, options.pEnv);
     job.pVault = &transfer;
     CTerminalFeedback feedback(options.bOverwrite);
+    feedback.ShowPathsBy(ShowerOf(names));
     RestoreWorker(feedback, job);
-    return ReportOutcome(job.report, feedback, "restored", true);
+    return ReportOutcome(job.report, feedback, "restored", true, ShowerOf(names));
 }
 
 // Fills in the password from the source the options name (passwd

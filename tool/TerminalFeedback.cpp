@@ -31,6 +31,10 @@ std::string CutUtf8(const std::string& strText, std::size_t nMaxBytes) {
     return strText.substr(0, nEnd) + "...";
 }
 
+std::string ShownBy(const PathShower& fnShown, const std::string& strPath) {
+    return fnShown ? fnShown(strPath) : strPath;
+}
+
 }  // namespace
 
 CTerminalFeedback::CTerminalFeedback(bool bOverwrite)
@@ -46,7 +50,9 @@ void CTerminalFeedback::CatchInterrupt() {
 
 void CTerminalFeedback::SetStatusText(const std::string& strText) {
     if (strText == m_strStatus) return;
+    // Only a terminal shows it; names are opened for nothing else.
     m_strStatus = strText;
+    m_strStatusShown = m_bTerminal ? ShownBy(m_fnShown, strText) : std::string();
     DrawProgress();
 }
 
@@ -62,7 +68,8 @@ bool CTerminalFeedback::IsCancelled() {
 
 bool CTerminalFeedback::AskYesNo(FeedbackQuestion nQuestion, const std::string& strPath) {
     ClearProgress();
-    std::fprintf(stderr, "quovex-tool: %s %s\n", QuestionText(nQuestion, strPath).c_str(),
+    std::fprintf(stderr, "quovex-tool: %s %s\n",
+                 QuestionText(nQuestion, ShownBy(m_fnShown, strPath)).c_str(),
                  m_bOverwrite ? "yes (--overwrite yes)" : "no (--overwrite no)");
     return m_bOverwrite;
 }
@@ -70,7 +77,8 @@ bool CTerminalFeedback::AskYesNo(FeedbackQuestion nQuestion, const std::string& 
 void CTerminalFeedback::ShowMessage(FeedbackMessage nMessage, const std::string& strPath,
                                     const VolumeRoom& room) {
     ClearProgress();
-    std::fprintf(stderr, "quovex-tool: %s\n", MessageText(nMessage, strPath, room).c_str());
+    std::fprintf(stderr, "quovex-tool: %s\n",
+                 MessageText(nMessage, ShownBy(m_fnShown, strPath), room).c_str());
 }
 
 void CTerminalFeedback::FinishProgress() {
@@ -84,7 +92,7 @@ void CTerminalFeedback::DrawProgress() {
     const int nFilled = nPos * PROGRESS_BAR_WIDTH / 100;
     const std::string strBar =
         std::string(nFilled, '#') + std::string(PROGRESS_BAR_WIDTH - nFilled, '.');
-    const std::string strName = CutUtf8(LastComponent(m_strStatus), PROGRESS_NAME_MAX_BYTES);
+    const std::string strName = CutUtf8(LastComponent(m_strStatusShown), PROGRESS_NAME_MAX_BYTES);
     // Carriage return and erase-line redraw the bar in place.
     std::fprintf(stderr, "\r\033[K[%s] %3d%% %s", strBar.c_str(), nPos, strName.c_str());
     std::fflush(stderr);
@@ -97,20 +105,20 @@ void CTerminalFeedback::ClearProgress() {
     m_bLineShown = false;
 }
 
-void PrintReportItems(const TransferReport& report) {
+void PrintReportItems(const TransferReport& report, const PathShower& fnShown) {
     for (const FailedItem& item : report.vFailed) {
         std::fprintf(stderr, "  %s: %s\n", FailReasonText(item.cause).c_str(),
-                     item.strPath.c_str());
+                     ShownBy(fnShown, item.strPath).c_str());
     }
     for (const PassedOverItem& item : report.vPassedOver) {
         std::fprintf(stderr, "quovex-tool: %s: %s\n", PassReasonText(item.nReason),
-                     item.strPath.c_str());
+                     ShownBy(fnShown, item.strPath).c_str());
     }
     for (const AwayItem& item : report.vAway) {
         std::fprintf(stderr,
                      "quovex-tool: %s lies away from where it was stored (%s): restored under "
                      "the name it was stored with\n",
-                     item.strPath.c_str(), item.strPlace.c_str());
+                     ShownBy(fnShown, item.strPath).c_str(), item.strPlace.c_str());
     }
 }
 

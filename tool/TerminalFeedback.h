@@ -3,6 +3,7 @@
 // standard error. Used on the one thread that runs the core operation.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "VaultFeedback.h"
@@ -10,6 +11,9 @@
 namespace quovex {
 
 struct TransferReport;
+
+// How a path the core reports is shown to the user (CToolNames::Shown).
+using PathShower = std::function<std::string(const std::string& strPath)>;
 
 class CTerminalFeedback : public CVaultFeedback {
 public:
@@ -28,6 +32,10 @@ public:
     void EndWaitCursor() override {}
     void ShowBoxContents(const std::string&) override {}
 
+    // From now on every path in a question, a message or the progress line
+    // is shown through fnShown (as it is until then).
+    void ShowPathsBy(PathShower fnShown) { m_fnShown = std::move(fnShown); }
+
     // Ends the progress line, so that what follows starts on a line of its own.
     void FinishProgress();
 
@@ -44,10 +52,14 @@ private:
     bool m_bLineShown = false;
     int m_nPos = -1;
     std::string m_strStatus;
+    std::string m_strStatusShown;  // as the progress line shows it
+    PathShower m_fnShown;
 };
 
 // Prints on standard error, below a run's count line, every file of report
-// that failed with its reason, then every item passed over with why.
-void PrintReportItems(const TransferReport& report);
+// that failed with its reason, then every item passed over with why, then
+// every file restored from away from its place; each path as fnShown
+// shows it (as it is when null).
+void PrintReportItems(const TransferReport& report, const PathShower& fnShown = nullptr);
 
 }  // namespace quovex

@@ -6,8 +6,11 @@
 
 #include "Boxes.h"
 #include "JsonWriter.h"
+#include "PlainSurvey.h"
+#include "SealedCount.h"
 #include "StoredFileScan.h"
 #include "StoredItemText.h"
+#include "ToolNames.h"
 #include "ToolOptions.h"
 #include "ToolTexts.h"
 #include "VaultKey.h"
@@ -20,6 +23,9 @@ namespace {
 constexpr unsigned DAMAGE_OTHER_CREDENTIALS = 1u << 16;
 constexpr unsigned DAMAGE_UNLISTED_FOLDER = 1u << 17;
 constexpr unsigned DAMAGE_NEEDS_KEY = 1u << 18;
+// A hidden name that does not open where it lies: moved by hand, damaged,
+// or another vault's.
+constexpr unsigned DAMAGE_UNREADABLE_NAME = 1u << 19;
 
 struct DamageName {
     unsigned nBit;
@@ -42,6 +48,9 @@ constexpr DamageName DAMAGE_NAMES[] = {
     {DAMAGE_OTHER_CREDENTIALS, "other-credentials", "other credentials"},
     {DAMAGE_NEEDS_KEY, "needs-key", "protected, and the credentials open no protected vault"},
     {DAMAGE_UNLISTED_FOLDER, "unlisted-folder", "folder cannot be listed"},
+    {DAMAGE_UNREADABLE_NAME, "unreadable-name",
+     "unreadable name: it does not open here (moved by hand, damaged, or another vault's), "
+     "so it is shown as on disk"},
 };
 
 constexpr char WARNING_TORN_SLOT[] = "torn-slot";
@@ -50,20 +59,18 @@ constexpr char WARNING_TORN_SLOT_TEXT[] =
 
 constexpr char WARNING_AWAY[] = "away-from-place";
 
-// Whether a file's sealed metadata puts it at another place than where it
-// lies (moved, renamed or swapped by hand).
-bool IsAway(const StoredFileScan& scan) {
-    return scan.bMetadata && !scan.metadata.strPlace.empty() &&
-           scan.metadata.strPlace != StoredPlaceOf(scan.strPath);
-}
-
 std::string AwayText(const StoredFileScan& scan) {
     return "lies away from where it was stored (" + scan.metadata.strPlace +
            "): a restore gives it the name it was stored with";
 }
 
-bool Warned(const StoredFileScan& scan) {
-    return scan.bTornSlot || IsAway(scan);
+bool Warned(const SurveyItem& item) {
+    return item.scan.bTornSlot || IsAwayFromPlace(item);
+}
+
+// The damage the scan shows, and a name that does not open.
+unsigned ListDamage(const SurveyItem& item) {
+    return FindStoredDamage(item.scan) | (item.bUnreadableName ? DAMAGE_UNREADABLE_NAME : 0);
 }
 
 std::string DamageText(unsigned nDamage, const StoredFileScan& scan) {
@@ -83,7 +90,8 @@ const char* FormatName(const StoredFileScan& scan) {
     return scan.bSignature ? "scrambled" : nullptr;
 }
 
-void WriteDamage(CJsonWriter* pJson, unsigned nDamage, const StoredFileScan& scan) {
+void WriteDamage(CJsonWriter* pJson, unsigned nDamage, const SurveyItem& item) {
+    const StoredFileScan& scan = item.scan;
     pJson->Key("damaged");
     pJson->Bool(nDamage != 0);
     pJson->Key("damage");
@@ -99,20 +107,22 @@ void WriteDamage(CJsonWriter* pJson, unsigned nDamage, const StoredFileScan& sca
     pJson->Key("warnings");
     pJson->BeginArray();
     if (scan.bTornSlot) pJson->String(WARNING_TORN_SLOT);
-    if (IsAway(scan)) pJson->String(WARNING_AWAY);
+    if (IsAwayFromPlace(item)) pJson->String(WARNING_AWAY);
     pJson->EndArray();
 }
 
 // The fields list shows of one stored file; null where they are not known.
-void WriteListEntry(CJsonWriter* pJson, const StoredFileScan& scan, unsigned nDamage,
-                    CVaultEnv* pEnv) {
+void WriteListEntry(CJsonWriter* pJson, const SurveyItem& item, unsigned nDamage, CVaultEnv* pEnv) {
+    const StoredFileScan& scan = item.scan;
     const ShownFields fields = ShownFieldsOf(scan, pEnv);
     const auto fnText = [&](const char* pszKey, const std::string& strText, bool bKnown) {
         pJson->Key(pszKey);
         bKnown ? pJson->String(strText) : pJson->Null();
     };
     pJson->BeginObject();
-    fnText("storedPath", scan.strPath, true);
+    fnText("storedPath", item.strShown, true);
+    pJson->Key("unreadableName");
+    pJson->Bool(item.bUnreadableName);
     const char* pszFormat = FormatName(scan);
     fnText("format", pszFormat ? pszFormat : "", pszFormat != nullptr);
     pJson->Key("storedSize");
@@ -123,13 +133,14 @@ void WriteListEntry(CJsonWriter* pJson, const StoredFileScan& scan, unsigned nDa
     fnText("sizeText", SizeText(fields.nPlainSize), fields.bKnown);
     fnText("storageDate", fields.strDate, !fields.strDate.empty());
     fnText("summary", fields.strSummary, fields.bKnown);
-    WriteDamage(pJson, nDamage, scan);
+    WriteDamage(pJson, nDamage, item);
     pJson->EndObject();
 }
 
-void PrintListEntry(const StoredFileScan& scan, unsigned nDamage, CVaultEnv* pEnv) {
+void PrintListEntry(const SurveyItem& item, unsigned nDamage, CVaultEnv* pEnv) {
+    const StoredFileScan& scan = item.scan;
     const ShownFields fields = ShownFieldsOf(scan, pEnv);
-    std::printf("%s\n", scan.strPath.c_str());
+    std::printf("%s\n", item.strShown.c_str());
     if (scan.bProtected) {
         std::printf("  format:  protected%s\n",
                     fields.bKnown ? ""
@@ -145,36 +156,45 @@ void PrintListEntry(const StoredFileScan& scan, unsigned nDamage, CVaultEnv* pEn
     }
     if (nDamage != 0) std::printf("  damaged: %s\n", DamageText(nDamage, scan).c_str());
     if (scan.bTornSlot) std::printf("  warning: %s\n", WARNING_TORN_SLOT_TEXT);
-    if (IsAway(scan)) std::printf("  warning: %s\n", AwayText(scan).c_str());
+    if (IsAwayFromPlace(item)) std::printf("  warning: %s\n", AwayText(scan).c_str());
 }
 
-void ReportUnlisted(const std::string& strPath) {
-    std::fprintf(stderr, "quovex-tool: cannot list %s\n", strPath.c_str());
+void ReportUnlisted(const SurveyItem& item) {
+    if (item.bUnreadableName)
+        std::fprintf(stderr,
+                     "quovex-tool: %s: a folder whose name does not open here (unreadable name: "
+                     "moved by hand, damaged, or another vault's); nothing below it is listed\n",
+                     item.strShown.c_str());
+    else
+        std::fprintf(stderr, "quovex-tool: cannot list %s\n", item.strShown.c_str());
 }
 
 // The damage check finds in one scanned file, credentials included.
-unsigned CheckDamage(const StoredFileScan& scan, const CVaultKey& key) {
-    unsigned nDamage = FindStoredDamage(scan);
+unsigned CheckDamage(const SurveyItem& item, const CVaultKey& key) {
+    const StoredFileScan& scan = item.scan;
+    unsigned nDamage = ListDamage(item);
     if (HasUsableHeader(scan) && scan.header.nChecksum != key.Cipher().Checksum())
         nDamage |= DAMAGE_OTHER_CREDENTIALS;
     if (nDamage == 0 && scan.bProtected && !scan.bKeyUsed) nDamage |= DAMAGE_NEEDS_KEY;
     return nDamage;
 }
 
-void ReportChecked(CJsonWriter* pJson, bool bJson, const StoredFileScan& scan, unsigned nDamage) {
+void ReportChecked(CJsonWriter* pJson, bool bJson, const SurveyItem& item, unsigned nDamage) {
+    const StoredFileScan& scan = item.scan;
+    const char* pszShown = item.strShown.c_str();
     if (!bJson) {
-        if (nDamage != 0)
-            std::printf("%s: %s\n", scan.strPath.c_str(), DamageText(nDamage, scan).c_str());
-        if (scan.bTornSlot)
-            std::printf("%s: warning: %s\n", scan.strPath.c_str(), WARNING_TORN_SLOT_TEXT);
-        if (IsAway(scan))
-            std::printf("%s: warning: %s\n", scan.strPath.c_str(), AwayText(scan).c_str());
+        if (nDamage != 0) std::printf("%s: %s\n", pszShown, DamageText(nDamage, scan).c_str());
+        if (scan.bTornSlot) std::printf("%s: warning: %s\n", pszShown, WARNING_TORN_SLOT_TEXT);
+        if (IsAwayFromPlace(item))
+            std::printf("%s: warning: %s\n", pszShown, AwayText(scan).c_str());
         return;
     }
     pJson->BeginObject();
     pJson->Key("storedPath");
-    pJson->String(scan.strPath);
-    WriteDamage(pJson, nDamage, scan);
+    pJson->String(item.strShown);
+    pJson->Key("unreadableName");
+    pJson->Bool(item.bUnreadableName);
+    WriteDamage(pJson, nDamage, item);
     pJson->Key("text");
     pJson->String(nDamage != 0     ? DamageText(nDamage, scan)
                   : scan.bTornSlot ? std::string(WARNING_TORN_SLOT_TEXT)
@@ -182,29 +202,48 @@ void ReportChecked(CJsonWriter* pJson, bool bJson, const StoredFileScan& scan, u
     pJson->EndObject();
 }
 
+// The on-disk paths strPath names for list and check (every version of a
+// stored file); false, with the reason told, when it names nothing.
+bool ResolveSurveyed(const CToolNames& names, const std::string& strPath,
+                     std::vector<std::string>* pDisk) {
+    std::string strError;
+    if (names.Resolve(strPath, true, pDisk, &strError)) return true;
+    std::fprintf(stderr, "quovex-tool: %s\n", strError.c_str());
+    return false;
+}
+
 }  // namespace
 
 int RunList(const std::string& strPath, bool bJson, const CVaultKey* pKey, CVaultEnv* pEnv) {
+    const std::string strVault = FindVaultOf(strPath, pEnv);
+    // Without the key nothing of a hidden name is shown, sealed or not.
+    if (!pKey && !strVault.empty() && RecordHidesNames(strVault, pEnv))
+        return RunSealedCount(strPath, strVault, bJson, pEnv);
+    const CToolNames names(strVault, pKey, pEnv);
+    std::vector<std::string> vDisk;
+    if (!ResolveSurveyed(names, strPath, &vDisk)) return TOOL_EXIT_FAILED;
     CJsonWriter json;
     json.BeginArray();
     bool bAllListed = true;
-    const bool bStarted = ScanStoredFiles(
-        strPath, false,
-        [&](const StoredFileScan& scan) {
-            if (scan.bUnlistedFolder) {
-                ReportUnlisted(scan.strPath);
-                bAllListed = false;
-                return;
-            }
-            const unsigned nDamage = FindStoredDamage(scan);
-            bJson ? WriteListEntry(&json, scan, nDamage, pEnv)
-                  : PrintListEntry(scan, nDamage, pEnv);
-        },
-        pEnv, pKey);
-    if (!bStarted) {
-        std::fprintf(stderr, "quovex-tool: no folder or stored file to list: %s\n",
-                     strPath.c_str());
-        return TOOL_EXIT_FAILED;
+    for (const std::string& strDisk : vDisk) {
+        const bool bStarted = SurveyStoredFiles(
+            names, strDisk, false, pKey,
+            [&](const SurveyItem& item) {
+                if (item.scan.bUnlistedFolder) {
+                    ReportUnlisted(item);
+                    bAllListed = false;
+                    return;
+                }
+                const unsigned nDamage = ListDamage(item);
+                bJson ? WriteListEntry(&json, item, nDamage, pEnv)
+                      : PrintListEntry(item, nDamage, pEnv);
+            },
+            pEnv);
+        if (!bStarted) {
+            std::fprintf(stderr, "quovex-tool: no folder or stored file to list: %s\n",
+                         names.Shown(strDisk).c_str());
+            return TOOL_EXIT_FAILED;
+        }
     }
     json.EndArray();
     if (bJson) std::fputs(json.Text().c_str(), stdout);
@@ -212,32 +251,35 @@ int RunList(const std::string& strPath, bool bJson, const CVaultKey* pKey, CVaul
 }
 
 int RunCheck(const std::string& strPath, bool bJson, const CVaultKey& key, CVaultEnv* pEnv) {
+    const CToolNames names(FindVaultOf(strPath, pEnv), &key, pEnv);
+    std::vector<std::string> vDisk;
+    if (!ResolveSurveyed(names, strPath, &vDisk)) return TOOL_EXIT_FAILED;
     CJsonWriter json;
     json.BeginArray();
     std::uint64_t nFiles = 0;
     std::uint64_t nDamaged = 0;
     std::uint64_t nWarned = 0;
     std::uint64_t nUnlisted = 0;
-    const bool bStarted = ScanStoredFiles(
-        strPath, true,
-        [&](const StoredFileScan& scan) {
-            unsigned nDamage = DAMAGE_UNLISTED_FOLDER;
-            if (scan.bUnlistedFolder) {
-                ++nUnlisted;
-            } else {
-                ++nFiles;
-                nDamage = CheckDamage(scan, key);
-                nDamaged += nDamage != 0 ? 1 : 0;
-                nWarned += Warned(scan) ? 1 : 0;
-                if (nDamage == 0 && !Warned(scan)) return;
-            }
-            ReportChecked(&json, bJson, scan, nDamage);
-        },
-        pEnv, &key);
-    if (!bStarted) {
-        std::fprintf(stderr, "quovex-tool: no folder or stored file to check: %s\n",
-                     strPath.c_str());
-        return TOOL_EXIT_FAILED;
+    const auto fnVisit = [&](const SurveyItem& item) {
+        unsigned nDamage = DAMAGE_UNLISTED_FOLDER;
+        if (item.scan.bUnlistedFolder) {
+            ++nUnlisted;
+            if (item.bUnreadableName) nDamage = DAMAGE_UNREADABLE_NAME;
+        } else {
+            ++nFiles;
+            nDamage = CheckDamage(item, key);
+            nDamaged += nDamage != 0 ? 1 : 0;
+            nWarned += Warned(item) ? 1 : 0;
+            if (nDamage == 0 && !Warned(item)) return;
+        }
+        ReportChecked(&json, bJson, item, nDamage);
+    };
+    for (const std::string& strDisk : vDisk) {
+        if (!SurveyStoredFiles(names, strDisk, true, &key, fnVisit, pEnv)) {
+            std::fprintf(stderr, "quovex-tool: no folder or stored file to check: %s\n",
+                         names.Shown(strDisk).c_str());
+            return TOOL_EXIT_FAILED;
+        }
     }
     json.EndArray();
     if (bJson) std::fputs(json.Text().c_str(), stdout);

@@ -1,6 +1,6 @@
 # Sourced by the quovex-tool tests with the tool's path as $1: TOOL, a
 # temporary working folder removed on exit (the current folder), fail,
-# expect, expect_says and finish; KDF, the fastest derivation, and
+# expect, expect_says, store_one and finish; KDF, the fastest derivation, and
 # KEY_PATTERN, a recovery key as printed.
 set -u
 TOOL=$(realpath "$1")
@@ -36,6 +36,18 @@ expect_says() {
     shift 3
     expect "$nWant" "$strWhat" "$@"
     grep -q -- "$strText" err.txt || { fail "$strWhat: no \"$strText\""; cat err.txt; }
+}
+
+# store_one FILE BOX CREDENTIALS...: stores FILE, kept, alone into BOX and
+# prints the path on disk of the stored file it made there, its plain name
+# with ".$" or, where the vault hides names, a sealed one.
+store_one() {
+    local strFile=$1 strBox=$2 strBefore
+    shift 2
+    strBefore=$(LC_ALL=C ls -A "$strBox" | LC_ALL=C sort)
+    "$TOOL" store "$@" --keep-source "$strFile" "$strBox" 2>/dev/null || return 1
+    LC_ALL=C comm -13 <(echo "$strBefore") <(LC_ALL=C ls -A "$strBox" | LC_ALL=C sort) |
+        sed "s|^|$strBox/|"
 }
 
 # finish WHAT: the script's verdict as its exit status.

@@ -68,4 +68,35 @@ private:
     PlaceReader m_fnPlace;
 };
 
+// What resolving a plain path came to.
+enum class PlainPathResult {
+    PLAIN_PATH_FOUND,      // one folder or stored file, its on-disk path the only one in vDisk
+    PLAIN_PATH_VERSIONS,   // several stored files of that one plain name (versions stored
+                           // while apart, say): vDisk holds each, in listing order
+    PLAIN_PATH_MISSING,    // nothing of that plain name, or a folder on its way is missing
+    PLAIN_PATH_NOT_PLAIN,  // it does not begin with a box folder, or a component is no name
+    PLAIN_PATH_UNLISTED,   // a folder on its way cannot be opened or listed (failure says why)
+};
+
+struct ResolvedPlainPath {
+    PlainPathResult nResult = PlainPathResult::PLAIN_PATH_MISSING;
+    EntryKind kind = EntryKind::ENTRY_NONE;  // ENTRY_FOLDER or ENTRY_FILE once found
+    std::vector<std::string> vDisk;          // the on-disk paths found
+    FailCause failure;
+};
+
+// The on-disk path of the item whose plain path in the vault at strVault
+// (its location on disk) is strPlainPath, as the faces show it: a box
+// folder's name, then plain folder names, then a folder's name or a stored
+// file's plain name with ".$" ("FileBox/资料" or "FileBox/资料/a.doc.$").
+// Read name by name from the box folder down: each folder by its on-disk
+// name (CVaultNames::FolderOnDisk, the same for the same plain path), the
+// last name ending in ".$" as the stored files the folder lists under that
+// name (ListPlainEntries: the versions FindStoredVersions finds, and a file
+// moved there by hand under the name its sealed place gives), else, and
+// when no stored file has that name, as a folder. The same for visible
+// names, whose on-disk path is the plain one. Reads only; any thread.
+ResolvedPlainPath ResolvePlainPath(const CPlainNames& names, CVaultEnv* pEnv,
+                                   const std::string& strVault, const std::string& strPlainPath);
+
 }  // namespace quovex
