@@ -94,8 +94,12 @@ std::string CToolNames::Shown(const std::string& strDisk, bool* pbUnreadable) co
     if (!Hidden() || !InBox(strDisk) ||
         strDisk.find('/', WithSeparator(m_strVault).size()) == std::string::npos)
         return strDisk;
-    const bool bFolder = m_pEnv->GetKind(strDisk) == EntryKind::ENTRY_FOLDER;
-    // A folder, else a stored file or the new name of one a store asks about.
+    // The core names what is not on disk (a store's question, a progress
+    // line) by its plain path already.
+    const EntryKind kind = m_pEnv->GetKind(strDisk);
+    if (kind == EntryKind::ENTRY_NONE) return strDisk;
+    const bool bFolder = kind == EntryKind::ENTRY_FOLDER;
+    // A folder, else a stored file.
     std::string strPlace =
         m_plain.PlaceOf(bFolder ? strDisk : FolderOf(strDisk), EntryKind::ENTRY_FOLDER);
     if (!bFolder && !strPlace.empty()) {

@@ -50,7 +50,8 @@ public:
     // (a stored file's with ".$"; one moved by hand under the name its
     // sealed place gives), or the path on disk followed by
     // " (unreadable name)" when a name on its way does not open (and
-    // *pbUnreadable set, when given). Every other path as it is.
+    // *pbUnreadable set, when given). Every other path, and one that is
+    // not on disk (the core names those plain already), as it is.
     std::string Shown(const std::string& strDisk, bool* pbUnreadable = nullptr) const;
     // The same for the folder of plain path strPlain in the vault.
     std::string ShownPlain(const std::string& strPlain, bool bFile) const;
