@@ -201,6 +201,17 @@ TEST_P(NamesConversionTest, EveryNameIsHiddenAndEveryFileRestoresUnderItsPlainNa
     fs::rename(Disk("OtherBox/renamed"), Disk("OtherBox/改名"));
     m_plain["OtherBox/改名"] = m_plain["OtherBox/renamed"];
     m_plain.erase("OtherBox/renamed");
+    // Moved by hand to a place its slots have no room for beside its summary.
+    Store("OtherBox/s", 30);
+    const std::string strMoved = "OtherBox/" + LONG_FOLDER + "/" + LONG_FILE;
+    const FileStamp stamp = ReadStoredFileInfo(Disk("OtherBox/s"), CVaultEnv::Default()).stamp;
+    ASSERT_EQ(
+        WriteStoredSummary(Disk("OtherBox/s"), stamp, Chinese(170), CVaultEnv::Default(), &m_key),
+        SummaryWriteResult::SUMMARY_WRITTEN);
+    fs::create_directories(fs::path(Disk(strMoved)).parent_path());
+    fs::rename(Disk("OtherBox/s"), Disk(strMoved));
+    m_plain[strMoved] = m_plain["OtherBox/s"];
+    m_plain.erase("OtherBox/s");
     StoreUnplaced("VideoBox/旧/first.mp4", 3000, false);
     StoreUnplaced("VideoBox/second.mp4", 100, true);
     fs::create_directories(Vault() + "/FileBox/空的/" + LONG_FOLDER);
@@ -212,12 +223,14 @@ TEST_P(NamesConversionTest, EveryNameIsHiddenAndEveryFileRestoresUnderItsPlainNa
     EXPECT_TRUE(AllHidden());
     EXPECT_TRUE(m_job.report.vFailed.empty());
     EXPECT_EQ(m_job.report.nFilesDone, m_plain.size());
-    EXPECT_EQ(m_job.nFoldersHidden, 6u);
-    EXPECT_EQ(m_job.nPlacesWritten, 2u);  // the renamed one, the one with a time only
-    EXPECT_EQ(m_job.nFilesRewritten, 1u);
+    EXPECT_EQ(m_job.nFoldersHidden, 7u);
+    EXPECT_EQ(m_job.nPlacesWritten, 2u);   // the renamed one, the one with a time only
+    EXPECT_EQ(m_job.nFilesRewritten, 2u);  // the first version's, the one moved
     EXPECT_EQ(m_job.nAlreadyHidden, 0u);
-    ASSERT_EQ(m_job.report.vAway.size(), 1u);
-    EXPECT_EQ(m_job.report.vAway[0].strPlace, "OtherBox/renamed");
+    std::vector<std::string> vAway;
+    for (const AwayItem& away : m_job.report.vAway) vAway.push_back(away.strPlace);
+    std::ranges::sort(vAway);
+    EXPECT_EQ(vAway, (std::vector<std::string>{"OtherBox/renamed", "OtherBox/s"}));
     EXPECT_EQ(m_feedback.m_vPositions.back(), 100);
     EXPECT_EQ(m_feedback.m_vShownBoxes.size(), 4u);
     EXPECT_TRUE(m_feedback.WaitBalanced());
@@ -242,10 +255,10 @@ TEST_P(NamesConversionTest, EveryNameIsHiddenAndEveryFileRestoresUnderItsPlainNa
     EXPECT_TRUE(AllHidden());
     EXPECT_EQ(m_job.report.nFilesDone, 0u);
     EXPECT_EQ(m_job.nFoldersHidden, 0u);
-    EXPECT_EQ(m_job.nAlreadyHidden, m_plain.size() + 6);
+    EXPECT_EQ(m_job.nAlreadyHidden, m_plain.size() + 7);
     EXPECT_TRUE(m_feedback.m_vShownBoxes.empty());
     m_vDotFiles = FindDotEntries(m_tmp.Path());
-    EXPECT_EQ(m_vDotFiles.size(), 3u);  // the long folder's records, and .hidden.$
+    EXPECT_EQ(m_vDotFiles.size(), 4u);  // the long folders' records, and .hidden.$
 }
 
 // Whatever change to the disk a kill stops the run at, every stored file
