@@ -250,13 +250,22 @@ TEST_P(NamesConversionTest, EveryNameIsHiddenAndEveryFileRestoresUnderItsPlainNa
         EXPECT_EQ(info.strPlace, "VideoBox/旧/first.mp4");
     }
 
+    // A rename by link and unlink stopped between the two leaves the file
+    // under both names: the second run takes the plain one away.
+    for (const auto& entry : fs::directory_iterator(Vault() + "/FileBox"))
+        if (entry.is_regular_file() && !entry.is_symlink() &&
+            entry.path().filename().string()[0] != '.')
+            fs::create_hard_link(entry.path(), Disk("FileBox/a.txt"));
+    ASSERT_TRUE(Exists(Disk("FileBox/a.txt")));
     m_feedback = CFakeFeedback();
     EXPECT_EQ(Hide(), RunOutcome::RUN_FINISHED);
     EXPECT_TRUE(AllHidden());
+    EXPECT_FALSE(Exists(Disk("FileBox/a.txt")));
     EXPECT_EQ(m_job.report.nFilesDone, 0u);
     EXPECT_EQ(m_job.nFoldersHidden, 0u);
-    EXPECT_EQ(m_job.nAlreadyHidden, m_plain.size() + 7);
-    EXPECT_TRUE(m_feedback.m_vShownBoxes.empty());
+    EXPECT_EQ(m_job.nAlreadyHidden, m_plain.size() + 8);
+    ExpectHiddenVaultRestores(-1);
+    EXPECT_EQ(m_feedback.m_vShownBoxes, std::vector<std::string>{Vault() + "/FileBox"});
     m_vDotFiles = FindDotEntries(m_tmp.Path());
     EXPECT_EQ(m_vDotFiles.size(), 4u);  // the long folders' records, and .hidden.$
 }

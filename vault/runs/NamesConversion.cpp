@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <map>
 #include <memory>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "BlockProgress.h"
@@ -70,6 +72,7 @@ private:
     PlaceReader Places() const;
     void HideIn(const HideFolder& at);
     void HideFileIn(const HideFolder& at, const std::string& strName);
+    void DropSecondName(const HideFolder& at, const std::string& strName);
     void HideFolderIn(const HideFolder& at, const std::string& strName, const PlainEntry* pSealed);
     // The stored file strName records strPlace, read back from the disk;
     // *pbScrambled (and FILE_DONE) for a scrambled file, left as it is.
@@ -170,8 +173,13 @@ void CNamesHider::HideIn(const HideFolder& at) {
     std::vector<PlainEntry> vSealed;
     ListPlainEntries(at.folder, at.strPlain, m_names, Places(), &vSealed);
     std::map<std::string, PlainEntry> sealed;
+    std::set<std::pair<std::uint64_t, std::uint64_t>> sealedFiles;  // device, inode
     for (PlainEntry& entry : vSealed) {
-        if (entry.nState == PlainState::PLAIN_OPENED) sealed[entry.strDisk] = std::move(entry);
+        if (entry.nState != PlainState::PLAIN_OPENED) continue;
+        FileStamp stamp;
+        if (entry.kind == EntryKind::ENTRY_FILE && at.folder.GetStamp(entry.strDisk, &stamp))
+            sealedFiles.insert({stamp.nDevice, stamp.nInode});
+        sealed[entry.strDisk] = std::move(entry);
     }
     for (const FolderEntry& entry : vEntries) {
         if (Cancelled()) return;
@@ -182,8 +190,12 @@ void CNamesHider::HideIn(const HideFolder& at) {
             HideFolderIn(at, entry.strName, pSealed);
         } else if (entry.kind == EntryKind::ENTRY_FILE) {
             ++m_nHandled;
+            FileStamp stamp;
             if (pSealed) {
                 ++m_job.nAlreadyHidden;
+            } else if (!sealedFiles.empty() && at.folder.GetStamp(entry.strName, &stamp) &&
+                       sealedFiles.count({stamp.nDevice, stamp.nInode})) {
+                DropSecondName(at, entry.strName);
             } else {
                 HideFileIn(at, entry.strName);
             }
@@ -210,6 +222,22 @@ void CNamesHider::HideFileIn(const HideFolder& at, const std::string& strName) {
     }
     if (result.nOutcome == FileOutcome::FILE_DONE) result = GiveSealedName(at, strName, strPlain);
     Note(result, strPath);
+}
+
+// A stored file under its plain name that lies under a sealed one as well:
+// a rename by link and unlink (a file system without a no-replace rename)
+// stopped between the two. The place was written before the rename, so the
+// plain name goes and the sealed one stays.
+void CNamesHider::DropSecondName(const HideFolder& at, const std::string& strName) {
+    const std::string strPath = JoinPath(at.strDisk, strName);
+    if (!at.folder.DeleteFile(strName)) {
+        NoteFailed(strPath, CauseOfLastError());
+        return;
+    }
+    m_bChanged = true;
+    ++m_job.nAlreadyHidden;
+    const FileResult durable = MadeDurable(at.folder);
+    if (durable.nOutcome != FileOutcome::FILE_DONE) NoteFailed(strPath, durable.cause);
 }
 
 // Slot by slot where the file's version has room for a place; a file of
