@@ -176,6 +176,17 @@ AccessOutcome COpenVault::ChangePassword(const QString& strOldPassword,
     return outcome;
 }
 
+AccessOutcome COpenVault::HideNames(const QString& strPassword, const KdfLimits& limits,
+                                    CSecretBytes* pRecoveryText) {
+    if (!IsProtected()) return AccessOutcome{AccessResult::ACCESS_NOT_PROTECTED, {}, {}, {}};
+    const CWipedText password(strPassword);
+    KeyRecordBytes vRecord;
+    const AccessOutcome outcome = HideVaultNames(NativeLocation(), password.Text(), limits,
+                                                 m_pKey.get(), &vRecord, pRecoveryText, m_pEnv);
+    if (outcome.Opened()) m_vRecord = std::move(vRecord);
+    return outcome;
+}
+
 AccessOutcome COpenVault::Recover(const QString& strRecoveryText, const QString& strNewPassword,
                                   const KdfLimits& limits) {
     const CWipedText recoveryText(strRecoveryText);

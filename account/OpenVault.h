@@ -95,6 +95,14 @@ public:
     // scrambled vault.
     AccessOutcome ChangePassword(const QString& strOldPassword, const QString& strNewPassword,
                                  const KdfLimits& limits);
+    // Once HideNamesWorker hid every name of the open protected vault with
+    // visible names (AllNamesHidden), its key record is made to say so
+    // (HideVaultNames), opened with the user name and strPassword, which
+    // stays the password: the key seals and opens names from then on, and
+    // the new recovery key's text is in *pRecoveryText, to be shown once.
+    // ACCESS_NOT_PROTECTED for a scrambled vault. No run may be going on.
+    AccessOutcome HideNames(const QString& strPassword, const KdfLimits& limits,
+                            CSecretBytes* pRecoveryText);
     // The forgotten password: the recovery key opens the protected vault at
     // the location in force, which is sealed again under the user name and
     // strNewPassword (RecoverVault), and the vault is open.

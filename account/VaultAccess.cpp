@@ -388,6 +388,41 @@ AccessOutcome RecoverVault(const std::string& strLocation, const std::string& st
     return resealed;
 }
 
+bool HiddenNamesOpen() {
+    return HIDDEN_NAMES_OPEN;
+}
+
+AccessOutcome HideVaultNames(const std::string& strLocation, const std::string& strPassword,
+                             const KdfLimits& limits, CVaultKey* pKey, KeyRecordBytes* pNewRecord,
+                             CSecretBytes* pRecoveryText, CVaultEnv* pEnv) {
+    if (!IsProtectedVault(strLocation, pEnv)) return Outcome(AccessResult::ACCESS_NOT_PROTECTED);
+    if (!HIDDEN_NAMES_OPEN || !KdfLimitsInRange(limits))
+        return Outcome(AccessResult::ACCESS_RECORD_UNSUPPORTED, RecordPath(strLocation));
+    KeyRecordOpening opened;
+    const KeyRecordResult nResult = OpenKeyRecordWithPassword(
+        strLocation, pKey->User(), strPassword, FitterOf(strLocation, pEnv), &opened, pEnv);
+    if (nResult != KeyRecordResult::KEY_OPENED)
+        return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
+    if (HidesNames(opened.vRecord)) return Outcome(AccessResult::ACCESS_EXISTS, strLocation);
+    if (!opened.masterKey.Equals(pKey->MasterKey()))
+        return Outcome(AccessResult::ACCESS_OTHER_VAULT_RECORD, RecordPath(strLocation));
+    const std::string strScrambled = FindScrambledFile(strLocation, pEnv);
+    if (!strScrambled.empty())
+        return Outcome(AccessResult::ACCESS_SCRAMBLED_FILES_LEFT, strScrambled);
+    NewKeyRecord made;
+    const KeyRecordResult nMade = RecordWithHiddenNames(opened.vRecord, opened.masterKey,
+                                                        pKey->User(), strPassword, limits, &made);
+    if (nMade != KeyRecordResult::KEY_OPENED) return FromKeyResult(nMade, strLocation);
+    const FileResult replaced = ReplaceKeyRecord(strLocation, made.vRecord, pEnv);
+    if (replaced.nOutcome != FileOutcome::FILE_DONE)
+        return DiskFailed(RecordPath(strLocation), replaced);
+    RememberProtected(strLocation, made.vRecord);
+    pKey->SetMasterKey(std::move(made.masterKey), true);
+    if (pNewRecord) *pNewRecord = made.vRecord;
+    if (pRecoveryText) *pRecoveryText = std::move(made.recoveryText);
+    return Outcome(AccessResult::ACCESS_OPENED);
+}
+
 AccessOutcome PlaceVaultRecord(const std::string& strLocation, const KeyRecordBytes& vRecord,
                                CVaultEnv* pEnv) {
     if (KindOfVault(strLocation, pEnv) != VaultKind::VAULT_NONE)

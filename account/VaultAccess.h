@@ -167,6 +167,30 @@ AccessOutcome RecoverVault(const std::string& strLocation, const std::string& st
                            const std::string& strNewPassword, const KdfLimits& limits,
                            CVaultKey* pKey, CVaultEnv* pEnv, KeyRecordBytes* pNewRecord = nullptr);
 
+// Whether this build opens vaults whose names are hidden. Until it does,
+// no face offers to hide a vault's names, and HideVaultNames refuses
+// (ACCESS_RECORD_UNSUPPORTED): the vault would not open afterwards.
+bool HiddenNamesOpen();
+
+// The last step of hiding the names of the protected vault at strLocation,
+// to be taken only once a run of HideNamesWorker (NamesConversion.h) hid
+// every name there (AllNamesHidden): its key record, opened with pKey's
+// user name and strPassword, is replaced by the same vault's record with
+// hidden names (RecordWithHiddenNames: the same vault id and master key, a
+// new password part and a new recovery key), both copies as a password
+// change replaces them, so that a kill at any moment leaves the old record
+// or the new one. pKey then says the names are hidden, the new record is
+// in *pNewRecord (when given) and the new recovery key's text, to be shown
+// once, in *pRecoveryText; the old recovery key opens only old copies of
+// the record. The password need not change: a protected stored file gives
+// nothing of it away. Refused with ACCESS_SCRAMBLED_FILES_LEFT while a
+// scrambled stored file is left (it would be passed over from then on),
+// ACCESS_EXISTS when the record hides names already, ACCESS_OTHER_VAULT_RECORD
+// when the master key it seals is not pKey's (the run worked with another).
+AccessOutcome HideVaultNames(const std::string& strLocation, const std::string& strPassword,
+                             const KdfLimits& limits, CVaultKey* pKey, KeyRecordBytes* pNewRecord,
+                             CSecretBytes* pRecoveryText, CVaultEnv* pEnv);
+
 // Makes the location strLocation, which holds no vault, another place of
 // the open protected vault whose record is vRecord: the folder and its
 // boxes are made and the record is written there as it is (the same

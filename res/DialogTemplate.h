@@ -27,6 +27,7 @@ constexpr int RES_DLG_FORGOT_PASSWORD = 152;
 constexpr int RES_DLG_CHANGE_PASSWORD = 153;
 constexpr int RES_DLG_PROTECT_VAULT = 154;
 constexpr int RES_DLG_OLD_PASSWORD = 155;  // the password the scrambled files left were stored with
+constexpr int RES_DLG_HIDE_NAMES = 156;    // the password, before the vault's names are hidden
 
 // Controls of the main window.
 constexpr int RES_ID_BOX_LIST = 1000;
@@ -117,10 +118,11 @@ constexpr int RES_CMD_HELP = 32777;
 constexpr int RES_CMD_ABOUT = 32778;
 constexpr int RES_CMD_CHANGE_PASSWORD = 32779;
 constexpr int RES_CMD_PROTECT_VAULT = 32780;
-constexpr int RES_CMD_OPEN = 32785;     // context menu: open the stored file
-constexpr int RES_CMD_LOCK = 32786;     // File menu: lock the vault
-constexpr int RES_CMD_FIND = 32790;     // focuses the find field
-constexpr int RES_CMD_REFRESH = 32791;  // shows the box afresh
+constexpr int RES_CMD_OPEN = 32785;        // context menu: open the stored file
+constexpr int RES_CMD_LOCK = 32786;        // File menu: lock the vault
+constexpr int RES_CMD_FIND = 32790;        // focuses the find field
+constexpr int RES_CMD_REFRESH = 32791;     // shows the box afresh
+constexpr int RES_CMD_HIDE_NAMES = 32792;  // File menu: hide the protected vault's names
 
 struct MenuItemTemplate {
     int nCommandId;       // 0 for a separator

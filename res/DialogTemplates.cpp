@@ -171,6 +171,18 @@ constexpr ControlTemplate OLD_PASSWORD_CONTROLS[] = {
     CancelButton(204, 64, 50),
 };
 
+constexpr ControlTemplate HIDE_NAMES_CONTROLS[] = {
+    {RES_ID_STATIC, ControlKind::CONTROL_LABEL,
+     "保险柜中所有文件夹和文件的名字都将加密隐藏，口令不变。\n"
+     "完成后会显示新的恢复密钥，原来的恢复密钥从此失效。\n"
+     "请输入登录时的口令：",
+     11, 8, 250, 36},
+    RowCaption("口令：", 48),
+    SecretRowEdit(RES_ID_PASSWORD, 48, 190),
+    OkButton("开始", 150, 72, 50),
+    CancelButton(204, 72, 50),
+};
+
 constexpr DialogTemplate DIALOG_TEMPLATES[] = {
     {RES_DLG_ABOUT, "关于Merovik保险柜", 235, 55, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
      ABOUT_CONTROLS},
@@ -198,6 +210,8 @@ constexpr DialogTemplate DIALOG_TEMPLATES[] = {
      PROTECT_VAULT_CONTROLS},
     {RES_DLG_OLD_PASSWORD, "转换其余的文件", 265, 85, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
      OLD_PASSWORD_CONTROLS},
+    {RES_DLG_HIDE_NAMES, "隐藏此保险柜的文件名", 265, 93, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
+     HIDE_NAMES_CONTROLS},
 };
 
 }  // namespace

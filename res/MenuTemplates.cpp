@@ -15,6 +15,7 @@ constexpr MenuItemTemplate FILE_ITEMS[] = {
     SEPARATOR,
     {RES_CMD_CHANGE_PASSWORD, "修改口令..."},
     {RES_CMD_PROTECT_VAULT, "加密保护此保险柜..."},
+    {RES_CMD_HIDE_NAMES, "隐藏此保险柜的文件名..."},
     SEPARATOR,
     {RES_CMD_LOCK, "锁定", "Ctrl+L"},
     {RES_CMD_EXIT, "退出", "Ctrl+Q"},

@@ -4,6 +4,7 @@
 
 #include "Boxes.h"
 #include "CredentialRule.h"
+#include "HideNamesCommand.h"
 #include "SecretOptions.h"
 #include "TerminalFeedback.h"
 #include "ToolTexts.h"
@@ -16,8 +17,11 @@ namespace quovex {
 
 namespace {
 
-// The result of the steps before the rewriting: go on, or the exit status.
+// The result of the steps before the rewriting: go on, go on to hide the
+// names (a protected vault with visible names and no scrambled file), or
+// the exit status.
 constexpr int CONVERT_GO_ON = -1;
+constexpr int CONVERT_HIDE_NAMES = -2;
 
 // A scrambled vault gets a key record under a new password (its recovery
 // key printed): the old one is given away by every scrambled file.
@@ -55,7 +59,7 @@ int Resume(const std::string& strVault, ToolOptions* pOptions, CVaultKey* pKey) 
     std::fprintf(stderr, "quovex-tool: %s is protected already; converting what is left\n",
                  strVault.c_str());
     const ScrambledFilesLeft left = FindScrambledFilesLeft(strVault, *pKey, pOptions->pEnv);
-    if (left.strFirst.empty()) return CONVERT_GO_ON;
+    if (left.strFirst.empty()) return pKey->NamesHidden() ? CONVERT_GO_ON : CONVERT_HIDE_NAMES;
     std::string strError;
     AccessOutcome outcome;
     if (left.bOpen) {
@@ -110,6 +114,8 @@ int RunConvert(ToolOptions* pOptions, const std::string& strVault) {
     const int nPrepared = KindOfVault(strVault, pOptions->pEnv) == VaultKind::VAULT_PROTECTED
                               ? Resume(strVault, pOptions, &key)
                               : Protect(strVault, pOptions, &key);
+    // The password stays the same: it is needed again for the record.
+    if (nPrepared == CONVERT_HIDE_NAMES) return RunHideNames(pOptions, strVault, &key);
     ForgetSecrets(pOptions);
     if (nPrepared != CONVERT_GO_ON) return nPrepared;
     ConvertJob job;

@@ -1,4 +1,5 @@
-// quovex-tool convert: makes a scrambled vault a protected one. What the
+// quovex-tool convert: makes a scrambled vault a protected one, and a
+// protected one with visible names one with hidden names. What the
 // user must hear goes to standard error, the new recovery key to standard
 // output. Main thread.
 #pragma once
@@ -19,7 +20,9 @@ namespace quovex {
 // conversion stopped early) is opened by its record and the files left are
 // converted: with a new password first where the password in force still
 // opens them, with their own password (--old-password-file, or asked) where
-// it does not. The secrets of *pOptions are wiped once the keys are made.
+// it does not. A protected vault with visible names and no scrambled file
+// left has its names hidden instead (RunHideNames), with the password in
+// force. The secrets of *pOptions are wiped once the keys are made.
 // Returns the exit status: OK only when every stored file is protected now.
 int RunConvert(ToolOptions* pOptions, const std::string& strVault);
 

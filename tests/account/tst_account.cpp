@@ -17,6 +17,7 @@
 #include "KeyRecordFiles.h"
 #include "OpenVault.h"
 #include "StoredFileHeader.h"
+#include "TestFiles.h"
 #include "VaultAccess.h"
 #include "VaultSettings.h"
 
@@ -77,6 +78,7 @@ private slots:
     void failuresSetNoKeyAndChangeNothing();
     void openVaultMovesToEachKind();
     void conversionTakesANewPassword();
+    void hidingNamesKeepsThePasswordAndGivesANewRecoveryKey();
     void unmakableLocationTellsTheFirstFailure();
 };
 
@@ -309,6 +311,56 @@ void TestAccount::conversionTakesANewPassword() {
     QCOMPARE(OpenWith(strEarlier, "张三user", strNew.toStdString()), AccessResult::ACCESS_OPENED);
     QVERIFY(QFile::remove(strLeft));
     QCOMPARE(later.NextConversionStep(), Step::STEP_NOTHING_LEFT);
+}
+
+// The record of a vault whose names were all hidden says so: the password
+// stays, the master key too, and a new recovery key opens the record where
+// the old one no longer does; a scrambled file left or a wrong password
+// refuses it, and so does a second time. Until this build opens such
+// vaults, nothing is written at all.
+void TestAccount::hidingNamesKeepsThePasswordAndGivesANewRecoveryKey() {
+    QTemporaryDir root;
+    const QString strVault = root.path() + u"/v"_s, strPassword = u"口令secret"_s;
+    CSecretBytes made, oldRecovery, recovery;
+    QVERIFY(test::MakeVisibleNamesVault(strVault.toStdString(), "alice", strPassword.toStdString(),
+                                        FAST, &made, &oldRecovery));
+    COpenVault vault(strVault, u"alice"_s, strPassword, CVaultEnv::Default());
+    QVERIFY(vault.Open(strPassword).Opened() && !vault.Key().NamesHidden());
+    const QByteArray before = MainRecord(strVault);
+    if (!HiddenNamesOpen()) {
+        QCOMPARE(vault.HideNames(strPassword, FAST, &recovery).nResult,
+                 AccessResult::ACCESS_RECORD_UNSUPPORTED);
+        QCOMPARE(MainRecord(strVault), before);
+        QVERIFY(!vault.Key().NamesHidden() && recovery.IsEmpty());
+        return;
+    }
+    const QString strLeft = strVault + u"/FileBox/left.txt.$"_s;
+    QVERIFY(Place("empty.txt.$", strLeft));
+    QCOMPARE(vault.HideNames(strPassword, FAST, &recovery).nResult,
+             AccessResult::ACCESS_SCRAMBLED_FILES_LEFT);
+    QVERIFY(QFile::remove(strLeft));
+    QCOMPARE(vault.HideNames(u"wrong-password"_s, FAST, &recovery).nResult,
+             AccessResult::ACCESS_WRONG_CREDENTIALS);
+    QCOMPARE(MainRecord(strVault), before);
+
+    QVERIFY(vault.HideNames(strPassword, FAST, &recovery).Opened());
+    QVERIFY(vault.Key().NamesHidden());
+    const KeyRecordBytes& vRecord = vault.Record();
+    QCOMPARE(NamesOfRecord(vRecord), VaultNames::NAMES_HIDDEN);
+    QCOMPARE(MainRecord(strVault), QByteArray(reinterpret_cast<const char*>(vRecord.data()),
+                                              static_cast<qsizetype>(vRecord.size())));
+    CSecretBytes master;
+    QCOMPARE(OpenWith(strVault, "alice", strPassword.toStdString(), &master),
+             AccessResult::ACCESS_OPENED);
+    QVERIFY(master.Equals(made));
+    const auto Text = [](const CSecretBytes& text) {
+        return std::string_view(reinterpret_cast<const char*>(text.Data()), text.Size());
+    };
+    QVERIFY(!recovery.IsEmpty() && !recovery.Equals(oldRecovery));
+    QCOMPARE(UnsealWithRecoveryKey(vRecord, Text(recovery), &master), KeyRecordResult::KEY_OPENED);
+    QCOMPARE(UnsealWithRecoveryKey(vRecord, Text(oldRecovery), &master),
+             KeyRecordResult::KEY_WRONG_RECOVERY_KEY);
+    QCOMPARE(vault.HideNames(strPassword, FAST, &recovery).nResult, AccessResult::ACCESS_EXISTS);
 }
 
 // A location that cannot be a vault, made new or moved to by an open vault

@@ -106,13 +106,19 @@ inline QString StoredSetting(const char* pszKey) {
     return store.value(u"SaftyBox/"_s + QLatin1String(pszKey)).toString();
 }
 
-// Makes a protected vault of alice / secret1 at strVault; its recovery key
-// as shown, "" when it was not made.
-inline QString MakeProtectedVault(const QString& strVault) {
+// Makes a protected vault of alice / secret1 at strVault (with its names
+// visible, as earlier versions made them, when bVisibleNames); its recovery
+// key as shown, "" when it was not made.
+inline QString MakeProtectedVault(const QString& strVault, bool bVisibleNames = false) {
     CVaultKey key("alice", "secret1");
     CSecretBytes text;
-    CreateVault(strVault.toStdString(), "secret1", true, KDF_FASTEST_LIMITS, &key, nullptr, &text,
-                CVaultEnv::Default());
+    if (bVisibleNames) {
+        MakeVisibleNamesVault(strVault.toStdString(), "alice", "secret1", KDF_FASTEST_LIMITS,
+                              nullptr, &text);
+    } else {
+        CreateVault(strVault.toStdString(), "secret1", true, KDF_FASTEST_LIMITS, &key, nullptr,
+                    &text, CVaultEnv::Default());
+    }
     return QString::fromLatin1(reinterpret_cast<const char*>(text.Data()),
                                static_cast<qsizetype>(text.Size()));
 }

@@ -72,6 +72,7 @@ private slots:
     void protectScrambledVault_data();
     void protectScrambledVault();
     void lostRecordIsNotTakenForAnotherVault();
+    void hideNames();
 };
 
 // The password typed the same again; protection ticked at first, and then
@@ -305,6 +306,53 @@ void TestProtection::lostRecordIsNotTakenForAnotherVault() {
     // Agreed once: the location is a scrambled vault now, and asks no more.
     QCOMPARE(RunWithLogin(strVault, PASSWORD), std::make_pair(true, false));
     QCOMPARE(script.Requests().size(), 2);
+}
+
+// Hiding the names is offered for a protected vault with visible names, and
+// only where this build opens vaults with hidden names: it asks for the
+// password and checks it before anything changes, hides every name under
+// the progress dialog, then shows the new recovery key; the password stays.
+void TestProtection::hideNames() {
+    const QString strVault = FreshFolder(u"hide"_s);
+    QVERIFY(!MakeProtectedVault(strVault, true).isEmpty());
+    CShownVault shown(strVault);
+    QVERIFY(shown.bOpened);
+    QAction* pHide = Command(&shown.dlg, RES_CMD_HIDE_NAMES);
+    if (!HiddenNamesOpen()) {
+        QVERIFY(!pHide->isVisible() && !pHide->isEnabled());
+        return;
+    }
+    QVERIFY(pHide->isVisible() && pHide->isEnabled());
+    const QString strSource = FreshFolder(u"hide-src"_s) + u"/a.txt"_s;
+    const QString strStored = strVault + u"/FileBox/资料/a.txt.$"_s;
+    QFile source(strSource);
+    QVERIFY(source.open(QIODevice::WriteOnly) && source.write("alpha") == 5);
+    source.close();
+    QVERIFY(StoreWith(shown.vault.Key(), strSource.toStdString(), strStored.toStdString()));
+    CMessageBoxScript script;
+    const auto hideWith = [&](const QString& strPassword) {
+        WhenModal<CHideNamesDlg>([=](CHideNamesDlg* pAsk) {
+            TypeInto(pAsk, RES_ID_PASSWORD, strPassword);
+            Click(pAsk, RES_ID_OK);
+        });
+        pHide->trigger();
+    };
+    hideWith(u"secret2"_s);
+    QVERIFY(QFileInfo::exists(strStored) && !shown.vault.Key().NamesHidden());
+    WhenModal<CRecoveryKeyDlg>([&](CRecoveryKeyDlg* pKey) {
+        FindControl<QCheckBox>(pKey, RES_ID_KEY_WRITTEN_CHECK)->click();
+        Click(pKey, RES_ID_OK);
+    });
+    hideWith(PASSWORD);
+    QVERIFY(!QFileInfo::exists(strVault + u"/FileBox/资料"_s));
+    QVERIFY(shown.vault.Key().NamesHidden() && !pHide->isEnabled());
+    QCOMPARE(NamesOfRecord(shown.vault.Record()), VaultNames::NAMES_HIDDEN);
+    QCOMPARE(OpenWith(strVault, PASSWORD), AccessResult::ACCESS_OPENED);
+    const QStringList vTexts = MessageTexts(script);
+    QCOMPARE(vTexts.size(), 2);
+    QVERIFY2(vTexts[0].startsWith(u"文件名没有隐藏。"_s), qPrintable(vTexts[0]));
+    QVERIFY2(vTexts[1].startsWith(u"保险柜的文件名都已隐藏，隐藏了 1 个文件名。"_s),
+             qPrintable(vTexts[1]));
 }
 
 QUOVEX_UI_TEST_MAIN(TestProtection)

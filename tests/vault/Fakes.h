@@ -138,9 +138,10 @@ public:
     Hook m_fnAfterList;                   // a folder, after it was listed
     Hook m_fnBeforeSyncVolume;            // the path asked to flush
     // >= 0: the run is stopped after this many changes to the disk (a file
-    // created, written, synced or committed, a folder made, synced or
-    // deleted from): every later one fails (EIO), as if the process had
-    // been killed there. m_nChanges counts them, also without a stop.
+    // created, written, synced or committed, written or synced in place, a
+    // folder made, synced, renamed in or deleted from): every later one
+    // fails (EIO), as if the process had been killed there. m_nChanges counts them, also without a
+    // stop.
     std::int64_t m_nStopAfterChanges = -1;
     std::int64_t m_nChanges = 0;
 
@@ -306,6 +307,13 @@ private:
         bool RemoveFolder(const std::string& strName) override {
             return m_env.NoteDeletion() && m_pInner->RemoveFolder(strName);
         }
+        // The new name is not durable until the folder is synced or the
+        // volume flushed.
+        bool RenameEntry(const std::string& strFrom, const std::string& strTo) override {
+            if (m_env.ChangeFails() || !m_pInner->RenameEntry(strFrom, strTo)) return false;
+            m_env.m_setUnsyncedFolders.insert(m_strPath);
+            return true;
+        }
         bool Sync() override {
             if (m_env.ChangeFails(m_env.m_bFailSync) || !m_pInner->Sync()) return false;
             m_env.m_setUnsyncedFolders.erase(m_strPath);
@@ -355,27 +363,29 @@ private:
         std::int64_t m_nAsked = 0;
     };
 
+    // Every write and sync is a change to the disk, which a stop fails whole.
     struct CFaultyUpdater : CUpdatableFile {
-        CFaultyUpdater(std::unique_ptr<CUpdatableFile> pInner, const CFaultEnv& env)
+        CFaultyUpdater(std::unique_ptr<CUpdatableFile> pInner, CFaultEnv& env)
             : m_pInner(std::move(pInner)), m_env(env) {}
         std::int64_t ReadAt(void* pBuffer, std::size_t nCount, std::uint64_t nOffset) override {
             return m_pInner->ReadAt(pBuffer, nCount, nOffset);
         }
         bool WriteAt(const void* pData, std::size_t nCount, std::uint64_t nOffset) override {
+            if (m_env.ChangeFails()) return false;
             const std::int64_t nTear = m_env.m_nTearUpdateAt;
             if (nTear < 0 || static_cast<std::uint64_t>(nTear) >= nCount)
                 return m_pInner->WriteAt(pData, nCount, nOffset);
             m_pInner->WriteAt(pData, static_cast<std::size_t>(nTear), nOffset);
             return Refuse(EIO, false);
         }
-        bool Sync() override { return m_env.m_bFailSync ? Refuse(EIO, false) : m_pInner->Sync(); }
+        bool Sync() override { return !m_env.ChangeFails(m_env.m_bFailSync) && m_pInner->Sync(); }
         bool GetStamp(FileStamp* pStamp) override { return m_pInner->GetStamp(pStamp); }
         bool SetTimes(std::int64_t nSeconds, std::uint32_t nNanos) override {
             return m_pInner->SetTimes(nSeconds, nNanos);
         }
 
         std::unique_ptr<CUpdatableFile> m_pInner;
-        const CFaultEnv& m_env;
+        CFaultEnv& m_env;
     };
 
     struct CFaultyWriter : CWritableFile {

@@ -1,6 +1,6 @@
 // The summary rewrite: the whole field replaced in place, only in the
 // stored file that was read; a protected file's metadata read with the
-// vault's key and its summary written into the free slot alone. (What a
+// vault's key, its summary and its place written into the free slot alone. (What a
 // scrambled header shows is checked through the properties dialog.)
 #include <gtest/gtest.h>
 
@@ -215,4 +215,58 @@ TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKeyAndItsSummaryTheFreeSlot) 
               SealedInfo::SEALED_NOT_OPENED);
     EXPECT_EQ(Rewrite(strStored, "新", CVaultEnv::Default(), &m_key), Result::SUMMARY_NOT_OPENED);
     EXPECT_EQ(ReadBytes(strStored), vBoth);
+}
+
+// A place written into a protected file of the second version changes the
+// slot not in force alone, and reads back with the rest of the record as it
+// was. Nothing is written for a file changed since it was read, another
+// vault's key, a place that does not fit the slots beside the summary, or
+// a file of the first version, whose header says its records hold none.
+TEST_F(SummaryTest, PlaceEditWritesTheFreeSlotAloneOfAFileOfTheSecondVersion) {
+    const std::string strStored = m_tmp / "box/报告.txt.$";
+    StoreRandom(m_key, m_tmp / "来源/报告.txt", strStored, 70000);
+    const auto fnWrite = [&](const std::string& strPlace, const CVaultKey& key) {
+        const FileStamp stamp = ReadStoredFileInfo(strStored, CVaultEnv::Default(), &key).stamp;
+        return WriteStoredPlace(strStored, stamp, strPlace, CVaultEnv::Default(), key);
+    };
+    const Bytes vBefore = ReadBytes(strStored);
+    const std::size_t nSlot = vBefore[12] | vBefore[13] << 8 | vBefore[14] << 16;
+    ASSERT_EQ(fnWrite("FileBox/资料/报告.txt", m_key), PlaceWriteResult::PLACE_WRITTEN);
+    const Bytes vAfter = ReadBytes(strStored);
+    ASSERT_EQ(vAfter.size(), vBefore.size());
+    const std::size_t nHead = PFF_HEADER_SIZE + 2 * nSlot;
+    EXPECT_TRUE(
+        std::equal(vAfter.begin(), vAfter.begin() + PFF_HEADER_SIZE + nSlot, vBefore.begin()));
+    EXPECT_TRUE(std::equal(vAfter.begin() + nHead, vAfter.end(), vBefore.begin() + nHead));
+    const StoredFileInfo info = ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_key);
+    EXPECT_EQ(info.strPlace, "FileBox/资料/报告.txt");
+    EXPECT_EQ(info.strSourcePath, m_tmp / "来源/报告.txt");
+    EXPECT_TRUE(info.bSourceTime && !info.bTornSlot);
+    ASSERT_TRUE(RestoreWith(m_key, strStored, m_tmp / "out/x.$"));
+    EXPECT_EQ(ReadBytes(m_tmp / "out/报告.txt"), RandomBytes(70000, 9));
+
+    const FileStamp read = info.stamp;
+    ASSERT_EQ(Rewrite(strStored, Times("保", 170), CVaultEnv::Default(), &m_key),
+              Result::SUMMARY_WRITTEN);
+    const Bytes vKept = ReadBytes(strStored);
+    EXPECT_EQ(WriteStoredPlace(strStored, read, "FileBox/x", CVaultEnv::Default(), m_key),
+              PlaceWriteResult::PLACE_FILE_CHANGED);
+    EXPECT_EQ(fnWrite("FileBox/" + Times("长", 150), m_key),
+              PlaceWriteResult::PLACE_NEEDS_NEW_FILE);
+    EXPECT_EQ(fnWrite("FileBox/x", m_other), PlaceWriteResult::PLACE_NOT_OPENED);
+    EXPECT_EQ(ReadBytes(strStored), vKept);
+
+    CVaultKey reference{"alice", "secret1"};
+    CSecretBytes master(32);
+    for (std::size_t i = 0; i < master.Size(); ++i)
+        master.Data()[i] = static_cast<unsigned char>(i);
+    reference.SetMasterKey(std::move(master));
+    const std::string strFirst = m_tmp / "box/first.$";
+    fs::copy_file(std::string(QUOVEX_TEST_DATA_DIR) + "/protected/pattern300.bin.$", strFirst);
+    const Bytes vFirst = ReadBytes(strFirst);
+    EXPECT_EQ(WriteStoredPlace(strFirst,
+                               ReadStoredFileInfo(strFirst, CVaultEnv::Default(), &reference).stamp,
+                               "FileBox/first", CVaultEnv::Default(), reference),
+              PlaceWriteResult::PLACE_NEEDS_NEW_FILE);
+    EXPECT_EQ(ReadBytes(strFirst), vFirst);
 }

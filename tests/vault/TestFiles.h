@@ -14,7 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "Boxes.h"
 #include "FileStore.h"
+#include "KeyRecord.h"
+#include "KeyRecordFiles.h"
 #include "RunContext.h"
 #include "StoredFileHeader.h"
 #include "VaultKey.h"
@@ -87,6 +90,28 @@ inline void SetTestMasterKey(CVaultKey* pKey, unsigned char nFill, bool bNamesHi
     CSecretBytes master(32);
     std::fill(master.Data(), master.Data() + master.Size(), nFill);
     pKey->SetMasterKey(std::move(master), bNamesHidden);
+}
+
+// Makes the folder strVault a protected vault whose names are visible, as
+// earlier versions made every protected vault: a key record of the first
+// version for strUser / strPassword (both copies) and the box folders. Its
+// master key in *pMaster and its recovery key text in *pRecovery, when
+// given. False when it could not be made.
+inline bool MakeVisibleNamesVault(const std::string& strVault, const std::string& strUser,
+                                  const std::string& strPassword, const KdfLimits& limits,
+                                  CSecretBytes* pMaster = nullptr,
+                                  CSecretBytes* pRecovery = nullptr) {
+    NewKeyRecord made;
+    std::filesystem::create_directories(strVault);
+    if (CreateKeyRecord(strUser, strPassword, limits, VaultNames::NAMES_VISIBLE, &made) !=
+            KeyRecordResult::KEY_OPENED ||
+        WriteNewKeyRecord(strVault, made.vRecord, CVaultEnv::Default()).nOutcome !=
+            FileOutcome::FILE_DONE)
+        return false;
+    CreateBoxFolders(strVault, CVaultEnv::Default());
+    if (pMaster) *pMaster = std::move(made.masterKey);
+    if (pRecovery) *pRecovery = std::move(made.recoveryText);
+    return true;
 }
 
 // Stores strSource as strStored, or restores strStored to strTarget ("":

@@ -139,4 +139,24 @@ void COldPasswordDlg::ForgetPassword() {
     ForgetTypedText(m_pOldEdit, m_strOldPassword);
 }
 
+CHideNamesDlg::CHideNamesDlg(QWidget* pParent) : QDialog(pParent) {
+    BuildDialog(this, RES_DLG_HIDE_NAMES);
+    m_pEdit = FindPasswordEdit(this, RES_ID_PASSWORD);
+    m_pEdit->setFocus(Qt::OtherFocusReason);
+}
+
+void CHideNamesDlg::accept() {
+    m_strPassword = m_pEdit->text();
+    if (Gb18030Bytes(m_strPassword) < LOGIN_MIN_BYTES) {
+        ShowMessageBox(QStringLiteral("口令长度至少 4 位"), MSGBOX_OK, QStringLiteral("合法性警告"),
+                       this);
+        return;
+    }
+    QDialog::accept();
+}
+
+void CHideNamesDlg::ForgetPassword() {
+    ForgetTypedText(m_pEdit, m_strPassword);
+}
+
 }  // namespace quovex

@@ -101,4 +101,21 @@ private:
     QLineEdit* m_pOldEdit;
 };
 
+// The password the vault opens with, asked before its names are hidden
+// ("隐藏此保险柜的文件名": what will happen, then the password): "开始"
+// closes when the field holds a password the login would take; whether it
+// is the vault's is the vault's to say.
+class CHideNamesDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CHideNamesDlg(QWidget* pParent = nullptr);
+    void accept() override;
+    void ForgetPassword();
+
+    QString m_strPassword;
+
+private:
+    QLineEdit* m_pEdit = nullptr;
+};
+
 }  // namespace quovex

@@ -8,14 +8,17 @@
 #include "CoreTexts.h"
 #include "DialogTemplate.h"
 #include "MessageBox.h"
+#include "NamesConversion.h"
 #include "OpenVault.h"
 #include "PasswordDlgs.h"
+#include "PasswordEntry.h"
 #include "ProgressDlg.h"
 #include "RecoveryKeyDlg.h"
 #include "RunReport.h"
 #include "StoredFileScan.h"
 #include "VaultAccess.h"
 #include "VaultConversion.h"
+#include "VaultKey.h"
 #include "WaitCursor.h"
 
 namespace quovex {
@@ -24,6 +27,24 @@ namespace {
 
 const QString PROTECT_CAPTION = QStringLiteral("加密保护此保险柜");
 const QString CHANGE_CAPTION = QStringLiteral("修改口令");
+const QString HIDE_CAPTION = QStringLiteral("隐藏此保险柜的文件名");
+
+// What a run that hid names did, when not every name is hidden yet.
+QString HidingText(const HideNamesJob& job, RunOutcome nOutcome) {
+    QString strText = nOutcome == RunOutcome::RUN_CANCELLED
+                          ? QStringLiteral("隐藏文件名已取消。")
+                          : QStringLiteral("有的文件名没有隐藏（原因见下）。");
+    strText += QStringLiteral(
+                   "\n这次隐藏了 %1 个文件名；每个文件都还能以原来的名字还原，"
+                   "再次运行“隐藏此保险柜的文件名...”即可完成其余的。")
+                   .arg(job.report.nFilesDone);
+    if (job.nScrambledLeft > 0)
+        strText += QStringLiteral(
+            "\n保险柜中还有没有加密保护的文件：请先用“加密保护此保险柜...”转换它们。");
+    const QString strReport = RunReportText(job.report, RunKind::RUN_CONVERT);
+    if (!strReport.isEmpty()) strText += QStringLiteral("\n\n") + strReport;
+    return strText;
+}
 
 // Asks (with the password and a new one) and makes the key record of the
 // scrambled vault open in vault; its recovery key is shown. False when the
@@ -193,6 +214,63 @@ void CVaultProtection::RunConversion() {
     UpdateProtectionCommands();
 }
 
+bool CVaultProtection::CanHideNames() {
+    return HiddenNamesOpen() && m_vault.IsProtected() && !m_vault.Key().NamesHidden() &&
+           !HoldsScrambledFiles();
+}
+
+void CVaultProtection::OnHideNames() {
+    if (!CanHideNames()) return;
+    CHideNamesDlg ask(&m_window);
+    if (ask.exec() != QDialog::Accepted) return;
+    // The record must open with the password once the names are hidden:
+    // it is checked before anything changes.
+    AccessOutcome checked;
+    {
+        const CWaitCursor wait;
+        const CUtf8Secret password(ask.m_strPassword);
+        CVaultKey trial(m_vault.Key().User(), password.Text());
+        checked =
+            OpenVaultKey(m_vault.NativeLocation(), password.Text(), &trial, nullptr, m_vault.Env());
+    }
+    if (!checked.Opened()) {
+        ask.ForgetPassword();
+        ShowMessageBox(QStringLiteral("文件名没有隐藏。\n") + AccessRefusalText(checked),
+                       MSGBOX_OK | MSGBOX_ICON_WARNING, HIDE_CAPTION, &m_window);
+        return;
+    }
+    HideNamesJob job;
+    job.strVaultPath = m_vault.NativeLocation();
+    job.pKey = &m_vault.Key();
+    job.pEnv = m_vault.Env();
+    const auto fnHide = [&job](CVaultFeedback& feedback) { return HideNamesWorker(feedback, job); };
+    const RunOutcome nOutcome = RunWithProgress(fnHide, PROGRESS_CAN_CANCEL, &m_window);
+    AccessOutcome recorded;
+    CSecretBytes recoveryText;
+    if (AllNamesHidden(nOutcome, job)) {
+        const CWaitCursor wait;
+        recorded = m_vault.HideNames(ask.m_strPassword, m_kdfLimits, &recoveryText);
+    }
+    ask.ForgetPassword();
+    if (m_pTree) m_pTree->ShowAfresh();
+    UpdateProtectionCommands();
+    if (!AllNamesHidden(nOutcome, job)) {
+        ShowMessageBox(HidingText(job, nOutcome), MSGBOX_OK | MSGBOX_ICON_INFORMATION, HIDE_CAPTION,
+                       &m_window);
+    } else if (!recorded.Opened()) {
+        ShowMessageBox(QStringLiteral("文件名都已隐藏，但保险柜的记录没有更新。\n") +
+                           AccessRefusalText(recorded) +
+                           QStringLiteral("\n再次运行“隐藏此保险柜的文件名...”即可完成。"),
+                       MSGBOX_OK | MSGBOX_ICON_WARNING, HIDE_CAPTION, &m_window);
+    } else {
+        ShowRecoveryKey(recoveryText, &m_window);
+        ShowMessageBox(QStringLiteral("保险柜的文件名都已隐藏，隐藏了 %1 个文件名。口令不变；"
+                                      "原来的恢复密钥已失效。")
+                           .arg(job.report.nFilesDone),
+                       MSGBOX_OK | MSGBOX_ICON_INFORMATION, HIDE_CAPTION, &m_window);
+    }
+}
+
 bool CVaultProtection::HoldsScrambledFiles() {
     if (m_nScrambledLeft < 0) {
         bool bFound = false;
@@ -216,6 +294,9 @@ void CVaultProtection::UpdateProtectionCommands() {
     };
     fnEnable(RES_CMD_CHANGE_PASSWORD, bProtected && !bScrambledLeft);
     fnEnable(RES_CMD_PROTECT_VAULT, !bProtected || bScrambledLeft);
+    fnEnable(RES_CMD_HIDE_NAMES, CanHideNames());
+    if (QAction* pHide = m_window.findChild<QAction*>(QString::number(RES_CMD_HIDE_NAMES)))
+        pHide->setVisible(HiddenNamesOpen());
     // The scramble key would give the password away and opens nothing here.
     if (bProtected && !bScrambledLeft) m_vault.DropScrambleKey();
 }

@@ -1,6 +1,7 @@
 // The File menu's commands on the vault's protection: a new password for a
-// protected vault, and protecting a scrambled one (its key record made,
-// then every scrambled file rewritten); which of the two the vault allows.
+// protected vault, protecting a scrambled one (its key record made, then
+// every scrambled file rewritten), and hiding a protected vault's names;
+// which of them the vault allows.
 // Interface thread.
 #pragma once
 
@@ -25,7 +26,9 @@ public:
     // RES_CMD_CHANGE_PASSWORD and RES_CMD_PROTECT_VAULT). All outlive this
     // object. The commands are enabled for the vault now (as
     // UpdateProtectionCommands does), and again whenever the vault moves or
-    // the menu that holds them opens.
+    // the menu that holds them opens. The action RES_CMD_HIDE_NAMES, when
+    // the window has it, is shown only where this build opens vaults with
+    // hidden names.
     CVaultProtection(COpenVault& vault, CContentsTree* pTree, QWidget& window);
 
     // "修改口令...": the old password and a new one twice; the key record is
@@ -39,10 +42,17 @@ public:
     // protected vault that still holds scrambled files, asks and finishes
     // the rewriting.
     void OnProtectVault();
-    // Enables the two commands: a password change for a protected vault
-    // with no scrambled file left, protecting for any vault that holds one
-    // or has no key record. A protected vault with none left drops its
-    // scramble key here, which would give the password away.
+    // "隐藏此保险柜的文件名...": asks for the password, checks it under the
+    // wait cursor, hides every name under the progress dialog, which may
+    // stop it (a second run finishes), and once every name is hidden makes
+    // the key record say so and shows the new recovery key; says how it
+    // went. Nothing for a vault that cannot have its names hidden.
+    void OnHideNames();
+    // Enables the commands: a password change for a protected vault with
+    // no scrambled file left, protecting for any vault that holds one or
+    // has no key record, hiding names for a protected vault with visible
+    // names and no scrambled file. A protected vault with none left drops
+    // its scramble key here, which would give the password away.
     void UpdateProtectionCommands();
     // The cost of the password derivations the two commands run; tests
     // lower it to KDF_FASTEST_LIMITS.
@@ -51,6 +61,8 @@ public:
 private:
     // Rewrites the scrambled files under the progress dialog and reports.
     void RunConversion();
+    // Whether the open vault's names may be hidden now.
+    bool CanHideNames();
     // Whether a box holds a stored file of the scrambled format (looked at
     // once, and again after each conversion or move).
     bool HoldsScrambledFiles();

@@ -42,6 +42,7 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     ConnectCommand(RES_CMD_SETTINGS, &CVaultDlg::OnSettings);
     ConnectCommand(RES_CMD_CHANGE_PASSWORD, &CVaultDlg::OnChangePassword);
     ConnectCommand(RES_CMD_PROTECT_VAULT, &CVaultDlg::OnProtectVault);
+    ConnectCommand(RES_CMD_HIDE_NAMES, &CVaultDlg::OnHideNames);
     m_pProtection = std::make_unique<CVaultProtection>(m_vault, m_pContentsTree, *this);
     if (m_pContentsTree) {
         m_pCommands = std::make_unique<CContextCommands>(m_vault, *m_pContentsTree, *this);
@@ -158,6 +159,10 @@ void CVaultDlg::OnChangePassword() {
 
 void CVaultDlg::OnProtectVault() {
     m_pProtection->OnProtectVault();
+}
+
+void CVaultDlg::OnHideNames() {
+    m_pProtection->OnHideNames();
 }
 
 void CVaultDlg::UpdateProtectionCommands() {

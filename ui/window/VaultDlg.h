@@ -68,6 +68,8 @@ public:
     // "加密保护此保险柜...": protecting a scrambled vault, or finishing its
     // conversion.
     void OnProtectVault();
+    // "隐藏此保险柜的文件名...": hiding a protected vault's names.
+    void OnHideNames();
     // Enables the two commands as the vault allows them.
     void UpdateProtectionCommands();
     // The cost of the password derivations the two commands run; tests

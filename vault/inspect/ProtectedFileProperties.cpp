@@ -1,6 +1,7 @@
 #include "ProtectedFileProperties.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 #include "ChunkIo.h"
@@ -104,6 +105,32 @@ SummaryWriteResult WriteSummaryIntoSlot(CUpdatableFile& file, const std::string&
     file.SetTimes(PROTECTED_STORED_FILE_TIME, 0);
     if (!file.Sync()) return SummaryWriteResult::SUMMARY_WRITE_FAILED;
     return SummaryWriteResult::SUMMARY_WRITTEN;
+}
+
+PlaceWriteResult WritePlaceIntoSlot(CUpdatableFile& file, const std::string& strPlace,
+                                    const CVaultKey& key) {
+    ProtectedFileKeys keys;
+    if (!key.IsProtected() || !DeriveFileKeys(key.MasterKey(), &keys))
+        return PlaceWriteResult::PLACE_NOT_OPENED;
+    CProtectedOpener opener(keys);
+    if (OpenSlotsAt(file, &opener) != ProtectedResult::PROTECTED_OK)
+        return PlaceWriteResult::PLACE_NOT_OPENED;
+    ProtectedSlotWrite write;
+    switch (opener.SealPlaceEdit(strPlace, &write)) {
+        case ProtectedResult::PROTECTED_OK:
+            break;
+        case ProtectedResult::PROTECTED_UNSUPPORTED:
+        case ProtectedResult::PROTECTED_TOO_LONG:
+            return PlaceWriteResult::PLACE_NEEDS_NEW_FILE;
+        default:
+            errno = ENOMEM;
+            return PlaceWriteResult::PLACE_WRITE_FAILED;
+    }
+    if (!file.WriteAt(write.bytes.data(), write.bytes.size(), write.nOffset))
+        return PlaceWriteResult::PLACE_WRITE_FAILED;
+    file.SetTimes(PROTECTED_STORED_FILE_TIME, 0);  // as after a summary edit
+    if (!file.Sync()) return PlaceWriteResult::PLACE_WRITE_FAILED;
+    return PlaceWriteResult::PLACE_WRITTEN;
 }
 
 }  // namespace quovex

@@ -28,4 +28,9 @@ void ReadProtectedProperties(CReadableFile& file, const unsigned char* pPeek, st
 SummaryWriteResult WriteSummaryIntoSlot(CUpdatableFile& file, const std::string& strSummary,
                                         const CVaultKey* pKey);
 
+// Writes strPlace into the slot of file that is not in force, after the
+// caller checked that it is the file that was read.
+PlaceWriteResult WritePlaceIntoSlot(CUpdatableFile& file, const std::string& strPlace,
+                                    const CVaultKey& key);
+
 }  // namespace quovex

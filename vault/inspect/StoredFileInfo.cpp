@@ -169,4 +169,19 @@ SummaryWriteResult WriteStoredSummary(const std::string& strPath, const FileStam
     }
 }
 
+PlaceWriteResult WriteStoredPlace(const std::string& strPath, const FileStamp& expected,
+                                  const std::string& strPlace, CVaultEnv* pEnv,
+                                  const CVaultKey& key) {
+    const auto pFile = pEnv->OpenForUpdate(strPath);
+    if (!pFile) {
+        FileStamp now;
+        pEnv->GetStamp(strPath, &now);
+        return now.SameContent(expected) ? PlaceWriteResult::PLACE_WRITE_FAILED
+                                         : PlaceWriteResult::PLACE_FILE_CHANGED;
+    }
+    if (StillTheStoredFile(*pFile, expected) != StoredKind::STORED_PROTECTED)
+        return PlaceWriteResult::PLACE_FILE_CHANGED;
+    return WritePlaceIntoSlot(*pFile, strPlace, key);
+}
+
 }  // namespace quovex

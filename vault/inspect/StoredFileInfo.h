@@ -127,4 +127,23 @@ SummaryWriteResult WriteStoredSummary(const std::string& strPath, const FileStam
                                       const std::string& strSummary, CVaultEnv* pEnv,
                                       const CVaultKey* pKey = nullptr);
 
+enum class PlaceWriteResult {
+    PLACE_WRITTEN,         // the place is in the file, on disk
+    PLACE_FILE_CHANGED,    // the file changed, vanished or is no longer a protected stored file
+    PLACE_NEEDS_NEW_FILE,  // the first version (no place in its records), or no room in its slots
+    PLACE_WRITE_FAILED,    // the file may not be written, or writing or syncing failed (errno)
+    PLACE_NOT_OPENED,      // its metadata does not open with the key, or no keys
+};
+
+// Makes the protected stored file strPath record strPlace as its plain
+// place in the vault, provided it is still the file that was read (as
+// WriteStoredSummary): only the slot that is not in force is written, with
+// the record in force carrying the new place, then synced; no other byte
+// changes, and a write torn part way leaves the place before in force.
+// key must hold the vault's master key. Nothing is written unless every
+// check passed.
+PlaceWriteResult WriteStoredPlace(const std::string& strPath, const FileStamp& expected,
+                                  const std::string& strPlace, CVaultEnv* pEnv,
+                                  const CVaultKey& key);
+
 }  // namespace quovex

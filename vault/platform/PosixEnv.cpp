@@ -149,6 +149,9 @@ public:
     bool RemoveFolder(const std::string& strName) override {
         return ::unlinkat(m_nFd, strName.c_str(), AT_REMOVEDIR) == 0;
     }
+    bool RenameEntry(const std::string& strFrom, const std::string& strTo) override {
+        return RenameNoReplace(m_nFd, strFrom, strTo, m_nRefused) == 0;
+    }
     bool Sync() override {
         // A file system that cannot sync a folder on its own (EINVAL) keeps
         // its names as it does; failing every file there would gain nothing.

@@ -42,6 +42,13 @@ std::unique_ptr<CWritableFile> CreateNewFile(FolderPtr pFolder, int nDirFd,
                                              const std::string& strName, unsigned nMode,
                                              unsigned nRefused, std::uint64_t nFlushStep);
 
+// Renames strFrom to strTo in the folder nDirFd only when strTo is free
+// (errno EEXIST when it is not), by the best means the file system offers:
+// renameat2(RENAME_NOREPLACE), else link and unlink, else a look right
+// before a plain rename. nRefused: calls to act as if it refused. 0 or -1.
+int RenameNoReplace(int nDirFd, const std::string& strFrom, const std::string& strTo,
+                    unsigned nRefused);
+
 // True when a flush of the volume holding the open file or folder nFd
 // makes what is written there durable (CFolder::VolumeSyncCovers).
 bool VolumeSyncCoversFd(int nFd);

@@ -89,27 +89,6 @@ int RenameIfFree(int nDirFd, const std::string& strFrom, const std::string& strT
     return ::renameat(nDirFd, strFrom.c_str(), nDirFd, strTo.c_str());
 }
 
-// Renames strFrom to strTo in the folder nDirFd only when strTo is free,
-// by the best means the file system offers (nRefused: calls to act as if
-// it refused).
-int RenameNoReplace(int nDirFd, const std::string& strFrom, const std::string& strTo,
-                    unsigned nRefused) {
-    if (!(nRefused & CVaultEnv::REFUSE_NOREPLACE_RENAME)) {
-        if (::renameat2(nDirFd, strFrom.c_str(), nDirFd, strTo.c_str(), RENAME_NOREPLACE) == 0)
-            return 0;
-        if (!RenameRefused(errno)) return -1;
-    }
-    // A hard link cannot replace either.
-    if (!(nRefused & CVaultEnv::REFUSE_HARD_LINKS)) {
-        if (::linkat(nDirFd, strFrom.c_str(), nDirFd, strTo.c_str(), 0) == 0) {
-            ::unlinkat(nDirFd, strFrom.c_str(), 0);
-            return 0;
-        }
-        if (!LinkRefused(errno)) return -1;
-    }
-    return RenameIfFree(nDirFd, strFrom, strTo);
-}
-
 class CPosixNewFile final : public CWritableFile {
 public:
     CPosixNewFile(int nFd, FolderPtr pFolder, int nDirFd, std::string strName, std::string strTemp,
@@ -296,6 +275,26 @@ private:
 };
 
 }  // namespace
+
+// A folder cannot be linked (EPERM, which a file system without links
+// answers too): it takes the look before the plain rename.
+int RenameNoReplace(int nDirFd, const std::string& strFrom, const std::string& strTo,
+                    unsigned nRefused) {
+    if (!(nRefused & CVaultEnv::REFUSE_NOREPLACE_RENAME)) {
+        if (::renameat2(nDirFd, strFrom.c_str(), nDirFd, strTo.c_str(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (!RenameRefused(errno)) return -1;
+    }
+    // A hard link cannot replace either.
+    if (!(nRefused & CVaultEnv::REFUSE_HARD_LINKS)) {
+        if (::linkat(nDirFd, strFrom.c_str(), nDirFd, strTo.c_str(), 0) == 0) {
+            ::unlinkat(nDirFd, strFrom.c_str(), 0);
+            return 0;
+        }
+        if (!LinkRefused(errno)) return -1;
+    }
+    return RenameIfFree(nDirFd, strFrom, strTo);
+}
 
 std::unique_ptr<CWritableFile> CreateNewFile(FolderPtr pFolder, int nDirFd,
                                              const std::string& strName, unsigned nMode,

@@ -189,6 +189,17 @@ public:
     virtual bool DeleteFile(const std::string& strName) = 0;
     // Removes the empty folder strName.
     virtual bool RemoveFolder(const std::string& strName) = 0;
+    // Gives the file or folder strFrom the name strTo in this folder, never
+    // replacing: false with EEXIST when strTo is taken. Where the file
+    // system offers no no-replace rename, a file is linked and unlinked, and
+    // without links the name is looked at right before a plain rename (one
+    // system call's window, as a commit has). False (errno set) on any
+    // other failure, ENOTSUP by default.
+    virtual bool RenameEntry(const std::string& strFrom, const std::string& strTo) {
+        (void)strFrom, (void)strTo;
+        errno = ENOTSUP;
+        return false;
+    }
     // Makes the names in this folder durable, as commits and deletions left
     // them.
     virtual bool Sync() = 0;

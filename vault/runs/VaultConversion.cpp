@@ -1,17 +1,13 @@
 #include "VaultConversion.h"
 
-#include <sodium.h>
-
-#include <array>
 #include <cerrno>
-#include <ctime>
 #include <memory>
 
 #include "Boxes.h"
 #include "FileStore.h"
 #include "FolderWalk.h"
 #include "PathText.h"
-#include "ProtectedFormat.h"
+#include "StoredRewrite.h"
 #include "VaultEnv.h"
 #include "VaultFeedback.h"
 #include "VaultKey.h"
@@ -19,41 +15,6 @@
 namespace quovex {
 
 namespace {
-
-// The mode a converted file records when the scrambled one knew none: what
-// stored files are made with.
-constexpr std::uint32_t CONVERT_DEFAULT_MODE = 0600;
-
-using PlainDigest = std::array<unsigned char, crypto_generichash_BYTES>;
-
-// Hashes the plain bytes written into it and hands them on to pNext (null:
-// nowhere), so that the content written and the content read back can be
-// compared without holding either. Only Append is of use; it is never
-// committed.
-class CDigestSink final : public CWritableFile {
-public:
-    explicit CDigestSink(CWritableFile* pNext) : m_pNext(pNext) {
-        crypto_generichash_init(&m_state, nullptr, 0, crypto_generichash_BYTES);
-    }
-
-    bool Append(const void* pData, std::size_t nCount) override {
-        crypto_generichash_update(&m_state, static_cast<const unsigned char*>(pData), nCount);
-        return !m_pNext || m_pNext->Append(pData, nCount);
-    }
-    bool Sync() override { return true; }
-    bool TakeAccessOf(const FileStamp&) override { return true; }
-    CommitResult Commit(bool) override { return CommitResult::COMMIT_FAILED; }
-
-    PlainDigest Final() {
-        PlainDigest digest;
-        crypto_generichash_final(&m_state, digest.data(), digest.size());
-        return digest;
-    }
-
-private:
-    CWritableFile* m_pNext;
-    crypto_generichash_state m_state;
-};
 
 // One conversion run: the walk over the box folders and each file's
 // rewrite. Lives on the worker's thread for the run.
@@ -72,11 +33,6 @@ private:
     bool Cancelled();
     void ConvertFolder(const FolderPtr& pFolder, const std::string& strPath);
     void ConvertEntry(CFolder& folder, const std::string& strName, const std::string& strPath);
-    FileResult Rewrite(CFolder& folder, const std::string& strName, const std::string& strPath,
-                       CStoredReader& reader, const FileStamp& read);
-    FileResult WriteProtected(CStoredReader& reader, CWritableFile& target,
-                              const std::string& strPlace, PlainDigest* pDigest);
-    FileResult Verify(CWritableFile& target, const StoredHead& head, const PlainDigest& digest);
     void Note(const FileResult& result, const std::string& strPath);
     void NoteFailed(const std::string& strPath, const FailCause& cause) {
         m_job.report.vFailed.push_back({strPath, cause});
@@ -180,87 +136,11 @@ void CVaultConverter::ConvertEntry(CFolder& folder, const std::string& strName,
     m_feedback.SetStatusText(strPath);
     CWaitCursorGuard cursor(&m_feedback);
     const std::uint64_t nStart = m_run.nDone;
-    const FileResult result = Rewrite(folder, strName, strPath, *pReader, read);
+    const FileResult result =
+        RewriteStoredFile(m_files, folder, strName, *pReader, read, StoredPlaceOf(strPath), m_run);
     // Progress goes by plain bytes; the reader counted whole blocks.
     m_run.nDone = nStart + head.nPlainSize;
     Note(result, strPath);
-}
-
-// The protected file is written beside the scrambled one, made durable,
-// read back and compared, and only then takes its place, provided the
-// scrambled file is still the one that was read.
-FileResult CVaultConverter::Rewrite(CFolder& folder, const std::string& strName,
-                                    const std::string& strPath, CStoredReader& reader,
-                                    const FileStamp& read) {
-    const auto pTarget = folder.CreateFileFor(strName, CONVERT_DEFAULT_MODE);
-    if (!pTarget) return CauseOfLastError();
-    PlainDigest digest;
-    const FileResult written = WriteProtected(reader, *pTarget, StoredPlaceOf(strPath), &digest);
-    if (written.nOutcome != FileOutcome::FILE_DONE) return written;
-    pTarget->SetTimes(PROTECTED_STORED_FILE_TIME, 0);  // refused: only the time shows
-    // The new file keeps what the old one had of mode, owner and group;
-    // given before the sync, so that one sync makes all of it durable.
-    if (!pTarget->TakeAccessOf(read) || !pTarget->Sync()) return CauseOfLastError();
-    const FileResult checked = Verify(*pTarget, reader.Head(), digest);
-    if (checked.nOutcome != FileOutcome::FILE_DONE) return checked;
-    FileStamp now;
-    folder.GetStamp(strName, &now);
-    if (!now.SameContent(read)) return FileOutcome::FILE_CHANGED;
-    if (pTarget->Commit(true) != CommitResult::COMMIT_DONE) return CauseOfLastError();
-    // Where a flush of the volume does not reach, the new name is made durable now.
-    if (!folder.VolumeSyncCovers() && !folder.Sync()) return CauseOfLastError();
-    return FileOutcome::FILE_DONE;
-}
-
-FileResult CVaultConverter::WriteProtected(CStoredReader& reader, CWritableFile& target,
-                                           const std::string& strPlace, PlainDigest* pDigest) {
-    const StoredHead& head = reader.Head();
-    ProtectedMetadata metadata;
-    metadata.nPlainSize = head.nPlainSize;
-    const std::int64_t nStoredTime = reader.StoredTime();
-    metadata.nStoredTime =
-        nStoredTime != 0 ? nStoredTime : static_cast<std::int64_t>(std::time(nullptr));
-    metadata.nMode = head.nMode != 0 ? head.nMode : CONVERT_DEFAULT_MODE;
-    metadata.strSourcePath = head.strRecordedPath;
-    metadata.strSummary = head.strSummary;
-    metadata.strPlace = strPlace;
-    CProtectedWriter writer(m_files.Protected(), target);
-    const FileResult begun = writer.Begin(metadata);
-    if (begun.nOutcome != FileOutcome::FILE_DONE) return begun;
-    CDigestSink sink(&writer);
-    const FileResult plain = reader.WritePlain(sink, m_run);
-    if (plain.nOutcome != FileOutcome::FILE_DONE) return plain;
-    const FileResult finished = writer.Finish();
-    if (finished.nOutcome != FileOutcome::FILE_DONE) return finished;
-    *pDigest = sink.Final();
-    return FileOutcome::FILE_DONE;
-}
-
-// What was written must open with the vault's key, carry the same
-// metadata and give back the same plain content. A file that does not is
-// an error of the disk or the file system on the way, not a damaged source.
-FileResult CVaultConverter::Verify(CWritableFile& target, const StoredHead& head,
-                                   const PlainDigest& digest) {
-    const FailCause mismatch{FailReason::FAIL_IO, EIO};
-    auto pBack = target.ReadBack();
-    if (!pBack) return CauseOfLastError();
-    std::unique_ptr<CStoredReader> pCheck;
-    const FileResult opened = m_files.Protected().OpenStored(std::move(pBack), &pCheck);
-    if (opened.cause.nReason == FailReason::FAIL_DAMAGED) return mismatch;
-    if (opened.nOutcome != FileOutcome::FILE_DONE) return opened;
-    const StoredHead& back = pCheck->Head();
-    if (back.nKind != StoredKind::STORED_PROTECTED || back.nPlainSize != head.nPlainSize ||
-        back.strRecordedPath != head.strRecordedPath || back.strSummary != head.strSummary)
-        return mismatch;
-    // Not counted in the progress: the run's position goes by plain bytes converted.
-    RunContext check{&m_feedback, 0, 0, nullptr};
-    CDigestSink sink(nullptr);
-    const FileResult plain = pCheck->WritePlain(sink, check);
-    if (plain.cause.nReason == FailReason::FAIL_DAMAGED) return mismatch;
-    if (plain.nOutcome != FileOutcome::FILE_DONE) return plain;
-    const PlainDigest backDigest = sink.Final();
-    if (sodium_memcmp(backDigest.data(), digest.data(), digest.size()) != 0) return mismatch;
-    return FileOutcome::FILE_DONE;
 }
 
 void CVaultConverter::Note(const FileResult& result, const std::string& strPath) {

@@ -413,13 +413,27 @@ ProtectedResult CProtectedOpener::Finish() {
 
 ProtectedResult CProtectedOpener::SealSummaryEdit(const std::string& strSummary,
                                                   ProtectedSlotWrite* pWrite) const {
+    if (strSummary.size() > PFF_SUMMARY_MAX_BYTES) return R::PROTECTED_TOO_LONG;
+    ProtectedMetadata record = m_metadata;
+    record.strSummary = strSummary;
+    return SealRecordEdit(std::move(record), pWrite);
+}
+
+ProtectedResult CProtectedOpener::SealPlaceEdit(const std::string& strPlace,
+                                                ProtectedSlotWrite* pWrite) const {
+    if (m_nStage != Stage::HEADER && m_header.nVersion != PFF_VERSION_PLACED)
+        return R::PROTECTED_UNSUPPORTED;
+    ProtectedMetadata record = m_metadata;
+    record.strPlace = strPlace;
+    return SealRecordEdit(std::move(record), pWrite);
+}
+
+ProtectedResult CProtectedOpener::SealRecordEdit(ProtectedMetadata record,
+                                                 ProtectedSlotWrite* pWrite) const {
     // The slots opened, whatever became of the body since.
     if (m_nStage == Stage::HEADER || m_nStage == Stage::SLOTS ||
         (m_nStage == Stage::REFUSED && !m_slotOpened[m_nNewest]))
         return R::PROTECTED_MISUSE;
-    if (strSummary.size() > PFF_SUMMARY_MAX_BYTES) return R::PROTECTED_TOO_LONG;
-    ProtectedMetadata record = m_metadata;
-    record.strSummary = strSummary;
     ++record.nSequence;
     const std::size_t nSlot = 1 - m_nNewest;
     std::vector<unsigned char> bytes(m_header.nSlotSize);

@@ -169,8 +169,17 @@ public:
     // OpenSlots; PROTECTED_TOO_LONG beyond PFF_SUMMARY_MAX_BYTES.
     ProtectedResult SealSummaryEdit(const std::string& strSummary,
                                     ProtectedSlotWrite* pWrite) const;
+    // The same for the plain place in the vault (a file whose names become
+    // hidden records where it lies). PROTECTED_UNSUPPORTED for a file of
+    // the first version: its header says its records hold no place, and
+    // the header is bound into every chunk, so only a new file can hold
+    // one. PROTECTED_TOO_LONG when the record with the place does not fit
+    // the file's slots.
+    ProtectedResult SealPlaceEdit(const std::string& strPlace, ProtectedSlotWrite* pWrite) const;
 
 private:
+    // Seals record, with the next sequence, into the slot not in force.
+    ProtectedResult SealRecordEdit(ProtectedMetadata record, ProtectedSlotWrite* pWrite) const;
     ProtectedResult Refuse(ProtectedResult result, std::uint64_t nChunk);
     // As the sealer's.
     CHelperThread* Helper(bool bTwoThreads);
