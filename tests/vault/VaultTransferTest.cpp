@@ -559,3 +559,45 @@ TEST_P(VaultTransferTest, AStoredFileMovedByHandKeepsItsSealedNameWhereverItLies
     EXPECT_EQ(ReadBytes(m_tmp / "one/a.txt"), RandomBytes(30, 2));
     EXPECT_EQ(m_restore.report.vAway.size(), 1u);
 }
+
+TEST_P(VaultTransferTest, LosingAnyOneFileOfAHiddenVaultLosesNothingElse) {
+    CVaultKey key{"user1", "pass1"};
+    SetTestMasterKey(&key, 9, true);
+    CVaultTransfer hidden{key, &m_env};
+    hidden.SetDeleteSource(false);
+    std::string strLong;
+    for (int i = 0; i < 85; ++i) strLong += "档";  // a folder name kept in its name record
+    const std::vector<std::string> vPlain = {"体检/报告.pdf", "体检/" + strLong + "/笔记.txt",
+                                             "体检/" + strLong + "/深/图.png", "a.txt"};
+    for (std::size_t i = 0; i < vPlain.size(); ++i)
+        WriteBytes(Src(vPlain[i]), RandomBytes(100 + i, static_cast<unsigned>(i)));
+    m_drop = DropJob{{Src("体检"), Src("a.txt")}, m_strBox, &hidden, {}};
+    ExpectEnded(AddDropWorker(m_feedback, m_drop), m_drop.report);
+    ASSERT_EQ(m_drop.report.nFilesDone, vPlain.size());
+    std::vector<std::string> vOnDisk;
+    for (const auto& entry : fs::recursive_directory_iterator(m_strBox))
+        if (entry.is_regular_file()) vOnDisk.push_back(entry.path().string());
+    ASSERT_EQ(vOnDisk.size(), vPlain.size() + 1);  // and the long folder's name record
+
+    // Each file in turn goes missing; everything else still comes back under
+    // its plain name.
+    const std::string strAside = m_tmp / "aside";
+    for (std::size_t nGone = 0; nGone < vOnDisk.size(); ++nGone) {
+        fs::rename(vOnDisk[nGone], strAside);
+        const std::string strOut = m_tmp / ("out" + std::to_string(nGone));
+        m_restore = RestoreJob{m_strBox, strOut, {}, &hidden, {}};
+        ExpectEnded(RestoreWorker(m_feedback, m_restore), m_restore.report);
+        EXPECT_TRUE(m_restore.report.vFailed.empty()) << vOnDisk[nGone];
+        std::size_t nBack = 0;
+        for (std::size_t i = 0; i < vPlain.size(); ++i) {
+            const std::string strPath = strOut + "/" + LastComponent(m_strBox) + "/" + vPlain[i];
+            if (!Exists(strPath)) continue;
+            ++nBack;
+            EXPECT_EQ(ReadBytes(strPath), RandomBytes(100 + i, static_cast<unsigned>(i)));
+        }
+        const bool bRecord = LastComponent(vOnDisk[nGone]) == FOLDER_NAME_RECORD;
+        EXPECT_EQ(nBack, vPlain.size() - (bRecord ? 0 : 1)) << vOnDisk[nGone];
+        fs::rename(strAside, vOnDisk[nGone]);
+        if (bRecord) m_vDotFiles.push_back(vOnDisk[nGone]);
+    }
+}
