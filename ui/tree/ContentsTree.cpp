@@ -23,6 +23,7 @@
 #include "FindRunner.h"
 #include "FindWalk.h"
 #include "PathOrder.h"
+#include "PathText.h"
 #include "PlainNames.h"
 #include "TreeRoles.h"
 #include "UiThread.h"
@@ -213,9 +214,12 @@ void CContentsTree::FillPlainItem(QTreeWidgetItem* pParent, const QString& strFo
         const PlainEntry& entry = vEntries[keyed.second];
         const bool bFolder = entry.kind == EntryKind::ENTRY_FOLDER;
         const bool bUnreadable = entry.nState == PlainState::PLAIN_UNREADABLE;
-        QTreeWidgetItem* pItem = NewPlainItem(
-            bUnreadable ? UnreadableNameText() : QString::fromStdString(entry.strPlain),
-            entry.strDisk, bFolder, bUnreadable);
+        // A stored file reads as in a vault whose names are visible: "a.doc.$".
+        const QString strText =
+            bUnreadable ? UnreadableNameText()
+                        : QString::fromStdString(entry.strPlain) +
+                              (bFolder ? QString() : QString::fromLatin1(STORED_SUFFIX));
+        QTreeWidgetItem* pItem = NewPlainItem(strText, entry.strDisk, bFolder, bUnreadable);
         if (bFolder &&
             HasListableChildren(folder.filePath(QFile::decodeName(entry.strDisk.c_str()))))
             AddPlaceholder(pItem);

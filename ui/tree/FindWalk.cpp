@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "PathOrder.h"
+#include "PathText.h"
 #include "PlainNames.h"
 #include "VaultEnv.h"
 
@@ -140,7 +141,10 @@ bool ReadPlainEntries(const CPlainNames& names, CFolder& folder, const std::stri
         if (!bFolder && !bFiles) continue;
         CListedEntry child;
         child.m_strName = std::move(plain.strDisk);
+        // A stored file reads as in a vault whose names are visible: "a.doc.$".
         child.m_strShown = std::move(plain.strPlain);
+        if (!bFolder && plain.nState != PlainState::PLAIN_UNREADABLE)
+            child.m_strShown += STORED_SUFFIX;
         child.m_bUnreadable = plain.nState == PlainState::PLAIN_UNREADABLE;
         child.m_bFolder = bFolder;
         pEntry->m_vChildren.push_back(std::move(child));
