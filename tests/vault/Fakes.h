@@ -278,6 +278,9 @@ private:
         bool GetCreationTime(std::int64_t* pSeconds) override {
             return m_pInner->GetCreationTime(pSeconds);
         }
+        bool SetOwnTimes(std::int64_t nSeconds, std::uint32_t nNanos) override {
+            return m_pInner->SetOwnTimes(nSeconds, nNanos);
+        }
         bool List(std::vector<FolderEntry>* pEntries) override {
             const bool bListed = m_pInner->List(pEntries);
             if (bListed && m_env.m_fnAfterList) m_env.m_fnAfterList(m_strPath);

@@ -15,6 +15,7 @@
 #include "NameCipher.h"
 #include "PathText.h"
 #include "PlainNames.h"
+#include "ProtectedLayout.h"
 #include "StoredFileInfo.h"
 #include "TestFiles.h"
 #include "VaultCipher.h"
@@ -480,7 +481,14 @@ TEST_P(VaultTransferTest, HiddenNamesShowNothingOnDiskAndComeBackPlain) {
         std::transform(strFolded.begin(), strFolded.end(), strFolded.begin(), ::tolower);
         EXPECT_TRUE(folded.insert(strFolded).second) << strName;
         nFiles += entry.is_regular_file() && strName[0] != '.' ? 1 : 0;
+        // Neither a stored file nor a folder tells when it was stored.
+        struct stat st {};
+        ASSERT_EQ(lstat(entry.path().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mtime, PROTECTED_STORED_FILE_TIME) << strName;
     }
+    struct stat box {};
+    ASSERT_EQ(stat(m_strBox.c_str(), &box), 0);
+    EXPECT_EQ(box.st_mtime, PROTECTED_STORED_FILE_TIME);
     EXPECT_EQ(nFiles, 4u);
 
     m_feedback.m_bAnswerYes = false;

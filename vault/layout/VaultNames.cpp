@@ -3,6 +3,7 @@
 #include "Boxes.h"
 #include "FolderChanges.h"
 #include "PathText.h"
+#include "ProtectedLayout.h"
 
 namespace quovex {
 
@@ -304,8 +305,12 @@ FolderPtr MakePlainFolder(CVaultEnv* pEnv, const std::string& strParentDisk,
         return pFolder;
     const std::vector<unsigned char> vRecord = names.FolderRecord(strParent, strName);
     if (std::unique_ptr<CWritableFile> pRecord = pFolder->CreateFileFor(FOLDER_NAME_RECORD, 0600)) {
-        if (pRecord->Append(vRecord.data(), vRecord.size()) && pRecord->Sync())
-            pRecord->Commit(false);
+        // It tells no more of when the folder was made than a stored file
+        // does (where the disk lets its time be set).
+        if (pRecord->Append(vRecord.data(), vRecord.size())) {
+            pRecord->SetTimes(PROTECTED_STORED_FILE_TIME, 0);
+            if (pRecord->Sync()) pRecord->Commit(false);
+        }
     }
     return pFolder;
 }

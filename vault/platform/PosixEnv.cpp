@@ -93,6 +93,9 @@ public:
         *pStamp = StampOfStat(st);
         return true;
     }
+    bool SetOwnTimes(std::int64_t nSeconds, std::uint32_t nNanos) override {
+        return SetFileTimes(m_nFd, nSeconds, nNanos);
+    }
     bool GetCreationTime(std::int64_t* pSeconds) override {
         return CreationTimeOf(m_nFd, pSeconds);
     }

@@ -200,6 +200,14 @@ public:
         errno = ENOTSUP;
         return false;
     }
+    // Gives the folder itself the modification and access time nSeconds
+    // (and nNanos) since the epoch. False (errno set) where the file system
+    // does not let it, ENOTSUP by default.
+    virtual bool SetOwnTimes(std::int64_t nSeconds, std::uint32_t nNanos) {
+        (void)nSeconds, (void)nNanos;
+        errno = ENOTSUP;
+        return false;
+    }
     // Makes the names in this folder durable, as commits and deletions left
     // them.
     virtual bool Sync() = 0;

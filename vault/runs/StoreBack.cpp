@@ -4,8 +4,11 @@
 
 #include "CancelWatch.h"
 #include "FileStore.h"
+#include "PathText.h"
+#include "ProtectedLayout.h"
 #include "StoredFileInfo.h"
 #include "VaultFeedback.h"
+#include "VaultKey.h"
 
 namespace quovex {
 
@@ -60,6 +63,10 @@ RunOutcome RunStoreBack(CVaultFeedback& feedback, StoreBackJob& job) {
             const StoredFileInfo after = ReadStoredFileInfo(job.strStored, pEnv, &files.Key());
             WriteStoredSummary(job.strStored, after.stamp, before.strSummary, pEnv, &files.Key());
         }
+        // The folder's time would tell when the file was stored back.
+        const FolderPtr pFolder =
+            files.Key().IsProtected() ? pEnv->OpenFolder(FolderOf(job.strStored)) : nullptr;
+        if (pFolder) pFolder->SetOwnTimes(PROTECTED_STORED_FILE_TIME, 0);
         // The copy goes next; the stored file must not be lost with it.
         pEnv->SyncVolume(job.strStored);
     }

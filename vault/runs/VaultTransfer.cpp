@@ -10,6 +10,7 @@
 #include "FolderWalk.h"
 #include "FreeSpace.h"
 #include "PathText.h"
+#include "ProtectedLayout.h"
 #include "RestoreTargets.h"
 #include "TargetCommit.h"
 #include "VaultEnv.h"
@@ -105,6 +106,24 @@ void CVaultTransfer::DeletePendingSources(const std::string& strVaultFolder,
     DiscardPendingSources();
 }
 
+void CVaultTransfer::NoteFolderTouched(const std::string& strFolder) {
+    if (!m_files.Key().IsProtected()) return;
+    for (std::string strAt = strFolder, strUp = FolderOf(strAt); strUp != strAt;
+         strAt = strUp, strUp = FolderOf(strAt)) {
+        if (!m_touchedFolders.insert(strAt).second) return;
+        if (BoxIndex(LastComponent(strAt)) >= 0) return;
+    }
+}
+
+void CVaultTransfer::SettleFolderTimes() {
+    for (const std::string& strFolder : m_touchedFolders) {
+        // A time that cannot be set leaves the folder as it is: no failure.
+        if (const FolderPtr pFolder = m_pEnv->OpenFolder(strFolder))
+            pFolder->SetOwnTimes(PROTECTED_STORED_FILE_TIME, 0);
+    }
+    m_touchedFolders.clear();
+}
+
 void CVaultTransfer::DiscardPendingSources() {
     m_vPending.clear();
     m_nPendingFolders = 0;
@@ -174,6 +193,7 @@ void CVaultTransfer::StoreFileIn(const FolderPtr& pFolder, const std::string& st
                             m_names.Hidden() ? strPlace : std::string(), run);
     NoteResult(run.pReport, result, strPath);
     if (result.nOutcome != FileOutcome::FILE_DONE) return;
+    NoteFolderTouched(strTarget);
     for (PendingDeletion& old : vOld) {
         old.pFolder = pStoredFolder;
         QueueSourceDeletion(std::move(old), strTarget, run.pReport);
@@ -467,6 +487,7 @@ RunOutcome RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
     }
     // Also after a cancel: what was stored completely may free its source.
     job.pVault->DeletePendingSources(job.strBoxPath, &job.report);
+    job.pVault->SettleFolderTimes();
     job.report.bCancelled = watch.SawCancel();
     return job.report.bCancelled ? RunOutcome::RUN_CANCELLED : RunOutcome::RUN_FINISHED;
 }

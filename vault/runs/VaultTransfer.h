@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,11 @@ public:
     void DeletePendingSources(const std::string& strVaultFolder, TransferReport* pReport);
     // Forgets the sources stored since the last call, deleting none.
     void DiscardPendingSources();
+    // The folders a run of a protected vault stored into, and those above
+    // them up to their box folder, get the one fixed time its stored files
+    // carry (where the disk lets them): a folder's time would tell when it
+    // was last stored into. Call once the run's deletions are done.
+    void SettleFolderTimes();
 
 private:
     struct PendingDeletion {
@@ -138,6 +144,10 @@ private:
     bool m_bKeepOutOfVault = false;
     std::vector<PendingDeletion> m_vPending;
     std::size_t m_nPendingFolders = 0;
+    std::set<std::string> m_touchedFolders;  // what SettleFolderTimes settles
+    // Notes strFolder, and every folder above it up to its box folder, as
+    // changed by this run.
+    void NoteFolderTouched(const std::string& strFolder);
 };
 
 // The data of an add run.
