@@ -211,13 +211,15 @@ fi
 # pays one more. Tool and cp take turns, as the folder cases below.
 echo "Protected vault: 512 MiB file ..." >&2
 "$TOOL" init "${CRED[@]}" --kdf-passes 1 --kdf-memory 1 pvault >/dev/null
-STORED_PBIG="pvault/FileBox/big.bin.\$"
+# Its names are hidden: the stored file's name on disk is new at every store.
+stored_pbig() { find pvault/FileBox -maxdepth 1 -type f -name '*.$' | head -1; }
 prep_pvault() { rm -rf pvault/FileBox; }
 cp_pbig() { cp data/big.bin out/big.bin; }
 tool_pstore() { "$TOOL" store "${CRED[@]}" --keep-source data/big.bin pvault/FileBox; }
 side_by_side cp_pbig tool_pstore prep_out prep_pvault
 CP_PSTORE=$BEST_A
 TOOL_PSTORE=$BEST_B
+STORED_PBIG=$(stored_pbig)
 cp_pstored() { cp "$STORED_PBIG" out/big.bin; }
 tool_prestore() { "$TOOL" restore "${CRED[@]}" --to restored "$STORED_PBIG"; }
 side_by_side cp_pstored tool_prestore prep_out prep_restored
@@ -226,6 +228,7 @@ TOOL_PRESTORE=$BEST_B
 cmp -s data/big.bin restored/big.bin || { echo "restored file differs" >&2; exit 1; }
 peak_mib prep_pvault "$TOOL" store "${CRED[@]}" --keep-source data/big.bin pvault/FileBox
 RSS_PSTORE_BIG=$PEAK
+STORED_PBIG=$(stored_pbig)
 peak_mib prep_restored "$TOOL" restore "${CRED[@]}" --to restored "$STORED_PBIG"
 RSS_PRESTORE_BIG=$PEAK
 rm -rf out/* restored/* pvault/FileBox
@@ -248,9 +251,13 @@ if [ "$PROTECTED_ONLY" -eq 0 ]; then
     TOOL_FOLDER=$BEST_B
 fi
 echo "Protected vault: 10,000 files of 1 KiB ..." >&2
+# A vault that hides its names takes stores into its boxes alone: each run
+# stores the folder under a name of its own (two renames, not a copy).
 tool_pfolder() {
     RUN=$((RUN + 1))
-    "$TOOL" store "${CRED[@]}" --keep-source data/folder "pvault/FileBox/run.$RUN"
+    mv data/folder "data/folder.$RUN"
+    "$TOOL" store "${CRED[@]}" --keep-source "data/folder.$RUN" pvault/FileBox
+    mv "data/folder.$RUN" data/folder
 }
 side_by_side cp_folder tool_pfolder
 CP_PFOLDER=$BEST_A

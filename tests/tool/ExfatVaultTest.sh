@@ -59,7 +59,21 @@ expect 0 "restore over existing files" \
     restore "${CRED[@]}" --to stick/out --overwrite yes "$VAULT/FileBox/docs"
 cmp -s orig/docs/b.bin stick/out/docs/b.bin || fail "the replaced file differs"
 
-# The vault's mark is its own; any other dot-name is a temporary left.
-LEFT=$(find stick -name '.*' ! -name .quovex-scrambled)
+# A protected vault, whose names are hidden: the longest names the stick
+# takes (85 Chinese characters, 255 bytes) as a folder and as a file come
+# back under their plain names, and none is on the stick.
+LONG=$(printf '档%.0s' $(seq 85))
+mkdir -p "src2/$LONG" orig2
+head -c 70000 /dev/urandom >"src2/$LONG/$LONG"
+head -c 10 /dev/urandom >"src2/$LONG/报告.txt"
+cp -r src2/. orig2/
+expect 0 "a protected vault on the stick" init "${CRED[@]}" "${KDF[@]}" stick/PBox
+expect 0 "store with long names" store "${CRED[@]}" "src2/$LONG" stick/PBox/FileBox
+find stick/PBox -name '*档*' -o -name '*报告*' | grep -q . && fail "a plain name is on the stick"
+expect 0 "restore by the plain path" restore "${CRED[@]}" --to stick/out2 "stick/PBox/FileBox/$LONG"
+diff -r "orig2/$LONG" "stick/out2/$LONG" >/dev/null || fail "the long names came back otherwise"
+
+# The vault's marks are its own; any other dot-name is a temporary left.
+LEFT=$(find stick -name '.*' ! -name .quovex-scrambled ! -name '.quovex-key*' ! -name .quovex-name)
 [ -z "$LEFT" ] || fail "temporaries left: $LEFT"
 finish "exFAT"

@@ -10,6 +10,7 @@
 
 #include "FileStoreFixture.h"
 #include "FolderIdentity.h"
+#include "TextCodec.h"
 
 using namespace quovex;
 using namespace quovex::test;
@@ -351,4 +352,29 @@ TEST_P(FileStoreTest, RefusesSourcesTheHeaderCannotHoldAndStoredFilesItCannotTru
     EXPECT_EQ(Restore("box/extra.$", "out/extra.$"), 1);
     EXPECT_EQ(m_nDone, 5u * 128);
     EXPECT_EQ(SnapshotTree(m_tmp / "out"), (Tree{{"extra", RandomBytes(300, 1)}}));
+}
+
+// exFAT and NTFS refuse a name that is not whole UTF-8 (EILSEQ): the
+// temporary of a new file with the longest name the disk takes keeps a
+// shortened name cut where a character begins.
+TEST(NewFileTest, TheTemporaryOfALongNameIsWholeUtf8) {
+    CTempDir tmp;
+    std::string strLong;
+    for (int i = 0; i < 85; ++i) strLong += "档";  // 255 bytes
+    const auto pEnv = CVaultEnv::CreateRefusing(CVaultEnv::REFUSE_UNNAMED_FILES);
+    const FolderPtr pFolder = pEnv->OpenFolder(tmp.Path());
+    ASSERT_TRUE(pFolder);
+    auto pFile = pFolder->CreateFileFor(strLong, 0600);
+    ASSERT_TRUE(pFile);
+    std::size_t nTemporaries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(tmp.Path())) {
+        const std::string strName = entry.path().filename().string();
+        EXPECT_TRUE(IsValidUtf8(strName)) << strName;
+        EXPECT_LE(strName.size(), 255u);
+        ++nTemporaries;
+    }
+    EXPECT_EQ(nTemporaries, 1u);
+    ASSERT_TRUE(pFile->Append("x", 1));
+    EXPECT_EQ(pFile->Commit(false), CommitResult::COMMIT_DONE);
+    EXPECT_TRUE(std::filesystem::exists(tmp / strLong));
 }

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -43,8 +44,14 @@ std::string TempName(const std::string& strName) {
     char szSuffix[16];
     std::snprintf(szSuffix, sizeof szSuffix, ".tmp%08x", nMix);
     // Appended piece by piece: GCC 12 at -O3 sees a false overlap in "." + ... + ...
+    // Cut where a character begins: exFAT and NTFS refuse a name that is
+    // not whole UTF-8 (EILSEQ), and a name cut inside a character is not.
+    std::size_t nKeep = std::min(strName.size(), NEW_TEMP_NAME_KEEP);
+    while (nKeep > 0 && nKeep < strName.size() &&
+           (static_cast<unsigned char>(strName[nKeep]) & 0xC0) == 0x80)
+        --nKeep;
     std::string strTemp(1, '.');
-    strTemp.append(strName, 0, NEW_TEMP_NAME_KEEP);
+    strTemp.append(strName, 0, nKeep);
     strTemp += szSuffix;
     return strTemp;
 }
