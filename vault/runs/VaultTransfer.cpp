@@ -147,9 +147,10 @@ PlaceReader CVaultTransfer::PlaceReaderOf() const {
 FileResult CVaultTransfer::AskAboutVersions(CFolder& stored, const std::string& strPlainTarget,
                                             const std::string& strName, const std::string& strShown,
                                             RunContext& run, std::vector<PendingDeletion>* pOld) {
-    const std::vector<std::string> vVersions =
-        FindStoredVersions(stored, strPlainTarget, strName, m_names, PlaceReaderOf());
-    if (vVersions.empty()) return FileOutcome::FILE_DONE;
+    const auto& versions = VersionsIn(stored, strPlainTarget);
+    const auto it = versions.find(strName);
+    if (it == versions.end() || it->second.empty()) return FileOutcome::FILE_DONE;
+    const std::vector<std::string>& vVersions = it->second;
     for (const std::string& strVersion : vVersions) {
         PendingDeletion old{nullptr, strVersion, strShown, {}, false};
         stored.GetStamp(strVersion, &old.stamp);
@@ -157,6 +158,20 @@ FileResult CVaultTransfer::AskAboutVersions(CFolder& stored, const std::string& 
     }
     return AskToReplace(pOld->front().stamp, FeedbackQuestion::QUESTION_STORED_EXISTS, strShown,
                         run.pFeedback);
+}
+
+std::map<std::string, std::vector<std::string>>& CVaultTransfer::VersionsIn(
+    CFolder& stored, const std::string& strPlainTarget) {
+    const auto it = m_versions.find(strPlainTarget);
+    if (it != m_versions.end()) return it->second;
+    auto& versions = m_versions[strPlainTarget];
+    std::vector<PlainEntry> vEntries;
+    ListPlainEntries(stored, strPlainTarget, m_names, PlaceReaderOf(), &vEntries);
+    for (PlainEntry& entry : vEntries) {
+        if (entry.kind == EntryKind::ENTRY_FILE && entry.nState == PlainState::PLAIN_OPENED)
+            versions[entry.strPlain].push_back(std::move(entry.strDisk));
+    }
+    return versions;
 }
 
 void CVaultTransfer::StoreFileIn(const FolderPtr& pFolder, const std::string& strName,
@@ -194,6 +209,8 @@ void CVaultTransfer::StoreFileIn(const FolderPtr& pFolder, const std::string& st
     NoteResult(run.pReport, result, strPath);
     if (result.nOutcome != FileOutcome::FILE_DONE) return;
     NoteFolderTouched(strTarget);
+    // The versions before go with the run's deletions: this one is left.
+    if (m_names.Hidden()) m_versions[strPlainTarget][strName] = {strDisk};
     for (PendingDeletion& old : vOld) {
         old.pFolder = pStoredFolder;
         QueueSourceDeletion(std::move(old), strTarget, run.pReport);
@@ -480,6 +497,7 @@ RunOutcome RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
     // Sources queued for deletion belong to this run alone: a run that ends
     // by an exception deletes none of them, and none carry over.
     CPendingScope pending(*job.pVault);
+    job.pVault->ForgetRunReadings();
     RunContext run{&watch, 0, nTotal, &job.report};
     for (const std::string& strPath : job.vDropList) {
         if (watch.IsCancelled()) break;
@@ -488,6 +506,7 @@ RunOutcome RunAddDrop(CVaultFeedback& feedback, DropJob& job) {
     // Also after a cancel: what was stored completely may free its source.
     job.pVault->DeletePendingSources(job.strBoxPath, &job.report);
     job.pVault->SettleFolderTimes();
+    job.pVault->ForgetRunReadings();
     job.report.bCancelled = watch.SawCancel();
     return job.report.bCancelled ? RunOutcome::RUN_CANCELLED : RunOutcome::RUN_FINISHED;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -91,6 +92,9 @@ public:
     // carry (where the disk lets them): a folder's time would tell when it
     // was last stored into. Call once the run's deletions are done.
     void SettleFolderTimes();
+    // Forgets what a run read of the vault's folders (VersionsIn): a run
+    // begins and ends with the disk as it is.
+    void ForgetRunReadings() { m_versions.clear(); }
 
 private:
     struct PendingDeletion {
@@ -116,6 +120,12 @@ private:
     FileResult AskAboutVersions(CFolder& stored, const std::string& strPlainTarget,
                                 const std::string& strName, const std::string& strShown,
                                 RunContext& run, std::vector<PendingDeletion>* pOld);
+    // The on-disk versions of every stored file of the folder stored (plain
+    // path strPlainTarget) by plain name: read once a run, as opening every
+    // name again for each file stored into a folder of 10,000 would cost
+    // the square of its size; kept up to date by the run's own stores.
+    std::map<std::string, std::vector<std::string>>& VersionsIn(CFolder& stored,
+                                                                const std::string& strPlainTarget);
     // The folder strTarget in the vault (plain place strPlainTarget), made
     // when missing; null when it cannot be had.
     FolderPtr OpenMirror(const std::string& strTarget, const std::string& strPlainTarget);
@@ -145,6 +155,8 @@ private:
     std::vector<PendingDeletion> m_vPending;
     std::size_t m_nPendingFolders = 0;
     std::set<std::string> m_touchedFolders;  // what SettleFolderTimes settles
+    // VersionsIn's readings, by plain folder path; forgotten with the run.
+    std::map<std::string, std::map<std::string, std::vector<std::string>>> m_versions;
     // Notes strFolder, and every folder above it up to its box folder, as
     // changed by this run.
     void NoteFolderTouched(const std::string& strFolder);
