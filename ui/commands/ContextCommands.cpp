@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTreeWidgetItem>
 
+#include "CancelWatch.h"
 #include "ContentsTree.h"
 #include "DialogTemplate.h"
 #include "DirDialog.h"
@@ -41,16 +42,34 @@ bool RestoreTargetTouchesVault(const COpenVault& vault, const QString& strStored
     return PathLeadsInto(pEnv, strLanding, keep);
 }
 
+// The run's feedback, with every file it shows named by its plain path
+// (names: the vault's, made before the run; used on the worker thread).
+class CPlainStatus final : public CCancelWatch {
+public:
+    CPlainStatus(CVaultFeedback& inner, const CPlainNames& names)
+        : CCancelWatch(inner), m_names(names) {}
+    void SetStatusText(const std::string& strText) override {
+        CCancelWatch::SetStatusText(m_names.ShownPathOf(strText));
+    }
+
+private:
+    const CPlainNames& m_names;
+};
+
 // Deletes the folder strFolder with all it holds under the progress dialog
 // over pOwner, which may stop it between two files, and returns what is left
 // (the first RUN_REPORT_MAX_LINES, *pMore counting the rest).
-std::vector<std::string> DeleteFolderUnderProgress(const std::string& strFolder, CVaultEnv* pEnv,
+std::vector<std::string> DeleteFolderUnderProgress(const std::string& strFolder,
+                                                   const CPlainNames& names, CVaultEnv* pEnv,
                                                    std::size_t* pMore, QWidget* pOwner) {
     DeleteJob job;
     job.strFolder = strFolder;
     job.pEnv = pEnv;
     job.nMaxLeft = RUN_REPORT_MAX_LINES;
-    const auto fnDelete = [&job](CVaultFeedback& feedback) { return DeleteWorker(feedback, job); };
+    const auto fnDelete = [&job, &names](CVaultFeedback& feedback) {
+        CPlainStatus shown(feedback, names);
+        return DeleteWorker(shown, job);
+    };
     if (RunWithProgress(fnDelete, PROGRESS_CAN_CANCEL, pOwner) == RunOutcome::RUN_CANCELLED)
         ShowMessageBox(QStringLiteral("User cancelled the operation !"));
     *pMore = job.nMoreLeft;
@@ -131,7 +150,7 @@ void CContextCommands::OnDelete() {
     std::size_t nMore = 0;
     std::vector<std::string> vLeftPaths;
     if (bFolder) {
-        vLeftPaths = DeleteFolderUnderProgress(strNative, pEnv, &nMore, &m_window);
+        vLeftPaths = DeleteFolderUnderProgress(strNative, names, pEnv, &nMore, &m_window);
     } else {
         DeleteOneFile(strNative, pEnv);
         vLeftPaths = FindLeftovers(strNative, RUN_REPORT_MAX_LINES, &nMore, pEnv);

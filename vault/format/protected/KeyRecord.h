@@ -33,11 +33,13 @@
 // checksum holds but whose seal does not open was given the wrong
 // credentials.
 //
-// Default limits, measured on the development machine (2 cores shared
+// Default limits, measured on the development machines (2 cores shared
 // with other builds, libsodium 1.0.18, bench/kdf): opslimit 3 with 128 MiB
-// takes 0.41 to 0.50 s per derivation when the machine is quiet, 0.6 to 0.9 s
-// under a load of 6, peak memory 131 MiB. (Opslimit 3 with 192 MiB took
-// 0.7 s quiet but up to 1.6 s loaded; opslimit 2 with 256 MiB 0.9 s loaded.)
+// took 0.41 to 0.50 s per derivation on the first when it was quiet, 0.6 to
+// 0.9 s under a load of 6, but 0.19 s on a later one, below the 0.3 s a
+// login should at least cost a guesser; opslimit 6 takes 0.35 s there.
+// Peak memory 131 MiB. (Opslimit 3 with 192 MiB took 0.7 s quiet but up to
+// 1.6 s loaded on the first; opslimit 2 with 256 MiB 0.9 s loaded.)
 #pragma once
 
 #include <cstddef>
@@ -102,7 +104,7 @@ constexpr std::uint64_t KDF_MIN_OPSLIMIT = 1;
 constexpr std::uint64_t KDF_MAX_OPSLIMIT = 16;
 constexpr std::uint64_t KDF_MIN_MEMLIMIT = 8192;  // crypto_pwhash_MEMLIMIT_MIN
 constexpr std::uint64_t KDF_MAX_MEMLIMIT = 1ull << 30;
-constexpr KdfLimits KDF_DEFAULT_LIMITS{3, 128ull << 20};
+constexpr KdfLimits KDF_DEFAULT_LIMITS{6, 128ull << 20};
 constexpr KdfLimits KDF_FASTEST_LIMITS{KDF_MIN_OPSLIMIT, KDF_MIN_MEMLIMIT};
 
 bool KdfLimitsInRange(const KdfLimits& limits);
