@@ -485,6 +485,14 @@ TEST_P(VaultTransferTest, HiddenNamesShowNothingOnDiskAndComeBackPlain) {
         struct stat st {};
         ASSERT_EQ(lstat(entry.path().c_str(), &st), 0);
         EXPECT_EQ(st.st_mtime, PROTECTED_STORED_FILE_TIME) << strName;
+        // Nor do its bytes hold a plain name (none shorter than five bytes,
+        // which sealed bytes could hold by chance).
+        if (entry.is_regular_file()) {
+            const Bytes vBytes = ReadBytes(entry.path().string());
+            const std::string strBytes(vBytes.begin(), vBytes.end());
+            for (const char* pszPlain : {"体检", "报告", "a.txt", "档档", "笔记", "2026年"})
+                EXPECT_EQ(strBytes.find(pszPlain), std::string::npos) << strName << " " << pszPlain;
+        }
     }
     struct stat box {};
     ASSERT_EQ(stat(m_strBox.c_str(), &box), 0);
