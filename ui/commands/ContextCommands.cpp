@@ -15,8 +15,10 @@
 #include "PathText.h"
 #include "PlainNames.h"
 #include "ProgressDlg.h"
+#include "ProtectedLayout.h"
 #include "RunReport.h"
 #include "TreeDeletion.h"
+#include "VaultKey.h"
 #include "VaultTransfer.h"
 
 namespace quovex {
@@ -154,6 +156,12 @@ void CContextCommands::OnDelete() {
     } else {
         DeleteOneFile(strNative, pEnv);
         vLeftPaths = FindLeftovers(strNative, RUN_REPORT_MAX_LINES, &nMore, pEnv);
+    }
+    // A protected vault's folder tells no more of when something went from
+    // it than of when it was stored into.
+    if (m_vault.Key().IsProtected()) {
+        if (const FolderPtr pParent = pEnv->OpenFolder(FolderOf(strNative)))
+            pParent->SetOwnTimes(PROTECTED_STORED_FILE_TIME, 0);
     }
     QStringList vLeft;
     for (const std::string& strLeft : vLeftPaths) vLeft << FromNative(names.ShownPathOf(strLeft));
