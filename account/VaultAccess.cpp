@@ -14,6 +14,7 @@
 #include "KnownVaults.h"
 #include "PathText.h"
 #include "ScrambledFormat.h"
+#include "StoredFileInfo.h"
 #include "StoredFormat.h"
 #include "StoredKeyFit.h"
 #include "VaultKey.h"
@@ -261,6 +262,28 @@ bool IsLongEnoughForProtection(const std::string& strPassword) {
     return nChars >= PROTECTED_PASSWORD_MIN_CHARS;
 }
 
+bool RecordAwaited(const std::string& strLocation, CVaultEnv* pEnv) {
+    if (IsProtectedVault(strLocation, pEnv)) return false;
+    const FolderPtr pLocation = pEnv->OpenFolder(strLocation);
+    std::vector<FolderEntry> vEntries;
+    if (!pLocation || !pLocation->List(&vEntries)) return false;
+    bool bShared = false;
+    for (const FolderEntry& entry : vEntries) {
+        // Syncthing's ".quovex-key.sync-conflict-…", Nextcloud's and
+        // Dropbox's copies all keep the name's beginning.
+        if (entry.strName.rfind(KEY_RECORD_NAME, 0) == 0) return true;
+        bShared = bShared || entry.strName == ".stfolder" || entry.strName == ".stversions";
+    }
+    const std::string strFirst = FindFirstStoredFileInBoxes(strLocation, pEnv);
+    if (!strFirst.empty())
+        return ReadStoredFileInfo(strFirst, pEnv).nKind == StoredKind::STORED_PROTECTED;
+    if (!bShared || HasScrambledMark(strLocation, pEnv)) return false;
+    for (int nBox = 0; nBox < BOX_COUNT; ++nBox) {
+        if (pEnv->GetKind(BoxFolderPath(strLocation, nBox)) == EntryKind::ENTRY_FOLDER) return true;
+    }
+    return false;
+}
+
 VaultKind KindOfVault(const std::string& strLocation, CVaultEnv* pEnv) {
     if (IsProtectedVault(strLocation, pEnv)) return VaultKind::VAULT_PROTECTED;
     if (HasScrambledMark(strLocation, pEnv)) return VaultKind::VAULT_SCRAMBLED;
@@ -272,6 +295,8 @@ AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& st
                            CVaultKey* pKey, KeyRecordBytes* pRecord, CVaultEnv* pEnv) {
     if (RecordLost(strLocation, pEnv))
         return Outcome(AccessResult::ACCESS_RECORD_LOST, strLocation);
+    if (RecordAwaited(strLocation, pEnv))
+        return Outcome(AccessResult::ACCESS_RECORD_AWAITED, strLocation);
     if (!IsProtectedVault(strLocation, pEnv))
         return FromJudgement(JudgeVaultCredentials(strLocation, pKey->Cipher(), pEnv));
     KeyRecordOpening opened;
@@ -295,6 +320,8 @@ AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& st
 AccessOutcome CreateVault(const std::string& strLocation, const std::string& strPassword,
                           bool bProtected, const KdfLimits& limits, CVaultKey* pKey,
                           KeyRecordBytes* pRecord, CSecretBytes* pRecoveryText, CVaultEnv* pEnv) {
+    if (RecordAwaited(strLocation, pEnv))
+        return Outcome(AccessResult::ACCESS_RECORD_AWAITED, strLocation);
     if (KindOfVault(strLocation, pEnv) != VaultKind::VAULT_NONE)
         return Outcome(AccessResult::ACCESS_EXISTS, strLocation);
     if (RecordLost(strLocation, pEnv))
@@ -425,6 +452,8 @@ AccessOutcome HideVaultNames(const std::string& strLocation, const std::string& 
 
 AccessOutcome PlaceVaultRecord(const std::string& strLocation, const KeyRecordBytes& vRecord,
                                CVaultEnv* pEnv) {
+    if (RecordAwaited(strLocation, pEnv))
+        return Outcome(AccessResult::ACCESS_RECORD_AWAITED, strLocation);
     if (KindOfVault(strLocation, pEnv) != VaultKind::VAULT_NONE)
         return Outcome(AccessResult::ACCESS_EXISTS, strLocation);
     // Another protected vault's place, even empty now, is not taken over.

@@ -27,6 +27,15 @@ enum class VaultKind {
     VAULT_PROTECTED,  // a key record (either copy, even a damaged one)
 };
 
+// Whether strLocation holds no key record but what only a vault with one
+// holds: a protected stored file in its boxes, a conflict copy of the key
+// record (a name beginning ".quovex-key" beside the two copies), or its box
+// folders in a folder a sync engine shares (.stfolder, .stversions) with no
+// scrambled vault's mark. Such a place is the copy of a vault whose record
+// has not arrived (or was lost): taking it for a new vault would store the
+// next files under another key. Reads only.
+bool RecordAwaited(const std::string& strLocation, CVaultEnv* pEnv);
+
 // A new password for a protected vault (a new vault, a change, a
 // conversion, a recovery) has at least this many characters; logging in
 // keeps the scrambled format's 4 to 63 bytes. Both faces check it before
@@ -77,6 +86,10 @@ enum class AccessResult {
     // protected: the two copies of the key record are of two vaults, and no
     // stored file tells which is this one's (strPath: the location)
     ACCESS_RECORDS_OF_TWO_VAULTS,
+    // no key record, but the location holds what only a vault with one
+    // has (RecordAwaited): the record is missing or, with a sync engine,
+    // has not arrived yet; nothing is made there (strPath: the location)
+    ACCESS_RECORD_AWAITED,
 };
 
 struct AccessOutcome {

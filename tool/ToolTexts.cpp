@@ -143,6 +143,12 @@ std::string AccessRefusalText(const AccessOutcome& outcome) {
                    "Put the key record back (from a backup, say); to make a new vault here all "
                    "the same, run quovex-tool init --replace-lost-vault" +
                    strAt;
+        case AccessResult::ACCESS_RECORD_AWAITED:
+            return "this location has no key record (.quovex-key) but holds a protected "
+                   "vault's stored files (or a sync engine's folder with the boxes): its key "
+                   "record has not arrived yet, or was lost. Wait until the sync is complete "
+                   "(or put the key record back); nothing was made" +
+                   strAt;
         case AccessResult::ACCESS_PASSWORD_NEEDED:
             return "the password is needed to open the vault there";
         case AccessResult::ACCESS_PASSWORD_UNCHANGED:

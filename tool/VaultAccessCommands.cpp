@@ -112,6 +112,13 @@ bool FindStoreVault(const std::string& strTarget, std::string* pVault, CVaultEnv
         return RefuseTarget(strTarget,
                             bFolder ? "is a folder outside any vault" : "is not a folder", ANY_BOX);
     }
+    // The copy of a vault whose key record has not arrived takes nothing.
+    if (RecordAwaited(strVault, pEnv)) {
+        std::fprintf(
+            stderr, "quovex-tool: %s; nothing was stored\n",
+            AccessRefusalText({AccessResult::ACCESS_RECORD_AWAITED, strVault, {}, {}}).c_str());
+        return false;
+    }
     if (!IsExistingVault(strVault, pEnv)) return RefuseNoVault(strTarget, strVault, pEnv);
     if (strVault == strTarget)
         return RefuseTarget(strTarget, "is a vault's location, not one of its boxes",

@@ -80,6 +80,7 @@ private slots:
     void conversionTakesANewPassword();
     void hidingNamesKeepsThePasswordAndGivesANewRecoveryKey();
     void unmakableLocationTellsTheFirstFailure();
+    void aCopyWhoseKeyRecordHasNotArrivedIsNeitherOpenedNorMade();
 };
 
 void TestAccount::settingsLoadAndSave() {
@@ -410,3 +411,56 @@ int main(int argc, char** argv) {
 }
 
 #include "tst_account.moc"
+
+// A vault's copy on a second machine before its key record arrived (box
+// folders with a protected stored file, a sync engine's folder with the
+// boxes, a conflict copy of the record) is neither opened nor taken for a
+// new vault: nothing is written there. A folder a sync engine shares that
+// holds no vault yet, and a scrambled vault in one, stay what they were.
+void TestAccount::aCopyWhoseKeyRecordHasNotArrivedIsNeitherOpenedNorMade() {
+    QTemporaryDir root;
+    const auto fnRefused = [](const QString& strVault) {
+        CVaultKey key("alice", "secret-pw1");
+        const std::string strNative = strVault.toStdString();
+        const bool bAwaited = RecordAwaited(strNative, CVaultEnv::Default());
+        const AccessResult nCreate = CreateVault(strNative, "secret-pw1", true, FAST, &key, nullptr,
+                                                 nullptr, CVaultEnv::Default())
+                                         .nResult;
+        const AccessResult nOpen =
+            OpenVaultKey(strNative, "secret-pw1", &key, nullptr, CVaultEnv::Default()).nResult;
+        return bAwaited && nCreate == AccessResult::ACCESS_RECORD_AWAITED &&
+               nOpen == AccessResult::ACCESS_RECORD_AWAITED &&
+               !QFileInfo::exists(strVault + u"/.quovex-key"_s) && !key.IsProtected();
+    };
+    const QString strFiles = root.path() + u"/files"_s;
+    CreateBoxFolders(strFiles.toStdString(), CVaultEnv::Default());
+    QVERIFY(Place("protected/placed300.bin.$", strFiles + u"/FileBox/a.bin.$"_s));
+    QVERIFY(fnRefused(strFiles));
+
+    const QString strShared = root.path() + u"/shared"_s;
+    QVERIFY(QDir().mkpath(strShared + u"/.stfolder"_s));
+    QVERIFY(!RecordAwaited(strShared.toStdString(), CVaultEnv::Default()));
+    CreateBoxFolders(strShared.toStdString(), CVaultEnv::Default());
+    QVERIFY(fnRefused(strShared));
+
+    const QString strConflict = root.path() + u"/conflict"_s;
+    QVERIFY(QDir().mkpath(strConflict));
+    QVERIFY(Place("chinese.txt",
+                  strConflict + u"/.quovex-key.sync-conflict-20261209-022408-S3MHZRP"_s));
+    QVERIFY(fnRefused(strConflict));
+
+    // A shared folder that holds no vault yet takes a new one; a scrambled
+    // vault shared opens as it always did.
+    const QString strNew = root.path() + u"/new"_s;
+    QVERIFY(QDir().mkpath(strNew + u"/.stversions"_s));
+    QVERIFY(MakeProtected(strNew, "alice", "secret-pw1"));
+    QCOMPARE(OpenWith(strNew, "alice", "secret-pw1"), AccessResult::ACCESS_OPENED);
+    const QString strScrambled = root.path() + u"/scrambled"_s;
+    CVaultKey scrambled("alice", "secret1");
+    QVERIFY(CreateVault(strScrambled.toStdString(), "secret1", false, FAST, &scrambled, nullptr,
+                        nullptr, CVaultEnv::Default())
+                .Opened());
+    QVERIFY(QDir().mkpath(strScrambled + u"/.stfolder"_s));
+    QVERIFY(!RecordAwaited(strScrambled.toStdString(), CVaultEnv::Default()));
+    QCOMPARE(OpenWith(strScrambled, "alice", "secret1"), AccessResult::ACCESS_OPENED);
+}

@@ -183,4 +183,15 @@ printf 'secret2x\n' >conv.txt
 expect 0 "passwd after the conversion" passwd "${NEWCRED[@]}" --new-password-file conv.txt \
     "${KDF[@]}" sv
 
+# A vault's copy on a second machine whose key record has not arrived yet
+# (the boxes in a folder a sync engine shares): neither a store nor init
+# makes a vault there.
+mkdir -p synced/.stfolder synced/FileBox synced/ImageBox
+echo text >one.txt
+expect_says 1 "a store before the key record arrived" "has not arrived yet" \
+    store "${CRED[@]}" --keep-source one.txt synced/FileBox
+expect_says 1 "init before the key record arrived" "has not arrived yet" \
+    init "${CRED[@]}" "${KDF[@]}" synced
+[ -e synced/.quovex-key ] || [ -e synced/.quovex-scrambled ] && fail "a vault was made over the copy"
+
 finish "vault access"

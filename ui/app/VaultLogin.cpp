@@ -61,6 +61,10 @@ bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QStri
     if (vault.Kind() != VaultKind::VAULT_PROTECTED && IsKnownProtected(vault.NativeLocation()) &&
         !AgreeToLoseVault(vault, pParent))
         return false;
+    // A copy whose key record has not arrived is neither opened nor made anew.
+    if (RecordAwaited(vault.NativeLocation(), vault.Env()))
+        return Refuse({AccessResult::ACCESS_RECORD_AWAITED, vault.NativeLocation(), {}, {}},
+                      pParent);
     if (strRecoveryKey.isEmpty() && vault.Kind() == VaultKind::VAULT_NONE)
         return MakeNewVault(vault, strPassword, limits, pParent);
     AccessOutcome outcome;

@@ -158,6 +158,13 @@ QString AccessRefusalText(const AccessOutcome& outcome) {
                        "没有密钥记录（.quovex-key、.quovex-key.2），那里加密保存的文件谁也打不开。"
                        "请先把密钥记录放回去（比如从备份中恢复）。")
                 .arg(strFile);
+        case AccessResult::ACCESS_RECORD_AWAITED:
+            return QStringLiteral(
+                       "这个位置没有密钥记录（.quovex-key），却已有加密保护的保险柜的文件"
+                       "（或同步程序的文件夹）：\n%1\n"
+                       "密钥记录可能还没有从另一台电脑同步过来，也可能丢失了。"
+                       "请等同步完成（或把密钥记录放回去）后再打开；这里没有新建任何东西。")
+                .arg(strFile);
         case AccessResult::ACCESS_PASSWORD_NEEDED:
             return QStringLiteral("需要输入口令才能打开那里的保险柜。");
         case AccessResult::ACCESS_PASSWORD_UNCHANGED:
