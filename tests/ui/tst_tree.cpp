@@ -81,15 +81,18 @@ void TestTree::init() {
     m_strBox = m_strVault + u"/FileBox"_s;
     m_strTree = m_strVault + u"/VideoBox"_s;
     CreateBoxFolders(m_strVault.toStdString(), CVaultEnv::Default());
-    for (const char* psz : {"a/b/c/Report-Final.txt.$", "a/b/other.$", "a/REPORTS/x.$",
-                            "a/.hid/report.$", ".report.$", "Éclair.$"})
+    for (const char* psz :
+         {"a/b/c/Report-Final.txt.$", "a/b/other.$", "a/REPORTS/x.$", "a/.hid/report.$",
+          ".report.$", "Éclair.$", "a/~syncthing~report.$.tmp"})
         QVERIFY(MakeFile(Box(psz)));
     QVERIFY(QFile::link(Box("a/b"), Box("link-report")));
     m_strOdd = QFile::encodeName(m_strBox).toStdString() + "/report\xff.$";
     QVERIFY(std::ofstream(m_strOdd).good());
     QDir tree(m_strTree);
     QVERIFY(tree.mkpath(u"zeta/x"_s) && tree.mkpath(u"Alpha"_s));
-    for (const char* psz : {"cherry.$", "apple.$", "Banana.$", "zeta/y.$", "hidden/.h"})
+    // A sync engine's temporaries and folders are never listed.
+    for (const char* psz : {"cherry.$", "apple.$", "Banana.$", "zeta/y.$", "hidden/.h",
+                            ".syncthing.apple.$.tmp", "~syncthing~pear.$.tmp", ".stfolder/x"})
         QVERIFY(MakeFile(tree.filePath(QString::fromLatin1(psz))));
     QVERIFY(QFile::link(tree.filePath(u"zeta"_s), tree.filePath(u"link"_s)));
 }

@@ -22,6 +22,7 @@
 #include "DialogBuilder.h"
 #include "FindRunner.h"
 #include "FindWalk.h"
+#include "FolderWalk.h"
 #include "PathOrder.h"
 #include "PathText.h"
 #include "PlainNames.h"
@@ -67,7 +68,7 @@ void ForEachShowableEntry(const QString& strFolder, Fn&& fn) {
         const bool bFolder = it->is_directory(ecType);
         if (ecType) continue;
         const QString strName = DecodedName(*it);
-        if (strName.isEmpty()) continue;
+        if (strName.isEmpty() || IsSyncEngineName(it->path().filename().native())) continue;
         if (!fn(strName, bFolder)) return;
     }
 }

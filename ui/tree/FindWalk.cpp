@@ -14,6 +14,7 @@
 #include <thread>
 #include <utility>
 
+#include "FolderWalk.h"
 #include "PathOrder.h"
 #include "PathText.h"
 #include "PlainNames.h"
@@ -95,6 +96,7 @@ struct CReading {
             }
             const char* pszName = pDirent->d_name;
             if (!std::strcmp(pszName, ".") || !std::strcmp(pszName, "..")) continue;
+            if (IsSyncEngineName(pszName)) continue;
             const EntryType type = TypeOf(dirfd(pDir), pDirent);
             if (type == EntryType::ENTRY_SKIP) continue;
             if (!pEntry->m_bHasChildren) pEntry->m_bHasChildren = Listable(pszName, type);

@@ -35,6 +35,11 @@ bool IsStoredFileName(const std::string& strName) {
     return FindExtension(strName).compare(0, 2, STORED_SUFFIX) == 0;
 }
 
+bool IsSyncEngineName(const std::string& strName) {
+    return strName.rfind(".syncthing.", 0) == 0 || strName.rfind("~syncthing~", 0) == 0 ||
+           strName == ".stfolder" || strName == ".stversions";
+}
+
 bool WalkFolder(const FolderPtr& pFolder, const std::string& strFolderPath,
                 const WalkVisitor& fnVisit, FailCause* pFailure) {
     std::vector<FolderEntry> vEntries;
@@ -45,7 +50,8 @@ bool WalkFolder(const FolderPtr& pFolder, const std::string& strFolderPath,
     }
     const std::string strBase = WithSeparator(strFolderPath);
     for (const FolderEntry& entry : vEntries) {
-        if (entry.strName.empty() || entry.strName[0] == '.') continue;
+        if (entry.strName.empty() || entry.strName[0] == '.' || IsSyncEngineName(entry.strName))
+            continue;
         const std::string strPath = strBase + entry.strName;
         if (!fnVisit(WalkEntry{pFolder, entry.strName, strPath, entry.kind})) break;
     }

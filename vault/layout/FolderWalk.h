@@ -22,12 +22,18 @@ struct WalkEntry {
     EntryKind kind;
 };
 
+// Whether strName is a sync engine's own: its temporaries beside the files
+// it is receiving (".syncthing.*.tmp", "~syncthing~*") and its folders
+// (".stfolder", ".stversions"). No walk, listing, count or restore takes
+// them: a half-received stored file is none of the vault's.
+bool IsSyncEngineName(const std::string& strName);
+
 // Visits each entry of the open folder pFolder (whose path is
 // strFolderPath) in listing order, passing over names that begin with a
-// dot. fnVisit returns false to end the walk. False when the folder cannot
-// be listed, with why in *pFailure when given (taken right after the
-// listing failed; for a null pFolder the caller tells its own failure to
-// open it). A visitor goes deeper by opening the entry through pFolder.
+// dot and a sync engine's (IsSyncEngineName). fnVisit returns false to end the walk. False when the
+// folder cannot be listed, with why in *pFailure when given (taken right after the listing failed;
+// for a null pFolder the caller tells its own failure to open it). A visitor goes deeper by opening
+// the entry through pFolder.
 using WalkVisitor = std::function<bool(const WalkEntry& entry)>;
 bool WalkFolder(const FolderPtr& pFolder, const std::string& strFolderPath,
                 const WalkVisitor& fnVisit, FailCause* pFailure = nullptr);

@@ -2,6 +2,7 @@
 
 #include "Boxes.h"
 #include "FolderChanges.h"
+#include "FolderWalk.h"
 #include "PathText.h"
 #include "ProtectedLayout.h"
 
@@ -169,7 +170,8 @@ bool ListPlainEntries(CFolder& folder, const std::string& strParent, const CVaul
         return false;
     }
     for (const FolderEntry& entry : vEntries) {
-        if (entry.strName.empty() || entry.strName[0] == '.') continue;
+        if (entry.strName.empty() || entry.strName[0] == '.' || IsSyncEngineName(entry.strName))
+            continue;
         if (entry.kind != EntryKind::ENTRY_FOLDER && entry.kind != EntryKind::ENTRY_FILE) continue;
         PlainEntry plain{entry.strName, {}, entry.kind, PlainState::PLAIN_OPENED};
         const NameResult result =
@@ -178,7 +180,9 @@ bool ListPlainEntries(CFolder& folder, const std::string& strParent, const CVaul
             // A hidden vault's plain name: a stored file put here by hand
             // is shown by its own sealed name; anything else is none of
             // the vault's.
-            if (!names.Hidden() || entry.kind != EntryKind::ENTRY_FILE || !fnPlace) continue;
+            if (!names.Hidden() || entry.kind != EntryKind::ENTRY_FILE || !fnPlace ||
+                !IsStoredFileName(entry.strName))
+                continue;
             plain.strPlain = NameOfPlace(fnPlace(folder, entry.strName));
             if (plain.strPlain.empty()) continue;
             plain.nState = PlainState::PLAIN_AWAY;
