@@ -3,6 +3,7 @@
 #include <sodium.h>
 
 #include <cerrno>
+#include <string_view>
 
 #include "ChunkIo.h"
 
@@ -128,9 +129,15 @@ KeyRecordResult Settle(CFolder& location, const NamedCopy& opened, const NamedCo
                        KeyRecordOpening* pOpening) {
     if (other.copy.Read() && other.copy.vBytes == opened.copy.vBytes)
         return KeyRecordResult::KEY_OPENED;
-    // A password change stopped halfway, or an older copy of this vault.
+    // A password change stopped halfway, or a copy of this vault from
+    // another time. A change writes the main copy first, and a sync engine
+    // brings a changed main copy with it: a sound main copy that differs is
+    // the newer one, and only it brings the second in line. The old
+    // credentials may still open the second copy meanwhile, but never write
+    // the old record back over a newer one.
     if (IsSoundRecord(other.copy) && SameVaultId(opened.copy.vBytes, other.copy.vBytes)) {
-        BringInLine(location, opened, other, pOpening);
+        if (std::string_view(opened.pszName) == KEY_RECORD_NAME)
+            BringInLine(location, opened, other, pOpening);
         return KeyRecordResult::KEY_OPENED;
     }
     const KeyFit fit = Fit(fnFits, pOpening->masterKey);
