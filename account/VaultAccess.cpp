@@ -314,6 +314,7 @@ AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& st
     AccessOutcome outcome = Outcome(AccessResult::ACCESS_OPENED);
     if (!opened.strForeignCopy.empty())
         outcome.strForeignRecord = JoinPath(strLocation, opened.strForeignCopy);
+    outcome.bOlderRecord = opened.bOlderCopy;
     return outcome;
 }
 

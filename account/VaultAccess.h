@@ -99,6 +99,10 @@ struct AccessOutcome {
     // Also when opened: a key record copy that belongs to another vault and
     // was left as it is (its path), for the user to hear of; "" for none.
     std::string strForeignRecord;
+    // Also when opened: the credentials opened an older copy of the key
+    // record; the password was changed since (on another machine, say), and
+    // the new one is to be used from now on.
+    bool bOlderRecord = false;
 
     bool Opened() const { return nResult == AccessResult::ACCESS_OPENED; }
 };

@@ -96,6 +96,12 @@ bool OpenToolVault(const std::string& strVault, const std::string& strPassword, 
     if (!outcome.strForeignRecord.empty())
         std::fprintf(stderr, "quovex-tool: warning: %s\n",
                      ForeignRecordText(outcome.strForeignRecord).c_str());
+    if (outcome.bOlderRecord)
+        std::fprintf(stderr,
+                     "quovex-tool: warning: the password of %s was changed (on another machine, "
+                     "say); it opened with the old one this time. Use the new password: once it "
+                     "has opened the vault, the old one no longer does\n",
+                     strVault.c_str());
     return true;
 }
 

@@ -183,6 +183,21 @@ printf 'secret2x\n' >conv.txt
 expect 0 "passwd after the conversion" passwd "${NEWCRED[@]}" --new-password-file conv.txt \
     "${KDF[@]}" sv
 
+# A password changed on another machine, whose new main copy arrived
+# before the second: the old password still opens, with a warning, and
+# writes nothing back; the new one brings both copies in line.
+expect 0 "a vault to change" init "${CRED[@]}" "${KDF[@]}" moved
+cp moved/.quovex-key.2 old-copy
+printf 'secret-two\n' >two.txt
+expect 0 "the change" passwd "${CRED[@]}" --new-password-file two.txt "${KDF[@]}" moved
+cp old-copy moved/.quovex-key.2
+expect_says 0 "the old password, told" "was changed" list "${CRED[@]}" moved
+cmp -s old-copy moved/.quovex-key.2 || fail "the old login wrote a copy"
+cmp -s moved/.quovex-key moved/.quovex-key.2 && fail "the old record was written back"
+expect 0 "the new password" list --user alice --password-file two.txt moved
+cmp -s moved/.quovex-key moved/.quovex-key.2 || fail "the new login left the copies apart"
+expect 1 "the old password after the new one" list "${CRED[@]}" moved
+
 # A vault's copy on a second machine whose key record has not arrived yet
 # (the boxes in a folder a sync engine shares): neither a store nor init
 # makes a vault there.

@@ -390,15 +390,18 @@ TEST(KeyRecordFilesTest, AKilledPasswordChangeOpensWithTheOldOrTheNewPassword) {
             const bool bDiffer =
                 ReadBytes(tmp / "v/.quovex-key") != ReadBytes(tmp / "v/.quovex-key.2");
             const Tree stopped = SnapshotTree(tmp / "v");
-            KeyRecordOpening opened;
-            const bool bOld =
-                OpenKeyRecordWithPassword(tmp / "v", "gil", "old", {}, &opened, &env) == KEY_OPENED;
+            KeyRecordOpening opened, oldOpening;
+            const bool bOld = OpenKeyRecordWithPassword(tmp / "v", "gil", "old", {}, &oldOpening,
+                                                        &env) == KEY_OPENED;
+            // The faces tell that the password was changed since.
+            EXPECT_EQ(oldOpening.bOlderCopy, bOld && bDiffer) << kind.pszName << nStop;
             const bool bNew =
                 OpenKeyRecordWithPassword(tmp / "w", "gil", "new", {}, &opened, &env) == KEY_OPENED;
             EXPECT_TRUE(bOld || bNew) << kind.pszName << " stop " << nStop;
             EXPECT_EQ(bOld && bNew, bDiffer) << kind.pszName << " stop " << nStop;
             EXPECT_FALSE(bDone && bOld) << kind.pszName << " stop " << nStop;
             EXPECT_TRUE(opened.masterKey.IsEmpty() || opened.masterKey.Equals(made.masterKey));
+            EXPECT_TRUE(!bOld || oldOpening.masterKey.Equals(made.masterKey));
             nOld += bOld && !bNew;
             nNew += bNew;
             const Tree agreeOld{{".quovex-key", made.vRecord}, {".quovex-key.2", made.vRecord}};

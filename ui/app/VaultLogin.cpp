@@ -75,14 +75,20 @@ bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QStri
                                            : vault.Recover(strRecoveryKey, strPassword, limits);
     }
     if (!outcome.Opened()) return Refuse(outcome, pParent);
-    TellForeignRecord(outcome, pParent);
+    TellRecordFindings(outcome, pParent);
     return true;
 }
 
-void TellForeignRecord(const AccessOutcome& outcome, QWidget* pParent) {
+void TellRecordFindings(const AccessOutcome& outcome, QWidget* pParent) {
     if (!outcome.strForeignRecord.empty())
         ShowMessageBox(ForeignRecordText(outcome.strForeignRecord), MSGBOX_OK | MSGBOX_ICON_WARNING,
                        QString(), pParent);
+    if (outcome.bOlderRecord)
+        ShowMessageBox(
+            QStringLiteral("这个保险柜的口令已经改过了（可能是在另一台电脑上），这次是用原来的"
+                           "口令打开的。请改用新口令登录：新口令登录一次之后，原来的口令就"
+                           "打不开这个保险柜了。"),
+            MSGBOX_OK | MSGBOX_ICON_WARNING, QStringLiteral("口令已经改过"), pParent);
 }
 
 bool TakeTypedLocation(const QString& strTyped, QString* pLocation, QWidget* pParent) {

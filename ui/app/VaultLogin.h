@@ -29,8 +29,9 @@ bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QStri
                       const KdfLimits& limits, QWidget* pParent = nullptr);
 
 // Warns over pParent when the vault opened although one copy of its key
-// record belongs to another vault (left as it is); nothing otherwise.
-void TellForeignRecord(const AccessOutcome& outcome, QWidget* pParent);
+// record belongs to another vault (left as it is), or by an older copy (its
+// password was changed since); nothing otherwise.
+void TellRecordFindings(const AccessOutcome& outcome, QWidget* pParent);
 // The location typed at the login, strTyped (other than the preset and the
 // configured location), into *pLocation when the login goes on there: a
 // folder as it is. A path where nothing lies is said to be missing, and at

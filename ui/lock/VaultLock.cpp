@@ -97,7 +97,7 @@ bool CVaultLock::RunUnlockLogin() {
         }
         login.ForgetPassword();
         if (outcome.Opened()) {
-            TellForeignRecord(outcome, &m_window);
+            TellRecordFindings(outcome, &m_window);
             return true;
         }
         ShowMessageBox(AccessRefusalText(outcome), MSGBOX_OK, QString(), &m_window);

@@ -151,7 +151,7 @@ bool TakeOverSettings(const CNormalPage& page, COpenVault& vault, CVaultSettings
         ShowMessageBox(AccessRefusalText(outcome));
         return false;
     }
-    TellForeignRecord(outcome, nullptr);
+    TellRecordFindings(outcome, nullptr);
     settings.m_strWorkPath = vault.Location();
     settings.m_bDeleteSource = page.m_bDeleteSource;
     settings.m_bSaveUser = page.m_bSaveUser;

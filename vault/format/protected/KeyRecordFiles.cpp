@@ -138,6 +138,8 @@ KeyRecordResult Settle(CFolder& location, const NamedCopy& opened, const NamedCo
     if (IsSoundRecord(other.copy) && SameVaultId(opened.copy.vBytes, other.copy.vBytes)) {
         if (std::string_view(opened.pszName) == KEY_RECORD_NAME)
             BringInLine(location, opened, other, pOpening);
+        else
+            pOpening->bOlderCopy = true;
         return KeyRecordResult::KEY_OPENED;
     }
     const KeyFit fit = Fit(fnFits, pOpening->masterKey);

@@ -40,6 +40,10 @@ struct KeyRecordOpening {
     // or KEY_RECORD_COPY_NAME), "" when none: left as it is, also when the
     // vault opened by the other copy, so that the faces can tell the user.
     std::string strForeignCopy;
+    // The second copy opened while the main copy is a sound, different
+    // record of the same vault: the credentials were changed (on another
+    // machine, or by a change stopped halfway), and these are the old ones.
+    bool bOlderCopy = false;
 };
 
 // Whether a master key is the one the vault's stored files were sealed
