@@ -109,14 +109,7 @@ bool CNamesHider::Cancelled() {
 }
 
 PlaceReader CNamesHider::Places() const {
-    return [this](CFolder& folder, const std::string& strDisk) {
-        std::unique_ptr<CStoredReader> pReader;
-        FileStamp stamp;
-        if (m_files.OpenStoredAt(folder, strDisk, &pReader, &stamp).nOutcome !=
-            FileOutcome::FILE_DONE)
-            return std::string();
-        return pReader->Head().strPlace;
-    };
+    return SealedPlaceReader(m_files);
 }
 
 RunOutcome CNamesHider::Run() {
@@ -389,21 +382,7 @@ FileResult CNamesHider::MadeDurable(CFolder& folder) {
 }
 
 void CNamesHider::Note(const FileResult& result, const std::string& strPath) {
-    switch (result.nOutcome) {
-        case FileOutcome::FILE_DONE:
-            ++m_job.report.nFilesDone;
-            break;
-        case FileOutcome::FILE_CHANGED:
-            m_job.report.vPassedOver.push_back({strPath, PassReason::PASS_SOURCE_CHANGED});
-            break;
-        case FileOutcome::FILE_CANCELLED:
-            m_bCancelled = true;
-            NoteFailed(strPath, result.cause);
-            break;
-        default:
-            NoteFailed(strPath, result.cause);
-            break;
-    }
+    NoteRewriteResult(result, strPath, &m_job.report, &m_bCancelled);
 }
 
 }  // namespace

@@ -139,4 +139,23 @@ FileResult RewriteStoredFile(const CFileStore& files, CFolder& folder, const std
     return FileOutcome::FILE_DONE;
 }
 
+void NoteRewriteResult(const FileResult& result, const std::string& strPath,
+                       TransferReport* pReport, bool* pbCancelled) {
+    switch (result.nOutcome) {
+        case FileOutcome::FILE_DONE:
+            ++pReport->nFilesDone;
+            break;
+        case FileOutcome::FILE_CHANGED:
+            pReport->vPassedOver.push_back({strPath, PassReason::PASS_SOURCE_CHANGED});
+            break;
+        case FileOutcome::FILE_CANCELLED:
+            *pbCancelled = true;
+            pReport->vFailed.push_back({strPath, result.cause});
+            break;
+        default:
+            pReport->vFailed.push_back({strPath, result.cause});
+            break;
+    }
+}
+
 }  // namespace quovex

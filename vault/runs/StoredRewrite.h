@@ -18,6 +18,7 @@ namespace quovex {
 class CFileStore;
 class CStoredReader;
 struct RunContext;
+struct TransferReport;
 
 // Rewrites the stored file strName of folder, open in reader (its head
 // read, its body not yet) and read as the stamp read says, as a protected
@@ -30,5 +31,11 @@ struct RunContext;
 FileResult RewriteStoredFile(const CFileStore& files, CFolder& folder, const std::string& strName,
                              CStoredReader& reader, const FileStamp& read,
                              const std::string& strPlace, RunContext& run);
+
+// Counts what a conversion did with the stored file strPath in *pReport:
+// done, passed over (it changed meanwhile), or failed with its cause; a
+// cancel also sets *pbCancelled.
+void NoteRewriteResult(const FileResult& result, const std::string& strPath,
+                       TransferReport* pReport, bool* pbCancelled);
 
 }  // namespace quovex

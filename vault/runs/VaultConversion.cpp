@@ -144,21 +144,7 @@ void CVaultConverter::ConvertEntry(CFolder& folder, const std::string& strName,
 }
 
 void CVaultConverter::Note(const FileResult& result, const std::string& strPath) {
-    switch (result.nOutcome) {
-        case FileOutcome::FILE_DONE:
-            ++m_job.report.nFilesDone;
-            break;
-        case FileOutcome::FILE_CHANGED:
-            m_job.report.vPassedOver.push_back({strPath, PassReason::PASS_SOURCE_CHANGED});
-            break;
-        case FileOutcome::FILE_CANCELLED:
-            m_bCancelled = true;
-            NoteFailed(strPath, result.cause);
-            break;
-        default:
-            NoteFailed(strPath, result.cause);
-            break;
-    }
+    NoteRewriteResult(result, strPath, &m_job.report, &m_bCancelled);
 }
 
 }  // namespace

@@ -134,14 +134,7 @@ bool CVaultTransfer::HideNames() {
 }
 
 PlaceReader CVaultTransfer::PlaceReaderOf() const {
-    return [this](CFolder& folder, const std::string& strDisk) {
-        std::unique_ptr<CStoredReader> pReader;
-        FileStamp stamp;
-        if (m_files.OpenStoredAt(folder, strDisk, &pReader, &stamp).nOutcome !=
-            FileOutcome::FILE_DONE)
-            return std::string();
-        return pReader->Head().strPlace;
-    };
+    return SealedPlaceReader(m_files);
 }
 
 FileResult CVaultTransfer::AskAboutVersions(CFolder& stored, const std::string& strPlainTarget,

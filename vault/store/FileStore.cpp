@@ -100,6 +100,17 @@ FileOutcome RestoreTargetPath(const StoredHead& head, const std::string& strTarg
 
 }  // namespace
 
+PlaceReader SealedPlaceReader(const CFileStore& files) {
+    return [&files](CFolder& folder, const std::string& strDisk) {
+        std::unique_ptr<CStoredReader> pReader;
+        FileStamp stamp;
+        if (files.OpenStoredAt(folder, strDisk, &pReader, &stamp).nOutcome !=
+            FileOutcome::FILE_DONE)
+            return std::string();
+        return pReader->Head().strPlace;
+    };
+}
+
 CFileStore::CFileStore(const CVaultKey& key, CVaultEnv* pEnv)
     : m_key(key),
       m_pEnv(pEnv),

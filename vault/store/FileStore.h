@@ -21,10 +21,16 @@
 
 namespace quovex {
 
+class CFileStore;
 class CRestoreFolders;
 class CVaultKey;
 struct KeepOutSet;
 struct RunContext;
+
+// The plain place a stored file strDisk of the open folder records in its
+// sealed metadata, read through files (with its vault's key); "" when it
+// records none or does not open. For the names of long names.
+PlaceReader SealedPlaceReader(const CFileStore& files);
 
 class CFileStore {
 public:
