@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Boxes.h"
+#include "ConflictNames.h"
 #include "FolderWalk.h"
 #include "TestFiles.h"
 #include "TreeDeletion.h"
@@ -72,4 +73,47 @@ TEST(LayoutTest, BoxesAreMadePrivateAndWalksPassOverDotNamesAndLinksIn64Bits) {
     for (const auto& entry : SnapshotTree(tmp / "t")) vLeft.push_back(entry.first);
     EXPECT_EQ(vLeft, (std::vector<std::string>{".dot/", ".dot/inner.$", ".hidden.$", "sub/",
                                                "sub/.keep"}));
+}
+
+// A conflict copy is read back to the name it is a version of, for every
+// engine's pattern and for dot-names, whose whole name is their extension;
+// names that only look alike are not conflict copies.
+TEST(LayoutTest, ConflictCopiesOfTheEnginesAreReadBackToTheirOriginalName) {
+    struct Case {
+        const char* pszName;
+        const char* pszOriginal;
+        const char* pszDevice;
+        const char* pszWhen;
+    };
+    const Case cases[] = {
+        {"report.txt.sync-conflict-20261209-022408-S3MHZRP.$", "report.txt.$", "S3MHZRP",
+         "20261209-022408"},
+        {"abcd2345.sync-conflict-20261209-022408-S3MHZRP.$", "abcd2345.$", "S3MHZRP",
+         "20261209-022408"},
+        {".sync-conflict-20261209-022408-ABCDEF7.quovex-key", ".quovex-key", "ABCDEF7",
+         "20261209-022408"},
+        {".quovex-key.sync-conflict-20261209-022408-ABCDEF7.2", ".quovex-key.2", "ABCDEF7",
+         "20261209-022408"},
+        {"folder.sync-conflict-20261209-022408-ABCDEF7", "folder", "ABCDEF7", "20261209-022408"},
+        {"report (conflicted copy 2026-12-09 022408).txt.$", "report.txt.$", "",
+         "2026-12-09 022408"},
+        {"report (conflicted copy anna 2026-12-09 022408).txt", "report.txt", "anna",
+         "2026-12-09 022408"},
+        {"report (Anna's conflicted copy 2026-12-09).txt", "report.txt", "Anna", "2026-12-09"},
+        {".quovex-key (Anna's conflicted copy 2026-12-09 1)", ".quovex-key", "Anna", "2026-12-09"},
+    };
+    for (const Case& c : cases) {
+        quovex::ConflictCopyName copy;
+        ASSERT_TRUE(quovex::ReadConflictCopyName(c.pszName, &copy)) << c.pszName;
+        EXPECT_EQ(copy.strOriginal, c.pszOriginal) << c.pszName;
+        EXPECT_EQ(copy.strDevice, c.pszDevice) << c.pszName;
+        EXPECT_EQ(copy.strWhen, c.pszWhen) << c.pszName;
+    }
+    for (const char* pszName :
+         {"report.txt.$", "notes (conflicted copy).txt", "a.sync-conflict-2026-x.$",
+          "a.sync-conflict-20261209-022408-SHORT.$", "a.sync-conflict-20261209-022408-ABCDEF7x",
+          ".sync-conflict-20261209-022408-ABCDEF7", "x (conflicted copy 2026-12-09)tail"}) {
+        quovex::ConflictCopyName copy;
+        EXPECT_FALSE(quovex::ReadConflictCopyName(pszName, &copy)) << pszName;
+    }
 }
