@@ -7,6 +7,7 @@
 
 #include "Boxes.h"
 #include "ChunkIo.h"
+#include "ConflictNames.h"
 #include "CredentialRule.h"
 #include "FolderChanges.h"
 #include "FolderWalk.h"
@@ -225,7 +226,8 @@ AccessOutcome Reseal(const std::string& strLocation, const KeyRecordOpening& ope
                      const KdfLimits& limits, CVaultEnv* pEnv, KeyRecordBytes* pNewRecord) {
     KeyRecordBytes vNew;
     const KeyRecordResult nSealed =
-        ResealKeyRecord(opened.vRecord, opened.masterKey, strUser, strNewPassword, limits, &vNew);
+        ResealKeyRecord(opened.vRecord, opened.masterKey, strUser, strNewPassword, limits, &vNew,
+                        opened.nNewestGeneration);
     if (nSealed != KeyRecordResult::KEY_OPENED) return FromKeyResult(nSealed, strLocation);
     const FileResult replaced = ReplaceKeyRecord(strLocation, vNew, pEnv);
     if (replaced.nOutcome != FileOutcome::FILE_DONE)
@@ -269,9 +271,12 @@ bool RecordAwaited(const std::string& strLocation, CVaultEnv* pEnv) {
     if (!pLocation || !pLocation->List(&vEntries)) return false;
     bool bShared = false;
     for (const FolderEntry& entry : vEntries) {
-        // Syncthing's ".quovex-key.sync-conflict-…", Nextcloud's and
-        // Dropbox's copies all keep the name's beginning.
-        if (entry.strName.rfind(KEY_RECORD_NAME, 0) == 0) return true;
+        // A sync engine's conflict copy of the record: its original is on its way.
+        ConflictCopyName conflict;
+        if (entry.strName.rfind(KEY_RECORD_NAME, 0) == 0 ||
+            (ReadConflictCopyName(entry.strName, &conflict) &&
+             conflict.strOriginal.rfind(KEY_RECORD_NAME, 0) == 0))
+            return true;
         bShared = bShared || entry.strName == ".stfolder" || entry.strName == ".stversions";
     }
     const std::string strFirst = FindFirstStoredFileInBoxes(strLocation, pEnv);

@@ -446,7 +446,7 @@ void TestAccount::aCopyWhoseKeyRecordHasNotArrivedIsNeitherOpenedNorMade() {
     const QString strConflict = root.path() + u"/conflict"_s;
     QVERIFY(QDir().mkpath(strConflict));
     QVERIFY(Place("chinese.txt",
-                  strConflict + u"/.quovex-key.sync-conflict-20261209-022408-S3MHZRP"_s));
+                  strConflict + u"/.sync-conflict-20261209-022408-S3MHZRP.quovex-key"_s));
     QVERIFY(fnRefused(strConflict));
 
     // A shared folder that holds no vault yet takes a new one; a scrambled

@@ -18,10 +18,18 @@ namespace {
 
 using enum KeyRecordResult;
 
-constexpr std::size_t RECORD_FILE_MAX_INPUT = 4096;  // a record is 229 bytes
+constexpr std::size_t RECORD_FILE_MAX_INPUT = 4096;  // a record is 229 or 237 bytes
 
-KdfLimits LimitsOf(const Bytes& v) {
-    return {Le(v.data() + KR_OFFSET_OPSLIMIT, 4), Le(v.data() + KR_OFFSET_MEMLIMIT, 8)};
+// The layout v claims, when it is long enough for it.
+const KeyRecordLayout* ClaimedLayout(const Bytes& v) {
+    if (v.size() <= KR_OFFSET_VERSION) return nullptr;
+    const KeyRecordLayout& layout = KeyRecordLayoutOf(v[KR_OFFSET_VERSION]);
+    const bool bKnown = v[KR_OFFSET_VERSION] >= 1 && v[KR_OFFSET_VERSION] <= KR_VERSION;
+    return bKnown && v.size() == layout.nSize ? &layout : nullptr;
+}
+
+KdfLimits LimitsOf(const Bytes& v, const KeyRecordLayout& layout) {
+    return {Le(v.data() + layout.nOpsLimit, 4), Le(v.data() + layout.nMemLimit, 8)};
 }
 
 bool LimitsInRange(const KdfLimits& limits) {
@@ -32,18 +40,20 @@ bool LimitsInRange(const KdfLimits& limits) {
 // Whether unsealing v with a password could run a derivation slower than
 // the fastest one; such an input is passed over.
 bool HashesSlowly(const Bytes& v) {
-    return v.size() == KR_RECORD_SIZE && LimitsInRange(LimitsOf(v)) &&
-           !(LimitsOf(v) == KDF_FASTEST_LIMITS);
+    const KeyRecordLayout* pLayout = ClaimedLayout(v);
+    return pLayout && LimitsInRange(LimitsOf(v, *pLayout)) &&
+           !(LimitsOf(v, *pLayout) == KDF_FASTEST_LIMITS);
 }
 
 // v with the checksum made right, as a forger would; limits in range of a
 // record that looks sound are lowered to the fastest first.
 Bytes Forged(Bytes v) {
     if (v.size() < KR_OFFSET_VERSION + 1 + KR_CHECKSUM_SIZE) return v;
-    if (v.size() == KR_RECORD_SIZE && v[KR_OFFSET_VERSION] == 1 && LimitsInRange(LimitsOf(v))) {
-        for (int i = 0; i < 4; ++i) v[KR_OFFSET_OPSLIMIT + i] = i == 0 ? 1 : 0;
+    const KeyRecordLayout* pLayout = ClaimedLayout(v);
+    if (pLayout && LimitsInRange(LimitsOf(v, *pLayout))) {
+        for (int i = 0; i < 4; ++i) v[pLayout->nOpsLimit + i] = i == 0 ? 1 : 0;
         for (int i = 0; i < 8; ++i)
-            v[KR_OFFSET_MEMLIMIT + i] = static_cast<unsigned char>(KDF_MIN_MEMLIMIT >> (8 * i));
+            v[pLayout->nMemLimit + i] = static_cast<unsigned char>(KDF_MIN_MEMLIMIT >> (8 * i));
     }
     const std::size_t nBody = v.size() - KR_CHECKSUM_SIZE;
     crypto_generichash(v.data() + nBody, KR_CHECKSUM_SIZE, v.data(), nBody, nullptr, 0);
@@ -54,6 +64,22 @@ Bytes Forged(Bytes v) {
 bool IsReference(const Bytes& v, std::size_t n) {
     const Bytes& vReference = World().reference.vRecord;
     return v.size() >= n && std::equal(v.begin(), v.begin() + n, vReference.begin());
+}
+
+// The names version a record version stands for (1 or 2), 0 for an unknown one.
+int NamesVersion(unsigned char nVersion) {
+    if (nVersion < 1 || nVersion > KR_VERSION) return 0;
+    return nVersion % 2 == 1 ? 1 : 2;
+}
+
+// Whether v holds the reference record's recovery part: what its seal binds
+// is the bytes before it, the version read as the names version.
+bool HasReferenceRecovery(const Bytes& v) {
+    const Bytes& vReference = World().reference.vRecord;
+    if (v.size() < KR_OFFSET_OPSLIMIT) return false;
+    for (std::size_t i = 0; i < KR_OFFSET_OPSLIMIT; ++i)
+        if (i != KR_OFFSET_VERSION && v[i] != vReference[i]) return false;
+    return NamesVersion(v[KR_OFFSET_VERSION]) == NamesVersion(vReference[KR_OFFSET_VERSION]);
 }
 
 // A master key is handed out exactly when the result says opened, it is
@@ -70,13 +96,14 @@ void CheckUnseal(const Bytes& v) {
     CSecretBytes key;
     // The password seal binds every byte before it, the recovery seal those
     // before the limits.
-    const bool bPasswordPart = IsReference(v, KR_OFFSET_CHECKSUM);
+    const bool bPasswordPart =
+        v.size() == World().reference.vRecord.size() && IsReference(v, v.size() - KR_CHECKSUM_SIZE);
     RequireKey(UnsealWithPassword(v, test::REFERENCE_USER, test::REFERENCE_PASSWORD, &key), key,
                bPasswordPart, "UnsealWithPassword");
     RequireKey(UnsealWithPassword(v, test::REFERENCE_USER, "口令 pass-1235", &key), key, false,
                "UnsealWithPassword, wrong password");
     RequireKey(UnsealWithRecoveryKey(v, test::TextOf(World().reference.recoveryText), &key), key,
-               IsReference(v, KR_OFFSET_OPSLIMIT), "UnsealWithRecoveryKey");
+               HasReferenceRecovery(v), "UnsealWithRecoveryKey");
 }
 
 // A new password over v keeps what the recovery seal binds, and opens.
@@ -86,9 +113,13 @@ void CheckReseal(const Bytes& v) {
                                                    "new pw", KDF_FASTEST_LIMITS, &vNew);
     Require(vNew.empty() == (result != KEY_OPENED), "ResealKeyRecord's record");
     if (result != KEY_OPENED) return;
-    Require(vNew.size() == KR_RECORD_SIZE &&
-                std::equal(vNew.begin(), vNew.begin() + KR_OFFSET_OPSLIMIT, v.begin()),
-            "ResealKeyRecord changed the recovery part");
+    Require(vNew.size() == KR_COUNTED_RECORD_SIZE &&
+                std::equal(vNew.begin(), vNew.begin() + KR_OFFSET_VERSION, v.begin()) &&
+                std::equal(vNew.begin() + KR_OFFSET_VAULT_ID, vNew.begin() + KR_OFFSET_OPSLIMIT,
+                           v.begin() + KR_OFFSET_VAULT_ID) &&
+                NamesVersion(vNew[KR_OFFSET_VERSION]) == NamesVersion(v[KR_OFFSET_VERSION]) &&
+                GenerationOf(vNew) == GenerationOf(v) + 1,
+            "ResealKeyRecord changed the recovery part or did not count up");
     CSecretBytes key;
     RequireKey(UnsealWithPassword(vNew, "新 user", "new pw", &key), key, true,
                "the resealed record", true);

@@ -63,8 +63,9 @@ KeyRecordResult TryRecovery(const KeyRecordBytes& v, const std::string& strText)
 // record of another version is told apart.
 TEST(KeyRecordTest, DamageLimitsAndVersionsAreToldApartFromWrongCredentials) {
     const NewKeyRecord made = MakeRecord("bob", "pw");
+    const KeyRecordLayout& layout = KeyRecordLayoutOf(made.vRecord[KR_OFFSET_VERSION]);
     const std::string strRecovery = TextOf(made.recoveryText);
-    for (std::size_t i = 0; i < KR_RECORD_SIZE; ++i) {
+    for (std::size_t i = 0; i < made.vRecord.size(); ++i) {
         KeyRecordBytes v = made.vRecord;
         v[i] ^= 0x01;
         EXPECT_EQ(Try(v, "bob", "pw"), KEY_DAMAGED) << i;
@@ -76,8 +77,10 @@ TEST(KeyRecordTest, DamageLimitsAndVersionsAreToldApartFromWrongCredentials) {
     for (const KeyRecordBytes& v : {vLonger, vShorter, KeyRecordBytes(), Rechecked(vLonger)})
         EXPECT_EQ(Try(v, "bob", "pw"), KEY_DAMAGED);
 
-    for (std::size_t i = KR_OFFSET_VAULT_ID; i < KR_OFFSET_CHECKSUM; ++i) {
-        if (i >= KR_OFFSET_OPSLIMIT && i < KR_OFFSET_SALT) continue;  // the limits: below
+    // The generation is bound into the password seal: a record cannot be
+    // made to look newer without its credentials.
+    for (std::size_t i = KR_OFFSET_VAULT_ID; i < layout.nChecksum; ++i) {
+        if (i >= layout.nOpsLimit && i < layout.nSalt) continue;  // the limits: below
         KeyRecordBytes v = made.vRecord;
         v[i] ^= 0x01;
         v = Rechecked(v);
@@ -104,9 +107,9 @@ TEST(KeyRecordTest, DamageLimitsAndVersionsAreToldApartFromWrongCredentials) {
                   KEY_LIMITS_OUT_OF_RANGE);
         KeyRecordBytes v = made.vRecord;
         for (int i = 0; i < 4; ++i)
-            v[KR_OFFSET_OPSLIMIT + i] = static_cast<unsigned char>(limits.nOpsLimit >> (8 * i));
+            v[layout.nOpsLimit + i] = static_cast<unsigned char>(limits.nOpsLimit >> (8 * i));
         for (int i = 0; i < 8; ++i)
-            v[KR_OFFSET_MEMLIMIT + i] = static_cast<unsigned char>(limits.nMemLimit >> (8 * i));
+            v[layout.nMemLimit + i] = static_cast<unsigned char>(limits.nMemLimit >> (8 * i));
         EXPECT_EQ(Try(Rechecked(v), "bob", "pw"), KEY_LIMITS_OUT_OF_RANGE);
     }
 
@@ -144,10 +147,17 @@ TEST(KeyRecordTest, SealsTheMasterKeyUnderUserNameAndPasswordAndResealsIt) {
     EXPECT_TRUE(key.Equals(made.masterKey));
     EXPECT_EQ(Try(vNew, "alice", "密码 pw"), KEY_WRONG_CREDENTIALS);
     EXPECT_EQ(TryRecovery(vNew, strRecovery), KEY_OPENED);
-    // The vault id and the recovery seal are kept; salt and seal are new.
+    // The vault id and the recovery seal are kept; salt and seal are new,
+    // and so is the generation, above the newest the caller knows.
+    const std::size_t nSalt = KR_LAYOUT_COUNTED.nSalt;
     EXPECT_TRUE(std::equal(vNew.begin(), vNew.begin() + KR_OFFSET_OPSLIMIT, made.vRecord.begin()));
-    EXPECT_FALSE(std::equal(vNew.begin() + KR_OFFSET_SALT, vNew.end(),
-                            made.vRecord.begin() + KR_OFFSET_SALT));
+    EXPECT_FALSE(std::equal(vNew.begin() + nSalt, vNew.end(), made.vRecord.begin() + nSalt));
+    EXPECT_EQ(GenerationOf(made.vRecord), 1u);
+    EXPECT_EQ(GenerationOf(vNew), 2u);
+    KeyRecordBytes vAhead;
+    ASSERT_EQ(ResealKeyRecord(vNew, made.masterKey, "alice", "new", KDF_FASTEST_LIMITS, &vAhead, 7),
+              KEY_OPENED);
+    EXPECT_EQ(GenerationOf(vAhead), 8u);
     unsigned char id[KR_VAULT_ID_SIZE];
     EXPECT_TRUE(ReadVaultId(vNew, id));
     EXPECT_EQ(std::memcmp(id, vNew.data() + KR_OFFSET_VAULT_ID, sizeof id), 0);
@@ -158,7 +168,7 @@ TEST(KeyRecordTest, SealsTheMasterKeyUnderUserNameAndPasswordAndResealsIt) {
               KEY_OPENED);
     EXPECT_EQ(Try(vRecovered, "erin", "third"), KEY_OPENED);
     EXPECT_EQ(Try(vRecovered, "alice", "new"), KEY_WRONG_CREDENTIALS);
-    vNew[KR_OFFSET_SALT] ^= 1;
+    vNew[nSalt] ^= 1;
     EXPECT_EQ(ResealKeyRecord(vNew, key, "erin", "x", KDF_FASTEST_LIMITS, &vRecovered),
               KEY_DAMAGED);
     EXPECT_TRUE(vRecovered.empty());
@@ -175,7 +185,8 @@ TEST(KeyRecordTest, HiddenNamesAreAVersionOfTheirOwnWithANewRecoveryKey) {
                                     KDF_FASTEST_LIMITS, &hidden),
               KEY_OPENED);
     EXPECT_EQ(NamesOfRecord(hidden.vRecord), VaultNames::NAMES_HIDDEN);
-    EXPECT_EQ(hidden.vRecord[KR_OFFSET_VERSION], KR_VERSION_HIDDEN_NAMES);
+    EXPECT_EQ(hidden.vRecord[KR_OFFSET_VERSION], KR_VERSION_COUNTED_HIDDEN);
+    EXPECT_EQ(GenerationOf(hidden.vRecord), 2u);
     EXPECT_TRUE(std::equal(hidden.vRecord.begin() + KR_OFFSET_VAULT_ID,
                            hidden.vRecord.begin() + KR_OFFSET_RECOVERY_NONCE,
                            made.vRecord.begin() + KR_OFFSET_VAULT_ID));
@@ -186,7 +197,7 @@ TEST(KeyRecordTest, HiddenNamesAreAVersionOfTheirOwnWithANewRecoveryKey) {
     EXPECT_EQ(TryRecovery(hidden.vRecord, TextOf(made.recoveryText)), KEY_WRONG_RECOVERY_KEY);
     EXPECT_EQ(TryRecovery(hidden.vRecord, TextOf(hidden.recoveryText)), KEY_OPENED);
     KeyRecordBytes vFlipped = hidden.vRecord;
-    vFlipped[KR_OFFSET_VERSION] = KR_VERSION_VISIBLE_NAMES;
+    vFlipped[KR_OFFSET_VERSION] = KR_VERSION_COUNTED_VISIBLE;
     EXPECT_EQ(Try(vFlipped, "alice", "pw2"), KEY_DAMAGED);
     EXPECT_EQ(Try(Rechecked(vFlipped), "alice", "pw2"), KEY_WRONG_CREDENTIALS);
     EXPECT_EQ(TryRecovery(Rechecked(vFlipped), TextOf(hidden.recoveryText)),
@@ -425,23 +436,119 @@ TEST(KeyRecordFilesTest, AKilledPasswordChangeOpensWithTheOldOrTheNewPassword) {
     }
 }
 
-// The reference record of tests/data (tests/data/README.md) opens with the
+// The reference records of tests/data (tests/data/README.md) open with the
 // credentials and the recovery key recorded there, to the master key 00 ..
-// 1F that sealed the reference stored files beside it, and is made again
-// byte for byte from the same counted bytes: the record's layout cannot drift.
-TEST(KeyRecordTest, TheReferenceRecordOpensAndIsMadeAgainByteForByte) {
+// 1F that sealed the reference stored files beside it. The record of today's
+// version is made again byte for byte from the same counted bytes, so its
+// layout cannot drift; the first version's is still read, and a new password
+// lifts it to the counted version with its recovery key still valid.
+TEST(KeyRecordTest, TheReferenceRecordsOpenAndTheNewOneIsMadeAgainByteForByte) {
     const std::string strData = std::string(QUOVEX_TEST_DATA_DIR) + "/protected/";
-    const KeyRecordBytes vFile = ReadBytes(strData + "key-record");
-    ASSERT_EQ(vFile.size(), KR_RECORD_SIZE);
+    const KeyRecordBytes vFirst = ReadBytes(strData + "key-record");
+    const KeyRecordBytes vFile = ReadBytes(strData + "key-record-3");
+    ASSERT_EQ(vFirst.size(), KR_RECORD_SIZE);
+    ASSERT_EQ(vFile.size(), KR_COUNTED_RECORD_SIZE);
     NewKeyRecord made;
     ASSERT_TRUE(MakeReferenceRecord(&made));
     EXPECT_EQ(made.vRecord, vFile);
     EXPECT_EQ(TextOf(made.recoveryText), REFERENCE_RECOVERY_KEY);
 
-    CSecretBytes key, recovered;
-    ASSERT_EQ(Try(vFile, REFERENCE_USER, REFERENCE_PASSWORD, &key), KEY_OPENED);
-    for (std::size_t i = 0; i < KR_MASTER_KEY_SIZE; ++i) EXPECT_EQ(key.Data()[i], i) << i;
-    EXPECT_EQ(UnsealWithRecoveryKey(vFile, REFERENCE_RECOVERY_KEY, &recovered), KEY_OPENED);
-    EXPECT_TRUE(recovered.Equals(key));
-    EXPECT_EQ(Try(vFile, REFERENCE_USER, "口令 pass-123"), KEY_WRONG_CREDENTIALS);
+    for (const KeyRecordBytes& v : {vFirst, vFile}) {
+        CSecretBytes key, recovered;
+        ASSERT_EQ(Try(v, REFERENCE_USER, REFERENCE_PASSWORD, &key), KEY_OPENED);
+        for (std::size_t i = 0; i < KR_MASTER_KEY_SIZE; ++i) EXPECT_EQ(key.Data()[i], i) << i;
+        EXPECT_EQ(UnsealWithRecoveryKey(v, REFERENCE_RECOVERY_KEY, &recovered), KEY_OPENED);
+        EXPECT_TRUE(recovered.Equals(key));
+        EXPECT_EQ(Try(v, REFERENCE_USER, "口令 pass-123"), KEY_WRONG_CREDENTIALS);
+    }
+    EXPECT_EQ(GenerationOf(vFirst), 0u);
+    EXPECT_EQ(GenerationOf(vFile), 1u);
+    KeyRecordBytes vLifted;
+    ASSERT_EQ(ResealKeyRecord(vFirst, made.masterKey, "u", "p", KDF_FASTEST_LIMITS, &vLifted),
+              KEY_OPENED);
+    EXPECT_EQ(vLifted[KR_OFFSET_VERSION], KR_VERSION_COUNTED_VISIBLE);
+    EXPECT_EQ(GenerationOf(vLifted), 1u);
+    CSecretBytes recovered;
+    EXPECT_EQ(UnsealWithRecoveryKey(vLifted, REFERENCE_RECOVERY_KEY, &recovered), KEY_OPENED);
+    EXPECT_TRUE(recovered.Equals(made.masterKey));
+}
+
+// Records synced between machines. The newer generation is in force under
+// either name (a sync engine may bring the second copy first). An engine's
+// conflict copy opens with its own password, the other machine's, and says
+// so; it is put in force only when it is newer than both copies; a record
+// of another vault among them never opens. A new password removes the
+// conflict copies of this vault it supersedes, so that the passwords it
+// replaces stop opening, and leaves the other vault's alone.
+TEST(KeyRecordFilesTest, GenerationsAndConflictCopiesDecideWhichRecordIsInForce) {
+    CTempDir tmp;
+    const std::string strVault = tmp / "vault";
+    fs::create_directories(strVault);
+    CVaultEnv* pEnv = CVaultEnv::Default();
+    const auto fnOpen = [&](const char* pszPassword, KeyRecordOpening* pOpened) {
+        return OpenKeyRecordWithPassword(strVault, "ann", pszPassword, {}, pOpened, pEnv);
+    };
+    const NewKeyRecord made = MakeRecord("ann", "old");
+    const auto fnNext = [&](const KeyRecordBytes& v, const char* pszPassword) {
+        KeyRecordBytes vNew;
+        EXPECT_EQ(ResealKeyRecord(v, made.masterKey, "ann", pszPassword, KDF_FASTEST_LIMITS, &vNew),
+                  KEY_OPENED);
+        return vNew;
+    };
+    const KeyRecordBytes vA = fnNext(made.vRecord, "pa"), vB = fnNext(made.vRecord, "pb");
+    const KeyRecordBytes vA2 = fnNext(vA, "pa2");
+    const std::string strMain = strVault + "/.quovex-key", strCopy = strVault + "/.quovex-key.2";
+
+    WriteBytes(strMain, made.vRecord);
+    WriteBytes(strCopy, vA);
+    const Tree before = SnapshotTree(strVault);
+    KeyRecordOpening opened;
+    EXPECT_EQ(fnOpen("old", &opened), KEY_OPENED);
+    EXPECT_TRUE(opened.bOlderCopy);
+    EXPECT_EQ(SnapshotTree(strVault), before);
+    EXPECT_EQ(fnOpen("pa", &opened), KEY_OPENED);
+    EXPECT_FALSE(opened.bOlderCopy);
+    EXPECT_EQ(SnapshotTree(strVault), (Tree{{".quovex-key", vA}, {".quovex-key.2", vA}}));
+
+    // Passwords changed on two machines apart: B's record won both names.
+    const std::string strConflict = ".sync-conflict-20261209-022408-ABCDEF7.quovex-key";
+    WriteBytes(strMain, vB);
+    WriteBytes(strCopy, vB);
+    WriteBytes(strVault + "/" + strConflict, vA);
+    const Tree apart = SnapshotTree(strVault);
+    EXPECT_EQ(fnOpen("pb", &opened), KEY_OPENED);
+    EXPECT_FALSE(opened.bOlderCopy);
+    EXPECT_EQ(opened.nNewestGeneration, 2u);
+    EXPECT_EQ(fnOpen("pa", &opened), KEY_OPENED);
+    EXPECT_TRUE(opened.bOlderCopy);
+    EXPECT_EQ(opened.strOpenedName, strConflict);
+    EXPECT_TRUE(opened.masterKey.Equals(made.masterKey));
+    EXPECT_EQ(fnOpen("old", &opened), KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(SnapshotTree(strVault), apart);
+
+    // A newer conflict copy that opens is put in force; the copies stay.
+    const std::string strNewer = ".quovex-key (conflicted copy 2026-12-09 101010)";
+    WriteBytes(strVault + "/" + strNewer, vA2);
+    const NewKeyRecord other = MakeRecord("ann", "pz");
+    const std::string strForeign = ".quovex-key.sync-conflict-20261209-022408-ABCDEF7.2";
+    WriteBytes(strVault + "/" + strForeign, other.vRecord);
+    EXPECT_EQ(fnOpen("pz", &opened), KEY_WRONG_CREDENTIALS);
+    EXPECT_EQ(fnOpen("pa2", &opened), KEY_OPENED);
+    EXPECT_FALSE(opened.bOlderCopy);
+    EXPECT_EQ(opened.nNewestGeneration, 3u);
+    Tree inForce = apart;
+    inForce[".quovex-key"] = inForce[".quovex-key.2"] = inForce[strNewer] = vA2;
+    inForce[strForeign] = other.vRecord;
+    EXPECT_EQ(SnapshotTree(strVault), inForce);
+
+    KeyRecordBytes vNew;
+    ASSERT_EQ(ResealKeyRecord(opened.vRecord, opened.masterKey, "ann", "new", KDF_FASTEST_LIMITS,
+                              &vNew, opened.nNewestGeneration),
+              KEY_OPENED);
+    ASSERT_EQ(ReplaceKeyRecord(strVault, vNew, pEnv).nOutcome, FileOutcome::FILE_DONE);
+    EXPECT_EQ(SnapshotTree(strVault),
+              (Tree{{".quovex-key", vNew}, {".quovex-key.2", vNew}, {strForeign, other.vRecord}}));
+    EXPECT_EQ(GenerationOf(vNew), 4u);
+    for (const char* pszOld : {"pa", "pa2", "pb"})
+        EXPECT_EQ(fnOpen(pszOld, &opened), KEY_WRONG_CREDENTIALS) << pszOld;
 }

@@ -2,6 +2,8 @@
 
 #include <sodium.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "LittleEndian.h"
@@ -41,25 +43,49 @@ KeyRecordResult CheckRecord(const KeyRecordBytes& vRecord) {
         std::memcmp(vRecord.data(), KR_MAGIC, KR_MAGIC_SIZE) != 0)
         return KeyRecordResult::KEY_DAMAGED;
     const std::uint8_t nVersion = vRecord[KR_OFFSET_VERSION];
-    if (nVersion != KR_VERSION_VISIBLE_NAMES && nVersion != KR_VERSION_HIDDEN_NAMES)
+    if (nVersion < KR_VERSION_VISIBLE_NAMES || nVersion > KR_VERSION)
         return KeyRecordResult::KEY_UNSUPPORTED_VERSION;
-    if (vRecord.size() != KR_RECORD_SIZE) return KeyRecordResult::KEY_DAMAGED;
+    if (vRecord.size() != KeyRecordLayoutOf(nVersion).nSize) return KeyRecordResult::KEY_DAMAGED;
     return KeyRecordResult::KEY_OPENED;
+}
+
+const KeyRecordLayout& LayoutOf(const KeyRecordBytes& vRecord) {
+    return KeyRecordLayoutOf(vRecord[KR_OFFSET_VERSION]);
+}
+
+bool IsHiddenVersion(std::uint8_t nVersion) {
+    return nVersion == KR_VERSION_HIDDEN_NAMES || nVersion == KR_VERSION_COUNTED_HIDDEN;
+}
+
+// The version that says how the names are: 1 or 2.
+std::uint8_t NamesVersionOf(std::uint8_t nVersion) {
+    return IsHiddenVersion(nVersion) ? KR_VERSION_HIDDEN_NAMES : KR_VERSION_VISIBLE_NAMES;
+}
+
+// The recovery seal's associated data: the bytes before it, the version
+// read as the names version, so that lifting a record to a counted version
+// (or a new generation) leaves the recovery key valid.
+std::vector<unsigned char> RecoverySealData(const KeyRecordBytes& vRecord) {
+    std::vector<unsigned char> vData(vRecord.begin(), vRecord.begin() + KR_OFFSET_RECOVERY_SEAL);
+    vData[KR_OFFSET_VERSION] = NamesVersionOf(vRecord[KR_OFFSET_VERSION]);
+    return vData;
 }
 
 // CheckRecord, then the limits of the sound record.
 KeyRecordResult CheckRecordAndLimits(const KeyRecordBytes& vRecord, KdfLimits* pLimits) {
     const KeyRecordResult result = CheckRecord(vRecord);
     if (result != KeyRecordResult::KEY_OPENED) return result;
-    pLimits->nOpsLimit = GetLe(vRecord.data() + KR_OFFSET_OPSLIMIT, 4);
-    pLimits->nMemLimit = GetLe(vRecord.data() + KR_OFFSET_MEMLIMIT, 8);
+    const KeyRecordLayout& layout = LayoutOf(vRecord);
+    pLimits->nOpsLimit = GetLe(vRecord.data() + layout.nOpsLimit, 4);
+    pLimits->nMemLimit = GetLe(vRecord.data() + layout.nMemLimit, 8);
     return KdfLimitsInRange(*pLimits) ? KeyRecordResult::KEY_OPENED
                                       : KeyRecordResult::KEY_LIMITS_OUT_OF_RANGE;
 }
 
 void WriteChecksum(KeyRecordBytes* pRecord) {
-    crypto_generichash(pRecord->data() + KR_OFFSET_CHECKSUM, KR_CHECKSUM_SIZE, pRecord->data(),
-                       KR_OFFSET_CHECKSUM, nullptr, 0);
+    const std::size_t nChecksum = LayoutOf(*pRecord).nChecksum;
+    crypto_generichash(pRecord->data() + nChecksum, KR_CHECKSUM_SIZE, pRecord->data(), nChecksum,
+                       nullptr, 0);
 }
 
 // The key crypto_pwhash derives from the password with the record's salt.
@@ -68,7 +94,7 @@ CSecretBytes DerivePasswordKey(const KeyRecordBytes& vRecord, const std::string&
     CSecretBytes key(KR_MASTER_KEY_SIZE);
     if (key.IsEmpty()) return key;
     if (crypto_pwhash(key.Data(), key.Size(), strPassword.data(), strPassword.size(),
-                      vRecord.data() + KR_OFFSET_SALT, limits.nOpsLimit,
+                      vRecord.data() + LayoutOf(vRecord).nSalt, limits.nOpsLimit,
                       static_cast<std::size_t>(limits.nMemLimit),
                       crypto_pwhash_ALG_ARGON2ID13) != 0)
         key.Wipe();
@@ -79,10 +105,10 @@ CSecretBytes DerivePasswordKey(const KeyRecordBytes& vRecord, const std::string&
 std::vector<unsigned char> PasswordSealData(const KeyRecordBytes& vRecord,
                                             const std::string& strUser) {
     // Copied whole, not inserted: GCC 12 at -O2 sees a false overrun in the insert.
-    std::vector<unsigned char> vData(KR_OFFSET_PASSWORD_SEAL + strUser.size());
-    std::memcpy(vData.data(), vRecord.data(), KR_OFFSET_PASSWORD_SEAL);
-    if (!strUser.empty())
-        std::memcpy(vData.data() + KR_OFFSET_PASSWORD_SEAL, strUser.data(), strUser.size());
+    const std::size_t nSeal = LayoutOf(vRecord).nPasswordSeal;
+    std::vector<unsigned char> vData(nSeal + strUser.size());
+    std::memcpy(vData.data(), vRecord.data(), nSeal);
+    if (!strUser.empty()) std::memcpy(vData.data() + nSeal, strUser.data(), strUser.size());
     return vData;
 }
 
@@ -113,21 +139,42 @@ bool Unseal(const KeyRecordBytes& vRecord, std::size_t nSealOffset, std::size_t 
 KeyRecordResult SealPasswordPart(KeyRecordBytes* pRecord, const CSecretBytes& masterKey,
                                  const std::string& strUser, const std::string& strPassword,
                                  const KdfLimits& limits) {
-    PutLe(pRecord->data() + KR_OFFSET_OPSLIMIT, limits.nOpsLimit, 4);
-    PutLe(pRecord->data() + KR_OFFSET_MEMLIMIT, limits.nMemLimit, 8);
-    FillRandom(pRecord->data() + KR_OFFSET_SALT, KR_SALT_SIZE);
-    FillRandom(pRecord->data() + KR_OFFSET_PASSWORD_NONCE, KR_NONCE_SIZE);
+    const KeyRecordLayout& layout = LayoutOf(*pRecord);
+    PutLe(pRecord->data() + layout.nOpsLimit, limits.nOpsLimit, 4);
+    PutLe(pRecord->data() + layout.nMemLimit, limits.nMemLimit, 8);
+    FillRandom(pRecord->data() + layout.nSalt, KR_SALT_SIZE);
+    FillRandom(pRecord->data() + layout.nPasswordNonce, KR_NONCE_SIZE);
     const CSecretBytes key = DerivePasswordKey(*pRecord, strPassword, limits);
     if (key.IsEmpty()) return KeyRecordResult::KEY_NO_MEMORY;
     const std::vector<unsigned char> vData = PasswordSealData(*pRecord, strUser);
-    Seal(pRecord, KR_OFFSET_PASSWORD_SEAL, KR_OFFSET_PASSWORD_NONCE, vData.data(), vData.size(),
+    Seal(pRecord, layout.nPasswordSeal, layout.nPasswordNonce, vData.data(), vData.size(),
          masterKey, key);
     WriteChecksum(pRecord);
     return KeyRecordResult::KEY_OPENED;
 }
 
 std::uint8_t VersionOf(VaultNames names) {
-    return names == VaultNames::NAMES_HIDDEN ? KR_VERSION_HIDDEN_NAMES : KR_VERSION_VISIBLE_NAMES;
+    return names == VaultNames::NAMES_HIDDEN ? KR_VERSION_COUNTED_HIDDEN
+                                             : KR_VERSION_COUNTED_VISIBLE;
+}
+
+// The record's magic, version, vault id and recovery part in a record of
+// the counted version of its names, with generation nGeneration; the
+// password part is still to be sealed.
+KeyRecordBytes Lifted(const KeyRecordBytes& vRecord, std::uint8_t nVersion,
+                      std::uint64_t nGeneration) {
+    KeyRecordBytes vNew(KR_COUNTED_RECORD_SIZE, 0);
+    std::memcpy(vNew.data(), vRecord.data(), KR_OFFSET_OPSLIMIT);
+    vNew[KR_OFFSET_VERSION] = nVersion;
+    PutLe(vNew.data() + KR_OFFSET_GENERATION, nGeneration, 8);
+    return vNew;
+}
+
+void SealRecovery(KeyRecordBytes* pRecord, const CSecretBytes& masterKey,
+                  const CSecretBytes& recoveryKey) {
+    const std::vector<unsigned char> vData = RecoverySealData(*pRecord);
+    Seal(pRecord, KR_OFFSET_RECOVERY_SEAL, KR_OFFSET_RECOVERY_NONCE, vData.data(), vData.size(),
+         masterKey, recoveryKey);
 }
 
 CSecretBytes RandomSecret(std::size_t nSize) {
@@ -162,13 +209,13 @@ KeyRecordResult CreateKeyRecord(const std::string& strUser, const std::string& s
     CSecretBytes recoveryText = FormatRecoveryKey(recoveryKey);
     if (masterKey.IsEmpty() || recoveryText.IsEmpty()) return KeyRecordResult::KEY_NO_MEMORY;
 
-    KeyRecordBytes vRecord(KR_RECORD_SIZE, 0);
+    KeyRecordBytes vRecord(KR_COUNTED_RECORD_SIZE, 0);
     std::memcpy(vRecord.data(), KR_MAGIC, KR_MAGIC_SIZE);
     vRecord[KR_OFFSET_VERSION] = VersionOf(names);
     FillRandom(vRecord.data() + KR_OFFSET_VAULT_ID, KR_VAULT_ID_SIZE);
     FillRandom(vRecord.data() + KR_OFFSET_RECOVERY_NONCE, KR_NONCE_SIZE);
-    Seal(&vRecord, KR_OFFSET_RECOVERY_SEAL, KR_OFFSET_RECOVERY_NONCE, vRecord.data(),
-         KR_OFFSET_RECOVERY_SEAL, masterKey, recoveryKey);
+    PutLe(vRecord.data() + KR_OFFSET_GENERATION, 1, 8);
+    SealRecovery(&vRecord, masterKey, recoveryKey);
     const KeyRecordResult result =
         SealPasswordPart(&vRecord, masterKey, strUser, strPassword, limits);
     if (result != KeyRecordResult::KEY_OPENED) return result;
@@ -187,8 +234,9 @@ KeyRecordResult UnsealWithPassword(const KeyRecordBytes& vRecord, const std::str
     const CSecretBytes key = DerivePasswordKey(vRecord, strPassword, limits);
     if (key.IsEmpty()) return KeyRecordResult::KEY_NO_MEMORY;
     const std::vector<unsigned char> vData = PasswordSealData(vRecord, strUser);
-    return Unseal(vRecord, KR_OFFSET_PASSWORD_SEAL, KR_OFFSET_PASSWORD_NONCE, vData.data(),
-                  vData.size(), key, pMasterKey)
+    const KeyRecordLayout& layout = LayoutOf(vRecord);
+    return Unseal(vRecord, layout.nPasswordSeal, layout.nPasswordNonce, vData.data(), vData.size(),
+                  key, pMasterKey)
                ? KeyRecordResult::KEY_OPENED
                : KeyRecordResult::KEY_WRONG_CREDENTIALS;
 }
@@ -200,21 +248,28 @@ KeyRecordResult UnsealWithRecoveryKey(const KeyRecordBytes& vRecord, std::string
     if (result != KeyRecordResult::KEY_OPENED) return result;
     CSecretBytes key;
     if (!ParseRecoveryKey(strText, &key)) return KeyRecordResult::KEY_WRONG_RECOVERY_KEY;
-    return Unseal(vRecord, KR_OFFSET_RECOVERY_SEAL, KR_OFFSET_RECOVERY_NONCE, vRecord.data(),
-                  KR_OFFSET_RECOVERY_SEAL, key, pMasterKey)
+    const std::vector<unsigned char> vData = RecoverySealData(vRecord);
+    return Unseal(vRecord, KR_OFFSET_RECOVERY_SEAL, KR_OFFSET_RECOVERY_NONCE, vData.data(),
+                  vData.size(), key, pMasterKey)
                ? KeyRecordResult::KEY_OPENED
                : KeyRecordResult::KEY_WRONG_RECOVERY_KEY;
 }
 
 KeyRecordResult ResealKeyRecord(const KeyRecordBytes& vRecord, const CSecretBytes& masterKey,
                                 const std::string& strUser, const std::string& strNewPassword,
-                                const KdfLimits& limits, KeyRecordBytes* pNewRecord) {
+                                const KdfLimits& limits, KeyRecordBytes* pNewRecord,
+                                std::uint64_t nNewestKnown) {
     pNewRecord->clear();
     const KeyRecordResult result = CheckRecord(vRecord);
     if (result != KeyRecordResult::KEY_OPENED) return result;
     if (!KdfLimitsInRange(limits)) return KeyRecordResult::KEY_LIMITS_OUT_OF_RANGE;
     if (masterKey.Size() != KR_MASTER_KEY_SIZE) return KeyRecordResult::KEY_NO_MEMORY;
-    KeyRecordBytes vNew = vRecord;
+    const std::uint64_t nNewest = std::max(GenerationOf(vRecord), nNewestKnown);
+    if (nNewest == UINT64_MAX) return KeyRecordResult::KEY_DAMAGED;
+    const VaultNames names = IsHiddenVersion(vRecord[KR_OFFSET_VERSION])
+                                 ? VaultNames::NAMES_HIDDEN
+                                 : VaultNames::NAMES_VISIBLE;
+    KeyRecordBytes vNew = Lifted(vRecord, VersionOf(names), nNewest + 1);
     const KeyRecordResult sealed =
         SealPasswordPart(&vNew, masterKey, strUser, strNewPassword, limits);
     if (sealed == KeyRecordResult::KEY_OPENED) *pNewRecord = std::move(vNew);
@@ -223,7 +278,7 @@ KeyRecordResult ResealKeyRecord(const KeyRecordBytes& vRecord, const CSecretByte
 
 VaultNames NamesOfRecord(const KeyRecordBytes& vRecord) {
     return CheckRecord(vRecord) == KeyRecordResult::KEY_OPENED &&
-                   vRecord[KR_OFFSET_VERSION] == KR_VERSION_HIDDEN_NAMES
+                   IsHiddenVersion(vRecord[KR_OFFSET_VERSION])
                ? VaultNames::NAMES_HIDDEN
                : VaultNames::NAMES_VISIBLE;
 }
@@ -242,17 +297,29 @@ KeyRecordResult RecordWithHiddenNames(const KeyRecordBytes& vRecord, const CSecr
         return KeyRecordResult::KEY_NO_MEMORY;
     std::memcpy(master.Data(), masterKey.Data(), KR_MASTER_KEY_SIZE);
     // The vault id stays: stored files and remembered locations know the vault by it.
-    KeyRecordBytes vNew = vRecord;
-    vNew[KR_OFFSET_VERSION] = KR_VERSION_HIDDEN_NAMES;
+    const std::uint64_t nGeneration = GenerationOf(vRecord);
+    if (nGeneration == UINT64_MAX) return KeyRecordResult::KEY_DAMAGED;
+    KeyRecordBytes vNew = Lifted(vRecord, KR_VERSION_COUNTED_HIDDEN, nGeneration + 1);
     FillRandom(vNew.data() + KR_OFFSET_RECOVERY_NONCE, KR_NONCE_SIZE);
-    Seal(&vNew, KR_OFFSET_RECOVERY_SEAL, KR_OFFSET_RECOVERY_NONCE, vNew.data(),
-         KR_OFFSET_RECOVERY_SEAL, master, recoveryKey);
+    SealRecovery(&vNew, master, recoveryKey);
     const KeyRecordResult sealed = SealPasswordPart(&vNew, master, strUser, strPassword, limits);
     if (sealed != KeyRecordResult::KEY_OPENED) return sealed;
     pNew->vRecord = std::move(vNew);
     pNew->masterKey = std::move(master);
     pNew->recoveryText = std::move(recoveryText);
     return sealed;
+}
+
+const KeyRecordLayout& KeyRecordLayoutOf(std::uint8_t nVersion) {
+    return nVersion == KR_VERSION_COUNTED_VISIBLE || nVersion == KR_VERSION_COUNTED_HIDDEN
+               ? KR_LAYOUT_COUNTED
+               : KR_LAYOUT_UNCOUNTED;
+}
+
+std::uint64_t GenerationOf(const KeyRecordBytes& vRecord) {
+    if (CheckRecord(vRecord) != KeyRecordResult::KEY_OPENED) return 0;
+    const std::size_t nAt = LayoutOf(vRecord).nGeneration;
+    return nAt ? GetLe(vRecord.data() + nAt, 8) : 0;
 }
 
 bool ReadVaultId(const KeyRecordBytes& vRecord, unsigned char (&id)[KR_VAULT_ID_SIZE]) {

@@ -5,7 +5,8 @@
 // the record on disk). Nothing here throws. Any thread; each call stands
 // alone.
 //
-// Layout (KR_RECORD_SIZE bytes, integers little-endian):
+// Layout of versions 1 and 2 (KR_RECORD_SIZE bytes, integers
+// little-endian):
 //
 //   offset size  field
 //        0    8  KR_MAGIC "QVXKEYRC"
@@ -20,16 +21,27 @@
 //      149   48  password seal: the master key sealed under the derived key
 //      197   32  checksum: crypto_generichash (32 bytes, no key) of bytes 0..196
 //
+// Versions 3 and 4 (KR_COUNTED_RECORD_SIZE bytes) hold the record's
+// generation, unsigned 64-bit, at 97, and the password part 8 bytes later
+// (KeyRecordLayoutOf). A vault's first record has generation 1, and every
+// new password part one more than the newest record of the vault its
+// writer knew: copies synced between machines, or kept by a sync engine as
+// conflict copies, are told apart by it, and a copy is never rewritten
+// from an older generation.
+//
 // Seals are crypto_aead_xchacha20poly1305_ietf (ciphertext then 16-byte
 // tag). The password key is crypto_pwhash (crypto_pwhash_ALG_ARGON2ID13)
 // of the password with the salt and limits of the record. The password
 // seal's associated data is every record byte before it, followed by the
 // UTF-8 user name, so that the user name must match as well as the
-// password and no field before the seal can be changed unnoticed. The
-// recovery seal's associated data is the bytes before it only (magic,
-// version, vault id, its nonce), so that a new password, salt or limits
-// leave it valid. The checksum comes last in every version and covers
-// everything before it: a record whose checksum fails is damaged, one whose
+// password and no field before the seal can be changed unnoticed (the
+// generation among them: a record from an old backup cannot be made to
+// look newer without the credentials it was sealed with). The recovery
+// seal's associated data is the bytes before it only (magic, version,
+// vault id, its nonce), with the version as the names version (1 or 2,
+// NamesVersionOf), so that a new password, salt, limits or generation, and
+// a record lifted from version 1 to 3 or 2 to 4, leave it valid. The checksum comes last in every
+// version and covers everything before it: a record whose checksum fails is damaged, one whose
 // checksum holds but whose seal does not open was given the wrong
 // credentials.
 //
@@ -60,7 +72,13 @@ constexpr std::size_t KR_MAGIC_SIZE = 8;
 // is a version of its own, which older builds refuse as too new.
 constexpr std::uint8_t KR_VERSION_VISIBLE_NAMES = 1;  // on-disk names are the plain ones
 constexpr std::uint8_t KR_VERSION_HIDDEN_NAMES = 2;   // on-disk names are sealed (NameCipher.h)
-constexpr std::uint8_t KR_VERSION = KR_VERSION_HIDDEN_NAMES;  // the newest this build knows
+// The same two with the record's generation. Every record written since
+// has one; versions 1 and 2 count as generation 0 and are lifted to 3 and 4
+// by the next password change. Older builds refuse them as too new rather
+// than write a record without a generation over one with it.
+constexpr std::uint8_t KR_VERSION_COUNTED_VISIBLE = 3;
+constexpr std::uint8_t KR_VERSION_COUNTED_HIDDEN = 4;
+constexpr std::uint8_t KR_VERSION = KR_VERSION_COUNTED_HIDDEN;  // the newest this build knows
 constexpr std::size_t KR_VAULT_ID_SIZE = 16;
 constexpr std::size_t KR_NONCE_SIZE = 24;  // crypto_aead_xchacha20poly1305_ietf_NPUBBYTES
 constexpr std::size_t KR_MASTER_KEY_SIZE = 32;
@@ -79,6 +97,35 @@ constexpr std::size_t KR_OFFSET_PASSWORD_NONCE = 125;
 constexpr std::size_t KR_OFFSET_PASSWORD_SEAL = 149;
 constexpr std::size_t KR_OFFSET_CHECKSUM = 197;
 constexpr std::size_t KR_RECORD_SIZE = 229;
+
+constexpr std::size_t KR_OFFSET_GENERATION = 97;  // uint64, versions 3 and 4
+constexpr std::size_t KR_COUNTED_RECORD_SIZE = KR_RECORD_SIZE + 8;
+
+// Where the fields after the recovery seal lie in a record of one version.
+struct KeyRecordLayout {
+    std::size_t nGeneration;  // 0 where the version holds none
+    std::size_t nOpsLimit;
+    std::size_t nMemLimit;
+    std::size_t nSalt;
+    std::size_t nPasswordNonce;
+    std::size_t nPasswordSeal;
+    std::size_t nChecksum;
+    std::size_t nSize;
+};
+constexpr KeyRecordLayout KR_LAYOUT_UNCOUNTED{0,
+                                              KR_OFFSET_OPSLIMIT,
+                                              KR_OFFSET_MEMLIMIT,
+                                              KR_OFFSET_SALT,
+                                              KR_OFFSET_PASSWORD_NONCE,
+                                              KR_OFFSET_PASSWORD_SEAL,
+                                              KR_OFFSET_CHECKSUM,
+                                              KR_RECORD_SIZE};
+constexpr KeyRecordLayout KR_LAYOUT_COUNTED{
+    KR_OFFSET_GENERATION,   KR_OFFSET_OPSLIMIT + 8,       KR_OFFSET_MEMLIMIT + 8,
+    KR_OFFSET_SALT + 8,     KR_OFFSET_PASSWORD_NONCE + 8, KR_OFFSET_PASSWORD_SEAL + 8,
+    KR_OFFSET_CHECKSUM + 8, KR_COUNTED_RECORD_SIZE};
+// The layout of a version this build knows (any other: the uncounted one).
+const KeyRecordLayout& KeyRecordLayoutOf(std::uint8_t nVersion);
 
 static_assert(KR_OFFSET_VAULT_ID + KR_VAULT_ID_SIZE == KR_OFFSET_RECOVERY_NONCE);
 static_assert(KR_OFFSET_RECOVERY_NONCE + KR_NONCE_SIZE == KR_OFFSET_RECOVERY_SEAL);
@@ -156,7 +203,7 @@ KeyRecordResult CreateKeyRecord(const std::string& strUser, const std::string& s
 VaultNames NamesOfRecord(const KeyRecordBytes& vRecord);
 
 // The record of the same vault (id, master key) for a vault whose names
-// are now hidden: version KR_VERSION_HIDDEN_NAMES, sealed under the user
+// are now hidden: version KR_VERSION_COUNTED_HIDDEN, the next generation, sealed under the user
 // name and password given, and a new recovery key, since the recovery seal
 // is bound to the version (the old recovery key opens only old copies of
 // the record). masterKey must be the one vRecord seals. KEY_OPENED with
@@ -179,13 +226,21 @@ KeyRecordResult UnsealWithRecoveryKey(const KeyRecordBytes& vRecord, std::string
                                       CSecretBytes* pMasterKey);
 
 // vRecord sealed under a new user name and password: new salt, nonce and
-// the given limits; vault id and recovery seal kept, so that the recovery
-// key stays valid. masterKey must be the one vRecord seals (the caller has
-// just unsealed it). KEY_OPENED with *pNewRecord set, or KEY_DAMAGED,
-// KEY_UNSUPPORTED_VERSION, KEY_LIMITS_OUT_OF_RANGE, KEY_NO_MEMORY.
+// the given limits, of the counted version of vRecord's names and a
+// generation one above both its own and nNewestKnown (the newest record of
+// the vault the caller has seen: a conflict copy, say); vault id and
+// recovery seal kept, so that the recovery key stays valid. masterKey must
+// be the one vRecord seals (the caller has just unsealed it). KEY_OPENED
+// with *pNewRecord set, or KEY_DAMAGED, KEY_UNSUPPORTED_VERSION,
+// KEY_LIMITS_OUT_OF_RANGE, KEY_NO_MEMORY.
 KeyRecordResult ResealKeyRecord(const KeyRecordBytes& vRecord, const CSecretBytes& masterKey,
                                 const std::string& strUser, const std::string& strNewPassword,
-                                const KdfLimits& limits, KeyRecordBytes* pNewRecord);
+                                const KdfLimits& limits, KeyRecordBytes* pNewRecord,
+                                std::uint64_t nNewestKnown = 0);
+
+// The generation of a sound record: 0 for versions 1 and 2, and for a
+// record that is damaged or of an unknown version.
+std::uint64_t GenerationOf(const KeyRecordBytes& vRecord);
 
 // The vault id of a sound record; false when it is damaged or of another version.
 bool ReadVaultId(const KeyRecordBytes& vRecord, unsigned char (&id)[KR_VAULT_ID_SIZE]);

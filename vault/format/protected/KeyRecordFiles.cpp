@@ -2,10 +2,13 @@
 
 #include <sodium.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string_view>
+#include <vector>
 
 #include "ChunkIo.h"
+#include "ConflictNames.h"
 
 namespace quovex {
 
@@ -21,6 +24,7 @@ struct CopyRead {
     KeyRecordResult result = KeyRecordResult::KEY_NOT_FOUND;
     KeyRecordBytes vBytes;
     FailCause failure;
+    FileStamp stamp;  // of the file read
 
     bool Read() const { return result == KeyRecordResult::KEY_OPENED; }
 };
@@ -52,6 +56,7 @@ CopyRead ReadCopy(CFolder& location, const char* pszName) {
         return copy;
     }
     copy.vBytes.resize(static_cast<std::size_t>(nRead));
+    copy.stamp = pFile->OpenStamp();
     copy.result = KeyRecordResult::KEY_OPENED;
     if (copy.vBytes.size() > KEY_RECORD_MAX_READ) copy.vBytes.clear();  // fails as damaged
     return copy;
@@ -130,13 +135,16 @@ KeyRecordResult Settle(CFolder& location, const NamedCopy& opened, const NamedCo
     if (other.copy.Read() && other.copy.vBytes == opened.copy.vBytes)
         return KeyRecordResult::KEY_OPENED;
     // A password change stopped halfway, or a copy of this vault from
-    // another time. A change writes the main copy first, and a sync engine
-    // brings a changed main copy with it: a sound main copy that differs is
-    // the newer one, and only it brings the second in line. The old
-    // credentials may still open the second copy meanwhile, but never write
-    // the old record back over a newer one.
+    // another time (a sync engine brings the two copies one by one, in any
+    // order). The newer generation is in force; at the same one (records
+    // written before generations, or two changes made apart), the main
+    // copy, as a change writes it first. The old credentials may still open
+    // the older copy meanwhile, but never write it back over a newer one.
     if (IsSoundRecord(other.copy) && SameVaultId(opened.copy.vBytes, other.copy.vBytes)) {
-        if (std::string_view(opened.pszName) == KEY_RECORD_NAME)
+        const std::uint64_t nOpened = GenerationOf(opened.copy.vBytes);
+        const std::uint64_t nOther = GenerationOf(other.copy.vBytes);
+        const bool bMain = std::string_view(opened.pszName) == KEY_RECORD_NAME;
+        if (nOpened > nOther || (nOpened == nOther && bMain))
             BringInLine(location, opened, other, pOpening);
         else
             pOpening->bOlderCopy = true;
@@ -200,6 +208,167 @@ KeyRecordResult Telling(KeyRecordResult a, KeyRecordResult b) {
     return KeyRecordResult::KEY_NOT_FOUND;
 }
 
+// The two copies' part of OpenKeyRecord.
+KeyRecordResult OpenCopies(CFolder& location, const CopyRead& main, const CopyRead& second,
+                           const KeyUnsealer& fnUnseal, const KeyFitter& fnFits,
+                           KeyRecordOpening* pOpening) {
+    const NamedCopy namedMain{main, KEY_RECORD_NAME}, namedSecond{second, KEY_RECORD_COPY_NAME};
+    const KeyRecordResult mainResult = TryCopy(main, fnUnseal, pOpening);
+    if (mainResult == KeyRecordResult::KEY_OPENED) {
+        pOpening->strOpenedName = KEY_RECORD_NAME;
+        return Settle(location, namedMain, namedSecond, false, fnUnseal, fnFits, pOpening);
+    }
+    // The same bytes give the same answer: no second derivation.
+    const bool bSame = main.Read() && second.Read() && main.vBytes == second.vBytes;
+    const KeyRecordResult secondResult = bSame ? mainResult : TryCopy(second, fnUnseal, pOpening);
+    if (secondResult == KeyRecordResult::KEY_OPENED) {
+        pOpening->strOpenedName = KEY_RECORD_COPY_NAME;
+        return Settle(location, namedSecond, namedMain, true, fnUnseal, fnFits, pOpening);
+    }
+    const KeyRecordResult result = Telling(mainResult, secondResult);
+    if (result == KeyRecordResult::KEY_DISK_FAILED)
+        pOpening->failure = main.result == result ? main.failure : second.failure;
+    return result;
+}
+
+// At most this many conflict copies of the record are tried at a login:
+// each try costs a derivation.
+constexpr std::size_t CONFLICT_COPIES_TRIED = 8;
+
+// A sync engine's conflict copy of either record name, as read.
+struct ConflictCopy {
+    std::string strName;
+    CopyRead copy;
+};
+
+// The sound conflict copies of the record in the location, newest
+// generation first.
+std::vector<ConflictCopy> ReadConflictCopies(CFolder& location) {
+    std::vector<FolderEntry> vEntries;
+    std::vector<ConflictCopy> vCopies;
+    if (!location.List(&vEntries)) return vCopies;
+    for (const FolderEntry& entry : vEntries) {
+        ConflictCopyName name;
+        if (entry.kind != EntryKind::ENTRY_FILE || !ReadConflictCopyName(entry.strName, &name) ||
+            (name.strOriginal != KEY_RECORD_NAME && name.strOriginal != KEY_RECORD_COPY_NAME))
+            continue;
+        CopyRead copy = ReadCopy(location, entry.strName.c_str());
+        if (IsSoundRecord(copy)) vCopies.push_back({entry.strName, std::move(copy)});
+    }
+    std::stable_sort(vCopies.begin(), vCopies.end(), [](const auto& a, const auto& b) {
+        return GenerationOf(a.copy.vBytes) > GenerationOf(b.copy.vBytes);
+    });
+    return vCopies;
+}
+
+// The record the vault is known by at the location: the one that opened,
+// else a sound main copy, else a sound second one; empty when none.
+const KeyRecordBytes* VaultRecord(const KeyRecordOpening& opening, const CopyRead& main,
+                                  const CopyRead& second) {
+    if (!opening.vRecord.empty()) return &opening.vRecord;
+    if (IsSoundRecord(main)) return &main.vBytes;
+    if (IsSoundRecord(second)) return &second.vBytes;
+    return nullptr;
+}
+
+// Tries the conflict copies of the vault newer than nAbove (all of them
+// when nothing opened) with the credentials, and takes the first that
+// opens to a key that is not found foreign (the same key as the copy that
+// opened, when one did) into *pOpening. True when one did.
+bool OpenConflictCopy(const std::vector<const ConflictCopy*>& vSame, bool bOpened,
+                      std::uint64_t nAbove, const KeyUnsealer& fnUnseal, const KeyFitter& fnFits,
+                      KeyRecordOpening* pOpening) {
+    std::size_t nTried = 0;
+    for (const ConflictCopy* pCopy : vSame) {
+        if (bOpened && GenerationOf(pCopy->copy.vBytes) <= nAbove) break;
+        if (bOpened && pCopy->copy.vBytes == pOpening->vRecord) continue;
+        if (++nTried > CONFLICT_COPIES_TRIED) break;
+        KeyRecordOpening tried;
+        if (TryCopy(pCopy->copy, fnUnseal, &tried) != KeyRecordResult::KEY_OPENED) continue;
+        const bool bFits = bOpened ? tried.masterKey.Equals(pOpening->masterKey)
+                                   : Fit(fnFits, tried.masterKey) != KeyFit::KEY_DOES_NOT_FIT;
+        if (!bFits) continue;
+        pOpening->masterKey = std::move(tried.masterKey);
+        pOpening->vRecord = std::move(tried.vRecord);
+        pOpening->strOpenedName = pCopy->strName;
+        return true;
+    }
+    return false;
+}
+
+// Puts the conflict copy that opened in force when it is newer than both
+// copies: the main copy, then the second, as a password change does.
+void PutInForce(CFolder& location, const CopyRead& main, const CopyRead& second,
+                KeyRecordOpening* pOpening) {
+    const std::uint64_t nOpened = GenerationOf(pOpening->vRecord);
+    const auto older = [&](const CopyRead& copy) {
+        return !IsSoundRecord(copy) || GenerationOf(copy.vBytes) < nOpened;
+    };
+    if (!older(main) || !older(second)) return;
+    FileResult put = PutCopy(location, KEY_RECORD_NAME, pOpening->vRecord, true);
+    if (put.nOutcome == FileOutcome::FILE_DONE)
+        put = PutCopy(location, KEY_RECORD_COPY_NAME, pOpening->vRecord, true);
+    pOpening->bRepaired = put.nOutcome == FileOutcome::FILE_DONE;
+    pOpening->bRepairFailed = !pOpening->bRepaired;
+    if (pOpening->bRepairFailed) pOpening->failure = put.cause;
+}
+
+// The conflict copies' part of OpenKeyRecord, after both copies were tried
+// (result: what they came to).
+KeyRecordResult ConsultConflictCopies(CFolder& location, const CopyRead& main,
+                                      const CopyRead& second, KeyRecordResult result,
+                                      const KeyUnsealer& fnUnseal, const KeyFitter& fnFits,
+                                      KeyRecordOpening* pOpening) {
+    const std::vector<ConflictCopy> vCopies = ReadConflictCopies(location);
+    const KeyRecordBytes* pVault = VaultRecord(*pOpening, main, second);
+    std::vector<const ConflictCopy*> vSame;
+    std::uint64_t nNewest = 0;
+    for (const CopyRead* pCopy : {&main, &second})
+        if (IsSoundRecord(*pCopy) && (!pVault || SameVaultId(pCopy->vBytes, *pVault)))
+            nNewest = std::max(nNewest, GenerationOf(pCopy->vBytes));
+    for (const ConflictCopy& copy : vCopies) {
+        if (pVault && !SameVaultId(copy.copy.vBytes, *pVault)) {
+            if (pOpening->strForeignCopy.empty() && result == KeyRecordResult::KEY_OPENED)
+                pOpening->strForeignCopy = copy.strName;
+            continue;
+        }
+        vSame.push_back(&copy);
+        nNewest = std::max(nNewest, GenerationOf(copy.copy.vBytes));
+    }
+    pOpening->nNewestGeneration = nNewest;
+    const bool bOpened = result == KeyRecordResult::KEY_OPENED;
+    const std::uint64_t nOpened = bOpened ? GenerationOf(pOpening->vRecord) : 0;
+    if (bOpened && nOpened >= nNewest) return result;
+    if (!OpenConflictCopy(vSame, bOpened, nOpened, fnUnseal, fnFits, pOpening)) {
+        // Something newer than what opened is there, sealed under other credentials.
+        if (bOpened) pOpening->bOlderCopy = true;
+        return result;
+    }
+    PutInForce(location, main, second, pOpening);
+    // Not in force: something newer lies beside it, or the main copy, at
+    // the same generation, holds another machine's change.
+    pOpening->bOlderCopy =
+        GenerationOf(pOpening->vRecord) < nNewest ||
+        (!pOpening->bRepaired && IsSoundRecord(main) && main.vBytes != pOpening->vRecord);
+    pOpening->failure = pOpening->bRepairFailed ? pOpening->failure : FailCause();
+    return KeyRecordResult::KEY_OPENED;
+}
+
+// Removes the conflict copies of vRecord's vault older than it, each only
+// while it is still the file that was read.
+void RemoveSupersededCopies(CFolder& location, const KeyRecordBytes& vRecord) {
+    const std::uint64_t nGeneration = GenerationOf(vRecord);
+    for (const ConflictCopy& copy : ReadConflictCopies(location)) {
+        if (!SameVaultId(copy.copy.vBytes, vRecord) ||
+            GenerationOf(copy.copy.vBytes) >= nGeneration)
+            continue;
+        FileStamp now;
+        if (location.GetStamp(copy.strName, &now) && now.SameContent(copy.copy.stamp))
+            location.DeleteFile(copy.strName);
+    }
+    location.Sync();
+}
+
 }  // namespace
 
 bool IsProtectedVault(const std::string& strVaultPath, CVaultEnv* pEnv) {
@@ -224,19 +393,11 @@ KeyRecordResult OpenKeyRecord(const std::string& strVaultPath, const KeyUnsealer
     }
     const CopyRead main = ReadCopy(*pLocation, KEY_RECORD_NAME);
     const CopyRead second = ReadCopy(*pLocation, KEY_RECORD_COPY_NAME);
-    const NamedCopy namedMain{main, KEY_RECORD_NAME}, namedSecond{second, KEY_RECORD_COPY_NAME};
-    const KeyRecordResult mainResult = TryCopy(main, fnUnseal, pOpening);
-    if (mainResult == KeyRecordResult::KEY_OPENED)
-        return Settle(*pLocation, namedMain, namedSecond, false, fnUnseal, fnFits, pOpening);
-    // The same bytes give the same answer: no second derivation.
-    const bool bSame = main.Read() && second.Read() && main.vBytes == second.vBytes;
-    const KeyRecordResult secondResult = bSame ? mainResult : TryCopy(second, fnUnseal, pOpening);
-    if (secondResult == KeyRecordResult::KEY_OPENED)
-        return Settle(*pLocation, namedSecond, namedMain, true, fnUnseal, fnFits, pOpening);
-    const KeyRecordResult result = Telling(mainResult, secondResult);
-    if (result == KeyRecordResult::KEY_DISK_FAILED)
-        pOpening->failure = main.result == result ? main.failure : second.failure;
-    return result;
+    const KeyRecordResult result = OpenCopies(*pLocation, main, second, fnUnseal, fnFits, pOpening);
+    // A record of two vaults at one location is settled by the copies alone.
+    if (result == KeyRecordResult::KEY_TWO_VAULTS || result == KeyRecordResult::KEY_OTHER_VAULT)
+        return result;
+    return ConsultConflictCopies(*pLocation, main, second, result, fnUnseal, fnFits, pOpening);
 }
 
 KeyRecordResult OpenKeyRecordWithPassword(const std::string& strVaultPath,
@@ -270,7 +431,11 @@ FileResult WriteNewKeyRecord(const std::string& strVaultPath, const KeyRecordByt
 
 FileResult ReplaceKeyRecord(const std::string& strVaultPath, const KeyRecordBytes& vRecord,
                             CVaultEnv* pEnv) {
-    return PutBothCopies(strVaultPath, vRecord, true, pEnv);
+    const FileResult put = PutBothCopies(strVaultPath, vRecord, true, pEnv);
+    if (put.nOutcome != FileOutcome::FILE_DONE) return put;
+    if (const FolderPtr pLocation = pEnv->OpenFolder(strVaultPath))
+        RemoveSupersededCopies(*pLocation, vRecord);
+    return put;
 }
 
 }  // namespace quovex

@@ -11,6 +11,7 @@
 // here throws. Any thread, but one run at a time per vault.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -40,10 +41,19 @@ struct KeyRecordOpening {
     // or KEY_RECORD_COPY_NAME), "" when none: left as it is, also when the
     // vault opened by the other copy, so that the faces can tell the user.
     std::string strForeignCopy;
-    // The second copy opened while the main copy is a sound, different
-    // record of the same vault: the credentials were changed (on another
-    // machine, or by a change stopped halfway), and these are the old ones.
+    // A sound record of the same vault newer than the one that opened lies
+    // beside it (a newer generation, or at the same generation the main
+    // copy's other bytes): the credentials were changed (on another
+    // machine, or by a change stopped halfway), and these are not the ones
+    // in force.
     bool bOlderCopy = false;
+    // The newest generation among the sound records of this vault found
+    // (both copies and conflict copies): a new password part is sealed
+    // above it (ResealKeyRecord's nNewestKnown).
+    std::uint64_t nNewestGeneration = 0;
+    // The name of the file that opened: a copy's, or a sync engine's
+    // conflict copy's (ConflictNames.h) when only that one opened.
+    std::string strOpenedName;
 };
 
 // Whether a master key is the one the vault's stored files were sealed
@@ -76,7 +86,27 @@ using KeyFitter = std::function<KeyFit(const CSecretBytes&)>;
 // strForeignCopy; when the opened one does not fit, the other is tried with
 // the same credentials; when no stored file decides, KEY_TWO_VAULTS.
 //
-// When neither opens nothing is written, and the result says why, a sound
+// Two sound copies of the same vault with other bytes are told apart by
+// their generation: the newer one is in force and brings the other in line
+// (whichever name it lies under: a sync engine may bring the second copy
+// before the main one); the older one opens but writes nothing (bOlderCopy).
+// At the same generation the main copy is the newer, as a change writes it
+// first.
+//
+// A sync engine's conflict copies of either name (".sync-conflict-", and
+// Nextcloud's and Dropbox's patterns: the copy it kept when the record was
+// changed on two machines while apart) are read too. One of another vault
+// id is never used or written over (named in strForeignCopy when nothing
+// else is). Of this vault's, those newer than the copy that opened, or all
+// of them when no copy opened, are tried with the credentials, newest
+// first: any that opens to a key the stored files do not find foreign
+// opens the vault, and when it is newer than both copies it replaces them,
+// so that the newest generation is in force. Conflict copies are never
+// written or removed here (the other machine's new password still opens
+// through them); a new password removes those it supersedes
+// (ReplaceKeyRecord).
+//
+// When nothing opens nothing is written, and the result says why, a sound
 // copy's answer first: wrong credentials, no memory, unsupported version,
 // limits out of range, a failed read, damaged, not found (no copy at all).
 KeyRecordResult OpenKeyRecord(const std::string& strVaultPath, const KeyUnsealer& fnUnseal,
@@ -105,7 +135,10 @@ FileResult WriteNewKeyRecord(const std::string& strVaultPath, const KeyRecordByt
 // put in place atomically, its folder flushed, and read back. FILE_DONE, or
 // why not: after a failure the main copy may hold vRecord while the second
 // holds the old record, which OpenKeyRecord resolves; the caller may try
-// again.
+// again. Once both are in place, the sync engines' conflict copies of the
+// same vault and an older generation are removed (each only while it is
+// still the file that was read), so that no password the new one replaces
+// opens the vault through them; one that cannot be removed is no failure.
 FileResult ReplaceKeyRecord(const std::string& strVaultPath, const KeyRecordBytes& vRecord,
                             CVaultEnv* pEnv);
 
