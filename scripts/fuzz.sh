@@ -28,10 +28,12 @@ mkdir -p "$findings"
 # and protected stored files of tests/data, each behind the mode byte that
 # says what it is (tests/fuzz/ProtectedFuzz.h).
 protected_seeds() {
-    local out="$1" record=tests/data/protected/key-record stored
+    local out="$1" record stored
     cp tests/fuzz/protected-corpus/* "$out/"
-    for mode in 00 04 03 0b 13 23 33 27; do   # record alone, forged; as copies on disk
-        { printf "\\x$mode"; cat "$record"; } >"$out/record-$mode"
+    for record in tests/data/protected/key-record tests/data/protected/key-record-3; do
+        for mode in 00 04 03 0b 13 23 33 27; do   # record alone, forged; as copies on disk
+            { printf "\\x$mode"; cat "$record"; } >"$out/$(basename "$record")-$mode"
+        done
     done
     for stored in tests/data/protected/*.\$; do
         { printf '\x02'; cat "$stored"; } >"$out/stored-$(basename "$stored" .\$)"

@@ -188,6 +188,9 @@ struct FuzzWorld {
           protectedKey(pszUser, pszPassword) {
         if (!test::MakeReferenceRecord(&reference) || !DeriveFileKeys(reference.masterKey, &keys))
             Finding("the reference vault cannot be made");
+        std::ifstream first(QUOVEX_TEST_DATA_DIR "/protected/key-record", std::ios::binary);
+        firstRecord.assign(std::istreambuf_iterator<char>(first), {});
+        if (firstRecord.empty()) Finding("the first version's reference record cannot be read");
         protectedKey.SetMasterKey(reference.masterKey.Clone());
         pScrambledFiles = std::make_unique<CFileStore>(scrambledKey, &env);
         pProtectedFiles = std::make_unique<CFileStore>(protectedKey, &env);
@@ -195,6 +198,9 @@ struct FuzzWorld {
 
     CSandboxEnv env;
     NewKeyRecord reference;  // record, master key 00 .. 1F, recovery text
+    // The same vault's record as the first version wrote it (tests/data),
+    // sealed under the same credentials and recovery key.
+    KeyRecordBytes firstRecord;
     ProtectedFileKeys keys;  // of the reference master key
     CVaultKey scrambledKey, protectedKey;
     std::unique_ptr<CFileStore> pScrambledFiles, pProtectedFiles;

@@ -60,12 +60,6 @@ Bytes Forged(Bytes v) {
     return v;
 }
 
-// Whether v is the reference record in its first n bytes.
-bool IsReference(const Bytes& v, std::size_t n) {
-    const Bytes& vReference = World().reference.vRecord;
-    return v.size() >= n && std::equal(v.begin(), v.begin() + n, vReference.begin());
-}
-
 // The names version a record version stands for (1 or 2), 0 for an unknown one.
 int NamesVersion(unsigned char nVersion) {
     if (nVersion < 1 || nVersion > KR_VERSION) return 0;
@@ -96,8 +90,8 @@ void CheckUnseal(const Bytes& v) {
     CSecretBytes key;
     // The password seal binds every byte before it, the recovery seal those
     // before the limits.
-    const bool bPasswordPart =
-        v.size() == World().reference.vRecord.size() && IsReference(v, v.size() - KR_CHECKSUM_SIZE);
+    // (Of a sound record, the checksum follows from the rest.)
+    const bool bPasswordPart = v == World().reference.vRecord || v == World().firstRecord;
     RequireKey(UnsealWithPassword(v, test::REFERENCE_USER, test::REFERENCE_PASSWORD, &key), key,
                bPasswordPart, "UnsealWithPassword");
     RequireKey(UnsealWithPassword(v, test::REFERENCE_USER, "口令 pass-1235", &key), key, false,
@@ -201,8 +195,9 @@ void CheckKeyRecordFiles(Bytes v, unsigned nFlags) {
                                         {}, &opening, &world.env);
     const Tree after = Snapshot();
     const bool bOpened = result == KEY_OPENED;
-    RequireKey(result, opening.masterKey, !bAlone || IsReference(v, KR_OFFSET_OPSLIMIT),
-               "OpenKeyRecord");
+    const bool bSealed =
+        bRecovery ? HasReferenceRecovery(v) : v == vReference || v == world.firstRecord;
+    RequireKey(result, opening.masterKey, !bAlone || bSealed, "OpenKeyRecord");
     Require(bOpened || after == before, "OpenKeyRecord wrote although nothing opened");
     // A sound record of another vault beside the reference: with no stored
     // file to tell which is the vault's, neither is used or written over.
@@ -216,7 +211,13 @@ void CheckKeyRecordFiles(Bytes v, unsigned nFlags) {
     Tree agreed = before;
     agreed[strMain] = agreed[strSecond] =
         std::string(opening.vRecord.begin(), opening.vRecord.end());
-    Require(!bOpened || (after == agreed && opening.bRepaired == (before != agreed)),
+    // A record older than the other copy opens but writes nothing; any other
+    // opening brings both copies to the record that opened.
+    Require(!opening.bOlderCopy || (after == before && !bAlone &&
+                                    GenerationOf(opening.vRecord) <= GenerationOf(vReference)),
+            "OpenKeyRecord wrote from an older record, or called one older without cause");
+    Require(!bOpened || opening.bOlderCopy ||
+                (after == agreed && opening.bRepaired == (before != agreed)),
             "OpenKeyRecord left the copies disagreeing, or wrote elsewhere");
 }
 

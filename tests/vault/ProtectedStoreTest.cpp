@@ -191,11 +191,11 @@ TEST_F(ProtectedStoreTest, FiveGibSparseFileRoundTrips) {
     EXPECT_EQ(big.get(), 'e');
 }
 
-// The disk shows one fixed time for every stored file, also after a
-// summary edit; the sealed metadata keeps the place and the source's time,
-// which the restored file gets back. A file renamed by hand is known as
-// away from its place, and a rewrite of the same size that put the fixed
-// time back is still seen by the summary edit.
+// The disk shows one fixed time for every stored file, two seconds later
+// for every summary edit (so that a sync engine sees the edit); the sealed metadata keeps the place
+// and the source's time, which the restored file gets back. A file renamed by hand is known as away
+// from its place, and a rewrite of the same size that put the fixed time back is still seen by the
+// summary edit.
 TEST_F(ProtectedStoreTest, TheDiskShowsOneTimeAndTheSealedOnesComeBack) {
     Write("src/a.txt", RandomBytes(5000, 5));
     SetTime(m_tmp / "src/a.txt", 1'600'000'000, 123'456'789);
@@ -216,7 +216,12 @@ TEST_F(ProtectedStoreTest, TheDiskShowsOneTimeAndTheSealedOnesComeBack) {
 
     EXPECT_EQ(WriteStoredSummary(strStored, info.stamp, "体检", &m_env, &m_key),
               SummaryWriteResult::SUMMARY_WRITTEN);
-    EXPECT_EQ(TimeOf(strStored).tv_sec, PROTECTED_STORED_FILE_TIME);
+    EXPECT_EQ(TimeOf(strStored).tv_sec, PROTECTED_STORED_FILE_TIME + 2);
+    EXPECT_EQ(TimeOf(strStored).tv_nsec, 0);
+    info = ReadStoredFileInfo(strStored, &m_env, &m_key);
+    EXPECT_EQ(WriteStoredSummary(strStored, info.stamp, "体检", &m_env, &m_key),
+              SummaryWriteResult::SUMMARY_WRITTEN);
+    EXPECT_EQ(TimeOf(strStored).tv_sec, PROTECTED_STORED_FILE_TIME + 4);
     info = ReadStoredFileInfo(strStored, &m_env, &m_key);
     EXPECT_EQ(info.strSummary, "体检");
     EXPECT_EQ(info.strPlace, "FileBox/资料/a.txt");

@@ -100,9 +100,10 @@ SummaryWriteResult WriteSummaryIntoSlot(CUpdatableFile& file, const std::string&
         return SummaryWriteResult::SUMMARY_WRITE_FAILED;
     if (!file.WriteAt(write.bytes.data(), write.bytes.size(), write.nOffset))
         return SummaryWriteResult::SUMMARY_WRITE_FAILED;
-    // The edit shows on disk no more than the store did: the one fixed time
-    // again (a file system that refuses it shows only the edit's time).
-    file.SetTimes(PROTECTED_STORED_FILE_TIME, 0);
+    // The edit shows on disk no more than that there was one: the fixed
+    // time counted on by the edits (a file system that refuses it shows
+    // only the edit's time), so that a sync engine sees a change.
+    file.SetTimes(ProtectedEditTime(write.nSequence), 0);
     if (!file.Sync()) return SummaryWriteResult::SUMMARY_WRITE_FAILED;
     return SummaryWriteResult::SUMMARY_WRITTEN;
 }
@@ -128,7 +129,7 @@ PlaceWriteResult WritePlaceIntoSlot(CUpdatableFile& file, const std::string& str
     }
     if (!file.WriteAt(write.bytes.data(), write.bytes.size(), write.nOffset))
         return PlaceWriteResult::PLACE_WRITE_FAILED;
-    file.SetTimes(PROTECTED_STORED_FILE_TIME, 0);  // as after a summary edit
+    file.SetTimes(ProtectedEditTime(write.nSequence), 0);  // as after a summary edit
     if (!file.Sync()) return PlaceWriteResult::PLACE_WRITE_FAILED;
     return PlaceWriteResult::PLACE_WRITTEN;
 }

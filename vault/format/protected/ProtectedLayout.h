@@ -59,6 +59,21 @@ constexpr std::uint32_t PFF_NO_SOURCE_TIME = 0xFFFFFFFF;  // nanoseconds of an u
 // The one modification time every protected stored file carries on disk:
 // 2000-01-01 00:00:00 UTC (FAT and exFAT hold no time before 1980).
 constexpr std::int64_t PROTECTED_STORED_FILE_TIME = 946684800;
+// The time a file carries after its record was edited in place (a summary,
+// a place) to sequence nSequence: two seconds later for every edit. A sync
+// engine knows a changed file by its time or size, and an edit changes
+// neither otherwise, so without it the edit would never reach the vault's
+// other machines. It tells the number of edits, nothing of their content.
+// Steps of two seconds, since FAT and exFAT keep times to two seconds.
+constexpr std::int64_t PFF_EDIT_TIME_STEP = 2;
+constexpr std::uint64_t PFF_EDIT_TIME_MAX_STEPS = 1u << 28;  // some 17 years past 2000
+constexpr std::int64_t ProtectedEditTime(std::uint64_t nSequence) {
+    const std::uint64_t nSteps = nSequence > 1 ? nSequence - 1 : 0;
+    return PROTECTED_STORED_FILE_TIME +
+           PFF_EDIT_TIME_STEP * static_cast<std::int64_t>(nSteps < PFF_EDIT_TIME_MAX_STEPS
+                                                              ? nSteps
+                                                              : PFF_EDIT_TIME_MAX_STEPS);
+}
 constexpr std::size_t PFF_SUMMARY_MAX_BYTES = 511;
 
 // Body chunks: 64 KiB of plain text each, sealed with a 16-byte tag; the

@@ -443,6 +443,7 @@ ProtectedResult CProtectedOpener::SealRecordEdit(ProtectedMetadata record,
     if (result != R::PROTECTED_OK) return result;
     pWrite->nOffset = PFF_HEADER_SIZE + nSlot * static_cast<std::uint64_t>(m_header.nSlotSize);
     pWrite->bytes = std::move(bytes);
+    pWrite->nSequence = record.nSequence;
     return R::PROTECTED_OK;
 }
 

@@ -100,6 +100,7 @@ private:
 struct ProtectedSlotWrite {
     std::uint64_t nOffset = 0;
     std::vector<unsigned char> bytes;
+    std::uint64_t nSequence = 0;  // of the record written
 };
 
 // Opens one stored file: ReadHeader, OpenSlots, then BeginBody with the
