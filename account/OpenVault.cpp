@@ -139,7 +139,8 @@ COpenVault::ConversionStep COpenVault::NextConversionStep() const {
 AccessOutcome COpenVault::ResealForConversion(const QString& strPassword,
                                               const QString& strNewPassword,
                                               const KdfLimits& limits) {
-    if (!IsProtected()) return AccessOutcome{AccessResult::ACCESS_NOT_PROTECTED, {}, {}, {}};
+    if (!IsProtected())
+        return AccessOutcome{AccessResult::ACCESS_NOT_PROTECTED, {}, {}, {}, false, {}};
     const CWipedText password(strPassword);
     const CWipedText newPassword(strNewPassword);
     KeyRecordBytes vRecord;
@@ -162,7 +163,8 @@ AccessOutcome COpenVault::AdmitScrambledFiles(const QString& strOldPassword) {
 
 AccessOutcome COpenVault::ChangePassword(const QString& strOldPassword,
                                          const QString& strNewPassword, const KdfLimits& limits) {
-    if (!IsProtected()) return AccessOutcome{AccessResult::ACCESS_NOT_PROTECTED, {}, {}, {}};
+    if (!IsProtected())
+        return AccessOutcome{AccessResult::ACCESS_NOT_PROTECTED, {}, {}, {}, false, {}};
     const CWipedText oldPassword(strOldPassword);
     const CWipedText newPassword(strNewPassword);
     KeyRecordBytes vRecord;
@@ -178,7 +180,8 @@ AccessOutcome COpenVault::ChangePassword(const QString& strOldPassword,
 
 AccessOutcome COpenVault::HideNames(const QString& strPassword, const KdfLimits& limits,
                                     CSecretBytes* pRecoveryText) {
-    if (!IsProtected()) return AccessOutcome{AccessResult::ACCESS_NOT_PROTECTED, {}, {}, {}};
+    if (!IsProtected())
+        return AccessOutcome{AccessResult::ACCESS_NOT_PROTECTED, {}, {}, {}, false, {}};
     const CWipedText password(strPassword);
     KeyRecordBytes vRecord;
     const AccessOutcome outcome = HideVaultNames(NativeLocation(), password.Text(), limits,
@@ -207,7 +210,7 @@ AccessOutcome COpenVault::EnterLocation(const std::string& strNative, const QStr
     // key can do, and only for a vault without a record.
     const bool bByScrambleKey = strPassword.isEmpty();
     if (bByScrambleKey && (nKind == VaultKind::VAULT_PROTECTED || !m_pKey->CanScramble()))
-        return AccessOutcome{AccessResult::ACCESS_PASSWORD_NEEDED, {}, {}, {}};
+        return AccessOutcome{AccessResult::ACCESS_PASSWORD_NEEDED, {}, {}, {}, false, {}};
     const CWipedText user(QString::fromStdString(m_pKey->User()));
     const CWipedText password(strPassword);
     CVaultKey candidate(user.Text(), password.Text());
@@ -271,7 +274,7 @@ void COpenVault::Lock() {
 }
 
 AccessOutcome COpenVault::Unlock(const QString& strPassword) {
-    if (!m_bLocked) return AccessOutcome{AccessResult::ACCESS_OPENED, {}, {}, {}};
+    if (!m_bLocked) return AccessOutcome{AccessResult::ACCESS_OPENED, {}, {}, {}, false, {}};
     {
         const CWipedText user(m_strLockedUser);
         const CWipedText password(strPassword);
@@ -279,7 +282,7 @@ AccessOutcome COpenVault::Unlock(const QString& strPassword) {
     }
     // A protected vault whose record went while it was locked would
     // otherwise be given the record again, which asks for no password.
-    AccessOutcome outcome{AccessResult::ACCESS_RECORD_DAMAGED, {}, {}, {}};
+    AccessOutcome outcome{AccessResult::ACCESS_RECORD_DAMAGED, {}, {}, {}, false, {}};
     if (!IsProtected() || Kind() == VaultKind::VAULT_PROTECTED) outcome = Open(strPassword);
     if (!outcome.Opened()) {
         m_pKey->Wipe();

@@ -320,6 +320,9 @@ AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& st
     if (!opened.strForeignCopy.empty())
         outcome.strForeignRecord = JoinPath(strLocation, opened.strForeignCopy);
     outcome.bOlderRecord = opened.bOlderCopy;
+    if (opened.bOlderCopy && opened.strOpenedName != KEY_RECORD_NAME &&
+        opened.strOpenedName != KEY_RECORD_COPY_NAME)
+        outcome.strConflictRecord = JoinPath(strLocation, opened.strOpenedName);
     return outcome;
 }
 

@@ -103,6 +103,11 @@ struct AccessOutcome {
     // record; the password was changed since (on another machine, say), and
     // the new one is to be used from now on.
     bool bOlderRecord = false;
+    // With bOlderRecord: the record that opened is a sync engine's conflict
+    // copy (its path): the password was changed on two machines while they
+    // were apart, and this one is the other machine's. Both open the vault
+    // until the next password change. "" otherwise.
+    std::string strConflictRecord;
 
     bool Opened() const { return nResult == AccessResult::ACCESS_OPENED; }
 };

@@ -96,7 +96,14 @@ bool OpenToolVault(const std::string& strVault, const std::string& strPassword, 
     if (!outcome.strForeignRecord.empty())
         std::fprintf(stderr, "quovex-tool: warning: %s\n",
                      ForeignRecordText(outcome.strForeignRecord).c_str());
-    if (outcome.bOlderRecord)
+    if (!outcome.strConflictRecord.empty())
+        std::fprintf(stderr,
+                     "quovex-tool: warning: the password of %s was changed on two machines while "
+                     "they were apart; it opened with the other machine's, kept in a sync "
+                     "engine's conflict copy (%s). Both open the vault until the next password "
+                     "change, after which only the new one does\n",
+                     strVault.c_str(), outcome.strConflictRecord.c_str());
+    else if (outcome.bOlderRecord)
         std::fprintf(stderr,
                      "quovex-tool: warning: the password of %s was changed (on another machine, "
                      "say); it opened with the old one this time. Use the new password: once it "
@@ -122,7 +129,8 @@ bool FindStoreVault(const std::string& strTarget, std::string* pVault, CVaultEnv
     if (RecordAwaited(strVault, pEnv)) {
         std::fprintf(
             stderr, "quovex-tool: %s; nothing was stored\n",
-            AccessRefusalText({AccessResult::ACCESS_RECORD_AWAITED, strVault, {}, {}}).c_str());
+            AccessRefusalText({AccessResult::ACCESS_RECORD_AWAITED, strVault, {}, {}, false, {}})
+                .c_str());
         return false;
     }
     if (!IsExistingVault(strVault, pEnv)) return RefuseNoVault(strTarget, strVault, pEnv);

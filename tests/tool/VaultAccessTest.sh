@@ -198,6 +198,33 @@ expect 0 "the new password" list --user alice --password-file two.txt moved
 cmp -s moved/.quovex-key moved/.quovex-key.2 || fail "the new login left the copies apart"
 expect 1 "the old password after the new one" list "${CRED[@]}" moved
 
+# Passwords changed on two machines while apart: the sync engine kept one
+# machine's record under the record's names and the other's as a conflict
+# copy. Either password opens (the other machine's with a warning); a new
+# password removes the copy, and then only it opens.
+expect 0 "a vault changed apart" init "${CRED[@]}" "${KDF[@]}" apart
+cp apart/.quovex-key first-record
+printf 'pass-of-a\n' >pa.txt
+printf 'pass-of-b\n' >pb.txt
+printf 'pass-of-c\n' >pc.txt
+expect 0 "the change on A" passwd "${CRED[@]}" --new-password-file pa.txt "${KDF[@]}" apart
+cp apart/.quovex-key record-of-a
+cp first-record apart/.quovex-key
+cp first-record apart/.quovex-key.2
+expect 0 "the change on B" passwd "${CRED[@]}" --new-password-file pb.txt "${KDF[@]}" apart
+CONFLICT="apart/.sync-conflict-20261209-022408-ABCDEF7.quovex-key"
+cp record-of-a "$CONFLICT"
+expect_says 0 "A's password" "changed on two machines" list --user alice --password-file pa.txt apart
+expect 0 "B's password" list --user alice --password-file pb.txt apart
+grep -q "changed" err.txt && fail "the password in force was warned about"
+cmp -s record-of-a "$CONFLICT" || fail "a login changed the conflict copy"
+expect 0 "a new password after both" passwd --user alice --password-file pa.txt \
+    --new-password-file pc.txt "${KDF[@]}" apart
+[ -e "$CONFLICT" ] && fail "the new password left the superseded conflict copy"
+expect 1 "A's password after the new one" list --user alice --password-file pa.txt apart
+expect 1 "B's password after the new one" list --user alice --password-file pb.txt apart
+expect 0 "the new password" list --user alice --password-file pc.txt apart
+
 # A vault's copy on a second machine whose key record has not arrived yet
 # (the boxes in a folder a sync engine shares): neither a store nor init
 # makes a vault there.

@@ -243,8 +243,9 @@ void TestOpened::lockWipesTheKeyAndAsksAgain() {
     Command(m_pDlg, RES_CMD_LOCK)->trigger();
     QCOMPARE(m_nLogins, 1);  // the third login, armed by the second
     QCOMPARE(MessageTexts(*m_pScript).mid(1),
-             QStringList({AccessRefusalText({AccessResult::ACCESS_RECORD_DAMAGED, {}, {}, {}}),
-                          u"户名或者口令出错。"_s}));
+             QStringList(
+                 {AccessRefusalText({AccessResult::ACCESS_RECORD_DAMAGED, {}, {}, {}, false, {}}),
+                  u"户名或者口令出错。"_s}));
 
     // Open again, the change stored in the protected format as the drop's.
     QVERIFY(!m_pDlg->IsLocked() && m_pDlg->ContentsTree()->isVisible());

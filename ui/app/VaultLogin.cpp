@@ -43,7 +43,8 @@ bool MakeNewVault(COpenVault& vault, const QString& strPassword, const KdfLimits
 // it is taken for whatever lies there now (a new vault, a scrambled one).
 bool AgreeToLoseVault(const COpenVault& vault, QWidget* pParent) {
     const QString strText =
-        AccessRefusalText({AccessResult::ACCESS_RECORD_LOST, vault.NativeLocation(), {}, {}}) +
+        AccessRefusalText(
+            {AccessResult::ACCESS_RECORD_LOST, vault.NativeLocation(), {}, {}, false, {}}) +
         QStringLiteral(
             "\n\n仍然要在这里使用新的保险柜吗？原来的文件仍留在那里，但只有放回原来的密钥记录才能"
             "打开；之后存入的文件与它们无关。");
@@ -63,8 +64,9 @@ bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QStri
         return false;
     // A copy whose key record has not arrived is neither opened nor made anew.
     if (RecordAwaited(vault.NativeLocation(), vault.Env()))
-        return Refuse({AccessResult::ACCESS_RECORD_AWAITED, vault.NativeLocation(), {}, {}},
-                      pParent);
+        return Refuse(
+            {AccessResult::ACCESS_RECORD_AWAITED, vault.NativeLocation(), {}, {}, false, {}},
+            pParent);
     if (strRecoveryKey.isEmpty() && vault.Kind() == VaultKind::VAULT_NONE)
         return MakeNewVault(vault, strPassword, limits, pParent);
     AccessOutcome outcome;
@@ -83,7 +85,13 @@ void TellRecordFindings(const AccessOutcome& outcome, QWidget* pParent) {
     if (!outcome.strForeignRecord.empty())
         ShowMessageBox(ForeignRecordText(outcome.strForeignRecord), MSGBOX_OK | MSGBOX_ICON_WARNING,
                        QString(), pParent);
-    if (outcome.bOlderRecord)
+    if (!outcome.strConflictRecord.empty())
+        ShowMessageBox(
+            QStringLiteral("这个保险柜的口令在两台电脑上分别改过了，这次打开它的是另一台电脑"
+                           "改的口令（同步程序保留的冲突副本）。现在两个口令都能打开这个"
+                           "保险柜；再改一次口令之后，就只有新口令能打开了。"),
+            MSGBOX_OK | MSGBOX_ICON_WARNING, QStringLiteral("口令已经改过"), pParent);
+    else if (outcome.bOlderRecord)
         ShowMessageBox(
             QStringLiteral("这个保险柜的口令已经改过了（可能是在另一台电脑上），这次是用原来的"
                            "口令打开的。请改用新口令登录：新口令登录一次之后，原来的口令就"
