@@ -17,6 +17,7 @@ StoredVersion ReadVersion(const std::string& strDisk, const CVaultKey* pKey, CVa
     ConflictCopyName copy;
     if (ReadConflictCopyName(LastComponent(strDisk), &copy)) version.strDevice = copy.strDevice;
     const StoredFileInfo info = ReadStoredFileInfo(strDisk, pEnv, pKey);
+    version.stamp = info.stamp;
     version.bRead = info.bStored;
     if (!info.bStored) return version;
     version.nPlainSize = info.nPlainSize;

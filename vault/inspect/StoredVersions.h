@@ -24,6 +24,7 @@ class CVaultKey;
 // One version, as far as it could be read.
 struct StoredVersion {
     std::string strDisk;  // its path on disk
+    FileStamp stamp;      // the file as it was read (kind ENTRY_NONE: it could not be opened)
     // The fields below were read: a scrambled file's plain header, or a
     // protected file's sealed metadata with the vault's key.
     bool bRead = false;
