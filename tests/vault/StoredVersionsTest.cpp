@@ -43,14 +43,14 @@ TEST_F(StoredVersionsTest, HiddenNamesGatherEveryVersionOfOnePlainName) {
     // conflict copy of the first that the engine kept, and one other file.
     const std::string strFirst = fnNew("报告.doc");
     const std::string strSecond = fnNew("报告.doc");
-    WriteVersion(key, JoinPath(strFolder, strFirst), 1700000300, "FileBox/资料/报告.doc",
-                 RandomBytes(10, 1), "甲");
-    WriteVersion(key, JoinPath(strFolder, strSecond), 1700000100, "FileBox/资料/报告.doc",
-                 RandomBytes(25, 2), "乙");
+    EXPECT_TRUE(WriteVersion(key, JoinPath(strFolder, strFirst), 1700000300,
+                             "FileBox/资料/报告.doc", RandomBytes(10, 1), "甲"));
+    EXPECT_TRUE(WriteVersion(key, JoinPath(strFolder, strSecond), 1700000100,
+                             "FileBox/资料/报告.doc", RandomBytes(25, 2), "乙"));
     const std::string strCopy = SyncthingCopyName(strFirst, "S3MHZRP");
     fs::copy_file(JoinPath(strFolder, strFirst), JoinPath(strFolder, strCopy));
-    WriteVersion(key, JoinPath(strFolder, fnNew("c.txt")), 1700000000, "FileBox/资料/c.txt",
-                 RandomBytes(5, 3));
+    EXPECT_TRUE(WriteVersion(key, JoinPath(strFolder, fnNew("c.txt")), 1700000000,
+                             "FileBox/资料/c.txt", RandomBytes(5, 3)));
 
     std::vector<PlainEntry> vEntries;
     ASSERT_TRUE(names.List(strFolder, "FileBox/资料", &vEntries));

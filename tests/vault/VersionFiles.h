@@ -4,8 +4,6 @@
 // hides them.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -23,16 +21,16 @@ inline void MakeHiddenNamesKey(CVaultKey* pKey, unsigned char nFill) {
 }
 
 // Writes the protected stored file strPath (its folder made when missing)
-// of vPlain, as stored at nStoredTime into the plain place strPlace.
-inline void WriteVersion(const CVaultKey& key, const std::string& strPath, std::int64_t nStoredTime,
+// of vPlain, as stored at nStoredTime into the plain place strPlace ("":
+// none, a file of the first version). False when it could not be written.
+inline bool WriteVersion(const CVaultKey& key, const std::string& strPath, std::int64_t nStoredTime,
                          const std::string& strPlace, const Bytes& vPlain,
                          const std::string& strSummary = {}) {
     const std::filesystem::path path(strPath);
     std::filesystem::create_directories(path.parent_path());
     const FolderPtr pFolder = CVaultEnv::Default()->OpenFolder(path.parent_path().string());
-    ASSERT_TRUE(pFolder);
-    const auto pTarget = pFolder->CreateFileFor(path.filename().string(), 0600);
-    ASSERT_TRUE(pTarget);
+    const auto pTarget = pFolder ? pFolder->CreateFileFor(path.filename().string(), 0600) : nullptr;
+    if (!pTarget) return false;
     ProtectedMetadata metadata;
     metadata.nPlainSize = vPlain.size();
     metadata.nStoredTime = nStoredTime;
@@ -42,10 +40,10 @@ inline void WriteVersion(const CVaultKey& key, const std::string& strPath, std::
     metadata.strPlace = strPlace;
     const CProtectedFormat format(key, StreamSizes());
     CProtectedWriter writer(format, *pTarget);
-    ASSERT_EQ(writer.Begin(metadata).nOutcome, FileOutcome::FILE_DONE);
-    ASSERT_TRUE(writer.Append(vPlain.data(), vPlain.size()));
-    ASSERT_EQ(writer.Finish().nOutcome, FileOutcome::FILE_DONE);
-    ASSERT_EQ(pTarget->Commit(false), CommitResult::COMMIT_DONE);
+    return writer.Begin(metadata).nOutcome == FileOutcome::FILE_DONE &&
+           writer.Append(vPlain.data(), vPlain.size()) &&
+           writer.Finish().nOutcome == FileOutcome::FILE_DONE &&
+           pTarget->Commit(false) == CommitResult::COMMIT_DONE;
 }
 
 // The Syncthing conflict copy's name of the stored file strDisk (on-disk

@@ -46,13 +46,14 @@ protected:
         };
         const char* pszPlace = "FileBox/资料/报告.doc";
         m_vPlain = {RandomBytes(10, 1), RandomBytes(25, 2), RandomBytes(40, 3)};
-        WriteVersion(m_key, fnNew("报告.doc"), 100, pszPlace, m_vPlain[0]);
-        WriteVersion(m_key, fnNew("报告.doc"), 300, pszPlace, m_vPlain[2]);
+        EXPECT_TRUE(WriteVersion(m_key, fnNew("报告.doc"), 100, pszPlace, m_vPlain[0]));
+        EXPECT_TRUE(WriteVersion(m_key, fnNew("报告.doc"), 300, pszPlace, m_vPlain[2]));
         const std::string strGone = fnNew("报告.doc");
-        WriteVersion(m_key, strGone, 200, pszPlace, m_vPlain[1]);
+        EXPECT_TRUE(WriteVersion(m_key, strGone, 200, pszPlace, m_vPlain[1]));
         fs::rename(strGone,
                    JoinPath(strFolder, SyncthingCopyName(LastComponent(strGone), "DEV2222")));
-        WriteVersion(m_key, fnNew("c.txt"), 50, "FileBox/资料/c.txt", RandomBytes(5, 4));
+        EXPECT_TRUE(
+            WriteVersion(m_key, fnNew("c.txt"), 50, "FileBox/资料/c.txt", RandomBytes(5, 4)));
         return strFolder;
     }
     std::vector<StoredVersion> Versions(const std::string& strPlain) const {
@@ -123,9 +124,9 @@ TEST_F(VersionsResolveTest, KeepAllGivesTheFirstFreeNamesAndTheirPlaces) {
     const std::string strFolder = MakeVersions();
     // A name of the numbered form is taken already.
     const CPlainNames names(&m_key, CVaultEnv::Default());
-    WriteVersion(m_key,
-                 JoinPath(strFolder, names.Names().NewFileOnDisk("FileBox/资料", "报告 (2).doc")),
-                 60, "FileBox/资料/报告 (2).doc", RandomBytes(7, 5));
+    EXPECT_TRUE(WriteVersion(
+        m_key, JoinPath(strFolder, names.Names().NewFileOnDisk("FileBox/资料", "报告 (2).doc")), 60,
+        "FileBox/资料/报告 (2).doc", RandomBytes(7, 5)));
     const std::vector<StoredVersion> v = Versions("FileBox/资料/报告.doc.$");
     ASSERT_EQ(v.size(), 3u);
     CFaultEnv env;
@@ -155,7 +156,7 @@ TEST_F(VersionsResolveTest, VisibleNamesRenameByTheNameAndRewriteAFileOfTheFirst
     SetTestMasterKey(&visible, 0x42);
     const std::string strBox = m_strVault + "/FileBox";
     // Of the first version: no place in its records, so it is written anew.
-    WriteVersion(visible, strBox + "/a.txt.$", 100, "", RandomBytes(30, 6));
+    EXPECT_TRUE(WriteVersion(visible, strBox + "/a.txt.$", 100, "", RandomBytes(30, 6)));
     fs::copy_file(strBox + "/a.txt.$", strBox + "/" + SyncthingCopyName("a.txt.$", "S3MHZRP"));
     const CPlainNames names(&visible, CVaultEnv::Default());
     std::vector<StoredVersion> v;

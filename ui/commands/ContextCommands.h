@@ -1,9 +1,10 @@
 // The commands of the contents tree's context menu: restore, restore to,
-// delete and properties, each on the tree's selected item; and the restore
+// delete, resolving versions and properties, each on the tree's selected item; and the restore
 // run they share with opening a stored file. Interface thread.
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -45,6 +46,13 @@ public:
     void OnDelete();
     // Properties: the stored file's or the folder's dialog, modal.
     void OnProperties();
+    // 解决冲突...: on a stored file of several versions, the versions dialog
+    // (CResolveVersionsDlg); its 打开 opens a version through fnOpen. Keep
+    // the selected one deletes the others (KeepOneVersion), keep all gives
+    // them names of their own (KeepAllVersions); what did not go through is
+    // told, and the box is shown afresh. On any other item it says there is
+    // one version only.
+    void OnResolveVersions(const std::function<void(const QString&)>& fnOpen);
 
 private:
     // RestoreAndReport under the progress dialog over the main window, then
