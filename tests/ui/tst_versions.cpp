@@ -114,6 +114,12 @@ void TestVersions::oneItemAndTheVersionsSideBySide() {
     QVERIFY(Select("目录"));
     m_pDlg->OnResolveVersions();
     QCOMPARE(LastMessage(), u"这个文件只有一个版本，没有冲突需要解决。"_s);
+    // Deleting the one item deletes every version.
+    m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
+    m_pDlg->ContentsTree()->setCurrentItem(BoxItem(u"a.txt.$"_s));
+    m_pDlg->OnDelete();
+    QVERIFY(VersionsOf("FileBox/a.txt.$").empty());
+    QCOMPARE(BoxTexts(), QStringList({u"目录"_s}));
 }
 
 void TestVersions::keepTheSelectedOne() {

@@ -157,8 +157,17 @@ void CContextCommands::OnDelete() {
     if (bFolder) {
         vLeftPaths = DeleteFolderUnderProgress(strNative, names, pEnv, &nMore, &m_window);
     } else {
-        DeleteOneFile(strNative, pEnv);
-        vLeftPaths = FindLeftovers(strNative, RUN_REPORT_MAX_LINES, &nMore, pEnv);
+        // A stored file of several versions goes with all of them.
+        std::vector<std::string> vFiles{strNative};
+        for (const QString& strName : CContentsTree::VersionNamesOf(pItem))
+            if (const std::string strPath = JoinPath(FolderOf(strNative), Native(strName));
+                strPath != strNative)
+                vFiles.push_back(strPath);
+        for (const std::string& strFile : vFiles) {
+            DeleteOneFile(strFile, pEnv);
+            for (std::string& strLeft : FindLeftovers(strFile, RUN_REPORT_MAX_LINES, &nMore, pEnv))
+                vLeftPaths.push_back(std::move(strLeft));
+        }
     }
     // A protected vault's folder tells no more of when something went from
     // it than of when it was stored into.

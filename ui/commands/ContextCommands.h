@@ -41,8 +41,9 @@ public:
     // nothing restored).
     void OnRestoreTo();
     // Delete: asks, default No; deletes (a folder under the progress
-    // dialog, which may stop it between two files), names whatever is left,
-    // and shows the box afresh with what is really there.
+    // dialog, which may stop it between two files; a stored file of several
+    // versions with all of them), names whatever is left, and shows the box
+    // afresh with what is really there.
     void OnDelete();
     // Properties: the stored file's or the folder's dialog, modal.
     void OnProperties();
