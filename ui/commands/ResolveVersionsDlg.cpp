@@ -18,7 +18,7 @@ CResolveVersionsDlg::CResolveVersionsDlg(std::vector<StoredVersion> vVersions,
     : QDialog(pParent), m_vVersions(std::move(vVersions)), m_fnOpen(std::move(fnOpen)) {
     BuildDialog(this, RES_DLG_RESOLVE_VERSIONS);
     FindControl<QLabel>(this, RES_ID_VERSIONS_TEXT)
-        ->setText(VersionsHeadText(strShownPath, static_cast<int>(m_vVersions.size())));
+        ->setText(VersionsDialogHeadText(strShownPath, static_cast<int>(m_vVersions.size())));
     m_pList = FindControl<QTreeWidget>(this, RES_ID_VERSIONS_LIST);
     m_pList->setHeaderHidden(false);
     m_pList->setRootIsDecorated(false);

@@ -16,7 +16,7 @@ QString VersionsItemText(const QString& strShownName, int nCount) {
     return QStringLiteral("%1（%2 个版本）").arg(strShownName).arg(nCount);
 }
 
-QString VersionsHeadText(const QString& strShownPath, int nCount) {
+QString VersionsDialogHeadText(const QString& strShownPath, int nCount) {
     return QStringLiteral(
                "文件：%1\n有 %2 个版本（在两台电脑上分别存入，或同步软件留下的冲突副本）。")
         .arg(strShownPath)

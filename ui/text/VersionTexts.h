@@ -14,7 +14,7 @@ namespace quovex {
 // The tree's text of a stored file of nCount versions: "报告.doc.$（2 个版本）".
 QString VersionsItemText(const QString& strShownName, int nCount);
 // The versions dialog's line above its rows.
-QString VersionsHeadText(const QString& strShownPath, int nCount);
+QString VersionsDialogHeadText(const QString& strShownPath, int nCount);
 // The column captions of the versions dialog: 版本, 存入时间, 大小, 摘要, 设备.
 QStringList VersionColumnTexts();
 // One version's row under those captions (nNumber from 1); what was not

@@ -45,7 +45,10 @@ FileResult OpenVersionFolder(const std::vector<StoredVersion>& vVersions, const 
     pAt->pFolder = names.Env()->OpenFolder(strFolder);
     if (!pAt->pFolder) return CauseOfLastError();
     pAt->strPlain = names.PlaceOf(strFolder, EntryKind::ENTRY_FOLDER);
-    pAt->strName = SealedNameOf(names.PlaceOf(vVersions.back().strDisk, EntryKind::ENTRY_FILE));
+    // The name where it lies, of the newest version whose names open here
+    // (one moved in by hand lies under no name of this folder's own).
+    for (auto it = vVersions.rbegin(); it != vVersions.rend() && pAt->strName.empty(); ++it)
+        pAt->strName = SealedNameOf(names.PlaceOf(it->strDisk, EntryKind::ENTRY_FILE));
     return FileOutcome::FILE_DONE;
 }
 
@@ -140,7 +143,9 @@ FileResult RenameVersion(const CFileStore& files, const CVaultNames& names, cons
 // place already); where it cannot, it stays a version alone under its name.
 void TidyKeptName(const CVaultNames& names, const VersionFolder& at, const StoredVersion& version) {
     ConflictCopyName copy;
-    if (!at.strName.empty() && ReadConflictCopyName(LastComponent(version.strDisk), &copy))
+    // A sealed name is bound to its folder's plain path: none is made blind.
+    if (!at.strName.empty() && !at.strPlain.empty() &&
+        ReadConflictCopyName(LastComponent(version.strDisk), &copy))
         GiveName(at, names, LastComponent(version.strDisk), at.strName);
 }
 
@@ -210,7 +215,7 @@ VersionsResolution KeepAllVersions(const std::vector<StoredVersion>& vVersions,
     VersionFolder at;
     resolution.result = OpenVersionFolder(vVersions, names, &at);
     if (resolution.result.nOutcome != FileOutcome::FILE_DONE) return resolution;
-    if (at.strName.empty()) {
+    if (at.strName.empty() || at.strPlain.empty()) {
         resolution.result = FailCause{FailReason::FAIL_PATH_NOT_STORABLE};
         return resolution;
     }
