@@ -28,6 +28,7 @@ constexpr int RES_DLG_CHANGE_PASSWORD = 153;
 constexpr int RES_DLG_PROTECT_VAULT = 154;
 constexpr int RES_DLG_OLD_PASSWORD = 155;  // the password the scrambled files left were stored with
 constexpr int RES_DLG_HIDE_NAMES = 156;    // the password, before the vault's names are hidden
+constexpr int RES_DLG_RESOLVE_VERSIONS = 157;  // the versions of one stored file, side by side
 
 // Controls of the main window.
 constexpr int RES_ID_BOX_LIST = 1000;
@@ -46,6 +47,13 @@ constexpr int RES_ID_RECOVERY_KEY = 1033;  // the recovery key, shown or typed
 constexpr int RES_ID_PROTECT_CHECK = 1034;
 constexpr int RES_ID_KEY_WRITTEN_CHECK = 1035;
 constexpr int RES_ID_PROTECT_TEXT = 1036;  // what protecting the vault will do
+
+// Controls of the versions dialog.
+constexpr int RES_ID_VERSIONS_TEXT = 1040;  // which stored file, how many versions
+constexpr int RES_ID_VERSIONS_LIST = 1041;  // one row a version
+constexpr int RES_ID_KEEP_SELECTED = 1042;  // "保留所选版本"
+constexpr int RES_ID_KEEP_ALL = 1043;       // "全部保留"
+constexpr int RES_ID_OPEN_VERSION = 1044;   // "打开" the selected version
 
 enum class ControlKind {
     CONTROL_LABEL,        // static text
@@ -123,6 +131,7 @@ constexpr int RES_CMD_LOCK = 32786;        // File menu: lock the vault
 constexpr int RES_CMD_FIND = 32790;        // focuses the find field
 constexpr int RES_CMD_REFRESH = 32791;     // shows the box afresh
 constexpr int RES_CMD_HIDE_NAMES = 32792;  // File menu: hide the protected vault's names
+constexpr int RES_CMD_RESOLVE = 32793;     // the versions of the selected stored file resolved
 
 struct MenuItemTemplate {
     int nCommandId;       // 0 for a separator

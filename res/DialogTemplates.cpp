@@ -136,6 +136,15 @@ constexpr ControlTemplate FORGOT_PASSWORD_CONTROLS[] = {
     CancelButton(212, 89, 50),
 };
 
+constexpr ControlTemplate RESOLVE_VERSIONS_CONTROLS[] = {
+    {RES_ID_VERSIONS_TEXT, ControlKind::CONTROL_LABEL, "", 7, 7, 346, 18},
+    {RES_ID_VERSIONS_LIST, ControlKind::CONTROL_TREE, "", 7, 28, 346, 100, STYLE_BORDER},
+    {RES_ID_KEEP_SELECTED, ControlKind::CONTROL_PUSH_BUTTON, "保留所选版本", 7, 136, 70, 14},
+    {RES_ID_KEEP_ALL, ControlKind::CONTROL_PUSH_BUTTON, "全部保留", 82, 136, 60, 14},
+    {RES_ID_OPEN_VERSION, ControlKind::CONTROL_PUSH_BUTTON, "打开", 147, 136, 50, 14},
+    {RES_ID_CANCEL, ControlKind::CONTROL_PUSH_BUTTON, "取消", 303, 136, 50, 14},
+};
+
 constexpr ControlTemplate CHANGE_PASSWORD_CONTROLS[] = {
     RowCaption("原口令：", 10),    SecretRowEdit(RES_ID_OLD_PASSWORD, 10, 154),
     RowCaption("新口令：", 30),    SecretRowEdit(RES_ID_NEW_PASSWORD, 30, 154),
@@ -212,6 +221,8 @@ constexpr DialogTemplate DIALOG_TEMPLATES[] = {
      OLD_PASSWORD_CONTROLS},
     {RES_DLG_HIDE_NAMES, "隐藏此保险柜的文件名", 265, 93, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
      HIDE_NAMES_CONTROLS},
+    {RES_DLG_RESOLVE_VERSIONS, "解决冲突", 360, 157, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
+     RESOLVE_VERSIONS_CONTROLS},
 };
 
 }  // namespace

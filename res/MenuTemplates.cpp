@@ -10,6 +10,7 @@ constexpr MenuItemTemplate SEPARATOR = {0, ""};
 constexpr MenuItemTemplate FILE_ITEMS[] = {
     {RES_CMD_FIND, "查找", "Ctrl+F"},
     {RES_CMD_REFRESH, "刷新", "F5"},
+    {RES_CMD_RESOLVE, "解决冲突..."},
     SEPARATOR,
     {RES_CMD_SETTINGS, "参数设置...", "Ctrl+,"},
     SEPARATOR,
@@ -39,6 +40,7 @@ constexpr MenuItemTemplate CONTEXT_ITEMS[] = {
     {RES_CMD_RESTORE_TO, "还原到..."},
     SEPARATOR,
     {RES_CMD_DELETE, "删除"},
+    {RES_CMD_RESOLVE, "解决冲突..."},
     SEPARATOR,
     {RES_CMD_PROPERTIES, "属性"},
 };

@@ -25,6 +25,7 @@
 #include "PathText.h"
 #include "ProcessGuard.h"
 #include "SecretOptions.h"
+#include "StoredVersions.h"
 #include "TerminalFeedback.h"
 #include "ToolNames.h"
 #include "ToolOptions.h"
@@ -178,6 +179,29 @@ int RunStore(const ToolOptions& options, const std::string& strVault, CVaultKey*
     return ReportOutcome(job.report, feedback, "stored", bInputsOk, ShowerOf(names));
 }
 
+// The one of the on-disk paths vDisk (what restore's operand names: an
+// item, or the versions of one stored file) that restore takes: the only
+// one, or the version --version names, else the newest, said so on
+// standard error. "" when --version is out of range, told why.
+std::string ChosenVersion(const ToolOptions& options, const std::vector<std::string>& vDisk,
+                          const CVaultKey& key) {
+    const std::string& strItem = options.vPaths.front();
+    if (vDisk.size() == 1 && options.nVersion <= 1) return vDisk.front();
+    if (vDisk.size() == 1 || options.nVersion > vDisk.size()) {
+        std::fprintf(stderr, "quovex-tool: %s\n",
+                     VersionOutOfRangeText(strItem, options.nVersion, vDisk.size()).c_str());
+        return {};
+    }
+    const std::vector<StoredVersion> vVersions = ReadStoredVersions(vDisk, &key, options.pEnv);
+    if (options.nVersion == 0)
+        std::fprintf(stderr, "quovex-tool: %s\n",
+                     RestoreNewestText(strItem, vVersions.size()).c_str());
+    for (std::size_t i = 0; i < vVersions.size(); ++i)
+        std::fprintf(stderr, "  %s\n", VersionLineText(i + 1, vVersions[i]).c_str());
+    const std::size_t nChosen = options.nVersion == 0 ? vVersions.size() : options.nVersion;
+    return vVersions[nChosen - 1].strDisk;
+}
+
 int RunRestore(const ToolOptions& options, CVaultKey* pKey) {
     RestoreJob job;
     job.strStoredItem = MakeAbsolute(options.vPaths.front());
@@ -197,11 +221,12 @@ int RunRestore(const ToolOptions& options, CVaultKey* pKey) {
     const CToolNames names(strNamed, pKey, options.pEnv);
     std::vector<std::string> vDisk;
     std::string strError;
-    if (!names.Resolve(job.strStoredItem, false, &vDisk, &strError)) {
+    if (!names.Resolve(job.strStoredItem, &vDisk, &strError)) {
         std::fprintf(stderr, "quovex-tool: %s\n", strError.c_str());
         return TOOL_EXIT_FAILED;
     }
-    job.strStoredItem = vDisk.front();
+    job.strStoredItem = ChosenVersion(options, vDisk, *pKey);
+    if (job.strStoredItem.empty()) return TOOL_EXIT_FAILED;
     CVaultTransfer transfer(*pKey, options.pEnv);
     job.pVault = &transfer;
     CTerminalFeedback feedback(options.bOverwrite);

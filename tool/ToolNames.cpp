@@ -1,10 +1,10 @@
 #include "ToolNames.h"
 
+#include <algorithm>
+
 #include "Boxes.h"
 #include "KeyRecordFiles.h"
 #include "PathText.h"
-#include "StoredFileInfo.h"
-#include "StoredItemText.h"
 #include "ToolTexts.h"
 #include "VaultKey.h"
 
@@ -32,12 +32,22 @@ bool RecordHidesNames(const std::string& strVault, CVaultEnv* pEnv) {
 CToolNames::CToolNames(const std::string& strVault, const CVaultKey* pKey, CVaultEnv* pEnv)
     : m_strVault(strVault), m_pKey(pKey), m_pEnv(pEnv), m_plain(pKey, pEnv) {}
 
-bool CToolNames::Resolve(const std::string& strItem, bool bAllVersions,
-                         std::vector<std::string>* pDisk, std::string* pError) const {
+bool CToolNames::Resolve(const std::string& strItem, std::vector<std::string>* pDisk,
+                         std::string* pError) const {
     pDisk->clear();
     const EntryKind kind = m_pEnv->GetKind(strItem);
     if (kind == EntryKind::ENTRY_FOLDER || kind == EntryKind::ENTRY_FILE) {
         pDisk->push_back(strItem);
+        // Where names are visible a stored file's path is its plain path,
+        // which names its conflict copies too.
+        if (kind == EntryKind::ENTRY_FILE && !Hidden() && InBox(strItem)) {
+            ResolvedPlainPath resolved = ResolvePlainPath(
+                m_plain, m_pEnv, m_strVault, strItem.substr(WithSeparator(m_strVault).size()));
+            if (resolved.nResult == PlainPathResult::PLAIN_PATH_VERSIONS &&
+                std::find(resolved.vDisk.begin(), resolved.vDisk.end(), strItem) !=
+                    resolved.vDisk.end())
+                *pDisk = std::move(resolved.vDisk);
+        }
         return true;
     }
     *pError = "no stored file or folder: " + strItem;
@@ -49,11 +59,6 @@ bool CToolNames::Resolve(const std::string& strItem, bool bAllVersions,
         ResolvePlainPath(m_plain, m_pEnv, m_strVault, strItem.substr(strPrefix.size()));
     switch (resolved.nResult) {
         case PlainPathResult::PLAIN_PATH_VERSIONS:
-            if (!bAllVersions) {
-                *pError = VersionsText(strItem, resolved.vDisk);
-                return false;
-            }
-            [[fallthrough]];
         case PlainPathResult::PLAIN_PATH_FOUND:
             *pDisk = resolved.vDisk;
             return true;
@@ -64,21 +69,6 @@ bool CToolNames::Resolve(const std::string& strItem, bool bAllVersions,
         default:
             return false;
     }
-}
-
-std::string CToolNames::VersionsText(const std::string& strItem,
-                                     const std::vector<std::string>& vDisk) const {
-    std::string strText = strItem + " names " + std::to_string(vDisk.size()) +
-                          " versions of one stored file (stored while apart, on two machines "
-                          "say); give one of them by its path on disk:";
-    for (const std::string& strDisk : vDisk) {
-        const StoredFileInfo info = ReadStoredFileInfo(strDisk, m_pEnv, m_pKey);
-        strText += "\n  " + strDisk;
-        if (info.nSealed == SealedInfo::SEALED_OPENED)
-            strText += "  (stored " + FormatLocalMinute(info.nStoredTime) + ", " +
-                       SizeText(info.nPlainSize) + ")";
-    }
-    return strText;
 }
 
 bool CToolNames::InBox(const std::string& strDisk) const {

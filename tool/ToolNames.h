@@ -39,10 +39,12 @@ public:
 
     // The on-disk paths of the item strItem (absolute) names, into *pDisk:
     // the path itself when it exists, else what its plain path below the
-    // vault resolves to. Several versions of one stored file are taken
-    // only with bAllVersions. False, with what the user should hear in
-    // *pError, when it names nothing or (without bAllVersions) several.
-    bool Resolve(const std::string& strItem, bool bAllVersions, std::vector<std::string>* pDisk,
+    // vault resolves to: every version of a stored file of several
+    // (StoredVersions.h numbers them). Where names are visible, the path
+    // of a stored file with conflict copies is its plain path, and names
+    // them all. False, with what the user should
+    // hear in *pError, when it names nothing.
+    bool Resolve(const std::string& strItem, std::vector<std::string>* pDisk,
                  std::string* pError) const;
 
     // How the tool shows the on-disk path strDisk: below a box folder of
@@ -61,8 +63,6 @@ private:
     // strParent: from its name, else from its own sealed place; "" when
     // neither opens.
     std::string FileNameOf(const std::string& strDisk, const std::string& strParent) const;
-    std::string VersionsText(const std::string& strItem,
-                             const std::vector<std::string>& vDisk) const;
 
     std::string m_strVault;
     const CVaultKey* m_pKey;

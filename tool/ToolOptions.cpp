@@ -43,6 +43,7 @@ constexpr OptionRule OPTION_RULES[] = {
     {"--keep-source", false, OPT_STORE},
     {"--overwrite", true, OPT_STORE | OPT_RESTORE},
     {"--to", true, OPT_RESTORE},
+    {"--version", true, OPT_RESTORE},
     {"--format", true, OPT_INIT},
     {"--replace-lost-vault", false, OPT_INIT},
     {"--kdf-passes", true, OPT_SEALING},
@@ -187,6 +188,8 @@ bool ApplyOption(const std::string& strName, const std::string& strValue, bool* 
         pOptions->bReplaceLostVault = true;
     } else if (strName == "--to") {
         pOptions->strTargetFolder = strValue;
+    } else if (strName == "--version") {
+        return ParseCount(strName, strValue, 1, TOOL_MAX_VERSION, &pOptions->nVersion, pError);
     } else if (strName == "--format" || strName.starts_with("--kdf-")) {
         return ApplyVaultOption(strName, strValue, pOptions, pError);
     } else if (strName == "--old-password-file") {
@@ -287,7 +290,7 @@ const char TOOL_USAGE[] =
     "       quovex-tool store   --user U [PASSWORD] [--keep-source] [--overwrite yes|no]\n"
     "                           PATH... BOXFOLDER\n"
     "       quovex-tool restore --user U [PASSWORD] [--to FOLDER] [--overwrite yes|no]\n"
-    "                           STOREDITEM\n"
+    "                           [--version N] STOREDITEM\n"
     "       quovex-tool list    [--user U [PASSWORD]] [--json] BOXFOLDER|VAULT|STOREDFILE\n"
     "       quovex-tool check   --user U [PASSWORD] [--json] VAULT|BOXFOLDER\n"
     "       quovex-tool passwd  --user U [PASSWORD | --recovery-key [--recovery-key-file F]]\n"
@@ -306,18 +309,22 @@ const char TOOL_USAGE[] =
     "           folder below one (not in a vault that hides its names); any other\n"
     "           target is refused and nothing is touched.\n"
     "  restore  decrypts a stored file or folder to the place it came from, or below\n"
-    "           FOLDER with --to.\n"
+    "           FOLDER with --to. A stored file of several versions: the newest, or\n"
+    "           version N with --version N.\n"
     "  list     shows every stored file below the folder: its plain path and, for a\n"
     "           scrambled file, its source path, plain size, storage date and summary,\n"
     "           which its header holds in plain text. A protected file's are encrypted:\n"
     "           list shows them only with the vault's credentials (--user), which are\n"
     "           checked against the vault as the login does. Without them, a vault\n"
     "           that hides its names shows only how many stored files each box holds\n"
-    "           and their size.\n"
+    "           and their size. A stored file of several versions is shown once,\n"
+    "           with each version by its number (1 the oldest), storage time, size\n"
+    "           and the device a sync engine's conflict copy names.\n"
     "  check    reads every stored file below the folder and reports the damaged ones:\n"
     "           no signature, a short header, a body short of its plain size or ending\n"
     "           inside a block, stored with other credentials, or a hidden name that\n"
-    "           does not open (shown as on disk); and files moved away from their place.\n"
+    "           does not open (shown as on disk); and files moved away from their place\n"
+    "           and stored files of several versions not resolved yet (no damage).\n"
     "  passwd   gives the protected VAULT (default: $HOME/Box) a new password: the old\n"
     "           one, or with --recovery-key the recovery key, then the new one. No\n"
     "           stored file is rewritten and the recovery key stays valid.\n"
@@ -338,9 +345,11 @@ const char TOOL_USAGE[] =
     "in the vault, VAULT/BOXFOLDER/folder/name.$ for a stored file and\n"
     "VAULT/BOXFOLDER/folder for a folder, also in a vault that hides its names on\n"
     "disk; a path on disk that exists is taken as it is. Where several stored files\n"
-    "carry one plain name (versions stored on two machines, or a file moved there by\n"
-    "hand), restore refuses the name and lists their paths on disk, to give one of\n"
-    "them by; list and check take them all.\n"
+    "carry one plain name (versions stored on two machines while apart, a sync\n"
+    "engine's conflict copy such as name.sync-conflict-DATE-TIME-DEVICE.$, or a file\n"
+    "moved there by hand), they are versions of one stored file, numbered from 1,\n"
+    "the oldest by storage time, to N, the newest: restore says so and restores the\n"
+    "newest unless --version N names another; list and check take them all.\n"
     "\n"
     "Options:\n"
     "  --user U             user name, 4 to 63 bytes in GB18030 (an ASCII letter or\n"
@@ -369,6 +378,8 @@ const char TOOL_USAGE[] =
     "                       passes over 1 to 1024 MiB (default 3 passes over 128 MiB)\n"
     "  --keep-source        store: keep the sources\n"
     "  --to FOLDER          restore: below FOLDER instead of the recorded place\n"
+    "  --version N          restore: version N of a stored file of several versions\n"
+    "                       (1 the oldest; out of range: refused, nothing written)\n"
     "  --overwrite yes|no   the answer to every question about replacing an existing\n"
     "                       file (default no)\n"
     "  --json               list, check: one JSON array on standard output\n"

@@ -1,6 +1,7 @@
 // The command line of quovex-tool: which command, with which options.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,10 @@ namespace quovex {
 // Exit statuses, the same for every command.
 constexpr int TOOL_EXIT_OK = 0;      // everything went through; check: all sound
 constexpr int TOOL_EXIT_FAILED = 1;  // something failed, was refused or declined, or is damaged
-constexpr int TOOL_EXIT_USAGE = 2;   // usage error, or no usable user name or password
+constexpr int TOOL_EXIT_USAGE = 2;
+// The highest --version restore takes.
+constexpr std::uint64_t TOOL_MAX_VERSION =
+    1000000;  // usage error, or no usable user name or password
 
 enum class ToolCommand {
     TOOL_HELP,     // print the usage text
@@ -55,6 +59,7 @@ struct ToolOptions {
     bool bKeepSource = false;     // store: keep the sources (default: delete them)
     bool bOverwrite = false;      // the answer to every overwrite question
     std::string strTargetFolder;  // restore: --to FOLDER, "" for the recorded place
+    std::uint64_t nVersion = 0;   // restore: --version N, 0 for the newest
     VaultFormat nFormat = VaultFormat::FORMAT_DEFAULT;  // init: --format
     // init --replace-lost-vault: make a new vault where a protected vault's
     // key record has gone (its files stay unopenable).

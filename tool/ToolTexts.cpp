@@ -7,6 +7,8 @@
 #include "KeyRecordFiles.h"
 #include "PathText.h"
 #include "SizeScale.h"
+#include "StoredItemText.h"
+#include "StoredVersions.h"
 
 namespace quovex {
 
@@ -191,6 +193,49 @@ std::string SizeText(std::uint64_t nBytes) {
                       nUnit == SizeUnit::SIZE_KB ? "KB" : "MB", nBytes);
     }
     return szText;
+}
+
+std::string VersionsHeadText(const std::string& strShown, std::size_t nCount) {
+    return strShown + ": " + std::to_string(nCount) +
+           " versions of one stored file (stored on two machines while apart, or kept by a "
+           "sync engine as a conflict copy)";
+}
+
+std::string VersionLineText(std::size_t nNumber, const StoredVersion& version) {
+    std::string strText = "version " + std::to_string(nNumber);
+    std::string strFacts;
+    if (version.bRead) {
+        const std::string strWhen = FormatLocalMinute(version.nStoredTime);
+        if (!strWhen.empty()) strFacts = "stored " + strWhen + ", ";
+        strFacts += SizeText(version.nPlainSize);
+    }
+    if (!version.strDevice.empty())
+        strFacts += (strFacts.empty() ? "" : ", ") + ("device " + version.strDevice);
+    return strFacts.empty() ? strText : strText + ": " + strFacts;
+}
+
+std::string VersionsFindingText(std::size_t nCount) {
+    return std::to_string(nCount) +
+           " versions of one stored file, not resolved yet (not damage): keep one or all of "
+           "them in the window, or restore one with restore --version N (1 the oldest, " +
+           std::to_string(nCount) + " the newest)";
+}
+
+std::string RestoreNewestText(const std::string& strItem, std::size_t nCount) {
+    return strItem + " names " + std::to_string(nCount) +
+           " versions of one stored file; restoring the newest, version " + std::to_string(nCount) +
+           " (give --version N for another):";
+}
+
+std::string VersionOutOfRangeText(const std::string& strItem, std::uint64_t nAsked,
+                                  std::size_t nCount) {
+    if (nCount <= 1)
+        return "--version " + std::to_string(nAsked) + ": " + strItem +
+               " is one stored file or folder, not several versions; only --version 1 names "
+               "it; nothing restored";
+    return "--version " + std::to_string(nAsked) + " is out of range: " + strItem + " has " +
+           std::to_string(nCount) + " versions (1 to " + std::to_string(nCount) +
+           "); nothing restored";
 }
 
 }  // namespace quovex

@@ -14,6 +14,7 @@
 #include "ToolOptions.h"
 #include "ToolTexts.h"
 #include "VaultKey.h"
+#include "VersionGroups.h"
 
 namespace quovex {
 
@@ -111,15 +112,16 @@ void WriteDamage(CJsonWriter* pJson, unsigned nDamage, const SurveyItem& item) {
     pJson->EndArray();
 }
 
-// The fields list shows of one stored file; null where they are not known.
-void WriteListEntry(CJsonWriter* pJson, const SurveyItem& item, unsigned nDamage, CVaultEnv* pEnv) {
+// The fields list shows of one stored file, null where they are not known,
+// into an object begun.
+void WriteListFields(CJsonWriter* pJson, const SurveyItem& item, unsigned nDamage,
+                     CVaultEnv* pEnv) {
     const StoredFileScan& scan = item.scan;
     const ShownFields fields = ShownFieldsOf(scan, pEnv);
     const auto fnText = [&](const char* pszKey, const std::string& strText, bool bKnown) {
         pJson->Key(pszKey);
         bKnown ? pJson->String(strText) : pJson->Null();
     };
-    pJson->BeginObject();
     fnText("storedPath", item.strShown, true);
     pJson->Key("unreadableName");
     pJson->Bool(item.bUnreadableName);
@@ -134,29 +136,85 @@ void WriteListEntry(CJsonWriter* pJson, const SurveyItem& item, unsigned nDamage
     fnText("storageDate", fields.strDate, !fields.strDate.empty());
     fnText("summary", fields.strSummary, fields.bKnown);
     WriteDamage(pJson, nDamage, item);
+}
+
+void WriteListEntry(CJsonWriter* pJson, const SurveyItem& item, unsigned nDamage, CVaultEnv* pEnv) {
+    pJson->BeginObject();
+    WriteListFields(pJson, item, nDamage, pEnv);
     pJson->EndObject();
 }
 
-void PrintListEntry(const SurveyItem& item, unsigned nDamage, CVaultEnv* pEnv) {
+// A plain name of several versions: one object, its "versions" each a
+// stored file's fields with its number, its storage time (seconds since
+// 1970, null when not known), its device (null for none) and, where names
+// are visible, its name on disk.
+void WriteVersionGroup(CJsonWriter* pJson, const SurveyGroup& group, bool bNamesHidden,
+                       CVaultEnv* pEnv) {
+    pJson->BeginObject();
+    pJson->Key("storedPath");
+    pJson->String(group.strShown);
+    pJson->Key("versionCount");
+    pJson->Number(group.vItems.size());
+    pJson->Key("versions");
+    pJson->BeginArray();
+    for (std::size_t i = 0; i < group.vItems.size(); ++i) {
+        const StoredVersion& version = group.vVersions[i];
+        pJson->BeginObject();
+        pJson->Key("version");
+        pJson->Number(i + 1);
+        pJson->Key("storedTime");
+        version.bRead ? pJson->Number(version.nStoredTime) : pJson->Null();
+        pJson->Key("device");
+        version.strDevice.empty() ? pJson->Null() : pJson->String(version.strDevice);
+        pJson->Key("diskPath");
+        bNamesHidden ? pJson->Null() : pJson->String(version.strDisk);
+        WriteListFields(pJson, group.vItems[i], ListDamage(group.vItems[i]), pEnv);
+        pJson->EndObject();
+    }
+    pJson->EndArray();
+    pJson->EndObject();
+}
+
+// What list prints of one stored file below the line that names it, each
+// line beginning with pszIndent.
+void PrintListFields(const SurveyItem& item, unsigned nDamage, const char* pszIndent,
+                     CVaultEnv* pEnv) {
     const StoredFileScan& scan = item.scan;
     const ShownFields fields = ShownFieldsOf(scan, pEnv);
-    std::printf("%s\n", item.strShown.c_str());
+    const char* p = pszIndent;
     if (scan.bProtected) {
-        std::printf("  format:  protected%s\n",
+        std::printf("%sformat:  protected%s\n", p,
                     fields.bKnown ? ""
                                   : " (source, size, date and summary are encrypted; give "
                                     "--user to show them)");
-        std::printf("  length:  %s\n", SizeText(scan.nStoredLength).c_str());
+        std::printf("%slength:  %s\n", p, SizeText(scan.nStoredLength).c_str());
     }
     if (fields.bKnown) {
-        std::printf("  source:  %s\n", fields.strSource.c_str());
-        std::printf("  size:    %s\n", SizeText(fields.nPlainSize).c_str());
-        std::printf("  stored:  %s\n", fields.strDate.c_str());
-        std::printf("  summary: %s\n", fields.strSummary.c_str());
+        std::printf("%ssource:  %s\n", p, fields.strSource.c_str());
+        std::printf("%ssize:    %s\n", p, SizeText(fields.nPlainSize).c_str());
+        std::printf("%sstored:  %s\n", p, fields.strDate.c_str());
+        std::printf("%ssummary: %s\n", p, fields.strSummary.c_str());
     }
-    if (nDamage != 0) std::printf("  damaged: %s\n", DamageText(nDamage, scan).c_str());
-    if (scan.bTornSlot) std::printf("  warning: %s\n", WARNING_TORN_SLOT_TEXT);
-    if (IsAwayFromPlace(item)) std::printf("  warning: %s\n", AwayText(scan).c_str());
+    if (nDamage != 0) std::printf("%sdamaged: %s\n", p, DamageText(nDamage, scan).c_str());
+    if (scan.bTornSlot) std::printf("%swarning: %s\n", p, WARNING_TORN_SLOT_TEXT);
+    if (IsAwayFromPlace(item)) std::printf("%swarning: %s\n", p, AwayText(scan).c_str());
+}
+
+void PrintListEntry(const SurveyItem& item, unsigned nDamage, CVaultEnv* pEnv) {
+    std::printf("%s\n", item.strShown.c_str());
+    PrintListFields(item, nDamage, "  ", pEnv);
+}
+
+// A plain name of several versions: the name, then each version by number
+// (where names are visible, with the name it has on disk).
+void PrintVersionGroup(const SurveyGroup& group, bool bNamesHidden, CVaultEnv* pEnv) {
+    std::printf("%s\n", VersionsHeadText(group.strShown, group.vItems.size()).c_str());
+    for (std::size_t i = 0; i < group.vItems.size(); ++i) {
+        const SurveyItem& item = group.vItems[i];
+        std::printf("  %s\n", VersionLineText(i + 1, group.vVersions[i]).c_str());
+        if (!bNamesHidden) std::printf("    on disk: %s\n", item.scan.strPath.c_str());
+        PrintListFields(item, ListDamage(item), "    ", pEnv);
+    }
 }
 
 void ReportUnlisted(const SurveyItem& item) {
@@ -202,12 +260,44 @@ void ReportChecked(CJsonWriter* pJson, bool bJson, const SurveyItem& item, unsig
     pJson->EndObject();
 }
 
+constexpr char WARNING_VERSIONS[] = "versions";
+
+// check's finding about a plain name of several versions, which is no damage.
+void ReportVersions(CJsonWriter* pJson, bool bJson, const SurveyGroup& group) {
+    const std::string strText = VersionsFindingText(group.vItems.size());
+    if (!bJson) {
+        std::printf("%s: %s\n", group.strShown.c_str(), strText.c_str());
+        for (std::size_t i = 0; i < group.vVersions.size(); ++i)
+            std::printf("  %s\n", VersionLineText(i + 1, group.vVersions[i]).c_str());
+        return;
+    }
+    pJson->BeginObject();
+    pJson->Key("storedPath");
+    pJson->String(group.strShown);
+    pJson->Key("unreadableName");
+    pJson->Bool(false);
+    pJson->Key("damaged");
+    pJson->Bool(false);
+    pJson->Key("damage");
+    pJson->BeginArray();
+    pJson->EndArray();
+    pJson->Key("warnings");
+    pJson->BeginArray();
+    pJson->String(WARNING_VERSIONS);
+    pJson->EndArray();
+    pJson->Key("versionCount");
+    pJson->Number(group.vItems.size());
+    pJson->Key("text");
+    pJson->String(strText);
+    pJson->EndObject();
+}
+
 // The on-disk paths strPath names for list and check (every version of a
 // stored file); false, with the reason told, when it names nothing.
 bool ResolveSurveyed(const CToolNames& names, const std::string& strPath,
                      std::vector<std::string>* pDisk) {
     std::string strError;
-    if (names.Resolve(strPath, true, pDisk, &strError)) return true;
+    if (names.Resolve(strPath, pDisk, &strError)) return true;
     std::fprintf(stderr, "quovex-tool: %s\n", strError.c_str());
     return false;
 }
@@ -222,21 +312,18 @@ int RunList(const std::string& strPath, bool bJson, const CVaultKey* pKey, CVaul
     const CToolNames names(strVault, pKey, pEnv);
     std::vector<std::string> vDisk;
     if (!ResolveSurveyed(names, strPath, &vDisk)) return TOOL_EXIT_FAILED;
-    CJsonWriter json;
-    json.BeginArray();
     bool bAllListed = true;
+    std::vector<SurveyItem> vItems;
     for (const std::string& strDisk : vDisk) {
         const bool bStarted = SurveyStoredFiles(
             names, strDisk, false, pKey,
             [&](const SurveyItem& item) {
-                if (item.scan.bUnlistedFolder) {
-                    ReportUnlisted(item);
-                    bAllListed = false;
+                if (!item.scan.bUnlistedFolder) {
+                    vItems.push_back(item);
                     return;
                 }
-                const unsigned nDamage = ListDamage(item);
-                bJson ? WriteListEntry(&json, item, nDamage, pEnv)
-                      : PrintListEntry(item, nDamage, pEnv);
+                ReportUnlisted(item);
+                bAllListed = false;
             },
             pEnv);
         if (!bStarted) {
@@ -244,6 +331,18 @@ int RunList(const std::string& strPath, bool bJson, const CVaultKey* pKey, CVaul
                          names.Shown(strDisk).c_str());
             return TOOL_EXIT_FAILED;
         }
+    }
+    CJsonWriter json;
+    json.BeginArray();
+    for (const SurveyGroup& group :
+         GroupSurveyItems(std::move(vItems), names.Hidden(), pKey, pEnv)) {
+        const SurveyItem& item = group.vItems.front();
+        if (group.Versions())
+            bJson ? WriteVersionGroup(&json, group, names.Hidden(), pEnv)
+                  : PrintVersionGroup(group, names.Hidden(), pEnv);
+        else
+            bJson ? WriteListEntry(&json, item, ListDamage(item), pEnv)
+                  : PrintListEntry(item, ListDamage(item), pEnv);
     }
     json.EndArray();
     if (bJson) std::fputs(json.Text().c_str(), stdout);
@@ -260,6 +359,7 @@ int RunCheck(const std::string& strPath, bool bJson, const CVaultKey& key, CVaul
     std::uint64_t nDamaged = 0;
     std::uint64_t nWarned = 0;
     std::uint64_t nUnlisted = 0;
+    std::vector<SurveyItem> vItems;
     const auto fnVisit = [&](const SurveyItem& item) {
         unsigned nDamage = DAMAGE_UNLISTED_FOLDER;
         if (item.scan.bUnlistedFolder) {
@@ -267,6 +367,7 @@ int RunCheck(const std::string& strPath, bool bJson, const CVaultKey& key, CVaul
             if (item.bUnreadableName) nDamage = DAMAGE_UNREADABLE_NAME;
         } else {
             ++nFiles;
+            vItems.push_back(item);
             nDamage = CheckDamage(item, key);
             nDamaged += nDamage != 0 ? 1 : 0;
             nWarned += Warned(item) ? 1 : 0;
@@ -281,11 +382,20 @@ int RunCheck(const std::string& strPath, bool bJson, const CVaultKey& key, CVaul
             return TOOL_EXIT_FAILED;
         }
     }
+    std::uint64_t nVersioned = 0;
+    for (const SurveyGroup& group :
+         GroupSurveyItems(std::move(vItems), names.Hidden(), &key, pEnv)) {
+        if (!group.Versions()) continue;
+        ++nVersioned;
+        ReportVersions(&json, bJson, group);
+    }
     json.EndArray();
     if (bJson) std::fputs(json.Text().c_str(), stdout);
     std::fprintf(stderr, "quovex-tool: %" PRIu64 " stored file(s) read, %" PRIu64 " damaged",
                  nFiles, nDamaged);
     if (nWarned > 0) std::fprintf(stderr, ", %" PRIu64 " with a warning", nWarned);
+    if (nVersioned > 0)
+        std::fprintf(stderr, ", %" PRIu64 " name(s) of several versions", nVersioned);
     if (nUnlisted > 0) std::fprintf(stderr, ", %" PRIu64 " folder(s) not listed", nUnlisted);
     std::fputc('\n', stderr);
     return nDamaged == 0 && nUnlisted == 0 ? TOOL_EXIT_OK : TOOL_EXIT_FAILED;

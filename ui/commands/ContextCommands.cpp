@@ -16,10 +16,13 @@
 #include "PlainNames.h"
 #include "ProgressDlg.h"
 #include "ProtectedLayout.h"
+#include "ResolveVersionsDlg.h"
 #include "RunReport.h"
 #include "TreeDeletion.h"
 #include "VaultKey.h"
 #include "VaultTransfer.h"
+#include "VersionTexts.h"
+#include "VersionsResolve.h"
 
 namespace quovex {
 
@@ -154,8 +157,17 @@ void CContextCommands::OnDelete() {
     if (bFolder) {
         vLeftPaths = DeleteFolderUnderProgress(strNative, names, pEnv, &nMore, &m_window);
     } else {
-        DeleteOneFile(strNative, pEnv);
-        vLeftPaths = FindLeftovers(strNative, RUN_REPORT_MAX_LINES, &nMore, pEnv);
+        // A stored file of several versions goes with all of them.
+        std::vector<std::string> vFiles{strNative};
+        for (const QString& strName : CContentsTree::VersionNamesOf(pItem))
+            if (const std::string strPath = JoinPath(FolderOf(strNative), Native(strName));
+                strPath != strNative)
+                vFiles.push_back(strPath);
+        for (const std::string& strFile : vFiles) {
+            DeleteOneFile(strFile, pEnv);
+            for (std::string& strLeft : FindLeftovers(strFile, RUN_REPORT_MAX_LINES, &nMore, pEnv))
+                vLeftPaths.push_back(std::move(strLeft));
+        }
     }
     // A protected vault's folder tells no more of when something went from
     // it than of when it was stored into.
@@ -174,6 +186,37 @@ void CContextCommands::OnDelete() {
 void CContextCommands::OnProperties() {
     if (const QTreeWidgetItem* pItem = m_tree.SelectedItem())
         ShowItemProperties(m_tree.GetItemPath(pItem), &m_window, &m_vault.Key(), m_vault.Env());
+}
+
+void CContextCommands::OnResolveVersions(const std::function<void(const QString&)>& fnOpen) {
+    const QTreeWidgetItem* pItem = m_tree.SelectedItem();
+    if (!pItem) return;
+    const QStringList vNames = CContentsTree::VersionNamesOf(pItem);
+    if (vNames.size() < 2) {
+        ShowMessageBox(QStringLiteral("这个文件只有一个版本，没有冲突需要解决。"), MSGBOX_OK,
+                       QString(), &m_window);
+        return;
+    }
+    CVaultEnv* pEnv = m_vault.Env();
+    const std::string strFolder = FolderOf(Native(m_tree.GetItemPath(pItem)));
+    std::vector<std::string> vPaths;
+    for (const QString& strName : vNames) vPaths.push_back(JoinPath(strFolder, Native(strName)));
+    const CPlainNames names(&m_vault.Key(), pEnv);
+    const QString strShown = FromNative(names.ShownPathOf(vPaths.back()));
+    CResolveVersionsDlg dialog(ReadStoredVersions(vPaths, &m_vault.Key(), pEnv), strShown, fnOpen,
+                               &m_window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const VersionsResolution resolution =
+        dialog.Chosen() == CResolveVersionsDlg::Choice::CHOICE_KEEP_ALL
+            ? KeepAllVersions(dialog.Versions(), m_vault.Key(), pEnv)
+            : KeepOneVersion(dialog.Versions(), static_cast<std::size_t>(dialog.SelectedVersion()),
+                             m_vault.Key(), pEnv);
+    QStringList vLeft;
+    for (const std::string& strLeft : resolution.vLeft)
+        vLeft << FromNative(names.ShownPathOf(strLeft));
+    const QString strReport = ResolutionReportText(resolution, vLeft);
+    if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), &m_window);
+    m_tree.ShowAfresh();
 }
 
 }  // namespace quovex

@@ -1,9 +1,10 @@
 // The commands of the contents tree's context menu: restore, restore to,
-// delete and properties, each on the tree's selected item; and the restore
+// delete, resolving versions and properties, each on the tree's selected item; and the restore
 // run they share with opening a stored file. Interface thread.
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -40,11 +41,19 @@ public:
     // nothing restored).
     void OnRestoreTo();
     // Delete: asks, default No; deletes (a folder under the progress
-    // dialog, which may stop it between two files), names whatever is left,
-    // and shows the box afresh with what is really there.
+    // dialog, which may stop it between two files; a stored file of several
+    // versions with all of them), names whatever is left, and shows the box
+    // afresh with what is really there.
     void OnDelete();
     // Properties: the stored file's or the folder's dialog, modal.
     void OnProperties();
+    // 解决冲突...: on a stored file of several versions, the versions dialog
+    // (CResolveVersionsDlg); its 打开 opens a version through fnOpen. Keep
+    // the selected one deletes the others (KeepOneVersion), keep all gives
+    // them names of their own (KeepAllVersions); what did not go through is
+    // told, and the box is shown afresh. On any other item it says there is
+    // one version only.
+    void OnResolveVersions(const std::function<void(const QString&)>& fnOpen);
 
 private:
     // RestoreAndReport under the progress dialog over the main window, then

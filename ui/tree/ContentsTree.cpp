@@ -14,11 +14,14 @@
 #include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "ConflictNames.h"
 #include "DialogBuilder.h"
 #include "FindRunner.h"
 #include "FindWalk.h"
@@ -26,9 +29,11 @@
 #include "PathOrder.h"
 #include "PathText.h"
 #include "PlainNames.h"
+#include "StoredVersions.h"
 #include "TreeRoles.h"
 #include "UiThread.h"
 #include "VaultKey.h"
+#include "VersionTexts.h"
 #include "WaitCursor.h"
 
 namespace quovex {
@@ -85,6 +90,37 @@ QIcon FolderIcon(const QFileIconProvider& provider) {
         combined.addPixmap(open.pixmap(size), QIcon::Selected);
     }
     return combined;
+}
+
+// The on-disk names vNames of the versions of one stored file in strFolder,
+// the oldest first (ReadStoredVersions).
+QByteArrayList OrderedVersions(const QString& strFolder, const std::vector<std::string>& vNames,
+                               const CVaultKey* pKey, CVaultEnv* pEnv) {
+    const std::string strDisk = QFile::encodeName(strFolder).toStdString();
+    std::vector<std::string> vPaths;
+    for (const std::string& strName : vNames) vPaths.push_back(JoinPath(strDisk, strName));
+    QByteArrayList vOrdered;
+    for (const StoredVersion& version : ReadStoredVersions(vPaths, pKey, pEnv))
+        vOrdered << QByteArray::fromStdString(LastComponent(version.strDisk));
+    return vOrdered;
+}
+
+// Makes pItem the one item of a stored file of the versions vOrdered, shown
+// as strName ("a.doc.$"): the commands act on the newest.
+void MarkVersions(QTreeWidgetItem* pItem, const QString& strName, const QByteArrayList& vOrdered) {
+    pItem->setText(0, VersionsItemText(strName, static_cast<int>(vOrdered.size())));
+    pItem->setData(0, ROLE_DISK, vOrdered.back());
+    pItem->setData(0, ROLE_VERSIONS, QVariant::fromValue(vOrdered));
+}
+
+// The name a visible stored file's versions go by: a conflict copy's is
+// its original's, any other name its own.
+std::string VersionKeyOf(const CFolderEntry& entry) {
+    ConflictCopyName copy;
+    if (entry.m_bFolder || !ReadConflictCopyName(entry.m_strName, &copy) ||
+        !IsStoredFileName(copy.strOriginal))
+        return entry.m_strName;
+    return copy.strOriginal;
 }
 
 }  // namespace
@@ -165,6 +201,14 @@ QString CContentsTree::DiskNameOf(const QTreeWidgetItem* pItem) {
     return disk.isValid() ? QFile::decodeName(disk.toByteArray()) : pItem->text(0);
 }
 
+QStringList CContentsTree::VersionNamesOf(const QTreeWidgetItem* pItem) {
+    QStringList vNames;
+    if (!pItem) return vNames;
+    for (const QByteArray& name : pItem->data(0, ROLE_VERSIONS).value<QByteArrayList>())
+        vNames << QFile::decodeName(name);
+    return vNames;
+}
+
 QString CContentsTree::GetItemPath(const QTreeWidgetItem* pItem) const {
     QStringList texts;
     for (; pItem; pItem = pItem->parent()) texts.prepend(DiskNameOf(pItem));
@@ -191,11 +235,20 @@ void CContentsTree::FillPlainItem(QTreeWidgetItem* pParent, const QString& strFo
     const CPlainNames names(m_pKey, m_pEnv);
     std::vector<PlainEntry> vEntries;
     names.List(QFile::encodeName(strFolder).toStdString(), PlainPathOf(pParent), &vEntries);
+    // A stored file of several versions is one item, at its first version.
+    std::map<std::string, QByteArrayList> versions;
+    std::set<std::string> passed;
+    for (const VersionGroup& group : GroupVersions(vEntries)) {
+        versions[group.vDiskNames.front()] =
+            OrderedVersions(strFolder, group.vDiskNames, m_pKey, m_pEnv);
+        passed.insert(group.vDiskNames.begin() + 1, group.vDiskNames.end());
+    }
     // Folders first, then files, each by its plain name (an unreadable one
     // by the text it reads, after every readable one).
     std::vector<std::pair<std::vector<PathUnit>, std::size_t>> vKeyed;
     for (std::size_t i = 0; i < vEntries.size(); ++i) {
         if (vEntries[i].kind != EntryKind::ENTRY_FOLDER && !m_bShowFiles) continue;
+        if (passed.count(vEntries[i].strDisk)) continue;
         std::vector<PathUnit> key = PathSortKey(vEntries[i].strPlain);
         if (vEntries[i].nState == PlainState::PLAIN_UNREADABLE) key.assign(1, PATH_UNIT_UNREADABLE);
         vKeyed.emplace_back(std::move(key), i);
@@ -221,6 +274,8 @@ void CContentsTree::FillPlainItem(QTreeWidgetItem* pParent, const QString& strFo
                         : QString::fromStdString(entry.strPlain) +
                               (bFolder ? QString() : QString::fromLatin1(STORED_SUFFIX));
         QTreeWidgetItem* pItem = NewPlainItem(strText, entry.strDisk, bFolder, bUnreadable);
+        if (const auto it = versions.find(entry.strDisk); it != versions.end())
+            MarkVersions(pItem, strText, it->second);
         if (bFolder &&
             HasListableChildren(folder.filePath(QFile::decodeName(entry.strDisk.c_str()))))
             AddPlaceholder(pItem);
@@ -249,6 +304,10 @@ void CContentsTree::FillItem(QTreeWidgetItem* pParent, const QString& strFolder)
         return true;
     });
     SortFolderEntries(&entries);
+    // A stored file and its conflict copies are one item, at the first of them.
+    std::map<std::string, std::vector<std::string>> byKey;
+    for (const CFolderEntry& entry : entries)
+        if (!entry.m_bFolder) byKey[VersionKeyOf(entry)].push_back(entry.m_strName);
 
     const CWaitCursor waitCursor;
     setUpdatesEnabled(false);
@@ -259,7 +318,13 @@ void CContentsTree::FillItem(QTreeWidgetItem* pParent, const QString& strFolder)
     vItems.reserve(static_cast<qsizetype>(entries.size()));
     for (const CFolderEntry& entry : entries) {
         const QString strName = QString::fromStdString(entry.m_strName);
+        const std::vector<std::string>* pVersions =
+            entry.m_bFolder ? nullptr : &byKey[VersionKeyOf(entry)];
+        if (pVersions && pVersions->size() > 1 && pVersions->front() != entry.m_strName) continue;
         QTreeWidgetItem* pItem = NewItem(strName, entry.m_bFolder);
+        if (pVersions && pVersions->size() > 1)
+            MarkVersions(pItem, QString::fromStdString(VersionKeyOf(entry)),
+                         OrderedVersions(strFolder, *pVersions, m_pKey, m_pEnv));
         if (entry.m_bFolder && HasListableChildren(folder.filePath(strName))) AddPlaceholder(pItem);
         vItems.append(pItem);
     }

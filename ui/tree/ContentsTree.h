@@ -59,8 +59,14 @@ public:
     // and its ancestors, with no trailing separator (the root item gives
     // the root folder). "" for nullptr.
     QString GetItemPath(const QTreeWidgetItem* pItem) const;
-    // The on-disk name of pItem: its text, unless the names are hidden.
+    // The on-disk name of pItem: its text, unless the names are hidden or
+    // it is a stored file of several versions (then its newest's).
     static QString DiskNameOf(const QTreeWidgetItem* pItem);
+    // The on-disk names of the versions of the stored file pItem shows, the
+    // oldest first; empty unless it has several. A stored file of several
+    // versions (two machines stored it while apart, a sync engine's conflict
+    // copies) is one item, reading "a.doc.$（2 个版本）".
+    static QStringList VersionNamesOf(const QTreeWidgetItem* pItem);
 
     // Appends to pParent the sub-folders of strFolder, each with a
     // placeholder child when HasListableChildren holds for it, then (when

@@ -12,5 +12,9 @@ constexpr int ROLE_FOUND = Qt::UserRole;
 constexpr int ROLE_DISK = Qt::UserRole + 1;
 // bool: the item's plain name is not known (its text says so).
 constexpr int ROLE_UNREADABLE = Qt::UserRole + 2;
+// QByteArrayList: a stored file of several versions (StoredVersions.h):
+// the on-disk names of its versions, the oldest first (ROLE_DISK holds the
+// newest's, which the commands act on).
+constexpr int ROLE_VERSIONS = Qt::UserRole + 3;
 
 }  // namespace quovex

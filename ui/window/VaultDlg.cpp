@@ -43,6 +43,7 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     ConnectCommand(RES_CMD_CHANGE_PASSWORD, &CVaultDlg::OnChangePassword);
     ConnectCommand(RES_CMD_PROTECT_VAULT, &CVaultDlg::OnProtectVault);
     ConnectCommand(RES_CMD_HIDE_NAMES, &CVaultDlg::OnHideNames);
+    ConnectCommand(RES_CMD_RESOLVE, &CVaultDlg::OnResolveVersions);
     m_pProtection = std::make_unique<CVaultProtection>(m_vault, m_pContentsTree, *this);
     if (m_pContentsTree) {
         m_pCommands = std::make_unique<CContextCommands>(m_vault, *m_pContentsTree, *this);
@@ -96,6 +97,9 @@ void CVaultDlg::OnContextCommand(int nCommandId) {
         case RES_CMD_OPEN:
             OnOpen();
             break;
+        case RES_CMD_RESOLVE:
+            OnResolveVersions();
+            break;
         default:
             break;
     }
@@ -119,6 +123,12 @@ void CVaultDlg::OnDelete() {
 
 void CVaultDlg::OnProperties() {
     if (m_pCommands) m_pCommands->OnProperties();
+}
+
+void CVaultDlg::OnResolveVersions() {
+    if (m_pCommands)
+        m_pCommands->OnResolveVersions(
+            [this](const QString& strStored) { OpenStoredFile(strStored); });
 }
 
 void CVaultDlg::OnOpen() {

@@ -92,6 +92,9 @@ public:
     void OnDelete();
     // Properties: the stored file's or the folder's dialog.
     void OnProperties();
+    // 解决冲突... (the context menu and the File menu): the versions of the
+    // selected stored file, a version opened as OpenStoredFile opens it.
+    void OnResolveVersions();
     // The selected item of the contents tree, or nullptr.
     QTreeWidgetItem* SelectedItem() const;
 

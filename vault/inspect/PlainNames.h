@@ -32,6 +32,8 @@ public:
     bool Hidden() const { return m_names.Hidden(); }
     CVaultEnv* Env() const { return m_pEnv; }
     const CVaultNames& Names() const { return m_names; }
+    // The copy of the key's master key the names hold; null for none.
+    const CVaultKey* Key() const { return m_pKey.get(); }
     // Reads a stored file's sealed place (with the key; "" without one).
     const PlaceReader& Places() const { return m_fnPlace; }
 

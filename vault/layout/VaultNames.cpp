@@ -1,6 +1,7 @@
 #include "VaultNames.h"
 
 #include "Boxes.h"
+#include "ConflictNames.h"
 #include "FolderChanges.h"
 #include "FolderWalk.h"
 #include "PathText.h"
@@ -101,6 +102,16 @@ std::string LongFolderName(CFolder& parent, const std::string& strParent,
     return NameFromFilesBelow(*pFolder, strParent, strDisk, names, fnPlace, 0);
 }
 
+// The on-disk name strDisk's plain name is read from: for a sync engine's
+// conflict copy of a stored file, the name of the file it is a copy of
+// (*pbCopy set), else strDisk itself.
+std::string NameToOpen(EntryKind kind, const std::string& strDisk, bool* pbCopy) {
+    ConflictCopyName copy;
+    *pbCopy = kind == EntryKind::ENTRY_FILE && ReadConflictCopyName(strDisk, &copy) &&
+              EndsWithSuffix(copy.strOriginal) && copy.strOriginal[0] != '.';
+    return *pbCopy ? copy.strOriginal : strDisk;
+}
+
 }  // namespace
 
 bool CVaultNames::HideWith(const CSecretBytes& master) {
@@ -173,9 +184,9 @@ bool ListPlainEntries(CFolder& folder, const std::string& strParent, const CVaul
         if (entry.strName.empty() || entry.strName[0] == '.' || IsSyncEngineName(entry.strName))
             continue;
         if (entry.kind != EntryKind::ENTRY_FOLDER && entry.kind != EntryKind::ENTRY_FILE) continue;
-        PlainEntry plain{entry.strName, {}, entry.kind, PlainState::PLAIN_OPENED};
-        const NameResult result =
-            names.PlainOf(entry.kind, strParent, entry.strName, &plain.strPlain);
+        PlainEntry plain{entry.strName, {}, entry.kind, PlainState::PLAIN_OPENED, false};
+        const std::string strOpened = NameToOpen(entry.kind, entry.strName, &plain.bConflictCopy);
+        const NameResult result = names.PlainOf(entry.kind, strParent, strOpened, &plain.strPlain);
         if (result == NameResult::NAME_NOT_SEALED) {
             // A hidden vault's plain name: a stored file put here by hand
             // is shown by its own sealed name; anything else is none of
@@ -213,13 +224,6 @@ std::vector<std::string> FindStoredVersions(CFolder& folder, const std::string& 
                                             const std::string& strName, const CVaultNames& names,
                                             const PlaceReader& fnPlace) {
     std::vector<std::string> vFound;
-    if (!names.Hidden()) {
-        FileStamp stamp;
-        const std::string strDisk = strName + STORED_SUFFIX;
-        if (folder.GetStamp(strDisk, &stamp) && stamp.kind == EntryKind::ENTRY_FILE)
-            vFound.push_back(strDisk);
-        return vFound;
-    }
     std::vector<PlainEntry> vEntries;
     ListPlainEntries(folder, strParent, names, fnPlace, &vEntries);
     for (const PlainEntry& entry : vEntries) {
@@ -248,7 +252,9 @@ std::string PlainPlaceOf(CVaultEnv* pEnv, const std::string& strDisk, EntryKind 
         for (std::size_t i = vBelow.size(); i-- > 0;) {
             const EntryKind here = i == 0 ? kind : EntryKind::ENTRY_FOLDER;
             std::string strChild;
-            const NameResult result = names.PlainOf(here, strPlain, vBelow[i], &strChild);
+            bool bCopy = false;
+            const NameResult result =
+                names.PlainOf(here, strPlain, NameToOpen(here, vBelow[i], &bCopy), &strChild);
             if (result == NameResult::NAME_LONG) {
                 const FolderPtr pFolder = pEnv->OpenFolder(strFolder);
                 if (!pFolder) return {};

@@ -43,6 +43,9 @@ struct PlainEntry {
     std::string strPlain;  // its plain name (a stored file's without ".$"); "" when unreadable
     EntryKind kind = EntryKind::ENTRY_NONE;  // ENTRY_FOLDER or ENTRY_FILE
     PlainState nState = PlainState::PLAIN_OPENED;
+    // A sync engine's conflict copy of a stored file (ConflictNames.h): it
+    // goes by the plain name of the file it is a version of.
+    bool bConflictCopy = false;
 };
 
 // The plain place in the vault that the stored file strDisk of the open
@@ -100,7 +103,11 @@ private:
 // PLAIN_UNREADABLE, or a stored file's as PLAIN_AWAY under the name its
 // sealed place ends in; a short form's plain name is taken from the folder's
 // name record, else from the sealed place of a stored file below it (a
-// folder) or its own (a file), both through fnPlace. False when the folder
+// folder) or its own (a file), both through fnPlace. A sync engine's
+// conflict copy of a stored file ("a.doc.sync-conflict-...-DEV.$", or a
+// sealed name with that infix) is read by the name it is a copy of, so it
+// is listed as a version of that plain name (bConflictCopy), never as a
+// file of its own or one lying away. False when the folder
 // cannot be listed, with why in *pFailure when given. The worker's or any
 // thread.
 bool ListPlainEntries(CFolder& folder, const std::string& strParent, const CVaultNames& names,
@@ -108,8 +115,9 @@ bool ListPlainEntries(CFolder& folder, const std::string& strParent, const CVaul
                       FailCause* pFailure = nullptr);
 
 // The on-disk names of the stored files whose plain name is strName in the
-// open folder: none, one, or several versions of that name (two machines
-// stored it while apart). Visible names: strName + ".$" when it is there.
+// open folder, in listing order: none, one, or several versions of that
+// name (two machines stored it while apart, a sync engine's conflict copy,
+// a crash between a replace's two steps), as ListPlainEntries lists them.
 std::vector<std::string> FindStoredVersions(CFolder& folder, const std::string& strParent,
                                             const std::string& strName, const CVaultNames& names,
                                             const PlaceReader& fnPlace);
@@ -125,8 +133,8 @@ FolderPtr MakePlainFolder(CVaultEnv* pEnv, const std::string& strParentDisk,
 
 // The plain place in the vault of the folder or stored file (kind) at the
 // on-disk path strDisk, read name by name from the nearest box folder down
-// ("FileBox/资料/a.doc"); "" when it lies in no box folder or one of its
-// names does not open.
+// ("FileBox/资料/a.doc"; a conflict copy's is its original's); "" when it
+// lies in no box folder or one of its names does not open.
 std::string PlainPlaceOf(CVaultEnv* pEnv, const std::string& strDisk, EntryKind kind,
                          const CVaultNames& names, const PlaceReader& fnPlace);
 

@@ -1,0 +1,52 @@
+#include "VersionTexts.h"
+
+#include "CoreTexts.h"
+#include "DateText.h"
+#include "SizeText.h"
+
+namespace quovex {
+
+namespace {
+
+const QString UNKNOWN = QStringLiteral("未知");
+
+}  // namespace
+
+QString VersionsItemText(const QString& strShownName, int nCount) {
+    return QStringLiteral("%1（%2 个版本）").arg(strShownName).arg(nCount);
+}
+
+QString VersionsDialogHeadText(const QString& strShownPath, int nCount) {
+    return QStringLiteral(
+               "文件：%1\n有 %2 个版本（在两台电脑上分别存入，或同步软件留下的冲突副本）。")
+        .arg(strShownPath)
+        .arg(nCount);
+}
+
+QStringList VersionColumnTexts() {
+    return {QStringLiteral("版本"), QStringLiteral("存入时间"), QStringLiteral("大小"),
+            QStringLiteral("摘要"), QStringLiteral("设备")};
+}
+
+QStringList VersionRowTexts(int nNumber, const StoredVersion& version) {
+    const QString strNumber = QString::number(nNumber);
+    if (!version.bRead)
+        return {strNumber, UNKNOWN, UNKNOWN, UNKNOWN, QString::fromStdString(version.strDevice)};
+    return {strNumber, FormatDateText(version.nStoredTime),
+            QString::fromStdString(FormatSizeText(version.nPlainSize)),
+            QString::fromStdString(version.strSummary), QString::fromStdString(version.strDevice)};
+}
+
+QString ResolutionReportText(const VersionsResolution& resolution, const QStringList& vShownLeft) {
+    const FileResult& result = resolution.result;
+    if (result.nOutcome == FileOutcome::FILE_DONE) return {};
+    const QString strWhy = result.nOutcome == FileOutcome::FILE_CHANGED
+                               ? QStringLiteral("版本在此期间有了变化，请刷新后再试")
+                               : FailReasonText(result.cause);
+    QString strText = QStringLiteral("冲突没有完全解决（%1）。").arg(strWhy);
+    if (!vShownLeft.isEmpty())
+        strText += QStringLiteral("\n以下版本保持原样：\n") + vShownLeft.join(QLatin1Char('\n'));
+    return strText;
+}
+
+}  // namespace quovex
