@@ -90,6 +90,9 @@ const char* PassReasonText(PassReason nReason) {
             return "recorded path is not a plain absolute path, refused";
         case PassReason::PASS_TARGET_IN_VAULT:
             return "would be restored into the vault, refused";
+        case PassReason::PASS_OLDER_VERSION:
+            return "an older version of a name with several versions: only the newest was "
+                   "restored (restore this one with --version N)";
     }
     return "passed over";
 }

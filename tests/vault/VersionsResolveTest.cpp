@@ -18,6 +18,7 @@
 #include "StoredFileInfo.h"
 #include "StoredVersions.h"
 #include "TestFiles.h"
+#include "VaultTransfer.h"
 #include "VersionFiles.h"
 #include "VersionsResolve.h"
 
@@ -212,3 +213,37 @@ TEST_F(VersionsResolveTest, AStopAtAnyChangeLosesNoVersion) {
 }
 
 }  // namespace
+
+// A folder's restore takes the newest version of a name under the name and
+// reports each older one as passed over, never asking to overwrite the
+// newest with an older one; with visible names a conflict copy that is the
+// newest is restored under the name it copies.
+TEST_F(VersionsResolveTest, AFolderRestoreTakesTheNewestVersionAndTellsOfTheOthers) {
+    const std::string strFolder = MakeVersions();
+    CVaultTransfer transfer(m_key, CVaultEnv::Default());
+    ASSERT_TRUE(transfer.HideNames());
+    CFakeFeedback feedback;
+    RestoreJob job{strFolder, m_tmp / "out", {}, &transfer, {}};
+    EXPECT_EQ(RestoreWorker(feedback, job), RunOutcome::RUN_FINISHED);
+    EXPECT_TRUE(feedback.m_vQuestions.empty());
+    EXPECT_EQ(job.report.nFilesDone, 2u);
+    EXPECT_TRUE(job.report.vFailed.empty());
+    ASSERT_EQ(job.report.vPassedOver.size(), 2u);
+    for (const PassedOverItem& item : job.report.vPassedOver)
+        EXPECT_EQ(item.nReason, PassReason::PASS_OLDER_VERSION) << item.strPath;
+    EXPECT_EQ(ReadBytes(m_tmp / "out/资料/报告.doc"), m_vPlain[2]);
+
+    CVaultKey visible{"user1", "pass1"};
+    SetTestMasterKey(&visible, 0x42);
+    const std::string strBox = m_strVault + "/OtherBox";
+    EXPECT_TRUE(WriteVersion(visible, strBox + "/d/a.txt.$", 100, "OtherBox/d/a.txt", m_vPlain[0]));
+    EXPECT_TRUE(WriteVersion(visible, strBox + "/d/" + SyncthingCopyName("a.txt.$", "S3MHZRP"), 200,
+                             "OtherBox/d/a.txt", m_vPlain[1]));
+    CVaultTransfer plain(visible, CVaultEnv::Default());
+    RestoreJob visibleJob{strBox + "/d", m_tmp / "out2", {}, &plain, {}};
+    EXPECT_EQ(RestoreWorker(feedback, visibleJob), RunOutcome::RUN_FINISHED);
+    EXPECT_EQ(visibleJob.report.nFilesDone, 1u);
+    ASSERT_EQ(visibleJob.report.vPassedOver.size(), 1u);
+    EXPECT_EQ(LastComponent(visibleJob.report.vPassedOver[0].strPath), "a.txt.$");
+    EXPECT_EQ(SnapshotTree(m_tmp / "out2"), (Tree{{"d/", {}}, {"d/a.txt", m_vPlain[1]}}));
+}

@@ -108,6 +108,8 @@ QString PassReasonText(PassReason nReason) {
             return QStringLiteral("记录的原位置不可用");
         case PassReason::PASS_TARGET_IN_VAULT:
             return QStringLiteral("还原位置在保险柜之内，未还原");
+        case PassReason::PASS_OLDER_VERSION:
+            return QStringLiteral("同名文件的旧版本，只还原了最新的版本（可用“解决冲突...”处理）");
     }
     return QString();
 }

@@ -20,6 +20,11 @@ enum class PassReason {
     PASS_SOURCE_CHANGED,     // the source changed while or after it was stored: kept
     PASS_BAD_RECORDED_PATH,  // a stored file whose recorded path a restore refuses
     PASS_TARGET_IN_VAULT,    // a stored file whose target lies in a box folder or is a record
+    // An older version of a name that several stored files of one folder go
+    // by (stored on two machines apart, a sync engine's conflict copy): a
+    // folder's restore takes the newest under the name and passes over the
+    // others, which are restored one by one or resolved.
+    PASS_OLDER_VERSION,
 };
 
 struct PassedOverItem {

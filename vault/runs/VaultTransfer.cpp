@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <limits>
+#include <map>
+#include <set>
 
 #include "Boxes.h"
 #include "CancelWatch.h"
@@ -12,6 +14,7 @@
 #include "PathText.h"
 #include "ProtectedLayout.h"
 #include "RestoreTargets.h"
+#include "StoredVersions.h"
 #include "TargetCommit.h"
 #include "VaultEnv.h"
 #include "VaultFeedback.h"
@@ -387,6 +390,21 @@ bool CVaultTransfer::RestoreFolder(const std::string& strStored, const std::stri
                            run);
 }
 
+std::set<std::string> CVaultTransfer::OlderVersions(const std::string& strStored,
+                                                    const std::vector<PlainEntry>& vEntries) const {
+    std::set<std::string> older;
+    for (const VersionGroup& group : GroupVersions(vEntries)) {
+        std::vector<std::string> vDisk;
+        for (const std::string& strName : group.vDiskNames)
+            vDisk.push_back(JoinPath(strStored, strName));
+        const std::vector<StoredVersion> vVersions =
+            ReadStoredVersions(vDisk, &m_files.Key(), m_pEnv);
+        for (std::size_t i = 0; i + 1 < vVersions.size(); ++i)
+            older.insert(LastComponent(vVersions[i].strDisk));
+    }
+    return older;
+}
+
 bool CVaultTransfer::RestoreHiddenIn(const OpenedFolder& stored, const std::string& strStored,
                                      const std::string& strPlain, const std::string& strTarget,
                                      CRestoreFolders& targets, RunContext& run) {
@@ -394,9 +412,15 @@ bool CVaultTransfer::RestoreHiddenIn(const OpenedFolder& stored, const std::stri
     std::vector<PlainEntry> vEntries;
     const bool bListed =
         ListPlainEntries(*stored.pFolder, strPlain, m_names, PlaceReaderOf(), &vEntries, &failure);
+    // Of several versions of one name, the newest goes to the name's target.
+    const std::set<std::string> older = OlderVersions(strStored, vEntries);
     for (const PlainEntry& entry : vEntries) {
         if (Cancelled(run.pFeedback)) break;
         const std::string strPath = JoinPath(strStored, entry.strDisk);
+        if (older.count(entry.strDisk)) {
+            NotePassedOver(run.pReport, strPath, PassReason::PASS_OLDER_VERSION);
+            continue;
+        }
         if (entry.nState == PlainState::PLAIN_UNREADABLE) {
             // A name that does not open here, of nothing that tells its own
             // name: damaged, or another vault's. Nothing of it is restored
@@ -430,12 +454,26 @@ bool CVaultTransfer::RestoreFolderIn(const OpenedFolder& stored, const std::stri
     }
     if (m_names.Hidden())
         return RestoreHiddenIn(stored, strStored, strPlain, strTarget, targets, run);
+    // Visible names: a sync engine's conflict copy is a version of the name
+    // it copies, and goes to that name's target when it is the newest.
+    std::vector<PlainEntry> vEntries;
+    ListPlainEntries(*stored.pFolder, strPlain, m_names, PlaceReaderOf(), &vEntries);
+    const std::set<std::string> older = OlderVersions(strStored, vEntries);
+    std::map<std::string, std::string> copies;  // a conflict copy's name: the plain one
+    for (const PlainEntry& entry : vEntries)
+        if (entry.bConflictCopy) copies[entry.strDisk] = entry.strPlain + STORED_SUFFIX;
     FailCause failure;
     const bool bListed = WalkFolder(
         stored.pFolder, strStored,
         [&](const WalkEntry& entry) {
             if (Cancelled(run.pFeedback)) return false;
-            const std::string strSub = SubPath(strTarget, entry.strName);
+            if (older.count(entry.strName)) {
+                NotePassedOver(run.pReport, entry.strPath, PassReason::PASS_OLDER_VERSION);
+                return true;
+            }
+            const auto copy = copies.find(entry.strName);
+            const std::string strSub =
+                SubPath(strTarget, copy == copies.end() ? entry.strName : copy->second);
             if (entry.kind == EntryKind::ENTRY_FOLDER) {
                 RestoreFolderIn(OpenSubFolder(*entry.pFolder, entry.strName), entry.strPath, {},
                                 strSub, targets, run);

@@ -136,6 +136,10 @@ private:
                          const std::string& strPlain, const std::string& strTarget,
                          CRestoreFolders& targets, RunContext& run);
     // RestoreFolderIn where the names are hidden: each entry under its plain name.
+    // The on-disk names in vEntries (the listing of the stored folder
+    // strStored) of the versions older than the newest of their plain name.
+    std::set<std::string> OlderVersions(const std::string& strStored,
+                                        const std::vector<PlainEntry>& vEntries) const;
     bool RestoreHiddenIn(const OpenedFolder& stored, const std::string& strStored,
                          const std::string& strPlain, const std::string& strTarget,
                          CRestoreFolders& targets, RunContext& run);
