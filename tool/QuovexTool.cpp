@@ -25,6 +25,7 @@
 #include "PathText.h"
 #include "ProcessGuard.h"
 #include "SecretOptions.h"
+#include "StoredFileInfo.h"
 #include "StoredVersions.h"
 #include "TerminalFeedback.h"
 #include "ToolNames.h"
@@ -235,6 +236,57 @@ int RunRestore(const ToolOptions& options, CVaultKey* pKey) {
     return ReportOutcome(job.report, feedback, "restored", true, ShowerOf(names));
 }
 
+// summary: the text of a summary write's result other than written.
+std::string SummaryFailureText(SummaryWriteResult nResult) {
+    switch (nResult) {
+        case SummaryWriteResult::SUMMARY_WRITTEN:
+            return "written";
+        case SummaryWriteResult::SUMMARY_FILE_CHANGED:
+            return "the stored file changed meanwhile, or is no stored file";
+        case SummaryWriteResult::SUMMARY_TOO_LONG:
+            return "the text is too long for this stored file's summary";
+        case SummaryWriteResult::SUMMARY_NOT_ENCODABLE:
+            return "the text cannot be written into this stored file's summary";
+        case SummaryWriteResult::SUMMARY_WRITE_FAILED:
+            return FailReasonText(CauseOfLastError());
+        case SummaryWriteResult::SUMMARY_NEEDS_KEY:
+        case SummaryWriteResult::SUMMARY_NOT_OPENED:
+            return "its metadata does not open with this vault's key (damaged, or another "
+                   "vault's)";
+    }
+    return "failed";
+}
+
+int RunSummary(const ToolOptions& options, CVaultKey* pKey) {
+    const std::string strItem = MakeAbsolute(options.vPaths.front());
+    const std::string strNamed = FindVaultOf(strItem, options.pEnv);
+    if (!AdmitToItem(strItem, options.strPassword, pKey, options.pEnv)) return TOOL_EXIT_FAILED;
+    const CToolNames names(strNamed, pKey, options.pEnv);
+    std::vector<std::string> vDisk;
+    std::string strError;
+    if (!names.Resolve(strItem, &vDisk, &strError)) {
+        std::fprintf(stderr, "quovex-tool: %s\n", strError.c_str());
+        return TOOL_EXIT_FAILED;
+    }
+    // An edit goes to the version named, never to one picked for the user.
+    if (vDisk.size() > 1 && options.nVersion == 0) {
+        std::fprintf(stderr, "quovex-tool: %s has %zu versions: give --version N\n",
+                     options.vPaths.front().c_str(), vDisk.size());
+        return TOOL_EXIT_FAILED;
+    }
+    const std::string strDisk = ChosenVersion(options, vDisk, *pKey);
+    if (strDisk.empty()) return TOOL_EXIT_FAILED;
+    const StoredFileInfo info = ReadStoredFileInfo(strDisk, options.pEnv, pKey);
+    const SummaryWriteResult nResult =
+        info.bStored
+            ? WriteStoredSummary(strDisk, info.stamp, options.vPaths[1], options.pEnv, pKey)
+            : SummaryWriteResult::SUMMARY_FILE_CHANGED;
+    if (nResult == SummaryWriteResult::SUMMARY_WRITTEN) return TOOL_EXIT_OK;
+    std::fprintf(stderr, "quovex-tool: summary of %s not written: %s\n",
+                 names.Shown(strDisk).c_str(), SummaryFailureText(nResult).c_str());
+    return TOOL_EXIT_FAILED;
+}
+
 // Fills in the password from the source the options name (passwd
 // --recovery-key has none). False with *pError when there is none to be
 // had or it is not 4 to 63 bytes.
@@ -320,6 +372,8 @@ int RunCommand(ToolOptions& options, const std::string& strRecoveryKey,
             return RunStore(options, strStoreVault, &key);
         case ToolCommand::TOOL_RESTORE:
             return RunRestore(options, &key);
+        case ToolCommand::TOOL_SUMMARY:
+            return RunSummary(options, &key);
         default:
             return RunCheckCommand(options, &key);
     }

@@ -24,8 +24,9 @@ constexpr unsigned OPT_CHECK = 8;
 constexpr unsigned OPT_INIT = 16;
 constexpr unsigned OPT_PASSWD = 32;
 constexpr unsigned OPT_CONVERT = 64;
-constexpr unsigned OPT_ALL =
-    OPT_STORE | OPT_RESTORE | OPT_LIST | OPT_CHECK | OPT_INIT | OPT_PASSWD | OPT_CONVERT;
+constexpr unsigned OPT_SUMMARY = 128;
+constexpr unsigned OPT_ALL = OPT_STORE | OPT_RESTORE | OPT_LIST | OPT_CHECK | OPT_INIT |
+                             OPT_PASSWD | OPT_CONVERT | OPT_SUMMARY;
 constexpr unsigned OPT_SEALING = OPT_INIT | OPT_PASSWD | OPT_CONVERT;  // may seal a key record
 
 struct OptionRule {
@@ -43,7 +44,7 @@ constexpr OptionRule OPTION_RULES[] = {
     {"--keep-source", false, OPT_STORE},
     {"--overwrite", true, OPT_STORE | OPT_RESTORE},
     {"--to", true, OPT_RESTORE},
-    {"--version", true, OPT_RESTORE},
+    {"--version", true, OPT_RESTORE | OPT_SUMMARY},
     {"--format", true, OPT_INIT},
     {"--replace-lost-vault", false, OPT_INIT},
     {"--kdf-passes", true, OPT_SEALING},
@@ -69,6 +70,7 @@ constexpr CommandWord COMMAND_WORDS[] = {
     {"init", ToolCommand::TOOL_INIT, OPT_INIT},
     {"passwd", ToolCommand::TOOL_PASSWD, OPT_PASSWD},
     {"convert", ToolCommand::TOOL_CONVERT, OPT_CONVERT},
+    {"summary", ToolCommand::TOOL_SUMMARY, OPT_SUMMARY},
     {"help", ToolCommand::TOOL_HELP, 0},
     {"--version", ToolCommand::TOOL_VERSION, 0},
 };
@@ -245,6 +247,12 @@ bool CheckOperandCount(const ToolOptions& options, std::string* pError) {
         *pError = "passwd takes at most one VAULT";
         return false;
     }
+    if (options.nCommand == ToolCommand::TOOL_SUMMARY) {
+        // The text may be empty: that clears the summary.
+        if (nCount == 2 && !options.vPaths.front().empty()) return true;
+        *pError = "summary needs a STOREDFILE and a TEXT";
+        return false;
+    }
     if (options.nCommand != ToolCommand::TOOL_STORE &&
         options.nCommand != ToolCommand::TOOL_PASSWD && nCount != 1) {
         *pError = options.nCommand == ToolCommand::TOOL_RESTORE
@@ -291,6 +299,7 @@ const char TOOL_USAGE[] =
     "                           PATH... BOXFOLDER\n"
     "       quovex-tool restore --user U [PASSWORD] [--to FOLDER] [--overwrite yes|no]\n"
     "                           [--version N] STOREDITEM\n"
+    "       quovex-tool summary --user U [PASSWORD] [--version N] STOREDFILE TEXT\n"
     "       quovex-tool list    [--user U [PASSWORD]] [--json] BOXFOLDER|VAULT|STOREDFILE\n"
     "       quovex-tool check   --user U [PASSWORD] [--json] VAULT|BOXFOLDER\n"
     "       quovex-tool passwd  --user U [PASSWORD | --recovery-key [--recovery-key-file F]]\n"
@@ -311,6 +320,9 @@ const char TOOL_USAGE[] =
     "  restore  decrypts a stored file or folder to the place it came from, or below\n"
     "           FOLDER with --to. A stored file of several versions: the newest, or\n"
     "           version N with --version N.\n"
+    "  summary  sets the summary of a stored file (the window's properties edit it\n"
+    "           too) to TEXT, \"\" to clear it. A stored file of several versions needs\n"
+    "           --version N.\n"
     "  list     shows every stored file below the folder: its plain path and, for a\n"
     "           scrambled file, its source path, plain size, storage date and summary,\n"
     "           which its header holds in plain text. A protected file's are encrypted:\n"

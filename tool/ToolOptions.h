@@ -28,6 +28,7 @@ enum class ToolCommand {
     TOOL_INIT,     // make a new vault
     TOOL_PASSWD,   // give a protected vault a new password
     TOOL_CONVERT,  // make a scrambled vault a protected one
+    TOOL_SUMMARY,  // set a stored file's summary
 };
 
 // The kind of vault init makes.

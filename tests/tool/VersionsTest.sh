@@ -92,6 +92,18 @@ expect_says 1 "restore --version 2 of one file" "only --version 1 names it" \
 expect_says 2 "--version 0" "--version takes a whole number from 1" \
     restore "${CRED[@]}" --version 0 "vault/FileBox/报告.txt.\$"
 
+# summary sets a stored file's summary; of several versions only the one
+# --version names, never one picked for the user.
+expect 0 "summary of one file" summary "${CRED[@]}" "vault/FileBox/other.txt.\$" "体检 2026"
+"$TOOL" list --json "${CRED[@]}" "vault/FileBox/other.txt.\$" 2>/dev/null | grep -q '"summary": *"体检 2026"' ||
+    fail "summary: not in the listing"
+expect_says 1 "summary of three versions" "has 3 versions: give --version N" \
+    summary "${CRED[@]}" "vault/FileBox/报告.txt.\$" "x"
+expect 0 "summary of version 1" summary "${CRED[@]}" --version 1 "vault/FileBox/报告.txt.\$" "旧的"
+"$TOOL" list --json "${CRED[@]}" vault/FileBox 2>/dev/null | grep -c '"summary": *"旧的"' | grep -qx 1 ||
+    fail "summary: version 1 did not get it, or more did"
+expect 2 "summary without a text" summary "${CRED[@]}" "vault/FileBox/other.txt.\$"
+
 # A scrambled vault, whose names are visible: the copy is shown by the name
 # it copies, and restore by the plain path (the original's own) takes the newest.
 "$TOOL" init "${CRED[@]}" --format scrambled svault >/dev/null 2>&1 || fail "init scrambled"
