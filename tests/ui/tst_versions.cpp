@@ -87,10 +87,13 @@ void TestVersions::oneItemAndTheVersionsSideBySide() {
         auto* pList = FindControl<QTreeWidget>(pDialog, RES_ID_VERSIONS_LIST);
         QStringList vHeader;
         for (int i = 0; i < pList->columnCount(); ++i) vHeader << pList->headerItem()->text(i);
-        QCOMPARE(vHeader, QStringList({u"版本"_s, u"存入时间"_s, u"大小"_s, u"摘要"_s, u"设备"_s}));
+        QCOMPARE(vHeader, QStringList({u"版本"_s, u"存入时间"_s, u"大小"_s, u"摘要"_s, u"设备"_s,
+                                       u"原位置"_s}));
         QCOMPARE(pList->topLevelItemCount(), 2);
         const QTreeWidgetItem* pOld = pList->topLevelItem(0);
-        QCOMPARE(pOld->text(1), FormatDateText(1700000000));
+        QCOMPARE(pOld->text(1),
+                 QDateTime::fromSecsSinceEpoch(1700000000).toString(u"yyyy年M月d日 HH:mm:ss"_s));
+        QVERIFY(pOld->text(5).startsWith(u"/home/u/"_s));  // as WriteVersion records it
         QCOMPARE(pOld->text(2), u"5 字节( 5 字节)"_s);
         QCOMPARE(pOld->text(3), u"旧的"_s);
         QCOMPARE(pOld->text(4), u"LAPTOP1"_s);

@@ -515,6 +515,8 @@ TEST(KeyRecordFilesTest, GenerationsAndConflictCopiesDecideWhichRecordIsInForce)
     WriteBytes(strMain, vB);
     WriteBytes(strCopy, vB);
     WriteBytes(strVault + "/" + strConflict, vA);
+    // An old copy an engine brought back late: replaced, it never opens.
+    WriteBytes(strVault + "/.quovex-key.sync-conflict-20261209-010101-OLDCOPY.2", made.vRecord);
     const Tree apart = SnapshotTree(strVault);
     EXPECT_EQ(fnOpen("pb", &opened), KEY_OPENED);
     EXPECT_FALSE(opened.bOlderCopy);

@@ -1,7 +1,8 @@
 #include "VersionTexts.h"
 
+#include <QDateTime>
+
 #include "CoreTexts.h"
-#include "DateText.h"
 #include "SizeText.h"
 
 namespace quovex {
@@ -25,16 +26,22 @@ QString VersionsDialogHeadText(const QString& strShownPath, int nCount) {
 
 QStringList VersionColumnTexts() {
     return {QStringLiteral("版本"), QStringLiteral("存入时间"), QStringLiteral("大小"),
-            QStringLiteral("摘要"), QStringLiteral("设备")};
+            QStringLiteral("摘要"), QStringLiteral("设备"),     QStringLiteral("原位置")};
 }
 
 QStringList VersionRowTexts(int nNumber, const StoredVersion& version) {
     const QString strNumber = QString::number(nNumber);
-    if (!version.bRead)
-        return {strNumber, UNKNOWN, UNKNOWN, UNKNOWN, QString::fromStdString(version.strDevice)};
-    return {strNumber, FormatDateText(version.nStoredTime),
+    const QString strDevice = QString::fromStdString(version.strDevice);
+    if (!version.bRead) return {strNumber, UNKNOWN, UNKNOWN, UNKNOWN, strDevice, UNKNOWN};
+    // To the second: two machines' stores of one name are often minutes apart at most.
+    const QString strTime = QDateTime::fromSecsSinceEpoch(version.nStoredTime)
+                                .toString(QStringLiteral("yyyy年M月d日 HH:mm:ss"));
+    return {strNumber,
+            strTime,
             QString::fromStdString(FormatSizeText(version.nPlainSize)),
-            QString::fromStdString(version.strSummary), QString::fromStdString(version.strDevice)};
+            QString::fromStdString(version.strSummary),
+            strDevice,
+            QString::fromStdString(version.strSourcePath)};
 }
 
 QString ResolutionReportText(const VersionsResolution& resolution, const QStringList& vShownLeft) {

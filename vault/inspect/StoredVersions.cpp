@@ -22,6 +22,7 @@ StoredVersion ReadVersion(const std::string& strDisk, const CVaultKey* pKey, CVa
     if (!info.bStored) return version;
     version.nPlainSize = info.nPlainSize;
     version.strSummary = info.strSummary;
+    version.strSourcePath = info.strSourcePath;
     if (info.nKind == StoredKind::STORED_PROTECTED)
         version.nStoredTime = info.nStoredTime;
     else

@@ -34,6 +34,9 @@ struct StoredVersion {
     std::int64_t nStoredTime = 0;
     std::uint64_t nPlainSize = 0;
     std::string strSummary;
+    // The path the file was stored from: which machine's folder it came
+    // from tells two stores apart where no engine names a device.
+    std::string strSourcePath;
     // The machine a sync engine's conflict copy names (ConflictCopyName::
     // strDevice); "" for a file of no engine's naming, or one that names none.
     std::string strDevice;

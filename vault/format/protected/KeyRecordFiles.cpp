@@ -280,7 +280,9 @@ bool OpenConflictCopy(const std::vector<const ConflictCopy*>& vSame, bool bOpene
                       KeyRecordOpening* pOpening) {
     std::size_t nTried = 0;
     for (const ConflictCopy* pCopy : vSame) {
-        if (bOpened && GenerationOf(pCopy->copy.vBytes) <= nAbove) break;
+        // Newest first: once below the bar, so are the rest.
+        if (GenerationOf(pCopy->copy.vBytes) < nAbove) break;
+        if (bOpened && GenerationOf(pCopy->copy.vBytes) == nAbove) break;
         if (bOpened && pCopy->copy.vBytes == pOpening->vRecord) continue;
         if (++nTried > CONFLICT_COPIES_TRIED) break;
         KeyRecordOpening tried;
@@ -337,9 +339,17 @@ KeyRecordResult ConsultConflictCopies(CFolder& location, const CopyRead& main,
     }
     pOpening->nNewestGeneration = nNewest;
     const bool bOpened = result == KeyRecordResult::KEY_OPENED;
-    const std::uint64_t nOpened = bOpened ? GenerationOf(pOpening->vRecord) : 0;
-    if (bOpened && nOpened >= nNewest) return result;
-    if (!OpenConflictCopy(vSame, bOpened, nOpened, fnUnseal, fnFits, pOpening)) {
+    // A conflict copy older than a copy in force is a record that a newer
+    // one replaced (an old copy an engine brought back late): it never
+    // opens, or a password change would be undone by it. One of the same
+    // generation is the other machine's change made apart.
+    std::uint64_t nInForce = 0;
+    for (const CopyRead* pCopy : {&main, &second})
+        if (IsSoundRecord(*pCopy) && pVault && SameVaultId(pCopy->vBytes, *pVault))
+            nInForce = std::max(nInForce, GenerationOf(pCopy->vBytes));
+    const std::uint64_t nBar = bOpened ? GenerationOf(pOpening->vRecord) : nInForce;
+    if (bOpened && nBar >= nNewest) return result;
+    if (!OpenConflictCopy(vSame, bOpened, nBar, fnUnseal, fnFits, pOpening)) {
         // Something newer than what opened is there, sealed under other credentials.
         if (bOpened) pOpening->bOlderCopy = true;
         return result;

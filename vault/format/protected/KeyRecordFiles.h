@@ -97,13 +97,13 @@ using KeyFitter = std::function<KeyFit(const CSecretBytes&)>;
 // Nextcloud's and Dropbox's patterns: the copy it kept when the record was
 // changed on two machines while apart) are read too. One of another vault
 // id is never used or written over (named in strForeignCopy when nothing
-// else is). Of this vault's, those newer than the copy that opened, or all
-// of them when no copy opened, are tried with the credentials, newest
-// first: any that opens to a key the stored files do not find foreign
-// opens the vault, and when it is newer than both copies it replaces them,
-// so that the newest generation is in force. Conflict copies are never
-// written or removed here (the other machine's new password still opens
-// through them); a new password removes those it supersedes
+// else is). Of this vault's, those newer than the copy that opened, or,
+// when no copy opened, those not older than the copies (an older one is a
+// record a newer one replaced, which must not bring its password back),
+// are tried with the credentials, newest first: any that opens to a key the stored files do not
+// find foreign opens the vault, and when it is newer than both copies it replaces them, so that the
+// newest generation is in force. Conflict copies are never written or removed here (the other
+// machine's new password still opens through them); a new password removes those it supersedes
 // (ReplaceKeyRecord).
 //
 // When nothing opens nothing is written, and the result says why, a sound
