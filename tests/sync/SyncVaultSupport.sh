@@ -55,9 +55,12 @@ says() {
 }
 
 # digest FOLDER: every folder and file below FOLDER with its SHA-256, one a
-# line, leaving out the engine's own .stfolder, .stversions and .stignore.
+# line, leaving out the engine's own files: .stfolder, .stversions,
+# .stignore, and the temporaries that a failed pull leaves behind for the
+# next try (kept for a day, though the folder is in sync).
 digest() {
-    (cd "$1" && find . \( -name .stfolder -o -name .stversions -o -name .stignore \) -prune -o \
+    (cd "$1" && find . \( -name .stfolder -o -name .stversions -o -name .stignore \
+        -o -name '.syncthing.*.tmp' -o -name '~syncthing~*' \) -prune -o \
         \( -type d -printf 'folder %p\n' \) -o \( -type f -exec sha256sum {} + \) | LC_ALL=C sort)
 }
 

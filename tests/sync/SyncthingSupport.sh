@@ -174,11 +174,12 @@ st_same_global() {
 
 # st_in_sync FOLDER: both sides hold the same whole of FOLDER. Conflict
 # copies that the puller made are found only by a scan: while the two
-# differ, both are rescanned, at most once a second.
+# differ and both are idle, both are rescanned, at most once a second (a
+# scan asked for during a pull waits for its end).
 ST_NEXT_SCAN=0
 st_in_sync() {
     st_settled A B "$1" && st_settled B A "$1" && st_same_global "$1" && return 0
-    if [ $SECONDS -ge $ST_NEXT_SCAN ]; then
+    if [ $SECONDS -ge $ST_NEXT_SCAN ] && st_folder_idle A "$1" && st_folder_idle B "$1"; then
         st_scan A "$1" && st_scan B "$1"
         ST_NEXT_SCAN=$((SECONDS + 1))
     fi
@@ -198,15 +199,27 @@ st_sync() {
     return 1
 }
 
+# st_scan_all: a rescan of every folder on both sides.
+st_scan_all() {
+    local strName strFolder
+    for strName in A B; do
+        for strFolder in $(st_api "$strName" GET /rest/config/folders | jq -r '.[].id'); do
+            st_scan "$strName" "$strFolder" || return 1
+        done
+    done
+}
+
 # st_pause / st_resume: the two devices apart (each pauses the other) or
-# together again, returning once the connection is down or up.
+# together again, returning once the connection is down or up. Every
+# folder is rescanned before the resume, so that what either side changed
+# while apart is known before the other's changes come in.
 st_pause() {
     st_api A POST "/rest/system/pause?device=${ST_ID[B]}" >/dev/null &&
         st_api B POST "/rest/system/pause?device=${ST_ID[A]}" >/dev/null &&
         st_poll "A and B apart" st_both_apart
 }
 st_resume() {
-    st_api A POST "/rest/system/resume?device=${ST_ID[B]}" >/dev/null &&
+    st_scan_all && st_api A POST "/rest/system/resume?device=${ST_ID[B]}" >/dev/null &&
         st_api B POST "/rest/system/resume?device=${ST_ID[A]}" >/dev/null &&
         st_poll "A and B together again" st_both_connected
 }

@@ -6,6 +6,7 @@
 # Usage: SyncthingTest.sh PATH-TO-quovex-tool
 #   SYNC_CASES="1 3"  runs only those cases (all by default)
 #   SYNC_TIMEOUT=S    the bound of every wait on the engine (120 s)
+#   SYNC_KEEP=1       leaves the work folder to look at (the engines stop)
 # Exit status: 0 every case run passed (or was skipped), 1 one failed, 77
 # Syncthing (or curl, jq) is missing and cannot be installed.
 set -u
@@ -22,7 +23,9 @@ done
 
 WORK=$(mktemp -d)
 . "$HERE/SyncthingSupport.sh"
-trap 'st_stop_all; rm -rf "$WORK"' EXIT
+trap 'st_stop_all; [ "${SYNC_KEEP:-}" = 1 ] && echo "kept: $WORK" || rm -rf "$WORK"' EXIT
+# Stopped from outside (a CTest timeout, say), it still ends the engines.
+trap 'exit 1' INT TERM HUP
 cd "$WORK" || exit 1
 # Syncthing and every tool call keep their settings in the test's folders,
 # never the user's real ones.
