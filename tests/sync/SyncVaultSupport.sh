@@ -75,6 +75,9 @@ same_digest() {
 # stored_on_disk FOLDER: how many stored files (*.$) lie below FOLDER.
 stored_on_disk() { find "$1" -type f -name '*.$' ! -name '.syncthing.*' ! -name '~syncthing~*' | wc -l; }
 
+# sha FILE: the SHA-256 of FILE.
+sha() { sha256sum <"$1" | cut -c1-64; }
+
 # json_count FILE: the items of the JSON array in FILE.
 json_count() { jq length "$1"; }
 
@@ -94,7 +97,7 @@ fresh_vault() {
 # run_case N FUNCTION: runs the case, which returns 77 when it is skipped,
 # and says PASS, FAIL or SKIP with its name.
 run_case() {
-    CASE_NAME="$1 ${2#case_}"
+    CASE_NAME="$1${2:+ ${2#case_}}"
     CASE_FAILS=0
     if [ -z "$2" ]; then
         fail "no such case"

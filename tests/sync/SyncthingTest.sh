@@ -32,7 +32,8 @@ cd "$WORK" || exit 1
 export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/config" XDG_DATA_HOME="$WORK/data" \
     XDG_CACHE_HOME="$WORK/cache" XDG_STATE_HOME="$WORK/state"
 . "$HERE/SyncVaultSupport.sh"
-. "$HERE/SyncCases.sh"
+. "$HERE/SyncKeyCases.sh"
+. "$HERE/SyncStoreCases.sh"
 
 st_start_pair || { echo "FAIL: the two Syncthing instances did not start"; tail -20 "$WORK"/st-*.log; exit 1; }
 NAMES=([1]=case_made_on_a_read_on_b [2]=case_key_record_late [3]=case_password_change_kept
@@ -40,7 +41,7 @@ NAMES=([1]=case_made_on_a_read_on_b [2]=case_key_record_late [3]=case_password_c
     [6]=case_summary_edited_apart [7]=case_large_store_in_transfer [8]=case_engine_files_unseen)
 PASSED=0 FAILED=0 SKIPPED=0
 for nCase in $CASES; do
-    run_case "$nCase" "${NAMES[$nCase]}"
+    run_case "$nCase" "${NAMES[$nCase]:-}"
 done
 echo "sync: $PASSED passed, $FAILED failed, $SKIPPED skipped"
 [ "$FAILED" -eq 0 ]
