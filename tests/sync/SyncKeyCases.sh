@@ -67,9 +67,13 @@ case_password_change_kept() {
     on B list $(cred c3old) "$WORK/B/c3" >out.txt 2>err.txt
     echo "   list on B with the old password: exit $?; $(tr '\n' ' ' <err.txt)"
     [ "$(sha B/c3/.quovex-key)" = "$strNew" ] || fail "the old password wrote the old record back on B"
+    # Let through, B's old second copy counts as a change made on B beside
+    # A's: Syncthing keeps it as a conflict copy of .quovex-key.2, on both
+    # sides. Its old password must stay refused all the same.
     rm B/c3/.stignore
     st_sync c3 || { fail "no sync after the second copy was let through"; return; }
     same_digest "the vault after the sync" "$WORK/A/c3" "$WORK/B/c3"
+    echo "   key records after the sync: $(cd B/c3 && shopt -s nullglob && echo .quovex-key* .sync-conflict-*)"
     local strSide
     for strSide in A B; do
         expect 1 "the old password on $strSide" "$strSide" list $(cred c3old) "$WORK/$strSide/c3"
@@ -92,7 +96,10 @@ case_passwords_changed_apart() {
     expect 0 "passwd on B" B passwd $(cred c4) --new-password-file "$WORK/pw/c4b" "${KDF[@]}" "$WORK/B/c4"
     st_resume && st_sync c4 || { fail "no sync after the resume"; return; }
     same_digest "the vault after the sync" "$WORK/A/c4" "$WORK/B/c4"
-    echo "   key records after the sync: $(cd B/c4 && echo .quovex-key*)"
+    # The conflict copy of .quovex-key is named .sync-conflict-…-DEVICE.quovex-key
+    # (the whole name counts as its extension), that of .quovex-key.2
+    # .quovex-key.sync-conflict-…-DEVICE.2.
+    echo "   key records after the sync: $(cd B/c4 && shopt -s nullglob && echo .quovex-key* .sync-conflict-*)"
     local strSide strPass nWarned
     for strSide in A B; do
         nWarned=0
