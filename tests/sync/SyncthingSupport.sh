@@ -76,9 +76,10 @@ st_poll() {
     done
 }
 
+# st_start NAME GUIPORT LISTENPORT: instance NAME generated and started;
+# returns once its REST API answers.
 st_start() {
-    local strName=$1 strHome="$WORK/st-$1" nGui nListen aIdKey
-    read -r nGui nListen <<<"$(st_free_ports 2)"
+    local strName=$1 strHome="$WORK/st-$1" nGui=$2 nListen=$3 aIdKey
     syncthing generate --home="$strHome" --no-default-folder >"$strHome.log" 2>&1 ||
         { cat "$strHome.log"; return 1; }
     read -r -a aIdKey <<<"$(st_configure "$strHome" "$nGui" "$nListen")"
@@ -89,8 +90,13 @@ st_start() {
     STNOUPGRADE=1 syncthing serve --home="$strHome" --no-browser --no-restart --no-upgrade \
         --logflags=3 >>"$strHome.log" 2>&1 &
     ST_PIDS+=($!)
-    st_poll "REST of $strName" st_api "$strName" GET /rest/system/ping >/dev/null 2>&1
+    st_poll "REST of $strName" st_up "$strName" $! && kill -0 $! 2>/dev/null ||
+        { echo "Syncthing $strName did not start:"; tail -20 "$strHome.log"; return 1; }
 }
+
+# st_up NAME PID: NAME's REST API answers, or its process PID has ended
+# (which no wait would change).
+st_up() { ST_TIMEOUT=5 st_api "$1" GET /rest/system/ping >/dev/null 2>&1 || ! kill -0 "$2" 2>/dev/null; }
 
 # st_connected NAME PEER: NAME holds a connection to PEER.
 st_connected() {
@@ -98,9 +104,12 @@ st_connected() {
         jq -r --arg id "${ST_ID[$2]}" '.connections[$id].connected')" = true ]
 }
 
+# st_both_connected, st_both_apart: each of A and B holds a connection to
+# the other, or neither does.
 st_both_connected() { st_connected A B && st_connected B A; }
 st_both_apart() { ! st_connected A B && ! st_connected B A; }
 
+# st_introduce NAME PEER: NAME knows PEER, at PEER's listen address only.
 st_introduce() {
     local strName=$1 strPeer=$2
     st_api "$strName" POST /rest/config/devices "$(jq -n --arg id "${ST_ID[$strPeer]}" \
@@ -108,8 +117,12 @@ st_introduce() {
         '{deviceID: $id, name: $name, addresses: [$addr]}')" >/dev/null
 }
 
+# st_start_pair: A and B started on four free ports and connected.
 st_start_pair() {
-    st_start A && st_start B && st_introduce A B && st_introduce B A &&
+    local aPorts
+    read -r -a aPorts <<<"$(st_free_ports 4)"
+    st_start A "${aPorts[0]}" "${aPorts[1]}" && st_start B "${aPorts[2]}" "${aPorts[3]}" &&
+        st_introduce A B && st_introduce B A &&
         st_poll "connection of A and B" st_both_connected
 }
 
