@@ -17,6 +17,7 @@ PACKAGES=(
     dpkg-dev desktop-file-utils  # the package is built and its desktop entry checked
     exfatprogs exfat-fuse fuse3  # a vault on an exFAT image mounted through FUSE is tested
     xdg-utils  # "打开" hands a stored file's copy to the desktop's default application
+    syncthing curl jq  # two Syncthing instances share a vault, driven through their REST API
 )
 
 missing=()
