@@ -42,8 +42,9 @@ store_versions() {
     done
 }
 
-# One name stored on both sides while apart, twelve times on each, arrives
-# as two versions, the last of each side: none lost, none damaged.
+# One name stored on both sides while apart, twelve times on each (each
+# store after the first replacing that side's own), arrives as two versions,
+# the last of each side: no conflict copy to be lost, none damaged.
 case_versions_stored_apart() {
     password c5 "fifth-pass-5"
     fresh_vault c5 c5 || return
@@ -60,29 +61,53 @@ case_versions_stored_apart() {
         [ "$(stored_on_disk "$WORK/$strSide/c5")" -eq 3 ] ||
             fail "$(stored_on_disk "$WORK/$strSide/c5") stored files on $strSide's disk, not 3"
         expect 0 "list on $strSide" "$strSide" list $(cred c5) --json "$WORK/$strSide/c5" &&
-            { [ "$(jq '[.[] | select(.storedPath | endswith("/FileBox/doc.txt.$"))] | length' out.txt)" -eq 2 ] ||
-                fail "$strSide lists $(jq -c '[.[].storedPath]' out.txt), not two doc.txt"; }
+            { [ "$(jq '[.[] | select(.storedPath | endswith("/FileBox/doc.txt.$")) | .versionCount] | .[0]' out.txt)" = 2 ] ||
+                fail "$strSide lists $(jq -c '[.[] | [.storedPath, .versionCount]]' out.txt), not doc.txt of two versions"; }
         expect 0 "check on $strSide" "$strSide" check $(cred c5) "$WORK/$strSide/c5" &&
             says " 0 damaged" "check on $strSide"
     done
-    # restore names the versions by their paths on disk; each one restores.
-    expect 1 "restore of the twice stored name on B" B restore $(cred c5) --to "$WORK/out5" \
-        "$WORK/B/c5/FileBox/doc.txt.\$"
-    local strPath nAt=0
-    while read -r strPath; do
-        expect 0 "restore of $strPath" B restore $(cred c5) --to "$WORK/out5/$nAt" "$strPath" &&
+    # restore takes the newest, or the version --version names; each one restores.
+    expect 0 "restore of the twice stored name on B" B restore $(cred c5) --to "$WORK/out5/n" \
+        "$WORK/B/c5/FileBox/doc.txt.\$" && says "2 versions" "restore of the twice stored name"
+    local nAt
+    for nAt in 1 2; do
+        expect 0 "restore of version $nAt" B restore $(cred c5) --version $nAt \
+            --to "$WORK/out5/$nAt" "$WORK/B/c5/FileBox/doc.txt.\$" &&
             cat "out5/$nAt/doc.txt" >>versions.txt && echo >>versions.txt
-        nAt=$((nAt + 1))
-    done < <(sed -n 's|^  \('"$WORK"'/B/c5/FileBox/.*\.\$\)  (stored .*|\1|p' err.txt)
+    done
+    cmp -s out5/n/doc.txt out5/2/doc.txt || fail "the restore without --version is not the newest"
     [ "$(LC_ALL=C sort versions.txt 2>/dev/null | tr '\n' ' ')" = "A-11 B-11 " ] ||
         fail "the versions restored are $(tr '\n' ' ' <versions.txt 2>/dev/null), not A-11 and B-11"
 }
 
-# A summary edited on both sides while apart: quovex-tool shows a summary
-# but has no command that edits one, so this case waits for a face that can.
+# A summary edited on both sides while apart: an edit moves the stored
+# file's time on, so the engine sees both and keeps one as a conflict copy,
+# which is a version of the file: both summaries survive, as two versions.
 case_summary_edited_apart() {
-    echo "   quovex-tool cannot edit a summary (list only shows it): not tried"
-    return 77
+    password c6 "sixth-pass-6"
+    fresh_vault c6 c6 || return
+    make_file src6/note.txt 2000
+    expect 0 "store on A" A store $(cred c6) --keep-source src6/note.txt "$WORK/A/c6/FileBox" || return
+    st_sync c6 || { fail "no sync"; return; }
+    expect 0 "a summary on B before the pause" B summary $(cred c6) \
+        "$WORK/B/c6/FileBox/note.txt.\$" "edited once" || return
+    st_sync c6 && st_pause || { fail "the first edit did not arrive, or no pause"; return; }
+    expect 0 "the first edit, listed on A" A list $(cred c6) --json "$WORK/A/c6" &&
+        [ "$(jq -r '.[0].summary' out.txt)" = "edited once" ] || fail "A never saw B's edit"
+    expect 0 "summary on A" A summary $(cred c6) "$WORK/A/c6/FileBox/note.txt.\$" "edited on A" &&
+        expect 0 "summary on B" B summary $(cred c6) "$WORK/B/c6/FileBox/note.txt.\$" \
+            "edited on B" || return
+    st_resume && st_sync c6 || { fail "no sync after the resume"; return; }
+    same_digest "the vault after the sync" "$WORK/A/c6" "$WORK/B/c6"
+    local strSide strSummaries
+    for strSide in A B; do
+        expect 0 "list on $strSide" "$strSide" list $(cred c6) --json "$WORK/$strSide/c6" || continue
+        strSummaries=$(jq -c '[.[] | select(.storedPath | endswith("note.txt.$")) |
+            (.versions // [.])[] | .summary] | sort' out.txt)
+        [ "$strSummaries" = '["edited on A","edited on B"]' ] ||
+            fail "the summaries on $strSide are $strSummaries, not both edits as two versions"
+        expect 0 "check on $strSide" "$strSide" check $(cred c6) "$WORK/$strSide/c6"
+    done
 }
 
 # engine_named FILE...: a line of the files names one of the engine's own.
