@@ -121,6 +121,7 @@ void TestVersions::oneItemAndTheVersionsSideBySide() {
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     m_pDlg->ContentsTree()->setCurrentItem(BoxItem(u"a.txt.$"_s));
     m_pDlg->OnDelete();
+    QVERIFY(LastMessage().contains(u"全部 2 个版本都将被删除"_s));
     QVERIFY(VersionsOf("FileBox/a.txt.$").empty());
     QCOMPARE(BoxTexts(), QStringList({u"目录"_s}));
 }

@@ -141,13 +141,21 @@ void CContextCommands::OnDelete() {
     const EntryKind kind = pEnv->GetKind(strNative);
     if (kind == EntryKind::ENTRY_NONE) return;
     const bool bFolder = kind == EntryKind::ENTRY_FOLDER;
+    // Every version goes with the item: the other machine's too, so say so.
+    const qsizetype nVersions = CContentsTree::VersionNamesOf(pItem).size();
+    const CPlainNames names(&m_vault.Key(), pEnv);
+    const QString strShown = FromNative(names.ShownPathOf(strNative));
     const QString strQuestion =
         bFolder ? QStringLiteral(
                       "目录：%1 \r\n 路径下所有的文件和子目录都将被删除，并且不可恢复。继续吗？")
-                : QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？");
-    const CPlainNames names(&m_vault.Key(), pEnv);
-    if (ShowMessageBox(strQuestion.arg(FromNative(names.ShownPathOf(strNative))),
-                       MSGBOX_YESNO | MSGBOX_DEFAULT_NO | MSGBOX_ICON_WARNING,
+                      .arg(strShown)
+        : nVersions > 1
+            ? QStringLiteral(
+                  "文件：%1 \r\n 它的全部 %2 个版本都将被删除，并且不可恢复。继续吗？"
+                  "\r\n（只保留其中一个版本，请用“解决冲突...”。）")
+                  .arg(strShown, QString::number(nVersions))  // at once: a name may hold "%2"
+            : QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？").arg(strShown);
+    if (ShowMessageBox(strQuestion, MSGBOX_YESNO | MSGBOX_DEFAULT_NO | MSGBOX_ICON_WARNING,
                        QStringLiteral("删除警告"), &m_window) != MSGBOX_RESULT_YES)
         return;
     // A file goes at once, a folder under the progress dialog. Either way

@@ -14,14 +14,14 @@ const QString UNKNOWN = QStringLiteral("未知");
 }  // namespace
 
 QString VersionsItemText(const QString& strShownName, int nCount) {
-    return QStringLiteral("%1（%2 个版本）").arg(strShownName).arg(nCount);
+    // One arg() for both: a name that holds "%2" stays as it is.
+    return QStringLiteral("%1（%2 个版本）").arg(strShownName, QString::number(nCount));
 }
 
 QString VersionsDialogHeadText(const QString& strShownPath, int nCount) {
     return QStringLiteral(
                "文件：%1\n有 %2 个版本（在两台电脑上分别存入，或同步软件留下的冲突副本）。")
-        .arg(strShownPath)
-        .arg(nCount);
+        .arg(strShownPath, QString::number(nCount));
 }
 
 QStringList VersionColumnTexts() {
