@@ -323,11 +323,13 @@ KeyRecordResult ConsultConflictCopies(CFolder& location, const CopyRead& main,
                                       KeyRecordOpening* pOpening) {
     const std::vector<ConflictCopy> vCopies = ReadConflictCopies(location);
     const KeyRecordBytes* pVault = VaultRecord(*pOpening, main, second);
-    std::vector<const ConflictCopy*> vSame;
-    std::uint64_t nNewest = 0;
+    // The newest of the two copies (none is sound when pVault is null).
+    std::uint64_t nInForce = 0;
     for (const CopyRead* pCopy : {&main, &second})
-        if (IsSoundRecord(*pCopy) && (!pVault || SameVaultId(pCopy->vBytes, *pVault)))
-            nNewest = std::max(nNewest, GenerationOf(pCopy->vBytes));
+        if (IsSoundRecord(*pCopy) && pVault && SameVaultId(pCopy->vBytes, *pVault))
+            nInForce = std::max(nInForce, GenerationOf(pCopy->vBytes));
+    std::vector<const ConflictCopy*> vSame;
+    std::uint64_t nNewest = nInForce;
     for (const ConflictCopy& copy : vCopies) {
         if (pVault && !SameVaultId(copy.copy.vBytes, *pVault)) {
             if (pOpening->strForeignCopy.empty() && result == KeyRecordResult::KEY_OPENED)
@@ -343,10 +345,6 @@ KeyRecordResult ConsultConflictCopies(CFolder& location, const CopyRead& main,
     // one replaced (an old copy an engine brought back late): it never
     // opens, or a password change would be undone by it. One of the same
     // generation is the other machine's change made apart.
-    std::uint64_t nInForce = 0;
-    for (const CopyRead* pCopy : {&main, &second})
-        if (IsSoundRecord(*pCopy) && pVault && SameVaultId(pCopy->vBytes, *pVault))
-            nInForce = std::max(nInForce, GenerationOf(pCopy->vBytes));
     const std::uint64_t nBar = bOpened ? GenerationOf(pOpening->vRecord) : nInForce;
     if (bOpened && nBar >= nNewest) return result;
     if (!OpenConflictCopy(vSame, bOpened, nBar, fnUnseal, fnFits, pOpening)) {
