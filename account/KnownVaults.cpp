@@ -4,11 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
+
+#include "ProtectedLayout.h"
 
 namespace quovex {
 
@@ -16,7 +19,6 @@ namespace {
 
 constexpr char RECORD_FOLDER[] = "tandrel";
 constexpr char RECORD_NAME[] = "quovex-protected-vaults";
-constexpr char HEX_DIGITS[] = "0123456789abcdef";
 
 using KnownMap = std::map<std::string, std::string>;  // location -> vault id in hex
 
@@ -32,14 +34,12 @@ std::string PathOr(const std::string& strRecordPath) {
 }  // namespace
 
 std::string VaultIdText(const KeyRecordBytes& vRecord) {
-    unsigned char id[KR_VAULT_ID_SIZE];
-    if (!ReadVaultId(vRecord, id)) return std::string();
-    std::string strHex;
-    for (const unsigned char c : id) {
-        strHex += HEX_DIGITS[c >> 4];
-        strHex += HEX_DIGITS[c & 15];
-    }
-    return strHex;
+    unsigned char bytes[KR_VAULT_ID_SIZE];
+    if (!ReadVaultId(vRecord, bytes)) return std::string();
+    VaultIdBytes id;
+    static_assert(sizeof bytes == std::tuple_size_v<VaultIdBytes>);
+    std::copy(bytes, bytes + sizeof bytes, id.begin());
+    return VaultIdHex(id);
 }
 
 namespace {

@@ -220,9 +220,8 @@ AccessOutcome COpenVault::EnterLocation(const std::string& strNative, const QStr
     if (!outcome.Opened()) return outcome;
     if (!bByScrambleKey) {
         // In place: the window and its runs refer to this very key.
-        CSecretBytes master = candidate.MasterKey().Clone();
         m_pKey->Reset(user.Text(), password.Text());
-        m_pKey->SetMasterKey(std::move(master), candidate.NamesHidden());
+        m_pKey->SetMasterKeyOf(candidate);
     }
     // A scrambled vault (or none) opened by the rule: files stored from now
     // on are scrambled ones, as the vault's kind asks.

@@ -138,6 +138,19 @@ bool HidesNames(const KeyRecordBytes& vRecord) {
     return NamesOfRecord(vRecord) == VaultNames::NAMES_HIDDEN;
 }
 
+// Makes *pKey the key of the vault of vRecord, whose master key it opened.
+void SetRecordKey(CVaultKey* pKey, CSecretBytes master, const KeyRecordBytes& vRecord) {
+    static_assert(PFF_VAULT_ID_SIZE == KR_VAULT_ID_SIZE);
+    unsigned char bytes[KR_VAULT_ID_SIZE];
+    if (!ReadVaultId(vRecord, bytes)) {
+        pKey->SetMasterKey(std::move(master), HidesNames(vRecord));
+        return;
+    }
+    VaultIdBytes id;
+    std::copy(bytes, bytes + KR_VAULT_ID_SIZE, id.begin());
+    pKey->SetMasterKey(std::move(master), HidesNames(vRecord), id);
+}
+
 // The opening's result, a record of a vault this build cannot yet work in
 // refused as a later version's.
 KeyRecordResult UsableHere(KeyRecordResult nResult, const KeyRecordOpening& opened) {
@@ -158,7 +171,7 @@ AccessOutcome WriteProtection(const std::string& strLocation, const std::string&
     if (nMade != KeyRecordResult::KEY_OPENED) return FromKeyResult(nMade, strLocation);
     const AccessOutcome written = WriteRecord(strLocation, made.vRecord, pEnv);
     if (!written.Opened()) return written;
-    pKey->SetMasterKey(std::move(made.masterKey), HidesNames(made.vRecord));
+    SetRecordKey(pKey, std::move(made.masterKey), made.vRecord);
     // A safeguard, not part of the vault: a failed write of it stops nothing.
     RememberProtected(strLocation, made.vRecord);
     if (pRecord) *pRecord = made.vRecord;
@@ -313,7 +326,7 @@ AccessOutcome OpenVaultKey(const std::string& strLocation, const std::string& st
         return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
     // A copy that could not be repaired leaves the vault open: the other
     // copy serves, and the next opening tries again.
-    pKey->SetMasterKey(std::move(opened.masterKey), HidesNames(opened.vRecord));
+    SetRecordKey(pKey, std::move(opened.masterKey), opened.vRecord);
     RememberProtected(strLocation, opened.vRecord);
     if (pRecord) *pRecord = std::move(opened.vRecord);
     AccessOutcome outcome = Outcome(AccessResult::ACCESS_OPENED);
@@ -419,8 +432,7 @@ AccessOutcome RecoverVault(const std::string& strLocation, const std::string& st
         return FromKeyResult(nResult, strLocation, opened.failure, opened.strForeignCopy);
     const AccessOutcome resealed =
         Reseal(strLocation, opened, pKey->User(), strNewPassword, limits, pEnv, pNewRecord);
-    if (resealed.Opened())
-        pKey->SetMasterKey(std::move(opened.masterKey), HidesNames(opened.vRecord));
+    if (resealed.Opened()) SetRecordKey(pKey, std::move(opened.masterKey), opened.vRecord);
     return resealed;
 }
 
@@ -453,7 +465,7 @@ AccessOutcome HideVaultNames(const std::string& strLocation, const std::string& 
     if (replaced.nOutcome != FileOutcome::FILE_DONE)
         return DiskFailed(RecordPath(strLocation), replaced);
     RememberProtected(strLocation, made.vRecord);
-    pKey->SetMasterKey(std::move(made.masterKey), true);
+    SetRecordKey(pKey, std::move(made.masterKey), made.vRecord);
     if (pNewRecord) *pNewRecord = made.vRecord;
     if (pRecoveryText) *pRecoveryText = std::move(made.recoveryText);
     return Outcome(AccessResult::ACCESS_OPENED);

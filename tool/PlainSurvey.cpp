@@ -138,7 +138,7 @@ bool SurveyStoredFiles(const CToolNames& names, const std::string& strDisk, bool
     // named on disk as it is.
     if (names.Hidden() && (strDisk == names.Vault() || names.InBox(strDisk))) {
         ProtectedFileKeys keys;
-        const bool bKeys = pKey && pKey->IsProtected() && DeriveFileKeys(pKey->MasterKey(), &keys);
+        const bool bKeys = pKey && pKey->FileKeys(&keys);
         return WalkHidden(strDisk, HiddenWalk{names, bReadBody, bKeys ? &keys : nullptr, fnVisit},
                           pEnv);
     }

@@ -68,6 +68,8 @@ std::string FailReasonText(const FailCause& cause) {
             return "protected stored file: it opens only with its protected vault's key";
         case FailReason::FAIL_NEWER_FORMAT:
             return "stored in a newer format than this program reads";
+        case FailReason::FAIL_OTHER_VAULT:
+            return "stored in another vault: it does not open in this one";
         case FailReason::FAIL_TARGET_IS_FOLDER:
             return "a folder lies at the target";
         case FailReason::FAIL_DECLINED:

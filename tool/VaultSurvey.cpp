@@ -46,6 +46,7 @@ constexpr DamageName DAMAGE_NAMES[] = {
     {STORED_DAMAGE_METADATA, "metadata",
      "metadata does not open: damaged, or stored in another vault"},
     {STORED_DAMAGE_CHUNK, "chunk", "a chunk does not open"},
+    {STORED_DAMAGE_OTHER_VAULT, "other-vault", "stored in another vault"},
     {DAMAGE_OTHER_CREDENTIALS, "other-credentials", "other credentials"},
     {DAMAGE_NEEDS_KEY, "needs-key", "protected, and the credentials open no protected vault"},
     {DAMAGE_UNLISTED_FOLDER, "unlisted-folder", "folder cannot be listed"},
@@ -79,9 +80,13 @@ std::string DamageText(unsigned nDamage, const StoredFileScan& scan) {
     for (const DamageName& name : DAMAGE_NAMES) {
         if ((nDamage & name.nBit) == 0) continue;
         if (!strText.empty()) strText += "; ";
-        strText += name.nBit == STORED_DAMAGE_CHUNK
-                       ? "chunk " + std::to_string(scan.nFailedChunk) + " does not open"
-                       : name.pszText;
+        if (name.nBit == STORED_DAMAGE_CHUNK)
+            strText += "chunk " + std::to_string(scan.nFailedChunk) + " does not open";
+        else if (name.nBit == STORED_DAMAGE_OTHER_VAULT)
+            strText += "belongs to vault " + VaultIdHex(scan.vaultId) +
+                       ", not to this one: it was stored in another vault";
+        else
+            strText += name.pszText;
     }
     return strText;
 }
@@ -104,6 +109,10 @@ void WriteDamage(CJsonWriter* pJson, unsigned nDamage, const SurveyItem& item) {
     if (nDamage & STORED_DAMAGE_CHUNK) {
         pJson->Key("chunk");
         pJson->Number(scan.nFailedChunk);
+    }
+    if (nDamage & STORED_DAMAGE_OTHER_VAULT) {
+        pJson->Key("otherVault");
+        pJson->String(VaultIdHex(scan.vaultId));
     }
     pJson->Key("warnings");
     pJson->BeginArray();

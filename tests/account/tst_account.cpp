@@ -15,6 +15,7 @@
 #include "Fakes.h"
 #include "FolderWalk.h"
 #include "KeyRecordFiles.h"
+#include "KnownVaults.h"
 #include "OpenVault.h"
 #include "StoredFileHeader.h"
 #include "TestFiles.h"
@@ -222,6 +223,11 @@ void TestAccount::openVaultMovesToEachKind() {
     COpenVault vault(strHome, u"alice"_s, u"secret1"_s, CVaultEnv::Default());
     QVERIFY(vault.Kind() == VaultKind::VAULT_PROTECTED && vault.Open(u"secret1"_s).Opened());
     QVERIFY(vault.IsProtected());
+    // The files it stores name the vault of its record.
+    const QByteArray homeRecord = MainRecord(strHome);
+    QVERIFY(vault.Key().HasVaultId());
+    QCOMPARE(VaultIdHex(vault.Key().VaultId()),
+             VaultIdText(KeyRecordBytes(homeRecord.begin(), homeRecord.end())));
     const CSecretBytes homeKey = vault.Key().MasterKey().Clone();
     QSignalSpy moved(&vault, &COpenVault::LocationChanged);
 

@@ -32,7 +32,7 @@ test::Opened OpenBytes(const Bytes& v) {
 // holds as much as they say, at a length a writer makes.
 void CheckOpened(const test::Opened& opening, const Bytes& v) {
     const ProtectedMetadata& metadata = opening.metadata;
-    Require(!opening.bSlots || v.size() >= ProtectedHeadSize(opening.header.nSlotSize),
+    Require(!opening.bSlots || v.size() >= ProtectedHeadSize(opening.header),
             "slots opened cut short");
     Require(!opening.bSlots || (metadata.strSourcePath == test::REFERENCE_SOURCE_PATH &&
                                 metadata.nStoredTime == test::REFERENCE_STORED_TIME &&
@@ -43,9 +43,9 @@ void CheckOpened(const test::Opened& opening, const Bytes& v) {
     if (opening.result != R::PROTECTED_OK) return;
     Require(metadata.nPlainSize == opening.plain.size(), "a body of another size opened");
     // The length this version writes, or the one the first writers wrote.
-    const std::uint64_t nFinalAt = ProtectedHeadSize(opening.header.nSlotSize) +
+    const std::uint64_t nFinalAt = ProtectedHeadSize(opening.header) +
                                    metadata.nPlainSize / PFF_CHUNK_SIZE * PFF_CHUNK_STORED_SIZE;
-    Require(v.size() == ProtectedStoredLength(metadata.nPlainSize, opening.header.nSlotSize) ||
+    Require(v.size() == ProtectedStoredLength(metadata.nPlainSize, opening.header) ||
                 v.size() ==
                     nFinalAt + ProtectedChunkPaddedFinalSize(metadata.nPlainSize % PFF_CHUNK_SIZE),
             "a stored file of another length opened");
@@ -56,12 +56,12 @@ void CheckOpened(const test::Opened& opening, const Bytes& v) {
 void CheckSummaryEdit(const Bytes& v, const test::Opened& before) {
     CProtectedOpener opener(World().keys);
     opener.ReadHeader(v.data(), v.size());
-    Require(opener.OpenSlots(v.data() + PFF_HEADER_SIZE, opener.SlotsSize()) == R::PROTECTED_OK,
+    Require(opener.OpenSlots(v.data() + PFF_HEADER_SIZE, opener.HeadRestSize()) == R::PROTECTED_OK,
             "the slots do not open a second time");
     ProtectedSlotWrite write;
     Require(opener.SealSummaryEdit(FUZZ_SUMMARY, &write) == R::PROTECTED_OK, "SealSummaryEdit");
     const std::size_t nSlot = before.header.nSlotSize;
-    Require(write.nOffset == PFF_HEADER_SIZE + (1 - before.nNewestSlot) * nSlot &&
+    Require(write.nOffset == before.header.Size() + (1 - before.nNewestSlot) * nSlot &&
                 write.bytes.size() == nSlot,
             "SealSummaryEdit writes elsewhere than the slot not in force");
     Bytes vEdited = v;

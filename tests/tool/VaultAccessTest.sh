@@ -104,6 +104,22 @@ rm va/.quovex-key.2
 expect_says 1 "A with only B's record" "belongs to another vault" check "${CRED[@]}" va
 [ -e va/.quovex-key.2 ] && fail "another vault's record was made this vault's copy"
 
+# A stored file of another vault copied in is told as that vault's, by its
+# id, in list and check (the window: tst_properties), and restores nothing.
+expect 0 "init of vault C" init "${CRED[@]}" "${KDF[@]}" vc >/dev/null
+expect 0 "init of vault D" init "${CRED[@]}" "${KDF[@]}" vd >/dev/null
+expect 0 "a file into D" store "${CRED[@]}" --keep-source x.txt vd/FileBox 2>/dev/null
+cp vd/FileBox/* vc/FileBox/
+D_ID=$(od -An -tx1 -j9 -N16 vd/.quovex-key | tr -d ' \n')
+expect 1 "check of C with D's file" check "${CRED[@]}" vc >check.txt
+grep -q "belongs to vault $D_ID, not to this one" check.txt ||
+    { fail "check does not name the vault a file belongs to"; cat check.txt; }
+"$TOOL" list --json "${CRED[@]}" vc 2>/dev/null | grep -q "\"otherVault\": *\"$D_ID\"" ||
+    fail "list --json does not name the other vault"
+expect_says 1 "restore of D's file in C" "stored in another vault" restore "${CRED[@]}" \
+    --to out-c vc/FileBox/*
+[ -e out-c ] && [ -n "$(ls out-c)" ] && fail "a file of another vault was restored"
+
 # A protected vault whose key record went is taken for nothing else: not
 # for a scrambled vault (a mark and an empty box put in its place), not for
 # a new one, unless asked for by name.

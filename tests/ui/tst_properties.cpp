@@ -178,12 +178,14 @@ void TestProperties::protectedFileShowsAndTakesItsSummary() {
                                         strLongest}));
     QCOMPARE(SummaryOf(strStored, &key), strLongest);
 
-    CVaultKey other("alice", "secret1");
+    CVaultKey other("alice", "secret1"), unnamed("alice", "secret1");
     test::SetTestMasterKey(&other, 8);
+    unnamed.SetMasterKey(other.MasterKey().Clone());  // as builds that named no vault
     const QByteArray before = ReadFile(strStored);
     for (const auto& [pKey, pszWhy] :
          {std::pair<const CVaultKey*, const char*>(nullptr, FILE_INFO_SEALED),
-          std::pair<const CVaultKey*, const char*>(&other, FILE_INFO_NOT_OPENED)}) {
+          std::pair<const CVaultKey*, const char*>(&other, FILE_INFO_OTHER_VAULT),
+          std::pair<const CVaultKey*, const char*>(&unnamed, FILE_INFO_NOT_OPENED)}) {
         OnProperties(strStored, pKey, fnEdit);
         QCOMPARE(shown.front(), QString::fromUtf8(pszWhy));
         QCOMPARE(shown[1] + shown[3], QString());

@@ -87,7 +87,11 @@ protected:
         metadata.strSourcePath = "/home/u/" + std::to_string(m_plain.size());
         metadata.strSummary = "摘要";
         if (bSourceTime) metadata.nSourceNanos = 5;
-        CProtectedWriter writer(m_files.Protected(), *pTarget);
+        // As builds that named no vault wrote them: the first version holds no place.
+        CVaultKey unnamed("", "");
+        unnamed.SetMasterKey(m_key.MasterKey().Clone());
+        const CProtectedFormat format(unnamed, StreamSizes());
+        CProtectedWriter writer(format, *pTarget);
         ASSERT_EQ(writer.Begin(metadata).nOutcome, FileOutcome::FILE_DONE);
         ASSERT_TRUE(writer.Append(vPlain.data(), vPlain.size()));
         ASSERT_EQ(writer.Finish().nOutcome, FileOutcome::FILE_DONE);

@@ -34,6 +34,14 @@ ProtectedFileKeys KeysFrom(unsigned char nFirst, unsigned char nStep = 0) {
     return keys;
 }
 
+ProtectedFileKeys NamedKeysFrom(unsigned char nFirst) {
+    ProtectedFileKeys keys = KeysFrom(nFirst);
+    keys.bVaultId = true;
+    for (std::size_t i = 0; i < keys.vaultId.size(); ++i)
+        keys.vaultId[i] = static_cast<unsigned char>(0xA0 + i);
+    return keys;
+}
+
 ProtectedMetadata MetadataFor(std::uint64_t nSize) {
     return {.nPlainSize = nSize,
             .nStoredTime = 1'700'000'000,
@@ -73,52 +81,90 @@ class ProtectedFileTest : public ::testing::Test {
 protected:
     const CCountedRandom m_counted{1};
     const ProtectedFileKeys m_keys = KeysFrom(7);
+    // The same keys naming the vault 0xA0 .. 0xAF.
+    const ProtectedFileKeys m_named = NamedKeysFrom(7);
 };
 
 }  // namespace
 
 TEST_F(ProtectedFileTest, EveryFlippedHeaderBitIsRefusedAndAFlippedSlotByteLosesThatSlotOnly) {
-    const Bytes v = Seal(m_keys, RandomBytes(CHUNK + 100, 1));
-    for (std::size_t nBit = 0; nBit < PFF_HEADER_SIZE * 8; ++nBit) {
-        Bytes w = v;
-        w[nBit / 8] ^= static_cast<unsigned char>(1u << nBit % 8);
-        const Opened opened = OpenProtected(m_keys, w);
-        EXPECT_NE(opened.result, PROTECTED_OK) << "bit " << nBit;
-        EXPECT_TRUE(opened.plain.empty()) << "bit " << nBit;
-    }
-    // The signature whole, and the scrambled readers refuse it.
-    EXPECT_TRUE(IsProtectedSignature(v.data(), v.size()));
-    EXPECT_FALSE(IsProtectedSignature(v.data(), PFF_SIGNATURE_SIZE - 1));
-    StoredFileHeader header;
-    EXPECT_FALSE(DecodeHeader(v.data(), &header));
-    for (const auto& [nAt, result] : {std::pair{0ul, PROTECTED_NOT_PROTECTED},
-                                      {PFF_OFFSET_VERSION, PROTECTED_UNSUPPORTED},
-                                      {PFF_OFFSET_SLOT_SIZE, PROTECTED_DAMAGED_HEADER}}) {
-        Bytes w = v;
-        w[nAt] ^= 1;
-        EXPECT_EQ(OpenProtected(m_keys, w).result, result) << nAt;
-    }
-
-    // One damaged slot is what a torn write leaves: the other one serves,
-    // and never anything from the damaged one. Both damaged: refused.
-    const std::size_t nSlot = (HeadSizeOf(v) - PFF_HEADER_SIZE) / 2;
-    for (std::size_t nAt : {0ul, PFF_NONCE_SIZE, PFF_NONCE_SIZE + 40, nSlot / 2, nSlot - 1}) {
-        for (std::size_t i = 0; i < 2; ++i) {
+    // A file of the second version, and one of the third that names its vault.
+    for (const ProtectedFileKeys* pKeys : {&m_keys, &m_named}) {
+        const ProtectedFileKeys& keys = *pKeys;
+        const Bytes v = Seal(keys, RandomBytes(CHUNK + 100, 1));
+        const std::size_t nHeader = keys.bVaultId ? PFF_HEADER_MAX_SIZE : PFF_HEADER_SIZE;
+        SCOPED_TRACE(nHeader);
+        for (std::size_t nBit = 0; nBit < nHeader * 8; ++nBit) {
             Bytes w = v;
-            w[PFF_HEADER_SIZE + i * nSlot + nAt] ^= 0x20;
-            CProtectedOpener opener(m_keys);
-            ASSERT_EQ(opener.ReadHeader(w.data(), PFF_HEADER_SIZE), PROTECTED_OK);
-            ASSERT_EQ(opener.OpenSlots(w.data() + PFF_HEADER_SIZE, 2 * nSlot), PROTECTED_OK);
-            EXPECT_FALSE(opener.SlotOpened(i));
-            EXPECT_TRUE(opener.SlotOpened(1 - i));
-            EXPECT_EQ(opener.Metadata().strSummary, "quarterly figures");
-            EXPECT_EQ(opener.Metadata().nPlainSize, CHUNK + 100);
+            w[nBit / 8] ^= static_cast<unsigned char>(1u << nBit % 8);
+            const Opened opened = OpenProtected(keys, w);
+            EXPECT_NE(opened.result, PROTECTED_OK) << "bit " << nBit;
+            EXPECT_TRUE(opened.plain.empty()) << "bit " << nBit;
         }
-        Bytes w = v;
-        w[PFF_HEADER_SIZE + nAt] ^= 0x20;
-        w[PFF_HEADER_SIZE + nSlot + nAt] ^= 0x20;
-        EXPECT_EQ(OpenProtected(m_keys, w).result, PROTECTED_DAMAGED_METADATA);
+        // The signature whole, and the scrambled readers refuse it.
+        EXPECT_TRUE(IsProtectedSignature(v.data(), v.size()));
+        EXPECT_FALSE(IsProtectedSignature(v.data(), PFF_SIGNATURE_SIZE - 1));
+        StoredFileHeader header;
+        EXPECT_FALSE(DecodeHeader(v.data(), &header));
+        for (const auto& [nAt, result] : {std::pair{0ul, PROTECTED_NOT_PROTECTED},
+                                          {PFF_OFFSET_VERSION, PROTECTED_UNSUPPORTED},
+                                          {PFF_OFFSET_SLOT_SIZE, PROTECTED_DAMAGED_HEADER}}) {
+            Bytes w = v;
+            w[nAt] ^= 4;
+            EXPECT_EQ(OpenProtected(keys, w).result, result) << nAt;
+        }
+
+        // One damaged slot is what a torn write leaves: the other one serves,
+        // and never anything from the damaged one. Both damaged: refused.
+        const std::size_t nSlot = (HeadSizeOf(v) - nHeader) / 2;
+        for (std::size_t nAt : {0ul, PFF_NONCE_SIZE, PFF_NONCE_SIZE + 40, nSlot / 2, nSlot - 1}) {
+            for (std::size_t i = 0; i < 2; ++i) {
+                Bytes w = v;
+                w[nHeader + i * nSlot + nAt] ^= 0x20;
+                CProtectedOpener opener(keys);
+                ASSERT_EQ(opener.ReadHeader(w.data(), PFF_HEADER_SIZE), PROTECTED_OK);
+                ASSERT_EQ(opener.OpenSlots(w.data() + PFF_HEADER_SIZE, opener.HeadRestSize()),
+                          PROTECTED_OK);
+                EXPECT_FALSE(opener.SlotOpened(i));
+                EXPECT_TRUE(opener.SlotOpened(1 - i));
+                EXPECT_EQ(opener.Metadata().strSummary, "quarterly figures");
+                EXPECT_EQ(opener.Metadata().nPlainSize, CHUNK + 100);
+            }
+            Bytes w = v;
+            w[nHeader + nAt] ^= 0x20;
+            w[nHeader + nSlot + nAt] ^= 0x20;
+            EXPECT_EQ(OpenProtected(keys, w).result, PROTECTED_DAMAGED_METADATA);
+        }
     }
+}
+
+// A file names the vault it was stored in: met with another vault's keys it
+// is refused as that vault's before any key is tried; a vault id changed on
+// disk opens nothing, for keys that know the id or not; keys that name no
+// vault open a file that names one.
+TEST_F(ProtectedFileTest, AFileNamesItsVault) {
+    const Bytes vPlain = RandomBytes(300, 2);
+    const Bytes v = Seal(m_named, vPlain);
+    ASSERT_EQ(HeadSizeOf(v), PFF_HEADER_MAX_SIZE + 2 * 1024u);
+    EXPECT_EQ(v[PFF_OFFSET_VERSION], PFF_VERSION_VAULT_NAMED);
+    EXPECT_TRUE(std::equal(m_named.vaultId.begin(), m_named.vaultId.end(),
+                           v.begin() + PFF_OFFSET_VAULT_ID));
+    const Opened opened = OpenProtected(m_keys, v);
+    EXPECT_EQ(opened.result, PROTECTED_OK);
+    EXPECT_EQ(opened.plain, vPlain);
+    EXPECT_EQ(opened.header.vaultId, m_named.vaultId);
+
+    ProtectedFileKeys other = KeysFrom(8);
+    other.bVaultId = true;
+    other.vaultId.fill(0x33);
+    EXPECT_EQ(OpenProtected(other, v).result, PROTECTED_OTHER_VAULT);
+    Bytes w = v;
+    w[PFF_OFFSET_VAULT_ID + 5] ^= 1;
+    EXPECT_EQ(OpenProtected(m_named, w).result, PROTECTED_OTHER_VAULT);
+    EXPECT_EQ(OpenProtected(m_keys, w).result, PROTECTED_DAMAGED_METADATA);
+    // Cut inside the vault id: the header is not whole.
+    EXPECT_EQ(OpenProtected(m_named, Bytes(v.begin(), v.begin() + PFF_HEADER_SIZE + 8)).result,
+              PROTECTED_DAMAGED_HEADER);
 }
 
 // Whole chunks end as padding does, so that only the final flag tells a
@@ -289,4 +335,18 @@ TEST_F(ProtectedFileTest, SealsAndOpensTheReferenceFilesByteForByte) {
     EXPECT_EQ(opened.metadata.nSourceTime, REFERENCE_SOURCE_TIME);
     EXPECT_EQ(opened.metadata.nSourceNanos, REFERENCE_SOURCE_NANOS);
     EXPECT_EQ(vPlaced[PFF_OFFSET_VERSION], PFF_VERSION_PLACED);
+
+    // The third version names the vault in its header, bound into every seal.
+    ProtectedFileKeys named = KeysFrom(0, 1);
+    named.bVaultId = true;
+    named.vaultId = m_named.vaultId;
+    const CCountedRandom countedAgain(1);
+    const Bytes vNamedSealed = Seal(named, vPattern, metadata);
+    const Bytes vNamed = ReadBytes(std::string(QUOVEX_TEST_DATA_DIR) + "/protected/named300.bin.$");
+    EXPECT_EQ(vNamedSealed, vNamed);
+    const Opened openedNamed = OpenProtected(named, vNamed);
+    ASSERT_EQ(openedNamed.result, PROTECTED_OK);
+    EXPECT_EQ(openedNamed.plain, vPattern);
+    EXPECT_EQ(openedNamed.metadata.strPlace, REFERENCE_PLACE);
+    EXPECT_EQ(vNamed[PFF_OFFSET_VERSION], PFF_VERSION_VAULT_NAMED);
 }

@@ -25,7 +25,7 @@ struct Opened {
 inline std::size_t HeadSizeOf(const std::vector<unsigned char>& v) {
     ProtectedHeader header;
     return DecodeProtectedHeader(v.data(), v.size(), &header) == ProtectedResult::PROTECTED_OK
-               ? ProtectedHeadSize(header.nSlotSize)
+               ? ProtectedHeadSize(header)
                : 0;
 }
 
@@ -36,7 +36,7 @@ inline Opened OpenProtected(const ProtectedFileKeys& keys, const std::vector<uns
     R result = opener.ReadHeader(v.data(), std::min(v.size(), PFF_HEADER_SIZE));
     std::size_t nPos = PFF_HEADER_SIZE;
     if (result == R::PROTECTED_OK) {
-        const std::size_t nSlots = std::min(opener.SlotsSize(), v.size() - nPos);
+        const std::size_t nSlots = std::min(opener.HeadRestSize(), v.size() - nPos);
         result = opener.OpenSlots(v.data() + nPos, nSlots);
         nPos += nSlots;
     }

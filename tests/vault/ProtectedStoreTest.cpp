@@ -46,7 +46,9 @@ struct timespec TimeOf(const std::string& strPath) {
 // byte for byte, to the chosen folder and to the recorded path. (What the
 // stored bytes hide: the reference files, ProtectedFileTest.)
 TEST_F(ProtectedStoreTest, SizesAroundChunkEdgesRoundTrip) {
-    const std::size_t nHead = ProtectedHeadSize(ProtectedSlotSize((m_tmp / "src/x").size()));
+    const ProtectedHeader header =
+        ProtectedHeaderOf(PFF_VERSION_VAULT_NAMED, ProtectedSlotSize((m_tmp / "src/x").size()));
+    const std::size_t nHead = ProtectedHeadSize(header);
     // The sizes up to this one fill the first block with a byte of padding at least.
     const std::size_t nOneBlock = PFF_PAD_BLOCK - nHead % PFF_PAD_BLOCK - PFF_TAG_SIZE;
     const std::size_t C = PFF_CHUNK_SIZE, B = PFF_PAD_BLOCK, n1 = nOneBlock;
@@ -57,8 +59,7 @@ TEST_F(ProtectedStoreTest, SizesAroundChunkEdgesRoundTrip) {
         fs::remove_all(m_tmp / "out");
         const Bytes vPlain = RandomBytes(nSize, static_cast<unsigned>(nSize));
         const std::size_t nStored = MakeStored(vPlain).size();
-        EXPECT_EQ(nStored,
-                  ProtectedStoredLength(nSize, ProtectedSlotSize((m_tmp / "src/x").size())));
+        EXPECT_EQ(nStored, ProtectedStoredLength(nSize, header));
         // The file fills its last block on disk, unless a rest of 60 KiB or
         // more would need more than a chunk for that; the padding never
         // takes more than a block.
@@ -129,11 +130,10 @@ TEST_F(ProtectedStoreTest, DamagedFileReplacesNothing) {
     }
 }
 
-// A protected file read with another vault's key, or without one, is refused
-// for what it is. (A protected vault's key reading scrambled files, and a
-// scrambled key storing them: VaultConversionTest.) A plain restore tests
-// the room on the volume of the path its sealed metadata records, as it
-// does for a scrambled file's header.
+// A protected file read with another vault's key (naming its vault or not),
+// or without one, is refused for what it is. (A protected vault's key reading scrambled files, and
+// a scrambled key storing them: VaultConversionTest.) A plain restore tests the room on the volume
+// of the path its sealed metadata records, as it does for a scrambled file's header.
 TEST_F(ProtectedStoreTest, ARestoreNeedsTheVaultsKeyAndRoomWhereTheMetadataPoints) {
     MakeStored(RandomBytes(3000, 6));
     CVaultKey other("user1", "pass1");
@@ -144,6 +144,8 @@ TEST_F(ProtectedStoreTest, ARestoreNeedsTheVaultsKeyAndRoomWhereTheMetadataPoint
             .RestoreFile(m_tmp / "box/x.$", m_tmp / "out/x.$", run)
             .cause.nReason;
     };
+    EXPECT_EQ(fnRestoreWith(other), FailReason::FAIL_OTHER_VAULT);
+    other.SetMasterKey(other.MasterKey().Clone());  // a build that named no vault
     EXPECT_EQ(fnRestoreWith(other), FailReason::FAIL_DAMAGED);
     EXPECT_EQ(fnRestoreWith(CVaultKey("user1", "pass1")), FailReason::FAIL_NEEDS_KEY);
     EXPECT_FALSE(Has("out/x"));

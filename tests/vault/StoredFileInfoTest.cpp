@@ -144,7 +144,7 @@ TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKeyAndItsSummaryTheFreeSlot) 
     EXPECT_LE(info.nStoredTime, std::time(nullptr));
     EXPECT_EQ(info.nMode & 0777, ModeOf(strSource));
     const StoredFileInfo foreign = ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_other);
-    EXPECT_EQ(foreign.nSealed, SealedInfo::SEALED_NOT_OPENED);
+    EXPECT_EQ(foreign.nSealed, SealedInfo::SEALED_OTHER_VAULT);
     EXPECT_FALSE(foreign.bStored);
 
     // A scrambled file and a plain one are read as before.
@@ -163,7 +163,7 @@ TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKeyAndItsSummaryTheFreeSlot) 
     // vault's, or with both slots damaged, nothing is written; a torn write
     // keeps the summary before it.
     const std::size_t nSlot = ProtectedSlotSize(strSource.size());
-    const std::size_t nSlot1 = PFF_HEADER_SIZE + nSlot;
+    const std::size_t nSlot0 = PFF_HEADER_MAX_SIZE, nSlot1 = nSlot0 + nSlot;
     // The bytes differ from before only in the slot at nFrom.
     const auto fnOnlyIn = [&](const Bytes& before, std::size_t nFrom) {
         const Bytes after = ReadBytes(strStored);
@@ -181,7 +181,7 @@ TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKeyAndItsSummaryTheFreeSlot) 
               "第一季度客户名单");
     vBefore = ReadBytes(strStored);
     ASSERT_EQ(Rewrite(strStored, "短", CVaultEnv::Default(), &m_key), Result::SUMMARY_WRITTEN);
-    fnOnlyIn(vBefore, PFF_HEADER_SIZE);
+    fnOnlyIn(vBefore, nSlot0);
     EXPECT_EQ(ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_key).strSummary, "短");
 
     const std::string strLongest = Times("保", 170) + "a";  // 511 bytes
@@ -208,7 +208,7 @@ TEST_F(SummaryTest, ProtectedMetadataNeedsTheVaultsKeyAndItsSummaryTheFreeSlot) 
     EXPECT_FALSE(ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_key).bTornSlot);
 
     Bytes vBoth = vKept;
-    vBoth[PFF_HEADER_SIZE + 30] ^= 1;
+    vBoth[nSlot0 + 30] ^= 1;
     vBoth[nSlot1 + 30] ^= 1;
     WriteBytes(strStored, vBoth);
     EXPECT_EQ(ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_key).nSealed,
@@ -234,9 +234,9 @@ TEST_F(SummaryTest, PlaceEditWritesTheFreeSlotAloneOfAFileOfTheSecondVersion) {
     ASSERT_EQ(fnWrite("FileBox/资料/报告.txt", m_key), PlaceWriteResult::PLACE_WRITTEN);
     const Bytes vAfter = ReadBytes(strStored);
     ASSERT_EQ(vAfter.size(), vBefore.size());
-    const std::size_t nHead = PFF_HEADER_SIZE + 2 * nSlot;
+    const std::size_t nHead = PFF_HEADER_MAX_SIZE + 2 * nSlot;
     EXPECT_TRUE(
-        std::equal(vAfter.begin(), vAfter.begin() + PFF_HEADER_SIZE + nSlot, vBefore.begin()));
+        std::equal(vAfter.begin(), vAfter.begin() + PFF_HEADER_MAX_SIZE + nSlot, vBefore.begin()));
     EXPECT_TRUE(std::equal(vAfter.begin() + nHead, vAfter.end(), vBefore.begin() + nHead));
     const StoredFileInfo info = ReadStoredFileInfo(strStored, CVaultEnv::Default(), &m_key);
     EXPECT_EQ(info.strPlace, "FileBox/资料/报告.txt");

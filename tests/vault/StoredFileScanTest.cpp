@@ -109,21 +109,24 @@ TEST(StoredFileScanTest, VisitsStoredFilesInTheTreesOrderAndFindsEachKindOfDamag
 // is written.
 TEST(StoredFileScanTest, ProtectedFilesWithAndWithoutTheKey) {
     CTempDir tmp;
-    CVaultKey key("alice", "secret1"), other("alice", "secret1");
+    CVaultKey key("alice", "secret1"), other("alice", "secret1"), unnamed("alice", "secret1");
     SetTestMasterKey(&key, 7);
     SetTestMasterKey(&other, 8);
+    unnamed.SetMasterKey(other.MasterKey().Clone());  // as builds that named no vault
     const std::size_t nSize = 3 * PFF_CHUNK_SIZE + 100;
     WriteBytes(tmp / "src", RandomBytes(nSize, 5));
     ASSERT_TRUE(StoreWith(key, tmp / "src", tmp / "box/a.$"));
     ASSERT_TRUE(StoreWith(other, tmp / "src", tmp / "box/f.$"));
+    ASSERT_TRUE(StoreWith(unnamed, tmp / "src", tmp / "box/g.$"));
     const Bytes vSound = ReadBytes(tmp / "box/a.$");
     const std::size_t nSlot = ProtectedSlotSize((tmp / "src").size());
-    const std::size_t nChunk1 = ProtectedHeadSize(nSlot) + PFF_CHUNK_STORED_SIZE + 77;
+    const ProtectedHeader header = ProtectedHeaderOf(PFF_VERSION_VAULT_NAMED, nSlot);
+    const std::size_t nChunk1 = ProtectedHeadSize(header) + PFF_CHUNK_STORED_SIZE + 77;
     Bytes v = vSound;
     v[nChunk1] ^= 4;
     WriteBytes(tmp / "box/c.$", v);  // chunk 1 damaged
     v = vSound;
-    v[PFF_HEADER_SIZE + nSlot + 50] ^= 4;
+    v[header.Size() + nSlot + 50] ^= 4;
     WriteBytes(tmp / "box/d.$", v);  // the second slot damaged: the first serves
     WriteBytes(tmp / "box/e.$", Bytes(vSound.begin(), vSound.end() - 1));  // cut short
     const Tree before = SnapshotTree(tmp.Path());
@@ -134,7 +137,8 @@ TEST(StoredFileScanTest, ProtectedFilesWithAndWithoutTheKey) {
         {"c.$", 0, 0, STORED_DAMAGE_CHUNK},
         {"d.$", 0, 0, 0},
         {"e.$", STORED_DAMAGE_BAD_LENGTH, STORED_DAMAGE_BAD_LENGTH, STORED_DAMAGE_CHUNK},
-        {"f.$", 0, STORED_DAMAGE_METADATA, STORED_DAMAGE_METADATA},
+        {"f.$", 0, STORED_DAMAGE_OTHER_VAULT, STORED_DAMAGE_OTHER_VAULT},
+        {"g.$", 0, STORED_DAMAGE_METADATA, STORED_DAMAGE_METADATA},
     };
     for (const auto& [pszName, nByLength, nWithKey, nReadWithKey] : cases) {
         SCOPED_TRACE(pszName);
@@ -155,7 +159,10 @@ TEST(StoredFileScanTest, ProtectedFilesWithAndWithoutTheKey) {
         EXPECT_EQ(listed.bTornSlot, std::string(pszName) == "d.$");
         const StoredFileScan checked = fnScan(true, &key);
         EXPECT_EQ(FindStoredDamage(checked), nReadWithKey);
-        if (nWithKey != STORED_DAMAGE_METADATA) {
+        VaultIdBytes otherId;
+        otherId.fill(8);
+        EXPECT_TRUE(nWithKey != STORED_DAMAGE_OTHER_VAULT || checked.vaultId == otherId);
+        if (nWithKey == 0 || nWithKey == STORED_DAMAGE_BAD_LENGTH) {
             ASSERT_TRUE(HasOpenedMetadata(checked));
             EXPECT_EQ(checked.metadata.nPlainSize, nSize);
             EXPECT_EQ(checked.metadata.strSourcePath, tmp / "src");

@@ -84,12 +84,14 @@ inline void WriteStored(const std::string& strPath, std::uint32_t nPlainSize,
     WriteBytes(strPath, v);
 }
 
-// Makes *pKey the key of a protected vault whose master key is nFill
-// repeated: another nFill, another vault.
+// Makes *pKey the key of a protected vault whose master key and vault id
+// are nFill repeated: another nFill, another vault.
 inline void SetTestMasterKey(CVaultKey* pKey, unsigned char nFill, bool bNamesHidden = false) {
     CSecretBytes master(32);
     std::fill(master.Data(), master.Data() + master.Size(), nFill);
-    pKey->SetMasterKey(std::move(master), bNamesHidden);
+    VaultIdBytes id;
+    id.fill(nFill);
+    pKey->SetMasterKey(std::move(master), bNamesHidden, id);
 }
 
 // Makes the folder strVault a protected vault whose names are visible, as

@@ -244,8 +244,9 @@ TEST_P(VaultConversionTest, ANewFileThatDoesNotReadBackIsNotPutInPlace) {
     Store(Box(BOX_FILE, "one.$"), 3000);
     const Bytes vBefore = ReadBytes(Box(BOX_FILE, "one.$"));
     const std::size_t nPath = Info(Box(BOX_FILE, "one.$")).strSourcePath.size();
-    m_env.m_nFlipReadBackAt =
-        static_cast<std::int64_t>(ProtectedHeadSize(ProtectedSlotSize(nPath))) + 100;
+    m_env.m_nFlipReadBackAt = static_cast<std::int64_t>(ProtectedHeadSize(ProtectedHeaderOf(
+                                  PFF_VERSION_VAULT_NAMED, ProtectedSlotSize(nPath)))) +
+                              100;
     EXPECT_EQ(Convert(), RunOutcome::RUN_FINISHED);
     EXPECT_EQ(m_job.report.vFailed,
               (std::vector<FailedItem>{{Box(BOX_FILE, "one.$"), {FAIL_IO, EIO}}}));

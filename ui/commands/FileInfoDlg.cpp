@@ -22,6 +22,7 @@ namespace quovex {
 const char* const FILE_INFO_UNREADABLE = "（无法读取）";
 const char* const FILE_INFO_SEALED = "（已加密保护，需要本保险柜的口令才能查看）";
 const char* const FILE_INFO_NOT_OPENED = "（无法用本保险柜的密钥打开：文件已损坏或来自别的保险柜）";
+const char* const FILE_INFO_OTHER_VAULT = "（这个文件存在另一个保险柜里，在本保险柜中打不开）";
 
 namespace {
 
@@ -90,8 +91,10 @@ void LoadProtectedInfo(CFileInfoDlg& dlg, const QString& strPath, const StoredFi
         return;
     }
     dlg.m_strName = ShortenPath(strPath, dlg.m_pNameEdit);
-    dlg.m_strSource = QString::fromUtf8(
-        info.nSealed == SealedInfo::SEALED_NO_KEY ? FILE_INFO_SEALED : FILE_INFO_NOT_OPENED);
+    dlg.m_strSource =
+        QString::fromUtf8(info.nSealed == SealedInfo::SEALED_NO_KEY        ? FILE_INFO_SEALED
+                          : info.nSealed == SealedInfo::SEALED_OTHER_VAULT ? FILE_INFO_OTHER_VAULT
+                                                                           : FILE_INFO_NOT_OPENED);
 }
 
 }  // namespace

@@ -71,6 +71,7 @@ extern const char* const FILE_INFO_UNREADABLE;
 // vault's key, and of one whose metadata does not open with the key.
 extern const char* const FILE_INFO_SEALED;
 extern const char* const FILE_INFO_NOT_OPENED;
+extern const char* const FILE_INFO_OTHER_VAULT;
 
 // Fills the dialog from the file strPath, a final link not followed: the
 // date of any file that opens; for a stored file also its path, source,

@@ -85,6 +85,8 @@ QString FailReasonText(const FailCause& cause) {
             return QStringLiteral("已加密的已存文件，须在其加密保险柜中打开");
         case FailReason::FAIL_NEWER_FORMAT:
             return QStringLiteral("已存文件的格式较新，本程序读不了");
+        case FailReason::FAIL_OTHER_VAULT:
+            return QStringLiteral("已存文件属于另一个保险柜，在这里打不开");
         case FailReason::FAIL_TARGET_IS_FOLDER:
             return QStringLiteral("目标位置是一个文件夹");
         case FailReason::FAIL_DECLINED:

@@ -107,7 +107,7 @@ FileResult CProtectedReader::WritePlain(CWritableFile& target, RunContext& run) 
     const std::uint64_t nStored = m_pStored->Size();
     ProtectedResult nResult = m_opener.BeginBody(nStored);
     if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult, 0);
-    const std::uint64_t nHead = ProtectedHeadSize(m_opener.Header().nSlotSize);
+    const std::uint64_t nHead = ProtectedHeadSize(m_opener.Header());
     const std::uint64_t nBody = nStored - nHead;
     // Whole stored chunks per piece; only the last piece ends short. A
     // body of one chunk gets room for one byte more, as a store's source.
@@ -184,6 +184,8 @@ FailCause CauseOfProtected(ProtectedResult nResult, std::int64_t nChunk) {
             return {};
         case ProtectedResult::PROTECTED_UNSUPPORTED:
             return {FailReason::FAIL_NEWER_FORMAT};
+        case ProtectedResult::PROTECTED_OTHER_VAULT:
+            return {FailReason::FAIL_OTHER_VAULT};
         case ProtectedResult::PROTECTED_TOO_LONG:
             return {FailReason::FAIL_PATH_NOT_STORABLE};
         case ProtectedResult::PROTECTED_NO_CRYPTO:
@@ -202,7 +204,7 @@ FileResult OpenProtectedHead(CReadableFile& stored, CProtectedOpener* pOpener) {
     if (nHeader < 0) return CauseOfLastError();
     ProtectedResult nResult = pOpener->ReadHeader(header, static_cast<std::size_t>(nHeader));
     if (nResult != ProtectedResult::PROTECTED_OK) return CauseOfProtected(nResult);
-    std::vector<unsigned char> slots(pOpener->SlotsSize());
+    std::vector<unsigned char> slots(pOpener->HeadRestSize());
     const std::int64_t nSlots = ReadFull(stored, slots.data(), slots.size());
     if (nSlots < 0) return CauseOfLastError();
     nResult = pOpener->OpenSlots(slots.data(), static_cast<std::size_t>(nSlots));
@@ -213,7 +215,7 @@ FileResult OpenProtectedHead(CReadableFile& stored, CProtectedOpener* pOpener) {
 CProtectedFormat::CProtectedFormat(const CVaultKey& key, const StreamSizes& sizes)
     : m_nChunksPerPiece(std::max<std::size_t>(1, sizes.nChunk / PFF_CHUNK_SIZE)),
       m_nReadAhead(sizes.nReadAhead) {
-    if (key.IsProtected()) m_bKeys = DeriveFileKeys(key.MasterKey(), &m_keys);
+    m_bKeys = key.FileKeys(&m_keys);
 }
 
 FileResult CProtectedFormat::CanStore(std::uint64_t, const std::string& strSource) const {

@@ -33,9 +33,11 @@ public:
     FileResult WriteStored(CReadableFile& source, std::uint64_t nSize, const std::string& strSource,
                            const std::string& strPlace, CWritableFile& target, RunContext& run,
                            std::uint64_t* pRead) const override;
-    // FAIL_NEWER_FORMAT for a version this program does not read; a file
-    // whose metadata does not open with this vault's keys (damaged, or
-    // stored in another vault) is FAIL_DAMAGED.
+    // FAIL_NEWER_FORMAT for a version this program does not read;
+    // FAIL_OTHER_VAULT for a file whose header names another vault; one
+    // whose metadata does not open with this vault's keys otherwise
+    // (damaged, or stored in another vault by a build that named none) is
+    // FAIL_DAMAGED.
     FileResult OpenStored(std::unique_ptr<CReadableFile> pStored,
                           std::unique_ptr<CStoredReader>* ppReader) const override;
 

@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "ProtectedStream.h"
+
 namespace quovex {
 
 CVaultKey::CVaultKey(const std::string& strUser, const std::string& strPassword)
@@ -34,10 +36,15 @@ void CVaultKey::DropScrambleKey() {
     if (m_pCipher) m_pCipher->Wipe();
 }
 
+bool CVaultKey::FileKeys(ProtectedFileKeys* pKeys) const {
+    pKeys->bVaultId = m_bVaultId;
+    pKeys->vaultId = m_vaultId;
+    return IsProtected() && DeriveFileKeys(m_master, pKeys);
+}
+
 void CVaultKey::Wipe() {
     DropScrambleKey();
-    m_master.Wipe();
-    m_bNamesHidden = false;
+    SetMasterKey(CSecretBytes());
     if (!m_strUser.empty()) sodium_memzero(m_strUser.data(), m_strUser.size());
     m_strUser.clear();
 }

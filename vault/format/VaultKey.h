@@ -9,10 +9,13 @@
 
 #include <string>
 
+#include "ProtectedLayout.h"
 #include "SecretBytes.h"
 #include "VaultCipher.h"
 
 namespace quovex {
+
+struct ProtectedFileKeys;
 
 // Immutable while a run goes on (the window hands it to worker threads);
 // every other member is called on the interface thread with no run going
@@ -39,17 +42,40 @@ public:
     // file has no use for it, and it would give the password away.
     void DropScrambleKey();
 
-    // Makes this the key of a protected vault whose master key is master,
-    // and whose names are hidden when bNamesHidden (its key record says
-    // which); an empty one makes it a scrambled vault's key again.
+    // Makes this the key of the protected vault of vaultId whose master key
+    // is master, and whose names are hidden when bNamesHidden (its key
+    // record says both); an empty one makes it a scrambled vault's key
+    // again. The files it stores name the vault in their headers.
+    void SetMasterKey(CSecretBytes master, bool bNamesHidden, const VaultIdBytes& vaultId) {
+        SetMasterKey(std::move(master), bNamesHidden);
+        m_vaultId = vaultId;
+        m_bVaultId = IsProtected();
+    }
+    // The same for a vault whose id is not known: its files are stored in
+    // the older versions, which name no vault.
     void SetMasterKey(CSecretBytes master, bool bNamesHidden = false) {
         m_master = std::move(master);
         m_bNamesHidden = bNamesHidden && !m_master.IsEmpty();
+        m_bVaultId = false;
+        m_vaultId = {};
     }
     bool IsProtected() const { return !m_master.IsEmpty(); }
     // Whether the vault seals the names of its folders and stored files.
     bool NamesHidden() const { return m_bNamesHidden; }
     const CSecretBytes& MasterKey() const { return m_master; }
+    // The master key, the names' kind and the vault id of other, as its own.
+    void SetMasterKeyOf(const CVaultKey& other) {
+        if (other.HasVaultId())
+            SetMasterKey(other.MasterKey().Clone(), other.NamesHidden(), other.VaultId());
+        else
+            SetMasterKey(other.MasterKey().Clone(), other.NamesHidden());
+    }
+    bool HasVaultId() const { return m_bVaultId; }
+    const VaultIdBytes& VaultId() const { return m_vaultId; }
+    // The subkeys of the master key and the vault's id, for sealing and
+    // opening stored files. False when it holds no master key or the keys
+    // cannot be had (DeriveFileKeys). Any thread.
+    bool FileKeys(ProtectedFileKeys* pKeys) const;
 
     // Wipes everything it holds: afterwards it opens nothing.
     void Wipe();
@@ -66,6 +92,8 @@ private:
     CVaultCipher* m_pCipher = nullptr;  // null when locked memory could not be had
     CSecretBytes m_master;
     bool m_bNamesHidden = false;
+    bool m_bVaultId = false;
+    VaultIdBytes m_vaultId = {};
 };
 
 }  // namespace quovex

@@ -12,7 +12,7 @@ CPlainNames::CPlainNames(const CVaultKey* pKey, CVaultEnv* pEnv) : m_pEnv(pEnv) 
         // No user name, no password: only the master key is of use here.
         m_pKey = std::make_unique<CVaultKey>(std::string(), std::string());
         m_pKey->DropScrambleKey();
-        m_pKey->SetMasterKey(pKey->MasterKey().Clone(), pKey->NamesHidden());
+        m_pKey->SetMasterKeyOf(*pKey);
         if (m_pKey->NamesHidden()) m_names.HideWith(m_pKey->MasterKey());
     }
     const CVaultKey* pOwn = m_pKey.get();

@@ -21,6 +21,8 @@ SealedInfo SealedOf(ProtectedResult nResult) {
             return SealedInfo::SEALED_UNSUPPORTED;
         case ProtectedResult::PROTECTED_DAMAGED_METADATA:
             return SealedInfo::SEALED_NOT_OPENED;
+        case ProtectedResult::PROTECTED_OTHER_VAULT:
+            return SealedInfo::SEALED_OTHER_VAULT;
         default:
             return SealedInfo::SEALED_DAMAGED_HEADER;
     }
@@ -35,7 +37,7 @@ ProtectedResult OpenSlotsAt(CUpdatableFile& file, CProtectedOpener* pOpener) {
     if (nHeader < 0) return ProtectedResult::PROTECTED_DAMAGED_HEADER;
     const ProtectedResult nResult = pOpener->ReadHeader(header, static_cast<std::size_t>(nHeader));
     if (nResult != ProtectedResult::PROTECTED_OK) return nResult;
-    std::vector<unsigned char> slots(pOpener->SlotsSize());
+    std::vector<unsigned char> slots(pOpener->HeadRestSize());
     std::size_t nGot = 0;
     while (nGot < slots.size()) {
         const std::int64_t n =
@@ -52,7 +54,7 @@ void ReadProtectedProperties(CReadableFile& file, const unsigned char* pPeek, st
                              const CVaultKey* pKey, StoredFileInfo* pInfo) {
     pInfo->nKind = StoredKind::STORED_PROTECTED;
     ProtectedFileKeys keys;
-    const bool bKeys = pKey && pKey->IsProtected() && DeriveFileKeys(pKey->MasterKey(), &keys);
+    const bool bKeys = pKey && pKey->FileKeys(&keys);
     CProtectedOpener opener(keys);
     // The plain header alone says whether the file is readable at all.
     unsigned char header[PFF_HEADER_SIZE];
@@ -62,7 +64,7 @@ void ReadProtectedProperties(CReadableFile& file, const unsigned char* pPeek, st
         nRest < 0 ? ProtectedResult::PROTECTED_DAMAGED_HEADER
                   : opener.ReadHeader(header, nPeek + static_cast<std::size_t>(nRest));
     if (nResult == ProtectedResult::PROTECTED_OK && bKeys) {
-        std::vector<unsigned char> slots(opener.SlotsSize());
+        std::vector<unsigned char> slots(opener.HeadRestSize());
         const std::int64_t nSlots = ReadFull(file, slots.data(), slots.size());
         nResult = opener.OpenSlots(slots.data(), nSlots < 0 ? 0 : static_cast<std::size_t>(nSlots));
     }
@@ -90,7 +92,7 @@ SummaryWriteResult WriteSummaryIntoSlot(CUpdatableFile& file, const std::string&
     if (strSummary.size() > PFF_SUMMARY_MAX_BYTES) return SummaryWriteResult::SUMMARY_TOO_LONG;
     if (!pKey || !pKey->IsProtected()) return SummaryWriteResult::SUMMARY_NEEDS_KEY;
     ProtectedFileKeys keys;
-    if (!DeriveFileKeys(pKey->MasterKey(), &keys))
+    if (!pKey->FileKeys(&keys))
         return SummaryWriteResult::SUMMARY_WRITE_FAILED;  // no secret memory
     CProtectedOpener opener(keys);
     if (OpenSlotsAt(file, &opener) != ProtectedResult::PROTECTED_OK)
@@ -111,8 +113,7 @@ SummaryWriteResult WriteSummaryIntoSlot(CUpdatableFile& file, const std::string&
 PlaceWriteResult WritePlaceIntoSlot(CUpdatableFile& file, const std::string& strPlace,
                                     const CVaultKey& key) {
     ProtectedFileKeys keys;
-    if (!key.IsProtected() || !DeriveFileKeys(key.MasterKey(), &keys))
-        return PlaceWriteResult::PLACE_NOT_OPENED;
+    if (!key.FileKeys(&keys)) return PlaceWriteResult::PLACE_NOT_OPENED;
     CProtectedOpener opener(keys);
     if (OpenSlotsAt(file, &opener) != ProtectedResult::PROTECTED_OK)
         return PlaceWriteResult::PLACE_NOT_OPENED;

@@ -75,16 +75,20 @@ void ScanProtectedFile(CReadableFile& file, const unsigned char* pPeek, std::siz
     pScan->nHead = opener.ReadHeader(header, nPeek + static_cast<std::size_t>(nRest));
     if (pScan->nHead != ProtectedResult::PROTECTED_OK) return;
     pScan->nSlotSize = opener.Header().nSlotSize;
+    pScan->nVersion = opener.Header().nVersion;
     if (pKeys) {
         pScan->bKeyUsed = true;
-        std::vector<unsigned char> slots(opener.SlotsSize());
+        std::vector<unsigned char> slots(opener.HeadRestSize());
         const std::int64_t nSlots = ReadFull(file, slots.data(), slots.size());
         if (nSlots < 0) {
             pScan->bReadError = true;
             return;
         }
-        pScan->bMetadata = opener.OpenSlots(slots.data(), static_cast<std::size_t>(nSlots)) ==
-                           ProtectedResult::PROTECTED_OK;
+        const ProtectedResult nSlotsResult =
+            opener.OpenSlots(slots.data(), static_cast<std::size_t>(nSlots));
+        pScan->vaultId = opener.Header().vaultId;
+        pScan->bOtherVault = nSlotsResult == ProtectedResult::PROTECTED_OTHER_VAULT;
+        pScan->bMetadata = nSlotsResult == ProtectedResult::PROTECTED_OK;
         if (!pScan->bMetadata) return;
         pScan->metadata = opener.Metadata();
         pScan->bTornSlot = !opener.SlotOpened(0) || !opener.SlotOpened(1);
@@ -107,12 +111,13 @@ unsigned FindProtectedDamage(const StoredFileScan& scan) {
         default:
             return STORED_DAMAGE_BAD_HEADER;
     }
+    if (scan.bOtherVault) return STORED_DAMAGE_OTHER_VAULT;
     if (scan.bKeyUsed && !scan.bMetadata) return STORED_DAMAGE_METADATA;
     if (scan.bBodyChecked && scan.nBody != ProtectedResult::PROTECTED_OK)
         return STORED_DAMAGE_CHUNK;
     if (scan.bBodyChecked) return 0;
     // Without the key, or without reading the body, the length alone.
-    const std::uint64_t nHead = ProtectedHeadSize(scan.nSlotSize);
+    const std::uint64_t nHead = ProtectedHeadSize(ProtectedHeaderOf(scan.nVersion, scan.nSlotSize));
     return scan.nStoredLength < nHead || !IsProtectedBodyLength(nHead, scan.nStoredLength - nHead)
                ? STORED_DAMAGE_BAD_LENGTH
                : 0;

@@ -24,6 +24,7 @@ enum class SealedInfo {
     SEALED_NO_KEY,          // no protected vault's key was given: only the plain facts are known
     SEALED_OPENED,          // a slot opened with the key
     SEALED_NOT_OPENED,      // neither slot opens with the key: damaged, or stored in another vault
+    SEALED_OTHER_VAULT,     // the header names another vault than the key's
     SEALED_DAMAGED_HEADER,  // the plain header is cut short or holds a slot size no writer makes
     SEALED_UNSUPPORTED,     // a version this build does not read
 };

@@ -151,7 +151,7 @@ bool ScanStoredFiles(const std::string& strPath, bool bReadBody, const StoredSca
                      CVaultEnv* pEnv, const CVaultKey* pKey) {
     // The keys are derived once for the whole survey.
     ProtectedFileKeys keys;
-    const bool bKeys = pKey && pKey->IsProtected() && DeriveFileKeys(pKey->MasterKey(), &keys);
+    const bool bKeys = pKey && pKey->FileKeys(&keys);
     const ScanSettings settings{bReadBody, bKeys ? &keys : nullptr, fnVisit};
     if (const FolderPtr pFolder = pEnv->OpenFolder(strPath)) {
         std::vector<CFolderEntry> vEntries;

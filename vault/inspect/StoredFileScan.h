@@ -39,7 +39,10 @@ struct StoredFileScan {
     // PROTECTED_UNSUPPORTED or PROTECTED_DAMAGED_HEADER.
     ProtectedResult nHead = ProtectedResult::PROTECTED_OK;
     std::uint32_t nSlotSize = 0;  // from the plain header, when nHead is PROTECTED_OK
+    std::uint32_t nVersion = 0;   // the same
     bool bKeyUsed = false;        // the slots were tried with a key
+    bool bOtherVault = false;     // the header names another vault than the key's (vaultId)
+    VaultIdBytes vaultId = {};    // the vault the header names, read with the key
     bool bMetadata = false;       // they opened: metadata is valid
     ProtectedMetadata metadata;   // the record in force
     bool bTornSlot = false;       // one slot did not open; the other one serves
@@ -63,6 +66,7 @@ constexpr unsigned STORED_DAMAGE_BAD_LENGTH = 128;   // a length no sequence of 
 constexpr unsigned STORED_DAMAGE_METADATA = 256;  // neither slot opens: damaged, or another vault's
 constexpr unsigned STORED_DAMAGE_CHUNK = 512;     // a chunk does not open (nFailedChunk), is
                                                   // missing, or the sizes disagree
+constexpr unsigned STORED_DAMAGE_OTHER_VAULT = 1024;  // the header names another vault (vaultId)
 
 // The damage a scan shows. Body damage is judged only when the header is
 // whole; blocks beyond what the plain size needs are not damage (readers

@@ -30,7 +30,7 @@ void TryFile(CFolder& folder, const std::string& strName, FitTries* pTries) {
     if (ReadFull(*pFile, header, sizeof header) != static_cast<std::int64_t>(sizeof header)) return;
     CProtectedOpener opener(pTries->keys);
     if (opener.ReadHeader(header, sizeof header) != ProtectedResult::PROTECTED_OK) return;
-    std::vector<unsigned char> slots(opener.SlotsSize());
+    std::vector<unsigned char> slots(opener.HeadRestSize());
     const std::int64_t nSlots = ReadFull(*pFile, slots.data(), slots.size());
     if (nSlots < 0) return;
     ++pTries->nTried;

@@ -23,6 +23,7 @@ enum class FailReason {
     FAIL_DAMAGED,            // a stored file cut short, without a signature or failing its checks
     FAIL_NEEDS_KEY,          // a protected stored file met without its vault's key
     FAIL_NEWER_FORMAT,       // a stored file of a format version this program does not read
+    FAIL_OTHER_VAULT,        // a protected stored file whose header names another vault
     FAIL_TARGET_IS_FOLDER,   // a folder lies where the file would go
     FAIL_DECLINED,           // the user kept the existing file
     FAIL_CANCELLED,          // the user stopped the run during this file

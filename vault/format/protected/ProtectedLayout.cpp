@@ -15,6 +15,16 @@ bool ValidSlotSize(std::uint32_t nSize) {
 
 }  // namespace
 
+std::string VaultIdHex(const VaultIdBytes& id) {
+    static constexpr char DIGITS[] = "0123456789abcdef";
+    std::string strHex;
+    for (const unsigned char c : id) {
+        strHex += DIGITS[c >> 4];
+        strHex += DIGITS[c & 15];
+    }
+    return strHex;
+}
+
 bool IsProtectedSignature(const unsigned char* p, std::size_t n) {
     return n >= PFF_SIGNATURE_SIZE && std::memcmp(p, PFF_SIGNATURE, PFF_SIGNATURE_SIZE) == 0;
 }
@@ -24,6 +34,8 @@ void EncodeProtectedHeader(const ProtectedHeader& header, unsigned char* pOut) {
     PutLe(pOut + PFF_OFFSET_VERSION, header.nVersion, 4);
     PutLe(pOut + PFF_OFFSET_SLOT_SIZE, header.nSlotSize, 4);
     std::memcpy(pOut + PFF_OFFSET_FILE_ID, header.fileId, PFF_FILE_ID_SIZE);
+    if (header.NamesVault())
+        std::memcpy(pOut + PFF_OFFSET_VAULT_ID, header.vaultId.data(), PFF_VAULT_ID_SIZE);
 }
 
 ProtectedResult DecodeProtectedHeader(const unsigned char* pIn, std::size_t n,
@@ -32,8 +44,7 @@ ProtectedResult DecodeProtectedHeader(const unsigned char* pIn, std::size_t n,
     if (n < PFF_HEADER_SIZE) return ProtectedResult::PROTECTED_DAMAGED_HEADER;
     ProtectedHeader header;
     header.nVersion = static_cast<std::uint32_t>(GetLe(pIn + PFF_OFFSET_VERSION, 4));
-    if (header.nVersion != PFF_VERSION_UNPLACED && header.nVersion != PFF_VERSION_PLACED)
-        return ProtectedResult::PROTECTED_UNSUPPORTED;
+    if (!IsKnownProtectedVersion(header.nVersion)) return ProtectedResult::PROTECTED_UNSUPPORTED;
     header.nSlotSize = static_cast<std::uint32_t>(GetLe(pIn + PFF_OFFSET_SLOT_SIZE, 4));
     if (!ValidSlotSize(header.nSlotSize)) return ProtectedResult::PROTECTED_DAMAGED_HEADER;
     std::memcpy(header.fileId, pIn + PFF_OFFSET_FILE_ID, PFF_FILE_ID_SIZE);
@@ -43,7 +54,7 @@ ProtectedResult DecodeProtectedHeader(const unsigned char* pIn, std::size_t n,
 
 bool EncodeProtectedRecord(const ProtectedMetadata& metadata, std::uint32_t nVersion,
                            unsigned char* pOut, std::size_t nRecordSize) {
-    const bool bPlaced = nVersion == PFF_VERSION_PLACED;
+    const bool bPlaced = RecordHoldsPlace(nVersion);
     if (!bPlaced && metadata.Version() == PFF_VERSION_PLACED) return false;
     const std::size_t nPath = metadata.strSourcePath.size();
     const std::size_t nSummary = metadata.strSummary.size();
@@ -94,7 +105,7 @@ bool ReadField(const unsigned char** pp, const unsigned char* pEnd, std::size_t 
 bool DecodeProtectedRecord(const unsigned char* pIn, std::size_t nRecordSize,
                            std::uint32_t nVersion, ProtectedMetadata* pMetadata) {
     if (nRecordSize < PFF_RECORD_FIXED_SIZE) return false;
-    const bool bPlaced = nVersion == PFF_VERSION_PLACED;
+    const bool bPlaced = RecordHoldsPlace(nVersion);
     const std::size_t nTail = bPlaced ? PFF_RECORD_PLACED_FIXED_SIZE : 0;
     const unsigned char* pEnd = pIn + nRecordSize;
     const unsigned char* p = pIn + PFF_RECORD_OFFSET_PATH_SIZE;

@@ -1,9 +1,11 @@
-// Layout of a protected stored file: a plain 32-byte header, two sealed
-// metadata slots, then the body in sealed chunks of 64 KiB.
+// Layout of a protected stored file: a plain header (32 bytes, 48 with the
+// vault's id), two sealed metadata slots, then the body in sealed chunks of
+// 64 KiB.
 // docs/stored-file-format.md ("Protected stored files") describes the same
 // layout in prose; the two must always agree. Pure computation on buffers.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,14 +20,38 @@ constexpr std::size_t PFF_OFFSET_VERSION = 8;     // uint32 little-endian
 constexpr std::size_t PFF_OFFSET_SLOT_SIZE = 12;  // uint32 little-endian
 constexpr std::size_t PFF_OFFSET_FILE_ID = 16;    // random, new for every store
 constexpr std::size_t PFF_FILE_ID_SIZE = 16;
+// What the header of every version begins with, and all of it before the
+// third version.
 constexpr std::size_t PFF_HEADER_SIZE = 32;
+// The third version's header goes on with the id of the vault the file was
+// stored in (the key record's), so that a file of another vault is told as
+// such, without a key, rather than as damage.
+constexpr std::size_t PFF_OFFSET_VAULT_ID = 32;
+constexpr std::size_t PFF_VAULT_ID_SIZE = 16;
+constexpr std::size_t PFF_HEADER_MAX_SIZE = PFF_OFFSET_VAULT_ID + PFF_VAULT_ID_SIZE;
 // The version says what the record holds: the first one no place and no
-// source time, the second both. A store that records neither writes the
-// first, so files stored without them stay readable by builds that know
-// only the first; one that knows only the first meets the second as a
-// later version's file, never as a damaged one.
+// source time, the second and the third both; the third's header also
+// names the vault. A store writes the third when it knows the vault's id
+// and otherwise the oldest version that holds its record, so files stay
+// readable by builds that know only the older versions where they can; one
+// that knows only older versions meets a newer one as a later version's
+// file, never as a damaged one.
 constexpr std::uint32_t PFF_VERSION_UNPLACED = 1;
 constexpr std::uint32_t PFF_VERSION_PLACED = 2;
+constexpr std::uint32_t PFF_VERSION_VAULT_NAMED = 3;
+constexpr bool IsKnownProtectedVersion(std::uint32_t nVersion) {
+    return nVersion >= PFF_VERSION_UNPLACED && nVersion <= PFF_VERSION_VAULT_NAMED;
+}
+// Whether the records of a file of nVersion hold the place and the time.
+constexpr bool RecordHoldsPlace(std::uint32_t nVersion) {
+    return nVersion >= PFF_VERSION_PLACED;
+}
+// The header's bytes in a file of nVersion.
+constexpr std::size_t ProtectedHeaderSize(std::uint32_t nVersion) {
+    return nVersion >= PFF_VERSION_VAULT_NAMED ? PFF_HEADER_MAX_SIZE : PFF_HEADER_SIZE;
+}
+
+using VaultIdBytes = std::array<unsigned char, PFF_VAULT_ID_SIZE>;
 
 // Keys: 32 bytes each (crypto_kdf, crypto_aead_xchacha20poly1305_ietf).
 constexpr std::size_t PFF_KEY_SIZE = 32;
@@ -91,6 +117,10 @@ struct ProtectedHeader {
     std::uint32_t nVersion = PFF_VERSION_UNPLACED;
     std::uint32_t nSlotSize = 0;
     unsigned char fileId[PFF_FILE_ID_SIZE] = {};
+    VaultIdBytes vaultId = {};  // the third version's; zeros before
+
+    constexpr bool NamesVault() const { return nVersion >= PFF_VERSION_VAULT_NAMED; }
+    constexpr std::size_t Size() const { return ProtectedHeaderSize(nVersion); }
 };
 
 // The record of a metadata slot, as the caller sees it. Text is UTF-8.
@@ -111,15 +141,16 @@ struct ProtectedMetadata {
     std::uint32_t nSourceNanos = PFF_NO_SOURCE_TIME;
 
     bool HasSourceTime() const { return nSourceNanos != PFF_NO_SOURCE_TIME; }
-    // The version a file with this record is written in.
+    // The oldest version whose record holds this one, for a file that
+    // names no vault.
     std::uint32_t Version() const {
         return strPlace.empty() && !HasSourceTime() ? PFF_VERSION_UNPLACED : PFF_VERSION_PLACED;
     }
-    // The record's bytes of variable length, for ProtectedSlotSize.
-    std::uint64_t VariableBytes() const {
-        return strSourcePath.size() + (Version() == PFF_VERSION_PLACED
-                                           ? strPlace.size() + PFF_RECORD_PLACED_FIXED_SIZE
-                                           : 0);
+    // The record's bytes of variable length in a file of nVersion, for
+    // ProtectedSlotSize.
+    std::uint64_t VariableBytes(std::uint32_t nVersion) const {
+        return strSourcePath.size() +
+               (RecordHoldsPlace(nVersion) ? strPlace.size() + PFF_RECORD_PLACED_FIXED_SIZE : 0);
     }
 };
 
@@ -137,8 +168,17 @@ constexpr std::uint32_t ProtectedSlotSize(std::uint64_t nPathBytes) {
 constexpr std::size_t PFF_SLOT_MIN_SIZE = ProtectedSlotSize(0);
 
 // Bytes before the body: the header and both slots.
-constexpr std::uint64_t ProtectedHeadSize(std::uint32_t nSlotSize) {
-    return PFF_HEADER_SIZE + PFF_SLOT_COUNT * static_cast<std::uint64_t>(nSlotSize);
+constexpr std::uint64_t ProtectedHeadSize(const ProtectedHeader& header) {
+    return header.Size() + PFF_SLOT_COUNT * static_cast<std::uint64_t>(header.nSlotSize);
+}
+
+// A header of nVersion with slots of nSlotSize, its ids zero: for working
+// out lengths.
+constexpr ProtectedHeader ProtectedHeaderOf(std::uint32_t nVersion, std::uint32_t nSlotSize) {
+    ProtectedHeader header;
+    header.nVersion = nVersion;
+    header.nSlotSize = nSlotSize;
+    return header;
 }
 
 // Stored bytes of a final chunk holding nTail (< PFF_CHUNK_SIZE) plain
@@ -177,18 +217,22 @@ constexpr std::size_t ProtectedUnpadBlock(std::size_t nPadded) {
     return nPadded < PFF_PAD_BLOCK ? nPadded : PFF_PAD_BLOCK;
 }
 
-// Number of bytes a protected stored file of the given plain size occupies.
-constexpr std::uint64_t ProtectedStoredLength(std::uint64_t nPlainSize, std::uint32_t nSlotSize) {
+// Number of bytes a protected stored file of the given plain size and header occupies.
+constexpr std::uint64_t ProtectedStoredLength(std::uint64_t nPlainSize,
+                                              const ProtectedHeader& header) {
     const std::uint64_t nFinalAt =
-        ProtectedHeadSize(nSlotSize) + nPlainSize / PFF_CHUNK_SIZE * PFF_CHUNK_STORED_SIZE;
+        ProtectedHeadSize(header) + nPlainSize / PFF_CHUNK_SIZE * PFF_CHUNK_STORED_SIZE;
     return nFinalAt + ProtectedFinalChunkSize(nPlainSize % PFF_CHUNK_SIZE, nFinalAt);
 }
+
+// A vault id as 32 lower-case hexadecimal digits, as people are shown it.
+std::string VaultIdHex(const VaultIdBytes& id);
 
 // True when the n bytes at p begin with the protected signature (fewer than
 // PFF_SIGNATURE_SIZE bytes: false).
 bool IsProtectedSignature(const unsigned char* p, std::size_t n);
 
-// Writes the header into exactly PFF_HEADER_SIZE bytes at pOut.
+// Writes the header into exactly header.Size() bytes at pOut.
 void EncodeProtectedHeader(const ProtectedHeader& header, unsigned char* pOut);
 
 // What an operation on a protected file came to. Every refusal of stored
@@ -199,6 +243,7 @@ enum class ProtectedResult {
     PROTECTED_UNSUPPORTED,       // a version this build does not read
     PROTECTED_DAMAGED_HEADER,    // header cut short, or a slot size no writer makes
     PROTECTED_DAMAGED_METADATA,  // neither slot opens: damaged, swapped, other key
+    PROTECTED_OTHER_VAULT,       // the header names another vault than the keys'
     PROTECTED_DAMAGED_CHUNK,     // a chunk does not open where it lies, is missing or extra
     PROTECTED_SIZE_MISMATCH,     // the chunks hold another total than the metadata says
     PROTECTED_TOO_LONG,          // a summary or source path beyond what a slot holds
@@ -206,9 +251,11 @@ enum class ProtectedResult {
     PROTECTED_NO_CRYPTO,         // libsodium did not start, a key is missing, or no memory
 };
 
-// Reads a header from the n bytes at pIn: PROTECTED_OK, PROTECTED_NOT_PROTECTED,
-// PROTECTED_UNSUPPORTED or PROTECTED_DAMAGED_HEADER. pHeader is filled only
-// on PROTECTED_OK.
+// Reads the first PFF_HEADER_SIZE bytes of a header from the n bytes at
+// pIn: PROTECTED_OK, PROTECTED_NOT_PROTECTED, PROTECTED_UNSUPPORTED or
+// PROTECTED_DAMAGED_HEADER. pHeader is filled only on PROTECTED_OK, its
+// vault id left zero: where the version has one, it follows those bytes
+// (the opener reads it with the slots, which readers take in one piece).
 ProtectedResult DecodeProtectedHeader(const unsigned char* pIn, std::size_t n,
                                       ProtectedHeader* pHeader);
 

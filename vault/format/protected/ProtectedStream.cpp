@@ -52,10 +52,19 @@ std::uint32_t HeaderVersion(const unsigned char* pHeader) {
     return static_cast<std::uint32_t>(GetLe(pHeader + PFF_OFFSET_VERSION, 4));
 }
 
+// The bytes of the (already checked) header, bound into every sealed piece.
+std::size_t HeaderBytes(const unsigned char* pHeader) {
+    return ProtectedHeaderSize(HeaderVersion(pHeader));
+}
+
 // Header bytes || slot index: a record opens only in its own file and slot.
-void SlotAssociatedData(const unsigned char* pHeader, std::size_t nSlot, unsigned char* pAd) {
-    std::memcpy(pAd, pHeader, PFF_HEADER_SIZE);
-    pAd[PFF_HEADER_SIZE] = static_cast<unsigned char>(nSlot);
+// Returns the bytes of associated data at pAd (room for PFF_HEADER_MAX_SIZE + 1).
+std::size_t SlotAssociatedData(const unsigned char* pHeader, std::size_t nSlot,
+                               unsigned char* pAd) {
+    const std::size_t nHeader = HeaderBytes(pHeader);
+    std::memcpy(pAd, pHeader, nHeader);
+    pAd[nHeader] = static_cast<unsigned char>(nSlot);
+    return nHeader + 1;
 }
 
 // Seals metadata as slot nSlot of nSlotSize bytes at pOut, whose first
@@ -65,12 +74,12 @@ R SealSlot(const CSecretBytes& key, const unsigned char* pHeader, std::size_t nS
     std::vector<unsigned char> record(nSlotSize - PFF_SLOT_OVERHEAD);
     if (!EncodeProtectedRecord(metadata, HeaderVersion(pHeader), record.data(), record.size()))
         return R::PROTECTED_TOO_LONG;
-    unsigned char ad[PFF_HEADER_SIZE + 1];
-    SlotAssociatedData(pHeader, nSlot, ad);
+    unsigned char ad[PFF_HEADER_MAX_SIZE + 1];
+    const std::size_t nAd = SlotAssociatedData(pHeader, nSlot, ad);
     unsigned long long nSealed = 0;
-    const int nFailed = crypto_aead_xchacha20poly1305_ietf_encrypt(
-        pOut + PFF_NONCE_SIZE, &nSealed, record.data(), record.size(), ad, sizeof ad, nullptr, pOut,
-        key.Data());
+    const int nFailed = crypto_aead_xchacha20poly1305_ietf_encrypt(pOut + PFF_NONCE_SIZE, &nSealed,
+                                                                   record.data(), record.size(), ad,
+                                                                   nAd, nullptr, pOut, key.Data());
     sodium_memzero(record.data(), record.size());
     return nFailed ? R::PROTECTED_NO_CRYPTO : R::PROTECTED_OK;
 }
@@ -80,13 +89,13 @@ R SealSlot(const CSecretBytes& key, const unsigned char* pHeader, std::size_t nS
 bool OpenSlot(const CSecretBytes& key, const unsigned char* pHeader, std::size_t nSlot,
               const unsigned char* pIn, std::uint32_t nSlotSize, ProtectedMetadata* pMetadata) {
     std::vector<unsigned char> record(nSlotSize - PFF_SLOT_OVERHEAD);
-    unsigned char ad[PFF_HEADER_SIZE + 1];
-    SlotAssociatedData(pHeader, nSlot, ad);
+    unsigned char ad[PFF_HEADER_MAX_SIZE + 1];
+    const std::size_t nAd = SlotAssociatedData(pHeader, nSlot, ad);
     unsigned long long nOpened = 0;
     const bool bOpened =
         crypto_aead_xchacha20poly1305_ietf_decrypt(record.data(), &nOpened, nullptr,
                                                    pIn + PFF_NONCE_SIZE, nSlotSize - PFF_NONCE_SIZE,
-                                                   ad, sizeof ad, pIn, key.Data()) == 0 &&
+                                                   ad, nAd, pIn, key.Data()) == 0 &&
         nOpened == record.size() &&
         DecodeProtectedRecord(record.data(), record.size(), HeaderVersion(pHeader), pMetadata);
     sodium_memzero(record.data(), record.size());
@@ -117,8 +126,9 @@ ProtectedResult CProtectedSealer::Begin(const ProtectedMetadata& metadata) {
     m_head.clear();
     if (!KeysReady(m_keys)) return R::PROTECTED_NO_CRYPTO;
     ProtectedHeader header;
-    header.nVersion = metadata.Version();
-    header.nSlotSize = ProtectedSlotSize(metadata.VariableBytes());
+    header.nVersion = m_keys.bVaultId ? PFF_VERSION_VAULT_NAMED : metadata.Version();
+    header.vaultId = m_keys.vaultId;
+    header.nSlotSize = ProtectedSlotSize(metadata.VariableBytes(header.nVersion));
     if (header.nSlotSize == 0 || metadata.strSummary.size() > PFF_SUMMARY_MAX_BYTES)
         return R::PROTECTED_TOO_LONG;
     // The file id and both slot nonces in one draw: each draw is a system
@@ -126,18 +136,19 @@ ProtectedResult CProtectedSealer::Begin(const ProtectedMetadata& metadata) {
     unsigned char random[PFF_FILE_ID_SIZE + PFF_SLOT_COUNT * PFF_NONCE_SIZE];
     FillRandom(random, sizeof random);
     std::memcpy(header.fileId, random, PFF_FILE_ID_SIZE);
-    std::vector<unsigned char> head(ProtectedHeadSize(header.nSlotSize));
+    std::vector<unsigned char> head(ProtectedHeadSize(header));
     EncodeProtectedHeader(header, head.data());
     ProtectedMetadata record = metadata;
     for (std::size_t nSlot = 0; nSlot < PFF_SLOT_COUNT; ++nSlot) {
         record.nSequence = nSlot == 0 ? 1 : 0;
-        unsigned char* pSlot = head.data() + PFF_HEADER_SIZE + nSlot * header.nSlotSize;
+        unsigned char* pSlot = head.data() + header.Size() + nSlot * header.nSlotSize;
         std::memcpy(pSlot, random + PFF_FILE_ID_SIZE + nSlot * PFF_NONCE_SIZE, PFF_NONCE_SIZE);
         const R result =
             SealSlot(m_keys.metadata, head.data(), nSlot, record, header.nSlotSize, pSlot);
         if (result != R::PROTECTED_OK) return result;
     }
     m_head = std::move(head);
+    m_header = header;
     m_nPlainSize = metadata.nPlainSize;
     m_nNextIndex = 0;
     m_nSealed = 0;
@@ -146,10 +157,7 @@ ProtectedResult CProtectedSealer::Begin(const ProtectedMetadata& metadata) {
 }
 
 std::uint64_t CProtectedSealer::StoredLength() const {
-    if (m_head.empty()) return 0;
-    const std::uint32_t nSlotSize =
-        static_cast<std::uint32_t>((m_head.size() - PFF_HEADER_SIZE) / PFF_SLOT_COUNT);
-    return ProtectedStoredLength(m_nPlainSize, nSlotSize);
+    return m_head.empty() ? 0 : ProtectedStoredLength(m_nPlainSize, m_header);
 }
 
 ProtectedResult CProtectedSealer::SealChunk(const unsigned char* pPlain, std::size_t n, bool bFinal,
@@ -249,7 +257,7 @@ ProtectedResult CProtectedSealer::SealChunkAt(std::uint64_t nIndex, const unsign
     }
     unsigned long long nSealed = 0;
     const int nFailed = crypto_aead_xchacha20poly1305_ietf_encrypt(
-        pOut, &nSealed, pPlain, n, m_head.data(), PFF_HEADER_SIZE, nullptr, nonce,
+        pOut, &nSealed, pPlain, n, m_head.data(), m_header.Size(), nullptr, nonce,
         m_keys.body.Data());
     if (!padded.empty()) sodium_memzero(padded.data(), padded.size());
     if (nFailed) return R::PROTECTED_NO_CRYPTO;
@@ -281,15 +289,28 @@ ProtectedResult CProtectedOpener::ReadHeader(const unsigned char* pIn, std::size
     return R::PROTECTED_OK;
 }
 
-std::size_t CProtectedOpener::SlotsSize() const {
-    return m_nStage == Stage::HEADER ? 0 : PFF_SLOT_COUNT * m_header.nSlotSize;
+std::size_t CProtectedOpener::HeadRestSize() const {
+    return m_nStage == Stage::HEADER
+               ? 0
+               : static_cast<std::size_t>(ProtectedHeadSize(m_header) - PFF_HEADER_SIZE);
 }
 
 ProtectedResult CProtectedOpener::OpenSlots(const unsigned char* pIn, std::size_t n) {
     if (m_nStage == Stage::REFUSED) return m_nRefusal;
     if (m_nStage != Stage::SLOTS) return R::PROTECTED_MISUSE;
     if (!KeysReady(m_keys)) return Refuse(R::PROTECTED_NO_CRYPTO, 0);
-    if (n < SlotsSize()) return Refuse(R::PROTECTED_DAMAGED_METADATA, 0);
+    const std::size_t nRestOfHeader = m_header.Size() - PFF_HEADER_SIZE;
+    if (n < nRestOfHeader) return Refuse(R::PROTECTED_DAMAGED_HEADER, 0);
+    if (m_header.NamesVault()) {
+        std::memcpy(m_header.vaultId.data(), pIn, PFF_VAULT_ID_SIZE);
+        std::memcpy(m_headerBytes + PFF_OFFSET_VAULT_ID, pIn, PFF_VAULT_ID_SIZE);
+        // The id is no secret (the key record shows it): a plain comparison.
+        if (m_keys.bVaultId && m_header.vaultId != m_keys.vaultId)
+            return Refuse(R::PROTECTED_OTHER_VAULT, 0);
+    }
+    pIn += nRestOfHeader;
+    n -= nRestOfHeader;
+    if (n < PFF_SLOT_COUNT * m_header.nSlotSize) return Refuse(R::PROTECTED_DAMAGED_METADATA, 0);
     bool bAny = false;
     for (std::size_t nSlot = 0; nSlot < PFF_SLOT_COUNT; ++nSlot) {
         ProtectedMetadata record;
@@ -311,7 +332,7 @@ ProtectedResult CProtectedOpener::OpenSlots(const unsigned char* pIn, std::size_
 ProtectedResult CProtectedOpener::BeginBody(std::uint64_t nStoredLength) {
     if (m_nStage == Stage::REFUSED) return m_nRefusal;
     if (m_nStage != Stage::BODY_START) return R::PROTECTED_MISUSE;
-    const std::uint64_t nHead = ProtectedHeadSize(m_header.nSlotSize);
+    const std::uint64_t nHead = ProtectedHeadSize(m_header);
     const std::uint64_t nBody = nStoredLength > nHead ? nStoredLength - nHead : 0;
     m_nChunkCount = (nBody + PFF_CHUNK_STORED_SIZE - 1) / PFF_CHUNK_STORED_SIZE;
     m_nLastChunkSize = nBody - (m_nChunkCount == 0 ? 0 : m_nChunkCount - 1) * PFF_CHUNK_STORED_SIZE;
@@ -383,16 +404,15 @@ ProtectedResult CProtectedOpener::OpenChunkAt(std::uint64_t nIndex, bool bFinal,
         return R::PROTECTED_MISUSE;
     if (!KeyReady(m_keys.body)) return R::PROTECTED_NO_CRYPTO;
     // Only the sizes a writer makes: a whole chunk, or a padded final one.
-    const bool bSizeFits = bFinal
-                               ? IsProtectedFinalChunkSize(
-                                     n, ChunkOffset(ProtectedHeadSize(m_header.nSlotSize), nIndex))
-                               : n == PFF_CHUNK_STORED_SIZE;
+    const bool bSizeFits =
+        bFinal ? IsProtectedFinalChunkSize(n, ChunkOffset(ProtectedHeadSize(m_header), nIndex))
+               : n == PFF_CHUNK_STORED_SIZE;
     if (!bSizeFits) return R::PROTECTED_DAMAGED_CHUNK;
     unsigned char nonce[PFF_NONCE_SIZE];
     ChunkNonce(m_header.fileId, nIndex, bFinal, nonce);
     unsigned long long nOpened = 0;
     if (crypto_aead_xchacha20poly1305_ietf_decrypt(pOut, &nOpened, nullptr, pIn, n, m_headerBytes,
-                                                   PFF_HEADER_SIZE, nonce, m_keys.body.Data()) != 0)
+                                                   m_header.Size(), nonce, m_keys.body.Data()) != 0)
         return R::PROTECTED_DAMAGED_CHUNK;
     std::size_t nPlain = static_cast<std::size_t>(nOpened);
     if (bFinal && sodium_unpad(&nPlain, pOut, nPlain, ProtectedUnpadBlock(nPlain)) != 0)
@@ -421,7 +441,7 @@ ProtectedResult CProtectedOpener::SealSummaryEdit(const std::string& strSummary,
 
 ProtectedResult CProtectedOpener::SealPlaceEdit(const std::string& strPlace,
                                                 ProtectedSlotWrite* pWrite) const {
-    if (m_nStage != Stage::HEADER && m_header.nVersion != PFF_VERSION_PLACED)
+    if (m_nStage != Stage::HEADER && !RecordHoldsPlace(m_header.nVersion))
         return R::PROTECTED_UNSUPPORTED;
     ProtectedMetadata record = m_metadata;
     record.strPlace = strPlace;
@@ -441,7 +461,7 @@ ProtectedResult CProtectedOpener::SealRecordEdit(ProtectedMetadata record,
     const R result =
         SealSlot(m_keys.metadata, m_headerBytes, nSlot, record, m_header.nSlotSize, bytes.data());
     if (result != R::PROTECTED_OK) return result;
-    pWrite->nOffset = PFF_HEADER_SIZE + nSlot * static_cast<std::uint64_t>(m_header.nSlotSize);
+    pWrite->nOffset = m_header.Size() + nSlot * static_cast<std::uint64_t>(m_header.nSlotSize);
     pWrite->bytes = std::move(bytes);
     pWrite->nSequence = record.nSequence;
     return R::PROTECTED_OK;

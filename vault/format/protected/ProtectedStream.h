@@ -23,15 +23,21 @@
 
 namespace quovex {
 
-// The two subkeys of a protected vault's stored files.
+// The two subkeys of a protected vault's stored files, and the vault's id.
 struct ProtectedFileKeys {
     CSecretBytes body;      // seals the body chunks
     CSecretBytes metadata;  // seals the metadata slots
+    // When bVaultId: the sealer names vaultId in every header (the third
+    // version), and the opener refuses a file that names another vault
+    // before it tries a key. Without it, files of the older versions are
+    // written, and the vault a file names is not looked at.
+    bool bVaultId = false;
+    VaultIdBytes vaultId = {};
 };
 
-// Derives both subkeys from a PFF_KEY_SIZE-byte master key. False (pKeys
-// left empty) when the master key has another size or libsodium or secret
-// memory is not available. Any thread.
+// Derives both subkeys from a PFF_KEY_SIZE-byte master key, leaving the
+// vault id as it is. False (the subkeys left empty) when the master key has
+// another size or libsodium or secret memory is not available. Any thread.
 bool DeriveFileKeys(const CSecretBytes& master, ProtectedFileKeys* pKeys);
 
 // Seals one new stored file. Begin draws the file id and seals both slots;
@@ -90,6 +96,7 @@ private:
     const ProtectedFileKeys& m_keys;
     std::unique_ptr<CHelperThread> m_pHelper;
     std::vector<unsigned char> m_head;
+    ProtectedHeader m_header;  // of m_head
     std::uint64_t m_nPlainSize = 0;
     std::uint64_t m_nNextIndex = 0;
     std::uint64_t m_nSealed = 0;  // plain bytes so far
@@ -120,13 +127,19 @@ public:
     // PROTECTED_NOT_PROTECTED, PROTECTED_UNSUPPORTED or
     // PROTECTED_DAMAGED_HEADER. Needs no key.
     ProtectedResult ReadHeader(const unsigned char* pIn, std::size_t n);
+    // The header; its vault id once OpenSlots has read it.
     const ProtectedHeader& Header() const { return m_header; }
-    // The bytes of both slots, which follow the header (0 before ReadHeader).
-    std::size_t SlotsSize() const;
+    // The bytes that follow the first PFF_HEADER_SIZE up to the body: the
+    // rest of the header (the vault id, where the version has one) and both
+    // slots. 0 before ReadHeader.
+    std::size_t HeadRestSize() const;
 
-    // Opens the slots from the n bytes after the header and takes the valid
-    // record with the higher sequence. PROTECTED_DAMAGED_METADATA when
-    // neither opens (also when n falls short of SlotsSize()).
+    // Reads the rest of the header from the n bytes after the first
+    // PFF_HEADER_SIZE, opens the slots that follow it and takes the valid
+    // record with the higher sequence. PROTECTED_OTHER_VAULT, trying no
+    // slot, when the header names another vault than the keys;
+    // PROTECTED_DAMAGED_METADATA when neither slot opens (also when n falls
+    // short of HeadRestSize()).
     ProtectedResult OpenSlots(const unsigned char* pIn, std::size_t n);
     const ProtectedMetadata& Metadata() const { return m_metadata; }
     // Whether slot i opened; one that did not was torn or damaged.
@@ -187,7 +200,7 @@ private:
 
     const ProtectedFileKeys& m_keys;
     std::unique_ptr<CHelperThread> m_pHelper;
-    unsigned char m_headerBytes[PFF_HEADER_SIZE] = {};
+    unsigned char m_headerBytes[PFF_HEADER_MAX_SIZE] = {};
     ProtectedHeader m_header;
     ProtectedMetadata m_metadata;
     bool m_slotOpened[PFF_SLOT_COUNT] = {};
