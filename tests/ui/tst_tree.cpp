@@ -10,6 +10,7 @@
 #include "Fakes.h"
 #include "FindRunner.h"
 #include "TestFiles.h"
+#include "TreeWatch.h"
 #include "UiTestSupport.h"
 #include "VaultTransfer.h"
 
@@ -64,6 +65,7 @@ private slots:
     void newestFindWins();
     void keysOfTheMainWindow();
     void hiddenNamesReadPlain();
+    void changesOnDiskShowByThemselves();
 
 private:
     QString Box(const char* pszRel) const {
@@ -290,9 +292,6 @@ void TestTree::keysOfTheMainWindow() {
     QVERIFY(pTree->FindPathItem(Box("new.$")));
 }
 
-QUOVEX_UI_TEST_MAIN(TestTree)
-#include "tst_tree.moc"
-
 // A vault that hides its names: the items read the plain names, the paths
 // they give are the sealed ones on disk, and a find searches plain names.
 void TestTree::hiddenNamesReadPlain() {
@@ -342,3 +341,44 @@ void TestTree::hiddenNamesReadPlain() {
     QVERIFY(Find(tree, strDiskName.left(6)));
     QCOMPARE(Outline(tree.topLevelItem(0)), QStringList());
 }
+
+// What a sync engine brings into an open folder shows by itself, the open
+// folders and the selection kept, but never while the window is busy; a
+// closed folder is no longer watched.
+void TestTree::changesOnDiskShowByThemselves() {
+    CContentsTree tree;
+    bool bBusy = false;
+    int nAsked = 0;
+    CTreeWatch watch(&tree, [&] { return ++nAsked, bBusy; });
+    watch.SetDelay(10);
+    QSignalSpy refreshed(&watch, &CTreeWatch::Refreshed);
+    QVERIFY(tree.ShowFolder(m_strTree, true));
+    QTreeWidgetItem* pZeta = tree.FindPathItem(m_strTree + u"/zeta"_s);
+    pZeta->setExpanded(true);
+    tree.setCurrentItem(tree.FindPathItem(m_strTree + u"/zeta/y.$"_s));
+    QCOMPARE(watch.Watched().size(), 2);
+
+    // As Syncthing brings a file: a temporary beside it, then renamed.
+    QVERIFY(MakeFile(m_strTree + u"/zeta/.syncthing.z.$.tmp"_s));
+    QVERIFY(QFile::rename(m_strTree + u"/zeta/.syncthing.z.$.tmp"_s, m_strTree + u"/zeta/z.$"_s));
+    QVERIFY(refreshed.wait(WAIT_MS));
+    QCOMPARE(Outline(tree.FindPathItem(m_strTree + u"/zeta"_s)), (QStringList{"x", "y.$", "z.$"}));
+    QCOMPARE(tree.GetItemPath(tree.currentItem()), m_strTree + u"/zeta/y.$"_s);
+
+    bBusy = true;
+    const qsizetype nRefreshed = refreshed.size();
+    QVERIFY(MakeFile(m_strTree + u"/w.$"_s));
+    nAsked = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(nAsked >= 2, WAIT_MS);  // declined at least once, waiting
+    QCOMPARE(refreshed.size(), nRefreshed);
+    QVERIFY(!tree.FindPathItem(m_strTree + u"/w.$"_s));
+    bBusy = false;
+    QVERIFY(refreshed.wait(WAIT_MS));
+    QVERIFY(tree.FindPathItem(m_strTree + u"/w.$"_s));
+
+    tree.FindPathItem(m_strTree + u"/zeta"_s)->setExpanded(false);
+    QCOMPARE(watch.Watched(), QStringList{m_strTree});
+}
+
+QUOVEX_UI_TEST_MAIN(TestTree)
+#include "tst_tree.moc"

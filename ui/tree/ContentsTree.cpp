@@ -152,7 +152,10 @@ bool CContentsTree::NamesHidden() const {
 
 bool CContentsTree::ShowFolder(const QString& strRootFolder, bool bShowFiles) {
     bool bShown = false;
-    RunOnObjectThread(this, [&] { bShown = ShowFolderHere(strRootFolder, bShowFiles); });
+    RunOnObjectThread(this, [&] {
+        bShown = ShowFolderHere(strRootFolder, bShowFiles);
+        emit FolderShown();
+    });
     return bShown;
 }
 
@@ -374,6 +377,7 @@ void CContentsTree::ShowAfresh() {
     const CViewState view = CaptureView();
     ShowFolderHere(m_strRoot, m_bShowFiles);
     RestoreView(view);
+    emit FolderShown();
 }
 
 CContentsTree::CViewState CContentsTree::CaptureView() const {

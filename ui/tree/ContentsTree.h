@@ -131,6 +131,8 @@ signals:
     // The result of the find that SetFindText started as nGeneration is now
     // shown (a count of finds, from 1).
     void FoundShown(int nGeneration);
+    // ShowFolder or ShowAfresh has listed the root folder anew.
+    void FolderShown();
 
 protected:
     // Opens the context menu at ptGlobal (screen coordinates) and reports a

@@ -21,6 +21,7 @@
 #include "ResourceImages.h"
 #include "RunReport.h"
 #include "SettingsCommand.h"
+#include "TreeWatch.h"
 #include "VaultLock.h"
 #include "VaultProtection.h"
 #include "VaultSettings.h"
@@ -32,7 +33,13 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     : CStretchDialog(pParent), m_vault(vault), m_settings(settings) {
     SetClientArea(BuildDialog(this, RES_DLG_MAIN));
     m_pContentsTree = InstallContentsTree(this);
-    if (m_pContentsTree) m_pContentsTree->SetVault(&m_vault.Key(), m_vault.Env());
+    if (m_pContentsTree) {
+        m_pContentsTree->SetVault(&m_vault.Key(), m_vault.Env());
+        // What a sync engine brings shows by itself; never during a run or
+        // while locked (the tree is empty then, and the key wiped).
+        m_pTreeWatch = new CTreeWatch(
+            m_pContentsTree, [this] { return m_bAddRunning || (m_pLock && m_pLock->IsLocked()); });
+    }
     // The first box is shown at start.
     if (m_pContentsTree) m_pContentsTree->ShowFolder(m_vault.BoxFolder(BOX_FILE), true);
     setWindowIcon(LoadAppIcon());

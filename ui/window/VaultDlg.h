@@ -27,6 +27,7 @@ class CContextCommands;
 class CIdleWatch;
 class COpenVault;
 class COpenedFiles;
+class CTreeWatch;
 class CVaultLock;
 class CVaultProtection;
 class CVaultSettings;
@@ -44,6 +45,9 @@ public:
     const CVaultKey& Key() const;
     // The contents tree (control 1003).
     CContentsTree* ContentsTree() const { return m_pContentsTree; }
+    // What keeps the tree in step with changes on disk by others (nullptr
+    // without a tree).
+    CTreeWatch* TreeWatch() const { return m_pTreeWatch; }
 
     // Exit: ends the window with OK.
     void OnExit();
@@ -167,6 +171,7 @@ private:
     std::deque<std::pair<QStringList, QString>> m_vQueuedDrops;
     bool m_bAddRunning = false;
     CContentsTree* m_pContentsTree = nullptr;
+    CTreeWatch* m_pTreeWatch = nullptr;  // owned by the tree
     // The parts, made once the tree is in place; the lock goes before the
     // opened files it uses. The context commands exist only with a tree.
     std::unique_ptr<CVaultProtection> m_pProtection;
