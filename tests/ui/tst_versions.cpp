@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QUrl>
 
+#include <QSignalSpy>
+
 #include "DateText.h"
 #include "ResolveVersionsDlg.h"
 #include "StoredVersions.h"
@@ -80,6 +82,13 @@ void TestVersions::init() {
 void TestVersions::oneItemAndTheVersionsSideBySide() {
     m_pDlg->ContentsTree()->ShowAfresh();
     QCOMPARE(BoxTexts(), QStringList({u"目录"_s, u"a.txt.$（2 个版本）"_s}));
+    // A find shows it as one item too (目录 leads to another a.txt).
+    QSignalSpy found(m_pDlg->ContentsTree(), &CContentsTree::FoundShown);
+    m_pDlg->ContentsTree()->SetFindText(u"A.T"_s);
+    QVERIFY(found.wait(20000));
+    QCOMPARE(BoxTexts(), QStringList({u"目录"_s, u"a.txt.$（2 个版本）"_s}));
+    QCOMPARE(CContentsTree::VersionNamesOf(BoxItem(u"a.txt.$"_s)).size(), 2);
+    m_pDlg->ContentsTree()->SetFindText(QString());
     QVERIFY(Command(m_pDlg, RES_CMD_RESOLVE));
     bool bShown = false;
     Resolve([&](CResolveVersionsDlg* pDialog) {

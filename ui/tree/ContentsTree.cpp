@@ -234,6 +234,16 @@ std::string CContentsTree::PlainPathOf(const QTreeWidgetItem* pItem) const {
     return strPlain;
 }
 
+void CContentsTree::MarkVersionsIn(QTreeWidgetItem* pItem, const QString& strShown,
+                                   const QString& strFolder,
+                                   const std::vector<std::string>& vDiskNames) const {
+    MarkVersions(pItem, strShown, OrderedVersions(strFolder, vDiskNames, m_pKey, m_pEnv));
+}
+
+QString CContentsTree::VersionKeyText(const QString& strName) {
+    return QString::fromStdString(VersionKeyOf(CFolderEntry{strName.toStdString(), false}));
+}
+
 void CContentsTree::FillPlainItem(QTreeWidgetItem* pParent, const QString& strFolder) {
     const CPlainNames names(m_pKey, m_pEnv);
     std::vector<PlainEntry> vEntries;

@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QContextMenuEvent;
 class QKeyEvent;
@@ -181,6 +182,13 @@ private:
     QTreeWidgetItem* NewPlainItem(const QString& strText, const std::string& strDisk, bool bFolder,
                                   bool bUnreadable) const;
     bool NamesHidden() const;
+    // Makes pItem the one item of the stored file whose versions lie in
+    // strFolder under vDiskNames, shown as strShown ("a.doc.$").
+    void MarkVersionsIn(QTreeWidgetItem* pItem, const QString& strShown, const QString& strFolder,
+                        const std::vector<std::string>& vDiskNames) const;
+    // The name a visible stored file of the on-disk name strName goes by
+    // among versions: a conflict copy's is its original's.
+    static QString VersionKeyText(const QString& strName);
     // FillItem where the names are hidden.
     void FillPlainItem(QTreeWidgetItem* pParent, const QString& strFolder);
     // The plain path in the vault of pItem ("FileBox/资料"), "" when a name

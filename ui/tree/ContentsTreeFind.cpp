@@ -2,7 +2,10 @@
 // text, and back. Interface thread.
 #include <QSignalBlocker>
 #include <QTreeWidgetItemIterator>
+#include <map>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "ContentsTree.h"
 #include "FindRunner.h"
@@ -77,13 +80,34 @@ void CContentsTree::ShowFound(int nGeneration, CFoundItem&& found) {
 
 void CContentsTree::AddFoundChildren(QTreeWidgetItem* pParent, CFoundItem& found,
                                      QList<QTreeWidgetItem*>* pvOpen) {
+    // The versions of a stored file found are one item, as in the tree, at
+    // the first of them: its shown name (the original's, for a conflict copy
+    // under visible names) and the on-disk names of them all.
+    std::map<QString, std::vector<std::string>> versions;
+    const auto fnKey = [&](const CFoundItem& child) {
+        return child.m_bFolder || child.m_bUnreadable ? QString()
+               : child.m_strDisk.empty()              ? VersionKeyText(child.m_strName)
+                                                      : child.m_strName;
+    };
+    for (const CFoundItem& child : found.m_vChildren) {
+        if (const QString strKey = fnKey(child); !strKey.isEmpty())
+            versions[strKey].push_back(child.m_strDisk.empty() ? child.m_strName.toStdString()
+                                                               : child.m_strDisk);
+    }
     QList<QTreeWidgetItem*> vItems;
     vItems.reserve(static_cast<qsizetype>(found.m_vChildren.size()));
     for (CFoundItem& child : found.m_vChildren) {
+        const QString strKey = fnKey(child);
+        const std::vector<std::string>* pVersions = strKey.isEmpty() ? nullptr : &versions[strKey];
+        const std::string strDisk =
+            child.m_strDisk.empty() ? child.m_strName.toStdString() : child.m_strDisk;
+        if (pVersions && pVersions->size() > 1 && pVersions->front() != strDisk) continue;
         QTreeWidgetItem* pItem = child.m_strDisk.empty()
                                      ? NewItem(child.m_strName, child.m_bFolder)
                                      : NewPlainItem(child.m_strName, child.m_strDisk,
                                                     child.m_bFolder, child.m_bUnreadable);
+        if (pVersions && pVersions->size() > 1)
+            MarkVersionsIn(pItem, strKey, GetItemPath(pParent), *pVersions);
         int nFound = child.m_bMatch ? FOUND_MATCH : 0;
         if (!child.m_vChildren.empty()) {
             nFound |= FOUND_LISTED;
