@@ -93,7 +93,9 @@ void TestTree::init() {
     QDir tree(m_strTree);
     QVERIFY(tree.mkpath(u"zeta/x"_s) && tree.mkpath(u"Alpha"_s));
     // A sync engine's temporaries and folders are never listed.
+    // A conflict copy alone reads as its original.
     for (const char* psz : {"cherry.$", "apple.$", "Banana.$", "zeta/y.$", "hidden/.h",
+                            "plum.txt.sync-conflict-20261209-022408-S3MHZRP.$",
                             ".syncthing.apple.$.tmp", "~syncthing~pear.$.tmp", ".stfolder/x"})
         QVERIFY(MakeFile(tree.filePath(QString::fromLatin1(psz))));
     QVERIFY(QFile::link(tree.filePath(u"zeta"_s), tree.filePath(u"link"_s)));
@@ -127,8 +129,10 @@ void TestTree::listingAndTheRightButton() {
     QCOMPARE(tree.m_nMenus, 1);
     QCOMPARE(tree.currentItem(), pApple);
 
-    QCOMPARE(Outline(pRoot),
-             (QStringList{"Alpha", "hidden", "zeta+", "apple.$", "Banana.$", "cherry.$"}));
+    QCOMPARE(Outline(pRoot), (QStringList{"Alpha", "hidden", "zeta+", "apple.$", "Banana.$",
+                                          "cherry.$", "plum.txt.$"}));
+    QCOMPARE(tree.GetItemPath(pRoot->child(6)),
+             m_strTree + u"/plum.txt.sync-conflict-20261209-022408-S3MHZRP.$"_s);
     QTreeWidgetItem* pZeta = pRoot->child(2);
     pZeta->setExpanded(true);
     QCOMPARE(Outline(pZeta), (QStringList{"x", "y.$"}));

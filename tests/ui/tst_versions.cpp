@@ -3,9 +3,8 @@
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QLabel>
-#include <QUrl>
-
 #include <QSignalSpy>
+#include <QUrl>
 
 #include "DateText.h"
 #include "ResolveVersionsDlg.h"

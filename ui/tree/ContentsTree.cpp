@@ -240,6 +240,14 @@ void CContentsTree::MarkVersionsIn(QTreeWidgetItem* pItem, const QString& strSho
     MarkVersions(pItem, strShown, OrderedVersions(strFolder, vDiskNames, m_pKey, m_pEnv));
 }
 
+void CContentsTree::ShowUnderOriginalName(QTreeWidgetItem* pItem) {
+    const QString strName = pItem->text(0);
+    const QString strOriginal = VersionKeyText(strName);
+    if (strOriginal == strName) return;
+    pItem->setText(0, strOriginal);
+    pItem->setData(0, ROLE_DISK, QFile::encodeName(strName));
+}
+
 QString CContentsTree::VersionKeyText(const QString& strName) {
     return QString::fromStdString(VersionKeyOf(CFolderEntry{strName.toStdString(), false}));
 }
@@ -338,6 +346,8 @@ void CContentsTree::FillItem(QTreeWidgetItem* pParent, const QString& strFolder)
         if (pVersions && pVersions->size() > 1)
             MarkVersions(pItem, QString::fromStdString(VersionKeyOf(entry)),
                          OrderedVersions(strFolder, *pVersions, m_pKey, m_pEnv));
+        else if (pVersions)
+            ShowUnderOriginalName(pItem);
         if (entry.m_bFolder && HasListableChildren(folder.filePath(strName))) AddPlaceholder(pItem);
         vItems.append(pItem);
     }

@@ -189,6 +189,9 @@ private:
     // The name a visible stored file of the on-disk name strName goes by
     // among versions: a conflict copy's is its original's.
     static QString VersionKeyText(const QString& strName);
+    // A sync engine's conflict copy whose original is not beside it reads
+    // as the original ("a.doc.$"), its on-disk name kept beside.
+    static void ShowUnderOriginalName(QTreeWidgetItem* pItem);
     // FillItem where the names are hidden.
     void FillPlainItem(QTreeWidgetItem* pParent, const QString& strFolder);
     // The plain path in the vault of pItem ("FileBox/资料"), "" when a name

@@ -108,6 +108,8 @@ void CContentsTree::AddFoundChildren(QTreeWidgetItem* pParent, CFoundItem& found
                                                     child.m_bFolder, child.m_bUnreadable);
         if (pVersions && pVersions->size() > 1)
             MarkVersionsIn(pItem, strKey, GetItemPath(pParent), *pVersions);
+        else if (pVersions && child.m_strDisk.empty())
+            ShowUnderOriginalName(pItem);
         int nFound = child.m_bMatch ? FOUND_MATCH : 0;
         if (!child.m_vChildren.empty()) {
             nFound |= FOUND_LISTED;
