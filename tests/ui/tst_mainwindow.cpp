@@ -2,6 +2,7 @@
 // window is sized, where it opens again.
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMimeData>
 #include <QResizeEvent>
 #include <QScreen>
@@ -18,12 +19,16 @@ using namespace quovex::test;
 
 namespace {
 
-// Drops the URLs on the picture of box nRow and lets the queued run go.
+// Drops the URLs on the picture of box nRow (-1: the list's empty corner)
+// and lets the queued run go.
 bool DropOn(CVaultDlg& dlg, int nRow, const QList<QUrl>& urls) {
     CBoxListCtrl* pList = dlg.BoxList();
     QMimeData data;
     data.setUrls(urls);
-    const QPoint pos = pList->visualItemRect(pList->item(nRow)).center();
+    const QPoint pos =
+        nRow >= 0 ? pList->visualItemRect(pList->item(nRow)).center()
+                  : QPoint(pList->viewport()->width() - 2, pList->viewport()->height() - 2);
+    if (nRow < 0 && pList->itemAt(pos)) return false;
     // The enter makes the list the target that the drop goes to.
     QDragEnterEvent enter(pos, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(pList->viewport(), &enter);
@@ -38,12 +43,15 @@ bool DropOn(CVaultDlg& dlg, int nRow, const QList<QUrl>& urls) {
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void dropsGoIntoTheBoxSelectedLast();
+    void dropsGoWhereTheyAreAimed();
     void mainWindowStretchesAndKeepsItsPlace();
 };
 
-// The vault lies in the folder outer, which is dropped last.
-void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
+// A drop on a picture goes into its box, which it selects; a drag that
+// rests on a picture selects its box; a drop beside the pictures goes into
+// the box selected last. The vault lies in the folder outer, which is
+// dropped last.
+void TestMainWindow::dropsGoWhereTheyAreAimed() {
     const QString strRoot = test::g_strHome + u"/drop"_s;
     const QString strVault = strRoot + u"/outer/Box"_s;
     CreateBoxFolders(strVault.toStdString(), CVaultEnv::Default());
@@ -57,7 +65,8 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
     QCOMPARE(dlg.findChildren<QTreeWidget*>(), QList<QTreeWidget*>({dlg.ContentsTree()}));
 
     // The first box at start. Of several boxes the lowest index decides; an
-    // empty selection keeps the last box. Dropped on another picture.
+    // empty selection keeps the last box. Dropped on another picture: that
+    // box's, and it is selected.
     CBoxListCtrl* pList = dlg.BoxList();
     QCOMPARE(pList->BoxPath(), strVault + u"/FileBox"_s);
     pList->clearSelection();
@@ -72,14 +81,34 @@ void TestMainWindow::dropsGoIntoTheBoxSelectedLast() {
         dlg, 3,
         {QUrl::fromLocalFile(strRoot + u"/src/a.txt"_s), QUrl(u"https://example.com/x.txt"_s),
          QUrl::fromLocalFile(strRoot + u"/src/目录"_s)}));
-    const QString strBox = strVault + u"/ImageBox"_s;
+    const QString strBox = strVault + u"/OtherBox"_s;
     for (const char* pszStored : {"/a.txt.$", "/目录/c.txt.$", "/目录/sub/d.txt.$"})
         QVERIFY2(ReadFile(strBox + QString::fromUtf8(pszStored)).startsWith("QUOVEX"), pszStored);
-    // Shown afresh at most once per item, and at the end; nothing to tell,
-    // no wait cursor left behind.
-    QVERIFY(shown.size() >= 1 && shown.size() <= 2);
+    QVERIFY(pList->item(3)->isSelected() && pList->BoxPath() == strBox);
+    // Shown when selected, afresh at most once per item, and at the end;
+    // nothing to ask, no wait cursor left behind; the count in the status.
+    QVERIFY(shown.size() >= 2 && shown.size() <= 3);
     QCOMPARE(shown.last().at(0).toString(), strBox);
     QVERIFY(script.Requests().empty() && !QApplication::overrideCursor());
+    QCOMPARE(FindControl<QLabel>(&dlg, RES_ID_MAIN_STATUS)->text(), u"3 个文件已存入其他保险柜"_s);
+
+    // Resting on a picture during a drag highlights and selects its box;
+    // beside the pictures the selected box is highlighted and takes the drop.
+    pList->SetHoverDelay(5);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(strRoot + u"/src/b.txt"_s)});
+    QVERIFY(MakeFile(strRoot + u"/src/b.txt"_s, "quovex"));
+    const QPoint onVideo = pList->visualItemRect(pList->item(2)).center();
+    QDragEnterEvent enter(onVideo, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pList->viewport(), &enter);
+    QCOMPARE(pList->DropTarget(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(pList->BoxPath(), strVault + u"/VideoBox"_s, 20000);
+    QCOMPARE(shown.last().at(0).toString(), strVault + u"/VideoBox"_s);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(pList->viewport(), &leave);
+    QCOMPARE(pList->DropTarget(), -1);
+    QVERIFY(DropOn(dlg, -1, {QUrl::fromLocalFile(strRoot + u"/src/b.txt"_s)}));
+    QVERIFY(ReadFile(strVault + u"/VideoBox/b.txt.$"_s).startsWith("QUOVEX"));
 
     // The folder that holds the vault: nothing changes; told once, per box.
     const auto before = Snapshot(strVault);

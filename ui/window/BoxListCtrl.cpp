@@ -39,6 +39,9 @@ CBoxListCtrl::CBoxListCtrl(const COpenVault& vault, QWidget* pParent)
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
     connect(this, &QListWidget::itemSelectionChanged, this, &CBoxListCtrl::OnSelectionChanged);
+    m_hoverTimer.setSingleShot(true);
+    m_hoverTimer.setInterval(DROP_HOVER_MS);
+    connect(&m_hoverTimer, &QTimer::timeout, this, &CBoxListCtrl::OnHoverElapsed);
     connect(&m_vault, &COpenVault::LocationChanged, this, &CBoxListCtrl::OnLocationChanged);
 }
 
@@ -79,21 +82,73 @@ QStringList CBoxListCtrl::DroppedPaths(const QMimeData* pData) {
     return vPaths;
 }
 
+int CBoxListCtrl::AimedBox(const QPoint& pos) const {
+    const QListWidgetItem* pItem = itemAt(pos);
+    const int nRow = pItem ? row(pItem) : -1;
+    return nRow >= 0 && nRow < BOX_COUNT ? nRow : m_nBox;
+}
+
+void CBoxListCtrl::SetDropTarget(int nBox) {
+    if (nBox == m_nDropTarget) return;
+    const QBrush none;
+    if (QListWidgetItem* pOld = item(m_nDropTarget)) pOld->setBackground(none);
+    m_nDropTarget = nBox;
+    if (QListWidgetItem* pNew = item(nBox)) {
+        QColor color = palette().color(QPalette::Highlight);
+        color.setAlpha(90);
+        pNew->setBackground(color);
+    }
+}
+
+void CBoxListCtrl::SelectBox(int nBox) {
+    if (nBox < 0 || nBox >= count()) return;
+    setCurrentItem(item(nBox), QItemSelectionModel::ClearAndSelect);
+}
+
+void CBoxListCtrl::OnHoverElapsed() {
+    if (m_nHovered >= 0 && m_nHovered != m_nBox) SelectBox(m_nHovered);
+}
+
 void CBoxListCtrl::dragEnterEvent(QDragEnterEvent* pEvent) {
     if (DroppedPaths(pEvent->mimeData()).isEmpty()) return pEvent->ignore();
     pEvent->acceptProposedAction();
+    dragMoveEvent(pEvent);
 }
 
 void CBoxListCtrl::dragMoveEvent(QDragMoveEvent* pEvent) {
     // Anywhere on the list, over a picture or not.
     if (DroppedPaths(pEvent->mimeData()).isEmpty()) return pEvent->ignore();
     pEvent->acceptProposedAction();
+    const QListWidgetItem* pItem = itemAt(pEvent->position().toPoint());
+    const int nHovered = pItem ? row(pItem) : -1;
+    if (nHovered != m_nHovered) {
+        m_nHovered = nHovered;
+        // Resting on another picture starts the wait again.
+        if (nHovered >= 0)
+            m_hoverTimer.start();
+        else
+            m_hoverTimer.stop();
+    }
+    SetDropTarget(AimedBox(pEvent->position().toPoint()));
+}
+
+void CBoxListCtrl::dragLeaveEvent(QDragLeaveEvent* pEvent) {
+    m_hoverTimer.stop();
+    m_nHovered = -1;
+    SetDropTarget(-1);
+    QListWidget::dragLeaveEvent(pEvent);
 }
 
 void CBoxListCtrl::dropEvent(QDropEvent* pEvent) {
+    m_hoverTimer.stop();
+    m_nHovered = -1;
+    SetDropTarget(-1);
     const QStringList vPaths = DroppedPaths(pEvent->mimeData());
     if (vPaths.isEmpty()) return pEvent->ignore();
     pEvent->acceptProposedAction();
+    // Dropped on a picture: that box, selected as the one taken last.
+    const int nAimed = AimedBox(pEvent->position().toPoint());
+    if (nAimed >= 0 && nAimed != m_nBox) SelectBox(nAimed);
     activateWindow();
     emit FilesDropped(vPaths, m_strBoxPath);
 }

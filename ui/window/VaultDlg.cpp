@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <utility>
 
@@ -11,6 +13,7 @@
 #include "Boxes.h"
 #include "ContentsTree.h"
 #include "ContextCommands.h"
+#include "CoreTexts.h"
 #include "DialogBuilder.h"
 #include "FindField.h"
 #include "HelpViewer.h"
@@ -267,9 +270,28 @@ int CVaultDlg::StartAddFromDrop(const QStringList& vDropList, const QString& str
         RunWithProgress(fnAdd, PROGRESS_CAN_CANCEL | (bSeveral ? PROGRESS_SEVERAL_FILES : 0), this);
     if (nOutcome == RunOutcome::RUN_CANCELLED)
         ShowMessageBox(QStringLiteral("User cancelled the operation !"));
+    ShowStatus(StoredSummaryText(job.report.nFilesDone, strBoxPath));
     const QString strReport = RunReportText(job.report, RunKind::RUN_STORE);
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), this);
     return 1;
+}
+
+QString CVaultDlg::StoredSummaryText(std::uint64_t nFiles, const QString& strBoxPath) const {
+    QString strBox = QFileInfo(strBoxPath).fileName();
+    for (int nBox = 0; nBox < BOX_COUNT; ++nBox)
+        if (m_vault.BoxFolder(nBox) == strBoxPath) strBox = BoxCaption(nBox);
+    return QStringLiteral("%1 个文件已存入%2").arg(QString::number(nFiles), strBox);
+}
+
+void CVaultDlg::ShowStatus(const QString& strText) {
+    auto* pStatus = FindControl<QLabel>(this, RES_ID_MAIN_STATUS);
+    if (!pStatus) return;
+    pStatus->setText(strText);
+    pStatus->setToolTip(strText);
+    // Wide enough for the text, within the window.
+    const int nRoom = pStatus->parentWidget()->width() - pStatus->x();
+    pStatus->resize(qMin(qMax(pStatus->width(), pStatus->sizeHint().width()), nRoom),
+                    pStatus->height());
 }
 
 void CVaultDlg::ConnectCommand(int nCommandId, void (CVaultDlg::*pHandler)()) {

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <utility>
@@ -131,6 +132,10 @@ public:
     // cancel, and one list of what did not go through, if anything. An
     // empty list starts no run. Returns 1. Interface thread.
     int StartAddFromDrop(const QStringList& vDropList, const QString& strBoxPath);
+    // The bottom text (control 1002): after a store, how many files went
+    // into which box.
+    void ShowStatus(const QString& strText);
+    QString StoredSummaryText(std::uint64_t nFiles, const QString& strBoxPath) const;
 
 public slots:
     // Shows the box folder strBoxPath in the contents tree. Interface thread
