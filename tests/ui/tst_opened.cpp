@@ -239,10 +239,18 @@ void TestOpened::lockWipesTheKeyAndAsksAgain() {
             LogInWhenAsked(u"secret1"_s, &m_nLogins);
         });
     });
+    // With copies open, Ctrl+L names them and asks first; 取消 changes nothing.
+    Command(m_pDlg, RES_CMD_LOCK)->trigger();
+    QVERIFY(!m_pDlg->IsLocked() && !CopyEntries().isEmpty());
+    const MessageBoxRequest asked = m_pScript->Requests().back();
+    QVERIFY(asked.nButtons == MSGBOX_OKCANCEL && asked.strAction == u"锁定(&L)"_s);
+    QVERIFY(asked.strText.contains(u"锁定后这些副本将被删除。请先在程序中保存并关闭。"_s));
+    QCOMPARE(asked.strText.count(u"a.txt"_s), 2);
+    m_pScript->SetNextAnswer(MSGBOX_RESULT_OK);
     m_pScript->SetNextAnswer(MSGBOX_RESULT_YES);
     Command(m_pDlg, RES_CMD_LOCK)->trigger();
     QCOMPARE(m_nLogins, 1);  // the third login, armed by the second
-    QCOMPARE(MessageTexts(*m_pScript).mid(1),
+    QCOMPARE(MessageTexts(*m_pScript).mid(3),
              QStringList(
                  {AccessRefusalText({AccessResult::ACCESS_RECORD_DAMAGED, {}, {}, {}, false, {}}),
                   u"户名或者口令出错。"_s}));

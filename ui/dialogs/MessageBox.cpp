@@ -47,6 +47,14 @@ int ExecBox(const MessageBoxRequest& request, QWidget* pParent) {
         box.exec();
         return MSGBOX_RESULT_OK;
     }
+    if (request.nButtons == MSGBOX_OKCANCEL) {
+        QPushButton* pAct = box.addButton(request.strAction, QMessageBox::AcceptRole);
+        QPushButton* pCancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        box.setDefaultButton(pAct);
+        box.setEscapeButton(pCancel);
+        box.exec();
+        return box.clickedButton() == pAct ? MSGBOX_RESULT_OK : MSGBOX_RESULT_CANCEL;
+    }
     // The "all" answers have no access key: one key press should not
     // decide about every file still to come.
     const bool bAll = request.nButtons == MSGBOX_YESNO_ALL;
@@ -72,18 +80,14 @@ int ExecBox(const MessageBoxRequest& request, QWidget* pParent) {
 
 }  // namespace
 
-int ShowMessageBox(const QString& strText, unsigned nStyle, const QString& strCaption,
-                   QWidget* pParent) {
-    MessageBoxRequest request;
-    request.strText = strText;
-    request.strCaption = strCaption.isEmpty() ? QApplication::applicationName() : strCaption;
-    request.nIcon = ShownIcon(nStyle, strCaption);
-    const unsigned nButtons = nStyle & MSGBOX_BUTTON_MASK;
-    request.nButtons =
-        nButtons == MSGBOX_YESNO || nButtons == MSGBOX_YESNO_ALL ? nButtons : MSGBOX_OK;
-    request.bDefaultNo = request.nButtons != MSGBOX_OK && (nStyle & MSGBOX_DEFAULT_NO);
-    request.bFromOtherThread = QThread::currentThread() != qApp->thread();
+QString ProgramCaption() {
+    return QStringLiteral("Merovik保险柜");
+}
 
+namespace {
+
+int ShowRequest(MessageBoxRequest& request, QWidget* pParent) {
+    request.bFromOtherThread = QThread::currentThread() != qApp->thread();
     int nResult = MSGBOX_RESULT_OK;
     RunOnObjectThread(qApp, [&] {
         QWidget* pModal = QApplication::activeModalWidget();
@@ -91,6 +95,32 @@ int ShowMessageBox(const QString& strText, unsigned nStyle, const QString& strCa
         nResult = s_pActiveScript ? s_pActiveScript->Answer(request) : ExecBox(request, pParent);
     });
     return nResult;
+}
+
+}  // namespace
+
+int ShowMessageBox(const QString& strText, unsigned nStyle, const QString& strCaption,
+                   QWidget* pParent) {
+    MessageBoxRequest request;
+    request.strText = strText;
+    request.strCaption = strCaption.isEmpty() ? ProgramCaption() : strCaption;
+    request.nIcon = ShownIcon(nStyle, strCaption);
+    const unsigned nButtons = nStyle & MSGBOX_BUTTON_MASK;
+    request.nButtons =
+        nButtons == MSGBOX_YESNO || nButtons == MSGBOX_YESNO_ALL ? nButtons : MSGBOX_OK;
+    request.bDefaultNo = request.nButtons != MSGBOX_OK && (nStyle & MSGBOX_DEFAULT_NO);
+    return ShowRequest(request, pParent);
+}
+
+bool ShowConfirmBox(const QString& strText, const QString& strAction, QWidget* pParent) {
+    MessageBoxRequest request;
+    request.strText = strText;
+    request.strCaption = ProgramCaption();
+    request.nIcon = MSGBOX_ICON_QUESTION;
+    request.nButtons = MSGBOX_OKCANCEL;
+    request.strAction = strAction;
+    request.bDefaultNo = false;
+    return ShowRequest(request, pParent) == MSGBOX_RESULT_OK;
 }
 
 CMessageBoxScript::CMessageBoxScript() {
@@ -113,6 +143,7 @@ int CMessageBoxScript::Answer(const MessageBoxRequest& request) {
         m_vAnswers.erase(m_vAnswers.begin());
         return nAnswer;
     }
+    if (request.nButtons == MSGBOX_OKCANCEL) return MSGBOX_RESULT_CANCEL;
     return request.nButtons == MSGBOX_OK ? MSGBOX_RESULT_OK : MSGBOX_RESULT_NO;
 }
 

@@ -82,6 +82,18 @@ void CVaultLock::OnLock() {
     m_opened.OfferLeftoverCopies();
 }
 
+void CVaultLock::OnLockCommand() {
+    if (IsLocked() || RunsInProgress() > 0) return;
+    const QStringList vOpen = m_opened.OpenCopyNames();
+    if (!vOpen.isEmpty() &&
+        !ShowConfirmBox(QStringLiteral("这些文件还在其他程序中打开着：\n\n%1\n\n"
+                                       "锁定后这些副本将被删除。请先在程序中保存并关闭。")
+                            .arg(vOpen.join(u'\n')),
+                        QStringLiteral("锁定(&L)"), &m_window))
+        return;
+    OnLock();
+}
+
 bool CVaultLock::RunUnlockLogin() {
     for (;;) {
         CLoginDlg login(&m_window);

@@ -39,6 +39,11 @@ public:
     // there ends the window with Cancel, and so the program. Nothing while
     // the vault is locked already or a run goes on.
     void OnLock();
+    // "锁定" asked for by the user: with copies open, they are listed and
+    // the user asked whether to lock (their applications still show them,
+    // and a save there would fail once the copy is gone); 取消 leaves
+    // everything as it is. Then OnLock.
+    void OnLockCommand();
     bool IsLocked() const;
     // The idle watch, limited to the settings' minutes; it locks the vault
     // once no run is going on and no question about a copy is up, closing

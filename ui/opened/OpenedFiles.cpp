@@ -84,6 +84,12 @@ COpenedFiles::COpenedFiles(COpenVault& vault, CContentsTree* pTree, QWidget& win
     new CEnterOnTree(m_pTree, this, [this](QTreeWidgetItem* pItem) { ActivateItem(pItem, true); });
 }
 
+QStringList COpenedFiles::OpenCopyNames() const {
+    QStringList vNames;
+    for (const OpenedCopy& copy : m_pCopies->Copies()) vNames << QFileInfo(copy.strPath).fileName();
+    return vNames;
+}
+
 COpenedFiles::~COpenedFiles() = default;
 
 void COpenedFiles::OnOpen() {

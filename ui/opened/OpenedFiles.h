@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <memory>
 
@@ -62,6 +63,8 @@ public:
     // Whether a question about changed copies is up: its answer decides
     // what becomes of a change, so nothing may cut it short.
     bool IsAskingAboutCopies() const { return m_bAskingAboutCopies; }
+    // The file names of the copies open now, in the order they were opened.
+    QStringList OpenCopyNames() const;
 
 private:
     // A file item opens, a folder item expands (or with bToggle opens or closes).

@@ -162,7 +162,7 @@ void CVaultDlg::OfferLeftoverCopies() {
 }
 
 void CVaultDlg::OnLock() {
-    m_pLock->OnLock();
+    m_pLock->OnLockCommand();
 }
 
 bool CVaultDlg::IsLocked() const {
