@@ -1,5 +1,6 @@
 // The commands on the tree's selected item and a Cancel in their runs.
 #include <QLabel>
+#include <QUrl>
 
 #include "DirDialog.h"
 #include "ProgressDlg.h"
@@ -33,6 +34,10 @@ void TestCommands::restoreAndRestoreTo() {
     QVERIFY(Select("目录"));
     m_pDlg->OnRestoreTo();
     QCOMPARE(ReadFile(strOut + u"/目录/a.txt"_s), QByteArray("beta"));
+    // The bottom text says where the files went, the folder a link to it.
+    const QLabel* pStatus = FindControl<QLabel>(m_pDlg, RES_ID_MAIN_STATUS);
+    QCOMPARE(pStatus->toolTip(), u"1 个文件已还原到"_s + strOut);
+    QVERIFY(pStatus->text().contains(QUrl::fromLocalFile(strOut).toString(QUrl::FullyEncoded)));
     QVERIFY(SaveScreenshot(m_pDlg, u"main-window"_s));
 
     // The whole box, each file to where it came from: the changed a.txt kept
@@ -56,6 +61,7 @@ void TestCommands::restoreAndRestoreTo() {
     m_pDlg->OnRestore();
     QCOMPARE(ReadFile(Src("a.txt")), QByteArray("alpha"));
     QVERIFY(requests[2].nButtons == MSGBOX_YESNO && requests[2].bDefaultNo);
+    QCOMPARE(pStatus->toolTip(), u"1 个文件已还原到"_s + QFileInfo(Src("a.txt")).path());
 
     // A folder beside the boxes is an ordinary one; a box is refused.
     const QString strDocs = m_strVault + u"/Documents"_s;

@@ -140,10 +140,17 @@ void TestMainWindow::mainWindowStretchesAndKeepsItsPlace() {
     CVaultDlg& dlg = shown.dlg;
     const auto placed = [&] { return placedIn(&dlg); };
     QWidget* pClient = FindControl(&dlg, RES_ID_BOX_LIST)->parentWidget();
-    // At first 40 % larger than the template.
+    // At first 40 % larger than the template, and wide enough for the four
+    // boxes in a row; in the middle of the screen.
     const QSize minimum = dlg.minimumSize();
-    QCOMPARE(dlg.size(), QSize(minimum.width() + 2 * (minimum.width() / 5),
-                               minimum.height() + 2 * (minimum.height() / 5)));
+    QVERIFY(dlg.width() >= minimum.width() + 2 * (minimum.width() / 5));
+    QCOMPARE(dlg.height(), minimum.height() + 2 * (minimum.height() / 5));
+    const CBoxListCtrl* pList = dlg.BoxList();
+    const QRect rcLast = pList->visualItemRect(pList->item(BOX_COUNT - 1));
+    QVERIFY(rcLast.top() == pList->visualItemRect(pList->item(0)).top() &&
+            pList->viewport()->rect().contains(rcLast));
+    const QRect rcAvailable = dlg.screen()->availableGeometry();
+    QVERIFY(qAbs(dlg.geometry().center().x() - rcAvailable.center().x()) <= 2);
     dlg.resize(minimum + QSize(101, 100));
     QCOMPARE(placed(), expected(101, 100));
     dlg.resize(minimum - QSize(40, 40));

@@ -191,7 +191,10 @@ void TestTree::findsDeepAndGivesTheTreeBack() {
     QVERIFY(Find(tree, u"Écl"_s));
     QCOMPARE(Outline(tree.topLevelItem(0)), QStringList{"Éclair.$"});
     QVERIFY(Find(tree, u"écl"_s));
-    QVERIFY(Outline(tree.topLevelItem(0)).isEmpty() && tree.topLevelItem(0)->text(0) == m_strBox);
+    QVERIFY(Outline(tree.topLevelItem(0)) == QStringList{u"没有找到"_s} &&
+            tree.topLevelItem(0)->text(0) == m_strBox);
+    QVERIFY(!(tree.topLevelItem(0)->child(0)->flags() & Qt::ItemIsSelectable));
+    QVERIFY(!tree.FirstFoundItem());
 
     // "" gives back the tree as it was, open folder and selection.
     tree.SetFindText(QString());
@@ -284,7 +287,7 @@ void TestTree::keysOfTheMainWindow() {
     QTest::keyClick(pTree, Qt::Key_Delete);
     QVERIFY(script.Requests().back().strText.contains(Box("a/b/c/Report-Final.txt.$")));
     QVERIFY(!QFileInfo::exists(Box("a/b/c/Report-Final.txt.$")) && shown.wait(WAIT_MS));
-    QCOMPARE(Outline(pTree->topLevelItem(0)), QStringList());
+    QCOMPARE(Outline(pTree->topLevelItem(0)), QStringList{u"没有找到"_s});
     pTree->clearSelection();
     QTest::keyClick(pTree, Qt::Key_Delete);
     QCOMPARE(script.Requests().size(), std::size_t(1));
@@ -343,7 +346,7 @@ void TestTree::hiddenNamesReadPlain() {
     // A sealed name is never found by what it reads on disk.
     const QString strDiskName = QFileInfo(strNote).fileName();
     QVERIFY(Find(tree, strDiskName.left(6)));
-    QCOMPARE(Outline(tree.topLevelItem(0)), QStringList());
+    QCOMPARE(Outline(tree.topLevelItem(0)), QStringList{u"没有找到"_s});
 }
 
 // What a sync engine brings into an open folder shows by itself, the open

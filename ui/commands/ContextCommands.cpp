@@ -1,6 +1,7 @@
 #include "ContextCommands.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTreeWidgetItem>
 
 #include "CancelWatch.h"
@@ -18,6 +19,8 @@
 #include "ProtectedLayout.h"
 #include "ResolveVersionsDlg.h"
 #include "RunReport.h"
+#include "StatusText.h"
+#include "StoredFileInfo.h"
 #include "TreeDeletion.h"
 #include "VaultKey.h"
 #include "VaultTransfer.h"
@@ -127,9 +130,23 @@ void CContextCommands::OnRestoreTo() {
 }
 
 void CContextCommands::RunRestore(const QString& strStored, const QString& strTargetFolder) {
+    // Where a file restored to its place goes, read before it goes.
+    QString strFolder = strTargetFolder;
+    if (strFolder.isEmpty() && m_vault.Env()->GetKind(Native(strStored)) == EntryKind::ENTRY_FILE) {
+        const StoredFileInfo info =
+            ReadStoredFileInfo(Native(strStored), m_vault.Env(), &m_vault.Key());
+        if (info.bStored)
+            strFolder = QFileInfo(QFile::decodeName(info.strSourcePath.c_str())).path();
+    }
     // No owner given: the runner puts the progress dialog over the main window.
-    RestoreAndReport(m_vault, strStored, strTargetFolder, nullptr, &m_window);
+    const int nDone = RestoreAndReport(m_vault, strStored, strTargetFolder, nullptr, &m_window);
     m_tree.ShowAfresh();
+    if (nDone == 0) return;
+    const QString strCount = QStringLiteral("%1 个文件已还原到").arg(nDone);
+    if (strFolder.isEmpty())
+        ShowWindowStatus(&m_window, strCount + QStringLiteral("原来的位置"));
+    else
+        ShowWindowStatus(&m_window, strCount, strFolder);
 }
 
 void CContextCommands::OnDelete() {

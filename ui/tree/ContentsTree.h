@@ -114,6 +114,9 @@ public:
     QTreeWidgetItem* FirstFoundItem() const;
     // Whether the find shown found pItem by its own name.
     static bool IsFoundItem(const QTreeWidgetItem* pItem);
+    // What the root shows, in an item that cannot be selected, when a find
+    // found nothing.
+    static QString NothingFoundText();
 
     // The item that shows the absolute path strPath (cleaned as
     // QDir::cleanPath does), or nullptr when none does (an item inside a

@@ -22,6 +22,10 @@ constexpr int FOUND_LISTED = 2;  // its children came from the find
 
 }  // namespace
 
+QString CContentsTree::NothingFoundText() {
+    return QStringLiteral("没有找到");
+}
+
 bool CContentsTree::IsListedByFind(const QTreeWidgetItem* pItem) {
     return pItem->data(0, ROLE_FOUND).toInt() & FOUND_LISTED;
 }
@@ -66,6 +70,11 @@ void CContentsTree::ShowFound(int nGeneration, CFoundItem&& found) {
     pRoot->setData(0, ROLE_FOUND, FOUND_LISTED);
     QList<QTreeWidgetItem*> vOpen{pRoot};
     AddFoundChildren(pRoot, found, &vOpen);
+    if (found.m_vChildren.empty()) {
+        // Said, not left to an empty tree: a find that found nothing.
+        auto* pNone = new QTreeWidgetItem(pRoot, QStringList(NothingFoundText()));
+        pNone->setFlags(Qt::NoItemFlags);
+    }
     addTopLevelItem(pRoot);
     {
         const QSignalBlocker blocker(this);

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QStyle>
 #include <utility>
 
 #include "AboutDlg.h"
@@ -24,6 +26,7 @@
 #include "ResourceImages.h"
 #include "RunReport.h"
 #include "SettingsCommand.h"
+#include "StatusText.h"
 #include "TreeWatch.h"
 #include "VaultLock.h"
 #include "VaultProtection.h"
@@ -201,10 +204,31 @@ bool CVaultDlg::OnInitDialog() {
     AddAnchor(FindControl(this, RES_ID_CONTENTS_TREE), ANCHOR_STRETCH, ANCHOR_STRETCH);
     AddAnchor(FindControl(this, RES_ID_MAIN_STATUS), ANCHOR_HALF, ANCHOR_MOVE);
     // Where the window was left, unless that is no longer on a screen; the
-    // minimum size still holds.
-    if (m_settings.HasWindowPlace() && FitsOnAScreen(m_settings.WindowPlace()))
+    // minimum size still holds. The first time: wide enough for the four
+    // boxes side by side, in the middle of the screen.
+    if (m_settings.HasWindowPlace() && FitsOnAScreen(m_settings.WindowPlace())) {
         setGeometry(m_settings.WindowPlace());
+    } else {
+        WidenForAllBoxes();
+        if (const QScreen* pScreen = screen()) {
+            QRect rc = geometry();
+            rc.moveCenter(pScreen->availableGeometry().center());
+            move(rc.topLeft());
+        }
+    }
     return true;
+}
+
+void CVaultDlg::WidenForAllBoxes() {
+    if (!m_pBoxList || m_pBoxList->count() == 0) return;
+    const QSize item = m_pBoxList->sizeHintForIndex(m_pBoxList->model()->index(0, 0));
+    const int nNeed = BOX_COUNT * (item.width() + 2 * m_pBoxList->spacing() + 4) +
+                      2 * m_pBoxList->frameWidth() +
+                      style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8;
+    const int nMore = nNeed - m_pBoxList->width();
+    if (nMore <= 0) return;
+    const int nRoom = screen() ? screen()->availableGeometry().width() : width() + nMore;
+    resize(qMin(width() + nMore, qMax(width(), nRoom)), height());
 }
 
 void CVaultDlg::done(int nResult) {
@@ -284,14 +308,7 @@ QString CVaultDlg::StoredSummaryText(std::uint64_t nFiles, const QString& strBox
 }
 
 void CVaultDlg::ShowStatus(const QString& strText) {
-    auto* pStatus = FindControl<QLabel>(this, RES_ID_MAIN_STATUS);
-    if (!pStatus) return;
-    pStatus->setText(strText);
-    pStatus->setToolTip(strText);
-    // Wide enough for the text, within the window.
-    const int nRoom = pStatus->parentWidget()->width() - pStatus->x();
-    pStatus->resize(qMin(qMax(pStatus->width(), pStatus->sizeHint().width()), nRoom),
-                    pStatus->height());
+    ShowWindowStatus(this, strText);
 }
 
 void CVaultDlg::ConnectCommand(int nCommandId, void (CVaultDlg::*pHandler)()) {

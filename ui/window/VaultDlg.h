@@ -159,6 +159,8 @@ private:
     // Replaces the placeholder of control 1000 by the box list, in its place
     // and with its drop acceptance, and fills it.
     void InitBoxList();
+    // Widens the window so that the four boxes fit side by side.
+    void WidenForAllBoxes();
     // A drop is queued and run once the drop itself has ended; drops that
     // come while a run is up wait for it, in order.
     void QueueDrop(const QStringList& vPaths, const QString& strBoxPath);
