@@ -132,6 +132,8 @@ constexpr int RES_CMD_FIND = 32790;        // focuses the find field
 constexpr int RES_CMD_REFRESH = 32791;     // shows the box afresh
 constexpr int RES_CMD_HIDE_NAMES = 32792;  // File menu: hide the protected vault's names
 constexpr int RES_CMD_RESOLVE = 32793;     // the versions of the selected stored file resolved
+constexpr int RES_CMD_STORE_FILES = 32794;   // File menu: files picked, stored into the box
+constexpr int RES_CMD_STORE_FOLDER = 32795;  // File menu: a folder picked, stored into the box
 
 struct MenuItemTemplate {
     int nCommandId;       // 0 for a separator

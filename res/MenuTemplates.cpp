@@ -8,6 +8,9 @@ namespace {
 constexpr MenuItemTemplate SEPARATOR = {0, ""};
 
 constexpr MenuItemTemplate FILE_ITEMS[] = {
+    {RES_CMD_STORE_FILES, "存入文件(&I)...", "Ctrl+I"},
+    {RES_CMD_STORE_FOLDER, "存入文件夹(&D)...", "Ctrl+Shift+I"},
+    SEPARATOR,
     {RES_CMD_FIND, "查找", "Ctrl+F"},
     {RES_CMD_REFRESH, "刷新", "F5"},
     {RES_CMD_RESOLVE, "解决冲突..."},
@@ -23,7 +26,7 @@ constexpr MenuItemTemplate FILE_ITEMS[] = {
 };
 
 constexpr MenuItemTemplate HELP_ITEMS[] = {
-    {RES_CMD_HELP, "帮助与索引"},
+    {RES_CMD_HELP, "帮助与索引", "F1"},
     SEPARATOR,
     {RES_CMD_ABOUT, "关于Merovik保险柜..."},
 };

@@ -11,6 +11,7 @@
 
 #include "AnchorGeometry.h"
 #include "BoxListCtrl.h"
+#include "DirDialog.h"
 #include "UiTestSupport.h"
 #include "WindowPlace.h"
 
@@ -45,6 +46,7 @@ class TestMainWindow : public QObject {
 private slots:
     void dropsGoWhereTheyAreAimed();
     void mainWindowStretchesAndKeepsItsPlace();
+    void storeByKeyboardAlone();
 };
 
 // A drop on a picture goes into its box, which it selects; a drag that
@@ -188,6 +190,45 @@ void TestMainWindow::mainWindowStretchesAndKeepsItsPlace() {
     // At first 40 % larger, held at the top left of a screen left of 0.
     QCOMPARE(EnlargedWindowRect({-1900, 20, -1700, 320}, 10, SIZING_BOTH, {-1920, 0, 0, 1080}),
              (AnchorRect{-1920, 0, -1640, 420}));
+}
+
+// The arrow keys choose a box; the File menu's commands store what the file
+// chooser gives into it, files and a folder, as a drop would.
+void TestMainWindow::storeByKeyboardAlone() {
+    const QString strRoot = test::g_strHome + u"/keys"_s;
+    const QString strVault = strRoot + u"/Box"_s;
+    CreateBoxFolders(strVault.toStdString(), CVaultEnv::Default());
+    for (const char* pszName : {"src/one.txt", "src/two.txt", "src/夹/three.txt"})
+        QVERIFY(MakeFile(strRoot + QLatin1Char('/') + QString::fromUtf8(pszName), "quovex"));
+    test::CShownVault shownVault(strVault);
+    CVaultDlg& dlg = shownVault.dlg;
+    CMessageBoxScript script;
+    CBoxListCtrl* pList = dlg.BoxList();
+    pList->setFocus();
+    pList->setCurrentRow(0);
+    QTest::keyClick(pList, Qt::Key_Right);
+    QCOMPARE(pList->BoxPath(), strVault + u"/ImageBox"_s);
+
+    QString strTitle;
+    SetFilesPicker([&](const QString& strAsked) {
+        strTitle = strAsked;
+        return QStringList{strRoot + u"/src/one.txt"_s, strRoot + u"/src/two.txt"_s};
+    });
+    CDirDialog::SetFolderPicker([&](const QString&) { return strRoot + u"/src/夹"_s; });
+    Command(&dlg, RES_CMD_STORE_FILES)->trigger();
+    QCoreApplication::sendPostedEvents(&dlg, QEvent::MetaCall);
+    Command(&dlg, RES_CMD_STORE_FOLDER)->trigger();
+    QCoreApplication::sendPostedEvents(&dlg, QEvent::MetaCall);
+    SetFilesPicker({});
+    CDirDialog::SetFolderPicker({});
+    QCOMPARE(strTitle, u"选择要存入图片保险柜的文件"_s);
+    for (const char* pszStored : {"/one.txt.$", "/two.txt.$", "/夹/three.txt.$"})
+        QVERIFY2(
+            ReadFile(strVault + u"/ImageBox"_s + QString::fromUtf8(pszStored)).startsWith("QUOVEX"),
+            pszStored);
+    QVERIFY(script.Requests().empty());
+    QCOMPARE(Command(&dlg, RES_CMD_STORE_FILES)->shortcut(), QKeySequence(u"Ctrl+I"_s));
+    QCOMPARE(Command(&dlg, RES_CMD_HELP)->shortcut(), QKeySequence(Qt::Key_F1));
 }
 
 QUOVEX_UI_TEST_MAIN(TestMainWindow)

@@ -1,5 +1,6 @@
 #include "DirDialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 
 namespace quovex {
@@ -30,6 +31,24 @@ bool CDirDialog::PickFolder(const QString& strTitle) {
 
 void CDirDialog::SetFolderPicker(FolderPicker picker) {
     ReplacedPicker() = std::move(picker);
+}
+
+namespace {
+
+FilesPicker& ReplacedFilesPicker() {
+    static FilesPicker s_picker;
+    return s_picker;
+}
+
+}  // namespace
+
+QStringList PickFilesToStore(const QString& strTitle, QWidget* pParent) {
+    if (const FilesPicker& picker = ReplacedFilesPicker()) return picker(strTitle);
+    return QFileDialog::getOpenFileNames(pParent, strTitle, QDir::homePath());
+}
+
+void SetFilesPicker(FilesPicker picker) {
+    ReplacedFilesPicker() = std::move(picker);
 }
 
 }  // namespace quovex

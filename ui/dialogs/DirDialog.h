@@ -2,7 +2,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
+
+class QWidget;
 
 namespace quovex {
 
@@ -22,5 +25,14 @@ public:
     QString m_strPath;
     QString m_strTitle;
 };
+
+// Lets the user pick existing files to store, in the desktop's file chooser
+// (native where the platform offers one). The chosen files' full paths, in
+// the order given; empty on a cancel. Interface thread only.
+QStringList PickFilesToStore(const QString& strTitle, QWidget* pParent);
+
+// Replaces the chooser (tests); an empty picker restores the standard one.
+using FilesPicker = std::function<QStringList(const QString& strTitle)>;
+void SetFilesPicker(FilesPicker picker);
 
 }  // namespace quovex

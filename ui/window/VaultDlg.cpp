@@ -17,6 +17,7 @@
 #include "ContextCommands.h"
 #include "CoreTexts.h"
 #include "DialogBuilder.h"
+#include "DirDialog.h"
 #include "FindField.h"
 #include "HelpViewer.h"
 #include "MessageBox.h"
@@ -57,6 +58,8 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     ConnectCommand(RES_CMD_PROTECT_VAULT, &CVaultDlg::OnProtectVault);
     ConnectCommand(RES_CMD_HIDE_NAMES, &CVaultDlg::OnHideNames);
     ConnectCommand(RES_CMD_RESOLVE, &CVaultDlg::OnResolveVersions);
+    ConnectCommand(RES_CMD_STORE_FILES, &CVaultDlg::OnStoreFiles);
+    ConnectCommand(RES_CMD_STORE_FOLDER, &CVaultDlg::OnStoreFolder);
     m_pProtection = std::make_unique<CVaultProtection>(m_vault, m_pContentsTree, *this);
     if (m_pContentsTree) {
         m_pCommands = std::make_unique<CContextCommands>(m_vault, *m_pContentsTree, *this);
@@ -81,6 +84,22 @@ void CVaultDlg::OnFind() {
         pField->setFocus(Qt::ShortcutFocusReason);
         pField->selectAll();
     }
+}
+
+void CVaultDlg::OnStoreFiles() {
+    if (!m_pBoxList || m_pBoxList->BoxPath().isEmpty()) return;
+    const QString strBox = m_pBoxList->BoxPath();
+    const QStringList vFiles =
+        PickFilesToStore(QStringLiteral("选择要存入%1的文件").arg(BoxCaptionOf(strBox)), this);
+    if (!vFiles.isEmpty()) QueueDrop(vFiles, strBox);
+}
+
+void CVaultDlg::OnStoreFolder() {
+    if (!m_pBoxList || m_pBoxList->BoxPath().isEmpty()) return;
+    const QString strBox = m_pBoxList->BoxPath();
+    CDirDialog dirDialog;
+    if (dirDialog.PickFolder(QStringLiteral("选择要存入%1的文件夹").arg(BoxCaptionOf(strBox))))
+        QueueDrop({dirDialog.m_strPath}, strBox);
 }
 
 void CVaultDlg::OnRefresh() {
@@ -300,11 +319,14 @@ int CVaultDlg::StartAddFromDrop(const QStringList& vDropList, const QString& str
     return 1;
 }
 
-QString CVaultDlg::StoredSummaryText(std::uint64_t nFiles, const QString& strBoxPath) const {
-    QString strBox = QFileInfo(strBoxPath).fileName();
+QString CVaultDlg::BoxCaptionOf(const QString& strBoxPath) const {
     for (int nBox = 0; nBox < BOX_COUNT; ++nBox)
-        if (m_vault.BoxFolder(nBox) == strBoxPath) strBox = BoxCaption(nBox);
-    return QStringLiteral("%1 个文件已存入%2").arg(QString::number(nFiles), strBox);
+        if (m_vault.BoxFolder(nBox) == strBoxPath) return BoxCaption(nBox);
+    return QFileInfo(strBoxPath).fileName();
+}
+
+QString CVaultDlg::StoredSummaryText(std::uint64_t nFiles, const QString& strBoxPath) const {
+    return QStringLiteral("%1 个文件已存入%2").arg(QString::number(nFiles), BoxCaptionOf(strBoxPath));
 }
 
 void CVaultDlg::ShowStatus(const QString& strText) {

@@ -62,6 +62,11 @@ public:
     // "查找" (Ctrl+F): the find field above the tree takes the keyboard,
     // its text selected.
     void OnFind();
+    // "存入文件..." (Ctrl+I) and "存入文件夹..." (Ctrl+Shift+I): what the
+    // user picks in the file chooser is stored into the selected box, as a
+    // drop on it would be.
+    void OnStoreFiles();
+    void OnStoreFolder();
     // "刷新" (F5): the tree shows the box afresh (ShowAfresh), finding
     // again when a find is shown.
     void OnRefresh();
@@ -136,6 +141,8 @@ public:
     // into which box.
     void ShowStatus(const QString& strText);
     QString StoredSummaryText(std::uint64_t nFiles, const QString& strBoxPath) const;
+    // "文档保险柜" for the vault's FileBox; another folder's name for another.
+    QString BoxCaptionOf(const QString& strBoxPath) const;
 
 public slots:
     // Shows the box folder strBoxPath in the contents tree. Interface thread
