@@ -47,6 +47,9 @@ constexpr int RES_ID_RECOVERY_KEY = 1033;  // the recovery key, shown or typed
 constexpr int RES_ID_PROTECT_CHECK = 1034;
 constexpr int RES_ID_KEY_WRITTEN_CHECK = 1035;
 constexpr int RES_ID_PROTECT_TEXT = 1036;  // what protecting the vault will do
+constexpr int RES_ID_COPY_KEY = 1037;      // "复制": the recovery key onto the clipboard
+constexpr int RES_ID_PRINT_KEY = 1038;     // "打印...": the recovery key printed
+constexpr int RES_ID_SAVE_KEY_PDF = 1039;  // "另存为 PDF...": the recovery key in a PDF file
 
 // Controls of the versions dialog.
 constexpr int RES_ID_VERSIONS_TEXT = 1040;  // which stored file, how many versions
@@ -126,12 +129,12 @@ constexpr int RES_CMD_HELP = 32777;
 constexpr int RES_CMD_ABOUT = 32778;
 constexpr int RES_CMD_CHANGE_PASSWORD = 32779;
 constexpr int RES_CMD_PROTECT_VAULT = 32780;
-constexpr int RES_CMD_OPEN = 32785;        // context menu: open the stored file
-constexpr int RES_CMD_LOCK = 32786;        // File menu: lock the vault
-constexpr int RES_CMD_FIND = 32790;        // focuses the find field
-constexpr int RES_CMD_REFRESH = 32791;     // shows the box afresh
-constexpr int RES_CMD_HIDE_NAMES = 32792;  // File menu: hide the protected vault's names
-constexpr int RES_CMD_RESOLVE = 32793;     // the versions of the selected stored file resolved
+constexpr int RES_CMD_OPEN = 32785;          // context menu: open the stored file
+constexpr int RES_CMD_LOCK = 32786;          // File menu: lock the vault
+constexpr int RES_CMD_FIND = 32790;          // focuses the find field
+constexpr int RES_CMD_REFRESH = 32791;       // shows the box afresh
+constexpr int RES_CMD_HIDE_NAMES = 32792;    // File menu: hide the protected vault's names
+constexpr int RES_CMD_RESOLVE = 32793;       // the versions of the selected stored file resolved
 constexpr int RES_CMD_STORE_FILES = 32794;   // File menu: files picked, stored into the box
 constexpr int RES_CMD_STORE_FOLDER = 32795;  // File menu: a folder picked, stored into the box
 

@@ -119,7 +119,11 @@ constexpr ControlTemplate RECOVERY_KEY_CONTROLS[] = {
      "它抄在纸上，与电脑分开保管：得到它的人也能打开保险柜。",
      11, 8, 250, 26},
     {RES_ID_RECOVERY_KEY, ControlKind::CONTROL_LABEL, "", 11, 40, 250, 42},
-    {RES_ID_KEY_WRITTEN_CHECK, ControlKind::CONTROL_CHECK_BOX, "我已抄下恢复密钥", 11, 92, 150, 10},
+    {RES_ID_KEY_WRITTEN_CHECK, ControlKind::CONTROL_CHECK_BOX, "我已抄下恢复密钥(&W)", 11, 92, 150,
+     10},
+    {RES_ID_COPY_KEY, ControlKind::CONTROL_PUSH_BUTTON, "复制(&C)", 11, 110, 40, 14},
+    {RES_ID_PRINT_KEY, ControlKind::CONTROL_PUSH_BUTTON, "打印(&P)...", 55, 110, 48, 14},
+    {RES_ID_SAVE_KEY_PDF, ControlKind::CONTROL_PUSH_BUTTON, "另存为 PDF(&S)...", 107, 110, 70, 14},
     OkButton("确定", 211, 110, 50),
 };
 

@@ -1,11 +1,16 @@
 // Protected vaults in the window, driven from timers while the code under
 // test sits in exec().
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
+#include <QMimeData>
+#include <QSignalSpy>
 #include <QThread>
 #include <atomic>
 
+#include "ClipboardSecret.h"
+#include "DirDialog.h"
 #include "KeyRecordFiles.h"
 #include "NewVaultDlg.h"
 #include "PasswordDlgs.h"
@@ -73,6 +78,7 @@ private slots:
     void protectScrambledVault();
     void lostRecordIsNotTakenForAnotherVault();
     void hideNames();
+    void recoveryKeyCanBeKept();
 };
 
 // The password typed the same again; protection ticked at first, and then
@@ -353,6 +359,39 @@ void TestProtection::hideNames() {
     QVERIFY2(vTexts[0].startsWith(u"文件名没有隐藏。"_s), qPrintable(vTexts[0]));
     QVERIFY2(vTexts[1].startsWith(u"保险柜的文件名都已隐藏，隐藏了 1 个文件名。"_s),
              qPrintable(vTexts[1]));
+}
+
+// 复制 puts the whole key on one line on the clipboard, marked for clipboard
+// managers, and clears it after the delay unless something else was copied
+// meanwhile; 另存为 PDF... writes a PDF where asked.
+void TestProtection::recoveryKeyCanBeKept() {
+    const QString strKey = u"0123-4567-89AB-CDEF-GHJK-MNPQ-RSTV-WXYZ-0123-4567-89AB-CDEF-GHJK"_s;
+    CRecoveryKeyDlg dialog(strKey);
+    dialog.show();
+    QVERIFY(SaveScreenshot(&dialog, u"recovery-key"_s));
+    CClipboardSecret& secret = CClipboardSecret::Instance();
+    secret.SetClearDelay(10);
+    QSignalSpy cleared(&secret, &CClipboardSecret::Cleared);
+    QClipboard* pClipboard = QApplication::clipboard();
+    Click(&dialog, RES_ID_COPY_KEY);
+    QCOMPARE(pClipboard->text(), strKey);
+    QCOMPARE(pClipboard->mimeData()->data(u"x-kde-passwordManagerHint"_s), QByteArray("secret"));
+    QVERIFY(cleared.wait(20000));
+    QVERIFY(pClipboard->text().isEmpty());
+    Click(&dialog, RES_ID_COPY_KEY);
+    pClipboard->setText(u"the user's own"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(!secret.IsWaiting(), 20000);
+    QCOMPARE(pClipboard->text(), u"the user's own"_s);
+    QCOMPARE(cleared.size(), 1);
+    secret.SetClearDelay(CClipboardSecret::CLEAR_AFTER_MS);
+
+    const QString strPdf = g_strHome + u"/恢复密钥"_s;
+    SetSavePicker([&](const QString&) { return strPdf; });
+    Click(&dialog, RES_ID_SAVE_KEY_PDF);
+    SetSavePicker({});
+    QVERIFY(ReadFile(strPdf + u".pdf"_s).startsWith("%PDF"));
+    dialog.findChild<QCheckBox*>()->click();
+    Click(&dialog, RES_ID_OK);
 }
 
 QUOVEX_UI_TEST_MAIN(TestProtection)

@@ -51,4 +51,24 @@ void SetFilesPicker(FilesPicker picker) {
     ReplacedFilesPicker() = std::move(picker);
 }
 
+namespace {
+
+SavePicker& ReplacedSavePicker() {
+    static SavePicker s_picker;
+    return s_picker;
+}
+
+}  // namespace
+
+QString PickFileToSave(const QString& strTitle, const QString& strSuggested,
+                       const QString& strFilter, QWidget* pParent) {
+    if (const SavePicker& picker = ReplacedSavePicker()) return picker(strTitle);
+    return QFileDialog::getSaveFileName(pParent, strTitle, QDir::home().filePath(strSuggested),
+                                        strFilter);
+}
+
+void SetSavePicker(SavePicker picker) {
+    ReplacedSavePicker() = std::move(picker);
+}
+
 }  // namespace quovex

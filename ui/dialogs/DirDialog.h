@@ -35,4 +35,12 @@ QStringList PickFilesToStore(const QString& strTitle, QWidget* pParent);
 using FilesPicker = std::function<QStringList(const QString& strTitle)>;
 void SetFilesPicker(FilesPicker picker);
 
+// Lets the user name a file to save, strSuggested ("恢复密钥.pdf") in the
+// home folder proposed, of the kind strFilter ("PDF (*.pdf)"). The full
+// path; "" on a cancel. Interface thread only.
+QString PickFileToSave(const QString& strTitle, const QString& strSuggested,
+                       const QString& strFilter, QWidget* pParent);
+using SavePicker = std::function<QString(const QString& strTitle)>;
+void SetSavePicker(SavePicker picker);
+
 }  // namespace quovex

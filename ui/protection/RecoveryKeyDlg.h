@@ -1,7 +1,9 @@
 // The recovery key of a new protected vault, shown once, "恢复密钥": the
 // key in its groups (selectable, in a fixed-width font), the advice to
 // write it down and keep it apart from the computer, and the check box
-// "我已抄下恢复密钥", which must be ticked before the dialog ends.
+// "我已抄下恢复密钥", which must be ticked before the dialog ends. Beside
+// it: 复制 (the whole key as one line, on the clipboard for a while:
+// CClipboardSecret), 打印... and 另存为 PDF... (one page with the key).
 // Interface thread.
 #pragma once
 
@@ -9,6 +11,7 @@
 #include <QString>
 
 class QCheckBox;
+class QPagedPaintDevice;
 class QLabel;
 class QPushButton;
 
@@ -37,11 +40,21 @@ public:
     // of its own (no intermediate copies are left behind).
     static QString KeyLines(const QString& strKeyText);
 
+    // The page printed or saved: a heading, the key in large fixed-width
+    // type, the advice. Public for tests.
+    void PrintKey(QPagedPaintDevice* pDevice) const;
+    // 另存为 PDF...: true when a PDF was written.
+    bool SaveKeyAsPdf();
+
 private:
+    void CopyKey();
+    void PrintKeyOnPrinter();
+
     QLabel* m_pKeyLabel;
     QCheckBox* m_pWrittenCheck;
     QPushButton* m_pOkButton;
     QString m_strShown;
+    QString m_strKey;  // as the core words it, one line
 };
 
 // Shows the recovery key text (as the core gives it) over pParent until

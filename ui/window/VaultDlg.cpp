@@ -326,7 +326,8 @@ QString CVaultDlg::BoxCaptionOf(const QString& strBoxPath) const {
 }
 
 QString CVaultDlg::StoredSummaryText(std::uint64_t nFiles, const QString& strBoxPath) const {
-    return QStringLiteral("%1 个文件已存入%2").arg(QString::number(nFiles), BoxCaptionOf(strBoxPath));
+    return QStringLiteral("%1 个文件已存入%2")
+        .arg(QString::number(nFiles), BoxCaptionOf(strBoxPath));
 }
 
 void CVaultDlg::ShowStatus(const QString& strText) {
