@@ -89,20 +89,28 @@ void TestProtection::newVaultAndItsNextLogins() {
     const QString strVault = FreshFolder(u"new vault"_s);
     CMessageBoxScript script;
     bool bTickedAtFirst = false, bHeldUnticked = false, bKeyCleared = false, bHeldShort = false;
+    // 放弃 there comes back to the login, its fields as they were.
+    bool bLoginAgain = false;
     WhenModal<CNewVaultDlg>([&](CNewVaultDlg* pStep) {
         TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, PASSWORD);
         Click(pStep, RES_ID_OK);
         bHeldShort = pStep->isVisible();
+        WhenModal<CLoginDlg>([&](CLoginDlg* pAgain) {
+            bLoginAgain = FindControl<QLineEdit>(pAgain, 1011)->text() == strVault;
+            pAgain->reject();
+        });
         pStep->reject();
     });
     QCOMPARE(RunWithLogin(strVault, PASSWORD), std::make_pair(false, false));
-    QVERIFY(bHeldShort &&
+    QVERIFY(bHeldShort && bLoginAgain &&
             KindOfVault(strVault.toStdString(), CVaultEnv::Default()) == VaultKind::VAULT_NONE);
     WhenModal<CNewVaultDlg>([&](CNewVaultDlg* pStep) {
         bTickedAtFirst = FindControl<QCheckBox>(pStep, RES_ID_PROTECT_CHECK)->isChecked();
         TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, u"secret-two"_s);
         Click(pStep, RES_ID_OK);
         QVERIFY(pStep->isVisible());
+        // The wrong one selected, so that typing replaces it.
+        QCOMPARE(FindControl<QLineEdit>(pStep, RES_ID_NEW_PASSWORD_AGAIN)->selectionLength(), 10);
         TypeInto(pStep, RES_ID_NEW_PASSWORD_AGAIN, LONG_PASSWORD);
         Click(pStep, RES_ID_OK);
     });
@@ -171,7 +179,10 @@ void TestProtection::forgottenPassword() {
     }
     const QStringList vTries = {"恢复密钥的格式不对：应为 13 组，每组 4 个字母或数字。",
                                 "两次输入的口令不一致。"};
-    QCOMPARE(MessageTexts(script), vTries + QStringList{"恢复密钥不是这个保险柜的。"} + vTries);
+    QCOMPARE(MessageTexts(script), vTries + QStringList{"恢复密钥不是这个保险柜的。"} + vTries +
+                                       QStringList{"已用恢复密钥为这个保险柜设置了新口令，保险柜"
+                                                   "已打开。以后请用新口令登录；原来的口令不再有"
+                                                   "效，恢复密钥仍然有效。"});
     QCOMPARE(OpenWith(strVault, strNew), AccessResult::ACCESS_OPENED);
 }
 

@@ -46,8 +46,17 @@ bool CVaultApp::InitInstance() {
     CLoginDlg login;
     login.m_strPath = LOGIN_DEFAULT_PATH;
     login.m_strUser = m_strUserName;
-    login.m_strPassword.clear();
-    if (login.exec() != QDialog::Accepted) return false;
+    // 放弃 in the new-vault step comes back here, the fields as they were.
+    for (bool bGivenUp = true; bGivenUp;) {
+        login.m_strPassword.clear();
+        if (login.exec() != QDialog::Accepted) return false;
+        OpenAfterLogin(login, &bGivenUp);
+    }
+    return false;
+}
+
+bool CVaultApp::OpenAfterLogin(CLoginDlg& login, bool* pbGivenUp) {
+    *pbGivenUp = false;
 
     if (login.m_strPath != m_strWorkPath) {
         // The preset, or an empty field, keeps the configured location.
@@ -59,8 +68,8 @@ bool CVaultApp::InitInstance() {
         m_strUserName = login.m_strUser;
     }
     COpenVault vault(m_strWorkPath, login.m_strUser, login.m_strPassword, m_pEnv);
-    const bool bOpened =
-        OpenVaultAtLogin(vault, login.m_strPassword, login.m_strRecoveryKey, m_kdfLimits);
+    const bool bOpened = OpenVaultAtLogin(vault, login.m_strPassword, login.m_strRecoveryKey,
+                                          m_kdfLimits, nullptr, pbGivenUp);
     login.ForgetPassword();
     if (!bOpened) return false;
     if (m_strUserName != login.m_strUser) {

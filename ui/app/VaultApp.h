@@ -13,6 +13,7 @@ class QWidget;
 
 namespace quovex {
 
+class CLoginDlg;
 class CVaultEnv;
 
 class CVaultApp : public CVaultSettings {
@@ -34,9 +35,9 @@ public:
     // runs the main window on the open vault, which first offers the copies
     // of opened files a killed run left (OfferLeftoverCopies); then keeps the window's
     // place, and saves the whole record when m_bSettingsChanged is set. A
-    // cancelled login or new-vault step ends silently, a rejected one after
-    // one message, and so does a typed location that is no folder or is
-    // missing and not to be made a vault (TakeTypedLocation). Always false.
+    // cancelled login ends silently; a new-vault step given up (放弃) comes
+    // back to the login; a rejected one ends after one message, and so does a typed location that
+    // is no folder or is missing and not to be made a vault (TakeTypedLocation). Always false.
     // Interface thread.
     bool InitInstance();
 
@@ -50,6 +51,11 @@ public:
     KdfLimits m_kdfLimits = KDF_DEFAULT_LIMITS;
 
 private:
+    // After the login was accepted: the vault opened and the main window
+    // run, as InitInstance says. *pbGivenUp when the user gave up the
+    // new-vault step, so that the login comes again. Always false.
+    bool OpenAfterLogin(CLoginDlg& login, bool* pbGivenUp);
+
     CVaultEnv* m_pEnv;
     std::unique_ptr<QApplication> m_pApplication;
 };

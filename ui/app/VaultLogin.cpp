@@ -22,11 +22,14 @@ bool Refuse(const AccessOutcome& outcome, QWidget* pParent) {
 }
 
 bool MakeNewVault(COpenVault& vault, const QString& strPassword, const KdfLimits& limits,
-                  QWidget* pParent) {
+                  QWidget* pParent, bool* pbGivenUp) {
     CNewVaultDlg step(strPassword, pParent);
     const bool bChosen = step.exec() == QDialog::Accepted;
     step.ForgetPassword();
-    if (!bChosen) return false;
+    if (!bChosen) {
+        if (pbGivenUp) *pbGivenUp = true;
+        return false;
+    }
     CSecretBytes recoveryText;
     AccessOutcome outcome;
     {
@@ -58,7 +61,8 @@ bool AgreeToLoseVault(const COpenVault& vault, QWidget* pParent) {
 }  // namespace
 
 bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QString& strRecoveryKey,
-                      const KdfLimits& limits, QWidget* pParent) {
+                      const KdfLimits& limits, QWidget* pParent, bool* pbGivenUp) {
+    if (pbGivenUp) *pbGivenUp = false;
     if (vault.Kind() != VaultKind::VAULT_PROTECTED && IsKnownProtected(vault.NativeLocation()) &&
         !AgreeToLoseVault(vault, pParent))
         return false;
@@ -68,7 +72,7 @@ bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QStri
             {AccessResult::ACCESS_RECORD_AWAITED, vault.NativeLocation(), {}, {}, false, {}},
             pParent);
     if (strRecoveryKey.isEmpty() && vault.Kind() == VaultKind::VAULT_NONE)
-        return MakeNewVault(vault, strPassword, limits, pParent);
+        return MakeNewVault(vault, strPassword, limits, pParent, pbGivenUp);
     AccessOutcome outcome;
     {
         // A protected vault's derivation takes about half a second.
@@ -77,6 +81,11 @@ bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QStri
                                            : vault.Recover(strRecoveryKey, strPassword, limits);
     }
     if (!outcome.Opened()) return Refuse(outcome, pParent);
+    if (!strRecoveryKey.isEmpty())
+        ShowMessageBox(QStringLiteral("已用恢复密钥为这个保险柜设置了新口令，保险柜已打开。"
+                                      "以后请用新口令登录；原来的口令不再有效，恢复密钥仍然有效。"),
+                       MSGBOX_OK | MSGBOX_ICON_INFORMATION, QStringLiteral("口令已重新设置"),
+                       pParent);
     TellRecordFindings(outcome, pParent);
     return true;
 }

@@ -22,11 +22,13 @@ class COpenVault;
 // - a scrambled vault: the credential rule, as it always was.
 // With a recovery key (strRecoveryKey not empty) a protected vault's
 // password is first set to strPassword by the key (RecoverVault).
-// True when the vault is open, its master key (if any) in vault's key.
-// False when the step was cancelled (nothing said) or refused (after one
-// message over pParent saying why).
+// True when the vault is open, its master key (if any) in vault's key; a
+// recovery then says that the new password is in force. False when the
+// new-vault step was given up (nothing said, *pbGivenUp set when given)
+// or the opening refused (after one message over pParent saying why).
 bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QString& strRecoveryKey,
-                      const KdfLimits& limits, QWidget* pParent = nullptr);
+                      const KdfLimits& limits, QWidget* pParent = nullptr,
+                      bool* pbGivenUp = nullptr);
 
 // Warns over pParent when the vault opened although one copy of its key
 // record belongs to another vault (left as it is), or by an older copy (its

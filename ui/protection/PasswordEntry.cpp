@@ -60,6 +60,11 @@ bool AcceptTypedAgain(const QString& strPassword, QLineEdit* pAgainEdit, QWidget
     QString strAgain = pAgainEdit->text();
     const bool bAccepted = AcceptNewPassword(strPassword, strAgain, pParent, bForProtection);
     WipeText(strAgain);
+    if (!bAccepted) {
+        // Selected, so that the next typing replaces it rather than adding on.
+        pAgainEdit->setFocus(Qt::OtherFocusReason);
+        pAgainEdit->selectAll();
+    }
     return bAccepted;
 }
 

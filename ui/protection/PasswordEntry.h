@@ -25,7 +25,8 @@ void ForgetTypedText(QLineEdit* pEdit, QString& strText);
 bool AcceptNewPassword(const QString& strPassword, const QString& strAgain, QWidget* pParent,
                        bool bForProtection);
 // AcceptNewPassword of strPassword and the text typed again in pAgainEdit;
-// the copy taken of that text is wiped.
+// the copy taken of that text is wiped. Refused, the text is selected for
+// typing again.
 bool AcceptTypedAgain(const QString& strPassword, QLineEdit* pAgainEdit, QWidget* pParent,
                       bool bForProtection);
 
