@@ -18,6 +18,7 @@ PACKAGES=(
     exfatprogs exfat-fuse fuse3  # a vault on an exFAT image mounted through FUSE is tested
     xdg-utils  # "打开" hands a stored file's copy to the desktop's default application
     syncthing curl jq  # two Syncthing instances share a vault, driven through their REST API
+    dbus-daemon  # a private bus stands in for the system bus: the session lock is tested
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QTimer>
 
 #include "ContentsTree.h"
 #include "CoreTexts.h"
@@ -47,6 +48,27 @@ void CVaultLock::OnIdleTimeReached() {
     // A dialog left open is closed; its own event loop must end before the
     // lock runs in the window's, so that comes at the next check.
     if (CloseDialogsAbove()) return;
+    OnLock();
+}
+
+void CVaultLock::OnSessionLock() {
+    m_bSessionLockPending = true;
+    TrySessionLock();
+}
+
+void CVaultLock::TrySessionLock() {
+    // How often a session lock that has to wait looks again.
+    constexpr int SESSION_LOCK_RETRY_MS = 250;
+    if (!m_bSessionLockPending) return;
+    if (IsLocked()) {
+        m_bSessionLockPending = false;
+        return;
+    }
+    if (RunsInProgress() > 0 || m_opened.IsAskingAboutCopies() || CloseDialogsAbove()) {
+        QTimer::singleShot(SESSION_LOCK_RETRY_MS, this, &CVaultLock::TrySessionLock);
+        return;
+    }
+    m_bSessionLockPending = false;
     OnLock();
 }
 

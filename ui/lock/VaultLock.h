@@ -52,9 +52,14 @@ public:
     // The idle watch takes the settings' minutes again (after the settings
     // sheet ran).
     void FollowSettings();
+    // The session was locked or the machine goes to sleep (CSessionWatch):
+    // the vault is locked as by the idle watch, asking nothing, as soon as
+    // no run is going on and no question about a copy is up.
+    void OnSessionLock();
 
 private:
     void OnIdleTimeReached();
+    void TrySessionLock();
     // Closes the menu and the dialog up over the window, if any; true when
     // there was one.
     bool CloseDialogsAbove();
@@ -68,6 +73,7 @@ private:
     CContentsTree* m_pTree;
     QDialog& m_window;
     CIdleWatch* m_pIdleWatch;  // a child of this object
+    bool m_bSessionLockPending = false;
 };
 
 }  // namespace quovex

@@ -26,6 +26,7 @@
 #include "ProgressDlg.h"
 #include "ResourceImages.h"
 #include "RunReport.h"
+#include "SessionWatch.h"
 #include "SettingsCommand.h"
 #include "StatusText.h"
 #include "TreeWatch.h"
@@ -69,6 +70,10 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     m_pOpened = std::make_unique<COpenedFiles>(m_vault, m_pContentsTree, *this);
     ConnectCommand(RES_CMD_LOCK, &CVaultDlg::OnLock);
     m_pLock = std::make_unique<CVaultLock>(m_vault, m_settings, *m_pOpened, m_pContentsTree, *this);
+    // The vault locks with the session, and before the machine sleeps.
+    m_pSessionWatch = new CSessionWatch(QDBusConnection::systemBus(), this);
+    connect(m_pSessionWatch, &CSessionWatch::LockRequested, m_pLock.get(),
+            &CVaultLock::OnSessionLock);
 }
 
 void CVaultDlg::InitFind() {

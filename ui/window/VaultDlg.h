@@ -28,6 +28,7 @@ class CContextCommands;
 class CIdleWatch;
 class COpenVault;
 class COpenedFiles;
+class CSessionWatch;
 class CTreeWatch;
 class CVaultLock;
 class CVaultProtection;
@@ -127,6 +128,8 @@ public:
     bool IsLocked() const;
     // The idle watch that locks the vault after the settings' minutes.
     CIdleWatch* IdleWatch() const;
+    // What locks the vault with the desktop session (SessionWatch.h).
+    CSessionWatch* SessionWatch() const { return m_pSessionWatch; }
 
     // The box list (control 1000); nullptr until the window is first shown.
     CBoxListCtrl* BoxList() const { return m_pBoxList; }
@@ -185,7 +188,8 @@ private:
     std::deque<std::pair<QStringList, QString>> m_vQueuedDrops;
     bool m_bAddRunning = false;
     CContentsTree* m_pContentsTree = nullptr;
-    CTreeWatch* m_pTreeWatch = nullptr;  // owned by the tree
+    CTreeWatch* m_pTreeWatch = nullptr;        // owned by the tree
+    CSessionWatch* m_pSessionWatch = nullptr;  // a child of the window
     // The parts, made once the tree is in place; the lock goes before the
     // opened files it uses. The context commands exist only with a tree.
     std::unique_ptr<CVaultProtection> m_pProtection;
