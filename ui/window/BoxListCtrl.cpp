@@ -48,7 +48,10 @@ CBoxListCtrl::CBoxListCtrl(const COpenVault& vault, QWidget* pParent)
 void CBoxListCtrl::FillBoxList() {
     const QPixmap strip = LoadBoxStrip();
     for (int nBox = 0; nBox < BOX_COUNT; ++nBox) {
-        addItem(new QListWidgetItem(BoxPicture(strip, 0), BoxCaption(nBox)));
+        // A picture of its own for each box, so that a box is known by its colour.
+        auto* pItem = new QListWidgetItem(BoxPicture(strip, nBox), BoxCaption(nBox));
+        pItem->setData(Qt::AccessibleTextRole, BoxCaption(nBox));
+        addItem(pItem);
     }
     selectionModel()->select(model()->index(0, 0), QItemSelectionModel::Select);
 }

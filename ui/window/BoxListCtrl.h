@@ -34,7 +34,7 @@ public:
     explicit CBoxListCtrl(const COpenVault& vault, QWidget* pParent = nullptr);
 
     // Gives the list the pictures of strip 135 and the four boxes of the
-    // box table, all showing picture 0, then selects box 0 without making
+    // box table, box n showing picture n, then selects box 0 without making
     // it the current (focused) item; that selection emits BoxSelected.
     void FillBoxList();
 
