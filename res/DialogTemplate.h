@@ -50,6 +50,7 @@ constexpr int RES_ID_PROTECT_TEXT = 1036;  // what protecting the vault will do
 constexpr int RES_ID_COPY_KEY = 1037;      // "复制": the recovery key onto the clipboard
 constexpr int RES_ID_PRINT_KEY = 1038;     // "打印...": the recovery key printed
 constexpr int RES_ID_SAVE_KEY_PDF = 1039;  // "另存为 PDF...": the recovery key in a PDF file
+constexpr int RES_ID_STRENGTH = 1045;      // how strong the new password is
 
 // Controls of the versions dialog.
 constexpr int RES_ID_VERSIONS_TEXT = 1040;  // which stored file, how many versions

@@ -104,13 +104,14 @@ constexpr ControlTemplate NEW_VAULT_CONTROLS[] = {
      8},
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL, "请再次输入口令：", 11, 28, 66, 8},
     {RES_ID_NEW_PASSWORD_AGAIN, ControlKind::CONTROL_EDIT, "", 80, 25, 136, 14, STYLE_SECRET},
-    {RES_ID_PROTECT_CHECK, ControlKind::CONTROL_CHECK_BOX, "加密保护（推荐）", 11, 47, 150, 10},
+    {RES_ID_STRENGTH, ControlKind::CONTROL_LABEL, "", 80, 41, 136, 8},
+    {RES_ID_PROTECT_CHECK, ControlKind::CONTROL_CHECK_BOX, "加密保护（推荐）", 11, 55, 150, 10},
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL,
      "加密保护的保险柜用真正的加密保存文件，并给出恢复密钥；\n不加密保护的保险柜与以前的版本相同，"
      "只把文件打乱。",
-     11, 61, 210, 18},
-    OkButton("新建", 123, 89, 44),
-    CancelButton(177, 89, 43),
+     11, 69, 210, 18},
+    OkButton("新建", 123, 97, 44),
+    CancelButton(177, 97, 43),
 };
 
 constexpr ControlTemplate RECOVERY_KEY_CONTROLS[] = {
@@ -134,10 +135,11 @@ constexpr ControlTemplate FORGOT_PASSWORD_CONTROLS[] = {
     {RES_ID_RECOVERY_KEY, ControlKind::CONTROL_EDIT, "", 62, 24, 200, 14, STYLE_AUTO_HSCROLL},
     RowCaption("新口令：", 44),
     SecretRowEdit(RES_ID_NEW_PASSWORD, 44, 200),
-    RowCaption("再次输入：", 64),
-    SecretRowEdit(RES_ID_NEW_PASSWORD_AGAIN, 64, 200),
-    OkButton("确定", 158, 89, 50),
-    CancelButton(212, 89, 50),
+    {RES_ID_STRENGTH, ControlKind::CONTROL_LABEL, "", 62, 60, 200, 8},
+    RowCaption("再次输入：", 72),
+    SecretRowEdit(RES_ID_NEW_PASSWORD_AGAIN, 72, 200),
+    OkButton("确定", 158, 94, 50),
+    CancelButton(212, 94, 50),
 };
 
 constexpr ControlTemplate RESOLVE_VERSIONS_CONTROLS[] = {
@@ -150,10 +152,15 @@ constexpr ControlTemplate RESOLVE_VERSIONS_CONTROLS[] = {
 };
 
 constexpr ControlTemplate CHANGE_PASSWORD_CONTROLS[] = {
-    RowCaption("原口令：", 10),    SecretRowEdit(RES_ID_OLD_PASSWORD, 10, 154),
-    RowCaption("新口令：", 30),    SecretRowEdit(RES_ID_NEW_PASSWORD, 30, 154),
-    RowCaption("再次输入：", 50),  SecretRowEdit(RES_ID_NEW_PASSWORD_AGAIN, 50, 154),
-    OkButton("确定", 123, 89, 44), CancelButton(177, 89, 43),
+    RowCaption("原口令：", 10),
+    SecretRowEdit(RES_ID_OLD_PASSWORD, 10, 154),
+    RowCaption("新口令：", 30),
+    SecretRowEdit(RES_ID_NEW_PASSWORD, 30, 154),
+    {RES_ID_STRENGTH, ControlKind::CONTROL_LABEL, "", 62, 46, 154, 8},
+    RowCaption("再次输入：", 58),
+    SecretRowEdit(RES_ID_NEW_PASSWORD_AGAIN, 58, 154),
+    OkButton("确定", 123, 89, 44),
+    CancelButton(177, 89, 43),
 };
 
 constexpr ControlTemplate PROTECT_VAULT_CONTROLS[] = {
@@ -167,10 +174,11 @@ constexpr ControlTemplate PROTECT_VAULT_CONTROLS[] = {
     SecretRowEdit(RES_ID_PASSWORD, 48, 180),
     RowCaption("新口令：", 66),
     SecretRowEdit(RES_ID_NEW_PASSWORD, 66, 180),
-    RowCaption("再次输入：", 84),
-    SecretRowEdit(RES_ID_NEW_PASSWORD_AGAIN, 84, 180),
-    OkButton("开始", 168, 106, 50),
-    CancelButton(222, 106, 50),
+    {RES_ID_STRENGTH, ControlKind::CONTROL_LABEL, "", 62, 82, 180, 8},
+    RowCaption("再次输入：", 94),
+    SecretRowEdit(RES_ID_NEW_PASSWORD_AGAIN, 94, 180),
+    OkButton("开始", 168, 114, 50),
+    CancelButton(222, 114, 50),
 };
 
 constexpr ControlTemplate OLD_PASSWORD_CONTROLS[] = {
@@ -211,15 +219,15 @@ constexpr DialogTemplate DIALOG_TEMPLATES[] = {
      DIR_INFO_CONTROLS},
     {RES_DLG_PROGRESS, "处理进度", 215, 86, FONT_SONG, 10, DLGSTYLE_NO_CLOSE_BOX, 0,
      PROGRESS_CONTROLS},
-    {RES_DLG_NEW_VAULT, "新建保险柜", 227, 110, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
+    {RES_DLG_NEW_VAULT, "新建保险柜", 227, 118, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
      NEW_VAULT_CONTROLS},
     {RES_DLG_RECOVERY_KEY, "恢复密钥", 270, 131, FONT_SONG, 10, DLGSTYLE_NO_CLOSE_BOX, 0,
      RECOVERY_KEY_CONTROLS},
-    {RES_DLG_FORGOT_PASSWORD, "忘记口令", 270, 110, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
+    {RES_DLG_FORGOT_PASSWORD, "忘记口令", 270, 115, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
      FORGOT_PASSWORD_CONTROLS},
     {RES_DLG_CHANGE_PASSWORD, "修改口令", 227, 110, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
      CHANGE_PASSWORD_CONTROLS},
-    {RES_DLG_PROTECT_VAULT, "加密保护此保险柜", 280, 127, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
+    {RES_DLG_PROTECT_VAULT, "加密保护此保险柜", 280, 135, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
      PROTECT_VAULT_CONTROLS},
     {RES_DLG_OLD_PASSWORD, "转换其余的文件", 265, 85, FONT_SONG, 10, DLGSTYLE_MODAL_FRAME, 0,
      OLD_PASSWORD_CONTROLS},

@@ -9,6 +9,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libbsd-dev  # readpassphrase for quovex-tool's password prompt
     libsodium-dev  # every cryptographic step of protected vaults
+    libzxcvbn-dev  # the strength of a new password
     clang libclang-rt-14-dev llvm
     clang-format  # CI checks that every C++ source is formatted (scripts/check-rules.sh)
     fonts-wqy-microhei

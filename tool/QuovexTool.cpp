@@ -300,7 +300,7 @@ bool ObtainPassword(ToolOptions* pOptions, std::string* pError) {
         return false;
     // A new protected vault's password, wherever it came from.
     return !bInit || pOptions->nFormat == VaultFormat::FORMAT_SCRAMBLED ||
-           CheckProtectedPassword("the password", pOptions->strPassword, pError);
+           CheckProtectedPassword("the password", pOptions->strPassword, pOptions->strUser, pError);
 }
 
 // passwd: the recovery key, when it takes the old password's place, then

@@ -3,7 +3,10 @@
 #include <sodium.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "PasswordInput.h"
+#include "PasswordStrength.h"
 #include "VaultAccess.h"
 
 namespace quovex {
@@ -45,11 +48,22 @@ bool ReadSecret(PasswordSource nSource, const std::string& strFile, const std::s
 }
 
 bool CheckProtectedPassword(const char* pszWhat, const std::string& strPassword,
-                            std::string* pError) {
-    if (IsLongEnoughForProtection(strPassword)) return true;
-    *pError = std::string(pszWhat) + " of a protected vault needs at least " +
-              std::to_string(PROTECTED_PASSWORD_MIN_CHARS) + " characters";
-    return false;
+                            const std::string& strUser, std::string* pError) {
+    if (!IsLongEnoughForProtection(strPassword)) {
+        *pError = std::string(pszWhat) + " of a protected vault needs at least " +
+                  std::to_string(PROTECTED_PASSWORD_MIN_CHARS) + " characters";
+        return false;
+    }
+    const PasswordEstimate estimate = EstimatePassword(strPassword, strUser);
+    if (estimate.IsWeak())
+        std::fprintf(stderr,
+                     "quovex-tool: warning: %s is %s: about %.0f bits, found by a guessing "
+                     "program long before any random one of its length; several unrelated "
+                     "words make one far harder to guess\n",
+                     pszWhat,
+                     estimate.nLevel == PasswordStrength::PASSWORD_VERY_WEAK ? "very weak" : "weak",
+                     estimate.dBits);
+    return true;
 }
 
 bool ObtainNewPassword(ToolOptions* pOptions, std::string* pError) {
@@ -57,7 +71,8 @@ bool ObtainNewPassword(ToolOptions* pOptions, std::string* pError) {
                       "New password for " + pOptions->strUser + ": ", true,
                       &pOptions->strNewPassword, pError) &&
            CheckCredentialText("new password", pOptions->strNewPassword, pError) &&
-           CheckProtectedPassword("the new password", pOptions->strNewPassword, pError);
+           CheckProtectedPassword("the new password", pOptions->strNewPassword, pOptions->strUser,
+                                  pError);
 }
 
 bool ObtainOldPassword(ToolOptions* pOptions, std::string* pError) {

@@ -29,9 +29,10 @@ bool ObtainOldPassword(ToolOptions* pOptions, std::string* pError);
 
 // The check a new protected vault's password passes: false with *pError
 // naming pszWhat when it has fewer than PROTECTED_PASSWORD_MIN_CHARS
-// characters.
+// characters. One that passes but is weak (EstimatePassword, the user
+// strUser) gets a warning on standard error.
 bool CheckProtectedPassword(const char* pszWhat, const std::string& strPassword,
-                            std::string* pError);
+                            const std::string& strUser, std::string* pError);
 
 // Wipes every secret the options hold (the passwords and the recovery key
 // text), as soon as the command is done with them.

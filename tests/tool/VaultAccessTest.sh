@@ -6,6 +6,10 @@
 CRED=(--user alice --password secret-one)
 
 expect 0 "init of a protected vault" init "${CRED[@]}" "${KDF[@]}" pv >init.txt
+grep -q "warning: the password is .*weak" err.txt || fail "no warning for a weak password"
+expect 0 "init with a strong password" init --user alice \
+    --password "correct horse battery staple" "${KDF[@]}" strong >/dev/null
+grep -q "warning" err.txt && fail "a warning for a strong password"
 [ -f pv/.quovex-key ] && [ -f pv/.quovex-key.2 ] && [ -d pv/VideoBox ] ||
     fail "init made no record or boxes"
 grep -oE "$KEY_PATTERN" init.txt >recovery.txt || fail "no recovery key on standard output"

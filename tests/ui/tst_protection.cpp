@@ -16,6 +16,7 @@
 #include "PasswordDlgs.h"
 #include "PasswordEntry.h"
 #include "RecoveryKeyDlg.h"
+#include "StrengthMeter.h"
 #include "UiTestSupport.h"
 #include "UiThread.h"
 
@@ -79,6 +80,7 @@ private slots:
     void lostRecordIsNotTakenForAnotherVault();
     void hideNames();
     void recoveryKeyCanBeKept();
+    void newPasswordsShowTheirStrength();
 };
 
 // The password typed the same again; protection ticked at first, and then
@@ -403,6 +405,28 @@ void TestProtection::recoveryKeyCanBeKept() {
     QVERIFY(ReadFile(strPdf + u".pdf"_s).startsWith("%PDF"));
     dialog.findChild<QCheckBox*>()->click();
     Click(&dialog, RES_ID_OK);
+}
+
+// The meter's words for known passwords, the user name counted against one;
+// it follows the typing in the password change.
+void TestProtection::newPasswordsShowTheirStrength() {
+    QVERIFY(StrengthText(u"password1"_s, QString()).startsWith(u"口令强度：很弱"_s));
+    QVERIFY(StrengthText(u"alice2026"_s, u"alice"_s).startsWith(u"口令强度：很弱"_s));
+    QVERIFY(StrengthText(u"Tr0ub4dor&3xq"_s, QString()).startsWith(u"口令强度：弱"_s));
+    QVERIFY(
+        StrengthText(u"correct horse battery staple"_s, QString()).startsWith(u"口令强度：良好"_s));
+    QVERIFY(StrengthText(u"vX9#qL2!mZ7@wR4$kP8&tN3"_s, QString()).startsWith(u"口令强度：很强"_s));
+    QCOMPARE(StrengthText(QString(), QString()), QString());
+
+    CChangePasswordDlg dialog;
+    dialog.show();
+    const QLabel* pMeter = FindControl<QLabel>(&dialog, RES_ID_STRENGTH);
+    QVERIFY(pMeter->text().isEmpty());
+    TypeInto(&dialog, RES_ID_NEW_PASSWORD, u"password1"_s);
+    QVERIFY(pMeter->text().startsWith(u"口令强度：很弱"_s));
+    TypeInto(&dialog, RES_ID_NEW_PASSWORD, u"correct horse battery staple"_s);
+    QVERIFY(pMeter->text().startsWith(u"口令强度：良好"_s));
+    dialog.reject();
 }
 
 QUOVEX_UI_TEST_MAIN(TestProtection)

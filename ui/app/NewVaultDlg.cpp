@@ -1,10 +1,12 @@
 #include "NewVaultDlg.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 
 #include "DialogBuilder.h"
 #include "PasswordEntry.h"
+#include "StrengthMeter.h"
 
 namespace quovex {
 
@@ -14,6 +16,7 @@ CNewVaultDlg::CNewVaultDlg(const QString& strPassword, QWidget* pParent)
     m_pAgainEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD_AGAIN);
     m_pProtectCheck = FindControl<QCheckBox>(this, RES_ID_PROTECT_CHECK);
     m_pProtectCheck->setChecked(m_bProtected);
+    ShowStrength(FindControl<QLabel>(this, RES_ID_STRENGTH), strPassword, QString());
     m_pAgainEdit->setFocus(Qt::OtherFocusReason);
 }
 

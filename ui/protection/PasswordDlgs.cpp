@@ -11,6 +11,7 @@
 #include "MessageBox.h"
 #include "PasswordEntry.h"
 #include "SecretBytes.h"
+#include "StrengthMeter.h"
 #include "VaultAccess.h"
 #include "VaultKey.h"
 
@@ -39,6 +40,7 @@ CForgotPasswordDlg::CForgotPasswordDlg(QWidget* pParent) : QDialog(pParent) {
     m_pKeyEdit = FindControl<QLineEdit>(this, RES_ID_RECOVERY_KEY);
     m_pNewEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD);
     m_pAgainEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD_AGAIN);
+    AttachStrengthMeter(m_pNewEdit, FindControl<QLabel>(this, RES_ID_STRENGTH), {});
     m_pKeyEdit->setFocus(Qt::OtherFocusReason);
 }
 
@@ -64,6 +66,7 @@ CChangePasswordDlg::CChangePasswordDlg(QWidget* pParent) : QDialog(pParent) {
     m_pOldEdit = FindPasswordEdit(this, RES_ID_OLD_PASSWORD);
     m_pNewEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD);
     m_pAgainEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD_AGAIN);
+    AttachStrengthMeter(m_pNewEdit, FindControl<QLabel>(this, RES_ID_STRENGTH), {});
     m_pOldEdit->setFocus(Qt::OtherFocusReason);
 }
 
@@ -92,6 +95,8 @@ CProtectVaultDlg::CProtectVaultDlg(const CVaultKey& key, bool bRestLeft, QWidget
     m_pPasswordEdit = FindPasswordEdit(this, RES_ID_PASSWORD);
     m_pNewEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD);
     m_pAgainEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD_AGAIN);
+    AttachStrengthMeter(m_pNewEdit, FindControl<QLabel>(this, RES_ID_STRENGTH),
+                        [this] { return QString::fromStdString(m_key.User()); });
     m_pPasswordEdit->setFocus(Qt::OtherFocusReason);
 }
 
