@@ -12,6 +12,7 @@
 #include "AnchorGeometry.h"
 #include "BoxListCtrl.h"
 #include "DirDialog.h"
+#include "TreeWatch.h"
 #include "UiTestSupport.h"
 #include "WindowPlace.h"
 
@@ -228,6 +229,18 @@ void TestMainWindow::storeByKeyboardAlone() {
             pszStored);
     QVERIFY(script.Requests().empty());
     QCOMPARE(Command(&dlg, RES_CMD_STORE_FILES)->shortcut(), QKeySequence(u"Ctrl+I"_s));
+
+    // A file another program puts into the box shown (a sync engine, the
+    // tool) shows by itself in the main window, modal as the program runs it.
+    dlg.hide();
+    dlg.setWindowModality(Qt::ApplicationModal);
+    dlg.show();
+    QCOMPARE(QApplication::activeModalWidget(), &dlg);
+    dlg.TreeWatch()->SetDelay(10);
+    QSignalSpy refreshed(dlg.TreeWatch(), &CTreeWatch::Refreshed);
+    QVERIFY(MakeFile(strVault + u"/ImageBox/arrived.txt.$"_s, "QUOVEX"));
+    QVERIFY(refreshed.wait(20000));
+    QVERIFY(dlg.ContentsTree()->FindPathItem(strVault + u"/ImageBox/arrived.txt.$"_s));
     QCOMPARE(Command(&dlg, RES_CMD_HELP)->shortcut(), QKeySequence(Qt::Key_F1));
 }
 

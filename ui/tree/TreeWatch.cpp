@@ -46,7 +46,9 @@ void CTreeWatch::OnChanged() {
 }
 
 bool CTreeWatch::MayRefresh() const {
-    return !QApplication::activeModalWidget() && !QApplication::activePopupWidget() &&
+    // The main window is itself a modal dialog: any other one is over it.
+    const QWidget* pModal = QApplication::activeModalWidget();
+    return (!pModal || pModal == m_pTree->window()) && !QApplication::activePopupWidget() &&
            !(m_fnBusy && m_fnBusy());
 }
 
