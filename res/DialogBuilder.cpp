@@ -16,6 +16,8 @@
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "ResourceImages.h"
@@ -159,6 +161,58 @@ QSize CDialogUnits::ToPixels(int cx, int cy) const {
     return QSize((cx * m_nBaseX + 2) / 4, (cy * m_nBaseY + 4) / 8);
 }
 
+namespace {
+
+struct PlacedControl {
+    const ControlTemplate* pTemplate;
+    QWidget* pWidget;
+};
+
+// Controls whose tops lie this close (dialog units) stand in one row.
+constexpr int SAME_ROW_UNITS = 5;
+
+// Top to bottom, and left to right within a row: the order a reader goes,
+// and the order the Tab key goes. A group box's frame comes where it begins.
+void OrderForReading(std::vector<PlacedControl>* pvPlaced) {
+    std::stable_sort(pvPlaced->begin(), pvPlaced->end(),
+                     [](const PlacedControl& a, const PlacedControl& b) {
+                         const ControlTemplate& ta = *a.pTemplate;
+                         const ControlTemplate& tb = *b.pTemplate;
+                         if (std::abs(ta.y - tb.y) > SAME_ROW_UNITS) return ta.y < tb.y;
+                         return ta.x < tb.x;
+                     });
+}
+
+bool TakesTab(const QWidget* pWidget) {
+    return pWidget->focusPolicy() & Qt::TabFocus;
+}
+
+void ChainTabOrder(const std::vector<PlacedControl>& vPlaced) {
+    QWidget* pPrevious = nullptr;
+    for (const PlacedControl& placed : vPlaced) {
+        if (!TakesTab(placed.pWidget)) continue;
+        if (pPrevious) QWidget::setTabOrder(pPrevious, placed.pWidget);
+        pPrevious = placed.pWidget;
+    }
+}
+
+// A label with a mnemonic ("户名(&U)：") takes the keyboard to the control
+// that follows it in reading order.
+void GiveLabelsBuddies(const std::vector<PlacedControl>& vPlaced) {
+    for (std::size_t i = 0; i < vPlaced.size(); ++i) {
+        auto* pLabel = qobject_cast<QLabel*>(vPlaced[i].pWidget);
+        if (!pLabel || !QString::fromUtf8(vPlaced[i].pTemplate->pszText).contains(u'&')) continue;
+        for (std::size_t j = i + 1; j < vPlaced.size(); ++j) {
+            if (TakesTab(vPlaced[j].pWidget)) {
+                pLabel->setBuddy(vPlaced[j].pWidget);
+                break;
+            }
+        }
+    }
+}
+
+}  // namespace
+
 QWidget* BuildDialog(QWidget* pWindow, int nTemplateId) {
     const DialogTemplate* pTemplate = FindDialogTemplate(nTemplateId);
     return pTemplate ? BuildDialog(pWindow, *pTemplate) : nullptr;
@@ -182,18 +236,18 @@ QWidget* BuildDialog(QWidget* pWindow, const DialogTemplate& tpl) {
         }
     }
 
-    QWidget* pPrevious = nullptr;
+    std::vector<PlacedControl> vPlaced;
     for (const ControlTemplate& ctl : tpl.controls) {
         QWidget* pControl = CreateControl(ctl, pClient);
         pControl->setObjectName(QString::number(ctl.nId));
         pControl->setGeometry(units.ToPixels(ctl.x, ctl.y, ctl.cx, ctl.cy));
         if (ctl.nStyle & STYLE_NO_TAB_STOP) pControl->setFocusPolicy(Qt::ClickFocus);
         WireStandardButton(pWindow, ctl, pControl);
-        if (pControl->focusPolicy() & Qt::TabFocus) {
-            if (pPrevious) QWidget::setTabOrder(pPrevious, pControl);
-            pPrevious = pControl;
-        }
+        vPlaced.push_back({&ctl, pControl});
     }
+    OrderForReading(&vPlaced);
+    ChainTabOrder(vPlaced);
+    GiveLabelsBuddies(vPlaced);
     return pClient;
 }
 

@@ -1,9 +1,12 @@
 // Every dialog template built into widgets (a screenshot of each goes to
 // <build>/screenshots), the login dialog and the questions' buttons.
 #include <QGroupBox>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <cstdlib>
 #include <tuple>
+#include <utility>
 
 #include "DialogTemplate.h"
 #include "DirDialog.h"
@@ -48,6 +51,27 @@ void TestDialogs::everyTemplateTakesClicks() {
         QVERIFY2(pHit == pControl || pControl->isAncestorOf(pHit),
                  qPrintable(pControl->objectName()));
     }
+    // Tab goes top to bottom and left to right; a label's mnemonic leads to
+    // the control after it.
+    QWidget* pFirst = nullptr;  // the top left one
+    for (QWidget* pControl : pClient->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!(pControl->focusPolicy() & Qt::TabFocus)) continue;
+        const QRect rc = pControl->geometry();
+        if (!pFirst || std::make_pair(rc.top(), rc.left()) <
+                           std::make_pair(pFirst->geometry().top(), pFirst->geometry().left()))
+            pFirst = pControl;
+    }
+    QList<QWidget*> vChain;
+    for (QWidget* p = pFirst; p && !vChain.contains(p); p = p->nextInFocusChain())
+        if (p->parentWidget() == pClient && (p->focusPolicy() & Qt::TabFocus)) vChain << p;
+    for (qsizetype i = 1; i < vChain.size(); ++i) {
+        const QRect a = vChain[i - 1]->geometry(), b = vChain[i]->geometry();
+        const bool bSameRow = std::abs(a.top() - b.top()) <= a.height() / 2;
+        QVERIFY2(bSameRow ? a.left() < b.left() : a.top() < b.top(),
+                 qPrintable(vChain[i - 1]->objectName() + u" before "_s + vChain[i]->objectName()));
+    }
+    for (const QLabel* pLabel : pClient->findChildren<QLabel*>())
+        QVERIFY(!pLabel->text().contains(u'&') || pLabel->buddy());
     QVERIFY(test::SaveScreenshot(&dialog, u"template-%1"_s.arg(nId)));
 }
 
