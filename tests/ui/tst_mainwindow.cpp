@@ -12,8 +12,10 @@
 #include "AnchorGeometry.h"
 #include "BoxListCtrl.h"
 #include "DirDialog.h"
+#include "IdleWatch.h"
 #include "TreeWatch.h"
 #include "UiTestSupport.h"
+#include "VaultTray.h"
 #include "WindowPlace.h"
 
 using namespace quovex;
@@ -48,6 +50,7 @@ private slots:
     void dropsGoWhereTheyAreAimed();
     void mainWindowStretchesAndKeepsItsPlace();
     void storeByKeyboardAlone();
+    void trayKeepsTheProgram();
 };
 
 // A drop on a picture goes into its box, which it selects; a drag that
@@ -242,6 +245,43 @@ void TestMainWindow::storeByKeyboardAlone() {
     QVERIFY(refreshed.wait(20000));
     QVERIFY(dlg.ContentsTree()->FindPathItem(strVault + u"/ImageBox/arrived.txt.$"_s));
     QCOMPARE(Command(&dlg, RES_CMD_HELP)->shortcut(), QKeySequence(Qt::Key_F1));
+}
+
+// With a tray, closing the window keeps it there (said once); the tray's
+// menu shows it again, locks and ends it; the idle lock is announced a
+// minute ahead.
+void TestMainWindow::trayKeepsTheProgram() {
+    const QString strVault = test::g_strHome + u"/tray/Box"_s;
+    CreateBoxFolders(strVault.toStdString(), CVaultEnv::Default());
+    test::CShownVault shown(strVault);
+    CVaultDlg& dlg = shown.dlg;
+    dlg.UseTray(true);
+    CVaultTray* pTray = dlg.Tray();
+    QSignalSpy finished(&dlg, &QDialog::finished);
+    dlg.close();
+    QVERIFY(!dlg.isVisible() && finished.isEmpty());
+    QVERIFY(pTray->LastMessage().contains(u"仍在运行"_s));
+    pTray->ShowAction()->trigger();
+    QVERIFY(dlg.isVisible());
+    pTray->Tell(QString());
+    dlg.close();
+    QVERIFY(pTray->LastMessage().isEmpty());  // told once
+
+    pTray->ShowAction()->trigger();
+    auto now = std::chrono::steady_clock::time_point();
+    CIdleWatch* pWatch = dlg.IdleWatch();
+    pWatch->SetClock([&now] { return now; });
+    pWatch->SetLimitMinutes(3);
+    pWatch->Restart();
+    now += std::chrono::seconds(110);
+    pWatch->Check();
+    QVERIFY(pTray->LastMessage().isEmpty());
+    now += std::chrono::seconds(15);
+    pWatch->Check();
+    QVERIFY(pTray->LastMessage().contains(u"一分钟后保险柜将自动锁定"_s));
+
+    pTray->ExitAction()->trigger();
+    QCOMPARE(finished.size(), 1);
 }
 
 QUOVEX_UI_TEST_MAIN(TestMainWindow)

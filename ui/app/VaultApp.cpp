@@ -1,6 +1,7 @@
 #include "VaultApp.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QTimer>
 
 #include "LoginDlg.h"
@@ -84,7 +85,13 @@ bool CVaultApp::OpenAfterLogin(CLoginDlg& login, bool* pbGivenUp) {
         m_pMainWnd = &mainWindow;
         // Once the window is up: what a killed run left opened.
         QTimer::singleShot(0, &mainWindow, &CVaultDlg::OfferLeftoverCopies);
-        mainWindow.exec();
+        // Modal as exec() would run it, but a window hidden in the tray
+        // goes on: the loop ends when the window does.
+        mainWindow.setWindowModality(Qt::ApplicationModal);
+        QEventLoop loop;
+        QObject::connect(&mainWindow, &QDialog::finished, &loop, &QEventLoop::quit);
+        mainWindow.show();
+        loop.exec();
         m_pMainWnd = nullptr;
     }
     // The main window has left its place in the record.

@@ -47,13 +47,25 @@ void CIdleWatch::SetClock(Clock fnNow) {
 
 void CIdleWatch::Restart() {
     m_lastInput = m_fnNow();
+    m_bWarned = false;
 }
 
 bool CIdleWatch::IsDue() const {
     return m_limit.count() > 0 && m_fnNow() - m_lastInput >= m_limit;
 }
 
+bool CIdleWatch::IsNear() const {
+    // A minute ahead; half the time ahead for a limit of one minute.
+    const auto ahead =
+        m_limit >= std::chrono::minutes(2) ? std::chrono::seconds(60) : std::chrono::seconds(30);
+    return m_limit.count() > 0 && m_fnNow() - m_lastInput >= m_limit - ahead;
+}
+
 void CIdleWatch::Check() {
+    if (!m_bWarned && IsNear()) {
+        m_bWarned = true;
+        emit IdleTimeNear();
+    }
     if (IsDue()) emit IdleTimeReached();
 }
 

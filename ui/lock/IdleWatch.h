@@ -33,6 +33,8 @@ public:
     void Restart();
     // Whether a limit is set and the idle time has reached it.
     bool IsDue() const;
+    // Whether a limit is set and the idle time is within a minute of it.
+    bool IsNear() const;
     // Emits IdleTimeReached when IsDue. It is emitted again at every
     // check until input comes or Restart is called: whoever acts on it may
     // have to wait (a run going on).
@@ -40,6 +42,8 @@ public:
 
 signals:
     void IdleTimeReached();
+    // A minute before IdleTimeReached, once each time the idle time starts.
+    void IdleTimeNear();
 
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
@@ -48,6 +52,7 @@ private:
     Clock m_fnNow;
     std::chrono::steady_clock::time_point m_lastInput;
     std::chrono::minutes m_limit{0};
+    bool m_bWarned = false;  // IdleTimeNear emitted for this idle time
     QTimer m_timer;
 };
 

@@ -93,10 +93,12 @@ void CVaultLock::OnLock() {
     if (pClient) pClient->hide();
     m_opened.CloseOpenedCopies();
     m_vault.Lock();
+    emit LockChanged();
     if (!RunUnlockLogin()) {
         m_window.reject();
         return;
     }
+    emit LockChanged();
     if (pClient) pClient->show();
     if (m_pTree) m_pTree->ShowAfresh();
     m_pIdleWatch->Restart();

@@ -57,6 +57,10 @@ public:
     // no run is going on and no question about a copy is up.
     void OnSessionLock();
 
+signals:
+    // The vault was locked, or opened again.
+    void LockChanged();
+
 private:
     void OnIdleTimeReached();
     void TrySessionLock();

@@ -1,6 +1,7 @@
 #include "VaultDlg.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QStyle>
+#include <QSystemTrayIcon>
 #include <utility>
 
 #include "AboutDlg.h"
@@ -20,6 +22,7 @@
 #include "DirDialog.h"
 #include "FindField.h"
 #include "HelpViewer.h"
+#include "IdleWatch.h"
 #include "MessageBox.h"
 #include "OpenVault.h"
 #include "OpenedFiles.h"
@@ -33,6 +36,7 @@
 #include "VaultLock.h"
 #include "VaultProtection.h"
 #include "VaultSettings.h"
+#include "VaultTray.h"
 #include "WindowPlace.h"
 
 namespace quovex {
@@ -74,6 +78,29 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     m_pSessionWatch = new CSessionWatch(QDBusConnection::systemBus(), this);
     connect(m_pSessionWatch, &CSessionWatch::LockRequested, m_pLock.get(),
             &CVaultLock::OnSessionLock);
+    UseTray(QSystemTrayIcon::isSystemTrayAvailable());
+    connect(m_pLock.get(), &CVaultLock::LockChanged, this, [this] { m_pTray->FollowVault(); });
+    connect(m_pLock->IdleWatch(), &CIdleWatch::IdleTimeNear, this, [this] {
+        const QString strWarning =
+            QStringLiteral("一分钟后保险柜将自动锁定，打开着的文件副本将被删除。请先保存。");
+        m_pTray->Tell(strWarning);
+        ShowStatus(strWarning);
+    });
+}
+
+void CVaultDlg::UseTray(bool bAvailable) {
+    delete m_pTray;
+    m_pTray = new CVaultTray(*this, bAvailable);
+}
+
+void CVaultDlg::closeEvent(QCloseEvent* pEvent) {
+    if (m_pTray && m_pTray->IsAvailable() && !IsLocked()) {
+        pEvent->ignore();
+        hide();
+        m_pTray->TellKeptInTray();
+        return;
+    }
+    CStretchDialog::closeEvent(pEvent);
 }
 
 void CVaultDlg::InitFind() {

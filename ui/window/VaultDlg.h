@@ -17,6 +17,7 @@
 #include "StretchDialog.h"
 #include "VaultKey.h"
 
+class QCloseEvent;
 class QKeyEvent;
 class QTreeWidgetItem;
 
@@ -30,6 +31,7 @@ class COpenVault;
 class COpenedFiles;
 class CSessionWatch;
 class CTreeWatch;
+class CVaultTray;
 class CVaultLock;
 class CVaultProtection;
 class CVaultSettings;
@@ -130,6 +132,10 @@ public:
     CIdleWatch* IdleWatch() const;
     // What locks the vault with the desktop session (SessionWatch.h).
     CSessionWatch* SessionWatch() const { return m_pSessionWatch; }
+    // The icon in the desktop's tray (VaultTray.h), made anew as bAvailable
+    // says (tests give a tray where the platform has none).
+    CVaultTray* Tray() const { return m_pTray; }
+    void UseTray(bool bAvailable);
 
     // The box list (control 1000); nullptr until the window is first shown.
     CBoxListCtrl* BoxList() const { return m_pBoxList; }
@@ -164,6 +170,9 @@ protected:
     bool OnInitDialog() override;
     // Enter with no default button ends the window like Exit.
     void keyPressEvent(QKeyEvent* pEvent) override;
+    // With a tray, closing the window hides it there and the vault stays
+    // open; without, it ends as it always did.
+    void closeEvent(QCloseEvent* pEvent) override;
 
 private:
     // Replaces the placeholder of control 1000 by the box list, in its place
@@ -190,6 +199,7 @@ private:
     CContentsTree* m_pContentsTree = nullptr;
     CTreeWatch* m_pTreeWatch = nullptr;        // owned by the tree
     CSessionWatch* m_pSessionWatch = nullptr;  // a child of the window
+    CVaultTray* m_pTray = nullptr;             // a child of the window
     // The parts, made once the tree is in place; the lock goes before the
     // opened files it uses. The context commands exist only with a tree.
     std::unique_ptr<CVaultProtection> m_pProtection;
