@@ -143,14 +143,26 @@ struct CShownVault {
 
 inline constexpr char WHEN_MODAL_TIMER[] = "quovex-when-modal";
 
-// Calls fn once with the first visible modal dialog of type T that comes up,
-// checking every 10 ms until it does or the test's cleanup stops the wait.
+// The visible window of type T that takes the user's input now: the modal
+// dialog up, or with none, a top-level window of that type (the main
+// window, which is not modal so that the tray's menu works beside it).
+template <class T>
+T* WindowInFront() {
+    if (QWidget* pModal = QApplication::activeModalWidget()) return qobject_cast<T*>(pModal);
+    for (QWidget* pTop : QApplication::topLevelWidgets())
+        if (auto* pWindow = qobject_cast<T*>(pTop); pWindow && pWindow->isVisible()) return pWindow;
+    return nullptr;
+}
+
+// Calls fn once with the first visible dialog of type T that comes up in
+// front (WindowInFront), checking every 10 ms until it does or the test's
+// cleanup stops the wait.
 template <class T>
 void WhenModal(std::function<void(T*)> fn) {
     auto* pTimer = new QTimer(qApp);
     pTimer->setObjectName(QString::fromLatin1(WHEN_MODAL_TIMER));
     QObject::connect(pTimer, &QTimer::timeout, qApp, [pTimer, fn] {
-        T* pDialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        T* pDialog = WindowInFront<T>();
         if (!pDialog || !pDialog->isVisible()) return;
         pTimer->stop();
         pTimer->deleteLater();

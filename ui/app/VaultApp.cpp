@@ -85,9 +85,9 @@ bool CVaultApp::OpenAfterLogin(CLoginDlg& login, bool* pbGivenUp) {
         m_pMainWnd = &mainWindow;
         // Once the window is up: what a killed run left opened.
         QTimer::singleShot(0, &mainWindow, &CVaultDlg::OfferLeftoverCopies);
-        // Modal as exec() would run it, but a window hidden in the tray
-        // goes on: the loop ends when the window does.
-        mainWindow.setWindowModality(Qt::ApplicationModal);
+        // Not exec(): a window hidden in the tray goes on, and a modal one
+        // would keep the tray's menu from the user. The loop ends when the
+        // window does.
         QEventLoop loop;
         QObject::connect(&mainWindow, &QDialog::finished, &loop, &QEventLoop::quit);
         mainWindow.show();
