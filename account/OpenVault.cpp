@@ -272,6 +272,26 @@ void COpenVault::Lock() {
     m_bLocked = true;
 }
 
+AccessOutcome COpenVault::UnlockByRecovery(const QString& strRecoveryText,
+                                           const QString& strNewPassword, const KdfLimits& limits) {
+    if (!m_bLocked) return AccessOutcome{AccessResult::ACCESS_OPENED, {}, {}, {}, false, {}};
+    {
+        const CWipedText user(m_strLockedUser);
+        const CWipedText password(strNewPassword);
+        m_pKey->Reset(user.Text(), password.Text());
+    }
+    AccessOutcome outcome{AccessResult::ACCESS_RECORD_DAMAGED, {}, {}, {}, false, {}};
+    if (Kind() == VaultKind::VAULT_PROTECTED)
+        outcome = Recover(strRecoveryText, strNewPassword, limits);
+    if (!outcome.Opened()) {
+        m_pKey->Wipe();
+        return outcome;
+    }
+    m_bLocked = false;
+    m_strLockedUser.clear();
+    return outcome;
+}
+
 AccessOutcome COpenVault::Unlock(const QString& strPassword) {
     if (!m_bLocked) return AccessOutcome{AccessResult::ACCESS_OPENED, {}, {}, {}, false, {}};
     {

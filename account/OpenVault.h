@@ -155,6 +155,11 @@ public:
     // (ACCESS_RECORD_DAMAGED when none is there any more). On a refusal the
     // key stays wiped and the vault locked.
     AccessOutcome Unlock(const QString& strPassword);
+    // Opens the locked protected vault again by its recovery key, which
+    // first gives it strNewPassword (Recover); refused as Unlock is, and a
+    // vault without a key record has no recovery key (ACCESS_RECORD_DAMAGED).
+    AccessOutcome UnlockByRecovery(const QString& strRecoveryText, const QString& strNewPassword,
+                                   const KdfLimits& limits);
 
 signals:
     // The open vault now lies at strLocation.

@@ -74,6 +74,7 @@ private slots:
     void cleanup() { StopWhenModal(); }
     void newVaultAndItsNextLogins();
     void forgottenPassword();
+    void forgottenPasswordAtTheLock();
     void changePassword();
     void protectScrambledVault_data();
     void protectScrambledVault();
@@ -186,6 +187,32 @@ void TestProtection::forgottenPassword() {
                                                    "已打开。以后请用新口令登录；原来的口令不再有"
                                                    "效，恢复密钥仍然有效。"});
     QCOMPARE(OpenWith(strVault, strNew), AccessResult::ACCESS_OPENED);
+}
+
+// The lock's login offers "忘记口令..." too: the recovery key gives the
+// locked vault a new password and opens it, which is said.
+void TestProtection::forgottenPasswordAtTheLock() {
+    const QString strVault = FreshFolder(u"forgotten at lock"_s);
+    const QString strKey = MakeProtectedVault(strVault);
+    CMessageBoxScript script;
+    CShownVault shown(strVault);
+    QVERIFY(shown.bOpened);
+    bool bOffered = false;
+    WhenModal<CLoginDlg>([&](CLoginDlg* pLogin) {
+        bOffered = FindControl<QPushButton>(pLogin, RES_ID_FORGOT_PASSWORD)->isVisible();
+        WhenModal<CForgotPasswordDlg>([&](CForgotPasswordDlg* pForgot) {
+            TypeInto(pForgot, RES_ID_RECOVERY_KEY, strKey);
+            TypeInto(pForgot, RES_ID_NEW_PASSWORD, LONG_PASSWORD);
+            TypeInto(pForgot, RES_ID_NEW_PASSWORD_AGAIN, LONG_PASSWORD);
+            Click(pForgot, RES_ID_OK);
+        });
+        Click(pLogin, RES_ID_FORGOT_PASSWORD);
+    });
+    shown.dlg.OnLock();
+    QVERIFY(bOffered && !shown.dlg.IsLocked());
+    QVERIFY(script.Requests().back().strText.startsWith(u"已用恢复密钥为这个保险柜设置了新口令"_s));
+    QCOMPARE(OpenWith(strVault, LONG_PASSWORD), AccessResult::ACCESS_OPENED);
+    QCOMPARE(OpenWith(strVault, PASSWORD), AccessResult::ACCESS_WRONG_CREDENTIALS);
 }
 
 // A protected vault can take a new password, not be protected again (a

@@ -99,7 +99,6 @@ void CLoginDlg::SetForUnlock() {
     m_pPathEdit->setReadOnly(true);
     m_pUserEdit->setReadOnly(true);
     FindControl<QPushButton>(this, IDC_BROWSE)->setEnabled(false);
-    FindControl<QPushButton>(this, RES_ID_FORGOT_PASSWORD)->hide();
 }
 
 void CLoginDlg::OnBrowse() {

@@ -25,8 +25,9 @@ public:
     void accept() override;
 
     // For the login of a locked vault: the location and the user name (set
-    // in m_strPath and m_strUser) are shown but cannot be changed, there is
-    // no "忘记口令...", and the password has the focus.
+    // in m_strPath and m_strUser) are shown but cannot be changed, and the
+    // password has the focus; "忘记口令..." sets a new password by the
+    // recovery key, as at the first login.
     void SetForUnlock();
 
     // Clears the password field and wipes m_strPassword and

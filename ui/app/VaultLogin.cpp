@@ -81,13 +81,15 @@ bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QStri
                                            : vault.Recover(strRecoveryKey, strPassword, limits);
     }
     if (!outcome.Opened()) return Refuse(outcome, pParent);
-    if (!strRecoveryKey.isEmpty())
-        ShowMessageBox(QStringLiteral("已用恢复密钥为这个保险柜设置了新口令，保险柜已打开。"
-                                      "以后请用新口令登录；原来的口令不再有效，恢复密钥仍然有效。"),
-                       MSGBOX_OK | MSGBOX_ICON_INFORMATION, QStringLiteral("口令已重新设置"),
-                       pParent);
+    if (!strRecoveryKey.isEmpty()) TellRecovered(pParent);
     TellRecordFindings(outcome, pParent);
     return true;
+}
+
+void TellRecovered(QWidget* pParent) {
+    ShowMessageBox(QStringLiteral("已用恢复密钥为这个保险柜设置了新口令，保险柜已打开。"
+                                  "以后请用新口令登录；原来的口令不再有效，恢复密钥仍然有效。"),
+                   MSGBOX_OK | MSGBOX_ICON_INFORMATION, QStringLiteral("口令已重新设置"), pParent);
 }
 
 void TellRecordFindings(const AccessOutcome& outcome, QWidget* pParent) {

@@ -34,6 +34,8 @@ bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QStri
 // record belongs to another vault (left as it is), or by an older copy (its
 // password was changed since); nothing otherwise.
 void TellRecordFindings(const AccessOutcome& outcome, QWidget* pParent);
+// Says over pParent that the recovery key gave the vault a new password.
+void TellRecovered(QWidget* pParent);
 // The location typed at the login, strTyped (other than the preset and the
 // configured location), into *pLocation when the login goes on there: a
 // folder as it is. A path where nothing lies is said to be missing, and at

@@ -126,13 +126,17 @@ bool CVaultLock::RunUnlockLogin() {
         login.SetForUnlock();
         if (login.exec() != QDialog::Accepted) return false;
         AccessOutcome outcome;
+        const bool bRecovery = !login.m_strRecoveryKey.isEmpty();
         {
             // A protected vault's derivation takes about half a second.
             const CWaitCursor wait;
-            outcome = m_vault.Unlock(login.m_strPassword);
+            outcome = bRecovery ? m_vault.UnlockByRecovery(login.m_strRecoveryKey,
+                                                           login.m_strPassword, m_limits)
+                                : m_vault.Unlock(login.m_strPassword);
         }
         login.ForgetPassword();
         if (outcome.Opened()) {
+            if (bRecovery) TellRecovered(&m_window);
             TellRecordFindings(outcome, &m_window);
             return true;
         }

@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+#include "KeyRecord.h"
+
 class QDialog;
 
 namespace quovex {
@@ -56,6 +58,8 @@ public:
     // the vault is locked as by the idle watch, asking nothing, as soon as
     // no run is going on and no question about a copy is up.
     void OnSessionLock();
+    // The cost of the derivation a recovery at the lock's login runs.
+    void SetKdfLimits(const KdfLimits& limits) { m_limits = limits; }
 
 signals:
     // The vault was locked, or opened again.
@@ -78,6 +82,7 @@ private:
     QDialog& m_window;
     CIdleWatch* m_pIdleWatch;  // a child of this object
     bool m_bSessionLockPending = false;
+    KdfLimits m_limits = KDF_DEFAULT_LIMITS;
 };
 
 }  // namespace quovex

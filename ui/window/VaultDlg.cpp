@@ -245,6 +245,7 @@ void CVaultDlg::UpdateProtectionCommands() {
 
 void CVaultDlg::SetKdfLimits(const KdfLimits& limits) {
     m_pProtection->SetKdfLimits(limits);
+    m_pLock->SetKdfLimits(limits);
 }
 
 bool CVaultDlg::OnInitDialog() {
