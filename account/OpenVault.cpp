@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <cstring>
+#include <functional>
 
 #include "Boxes.h"
 #include "CredentialRule.h"
@@ -272,17 +273,15 @@ void COpenVault::Lock() {
     m_bLocked = true;
 }
 
-AccessOutcome COpenVault::UnlockByRecovery(const QString& strRecoveryText,
-                                           const QString& strNewPassword, const KdfLimits& limits) {
+AccessOutcome COpenVault::UnlockWith(const QString& strPassword,
+                                     const std::function<AccessOutcome()>& fnOpen) {
     if (!m_bLocked) return AccessOutcome{AccessResult::ACCESS_OPENED, {}, {}, {}, false, {}};
     {
         const CWipedText user(m_strLockedUser);
-        const CWipedText password(strNewPassword);
+        const CWipedText password(strPassword);
         m_pKey->Reset(user.Text(), password.Text());
     }
-    AccessOutcome outcome{AccessResult::ACCESS_RECORD_DAMAGED, {}, {}, {}, false, {}};
-    if (Kind() == VaultKind::VAULT_PROTECTED)
-        outcome = Recover(strRecoveryText, strNewPassword, limits);
+    const AccessOutcome outcome = fnOpen();
     if (!outcome.Opened()) {
         m_pKey->Wipe();
         return outcome;
@@ -292,24 +291,23 @@ AccessOutcome COpenVault::UnlockByRecovery(const QString& strRecoveryText,
     return outcome;
 }
 
+AccessOutcome COpenVault::UnlockByRecovery(const QString& strRecoveryText,
+                                           const QString& strNewPassword, const KdfLimits& limits) {
+    return UnlockWith(strNewPassword, [&] {
+        if (Kind() != VaultKind::VAULT_PROTECTED)
+            return AccessOutcome{AccessResult::ACCESS_RECORD_DAMAGED, {}, {}, {}, false, {}};
+        return Recover(strRecoveryText, strNewPassword, limits);
+    });
+}
+
 AccessOutcome COpenVault::Unlock(const QString& strPassword) {
-    if (!m_bLocked) return AccessOutcome{AccessResult::ACCESS_OPENED, {}, {}, {}, false, {}};
-    {
-        const CWipedText user(m_strLockedUser);
-        const CWipedText password(strPassword);
-        m_pKey->Reset(user.Text(), password.Text());
-    }
-    // A protected vault whose record went while it was locked would
-    // otherwise be given the record again, which asks for no password.
-    AccessOutcome outcome{AccessResult::ACCESS_RECORD_DAMAGED, {}, {}, {}, false, {}};
-    if (!IsProtected() || Kind() == VaultKind::VAULT_PROTECTED) outcome = Open(strPassword);
-    if (!outcome.Opened()) {
-        m_pKey->Wipe();
-        return outcome;
-    }
-    m_bLocked = false;
-    m_strLockedUser.clear();
-    return outcome;
+    return UnlockWith(strPassword, [&] {
+        // A protected vault whose record went while it was locked would
+        // otherwise be given the record again, which asks for no password.
+        if (IsProtected() && Kind() != VaultKind::VAULT_PROTECTED)
+            return AccessOutcome{AccessResult::ACCESS_RECORD_DAMAGED, {}, {}, {}, false, {}};
+        return Open(strPassword);
+    });
 }
 
 }  // namespace quovex

@@ -11,6 +11,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -169,6 +170,11 @@ signals:
     void LeavingLocation();
 
 private:
+    // Unlock and UnlockByRecovery: the key made again from the locked user
+    // name and strPassword, then fnOpen; its refusal wipes the key again.
+    AccessOutcome UnlockWith(const QString& strPassword,
+                             const std::function<AccessOutcome()>& fnOpen);
+
     // Opens what lies at strNative with the key held, or with the user
     // name and strPassword when given, or makes it a vault of the open
     // vault's kind; the key and record change only on success.
