@@ -46,7 +46,8 @@ void CTreeWatch::OnChanged() {
 }
 
 bool CTreeWatch::MayRefresh() const {
-    // The main window is itself a modal dialog: any other one is over it.
+    // A modal window other than the tree's own (which tests run modal) is a
+    // dialog over it.
     const QWidget* pModal = QApplication::activeModalWidget();
     return (!pModal || pModal == m_pTree->window()) && !QApplication::activePopupWidget() &&
            !(m_fnBusy && m_fnBusy());
