@@ -1,6 +1,7 @@
 #include "DialogBuilder.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -53,7 +54,7 @@ Qt::WindowFlags WindowFlagsFor(std::uint32_t nStyle) {
 }
 
 QWidget* CreateControl(const ControlTemplate& ctl, QWidget* pParent) {
-    const QString strText = QString::fromUtf8(ctl.pszText);
+    const QString strText = TemplateText(ctl.pszText);
     switch (ctl.kind) {
         case ControlKind::CONTROL_LABEL: {
             auto* pLabel = new QLabel(strText, pParent);
@@ -137,6 +138,10 @@ QWidget* MakeClientArea(QWidget* pWindow, const DialogTemplate& tpl, QSize size)
 
 }  // namespace
 
+QString TemplateText(const char* pszText) {
+    return *pszText ? QCoreApplication::translate("Templates", pszText) : QString();
+}
+
 QFont DialogFont(const DialogTemplate& tpl) {
     QFont font(ResolveFamily(QString::fromUtf8(tpl.pszFontFamily)));
     font.setPointSize(tpl.nFontPointSize);
@@ -201,7 +206,7 @@ void ChainTabOrder(const std::vector<PlacedControl>& vPlaced) {
 void GiveLabelsBuddies(const std::vector<PlacedControl>& vPlaced) {
     for (std::size_t i = 0; i < vPlaced.size(); ++i) {
         auto* pLabel = qobject_cast<QLabel*>(vPlaced[i].pWidget);
-        if (!pLabel || !QString::fromUtf8(vPlaced[i].pTemplate->pszText).contains(u'&')) continue;
+        if (!pLabel || !TemplateText(vPlaced[i].pTemplate->pszText).contains(u'&')) continue;
         for (std::size_t j = i + 1; j < vPlaced.size(); ++j) {
             if (TakesTab(vPlaced[j].pWidget)) {
                 pLabel->setBuddy(vPlaced[j].pWidget);
@@ -225,7 +230,7 @@ QWidget* BuildDialog(QWidget* pWindow, const DialogTemplate& tpl) {
 
     pWindow->setObjectName(QString::number(tpl.nId));
     pWindow->setWindowFlags(WindowFlagsFor(tpl.nStyle));
-    pWindow->setWindowTitle(QString::fromUtf8(tpl.pszCaption));
+    pWindow->setWindowTitle(TemplateText(tpl.pszCaption));
     pWindow->setFont(font);
     QWidget* pClient = MakeClientArea(pWindow, tpl, size);
     if (pClient == pWindow) {
@@ -268,13 +273,13 @@ QMenu* BuildPopupMenu(int nMenuId, int nPopup, QWidget* pParent) {
         return nullptr;
     }
     const MenuPopupTemplate& popup = pMenu->popups[static_cast<std::size_t>(nPopup)];
-    auto* pPopup = new QMenu(QString::fromUtf8(popup.pszText), pParent);
+    auto* pPopup = new QMenu(TemplateText(popup.pszText), pParent);
     for (const MenuItemTemplate& item : popup.items) {
         if (!item.nCommandId) {
             pPopup->addSeparator();
             continue;
         }
-        QAction* pAction = pPopup->addAction(QString::fromUtf8(item.pszText));
+        QAction* pAction = pPopup->addAction(TemplateText(item.pszText));
         pAction->setObjectName(QString::number(item.nCommandId));
         if (item.pszShortcut) {
             pAction->setShortcut(

@@ -14,6 +14,11 @@ class QMenuBar;
 
 namespace quovex {
 
+// The text of a template (a caption, a control's text, a menu item) in the
+// window's language: the template's own text, translated through the
+// "Templates" context when a translator is installed. "" stays "".
+QString TemplateText(const char* pszText);
+
 // The font of a template: its family where it is installed, else a font
 // that has Chinese glyphs, at the template's point size.
 QFont DialogFont(const DialogTemplate& tpl);

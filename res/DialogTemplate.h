@@ -95,7 +95,7 @@ enum DialogStyle : std::uint32_t {
 struct ControlTemplate {
     int nId;
     ControlKind kind;
-    const char* pszText;  // UTF-8; "" for none
+    const char* pszText;  // UTF-8, translated through "Templates"; "" for none
     int x, y, cx, cy;     // dialog units
     std::uint32_t nStyle = STYLE_NONE;
 };

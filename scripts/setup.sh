@@ -7,6 +7,8 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev googletest libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-l10n-tools qt6-tools-dev  # lupdate and lrelease, and CMake's qt_add_lrelease: the English window
+    qt6-translations-l10n  # Qt's own texts (the folder chooser) in the window's Chinese
     libbsd-dev  # readpassphrase for quovex-tool's password prompt
     libsodium-dev  # every cryptographic step of protected vaults
     libzxcvbn-dev  # the strength of a new password

@@ -1,5 +1,6 @@
 #include "LoginDlg.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -11,6 +12,15 @@
 #include "PasswordEntry.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(LoginDlg)
+};
+
+}  // namespace
 
 namespace {
 
@@ -55,8 +65,7 @@ bool CLoginDlg::CheckLengths(bool bPassword) {
     if (Gb18030Bytes(m_strUser) >= LOGIN_MIN_BYTES &&
         (!bPassword || Gb18030Bytes(m_strPassword) >= LOGIN_MIN_BYTES))
         return true;
-    ShowMessageBox(QStringLiteral("户名和口令长度至少 4 位"), MSGBOX_OK,
-                   QStringLiteral("合法性警告"), this);
+    ShowMessageBox(Words::tr("户名和口令长度至少 4 位"), MSGBOX_OK, Words::tr("合法性警告"), this);
     return false;
 }
 
@@ -103,7 +112,7 @@ void CLoginDlg::SetForUnlock() {
 
 void CLoginDlg::OnBrowse() {
     CDirDialog chooser;
-    if (!chooser.PickFolder(QStringLiteral("选择文件夹"))) return;
+    if (!chooser.PickFolder(Words::tr("选择文件夹"))) return;
     m_strPath = chooser.m_strPath;
     UpdateData(false);
 }

@@ -1,9 +1,11 @@
 #include "VaultApp.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
+#include "HelpViewer.h"
 #include "LoginDlg.h"
 #include "OpenVault.h"
 #include "ResourceImages.h"
@@ -14,10 +16,21 @@ namespace quovex {
 
 namespace {
 
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(VaultApp)
+};
+
+}  // namespace
+
+namespace {
+
 CVaultApp* s_pInstance = nullptr;
 
 // Preset of the location field: leaving it keeps the configured location.
-const QString LOGIN_DEFAULT_PATH = QStringLiteral("缺省位置");
+QString LoginDefaultPath() {
+    return Words::tr("缺省位置");
+}
 
 }  // namespace
 
@@ -35,17 +48,21 @@ CVaultApp* CVaultApp::Instance() {
 
 int CVaultApp::Run(int& argc, char** argv) {
     if (!QApplication::instance()) m_pApplication = std::make_unique<QApplication>(argc, argv);
+    // Here rather than in InitInstance, so that the windows tests run
+    // speak the texts they compare whatever the machine's locale.
+    m_translators.Install(SystemWindowLanguage());
     InitInstance();
     return 0;
 }
 
 bool CVaultApp::InitInstance() {
     QApplication::setWindowIcon(LoadAppIcon());
+    InstallHelpKey();
     LoadSettings();
     m_strProgramPath = QCoreApplication::applicationFilePath();
 
     CLoginDlg login;
-    login.m_strPath = LOGIN_DEFAULT_PATH;
+    login.m_strPath = LoginDefaultPath();
     login.m_strUser = m_strUserName;
     // 放弃 in the new-vault step comes back here, the fields as they were.
     for (bool bGivenUp = true; bGivenUp;) {
@@ -61,7 +78,7 @@ bool CVaultApp::OpenAfterLogin(CLoginDlg& login, bool* pbGivenUp) {
 
     if (login.m_strPath != m_strWorkPath) {
         // The preset, or an empty field, keeps the configured location.
-        const bool bTyped = !login.m_strPath.isEmpty() && login.m_strPath != LOGIN_DEFAULT_PATH;
+        const bool bTyped = !login.m_strPath.isEmpty() && login.m_strPath != LoginDefaultPath();
         if (bTyped && !TakeTypedLocation(login.m_strPath, &m_strWorkPath)) {
             login.ForgetPassword();
             return false;

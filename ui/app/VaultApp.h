@@ -7,6 +7,7 @@
 
 #include "KeyRecord.h"
 #include "VaultSettings.h"
+#include "WindowLanguage.h"
 
 class QApplication;
 class QWidget;
@@ -58,6 +59,8 @@ private:
 
     CVaultEnv* m_pEnv;
     std::unique_ptr<QApplication> m_pApplication;
+    // After the application: the translators leave it before it goes.
+    CWindowTranslators m_translators;
 };
 
 }  // namespace quovex

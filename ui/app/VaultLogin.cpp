@@ -1,5 +1,6 @@
 #include "VaultLogin.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -13,6 +14,15 @@
 #include "WaitCursor.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(VaultLogin)
+};
+
+}  // namespace
 
 namespace {
 
@@ -48,11 +58,11 @@ bool AgreeToLoseVault(const COpenVault& vault, QWidget* pParent) {
     const QString strText =
         AccessRefusalText(
             {AccessResult::ACCESS_RECORD_LOST, vault.NativeLocation(), {}, {}, false, {}}) +
-        QStringLiteral(
+        Words::tr(
             "\n\n仍然要在这里使用新的保险柜吗？原来的文件仍留在那里，但只有放回原来的密钥记录才能"
             "打开；之后存入的文件与它们无关。");
     if (ShowMessageBox(strText, MSGBOX_YESNO | MSGBOX_ICON_WARNING | MSGBOX_DEFAULT_NO,
-                       QStringLiteral("密钥记录不见了"), pParent) != MSGBOX_RESULT_YES)
+                       Words::tr("密钥记录不见了"), pParent) != MSGBOX_RESULT_YES)
         return false;
     ForgetProtected(vault.NativeLocation());
     return true;
@@ -87,9 +97,9 @@ bool OpenVaultAtLogin(COpenVault& vault, const QString& strPassword, const QStri
 }
 
 void TellRecovered(QWidget* pParent) {
-    ShowMessageBox(QStringLiteral("已用恢复密钥为这个保险柜设置了新口令，保险柜已打开。"
-                                  "以后请用新口令登录；原来的口令不再有效，恢复密钥仍然有效。"),
-                   MSGBOX_OK | MSGBOX_ICON_INFORMATION, QStringLiteral("口令已重新设置"), pParent);
+    ShowMessageBox(Words::tr("已用恢复密钥为这个保险柜设置了新口令，保险柜已打开。"
+                             "以后请用新口令登录；原来的口令不再有效，恢复密钥仍然有效。"),
+                   MSGBOX_OK | MSGBOX_ICON_INFORMATION, Words::tr("口令已重新设置"), pParent);
 }
 
 void TellRecordFindings(const AccessOutcome& outcome, QWidget* pParent) {
@@ -97,17 +107,16 @@ void TellRecordFindings(const AccessOutcome& outcome, QWidget* pParent) {
         ShowMessageBox(ForeignRecordText(outcome.strForeignRecord), MSGBOX_OK | MSGBOX_ICON_WARNING,
                        QString(), pParent);
     if (!outcome.strConflictRecord.empty())
-        ShowMessageBox(
-            QStringLiteral("这个保险柜的口令在两台电脑上分别改过了，这次打开它的是另一台电脑"
-                           "改的口令（同步程序保留的冲突副本）。现在两个口令都能打开这个"
-                           "保险柜；再改一次口令之后，就只有新口令能打开了。"),
-            MSGBOX_OK | MSGBOX_ICON_WARNING, QStringLiteral("口令已经改过"), pParent);
+        ShowMessageBox(Words::tr("这个保险柜的口令在两台电脑上分别改过了，这次打开它的是另一台电脑"
+                                 "改的口令（同步程序保留的冲突副本）。现在两个口令都能打开这个"
+                                 "保险柜；再改一次口令之后，就只有新口令能打开了。"),
+                       MSGBOX_OK | MSGBOX_ICON_WARNING, Words::tr("口令已经改过"), pParent);
     else if (outcome.bOlderRecord)
         ShowMessageBox(
-            QStringLiteral("这个保险柜的口令已经改过了（可能是在另一台电脑上），这次是用原来的"
-                           "口令打开的。请改用新口令登录：新口令登录一次之后，原来的口令就"
-                           "打不开这个保险柜了。"),
-            MSGBOX_OK | MSGBOX_ICON_WARNING, QStringLiteral("口令已经改过"), pParent);
+            Words::tr("这个保险柜的口令已经改过了（可能是在另一台电脑上），这次是用原来的"
+                      "口令打开的。请改用新口令登录：新口令登录一次之后，原来的口令就"
+                      "打不开这个保险柜了。"),
+            MSGBOX_OK | MSGBOX_ICON_WARNING, Words::tr("口令已经改过"), pParent);
 }
 
 bool TakeTypedLocation(const QString& strTyped, QString* pLocation, QWidget* pParent) {
@@ -118,19 +127,19 @@ bool TakeTypedLocation(const QString& strTyped, QString* pLocation, QWidget* pPa
     }
     // A link to nothing is something there, not a place for a new vault.
     if (typed.exists() || typed.isSymLink()) {
-        ShowMessageBox(QStringLiteral("这个位置不是文件夹：\n%1").arg(strTyped), MSGBOX_OK,
-                       QString(), pParent);
+        ShowMessageBox(Words::tr("这个位置不是文件夹：\n%1").arg(strTyped), MSGBOX_OK, QString(),
+                       pParent);
         return false;
     }
     // A relative path would name a folder below wherever the program runs.
     if (!QDir::isAbsolutePath(strTyped)) {
-        ShowMessageBox(QStringLiteral("这个位置不存在：\n%1\n新建保险柜须用完整路径，例如 %2。")
+        ShowMessageBox(Words::tr("这个位置不存在：\n%1\n新建保险柜须用完整路径，例如 %2。")
                            .arg(strTyped, DefaultWorkPath()),
                        MSGBOX_OK, QString(), pParent);
         return false;
     }
     const int nAnswer =
-        ShowMessageBox(QStringLiteral("这个位置不存在：\n%1\n要在这里新建保险柜吗？").arg(strTyped),
+        ShowMessageBox(Words::tr("这个位置不存在：\n%1\n要在这里新建保险柜吗？").arg(strTyped),
                        MSGBOX_YESNO | MSGBOX_ICON_QUESTION, QString(), pParent);
     if (nAnswer != MSGBOX_RESULT_YES) return false;
     *pLocation = strTyped;

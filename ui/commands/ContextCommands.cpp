@@ -1,5 +1,6 @@
 #include "ContextCommands.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QTreeWidgetItem>
@@ -28,6 +29,15 @@
 #include "VersionsResolve.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(ContextCommands)
+};
+
+}  // namespace
 
 namespace {
 
@@ -120,10 +130,10 @@ void CContextCommands::OnRestoreTo() {
     if (!pItem) return;
     const QString strStored = m_tree.GetItemPath(pItem);
     CDirDialog dirDialog;
-    if (!dirDialog.PickFolder(QStringLiteral("选择文件夹"))) return;
+    if (!dirDialog.PickFolder(Words::tr("选择文件夹"))) return;
     if (RestoreTargetTouchesVault(m_vault, strStored, dirDialog.m_strPath)) {
-        ShowMessageBox(QStringLiteral("不能还原到保险柜之内：\n%1").arg(dirDialog.m_strPath),
-                       MSGBOX_OK, QString(), &m_window);
+        ShowMessageBox(Words::tr("不能还原到保险柜之内：\n%1").arg(dirDialog.m_strPath), MSGBOX_OK,
+                       QString(), &m_window);
         return;
     }
     RunRestore(strStored, dirDialog.m_strPath);
@@ -142,9 +152,9 @@ void CContextCommands::RunRestore(const QString& strStored, const QString& strTa
     const int nDone = RestoreAndReport(m_vault, strStored, strTargetFolder, nullptr, &m_window);
     m_tree.ShowAfresh();
     if (nDone == 0) return;
-    const QString strCount = QStringLiteral("%1 个文件已还原到").arg(nDone);
+    const QString strCount = Words::tr("%n 个文件已还原到", nullptr, nDone);
     if (strFolder.isEmpty())
-        ShowWindowStatus(&m_window, strCount + QStringLiteral("原来的位置"));
+        ShowWindowStatus(&m_window, strCount + Words::tr("原来的位置"));
     else
         ShowWindowStatus(&m_window, strCount, strFolder);
 }
@@ -163,17 +173,17 @@ void CContextCommands::OnDelete() {
     const CPlainNames names(&m_vault.Key(), pEnv);
     const QString strShown = FromNative(names.ShownPathOf(strNative));
     const QString strQuestion =
-        bFolder ? QStringLiteral(
-                      "目录：%1 \r\n 路径下所有的文件和子目录都将被删除，并且不可恢复。继续吗？")
-                      .arg(strShown)
-        : nVersions > 1
-            ? QStringLiteral(
-                  "文件：%1 \r\n 它的全部 %2 个版本都将被删除，并且不可恢复。继续吗？"
-                  "\r\n（只保留其中一个版本，请用“解决冲突...”。）")
-                  .arg(strShown, QString::number(nVersions))  // at once: a name may hold "%2"
-            : QStringLiteral("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？").arg(strShown);
+        bFolder
+            ? Words::tr("目录：%1 \r\n 路径下所有的文件和子目录都将被删除，并且不可恢复。继续吗？")
+                  .arg(strShown)
+        : nVersions > 1 ? Words::tr(
+                              "文件：%1 \r\n 它的全部 %n 个版本都将被删除，并且不可恢复。继续吗？"
+                              "\r\n（只保留其中一个版本，请用“解决冲突...”。）",
+                              nullptr, nVersions)
+                              .arg(strShown)
+                        : Words::tr("文件：%1 \r\n 将被删除，并且不可恢复。继续吗？").arg(strShown);
     if (ShowMessageBox(strQuestion, MSGBOX_YESNO | MSGBOX_DEFAULT_NO | MSGBOX_ICON_WARNING,
-                       QStringLiteral("删除警告"), &m_window) != MSGBOX_RESULT_YES)
+                       Words::tr("删除警告"), &m_window) != MSGBOX_RESULT_YES)
         return;
     // A file goes at once, a folder under the progress dialog. Either way
     // the user hears of whatever is left, and the tree shows what is there.
@@ -203,7 +213,7 @@ void CContextCommands::OnDelete() {
     QStringList vLeft;
     for (const std::string& strLeft : vLeftPaths) vLeft << FromNative(names.ShownPathOf(strLeft));
     const QString strReport =
-        ListReportText(QStringLiteral("以下项目未能删除："), vLeft, static_cast<qsizetype>(nMore));
+        ListReportText(Words::tr("以下项目未能删除："), vLeft, static_cast<qsizetype>(nMore));
     if (!strReport.isEmpty()) ShowMessageBox(strReport, MSGBOX_OK, QString(), &m_window);
     m_tree.ShowAfresh();
 }
@@ -218,8 +228,8 @@ void CContextCommands::OnResolveVersions(const std::function<void(const QString&
     if (!pItem) return;
     const QStringList vNames = CContentsTree::VersionNamesOf(pItem);
     if (vNames.size() < 2) {
-        ShowMessageBox(QStringLiteral("这个文件只有一个版本，没有冲突需要解决。"), MSGBOX_OK,
-                       QString(), &m_window);
+        ShowMessageBox(Words::tr("这个文件只有一个版本，没有冲突需要解决。"), MSGBOX_OK, QString(),
+                       &m_window);
         return;
     }
     CVaultEnv* pEnv = m_vault.Env();

@@ -1,5 +1,6 @@
 #include "FileInfoDlg.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -19,10 +20,22 @@
 
 namespace quovex {
 
-const char* const FILE_INFO_UNREADABLE = "（无法读取）";
-const char* const FILE_INFO_SEALED = "（已加密保护，需要本保险柜的口令才能查看）";
-const char* const FILE_INFO_NOT_OPENED = "（无法用本保险柜的密钥打开：文件已损坏或来自别的保险柜）";
-const char* const FILE_INFO_OTHER_VAULT = "（这个文件存在另一个保险柜里，在本保险柜中打不开）";
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(FileInfoDlg)
+};
+
+}  // namespace
+
+const char* const FILE_INFO_UNREADABLE = QT_TRANSLATE_NOOP("FileInfoDlg", "（无法读取）");
+const char* const FILE_INFO_SEALED =
+    QT_TRANSLATE_NOOP("FileInfoDlg", "（已加密保护，需要本保险柜的口令才能查看）");
+const char* const FILE_INFO_NOT_OPENED =
+    QT_TRANSLATE_NOOP("FileInfoDlg", "（无法用本保险柜的密钥打开：文件已损坏或来自别的保险柜）");
+const char* const FILE_INFO_OTHER_VAULT =
+    QT_TRANSLATE_NOOP("FileInfoDlg", "（这个文件存在另一个保险柜里，在本保险柜中打不开）");
 
 namespace {
 
@@ -40,27 +53,25 @@ QString ShortenPath(const QString& strPath, const QWidget* pControl) {
 }
 
 QString WriteFailureText(SummaryWriteResult result, bool bProtected) {
-    const QString strEscape = QStringLiteral("\n按 Esc 键可关闭窗口并放弃修改。");
+    const QString strEscape = Words::tr("\n按 Esc 键可关闭窗口并放弃修改。");
     switch (result) {
         case SummaryWriteResult::SUMMARY_FILE_CHANGED:
-            return QStringLiteral("文件在打开属性窗口后已被改动、移走或替换，摘要没有保存。") +
+            return Words::tr("文件在打开属性窗口后已被改动、移走或替换，摘要没有保存。") +
                    strEscape;
         case SummaryWriteResult::SUMMARY_TOO_LONG:
-            return bProtected ? QStringLiteral(
-                                    "摘要最多 511 个字节（一个汉字占 3 个字节），摘要没有保存。")
-                              : QStringLiteral(
-                                    "摘要最多 127 个字节（一个汉字占 2 个字节），摘要没有保存。");
+            return bProtected
+                       ? Words::tr("摘要最多 511 个字节（一个汉字占 3 个字节），摘要没有保存。")
+                       : Words::tr("摘要最多 127 个字节（一个汉字占 2 个字节），摘要没有保存。");
         case SummaryWriteResult::SUMMARY_NEEDS_KEY:
         case SummaryWriteResult::SUMMARY_NOT_OPENED:
-            return QStringLiteral(
+            return Words::tr(
                        "文件的加密信息无法用本保险柜的密钥打开（文件已损坏或来自别的保险柜），"
                        "摘要没有保存。") +
                    strEscape;
         case SummaryWriteResult::SUMMARY_NOT_ENCODABLE:
-            return QStringLiteral("摘要中有无法保存的字符，摘要没有保存。");
+            return Words::tr("摘要中有无法保存的字符，摘要没有保存。");
         default:
-            return QStringLiteral(
-                       "无法写入文件（文件可能是只读的，或者磁盘出错），摘要没有保存。") +
+            return Words::tr("无法写入文件（文件可能是只读的，或者磁盘出错），摘要没有保存。") +
                    strEscape;
     }
 }
@@ -86,15 +97,14 @@ void LoadProtectedInfo(CFileInfoDlg& dlg, const QString& strPath, const StoredFi
     if (info.bStored) {
         dlg.m_strDate = FormatDateText(info.nStoredTime);
         if (info.bSourceTime)
-            dlg.m_strDate +=
-                QStringLiteral("\n原文件修改于 %1").arg(FormatDateText(info.nSourceTime));
+            dlg.m_strDate += Words::tr("\n原文件修改于 %1").arg(FormatDateText(info.nSourceTime));
         return;
     }
     dlg.m_strName = ShortenPath(strPath, dlg.m_pNameEdit);
     dlg.m_strSource =
-        QString::fromUtf8(info.nSealed == SealedInfo::SEALED_NO_KEY        ? FILE_INFO_SEALED
-                          : info.nSealed == SealedInfo::SEALED_OTHER_VAULT ? FILE_INFO_OTHER_VAULT
-                                                                           : FILE_INFO_NOT_OPENED);
+        Words::tr(info.nSealed == SealedInfo::SEALED_NO_KEY        ? FILE_INFO_SEALED
+                  : info.nSealed == SealedInfo::SEALED_OTHER_VAULT ? FILE_INFO_OTHER_VAULT
+                                                                   : FILE_INFO_NOT_OPENED);
 }
 
 }  // namespace
@@ -172,7 +182,7 @@ void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv,
         return;
     }
 
-    const QString strUnreadable = QString::fromUtf8(FILE_INFO_UNREADABLE);
+    const QString strUnreadable = Words::tr(FILE_INFO_UNREADABLE);
     dlg.m_strStoredPath = strPath;
     dlg.m_stampRead = info.stamp;
     dlg.m_pEnv = pEnv;
@@ -186,7 +196,7 @@ void LoadFileInfo(CFileInfoDlg& dlg, const QString& strPath, CVaultEnv* pEnv,
         (info.strPlace.empty() ? std::string() : std::string(STORED_SUFFIX)));
     dlg.m_strName =
         info.bAwayFromPlace
-            ? QStringLiteral("%1（不在存入时的位置）").arg(QString::fromStdString(info.strPlace))
+            ? Words::tr("%1（不在存入时的位置）").arg(QString::fromStdString(info.strPlace))
             : ShortenPath(strShown, dlg.m_pNameEdit);
     dlg.m_strSource = info.bSourceUnreadable
                           ? strUnreadable

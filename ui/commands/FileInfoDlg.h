@@ -65,7 +65,8 @@ private:
     bool m_bInitialised = false;
 };
 
-// Text shown for a header field that is not valid GB18030.
+// Texts (untranslated: the dialog shows them in the window's language)
+// shown for a header field that is not valid GB18030.
 extern const char* const FILE_INFO_UNREADABLE;
 // Shown as the source of a protected stored file read without its
 // vault's key, and of one whose metadata does not open with the key.

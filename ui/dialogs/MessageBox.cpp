@@ -1,6 +1,7 @@
 #include "MessageBox.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -8,6 +9,15 @@
 #include "UiThread.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(MessageBox)
+};
+
+}  // namespace
 
 namespace {
 
@@ -43,13 +53,13 @@ int ExecBox(const MessageBoxRequest& request, QWidget* pParent) {
     QMessageBox box(QtIcon(request.nIcon), request.strCaption, request.strText,
                     QMessageBox::NoButton, pParent ? pParent : DefaultOwner());
     if (request.nButtons == MSGBOX_OK) {
-        box.setDefaultButton(box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole));
+        box.setDefaultButton(box.addButton(Words::tr("确定"), QMessageBox::AcceptRole));
         box.exec();
         return MSGBOX_RESULT_OK;
     }
     if (request.nButtons == MSGBOX_OKCANCEL) {
         QPushButton* pAct = box.addButton(request.strAction, QMessageBox::AcceptRole);
-        QPushButton* pCancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        QPushButton* pCancel = box.addButton(Words::tr("取消"), QMessageBox::RejectRole);
         box.setDefaultButton(pAct);
         box.setEscapeButton(pCancel);
         box.exec();
@@ -59,11 +69,11 @@ int ExecBox(const MessageBoxRequest& request, QWidget* pParent) {
     // decide about every file still to come.
     const bool bAll = request.nButtons == MSGBOX_YESNO_ALL;
     const std::pair<QPushButton*, int> answers[] = {
-        {box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole), MSGBOX_RESULT_YES},
-        {bAll ? box.addButton(QStringLiteral("全部是"), QMessageBox::YesRole) : nullptr,
+        {box.addButton(Words::tr("是(&Y)"), QMessageBox::YesRole), MSGBOX_RESULT_YES},
+        {bAll ? box.addButton(Words::tr("全部是"), QMessageBox::YesRole) : nullptr,
          MSGBOX_RESULT_YES_ALL},
-        {box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole), MSGBOX_RESULT_NO},
-        {bAll ? box.addButton(QStringLiteral("全部否"), QMessageBox::NoRole) : nullptr,
+        {box.addButton(Words::tr("否(&N)"), QMessageBox::NoRole), MSGBOX_RESULT_NO},
+        {bAll ? box.addButton(Words::tr("全部否"), QMessageBox::NoRole) : nullptr,
          MSGBOX_RESULT_NO_ALL},
     };
     QPushButton* pNo = answers[2].first;
@@ -81,7 +91,7 @@ int ExecBox(const MessageBoxRequest& request, QWidget* pParent) {
 }  // namespace
 
 QString ProgramCaption() {
-    return QStringLiteral("Merovik保险柜");
+    return Words::tr("Merovik保险柜");
 }
 
 namespace {

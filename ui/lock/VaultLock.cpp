@@ -1,6 +1,7 @@
 #include "VaultLock.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QTimer>
 
@@ -17,6 +18,15 @@
 #include "WaitCursor.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(VaultLock)
+};
+
+}  // namespace
 
 CVaultLock::CVaultLock(COpenVault& vault, const CVaultSettings& settings, COpenedFiles& opened,
                        CContentsTree* pTree, QDialog& window)
@@ -110,10 +120,10 @@ void CVaultLock::OnLockCommand() {
     if (IsLocked() || RunsInProgress() > 0) return;
     const QStringList vOpen = m_opened.OpenCopyNames();
     if (!vOpen.isEmpty() &&
-        !ShowConfirmBox(QStringLiteral("这些文件还在其他程序中打开着：\n\n%1\n\n"
-                                       "锁定后这些副本将被删除。请先在程序中保存并关闭。")
+        !ShowConfirmBox(Words::tr("这些文件还在其他程序中打开着：\n\n%1\n\n"
+                                  "锁定后这些副本将被删除。请先在程序中保存并关闭。")
                             .arg(vOpen.join(u'\n')),
-                        QStringLiteral("锁定(&L)"), &m_window))
+                        Words::tr("锁定(&L)"), &m_window))
         return;
     OnLock();
 }

@@ -1,6 +1,7 @@
 #include "OpenedFiles.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
@@ -23,6 +24,15 @@
 #include "VaultTransfer.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(OpenedFiles)
+};
+
+}  // namespace
 
 namespace {
 
@@ -122,7 +132,7 @@ void COpenedFiles::OpenStoredFile(const QString& strStored) {
                                     .ShownNameOf(Native(strStored), EntryKind::ENTRY_FILE);
     const QString strCopy = m_pCopies->Prepare(strStored, m_vault.Location(), strName);
     if (strCopy.isEmpty()) {
-        ShowMessageBox(QStringLiteral("无法打开：没有可以存放打开文件的私有文件夹。"), MSGBOX_OK,
+        ShowMessageBox(Words::tr("无法打开：没有可以存放打开文件的私有文件夹。"), MSGBOX_OK,
                        QString(), &m_window);
         return;
     }
@@ -138,8 +148,8 @@ void COpenedFiles::OpenStoredFile(const QString& strStored) {
 
 void COpenedFiles::HandOverCopy(const QString& strCopy) {
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(strCopy)))
-        ShowMessageBox(QStringLiteral("没有能打开此文件的程序：\n%1").arg(strCopy), MSGBOX_OK,
-                       QString(), &m_window);
+        ShowMessageBox(Words::tr("没有能打开此文件的程序：\n%1").arg(strCopy), MSGBOX_OK, QString(),
+                       &m_window);
 }
 
 bool COpenedFiles::IsFreeToAsk() const {
@@ -166,7 +176,7 @@ void COpenedFiles::AskAboutChangedCopies() {
     for (const OpenedCopy& copy : vCopies) {
         if (!m_pCopies->IsChanged(copy)) continue;
         const QString strText =
-            QStringLiteral("«%1» 已修改，存回保险柜吗？").arg(QFileInfo(copy.strPath).fileName());
+            Words::tr("«%1» 已修改，存回保险柜吗？").arg(QFileInfo(copy.strPath).fileName());
         const bool bStore = ShowMessageBox(strText, MSGBOX_YESNO | MSGBOX_ICON_QUESTION, QString(),
                                            &m_window) == MSGBOX_RESULT_YES;
         if (!bStore || StoreCopyBack(copy)) m_pCopies->Settle(copy.strPath);
@@ -207,8 +217,8 @@ void COpenedFiles::OfferLeftoverCopies() {
         QStringList vNames;
         for (const OpenedCopy& copy : vChanged) vNames << copy.strStored;
         const QString strText =
-            ListReportText(QStringLiteral("上次没有正常退出，以下打开过的文件已修改："), vNames) +
-            QStringLiteral("\n存回保险柜吗？选“否”将丢弃这些修改。");
+            ListReportText(Words::tr("上次没有正常退出，以下打开过的文件已修改："), vNames) +
+            Words::tr("\n存回保险柜吗？选“否”将丢弃这些修改。");
         m_bAskingAboutCopies = true;
         const bool bStore = ShowMessageBox(strText, MSGBOX_YESNO | MSGBOX_ICON_QUESTION, QString(),
                                            &m_window) == MSGBOX_RESULT_YES;

@@ -1,5 +1,6 @@
 #include "PasswordDlgs.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <cstring>
@@ -16,6 +17,15 @@
 #include "VaultKey.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(PasswordDlgs)
+};
+
+}  // namespace
 
 namespace {
 
@@ -48,8 +58,8 @@ void CForgotPasswordDlg::accept() {
     m_strRecoveryKey = WithoutSpaces(m_pKeyEdit->text());
     m_strNewPassword = m_pNewEdit->text();
     if (!IsRecoveryKeyForm(m_strRecoveryKey)) {
-        ShowMessageBox(QStringLiteral("恢复密钥的格式不对：应为 13 组，每组 4 个字母或数字。"),
-                       MSGBOX_OK, QStringLiteral("合法性警告"), this);
+        ShowMessageBox(Words::tr("恢复密钥的格式不对：应为 13 组，每组 4 个字母或数字。"),
+                       MSGBOX_OK, Words::tr("合法性警告"), this);
     } else if (AcceptTypedAgain(m_strNewPassword, m_pAgainEdit, this, true)) {
         QDialog::accept();
     }
@@ -87,10 +97,10 @@ CProtectVaultDlg::CProtectVaultDlg(const CVaultKey& key, bool bRestLeft, QWidget
     BuildDialog(this, RES_DLG_PROTECT_VAULT);
     if (bRestLeft) {
         FindControl<QLabel>(this, RES_ID_PROTECT_TEXT)
-            ->setText(QStringLiteral("保险柜中还有没有加密保护的文件。它们用的就是现在的口令，\n"
-                                     "而这些文件（包括它们的备份）会泄露这个口令。\n"
-                                     "转换其余的文件时请换一个新口令。\n"
-                                     "转换可以中途取消，再次运行即可完成。"));
+            ->setText(Words::tr("保险柜中还有没有加密保护的文件。它们用的就是现在的口令，\n"
+                                "而这些文件（包括它们的备份）会泄露这个口令。\n"
+                                "转换其余的文件时请换一个新口令。\n"
+                                "转换可以中途取消，再次运行即可完成。"));
     }
     m_pPasswordEdit = FindPasswordEdit(this, RES_ID_PASSWORD);
     m_pNewEdit = FindPasswordEdit(this, RES_ID_NEW_PASSWORD);
@@ -103,17 +113,16 @@ CProtectVaultDlg::CProtectVaultDlg(const CVaultKey& key, bool bRestLeft, QWidget
 void CProtectVaultDlg::accept() {
     m_strPassword = m_pPasswordEdit->text();
     m_strNewPassword = m_pNewEdit->text();
-    const QString strCaption = QStringLiteral("合法性警告");
+    const QString strCaption = Words::tr("合法性警告");
     if (!IsScramblePassword(m_key, CUtf8Secret(m_strPassword).Text())) {
-        ShowMessageBox(QStringLiteral("口令不对，请输入登录时的口令。"), MSGBOX_OK, strCaption,
-                       this);
+        ShowMessageBox(Words::tr("口令不对，请输入登录时的口令。"), MSGBOX_OK, strCaption, this);
     } else if (AcceptTypedAgain(m_strNewPassword, m_pAgainEdit, this, true)) {
         if (!IsScramblePassword(m_key, CUtf8Secret(m_strNewPassword).Text())) {
             QDialog::accept();
             return;
         }
-        ShowMessageBox(QStringLiteral("新口令不能是原来的口令：没有加密保护的文件（包括它们的备份）"
-                                      "会泄露原来的口令。"),
+        ShowMessageBox(Words::tr("新口令不能是原来的口令：没有加密保护的文件（包括它们的备份）"
+                                 "会泄露原来的口令。"),
                        MSGBOX_OK, strCaption, this);
     }
 }
@@ -133,8 +142,7 @@ COldPasswordDlg::COldPasswordDlg(QWidget* pParent) : QDialog(pParent) {
 void COldPasswordDlg::accept() {
     m_strOldPassword = m_pOldEdit->text();
     if (Gb18030Bytes(m_strOldPassword) < LOGIN_MIN_BYTES) {
-        ShowMessageBox(QStringLiteral("口令长度至少 4 位"), MSGBOX_OK, QStringLiteral("合法性警告"),
-                       this);
+        ShowMessageBox(Words::tr("口令长度至少 4 位"), MSGBOX_OK, Words::tr("合法性警告"), this);
         return;
     }
     QDialog::accept();
@@ -153,8 +161,7 @@ CHideNamesDlg::CHideNamesDlg(QWidget* pParent) : QDialog(pParent) {
 void CHideNamesDlg::accept() {
     m_strPassword = m_pEdit->text();
     if (Gb18030Bytes(m_strPassword) < LOGIN_MIN_BYTES) {
-        ShowMessageBox(QStringLiteral("口令长度至少 4 位"), MSGBOX_OK, QStringLiteral("合法性警告"),
-                       this);
+        ShowMessageBox(Words::tr("口令长度至少 4 位"), MSGBOX_OK, Words::tr("合法性警告"), this);
         return;
     }
     QDialog::accept();

@@ -1,6 +1,7 @@
 #include "PasswordEntry.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <cstring>
 
@@ -11,6 +12,15 @@
 #include "VaultAccess.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(PasswordEntry)
+};
+
+}  // namespace
 
 namespace {
 
@@ -37,19 +47,19 @@ void ForgetTypedText(QLineEdit* pEdit, QString& strText) {
 
 bool AcceptNewPassword(const QString& strPassword, const QString& strAgain, QWidget* pParent,
                        bool bForProtection) {
-    const QString strCaption = QStringLiteral("合法性警告");
+    const QString strCaption = Words::tr("合法性警告");
     if (Gb18030Bytes(strPassword) < LOGIN_MIN_BYTES) {
-        ShowMessageBox(QStringLiteral("口令长度至少 4 位"), MSGBOX_OK, strCaption, pParent);
+        ShowMessageBox(Words::tr("口令长度至少 4 位"), MSGBOX_OK, strCaption, pParent);
         return false;
     }
     if (bForProtection && !IsLongEnoughForProtection(CUtf8Secret(strPassword).Text())) {
-        ShowMessageBox(QStringLiteral("加密保护的保险柜，口令至少要 %1 个字符。")
-                           .arg(PROTECTED_PASSWORD_MIN_CHARS),
-                       MSGBOX_OK, strCaption, pParent);
+        ShowMessageBox(
+            Words::tr("加密保护的保险柜，口令至少要 %1 个字符。").arg(PROTECTED_PASSWORD_MIN_CHARS),
+            MSGBOX_OK, strCaption, pParent);
         return false;
     }
     if (strPassword != strAgain) {
-        ShowMessageBox(QStringLiteral("两次输入的口令不一致。"), MSGBOX_OK, strCaption, pParent);
+        ShowMessageBox(Words::tr("两次输入的口令不一致。"), MSGBOX_OK, strCaption, pParent);
         return false;
     }
     return true;

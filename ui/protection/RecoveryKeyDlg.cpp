@@ -1,6 +1,7 @@
 #include "RecoveryKeyDlg.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
@@ -18,6 +19,15 @@
 #include "SecretBytes.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(RecoveryKeyDlg)
+};
+
+}  // namespace
 
 namespace {
 
@@ -63,8 +73,7 @@ void CRecoveryKeyDlg::PrintKey(QPagedPaintDevice* pDevice) const {
     heading.setPixelSize(nLine);
     painter.setFont(heading);
     QRect rc(page.left(), page.top() + nLine, page.width(), 2 * nLine);
-    painter.drawText(rc, Qt::AlignHCenter | Qt::AlignVCenter,
-                     QStringLiteral("Merovik保险柜 恢复密钥"));
+    painter.drawText(rc, Qt::AlignHCenter | Qt::AlignVCenter, Words::tr("Merovik保险柜 恢复密钥"));
     QFont key = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     key.setPixelSize(nLine * 3 / 2);
     painter.setFont(key);
@@ -73,26 +82,25 @@ void CRecoveryKeyDlg::PrintKey(QPagedPaintDevice* pDevice) const {
     painter.setFont(heading);
     rc = QRect(page.left() + nLine, page.top() + 13 * nLine, page.width() - 2 * nLine, 8 * nLine);
     painter.drawText(rc, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                     QStringLiteral("忘记口令时，凭这个恢复密钥可以设置新口令，重新打开保险柜。"
-                                    "请把这一页与电脑分开保管：得到它的人也能打开保险柜。"));
+                     Words::tr("忘记口令时，凭这个恢复密钥可以设置新口令，重新打开保险柜。"
+                               "请把这一页与电脑分开保管：得到它的人也能打开保险柜。"));
 }
 
 void CRecoveryKeyDlg::PrintKeyOnPrinter() {
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("打印恢复密钥"));
+    dialog.setWindowTitle(Words::tr("打印恢复密钥"));
     if (dialog.exec() == QDialog::Accepted) PrintKey(&printer);
 }
 
 bool CRecoveryKeyDlg::SaveKeyAsPdf() {
-    QString strPath =
-        PickFileToSave(QStringLiteral("把恢复密钥另存为 PDF"), QStringLiteral("恢复密钥.pdf"),
-                       QStringLiteral("PDF (*.pdf)"), this);
+    QString strPath = PickFileToSave(Words::tr("把恢复密钥另存为 PDF"), Words::tr("恢复密钥.pdf"),
+                                     QStringLiteral("PDF (*.pdf)"), this);
     if (strPath.isEmpty()) return false;
     if (!strPath.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         strPath += QStringLiteral(".pdf");
     QPdfWriter writer(strPath);
-    writer.setTitle(QStringLiteral("Merovik保险柜 恢复密钥"));
+    writer.setTitle(Words::tr("Merovik保险柜 恢复密钥"));
     writer.setPageSize(QPageSize(QPageSize::A4));
     PrintKey(&writer);
     return QFileInfo(strPath).size() > 0;

@@ -1,5 +1,6 @@
 #include "StrengthMeter.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -7,6 +8,15 @@
 #include "PasswordStrength.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(StrengthMeter)
+};
+
+}  // namespace
 
 namespace {
 
@@ -18,13 +28,13 @@ struct LevelLook {
 LevelLook LookOf(PasswordStrength nLevel) {
     switch (nLevel) {
         case PasswordStrength::PASSWORD_VERY_WEAK:
-            return {"很弱", "#c0392b"};
+            return {QT_TRANSLATE_NOOP("StrengthMeter", "很弱"), "#c0392b"};
         case PasswordStrength::PASSWORD_WEAK:
-            return {"弱", "#d35400"};
+            return {QT_TRANSLATE_NOOP("StrengthMeter", "弱"), "#d35400"};
         case PasswordStrength::PASSWORD_GOOD:
-            return {"良好", "#27ae60"};
+            return {QT_TRANSLATE_NOOP("StrengthMeter", "良好"), "#27ae60"};
         case PasswordStrength::PASSWORD_EXCELLENT:
-            return {"很强", "#1e8449"};
+            return {QT_TRANSLATE_NOOP("StrengthMeter", "很强"), "#1e8449"};
     }
     return {"", "black"};
 }
@@ -36,8 +46,8 @@ PasswordEstimate Estimate(const QString& strPassword, const QString& strUser) {
 }
 
 QString TextOf(const PasswordEstimate& estimate) {
-    return QStringLiteral("口令强度：%1（约 %2 位）")
-        .arg(QString::fromUtf8(LookOf(estimate.nLevel).pszWord),
+    return Words::tr("口令强度：%1（约 %2 位）")
+        .arg(Words::tr(LookOf(estimate.nLevel).pszWord),
              QString::number(static_cast<int>(estimate.dBits)));
 }
 

@@ -1,6 +1,7 @@
 #include "VaultProtection.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 
 #include "Boxes.h"
@@ -25,22 +26,39 @@ namespace quovex {
 
 namespace {
 
-const QString PROTECT_CAPTION = QStringLiteral("加密保护此保险柜");
-const QString CHANGE_CAPTION = QStringLiteral("修改口令");
-const QString HIDE_CAPTION = QStringLiteral("隐藏此保险柜的文件名");
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(VaultProtection)
+};
+
+}  // namespace
+
+namespace {
+
+QString ProtectCaption() {
+    return Words::tr("加密保护此保险柜");
+}
+
+QString ChangeCaption() {
+    return Words::tr("修改口令");
+}
+
+QString HideCaption() {
+    return Words::tr("隐藏此保险柜的文件名");
+}
 
 // What a run that hid names did, when not every name is hidden yet.
 QString HidingText(const HideNamesJob& job, RunOutcome nOutcome) {
     QString strText = nOutcome == RunOutcome::RUN_CANCELLED
-                          ? QStringLiteral("隐藏文件名已取消。")
-                          : QStringLiteral("有的文件名没有隐藏（原因见下）。");
-    strText += QStringLiteral(
-                   "\n这次隐藏了 %1 个文件名；每个文件都还能以原来的名字还原，"
-                   "再次运行“隐藏此保险柜的文件名...”即可完成其余的。")
-                   .arg(job.report.nFilesDone);
+                          ? Words::tr("隐藏文件名已取消。")
+                          : Words::tr("有的文件名没有隐藏（原因见下）。");
+    strText += Words::tr(
+        "\n这次隐藏了 %n 个文件名；每个文件都还能以原来的名字还原，"
+        "再次运行“隐藏此保险柜的文件名...”即可完成其余的。",
+        nullptr, PluralCount(job.report.nFilesDone));
     if (job.nScrambledLeft > 0)
-        strText += QStringLiteral(
-            "\n保险柜中还有没有加密保护的文件：请先用“加密保护此保险柜...”转换它们。");
+        strText +=
+            Words::tr("\n保险柜中还有没有加密保护的文件：请先用“加密保护此保险柜...”转换它们。");
     const QString strReport = RunReportText(job.report, RunKind::RUN_CONVERT);
     if (!strReport.isEmpty()) strText += QStringLiteral("\n\n") + strReport;
     return strText;
@@ -61,8 +79,8 @@ bool MakeKeyRecord(COpenVault& vault, const KdfLimits& limits, QWidget* pParent)
     ask.ForgetPasswords();
     if (!bAgreed) return false;
     if (!outcome.Opened()) {
-        ShowMessageBox(QStringLiteral("保险柜没有加密保护。\n") + AccessRefusalText(outcome),
-                       MSGBOX_OK | MSGBOX_ICON_WARNING, PROTECT_CAPTION, pParent);
+        ShowMessageBox(Words::tr("保险柜没有加密保护。\n") + AccessRefusalText(outcome),
+                       MSGBOX_OK | MSGBOX_ICON_WARNING, ProtectCaption(), pParent);
         return false;
     }
     ShowRecoveryKey(recoveryText, pParent);
@@ -84,8 +102,8 @@ bool ResealBeforeRest(COpenVault& vault, const KdfLimits& limits, QWidget* pPare
     ask.ForgetPasswords();
     if (!bAgreed) return false;
     if (outcome.Opened()) return true;
-    ShowMessageBox(QStringLiteral("口令没有修改，文件没有转换。\n") + AccessRefusalText(outcome),
-                   MSGBOX_OK | MSGBOX_ICON_WARNING, PROTECT_CAPTION, pParent);
+    ShowMessageBox(Words::tr("口令没有修改，文件没有转换。\n") + AccessRefusalText(outcome),
+                   MSGBOX_OK | MSGBOX_ICON_WARNING, ProtectCaption(), pParent);
     return false;
 }
 
@@ -102,29 +120,30 @@ bool AdmitRest(COpenVault& vault, QWidget* pParent) {
         if (!bAgreed) return false;
         if (outcome.Opened()) return true;
         const QString strWhy = outcome.nResult == AccessResult::ACCESS_WRONG_CREDENTIALS
-                                   ? QStringLiteral("这不是这些文件存入时的口令。")
+                                   ? Words::tr("这不是这些文件存入时的口令。")
                                    : AccessRefusalText(outcome);
-        ShowMessageBox(strWhy, MSGBOX_OK | MSGBOX_ICON_WARNING, PROTECT_CAPTION, pParent);
+        ShowMessageBox(strWhy, MSGBOX_OK | MSGBOX_ICON_WARNING, ProtectCaption(), pParent);
     }
 }
 
 QString ConversionText(const ConvertJob& job, RunOutcome nOutcome) {
-    const QString strPart = QStringLiteral(
-        "保险柜只有一部分文件已转换（这次 %1 个）。\n"
-        "每个文件都还能读出；再次运行“加密保护此保险柜...”即可完成其余的文件。");
+    const QString strPart = Words::tr(
+        "保险柜只有一部分文件已转换（这次 %n 个）。\n"
+        "每个文件都还能读出；再次运行“加密保护此保险柜...”即可完成其余的文件。",
+        nullptr, PluralCount(job.report.nFilesDone));
     QString strText;
     switch (nOutcome) {
         case RunOutcome::RUN_FINISHED:
-            strText = QStringLiteral("保险柜已加密保护，转换了 %1 个文件。");
+            strText = Words::tr("保险柜已加密保护，转换了 %n 个文件。", nullptr,
+                                PluralCount(job.report.nFilesDone));
             break;
         case RunOutcome::RUN_CANCELLED:
-            strText = QStringLiteral("转换已取消：") + strPart;
+            strText = Words::tr("转换已取消：") + strPart;
             break;
         case RunOutcome::RUN_STOPPED:
-            strText = QStringLiteral("转换没有完成（原因见下）：") + strPart;
+            strText = Words::tr("转换没有完成（原因见下）：") + strPart;
             break;
     }
-    strText = strText.arg(job.report.nFilesDone);
     const QString strReport = RunReportText(job.report, RunKind::RUN_CONVERT);
     if (!strReport.isEmpty()) strText += QStringLiteral("\n\n") + strReport;
     return strText;
@@ -150,9 +169,9 @@ CVaultProtection::CVaultProtection(COpenVault& vault, CContentsTree* pTree, QWid
 void CVaultProtection::OnChangePassword() {
     if (!m_vault.IsProtected()) return;
     if (HoldsScrambledFiles()) {
-        ShowMessageBox(QStringLiteral("保险柜中还有没有加密保护的文件，它们只能用现在的口令读出。\n"
-                                      "请先用“加密保护此保险柜...”转换完，再修改口令。"),
-                       MSGBOX_OK | MSGBOX_ICON_WARNING, CHANGE_CAPTION, &m_window);
+        ShowMessageBox(Words::tr("保险柜中还有没有加密保护的文件，它们只能用现在的口令读出。\n"
+                                 "请先用“加密保护此保险柜...”转换完，再修改口令。"),
+                       MSGBOX_OK | MSGBOX_ICON_WARNING, ChangeCaption(), &m_window);
         return;
     }
     CChangePasswordDlg dialog(&m_window);
@@ -167,11 +186,11 @@ void CVaultProtection::OnChangePassword() {
     dialog.ForgetPasswords();
     if (!bChosen) return;
     if (outcome.Opened()) {
-        ShowMessageBox(QStringLiteral("口令已修改，下次登录请用新口令。恢复密钥仍然有效。"),
-                       MSGBOX_OK | MSGBOX_ICON_INFORMATION, CHANGE_CAPTION, &m_window);
+        ShowMessageBox(Words::tr("口令已修改，下次登录请用新口令。恢复密钥仍然有效。"),
+                       MSGBOX_OK | MSGBOX_ICON_INFORMATION, ChangeCaption(), &m_window);
     } else {
-        ShowMessageBox(QStringLiteral("口令没有修改。\n") + AccessRefusalText(outcome),
-                       MSGBOX_OK | MSGBOX_ICON_WARNING, CHANGE_CAPTION, &m_window);
+        ShowMessageBox(Words::tr("口令没有修改。\n") + AccessRefusalText(outcome),
+                       MSGBOX_OK | MSGBOX_ICON_WARNING, ChangeCaption(), &m_window);
     }
 }
 
@@ -209,7 +228,7 @@ void CVaultProtection::RunConversion() {
     const RunOutcome nOutcome = RunWithProgress(fnConvert, PROGRESS_CAN_CANCEL, &m_window);
     m_nScrambledLeft = -1;
     ShowMessageBox(ConversionText(job, nOutcome), MSGBOX_OK | MSGBOX_ICON_INFORMATION,
-                   PROTECT_CAPTION, &m_window);
+                   ProtectCaption(), &m_window);
     if (m_pTree) m_pTree->ShowAfresh();
     UpdateProtectionCommands();
 }
@@ -235,8 +254,8 @@ void CVaultProtection::OnHideNames() {
     }
     if (!checked.Opened()) {
         ask.ForgetPassword();
-        ShowMessageBox(QStringLiteral("文件名没有隐藏。\n") + AccessRefusalText(checked),
-                       MSGBOX_OK | MSGBOX_ICON_WARNING, HIDE_CAPTION, &m_window);
+        ShowMessageBox(Words::tr("文件名没有隐藏。\n") + AccessRefusalText(checked),
+                       MSGBOX_OK | MSGBOX_ICON_WARNING, HideCaption(), &m_window);
         return;
     }
     HideNamesJob job;
@@ -255,19 +274,19 @@ void CVaultProtection::OnHideNames() {
     if (m_pTree) m_pTree->ShowAfresh();
     UpdateProtectionCommands();
     if (!AllNamesHidden(nOutcome, job)) {
-        ShowMessageBox(HidingText(job, nOutcome), MSGBOX_OK | MSGBOX_ICON_INFORMATION, HIDE_CAPTION,
-                       &m_window);
+        ShowMessageBox(HidingText(job, nOutcome), MSGBOX_OK | MSGBOX_ICON_INFORMATION,
+                       HideCaption(), &m_window);
     } else if (!recorded.Opened()) {
-        ShowMessageBox(QStringLiteral("文件名都已隐藏，但保险柜的记录没有更新。\n") +
+        ShowMessageBox(Words::tr("文件名都已隐藏，但保险柜的记录没有更新。\n") +
                            AccessRefusalText(recorded) +
-                           QStringLiteral("\n再次运行“隐藏此保险柜的文件名...”即可完成。"),
-                       MSGBOX_OK | MSGBOX_ICON_WARNING, HIDE_CAPTION, &m_window);
+                           Words::tr("\n再次运行“隐藏此保险柜的文件名...”即可完成。"),
+                       MSGBOX_OK | MSGBOX_ICON_WARNING, HideCaption(), &m_window);
     } else {
         ShowRecoveryKey(recoveryText, &m_window);
-        ShowMessageBox(QStringLiteral("保险柜的文件名都已隐藏，隐藏了 %1 个文件名。口令不变；"
-                                      "原来的恢复密钥已失效。")
-                           .arg(job.report.nFilesDone),
-                       MSGBOX_OK | MSGBOX_ICON_INFORMATION, HIDE_CAPTION, &m_window);
+        ShowMessageBox(Words::tr("保险柜的文件名都已隐藏，隐藏了 %n 个文件名。口令不变；"
+                                 "原来的恢复密钥已失效。",
+                                 nullptr, PluralCount(job.report.nFilesDone)),
+                       MSGBOX_OK | MSGBOX_ICON_INFORMATION, HideCaption(), &m_window);
     }
 }
 

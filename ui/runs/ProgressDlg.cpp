@@ -1,6 +1,7 @@
 #include "ProgressDlg.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
@@ -18,6 +19,15 @@
 #include "WaitCursor.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(ProgressDlg)
+};
+
+}  // namespace
 
 namespace {
 
@@ -47,7 +57,7 @@ CProgressDlg::CProgressDlg(int nFlags, QWidget* pParent)
     : QDialog(pParent),
       m_bCanCancel(nFlags & PROGRESS_CAN_CANCEL),
       m_bSeveralFiles(nFlags & PROGRESS_SEVERAL_FILES),
-      m_strStatus(QStringLiteral("请稍候......")) {
+      m_strStatus(Words::tr("请稍候......")) {
     BuildDialog(this, RES_DLG_PROGRESS);
     m_pProgress = FindControl<QProgressBar>(this, IDC_PROGRESS);
     m_pStatus = FindControl<QLabel>(this, IDC_STATUS);
@@ -214,7 +224,7 @@ public:
 
 // The run that could not be started is told, as nothing else will.
 RunOutcome NotStarted(QWidget* pOwner) {
-    ShowMessageBox(QStringLiteral("无法开始处理：内存或线程不足。"), MSGBOX_OK, QString(), pOwner);
+    ShowMessageBox(Words::tr("无法开始处理：内存或线程不足。"), MSGBOX_OK, QString(), pOwner);
     return RunOutcome::RUN_STOPPED;
 }
 

@@ -1,6 +1,7 @@
 #include "NormalPage.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,6 +22,15 @@ namespace quovex {
 
 namespace {
 
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(NormalPage)
+};
+
+}  // namespace
+
+namespace {
+
 constexpr int IDC_WORK_PATH = 1007;
 constexpr int IDC_BROWSE = 1008;
 constexpr int IDC_DELETE_SOURCE = 1009;
@@ -30,9 +40,9 @@ constexpr int IDC_LOCK_MINUTES = 1012;
 // Why a location cannot be taken over, or "" when it can. A relative one
 // would name folders below whatever the process's current folder is.
 QString WorkPathProblem(const QString& strPath) {
-    if (strPath.trimmed().isEmpty()) return QStringLiteral("请输入保险柜存放位置。");
+    if (strPath.trimmed().isEmpty()) return Words::tr("请输入保险柜存放位置。");
     if (!QDir::isAbsolutePath(strPath))
-        return QStringLiteral("保险柜存放位置必须是完整路径，例如 %1。").arg(DefaultWorkPath());
+        return Words::tr("保险柜存放位置必须是完整路径，例如 %1。").arg(DefaultWorkPath());
     return QString();
 }
 
@@ -102,7 +112,7 @@ void CNormalPage::FocusLocation() {
 
 void CNormalPage::OnBrowse() {
     CDirDialog chooser;
-    if (!chooser.PickFolder(QStringLiteral("选择文件夹"))) return;
+    if (!chooser.PickFolder(Words::tr("选择文件夹"))) return;
     m_strWorkPath = chooser.m_strPath;
     DoDataExchange(false);
     SetModified(true);

@@ -1,5 +1,6 @@
 #include "SetPropertySheet.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -9,6 +10,15 @@
 #include "PropertyPage.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(SetPropertySheet)
+};
+
+}  // namespace
 
 CSetPropertySheet::CSetPropertySheet(const QString& strCaption, QWidget* pParent, int nSelectPage)
     : QDialog(pParent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -20,16 +30,18 @@ CSetPropertySheet::CSetPropertySheet(const QString& strCaption, QWidget* pParent
     m_pTabs->setObjectName(QString::number(SHEET_ID_TABS));
     // Qt's standard buttons would carry English texts in a program that
     // loads no translation, so each gets its text here.
-    AddButton(QDialogButtonBox::Ok, RES_ID_OK, QStringLiteral("确定"))->setDefault(true);
-    AddButton(QDialogButtonBox::Cancel, RES_ID_CANCEL, QStringLiteral("取消"));
-    m_pApplyButton = AddButton(QDialogButtonBox::Apply, SHEET_ID_APPLY, QStringLiteral("应用(&A)"));
-    AddButton(QDialogButtonBox::Help, SHEET_ID_HELP, QStringLiteral("帮助"));
+    AddButton(QDialogButtonBox::Ok, RES_ID_OK, Words::tr("确定"))->setDefault(true);
+    AddButton(QDialogButtonBox::Cancel, RES_ID_CANCEL, Words::tr("取消"));
+    m_pApplyButton = AddButton(QDialogButtonBox::Apply, SHEET_ID_APPLY, Words::tr("应用(&A)"));
+    AddButton(QDialogButtonBox::Help, SHEET_ID_HELP, Words::tr("帮助"));
     m_pApplyButton->setEnabled(false);
 
     connect(m_pButtons, &QDialogButtonBox::accepted, this, &CSetPropertySheet::accept);
     connect(m_pButtons, &QDialogButtonBox::rejected, this, &CSetPropertySheet::reject);
     connect(m_pApplyButton, &QPushButton::clicked, this, &CSetPropertySheet::OnApplyNow);
-    connect(m_pButtons, &QDialogButtonBox::helpRequested, this, [this] { ShowProgramHelp(this); });
+    connect(m_pButtons, &QDialogButtonBox::helpRequested, this,
+            [this] { ShowProgramHelp(this, HelpTopicOf(this)); });
+    SetHelpTopic(this, "settings");
 
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addWidget(m_pTabs);

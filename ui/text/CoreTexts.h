@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 #include "CredentialRule.h"
 #include "FailReason.h"
@@ -23,6 +24,10 @@ QString MessageText(FeedbackMessage nMessage, const std::string& strPath, const 
 // Why a file did not go through ("磁盘已满"); the system's own words for an
 // error number no reason stands for.
 QString FailReasonText(const FailCause& cause);
+
+// A count as tr()'s %n takes it (an int), for the plural forms of the
+// translations: a count beyond an int reads as the largest int.
+int PluralCount(std::uint64_t nCount);
 // Why an item was passed over, refused or kept.
 QString PassReasonText(PassReason nReason);
 // What the login says when the rule does not accept: "户名或者口令出错。",

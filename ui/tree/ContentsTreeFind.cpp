@@ -1,5 +1,6 @@
 // The find of the contents tree: the whole tree narrowed to what holds a
 // text, and back. Interface thread.
+#include <QCoreApplication>
 #include <QSignalBlocker>
 #include <QTreeWidgetItemIterator>
 #include <map>
@@ -16,6 +17,15 @@ namespace quovex {
 
 namespace {
 
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(ContentsTreeFind)
+};
+
+}  // namespace
+
+namespace {
+
 // What a find made of an item, kept in its data (ROLE_FOUND).
 constexpr int FOUND_MATCH = 1;   // its own name holds the text
 constexpr int FOUND_LISTED = 2;  // its children came from the find
@@ -23,7 +33,7 @@ constexpr int FOUND_LISTED = 2;  // its children came from the find
 }  // namespace
 
 QString CContentsTree::NothingFoundText() {
-    return QStringLiteral("没有找到");
+    return Words::tr("没有找到");
 }
 
 bool CContentsTree::IsListedByFind(const QTreeWidgetItem* pItem) {

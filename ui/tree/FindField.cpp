@@ -1,5 +1,6 @@
 #include "FindField.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -7,9 +8,18 @@
 
 namespace quovex {
 
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(FindField)
+};
+
+}  // namespace
+
 CFindField::CFindField(QLineEdit* pEdit, CContentsTree* pTree)
     : QObject(pEdit), m_pEdit(pEdit), m_pTree(pTree) {
-    pEdit->setPlaceholderText(QStringLiteral("查找"));
+    pEdit->setPlaceholderText(Words::tr("查找"));
     pEdit->setClearButtonEnabled(true);
     pEdit->installEventFilter(this);
     connect(pEdit, &QLineEdit::textChanged, pTree, &CContentsTree::SetFindText);

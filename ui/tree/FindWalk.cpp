@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <algorithm>
 #include <atomic>
@@ -21,6 +22,15 @@
 #include "VaultEnv.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(FindWalk)
+};
+
+}  // namespace
 
 namespace {
 
@@ -215,7 +225,7 @@ void FindChildren(const CListedEntry& listed, const std::string& strFolded, CFou
 }  // namespace
 
 QString UnreadableNameText() {
-    return QStringLiteral("（无法读出的名字）");
+    return Words::tr("（无法读出的名字）");
 }
 
 bool NameHoldsText(const QString& strName, const QString& strText) {

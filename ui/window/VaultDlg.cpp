@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -40,6 +41,15 @@
 #include "WindowPlace.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(VaultDlg)
+};
+
+}  // namespace
 
 CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pParent)
     : CStretchDialog(pParent), m_vault(vault), m_settings(settings) {
@@ -82,7 +92,7 @@ CVaultDlg::CVaultDlg(COpenVault& vault, CVaultSettings& settings, QWidget* pPare
     connect(m_pLock.get(), &CVaultLock::LockChanged, this, [this] { m_pTray->FollowVault(); });
     connect(m_pLock->IdleWatch(), &CIdleWatch::IdleTimeNear, this, [this] {
         const QString strWarning =
-            QStringLiteral("一分钟后保险柜将自动锁定，打开着的文件副本将被删除。请先保存。");
+            Words::tr("一分钟后保险柜将自动锁定，打开着的文件副本将被删除。请先保存。");
         m_pTray->Tell(strWarning);
         ShowStatus(strWarning);
     });
@@ -122,7 +132,7 @@ void CVaultDlg::OnStoreFiles() {
     if (!m_pBoxList || m_pBoxList->BoxPath().isEmpty()) return;
     const QString strBox = m_pBoxList->BoxPath();
     const QStringList vFiles =
-        PickFilesToStore(QStringLiteral("选择要存入%1的文件").arg(BoxCaptionOf(strBox)), this);
+        PickFilesToStore(Words::tr("选择要存入%1的文件").arg(BoxCaptionOf(strBox)), this);
     if (!vFiles.isEmpty()) QueueDrop(vFiles, strBox);
 }
 
@@ -130,7 +140,7 @@ void CVaultDlg::OnStoreFolder() {
     if (!m_pBoxList || m_pBoxList->BoxPath().isEmpty()) return;
     const QString strBox = m_pBoxList->BoxPath();
     CDirDialog dirDialog;
-    if (dirDialog.PickFolder(QStringLiteral("选择要存入%1的文件夹").arg(BoxCaptionOf(strBox))))
+    if (dirDialog.PickFolder(Words::tr("选择要存入%1的文件夹").arg(BoxCaptionOf(strBox))))
         QueueDrop({dirDialog.m_strPath}, strBox);
 }
 
@@ -359,8 +369,7 @@ QString CVaultDlg::BoxCaptionOf(const QString& strBoxPath) const {
 }
 
 QString CVaultDlg::StoredSummaryText(std::uint64_t nFiles, const QString& strBoxPath) const {
-    return QStringLiteral("%1 个文件已存入%2")
-        .arg(QString::number(nFiles), BoxCaptionOf(strBoxPath));
+    return Words::tr("%n 个文件已存入%1", nullptr, nFiles).arg(BoxCaptionOf(strBoxPath));
 }
 
 void CVaultDlg::ShowStatus(const QString& strText) {

@@ -1,6 +1,7 @@
 #include "VaultTray.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -10,13 +11,22 @@
 
 namespace quovex {
 
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(VaultTray)
+};
+
+}  // namespace
+
 CVaultTray::CVaultTray(CVaultDlg& window, bool bAvailable) : QObject(&window), m_window(window) {
     if (!bAvailable) return;
     m_pMenu = new QMenu();
-    m_pShow = m_pMenu->addAction(QStringLiteral("显示(&S)"));
-    m_pLock = m_pMenu->addAction(QStringLiteral("锁定(&L)"));
+    m_pShow = m_pMenu->addAction(Words::tr("显示(&S)"));
+    m_pLock = m_pMenu->addAction(Words::tr("锁定(&L)"));
     m_pMenu->addSeparator();
-    m_pExit = m_pMenu->addAction(QStringLiteral("退出(&X)"));
+    m_pExit = m_pMenu->addAction(Words::tr("退出(&X)"));
     connect(m_pShow, &QAction::triggered, this, &CVaultTray::ShowWindow);
     connect(m_pLock, &QAction::triggered, &m_window, &CVaultDlg::OnLock);
     connect(m_pExit, &QAction::triggered, &m_window, &CVaultDlg::OnExit);
@@ -43,8 +53,8 @@ void CVaultTray::ShowWindow() {
 
 void CVaultTray::FollowVault() {
     if (!m_pIcon) return;
-    m_pIcon->setToolTip(ProgramCaption() + (m_window.IsLocked() ? QStringLiteral("：已锁定")
-                                                                : QStringLiteral("：已打开")));
+    m_pIcon->setToolTip(ProgramCaption() +
+                        (m_window.IsLocked() ? Words::tr("：已锁定") : Words::tr("：已打开")));
 }
 
 void CVaultTray::Tell(const QString& strText) {
@@ -56,8 +66,8 @@ void CVaultTray::TellKeptInTray() {
     if (m_bToldKept) return;
     m_bToldKept = true;
     Tell(
-        QStringLiteral("Merovik保险柜仍在运行，保险柜仍然打开着。点击通知区域中的图标可以再次"
-                       "显示窗口；要退出，请选“文件”菜单或图标菜单中的“退出”。"));
+        Words::tr("Merovik保险柜仍在运行，保险柜仍然打开着。点击通知区域中的图标可以再次"
+                  "显示窗口；要退出，请选“文件”菜单或图标菜单中的“退出”。"));
 }
 
 }  // namespace quovex
