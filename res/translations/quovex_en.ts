@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>ContentsTree</name>
+    <message>
+        <source>文件夹</source>
+        <translation>Folder</translation>
+    </message>
+    <message>
+        <source>已存文件</source>
+        <translation>Stored file</translation>
+    </message>
+</context>
+<context>
     <name>ContentsTreeFind</name>
     <message>
         <source>没有找到</source>

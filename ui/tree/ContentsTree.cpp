@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
@@ -37,6 +38,15 @@
 #include "WaitCursor.h"
 
 namespace quovex {
+
+namespace {
+
+// The texts of this file, in the context the translations name.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(ContentsTree)
+};
+
+}  // namespace
 
 namespace {
 
@@ -359,6 +369,9 @@ QTreeWidgetItem* CContentsTree::NewItem(const QString& strText, bool bFolder) co
     auto* pItem = new QTreeWidgetItem(QStringList(strText));
     pItem->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     pItem->setIcon(0, bFolder ? m_iconFolder : m_iconFile);
+    // What the icon shows, for a screen reader: the text says only the name.
+    pItem->setData(0, Qt::AccessibleDescriptionRole,
+                   bFolder ? Words::tr("文件夹") : Words::tr("已存文件"));
     return pItem;
 }
 
