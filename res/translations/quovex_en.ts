@@ -1059,8 +1059,8 @@ Enter your password:</translation>
     <message numerus="yes">
         <source>%n 个文件已存入%1</source>
         <translation>
-            <numerusform>%n file stored in %1</numerusform>
-            <numerusform>%n files stored in %1</numerusform>
+            <numerusform>%n file stored in the %1</numerusform>
+            <numerusform>%n files stored in the %1</numerusform>
         </translation>
     </message>
 </context>
