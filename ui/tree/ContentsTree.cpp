@@ -139,6 +139,8 @@ CContentsTree::CContentsTree(QWidget* pParent) : QTreeWidget(pParent) {
     const QFileIconProvider provider;
     m_iconFolder = FolderIcon(provider);
     m_iconFile = provider.icon(QAbstractFileIconProvider::File);
+    m_strFolderWord = Words::tr("文件夹");
+    m_strFileWord = Words::tr("已存文件");
     setHeaderHidden(true);
     setColumnCount(1);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -370,8 +372,7 @@ QTreeWidgetItem* CContentsTree::NewItem(const QString& strText, bool bFolder) co
     pItem->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     pItem->setIcon(0, bFolder ? m_iconFolder : m_iconFile);
     // What the icon shows, for a screen reader: the text says only the name.
-    pItem->setData(0, Qt::AccessibleDescriptionRole,
-                   bFolder ? Words::tr("文件夹") : Words::tr("已存文件"));
+    pItem->setData(0, Qt::AccessibleDescriptionRole, bFolder ? m_strFolderWord : m_strFileWord);
     return pItem;
 }
 

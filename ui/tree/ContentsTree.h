@@ -210,6 +210,10 @@ private:
     // end in ".$" alike. Icons are decoration only.
     QIcon m_iconFolder;  // with the theme's open folder for a selected one
     QIcon m_iconFile;
+    // What each icon shows, in words for a screen reader (translated once:
+    // a box may hold tens of thousands of items).
+    QString m_strFolderWord;
+    QString m_strFileWord;
     QString m_strRoot;            // the root folder shown, absolute and clean; "" for none
     QString m_strFindText;        // "" when no find is shown
     CViewState m_viewBeforeFind;  // what "" brings back
