@@ -57,7 +57,7 @@ constexpr ControlTemplate SETTINGS_PAGE_CONTROLS[] = {
     {RES_ID_STATIC, ControlKind::CONTROL_GROUP_BOX, QT_TRANSLATE_NOOP("Templates", " 系统参数"), 7,
      37, 241, 99},
     {1009, ControlKind::CONTROL_CHECK_BOX,
-     QT_TRANSLATE_NOOP("Templates", "放入保险箱后自动删除源文件"), 17, 52, 170, 10},
+     QT_TRANSLATE_NOOP("Templates", "放入保险柜后自动删除源文件"), 17, 52, 170, 10},
     {1010, ControlKind::CONTROL_CHECK_BOX,
      QT_TRANSLATE_NOOP("Templates", "保存登录户名,以便再次登录节省时间"), 17, 67, 191, 10},
     {RES_ID_STATIC, ControlKind::CONTROL_LABEL,

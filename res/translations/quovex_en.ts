@@ -83,7 +83,7 @@
 <context>
     <name>CoreTexts</name>
     <message>
-        <source>目标文件已经在保险箱存在，覆盖它吗？</source>
+        <source>目标文件已经在保险柜存在，覆盖它吗？</source>
         <translation>The file is already stored in the vault. Overwrite it?</translation>
     </message>
     <message>
@@ -729,7 +729,7 @@ You can cancel the conversion and run it again to finish.</translation>
         <translation> Options</translation>
     </message>
     <message>
-        <source>放入保险箱后自动删除源文件</source>
+        <source>放入保险柜后自动删除源文件</source>
         <translation>Delete source once stored</translation>
     </message>
     <message>

@@ -108,7 +108,7 @@ void TestCommands::cancelMidRestoreOrDrop() {
     // Each run: one question, the cancel, the report.
     const std::vector<MessageBoxRequest>& requests = m_pScript->Requests();
     QCOMPARE(requests.size(), std::size_t(6));
-    QCOMPARE(requests[0].strText, u"目标文件已经在保险箱存在，覆盖它吗？\n\n"_s + Box("a.txt.$"));
+    QCOMPARE(requests[0].strText, u"目标文件已经在保险柜存在，覆盖它吗？\n\n"_s + Box("a.txt.$"));
     for (std::size_t i : {1, 4}) QCOMPARE(requests[i].strText, u"User cancelled the operation !"_s);
 }
 
@@ -123,7 +123,7 @@ void TestCommands::answersForTheWholeRun() {
     QVERIFY(Snapshot(m_strBox) == stored && Snapshot(Src("")) == sources);
     const std::vector<MessageBoxRequest>& requests = m_pScript->Requests();
     QCOMPARE(requests.size(), std::size_t(2));  // the question and the report
-    QCOMPARE(requests[0].strText, u"目标文件已经在保险箱存在，覆盖它吗？\n\n"_s + Box("a.txt.$"));
+    QCOMPARE(requests[0].strText, u"目标文件已经在保险柜存在，覆盖它吗？\n\n"_s + Box("a.txt.$"));
     QVERIFY(requests[0].nButtons == MSGBOX_YESNO_ALL && requests[0].bDefaultNo);
 
     // The next run asks again; 全部是 replaces both files.

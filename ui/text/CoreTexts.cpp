@@ -39,7 +39,7 @@ QString QuestionText(FeedbackQuestion nQuestion, const std::string& strPath) {
     QString strQuestion;
     switch (nQuestion) {
         case FeedbackQuestion::QUESTION_STORED_EXISTS:
-            strQuestion = Words::tr("目标文件已经在保险箱存在，覆盖它吗？");
+            strQuestion = Words::tr("目标文件已经在保险柜存在，覆盖它吗？");
             break;
         case FeedbackQuestion::QUESTION_TARGET_EXISTS:
             strQuestion = Words::tr("目标文件已经存在，覆盖它吗？");
